@@ -1,0 +1,71 @@
+# Build rules shared by every folder of the tree.
+
+set(KESTRIN_WARNINGS -Wall -Wextra -Wno-unused-parameter -Wno-missing-field-initializers -Wno-cast-function-type)
+# Deliverables and tests carry their compiler runtime: they import system DLLs only.
+set(KESTRIN_STATIC_LINK -static -static-libgcc -static-libstdc++)
+
+# kestrin_library(<name> [SOURCES ...] [DEPS targets...] [SYSLIBS libs...])
+# A static library of the common code. Without SOURCES it takes every .cpp of its folder.
+function(kestrin_library name)
+  cmake_parse_arguments(K "" "" "SOURCES;DEPS;SYSLIBS" ${ARGN})
+  if(NOT K_SOURCES)
+    file(GLOB K_SOURCES CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp" "${CMAKE_CURRENT_SOURCE_DIR}/*.rc")
+  endif()
+  add_library(${name} STATIC ${K_SOURCES})
+  target_include_directories(${name} PUBLIC "${PROJECT_SOURCE_DIR}")
+  target_compile_definitions(${name} PUBLIC WINVER=0x0600 _WIN32_WINNT=0x0600 _WIN32_IE=0x0700 NOMINMAX STRICT)
+  target_compile_options(${name} PRIVATE ${KESTRIN_WARNINGS})
+  target_link_libraries(${name} PUBLIC ${K_DEPS} ${K_SYSLIBS})
+endfunction()
+
+# Programs and DLLs that ship, or that tests start: linked statically.
+function(kestrin_link_static target)
+  target_link_options(${target} PRIVATE ${KESTRIN_STATIC_LINK})
+  target_compile_options(${target} PRIVATE ${KESTRIN_WARNINGS})
+  set_property(GLOBAL APPEND PROPERTY KESTRIN_BINARIES ${target})
+endfunction()
+
+# kestrin_test(<name> SOURCES ... [LIBS ...] [WINVER ver] [ARGS ...] [PROPERTIES ...])
+# A GoogleTest program run under Wine by ctest. WINVER makes Wine report that Windows version
+# to this program; PROPERTIES are passed to set_tests_properties (FIXTURES_REQUIRED, TIMEOUT ...).
+function(kestrin_test name)
+  cmake_parse_arguments(K "" "WINVER" "SOURCES;LIBS;ARGS;PROPERTIES" ${ARGN})
+  add_executable(${name} ${K_SOURCES})
+  target_link_libraries(${name} PRIVATE ${K_LIBS} GTest::gtest GTest::gtest_main)
+  kestrin_link_static(${name})
+  set(emu "${PROJECT_SOURCE_DIR}/tools/wine-run.sh" --prefix "${KESTRIN_WINEPREFIX}")
+  if(K_WINVER)
+    list(APPEND emu --winver ${K_WINVER})
+  endif()
+  add_test(NAME ${name} COMMAND ${emu} $<TARGET_FILE:${name}> --gtest_brief=1 ${K_ARGS})
+  set_tests_properties(${name} PROPERTIES TIMEOUT 120)
+  if(K_PROPERTIES)
+    set_tests_properties(${name} PROPERTIES ${K_PROPERTIES})
+  endif()
+endfunction()
+
+# kestrin_test_copy(<new name> <test target> WINVER <ver> [ARGS ...])
+# Runs an existing test program again under another name, so that Wine can report another
+# Windows version to it (Wine keys the version by program file name).
+function(kestrin_test_copy name target)
+  cmake_parse_arguments(K "" "WINVER" "ARGS" ${ARGN})
+  set(copy "${CMAKE_CURRENT_BINARY_DIR}/${name}.exe")
+  add_custom_command(OUTPUT "${copy}" COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:${target}> "${copy}"
+                     DEPENDS ${target} VERBATIM)
+  add_custom_target(${name} ALL DEPENDS "${copy}")
+  add_test(NAME ${name} COMMAND "${PROJECT_SOURCE_DIR}/tools/wine-run.sh" --prefix "${KESTRIN_WINEPREFIX}"
+           --winver ${K_WINVER} "${copy}" --gtest_brief=1 ${K_ARGS})
+  set_tests_properties(${name} PROPERTIES TIMEOUT 120)
+endfunction()
+
+# One test that reads the import tables of every statically linked binary: nothing but
+# system DLLs may be named there.
+function(kestrin_add_import_check)
+  get_property(binaries GLOBAL PROPERTY KESTRIN_BINARIES)
+  set(files "")
+  foreach(t IN LISTS binaries)
+    list(APPEND files $<TARGET_FILE:${t}>)
+  endforeach()
+  add_test(NAME imports_are_system_only
+           COMMAND "${PROJECT_SOURCE_DIR}/tools/check-imports.sh" "${CMAKE_OBJDUMP}" ${files})
+endfunction()
