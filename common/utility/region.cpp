@@ -34,6 +34,11 @@ bool CreateRegionFromResource(HMODULE module, const char* name, HRGN* out) {
   DWORD size = 0;
   const void* data = holder.LoadRgnResource(name, &size);
   if (!data || size < sizeof(RGNDATAHEADER)) return false;
+  // The record must hold every rectangle its header claims.
+  const RGNDATAHEADER* header = static_cast<const RGNDATAHEADER*>(data);
+  if (header->dwSize != sizeof(RGNDATAHEADER) || header->iType != RDH_RECTANGLES ||
+      header->nCount > (size - sizeof(RGNDATAHEADER)) / sizeof(RECT))
+    return false;
   *out = ExtCreateRegion(nullptr, size, static_cast<const RGNDATA*>(data));
   return *out != nullptr;
 }
