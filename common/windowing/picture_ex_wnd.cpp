@@ -1,0 +1,538 @@
+#include "common/windowing/picture_ex_wnd.h"
+
+#include <string.h>
+
+namespace WindowingNS {
+
+namespace {
+
+const char kClassName[] = "PICTUREEXWND";
+const DWORD kDefaultWaitMs = 100;
+
+// GIF block kinds.
+enum BlockKind { kAppExt, kCommentExt, kControlExt, kPlainTextExt, kImage, kTrailer };
+
+// Bytes of the sub-block chain at `pos`, its zero terminator included; false when the chain
+// runs past the data or grows beyond what a 32-bit count may hold.
+bool ChainLength(const BYTE* data, DWORD size, DWORD pos, DWORD* length) {
+  unsigned long long total = 0;
+  for (;;) {
+    unsigned long long at = (unsigned long long)pos + total;
+    if (at >= size) return false;
+    BYTE n = data[at];
+    total += (unsigned long long)n + 1;
+    if (total > 0x7FFFFFFEull) return false;
+    if (n == 0) break;
+  }
+  *length = (DWORD)total;
+  return true;
+}
+
+// Identifies the block at `pos` and its full length; false for an unknown block or one
+// that would end beyond the data.
+bool ReadBlock(const BYTE* data, DWORD size, DWORD pos, BlockKind* kind, DWORD* length) {
+  if (pos >= size) return false;
+  DWORD fixed = 0, chain = 0;
+  bool has_chain = true;
+  if (data[pos] == 0x21) {
+    if (pos + 1 >= size) return false;
+    switch (data[pos + 1]) {
+      case 0xFF: *kind = kAppExt; fixed = 14; break;
+      case 0xFE: *kind = kCommentExt; fixed = 2; break;
+      case 0xF9: *kind = kControlExt; fixed = 8; has_chain = false; break;
+      case 0x01: *kind = kPlainTextExt; fixed = 15; break;
+      default: return false;
+    }
+  } else if (data[pos] == 0x2C) {
+    *kind = kImage;
+    if ((unsigned long long)pos + 10 > size) return false;
+    BYTE flags = data[pos + 9];
+    fixed = 11;
+    if (flags & 0x80) fixed += 3u * (1u << ((flags & 7) + 1));
+  } else if (data[pos] == 0x3B) {
+    *kind = kTrailer;
+    fixed = 1;
+    has_chain = false;
+  } else {
+    return false;
+  }
+  if ((unsigned long long)pos + fixed > size) return false;
+  if (has_chain && !ChainLength(data, size, pos + fixed, &chain)) return false;
+  unsigned long long total = (unsigned long long)fixed + chain;
+  if (total > 0x7FFFFFFEull || (unsigned long long)pos + total > size) return false;
+  *length = (DWORD)total;
+  return true;
+}
+
+WORD ReadWord(const BYTE* p) { return (WORD)(p[0] | (p[1] << 8)); }
+
+struct FrameSpan {
+  DWORD start;  // first byte of the frame (its control extension, or the image)
+  DWORD end;    // one past its image data
+  int delay;
+  int disposal;
+  int left, top, width, height;
+};
+
+// Steps over one frame from `*pos`. On success `*pos` is past the frame and `span` (if given)
+// says where its bytes are and what its control extension and image descriptor hold.
+bool NextFrame(const BYTE* data, DWORD size, DWORD* pos, FrameSpan* span) {
+  DWORD at = *pos;
+  BlockKind kind;
+  DWORD length;
+  for (;;) {
+    if (!ReadBlock(data, size, at, &kind, &length)) return false;
+    if (kind == kAppExt || kind == kCommentExt) {
+      at += length;
+      continue;
+    }
+    if (kind == kTrailer) return false;
+    break;
+  }
+  FrameSpan s = {at, 0, -1, 0, 0, 0, 0, 0};
+  if (kind == kControlExt) {
+    for (;;) {
+      if (kind == kControlExt) {
+        s.disposal = (data[at + 3] >> 2) & 7;
+        s.delay = ReadWord(data + at + 4);
+      }
+      at += length;
+      if (!ReadBlock(data, size, at, &kind, &length)) return false;
+      if (kind == kImage || kind == kPlainTextExt) break;
+      if (kind == kTrailer) return false;
+    }
+  }
+  if (kind == kImage) {
+    s.left = ReadWord(data + at + 1);
+    s.top = ReadWord(data + at + 3);
+    s.width = ReadWord(data + at + 5);
+    s.height = ReadWord(data + at + 7);
+  }
+  at += length;
+  s.end = at;
+  *pos = at;
+  if (span) *span = s;
+  return true;
+}
+
+// Converts HIMETRIC extents to pixels at the given logical pixels per inch.
+int HimetricToPixels(long himetric, int dpi) { return MulDiv(himetric, dpi, 2540); }
+
+class ScopedWindowDC {
+ public:
+  explicit ScopedWindowDC(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd)) {}
+  ~ScopedWindowDC() {
+    if (dc_) ReleaseDC(hwnd_, dc_);
+  }
+  HDC get() const { return dc_; }
+
+ private:
+  HWND hwnd_;
+  HDC dc_;
+};
+
+class ScopedGlobalLock {
+ public:
+  explicit ScopedGlobalLock(HGLOBAL block) : block_(block), data_(GlobalLock(block)) {}
+  ~ScopedGlobalLock() {
+    if (data_) GlobalUnlock(block_);
+  }
+  const BYTE* data() const { return static_cast<const BYTE*>(data_); }
+
+ private:
+  HGLOBAL block_;
+  void* data_;
+};
+
+// Keeps the off-screen picture to one thread at a time: the animation thread draws into it
+// while the window's thread copies it to the screen.
+class ScopedLock {
+ public:
+  explicit ScopedLock(CRITICAL_SECTION* cs) : cs_(cs) { EnterCriticalSection(cs_); }
+  ~ScopedLock() { LeaveCriticalSection(cs_); }
+
+ private:
+  CRITICAL_SECTION* cs_;
+};
+
+}  // namespace
+
+CPictureExWnd::CPictureExWnd() {
+  InitializeCriticalSection(&draw_lock_);
+  stop_event_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+}
+
+CPictureExWnd::~CPictureExWnd() {
+  if (hwnd_) DestroyWindow(hwnd_);
+  UnLoad();
+  if (stop_event_) CloseHandle(stop_event_);
+  DeleteCriticalSection(&draw_lock_);
+}
+
+HWND CPictureExWnd::Create(HWND parent, const RECT& rect, UINT id, DWORD style) {
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  WNDCLASSEXA wc = {sizeof(wc)};
+  if (!GetClassInfoExA(instance, kClassName, &wc)) {
+    WNDCLASSEXA base = {sizeof(base)};
+    if (!GetClassInfoExA(nullptr, "STATIC", &base)) return nullptr;
+    wc = base;
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.lpszClassName = kClassName;
+    if (!RegisterClassExA(&wc)) return nullptr;
+  }
+  WNDCLASSEXA base = {sizeof(base)};
+  GetClassInfoExA(nullptr, "STATIC", &base);
+  static_proc_ = base.lpfnWndProc;
+  // The id is a child's; for a pop-up the same argument would name a menu.
+  HMENU menu_or_id = (style & WS_CHILD) ? (HMENU)(UINT_PTR)id : nullptr;
+  return CreateWindowExA(0, kClassName, "", style, rect.left, rect.top, rect.right - rect.left,
+                         rect.bottom - rect.top, parent, menu_or_id, instance, this);
+}
+
+LRESULT CALLBACK CPictureExWnd::WindowProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+  CPictureExWnd* self = reinterpret_cast<CPictureExWnd*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (msg == WM_NCCREATE) {
+    self = static_cast<CPictureExWnd*>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    self->hwnd_ = hwnd;
+  }
+  if (!self) return DefWindowProcA(hwnd, msg, wparam, lparam);
+  WNDPROC base = self->static_proc_;
+  LRESULT result = 0;
+  if (self->ProcessWindowMessage(hwnd, msg, wparam, lparam, result)) return result;
+  result = CallWindowProcA(base, hwnd, msg, wparam, lparam);
+  if (msg == WM_NCDESTROY) {
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+    self->hwnd_ = nullptr;
+  }
+  return result;
+}
+
+BOOL CPictureExWnd::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam,
+                                         LRESULT& result) {
+  switch (msg) {
+    case WM_PAINT: {
+      if (!GetUpdateRect(hwnd, nullptr, FALSE)) return FALSE;
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd, &ps);
+      {
+        ScopedLock lock(&draw_lock_);
+        if (offscreen_dc_) BitBlt(dc, 0, 0, width_, height_, offscreen_dc_, 0, 0, SRCCOPY);
+      }
+      EndPaint(hwnd, &ps);
+      result = 0;
+      return TRUE;
+    }
+    case WM_DESTROY:
+      StopAnimation();
+      return FALSE;  // the static control cleans up as well
+  }
+  return FALSE;
+}
+
+bool CPictureExWnd::LoadFromStream(IStream* stream) {
+  if (!stream) return false;
+  STATSTG stat = {};
+  if (FAILED(stream->Stat(&stat, STATFLAG_NONAME))) return false;
+  if (stat.cbSize.QuadPart == 0 || stat.cbSize.QuadPart > 0x7FFFFFFE) return false;
+  DWORD size = (DWORD)stat.cbSize.QuadPart;
+  LARGE_INTEGER zero = {};
+  if (FAILED(stream->Seek(zero, STREAM_SEEK_SET, nullptr))) return false;
+  std::vector<BYTE> buffer(size);
+  ULONG read = 0;
+  if (FAILED(stream->Read(buffer.data(), size, &read)) || read != size) return false;
+  HGLOBAL block = GlobalAlloc(GMEM_FIXED, size);
+  if (!block) return false;
+  memcpy(block, buffer.data(), size);
+  bool ok = Load(block, size);
+  GlobalFree(block);
+  return ok;
+}
+
+bool CPictureExWnd::Load(HGLOBAL block, DWORD size) {
+  UnLoad();
+  if (!block || size == 0) return false;
+  bool ok;
+  {
+    ScopedGlobalLock lock(block);
+    if (!lock.data()) return false;
+    data_size_ = size;
+    if (size >= 3 && memcmp(lock.data(), "GIF", 3) == 0) {
+      ok = ParseAndLoad(lock.data());
+      if (ok && frames_.empty()) {
+        // A single frame: the whole file is the picture, shown at the logical screen size.
+        ok = LoadOlePicture(block, size, true);
+      }
+    } else {
+      ok = LoadOlePicture(block, size, false);
+    }
+  }
+  if (ok) ok = PrepareOffscreen();
+  if (!ok) UnLoad();
+  return ok;
+}
+
+// Reads the GIF's header and frames. Several frames are loaded one by one here; a single
+// frame leaves the frame list empty for the caller to load the file whole.
+bool CPictureExWnd::ParseAndLoad(const BYTE* data) {
+  const DWORD size = data_size_;
+  if (size < 13) return false;
+  is_gif_ = true;
+  width_ = ReadWord(data + 6);
+  height_ = ReadWord(data + 8);
+  gct_size_ = (data[10] & 0x80) ? 3u * (1u << ((data[10] & 7) + 1)) : 0;
+  const DWORD header = 13 + gct_size_;
+  if (header > size) return false;
+
+  int count = 0;
+  for (DWORD pos = header; NextFrame(data, size, &pos, nullptr);) ++count;
+  if (count == 0) return false;
+  if (count == 1) return true;
+
+  FrameSpan span;
+  for (data_offset_ = header; NextFrame(data, size, &data_offset_, &span);) {
+    DWORD frame_bytes = span.end - span.start;
+    SIZE_T total = (SIZE_T)header + frame_bytes + 1;
+    HGLOBAL one = GlobalAlloc(GMEM_FIXED, total);
+    if (!one) continue;
+    BYTE* out = static_cast<BYTE*>(one);
+    memcpy(out, data, header);
+    memcpy(out + header, data + span.start, frame_bytes);
+    out[total - 1] = 0x3B;
+    IStream* stream = nullptr;
+    if (FAILED(CreateStreamOnHGlobal(one, TRUE, &stream))) {
+      GlobalFree(one);
+      continue;
+    }
+    IPicture* picture = nullptr;
+    HRESULT hr = OleLoadPicture(stream, (LONG)total, FALSE, IID_IPicture,
+                                reinterpret_cast<void**>(&picture));
+    stream->Release();
+    if (FAILED(hr) || !picture) continue;
+    Frame f = {picture, span.width, span.height, span.left, span.top, span.delay, span.disposal};
+    frames_.push_back(f);
+  }
+  return !frames_.empty();
+}
+
+bool CPictureExWnd::LoadOlePicture(HGLOBAL block, DWORD size, bool keep_size) {
+  IStream* stream = nullptr;
+  if (FAILED(CreateStreamOnHGlobal(block, FALSE, &stream))) return false;
+  HRESULT hr = OleLoadPicture(stream, (LONG)size, FALSE, IID_IPicture,
+                              reinterpret_cast<void**>(&picture_));
+  stream->Release();
+  if (FAILED(hr) || !picture_) {
+    picture_ = nullptr;
+    return false;
+  }
+  if (!keep_size) {
+    OLE_XSIZE_HIMETRIC hm_width = 0;
+    OLE_YSIZE_HIMETRIC hm_height = 0;
+    picture_->get_Width(&hm_width);
+    picture_->get_Height(&hm_height);
+    ScopedWindowDC dc(hwnd_);
+    width_ = HimetricToPixels(hm_width, GetDeviceCaps(dc.get(), LOGPIXELSX));
+    height_ = HimetricToPixels(hm_height, GetDeviceCaps(dc.get(), LOGPIXELSY));
+  }
+  return true;
+}
+
+bool CPictureExWnd::PrepareOffscreen() {
+  if (width_ <= 0 || height_ <= 0) return false;
+  if (hwnd_) {
+    SetWindowPos(hwnd_, nullptr, 0, 0, width_, height_,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  ScopedWindowDC window_dc(hwnd_);
+  offscreen_dc_ = CreateCompatibleDC(window_dc.get());
+  offscreen_bitmap_ = CreateCompatibleBitmap(window_dc.get(), width_, height_);
+  if (!offscreen_dc_ || !offscreen_bitmap_) return false;
+  offscreen_old_ = SelectObject(offscreen_dc_, offscreen_bitmap_);
+  background_ = GetSysColor(COLOR_BTNFACE);
+  RECT all = {0, 0, width_, height_};
+  FillRect(offscreen_dc_, &all, (HBRUSH)(INT_PTR)(COLOR_MENU + 1));
+  loaded_ = true;
+  return true;
+}
+
+bool CPictureExWnd::RenderPicture(IPicture* picture, int left, int top, int width, int height) {
+  OLE_XSIZE_HIMETRIC hm_width = 0;
+  OLE_YSIZE_HIMETRIC hm_height = 0;
+  picture->get_Width(&hm_width);
+  picture->get_Height(&hm_height);
+  // The picture interface counts HIMETRIC upwards: start at the bottom, negative height.
+  return SUCCEEDED(picture->Render(offscreen_dc_, left, top, width, height, 0, hm_height,
+                                   hm_width, -hm_height, nullptr));
+}
+
+bool CPictureExWnd::Draw() {
+  if (!loaded_) return false;
+  if (frames_.size() >= 2) {
+    if (thread_) {
+      if (animating_) return false;  // already playing
+      WaitForSingleObject(thread_, INFINITE);
+      CloseHandle(thread_);
+      thread_ = nullptr;
+    }
+    InterlockedExchange(&animating_, 1);
+    thread_ = CreateThread(nullptr, 0, AnimationThread, this, CREATE_SUSPENDED, nullptr);
+    if (!thread_) {
+      InterlockedExchange(&animating_, 0);
+      return false;
+    }
+    ResumeThread(thread_);
+    return false;
+  }
+  if (!picture_) return false;
+  bool ok;
+  {
+    ScopedLock lock(&draw_lock_);
+    ok = RenderPicture(picture_, 0, 0, width_, height_);
+  }
+  if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
+  return ok;
+}
+
+DWORD CPictureExWnd::FrameWaitMs(int delay) {
+  // A frame without a control extension carries no delay: it gets the default as well.
+  if (delay < 0) return kDefaultWaitMs;
+  if ((DWORD)delay >= 5) return (DWORD)delay * 10;
+  return kDefaultWaitMs;
+}
+
+DWORD WINAPI CPictureExWnd::AnimationThread(void* param) {
+  static_cast<CPictureExWnd*>(param)->Animate();
+  return 0;
+}
+
+void CPictureExWnd::Animate() {
+  if (current_frame_ >= frames_.size()) current_frame_ = 0;
+  // A stop during the last run may have left the frame on screen without its disposal.
+  if (disposal_pending_) DisposeFrame(current_frame_);
+  disposal_pending_ = false;
+  while (!stop_requested_) {
+    ShowFrame(current_frame_);
+    disposal_pending_ = true;
+    if (stop_requested_) break;
+    WaitForSingleObject(stop_event_, FrameWaitMs(frames_[current_frame_].delay));
+    if (stop_requested_) break;
+    DisposeFrame(current_frame_);
+    disposal_pending_ = false;
+    if (++current_frame_ >= frames_.size()) {
+      current_frame_ = 0;
+      RestartLoop();
+    }
+  }
+  InterlockedExchange(&animating_, 0);
+}
+
+bool CPictureExWnd::ShowFrame(size_t index) {
+  if (index >= frames_.size() || !offscreen_dc_) return false;
+  const Frame& f = frames_[index];
+  bool ok;
+  {
+    ScopedLock lock(&draw_lock_);
+    if (f.disposal == 3) {
+      DeleteSavedBackground();
+      saved_dc_ = CreateCompatibleDC(offscreen_dc_);
+      saved_bitmap_ = CreateCompatibleBitmap(offscreen_dc_, f.width, f.height);
+      if (saved_dc_ && saved_bitmap_) {
+        saved_old_ = SelectObject(saved_dc_, saved_bitmap_);
+        BitBlt(saved_dc_, 0, 0, f.width, f.height, offscreen_dc_, f.left, f.top, SRCCOPY);
+      } else {
+        DeleteSavedBackground();
+      }
+    }
+    ok = f.picture && RenderPicture(f.picture, f.left, f.top, f.width, f.height);
+  }
+  if (ok && hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
+  return ok;
+}
+
+void CPictureExWnd::DisposeFrame(size_t index) {
+  if (index >= frames_.size() || !offscreen_dc_) return;
+  const Frame& f = frames_[index];
+  ScopedLock lock(&draw_lock_);
+  if (f.disposal == 2) {
+    FillBackground(f.left, f.top, f.width, f.height);
+  } else if (f.disposal == 3 && saved_dc_) {
+    BitBlt(offscreen_dc_, f.left, f.top, f.width, f.height, saved_dc_, 0, 0, SRCCOPY);
+    DeleteSavedBackground();
+  }
+}
+
+void CPictureExWnd::RestartLoop() {
+  if (!offscreen_dc_) return;
+  ScopedLock lock(&draw_lock_);
+  FillBackground(0, 0, width_, height_);
+}
+
+void CPictureExWnd::FillBackground(int left, int top, int width, int height) {
+  HBRUSH brush = CreateSolidBrush(background_);
+  RECT r = {left, top, left + width, top + height};
+  FillRect(offscreen_dc_, &r, brush);
+  DeleteObject(brush);
+}
+
+void CPictureExWnd::DeleteSavedBackground() {
+  if (saved_dc_) {
+    if (saved_old_) SelectObject(saved_dc_, saved_old_);
+    DeleteDC(saved_dc_);
+  }
+  if (saved_bitmap_) DeleteObject(saved_bitmap_);
+  saved_dc_ = nullptr;
+  saved_bitmap_ = nullptr;
+  saved_old_ = nullptr;
+}
+
+// Ends the animation and waits for its thread: the thread draws with this object's pictures
+// and device contexts, so it may not outlive a stop. It never waits on the window's thread
+// (invalidating does not), so the wait ends promptly.
+void CPictureExWnd::StopAnimation() {
+  InterlockedExchange(&stop_requested_, 1);
+  if (stop_event_) SetEvent(stop_event_);
+  if (thread_) {
+    WaitForSingleObject(thread_, INFINITE);
+    CloseHandle(thread_);
+    thread_ = nullptr;
+  }
+  InterlockedExchange(&animating_, 0);
+  if (stop_event_) ResetEvent(stop_event_);
+  InterlockedExchange(&stop_requested_, 0);
+}
+
+void CPictureExWnd::UnLoad() {
+  StopAnimation();
+  if (picture_) {
+    picture_->Release();
+    picture_ = nullptr;
+  }
+  for (Frame& f : frames_) {
+    if (f.picture) f.picture->Release();
+  }
+  frames_.clear();
+  {
+    ScopedLock lock(&draw_lock_);
+    DeleteSavedBackground();
+    if (offscreen_dc_) {
+      if (offscreen_old_) SelectObject(offscreen_dc_, offscreen_old_);
+      DeleteDC(offscreen_dc_);
+    }
+    if (offscreen_bitmap_) DeleteObject(offscreen_bitmap_);
+    offscreen_dc_ = nullptr;
+    offscreen_bitmap_ = nullptr;
+    offscreen_old_ = nullptr;
+  }
+  width_ = height_ = 0;
+  data_size_ = data_offset_ = 0;
+  current_frame_ = 0;
+  disposal_pending_ = false;
+  gct_size_ = 0;
+  is_gif_ = false;
+  loaded_ = false;
+  background_ = 0xFFFFFF;
+}
+
+}  // namespace WindowingNS
