@@ -10,7 +10,7 @@ TOOLCHAIN_x64 := cmake/toolchain-x86_64.cmake
 DEPDIR_x86 := $(DEPS)/i686
 DEPDIR_x64 := $(DEPS)/x86_64
 
-.PHONY: all setup build test demo clean bench $(addprefix build-,$(ARCHS))
+.PHONY: all setup build test demo clean bench
 
 all: build
 
