@@ -1,0 +1,61 @@
+// Walks the XML document of an update file with XmlLite: the seven elements the trusted list
+// knows, and the text that follows an element's start.
+#pragma once
+
+#include <windows.h>
+#include <objidl.h>
+
+#include <string>
+
+#include "common/update/xml_lite.h"
+
+namespace UpdateUtilsNS {
+
+// Indices that CUpdateFileReader::NextElement reports.
+enum UpdateElement {
+  kElementVersion = 0,
+  kElementNotBefore = 1,
+  kElementNotAfter = 2,
+  kElementNumberOfRecords = 3,
+  kElementIssuerLogoPath = 4,
+  kElementIssuerLogo = 5,
+  kElementThumbprint = 6,
+};
+
+// The value of an environment variable; an unset variable empties the text and gives false.
+bool GetEnvironmentText(std::string* text, const char* name);
+
+// Once per process, before the first XML reader: appends the installation folder (where setup
+// puts XmlLite.dll beside the add-on) to the process's PATH. False while PATH is unset (tried
+// again on the next call); once PATH could be read the step is done and later calls give true.
+bool AddInstallFolderToPath();
+
+class CUpdateFileReader {
+ public:
+  // Keeps a reference to `input`. Without the PATH step or XmlLite the reader stays empty.
+  // Document type declarations are refused.
+  explicit CUpdateFileReader(IStream* input);
+  ~CUpdateFileReader();
+
+  // Reads on to the next element whose local name is one of the seven (exact case): S_OK and
+  // its index. S_FALSE at the end of the document, the reader's error code on a malformed one.
+  // E_POINTER without input, E_UNEXPECTED without a reader.
+  HRESULT NextElement(int* index);
+
+  // After NextElement: reads one node; a text node gives its value in the ANSI code page,
+  // anything else (CDATA, whitespace, an element, an end tag) an empty text. Returns the
+  // reader's code. E_UNEXPECTED when no element was found before.
+  HRESULT ReadText(std::string* text);
+
+  bool HasReader() const { return reader_ != nullptr; }
+
+ private:
+  CUpdateFileReader(const CUpdateFileReader&) = delete;
+  CUpdateFileReader& operator=(const CUpdateFileReader&) = delete;
+
+  IStream* input_ = nullptr;
+  xml::IXmlReader* reader_ = nullptr;
+  int state_ = 0;
+};
+
+}  // namespace UpdateUtilsNS

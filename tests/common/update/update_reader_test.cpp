@@ -1,0 +1,126 @@
+#include "common/update/update_reader.h"
+
+#include <gtest/gtest.h>
+#include <shlwapi.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+using UpdateUtilsNS::CUpdateFileReader;
+
+namespace {
+
+// A memory stream over the bytes, positioned at the start; the caller releases it.
+IStream* MemoryStream(const std::string& bytes) {
+  return SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size()));
+}
+
+struct Walk {
+  std::vector<std::pair<int, std::string>> elements;  // index and text (ReadText's S_OK only)
+  HRESULT end = S_OK;
+};
+
+// Walks as the trusted list does, reading the text of every element.
+Walk WalkDocument(const std::string& document) {
+  Walk walk;
+  IStream* stream = MemoryStream(document);
+  {
+    CUpdateFileReader reader(stream);
+    int index = -1;
+    while ((walk.end = reader.NextElement(&index)) == S_OK) {
+      std::string text = "unchanged";
+      HRESULT hr = reader.ReadText(&text);
+      walk.elements.emplace_back(index, SUCCEEDED(hr) ? text : std::string("<failed>"));
+    }
+  }
+  stream->Release();
+  return walk;
+}
+
+TEST(UpdateFileReader, ReportsTheSevenElementsAnywhereWithTheirText) {
+  Walk walk = WalkDocument(
+      "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+      "<Update><Version>1.0.0.1</Version><NotBefore>a</NotBefore><NotAfter>b</NotAfter>"
+      "<NumberOfRecords>2</NumberOfRecords><Deep><Deeper><IssuerLogoPath>x.gif</IssuerLogoPath>"
+      "<IssuerLogo>R0lG\nODlh</IssuerLogo><Thumbprint>ABCDEF</Thumbprint></Deeper></Deep>"
+      "<thumbprint>lower case is another element</thumbprint><Other>ignored</Other></Update>");
+  EXPECT_EQ(S_FALSE, walk.end);
+  std::vector<std::pair<int, std::string>> expected = {
+      {0, "1.0.0.1"}, {1, "a"}, {2, "b"}, {3, "2"}, {4, "x.gif"}, {5, "R0lG\nODlh"}, {6, "ABCDEF"}};
+  EXPECT_EQ(expected, walk.elements);
+}
+
+TEST(UpdateFileReader, TextIsOnlyATextNodeRightAfterTheStart) {
+  Walk walk = WalkDocument(
+      "<Update>"
+      "<Thumbprint><![CDATA[cdata]]></Thumbprint>"
+      "<Thumbprint>   </Thumbprint>"
+      "<Thumbprint/><Other/>"
+      "<Thumbprint><b>nested</b></Thumbprint>"
+      "<Thumbprint>  padded  </Thumbprint>"
+      "</Update>");
+  EXPECT_EQ(S_FALSE, walk.end);
+  std::vector<std::pair<int, std::string>> expected = {
+      {6, ""}, {6, ""}, {6, ""}, {6, ""}, {6, "  padded  "}};
+  EXPECT_EQ(expected, walk.elements);
+}
+
+TEST(UpdateFileReader, TextComesInTheAnsiCodePage) {
+  // UTF-16 document: the reader detects the encoding; the text is converted for the add-ons.
+  std::wstring doc = L"\xFEFF<Update><Thumbprint>Caf\x00E9</Thumbprint></Update>";
+  Walk walk = WalkDocument(std::string(reinterpret_cast<const char*>(doc.data()), doc.size() * 2));
+  ASSERT_EQ(1u, walk.elements.size());
+  char expected[16] = {};
+  WideCharToMultiByte(CP_ACP, 0, L"Caf\x00E9", -1, expected, sizeof(expected), nullptr, nullptr);
+  EXPECT_EQ(std::string(expected), walk.elements[0].second);
+}
+
+TEST(UpdateFileReader, DocumentTypeDeclarationIsRefused) {
+  Walk walk = WalkDocument(
+      "<?xml version=\"1.0\"?>\n<!DOCTYPE Update [<!ENTITY e \"ABCDEF\">]>\n"
+      "<Update><Thumbprint>&e;</Thumbprint></Update>");
+  EXPECT_TRUE(FAILED(walk.end)) << std::hex << walk.end;
+  EXPECT_TRUE(walk.elements.empty());
+}
+
+TEST(UpdateFileReader, MalformedDocumentEndsTheWalkAndKeepsWhatCameBefore) {
+  Walk walk = WalkDocument("<Update><Thumbprint>one</Thumbprint><Thumbprint>two</Oops></Update>");
+  EXPECT_TRUE(FAILED(walk.end)) << std::hex << walk.end;
+  ASSERT_GE(walk.elements.size(), 1u);
+  EXPECT_EQ(std::make_pair(6, std::string("one")), walk.elements[0]);
+}
+
+TEST(UpdateFileReader, CallsOutOfOrderOrWithoutInput) {
+  IStream* stream = MemoryStream("<Update><Version>1</Version></Update>");
+  {
+    CUpdateFileReader reader(stream);
+    ASSERT_TRUE(reader.HasReader());
+    std::string text = "kept";
+    EXPECT_EQ(E_UNEXPECTED, reader.ReadText(&text));  // no element found yet
+    int index = -1;
+    EXPECT_EQ(S_OK, reader.NextElement(&index));
+    EXPECT_EQ(0, index);
+    EXPECT_EQ(S_OK, reader.ReadText(&text));
+    EXPECT_EQ("1", text);
+    EXPECT_EQ(S_FALSE, reader.NextElement(&index));
+    EXPECT_EQ(E_UNEXPECTED, reader.ReadText(&text));  // the walk has ended
+  }
+  stream->Release();
+
+  CUpdateFileReader no_input(nullptr);
+  int index = 0;
+  std::string text;
+  EXPECT_EQ(E_POINTER, no_input.NextElement(&index));
+  EXPECT_EQ(E_POINTER, no_input.ReadText(&text));
+}
+
+TEST(UpdateFileReader, HoldsItsOwnReferenceToTheInput) {
+  IStream* stream = MemoryStream("<Update><Version>1</Version></Update>");
+  CUpdateFileReader reader(stream);
+  EXPECT_GE(stream->Release(), 1u);  // the reader's reference (and XmlLite's) remain
+  int index = -1;
+  EXPECT_EQ(S_OK, reader.NextElement(&index));
+}
+
+}  // namespace
