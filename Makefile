@@ -10,7 +10,7 @@ TOOLCHAIN_x64 := cmake/toolchain-x86_64.cmake
 DEPDIR_x86 := $(DEPS)/i686
 DEPDIR_x64 := $(DEPS)/x86_64
 
-.PHONY: all setup build test demo clean bench
+.PHONY: all setup build test demo clean
 
 all: build
 
@@ -31,9 +31,6 @@ test: build
 
 demo: build
 	bash tools/demo.sh $(BUILD)
-
-bench: build
-	bash bench/run.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD)
