@@ -388,4 +388,6 @@ bool CLogHelper::SetUpConsole() {
   return g_console.ready;
 }
 
+void Log(const char* text, int level, bool stamp) { CLogHelper::GetInstance()->Log(text, level, stamp); }
+
 }  // namespace LogHelperNS

@@ -132,4 +132,7 @@ class CLogHelper {
   UtilityClassesNS::CThreadHelper* helper_;
 };
 
+// The forwarding step of the system's diagnostic calls: hands the text to the process logger.
+void Log(const char* text, int level, bool stamp);
+
 }  // namespace LogHelperNS
