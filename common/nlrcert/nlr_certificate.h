@@ -1,0 +1,108 @@
+// Site-seal (NLR) certificates: the two private extensions, the maker's root check and the
+// merchant URL scope.
+#pragma once
+
+#include <windows.h>
+#include <wincrypt.h>
+
+#include <string>
+#include <vector>
+
+class CNLRData;
+
+namespace CryptoNS {
+
+extern const char kNlrContentOid[];  // "1.3.6.1.4.1.32473.1.1.1"
+extern const char kNlrOptionsOid[];  // "1.3.6.1.4.1.32473.1.1.2"
+
+// Bits of CNlrCertificate::Verify; 0 means the certificate is valid for the page.
+enum NlrVerifyBits : DWORD {
+  kNlrNotTimeValid = 0x00000001,
+  kNlrValidityNotNested = 0x00000002,
+  kNlrBadSignature = 0x00000008,
+  kNlrRootNotInRootStore = 0x00000020,
+  kNlrChainTooLong = 0x00000080,
+  kNlrIssuerMissing = 0x00010000,
+  kNlrIntermediateNotTimeValid = 0x00020000,
+  kNlrIntermediateBadSignature = 0x00040000,
+  kNlrBadVersion = 0x01000000,
+  kNlrNotMakerRoot = 0x02000000,
+  kNlrMerchantUrlUnusable = 0x04000000,
+  kNlrFieldMissing = 0x20000000,
+  kNlrOutOfScope = 0x40000000,
+};
+
+class CNlrCertificate {
+ public:
+  static const DWORD kMaxUrl = 2083;      // longest page URL and link URL
+  static const DWORD kMaxPopupText = 259;
+  static const DWORD kMaxMerchantUrl = 255;
+
+  CNlrCertificate();
+  ~CNlrCertificate();
+
+  // Replaces the held certificate; clears the cached popup text and link URL.
+  bool Load(const BYTE* data, DWORD size);
+  PCCERT_CONTEXT Context() const { return context_; }
+
+  // A field by name (an extension's dotted identifier, "Name", "MerchantName", "HallmarkName",
+  // "MerchantURL", "OptionDirectoryScope", "CanBeUsedBy", "OptionSubDomainScope", "LogoGraphic",
+  // "LogoFileType", "LogoName"). True when the field has bytes; they are copied when a buffer is
+  // given and they fit its capacity (a field longer than the capacity delivers nothing).
+  bool GetField(const char* name, void* buffer, DWORD capacity, DWORD* size) const;
+  bool GetField(const char* name, std::vector<BYTE>* bytes) const;
+  // The field as a little-endian number of 1 to 4 bytes; 0 otherwise.
+  DWORD GetFieldNumber(const char* name) const;
+
+  // Error bits (NlrVerifyBits) of this certificate for a page; `ipv4` (network order) may be
+  // null. Also caches the popup text and the link URL.
+  DWORD Verify(const char* page_url, const DWORD* ipv4, bool check_url);
+
+  bool GetPopupUrl(char* buffer, size_t size) const;
+  bool GetLinkUrl(std::string* url) const;
+
+  bool GetLogoFileType(int* type) const;
+  bool GetLogoSize(DWORD* size) const;
+  bool GetLogoHashAlgorithm(ALG_ID* algorithm) const;
+  bool MatchLogoHash(const BYTE* digest, DWORD length) const;
+  bool GetLogoDimensions(int* width, int* height) const;
+  bool GetLogoName(std::string* name) const;
+  bool GetTrailingOption(int* option) const;
+  bool ExtractLogo(CNLRData* data) const;
+
+  // The maker's root check of the issuer chain (bits of NlrVerifyBits).
+  DWORD CheckRootChain() const;
+
+  // True when `page_url` lies in the scope of the merchant URL (host and optional path, no
+  // scheme). Sub-domain scope 0 wants the exact host, any other value also accepts hosts that
+  // end in "." and the merchant host. Directory scope: 0 this directory, 1 this directory or
+  // a parent, 2 this directory and below, other values the host alone.
+  static bool MatchUrlScope(const char* merchant_url, const char* page_url, DWORD directory_scope,
+                            DWORD subdomain_scope);
+
+  // True when `key` is one of the maker's root public keys and `issuer_name` (an X.500 string)
+  // holds one of the maker's root name pairs.
+  static bool IsMakerRoot(const CRYPT_BIT_BLOB& key, const char* issuer_name);
+
+ private:
+  CNlrCertificate(const CNlrCertificate&) = delete;
+  CNlrCertificate& operator=(const CNlrCertificate&) = delete;
+
+  // Encoded element `index` of an extension (a SEQUENCE of any) and the element count.
+  bool GetElement(const char* oid, DWORD index, std::vector<BYTE>* encoded, DWORD* count) const;
+  bool GetElementCount(const char* oid, DWORD* count) const;
+  // What an element delivers when decoded as `type` (see the .cpp).
+  bool ReadElement(const char* oid, DWORD index, LPCSTR type, std::vector<BYTE>* bytes) const;
+  bool ReadNumberElement(const char* oid, DWORD index, LPCSTR type, int* value) const;
+  bool ReadNameField(const char* name, std::vector<BYTE>* bytes) const;
+  void CacheOptionTexts();
+  bool MatchAddress(DWORD ipv4) const;
+
+  PCCERT_CONTEXT context_ = nullptr;
+  bool has_popup_text_ = false;
+  bool has_link_url_ = false;
+  std::string link_url_;
+  std::string popup_text_;
+};
+
+}  // namespace CryptoNS
