@@ -1,0 +1,389 @@
+#include "common/windowing/validation_border.h"
+
+#include <mmsystem.h>
+
+#include "common/windowing/border_painter.h"
+
+namespace WindowingNS {
+
+using ObserveNS::CObserverService;
+using SettingsUtilsNS::CSettingsKestrin;
+
+namespace {
+
+const char kClassName[] = "DRAVIX_VERIFICATION_WINDOW";
+const char kOnEventName[] = "DravixBho::ValidateOnEvent";
+const char kOffEventName[] = "DravixBho::ValidateOffEvent";
+const UINT_PTR kTimerPostponedHide = 1;
+const UINT_PTR kTimerInactive = 2;
+const UINT kTimerMs = 700;
+// Calls made on other threads run on the window's own thread.
+const UINT kMsgShow = WM_APP + 0x101;
+const UINT kMsgHide = WM_APP + 0x102;
+const UINT kMsgClose = WM_APP + 0x103;
+const UINT kCrossThreadTimeoutMs = 5000;
+
+// Drawn once per show: set by the paint, cleared by every hide.
+volatile LONG g_painted = 0;
+
+class ScopedLock {
+ public:
+  explicit ScopedLock(CRITICAL_SECTION* cs) : cs_(cs) { EnterCriticalSection(cs_); }
+  ~ScopedLock() { LeaveCriticalSection(cs_); }
+
+ private:
+  CRITICAL_SECTION* cs_;
+};
+
+bool ClassIs(HWND window, const char* name) {
+  char text[261] = {};
+  return window && GetClassNameA(window, text, sizeof(text)) && lstrcmpiA(text, name) == 0;
+}
+
+int ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
+int ScreenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
+
+}  // namespace
+
+CValidationBorder* CValidationBorder::GetInstance() {
+  // Built on first use; its destructor at exit releases memory and handles only.
+  static CValidationBorder border(CObserverService::GetInstance());
+  return &border;
+}
+
+void CValidationBorder::Shutdown() { GetInstance()->Close(); }
+
+bool CValidationBorder::IsPainted() { return g_painted != 0; }
+
+CValidationBorder::CValidationBorder(ObserveNS::IObserverService* service)
+    : settings_(SettingsUtilsNS::kLoadGroupBorder), service_(service) {
+  InitializeCriticalSection(&look_lock_);
+  on_event_ = CreateEventA(nullptr, FALSE, FALSE, kOnEventName);
+  off_event_ = CreateEventA(nullptr, FALSE, FALSE, kOffEventName);
+  if (service_) {
+    service_->Register(this, ObserveNS::kEventSettingsChanged);
+    registered_ = true;
+  }
+}
+
+// No window is destroyed and no sound played here: at process exit this runs under the
+// loader lock, on whatever thread ends the process. Close does that work beforehand.
+CValidationBorder::~CValidationBorder() {
+  if (registered_) service_->Unregister(this, ObserveNS::kEventSettingsChanged);
+  if (hwnd_ && IsWindow(hwnd_) && OnWindowThread()) {
+    DestroyWindow(hwnd_);
+  } else if (hwnd_) {
+    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);  // a window left behind never reaches us
+  }
+  if (brush_) DeleteObject(brush_);
+  if (on_event_) CloseHandle(on_event_);
+  if (off_event_) CloseHandle(off_event_);
+  DeleteCriticalSection(&look_lock_);
+}
+
+void CValidationBorder::Close() {
+  if (registered_) {
+    service_->Unregister(this, ObserveNS::kEventSettingsChanged);
+    registered_ = false;
+  }
+  if (!hwnd_ || !IsWindow(hwnd_)) {
+    hwnd_ = nullptr;
+    return;
+  }
+  if (!OnWindowThread()) {
+    DWORD_PTR ignored;
+    SendMessageTimeoutA(hwnd_, kMsgClose, 0, 0, SMTO_ABORTIFHUNG, kCrossThreadTimeoutMs, &ignored);
+    return;
+  }
+  if (off_event_) SetEvent(off_event_);
+  SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE);
+  hide_requested_ = true;
+  if (!hovered_ && browser_) HideNow(0, 1);
+  DestroyWindow(hwnd_);
+}
+
+bool CValidationBorder::OnWindowThread() const {
+  return GetWindowThreadProcessId(hwnd_, nullptr) == GetCurrentThreadId();
+}
+
+// The window belongs to the thread that created it; when that thread (a browser tab) ends,
+// the window goes with it. A new one is made on the calling thread when needed again.
+bool CValidationBorder::EnsureWindow() {
+  if (hwnd_ && IsWindow(hwnd_)) return true;
+  hwnd_ = nullptr;
+  InterlockedExchange(&g_painted, 0);
+  pinned_ = false;
+  hovered_ = false;
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  WNDCLASSEXA wc = {sizeof(wc)};
+  if (!GetClassInfoExA(instance, kClassName, &wc)) {
+    wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.hbrBackground = (HBRUSH)(INT_PTR)(COLOR_WINDOW + 1);
+    wc.hCursor = LoadCursorA(nullptr, (LPCSTR)IDC_ARROW);
+    wc.lpszClassName = kClassName;
+    if (!RegisterClassExA(&wc)) return false;
+  }
+  HWND created = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kClassName, nullptr, WS_POPUP,
+                                 100, 100, 100, 100, nullptr, nullptr, instance, this);
+  return created != nullptr;
+}
+
+LRESULT CALLBACK CValidationBorder::WindowProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+  CValidationBorder* self =
+      reinterpret_cast<CValidationBorder*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (msg == WM_NCCREATE) {
+    self = static_cast<CValidationBorder*>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    self->hwnd_ = hwnd;
+  }
+  if (!self) return DefWindowProcA(hwnd, msg, wparam, lparam);
+  LRESULT result = 0;
+  if (self->ProcessWindowMessage(hwnd, msg, wparam, lparam, result)) return result;
+  result = DefWindowProcA(hwnd, msg, wparam, lparam);
+  if (msg == WM_NCDESTROY) {
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+    if (self->hwnd_ == hwnd) self->hwnd_ = nullptr;
+  }
+  return result;
+}
+
+void CValidationBorder::ReadLook() {
+  ScopedLock lock(&look_lock_);
+  look_.width = (int)settings_.m_BorderWidth;
+  look_.text_size = (int)settings_.m_DisplayTextSize;
+  look_.colour = settings_.m_BorderColour;
+  look_.mouse_over = settings_.m_UseMov;
+  look_.audio = settings_.m_UseAudio;
+  look_.border_on = settings_.m_BorderBrowser || settings_.m_BorderScreen;
+  look_.over_sound = settings_.m_MouseOverSound;
+  look_.off_sound = settings_.m_MouseOffSound;
+  HBRUSH brush = CreateSolidBrush(look_.colour);
+  if (brush_) DeleteObject(brush_);
+  brush_ = brush;
+}
+
+CValidationBorder::Look CValidationBorder::CurrentLook() const {
+  ScopedLock lock(&look_lock_);
+  return look_;
+}
+
+int CValidationBorder::GetWidth() const { return CurrentLook().width; }
+int CValidationBorder::GetTextSize() const { return CurrentLook().text_size; }
+COLORREF CValidationBorder::GetColour() const { return CurrentLook().colour; }
+
+void CValidationBorder::Notify(DWORD event) {
+  if (event != ObserveNS::kEventSettingsChanged) return;
+  ScopedLock lock(&look_lock_);
+  if (settings_.Reload(SettingsUtilsNS::kLoadGroupBorder)) ReadLook();
+}
+
+int CValidationBorder::SetBrowserWindow(HWND browser) {
+  if (!browser) return 0;
+  browser_ = browser;
+  EnsureWindow();
+  return 1;
+}
+
+int CValidationBorder::SetHoverWindow(HWND hover) {
+  hover_window_ = hover;
+  return 1;
+}
+
+void CValidationBorder::SetHideWhenInactive(int flag) { hide_when_inactive_ = flag; }
+
+void CValidationBorder::SetCaptionText(const char* text) {
+  if (text && *text) caption_text_ = text;
+}
+
+bool CValidationBorder::IsBorderVisible() const {
+  return hwnd_ && IsWindow(hwnd_) && IsWindowVisible(hwnd_);
+}
+
+int CValidationBorder::ShowBorder(int kind, int announce, int with_caption) {
+  if (hwnd_ && IsWindow(hwnd_) && !OnWindowThread()) {
+    DWORD_PTR result = 0;
+    WPARAM args = (kind & 0xFF) | ((announce ? 1 : 0) << 8) | ((with_caption ? 1 : 0) << 9);
+    if (SendMessageTimeoutA(hwnd_, kMsgShow, args, 0, SMTO_ABORTIFHUNG, kCrossThreadTimeoutMs,
+                            &result))
+      return (int)result;
+    return 0;
+  }
+  return DoShow(kind, announce, with_caption);
+}
+
+int CValidationBorder::HideBorder(int origin, int force) {
+  if (hwnd_ && IsWindow(hwnd_) && !OnWindowThread()) {
+    DWORD_PTR result = 0;
+    if (SendMessageTimeoutA(hwnd_, kMsgHide, origin, force, SMTO_ABORTIFHUNG,
+                            kCrossThreadTimeoutMs, &result))
+      return (int)result;
+    return 0;
+  }
+  return DoHide(origin, force);
+}
+
+int CValidationBorder::DoShow(int kind, int announce, int with_caption) {
+  // A window lost with its thread is made again here, which also clears painted.
+  if (browser_) EnsureWindow();
+  if (g_painted) {
+    pinned_ = true;
+    return 1;
+  }
+  hide_requested_ = false;
+  if (!browser_ || IsBorderVisible()) return 0;
+  kind_ = kind;
+  const Look look = CurrentLook();
+  if (kind == 0 && (!look.mouse_over || !FindWindowA("Dravix_TaskTray", nullptr))) return 0;
+  if (announce && look.audio) PlaySoundFile(look.over_sound.c_str());
+  const int W = ScreenWidth(), H = ScreenHeight();
+  if (announce && on_event_) SetEvent(on_event_);
+  if (look.border_on) {
+    BorderLook shape = {W, H, look.width, look.colour, with_caption != 0, {}, nullptr, 0};
+    with_caption_ = with_caption;
+    if (with_caption) {
+      HDC screen = GetDC(nullptr);
+      caption_rect_ = CalcCaptionRect(screen, caption_text_.c_str(), look.text_size, W, look.width);
+      ReleaseDC(nullptr, screen);
+      shape.caption = caption_rect_;
+    }
+    SetWindowRgn(hwnd_, CreateBorderRegion(shape), TRUE);  // the window owns the region now
+    SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, W, H,
+                 SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+    SetActiveWindow(browser_);
+  }
+  SetTimer(hwnd_, kTimerInactive, kTimerMs, nullptr);
+  return 1;
+}
+
+int CValidationBorder::DoHide(int origin, int force) {
+  hide_requested_ = true;
+  if (hovered_) return 1;  // completed when the pointer leaves
+  if (!browser_) return 0;
+  return HideNow(origin, force);
+}
+
+int CValidationBorder::HideNow(int origin, int force) {
+  if (origin == 0 && hwnd_) {
+    POINT cursor;
+    GetCursorPos(&cursor);
+    if (WindowFromPoint(cursor) == hwnd_) {
+      SetTimer(hwnd_, kTimerPostponedHide, kTimerMs, nullptr);
+      return 1;
+    }
+  }
+  bool was_visible = false;
+  if (IsBorderVisible()) {
+    was_visible = true;
+    if (pinned_) {
+      if (origin == 1 && force == 0) return 1;
+      pinned_ = false;
+    }
+    ShowWindow(hwnd_, SW_HIDE);
+  }
+  AnnounceOff(was_visible);
+  if (hwnd_) KillTimer(hwnd_, kTimerInactive);
+  InterlockedExchange(&g_painted, 0);
+  return 1;
+}
+
+void CValidationBorder::AnnounceOff(bool was_visible) {
+  POINT cursor;
+  GetCursorPos(&cursor);
+  HWND under = WindowFromPoint(cursor);
+  HWND top = under ? GetAncestor(under, GA_ROOT) : nullptr;
+  HWND foreground = GetForegroundWindow();
+  bool browser_in_front =
+      foreground && (foreground == browser_ || GetParent(foreground) == browser_);
+  if (browser_in_front && ClassIs(top, "DRAVIX_QUORVEL_WINDOW") &&
+      !ClassIs(under, "DRAVIX_LOGO_WINDOW"))
+    return;
+  if (off_event_) SetEvent(off_event_);
+  const Look look = CurrentLook();
+  if (look.audio && was_visible && (kind_ != 0 || look.mouse_over))
+    PlaySoundFile(look.off_sound.c_str());
+}
+
+void CValidationBorder::PlaySoundFile(const char* file) {
+  if (file && *file) PlaySoundA(file, nullptr, SND_FILENAME | SND_ASYNC | SND_NOWAIT);
+}
+
+void CValidationBorder::Paint(HDC dc) {
+  if (g_painted) return;
+  InterlockedExchange(&g_painted, 1);
+  const Look look = CurrentLook();
+  BorderLook shape = {ScreenWidth(), ScreenHeight(), look.width, look.colour, with_caption_ != 0,
+                      caption_rect_, caption_text_.c_str(), look.text_size};
+  PaintBorder(dc, shape);
+}
+
+BOOL CValidationBorder::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam,
+                                             LRESULT& result) {
+  switch (msg) {
+    case WM_CREATE:
+      // The values the settings object holds; the registry is not read again here.
+      ReadLook();
+      result = 0;
+      return TRUE;
+    case WM_ERASEBKGND:
+      Paint(reinterpret_cast<HDC>(wparam));
+      result = 1;
+      return TRUE;
+    case WM_MOUSEMOVE: {
+      TRACKMOUSEEVENT tme = {sizeof(tme), TME_HOVER | TME_LEAVE, hwnd, 10};
+      TrackMouseEvent(&tme);
+      result = 0;
+      return TRUE;
+    }
+    case WM_MOUSEHOVER:
+      hovered_ = true;
+      result = 0;
+      return TRUE;
+    case WM_MOUSELEAVE:
+      hovered_ = false;
+      if (hide_requested_ && browser_) HideNow(0, 1);
+      result = 0;
+      return TRUE;
+    case WM_TIMER:
+      if (wparam == kTimerInactive) {
+        HWND foreground = GetForegroundWindow();
+        if (hide_when_inactive_ && foreground != browser_ && GetParent(foreground) != browser_) {
+          if (hover_window_) SendMessageA(hover_window_, WM_MOUSELEAVE, 1, 0);
+          DoHide(1, 1);
+        }
+      } else if (wparam == kTimerPostponedHide) {
+        DoHide(1, 0);
+        KillTimer(hwnd, kTimerPostponedHide);
+      }
+      result = 0;
+      return TRUE;
+    case WM_SHOWWINDOW:
+      if (!wparam) KillTimer(hwnd, kTimerPostponedHide);
+      return FALSE;
+    case WM_CTLCOLORDLG: {
+      ScopedLock lock(&look_lock_);
+      result = reinterpret_cast<LRESULT>(brush_);
+      return TRUE;
+    }
+    case WM_DESTROY: {
+      ScopedLock lock(&look_lock_);
+      if (brush_) DeleteObject(brush_);
+      brush_ = nullptr;
+      return FALSE;
+    }
+    case kMsgShow:
+      result = DoShow((int)(wparam & 0xFF), (int)((wparam >> 8) & 1), (int)((wparam >> 9) & 1));
+      return TRUE;
+    case kMsgHide:
+      result = DoHide((int)wparam, (int)lparam);
+      return TRUE;
+    case kMsgClose:
+      Close();
+      result = 0;
+      return TRUE;
+  }
+  return FALSE;
+}
+
+}  // namespace WindowingNS

@@ -1,0 +1,105 @@
+// The coloured frame laid around the whole screen while the user looks at a verified page,
+// optionally with a caption tab at the middle of the top edge. One window per process, shared
+// by every browser tab; its look comes from the settings and follows event 1.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "common/observe/observer_service.h"
+#include "common/settings/settings.h"
+
+namespace WindowingNS {
+
+class CValidationBorder : public ObserveNS::IObserver {
+ public:
+  static CValidationBorder* GetInstance();
+  // Takes the process's border down on an orderly path: hides it (with its off announcement),
+  // destroys the window on the thread that owns it. The add-on calls it when its last browser
+  // instance goes, never from a destructor that runs at process exit.
+  static void Shutdown();
+
+  // Public for tests that need a border of their own; the system uses GetInstance.
+  explicit CValidationBorder(ObserveNS::IObserverService* service);
+  virtual ~CValidationBorder();
+
+  virtual BOOL ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam,
+                                    LRESULT& result);
+
+  int SetBrowserWindow(HWND browser);
+  int SetHoverWindow(HWND hover);
+  void SetHideWhenInactive(int flag);
+  void SetCaptionText(const char* text);
+  bool IsBorderVisible() const;
+  // kind 1 verification, 0 mouse-over; returns 0 or 1.
+  int ShowBorder(int kind, int announce, int with_caption);
+  // origin 1 with force 1 also ends a pinned border; origin 0 is postponed while the pointer
+  // is on the border. 0 when no browser window is known, else 1.
+  int HideBorder(int origin, int force);
+  void Notify(DWORD event) override;
+  // The orderly end of this border (see Shutdown).
+  void Close();
+
+  HWND GetHwnd() const { return hwnd_; }
+  int GetWidth() const;
+  int GetTextSize() const;
+  COLORREF GetColour() const;
+  const RECT& GetCaptionRect() const { return caption_rect_; }
+  const char* GetCaptionText() const { return caption_text_.c_str(); }
+  bool IsPinned() const { return pinned_; }
+  bool IsHovered() const { return hovered_; }
+  static bool IsPainted();
+
+ private:
+  CValidationBorder(const CValidationBorder&) = delete;
+  CValidationBorder& operator=(const CValidationBorder&) = delete;
+
+  struct Look {
+    int width;
+    int text_size;
+    COLORREF colour;
+    bool mouse_over;
+    bool audio;
+    bool border_on;  // BorderBrowser or BorderScreen
+    std::string over_sound;
+    std::string off_sound;
+  };
+
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
+  bool EnsureWindow();
+  bool OnWindowThread() const;
+  int DoShow(int kind, int announce, int with_caption);
+  int DoHide(int origin, int force);
+  // Steps 2 to 5 of a hide: postponed while the pointer is on the border, else hidden and
+  // announced.
+  int HideNow(int origin, int force);
+  void AnnounceOff(bool was_visible);
+  void PlaySoundFile(const char* file);
+  void ReadLook();
+  Look CurrentLook() const;
+  void Paint(HDC dc);
+
+  HWND hwnd_ = nullptr;
+  SettingsUtilsNS::CSettingsKestrin settings_;
+  ObserveNS::IObserverService* service_;
+  bool registered_ = false;
+  HANDLE on_event_ = nullptr;
+  HANDLE off_event_ = nullptr;
+  HBRUSH brush_ = nullptr;
+  HWND browser_ = nullptr;
+  int kind_ = 0;
+  HWND hover_window_ = nullptr;
+  int hide_when_inactive_ = 0;
+  std::string caption_text_ = "Authenticated by Torvan";
+  int with_caption_ = 1;
+  bool hovered_ = false;
+  bool hide_requested_ = false;
+  RECT caption_rect_ = {};
+  bool pinned_ = false;
+  // The look read from the settings; written by the observer service's thread on event 1.
+  mutable CRITICAL_SECTION look_lock_;
+  Look look_ = {8, 10, SettingsUtilsNS::kDefaultBorderColour, false, false, true, "", ""};
+};
+
+}  // namespace WindowingNS
