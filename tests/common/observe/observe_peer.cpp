@@ -9,6 +9,7 @@
 
 #include "common/observe/observer_service.h"
 #include "common/settings/settings.h"
+#include "tests/common/observe/private_desktop.h"
 #include "tests/common/settings/user_key_override.h"
 
 using namespace ObserveNS;

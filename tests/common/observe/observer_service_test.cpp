@@ -5,6 +5,8 @@
 #include <atomic>
 #include <functional>
 
+#include "tests/common/observe/private_desktop.h"
+
 using namespace ObserveNS;
 
 namespace {

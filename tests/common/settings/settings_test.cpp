@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/common/settings/user_key_override.h"
+#include "tests/common/observe/private_desktop.h"
 
 using namespace SettingsUtilsNS;
 
