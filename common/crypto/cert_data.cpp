@@ -199,6 +199,11 @@ DWORD VerifySslCertificateChain(PCCERT_CONTEXT cert, const wchar_t* url, DWORD i
   status.cbSize = sizeof(status);
   if (!CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain.get(), &policy, &status))
     return LastErrorOrFail();
+  // A chain that ends below any root is never valid unless unknown authorities are ignored
+  // (Wine's SSL policy lets such a chain pass).
+  if (status.dwError == 0 && (chain->TrustStatus.dwErrorStatus & CERT_TRUST_IS_PARTIAL_CHAIN) &&
+      !(ignore_flags & SECURITY_FLAG_IGNORE_UNKNOWN_CA))
+    return static_cast<DWORD>(CERT_E_CHAINING);
   return status.dwError;
 }
 
@@ -286,8 +291,14 @@ void ViewCertificate(PCCERT_CONTEXT cert, bool server_auth, HWND parent) {
       view.fpCryptProviderDataTrustedUsage = TRUE;
     }
   }
+  // cryptui is loaded when the dialog is wanted (not every build environment links it).
+  HMODULE cryptui = LoadLibraryA("cryptui.dll");
+  if (!cryptui) return;
+  typedef BOOL(WINAPI * ViewProc)(PCCRYPTUI_VIEWCERTIFICATE_STRUCTA, BOOL*);
+  auto view_proc = reinterpret_cast<ViewProc>(GetProcAddress(cryptui, "CryptUIDlgViewCertificateA"));
   BOOL changed = FALSE;
-  CryptUIDlgViewCertificateA(&view, &changed);
+  if (view_proc) view_proc(&view, &changed);
+  FreeLibrary(cryptui);
 }
 
 }  // namespace CryptoNS

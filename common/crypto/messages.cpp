@@ -326,6 +326,63 @@ bool DecryptContent(const Enveloped& env, const std::vector<BYTE>& raw_key, std:
   return true;
 }
 
+// ---- Signed data ------------------------------------------------------------------------------
+
+// When signer 0 has authenticated attributes, its signature covers them and not the content:
+// the content must then hash to the messageDigest attribute. Checked here because not every
+// CryptoAPI implementation compares it (Wine's does not). True when it matches or there are
+// no authenticated attributes.
+bool ContentMatchesMessageDigest(const std::vector<BYTE>& message) {
+  HCRYPTMSG msg = CryptMsgOpenToDecode(kCertEncoding, 0, 0, 0, nullptr, nullptr);
+  if (!msg) return false;
+  std::unique_ptr<void, BOOL(WINAPI*)(HCRYPTMSG)> msg_owner(msg, CryptMsgClose);
+  if (!CryptMsgUpdate(msg, message.data(), static_cast<DWORD>(message.size()), TRUE)) return false;
+
+  DWORD size = 0;
+  if (!CryptMsgGetParam(msg, CMSG_SIGNER_INFO_PARAM, 0, nullptr, &size) || size == 0) return false;
+  std::vector<BYTE> info_buffer(size);
+  if (!CryptMsgGetParam(msg, CMSG_SIGNER_INFO_PARAM, 0, info_buffer.data(), &size)) return false;
+  const auto* info = reinterpret_cast<const CMSG_SIGNER_INFO*>(info_buffer.data());
+  if (info->AuthAttrs.cAttr == 0) return true;
+
+  const CRYPT_ATTRIBUTE* digest_attr = nullptr;
+  for (DWORD i = 0; i < info->AuthAttrs.cAttr; ++i) {
+    const CRYPT_ATTRIBUTE& a = info->AuthAttrs.rgAttr[i];
+    if (a.pszObjId && std::strcmp(a.pszObjId, szOID_RSA_messageDigest) == 0) {
+      if (digest_attr || a.cValue != 1) return false;  // exactly one, with one value
+      digest_attr = &a;
+    }
+  }
+  if (!digest_attr) return false;
+  CRYPT_DATA_BLOB* expected = nullptr;
+  DWORD expected_size = 0;
+  if (!CryptDecodeObjectEx(kCertEncoding, X509_OCTET_STRING, digest_attr->rgValue[0].pbData,
+                           digest_attr->rgValue[0].cbData, CRYPT_DECODE_ALLOC_FLAG, nullptr, &expected,
+                           &expected_size))
+    return false;
+  std::unique_ptr<void, HLOCAL(WINAPI*)(HLOCAL)> expected_owner(expected, LocalFree);
+
+  size = 0;
+  std::vector<BYTE> content;
+  if (!CryptMsgGetParam(msg, CMSG_CONTENT_PARAM, 0, nullptr, &size)) return false;
+  content.resize(size ? size : 1);
+  if (!CryptMsgGetParam(msg, CMSG_CONTENT_PARAM, 0, content.data(), &size)) return false;
+  content.resize(size);
+
+  ALG_ID alg = CertOIDToAlgId(info->HashAlgorithm.pszObjId);
+  if (GET_ALG_CLASS(alg) != ALG_CLASS_HASH) return false;
+  CProvider prov;
+  if (!AcquireCipherProvider(&prov)) return false;
+  HCRYPTHASH hash = 0;
+  if (!CryptCreateHash(prov.Get(), alg, 0, 0, &hash)) return false;
+  BYTE value[64];
+  DWORD value_size = sizeof(value);
+  bool ok = CryptHashData(hash, content.data(), static_cast<DWORD>(content.size()), 0) &&
+            CryptGetHashParam(hash, HP_HASHVAL, value, &value_size, 0);
+  CryptDestroyHash(hash);
+  return ok && value_size == expected->cbData && std::memcmp(value, expected->pbData, value_size) == 0;
+}
+
 }  // namespace
 
 bool DecryptMessageStream(HCERTSTORE store, IStream* input, IStream* output) {
@@ -375,6 +432,7 @@ bool VerifySignedMessageStream(IStream* input, IStream* output, PCCERT_CONTEXT* 
                                    &size, &cert))
     return false;
   CertPtr owned(cert);
+  if (!ContentMatchesMessageDigest(message)) return false;
   if (!WriteWholeStream(output, content.data(), size)) return false;
   if (signer)
     *signer = owned.release();

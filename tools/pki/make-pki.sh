@@ -17,6 +17,7 @@
 #   recipient.*                   message recipient (issued by the intermediate)
 #   recipient.pfx                 recipient certificate and key, PKCS#12, empty password
 #   recipient-pw.pfx              the same, password "kestrin"
+#   recipient.keyblob             the recipient key as a CryptoAPI PRIVATEKEYBLOB
 #   message.txt                   the plain text of every message below
 #   enveloped-3des.p7m            message.txt enveloped for the recipient, 3DES-CBC (DER)
 #   enveloped-aes128.p7m          ... AES-128-CBC;  enveloped-aes256.p7m ... AES-256-CBC
@@ -140,6 +141,8 @@ p12() {
 }
 p12 recipient.pfx ""
 p12 recipient-pw.pfx kestrin
+# The recipient key as a CryptoAPI PRIVATEKEYBLOB (for CryptImportKey).
+openssl rsa -in recipient.key -outform MSBLOB -out recipient.keyblob 2>/dev/null
 
 printf 'Kestrin test message.\r\nSecond line of the message, long enough to span several cipher blocks.\r\n' > message.txt
 enc() { openssl cms -encrypt -binary "-$1" -in "$2" -outform DER -out "$3" recipient.pem; }

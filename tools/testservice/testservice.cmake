@@ -6,8 +6,7 @@
 #   kestrin_use_test_env(<test target> [SERVICE <fixture>])
 #       gives the program the PKI folder and the service's state folder (test_env.h reads
 #       them) and makes it wait for the PKI at build time.
-include_guard(GLOBAL)
-
+# Included by every folder that uses it: no include guard, because variables are per folder.
 find_program(KESTRIN_PYTHON3 NAMES python3 REQUIRED)
 set(KESTRIN_TEST_PKI_DIR "${CMAKE_BINARY_DIR}/pki")
 set(KESTRIN_TESTSERVICE "${CMAKE_CURRENT_LIST_DIR}/testservice.py")
