@@ -231,6 +231,47 @@ TEST_F(LoggerTest, DiagnosticCallsReachTheProcessLogger) {
   EXPECT_EQ("No DateTime stamp [Level 3]- diagnostic line\r\n\r\n", Written());
 }
 
+// Console mode writes to the process's standard output; Wine refuses a second console here, so
+// the output stays on the pipe the test puts there.
+TEST_F(LoggerTest, ConsoleModeWritesToTheStandardOutput) {
+  ASSERT_TRUE(SetLogDword("LogLevel", 2));
+  ASSERT_TRUE(SetLogDword("LogMode", 1));
+  HANDLE read_end = nullptr, write_end = nullptr;
+  ASSERT_TRUE(CreatePipe(&read_end, &write_end, nullptr, 0));
+  const HANDLE own_output = GetStdHandle(STD_OUTPUT_HANDLE);
+  SetStdHandle(STD_OUTPUT_HANDLE, write_end);
+  bool console_on_pipe = false;
+  {
+    CLogHelper logger;
+    console_on_pipe = logger.GetConsole() == write_end;
+    EXPECT_EQ(kLogModeConsole, logger.GetMode());
+    EXPECT_TRUE(dynamic_cast<CLogHelperStateConsole*>(logger.GetState()) != nullptr);
+    logger.Log("to the console", 2, false);
+    logger.Log("too detailed", 3, false);
+  }
+  SetStdHandle(STD_OUTPUT_HANDLE, own_output);
+  CloseHandle(write_end);
+  std::string output;
+  char buffer[256];
+  DWORD got = 0;
+  while (ReadFile(read_end, buffer, sizeof(buffer), &got, nullptr) && got) output.append(buffer, got);
+  if (!console_on_pipe) {
+    CloseHandle(read_end);
+    GTEST_SKIP() << "a console of its own took the output";
+  }
+  EXPECT_EQ("CLogHelper Console initialized!\nNo DateTime stamp [Level 2]- to the console\r\n\r\n", output);
+
+  // When the greeting cannot be written the logger falls back to the file.
+  SetStdHandle(STD_OUTPUT_HANDLE, read_end);
+  {
+    CLogHelper logger;
+    EXPECT_EQ(kLogModeFile, logger.GetMode());
+    EXPECT_TRUE(dynamic_cast<CLogHelperStateMultipleProcess*>(logger.GetState()) != nullptr);
+  }
+  SetStdHandle(STD_OUTPUT_HANDLE, own_output);
+  CloseHandle(read_end);
+}
+
 TEST(LogErrorCodeText, SystemMessageOrFallback) {
   EXPECT_EQ("IDispatch error #1", CLogHelperStateFormater::FormatErrorCode(nullptr, 0x80040201));
   EXPECT_EQ("lead IDispatch error #65023", CLogHelperStateFormater::FormatErrorCode("lead", 0x8004FFFF));

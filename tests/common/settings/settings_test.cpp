@@ -383,3 +383,23 @@ TEST_F(SettingsTest, OpenKeyRules) {
   settings.CloseKey();
   EXPECT_FALSE(taken_elsewhere());
 }
+
+// Run again as Vista: where the registry mutex cannot be had at all (Wine offers no private
+// namespace), a locked open goes ahead without it; a mutex that can be had is held while open.
+TEST_F(SettingsTest, LockedOpenWorksWhetherOrNotTheMutexCanBeHad) {
+  WriteDefaults();
+  CSettingsKestrin settings(kLoadGroupNone);
+  HRESULT probe = E_FAIL;
+  HANDLE thread = CreateThread(nullptr, 0, &ProbeRegistryMutex, &probe, 0, nullptr);
+  WaitForSingleObject(thread, INFINITE);
+  CloseHandle(thread);
+  ASSERT_TRUE(settings.OpenRead(true));
+  EXPECT_TRUE(settings.LoadMasked(kMaskBorderWidth));
+  EXPECT_TRUE(settings.CloseKey());
+  if (probe == E_FAIL) {
+    EXPECT_TRUE(settings.OpenWrite(true)) << "a failed wait does not stop the open";
+    EXPECT_TRUE(settings.CloseKey());
+  } else {
+    EXPECT_EQ(S_OK, probe);
+  }
+}
