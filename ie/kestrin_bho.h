@@ -1,0 +1,192 @@
+// The browser helper object: Internet Explorer makes one per browser window or tab and hands
+// it the browser through SetSite. It listens to the browser's events, verifies each top-level
+// page and turns pointer events on the page into the validation border.
+#pragma once
+
+#include <windows.h>
+#include <exdisp.h>
+#include <mshtml.h>
+#include <ocidl.h>
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "common/observe/observer_service.h"
+#include "common/settings/settings.h"
+#include "common/subclass/subclass_helper.h"
+#include "common/warning/warning_window.h"
+#include "common/web/server_request.h"
+#include "ie/core/refresh_helper.h"
+#include "ie/kestrin_ie_ids.h"
+#include "platform/com/com_object.h"
+#include "platform/com/com_ptr.h"
+
+namespace KestrinIENS {
+
+using KestrinComNS::CComPtr;
+
+// Browser kind, from the host program's file name.
+enum BrowserKind {
+  kBrowserNone = 0,
+  kBrowserInternetExplorer = 1,  // "iexplore.exe"
+  kBrowserAol = 2,               // "aolservicehost.exe", "aexplore.exe"
+  kBrowserNetscape = 3,          // "netscape.exe" in its IE mode
+  kBrowserExplorer = 4,          // "explorer.exe"
+};
+
+// The kind of a host program path (any case); kBrowserNone for an unknown program.
+BrowserKind BrowserKindFromPath(const char* path);
+
+// The WinHTTP errors of the site-seal lookup that warn the user of a broken connection.
+bool IsConnectionWarningError(DWORD error);
+
+// Where the pointer effect must scroll the page so that its target (x, y), in screen
+// coordinates, comes into the frame's client rectangle `client` (screen coordinates).
+// `body_scroll_height` is the body's scrollHeight, or -1 when it cannot be read.
+struct EffectScroll {
+  enum Kind { kScrollTo, kScrollBy } kind;
+  LONG h, v;          // the scroll call's arguments
+  LONG x, y;          // the target after the scroll
+};
+EffectScroll PlaceEffectTarget(LONG x, LONG y, const RECT& client, LONG body_scroll_height);
+
+class CKestrinBho : public IObjectWithSite,
+                    public IKestrinBho,
+                    public WebUtilsNS::IRequestWaiter,
+                    public ObserveNS::IObserver,
+                    public SubclassUtilsNS::ISubclassOwner,
+                    public RefreshUtilsNS::IRefreshHelperOwner {
+ public:
+  // The browser generation is read from the system (GetBrowserVersion).
+  CKestrinBho();
+  // Tests choose the generation: 1 IE 5, 2 IE 6, 3 IE 7, 4 IE 8, 0 unknown.
+  explicit CKestrinBho(int browser_version);
+  virtual ~CKestrinBho();
+  HRESULT InternalQueryInterface(REFIID riid, void** out);
+
+  // IObjectWithSite
+  STDMETHODIMP SetSite(IUnknown* site) override;
+  STDMETHODIMP GetSite(REFIID riid, void** out) override;
+
+  // IDispatch of IKestrinBho: the sink of DWebBrowserEvents2 and HTMLElementEvents2.
+  STDMETHODIMP GetTypeInfoCount(UINT* count) override;
+  STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
+  STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override;
+  STDMETHODIMP Invoke(DISPID dispid, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
+                      VARIANT* result, EXCEPINFO* exception, UINT* arg_error) override;
+
+  // IRequestWaiter
+  void OnRequestComplete(DWORD request_id, const char* url, const BYTE* body, DWORD length) override;
+  void OnRequestFailed(DWORD request_id, DWORD error) override;
+  // IObserver
+  void Notify(DWORD event) override;
+
+  // ISubclassOwner: what the frame subclassing reports.
+  HWND GetBrowserWindow() override { return frame_window_; }
+  HWND GetTabWindow() override { return tab_window_; }
+  void OnLockAreaHover(LPARAM point) override;
+  void OnLockAreaHoverInTab(LPARAM point) override;
+  void OnLockAreaLeave() override;
+  void OnViewFocusLost() override;
+  void OnViewFocusGained() override;
+  void OnFullScreen(HWND document) override;
+  bool IsTabActive() const { return tab_active_; }
+
+  // IRefreshHelperOwner and the browser events behind it.
+  void OnBeforeNavigate2(DISPPARAMS* params) override;
+  void OnNavigateComplete2(DISPPARAMS* params) override;
+  void OnDocumentComplete(DISPPARAMS* params) override;
+  void OnRefreshStarted() override;
+  void OnRefreshDocumentComplete() override;
+  void SetEffectShown() override { effect_shown_ = true; }
+
+  void AutoShowSslPopup();
+  // Whether and where the pointer effect runs; true when a target was found.
+  bool ShowShadowMouse();
+
+  // State, for diagnostics and tests.
+  BrowserKind GetBrowserKind() const { return kind_; }
+  int GetBrowserVersionUsed() const { return browser_version_; }
+  bool IsSameProcess() const { return same_process_; }
+  bool IsDocumentComplete() const { return document_complete_; }
+  bool IsEffectShown() const { return effect_shown_; }
+  bool IsFrameRegistered() const { return frame_registered_; }
+  DWORD GetBrowserEventCookie() const { return browser_cookie_; }
+  size_t GetElementConnectionCount() const { return element_connections_.size(); }
+  LONG GetNavigationCounter() const { return navigation_counter_; }
+  // Top-level NavigateComplete2 events that were acted on.
+  int GetNavigationsHandled() const { return navigations_handled_; }
+  DWORD GetCachedKRAIDAState() const { return kraida_state_; }
+  WarningWindowNS::CConnectionWarningWindow* GetConnectionWarning() { return connection_warning_.get(); }
+  WarningWindowNS::CFullScreenWarningWindow* GetFullScreenWarning() { return full_screen_warning_.get(); }
+  SubclassUtilsNS::CSubclassHelper* GetSubclassHelper() { return subclass_.get(); }
+
+ protected:
+  // Virtual operations after the IObjectWithSite slots.
+  virtual HRESULT AdviseBrowserEvents();
+  virtual void UnadviseBrowserEvents();
+  virtual void OnQuit();
+  virtual void CheckFullScreen();
+
+ private:
+  CKestrinBho(const CKestrinBho&) = delete;
+  CKestrinBho& operator=(const CKestrinBho&) = delete;
+
+  void Construct();
+  // Gives up the site: the browser's events and the page's, the frame's registration and
+  // subclassing, and every reference on the browser. Safe to call again.
+  void ReleaseSite();
+  bool IsTopLevelBrowser(const VARIANT* browser) const;
+  void OnTabActivated();
+  void OnTabDeactivated();
+  void OnElementMouseOver();
+  void OnElementMouseOut();
+  void HideBorder(int origin, int force);
+  void StopEffect();
+  void LeaveSslState(int delayed);
+  // The page collection: events and images of every document of the page.
+  void CollectPage();
+  void AttachPageEvents(IHTMLDocument2* document);
+  void DetachPageEvents();
+  // The top-level document, then none; `frames` gets the documents of embedded browsers.
+  CComPtr<IHTMLDocument2> GetTopDocument(std::vector<CComPtr<IHTMLDocument2>>* frames) const;
+  void RunSiteSealLookup(const std::string& url);
+  void Diagnostic(const char* format, const char* argument, int level = 3);
+
+  DWORD browser_cookie_ = 0;
+  bool lock_area_hover_ = false;
+  HWND frame_window_ = nullptr;
+  std::unique_ptr<WarningWindowNS::CFullScreenWarningWindow> full_screen_warning_;
+  std::unique_ptr<WarningWindowNS::CConnectionWarningWindow> connection_warning_;
+  std::unique_ptr<ObserveNS::CObserverSubscription> settings_subscription_;
+  std::unique_ptr<SettingsUtilsNS::CSettingsKestrin> settings_;
+  DWORD kraida_state_ = 0;
+  std::unique_ptr<SubclassUtilsNS::CSubclassHelper> subclass_;
+  bool document_complete_ = false;
+  bool effect_shown_ = false;
+  bool new_host_ = false;
+  bool scanned_on_old_host_ = false;
+  bool tabbed_ = false;
+  bool tab_active_ = false;
+  bool frame_registered_ = false;
+  bool frame_instance_added_ = false;  // counted on the frame (CBhoWindowProps::AddInstance)
+  bool view_subclassed_ = false;
+  bool border_by_mouse_over_ = false;
+  LONG navigation_counter_ = 0;
+  HWND tab_window_ = nullptr;
+  CComPtr<IWebBrowser2> browser_;
+  CComPtr<IWebBrowser2> top_browser_;
+  CComPtr<IUnknown> site_;
+  std::string current_host_;
+  std::unique_ptr<WebUtilsNS::CServerRequest> lookup_request_;
+  BrowserKind kind_ = kBrowserNone;
+  bool same_process_ = true;
+  std::unique_ptr<RefreshUtilsNS::CRefreshHelperBase> refresh_;
+  std::vector<std::pair<CComPtr<IHTMLElement>, DWORD>> element_connections_;
+  int browser_version_ = 0;
+  int navigations_handled_ = 0;
+};
+
+}  // namespace KestrinIENS

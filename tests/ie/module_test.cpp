@@ -1,0 +1,73 @@
+// KestrinIE.dll as Internet Explorer loads it: LoadLibrary, DllGetClassObject, the class
+// factory, SetSite with the scripted browser, and the module's lock count.
+#include <gtest/gtest.h>
+
+#include "tests/ie/host_fixture.h"
+
+namespace {
+
+using iehost::CAddonLibrary;
+using iehost::CComPtr;
+
+class ModuleTest : public testing::Test {
+ protected:
+  ModuleTest() : library_(L"KestrinIE.dll") {}
+  CAddonLibrary library_;
+};
+
+TEST_F(ModuleTest, ExportsAndClassFactory) {
+  ASSERT_TRUE(library_.IsLoaded());
+  for (const char* name : {"DllCanUnloadNow", "DllGetClassObject", "DllRegisterServer", "DllUnregisterServer"})
+    EXPECT_NE(nullptr, GetProcAddress(library_.module(), name)) << name;
+  typedef HRESULT(STDAPICALLTYPE * GetClassObjectFn)(REFCLSID, REFIID, void**);
+  auto get = reinterpret_cast<GetClassObjectFn>(GetProcAddress(library_.module(), "DllGetClassObject"));
+  CComPtr<IClassFactory> factory;
+  EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, get(IID_IUnknown, IID_IClassFactory, reinterpret_cast<void**>(&factory)));
+  ASSERT_EQ(S_OK, get(iehost::kClsidKestrinBho, IID_IClassFactory, reinterpret_cast<void**>(&factory)));
+  EXPECT_EQ(S_FALSE, library_.CanUnloadNow());  // the factory holds the module
+  IUnknown* object = nullptr;
+  EXPECT_EQ(CLASS_E_NOAGGREGATION,
+            factory->CreateInstance(reinterpret_cast<IUnknown*>(factory.get()), IID_IUnknown,
+                                    reinterpret_cast<void**>(&object)));
+  EXPECT_EQ(nullptr, object);
+  EXPECT_EQ(E_NOINTERFACE, factory->CreateInstance(nullptr, IID_IClassFactory, reinterpret_cast<void**>(&object)));
+  EXPECT_EQ(S_OK, factory->LockServer(TRUE));
+  factory.Release();
+  EXPECT_EQ(S_FALSE, library_.CanUnloadNow());
+  ASSERT_EQ(S_OK, get(iehost::kClsidKestrinBho, IID_IClassFactory, reinterpret_cast<void**>(&factory)));
+  EXPECT_EQ(S_OK, factory->LockServer(FALSE));
+  factory.Release();
+  EXPECT_EQ(S_OK, library_.CanUnloadNow());
+}
+
+// The helper object through COM: the browser's own process (frame window of this process)
+// is the normal path and succeeds; the host program is recognised in upper case too; an
+// unknown host fails; SetSite(NULL) gives everything back and the module can unload.
+TEST_F(ModuleTest, HelperObjectOnTheScriptedBrowser) {
+  const struct { const wchar_t* path; HRESULT result; size_t connections; } cases[] = {
+      {test::kIePath, S_OK, 1},
+      {test::kIePathUpper, S_OK, 1},
+      {L"C:\\Windows\\explorer.exe", S_OK, 1},
+      {L"C:\\Program Files\\Opera\\opera.exe", E_FAIL, 0},
+  };
+  for (const auto& c : cases) {
+    test::HostFixture fixture(2, c.path);
+    LONG browser_refs = fixture.browser()->GetRefCount();
+    {
+      CComPtr<IObjectWithSite> bho;
+      ASSERT_EQ(S_OK, library_.CreateHelperObject(&bho));
+      CComPtr<IDispatch> sink;
+      EXPECT_EQ(S_OK, sink.QueryFrom(bho.get()));
+      sink.Release();
+      EXPECT_EQ(c.result, bho->SetSite(static_cast<IWebBrowser2*>(fixture.browser())));
+      EXPECT_EQ(c.connections, fixture.browser()->events()->ConnectionCount());
+      EXPECT_EQ(S_OK, bho->SetSite(nullptr));
+      EXPECT_EQ(0u, fixture.browser()->events()->ConnectionCount());
+      EXPECT_EQ(browser_refs, fixture.browser()->GetRefCount());
+      EXPECT_EQ(S_FALSE, library_.CanUnloadNow());
+    }
+    EXPECT_EQ(S_OK, library_.CanUnloadNow());
+  }
+}
+
+}  // namespace

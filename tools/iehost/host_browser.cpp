@@ -1,0 +1,204 @@
+#include "tools/iehost/host_browser.h"
+
+#include <exdispid.h>
+#include <shlguid.h>
+#include <shobjidl.h>
+
+namespace iehost {
+
+using KestrinComNS::QueryInterfaceTable;
+
+const CLSID kClsidKestrinBho = {0x60F0F632, 0xE1EE, 0x4B8C, {0xA1, 0xC5, 0x73, 0x74, 0xA1, 0x90, 0xB5, 0xE7}};
+
+namespace {
+
+HRESULT OutText(BSTR* p, const std::wstring& text) {
+  if (!p) return E_POINTER;
+  *p = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+  return *p ? S_OK : E_OUTOFMEMORY;
+}
+
+// A VARIANT that holds a BSTR and frees it.
+struct BstrVariant {
+  explicit BstrVariant(const std::wstring& text) {
+    VariantInit(&v);
+    V_VT(&v) = VT_BSTR;
+    V_BSTR(&v) = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+  }
+  ~BstrVariant() { VariantClear(&v); }
+  VARIANT v;
+};
+
+VARIANT ByRef(VARIANT* target) {
+  VARIANT r;
+  VariantInit(&r);
+  V_VT(&r) = VT_VARIANT | VT_BYREF;
+  V_VARIANTREF(&r) = target;
+  return r;
+}
+
+VARIANT Dispatch(IDispatch* d) {
+  VARIANT r;
+  VariantInit(&r);
+  V_VT(&r) = VT_DISPATCH;
+  V_DISPATCH(&r) = d;
+  return r;
+}
+
+VARIANT Long(LONG value) {
+  VARIANT r;
+  VariantInit(&r);
+  V_VT(&r) = VT_I4;
+  V_I4(&r) = value;
+  return r;
+}
+
+}  // namespace
+
+CHostBrowser::CHostBrowser(const std::wstring& full_name, HWND window, HWND tab)
+    : full_name_(full_name), window_(window) {
+  events_.Attach(CComObject<CHostConnectionPoint>::Create(__uuidof(DWebBrowserEvents2),
+                                                          static_cast<IConnectionPointContainer*>(this)));
+  shell_browser_.Attach(CComObject<CHostShellBrowser>::Create(tab));
+}
+
+CHostBrowser::~CHostBrowser() = default;
+
+HRESULT CHostBrowser::InternalQueryInterface(REFIID riid, void** out) {
+  return QueryInterfaceTable<IWebBrowser2, IWebBrowserApp, IWebBrowser, IDispatch, IConnectionPointContainer,
+                             IServiceProvider>(this, riid, out);
+}
+
+STDMETHODIMP CHostBrowser::get_FullName(BSTR* p) {
+  ++full_name_reads_;
+  if (full_name_.empty()) return E_FAIL;
+  return OutText(p, full_name_);
+}
+
+STDMETHODIMP CHostBrowser::get_HWND(SHANDLE_PTR* p) {
+  if (!p) return E_POINTER;
+  *p = reinterpret_cast<SHANDLE_PTR>(window_);
+  return window_ ? S_OK : E_FAIL;
+}
+
+STDMETHODIMP CHostBrowser::get_LocationURL(BSTR* p) { return OutText(p, location_url_); }
+
+STDMETHODIMP CHostBrowser::get_Document(IDispatch** p) {
+  if (!p) return E_POINTER;
+  *p = nullptr;
+  if (!document_) return S_FALSE;
+  return document_->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(p));
+}
+
+STDMETHODIMP CHostBrowser::FindConnectionPoint(REFIID riid, IConnectionPoint** out) {
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  if (riid != __uuidof(DWebBrowserEvents2)) return CONNECT_E_NOCONNECTION;
+  return events_->QueryInterface(IID_IConnectionPoint, reinterpret_cast<void**>(out));
+}
+
+STDMETHODIMP CHostBrowser::QueryService(REFGUID service, REFIID riid, void** out) {
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  if (service == SID_SShellBrowser) {
+    ++shell_browser_queries_;
+    return shell_browser_->QueryInterface(riid, out);
+  }
+  if (service == SID_SWebBrowserApp) return static_cast<IWebBrowser2*>(this)->QueryInterface(riid, out);
+  return E_NOINTERFACE;
+}
+
+void CHostBrowser::FireEmpty(DISPID dispid) { events_->Fire(dispid, nullptr, 0); }
+
+VARIANT_BOOL CHostBrowser::FireBeforeNavigate2(const std::wstring& url, IDispatch* source) {
+  BstrVariant url_value(url), target(L""), headers(L"");
+  VARIANT flags = Long(0);
+  VARIANT post_data;
+  VariantInit(&post_data);
+  VARIANT post_data_ref = ByRef(&post_data);  // the browser passes it doubly by reference
+  VARIANT_BOOL cancel = VARIANT_FALSE;
+  VARIANT cancel_arg;
+  VariantInit(&cancel_arg);
+  V_VT(&cancel_arg) = VT_BOOL | VT_BYREF;
+  V_BOOLREF(&cancel_arg) = &cancel;
+  VARIANT args[7] = {Dispatch(source ? source : static_cast<IWebBrowser2*>(this)),
+                     ByRef(&url_value.v), ByRef(&flags), ByRef(&target.v), ByRef(&post_data_ref),
+                     ByRef(&headers.v), cancel_arg};
+  events_->Fire(DISPID_BEFORENAVIGATE2, args, 7);
+  return cancel;
+}
+
+void CHostBrowser::FireUrlEvent(DISPID dispid, const std::wstring& url, IDispatch* source) {
+  BstrVariant url_value(url);
+  VARIANT args[2] = {Dispatch(source ? source : static_cast<IWebBrowser2*>(this)), ByRef(&url_value.v)};
+  events_->Fire(dispid, args, 2);
+}
+
+void CHostBrowser::FireNavigateComplete2(const std::wstring& url, IDispatch* source) {
+  FireUrlEvent(DISPID_NAVIGATECOMPLETE2, url, source);
+}
+
+void CHostBrowser::FireDocumentComplete(const std::wstring& url, IDispatch* source) {
+  FireUrlEvent(DISPID_DOCUMENTCOMPLETE, url, source);
+}
+
+void CHostBrowser::FireProgressChange(LONG progress, LONG progress_max) {
+  VARIANT args[2] = {Long(progress), Long(progress_max)};
+  events_->Fire(DISPID_PROGRESSCHANGE, args, 2);
+}
+
+void CHostBrowser::FireWindowStateChanged(DWORD flags, DWORD valid_mask) {
+  VARIANT args[2] = {Long(static_cast<LONG>(flags)), Long(static_cast<LONG>(valid_mask))};
+  events_->Fire(DISPID_WINDOWSTATECHANGED, args, 2);
+}
+
+void CHostBrowser::FireFullScreen(bool on) {
+  VARIANT arg;
+  VariantInit(&arg);
+  V_VT(&arg) = VT_BOOL;
+  V_BOOL(&arg) = on ? VARIANT_TRUE : VARIANT_FALSE;
+  events_->Fire(DISPID_ONFULLSCREEN, &arg, 1);
+}
+
+void CHostBrowser::FireQuit() { FireEmpty(DISPID_ONQUIT); }
+
+void CHostBrowser::Navigate(const std::wstring& url, CComObject<CHostDocument>* page) {
+  if (FireBeforeNavigate2(url) != VARIANT_FALSE) return;
+  FireDownloadBegin();
+  location_url_ = url;
+  document_ = page;
+  FireNavigateComplete2(url);
+  FireProgressChange(10000, 1000000);
+  FireDownloadComplete();
+  FireDocumentComplete(url);
+  FireProgressChange(0, 0);
+}
+
+// ---- the add-on library ----
+
+CAddonLibrary::CAddonLibrary(const wchar_t* path) : module_(LoadLibraryW(path)) {}
+
+CAddonLibrary::~CAddonLibrary() {
+  if (module_) FreeLibrary(module_);
+}
+
+HRESULT CAddonLibrary::CreateHelperObject(IObjectWithSite** out) {
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  if (!module_) return HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
+  typedef HRESULT(STDAPICALLTYPE * GetClassObjectFn)(REFCLSID, REFIID, void**);
+  auto get = reinterpret_cast<GetClassObjectFn>(GetProcAddress(module_, "DllGetClassObject"));
+  if (!get) return HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
+  CComPtr<IClassFactory> factory;
+  HRESULT hr = get(kClsidKestrinBho, IID_IClassFactory, reinterpret_cast<void**>(&factory));
+  if (FAILED(hr)) return hr;
+  return factory->CreateInstance(nullptr, IID_IObjectWithSite, reinterpret_cast<void**>(out));
+}
+
+HRESULT CAddonLibrary::CanUnloadNow() {
+  typedef HRESULT(STDAPICALLTYPE * CanUnloadFn)();
+  auto fn = module_ ? reinterpret_cast<CanUnloadFn>(GetProcAddress(module_, "DllCanUnloadNow")) : nullptr;
+  return fn ? fn() : E_FAIL;
+}
+
+}  // namespace iehost

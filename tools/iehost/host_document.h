@@ -1,0 +1,152 @@
+// A small page model: elements with tag, position and HTMLElementEvents2, the document with
+// its `all` collection and body, the window with `event`, screen position and scrolling.
+// Mouse events are fired on the pointed element and bubble to its ancestors, with the
+// window's `event` set while they run, as the browser does.
+#pragma once
+
+#include <windows.h>
+#include <mshtml.h>
+#include <ocidl.h>
+
+#include <string>
+#include <vector>
+
+#include "tools/iehost/host_connection.h"
+#include "tools/iehost/interface_stubs.h"
+
+namespace iehost {
+
+class CHostDocument;
+
+// HTMLElementEvents2 dispatch ids of the two pointer events.
+const DISPID kDispidElementMouseOver = static_cast<DISPID>(0x80010008);
+const DISPID kDispidElementMouseOut = static_cast<DISPID>(0x80010009);
+
+class CHostElement : public IHTMLElementStub, public IConnectionPointContainer {
+ public:
+  CHostElement(const std::wstring& tag, CHostElement* parent, RECT box);
+  virtual ~CHostElement() = default;
+  HRESULT InternalQueryInterface(REFIID riid, void** out);
+
+  STDMETHODIMP get_tagName(BSTR* p) override;
+  STDMETHODIMP get_id(BSTR* p) override;
+  STDMETHODIMP get_parentElement(IHTMLElement** p) override;
+  STDMETHODIMP get_document(IDispatch** p) override;
+  STDMETHODIMP get_offsetLeft(LONG* p) override { return Out(p, box_.left); }
+  STDMETHODIMP get_offsetTop(LONG* p) override { return Out(p, box_.top); }
+  STDMETHODIMP get_offsetWidth(LONG* p) override { return Out(p, box_.right - box_.left); }
+  STDMETHODIMP get_offsetHeight(LONG* p) override { return Out(p, box_.bottom - box_.top); }
+  STDMETHODIMP get_offsetParent(IHTMLElement** p) override { return get_parentElement(p); }
+  STDMETHODIMP getAttribute(BSTR name, LONG flags, VARIANT* value) override;
+
+  STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints** out) override { return E_NOTIMPL; }
+  STDMETHODIMP FindConnectionPoint(REFIID riid, IConnectionPoint** out) override;
+
+  void SetAttribute(const std::wstring& name, const std::wstring& value);
+  void SetId(const std::wstring& id) { id_ = id; }
+  CHostElement* parent() const { return parent_; }
+  CComObject<CHostConnectionPoint>* events() { return events_; }
+  // Set by the document that owns the element; cleared when the document goes.
+  void SetDocument(IDispatch* document) { document_ = document; }
+
+ private:
+  static HRESULT Out(LONG* p, LONG v) { if (!p) return E_POINTER; *p = v; return S_OK; }
+  std::wstring tag_;
+  std::wstring id_;
+  std::vector<std::pair<std::wstring, std::wstring>> attributes_;
+  CHostElement* parent_;  // the parent element; the document owns both
+  RECT box_;              // offset rectangle within the parent
+  IDispatch* document_ = nullptr;  // not owned
+  CComPtr<CComObject<CHostConnectionPoint>> events_;
+};
+
+class CHostEventObj : public IHTMLEventObjStub {
+ public:
+  explicit CHostEventObj(IHTMLElement* source) : source_(source) {}
+  virtual ~CHostEventObj() = default;
+  HRESULT InternalQueryInterface(REFIID riid, void** out) {
+    return KestrinComNS::QueryInterfaceTable<IHTMLEventObj, IDispatch>(this, riid, out);
+  }
+  STDMETHODIMP get_srcElement(IHTMLElement** p) override { return source_.CopyTo(p); }
+
+ private:
+  CComPtr<IHTMLElement> source_;
+};
+
+class CHostWindow : public IHTMLWindow2Stub, public IHTMLWindow3Stub {
+ public:
+  explicit CHostWindow(POINT screen) : screen_(screen) {}
+  virtual ~CHostWindow() = default;
+  HRESULT InternalQueryInterface(REFIID riid, void** out) {
+    return KestrinComNS::QueryInterfaceTable<IHTMLWindow2, IHTMLWindow3, IHTMLFramesCollection2>(this, riid, out);
+  }
+  STDMETHODIMP get_event(IHTMLEventObj** p) override { return event_.CopyTo(p); }
+  STDMETHODIMP get_document(IHTMLDocument2** p) override;
+  STDMETHODIMP scrollTo(LONG x, LONG y) override;
+  STDMETHODIMP scrollBy(LONG x, LONG y) override;
+  STDMETHODIMP get_screenLeft(LONG* p) override { if (!p) return E_POINTER; *p = screen_.x; return S_OK; }
+  STDMETHODIMP get_screenTop(LONG* p) override { if (!p) return E_POINTER; *p = screen_.y; return S_OK; }
+
+  void SetEvent(IHTMLEventObj* event) { event_ = event; }
+  void SetDocument(IHTMLDocument2* document) { document_ = document; }
+  POINT scroll() const { return scroll_; }
+  int scroll_calls() const { return scroll_calls_; }
+
+ private:
+  POINT screen_;
+  POINT scroll_ = {0, 0};
+  int scroll_calls_ = 0;
+  CComPtr<IHTMLEventObj> event_;
+  IHTMLDocument2* document_ = nullptr;  // not owned: the document owns this window
+};
+
+class CHostElementCollection : public IHTMLElementCollectionStub {
+ public:
+  explicit CHostElementCollection(std::vector<CComPtr<IHTMLElement>> items) : items_(std::move(items)) {}
+  virtual ~CHostElementCollection() = default;
+  HRESULT InternalQueryInterface(REFIID riid, void** out) {
+    return KestrinComNS::QueryInterfaceTable<IHTMLElementCollection, IDispatch>(this, riid, out);
+  }
+  STDMETHODIMP get_length(LONG* p) override;
+  STDMETHODIMP item(VARIANT name, VARIANT index, IDispatch** out) override;
+
+ private:
+  std::vector<CComPtr<IHTMLElement>> items_;
+};
+
+class CHostDocument : public IHTMLDocument2Stub, public IOleContainer {
+ public:
+  // A page with an HTML element and a body; the window sits at `screen` on the screen.
+  CHostDocument(const std::wstring& url, POINT screen);
+  virtual ~CHostDocument();
+  HRESULT InternalQueryInterface(REFIID riid, void** out);
+
+  STDMETHODIMP get_all(IHTMLElementCollection** p) override;
+  STDMETHODIMP get_body(IHTMLElement** p) override;
+  STDMETHODIMP get_parentWindow(IHTMLWindow2** p) override;
+  STDMETHODIMP get_URL(BSTR* p) override;
+  STDMETHODIMP ParseDisplayName(IBindCtx*, LPOLESTR, ULONG*, IMoniker**) override { return E_NOTIMPL; }
+  STDMETHODIMP EnumObjects(DWORD flags, IEnumUnknown** out) override;
+  STDMETHODIMP LockContainer(BOOL) override { return S_OK; }
+
+  // Adds an element below `parent` (the body when null); the document owns it.
+  CHostElement* AddElement(const std::wstring& tag, RECT box, CHostElement* parent = nullptr);
+  CHostElement* html() const { return elements_[0]; }
+  CHostElement* body() const { return elements_[1]; }
+  CComObject<CHostWindow>* window() const { return window_; }
+  const std::wstring& url() const { return url_; }
+
+  // Fires onmouseover / onmouseout for `target` and every ancestor with sinks.
+  void MouseOver(CHostElement* target) { FirePointer(target, kDispidElementMouseOver); }
+  void MouseOut(CHostElement* target) { FirePointer(target, kDispidElementMouseOut); }
+  // Sinks advised on any element of the page.
+  size_t ElementConnectionCount() const;
+
+ private:
+  void FirePointer(CHostElement* target, DISPID dispid);
+  std::wstring url_;
+  std::vector<CComObject<CHostElement>*> elements_;  // owned: one reference each
+  CComPtr<CComObject<CHostWindow>> window_;
+};
+
+}  // namespace iehost
