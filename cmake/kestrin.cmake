@@ -25,11 +25,14 @@ function(kestrin_link_static target)
   set_property(GLOBAL APPEND PROPERTY KESTRIN_BINARIES ${target})
 endfunction()
 
-# kestrin_test(<name> SOURCES ... [LIBS ...] [WINVER ver] [ARGS ...] [PROPERTIES ...])
+# kestrin_test(<name> SOURCES ... [LIBS ...] [WINVER ver] [ARGS ...] [PROPERTIES ...] [SHARED_STATE])
 # A GoogleTest program run under Wine by ctest. WINVER makes Wine report that Windows version
 # to this program; PROPERTIES are passed to set_tests_properties (FIXTURES_REQUIRED, TIMEOUT ...).
+# SHARED_STATE: the program writes the user's settings, broadcasts observer events or counts
+# the broadcasts it receives; such programs share the prefix's registry and desktop, so ctest
+# runs them one at a time.
 function(kestrin_test name)
-  cmake_parse_arguments(K "" "WINVER" "SOURCES;LIBS;ARGS;PROPERTIES" ${ARGN})
+  cmake_parse_arguments(K "SHARED_STATE" "WINVER" "SOURCES;LIBS;ARGS;PROPERTIES" ${ARGN})
   add_executable(${name} ${K_SOURCES})
   target_link_libraries(${name} PRIVATE ${K_LIBS} GTest::gtest GTest::gtest_main)
   kestrin_link_static(${name})
@@ -39,6 +42,9 @@ function(kestrin_test name)
   endif()
   add_test(NAME ${name} COMMAND ${emu} $<TARGET_FILE:${name}> --gtest_brief=1 ${K_ARGS})
   set_tests_properties(${name} PROPERTIES TIMEOUT 120)
+  if(K_SHARED_STATE)
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK kestrin_shared_state)
+  endif()
   if(K_PROPERTIES)
     set_tests_properties(${name} PROPERTIES ${K_PROPERTIES})
   endif()
