@@ -67,14 +67,11 @@ CValidationBorder::CValidationBorder(ObserveNS::IObserverService* service)
 }
 
 // No window is destroyed and no sound played here: at process exit this runs under the
-// loader lock, on whatever thread ends the process. Close does that work beforehand.
+// loader lock, on whatever thread ends the process. Close does that work beforehand; a window
+// still left is only cut off from this object.
 CValidationBorder::~CValidationBorder() {
   if (registered_) service_->Unregister(this, ObserveNS::kEventSettingsChanged);
-  if (hwnd_ && IsWindow(hwnd_) && OnWindowThread()) {
-    DestroyWindow(hwnd_);
-  } else if (hwnd_) {
-    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);  // a window left behind never reaches us
-  }
+  if (hwnd_ && IsWindow(hwnd_)) SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
   if (brush_) DeleteObject(brush_);
   if (on_event_) CloseHandle(on_event_);
   if (off_event_) CloseHandle(off_event_);

@@ -200,8 +200,68 @@ TEST_F(BorderTest, HideWhileHoveredWaitsForThePointerToLeave) {
 
 TEST_F(BorderTest, KindZeroNeedsMouseOverAndTheTrayWindow) {
   border->SetBrowserWindow(browser);
-  EXPECT_EQ(0, border->ShowBorder(0, 0, 0));  // UseMov is off by default
-  EXPECT_FALSE(border->IsBorderVisible());
+  EXPECT_EQ(0, border->ShowBorder(0, 0, 0));  // UseMov is off
+  {
+    CSettingsKestrin writer(SettingsUtilsNS::kLoadGroupNone);
+    ASSERT_TRUE(writer.CreateKey());
+    writer.WriteBool("UseMov", true);
+    writer.CloseKey();
+  }
+  CObserverService::GetInstance()->Notify(ObserveNS::kEventSettingsChanged);
+  EXPECT_EQ(0, border->ShowBorder(0, 0, 0));  // no tray window
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "Dravix_TaskTray";
+  RegisterClassA(&wc);
+  HWND tray = CreateWindowA("Dravix_TaskTray", "any", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                            wc.hInstance, nullptr);
+  EXPECT_EQ(1, border->ShowBorder(0, 0, 0));
+  EXPECT_TRUE(border->IsBorderVisible());
+  DestroyWindow(tray);
+}
+
+// Timer 2: a border whose browser is not in front hides itself when asked to, and tells the
+// hover window.
+TEST_F(BorderTest, HidesWhenTheBrowserIsNotInFront) {
+  static int leaves = 0;
+  struct Hover {
+    static LRESULT CALLBACK Proc(HWND h, UINT m, WPARAM w, LPARAM l) {
+      if (m == WM_MOUSELEAVE && w == 1) ++leaves;
+      return DefWindowProcA(h, m, w, l);
+    }
+  };
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = Hover::Proc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "KestrinTestHover";
+  RegisterClassA(&wc);
+  HWND hover = CreateWindowA("KestrinTestHover", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                             wc.hInstance, nullptr);
+  border->SetBrowserWindow(browser);
+  EXPECT_EQ(1, border->SetHoverWindow(hover));
+  border->SetHideWhenInactive(1);
+  ASSERT_EQ(1, border->ShowBorder(1, 0, 0));
+  ASSERT_NE(browser, GetForegroundWindow());
+  EXPECT_TRUE(PumpUntil(5000, [&] { return !border->IsBorderVisible(); }));
+  EXPECT_EQ(1, leaves);
+  DestroyWindow(hover);
+}
+
+// Timer 1: a hover-logic hide while the pointer is on the border waits and then hides.
+TEST_F(BorderTest, HideWithThePointerOnTheBorderIsPostponed) {
+  border->SetBrowserWindow(browser);
+  ASSERT_EQ(1, border->ShowBorder(1, 0, 0));
+  SetCursorPos(2, GetSystemMetrics(SM_CYSCREEN) / 2);  // on the left edge of the ring
+  if (WindowFromPoint({2, GetSystemMetrics(SM_CYSCREEN) / 2}) != border->GetHwnd())
+    GTEST_SKIP() << "the pointer cannot be placed on the border here";
+  EXPECT_EQ(1, border->HideBorder(0, 0));
+  EXPECT_TRUE(border->IsBorderVisible());
+  // While the pointer rests there the border stays; once it goes, the border hides.
+  Pump(900);
+  EXPECT_TRUE(border->IsBorderVisible());
+  SetCursorPos(GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2);
+  EXPECT_TRUE(PumpUntil(5000, [&] { return !border->IsBorderVisible(); }));
 }
 
 TEST_F(BorderTest, SettingsFollowEventOneLive) {
@@ -262,6 +322,19 @@ TEST_F(BorderTest, ShowAndHideFromAnotherThread) {
   other2.join();
   EXPECT_EQ(1, hidden);
   EXPECT_FALSE(border->IsBorderVisible());
+}
+
+TEST(BorderInstance, ShutdownTakesTheProcessBorderDown) {
+  HWND browser = MakeBrowser();
+  CValidationBorder* border = CValidationBorder::GetInstance();
+  EXPECT_EQ(border, CValidationBorder::GetInstance());
+  border->SetBrowserWindow(browser);
+  ASSERT_EQ(1, border->ShowBorder(1, 0, 0));
+  HWND hwnd = border->GetHwnd();
+  CValidationBorder::Shutdown();
+  EXPECT_FALSE(IsWindow(hwnd));
+  EXPECT_FALSE(CValidationBorder::IsPainted());
+  DestroyWindow(browser);
 }
 
 TEST_F(BorderTest, CloseHidesAndDestroysOnAnOrderlyPath) {
