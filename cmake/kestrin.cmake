@@ -50,11 +50,11 @@ function(kestrin_test name)
   endif()
 endfunction()
 
-# kestrin_test_copy(<new name> <test target> WINVER <ver> [ARGS ...])
+# kestrin_test_copy(<new name> <test target> WINVER <ver> [ARGS ...] [SHARED_STATE])
 # Runs an existing test program again under another name, so that Wine can report another
 # Windows version to it (Wine keys the version by program file name).
 function(kestrin_test_copy name target)
-  cmake_parse_arguments(K "" "WINVER" "ARGS" ${ARGN})
+  cmake_parse_arguments(K "SHARED_STATE" "WINVER" "ARGS" ${ARGN})
   set(copy "${CMAKE_CURRENT_BINARY_DIR}/${name}.exe")
   add_custom_command(OUTPUT "${copy}" COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:${target}> "${copy}"
                      DEPENDS ${target} VERBATIM)
@@ -62,6 +62,9 @@ function(kestrin_test_copy name target)
   add_test(NAME ${name} COMMAND "${PROJECT_SOURCE_DIR}/tools/wine-run.sh" --prefix "${KESTRIN_WINEPREFIX}"
            --winver ${K_WINVER} "${copy}" --gtest_brief=1 ${K_ARGS})
   set_tests_properties(${name} PROPERTIES TIMEOUT 120)
+  if(K_SHARED_STATE)
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK kestrin_shared_state)
+  endif()
 endfunction()
 
 # One test that reads the import tables of every statically linked binary: nothing but
