@@ -63,7 +63,8 @@ Seal certificates written (DER, .cer), merchant "bank.example" unless noted:
     seal-local          merchant "127.0.0.1", for pages served by the local service
     logo-picture        type 0 with a GIF logo;  logo-html  type 4 with an HTML page
 Images: seal.gif (genuine), seal-onebyte.gif (one byte changed), seal-samesize.gif (same size,
-another hash).
+another hash). nlr/bank.example/seal-valid.der and nlr/127.0.0.1/seal-local.der are the hosts'
+seals for the lookup route of tools/testservice.
 """
 
 import datetime
@@ -322,6 +323,12 @@ def main():
     der[-1] ^= 0x01
     with open(os.path.join(out, "seal-badsig.cer"), "wb") as f:
         f.write(der)
+
+    # The lookup route of tools/testservice serves nlr/<host>/*.der as the host's seals.
+    for host, name in (("bank.example", "seal-valid"), ("127.0.0.1", "seal-local")):
+        folder = os.path.join(out, "nlr", host)
+        os.makedirs(folder, exist_ok=True)
+        shutil.copyfile(os.path.join(out, name + ".cer"), os.path.join(folder, name + ".der"))
 
     with open(os.path.join(out, "stamp"), "w") as f:
         f.write(pki.now.isoformat() + "\n")

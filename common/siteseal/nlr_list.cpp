@@ -1,0 +1,502 @@
+#include "common/siteseal/nlr_list.h"
+
+#include <oleauto.h>
+#include <shlwapi.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "common/log/log_helper.h"
+#include "common/nlrcert/nlr_certificate.h"
+#include "common/siteseal/sha_digest.h"
+
+namespace {
+
+const char kUserAgent[] = "Dravix Request 1.0";
+const int kLogLevel = 3;
+
+// One counted interface pointer.
+template <class T>
+class CRef {
+ public:
+  CRef() {}
+  ~CRef() { Reset(); }
+  T* get() const { return p_; }
+  T* operator->() const { return p_; }
+  explicit operator bool() const { return p_ != nullptr; }
+  T** out() {
+    Reset();
+    return &p_;
+  }
+  void Reset() {
+    if (p_) p_->Release();
+    p_ = nullptr;
+  }
+  template <class U>
+  bool QueryFrom(U* from) {
+    Reset();
+    return from && SUCCEEDED(from->QueryInterface(__uuidof(T), reinterpret_cast<void**>(&p_))) && p_;
+  }
+
+ private:
+  CRef(const CRef&) = delete;
+  CRef& operator=(const CRef&) = delete;
+  T* p_ = nullptr;
+};
+
+// One owned BSTR.
+class CBstr {
+ public:
+  CBstr() {}
+  explicit CBstr(const std::string& text) {
+    int chars = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    if (chars > 0) {
+      b_ = SysAllocStringLen(nullptr, chars - 1);
+      if (b_) MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, b_, chars);
+    }
+  }
+  ~CBstr() { SysFreeString(b_); }
+  BSTR* out() {
+    SysFreeString(b_);
+    b_ = nullptr;
+    return &b_;
+  }
+  BSTR get() const { return b_; }
+  std::string Text() const {
+    if (!b_) return std::string();
+    int chars = static_cast<int>(SysStringLen(b_));
+    if (chars == 0) return std::string();
+    int bytes = WideCharToMultiByte(CP_ACP, 0, b_, chars, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0) return std::string();
+    std::string text(bytes, '\0');
+    WideCharToMultiByte(CP_ACP, 0, b_, chars, &text[0], bytes, nullptr, nullptr);
+    // A BSTR may hold a zero; the text ends there.
+    text.resize(strlen(text.c_str()));
+    return text;
+  }
+
+ private:
+  CBstr(const CBstr&) = delete;
+  CBstr& operator=(const CBstr&) = delete;
+  BSTR b_ = nullptr;
+};
+
+bool StartsWith(const std::string& text, const char* prefix) {
+  return text.compare(0, strlen(prefix), prefix) == 0;
+}
+
+// Calls a BSTR getter and gives its text (empty when it fails).
+template <class T, class F>
+std::string GetText(T* object, F getter) {
+  CBstr value;
+  if (!object || FAILED((object->*getter)(value.out()))) return std::string();
+  return value.Text();
+}
+
+std::string InlineBackground(IHTMLElement* element) {
+  CRef<IHTMLStyle> style;
+  if (FAILED(element->get_style(style.out())) || !style) return std::string();
+  return GetText(style.get(), &IHTMLStyle::get_backgroundImage);
+}
+
+// The computed background, or empty when there is none ("none").
+std::string ComputedBackground(IHTMLElement* element) {
+  CRef<IHTMLElement2> element2;
+  if (!element2.QueryFrom(element)) return std::string();
+  CRef<IHTMLCurrentStyle> style;
+  if (FAILED(element2->get_currentStyle(style.out())) || !style) return std::string();
+  std::string value = GetText(style.get(), &IHTMLCurrentStyle::get_backgroundImage);
+  return value == "none" ? std::string() : value;
+}
+
+// The background attribute of a BODY, TABLE or table cell; false for other elements.
+bool BackgroundAttribute(IHTMLElement* element, std::string* value) {
+  CRef<IHTMLBodyElement> body;
+  CRef<IHTMLTable> table;
+  CRef<IHTMLTableCell> cell;
+  if (body.QueryFrom(element)) {
+    *value = GetText(body.get(), &IHTMLBodyElement::get_background);
+  } else if (table.QueryFrom(element)) {
+    *value = GetText(table.get(), &IHTMLTable::get_background);
+  } else if (cell.QueryFrom(element)) {
+    *value = GetText(cell.get(), &IHTMLTableCell::get_background);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+bool Parent(IHTMLElement* element, CRef<IHTMLElement>* parent) {
+  return element && SUCCEEDED(element->get_parentElement(parent->out())) && *parent;
+}
+
+}  // namespace
+
+// ---- CBrowserImage ------------------------------------------------------------------------
+
+CBrowserImage::CBrowserImage(const std::string& url, int reported_size, IHTMLImgElement* img,
+                             IHTMLElement* element, WebUtilsNS::IRequestWaiter* owner)
+    : url_(url),
+      reported_size_(reported_size),
+      img_(img),
+      element_(element),
+      owner_(owner),
+      request_(kUserAgent),
+      logger_(LogHelperNS::CLogHelper::GetInstance()) {
+  if (img_) img_->AddRef();
+  if (element_) element_->AddRef();
+}
+
+CBrowserImage::~CBrowserImage() {
+  if (img_) img_->Release();
+  if (element_) element_->Release();
+}
+
+bool CBrowserImage::StartDownload() {
+  if (!owner_ || url_.empty()) return false;
+  WebUtilsNS::CUrlBuilder builder;
+  if (!builder.SetUrl(url_.c_str(), false)) return false;
+  return request_.SendRequest(builder.GetUrl().c_str(), this, kImageRequestId, 0);
+}
+
+void CBrowserImage::OnRequestComplete(DWORD request_id, const char* url, const BYTE* body,
+                                      DWORD length) {
+  if (body && length) bytes_.assign(body, body + length);
+  else bytes_.clear();
+  done_ = true;
+  if (owner_) owner_->OnRequestComplete(kImageRequestId, nullptr, nullptr, 0);
+}
+
+void CBrowserImage::OnRequestFailed(DWORD request_id, DWORD error) {
+  hash_.clear();
+  done_ = true;
+  if (logger_) logger_->Log("Received message Download Failed in BrowserImage", kLogLevel, true);
+  if (owner_) owner_->OnRequestComplete(kImageRequestId, nullptr, nullptr, 0);
+}
+
+// ---- CNLRList -----------------------------------------------------------------------------
+
+CNLRList::CNLRList() : logger_(LogHelperNS::CLogHelper::GetInstance()) {}
+
+CNLRList::~CNLRList() {}
+
+int CNLRList::SetRequestWaiter(WebUtilsNS::IRequestWaiter* waiter) {
+  waiter_ = waiter;
+  return waiter ? 1 : 0;
+}
+
+void CNLRList::Clear() {
+  certificates_.clear();
+  images_.clear();
+  host_.clear();
+  host_address_ = 0;
+  has_host_address_ = false;
+  finished_downloads_ = 0;
+  images_collected_ = certificates_downloaded_ = image_list_complete_ = downloads_started_ = false;
+}
+
+void CNLRList::SetHost(const char* host) {
+  host_ = host ? host : "";
+  host_address_ = 0;
+  has_host_address_ = false;
+  if (!host_.empty()) {
+    WebUtilsNS::CIPHelper resolver;
+    has_host_address_ = resolver.GetHostAddress(host_.c_str(), &host_address_);
+  }
+}
+
+int CNLRList::AddCertificate(const BYTE* der, DWORD length) {
+  if (!der || length == 0 || host_.empty()) return 0;
+  CryptoNS::CNlrCertificate cert;
+  if (!cert.Load(der, length)) return 0;
+  if (cert.Verify(host_.c_str(), has_host_address_ ? &host_address_ : nullptr, true) != 0) return 0;
+  int type = -1;
+  if (!cert.GetLogoFileType(&type) || type != CNLRData::kTypeImageHash) return 0;
+  std::unique_ptr<NLR> entry(new NLR);
+  entry->der.assign(der, der + length);
+  cert.GetLogoSize(&entry->logo_size);
+  int option = -1;
+  if (cert.GetTrailingOption(&option)) entry->trailing_option = option;
+  cert.GetLogoName(&entry->display_name);
+  int width = 0, height = 0;
+  if (cert.GetLogoDimensions(&width, &height)) {
+    entry->logo_width = width;
+    entry->logo_height = height;
+  }
+  certificates_.push_back(std::move(entry));
+  return 1;
+}
+
+std::string CNLRList::DocumentUrlOf(IHTMLElement* element) const {
+  CRef<IDispatch> dispatch;
+  CRef<IHTMLDocument2> document;
+  if (!element || FAILED(element->get_document(dispatch.out())) || !document.QueryFrom(dispatch.get()))
+    return std::string();
+  return GetText(document.get(), &IHTMLDocument2::get_URL);
+}
+
+std::string CNLRList::BackgroundToUrl(const std::string& value, const std::string& base_url,
+                                      const std::string& host) {
+  std::string url = value;
+  if (StartsWith(url, "url(\"")) {
+    url = url.size() >= 7 ? url.substr(5, url.size() - 7) : std::string();
+  } else if (StartsWith(url, "url(")) {
+    url = url.size() >= 5 ? url.substr(4, url.size() - 5) : std::string();
+  }
+  if (url.empty()) return std::string();
+  if (StartsWith(url, "http")) return url;
+  // A relative reference: resolved against the page's own address.
+  std::string base = base_url.empty() ? "http://" + host + "/" : base_url;
+  char combined[4096];
+  DWORD size = sizeof(combined);
+  if (FAILED(UrlCombineA(base.c_str(), url.c_str(), combined, &size, 0))) return std::string();
+  return combined;
+}
+
+int CNLRList::AddImage(IHTMLImgElement* img) {
+  if (!img) return 0;
+  CBstr size_text;
+  if (FAILED(img->get_fileSize(size_text.out()))) return 0;
+  int size = atoi(size_text.Text().c_str());
+  CBstr href;
+  if (FAILED(img->get_href(href.out()))) return 0;
+  images_.emplace_back(new CBrowserImage(href.Text(), size, img, nullptr, waiter_));
+  return 1;
+}
+
+int CNLRList::AddBackgroundImage(IHTMLElement* element, const char* value) {
+  if (!element || !value) return 0;
+  std::string url = BackgroundToUrl(value, DocumentUrlOf(element), host_);
+  if (url.empty()) return 0;
+  images_.emplace_back(new CBrowserImage(url, -1, nullptr, element, waiter_));
+  return 1;
+}
+
+void CNLRList::ScanDocument(IHTMLDocument2* document) {
+  if (!document) return;
+  CRef<IHTMLElementCollection> images;
+  LONG count = 0;
+  if (SUCCEEDED(document->get_images(images.out())) && images &&
+      SUCCEEDED(images->get_length(&count))) {
+    for (LONG i = 0; i < count; ++i) {
+      VARIANT index, unused;
+      VariantInit(&unused);
+      index.vt = VT_I4;
+      index.lVal = i;
+      CRef<IDispatch> item;
+      CRef<IHTMLImgElement> img;
+      if (SUCCEEDED(images->item(index, unused, item.out())) && img.QueryFrom(item.get()))
+        AddImage(img.get());
+    }
+  }
+  CRef<IHTMLElementCollection> all;
+  count = 0;
+  if (FAILED(document->get_all(all.out())) || !all || FAILED(all->get_length(&count))) return;
+  for (LONG i = 0; i < count; ++i) {
+    VARIANT index, unused;
+    VariantInit(&unused);
+    index.vt = VT_I4;
+    index.lVal = i;
+    CRef<IDispatch> item;
+    CRef<IHTMLElement> element;
+    if (FAILED(all->item(index, unused, item.out())) || !element.QueryFrom(item.get())) continue;
+    std::string value;
+    if (BackgroundAttribute(element.get(), &value) && !value.empty()) {
+      AddBackgroundImage(element.get(), value.c_str());
+    } else {
+      value = InlineBackground(element.get());
+      if (!value.empty()) AddBackgroundImage(element.get(), value.c_str());
+    }
+    value = ComputedBackground(element.get());
+    if (!value.empty()) AddBackgroundImage(element.get(), value.c_str());
+  }
+}
+
+int CNLRList::VerifyImages() {
+  if (!images_collected_ || !certificates_downloaded_) return 0;
+  if (image_list_complete_) {
+    for (auto& certificate : certificates_) MatchCertificate(certificate.get());
+    return 1;
+  }
+  bool any = false;
+  for (auto& certificate : certificates_) {
+    for (auto& image : images_) {
+      if (image->reported_size_ == static_cast<int>(certificate->logo_size) ||
+          image->reported_size_ == -1) {
+        image->selected_ = true;
+        any = true;
+      }
+    }
+  }
+  if (any) StartDownloads();
+  return 1;
+}
+
+void CNLRList::StartDownloads() {
+  if (downloads_started_) return;
+  downloads_started_ = true;
+  bool sent = false;
+  for (auto& image : images_) {
+    if (!image->selected_ || image->done_ || !image->has_waiter() || image->url_.empty()) continue;
+    if (image->StartDownload()) {
+      sent = true;
+    } else {
+      // Nothing will come back for it: it ends now, without bytes.
+      image->done_ = true;
+    }
+  }
+  // When no download is under way the list can be judged at once.
+  if (!sent && UpdateCompleteness()) {
+    for (auto& certificate : certificates_) MatchCertificate(certificate.get());
+  }
+}
+
+bool CNLRList::UpdateCompleteness() {
+  for (auto& image : images_) {
+    if (image->selected_ && !image->done_ && image->reported_size_ != -1) return false;
+  }
+  image_list_complete_ = true;
+  downloads_started_ = false;
+  finished_downloads_ = 0;
+  return true;
+}
+
+void CNLRList::OnImageDownloaded() {
+  ++finished_downloads_;
+  if (UpdateCompleteness()) {
+    if (logger_)
+      logger_->LogFormatNumber("%d Image downloaded and ImageList Downloaded Completely", 0,
+                               kLogLevel, true);
+  } else {
+    image_list_complete_ = false;
+    if (logger_)
+      logger_->LogFormatNumber("%d Image downloaded and ImageList still NOT Downloaded",
+                               static_cast<DWORD>(finished_downloads_), kLogLevel, true);
+  }
+}
+
+void CNLRList::MatchCertificate(NLR* certificate) {
+  if (certificate->matched_image) return;
+  for (auto& image : images_) {
+    if (!image->selected_ || !image->done_ || image->bytes_.size() != certificate->logo_size)
+      continue;
+    CryptoNS::CNlrCertificate cert;
+    if (!cert.Load(certificate->der.data(), static_cast<DWORD>(certificate->der.size()))) continue;
+    ALG_ID algorithm = 0;
+    if (!cert.GetLogoHashAlgorithm(&algorithm) || algorithm != CALG_SHA1) continue;
+    CSHADigest digest;
+    digest.Update(image->bytes_.data(), static_cast<DWORD>(image->bytes_.size()));
+    digest.Final();
+    image->hash_.assign(digest.GetDigest(), digest.GetDigest() + 20);
+    if (!cert.MatchLogoHash(image->hash_.data(), 20)) continue;
+    // Every match rebinds: the last matching image in list order stays bound.
+    certificate->matched_image = image.get();
+    image->verified_ = true;
+  }
+}
+
+int CNLRList::CheckAreaElement(IHTMLElement* area, std::string* name) {
+  CRef<IHTMLElement> parent;
+  CRef<IHTMLMapElement> map;
+  if (!Parent(area, &parent) || !map.QueryFrom(parent.get())) return 0;
+  std::string map_name = GetText(map.get(), &IHTMLMapElement::get_name);
+  CBstr wanted("#" + map_name);
+  CRef<IDispatch> dispatch;
+  CRef<IHTMLDocument2> document;
+  CRef<IHTMLElementCollection> images;
+  LONG count = 0;
+  if (FAILED(area->get_document(dispatch.out())) || !document.QueryFrom(dispatch.get()) ||
+      FAILED(document->get_images(images.out())) || !images || FAILED(images->get_length(&count)))
+    return 0;
+  for (LONG i = 0; i < count; ++i) {
+    VARIANT index, unused;
+    VariantInit(&unused);
+    index.vt = VT_I4;
+    index.lVal = i;
+    CRef<IDispatch> item;
+    CRef<IHTMLImgElement> img;
+    CRef<IHTMLElement> element;
+    if (FAILED(images->item(index, unused, item.out())) || !img.QueryFrom(item.get()) ||
+        !element.QueryFrom(item.get()))
+      continue;
+    CBstr use_map;
+    if (FAILED(img->get_useMap(use_map.out()))) continue;
+    if (VarBstrCmp(use_map.get(), wanted.get(), LOCALE_USER_DEFAULT, 0) != static_cast<HRESULT>(VARCMP_EQ))
+      continue;
+    if (CheckImageElement(element.get(), name)) return 1;
+  }
+  return 0;
+}
+
+int CNLRList::CheckImageElement(IHTMLElement* element, std::string* name) {
+  if (!element) return 0;
+  std::string value;
+  CRef<IHTMLAreaElement> area;
+  CRef<IHTMLImgElement> img;
+  CRef<IHTMLBodyElement> body;
+  CRef<IHTMLTableCell> cell;
+  CRef<IHTMLParaElement> para;
+  CRef<IHTMLDivElement> div;
+  IHTMLElement* url_element = element;  // whose document the value is relative to
+  CRef<IHTMLElement> table_element;
+  if (area.QueryFrom(element)) {
+    return CheckAreaElement(element, name);
+  } else if (img.QueryFrom(element)) {
+    value = GetText(img.get(), &IHTMLImgElement::get_src);
+  } else if (body.QueryFrom(element)) {
+    value = GetText(body.get(), &IHTMLBodyElement::get_background);
+    if (value.empty()) value = InlineBackground(element);
+    if (value.empty()) value = ComputedBackground(element);
+  } else if (cell.QueryFrom(element)) {
+    value = GetText(cell.get(), &IHTMLTableCell::get_background);
+    if (value.empty()) value = InlineBackground(element);
+    if (value.empty()) {
+      // The table three parents up: cell, row, section, table. Each step must exist.
+      CRef<IHTMLElement> row, section;
+      CRef<IHTMLTable> table;
+      if (Parent(element, &row) && Parent(row.get(), &section) &&
+          Parent(section.get(), &table_element) && table.QueryFrom(table_element.get())) {
+        value = GetText(table.get(), &IHTMLTable::get_background);
+        if (value.empty()) value = InlineBackground(table_element.get());
+        if (value.empty()) value = ComputedBackground(table_element.get());
+        if (!value.empty()) url_element = table_element.get();
+      }
+    }
+    if (value.empty()) value = ComputedBackground(element);
+  } else if (para.QueryFrom(element) || div.QueryFrom(element)) {
+    CRef<IHTMLElement> parent;
+    CRef<IHTMLTableCell> parent_cell;
+    if (Parent(element, &parent) && parent_cell.QueryFrom(parent.get()))
+      return CheckImageElement(parent.get(), nullptr);
+    if (div) value = ComputedBackground(element);
+  }
+  if (value.empty()) return 0;
+
+  std::string url = BackgroundToUrl(value, DocumentUrlOf(url_element), host_);
+  if (url.empty()) return 0;
+  if (!image_list_complete_) {
+    if (logger_)
+      logger_->LogFormatString("CheckedImage is BAD - ImageList is not Downloaded Completely - %s",
+                               url.c_str(), kLogLevel, true);
+    return 0;
+  }
+  for (auto& certificate : certificates_) {
+    CBrowserImage* image = certificate->matched_image;
+    if (!image || !image->verified_ || image->url_ != url) continue;
+    if (name && !certificate->display_name.empty()) *name = certificate->display_name;
+    if (logger_)
+      logger_->LogFormatString("CheckedImage in NLRDATALIST is OK - %s", url.c_str(), kLogLevel, true);
+    return 1;
+  }
+  if (logger_)
+    logger_->LogFormatString("CheckedImage in NLRDATALIST is BAD - %s", url.c_str(), kLogLevel, true);
+  return 0;
+}
+
+void CNLRList::ResetImages() {
+  for (auto& certificate : certificates_) certificate->matched_image = nullptr;
+  images_.clear();
+  images_collected_ = false;
+  image_list_complete_ = false;
+  downloads_started_ = false;
+  finished_downloads_ = 0;
+}

@@ -1,0 +1,153 @@
+// The page's site-seal model: the seal certificates looked up for the host, the candidate
+// images of the page, their downloads, and the size and SHA-1 match that binds an image to a
+// certificate.
+#pragma once
+
+#include <windows.h>
+#include <mshtml.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/nlrcert/nlr_data.h"
+#include "common/web/server_request.h"
+
+namespace LogHelperNS {
+class CLogHelper;
+}
+
+class CBrowserImage;
+
+// Request id of a finished page image, as the owner's waiter hears it.
+const DWORD kImageRequestId = 1;
+
+// One site-seal certificate of the host.
+struct NLR {
+  std::vector<BYTE> der;
+  DWORD logo_size = 0;
+  CBrowserImage* matched_image = nullptr;  // an entry of the same list's images, or none
+  std::string display_name;
+  int logo_width = -1;
+  int logo_height = -1;
+  int trailing_option = -1;
+};
+
+// One candidate image of the page and its own download.
+class CBrowserImage : public WebUtilsNS::IRequestWaiter {
+ public:
+  // `img` for an IMG element, else `element` carries the background; `owner` hears the end of
+  // the download as OnRequestComplete(kImageRequestId) with no data.
+  CBrowserImage(const std::string& url, int reported_size, IHTMLImgElement* img,
+                IHTMLElement* element, WebUtilsNS::IRequestWaiter* owner);
+
+  void OnRequestComplete(DWORD request_id, const char* url, const BYTE* body, DWORD length) override;
+  void OnRequestFailed(DWORD request_id, DWORD error) override;
+  virtual ~CBrowserImage();
+
+  // Sends the GET of the image's (escaped) URL. False when it could not be sent.
+  bool StartDownload();
+
+  const std::string& url() const { return url_; }
+  int reported_size() const { return reported_size_; }
+  const std::vector<BYTE>& bytes() const { return bytes_; }
+  const std::vector<BYTE>& hash() const { return hash_; }
+  bool verified() const { return verified_; }
+  bool done() const { return done_; }
+  bool selected() const { return selected_; }
+  bool has_waiter() const { return owner_ != nullptr; }
+  IHTMLImgElement* img() const { return img_; }
+  IHTMLElement* element() const { return element_; }
+
+ private:
+  friend class CNLRList;
+  CBrowserImage(const CBrowserImage&) = delete;
+  CBrowserImage& operator=(const CBrowserImage&) = delete;
+
+  std::string url_;
+  int reported_size_;
+  std::vector<BYTE> bytes_;
+  IHTMLImgElement* img_;   // counted
+  IHTMLElement* element_;  // counted
+  bool verified_ = false;
+  WebUtilsNS::IRequestWaiter* owner_;
+  bool done_ = false;
+  bool selected_ = false;
+  std::vector<BYTE> hash_;
+  WebUtilsNS::CServerRequest request_;
+  LogHelperNS::CLogHelper* logger_;
+};
+
+class CNLRList {
+ public:
+  CNLRList();
+  virtual ~CNLRList();
+
+  // The waiter that every image added later tells when its download ends. 0 for none.
+  int SetRequestWaiter(WebUtilsNS::IRequestWaiter* waiter);
+  // Drops certificates and images, the host and every counter and flag.
+  void Clear();
+  // The host (lower case, as the caller passes it); its IPv4 address is looked up.
+  void SetHost(const char* host);
+  const std::string& GetHost() const { return host_; }
+
+  // 1 when the certificate verifies for the host and carries the hash of a page image.
+  int AddCertificate(const BYTE* der, DWORD length);
+  DWORD GetCount() const { return static_cast<DWORD>(certificates_.size()); }
+  const std::vector<std::unique_ptr<NLR>>& Certificates() const { return certificates_; }
+
+  // Adds the images of one document: its IMG elements, then the backgrounds of its elements.
+  void ScanDocument(IHTMLDocument2* document);
+  int AddImage(IHTMLImgElement* img);
+  int AddBackgroundImage(IHTMLElement* element, const char* value);
+  const std::vector<std::unique_ptr<CBrowserImage>>& Images() const { return images_; }
+
+  // Selects and downloads the candidates or, once every download ended, runs the match.
+  // 0 until both the images are collected and the certificates downloaded.
+  int VerifyImages();
+  // Counts one finished download (request id 1) and decides whether the list is complete.
+  void OnImageDownloaded();
+
+  // 1 when the element shows a verified seal; its display name when asked for and known.
+  int CheckImageElement(IHTMLElement* element, std::string* name);
+  // 1 when an image that uses the AREA's map shows a verified seal.
+  int CheckAreaElement(IHTMLElement* area, std::string* name);
+
+  // Forgets the images (certificates stay) for a new scan of the same host.
+  void ResetImages();
+
+  void SetImagesCollected(bool value) { images_collected_ = value; }
+  void SetCertificatesDownloaded(bool value) { certificates_downloaded_ = value; }
+  bool ImagesCollected() const { return images_collected_; }
+  bool CertificatesDownloaded() const { return certificates_downloaded_; }
+  bool IsImageListComplete() const { return image_list_complete_; }
+  bool DownloadsStarted() const { return downloads_started_; }
+
+  // The background value of a page as a URL: "url(...)" unwrapped (bounded by the text) and
+  // a relative reference resolved against `base_url` (the document's address), or against
+  // "http://<host>/" when there is none. Empty when nothing usable remains.
+  static std::string BackgroundToUrl(const std::string& value, const std::string& base_url,
+                                     const std::string& host);
+
+ private:
+  CNLRList(const CNLRList&) = delete;
+  CNLRList& operator=(const CNLRList&) = delete;
+
+  std::string DocumentUrlOf(IHTMLElement* element) const;
+  void StartDownloads();
+  bool UpdateCompleteness();
+  void MatchCertificate(NLR* certificate);
+
+  std::string host_;
+  DWORD host_address_ = 0;
+  bool has_host_address_ = false;
+  std::vector<std::unique_ptr<NLR>> certificates_;
+  std::vector<std::unique_ptr<CBrowserImage>> images_;
+  int finished_downloads_ = 0;
+  WebUtilsNS::IRequestWaiter* waiter_ = nullptr;
+  bool images_collected_ = false;
+  bool certificates_downloaded_ = false;
+  bool image_list_complete_ = false;
+  bool downloads_started_ = false;
+  LogHelperNS::CLogHelper* logger_;
+};

@@ -1,0 +1,102 @@
+#include "common/siteseal/sha_digest.h"
+
+#include <stdio.h>
+#include <string.h>
+
+namespace {
+
+DWORD Rotate(DWORD value, int bits) { return (value << bits) | (value >> (32 - bits)); }
+
+}  // namespace
+
+void CSHADigest::Reset() {
+  state_[0] = 0x67452301;
+  state_[1] = 0xEFCDAB89;
+  state_[2] = 0x98BADCFE;
+  state_[3] = 0x10325476;
+  state_[4] = 0xC3D2E1F0;
+  length_low_ = length_high_ = 0;
+  index_ = 0;
+  memset(block_, 0, sizeof(block_));
+  memset(digest_, 0, sizeof(digest_));
+  hex_[0] = '\0';
+}
+
+bool CSHADigest::AddByte(BYTE b) {
+  DWORD low = length_low_ + 8;
+  DWORD high = length_high_ + (low < length_low_ ? 1 : 0);
+  if (high < length_high_) return false;  // past 2^64 bits
+  length_low_ = low;
+  length_high_ = high;
+  block_[index_++] = b;
+  if (index_ == 64) {
+    Transform();
+    index_ = 0;
+  }
+  return true;
+}
+
+int CSHADigest::Update(const BYTE* data, DWORD length) {
+  if (!data && length) return 0;
+  for (DWORD i = 0; i < length; ++i)
+    if (!AddByte(data[i])) return 0;
+  return 1;
+}
+
+void CSHADigest::Transform() {
+  DWORD w[80];
+  for (int t = 0; t < 16; ++t)
+    w[t] = (static_cast<DWORD>(block_[t * 4]) << 24) | (static_cast<DWORD>(block_[t * 4 + 1]) << 16) |
+           (static_cast<DWORD>(block_[t * 4 + 2]) << 8) | block_[t * 4 + 3];
+  for (int t = 16; t < 80; ++t) w[t] = Rotate(w[t - 3] ^ w[t - 8] ^ w[t - 14] ^ w[t - 16], 1);
+  DWORD a = state_[0], b = state_[1], c = state_[2], d = state_[3], e = state_[4];
+  for (int t = 0; t < 80; ++t) {
+    DWORD f, k;
+    if (t < 20) {
+      f = (b & c) | (~b & d);
+      k = 0x5A827999;
+    } else if (t < 40) {
+      f = b ^ c ^ d;
+      k = 0x6ED9EBA1;
+    } else if (t < 60) {
+      f = (b & c) | (b & d) | (c & d);
+      k = 0x8F1BBCDC;
+    } else {
+      f = b ^ c ^ d;
+      k = 0xCA62C1D6;
+    }
+    DWORD temp = Rotate(a, 5) + f + e + w[t] + k;
+    e = d;
+    d = c;
+    c = Rotate(b, 30);
+    b = a;
+    a = temp;
+  }
+  state_[0] += a;
+  state_[1] += b;
+  state_[2] += c;
+  state_[3] += d;
+  state_[4] += e;
+}
+
+void CSHADigest::Final() {
+  DWORD low = length_low_, high = length_high_;
+  block_[index_++] = 0x80;
+  if (index_ > 56) {
+    while (index_ < 64) block_[index_++] = 0;
+    Transform();
+    index_ = 0;
+  }
+  while (index_ < 56) block_[index_++] = 0;
+  for (int i = 0; i < 4; ++i) {
+    block_[56 + i] = static_cast<BYTE>(high >> (24 - 8 * i));
+    block_[60 + i] = static_cast<BYTE>(low >> (24 - 8 * i));
+  }
+  Transform();
+  index_ = 0;
+  memset(block_, 0, sizeof(block_));
+  length_low_ = length_high_ = 0;
+  for (int i = 0; i < 20; ++i) digest_[i] = static_cast<BYTE>(state_[i / 4] >> (24 - 8 * (i % 4)));
+  hex_[0] = '\0';
+  for (int i = 0; i < 20; ++i) snprintf(hex_ + 2 * i, 3, "%02X", digest_[i]);
+}
