@@ -116,7 +116,11 @@ void CObserverService::Unregister(IObserver* observer, DWORD event) {
   // observer unregistering from inside its own Notify) is not waited for.
   while (IsCalledElsewhere(observer, me)) {
     lock_.Unlock();
-    Sleep(1);
+    // Messages sent to this thread are handled meanwhile, as in a SendMessage wait: the call
+    // waited for may itself be sending to a window of this thread.
+    MSG msg;
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_SENDMESSAGE);
     lock_.LockWrite();
   }
   lock_.Unlock();

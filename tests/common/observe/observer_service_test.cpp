@@ -183,6 +183,29 @@ TEST(ObserverService, UnregisterWaitsForACallOnAnotherThread) {
   EXPECT_TRUE(unregistered);
 }
 
+// The call waited for sends to a window of the unregistering thread (a border re-reading its
+// settings moves its window): the wait handles that message instead of deadlocking.
+TEST(ObserverService, UnregisterHandlesMessagesTheRunningCallSends) {
+  CObserverService service;
+  HWND window = CreateWindowExA(0, "STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  ASSERT_NE(nullptr, window);
+  CountingObserver observer;
+  Event inside;
+  std::atomic<bool> delivered{false};
+  observer.action = [&](DWORD) {
+    inside.Set();
+    DWORD_PTR result = 0;
+    delivered = SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, kLongWaitMs, &result) != 0;
+  };
+  service.Register(&observer, 1);
+  Worker notifier([&] { service.Notify(1); });
+  ASSERT_TRUE(inside.Wait(kLongWaitMs));
+  service.Unregister(&observer, 1);
+  EXPECT_TRUE(delivered) << "Unregister did not let the call's message through";
+  EXPECT_TRUE(notifier.Wait(kLongWaitMs));
+  DestroyWindow(window);
+}
+
 TEST(ObserverBroadcast, ReachesTheServiceWindowsOfThisProcess) {
   CObserverService service;
   ASSERT_NE(nullptr, service.GetWindow());
