@@ -68,6 +68,15 @@ TEST(BrowserVersion, ReadFromTheRegistryAndCached) {
   RegSetValueExA(ie, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>("8.0.6001.18702"), 15);
   EXPECT_EQ(3, GetBrowserVersion());  // cached once known
 
+  // The variant follows the installed browser: an IE 7 frame with one tab.
+  Ie7Frame frame(GetBrowserVersion());
+  Tab tab = frame.AddTab();
+  FakeBho bho(frame.frame, tab.tab);
+  std::unique_ptr<CSubclassHelper> helper(CSubclassHelper::Create(&bho, GetBrowserVersion()));
+  ASSERT_TRUE(dynamic_cast<CIE7SubclassHelper*>(helper.get()));
+  EXPECT_EQ(1, helper->FindWindows());
+  EXPECT_EQ(frame.toolbar, static_cast<CIE7SubclassHelper*>(helper.get())->GetAddressToolbar());
+
   RegCloseKey(ie);
   RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
   RegCloseKey(fake);
@@ -333,7 +342,7 @@ TEST_P(Ie7Test, DocumentWindowNotices) {
 TEST_P(Ie7Test, TabsOpeningAndClosingTogether) {
   Close(a, f.frame);
   Close(b, f.frame);
-  for (int round = 0; round < 40; ++round) {
+  for (int round = 0; round < 20; ++round) {
     Instance x = Open(), y = Open();
     HANDLE go = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     HWND frame = f.frame;
