@@ -12,7 +12,8 @@ add-ons carry. openssl does the signing and enciphering.
   make-update.py pack DOCUMENT.xml -o update.dat  signs and enciphers a finished document as it is.
 
 Options: --signer-cert/--signer-key (default keys/signer.*), --recipient (default
-keys/update-key.crt), --document FILE (also write the built document there).
+keys/update-key.crt), --document FILE (also write the built document there), --replace TEXT BY
+(replace a placeholder in SOURCE.xml first).
 """
 import argparse
 import base64
@@ -25,9 +26,13 @@ import xml.etree.ElementTree as ET
 HERE = os.path.dirname(os.path.abspath(__file__))
 
 
-def build_document(source):
-    tree = ET.parse(source)
-    base = os.path.dirname(os.path.abspath(source))
+def build_document(source, base=None, replace=()):
+    with open(source, encoding='utf-8') as f:
+        text = f.read()
+    for old, new in replace:
+        text = text.replace(old, new)
+    tree = ET.ElementTree(ET.fromstring(text))
+    base = base or os.path.dirname(os.path.abspath(source))
     count = 0
     for parent in tree.iter():
         children = list(parent)
@@ -74,9 +79,11 @@ def main():
     p.add_argument('--signer-key', default=os.path.join(HERE, 'keys', 'signer.key'))
     p.add_argument('--recipient', default=os.path.join(HERE, 'keys', 'update-key.crt'))
     p.add_argument('--document')
+    p.add_argument('--replace', nargs=2, action='append', default=[], metavar=('TEXT', 'BY'),
+                   help='replace TEXT in SOURCE.xml before building')
     a = p.parse_args()
     if a.mode == 'build':
-        document = build_document(a.source)
+        document = build_document(a.source, replace=a.replace)
     else:
         with open(a.source, 'rb') as f:
             document = f.read()

@@ -1,0 +1,42 @@
+// The update file "update.dat": where it lives, and how it is opened: deciphered with the
+// project's update key, its signature checked against the update-signing certificate.
+#pragma once
+
+#include <windows.h>
+#include <objidl.h>
+#include <wincrypt.h>
+
+namespace UpdateUtilsNS {
+
+// The process's store holding the update key (certificate and private key). Built on the
+// first call; a failure gives null and is tried again on the next call. Closed at exit.
+HCERTSTORE GetUpdateKeyStore();
+
+// The default location: <common application data>\Torvan\Kestrin\Update\update.dat.
+bool GetUpdateFilePath(char* path, size_t path_size);
+
+// Deciphers and checks the update file at `path` (null: the default location) and writes its
+// XML document to `output`. The file is opened for reading with read sharing, so readers in
+// several browser processes do not shut each other out.
+bool ReadUpdateFile(IStream* output, const char* path);
+
+// Deciphers `file` with the update key, checks the signature and the signer (inside its
+// validity period now, SHA-1 thumbprint of the update-signing certificate) and writes the
+// signed content to `output`. `output` may hold content when the result is false.
+bool OpenUpdateMessage(IStream* file, IStream* output);
+
+// What a message must satisfy. The system always uses the defaults; tests name other
+// certificates and moments.
+struct UpdateTrust {
+  HCERTSTORE key_store;           // holds the private key the message is enciphered for
+  const char* signer_thumbprint;  // 40 lower-case hexadecimal digits
+  const FILETIME* at;             // the moment of the validity check; null: now
+};
+UpdateTrust DefaultUpdateTrust();
+bool OpenUpdateMessage(IStream* file, IStream* output, const UpdateTrust& trust);
+
+// True when `signer` is inside its validity period at `at` (null: now) and its SHA-1
+// thumbprint is `thumbprint`.
+bool IsUpdateSigner(PCCERT_CONTEXT signer, const char* thumbprint, const FILETIME* at);
+
+}  // namespace UpdateUtilsNS

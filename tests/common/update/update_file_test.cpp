@@ -1,0 +1,134 @@
+#include "common/update/update_file.h"
+
+#include <gtest/gtest.h>
+#include <shlwapi.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "common/crypto/cert_helpers.h"
+#include "common/update/update_key_data.h"
+
+using namespace UpdateUtilsNS;
+
+namespace {
+
+std::string DataPath(const char* name) { return std::string(KESTRIN_UPDATE_TEST_DATA) + "\\" + name; }
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path.c_str(), std::ios::binary);
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  return text;
+}
+
+std::string StreamText(IStream* stream) {
+  STATSTG stat = {};
+  stream->Stat(&stat, STATFLAG_NONAME);
+  std::string text(static_cast<size_t>(stat.cbSize.QuadPart), '\0');
+  LARGE_INTEGER zero = {};
+  stream->Seek(zero, STREAM_SEEK_SET, nullptr);
+  ULONG read = 0;
+  if (!text.empty()) stream->Read(&text[0], static_cast<ULONG>(text.size()), &read);
+  text.resize(read);
+  return text;
+}
+
+// Reads a test file with the project's trust, or another one.
+struct Opened {
+  bool ok;
+  std::string document;
+};
+Opened Read(const char* name) {
+  IStream* out = SHCreateMemStream(nullptr, 0);
+  Opened o = {ReadUpdateFile(out, DataPath(name).c_str()), StreamText(out)};
+  out->Release();
+  return o;
+}
+
+TEST(UpdateKey, StoreHoldsTheUpdateKeyWithItsPrivateKey) {
+  HCERTSTORE store = GetUpdateKeyStore();
+  ASSERT_NE(nullptr, store);
+  EXPECT_EQ(store, GetUpdateKeyStore());  // made once
+  PCCERT_CONTEXT cert = CertEnumCertificatesInStore(store, nullptr);
+  ASSERT_NE(nullptr, cert);
+  DWORD size = 0;
+  EXPECT_TRUE(CertGetCertificateContextProperty(cert, CERT_KEY_PROV_INFO_PROP_ID, nullptr, &size));
+  CertFreeCertificateContext(cert);
+}
+
+TEST(UpdateFile, TheProjectsFileOpensToItsDocument) {
+  Opened o = Read("good.dat");
+  ASSERT_TRUE(o.ok);
+  EXPECT_EQ(ReadText(DataPath("records.doc.xml")), o.document);
+}
+
+TEST(UpdateFile, RefusesFilesThatAreNotTheProjectsOwn) {
+  const char* refused[] = {
+      "other-signer.dat",  // signed by another, valid certificate
+      "expired.dat",       // signed by a certificate whose time is over
+      "wrong-key.dat",     // enciphered for another key
+      "damaged.dat",       // one byte of the cipher text changed
+      "truncated.dat",     // cut short
+      "unsigned.dat",      // the document enciphered without a signature
+      "missing.dat",
+  };
+  for (const char* name : refused) EXPECT_FALSE(Read(name).ok) << name;
+}
+
+TEST(UpdateFile, ExpiredSignerIsRefusedEvenWithItsOwnThumbprint) {
+  // With the expired certificate named as the signer, only its validity period refuses it.
+  std::string thumbprint = ReadText(DataPath("expired-signer.thumbprint"));
+  ASSERT_EQ(40u, thumbprint.size());
+  UpdateTrust trust = DefaultUpdateTrust();
+  trust.signer_thumbprint = thumbprint.c_str();
+
+  IStream* in = nullptr;
+  ASSERT_EQ(S_OK, SHCreateStreamOnFileA(DataPath("expired.dat").c_str(), STGM_READ | STGM_SHARE_DENY_NONE, &in));
+  IStream* out = SHCreateMemStream(nullptr, 0);
+  EXPECT_FALSE(OpenUpdateMessage(in, out, trust));
+
+  // The same file at a moment inside that period passes: the signature itself is good.
+  SYSTEMTIME mid = {2020, 6, 0, 1, 12, 0, 0, 0};
+  FILETIME at;
+  SystemTimeToFileTime(&mid, &at);
+  trust.at = &at;
+  LARGE_INTEGER zero = {};
+  in->Seek(zero, STREAM_SEEK_SET, nullptr);
+  EXPECT_TRUE(OpenUpdateMessage(in, out, trust));
+  in->Release();
+  out->Release();
+}
+
+TEST(UpdateFile, ProjectSignerIsRefusedOutsideItsValidity) {
+  // The project's signing certificate, checked at a moment after its end.
+  IStream* out = SHCreateMemStream(nullptr, 0);
+  IStream* in = nullptr;
+  ASSERT_EQ(S_OK, SHCreateStreamOnFileA(DataPath("good.dat").c_str(), STGM_READ | STGM_SHARE_DENY_NONE, &in));
+  UpdateTrust trust = DefaultUpdateTrust();
+  SYSTEMTIME late = {2099, 1, 0, 1, 0, 0, 0, 0};
+  FILETIME at;
+  SystemTimeToFileTime(&late, &at);
+  trust.at = &at;
+  EXPECT_FALSE(OpenUpdateMessage(in, out, trust));
+  in->Release();
+  out->Release();
+}
+
+TEST(UpdateFile, ReadersShareTheFile) {
+  // Another process reading the file at the same moment does not shut this one out.
+  HANDLE other = CreateFileA(DataPath("good.dat").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, other);
+  EXPECT_TRUE(Read("good.dat").ok);
+  CloseHandle(other);
+}
+
+TEST(UpdateFile, NeedsAnOutputAndFindsTheDefaultPlace) {
+  EXPECT_FALSE(ReadUpdateFile(nullptr, DataPath("good.dat").c_str()));
+  char path[MAX_PATH];
+  ASSERT_TRUE(GetUpdateFilePath(path, sizeof(path)));
+  EXPECT_NE(nullptr, StrStrIA(path, "\\Torvan\\Kestrin\\Update\\update.dat")) << path;
+}
+
+}  // namespace
