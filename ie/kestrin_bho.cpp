@@ -18,7 +18,8 @@ using SubclassUtilsNS::CSubclassHelper;
 
 namespace {
 
-const char kLookupUserAgent[] = "Dravix Request 1.0";
+// Live instances in this process; the border goes with the last one.
+LONG g_instances = 0;
 const DWORD kSettingsSavedEvent = 1;
 const DWORD kImageRequestId = 1;
 const DWORD kLookupRequestId = 2;
@@ -134,20 +135,31 @@ CKestrinBho::CKestrinBho() : browser_version_(SubclassUtilsNS::GetBrowserVersion
 CKestrinBho::CKestrinBho(int browser_version) : browser_version_(browser_version) { Construct(); }
 
 void CKestrinBho::Construct() {
-  // The process-wide validation border is taken here once its library is part of the build.
+  InterlockedIncrement(&g_instances);
+  border_ = WindowingNS::CValidationBorder::GetInstance();
   full_screen_warning_.reset(new WarningWindowNS::CFullScreenWarningWindow());
   connection_warning_.reset(new WarningWindowNS::CConnectionWarningWindow());
   settings_subscription_.reset(new ObserveNS::CObserverSubscription(
       ObserveNS::CObserverService::GetInstance(), kSettingsSavedEvent, this));
   settings_.reset(new SettingsUtilsNS::CSettingsKestrin(SettingsUtilsNS::kLoadGroupNone));
   kraida_state_ = settings_->GetCurrentKRAIDAState(true);
-  lookup_request_.reset(new WebUtilsNS::CServerRequest(kLookupUserAgent));
+  // The page's site-seal list joins the lookup once it is part of the build.
+  lookup_.reset(new CSiteSealLookup(nullptr, this));
   tabbed_ = browser_version_ == 3 || browser_version_ == 4;
   subclass_.reset(CSubclassHelper::Create(this, browser_version_));
   refresh_ = RefreshUtilsNS::CreateRefreshHelper(this, browser_version_);
 }
 
-CKestrinBho::~CKestrinBho() { ReleaseSite(); }
+CKestrinBho::~CKestrinBho() {
+  ReleaseSite();
+  refresh_.reset();
+  lookup_.reset();
+  subclass_.reset();
+  settings_subscription_.reset();
+  full_screen_warning_.reset();
+  connection_warning_.reset();
+  if (InterlockedDecrement(&g_instances) == 0) WindowingNS::CValidationBorder::Shutdown();
+}
 
 HRESULT CKestrinBho::InternalQueryInterface(REFIID riid, void** out) {
   // The browser and the page's elements ask for their event interface: both are served by
@@ -191,6 +203,7 @@ STDMETHODIMP CKestrinBho::SetSite(IUnknown* site) {
   site_ = site;
   browser_ = browser;
   top_browser_ = browser;  // a second counted reference: recognises top-level events
+  lookup_->SetBrowser(browser_.get());
 
   SHANDLE_PTR handle = 0;
   HWND browser_window = nullptr;
@@ -248,23 +261,24 @@ STDMETHODIMP CKestrinBho::SetSite(IUnknown* site) {
 
   if (browser_window) {
     frame_window_ = browser_window;
-    // The border hides with an inactive frame (SetHideWhenInactive 1) once it is built in.
+    border_->SetHideWhenInactive(1);
   } else {
     frame_window_ = FirstTopLevelWindowOfProcess();
-    // ... and stays with a frame of another program (SetHideWhenInactive 0).
+    border_->SetHideWhenInactive(0);
   }
 
   if (frame_window_) {
     if (same_process_ && subclass_) {
       subclass_->FindWindows();
       if (browser_version_ == 1 || browser_version_ == 2) {
-        // The border's hover window is the helper's worker window.
+        border_->SetHoverWindow(subclass_->GetWorkerWindow());
         subclass_->Subclass();
       }
     }
-    // The SSL verifier gets the frame and makes its popup; the border gets the frame; the
-    // page's seal list reports its images to this instance; the pointer effect is set up
-    // on the border and the frame: each as soon as its library is part of the build.
+    // The SSL verifier gets the frame and makes its popup, the page's seal list reports its
+    // images to this instance and the pointer effect is set up on the border and the frame,
+    // each as soon as its library is part of the build.
+    border_->SetBrowserWindow(frame_window_);
     full_screen_warning_->CreateWithFocusWindow(frame_window_, 0);
     connection_warning_->CreateWithFocusWindow(frame_window_, 0);
   }
@@ -304,6 +318,7 @@ void CKestrinBho::ReleaseSite() {
   DetachPageEvents();
   lock_area_hover_ = false;
   tab_active_ = false;
+  if (lookup_) lookup_->SetBrowser(nullptr);
   top_browser_.Release();
   browser_.Release();
   site_.Release();
@@ -617,16 +632,12 @@ void CKestrinBho::OnElementMouseOut() {
 // ---- verification ----
 
 void CKestrinBho::RunSiteSealLookup(const std::string& url) {
-  // The site-seal lookup of the URL's host runs here once it is part of the build; it
-  // decides the new-host flag and the current host.
-  (void)url;
+  lookup_->LookupSiteSeals(url.c_str());
+  new_host_ = lookup_->IsNewHost();
+  current_host_ = lookup_->GetCurrentHost();
 }
 
-void CKestrinBho::HideBorder(int origin, int force) {
-  // CValidationBorder::HideBorder(origin, force) once the border is part of the build.
-  (void)origin;
-  (void)force;
-}
+void CKestrinBho::HideBorder(int origin, int force) { border_->HideBorder(origin, force); }
 
 void CKestrinBho::StopEffect() {
   // Stops a running pointer effect once the effect engine is part of the build.
@@ -656,7 +667,7 @@ bool CKestrinBho::ShowShadowMouse() {
 
 void CKestrinBho::OnRequestComplete(DWORD request_id, const char* url, const BYTE* body, DWORD length) {
   if (request_id == kLookupRequestId) {
-    // The lookup reply goes to the site-seal lookup's parser.
+    lookup_->OnLookupReply(url, body, length);
   } else if (request_id == kImageRequestId) {
     // A page image finished: the site-seal list takes it, then the images are matched.
   }

@@ -18,7 +18,9 @@
 #include "common/subclass/subclass_helper.h"
 #include "common/warning/warning_window.h"
 #include "common/web/server_request.h"
+#include "common/windowing/validation_border.h"
 #include "ie/core/refresh_helper.h"
+#include "ie/core/site_seal_lookup.h"
 #include "ie/kestrin_ie_ids.h"
 #include "platform/com/com_object.h"
 #include "platform/com/com_ptr.h"
@@ -122,6 +124,9 @@ class CKestrinBho : public IObjectWithSite,
   WarningWindowNS::CConnectionWarningWindow* GetConnectionWarning() { return connection_warning_.get(); }
   WarningWindowNS::CFullScreenWarningWindow* GetFullScreenWarning() { return full_screen_warning_.get(); }
   SubclassUtilsNS::CSubclassHelper* GetSubclassHelper() { return subclass_.get(); }
+  const std::string& GetCurrentHost() const { return current_host_; }
+  CSiteSealLookup* GetSiteSealLookup() { return lookup_.get(); }
+  bool IsNewHost() const { return new_host_; }
 
  protected:
   // Virtual operations after the IObjectWithSite slots.
@@ -156,6 +161,7 @@ class CKestrinBho : public IObjectWithSite,
   void Diagnostic(const char* format, const char* argument, int level = 3);
 
   DWORD browser_cookie_ = 0;
+  WindowingNS::CValidationBorder* border_;  // the process's border, not owned
   bool lock_area_hover_ = false;
   HWND frame_window_ = nullptr;
   std::unique_ptr<WarningWindowNS::CFullScreenWarningWindow> full_screen_warning_;
@@ -180,7 +186,8 @@ class CKestrinBho : public IObjectWithSite,
   CComPtr<IWebBrowser2> top_browser_;
   CComPtr<IUnknown> site_;
   std::string current_host_;
-  std::unique_ptr<WebUtilsNS::CServerRequest> lookup_request_;
+  // The site-seal lookup with its request (user agent "Dravix Request 1.0").
+  std::unique_ptr<CSiteSealLookup> lookup_;
   BrowserKind kind_ = kBrowserNone;
   bool same_process_ = true;
   std::unique_ptr<RefreshUtilsNS::CRefreshHelperBase> refresh_;

@@ -18,9 +18,11 @@ using KestrinIENS::CKestrinBho;
 
 const wchar_t kPageUrl[] = L"https://bank.example/";
 
+// A helper object whose site-seal lookups go to a closed port on this machine.
 CComPtr<CComObject<CKestrinBho>> NewBho(int version) {
   CComPtr<CComObject<CKestrinBho>> bho;
   bho.Attach(CComObject<CKestrinBho>::Create(version));
+  bho->GetSiteSealLookup()->SetServiceHost(test::kClosedLookupHost);
   return bho;
 }
 

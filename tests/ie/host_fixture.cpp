@@ -4,6 +4,7 @@ namespace test {
 
 const wchar_t kIePath[] = L"C:\\Program Files\\Internet Explorer\\iexplore.exe";
 const wchar_t kIePathUpper[] = L"C:\\PROGRAM FILES\\INTERNET EXPLORER\\IEXPLORE.EXE";
+const char kClosedLookupHost[] = "127.0.0.1:1";
 
 HostFixture::HostFixture(int generation, const std::wstring& full_name) {
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);

@@ -15,6 +15,8 @@ namespace test {
 
 extern const wchar_t kIePath[];        // an Internet Explorer path
 extern const wchar_t kIePathUpper[];   // the same in upper case
+// A lookup service address on this machine where nothing listens.
+extern const char kClosedLookupHost[];
 
 // COM on this thread, a frame tree and the scripted browser on it.
 class HostFixture {
