@@ -416,10 +416,14 @@ bool CNlrCertificate::IsMakerRoot(const CRYPT_BIT_BLOB& key, const char* issuer_
 DWORD CNlrCertificate::CheckRootChain() const {
   if (!context_) return 0;
   CStoreHandle root("Root"), ca("CA");
-  if (!root.Get() || !ca.Get()) return 0;
+  return CheckRootChain(root.Get(), ca.Get());
+}
+
+DWORD CNlrCertificate::CheckRootChain(HCERTSTORE root_store, HCERTSTORE ca_store) const {
+  if (!context_) return 0;
+  if (!root_store || !ca_store) return kNlrIssuerMissing;
   DWORD bits = 0;
   CCertHandle subject(CertDuplicateCertificateContext(context_));
-  bool subject_from_root = false;
   for (DWORD depth = 0;; ++depth) {
     if (depth > 19) {
       bits |= kNlrChainTooLong;
@@ -427,13 +431,14 @@ DWORD CNlrCertificate::CheckRootChain() const {
     }
     const DWORD checks = CERT_STORE_SIGNATURE_FLAG | CERT_STORE_TIME_VALIDITY_FLAG;
     DWORD flags = checks;
-    PCCERT_CONTEXT issuer = CertGetIssuerCertificateFromStore(root.Get(), subject.Get(), nullptr,
+    PCCERT_CONTEXT issuer = CertGetIssuerCertificateFromStore(root_store, subject.Get(), nullptr,
                                                               &flags);
     DWORD error = issuer ? 0 : GetLastError();
-    bool issuer_from_root = issuer != nullptr;
-    if (!issuer && error != static_cast<DWORD>(CRYPT_E_SELF_SIGNED)) {
+    // A store names a certificate self-signed only when it holds it.
+    bool top_in_root = !issuer && error == static_cast<DWORD>(CRYPT_E_SELF_SIGNED);
+    if (!issuer && !top_in_root) {
       flags = checks;
-      issuer = CertGetIssuerCertificateFromStore(ca.Get(), subject.Get(), nullptr, &flags);
+      issuer = CertGetIssuerCertificateFromStore(ca_store, subject.Get(), nullptr, &flags);
       error = issuer ? 0 : GetLastError();
     }
     if (issuer) {
@@ -447,7 +452,6 @@ DWORD CNlrCertificate::CheckRootChain() const {
           CompareFileTime(&i->NotAfter, &s->NotAfter) < 0)
         bits |= kNlrValidityNotNested;
       subject.Reset(issuer);
-      subject_from_root = issuer_from_root;
       continue;
     }
     if (error != static_cast<DWORD>(CRYPT_E_SELF_SIGNED)) {
@@ -459,7 +463,7 @@ DWORD CNlrCertificate::CheckRootChain() const {
                    sizeof(name));
     if (!IsMakerRoot(subject.Get()->pCertInfo->SubjectPublicKeyInfo.PublicKey, name))
       bits |= kNlrNotMakerRoot;
-    if (!subject_from_root) bits |= kNlrRootNotInRootStore;
+    if (!top_in_root) bits |= kNlrRootNotInRootStore;
     break;
   }
   return bits;

@@ -70,8 +70,12 @@ class CNlrCertificate {
   bool GetTrailingOption(int* option) const;
   bool ExtractLogo(CNLRData* data) const;
 
-  // The maker's root check of the issuer chain (bits of NlrVerifyBits).
+  // The maker's root check of the issuer chain through the machine's "Root" and "CA" stores
+  // (bits of NlrVerifyBits). Stores that cannot be opened leave the chain unchecked: that is
+  // reported as a missing issuer.
   DWORD CheckRootChain() const;
+  // The same walk through the given stores; `root` plays the machine's "Root" store.
+  DWORD CheckRootChain(HCERTSTORE root, HCERTSTORE ca) const;
 
   // True when `page_url` lies in the scope of the merchant URL (host and optional path, no
   // scheme). Sub-domain scope 0 wants the exact host, any other value also accepts hosts that

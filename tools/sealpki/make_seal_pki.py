@@ -19,6 +19,7 @@ Hierarchy
                   machine's "CA" store only, so its seals report a root outside "Root".
       with ca-foreign and ca-caonly below them.
     ca-orphan     an intermediate under root-class3 that is never installed.
+    ca-loop-a, ca-loop-b  two intermediates that issued each other (never installed).
 
 Private extensions of a seal certificate (DER, each a SEQUENCE of elements, non-critical):
 
@@ -55,6 +56,7 @@ Seal certificates written (DER, .cer), merchant "bank.example" unless noted:
     seal-badsig         seal-valid with one byte of its signature changed
     seal-foreign        under root-foreign;  seal-caonly  under root-caonly
     seal-orphan         under ca-orphan, an intermediate that no store holds
+    seal-loop           under ca-loop-a
     seal-nourl          empty merchant URL;  seal-longurl  merchant URL of 256 characters
     seal-version2       version 2;           seal-noversion  no version element
     seal-wrongsize      the genuine hash with a logo size one byte larger
@@ -281,6 +283,15 @@ def main():
         cas[name] = pki.issue(name, subject, pki.key(name), roots[root], CA_EXT,
                               pki.years(-9), pki.years(15))
 
+    # Two intermediates that issued each other (found through ca-loop-b0, a first self-signed
+    # certificate of the B name): an issuer walk through ca-loop-a and ca-loop-b never ends.
+    loop_b = pki.issue("ca-loop-b0", "/O=Torvan Limited/CN=Torvan Loop B", pki.key("ca-loop-b"), None,
+                       ROOT_EXT, pki.years(-9), pki.years(15))
+    cas["ca-loop-a"] = pki.issue("ca-loop-a", "/O=Torvan Limited/CN=Torvan Loop A", pki.key("ca-loop-a"),
+                                 loop_b, CA_EXT, pki.years(-9), pki.years(15))
+    pki.issue("ca-loop-b", "/O=Torvan Limited/CN=Torvan Loop B", loop_b[1], cas["ca-loop-a"], CA_EXT,
+              pki.years(-9), pki.years(15))
+
     seal_key = pki.key("seal")
     subject = "/O=Bank Example Limited/CN=bank.example"
     start, end = pki.years(-1), pki.years(5)
@@ -303,6 +314,7 @@ def main():
     seal("seal-foreign", ca="ca-foreign")
     seal("seal-caonly", ca="ca-caonly")
     seal("seal-orphan", ca="ca-orphan")
+    seal("seal-loop", ca="ca-loop-a")
     seal("seal-nourl", options=options_ext(""))
     seal("seal-longurl", options=options_ext("bank.example/" + "d" * 243))
     seal("seal-version2", options=options_ext("bank.example", version=2))

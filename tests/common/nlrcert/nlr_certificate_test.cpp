@@ -273,6 +273,68 @@ TEST_F(NlrCertificateTest, VerifyMatchesTheAddressAgainstTheCertificatesAddresse
   EXPECT_EQ(0u, cert_.Verify("http://bank.example/", &other, true));
 }
 
+// Stores of our own in place of the machine's, filled with files of the hierarchy.
+class CMemoryStore {
+ public:
+  explicit CMemoryStore(std::initializer_list<const char*> names)
+      : store_(CertOpenStore(CERT_STORE_PROV_MEMORY, 0, 0, 0, nullptr)) {
+    for (const char* name : names) {
+      std::vector<BYTE> der = SealPki::Bytes(name);
+      EXPECT_TRUE(CertAddEncodedCertificateToStore(store_, X509_ASN_ENCODING, der.data(),
+                                                   static_cast<DWORD>(der.size()),
+                                                   CERT_STORE_ADD_ALWAYS, nullptr))
+          << name;
+    }
+  }
+  ~CMemoryStore() { CertCloseStore(store_, 0); }
+  HCERTSTORE get() const { return store_; }
+
+ private:
+  HCERTSTORE store_;
+};
+
+TEST_F(NlrCertificateTest, RootCheckWalksTheGivenStores) {
+  LoadSeal("seal-valid.cer");
+  {
+    CMemoryStore root({"root-class3.cer"}), ca({"ca-class3.cer"});
+    EXPECT_EQ(0u, cert_.CheckRootChain(root.get(), ca.get()));
+  }
+  {
+    // The genuine maker root, but found in the "CA" store only.
+    CMemoryStore root({}), ca({"ca-class3.cer", "root-class3.cer"});
+    EXPECT_EQ(static_cast<DWORD>(kNlrRootNotInRootStore), cert_.CheckRootChain(root.get(), ca.get()));
+  }
+  {
+    CMemoryStore root({"root-class3.cer"}), ca({});
+    EXPECT_EQ(static_cast<DWORD>(kNlrIssuerMissing), cert_.CheckRootChain(root.get(), ca.get()));
+  }
+  {
+    // A store that is not there leaves the chain unchecked, which never passes.
+    CMemoryStore ca({"ca-class3.cer"});
+    EXPECT_EQ(static_cast<DWORD>(kNlrIssuerMissing), cert_.CheckRootChain(nullptr, ca.get()));
+  }
+  {
+    // Two intermediates that issued each other: the walk stops at the twenty-first certificate.
+    LoadSeal("seal-loop.cer");
+    CMemoryStore root({}), ca({"ca-loop-a.cer", "ca-loop-b.cer"});
+    EXPECT_EQ(static_cast<DWORD>(kNlrChainTooLong), cert_.CheckRootChain(root.get(), ca.get()));
+  }
+  // A root checked by itself is self-signed only where a store holds it.
+  LoadSeal("root-class1.cer");
+  {
+    CMemoryStore root({"root-class1.cer"}), ca({});
+    EXPECT_EQ(0u, cert_.CheckRootChain(root.get(), ca.get()));
+  }
+  {
+    CMemoryStore root({}), ca({"root-class1.cer"});
+    EXPECT_EQ(static_cast<DWORD>(kNlrRootNotInRootStore), cert_.CheckRootChain(root.get(), ca.get()));
+  }
+  {
+    CMemoryStore root({}), ca({});
+    EXPECT_EQ(static_cast<DWORD>(kNlrIssuerMissing), cert_.CheckRootChain(root.get(), ca.get()));
+  }
+}
+
 TEST(NlrMakerRoot, NeedsAStoredKeyAndANamePair) {
   std::vector<BYTE> der = SealPki::Bytes("root-nelrow.cer");
   PCCERT_CONTEXT root = CertCreateCertificateContext(X509_ASN_ENCODING, der.data(),
