@@ -1,0 +1,4 @@
+// Resource identifiers of the mouse effects.
+#pragma once
+
+#define IDB_SHADOW_POINTER 209
