@@ -298,10 +298,16 @@ def run(args):
     signal.signal(signal.SIGTERM, lambda *a: done.set())
     signal.signal(signal.SIGINT, lambda *a: done.set())
     # Never outlive a forgotten test run.
-    done.wait(args.lifetime)
+    deadline = time.time() + args.lifetime
+    while not done.is_set() and time.time() < deadline:
+        done.wait(0.1)
     for s in servers:
         s.stopping = True
-        s.shutdown()
+    stoppers = [threading.Thread(target=s.shutdown) for s in servers]
+    for t in stoppers:
+        t.start()
+    for t in stoppers:
+        t.join()
 
 
 def start(args):
@@ -329,6 +335,19 @@ def start(args):
     return 1
 
 
+def alive(pid):
+    """True while the process runs (a zombie waiting for its reaper counts as ended)."""
+    try:
+        with open("/proc/%d/stat" % pid) as f:
+            return f.read().rsplit(")", 1)[1].split()[0] != "Z"
+    except OSError:
+        try:
+            os.kill(pid, 0)
+            return True
+        except ProcessLookupError:
+            return False
+
+
 def stop(args):
     pid_file = os.path.join(args.state, "pid")
     if not os.path.exists(pid_file):
@@ -336,9 +355,10 @@ def stop(args):
     try:
         pid = int(open(pid_file).read().strip())
         os.kill(pid, signal.SIGTERM)
-        for _ in range(100):
-            os.kill(pid, 0)
-            time.sleep(0.05)
+        for _ in range(200):
+            if not alive(pid):
+                break
+            time.sleep(0.025)
     except (ValueError, ProcessLookupError):
         pass
     os.remove(pid_file)
