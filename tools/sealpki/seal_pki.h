@@ -32,13 +32,15 @@ inline bool AddToMachineStore(const char* der_name, const char* store_name) {
   if (!store) return false;
   BOOL ok = CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING, der.data(),
                                              static_cast<DWORD>(der.size()),
-                                             CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
+                                             CERT_STORE_ADD_USE_EXISTING, nullptr);
   CertCloseStore(store, 0);
   return ok != FALSE;
 }
 
 // The maker's roots and the foreign root go into the machine's "Root" store, the
-// intermediates and root-caonly into its "CA" store (as setup installs them).
+// intermediates and root-caonly into its "CA" store (as setup installs them). A certificate
+// already there stays (test programs running side by side never see it removed); the keys
+// are fixed, so that of an earlier run serves as well.
 inline bool InstallHierarchy() {
   static const char* const kRoots[] = {"root-class1.cer", "root-class3.cer", "root-nelrow.cer",
                                        "root-foreign.cer"};
