@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "common/shadowmouse/shadow_mouse.h"
@@ -39,6 +41,59 @@ class TestEngine : public CShadowMouseEngine {
  public:
   void SetEffectKind(LONG kind) { effect_kind_ = kind; }
 };
+
+// Puts the given settings values back as they were (or removes the key it made) when it goes.
+class SettingsSnapshot {
+ public:
+  SettingsSnapshot() {
+    HKEY key;
+    existed_ = RegOpenKeyExA(HKEY_CURRENT_USER, SettingsUtilsNS::kSettingsKeyPath, 0, KEY_READ, &key) == ERROR_SUCCESS;
+    if (!existed_) return;
+    for (Value& v : values_) {
+      DWORD size = sizeof(v.data);
+      v.present = RegQueryValueExA(key, v.name, nullptr, nullptr, reinterpret_cast<BYTE*>(&v.data), &size) == ERROR_SUCCESS;
+    }
+    RegCloseKey(key);
+  }
+  ~SettingsSnapshot() {
+    if (!existed_) {
+      RegDeleteTreeA(HKEY_CURRENT_USER, SettingsUtilsNS::kSettingsKeyPath);
+      RegDeleteKeyA(HKEY_CURRENT_USER, SettingsUtilsNS::kSettingsKeyPath);
+      return;
+    }
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, SettingsUtilsNS::kSettingsKeyPath, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+    for (const Value& v : values_) {
+      if (v.present) {
+        RegSetValueExA(key, v.name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v.data), sizeof(v.data));
+      } else {
+        RegDeleteValueA(key, v.name);
+      }
+    }
+    RegCloseKey(key);
+  }
+
+ private:
+  struct Value {
+    const char* name;
+    DWORD data;
+    bool present;
+  };
+  bool existed_ = false;
+  Value values_[4] = {{"BorderColour", 0, false}, {"Current_KRAIDA_State", 0, false},
+                      {"KRAIDA_ValidatingFor", 0, false}, {"ShowCursorType", 0, false}};
+};
+
+bool Pump(const std::function<bool()>& done, DWORD timeout_ms = 10000) {
+  const DWORD start = GetTickCount();
+  while (!done()) {
+    if (GetTickCount() - start > timeout_ms) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+  }
+  return true;
+}
 
 bool Visible(const CFakeCursor* pointer) { return pointer && IsWindowVisible(pointer->GetWindow()); }
 
@@ -356,6 +411,36 @@ TEST_F(ShadowMouse, BorderCaptionAndBorderHelpers) {
 
   CShadowMouseEngine alone;  // not tied to a border
   EXPECT_FALSE(alone.ShowBorderForEffect());
+}
+
+// A saved settings change (event 1) reaches the effects, which read their look and ending
+// again on their own thread, and the engine, which reads the effect kind again.
+TEST_F(ShadowMouse, SettingsChangesReachEffectsAndEngine) {
+  SettingsSnapshot snapshot;
+  {
+    SettingsUtilsNS::CSettingsKestrin fill(SettingsUtilsNS::kLoadGroupNone);
+    ASSERT_TRUE(fill.FillMissingValues());
+    fill.Close();
+  }
+  engine.SetEffectKind(0);
+  ASSERT_TRUE(engine.StartEffect({10, 10}, {300, 10}));
+  engine.StopEffect();
+  CShadowMouseEffectsBase* trail = engine.GetCurrentEffect();
+  ASSERT_TRUE(trail);
+
+  SettingsUtilsNS::CSettingsKestrin writer(SettingsUtilsNS::kLoadGroupAll);
+  writer.SetBorderColour(RGB(10, 20, 30), false);
+  writer.SetCurrentKRAIDAState(1, false);
+  writer.SetKRAIDAValidatingFor(7, false);
+  writer.SetShowCursorType(1, false);
+  ASSERT_TRUE(writer.SaveChanged());
+  EXPECT_TRUE(Pump([&] { return trail->GetColour() == RGB(10, 20, 30) && engine.GetEffectKind() == 1; }));
+
+  engine.SetEffectKind(0);
+  ASSERT_TRUE(engine.StartEffect({10, 10}, {300, 10}));
+  EXPECT_EQ(kEndAfterDelay, trail->GetEndAction());
+  EXPECT_EQ(7000u, trail->GetEndDelay());
+  engine.StopEffect();
 }
 
 }  // namespace

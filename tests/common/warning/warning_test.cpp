@@ -175,6 +175,22 @@ TEST(WarningToasts, TheSystemsTwoToasts) {
   }
 }
 
+TEST(WarningToasts, ActivationHandsTheForegroundBack) {
+  HWND focus = CreateWindowExA(0, "STATIC", "browser", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+  HWND other = CreateWindowExA(0, "STATIC", "other", WS_POPUP | WS_VISIBLE, 200, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+  CTestToast toast(UniqueName("focus").c_str(), 10, 10, 200, 120);
+  ASSERT_TRUE(toast.CreateWithFocusWindow(focus, 0));
+  EXPECT_EQ(focus, toast.GetFocusWindow());
+  ASSERT_TRUE(SetForegroundWindow(other));
+  ASSERT_EQ(other, GetForegroundWindow());
+  SendMessageA(toast.GetWindow(), WM_ACTIVATE, WA_CLICKACTIVE, 0);
+  EXPECT_EQ(other, GetForegroundWindow());
+  SendMessageA(toast.GetWindow(), WM_ACTIVATE, WA_ACTIVE, 0);
+  EXPECT_EQ(focus, GetForegroundWindow());
+  DestroyWindow(other);
+  DestroyWindow(focus);
+}
+
 TEST(WarningToasts, SlidesInAndOutThenReleasesTheMutex) {
   const std::string name = UniqueName("cycle");
   CTestToast toast(name.c_str(), 20, 50, 200, 120);
