@@ -21,7 +21,6 @@ namespace {
 // Live instances in this process; the border goes with the last one.
 LONG g_instances = 0;
 const DWORD kSettingsSavedEvent = 1;
-const DWORD kImageRequestId = 1;
 const DWORD kLookupRequestId = 2;
 const DISPID kDispidElementMouseOver = static_cast<DISPID>(0x80010008);
 const DISPID kDispidElementMouseOut = static_cast<DISPID>(0x80010009);
@@ -143,8 +142,9 @@ void CKestrinBho::Construct() {
       ObserveNS::CObserverService::GetInstance(), kSettingsSavedEvent, this));
   settings_.reset(new SettingsUtilsNS::CSettingsKestrin(SettingsUtilsNS::kLoadGroupNone));
   kraida_state_ = settings_->GetCurrentKRAIDAState(true);
-  // The page's site-seal list joins the lookup once it is part of the build.
-  lookup_.reset(new CSiteSealLookup(nullptr, this));
+  nlr_list_.reset(new CNLRList());
+  nlr_list_view_.reset(new CSiteSealListOf(nlr_list_.get()));
+  lookup_.reset(new CSiteSealLookup(nlr_list_view_.get(), this));
   tabbed_ = browser_version_ == 3 || browser_version_ == 4;
   subclass_.reset(CSubclassHelper::Create(this, browser_version_));
   refresh_ = RefreshUtilsNS::CreateRefreshHelper(this, browser_version_);
@@ -154,6 +154,8 @@ CKestrinBho::~CKestrinBho() {
   ReleaseSite();
   refresh_.reset();
   lookup_.reset();
+  nlr_list_view_.reset();
+  nlr_list_.reset();
   subclass_.reset();
   settings_subscription_.reset();
   full_screen_warning_.reset();
@@ -275,10 +277,10 @@ STDMETHODIMP CKestrinBho::SetSite(IUnknown* site) {
         subclass_->Subclass();
       }
     }
-    // The SSL verifier gets the frame and makes its popup, the page's seal list reports its
-    // images to this instance and the pointer effect is set up on the border and the frame,
-    // each as soon as its library is part of the build.
+    // The SSL verifier gets the frame and makes its popup, and the pointer effect is set up
+    // on the border and the frame, as soon as their libraries are part of the build.
     border_->SetBrowserWindow(frame_window_);
+    nlr_list_->SetRequestWaiter(this);
     full_screen_warning_->CreateWithFocusWindow(frame_window_, 0);
     connection_warning_->CreateWithFocusWindow(frame_window_, 0);
   }
@@ -495,7 +497,7 @@ void CKestrinBho::OnRefreshStarted() {
 
 void CKestrinBho::OnRefreshDocumentComplete() {
   Diagnostic("Refresh DocumentComplete - %s", current_host_.c_str());
-  // The seal list forgets its images (ResetImages) before the page is collected again.
+  nlr_list_->ResetImages();
   CollectPage();
 }
 
@@ -535,8 +537,10 @@ void CKestrinBho::CollectPage() {
   if (top) documents.push_back(top);
   for (auto& document : documents) {
     AttachPageEvents(document.get());
-    // The page scan into the site-seal list runs here once that list is part of the build.
+    nlr_list_->ScanDocument(document.get());
   }
+  nlr_list_->SetImagesCollected(true);
+  nlr_list_->VerifyImages();
   scanned_on_old_host_ = !new_host_;
   if (!tabbed_ || tab_active_) {
     if (tabbed_) {
@@ -544,8 +548,7 @@ void CKestrinBho::CollectPage() {
                  current_host_.c_str());
     }
     AutoShowSslPopup();
-    // The effect needs a complete image list of the seal list (not yet part of the build).
-    if (!effect_shown_) ShowShadowMouse();
+    if (nlr_list_->IsImageListComplete() && !effect_shown_) ShowShadowMouse();
   }
 }
 
@@ -605,8 +608,12 @@ void CKestrinBho::OnElementMouseOver() {
         FAILED(event->get_srcElement(&source)) || !source) {
       continue;
     }
-    // The site-seal list tells whether the element shows a matched seal and its name
-    // (CheckImageElement); the border then shows with that caption.
+    std::string name;
+    if (nlr_list_->CheckImageElement(source.get(), &name) == 1) {
+      border_->SetCaptionText(name.c_str());
+      border_->ShowBorder(1, 1, 1);
+      border_by_mouse_over_ = true;
+    }
   }
 }
 
@@ -656,20 +663,130 @@ void CKestrinBho::AutoShowSslPopup() {
   // The SSL verifier's current state: OnAutoShow at `centre`.
 }
 
+bool CKestrinBho::EffectTargetOf(const NLR& certificate, POINT* target, CComPtr<IHTMLWindow2>* window) {
+  CBrowserImage* image = certificate.matched_image;
+  CComPtr<IHTMLElement> element;
+  if (image->img()) element.QueryFrom(image->img());
+  else element = image->element();
+  if (!element) return false;
+  Diagnostic("KRAIDA: ShowShadowMouse, Image is OWNLOGO, beginning calculating image pos", "");
+  CComPtr<IDispatch> document_dispatch;
+  CComPtr<IHTMLDocument2> document;
+  if (FAILED(element->get_document(&document_dispatch)) || !document_dispatch ||
+      FAILED(document.QueryFrom(document_dispatch.get()))) {
+    return false;
+  }
+  Diagnostic("KRAIDA: ShowShadowMouse, got document for current logo image", "");
+  CComPtr<IHTMLWindow2> parent_window;
+  CComPtr<IHTMLWindow3> window3;
+  LONG screen_left = 0, screen_top = 0;
+  if (FAILED(document->get_parentWindow(&parent_window)) || !parent_window ||
+      FAILED(window3.QueryFrom(parent_window.get())) || FAILED(window3->get_screenLeft(&screen_left)) ||
+      FAILED(window3->get_screenTop(&screen_top))) {
+    return false;
+  }
+  Diagnostic("KRAIDA: ShowShadowMouse, got window3 interface", "");
+  *window = parent_window;
+  LONG left = 0, top = 0, width = 0, height = 0;
+  if (FAILED(element->get_offsetWidth(&width)) || FAILED(element->get_offsetHeight(&height))) return false;
+  CComPtr<IHTMLElement> walk = element;
+  while (walk) {
+    LONG l = 0, t = 0;
+    if (FAILED(walk->get_offsetLeft(&l)) || FAILED(walk->get_offsetTop(&t))) return false;
+    left += l;
+    top += t;
+    CComPtr<IHTMLElement> parent;
+    if (FAILED(walk->get_offsetParent(&parent))) break;
+    walk = parent;
+  }
+  if (certificate.logo_width != -1 && certificate.logo_height != -1) {
+    target->x = certificate.logo_width + left + screen_left;
+    target->y = certificate.logo_height + top + screen_top;
+  } else {
+    target->x = width * 7 / 8 + left + screen_left;
+    target->y = height * 7 / 8 + top + screen_top;
+  }
+  return true;
+}
+
 bool CKestrinBho::ShowShadowMouse() {
   if (kraida_state_ == 2) return false;
   if (!new_host_ && scanned_on_old_host_) return false;
   Diagnostic("KRAIDA: ShowShadowMouse, domain wasn't changed", "");
-  // Further preconditions (certificates downloaded, images collected) and the targets come
-  // from the site-seal list, which is not yet part of the build: no target.
-  return false;
+  if (!nlr_list_->CertificatesDownloaded()) return false;
+  Diagnostic("KRAIDA: ShowShadowMouse, NLRList download complete", "");
+  if (!nlr_list_->ImagesCollected()) return false;
+  Diagnostic("KRAIDA: ShowShadowMouse, Document download complete", "");
+  if (!frame_window_ || GetForegroundWindow() != frame_window_) return false;
+  Diagnostic("KRAIDA: ShowShadowMouse, ActiveWindow is Explorer", "");
+
+  bool found = false;
+  POINT chosen = {0, 0};
+  std::string caption;
+  CComPtr<IHTMLWindow2> last_window;  // the window of the last certificate examined
+  for (const auto& certificate : nlr_list_->Certificates()) {
+    Diagnostic("KRAIDA: ShowShadowMouse, inside NLR loop", "");
+    if (!certificate) {
+      Diagnostic("KRAIDA: ShowShadowMouse, pNLR is NULL", "");
+      continue;
+    }
+    CBrowserImage* image = certificate->matched_image;
+    if (!image || (!image->img() && !image->element()) || certificate->trailing_option != 0) continue;
+    POINT target;
+    CComPtr<IHTMLWindow2> window;
+    bool ok = EffectTargetOf(*certificate, &target, std::addressof(window));
+    if (window) last_window = window;
+    if (!ok) continue;
+    if (!certificate->display_name.empty()) caption = certificate->display_name;
+    if (!found || target.x < chosen.x || (target.x == chosen.x && target.y < chosen.y)) chosen = target;
+    found = true;
+  }
+  if (!found) return false;
+
+  POINT start;
+  GetCursorPos(&start);
+  RECT client;
+  GetClientRect(frame_window_, &client);
+  MapWindowPoints(frame_window_, nullptr, reinterpret_cast<POINT*>(&client), 2);
+  LONG body_height = -1;
+  if (last_window) {
+    CComPtr<IHTMLDocument2> document;
+    CComPtr<IHTMLElement> body;
+    CComPtr<IHTMLElement2> body2;
+    LONG value = 0;
+    if (SUCCEEDED(last_window->get_document(&document)) && document && SUCCEEDED(document->get_body(&body)) &&
+        body && SUCCEEDED(body2.QueryFrom(body.get())) && SUCCEEDED(body2->get_scrollHeight(&value))) {
+      body_height = value;
+    }
+  }
+  EffectScroll scroll = PlaceEffectTarget(chosen.x, chosen.y, client, body_height);
+  // Without a window to scroll the target stays where it is.
+  if (last_window) {
+    if (scroll.kind == EffectScroll::kScrollBy) last_window->scrollBy(scroll.h, scroll.v);
+    else last_window->scrollTo(scroll.h, scroll.v);
+    chosen.x = scroll.x;
+    chosen.y = scroll.y;
+  }
+  effect_shown_ = true;
+  effect_target_ = chosen;
+  // The pointer effect engine (border caption, owner window, StartEffect from `start` to the
+  // target) runs here as soon as it is part of the build.
+  (void)caption;
+  if (chosen.x < 0 || chosen.y < 0) {
+    if (refresh_) refresh_->Reset();
+  }
+  Diagnostic("KRAIDA: ShowShadowMouse, showing KRAIDA for ImageLogo", "", 2);
+  return true;
 }
 
 void CKestrinBho::OnRequestComplete(DWORD request_id, const char* url, const BYTE* body, DWORD length) {
   if (request_id == kLookupRequestId) {
     lookup_->OnLookupReply(url, body, length);
   } else if (request_id == kImageRequestId) {
-    // A page image finished: the site-seal list takes it, then the images are matched.
+    nlr_list_->OnImageDownloaded();
+    if (!nlr_list_->IsImageListComplete()) return;
+    nlr_list_->VerifyImages();
+    if (!effect_shown_ && (!tabbed_ || tab_active_)) ShowShadowMouse();
   }
 }
 

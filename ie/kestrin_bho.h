@@ -15,6 +15,7 @@
 
 #include "common/observe/observer_service.h"
 #include "common/settings/settings.h"
+#include "common/siteseal/nlr_list.h"
 #include "common/subclass/subclass_helper.h"
 #include "common/warning/warning_window.h"
 #include "common/web/server_request.h"
@@ -53,6 +54,23 @@ struct EffectScroll {
   LONG x, y;          // the target after the scroll
 };
 EffectScroll PlaceEffectTarget(LONG x, LONG y, const RECT& client, LONG body_scroll_height);
+
+// The page's CNLRList as the site-seal lookup fills it.
+class CSiteSealListOf : public ISiteSealList {
+ public:
+  explicit CSiteSealListOf(CNLRList* list) : list_(list) {}
+  void Clear() override { list_->Clear(); }
+  void SetHost(const char* host) override { list_->SetHost(host); }
+  void ResetImages() override { list_->ResetImages(); }
+  int AddCertificate(const BYTE* der, DWORD length) override { return list_->AddCertificate(der, length); }
+  DWORD GetCount() override { return list_->GetCount(); }
+  void SetCertificatesDownloaded() override { list_->SetCertificatesDownloaded(true); }
+  bool AreImagesCollected() override { return list_->ImagesCollected(); }
+  int VerifyImages() override { return list_->VerifyImages(); }
+
+ private:
+  CNLRList* list_;  // not owned
+};
 
 class CKestrinBho : public IObjectWithSite,
                     public IKestrinBho,
@@ -126,6 +144,10 @@ class CKestrinBho : public IObjectWithSite,
   SubclassUtilsNS::CSubclassHelper* GetSubclassHelper() { return subclass_.get(); }
   const std::string& GetCurrentHost() const { return current_host_; }
   CSiteSealLookup* GetSiteSealLookup() { return lookup_.get(); }
+  CNLRList* GetNLRList() { return nlr_list_.get(); }
+  bool IsBorderByMouseOver() const { return border_by_mouse_over_; }
+  // Where the last pointer effect was aimed (screen coordinates, after scrolling).
+  POINT GetEffectTarget() const { return effect_target_; }
   bool IsNewHost() const { return new_host_; }
 
  protected:
@@ -158,6 +180,8 @@ class CKestrinBho : public IObjectWithSite,
   // The top-level document, then none; `frames` gets the documents of embedded browsers.
   CComPtr<IHTMLDocument2> GetTopDocument(std::vector<CComPtr<IHTMLDocument2>>* frames) const;
   void RunSiteSealLookup(const std::string& url);
+  // The pointer effect's target for one certificate; false when a step fails.
+  bool EffectTargetOf(const NLR& certificate, POINT* target, CComPtr<IHTMLWindow2>* window);
   void Diagnostic(const char* format, const char* argument, int level = 3);
 
   DWORD browser_cookie_ = 0;
@@ -186,7 +210,10 @@ class CKestrinBho : public IObjectWithSite,
   CComPtr<IWebBrowser2> top_browser_;
   CComPtr<IUnknown> site_;
   std::string current_host_;
-  // The site-seal lookup with its request (user agent "Dravix Request 1.0").
+  // The page's site-seal list, and the lookup that fills it with its request (user agent
+  // "Dravix Request 1.0").
+  std::unique_ptr<CNLRList> nlr_list_;
+  std::unique_ptr<CSiteSealListOf> nlr_list_view_;
   std::unique_ptr<CSiteSealLookup> lookup_;
   BrowserKind kind_ = kBrowserNone;
   bool same_process_ = true;
@@ -194,6 +221,7 @@ class CKestrinBho : public IObjectWithSite,
   std::vector<std::pair<CComPtr<IHTMLElement>, DWORD>> element_connections_;
   int browser_version_ = 0;
   int navigations_handled_ = 0;
+  POINT effect_target_ = {0, 0};
 };
 
 }  // namespace KestrinIENS

@@ -16,7 +16,7 @@ using iehost::CHostDocument;
 using KestrinIENS::BrowserKind;
 using KestrinIENS::CKestrinBho;
 
-const wchar_t kPageUrl[] = L"https://bank.example/";
+const wchar_t kPageUrl[] = L"https://127.0.0.1:1/";
 
 // A helper object whose site-seal lookups go to a closed port on this machine.
 CComPtr<CComObject<CKestrinBho>> NewBho(int version) {
@@ -154,8 +154,8 @@ TEST(BhoNavigation, TwoBeforeNavigateWithOneNavigateCompleteAreHandledOnce) {
     browser->FireNavigateComplete2(kPageUrl);
     EXPECT_EQ(1, bho->GetNavigationsHandled()) << generation;
     // The next navigation is handled again.
-    browser->FireBeforeNavigate2(L"https://other.example/");
-    browser->FireNavigateComplete2(L"https://other.example/");
+    browser->FireBeforeNavigate2(L"https://localhost:1/");
+    browser->FireNavigateComplete2(L"https://localhost:1/");
     EXPECT_EQ(2, bho->GetNavigationsHandled()) << generation;
     EXPECT_EQ(S_OK, bho->SetSite(nullptr));
   }
@@ -170,8 +170,8 @@ TEST(BhoNavigation, FrameAndScriptNavigationsAreNotTopLevelPages) {
   frame_browser.Attach(CComObject<CHostBrowser>::Create(L"", nullptr, nullptr));
   IDispatch* frame = static_cast<IWebBrowser2*>(frame_browser.get());
 
-  browser->FireBeforeNavigate2(L"https://bank.example/frame.html", frame);
-  browser->FireNavigateComplete2(L"https://bank.example/frame.html", frame);
+  browser->FireBeforeNavigate2(L"https://127.0.0.1:1/frame.html", frame);
+  browser->FireNavigateComplete2(L"https://127.0.0.1:1/frame.html", frame);
   EXPECT_EQ(0, bho->GetNavigationsHandled());
   // A script URL does not arm the navigation counter.
   browser->FireBeforeNavigate2(L"javascript:void(0)");
@@ -195,7 +195,7 @@ TEST(BhoNavigation, PageEventsAttachAtDocumentCompleteAndDetachAtTheNextPage) {
   page->MouseOver(page->body());
   page->MouseOut(page->body());
 
-  fixture.browser()->FireBeforeNavigate2(L"https://other.example/");
+  fixture.browser()->FireBeforeNavigate2(L"https://localhost:1/");
   EXPECT_FALSE(bho->IsDocumentComplete());
   EXPECT_EQ(0u, page->ElementConnectionCount());
   EXPECT_EQ(0u, bho->GetElementConnectionCount());

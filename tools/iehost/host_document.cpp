@@ -192,7 +192,16 @@ STDMETHODIMP CHostElementCollection::item(VARIANT name, VARIANT index, IDispatch
 
 // ---- document ----
 
-CHostDocument::CHostDocument(const std::wstring& url, POINT screen) : url_(url) {
+namespace {
+std::string Narrow(const std::wstring& text) {
+  int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string out(size > 0 ? size - 1 : 0, '\0');
+  if (size > 1) WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, &out[0], size, nullptr, nullptr);
+  return out;
+}
+}  // namespace
+
+CHostDocument::CHostDocument(const std::wstring& url, POINT screen) : url_(url), content_(Narrow(url).c_str()) {
   window_.Attach(CComObject<CHostWindow>::Create(screen));
   window_->SetDocument(this);
   elements_.push_back(CComObject<CHostElement>::Create(L"HTML", nullptr, RECT{0, 0, 780, 2000}));
@@ -225,9 +234,26 @@ STDMETHODIMP CHostDocument::get_all(IHTMLElementCollection** p) {
   if (!p) return E_POINTER;
   std::vector<CComPtr<IHTMLElement>> items;
   for (auto* e : elements_) items.emplace_back(static_cast<IHTMLElement*>(e));
+  CComPtr<IHTMLElementCollection> content;
+  LONG count = 0;
+  if (SUCCEEDED(content_.Document()->get_all(&content)) && content && SUCCEEDED(content->get_length(&count))) {
+    for (LONG i = 0; i < count; ++i) {
+      VARIANT index, unused;
+      VariantInit(&index);
+      VariantInit(&unused);
+      V_VT(&index) = VT_I4;
+      V_I4(&index) = i;
+      CComPtr<IDispatch> item;
+      CComPtr<IHTMLElement> element;
+      if (SUCCEEDED(content->item(index, unused, &item)) && item && SUCCEEDED(element.QueryFrom(item.get())))
+        items.push_back(element);
+    }
+  }
   *p = CComObject<CHostElementCollection>::Create(std::move(items));
   return *p ? S_OK : E_OUTOFMEMORY;
 }
+
+STDMETHODIMP CHostDocument::get_images(IHTMLElementCollection** p) { return content_.Document()->get_images(p); }
 
 STDMETHODIMP CHostDocument::get_body(IHTMLElement** p) {
   if (!p) return E_POINTER;
@@ -258,10 +284,18 @@ size_t CHostDocument::ElementConnectionCount() const {
 }
 
 void CHostDocument::FirePointer(CHostElement* target, DISPID dispid) {
+  FireEvent(static_cast<IHTMLElement*>(target), target, dispid);
+}
+
+void CHostDocument::FireContentPointer(pagemodel::CPageElement* target, DISPID dispid) {
+  FireEvent(target->Element(), html(), dispid);
+}
+
+void CHostDocument::FireEvent(IHTMLElement* source, CHostElement* first, DISPID dispid) {
   CComPtr<CComObject<CHostEventObj>> event;
-  event.Attach(CComObject<CHostEventObj>::Create(static_cast<IHTMLElement*>(target)));
+  event.Attach(CComObject<CHostEventObj>::Create(source));
   window_->SetEvent(event.get());
-  for (CHostElement* e = target; e; e = e->parent()) {
+  for (CHostElement* e = first; e; e = e->parent()) {
     VARIANT arg;
     VariantInit(&arg);
     V_VT(&arg) = VT_DISPATCH;

@@ -1,7 +1,9 @@
-// A small page model: elements with tag, position and HTMLElementEvents2, the document with
-// its `all` collection and body, the window with `event`, screen position and scrolling.
-// Mouse events are fired on the pointed element and bubble to its ancestors, with the
-// window's `event` set while they run, as the browser does.
+// The document the scripted browser serves: the window with `event`, screen position and
+// scrolling, an HTML element and a body with HTMLElementEvents2, and the page's content from
+// the project's page model (tools/pagemodel: images, backgrounds, styles), whose elements
+// follow the host's own ones in `all`. Mouse events are fired on the pointed element and
+// bubble to its ancestors, with the window's `event` set while they run, as the browser does;
+// content elements bubble straight to the HTML element.
 #pragma once
 
 #include <windows.h>
@@ -13,6 +15,7 @@
 
 #include "tools/iehost/host_connection.h"
 #include "tools/iehost/interface_stubs.h"
+#include "tools/pagemodel/page_model.h"
 
 namespace iehost {
 
@@ -122,6 +125,7 @@ class CHostDocument : public IHTMLDocument2Stub, public IOleContainer {
   HRESULT InternalQueryInterface(REFIID riid, void** out);
 
   STDMETHODIMP get_all(IHTMLElementCollection** p) override;
+  STDMETHODIMP get_images(IHTMLElementCollection** p) override;
   STDMETHODIMP get_body(IHTMLElement** p) override;
   STDMETHODIMP get_parentWindow(IHTMLWindow2** p) override;
   STDMETHODIMP get_URL(BSTR* p) override;
@@ -131,6 +135,8 @@ class CHostDocument : public IHTMLDocument2Stub, public IOleContainer {
 
   // Adds an element below `parent` (the body when null); the document owns it.
   CHostElement* AddElement(const std::wstring& tag, RECT box, CHostElement* parent = nullptr);
+  // The page's content (its elements are added with pagemodel::CPage::Add).
+  pagemodel::CPage* content() { return &content_; }
   CHostElement* html() const { return elements_[0]; }
   CHostElement* body() const { return elements_[1]; }
   CComObject<CHostWindow>* window() const { return window_; }
@@ -139,12 +145,17 @@ class CHostDocument : public IHTMLDocument2Stub, public IOleContainer {
   // Fires onmouseover / onmouseout for `target` and every ancestor with sinks.
   void MouseOver(CHostElement* target) { FirePointer(target, kDispidElementMouseOver); }
   void MouseOut(CHostElement* target) { FirePointer(target, kDispidElementMouseOut); }
+  void MouseOver(pagemodel::CPageElement* target) { FireContentPointer(target, kDispidElementMouseOver); }
+  void MouseOut(pagemodel::CPageElement* target) { FireContentPointer(target, kDispidElementMouseOut); }
   // Sinks advised on any element of the page.
   size_t ElementConnectionCount() const;
 
  private:
   void FirePointer(CHostElement* target, DISPID dispid);
+  void FireContentPointer(pagemodel::CPageElement* target, DISPID dispid);
+  void FireEvent(IHTMLElement* source, CHostElement* first, DISPID dispid);
   std::wstring url_;
+  pagemodel::CPage content_;
   std::vector<CComObject<CHostElement>*> elements_;  // owned: one reference each
   CComPtr<CComObject<CHostWindow>> window_;
 };

@@ -1,0 +1,158 @@
+// The main road on the scripted browser with the local services: an HTTPS page of this
+// machine's test service, the site-seal lookup service with the seal hierarchy's certificate
+// for 127.0.0.1, the page's genuine seal image and a forged one of the same size.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "common/windowing/validation_border.h"
+#include "ie/kestrin_bho.h"
+#include "tests/ie/host_fixture.h"
+#include "tools/sealpki/seal_pki.h"
+#include "tools/testservice/test_env.h"
+
+namespace {
+
+using iehost::CComObject;
+using iehost::CComPtr;
+using iehost::CHostDocument;
+using KestrinIENS::CKestrinBho;
+
+std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+
+// A GET of a URL of the test service through the request layer; the body, empty on failure.
+class CBodyWaiter : public WebUtilsNS::IRequestWaiter {
+ public:
+  void OnRequestComplete(DWORD, const char*, const BYTE* body, DWORD length) override {
+    if (body) this->body.assign(reinterpret_cast<const char*>(body), length);
+    done = true;
+  }
+  void OnRequestFailed(DWORD, DWORD) override { done = true; }
+  std::string body;
+  bool done = false;
+};
+
+std::string Get(const std::string& url) {
+  WebUtilsNS::CServerRequest request("kestrin-test");
+  CBodyWaiter waiter;
+  if (!request.SendRequest(url.c_str(), &waiter, 7, 0)) return std::string();
+  KestrinTest::PumpUntil([&waiter] { return waiter.done; }, 10000);
+  return waiter.body;
+}
+
+// Lookup requests the service received for a host so far.
+int LookupsFor(const std::string& host) {
+  std::string recorded = Get(KestrinTest::ServiceUrl("http", "/nlr_searcher/recorded"));
+  std::string needle = "v_search=" + host + "&";
+  int count = 0;
+  for (size_t at = recorded.find(needle); at != std::string::npos; at = recorded.find(needle, at + 1)) ++count;
+  return count;
+}
+
+std::string ImageUrl(const char* name) { return KestrinTest::ServiceUrl("http", (std::string("/files/") + name).c_str()); }
+
+class EndToEnd : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    ASSERT_TRUE(KestrinTest::InstallTestRoot());
+    ASSERT_TRUE(SealPki::InstallHierarchy());
+  }
+
+  EndToEnd() : fixture_(2, test::kIePath) {}
+
+  // A helper object on the scripted browser whose lookups go to `lookup_host`.
+  void Attach(const std::string& lookup_host) {
+    bho_.Attach(CComObject<CKestrinBho>::Create(2));
+    bho_->GetSiteSealLookup()->SetServiceHost(lookup_host);
+    ASSERT_EQ(S_OK, bho_->SetSite(static_cast<IWebBrowser2*>(fixture_.browser())));
+  }
+  void TearDown() override {
+    if (bho_) bho_->SetSite(nullptr);
+    bho_.Release();
+  }
+
+  // The bank's page: the genuine seal and a forged image of the same size.
+  CComObject<CHostDocument>* BankPage(const std::string& url) {
+    page_.Attach(CComObject<CHostDocument>::Create(Wide(url), POINT{60, 140}));
+    std::string size = std::to_string(SealPki::Bytes("seal.gif").size());
+    pagemodel::CPageElement* body = page_->content()->Add("BODY");
+    genuine_ = page_->content()->Add("IMG", body)->Set("src", ImageUrl("seal.gif").c_str())->Set("fileSize", size.c_str());
+    forged_ = page_->content()->Add("IMG", body)->Set("src", ImageUrl("seal-samesize.gif").c_str())
+                  ->Set("fileSize", size.c_str());
+    return page_.get();
+  }
+
+  bool PageVerified() {
+    CNLRList* list = bho_->GetNLRList();
+    return list->CertificatesDownloaded() && list->IsImageListComplete();
+  }
+
+  test::HostFixture fixture_;
+  CComPtr<CComObject<CKestrinBho>> bho_;
+  CComPtr<CComObject<CHostDocument>> page_;
+  pagemodel::CPageElement* genuine_ = nullptr;
+  pagemodel::CPageElement* forged_ = nullptr;
+};
+
+TEST_F(EndToEnd, GenuineSealShowsTheBorderWithItsNameAndTheForgedOneNever) {
+  Attach("127.0.0.1:" + std::to_string(KestrinTest::ServicePort("http")));
+  int lookups_before = LookupsFor("127.0.0.1");
+  std::string url = KestrinTest::ServiceUrl("https", "/plain");
+  fixture_.browser()->Navigate(Wide(url), BankPage(url));
+  ASSERT_TRUE(KestrinTest::PumpUntil([this] { return PageVerified(); }, 20000));
+  EXPECT_EQ("127.0.0.1", bho_->GetCurrentHost());
+  EXPECT_TRUE(bho_->IsNewHost());
+
+  // The seal certificate of the host, matched to the genuine image only.
+  CNLRList* list = bho_->GetNLRList();
+  ASSERT_EQ(1u, list->GetCount());
+  const NLR& seal = *list->Certificates()[0];
+  ASSERT_NE(nullptr, seal.matched_image);
+  EXPECT_EQ(ImageUrl("seal.gif"), seal.matched_image->url());
+  EXPECT_FALSE(seal.display_name.empty());
+  EXPECT_EQ(lookups_before + 1, LookupsFor("127.0.0.1"));
+
+  WindowingNS::CValidationBorder* border = WindowingNS::CValidationBorder::GetInstance();
+  page_->MouseOver(forged_);
+  EXPECT_FALSE(border->IsBorderVisible());
+  page_->MouseOut(forged_);
+
+  page_->MouseOver(genuine_);
+  EXPECT_TRUE(border->IsBorderVisible());
+  EXPECT_TRUE(bho_->IsBorderByMouseOver());
+  EXPECT_EQ(seal.display_name, border->GetCaptionText());
+  page_->MouseOut(genuine_);
+  EXPECT_FALSE(bho_->IsBorderByMouseOver());
+  EXPECT_TRUE(KestrinTest::PumpUntil([border] { return !border->IsBorderVisible(); }, 5000));
+
+  page_->MouseOver(forged_);
+  EXPECT_FALSE(border->IsBorderVisible());
+  page_->MouseOut(forged_);
+
+  // The same host again: no second lookup, the images are matched again.
+  fixture_.browser()->Navigate(Wide(url), page_.get());
+  EXPECT_FALSE(bho_->IsNewHost());
+  KestrinTest::PumpFor(300);
+  EXPECT_EQ(lookups_before + 1, LookupsFor("127.0.0.1"));
+  EXPECT_FALSE(bho_->GetConnectionWarning()->IsShowing());
+}
+
+// A page whose images cannot be fetched warns nobody; a lookup service that cannot be reached
+// shows the connection warning.
+TEST_F(EndToEnd, OnlyAnUnreachableLookupServiceWarns) {
+  Attach("127.0.0.1:" + std::to_string(KestrinTest::ServicePort("http")));
+  std::string url = KestrinTest::ServiceUrl("https", "/plain");
+  CComObject<CHostDocument>* page = BankPage(url);
+  page->content()->Add("IMG")->Set("src", KestrinTest::ServiceUrl("refused", "/seal.gif").c_str())
+      ->Set("fileSize", std::to_string(SealPki::Bytes("seal.gif").size()).c_str());
+  fixture_.browser()->Navigate(Wide(url), page);
+  ASSERT_TRUE(KestrinTest::PumpUntil([this] { return PageVerified(); }, 20000));
+  EXPECT_FALSE(bho_->GetConnectionWarning()->IsShowing());
+  bho_->SetSite(nullptr);
+
+  Attach("127.0.0.1:" + std::to_string(KestrinTest::ServicePort("refused")));
+  fixture_.browser()->Navigate(Wide(url), BankPage(url));
+  EXPECT_TRUE(KestrinTest::PumpUntil([this] { return bho_->GetConnectionWarning()->IsShowing(); }, 20000));
+}
+
+}  // namespace
