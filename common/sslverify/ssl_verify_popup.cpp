@@ -1,0 +1,809 @@
+#include "common/sslverify/ssl_verify_popup.h"
+
+#include <objbase.h>
+#include <shellapi.h>
+
+#include <new>
+
+#include "common/crypto/cert_helpers.h"
+#include "common/sslverify/trusted_list.h"
+#include "common/subclass/subclass_helper.h"
+#include "common/utility/region.h"
+#include "common/windowing/validation_border.h"
+
+namespace SslVerifyNS {
+
+const char kPopupWindowClass[] = "DRAVIX_QUORVEL_WINDOW";
+const char kLowAssuranceExplanationUrl[] = "https://www.torvangroup.com/kestrin/low_assurance_explanation.html";
+const char kFindOutMoreText[] = "Click to find out more";
+
+namespace {
+
+// Posted to the popup's own thread when another thread hands it a certificate.
+const UINT kMsgApplyPendingCertificate = WM_APP + 0x2A1;
+
+const COLORREF kCertGradient = 0x00FF00;
+const COLORREF kLowGradient = 0x0000FF;
+const COLORREF kEdgeMark = 0xFF0000;       // pixels that fade out upwards
+const COLORREF kGradientMark = 0xFFFF00;   // pixels drawn in the gradient colour
+const char kLogoWindowClass[] = "PICTUREEXWND";
+
+HMODULE ThisModule() {
+  HMODULE module = nullptr;
+  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                     reinterpret_cast<LPCSTR>(&ThisModule), &module);
+  return module;
+}
+
+int Width(const RECT& r) { return r.right - r.left; }
+int Height(const RECT& r) { return r.bottom - r.top; }
+
+bool Holds(const RECT& r, LONG x, LONG y) { return x >= r.left && x <= r.right && y >= r.top && y <= r.bottom; }
+
+// A name the popup may open as https://<name>: one host name, no wildcard.
+bool IsOpenableHostName(const std::string& name) {
+  if (name.empty()) return false;
+  for (char c : name) {
+    if (c == '*' || c == '/' || c == ' ' || c == '\\' || c == '?' || c == '#' || c == '@') return false;
+  }
+  return true;
+}
+
+std::string NameAttribute(const CryptoNS::CCertData& data, const char* oid, bool issuer) {
+  std::string text;
+  if (!data.GetNameString(const_cast<char*>(oid), &text, issuer, CERT_NAME_ATTR_TYPE)) text.clear();
+  return text;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Construction and the window
+
+bool CSslVerifyPopup::RegisterWindowClass() {
+  WNDCLASSEXA wc = {};
+  wc.cbSize = sizeof(wc);
+  HINSTANCE instance = ThisModule();
+  if (GetClassInfoExA(instance, kPopupWindowClass, &wc)) return true;
+  wc.cbSize = sizeof(wc);
+  wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
+  wc.lpfnWndProc = &CSslVerifyPopup::WindowProc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  wc.lpszClassName = kPopupWindowClass;
+  return RegisterClassExA(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+CSslVerifyPopup::CSslVerifyPopup(WindowingNS::CValidationBorder* border, HWND frame)
+    : frame_(frame),
+      link1_(1, UtilityClassesNS::CTextLink::kHoverColour | UtilityClassesNS::CTextLink::kClickOnDown, 0,
+             DT_CENTER | DT_SINGLELINE, 7, 0x0000FF, 0),
+      link2_(2, 0, 0, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX, 7, 0, 0),
+      border_(border),
+      trusted_list_(CSslVerifyTrustedList::GetInstance()) {
+  InitializeCriticalSection(&pending_lock_);
+  HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  com_initialised_ = SUCCEEDED(hr);
+  module_ = ThisModule();
+  screen_dc_ = GetDC(nullptr);
+  width_ = cert_size_.cx;
+  height_ = cert_size_.cy;
+  if (RegisterWindowClass()) {
+    CreateWindowExA(WS_EX_TOOLWINDOW, kPopupWindowClass, nullptr, WS_POPUP, 0, 0, 205, 297, nullptr, nullptr,
+                    module_, this);
+  }
+}
+
+CSslVerifyPopup::~CSslVerifyPopup() {
+  if (window_dc_ && old_font_) SelectObject(window_dc_, old_font_);
+  old_font_ = nullptr;
+  if (cert_region_) DeleteObject(cert_region_);
+  if (low_region_) DeleteObject(low_region_);
+  cert_region_ = low_region_ = nullptr;
+  if (screen_dc_) ReleaseDC(nullptr, screen_dc_);
+  screen_dc_ = nullptr;
+  if (hwnd_) DestroyWindow(hwnd_);  // WM_DESTROY frees the face cache and the window DC
+  FreeFaceCache();
+  if (bold_font_) DeleteObject(bold_font_);
+  bold_font_ = nullptr;
+  if (pending_certificate_) CertFreeCertificateContext(pending_certificate_);
+  DeleteCriticalSection(&pending_lock_);
+  if (com_initialised_) CoUninitialize();
+}
+
+bool CSslVerifyPopup::LoadFaces(UINT cert_bitmap, UINT low_bitmap, UINT cert_region, UINT low_region) {
+  cert_bitmap_id_ = cert_bitmap;
+  low_bitmap_id_ = low_bitmap;
+  UtilityClassesNS::CreateRegionFromResource(module_, MAKEINTRESOURCEA(cert_region), &cert_region_);
+  UtilityClassesNS::CreateRegionFromResource(module_, MAKEINTRESOURCEA(low_region), &low_region_);
+  bool ok = cert_region_ && low_region_;
+  // The face sizes come from the bitmaps; the certificate face stays loaded (the popup starts
+  // on it).
+  UINT ids[2] = {low_bitmap, cert_bitmap};
+  for (UINT id : ids) {
+    HBITMAP bitmap = static_cast<HBITMAP>(
+        LoadImageA(module_, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    BITMAP info = {};
+    if (!bitmap || !GetObjectA(bitmap, sizeof(info), &info)) {
+      if (bitmap) DeleteObject(bitmap);
+      ok = false;
+      continue;
+    }
+    SIZE size = {info.bmWidth, info.bmHeight};
+    if (id == cert_bitmap) {
+      cert_size_ = size;
+      face_bitmap_ = bitmap;
+    } else {
+      low_size_ = size;
+      DeleteObject(bitmap);
+    }
+  }
+  width_ = face_ == 1 ? cert_size_.cx : low_size_.cx;
+  height_ = face_ == 1 ? cert_size_.cy : low_size_.cy;
+  return ok;
+}
+
+void CSslVerifyPopup::SetGeometry(const RECT& text, const RECT& logo, const RECT& link2, int link1_top,
+                                  int lowest_text_bottom) {
+  text_rect_ = text;
+  logo_rect_ = logo;
+  link2_rect_ = link2;
+  link1_top_ = link1_top;
+  lowest_text_bottom_ = lowest_text_bottom;
+  if (logo_window_.GetHwnd())
+    SetWindowPos(logo_window_.GetHwnd(), nullptr, logo.left, logo.top, Width(logo), Height(logo),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  link2_.SetRect(link2_rect_);
+}
+
+LRESULT CALLBACK CSslVerifyPopup::WindowProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+  CSslVerifyPopup* self = reinterpret_cast<CSslVerifyPopup*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (msg == WM_NCCREATE) {
+    self = static_cast<CSslVerifyPopup*>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    if (self) self->hwnd_ = hwnd;
+  }
+  if (self) {
+    LRESULT result = 0;
+    if (self->ProcessWindowMessage(hwnd, msg, wparam, lparam, result)) return result;
+    if (msg == WM_NCDESTROY) {
+      SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+      self->hwnd_ = nullptr;
+    }
+  }
+  return DefWindowProcA(hwnd, msg, wparam, lparam);
+}
+
+BOOL CSslVerifyPopup::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result) {
+  switch (msg) {
+    case WM_CREATE:
+      result = OnCreate();
+      return TRUE;
+    case WM_ERASEBKGND:
+      result = wparam ? OnEraseBackground(reinterpret_cast<HDC>(wparam)) : 0;
+      return TRUE;
+    case WM_SHOWWINDOW:
+      OnShowWindow(wparam != 0);
+      return FALSE;
+    case WM_TIMER:
+      OnTimer(wparam);
+      result = 0;
+      return TRUE;
+    case WM_MOUSEMOVE: {
+      TRACKMOUSEEVENT track = {sizeof(track), TME_HOVER | TME_LEAVE, hwnd, 1};
+      TrackMouseEvent(&track);
+      last_mouse_.x = static_cast<short>(LOWORD(lparam));
+      last_mouse_.y = static_cast<short>(HIWORD(lparam));
+      link1_.OnMouseMove(last_mouse_);
+      result = 0;
+      return TRUE;
+    }
+    case WM_MOUSEHOVER:
+      if (!popup_hover_) {
+        KillTimer(hwnd, kTimerHoverEnd);
+        popup_hover_ = true;
+        KillTimer(hwnd, kTimerHide);
+        if (border_) border_->ShowBorder(1, 0, cert_class_ == 1);
+      }
+      result = 0;
+      return TRUE;
+    case WM_MOUSELEAVE:
+      if (popup_hover_) SetTimer(hwnd, kTimerHoverEnd, 75, nullptr);
+      result = 0;
+      return TRUE;
+    case WM_MOUSEACTIVATE:
+      // A click anywhere closes the popup; over link 1 it also opens the link's page. The link
+      // hears of the click first, while it still knows it is under the pointer.
+      link1_.OnLButtonDown();
+      Hide(false);
+      result = MA_NOACTIVATE;
+      return TRUE;
+    case WM_SETCURSOR:
+      SetCursor(link_hover_ ? hand_cursor_ : arrow_cursor_);
+      result = TRUE;
+      return TRUE;
+    case WM_DESTROY:
+      OnDestroy();
+      result = 0;
+      return TRUE;
+    default:
+      if (msg == kMsgApplyPendingCertificate) {
+        TakePendingCertificate();
+        result = 0;
+        return TRUE;
+      }
+      return FALSE;
+  }
+}
+
+LRESULT CSslVerifyPopup::OnCreate() {
+  logo_window_.Create(hwnd_, logo_rect_, 0, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS);
+  if (logo_window_.GetHwnd()) SetWindowTextA(logo_window_.GetHwnd(), "SslVerifyIssuerLogo");
+  window_dc_ = GetDC(hwnd_);
+  if (!window_dc_) return -1;
+  link1_.Attach(this);
+  link2_.Attach(this);
+  link2_.SetRect(link2_rect_);
+  LOGFONTA lf = {};
+  lf.lfHeight = -MulDiv(8, GetDeviceCaps(window_dc_, LOGPIXELSY), 72);
+  lf.lfWeight = FW_BOLD;
+  lf.lfPitchAndFamily = FF_SWISS;
+  lstrcpynA(lf.lfFaceName, "Arial", LF_FACESIZE);
+  bold_font_ = CreateFontIndirectA(&lf);
+  if (bold_font_) old_font_ = SelectObject(window_dc_, bold_font_);
+  hand_cursor_ = LoadCursor(nullptr, IDC_HAND);
+  arrow_cursor_ = LoadCursor(nullptr, IDC_ARROW);
+  return 0;
+}
+
+void CSslVerifyPopup::OnDestroy() {
+  FreeFaceCache();
+  KillTimer(hwnd_, kTimerHoverEnd);
+  KillTimer(hwnd_, kTimerHide);
+  KillTimer(hwnd_, kTimerFollowFrame);
+  if (window_dc_) {
+    if (old_font_) SelectObject(window_dc_, old_font_);
+    old_font_ = nullptr;
+    ReleaseDC(hwnd_, window_dc_);
+    window_dc_ = nullptr;
+  }
+  link1_.Detach();
+  link2_.Detach();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Showing, hiding, following the frame
+
+bool CSslVerifyPopup::Show(bool auto_hide) {
+  if (!hwnd_) return false;
+  if (auto_hide) {
+    if (GetForegroundWindow() != frame_) return false;
+    SetTimer(hwnd_, kTimerHide, 3000, nullptr);
+  }
+  bool was_hidden = !IsWindowVisible(hwnd_);
+  ShowWindow(hwnd_, SW_SHOWNA);
+  return was_hidden;
+}
+
+bool CSslVerifyPopup::Hide(bool delayed) {
+  if (!hwnd_ || !IsWindowVisible(hwnd_)) return true;
+  if (delayed) {
+    if (popup_hover_) return false;
+    SetTimer(hwnd_, kTimerHide, 1000, nullptr);
+    return true;
+  }
+  ShowWindow(hwnd_, SW_HIDE);
+  KillTimer(hwnd_, kTimerHide);
+  return true;
+}
+
+void CSslVerifyPopup::SetAnchorPoint(const POINT* point) {
+  if (point) anchor_ = *point;
+}
+
+void CSslVerifyPopup::SetFrameWindow(HWND frame) { frame_ = frame; }
+
+void CSslVerifyPopup::OnShowWindow(bool shown) {
+  if (shown) {
+    SIZE screen = {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    if (!frame_ || !GetWindowRect(frame_, &frame_rect_)) SetRectEmpty(&frame_rect_);
+    POINT position = {0, 0};
+    GetPopupPosition(&position, screen);
+    ApplySizeAndRegion();
+    SetWindowPos(hwnd_, HWND_TOPMOST, position.x, position.y, width_, height_, SWP_NOACTIVATE);
+    SetTimer(hwnd_, kTimerFollowFrame, 400, nullptr);
+    // The logo window covers link 2, which names the authority when there is no logo.
+    if (cert_class_ == 1 && logo_present_ && logo_window_.GetHwnd()) {
+      ShowWindow(logo_window_.GetHwnd(), SW_SHOWNA);
+      logo_window_.Draw();
+    }
+  } else {
+    KillTimer(hwnd_, kTimerHide);
+    KillTimer(hwnd_, kTimerHoverEnd);
+    KillTimer(hwnd_, kTimerFollowFrame);
+    if (border_) border_->HideBorder(1, 0);
+    popup_hover_ = false;
+    logo_window_.StopAnimation();
+    if (logo_window_.GetHwnd()) ShowWindow(logo_window_.GetHwnd(), SW_HIDE);
+    link1_.ResetLook();
+  }
+}
+
+bool CSslVerifyPopup::IsFrameInFront() const {
+  HWND front = GetForegroundWindow();
+  if (!front || front == hwnd_ || !frame_) return false;
+  return front == frame_ || GetParent(front) == frame_ || GetWindow(front, GW_OWNER) == frame_;
+}
+
+void CSslVerifyPopup::OnTimer(UINT_PTR id) {
+  switch (id) {
+    case kTimerFollowFrame: {
+      RECT now = {};
+      bool in_place = frame_ && GetWindowRect(frame_, &now) && now.right == frame_rect_.right &&
+                      now.bottom == frame_rect_.bottom;
+      if (!(in_place && IsFrameInFront())) Hide(false);
+      break;
+    }
+    case kTimerHide:
+      KillTimer(hwnd_, kTimerHide);
+      Hide(false);
+      break;
+    case kTimerHoverEnd:
+      KillTimer(hwnd_, kTimerHoverEnd);
+      if (border_) border_->HideBorder(1, 0);
+      SetTimer(hwnd_, kTimerHide, 1000, nullptr);
+      popup_hover_ = false;
+      break;
+    default:
+      break;
+  }
+}
+
+void CSslVerifyPopup::ApplySizeAndRegion() {
+  HRGN face_region = face_ == 1 ? cert_region_ : low_region_;
+  if (!face_region) return;
+  if (width_ < 1) width_ = 500;
+  if (height_ < 1) height_ = 500;
+  if (face_bitmap_)
+    SetWindowPos(hwnd_, nullptr, 0, 0, width_, height_,
+                 SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOREDRAW | SWP_NOZORDER);
+  HRGN region = CreateRectRgn(0, 0, width_, height_);
+  if (!region) return;
+  CombineRgn(region, face_region, region, RGN_AND);
+  if (!SetWindowRgn(hwnd_, region, FALSE)) DeleteObject(region);  // else the window owns it
+}
+
+// ---------------------------------------------------------------------------------------------
+// Faces
+
+bool CSslVerifyPopup::SetCertificate(PCCERT_CONTEXT certificate, int cert_class) {
+  if (!hwnd_) return false;
+  if (GetWindowThreadProcessId(hwnd_, nullptr) == GetCurrentThreadId())
+    return ApplyCertificate(certificate, cert_class);
+  // Another thread (the one that rebuilt the trusted list): the popup's own thread does the
+  // work. The latest certificate wins when several arrive before it runs.
+  PCCERT_CONTEXT copy = certificate ? CertDuplicateCertificateContext(certificate) : nullptr;
+  if (certificate && !copy) return false;
+  EnterCriticalSection(&pending_lock_);
+  if (pending_certificate_) CertFreeCertificateContext(pending_certificate_);
+  pending_certificate_ = copy;
+  pending_class_ = cert_class;
+  pending_ = true;
+  LeaveCriticalSection(&pending_lock_);
+  return PostMessageA(hwnd_, kMsgApplyPendingCertificate, 0, 0) != FALSE;
+}
+
+void CSslVerifyPopup::TakePendingCertificate() {
+  EnterCriticalSection(&pending_lock_);
+  bool pending = pending_;
+  PCCERT_CONTEXT certificate = pending_certificate_;
+  int cert_class = pending_class_;
+  pending_ = false;
+  pending_certificate_ = nullptr;
+  LeaveCriticalSection(&pending_lock_);
+  if (!pending) return;
+  ApplyCertificate(certificate, cert_class);
+  if (certificate) CertFreeCertificateContext(certificate);
+}
+
+bool CSslVerifyPopup::ApplyCertificate(PCCERT_CONTEXT certificate, int cert_class) {
+  cert_class_ = cert_class;
+  bool result;
+  if (certificate && cert_class == 1) {
+    result = SetCertificateFace(certificate);
+  } else {
+    SetLowAssuranceFace();
+    result = true;
+  }
+  if (hwnd_ && IsWindowVisible(hwnd_)) {
+    // Shown already: the new face and texts appear at once.
+    if (logo_window_.GetHwnd())
+      ShowWindow(logo_window_.GetHwnd(), cert_class_ == 1 && logo_present_ ? SW_SHOWNA : SW_HIDE);
+    if (cert_class_ == 1 && logo_present_) logo_window_.Draw();
+    ApplySizeAndRegion();
+    InvalidateRect(hwnd_, nullptr, TRUE);
+  }
+  return result;
+}
+
+void CSslVerifyPopup::FreeFaceCache() {
+  if (memory_dc_) {
+    if (memory_old_) SelectObject(memory_dc_, memory_old_);
+    DeleteDC(memory_dc_);
+  }
+  memory_dc_ = nullptr;
+  memory_old_ = nullptr;
+  if (alpha_dib_) DeleteObject(alpha_dib_);
+  alpha_dib_ = nullptr;
+  if (face_bitmap_) DeleteObject(face_bitmap_);
+  face_bitmap_ = nullptr;
+}
+
+bool CSslVerifyPopup::LoadFaceBitmap() {
+  if (face_bitmap_) return true;
+  // A DIB section keeps the face's exact colours whatever the display's depth: the key and
+  // marker colours must survive.
+  face_bitmap_ = static_cast<HBITMAP>(LoadImageA(module_, MAKEINTRESOURCEA(face_ == 1 ? cert_bitmap_id_ : low_bitmap_id_),
+                                                 IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  return face_bitmap_ != nullptr;
+}
+
+void CSslVerifyPopup::ChangeFace(int face) {
+  FreeFaceCache();
+  face_ = face;
+  gradient_colour_ = face == 1 ? kCertGradient : kLowGradient;
+  LoadFaceBitmap();
+  if (hwnd_)
+    SetWindowPos(hwnd_, nullptr, 0, 0, width_, height_, SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOREDRAW | SWP_NOZORDER);
+}
+
+void CSslVerifyPopup::SetLowAssuranceFace() {
+  width_ = low_size_.cx;
+  height_ = low_size_.cy;
+  if (face_ != 0 || (gradient_colour_ != kCertGradient && gradient_colour_ != kLowGradient)) ChangeFace(0);
+  link1_.SetBehaviour(UtilityClassesNS::CTextLink::kHoverColour | UtilityClassesNS::CTextLink::kClickOnDown);
+  link_offered_ = true;
+  link1_.SetText(kFindOutMoreText);
+}
+
+bool CSslVerifyPopup::SetCertificateFace(PCCERT_CONTEXT certificate) {
+  logo_present_ = true;
+  width_ = cert_size_.cx;
+  height_ = cert_size_.cy;
+  if (face_ != 1 || (gradient_colour_ != kCertGradient && gradient_colour_ != kLowGradient)) ChangeFace(1);
+
+  CryptoNS::CCertData data(certificate);
+  common_name_ = NameAttribute(data, szOID_COMMON_NAME, false);
+  organisation_ = NameAttribute(data, szOID_ORGANIZATION_NAME, false);
+  std::string issuer_organisation = NameAttribute(data, szOID_ORGANIZATION_NAME, true);
+  // Link 1 opens the site over HTTPS, and only for a single host name: a wildcard name
+  // names no site to go to.
+  link_offered_ = IsOpenableHostName(common_name_);
+  link1_.SetBehaviour(link_offered_ ? (UtilityClassesNS::CTextLink::kHoverColour | UtilityClassesNS::CTextLink::kClickOnDown) : 0);
+  link1_.SetText(common_name_.c_str());
+
+  PCCERT_CONTEXT root_context = nullptr;
+  if (!data.GetRootCertificate(&root_context) || !root_context) return false;
+  CryptoNS::CCertData root(root_context);
+  CertFreeCertificateContext(root_context);
+
+  logo_window_.UnLoad();
+  IStream* logo = nullptr;
+  std::string thumbprint;
+  if (trusted_list_) {
+    if (!(root.GetThumbprint(&thumbprint) && trusted_list_->FindLogo(thumbprint.c_str(), &logo)))
+      trusted_list_->FindLogo(issuer_organisation.c_str(), &logo);
+  }
+  if (logo) {
+    logo_window_.StopAnimation();
+    bool loaded = logo_window_.LoadFromStream(logo);
+    logo->Release();
+    return loaded;
+  }
+
+  std::string issuer;
+  if (!root.GetFriendlyName(&issuer) || issuer.empty()) {
+    issuer = NameAttribute(root, szOID_COMMON_NAME, false);
+    if (issuer.empty()) issuer = NameAttribute(root, szOID_ORGANIZATION_NAME, false);
+  }
+  if (issuer.empty()) return false;
+  issuer_name_ = issuer;
+  logo_present_ = false;
+  if (!link2_.SetText(issuer_name_.c_str())) return false;
+  FitIssuerName();
+  return true;
+}
+
+void CSslVerifyPopup::FitIssuerName() {
+  link2_.SetFont(7, 800, 0, "Arial", false);
+  const int logo_width = Width(logo_rect_);
+  const int logo_height = Height(logo_rect_);
+  if (link2_.GetTextWidth() <= logo_width && link2_.GetTextHeight() <= logo_height) return;
+  link2_.SetFormat(DT_CENTER | DT_WORDBREAK);
+  if (link2_.GetTextWidth() > logo_width) {
+    RECT lower = link2_rect_;
+    lower.top += Height(link2_rect_) / 2;
+    link2_.SetRect(lower);
+    link2_.SetFormat(DT_VCENTER | DT_END_ELLIPSIS);
+    return;
+  }
+  std::string text = issuer_name_;
+  while (link2_.GetTextHeight() > Height(link2_rect_)) {
+    size_t blank = text.find_last_of(' ');
+    if (blank == std::string::npos) break;
+    text = text.substr(0, blank) + "...";
+    link2_.SetText(text.c_str());
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Drawing
+
+bool CSslVerifyPopup::BuildAlphaDib() {
+  if (!window_dc_ || !LoadFaceBitmap()) return false;
+  BITMAP info = {};
+  if (!GetObjectA(face_bitmap_, sizeof(info), &info) || info.bmWidth < 1 || info.bmHeight < 1) return false;
+  const int w = info.bmWidth, h = info.bmHeight;
+  HDC memory = CreateCompatibleDC(window_dc_);
+  if (!memory) return false;
+  BITMAPINFO bi = {};
+  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = h;  // bottom-up: the first row in memory is the picture's bottom row
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  bi.bmiHeader.biSizeImage = w * h;
+  void* bits = nullptr;
+  HBITMAP dib = CreateDIBSection(window_dc_, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HDC face = CreateCompatibleDC(window_dc_);
+  if (!dib || !bits || !face) {
+    if (dib) DeleteObject(dib);
+    if (face) DeleteDC(face);
+    DeleteDC(memory);
+    return false;
+  }
+  HGDIOBJ face_old = SelectObject(face, face_bitmap_);
+  const COLORREF key = face_ == 1 ? 0x0000FF : 0x00FF00;
+  const DWORD flags = gradient_flags_;
+  const int divisor = ((flags & 4) && (flags & 2)) ? w : h;
+  int e = ((flags & 8) && (flags & 1)) ? h : 0;
+  DWORD* out = static_cast<DWORD*>(bits);
+  for (int y = h - 1; y >= 0; --y) {
+    for (int x = 0; x < w; ++x) {
+      COLORREF c = GetPixel(face, x, y);
+      DWORD value;
+      if (c == key) {
+        value = 0;
+      } else if (c == kEdgeMark) {
+        BYTE a = static_cast<BYTE>(static_cast<int>(static_cast<float>(e) / static_cast<float>(divisor) * 255.0f));
+        BYTE r = static_cast<BYTE>(static_cast<int>(GetRValue(gradient_colour_) * (a / 255.0)));
+        BYTE g = static_cast<BYTE>(static_cast<int>(GetGValue(gradient_colour_) * (a / 255.0)));
+        BYTE b = static_cast<BYTE>(static_cast<int>(GetBValue(gradient_colour_) * (a / 255.0)));
+        value = (static_cast<DWORD>(a) << 24) | (r << 16) | (g << 8) | b;
+      } else {
+        if (c == kGradientMark) c = gradient_colour_;
+        value = 0xFF000000u | (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+      }
+      *out++ = value;
+      if (flags & 4) e += (flags & 1) ? 1 : -1;
+    }
+    if (flags & 4)
+      e = (flags & 1) ? 0 : w;
+    else if (flags & 8)
+      e += (flags & 1) ? -1 : 1;
+  }
+  SelectObject(face, face_old);
+  DeleteDC(face);
+  alpha_dib_ = dib;
+  memory_dc_ = memory;
+  memory_old_ = SelectObject(memory_dc_, alpha_dib_);
+  ++alpha_builds_;
+  return true;
+}
+
+HDC CSslVerifyPopup::GetAlphaDC() {
+  if (!memory_dc_ && !BuildAlphaDib()) return nullptr;
+  return memory_dc_;
+}
+
+bool CSslVerifyPopup::DrawFace(HDC target, const RECT& clip, HDC backdrop, POINT backdrop_origin) {
+  HDC alpha = GetAlphaDC();
+  if (!alpha || !target) return false;
+  BITMAP info = {};
+  GetObjectA(alpha_dib_, sizeof(info), &info);
+  RECT face = {0, 0, info.bmWidth, info.bmHeight};
+  RECT area;
+  if (!IntersectRect(&area, &clip, &face)) return true;  // nothing of the face in the clip box
+  if (backdrop)
+    BitBlt(target, area.left, area.top, Width(area), Height(area), backdrop, backdrop_origin.x + area.left,
+           backdrop_origin.y + area.top, SRCCOPY);
+  BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+  return AlphaBlend(target, area.left, area.top, Width(area), Height(area), alpha, area.left, area.top,
+                    Width(area), Height(area), blend) != FALSE;
+}
+
+void CSslVerifyPopup::BlendOver(const RECT& rect) {
+  if (!window_dc_ || !memory_dc_) return;
+  BITMAP info = {};
+  GetObjectA(alpha_dib_, sizeof(info), &info);
+  RECT face = {0, 0, info.bmWidth, info.bmHeight};
+  RECT area;
+  if (!IntersectRect(&area, &rect, &face)) return;
+  BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+  AlphaBlend(window_dc_, area.left, area.top, Width(area), Height(area), memory_dc_, area.left, area.top,
+             Width(area), Height(area), blend);
+}
+
+bool CSslVerifyPopup::DrawTexts(const RECT& clip) {
+  RECT link_rect;
+  if (cert_class_ == 1) {
+    RECT r = text_rect_;
+    if (!organisation_.empty()) {
+      if (!DrawTextA(window_dc_, organisation_.c_str(), -1, &r, DT_CALCRECT | DT_NOPREFIX | DT_WORDBREAK | DT_CENTER))
+        return false;
+    } else {
+      r.bottom = r.top;  // nothing to write; link 1 follows right below the rectangle's top
+    }
+    r.right = text_rect_.right;
+    if (r.bottom > lowest_text_bottom_) OffsetRect(&r, 0, -13);
+    organisation_rect_ = r;
+    if (!organisation_.empty() && (Holds(clip, r.left, r.top) || Holds(clip, r.right, r.bottom))) {
+      BlendOver(r);
+      int old_mode = SetBkMode(window_dc_, TRANSPARENT);
+      DrawTextA(window_dc_, organisation_.c_str(), -1, &r, DT_NOPREFIX | DT_WORDBREAK | DT_CENTER);
+      SetBkMode(window_dc_, old_mode);
+    }
+    SetRect(&link_rect, r.left, r.bottom, text_rect_.right, r.bottom + Height(text_rect_));
+  } else {
+    SetRect(&link_rect, text_rect_.left, link1_top_, text_rect_.right, link1_top_ + Height(text_rect_));
+  }
+  link1_.SetRect(link_rect);
+  BlendOver(link_rect);
+  link1_.Draw();
+  return true;
+}
+
+LRESULT CSslVerifyPopup::OnEraseBackground(HDC dc) {
+  RECT clip;
+  if (GetClipBox(dc, &clip) == ERROR) return 0;
+  RECT window = {};
+  GetWindowRect(hwnd_, &window);
+  POINT origin = {window.left, window.top};
+  if (!DrawFace(window_dc_, clip, screen_dc_, origin)) return 0;
+  if (!DrawTexts(clip)) return 1;
+  if (!logo_present_) link2_.Draw();
+  return 1;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Links
+
+std::string CSslVerifyPopup::GetLinkTarget() const {
+  if (cert_class_ == 1) return link_offered_ ? "https://" + common_name_ : std::string();
+  return kLowAssuranceExplanationUrl;
+}
+
+void CSslVerifyPopup::OnLinkClicked(int button, DWORD link_id) {
+  if (button != 1 || link_id != 1) return;
+  std::string target = GetLinkTarget();
+  if (target.empty()) return;
+  SHELLEXECUTEINFOA info = {};
+  info.cbSize = sizeof(info);
+  info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+  info.lpVerb = "open";
+  info.lpFile = target.c_str();
+  info.nShow = SW_SHOWNORMAL;
+  OpenPage(&info);
+}
+
+void CSslVerifyPopup::OpenPage(SHELLEXECUTEINFOA* info) { ShellExecuteExA(info); }
+
+void CSslVerifyPopup::OnLinkHoverStart(POINT, DWORD link_id) {
+  if (link_id != 1) return;
+  link_hover_ = link_offered_;
+  BlendOver(link1_.GetDrawRect());
+  link1_.Draw();
+}
+
+void CSslVerifyPopup::OnLinkHoverEnd(POINT, DWORD link_id) {
+  if (link_id != 1) return;
+  BlendOver(link1_.GetDrawRect());
+  link1_.Draw();
+  link_hover_ = false;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Leaves
+
+CSslVerifyPopupIE5_6::CSslVerifyPopupIE5_6(WindowingNS::CValidationBorder* border, HWND frame)
+    : CSslVerifyPopup(border, frame) {
+  LoadFaces(IDB_POPUP_IE6_CERT, IDB_POPUP_IE6_LOW, IDR_RGN_IE6_CERT, IDR_RGN_IE6_LOW);
+}
+
+CSslVerifyPopupIE5_6::~CSslVerifyPopupIE5_6() {}
+
+bool CSslVerifyPopupIE5_6::GetPopupPosition(POINT* position, const SIZE& screen) {
+  if (!position) return false;
+  position->x = anchor_.x - width_;
+  int base = IsRectEmpty(&frame_rect_) ? screen.cy : frame_rect_.bottom - 20;
+  position->y = base - vertical_gap_ - height_;
+  return true;
+}
+
+CSslVerifyPopupIE7::CSslVerifyPopupIE7(WindowingNS::CValidationBorder* border, HWND frame)
+    : CSslVerifyPopup(border, frame) {
+  LoadFaces(IDB_POPUP_IE7_CERT, IDB_POPUP_IE7_LOW, IDR_RGN_IE7_CERT, IDR_RGN_IE7_LOW);
+  RECT text = {13, 111, 180, 151}, logo = {88, 186, 172, 209}, link2 = {93, 176, 177, 209};
+  SetGeometry(text, logo, link2, 222, 140);
+}
+
+CSslVerifyPopupIE7::~CSslVerifyPopupIE7() {}
+
+bool CSslVerifyPopupIE7::GetPopupPosition(POINT* position, const SIZE& screen) {
+  if (!position) return false;
+  LONG x = anchor_.x - width_;
+  LONG y = anchor_.y + 8;
+  // Kept on the screen.
+  if (x + width_ > screen.cx) x = screen.cx - width_;
+  if (y + height_ > screen.cy) y = screen.cy - height_;
+  if (x < 0) x = 0;
+  if (y < 0) y = 0;
+  position->x = x;
+  position->y = y;
+  return true;
+}
+
+CSslVerifyPopup* CreateSslVerifyPopupFor(int generation, WindowingNS::CValidationBorder* border, HWND frame) {
+  switch (generation) {
+    case 1:
+    case 2:
+      return new (std::nothrow) CSslVerifyPopupIE5_6(border, frame);
+    case 3:
+    case 4:
+      return new (std::nothrow) CSslVerifyPopupIE7(border, frame);
+    default:
+      return nullptr;
+  }
+}
+
+CSslVerifyPopup* CreateSslVerifyPopup(WindowingNS::CValidationBorder* border, HWND frame) {
+  return CreateSslVerifyPopupFor(SubclassUtilsNS::GetBrowserVersion(), border, frame);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Proxy
+
+CSslVerifyPopupProxy::CSslVerifyPopupProxy(WindowingNS::CValidationBorder* border, HWND frame)
+    : border_(border), frame_(frame), thread_id_(GetCurrentThreadId()) {}
+
+CSslVerifyPopupProxy::~CSslVerifyPopupProxy() { delete popup_; }
+
+CSslVerifyPopup* CSslVerifyPopupProxy::Real() {
+  // The popup's window belongs to the thread that builds it: only the proxy's own thread does.
+  if (!popup_ && GetCurrentThreadId() == thread_id_) popup_ = CreateSslVerifyPopup(border_, frame_);
+  return popup_;
+}
+
+bool CSslVerifyPopupProxy::Show(bool auto_hide) {
+  CSslVerifyPopup* popup = Real();
+  return popup ? popup->Show(auto_hide) : false;
+}
+
+bool CSslVerifyPopupProxy::Hide(bool delayed) {
+  CSslVerifyPopup* popup = Real();
+  return popup ? popup->Hide(delayed) : false;
+}
+
+bool CSslVerifyPopupProxy::SetCertificate(PCCERT_CONTEXT certificate, int cert_class) {
+  CSslVerifyPopup* popup = Real();
+  return popup ? popup->SetCertificate(certificate, cert_class) : false;
+}
+
+void CSslVerifyPopupProxy::SetAnchorPoint(const POINT* point) {
+  CSslVerifyPopup* popup = Real();
+  if (popup) popup->SetAnchorPoint(point);
+}
+
+}  // namespace SslVerifyNS
