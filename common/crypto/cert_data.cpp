@@ -10,6 +10,7 @@
 #include <new>
 #include <vector>
 
+#include "common/crypto/crypto_internal.h"
 #include "common/utility/platform.h"
 
 namespace CryptoNS {
@@ -216,6 +217,18 @@ bool ImportPfxStore(const BYTE* blob, DWORD size, const wchar_t* password, HCERT
   if (UtilityClassesNS::GetOSClass() == UtilityClassesNS::OS_VISTA) flags |= PKCS12_NO_PERSIST_KEY;
   HCERTSTORE imported = PFXImportCertStore(&pfx, password ? password : L"", flags);
   if (!imported) return false;
+  // A private key the import linked but that cannot decrypt (32-bit Wine) is read again from
+  // the blob with lower-level calls.
+  PCCERT_CONTEXT cert = nullptr;
+  bool broken_key = false;
+  while (!broken_key && (cert = CertEnumCertificatesInStore(imported, cert)) != nullptr) {
+    DWORD size_of_info = 0;
+    if (CertGetCertificateContextProperty(cert, CERT_KEY_PROV_INFO_PROP_ID, nullptr, &size_of_info) &&
+        !internal::PrivateKeyWorks(cert))
+      broken_key = true;
+  }
+  if (cert) CertFreeCertificateContext(cert);
+  if (broken_key) internal::ReimportPfxKey(blob, size, password, imported);
   *store = imported;
   return true;
 }

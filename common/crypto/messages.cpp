@@ -13,9 +13,13 @@
 #include <new>
 #include <vector>
 
+#include "common/crypto/crypto_internal.h"
+
 namespace CryptoNS {
 
 namespace {
+
+using namespace internal;
 
 // ---- Streams --------------------------------------------------------------------------------
 
@@ -54,67 +58,6 @@ bool WriteWholeStream(IStream* stream, const BYTE* data, size_t size) {
     HRESULT hr = stream->Write(data + total, static_cast<ULONG>(size - total), &done);
     if (FAILED(hr) || done == 0) return false;
     total += done;
-  }
-  return true;
-}
-
-// ---- A minimal DER reader -------------------------------------------------------------------
-
-struct Der {
-  const BYTE* data = nullptr;
-  size_t size = 0;
-};
-
-// Reads one element (definite lengths only) from the front of `in`.
-bool ReadElement(Der* in, BYTE* tag, Der* content, Der* whole = nullptr) {
-  if (in->size < 2) return false;
-  const BYTE* start = in->data;
-  size_t pos = 0;
-  *tag = start[pos++];
-  if ((*tag & 0x1F) == 0x1F) return false;  // high tag numbers are not used here
-  size_t length = start[pos++];
-  if (length & 0x80) {
-    size_t count = length & 0x7F;
-    if (count == 0 || count > 4 || pos + count > in->size) return false;
-    length = 0;
-    for (size_t i = 0; i < count; ++i) length = (length << 8) | start[pos++];
-  }
-  if (length > in->size - pos) return false;
-  content->data = start + pos;
-  content->size = length;
-  if (whole) {
-    whole->data = start;
-    whole->size = pos + length;
-  }
-  in->data += pos + length;
-  in->size -= pos + length;
-  return true;
-}
-
-bool Expect(Der* in, BYTE tag, Der* content, Der* whole = nullptr) {
-  BYTE got = 0;
-  Der copy = *in;
-  if (!ReadElement(&copy, &got, content, whole) || got != tag) return false;
-  *in = copy;
-  return true;
-}
-
-bool Equals(const Der& d, const BYTE* bytes, size_t size) {
-  return d.size == size && std::memcmp(d.data, bytes, size) == 0;
-}
-
-// An OCTET STRING's bytes, primitive or constructed from primitive pieces.
-bool AppendOctets(BYTE tag, const Der& content, std::vector<BYTE>* out) {
-  if (!(tag & 0x20)) {
-    out->insert(out->end(), content.data, content.data + content.size);
-    return true;
-  }
-  Der rest = content;
-  while (rest.size) {
-    BYTE piece_tag = 0;
-    Der piece;
-    if (!ReadElement(&rest, &piece_tag, &piece) || (piece_tag & 0x1F) != 0x04) return false;
-    if (!AppendOctets(piece_tag, piece, out)) return false;
   }
   return true;
 }
@@ -209,44 +152,6 @@ bool ParseEnveloped(const std::vector<BYTE>& message, Enveloped* out) {
   }
 }
 
-// ---- CryptoAPI handles ----------------------------------------------------------------------
-
-class CProvider {
- public:
-  ~CProvider() { Reset(); }
-  void Reset() {
-    if (prov_ && owned_) CryptReleaseContext(prov_, 0);
-    prov_ = 0;
-  }
-  HCRYPTPROV* Receive(bool owned = true) {
-    Reset();
-    owned_ = owned;
-    return &prov_;
-  }
-  HCRYPTPROV Get() const { return prov_; }
-
- private:
-  HCRYPTPROV prov_ = 0;
-  bool owned_ = true;
-};
-
-class CKey {
- public:
-  ~CKey() {
-    if (key_) CryptDestroyKey(key_);
-  }
-  HCRYPTKEY* Receive() { return &key_; }
-  HCRYPTKEY Get() const { return key_; }
-
- private:
-  HCRYPTKEY key_ = 0;
-};
-
-struct CertDeleter {
-  void operator()(PCCERT_CONTEXT cert) const { CertFreeCertificateContext(cert); }
-};
-using CertPtr = std::unique_ptr<const CERT_CONTEXT, CertDeleter>;
-
 CertPtr FindRecipientCertificate(HCERTSTORE store, const Recipient& r) {
   if (r.key_identifier.data) {
     CRYPT_HASH_BLOB id = {static_cast<DWORD>(r.key_identifier.size), const_cast<BYTE*>(r.key_identifier.data)};
@@ -288,42 +193,10 @@ bool DecryptContentKey(HCERTSTORE store, const Recipient& r, std::vector<BYTE>* 
   return true;
 }
 
-bool AcquireCipherProvider(CProvider* prov) {
-  if (CryptAcquireContextW(prov->Receive(), nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT)) return true;
-  // Systems before the AES provider still do DES and 3DES.
-  return CryptAcquireContextW(prov->Receive(), nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT) != FALSE;
-}
-
 bool DecryptContent(const Enveloped& env, const std::vector<BYTE>& raw_key, std::vector<BYTE>* plain) {
   const ContentCipher& c = *env.cipher;
-  if (raw_key.size() != c.key_size || env.content.empty() || env.content.size() % c.block_size) return false;
-  CProvider prov;
-  if (!AcquireCipherProvider(&prov)) return false;
-
-  std::vector<BYTE> blob(sizeof(BLOBHEADER) + sizeof(DWORD) + raw_key.size());
-  auto* header = reinterpret_cast<BLOBHEADER*>(blob.data());
-  header->bType = PLAINTEXTKEYBLOB;
-  header->bVersion = CUR_BLOB_VERSION;
-  header->reserved = 0;
-  header->aiKeyAlg = c.alg;
-  DWORD key_size = static_cast<DWORD>(raw_key.size());
-  std::memcpy(blob.data() + sizeof(BLOBHEADER), &key_size, sizeof(key_size));
-  std::memcpy(blob.data() + sizeof(BLOBHEADER) + sizeof(DWORD), raw_key.data(), raw_key.size());
-  CKey key;
-  BOOL imported = CryptImportKey(prov.Get(), blob.data(), static_cast<DWORD>(blob.size()), 0, 0, key.Receive());
-  SecureZeroMemory(blob.data(), blob.size());
-  if (!imported) return false;
-
-  DWORD mode = CRYPT_MODE_CBC;
-  if (!CryptSetKeyParam(key.Get(), KP_MODE, reinterpret_cast<BYTE*>(&mode), 0) ||
-      !CryptSetKeyParam(key.Get(), KP_IV, const_cast<BYTE*>(env.iv.data), 0))
-    return false;
-  std::vector<BYTE> buffer = env.content;
-  DWORD length = static_cast<DWORD>(buffer.size());
-  if (!CryptDecrypt(key.Get(), 0, TRUE, 0, buffer.data(), &length)) return false;
-  buffer.resize(length);
-  plain->swap(buffer);
-  return true;
+  if (raw_key.size() != c.key_size) return false;
+  return DecryptCbc(c.alg, raw_key, env.iv.data, env.content, c.block_size, plain);
 }
 
 // ---- Signed data ------------------------------------------------------------------------------
