@@ -14,6 +14,32 @@ HMODULE GetPointerResourceModule() {
   return module;
 }
 
+HINSTANCE GetCodeModule() {
+  HMODULE module = nullptr;
+  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                     reinterpret_cast<const char*>(&GetCodeModule), &module);
+  return module ? module : GetModuleHandleA(nullptr);
+}
+
+bool RegisterEffectClass(const char* name, WNDPROC procedure, UINT style, HBRUSH background, HCURSOR cursor) {
+  HINSTANCE instance = GetCodeModule();
+  WNDCLASSEXA wc = {};
+  wc.cbSize = sizeof(wc);
+  if (GetClassInfoExA(instance, name, &wc)) {
+    if (wc.lpfnWndProc == procedure) return true;
+    UnregisterClassA(name, instance);
+  }
+  wc = WNDCLASSEXA{};
+  wc.cbSize = sizeof(wc);
+  wc.style = style;
+  wc.lpfnWndProc = procedure;
+  wc.hInstance = instance;
+  wc.hCursor = cursor;
+  wc.hbrBackground = background;
+  wc.lpszClassName = name;
+  return RegisterClassExA(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
 HRGN CreateShapeRegion(HBITMAP bitmap) {
   BITMAP info;
   if (!bitmap || GetObjectA(bitmap, sizeof(info), &info) != sizeof(info)) return nullptr;
@@ -90,19 +116,11 @@ LRESULT CALLBACK CFakeCursor::WindowProc(HWND window, UINT message, WPARAM wpara
 
 bool CFakeCursor::Create(const RECT& rect, HRGN shape) {
   if (!shape || window_) return false;
-  HINSTANCE instance = GetModuleHandleA(nullptr);
-  WNDCLASSEXA wc = {};
-  wc.cbSize = sizeof(wc);
-  if (!GetClassInfoExA(instance, kFakeCursorClass, &wc)) {
-    wc.cbSize = sizeof(wc);
-    wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
-    wc.lpfnWndProc = GetWindowProc();
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = kFakeCursorClass;
-    if (!RegisterClassExA(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+  if (!RegisterEffectClass(kFakeCursorClass, GetWindowProc(), CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS,
+                           reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1), LoadCursor(nullptr, IDC_ARROW))) {
+    return false;
   }
+  HINSTANCE instance = GetCodeModule();
   const int width = rect.right - rect.left, height = rect.bottom - rect.top;
   HRGN region = CreateRectRgn(0, 0, width, height);
   if (!region) return false;

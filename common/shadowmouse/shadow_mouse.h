@@ -46,6 +46,10 @@ extern const char kFakeCursorClass[];  // "Torvan_ZNR_Shadow_Class"
 // The module that carries the pointer bitmap: the add-on library when it is loaded, else the
 // process's own program.
 HMODULE GetPointerResourceModule();
+// Registers a window class of this code's module with `procedure`; a class left registered by
+// an earlier load of the module (with a procedure that is gone) is registered anew.
+bool RegisterEffectClass(const char* name, WNDPROC procedure, UINT style, HBRUSH background, HCURSOR cursor);
+HINSTANCE GetCodeModule();
 // The pointer's shape: its full rectangle less every white pixel of the bitmap. Null on failure.
 HRGN CreateShapeRegion(HBITMAP bitmap);
 

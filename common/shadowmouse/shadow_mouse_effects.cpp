@@ -63,16 +63,8 @@ LRESULT CALLBACK CShadowMouseEffectsBase::WindowProc(HWND window, UINT message, 
 
 bool CShadowMouseEffectsBase::CreateEffectWindows() {
   if (!window_) {
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    WNDCLASSEXA wc = {};
-    wc.cbSize = sizeof(wc);
-    if (!GetClassInfoExA(instance, kEffectWindowClass, &wc)) {
-      wc.cbSize = sizeof(wc);
-      wc.lpfnWndProc = GetWindowProc();
-      wc.hInstance = instance;
-      wc.lpszClassName = kEffectWindowClass;
-      RegisterClassExA(&wc);
-    }
+    RegisterEffectClass(kEffectWindowClass, GetWindowProc(), 0, nullptr, nullptr);
+    HINSTANCE instance = GetCodeModule();
     window_ = CreateWindowExA(0, kEffectWindowClass, "", WS_CHILD, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
     if (window_) SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   }

@@ -401,7 +401,7 @@ TEST_F(ShadowMouse, RestartWhileRunningMovesTheRestOfTheTrail) {
 
 TEST_F(ShadowMouse, BorderCaptionAndBorderHelpers) {
   engine.SetBorderCaption("Seal of Example Ltd");
-  EXPECT_STREQ("Seal of Example Ltd", border.GetCaptionText());
+  EXPECT_EQ(std::string("Seal of Example Ltd"), std::string(border.GetCaptionText()));
   EXPECT_TRUE(engine.HideBorderForEffect());  // already hidden
   EXPECT_TRUE(engine.ShowBorderForEffect());
   EXPECT_TRUE(border.IsBorderVisible());
