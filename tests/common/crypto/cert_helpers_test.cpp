@@ -459,9 +459,9 @@ class DialogCloser {
       EnumWindows(&DialogCloser::Find, reinterpret_cast<LPARAM>(&found));
       if (found) {
         Sleep(200);  // let the dialog finish starting
+        ++self->closed_;  // before the dialog can go and its caller look
         PostMessageA(found, WM_CLOSE, 0, 0);
         PostMessageA(found, WM_COMMAND, IDCANCEL, 0);
-        ++self->closed_;
         return 0;
       }
       Sleep(20);
