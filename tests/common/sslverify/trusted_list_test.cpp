@@ -187,4 +187,14 @@ TEST_F(TrustedListTest, BroadcastOfEventZeroReachesTheList) {
   EXPECT_EQ(Logo("thawte"), Find(list, "DigiCert Inc."));
 }
 
+TEST(ShippedUpdateFile, HasALogoForEveryAuthorityOfTheTable) {
+  // The file the project ships opens with the project's keys and covers the whole table.
+  ObserveNS::CObserverService service;
+  CSslVerifyTrustedList list(&service, KESTRIN_SHIPPED_UPDATE_FILE);
+  for (size_t i = 0; i < SslVerifyNS::kTrustedOrganisationCount; ++i) {
+    std::string logo = Find(list, SslVerifyNS::kTrustedOrganisations[i].organisation);
+    EXPECT_EQ("GIF89a", logo.substr(0, 6)) << SslVerifyNS::kTrustedOrganisations[i].organisation;
+  }
+}
+
 }  // namespace
