@@ -145,6 +145,7 @@ void CKestrinBho::Construct() {
   nlr_list_.reset(new CNLRList());
   nlr_list_view_.reset(new CSiteSealListOf(nlr_list_.get()));
   lookup_.reset(new CSiteSealLookup(nlr_list_view_.get(), this));
+  shadow_.reset(new ShadowMouseNS::CShadowMouseEngine());
   tabbed_ = browser_version_ == 3 || browser_version_ == 4;
   subclass_.reset(CSubclassHelper::Create(this, browser_version_));
   refresh_ = RefreshUtilsNS::CreateRefreshHelper(this, browser_version_);
@@ -153,6 +154,7 @@ void CKestrinBho::Construct() {
 CKestrinBho::~CKestrinBho() {
   ReleaseSite();
   refresh_.reset();
+  shadow_.reset();
   lookup_.reset();
   nlr_list_view_.reset();
   nlr_list_.reset();
@@ -277,10 +279,11 @@ STDMETHODIMP CKestrinBho::SetSite(IUnknown* site) {
         subclass_->Subclass();
       }
     }
-    // The SSL verifier gets the frame and makes its popup, and the pointer effect is set up
-    // on the border and the frame, as soon as their libraries are part of the build.
+    // The SSL verifier gets the frame and makes its popup here as soon as it is part of the
+    // build.
     border_->SetBrowserWindow(frame_window_);
     nlr_list_->SetRequestWaiter(this);
+    shadow_->Initialize(border_, frame_window_);
     full_screen_warning_->CreateWithFocusWindow(frame_window_, 0);
     connection_warning_->CreateWithFocusWindow(frame_window_, 0);
   }
@@ -647,7 +650,7 @@ void CKestrinBho::RunSiteSealLookup(const std::string& url) {
 void CKestrinBho::HideBorder(int origin, int force) { border_->HideBorder(origin, force); }
 
 void CKestrinBho::StopEffect() {
-  // Stops a running pointer effect once the effect engine is part of the build.
+  if (shadow_->IsEffectRunning()) shadow_->StopEffect();
 }
 
 void CKestrinBho::LeaveSslState(int delayed) {
@@ -722,7 +725,6 @@ bool CKestrinBho::ShowShadowMouse() {
 
   bool found = false;
   POINT chosen = {0, 0};
-  std::string caption;
   CComPtr<IHTMLWindow2> last_window;  // the window of the last certificate examined
   for (const auto& certificate : nlr_list_->Certificates()) {
     Diagnostic("KRAIDA: ShowShadowMouse, inside NLR loop", "");
@@ -737,7 +739,7 @@ bool CKestrinBho::ShowShadowMouse() {
     bool ok = EffectTargetOf(*certificate, &target, std::addressof(window));
     if (window) last_window = window;
     if (!ok) continue;
-    if (!certificate->display_name.empty()) caption = certificate->display_name;
+    if (!certificate->display_name.empty()) shadow_->SetBorderCaption(certificate->display_name.c_str());
     if (!found || target.x < chosen.x || (target.x == chosen.x && target.y < chosen.y)) chosen = target;
     found = true;
   }
@@ -767,13 +769,13 @@ bool CKestrinBho::ShowShadowMouse() {
     chosen.x = scroll.x;
     chosen.y = scroll.y;
   }
+  shadow_->SetOwnerWindow(frame_window_);
   effect_shown_ = true;
   effect_target_ = chosen;
-  // The pointer effect engine (border caption, owner window, StartEffect from `start` to the
-  // target) runs here as soon as it is part of the build.
-  (void)caption;
-  if (chosen.x < 0 || chosen.y < 0) {
-    if (refresh_) refresh_->Reset();
+  if (chosen.x >= 0 && chosen.y >= 0) {
+    shadow_->StartEffect(start, chosen);
+  } else if (refresh_) {
+    refresh_->Reset();
   }
   Diagnostic("KRAIDA: ShowShadowMouse, showing KRAIDA for ImageLogo", "", 2);
   return true;

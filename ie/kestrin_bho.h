@@ -15,6 +15,7 @@
 
 #include "common/observe/observer_service.h"
 #include "common/settings/settings.h"
+#include "common/shadowmouse/shadow_mouse.h"
 #include "common/siteseal/nlr_list.h"
 #include "common/subclass/subclass_helper.h"
 #include "common/warning/warning_window.h"
@@ -142,6 +143,7 @@ class CKestrinBho : public IObjectWithSite,
   WarningWindowNS::CConnectionWarningWindow* GetConnectionWarning() { return connection_warning_.get(); }
   WarningWindowNS::CFullScreenWarningWindow* GetFullScreenWarning() { return full_screen_warning_.get(); }
   SubclassUtilsNS::CSubclassHelper* GetSubclassHelper() { return subclass_.get(); }
+  ShadowMouseNS::CShadowMouseEngine* GetShadowMouseEngine() { return shadow_.get(); }
   const std::string& GetCurrentHost() const { return current_host_; }
   CSiteSealLookup* GetSiteSealLookup() { return lookup_.get(); }
   CNLRList* GetNLRList() { return nlr_list_.get(); }
@@ -217,6 +219,7 @@ class CKestrinBho : public IObjectWithSite,
   std::unique_ptr<CSiteSealLookup> lookup_;
   BrowserKind kind_ = kBrowserNone;
   bool same_process_ = true;
+  std::unique_ptr<ShadowMouseNS::CShadowMouseEngine> shadow_;
   std::unique_ptr<RefreshUtilsNS::CRefreshHelperBase> refresh_;
   std::vector<std::pair<CComPtr<IHTMLElement>, DWORD>> element_connections_;
   int browser_version_ = 0;

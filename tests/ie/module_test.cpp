@@ -1,4 +1,4 @@
-// KestrinIE.dll as Internet Explorer loads it: LoadLibrary, DllGetClassObject, the class
+// The add-on library (KestrinIE32.dll / KestrinIE64.dll) as Internet Explorer loads it: LoadLibrary, DllGetClassObject, the class
 // factory, SetSite with the scripted browser, and the module's lock count.
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@ using iehost::CComPtr;
 
 class ModuleTest : public testing::Test {
  protected:
-  ModuleTest() : library_(L"KestrinIE.dll") {}
+  ModuleTest() : library_(sizeof(void*) == 8 ? L"KestrinIE64.dll" : L"KestrinIE32.dll") {}
   CAddonLibrary library_;
 };
 
