@@ -210,6 +210,17 @@ DWORD VerifySslCertificateChain(PCCERT_CONTEXT cert, const wchar_t* url, DWORD i
 
 // ---- PKCS#12 ------------------------------------------------------------------------------
 
+namespace {
+
+// The default key container of a provider is named after the user.
+bool IsDefaultContainer(const wchar_t* container) {
+  wchar_t user[256];
+  DWORD size = 256;
+  return container && GetUserNameW(user, &size) && lstrcmpiW(container, user) == 0;
+}
+
+}  // namespace
+
 bool ImportPfxStore(const BYTE* blob, DWORD size, const wchar_t* password, HCERTSTORE* store) {
   if (!blob || size == 0 || !store) return false;
   CRYPT_DATA_BLOB pfx = {size, const_cast<BYTE*>(blob)};
@@ -217,18 +228,23 @@ bool ImportPfxStore(const BYTE* blob, DWORD size, const wchar_t* password, HCERT
   if (UtilityClassesNS::GetOSClass() == UtilityClassesNS::OS_VISTA) flags |= PKCS12_NO_PERSIST_KEY;
   HCERTSTORE imported = PFXImportCertStore(&pfx, password ? password : L"", flags);
   if (!imported) return false;
-  // A private key the import linked but that cannot decrypt (32-bit Wine) is read again from
-  // the blob with lower-level calls.
+  // A private key that the import linked but that cannot decrypt (32-bit Wine), or that it put
+  // into the user's default key container, which every import shares (Wine), is read again
+  // from the blob and imported into a container of its own.
   PCCERT_CONTEXT cert = nullptr;
-  bool broken_key = false;
-  while (!broken_key && (cert = CertEnumCertificatesInStore(imported, cert)) != nullptr) {
-    DWORD size_of_info = 0;
-    if (CertGetCertificateContextProperty(cert, CERT_KEY_PROV_INFO_PROP_ID, nullptr, &size_of_info) &&
-        !internal::PrivateKeyWorks(cert))
-      broken_key = true;
+  bool reimport = false;
+  while (!reimport && (cert = CertEnumCertificatesInStore(imported, cert)) != nullptr) {
+    DWORD info_size = 0;
+    if (!CertGetCertificateContextProperty(cert, CERT_KEY_PROV_INFO_PROP_ID, nullptr, &info_size)) continue;
+    std::vector<BYTE> info(info_size);
+    if (CertGetCertificateContextProperty(cert, CERT_KEY_PROV_INFO_PROP_ID, info.data(), &info_size) &&
+        IsDefaultContainer(reinterpret_cast<CRYPT_KEY_PROV_INFO*>(info.data())->pwszContainerName))
+      reimport = true;
+    else if (!internal::PrivateKeyWorks(cert))
+      reimport = true;
   }
   if (cert) CertFreeCertificateContext(cert);
-  if (broken_key) internal::ReimportPfxKey(blob, size, password, imported);
+  if (reimport) internal::ReimportPfxKey(blob, size, password, imported);
   *store = imported;
   return true;
 }

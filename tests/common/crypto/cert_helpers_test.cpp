@@ -197,8 +197,18 @@ TEST_F(CryptoTest, PfxImportNeedsTheRightPassword) {
   ASSERT_TRUE(ImportPfxStore(pfx.data(), static_cast<DWORD>(pfx.size()), L"", store.Receive()));
   PCCERT_CONTEXT cert = CertEnumCertificatesInStore(store.Get(), nullptr);
   ASSERT_TRUE(cert);
+  // The key is linked, in a container of its own (not the user's default one, which every
+  // import would share).
   DWORD size = 0;
-  EXPECT_TRUE(CertGetCertificateContextProperty(cert, CERT_KEY_PROV_INFO_PROP_ID, nullptr, &size));
+  ASSERT_TRUE(CertGetCertificateContextProperty(cert, CERT_KEY_PROV_INFO_PROP_ID, nullptr, &size));
+  std::vector<BYTE> info(size);
+  ASSERT_TRUE(CertGetCertificateContextProperty(cert, CERT_KEY_PROV_INFO_PROP_ID, info.data(), &size));
+  wchar_t user[256];
+  DWORD user_size = 256;
+  ASSERT_TRUE(GetUserNameW(user, &user_size));
+  const wchar_t* container = reinterpret_cast<CRYPT_KEY_PROV_INFO*>(info.data())->pwszContainerName;
+  ASSERT_TRUE(container);
+  EXPECT_NE(0, lstrcmpiW(container, user));
   CertFreeCertificateContext(cert);
 
   CCertStore with_password;
