@@ -166,6 +166,11 @@ CValidationBorder::Look CValidationBorder::CurrentLook() const {
   return look_;
 }
 
+std::string CValidationBorder::CopyCaptionText() const {
+  ScopedLock lock(&look_lock_);
+  return caption_text_;
+}
+
 int CValidationBorder::GetWidth() const { return CurrentLook().width; }
 int CValidationBorder::GetTextSize() const { return CurrentLook().text_size; }
 COLORREF CValidationBorder::GetColour() const { return CurrentLook().colour; }
@@ -191,7 +196,9 @@ int CValidationBorder::SetHoverWindow(HWND hover) {
 void CValidationBorder::SetHideWhenInactive(int flag) { hide_when_inactive_ = flag; }
 
 void CValidationBorder::SetCaptionText(const char* text) {
-  if (text && *text) caption_text_ = text;
+  if (!text || !*text) return;
+  ScopedLock lock(&look_lock_);  // callers' threads set it, the window's thread draws it
+  caption_text_ = text;
 }
 
 bool CValidationBorder::IsBorderVisible() const {
@@ -241,7 +248,7 @@ int CValidationBorder::DoShow(int kind, int announce, int with_caption) {
     with_caption_ = with_caption;
     if (with_caption) {
       HDC screen = GetDC(nullptr);
-      caption_rect_ = CalcCaptionRect(screen, caption_text_.c_str(), look.text_size, W, look.width);
+      caption_rect_ = CalcCaptionRect(screen, CopyCaptionText().c_str(), look.text_size, W, look.width);
       ReleaseDC(nullptr, screen);
       shape.caption = caption_rect_;
     }
@@ -310,8 +317,9 @@ void CValidationBorder::Paint(HDC dc) {
   if (g_painted) return;
   InterlockedExchange(&g_painted, 1);
   const Look look = CurrentLook();
+  const std::string text = CopyCaptionText();
   BorderLook shape = {ScreenWidth(), ScreenHeight(), look.width, look.colour, with_caption_ != 0,
-                      caption_rect_, caption_text_.c_str(), look.text_size};
+                      caption_rect_, text.c_str(), look.text_size};
   PaintBorder(dc, shape);
 }
 

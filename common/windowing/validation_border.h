@@ -46,6 +46,7 @@ class CValidationBorder : public ObserveNS::IObserver {
   int GetTextSize() const;
   COLORREF GetColour() const;
   const RECT& GetCaptionRect() const { return caption_rect_; }
+  // For the thread that sets it; other threads use a locked copy.
   const char* GetCaptionText() const { return caption_text_.c_str(); }
   bool IsPinned() const { return pinned_; }
   bool IsHovered() const { return hovered_; }
@@ -78,6 +79,7 @@ class CValidationBorder : public ObserveNS::IObserver {
   void PlaySoundFile(const char* file);
   void ReadLook();
   Look CurrentLook() const;
+  std::string CopyCaptionText() const;
   void Paint(HDC dc);
 
   HWND hwnd_ = nullptr;
@@ -97,7 +99,8 @@ class CValidationBorder : public ObserveNS::IObserver {
   bool hide_requested_ = false;
   RECT caption_rect_ = {};
   bool pinned_ = false;
-  // The look read from the settings; written by the observer service's thread on event 1.
+  // The look read from the settings (written by the observer service's thread on event 1)
+  // and the caption text.
   mutable CRITICAL_SECTION look_lock_;
   Look look_ = {8, 10, SettingsUtilsNS::kDefaultBorderColour, false, false, true, "", ""};
 };
