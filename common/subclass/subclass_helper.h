@@ -101,7 +101,7 @@ class CIE7SubclassHelper : public CSubclassHelper {
   static RECT GetPadlockArea();
   // Reads the padlock button again; false when it is hidden or disabled.
   static bool RefreshPadlockArea(HWND toolbar);
-  // Slot 6 on a toolbar handle: false for an empty area or an unavailable button.
+  // GetLockArea on a toolbar handle: false for an empty area or an unavailable button.
   static bool LockAreaOf(HWND toolbar, RECT* area);
 
  protected:
