@@ -1,0 +1,226 @@
+// The main road in the scripted browser, for `make demo`: loads the add-on library, gives its
+// helper object a browser on an Internet Explorer 6 frame, opens an HTTPS page of the local
+// test service that shows a genuine site seal and a forged one, moves the pointer over each,
+// and then opens the page again with the lookup service out of reach. It prints what it saw
+// and, at each picture, waits for the capture script (see ie-demo.sh).
+//
+//   ie_demo.exe <add-on library> <https port> <http port> <refused port> <handshake folder>
+#include <windows.h>
+#include <objbase.h>
+#include <stdio.h>
+
+#include <string>
+
+#include "tests/common/subclass/browser_windows.h"
+#include "tools/iehost/host_browser.h"
+#include "tools/sealpki/seal_pki.h"
+#include "tools/testservice/test_env.h"
+
+namespace {
+
+using iehost::CComObject;
+using iehost::CComPtr;
+
+const char kLookupKey[] = "Software\\TorvanGroup\\Kestrin";
+
+std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+
+void Pump(DWORD ms) {
+  DWORD start = GetTickCount();
+  while (GetTickCount() - start < ms) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+  }
+}
+
+// Tells the capture script that the screen shows `name` and waits until it has the picture.
+void Picture(const std::string& folder, const char* name) {
+  std::string ready = folder + "\\" + name + ".ready", done = folder + "\\" + name + ".done";
+  HANDLE f = CreateFileA(ready.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (f != INVALID_HANDLE_VALUE) CloseHandle(f);
+  for (int i = 0; i < 300 && GetFileAttributesA(done.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Pump(100);
+}
+
+bool BorderShown() {
+  HWND border = FindWindowA("DRAVIX_VERIFICATION_WINDOW", nullptr);
+  return border && IsWindowVisible(border);
+}
+
+bool ToastShown() {
+  for (HWND w = FindWindowA(nullptr, nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    char cls[64] = {};
+    GetClassNameA(w, cls, sizeof(cls));
+    if (pid == GetCurrentProcessId() && strcmp(cls, "#32770") == 0 && IsWindowVisible(w)) return true;
+  }
+  return false;
+}
+
+// What the page shows on the virtual screen: its address and the two seal images' places.
+std::string g_page_text;
+WNDPROC g_document_proc = nullptr;
+
+LRESULT CALLBACK DocumentPaint(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message != WM_PAINT) return CallWindowProcA(g_document_proc, window, message, wparam, lparam);
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(window, &ps);
+  RECT client;
+  GetClientRect(window, &client);
+  FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  SetBkMode(dc, TRANSPARENT);
+  RECT text = {20, 20, client.right - 20, 200};
+  DrawTextA(dc, g_page_text.c_str(), -1, &text, DT_LEFT | DT_WORDBREAK);
+  const char* labels[] = {"genuine seal (seal.gif)", "forged seal (same size)"};
+  for (int i = 0; i < 2; ++i) {
+    RECT box = {60 + i * 260, 220, 260 + i * 260, 300};
+    FrameRect(dc, &box, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+    DrawTextA(dc, labels[i], -1, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  }
+  EndPaint(window, &ps);
+  return 0;
+}
+
+void ShowPage(HWND document, const std::string& text) {
+  g_page_text = text;
+  if (!g_document_proc) {
+    g_document_proc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(document, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DocumentPaint)));
+  }
+  InvalidateRect(document, nullptr, TRUE);
+  UpdateWindow(document);
+}
+
+void SetLookupHost(const std::string& host) {
+  HKEY key;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, kLookupKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != 0) return;
+  RegSetValueExA(key, "LookupHost", 0, REG_SZ, reinterpret_cast<const BYTE*>(host.c_str()),
+                 static_cast<DWORD>(host.size() + 1));
+  RegCloseKey(key);
+}
+
+struct Page {
+  CComPtr<CComObject<iehost::CHostDocument>> document;
+  pagemodel::CPageElement* genuine = nullptr;
+  pagemodel::CPageElement* forged = nullptr;
+};
+
+Page BankPage(const std::string& url, const std::string& http) {
+  Page page;
+  page.document.Attach(CComObject<iehost::CHostDocument>::Create(Wide(url), POINT{60, 140}));
+  std::string size = std::to_string(SealPki::Bytes("seal.gif").size());
+  pagemodel::CPageElement* body = page.document->content()->Add("BODY");
+  page.genuine = page.document->content()->Add("IMG", body)->Set("src", (http + "/files/seal.gif").c_str())
+                     ->Set("fileSize", size.c_str());
+  page.forged = page.document->content()->Add("IMG", body)->Set("src", (http + "/files/seal-samesize.gif").c_str())
+                    ->Set("fileSize", size.c_str());
+  return page;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 6) {
+    fprintf(stderr, "usage: ie_demo <add-on library> <https port> <http port> <refused port> <handshake folder>\n");
+    return 2;
+  }
+  std::string https = std::string("https://127.0.0.1:") + argv[2];
+  std::string http = std::string("http://127.0.0.1:") + argv[3];
+  std::string folder = argv[5];
+  setvbuf(stdout, nullptr, _IONBF, 0);
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  if (!KestrinTest::InstallTestRoot() || !SealPki::InstallHierarchy()) printf("could not install the test roots\n");
+  SetLookupHost(std::string("127.0.0.1:") + argv[3]);
+
+  iehost::CAddonLibrary library(Wide(argv[1]).c_str());
+  if (!library.IsLoaded()) {
+    printf("cannot load %s\n", argv[1]);
+    return 1;
+  }
+  test::Ie6Frame frame;
+  SetWindowTextA(frame.frame, "Kestrin scripted browser");
+  MoveWindow(frame.frame, 60, 60, 860, 620, TRUE);
+  MoveWindow(frame.view, 0, 40, 840, 500, TRUE);
+  MoveWindow(frame.document, 0, 0, 840, 500, TRUE);
+  ShowWindow(frame.frame, SW_SHOW);
+  SetForegroundWindow(frame.frame);
+
+  int failures = 0;
+  {
+    CComPtr<CComObject<iehost::CHostBrowser>> browser;
+    browser.Attach(CComObject<iehost::CHostBrowser>::Create(
+        L"C:\\Program Files\\Internet Explorer\\iexplore.exe", frame.frame, nullptr));
+    CComPtr<IObjectWithSite> bho;
+    HRESULT hr = library.CreateHelperObject(&bho);
+    printf("helper object made through the class factory: %s\n", SUCCEEDED(hr) ? "yes" : "no");
+    if (FAILED(hr)) return 1;
+    hr = bho->SetSite(static_cast<IWebBrowser2*>(browser.get()));
+    printf("SetSite on Internet Explorer: 0x%08lX, browser events advised: %u\n", static_cast<unsigned long>(hr),
+           static_cast<unsigned>(browser->events()->ConnectionCount()));
+
+    std::string url = https + "/plain";
+    Page page = BankPage(url, http);
+    printf("opening %s (a genuine seal and a forged one of the same size)\n", url.c_str());
+    ShowPage(frame.document, url + "\n\nA page of the local test service with two seal images.");
+    browser->Navigate(Wide(url), page.document.get());
+    Pump(4000);
+    Picture(folder, "page");
+
+    page.document->MouseOver(page.forged);
+    Pump(500);
+    bool forged_border = BorderShown();
+    printf("pointer over the forged seal: validation border %s\n", forged_border ? "SHOWN (wrong)" : "not shown");
+    failures += forged_border;
+    page.document->MouseOut(page.forged);
+
+    page.document->MouseOver(page.genuine);
+    Pump(800);
+    bool genuine_border = BorderShown();
+    printf("pointer over the genuine seal: validation border %s\n", genuine_border ? "shown with the seal's name" : "NOT shown (wrong)");
+    failures += !genuine_border;
+    Picture(folder, "border");
+    page.document->MouseOut(page.genuine);
+    Pump(800);
+    printf("pointer left the seal: validation border %s\n", BorderShown() ? "still shown" : "hidden");
+
+    bho->SetSite(nullptr);
+    printf("SetSite(NULL): browser events advised: %u\n", static_cast<unsigned>(browser->events()->ConnectionCount()));
+  }
+  {
+    SetLookupHost(std::string("127.0.0.1:") + argv[4]);
+    CComPtr<CComObject<iehost::CHostBrowser>> browser;
+    browser.Attach(CComObject<iehost::CHostBrowser>::Create(
+        L"C:\\Program Files\\Internet Explorer\\iexplore.exe", frame.frame, nullptr));
+    CComPtr<IObjectWithSite> bho;
+    if (SUCCEEDED(library.CreateHelperObject(&bho)) &&
+        SUCCEEDED(bho->SetSite(static_cast<IWebBrowser2*>(browser.get())))) {
+      std::string url = https + "/plain?again";
+      Page page = BankPage(url, http);
+      printf("opening the page again with the lookup service out of reach\n");
+      ShowPage(frame.document, url + "\n\nThe same page; the site-seal lookup service cannot be reached.");
+      browser->Navigate(Wide(url), page.document.get());
+      bool toast = false;
+      for (int i = 0; i < 50 && !toast; ++i) {
+        Pump(100);
+        toast = ToastShown();
+      }
+      printf("connection warning: %s\n", toast ? "shown" : "NOT shown (wrong)");
+      failures += !toast;
+      Pump(1500);
+      Picture(folder, "warning");
+      bho->SetSite(nullptr);
+    }
+  }
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kLookupKey, 0, KEY_SET_VALUE, &key) == 0) {
+    RegDeleteValueA(key, "LookupHost");
+    RegCloseKey(key);
+  }
+  CoUninitialize();
+  printf("%s\n", failures ? "demo: something was not as expected" : "demo: everything as expected");
+  return failures ? 1 : 0;
+}
