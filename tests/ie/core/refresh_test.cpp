@@ -149,6 +149,18 @@ TEST(RefreshHelper, FactoryByBrowserVersion) {
   EXPECT_TRUE(dynamic_cast<CIE7RefreshHelper*>(CreateRefreshHelper(&owner, 4).get()));
 }
 
+// The owner holds its helper through the base class.
+int g_helpers_destroyed = 0;
+struct CountedHelper : CIE6RefreshHelper {
+  explicit CountedHelper(IRefreshHelperOwner* owner) : CIE6RefreshHelper(owner) {}
+  ~CountedHelper() override { ++g_helpers_destroyed; }
+};
+
+TEST(RefreshHelper, DestroyedThroughTheBase) {
+  { std::unique_ptr<CRefreshHelperBase> helper(new CountedHelper(nullptr)); }
+  EXPECT_EQ(1, g_helpers_destroyed);
+}
+
 TEST(RefreshHelper, EventsOutsideTheTableAreNotTaken) {
   FakeOwner owner;
   auto helper = CreateRefreshHelper(&owner, 2);
