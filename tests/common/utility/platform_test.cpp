@@ -105,7 +105,10 @@ TEST(TrayProgram, RunningFollowsItsMutex) {
 TEST(TrayProgram, LaunchReadsTheRunValue) {
   ASSERT_FALSE(kestrin_test::g_tray_stub.empty());
   SavedRegistryValue run(HKEY_LOCAL_MACHINE, kRunKeyPath, kRunValueName);
-  HANDLE started = CreateEventA(nullptr, TRUE, FALSE, "KestrinTestTrayStubStarted");
+  // The stub inherits this process's environment, which names the event it signals.
+  std::string event_name = "KestrinTestTrayStub-" + std::to_string(GetCurrentProcessId());
+  SetEnvironmentVariableA("KESTRIN_TRAY_STUB_EVENT", event_name.c_str());
+  HANDLE started = CreateEventA(nullptr, TRUE, FALSE, event_name.c_str());
   ASSERT_NE(started, nullptr);
 
   run.SetText(kestrin_test::g_tray_stub);

@@ -1,8 +1,12 @@
-// Stands in for the tray program: signals the event the test waits on, then exits.
+// Stands in for the tray program: signals the event its starter names in the environment
+// (other test programs may start it through the same Run value; they name none), then exits.
 #include <windows.h>
 
 int main() {
-  HANDLE started = OpenEventA(EVENT_MODIFY_STATE, FALSE, "KestrinTestTrayStubStarted");
+  char name[128];
+  DWORD n = GetEnvironmentVariableA("KESTRIN_TRAY_STUB_EVENT", name, sizeof(name));
+  if (n == 0 || n >= sizeof(name)) return 1;
+  HANDLE started = OpenEventA(EVENT_MODIFY_STATE, FALSE, name);
   if (!started) return 1;
   SetEvent(started);
   CloseHandle(started);
