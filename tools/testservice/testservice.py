@@ -229,17 +229,16 @@ class Server(http.server.ThreadingHTTPServer):
         if context is not None:
             self.socket = context.wrap_socket(self.socket, server_side=True, do_handshake_on_connect=False)
 
-    def get_request(self):
-        sock, addr = super().get_request()
-        if isinstance(sock, ssl.SSLSocket):
-            sock.settimeout(30)
+    def finish_request(self, request, client_address):
+        # On the connection's own thread, so that a silent client holds up nobody else.
+        if isinstance(request, ssl.SSLSocket):
+            request.settimeout(30)
             try:
-                sock.do_handshake()
+                request.do_handshake()
             except (ssl.SSLError, OSError):
-                sock.close()
-                raise OSError("handshake failed")
-            sock.settimeout(None)
-        return sock, addr
+                return
+            request.settimeout(None)
+        super().finish_request(request, client_address)
 
     def handle_error(self, request, client_address):
         if self.verbose:
