@@ -21,7 +21,9 @@
 #   message.txt                   the plain text of every message below
 #   enveloped-3des.p7m            message.txt enveloped for the recipient, 3DES-CBC (DER)
 #   enveloped-aes128.p7m          ... AES-128-CBC;  enveloped-aes256.p7m ... AES-256-CBC
+#   enveloped-3des-keyid.p7m      ... 3DES, recipient named by subject key identifier
 #   signed-sha1.p7s               message.txt signed by the signer, SHA-1, content attached (DER)
+#   signed-sha1-noattr.p7s        the same without signed attributes
 #   signed-enveloped.p7m          signed-sha1.p7s enveloped for the recipient, 3DES (DER)
 set -euo pipefail
 out=${1:?output folder}
@@ -149,8 +151,11 @@ enc() { openssl cms -encrypt -binary "-$1" -in "$2" -outform DER -out "$3" recip
 enc des3 message.txt enveloped-3des.p7m
 enc aes-128-cbc message.txt enveloped-aes128.p7m
 enc aes-256-cbc message.txt enveloped-aes256.p7m
+openssl cms -encrypt -binary -des3 -keyid -in message.txt -outform DER -out enveloped-3des-keyid.p7m recipient.pem
 openssl cms -sign -binary -nodetach -md sha1 -signer signer.pem -inkey signer.key -certfile inter.pem \
   -in message.txt -outform DER -out signed-sha1.p7s
+openssl cms -sign -binary -nodetach -md sha1 -noattr -signer signer.pem -inkey signer.key \
+  -in message.txt -outform DER -out signed-sha1-noattr.p7s
 enc des3 signed-sha1.p7s signed-enveloped.p7m
 
 rm -rf ca.work

@@ -351,7 +351,8 @@ TEST_F(MessageTest, OwnPkcs12KeyReaderLinksAWorkingKey) {
 }
 
 TEST_F(MessageTest, DecryptsOpensslEnvelopes) {
-  for (const char* name : {"enveloped-3des.p7m", "enveloped-aes128.p7m", "enveloped-aes256.p7m"}) {
+  for (const char* name : {"enveloped-3des.p7m", "enveloped-aes128.p7m", "enveloped-aes256.p7m",
+                           "enveloped-3des-keyid.p7m"}) {
     MemStream in(PkiBytes(name)), out;
     ASSERT_TRUE(DecryptMessageStream(recipient_.store(), in.Get(), out.Get())) << name;
     EXPECT_EQ(message_, out.Bytes()) << name;
@@ -393,28 +394,39 @@ TEST_F(MessageTest, DecryptionFailuresWriteNothing) {
 }
 
 TEST_F(MessageTest, VerifiesOpensslSignatureAndHandsOverTheSigner) {
-  MemStream in(PkiBytes("signed-sha1.p7s")), out;
-  PCCERT_CONTEXT signer = nullptr;
-  ASSERT_TRUE(VerifySignedMessageStream(in.Get(), out.Get(), &signer));
-  EXPECT_EQ(message_, out.Bytes());
-  ASSERT_TRUE(signer);
-  std::string thumbprint;
-  EXPECT_TRUE(CCertData(signer).GetThumbprint(&thumbprint));
-  EXPECT_EQ(Sha1Hex(PkiBytes("signer.der")), thumbprint);
-  CertFreeCertificateContext(signer);
+  for (const char* name : {"signed-sha1.p7s", "signed-sha1-noattr.p7s"}) {
+    MemStream in(PkiBytes(name)), out;
+    PCCERT_CONTEXT signer = nullptr;
+    ASSERT_TRUE(VerifySignedMessageStream(in.Get(), out.Get(), &signer)) << name;
+    EXPECT_EQ(message_, out.Bytes());
+    ASSERT_TRUE(signer);
+    std::string thumbprint;
+    EXPECT_TRUE(CCertData(signer).GetThumbprint(&thumbprint));
+    EXPECT_EQ(Sha1Hex(PkiBytes("signer.der")), thumbprint);
+    CertFreeCertificateContext(signer);
+  }
+}
+
+// The message with one byte of its signed content changed.
+std::vector<BYTE> TamperContent(std::vector<BYTE> message, const std::vector<BYTE>& content) {
+  std::string text(reinterpret_cast<const char*>(content.data()), content.size());
+  std::string all(reinterpret_cast<const char*>(message.data()), message.size());
+  size_t at = all.find(text.substr(0, 20));
+  if (at == std::string::npos) return {};
+  message[at + 3] ^= 0x01;
+  return message;
 }
 
 TEST_F(MessageTest, SignatureFailuresWriteNothing) {
-  std::vector<BYTE> signed_message = PkiBytes("signed-sha1.p7s");
-  std::vector<BYTE> tampered = signed_message;
-  // Change one byte of the signed content inside the message.
-  std::string text(reinterpret_cast<const char*>(message_.data()), message_.size());
-  std::string all(reinterpret_cast<const char*>(tampered.data()), tampered.size());
-  size_t at = all.find(text.substr(0, 20));
-  ASSERT_NE(std::string::npos, at);
-  tampered[at + 3] ^= 0x01;
+  // Changed content: with signed attributes the content must match their digest, without
+  // them the signature itself.
+  std::vector<BYTE> tampered = TamperContent(PkiBytes("signed-sha1.p7s"), message_);
+  std::vector<BYTE> tampered_noattr = TamperContent(PkiBytes("signed-sha1-noattr.p7s"), message_);
+  ASSERT_FALSE(tampered.empty());
+  ASSERT_FALSE(tampered_noattr.empty());
 
-  for (const std::vector<BYTE>& input : {tampered, std::vector<BYTE>(), PkiBytes("enveloped-3des.p7m")}) {
+  for (const std::vector<BYTE>& input :
+       {tampered, tampered_noattr, std::vector<BYTE>(), PkiBytes("enveloped-3des.p7m")}) {
     MemStream in(input), out;
     PCCERT_CONTEXT signer = nullptr;
     EXPECT_FALSE(VerifySignedMessageStream(in.Get(), out.Get(), &signer));
