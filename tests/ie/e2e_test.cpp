@@ -83,6 +83,7 @@ class EndToEnd : public testing::Test {
   }
 
   bool PageVerified() {
+    if (!bho_) return false;
     CNLRList* list = bho_->GetNLRList();
     return list->CertificatesDownloaded() && list->IsImageListComplete();
   }
@@ -135,6 +136,69 @@ TEST_F(EndToEnd, GenuineSealShowsTheBorderWithItsNameAndTheForgedOneNever) {
   KestrinTest::PumpFor(300);
   EXPECT_EQ(lookups_before + 1, LookupsFor("127.0.0.1"));
   EXPECT_FALSE(bho_->GetConnectionWarning()->IsShowing());
+}
+
+// The pointer effect leads the eye to the genuine seal, here the background of a DIV inside a
+// positioned box: its place is the sum of the offsets up the offsetParent chain, in screen
+// coordinates of the page's window.
+TEST_F(EndToEnd, PointerEffectAimsAtTheGenuineSeal) {
+  Attach("127.0.0.1:" + std::to_string(KestrinTest::ServicePort("http")));
+  ShowWindow(fixture_.frame(), SW_SHOW);
+  SetForegroundWindow(fixture_.frame());
+  ASSERT_EQ(fixture_.frame(), GetForegroundWindow());
+  std::string url = KestrinTest::ServiceUrl("https", "/plain?effect");
+  page_.Attach(CComObject<CHostDocument>::Create(Wide(url), POINT{60, 140}));
+  iehost::CHostElement* box = page_->AddElement(L"DIV", RECT{40, 30, 440, 230});
+  iehost::CHostElement* seal = page_->AddElement(L"DIV", RECT{100, 50, 188, 81}, box);
+  seal->SetBackground(L"url(" + Wide(ImageUrl("seal.gif")) + L")");
+  fixture_.browser()->Navigate(Wide(url), page_.get());
+  ASSERT_TRUE(KestrinTest::PumpUntil([this] { return PageVerified(); }, 20000));
+
+  const NLR& nlr = *bho_->GetNLRList()->Certificates()[0];
+  ASSERT_NE(nullptr, nlr.matched_image);
+  ASSERT_TRUE(KestrinComNS::IsSameObject(nlr.matched_image->element(), static_cast<IHTMLElement*>(seal)));
+  ASSERT_TRUE(bho_->IsEffectShown());
+  LONG left = 40 + 100 + 60, top = 30 + 50 + 140;  // offsets plus the window's screen position
+  POINT expected = nlr.logo_width != -1 && nlr.logo_height != -1
+                       ? POINT{nlr.logo_width + left, nlr.logo_height + top}
+                       : POINT{88 * 7 / 8 + left, 31 * 7 / 8 + top};
+  EXPECT_EQ(expected.x, bho_->GetEffectTarget().x);
+  EXPECT_EQ(expected.y, bho_->GetEffectTarget().y);
+  // The seal is in sight: the page is scrolled to its top-left corner.
+  EXPECT_EQ(1, page_->window()->scroll_calls());
+  EXPECT_EQ(0, page_->window()->scroll().x);
+  EXPECT_EQ(0, page_->window()->scroll().y);
+
+  // A second page of the same host shows no effect again.
+  fixture_.browser()->Navigate(Wide(url), page_.get());
+  ASSERT_TRUE(KestrinTest::PumpUntil([this] { return bho_->GetNLRList()->IsImageListComplete(); }, 20000));
+  KestrinTest::PumpFor(200);
+  EXPECT_FALSE(bho_->IsEffectShown());
+  EXPECT_FALSE(bho_->ShowShadowMouse());
+}
+
+// A seal beyond the right edge of the frame's client area: the page is scrolled sideways by
+// whole client widths so that the target lands in sight.
+TEST_F(EndToEnd, PointerEffectScrollsToASealOutOfSight) {
+  Attach("127.0.0.1:" + std::to_string(KestrinTest::ServicePort("http")));
+  ShowWindow(fixture_.frame(), SW_SHOW);
+  SetForegroundWindow(fixture_.frame());
+  std::string url = KestrinTest::ServiceUrl("https", "/plain?far");
+  page_.Attach(CComObject<CHostDocument>::Create(Wide(url), POINT{60, 140}));
+  iehost::CHostElement* seal = page_->AddElement(L"DIV", RECT{2500, 100, 2588, 131});
+  seal->SetBackground(L"url(" + Wide(ImageUrl("seal.gif")) + L")");
+  fixture_.browser()->Navigate(Wide(url), page_.get());
+  ASSERT_TRUE(KestrinTest::PumpUntil([this] { return PageVerified() && bho_->IsEffectShown(); }, 20000));
+  RECT client;
+  GetClientRect(fixture_.frame(), &client);
+  MapWindowPoints(fixture_.frame(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+  EXPECT_EQ(1, page_->window()->scroll_calls());
+  LONG h = page_->window()->scroll().x;
+  EXPECT_GT(h, 0);
+  EXPECT_EQ(0, h % client.right);
+  EXPECT_EQ(0, page_->window()->scroll().y);
+  EXPECT_GE(bho_->GetEffectTarget().x, 0);
+  EXPECT_LE(bho_->GetEffectTarget().x, client.right);
 }
 
 // A page whose images cannot be fetched warns nobody; a lookup service that cannot be reached

@@ -137,6 +137,14 @@ STDMETHODIMP CHostElement::getAttribute(BSTR name, LONG flags, VARIANT* value) {
   return S_OK;
 }
 
+STDMETHODIMP CHostStyle::get_backgroundImage(BSTR* p) { return OutText(p, background_); }
+
+STDMETHODIMP CHostElement::get_style(IHTMLStyle** p) {
+  if (!p) return E_POINTER;
+  *p = CComObject<CHostStyle>::Create(background_);
+  return *p ? S_OK : E_OUTOFMEMORY;
+}
+
 void CHostElement::SetAttribute(const std::wstring& name, const std::wstring& value) {
   attributes_.emplace_back(name, value);
 }

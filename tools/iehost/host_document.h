@@ -25,6 +25,20 @@ class CHostDocument;
 const DISPID kDispidElementMouseOver = static_cast<DISPID>(0x80010008);
 const DISPID kDispidElementMouseOut = static_cast<DISPID>(0x80010009);
 
+// An element's inline style: its background image only.
+class CHostStyle : public IHTMLStyleStub {
+ public:
+  explicit CHostStyle(const std::wstring& background) : background_(background) {}
+  virtual ~CHostStyle() = default;
+  HRESULT InternalQueryInterface(REFIID riid, void** out) {
+    return KestrinComNS::QueryInterfaceTable<IHTMLStyle, IDispatch>(this, riid, out);
+  }
+  STDMETHODIMP get_backgroundImage(BSTR* p) override;
+
+ private:
+  std::wstring background_;
+};
+
 class CHostElement : public IHTMLElementStub, public IConnectionPointContainer {
  public:
   CHostElement(const std::wstring& tag, CHostElement* parent, RECT box);
@@ -41,12 +55,15 @@ class CHostElement : public IHTMLElementStub, public IConnectionPointContainer {
   STDMETHODIMP get_offsetHeight(LONG* p) override { return Out(p, box_.bottom - box_.top); }
   STDMETHODIMP get_offsetParent(IHTMLElement** p) override { return get_parentElement(p); }
   STDMETHODIMP getAttribute(BSTR name, LONG flags, VARIANT* value) override;
+  STDMETHODIMP get_style(IHTMLStyle** p) override;
 
   STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints** out) override { return E_NOTIMPL; }
   STDMETHODIMP FindConnectionPoint(REFIID riid, IConnectionPoint** out) override;
 
   void SetAttribute(const std::wstring& name, const std::wstring& value);
   void SetId(const std::wstring& id) { id_ = id; }
+  // The inline style's backgroundImage, e.g. L"url(http://127.0.0.1:8080/seal.gif)".
+  void SetBackground(const std::wstring& value) { background_ = value; }
   CHostElement* parent() const { return parent_; }
   CComObject<CHostConnectionPoint>* events() { return events_; }
   // Set by the document that owns the element; cleared when the document goes.
@@ -56,6 +73,7 @@ class CHostElement : public IHTMLElementStub, public IConnectionPointContainer {
   static HRESULT Out(LONG* p, LONG v) { if (!p) return E_POINTER; *p = v; return S_OK; }
   std::wstring tag_;
   std::wstring id_;
+  std::wstring background_;
   std::vector<std::pair<std::wstring, std::wstring>> attributes_;
   CHostElement* parent_;  // the parent element; the document owns both
   RECT box_;              // offset rectangle within the parent
