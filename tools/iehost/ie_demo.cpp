@@ -191,6 +191,35 @@ int main(int argc, char** argv) {
     printf("SetSite(NULL): browser events advised: %u\n", static_cast<unsigned>(browser->events()->ConnectionCount()));
   }
   {
+    // A new window on the same site: its seal is the background of a box on the page, and the
+    // pointer effect leads the eye to it.
+    CComPtr<CComObject<iehost::CHostBrowser>> browser;
+    browser.Attach(CComObject<iehost::CHostBrowser>::Create(
+        L"C:\\Program Files\\Internet Explorer\\iexplore.exe", frame.frame, nullptr));
+    CComPtr<IObjectWithSite> bho;
+    if (SUCCEEDED(library.CreateHelperObject(&bho)) &&
+        SUCCEEDED(bho->SetSite(static_cast<IWebBrowser2*>(browser.get())))) {
+      std::string url = https + "/plain?effect";
+      POINT origin = {0, 0};
+      ClientToScreen(frame.document, &origin);
+      CComPtr<CComObject<iehost::CHostDocument>> page;
+      page.Attach(CComObject<iehost::CHostDocument>::Create(Wide(url), origin));
+      page->AddElement(L"DIV", RECT{60, 220, 260, 300})->SetBackground(Wide("url(" + http + "/files/seal.gif)"));
+      ShowPage(frame.document, url + "\n\nA new window on the same site; its seal is the background of the left box.");
+      SetForegroundWindow(frame.frame);
+      POINT corner = {origin.x + 700, origin.y + 450};
+      SetCursorPos(corner.x, corner.y);
+      printf("opening %s in a new window (the seal as a box's background)\n", url.c_str());
+      browser->Navigate(Wide(url), page.get());
+      Pump(1200);
+      printf("pointer effect toward the seal: %s\n", page->window()->scroll_calls() ? "started" : "NOT started (wrong)");
+      failures += page->window()->scroll_calls() == 0;
+      Picture(folder, "effect");
+      Pump(1500);
+      bho->SetSite(nullptr);
+    }
+  }
+  {
     SetLookupHost(std::string("127.0.0.1:") + argv[4]);
     CComPtr<CComObject<iehost::CHostBrowser>> browser;
     browser.Attach(CComObject<iehost::CHostBrowser>::Create(
