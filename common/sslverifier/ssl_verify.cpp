@@ -1,0 +1,237 @@
+#include "common/sslverifier/ssl_verify.h"
+
+#include <string.h>
+
+#include <vector>
+
+#include "common/crypto/cert_helpers.h"
+#include "common/sslverify/ssl_verify_popup.h"
+#include "common/sslverify/trusted_list.h"
+#include "common/sslverifier/ssl_verify_state.h"
+#include "common/subclass/subclass_helper.h"
+#include "common/windowing/validation_border.h"
+
+namespace SslVerifyNS {
+
+namespace {
+
+// Organisational-unit values by which authorities mark low-assurance certificates.
+const char* const kLowAssuranceUnits[] = {"Domain Validated", "Domain Control Validated", "Domain Name Validated"};
+
+std::string SubjectAttribute(CryptoNS::CCertData& data, const char* oid) {
+  std::string text;
+  if (!data.GetNameString(const_cast<char*>(oid), &text, false, CERT_NAME_ATTR_TYPE)) text.clear();
+  return text;
+}
+
+std::string SubjectX500(PCCERT_CONTEXT certificate) {
+  DWORD type = CERT_X500_NAME_STR;
+  DWORD count = CertGetNameStringA(certificate, CERT_NAME_RDN_TYPE, 0, &type, nullptr, 0);
+  if (count < 2) return std::string();
+  std::vector<char> text(count);
+  CertGetNameStringA(certificate, CERT_NAME_RDN_TYPE, 0, &type, text.data(), count);
+  return std::string(text.data());
+}
+
+std::wstring Widen(const char* text) {
+  int count = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+  if (count <= 0) return std::wstring();
+  std::vector<wchar_t> wide(count);
+  MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), count);
+  return std::wstring(wide.data());
+}
+
+}  // namespace
+
+int ClassifyServerCertificate(PCCERT_CONTEXT certificate, const char* page_url) {
+  if (!certificate || !page_url) return kCertLowAssurance;
+  CryptoNS::CCertData data(certificate);
+  std::string common_name = SubjectAttribute(data, szOID_COMMON_NAME);
+  std::string organisation = SubjectAttribute(data, szOID_ORGANIZATION_NAME);
+  if (common_name == organisation) return kCertLowAssurance;
+  std::string subject = SubjectX500(certificate);
+  for (const char* unit : kLowAssuranceUnits) {
+    if (subject.find(std::string("OU=") + unit) != std::string::npos) return kCertLowAssurance;
+  }
+  return CryptoNS::VerifySslCertificateChain(certificate, Widen(page_url).c_str(), 0) == 0 ? kCertVerified
+                                                                                             : kCertLowAssurance;
+}
+
+namespace {
+
+const char kNotifyWindowClass[] = "KestrinSslVerifierEvents";
+const UINT kMsgEvent = WM_APP + 0x21;
+
+ATOM RegisterNotifyClass(WNDPROC proc) {
+  WNDCLASSEXA wc = {};
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = proc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = kNotifyWindowClass;
+  ATOM atom = RegisterClassExA(&wc);
+  if (!atom && GetLastError() == ERROR_CLASS_ALREADY_EXISTS) atom = 1;
+  return atom;
+}
+
+}  // namespace
+
+CSslVerifyBase::CSslVerifyBase(ObserveNS::IObserverService* service)
+    : border_(WindowingNS::CValidationBorder::GetInstance()),
+      state_(CSslVerifyState::Idle()),
+      thread_id_(GetCurrentThreadId()) {
+  static ATOM atom = RegisterNotifyClass(&CSslVerifyBase::NotifyWindowProc);
+  if (atom) {
+    notify_window_ = CreateWindowExA(0, kNotifyWindowClass, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                     GetModuleHandleA(nullptr), nullptr);
+    if (notify_window_) SetWindowLongPtrA(notify_window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  }
+  subscription_.reset(new ObserveNS::CObserverSubscription(service, ObserveNS::kEventTrustedListRebuilt, this));
+  CSslVerifyTrustedList::GetInstance();
+}
+
+CSslVerifyBase::~CSslVerifyBase() {
+  subscription_.reset();
+  if (notify_window_) DestroyWindow(notify_window_);
+  popup_.reset();
+  if (certificate_) CertFreeCertificateContext(certificate_);
+  if (store_) CertCloseStore(store_, 0);
+}
+
+void CSslVerifyBase::Notify(DWORD event) {
+  if (GetCurrentThreadId() == thread_id_)
+    state_->OnNotify(this, event);
+  else if (notify_window_)
+    PostMessageA(notify_window_, kMsgEvent, event, 0);
+}
+
+LRESULT CALLBACK CSslVerifyBase::NotifyWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == kMsgEvent) {
+    CSslVerifyBase* verifier = reinterpret_cast<CSslVerifyBase*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (verifier) verifier->state_->OnNotify(verifier, static_cast<DWORD>(wparam));
+    return 0;
+  }
+  return DefWindowProcA(window, message, wparam, lparam);
+}
+
+bool CSslVerifyBase::ShowPopup(const POINT* point, bool auto_hide) {
+  if (!popup_) return false;
+  popup_->SetAnchorPoint(point);
+  popup_->Show(auto_hide);
+  if (auto_hide) {
+    state_ = CSslVerifyStateHttps::Instance();
+    return true;
+  }
+  return border_ && border_->ShowBorder(1, 0, cert_class_ == kCertVerified ? 1 : 0) != 0;
+}
+
+void CSslVerifyBase::CreatePopup() {
+  if (border_) border_->SetBrowserWindow(frame_);
+  // A second call keeps the popup already made, pointed at the new frame.
+  if (popup_) return;
+  popup_.reset(new CSslVerifyPopupProxy(border_, frame_));
+}
+
+void CSslVerifyBase::AdoptPopup(ISslVerifyPopup* popup) { popup_.reset(popup); }
+
+void CSslVerifyBase::OnNavigateComplete() {
+  tracker_.Update(page_url_.c_str());
+  int change = tracker_.GetState();
+  if (change == WebUtilsNS::CUrlChangeTracker::CHANGE_NOT_WEB) {
+    state_ = CSslVerifyState::Idle();
+    return;
+  }
+  if (change == WebUtilsNS::CUrlChangeTracker::CHANGE_NONE) return;
+  if (tracker_.GetScheme() != WebUtilsNS::URL_SCHEME_HTTPS) {
+    state_ = CSslVerifyState::Idle();
+    return;
+  }
+  state_ = CSslVerifyStateProcessing::Instance();
+  // The previous site's certificate and class must not colour this site while it is collected,
+  // nor after its collection fails.
+  cert_class_ = kCertLowAssurance;
+  TakeCertificate(nullptr);
+  StartCollection();
+}
+
+void CSslVerifyBase::OnHover(const POINT* point) { state_->OnHover(this, point); }
+void CSslVerifyBase::OnAutoShow(const POINT* point) { state_->OnAutoShow(this, point); }
+void CSslVerifyBase::OnLeave(bool delayed) { state_->OnLeave(this, delayed); }
+
+void CSslVerifyBase::TakeCertificate(PCCERT_CONTEXT certificate) {
+  if (certificate_) CertFreeCertificateContext(certificate_);
+  certificate_ = certificate;
+}
+
+void CSslVerifyBase::ApplyCertificate() {
+  cert_class_ = ClassifyServerCertificate(certificate_, page_url_.c_str());
+  if (popup_) popup_->SetCertificate(certificate_, cert_class_);
+  state_ = CSslVerifyStateHttpsAuto::Instance();
+  Replay();
+}
+
+void CSslVerifyBase::ApplyNoCertificate() {
+  state_ = CSslVerifyStateHttpsAuto::Instance();
+  if (popup_) popup_->SetCertificate(nullptr, kCertLowAssurance);
+  Replay();
+}
+
+void CSslVerifyBase::ReclassifyCertificate() {
+  cert_class_ = ClassifyServerCertificate(certificate_, page_url_.c_str());
+  if (popup_) popup_->SetCertificate(certificate_, cert_class_);
+}
+
+void CSslVerifyBase::RememberAutoShow(const POINT* point) {
+  if (point) auto_show_point_ = *point;
+  replay_ = true;
+}
+
+void CSslVerifyBase::Replay() {
+  if (!replay_) return;
+  replay_ = false;
+  POINT point = auto_show_point_;
+  state_->OnAutoShow(this, &point);
+}
+
+CSslVerifyIE::CSslVerifyIE(ObserveNS::IObserverService* service) : CSslVerifyBase(service), collector_(nullptr) {}
+
+CSslVerifyIE::~CSslVerifyIE() {}
+
+HRESULT CSslVerifyIE::StartCollection() {
+  if (popup_) popup_->Hide(false);
+  return collector_.Collect(page_url_.c_str(), this) ? S_OK : E_FAIL;
+}
+
+void CSslVerifyIE::OnCertificateCollected(PCCERT_CONTEXT certificate) {
+  TakeCertificate(certificate);
+  ApplyCertificate();
+}
+
+void CSslVerifyIE::OnCollectionFinished() { ApplyNoCertificate(); }
+
+CSslVerifyIE7::CSslVerifyIE7(ISslVerifyOwner* owner, ObserveNS::IObserverService* service)
+    : CSslVerifyIE(service), owner_(owner) {}
+
+bool CSslVerifyIE7::ShowPopup(const POINT* point, bool auto_hide) {
+  if (!owner_ || !owner_->IsTabActive()) return false;
+  return CSslVerifyBase::ShowPopup(point, auto_hide);
+}
+
+CSslVerifyBase* CreateSslVerifierFor(int browser_version, ISslVerifyOwner* owner,
+                                     ObserveNS::IObserverService* service) {
+  switch (browser_version) {
+    case 1:
+    case 2:
+      return new CSslVerifyIE(service);
+    case 3:
+    case 4:
+      return new CSslVerifyIE7(owner, service);
+    default:
+      return nullptr;
+  }
+}
+
+CSslVerifyBase* CreateSslVerifier(ISslVerifyOwner* owner) {
+  return CreateSslVerifierFor(SubclassUtilsNS::GetBrowserVersion(), owner, ObserveNS::CObserverService::GetInstance());
+}
+
+}  // namespace SslVerifyNS
