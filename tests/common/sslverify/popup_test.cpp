@@ -17,6 +17,15 @@ using namespace SslVerifyNS;
 
 namespace {
 
+// Test programs run side by side on one desktop, and any of them may bring its windows to the
+// front. The popup follows which window is in front, so this program keeps a desktop of its own.
+bool UsePrivateDesktop() {
+  std::string name = "KestrinPopupTest" + std::to_string(GetCurrentProcessId());
+  HDESK desktop = CreateDesktopA(name.c_str(), nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+  return desktop && SetThreadDesktop(desktop);
+}
+const bool g_private_desktop = UsePrivateDesktop();
+
 std::string DataPath(const char* name) { return std::string(KESTRIN_UPDATE_TEST_DATA) + "\\" + name; }
 
 std::vector<BYTE> FileBytes(const std::string& path) {
@@ -166,6 +175,8 @@ WindowingNS::CValidationBorder* PopupTest::border_;
 CertificateSet* PopupTest::certs_;
 
 // ---- Faces ------------------------------------------------------------------------------------
+
+TEST(PopupDesktop, ThisProgramHasADesktopOfItsOwn) { EXPECT_TRUE(g_private_desktop); }
 
 TEST_F(PopupTest, FacesOfBothGenerationsTakeTheirBitmapsSizes) {
   struct Case {
@@ -687,6 +698,55 @@ TEST_F(PopupTest, CertificateFromAnotherThreadIsAppliedOnThePopupsThread) {
   EXPECT_EQ("Example Shop Ltd", popup->GetOrganisation());
   EXPECT_TRUE(popup->GetLogoWindow().IsLoaded());
   delete popup;
+}
+
+// What a verifier does on event 2: hands its certificate to its popup again.
+class CRefreshOnRebuild : public ObserveNS::IObserver {
+ public:
+  CRefreshOnRebuild(CSslVerifyPopup* popup, PCCERT_CONTEXT cert) : popup_(popup), cert_(cert) {}
+  void Notify(DWORD event) override {
+    if (event != ObserveNS::kEventTrustedListRebuilt) return;
+    thread = GetCurrentThreadId();
+    handed_over = popup_->SetCertificate(cert_, 1);
+  }
+  volatile DWORD thread = 0;
+  volatile bool handed_over = false;
+
+ private:
+  CSslVerifyPopup* popup_;
+  PCCERT_CONTEXT cert_;
+};
+
+TEST_F(PopupTest, BroadcastUpdateRefreshesThePopupOnItsOwnThread) {
+  // A list of its own on a service of its own: event 0 arrives on the service's thread.
+  char folder[MAX_PATH];
+  GetTempPathA(MAX_PATH, folder);
+  std::string path = std::string(folder) + "kestrin-popup-refresh-" + std::to_string(GetCurrentProcessId()) + ".dat";
+  ASSERT_TRUE(CopyFileA(DataPath("good.dat").c_str(), path.c_str(), FALSE));
+  ObserveNS::CObserverService service;
+  CSslVerifyTrustedList list(&service, path.c_str());
+  auto* popup = new CTestPopup<CSslVerifyPopupIE7>(&list, border_, frame_);
+  ASSERT_TRUE(popup->SetCertificate(Cert("leaf-nowhere"), 1));
+  EXPECT_TRUE(popup->IsLogoPresent());  // keyed by its root's thumbprint
+  POINT anchor = {600, 150};
+  popup->SetAnchorPoint(&anchor);
+  popup->Show(false);
+
+  CRefreshOnRebuild verifier(popup, Cert("leaf-nowhere"));
+  {
+    ObserveNS::CObserverSubscription subscription(&service, ObserveNS::kEventTrustedListRebuilt, &verifier);
+    // The new file has no key for that root: the authority's name takes the logo's place.
+    ASSERT_TRUE(CopyFileA(DataPath("second.dat").c_str(), path.c_str(), FALSE));
+    ASSERT_TRUE(PostMessageA(service.GetWindow(), ObserveNS::kMsgUpdateFileChanged, 0, 0));
+    EXPECT_TRUE(PumpUntil([&] { return !popup->IsLogoPresent() && verifier.handed_over; }, 3000));
+    EXPECT_NE(0u, verifier.thread);
+    EXPECT_NE(GetCurrentThreadId(), verifier.thread);
+    EXPECT_EQ("Nowhere Root CA", popup->GetIssuerName());
+    EXPECT_FALSE(IsWindowVisible(popup->GetLogoWindow().GetHwnd()));
+    EXPECT_TRUE(IsWindowVisible(popup->GetHwnd()));
+  }  // unsubscribed before the popup goes
+  delete popup;
+  DeleteFileA(path.c_str());
 }
 
 TEST_F(PopupTest, ProxyBuildsThePopupOnItsOwnThreadOnly) {
