@@ -1,0 +1,49 @@
+# Sourced by the scripts that show windows to a person: a virtual X screen (Xvfb) and a copy of
+# the build's Wine prefix whose graphics driver is X11 instead of the tests' null driver.
+. "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+
+# kestrin_x11_prefix <build-dir> <name> [IE version]: sets up <build-dir>/<name> once, with the
+# given Internet Explorer version in its registry, and makes it the current prefix.
+kestrin_x11_prefix() {
+  local build=$1 name=$2 ie=${3:-}
+  local prefix="$build/$name" here
+  here=$(dirname "${BASH_SOURCE[0]}")
+  if [ ! -f "$prefix/.kestrin-x11-ready" ]; then
+    "$here/wine-prefix.sh" "$build/wineprefix"
+    rm -rf "$prefix"
+    cp -a "$build/wineprefix" "$prefix"
+    kestrin_wine_env "$prefix"
+    wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11 /f >/dev/null 2>&1
+    wine reg add 'HKCU\Control Panel\Colors' /v Background /d "58 110 165" /f >/dev/null 2>&1
+    if [ -n "$ie" ]; then
+      wine reg add 'HKLM\Software\Microsoft\Internet Explorer' /v Version /d "$ie" /f >/dev/null 2>&1
+    fi
+    wineserver -w
+    touch "$prefix/.kestrin-x11-ready"
+  fi
+  kestrin_wine_env "$prefix"
+}
+
+# kestrin_xvfb_start: a virtual screen on a free display; sets DISPLAY and KESTRIN_XVFB_PID.
+kestrin_xvfb_start() {
+  local n=91
+  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  KESTRIN_XVFB_PID=$!
+  for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+  export DISPLAY=":$n"
+}
+
+# kestrin_pictures <program pid> <handshake dir> <out prefix> <name>...: takes a picture of the
+# screen each time the program announces <name>.ready, and answers with <name>.done.
+kestrin_pictures() {
+  local app=$1 shots=$2 out=$3 name
+  shift 3
+  for name in "$@"; do
+    for _ in $(seq 600); do [ -e "$shots/$name.ready" ] && break; kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+    [ -e "$shots/$name.ready" ] || return 0
+    import -window root "$out-$name.png"
+    echo "picture: $out-$name.png"
+    touch "$shots/$name.done"
+  done
+}
