@@ -53,8 +53,11 @@ TEST(UpdateKey, StoreHoldsTheUpdateKeyWithItsPrivateKey) {
   EXPECT_EQ(store, GetUpdateKeyStore());  // made once
   PCCERT_CONTEXT cert = CertEnumCertificatesInStore(store, nullptr);
   ASSERT_NE(nullptr, cert);
+  // The key is linked to the certificate: persisted (provider information) or, on Windows
+  // Vista, held for the process only (key context).
   DWORD size = 0;
-  EXPECT_TRUE(CertGetCertificateContextProperty(cert, CERT_KEY_PROV_INFO_PROP_ID, nullptr, &size));
+  EXPECT_TRUE(CertGetCertificateContextProperty(cert, CERT_KEY_PROV_INFO_PROP_ID, nullptr, &size) ||
+              CertGetCertificateContextProperty(cert, CERT_KEY_CONTEXT_PROP_ID, nullptr, &size));
   CertFreeCertificateContext(cert);
 }
 
