@@ -689,7 +689,6 @@ bool CKestrinBho::EffectTargetOf(const NLR& certificate, POINT* target, CComPtr<
     return false;
   }
   Diagnostic("KRAIDA: ShowShadowMouse, got window3 interface", "");
-  *window = parent_window;
   LONG left = 0, top = 0, width = 0, height = 0;
   if (FAILED(element->get_offsetWidth(&width)) || FAILED(element->get_offsetHeight(&height))) return false;
   CComPtr<IHTMLElement> walk = element;
@@ -709,6 +708,7 @@ bool CKestrinBho::EffectTargetOf(const NLR& certificate, POINT* target, CComPtr<
     target->x = width * 7 / 8 + left + screen_left;
     target->y = height * 7 / 8 + top + screen_top;
   }
+  *window = parent_window;
   return true;
 }
 
@@ -725,7 +725,10 @@ bool CKestrinBho::ShowShadowMouse() {
 
   bool found = false;
   POINT chosen = {0, 0};
-  CComPtr<IHTMLWindow2> last_window;  // the window of the last certificate examined
+  // The window of the chosen seal's document is the one scrolled, and the chosen seal's name
+  // is the caption, also when several seals of the page lie in different frames.
+  CComPtr<IHTMLWindow2> chosen_window;
+  std::string chosen_name;
   for (const auto& certificate : nlr_list_->Certificates()) {
     Diagnostic("KRAIDA: ShowShadowMouse, inside NLR loop", "");
     if (!certificate) {
@@ -736,14 +739,16 @@ bool CKestrinBho::ShowShadowMouse() {
     if (!image || (!image->img() && !image->element()) || certificate->trailing_option != 0) continue;
     POINT target;
     CComPtr<IHTMLWindow2> window;
-    bool ok = EffectTargetOf(*certificate, &target, std::addressof(window));
-    if (window) last_window = window;
-    if (!ok) continue;
-    if (!certificate->display_name.empty()) shadow_->SetBorderCaption(certificate->display_name.c_str());
-    if (!found || target.x < chosen.x || (target.x == chosen.x && target.y < chosen.y)) chosen = target;
+    if (!EffectTargetOf(*certificate, &target, std::addressof(window))) continue;
+    if (!found || target.x < chosen.x || (target.x == chosen.x && target.y < chosen.y)) {
+      chosen = target;
+      chosen_window = window;
+      if (!certificate->display_name.empty()) chosen_name = certificate->display_name;
+    }
     found = true;
   }
   if (!found) return false;
+  if (!chosen_name.empty()) shadow_->SetBorderCaption(chosen_name.c_str());
 
   POINT start;
   GetCursorPos(&start);
@@ -751,24 +756,19 @@ bool CKestrinBho::ShowShadowMouse() {
   GetClientRect(frame_window_, &client);
   MapWindowPoints(frame_window_, nullptr, reinterpret_cast<POINT*>(&client), 2);
   LONG body_height = -1;
-  if (last_window) {
-    CComPtr<IHTMLDocument2> document;
-    CComPtr<IHTMLElement> body;
-    CComPtr<IHTMLElement2> body2;
-    LONG value = 0;
-    if (SUCCEEDED(last_window->get_document(&document)) && document && SUCCEEDED(document->get_body(&body)) &&
-        body && SUCCEEDED(body2.QueryFrom(body.get())) && SUCCEEDED(body2->get_scrollHeight(&value))) {
-      body_height = value;
-    }
+  CComPtr<IHTMLDocument2> document;
+  CComPtr<IHTMLElement> body;
+  CComPtr<IHTMLElement2> body2;
+  LONG value = 0;
+  if (SUCCEEDED(chosen_window->get_document(&document)) && document && SUCCEEDED(document->get_body(&body)) &&
+      body && SUCCEEDED(body2.QueryFrom(body.get())) && SUCCEEDED(body2->get_scrollHeight(&value))) {
+    body_height = value;
   }
   EffectScroll scroll = PlaceEffectTarget(chosen.x, chosen.y, client, body_height);
-  // Without a window to scroll the target stays where it is.
-  if (last_window) {
-    if (scroll.kind == EffectScroll::kScrollBy) last_window->scrollBy(scroll.h, scroll.v);
-    else last_window->scrollTo(scroll.h, scroll.v);
-    chosen.x = scroll.x;
-    chosen.y = scroll.y;
-  }
+  if (scroll.kind == EffectScroll::kScrollBy) chosen_window->scrollBy(scroll.h, scroll.v);
+  else chosen_window->scrollTo(scroll.h, scroll.v);
+  chosen.x = scroll.x;
+  chosen.y = scroll.y;
   shadow_->SetOwnerWindow(frame_window_);
   effect_shown_ = true;
   effect_target_ = chosen;

@@ -302,3 +302,29 @@ TEST(FullScreen, FrameCoveringTheScreenShowsTheWarning) {
 }
 
 }  // namespace
+
+namespace {
+
+// A saved settings change (event 1) makes the helper object read the pointer-effect state again;
+// state 2 turns the pointer effect off.
+TEST(BhoSettings, SavedPointerEffectStateIsReadAgain) {
+  HKEY key;  // setup makes the settings key; a fresh prefix lacks it
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, SettingsUtilsNS::kSettingsKeyPath, 0, nullptr, 0,
+                                           KEY_ALL_ACCESS, nullptr, &key, nullptr));
+  RegCloseKey(key);
+  test::HostFixture fixture(2, test::kIePath);
+  auto bho = NewBho(2);
+  SettingsUtilsNS::CSettingsKestrin settings(SettingsUtilsNS::kLoadGroupNone);
+  DWORD before = settings.GetCurrentKRAIDAState(true);
+  EXPECT_EQ(before, bho->GetCachedKRAIDAState());
+  DWORD other = before == 2 ? 0 : 2;
+  ASSERT_TRUE(settings.SetCurrentKRAIDAState(other, true));
+  EXPECT_TRUE(test::PumpUntil(5000, [&] { return bho->GetCachedKRAIDAState() == other; }));
+  if (other == 2) {
+    EXPECT_FALSE(bho->ShowShadowMouse());
+  }
+  settings.SetCurrentKRAIDAState(before, true);
+  EXPECT_TRUE(test::PumpUntil(5000, [&] { return bho->GetCachedKRAIDAState() == before; }));
+}
+
+}  // namespace
