@@ -147,6 +147,8 @@ void CKestrinBho::Construct() {
   lookup_.reset(new CSiteSealLookup(nlr_list_view_.get(), this));
   shadow_.reset(new ShadowMouseNS::CShadowMouseEngine());
   tabbed_ = browser_version_ == 3 || browser_version_ == 4;
+  verifier_.reset(SslVerifyNS::CreateSslVerifierFor(browser_version_, this,
+                                                    ObserveNS::CObserverService::GetInstance()));
   subclass_.reset(CSubclassHelper::Create(this, browser_version_));
   refresh_ = RefreshUtilsNS::CreateRefreshHelper(this, browser_version_);
 }
@@ -158,6 +160,7 @@ CKestrinBho::~CKestrinBho() {
   lookup_.reset();
   nlr_list_view_.reset();
   nlr_list_.reset();
+  verifier_.reset();
   subclass_.reset();
   settings_subscription_.reset();
   full_screen_warning_.reset();
@@ -279,8 +282,10 @@ STDMETHODIMP CKestrinBho::SetSite(IUnknown* site) {
         subclass_->Subclass();
       }
     }
-    // The SSL verifier gets the frame and makes its popup here as soon as it is part of the
-    // build.
+    if (same_process_ && verifier_ && !verifier_->GetPopup()) {
+      verifier_->SetBrowserWindow(frame_window_);
+      verifier_->CreatePopup();
+    }
     border_->SetBrowserWindow(frame_window_);
     nlr_list_->SetRequestWaiter(this);
     shadow_->Initialize(border_, frame_window_);
@@ -480,7 +485,10 @@ void CKestrinBho::OnNavigateComplete2(DISPPARAMS* params) {
     view_subclassed_ = subclass_->Subclass() != 0;
   }
   RunSiteSealLookup(url);
-  // The SSL verifier takes the URL here (OnNavigateComplete) once it is part of the build.
+  if (verifier_) {
+    verifier_->SetPageUrl(url.c_str());
+    verifier_->OnNavigateComplete();
+  }
 }
 
 void CKestrinBho::OnDocumentComplete(DISPPARAMS* params) {
@@ -654,8 +662,7 @@ void CKestrinBho::StopEffect() {
 }
 
 void CKestrinBho::LeaveSslState(int delayed) {
-  // The SSL verifier's current state: OnLeave(delayed), once the verifier is part of the build.
-  (void)delayed;
+  if (verifier_) verifier_->OnLeave(delayed != 0);
 }
 
 void CKestrinBho::AutoShowSslPopup() {
@@ -663,7 +670,7 @@ void CKestrinBho::AutoShowSslPopup() {
   if (!subclass_ || !subclass_->GetLockArea(&area)) return;
   POINT centre = {(area.left + area.right) / 2, (area.top + area.bottom) / 2};
   subclass_->LockAreaToScreen(&centre);
-  // The SSL verifier's current state: OnAutoShow at `centre`.
+  if (verifier_) verifier_->OnAutoShow(&centre);
 }
 
 bool CKestrinBho::EffectTargetOf(const NLR& certificate, POINT* target, CComPtr<IHTMLWindow2>* window) {
@@ -822,7 +829,7 @@ void CKestrinBho::OnLockAreaHover(LPARAM) {
   if (!subclass_->GetLockArea(&area)) return;
   POINT centre = {(area.left + area.right) / 2, (area.top + area.bottom) / 2};
   subclass_->LockAreaToScreen(&centre);
-  // The SSL verifier's current state: OnHover at `centre`.
+  if (verifier_) verifier_->OnHover(&centre);
 }
 
 void CKestrinBho::OnLockAreaHoverInTab(LPARAM point) {

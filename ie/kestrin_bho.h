@@ -17,6 +17,7 @@
 #include "common/settings/settings.h"
 #include "common/shadowmouse/shadow_mouse.h"
 #include "common/siteseal/nlr_list.h"
+#include "common/sslverifier/ssl_verify.h"
 #include "common/subclass/subclass_helper.h"
 #include "common/warning/warning_window.h"
 #include "common/web/server_request.h"
@@ -78,7 +79,8 @@ class CKestrinBho : public IObjectWithSite,
                     public WebUtilsNS::IRequestWaiter,
                     public ObserveNS::IObserver,
                     public SubclassUtilsNS::ISubclassOwner,
-                    public RefreshUtilsNS::IRefreshHelperOwner {
+                    public RefreshUtilsNS::IRefreshHelperOwner,
+                    public SslVerifyNS::ISslVerifyOwner {
  public:
   // The browser generation is read from the system (GetBrowserVersion).
   CKestrinBho();
@@ -113,7 +115,7 @@ class CKestrinBho : public IObjectWithSite,
   void OnViewFocusLost() override;
   void OnViewFocusGained() override;
   void OnFullScreen(HWND document) override;
-  bool IsTabActive() const { return tab_active_; }
+  bool IsTabActive() override { return tab_active_; }
 
   // IRefreshHelperOwner and the browser events behind it.
   void OnBeforeNavigate2(DISPPARAMS* params) override;
@@ -144,6 +146,7 @@ class CKestrinBho : public IObjectWithSite,
   WarningWindowNS::CFullScreenWarningWindow* GetFullScreenWarning() { return full_screen_warning_.get(); }
   SubclassUtilsNS::CSubclassHelper* GetSubclassHelper() { return subclass_.get(); }
   ShadowMouseNS::CShadowMouseEngine* GetShadowMouseEngine() { return shadow_.get(); }
+  SslVerifyNS::CSslVerifyBase* GetSslVerifier() { return verifier_.get(); }
   const std::string& GetCurrentHost() const { return current_host_; }
   CSiteSealLookup* GetSiteSealLookup() { return lookup_.get(); }
   CNLRList* GetNLRList() { return nlr_list_.get(); }
@@ -196,6 +199,7 @@ class CKestrinBho : public IObjectWithSite,
   std::unique_ptr<SettingsUtilsNS::CSettingsKestrin> settings_;
   DWORD kraida_state_ = 0;
   std::unique_ptr<SubclassUtilsNS::CSubclassHelper> subclass_;
+  std::unique_ptr<SslVerifyNS::CSslVerifyBase> verifier_;
   bool document_complete_ = false;
   bool effect_shown_ = false;
   bool new_host_ = false;

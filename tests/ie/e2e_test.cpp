@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "common/sslverifier/ssl_verify_state.h"
 #include "common/windowing/validation_border.h"
 #include "ie/kestrin_bho.h"
 #include "tests/ie/host_fixture.h"
@@ -104,6 +105,14 @@ TEST_F(EndToEnd, GenuineSealShowsTheBorderWithItsNameAndTheForgedOneNever) {
   EXPECT_EQ("127.0.0.1", bho_->GetCurrentHost());
   EXPECT_TRUE(bho_->IsNewHost());
 
+  // The server's organisation-validated certificate for 127.0.0.1: class 1, and the popup that
+  // the page collection asked for is shown once the certificate is in.
+  SslVerifyNS::CSslVerifyBase* verifier = bho_->GetSslVerifier();
+  ASSERT_TRUE(KestrinTest::PumpUntil([verifier] { return verifier->GetCertificate() != nullptr; }, 20000));
+  EXPECT_EQ(SslVerifyNS::kCertVerified, verifier->GetCertClass());
+  EXPECT_TRUE(KestrinTest::PumpUntil(
+      [verifier] { return verifier->GetState() == SslVerifyNS::CSslVerifyStateHttps::Instance(); }, 5000));
+
   // The seal certificate of the host, matched to the genuine image only.
   CNLRList* list = bho_->GetNLRList();
   ASSERT_EQ(1u, list->GetCount());
@@ -136,6 +145,16 @@ TEST_F(EndToEnd, GenuineSealShowsTheBorderWithItsNameAndTheForgedOneNever) {
   KestrinTest::PumpFor(300);
   EXPECT_EQ(lookups_before + 1, LookupsFor("127.0.0.1"));
   EXPECT_FALSE(bho_->GetConnectionWarning()->IsShowing());
+}
+
+// A site whose certificate is only domain-validated is class 0.
+TEST_F(EndToEnd, DomainValidatedSiteIsClassZero) {
+  Attach("127.0.0.1:" + std::to_string(KestrinTest::ServicePort("http")));
+  std::string url = KestrinTest::ServiceUrl("https_dv", "/plain");
+  fixture_.browser()->Navigate(Wide(url), BankPage(url));
+  SslVerifyNS::CSslVerifyBase* verifier = bho_->GetSslVerifier();
+  ASSERT_TRUE(KestrinTest::PumpUntil([verifier] { return verifier->GetCertificate() != nullptr; }, 20000));
+  EXPECT_EQ(SslVerifyNS::kCertLowAssurance, verifier->GetCertClass());
 }
 
 // The pointer effect leads the eye to the genuine seal, here the background of a DIV inside a
