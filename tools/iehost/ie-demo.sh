@@ -2,8 +2,8 @@
 # The main road on a virtual screen: the scripted Internet Explorer host loads the add-on,
 # opens an HTTPS page of the local test service with a genuine and a forged site seal, moves
 # the pointer over each, shows the pointer effect toward a seal in a new window and reaches for
-# an unreachable lookup service; pictures of the page, the validation border with the seal's
-# caption, the pointer effect and the connection warning are written to <build-dir>/ie-demo-*.png.
+# an unreachable lookup service; pictures of the verification popup, the validation border with
+# the seal's caption, the pointer effect and the connection warning are written to <build-dir>/ie-demo-*.png.
 #   tools/iehost/ie-demo.sh <build-dir> [arch]
 # Needs the build of that arch (targets ie_demo, KestrinIE, sealpki, kestrin_test_pki).
 set -euo pipefail
@@ -61,7 +61,7 @@ wine "$prog" "$(winepath -w "$dll")" "$(port https)" "$(port http)" "$(port refu
   "$(winepath -w "$shots")" 2>/dev/null | tr -d '\r' &
 app=$!
 # Each picture: the program announces it, the screen is taken, the program goes on.
-for name in page border effect warning; do
+for name in popup border effect warning; do
   for _ in $(seq 600); do [ -e "$shots/$name.ready" ] && break; kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
   [ -e "$shots/$name.ready" ] || break
   import -window root "$build/ie-demo-$name.png"
