@@ -8,6 +8,7 @@
 
 #include <algorithm>
 
+#include "common/log/log_helper.h"
 #include "common/subclass/bho_window_props.h"
 #include "common/utility/platform.h"
 
@@ -135,6 +136,7 @@ CKestrinBho::CKestrinBho(int browser_version) : browser_version_(browser_version
 
 void CKestrinBho::Construct() {
   InterlockedIncrement(&g_instances);
+  logger_ = LogHelperNS::CLogHelper::GetInstance();
   border_ = WindowingNS::CValidationBorder::GetInstance();
   full_screen_warning_.reset(new WarningWindowNS::CFullScreenWarningWindow());
   connection_warning_.reset(new WarningWindowNS::CConnectionWarningWindow());
@@ -181,10 +183,9 @@ HRESULT CKestrinBho::InternalQueryInterface(REFIID riid, void** out) {
 }
 
 void CKestrinBho::Diagnostic(const char* format, const char* argument, int level) {
-  // Diagnostics of the add-on are handed to a forwarding step that writes nothing.
-  (void)format;
-  (void)argument;
-  (void)level;
+  char text[1024];
+  snprintf(text, sizeof(text), format, argument ? argument : "");
+  LogHelperNS::Log(text, level, true);
 }
 
 // ---- site ----

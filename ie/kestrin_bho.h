@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/log/log_helper.h"
 #include "common/observe/observer_service.h"
 #include "common/settings/settings.h"
 #include "common/shadowmouse/shadow_mouse.h"
@@ -227,6 +228,7 @@ class CKestrinBho : public IObjectWithSite,
   std::unique_ptr<RefreshUtilsNS::CRefreshHelperBase> refresh_;
   std::vector<std::pair<CComPtr<IHTMLElement>, DWORD>> element_connections_;
   int browser_version_ = 0;
+  LogHelperNS::CLogHelper* logger_ = nullptr;  // the process logger, not owned
   int navigations_handled_ = 0;
   POINT effect_target_ = {0, 0};
 };
