@@ -220,6 +220,61 @@ TEST_F(EndToEnd, PointerEffectScrollsToASealOutOfSight) {
   EXPECT_LE(bho_->GetEffectTarget().x, client.right);
 }
 
+// A reload of the page (F5): the page's events are attached again, its images collected and
+// matched again, and the reload counts as the page whose pointer effect was shown.
+TEST_F(EndToEnd, RefreshCollectsThePageAgain) {
+  Attach("127.0.0.1:" + std::to_string(KestrinTest::ServicePort("http")));
+  std::string url = KestrinTest::ServiceUrl("https", "/plain?refresh");
+  fixture_.browser()->Navigate(Wide(url), BankPage(url));
+  ASSERT_TRUE(KestrinTest::PumpUntil([this] { return PageVerified(); }, 20000));
+  EXPECT_FALSE(bho_->IsEffectShown());  // the frame is not in front
+  int lookups = LookupsFor("127.0.0.1");
+
+  fixture_.browser()->ReloadPage();
+  EXPECT_TRUE(bho_->IsEffectShown());
+  EXPECT_EQ(1u, page_->html()->events()->ConnectionCount());
+  EXPECT_EQ(1u, bho_->GetElementConnectionCount());
+  ASSERT_TRUE(KestrinTest::PumpUntil([this] { return PageVerified(); }, 20000));
+  const NLR& seal = *bho_->GetNLRList()->Certificates()[0];
+  ASSERT_NE(nullptr, seal.matched_image);
+  EXPECT_EQ(ImageUrl("seal.gif"), seal.matched_image->url());
+  EXPECT_EQ(lookups, LookupsFor("127.0.0.1"));
+
+  WindowingNS::CValidationBorder* border = WindowingNS::CValidationBorder::GetInstance();
+  page_->MouseOver(genuine_);
+  EXPECT_TRUE(border->IsBorderVisible());
+  page_->MouseOut(genuine_);
+}
+
+// Internet Explorer 7: the page of a tab in the background gets no pointer effect; it comes
+// when the tab is brought to the front.
+TEST(EndToEndTabs, PointerEffectWaitsForTheTab) {
+  ASSERT_TRUE(KestrinTest::InstallTestRoot());
+  ASSERT_TRUE(SealPki::InstallHierarchy());
+  test::HostFixture fixture(3, test::kIePath);
+  CComPtr<CComObject<CKestrinBho>> bho;
+  bho.Attach(CComObject<CKestrinBho>::Create(3));
+  bho->GetSiteSealLookup()->SetServiceHost("127.0.0.1:" + std::to_string(KestrinTest::ServicePort("http")));
+  ASSERT_EQ(S_OK, bho->SetSite(static_cast<IWebBrowser2*>(fixture.browser())));
+  ShowWindow(fixture.frame(), SW_SHOW);
+  SetForegroundWindow(fixture.frame());
+  std::string url = KestrinTest::ServiceUrl("https", "/plain?tab");
+  CComPtr<CComObject<CHostDocument>> page;
+  page.Attach(CComObject<CHostDocument>::Create(Wide(url), POINT{60, 140}));
+  page->AddElement(L"DIV", RECT{100, 100, 188, 131})->SetBackground(L"url(" + Wide(ImageUrl("seal.gif")) + L")");
+  fixture.browser()->Navigate(Wide(url), page.get());
+  CNLRList* list = bho->GetNLRList();
+  ASSERT_TRUE(KestrinTest::PumpUntil(
+      [list] { return list->CertificatesDownloaded() && list->IsImageListComplete(); }, 20000));
+  EXPECT_FALSE(bho->IsEffectShown());
+
+  fixture.browser()->FireWindowStateChanged(3, 3);
+  EXPECT_TRUE(bho->IsTabActive());
+  EXPECT_TRUE(bho->IsEffectShown());
+  EXPECT_EQ(1, page->window()->scroll_calls());
+  EXPECT_EQ(S_OK, bho->SetSite(nullptr));
+}
+
 // A page whose images cannot be fetched warns nobody; a lookup service that cannot be reached
 // shows the connection warning.
 TEST_F(EndToEnd, OnlyAnUnreachableLookupServiceWarns) {

@@ -168,9 +168,18 @@ void CHostBrowser::Navigate(const std::wstring& url, CComObject<CHostDocument>* 
   location_url_ = url;
   document_ = page;
   FireNavigateComplete2(url);
-  FireProgressChange(10000, 1000000);
+  FireProgressChange(100, 10000);
+  FireProgressChange(10000, 10000);
   FireDownloadComplete();
   FireDocumentComplete(url);
+  FireProgressChange(0, 0);
+}
+
+void CHostBrowser::ReloadPage() {
+  FireDownloadBegin();
+  FireProgressChange(100, 10000);
+  FireProgressChange(10000, 10000);
+  FireDownloadComplete();
   FireProgressChange(0, 0);
 }
 

@@ -64,8 +64,12 @@ class CHostBrowser : public IWebBrowser2Stub, public IConnectionPointContainer, 
   void FireWindowStateChanged(DWORD flags, DWORD valid_mask);
   void FireFullScreen(bool on);
   void FireQuit();
-  // A whole top-level navigation in the browser's order; the page becomes the document.
+  // A whole top-level navigation in the browser's order (progress climbs from 100 of 10000 and
+  // ends with ProgressChange(0, 0)); the page becomes the document.
   void Navigate(const std::wstring& url, CComObject<CHostDocument>* page);
+  // A reload of the current page (F5): no BeforeNavigate2 and no DocumentComplete, only a
+  // download with its progress and the closing ProgressChange(0, 0).
+  void ReloadPage();
 
   void SetFullName(const std::wstring& full_name) { full_name_ = full_name; }
   void SetWindow(HWND window) { window_ = window; }
