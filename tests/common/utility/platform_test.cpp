@@ -168,7 +168,9 @@ TEST(RegistryHelpers, HallmarkPathsAndWrites) {
   EXPECT_STREQ(GetIE32AddonFileName(), "KestrinIE32.dll");
   EXPECT_STREQ(GetIE64AddonFileName(), "KestrinIE64.dll");
 
-  const char* key = "Software\\KestrinTests\\RegistryHelpers";
+  // A key of this process's own: other test programs keep theirs under the same parent.
+  const std::string own = "Software\\KestrinTests\\RegistryHelpers-" + std::to_string(GetCurrentProcessId());
+  const char* key = own.c_str();
   ASSERT_TRUE(WriteRegistryString(HKEY_CURRENT_USER, key, "Text", "hello"));
   const BYTE blob[] = {0, 1, 2, 0xFF};
   ASSERT_TRUE(WriteRegistryBinary(HKEY_CURRENT_USER, key, "Blob", blob, sizeof(blob)));
@@ -186,5 +188,6 @@ TEST(RegistryHelpers, HallmarkPathsAndWrites) {
   EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY));
   ASSERT_EQ(size, sizeof(blob));
   EXPECT_EQ(memcmp(read, blob, sizeof(blob)), 0);
-  RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\KestrinTests");
+  RegDeleteTreeA(HKEY_CURRENT_USER, key);
+  RegDeleteKeyA(HKEY_CURRENT_USER, key);
 }
