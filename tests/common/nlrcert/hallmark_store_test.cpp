@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "common/nlrcert/hallmark_store.h"
+#include "tests/common/settings/user_key_override.h"
 
 using CryptoNS::SaveHallmarkToRegistry;
 
@@ -13,10 +14,13 @@ namespace {
 
 const char kHallmarks[] = "SOFTWARE\\TorvanGroup\\Dravix\\Hallmarks";
 
+// Each test has a user key of its own: the store's keys (volatile ones included) must never
+// reach the settings key that other test programs share.
 class HallmarkStoreTest : public ::testing::Test {
  protected:
-  void SetUp() override { RegDeleteTreeA(HKEY_CURRENT_USER, kHallmarks); }
-  void TearDown() override { RegDeleteTreeA(HKEY_CURRENT_USER, kHallmarks); }
+  void SetUp() override { ASSERT_TRUE(user_key_.ok()); }
+
+  KestrinTests::CScopedUserKeyOverride user_key_{"hallmarks"};
 
   static bool ReadValue(const std::string& key, const char* name, DWORD* type,
                         std::vector<BYTE>* data) {
