@@ -20,15 +20,18 @@ for f in "$bin/ie/KestrinIE32.dll" "$bin/ie/KestrinIE64.dll"; do [ -f "$f" ] && 
 . "$top/tools/wine-env.sh"
 # A prefix of the demo's own: real screen (X11 driver) and Internet Explorer 6 in the registry.
 prefix="$build/wineprefix-iedemo"
-if [ ! -f "$prefix/.kestrin-iedemo-ready" ]; then
+if [ ! -f "$prefix/.kestrin-iedemo-ready-2" ]; then
   "$top/tools/wine-prefix.sh" "$build/wineprefix"
   rm -rf "$prefix"
   cp -a "$build/wineprefix" "$prefix"
   kestrin_wine_env "$prefix"
   wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11 /f >/dev/null 2>&1
-  wine reg add 'HKLM\Software\Microsoft\Internet Explorer' /v Version /d 6.0.2900.2180 /f >/dev/null 2>&1
+  # Both registry views: the 32-bit and the 64-bit add-on each read their own.
+  for view in 32 64; do
+    wine reg add 'HKLM\Software\Microsoft\Internet Explorer' /v Version /d 6.0.2900.2180 /f /reg:$view >/dev/null 2>&1
+  done
   wineserver -w
-  touch "$prefix/.kestrin-iedemo-ready"
+  touch "$prefix/.kestrin-iedemo-ready-2"
 fi
 kestrin_wine_env "$prefix"
 
