@@ -176,8 +176,18 @@ bool DecryptContentKey(HCERTSTORE store, const Recipient& r, std::vector<BYTE>* 
   DWORD key_spec = 0;
   BOOL caller_frees = FALSE;
   HCRYPTPROV handle = 0;
-  if (!CryptAcquireCertificatePrivateKey(cert.get(), 0, nullptr, &handle, &key_spec, &caller_frees))
-    return false;
+  if (!CryptAcquireCertificatePrivateKey(cert.get(), 0, nullptr, &handle, &key_spec, &caller_frees)) {
+    // A key imported without persisting it is attached to the certificate as a key context
+    // only (the context owns the provider); some platforms' acquire call does not look there.
+    CERT_KEY_CONTEXT context = {};
+    DWORD size = sizeof(context);
+    if (!CertGetCertificateContextProperty(cert.get(), CERT_KEY_CONTEXT_PROP_ID, &context, &size) ||
+        !context.hCryptProv)
+      return false;
+    handle = context.hCryptProv;
+    key_spec = context.dwKeySpec;
+    caller_frees = FALSE;
+  }
   *prov.Receive(caller_frees != FALSE) = handle;
   // Some providers report a key spec that is neither; a recipient key is an exchange key.
   if (key_spec != AT_SIGNATURE) key_spec = AT_KEYEXCHANGE;
