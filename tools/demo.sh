@@ -15,6 +15,10 @@ for v in vista winxp; do
   run --winver "$v" "$build/x86/tools/demo/kestrin_demo_$v.exe" | head -n 1
 done
 echo
+echo "== The validation border and the verification popups, as pictures =="
+bash "$top/tools/screenshot-border.sh" "$build" x86 --caption "Authenticated by Torvan"
+bash "$top/tools/screenshot-popup.sh" "$build" x86
+echo
 echo "== The SSL verifier: an organisation-validated and a low-assurance site =="
 bash "$top/tools/demo/ssl-demo.sh" "$build" x86
 if [ -f "$top/tools/iehost/ie-demo.sh" ]; then

@@ -2,11 +2,12 @@
 # the build's Wine prefix whose graphics driver is X11 instead of the tests' null driver.
 . "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 
-# kestrin_x11_prefix <build-dir> <name> [IE version]: sets up <build-dir>/<name> once, with the
-# given Internet Explorer version in its registry, and makes it the current prefix.
+# kestrin_x11_prefix <build-dir>: sets up <build-dir>/wineprefix-x11 once, a copy of the tests'
+# prefix with the X11 driver and Internet Explorer 6 in its registry (the browser generation
+# whose popup and frame the pictures show), and makes it the current prefix.
 kestrin_x11_prefix() {
-  local build=$1 name=$2 ie=${3:-}
-  local prefix="$build/$name" here
+  local build=$1 ie=6.0.2900.2180
+  local prefix="$build/wineprefix-x11" here
   here=$(dirname "${BASH_SOURCE[0]}")
   if [ ! -f "$prefix/.kestrin-x11-ready" ]; then
     "$here/wine-prefix.sh" "$build/wineprefix"
@@ -15,9 +16,7 @@ kestrin_x11_prefix() {
     kestrin_wine_env "$prefix"
     wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11 /f >/dev/null 2>&1
     wine reg add 'HKCU\Control Panel\Colors' /v Background /d "58 110 165" /f >/dev/null 2>&1
-    if [ -n "$ie" ]; then
-      wine reg add 'HKLM\Software\Microsoft\Internet Explorer' /v Version /d "$ie" /f >/dev/null 2>&1
-    fi
+    wine reg add 'HKLM\Software\Microsoft\Internet Explorer' /v Version /d "$ie" /f >/dev/null 2>&1
     wineserver -w
     touch "$prefix/.kestrin-x11-ready"
   fi

@@ -11,7 +11,7 @@ bin="$build/$arch"
 prog="$bin/tools/demo/ssl_demo.exe"
 [ -f "$prog" ] || { echo "missing $prog: build $arch first" >&2; exit 1; }
 . "$top/tools/x11-env.sh"
-kestrin_x11_prefix "$build" wineprefix-demo 6.0.2900.2180
+kestrin_x11_prefix "$build"
 
 tmp=$(mktemp -d)
 cleanup() {
