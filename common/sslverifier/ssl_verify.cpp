@@ -126,8 +126,7 @@ bool CSslVerifyBase::ShowPopup(const POINT* point, bool auto_hide) {
 
 void CSslVerifyBase::CreatePopup() {
   if (border_) border_->SetBrowserWindow(frame_);
-  // A second call keeps the popup already made, pointed at the new frame.
-  if (popup_) return;
+  // A second call replaces the popup with one for the frame written since.
   popup_.reset(new CSslVerifyPopupProxy(border_, frame_));
 }
 
