@@ -261,7 +261,7 @@ STDMETHODIMP CKestrinBho::SetSite(IUnknown* site) {
   AdviseBrowserEvents();
   if (tabbed_ && frame_window_) {
     CBhoWindowProps::GetInstance().AddInstance(frame_window_);
-    frame_instance_added_ = true;
+    counted_frame_ = frame_window_;
   }
   char line[256];
   snprintf(line, sizeof(line), "Browser: %s, OS: %s", name, UtilityClassesNS::GetOSDescription());
@@ -317,11 +317,14 @@ STDMETHODIMP CKestrinBho::GetSite(REFIID riid, void** out) {
   return site_->QueryInterface(riid, out);
 }
 
+void CKestrinBho::LeaveFrame() {
+  if (!counted_frame_) return;
+  CBhoWindowProps::GetInstance().RemoveInstance(counted_frame_, this);
+  counted_frame_ = nullptr;
+}
+
 void CKestrinBho::ReleaseSite() {
-  if (frame_instance_added_) {
-    if (frame_window_) CBhoWindowProps::GetInstance().RemoveInstance(frame_window_, this);
-    frame_instance_added_ = false;
-  }
+  LeaveFrame();
   if (subclass_ && browser_) subclass_->Unsubclass();
   frame_registered_ = false;
   view_subclassed_ = false;
@@ -333,6 +336,8 @@ void CKestrinBho::ReleaseSite() {
   top_browser_.Release();
   browser_.Release();
   site_.Release();
+  frame_window_ = nullptr;
+  tab_window_ = nullptr;
 }
 
 HRESULT CKestrinBho::AdviseBrowserEvents() {
@@ -419,10 +424,7 @@ STDMETHODIMP CKestrinBho::Invoke(DISPID dispid, REFIID, LCID, WORD, DISPPARAMS* 
 
 void CKestrinBho::OnQuit() {
   if (tabbed_ && frame_window_) {
-    if (frame_instance_added_) {
-      CBhoWindowProps::GetInstance().RemoveInstance(frame_window_, this);
-      frame_instance_added_ = false;
-    }
+    LeaveFrame();
     if (tab_active_) CBhoWindowProps::GetInstance().SetBho(frame_window_, nullptr);
   }
   if (same_process_) {

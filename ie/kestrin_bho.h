@@ -171,6 +171,8 @@ class CKestrinBho : public IObjectWithSite,
   // Gives up the site: the browser's events and the page's, the frame's registration and
   // subclassing, and every reference on the browser. Safe to call again.
   void ReleaseSite();
+  // Takes this instance off the frame it was counted on.
+  void LeaveFrame();
   bool IsTopLevelBrowser(const VARIANT* browser) const;
   void OnTabActivated();
   void OnTabDeactivated();
@@ -208,7 +210,7 @@ class CKestrinBho : public IObjectWithSite,
   bool tabbed_ = false;
   bool tab_active_ = false;
   bool frame_registered_ = false;
-  bool frame_instance_added_ = false;  // counted on the frame (CBhoWindowProps::AddInstance)
+  HWND counted_frame_ = nullptr;  // the frame this instance is counted on (AddInstance)
   bool view_subclassed_ = false;
   bool border_by_mouse_over_ = false;
   LONG navigation_counter_ = 0;

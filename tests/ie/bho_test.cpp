@@ -328,3 +328,25 @@ TEST(BhoSettings, SavedPointerEffectStateIsReadAgain) {
 }
 
 }  // namespace
+
+namespace {
+
+// A browser without a window of this process (another process's frame, or none): the page the
+// browser shows is taken at once, and SetSite answers what reading its address gave.
+TEST(BhoSite, BrowserOfAnotherProcessIsCollectedAtOnce) {
+  test::HostFixture fixture(2, test::kIePath);
+  fixture.browser()->SetWindow(nullptr);
+  CComObject<CHostDocument>* page = fixture.NewPage(L"https://localhost:1/");
+  fixture.browser()->SetDocument(page);
+  fixture.browser()->SetLocationUrl(L"https://localhost:1/");
+  auto bho = NewBho(2);
+  EXPECT_EQ(S_OK, bho->SetSite(static_cast<IWebBrowser2*>(fixture.browser())));
+  EXPECT_FALSE(bho->IsSameProcess());
+  EXPECT_EQ("localhost", bho->GetCurrentHost());
+  EXPECT_EQ(1u, page->ElementConnectionCount());
+  EXPECT_EQ(S_OK, bho->SetSite(nullptr));
+  EXPECT_EQ(0u, page->ElementConnectionCount());
+  fixture.browser()->SetDocument(nullptr);
+}
+
+}  // namespace
