@@ -220,6 +220,26 @@ TEST_F(EndToEnd, PointerEffectScrollsToASealOutOfSight) {
   EXPECT_LE(bho_->GetEffectTarget().x, client.right);
 }
 
+// What the frame subclassing reports reaches the border and the toasts: the mouse wheel over the
+// page hides the border, the frame going to full screen warns.
+TEST_F(EndToEnd, WheelHidesTheBorderAndFullScreenWarns) {
+  Attach("127.0.0.1:" + std::to_string(KestrinTest::ServicePort("http")));
+  std::string url = KestrinTest::ServiceUrl("https", "/plain?frame");
+  fixture_.browser()->Navigate(Wide(url), BankPage(url));
+  ASSERT_TRUE(KestrinTest::PumpUntil([this] { return PageVerified(); }, 20000));
+  WindowingNS::CValidationBorder* border = WindowingNS::CValidationBorder::GetInstance();
+  page_->MouseOver(genuine_);
+  ASSERT_TRUE(border->IsBorderVisible());
+  SendMessageA(fixture_.document(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+  EXPECT_TRUE(KestrinTest::PumpUntil([border] { return !border->IsBorderVisible(); }, 5000));
+
+  EXPECT_FALSE(bho_->GetFullScreenWarning()->IsShowing());
+  int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
+  SetWindowPos(fixture_.frame(), nullptr, -4, -4, cx + 5, cy + 8, SWP_NOZORDER | SWP_NOACTIVATE);
+  SendMessageA(fixture_.document(), WM_SIZE, SIZE_RESTORED, MAKELPARAM(cx, cy));
+  EXPECT_TRUE(bho_->GetFullScreenWarning()->IsShowing());
+}
+
 // A reload of the page (F5): the page's events are attached again, its images collected and
 // matched again, and the reload counts as the page whose pointer effect was shown.
 TEST_F(EndToEnd, RefreshCollectsThePageAgain) {

@@ -31,6 +31,7 @@ HostFixture::~HostFixture() {
 
 HWND HostFixture::frame() const { return ie7_ ? ie7_->frame : ie6_->frame; }
 HWND HostFixture::tab() const { return ie7_ ? ie7_->tabs[0].tab : nullptr; }
+HWND HostFixture::document() const { return ie7_ ? ie7_->tabs[0].document : ie6_->document; }
 
 iehost::CComObject<iehost::CHostDocument>* HostFixture::NewPage(const std::wstring& url) {
   page_.Attach(iehost::CComObject<iehost::CHostDocument>::Create(url, POINT{50, 120}));

@@ -27,6 +27,8 @@ class HostFixture {
 
   HWND frame() const;
   HWND tab() const;
+  // The page view ("Internet Explorer_Server") of the frame, or of its tab.
+  HWND document() const;
   iehost::CComObject<iehost::CHostBrowser>* browser() const { return browser_.get(); }
   // A page with one seal-sized image, made the browser's document.
   iehost::CComObject<iehost::CHostDocument>* NewPage(const std::wstring& url);
