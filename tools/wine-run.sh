@@ -19,4 +19,12 @@ prog=$1; shift
 if [ -n "$winver" ]; then
   wine reg add "HKCU\\Software\\Wine\\AppDefaults\\$(basename "$prog")" /v Version /d "$winver" /f >/dev/null 2>&1
 fi
-exec wine "$prog" "$@"
+# The program's output goes through a file: Wine's long-lived helper processes (the desktop,
+# services) that the program starts inherit its output handles, and a pipe they hold open
+# would keep ctest waiting for the end of the output long after the program ended.
+out=$(mktemp)
+trap 'rm -f "$out"' EXIT
+status=0
+wine "$prog" "$@" >"$out" 2>&1 </dev/null || status=$?
+cat "$out"
+exit $status
