@@ -16,7 +16,10 @@ kestrin_x11_prefix() {
     kestrin_wine_env "$prefix"
     wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11 /f >/dev/null 2>&1
     wine reg add 'HKCU\Control Panel\Colors' /v Background /d "58 110 165" /f >/dev/null 2>&1
-    wine reg add 'HKLM\Software\Microsoft\Internet Explorer' /v Version /d "$ie" /f >/dev/null 2>&1
+    # Both registry views: the x86 and the x64 add-on each read their own.
+    for view in 32 64; do
+      wine reg add 'HKLM\Software\Microsoft\Internet Explorer' /v Version /d "$ie" /f /reg:$view >/dev/null 2>&1
+    done
     wineserver -w
     touch "$prefix/.kestrin-x11-ready"
   fi
