@@ -167,7 +167,11 @@ CKestrinBho::~CKestrinBho() {
   settings_subscription_.reset();
   full_screen_warning_.reset();
   connection_warning_.reset();
-  if (InterlockedDecrement(&g_instances) == 0) WindowingNS::CValidationBorder::Shutdown();
+  if (InterlockedDecrement(&g_instances) == 0) {
+    // The library may be unloaded next: nothing of it may still run on a thread of its own.
+    WindowingNS::CValidationBorder::Shutdown();
+    ObserveNS::CObserverService::Shutdown();
+  }
 }
 
 HRESULT CKestrinBho::InternalQueryInterface(REFIID riid, void** out) {

@@ -23,34 +23,71 @@ HINSTANCE ThisModule() {
 
 }  // namespace
 
+namespace {
+CObserverService* g_instance = nullptr;
+}
+
 CObserverService* CObserverService::GetInstance() {
   // Built once under the runtime's initialisation lock, destroyed at process exit.
   static CObserverService service;
+  g_instance = &service;
+  if (!service.thread_) service.StartWindowThread();
   return &service;
 }
 
+void CObserverService::Shutdown() {
+  if (g_instance) g_instance->StopWindowThread(INFINITE);
+}
+
 CObserverService::CObserverService() {
-  window_ready_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  if (!window_ready_) return;
-  thread_ = CreateThread(nullptr, 0, &CObserverService::WindowThread, this, 0, nullptr);
-  if (thread_) {
-    HANDLE waits[2] = {window_ready_, thread_};
-    WaitForMultipleObjects(2, waits, FALSE, INFINITE);
-  }
-  CloseHandle(window_ready_);
-  window_ready_ = nullptr;
+  InitializeCriticalSection(&thread_lock_);
+  StartWindowThread();
 }
 
 CObserverService::~CObserverService() {
-  if (thread_) {
-    // The window thread destroys its window and ends. At process exit the thread may be gone
-    // already; the wait is bounded for a module unloaded while its loader lock is held.
-    if (window_) PostMessageA(window_, WM_CLOSE, 0, 0);
-    WaitForSingleObject(thread_, kThreadStopWaitMs);
-    CloseHandle(thread_);
-  }
+  // At process exit the thread may be gone already; the wait is bounded for a module unloaded
+  // while its loader lock is held without Shutdown having run.
+  StopWindowThread(kThreadStopWaitMs);
+  DeleteCriticalSection(&thread_lock_);
   CWriteLockGuard guard(lock_);
   observers_.clear();
+}
+
+void CObserverService::StartWindowThread() {
+  EnterCriticalSection(&thread_lock_);
+  if (!thread_) {
+    window_ready_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (window_ready_) {
+      thread_ = CreateThread(nullptr, 0, &CObserverService::WindowThread, this, 0, nullptr);
+      if (thread_) {
+        HANDLE waits[2] = {window_ready_, thread_};
+        WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+      }
+      CloseHandle(window_ready_);
+      window_ready_ = nullptr;
+    }
+  }
+  LeaveCriticalSection(&thread_lock_);
+}
+
+void CObserverService::StopWindowThread(DWORD wait_ms) {
+  EnterCriticalSection(&thread_lock_);
+  if (thread_) {
+    // The window thread destroys its window and ends.
+    if (window_) PostMessageA(window_, WM_CLOSE, 0, 0);
+    if (wait_ms == INFINITE) {
+      // An observer still running there may send to this thread: answer while waiting.
+      while (MsgWaitForMultipleObjects(1, &thread_, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+        MSG msg;
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+      }
+    } else {
+      WaitForSingleObject(thread_, wait_ms);
+    }
+    CloseHandle(thread_);
+    thread_ = nullptr;
+  }
+  LeaveCriticalSection(&thread_lock_);
 }
 
 DWORD WINAPI CObserverService::WindowThread(void* param) {

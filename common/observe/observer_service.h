@@ -55,7 +55,12 @@ class IObserverService {
 // events therefore reach the observers on that thread: observers guard their own state.
 class CObserverService : public IObserverService {
  public:
+  // The process's service; its window thread is started again if Shutdown stopped it.
   static CObserverService* GetInstance();
+  // Stops the window thread of the process's service on an orderly path (a library calls it
+  // when its last object goes, before it may be unloaded: the thread cannot end while the
+  // loader lock is held). Registrations stay; broadcasts are not received until GetInstance.
+  static void Shutdown();
 
   // Public for tests that need a service of their own; the system uses GetInstance.
   CObserverService();
@@ -77,11 +82,14 @@ class CObserverService : public IObserverService {
     DWORD thread_id;
   };
 
+  void StartWindowThread();
+  void StopWindowThread(DWORD wait_ms);
   bool IsRegistered(IObserver* observer, DWORD event) const;
   bool IsCalledElsewhere(IObserver* observer, DWORD thread_id) const;
   static DWORD WINAPI WindowThread(void* param);
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
+  CRITICAL_SECTION thread_lock_;  // starting and stopping the window thread
   HWND window_ = nullptr;
   HANDLE thread_ = nullptr;
   HANDLE window_ready_ = nullptr;

@@ -9,6 +9,18 @@ namespace {
 using iehost::CAddonLibrary;
 using iehost::CComPtr;
 
+// Whether this process still has an observer service window: its thread would run the
+// library's code after the library was unloaded.
+bool HasObserverWindow() {
+  for (HWND w = FindWindowExA(HWND_MESSAGE, nullptr, "{025AF22A-C712-45b4-95F9-BCEAEAA2453C}", nullptr); w;
+       w = FindWindowExA(HWND_MESSAGE, w, "{025AF22A-C712-45b4-95F9-BCEAEAA2453C}", nullptr)) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid == GetCurrentProcessId()) return true;
+  }
+  return false;
+}
+
 class ModuleTest : public testing::Test {
  protected:
   ModuleTest() : library_(sizeof(void*) == 8 ? L"KestrinIE64.dll" : L"KestrinIE32.dll") {}
@@ -65,8 +77,12 @@ TEST_F(ModuleTest, HelperObjectOnTheScriptedBrowser) {
       EXPECT_EQ(0u, fixture.browser()->events()->ConnectionCount());
       EXPECT_EQ(browser_refs, fixture.browser()->GetRefCount());
       EXPECT_EQ(S_FALSE, library_.CanUnloadNow());
+      if (c.result == S_OK) {
+        EXPECT_TRUE(HasObserverWindow());
+      }
     }
     EXPECT_EQ(S_OK, library_.CanUnloadNow());
+    EXPECT_FALSE(HasObserverWindow()) << "the last object left the library's window thread running";
   }
 }
 

@@ -287,3 +287,26 @@ TEST(ObserverBroadcast, GetInstanceIsOneServicePerProcess) {
   EXPECT_EQ(service, other);
   EXPECT_NE(nullptr, service->GetWindow());
 }
+
+// A library about to be unloaded stops the window thread; the next use starts it again and the
+// registrations made before still hear broadcasts.
+TEST(ObserverBroadcast, ShutdownStopsTheWindowUntilTheNextUse) {
+  CObserverService* service = CObserverService::GetInstance();
+  CountingObserver observer;
+  service->Register(&observer, 1);
+  HWND window = service->GetWindow();
+  ASSERT_NE(nullptr, window);
+
+  CObserverService::Shutdown();
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_EQ(nullptr, service->GetWindow());
+  CObserverServiceNotifier().Notify(1);
+  EXPECT_EQ(0, observer.count) << "no window, no broadcast";
+
+  EXPECT_EQ(service, CObserverService::GetInstance());
+  ASSERT_NE(nullptr, service->GetWindow());
+  EXPECT_TRUE(IsWindow(service->GetWindow()));
+  CObserverServiceNotifier().Notify(1);
+  EXPECT_EQ(1, observer.count);
+  service->Unregister(&observer, 1);
+}
