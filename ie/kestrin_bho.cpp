@@ -11,6 +11,7 @@
 #include "common/log/log_helper.h"
 #include "common/subclass/bho_window_props.h"
 #include "common/utility/platform.h"
+#include "ie/core/event_params.h"
 
 namespace KestrinIENS {
 
@@ -27,39 +28,9 @@ const DISPID kDispidElementMouseOver = static_cast<DISPID>(0x80010008);
 const DISPID kDispidElementMouseOut = static_cast<DISPID>(0x80010009);
 const DWORD kWindowStateUserVisible = 0x1;
 
-// Parameter `index` of an event in declaration order (COM passes them in reverse), with
-// VARIANTs by reference followed to their value.
-const VARIANT* EventParam(const DISPPARAMS* params, UINT index) {
-  if (!params || !params->rgvarg || index >= params->cArgs) return nullptr;
-  const VARIANT* v = &params->rgvarg[params->cArgs - 1 - index];
-  while (v && V_VT(v) == (VT_BYREF | VT_VARIANT)) v = V_VARIANTREF(v);
-  return v;
-}
-
-// A text parameter in the ANSI code page; empty when it is missing or not text.
-std::string ParamText(const DISPPARAMS* params, UINT index) {
-  const VARIANT* v = EventParam(params, index);
-  if (!v) return std::string();
-  BSTR text = nullptr;
-  if (V_VT(v) == VT_BSTR) text = V_BSTR(v);
-  else if (V_VT(v) == (VT_BSTR | VT_BYREF) && V_BSTRREF(v)) text = *V_BSTRREF(v);
-  if (!text) return std::string();
-  int wide = static_cast<int>(SysStringLen(text));
-  int size = WideCharToMultiByte(CP_ACP, 0, text, wide, nullptr, 0, nullptr, nullptr);
-  std::string out(size, '\0');
-  if (size > 0) WideCharToMultiByte(CP_ACP, 0, text, wide, &out[0], size, nullptr, nullptr);
-  return out;
-}
-
-bool ParamNumber(const DISPPARAMS* params, UINT index, LONG* value) {
-  const VARIANT* v = EventParam(params, index);
-  if (!v) return false;
-  VARIANT converted;
-  VariantInit(&converted);
-  if (FAILED(VariantChangeType(&converted, const_cast<VARIANT*>(v), 0, VT_I4))) return false;
-  *value = V_I4(&converted);
-  return true;
-}
+using ComHelpersNS::EventParam;
+using ComHelpersNS::ParamNumber;
+using ComHelpersNS::ParamText;
 
 std::string ToAnsi(BSTR text) {
   if (!text) return std::string();

@@ -2,49 +2,17 @@
 
 #include <string.h>
 
+#include "ie/core/event_params.h"
+
 namespace RefreshUtilsNS {
+
+using ComHelpersNS::EventParam;
+using ComHelpersNS::ParamNumber;
+using ComHelpersNS::ParamText;
 
 namespace {
 
 const size_t kReservedUrls = 20;
-
-// Event parameters arrive in reverse order: the first parameter of the event is the last
-// element of rgvarg.
-const VARIANT* EventParam(const DISPPARAMS* params, UINT index) {
-  if (!params || !params->rgvarg || index >= params->cArgs) return nullptr;
-  const VARIANT* v = &params->rgvarg[params->cArgs - 1 - index];
-  // Browser events pass most parameters as references to variants.
-  while (v && V_VT(v) == (VT_BYREF | VT_VARIANT)) v = V_VARIANTREF(v);
-  return v;
-}
-
-std::string ParamText(const DISPPARAMS* params, UINT index) {
-  const VARIANT* v = EventParam(params, index);
-  if (!v) return std::string();
-  const wchar_t* text = nullptr;
-  if (V_VT(v) == VT_BSTR) {
-    text = V_BSTR(v);
-  } else if (V_VT(v) == (VT_BYREF | VT_BSTR) && V_BSTRREF(v)) {
-    text = *V_BSTRREF(v);
-  }
-  if (!text || !*text) return std::string();
-  int size = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  if (size <= 1) return std::string();
-  std::string out(size, '\0');
-  WideCharToMultiByte(CP_ACP, 0, text, -1, &out[0], size, nullptr, nullptr);
-  out.resize(size - 1);
-  return out;
-}
-
-bool ParamNumber(const DISPPARAMS* params, UINT index, LONG* out) {
-  const VARIANT* v = EventParam(params, index);
-  if (!v) return false;
-  VARIANT converted;
-  VariantInit(&converted);
-  if (FAILED(VariantChangeType(&converted, const_cast<VARIANT*>(v), 0, VT_I4))) return false;
-  *out = V_I4(&converted);
-  return true;
-}
 
 }  // namespace
 
