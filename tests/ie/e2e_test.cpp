@@ -8,6 +8,7 @@
 #include "common/sslverifier/ssl_verify_state.h"
 #include "common/windowing/validation_border.h"
 #include "ie/kestrin_bho.h"
+#include "tests/common/observe/private_desktop.h"
 #include "tests/ie/host_fixture.h"
 #include "tools/sealpki/seal_pki.h"
 #include "tools/testservice/test_env.h"
