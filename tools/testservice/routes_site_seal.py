@@ -12,10 +12,19 @@ has them (the demo puts real seal certificates there); otherwise made-up DER rec
   oversize.<any>           two records, the second claiming more bytes than the body holds
   noend.<any>              a header without "-->"
   anything else            num=0
-GET /nlr_searcher/recorded lists every lookup request received: per request its target and
-headers, then a line "--".
+The same path with v_querytype=DXREV is the verification control's revocation lookup for the
+serial number in v_search: the control reads no content, only whether the request succeeded,
+so a serial that FILESDIR/revoked.txt lists (one upper-case hexadecimal serial a line) gets its
+connection closed without an answer, and any other serial a short "not revoked" page.
+
+GET /znr_searcher/quorvel?v_shortname=..&v_search=..&v_querytype=..&x=5&y=5 is the site-seal
+popup page: a small HTML page naming the seal and the page it was asked for.
+
+GET /nlr_searcher/recorded lists every lookup, revocation and popup-page request received: per
+request its target and headers, then a line "--".
 """
 
+import html
 import os
 import re
 import threading
@@ -50,9 +59,43 @@ def files_for(req, host):
     return None
 
 
-def lookup(req):
+def remember(req):
     with _lock:
         _recorded.append(req.path + "\n" + "".join("%s: %s\n" % (k, v) for k, v in req.headers.items()) + "--\n")
+
+
+def revoked_serials(req):
+    serials = set()
+    for root in req.server.files:
+        path = os.path.join(root, "revoked.txt")
+        if os.path.isfile(path):
+            serials.update(line.strip().upper() for line in open(path) if line.strip())
+    return serials
+
+
+def revocation(req):
+    serial = req.query.get("v_search", [""])[0].upper()
+    if serial in revoked_serials(req):
+        req.close_connection = True
+        req.connection.close()  # no answer: the request fails
+        return
+    req.reply(200, b"<html><body>not revoked</body></html>", "text/html")
+
+
+def popup_page(req):
+    remember(req)
+    name = html.escape(req.query.get("v_shortname", [""])[0])
+    search = html.escape(req.query.get("v_search", [""])[0])
+    body = ("<html><head><title>%s</title></head><body><h3>%s</h3><p>Seal shown on %s</p></body></html>"
+            % (name, name, search)).encode("utf-8")
+    req.reply(200, body, "text/html; charset=utf-8")
+
+
+def lookup(req):
+    remember(req)
+    if req.query.get("v_querytype", [""])[0] == "DXREV":
+        revocation(req)
+        return
     host = req.query.get("v_search", [""])[0]
     real = files_for(req, host)
     if real is not None:
@@ -85,3 +128,4 @@ def recorded(req):
 def register(routes):
     routes["/nlr_searcher/binary/certificate.asp"] = lookup
     routes["/nlr_searcher/recorded"] = recorded
+    routes["/znr_searcher/quorvel"] = popup_page

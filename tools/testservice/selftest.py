@@ -4,6 +4,7 @@
 """
 import argparse
 import gzip
+import http.client
 import os
 import socket
 import ssl
@@ -52,7 +53,10 @@ def main():
         routes = os.path.join(tmp, "routes.py")
         with open(routes, "w") as f:
             f.write(ROUTES)
-        cmd = [sys.executable, SERVICE, "start", "--state", state, "--files", files, "--routes", routes]
+        with open(os.path.join(files, "revoked.txt"), "w") as f:
+            f.write("0A1B2C\n")
+        cmd = [sys.executable, SERVICE, "start", "--state", state, "--files", files, "--routes", routes,
+               "--routes", os.path.join(HERE, "routes_site_seal.py")]
         if args.pki:
             cmd += ["--pki", args.pki]
         subprocess.run(cmd, check=True, stdout=subprocess.DEVNULL)
@@ -79,6 +83,24 @@ def main():
                 check("files stay inside their folder", e.code == 404)
             _, _, body = fetch(base + "/hello?who=me")
             check("extra routes", body == b"hello me via http")
+            lookup = base + "/nlr_searcher/binary/certificate.asp?"
+            _, _, body = fetch(lookup + "v_querytype=NLR&v_search=records-2.example&v_serial=0")
+            head, _, rest = body.partition(b"-->\n")
+            check("site-seal lookup", head.startswith(b"<!--AUTOINFO\nnum=2\n") and len(rest) == 100 + 137)
+            revocation = lookup + "v_serial=1&v_querytype=DXREV&v_search="
+            status, _, _ = fetch(revocation + "1A2B3C")
+            check("revocation: not revoked", status == 200)
+            try:
+                fetch(revocation + "0a1b2c")
+                check("revocation: revoked fails", False)
+            except (urllib.error.URLError, ConnectionError, http.client.HTTPException):
+                check("revocation: revoked fails", True)
+            status, _, body = fetch(base + "/znr_searcher/quorvel?v_shortname=Bank%20%3CSeal%3E"
+                                    "&v_search=http%3A%2F%2Fbank.example%2F&v_querytype=VC&x=5&y=5")
+            check("popup page", status == 200 and b"<h3>Bank &lt;Seal&gt;</h3>" in body
+                  and b"http://bank.example/" in body)
+            _, _, body = fetch(base + "/nlr_searcher/recorded")
+            check("requests recorded", b"/znr_searcher/quorvel?" in body and b"DXREV" in body)
             s = socket.socket()
             check("refused", s.connect_ex(("127.0.0.1", int(ports["refused"]))) != 0)
             s.close()
