@@ -585,18 +585,27 @@ void CKestrinBho::DetachPageEvents() {
   element_connections_.clear();
 }
 
-void CKestrinBho::OnElementMouseOver() {
+// The elements that raised the current event, one per document (the top page and its frames)
+// whose window has an event.
+std::vector<CComPtr<IHTMLElement>> CKestrinBho::EventSources() const {
   std::vector<CComPtr<IHTMLDocument2>> documents;
   CComPtr<IHTMLDocument2> top = GetTopDocument(&documents);
   if (top) documents.push_back(top);
+  std::vector<CComPtr<IHTMLElement>> sources;
   for (auto& document : documents) {
     CComPtr<IHTMLWindow2> window;
     CComPtr<IHTMLEventObj> event;
     CComPtr<IHTMLElement> source;
-    if (FAILED(document->get_parentWindow(&window)) || !window || FAILED(window->get_event(&event)) || !event ||
-        FAILED(event->get_srcElement(&source)) || !source) {
-      continue;
+    if (SUCCEEDED(document->get_parentWindow(&window)) && window && SUCCEEDED(window->get_event(&event)) &&
+        event && SUCCEEDED(event->get_srcElement(&source)) && source) {
+      sources.push_back(source);
     }
+  }
+  return sources;
+}
+
+void CKestrinBho::OnElementMouseOver() {
+  for (auto& source : EventSources()) {
     std::string name;
     if (nlr_list_->CheckImageElement(source.get(), &name) == 1) {
       border_->SetCaptionText(name.c_str());
@@ -607,22 +616,9 @@ void CKestrinBho::OnElementMouseOver() {
 }
 
 void CKestrinBho::OnElementMouseOut() {
-  std::vector<CComPtr<IHTMLDocument2>> documents;
-  CComPtr<IHTMLDocument2> top = GetTopDocument(&documents);
-  if (top) documents.push_back(top);
-  for (auto& document : documents) {
-    CComPtr<IHTMLWindow2> window;
-    CComPtr<IHTMLEventObj> event;
-    CComPtr<IHTMLElement> source;
-    if (FAILED(document->get_parentWindow(&window)) || !window || FAILED(window->get_event(&event)) || !event ||
-        FAILED(event->get_srcElement(&source)) || !source) {
-      continue;
-    }
-    if (border_by_mouse_over_) {
-      HideBorder(1, 1);
-      border_by_mouse_over_ = false;
-    }
-  }
+  if (!border_by_mouse_over_ || EventSources().empty()) return;
+  HideBorder(1, 1);
+  border_by_mouse_over_ = false;
 }
 
 // ---- verification ----

@@ -178,6 +178,7 @@ class CKestrinBho : public IObjectWithSite,
   void OnTabDeactivated();
   void OnElementMouseOver();
   void OnElementMouseOut();
+  std::vector<CComPtr<IHTMLElement>> EventSources() const;
   void HideBorder(int origin, int force);
   void StopEffect();
   void LeaveSslState(int delayed);
