@@ -481,10 +481,13 @@ class DialogCloser {
       EnumWindows(&DialogCloser::Find, reinterpret_cast<LPARAM>(&found));
       if (found) {
         Sleep(200);  // let the dialog finish starting
-        ++self->closed_;  // before the dialog can go and its caller look
+        self->closed_ = 1;  // before the dialog can go and its caller look
         PostMessageA(found, WM_CLOSE, 0, 0);
         PostMessageA(found, WM_COMMAND, IDCANCEL, 0);
-        return 0;
+        // A window found while the dialog was still being built may not be the one that
+        // ends it: ask again until the dialog's caller has returned.
+        Sleep(300);
+        continue;
       }
       Sleep(20);
     }
