@@ -19,7 +19,7 @@ class IKestrin : public nsISupports {
 
 class IKestrinWrapper : public nsISupports {
  public:
-  KR_DECLARE_IID(0xDE0BB922, 0x9D1B, 0x46E2, 0xB3, 0xB8, 0xDE, 0x75, 0x10, 0x0B, 0x3B, 0x89)
+  KR_DECLARE_IID(0xDE0BB922, 0x9D1B, 0x46E2, 0xBD, 0xB5, 0xDE, 0x75, 0x10, 0x0B, 0x3B, 0x89)
   KR_METHOD GetPadlockBox(void* top_window, nsISupports** result) = 0;
   KR_METHOD GetEVElement(void* top_window, nsISupports** result) = 0;
   KR_METHOD GetToolbarElement(void* top_window, nsISupports** result) = 0;
