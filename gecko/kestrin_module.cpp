@@ -4,6 +4,7 @@
 
 #include "gecko/cert_bridge.h"
 #include "gecko/gecko_helpers.h"
+#include "gecko/log_single_process.h"
 #include "gecko/kestrin_engine.h"
 #include "gecko/kestrin_wrapper.h"
 
@@ -184,6 +185,8 @@ extern "C" kr::nsresult __stdcall NSGetModule(kr::nsIComponentManager* manager, 
   if (!result) return kr::NS_ERROR_NULL_POINTER;
   *result = nullptr;
   GeckoHelpersNS::SetComponentManager(manager);
+  // Writers of this browser process take turns within the process.
+  LogHelperNS::CLogHelper::SetFileState(LogHelperNS::CLogHelperStateSingleProcess::Instance());
   kr::nsIModule* module = new (std::nothrow) GeckoHelpersNS::CModule();
   if (!module) return kr::NS_ERROR_OUT_OF_MEMORY;
   module->AddRef();

@@ -8,6 +8,7 @@
 #include "gecko/cert_bridge.h"
 #include "gecko/gecko_helpers.h"
 #include "gecko/kestrin_wrapper.h"
+#include "gecko/log_single_process.h"
 #include "gecko/ssl_verify_gecko.h"
 #include "tools/geckohost/gecko_host.h"
 #include "tools/testservice/test_env.h"
@@ -208,6 +209,44 @@ TEST(GeckoWrapperRules, UrlFilterAndTabSelectionEvent) {
                {"netscape", "9.0.0.6", L"TabSelect"}};
   for (auto& h : hosts)
     EXPECT_STREQ(h.event, GeckoHelpersNS::TabSelectEventFor(h.program, h.version)) << h.program << " " << h.version;
+}
+
+}  // namespace
+
+namespace {
+
+// The log writer of the browser process: an entry above the configured level starts no thread,
+// one within it lands in the process's log file.
+TEST(GeckoLog, WritesWithinTheLevelOnThreadsOfThisProcess) {
+  HKEY key = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, LogHelperNS::kLogKeyPath, 0, nullptr, 0,
+                                           KEY_SET_VALUE | KEY_QUERY_VALUE, nullptr, &key, nullptr));
+  DWORD level = 2, mode = LogHelperNS::kLogModeFile;
+  RegSetValueExA(key, "LogLevel", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&level), sizeof(level));
+  RegSetValueExA(key, "LogMode", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&mode), sizeof(mode));
+  LogHelperNS::CLogHelper::SetFileState(LogHelperNS::CLogHelperStateSingleProcess::Instance());
+  {
+    LogHelperNS::CLogHelper logger;
+    ASSERT_EQ(LogHelperNS::CLogHelperStateSingleProcess::Instance(), logger.GetState());
+    CreateDirectoryA(logger.GetLogFolder().c_str(), nullptr);
+    DeleteFileA(logger.GetLogFilePath().c_str());
+    LONG started = LogHelperNS::CLogHelperStateSingleProcess::GetWritesStarted();
+    logger.Log("too detailed", 3, true);
+    EXPECT_EQ(started, LogHelperNS::CLogHelperStateSingleProcess::GetWritesStarted());
+    logger.Log("Browser started, OS: test", 1, true);
+    EXPECT_EQ(started + 1, LogHelperNS::CLogHelperStateSingleProcess::GetWritesStarted());
+    ASSERT_TRUE(LogHelperNS::CLogHelperStateSingleProcess::WaitForWrites(10000));
+    std::vector<BYTE> text;
+    ASSERT_TRUE(KestrinTest::ReadFileBytes(logger.GetLogFilePath(), &text));
+    std::string written(text.begin(), text.end());
+    EXPECT_NE(std::string::npos, written.find("[Level 1] - "));
+    EXPECT_NE(std::string::npos, written.find("Browser started, OS: test\r\n\r\n"));
+    EXPECT_EQ(std::string::npos, written.find("too detailed"));
+    DeleteFileA(logger.GetLogFilePath().c_str());
+  }
+  RegDeleteValueA(key, "LogLevel");
+  RegDeleteValueA(key, "LogMode");
+  RegCloseKey(key);
 }
 
 }  // namespace
