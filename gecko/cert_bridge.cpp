@@ -1,6 +1,7 @@
 #include "gecko/cert_bridge.h"
 
 #include "gecko/gecko_helpers.h"
+#include "platform/win/scoped_handle.h"
 
 namespace GeckoHelpersNS {
 
@@ -60,22 +61,18 @@ bool ConvertCertificate(kr::nsIX509Cert* certificate, PCCERT_CONTEXT* context, H
   if (NS_FAILED(certificate->GetChain(chain.Out())) || !chain || NS_FAILED(chain->GetLength(&length)) || length <= 1)
     return false;
 
-  HCERTSTORE memory = CertOpenStore(CERT_STORE_PROV_MEMORY, kEncoding, 0, 0, nullptr);
+  KestrinWinNS::CScopedCertStore memory(CertOpenStore(CERT_STORE_PROV_MEMORY, kEncoding, 0, 0, nullptr));
   if (!memory) return false;
-  PCCERT_CONTEXT server = nullptr;
-  bool ok = AddDer(certificate, memory, &server);
+  KestrinWinNS::CScopedCertContext server;
+  bool ok = AddDer(certificate, memory.Get(), server.Receive());
   for (uint32_t i = 0; ok && i < length; ++i) {
     nsCOMPtr<kr::nsIX509Cert> element;
     ok = kr::NS_SUCCEEDED(chain->QueryElementAt(i, kr::nsIX509Cert::IID(), element.OutVoid())) &&
-         AddDer(element.get(), memory, nullptr);
+         AddDer(element.get(), memory.Get(), nullptr);
   }
-  if (!ok) {
-    if (server) CertFreeCertificateContext(server);
-    CertCloseStore(memory, 0);
-    return false;
-  }
-  *store = memory;
-  *context = server;
+  if (!ok) return false;
+  *store = memory.Take();
+  *context = server.Take();
   return true;
 }
 

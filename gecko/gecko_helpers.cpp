@@ -1,6 +1,7 @@
 #include "gecko/gecko_helpers.h"
 
 #include "gecko/kestrin_interfaces.h"
+#include "platform/win/module.h"
 
 namespace GeckoHelpersNS {
 
@@ -113,11 +114,6 @@ HWND NativeWindowOf(kr::nsIDOMWindow* window) {
   return static_cast<HWND>(native);
 }
 
-HMODULE GetComponentModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCSTR>(&GetComponentModule), &module);
-  return module;
-}
+HMODULE GetComponentModule() { return KestrinWinNS::CodeModule(); }
 
 }  // namespace GeckoHelpersNS
