@@ -259,3 +259,49 @@ TEST_F(GeckoEndToEnd, LooksUpTheHostTheInternetExplorerRoadLooksUp) {
 }
 
 }  // namespace
+
+namespace {
+
+// A frameset page: the frames are scanned, the frameset document itself is not. The seal is the
+// background of a table in the frame, and hovering one of its cells shows the border. A stop
+// for another address (a redirect changed the location) scans nothing.
+TEST_F(GeckoEndToEnd, FramesetSealAsTableBackgroundAndStopsOfOtherAddresses) {
+  std::string url = KestrinTest::ServiceUrl("http", "/plain?frameset");
+  nsCOMPtr<CHostDocument> top = host_.NewDocument(Wide(url));
+  top->Add(L"IMG")->Set(L"src", Wide(ImageUrl("seal-samesize.gif")));  // not scanned: a frameset's own
+  CHostElement* frame = top->Add(L"FRAME");
+  frame->frame_document = host_.NewDocument(Wide(KestrinTest::ServiceUrl("http", "/plain?inner")));
+  nsCOMPtr<geckohost::CHostWindow> frame_window(new geckohost::CHostWindow(nullptr, false));
+  frame_window->SetDocument(frame->frame_document.get());
+  CHostDocument* inner = frame->frame_document.get();
+  CHostElement* table = inner->Add(L"TABLE");
+  table->style[L"background-image"] = L"url(\"" + Wide(ImageUrl("seal.gif")) + L"\")";
+  CHostElement* section = inner->Add(L"TBODY", table);
+  CHostElement* row = inner->Add(L"TR", section);
+  CHostElement* cell = inner->Add(L"TD", row);
+
+  host_.Navigate(tab_, url, top.get());
+  Kestrin* engine = Engine();
+  ASSERT_NE(nullptr, engine);
+  top->url = L"http://127.0.0.1/elsewhere";
+  host_.FinishLoad(tab_);
+  EXPECT_FALSE(engine->IsDocumentScanned());
+  top->url = Wide(url);
+  host_.FinishLoad(tab_);
+  EXPECT_TRUE(engine->IsDocumentScanned());
+
+  ASSERT_TRUE(KestrinTest::PumpUntil([this] { return PageVerified(); }, 20000));
+  const auto& images = engine->GetNLRList()->Images();
+  ASSERT_EQ(1u, images.size());
+  EXPECT_EQ(ImageUrl("seal.gif"), images[0]->url());
+  ASSERT_NE(nullptr, engine->GetNLRList()->Certificates()[0]->matched_image);
+
+  WindowingNS::CValidationBorder* border = WindowingNS::CValidationBorder::GetInstance();
+  tab_->window->Fire(L"DOMMouseScroll");
+  ASSERT_TRUE(KestrinTest::PumpUntil([border] { return !border->IsBorderVisible(); }, 5000));
+  cell->Fire(L"mouseover");
+  EXPECT_TRUE(border->IsBorderVisible());
+  EXPECT_TRUE(engine->IsBorderByMouseOver());
+}
+
+}  // namespace

@@ -157,9 +157,15 @@ nsresult CHostElement::GetContentDocument(kr::nsIDOMDocument** document) {
 }
 
 void CHostElement::Fire(const std::wstring& type, kr::nsIDOMEventTarget* original) {
-  nsCOMPtr<kr::nsIDOMEventTarget> self(static_cast<kr::nsIDOMEventTarget*>(this));
-  nsCOMPtr<CHostEvent> event(new CHostEvent(type, self.get(), self.get(), original));
-  listeners_.Fire(type, event.get());
+  // Capturing: the listeners of the ancestors first, outermost first, then the element's own.
+  std::vector<CHostElement*> path;
+  for (CHostElement* e = this; e; e = e->parent) path.insert(path.begin(), e);
+  nsCOMPtr<kr::nsIDOMEventTarget> target(static_cast<kr::nsIDOMEventTarget*>(this));
+  for (CHostElement* e : path) {
+    nsCOMPtr<kr::nsIDOMEventTarget> current(static_cast<kr::nsIDOMEventTarget*>(e));
+    nsCOMPtr<CHostEvent> event(new CHostEvent(type, target.get(), current.get(), original));
+    e->listeners_.Fire(type, event.get());
+  }
 }
 
 void* CHostElement::ExtraInterface(const kr::nsIID& iid) {

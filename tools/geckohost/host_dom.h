@@ -90,7 +90,7 @@ class CHostElement : public CHostObject<kr::nsIDOMXULElement, kr::nsIDOMEventTar
     attributes[name] = value;
     return this;
   }
-  // Fires an event at this element (target and current target).
+  // Fires an event at this element: the listeners of its ancestors, outermost first, then its own.
   void Fire(const std::wstring& type, kr::nsIDOMEventTarget* original = nullptr);
   int CountListeners(const std::wstring& type) const { return listeners_.Count(type); }
 
