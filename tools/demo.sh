@@ -37,5 +37,5 @@ fi
 if [ -f "$top/tools/geckohost/gecko-demo.sh" ]; then
   echo
   echo "== Firefox (scripted Gecko browser) with the component: the same page of a genuine and a forged seal =="
-  bash "$top/tools/geckohost/gecko-demo.sh" "$build" x86
+  bash "$top/tools/geckohost/gecko-demo.sh" "$build" "$arch"
 fi
