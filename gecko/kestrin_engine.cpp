@@ -285,10 +285,13 @@ kr::nsresult Kestrin::HandleEvent(kr::nsIDOMEvent* event) {
 
 void Kestrin::OnRequestComplete(DWORD request_id, const char* url, const BYTE* body, DWORD length) {
   if (request_id == kLookupRequestId) {
+    // Only the reply to the lookup of the current host counts.
+    if (!url || lookup_.GetPendingUrl() != url) return;
     lookup_.OnLookupReply(url, body, length);
-    char count[32];
-    snprintf(count, sizeof(count), "%lu", static_cast<unsigned long>(nlr_list_.GetCount()));
-    Diagnostic(("%s NLRs downloaded for " + lookup_.GetCurrentHost()).c_str(), count, 3);
+    char line[512];
+    snprintf(line, sizeof(line), "%lu NLRs downloaded for %s", static_cast<unsigned long>(nlr_list_.GetCount()),
+             lookup_.GetCurrentHost().c_str());
+    LogHelperNS::Log(line, 3, true);
     nlr_list_.SetCertificatesDownloaded(true);
     if (page_scanned_) nlr_list_.VerifyImages();
   } else if (request_id == kImageRequestId) {
@@ -463,11 +466,19 @@ void Kestrin::AddImage(kr::nsIDOMElement* element) {
 }
 
 std::string Kestrin::ComputedBackground(kr::nsIDOMElement* element) {
-  if (!view_css_ || !element) return std::string();
+  if (!element) return std::string();
+  // The style comes from the element's own document's view, else from the page's.
+  nsCOMPtr<kr::nsIDOMDocument> owner;
+  nsCOMPtr<kr::nsIDOMWindow> view;
+  nsCOMPtr<kr::nsIDOMViewCSS> css;
+  if (NS_SUCCEEDED(element->GetOwnerDocument(owner.Out())) && owner && NS_SUCCEEDED(owner->GetDefaultView(view.Out())))
+    css.QueryFrom(view.get());
+  if (!css) css = view_css_;
+  if (!css) return std::string();
   std::wstring pseudo = Text(element, &kr::nsIDOMElement::GetClassName);
   nsCOMPtr<kr::nsIDOMCSSStyleDeclaration> style;
   kr::PRUnichar* value = nullptr;
-  if (NS_FAILED(view_css_->GetComputedStyle(element, pseudo.c_str(), style.Out())) || !style ||
+  if (NS_FAILED(css->GetComputedStyle(element, pseudo.c_str(), style.Out())) || !style ||
       NS_FAILED(style->GetPropertyValue(L"background-image", &value)))
     return std::string();
   std::string text = ToNarrow(TakeWide(value));
