@@ -24,5 +24,6 @@ const ModuleComponent* GetModuleComponents(int* count);
 
 }  // namespace GeckoHelpersNS
 
-extern "C" kr::nsresult __stdcall NSGetModule(kr::nsIComponentManager* manager, kr::nsIFile* location,
-                                              kr::nsIModule** result);
+// The entry point the browser finds by name; C calling convention (the methods are __stdcall).
+extern "C" kr::nsresult NSGetModule(kr::nsIComponentManager* manager, kr::nsIFile* location,
+                                    kr::nsIModule** result);

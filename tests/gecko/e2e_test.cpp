@@ -198,7 +198,9 @@ TEST_F(GeckoEndToEnd, LowAssuranceAndMissingCertificates) {
     SslVerifyNS::CSslVerifyGecko* verifier = Engine()->GetSslVerifier();
     EXPECT_EQ(c.has_certificate, verifier->GetCertificate() != nullptr);
     EXPECT_EQ(c.cert_class, verifier->GetCertClass());
-    if (!c.has_certificate) EXPECT_EQ(SslVerifyNS::CSslVerifyStateProcessing::Instance(), verifier->GetState());
+    if (!c.has_certificate) {
+      EXPECT_EQ(SslVerifyNS::CSslVerifyStateProcessing::Instance(), verifier->GetState());
+    }
   }
   // A plain http page ignores the padlock.
   std::string plain = KestrinTest::ServiceUrl("http", "/plain");

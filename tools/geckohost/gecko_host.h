@@ -38,7 +38,7 @@ class CGeckoHost {
   CGeckoHost();
   ~CGeckoHost();
 
-  typedef kr::nsresult(__stdcall* GetModuleProc)(kr::nsIComponentManager*, kr::nsIFile*, kr::nsIModule**);
+  typedef kr::nsresult (*GetModuleProc)(kr::nsIComponentManager*, kr::nsIFile*, kr::nsIModule**);
   // Loads the library and registers its module; the result of NSGetModule or RegisterSelf.
   nsresult Load(const char* library_path);
   // The same with a module entry point already in this process.
