@@ -181,7 +181,7 @@ const ModuleComponent* GetModuleComponents(int* count) {
 }  // namespace GeckoHelpersNS
 
 extern "C" kr::nsresult NSGetModule(kr::nsIComponentManager* manager, kr::nsIFile*,
-                                              kr::nsIModule** result) {
+                                    kr::nsIModule** result) {
   if (!result) return kr::NS_ERROR_NULL_POINTER;
   *result = nullptr;
   GeckoHelpersNS::SetComponentManager(manager);
