@@ -1,5 +1,8 @@
 #include "common/update/update_reader.h"
 
+#include <ctype.h>
+#include <string.h>
+
 #include <mutex>
 #include <vector>
 
@@ -32,7 +35,57 @@ bool ToAnsi(const WCHAR* text, UINT length, std::string* out) {
   return true;
 }
 
+bool IsSpace(BYTE c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// name S? "=" S? quoted value of the allowed characters.
+bool ReadAttribute(const std::string& text, size_t* at, const char* name, const char* allowed) {
+  size_t pos = *at;
+  size_t name_length = strlen(name);
+  if (text.compare(pos, name_length, name) != 0) return false;
+  pos += name_length;
+  while (pos < text.size() && IsSpace(text[pos])) ++pos;
+  if (pos >= text.size() || text[pos] != '=') return false;
+  ++pos;
+  while (pos < text.size() && IsSpace(text[pos])) ++pos;
+  if (pos >= text.size() || (text[pos] != '"' && text[pos] != '\'')) return false;
+  char quote = text[pos++];
+  size_t value = pos;
+  while (pos < text.size() && text[pos] != quote) {
+    if (!strchr(allowed, text[pos]) && !isalnum(static_cast<unsigned char>(text[pos]))) return false;
+    ++pos;
+  }
+  if (pos >= text.size() || pos == value) return false;
+  *at = pos + 1;
+  return true;
+}
+
 }  // namespace
+
+bool IsPlainXmlDeclaration(const BYTE* bytes, size_t size) {
+  // The declaration's characters are ASCII: UTF-16 puts a zero beside each.
+  std::string text;
+  size_t start = 0, step = 1;
+  if (size >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) start = 3;
+  if (size >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF))) {
+    start = bytes[0] == 0xFF ? 2 : 3;
+    step = 2;
+  }
+  for (size_t i = start; i < size; i += step) text += static_cast<char>(bytes[i]);
+  if (text.compare(0, 5, "<?xml") != 0 || text.size() < 6 || !IsSpace(text[5])) return true;
+  // version, then optionally encoding and standalone, each after white space, then "?>".
+  size_t at = 5;
+  const char* const kNames[] = {"version", "encoding", "standalone"};
+  const char* const kAllowed[] = {"._:-", "._-", ""};
+  for (int i = 0; i < 3; ++i) {
+    size_t before = at;
+    while (at < text.size() && IsSpace(text[at])) ++at;
+    if (at > before && ReadAttribute(text, &at, kNames[i], kAllowed[i])) continue;
+    if (i == 0) return false;
+    at = before;
+  }
+  while (at < text.size() && IsSpace(text[at])) ++at;
+  return text.compare(at, 2, "?>") == 0;
+}
 
 bool GetEnvironmentText(std::string* text, const char* name) {
   if (!text) return false;
@@ -72,6 +125,18 @@ CUpdateFileReader::CUpdateFileReader(IStream* input) {
     return;
   }
   reader_ = reader;
+  if (input) {
+    // The first bytes of the document, read where the input stands and given back.
+    BYTE head[512];
+    ULONG got = 0;
+    LARGE_INTEGER zero = {};
+    ULARGE_INTEGER start = {};
+    if (FAILED(input->Seek(zero, STREAM_SEEK_CUR, &start)) || FAILED(input->Read(head, sizeof(head), &got)))
+      return;
+    LARGE_INTEGER back;
+    back.QuadPart = static_cast<LONGLONG>(start.QuadPart);
+    if (FAILED(input->Seek(back, STREAM_SEEK_SET, nullptr)) || !IsPlainXmlDeclaration(head, got)) return;
+  }
   input_ = input;
   if (input_) {
     input_->AddRef();
@@ -93,7 +158,7 @@ HRESULT CUpdateFileReader::NextElement(int* index) {
   if (!index) return E_POINTER;
   for (;;) {
     xml::XmlNodeType type = xml::XmlNodeType_None;
-    HRESULT hr = reader_->Read(&type);
+    HRESULT hr = ReadNode(&type);
     if (hr != S_OK) {
       state_ = 0;
       return hr;
@@ -112,13 +177,27 @@ HRESULT CUpdateFileReader::NextElement(int* index) {
   }
 }
 
+HRESULT CUpdateFileReader::ReadNode(xml::XmlNodeType* type) {
+  if (++nodes_ > kMaxNodes) return E_FAIL;
+  HRESULT hr = reader_->Read(type);
+  if (hr != S_OK) return hr;
+  UINT line = 0, position = 0;
+  reader_->GetLineNumber(&line);
+  reader_->GetLinePosition(&position);
+  if (nodes_ > 1 && line == last_line_ && position == last_position_ && *type == last_type_) return E_FAIL;
+  last_line_ = line;
+  last_position_ = position;
+  last_type_ = *type;
+  return S_OK;
+}
+
 HRESULT CUpdateFileReader::ReadText(std::string* text) {
   if (!input_) return reader_ ? E_POINTER : E_UNEXPECTED;
   if (!reader_ || state_ != 1) return E_UNEXPECTED;
   if (!text) return E_POINTER;
   text->clear();
   xml::XmlNodeType type = xml::XmlNodeType_None;
-  HRESULT hr = reader_->Read(&type);
+  HRESULT hr = ReadNode(&type);
   if (hr == S_OK && type == xml::XmlNodeType_Text) {
     const WCHAR* value = nullptr;
     UINT length = 0;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <shlwapi.h>
+#include <string.h>
 
 #include <string>
 #include <utility>
@@ -81,6 +82,31 @@ TEST(UpdateFileReader, DocumentTypeDeclarationIsRefused) {
       "<?xml version=\"1.0\"?>\n<!DOCTYPE Update [<!ENTITY e \"ABCDEF\">]>\n"
       "<Update><Thumbprint>&e;</Thumbprint></Update>");
   EXPECT_TRUE(FAILED(walk.end)) << std::hex << walk.end;
+  EXPECT_TRUE(walk.elements.empty());
+}
+
+// Only a complete, plain declaration reaches the XML reader.
+TEST(UpdateFileReader, DeclarationMustBeCompleteAndPlain) {
+  const std::pair<const char*, bool> kCases[] = {
+      {"<?xml version=\"1.0\"?><Update/>", true},
+      {"<?xml version='1.0' encoding='utf-8' standalone='yes' ?><Update/>", true},
+      {"\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?><Update/>", true},
+      {"<Update/>", true},
+      {"<?xml version=\"1.0\" encod", false},
+      {"<?xml version=\"1.0", false},
+      {"<?xml ", false},
+      {"<?xml encoding=\"utf-8\"?><Update/>", false},
+      {"<?xml version=\"1.0\" standalone='yes' encoding='utf-8'?><Update/>", false},
+      {"<?xml version=\"1.0\" bogus=\"1\"?><Update/>", false},
+      {"<?xml version=\"\"?><Update/>", false},
+  };
+  for (const auto& c : kCases) {
+    EXPECT_EQ(c.second, UpdateUtilsNS::IsPlainXmlDeclaration(reinterpret_cast<const BYTE*>(c.first), strlen(c.first)))
+        << c.first;
+  }
+  // The reader gets no input for a refused declaration, and the walk ends at once.
+  Walk walk = WalkDocument("<?xml version=\"1.0\" encoding=\"utf-8\"");
+  EXPECT_TRUE(FAILED(walk.end));
   EXPECT_TRUE(walk.elements.empty());
 }
 
