@@ -61,16 +61,26 @@ bool ReadAttribute(const std::string& text, size_t* at, const char* name, const 
 
 }  // namespace
 
-bool IsPlainXmlDeclaration(const BYTE* bytes, size_t size) {
-  // The declaration's characters are ASCII: UTF-16 puts a zero beside each.
+bool IsReadableXml(const BYTE* bytes, size_t size) {
+  // The markup looked at is ASCII: a UTF-16 document puts a zero beside each character.
+  // Characters beyond ASCII all read as 0x80 here.
   std::string text;
-  size_t start = 0, step = 1;
-  if (size >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) start = 3;
-  if (size >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF))) {
-    start = bytes[0] == 0xFF ? 2 : 3;
-    step = 2;
+  bool little = size >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE;
+  bool big = size >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF;
+  if (little || big) {
+    for (size_t i = 2; i + 1 < size; i += 2) {
+      unsigned unit = little ? bytes[i] | (bytes[i + 1] << 8) : (bytes[i] << 8) | bytes[i + 1];
+      text += unit < 0x80 ? static_cast<char>(unit) : static_cast<char>(0x80);
+    }
+  } else {
+    size_t start = size >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF ? 3 : 0;
+    text.assign(reinterpret_cast<const char*>(bytes) + start, size - start);
   }
-  for (size_t i = start; i < size; i += step) text += static_cast<char>(bytes[i]);
+  for (size_t at = text.find("<?"); at != std::string::npos; at = text.find("<?", at + 2)) {
+    unsigned char first = at + 2 < text.size() ? static_cast<unsigned char>(text[at + 2]) : 0;
+    if (!(isalpha(first) || first == '_' || first == ':' || first >= 0x80)) return false;
+    if (text.find("?>", at + 2) == std::string::npos) return false;
+  }
   if (text.compare(0, 5, "<?xml") != 0 || text.size() < 6 || !IsSpace(text[5])) return true;
   // version, then optionally encoding and standalone, each after white space, then "?>".
   size_t at = 5;
@@ -126,16 +136,20 @@ CUpdateFileReader::CUpdateFileReader(IStream* input) {
   }
   reader_ = reader;
   if (input) {
-    // The first bytes of the document, read where the input stands and given back.
-    BYTE head[512];
-    ULONG got = 0;
+    // The document, read from where the input stands, checked, and the input put back.
     LARGE_INTEGER zero = {};
     ULARGE_INTEGER start = {};
-    if (FAILED(input->Seek(zero, STREAM_SEEK_CUR, &start)) || FAILED(input->Read(head, sizeof(head), &got)))
+    STATSTG stat = {};
+    if (FAILED(input->Seek(zero, STREAM_SEEK_CUR, &start)) || FAILED(input->Stat(&stat, STATFLAG_NONAME)) ||
+        stat.cbSize.QuadPart < start.QuadPart || stat.cbSize.QuadPart - start.QuadPart > kMaxDocument)
+      return;
+    std::vector<BYTE> document(static_cast<size_t>(stat.cbSize.QuadPart - start.QuadPart));
+    ULONG got = 0;
+    if (!document.empty() && FAILED(input->Read(document.data(), static_cast<ULONG>(document.size()), &got)))
       return;
     LARGE_INTEGER back;
     back.QuadPart = static_cast<LONGLONG>(start.QuadPart);
-    if (FAILED(input->Seek(back, STREAM_SEEK_SET, nullptr)) || !IsPlainXmlDeclaration(head, got)) return;
+    if (FAILED(input->Seek(back, STREAM_SEEK_SET, nullptr)) || !IsReadableXml(document.data(), got)) return;
   }
   input_ = input;
   if (input_) {

@@ -33,8 +33,8 @@ bool AddInstallFolderToPath();
 class CUpdateFileReader {
  public:
   // Keeps a reference to `input`. Without the PATH step or XmlLite the reader stays empty.
-  // Document type declarations are refused, and so is an input whose XML declaration is not
-  // complete and plain (the reader then has no input).
+  // Document type declarations are refused, and so is a document that IsReadableXml refuses
+  // or that is longer than kMaxDocument bytes (the reader then has no input).
   explicit CUpdateFileReader(IStream* input);
   ~CUpdateFileReader();
 
@@ -52,6 +52,7 @@ class CUpdateFileReader {
 
   // Nodes read from one document at most; a longer document ends in an error.
   static const int kMaxNodes = 100000;
+  static const ULONG kMaxDocument = 16u << 20;
 
  private:
   CUpdateFileReader(const CUpdateFileReader&) = delete;
@@ -67,8 +68,10 @@ class CUpdateFileReader {
   xml::XmlNodeType last_type_ = xml::XmlNodeType_None;
 };
 
-// True when `text` (the first bytes of a document) has no XML declaration, or one that is
-// complete and holds only version, encoding and standalone, in that order.
-bool IsPlainXmlDeclaration(const BYTE* text, size_t size);
+// True when the document `text` has no XML declaration or one that is complete and holds only
+// version, encoding and standalone, in that order, and when every processing instruction
+// ("<?") names its target (a letter, "_", ":" or a character beyond ASCII comes first) and
+// ends ("?>").
+bool IsReadableXml(const BYTE* text, size_t size);
 
 }  // namespace UpdateUtilsNS

@@ -120,12 +120,15 @@ bool NextFrame(const BYTE* data, DWORD size, DWORD* pos, FrameSpan* span) {
   return true;
 }
 
-// A frame the picture loader may read: an image inside the logical screen, with a size and an
-// LZW code size of 2 to 8 bits. Other frames are never handed to the loader.
-bool IsLoadableFrame(const BYTE* data, const FrameSpan& span, int screen_width, int screen_height) {
+// A frame the picture loader may read: an image inside the logical screen, with a size, a
+// colour table (the file's or its own) and an LZW code size of 2 to 8 bits. Other frames are
+// never handed to the loader.
+bool IsLoadableFrame(const BYTE* data, const FrameSpan& span, int screen_width, int screen_height,
+                     bool global_table) {
   if (!span.image || span.width <= 0 || span.height <= 0) return false;
   if (span.left + span.width > screen_width || span.top + span.height > screen_height) return false;
   BYTE flags = data[span.image + 9];
+  if (!global_table && !(flags & 0x80)) return false;
   DWORD table = (flags & 0x80) ? 3u * (1u << ((flags & 7) + 1)) : 0;
   DWORD code_size_at = span.image + 10 + table;
   if (code_size_at >= span.end) return false;
@@ -307,13 +310,16 @@ bool CPictureExWnd::ParseAndLoad(const BYTE* data) {
   int count = 0;
   for (DWORD pos = header; count < kMaxFrames && NextFrame(data, size, &pos, nullptr);) ++count;
   if (count == 0) return false;
-  if (count == 1) return true;
-
   FrameSpan span;
+  if (count == 1) {
+    DWORD pos = header;
+    return NextFrame(data, size, &pos, &span) && IsLoadableFrame(data, span, width_, height_, gct_size_ != 0);
+  }
+
   int extracted = 0;
   for (data_offset_ = header; extracted < kMaxFrames && NextFrame(data, size, &data_offset_, &span);) {
     ++extracted;
-    if (!IsLoadableFrame(data, span, width_, height_)) continue;
+    if (!IsLoadableFrame(data, span, width_, height_, gct_size_ != 0)) continue;
     DWORD frame_bytes = span.end - span.start;
     SIZE_T total = (SIZE_T)header + frame_bytes + 1;
     HGLOBAL one = GlobalAlloc(GMEM_FIXED, total);

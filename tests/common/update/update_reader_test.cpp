@@ -85,9 +85,10 @@ TEST(UpdateFileReader, DocumentTypeDeclarationIsRefused) {
   EXPECT_TRUE(walk.elements.empty());
 }
 
-// Only a complete, plain declaration reaches the XML reader.
+// Only a complete, plain declaration and named processing instructions reach the XML reader.
 TEST(UpdateFileReader, DeclarationMustBeCompleteAndPlain) {
-  const std::pair<const char*, bool> kCases[] = {
+  using namespace std::string_literals;
+  const std::pair<std::string, bool> kCases[] = {
       {"<?xml version=\"1.0\"?><Update/>", true},
       {"<?xml version='1.0' encoding='utf-8' standalone='yes' ?><Update/>", true},
       {"\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?><Update/>", true},
@@ -99,9 +100,13 @@ TEST(UpdateFileReader, DeclarationMustBeCompleteAndPlain) {
       {"<?xml version=\"1.0\" standalone='yes' encoding='utf-8'?><Update/>", false},
       {"<?xml version=\"1.0\" bogus=\"1\"?><Update/>", false},
       {"<?xml version=\"\"?><Update/>", false},
+      {"<?\0ml version=\"1.0"s, false},
+      {"<Update><?pi data?><? x?></Update>", false},
+      {"<Update><?pi data?></Update>", true},
+      {"<?xm", false},
   };
   for (const auto& c : kCases) {
-    EXPECT_EQ(c.second, UpdateUtilsNS::IsPlainXmlDeclaration(reinterpret_cast<const BYTE*>(c.first), strlen(c.first)))
+    EXPECT_EQ(c.second, UpdateUtilsNS::IsReadableXml(reinterpret_cast<const BYTE*>(c.first.data()), c.first.size()))
         << c.first;
   }
   // The reader gets no input for a refused declaration, and the walk ends at once.
