@@ -83,6 +83,17 @@ bool IsBitString(const BYTE* data, size_t size) {
   return unused <= 7 && (e.length > 1 || unused == 0);
 }
 
+bool IsString(const BYTE* data, size_t size) {
+  Element e;
+  return ReadElement(data, size, &e) && e.whole == size && IsStringValue(e);
+}
+
+bool IsPrimitive(const BYTE* data, size_t size, BYTE tag, size_t min_length, size_t max_length) {
+  Element e;
+  return ReadElement(data, size, &e) && e.whole == size && e.tag == tag && e.length >= min_length &&
+         e.length <= max_length;
+}
+
 bool IsName(const BYTE* data, size_t size) {
   Element name;
   if (!ReadElement(data, size, &name) || name.whole != size || name.tag != 0x30) return false;

@@ -29,6 +29,12 @@ bool IsWellFormed(const BYTE* data, size_t size, int max_depth = kMaxDepth);
 // and 0 when the string has no byte.
 bool IsBitString(const BYTE* data, size_t size);
 
+// A string of one of the string types, its length a whole number of its characters.
+bool IsString(const BYTE* data, size_t size);
+
+// A primitive element with `tag` whose content has `min_length` to `max_length` bytes.
+bool IsPrimitive(const BYTE* data, size_t size, BYTE tag, size_t min_length, size_t max_length);
+
 // An X.500 name: SEQUENCE OF SET OF SEQUENCE { OBJECT IDENTIFIER, string }, each string of a
 // string type whose length fits its character size.
 bool IsName(const BYTE* data, size_t size);

@@ -24,14 +24,19 @@ const DWORD kLogoGraphic = 0, kLogoFileType = 1, kLogoName = 2, kLogoHashAlgorit
 const DWORD kMerchantUrl = 0, kDirectoryScope = 1, kCanBeUsedBy = 2, kSubDomainScope = 3,
             kOptionText = 5;
 
-const BYTE kTagInteger = 0x02, kTagUtf8String = 0x0C, kTagPrintableString = 0x13,
+const BYTE kTagInteger = 0x02, kTagEnumerated = 0x0A, kTagUtf8String = 0x0C, kTagPrintableString = 0x13,
            kTagIa5String = 0x16, kTagSequence = 0x30;
 
 // Decodes `data` as `type` into `out` (sizing call, allocation, decoding call).
 bool Decode(LPCSTR type, const BYTE* data, DWORD size, std::vector<BYTE>* out) {
   if (!data || size == 0) return false;
   // The platform decoders read only shapes checked here first.
-  if (!DerNS::IsWellFormed(data, size) || (type == X509_BITS && !DerNS::IsBitString(data, size))) return false;
+  if (!DerNS::IsWellFormed(data, size)) return false;
+  if (type == X509_BITS && !DerNS::IsBitString(data, size)) return false;
+  if (type == X509_ANY_STRING && !DerNS::IsString(data, size)) return false;
+  if ((type == X509_INTEGER || type == X509_ENUMERATED) &&
+      !DerNS::IsPrimitive(data, size, type == X509_INTEGER ? kTagInteger : kTagEnumerated, 1, 4))
+    return false;
   DWORD needed = 0;
   if (!CryptDecodeObject(kEncoding, type, data, size, 0, nullptr, &needed) || needed == 0)
     return false;

@@ -113,6 +113,15 @@ def hostile(out, sealpki, update_dat, signed):
     recipient[-1][1] = recipient[-1][1][:16]
     write(out, 'enveloped', 'hostile-short-key.der', encode(env))
     write(out, 'update', 'hostile-short-key.der', encode(env))
+    # The enciphered content as a constructed string nested twenty thousand times.
+    env = parse(update_dat)
+    content_info = env[0][2][1][2][0][2][2]
+    nested = encode([[0x04, content_info[2][-1][1][:8], None]])
+    for _ in range(20000):
+        nested = encode([[0x24, nested, None]])
+    skip = 2 + (nested[1] & 0x7F if nested[1] & 0x80 else 0)
+    content_info[2][-1] = [0xA0, nested[skip:], None]
+    write(out, 'enveloped', 'hostile-deep.der', encode(env))
     # Declarations cut short.
     write(out, 'xml', 'hostile-declaration.xml', b'<?xml version="1.0" encod')
     write(out, 'xml', 'hostile-declaration2.xml', b'<?xml version="1.0')
