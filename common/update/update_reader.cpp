@@ -51,7 +51,8 @@ bool ReadAttribute(const std::string& text, size_t* at, const char* name, const 
   char quote = text[pos++];
   size_t value = pos;
   while (pos < text.size() && text[pos] != quote) {
-    if (!strchr(allowed, text[pos]) && !isalnum(static_cast<unsigned char>(text[pos]))) return false;
+    if (text[pos] == '\0' || (!strchr(allowed, text[pos]) && !isalnum(static_cast<unsigned char>(text[pos]))))
+      return false;
     ++pos;
   }
   if (pos >= text.size() || pos == value) return false;
@@ -76,10 +77,12 @@ bool IsReadableXml(const BYTE* bytes, size_t size) {
     size_t start = size >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF ? 3 : 0;
     text.assign(reinterpret_cast<const char*>(bytes) + start, size - start);
   }
+  size_t end = 0;  // the "?>" after the instruction last looked at
   for (size_t at = text.find("<?"); at != std::string::npos; at = text.find("<?", at + 2)) {
     unsigned char first = at + 2 < text.size() ? static_cast<unsigned char>(text[at + 2]) : 0;
     if (!(isalpha(first) || first == '_' || first == ':' || first >= 0x80)) return false;
-    if (text.find("?>", at + 2) == std::string::npos) return false;
+    if (end < at + 2) end = text.find("?>", at + 2);
+    if (end == std::string::npos) return false;
   }
   if (text.compare(0, 5, "<?xml") != 0 || text.size() < 6 || !IsSpace(text[5])) return true;
   // version, then optionally encoding and standalone, each after white space, then "?>".
