@@ -36,6 +36,13 @@ bool ToAnsi(const WCHAR* text, UINT length, std::string* out) {
 }
 
 bool IsSpace(BYTE c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsNameStart(char c) {
+  unsigned char u = static_cast<unsigned char>(c);
+  return isalpha(u) || u == '_' || u == ':' || u >= 0x80;
+}
+bool IsNameCharacter(char c) {
+  return IsNameStart(c) || isdigit(static_cast<unsigned char>(c)) || c == '-' || c == '.';
+}
 
 // name S? "=" S? quoted value of the allowed characters.
 bool ReadAttribute(const std::string& text, size_t* at, const char* name, const char* allowed) {
@@ -77,11 +84,14 @@ bool IsReadableXml(const BYTE* bytes, size_t size) {
     size_t start = size >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF ? 3 : 0;
     text.assign(reinterpret_cast<const char*>(bytes) + start, size - start);
   }
+  // Every instruction: a target name, then white space or "?>", and an end.
   size_t end = 0;  // the "?>" after the instruction last looked at
   for (size_t at = text.find("<?"); at != std::string::npos; at = text.find("<?", at + 2)) {
-    unsigned char first = at + 2 < text.size() ? static_cast<unsigned char>(text[at + 2]) : 0;
-    if (!(isalpha(first) || first == '_' || first == ':' || first >= 0x80)) return false;
-    if (end < at + 2) end = text.find("?>", at + 2);
+    size_t name = at + 2;
+    if (name >= text.size() || !IsNameStart(text[name])) return false;
+    while (name < text.size() && IsNameCharacter(text[name])) ++name;
+    if (name >= text.size() || !(IsSpace(text[name]) || text.compare(name, 2, "?>") == 0)) return false;
+    if (end < name) end = text.find("?>", name);
     if (end == std::string::npos) return false;
   }
   if (text.compare(0, 5, "<?xml") != 0 || text.size() < 6 || !IsSpace(text[5])) return true;

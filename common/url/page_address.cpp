@@ -358,9 +358,11 @@ std::string PageAddress::Text() const {
   return text + path + rest;
 }
 
-bool ReadPageAddress(const wchar_t* input, size_t length, PageAddress* out) {
+namespace {
+
+bool ReadAddress(const wchar_t* input, size_t length, size_t limit, PageAddress* out) {
   *out = PageAddress();
-  if (!input || length > kMaxAddressLength) return false;
+  if (!input || length > limit) return false;
   // Tabs and line ends go anywhere, controls and blanks at either end.
   std::wstring text;
   for (size_t i = 0; i < length && input[i]; ++i)
@@ -421,6 +423,29 @@ bool ReadPageAddress(const wchar_t* input, size_t length, PageAddress* out) {
   return true;
 }
 
+// Characters of an address as the browser holds it: percent escapes of UTF-8 bytes count as
+// the character they encode, so an address and its 8-bit form (Text) have the same length.
+size_t AddressLength(const std::wstring& text) {
+  size_t characters = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == L'%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
+      int escaped = HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]);
+      if (escaped >= 0x80) {
+        i += 2;
+        if (escaped < 0xC0) continue;  // a continuation byte adds none
+      }
+    }
+    ++characters;
+  }
+  return characters;
+}
+
+}  // namespace
+
+bool ReadPageAddress(const wchar_t* input, size_t length, PageAddress* out) {
+  return ReadAddress(input, length, kMaxAddressLength, out);
+}
+
 bool ReadPageAddress(const std::wstring& text, PageAddress* out) {
   return ReadPageAddress(text.c_str(), text.size(), out);
 }
@@ -428,12 +453,15 @@ bool ReadPageAddress(const std::wstring& text, PageAddress* out) {
 bool ReadPageAddress(const char* text, PageAddress* out) {
   *out = PageAddress();
   if (!text) return false;
-  size_t length = strnlen(text, kMaxAddressLength + 1);
-  if (length > kMaxAddressLength) return false;
+  // The 8-bit form escapes characters beyond ASCII: its bytes may be many more.
+  const size_t kMaxBytes = 12 * kMaxAddressLength;
+  size_t length = strnlen(text, kMaxBytes + 1);
+  if (length > kMaxBytes) return false;
   std::wstring wide;
   if (!Utf8ToWide(text, length, CP_UTF8, MB_ERR_INVALID_CHARS, &wide) && !Utf8ToWide(text, length, CP_ACP, 0, &wide))
     return false;
-  return ReadPageAddress(wide, out);
+  if (AddressLength(wide) > kMaxAddressLength) return false;
+  return ReadAddress(wide.c_str(), wide.size(), kMaxBytes, out);
 }
 
 std::string NarrowPageAddress(const wchar_t* text, size_t length) {

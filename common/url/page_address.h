@@ -33,7 +33,8 @@ struct PageAddress {
   std::string Text() const;
 };
 
-// Longest address read (characters); a longer one has no host.
+// Longest address read (characters, a character beyond ASCII counting once also in its 8-bit
+// escaped form); a longer one has no host.
 const size_t kMaxAddressLength = 2083;
 
 // False (and an address without host) when the text is longer than kMaxAddressLength or its

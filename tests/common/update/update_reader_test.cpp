@@ -104,6 +104,8 @@ TEST(UpdateFileReader, DeclarationMustBeCompleteAndPlain) {
       {"<Update><?pi data?><? x?></Update>", false},
       {"<Update><?pi data?></Update>", true},
       {"<?xm", false},
+      {"<?xml\0version=\"1.0\"?><Update/>"s, false},
+      {"<Update><?pi?></Update>", true},
   };
   for (const auto& c : kCases) {
     EXPECT_EQ(c.second, UpdateUtilsNS::IsReadableXml(reinterpret_cast<const BYTE*>(c.first.data()), c.first.size()))

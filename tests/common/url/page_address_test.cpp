@@ -97,6 +97,13 @@ TEST(PageAddress, LongAddressesHaveNoHost) {
   EXPECT_EQ("", address.host);
   std::wstring label = L"http://" + std::wstring(64, L'a') + L".example/";
   EXPECT_FALSE(UrlNS::ReadPageAddress(label, &address));
+  // The longest address with letters beyond ASCII reads the same in its 8-bit form.
+  std::wstring wide = L"http://bank.example/" + std::wstring(UrlNS::kMaxAddressLength - 20, L'\x00E4');
+  ASSERT_TRUE(UrlNS::ReadPageAddress(wide, &address));
+  PageAddress again;
+  EXPECT_TRUE(UrlNS::ReadPageAddress(address.Text().c_str(), &again));
+  EXPECT_EQ(address.Text(), again.Text());
+  EXPECT_FALSE(UrlNS::ReadPageAddress((address.Text() + "%C3%A4").c_str(), &again));
 }
 
 // The 8-bit form of a UTF-16 address never maps a letter to a look-alike plain one.
