@@ -352,13 +352,32 @@ bool HostToAscii(const std::wstring& host, std::string* out) {
 
 std::string PageAddress::Text() const {
   if (host.empty()) return std::string();
-  std::string text = scheme.empty() ? std::string() : scheme + "://";
+  // A bare authority keeps its "//": the host must never read as a scheme.
+  std::string text = scheme.empty() ? std::string("//") : scheme + "://";
   text += host;
   if (!port.empty()) text += ":" + port;
   return text + path + rest;
 }
 
 namespace {
+
+// Characters of an address as the browser holds it: percent escapes of UTF-8 bytes count as
+// the character they encode, so an address and its 8-bit form (Text) have the same length.
+template <class Text>
+size_t AddressLength(const Text& text) {
+  size_t characters = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
+      int escaped = HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]);
+      if (escaped >= 0x80) {
+        i += 2;
+        if (escaped < 0xC0) continue;  // a continuation byte adds none
+      }
+    }
+    ++characters;
+  }
+  return characters;
+}
 
 bool ReadAddress(const wchar_t* input, size_t length, size_t limit, PageAddress* out) {
   *out = PageAddress();
@@ -420,24 +439,13 @@ bool ReadAddress(const wchar_t* input, size_t length, size_t limit, PageAddress*
   out->port = port;
   out->path = NormalisePath(text.substr(authority_end, rest_at - authority_end));
   out->rest = EscapeText(text.substr(rest_at));
-  return true;
-}
-
-// Characters of an address as the browser holds it: percent escapes of UTF-8 bytes count as
-// the character they encode, so an address and its 8-bit form (Text) have the same length.
-size_t AddressLength(const std::wstring& text) {
-  size_t characters = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == L'%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
-      int escaped = HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]);
-      if (escaped >= 0x80) {
-        i += 2;
-        if (escaped < 0xC0) continue;  // a continuation byte adds none
-      }
-    }
-    ++characters;
+  // The address as it is read from now on may not pass the longest either (an ASCII form of
+  // the host may be longer than the host as written).
+  if (AddressLength(out->Text()) > kMaxAddressLength) {
+    *out = PageAddress();
+    return false;
   }
-  return characters;
+  return true;
 }
 
 }  // namespace
@@ -460,7 +468,6 @@ bool ReadPageAddress(const char* text, PageAddress* out) {
   std::wstring wide;
   if (!Utf8ToWide(text, length, CP_UTF8, MB_ERR_INVALID_CHARS, &wide) && !Utf8ToWide(text, length, CP_ACP, 0, &wide))
     return false;
-  if (AddressLength(wide) > kMaxAddressLength) return false;
   return ReadAddress(wide.c_str(), wide.size(), kMaxBytes, out);
 }
 

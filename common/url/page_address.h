@@ -28,8 +28,8 @@ struct PageAddress {
   std::string rest;    // query and fragment, from "?" or "#", non-ASCII percent-encoded
 
   bool HasHost() const { return !host.empty(); }
-  // The address in one ASCII text: scheme://host[:port]path rest (a bare authority keeps
-  // no scheme).
+  // The address in one ASCII text: scheme://host[:port]path rest (//host... for a bare
+  // authority); empty without a host.
   std::string Text() const;
 };
 

@@ -85,6 +85,12 @@ TEST(PageAddress, EightBitTextReadsAsUtf8OrAnsi) {
   EXPECT_EQ("xn--bcher-kva.example", address.host);
   ASSERT_TRUE(UrlNS::ReadPageAddress("HTTP://BANK.EXAMPLE:443/a/../b?q=1", &address));
   EXPECT_EQ("http://bank.example:443/b?q=1", address.Text());
+  // A bare authority whose host looks like a scheme keeps reading as a host.
+  ASSERT_TRUE(UrlNS::ReadPageAddress("h\xC3\xA9.example:8443/a", &address));
+  EXPECT_EQ("//xn--h-bga.example:8443/a", address.Text());
+  PageAddress again;
+  ASSERT_TRUE(UrlNS::ReadPageAddress(address.Text().c_str(), &again));
+  EXPECT_EQ(address.Text(), again.Text());
 }
 
 TEST(PageAddress, LongAddressesHaveNoHost) {
