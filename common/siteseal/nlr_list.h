@@ -94,8 +94,14 @@ class CNLRList {
   // The host (lower case, as the caller passes it); its IPv4 address is looked up.
   void SetHost(const char* host);
   const std::string& GetHost() const { return host_; }
+  // The page's address (scheme, host and path, as one ASCII text): every certificate is held
+  // against it. A new address of the same host checks the host's certificates again, so that
+  // one limited to a directory counts on the pages of that directory alone.
+  void SetPageAddress(const char* url);
+  const std::string& GetPageAddress() const { return page_address_; }
 
-  // 1 when the certificate verifies for the host and carries the hash of a page image.
+  // 1 when the certificate verifies for the page (its address, or the host when none is set)
+  // and carries the hash of a page image.
   int AddCertificate(const BYTE* der, DWORD length);
   DWORD GetCount() const { return static_cast<DWORD>(certificates_.size()); }
   const std::vector<std::unique_ptr<NLR>>& Certificates() const { return certificates_; }
@@ -148,8 +154,11 @@ class CNLRList {
   void StartDownloads();
   bool UpdateCompleteness();
   void MatchCertificate(NLR* certificate);
+  bool KeepCertificate(const BYTE* der, DWORD length);
 
   std::string host_;
+  std::string page_address_;
+  std::vector<std::vector<BYTE>> records_;  // every certificate offered for the host
   DWORD host_address_ = 0;
   bool has_host_address_ = false;
   std::vector<std::unique_ptr<NLR>> certificates_;
