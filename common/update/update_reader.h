@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/update/xml_lite.h"
+#include "platform/com/com_ptr.h"
 
 namespace UpdateUtilsNS {
 
@@ -53,8 +54,8 @@ class CUpdateFileReader {
   CUpdateFileReader(const CUpdateFileReader&) = delete;
   CUpdateFileReader& operator=(const CUpdateFileReader&) = delete;
 
-  IStream* input_ = nullptr;
-  xml::IXmlReader* reader_ = nullptr;
+  KestrinComNS::CComPtr<IStream> input_;
+  KestrinComNS::CComPtr<xml::IXmlReader> reader_;
   int state_ = 0;
 };
 
