@@ -8,76 +8,54 @@
 #include "common/log/log_helper.h"
 #include "common/nlrcert/nlr_certificate.h"
 #include "common/siteseal/sha_digest.h"
+#include "platform/com/com_ptr.h"
+#include "platform/com/com_values.h"
 
 namespace {
 
 const char kUserAgent[] = "Dravix Request 1.0";
 const int kLogLevel = 3;
 
-// One counted interface pointer.
+// The kit's counted pointer, spelt as the document walk below reads it: out() for
+// out-parameters, a query that answers yes or no.
 template <class T>
-class CRef {
+class CRef : public KestrinComNS::CComPtr<T> {
  public:
-  CRef() {}
-  ~CRef() { Reset(); }
-  T* get() const { return p_; }
-  T* operator->() const { return p_; }
-  explicit operator bool() const { return p_ != nullptr; }
-  T** out() {
-    Reset();
-    return &p_;
-  }
-  void Reset() {
-    if (p_) p_->Release();
-    p_ = nullptr;
-  }
+  T** out() { return &static_cast<KestrinComNS::CComPtr<T>&>(*this); }
+  // The holder's own address, for helpers that fill one in.
+  CRef* operator&() { return this; }
+  void Reset() { this->Release(); }
   template <class U>
   bool QueryFrom(U* from) {
-    Reset();
-    return from && SUCCEEDED(from->QueryInterface(__uuidof(T), reinterpret_cast<void**>(&p_))) && p_;
+    return SUCCEEDED(KestrinComNS::CComPtr<T>::QueryFrom(from)) && this->get();
   }
-
- private:
-  CRef(const CRef&) = delete;
-  CRef& operator=(const CRef&) = delete;
-  T* p_ = nullptr;
 };
 
-// One owned BSTR.
-class CBstr {
+// One owned BSTR (the kit's owner), made from and read as 8-bit text.
+class CBstr : public KestrinComNS::CBstr {
  public:
   CBstr() {}
   explicit CBstr(const std::string& text) {
     int chars = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
     if (chars > 0) {
-      b_ = SysAllocStringLen(nullptr, chars - 1);
-      if (b_) MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, b_, chars);
+      Reset(SysAllocStringLen(nullptr, chars - 1));
+      if (Get()) MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, Get(), chars);
     }
   }
-  ~CBstr() { SysFreeString(b_); }
-  BSTR* out() {
-    SysFreeString(b_);
-    b_ = nullptr;
-    return &b_;
-  }
-  BSTR get() const { return b_; }
+  BSTR* out() { return Receive(); }
+  BSTR get() const { return Get(); }
   std::string Text() const {
-    if (!b_) return std::string();
-    int chars = static_cast<int>(SysStringLen(b_));
+    if (!Get()) return std::string();
+    int chars = static_cast<int>(SysStringLen(Get()));
     if (chars == 0) return std::string();
-    int bytes = WideCharToMultiByte(CP_ACP, 0, b_, chars, nullptr, 0, nullptr, nullptr);
+    int bytes = WideCharToMultiByte(CP_ACP, 0, Get(), chars, nullptr, 0, nullptr, nullptr);
     if (bytes <= 0) return std::string();
     std::string text(bytes, '\0');
-    WideCharToMultiByte(CP_ACP, 0, b_, chars, &text[0], bytes, nullptr, nullptr);
+    WideCharToMultiByte(CP_ACP, 0, Get(), chars, &text[0], bytes, nullptr, nullptr);
     // A BSTR may hold a zero; the text ends there.
     text.resize(strlen(text.c_str()));
     return text;
   }
-
- private:
-  CBstr(const CBstr&) = delete;
-  CBstr& operator=(const CBstr&) = delete;
-  BSTR b_ = nullptr;
 };
 
 bool StartsWith(const std::string& text, const char* prefix) {
@@ -142,14 +120,9 @@ CBrowserImage::CBrowserImage(const std::string& url, int reported_size, IHTMLImg
       owner_(owner),
       request_(kUserAgent),
       logger_(LogHelperNS::CLogHelper::GetInstance()) {
-  if (img_) img_->AddRef();
-  if (element_) element_->AddRef();
 }
 
-CBrowserImage::~CBrowserImage() {
-  if (img_) img_->Release();
-  if (element_) element_->Release();
-}
+CBrowserImage::~CBrowserImage() = default;
 
 bool CBrowserImage::StartDownload() {
   if (!owner_ || url_.empty()) return false;

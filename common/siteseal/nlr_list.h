@@ -12,6 +12,7 @@
 
 #include "common/nlrcert/nlr_data.h"
 #include "common/web/server_request.h"
+#include "platform/com/com_ptr.h"
 
 namespace LogHelperNS {
 class CLogHelper;
@@ -67,8 +68,8 @@ class CBrowserImage : public WebUtilsNS::IRequestWaiter {
   std::string url_;
   int reported_size_;
   std::vector<BYTE> bytes_;
-  IHTMLImgElement* img_;   // counted
-  IHTMLElement* element_;  // counted
+  KestrinComNS::CComPtr<IHTMLImgElement> img_;
+  KestrinComNS::CComPtr<IHTMLElement> element_;
   bool verified_ = false;
   WebUtilsNS::IRequestWaiter* owner_;
   bool done_ = false;
