@@ -18,10 +18,8 @@ void Writer(UtilityClassesNS::CThreadHelper* helper, void* param) {
   const bool logger_alive = helper->GetOwner() != nullptr;
   helper->Unlock();
   if (logger_alive) {
-    CRITICAL_SECTION* lock = CLogHelper::GetProcessLock();
-    EnterCriticalSection(lock);
+    KestrinWinNS::CScopedLock hold(CLogHelper::GetProcessLock());
     AppendToLogFile((job->folder + job->file_name).c_str(), job->line, job->size_limit);
-    LeaveCriticalSection(lock);
   }
   job.reset();
   InterlockedDecrement(&g_pending);

@@ -43,7 +43,7 @@ bool CSslVerifyGecko::ShowPopup(const POINT* point, bool auto_hide) {
 HRESULT CSslVerifyGecko::StartCollection() {
   kr::nsCOMPtr<kr::nsIX509Cert> certificate;
   if (!GeckoHelpersNS::GetServerCertificate(request_.get(), certificate.Out())) return E_FAIL;
-  if (!GeckoHelpersNS::ConvertCertificate(certificate.get(), &certificate_, &store_)) return E_FAIL;
+  if (!GeckoHelpersNS::ConvertCertificate(certificate.get(), certificate_.Receive(), store_.Receive())) return E_FAIL;
   ApplyCertificate();
   return S_OK;
 }

@@ -33,7 +33,7 @@ class CSslVerifyGecko : public CSslVerifyBase {
   // The navigation request of the current page (one reference; replaced at every navigation).
   void SetRequest(kr::nsIRequest* request) { request_ = request; }
   kr::nsIRequest* GetRequest() const { return request_.get(); }
-  HCERTSTORE GetStore() const { return store_; }
+  HCERTSTORE GetStore() const { return store_.Get(); }
   // Builds the popup of this leaf for the browser window written with SetBrowserWindow.
   void CreateGeckoPopup();
 

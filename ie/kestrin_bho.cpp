@@ -121,9 +121,8 @@ void CKestrinBho::Construct() {
   lookup_.reset(new CSiteSealLookup(nlr_list_view_.get(), this));
   shadow_.reset(new ShadowMouseNS::CShadowMouseEngine());
   tabbed_ = browser_version_ == 3 || browser_version_ == 4;
-  verifier_.reset(SslVerifyNS::CreateSslVerifierFor(browser_version_, this,
-                                                    ObserveNS::CObserverService::GetInstance()));
-  subclass_.reset(CSubclassHelper::Create(this, browser_version_));
+  verifier_ = SslVerifyNS::CreateSslVerifierFor(browser_version_, this, ObserveNS::CObserverService::GetInstance());
+  subclass_ = CSubclassHelper::Create(this, browser_version_);
   refresh_ = RefreshUtilsNS::CreateRefreshHelper(this, browser_version_);
 }
 
@@ -174,12 +173,11 @@ STDMETHODIMP CKestrinBho::SetSite(IUnknown* site) {
 
   CComPtr<IWebBrowser2> browser;
   if (FAILED(browser.QueryFrom(site)) || !browser) return E_FAIL;
-  BSTR full_name = nullptr;
+  KestrinComNS::CBstr full_name;
   BrowserKind kind = kBrowserNone;
-  if (SUCCEEDED(browser->get_FullName(&full_name)) && full_name) {
-    kind = BrowserKindFromPath(ToAnsi(full_name).c_str());
+  if (SUCCEEDED(browser->get_FullName(full_name.Receive())) && full_name.Get()) {
+    kind = BrowserKindFromPath(ToAnsi(full_name.Get()).c_str());
   }
-  SysFreeString(full_name);
   // An unknown host program: the instance stays passive and holds nothing of the site.
   if (kind == kBrowserNone) return E_FAIL;
 
@@ -272,13 +270,12 @@ STDMETHODIMP CKestrinBho::SetSite(IUnknown* site) {
 
   HRESULT result = S_OK;
   if (!same_process_) {
-    BSTR location = nullptr;
-    result = browser_->get_LocationURL(&location);
+    KestrinComNS::CBstr location;
+    result = browser_->get_LocationURL(location.Receive());
     if (SUCCEEDED(result)) {
-      RunSiteSealLookup(UrlNS::NarrowPageAddress(location, SysStringLen(location)));
+      RunSiteSealLookup(UrlNS::NarrowPageAddress(location.Get(), SysStringLen(location.Get())));
       CollectPage();
     }
-    SysFreeString(location);
   }
 
   if (!UtilityClassesNS::IsTrayProgramRunning()) UtilityClassesNS::LaunchTrayProgram();
@@ -555,12 +552,10 @@ void CKestrinBho::AttachPageEvents(IHTMLDocument2* document) {
     CComPtr<IDispatch> item;
     CComPtr<IHTMLElement> element;
     if (FAILED(all->item(index, unused, &item)) || !item || FAILED(element.QueryFrom(item.get()))) continue;
-    BSTR tag = nullptr;
-    if (FAILED(element->get_tagName(&tag)) || !tag) continue;
-    BSTR html = SysAllocString(L"HTML");
-    bool is_html = VarBstrCmp(tag, html, LOCALE_USER_DEFAULT, 0) == static_cast<HRESULT>(VARCMP_EQ);
-    SysFreeString(html);
-    SysFreeString(tag);
+    KestrinComNS::CBstr tag;
+    if (FAILED(element->get_tagName(tag.Receive())) || !tag.Get()) continue;
+    KestrinComNS::CBstr html(L"HTML");
+    bool is_html = VarBstrCmp(tag.Get(), html.Get(), LOCALE_USER_DEFAULT, 0) == static_cast<HRESULT>(VARCMP_EQ);
     if (!is_html) continue;
     CComPtr<IConnectionPointContainer> container;
     CComPtr<IConnectionPoint> point;

@@ -28,6 +28,7 @@
 #include "ie/kestrin_ie_ids.h"
 #include "platform/com/com_object.h"
 #include "platform/com/com_ptr.h"
+#include "platform/com/com_values.h"
 
 namespace KestrinIENS {
 

@@ -14,25 +14,14 @@ out="$build/border-screenshot.png"
 [ -f "$prog" ] || { echo "missing $prog: build the border_screenshot target" >&2; exit 1; }
 
 . "$here/x11-env.sh"
-kestrin_x11_prefix "$build"
-tmp=$(mktemp -d)
-cleanup() {
-  [ -n "${app:-}" ] && kill "$app" 2>/dev/null || true
-  wineserver -k 2>/dev/null || true
-  [ -n "${KESTRIN_XVFB_PID:-}" ] && kill "$KESTRIN_XVFB_PID" 2>/dev/null || true
-  wait 2>/dev/null || true
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-kestrin_xvfb_start
+kestrin_screen_session "$build"
 
-ready="$tmp/ready"
+ready="$KESTRIN_TMP/ready"
 # The settings' defaults first, so that each picture starts from them; given options follow.
 wine "$prog" --ready "$(winepath -w "$ready" 2>/dev/null)" --seconds 30 \
   --width 8 --colour 00FF00 --text-size 18 "$@" >/dev/null 2>&1 &
-app=$!
-for _ in $(seq 600); do [ -s "$ready" ] && break; sleep 0.1; done
-[ -s "$ready" ] || { echo "the border program did not come up" >&2; exit 1; }
+KESTRIN_APP=$!
+kestrin_wait_ready "$ready" || { echo "the border program did not come up" >&2; exit 1; }
 sleep 0.5
 import -window root "$out"
 echo "$out"

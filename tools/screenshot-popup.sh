@@ -16,9 +16,7 @@ data=$build/$arch/update-test-data
 [ -f "$data/stamp" ] || { echo "screenshot-popup: $data missing (build the update_test_data target)" >&2; exit 1; }
 
 . "$here/x11-env.sh"
-kestrin_x11_prefix "$build"
-trap 'wineserver -k 2>/dev/null || true; kill "${KESTRIN_XVFB_PID:-}" 2>/dev/null || true' EXIT
-kestrin_xvfb_start
+kestrin_screen_session "$build"
 
 windata="Z:$(echo "$data" | sed 's#/#\\#g')"
 wine "$exe" "$windata" 8 >/dev/null 2>&1 &

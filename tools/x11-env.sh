@@ -26,6 +26,32 @@ kestrin_x11_prefix() {
   kestrin_wine_env "$prefix"
 }
 
+# kestrin_screen_session <build-dir>: the screen prefix (kestrin_x11_prefix), a temporary folder
+# KESTRIN_TMP and a virtual screen, all taken down when the script exits: the program whose pid
+# is in KESTRIN_APP is ended, the command in KESTRIN_ON_EXIT runs (a service to stop), then
+# Wine, the screen and the folder go.
+kestrin_screen_session() {
+  kestrin_x11_prefix "$1"
+  KESTRIN_TMP=$(mktemp -d)
+  trap kestrin_screen_cleanup EXIT
+  kestrin_xvfb_start
+}
+
+kestrin_screen_cleanup() {
+  if [ -n "${KESTRIN_APP:-}" ]; then kill "$KESTRIN_APP" 2>/dev/null || true; fi
+  if [ -n "${KESTRIN_ON_EXIT:-}" ]; then eval "$KESTRIN_ON_EXIT" >/dev/null 2>&1 || true; fi
+  wineserver -k 2>/dev/null || true
+  if [ -n "${KESTRIN_XVFB_PID:-}" ]; then kill "$KESTRIN_XVFB_PID" 2>/dev/null || true; fi
+  wait 2>/dev/null || true
+  if [ -n "${KESTRIN_TMP:-}" ]; then rm -rf "$KESTRIN_TMP"; fi
+}
+
+# kestrin_wait_ready <file>: waits up to a minute until <file> has content; false if it never does.
+kestrin_wait_ready() {
+  for _ in $(seq 600); do [ -s "$1" ] && return 0; sleep 0.1; done
+  return 1
+}
+
 # kestrin_xvfb_start: a virtual screen on a free display; sets DISPLAY and KESTRIN_XVFB_PID.
 kestrin_xvfb_start() {
   local n=91

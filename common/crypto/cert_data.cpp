@@ -39,11 +39,7 @@ std::wstring Widen(const std::string& text) {
   return out;
 }
 
-// Frees a chain context when it goes.
-struct ChainDeleter {
-  void operator()(PCCERT_CHAIN_CONTEXT chain) const { CertFreeCertificateChain(chain); }
-};
-using ChainPtr = std::unique_ptr<const CERT_CHAIN_CONTEXT, ChainDeleter>;
+using ChainPtr = KestrinWinNS::CScopedCertChain;
 
 // The certificate's chain as the SSL check and the root query build it: default engine, now,
 // the certificate's own store as extra store, no requested usage, flags 0.
@@ -82,14 +78,11 @@ bool HostOfUrl(const wchar_t* url, std::wstring* host) {
 CCertData::CCertData(PCCERT_CONTEXT context)
     : context_(context ? CertDuplicateCertificateContext(context) : nullptr) {}
 
-CCertData::~CCertData() {
-  if (context_) CertFreeCertificateContext(context_);
-  context_ = nullptr;
-}
+CCertData::~CCertData() = default;
 
 bool CCertData::GetRootCertificate(PCCERT_CONTEXT* root) const {
   if (!context_ || !root) return false;
-  ChainPtr chain = BuildChain(context_);
+  ChainPtr chain = BuildChain(context_.Get());
   if (!chain) return false;
   for (DWORD i = 0; i < chain->cChain; ++i) {
     const CERT_SIMPLE_CHAIN* simple = chain->rgpChain[i];
@@ -108,7 +101,7 @@ bool CCertData::GetThumbprint(std::string* out) const {
   out->clear();
   if (!context_) return false;
   DWORD size = 0;
-  if (!CertGetCertificateContextProperty(context_, CERT_SHA1_HASH_PROP_ID, nullptr, &size) || size == 0)
+  if (!CertGetCertificateContextProperty(context_.Get(), CERT_SHA1_HASH_PROP_ID, nullptr, &size) || size == 0)
     return false;
   std::vector<BYTE> hash;
   try {
@@ -116,7 +109,7 @@ bool CCertData::GetThumbprint(std::string* out) const {
   } catch (const std::bad_alloc&) {
     return false;
   }
-  if (!CertGetCertificateContextProperty(context_, CERT_SHA1_HASH_PROP_ID, hash.data(), &size)) return false;
+  if (!CertGetCertificateContextProperty(context_.Get(), CERT_SHA1_HASH_PROP_ID, hash.data(), &size)) return false;
   char pair[3];
   for (DWORD i = 0; i < size; ++i) {
     std::snprintf(pair, sizeof(pair), "%02x", hash[i]);
@@ -130,7 +123,7 @@ bool CCertData::GetFriendlyName(std::string* out) const {
   out->clear();
   if (!context_) return false;
   DWORD size = 0;
-  if (!CertGetCertificateContextProperty(context_, CERT_FRIENDLY_NAME_PROP_ID, nullptr, &size) || size == 0)
+  if (!CertGetCertificateContextProperty(context_.Get(), CERT_FRIENDLY_NAME_PROP_ID, nullptr, &size) || size == 0)
     return false;
   std::vector<wchar_t> name;
   try {
@@ -138,7 +131,7 @@ bool CCertData::GetFriendlyName(std::string* out) const {
   } catch (const std::bad_alloc&) {
     return false;
   }
-  if (!CertGetCertificateContextProperty(context_, CERT_FRIENDLY_NAME_PROP_ID, name.data(), &size)) return false;
+  if (!CertGetCertificateContextProperty(context_.Get(), CERT_FRIENDLY_NAME_PROP_ID, name.data(), &size)) return false;
   *out = Narrow(name.data());
   return true;
 }
@@ -146,7 +139,7 @@ bool CCertData::GetFriendlyName(std::string* out) const {
 bool CCertData::GetNameString(void* type_param, std::string* out, bool issuer, DWORD name_type) const {
   if (!out || !context_) return false;
   DWORD flags = issuer ? CERT_NAME_ISSUER_FLAG : 0;
-  DWORD count = CertGetNameStringA(context_, name_type, flags, type_param, nullptr, 0);
+  DWORD count = CertGetNameStringA(context_.Get(), name_type, flags, type_param, nullptr, 0);
   if (count < 2) return false;  // only the terminator
   std::string text;
   try {
@@ -155,7 +148,7 @@ bool CCertData::GetNameString(void* type_param, std::string* out, bool issuer, D
     out->clear();
     return false;
   }
-  DWORD written = CertGetNameStringA(context_, name_type, flags, type_param, &text[0], count);
+  DWORD written = CertGetNameStringA(context_.Get(), name_type, flags, type_param, &text[0], count);
   if (written < 2) {
     out->clear();
     return false;
@@ -198,7 +191,7 @@ DWORD VerifySslCertificateChain(PCCERT_CONTEXT cert, const wchar_t* url, DWORD i
   policy.pvExtraPolicyPara = &ssl;
   CERT_CHAIN_POLICY_STATUS status = {};
   status.cbSize = sizeof(status);
-  if (!CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain.get(), &policy, &status))
+  if (!CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain.Get(), &policy, &status))
     return LastErrorOrFail();
   // A chain that ends below any root is never valid unless unknown authorities are ignored
   // (Wine's SSL policy lets such a chain pass).
@@ -243,7 +236,7 @@ bool ImportPfxStore(const BYTE* blob, DWORD size, const wchar_t* password, HCERT
     else if (!internal::PrivateKeyWorks(cert))
       reimport = true;
   }
-  if (cert) CertFreeCertificateContext(cert);
+  KestrinWinNS::CScopedCertContext stopped_at(cert);  // the enumeration's context where it stopped
   if (reimport) internal::ReimportPfxKey(blob, size, password, imported);
   *store = imported;
   return true;
@@ -261,7 +254,7 @@ class CCertTrustState {
     policy_.dwAuthType = AUTHTYPE_SERVER;
     policy_.fdwChecks = SECURITY_FLAG_IGNORE_CERT_WRONG_USAGE | SECURITY_FLAG_IGNORE_CERT_CN_INVALID;  // 0x1200
     cert_info_.cbStruct = sizeof(cert_info_);
-    cert_info_.psCertContext = const_cast<CERT_CONTEXT*>(cert_);
+    cert_info_.psCertContext = const_cast<CERT_CONTEXT*>(cert_.Get());
     data_.cbStruct = sizeof(data_);
     data_.pPolicyCallbackData = &policy_;
     data_.dwUIChoice = WTD_UI_NONE;
@@ -279,7 +272,6 @@ class CCertTrustState {
       data_.dwStateAction = WTD_STATEACTION_CLOSE;
       WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data_);
     }
-    if (cert_) CertFreeCertificateContext(cert_);
   }
   CRYPT_PROVIDER_DATA* ProviderData() const {
     return data_.hWVTStateData ? WTHelperProvDataFromStateData(data_.hWVTStateData) : nullptr;
@@ -289,7 +281,7 @@ class CCertTrustState {
   CCertTrustState(const CCertTrustState&) = delete;
   CCertTrustState& operator=(const CCertTrustState&) = delete;
 
-  PCCERT_CONTEXT cert_;
+  KestrinWinNS::CScopedCertContext cert_;
   HTTPSPolicyCallbackData policy_ = {};
   WINTRUST_CERT_INFO cert_info_ = {};
   WINTRUST_DATA data_ = {};

@@ -10,6 +10,8 @@
 
 #include <string>
 
+#include "platform/win/scoped_handle.h"
+
 namespace CryptoNS {
 
 const DWORD kCertEncoding = X509_ASN_ENCODING | PKCS_7_ASN_ENCODING;  // 0x00010001
@@ -23,7 +25,7 @@ class CCertData {
   explicit CCertData(PCCERT_CONTEXT context);
   virtual ~CCertData();
 
-  PCCERT_CONTEXT GetContext() const { return context_; }
+  PCCERT_CONTEXT GetContext() const { return context_.Get(); }
 
   // A duplicate of the self-signed top of the certificate's chain (the caller frees it).
   // False when no chain builds or no simple chain ends in a self-signed certificate.
@@ -42,41 +44,11 @@ class CCertData {
   CCertData(const CCertData&) = delete;
   CCertData& operator=(const CCertData&) = delete;
 
-  PCCERT_CONTEXT context_;
+  KestrinWinNS::CScopedCertContext context_;
 };
 
 // Owns one certificate store handle.
-class CCertStore {
- public:
-  CCertStore() {}
-  explicit CCertStore(HCERTSTORE store) : store_(store) {}
-  ~CCertStore() { Close(); }
-
-  void Close() {
-    if (store_) CertCloseStore(store_, 0);
-    store_ = nullptr;
-  }
-  void Attach(HCERTSTORE store) {
-    Close();
-    store_ = store;
-  }
-  HCERTSTORE Detach() {
-    HCERTSTORE store = store_;
-    store_ = nullptr;
-    return store;
-  }
-  HCERTSTORE Get() const { return store_; }
-  HCERTSTORE* Receive() {
-    Close();
-    return &store_;
-  }
-
- private:
-  CCertStore(const CCertStore&) = delete;
-  CCertStore& operator=(const CCertStore&) = delete;
-
-  HCERTSTORE store_ = nullptr;
-};
+using CCertStore = KestrinWinNS::CScopedCertStore;
 
 // The SSL server policy check of `cert` for the host of `url`: 0 when the chain is trusted and
 // the certificate names the host; else the policy's error (CERT_E_CN_NO_MATCH for another

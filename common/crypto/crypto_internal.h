@@ -5,8 +5,9 @@
 #include <windows.h>
 #include <wincrypt.h>
 
-#include <memory>
 #include <vector>
+
+#include "platform/win/scoped_handle.h"
 
 namespace CryptoNS {
 namespace internal {
@@ -29,65 +30,10 @@ bool AppendOctets(BYTE tag, const Der& content, std::vector<BYTE>* out, int dept
 // A small non-negative INTEGER's value.
 bool ReadSmallInteger(const Der& content, DWORD* value);
 
-class CProvider {
- public:
-  CProvider() {}
-  ~CProvider() { Reset(); }
-  void Reset() {
-    if (prov_ && owned_) CryptReleaseContext(prov_, 0);
-    prov_ = 0;
-  }
-  HCRYPTPROV* Receive(bool owned = true) {
-    Reset();
-    owned_ = owned;
-    return &prov_;
-  }
-  HCRYPTPROV Get() const { return prov_; }
-
- private:
-  CProvider(const CProvider&) = delete;
-  CProvider& operator=(const CProvider&) = delete;
-
-  HCRYPTPROV prov_ = 0;
-  bool owned_ = true;
-};
-
-class CKey {
- public:
-  CKey() {}
-  ~CKey() {
-    if (key_) CryptDestroyKey(key_);
-  }
-  HCRYPTKEY* Receive() { return &key_; }
-  HCRYPTKEY Get() const { return key_; }
-
- private:
-  CKey(const CKey&) = delete;
-  CKey& operator=(const CKey&) = delete;
-
-  HCRYPTKEY key_ = 0;
-};
-
-class CHash {
- public:
-  CHash() {}
-  ~CHash() {
-    if (hash_) CryptDestroyHash(hash_);
-  }
-  HCRYPTHASH* Receive() { return &hash_; }
-  HCRYPTHASH Get() const { return hash_; }
-
- private:
-  CHash(const CHash&) = delete;
-  CHash& operator=(const CHash&) = delete;
-
-  HCRYPTHASH hash_ = 0;
-};
-
-struct CertDeleter {
-  void operator()(PCCERT_CONTEXT cert) const { CertFreeCertificateContext(cert); }
-};
-using CertPtr = std::unique_ptr<const CERT_CONTEXT, CertDeleter>;
+using CProvider = KestrinWinNS::CScopedCryptProv;
+using CKey = KestrinWinNS::CScopedCryptKey;
+using CHash = KestrinWinNS::CScopedCryptHash;
+using CertPtr = KestrinWinNS::CScopedCertContext;
 
 // A verify-only context of a provider that does AES, DES, 3DES and the SHA hashes (falling
 // back to the basic RSA provider where there is no AES provider).

@@ -177,23 +177,24 @@ bool DecryptContentKey(HCERTSTORE store, const Recipient& r, std::vector<BYTE>* 
   DWORD key_spec = 0;
   BOOL caller_frees = FALSE;
   HCRYPTPROV handle = 0;
-  if (!CryptAcquireCertificatePrivateKey(cert.get(), 0, nullptr, &handle, &key_spec, &caller_frees)) {
+  if (!CryptAcquireCertificatePrivateKey(cert.Get(), 0, nullptr, &handle, &key_spec, &caller_frees)) {
     // A key imported without persisting it is attached to the certificate as a key context
     // only (the context owns the provider); some platforms' acquire call does not look there.
     CERT_KEY_CONTEXT context = {};
     DWORD size = sizeof(context);
-    if (!CertGetCertificateContextProperty(cert.get(), CERT_KEY_CONTEXT_PROP_ID, &context, &size) ||
+    if (!CertGetCertificateContextProperty(cert.Get(), CERT_KEY_CONTEXT_PROP_ID, &context, &size) ||
         !context.hCryptProv)
       return false;
     handle = context.hCryptProv;
     key_spec = context.dwKeySpec;
     caller_frees = FALSE;
   }
-  *prov.Receive(caller_frees != FALSE) = handle;
+  // A provider the certificate keeps is not ours to release.
+  if (caller_frees) prov.Reset(handle);
   // Some providers report a key spec that is neither; a recipient key is an exchange key.
   if (key_spec != AT_SIGNATURE) key_spec = AT_KEYEXCHANGE;
   CKey rsa;
-  if (!CryptGetUserKey(prov.Get(), key_spec, rsa.Receive())) return false;
+  if (!CryptGetUserKey(handle, key_spec, rsa.Receive())) return false;
   // The cipher text fills the key's block exactly: the platform reads a whole block.
   DWORD bits = 0, bits_size = sizeof(bits);
   if (!CryptGetKeyParam(rsa.Get(), KP_KEYLEN, reinterpret_cast<BYTE*>(&bits), &bits_size, 0) || bits == 0 ||
@@ -262,13 +263,12 @@ bool ContentMatchesMessageDigest(const std::vector<BYTE>& message) {
   if (GET_ALG_CLASS(alg) != ALG_CLASS_HASH) return false;
   CProvider prov;
   if (!AcquireCipherProvider(&prov)) return false;
-  HCRYPTHASH hash = 0;
-  if (!CryptCreateHash(prov.Get(), alg, 0, 0, &hash)) return false;
+  CHash hash;
+  if (!CryptCreateHash(prov.Get(), alg, 0, 0, hash.Receive())) return false;
   BYTE value[64];
   DWORD value_size = sizeof(value);
-  bool ok = CryptHashData(hash, content.data(), static_cast<DWORD>(content.size()), 0) &&
-            CryptGetHashParam(hash, HP_HASHVAL, value, &value_size, 0);
-  CryptDestroyHash(hash);
+  bool ok = CryptHashData(hash.Get(), content.data(), static_cast<DWORD>(content.size()), 0) &&
+            CryptGetHashParam(hash.Get(), HP_HASHVAL, value, &value_size, 0);
   return ok && value_size == expected->cbData && std::memcmp(value, expected->pbData, value_size) == 0;
 }
 
@@ -326,7 +326,7 @@ bool VerifySignedMessageStream(IStream* input, IStream* output, PCCERT_CONTEXT* 
   if (!ContentMatchesMessageDigest(message)) return false;
   if (!WriteWholeStream(output, content.data(), size)) return false;
   if (signer)
-    *signer = owned.release();
+    *signer = owned.Take();
   return true;
 }
 

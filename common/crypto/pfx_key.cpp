@@ -189,12 +189,12 @@ bool PrivateKeyWorks(PCCERT_CONTEXT cert) {
   DWORD key_spec = 0;
   BOOL caller_frees = FALSE;
   if (!CryptAcquireCertificatePrivateKey(cert, 0, nullptr, &handle, &key_spec, &caller_frees)) return false;
-  CProvider prov;
-  *prov.Receive(caller_frees != FALSE) = handle;
+  // A provider the certificate keeps is not ours to release.
+  CProvider prov(caller_frees ? handle : 0);
   if (key_spec == AT_SIGNATURE) return true;  // only exchange keys decrypt
   CKey priv, pub;
-  if (!CryptGetUserKey(prov.Get(), AT_KEYEXCHANGE, priv.Receive()) ||
-      !CryptImportPublicKeyInfo(prov.Get(), X509_ASN_ENCODING, &cert->pCertInfo->SubjectPublicKeyInfo,
+  if (!CryptGetUserKey(handle, AT_KEYEXCHANGE, priv.Receive()) ||
+      !CryptImportPublicKeyInfo(handle, X509_ASN_ENCODING, &cert->pCertInfo->SubjectPublicKeyInfo,
                                 pub.Receive()))
     return false;
   static const char kProbe[] = "Kestrin key probe";

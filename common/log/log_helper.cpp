@@ -12,6 +12,7 @@
 #include "common/utility/mutex.h"
 #include "common/utility/platform.h"
 #include "common/utility/thread_helper.h"
+#include "platform/win/scoped_handle.h"
 
 namespace LogHelperNS {
 
@@ -37,21 +38,6 @@ struct ConsoleSetup {
   bool allocated;
   HANDLE output;
 } g_console;
-
-class CScopedHandle {
- public:
-  explicit CScopedHandle(HANDLE handle) : handle_(handle) {}
-  ~CScopedHandle() {
-    if (valid()) CloseHandle(handle_);
-  }
-  bool valid() const { return handle_ && handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE get() const { return handle_; }
-
- private:
-  CScopedHandle(const CScopedHandle&) = delete;
-  CScopedHandle& operator=(const CScopedHandle&) = delete;
-  HANDLE handle_;
-};
 
 template <typename... Args>
 std::string Format(const char* format, Args... args) {
@@ -204,13 +190,11 @@ void CLogHelperStateMultipleProcess::Write(CLogHelper* logger, const char* text,
                                                       logger->GetLogFolder(), logger->GetLogFileName(), helper};
   if (!job) return;
   InterlockedIncrement(&g_pending_writes);
-  HANDLE thread = helper->StartThread(&WriterThread, job);
+  KestrinWinNS::CScopedKernelHandle thread(helper->StartThread(&WriterThread, job));
   if (!thread) {  // the entry is dropped
     delete job;
     InterlockedDecrement(&g_pending_writes);
-    return;
   }
-  CloseHandle(thread);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -218,19 +202,19 @@ void CLogHelperStateMultipleProcess::Write(CLogHelper* logger, const char* text,
 
 bool AppendToLogFile(const char* path, const std::string& line, DWORD size_limit) {
   if (!path) return false;
-  CScopedHandle file(CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+  KestrinWinNS::CScopedKernelHandle file(CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) return false;
-  if (SetFilePointer(file.get(), 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) {
+  if (!file) return false;
+  if (SetFilePointer(file.Get(), 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) {
     return false;
   }
   DWORD written = 0;
-  if (!WriteFile(file.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr) ||
+  if (!WriteFile(file.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr) ||
       written != line.size()) {
     return false;
   }
-  FlushFileBuffers(file.get());
-  TrimLogFile(file.get(), size_limit);
+  FlushFileBuffers(file.Get());
+  TrimLogFile(file.Get(), size_limit);
   return true;
 }
 
@@ -274,28 +258,21 @@ std::string BuildLogFileName(const char* module_path) {
 // ---------------------------------------------------------------------------------------------
 // CLogHelper
 
-CRITICAL_SECTION* CLogHelper::GetProcessLock() {
-  static struct Lock {
-    Lock() { InitializeCriticalSection(&section); }
-    ~Lock() { DeleteCriticalSection(&section); }
-    CRITICAL_SECTION section;
-  } lock;
-  return &lock.section;
+KestrinWinNS::CCriticalSection& CLogHelper::GetProcessLock() {
+  static KestrinWinNS::CCriticalSection lock;
+  return lock;
 }
 
 CLogHelper* CLogHelper::GetInstance() {
   CLogHelper* instance = static_cast<CLogHelper*>(InterlockedCompareExchangePointer(
       reinterpret_cast<void* volatile*>(&g_instance), nullptr, nullptr));
   if (instance) return instance;
-  CRITICAL_SECTION* lock = GetProcessLock();
-  EnterCriticalSection(lock);
+  KestrinWinNS::CScopedLock hold(GetProcessLock());
   if (!g_instance) {
     static CLogHelper logger;
     InterlockedExchangePointer(reinterpret_cast<void* volatile*>(&g_instance), &logger);
   }
-  instance = g_instance;
-  LeaveCriticalSection(lock);
-  return instance;
+  return g_instance;
 }
 
 void CLogHelper::SetFileState(CLogHelperState* state) { g_file_state = state; }
@@ -309,14 +286,15 @@ bool CLogHelper::WaitForPendingWrites(DWORD timeout_ms) {
   return true;
 }
 
-CLogHelper::CLogHelper() : state_(&g_off_state), helper_(new UtilityClassesNS::CThreadHelper(this)) {
+CLogHelper::CLogHelper() : state_(&g_off_state) {
+  helper_.Attach(UtilityClassesNS::CThreadHelper::Create(this));
   ReadConfiguration();
 }
 
 CLogHelper::~CLogHelper() {
   if (g_instance == this) g_instance = nullptr;
   helper_->Detach();  // writer threads still to start drop their entries
-  helper_->Release();
+  helper_.Release();
   if (g_console.allocated) FreeConsole();
   g_console = ConsoleSetup{};
 }
@@ -342,17 +320,15 @@ void CLogHelper::ReadConfiguration() {
   level_ = 0;
   size_limit_ = kDefaultLogSizeLimit;
   mode_ = kLogModeFile;
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kLogKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return;
-  DWORD value = 0;
-  if (!ReadDwordValue(key, "LogLevel", &value) || value == 0) {
-    RegCloseKey(key);
-    return;
+  {
+    KestrinWinNS::CScopedRegKey key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kLogKeyPath, 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) return;
+    DWORD value = 0;
+    if (!ReadDwordValue(key.Get(), "LogLevel", &value) || value == 0) return;
+    level_ = static_cast<int>(value);
+    if (ReadDwordValue(key.Get(), "LogSizeLimit", &value)) size_limit_ = value;
+    if (ReadDwordValue(key.Get(), "LogMode", &value)) mode_ = static_cast<int>(value);
   }
-  level_ = static_cast<int>(value);
-  if (ReadDwordValue(key, "LogSizeLimit", &value)) size_limit_ = value;
-  if (ReadDwordValue(key, "LogMode", &value)) mode_ = static_cast<int>(value);
-  RegCloseKey(key);
 
   if (mode_ == kLogModeConsole) {
     if (SetUpConsole()) {

@@ -7,6 +7,9 @@
 
 #include <string>
 
+#include "platform/com/com_ptr.h"
+#include "platform/win/lock.h"
+
 namespace UtilityClassesNS {
 class CThreadHelper;
 }
@@ -87,7 +90,7 @@ class CLogHelper {
   static CLogHelper* GetInstance();
   // The process-wide lock that guards the logger's creation (also used by writers that serialise
   // within one process).
-  static CRITICAL_SECTION* GetProcessLock();
+  static KestrinWinNS::CCriticalSection& GetProcessLock();
   // The state used for file mode; the multiple-process state unless a host program chooses
   // another before the logger is built.
   static void SetFileState(CLogHelperState* state);
@@ -114,7 +117,7 @@ class CLogHelper {
   int GetMode() const { return mode_; }
   CLogHelperState* GetState() const { return state_; }
   HANDLE GetConsole() const { return console_; }
-  UtilityClassesNS::CThreadHelper* GetThreadHelper() const { return helper_; }
+  UtilityClassesNS::CThreadHelper* GetThreadHelper() const { return helper_.get(); }
 
  private:
   CLogHelper(const CLogHelper&) = delete;
@@ -129,7 +132,7 @@ class CLogHelper {
   int mode_ = kLogModeFile;
   CLogHelperState* state_;
   HANDLE console_ = nullptr;
-  UtilityClassesNS::CThreadHelper* helper_;
+  KestrinComNS::CComPtr<UtilityClassesNS::CThreadHelper> helper_;
 };
 
 // The forwarding step of the system's diagnostic calls: hands the text to the process logger.

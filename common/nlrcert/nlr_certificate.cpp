@@ -91,63 +91,31 @@ std::string DirectoryOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(0, slash);
 }
 
-class CStoreHandle {
- public:
-  explicit CStoreHandle(const char* name)
-      : store_(CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0,
-                             CERT_SYSTEM_STORE_LOCAL_MACHINE | CERT_STORE_READONLY_FLAG, name)) {}
-  ~CStoreHandle() {
-    if (store_) CertCloseStore(store_, 0);
-  }
-  HCERTSTORE Get() const { return store_; }
-
- private:
-  CStoreHandle(const CStoreHandle&) = delete;
-  CStoreHandle& operator=(const CStoreHandle&) = delete;
-  HCERTSTORE store_;
-};
-
-class CCertHandle {
- public:
-  explicit CCertHandle(PCCERT_CONTEXT context = nullptr) : context_(context) {}
-  ~CCertHandle() { Reset(nullptr); }
-  PCCERT_CONTEXT Get() const { return context_; }
-  void Reset(PCCERT_CONTEXT context) {
-    if (context_) CertFreeCertificateContext(context_);
-    context_ = context;
-  }
-
- private:
-  CCertHandle(const CCertHandle&) = delete;
-  CCertHandle& operator=(const CCertHandle&) = delete;
-  PCCERT_CONTEXT context_;
-};
+// A read-only system store of the local machine.
+HCERTSTORE OpenMachineStore(const char* name) {
+  return CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE | CERT_STORE_READONLY_FLAG, name);
+}
 
 }  // namespace
 
 CNlrCertificate::CNlrCertificate() {}
 
-CNlrCertificate::~CNlrCertificate() {
-  if (context_) CertFreeCertificateContext(context_);
-}
+CNlrCertificate::~CNlrCertificate() = default;
 
 bool CNlrCertificate::Load(const BYTE* data, DWORD size) {
-  if (context_) CertFreeCertificateContext(context_);
-  context_ = nullptr;
+  context_.Reset();
   has_popup_text_ = has_link_url_ = false;
   popup_text_.clear();
   link_url_.clear();
   if (!data || size == 0 || !DerNS::IsWellFormed(data, size)) return false;
-  context_ = CertCreateCertificateContext(kEncoding, data, size);
-  if (!context_) return false;
+  context_.Reset(CertCreateCertificateContext(kEncoding, data, size));
+  if (!context_.IsValid()) return false;
   // The names go to the platform's name readers: both must have the shape of a name.
-  const CERT_INFO* info = context_->pCertInfo;
+  const CERT_INFO* info = context_.Get()->pCertInfo;
   if (!DerNS::IsName(info->Subject.pbData, info->Subject.cbData) ||
-      !DerNS::IsName(info->Issuer.pbData, info->Issuer.cbData)) {
-    CertFreeCertificateContext(context_);
-    context_ = nullptr;
-  }
-  return context_ != nullptr;
+      !DerNS::IsName(info->Issuer.pbData, info->Issuer.cbData))
+    context_.Reset();
+  return context_.IsValid();
 }
 
 bool CNlrCertificate::GetElementCount(const char* oid, DWORD* count) const {
@@ -219,14 +187,14 @@ bool CNlrCertificate::ReadNameField(const char* name, std::vector<BYTE>* bytes) 
     param = const_cast<char*>(szOID_COMMON_NAME);
     if (name[0] == 'H') flags = CERT_NAME_ISSUER_FLAG;
   }
-  DWORD count = CertGetNameStringA(context_, type, flags, param, nullptr, 0);
+  DWORD count = CertGetNameStringA(context_.Get(), type, flags, param, nullptr, 0);
   if (count == 0) return false;
   try {
     bytes->assign(count, 0);
   } catch (const std::bad_alloc&) {
     return false;
   }
-  count = CertGetNameStringA(context_, type, flags, param, reinterpret_cast<char*>(bytes->data()),
+  count = CertGetNameStringA(context_.Get(), type, flags, param, reinterpret_cast<char*>(bytes->data()),
                              count);
   if (count == 0 || count > bytes->size()) return false;
   bytes->resize(count);  // the terminator counts: an empty name is one zero byte
@@ -432,7 +400,7 @@ bool CNlrCertificate::IsMakerRoot(const CRYPT_BIT_BLOB& key, const char* issuer_
 
 DWORD CNlrCertificate::CheckRootChain() const {
   if (!context_) return 0;
-  CStoreHandle root("Root"), ca("CA");
+  KestrinWinNS::CScopedCertStore root(OpenMachineStore("Root")), ca(OpenMachineStore("CA"));
   return CheckRootChain(root.Get(), ca.Get());
 }
 
@@ -440,7 +408,7 @@ DWORD CNlrCertificate::CheckRootChain(HCERTSTORE root_store, HCERTSTORE ca_store
   if (!context_) return 0;
   if (!root_store || !ca_store) return kNlrIssuerMissing;
   DWORD bits = 0;
-  CCertHandle subject(CertDuplicateCertificateContext(context_));
+  KestrinWinNS::CScopedCertContext subject(CertDuplicateCertificateContext(context_.Get()));
   for (DWORD depth = 0;; ++depth) {
     if (depth > 19) {
       bits |= kNlrChainTooLong;

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/win/scoped_handle.h"
+
 class CNLRData;
 
 namespace CryptoNS {
@@ -43,7 +45,7 @@ class CNlrCertificate {
 
   // Replaces the held certificate; clears the cached popup text and link URL.
   bool Load(const BYTE* data, DWORD size);
-  PCCERT_CONTEXT Context() const { return context_; }
+  PCCERT_CONTEXT Context() const { return context_.Get(); }
 
   // A field by name (an extension's dotted identifier, "Name", "MerchantName", "HallmarkName",
   // "MerchantURL", "OptionDirectoryScope", "CanBeUsedBy", "OptionSubDomainScope", "LogoGraphic",
@@ -102,7 +104,7 @@ class CNlrCertificate {
   void CacheOptionTexts();
   bool MatchAddress(DWORD ipv4) const;
 
-  PCCERT_CONTEXT context_ = nullptr;
+  KestrinWinNS::CScopedCertContext context_;
   bool has_popup_text_ = false;
   bool has_link_url_ = false;
   std::string link_url_;

@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "platform/com/com_ptr.h"
+
 CNLRData::~CNLRData() { delete[] data_; }
 
 int CNLRData::SetData(const BYTE* data, DWORD length) {
@@ -30,7 +32,7 @@ int CNLRData::LoadPicture(IPicture** picture) const {
   }
   memcpy(bytes, data_, length_);
   GlobalUnlock(block);
-  IStream* stream = nullptr;
+  KestrinComNS::CComPtr<IStream> stream;
   // The stream frees the block when it is released.
   if (FAILED(CreateStreamOnHGlobal(block, TRUE, &stream)) || !stream) {
     GlobalFree(block);
@@ -38,7 +40,7 @@ int CNLRData::LoadPicture(IPicture** picture) const {
   }
   HRESULT hr = OleLoadPicture(stream, static_cast<LONG>(length_), FALSE, IID_IPicture,
                               reinterpret_cast<void**>(picture));
-  stream->Release();
+  stream.Release();
   if (FAILED(hr) || !*picture) {
     *picture = nullptr;
     return 0;

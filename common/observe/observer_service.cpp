@@ -14,13 +14,6 @@ namespace {
 const DWORD kWindowStyle = 0x56000000;  // child, visible, clip siblings and children
 const DWORD kThreadStopWaitMs = 2000;
 
-HINSTANCE ThisModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCSTR>(&ThisModule), &module);
-  return module;
-}
-
 }  // namespace
 
 namespace {
@@ -39,69 +32,59 @@ void CObserverService::Shutdown() {
   if (g_instance) g_instance->StopWindowThread(INFINITE);
 }
 
-CObserverService::CObserverService() {
-  InitializeCriticalSection(&thread_lock_);
-  StartWindowThread();
-}
+CObserverService::CObserverService() { StartWindowThread(); }
 
 CObserverService::~CObserverService() {
   // At process exit the thread may be gone already; the wait is bounded for a module unloaded
   // while its loader lock is held without Shutdown having run.
   StopWindowThread(kThreadStopWaitMs);
-  DeleteCriticalSection(&thread_lock_);
   CWriteLockGuard guard(lock_);
   observers_.clear();
 }
 
 void CObserverService::StartWindowThread() {
-  EnterCriticalSection(&thread_lock_);
+  KestrinWinNS::CScopedLock hold(thread_lock_);
   if (!thread_) {
-    window_ready_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    window_ready_.Reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     if (window_ready_) {
-      thread_ = CreateThread(nullptr, 0, &CObserverService::WindowThread, this, 0, nullptr);
+      thread_.Reset(CreateThread(nullptr, 0, &CObserverService::WindowThread, this, 0, nullptr));
       if (thread_) {
-        HANDLE waits[2] = {window_ready_, thread_};
+        HANDLE waits[2] = {window_ready_.Get(), thread_.Get()};
         WaitForMultipleObjects(2, waits, FALSE, INFINITE);
       }
-      CloseHandle(window_ready_);
-      window_ready_ = nullptr;
+      window_ready_.Reset();
     }
   }
-  LeaveCriticalSection(&thread_lock_);
 }
 
 void CObserverService::StopWindowThread(DWORD wait_ms) {
-  EnterCriticalSection(&thread_lock_);
+  KestrinWinNS::CScopedLock hold(thread_lock_);
   if (thread_) {
     // The window thread destroys its window and ends.
-    if (window_) PostMessageA(window_, WM_CLOSE, 0, 0);
+    HWND window = GetHwnd();
+    if (window) PostMessageA(window, WM_CLOSE, 0, 0);
+    HANDLE thread = thread_.Get();
     if (wait_ms == INFINITE) {
       // An observer still running there may send to this thread: answer while waiting.
-      while (MsgWaitForMultipleObjects(1, &thread_, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+      while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
         MSG msg;
         PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
       }
     } else {
-      WaitForSingleObject(thread_, wait_ms);
+      WaitForSingleObject(thread, wait_ms);
     }
-    CloseHandle(thread_);
-    thread_ = nullptr;
+    thread_.Reset();
   }
-  LeaveCriticalSection(&thread_lock_);
 }
 
 DWORD WINAPI CObserverService::WindowThread(void* param) {
   CObserverService* self = static_cast<CObserverService*>(param);
-  HINSTANCE instance = ThisModule();
-  WNDCLASSA window_class = {};
-  window_class.lpfnWndProc = &CObserverService::WindowProc;
-  window_class.hInstance = instance;
+  WNDCLASSEXA window_class = {sizeof(window_class)};
   window_class.lpszClassName = kObserverWindowClass;
-  RegisterClassA(&window_class);  // fails harmlessly when another service registered it
-  HWND window = CreateWindowExA(0, kObserverWindowClass, nullptr, kWindowStyle, 0, 0, 0, 0, HWND_MESSAGE,
-                                nullptr, instance, self);
-  self->window_ = window;
-  SetEvent(self->window_ready_);
+  HWND window = nullptr;
+  if (RegisterWindowClass(window_class))
+    window = self->Create(kObserverWindowClass, 0, kWindowStyle, RECT{}, HWND_MESSAGE, nullptr, nullptr);
+  SetEvent(self->window_ready_.Get());
   if (!window) return 1;
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
@@ -111,26 +94,22 @@ DWORD WINAPI CObserverService::WindowThread(void* param) {
   return 0;
 }
 
-LRESULT CALLBACK CObserverService::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    CREATESTRUCTA* create = reinterpret_cast<CREATESTRUCTA*>(lparam);
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  CObserverService* self = reinterpret_cast<CObserverService*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+BOOL CObserverService::ProcessWindowMessage(HWND, UINT message, WPARAM, LPARAM, LRESULT& result) {
   switch (message) {
     case kMsgUpdateFileChanged:
-      if (self) self->Notify(kEventUpdateFileChanged);
-      return 1;
+      Notify(kEventUpdateFileChanged);
+      result = 1;
+      return TRUE;
     case kMsgSettingsChanged:
-      if (self) self->Notify(kEventSettingsChanged);
-      return 1;
+      Notify(kEventSettingsChanged);
+      result = 1;
+      return TRUE;
     case WM_DESTROY:
-      SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-      if (self) self->window_ = nullptr;
       PostQuitMessage(0);
-      return 0;
+      result = 0;
+      return TRUE;
   }
-  return DefWindowProcA(window, message, wparam, lparam);
+  return FALSE;
 }
 
 void CObserverService::Register(IObserver* observer, DWORD event) {

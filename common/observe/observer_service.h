@@ -9,6 +9,9 @@
 #include <vector>
 
 #include "common/utility/rwlock.h"
+#include "platform/win/lock.h"
+#include "platform/win/scoped_handle.h"
+#include "platform/win/window.h"
 
 namespace ObserveNS {
 
@@ -53,7 +56,7 @@ class IObserverService {
 // The service window lives on a thread of its own that runs until the service goes, so that the
 // process keeps receiving broadcasts whichever thread asked for the service first. Broadcast
 // events therefore reach the observers on that thread: observers guard their own state.
-class CObserverService : public IObserverService {
+class CObserverService : public IObserverService, public KestrinWinNS::CWindowBase {
  public:
   // The process's service; its window thread is started again if Shutdown stopped it.
   static CObserverService* GetInstance();
@@ -71,7 +74,9 @@ class CObserverService : public IObserverService {
   void Notify(DWORD event) override;
 
   // The message-only window that receives broadcasts (null when it could not be created).
-  HWND GetWindow() const { return window_; }
+  HWND GetWindow() const { return GetHwnd(); }
+
+  BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override;
 
  private:
   CObserverService(const CObserverService&) = delete;
@@ -87,12 +92,10 @@ class CObserverService : public IObserverService {
   bool IsRegistered(IObserver* observer, DWORD event) const;
   bool IsCalledElsewhere(IObserver* observer, DWORD thread_id) const;
   static DWORD WINAPI WindowThread(void* param);
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
-  CRITICAL_SECTION thread_lock_;  // starting and stopping the window thread
-  HWND window_ = nullptr;
-  HANDLE thread_ = nullptr;
-  HANDLE window_ready_ = nullptr;
+  KestrinWinNS::CCriticalSection thread_lock_;  // starting and stopping the window thread
+  KestrinWinNS::CScopedKernelHandle thread_;
+  KestrinWinNS::CScopedKernelHandle window_ready_;
   std::map<DWORD, std::set<IObserver*>> observers_;
   std::vector<Call> calls_;  // observers being notified now, and on which thread
   mutable UtilityClassesNS::CReadWriteLock lock_;

@@ -61,7 +61,7 @@ bool CSettingsBase::OpenKey(REGSAM access, bool lock) {
     if (took_mutex) mutex_.Unlock();
     return false;
   }
-  key_ = key;
+  key_.Reset(key);
   holds_mutex_ = took_mutex;
   return true;
 }
@@ -73,15 +73,12 @@ bool CSettingsBase::CreateKey() {
                       nullptr, &key, nullptr) != ERROR_SUCCESS) {
     return false;
   }
-  key_ = key;
+  key_.Reset(key);
   return true;
 }
 
 bool CSettingsBase::CloseKey() {
-  if (key_) {
-    RegCloseKey(key_);
-    key_ = nullptr;
-  }
+  key_.Reset();
   if (holds_mutex_) mutex_.Unlock();
   holds_mutex_ = false;
   return true;

@@ -80,7 +80,7 @@ class CSettingsBase {
   // Always true: closes the key and releases the mutex if held.
   virtual bool CloseKey();
 
-  bool IsOpen() const { return key_ != nullptr; }
+  bool IsOpen() const { return key_.IsValid(); }
 
   // Typed helpers for one value of the given key (null: the open key). True on success.
   bool ReadDword(const char* name, DWORD* value, HKEY key = nullptr);
@@ -97,9 +97,9 @@ class CSettingsBase {
   CSettingsBase(const CSettingsBase&) = delete;
   CSettingsBase& operator=(const CSettingsBase&) = delete;
 
-  HKEY Target(HKEY key) const { return key ? key : key_; }
+  HKEY Target(HKEY key) const { return key ? key : key_.Get(); }
 
-  HKEY key_ = nullptr;
+  KestrinWinNS::CScopedRegKey key_;
   char* key_path_;
   bool holds_mutex_ = false;
   UtilityClassesNS::CMutexHolder mutex_;

@@ -13,6 +13,9 @@
 
 #include "common/observe/observer_service.h"
 #include "common/settings/settings.h"
+#include "common/utility/window_ids.h"
+#include "platform/win/gdi.h"
+#include "platform/win/window.h"
 
 namespace WindowingNS {
 class CValidationBorder;
@@ -33,12 +36,12 @@ enum { kEffectMoving = 1, kEffectBlinking = 2 };
 enum EndAction { kEndAfterDelay = 0, kEndAtOnce = 1, kEndOnPointerMove = 2, kEndNever = 3 };
 
 // Timers of the effects' windows.
-enum {
-  kTimerEndDelay = 1,
-  kTimerWatchPointer = 2,
-  kTimerBlink = 3,
-  kTimerShowTrail = 4,
-  kTimerHideTrail = 5,
+enum : UINT_PTR {
+  kTimerEndDelay = UtilityClassesNS::WindowIds::kTimerEffectEndDelay,
+  kTimerWatchPointer = UtilityClassesNS::WindowIds::kTimerEffectWatchPointer,
+  kTimerBlink = UtilityClassesNS::WindowIds::kTimerEffectBlink,
+  kTimerShowTrail = UtilityClassesNS::WindowIds::kTimerEffectShowTrail,
+  kTimerHideTrail = UtilityClassesNS::WindowIds::kTimerEffectHideTrail,
 };
 
 extern const char kFakeCursorClass[];  // "Torvan_ZNR_Shadow_Class"
@@ -46,21 +49,18 @@ extern const char kFakeCursorClass[];  // "Torvan_ZNR_Shadow_Class"
 // The module that carries the pointer bitmap: the add-on library when it is loaded, else the
 // process's own program.
 HMODULE GetPointerResourceModule();
-// Registers a window class of this code's module with `procedure`; a class left registered by
-// an earlier load of the module (with a procedure that is gone) is registered anew.
-bool RegisterEffectClass(const char* name, WNDPROC procedure, UINT style, HBRUSH background, HCURSOR cursor);
+// Registers a window class of our own windows in this code's module.
+bool RegisterEffectClass(const char* name, UINT style, HBRUSH background, HCURSOR cursor);
 HINSTANCE GetCodeModule();
 // The pointer's shape: its full rectangle less every white pixel of the bitmap. Null on failure.
 HRGN CreateShapeRegion(HBITMAP bitmap);
 
 // One pointer-shaped window.
-class CFakeCursor {
+class CFakeCursor : public KestrinWinNS::CWindowBase {
  public:
   CFakeCursor();
-  virtual BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
-  virtual ~CFakeCursor();
-  virtual WNDPROC GetWindowProc();
-  virtual void OnFinalMessage(HWND window);
+  BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override;
+  ~CFakeCursor() override;
 
   // A pop-up at `rect` whose window region is `shape` within (0, 0, width, height). The shape
   // stays the caller's. False without a shape.
@@ -71,20 +71,18 @@ class CFakeCursor {
   void Show(bool show);
   bool Paint();
 
-  HWND GetWindow() const { return window_; }
+  HWND GetWindow() const { return GetHwnd(); }
   COLORREF GetFillColour() const { return fill_colour_; }
 
  private:
   CFakeCursor(const CFakeCursor&) = delete;
   CFakeCursor& operator=(const CFakeCursor&) = delete;
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
-  HWND window_ = nullptr;
   int frame_width_ = 1;
   int outline_ = 0;
   COLORREF outline_colour_ = RGB(0, 0, 0);
-  HBRUSH fill_brush_ = nullptr;
-  HBRUSH outline_brush_ = nullptr;
+  KestrinWinNS::CScopedBrush fill_brush_;
+  KestrinWinNS::CScopedBrush outline_brush_;
   COLORREF fill_colour_ = RGB(0, 0, 0);
   int child_ = 0;
 };
@@ -93,15 +91,12 @@ class CShadowMouseEngine;
 
 // The base of both effects: a message-only window for the timers, the pointer bitmap and shape,
 // the look and ending from the settings (group 2), which follow event 1.
-class CShadowMouseEffectsBase : public ObserveNS::IObserver {
+class CShadowMouseEffectsBase : public KestrinWinNS::CWindowBase, public ObserveNS::IObserver {
  public:
   CShadowMouseEffectsBase(HWND browser, UINT bitmap_id, CShadowMouseEngine* engine);
 
-  virtual BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
-                                    LRESULT& result) = 0;
-  virtual ~CShadowMouseEffectsBase();
-  virtual WNDPROC GetWindowProc();
-  virtual void OnFinalMessage(HWND window);
+  BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override = 0;
+  ~CShadowMouseEffectsBase() override;
   // False when already running.
   virtual bool Start() = 0;
   // False when not running.
@@ -117,14 +112,14 @@ class CShadowMouseEffectsBase : public ObserveNS::IObserver {
     end_ = end;
   }
   bool IsRunning() const { return running_; }
-  HWND GetWindow() const { return window_; }
+  HWND GetWindow() const { return GetHwnd(); }
   int GetEndAction() const { return end_action_; }
   DWORD GetEndDelay() const { return end_delay_; }
   COLORREF GetColour() const { return colour_; }
 
  protected:
   // Window message of an effect window: re-read the settings.
-  static const UINT kMsgSettingsChanged = WM_APP + 0x170;
+  static const UINT kMsgSettingsChanged = UtilityClassesNS::WindowIds::kMsgEffectSettingsChanged;
 
   // The ending for the settings' state: 0 waits for the pointer, 1 waits the configured time.
   void ChooseEndAction();
@@ -132,15 +127,16 @@ class CShadowMouseEffectsBase : public ObserveNS::IObserver {
   void StartEndAction();
   // True when the real pointer moved since the last sample (the first sample only sets it).
   bool PointerMoved();
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  // Messages every effect window answers alike (the settings notice); the leaves' message
+  // processing asks here first.
+  bool ProcessCommonMessage(UINT message, LRESULT& result);
 
-  HWND window_ = nullptr;
   CShadowMouseEngine* engine_;
   SettingsUtilsNS::CSettingsKestrin settings_;
   std::unique_ptr<ObserveNS::CObserverSubscription> subscription_;
   bool running_ = false;
-  HBITMAP bitmap_ = nullptr;
-  HRGN shape_ = nullptr;
+  KestrinWinNS::CScopedBitmap bitmap_;
+  KestrinWinNS::CScopedRegion shape_;
   UINT bitmap_id_;
   int pointer_width_ = 0;
   int pointer_height_ = 0;
@@ -283,7 +279,7 @@ class CShadowMouseEngine : public ObserveNS::IObserver {
   WindowingNS::CValidationBorder* border_ = nullptr;
   SettingsUtilsNS::CSettingsKestrin settings_;
   volatile LONG effect_kind_ = 0;
-  HRGN shape_ = nullptr;
+  KestrinWinNS::CScopedRegion shape_;
   bool running_ = false;
   POINT start_ = {0, 0};
   POINT end_ = {0, 0};

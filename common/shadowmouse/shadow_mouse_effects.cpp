@@ -23,10 +23,10 @@ CShadowMouseEffectsBase::CShadowMouseEffectsBase(HWND browser, UINT bitmap_id, C
   kraida_state_ = settings_.m_CurrentKRAIDAState;
   kraida_delay_ = settings_.m_KRAIDAValidatingFor * 1000;
   ChooseEndAction();
-  bitmap_ = static_cast<HBITMAP>(
-      LoadImageA(GetPointerResourceModule(), MAKEINTRESOURCEA(bitmap_id_), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  bitmap_.Reset(static_cast<HBITMAP>(
+      LoadImageA(GetPointerResourceModule(), MAKEINTRESOURCEA(bitmap_id_), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
   BITMAP info;
-  if (bitmap_ && GetObjectA(bitmap_, sizeof(info), &info) == sizeof(info)) {
+  if (bitmap_ && GetObjectA(bitmap_.Get(), sizeof(info), &info) == sizeof(info)) {
     pointer_width_ = info.bmWidth;
     pointer_height_ = info.bmHeight;
   }
@@ -35,52 +35,30 @@ CShadowMouseEffectsBase::CShadowMouseEffectsBase(HWND browser, UINT bitmap_id, C
 CShadowMouseEffectsBase::~CShadowMouseEffectsBase() {
   // No more settings notices, and no more calls into the derived part while the window goes.
   subscription_.reset();
-  if (window_) {
-    SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
-    DestroyWindow(window_);
-  }
-  if (shape_) DeleteObject(shape_);
-  if (bitmap_) DeleteObject(bitmap_);
+  DestroyUnbound();
 }
 
-WNDPROC CShadowMouseEffectsBase::GetWindowProc() { return &CShadowMouseEffectsBase::WindowProc; }
-
-void CShadowMouseEffectsBase::OnFinalMessage(HWND) {}
-
-LRESULT CALLBACK CShadowMouseEffectsBase::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  // Set only once the effect is fully built, and cleared before it is taken apart.
-  CShadowMouseEffectsBase* self = reinterpret_cast<CShadowMouseEffectsBase*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (self) {
-    if (message == kMsgSettingsChanged) {
-      self->ReadSettings();
-      return 0;
-    }
-    LRESULT result = 0;
-    if (self->ProcessWindowMessage(window, message, wparam, lparam, result)) return result;
-  }
-  return DefWindowProcA(window, message, wparam, lparam);
+bool CShadowMouseEffectsBase::ProcessCommonMessage(UINT message, LRESULT& result) {
+  if (message != kMsgSettingsChanged) return false;
+  ReadSettings();
+  result = 0;
+  return true;
 }
 
 bool CShadowMouseEffectsBase::CreateEffectWindows() {
-  if (!window_) {
-    RegisterEffectClass(kEffectWindowClass, GetWindowProc(), 0, nullptr, nullptr);
-    HINSTANCE instance = GetCodeModule();
-    window_ = CreateWindowExA(0, kEffectWindowClass, "", WS_CHILD, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
-    if (window_) SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  }
-  if (!shape_) shape_ = CreateShapeRegion(bitmap_);
-  if (window_ && !subscription_) {
+  if (!GetHwnd() && RegisterEffectClass(kEffectWindowClass, 0, nullptr, nullptr))
+    Create(kEffectWindowClass, 0, WS_CHILD, RECT{}, HWND_MESSAGE);
+  if (!shape_) shape_.Reset(CreateShapeRegion(bitmap_.Get()));
+  if (GetHwnd() && !subscription_) {
     subscription_.reset(new ObserveNS::CObserverSubscription(ObserveNS::CObserverService::GetInstance(),
                                                              ObserveNS::kEventSettingsChanged, this));
   }
-  return window_ && shape_;
+  return GetHwnd() && shape_;
 }
 
 void CShadowMouseEffectsBase::Reset() {
-  if (shape_) DeleteObject(shape_);
-  if (bitmap_) DeleteObject(bitmap_);
-  shape_ = nullptr;
-  bitmap_ = nullptr;
+  shape_.Reset();
+  bitmap_.Reset();
   running_ = false;
   end_action_ = kEndAfterDelay;
   end_delay_ = 0;
@@ -92,7 +70,7 @@ void CShadowMouseEffectsBase::Reset() {
 
 void CShadowMouseEffectsBase::Notify(DWORD event) {
   if (event != ObserveNS::kEventSettingsChanged) return;
-  HWND window = window_;
+  HWND window = GetHwnd();
   if (window) PostMessageA(window, kMsgSettingsChanged, 0, 0);
 }
 
@@ -148,7 +126,7 @@ bool CMovingMouse::AddTrailPointers(size_t count) {
     pointer->SetFillColour(colour_);
     pointer->SetOutline(true);
     RECT rect = {0, 0, pointer_width_, pointer_height_};
-    if (!pointer->Create(rect, shape_)) return false;
+    if (!pointer->Create(rect, shape_.Get())) return false;
     trail_.push_back(std::move(pointer));
   }
   return true;
@@ -199,7 +177,7 @@ bool CMovingMouse::Start() {
   PreparePath();
   next_ = trail_.begin();
   if (show_border_at_start_ && engine_) engine_->ShowBorderForEffect();
-  SetTimer(window_, kTimerShowTrail, show_interval_, nullptr);
+  SetTimer(GetHwnd(), kTimerShowTrail, show_interval_, nullptr);
   return true;
 }
 
@@ -221,11 +199,11 @@ void CMovingMouse::OnShowTick() {
     current_colour_ = ColourAt(sqrtf(travelled_x_ * travelled_x_ + travelled_y_ * travelled_y_));
   }
   if (shown_ < step_count_) return;
-  KillTimer(window_, kTimerShowTrail);
+  KillTimer(GetHwnd(), kTimerShowTrail);
   hiding_ = true;
   next_ = trail_.begin();
   hidden_ = -1;
-  SetTimer(window_, kTimerHideTrail, hide_interval_, nullptr);
+  SetTimer(GetHwnd(), kTimerHideTrail, hide_interval_, nullptr);
 }
 
 void CMovingMouse::OnHideTick() {
@@ -237,18 +215,18 @@ void CMovingMouse::OnHideTick() {
     ++hidden_;
   }
   if (hidden_ + 1 < shown_) return;
-  KillTimer(window_, kTimerHideTrail);
+  KillTimer(GetHwnd(), kTimerHideTrail);
   done_ = true;
   switch (end_action_) {
     case kEndAfterDelay:
-      SetTimer(window_, kTimerEndDelay, end_delay_, nullptr);
+      SetTimer(GetHwnd(), kTimerEndDelay, end_delay_, nullptr);
       break;
     case kEndAtOnce:
       Stop();
       break;
     case kEndOnPointerMove:
       last_pointer_ = POINT{-1, -1};
-      SetTimer(window_, kTimerWatchPointer, kWatchPointerMs, nullptr);
+      SetTimer(GetHwnd(), kTimerWatchPointer, kWatchPointerMs, nullptr);
       break;
     default:
       break;
@@ -257,11 +235,12 @@ void CMovingMouse::OnHideTick() {
 
 void CMovingMouse::OnPointerWatch() {
   if (!PointerMoved()) return;
-  KillTimer(window_, kTimerWatchPointer);
+  KillTimer(GetHwnd(), kTimerWatchPointer);
   Stop();
 }
 
 BOOL CMovingMouse::ProcessWindowMessage(HWND, UINT message, WPARAM wparam, LPARAM, LRESULT& result) {
+  if (ProcessCommonMessage(message, result)) return TRUE;
   if (message != WM_TIMER) return FALSE;
   result = 0;
   switch (wparam) {
@@ -272,7 +251,7 @@ BOOL CMovingMouse::ProcessWindowMessage(HWND, UINT message, WPARAM wparam, LPARA
       OnHideTick();
       break;
     case kTimerEndDelay:
-      KillTimer(window_, kTimerEndDelay);
+      KillTimer(GetHwnd(), kTimerEndDelay);
       Stop();
       break;
     case kTimerWatchPointer:
@@ -286,10 +265,10 @@ BOOL CMovingMouse::ProcessWindowMessage(HWND, UINT message, WPARAM wparam, LPARA
 
 bool CMovingMouse::Stop() {
   if (!running_) return false;
-  KillTimer(window_, kTimerShowTrail);
-  KillTimer(window_, kTimerHideTrail);
-  KillTimer(window_, kTimerEndDelay);
-  KillTimer(window_, kTimerWatchPointer);
+  KillTimer(GetHwnd(), kTimerShowTrail);
+  KillTimer(GetHwnd(), kTimerHideTrail);
+  KillTimer(GetHwnd(), kTimerEndDelay);
+  KillTimer(GetHwnd(), kTimerWatchPointer);
   if (engine_) engine_->HideBorderForEffect();
   for (auto& pointer : trail_) {
     if (pointer->GetWindow() && IsWindowVisible(pointer->GetWindow())) pointer->Show(false);
@@ -322,7 +301,7 @@ CShadowMouseBlinking::CShadowMouseBlinking(HWND browser, UINT bitmap_id, CShadow
   pointer_->SetFillColour(RGB(0, 0, 0));
   pointer_->SetOutline(true);
   RECT rect = {0, 0, pointer_width_, pointer_height_};
-  pointer_->Create(rect, shape_);
+  pointer_->Create(rect, shape_.Get());
 }
 
 CShadowMouseBlinking::~CShadowMouseBlinking() {}
@@ -334,31 +313,31 @@ bool CShadowMouseBlinking::Start() {
   ChooseEndAction();
   blinks_done_ = 0;
   pointer_->MoveTo(end_);
-  SetTimer(window_, kTimerBlink, kBlinkFirstMs, nullptr);
+  SetTimer(GetHwnd(), kTimerBlink, kBlinkFirstMs, nullptr);
   if (show_border_at_start_ && engine_) engine_->ShowBorderForEffect();
   return true;
 }
 
 void CShadowMouseBlinking::OnBlinkTick() {
-  KillTimer(window_, kTimerBlink);
+  KillTimer(GetHwnd(), kTimerBlink);
   if (!visible_) {
     pointer_->Show(true);
     pointer_->Paint();
     visible_ = true;
-    SetTimer(window_, kTimerBlink, on_time_, nullptr);
+    SetTimer(GetHwnd(), kTimerBlink, on_time_, nullptr);
     return;
   }
   ++blinks_done_;
   if (blinks_done_ <= blink_count_) {
     pointer_->Show(false);
     visible_ = false;
-    SetTimer(window_, kTimerBlink, off_time_, nullptr);
+    SetTimer(GetHwnd(), kTimerBlink, off_time_, nullptr);
     return;
   }
   // Shown for the last time: it stays until the ending.
   switch (end_action_) {
     case kEndAfterDelay:
-      SetTimer(window_, kTimerEndDelay, end_delay_, nullptr);
+      SetTimer(GetHwnd(), kTimerEndDelay, end_delay_, nullptr);
       break;
     case kEndAtOnce:
       pointer_->Show(false);
@@ -366,7 +345,7 @@ void CShadowMouseBlinking::OnBlinkTick() {
       break;
     case kEndOnPointerMove:
       last_pointer_ = POINT{-1, -1};
-      SetTimer(window_, kTimerWatchPointer, kWatchPointerMs, nullptr);
+      SetTimer(GetHwnd(), kTimerWatchPointer, kWatchPointerMs, nullptr);
       break;
     default:
       break;
@@ -377,12 +356,13 @@ void CShadowMouseBlinking::EndNow() {
   if (engine_) engine_->HideBorderForEffect();
   pointer_->Show(false);
   visible_ = false;
-  KillTimer(window_, kTimerEndDelay);
-  KillTimer(window_, kTimerWatchPointer);
+  KillTimer(GetHwnd(), kTimerEndDelay);
+  KillTimer(GetHwnd(), kTimerWatchPointer);
   running_ = false;
 }
 
 BOOL CShadowMouseBlinking::ProcessWindowMessage(HWND, UINT message, WPARAM wparam, LPARAM, LRESULT& result) {
+  if (ProcessCommonMessage(message, result)) return TRUE;
   if (message != WM_TIMER) return FALSE;
   result = 0;
   switch (wparam) {
@@ -403,9 +383,9 @@ BOOL CShadowMouseBlinking::ProcessWindowMessage(HWND, UINT message, WPARAM wpara
 
 bool CShadowMouseBlinking::Stop() {
   if (!running_) return false;
-  KillTimer(window_, kTimerBlink);
-  KillTimer(window_, kTimerEndDelay);
-  KillTimer(window_, kTimerWatchPointer);
+  KillTimer(GetHwnd(), kTimerBlink);
+  KillTimer(GetHwnd(), kTimerEndDelay);
+  KillTimer(GetHwnd(), kTimerWatchPointer);
   if (engine_) engine_->HideBorderForEffect();
   if (visible_) pointer_->Show(false);
   visible_ = false;

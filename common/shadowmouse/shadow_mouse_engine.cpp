@@ -27,7 +27,7 @@ CShadowMouseEngine::~CShadowMouseEngine() {
   subscription_.reset();
   if (current_ && current_->IsRunning()) current_->Stop();
   current_ = nullptr;
-  if (shape_) DeleteObject(shape_);
+  shape_.Reset();
   cache_.reset();
 }
 
@@ -47,10 +47,9 @@ bool CShadowMouseEngine::StartEffect(POINT from, POINT to) {
   end_ = to;
   running_ = true;
   if (!shape_) {
-    HBITMAP bitmap = static_cast<HBITMAP>(LoadImageA(GetPointerResourceModule(), MAKEINTRESOURCEA(kPointerBitmapId),
-                                                     IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-    shape_ = CreateShapeRegion(bitmap);
-    if (bitmap) DeleteObject(bitmap);
+    KestrinWinNS::CScopedBitmap bitmap(static_cast<HBITMAP>(LoadImageA(
+        GetPointerResourceModule(), MAKEINTRESOURCEA(kPointerBitmapId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    shape_.Reset(CreateShapeRegion(bitmap.Get()));
   }
   if (!shape_) return false;
   cache_->SetBrowserWindow(browser_);

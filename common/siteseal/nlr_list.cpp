@@ -9,68 +9,46 @@
 #include "common/nlrcert/nlr_certificate.h"
 #include "common/siteseal/sha_digest.h"
 #include "common/url/page_address.h"
+#include "platform/com/com_ptr.h"
+#include "platform/com/com_values.h"
 
 namespace {
 
 const char kUserAgent[] = "Dravix Request 1.0";
 const int kLogLevel = 3;
 
-// One counted interface pointer.
+// The kit's counted pointer, spelt as the document walk below reads it: out() for
+// out-parameters, a query that answers yes or no.
 template <class T>
-class CRef {
+class CRef : public KestrinComNS::CComPtr<T> {
  public:
-  CRef() {}
-  ~CRef() { Reset(); }
-  T* get() const { return p_; }
-  T* operator->() const { return p_; }
-  explicit operator bool() const { return p_ != nullptr; }
-  T** out() {
-    Reset();
-    return &p_;
-  }
-  void Reset() {
-    if (p_) p_->Release();
-    p_ = nullptr;
-  }
+  T** out() { return &static_cast<KestrinComNS::CComPtr<T>&>(*this); }
+  // The holder's own address, for helpers that fill one in.
+  CRef* operator&() { return this; }
+  void Reset() { this->Release(); }
   template <class U>
   bool QueryFrom(U* from) {
-    Reset();
-    return from && SUCCEEDED(from->QueryInterface(__uuidof(T), reinterpret_cast<void**>(&p_))) && p_;
+    return SUCCEEDED(KestrinComNS::CComPtr<T>::QueryFrom(from)) && this->get();
   }
-
- private:
-  CRef(const CRef&) = delete;
-  CRef& operator=(const CRef&) = delete;
-  T* p_ = nullptr;
 };
 
-// One owned BSTR.
-class CBstr {
+// One owned BSTR (the kit's owner), made from and read as 8-bit text.
+class CBstr : public KestrinComNS::CBstr {
  public:
   CBstr() {}
   explicit CBstr(const std::string& text) {
     int chars = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
     if (chars > 0) {
-      b_ = SysAllocStringLen(nullptr, chars - 1);
-      if (b_) MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, b_, chars);
+      Reset(SysAllocStringLen(nullptr, chars - 1));
+      if (Get()) MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, Get(), chars);
     }
   }
-  explicit CBstr(const std::wstring& text) : b_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
-  ~CBstr() { SysFreeString(b_); }
-  BSTR* out() {
-    SysFreeString(b_);
-    b_ = nullptr;
-    return &b_;
-  }
-  BSTR get() const { return b_; }
+  explicit CBstr(const std::wstring& text) { Reset(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))); }
+  BSTR* out() { return Receive(); }
+  BSTR get() const { return Get(); }
   // The text up to a zero it may hold; characters outside ASCII percent-encoded, never
   // mapped to look-alike letters of the code page.
-  std::string Text() const { return b_ ? UrlNS::EscapeNonAscii(b_, SysStringLen(b_)) : std::string(); }
-
- private:
-  CBstr(const CBstr&) = delete;
-  CBstr& operator=(const CBstr&) = delete;
-  BSTR b_ = nullptr;
+  std::string Text() const { return Get() ? UrlNS::EscapeNonAscii(Get(), SysStringLen(Get())) : std::string(); }
 };
 
 bool StartsWith(const std::string& text, const char* prefix) {
@@ -135,22 +113,15 @@ CBrowserImage::CBrowserImage(const std::string& url, int reported_size, IHTMLImg
       owner_(owner),
       request_(kUserAgent),
       logger_(LogHelperNS::CLogHelper::GetInstance()) {
-  if (img_) img_->AddRef();
-  if (element_) element_->AddRef();
 }
 
 CBrowserImage::CBrowserImage(const std::string& url, int reported_size, IUnknown* node,
                              WebUtilsNS::IRequestWaiter* owner)
     : CBrowserImage(url, reported_size, nullptr, nullptr, owner) {
   node_ = node;
-  if (node_) node_->AddRef();
 }
 
-CBrowserImage::~CBrowserImage() {
-  if (img_) img_->Release();
-  if (element_) element_->Release();
-  if (node_) node_->Release();
-}
+CBrowserImage::~CBrowserImage() = default;
 
 bool CBrowserImage::StartDownload() {
   if (!owner_ || url_.empty()) return false;

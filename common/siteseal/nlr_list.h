@@ -12,6 +12,7 @@
 
 #include "common/nlrcert/nlr_data.h"
 #include "common/web/server_request.h"
+#include "platform/com/com_ptr.h"
 
 namespace LogHelperNS {
 class CLogHelper;
@@ -60,7 +61,7 @@ class CBrowserImage : public WebUtilsNS::IRequestWaiter {
   bool has_waiter() const { return owner_ != nullptr; }
   IHTMLImgElement* img() const { return img_; }
   IHTMLElement* element() const { return element_; }
-  IUnknown* node() const { return node_; }
+  IUnknown* node() const { return node_.get(); }
 
  private:
   friend class CNLRList;
@@ -70,9 +71,9 @@ class CBrowserImage : public WebUtilsNS::IRequestWaiter {
   std::string url_;
   int reported_size_;
   std::vector<BYTE> bytes_;
-  IHTMLImgElement* img_;   // counted
-  IHTMLElement* element_;  // counted
-  IUnknown* node_ = nullptr;  // counted
+  KestrinComNS::CComPtr<IHTMLImgElement> img_;
+  KestrinComNS::CComPtr<IHTMLElement> element_;
+  KestrinComNS::CComPtr<IUnknown> node_;
   bool verified_ = false;
   WebUtilsNS::IRequestWaiter* owner_;
   bool done_ = false;

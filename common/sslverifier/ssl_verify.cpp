@@ -8,6 +8,7 @@
 #include "common/sslverify/ssl_verify_popup.h"
 #include "common/sslverify/trusted_list.h"
 #include "common/sslverifier/ssl_verify_state.h"
+#include "common/utility/window_ids.h"
 #include "common/subclass/subclass_helper.h"
 #include "common/windowing/validation_border.h"
 
@@ -60,17 +61,12 @@ int ClassifyServerCertificate(PCCERT_CONTEXT certificate, const char* page_url) 
 namespace {
 
 const char kNotifyWindowClass[] = "KestrinSslVerifierEvents";
-const UINT kMsgEvent = WM_APP + 0x21;
+const UINT kMsgEvent = UtilityClassesNS::WindowIds::kMsgVerifierEvent;
 
-ATOM RegisterNotifyClass(WNDPROC proc) {
-  WNDCLASSEXA wc = {};
-  wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = proc;
-  wc.hInstance = GetModuleHandleA(nullptr);
+bool RegisterNotifyClass() {
+  WNDCLASSEXA wc = {sizeof(wc)};
   wc.lpszClassName = kNotifyWindowClass;
-  ATOM atom = RegisterClassExA(&wc);
-  if (!atom && GetLastError() == ERROR_CLASS_ALREADY_EXISTS) atom = 1;
-  return atom;
+  return KestrinWinNS::CWindowBase::RegisterWindowClass(wc);
 }
 
 }  // namespace
@@ -79,38 +75,31 @@ CSslVerifyBase::CSslVerifyBase(ObserveNS::IObserverService* service)
     : border_(WindowingNS::CValidationBorder::GetInstance()),
       state_(CSslVerifyState::Idle()),
       thread_id_(GetCurrentThreadId()) {
-  static ATOM atom = RegisterNotifyClass(&CSslVerifyBase::NotifyWindowProc);
-  if (atom) {
-    notify_window_ = CreateWindowExA(0, kNotifyWindowClass, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                     GetModuleHandleA(nullptr), nullptr);
-    if (notify_window_) SetWindowLongPtrA(notify_window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  }
+  static const bool registered = RegisterNotifyClass();
+  if (registered) notify_window_.Create(kNotifyWindowClass, 0, 0, RECT{}, HWND_MESSAGE, nullptr, nullptr);
   subscription_.reset(new ObserveNS::CObserverSubscription(service, ObserveNS::kEventTrustedListRebuilt, this));
   CSslVerifyTrustedList::GetInstance();
 }
 
 CSslVerifyBase::~CSslVerifyBase() {
   subscription_.reset();
-  if (notify_window_) DestroyWindow(notify_window_);
+  notify_window_.DestroyUnbound();
   popup_.reset();
-  if (certificate_) CertFreeCertificateContext(certificate_);
-  if (store_) CertCloseStore(store_, 0);
 }
 
 void CSslVerifyBase::Notify(DWORD event) {
   if (GetCurrentThreadId() == thread_id_)
     state_->OnNotify(this, event);
-  else if (notify_window_)
-    PostMessageA(notify_window_, kMsgEvent, event, 0);
+  else if (notify_window_.GetHwnd())
+    PostMessageA(notify_window_.GetHwnd(), kMsgEvent, event, 0);
 }
 
-LRESULT CALLBACK CSslVerifyBase::NotifyWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == kMsgEvent) {
-    CSslVerifyBase* verifier = reinterpret_cast<CSslVerifyBase*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (verifier) verifier->state_->OnNotify(verifier, static_cast<DWORD>(wparam));
-    return 0;
-  }
-  return DefWindowProcA(window, message, wparam, lparam);
+BOOL CSslVerifyBase::CNotifyWindow::ProcessWindowMessage(HWND, UINT message, WPARAM wparam, LPARAM,
+                                                         LRESULT& result) {
+  if (message != kMsgEvent) return FALSE;
+  verifier_->state_->OnNotify(verifier_, static_cast<DWORD>(wparam));
+  result = 0;
+  return TRUE;
 }
 
 bool CSslVerifyBase::ShowPopup(const POINT* point, bool auto_hide) {
@@ -157,13 +146,12 @@ void CSslVerifyBase::OnAutoShow(const POINT* point) { state_->OnAutoShow(this, p
 void CSslVerifyBase::OnLeave(bool delayed) { state_->OnLeave(this, delayed); }
 
 void CSslVerifyBase::TakeCertificate(PCCERT_CONTEXT certificate) {
-  if (certificate_) CertFreeCertificateContext(certificate_);
-  certificate_ = certificate;
+  certificate_.Reset(certificate);
 }
 
 void CSslVerifyBase::ApplyCertificate() {
-  cert_class_ = ClassifyServerCertificate(certificate_, page_url_.c_str());
-  if (popup_) popup_->SetCertificate(certificate_, cert_class_);
+  cert_class_ = ClassifyServerCertificate(certificate_.Get(), page_url_.c_str());
+  if (popup_) popup_->SetCertificate(certificate_.Get(), cert_class_);
   state_ = CSslVerifyStateHttpsAuto::Instance();
   Replay();
 }
@@ -175,8 +163,8 @@ void CSslVerifyBase::ApplyNoCertificate() {
 }
 
 void CSslVerifyBase::ReclassifyCertificate() {
-  cert_class_ = ClassifyServerCertificate(certificate_, page_url_.c_str());
-  if (popup_) popup_->SetCertificate(certificate_, cert_class_);
+  cert_class_ = ClassifyServerCertificate(certificate_.Get(), page_url_.c_str());
+  if (popup_) popup_->SetCertificate(certificate_.Get(), cert_class_);
 }
 
 void CSslVerifyBase::RememberAutoShow(const POINT* point) {
@@ -215,21 +203,21 @@ bool CSslVerifyIE7::ShowPopup(const POINT* point, bool auto_hide) {
   return CSslVerifyBase::ShowPopup(point, auto_hide);
 }
 
-CSslVerifyBase* CreateSslVerifierFor(int browser_version, ISslVerifyOwner* owner,
-                                     ObserveNS::IObserverService* service) {
+std::unique_ptr<CSslVerifyBase> CreateSslVerifierFor(int browser_version, ISslVerifyOwner* owner,
+                                                     ObserveNS::IObserverService* service) {
   switch (browser_version) {
     case 1:
     case 2:
-      return new CSslVerifyIE(service);
+      return std::unique_ptr<CSslVerifyBase>(new CSslVerifyIE(service));
     case 3:
     case 4:
-      return new CSslVerifyIE7(owner, service);
+      return std::unique_ptr<CSslVerifyBase>(new CSslVerifyIE7(owner, service));
     default:
       return nullptr;
   }
 }
 
-CSslVerifyBase* CreateSslVerifier(ISslVerifyOwner* owner) {
+std::unique_ptr<CSslVerifyBase> CreateSslVerifier(ISslVerifyOwner* owner) {
   return CreateSslVerifierFor(SubclassUtilsNS::GetBrowserVersion(), owner, ObserveNS::CObserverService::GetInstance());
 }
 

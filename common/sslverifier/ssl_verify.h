@@ -13,6 +13,8 @@
 #include "common/sslverify/ssl_verify_popup_iface.h"
 #include "common/web/server_request.h"
 #include "common/web/ssl_cert_collector.h"
+#include "platform/win/scoped_handle.h"
+#include "platform/win/window.h"
 
 namespace WindowingNS {
 class CValidationBorder;
@@ -74,7 +76,7 @@ class CSslVerifyBase : public ObserveNS::IObserver {
   void ReclassifyCertificate();
 
   int GetCertClass() const { return cert_class_; }
-  PCCERT_CONTEXT GetCertificate() const { return certificate_; }
+  PCCERT_CONTEXT GetCertificate() const { return certificate_.Get(); }
   ISslVerifyPopup* GetPopup() const { return popup_.get(); }
   WindowingNS::CValidationBorder* GetBorder() const { return border_; }
   CSslVerifyState* GetState() const { return state_; }
@@ -90,8 +92,8 @@ class CSslVerifyBase : public ObserveNS::IObserver {
   WindowingNS::CValidationBorder* border_;
   int cert_class_ = kCertLowAssurance;
   WebUtilsNS::CUrlChangeTracker tracker_;
-  HCERTSTORE store_ = nullptr;
-  PCCERT_CONTEXT certificate_ = nullptr;
+  KestrinWinNS::CScopedCertStore store_;
+  KestrinWinNS::CScopedCertContext certificate_;
   POINT auto_show_point_ = {0, 0};
   bool replay_ = false;
   std::unique_ptr<ISslVerifyPopup> popup_;
@@ -99,12 +101,19 @@ class CSslVerifyBase : public ObserveNS::IObserver {
   std::unique_ptr<ObserveNS::CObserverSubscription> subscription_;
 
  private:
-  static LRESULT CALLBACK NotifyWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-
   // Events reach observers on the thread that raised them; the verifier and its popup belong to
   // the thread that built them, so events from elsewhere are posted to this window.
+  class CNotifyWindow : public KestrinWinNS::CWindowBase {
+   public:
+    explicit CNotifyWindow(CSslVerifyBase* verifier) : verifier_(verifier) {}
+    BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override;
+
+   private:
+    CSslVerifyBase* verifier_;
+  };
+
   DWORD thread_id_;
-  HWND notify_window_ = nullptr;
+  CNotifyWindow notify_window_{this};
 
   CSslVerifyBase(const CSslVerifyBase&) = delete;
   CSslVerifyBase& operator=(const CSslVerifyBase&) = delete;
@@ -135,9 +144,9 @@ class CSslVerifyIE7 : public CSslVerifyIE {
 };
 
 // The verifier for the running browser generation (null for an unknown one).
-CSslVerifyBase* CreateSslVerifier(ISslVerifyOwner* owner);
+std::unique_ptr<CSslVerifyBase> CreateSslVerifier(ISslVerifyOwner* owner);
 // The same for a given generation: 1 or 2 the plain kind, 3 or 4 the tabbed kind.
-CSslVerifyBase* CreateSslVerifierFor(int browser_version, ISslVerifyOwner* owner,
-                                     ObserveNS::IObserverService* service);
+std::unique_ptr<CSslVerifyBase> CreateSslVerifierFor(int browser_version, ISslVerifyOwner* owner,
+                                                     ObserveNS::IObserverService* service);
 
 }  // namespace SslVerifyNS

@@ -10,6 +10,8 @@
 #include "common/subclass/subclass_helper.h"
 #include "common/utility/region.h"
 #include "common/windowing/validation_border.h"
+#include "platform/com/com_ptr.h"
+#include "platform/win/module.h"
 
 namespace SslVerifyNS {
 
@@ -20,20 +22,13 @@ const char kFindOutMoreText[] = "Click to find out more";
 namespace {
 
 // Posted to the popup's own thread when another thread hands it a certificate.
-const UINT kMsgApplyPendingCertificate = WM_APP + 0x2A1;
+const UINT kMsgApplyPendingCertificate = UtilityClassesNS::WindowIds::kMsgApplyPendingCertificate;
 
 const COLORREF kCertGradient = 0x00FF00;
 const COLORREF kLowGradient = 0x0000FF;
 const COLORREF kEdgeMark = 0xFF0000;       // pixels that fade out upwards
 const COLORREF kGradientMark = 0xFFFF00;   // pixels drawn in the gradient colour
 const char kLogoWindowClass[] = "PICTUREEXWND";
-
-HMODULE ThisModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCSTR>(&ThisModule), &module);
-  return module;
-}
 
 int Width(const RECT& r) { return r.right - r.left; }
 int Height(const RECT& r) { return r.bottom - r.top; }
@@ -60,19 +55,13 @@ std::string NameAttribute(const CryptoNS::CCertData& data, const char* oid, bool
 // ---------------------------------------------------------------------------------------------
 // Construction and the window
 
-bool CSslVerifyPopup::RegisterWindowClass() {
-  WNDCLASSEXA wc = {};
-  wc.cbSize = sizeof(wc);
-  HINSTANCE instance = ThisModule();
-  if (GetClassInfoExA(instance, kPopupWindowClass, &wc)) return true;
-  wc.cbSize = sizeof(wc);
+bool CSslVerifyPopup::RegisterPopupClass() {
+  WNDCLASSEXA wc = {sizeof(wc)};
   wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
-  wc.lpfnWndProc = &CSslVerifyPopup::WindowProc;
-  wc.hInstance = instance;
   wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   wc.lpszClassName = kPopupWindowClass;
-  return RegisterClassExA(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+  return CWindowBase::RegisterWindowClass(wc);
 }
 
 CSslVerifyPopup::CSslVerifyPopup(WindowingNS::CValidationBorder* border, HWND frame)
@@ -82,61 +71,53 @@ CSslVerifyPopup::CSslVerifyPopup(WindowingNS::CValidationBorder* border, HWND fr
       link2_(2, 0, 0, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX, 7, 0, 0),
       border_(border),
       trusted_list_(CSslVerifyTrustedList::GetInstance()) {
-  InitializeCriticalSection(&pending_lock_);
   HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   com_initialised_ = SUCCEEDED(hr);
-  module_ = ThisModule();
+  module_ = KestrinWinNS::CodeModule();
   screen_dc_ = GetDC(nullptr);
   width_ = cert_size_.cx;
   height_ = cert_size_.cy;
-  if (RegisterWindowClass()) {
-    CreateWindowExA(WS_EX_TOOLWINDOW, kPopupWindowClass, nullptr, WS_POPUP, 0, 0, 205, 297, nullptr, nullptr,
-                    module_, this);
+  if (RegisterPopupClass()) {
+    Create(kPopupWindowClass, WS_EX_TOOLWINDOW, WS_POPUP, RECT{0, 0, 205, 297}, nullptr, nullptr, nullptr);
   }
 }
 
 CSslVerifyPopup::~CSslVerifyPopup() {
   if (window_dc_ && old_font_) SelectObject(window_dc_, old_font_);
   old_font_ = nullptr;
-  if (cert_region_) DeleteObject(cert_region_);
-  if (low_region_) DeleteObject(low_region_);
-  cert_region_ = low_region_ = nullptr;
-  if (screen_dc_) ReleaseDC(nullptr, screen_dc_);
+  cert_region_.Reset();
+  low_region_.Reset();
+  if (screen_dc_) ReleaseDC(nullptr, screen_dc_);  // held for the popup's life, see the member
   screen_dc_ = nullptr;
-  if (hwnd_) DestroyWindow(hwnd_);  // WM_DESTROY frees the face cache and the window DC
+  if (GetHwnd()) DestroyWindow(GetHwnd());  // WM_DESTROY frees the face cache and the window DC
   FreeFaceCache();
-  if (bold_font_) DeleteObject(bold_font_);
-  bold_font_ = nullptr;
-  if (pending_certificate_) CertFreeCertificateContext(pending_certificate_);
-  DeleteCriticalSection(&pending_lock_);
+  bold_font_.Reset();
   if (com_initialised_) CoUninitialize();
 }
 
 bool CSslVerifyPopup::LoadFaces(UINT cert_bitmap, UINT low_bitmap, UINT cert_region, UINT low_region) {
   cert_bitmap_id_ = cert_bitmap;
   low_bitmap_id_ = low_bitmap;
-  UtilityClassesNS::CreateRegionFromResource(module_, MAKEINTRESOURCEA(cert_region), &cert_region_);
-  UtilityClassesNS::CreateRegionFromResource(module_, MAKEINTRESOURCEA(low_region), &low_region_);
+  UtilityClassesNS::CreateRegionFromResource(module_, MAKEINTRESOURCEA(cert_region), cert_region_.Receive());
+  UtilityClassesNS::CreateRegionFromResource(module_, MAKEINTRESOURCEA(low_region), low_region_.Receive());
   bool ok = cert_region_ && low_region_;
   // The face sizes come from the bitmaps; the certificate face stays loaded (the popup starts
   // on it).
   UINT ids[2] = {low_bitmap, cert_bitmap};
   for (UINT id : ids) {
-    HBITMAP bitmap = static_cast<HBITMAP>(
-        LoadImageA(module_, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    KestrinWinNS::CScopedBitmap bitmap(static_cast<HBITMAP>(
+        LoadImageA(module_, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     BITMAP info = {};
-    if (!bitmap || !GetObjectA(bitmap, sizeof(info), &info)) {
-      if (bitmap) DeleteObject(bitmap);
+    if (!bitmap || !GetObjectA(bitmap.Get(), sizeof(info), &info)) {
       ok = false;
       continue;
     }
     SIZE size = {info.bmWidth, info.bmHeight};
     if (id == cert_bitmap) {
       cert_size_ = size;
-      face_bitmap_ = bitmap;
+      face_bitmap_ = std::move(bitmap);
     } else {
       low_size_ = size;
-      DeleteObject(bitmap);
     }
   }
   width_ = face_ == 1 ? cert_size_.cx : low_size_.cx;
@@ -155,24 +136,6 @@ void CSslVerifyPopup::SetGeometry(const RECT& text, const RECT& logo, const RECT
     SetWindowPos(logo_window_.GetHwnd(), nullptr, logo.left, logo.top, Width(logo), Height(logo),
                  SWP_NOZORDER | SWP_NOACTIVATE);
   link2_.SetRect(link2_rect_);
-}
-
-LRESULT CALLBACK CSslVerifyPopup::WindowProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
-  CSslVerifyPopup* self = reinterpret_cast<CSslVerifyPopup*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (msg == WM_NCCREATE) {
-    self = static_cast<CSslVerifyPopup*>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    if (self) self->hwnd_ = hwnd;
-  }
-  if (self) {
-    LRESULT result = 0;
-    if (self->ProcessWindowMessage(hwnd, msg, wparam, lparam, result)) return result;
-    if (msg == WM_NCDESTROY) {
-      SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-      self->hwnd_ = nullptr;
-    }
-  }
-  return DefWindowProcA(hwnd, msg, wparam, lparam);
 }
 
 BOOL CSslVerifyPopup::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result) {
@@ -238,9 +201,9 @@ BOOL CSslVerifyPopup::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wparam, L
 }
 
 LRESULT CSslVerifyPopup::OnCreate() {
-  logo_window_.Create(hwnd_, logo_rect_, 0, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS);
+  logo_window_.Create(GetHwnd(), logo_rect_, 0, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS);
   if (logo_window_.GetHwnd()) SetWindowTextA(logo_window_.GetHwnd(), "SslVerifyIssuerLogo");
-  window_dc_ = GetDC(hwnd_);
+  window_dc_ = GetDC(GetHwnd());
   if (!window_dc_) return -1;
   link1_.Attach(this);
   link2_.Attach(this);
@@ -250,8 +213,8 @@ LRESULT CSslVerifyPopup::OnCreate() {
   lf.lfWeight = FW_BOLD;
   lf.lfPitchAndFamily = FF_SWISS;
   lstrcpynA(lf.lfFaceName, "Arial", LF_FACESIZE);
-  bold_font_ = CreateFontIndirectA(&lf);
-  if (bold_font_) old_font_ = SelectObject(window_dc_, bold_font_);
+  bold_font_.Reset(CreateFontIndirectA(&lf));
+  if (bold_font_) old_font_ = SelectObject(window_dc_, bold_font_.Get());
   hand_cursor_ = LoadCursor(nullptr, IDC_HAND);
   arrow_cursor_ = LoadCursor(nullptr, IDC_ARROW);
   return 0;
@@ -259,13 +222,13 @@ LRESULT CSslVerifyPopup::OnCreate() {
 
 void CSslVerifyPopup::OnDestroy() {
   FreeFaceCache();
-  KillTimer(hwnd_, kTimerHoverEnd);
-  KillTimer(hwnd_, kTimerHide);
-  KillTimer(hwnd_, kTimerFollowFrame);
+  KillTimer(GetHwnd(), kTimerHoverEnd);
+  KillTimer(GetHwnd(), kTimerHide);
+  KillTimer(GetHwnd(), kTimerFollowFrame);
   if (window_dc_) {
     if (old_font_) SelectObject(window_dc_, old_font_);
     old_font_ = nullptr;
-    ReleaseDC(hwnd_, window_dc_);
+    ReleaseDC(GetHwnd(), window_dc_);  // the DC kept since WM_CREATE
     window_dc_ = nullptr;
   }
   link1_.Detach();
@@ -276,25 +239,25 @@ void CSslVerifyPopup::OnDestroy() {
 // Showing, hiding, following the frame
 
 bool CSslVerifyPopup::Show(bool auto_hide) {
-  if (!hwnd_) return false;
+  if (!GetHwnd()) return false;
   if (auto_hide) {
     if (GetForegroundWindow() != frame_) return false;
-    SetTimer(hwnd_, kTimerHide, 3000, nullptr);
+    SetTimer(GetHwnd(), kTimerHide, 3000, nullptr);
   }
-  bool was_hidden = !IsWindowVisible(hwnd_);
-  ShowWindow(hwnd_, SW_SHOWNA);
+  bool was_hidden = !IsWindowVisible(GetHwnd());
+  ShowWindow(GetHwnd(), SW_SHOWNA);
   return was_hidden;
 }
 
 bool CSslVerifyPopup::Hide(bool delayed) {
-  if (!hwnd_ || !IsWindowVisible(hwnd_)) return true;
+  if (!GetHwnd() || !IsWindowVisible(GetHwnd())) return true;
   if (delayed) {
     if (popup_hover_) return false;
-    SetTimer(hwnd_, kTimerHide, 1000, nullptr);
+    SetTimer(GetHwnd(), kTimerHide, 1000, nullptr);
     return true;
   }
-  ShowWindow(hwnd_, SW_HIDE);
-  KillTimer(hwnd_, kTimerHide);
+  ShowWindow(GetHwnd(), SW_HIDE);
+  KillTimer(GetHwnd(), kTimerHide);
   return true;
 }
 
@@ -311,17 +274,17 @@ void CSslVerifyPopup::OnShowWindow(bool shown) {
     POINT position = {0, 0};
     GetPopupPosition(&position, screen);
     ApplySizeAndRegion();
-    SetWindowPos(hwnd_, HWND_TOPMOST, position.x, position.y, width_, height_, SWP_NOACTIVATE);
-    SetTimer(hwnd_, kTimerFollowFrame, 400, nullptr);
+    SetWindowPos(GetHwnd(), HWND_TOPMOST, position.x, position.y, width_, height_, SWP_NOACTIVATE);
+    SetTimer(GetHwnd(), kTimerFollowFrame, 400, nullptr);
     // The logo window covers link 2, which names the authority when there is no logo.
     if (cert_class_ == 1 && logo_present_ && logo_window_.GetHwnd()) {
       ShowWindow(logo_window_.GetHwnd(), SW_SHOWNA);
       logo_window_.Draw();
     }
   } else {
-    KillTimer(hwnd_, kTimerHide);
-    KillTimer(hwnd_, kTimerHoverEnd);
-    KillTimer(hwnd_, kTimerFollowFrame);
+    KillTimer(GetHwnd(), kTimerHide);
+    KillTimer(GetHwnd(), kTimerHoverEnd);
+    KillTimer(GetHwnd(), kTimerFollowFrame);
     if (border_) border_->HideBorder(1, 0);
     popup_hover_ = false;
     logo_window_.StopAnimation();
@@ -332,7 +295,7 @@ void CSslVerifyPopup::OnShowWindow(bool shown) {
 
 bool CSslVerifyPopup::IsFrameInFront() const {
   HWND front = GetForegroundWindow();
-  if (!front || front == hwnd_ || !frame_) return false;
+  if (!front || front == GetHwnd() || !frame_) return false;
   return front == frame_ || GetParent(front) == frame_ || GetWindow(front, GW_OWNER) == frame_;
 }
 
@@ -346,13 +309,13 @@ void CSslVerifyPopup::OnTimer(UINT_PTR id) {
       break;
     }
     case kTimerHide:
-      KillTimer(hwnd_, kTimerHide);
+      KillTimer(GetHwnd(), kTimerHide);
       Hide(false);
       break;
     case kTimerHoverEnd:
-      KillTimer(hwnd_, kTimerHoverEnd);
+      KillTimer(GetHwnd(), kTimerHoverEnd);
       if (border_) border_->HideBorder(1, 0);
-      SetTimer(hwnd_, kTimerHide, 1000, nullptr);
+      SetTimer(GetHwnd(), kTimerHide, 1000, nullptr);
       popup_hover_ = false;
       break;
     default:
@@ -361,50 +324,52 @@ void CSslVerifyPopup::OnTimer(UINT_PTR id) {
 }
 
 void CSslVerifyPopup::ApplySizeAndRegion() {
-  HRGN face_region = face_ == 1 ? cert_region_ : low_region_;
+  HRGN face_region = face_ == 1 ? cert_region_.Get() : low_region_.Get();
   if (!face_region) return;
   if (width_ < 1) width_ = 500;
   if (height_ < 1) height_ = 500;
   if (face_bitmap_)
-    SetWindowPos(hwnd_, nullptr, 0, 0, width_, height_,
+    SetWindowPos(GetHwnd(), nullptr, 0, 0, width_, height_,
                  SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOREDRAW | SWP_NOZORDER);
-  HRGN region = CreateRectRgn(0, 0, width_, height_);
+  KestrinWinNS::CScopedRegion region(CreateRectRgn(0, 0, width_, height_));
   if (!region) return;
-  CombineRgn(region, face_region, region, RGN_AND);
-  if (!SetWindowRgn(hwnd_, region, FALSE)) DeleteObject(region);  // else the window owns it
+  CombineRgn(region.Get(), face_region, region.Get(), RGN_AND);
+  if (SetWindowRgn(GetHwnd(), region.Get(), FALSE)) region.Take();  // the window owns it now
 }
 
 // ---------------------------------------------------------------------------------------------
 // Faces
 
 bool CSslVerifyPopup::SetCertificate(PCCERT_CONTEXT certificate, int cert_class) {
-  if (!hwnd_) return false;
-  if (GetWindowThreadProcessId(hwnd_, nullptr) == GetCurrentThreadId())
+  if (!GetHwnd()) return false;
+  if (GetWindowThreadProcessId(GetHwnd(), nullptr) == GetCurrentThreadId())
     return ApplyCertificate(certificate, cert_class);
   // Another thread (the one that rebuilt the trusted list): the popup's own thread does the
   // work. The latest certificate wins when several arrive before it runs.
   PCCERT_CONTEXT copy = certificate ? CertDuplicateCertificateContext(certificate) : nullptr;
   if (certificate && !copy) return false;
-  EnterCriticalSection(&pending_lock_);
-  if (pending_certificate_) CertFreeCertificateContext(pending_certificate_);
-  pending_certificate_ = copy;
-  pending_class_ = cert_class;
-  pending_ = true;
-  LeaveCriticalSection(&pending_lock_);
-  return PostMessageA(hwnd_, kMsgApplyPendingCertificate, 0, 0) != FALSE;
+  {
+    KestrinWinNS::CScopedLock hold(pending_lock_);
+    pending_certificate_.Reset(copy);
+    pending_class_ = cert_class;
+    pending_ = true;
+  }
+  return PostMessageA(GetHwnd(), kMsgApplyPendingCertificate, 0, 0) != FALSE;
 }
 
 void CSslVerifyPopup::TakePendingCertificate() {
-  EnterCriticalSection(&pending_lock_);
-  bool pending = pending_;
-  PCCERT_CONTEXT certificate = pending_certificate_;
-  int cert_class = pending_class_;
-  pending_ = false;
-  pending_certificate_ = nullptr;
-  LeaveCriticalSection(&pending_lock_);
+  bool pending;
+  KestrinWinNS::CScopedCertContext certificate;
+  int cert_class;
+  {
+    KestrinWinNS::CScopedLock hold(pending_lock_);
+    pending = pending_;
+    certificate = std::move(pending_certificate_);
+    cert_class = pending_class_;
+    pending_ = false;
+  }
   if (!pending) return;
-  ApplyCertificate(certificate, cert_class);
-  if (certificate) CertFreeCertificateContext(certificate);
+  ApplyCertificate(certificate.Get(), cert_class);
 }
 
 bool CSslVerifyPopup::ApplyCertificate(PCCERT_CONTEXT certificate, int cert_class) {
@@ -416,37 +381,32 @@ bool CSslVerifyPopup::ApplyCertificate(PCCERT_CONTEXT certificate, int cert_clas
     SetLowAssuranceFace();
     result = true;
   }
-  if (hwnd_ && IsWindowVisible(hwnd_)) {
+  if (GetHwnd() && IsWindowVisible(GetHwnd())) {
     // Shown already: the new face and texts appear at once.
     if (logo_window_.GetHwnd())
       ShowWindow(logo_window_.GetHwnd(), cert_class_ == 1 && logo_present_ ? SW_SHOWNA : SW_HIDE);
     if (cert_class_ == 1 && logo_present_) logo_window_.Draw();
     ApplySizeAndRegion();
-    InvalidateRect(hwnd_, nullptr, TRUE);
+    InvalidateRect(GetHwnd(), nullptr, TRUE);
   }
   return result;
 }
 
 void CSslVerifyPopup::FreeFaceCache() {
-  if (memory_dc_) {
-    if (memory_old_) SelectObject(memory_dc_, memory_old_);
-    DeleteDC(memory_dc_);
-  }
-  memory_dc_ = nullptr;
+  if (memory_dc_ && memory_old_) SelectObject(memory_dc_.Get(), memory_old_);
+  memory_dc_.Reset();
   memory_old_ = nullptr;
-  if (alpha_dib_) DeleteObject(alpha_dib_);
-  alpha_dib_ = nullptr;
-  if (face_bitmap_) DeleteObject(face_bitmap_);
-  face_bitmap_ = nullptr;
+  alpha_dib_.Reset();
+  face_bitmap_.Reset();
 }
 
 bool CSslVerifyPopup::LoadFaceBitmap() {
   if (face_bitmap_) return true;
   // A DIB section keeps the face's exact colours whatever the display's depth: the key and
   // marker colours must survive.
-  face_bitmap_ = static_cast<HBITMAP>(LoadImageA(module_, MAKEINTRESOURCEA(face_ == 1 ? cert_bitmap_id_ : low_bitmap_id_),
-                                                 IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-  return face_bitmap_ != nullptr;
+  face_bitmap_.Reset(static_cast<HBITMAP>(LoadImageA(
+      module_, MAKEINTRESOURCEA(face_ == 1 ? cert_bitmap_id_ : low_bitmap_id_), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+  return face_bitmap_.IsValid();
 }
 
 void CSslVerifyPopup::ChangeFace(int face) {
@@ -454,8 +414,8 @@ void CSslVerifyPopup::ChangeFace(int face) {
   face_ = face;
   gradient_colour_ = face == 1 ? kCertGradient : kLowGradient;
   LoadFaceBitmap();
-  if (hwnd_)
-    SetWindowPos(hwnd_, nullptr, 0, 0, width_, height_, SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOREDRAW | SWP_NOZORDER);
+  if (GetHwnd())
+    SetWindowPos(GetHwnd(), nullptr, 0, 0, width_, height_, SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOREDRAW | SWP_NOZORDER);
 }
 
 void CSslVerifyPopup::SetLowAssuranceFace() {
@@ -483,13 +443,13 @@ bool CSslVerifyPopup::SetCertificateFace(PCCERT_CONTEXT certificate) {
   link1_.SetBehaviour(link_offered_ ? (UtilityClassesNS::CTextLink::kHoverColour | UtilityClassesNS::CTextLink::kClickOnDown) : 0);
   link1_.SetText(common_name_.c_str());
 
-  PCCERT_CONTEXT root_context = nullptr;
-  if (!data.GetRootCertificate(&root_context) || !root_context) return false;
-  CryptoNS::CCertData root(root_context);
-  CertFreeCertificateContext(root_context);
+  KestrinWinNS::CScopedCertContext root_context;
+  if (!data.GetRootCertificate(root_context.Receive()) || !root_context) return false;
+  CryptoNS::CCertData root(root_context.Get());
+  root_context.Reset();
 
   logo_window_.UnLoad();
-  IStream* logo = nullptr;
+  KestrinComNS::CComPtr<IStream> logo;
   std::string thumbprint;
   if (trusted_list_) {
     if (!(root.GetThumbprint(&thumbprint) && trusted_list_->FindLogo(thumbprint.c_str(), &logo)))
@@ -497,9 +457,7 @@ bool CSslVerifyPopup::SetCertificateFace(PCCERT_CONTEXT certificate) {
   }
   if (logo) {
     logo_window_.StopAnimation();
-    bool loaded = logo_window_.LoadFromStream(logo);
-    logo->Release();
-    return loaded;
+    return logo_window_.LoadFromStream(logo);
   }
 
   std::string issuer;
@@ -543,9 +501,9 @@ void CSslVerifyPopup::FitIssuerName() {
 bool CSslVerifyPopup::BuildAlphaDib() {
   if (!window_dc_ || !LoadFaceBitmap()) return false;
   BITMAP info = {};
-  if (!GetObjectA(face_bitmap_, sizeof(info), &info) || info.bmWidth < 1 || info.bmHeight < 1) return false;
+  if (!GetObjectA(face_bitmap_.Get(), sizeof(info), &info) || info.bmWidth < 1 || info.bmHeight < 1) return false;
   const int w = info.bmWidth, h = info.bmHeight;
-  HDC memory = CreateCompatibleDC(window_dc_);
+  KestrinWinNS::CScopedMemoryDC memory(CreateCompatibleDC(window_dc_));
   if (!memory) return false;
   BITMAPINFO bi = {};
   bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
@@ -556,15 +514,11 @@ bool CSslVerifyPopup::BuildAlphaDib() {
   bi.bmiHeader.biCompression = BI_RGB;
   bi.bmiHeader.biSizeImage = w * h;
   void* bits = nullptr;
-  HBITMAP dib = CreateDIBSection(window_dc_, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HDC face = CreateCompatibleDC(window_dc_);
-  if (!dib || !bits || !face) {
-    if (dib) DeleteObject(dib);
-    if (face) DeleteDC(face);
-    DeleteDC(memory);
-    return false;
-  }
-  HGDIOBJ face_old = SelectObject(face, face_bitmap_);
+  KestrinWinNS::CScopedBitmap dib(CreateDIBSection(window_dc_, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+  KestrinWinNS::CScopedMemoryDC face_dc(CreateCompatibleDC(window_dc_));
+  if (!dib || !bits || !face_dc) return false;
+  HDC face = face_dc.Get();
+  HGDIOBJ face_old = SelectObject(face, face_bitmap_.Get());
   const COLORREF key = face_ == 1 ? 0x0000FF : 0x00FF00;
   const DWORD flags = gradient_flags_;
   const int divisor = ((flags & 4) && (flags & 2)) ? w : h;
@@ -595,24 +549,23 @@ bool CSslVerifyPopup::BuildAlphaDib() {
       e += (flags & 1) ? -1 : 1;
   }
   SelectObject(face, face_old);
-  DeleteDC(face);
-  alpha_dib_ = dib;
-  memory_dc_ = memory;
-  memory_old_ = SelectObject(memory_dc_, alpha_dib_);
+  alpha_dib_ = std::move(dib);
+  memory_dc_ = std::move(memory);
+  memory_old_ = SelectObject(memory_dc_.Get(), alpha_dib_.Get());
   ++alpha_builds_;
   return true;
 }
 
 HDC CSslVerifyPopup::GetAlphaDC() {
   if (!memory_dc_ && !BuildAlphaDib()) return nullptr;
-  return memory_dc_;
+  return memory_dc_.Get();
 }
 
 bool CSslVerifyPopup::DrawFace(HDC target, const RECT& clip, HDC backdrop, POINT backdrop_origin) {
   HDC alpha = GetAlphaDC();
   if (!alpha || !target) return false;
   BITMAP info = {};
-  GetObjectA(alpha_dib_, sizeof(info), &info);
+  GetObjectA(alpha_dib_.Get(), sizeof(info), &info);
   RECT face = {0, 0, info.bmWidth, info.bmHeight};
   RECT area;
   if (!IntersectRect(&area, &clip, &face)) return true;  // nothing of the face in the clip box
@@ -627,12 +580,12 @@ bool CSslVerifyPopup::DrawFace(HDC target, const RECT& clip, HDC backdrop, POINT
 void CSslVerifyPopup::BlendOver(const RECT& rect) {
   if (!window_dc_ || !memory_dc_) return;
   BITMAP info = {};
-  GetObjectA(alpha_dib_, sizeof(info), &info);
+  GetObjectA(alpha_dib_.Get(), sizeof(info), &info);
   RECT face = {0, 0, info.bmWidth, info.bmHeight};
   RECT area;
   if (!IntersectRect(&area, &rect, &face)) return;
   BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-  AlphaBlend(window_dc_, area.left, area.top, Width(area), Height(area), memory_dc_, area.left, area.top,
+  AlphaBlend(window_dc_, area.left, area.top, Width(area), Height(area), memory_dc_.Get(), area.left, area.top,
              Width(area), Height(area), blend);
 }
 
@@ -669,7 +622,7 @@ LRESULT CSslVerifyPopup::OnEraseBackground(HDC dc) {
   RECT clip;
   if (GetClipBox(dc, &clip) == ERROR) return 0;
   RECT window = {};
-  GetWindowRect(hwnd_, &window);
+  GetWindowRect(GetHwnd(), &window);
   POINT origin = {window.left, window.top};
   if (!DrawFace(window_dc_, clip, screen_dc_, origin)) return 0;
   if (!DrawTexts(clip)) return 1;
@@ -755,20 +708,21 @@ bool CSslVerifyPopupIE7::GetPopupPosition(POINT* position, const SIZE& screen) {
   return true;
 }
 
-CSslVerifyPopup* CreateSslVerifyPopupFor(int generation, WindowingNS::CValidationBorder* border, HWND frame) {
+std::unique_ptr<CSslVerifyPopup> CreateSslVerifyPopupFor(int generation, WindowingNS::CValidationBorder* border,
+                                                         HWND frame) {
   switch (generation) {
     case 1:
     case 2:
-      return new (std::nothrow) CSslVerifyPopupIE5_6(border, frame);
+      return std::unique_ptr<CSslVerifyPopup>(new (std::nothrow) CSslVerifyPopupIE5_6(border, frame));
     case 3:
     case 4:
-      return new (std::nothrow) CSslVerifyPopupIE7(border, frame);
+      return std::unique_ptr<CSslVerifyPopup>(new (std::nothrow) CSslVerifyPopupIE7(border, frame));
     default:
       return nullptr;
   }
 }
 
-CSslVerifyPopup* CreateSslVerifyPopup(WindowingNS::CValidationBorder* border, HWND frame) {
+std::unique_ptr<CSslVerifyPopup> CreateSslVerifyPopup(WindowingNS::CValidationBorder* border, HWND frame) {
   return CreateSslVerifyPopupFor(SubclassUtilsNS::GetBrowserVersion(), border, frame);
 }
 
@@ -778,12 +732,12 @@ CSslVerifyPopup* CreateSslVerifyPopup(WindowingNS::CValidationBorder* border, HW
 CSslVerifyPopupProxy::CSslVerifyPopupProxy(WindowingNS::CValidationBorder* border, HWND frame)
     : border_(border), frame_(frame), thread_id_(GetCurrentThreadId()) {}
 
-CSslVerifyPopupProxy::~CSslVerifyPopupProxy() { delete popup_; }
+CSslVerifyPopupProxy::~CSslVerifyPopupProxy() = default;
 
 CSslVerifyPopup* CSslVerifyPopupProxy::Real() {
   // The popup's window belongs to the thread that builds it: only the proxy's own thread does.
   if (!popup_ && GetCurrentThreadId() == thread_id_) popup_ = CreateSslVerifyPopup(border_, frame_);
-  return popup_;
+  return popup_.get();
 }
 
 bool CSslVerifyPopupProxy::Show(bool auto_hide) {

@@ -10,11 +10,17 @@
 #include <wincrypt.h>
 #include <shellapi.h>
 
+#include <memory>
 #include <string>
 
 #include "common/sslverify/ssl_verify_popup_iface.h"
 #include "common/textlink/text_link.h"
+#include "common/utility/window_ids.h"
 #include "common/windowing/picture_ex_wnd.h"
+#include "platform/win/gdi.h"
+#include "platform/win/lock.h"
+#include "platform/win/scoped_handle.h"
+#include "platform/win/window.h"
 
 namespace WindowingNS {
 class CValidationBorder;
@@ -41,9 +47,15 @@ extern const char kLowAssuranceExplanationUrl[];
 extern const char kFindOutMoreText[];         // "Click to find out more"
 
 // Timers of the popup window.
-enum { kTimerFollowFrame = 1, kTimerHide = 2, kTimerHoverEnd = 3 };
+enum : UINT_PTR {
+  kTimerFollowFrame = UtilityClassesNS::WindowIds::kTimerPopupFollowFrame,
+  kTimerHide = UtilityClassesNS::WindowIds::kTimerPopupHide,
+  kTimerHoverEnd = UtilityClassesNS::WindowIds::kTimerPopupHoverEnd,
+};
 
-class CSslVerifyPopup : public ISslVerifyPopup, public UtilityClassesNS::ILinkMessagesListener {
+class CSslVerifyPopup : public ISslVerifyPopup,
+                        public KestrinWinNS::CWindowBase,
+                        public UtilityClassesNS::ILinkMessagesListener {
  public:
   ~CSslVerifyPopup() override;
 
@@ -62,11 +74,9 @@ class CSslVerifyPopup : public ISslVerifyPopup, public UtilityClassesNS::ILinkMe
   void OnLinkClicked(int button, DWORD link_id) override;
   void OnLinkHoverStart(POINT pt, DWORD link_id) override;
   void OnLinkHoverEnd(POINT pt, DWORD link_id) override;
-  HWND GetLinkWindow() override { return hwnd_; }
+  HWND GetLinkWindow() override { return GetHwnd(); }
 
-  virtual BOOL ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result);
-
-  HWND GetHwnd() const { return hwnd_; }
+  BOOL ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result) override;
 
   // State, for tests and the demo.
   int GetFace() const { return face_; }
@@ -119,8 +129,7 @@ class CSslVerifyPopup : public ISslVerifyPopup, public UtilityClassesNS::ILinkMe
   CSslVerifyPopup(const CSslVerifyPopup&) = delete;
   CSslVerifyPopup& operator=(const CSslVerifyPopup&) = delete;
 
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
-  static bool RegisterWindowClass();
+  static bool RegisterPopupClass();
 
   bool ApplyCertificate(PCCERT_CONTEXT certificate, int cert_class);
   void TakePendingCertificate();
@@ -142,24 +151,25 @@ class CSslVerifyPopup : public ISslVerifyPopup, public UtilityClassesNS::ILinkMe
   void OnTimer(UINT_PTR id);
   void OnDestroy();
 
-  HWND hwnd_ = nullptr;
   HMODULE module_ = nullptr;
   bool com_initialised_ = false;
 
   COLORREF gradient_colour_ = 0x00FF00;
+  // The window's DC, kept with the bold font selected from WM_CREATE until WM_DESTROY, which
+  // releases it.
   HDC window_dc_ = nullptr;
-  HBITMAP alpha_dib_ = nullptr;
-  HBITMAP face_bitmap_ = nullptr;
-  HDC memory_dc_ = nullptr;
+  KestrinWinNS::CScopedBitmap alpha_dib_;
+  KestrinWinNS::CScopedBitmap face_bitmap_;
+  KestrinWinNS::CScopedMemoryDC memory_dc_;
   HGDIOBJ memory_old_ = nullptr;
   int alpha_builds_ = 0;
   UINT cert_bitmap_id_ = IDB_POPUP_IE6_CERT;
   UINT low_bitmap_id_ = IDB_POPUP_IE6_LOW;
   int face_ = 1;  // 1 certificate face, 0 low-assurance face
   DWORD gradient_flags_ = 9;
-  HRGN cert_region_ = nullptr;
-  HRGN low_region_ = nullptr;
-  HDC screen_dc_ = nullptr;
+  KestrinWinNS::CScopedRegion cert_region_;
+  KestrinWinNS::CScopedRegion low_region_;
+  HDC screen_dc_ = nullptr;  // the screen's DC for the popup's life, released by the destructor
   SIZE cert_size_ = {205, 272};
   SIZE low_size_ = {205, 297};
   RECT text_rect_ = {5, 100, 172, 140};
@@ -171,7 +181,7 @@ class CSslVerifyPopup : public ISslVerifyPopup, public UtilityClassesNS::ILinkMe
   std::string issuer_name_;
   bool logo_present_ = true;
   bool link_offered_ = true;  // link 1 opens the site (not for a wildcard name)
-  HFONT bold_font_ = nullptr;
+  KestrinWinNS::CScopedFont bold_font_;
   HGDIOBJ old_font_ = nullptr;
   int link1_top_ = 215;
   int lowest_text_bottom_ = 127;
@@ -188,8 +198,8 @@ class CSslVerifyPopup : public ISslVerifyPopup, public UtilityClassesNS::ILinkMe
   CSslVerifyTrustedList* trusted_list_;
 
   // A certificate handed over from another thread, applied on the popup's thread.
-  CRITICAL_SECTION pending_lock_;
-  PCCERT_CONTEXT pending_certificate_ = nullptr;
+  KestrinWinNS::CCriticalSection pending_lock_;
+  KestrinWinNS::CScopedCertContext pending_certificate_;
   int pending_class_ = 0;
   bool pending_ = false;
 };
@@ -212,9 +222,9 @@ class CSslVerifyPopupIE7 : public CSslVerifyPopup {
 
 // By browser generation (GetBrowserVersion): 1 or 2 the version 5/6 popup, 3 or 4 the
 // version 7/8 popup, else none.
-CSslVerifyPopup* CreateSslVerifyPopup(WindowingNS::CValidationBorder* border, HWND frame);
-CSslVerifyPopup* CreateSslVerifyPopupFor(int browser_generation, WindowingNS::CValidationBorder* border,
-                                          HWND frame);
+std::unique_ptr<CSslVerifyPopup> CreateSslVerifyPopup(WindowingNS::CValidationBorder* border, HWND frame);
+std::unique_ptr<CSslVerifyPopup> CreateSslVerifyPopupFor(int browser_generation, WindowingNS::CValidationBorder* border,
+                                                         HWND frame);
 
 // What the verifier holds: builds the real popup on the first call that needs it, on the
 // thread that made the proxy.
@@ -228,7 +238,7 @@ class CSslVerifyPopupProxy : public ISslVerifyPopup {
   bool SetCertificate(PCCERT_CONTEXT certificate, int cert_class) override;
   void SetAnchorPoint(const POINT* point) override;
 
-  CSslVerifyPopup* GetPopup() const { return popup_; }
+  CSslVerifyPopup* GetPopup() const { return popup_.get(); }
 
  private:
   CSslVerifyPopupProxy(const CSslVerifyPopupProxy&) = delete;
@@ -236,7 +246,7 @@ class CSslVerifyPopupProxy : public ISslVerifyPopup {
 
   CSslVerifyPopup* Real();
 
-  CSslVerifyPopup* popup_ = nullptr;
+  std::unique_ptr<CSslVerifyPopup> popup_;
   WindowingNS::CValidationBorder* border_;
   HWND frame_;
   DWORD thread_id_;

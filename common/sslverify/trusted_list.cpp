@@ -7,6 +7,7 @@
 #include "common/update/base64.h"
 #include "common/update/update_file.h"
 #include "common/update/update_reader.h"
+#include "platform/com/com_ptr.h"
 
 namespace SslVerifyNS {
 
@@ -75,20 +76,6 @@ std::string LowerCase(std::string text) {
   return text;
 }
 
-// Releases a COM reference when it goes.
-template <class T>
-class ComRef {
- public:
-  explicit ComRef(T* p = nullptr) : p_(p) {}
-  ~ComRef() { if (p_) p_->Release(); }
-  T* get() const { return p_; }
-  T* operator->() const { return p_; }
- private:
-  ComRef(const ComRef&) = delete;
-  ComRef& operator=(const ComRef&) = delete;
-  T* p_;
-};
-
 }  // namespace
 
 CSslVerifyTrustedList* CSslVerifyTrustedList::GetInstance() {
@@ -121,7 +108,8 @@ void CSslVerifyTrustedList::Notify(DWORD event) {
 }
 
 bool CSslVerifyTrustedList::Rebuild() {
-  ComRef<IStream> document(SHCreateMemStream(nullptr, 0));
+  KestrinComNS::CComPtr<IStream> document;
+  document.Attach(SHCreateMemStream(nullptr, 0));
   if (!document.get()) return false;
   if (!UpdateUtilsNS::ReadUpdateFile(document.get(), update_path_.empty() ? nullptr : update_path_.c_str()))
     return false;

@@ -16,11 +16,9 @@ namespace {
 const INT_PTR kCounterBase = 10;
 }
 
-COwnerRef::COwnerRef(ISubclassOwner* owner) : owner_(owner) {}
+COwnerRef::COwnerRef(ISubclassOwner* owner) { owner_.Attach(owner); }
 
-COwnerRef::~COwnerRef() {
-  if (owner_) owner_->Release();
-}
+COwnerRef::~COwnerRef() = default;
 
 bool SubclassWindow(HWND window, WNDPROC proc) {
   LONG_PTR old = GetWindowLongPtrA(window, GWLP_WNDPROC);

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "common/utility/rwlock.h"
+#include "platform/com/com_ptr.h"
 
 namespace SubclassUtilsNS {
 
@@ -22,15 +23,15 @@ class COwnerRef {
   COwnerRef() = default;
   explicit COwnerRef(ISubclassOwner* owner);  // takes the reference it is given
   ~COwnerRef();
-  COwnerRef(COwnerRef&& other) noexcept : owner_(other.owner_) { other.owner_ = nullptr; }
-  ISubclassOwner* get() const { return owner_; }
-  ISubclassOwner* operator->() const { return owner_; }
-  explicit operator bool() const { return owner_ != nullptr; }
+  COwnerRef(COwnerRef&& other) noexcept = default;
+  ISubclassOwner* get() const { return owner_.get(); }
+  ISubclassOwner* operator->() const { return owner_.get(); }
+  explicit operator bool() const { return owner_.get() != nullptr; }
 
  private:
   COwnerRef(const COwnerRef&) = delete;
   COwnerRef& operator=(const COwnerRef&) = delete;
-  ISubclassOwner* owner_ = nullptr;
+  KestrinComNS::CComPtr<ISubclassOwner> owner_;
 };
 
 class CBhoWindowProps {

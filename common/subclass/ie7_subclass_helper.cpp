@@ -5,14 +5,15 @@
 
 #include "common/subclass/bho_window_props.h"
 #include "common/subclass/subclass_helper.h"
+#include "common/utility/window_ids.h"
 
 namespace SubclassUtilsNS {
 
 namespace {
 
 const int kPadlockButtonIndex = 1;
-const UINT kLeavePing = WM_USER + 2;
-const UINT kAddressRootPing = WM_USER + 24;
+const UINT kAddressRootPing = UtilityClassesNS::WindowIds::kMsgAddressRootPing;
+const UINT kLeavePing = UtilityClassesNS::WindowIds::kMsgLeavePing;
 const WPARAM kPadlockButtonId = 201;
 
 // Process-wide: one browser per process, one toolbar layout.

@@ -7,11 +7,12 @@
 
 #include "common/subclass/bho_window_props.h"
 #include "common/subclass/subclass_helper.h"
+#include "common/utility/window_ids.h"
 
 namespace SubclassUtilsNS {
 
 namespace {
-const UINT kLeavePing = WM_USER + 2;
+const UINT kLeavePing = UtilityClassesNS::WindowIds::kMsgLeavePing;
 const UINT kMinHeightPart = 6;
 }  // namespace
 

@@ -4,6 +4,8 @@
 #include <string.h>
 
 #include "common/subclass/bho_window_props.h"
+#include "common/utility/window_ids.h"
+#include "platform/win/scoped_handle.h"
 
 namespace SubclassUtilsNS {
 
@@ -36,14 +38,14 @@ int GetBrowserVersion() {
   if (g_major_version >= 0) return 0;
   char text[260] = {};
   DWORD type = 0, size = sizeof(text);
-  HKEY key;
+  KestrinWinNS::CScopedRegKey key;
   int generation = 0;
   unsigned major = 0;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Internet Explorer", 0, KEY_READ,
-                    &key) == ERROR_SUCCESS) {
-    LONG rc = RegQueryValueExA(key, "Version", nullptr, &type, reinterpret_cast<BYTE*>(text),
+                    key.Receive()) == ERROR_SUCCESS) {
+    LONG rc = RegQueryValueExA(key.Get(), "Version", nullptr, &type, reinterpret_cast<BYTE*>(text),
                                &size);
-    RegCloseKey(key);
+    key.Reset();
     // Only a string that ends in its terminating zero within the buffer is read.
     if (rc == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ) && size > 0 &&
         size <= sizeof(text) && text[size - 1] == '\0' && sscanf(text, "%u.", &major) == 1) {
@@ -55,26 +57,27 @@ int GetBrowserVersion() {
   return generation;
 }
 
-CSubclassHelper* CSubclassHelper::Create(ISubclassOwner* owner, int generation) {
+std::unique_ptr<CSubclassHelper> CSubclassHelper::Create(ISubclassOwner* owner, int generation) {
   switch (generation) {
     case 1:
     case 2:
-      return new COldIESubclassHelper(owner);
+      return std::unique_ptr<CSubclassHelper>(new COldIESubclassHelper(owner));
     case 3:
     case 4:
-      return new CIE7SubclassHelper(owner, generation);
+      return std::unique_ptr<CSubclassHelper>(new CIE7SubclassHelper(owner, generation));
     default:
       return nullptr;
   }
 }
 
 CSubclassHelper::CSubclassHelper(ISubclassOwner* owner)
-    : owner_(owner), thread_(new CThreadHelper(this)) {}
+    : owner_(owner) {
+  thread_.Attach(CThreadHelper::Create(this));
+}
 
 // Derived destructors run Unsubclass first; here the cursor watch loses its helper.
 CSubclassHelper::~CSubclassHelper() {
   thread_->Detach();
-  thread_->Release();
 }
 
 HWND CSubclassHelper::NextWorker(HWND parent, HWND after) const {
@@ -92,10 +95,8 @@ bool CSubclassHelper::FindFrameAndWorker() {
 }
 
 bool CSubclassHelper::StartCursorWatch() {
-  HANDLE thread = thread_->StartThread(&CSubclassHelper::CursorWatch, nullptr);
-  if (!thread) return false;
-  CloseHandle(thread);
-  return true;
+  KestrinWinNS::CScopedKernelHandle thread(thread_->StartThread(&CSubclassHelper::CursorWatch, nullptr));
+  return thread.IsValid();
 }
 
 // Polls the pointer every 100 ms while it stays on the padlock area and pings the watched
@@ -116,7 +117,7 @@ void CSubclassHelper::CursorWatch(CThreadHelper* helper, void*) {
     RECT window = {};
     if (state.watched) GetWindowRect(state.watched, &window);
     if (IsRectEmpty(&window)) {
-      if (state.watched) SendMessageA(state.watched, WM_USER + 2, 0, 0);
+      if (state.watched) SendMessageA(state.watched, UtilityClassesNS::WindowIds::kMsgLeavePing, 0, 0);
       return;
     }
     RECT area = state.pane;
@@ -129,7 +130,7 @@ void CSubclassHelper::CursorWatch(CThreadHelper* helper, void*) {
                   cursor.y >= window.top && cursor.y <= window.bottom;
     if (!inside) {
       // Synchronous: the leave notice runs on the thread that owns the watched window.
-      SendMessageA(state.watched, WM_USER + 2, 0, 0);
+      SendMessageA(state.watched, UtilityClassesNS::WindowIds::kMsgLeavePing, 0, 0);
       return;
     }
   }

@@ -8,7 +8,10 @@
 #include <windows.h>
 #include <unknwn.h>
 
+#include <memory>
+
 #include "common/utility/thread_helper.h"
+#include "platform/com/com_ptr.h"
 
 namespace SubclassUtilsNS {
 
@@ -35,7 +38,7 @@ int BrowserGenerationFromText(const char* text);
 class CSubclassHelper {
  public:
   // Generation 1 or 2: the version 5/6 helper; 3 or 4: the version 7/8 helper; else none.
-  static CSubclassHelper* Create(ISubclassOwner* owner, int generation);
+  static std::unique_ptr<CSubclassHelper> Create(ISubclassOwner* owner, int generation);
 
   virtual ~CSubclassHelper();
   virtual int Subclass() = 0;
@@ -69,7 +72,7 @@ class CSubclassHelper {
   virtual void GetWatchState(WatchState* state) const = 0;
 
   ISubclassOwner* owner_;
-  UtilityClassesNS::CThreadHelper* thread_;
+  KestrinComNS::CComPtr<UtilityClassesNS::CThreadHelper> thread_;
   HWND frame_ = nullptr;
   HWND worker_ = nullptr;
   HWND status_bar_ = nullptr;

@@ -9,10 +9,8 @@ namespace {
 const char kDefaultFace[] = "Arial";
 
 int ScreenDpiY() {
-  HDC screen = GetDC(nullptr);
-  int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-  if (screen) ReleaseDC(nullptr, screen);
-  return dpi;
+  KestrinWinNS::CWindowDC screen(nullptr);
+  return screen ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 96;
 }
 
 }  // namespace
@@ -27,17 +25,15 @@ CTextLink::CTextLink(DWORD link_id, DWORD behaviour, DWORD font_style, UINT text
       font_style_(font_style),
       link_id_(link_id) {
   int dpi = ScreenDpiY();
-  normal_font_ = MakeFont(point_size, dpi, FW_NORMAL, font_style, kDefaultFace);
-  hover_font_ = MakeFont(point_size, dpi, FW_NORMAL, font_style, kDefaultFace);
-  current_font_ = normal_font_;
+  normal_font_.Reset(MakeFont(point_size, dpi, FW_NORMAL, font_style, kDefaultFace));
+  hover_font_.Reset(MakeFont(point_size, dpi, FW_NORMAL, font_style, kDefaultFace));
+  current_font_ = normal_font_.Get();
 }
 
 CTextLink::~CTextLink() {
   if (attached_) DoDetach();
   ReleaseDC();
   delete[] text_;
-  if (normal_font_) DeleteObject(normal_font_);
-  if (hover_font_) DeleteObject(hover_font_);
 }
 
 HFONT CTextLink::MakeFont(int point_size, int dpi_y, int weight, DWORD style,
@@ -131,14 +127,12 @@ bool CTextLink::SetFont(int point_size, int weight, DWORD style, const char* fac
   HFONT font = MakeFont(point_size, dpi, weight, style, face);
   if (!font) return false;
   if (hover) {
-    if (current_font_ == hover_font_) current_font_ = font;
-    if (hover_font_) DeleteObject(hover_font_);
-    hover_font_ = font;
+    if (current_font_ == hover_font_.Get()) current_font_ = font;
+    hover_font_.Reset(font);
     if (hovered_ && (behaviour_ & kHoverFont)) current_font_ = font;
   } else {
-    if (current_font_ == normal_font_) current_font_ = font;
-    if (normal_font_) DeleteObject(normal_font_);
-    normal_font_ = font;
+    if (current_font_ == normal_font_.Get()) current_font_ = font;
+    normal_font_.Reset(font);
     if (!hovered_) current_font_ = font;
   }
   Layout();
@@ -153,10 +147,10 @@ void CTextLink::ResetLook() {
 void CTextLink::ApplyLook(bool hovered) {
   if (hovered) {
     if (behaviour_ & kHoverColour) current_colour_ = hover_colour_;
-    if (behaviour_ & kHoverFont) current_font_ = hover_font_;
+    if (behaviour_ & kHoverFont) current_font_ = hover_font_.Get();
   } else {
     current_colour_ = normal_colour_;
-    current_font_ = normal_font_;
+    current_font_ = normal_font_.Get();
   }
 }
 
@@ -164,10 +158,11 @@ bool CTextLink::Layout() {
   if (!attached_ || !dc_) return false;
   draw_rect_ = layout_rect_;
   RECT calc = layout_rect_;
-  HGDIOBJ old_font = SelectObject(dc_, current_font_);
-  UINT format = (text_format_ & ~(UINT)(DT_CENTER | DT_VCENTER)) | DT_CALCRECT;
-  DrawTextA(dc_, GetText(), -1, &calc, format);
-  SelectObject(dc_, old_font);
+  {
+    KestrinWinNS::CSelectObject font(dc_, current_font_);
+    UINT format = (text_format_ & ~(UINT)(DT_CENTER | DT_VCENTER)) | DT_CALCRECT;
+    DrawTextA(dc_, GetText(), -1, &calc, format);
+  }
   text_width_ = calc.right - calc.left;
   text_height_ = calc.bottom - calc.top;
 
@@ -226,14 +221,13 @@ bool CTextLink::OnRButtonUp() {
 
 bool CTextLink::Draw() {
   if (!dc_ || !text_) return false;
-  HGDIOBJ old_font = SelectObject(dc_, current_font_);
+  KestrinWinNS::CSelectObject font(dc_, current_font_);
   int old_mode = SetBkMode(dc_, TRANSPARENT);
   COLORREF old_colour = SetTextColor(dc_, current_colour_);
   RECT r = draw_rect_;
   int drawn = DrawTextA(dc_, text_, -1, &r, text_format_);
   SetTextColor(dc_, old_colour);
   SetBkMode(dc_, old_mode);
-  SelectObject(dc_, old_font);
   return drawn != 0;
 }
 

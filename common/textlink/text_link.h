@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include "platform/win/gdi.h"
+
 namespace UtilityClassesNS {
 
 class ILinkMessagesListener {
@@ -79,8 +81,8 @@ class CTextLink {
 
   COLORREF normal_colour_;
   COLORREF hover_colour_;
-  HFONT normal_font_ = nullptr;
-  HFONT hover_font_ = nullptr;
+  KestrinWinNS::CScopedFont normal_font_;
+  KestrinWinNS::CScopedFont hover_font_;
   COLORREF current_colour_;
   HFONT current_font_ = nullptr;
   HDC dc_ = nullptr;  // from GetDC of window_, given back with ReleaseDC

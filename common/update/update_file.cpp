@@ -11,6 +11,8 @@
 #include "common/update/base64.h"
 #include "common/update/update_key_data.h"
 #include "common/utility/file_stream.h"
+#include "platform/com/com_ptr.h"
+#include "platform/win/scoped_handle.h"
 
 namespace UpdateUtilsNS {
 
@@ -19,13 +21,10 @@ namespace {
 // The update key store: made once, closed at process exit.
 class CUpdateKeyStore {
  public:
-  ~CUpdateKeyStore() {
-    if (store_) CertCloseStore(store_, 0);
-  }
   HCERTSTORE Get() {
     std::lock_guard<std::mutex> hold(lock_);
-    if (!store_) store_ = Import();
-    return store_;
+    if (!store_) store_.Reset(Import());
+    return store_.Get();
   }
 
  private:
@@ -39,7 +38,7 @@ class CUpdateKeyStore {
   }
 
   std::mutex lock_;
-  HCERTSTORE store_ = nullptr;
+  KestrinWinNS::CScopedCertStore store_;
 };
 
 CUpdateKeyStore& KeyStore() {
@@ -76,14 +75,9 @@ bool ReadUpdateFile(IStream* output, const char* path) {
   HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
-  UtilityClassesNS::CFileStream* stream = new (std::nothrow) UtilityClassesNS::CFileStream(file);
-  if (!stream) {
-    CloseHandle(file);
-    return false;
-  }
-  bool result = OpenUpdateMessage(stream, output);
-  stream->Release();
-  return result;
+  KestrinComNS::CComPtr<IStream> stream;
+  stream.Attach(UtilityClassesNS::CFileStream::Create(file));
+  return stream && OpenUpdateMessage(stream, output);
 }
 
 bool OpenUpdateMessage(IStream* file, IStream* output) {
@@ -92,18 +86,17 @@ bool OpenUpdateMessage(IStream* file, IStream* output) {
 
 bool OpenUpdateMessage(IStream* file, IStream* output, const UpdateTrust& trust) {
   if (!file || !output || !trust.key_store || !trust.signer_thumbprint) return false;
-  IStream* plain = SHCreateMemStream(nullptr, 0);
+  KestrinComNS::CComPtr<IStream> plain;
+  plain.Attach(SHCreateMemStream(nullptr, 0));
   if (!plain) return false;
   bool result = false;
   if (CryptoNS::DecryptMessageStream(trust.key_store, file, plain)) {
     LARGE_INTEGER zero = {};
     plain->Seek(zero, STREAM_SEEK_SET, nullptr);
-    PCCERT_CONTEXT signer = nullptr;
-    if (CryptoNS::VerifySignedMessageStream(plain, output, &signer) && signer)
-      result = IsUpdateSigner(signer, trust.signer_thumbprint, trust.at);
-    if (signer) CertFreeCertificateContext(signer);
+    KestrinWinNS::CScopedCertContext signer;
+    if (CryptoNS::VerifySignedMessageStream(plain, output, signer.Receive()) && signer)
+      result = IsUpdateSigner(signer.Get(), trust.signer_thumbprint, trust.at);
   }
-  plain->Release();
   return result;
 }
 

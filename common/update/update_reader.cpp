@@ -141,13 +141,10 @@ bool AddInstallFolderToPath() {
 
 CUpdateFileReader::CUpdateFileReader(IStream* input) {
   if (!AddInstallFolderToPath()) return;
-  xml::IXmlReader* reader = nullptr;
+  KestrinComNS::CComPtr<xml::IXmlReader> reader;
   if (FAILED(xml::CreateXmlReader(&reader)) || !reader) return;
-  if (FAILED(reader->SetProperty(xml::XmlReaderProperty_DtdProcessing, xml::DtdProcessing_Prohibit))) {
-    reader->Release();
-    return;
-  }
-  reader_ = reader;
+  if (FAILED(reader->SetProperty(xml::XmlReaderProperty_DtdProcessing, xml::DtdProcessing_Prohibit))) return;
+  reader_ = std::move(reader);
   if (input) {
     // The document, read from where the input stands, checked, and the input put back.
     LARGE_INTEGER zero = {};
@@ -165,18 +162,11 @@ CUpdateFileReader::CUpdateFileReader(IStream* input) {
     if (FAILED(input->Seek(back, STREAM_SEEK_SET, nullptr)) || !IsReadableXml(document.data(), got)) return;
   }
   input_ = input;
-  if (input_) {
-    input_->AddRef();
-    reader_->SetInput(input_);
-  }
+  if (input_) reader_->SetInput(input_);
 }
 
 CUpdateFileReader::~CUpdateFileReader() {
-  if (reader_) {
-    reader_->SetInput(nullptr);
-    reader_->Release();
-  }
-  if (input_) input_->Release();
+  if (reader_) reader_->SetInput(nullptr);
 }
 
 HRESULT CUpdateFileReader::NextElement(int* index) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/update/xml_lite.h"
+#include "platform/com/com_ptr.h"
 
 namespace UpdateUtilsNS {
 
@@ -58,8 +59,8 @@ class CUpdateFileReader {
   CUpdateFileReader(const CUpdateFileReader&) = delete;
   CUpdateFileReader& operator=(const CUpdateFileReader&) = delete;
 
-  IStream* input_ = nullptr;
-  xml::IXmlReader* reader_ = nullptr;
+  KestrinComNS::CComPtr<IStream> input_;
+  KestrinComNS::CComPtr<xml::IXmlReader> reader_;
   int state_ = 0;
   // Every read must move on: a reader that stays on one node ends the walk.
   HRESULT ReadNode(xml::XmlNodeType* type);

@@ -19,41 +19,25 @@ HRESULT LastErrorResult() {
 
 }  // namespace
 
-CFileStream::CFileStream(HANDLE file) : file_(file) {}
-
-CFileStream::~CFileStream() {
-  if (file_ && file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
+CFileStream* CFileStream::Create(HANDLE file) {
+  KestrinWinNS::CScopedKernelHandle owned(file);
+  return KestrinComNS::CComObjectNoLock<CFileStream>::Create(&owned);
 }
 
-STDMETHODIMP CFileStream::QueryInterface(REFIID iid, void** out) {
-  if (!out) return E_POINTER;
-  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IStream) || IsEqualIID(iid, IID_ISequentialStream)) {
-    *out = static_cast<IStream*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *out = nullptr;
-  return E_NOINTERFACE;
-}
+CFileStream::CFileStream(KestrinWinNS::CScopedKernelHandle* file) : file_(file->Take()) {}
 
-STDMETHODIMP_(ULONG) CFileStream::AddRef() { return InterlockedIncrement(&refs_); }
-
-STDMETHODIMP_(ULONG) CFileStream::Release() {
-  LONG left = InterlockedDecrement(&refs_);
-  if (left == 0) delete this;
-  return left;
-}
+CFileStream::~CFileStream() = default;
 
 STDMETHODIMP CFileStream::Read(void* buffer, ULONG count, ULONG* done) {
   DWORD got = 0;
-  BOOL ok = ReadFile(file_, buffer, count, &got, nullptr);
+  BOOL ok = ReadFile(file_.Get(), buffer, count, &got, nullptr);
   if (done) *done = got;
   return ok ? S_OK : LastErrorResult();
 }
 
 STDMETHODIMP CFileStream::Write(const void* buffer, ULONG count, ULONG* done) {
   DWORD put = 0;
-  BOOL ok = WriteFile(file_, buffer, count, &put, nullptr);
+  BOOL ok = WriteFile(file_.Get(), buffer, count, &put, nullptr);
   if (done) *done = put;
   return ok ? S_OK : LastErrorResult();
 }
@@ -67,7 +51,7 @@ STDMETHODIMP CFileStream::Seek(LARGE_INTEGER distance, DWORD origin, ULARGE_INTE
     default: return STG_E_INVALIDFUNCTION;
   }
   LARGE_INTEGER position;
-  if (!SetFilePointerEx(file_, distance, &position, method)) return LastErrorResult();
+  if (!SetFilePointerEx(file_.Get(), distance, &position, method)) return LastErrorResult();
   if (new_position) new_position->QuadPart = position.QuadPart;
   return S_OK;
 }
@@ -75,11 +59,11 @@ STDMETHODIMP CFileStream::Seek(LARGE_INTEGER distance, DWORD origin, ULARGE_INTE
 STDMETHODIMP CFileStream::SetSize(ULARGE_INTEGER new_size) {
   LARGE_INTEGER zero, current, size;
   zero.QuadPart = 0;
-  if (!SetFilePointerEx(file_, zero, &current, FILE_CURRENT)) return LastErrorResult();
+  if (!SetFilePointerEx(file_.Get(), zero, &current, FILE_CURRENT)) return LastErrorResult();
   size.QuadPart = static_cast<LONGLONG>(new_size.QuadPart);
-  if (!SetFilePointerEx(file_, size, nullptr, FILE_BEGIN)) return LastErrorResult();
-  if (!SetEndOfFile(file_)) return LastErrorResult();
-  if (current.QuadPart < size.QuadPart) SetFilePointerEx(file_, current, nullptr, FILE_BEGIN);
+  if (!SetFilePointerEx(file_.Get(), size, nullptr, FILE_BEGIN)) return LastErrorResult();
+  if (!SetEndOfFile(file_.Get())) return LastErrorResult();
+  if (current.QuadPart < size.QuadPart) SetFilePointerEx(file_.Get(), current, nullptr, FILE_BEGIN);
   return S_OK;
 }
 
@@ -113,7 +97,7 @@ STDMETHODIMP CFileStream::CopyTo(IStream* target, ULARGE_INTEGER count, ULARGE_I
 
 STDMETHODIMP CFileStream::Commit(DWORD flags) {
   if (flags != STGC_OVERWRITE) return E_NOTIMPL;
-  return FlushFileBuffers(file_) ? S_OK : E_FAIL;
+  return FlushFileBuffers(file_.Get()) ? S_OK : E_FAIL;
 }
 
 STDMETHODIMP CFileStream::Revert() { return E_NOTIMPL; }
@@ -124,7 +108,7 @@ STDMETHODIMP CFileStream::Stat(STATSTG* stat, DWORD flags) {
   if (!stat) return E_INVALIDARG;
   memset(stat, 0, sizeof(*stat));
   LARGE_INTEGER size;
-  if (!GetFileSizeEx(file_, &size)) return LastErrorResult();
+  if (!GetFileSizeEx(file_.Get(), &size)) return LastErrorResult();
   stat->cbSize.QuadPart = static_cast<ULONGLONG>(size.QuadPart);
   return S_OK;
 }

@@ -4,16 +4,20 @@
 #include <windows.h>
 #include <objidl.h>
 
+#include "platform/com/com_object.h"
+#include "platform/win/scoped_handle.h"
+
 namespace UtilityClassesNS {
 
-class CFileStream final : public IStream {
+class CFileStream : public IStream {
  public:
-  // Takes ownership of the handle; the object starts with one reference.
-  explicit CFileStream(HANDLE file);
+  // A stream with one reference that owns `file` from now on (the handle is closed at once
+  // when no stream could be made, which returns null).
+  static CFileStream* Create(HANDLE file);
 
-  STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
-  STDMETHODIMP_(ULONG) AddRef() override;
-  STDMETHODIMP_(ULONG) Release() override;
+  HRESULT InternalQueryInterface(REFIID iid, void** out) {
+    return KestrinComNS::QueryInterfaceTable<IStream, ISequentialStream>(this, iid, out);
+  }
   STDMETHODIMP Read(void* buffer, ULONG count, ULONG* done) override;
   STDMETHODIMP Write(const void* buffer, ULONG count, ULONG* done) override;
   STDMETHODIMP Seek(LARGE_INTEGER distance, DWORD origin, ULARGE_INTEGER* new_position) override;
@@ -27,13 +31,15 @@ class CFileStream final : public IStream {
   STDMETHODIMP Stat(STATSTG* stat, DWORD flags) override;
   STDMETHODIMP Clone(IStream** out) override;
 
+ protected:
+  explicit CFileStream(KestrinWinNS::CScopedKernelHandle* file);
+  virtual ~CFileStream();
+
  private:
-  ~CFileStream();
   CFileStream(const CFileStream&) = delete;
   CFileStream& operator=(const CFileStream&) = delete;
 
-  HANDLE file_;
-  LONG refs_ = 1;
+  KestrinWinNS::CScopedKernelHandle file_;
 };
 
 }  // namespace UtilityClassesNS

@@ -118,24 +118,23 @@ HRESULT WaitForMutex(HANDLE handle, DWORD wait_ms, bool* held) {
 }  // namespace
 
 CMutexNT5::CMutexNT5(const char* name, DWORD wait_ms) : wait_ms_(wait_ms) {
-  handle_ = CreateMutexA(nullptr, FALSE, name);
+  handle_.Reset(CreateMutexA(nullptr, FALSE, name));
   existed_ = handle_ && GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
 CMutexNT5::~CMutexNT5() {
   Unlock();
-  if (handle_) CloseHandle(handle_);
 }
 
 HRESULT CMutexNT5::Lock() {
   if (held_) return S_FALSE;
   if (!handle_) return E_FAIL;
-  return WaitForMutex(handle_, wait_ms_, &held_);
+  return WaitForMutex(handle_.Get(), wait_ms_, &held_);
 }
 
 HRESULT CMutexNT5::Unlock() {
   if (!held_) return S_FALSE;
-  ReleaseMutex(handle_);
+  ReleaseMutex(handle_.Get());
   held_ = false;
   return S_OK;
 }
@@ -149,9 +148,9 @@ CMutexNT6::CMutexNT6(const char* name, DWORD wait_ms) : wait_ms_(wait_ms) {
   if (FAILED(SetUpNamespace())) return;
   uses_namespace_ = true;
   InterlockedIncrement(&g_ns.users);
-  handle_ = CreateMutexA(&g_ns.attributes, FALSE, name);
+  handle_.Reset(CreateMutexA(&g_ns.attributes, FALSE, name));
   if (!handle_) {
-    handle_ = OpenMutexA(kSynchronizeAndModify, FALSE, name);
+    handle_.Reset(OpenMutexA(kSynchronizeAndModify, FALSE, name));
     if (handle_) existed_ = true;
   } else if (GetLastError() == ERROR_ALREADY_EXISTS) {
     existed_ = true;
@@ -160,21 +159,21 @@ CMutexNT6::CMutexNT6(const char* name, DWORD wait_ms) : wait_ms_(wait_ms) {
 
 CMutexNT6::~CMutexNT6() {
   Unlock();
-  if (handle_) CloseHandle(handle_);
+  handle_.Reset();
   if (uses_namespace_ && InterlockedDecrement(&g_ns.users) == 0) TearDownNamespace();
 }
 
 HRESULT CMutexNT6::Lock() {
   if (held_) return S_FALSE;
   if (!handle_) return E_FAIL;
-  HRESULT hr = WaitForMutex(handle_, wait_ms_, &held_);
+  HRESULT hr = WaitForMutex(handle_.Get(), wait_ms_, &held_);
   if (hr == S_FALSE) held_ = false;
   return hr;
 }
 
 HRESULT CMutexNT6::Unlock() {
   if (!held_) return S_FALSE;
-  ReleaseMutex(handle_);
+  ReleaseMutex(handle_.Get());
   held_ = false;
   return S_OK;
 }
@@ -188,11 +187,11 @@ bool CMutexNT6::IsNamespaceReady() { return g_ns.ready; }
 
 CMutexHolder::CMutexHolder(const char* name, DWORD wait_ms) {
   if (GetOSClass() == OS_VISTA)
-    mutex_ = new CMutexNT6(name, wait_ms);
+    mutex_.reset(new CMutexNT6(name, wait_ms));
   else
-    mutex_ = new CMutexNT5(name, wait_ms);
+    mutex_.reset(new CMutexNT5(name, wait_ms));
 }
 
-CMutexHolder::~CMutexHolder() { delete mutex_; }
+CMutexHolder::~CMutexHolder() = default;
 
 }  // namespace UtilityClassesNS

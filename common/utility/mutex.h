@@ -3,6 +3,10 @@
 
 #include <windows.h>
 
+#include <memory>
+
+#include "platform/win/scoped_handle.h"
+
 namespace UtilityClassesNS {
 
 // Results of Lock, Unlock and IsCreator: 0 done, 1 not done (timed out, already held,
@@ -28,7 +32,7 @@ class CMutexNT5 : public CMutexAbstract {
   CMutexNT5(const CMutexNT5&) = delete;
   CMutexNT5& operator=(const CMutexNT5&) = delete;
 
-  HANDLE handle_ = nullptr;
+  KestrinWinNS::CScopedKernelHandle handle_;
   bool held_ = false;
   DWORD wait_ms_;
   bool existed_ = false;
@@ -51,7 +55,7 @@ class CMutexNT6 : public CMutexAbstract {
   CMutexNT6(const CMutexNT6&) = delete;
   CMutexNT6& operator=(const CMutexNT6&) = delete;
 
-  HANDLE handle_ = nullptr;
+  KestrinWinNS::CScopedKernelHandle handle_;
   bool held_ = false;
   DWORD wait_ms_;
   bool existed_ = false;
@@ -63,7 +67,7 @@ class CMutexHolder {
  public:
   CMutexHolder(const char* name, DWORD wait_ms);
   ~CMutexHolder();
-  CMutexAbstract* Get() const { return mutex_; }
+  CMutexAbstract* Get() const { return mutex_.get(); }
   HRESULT Lock() { return mutex_ ? mutex_->Lock() : E_FAIL; }
   HRESULT Unlock() { return mutex_ ? mutex_->Unlock() : 1; }
 
@@ -71,7 +75,7 @@ class CMutexHolder {
   CMutexHolder(const CMutexHolder&) = delete;
   CMutexHolder& operator=(const CMutexHolder&) = delete;
 
-  CMutexAbstract* mutex_;
+  std::unique_ptr<CMutexAbstract> mutex_;
 };
 
 }  // namespace UtilityClassesNS

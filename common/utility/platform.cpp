@@ -7,6 +7,7 @@
 #include <new>
 
 #include "common/utility/mutex.h"
+#include "platform/win/scoped_handle.h"
 
 namespace UtilityClassesNS {
 
@@ -110,11 +111,10 @@ bool GetProductVersion(char* out, size_t out_size, int mode) {
     strcpy(out, kBuildVersion);
     return true;
   }
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, kControlServerKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  KestrinWinNS::CScopedRegKey key;
+  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, kControlServerKey, 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) return false;
   char path[MAX_PATH];
-  bool ok = ReadTerminatedString(key, nullptr, path, sizeof(path), false);
-  RegCloseKey(key);
+  bool ok = ReadTerminatedString(key.Get(), nullptr, path, sizeof(path), false);
   return ok && GetProductVersionOfFile(path, out, out_size);
 }
 
@@ -124,12 +124,12 @@ bool IsTrayProgramRunning() {
 }
 
 bool LaunchTrayProgram() {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
   char program[MAX_PATH + 1];
-  bool ok = ReadTerminatedString(key, kRunValueName, program, sizeof(program), true);
-  RegCloseKey(key);
-  if (!ok) return false;
+  {
+    KestrinWinNS::CScopedRegKey key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKeyPath, 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) return false;
+    if (!ReadTerminatedString(key.Get(), kRunValueName, program, sizeof(program), true)) return false;
+  }
   STARTUPINFOA startup;
   ZeroMemory(&startup, sizeof(startup));
   startup.cb = sizeof(startup);
@@ -137,8 +137,7 @@ bool LaunchTrayProgram() {
   ZeroMemory(&process, sizeof(process));
   if (!CreateProcessA(program, nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
     return false;
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  KestrinWinNS::CScopedKernelHandle thread(process.hThread), started(process.hProcess);
   return true;
 }
 
@@ -185,12 +184,10 @@ namespace {
 
 bool WriteRegistryValue(HKEY root, const char* key_path, const char* value_name, DWORD type,
                         const void* data, DWORD length) {
-  HKEY key = nullptr;
-  if (RegCreateKeyExA(root, key_path, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+  KestrinWinNS::CScopedRegKey key;
+  if (RegCreateKeyExA(root, key_path, 0, nullptr, 0, KEY_WRITE, nullptr, key.Receive(), nullptr) != ERROR_SUCCESS)
     return false;
-  LONG rc = RegSetValueExA(key, value_name, 0, type, static_cast<const BYTE*>(data), length);
-  RegCloseKey(key);
-  return rc == ERROR_SUCCESS;
+  return RegSetValueExA(key.Get(), value_name, 0, type, static_cast<const BYTE*>(data), length) == ERROR_SUCCESS;
 }
 
 }  // namespace

@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include "platform/win/lock.h"
+#include "platform/win/scoped_handle.h"
+
 namespace UtilityClassesNS {
 
 class CReadWriteLock {
@@ -18,9 +21,9 @@ class CReadWriteLock {
   CReadWriteLock(const CReadWriteLock&) = delete;
   CReadWriteLock& operator=(const CReadWriteLock&) = delete;
 
-  CRITICAL_SECTION cs_;
-  HANDLE readers_sem_;
-  HANDLE writers_sem_;
+  KestrinWinNS::CCriticalSection cs_;
+  KestrinWinNS::CScopedKernelHandle readers_sem_;
+  KestrinWinNS::CScopedKernelHandle writers_sem_;
   LONG waiting_readers_ = 0;
   LONG waiting_writers_ = 0;
   LONG state_ = 0;  // > 0 readers inside, -1 a writer inside, 0 free

@@ -1,6 +1,9 @@
 #include "common/utility/thread_helper.h"
 
+#include <memory>
 #include <new>
+
+#include "platform/com/com_ptr.h"
 
 namespace UtilityClassesNS {
 
@@ -14,27 +17,8 @@ struct ThreadStart {
 
 }  // namespace
 
-CThreadHelper::CThreadHelper(void* owner) : owner_(owner) { InitializeCriticalSection(&cs_); }
-
-CThreadHelper::~CThreadHelper() { DeleteCriticalSection(&cs_); }
-
-STDMETHODIMP CThreadHelper::QueryInterface(REFIID iid, void** out) {
-  if (!out) return E_POINTER;
-  if (IsEqualIID(iid, IID_IUnknown)) {
-    *out = static_cast<IUnknown*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *out = nullptr;
-  return E_NOINTERFACE;
-}
-
-STDMETHODIMP_(ULONG) CThreadHelper::AddRef() { return InterlockedIncrement(&refs_); }
-
-STDMETHODIMP_(ULONG) CThreadHelper::Release() {
-  LONG left = InterlockedDecrement(&refs_);
-  if (left == 0) delete this;
-  return left;
+CThreadHelper* CThreadHelper::Create(void* owner) {
+  return KestrinComNS::CComObjectNoLock<CThreadHelper>::Create(owner);
 }
 
 void CThreadHelper::Detach() {
@@ -44,10 +28,10 @@ void CThreadHelper::Detach() {
 }
 
 DWORD WINAPI CThreadHelper::ThreadMain(void* param) {
-  ThreadStart* start = static_cast<ThreadStart*>(param);
+  std::unique_ptr<ThreadStart> start(static_cast<ThreadStart*>(param));
+  KestrinComNS::CComPtr<CThreadHelper> hold;
+  hold.Attach(start->helper);  // the reference StartThread took for this thread
   start->proc(start->helper, start->param);
-  start->helper->Release();
-  delete start;
   return 0;
 }
 

@@ -5,23 +5,26 @@
 #include <windows.h>
 #include <unknwn.h>
 
+#include "platform/com/com_object.h"
+#include "platform/win/lock.h"
+
 namespace UtilityClassesNS {
 
-class CThreadHelper final : public IUnknown {
+class CThreadHelper : public IUnknown {
  public:
   typedef void (*WorkerProc)(CThreadHelper* helper, void* param);
 
-  // Starts with one reference, held by the owner.
-  explicit CThreadHelper(void* owner);
+  // A helper with one reference, held by the owner; null when out of memory.
+  static CThreadHelper* Create(void* owner);
 
-  STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
-  STDMETHODIMP_(ULONG) AddRef() override;
-  STDMETHODIMP_(ULONG) Release() override;
+  HRESULT InternalQueryInterface(REFIID iid, void** out) {
+    return KestrinComNS::QueryInterfaceTable<IUnknown>(this, iid, out);
+  }
 
   // Guard the owner pointer: a worker holds the lock while it uses the owner, the owner
   // while it detaches.
-  void Lock() { EnterCriticalSection(&cs_); }
-  void Unlock() { LeaveCriticalSection(&cs_); }
+  void Lock() { lock_.Lock(); }
+  void Unlock() { lock_.Unlock(); }
   void* GetOwner() const { return owner_; }
   void Detach();
 
@@ -29,15 +32,17 @@ class CThreadHelper final : public IUnknown {
   // Returns the thread handle (the caller closes it) or null.
   HANDLE StartThread(WorkerProc proc, void* param);
 
+ protected:
+  explicit CThreadHelper(void* owner) : owner_(owner) {}
+  virtual ~CThreadHelper() = default;
+
  private:
-  ~CThreadHelper();
   CThreadHelper(const CThreadHelper&) = delete;
   CThreadHelper& operator=(const CThreadHelper&) = delete;
 
   static DWORD WINAPI ThreadMain(void* param);
 
-  LONG refs_ = 1;
-  CRITICAL_SECTION cs_;
+  KestrinWinNS::CCriticalSection lock_;
   void* volatile owner_;
 };
 

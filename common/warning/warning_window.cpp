@@ -43,20 +43,16 @@ CWarningWindowBase::CWarningWindowBase(COLORREF background, const char* text)
     : background_(background),
       text_(text ? text : ""),
       animation_routine_(&CWarningWindowBase::SlideRoutine),
-      thread_(new CThreadHelper(this)),
       settings_(SettingsUtilsNS::kLoadGroupAll),
       title_(kWarningTitle) {
-  background_brush_ = CreateSolidBrush(background_);
+  thread_.Attach(CThreadHelper::Create(this));
+  background_brush_.Reset(CreateSolidBrush(background_));
 }
 
 CWarningWindowBase::~CWarningWindowBase() {
   // A slide thread still running must find no toast from here on.
   thread_->Detach();
   if (window_) DestroyWindow(window_);
-  thread_->Release();
-  if (background_brush_) DeleteObject(background_brush_);
-  if (title_strip_) DeleteObject(title_strip_);
-  if (title_font_) DeleteObject(title_font_);
 }
 
 BOOL CWarningWindowBase::ProcessWindowMessage(HWND window, UINT message, WPARAM wparam,
@@ -160,8 +156,7 @@ bool CWarningWindowBase::Show() {
 }
 
 void CWarningWindowBase::StartSlide() {
-  HANDLE thread = thread_->StartThread(animation_routine_, nullptr);
-  if (thread) CloseHandle(thread);
+  KestrinWinNS::CScopedKernelHandle thread(thread_->StartThread(animation_routine_, nullptr));
 }
 
 bool CWarningWindowBase::Slide(CThreadHelper* helper, bool* slid_in) {
@@ -206,11 +201,11 @@ void CWarningWindowBase::OnLButtonDown() { HideNow(); }
 
 void CWarningWindowBase::OnRButtonDown() { HideNow(); }
 
-HBRUSH CWarningWindowBase::OnCtlColorDlg(HDC) { return background_brush_; }
+HBRUSH CWarningWindowBase::OnCtlColorDlg(HDC) { return background_brush_.Get(); }
 
 HBRUSH CWarningWindowBase::OnCtlColorStatic(HDC dc) {
   SetBkColor(dc, background_);
-  return background_brush_;
+  return background_brush_.Get();
 }
 
 LRESULT CWarningWindowBase::OnInitDialog() {
@@ -224,9 +219,9 @@ LRESULT CWarningWindowBase::OnInitDialog() {
   LOGFONTA description;
   if (font && GetObjectA(font, sizeof(description), &description) == sizeof(description)) {
     description.lfWeight = FW_BOLD;
-    if (title_font_) DeleteObject(title_font_);
-    title_font_ = CreateFontIndirectA(&description);
-    if (title_font_) SendDlgItemMessageA(window_, IDC_WARNING_TITLE, WM_SETFONT, reinterpret_cast<WPARAM>(title_font_), 0);
+    title_font_.Reset(CreateFontIndirectA(&description));
+    if (title_font_)
+      SendDlgItemMessageA(window_, IDC_WARNING_TITLE, WM_SETFONT, reinterpret_cast<WPARAM>(title_font_.Get()), 0);
   }
 
   Layout();
@@ -266,48 +261,37 @@ void CWarningWindowBase::Layout() {
   SetWindowPos(strip, nullptr, 0, 0, width_ - 2, kTitleHeight, SWP_NOZORDER | SWP_NOACTIVATE);
 
   // The title strip: bitmap 230 tiled over the toast's width.
-  if (title_strip_) {
-    DeleteObject(title_strip_);
-    title_strip_ = nullptr;
-  }
-  HDC screen = GetDC(nullptr);
-  title_strip_ = CreateCompatibleBitmap(screen, width_, kTitleHeight);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP pattern = LoadBitmapA(GetWarningResourceModule(), MAKEINTRESOURCEA(IDB_WARNING_TITLE_STRIP));
+  title_strip_.Reset();
+  KestrinWinNS::CWindowDC screen(nullptr);
+  title_strip_.Reset(CreateCompatibleBitmap(screen.Get(), width_, kTitleHeight));
+  KestrinWinNS::CScopedMemoryDC memory = KestrinWinNS::CreateMemoryDC(screen.Get());
+  KestrinWinNS::CScopedBitmap pattern(
+      LoadBitmapA(GetWarningResourceModule(), MAKEINTRESOURCEA(IDB_WARNING_TITLE_STRIP)));
   if (title_strip_ && memory && pattern) {
-    HBRUSH brush = CreatePatternBrush(pattern);
-    HGDIOBJ old_bitmap = SelectObject(memory, title_strip_);
+    KestrinWinNS::CScopedBrush brush(CreatePatternBrush(pattern.Get()));
+    KestrinWinNS::CSelectObject selected(memory.Get(), title_strip_.Get());
     RECT all = {0, 0, width_, kTitleHeight};
-    FillRect(memory, &all, brush);
-    SelectObject(memory, old_bitmap);
-    DeleteObject(brush);
+    FillRect(memory.Get(), &all, brush.Get());
   }
-  if (pattern) DeleteObject(pattern);
-  if (memory) DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
 }
 
 void CWarningWindowBase::DrawItem(const DRAWITEMSTRUCT* item) {
   if (!item) return;
   if (item->CtlID == IDC_WARNING_TITLE_STRIP) {
     if (!title_strip_) return;
-    HDC memory = CreateCompatibleDC(item->hDC);
-    HGDIOBJ old = SelectObject(memory, title_strip_);
+    KestrinWinNS::CScopedMemoryDC memory = KestrinWinNS::CreateMemoryDC(item->hDC);
+    KestrinWinNS::CSelectObject selected(memory.Get(), title_strip_.Get());
     const RECT& r = item->rcItem;
-    BitBlt(item->hDC, r.left, r.top, r.right - r.left, r.bottom - r.top, memory, 0, 0, SRCCOPY);
-    SelectObject(memory, old);
-    DeleteDC(memory);
+    BitBlt(item->hDC, r.left, r.top, r.right - r.left, r.bottom - r.top, memory.Get(), 0, 0, SRCCOPY);
   } else if (item->CtlID == IDC_WARNING_TITLE) {
     HDC dc = item->hDC;
     RECT r = item->rcItem;
     SetTextColor(dc, kTitleTextColour);
-    HGDIOBJ old_brush = SelectObject(dc, background_brush_);
-    HGDIOBJ old_pen = SelectObject(dc, GetStockObject(NULL_PEN));
+    KestrinWinNS::CSelectObject brush(dc, background_brush_.Get());
+    KestrinWinNS::CSelectObject pen(dc, GetStockObject(NULL_PEN));
     Rectangle(dc, r.left, r.top, r.right + 1, r.bottom + 1);
     SetBkMode(dc, TRANSPARENT);
     DrawTextA(dc, title_.c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    SelectObject(dc, old_pen);
-    SelectObject(dc, old_brush);
   }
 }
 

@@ -11,13 +11,16 @@
 #include "common/settings/settings.h"
 #include "common/utility/mutex.h"
 #include "common/utility/thread_helper.h"
+#include "common/utility/window_ids.h"
+#include "platform/com/com_ptr.h"
+#include "platform/win/gdi.h"
 
 namespace WarningWindowNS {
 
 // Posted by the slide thread of a mutex toast when its slide-out has finished.
-const UINT kMsgHideAnimationDone = 0x9770;
+const UINT kMsgHideAnimationDone = UtilityClassesNS::WindowIds::kMsgToastHideDone;  // 0x9770
 // The toast's own timer: slide out after the slide-in and the display time.
-const UINT_PTR kTimerSlideOut = 1;
+const UINT_PTR kTimerSlideOut = UtilityClassesNS::WindowIds::kTimerToastSlideOut;
 
 extern const char kWarningTitle[];  // "Kestrin Warning:"
 
@@ -77,7 +80,7 @@ class CWarningWindowBase {
 
   HWND window_ = nullptr;
   int margin_ = 10;
-  HBRUSH background_brush_ = nullptr;
+  KestrinWinNS::CScopedBrush background_brush_;
   COLORREF background_;
   std::string text_;
   int height_ = 0;
@@ -86,11 +89,11 @@ class CWarningWindowBase {
   int display_ms_ = 0;
   volatile LONG showing_ = 0;
   AnimationRoutine animation_routine_;
-  UtilityClassesNS::CThreadHelper* thread_;  // one reference, released by the destructor
+  KestrinComNS::CComPtr<UtilityClassesNS::CThreadHelper> thread_;
   SettingsUtilsNS::CSettingsKestrin settings_;
   std::string title_;
-  HBITMAP title_strip_ = nullptr;
-  HFONT title_font_ = nullptr;
+  KestrinWinNS::CScopedBitmap title_strip_;
+  KestrinWinNS::CScopedFont title_font_;
 
  private:
   CWarningWindowBase(const CWarningWindowBase&) = delete;

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/win/module.h"
+
 namespace WebUtilsNS {
 
 namespace {
@@ -14,13 +16,6 @@ namespace {
 const char kWindowClass[] = "KestrinServerRequestWindow";
 const DWORD kWindowStyle = 0x56000000;  // WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN
 const wchar_t kAcceptEncoding[] = L"Accept-Encoding: gzip, deflate";
-
-HMODULE ThisModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<const char*>(&ThisModule), &module);
-  return module;
-}
 
 std::wstring Widen(const char* text) {
   std::wstring out;
@@ -43,14 +38,11 @@ std::string Narrow(const wchar_t* text, size_t length) {
   return out;
 }
 
-bool RegisterWindowClass() {
+bool RegisterRequestWindowClass() {
   static const bool registered = [] {
-    WNDCLASSEXA wc = {};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = ThisModule();
+    WNDCLASSEXA wc = {sizeof(wc)};
     wc.lpszClassName = kWindowClass;
-    return RegisterClassExA(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    return KestrinWinNS::CWindowBase::RegisterWindowClass(wc);
   }();
   return registered;
 }
@@ -88,7 +80,7 @@ bool QueryHeader(HINTERNET request, DWORD info, std::wstring* out) {
 
 std::string LoadResourceString(UINT id) {
   const wchar_t* text = nullptr;
-  int n = LoadStringW(ThisModule(), id, reinterpret_cast<wchar_t*>(&text), 0);
+  int n = LoadStringW(KestrinWinNS::CodeModule(), id, reinterpret_cast<wchar_t*>(&text), 0);
   if (n <= 0 || !text) return std::string();
   return Narrow(text, n);
 }
@@ -158,26 +150,18 @@ CServerRequestBase::CServerRequestBase(UINT user_agent_resource)
 }
 
 void CServerRequestBase::CreateMessageWindow() {
-  if (!RegisterWindowClass()) return;
-  window_ = CreateWindowExA(0, kWindowClass, "", kWindowStyle, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                            ThisModule(), nullptr);
-  if (!window_) return;
-  SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(GetWindowProc()));
+  if (RegisterRequestWindowClass()) Create(kWindowClass, 0, kWindowStyle, RECT{}, HWND_MESSAGE);
 }
 
 CServerRequestBase::~CServerRequestBase() {
-  if (window_) {
+  if (GetHwnd()) {
     // Results already posted are dropped unheard; their contexts are freed here.
     MSG msg;
-    while (PeekMessageA(&msg, window_, WM_SERVER_REQUEST_COMPLETE, WM_SERVER_REQUEST_SIZE_LIMIT, PM_REMOVE)) {
+    while (PeekMessageA(&msg, GetHwnd(), WM_SERVER_REQUEST_COMPLETE, WM_SERVER_REQUEST_SIZE_LIMIT, PM_REMOVE)) {
       if (msg.message != WM_SERVER_REQUEST_LENGTH && msg.message != WM_SERVER_REQUEST_PROGRESS)
         delete reinterpret_cast<CAsyncContextBase*>(msg.wParam);
     }
-    SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
-    HWND window = window_;
-    window_ = nullptr;
-    DestroyWindow(window);
+    DestroyUnbound();
   }
   CloseSession();
 }
@@ -193,25 +177,6 @@ BOOL CServerRequestBase::ProcessWindowMessage(HWND, UINT, WPARAM, LPARAM, LRESUL
   return FALSE;
 }
 
-void CServerRequestBase::OnFinalMessage(HWND) {}
-
-WNDPROC CServerRequestBase::GetWindowProc() {
-  return &CServerRequestBase::WindowProc;
-}
-
-LRESULT CALLBACK CServerRequestBase::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  auto* self = reinterpret_cast<CServerRequestBase*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (self) {
-    LRESULT result = 0;
-    if (self->ProcessWindowMessage(window, message, wparam, lparam, result)) return result;
-    if (message == WM_NCDESTROY) {
-      LRESULT r = DefWindowProcA(window, message, wparam, lparam);
-      self->OnFinalMessage(window);
-      return r;
-    }
-  }
-  return DefWindowProcA(window, message, wparam, lparam);
-}
 
 bool CServerRequestBase::InstallStatusCallback(WINHTTP_STATUS_CALLBACK callback) {
   if (WinHttpSetStatusCallback(session_, callback, WINHTTP_CALLBACK_FLAG_ALL_COMPLETIONS, 0) ==
@@ -231,7 +196,7 @@ void CServerRequestBase::PostOrDestroy(HWND window, UINT message, CAsyncContextB
 }
 
 bool CServerRequestBase::OpenRequest(const char* url, DWORD flags, CAsyncContextBase* context) {
-  if (!url || !context || !window_) return false;
+  if (!url || !context || !GetHwnd()) return false;
   if (!session_) {
     session_ = WinHttpOpen(user_agent_.c_str(), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
                            WINHTTP_NO_PROXY_BYPASS, WINHTTP_FLAG_ASYNC);
@@ -301,7 +266,7 @@ bool CServerRequest::SendRequestWithContext(const char* url, IRequestWaiter* wai
   owned->waiter = waiter;
   owned->request_id = request_id;
   owned->url = url;
-  owned->window = window_;
+  owned->window = GetHwnd();
   owned->received = 0;
   owned->body.clear();
 

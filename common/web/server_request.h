@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/win/window.h"
+
 struct z_stream_s;
 
 namespace WebUtilsNS {
@@ -77,7 +79,7 @@ class CCrackedUrl {
   std::wstring extra;  // "?query#fragment"
 };
 
-class CServerRequestBase {
+class CServerRequestBase : public KestrinWinNS::CWindowBase {
  public:
   // Every request's connection and request handles; destroying it closes both.
   class CAsyncContextBase {
@@ -98,16 +100,13 @@ class CServerRequestBase {
   explicit CServerRequestBase(UINT user_agent_resource);
 
   // Window messages of the hidden window; true when handled (result set).
-  virtual BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
-                                    LRESULT& result);
+  BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override;
   // Destroys the window (requests still in flight are dropped unheard) and closes the session.
-  virtual ~CServerRequestBase();
-  virtual void OnFinalMessage(HWND window);
-  virtual WNDPROC GetWindowProc();
+  ~CServerRequestBase() override;
   // Installs the status callback of the request kind on the session.
   virtual bool SetStatusCallback() = 0;
 
-  HWND GetWindow() const { return window_; }
+  HWND GetWindow() const { return GetHwnd(); }
 
   // The time-out of every WinHTTP phase (resolve, connect, send, receive) for sessions opened
   // after this call. 60000 ms unless changed.
@@ -123,7 +122,6 @@ class CServerRequestBase {
   // Posts `message` for `context` to `window`; when that fails the context is destroyed here.
   static void PostOrDestroy(HWND window, UINT message, CAsyncContextBase* context, LPARAM lparam);
 
-  HWND window_ = nullptr;
   HINTERNET session_ = nullptr;
   CCrackedUrl url_;
   std::wstring user_agent_;
@@ -134,7 +132,6 @@ class CServerRequestBase {
 
   void CreateMessageWindow();
   void CloseSession();
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
   DWORD timeout_ms_ = 60000;
 };

@@ -15,7 +15,7 @@ bool CSslCertCollector::Collect(const char* url, ISslCollectWaiter* waiter) {
   if (!context) return false;
   if (!OpenRequest(url, REQUEST_FLAG_SECURE, context.get())) return false;
   context->waiter = waiter;
-  context->window = window_;
+  context->window = GetHwnd();
   CAsyncContext* raw = context.release();
   if (!WinHttpSendRequest(raw->request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0,
                           reinterpret_cast<DWORD_PTR>(raw))) {

@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include "platform/win/gdi.h"
+
 namespace WindowingNS {
 
 namespace {
@@ -23,21 +25,18 @@ class Strip {
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
-    dc_ = CreateCompatibleDC(like);
-    bitmap_ = CreateDIBSection(like, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_),
-                               nullptr, 0);
+    dc_.Reset(CreateCompatibleDC(like));
+    bitmap_.Reset(CreateDIBSection(like, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0));
     if (dc_ && bitmap_) {
-      old_ = SelectObject(dc_, bitmap_);
+      old_ = SelectObject(dc_.Get(), bitmap_.Get());
       memset(bits_, 0, (size_t)width * height * 4);
     }
   }
   ~Strip() {
-    if (dc_ && old_) SelectObject(dc_, old_);
-    if (bitmap_) DeleteObject(bitmap_);
-    if (dc_) DeleteDC(dc_);
+    if (dc_ && old_) SelectObject(dc_.Get(), old_);
   }
   bool ok() const { return dc_ && bitmap_ && bits_; }
-  HDC dc() const { return dc_; }
+  HDC dc() const { return dc_.Get(); }
   BYTE* bits() const { return bits_; }
   int width() const { return width_; }
   int height() const { return height_; }
@@ -46,8 +45,8 @@ class Strip {
   Strip(const Strip&) = delete;
   Strip& operator=(const Strip&) = delete;
   int width_, height_;
-  HDC dc_ = nullptr;
-  HBITMAP bitmap_ = nullptr;
+  KestrinWinNS::CScopedMemoryDC dc_;
+  KestrinWinNS::CScopedBitmap bitmap_;
   HGDIOBJ old_ = nullptr;
   BYTE* bits_ = nullptr;
 };
@@ -151,12 +150,12 @@ HFONT CreateCaptionFont(int text_size) {
 }
 
 RECT CalcCaptionRect(HDC dc, const char* text, int text_size, int screen_width, int width) {
-  HFONT font = CreateCaptionFont(text_size);
-  HGDIOBJ old = SelectObject(dc, font);
   RECT calc = {0, 0, 0, 0};
-  DrawTextA(dc, text, -1, &calc, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-  SelectObject(dc, old);
-  DeleteObject(font);
+  {
+    KestrinWinNS::CScopedFont font(CreateCaptionFont(text_size));
+    KestrinWinNS::CSelectObject selected(dc, font.Get());
+    DrawTextA(dc, text, -1, &calc, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+  }
   const int tw = calc.right - calc.left, th = calc.bottom - calc.top;
   RECT r;
   r.left = screen_width / 2 - tw / 2 - width - 20;
@@ -169,13 +168,11 @@ RECT CalcCaptionRect(HDC dc, const char* text, int text_size, int screen_width, 
 HRGN CreateBorderRegion(const BorderLook& look) {
   const int W = look.screen_width, H = look.screen_height, w = look.width;
   HRGN outer = CreateRectRgn(0, 0, W, H - 1);
-  HRGN inner = CreateRectRgn(w, w, W - w, H - w - 1);
-  CombineRgn(outer, outer, inner, RGN_XOR);
-  DeleteObject(inner);
+  KestrinWinNS::CScopedRegion inner(CreateRectRgn(w, w, W - w, H - w - 1));
+  CombineRgn(outer, outer, inner.Get(), RGN_XOR);
   if (look.with_caption) {
-    HRGN tab = CreateRectRgn(look.caption.left, w, look.caption.right, look.caption.bottom);
-    CombineRgn(outer, outer, tab, RGN_OR);
-    DeleteObject(tab);
+    KestrinWinNS::CScopedRegion tab(CreateRectRgn(look.caption.left, w, look.caption.right, look.caption.bottom));
+    CombineRgn(outer, outer, tab.Get(), RGN_OR);
   }
   return outer;
 }
@@ -228,8 +225,8 @@ void PaintBorder(HDC target, const BorderLook& look) {
       const Triangle t[] = {{{0, 0}, {w, 0}, {w, w}}, {{0, ch - w}, {w, ch}, {0, ch}}};
       Piece(target, R - w, 0, w, ch, kFullLeft, c, k, t, 2);
     }
-    HFONT font = CreateCaptionFont(look.text_size);
-    HGDIOBJ old_font = SelectObject(target, font);
+    KestrinWinNS::CScopedFont font(CreateCaptionFont(look.text_size));
+    KestrinWinNS::CSelectObject selected(target, font.Get());
     int old_mode = SetBkMode(target, TRANSPARENT);
     COLORREF old_colour = SetTextColor(target, c);
     if (old_colour != CLR_INVALID) {
@@ -239,8 +236,6 @@ void PaintBorder(HDC target, const BorderLook& look) {
       SetTextColor(target, old_colour);
     }
     SetBkMode(target, old_mode);
-    SelectObject(target, old_font);
-    DeleteObject(font);
   }
   {
     const Triangle t[] = {{{0, 0}, {w, 0}, {0, w}}, {{0, H - w}, {w, H}, {0, H}}};

@@ -139,19 +139,6 @@ bool IsLoadableFrame(const BYTE* data, const FrameSpan& span, int screen_width, 
 // Converts HIMETRIC extents to pixels at the given logical pixels per inch.
 int HimetricToPixels(long himetric, int dpi) { return MulDiv(himetric, dpi, 2540); }
 
-class ScopedWindowDC {
- public:
-  explicit ScopedWindowDC(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd)) {}
-  ~ScopedWindowDC() {
-    if (dc_) ReleaseDC(hwnd_, dc_);
-  }
-  HDC get() const { return dc_; }
-
- private:
-  HWND hwnd_;
-  HDC dc_;
-};
-
 class ScopedGlobalLock {
  public:
   explicit ScopedGlobalLock(HGLOBAL block) : block_(block), data_(GlobalLock(block)) {}
@@ -165,70 +152,23 @@ class ScopedGlobalLock {
   void* data_;
 };
 
-// Keeps the off-screen picture to one thread at a time: the animation thread draws into it
-// while the window's thread copies it to the screen.
-class ScopedLock {
- public:
-  explicit ScopedLock(CRITICAL_SECTION* cs) : cs_(cs) { EnterCriticalSection(cs_); }
-  ~ScopedLock() { LeaveCriticalSection(cs_); }
-
- private:
-  CRITICAL_SECTION* cs_;
-};
+using KestrinWinNS::CScopedLock;
+using KestrinWinNS::CWindowDC;
 
 }  // namespace
 
-CPictureExWnd::CPictureExWnd() {
-  InitializeCriticalSection(&draw_lock_);
-  stop_event_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-}
+CPictureExWnd::CPictureExWnd() : stop_event_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
 
 CPictureExWnd::~CPictureExWnd() {
-  if (hwnd_) DestroyWindow(hwnd_);
+  if (GetHwnd()) DestroyWindow(GetHwnd());
   UnLoad();
-  if (stop_event_) CloseHandle(stop_event_);
-  DeleteCriticalSection(&draw_lock_);
 }
 
 HWND CPictureExWnd::Create(HWND parent, const RECT& rect, UINT id, DWORD style) {
-  HINSTANCE instance = GetModuleHandleA(nullptr);
-  WNDCLASSEXA wc = {sizeof(wc)};
-  if (!GetClassInfoExA(instance, kClassName, &wc)) {
-    WNDCLASSEXA base = {sizeof(base)};
-    if (!GetClassInfoExA(nullptr, "STATIC", &base)) return nullptr;
-    wc = base;
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = instance;
-    wc.lpszClassName = kClassName;
-    if (!RegisterClassExA(&wc)) return nullptr;
-  }
-  WNDCLASSEXA base = {sizeof(base)};
-  GetClassInfoExA(nullptr, "STATIC", &base);
-  static_proc_ = base.lpfnWndProc;
+  if (!RegisterSuperclass("STATIC", kClassName)) return nullptr;
   // The id is a child's; for a pop-up the same argument would name a menu.
   HMENU menu_or_id = (style & WS_CHILD) ? (HMENU)(UINT_PTR)id : nullptr;
-  return CreateWindowExA(0, kClassName, "", style, rect.left, rect.top, rect.right - rect.left,
-                         rect.bottom - rect.top, parent, menu_or_id, instance, this);
-}
-
-LRESULT CALLBACK CPictureExWnd::WindowProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
-  CPictureExWnd* self = reinterpret_cast<CPictureExWnd*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (msg == WM_NCCREATE) {
-    self = static_cast<CPictureExWnd*>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    self->hwnd_ = hwnd;
-  }
-  if (!self) return DefWindowProcA(hwnd, msg, wparam, lparam);
-  WNDPROC base = self->static_proc_;
-  LRESULT result = 0;
-  if (self->ProcessWindowMessage(hwnd, msg, wparam, lparam, result)) return result;
-  result = CallWindowProcA(base, hwnd, msg, wparam, lparam);
-  if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-    self->hwnd_ = nullptr;
-  }
-  return result;
+  return CWindowBase::Create(kClassName, 0, style, rect, parent, menu_or_id, "");
 }
 
 BOOL CPictureExWnd::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam,
@@ -239,8 +179,8 @@ BOOL CPictureExWnd::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wparam, LPA
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(hwnd, &ps);
       {
-        ScopedLock lock(&draw_lock_);
-        if (offscreen_dc_) BitBlt(dc, 0, 0, width_, height_, offscreen_dc_, 0, 0, SRCCOPY);
+        CScopedLock lock(draw_lock_);
+        if (offscreen_dc_) BitBlt(dc, 0, 0, width_, height_, offscreen_dc_.Get(), 0, 0, SRCCOPY);
       }
       EndPaint(hwnd, &ps);
       result = 0;
@@ -328,15 +268,15 @@ bool CPictureExWnd::ParseAndLoad(const BYTE* data) {
     memcpy(out, data, header);
     memcpy(out + header, data + span.start, frame_bytes);
     out[total - 1] = 0x3B;
-    IStream* stream = nullptr;
+    KestrinComNS::CComPtr<IStream> stream;
     if (FAILED(CreateStreamOnHGlobal(one, TRUE, &stream))) {
       GlobalFree(one);
       continue;
     }
-    IPicture* picture = nullptr;
+    KestrinComNS::CComPtr<IPicture> picture;
     HRESULT hr = OleLoadPicture(stream, (LONG)total, FALSE, IID_IPicture,
                                 reinterpret_cast<void**>(&picture));
-    stream->Release();
+    stream.Release();
     if (FAILED(hr) || !picture) continue;
     Frame f = {picture, span.width, span.height, span.left, span.top, span.delay, span.disposal};
     frames_.push_back(f);
@@ -345,13 +285,13 @@ bool CPictureExWnd::ParseAndLoad(const BYTE* data) {
 }
 
 bool CPictureExWnd::LoadOlePicture(HGLOBAL block, DWORD size, bool keep_size) {
-  IStream* stream = nullptr;
+  KestrinComNS::CComPtr<IStream> stream;
   if (FAILED(CreateStreamOnHGlobal(block, FALSE, &stream))) return false;
   HRESULT hr = OleLoadPicture(stream, (LONG)size, FALSE, IID_IPicture,
                               reinterpret_cast<void**>(&picture_));
-  stream->Release();
+  stream.Release();
   if (FAILED(hr) || !picture_) {
-    picture_ = nullptr;
+    picture_.Release();
     return false;
   }
   if (!keep_size) {
@@ -359,27 +299,27 @@ bool CPictureExWnd::LoadOlePicture(HGLOBAL block, DWORD size, bool keep_size) {
     OLE_YSIZE_HIMETRIC hm_height = 0;
     picture_->get_Width(&hm_width);
     picture_->get_Height(&hm_height);
-    ScopedWindowDC dc(hwnd_);
-    width_ = HimetricToPixels(hm_width, GetDeviceCaps(dc.get(), LOGPIXELSX));
-    height_ = HimetricToPixels(hm_height, GetDeviceCaps(dc.get(), LOGPIXELSY));
+    CWindowDC dc(GetHwnd());
+    width_ = HimetricToPixels(hm_width, GetDeviceCaps(dc.Get(), LOGPIXELSX));
+    height_ = HimetricToPixels(hm_height, GetDeviceCaps(dc.Get(), LOGPIXELSY));
   }
   return true;
 }
 
 bool CPictureExWnd::PrepareOffscreen() {
   if (width_ <= 0 || height_ <= 0) return false;
-  if (hwnd_) {
-    SetWindowPos(hwnd_, nullptr, 0, 0, width_, height_,
+  if (GetHwnd()) {
+    SetWindowPos(GetHwnd(), nullptr, 0, 0, width_, height_,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
-  ScopedWindowDC window_dc(hwnd_);
-  offscreen_dc_ = CreateCompatibleDC(window_dc.get());
-  offscreen_bitmap_ = CreateCompatibleBitmap(window_dc.get(), width_, height_);
+  CWindowDC window_dc(GetHwnd());
+  offscreen_dc_.Reset(CreateCompatibleDC(window_dc.Get()));
+  offscreen_bitmap_.Reset(CreateCompatibleBitmap(window_dc.Get(), width_, height_));
   if (!offscreen_dc_ || !offscreen_bitmap_) return false;
-  offscreen_old_ = SelectObject(offscreen_dc_, offscreen_bitmap_);
+  offscreen_old_ = SelectObject(offscreen_dc_.Get(), offscreen_bitmap_.Get());
   background_ = GetSysColor(COLOR_BTNFACE);
   RECT all = {0, 0, width_, height_};
-  FillRect(offscreen_dc_, &all, (HBRUSH)(INT_PTR)(COLOR_MENU + 1));
+  FillRect(offscreen_dc_.Get(), &all, (HBRUSH)(INT_PTR)(COLOR_MENU + 1));
   loaded_ = true;
   return true;
 }
@@ -390,7 +330,7 @@ bool CPictureExWnd::RenderPicture(IPicture* picture, int left, int top, int widt
   picture->get_Width(&hm_width);
   picture->get_Height(&hm_height);
   // The picture interface counts HIMETRIC upwards: start at the bottom, negative height.
-  return SUCCEEDED(picture->Render(offscreen_dc_, left, top, width, height, 0, hm_height,
+  return SUCCEEDED(picture->Render(offscreen_dc_.Get(), left, top, width, height, 0, hm_height,
                                    hm_width, -hm_height, nullptr));
 }
 
@@ -399,26 +339,25 @@ bool CPictureExWnd::Draw() {
   if (frames_.size() >= 2) {
     if (thread_) {
       if (animating_) return false;  // already playing
-      WaitForSingleObject(thread_, INFINITE);
-      CloseHandle(thread_);
-      thread_ = nullptr;
+      WaitForSingleObject(thread_.Get(), INFINITE);
+      thread_.Reset();
     }
     InterlockedExchange(&animating_, 1);
-    thread_ = CreateThread(nullptr, 0, AnimationThread, this, CREATE_SUSPENDED, nullptr);
+    thread_.Reset(CreateThread(nullptr, 0, AnimationThread, this, CREATE_SUSPENDED, nullptr));
     if (!thread_) {
       InterlockedExchange(&animating_, 0);
       return false;
     }
-    ResumeThread(thread_);
+    ResumeThread(thread_.Get());
     return false;
   }
   if (!picture_) return false;
   bool ok;
   {
-    ScopedLock lock(&draw_lock_);
+    CScopedLock lock(draw_lock_);
     ok = RenderPicture(picture_, 0, 0, width_, height_);
   }
-  if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
+  if (GetHwnd()) InvalidateRect(GetHwnd(), nullptr, FALSE);
   return ok;
 }
 
@@ -443,7 +382,7 @@ void CPictureExWnd::Animate() {
     ShowFrame(current_frame_);
     disposal_pending_ = true;
     if (stop_requested_) break;
-    WaitForSingleObject(stop_event_, FrameWaitMs(frames_[current_frame_].delay));
+    WaitForSingleObject(stop_event_.Get(), FrameWaitMs(frames_[current_frame_].delay));
     if (stop_requested_) break;
     DisposeFrame(current_frame_);
     disposal_pending_ = false;
@@ -460,57 +399,52 @@ bool CPictureExWnd::ShowFrame(size_t index) {
   const Frame& f = frames_[index];
   bool ok;
   {
-    ScopedLock lock(&draw_lock_);
+    CScopedLock lock(draw_lock_);
     if (f.disposal == 3) {
       DeleteSavedBackground();
-      saved_dc_ = CreateCompatibleDC(offscreen_dc_);
-      saved_bitmap_ = CreateCompatibleBitmap(offscreen_dc_, f.width, f.height);
+      saved_dc_.Reset(CreateCompatibleDC(offscreen_dc_.Get()));
+      saved_bitmap_.Reset(CreateCompatibleBitmap(offscreen_dc_.Get(), f.width, f.height));
       if (saved_dc_ && saved_bitmap_) {
-        saved_old_ = SelectObject(saved_dc_, saved_bitmap_);
-        BitBlt(saved_dc_, 0, 0, f.width, f.height, offscreen_dc_, f.left, f.top, SRCCOPY);
+        saved_old_ = SelectObject(saved_dc_.Get(), saved_bitmap_.Get());
+        BitBlt(saved_dc_.Get(), 0, 0, f.width, f.height, offscreen_dc_.Get(), f.left, f.top, SRCCOPY);
       } else {
         DeleteSavedBackground();
       }
     }
     ok = f.picture && RenderPicture(f.picture, f.left, f.top, f.width, f.height);
   }
-  if (ok && hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
+  if (ok && GetHwnd()) InvalidateRect(GetHwnd(), nullptr, FALSE);
   return ok;
 }
 
 void CPictureExWnd::DisposeFrame(size_t index) {
   if (index >= frames_.size() || !offscreen_dc_) return;
   const Frame& f = frames_[index];
-  ScopedLock lock(&draw_lock_);
+  CScopedLock lock(draw_lock_);
   if (f.disposal == 2) {
     FillBackground(f.left, f.top, f.width, f.height);
   } else if (f.disposal == 3 && saved_dc_) {
-    BitBlt(offscreen_dc_, f.left, f.top, f.width, f.height, saved_dc_, 0, 0, SRCCOPY);
+    BitBlt(offscreen_dc_.Get(), f.left, f.top, f.width, f.height, saved_dc_.Get(), 0, 0, SRCCOPY);
     DeleteSavedBackground();
   }
 }
 
 void CPictureExWnd::RestartLoop() {
   if (!offscreen_dc_) return;
-  ScopedLock lock(&draw_lock_);
+  CScopedLock lock(draw_lock_);
   FillBackground(0, 0, width_, height_);
 }
 
 void CPictureExWnd::FillBackground(int left, int top, int width, int height) {
-  HBRUSH brush = CreateSolidBrush(background_);
+  KestrinWinNS::CScopedBrush brush(CreateSolidBrush(background_));
   RECT r = {left, top, left + width, top + height};
-  FillRect(offscreen_dc_, &r, brush);
-  DeleteObject(brush);
+  FillRect(offscreen_dc_.Get(), &r, brush.Get());
 }
 
 void CPictureExWnd::DeleteSavedBackground() {
-  if (saved_dc_) {
-    if (saved_old_) SelectObject(saved_dc_, saved_old_);
-    DeleteDC(saved_dc_);
-  }
-  if (saved_bitmap_) DeleteObject(saved_bitmap_);
-  saved_dc_ = nullptr;
-  saved_bitmap_ = nullptr;
+  if (saved_dc_ && saved_old_) SelectObject(saved_dc_.Get(), saved_old_);
+  saved_dc_.Reset();
+  saved_bitmap_.Reset();
   saved_old_ = nullptr;
 }
 
@@ -519,37 +453,26 @@ void CPictureExWnd::DeleteSavedBackground() {
 // (invalidating does not), so the wait ends promptly.
 void CPictureExWnd::StopAnimation() {
   InterlockedExchange(&stop_requested_, 1);
-  if (stop_event_) SetEvent(stop_event_);
+  if (stop_event_) SetEvent(stop_event_.Get());
   if (thread_) {
-    WaitForSingleObject(thread_, INFINITE);
-    CloseHandle(thread_);
-    thread_ = nullptr;
+    WaitForSingleObject(thread_.Get(), INFINITE);
+    thread_.Reset();
   }
   InterlockedExchange(&animating_, 0);
-  if (stop_event_) ResetEvent(stop_event_);
+  if (stop_event_) ResetEvent(stop_event_.Get());
   InterlockedExchange(&stop_requested_, 0);
 }
 
 void CPictureExWnd::UnLoad() {
   StopAnimation();
-  if (picture_) {
-    picture_->Release();
-    picture_ = nullptr;
-  }
-  for (Frame& f : frames_) {
-    if (f.picture) f.picture->Release();
-  }
+  picture_.Release();
   frames_.clear();
   {
-    ScopedLock lock(&draw_lock_);
+    CScopedLock lock(draw_lock_);
     DeleteSavedBackground();
-    if (offscreen_dc_) {
-      if (offscreen_old_) SelectObject(offscreen_dc_, offscreen_old_);
-      DeleteDC(offscreen_dc_);
-    }
-    if (offscreen_bitmap_) DeleteObject(offscreen_bitmap_);
-    offscreen_dc_ = nullptr;
-    offscreen_bitmap_ = nullptr;
+    if (offscreen_dc_ && offscreen_old_) SelectObject(offscreen_dc_.Get(), offscreen_old_);
+    offscreen_dc_.Reset();
+    offscreen_bitmap_.Reset();
     offscreen_old_ = nullptr;
   }
   width_ = height_ = 0;

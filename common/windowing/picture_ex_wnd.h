@@ -10,12 +10,18 @@
 
 #include <vector>
 
+#include "platform/com/com_ptr.h"
+#include "platform/win/gdi.h"
+#include "platform/win/lock.h"
+#include "platform/win/scoped_handle.h"
+#include "platform/win/window.h"
+
 namespace WindowingNS {
 
-class CPictureExWnd {
+class CPictureExWnd : public KestrinWinNS::CWindowBase {
  public:
   struct Frame {
-    IPicture* picture;
+    KestrinComNS::CComPtr<IPicture> picture;
     int width;
     int height;
     int left;
@@ -29,7 +35,6 @@ class CPictureExWnd {
 
   // The window: a superclass of "STATIC" named "PICTUREEXWND".
   HWND Create(HWND parent, const RECT& rect, UINT id, DWORD style = WS_CHILD | WS_VISIBLE);
-  HWND GetHwnd() const { return hwnd_; }
 
   bool Load(HGLOBAL block, DWORD size);
   bool LoadFromStream(IStream* stream);
@@ -46,7 +51,7 @@ class CPictureExWnd {
   size_t GetFrameCount() const { return frames_.size(); }
   const Frame& GetFrame(size_t i) const { return frames_[i]; }
   // The picture as shown (for painting and for tests that read its pixels).
-  HDC GetOffscreenDC() const { return offscreen_dc_; }
+  HDC GetOffscreenDC() const { return offscreen_dc_.Get(); }
 
   // Steps of the animation thread, one frame at a time: ShowFrame saves the area under a
   // frame with disposal 3 and renders the frame; DisposeFrame applies the frame's disposal;
@@ -57,14 +62,12 @@ class CPictureExWnd {
   // How long a frame stays: delays under 5 hundredths (and frames without a delay) 100 ms.
   static DWORD FrameWaitMs(int delay);
 
-  virtual BOOL ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam,
-                                    LRESULT& result);
+  BOOL ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result) override;
 
  private:
   CPictureExWnd(const CPictureExWnd&) = delete;
   CPictureExWnd& operator=(const CPictureExWnd&) = delete;
 
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
   static DWORD WINAPI AnimationThread(void* param);
   void Animate();
 
@@ -75,7 +78,6 @@ class CPictureExWnd {
   bool RenderPicture(IPicture* picture, int left, int top, int width, int height);
   void DeleteSavedBackground();
 
-  HWND hwnd_ = nullptr;
   int width_ = 0;
   int height_ = 0;
   COLORREF background_ = 0xFFFFFF;
@@ -88,20 +90,19 @@ class CPictureExWnd {
   volatile LONG animating_ = 0;
   volatile LONG stop_requested_ = 0;
   bool loaded_ = false;
-  HDC offscreen_dc_ = nullptr;
-  HBITMAP offscreen_bitmap_ = nullptr;
+  KestrinWinNS::CScopedMemoryDC offscreen_dc_;
+  KestrinWinNS::CScopedBitmap offscreen_bitmap_;
   HGDIOBJ offscreen_old_ = nullptr;
-  HDC saved_dc_ = nullptr;
-  HBITMAP saved_bitmap_ = nullptr;
+  KestrinWinNS::CScopedMemoryDC saved_dc_;
+  KestrinWinNS::CScopedBitmap saved_bitmap_;
   HGDIOBJ saved_old_ = nullptr;
-  HANDLE thread_ = nullptr;  // owned here; closed after the thread has ended
-  HANDLE stop_event_ = nullptr;
-  IPicture* picture_ = nullptr;
+  KestrinWinNS::CScopedKernelHandle thread_;  // closed after the thread has ended
+  KestrinWinNS::CScopedKernelHandle stop_event_;
+  KestrinComNS::CComPtr<IPicture> picture_;
   std::vector<Frame> frames_;
-  WNDPROC static_proc_ = nullptr;
   // Keeps the off-screen picture to one thread at a time: the animation thread draws into
   // it while the window's thread copies it to the screen.
-  CRITICAL_SECTION draw_lock_;
+  KestrinWinNS::CCriticalSection draw_lock_;
 };
 
 }  // namespace WindowingNS

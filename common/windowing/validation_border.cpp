@@ -2,38 +2,33 @@
 
 #include <mmsystem.h>
 
+#include "common/utility/window_ids.h"
 #include "common/windowing/border_painter.h"
+#include "platform/win/gdi.h"
 
 namespace WindowingNS {
 
 using ObserveNS::CObserverService;
+using KestrinWinNS::CScopedLock;
 using SettingsUtilsNS::CSettingsKestrin;
+namespace WindowIds = UtilityClassesNS::WindowIds;
 
 namespace {
 
 const char kClassName[] = "DRAVIX_VERIFICATION_WINDOW";
 const char kOnEventName[] = "DravixBho::ValidateOnEvent";
 const char kOffEventName[] = "DravixBho::ValidateOffEvent";
-const UINT_PTR kTimerPostponedHide = 1;
-const UINT_PTR kTimerInactive = 2;
+const UINT_PTR kTimerPostponedHide = WindowIds::kTimerBorderPostponedHide;
+const UINT_PTR kTimerInactive = WindowIds::kTimerBorderInactive;
 const UINT kTimerMs = 700;
 // Calls made on other threads run on the window's own thread.
-const UINT kMsgShow = WM_APP + 0x101;
-const UINT kMsgHide = WM_APP + 0x102;
-const UINT kMsgClose = WM_APP + 0x103;
+const UINT kMsgShow = WindowIds::kMsgBorderShow;
+const UINT kMsgHide = WindowIds::kMsgBorderHide;
+const UINT kMsgClose = WindowIds::kMsgBorderClose;
 const UINT kCrossThreadTimeoutMs = 5000;
 
 // Drawn once per show: set by the paint, cleared by every hide.
 volatile LONG g_painted = 0;
-
-class ScopedLock {
- public:
-  explicit ScopedLock(CRITICAL_SECTION* cs) : cs_(cs) { EnterCriticalSection(cs_); }
-  ~ScopedLock() { LeaveCriticalSection(cs_); }
-
- private:
-  CRITICAL_SECTION* cs_;
-};
 
 bool ClassIs(HWND window, const char* name) {
   char text[261] = {};
@@ -57,9 +52,8 @@ bool CValidationBorder::IsPainted() { return g_painted != 0; }
 
 CValidationBorder::CValidationBorder(ObserveNS::IObserverService* service)
     : settings_(SettingsUtilsNS::kLoadGroupBorder), service_(service) {
-  InitializeCriticalSection(&look_lock_);
-  on_event_ = CreateEventA(nullptr, FALSE, FALSE, kOnEventName);
-  off_event_ = CreateEventA(nullptr, FALSE, FALSE, kOffEventName);
+  on_event_.Reset(CreateEventA(nullptr, FALSE, FALSE, kOnEventName));
+  off_event_.Reset(CreateEventA(nullptr, FALSE, FALSE, kOffEventName));
   if (service_) {
     service_->Register(this, ObserveNS::kEventSettingsChanged);
     registered_ = true;
@@ -71,11 +65,7 @@ CValidationBorder::CValidationBorder(ObserveNS::IObserverService* service)
 // still left is only cut off from this object.
 CValidationBorder::~CValidationBorder() {
   if (registered_) service_->Unregister(this, ObserveNS::kEventSettingsChanged);
-  if (hwnd_ && IsWindow(hwnd_)) SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
-  if (brush_) DeleteObject(brush_);
-  if (on_event_) CloseHandle(on_event_);
-  if (off_event_) CloseHandle(off_event_);
-  DeleteCriticalSection(&look_lock_);
+  Detach();
 }
 
 void CValidationBorder::Close() {
@@ -83,71 +73,46 @@ void CValidationBorder::Close() {
     service_->Unregister(this, ObserveNS::kEventSettingsChanged);
     registered_ = false;
   }
-  if (!hwnd_ || !IsWindow(hwnd_)) {
-    hwnd_ = nullptr;
+  if (!GetHwnd() || !IsWindow(GetHwnd())) {
+    Detach();
     return;
   }
   if (!OnWindowThread()) {
     DWORD_PTR ignored;
-    SendMessageTimeoutA(hwnd_, kMsgClose, 0, 0, SMTO_ABORTIFHUNG, kCrossThreadTimeoutMs, &ignored);
+    SendMessageTimeoutA(GetHwnd(), kMsgClose, 0, 0, SMTO_ABORTIFHUNG, kCrossThreadTimeoutMs, &ignored);
     return;
   }
-  if (off_event_) SetEvent(off_event_);
-  SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (off_event_) SetEvent(off_event_.Get());
+  SetWindowPos(GetHwnd(), nullptr, 0, 0, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE);
   hide_requested_ = true;
   if (!hovered_ && browser_) HideNow(0, 1);
-  DestroyWindow(hwnd_);
+  DestroyWindow(GetHwnd());
 }
 
 bool CValidationBorder::OnWindowThread() const {
-  return GetWindowThreadProcessId(hwnd_, nullptr) == GetCurrentThreadId();
+  return GetWindowThreadProcessId(GetHwnd(), nullptr) == GetCurrentThreadId();
 }
 
 // The window belongs to the thread that created it; when that thread (a browser tab) ends,
 // the window goes with it. A new one is made on the calling thread when needed again.
 bool CValidationBorder::EnsureWindow() {
-  if (hwnd_ && IsWindow(hwnd_)) return true;
-  hwnd_ = nullptr;
+  if (GetHwnd() && IsWindow(GetHwnd())) return true;
+  Detach();
   InterlockedExchange(&g_painted, 0);
   pinned_ = false;
   hovered_ = false;
-  HINSTANCE instance = GetModuleHandleA(nullptr);
   WNDCLASSEXA wc = {sizeof(wc)};
-  if (!GetClassInfoExA(instance, kClassName, &wc)) {
-    wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = instance;
-    wc.hbrBackground = (HBRUSH)(INT_PTR)(COLOR_WINDOW + 1);
-    wc.hCursor = LoadCursorA(nullptr, (LPCSTR)IDC_ARROW);
-    wc.lpszClassName = kClassName;
-    if (!RegisterClassExA(&wc)) return false;
-  }
-  HWND created = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kClassName, nullptr, WS_POPUP,
-                                 100, 100, 100, 100, nullptr, nullptr, instance, this);
-  return created != nullptr;
-}
-
-LRESULT CALLBACK CValidationBorder::WindowProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
-  CValidationBorder* self =
-      reinterpret_cast<CValidationBorder*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (msg == WM_NCCREATE) {
-    self = static_cast<CValidationBorder*>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    self->hwnd_ = hwnd;
-  }
-  if (!self) return DefWindowProcA(hwnd, msg, wparam, lparam);
-  LRESULT result = 0;
-  if (self->ProcessWindowMessage(hwnd, msg, wparam, lparam, result)) return result;
-  result = DefWindowProcA(hwnd, msg, wparam, lparam);
-  if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-    if (self->hwnd_ == hwnd) self->hwnd_ = nullptr;
-  }
-  return result;
+  wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
+  wc.hbrBackground = (HBRUSH)(INT_PTR)(COLOR_WINDOW + 1);
+  wc.hCursor = LoadCursorA(nullptr, (LPCSTR)IDC_ARROW);
+  wc.lpszClassName = kClassName;
+  if (!RegisterWindowClass(wc)) return false;
+  return Create(kClassName, WS_EX_TOPMOST | WS_EX_TOOLWINDOW, WS_POPUP, RECT{100, 100, 200, 200}, nullptr, nullptr,
+                nullptr) != nullptr;
 }
 
 void CValidationBorder::ReadLook() {
-  ScopedLock lock(&look_lock_);
+  CScopedLock lock(look_lock_);
   look_.width = (int)settings_.m_BorderWidth;
   look_.text_size = (int)settings_.m_DisplayTextSize;
   look_.colour = settings_.m_BorderColour;
@@ -156,18 +121,16 @@ void CValidationBorder::ReadLook() {
   look_.border_on = settings_.m_BorderBrowser || settings_.m_BorderScreen;
   look_.over_sound = settings_.m_MouseOverSound;
   look_.off_sound = settings_.m_MouseOffSound;
-  HBRUSH brush = CreateSolidBrush(look_.colour);
-  if (brush_) DeleteObject(brush_);
-  brush_ = brush;
+  brush_.Reset(CreateSolidBrush(look_.colour));
 }
 
 CValidationBorder::Look CValidationBorder::CurrentLook() const {
-  ScopedLock lock(&look_lock_);
+  CScopedLock lock(look_lock_);
   return look_;
 }
 
 std::string CValidationBorder::CopyCaptionText() const {
-  ScopedLock lock(&look_lock_);
+  CScopedLock lock(look_lock_);
   return caption_text_;
 }
 
@@ -177,7 +140,7 @@ COLORREF CValidationBorder::GetColour() const { return CurrentLook().colour; }
 
 void CValidationBorder::Notify(DWORD event) {
   if (event != ObserveNS::kEventSettingsChanged) return;
-  ScopedLock lock(&look_lock_);
+  CScopedLock lock(look_lock_);
   if (settings_.Reload(SettingsUtilsNS::kLoadGroupBorder)) ReadLook();
 }
 
@@ -197,19 +160,19 @@ void CValidationBorder::SetHideWhenInactive(int flag) { hide_when_inactive_ = fl
 
 void CValidationBorder::SetCaptionText(const char* text) {
   if (!text || !*text) return;
-  ScopedLock lock(&look_lock_);  // callers' threads set it, the window's thread draws it
+  CScopedLock lock(look_lock_);  // callers' threads set it, the window's thread draws it
   caption_text_ = text;
 }
 
 bool CValidationBorder::IsBorderVisible() const {
-  return hwnd_ && IsWindow(hwnd_) && IsWindowVisible(hwnd_);
+  return GetHwnd() && IsWindow(GetHwnd()) && IsWindowVisible(GetHwnd());
 }
 
 int CValidationBorder::ShowBorder(int kind, int announce, int with_caption) {
-  if (hwnd_ && IsWindow(hwnd_) && !OnWindowThread()) {
+  if (GetHwnd() && IsWindow(GetHwnd()) && !OnWindowThread()) {
     DWORD_PTR result = 0;
     WPARAM args = (kind & 0xFF) | ((announce ? 1 : 0) << 8) | ((with_caption ? 1 : 0) << 9);
-    if (SendMessageTimeoutA(hwnd_, kMsgShow, args, 0, SMTO_ABORTIFHUNG, kCrossThreadTimeoutMs,
+    if (SendMessageTimeoutA(GetHwnd(), kMsgShow, args, 0, SMTO_ABORTIFHUNG, kCrossThreadTimeoutMs,
                             &result))
       return (int)result;
     return 0;
@@ -218,9 +181,9 @@ int CValidationBorder::ShowBorder(int kind, int announce, int with_caption) {
 }
 
 int CValidationBorder::HideBorder(int origin, int force) {
-  if (hwnd_ && IsWindow(hwnd_) && !OnWindowThread()) {
+  if (GetHwnd() && IsWindow(GetHwnd()) && !OnWindowThread()) {
     DWORD_PTR result = 0;
-    if (SendMessageTimeoutA(hwnd_, kMsgHide, origin, force, SMTO_ABORTIFHUNG,
+    if (SendMessageTimeoutA(GetHwnd(), kMsgHide, origin, force, SMTO_ABORTIFHUNG,
                             kCrossThreadTimeoutMs, &result))
       return (int)result;
     return 0;
@@ -242,22 +205,21 @@ int CValidationBorder::DoShow(int kind, int announce, int with_caption) {
   if (kind == 0 && (!look.mouse_over || !FindWindowA("Dravix_TaskTray", nullptr))) return 0;
   if (announce && look.audio) PlaySoundFile(look.over_sound.c_str());
   const int W = ScreenWidth(), H = ScreenHeight();
-  if (announce && on_event_) SetEvent(on_event_);
+  if (announce && on_event_) SetEvent(on_event_.Get());
   if (look.border_on) {
     BorderLook shape = {W, H, look.width, look.colour, with_caption != 0, {}, nullptr, 0};
     with_caption_ = with_caption;
     if (with_caption) {
-      HDC screen = GetDC(nullptr);
-      caption_rect_ = CalcCaptionRect(screen, CopyCaptionText().c_str(), look.text_size, W, look.width);
-      ReleaseDC(nullptr, screen);
+      KestrinWinNS::CWindowDC screen(nullptr);
+      caption_rect_ = CalcCaptionRect(screen.Get(), CopyCaptionText().c_str(), look.text_size, W, look.width);
       shape.caption = caption_rect_;
     }
-    SetWindowRgn(hwnd_, CreateBorderRegion(shape), TRUE);  // the window owns the region now
-    SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, W, H,
+    SetWindowRgn(GetHwnd(), CreateBorderRegion(shape), TRUE);  // the window owns the region now
+    SetWindowPos(GetHwnd(), HWND_TOPMOST, 0, 0, W, H,
                  SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
     SetActiveWindow(browser_);
   }
-  SetTimer(hwnd_, kTimerInactive, kTimerMs, nullptr);
+  SetTimer(GetHwnd(), kTimerInactive, kTimerMs, nullptr);
   return 1;
 }
 
@@ -269,11 +231,11 @@ int CValidationBorder::DoHide(int origin, int force) {
 }
 
 int CValidationBorder::HideNow(int origin, int force) {
-  if (origin == 0 && hwnd_) {
+  if (origin == 0 && GetHwnd()) {
     POINT cursor;
     GetCursorPos(&cursor);
-    if (WindowFromPoint(cursor) == hwnd_) {
-      SetTimer(hwnd_, kTimerPostponedHide, kTimerMs, nullptr);
+    if (WindowFromPoint(cursor) == GetHwnd()) {
+      SetTimer(GetHwnd(), kTimerPostponedHide, kTimerMs, nullptr);
       return 1;
     }
   }
@@ -284,10 +246,10 @@ int CValidationBorder::HideNow(int origin, int force) {
       if (origin == 1 && force == 0) return 1;
       pinned_ = false;
     }
-    ShowWindow(hwnd_, SW_HIDE);
+    ShowWindow(GetHwnd(), SW_HIDE);
   }
   AnnounceOff(was_visible);
-  if (hwnd_) KillTimer(hwnd_, kTimerInactive);
+  if (GetHwnd()) KillTimer(GetHwnd(), kTimerInactive);
   InterlockedExchange(&g_painted, 0);
   return 1;
 }
@@ -303,7 +265,7 @@ void CValidationBorder::AnnounceOff(bool was_visible) {
   if (browser_in_front && ClassIs(top, "DRAVIX_QUORVEL_WINDOW") &&
       !ClassIs(under, "DRAVIX_LOGO_WINDOW"))
     return;
-  if (off_event_) SetEvent(off_event_);
+  if (off_event_) SetEvent(off_event_.Get());
   const Look look = CurrentLook();
   if (look.audio && was_visible && (kind_ != 0 || look.mouse_over))
     PlaySoundFile(look.off_sound.c_str());
@@ -367,14 +329,13 @@ BOOL CValidationBorder::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wparam,
       if (!wparam) KillTimer(hwnd, kTimerPostponedHide);
       return FALSE;
     case WM_CTLCOLORDLG: {
-      ScopedLock lock(&look_lock_);
-      result = reinterpret_cast<LRESULT>(brush_);
+      CScopedLock lock(look_lock_);
+      result = reinterpret_cast<LRESULT>(brush_.Get());
       return TRUE;
     }
     case WM_DESTROY: {
-      ScopedLock lock(&look_lock_);
-      if (brush_) DeleteObject(brush_);
-      brush_ = nullptr;
+      CScopedLock lock(look_lock_);
+      brush_.Reset();
       return FALSE;
     }
     case kMsgShow:

@@ -9,10 +9,13 @@
 
 #include "common/observe/observer_service.h"
 #include "common/settings/settings.h"
+#include "platform/win/gdi.h"
+#include "platform/win/lock.h"
+#include "platform/win/window.h"
 
 namespace WindowingNS {
 
-class CValidationBorder : public ObserveNS::IObserver {
+class CValidationBorder : public KestrinWinNS::CWindowBase, public ObserveNS::IObserver {
  public:
   static CValidationBorder* GetInstance();
   // Takes the process's border down on an orderly path: hides it (with its off announcement),
@@ -24,8 +27,7 @@ class CValidationBorder : public ObserveNS::IObserver {
   explicit CValidationBorder(ObserveNS::IObserverService* service);
   virtual ~CValidationBorder();
 
-  virtual BOOL ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam,
-                                    LRESULT& result);
+  BOOL ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result) override;
 
   int SetBrowserWindow(HWND browser);
   int SetHoverWindow(HWND hover);
@@ -41,7 +43,6 @@ class CValidationBorder : public ObserveNS::IObserver {
   // The orderly end of this border (see Shutdown).
   void Close();
 
-  HWND GetHwnd() const { return hwnd_; }
   int GetWidth() const;
   int GetTextSize() const;
   COLORREF GetColour() const;
@@ -67,7 +68,6 @@ class CValidationBorder : public ObserveNS::IObserver {
     std::string off_sound;
   };
 
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
   bool EnsureWindow();
   bool OnWindowThread() const;
   int DoShow(int kind, int announce, int with_caption);
@@ -82,13 +82,12 @@ class CValidationBorder : public ObserveNS::IObserver {
   std::string CopyCaptionText() const;
   void Paint(HDC dc);
 
-  HWND hwnd_ = nullptr;
   SettingsUtilsNS::CSettingsKestrin settings_;
   ObserveNS::IObserverService* service_;
   bool registered_ = false;
-  HANDLE on_event_ = nullptr;
-  HANDLE off_event_ = nullptr;
-  HBRUSH brush_ = nullptr;
+  KestrinWinNS::CScopedKernelHandle on_event_;
+  KestrinWinNS::CScopedKernelHandle off_event_;
+  KestrinWinNS::CScopedBrush brush_;
   HWND browser_ = nullptr;
   int kind_ = 0;
   HWND hover_window_ = nullptr;
@@ -101,7 +100,7 @@ class CValidationBorder : public ObserveNS::IObserver {
   bool pinned_ = false;
   // The look read from the settings (written by the observer service's thread on event 1)
   // and the caption text.
-  mutable CRITICAL_SECTION look_lock_;
+  mutable KestrinWinNS::CCriticalSection look_lock_;
   Look look_ = {8, 10, SettingsUtilsNS::kDefaultBorderColour, false, false, true, "", ""};
 };
 

@@ -7,6 +7,7 @@
 
 #include "common/url/page_address.h"
 #include "ie/core/connection_state.h"
+#include "platform/win/scoped_handle.h"
 
 const char kDefaultLookupHost[] = "ostrada.torvangroup.com";
 const char kLookupHostValue[] = "LookupHost";
@@ -91,19 +92,19 @@ bool ParseLookupReply(const BYTE* body, size_t length, std::vector<SiteSealRecor
 }
 
 std::string GetLookupServiceHost() {
-  HKEY key = nullptr;
+  KestrinWinNS::CScopedRegKey key;
   std::string host = kDefaultLookupHost;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kConfigKeyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return host;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kConfigKeyPath, 0, KEY_QUERY_VALUE, key.Receive()) != ERROR_SUCCESS)
+    return host;
   char value[256];
   DWORD size = sizeof(value) - 1;
   DWORD type = 0;
-  if (RegQueryValueExA(key, kLookupHostValue, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) ==
+  if (RegQueryValueExA(key.Get(), kLookupHostValue, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) ==
           ERROR_SUCCESS &&
       type == REG_SZ) {
     value[size] = '\0';
     if (value[0]) host = value;
   }
-  RegCloseKey(key);
   return host;
 }
 
@@ -113,15 +114,9 @@ CSiteSealLookup::CSiteSealLookup(ISiteSealList* list, WebUtilsNS::IRequestWaiter
       request_(new WebUtilsNS::CServerRequest(kUserAgent)),
       service_host_(GetLookupServiceHost()) {}
 
-CSiteSealLookup::~CSiteSealLookup() {
-  if (browser_) browser_->Release();
-}
+CSiteSealLookup::~CSiteSealLookup() = default;
 
-void CSiteSealLookup::SetBrowser(IWebBrowser2* browser) {
-  if (browser) browser->AddRef();
-  if (browser_) browser_->Release();
-  browser_ = browser;
-}
+void CSiteSealLookup::SetBrowser(IWebBrowser2* browser) { browser_ = browser; }
 
 bool CSiteSealLookup::GetConnectedState(DWORD* flags) { return QueryConnectedState(flags); }
 

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "common/web/server_request.h"
+#include "platform/com/com_ptr.h"
 
 // The page's site-seal model as the lookup fills it.
 class ISiteSealList {
@@ -90,7 +91,7 @@ class CSiteSealLookup {
 
   ISiteSealList* list_;
   WebUtilsNS::IRequestWaiter* waiter_;
-  IWebBrowser2* browser_ = nullptr;  // one reference
+  KestrinComNS::CComPtr<IWebBrowser2> browser_;
   std::unique_ptr<WebUtilsNS::CServerRequest> request_;
   std::string service_host_;
   std::string current_host_;

@@ -11,28 +11,18 @@ bin="$build/$arch"
 prog="$bin/tools/demo/ssl_demo.exe"
 [ -f "$prog" ] || { echo "missing $prog: build $arch first" >&2; exit 1; }
 . "$top/tools/x11-env.sh"
-kestrin_x11_prefix "$build"
-
-tmp=$(mktemp -d)
-cleanup() {
-  [ -n "${app:-}" ] && kill "$app" 2>/dev/null || true
-  python3 "$top/tools/testservice/testservice.py" stop --state "$tmp/service" >/dev/null 2>&1 || true
-  wineserver -k 2>/dev/null || true
-  [ -n "${KESTRIN_XVFB_PID:-}" ] && kill "$KESTRIN_XVFB_PID" 2>/dev/null || true
-  wait 2>/dev/null || true
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
+kestrin_screen_session "$build"
+tmp=$KESTRIN_TMP
+KESTRIN_ON_EXIT="python3 '$top/tools/testservice/testservice.py' stop --state '$tmp/service'"
 python3 "$top/tools/testservice/testservice.py" start --state "$tmp/service" --pki "$bin/pki" >/dev/null
 port() { sed -n "s/^$1=//p" "$tmp/service/ports.txt"; }
-kestrin_xvfb_start
 mkdir -p "$tmp/shots"
 wine "$prog" "$(winepath -w "$tmp/shots")" --install-root "$(winepath -w "$bin/pki/root.der")" \
   "organisation=https://127.0.0.1:$(port https)/" "low-assurance=https://127.0.0.1:$(port https_dv)/" \
   2>/dev/null | tr -d '\r' &
-app=$!
-kestrin_pictures "$app" "$tmp/shots" "$build/ssl-demo" organisation low-assurance
+KESTRIN_APP=$!
+kestrin_pictures "$KESTRIN_APP" "$tmp/shots" "$build/ssl-demo" organisation low-assurance
 status=0
-wait "$app" || status=$?
-app=
+wait "$KESTRIN_APP" || status=$?
+KESTRIN_APP=
 exit $status

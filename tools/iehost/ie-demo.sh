@@ -20,25 +20,15 @@ for f in "$bin/ie/KestrinIE32.dll" "$bin/ie/KestrinIE64.dll"; do [ -f "$f" ] && 
 
 . "$top/tools/x11-env.sh"
 # The screen prefix of the pictures (X11 driver, Internet Explorer 6 in the registry).
-kestrin_x11_prefix "$build"
-
-tmp=$(mktemp -d)
+kestrin_screen_session "$build"
+tmp=$KESTRIN_TMP
 svc="$tmp/service"
-cleanup() {
-  [ -n "${app:-}" ] && kill "$app" 2>/dev/null || true
-  python3 "$top/tools/testservice/testservice.py" stop --state "$svc" >/dev/null 2>&1 || true
-  wineserver -k 2>/dev/null || true
-  [ -n "${KESTRIN_XVFB_PID:-}" ] && kill "$KESTRIN_XVFB_PID" 2>/dev/null || true
-  wait 2>/dev/null || true
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
+KESTRIN_ON_EXIT="python3 '$top/tools/testservice/testservice.py' stop --state '$svc'"
 
 python3 "$top/tools/testservice/testservice.py" start --state "$svc" --pki "$bin/pki" \
   --files "$bin/tools/sealpki/out" --routes "$top/tools/testservice/routes_site_seal.py" >/dev/null
 port() { sed -n "s/^$1=//p" "$svc/ports.txt"; }
 
-kestrin_xvfb_start
 # The 64-bit add-on reads the 64-bit registry view, which needs the browser version as well
 # (run on the screen: the first Wine program of a session starts the prefix's desktop).
 if [ "$arch" = x64 ]; then
@@ -48,10 +38,10 @@ shots="$tmp/shots"
 mkdir -p "$shots"
 wine "$prog" "$(winepath -w "$dll")" "$(port https)" "$(port http)" "$(port refused)" \
   "$(winepath -w "$shots")" 2>/dev/null | tr -d '\r' &
-app=$!
+KESTRIN_APP=$!
 # Each picture: the program announces it, the screen is taken, the program goes on.
-kestrin_pictures "$app" "$shots" "$build/ie-demo" popup border effect warning
+kestrin_pictures "$KESTRIN_APP" "$shots" "$build/ie-demo" popup border effect warning
 status=0
-wait "$app" || status=$?
-app=
+wait "$KESTRIN_APP" || status=$?
+KESTRIN_APP=
 exit $status

@@ -764,14 +764,14 @@ TEST_F(PopupTest, ProxyBuildsThePopupOnItsOwnThreadOnly) {
 
 TEST(PopupFactory, GenerationChoosesTheLeaf) {
   for (int generation = 0; generation <= 5; ++generation) {
-    CSslVerifyPopup* popup = CreateSslVerifyPopupFor(generation, nullptr, nullptr);
+    std::unique_ptr<CSslVerifyPopup> owned = CreateSslVerifyPopupFor(generation, nullptr, nullptr);
+    CSslVerifyPopup* popup = owned.get();
     if (generation >= 1 && generation <= 2)
       EXPECT_NE(nullptr, dynamic_cast<CSslVerifyPopupIE5_6*>(popup));
     else if (generation >= 3 && generation <= 4)
       EXPECT_NE(nullptr, dynamic_cast<CSslVerifyPopupIE7*>(popup));
     else
       EXPECT_EQ(nullptr, popup);
-    delete popup;
   }
 }
 

@@ -86,7 +86,7 @@ TEST(BrowserVersion, ReadFromTheRegistryAndCached) {
 class Ie6Test : public ::testing::Test {
  protected:
   void SetUp() override {
-    helper.reset(CSubclassHelper::Create(&bho, 2));
+    helper = CSubclassHelper::Create(&bho, 2);
     ASSERT_EQ(1, helper->FindWindows());
     ASSERT_EQ(1, helper->Subclass());
   }
@@ -211,7 +211,7 @@ class Ie7Test : public ::testing::TestWithParam<int> {
     Instance i;
     i.bho.reset(new FakeBho(f.frame, t.tab));
     CBhoWindowProps::GetInstance().AddInstance(f.frame);
-    i.helper.reset(CSubclassHelper::Create(i.bho.get(), GetParam()));
+    i.helper = CSubclassHelper::Create(i.bho.get(), GetParam());
     EXPECT_EQ(1, i.helper->FindWindows());
     EXPECT_EQ(1, i.helper->Subclass());
     return i;

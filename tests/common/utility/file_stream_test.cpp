@@ -26,7 +26,7 @@ class FileStreamTest : public testing::Test {
   static CFileStream* Open(const std::string& path) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    return file == INVALID_HANDLE_VALUE ? nullptr : new CFileStream(file);
+    return file == INVALID_HANDLE_VALUE ? nullptr : CFileStream::Create(file);
   }
   ULONGLONG Position() {
     LARGE_INTEGER zero = {};
@@ -91,7 +91,7 @@ TEST_F(FileStreamTest, FailedReadReportsTheErrorAsResult) {
   HANDLE write_only = CreateFileA((path_ + ".w").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   other_path_ = path_ + ".w";
   ASSERT_NE(write_only, INVALID_HANDLE_VALUE);
-  CFileStream* stream = new CFileStream(write_only);
+  CFileStream* stream = CFileStream::Create(write_only);
   char buffer[4];
   ULONG done = 99;
   HRESULT hr = stream->Read(buffer, sizeof(buffer), &done);

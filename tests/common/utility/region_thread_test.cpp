@@ -64,7 +64,7 @@ void Visit(CThreadHelper* helper, void* param) {
 
 TEST(ThreadHelper, WorkersSeeTheOwnerUntilItDetaches) {
   Owner owner;
-  CThreadHelper* helper = new CThreadHelper(&owner);
+  CThreadHelper* helper = CThreadHelper::Create(&owner);
   helper->AddRef();  // keep a reference of the test's own to read the count
 
   WorkerState first{CreateEventA(nullptr, TRUE, TRUE, nullptr)};
