@@ -99,6 +99,13 @@ class CSslVerifyPopup : public ISslVerifyPopup, public UtilityClassesNS::ILinkMe
  protected:
   CSslVerifyPopup(WindowingNS::CValidationBorder* border, HWND frame);
 
+ public:
+  // The popup window class "DRAVIX_QUORVEL_WINDOW", shared with the site-seal popup, which
+  // creates its windows without creation data and takes them over after creation.
+  static bool RegisterWindowClass();
+
+ protected:
+
   // Builds a leaf's faces from its resources: regions, bitmaps and sizes.
   // Opens link 1's page (tests replace it).
   virtual void OpenPage(SHELLEXECUTEINFOA* info);
@@ -120,7 +127,6 @@ class CSslVerifyPopup : public ISslVerifyPopup, public UtilityClassesNS::ILinkMe
   CSslVerifyPopup& operator=(const CSslVerifyPopup&) = delete;
 
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
-  static bool RegisterWindowClass();
 
   bool ApplyCertificate(PCCERT_CONTEXT certificate, int cert_class);
   void TakePendingCertificate();
