@@ -49,13 +49,15 @@ class CHtmlNlrEventHandler : public IHtmlNlrEventHandler {
   bool IsConnected() const { return connected_; }
 
  private:
-  // The sink of the embedded browser's DWebBrowserEvents2; its references are the handler's.
+  // The sink of the embedded browser's DWebBrowserEvents2. It lives inside the handler and is
+  // not counted (AddRef and Release answer 1): the browser's hold on it must not keep the
+  // handler alive, whose destruction takes the connection back.
   class CBrowserEvents : public IDispatch {
    public:
     explicit CBrowserEvents(CHtmlNlrEventHandler* owner) : owner_(owner) {}
     STDMETHODIMP QueryInterface(REFIID riid, void** out) override;
-    STDMETHODIMP_(ULONG) AddRef() override { return owner_->AddRef(); }
-    STDMETHODIMP_(ULONG) Release() override { return owner_->Release(); }
+    STDMETHODIMP_(ULONG) AddRef() override { return 1; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
     STDMETHODIMP GetTypeInfoCount(UINT* count) override;
     STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** out) override;
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }

@@ -57,7 +57,13 @@ class CKRProtocol : public IInternetProtocol {
       if (sink_) sink_->ReportResult(S_OK, 0, nullptr);
       return S_OK;
     }
+    starting_ = true;
     sink_->ReportData(BSCF_FIRSTDATANOTIFICATION, 0, size_);
+    starting_ = false;
+    if (result_pending_) {
+      result_pending_ = false;
+      ReportEnd();
+    }
     return S_OK;
   }
   STDMETHODIMP Continue(PROTOCOLDATA*) override { return S_OK; }
@@ -86,11 +92,19 @@ class CKRProtocol : public IInternetProtocol {
       if (sink_) sink_->ReportData(BSCF_INTERMEDIATEDATANOTIFICATION, position_, size_);
       return S_OK;
     }
-    if (sink_) {
-      sink_->ReportData(BSCF_LASTDATANOTIFICATION, size_, size_);
-      if (sink_) sink_->ReportResult(S_OK, 0, nullptr);
+    if (starting_) {
+      // Read from inside Start (the binding sniffs the first bytes): the last-data report and
+      // the result wait until the first report has returned, or the binding would end before
+      // it has taken the data.
+      result_pending_ = true;
+      return S_FALSE;
     }
+    ReportEnd();
     return S_FALSE;
+  }
+  void ReportEnd() {
+    if (sink_) sink_->ReportData(BSCF_LASTDATANOTIFICATION, size_, size_);
+    if (sink_) sink_->ReportResult(S_OK, 0, nullptr);
   }
   STDMETHODIMP Seek(LARGE_INTEGER, DWORD, ULARGE_INTEGER*) override { return S_OK; }
   STDMETHODIMP LockRequest(DWORD) override { return S_OK; }
@@ -101,6 +115,8 @@ class CKRProtocol : public IInternetProtocol {
   CComPtr<IStream> stream_;
   ULONG position_ = 0;
   ULONG size_ = 0;
+  bool starting_ = false;
+  bool result_pending_ = false;
 };
 
 // The factory the internet session holds for the name space.

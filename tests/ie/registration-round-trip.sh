@@ -30,7 +30,8 @@ case "$(basename "$dll")" in
   *32.dll) regsvr32='C:\windows\syswow64\regsvr32.exe' ;;
   *) regsvr32='C:\windows\system32\regsvr32.exe' ;;
 esac
-windows_dll=$(winepath -w "$dll")
+# The library's path as Windows sees it through the prefix's drive Z: (the file system root).
+windows_dll="Z:$(echo "$(cd "$(dirname "$dll")" && pwd)/$(basename "$dll")" | tr / '\\')"
 run() { "$here/tools/wine-run.sh" --prefix "$prefix" "$@"; }
 phase() { echo "== $1"; run "$test" --gtest_brief=1 --gtest_filter="$1.*"; }
 

@@ -69,7 +69,7 @@ std::wstring DumpOurKeys() {
   std::wstring out;
   for (const wchar_t* clsid : {kBho, kHandler}) Dump(HKEY_CLASSES_ROOT, Sub(L"CLSID", clsid), &out);
   for (const wchar_t* progid : {L"KestrinIE.KestrinBho", L"KestrinIE.KestrinBho.1", L"KestrinIE.HtmlNlrEventHandler",
-                                L"KestrinIE.HtmlNlrEventHandler.1", L"KestrinIE.DLL"})
+                                L"KestrinIE.HtmlNlrEventHandler.1", L"AppID\\KestrinIE.DLL"})
     Dump(HKEY_CLASSES_ROOT, progid, &out);
   Dump(HKEY_CLASSES_ROOT, Sub(L"AppID", kAppId), &out);
   Dump(HKEY_CLASSES_ROOT, Sub(L"TypeLib", kLibId), &out);
@@ -88,7 +88,7 @@ std::vector<Written> WrittenKeys() {
   std::wstring bho = Sub(L"CLSID", kBho), handler = Sub(L"CLSID", kHandler);
   return {
       {HKEY_CLASSES_ROOT, Sub(L"AppID", kAppId), nullptr, L"KestrinIE"},
-      {HKEY_CLASSES_ROOT, L"KestrinIE.DLL", L"AppID", kAppId},
+      {HKEY_CLASSES_ROOT, L"AppID\\KestrinIE.DLL", L"AppID", kAppId},
       {HKEY_CLASSES_ROOT, L"KestrinIE.KestrinBho.1\\CLSID", nullptr, kBho},
       {HKEY_CLASSES_ROOT, L"KestrinIE.KestrinBho\\CurVer", nullptr, L"KestrinIE.KestrinBho.1"},
       {HKEY_CLASSES_ROOT, bho, nullptr, L"Torvan Kestrin"},
@@ -145,8 +145,8 @@ TEST_F(Registered, KeysWritten) {
   CharLowerW(&server[0]);
   ASSERT_GT(server.size(), name.size());
   EXPECT_EQ(name, server.substr(server.size() - name.size()));
-  EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, Sub(L"TypeLib", kLibId) + (sizeof(void*) == 8 ? L"\\1.0\\0\\win64"
-                                                                                       : L"\\1.0\\0\\win32")));
+  EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, Sub(L"TypeLib", kLibId) + (sizeof(void*) == 8 ? L"\\1.0\\409\\win64"
+                                                                                       : L"\\1.0\\409\\win32")));
 }
 
 // The browser's road: the registered helper objects made with CoCreateInstance, then SetSite.
