@@ -292,29 +292,26 @@ LRESULT CALLBACK CQuorvelPopup::ViewProc(HWND hwnd, UINT msg, WPARAM wparam, LPA
 
 void CQuorvelPopup::StartTracking() {
   if (tracker_) {
-    if (WaitForSingleObject(tracker_, 0) != WAIT_OBJECT_0) return;  // still following the cursor
+    if (WaitForSingleObject(tracker_.Get(), 0) != WAIT_OBJECT_0) return;  // still following the cursor
     StopTracking();
   }
-  stop_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  stop_.Reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
   if (!stop_) return;
-  tracker_ = CreateThread(nullptr, 0, &CQuorvelPopup::TrackingThread, this, 0, nullptr);
-  if (!tracker_) {
-    CloseHandle(stop_);
-    stop_ = nullptr;
-  }
+  tracker_.Reset(CreateThread(nullptr, 0, &CQuorvelPopup::TrackingThread, this, 0, nullptr));
+  if (!tracker_) stop_.Reset();
 }
 
 void CQuorvelPopup::StopTracking() {
   if (!tracker_) return;
-  SetEvent(stop_);
+  SetEvent(stop_.Get());
   // The thread may be sending WM_MOUSELEAVE to our window: serve sent messages while waiting.
-  while (MsgWaitForMultipleObjects(1, &tracker_, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+  HANDLE thread = tracker_.Get();
+  while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
     MSG msg;
     PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
   }
-  CloseHandle(tracker_);
-  CloseHandle(stop_);
-  tracker_ = stop_ = nullptr;
+  tracker_.Reset();
+  stop_.Reset();
 }
 
 DWORD WINAPI CQuorvelPopup::TrackingThread(void* param) {
@@ -322,7 +319,7 @@ DWORD WINAPI CQuorvelPopup::TrackingThread(void* param) {
   // The popup joins this thread before it goes, so `self` outlives the loop; the window may
   // still vanish under us, which IsWindow and the empty rectangle catch.
   HWND popup = self->hwnd_;
-  while (popup && IsWindow(popup) && WaitForSingleObject(self->stop_, self->tracking_period_) == WAIT_TIMEOUT) {
+  while (popup && IsWindow(popup) && WaitForSingleObject(self->stop_.Get(), self->tracking_period_) == WAIT_TIMEOUT) {
     POINT cursor;
     RECT area;
     GetCursorPos(&cursor);
@@ -330,7 +327,7 @@ DWORD WINAPI CQuorvelPopup::TrackingThread(void* param) {
     bool inside = cursor.x >= area.left && cursor.x <= area.right && cursor.y >= area.top && cursor.y <= area.bottom;
     if (ChildWindowFromPointEx(GetDesktopWindow(), cursor, CWP_SKIPINVISIBLE) != popup || !inside) break;
   }
-  if (popup && WaitForSingleObject(self->stop_, 0) == WAIT_TIMEOUT) SendMessageA(popup, WM_MOUSELEAVE, 0, 0);
+  if (popup && WaitForSingleObject(self->stop_.Get(), 0) == WAIT_TIMEOUT) SendMessageA(popup, WM_MOUSELEAVE, 0, 0);
   return 0;
 }
 

@@ -13,6 +13,7 @@
 #include "common/windowing/validation_border.h"
 #include "platform/activex/ax_host.h"
 #include "platform/com/com_ptr.h"
+#include "platform/win/scoped_handle.h"
 
 namespace KestrinIENS {
 
@@ -43,7 +44,7 @@ class CQuorvelPopup {
   int HideUnlessHovered(HWND browser_window);
 
   HWND hwnd() const { return hwnd_; }
-  bool IsTracking() const { return tracker_ != nullptr; }
+  bool IsTracking() const { return tracker_.IsValid(); }
   // The lookup page's address (empty until the navigation was asked for).
   const std::string& GetLookupUrl() const { return lookup_url_; }
   const std::string& GetShortName() const { return short_name_; }
@@ -91,8 +92,8 @@ class CQuorvelPopup {
   WindowingNS::CValidationBorder* border_;  // the process's border, not owned
   HWND view_ = nullptr;                     // the subclassed "Internet Explorer_Server"
   // The tracking thread: owned and joined by the popup.
-  HANDLE tracker_ = nullptr;
-  HANDLE stop_ = nullptr;
+  KestrinWinNS::CScopedKernelHandle tracker_;
+  KestrinWinNS::CScopedKernelHandle stop_;
   DWORD tracking_period_ = 100;
 };
 

@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include "platform/win/scoped_handle.h"
+
 namespace KestrinAxNS {
 namespace {
 
@@ -224,18 +226,7 @@ class Parser {
   bool ok_ = true;
 };
 
-class KeyHandle {
- public:
-  KeyHandle() = default;
-  ~KeyHandle() { if (key_) RegCloseKey(key_); }
-  HKEY* out() { return &key_; }
-  HKEY get() const { return key_; }
-
- private:
-  KeyHandle(const KeyHandle&) = delete;
-  KeyHandle& operator=(const KeyHandle&) = delete;
-  HKEY key_ = nullptr;
-};
+using KestrinWinNS::CScopedRegKey;
 
 HRESULT FromWin32(LONG error) { return error == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(error); }
 
@@ -260,40 +251,39 @@ HRESULT RegisterKey(HKEY parent, const Key& key) {
     HRESULT hr = DeleteTree(parent, key.name);
     if (FAILED(hr)) return hr;
   }
-  KeyHandle handle;
+  CScopedRegKey handle;
   HRESULT hr = FromWin32(RegCreateKeyExW(parent, key.name.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
-                                         handle.out(), nullptr));
+                                         handle.Receive(), nullptr));
   if (FAILED(hr)) return hr;
-  if (key.has_default && FAILED(hr = SetValue(handle.get(), key.default_value))) return hr;
+  if (key.has_default && FAILED(hr = SetValue(handle.Get(), key.default_value))) return hr;
   for (const Value& value : key.values) {
-    if (FAILED(hr = SetValue(handle.get(), value))) return hr;
+    if (FAILED(hr = SetValue(handle.Get(), value))) return hr;
   }
   for (const Key& child : key.keys) {
-    if (FAILED(hr = RegisterKey(handle.get(), child))) return hr;
+    if (FAILED(hr = RegisterKey(handle.Get(), child))) return hr;
   }
   return S_OK;
 }
 
 HRESULT UnregisterKey(HKEY parent, const Key& key) {
   if (key.mode == KeyMode::kDelete || key.mode == KeyMode::kForceRemove) return DeleteTree(parent, key.name);
-  KeyHandle handle;
-  LONG e = RegOpenKeyExW(parent, key.name.c_str(), 0, KEY_READ | KEY_WRITE, handle.out());
+  CScopedRegKey handle;
+  LONG e = RegOpenKeyExW(parent, key.name.c_str(), 0, KEY_READ | KEY_WRITE, handle.Receive());
   if (e == ERROR_FILE_NOT_FOUND) return S_OK;
   if (e != ERROR_SUCCESS) return FromWin32(e);
   for (const Key& child : key.keys) {
-    HRESULT hr = UnregisterKey(handle.get(), child);
+    HRESULT hr = UnregisterKey(handle.Get(), child);
     if (FAILED(hr)) return hr;
   }
   if (key.mode == KeyMode::kNoRemove) return S_OK;
-  for (const Value& value : key.values) RegDeleteValueW(handle.get(), value.name.c_str());
-  if (key.has_default) RegDeleteValueW(handle.get(), nullptr);
+  for (const Value& value : key.values) RegDeleteValueW(handle.Get(), value.name.c_str());
+  if (key.has_default) RegDeleteValueW(handle.Get(), nullptr);
   DWORD subkeys = 0, values = 0;
-  e = RegQueryInfoKeyW(handle.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
+  e = RegQueryInfoKeyW(handle.Get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
                        nullptr, nullptr, nullptr);
   if (e != ERROR_SUCCESS) return FromWin32(e);
   if (subkeys || values) return S_OK;  // something that is not ours lives here
-  RegCloseKey(*handle.out());
-  *handle.out() = nullptr;
+  handle.Reset();
   e = RegDeleteKeyW(parent, key.name.c_str());
   return (e == ERROR_SUCCESS || e == ERROR_FILE_NOT_FOUND) ? S_OK : FromWin32(e);
 }

@@ -1,20 +1,14 @@
 #include "platform/activex/type_info_dispatch.h"
 
 #include "platform/activex/type_library.h"
+#include "platform/win/module.h"
 
 namespace KestrinAxNS {
-
-HMODULE ThisModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCWSTR>(&ThisModule), &module);
-  return module;
-}
 
 HRESULT CTypeInfoDispatch::Load() {
   if (info_) return S_OK;
   KestrinComNS::CComPtr<ITypeLib> library;
-  HRESULT hr = LoadModuleTypeLib(ThisModule(), &library);
+  HRESULT hr = LoadModuleTypeLib(KestrinWinNS::CodeModule(), &library);
   if (FAILED(hr)) return hr;
   return library->GetTypeInfoOfGuid(iid_, &info_);
 }

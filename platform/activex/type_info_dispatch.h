@@ -27,7 +27,4 @@ class CTypeInfoDispatch {
   KestrinComNS::CComPtr<ITypeInfo> info_;
 };
 
-// The module (DLL or program) that holds this code.
-HMODULE ThisModule();
-
 }  // namespace KestrinAxNS

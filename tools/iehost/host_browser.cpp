@@ -5,6 +5,8 @@
 #include <shobjidl.h>
 #include <string.h>
 
+#include "platform/win/scoped_handle.h"
+
 namespace iehost {
 
 using KestrinComNS::QueryInterfaceTable;
@@ -250,14 +252,14 @@ const wchar_t kBrowserHelperObjectsKey[] =
 HRESULT CreateRegisteredHelperObjects(std::vector<CComPtr<IObjectWithSite>>* out) {
   if (!out) return E_POINTER;
   out->clear();
-  HKEY key = nullptr;
-  LONG e = RegOpenKeyExW(HKEY_LOCAL_MACHINE, kBrowserHelperObjectsKey, 0, KEY_READ, &key);
+  KestrinWinNS::CScopedRegKey key;
+  LONG e = RegOpenKeyExW(HKEY_LOCAL_MACHINE, kBrowserHelperObjectsKey, 0, KEY_READ, key.Receive());
   if (e != ERROR_SUCCESS) return HRESULT_FROM_WIN32(e);
   HRESULT first_failure = S_OK;
   wchar_t name[64];
   for (DWORD i = 0;; ++i) {
     DWORD length = ARRAYSIZE(name);
-    if (RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    if (RegEnumKeyExW(key.Get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
     CLSID clsid;
     if (FAILED(CLSIDFromString(name, &clsid))) continue;
     CComPtr<IObjectWithSite> object;
@@ -266,7 +268,6 @@ HRESULT CreateRegisteredHelperObjects(std::vector<CComPtr<IObjectWithSite>>* out
     if (SUCCEEDED(hr)) out->push_back(object);
     else if (SUCCEEDED(first_failure)) first_failure = hr;
   }
-  RegCloseKey(key);
   return out->empty() && FAILED(first_failure) ? first_failure : S_OK;
 }
 
