@@ -1,11 +1,7 @@
-// Identities of the add-on library's classes, type library and event interface.
+// Identities of the add-on library's classes and type library.
 #include "ie/kestrin_ie_interfaces.h"
 
 extern "C" const CLSID CLSID_HtmlNlrEventHandler = {0x4ADF76FA, 0x005A, 0x45A9,
                                                     {0x8D, 0xE6, 0x18, 0x8F, 0x7C, 0xA1, 0x0D, 0x24}};
-extern "C" const CLSID CLSID_KestrinControl = {0x58B69FE4, 0x29DE, 0x4862,
-                                               {0xA0, 0x49, 0x81, 0xF9, 0x14, 0xD5, 0x64, 0x4B}};
 extern "C" const GUID LIBID_KestrinIELib = {0x70EEAAC6, 0xCD5E, 0x46F7,
                                             {0xBD, 0xA4, 0x31, 0xCE, 0xBE, 0x37, 0xAE, 0xD6}};
-extern "C" const IID DIID__IKestrinControlEvents = {0x20E72E12, 0x536B, 0x413D,
-                                                     {0xA3, 0xC2, 0x03, 0x79, 0x11, 0xAA, 0xEB, 0xE8}};

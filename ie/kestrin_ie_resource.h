@@ -3,6 +3,4 @@
 
 #define IDR_KESTRIN_MODULE 101        // registration script: the module's AppID
 #define IDR_KESTRIN_BHO 102           // registration script: the helper object
-#define IDB_KESTRIN_CONTROL 103       // the control's tool-box picture
-#define IDR_KESTRIN_CONTROL 105       // registration script: the verification control
 #define IDR_HTML_NLR_EVENT_HANDLER 107  // registration script: the page event handler

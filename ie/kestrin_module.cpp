@@ -47,7 +47,6 @@ bool MakeRegistrar(KestrinAxNS::CRegistrar* registrar) {
   if (n == 0 || n >= MAX_PATH) return false;
   registrar->AddReplacement(L"MODULE", path);
   registrar->AddReplacement(L"APPID", kAppId);
-  registrar->AddReplacement(L"OLEMISC", L"131473");
   return true;
 }
 

@@ -138,7 +138,9 @@ class Registered : public testing::Test {
 TEST_F(Registered, KeysWritten) {
   for (const auto& key : WrittenKeys()) {
     ASSERT_TRUE(KeyExists(key.root, key.path)) << key.path;
-    if (key.text) EXPECT_EQ(key.text, Text(key.root, key.path, key.value)) << key.path;
+    if (key.text) {
+      EXPECT_EQ(key.text, Text(key.root, key.path, key.value)) << key.path;
+    }
   }
   std::wstring server = Text(HKEY_CLASSES_ROOT, Sub(L"CLSID", kBho) + L"\\InprocServer32");
   std::wstring name = sizeof(void*) == 8 ? L"kestrinie64.dll" : L"kestrinie32.dll";

@@ -45,7 +45,7 @@ kestrin_xvfb_start
 for f in "$build/x86/ie/KestrinIE32.dll:syswow64" "$build/x64/ie/KestrinIE64.dll:system32"; do
   [ -f "${f%%:*}" ] || continue
   [ "${f##*:}" = system32 ] || kestrin_wine_runs_x86 || continue
-  wine "C:\\windows\\${f##*:}\\regsvr32.exe" /s "$(wine winepath.exe -w "${f%%:*}" 2>/dev/null)" >/dev/null 2>&1 &&
+  wine "C:\\windows\\${f##*:}\\regsvr32.exe" /s "$(winepath -w "${f%%:*}")" >/dev/null 2>&1 &&
     echo "registered $(basename "${f%%:*}") with regsvr32" || echo "regsvr32 $(basename "${f%%:*}") failed"
 done
 # The 64-bit add-on reads the 64-bit registry view, which needs the browser version as well
@@ -56,7 +56,7 @@ fi
 shots="$tmp/shots"
 mkdir -p "$shots"
 wine "$prog" "$(port https)" "$(port http)" "$(port refused)" \
-  "$(wine winepath.exe -w "$shots" 2>/dev/null)" 2>/dev/null | tr -d '\r' &
+  "$(winepath -w "$shots")" 2>/dev/null | tr -d '\r' &
 app=$!
 # Each picture: the program announces it, the screen is taken, the program goes on.
 kestrin_pictures "$app" "$shots" "$build/ie-demo" popup border effect warning
