@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Fails when a binary imports anything but a Windows system DLL (such as the compiler's
-# libstdc++-6.dll, libgcc_s_*.dll or libwinpthread-1.dll, or any DLL of our own build).
+# libstdc++-6.dll, libgcc_s_*.dll or libwinpthread-1.dll, or any DLL of our own build), and
+# when a binary imports a function of the name it exports: such an export was bound to the
+# import stub of a system library (DllRegisterServer of wintrust, say) instead of our code.
 #   tools/check-imports.sh <objdump> <binary>...
 set -euo pipefail
 objdump=$1; shift
@@ -15,6 +17,16 @@ for bin in "$@"; do
       bad=1
     fi
   done < <("$objdump" -p "$bin" | awk '/DLL Name:/ {print $3}')
+  while read -r name; do
+    echo "$(basename "$bin") imports the function it exports: $name"
+    bad=1
+  done < <("$objdump" -p "$bin" | awk '
+    /DLL Name:/ { imports = 1; next }
+    /^$/ { imports = 0 }
+    imports && NF == 3 && $1 ~ /^[0-9a-f]+$/ && $2 ~ /^[0-9]+$/ { imported[$3] = 1 }
+    /\[Ordinal\/Name Pointer\] Table/ { exports = 1; next }
+    exports && /^\t\[/ { exported[$NF] = 1 }
+    END { for (n in exported) if (n in imported) print n }')
 done
 [ $count -gt 0 ] || { echo "no binaries to check"; exit 1; }
 [ $bad -eq 0 ] && echo "$count binaries import system DLLs only"

@@ -109,6 +109,13 @@ class CSslVerifyPopup : public ISslVerifyPopup,
  protected:
   CSslVerifyPopup(WindowingNS::CValidationBorder* border, HWND frame);
 
+ public:
+  // The popup window class "DRAVIX_QUORVEL_WINDOW", shared with the site-seal popup, which
+  // creates its windows without creation data and takes them over after creation.
+  static bool RegisterPopupClass();
+
+ protected:
+
   // Builds a leaf's faces from its resources: regions, bitmaps and sizes.
   // Opens link 1's page (tests replace it).
   virtual void OpenPage(SHELLEXECUTEINFOA* info);
@@ -128,8 +135,6 @@ class CSslVerifyPopup : public ISslVerifyPopup,
  private:
   CSslVerifyPopup(const CSslVerifyPopup&) = delete;
   CSslVerifyPopup& operator=(const CSslVerifyPopup&) = delete;
-
-  static bool RegisterPopupClass();
 
   bool ApplyCertificate(PCCERT_CONTEXT certificate, int cert_class);
   void TakePendingCertificate();

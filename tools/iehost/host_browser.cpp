@@ -3,6 +3,9 @@
 #include <exdispid.h>
 #include <shlguid.h>
 #include <shobjidl.h>
+#include <string.h>
+
+#include "platform/win/scoped_handle.h"
 
 namespace iehost {
 
@@ -110,11 +113,41 @@ STDMETHODIMP CHostBrowser::QueryService(REFGUID service, REFIID riid, void** out
 
 void CHostBrowser::FireEmpty(DISPID dispid) { events_->Fire(dispid, nullptr, 0); }
 
-VARIANT_BOOL CHostBrowser::FireBeforeNavigate2(const std::wstring& url, IDispatch* source) {
-  BstrVariant url_value(url), target(L""), headers(L"");
+STDMETHODIMP CHostBrowser::Navigate(BSTR url, VARIANT* flags, VARIANT* target, VARIANT* post_data,
+                                    VARIANT* headers) {
+  NavigateCall call;
+  call.url = url ? url : L"";
+  call.flags = flags && V_VT(flags) == VT_I4 ? V_I4(flags) : 0;
+  if (target && V_VT(target) == VT_BSTR && V_BSTR(target)) call.target = V_BSTR(target);
+  if (headers && V_VT(headers) == VT_BSTR && V_BSTR(headers)) call.headers = V_BSTR(headers);
+  if (post_data && V_VT(post_data) == (VT_ARRAY | VT_UI1) && V_ARRAY(post_data)) {
+    SAFEARRAY* bytes = V_ARRAY(post_data);
+    void* data = nullptr;
+    if (SUCCEEDED(SafeArrayAccessData(bytes, &data))) {
+      call.post_data.assign(static_cast<const char*>(data), bytes->rgsabound[0].cElements);
+      SafeArrayUnaccessData(bytes);
+    }
+  }
+  navigations_.push_back(call);
+  return S_OK;
+}
+
+VARIANT_BOOL CHostBrowser::FireBeforeNavigate2(const std::wstring& url, IDispatch* source,
+                                               const std::string& post_bytes, const std::wstring& header_text) {
+  BstrVariant url_value(url), target(L""), headers(header_text);
   VARIANT flags = Long(0);
   VARIANT post_data;
   VariantInit(&post_data);
+  if (!post_bytes.empty()) {
+    SAFEARRAY* bytes = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(post_bytes.size()));
+    void* data = nullptr;
+    if (bytes && SUCCEEDED(SafeArrayAccessData(bytes, &data))) {
+      memcpy(data, post_bytes.data(), post_bytes.size());
+      SafeArrayUnaccessData(bytes);
+    }
+    V_VT(&post_data) = VT_ARRAY | VT_UI1;
+    V_ARRAY(&post_data) = bytes;
+  }
   VARIANT post_data_ref = ByRef(&post_data);  // the browser passes it doubly by reference
   VARIANT_BOOL cancel = VARIANT_FALSE;
   VARIANT cancel_arg;
@@ -125,6 +158,7 @@ VARIANT_BOOL CHostBrowser::FireBeforeNavigate2(const std::wstring& url, IDispatc
                      ByRef(&url_value.v), ByRef(&flags), ByRef(&target.v), ByRef(&post_data_ref),
                      ByRef(&headers.v), cancel_arg};
   events_->Fire(DISPID_BEFORENAVIGATE2, args, 7);
+  VariantClear(&post_data);
   return cancel;
 }
 
@@ -208,6 +242,33 @@ HRESULT CAddonLibrary::CanUnloadNow() {
   typedef HRESULT(STDAPICALLTYPE * CanUnloadFn)();
   auto fn = module_ ? reinterpret_cast<CanUnloadFn>(GetProcAddress(module_, "DllCanUnloadNow")) : nullptr;
   return fn ? fn() : E_FAIL;
+}
+
+// ---- the helper objects of the registry ----
+
+const wchar_t kBrowserHelperObjectsKey[] =
+    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects";
+
+HRESULT CreateRegisteredHelperObjects(std::vector<CComPtr<IObjectWithSite>>* out) {
+  if (!out) return E_POINTER;
+  out->clear();
+  KestrinWinNS::CScopedRegKey key;
+  LONG e = RegOpenKeyExW(HKEY_LOCAL_MACHINE, kBrowserHelperObjectsKey, 0, KEY_READ, key.Receive());
+  if (e != ERROR_SUCCESS) return HRESULT_FROM_WIN32(e);
+  HRESULT first_failure = S_OK;
+  wchar_t name[64];
+  for (DWORD i = 0;; ++i) {
+    DWORD length = ARRAYSIZE(name);
+    if (RegEnumKeyExW(key.Get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    CLSID clsid;
+    if (FAILED(CLSIDFromString(name, &clsid))) continue;
+    CComPtr<IObjectWithSite> object;
+    HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IObjectWithSite,
+                                  reinterpret_cast<void**>(&object));
+    if (SUCCEEDED(hr)) out->push_back(object);
+    else if (SUCCEEDED(first_failure)) first_failure = hr;
+  }
+  return out->empty() && FAILED(first_failure) ? first_failure : S_OK;
 }
 
 }  // namespace iehost

@@ -10,6 +10,7 @@
 #include <servprov.h>
 
 #include <string>
+#include <vector>
 
 #include "tools/iehost/host_connection.h"
 #include "tools/iehost/host_document.h"
@@ -48,6 +49,8 @@ class CHostBrowser : public IWebBrowser2Stub, public IConnectionPointContainer, 
   STDMETHODIMP get_HWND(SHANDLE_PTR* p) override;
   STDMETHODIMP get_LocationURL(BSTR* p) override;
   STDMETHODIMP get_Document(IDispatch** p) override;
+  // Recorded in navigations(); nothing is loaded.
+  STDMETHODIMP Navigate(BSTR url, VARIANT* flags, VARIANT* target, VARIANT* post_data, VARIANT* headers) override;
 
   STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints** out) override { return E_NOTIMPL; }
   STDMETHODIMP FindConnectionPoint(REFIID riid, IConnectionPoint** out) override;
@@ -55,7 +58,10 @@ class CHostBrowser : public IWebBrowser2Stub, public IConnectionPointContainer, 
 
   // Events. `source` is the browser the event is about (this one when null; a frame's
   // browser for events of a sub-frame).
-  VARIANT_BOOL FireBeforeNavigate2(const std::wstring& url, IDispatch* source = nullptr);
+  // Returns the cancel flag the sinks left.
+  VARIANT_BOOL FireBeforeNavigate2(const std::wstring& url, IDispatch* source = nullptr,
+                                   const std::string& post_data = std::string(),
+                                   const std::wstring& headers = std::wstring());
   void FireNavigateComplete2(const std::wstring& url, IDispatch* source = nullptr);
   void FireDocumentComplete(const std::wstring& url, IDispatch* source = nullptr);
   void FireDownloadBegin() { FireEmpty(DISPID_DOWNLOADBEGIN_ID); }
@@ -76,6 +82,13 @@ class CHostBrowser : public IWebBrowser2Stub, public IConnectionPointContainer, 
   void SetDocument(CComObject<CHostDocument>* page) { document_ = page; }
   void SetLocationUrl(const std::wstring& url) { location_url_ = url; }
   CComObject<CHostConnectionPoint>* events() const { return events_.get(); }
+  // The Navigate calls the browser received.
+  struct NavigateCall {
+    std::wstring url, target, headers;
+    std::string post_data;
+    LONG flags;
+  };
+  const std::vector<NavigateCall>& navigations() const { return navigations_; }
   CComObject<CHostShellBrowser>* shell_browser() const { return shell_browser_.get(); }
   CComObject<CHostDocument>* document() const { return document_.get(); }
   // How often the add-on asked for FullName, and what QueryService was asked.
@@ -96,6 +109,7 @@ class CHostBrowser : public IWebBrowser2Stub, public IConnectionPointContainer, 
   CComPtr<CComObject<CHostShellBrowser>> shell_browser_;
   int full_name_reads_ = 0;
   int shell_browser_queries_ = 0;
+  std::vector<NavigateCall> navigations_;
 };
 
 // The add-on library loaded with LoadLibrary, and its helper object made through
@@ -117,5 +131,11 @@ class CAddonLibrary {
 
 // {60F0F632-E1EE-4B8C-A1C5-7374A190B5E7}
 extern const CLSID kClsidKestrinBho;
+
+// The helper objects registered for the browser (HKLM "...\\Explorer\\Browser Helper Objects"),
+// each made with CoCreateInstance as Internet Explorer makes them; keys that are not class
+// identifiers are skipped. Fails only when the key cannot be read or no object could be made.
+extern const wchar_t kBrowserHelperObjectsKey[];
+HRESULT CreateRegisteredHelperObjects(std::vector<CComPtr<IObjectWithSite>>* out);
 
 }  // namespace iehost

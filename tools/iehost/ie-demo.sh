@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The main road on a virtual screen: the scripted Internet Explorer host loads the add-on,
+# The main road on a virtual screen: the add-on is registered with the system's regsvr32 in the
+# demo's prefix, the scripted Internet Explorer host finds it there as the browser does,
 # opens an HTTPS page of the local test service with a genuine and a forged site seal, moves
 # the pointer over each, shows the pointer effect toward a seal in a new window and reaches for
 # an unreachable lookup service; pictures of the verification popup, the validation border with
@@ -29,6 +30,14 @@ python3 "$top/tools/testservice/testservice.py" start --state "$svc" --pki "$bin
   --files "$bin/tools/sealpki/out" --routes "$top/tools/testservice/routes_site_seal.py" >/dev/null
 port() { sed -n "s/^$1=//p" "$svc/ports.txt"; }
 
+# Both libraries that were built are registered, each by the regsvr32 of its bitness into its
+# own registry view (the 32-bit one where Wine runs 32-bit programs).
+for f in "$build/x86/ie/KestrinIE32.dll:syswow64" "$build/x64/ie/KestrinIE64.dll:system32"; do
+  [ -f "${f%%:*}" ] || continue
+  [ "${f##*:}" = system32 ] || kestrin_wine_runs_x86 || continue
+  wine "C:\\windows\\${f##*:}\\regsvr32.exe" /s "$(winepath -w "${f%%:*}")" >/dev/null 2>&1 &&
+    echo "registered $(basename "${f%%:*}") with regsvr32" || echo "regsvr32 $(basename "${f%%:*}") failed"
+done
 # The 64-bit add-on reads the 64-bit registry view, which needs the browser version as well
 # (run on the screen: the first Wine program of a session starts the prefix's desktop).
 if [ "$arch" = x64 ]; then
@@ -36,7 +45,7 @@ if [ "$arch" = x64 ]; then
 fi
 shots="$tmp/shots"
 mkdir -p "$shots"
-wine "$prog" "$(winepath -w "$dll")" "$(port https)" "$(port http)" "$(port refused)" \
+wine "$prog" "$(port https)" "$(port http)" "$(port refused)" \
   "$(winepath -w "$shots")" 2>/dev/null | tr -d '\r' &
 KESTRIN_APP=$!
 # Each picture: the program announces it, the screen is taken, the program goes on.

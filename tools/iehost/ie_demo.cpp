@@ -1,16 +1,17 @@
-// The main road in the scripted browser, for `make demo`: loads the add-on library, gives its
-// helper object a browser on an Internet Explorer 6 frame, opens an HTTPS page of the local
+// The main road in the scripted browser, for `make demo`: finds the helper object the add-on
+// registered (regsvr32) as the browser finds it, gives it a browser on an Internet Explorer 6 frame, opens an HTTPS page of the local
 // test service that shows a genuine site seal and a forged one, moves the pointer over each,
 // and then opens the page again with the lookup service out of reach. It prints what it saw
 // and, at each picture, waits for the capture script (see ie-demo.sh).
 //
-//   ie_demo.exe <add-on library> <https port> <http port> <refused port> <handshake folder>
+//   ie_demo.exe <https port> <http port> <refused port> <handshake folder>
 #include <windows.h>
 #include <objbase.h>
 #include <commctrl.h>
 #include <stdio.h>
 
 #include <string>
+#include <vector>
 
 #include "tests/common/subclass/browser_windows.h"
 #include "tools/iehost/host_browser.h"
@@ -25,6 +26,16 @@ using iehost::CComPtr;
 const char kLookupKey[] = "Software\\TorvanGroup\\Kestrin";
 
 std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+
+// The helper object registered for the browser, made with CoCreateInstance.
+HRESULT CreateHelperObject(IObjectWithSite** out) {
+  std::vector<CComPtr<IObjectWithSite>> objects;
+  HRESULT hr = iehost::CreateRegisteredHelperObjects(&objects);
+  if (FAILED(hr)) return hr;
+  if (objects.empty()) return REGDB_E_CLASSNOTREG;
+  *out = objects[0].Detach();
+  return S_OK;
+}
 
 void Pump(DWORD ms) {
   DWORD start = GetTickCount();
@@ -131,23 +142,18 @@ Page BankPage(const std::string& url, const std::string& http) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 6) {
-    fprintf(stderr, "usage: ie_demo <add-on library> <https port> <http port> <refused port> <handshake folder>\n");
+  if (argc < 5) {
+    fprintf(stderr, "usage: ie_demo <https port> <http port> <refused port> <handshake folder>\n");
     return 2;
   }
-  std::string https = std::string("https://127.0.0.1:") + argv[2];
-  std::string http = std::string("http://127.0.0.1:") + argv[3];
-  std::string folder = argv[5];
+  std::string https = std::string("https://127.0.0.1:") + argv[1];
+  std::string http = std::string("http://127.0.0.1:") + argv[2];
+  std::string folder = argv[4];
   setvbuf(stdout, nullptr, _IONBF, 0);
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   if (!KestrinTest::InstallTestRoot() || !SealPki::InstallHierarchy()) printf("could not install the test roots\n");
-  SetLookupHost(std::string("127.0.0.1:") + argv[3]);
+  SetLookupHost(std::string("127.0.0.1:") + argv[2]);
 
-  iehost::CAddonLibrary library(Wide(argv[1]).c_str());
-  if (!library.IsLoaded()) {
-    printf("cannot load %s\n", argv[1]);
-    return 1;
-  }
   test::Ie6Frame frame;
   SetWindowTextA(frame.frame, "Kestrin scripted browser");
   MoveWindow(frame.frame, 60, 60, 860, 620, TRUE);
@@ -163,8 +169,8 @@ int main(int argc, char** argv) {
     browser.Attach(CComObject<iehost::CHostBrowser>::Create(
         L"C:\\Program Files\\Internet Explorer\\iexplore.exe", frame.frame, nullptr));
     CComPtr<IObjectWithSite> bho;
-    HRESULT hr = library.CreateHelperObject(&bho);
-    printf("helper object made through the class factory: %s\n", SUCCEEDED(hr) ? "yes" : "no");
+    HRESULT hr = CreateHelperObject(&bho);
+    printf("helper object found in the registry and made with CoCreateInstance: %s\n", SUCCEEDED(hr) ? "yes" : "no");
     if (FAILED(hr)) return 1;
     hr = bho->SetSite(static_cast<IWebBrowser2*>(browser.get()));
     printf("SetSite on Internet Explorer: 0x%08lX, browser events advised: %u\n", static_cast<unsigned long>(hr),
@@ -219,7 +225,7 @@ int main(int argc, char** argv) {
     browser.Attach(CComObject<iehost::CHostBrowser>::Create(
         L"C:\\Program Files\\Internet Explorer\\iexplore.exe", frame.frame, nullptr));
     CComPtr<IObjectWithSite> bho;
-    if (SUCCEEDED(library.CreateHelperObject(&bho)) &&
+    if (SUCCEEDED(CreateHelperObject(&bho)) &&
         SUCCEEDED(bho->SetSite(static_cast<IWebBrowser2*>(browser.get())))) {
       std::string url = https + "/plain?effect";
       POINT origin = {0, 0};
@@ -242,12 +248,12 @@ int main(int argc, char** argv) {
     }
   }
   {
-    SetLookupHost(std::string("127.0.0.1:") + argv[4]);
+    SetLookupHost(std::string("127.0.0.1:") + argv[3]);
     CComPtr<CComObject<iehost::CHostBrowser>> browser;
     browser.Attach(CComObject<iehost::CHostBrowser>::Create(
         L"C:\\Program Files\\Internet Explorer\\iexplore.exe", frame.frame, nullptr));
     CComPtr<IObjectWithSite> bho;
-    if (SUCCEEDED(library.CreateHelperObject(&bho)) &&
+    if (SUCCEEDED(CreateHelperObject(&bho)) &&
         SUCCEEDED(bho->SetSite(static_cast<IWebBrowser2*>(browser.get())))) {
       std::string url = https + "/plain?again";
       Page page = BankPage(url, http);

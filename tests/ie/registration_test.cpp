@@ -1,0 +1,246 @@
+// The add-on library registered and unregistered by the system's regsvr32 in a prefix of its
+// own (tests/ie/registration-round-trip.sh runs the phases in order): what registration writes,
+// the browser's road to the helper object through the registry, the type library behind the
+// classes' IDispatch, and what unregistration leaves.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "ie/kestrin_ie_interfaces.h"
+#include "tools/iehost/host_browser.h"
+
+namespace {
+
+using iehost::CComObject;
+using iehost::CComPtr;
+
+const wchar_t kBho[] = L"{60F0F632-E1EE-4B8C-A1C5-7374A190B5E7}";
+const wchar_t kHandler[] = L"{4ADF76FA-005A-45A9-8DE6-188F7CA10D24}";
+const wchar_t kAppId[] = L"{CC44F022-451A-4205-A027-D7F995774656}";
+const wchar_t kLibId[] = L"{70EEAAC6-CD5E-46F7-BDA4-31CEBE37AED6}";
+const wchar_t kForeign[] = L"{0D15EA5E-0000-4000-8000-00000000F00D}";
+const wchar_t kBhoKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects";
+
+std::wstring Sub(const wchar_t* a, const std::wstring& b) { return std::wstring(a) + L"\\" + b; }
+
+bool KeyExists(HKEY root, const std::wstring& path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+// A text value, or "<none>".
+std::wstring Text(HKEY root, const std::wstring& path, const wchar_t* name = nullptr) {
+  wchar_t buffer[1024];
+  DWORD size = sizeof(buffer);
+  if (RegGetValueW(root, path.c_str(), name, RRF_RT_REG_SZ, nullptr, buffer, &size) != ERROR_SUCCESS)
+    return L"<none>";
+  return buffer;
+}
+
+// Every key and value under `path`, as text, in registry order.
+void Dump(HKEY root, const std::wstring& path, std::wstring* out) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+  *out += L"[" + path + L"]\n";
+  wchar_t name[256];
+  BYTE data[1024];
+  for (DWORD i = 0;; ++i) {
+    DWORD name_size = ARRAYSIZE(name), data_size = sizeof(data), type = 0;
+    if (RegEnumValueW(key, i, name, &name_size, nullptr, &type, data, &data_size) != ERROR_SUCCESS) break;
+    *out += std::wstring(name) + L"=" + std::to_wstring(type) + L":" +
+            std::wstring(reinterpret_cast<wchar_t*>(data), data_size / sizeof(wchar_t)) + L"\n";
+  }
+  std::vector<std::wstring> children;
+  for (DWORD i = 0;; ++i) {
+    DWORD name_size = ARRAYSIZE(name);
+    if (RegEnumKeyExW(key, i, name, &name_size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    children.push_back(name);
+  }
+  RegCloseKey(key);
+  for (const auto& child : children) Dump(root, path + L"\\" + child, out);
+}
+
+std::wstring DumpOurKeys() {
+  std::wstring out;
+  for (const wchar_t* clsid : {kBho, kHandler}) Dump(HKEY_CLASSES_ROOT, Sub(L"CLSID", clsid), &out);
+  for (const wchar_t* progid : {L"KestrinIE.KestrinBho", L"KestrinIE.KestrinBho.1", L"KestrinIE.HtmlNlrEventHandler",
+                                L"KestrinIE.HtmlNlrEventHandler.1", L"AppID\\KestrinIE.DLL"})
+    Dump(HKEY_CLASSES_ROOT, progid, &out);
+  Dump(HKEY_CLASSES_ROOT, Sub(L"AppID", kAppId), &out);
+  Dump(HKEY_CLASSES_ROOT, Sub(L"TypeLib", kLibId), &out);
+  Dump(HKEY_LOCAL_MACHINE, Sub(kBhoKey, kBho), &out);
+  return out;
+}
+
+// Keys that registration writes: (root, path, value name, expected text).
+struct Written {
+  HKEY root;
+  std::wstring path;
+  const wchar_t* value;
+  const wchar_t* text;
+};
+std::vector<Written> WrittenKeys() {
+  std::wstring bho = Sub(L"CLSID", kBho), handler = Sub(L"CLSID", kHandler);
+  return {
+      {HKEY_CLASSES_ROOT, Sub(L"AppID", kAppId), nullptr, L"KestrinIE"},
+      {HKEY_CLASSES_ROOT, L"AppID\\KestrinIE.DLL", L"AppID", kAppId},
+      {HKEY_CLASSES_ROOT, L"KestrinIE.KestrinBho.1\\CLSID", nullptr, kBho},
+      {HKEY_CLASSES_ROOT, L"KestrinIE.KestrinBho\\CurVer", nullptr, L"KestrinIE.KestrinBho.1"},
+      {HKEY_CLASSES_ROOT, bho, nullptr, L"Torvan Kestrin"},
+      {HKEY_CLASSES_ROOT, bho, L"AppID", kAppId},
+      {HKEY_CLASSES_ROOT, bho + L"\\ProgID", nullptr, L"KestrinIE.KestrinBho.1"},
+      {HKEY_CLASSES_ROOT, bho + L"\\VersionIndependentProgID", nullptr, L"KestrinIE.KestrinBho"},
+      {HKEY_CLASSES_ROOT, bho + L"\\InprocServer32", L"ThreadingModel", L"Apartment"},
+      {HKEY_CLASSES_ROOT, bho + L"\\TypeLib", nullptr, kLibId},
+      {HKEY_CLASSES_ROOT, bho + L"\\Programmable", nullptr, nullptr},
+      {HKEY_CLASSES_ROOT, L"KestrinIE.HtmlNlrEventHandler\\CurVer", nullptr, L"KestrinIE.HtmlNlrEventHandler.1"},
+      {HKEY_CLASSES_ROOT, handler + L"\\InprocServer32", L"ThreadingModel", L"Apartment"},
+      {HKEY_LOCAL_MACHINE, Sub(kBhoKey, kBho), nullptr, L"Torvan Kestrin Browser Helper NEW"},
+      {HKEY_CLASSES_ROOT, Sub(L"TypeLib", kLibId) + L"\\1.0", nullptr, L"KestrinIE 1.0 Type Library"},
+  };
+}
+
+// Keys of others that live beside ours: planted before registration, untouched after removal.
+struct Planted {
+  HKEY root;
+  std::wstring path;
+};
+std::vector<Planted> PlantedKeys() {
+  return {
+      {HKEY_LOCAL_MACHINE, Sub(kBhoKey, kForeign)},
+      {HKEY_CLASSES_ROOT, Sub(L"AppID", kForeign)},
+      {HKEY_CLASSES_ROOT, L"KestrinIE.KestrinBho\\Foreign"},
+  };
+}
+
+TEST(BeforeRegistration, PlantOthersKeys) {
+  for (const auto& key : WrittenKeys()) EXPECT_FALSE(KeyExists(key.root, key.path)) << key.path;
+  for (const auto& key : PlantedKeys()) {
+    HKEY handle = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(key.root, key.path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &handle,
+                                             nullptr));
+    RegSetValueExW(handle, L"Owner", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"someone else"), 26);
+    RegCloseKey(handle);
+  }
+}
+
+class Registered : public testing::Test {
+ protected:
+  Registered() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+  ~Registered() override { CoUninitialize(); }
+};
+
+TEST_F(Registered, KeysWritten) {
+  for (const auto& key : WrittenKeys()) {
+    ASSERT_TRUE(KeyExists(key.root, key.path)) << key.path;
+    if (key.text) {
+      EXPECT_EQ(key.text, Text(key.root, key.path, key.value)) << key.path;
+    }
+  }
+  std::wstring server = Text(HKEY_CLASSES_ROOT, Sub(L"CLSID", kBho) + L"\\InprocServer32");
+  std::wstring name = sizeof(void*) == 8 ? L"kestrinie64.dll" : L"kestrinie32.dll";
+  CharLowerW(&server[0]);
+  ASSERT_GT(server.size(), name.size());
+  EXPECT_EQ(name, server.substr(server.size() - name.size()));
+  EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, Sub(L"TypeLib", kLibId) + (sizeof(void*) == 8 ? L"\\1.0\\409\\win64"
+                                                                                       : L"\\1.0\\409\\win32")));
+}
+
+// The browser's road: the registered helper objects made with CoCreateInstance, then SetSite.
+TEST_F(Registered, HostFindsTheHelperObject) {
+  std::vector<CComPtr<IObjectWithSite>> objects;
+  ASSERT_EQ(S_OK, iehost::CreateRegisteredHelperObjects(&objects));
+  ASSERT_EQ(1u, objects.size());  // the planted key names no class
+  HWND frame = CreateWindowExW(0, L"STATIC", L"frame", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr,
+                               nullptr, nullptr);
+  CComPtr<CComObject<iehost::CHostBrowser>> browser;
+  browser.Attach(CComObject<iehost::CHostBrowser>::Create(L"C:\\Program Files\\Internet Explorer\\iexplore.exe",
+                                                          frame, nullptr));
+  EXPECT_EQ(S_OK, objects[0]->SetSite(static_cast<IWebBrowser2*>(browser.get())));
+  EXPECT_EQ(1u, browser->events()->ConnectionCount());
+  EXPECT_EQ(S_OK, objects[0]->SetSite(nullptr));
+  EXPECT_EQ(0u, browser->events()->ConnectionCount());
+  objects.clear();
+  browser.Release();
+  DestroyWindow(frame);
+}
+
+// IDispatch of the page event handler goes through the library's type library to the
+// interface's own slots.
+TEST_F(Registered, HandlerDispatchThroughTheTypeLibrary) {
+  CComPtr<IDispatch> handler;
+  ASSERT_EQ(S_OK, CoCreateInstance(CLSID_HtmlNlrEventHandler, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                                   reinterpret_cast<void**>(&handler)));
+  CComPtr<ITypeInfo> info;
+  ASSERT_EQ(S_OK, handler->GetTypeInfo(0, 0, &info));
+  const struct { const wchar_t* name; DISPID id; } names[] = {
+      {L"MainBrowserSite", 1}, {L"HtmlNlrBrowserSite", 2}, {L"CallbackHwnd", 3}};
+  for (const auto& n : names) {
+    DISPID id = 0;
+    LPOLESTR name = const_cast<LPOLESTR>(n.name);
+    EXPECT_EQ(S_OK, handler->GetIDsOfNames(IID_NULL, &name, 1, 0, &id)) << n.name;
+    EXPECT_EQ(n.id, id) << n.name;
+  }
+  CComPtr<CComObject<iehost::CHostBrowser>> browser;
+  browser.Attach(CComObject<iehost::CHostBrowser>::Create(L"iexplore.exe", nullptr, nullptr));
+  CComPtr<CComObject<iehost::CHostShellBrowser>> not_a_browser;
+  not_a_browser.Attach(CComObject<iehost::CHostShellBrowser>::Create(nullptr));
+  const struct { DISPID id; IUnknown* value; HRESULT result; } puts[] = {
+      {1, nullptr, E_POINTER},
+      {1, static_cast<IWebBrowser2*>(browser.get()), S_OK},
+      {2, static_cast<IOleWindow*>(not_a_browser.get()), E_INVALIDARG},
+      {2, static_cast<IWebBrowser2*>(browser.get()), S_OK},
+  };
+  for (const auto& p : puts) {
+    VARIANT arg;
+    VariantInit(&arg);
+    V_VT(&arg) = VT_UNKNOWN;
+    V_UNKNOWN(&arg) = p.value;
+    DISPID named = DISPID_PROPERTYPUT;
+    DISPPARAMS params = {&arg, &named, 1, 1};
+    EXCEPINFO exception = {};
+    HRESULT hr = handler->Invoke(p.id, IID_NULL, 0, DISPATCH_PROPERTYPUT, &params, nullptr, &exception, nullptr);
+    if (hr == DISP_E_EXCEPTION) hr = exception.scode;
+    EXPECT_EQ(p.result, hr) << p.id;
+  }
+  EXPECT_EQ(1u, browser->events()->ConnectionCount());
+  handler.Release();
+  EXPECT_EQ(0u, browser->events()->ConnectionCount());
+}
+
+// Registering again under a foreign thread locale writes the same keys and gives the caller
+// its locale back.
+TEST_F(Registered, ForeignLocaleWritesTheSameKeys) {
+  std::wstring before = DumpOurKeys();
+  HMODULE library = LoadLibraryW(Text(HKEY_CLASSES_ROOT, Sub(L"CLSID", kBho) + L"\\InprocServer32").c_str());
+  ASSERT_TRUE(library);
+  auto reg = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(GetProcAddress(library, "DllRegisterServer"));
+  ASSERT_TRUE(reg);
+  LCID turkish = MAKELCID(MAKELANGID(LANG_TURKISH, SUBLANG_DEFAULT), SORT_DEFAULT);
+  ASSERT_TRUE(SetThreadLocale(turkish));
+  EXPECT_EQ(S_OK, reg());
+  EXPECT_EQ(turkish, GetThreadLocale());
+  SetThreadLocale(LOCALE_SYSTEM_DEFAULT);
+  EXPECT_EQ(before, DumpOurKeys());
+  FreeLibrary(library);
+}
+
+TEST(Unregistered, OnlyOurKeysAreGone) {
+  for (const auto& key : WrittenKeys()) EXPECT_FALSE(KeyExists(key.root, key.path)) << key.path;
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, Sub(L"TypeLib", kLibId)));
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, L"KestrinIE.KestrinBho.1"));
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, L"KestrinIE.HtmlNlrEventHandler"));
+  for (const wchar_t* kept : {L"AppID", L"CLSID"}) EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kept));
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kBhoKey));
+  for (const auto& key : PlantedKeys()) EXPECT_EQ(L"someone else", Text(key.root, key.path, L"Owner")) << key.path;
+  // The ProgID key that holds someone else's key stays, without our values.
+  EXPECT_EQ(L"<none>", Text(HKEY_CLASSES_ROOT, L"KestrinIE.KestrinBho"));
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, L"KestrinIE.KestrinBho\\CurVer"));
+}
+
+}  // namespace

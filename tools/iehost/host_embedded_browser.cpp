@@ -1,0 +1,146 @@
+#include "tools/iehost/host_embedded_browser.h"
+
+#include <exdisp.h>
+
+namespace iehost {
+namespace {
+
+const wchar_t* const kWindowClasses[] = {L"Shell Embedding", L"Shell DocObject View", L"Internet Explorer_Server"};
+
+bool RegisterWindowClasses() {
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  for (const wchar_t* name : kWindowClasses) {
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    if (GetClassInfoExW(instance, name, &wc)) continue;
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = name;
+    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+  }
+  return true;
+}
+
+class CBrowserFactory : public IClassFactory {
+ public:
+  virtual ~CBrowserFactory() = default;
+  HRESULT InternalQueryInterface(REFIID riid, void** out) {
+    return KestrinComNS::QueryInterfaceTable<IClassFactory>(this, riid, out);
+  }
+  STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** out) override {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (outer) return CLASS_E_NOAGGREGATION;
+    CComPtr<CComObject<CHostEmbeddedBrowser>> browser;
+    browser.Attach(CComObject<CHostEmbeddedBrowser>::Create());
+    if (!browser) return E_OUTOFMEMORY;
+    HRESULT hr = browser->QueryInterface(riid, out);
+    if (SUCCEEDED(hr)) created.push_back(browser);
+    return hr;
+  }
+  STDMETHODIMP LockServer(BOOL) override { return S_OK; }
+  std::vector<CComPtr<CComObject<CHostEmbeddedBrowser>>> created;
+};
+
+}  // namespace
+
+CHostEmbeddedBrowser::CHostEmbeddedBrowser()
+    : CHostBrowser(L"C:\\Program Files\\Internet Explorer\\iexplore.exe", nullptr, nullptr) {}
+
+CHostEmbeddedBrowser::~CHostEmbeddedBrowser() { DestroyWindows(); }
+
+HRESULT CHostEmbeddedBrowser::InternalQueryInterface(REFIID riid, void** out) {
+  if (riid == IID_IOleObject) {
+    *out = static_cast<IOleObject*>(this);
+  } else if (riid == IID_IOleInPlaceObject || riid == IID_IOleWindow) {
+    *out = static_cast<IOleInPlaceObject*>(this);
+  } else {
+    return CHostBrowser::InternalQueryInterface(riid, out);
+  }
+  static_cast<IWebBrowser2*>(this)->AddRef();
+  return S_OK;
+}
+
+STDMETHODIMP CHostEmbeddedBrowser::SetClientSite(IOleClientSite* site) {
+  site_ = site;
+  return S_OK;
+}
+
+STDMETHODIMP CHostEmbeddedBrowser::GetClientSite(IOleClientSite** out) { return site_.CopyTo(out); }
+
+STDMETHODIMP CHostEmbeddedBrowser::Close(DWORD) {
+  DestroyWindows();
+  return S_OK;
+}
+
+STDMETHODIMP CHostEmbeddedBrowser::DoVerb(LONG verb, LPMSG, IOleClientSite*, LONG, HWND parent, LPCRECT area) {
+  if (verb != OLEIVERB_INPLACEACTIVATE && verb != OLEIVERB_SHOW && verb != OLEIVERB_UIACTIVATE) return E_NOTIMPL;
+  if (embedding_) return S_OK;
+  if (!parent || !area || !RegisterWindowClasses()) return E_INVALIDARG;
+  CComPtr<IOleInPlaceSite> in_place;
+  if (site_ && SUCCEEDED(in_place.QueryFrom(site_.get())) && in_place) {
+    if (in_place->CanInPlaceActivate() != S_OK) return E_FAIL;
+    in_place->OnInPlaceActivate();
+  }
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  int w = area->right - area->left, h = area->bottom - area->top;
+  DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+  embedding_ = CreateWindowExW(0, kWindowClasses[0], L"", style, area->left, area->top, w, h, parent, nullptr,
+                               instance, nullptr);
+  docobject_ = CreateWindowExW(0, kWindowClasses[1], L"", style, 0, 0, w, h, embedding_, nullptr, instance, nullptr);
+  view_ = CreateWindowExW(0, kWindowClasses[2], L"", style, 0, 0, w, h, docobject_, nullptr, instance, nullptr);
+  if (!view_) {
+    DestroyWindows();
+    return E_FAIL;
+  }
+  SetWindow(embedding_);
+  return S_OK;
+}
+
+STDMETHODIMP CHostEmbeddedBrowser::GetWindow(HWND* out) {
+  if (!out) return E_POINTER;
+  *out = embedding_;
+  return embedding_ ? S_OK : E_FAIL;
+}
+
+STDMETHODIMP CHostEmbeddedBrowser::InPlaceDeactivate() {
+  DestroyWindows();
+  CComPtr<IOleInPlaceSite> in_place;
+  if (site_ && SUCCEEDED(in_place.QueryFrom(site_.get())) && in_place) in_place->OnInPlaceDeactivate();
+  return S_OK;
+}
+
+STDMETHODIMP CHostEmbeddedBrowser::SetObjectRects(LPCRECT position, LPCRECT) {
+  if (!position) return E_POINTER;
+  int w = position->right - position->left, h = position->bottom - position->top;
+  if (embedding_) MoveWindow(embedding_, position->left, position->top, w, h, TRUE);
+  if (docobject_) MoveWindow(docobject_, 0, 0, w, h, TRUE);
+  if (view_) MoveWindow(view_, 0, 0, w, h, TRUE);
+  return S_OK;
+}
+
+void CHostEmbeddedBrowser::DestroyWindows() {
+  if (embedding_ && IsWindow(embedding_)) DestroyWindow(embedding_);
+  embedding_ = docobject_ = view_ = nullptr;
+  SetWindow(nullptr);
+}
+
+CHostBrowserClass::CHostBrowserClass() {
+  factory_.Attach(CComObject<CBrowserFactory>::Create());
+  if (factory_ && FAILED(CoRegisterClassObject(CLSID_WebBrowser, factory_, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
+                                               &cookie_)))
+    cookie_ = 0;
+}
+
+CHostBrowserClass::~CHostBrowserClass() {
+  if (cookie_) CoRevokeClassObject(cookie_);
+}
+
+const std::vector<CComPtr<CComObject<CHostEmbeddedBrowser>>>& CHostBrowserClass::created() const {
+  return static_cast<CComObject<CBrowserFactory>*>(factory_.get())->created;
+}
+
+}  // namespace iehost

@@ -1,0 +1,63 @@
+// The web browser a page's control or the add-on's popup embeds: the platform here has no
+// rendering engine, so the scripted host registers its own browser as the class of the web
+// browser control (CoRegisterClassObject) for this process. Created through CoCreateInstance
+// like the real one, it is activated in place by its container and makes the window chain of
+// the real control ("Shell Embedding" / "Shell DocObject View" / "Internet Explorer_Server").
+#pragma once
+
+#include <windows.h>
+#include <oleidl.h>
+
+#include <vector>
+
+#include "tools/iehost/host_browser.h"
+
+namespace iehost {
+
+class CHostEmbeddedBrowser : public CHostBrowser, public IOleObjectStub, public IOleInPlaceObjectStub {
+ public:
+  CHostEmbeddedBrowser();
+  ~CHostEmbeddedBrowser() override;
+  HRESULT InternalQueryInterface(REFIID riid, void** out);
+
+  // IOleObject
+  STDMETHODIMP SetClientSite(IOleClientSite* site) override;
+  STDMETHODIMP GetClientSite(IOleClientSite** out) override;
+  STDMETHODIMP Close(DWORD) override;
+  STDMETHODIMP DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND parent, LPCRECT area) override;
+  // IOleInPlaceObject
+  STDMETHODIMP GetWindow(HWND* out) override;
+  STDMETHODIMP InPlaceDeactivate() override;
+  STDMETHODIMP SetObjectRects(LPCRECT position, LPCRECT clip) override;
+
+  // The window chain while active in place (null otherwise).
+  HWND embedding() const { return embedding_; }
+  HWND view() const { return view_; }
+  IOleClientSite* client_site() const { return site_.get(); }
+
+ private:
+  void DestroyWindows();
+
+  CComPtr<IOleClientSite> site_;
+  HWND embedding_ = nullptr;
+  HWND docobject_ = nullptr;
+  HWND view_ = nullptr;
+};
+
+// While it lives, CoCreateInstance(CLSID_WebBrowser) in this process makes scripted browsers.
+class CHostBrowserClass {
+ public:
+  CHostBrowserClass();
+  ~CHostBrowserClass();
+  bool IsRegistered() const { return cookie_ != 0; }
+  // Every browser made so far, oldest first.
+  const std::vector<CComPtr<CComObject<CHostEmbeddedBrowser>>>& created() const;
+
+ private:
+  CHostBrowserClass(const CHostBrowserClass&) = delete;
+  CHostBrowserClass& operator=(const CHostBrowserClass&) = delete;
+  DWORD cookie_ = 0;
+  CComPtr<IClassFactory> factory_;
+};
+
+}  // namespace iehost
