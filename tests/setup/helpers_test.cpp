@@ -1,0 +1,124 @@
+// Setup helpers: version compare, folder trees with links, token membership, resource files,
+// the Internet Explorer version.
+#include <gtest/gtest.h>
+
+#include "setup/scoped.h"
+#include "setup/setup_helpers.h"
+#include "tests/setup/test_support.h"
+
+namespace SetupFrameworkNS {
+namespace {
+
+using setup_test::BesideTest;
+
+TEST(DottedVersions, CompareFieldByFieldAsNumbers) {
+  struct Case { const wchar_t* first; const wchar_t* second; int expected; };
+  const Case cases[] = {
+      {L"2.7.0.14", L"2.7.0.14", 1},   {L"2.7.1.0", L"2.7.0.14", 2},  {L"2.6.99.99", L"2.7.0.14", 3},
+      {L"2.7.0.9", L"2.7.0.14", 3},    {L"10.0.0.0", L"9.9.9.9", 2},  {L"2.7.0.14.9", L"2.7.0.14", 1},
+      {L"2.7.0", L"2.7.0.14", 0},      {L"2.7.0.14", L"2.7", 0},      {L"a.b.c.d", L"2.7.0.14", 0},
+      {nullptr, L"2.7.0.14", 0},       {L"2.7.0.14", nullptr, 0},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(c.expected, CompareDottedVersions(c.first, c.second))
+        << (c.first ? c.first : L"(null)") << " vs " << (c.second ? c.second : L"(null)");
+}
+
+// The test runner links C:\KestrinTest\tree\link to C:\KestrinTest\outside.
+TEST(FolderTree, RemovesFilesAndFoldersButNeverWhatALinkLeadsTo) {
+  const std::wstring tree = BesideTest(L"tree"), outside = BesideTest(L"outside");
+  DWORD link_attributes = GetFileAttributesW((tree + L"\\link").c_str());
+  ASSERT_NE(INVALID_FILE_ATTRIBUTES, link_attributes);
+  ASSERT_TRUE(link_attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+  ASSERT_TRUE(setup_test::WriteWholeFile(outside + L"\\keep.txt", "outside the tree"));
+  ASSERT_TRUE(CreateDirectoryW((tree + L"\\sub").c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW((tree + L"\\sub\\deeper").c_str(), nullptr));
+  ASSERT_TRUE(setup_test::WriteWholeFile(tree + L"\\sub\\deeper\\a.txt", "a"));
+  ASSERT_TRUE(setup_test::WriteWholeFile(tree + L"\\readonly.txt", "r"));
+  ASSERT_TRUE(SetFileAttributesW((tree + L"\\readonly.txt").c_str(), FILE_ATTRIBUTE_READONLY));
+
+  EXPECT_TRUE(RemoveFolderTree(tree.c_str()));
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(tree.c_str()));
+  EXPECT_EQ("outside the tree", setup_test::ReadWholeFile(outside + L"\\keep.txt"));
+}
+
+TEST(FolderTree, FileInUseStopsTheRemovalAndLeavesTheRest) {
+  const std::wstring tree = BesideTest(L"busy");
+  ASSERT_TRUE(CreateDirectoryW(tree.c_str(), nullptr));
+  ASSERT_TRUE(setup_test::WriteWholeFile(tree + L"\\held.txt", "held"));
+  CScopedFile held(CreateFileW((tree + L"\\held.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(held);
+  EXPECT_FALSE(RemoveFolderTree(tree.c_str()));
+  EXPECT_TRUE(FolderExists(tree));
+  held.Reset();
+  EXPECT_TRUE(RemoveFolderTree(tree.c_str()));
+  EXPECT_FALSE(RemoveFolderTree(L""));
+  EXPECT_FALSE(RemoveFolderTree(tree.c_str()));  // already gone
+}
+
+// A token whose Administrators group is there only to deny access does not make an admin.
+TEST(TokenMembership, DenyOnlyAdministratorsDoNotCount) {
+  ASSERT_TRUE(IsTokenInBuiltinGroup(DOMAIN_ALIAS_RID_ADMINS)) << "the prefix's user is an administrator";
+
+  CScopedHandle process_token;
+  ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, process_token.Receive()));
+  SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+  PSID admins = nullptr;
+  ASSERT_TRUE(AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0,
+                                       0, 0, &admins));
+  SID_AND_ATTRIBUTES disable = {admins, 0};
+  CScopedHandle restricted;
+  BOOL made = CreateRestrictedToken(process_token.get(), 0, 1, &disable, 0, nullptr, 0, nullptr,
+                                    restricted.Receive());
+  FreeSid(admins);
+  ASSERT_TRUE(made) << GetLastError();
+  CScopedHandle impersonation;
+  ASSERT_TRUE(DuplicateToken(restricted.get(), SecurityImpersonation, impersonation.Receive()));
+  ASSERT_TRUE(SetThreadToken(nullptr, impersonation.get()));
+  bool while_restricted = IsTokenInBuiltinGroup(DOMAIN_ALIAS_RID_ADMINS);
+  RevertToSelf();
+  EXPECT_FALSE(while_restricted);
+  EXPECT_TRUE(IsTokenInBuiltinGroup(DOMAIN_ALIAS_RID_ADMINS));
+}
+
+TEST(ResourceFiles, ReplaceFlagDecidesAboutAnExistingFile) {
+  const std::wstring folder = BesideTest(L"extract");
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  CResourceExtractor extractor(GetModuleHandleW(nullptr), folder);
+  EXPECT_TRUE(extractor.ExtractBin(7, L"payload.bin", false));
+  EXPECT_EQ("kestrin test payload\n", setup_test::ReadWholeFile(folder + L"\\payload.bin"));
+
+  ASSERT_TRUE(setup_test::WriteWholeFile(folder + L"\\payload.bin", "mine"));
+  EXPECT_TRUE(extractor.ExtractBin(7, L"payload.bin", false));
+  EXPECT_EQ("mine", setup_test::ReadWholeFile(folder + L"\\payload.bin"));
+  EXPECT_TRUE(extractor.ExtractBin(7, L"payload.bin", true));
+  EXPECT_EQ("kestrin test payload\n", setup_test::ReadWholeFile(folder + L"\\payload.bin"));
+
+  EXPECT_FALSE(extractor.ExtractBin(8, L"missing.bin", true));
+  EXPECT_FALSE(FileExists(folder + L"\\missing.bin"));
+}
+
+TEST(InternetExplorerVersion, MajorNumberAndClass) {
+  struct Case { const wchar_t* version; int major; int version_class; };
+  const Case cases[] = {
+      {L"5.00.3700.1000", 5, 1}, {L"6.0.2900.2180", 6, 2}, {L"7.0.5730.13", 7, 3},
+      {L"8.0.6001.18702", 8, 4}, {L"9.0", 9, 0},            {L"beta", 0, 0},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(setup_test::SetMachineString(KEY_WOW64_32KEY, L"Software\\Microsoft\\Internet Explorer",
+                                             L"Version", c.version));
+    ForgetIEVersion();
+    EXPECT_EQ(c.major, GetIEMajorVersion()) << c.version;
+    EXPECT_EQ(c.version_class, GetIEVersionClass()) << c.version;
+  }
+}
+
+TEST(LastError, BecomesAnHResult) {
+  SetLastError(ERROR_ACCESS_DENIED);
+  EXPECT_EQ(static_cast<HRESULT>(0x80070005), LastErrorAsHResult());
+  SetLastError(0);
+  EXPECT_EQ(S_OK, LastErrorAsHResult());
+}
+
+}  // namespace
+}  // namespace SetupFrameworkNS
