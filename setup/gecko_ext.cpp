@@ -88,6 +88,60 @@ bool RunAndWait(const std::wstring& command_line) {
   return true;
 }
 
+// Copies the reader's current node to the writer, attributes included, through the writer's
+// plain calls (the same result as IXmlWriter::WriteNodeShallow, which not every XmlLite has).
+HRESULT CopyNodeShallow(IXmlReader* reader, IXmlWriter* writer, XmlNodeType type) {
+  const wchar_t* prefix = nullptr;
+  const wchar_t* local = nullptr;
+  const wchar_t* uri = nullptr;
+  const wchar_t* value = nullptr;
+  HRESULT hr = S_OK;
+  switch (type) {
+    case XmlNodeType_Element: {
+      bool empty = reader->IsEmptyElement() != FALSE;
+      if (FAILED(hr = reader->GetPrefix(&prefix, nullptr)) || FAILED(hr = reader->GetLocalName(&local, nullptr)) ||
+          FAILED(hr = reader->GetNamespaceUri(&uri, nullptr)))
+        return hr;
+      if (FAILED(hr = writer->WriteStartElement(*prefix ? prefix : nullptr, local, *uri ? uri : nullptr)))
+        return hr;
+      const std::wstring element_prefix = prefix;
+      for (HRESULT more = reader->MoveToFirstAttribute(); more == S_OK; more = reader->MoveToNextAttribute()) {
+        if (FAILED(hr = reader->GetPrefix(&prefix, nullptr)) || FAILED(hr = reader->GetLocalName(&local, nullptr)) ||
+            FAILED(hr = reader->GetNamespaceUri(&uri, nullptr)) || FAILED(hr = reader->GetValue(&value, nullptr)))
+          return hr;
+        bool declaration = wcscmp(prefix, L"xmlns") == 0 || (!*prefix && wcscmp(local, L"xmlns") == 0);
+        // The writer declares the element's own prefix itself.
+        if (declaration && wcscmp(prefix, L"xmlns") == 0 && wcscmp(local, element_prefix.c_str()) == 0) continue;
+        if (FAILED(hr = writer->WriteAttributeString(*prefix ? prefix : nullptr, local,
+                                                     declaration || !*uri ? nullptr : uri, value)))
+          return hr;
+      }
+      reader->MoveToElement();
+      return empty ? writer->WriteEndElement() : S_OK;
+    }
+    case XmlNodeType_EndElement:
+      return writer->WriteFullEndElement();
+    case XmlNodeType_XmlDeclaration:
+      return writer->WriteStartDocument(XmlStandalone_Omit);
+    case XmlNodeType_DocumentType:
+    case XmlNodeType_Whitespace:  // the writer indents the output itself
+      return S_OK;
+    default:
+      break;
+  }
+  if (FAILED(hr = reader->GetValue(&value, nullptr))) return hr;
+  switch (type) {
+    case XmlNodeType_Text: return writer->WriteString(value);
+    case XmlNodeType_CDATA: return writer->WriteCData(value);
+    case XmlNodeType_Comment: return writer->WriteComment(value);
+    case XmlNodeType_ProcessingInstruction:
+      if (FAILED(hr = reader->GetLocalName(&local, nullptr))) return hr;
+      return writer->WriteProcessingInstruction(local, value);
+    default:
+      return S_OK;
+  }
+}
+
 }  // namespace
 
 bool FindBrowserInstall(const wchar_t* key, unsigned* major, unsigned* minor, bool find_program,
@@ -286,20 +340,17 @@ bool CGeckoExtManager::RewriteXmlFile(const std::wstring& path, NodeTest drop_el
     if (type == XmlNodeType_Element && drop_element && (this->*drop_element)(reader_)) {
       // The element goes with everything inside it.
       if (!reader_->IsEmptyElement()) {
-        UINT depth = 0;
-        reader_->GetDepth(&depth);
-        for (;;) {
-          hr = reader_->Read(&type);
-          if (hr != S_OK) break;
-          UINT now = 0;
-          reader_->GetDepth(&now);
-          if (type == XmlNodeType_EndElement && now == depth) break;
+        // Counted by hand: readers differ in the depth they give an element's end.
+        int open = 1;
+        while (open > 0 && (hr = reader_->Read(&type)) == S_OK) {
+          if (type == XmlNodeType_Element && !reader_->IsEmptyElement()) ++open;
+          if (type == XmlNodeType_EndElement) --open;
         }
         if (hr != S_OK) ok = false;
       }
       continue;
     }
-    if (FAILED(writer_->WriteNodeShallow(reader_, TRUE))) ok = false;
+    if (FAILED(CopyNodeShallow(reader_, writer_, type))) ok = false;
   }
   if (hr != S_FALSE) ok = false;  // S_FALSE is the end of the input; anything else is an error
   if (ok && FAILED(writer_->Flush())) ok = false;

@@ -169,13 +169,15 @@ bool CallDllRegistration(const wchar_t* library_path, bool do_register) {
 
 namespace {
 
-// Removes a link found inside a tree without entering it: a folder link is a folder entry of
-// its own on Windows, a plain link entry on other file systems that Windows programs reach.
-bool RemoveLink(const std::wstring& path, DWORD attributes) {
-  if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-  if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-    if (RemoveDirectoryW(path.c_str())) return true;
-  }
+// Removes a link found inside a tree without entering it. Only links that carry the tag of a
+// junction or a symbolic link are removed (as the entry they are); a link of any other kind
+// (for instance one of the host's file system, as Wine shows it) is left alone: removing it
+// through the folder functions could reach what it points to.
+bool RemoveLink(const std::wstring& path, const WIN32_FIND_DATAW& data) {
+  if (data.dwReserved0 != IO_REPARSE_TAG_MOUNT_POINT && data.dwReserved0 != IO_REPARSE_TAG_SYMLINK) return false;
+  if (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
+    SetFileAttributesW(path.c_str(), data.dwFileAttributes & ~FILE_ATTRIBUTE_READONLY);
+  if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return RemoveDirectoryW(path.c_str()) != FALSE;
   return DeleteFileW(path.c_str()) != FALSE;
 }
 
@@ -193,7 +195,7 @@ bool RemoveFolderTree(const wchar_t* folder) {
     std::wstring path = base + L"\\" + data.cFileName;
     if (path.size() >= MAX_PATH) return false;
     if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-      if (!RemoveLink(path, data.dwFileAttributes)) return false;
+      if (!RemoveLink(path, data)) return false;
     } else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
       if (!RemoveFolderTree(path.c_str())) return false;
     } else {

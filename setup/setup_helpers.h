@@ -84,8 +84,9 @@ bool IsTokenInBuiltinGroup(DWORD relative_id);
 
 bool CallDllRegistration(const wchar_t* library_path, bool do_register);
 
-// Removes a folder with its files and subfolders. A link inside the tree (junction, symbolic
-// link) is removed as a link: what it points to is never entered.
+// Removes a folder with its files and subfolders. A link inside the tree is never entered: a
+// junction or symbolic link is removed as the link it is; a link of another kind stops the
+// removal (false) and stays with what it points to.
 bool RemoveFolderTree(const wchar_t* folder);
 
 int GetIEMajorVersion();

@@ -61,6 +61,7 @@ if [ -n "$winver" ]; then
   wine reg add "HKCU\\Software\\Wine\\AppDefaults\\$(basename "$prog")" /v Version /d "$winver" /f >/dev/null 2>&1
 fi
 out="$work/output"
+cd "$dest"
 status=0
 wine "C:\\KestrinTest\\$(basename "$prog")" "$@" >"$out" 2>&1 </dev/null || status=$?
 cat "$out"

@@ -24,7 +24,8 @@ TEST(DottedVersions, CompareFieldByFieldAsNumbers) {
         << (c.first ? c.first : L"(null)") << " vs " << (c.second ? c.second : L"(null)");
 }
 
-// The test runner links C:\KestrinTest\tree\link to C:\KestrinTest\outside.
+// The test runner links C:\KestrinTest\tree\link to C:\KestrinTest\outside and
+// C:\KestrinTest\tree\empty_link to the empty C:\KestrinTest\empty_outside.
 TEST(FolderTree, RemovesFilesAndFoldersButNeverWhatALinkLeadsTo) {
   const std::wstring tree = BesideTest(L"tree"), outside = BesideTest(L"outside");
   DWORD link_attributes = GetFileAttributesW((tree + L"\\link").c_str());
@@ -37,9 +38,18 @@ TEST(FolderTree, RemovesFilesAndFoldersButNeverWhatALinkLeadsTo) {
   ASSERT_TRUE(setup_test::WriteWholeFile(tree + L"\\readonly.txt", "r"));
   ASSERT_TRUE(SetFileAttributesW((tree + L"\\readonly.txt").c_str(), FILE_ATTRIBUTE_READONLY));
 
-  EXPECT_TRUE(RemoveFolderTree(tree.c_str()));
-  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(tree.c_str()));
+  WIN32_FIND_DATAW link = {};
+  FindClose(FindFirstFileW((tree + L"\\link").c_str(), &link));
+  const bool removable_link =
+      link.dwReserved0 == IO_REPARSE_TAG_MOUNT_POINT || link.dwReserved0 == IO_REPARSE_TAG_SYMLINK;
+
+  // A junction or symbolic link goes as a link; a link of the host's file system (what the
+  // test runner made) is left in place and the removal says so.
+  EXPECT_EQ(removable_link, RemoveFolderTree(tree.c_str()));
+  EXPECT_EQ(removable_link, GetFileAttributesW(tree.c_str()) == INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ("outside the tree", setup_test::ReadWholeFile(outside + L"\\keep.txt"));
+  EXPECT_TRUE(FolderExists(outside));
+  EXPECT_TRUE(FolderExists(BesideTest(L"empty_outside"))) << "an empty folder behind a link survives too";
 }
 
 TEST(FolderTree, FileInUseStopsTheRemovalAndLeavesTheRest) {
