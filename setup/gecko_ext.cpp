@@ -253,6 +253,10 @@ CXmlLite::CXmlLite() {
   }
 }
 
+CXmlLite::~CXmlLite() {
+  if (module_) FreeLibrary(module_);
+}
+
 HRESULT CXmlLite::CreateReader(IXmlReader** out) {
   if (!create_reader_) return E_FAIL;
   return create_reader_(kIidXmlReader, reinterpret_cast<void**>(out), nullptr);

@@ -38,16 +38,21 @@ std::wstring UnpackFolderOf(const std::wstring& package);
 // found through the search path, where a user could have planted it.
 class CXmlLite {
  public:
+  // The one the managers use.
   static CXmlLite& Get();
+  CXmlLite();
+  ~CXmlLite();
+  CXmlLite(const CXmlLite&) = delete;
+  CXmlLite& operator=(const CXmlLite&) = delete;
+
   HRESULT CreateReader(IXmlReader** out);
   HRESULT CreateWriter(IXmlWriter** out);
   // Where the library was loaded from (empty when it could not be loaded).
   const std::wstring& LoadedFrom() const { return loaded_from_; }
 
  private:
-  CXmlLite();
   using CreateFn = HRESULT(WINAPI*)(REFIID, void**, IMalloc*);
-  HMODULE module_ = nullptr;  // kept loaded for the process's life
+  HMODULE module_ = nullptr;
   CreateFn create_reader_ = nullptr;
   CreateFn create_writer_ = nullptr;
   std::wstring loaded_from_;

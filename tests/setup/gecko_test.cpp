@@ -251,16 +251,24 @@ TEST_F(GeckoTest, FileEntriesBeforeTheirFolderEntriesStillUnpack) {
   EXPECT_EQ("top", ReadWholeFile(target + L"\\top.txt"));
 }
 
-TEST_F(GeckoTest, XmlLiteComesFromTheSystemFolderNeverFromTheTemporaryFolder) {
+// Copies planted where a load by name would look first (beside the program, the current
+// folder) are never taken.
+TEST_F(GeckoTest, XmlLiteComesFromTheSystemFolderOnly) {
   wchar_t temp[MAX_PATH];
   ASSERT_NE(0u, GetTempPathW(MAX_PATH, temp));
   const std::wstring planted = std::wstring(temp) + L"KestrinTmp";
   CreateDirectoryW(planted.c_str(), nullptr);
   ASSERT_TRUE(WriteWholeFile(planted + L"\\xmllite.dll", "planted"));
+  ASSERT_TRUE(WriteWholeFile(setup_test::BesideTest(L"xmllite.dll"), "planted"));
   ASSERT_TRUE(SetCurrentDirectoryW(planted.c_str()));
-  const std::wstring& loaded = CXmlLite::Get().LoadedFrom();
+  {
+    CXmlLite xml;
+    EXPECT_EQ(SetupFrameworkNS::SetupPaths::Get().System() + L"\\xmllite.dll", xml.LoadedFrom());
+    KestrinComNS::CComPtr<IXmlReader> reader;
+    EXPECT_HRESULT_SUCCEEDED(xml.CreateReader(&reader));
+  }
   SetCurrentDirectoryW(setup_test::TestFolder().c_str());
-  EXPECT_EQ(SetupFrameworkNS::SetupPaths::Get().System() + L"\\xmllite.dll", loaded);
+  DeleteFileW(setup_test::BesideTest(L"xmllite.dll").c_str());
 }
 
 TEST(RemoveByRename, RenamesAsideAndDeletes) {
