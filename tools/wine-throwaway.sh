@@ -34,6 +34,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+trap 'exit 1' INT TERM
 
 # System libraries are shared with the template through hard links (nothing writes them in
 # place); everything else, the registry above all, is copied.
@@ -51,8 +52,8 @@ dest="$work/prefix/drive_c/KestrinTest"
 mkdir -p "$dest"
 cp "$prog" "$dest/"
 for f in "${with[@]}"; do cp "$f" "$dest/"; done
-for spec in "${links[@]}"; do
-  link=${spec%%=*} target=${spec#*=}
+for pair in "${links[@]}"; do
+  link=${pair%%=*} target=${pair#*=}
   mkdir -p "$work/prefix/drive_c/$target" "$(dirname "$work/prefix/drive_c/$link")"
   ln -s "$work/prefix/drive_c/$target" "$work/prefix/drive_c/$link"
 done
