@@ -13,6 +13,9 @@ namespace {
 
 const wchar_t* NullIfEmpty(const std::wstring& text) { return text.empty() ? nullptr : text.c_str(); }
 
+// How long a terminated process may take to be gone.
+const DWORD kTerminatedWaitMs = 5000;
+
 const wchar_t* const kTrayImageNames[] = {L"Kestrin.exe", L"DravixTray.exe"};
 
 bool ImagePathOf(DWORD process_id, std::wstring* out) {
@@ -134,9 +137,13 @@ bool EndProcessOfWindow(const CloseListEntry& entry, HWND window) {
     }
     if (static_cast<LONG>(GetTickCount() - deadline) >= 0) break;
   }
-  if (!ended && !TerminateProcess(process.get(), 0xFFFFFFFF)) return false;
-  // The window must be gone before the search runs again for the same entry.
-  WaitForSingleObject(process.get(), waits.end_deadline_ms);
+  if (!ended) {
+    // A process that ended on its own just now cannot be terminated any more: that is success.
+    if (!TerminateProcess(process.get(), 0xFFFFFFFF) && WaitForSingleObject(process.get(), 0) != WAIT_OBJECT_0)
+      return false;
+    // Its windows must be gone before the search runs again for the same entry.
+    WaitForSingleObject(process.get(), kTerminatedWaitMs);
+  }
   return true;
 }
 
