@@ -123,6 +123,23 @@ TEST(InternetExplorerVersion, MajorNumberAndClass) {
   }
 }
 
+TEST(Registration, CallsTheLibrarysEntryAndJudgesItsResult) {
+  const SetupWaits saved = Waits();
+  Waits().registration_settle_ms = 0;
+  const std::wstring probe = BesideTest(L"libregistration_probe.dll");
+  EXPECT_TRUE(CallDllRegistration(probe.c_str(), true));
+  EXPECT_TRUE(CallDllRegistration(probe.c_str(), true));
+  DWORD count = 0, size = sizeof(count);
+  EXPECT_EQ(ERROR_SUCCESS, RegGetValueW(HKEY_LOCAL_MACHINE, L"Software\\KestrinTest", L"Registered", RRF_RT_REG_DWORD,
+                                        nullptr, &count, &size));
+  EXPECT_EQ(2u, count);
+  EXPECT_FALSE(CallDllRegistration(probe.c_str(), false)) << "a failing entry";
+  EXPECT_FALSE(CallDllRegistration((SetupPaths::Get().System() + L"\\version.dll").c_str(), true))
+      << "a library without the entry";
+  EXPECT_FALSE(CallDllRegistration(BesideTest(L"missing.dll").c_str(), true));
+  Waits() = saved;
+}
+
 TEST(LastError, BecomesAnHResult) {
   SetLastError(ERROR_ACCESS_DENIED);
   EXPECT_EQ(static_cast<HRESULT>(0x80070005), LastErrorAsHResult());
