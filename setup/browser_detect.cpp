@@ -5,10 +5,15 @@
 #include <vector>
 
 #include "setup/gecko_ext.h"
-#include "setup/scoped.h"
+#include "platform/win/scoped_handle.h"
 #include "setup/setup_helpers.h"
 
 namespace SetupFrameworkNS {
+
+using KestrinWinNS::CScopedFindHandle;
+using KestrinWinNS::CScopedKernelHandle;
+using KestrinWinNS::CScopedLibrary;
+using KestrinWinNS::CScopedRegKey;
 
 using GeckoHelpersNS::CFirefoxExtManager;
 using GeckoHelpersNS::CNetscape9ExtManager;
@@ -103,12 +108,12 @@ bool GetFileVersionText(const wchar_t* path, std::wstring* out) {
 
 bool ReadPackageVersion(const wchar_t* path, std::wstring* out) {
   if (!FileExists(path)) return false;
-  CScopedFile file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  CScopedKernelHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
   if (!file) return false;
-  DWORD size = GetFileSize(file.get(), nullptr), got = 0;
+  DWORD size = GetFileSize(file.Get(), nullptr), got = 0;
   if (size == INVALID_FILE_SIZE || size > 16 * 1024 * 1024) return false;
   std::string bytes(size, '\0');
-  if (size && (!ReadFile(file.get(), &bytes[0], size, &got, nullptr) || got != size)) return false;
+  if (size && (!ReadFile(file.Get(), &bytes[0], size, &got, nullptr) || got != size)) return false;
   int chars = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
   std::wstring text(chars, L'\0');
   if (chars) MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), &text[0], chars);

@@ -2,10 +2,15 @@
 
 #include <psapi.h>
 
-#include "setup/scoped.h"
+#include "platform/win/scoped_handle.h"
 #include "setup/setup_helpers.h"
 
 namespace SetupFrameworkNS {
+
+using KestrinWinNS::CScopedFindHandle;
+using KestrinWinNS::CScopedKernelHandle;
+using KestrinWinNS::CScopedLibrary;
+using KestrinWinNS::CScopedRegKey;
 
 const wchar_t kTrayWindowClass[] = L"Torvan_ZNR_Shadow_Class";
 
@@ -19,7 +24,7 @@ const DWORD kTerminatedWaitMs = 5000;
 const wchar_t* const kTrayImageNames[] = {L"Kestrin.exe", L"DravixTray.exe"};
 
 bool ImagePathOf(DWORD process_id, std::wstring* out) {
-  CScopedHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process_id));
+  CScopedKernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process_id));
   if (!process) process.Reset(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, process_id));
   if (!process) return false;
   wchar_t path[MAX_PATH * 2];
@@ -27,11 +32,11 @@ bool ImagePathOf(DWORD process_id, std::wstring* out) {
   using QueryImageFn = BOOL(WINAPI*)(HANDLE, DWORD, LPWSTR, PDWORD);
   auto query = reinterpret_cast<QueryImageFn>(
       GetProcAddress(GetModuleHandleW(L"kernel32"), "QueryFullProcessImageNameW"));
-  if (query && query(process.get(), 0, path, &length)) {
+  if (query && query(process.Get(), 0, path, &length)) {
     out->assign(path, length);
     return true;
   }
-  length = GetModuleFileNameExW(process.get(), nullptr, path, MAX_PATH * 2);
+  length = GetModuleFileNameExW(process.Get(), nullptr, path, MAX_PATH * 2);
   if (length == 0) return false;
   out->assign(path, length);
   return true;
@@ -121,7 +126,7 @@ bool CloseListedPrograms(const CloseList& list) {
 bool EndProcessOfWindow(const CloseListEntry& entry, HWND window) {
   DWORD process_id = 0;
   GetWindowThreadProcessId(window, &process_id);
-  CScopedHandle process(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, process_id));
+  CScopedKernelHandle process(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, process_id));
   if (!process) return false;
   PostCloseContext context{process_id};
   EnumWindows(PostCloseToProcessWindow, reinterpret_cast<LPARAM>(&context));
@@ -130,7 +135,7 @@ bool EndProcessOfWindow(const CloseListEntry& entry, HWND window) {
   if (!entry.dialog_class.empty() && !entry.button_class.empty()) PressDialogButton(entry);
   bool ended = false;
   for (;;) {
-    DWORD result = WaitForSingleObject(process.get(), waits.end_step_ms);
+    DWORD result = WaitForSingleObject(process.Get(), waits.end_step_ms);
     if (result != WAIT_TIMEOUT) {
       ended = true;
       break;
@@ -139,10 +144,10 @@ bool EndProcessOfWindow(const CloseListEntry& entry, HWND window) {
   }
   if (!ended) {
     // A process that ended on its own just now cannot be terminated any more: that is success.
-    if (!TerminateProcess(process.get(), 0xFFFFFFFF) && WaitForSingleObject(process.get(), 0) != WAIT_OBJECT_0)
+    if (!TerminateProcess(process.Get(), 0xFFFFFFFF) && WaitForSingleObject(process.Get(), 0) != WAIT_OBJECT_0)
       return false;
     // Its windows must be gone before the search runs again for the same entry.
-    WaitForSingleObject(process.get(), kTerminatedWaitMs);
+    WaitForSingleObject(process.Get(), kTerminatedWaitMs);
   }
   return true;
 }

@@ -10,14 +10,16 @@
 #include <minizip/iowin32.h>
 
 #include "common/utility/file_stream.h"
-#include "setup/scoped.h"
+#include "platform/win/scoped_handle.h"
 #include "setup/setup_helpers.h"
 
 namespace GeckoHelpersNS {
 
 using KestrinComNS::CComPtr;
-using SetupFrameworkNS::CScopedFile;
-using SetupFrameworkNS::CScopedKey;
+using KestrinWinNS::CScopedKernelHandle;
+using KestrinWinNS::CScopedRegKey;
+using KestrinWinNS::CScopedKernelHandle;
+using KestrinWinNS::CScopedRegKey;
 using SetupFrameworkNS::FileExists;
 using SetupFrameworkNS::FolderExists;
 using SetupFrameworkNS::FolderOf;
@@ -83,8 +85,8 @@ bool RunAndWait(const std::wstring& command_line) {
   PROCESS_INFORMATION pi = {};
   std::wstring line = command_line;
   if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-  SetupFrameworkNS::CScopedHandle process(pi.hProcess), thread(pi.hThread);
-  WaitForSingleObject(process.get(), INFINITE);
+  KestrinWinNS::CScopedKernelHandle process(pi.hProcess), thread(pi.hThread);
+  WaitForSingleObject(process.Get(), INFINITE);
   return true;
 }
 
@@ -196,7 +198,7 @@ bool UnpackPackage(const std::wstring& package, const std::wstring& target) {
     if (is_folder) {
       if (!CreateDirectoryW(path.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
     } else {
-      CScopedFile file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+      CScopedKernelHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                                    FILE_ATTRIBUTE_NORMAL, nullptr));
       if (!file) return false;
       if (info.uncompressed_size > 0x7FFFFFFF) return false;
@@ -207,7 +209,7 @@ bool UnpackPackage(const std::wstring& package, const std::wstring& target) {
       int closed = unzCloseCurrentFile(zip);
       if (got != static_cast<int>(data.size()) || closed != UNZ_OK) return false;
       DWORD written = 0;
-      if (!data.empty() && (!WriteFile(file.get(), data.data(), static_cast<DWORD>(data.size()), &written, nullptr) ||
+      if (!data.empty() && (!WriteFile(file.Get(), data.data(), static_cast<DWORD>(data.size()), &written, nullptr) ||
                             written != data.size()))
         return false;
     }
@@ -304,13 +306,13 @@ bool CGeckoExtManager::InstallPackage() {
 }
 
 bool CGeckoExtManager::WriteExtensionValue(const wchar_t* key, const wchar_t* id) {
-  CScopedKey k;
+  CScopedRegKey k;
   if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0,
                       KEY_READ | KEY_CREATE_SUB_KEY | KEY_SET_VALUE | kBrowserView, nullptr, k.Receive(),
                       nullptr) != ERROR_SUCCESS)
     return false;
   std::wstring folder = UnpackFolderOf(package_path_);
-  return RegSetValueExW(k.get(), id, 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+  return RegSetValueExW(k.Get(), id, 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
                         static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
@@ -370,14 +372,14 @@ bool CGeckoExtManager::RewriteXmlFile(const std::wstring& path, NodeTest drop_el
   if (FAILED(GetHGlobalFromStream(output, &memory))) return false;
   std::wstring fresh = path + L".new";
   {
-    CScopedFile file(CreateFileW(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+    CScopedKernelHandle file(CreateFileW(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                  nullptr));
     if (!file) return false;
     DWORD size = static_cast<DWORD>(stat.cbSize.QuadPart), written = 0;
     const void* bytes = GlobalLock(memory);
-    BOOL wrote = WriteFile(file.get(), bytes, size, &written, nullptr);
+    BOOL wrote = WriteFile(file.Get(), bytes, size, &written, nullptr);
     GlobalUnlock(memory);
-    if (!wrote || written != size || !FlushFileBuffers(file.get())) {
+    if (!wrote || written != size || !FlushFileBuffers(file.Get())) {
       file.Reset();
       DeleteFileW(fresh.c_str());
       return false;
@@ -406,12 +408,12 @@ bool CFirefoxExtManager::IsSupportedOlder(const FoundInstall& install) {
 bool CFirefoxExtManager::FindFirefoxInstalls() {
   if (searched_) return !installs_.empty();
   searched_ = true;
-  CScopedKey key;
+  CScopedRegKey key;
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kFirefoxKey, 0, KEY_READ | kBrowserView, key.Receive()) != ERROR_SUCCESS)
     return false;
   wchar_t version[MAX_PATH];
   DWORD type = 0, bytes = sizeof(version);
-  if (RegQueryValueExW(key.get(), L"CurrentVersion", nullptr, &type, reinterpret_cast<BYTE*>(version), &bytes) !=
+  if (RegQueryValueExW(key.Get(), L"CurrentVersion", nullptr, &type, reinterpret_cast<BYTE*>(version), &bytes) !=
           ERROR_SUCCESS ||
       type != REG_SZ)
     return false;
@@ -420,7 +422,7 @@ bool CFirefoxExtManager::FindFirefoxInstalls() {
   for (DWORD index = 0;; ++index) {
     wchar_t name[MAX_PATH];
     DWORD length = MAX_PATH;
-    LONG status = RegEnumKeyExW(key.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
+    LONG status = RegEnumKeyExW(key.Get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
     if (status == ERROR_NO_MORE_ITEMS) break;
     if (status != ERROR_SUCCESS) continue;
     FoundInstall install{std::wstring(), 0, 0};
@@ -499,13 +501,13 @@ bool CFirefoxExtManager::UninstallFor(unsigned mask) {
     if ((install.major == 1 || install.major == 2) && (mask & 3)) id = kExtensionId;
     if (install.major == 3 && (mask & 4)) id = kFirefox3ExtensionId;
     if (!id) continue;
-    CScopedKey key;
+    CScopedRegKey key;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, extension_key_, 0, KEY_READ | KEY_SET_VALUE | kBrowserView,
                       key.Receive()) != ERROR_SUCCESS) {
       ok = false;
       continue;
     }
-    LONG status = RegDeleteValueW(key.get(), id);
+    LONG status = RegDeleteValueW(key.Get(), id);
     // Two installs of one generation share the value: the second finds it gone already.
     if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) ok = false;
   }
@@ -536,11 +538,11 @@ bool CNetscape9ExtManager::Install() {
 }
 
 bool CNetscape9ExtManager::Uninstall() {
-  CScopedKey key;
+  CScopedRegKey key;
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kNetscapeExtensionsKey, 0,
                     KEY_READ | KEY_CREATE_SUB_KEY | KEY_SET_VALUE | kBrowserView, key.Receive()) != ERROR_SUCCESS)
     return false;
-  return RegDeleteValueW(key.get(), kExtensionId) == ERROR_SUCCESS;
+  return RegDeleteValueW(key.Get(), kExtensionId) == ERROR_SUCCESS;
 }
 
 // SeaMonkey.
@@ -590,11 +592,11 @@ bool CSeaMonkeyExtManager::Uninstall() {
   if (FileExists(installed)) {
     std::string bytes;
     {
-      CScopedFile file(CreateFileW(installed.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+      CScopedKernelHandle file(CreateFileW(installed.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
                                    nullptr));
-      DWORD size = file ? GetFileSize(file.get(), nullptr) : 0, got = 0;
+      DWORD size = file ? GetFileSize(file.Get(), nullptr) : 0, got = 0;
       bytes.resize(size);
-      if (!file || (size && !ReadFile(file.get(), &bytes[0], size, &got, nullptr)) || got != size) ok = false;
+      if (!file || (size && !ReadFile(file.Get(), &bytes[0], size, &got, nullptr)) || got != size) ok = false;
     }
     char line[128];
     WideCharToMultiByte(CP_ACP, 0, kOwnChromeLine, -1, line, sizeof(line), nullptr, nullptr);
@@ -604,9 +606,9 @@ bool CSeaMonkeyExtManager::Uninstall() {
       if (end < bytes.size()) ++end;  // the line end that follows
       bytes.erase(at, end - at);
       std::wstring fresh = installed + L".new";
-      CScopedFile file(CreateFileW(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+      CScopedKernelHandle file(CreateFileW(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
       DWORD written = 0;
-      bool wrote = file && (bytes.empty() || WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()),
+      bool wrote = file && (bytes.empty() || WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()),
                                                        &written, nullptr)) &&
                    written == bytes.size();
       file.Reset();

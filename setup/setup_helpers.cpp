@@ -6,9 +6,14 @@
 
 #include <vector>
 
-#include "setup/scoped.h"
+#include "platform/win/scoped_handle.h"
 
 namespace SetupFrameworkNS {
+
+using KestrinWinNS::CScopedFindHandle;
+using KestrinWinNS::CScopedKernelHandle;
+using KestrinWinNS::CScopedLibrary;
+using KestrinWinNS::CScopedRegKey;
 
 const wchar_t kProductVersion[] = L"2.7.0.14";
 const wchar_t kInstallSubfolder[] = L"\\Torvan\\Kestrin";
@@ -63,21 +68,21 @@ int CompareDottedVersions(const wchar_t* first, const wchar_t* second) {
 }
 
 bool WriteMachineString(const wchar_t* key_path, const wchar_t* text, const wchar_t* value_name) {
-  CScopedKey key;
+  CScopedRegKey key;
   if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, key_path, 0, nullptr, 0, KEY_WRITE, nullptr, key.Receive(),
                       nullptr) != ERROR_SUCCESS)
     return false;
   DWORD bytes = static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t));
-  return RegSetValueExW(key.get(), value_name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), bytes) ==
+  return RegSetValueExW(key.Get(), value_name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), bytes) ==
          ERROR_SUCCESS;
 }
 
 bool ReadRegistryString(HKEY root, const wchar_t* key_path, const wchar_t* value_name,
                         wchar_t (&out)[MAX_PATH], REGSAM view) {
-  CScopedKey key;
+  CScopedRegKey key;
   if (RegOpenKeyExW(root, key_path, 0, KEY_READ | view, key.Receive()) != ERROR_SUCCESS) return false;
   DWORD type = 0, bytes = sizeof(out);
-  if (RegQueryValueExW(key.get(), value_name, nullptr, &type, reinterpret_cast<BYTE*>(out), &bytes) !=
+  if (RegQueryValueExW(key.Get(), value_name, nullptr, &type, reinterpret_cast<BYTE*>(out), &bytes) !=
       ERROR_SUCCESS)
     return false;
   if (type != REG_SZ && type != REG_EXPAND_SZ) return false;
@@ -116,16 +121,16 @@ const void* CResourceExtractor::LoadResourceData(const wchar_t* name, const wcha
 
 bool WriteBytesToFile(const wchar_t* path, const void* data, DWORD size, bool replace) {
   if (!replace) {
-    CScopedFile existing(CreateFileW(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+    CScopedKernelHandle existing(CreateFileW(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                                      nullptr));
     if (existing) return true;
     if (GetLastError() == 0) return true;
   }
-  CScopedFile file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  CScopedKernelHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return false;
   DWORD written = 0;
-  if (!WriteFile(file.get(), data, size, &written, nullptr) || written != size) return false;
-  FlushFileBuffers(file.get());
+  if (!WriteFile(file.Get(), data, size, &written, nullptr) || written != size) return false;
+  FlushFileBuffers(file.Get());
   return true;
 }
 
@@ -160,7 +165,7 @@ bool CallDllRegistration(const wchar_t* library_path, bool do_register) {
   if (!library) return false;
   using Entry = HRESULT(STDAPICALLTYPE*)();
   auto entry = reinterpret_cast<Entry>(
-      GetProcAddress(library.get(), do_register ? "DllRegisterServer" : "DllUnregisterServer"));
+      GetProcAddress(library.Get(), do_register ? "DllRegisterServer" : "DllUnregisterServer"));
   if (!entry) return false;
   HRESULT hr = entry();
   if (Waits().registration_settle_ms) Sleep(Waits().registration_settle_ms);
@@ -188,7 +193,7 @@ bool RemoveFolderTree(const wchar_t* folder) {
   std::wstring base(folder);
   if (base.size() + 2 >= MAX_PATH) return false;
   WIN32_FIND_DATAW data;
-  CScopedFind find(FindFirstFileW((base + L"\\*").c_str(), &data));
+  CScopedFindHandle find(FindFirstFileW((base + L"\\*").c_str(), &data));
   if (!find) return false;
   do {
     if (wcscmp(data.cFileName, L".") == 0 || wcscmp(data.cFileName, L"..") == 0) continue;
@@ -203,7 +208,7 @@ bool RemoveFolderTree(const wchar_t* folder) {
         SetFileAttributesW(path.c_str(), data.dwFileAttributes & ~FILE_ATTRIBUTE_READONLY);
       if (!DeleteFileW(path.c_str())) return false;
     }
-  } while (FindNextFileW(find.get(), &data));
+  } while (FindNextFileW(find.Get(), &data));
   if (GetLastError() != ERROR_NO_MORE_FILES) return false;
   find.Reset();
   return RemoveDirectoryW(base.c_str()) != FALSE;

@@ -8,11 +8,14 @@
 #include <vector>
 
 #include "common/utility/platform.h"
+#include "platform/com/com_values.h"
 #include "setup/setup_helpers.h"
 
 namespace UtilityClassesNS {
 
+using KestrinComNS::CBstr;
 using KestrinComNS::CComPtr;
+using KestrinComNS::CVariant;
 
 namespace {
 
@@ -33,35 +36,12 @@ HRESULT CreateSystemTaskService(ITaskService** out) {
 
 TaskServiceFactory g_task_service_factory = CreateSystemTaskService;
 
-// A BSTR that its holder frees.
-class CBstr {
- public:
-  explicit CBstr(const wchar_t* text) : s_(SysAllocString(text)) {}
-  ~CBstr() { SysFreeString(s_); }
-  CBstr(const CBstr&) = delete;
-  CBstr& operator=(const CBstr&) = delete;
-  operator BSTR() const { return s_; }
-
- private:
-  BSTR s_;
-};
-
-// A VARIANT that its holder clears.
-class CVariant {
- public:
-  CVariant() { VariantInit(&v_); }
-  explicit CVariant(const wchar_t* text) : CVariant() {
-    v_.vt = VT_BSTR;
-    v_.bstrVal = SysAllocString(text);
-  }
-  ~CVariant() { VariantClear(&v_); }
-  CVariant(const CVariant&) = delete;
-  CVariant& operator=(const CVariant&) = delete;
-  const VARIANT& get() const { return v_; }
-
- private:
-  VARIANT v_;
-};
+// A variant holding a copy of the text.
+void SetText(CVariant* variant, const wchar_t* text) {
+  VARIANT* v = variant->Receive();
+  v->vt = VT_BSTR;
+  v->bstrVal = SysAllocString(text);
+}
 
 }  // namespace
 
@@ -162,13 +142,13 @@ bool CTaskSchedulerNT6::Connect() {
 bool CTaskSchedulerNT6::ConnectService() {
   if (!Connect()) return false;
   CVariant server, user, domain, password;
-  return SUCCEEDED(service_->Connect(server.get(), user.get(), domain.get(), password.get()));
+  return SUCCEEDED(service_->Connect(*server.Get(), *user.Get(), *domain.Get(), *password.Get()));
 }
 
 bool CTaskSchedulerNT6::CreateAndRunTask(const wchar_t* name) {
   if (!ConnectService()) return false;
   CComPtr<ITaskFolder> root;
-  if (FAILED(service_->GetFolder(CBstr(L"\\"), &root))) return false;
+  if (FAILED(service_->GetFolder(CBstr(L"\\").Get(), &root))) return false;
   CComPtr<ITaskDefinition> definition;
   if (FAILED(service_->NewTask(0, &definition))) return false;
 
@@ -181,7 +161,7 @@ bool CTaskSchedulerNT6::CreateAndRunTask(const wchar_t* name) {
     if (FAILED(triggers->Create(TASK_TRIGGER_TIME, &trigger))) return false;
     CComPtr<ITimeTrigger> time_trigger;
     if (FAILED(trigger->QueryInterface(kIidITimeTrigger, reinterpret_cast<void**>(&time_trigger)))) return false;
-    if (FAILED(time_trigger->put_StartBoundary(CBstr(start_time_.Text().c_str())))) return false;
+    if (FAILED(time_trigger->put_StartBoundary(CBstr(start_time_.Text().c_str()).Get()))) return false;
   }
 
   CComPtr<IActionCollection> actions;
@@ -190,13 +170,15 @@ bool CTaskSchedulerNT6::CreateAndRunTask(const wchar_t* name) {
   if (FAILED(actions->Create(TASK_ACTION_EXEC, &action))) return false;
   CComPtr<IExecAction> exec;
   if (FAILED(action->QueryInterface(kIidIExecAction, reinterpret_cast<void**>(&exec)))) return false;
-  if (FAILED(exec->put_Path(CBstr(program_path_.c_str())))) return false;
-  if (FAILED(exec->put_Arguments(CBstr(L"")))) return false;
+  if (FAILED(exec->put_Path(CBstr(program_path_.c_str()).Get()))) return false;
+  if (FAILED(exec->put_Arguments(CBstr(L"").Get()))) return false;
 
   CComPtr<IRegisteredTask> registered;
-  CVariant users(L"S-1-5-32-545"), no_password, security(L"");
-  if (FAILED(root->RegisterTaskDefinition(CBstr(name), definition, TASK_CREATE, users.get(), no_password.get(),
-                                          TASK_LOGON_GROUP, security.get(), &registered)))
+  CVariant users, no_password, security;
+  SetText(&users, L"S-1-5-32-545");
+  SetText(&security, L"");
+  if (FAILED(root->RegisterTaskDefinition(CBstr(name).Get(), definition, TASK_CREATE, *users.Get(),
+                                          *no_password.Get(), TASK_LOGON_GROUP, *security.Get(), &registered)))
     return false;
 
   const SetupFrameworkNS::SetupWaits& waits = SetupFrameworkNS::Waits();
@@ -211,7 +193,7 @@ bool CTaskSchedulerNT6::CreateAndRunTask(const wchar_t* name) {
   }
   // The task has done its work once it runs; one never seen running would stay registered
   // for good, so it goes as well.
-  bool deleted = SUCCEEDED(root->DeleteTask(CBstr(name), 0));
+  bool deleted = SUCCEEDED(root->DeleteTask(CBstr(name).Get(), 0));
   return seen_running && deleted;
 }
 
@@ -219,8 +201,8 @@ bool CTaskSchedulerNT6::DeleteTask(const wchar_t* name) {
   StopTaskIfRunning(name, nullptr);
   if (!ConnectService()) return false;
   CComPtr<ITaskFolder> root;
-  if (FAILED(service_->GetFolder(CBstr(L"\\"), &root))) return false;
-  return SUCCEEDED(root->DeleteTask(CBstr(name), 0));
+  if (FAILED(service_->GetFolder(CBstr(L"\\").Get(), &root))) return false;
+  return SUCCEEDED(root->DeleteTask(CBstr(name).Get(), 0));
 }
 
 bool StopTaskIfRunning(const wchar_t* name, ITaskScheduler* scheduler) {

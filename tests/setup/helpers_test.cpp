@@ -2,11 +2,16 @@
 // the Internet Explorer version.
 #include <gtest/gtest.h>
 
-#include "setup/scoped.h"
+#include "platform/win/scoped_handle.h"
 #include "setup/setup_helpers.h"
 #include "tests/setup/test_support.h"
 
 namespace SetupFrameworkNS {
+
+using KestrinWinNS::CScopedFindHandle;
+using KestrinWinNS::CScopedKernelHandle;
+using KestrinWinNS::CScopedLibrary;
+using KestrinWinNS::CScopedRegKey;
 namespace {
 
 using setup_test::BesideTest;
@@ -56,7 +61,7 @@ TEST(FolderTree, FileInUseStopsTheRemovalAndLeavesTheRest) {
   const std::wstring tree = BesideTest(L"busy");
   ASSERT_TRUE(CreateDirectoryW(tree.c_str(), nullptr));
   ASSERT_TRUE(setup_test::WriteWholeFile(tree + L"\\held.txt", "held"));
-  CScopedFile held(CreateFileW((tree + L"\\held.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  CScopedKernelHandle held(CreateFileW((tree + L"\\held.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(held);
   EXPECT_FALSE(RemoveFolderTree(tree.c_str()));
   EXPECT_TRUE(FolderExists(tree));
@@ -70,21 +75,21 @@ TEST(FolderTree, FileInUseStopsTheRemovalAndLeavesTheRest) {
 TEST(TokenMembership, DenyOnlyAdministratorsDoNotCount) {
   ASSERT_TRUE(IsTokenInBuiltinGroup(DOMAIN_ALIAS_RID_ADMINS)) << "the prefix's user is an administrator";
 
-  CScopedHandle process_token;
+  CScopedKernelHandle process_token;
   ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, process_token.Receive()));
   SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
   PSID admins = nullptr;
   ASSERT_TRUE(AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0,
                                        0, 0, &admins));
   SID_AND_ATTRIBUTES disable = {admins, 0};
-  CScopedHandle restricted;
-  BOOL made = CreateRestrictedToken(process_token.get(), 0, 1, &disable, 0, nullptr, 0, nullptr,
+  CScopedKernelHandle restricted;
+  BOOL made = CreateRestrictedToken(process_token.Get(), 0, 1, &disable, 0, nullptr, 0, nullptr,
                                     restricted.Receive());
   FreeSid(admins);
   ASSERT_TRUE(made) << GetLastError();
-  CScopedHandle impersonation;
-  ASSERT_TRUE(DuplicateToken(restricted.get(), SecurityImpersonation, impersonation.Receive()));
-  ASSERT_TRUE(SetThreadToken(nullptr, impersonation.get()));
+  CScopedKernelHandle impersonation;
+  ASSERT_TRUE(DuplicateToken(restricted.Get(), SecurityImpersonation, impersonation.Receive()));
+  ASSERT_TRUE(SetThreadToken(nullptr, impersonation.Get()));
   bool while_restricted = IsTokenInBuiltinGroup(DOMAIN_ALIAS_RID_ADMINS);
   RevertToSelf();
   EXPECT_FALSE(while_restricted);

@@ -4,8 +4,13 @@
 
 namespace setup_test {
 
-using SetupFrameworkNS::CScopedFile;
-using SetupFrameworkNS::CScopedKey;
+using KestrinWinNS::CScopedFindHandle;
+using KestrinWinNS::CScopedKernelHandle;
+using KestrinWinNS::CScopedLibrary;
+using KestrinWinNS::CScopedRegKey;
+
+using KestrinWinNS::CScopedKernelHandle;
+using KestrinWinNS::CScopedRegKey;
 
 std::wstring TestFolder() {
   wchar_t path[MAX_PATH];
@@ -31,51 +36,51 @@ bool CStartedProgram::Start(const std::wstring& command_line) {
   return true;
 }
 
-bool CStartedProgram::IsRunning() const { return WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }
+bool CStartedProgram::IsRunning() const { return WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT; }
 
 DWORD CStartedProgram::ExitCode(DWORD wait_ms) const {
-  WaitForSingleObject(process_.get(), wait_ms);
+  WaitForSingleObject(process_.Get(), wait_ms);
   DWORD code = STILL_ACTIVE;
-  GetExitCodeProcess(process_.get(), &code);
+  GetExitCodeProcess(process_.Get(), &code);
   return code;
 }
 
 CStartedProgram::~CStartedProgram() {
   if (process_ && IsRunning()) {
-    TerminateProcess(process_.get(), 1);
-    WaitForSingleObject(process_.get(), 5000);
+    TerminateProcess(process_.Get(), 1);
+    WaitForSingleObject(process_.Get(), 5000);
   }
 }
 
 CReadyEvent::CReadyEvent(const wchar_t* name) : name_(name), event_(CreateEventW(nullptr, TRUE, FALSE, name)) {}
 
 bool SetMachineString(REGSAM view, const std::wstring& key, const wchar_t* name, const std::wstring& value) {
-  CScopedKey k;
+  CScopedRegKey k;
   if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_WRITE | view, nullptr, k.Receive(),
                       nullptr) != ERROR_SUCCESS)
     return false;
-  return RegSetValueExW(k.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+  return RegSetValueExW(k.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                         static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
 bool DeleteMachineTree(REGSAM view, const std::wstring& key) {
   size_t slash = key.rfind(L'\\');
-  CScopedKey parent;
+  CScopedRegKey parent;
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.substr(0, slash).c_str(), 0, KEY_ALL_ACCESS | view,
                     parent.Receive()) != ERROR_SUCCESS)
     return true;
-  LONG status = RegDeleteTreeW(parent.get(), key.substr(slash + 1).c_str());
+  LONG status = RegDeleteTreeW(parent.Get(), key.substr(slash + 1).c_str());
   return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
 }
 
 std::string ReadWholeFile(const std::wstring& path) {
-  CScopedFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+  CScopedKernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                OPEN_EXISTING, 0, nullptr));
   if (!file) return std::string();
-  DWORD size = GetFileSize(file.get(), nullptr);
+  DWORD size = GetFileSize(file.Get(), nullptr);
   std::string bytes(size, '\0');
   DWORD got = 0;
-  if (size && !ReadFile(file.get(), &bytes[0], size, &got, nullptr)) return std::string();
+  if (size && !ReadFile(file.Get(), &bytes[0], size, &got, nullptr)) return std::string();
   bytes.resize(got);
   return bytes;
 }
@@ -86,10 +91,10 @@ std::wstring ReadWholeFileWide(const std::wstring& path) {
 }
 
 bool WriteWholeFile(const std::wstring& path, const std::string& bytes) {
-  CScopedFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  CScopedKernelHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
   if (!file) return false;
   DWORD written = 0;
-  return WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+  return WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
          written == bytes.size();
 }
 

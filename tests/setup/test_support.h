@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "setup/scoped.h"
+#include "platform/win/scoped_handle.h"
 
 namespace setup_test {
 
@@ -22,26 +22,26 @@ bool CopyStandIn(const wchar_t* standin, const std::wstring& target_path);
 class CStartedProgram {
  public:
   bool Start(const std::wstring& command_line);
-  HANDLE process() const { return process_.get(); }
+  HANDLE process() const { return process_.Get(); }
   bool IsRunning() const;
   // Exit code once ended (waits for the end within `wait_ms`); STILL_ACTIVE otherwise.
   DWORD ExitCode(DWORD wait_ms) const;
   ~CStartedProgram();
 
  private:
-  SetupFrameworkNS::CScopedHandle process_;
+  KestrinWinNS::CScopedKernelHandle process_;
 };
 
 // An unnamed-free named event that the test creates and a stand-in sets.
 class CReadyEvent {
  public:
   explicit CReadyEvent(const wchar_t* name);
-  bool Wait(DWORD ms) const { return WaitForSingleObject(event_.get(), ms) == WAIT_OBJECT_0; }
+  bool Wait(DWORD ms) const { return WaitForSingleObject(event_.Get(), ms) == WAIT_OBJECT_0; }
   const std::wstring& name() const { return name_; }
 
  private:
   std::wstring name_;
-  SetupFrameworkNS::CScopedHandle event_;
+  KestrinWinNS::CScopedKernelHandle event_;
 };
 
 // Registry in one view of HKLM (KEY_WOW64_32KEY or KEY_WOW64_64KEY).
