@@ -78,3 +78,29 @@ function(kestrin_add_import_check)
   add_test(NAME imports_are_system_only
            COMMAND "${PROJECT_SOURCE_DIR}/tools/check-imports.sh" "${CMAKE_OBJDUMP}" ${files})
 endfunction()
+
+# kestrin_throwaway_test(<name> SOURCES ... [LIBS ...] [WITH targets...] [DIR_LINKS link=target...]
+#                        [WINVER ver] [ARGS ...])
+# A GoogleTest program for code that installs, deletes or closes things: it runs in a copy of
+# the build's throwaway template prefix (tools/wine-throwaway.sh), from C:\KestrinTest with the
+# WITH programs beside it, and the copy is deleted afterwards.
+function(kestrin_throwaway_test name)
+  cmake_parse_arguments(K "" "WINVER" "SOURCES;LIBS;WITH;DIR_LINKS;ARGS" ${ARGN})
+  add_executable(${name} ${K_SOURCES})
+  target_link_libraries(${name} PRIVATE ${K_LIBS} GTest::gtest GTest::gtest_main)
+  kestrin_link_static(${name})
+  get_filename_component(build_root "${KESTRIN_WINEPREFIX}" DIRECTORY)
+  set(cmd "${PROJECT_SOURCE_DIR}/tools/wine-throwaway.sh" --template "${build_root}/throwaway-template")
+  if(K_WINVER)
+    list(APPEND cmd --winver ${K_WINVER})
+  endif()
+  foreach(t IN LISTS K_WITH)
+    list(APPEND cmd --with $<TARGET_FILE:${t}>)
+    add_dependencies(${name} ${t})
+  endforeach()
+  foreach(l IN LISTS K_DIR_LINKS)
+    list(APPEND cmd --dir-link ${l})
+  endforeach()
+  add_test(NAME ${name} COMMAND ${cmd} $<TARGET_FILE:${name}> --gtest_brief=1 ${K_ARGS})
+  set_tests_properties(${name} PROPERTIES TIMEOUT 300)
+endfunction()

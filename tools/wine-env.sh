@@ -16,6 +16,15 @@ kestrin_wine_env() {
   export WINEDEBUG=${WINEDEBUG:--all}
   export WINEDLLOVERRIDES="mshtml=d;mscoree=d"
   export WINEARCH=win64
+  # A kernel without 32-bit Linux programs (some sandboxes) cannot start Wine's 32-bit loader,
+  # which the wine launcher prefers: start the 64-bit loader directly there.
+  if ! /usr/lib/wine/wine --version >/dev/null 2>&1 && [ -x /usr/lib/wine/wine64 ]; then
+    local shim=${TMPDIR:-/tmp}/kestrin-wine64-shim
+    mkdir -p "$shim"
+    printf '#!/bin/sh\nexport WINELOADER=/usr/lib/wine/wine64\nexec /usr/lib/wine/wine64 "$@"\n' >"$shim/wine"
+    chmod +x "$shim/wine"
+    case ":$PATH:" in *":$shim:"*) ;; *) export PATH="$shim:$PATH" ;; esac
+  fi
   unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY no_proxy NO_PROXY all_proxy ALL_PROXY
   if ! kestrin_wine_runs_x86; then
     local shim
