@@ -2,6 +2,8 @@
 
 #include <shlwapi.h>
 
+#include <utility>
+
 namespace GuiNS {
 
 #ifndef LOAD_LIBRARY_AS_IMAGE_RESOURCE
@@ -49,8 +51,7 @@ const std::wstring& GetTempFolder() {
 CSkinFileHolder::~CSkinFileHolder() { Unload(); }
 
 void CSkinFileHolder::Unload() {
-  if (skin_) FreeLibrary(skin_);
-  skin_ = nullptr;
+  skin_.Reset();
   ini_resource_.clear();
 }
 
@@ -70,25 +71,23 @@ bool CSkinFileHolder::Load(CResourceSkinStyle* style) {
   if (!PathFileExistsW(path)) return false;
   // A skin file is a library of resources; anyone may write into the temp folder, so it is
   // mapped as data and images only: none of its code runs.
-  HMODULE module = LoadLibraryExW(path, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  KestrinWinNS::CScopedLibrary module(
+      LoadLibraryExW(path, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
   if (!module) return false;
   std::wstring resource = SkinResourceName(style->GetLoadIniFileName());
-  if (!FindResourceW(module, resource.c_str(), L"TEXTFILE")) {
-    FreeLibrary(module);
-    return false;
-  }
-  skin_ = module;
+  if (!FindResourceW(module.Get(), resource.c_str(), L"TEXTFILE")) return false;
+  skin_ = std::move(module);
   ini_resource_ = resource;
   return true;
 }
 
 std::wstring CSkinFileHolder::GetIniText() const {
   if (!skin_) return std::wstring();
-  HRSRC found = FindResourceW(skin_, ini_resource_.c_str(), L"TEXTFILE");
-  HGLOBAL loaded = found ? LoadResource(skin_, found) : nullptr;
+  HRSRC found = FindResourceW(skin_.Get(), ini_resource_.c_str(), L"TEXTFILE");
+  HGLOBAL loaded = found ? LoadResource(skin_.Get(), found) : nullptr;
   const wchar_t* text = loaded ? static_cast<const wchar_t*>(LockResource(loaded)) : nullptr;
   if (!text) return std::wstring();
-  return std::wstring(text, SizeofResource(skin_, found) / sizeof(wchar_t));
+  return std::wstring(text, SizeofResource(skin_.Get(), found) / sizeof(wchar_t));
 }
 
 }  // namespace GuiNS

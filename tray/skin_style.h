@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "platform/win/scoped_handle.h"
+
 namespace GuiNS {
 
 class CResourceSkinStyle {
@@ -55,8 +57,8 @@ class CSkinFileHolder {
 
   const std::wstring& GetFolder() const { return m_folder; }
   CResourceSkinStyle* GetStyle() const { return m_style; }
-  bool IsSkinFound() const { return skin_ != nullptr; }
-  HMODULE GetSkinModule() const { return skin_; }
+  bool IsSkinFound() const { return skin_.IsValid(); }
+  HMODULE GetSkinModule() const { return skin_.Get(); }
   // The INI text of the loaded skin (UTF-16 as stored).
   std::wstring GetIniText() const;
 
@@ -67,7 +69,7 @@ class CSkinFileHolder {
 
   std::wstring m_folder;
   CResourceSkinStyle* m_style = nullptr;   // not owned
-  HMODULE skin_ = nullptr;                 // owned: the skin opened as resources
+  KestrinWinNS::CScopedLibrary skin_;      // the skin opened as resources
   std::wstring ini_resource_;
 };
 
