@@ -127,6 +127,18 @@ TEST_F(UpdateCheckTest, OffersOnlyANewerVersionWithAnHttpsInstaller) {
   }
 }
 
+// The body is exactly `length` bytes: what lies behind it in memory is not part of the reply.
+TEST_F(UpdateCheckTest, ReadsNoFurtherThanTheBodyLength) {
+  CRecordingServices services;
+  services.answer = IDYES;
+  CKRUpdate checker(&services);
+  std::string reply = "<DRAVIX:VERSIONINFO>\nLV=2.7.0.15\nURL=https://good.test/a.exe\n</DRAVIX:VERSIONINFO>\n";
+  std::string memory = reply + "<DRAVIX:VERSIONINFO>\nLV=9.0.0.0\nURL=https://evil.test/b.exe\n</DRAVIX:VERSIONINFO>\n";
+  checker.OnRequestComplete(0, "", reinterpret_cast<const BYTE*>(memory.data()), static_cast<DWORD>(reply.size()));
+  ASSERT_EQ(1u, services.opened.size());
+  EXPECT_EQ(L"https://good.test/a.exe", services.opened[0]);
+}
+
 TEST_F(UpdateCheckTest, DeclinedMeansNothingIsOpened) {
   CRecordingServices services;
   services.update_server = Server("http", "newer");
