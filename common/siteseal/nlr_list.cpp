@@ -146,9 +146,17 @@ CBrowserImage::CBrowserImage(const std::string& url, int reported_size, IHTMLImg
   if (element_) element_->AddRef();
 }
 
+CBrowserImage::CBrowserImage(const std::string& url, int reported_size, IUnknown* node,
+                             WebUtilsNS::IRequestWaiter* owner)
+    : CBrowserImage(url, reported_size, nullptr, nullptr, owner) {
+  node_ = node;
+  if (node_) node_->AddRef();
+}
+
 CBrowserImage::~CBrowserImage() {
   if (img_) img_->Release();
   if (element_) element_->Release();
+  if (node_) node_->Release();
 }
 
 bool CBrowserImage::StartDownload() {
@@ -471,7 +479,20 @@ int CNLRList::CheckImageElement(IHTMLElement* element, std::string* name) {
   }
   if (value.empty()) return 0;
 
-  std::string url = BackgroundToUrl(value, DocumentUrlOf(url_element), host_);
+  return CheckImageUrl(BackgroundToUrl(value, DocumentUrlOf(url_element), host_), name);
+}
+
+int CNLRList::AddPageImage(const std::string& url, int size, IUnknown* node) {
+  if (url.empty() || !node) return 0;
+  images_.emplace_back(new CBrowserImage(url, size, node, waiter_));
+  return 1;
+}
+
+int CNLRList::AddPageBackground(const std::string& url, int size, IUnknown* node) {
+  return AddPageImage(url, size, node);
+}
+
+int CNLRList::CheckImageUrl(const std::string& url, std::string* name) {
   if (url.empty()) return 0;
   if (!image_list_complete_) {
     if (logger_)
