@@ -1,0 +1,155 @@
+// Drawing primitives shared by every toolkit painter, and scope objects that select into a DC
+// or paint off screen for their lifetime and restore on destruction.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+class CTKPaintManagerColorGradient;
+
+class CTKDrawHelpers {
+ public:
+  using GradientFillFn = BOOL(WINAPI*)(HDC, PTRIVERTEX, ULONG, PVOID, ULONG, ULONG);
+
+  CTKDrawHelpers();
+  virtual ~CTKDrawHelpers();
+  CTKDrawHelpers(const CTKDrawHelpers&) = delete;
+  CTKDrawHelpers& operator=(const CTKDrawHelpers&) = delete;
+
+  static CTKDrawHelpers& Instance();
+  GradientFillFn GradientFillFunction() const { return gradient_fill_; }
+  // Seam: the system's GradientFill, or NULL to draw line by line.
+  void SetGradientFillFunction(GradientFillFn fn) { gradient_fill_ = fn; }
+
+  static COLORREF MixColorsByFactor(COLORREF a, COLORREF b, float f);
+  static void FillSolidRect(HDC dc, const RECT& rc, COLORREF color);
+  static void FillGradient(HDC dc, const RECT* rc, COLORREF from, COLORREF to, bool horizontal);
+  static void FillGradientClipped(HDC dc, const RECT* rc, COLORREF from, COLORREF to, bool horizontal,
+                                  const RECT* clip);
+  static void FillColorGradient(HDC dc, const RECT* rc, const CTKPaintManagerColorGradient& gradient, bool horizontal,
+                                const RECT* clip = nullptr);
+  // Pairs of (pixel, offset to a neighbour); count in POINTs, rounded up to whole pairs.
+  static void AveragePixelPairs(HDC dc, const POINT* pairs, int count);
+  static void FillTriangle(HDC dc, POINT a, POINT b, POINT c, COLORREF color);
+  static void PolygonTriangle(HDC dc, POINT a, POINT b, POINT c);
+  static void ExcludeCornerPixels(HDC dc, const RECT& rc);
+  static bool IsLowColorDC(HDC dc);
+  static bool IsOwnerChainForeground(HWND hwnd);
+  static bool IsDCRightToLeft(HDC dc);
+  static void SetDCRightToLeft(HDC dc, bool rtl);
+  static void SwapArrowKeyForRTL(HWND hwnd, UINT& key);
+  static void ScreenToWindowRTL(HWND hwnd, POINT& pt);
+  static ATOM RegisterDefProcClass(const wchar_t* name, UINT style, HINSTANCE instance);
+  static bool IsFontInstalled(const wchar_t* face);
+  static std::wstring ChooseDefaultFaceName(bool preferTahoma);
+  static void StripAmpersands(std::wstring& text);
+  static void StripAmpersandsInPlace(wchar_t* text);
+
+  static RECT InitEmptyRect() { return RECT{}; }
+  static RECT InitWindowRect(HWND hwnd);
+  static RECT InitClientRect(HWND hwnd);
+
+ private:
+  HMODULE msimg32_ = nullptr;
+  GradientFillFn gradient_fill_ = nullptr;
+};
+
+// Paints into a compatible bitmap of the destination's far edges and copies the rectangle back
+// on destruction (unless cancelled), so callers draw in the destination's coordinates.
+class CTKBufferDC {
+ public:
+  CTKBufferDC(HDC dest, const RECT& rc);
+  ~CTKBufferDC();
+  CTKBufferDC(const CTKBufferDC&) = delete;
+  CTKBufferDC& operator=(const CTKBufferDC&) = delete;
+  HDC dc() const { return dc_; }
+  operator HDC() const { return dc_; }
+  void CancelCopyBack() { dest_ = nullptr; }
+
+ private:
+  HDC dest_;
+  RECT rect_;
+  HDC dc_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ old_bitmap_ = nullptr;
+};
+
+// As CTKBufferDC with a bitmap of the rectangle's own size and a moved viewport origin.
+class CTKBufferDCEx {
+ public:
+  CTKBufferDCEx(HDC dest, const RECT& rc);
+  ~CTKBufferDCEx();
+  CTKBufferDCEx(const CTKBufferDCEx&) = delete;
+  CTKBufferDCEx& operator=(const CTKBufferDCEx&) = delete;
+  HDC dc() const { return dc_; }
+  operator HDC() const { return dc_; }
+
+ private:
+  HDC dest_;
+  RECT rect_;
+  HDC dc_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ old_bitmap_ = nullptr;
+};
+
+// A memory DC compatible with the given one with a bitmap selected (the bitmap stays the
+// caller's).
+class CTKCompatibleDC {
+ public:
+  CTKCompatibleDC(HDC dc, HBITMAP bitmap);
+  ~CTKCompatibleDC();
+  CTKCompatibleDC(const CTKCompatibleDC&) = delete;
+  CTKCompatibleDC& operator=(const CTKCompatibleDC&) = delete;
+  HDC dc() const { return dc_; }
+  operator HDC() const { return dc_; }
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_ = nullptr;
+};
+
+// Selects fonts and sets the text colour; restores the first font replaced and the old text
+// colour.
+class CTKFontDC {
+ public:
+  CTKFontDC(HDC dc, HFONT font = nullptr);
+  ~CTKFontDC();
+  CTKFontDC(const CTKFontDC&) = delete;
+  CTKFontDC& operator=(const CTKFontDC&) = delete;
+  void SelectFont(HFONT font);
+  void SetTextColor(COLORREF color);
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_font_ = nullptr;
+  COLORREF old_text_color_ = CLR_INVALID;
+};
+
+class CTKPenDC {
+ public:
+  CTKPenDC(HDC dc, COLORREF color);
+  ~CTKPenDC();
+  CTKPenDC(const CTKPenDC&) = delete;
+  CTKPenDC& operator=(const CTKPenDC&) = delete;
+  void SetColor(COLORREF color);
+
+ private:
+  HDC dc_;
+  HPEN pen_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+};
+
+class CTKBrushDC {
+ public:
+  CTKBrushDC(HDC dc, COLORREF color);
+  ~CTKBrushDC();
+  CTKBrushDC(const CTKBrushDC&) = delete;
+  CTKBrushDC& operator=(const CTKBrushDC&) = delete;
+  void SetColor(COLORREF color);
+
+ private:
+  HDC dc_;
+  HBRUSH brush_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+};
