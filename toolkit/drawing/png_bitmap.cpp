@@ -62,13 +62,15 @@ void ReadFromStream(png_structp png, png_bytep data, png_size_t length) {
 }
 
 void QuietWarning(png_structp, png_const_charp) {}
+// Errors end decoding through the jump buffer set in DecodePng, without printing.
+void QuietError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 
 // Fills s->pixels with height rows of width * channels bytes. False on any failure; the
 // caller frees the state.
 bool DecodePng(DecodeState* s) {
   png_byte signature[8];
   if (s->stream->Read(signature, 8) != 8 || png_sig_cmp(signature, 0, 8) != 0) return false;
-  s->png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, &QuietWarning);
+  s->png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, &QuietError, &QuietWarning);
   if (!s->png) return false;
   s->info = png_create_info_struct(s->png);
   if (!s->info) return false;
