@@ -180,7 +180,9 @@ TEST(DrawHelpers, DefaultFaceIsAnInstalledFont) {
   ASSERT_FALSE(face.empty());
   LOGFONTW gui{};
   GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(gui), &gui);
-  if (!CTKDrawHelpers::IsFontInstalled(L"Arial")) EXPECT_EQ(std::wstring(gui.lfFaceName), face);
+  if (!CTKDrawHelpers::IsFontInstalled(L"Arial")) {
+    EXPECT_EQ(std::wstring(gui.lfFaceName), face);
+  }
   EXPECT_FALSE(CTKDrawHelpers::IsFontInstalled(L"No Such Face Anywhere"));
 }
 

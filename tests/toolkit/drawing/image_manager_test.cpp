@@ -1,0 +1,207 @@
+#include "toolkit/drawing/image_manager.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/toolkit/drawing/canvas.h"
+#include "toolkit/drawing/color_manager.h"
+#include "toolkit/drawing/resource_manager.h"
+
+namespace {
+
+HMODULE Self() { return GetModuleHandleW(nullptr); }
+
+DWORD PixelOf(HBITMAP bitmap, int x, int y) {
+  std::vector<DWORD> px;
+  int w = 0, h = 0;
+  EXPECT_TRUE(ReadBitmapPixels(bitmap, &px, &w, &h));
+  return px[static_cast<size_t>(y) * w + x];
+}
+
+// One image of 2x1 pixels: opaque red and half-transparent green, premultiplied.
+HBITMAP RedAndHalfGreen() {
+  const DWORD px[2] = {0xFFFF0000, 0x80008000};
+  return MakeDibSection(2, 1, px);
+}
+
+TEST(ImageLoading, ThirtyTwoBitResourcesArePremultipliedUnlessOpaque) {
+  struct Case {
+    const wchar_t* name;
+    bool png;
+    bool alpha;
+    DWORD left, right;
+  } cases[] = {
+      {L"ALPHA_BMP", false, true, 0xFFFF0000, 0x80008000},
+      {L"ALPHA_PNG", true, true, 0xFFFF0000, 0x80008000},
+      {L"OPAQUE32_BMP", false, false, 0xFF0A141E, 0xFF0A141E},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.png, CTKImageManager::IsPngResource(Self(), c.name));
+    bool alpha = !c.alpha;
+    HBITMAP bitmap = CTKImageManager::LoadBitmapFromResource(Self(), c.name, &alpha);
+    ASSERT_NE(nullptr, bitmap);
+    EXPECT_EQ(c.alpha, alpha);
+    EXPECT_EQ(c.left, PixelOf(bitmap, 0, 0));
+    EXPECT_EQ(c.right, PixelOf(bitmap, 7, 7));
+    DeleteObject(bitmap);
+  }
+  bool alpha = true;
+  HBITMAP plain = CTKImageManager::LoadBitmapFromResource(Self(), L"PATTERN_BMP", &alpha);
+  ASSERT_NE(nullptr, plain);
+  EXPECT_FALSE(alpha);
+  DeleteObject(plain);
+  EXPECT_EQ(nullptr, CTKImageManager::LoadBitmapFromResource(Self(), L"NO_SUCH_BMP", &alpha));
+}
+
+class ImageManagerTest : public ::testing::Test {
+ protected:
+  CTKImageManagerIcon* AddAlpha(UINT id, int width, int state = 0) {
+    std::vector<DWORD> px(static_cast<size_t>(width) * 4, 0xFF102030);
+    EXPECT_TRUE(manager.AddAlphaImage(MakeDibSection(width, 4, px.data()), id, state));
+    return manager.GetIconSet(id)->GetIcon(width, false);
+  }
+  CTKImageManager manager;
+};
+
+TEST_F(ImageManagerTest, IconOfWidthSmallestLargestAndNearest) {
+  AddAlpha(1, 16);
+  AddAlpha(1, 24);
+  AddAlpha(2, 16);
+  AddAlpha(2, 32);
+  CTKImageManagerIconSet* one = manager.GetIconSet(1);
+  const int w20 = one->GetIcon(20, true)->Width();
+  EXPECT_TRUE(w20 == 16 || w20 == 24);
+  EXPECT_EQ(16, manager.GetIconSet(2)->GetIcon(20, true)->Width());
+  EXPECT_EQ(nullptr, one->GetIcon(20, false));
+  EXPECT_EQ(16, one->GetIcon(0, false)->Width());
+  EXPECT_EQ(24, one->GetIcon(1, false)->Width());
+  one->GetOrCreateIcon(48, 48)->SetScaled(true);
+  EXPECT_EQ(24, one->GetIcon(1, false)->Width());  // scaled icons do not count
+  EXPECT_FALSE(manager.ContainsIcon(1, 48));
+  EXPECT_TRUE(manager.ContainsIcon(1, 24));
+  AddAlpha(1, 16);  // a new normal image drops the scaled icons
+  EXPECT_EQ(nullptr, one->GetIcon(48, false));
+}
+
+TEST_F(ImageManagerTest, StatesFallBackAndANewNormalImageClearsTheOthers) {
+  CTKImageManagerIcon* icon = AddAlpha(5, 2);
+  const HBITMAP normal = icon->GetImageOfState(0).Bitmap();
+  EXPECT_EQ(normal, icon->GetImageOfState(2).Bitmap());  // hot -> normal
+  EXPECT_EQ(normal, icon->GetImageOfState(4).Bitmap());  // pressed -> hot -> normal
+  manager.AddAlphaImage(RedAndHalfGreen(), 5, 2);
+  const HBITMAP hot = icon->GetImageOfState(2).Bitmap();
+  EXPECT_NE(normal, hot);
+  EXPECT_EQ(hot, icon->GetImageOfState(3).Bitmap());  // checked -> hot
+  AddAlpha(5, 2);
+  EXPECT_TRUE(icon->UserImage(2).IsEmpty());
+}
+
+TEST_F(ImageManagerTest, DisabledFadedAndShadowImagesByPixels) {
+  ASSERT_TRUE(manager.AddAlphaImage(RedAndHalfGreen(), 7, 0));
+  CTKImageManagerIcon* icon = manager.GetImage(7, 2);
+  ASSERT_NE(nullptr, icon);
+  // Grey of the square root of the luminance: red 0.299 -> 139; green 0.587 -> 195, at half
+  // alpha premultiplied to 97.
+  const HBITMAP disabled = icon->GetImageOfState(1).Bitmap();
+  EXPECT_EQ(0xFF8B8B8Bu, PixelOf(disabled, 0, 0));
+  EXPECT_EQ(0x80616161u, PixelOf(disabled, 1, 0));
+  // Faded: 30 % towards white.
+  const HBITMAP faded = icon->GetFadedImage().Bitmap();
+  EXPECT_EQ(0xFFFF4C4Cu, PixelOf(faded, 0, 0));
+  EXPECT_EQ(0x80268026u, PixelOf(faded, 1, 0));
+  // Shadow: entry 31 of the colour manager at three quarters.
+  GetColorManagerInstance().SetCustomColor(31, RGB(100, 200, 40));
+  icon->ResetDerivedImages();
+  const HBITMAP shadow = icon->GetShadowImage().Bitmap();
+  GetColorManagerInstance().SetCustomColor(31, CLR_INVALID);
+  EXPECT_EQ(0xFF4B961Eu, PixelOf(shadow, 0, 0));
+  EXPECT_EQ(0x80254B0Fu, PixelOf(shadow, 1, 0));
+  // On a low-colour display the faded image is the image itself.
+  GetColorManagerInstance().OverrideLowColorDisplay(true);
+  icon->ResetDerivedImages();
+  const DWORD low = PixelOf(icon->GetFadedImage().Bitmap(), 0, 0);
+  GetColorManagerInstance().OverrideLowColorDisplay(std::nullopt);
+  EXPECT_EQ(0xFFFF0000u, low);
+}
+
+TEST_F(ImageManagerTest, DisabledIconKeepsItsMask) {
+  CTKResourceManager rm;
+  HICON blue = rm.MakeIconFromGroup(Self(), MAKEINTRESOURCEW(100), 16, 16);
+  ASSERT_TRUE(manager.AddIconImage(blue, 9, 0, 0, 0));
+  DestroyIcon(blue);
+  CTKImageManagerIcon* icon = manager.GetImage(9, 16);
+  ASSERT_NE(nullptr, icon);
+  EXPECT_EQ(16, icon->Height());
+  Canvas canvas(16, 16, RGB(0, 255, 0));
+  manager.DrawImage(canvas.dc(), 0, 0, icon, icon->GetImageOfState(1), 0, 0);
+  EXPECT_EQ(RGB(76, 76, 76), canvas.At(8, 8));  // blue 200: luminance 0.089, root 0.299
+  EXPECT_EQ(RGB(0, 255, 0), canvas.At(0, 0));   // outside the mask
+}
+
+TEST_F(ImageManagerTest, AlphaImagesBlendMirrorAndClipAbove) {
+  ASSERT_TRUE(manager.AddAlphaImage(RedAndHalfGreen(), 3, 0));
+  CTKImageManagerIcon* icon = manager.GetImage(3, 2);
+  for (bool software : {false, true}) {
+    const CTKImageManager::AlphaBlendFn saved = manager.AlphaBlendFunction();
+    if (software) manager.SetAlphaBlendFunction(nullptr);
+    Canvas canvas(4, 2, RGB(255, 255, 255));
+    manager.SetRightToLeftMode(0);
+    manager.DrawImage(canvas.dc(), 0, 0, icon, icon->GetImageOfState(0), 0, 0);
+    EXPECT_EQ(RGB(255, 0, 0), canvas.At(0, 0)) << software;
+    EXPECT_LE(ChannelDistance(RGB(127, 255, 127), canvas.At(1, 0)), 1) << software;
+    manager.SetRightToLeftMode(1);  // always mirrored
+    manager.DrawImage(canvas.dc(), 2, 1, icon, icon->GetImageOfState(0), 0, 0);
+    EXPECT_LE(ChannelDistance(RGB(127, 255, 127), canvas.At(2, 1)), 1) << software;
+    EXPECT_EQ(RGB(255, 0, 0), canvas.At(3, 1)) << software;
+    manager.SetAlphaBlendFunction(saved);
+  }
+  manager.SetRightToLeftMode(0);
+  Canvas tall(2, 2, RGB(0, 0, 255));
+  std::vector<DWORD> column = {0xFFFF0000, 0xFFFF0000, 0xFF00FF00, 0xFF00FF00};
+  ASSERT_TRUE(manager.AddAlphaImage(MakeDibSection(1, 4, column.data()), 4, 0));
+  CTKImageManagerIcon* strip = manager.GetImage(4, 1);
+  manager.DrawImage(tall.dc(), 0, -2, strip, strip->GetImageOfState(0), 1, 4);
+  EXPECT_EQ(RGB(0, 255, 0), tall.At(0, 0));  // the two rows above the DC are cut off
+  EXPECT_EQ(RGB(0, 255, 0), tall.At(0, 1));
+}
+
+TEST_F(ImageManagerTest, BitmapStripsBecomeIconsPerId) {
+  // Without alpha: through a masked list, the top-left (magenta) pixel as the mask colour.
+  const UINT ids[] = {10, 0, 12};
+  ASSERT_TRUE(manager.SetIconsFromBitmapId(Self(), L"STRIP_BMP", ids, 3, SIZE{16, 16}, 0));
+  EXPECT_TRUE(manager.ContainsIcon(10, 16));
+  EXPECT_TRUE(manager.ContainsIcon(0, 16));  // count equals the number of images: id 0 kept
+  Canvas canvas(16, 16, RGB(1, 1, 1));
+  CTKImageManagerIcon* third = manager.GetImage(12, 16);
+  ASSERT_NE(nullptr, third);
+  manager.DrawImage(canvas.dc(), 0, 0, third, third->GetImageOfState(0), 0, 0);
+  EXPECT_EQ(RGB(0, 0, 255), canvas.At(8, 8));
+  EXPECT_EQ(RGB(1, 1, 1), canvas.At(1, 1));
+
+  manager.RemoveAll();
+  ASSERT_TRUE(manager.SetIconsFromBitmapId(Self(), L"STRIP_BMP", ids, 2, SIZE{16, 16}, 0));
+  EXPECT_TRUE(manager.ContainsIcon(10, 16));
+  EXPECT_FALSE(manager.ContainsIcon(0, 16));  // fewer ids than images: a 0 skips its image
+
+  // With alpha: cut into alpha images of the width; a width that does not divide adds nothing.
+  manager.RemoveAll();
+  const UINT pair[] = {20, 21};
+  ASSERT_TRUE(manager.SetIconsFromBitmapId(Self(), L"ALPHA_BMP", pair, 0, SIZE{4, 0}, 0));
+  ASSERT_NE(nullptr, manager.GetImage(21, 4));
+  EXPECT_EQ(0x80008000u, PixelOf(manager.GetImage(21, 4)->GetImageOfState(0).Bitmap(), 0, 0));
+  EXPECT_FALSE(manager.SetIconsFromBitmapId(Self(), L"ALPHA_BMP", pair, 0, SIZE{3, 0}, 0));
+}
+
+TEST(ImageManager, TransparentCopyWithAndWithoutTransparentBlt) {
+  CTKImageManager manager;
+  Canvas source(4, 1, RGB(255, 0, 255));
+  SetPixel(source.dc(), 1, 0, RGB(10, 20, 30));
+  for (bool fallback : {false, true}) {
+    if (fallback) manager.SetTransparentBltFunction(nullptr);
+    Canvas dest(4, 1, RGB(0, 0, 200));
+    manager.DrawTransparent(dest.dc(), RECT{0, 0, 4, 1}, source.dc(), RECT{0, 0, 4, 1}, RGB(255, 0, 255));
+    EXPECT_EQ(RGB(0, 0, 200), dest.At(0, 0)) << fallback;
+    EXPECT_EQ(RGB(10, 20, 30), dest.At(1, 0)) << fallback;
+  }
+}
+
+}  // namespace
