@@ -5,24 +5,32 @@ set -euo pipefail
 build=$(cd "$1" && pwd)
 top=$(cd "$(dirname "$0")/.." && pwd)
 run() { "$top/tools/wine-run.sh" --prefix "$build/wineprefix" "$@"; }
+. "$top/tools/wine-env.sh"
+# The x86 build is the one the browsers of the era load; where this machine runs no 32-bit
+# programs the demo shows the x64 build of the same sources.
+arch=x86
+if ! kestrin_wine_runs_x86; then
+  arch=x64
+  echo "(this machine runs no 32-bit programs: the demo runs the x64 build)"
+fi
 
-echo "== Kestrin on this system (x86 build) =="
-run "$build/x86/tools/demo/kestrin_demo.exe"
+echo "== Kestrin on this system ($arch build) =="
+run "$build/$arch/tools/demo/kestrin_demo.exe"
 echo
 echo "== The same program with Wine imitating Windows Vista and XP =="
 for v in vista winxp; do
-  cp "$build/x86/tools/demo/kestrin_demo.exe" "$build/x86/tools/demo/kestrin_demo_$v.exe"
-  run --winver "$v" "$build/x86/tools/demo/kestrin_demo_$v.exe" | head -n 1
+  cp "$build/$arch/tools/demo/kestrin_demo.exe" "$build/$arch/tools/demo/kestrin_demo_$v.exe"
+  run --winver "$v" "$build/$arch/tools/demo/kestrin_demo_$v.exe" | head -n 1
 done
 echo
 echo "== The validation border and the verification popups, as pictures =="
-bash "$top/tools/screenshot-border.sh" "$build" x86 --caption "Authenticated by Torvan"
-bash "$top/tools/screenshot-popup.sh" "$build" x86
+bash "$top/tools/screenshot-border.sh" "$build" "$arch" --caption "Authenticated by Torvan"
+bash "$top/tools/screenshot-popup.sh" "$build" "$arch"
 echo
 echo "== The SSL verifier: an organisation-validated and a low-assurance site =="
-bash "$top/tools/demo/ssl-demo.sh" "$build" x86
+bash "$top/tools/demo/ssl-demo.sh" "$build" "$arch"
 if [ -f "$top/tools/iehost/ie-demo.sh" ]; then
   echo
   echo "== Internet Explorer (scripted) with the add-on: a page with a genuine and a forged seal =="
-  bash "$top/tools/iehost/ie-demo.sh" "$build" x86
+  bash "$top/tools/iehost/ie-demo.sh" "$build" "$arch"
 fi
