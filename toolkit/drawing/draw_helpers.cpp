@@ -371,42 +371,31 @@ CTKFontDC::~CTKFontDC() {
   Detach();
 }
 
-CTKPenDC::CTKPenDC(HDC dc, COLORREF color) {
+namespace {
+HGDIOBJ NewPen(COLORREF color) { return CreatePen(PS_SOLID, 1, color); }
+HGDIOBJ NewBrush(COLORREF color) { return CreateSolidBrush(color); }
+}  // namespace
+
+CTKColorObjectDC::CTKColorObjectDC(HDC dc, CreateFn create, COLORREF color) : create_(create) {
   Attach(dc);
   SetColor(color);
 }
 
-void CTKPenDC::SetColor(COLORREF color) {
-  HPEN pen = CreatePen(PS_SOLID, 1, color);
-  if (!pen) return;
-  HGDIOBJ old = ::SelectObject(GetSafeHdc(), pen);
+void CTKColorObjectDC::SetColor(COLORREF color) {
+  HGDIOBJ object = create_(color);
+  if (!object) return;
+  HGDIOBJ old = ::SelectObject(GetSafeHdc(), object);
   if (!old_) old_ = old;
-  if (pen_) DeleteObject(pen_);
-  pen_ = pen;
+  if (object_) DeleteObject(object_);
+  object_ = object;
 }
 
-CTKPenDC::~CTKPenDC() {
+CTKColorObjectDC::~CTKColorObjectDC() {
   if (old_) ::SelectObject(GetSafeHdc(), old_);
-  if (pen_) DeleteObject(pen_);
+  if (object_) DeleteObject(object_);
   Detach();
 }
 
-CTKBrushDC::CTKBrushDC(HDC dc, COLORREF color) {
-  Attach(dc);
-  SetColor(color);
-}
+CTKPenDC::CTKPenDC(HDC dc, COLORREF color) : CTKColorObjectDC(dc, &NewPen, color) {}
 
-void CTKBrushDC::SetColor(COLORREF color) {
-  HBRUSH brush = CreateSolidBrush(color);
-  if (!brush) return;
-  HGDIOBJ old = ::SelectObject(GetSafeHdc(), brush);
-  if (!old_) old_ = old;
-  if (brush_) DeleteObject(brush_);
-  brush_ = brush;
-}
-
-CTKBrushDC::~CTKBrushDC() {
-  if (old_) ::SelectObject(GetSafeHdc(), old_);
-  if (brush_) DeleteObject(brush_);
-  Detach();
-}
+CTKBrushDC::CTKBrushDC(HDC dc, COLORREF color) : CTKColorObjectDC(dc, &NewBrush, color) {}

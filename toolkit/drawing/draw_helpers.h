@@ -111,26 +111,29 @@ class CTKFontDC : public CDC {
   COLORREF old_text_color_ = CLR_INVALID;
 };
 
-// Works on a DC owned elsewhere.
-class CTKPenDC : public CDC {
+// Selects a solid pen or brush of a colour into a DC owned elsewhere; the first object
+// replaced comes back and the own object is freed on destruction.
+class CTKColorObjectDC : public CDC {
  public:
-  CTKPenDC(HDC dc, COLORREF color);
-  ~CTKPenDC() override;
+  using CreateFn = HGDIOBJ (*)(COLORREF);
+  ~CTKColorObjectDC() override;
   void SetColor(COLORREF color);
 
+ protected:
+  CTKColorObjectDC(HDC dc, CreateFn create, COLORREF color);
+
  private:
-  HPEN pen_ = nullptr;
+  CreateFn create_;
+  HGDIOBJ object_ = nullptr;
   HGDIOBJ old_ = nullptr;
 };
 
-// Works on a DC owned elsewhere.
-class CTKBrushDC : public CDC {
+class CTKPenDC : public CTKColorObjectDC {
+ public:
+  CTKPenDC(HDC dc, COLORREF color);
+};
+
+class CTKBrushDC : public CTKColorObjectDC {
  public:
   CTKBrushDC(HDC dc, COLORREF color);
-  ~CTKBrushDC() override;
-  void SetColor(COLORREF color);
-
- private:
-  HBRUSH brush_ = nullptr;
-  HGDIOBJ old_ = nullptr;
 };

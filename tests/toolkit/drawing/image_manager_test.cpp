@@ -52,6 +52,57 @@ TEST(ImageLoading, ThirtyTwoBitResourcesArePremultipliedUnlessOpaque) {
   EXPECT_EQ(nullptr, CTKImageManager::LoadBitmapFromResource(Self(), L"NO_SUCH_BMP", &alpha));
 }
 
+void WriteTempFile(const wchar_t* path, const void* data, DWORD size) {
+  HANDLE f = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  WriteFile(f, data, size, &written, nullptr);
+  CloseHandle(f);
+}
+
+TEST(ImageLoading, FilesByTheirSignature) {
+  wchar_t dir[MAX_PATH], png[MAX_PATH], bmp[MAX_PATH];
+  GetTempPathW(MAX_PATH, dir);
+  GetTempFileNameW(dir, L"img", 0, png);
+  GetTempFileNameW(dir, L"img", 0, bmp);
+  // The PNG resource's bytes as a file.
+  HRSRC res = FindResourceW(Self(), L"ALPHA_PNG", L"PNG");
+  ASSERT_NE(nullptr, res);
+  WriteTempFile(png, LockResource(LoadResource(Self(), res)), SizeofResource(Self(), res));
+  // A 2x1 32-bit bitmap file, bottom-up: half-transparent blue, opaque white.
+  struct {
+    BITMAPFILEHEADER file;
+    BITMAPINFOHEADER info;
+    DWORD bits[2];
+  } __attribute__((packed)) bitmap{};
+  bitmap.file.bfType = 0x4D42;
+  bitmap.file.bfSize = sizeof(bitmap);
+  bitmap.file.bfOffBits = sizeof(bitmap.file) + sizeof(bitmap.info);
+  bitmap.info.biSize = sizeof(BITMAPINFOHEADER);
+  bitmap.info.biWidth = 2;
+  bitmap.info.biHeight = 1;
+  bitmap.info.biPlanes = 1;
+  bitmap.info.biBitCount = 32;
+  bitmap.bits[0] = 0x800000FF;
+  bitmap.bits[1] = 0xFFFFFFFF;
+  WriteTempFile(bmp, &bitmap, sizeof(bitmap));
+
+  bool alpha = false;
+  HBITMAP from_png = CTKImageManager::LoadBitmapFromFile(png, &alpha);
+  ASSERT_NE(nullptr, from_png);
+  EXPECT_TRUE(alpha);
+  EXPECT_EQ(0x80008000u, PixelOf(from_png, 7, 0));
+  DeleteObject(from_png);
+  HBITMAP from_bmp = CTKImageManager::LoadBitmapFromFile(bmp, &alpha);
+  ASSERT_NE(nullptr, from_bmp);
+  EXPECT_TRUE(alpha);
+  EXPECT_EQ(0x80000080u, PixelOf(from_bmp, 0, 0));
+  EXPECT_EQ(0xFFFFFFFFu, PixelOf(from_bmp, 1, 0));
+  DeleteObject(from_bmp);
+  DeleteFileW(png);
+  DeleteFileW(bmp);
+  EXPECT_EQ(nullptr, CTKImageManager::LoadBitmapFromFile(png, &alpha));
+}
+
 class ImageManagerTest : public ::testing::Test {
  protected:
   CTKImageManagerIcon* AddAlpha(UINT id, int width, int state = 0) {
