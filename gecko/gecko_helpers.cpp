@@ -1,6 +1,7 @@
 #include "gecko/gecko_helpers.h"
 
 #include "gecko/kestrin_interfaces.h"
+#include "common/url/page_address.h"
 #include "platform/win/module.h"
 
 namespace GeckoHelpersNS {
@@ -81,13 +82,12 @@ kr::PRUnichar* CloneWide(const std::wstring& text) {
   return copy;
 }
 
-std::string ToNarrow(const std::wstring& text) {
-  if (text.empty()) return std::string();
-  int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string out(size > 0 ? size : 0, '\0');
-  if (size > 0)
-    WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), &out[0], size, nullptr, nullptr);
-  return out;
+std::string AddressToNarrow(const std::wstring& text) {
+  return UrlNS::NarrowPageAddress(text.c_str(), text.size());
+}
+
+std::string PageTextToNarrow(const std::wstring& text) {
+  return UrlNS::EscapeNonAscii(text.c_str(), text.size());
 }
 
 std::wstring ToWide(const std::string& text) {

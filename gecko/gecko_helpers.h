@@ -45,7 +45,11 @@ std::string TakeNarrow(char* text);
 char* CloneNarrow(const std::string& text);
 kr::PRUnichar* CloneWide(const std::wstring& text);
 
-std::string ToNarrow(const std::wstring& text);   // ANSI code page
+// UTF-16 texts of the browser never go through the ANSI code page's best-fit mapping (a
+// look-alike letter would become a plain one): a page address becomes its ASCII reading
+// (punycode host), any other page text keeps ASCII and percent-encodes the rest as UTF-8.
+std::string AddressToNarrow(const std::wstring& text);
+std::string PageTextToNarrow(const std::wstring& text);
 std::wstring ToWide(const std::string& text);
 
 // The native top-level window of a DOM window: tree item, tree owner's XUL window, its docshell

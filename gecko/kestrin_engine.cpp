@@ -175,7 +175,7 @@ kr::nsresult Kestrin::Init(kr::nsISupports* window, kr::nsISupports* observer_se
 kr::nsresult Kestrin::OnNavigateComplete(const kr::PRUnichar* url, kr::nsIRequest* request) {
   if (!url) return kr::NS_ERROR_ILLEGAL_VALUE;
   wide_url_ = url;
-  url_ = ToNarrow(wide_url_);
+  url_ = AddressToNarrow(wide_url_);
   // The same URL and host reading as the Internet Explorer road.
   lookup_.LookupSiteSeals(url_.c_str());
   Listen(window_.get(), L"unload", this, false, true);
@@ -438,7 +438,7 @@ void Kestrin::ScanDocument(kr::nsIDOMHTMLDocument* document) {
   nsCOMPtr<kr::nsIDOMWindow> view;
   view_css_.Reset();
   if (NS_SUCCEEDED(document->GetDefaultView(view.Out()))) view_css_.QueryFrom(view.get());
-  std::string document_url = ToNarrow(Text(document, &kr::nsIDOMHTMLDocument::GetURL));
+  std::string document_url = AddressToNarrow(Text(document, &kr::nsIDOMHTMLDocument::GetURL));
   if (view_css_) {
     nsCOMPtr<kr::nsIDOMElement> body;
     if (NS_SUCCEEDED(document->GetBody(body.Out())) && body) AddBackground(body.get(), document_url);
@@ -458,7 +458,7 @@ void Kestrin::ScanDocument(kr::nsIDOMHTMLDocument* document) {
 void Kestrin::AddImage(kr::nsIDOMElement* element) {
   nsCOMPtr<kr::nsIDOMHTMLImageElement> img;
   if (NS_FAILED(img.QueryFrom(element))) return;
-  std::string src = ToNarrow(Text(img.get(), &kr::nsIDOMHTMLImageElement::GetSrc));
+  std::string src = PageTextToNarrow(Text(img.get(), &kr::nsIDOMHTMLImageElement::GetSrc));
   Listen(element, L"mouseover", this, true, true);
   Listen(element, L"mouseout", this, true, true);
   images_.push_back(element);
@@ -481,12 +481,12 @@ std::string Kestrin::ComputedBackground(kr::nsIDOMElement* element) {
   if (NS_FAILED(css->GetComputedStyle(element, pseudo.c_str(), style.Out())) || !style ||
       NS_FAILED(style->GetPropertyValue(L"background-image", &value)))
     return std::string();
-  std::string text = ToNarrow(TakeWide(value));
+  std::string text = PageTextToNarrow(TakeWide(value));
   return text == "none" ? std::string() : text;
 }
 
 void Kestrin::AddBackground(kr::nsIDOMElement* element, const std::string& document_url) {
-  std::string value = ToNarrow(Attribute(element, L"background"));
+  std::string value = PageTextToNarrow(Attribute(element, L"background"));
   if (value.empty() || value == "none") value = ComputedBackground(element);
   if (value.empty()) return;
   // The same reading of a background as on the Internet Explorer road.
@@ -516,11 +516,11 @@ void Kestrin::OnSealMouseOver(kr::nsIDOMEvent* event) {
   nsCOMPtr<kr::nsIDOMHTMLDocument> html;
   element->GetOwnerDocument(owner.Out());
   html.QueryFrom(owner.get());
-  std::string document_url = ToNarrow(Text(html.get(), &kr::nsIDOMHTMLDocument::GetURL));
+  std::string document_url = AddressToNarrow(Text(html.get(), &kr::nsIDOMHTMLDocument::GetURL));
   std::string value;
   nsCOMPtr<kr::nsIDOMHTMLImageElement> img;
   if (NS_SUCCEEDED(img.QueryFrom(element.get()))) {
-    value = ToNarrow(Text(img.get(), &kr::nsIDOMHTMLImageElement::GetSrc));
+    value = PageTextToNarrow(Text(img.get(), &kr::nsIDOMHTMLImageElement::GetSrc));
   } else {
     value = ComputedBackground(element.get());
     std::wstring tag = Text(element.get(), &kr::nsIDOMElement::GetTagName);

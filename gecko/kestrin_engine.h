@@ -90,6 +90,7 @@ class Kestrin : public kr::nsIObserver,
   // ISiteSealList: the lookup fills the page's list.
   void Clear() override { nlr_list_.Clear(); }
   void SetHost(const char* host) override { nlr_list_.SetHost(host); }
+  void SetPageAddress(const char* url) override { nlr_list_.SetPageAddress(url); }
   void ResetImages() override { nlr_list_.ResetImages(); }
   int AddCertificate(const BYTE* der, DWORD length) override { return nlr_list_.AddCertificate(der, length); }
   DWORD GetCount() override { return nlr_list_.GetCount(); }
