@@ -1,0 +1,77 @@
+#include "toolkit/drawing/resource_manager.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "tests/toolkit/drawing/test_main.h"
+#include "toolkit/drawing/image_manager.h"
+
+namespace {
+
+TEST(ResourceManager, StringsHtmlMenusAndDialogs) {
+  CTKResourceManager rm;
+  std::wstring text = L"unchanged";
+  EXPECT_TRUE(rm.ReadStringResource(&text, 300));
+  EXPECT_EQ(L"Kestrin string", text);
+  text = L"unchanged";
+  EXPECT_FALSE(rm.ReadStringResource(&text, 999));
+  EXPECT_EQ(L"unchanged", text);
+
+  EXPECT_TRUE(rm.ReadHtmlText(&text, 200));
+  EXPECT_EQ(L"<p>hello</p>", text);  // up to the NUL
+  text = L"unchanged";
+  EXPECT_FALSE(rm.ReadHtmlText(&text, 201));
+  EXPECT_EQ(L"unchanged", text);
+  EXPECT_FALSE(rm.ReadHtmlText(nullptr, 200));
+
+  HMENU menu = nullptr;
+  ASSERT_TRUE(rm.ReadMenuResource(&menu, 400));
+  EXPECT_EQ(1, GetMenuItemCount(menu));
+  DestroyMenu(menu);
+  EXPECT_FALSE(rm.ReadMenuResource(&menu, 401));
+
+  const auto* dialog = static_cast<const DLGTEMPLATE*>(rm.LockDialogResource(500));
+  ASSERT_NE(nullptr, dialog);
+  EXPECT_EQ(100, dialog->cx);
+  EXPECT_EQ(nullptr, rm.LockDialogResource(501));
+}
+
+TEST(ResourceManager, IconsFromTheGroupBySize) {
+  CTKResourceManager rm;
+  for (int size : {16, 32}) {
+    HICON icon = rm.MakeIconFromGroup(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(100), size, size);
+    ASSERT_NE(nullptr, icon) << size;
+    EXPECT_EQ(size, CTKImageManager::GetIconSize(icon).cx);
+    DestroyIcon(icon);
+  }
+  EXPECT_EQ(nullptr, rm.MakeIconFromGroup(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(101), 16, 16));
+  HICON icon = rm.ReadIconById(100, SIZE{32, 32});
+  ASSERT_NE(nullptr, icon);
+  EXPECT_EQ(32, CTKImageManager::GetIconSize(icon).cx);
+  DestroyIcon(icon);
+}
+
+TEST(ResourceManager, LanguageIsTheFirstOtherThanUsEnglish) {
+  CTKResourceManager rm;
+  EXPECT_EQ(1033, rm.ResourceLanguage());
+  // This program carries one German string table.
+  EXPECT_EQ(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), rm.DetectResourceLanguage());
+  EXPECT_EQ(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), rm.ResourceLanguage());
+  // A module of U.S. English resources only.
+  HMODULE office = LoadLibraryW(Office2007ModulePath().c_str());
+  ASSERT_NE(nullptr, office);
+  EXPECT_EQ(1033, rm.DetectResourceLanguage(office));
+  FreeLibrary(office);
+}
+
+TEST(ResourceManager, OnePerThread) {
+  CTKResourceManager* here = GetResourceManagerInstance();
+  EXPECT_EQ(here, GetResourceManagerInstance());
+  CTKResourceManager* there = nullptr;
+  std::thread([&] { there = GetResourceManagerInstance(); }).join();
+  EXPECT_NE(nullptr, there);
+  EXPECT_NE(here, there);
+}
+
+}  // namespace

@@ -1,0 +1,196 @@
+#include "toolkit/drawing/png_bitmap.h"
+
+#include <png.h>
+
+#include <csetjmp>
+#include <cstdlib>
+#include <cstring>
+
+size_t CTKMemoryReadStream::Read(void* buffer, size_t count) {
+  size_t n = size_ - pos_ < count ? size_ - pos_ : count;
+  if (n) std::memcpy(buffer, data_ + pos_, n);
+  pos_ += n;
+  return n;
+}
+
+CTKFileReadStream::CTKFileReadStream(const wchar_t* path)
+    : file_(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+
+CTKFileReadStream::~CTKFileReadStream() {
+  if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
+}
+
+size_t CTKFileReadStream::Read(void* buffer, size_t count) {
+  size_t total = 0;
+  while (total < count) {
+    DWORD chunk = count - total > 0x10000000 ? 0x10000000 : static_cast<DWORD>(count - total);
+    DWORD got = 0;
+    if (!ReadFile(file_, static_cast<BYTE*>(buffer) + total, chunk, &got, nullptr) || got == 0) break;
+    total += got;
+  }
+  return total;
+}
+
+namespace {
+
+// Everything the decoder allocates, freed in one place whichever way decoding ends. libpng
+// reports errors by longjmp, so no C++ object with a destructor lives in DecodePng's frame
+// and no exception passes through libpng.
+struct DecodeState {
+  CTKReadStream* stream = nullptr;
+  png_structp png = nullptr;
+  png_infop info = nullptr;
+  png_bytep pixels = nullptr;
+  png_bytepp rows = nullptr;
+  png_uint_32 width = 0, height = 0;
+  int channels = 0;
+};
+
+void FreeState(DecodeState* s) {
+  if (s->png) png_destroy_read_struct(&s->png, s->info ? &s->info : nullptr, nullptr);
+  std::free(s->rows);
+  std::free(s->pixels);
+  s->png = nullptr;
+  s->info = nullptr;
+  s->rows = nullptr;
+  s->pixels = nullptr;
+}
+
+void ReadFromStream(png_structp png, png_bytep data, png_size_t length) {
+  auto* s = static_cast<DecodeState*>(png_get_io_ptr(png));
+  if (s->stream->Read(data, length) != length) png_error(png, "unexpected end of data");
+}
+
+void QuietWarning(png_structp, png_const_charp) {}
+// Errors end decoding through the jump buffer set in DecodePng, without printing.
+void QuietError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+
+// Fills s->pixels with height rows of width * channels bytes. False on any failure; the
+// caller frees the state.
+bool DecodePng(DecodeState* s) {
+  png_byte signature[8];
+  if (s->stream->Read(signature, 8) != 8 || png_sig_cmp(signature, 0, 8) != 0) return false;
+  s->png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, &QuietError, &QuietWarning);
+  if (!s->png) return false;
+  s->info = png_create_info_struct(s->png);
+  if (!s->info) return false;
+  if (setjmp(png_jmpbuf(s->png))) return false;
+
+  png_set_user_limits(s->png, CTKGraphicBitmapPng::kMaxSide, CTKGraphicBitmapPng::kMaxSide);
+  png_set_read_fn(s->png, s, &ReadFromStream);
+  png_set_sig_bytes(s->png, 8);
+  png_read_info(s->png, s->info);
+
+  png_uint_32 width = 0, height = 0;
+  int depth = 0, color_type = 0;
+  png_get_IHDR(s->png, s->info, &width, &height, &depth, &color_type, nullptr, nullptr, nullptr);
+  if (static_cast<unsigned long long>(width) * height > CTKGraphicBitmapPng::kMaxPixels) return false;
+
+  if (depth == 16) png_set_strip_16(s->png);
+  if (color_type == PNG_COLOR_TYPE_PALETTE) png_set_expand(s->png);
+  if (depth < 8) png_set_expand(s->png);
+  if (png_get_valid(s->png, s->info, PNG_INFO_tRNS)) png_set_expand(s->png);
+  if (color_type == PNG_COLOR_TYPE_GRAY || color_type == PNG_COLOR_TYPE_GRAY_ALPHA) png_set_gray_to_rgb(s->png);
+
+  png_color_16p background = nullptr;
+  if (png_get_bKGD(s->png, s->info, &background))
+    png_set_background(s->png, background, PNG_BACKGROUND_GAMMA_FILE, 1, 1.0);
+  double file_gamma = 0;
+  if (png_get_gAMA(s->png, s->info, &file_gamma)) png_set_gamma(s->png, 2.2, file_gamma);
+  png_set_interlace_handling(s->png);
+
+  png_read_update_info(s->png, s->info);
+  png_get_IHDR(s->png, s->info, &width, &height, &depth, &color_type, nullptr, nullptr, nullptr);
+  const png_size_t rowbytes = png_get_rowbytes(s->png, s->info);
+  const int channels = png_get_channels(s->png, s->info);
+  if (channels != 3 && channels != 4) return false;
+  if (rowbytes < static_cast<png_size_t>(width) * channels) return false;
+  const unsigned long long total = static_cast<unsigned long long>(rowbytes) * height;
+  if (height == 0 || total == 0 || total > CTKGraphicBitmapPng::kMaxPixels * 8) return false;
+
+  s->pixels = static_cast<png_bytep>(std::malloc(static_cast<size_t>(total)));
+  s->rows = static_cast<png_bytepp>(std::malloc(sizeof(png_bytep) * height));
+  if (!s->pixels || !s->rows) return false;
+  for (png_uint_32 y = 0; y < height; ++y) s->rows[y] = s->pixels + rowbytes * y;
+  png_read_image(s->png, s->rows);
+  png_read_end(s->png, nullptr);
+  s->width = width;
+  s->height = height;
+  s->channels = channels;
+  return true;
+}
+
+HBITMAP MakeDib(const DecodeState& s) {
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bi.bmiHeader.biWidth = static_cast<LONG>(s.width);
+  bi.bmiHeader.biHeight = -static_cast<LONG>(s.height);
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP dib = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!dib || !bits) {
+    if (dib) ::DeleteObject(dib);
+    return nullptr;
+  }
+  auto* out = static_cast<BYTE*>(bits);
+  for (png_uint_32 y = 0; y < s.height; ++y) {
+    const png_byte* in = s.rows[y];
+    for (png_uint_32 x = 0; x < s.width; ++x, in += s.channels, out += 4) {
+      out[0] = in[2];
+      out[1] = in[1];
+      out[2] = in[0];
+      out[3] = s.channels == 4 ? in[3] : 0;
+    }
+  }
+  return dib;
+}
+
+}  // namespace
+
+HBITMAP CTKGraphicBitmapPng::Detach() {
+  HBITMAP b = bitmap_;
+  bitmap_ = nullptr;
+  return b;
+}
+
+void CTKGraphicBitmapPng::DeleteObject() {
+  if (bitmap_) ::DeleteObject(bitmap_);
+  bitmap_ = nullptr;
+}
+
+bool CTKGraphicBitmapPng::ReadPngStream(CTKReadStream* stream) {
+  DeleteObject();
+  alpha_ = false;
+  if (!stream) return false;
+  DecodeState state;
+  state.stream = stream;
+  const bool decoded = DecodePng(&state);
+  if (decoded) {
+    bitmap_ = MakeDib(state);
+    alpha_ = bitmap_ && state.channels == 4;
+  }
+  FreeState(&state);
+  return bitmap_ != nullptr;
+}
+
+bool CTKGraphicBitmapPng::ReadPngFile(const wchar_t* path) {
+  CTKFileReadStream file(path);
+  if (!file.IsOpen()) {
+    DeleteObject();
+    alpha_ = false;
+    return false;
+  }
+  return ReadPngStream(&file);
+}
+
+bool CTKGraphicBitmapPng::ReadPngResource(HMODULE module, HRSRC resource) {
+  if (!resource) return false;
+  HGLOBAL loaded = LoadResource(module, resource);
+  const void* data = loaded ? LockResource(loaded) : nullptr;
+  const DWORD size = SizeofResource(module, resource);
+  if (!data || size <= 9) return false;
+  CTKMemoryReadStream memory(data, size);
+  return ReadPngStream(&memory);
+}

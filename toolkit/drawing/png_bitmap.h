@@ -1,0 +1,64 @@
+// A GDI bitmap filled from PNG data: always a 32-bit top-down DIB section.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+
+// Where PNG bytes come from. Read returns the number of bytes read (less at the end).
+class CTKReadStream {
+ public:
+  virtual ~CTKReadStream() = default;
+  virtual size_t Read(void* buffer, size_t count) = 0;
+};
+
+class CTKMemoryReadStream : public CTKReadStream {
+ public:
+  CTKMemoryReadStream(const void* data, size_t size) : data_(static_cast<const BYTE*>(data)), size_(size) {}
+  size_t Read(void* buffer, size_t count) override;
+
+ private:
+  const BYTE* data_;
+  size_t size_;
+  size_t pos_ = 0;
+};
+
+class CTKFileReadStream : public CTKReadStream {
+ public:
+  explicit CTKFileReadStream(const wchar_t* path);
+  ~CTKFileReadStream() override;
+  CTKFileReadStream(const CTKFileReadStream&) = delete;
+  CTKFileReadStream& operator=(const CTKFileReadStream&) = delete;
+  bool IsOpen() const { return file_ != INVALID_HANDLE_VALUE; }
+  size_t Read(void* buffer, size_t count) override;
+
+ private:
+  HANDLE file_;
+};
+
+class CTKGraphicBitmapPng {
+ public:
+  // Images larger than this many pixels (or wider or higher than kMaxSide) are refused before
+  // anything is allocated for them.
+  static constexpr unsigned kMaxSide = 16384;
+  static constexpr unsigned long long kMaxPixels = 4096ull * 4096ull;
+
+  CTKGraphicBitmapPng() = default;
+  ~CTKGraphicBitmapPng() { DeleteObject(); }
+  CTKGraphicBitmapPng(const CTKGraphicBitmapPng&) = delete;
+  CTKGraphicBitmapPng& operator=(const CTKGraphicBitmapPng&) = delete;
+
+  bool ReadPngFile(const wchar_t* path);
+  bool ReadPngResource(HMODULE module, HRSRC resource);
+  bool ReadPngStream(CTKReadStream* stream);
+
+  HBITMAP GetSafeHandle() const { return bitmap_; }
+  // Hands the bitmap to the caller, who deletes it.
+  HBITMAP Detach();
+  void DeleteObject();
+  bool IsAlpha() const { return alpha_; }
+
+ private:
+  HBITMAP bitmap_ = nullptr;
+  bool alpha_ = false;
+};
