@@ -184,8 +184,8 @@ TEST_F(SkinManagerTest, ThreadsCreatedWhileSkinnedAttachTheirWindows) {
 TEST_F(SkinManagerTest, CommonControlsDrawWithTheSkinColours) {
   ASSERT_EQ(manager_->LoadSkinFile(TestEnv().library, L""), 1);
   HWND parent = MakeWindow();
-  // The list view reads the window colour through its own import of GetSysColor.
-  HWND list = CreateWindowExW(0, L"SysListView32", nullptr, WS_CHILD | WS_VISIBLE | LVS_REPORT, 0, 0, 100, 40, parent,
+  // The tree view reads the window colour through its own import of GetSysColor.
+  HWND list = CreateWindowExW(0, L"SysTreeView32", nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 100, 40, parent,
                               nullptr, nullptr, nullptr);
   ASSERT_NE(list, nullptr);
   SendMessageW(list, WM_SYSCOLORCHANGE, 0, 0);
