@@ -1,7 +1,7 @@
 // Reference-counted COM objects and their class factory. A class T lists its interfaces in
 // `HRESULT InternalQueryInterface(REFIID, void**)` (see QueryInterfaceTable) and leaves
 // IUnknown to CComObject<T>, the most derived class, which also holds the module's lock while
-// it lives so that DllCanUnloadNow answers right.
+// it lives so that DllCanUnloadNow answers right (CComObjectNoLock<T>: the same without it).
 #pragma once
 
 #include <windows.h>
@@ -22,12 +22,19 @@ class CModuleLock {
   static HRESULT CanUnloadNow() { return GetLockCount() == 0 ? S_OK : S_FALSE; }
 };
 
-template <class T>
-class CComObject final : public T {
+// IUnknown for T as the most derived class. With `kHoldsModule` the object holds the module's
+// lock while it lives (objects handed to COM clients); without it (helpers the module's own
+// code keeps) it does not.
+template <class T, bool kHoldsModule>
+class CComObjectT final : public T {
  public:
   template <class... Args>
-  explicit CComObject(Args&&... args) : T(std::forward<Args>(args)...) { CModuleLock::Lock(); }
-  ~CComObject() { CModuleLock::Unlock(); }
+  explicit CComObjectT(Args&&... args) : T(std::forward<Args>(args)...) {
+    if (kHoldsModule) CModuleLock::Lock();
+  }
+  ~CComObjectT() {
+    if (kHoldsModule) CModuleLock::Unlock();
+  }
 
   STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
     if (!out) return E_POINTER;
@@ -46,8 +53,8 @@ class CComObject final : public T {
 
   // A new object with one reference, owned by the caller; null when out of memory.
   template <class... Args>
-  static CComObject* Create(Args&&... args) {
-    CComObject* p = new (std::nothrow) CComObject(std::forward<Args>(args)...);
+  static CComObjectT* Create(Args&&... args) {
+    CComObjectT* p = new (std::nothrow) CComObjectT(std::forward<Args>(args)...);
     if (p) p->AddRef();
     return p;
   }
@@ -55,6 +62,11 @@ class CComObject final : public T {
  private:
   LONG refs_ = 0;
 };
+
+template <class T>
+using CComObject = CComObjectT<T, true>;
+template <class T>
+using CComObjectNoLock = CComObjectT<T, false>;
 
 // Answers the first interface I of `self` whose IID matches (IUnknown: the first one), with
 // a reference taken through it.
