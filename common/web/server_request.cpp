@@ -293,6 +293,12 @@ bool CServerRequest::SendRequest(const char* url, IRequestWaiter* waiter, DWORD 
   return SendRequestWithContext(url, waiter, request_id, flags, nullptr);
 }
 
+void CServerRequest::SetHeaders(const wchar_t* text, bool replace) {
+  if (replace) caller_headers_.clear();
+  if (text) caller_headers_ += text;
+  caller_headers_ += L"\r\n";
+}
+
 bool CServerRequest::SendRequestWithContext(const char* url, IRequestWaiter* waiter, DWORD request_id,
                                             DWORD flags, CAsyncContext* context) {
   std::unique_ptr<CAsyncContext> owned(context ? context : new (std::nothrow) CAsyncContext());
@@ -305,8 +311,9 @@ bool CServerRequest::SendRequestWithContext(const char* url, IRequestWaiter* wai
   owned->received = 0;
   owned->body.clear();
 
-  // One Accept-Encoding line per request ("%s\r\n").
-  extra_headers_ = kAcceptEncoding;
+  // The caller's lines, then one Accept-Encoding line per request ("%s\r\n").
+  extra_headers_ = caller_headers_;
+  extra_headers_ += kAcceptEncoding;
   extra_headers_ += L"\r\n";
   CAsyncContext* raw = owned.release();
   if (!WinHttpSendRequest(raw->request, extra_headers_.c_str(), static_cast<DWORD>(-1L), WINHTTP_NO_REQUEST_DATA,

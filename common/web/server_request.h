@@ -174,6 +174,9 @@ class CServerRequest : public CServerRequestBase {
   // nothing). Otherwise the waiter hears exactly one of OnRequestComplete or OnRequestFailed
   // (or, for an IRequestWaiterEx with a size limit, OnSizeLimitExceeded).
   bool SendRequest(const char* url, IRequestWaiter* waiter, DWORD request_id, DWORD flags);
+  // Header lines sent before the Accept-Encoding line of every later request: with `replace`
+  // the block is emptied first; then `text` and "\r\n" are appended.
+  void SetHeaders(const wchar_t* text, bool replace);
   // As SendRequest with a context made by the caller (owned from here on; null: a new one).
   bool SendRequestWithContext(const char* url, IRequestWaiter* waiter, DWORD request_id, DWORD flags,
                               CAsyncContext* context);
@@ -199,6 +202,7 @@ class CServerRequest : public CServerRequestBase {
     void operator()(z_stream_s* stream) const;
   };
   std::wstring extra_headers_;
+  std::wstring caller_headers_;
   std::unique_ptr<z_stream_s, ZStreamDeleter> zstream_;
 };
 

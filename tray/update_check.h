@@ -1,0 +1,91 @@
+// The daily update check: once a day the update service's information file is fetched; when
+// it names a newer version with an https installer address, the user is asked whether to
+// install it. A failed request shows a toast.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "common/settings/settings.h"
+#include "common/warning/warning_window.h"
+#include "common/web/server_request.h"
+#include "tray/tray_services.h"
+
+namespace WarningWindowNS {
+
+// The toast shown when the update service cannot be reached.
+class CUpdateWarningWindow : public CWarningWindowBase {
+ public:
+  CUpdateWarningWindow();
+};
+
+extern const char kUpdateWarningText[];
+
+}  // namespace WarningWindowNS
+
+namespace UpdateUtilsNS {
+
+extern const char kUpdateUserAgent[];     // "Dravix Request 1.0"
+extern const wchar_t kUpdateInfoPath[];   // "/update/krupdate.inf"
+extern const wchar_t kBuiltInVersion[];   // "2.7.0.14"
+const __int64 kCheckInterval = 86400;     // seconds
+
+// What an update-information file names, when it has the expected block.
+struct CUpdateInfo {
+  std::wstring version;
+  std::wstring installer_url;
+};
+
+// Matches a whole update-information text against the block
+//   any text, "<DRAVIX:VERSIONINFO>", line end,
+//   "LV=" digits and points, line end,
+//   "URL=" at least one character and ".exe" (each letter of the set e|E, x|X, e|E), line end,
+//   "</DRAVIX:VERSIONINFO>", any text
+// where a line end is CR, LF or CR LF. As with a greedy pattern, the last block that fits and
+// the longest installer address win. False when the text does not match.
+bool ParseUpdateInfo(const std::wstring& text, CUpdateInfo* info);
+
+// An installer address the check may hand to the shell: an absolute https URL with a host and
+// nothing but printable characters. Plain http, files, UNC paths and other schemes are refused.
+bool IsAcceptableInstallerUrl(const std::wstring& url);
+
+// 0 unreadable, 1 equal, 2 the first is newer, 3 the second is newer.
+int CompareVersions(const wchar_t* first, const wchar_t* second);
+
+class CUpdateBase : public WebUtilsNS::IRequestWaiter {
+ public:
+  CUpdateBase();
+  virtual ~CUpdateBase();
+
+  void OnRequestComplete(DWORD request_id, const char* url, const BYTE* body, DWORD length) override;
+  void OnRequestFailed(DWORD request_id, DWORD error) override;
+  virtual bool CheckForUpdate() = 0;
+  virtual const wchar_t* GetCurrentVersion() = 0;
+  virtual void PromptInstall(const wchar_t* version, const wchar_t* url) = 0;
+
+  bool IsNewer(const wchar_t* version) { return CompareVersions(GetCurrentVersion(), version) == 3; }
+
+  SettingsUtilsNS::CSettingsKestrin& GetSettings() { return m_settings; }
+  WarningWindowNS::CUpdateWarningWindow& GetWarning() { return m_warning; }
+
+ protected:
+  SettingsUtilsNS::CSettingsKestrin m_settings;
+  WebUtilsNS::CServerRequest m_request;
+  WarningWindowNS::CUpdateWarningWindow m_warning;
+};
+
+class CKRUpdate : public CUpdateBase {
+ public:
+  explicit CKRUpdate(ITrayServices* services);
+
+  // Starts a request when the next check is due and moves the next check a day on.
+  bool CheckForUpdate() override;
+  const wchar_t* GetCurrentVersion() override { return kBuiltInVersion; }
+  void PromptInstall(const wchar_t* version, const wchar_t* url) override;
+
+ private:
+  ITrayServices* services_;   // not owned
+};
+
+}  // namespace UpdateUtilsNS
