@@ -6,6 +6,7 @@
 #include "toolkit/skin/skin_class.h"
 #include "toolkit/skin/skin_metrics.h"
 #include "toolkit/skin/skin_object.h"
+#include "toolkit/skin/skin_object_button.h"
 #include "toolkit/skin/skin_resource_file.h"
 #include "toolkit/skin/skin_schema.h"
 #include "toolkit/skin/skin_system.h"
@@ -50,7 +51,6 @@ constexpr wchar_t kTrackBar[] = L"TRACKBAR";
 constexpr wchar_t kTab[] = L"TAB";
 constexpr wchar_t kSpin[] = L"SPIN";
 constexpr wchar_t kToolBar[] = L"TOOLBAR";
-constexpr wchar_t kButton[] = L"BUTTON";
 
 const wchar_t* const kNeverAttached[] = {L"tooltips_class32", L"IME", L"Internet Explorer_Server"};
 
@@ -120,7 +120,7 @@ void CTKSkinManager::FillClassTable() {
       {L"MDIClient", nullptr, &Make<kWindow>},
       {L"msctls_updown32", nullptr, &Make<kSpin>},
       {L"ToolbarWindow32", nullptr, &Make<kToolBar>},
-      {L"Button", nullptr, &Make<kButton>},
+      {L"Button", nullptr, [] { return static_cast<CTKSkinObject*>(new CTKSkinObjectButton()); }},
       // The menu system of Vista and later draws its own popup menus.
       {L"#32768", nullptr, GetWindowsVersionInfo().IsVersionAtLeast(6, 0) ? nullptr : &Make<kWindow>},
       {L"SysPager", nullptr, nullptr},

@@ -3,8 +3,8 @@
 
     make_skin.py <out-dir>
 
-Writes <out-dir>/skin.rc (a skin library: UTF-16LE INI text "NORMALBLUE_INI" without byte-order
-mark, the index "THEMES_INI", the style string 5000 and the bitmaps) and <out-dir>/folder (the
+Writes <out-dir>/skin.rc (a skin library: UTF-16LE INI texts "NORMALBLUE_INI" and
+"NORMALDARKBLUE_INI" without byte-order mark, the index "THEMES_INI", the style string 5000 and the bitmaps) and <out-dir>/folder (the
 same skin as a folder: the INI as 8-bit text beside the bitmap files).
 """
 import os
@@ -14,6 +14,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import imagefiles  # noqa: E402
 
 FACE = (214, 228, 245)
+DARK_FACE = (150, 170, 200)
 WINDOW = (250, 252, 255)
 BORDER = (60, 90, 140)
 STATES = [(214, 228, 245), (255, 236, 170), (240, 180, 90), (200, 200, 200), (180, 210, 250)]
@@ -80,6 +81,13 @@ IMAGES = {
     "DOT.BMP": magenta_dot(),
 }
 
+def ini(face):
+    return [line.replace("BtnFace = %d %d %d" % FACE, "BtnFace = %d %d %d" % face) for line in INI]
+
+
+# Colour variants: the default (named by THEMES_INI) and the darker one the tray program asks for.
+VARIANTS = {"NORMALBLUE": FACE, "NORMALDARKBLUE": DARK_FACE}
+
 INI = [
     "; The project's test skin.",
     "[Documentation]",
@@ -134,13 +142,14 @@ def main(out):
     folder = os.path.join(out, "folder")
     os.makedirs(folder, exist_ok=True)
     rc = ["LANGUAGE 0x09, 0x01"]
-    with open(os.path.join(out, "NORMALBLUE.INI"), "wb") as f:
-        f.write(imagefiles.utf16_text(INI))
+    for variant, face in VARIANTS.items():
+        with open(os.path.join(out, variant + ".INI"), "wb") as f:
+            f.write(imagefiles.utf16_text(ini(face)))
+        with open(os.path.join(folder, variant + ".INI"), "wb") as f:
+            f.write("".join(line + "\r\n" for line in ini(face)).encode("ascii"))
+        rc.append('%s_INI TEXTFILE "%s"' % (variant, os.path.join(out, variant + ".INI").replace(os.sep, "/")))
     with open(os.path.join(out, "THEMES.INI"), "wb") as f:
         f.write(imagefiles.utf16_text(["[File.NormalBlue]", "ColorSchemes = NormalBlue"]))
-    with open(os.path.join(folder, "NORMALBLUE.INI"), "wb") as f:
-        f.write("".join(line + "\r\n" for line in INI).encode("ascii"))
-    rc.append('NORMALBLUE_INI TEXTFILE "%s"' % os.path.join(out, "NORMALBLUE.INI").replace(os.sep, "/"))
     rc.append('THEMES_INI TEXTFILE "%s"' % os.path.join(out, "THEMES.INI").replace(os.sep, "/"))
     rc.append('STRINGTABLE\nBEGIN\n  5000 "Vista Style"\nEND')
     for name, pixels in IMAGES.items():

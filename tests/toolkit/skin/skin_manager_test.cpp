@@ -198,3 +198,69 @@ TEST_F(SkinManagerTest, CommonControlsDrawWithTheSkinColours) {
   EXPECT_EQ(canvas.At(50, 30), SysColor(COLOR_WINDOW));
   DestroyWindow(parent);
 }
+
+TEST_F(SkinManagerTest, ButtonsDrawWithTheSkinsButtonParts) {
+  ASSERT_EQ(manager_->LoadSkinFile(TestEnv().library, L""), 1);
+  HWND parent = MakeWindow();
+  struct Case {
+    DWORD style;
+    bool enabled;
+    COLORREF fill;  // the state's frame of BUTTON.BMP
+  } cases[] = {
+      {BS_PUSHBUTTON, true, RGB(214, 228, 245)},
+      {BS_DEFPUSHBUTTON, true, RGB(180, 210, 250)},
+      {BS_PUSHBUTTON, false, RGB(200, 200, 200)},
+  };
+  for (const Case& c : cases) {
+    HWND button = CreateWindowExW(0, L"Button", L"", WS_CHILD | WS_VISIBLE | c.style, 0, 0, 60, 24, parent, nullptr,
+                                  nullptr, nullptr);
+    ASSERT_NE(manager_->Lookup(button), nullptr);
+    EnableWindow(button, c.enabled);
+    Canvas canvas(60, 24, RGB(1, 1, 1));
+    SendMessageW(button, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.dc()), PRF_CLIENT);
+    EXPECT_EQ(canvas.At(0, 0), RGB(60, 90, 140)) << c.style;
+    EXPECT_EQ(canvas.At(30, 12), c.fill) << c.style << " " << c.enabled;
+    DestroyWindow(button);
+  }
+  // Unloaded: the system draws the button again.
+  HWND button = CreateWindowExW(0, L"Button", L"", WS_CHILD | WS_VISIBLE, 0, 0, 60, 24, parent, nullptr, nullptr, nullptr);
+  ASSERT_EQ(manager_->LoadSkinFile(L"", L""), 0);
+  Canvas canvas(60, 24, RGB(1, 1, 1));
+  SendMessageW(button, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.dc()), PRF_CLIENT);
+  EXPECT_NE(canvas.At(30, 12), RGB(214, 228, 245));
+  DestroyWindow(parent);
+}
+
+TEST_F(SkinManagerTest, ButtonClicksFollowTheButtonKind) {
+  ASSERT_EQ(manager_->LoadSkinFile(TestEnv().library, L""), 1);
+  HWND parent = MakeWindow();
+  auto click = [](HWND b, LPARAM up) {
+    SendMessageW(b, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageW(b, WM_LBUTTONUP, 0, up);
+  };
+  HWND tri = CreateWindowExW(0, L"Button", L"x", WS_CHILD | WS_VISIBLE | BS_AUTO3STATE, 0, 0, 60, 24, parent, nullptr,
+                             nullptr, nullptr);
+  g_seen = Seen{};
+  LRESULT states[3];
+  for (LRESULT& s : states) {
+    click(tri, MAKELPARAM(5, 5));
+    s = SendMessageW(tri, BM_GETCHECK, 0, 0);
+  }
+  EXPECT_EQ(states[0], BST_CHECKED);
+  EXPECT_EQ(states[1], BST_INDETERMINATE);
+  EXPECT_EQ(states[2], BST_UNCHECKED);
+  EXPECT_EQ(g_seen.commands, 3);
+  click(tri, MAKELPARAM(200, 200));  // released outside: no click
+  EXPECT_EQ(g_seen.commands, 3);
+  EXPECT_EQ(SendMessageW(tri, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+
+  HWND a = CreateWindowExW(0, L"Button", L"a", WS_CHILD | WS_VISIBLE | WS_GROUP | BS_AUTORADIOBUTTON, 0, 30, 60, 20,
+                           parent, nullptr, nullptr, nullptr);
+  HWND b = CreateWindowExW(0, L"Button", L"b", WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON, 0, 50, 60, 20, parent,
+                           nullptr, nullptr, nullptr);
+  click(a, MAKELPARAM(5, 5));
+  click(b, MAKELPARAM(5, 5));
+  EXPECT_EQ(SendMessageW(a, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  EXPECT_EQ(SendMessageW(b, BM_GETCHECK, 0, 0), BST_CHECKED);
+  DestroyWindow(parent);
+}
