@@ -2,11 +2,9 @@
 
 #include <shlwapi.h>
 
-namespace GuiNS {
+#include "toolkit/skin/skin_manager.h"
 
-#ifndef LOAD_LIBRARY_AS_IMAGE_RESOURCE
-#define LOAD_LIBRARY_AS_IMAGE_RESOURCE 0x00000020
-#endif
+namespace GuiNS {
 
 const wchar_t* CVistaStyle::GetIniFileNameForColour(int colour) {
   switch (colour) {
@@ -30,13 +28,6 @@ CVistaStyle* CVistaStyle::GetInstance() {
   return &instance;
 }
 
-std::wstring SkinResourceName(const wchar_t* ini_name) {
-  std::wstring name(ini_name ? ini_name : L"");
-  for (wchar_t& c : name)
-    if (c == L'.' || c == L'\\') c = L'_';
-  return name;
-}
-
 const std::wstring& GetTempFolder() {
   static const std::wstring folder = [] {
     wchar_t path[MAX_PATH + 1] = {};
@@ -46,14 +37,6 @@ const std::wstring& GetTempFolder() {
   return folder;
 }
 
-CSkinFileHolder::~CSkinFileHolder() { Unload(); }
-
-void CSkinFileHolder::Unload() {
-  if (skin_) FreeLibrary(skin_);
-  skin_ = nullptr;
-  ini_resource_.clear();
-}
-
 bool CSkinFileHolder::SetFolder(const wchar_t* path) {
   if (!path || !*path || !PathFileExistsW(path)) return false;
   m_folder = path;
@@ -61,34 +44,20 @@ bool CSkinFileHolder::SetFolder(const wchar_t* path) {
 }
 
 bool CSkinFileHolder::Load(CResourceSkinStyle* style) {
-  Unload();
   m_style = style;
+  m_loaded = false;
   if (!style || m_folder.empty()) return false;
   wchar_t path[MAX_PATH];
   lstrcpynW(path, m_folder.c_str(), MAX_PATH);
   if (!PathAppendW(path, style->GetStyleFileName())) return false;
   if (!PathFileExistsW(path)) return false;
-  // A skin file is a library of resources; anyone may write into the temp folder, so it is
-  // mapped as data and images only: none of its code runs.
-  HMODULE module = LoadLibraryExW(path, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-  if (!module) return false;
-  std::wstring resource = SkinResourceName(style->GetLoadIniFileName());
-  if (!FindResourceW(module, resource.c_str(), L"TEXTFILE")) {
-    FreeLibrary(module);
-    return false;
-  }
-  skin_ = module;
-  ini_resource_ = resource;
-  return true;
-}
-
-std::wstring CSkinFileHolder::GetIniText() const {
-  if (!skin_) return std::wstring();
-  HRSRC found = FindResourceW(skin_, ini_resource_.c_str(), L"TEXTFILE");
-  HGLOBAL loaded = found ? LoadResource(skin_, found) : nullptr;
-  const wchar_t* text = loaded ? static_cast<const wchar_t*>(LockResource(loaded)) : nullptr;
-  if (!text) return std::wstring();
-  return std::wstring(text, SizeofResource(skin_, found) / sizeof(wchar_t));
+  // The skin manager opens the skin file for its resources only: none of its code runs.
+  CTKSkinManager* manager = GetSkinManager();
+  if (!manager) return false;
+  manager->SetSkinnedParts(CTKSkinManager::kOptionMetrics | CTKSkinManager::kOptionFrames |
+                           CTKSkinManager::kOptionColors);
+  m_loaded = manager->LoadSkinFile(path, style->GetIniFileName()) == 1;
+  return m_loaded;
 }
 
 }  // namespace GuiNS
