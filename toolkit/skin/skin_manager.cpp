@@ -7,6 +7,7 @@
 #include "toolkit/skin/skin_metrics.h"
 #include "toolkit/skin/skin_object.h"
 #include "toolkit/skin/skin_object_button.h"
+#include "toolkit/skin/skin_object_frame.h"
 #include "toolkit/skin/skin_resource_file.h"
 #include "toolkit/skin/skin_schema.h"
 #include "toolkit/skin/skin_system.h"
@@ -32,9 +33,10 @@ ThreadState& CurrentThreadState() {
   return state;
 }
 
+// Controls without painting of their own keep the skin's control colours of the frame object.
 template <const wchar_t* SkinClass>
 CTKSkinObject* Make() {
-  return new CTKSkinObject(SkinClass);
+  return new CTKSkinObjectFrame(SkinClass);
 }
 
 constexpr wchar_t kWindow[] = L"WINDOW";

@@ -252,6 +252,6 @@ bool CTKSkinObjectButton::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, 
       InvalidateRect(hwnd_, nullptr, FALSE);
       return true;
     default:
-      return false;
+      return CTKSkinObjectFrame::OnMessage(message, wParam, lParam, result);
   }
 }

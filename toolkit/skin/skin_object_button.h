@@ -3,15 +3,15 @@
 // notification behaviour so that the system never paints the button itself.
 #pragma once
 
-#include "toolkit/skin/skin_object.h"
+#include "toolkit/skin/skin_object_frame.h"
 
-class CTKSkinObjectButton : public CTKSkinObject {
+class CTKSkinObjectButton : public CTKSkinObjectFrame {
  public:
   enum Flags : int { kPushed = 0x04, kFocusFromClick = 0x10, kCaptured = 0x20, kHeld = 0x40 };
   // BUTTON parts.
   enum Part { kPushButton = 1, kRadioButton = 2, kCheckBox = 3, kGroupBox = 4 };
 
-  CTKSkinObjectButton() : CTKSkinObject(L"BUTTON") {}
+  CTKSkinObjectButton() : CTKSkinObjectFrame(L"BUTTON") {}
 
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 

@@ -27,6 +27,12 @@ DWORD GetSysColor(int index) {
   return fn(index);
 }
 
+HBRUSH GetSysColorBrush(int index) {
+  using Fn = HBRUSH(WINAPI*)(int);
+  static const Fn fn = User32<Fn>("GetSysColorBrush");
+  return fn(index);
+}
+
 BOOL SystemParametersInfoW(UINT action, UINT param, void* data, UINT flags) {
   using Fn = BOOL(WINAPI*)(UINT, UINT, void*, UINT);
   static const Fn fn = User32<Fn>("SystemParametersInfoW");

@@ -58,3 +58,28 @@ TEST(SkinModuleList, EnumeratorsListThisProgram) {
   }
   EXPECT_TRUE(CTKSkinManagerModuleList(GetCurrentProcessId(), CTKSkinManagerModuleList::Source::None).Modules().empty());
 }
+
+TEST_F(SkinDrawTest, DialogsTakeTheSkinsBackgroundAndControlColours) {
+  HWND dialog = CreateWindowExW(0, L"#32770", L"d", WS_POPUP, 0, 0, 80, 60, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(dialog, nullptr);
+  HWND label = CreateWindowExW(0, L"Static", L"x", WS_CHILD, 0, 0, 20, 10, dialog, nullptr, nullptr, nullptr);
+  auto brushColor = [](LRESULT brush) {
+    LOGBRUSH lb{};
+    GetObjectW(reinterpret_cast<HBRUSH>(brush), sizeof(lb), &lb);
+    return lb.lbColor;
+  };
+  Canvas canvas(80, 60, RGB(1, 1, 1));
+  SendMessageW(dialog, WM_ERASEBKGND, reinterpret_cast<WPARAM>(canvas.dc()), 0);
+  EXPECT_EQ(canvas.At(40, 30), kSkinFace);
+  LRESULT brush = SendMessageW(dialog, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(canvas.dc()),
+                               reinterpret_cast<LPARAM>(label));
+  EXPECT_EQ(brushColor(brush), kSkinFace);
+  EXPECT_EQ(GetBkColor(canvas.dc()), kSkinFace);
+
+  ASSERT_EQ(manager_->LoadSkinFile(L"", L""), 0);
+  brush = SendMessageW(dialog, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(canvas.dc()), reinterpret_cast<LPARAM>(label));
+  EXPECT_NE(brushColor(brush), kSkinFace);
+  SendMessageW(dialog, WM_ERASEBKGND, reinterpret_cast<WPARAM>(canvas.dc()), 0);
+  EXPECT_NE(canvas.At(40, 30), kSkinFace);
+  DestroyWindow(dialog);
+}
