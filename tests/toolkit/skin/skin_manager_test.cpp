@@ -54,6 +54,17 @@ class SkinManagerTest : public ::testing::Test {
 
 using ProbeFn = DWORD (*)();
 
+struct ThreadResult {
+  bool attached = false;
+};
+
+DWORD WINAPI AttachOnThread(void* p) {
+  HWND hwnd = MakeWindow();
+  static_cast<ThreadResult*>(p)->attached = GetSkinManager()->Lookup(hwnd) != nullptr;
+  DestroyWindow(hwnd);
+  return 0;
+}
+
 // A fresh read of the import each time: within one function the compiler may keep an imported
 // function's address in a register across calls.
 __attribute__((noinline)) DWORD SysColor(int index) { return GetSysColor(index); }
@@ -163,18 +174,8 @@ TEST_F(SkinManagerTest, WindowThatOptsOutIsPassedThrough) {
 
 TEST_F(SkinManagerTest, ThreadsCreatedWhileSkinnedAttachTheirWindows) {
   ASSERT_EQ(manager_->LoadSkinFile(TestEnv().library, L""), 1);
-  struct Result {
-    bool attached = false;
-  } result;
-  HANDLE thread = CreateThread(
-      nullptr, 0,
-      [](void* p) -> DWORD {
-        HWND hwnd = MakeWindow();
-        static_cast<Result*>(p)->attached = GetSkinManager()->Lookup(hwnd) != nullptr;
-        DestroyWindow(hwnd);
-        return 0;
-      },
-      &result, 0, nullptr);
+  ThreadResult result;
+  HANDLE thread = CreateThread(nullptr, 0, &AttachOnThread, &result, 0, nullptr);
   ASSERT_NE(thread, nullptr);
   WaitForSingleObject(thread, INFINITE);
   CloseHandle(thread);
