@@ -18,6 +18,23 @@ void CTKPaintManagerColorGradient::SetStandardFrom(const CTKPaintManagerColorGra
   SetStandardColors(other.light.Color(), other.dark.Color(), other.factor);
 }
 
+void CTKPaintManagerColor::Serialize(CArchive& ar) {
+  if (ar.IsStoring()) {
+    ar << standard_ << custom_;
+  } else {
+    ar >> standard_ >> custom_;
+  }
+}
+
+void CTKPaintManagerColorGradient::Serialize(CArchive& ar) {
+  light.Serialize(ar);
+  dark.Serialize(ar);
+  if (ar.IsStoring())
+    ar << factor;
+  else
+    ar >> factor;
+}
+
 CTKColorManager& GetColorManagerInstance() {
   static CTKColorManager manager;
   return manager;

@@ -6,6 +6,8 @@
 
 #include <optional>
 
+#include "platform/appframe/archive.h"
+
 // A themable colour: the custom value wins over the standard one; -1 means unset.
 class CTKPaintManagerColor {
  public:
@@ -19,6 +21,8 @@ class CTKPaintManagerColor {
   void SetStandardValue(COLORREF c) { standard_ = static_cast<int>(c); }
   void SetCustomValue(COLORREF c) { custom_ = static_cast<int>(c); }
   bool IsDefaultValue() const { return custom_ == -1; }
+  // Two 32-bit ints: standard, then custom.
+  virtual void Serialize(CArchive& ar);
 
  private:
   int standard_ = -1;
@@ -34,6 +38,8 @@ class CTKPaintManagerColorGradient {
   void SetStandardColors(COLORREF light, COLORREF dark, float factor = 0.5f);
   void SetStandardColor(COLORREF c) { SetStandardColors(c, c, 0.5f); }
   void SetStandardFrom(const CTKPaintManagerColorGradient& other);
+  // Light colour, dark colour, then the factor as a 4-byte float.
+  virtual void Serialize(CArchive& ar);
 
   CTKPaintManagerColor light;
   CTKPaintManagerColor dark;

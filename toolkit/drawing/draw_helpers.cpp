@@ -307,91 +307,106 @@ RECT CTKDrawHelpers::InitClientRect(HWND hwnd) {
 // ---- scope DCs ----
 
 CTKBufferDC::CTKBufferDC(HDC dest, const RECT& rc) : dest_(dest), rect_(rc) {
-  dc_ = CreateCompatibleDC(dest);
+  CreateCompatibleDC(dest);
   bitmap_ = CreateCompatibleBitmap(dest, std::max<LONG>(rc.right, 1), std::max<LONG>(rc.bottom, 1));
-  if (dc_ && bitmap_) old_bitmap_ = SelectObject(dc_, bitmap_);
+  if (GetSafeHdc() && bitmap_) old_bitmap_ = ::SelectObject(GetSafeHdc(), bitmap_);
 }
 
 CTKBufferDC::~CTKBufferDC() {
-  if (dest_ && dc_ && bitmap_)
-    BitBlt(dest_, rect_.left, rect_.top, rect_.right - rect_.left, rect_.bottom - rect_.top, dc_, rect_.left,
-           rect_.top, SRCCOPY);
-  if (old_bitmap_) SelectObject(dc_, old_bitmap_);
+  HDC dc = GetSafeHdc();
+  if (dest_ && dc && bitmap_)
+    ::BitBlt(dest_, rect_.left, rect_.top, rect_.right - rect_.left, rect_.bottom - rect_.top, dc, rect_.left,
+             rect_.top, SRCCOPY);
+  if (old_bitmap_) ::SelectObject(dc, old_bitmap_);
+  DeleteDC();
   if (bitmap_) DeleteObject(bitmap_);
-  if (dc_) DeleteDC(dc_);
 }
 
 CTKBufferDCEx::CTKBufferDCEx(HDC dest, const RECT& rc) : dest_(dest), rect_(rc) {
-  dc_ = CreateCompatibleDC(dest);
+  CreateCompatibleDC(dest);
   bitmap_ = CreateCompatibleBitmap(dest, std::max<LONG>(rc.right - rc.left, 1), std::max<LONG>(rc.bottom - rc.top, 1));
-  if (dc_ && bitmap_) old_bitmap_ = SelectObject(dc_, bitmap_);
-  if (dc_) SetViewportOrgEx(dc_, -rc.left, -rc.top, nullptr);
+  if (GetSafeHdc() && bitmap_) old_bitmap_ = ::SelectObject(GetSafeHdc(), bitmap_);
+  if (GetSafeHdc()) SetViewportOrgEx(GetSafeHdc(), -rc.left, -rc.top, nullptr);
 }
 
 CTKBufferDCEx::~CTKBufferDCEx() {
-  if (dc_) SetViewportOrgEx(dc_, 0, 0, nullptr);
-  if (dest_ && dc_ && bitmap_)
-    BitBlt(dest_, rect_.left, rect_.top, rect_.right - rect_.left, rect_.bottom - rect_.top, dc_, 0, 0, SRCCOPY);
-  if (old_bitmap_) SelectObject(dc_, old_bitmap_);
+  HDC dc = GetSafeHdc();
+  if (dc) SetViewportOrgEx(dc, 0, 0, nullptr);
+  if (dest_ && dc && bitmap_)
+    ::BitBlt(dest_, rect_.left, rect_.top, rect_.right - rect_.left, rect_.bottom - rect_.top, dc, 0, 0, SRCCOPY);
+  if (old_bitmap_) ::SelectObject(dc, old_bitmap_);
+  DeleteDC();
   if (bitmap_) DeleteObject(bitmap_);
-  if (dc_) DeleteDC(dc_);
 }
 
-CTKCompatibleDC::CTKCompatibleDC(HDC dc, HBITMAP bitmap) : dc_(CreateCompatibleDC(dc)) {
-  if (dc_ && bitmap) old_ = SelectObject(dc_, bitmap);
+CTKCompatibleDC::CTKCompatibleDC(HDC dc, HBITMAP bitmap) {
+  CreateCompatibleDC(dc);
+  if (GetSafeHdc() && bitmap) old_ = ::SelectObject(GetSafeHdc(), bitmap);
 }
 
 CTKCompatibleDC::~CTKCompatibleDC() {
-  if (old_) SelectObject(dc_, old_);
-  if (dc_) DeleteDC(dc_);
+  if (old_) ::SelectObject(GetSafeHdc(), old_);
+  DeleteDC();
 }
 
-CTKFontDC::CTKFontDC(HDC dc, HFONT font) : dc_(dc) { SelectFont(font); }
+CTKFontDC::CTKFontDC(HDC dc, HFONT font) {
+  Attach(dc);
+  SelectFont(font);
+}
 
 void CTKFontDC::SelectFont(HFONT font) {
   if (!font) return;
-  HGDIOBJ old = SelectObject(dc_, font);
+  HGDIOBJ old = ::SelectObject(GetSafeHdc(), font);
   if (!old_font_) old_font_ = old;
 }
 
 void CTKFontDC::SetTextColor(COLORREF color) {
-  COLORREF old = ::SetTextColor(dc_, color);
+  COLORREF old = ::SetTextColor(GetSafeHdc(), color);
   if (old_text_color_ == CLR_INVALID) old_text_color_ = old;
 }
 
 CTKFontDC::~CTKFontDC() {
-  if (old_font_) SelectObject(dc_, old_font_);
-  if (old_text_color_ != CLR_INVALID) ::SetTextColor(dc_, old_text_color_);
+  if (old_font_) ::SelectObject(GetSafeHdc(), old_font_);
+  if (old_text_color_ != CLR_INVALID) ::SetTextColor(GetSafeHdc(), old_text_color_);
+  Detach();
 }
 
-CTKPenDC::CTKPenDC(HDC dc, COLORREF color) : dc_(dc) { SetColor(color); }
+CTKPenDC::CTKPenDC(HDC dc, COLORREF color) {
+  Attach(dc);
+  SetColor(color);
+}
 
 void CTKPenDC::SetColor(COLORREF color) {
   HPEN pen = CreatePen(PS_SOLID, 1, color);
   if (!pen) return;
-  HGDIOBJ old = SelectObject(dc_, pen);
+  HGDIOBJ old = ::SelectObject(GetSafeHdc(), pen);
   if (!old_) old_ = old;
   if (pen_) DeleteObject(pen_);
   pen_ = pen;
 }
 
 CTKPenDC::~CTKPenDC() {
-  if (old_) SelectObject(dc_, old_);
+  if (old_) ::SelectObject(GetSafeHdc(), old_);
   if (pen_) DeleteObject(pen_);
+  Detach();
 }
 
-CTKBrushDC::CTKBrushDC(HDC dc, COLORREF color) : dc_(dc) { SetColor(color); }
+CTKBrushDC::CTKBrushDC(HDC dc, COLORREF color) {
+  Attach(dc);
+  SetColor(color);
+}
 
 void CTKBrushDC::SetColor(COLORREF color) {
   HBRUSH brush = CreateSolidBrush(color);
   if (!brush) return;
-  HGDIOBJ old = SelectObject(dc_, brush);
+  HGDIOBJ old = ::SelectObject(GetSafeHdc(), brush);
   if (!old_) old_ = old;
   if (brush_) DeleteObject(brush_);
   brush_ = brush;
 }
 
 CTKBrushDC::~CTKBrushDC() {
-  if (old_) SelectObject(dc_, old_);
+  if (old_) ::SelectObject(GetSafeHdc(), old_);
   if (brush_) DeleteObject(brush_);
+  Detach();
 }

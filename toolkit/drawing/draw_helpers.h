@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "platform/appframe/dc.h"
+
 class CTKPaintManagerColorGradient;
 
 class CTKDrawHelpers {
@@ -57,99 +59,78 @@ class CTKDrawHelpers {
 
 // Paints into a compatible bitmap of the destination's far edges and copies the rectangle back
 // on destruction (unless cancelled), so callers draw in the destination's coordinates.
-class CTKBufferDC {
+class CTKBufferDC : public CDC {
  public:
   CTKBufferDC(HDC dest, const RECT& rc);
-  ~CTKBufferDC();
-  CTKBufferDC(const CTKBufferDC&) = delete;
-  CTKBufferDC& operator=(const CTKBufferDC&) = delete;
-  HDC dc() const { return dc_; }
-  operator HDC() const { return dc_; }
+  ~CTKBufferDC() override;
   void CancelCopyBack() { dest_ = nullptr; }
 
  private:
   HDC dest_;
   RECT rect_;
-  HDC dc_ = nullptr;
   HBITMAP bitmap_ = nullptr;
   HGDIOBJ old_bitmap_ = nullptr;
 };
 
 // As CTKBufferDC with a bitmap of the rectangle's own size and a moved viewport origin.
-class CTKBufferDCEx {
+class CTKBufferDCEx : public CDC {
  public:
   CTKBufferDCEx(HDC dest, const RECT& rc);
-  ~CTKBufferDCEx();
-  CTKBufferDCEx(const CTKBufferDCEx&) = delete;
-  CTKBufferDCEx& operator=(const CTKBufferDCEx&) = delete;
-  HDC dc() const { return dc_; }
-  operator HDC() const { return dc_; }
+  ~CTKBufferDCEx() override;
 
  private:
   HDC dest_;
   RECT rect_;
-  HDC dc_ = nullptr;
   HBITMAP bitmap_ = nullptr;
   HGDIOBJ old_bitmap_ = nullptr;
 };
 
 // A memory DC compatible with the given one with a bitmap selected (the bitmap stays the
 // caller's).
-class CTKCompatibleDC {
+class CTKCompatibleDC : public CDC {
  public:
   CTKCompatibleDC(HDC dc, HBITMAP bitmap);
-  ~CTKCompatibleDC();
-  CTKCompatibleDC(const CTKCompatibleDC&) = delete;
-  CTKCompatibleDC& operator=(const CTKCompatibleDC&) = delete;
-  HDC dc() const { return dc_; }
-  operator HDC() const { return dc_; }
+  ~CTKCompatibleDC() override;
 
  private:
-  HDC dc_;
   HGDIOBJ old_ = nullptr;
 };
 
 // Selects fonts and sets the text colour; restores the first font replaced and the old text
 // colour.
-class CTKFontDC {
+// Works on a DC owned elsewhere.
+class CTKFontDC : public CDC {
  public:
   CTKFontDC(HDC dc, HFONT font = nullptr);
-  ~CTKFontDC();
-  CTKFontDC(const CTKFontDC&) = delete;
-  CTKFontDC& operator=(const CTKFontDC&) = delete;
+  ~CTKFontDC() override;
   void SelectFont(HFONT font);
   void SetTextColor(COLORREF color);
 
  private:
-  HDC dc_;
   HGDIOBJ old_font_ = nullptr;
   COLORREF old_text_color_ = CLR_INVALID;
 };
 
-class CTKPenDC {
+// Works on a DC owned elsewhere.
+class CTKPenDC : public CDC {
  public:
   CTKPenDC(HDC dc, COLORREF color);
-  ~CTKPenDC();
-  CTKPenDC(const CTKPenDC&) = delete;
-  CTKPenDC& operator=(const CTKPenDC&) = delete;
+  ~CTKPenDC() override;
   void SetColor(COLORREF color);
 
  private:
-  HDC dc_;
   HPEN pen_ = nullptr;
   HGDIOBJ old_ = nullptr;
 };
 
-class CTKBrushDC {
+// Works on a DC owned elsewhere.
+class CTKBrushDC : public CDC {
  public:
   CTKBrushDC(HDC dc, COLORREF color);
-  ~CTKBrushDC();
-  CTKBrushDC(const CTKBrushDC&) = delete;
-  CTKBrushDC& operator=(const CTKBrushDC&) = delete;
+  ~CTKBrushDC() override;
   void SetColor(COLORREF color);
 
  private:
-  HDC dc_;
   HBRUSH brush_ = nullptr;
   HGDIOBJ old_ = nullptr;
 };

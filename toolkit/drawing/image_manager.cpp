@@ -7,7 +7,12 @@
 #include "toolkit/drawing/color_manager.h"
 #include "toolkit/drawing/draw_helpers.h"
 #include "toolkit/drawing/png_bitmap.h"
+#include "toolkit/drawing/prop_exchange.h"
 #include "toolkit/drawing/system_helpers.h"
+
+IMPLEMENT_DYNAMIC(CTKImageManagerIcon, CCmdTarget)
+IMPLEMENT_DYNAMIC(CTKImageManagerIconSet, CCmdTarget)
+IMPLEMENT_DYNAMIC(CTKImageManager, CCmdTarget)
 
 // ---- pixels ----
 
@@ -714,4 +719,214 @@ void CTKImageManager::DrawSilhouette(HDC dc, int x, int y, const CTKIconImage& i
   DrawStateW(dc, brush, nullptr, reinterpret_cast<LPARAM>(mono), 0, x, y, width, height, DST_BITMAP | DSS_MONO);
   DeleteObject(brush);
   DeleteObject(mono);
+}
+
+// ---- stored form ----
+
+namespace {
+
+const int kMaxStoredSide = 4096;
+const wchar_t kCheckSum[] = L"CTKImageManagerIcons";
+
+void WriteEmptyBlock(CArchive& ar) { ar.WriteCount(0); }
+
+// One bitmap as its BITMAPINFO (header as GetDIBits reports it, then 16, 256 or 3 colour
+// entries) and its bits, each with a count before it.
+void WriteBitmapBlock(CArchive& ar, HBITMAP bitmap) {
+  BITMAP bm{};
+  if (!bitmap || !GetObjectW(bitmap, sizeof(bm), &bm)) {
+    WriteEmptyBlock(ar);
+    return;
+  }
+  const int entries = bm.bmBitsPixel == 4 ? 16 : (bm.bmBitsPixel == 8 ? 256 : 3);
+  std::vector<BYTE> info(sizeof(BITMAPINFOHEADER) + entries * sizeof(RGBQUAD), 0);
+  auto* header = reinterpret_cast<BITMAPINFOHEADER*>(info.data());
+  header->biSize = sizeof(BITMAPINFOHEADER);
+  HDC screen = GetDC(nullptr);
+  GetDIBits(screen, bitmap, 0, bm.bmHeight, nullptr, reinterpret_cast<BITMAPINFO*>(info.data()), DIB_RGB_COLORS);
+  DWORD bits_size = header->biSizeImage;
+  if (bits_size == 0) bits_size = static_cast<DWORD>(bm.bmWidth) * bm.bmHeight * 4;
+  std::vector<BYTE> bits(bits_size, 0);
+  GetDIBits(screen, bitmap, 0, bm.bmHeight, bits.data(), reinterpret_cast<BITMAPINFO*>(info.data()), DIB_RGB_COLORS);
+  ReleaseDC(nullptr, screen);
+  ar.WriteCount(info.size());
+  ar.Write(info.data(), static_cast<UINT>(info.size()));
+  ar.WriteCount(bits.size());
+  ar.Write(bits.data(), static_cast<UINT>(bits.size()));
+}
+
+ULONGLONG Remaining(CArchive& ar) {
+  CFile* file = ar.GetFile();
+  if (!file) return 0;
+  const ULONGLONG length = file->GetLength(), position = file->GetPosition();
+  return length > position ? length - position : 0;
+}
+
+[[noreturn]] void BadData() { throw CArchiveException(CArchiveException::badIndex); }
+
+// The bitmap of a block, or NULL for an empty block. Sizes and counts come from the data:
+// they are checked before anything is allocated.
+HBITMAP ReadBitmapBlock(CArchive& ar) {
+  const DWORD_PTR info_size = ar.ReadCount();
+  if (info_size == 0) return nullptr;
+  if (info_size < sizeof(BITMAPINFOHEADER) || info_size > sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD) ||
+      info_size > Remaining(ar))
+    BadData();
+  std::vector<BYTE> info(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD), 0);
+  if (ar.Read(info.data(), static_cast<UINT>(info_size)) != info_size) BadData();
+  auto* header = reinterpret_cast<BITMAPINFOHEADER*>(info.data());
+  const LONG width = header->biWidth, height = header->biHeight < 0 ? -header->biHeight : header->biHeight;
+  const WORD bpp = header->biBitCount;
+  if (header->biSize != sizeof(BITMAPINFOHEADER) || width <= 0 || width > kMaxStoredSide || height <= 0 ||
+      height > kMaxStoredSide || header->biPlanes != 1 ||
+      (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32))
+    BadData();
+  const DWORD_PTR bits_size = ar.ReadCount();
+  if (bits_size > Remaining(ar)) BadData();
+  if (header->biSizeImage == 0) header->biSizeImage = static_cast<DWORD>(bits_size);
+  std::vector<BYTE> stored(bits_size);
+  if (bits_size && ar.Read(stored.data(), static_cast<UINT>(bits_size)) != bits_size) BadData();
+  void* bits = nullptr;
+  HBITMAP dib = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(info.data()), DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!dib || !bits) {
+    if (dib) DeleteObject(dib);
+    return nullptr;
+  }
+  const size_t stride = ((static_cast<size_t>(width) * bpp + 31) / 32) * 4;
+  const size_t capacity = stride * static_cast<size_t>(height);
+  std::memcpy(bits, stored.data(), std::min<size_t>(capacity, stored.size()));
+  return dib;
+}
+
+void WriteImage(CArchive& ar, const CTKIconImage& image) {
+  if (image.IsAlpha()) {
+    WriteBitmapBlock(ar, image.Bitmap());
+    WriteEmptyBlock(ar);
+  } else if (image.Icon()) {
+    ICONINFO info{};
+    if (GetIconInfo(image.Icon(), &info)) {
+      WriteBitmapBlock(ar, info.hbmColor);
+      WriteBitmapBlock(ar, info.hbmMask);
+      if (info.hbmColor) DeleteObject(info.hbmColor);
+      if (info.hbmMask) DeleteObject(info.hbmMask);
+    } else {
+      WriteEmptyBlock(ar);
+      WriteEmptyBlock(ar);
+    }
+  } else {
+    WriteEmptyBlock(ar);
+    WriteEmptyBlock(ar);
+  }
+}
+
+CTKIconImage ReadImage(CArchive& ar) {
+  HBITMAP color = ReadBitmapBlock(ar);
+  HBITMAP mask = nullptr;
+  try {
+    mask = ReadBitmapBlock(ar);
+  } catch (...) {
+    if (color) DeleteObject(color);
+    throw;
+  }
+  if (!color) {
+    if (mask) DeleteObject(mask);
+    return CTKIconImage();
+  }
+  if (!mask) return CTKIconImage(nullptr, color);
+  BITMAP bm{};
+  GetObjectW(color, sizeof(bm), &bm);
+  HICON icon = nullptr;
+  if (HIMAGELIST list = ImageList_Create(bm.bmWidth, bm.bmHeight, ILC_COLOR24 | ILC_MASK, 1, 0)) {
+    if (ImageList_Add(list, color, mask) >= 0) icon = ImageList_GetIcon(list, 0, ILD_NORMAL);
+    ImageList_Destroy(list);
+  }
+  DeleteObject(color);
+  DeleteObject(mask);
+  return CTKIconImage(icon, nullptr);
+}
+
+}  // namespace
+
+void CTKImageManagerIcon::Serialize(CArchive& ar) {
+  if (ar.IsStoring()) {
+    ar << height_ << static_cast<int>(CTKPropExchange::kCurrentSchema);
+    for (int state : {kNormal, kDisabled, kHot, kChecked, kPressed}) WriteImage(ar, images_[state]);
+    return;
+  }
+  int height = 0, schema = 0;
+  ar >> height >> schema;
+  if (height <= 0 || height > kMaxStoredSide) BadData();
+  for (CTKIconImage& image : images_) image.Clear();
+  ResetDerivedImages();
+  height_ = height;
+  images_[kNormal] = ReadImage(ar);
+  images_[kDisabled] = ReadImage(ar);
+  images_[kHot] = ReadImage(ar);
+  if (schema > 7) images_[kChecked] = ReadImage(ar);
+  if (schema > 16) images_[kPressed] = ReadImage(ar);
+}
+
+void CTKImageManager::ExchangeIconSet(CTKPropExchange* px, UINT id) {
+  CString check = kCheckSum;
+  PropExchangeString(px, L"CheckSum", &check, kCheckSum);
+  if (px->IsLoading() && check != kCheckSum) throw CArchiveException(CArchiveException::badClass);
+  std::unique_ptr<CTKPropExchangeEnumerator> icons(px->OpenEnumerator(L"Icon"));
+  if (px->IsStoring()) {
+    CTKImageManagerIconSet* set = GetIconSet(id);
+    std::vector<CTKImageManagerIcon*> stored;
+    if (set)
+      for (auto& entry : set->icons_)
+        if (!entry.second->IsScaled()) stored.push_back(entry.second.get());
+    DWORD pos = icons->StartEnumeration(static_cast<DWORD>(stored.size()), true);
+    for (CTKImageManagerIcon* icon : stored) {
+      CTKPropExchangeSection section(icons->NextSection(pos));
+      int width = icon->Width();
+      PropExchangeInt(section.get(), L"Width", &width, 16);
+      PropExchangeSerializable(section.get(), L"Data", icon);
+    }
+    return;
+  }
+  auto& set = sets_[id];
+  if (set)
+    set->RemoveAll();
+  else
+    set = std::make_unique<CTKImageManagerIconSet>(id, this);
+  highest_id_ = std::max(highest_id_, id);
+  DWORD pos = icons->StartEnumeration(0, true);
+  while (pos) {
+    CTKPropExchangeSection section(icons->NextSection(pos));
+    int width = 16;
+    PropExchangeInt(section.get(), L"Width", &width, 16);
+    if (width <= 0 || width > kMaxStoredSide) BadData();
+    auto icon = std::make_unique<CTKImageManagerIcon>(id, width, 15, set.get());
+    if (!PropExchangeSerializable(section.get(), L"Data", icon.get())) BadData();
+    set->icons_[width] = std::move(icon);
+  }
+}
+
+void CTKImageManager::ExchangeAllIcons(CTKPropExchange* px) {
+  std::unique_ptr<CTKPropExchangeEnumerator> sets(px->OpenEnumerator(L"IconSet"));
+  if (px->IsStoring()) {
+    DWORD pos = sets->StartEnumeration(static_cast<DWORD>(sets_.size()), true);
+    for (auto& entry : sets_) {
+      CTKPropExchangeSection section(sets->NextSection(pos));
+      int id = static_cast<int>(entry.first);
+      PropExchangeInt(section.get(), L"Id", &id, 0);
+      ExchangeIconSet(section.get(), entry.first);
+    }
+    return;
+  }
+  RemoveAll();
+  DWORD pos = sets->StartEnumeration(0, true);
+  while (pos) {
+    CTKPropExchangeSection section(sets->NextSection(pos));
+    int id = 0;
+    PropExchangeInt(section.get(), L"Id", &id, 0);
+    ExchangeIconSet(section.get(), static_cast<UINT>(id));
+  }
+}
+
+void CTKImageManager::Serialize(CArchive& ar) {
+  CTKPropExchangeArchive px(ar);
+  ExchangeAllIcons(&px);
 }

@@ -9,6 +9,9 @@
 #include <memory>
 #include <vector>
 
+#include "platform/appframe/archive.h"
+#include "platform/appframe/cmd_target.h"
+
 class CTKPropExchange;
 class CTKImageManager;
 class CTKImageManagerIconSet;
@@ -38,13 +41,15 @@ class CTKIconImage {
   bool owns_ = true;
 };
 
-class CTKImageManagerIcon {
+class CTKImageManagerIcon : public CCmdTarget {
+  DECLARE_DYNAMIC(CTKImageManagerIcon)
+
  public:
   enum State { kNormal = 0, kDisabled = 1, kHot = 2, kChecked = 3, kPressed = 4 };
 
   CTKImageManagerIcon(UINT id, int width, int height, CTKImageManagerIconSet* owner)
       : id_(id), width_(width), height_(height), owner_(owner) {}
-  virtual ~CTKImageManagerIcon() = default;
+  ~CTKImageManagerIcon() override = default;
 
   UINT Id() const { return id_; }
   int Width() const { return width_; }
@@ -62,9 +67,9 @@ class CTKImageManagerIcon {
   const CTKIconImage& GetShadowImage();
   void ResetDerivedImages();
 
-  // Serialised state: height, schema, then the images (see the image manager's store).
-  bool Store(CTKPropExchange* px, const wchar_t* name);
-  bool Load(CTKPropExchange* px, const wchar_t* name);
+  // Height, schema, then the images normal, disabled, hot, checked and pressed (the last two
+  // only in data of a schema that has them).
+  void Serialize(CArchive& ar) override;
 
  private:
   friend class CTKImageManagerIconSet;
@@ -77,10 +82,12 @@ class CTKImageManagerIcon {
   CTKIconImage generated_disabled_, faded_, shadow_;
 };
 
-class CTKImageManagerIconSet {
+class CTKImageManagerIconSet : public CCmdTarget {
+  DECLARE_DYNAMIC(CTKImageManagerIconSet)
+
  public:
   CTKImageManagerIconSet(UINT id, CTKImageManager* owner) : id_(id), owner_(owner) {}
-  virtual ~CTKImageManagerIconSet() = default;
+  ~CTKImageManagerIconSet() override = default;
 
   UINT Id() const { return id_; }
   // Width 0: the smallest unscaled icon; 1: the largest; else that width, or with nearest the
@@ -94,18 +101,21 @@ class CTKImageManagerIconSet {
   CTKImageManager* Owner() const { return owner_; }
 
  private:
+  friend class CTKImageManager;
   UINT id_;
   CTKImageManager* owner_;
   std::map<int, std::unique_ptr<CTKImageManagerIcon>> icons_;
 };
 
-class CTKImageManager {
+class CTKImageManager : public CCmdTarget {
+  DECLARE_DYNAMIC(CTKImageManager)
+
  public:
   using AlphaBlendFn = BOOL(WINAPI*)(HDC, int, int, int, int, HDC, int, int, int, int, BLENDFUNCTION);
   using TransparentBltFn = BOOL(WINAPI*)(HDC, int, int, int, int, HDC, int, int, int, int, UINT);
 
   CTKImageManager();
-  virtual ~CTKImageManager();
+  ~CTKImageManager() override;
   CTKImageManager(const CTKImageManager&) = delete;
   CTKImageManager& operator=(const CTKImageManager&) = delete;
 
@@ -140,8 +150,9 @@ class CTKImageManager {
   void SetTransparentBltFunction(TransparentBltFn fn) { transparent_blt_ = fn; }
   AlphaBlendFn AlphaBlendFunction() const { return alpha_blend_; }
 
-  // Save or load every icon.
-  bool ExchangeAllIcons(CTKPropExchange* px);
+  // Saves or loads every icon. Loading data of another kind throws an archive exception.
+  void ExchangeAllIcons(CTKPropExchange* px);
+  void Serialize(CArchive& ar) override;
 
   // Loaders: *alpha tells whether the result carries alpha (premultiplied).
   static bool IsPngResource(HMODULE module, const wchar_t* name);
@@ -155,7 +166,7 @@ class CTKImageManager {
 
  private:
   friend class CTKImageManagerIcon;
-  bool ExchangeIconSet(CTKPropExchange* px, UINT id);
+  void ExchangeIconSet(CTKPropExchange* px, UINT id);
 
   std::map<UINT, std::unique_ptr<CTKImageManagerIconSet>> sets_;
   UINT highest_id_ = 0;

@@ -1,19 +1,34 @@
 #include "toolkit/drawing/resource_manager.h"
 
-#include <memory>
 #include <vector>
 
 namespace {
 HMODULE g_resource_module = nullptr;
+
+// Each thread's manager is freed when the thread ends.
+void WINAPI DeleteManager(void* manager) { delete static_cast<CTKResourceManager*>(manager); }
+
+DWORD ManagerSlot() {
+  static const DWORD slot = FlsAlloc(&DeleteManager);
+  return slot;
+}
 }  // namespace
 
 HMODULE GetToolkitResourceModule() { return g_resource_module ? g_resource_module : GetModuleHandleW(nullptr); }
 void SetToolkitResourceModule(HMODULE module) { g_resource_module = module; }
 
 CTKResourceManager* GetResourceManagerInstance() {
-  thread_local std::unique_ptr<CTKResourceManager> manager;
-  if (!manager) manager = std::make_unique<CTKResourceManager>();
-  return manager.get();
+  const DWORD slot = ManagerSlot();
+  if (slot == FLS_OUT_OF_INDEXES) {
+    static CTKResourceManager shared;  // no slot to be had: one for the process
+    return &shared;
+  }
+  auto* manager = static_cast<CTKResourceManager*>(FlsGetValue(slot));
+  if (!manager) {
+    manager = new CTKResourceManager;
+    FlsSetValue(slot, manager);
+  }
+  return manager;
 }
 
 CTKResourceManager::~CTKResourceManager() { ReleaseResourceLibrary(); }

@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "platform/appframe/file.h"
+
 #include "tests/toolkit/drawing/fake_theme.h"
 
 namespace {
@@ -84,6 +86,31 @@ TEST(PaintManagerColor, CustomValueWinsAndGradientCopiesEffectiveColours) {
   h.SetStandardColor(5);
   EXPECT_EQ(5u, h.dark.Color());
   EXPECT_FLOAT_EQ(0.5f, h.factor);
+}
+
+TEST(PaintManagerColor, GradientSerialisesAsFourIntsAndAFloat) {
+  CTKPaintManagerColorGradient g;
+  g.SetStandardColors(0x010203, 0x040506, 0.3f);
+  g.dark.SetCustomValue(0x0A0B0C);
+  CMemFile file;
+  {
+    CArchive ar(&file, CArchive::store);
+    g.Serialize(ar);
+  }
+  ASSERT_EQ(20u, file.GetLength());
+  const int* ints = reinterpret_cast<const int*>(file.GetData());
+  EXPECT_EQ(0x010203, ints[0]);
+  EXPECT_EQ(-1, ints[1]);
+  EXPECT_EQ(0x040506, ints[2]);
+  EXPECT_EQ(0x0A0B0C, ints[3]);
+  file.SeekToBegin();
+  CTKPaintManagerColorGradient back;
+  CArchive ar(&file, CArchive::load);
+  back.Serialize(ar);
+  EXPECT_EQ(0x010203u, back.light.Color());
+  EXPECT_EQ(0x0A0B0Cu, back.dark.Color());
+  EXPECT_EQ(0x040506, back.dark.StandardValue());
+  EXPECT_FLOAT_EQ(0.3f, back.factor);
 }
 
 // A colour scheme the tests set in place of the system's.

@@ -205,3 +205,142 @@ TEST(ImageManager, TransparentCopyWithAndWithoutTransparentBlt) {
 }
 
 }  // namespace
+
+// ---- stored form ----
+
+#include "platform/appframe/file.h"
+#include "toolkit/drawing/prop_exchange.h"
+
+namespace {
+
+class ImageStoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(source.AddAlphaImage(RedAndHalfGreen(), 40, 0));
+    const DWORD hot[2] = {0xFF0000FF, 0xFF00FF00};
+    ASSERT_TRUE(source.AddAlphaImage(MakeDibSection(2, 1, hot), 40, 2));
+    CTKResourceManager rm;
+    HICON blue = rm.MakeIconFromGroup(Self(), MAKEINTRESOURCEW(100), 16, 16);
+    ASSERT_TRUE(source.AddIconImage(blue, 41, 0, 0, 0));
+    DestroyIcon(blue);
+    source.GetIconSet(41)->GetOrCreateIcon(32, 32)->SetScaled(true);  // not stored
+  }
+  void Store(CMemFile& file) {
+    CArchive ar(&file, CArchive::store);
+    source.Serialize(ar);
+  }
+  void ExpectLoaded(CTKImageManager& loaded) {
+    EXPECT_EQ(2u, loaded.IconSetCount());
+    CTKImageManagerIcon* alpha = loaded.GetImage(40, 2);
+    ASSERT_NE(nullptr, alpha);
+    EXPECT_EQ(1, alpha->Height());
+    EXPECT_EQ(0x80008000u, PixelOf(alpha->GetImageOfState(0).Bitmap(), 1, 0));
+    EXPECT_EQ(0xFF0000FFu, PixelOf(alpha->GetImageOfState(2).Bitmap(), 0, 0));
+    EXPECT_TRUE(alpha->UserImage(3).IsEmpty());
+    EXPECT_FALSE(loaded.ContainsIcon(41, 32));
+    CTKImageManagerIcon* icon = loaded.GetImage(41, 16);
+    ASSERT_NE(nullptr, icon);
+    EXPECT_FALSE(icon->GetImageOfState(0).IsAlpha());
+    Canvas canvas(16, 16, RGB(0, 255, 0));
+    loaded.SetRightToLeftMode(0);
+    loaded.DrawImage(canvas.dc(), 0, 0, icon, icon->GetImageOfState(0), 0, 0);
+    EXPECT_EQ(RGB(0, 0, 200), canvas.At(8, 8));
+    EXPECT_EQ(RGB(0, 255, 0), canvas.At(0, 0));
+  }
+  CTKImageManager source;
+};
+
+TEST_F(ImageStoreTest, IconsRoundTripThroughAnArchive) {
+  CMemFile file;
+  Store(file);
+  file.SeekToBegin();
+  CTKImageManager loaded;
+  loaded.AddAlphaImage(RedAndHalfGreen(), 99, 0);  // removed by loading
+  CArchive ar(&file, CArchive::load);
+  loaded.Serialize(ar);
+  EXPECT_EQ(nullptr, loaded.GetIconSet(99));
+  ExpectLoaded(loaded);
+}
+
+TEST_F(ImageStoreTest, IconsRoundTripThroughTheRegistry) {
+  const wchar_t* path = L"Software\\KestrinTests\\ToolkitImageStore";
+  RegDeleteTreeW(HKEY_CURRENT_USER, path);
+  {
+    CTKPropExchangeRegistry px(HKEY_CURRENT_USER, path, false);
+    source.ExchangeAllIcons(&px);
+  }
+  CTKImageManager loaded;
+  {
+    CTKPropExchangeRegistry px(HKEY_CURRENT_USER, path, true);
+    loaded.ExchangeAllIcons(&px);
+  }
+  RegDeleteTreeW(HKEY_CURRENT_USER, path);
+  ExpectLoaded(loaded);
+}
+
+// Offsets in the stored bytes of one set with one icon: set count (2), id (4), check sum
+// (2 + 40), icon count (2) at 48, width (4), height (4), then the schema.
+constexpr size_t kCheckSumAt = 8;
+constexpr size_t kSchemaAt = 58;
+
+std::vector<BYTE> StoredOneIcon(CTKImageManager& manager) {
+  CMemFile file;
+  {
+    CArchive ar(&file, CArchive::store);
+    manager.Serialize(ar);
+  }
+  return std::vector<BYTE>(file.GetData(), file.GetData() + file.GetLength());
+}
+
+void Load(CTKImageManager& manager, std::vector<BYTE>& bytes) {
+  CMemFile file(bytes.data(), static_cast<UINT>(bytes.size()));
+  CArchive ar(&file, CArchive::load);
+  manager.Serialize(ar);
+}
+
+TEST(ImageStore, OlderSchemaLeavesCheckedAndPressedEmpty) {
+  CTKImageManager manager;
+  for (int state = 0; state <= 4; ++state) ASSERT_TRUE(manager.AddAlphaImage(RedAndHalfGreen(), 7, state));
+  std::vector<BYTE> bytes = StoredOneIcon(manager);
+  ASSERT_EQ(20, *reinterpret_cast<int*>(&bytes[kSchemaAt]));
+  CTKImageManager current;
+  Load(current, bytes);
+  EXPECT_FALSE(current.GetImage(7, 2)->UserImage(4).IsEmpty());
+  *reinterpret_cast<int*>(&bytes[kSchemaAt]) = 7;
+  CTKImageManager older;
+  Load(older, bytes);
+  CTKImageManagerIcon* icon = older.GetImage(7, 2);
+  ASSERT_NE(nullptr, icon);
+  EXPECT_FALSE(icon->UserImage(2).IsEmpty());
+  EXPECT_TRUE(icon->UserImage(3).IsEmpty());
+  EXPECT_TRUE(icon->UserImage(4).IsEmpty());
+}
+
+TEST(ImageStore, ForeignOrDamagedDataIsRefused) {
+  CTKImageManager manager;
+  ASSERT_TRUE(manager.AddAlphaImage(RedAndHalfGreen(), 7, 0));
+  const std::vector<BYTE> good = StoredOneIcon(manager);
+  ASSERT_EQ(L'C', *reinterpret_cast<const wchar_t*>(&good[kCheckSumAt]));
+  struct Damage {
+    const char* what;
+    size_t at;
+    std::vector<BYTE> bytes;
+  } cases[] = {
+      {"check sum", kCheckSumAt, {'X', 0}},
+      {"set count", 0, {0xFE, 0xFF}},
+      {"icon count", 48, {0xFE, 0xFF}},
+      {"height", kSchemaAt - 4, {0xFF, 0xFF, 0xFF, 0x7F}},
+      {"bitmap info size", kSchemaAt + 4, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F}},
+  };
+  for (const Damage& d : cases) {
+    std::vector<BYTE> bytes = good;
+    std::copy(d.bytes.begin(), d.bytes.end(), bytes.begin() + d.at);
+    CTKImageManager loaded;
+    EXPECT_THROW(Load(loaded, bytes), CArchiveException) << d.what;
+  }
+  std::vector<BYTE> truncated(good.begin(), good.end() - 5);
+  CTKImageManager loaded;
+  EXPECT_THROW(Load(loaded, truncated), CArchiveException);
+}
+
+}  // namespace
