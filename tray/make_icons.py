@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """Draws the tray program's icons: the tray icon (131, a green shield with a check mark) and the
-play button icon (134, a triangle), each as a 32-bit .ico."""
+play button icon (134, a triangle). Each is written as its images (RT_ICON) and its directory
+(RT_GROUP_ICON) with image numbers of its own, so that they never collide with the icons of the
+other resource objects a program links."""
 import struct
 import sys
 
@@ -23,14 +25,16 @@ def image(size, pixel):
     return header + bytes(xor) + bytes(mask)
 
 
-def ico(sizes, pixel):
-    images = [image(s, pixel) for s in sizes]
-    out = struct.pack("<HHH", 0, 1, len(images))
-    offset = 6 + 16 * len(images)
-    for s, img in zip(sizes, images):
-        out += struct.pack("<BBBBHHII", s, s, 0, 0, 1, 32, len(img), offset)
-        offset += len(img)
-    return out + b"".join(images)
+def write_icon(out, name, sizes, pixel, first_id):
+    """<name>_<id>.img per image and <name>.grp, the directory naming those ids."""
+    group = struct.pack("<HHH", 0, 1, len(sizes))
+    for i, size in enumerate(sizes):
+        img = image(size, pixel)
+        with open("%s/%s_%d.img" % (out, name, first_id + i), "wb") as f:
+            f.write(img)
+        group += struct.pack("<BBBBHHIH", size, size, 0, 0, 1, 32, len(img), first_id + i)
+    with open("%s/%s.grp" % (out, name), "wb") as f:
+        f.write(group)
 
 
 def shield(x, y, size):
@@ -57,7 +61,5 @@ def play(x, y, size):
 
 
 out = sys.argv[1]
-with open(out + "/tray.ico", "wb") as f:
-    f.write(ico([32, 16], shield))
-with open(out + "/play.ico", "wb") as f:
-    f.write(ico([16], play))
+write_icon(out, "tray", [32, 16], shield, 1310)
+write_icon(out, "play", [16], play, 1340)

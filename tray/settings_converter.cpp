@@ -40,17 +40,14 @@ LONG ParseOldDecimal(const wchar_t* text) {
 }
 
 CSettingsConverter::CSettingsConverter() {
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, kKeyPath, 0, KEY_READ | KEY_WRITE, &key_) != ERROR_SUCCESS) key_ = nullptr;
-}
-
-CSettingsConverter::~CSettingsConverter() {
-  if (key_) RegCloseKey(key_);
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kKeyPath, 0, KEY_READ | KEY_WRITE, &key) == ERROR_SUCCESS) key_.Reset(key);
 }
 
 bool CSettingsConverter::NeedsConversion() {
   if (!key_) return false;
   DWORD type = 0, value = 0, size = sizeof(value);
-  if (RegQueryValueExW(key_, kVersionName, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS)
+  if (RegQueryValueExW(key_.Get(), kVersionName, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS)
     return false;
   return type == REG_DWORD && size == sizeof(value) && value != kCurrentSettingsVersion;
 }
@@ -60,12 +57,12 @@ bool CSettingsConverter::Convert() {
   for (const wchar_t* name : kConvertedValueNames) {
     wchar_t text[260];
     // Missing, or not a text of the older format (already a number, or damaged): keep it.
-    if (!ReadText(key_, name, text)) continue;
+    if (!ReadText(key_.Get(), name, text)) continue;
     DWORD number = static_cast<DWORD>(ParseOldDecimal(text));
-    RegSetValueExW(key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof(number));
+    RegSetValueExW(key_.Get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof(number));
   }
   DWORD version = kCurrentSettingsVersion;
-  return RegSetValueExW(key_, kVersionName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&version),
+  return RegSetValueExW(key_.Get(), kVersionName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&version),
                         sizeof(version)) == ERROR_SUCCESS;
 }
 

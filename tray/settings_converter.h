@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "platform/win/scoped_handle.h"
+
 namespace SettingsUtilsNS {
 
 const DWORD kCurrentSettingsVersion = 2;
@@ -12,7 +14,7 @@ class CSettingsConverter {
  public:
   // Opens the user's settings key for reading and writing (nothing when it cannot).
   CSettingsConverter();
-  virtual ~CSettingsConverter();
+  virtual ~CSettingsConverter() {}
 
   // True when "SettingsVersion" is a REG_DWORD other than the current version.
   bool NeedsConversion();
@@ -21,13 +23,13 @@ class CSettingsConverter {
   // when that cannot be written.
   bool Convert();
 
-  bool IsOpen() const { return key_ != nullptr; }
+  bool IsOpen() const { return key_.IsValid(); }
 
  private:
   CSettingsConverter(const CSettingsConverter&) = delete;
   CSettingsConverter& operator=(const CSettingsConverter&) = delete;
 
-  HKEY key_ = nullptr;
+  KestrinWinNS::CScopedRegKey key_;
 };
 
 // The values the older format kept as decimal texts, in conversion order.

@@ -136,6 +136,7 @@ CUpdateBase::CUpdateBase() : m_settings(SettingsUtilsNS::kLoadGroupAll), m_reque
 CUpdateBase::~CUpdateBase() { m_warning.Destroy(); }
 
 void CUpdateBase::OnRequestComplete(DWORD, const char*, const BYTE* body, DWORD length) {
+  ++answers_;
   if (!body || length == 0) return;
   // The body is 8-bit text of the system's code page, not terminated: convert exactly
   // `length` bytes.
@@ -152,6 +153,7 @@ void CUpdateBase::OnRequestComplete(DWORD, const char*, const BYTE* body, DWORD 
 }
 
 void CUpdateBase::OnRequestFailed(DWORD, DWORD) {
+  ++answers_;
   m_warning.Create(0);
   m_warning.Show();
 }

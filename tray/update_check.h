@@ -66,6 +66,8 @@ class CUpdateBase : public WebUtilsNS::IRequestWaiter {
 
   bool IsNewer(const wchar_t* version) { return CompareVersions(GetCurrentVersion(), version) == 3; }
 
+  // Answers heard from the service so far (replies and failures).
+  int GetAnswerCount() const { return answers_; }
   SettingsUtilsNS::CSettingsKestrin& GetSettings() { return m_settings; }
   WarningWindowNS::CUpdateWarningWindow& GetWarning() { return m_warning; }
 
@@ -73,6 +75,7 @@ class CUpdateBase : public WebUtilsNS::IRequestWaiter {
   SettingsUtilsNS::CSettingsKestrin m_settings;
   WebUtilsNS::CServerRequest m_request;
   WarningWindowNS::CUpdateWarningWindow m_warning;
+  int answers_ = 0;
 };
 
 class CKRUpdate : public CUpdateBase {

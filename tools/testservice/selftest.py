@@ -56,7 +56,8 @@ def main():
         with open(os.path.join(files, "revoked.txt"), "w") as f:
             f.write("0A1B2C\n")
         cmd = [sys.executable, SERVICE, "start", "--state", state, "--files", files, "--routes", routes,
-               "--routes", os.path.join(HERE, "routes_site_seal.py")]
+               "--routes", os.path.join(HERE, "routes_site_seal.py"),
+               "--routes", os.path.join(HERE, "routes_update.py")]
         if args.pki:
             cmd += ["--pki", args.pki]
         subprocess.run(cmd, check=True, stdout=subprocess.DEVNULL)
@@ -101,6 +102,16 @@ def main():
                   and b"http://bank.example/" in body)
             _, _, body = fetch(base + "/nlr_searcher/recorded")
             check("requests recorded", b"/znr_searcher/quorvel?" in body and b"DXREV" in body)
+            req = urllib.request.Request(base + "/updinfo/newer/update/krupdate.inf",
+                                         headers={"DRAVIX_VERSION": "2.7.0.14"})
+            with urllib.request.urlopen(req, timeout=10) as r:
+                body = r.read()
+            check("update information", b"\r\nLV=2.7.0.15\r\nURL=https://" in body)
+            try:
+                fetch(base + "/updinfo/newer/update/krupdate.inf")
+                check("update information needs the version header", False)
+            except urllib.error.HTTPError as e:
+                check("update information needs the version header", e.code == 400)
             s = socket.socket()
             check("refused", s.connect_ex(("127.0.0.1", int(ports["refused"]))) != 0)
             s.close()

@@ -1,0 +1,259 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <string>
+
+#include "common/settings/settings.h"
+#include "tests/tray/tray_test_support.h"
+#include "tray/options_sheet.h"
+#include "tray/tray_resource.h"
+
+namespace {
+
+using namespace traytest;
+using SettingsUtilsNS::CSettingsKestrin;
+
+std::string g_peer;   // settings_peer.exe (--peer=)
+
+class OptionsSheetTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    DeleteSettingsKey();
+    CSettingsKestrin defaults(SettingsUtilsNS::kLoadGroupAll);
+    ASSERT_TRUE(defaults.CreateDefaults());
+  }
+  void TearDown() override { DeleteSettingsKey(); }
+
+  // Runs the sheet; `script` acts on it once it is up and ends it.
+  INT_PTR RunSheet(CKRPropertySheetDlg& sheet, std::function<void(CKRPropertySheetDlg&)> script) {
+    RunFromLoop([&sheet, script] { script(sheet); });
+    return sheet.RunModal();
+  }
+  static void ShowPage(CKRPropertySheetDlg& sheet, int index) {
+    SendMessageW(sheet.m_hWnd, PSM_SETCURSEL, static_cast<WPARAM>(index), 0);
+  }
+  static void Press(CKRPropertySheetDlg& sheet, int button) {
+    SendMessageW(sheet.m_hWnd, PSM_PRESSBUTTON, static_cast<WPARAM>(button), 0);
+  }
+  static void TypeInCombo(HWND page, int id, const wchar_t* text, bool leave) {
+    SetDlgItemTextW(page, id, text);
+    if (leave) SendMessageW(page, WM_COMMAND, MAKEWPARAM(id, CBN_KILLFOCUS), reinterpret_cast<LPARAM>(GetDlgItem(page, id)));
+  }
+  static std::wstring Text(HWND page, int id) {
+    wchar_t text[64] = {};
+    GetDlgItemTextW(page, id, text, 64);
+    return text;
+  }
+  static DWORD Stored(const wchar_t* name) {
+    DWORD value = 0xDEAD;
+    ReadDword(name, &value);
+    return value;
+  }
+  CRecordingServices services_;
+};
+
+TEST_F(OptionsSheetTest, PagesShowTheStoredValues) {
+  WriteDword(L"BorderWidth", 12);
+  WriteDword(L"DisplayTextSize", 14);
+  WriteDword(L"Current_KRAIDA_State", 1);
+  WriteDword(L"ShowCursorType", 1);
+  WriteDword(L"KRAIDA_ValidatingFor", 7);
+  WriteDword(L"ErrorOnFailedRevocationCheck", 0);
+  WriteDword(L"UseAudio", 1);
+  WriteText(L"MouseOverSound", L"C:\\sounds\\over.wav");
+  CKRPropertySheetDlg sheet(&services_);
+  EXPECT_EQ(IDCANCEL, RunSheet(sheet, [&](CKRPropertySheetDlg& s) {
+    HWND border = s.m_borderPage.m_hWnd;
+    EXPECT_EQ(12, SendDlgItemMessageW(border, IDC_WIDTH_SLIDER, TBM_GETPOS, 0, 0));
+    EXPECT_EQ(2, SendDlgItemMessageW(border, IDC_WIDTH_SLIDER, TBM_GETRANGEMIN, 0, 0));
+    EXPECT_EQ(25, SendDlgItemMessageW(border, IDC_WIDTH_SLIDER, TBM_GETRANGEMAX, 0, 0));
+    EXPECT_EQ(L"12", Text(border, IDC_WIDTH_TEXT));
+    EXPECT_EQ(L"14", Text(border, IDC_TEXT_SIZE));
+    EXPECT_EQ(16, SendDlgItemMessageW(border, IDC_TEXT_SIZE, CB_GETCOUNT, 0, 0));
+    ShowPage(s, 1);
+    HWND audio = s.m_audioPage.m_hWnd;
+    EXPECT_EQ(static_cast<UINT>(BST_CHECKED), IsDlgButtonChecked(audio, IDC_USE_AUDIO));
+    EXPECT_EQ(L"C:\\sounds\\over.wav", Text(audio, IDC_OVER_SOUND));
+    ShowPage(s, 2);
+    HWND general = s.m_generalPage.m_hWnd;
+    EXPECT_EQ(static_cast<UINT>(BST_UNCHECKED), IsDlgButtonChecked(general, IDC_REVOCATION));
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(general, IDC_EV_GROUP)));
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(general, IDC_EV_CHECK)));
+    ShowPage(s, 3);
+    HWND kraida = s.m_shadowPage.m_hWnd;
+    EXPECT_EQ(static_cast<UINT>(BST_CHECKED), IsDlgButtonChecked(kraida, IDC_MODE_AUTO));
+    EXPECT_EQ(static_cast<UINT>(BST_CHECKED), IsDlgButtonChecked(kraida, IDC_CURSOR_FLASH));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(kraida, IDC_SECONDS)));
+    EXPECT_EQ(L"7", Text(kraida, IDC_SECONDS));
+    // "Turn off" disables the seconds box.
+    SendMessageW(GetDlgItem(kraida, IDC_MODE_OFF), BM_CLICK, 0, 0);
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(kraida, IDC_SECONDS)));
+    Press(s, PSBTN_CANCEL);
+  }));
+  // Cancel wrote nothing.
+  EXPECT_EQ(1u, Stored(L"Current_KRAIDA_State"));
+}
+
+TEST_F(OptionsSheetTest, NumbersAreClampedWhenLeftAndWhenSentWithEnter) {
+  struct Case {
+    const wchar_t* size_text;
+    const wchar_t* seconds_text;
+    bool leave;   // false: the box still has the focus when the sheet closes
+    DWORD size;
+    DWORD seconds;
+  } cases[] = {{L"7", L"0", true, 10, 1}, {L"40", L"11", true, 25, 10}, {L"7", L"0", false, 10, 1},
+               {L"40", L"11", false, 25, 10}, {L"abc", L"-5", false, 10, 1}, {L"17", L"3", true, 17, 3}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.size_text << " " << c.seconds_text << " " << c.leave);
+    CKRPropertySheetDlg sheet(&services_);
+    EXPECT_EQ(IDOK, RunSheet(sheet, [&](CKRPropertySheetDlg& s) {
+      HWND border = s.m_borderPage.m_hWnd;
+      TypeInCombo(border, IDC_TEXT_SIZE, c.size_text, c.leave);
+      if (c.leave) {
+        EXPECT_EQ(std::to_wstring(c.size), Text(border, IDC_TEXT_SIZE));
+      }
+      ShowPage(s, 3);
+      HWND kraida = s.m_shadowPage.m_hWnd;
+      TypeInCombo(kraida, IDC_SECONDS, c.seconds_text, c.leave);
+      if (c.leave) {
+        EXPECT_EQ(std::to_wstring(c.seconds), Text(kraida, IDC_SECONDS));
+      }
+      Press(s, PSBTN_OK);
+    }));
+    EXPECT_EQ(c.size, Stored(L"DisplayTextSize"));
+    EXPECT_EQ(c.seconds, Stored(L"KRAIDA_ValidatingFor"));
+  }
+}
+
+TEST_F(OptionsSheetTest, SliderColourAndSoundReachTheRegistryOnOk) {
+  services_.colour_chosen = true;
+  services_.chosen_colour = RGB(0x12, 0x34, 0x56);
+  services_.sound_file = L"C:\\sounds\\chime.wav";
+  CKRPropertySheetDlg sheet(&services_);
+  EXPECT_EQ(IDOK, RunSheet(sheet, [&](CKRPropertySheetDlg& s) {
+    HWND border = s.m_borderPage.m_hWnd;
+    HWND slider = GetDlgItem(border, IDC_WIDTH_SLIDER);
+    SendMessageW(slider, TBM_SETPOS, TRUE, 25);
+    SendMessageW(border, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 25), reinterpret_cast<LPARAM>(slider));
+    EXPECT_EQ(L"25", Text(border, IDC_WIDTH_TEXT));
+    SendMessageW(GetDlgItem(border, IDC_CHANGE_COLOR), BM_CLICK, 0, 0);
+    // The swatch is painted with the chosen colour, with one brush for every paint.
+    HWND swatch = GetDlgItem(border, IDC_COLOR_SWATCH);
+    HDC dc = GetDC(swatch);
+    LRESULT first = SendMessageW(border, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(swatch));
+    LRESULT second = SendMessageW(border, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(swatch));
+    EXPECT_EQ(first, second);
+    LOGBRUSH brush = {};
+    GetObjectW(reinterpret_cast<HBRUSH>(first), sizeof(brush), &brush);
+    EXPECT_EQ(RGB(0x12, 0x34, 0x56), brush.lbColor);
+    EXPECT_EQ(RGB(0x12, 0x34, 0x56), GetBkColor(dc));
+    ReleaseDC(swatch, dc);
+    ShowPage(s, 1);
+    HWND audio = s.m_audioPage.m_hWnd;
+    SendMessageW(GetDlgItem(audio, IDC_BROWSE_OVER), BM_CLICK, 0, 0);
+    EXPECT_EQ(L"C:\\sounds\\chime.wav", Text(audio, IDC_OVER_SOUND));
+    // The play button plays the chosen file before anything is applied.
+    SendMessageW(GetDlgItem(audio, IDC_PLAY_OVER), BM_CLICK, 0, 0);
+    // A path too long for the settings is refused and the chosen one stays.
+    services_.sound_file = L"C:\\" + std::wstring(300, L'a') + L".wav";
+    SendMessageW(GetDlgItem(audio, IDC_BROWSE_OVER), BM_CLICK, 0, 0);
+    EXPECT_EQ(L"C:\\sounds\\chime.wav", Text(audio, IDC_OVER_SOUND));
+    Press(s, PSBTN_OK);
+  }));
+  ASSERT_EQ(1u, services_.played.size());
+  EXPECT_EQ(L"C:\\sounds\\chime.wav", services_.played[0]);
+  EXPECT_EQ(25u, Stored(L"BorderWidth"));
+  EXPECT_EQ(static_cast<DWORD>(RGB(0x12, 0x34, 0x56)), Stored(L"BorderColour"));
+  CSettingsKestrin stored(SettingsUtilsNS::kLoadGroupAll);
+  EXPECT_STREQ("C:\\sounds\\chime.wav", stored.GetMouseOverSound(false));
+}
+
+TEST_F(OptionsSheetTest, AFailedLoadKeepsTheUsersSettings) {
+  WriteDword(L"BorderColour", 0x0000FF);
+  WriteDword(L"BorderWidth", 20);
+  HKEY key;
+  RegOpenKeyExW(HKEY_CURRENT_USER, L"SOFTWARE\\TorvanGroup\\Dravix", 0, KEY_WRITE, &key);
+  RegDeleteValueW(key, L"DisplayTextSize");   // one value gone: a full load fails
+  RegCloseKey(key);
+  CKRPropertySheetDlg sheet(&services_);
+  sheet.LoadSettings();
+  EXPECT_EQ(0x0000FFu, sheet.m_settings.GetBorderColour(false));
+  EXPECT_EQ(20u, sheet.m_settings.GetBorderWidth(false));
+  EXPECT_EQ(18u, sheet.m_settings.GetDisplayTextSize(false));
+  EXPECT_EQ(0x0000FFu, Stored(L"BorderColour"));
+  EXPECT_EQ(20u, Stored(L"BorderWidth"));
+  // Without any key, the defaults are stored.
+  DeleteSettingsKey();
+  sheet.LoadSettings();
+  EXPECT_EQ(8u, Stored(L"BorderWidth"));
+}
+
+// Apply writes at once and a running add-on in another process follows the broadcast.
+TEST_F(OptionsSheetTest, ApplyReachesARunningAddOnInAnotherProcess) {
+  ASSERT_FALSE(g_peer.empty()) << "--peer= missing";
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  std::string result = std::string(CString(temp).ToAnsi()) + "kestrin-peer-result.txt";
+  DeleteFileA(result.c_str());
+  HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, "KestrinTrayTestPeerReady");
+  HANDLE quit = CreateEventA(nullptr, TRUE, FALSE, "KestrinTrayTestPeerQuit");
+  std::string command = "\"" + g_peer + "\" \"" + result + "\" KestrinTrayTestPeerReady KestrinTrayTestPeerQuit";
+  STARTUPINFOA si = {sizeof(si)};
+  PROCESS_INFORMATION pi = {};
+  ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(ready, 30000));
+
+  services_.colour_chosen = true;
+  services_.chosen_colour = RGB(0xAB, 0xCD, 0xEF);
+  CKRPropertySheetDlg sheet(&services_);
+  EXPECT_EQ(IDCANCEL, RunSheet(sheet, [&](CKRPropertySheetDlg& s) {
+    HWND border = s.m_borderPage.m_hWnd;
+    HWND slider = GetDlgItem(border, IDC_WIDTH_SLIDER);
+    SendMessageW(slider, TBM_SETPOS, TRUE, 3);
+    SendMessageW(border, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 3), reinterpret_cast<LPARAM>(slider));
+    SendMessageW(GetDlgItem(border, IDC_CHANGE_COLOR), BM_CLICK, 0, 0);
+    Press(s, PSBTN_APPLYNOW);
+    // Cancel after Apply keeps what was applied.
+    Press(s, PSBTN_CANCEL);
+  }));
+  // Each saved value was broadcast synchronously: the peer has heard them all.
+  SetEvent(quit);
+  WaitForSingleObject(pi.hProcess, 30000);
+  DWORD code = 99;
+  GetExitCodeProcess(pi.hProcess, &code);
+  EXPECT_EQ(0u, code);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  CloseHandle(ready);
+  CloseHandle(quit);
+  FILE* f = std::fopen(result.c_str(), "r");
+  ASSERT_TRUE(f);
+  unsigned long colour = 0, width = 0;
+  int heard = 0;
+  EXPECT_EQ(3, std::fscanf(f, "%lu %lu %d", &colour, &width, &heard));
+  std::fclose(f);
+  DeleteFileA(result.c_str());
+  EXPECT_EQ(static_cast<unsigned long>(RGB(0xAB, 0xCD, 0xEF)), colour);
+  EXPECT_EQ(3ul, width);
+  EXPECT_GE(heard, 1);
+  EXPECT_EQ(3u, Stored(L"BorderWidth"));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (arg.rfind("--peer=", 0) == 0) {
+      g_peer = arg.substr(7);
+      for (char& c : g_peer)
+        if (c == '/') c = '\\';
+      if (!g_peer.empty() && g_peer[0] == '\\') g_peer = "Z:" + g_peer;
+    }
+  }
+  return RUN_ALL_TESTS();
+}

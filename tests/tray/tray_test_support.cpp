@@ -1,0 +1,61 @@
+#include "tests/tray/tray_test_support.h"
+
+namespace traytest {
+
+namespace {
+const wchar_t kKey[] = L"SOFTWARE\\TorvanGroup\\Dravix";
+std::vector<std::function<void()>> g_steps;
+
+void CALLBACK RunSteps(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  std::vector<std::function<void()>> steps;
+  steps.swap(g_steps);
+  for (auto& step : steps) step();
+}
+}  // namespace
+
+void RunFromLoop(std::function<void()> step) {
+  g_steps.push_back(std::move(step));
+  SetTimer(nullptr, 0, 1, &RunSteps);
+}
+
+void DeleteSettingsKey() { RegDeleteKeyW(HKEY_CURRENT_USER, kKey); }
+
+bool SettingsKeyExists() {
+  HKEY key;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+bool ValueExists(const wchar_t* name) {
+  HKEY key;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  bool exists = RegQueryValueExW(key, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+  RegCloseKey(key);
+  return exists;
+}
+
+bool ReadDword(const wchar_t* name, DWORD* value, DWORD* type) {
+  DWORD t = 0, size = sizeof(*value);
+  LONG status = RegGetValueW(HKEY_CURRENT_USER, kKey, name, RRF_RT_ANY, &t, value, &size);
+  if (type) *type = t;
+  return status == ERROR_SUCCESS && t == REG_DWORD;
+}
+
+void WriteDword(const wchar_t* name, DWORD value) {
+  HKEY key;
+  RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
+  RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+  RegCloseKey(key);
+}
+
+void WriteText(const wchar_t* name, const wchar_t* text) {
+  HKEY key;
+  RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
+  RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                 static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t)));
+  RegCloseKey(key);
+}
+
+}  // namespace traytest
