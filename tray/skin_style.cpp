@@ -2,9 +2,9 @@
 
 #include <shlwapi.h>
 
-#include "toolkit/skin/skin_manager.h"
-
 #include <utility>
+
+#include "toolkit/skin/skin_manager.h"
 
 namespace GuiNS {
 
