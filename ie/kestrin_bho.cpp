@@ -11,6 +11,7 @@
 #include "common/log/log_helper.h"
 #include "common/subclass/bho_window_props.h"
 #include "common/utility/platform.h"
+#include "common/url/page_address.h"
 #include "ie/core/event_params.h"
 
 namespace KestrinIENS {
@@ -30,7 +31,7 @@ const DWORD kWindowStateUserVisible = 0x1;
 
 using ComHelpersNS::EventParam;
 using ComHelpersNS::ParamNumber;
-using ComHelpersNS::ParamText;
+using ComHelpersNS::ParamUrl;
 
 std::string ToAnsi(BSTR text) {
   if (!text) return std::string();
@@ -274,7 +275,7 @@ STDMETHODIMP CKestrinBho::SetSite(IUnknown* site) {
     BSTR location = nullptr;
     result = browser_->get_LocationURL(&location);
     if (SUCCEEDED(result)) {
-      RunSiteSealLookup(ToAnsi(location));
+      RunSiteSealLookup(UrlNS::NarrowPageAddress(location, SysStringLen(location)));
       CollectPage();
     }
     SysFreeString(location);
@@ -455,7 +456,7 @@ void CKestrinBho::OnBeforeNavigate2(DISPPARAMS* params) {
 void CKestrinBho::OnNavigateComplete2(DISPPARAMS* params) {
   LONG before = navigation_counter_--;
   if (before < 1) return;
-  std::string url = ParamText(params, 1);
+  std::string url = ParamUrl(params, 1);
   if (url.empty() || !IsTopLevelBrowser(EventParam(params, 0))) return;
   ++navigations_handled_;
   if ((browser_version_ == 1 || browser_version_ == 2) && !view_subclassed_ && subclass_ &&
@@ -472,7 +473,7 @@ void CKestrinBho::OnNavigateComplete2(DISPPARAMS* params) {
 void CKestrinBho::OnDocumentComplete(DISPPARAMS* params) {
   document_complete_ = true;
   if (params->cArgs != 2 || !IsTopLevelBrowser(EventParam(params, 0))) return;
-  Diagnostic("DocumentComplete - %s", ParamText(params, 1).c_str());
+  Diagnostic("DocumentComplete - %s", ParamUrl(params, 1).c_str());
   CollectPage();
 }
 

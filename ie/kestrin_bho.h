@@ -64,6 +64,7 @@ class CSiteSealListOf : public ISiteSealList {
   explicit CSiteSealListOf(CNLRList* list) : list_(list) {}
   void Clear() override { list_->Clear(); }
   void SetHost(const char* host) override { list_->SetHost(host); }
+  void SetPageAddress(const char* url) override { list_->SetPageAddress(url); }
   void ResetImages() override { list_->ResetImages(); }
   int AddCertificate(const BYTE* der, DWORD length) override { return list_->AddCertificate(der, length); }
   DWORD GetCount() override { return list_->GetCount(); }

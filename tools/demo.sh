@@ -34,3 +34,8 @@ if [ -f "$top/tools/iehost/ie-demo.sh" ]; then
   echo "== Internet Explorer (scripted) with the add-on: a page with a genuine and a forged seal =="
   bash "$top/tools/iehost/ie-demo.sh" "$build" "$arch"
 fi
+if [ -f "$top/tools/geckohost/gecko-demo.sh" ]; then
+  echo
+  echo "== Firefox (scripted Gecko browser) with the component: the same page of a genuine and a forged seal =="
+  bash "$top/tools/geckohost/gecko-demo.sh" "$build" "$arch"
+fi

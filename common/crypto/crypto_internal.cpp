@@ -42,7 +42,8 @@ bool Equals(const Der& d, const BYTE* bytes, size_t size) {
   return d.size == size && std::memcmp(d.data, bytes, size) == 0;
 }
 
-bool AppendOctets(BYTE tag, const Der& content, std::vector<BYTE>* out) {
+bool AppendOctets(BYTE tag, const Der& content, std::vector<BYTE>* out, int depth) {
+  if (depth > kMaxOctetDepth) return false;
   if (!(tag & 0x20)) {
     out->insert(out->end(), content.data, content.data + content.size);
     return true;
@@ -52,7 +53,7 @@ bool AppendOctets(BYTE tag, const Der& content, std::vector<BYTE>* out) {
     BYTE piece_tag = 0;
     Der piece;
     if (!ReadElement(&rest, &piece_tag, &piece) || (piece_tag & 0x1F) != 0x04) return false;
-    if (!AppendOctets(piece_tag, piece, out)) return false;
+    if (!AppendOctets(piece_tag, piece, out, depth + 1)) return false;
   }
   return true;
 }

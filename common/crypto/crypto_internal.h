@@ -22,8 +22,10 @@ bool ReadElement(Der* in, BYTE* tag, Der* content, Der* whole = nullptr);
 // As ReadElement when the next element has `tag`; else `in` stays as it was.
 bool Expect(Der* in, BYTE tag, Der* content, Der* whole = nullptr);
 bool Equals(const Der& d, const BYTE* bytes, size_t size);
-// An OCTET STRING's bytes, primitive or constructed from primitive pieces.
-bool AppendOctets(BYTE tag, const Der& content, std::vector<BYTE>* out);
+// An OCTET STRING's bytes, primitive or constructed from pieces, nested at most
+// kMaxOctetDepth levels.
+const int kMaxOctetDepth = 8;
+bool AppendOctets(BYTE tag, const Der& content, std::vector<BYTE>* out, int depth = 0);
 // A small non-negative INTEGER's value.
 bool ReadSmallInteger(const Der& content, DWORD* value);
 

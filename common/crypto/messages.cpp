@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "common/crypto/crypto_internal.h"
+#include "common/der/der_shape.h"
 
 namespace CryptoNS {
 
@@ -193,6 +194,11 @@ bool DecryptContentKey(HCERTSTORE store, const Recipient& r, std::vector<BYTE>* 
   if (key_spec != AT_SIGNATURE) key_spec = AT_KEYEXCHANGE;
   CKey rsa;
   if (!CryptGetUserKey(prov.Get(), key_spec, rsa.Receive())) return false;
+  // The cipher text fills the key's block exactly: the platform reads a whole block.
+  DWORD bits = 0, bits_size = sizeof(bits);
+  if (!CryptGetKeyParam(rsa.Get(), KP_KEYLEN, reinterpret_cast<BYTE*>(&bits), &bits_size, 0) || bits == 0 ||
+      r.encrypted_key.size != (bits + 7) / 8)
+    return false;
   // CryptDecrypt takes RSA cipher text least significant byte first.
   std::vector<BYTE> buffer(r.encrypted_key.data, r.encrypted_key.data + r.encrypted_key.size);
   std::reverse(buffer.begin(), buffer.end());
@@ -293,6 +299,8 @@ bool VerifySignedMessageStream(IStream* input, IStream* output, PCCERT_CONTEXT* 
   if (!input || !output) return false;
   std::vector<BYTE> message;
   if (!ReadWholeStream(input, &message)) return false;
+  // The platform's message reader gets definite lengths and bounded nesting only.
+  if (!DerNS::IsWellFormed(message.data(), message.size())) return false;
 
   // The default provider (0) verifies everywhere; a verify-only context of a named provider
   // is refused by some implementations.

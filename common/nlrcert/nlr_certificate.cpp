@@ -4,8 +4,10 @@
 
 #include <new>
 
+#include "common/der/der_shape.h"
 #include "common/nlrcert/maker_roots.h"
 #include "common/nlrcert/nlr_data.h"
+#include "common/url/page_address.h"
 
 namespace CryptoNS {
 
@@ -22,12 +24,19 @@ const DWORD kLogoGraphic = 0, kLogoFileType = 1, kLogoName = 2, kLogoHashAlgorit
 const DWORD kMerchantUrl = 0, kDirectoryScope = 1, kCanBeUsedBy = 2, kSubDomainScope = 3,
             kOptionText = 5;
 
-const BYTE kTagInteger = 0x02, kTagUtf8String = 0x0C, kTagPrintableString = 0x13,
+const BYTE kTagInteger = 0x02, kTagEnumerated = 0x0A, kTagUtf8String = 0x0C, kTagPrintableString = 0x13,
            kTagIa5String = 0x16, kTagSequence = 0x30;
 
 // Decodes `data` as `type` into `out` (sizing call, allocation, decoding call).
 bool Decode(LPCSTR type, const BYTE* data, DWORD size, std::vector<BYTE>* out) {
   if (!data || size == 0) return false;
+  // The platform decoders read only shapes checked here first.
+  if (!DerNS::IsWellFormed(data, size)) return false;
+  if (type == X509_BITS && !DerNS::IsBitString(data, size)) return false;
+  if (type == X509_ANY_STRING && !DerNS::IsString(data, size)) return false;
+  if ((type == X509_INTEGER || type == X509_ENUMERATED) &&
+      !DerNS::IsPrimitive(data, size, type == X509_INTEGER ? kTagInteger : kTagEnumerated, 1, 4))
+    return false;
   DWORD needed = 0;
   if (!CryptDecodeObject(kEncoding, type, data, size, 0, nullptr, &needed) || needed == 0)
     return false;
@@ -128,8 +137,16 @@ bool CNlrCertificate::Load(const BYTE* data, DWORD size) {
   has_popup_text_ = has_link_url_ = false;
   popup_text_.clear();
   link_url_.clear();
-  if (!data || size == 0) return false;
+  if (!data || size == 0 || !DerNS::IsWellFormed(data, size)) return false;
   context_ = CertCreateCertificateContext(kEncoding, data, size);
+  if (!context_) return false;
+  // The names go to the platform's name readers: both must have the shape of a name.
+  const CERT_INFO* info = context_->pCertInfo;
+  if (!DerNS::IsName(info->Subject.pbData, info->Subject.cbData) ||
+      !DerNS::IsName(info->Issuer.pbData, info->Issuer.cbData)) {
+    CertFreeCertificateContext(context_);
+    context_ = nullptr;
+  }
   return context_ != nullptr;
 }
 
@@ -472,23 +489,11 @@ DWORD CNlrCertificate::CheckRootChain(HCERTSTORE root_store, HCERTSTORE ca_store
 bool CNlrCertificate::MatchUrlScope(const char* merchant_url, const char* page_url,
                                     DWORD directory_scope, DWORD subdomain_scope) {
   if (!merchant_url || !page_url) return false;
-  // A page address longer than any the browser accepts is out of scope.
-  size_t page_length = strnlen(page_url, kMaxUrl + 1);
-  if (page_length > kMaxUrl) return false;
-  std::string page(page_url, page_length);
-  for (char& c : page)
-    if (c == '\\') c = '/';
-
-  // The authority runs from after "//" (or from the start of a bare host) to the first "/",
-  // "?" or "#". User information in it is refused; a port is dropped.
-  size_t start = page.find("//");
-  start = start == std::string::npos ? 0 : start + 2;
-  size_t end = page.find_first_of("/?#", start);
-  if (end == std::string::npos) end = page.size();
-  std::string host = page.substr(start, end - start);
-  if (host.find('@') != std::string::npos) return false;
-  size_t colon = host.find(':');
-  if (colon != std::string::npos) host.resize(colon);
+  // The page's host and path as the browser reads the address (an address longer than any
+  // the browser accepts, or one without a host, is out of scope).
+  UrlNS::PageAddress page;
+  if (!UrlNS::ReadPageAddress(page_url, &page) || !page.HasHost()) return false;
+  const std::string& host = page.host;
 
   std::string merchant(merchant_url);
   size_t merchant_slash = merchant.find('/');
@@ -508,12 +513,8 @@ bool CNlrCertificate::MatchUrlScope(const char* merchant_url, const char* page_u
     if (!same && !below) return false;
   }
 
-  // The page path, without query or fragment.
-  std::string path;
-  if (end < page.size() && page[end] == '/') {
-    size_t path_end = page.find_first_of("?#", end);
-    path = page.substr(end, path_end == std::string::npos ? std::string::npos : path_end - end);
-  }
+  // The page path, dot segments resolved, without query or fragment.
+  std::string path = page.path == "/" ? std::string() : page.path;
 
   switch (directory_scope) {
     case 0:
@@ -549,7 +550,10 @@ bool CNlrCertificate::MatchAddress(DWORD ipv4) const {
 DWORD CNlrCertificate::Verify(const char* page_url, const DWORD* ipv4, bool check_url) {
   if (!page_url) return kNlrFieldMissing;
   DWORD directory_scope = GetFieldNumber("OptionDirectoryScope");
-  DWORD subdomain_scope = GetFieldNumber("OptionSubDomainScope");
+  // A sub-domain scope that cannot be read allows the exact host alone.
+  int subdomain_value = 0;
+  DWORD subdomain_scope =
+      ReadNumberElement(kNlrOptionsOid, kSubDomainScope, X509_ENUMERATED, &subdomain_value) ? subdomain_value : 0;
   DWORD bits = CheckRootChain();
 
   // The version is the later INTEGER among options elements 5 and 6.

@@ -8,6 +8,7 @@
 #include "common/log/log_helper.h"
 #include "common/nlrcert/nlr_certificate.h"
 #include "common/siteseal/sha_digest.h"
+#include "common/url/page_address.h"
 
 namespace {
 
@@ -54,6 +55,7 @@ class CBstr {
       if (b_) MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, b_, chars);
     }
   }
+  explicit CBstr(const std::wstring& text) : b_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
   ~CBstr() { SysFreeString(b_); }
   BSTR* out() {
     SysFreeString(b_);
@@ -61,18 +63,9 @@ class CBstr {
     return &b_;
   }
   BSTR get() const { return b_; }
-  std::string Text() const {
-    if (!b_) return std::string();
-    int chars = static_cast<int>(SysStringLen(b_));
-    if (chars == 0) return std::string();
-    int bytes = WideCharToMultiByte(CP_ACP, 0, b_, chars, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0) return std::string();
-    std::string text(bytes, '\0');
-    WideCharToMultiByte(CP_ACP, 0, b_, chars, &text[0], bytes, nullptr, nullptr);
-    // A BSTR may hold a zero; the text ends there.
-    text.resize(strlen(text.c_str()));
-    return text;
-  }
+  // The text up to a zero it may hold; characters outside ASCII percent-encoded, never
+  // mapped to look-alike letters of the code page.
+  std::string Text() const { return b_ ? UrlNS::EscapeNonAscii(b_, SysStringLen(b_)) : std::string(); }
 
  private:
   CBstr(const CBstr&) = delete;
@@ -146,9 +139,17 @@ CBrowserImage::CBrowserImage(const std::string& url, int reported_size, IHTMLImg
   if (element_) element_->AddRef();
 }
 
+CBrowserImage::CBrowserImage(const std::string& url, int reported_size, IUnknown* node,
+                             WebUtilsNS::IRequestWaiter* owner)
+    : CBrowserImage(url, reported_size, nullptr, nullptr, owner) {
+  node_ = node;
+  if (node_) node_->AddRef();
+}
+
 CBrowserImage::~CBrowserImage() {
   if (img_) img_->Release();
   if (element_) element_->Release();
+  if (node_) node_->Release();
 }
 
 bool CBrowserImage::StartDownload() {
@@ -187,7 +188,9 @@ int CNLRList::SetRequestWaiter(WebUtilsNS::IRequestWaiter* waiter) {
 void CNLRList::Clear() {
   certificates_.clear();
   images_.clear();
+  records_.clear();
   host_.clear();
+  page_address_.clear();
   host_address_ = 0;
   has_host_address_ = false;
   finished_downloads_ = 0;
@@ -204,13 +207,29 @@ void CNLRList::SetHost(const char* host) {
   }
 }
 
+void CNLRList::SetPageAddress(const char* url) {
+  std::string address = url ? url : "";
+  if (address == page_address_) return;
+  page_address_ = address;
+  // The certificates are held against the new page; a matched image belongs to the old one.
+  certificates_.clear();
+  for (auto& image : images_) image->verified_ = false;
+  for (const auto& record : records_) KeepCertificate(record.data(), static_cast<DWORD>(record.size()));
+}
+
 int CNLRList::AddCertificate(const BYTE* der, DWORD length) {
   if (!der || length == 0 || host_.empty()) return 0;
+  records_.emplace_back(der, der + length);
+  return KeepCertificate(der, length) ? 1 : 0;
+}
+
+bool CNLRList::KeepCertificate(const BYTE* der, DWORD length) {
   CryptoNS::CNlrCertificate cert;
-  if (!cert.Load(der, length)) return 0;
-  if (cert.Verify(host_.c_str(), has_host_address_ ? &host_address_ : nullptr, true) != 0) return 0;
+  if (!cert.Load(der, length)) return false;
+  const std::string& page = page_address_.empty() ? host_ : page_address_;
+  if (cert.Verify(page.c_str(), has_host_address_ ? &host_address_ : nullptr, true) != 0) return false;
   int type = -1;
-  if (!cert.GetLogoFileType(&type) || type != CNLRData::kTypeImageHash) return 0;
+  if (!cert.GetLogoFileType(&type) || type != CNLRData::kTypeImageHash) return false;
   std::unique_ptr<NLR> entry(new NLR);
   entry->der.assign(der, der + length);
   cert.GetLogoSize(&entry->logo_size);
@@ -223,7 +242,7 @@ int CNLRList::AddCertificate(const BYTE* der, DWORD length) {
     entry->logo_height = height;
   }
   certificates_.push_back(std::move(entry));
-  return 1;
+  return true;
 }
 
 std::string CNLRList::DocumentUrlOf(IHTMLElement* element) const {
@@ -398,8 +417,11 @@ int CNLRList::CheckAreaElement(IHTMLElement* area, std::string* name) {
   CRef<IHTMLElement> parent;
   CRef<IHTMLMapElement> map;
   if (!Parent(area, &parent) || !map.QueryFrom(parent.get())) return 0;
-  std::string map_name = GetText(map.get(), &IHTMLMapElement::get_name);
-  CBstr wanted("#" + map_name);
+  // The map's name as the page has it, wide: "#" and the name.
+  CBstr map_name;
+  map->get_name(map_name.out());
+  std::wstring wanted_text = L"#" + std::wstring(map_name.get() ? map_name.get() : L"", SysStringLen(map_name.get()));
+  CBstr wanted(wanted_text);
   CRef<IDispatch> dispatch;
   CRef<IHTMLDocument2> document;
   CRef<IHTMLElementCollection> images;
@@ -471,7 +493,20 @@ int CNLRList::CheckImageElement(IHTMLElement* element, std::string* name) {
   }
   if (value.empty()) return 0;
 
-  std::string url = BackgroundToUrl(value, DocumentUrlOf(url_element), host_);
+  return CheckImageUrl(BackgroundToUrl(value, DocumentUrlOf(url_element), host_), name);
+}
+
+int CNLRList::AddPageImage(const std::string& url, int size, IUnknown* node) {
+  if (url.empty() || !node) return 0;
+  images_.emplace_back(new CBrowserImage(url, size, node, waiter_));
+  return 1;
+}
+
+int CNLRList::AddPageBackground(const std::string& url, int size, IUnknown* node) {
+  return AddPageImage(url, size, node);
+}
+
+int CNLRList::CheckImageUrl(const std::string& url, std::string* name) {
   if (url.empty()) return 0;
   if (!image_list_complete_) {
     if (logger_)

@@ -40,6 +40,8 @@ class CBrowserImage : public WebUtilsNS::IRequestWaiter {
   // the download as OnRequestComplete(kImageRequestId) with no data.
   CBrowserImage(const std::string& url, int reported_size, IHTMLImgElement* img,
                 IHTMLElement* element, WebUtilsNS::IRequestWaiter* owner);
+  // An image of another browser's page: its element is that browser's own object (counted).
+  CBrowserImage(const std::string& url, int reported_size, IUnknown* node, WebUtilsNS::IRequestWaiter* owner);
 
   void OnRequestComplete(DWORD request_id, const char* url, const BYTE* body, DWORD length) override;
   void OnRequestFailed(DWORD request_id, DWORD error) override;
@@ -58,6 +60,7 @@ class CBrowserImage : public WebUtilsNS::IRequestWaiter {
   bool has_waiter() const { return owner_ != nullptr; }
   IHTMLImgElement* img() const { return img_; }
   IHTMLElement* element() const { return element_; }
+  IUnknown* node() const { return node_; }
 
  private:
   friend class CNLRList;
@@ -69,6 +72,7 @@ class CBrowserImage : public WebUtilsNS::IRequestWaiter {
   std::vector<BYTE> bytes_;
   IHTMLImgElement* img_;   // counted
   IHTMLElement* element_;  // counted
+  IUnknown* node_ = nullptr;  // counted
   bool verified_ = false;
   WebUtilsNS::IRequestWaiter* owner_;
   bool done_ = false;
@@ -90,8 +94,14 @@ class CNLRList {
   // The host (lower case, as the caller passes it); its IPv4 address is looked up.
   void SetHost(const char* host);
   const std::string& GetHost() const { return host_; }
+  // The page's address (scheme, host and path, as one ASCII text): every certificate is held
+  // against it. A new address of the same host checks the host's certificates again, so that
+  // one limited to a directory counts on the pages of that directory alone.
+  void SetPageAddress(const char* url);
+  const std::string& GetPageAddress() const { return page_address_; }
 
-  // 1 when the certificate verifies for the host and carries the hash of a page image.
+  // 1 when the certificate verifies for the page (its address, or the host when none is set)
+  // and carries the hash of a page image.
   int AddCertificate(const BYTE* der, DWORD length);
   DWORD GetCount() const { return static_cast<DWORD>(certificates_.size()); }
   const std::vector<std::unique_ptr<NLR>>& Certificates() const { return certificates_; }
@@ -101,6 +111,13 @@ class CNLRList {
   int AddImage(IHTMLImgElement* img);
   int AddBackgroundImage(IHTMLElement* element, const char* value);
   const std::vector<std::unique_ptr<CBrowserImage>>& Images() const { return images_; }
+  // Browsers other than Internet Explorer hand over what they read themselves: the image's
+  // URL (backgrounds already made absolute), its size from the browser's cache (-1: unknown)
+  // and their element. 0 without URL or element.
+  int AddPageImage(const std::string& url, int size, IUnknown* node);
+  int AddPageBackground(const std::string& url, int size, IUnknown* node);
+  // 1 when the URL is the source of an image bound to a verified certificate.
+  int CheckImageUrl(const std::string& url, std::string* name);
 
   // Selects and downloads the candidates or, once every download ended, runs the match.
   // 0 until both the images are collected and the certificates downloaded.
@@ -137,8 +154,11 @@ class CNLRList {
   void StartDownloads();
   bool UpdateCompleteness();
   void MatchCertificate(NLR* certificate);
+  bool KeepCertificate(const BYTE* der, DWORD length);
 
   std::string host_;
+  std::string page_address_;
+  std::vector<std::vector<BYTE>> records_;  // every certificate offered for the host
   DWORD host_address_ = 0;
   bool has_host_address_ = false;
   std::vector<std::unique_ptr<NLR>> certificates_;

@@ -1,5 +1,8 @@
 #include "common/update/update_reader.h"
 
+#include <ctype.h>
+#include <string.h>
+
 #include <mutex>
 #include <vector>
 
@@ -32,7 +35,80 @@ bool ToAnsi(const WCHAR* text, UINT length, std::string* out) {
   return true;
 }
 
+bool IsSpace(BYTE c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsNameStart(char c) {
+  unsigned char u = static_cast<unsigned char>(c);
+  return isalpha(u) || u == '_' || u == ':' || u >= 0x80;
+}
+bool IsNameCharacter(char c) {
+  return IsNameStart(c) || isdigit(static_cast<unsigned char>(c)) || c == '-' || c == '.';
+}
+
+// name S? "=" S? quoted value of the allowed characters.
+bool ReadAttribute(const std::string& text, size_t* at, const char* name, const char* allowed) {
+  size_t pos = *at;
+  size_t name_length = strlen(name);
+  if (text.compare(pos, name_length, name) != 0) return false;
+  pos += name_length;
+  while (pos < text.size() && IsSpace(text[pos])) ++pos;
+  if (pos >= text.size() || text[pos] != '=') return false;
+  ++pos;
+  while (pos < text.size() && IsSpace(text[pos])) ++pos;
+  if (pos >= text.size() || (text[pos] != '"' && text[pos] != '\'')) return false;
+  char quote = text[pos++];
+  size_t value = pos;
+  while (pos < text.size() && text[pos] != quote) {
+    if (text[pos] == '\0' || (!strchr(allowed, text[pos]) && !isalnum(static_cast<unsigned char>(text[pos]))))
+      return false;
+    ++pos;
+  }
+  if (pos >= text.size() || pos == value) return false;
+  *at = pos + 1;
+  return true;
+}
+
 }  // namespace
+
+bool IsReadableXml(const BYTE* bytes, size_t size) {
+  // The markup looked at is ASCII: a UTF-16 document puts a zero beside each character.
+  // Characters beyond ASCII all read as 0x80 here.
+  std::string text;
+  bool little = size >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE;
+  bool big = size >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF;
+  if (little || big) {
+    for (size_t i = 2; i + 1 < size; i += 2) {
+      unsigned unit = little ? bytes[i] | (bytes[i + 1] << 8) : (bytes[i] << 8) | bytes[i + 1];
+      text += unit < 0x80 ? static_cast<char>(unit) : static_cast<char>(0x80);
+    }
+  } else {
+    size_t start = size >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF ? 3 : 0;
+    text.assign(reinterpret_cast<const char*>(bytes) + start, size - start);
+  }
+  // Every instruction: a target name, then white space or "?>", and an end.
+  size_t end = 0;  // the "?>" after the instruction last looked at
+  for (size_t at = text.find("<?"); at != std::string::npos; at = text.find("<?", at + 2)) {
+    size_t name = at + 2;
+    if (name >= text.size() || !IsNameStart(text[name])) return false;
+    while (name < text.size() && IsNameCharacter(text[name])) ++name;
+    if (name >= text.size() || !(IsSpace(text[name]) || text.compare(name, 2, "?>") == 0)) return false;
+    if (end < name) end = text.find("?>", name);
+    if (end == std::string::npos) return false;
+  }
+  if (text.compare(0, 5, "<?xml") != 0 || text.size() < 6 || !IsSpace(text[5])) return true;
+  // version, then optionally encoding and standalone, each after white space, then "?>".
+  size_t at = 5;
+  const char* const kNames[] = {"version", "encoding", "standalone"};
+  const char* const kAllowed[] = {"._:-", "._-", ""};
+  for (int i = 0; i < 3; ++i) {
+    size_t before = at;
+    while (at < text.size() && IsSpace(text[at])) ++at;
+    if (at > before && ReadAttribute(text, &at, kNames[i], kAllowed[i])) continue;
+    if (i == 0) return false;
+    at = before;
+  }
+  while (at < text.size() && IsSpace(text[at])) ++at;
+  return text.compare(at, 2, "?>") == 0;
+}
 
 bool GetEnvironmentText(std::string* text, const char* name) {
   if (!text) return false;
@@ -72,6 +148,22 @@ CUpdateFileReader::CUpdateFileReader(IStream* input) {
     return;
   }
   reader_ = reader;
+  if (input) {
+    // The document, read from where the input stands, checked, and the input put back.
+    LARGE_INTEGER zero = {};
+    ULARGE_INTEGER start = {};
+    STATSTG stat = {};
+    if (FAILED(input->Seek(zero, STREAM_SEEK_CUR, &start)) || FAILED(input->Stat(&stat, STATFLAG_NONAME)) ||
+        stat.cbSize.QuadPart < start.QuadPart || stat.cbSize.QuadPart - start.QuadPart > kMaxDocument)
+      return;
+    std::vector<BYTE> document(static_cast<size_t>(stat.cbSize.QuadPart - start.QuadPart));
+    ULONG got = 0;
+    if (!document.empty() && FAILED(input->Read(document.data(), static_cast<ULONG>(document.size()), &got)))
+      return;
+    LARGE_INTEGER back;
+    back.QuadPart = static_cast<LONGLONG>(start.QuadPart);
+    if (FAILED(input->Seek(back, STREAM_SEEK_SET, nullptr)) || !IsReadableXml(document.data(), got)) return;
+  }
   input_ = input;
   if (input_) {
     input_->AddRef();
@@ -93,7 +185,7 @@ HRESULT CUpdateFileReader::NextElement(int* index) {
   if (!index) return E_POINTER;
   for (;;) {
     xml::XmlNodeType type = xml::XmlNodeType_None;
-    HRESULT hr = reader_->Read(&type);
+    HRESULT hr = ReadNode(&type);
     if (hr != S_OK) {
       state_ = 0;
       return hr;
@@ -112,13 +204,27 @@ HRESULT CUpdateFileReader::NextElement(int* index) {
   }
 }
 
+HRESULT CUpdateFileReader::ReadNode(xml::XmlNodeType* type) {
+  if (++nodes_ > kMaxNodes) return E_FAIL;
+  HRESULT hr = reader_->Read(type);
+  if (hr != S_OK) return hr;
+  UINT line = 0, position = 0;
+  reader_->GetLineNumber(&line);
+  reader_->GetLinePosition(&position);
+  if (nodes_ > 1 && line == last_line_ && position == last_position_ && *type == last_type_) return E_FAIL;
+  last_line_ = line;
+  last_position_ = position;
+  last_type_ = *type;
+  return S_OK;
+}
+
 HRESULT CUpdateFileReader::ReadText(std::string* text) {
   if (!input_) return reader_ ? E_POINTER : E_UNEXPECTED;
   if (!reader_ || state_ != 1) return E_UNEXPECTED;
   if (!text) return E_POINTER;
   text->clear();
   xml::XmlNodeType type = xml::XmlNodeType_None;
-  HRESULT hr = reader_->Read(&type);
+  HRESULT hr = ReadNode(&type);
   if (hr == S_OK && type == xml::XmlNodeType_Text) {
     const WCHAR* value = nullptr;
     UINT length = 0;

@@ -33,7 +33,8 @@ bool AddInstallFolderToPath();
 class CUpdateFileReader {
  public:
   // Keeps a reference to `input`. Without the PATH step or XmlLite the reader stays empty.
-  // Document type declarations are refused.
+  // Document type declarations are refused, and so is a document that IsReadableXml refuses
+  // or that is longer than kMaxDocument bytes (the reader then has no input).
   explicit CUpdateFileReader(IStream* input);
   ~CUpdateFileReader();
 
@@ -49,6 +50,10 @@ class CUpdateFileReader {
 
   bool HasReader() const { return reader_ != nullptr; }
 
+  // Nodes read from one document at most; a longer document ends in an error.
+  static const int kMaxNodes = 100000;
+  static const ULONG kMaxDocument = 16u << 20;
+
  private:
   CUpdateFileReader(const CUpdateFileReader&) = delete;
   CUpdateFileReader& operator=(const CUpdateFileReader&) = delete;
@@ -56,6 +61,17 @@ class CUpdateFileReader {
   IStream* input_ = nullptr;
   xml::IXmlReader* reader_ = nullptr;
   int state_ = 0;
+  // Every read must move on: a reader that stays on one node ends the walk.
+  HRESULT ReadNode(xml::XmlNodeType* type);
+  int nodes_ = 0;
+  UINT last_line_ = 0, last_position_ = 0;
+  xml::XmlNodeType last_type_ = xml::XmlNodeType_None;
 };
+
+// True when the document `text` has no XML declaration or one that is complete and holds only
+// version, encoding and standalone, in that order, and when every processing instruction
+// ("<?") names its target (a letter, "_", ":" or a character beyond ASCII comes first) and
+// ends ("?>").
+bool IsReadableXml(const BYTE* text, size_t size);
 
 }  // namespace UpdateUtilsNS

@@ -33,6 +33,12 @@ bool CreateRegionFromResource(HMODULE module, const char* name, HRGN* out) {
   CResourceHolder holder(module, "RGN");
   DWORD size = 0;
   const void* data = holder.LoadRgnResource(name, &size);
+  return CreateRegionFromData(data, size, out);
+}
+
+bool CreateRegionFromData(const void* data, DWORD size, HRGN* out) {
+  if (!out) return false;
+  *out = nullptr;
   if (!data || size < sizeof(RGNDATAHEADER)) return false;
   // The record must hold every rectangle its header claims.
   const RGNDATAHEADER* header = static_cast<const RGNDATAHEADER*>(data);

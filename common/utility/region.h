@@ -25,5 +25,7 @@ class CResourceHolder {
 
 // True when a region was made from the "RGN" resource `name` (MAKEINTRESOURCE for numbers).
 bool CreateRegionFromResource(HMODULE module, const char* name, HRGN* out);
+// The same from the record's bytes.
+bool CreateRegionFromData(const void* data, DWORD size, HRGN* out);
 
 }  // namespace UtilityClassesNS

@@ -8,6 +8,9 @@ namespace {
 
 const char kClassName[] = "PICTUREEXWND";
 const DWORD kDefaultWaitMs = 100;
+// Frames read from one file at most: a logo animates with a handful, and every frame costs a
+// picture load.
+const int kMaxFrames = 128;
 
 // GIF block kinds.
 enum BlockKind { kAppExt, kCommentExt, kControlExt, kPlainTextExt, kImage, kTrailer };
@@ -69,6 +72,7 @@ WORD ReadWord(const BYTE* p) { return (WORD)(p[0] | (p[1] << 8)); }
 struct FrameSpan {
   DWORD start;  // first byte of the frame (its control extension, or the image)
   DWORD end;    // one past its image data
+  DWORD image;  // its image descriptor, or 0 for a plain-text frame
   int delay;
   int disposal;
   int left, top, width, height;
@@ -89,7 +93,7 @@ bool NextFrame(const BYTE* data, DWORD size, DWORD* pos, FrameSpan* span) {
     if (kind == kTrailer) return false;
     break;
   }
-  FrameSpan s = {at, 0, -1, 0, 0, 0, 0, 0};
+  FrameSpan s = {at, 0, 0, -1, 0, 0, 0, 0, 0};
   if (kind == kControlExt) {
     for (;;) {
       if (kind == kControlExt) {
@@ -103,6 +107,7 @@ bool NextFrame(const BYTE* data, DWORD size, DWORD* pos, FrameSpan* span) {
     }
   }
   if (kind == kImage) {
+    s.image = at;
     s.left = ReadWord(data + at + 1);
     s.top = ReadWord(data + at + 3);
     s.width = ReadWord(data + at + 5);
@@ -113,6 +118,22 @@ bool NextFrame(const BYTE* data, DWORD size, DWORD* pos, FrameSpan* span) {
   *pos = at;
   if (span) *span = s;
   return true;
+}
+
+// A frame the picture loader may read: an image inside the logical screen, with a size, a
+// colour table (the file's or its own) and an LZW code size of 2 to 8 bits. Other frames are
+// never handed to the loader.
+bool IsLoadableFrame(const BYTE* data, const FrameSpan& span, int screen_width, int screen_height,
+                     bool global_table) {
+  if (!span.image || span.width <= 0 || span.height <= 0) return false;
+  if (span.left + span.width > screen_width || span.top + span.height > screen_height) return false;
+  BYTE flags = data[span.image + 9];
+  if (!global_table && !(flags & 0x80)) return false;
+  DWORD table = (flags & 0x80) ? 3u * (1u << ((flags & 7) + 1)) : 0;
+  DWORD code_size_at = span.image + 10 + table;
+  if (code_size_at >= span.end) return false;
+  BYTE code_size = data[code_size_at];
+  return code_size >= 2 && code_size <= 8;
 }
 
 // Converts HIMETRIC extents to pixels at the given logical pixels per inch.
@@ -287,12 +308,18 @@ bool CPictureExWnd::ParseAndLoad(const BYTE* data) {
   if (header > size) return false;
 
   int count = 0;
-  for (DWORD pos = header; NextFrame(data, size, &pos, nullptr);) ++count;
+  for (DWORD pos = header; count < kMaxFrames && NextFrame(data, size, &pos, nullptr);) ++count;
   if (count == 0) return false;
-  if (count == 1) return true;
-
   FrameSpan span;
-  for (data_offset_ = header; NextFrame(data, size, &data_offset_, &span);) {
+  if (count == 1) {
+    DWORD pos = header;
+    return NextFrame(data, size, &pos, &span) && IsLoadableFrame(data, span, width_, height_, gct_size_ != 0);
+  }
+
+  int extracted = 0;
+  for (data_offset_ = header; extracted < kMaxFrames && NextFrame(data, size, &data_offset_, &span);) {
+    ++extracted;
+    if (!IsLoadableFrame(data, span, width_, height_, gct_size_ != 0)) continue;
     DWORD frame_bytes = span.end - span.start;
     SIZE_T total = (SIZE_T)header + frame_bytes + 1;
     HGLOBAL one = GlobalAlloc(GMEM_FIXED, total);

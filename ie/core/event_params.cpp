@@ -2,6 +2,8 @@
 
 #include <oleauto.h>
 
+#include "common/url/page_address.h"
+
 namespace ComHelpersNS {
 
 const VARIANT* EventParam(const DISPPARAMS* params, UINT index) {
@@ -11,7 +13,7 @@ const VARIANT* EventParam(const DISPPARAMS* params, UINT index) {
   return v;
 }
 
-std::string ParamText(const DISPPARAMS* params, UINT index) {
+std::string ParamUrl(const DISPPARAMS* params, UINT index) {
   const VARIANT* v = EventParam(params, index);
   if (!v) return std::string();
   BSTR text = nullptr;
@@ -19,12 +21,7 @@ std::string ParamText(const DISPPARAMS* params, UINT index) {
     text = V_BSTR(v);
   else if (V_VT(v) == (VT_BSTR | VT_BYREF) && V_BSTRREF(v))
     text = *V_BSTRREF(v);
-  if (!text) return std::string();
-  int wide = static_cast<int>(SysStringLen(text));
-  int size = WideCharToMultiByte(CP_ACP, 0, text, wide, nullptr, 0, nullptr, nullptr);
-  std::string out(size > 0 ? size : 0, '\0');
-  if (size > 0) WideCharToMultiByte(CP_ACP, 0, text, wide, &out[0], size, nullptr, nullptr);
-  return out;
+  return text ? UrlNS::NarrowPageAddress(text, SysStringLen(text)) : std::string();
 }
 
 bool ParamNumber(const DISPPARAMS* params, UINT index, LONG* value) {

@@ -8,7 +8,7 @@ namespace RefreshUtilsNS {
 
 using ComHelpersNS::EventParam;
 using ComHelpersNS::ParamNumber;
-using ComHelpersNS::ParamText;
+using ComHelpersNS::ParamUrl;
 
 namespace {
 
@@ -78,7 +78,7 @@ void CRefreshHelperBase::Reset() {
 
 void CRefreshHelperBase::OnBeforeNavigate2(DISPPARAMS* params) {
   // The URL is the second parameter of BeforeNavigate2.
-  std::string url = ParamText(params, 1);
+  std::string url = ParamUrl(params, 1);
   if (url.size() >= 10 && _strnicmp(url.c_str(), "javascript", 10) == 0) {
     script_navigation_ = true;
   } else if (owner_) {

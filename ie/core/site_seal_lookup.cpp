@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "common/url/page_address.h"
 #include "ie/core/connection_state.h"
 
 const char kDefaultLookupHost[] = "ostrada.torvangroup.com";
@@ -128,18 +129,25 @@ bool CSiteSealLookup::GoOnline(const char* url) { return AskToGoOnline(url); }
 
 bool CSiteSealLookup::LookupSiteSeals(const char* url) {
   if (!url || !*url) return false;
-  WebUtilsNS::CCrackedUrl cracked;
-  if (!cracked.Crack(url) || cracked.host.empty()) return false;
-  int size = WideCharToMultiByte(CP_ACP, 0, cracked.host.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  if (size <= 1) return false;
-  std::string host(size, '\0');
-  WideCharToMultiByte(CP_ACP, 0, cracked.host.c_str(), -1, &host[0], size, nullptr, nullptr);
-  host.resize(size - 1);
-  CharLowerBuffA(&host[0], static_cast<DWORD>(host.size()));
+  // The host as the browser reads the address; one without a host (about:, javascript:, a
+  // host that cannot be read) keeps no seal of the previous host.
+  UrlNS::PageAddress address;
+  UrlNS::ReadPageAddress(url, &address);
+  const std::string& host = address.host;
+  if (host.empty()) {
+    new_host_ = !current_host_.empty();
+    current_host_.clear();
+    pending_url_.clear();
+    if (list_ && new_host_) list_->Clear();
+    return false;
+  }
 
   if (host == current_host_) {
     new_host_ = false;
-    if (list_) list_->ResetImages();
+    if (list_) {
+      list_->ResetImages();
+      list_->SetPageAddress(address.Text().c_str());
+    }
     return false;
   }
   new_host_ = true;
@@ -148,6 +156,7 @@ bool CSiteSealLookup::LookupSiteSeals(const char* url) {
   if (list_) {
     list_->Clear();
     list_->SetHost(host.c_str());
+    list_->SetPageAddress(address.Text().c_str());
   }
 
   WebUtilsNS::CUrlBuilder builder;

@@ -22,6 +22,8 @@ class ISiteSealList {
  public:
   virtual void Clear() = 0;
   virtual void SetHost(const char* host) = 0;
+  // The page's address as one ASCII text (scheme, host, path): the seals are held against it.
+  virtual void SetPageAddress(const char* url) = 0;
   // Every certificate stays; the images are collected again for the new page.
   virtual void ResetImages() = 0;
   // 1 when the certificate was kept.
@@ -66,7 +68,8 @@ class CSiteSealLookup {
   void SetServiceHost(const std::string& host) { service_host_ = host; }
 
   // Looks up the certificates of the page's host unless that host was the last one looked up;
-  // for the same host only the page's images are reset. True when a request went out.
+  // for the same host only the page's images are reset. An address without a host clears the
+  // list. True when a request went out.
   bool LookupSiteSeals(const char* url);
   // A finished lookup request. Only the reply to the request made for the current host counts.
   void OnLookupReply(const char* url, const BYTE* body, DWORD length);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/sslverifier/ssl_verify_state.h"
+#include "common/url/page_address.h"
 #include "common/windowing/validation_border.h"
 #include "ie/kestrin_bho.h"
 #include "tests/common/observe/private_desktop.h"
@@ -74,8 +75,9 @@ class EndToEnd : public testing::Test {
   }
 
   // The bank's page: the genuine seal and a forged image of the same size.
-  CComObject<CHostDocument>* BankPage(const std::string& url) {
-    page_.Attach(CComObject<CHostDocument>::Create(Wide(url), POINT{60, 140}));
+  CComObject<CHostDocument>* BankPage(const std::string& url) { return BankPage(Wide(url)); }
+  CComObject<CHostDocument>* BankPage(const std::wstring& url) {
+    page_.Attach(CComObject<CHostDocument>::Create(url, POINT{60, 140}));
     std::string size = std::to_string(SealPki::Bytes("seal.gif").size());
     pagemodel::CPageElement* body = page_->content()->Add("BODY");
     genuine_ = page_->content()->Add("IMG", body)->Set("src", ImageUrl("seal.gif").c_str())->Set("fileSize", size.c_str());
@@ -146,6 +148,44 @@ TEST_F(EndToEnd, GenuineSealShowsTheBorderWithItsNameAndTheForgedOneNever) {
   KestrinTest::PumpFor(300);
   EXPECT_EQ(lookups_before + 1, LookupsFor("127.0.0.1"));
   EXPECT_FALSE(bho_->GetConnectionWarning()->IsShowing());
+}
+
+// Page addresses as the browser hands them over (UTF-16), each through the whole road: the
+// host looked up, the seals kept for the page, and the border over the genuine seal. In order:
+// a row of the same host as the one before looks nothing up and holds the host's seals against
+// the new page.
+TEST_F(EndToEnd, HostileAddressesAreReadAsTheBrowserReadsThem) {
+  struct Row {
+    const wchar_t* page;
+    const char* host;  // looked up
+    DWORD seals;       // kept for the page
+  } const kRows[] = {
+      {L"http://bank.example/", "bank.example", 1},
+      {L"about:blank", "", 0},
+      {L"http://b\x0430nk.example/", "xn--bnk-6cd.example", 0},
+      {L"http://bank.example@evil.example/", "evil.example", 0},
+      {L"http://evil.example\\@bank.example/", "evil.example", 0},
+      {L"http://BANK.example./a/../", "bank.example", 1},
+      {L"http://dir.bank.example/shop/page.html", "dir.bank.example", 1},
+      {L"http://dir.bank.example/other/page.html", "dir.bank.example", 0},
+      {L"http://dir.bank.example/shop/..%2fother/page.html", "dir.bank.example", 0},
+      {L"http://DIR.bank.example./shop/%2e/page.html", "dir.bank.example", 1},
+  };
+  Attach("127.0.0.1:" + std::to_string(KestrinTest::ServicePort("http")));
+  WindowingNS::CValidationBorder* border = WindowingNS::CValidationBorder::GetInstance();
+  CSiteSealLookup* lookup = bho_->GetSiteSealLookup();
+  for (const Row& row : kRows) {
+    SCOPED_TRACE(UrlNS::NarrowPageAddress(row.page, wcslen(row.page)));
+    fixture_.browser()->Navigate(row.page, BankPage(std::wstring(row.page)));
+    ASSERT_TRUE(KestrinTest::PumpUntil([lookup] { return lookup->GetPendingUrl().empty(); }, 20000));
+    EXPECT_EQ(row.host, bho_->GetCurrentHost());
+    EXPECT_EQ(row.seals, bho_->GetNLRList()->GetCount());
+    if (row.seals) ASSERT_TRUE(KestrinTest::PumpUntil([this] { return PageVerified(); }, 20000));
+    page_->MouseOver(genuine_);
+    EXPECT_EQ(row.seals != 0, border->IsBorderVisible());
+    page_->MouseOut(genuine_);
+    EXPECT_TRUE(KestrinTest::PumpUntil([border] { return !border->IsBorderVisible(); }, 5000));
+  }
 }
 
 // A site whose certificate is only domain-validated is class 0.

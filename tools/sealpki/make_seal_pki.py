@@ -49,6 +49,8 @@ Seal certificates written (DER, .cer), merchant "bank.example" unless noted:
     seal-valid-class1   the same under Class 1;  seal-valid-nelrow  under Nelrow
     seal-shop           merchant "bank.example/shop", directory scope 2
     seal-exacthost      sub-domain scope 0
+    seal-nosubscope     a sub-domain scope element that is not ENUMERATED
+    seal-dir            merchant "dir.bank.example/shop", this directory only, exact host
     seal-ip             subject alternative names DNS:bank.example and IP:127.0.0.1
     seal-link           element 5 is a link URL instead of a popup text
     seal-expired        validity ended a year ago
@@ -65,8 +67,8 @@ Seal certificates written (DER, .cer), merchant "bank.example" unless noted:
     seal-local          merchant "127.0.0.1", for pages served by the local service
     logo-picture        type 0 with a GIF logo;  logo-html  type 4 with an HTML page
 Images: seal.gif (genuine), seal-onebyte.gif (one byte changed), seal-samesize.gif (same size,
-another hash). nlr/bank.example/seal-valid.der and nlr/127.0.0.1/seal-local.der are the hosts'
-seals for the lookup route of tools/testservice.
+another hash). nlr/bank.example/seal-valid.der, nlr/127.0.0.1/seal-local.der and
+nlr/dir.bank.example/seal-dir.der are the hosts' seals for the lookup route of tools/testservice.
 """
 
 import datetime
@@ -116,7 +118,9 @@ def content_ext(graphic, file_type, name, size, alg=0, dims=(88, 31)):
 
 def options_ext(url, dir_scope=2, sub_scope=1, popup="Bank Example", link=None, version=1,
                 display=0):
-    items = [ia5(url), enumerated(dir_scope), bits(b"\x80"), enumerated(sub_scope), enumerated(0)]
+    # sub_scope None: the element is an INTEGER, which no reader takes for the scope.
+    sub = integer(1) if sub_scope is None else enumerated(sub_scope)
+    items = [ia5(url), enumerated(dir_scope), bits(b"\x80"), sub, enumerated(0)]
     if link is not None:
         items.append(ia5(link))
     elif popup is not None:
@@ -307,6 +311,8 @@ def main():
     seal("seal-valid-nelrow", ca="ca-nelrow")
     seal("seal-shop", options=options_ext("bank.example/shop"))
     seal("seal-exacthost", options=options_ext("bank.example", sub_scope=0))
+    seal("seal-nosubscope", options=options_ext("bank.example", sub_scope=None))
+    seal("seal-dir", options=options_ext("dir.bank.example/shop", dir_scope=0, sub_scope=0))
     seal("seal-ip", extra=["subjectAltName = DNS:bank.example, IP:127.0.0.1"])
     seal("seal-link", options=options_ext("bank.example", link="http://bank.example/seal-info"))
     seal("seal-expired", start=pki.years(-3), end=pki.years(-2))
@@ -337,7 +343,7 @@ def main():
         f.write(der)
 
     # The lookup route of tools/testservice serves nlr/<host>/*.der as the host's seals.
-    for host, name in (("bank.example", "seal-valid"), ("127.0.0.1", "seal-local")):
+    for host, name in (("bank.example", "seal-valid"), ("127.0.0.1", "seal-local"), ("dir.bank.example", "seal-dir")):
         folder = os.path.join(out, "nlr", host)
         os.makedirs(folder, exist_ok=True)
         shutil.copyfile(os.path.join(out, name + ".cer"), os.path.join(folder, name + ".der"))

@@ -244,6 +244,10 @@ const VerifyCase kVerifyCases[] = {
     {"seal-longurl.cer", "http://bank.example/", kNlrFieldMissing | kNlrMerchantUrlUnusable},
     {"seal-version2.cer", "http://bank.example/", kNlrBadVersion},
     {"seal-noversion.cer", "http://bank.example/", kNlrBadVersion},
+    // A sub-domain scope that cannot be read allows the exact host alone.
+    {"seal-nosubscope.cer", "http://bank.example/", 0},
+    {"seal-nosubscope.cer", "http://www.bank.example/", kNlrOutOfScope},
+    {"seal-valid.cer", "http://www.bank.example/", 0},
     {"seal-valid.cer", nullptr, kNlrFieldMissing},
     {"seal-valid.cer", "", 0},
 };

@@ -58,6 +58,14 @@ const ScopeCase kCases[] = {
     // A merchant host longer than the page's host.
     {"a-much-longer-merchant-host.bank.example", "http://b/", 2, 1, false},
     {"a-much-longer-merchant-host.bank.example", "b", 2, 1, false},
+    // Dot segments, plain and encoded, and encoded slashes leave the seal's directory.
+    {"bank.example/shop", "http://bank.example/shop/../other/x.html", 2, 1, false},
+    {"bank.example/shop", "http://bank.example/shop/%2E%2e/other/x.html", 2, 1, false},
+    {"bank.example/shop", "http://bank.example/shop%2f..%2Fother/x.html", 0, 1, false},
+    {"bank.example/shop", "http://bank.example/other/../shop/x.html", 0, 1, true},
+    // Addresses without a host.
+    {"bank.example", "javascript://bank.example/", 2, 1, false},
+    {"bank.example", "about:bank.example", 2, 1, false},
     // A merchant URL without a host.
     {"/dir", "http://bank.example/dir/", 2, 1, false},
 };

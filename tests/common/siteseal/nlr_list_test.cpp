@@ -113,6 +113,27 @@ TEST_F(NlrListTest, KeepsOnlyHashSealsThatVerifyForTheHost) {
   EXPECT_EQ(0, no_host.AddCertificate(der.data(), static_cast<DWORD>(der.size())));
 }
 
+// A seal limited to a directory counts on that directory's pages alone, also when the host
+// stays and only the page changes.
+TEST_F(NlrListTest, SealsAreHeldAgainstThePagesOwnPath) {
+  list_.SetPageAddress("http://bank.example/shop/a.html");
+  EXPECT_EQ(1, AddSeal("seal-shop.cer"));
+  EXPECT_EQ(1, AddSeal("seal-valid.cer"));
+  const char* const kPages[] = {"http://bank.example/other/a.html", "http://bank.example/shop/../other/",
+                                "http://bank.example/shop%2f..%2fother/", "http://bank.example/"};
+  for (const char* page : kPages) {
+    list_.SetPageAddress(page);
+    ASSERT_EQ(1u, list_.GetCount()) << page;
+    EXPECT_EQ(SealPki::Bytes("seal-valid.cer"), list_.Certificates()[0]->der) << page;
+  }
+  list_.SetPageAddress("http://bank.example/shop/sub/b.html");
+  EXPECT_EQ(2u, list_.GetCount());
+  list_.Clear();
+  list_.SetHost(kHost);
+  list_.SetPageAddress("http://bank.example/shop/");
+  EXPECT_EQ(0u, list_.GetCount());
+}
+
 TEST_F(NlrListTest, ScanCollectsImagesAndBackgroundsInOrder) {
   CPage page(kPageUrl);
   CPageElement* body = page.Add("BODY")->Set("background", "body.gif");

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <shlwapi.h>
+#include <string.h>
 
 #include <string>
 #include <utility>
@@ -81,6 +82,38 @@ TEST(UpdateFileReader, DocumentTypeDeclarationIsRefused) {
       "<?xml version=\"1.0\"?>\n<!DOCTYPE Update [<!ENTITY e \"ABCDEF\">]>\n"
       "<Update><Thumbprint>&e;</Thumbprint></Update>");
   EXPECT_TRUE(FAILED(walk.end)) << std::hex << walk.end;
+  EXPECT_TRUE(walk.elements.empty());
+}
+
+// Only a complete, plain declaration and named processing instructions reach the XML reader.
+TEST(UpdateFileReader, DeclarationMustBeCompleteAndPlain) {
+  using namespace std::string_literals;
+  const std::pair<std::string, bool> kCases[] = {
+      {"<?xml version=\"1.0\"?><Update/>", true},
+      {"<?xml version='1.0' encoding='utf-8' standalone='yes' ?><Update/>", true},
+      {"\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?><Update/>", true},
+      {"<Update/>", true},
+      {"<?xml version=\"1.0\" encod", false},
+      {"<?xml version=\"1.0", false},
+      {"<?xml ", false},
+      {"<?xml encoding=\"utf-8\"?><Update/>", false},
+      {"<?xml version=\"1.0\" standalone='yes' encoding='utf-8'?><Update/>", false},
+      {"<?xml version=\"1.0\" bogus=\"1\"?><Update/>", false},
+      {"<?xml version=\"\"?><Update/>", false},
+      {"<?\0ml version=\"1.0"s, false},
+      {"<Update><?pi data?><? x?></Update>", false},
+      {"<Update><?pi data?></Update>", true},
+      {"<?xm", false},
+      {"<?xml\0version=\"1.0\"?><Update/>"s, false},
+      {"<Update><?pi?></Update>", true},
+  };
+  for (const auto& c : kCases) {
+    EXPECT_EQ(c.second, UpdateUtilsNS::IsReadableXml(reinterpret_cast<const BYTE*>(c.first.data()), c.first.size()))
+        << c.first;
+  }
+  // The reader gets no input for a refused declaration, and the walk ends at once.
+  Walk walk = WalkDocument("<?xml version=\"1.0\" encoding=\"utf-8\"");
+  EXPECT_TRUE(FAILED(walk.end));
   EXPECT_TRUE(walk.elements.empty());
 }
 

@@ -5,6 +5,7 @@
 #include <stdio.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 using WindowingNS::CPictureExWnd;
@@ -166,6 +167,33 @@ TEST_F(PictureTest, TruncatedGifKeepsTheWholeFrames) {
     pic.Load(block.get(), block.size());
     EXPECT_LE(pic.GetFrameCount(), 5u);
   }
+}
+
+// A GIF of one-pixel frames on a 1x1 screen; each frame: LZW code size, left edge.
+std::vector<BYTE> TinyFrames(const std::vector<std::pair<BYTE, BYTE>>& frames) {
+  std::vector<BYTE> gif = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 0, 0, 0, 255, 255, 255};
+  for (const auto& f : frames) {
+    const BYTE frame[] = {0x21, 0xF9, 4, 0, 10, 0, 0, 0,                  // control: 10 hundredths
+                          0x2C, f.second, 0, 0, 0, 1, 0, 1, 0, 0, f.first,  // 1x1 image
+                          2, 0x44, 0x01, 0};                              // clear, pixel 0, end
+    gif.insert(gif.end(), frame, frame + sizeof(frame));
+  }
+  gif.push_back(0x3B);
+  return gif;
+}
+
+TEST_F(PictureTest, ThousandsOfFramesAreCutShort) {
+  std::vector<std::pair<BYTE, BYTE>> frames(5000, {2, 0});
+  GlobalBlock block(TinyFrames(frames));
+  ASSERT_TRUE(pic.Load(block.get(), block.size()));
+  EXPECT_EQ(128u, pic.GetFrameCount());  // the reader's bound
+}
+
+TEST_F(PictureTest, FramesTheLoaderCannotReadAreNotHandedToIt) {
+  // A code size over 8 bits, a frame beside the screen, then a good one.
+  GlobalBlock block(TinyFrames({{12, 0}, {2, 5}, {1, 0}, {2, 0}}));
+  ASSERT_TRUE(pic.Load(block.get(), block.size()));
+  EXPECT_EQ(1u, pic.GetFrameCount());
 }
 
 TEST_F(PictureTest, LoadFromStreamReadsTheWholeStream) {

@@ -22,7 +22,7 @@ std::string Record(int i) {
 }
 
 struct FakeList : ISiteSealList {
-  std::string host;
+  std::string host, address;
   std::vector<std::string> certificates;
   int clears = 0, image_resets = 0, verifies = 0;
   bool downloaded = false, images_collected = false;
@@ -33,6 +33,7 @@ struct FakeList : ISiteSealList {
     downloaded = false;
   }
   void SetHost(const char* h) override { host = h; }
+  void SetPageAddress(const char* url) override { address = url; }
   void ResetImages() override { ++image_resets; }
   int AddCertificate(const BYTE* der, DWORD length) override {
     certificates.emplace_back(reinterpret_cast<const char*>(der), length);
@@ -244,6 +245,20 @@ TEST_F(SiteSealLookup, UrlsThatNameNoHostDoNothing) {
   EXPECT_FALSE(lookup.LookupSiteSeals(nullptr));
   EXPECT_EQ(0, list.clears);
   EXPECT_EQ(0, list.image_resets);
+}
+
+// A page without a host after a host's page keeps none of that host's seals.
+TEST_F(SiteSealLookup, AnAddressWithoutHostForgetsThePreviousHost) {
+  lookup.LookupSiteSeals("http://records-1.forget.kestrin.test/shop/../a.html");
+  EXPECT_EQ("records-1.forget.kestrin.test", list.host);
+  EXPECT_EQ("http://records-1.forget.kestrin.test/a.html", list.address);
+  int clears = list.clears;
+  for (const char* url : {"javascript://records-1.forget.kestrin.test/%0a", "about:blank"}) {
+    EXPECT_FALSE(lookup.LookupSiteSeals(url));
+    EXPECT_EQ("", lookup.GetCurrentHost());
+  }
+  EXPECT_EQ(clears + 1, list.clears);
+  EXPECT_TRUE(lookup.GetPendingUrl().empty());
 }
 
 TEST(SiteSealLookupHost, RegistryValueOverridesTheDefault) {

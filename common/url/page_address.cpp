@@ -1,0 +1,496 @@
+#include "common/url/page_address.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+#include <vector>
+
+namespace UrlNS {
+
+namespace {
+
+const size_t kMaxHostLength = 253;
+const size_t kMaxLabelLength = 63;
+
+bool IsAsciiAlpha(wchar_t c) { return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z'); }
+bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+wchar_t LowerAscii(wchar_t c) { return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
+
+int HexValue(wchar_t c) {
+  if (c >= L'0' && c <= L'9') return c - L'0';
+  if (c >= L'a' && c <= L'f') return c - L'a' + 10;
+  if (c >= L'A' && c <= L'F') return c - L'A' + 10;
+  return -1;
+}
+
+void AppendEscaped(unsigned char byte, std::string* out) {
+  static const char kHex[] = "0123456789ABCDEF";
+  *out += '%';
+  *out += kHex[byte >> 4];
+  *out += kHex[byte & 15];
+}
+
+// UTF-16 code units to code points; false for a lone surrogate.
+bool CodePoints(const std::wstring& text, std::vector<unsigned long>* out) {
+  out->clear();
+  for (size_t i = 0; i < text.size(); ++i) {
+    unsigned long c = text[i];
+    if (c >= 0xD800 && c <= 0xDBFF) {
+      if (i + 1 >= text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF) return false;
+      c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      ++i;
+    } else if (c >= 0xDC00 && c <= 0xDFFF) {
+      return false;
+    }
+    out->push_back(c);
+  }
+  return true;
+}
+
+// One character (with its low surrogate, when it has one) as UTF-8, percent-encoded.
+void AppendUtf8Escaped(const std::wstring& text, size_t* i, std::string* out) {
+  unsigned long c = text[*i];
+  if (c >= 0xD800 && c <= 0xDBFF && *i + 1 < text.size() && text[*i + 1] >= 0xDC00 && text[*i + 1] <= 0xDFFF) {
+    c = 0x10000 + ((c - 0xD800) << 10) + (text[*i + 1] - 0xDC00);
+    ++*i;
+  } else if (c >= 0xD800 && c <= 0xDFFF) {
+    c = 0xFFFD;  // a lone surrogate
+  }
+  if (c < 0x80) {
+    AppendEscaped(static_cast<unsigned char>(c), out);
+  } else if (c < 0x800) {
+    AppendEscaped(static_cast<unsigned char>(0xC0 | (c >> 6)), out);
+    AppendEscaped(static_cast<unsigned char>(0x80 | (c & 0x3F)), out);
+  } else if (c < 0x10000) {
+    AppendEscaped(static_cast<unsigned char>(0xE0 | (c >> 12)), out);
+    AppendEscaped(static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F)), out);
+    AppendEscaped(static_cast<unsigned char>(0x80 | (c & 0x3F)), out);
+  } else {
+    AppendEscaped(static_cast<unsigned char>(0xF0 | (c >> 18)), out);
+    AppendEscaped(static_cast<unsigned char>(0x80 | ((c >> 12) & 0x3F)), out);
+    AppendEscaped(static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F)), out);
+    AppendEscaped(static_cast<unsigned char>(0x80 | (c & 0x3F)), out);
+  }
+}
+
+// ASCII text of a path, query or fragment: non-ASCII characters, controls, blanks and the
+// characters no address carries plainly are percent-encoded as UTF-8.
+std::string EscapeText(const std::wstring& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    wchar_t c = text[i];
+    if (c <= 0x20 || c >= 0x7F || c == L'"' || c == L'<' || c == L'>' || c == L'`')
+      AppendUtf8Escaped(text, &i, &out);
+    else
+      out += static_cast<char>(c);
+  }
+  return out;
+}
+
+// ---- Punycode -------------------------------------------------------------------------------
+
+const unsigned long kBase = 36, kTMin = 1, kTMax = 26, kSkew = 38, kDamp = 700;
+
+unsigned long Adapt(unsigned long delta, unsigned long points, bool first) {
+  delta = first ? delta / kDamp : delta / 2;
+  delta += delta / points;
+  unsigned long k = 0;
+  while (delta > ((kBase - kTMin) * kTMax) / 2) {
+    delta /= kBase - kTMin;
+    k += kBase;
+  }
+  return k + (kBase - kTMin + 1) * delta / (delta + kSkew);
+}
+
+char Digit(unsigned long d) { return static_cast<char>(d < 26 ? 'a' + d : '0' + d - 26); }
+
+bool Punycode(const std::vector<unsigned long>& input, std::string* out) {
+  const unsigned long kMax = 0xFFFFFFFFul;
+  std::string result;
+  for (unsigned long c : input)
+    if (c < 0x80) result += static_cast<char>(c);
+  unsigned long basic = static_cast<unsigned long>(result.size()), handled = basic;
+  if (basic > 0) result += '-';
+  unsigned long n = 0x80, delta = 0, bias = 72;
+  while (handled < input.size()) {
+    unsigned long m = kMax;
+    for (unsigned long c : input)
+      if (c >= n && c < m) m = c;
+    if ((m - n) > (kMax - delta) / (handled + 1)) return false;
+    delta += (m - n) * (handled + 1);
+    n = m;
+    for (unsigned long c : input) {
+      if (c < n && ++delta == 0) return false;
+      if (c != n) continue;
+      unsigned long q = delta;
+      for (unsigned long k = kBase;; k += kBase) {
+        unsigned long t = k <= bias ? kTMin : (k >= bias + kTMax ? kTMax : k - bias);
+        if (q < t) break;
+        result += Digit(t + (q - t) % (kBase - t));
+        q = (q - t) / (kBase - t);
+      }
+      result += Digit(q);
+      bias = Adapt(delta, handled + 1, handled == basic);
+      delta = 0;
+      ++handled;
+    }
+    ++delta;
+    ++n;
+  }
+  *out = result;
+  return true;
+}
+
+// ---- Host -------------------------------------------------------------------------------------
+
+bool IsHostCharacter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
+}
+
+// One IPv4 part as a browser reads it: "0x" hexadecimal, a leading 0 octal, else decimal.
+bool ReadIpv4Part(const std::string& part, unsigned long long* value) {
+  if (part.empty()) return false;
+  unsigned base = 10;
+  size_t at = 0;
+  if (part.size() >= 2 && part[0] == '0' && (part[1] == 'x' || part[1] == 'X')) {
+    base = 16;
+    at = 2;
+  } else if (part.size() >= 2 && part[0] == '0') {
+    base = 8;
+    at = 1;
+  }
+  unsigned long long v = 0;
+  for (; at < part.size(); ++at) {
+    int d = HexValue(static_cast<wchar_t>(part[at]));
+    if (d < 0 || static_cast<unsigned>(d) >= base) return false;
+    v = v * base + d;
+    if (v > 0xFFFFFFFFull) return false;
+  }
+  *value = v;
+  return true;
+}
+
+bool LooksNumeric(const std::string& label) {
+  if (label.empty()) return false;
+  if (label.size() >= 2 && label[0] == '0' && (label[1] == 'x' || label[1] == 'X')) {
+    for (size_t i = 2; i < label.size(); ++i)
+      if (HexValue(static_cast<wchar_t>(label[i])) < 0) return false;
+    return true;
+  }
+  for (char c : label)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+// A host whose last label is a number is an IPv4 address: written as four decimals, or refused.
+bool NormaliseIpv4(const std::vector<std::string>& labels, std::string* out) {
+  if (labels.size() > 4) return false;
+  unsigned long long parts[4] = {};
+  for (size_t i = 0; i < labels.size(); ++i)
+    if (!ReadIpv4Part(labels[i], &parts[i])) return false;
+  size_t last = labels.size() - 1;
+  for (size_t i = 0; i < last; ++i)
+    if (parts[i] > 255) return false;
+  if (parts[last] >= (1ull << (8 * (4 - last)))) return false;
+  unsigned long long address = parts[last];
+  for (size_t i = 0; i < last; ++i) address += parts[i] << (8 * (3 - i));
+  char text[16];
+  wsprintfA(text, "%u.%u.%u.%u", static_cast<unsigned>((address >> 24) & 255), static_cast<unsigned>((address >> 16) & 255),
+            static_cast<unsigned>((address >> 8) & 255), static_cast<unsigned>(address & 255));
+  *out = text;
+  return true;
+}
+
+// Percent-decoding of an authority's host: the bytes are UTF-8.
+bool DecodeHost(const std::wstring& raw, std::wstring* out) {
+  if (raw.find(L'%') == std::wstring::npos) {
+    *out = raw;
+    return true;
+  }
+  std::string bytes;
+  for (size_t i = 0; i < raw.size(); ++i) {
+    if (raw[i] == L'%') {
+      if (i + 2 >= raw.size() || HexValue(raw[i + 1]) < 0 || HexValue(raw[i + 2]) < 0) return false;
+      bytes += static_cast<char>(HexValue(raw[i + 1]) * 16 + HexValue(raw[i + 2]));
+      i += 2;
+    } else if (raw[i] < 0x80) {
+      bytes += static_cast<char>(raw[i]);
+    } else {
+      return false;  // mixed forms are not read
+    }
+  }
+  if (bytes.empty()) return false;
+  int chars = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  if (chars <= 0) return false;
+  out->assign(static_cast<size_t>(chars), L'\0');
+  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()), &(*out)[0], chars);
+  return true;
+}
+
+bool Utf8ToWide(const char* text, size_t length, UINT code_page, DWORD flags, std::wstring* out) {
+  out->clear();
+  if (length == 0) return true;
+  int chars = MultiByteToWideChar(code_page, flags, text, static_cast<int>(length), nullptr, 0);
+  if (chars <= 0) return false;
+  out->assign(static_cast<size_t>(chars), L'\0');
+  return MultiByteToWideChar(code_page, flags, text, static_cast<int>(length), &(*out)[0], chars) == chars;
+}
+
+// ---- Path -------------------------------------------------------------------------------------
+
+bool IsUnreserved(int c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
+         c == '_' || c == '~';
+}
+
+// Encoded slashes, backslashes and unreserved letters decoded, then dot segments resolved.
+std::string NormalisePath(const std::wstring& raw) {
+  std::wstring decoded;
+  for (size_t i = 0; i < raw.size(); ++i) {
+    wchar_t c = raw[i];
+    if (c == L'\\') c = L'/';
+    if (c == L'%' && i + 2 < raw.size() && HexValue(raw[i + 1]) >= 0 && HexValue(raw[i + 2]) >= 0) {
+      int byte = HexValue(raw[i + 1]) * 16 + HexValue(raw[i + 2]);
+      if (byte == '/' || byte == '\\' || IsUnreserved(byte)) {
+        decoded += byte == '\\' ? L'/' : static_cast<wchar_t>(byte);
+        i += 2;
+        continue;
+      }
+    }
+    decoded += c;
+  }
+  std::string text = EscapeText(decoded);
+  if (text.empty() || text[0] != '/') text.insert(text.begin(), '/');
+  std::vector<std::string> segments;
+  size_t start = 1;
+  for (;;) {
+    size_t slash = text.find('/', start);
+    std::string segment = text.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+    bool last = slash == std::string::npos;
+    if (segment == "..") {
+      if (!segments.empty()) segments.pop_back();
+      if (last) segments.push_back(std::string());
+    } else if (segment == ".") {
+      if (last) segments.push_back(std::string());
+    } else {
+      segments.push_back(segment);
+    }
+    if (last) break;
+    start = slash + 1;
+  }
+  std::string path;
+  for (const std::string& s : segments) path += "/" + s;
+  return path.empty() ? "/" : path;
+}
+
+bool HasAuthority(const std::string& scheme) {
+  return scheme.empty() || scheme == "http" || scheme == "https" || scheme == "ftp";
+}
+
+}  // namespace
+
+bool HostToAscii(const std::wstring& host, std::string* out) {
+  out->clear();
+  if (host.empty() || host.size() > 4 * kMaxHostLength) return false;
+  std::wstring text = host;
+  // Full stops of other scripts separate labels as the plain dot does.
+  for (wchar_t& c : text)
+    if (c == 0x3002 || c == 0xFF0E || c == 0xFF61) c = L'.';
+  if (!text.empty() && text.back() == L'.') text.pop_back();
+  if (text.empty()) return false;
+  // IPv6 literal: hexadecimal digits, colons and dots only.
+  if (text[0] == L'[') {
+    if (text.size() < 3 || text.back() != L']') return false;
+    for (size_t i = 1; i + 1 < text.size(); ++i) {
+      wchar_t c = LowerAscii(text[i]);
+      if (!(IsDigit(c) || (c >= L'a' && c <= L'f') || c == L':' || c == L'.')) return false;
+      out->push_back(static_cast<char>(c));
+    }
+    *out = "[" + *out + "]";
+    return true;
+  }
+  std::vector<std::string> labels;
+  size_t start = 0;
+  for (;;) {
+    size_t dot = text.find(L'.', start);
+    std::wstring label = text.substr(start, dot == std::wstring::npos ? std::wstring::npos : dot - start);
+    if (label.empty()) return false;
+    bool ascii = true;
+    for (wchar_t c : label) ascii = ascii && c < 0x80;
+    std::string written;
+    if (ascii) {
+      for (wchar_t c : label) written += static_cast<char>(LowerAscii(c));
+      for (char c : written)
+        if (!IsHostCharacter(c)) return false;
+    } else {
+      CharLowerBuffW(&label[0], static_cast<DWORD>(label.size()));
+      std::vector<unsigned long> points;
+      if (!CodePoints(label, &points)) return false;
+      for (unsigned long c : points) {
+        // The characters a host never holds, in any script.
+        if (c < 0x80 && !IsHostCharacter(static_cast<char>(c))) return false;
+        if ((c >= 0x80 && c < 0xA0) || c == 0xFFFD || (c >= 0xFFF0 && c <= 0xFFFF) || (c >= 0x2000 && c <= 0x206F))
+          return false;
+      }
+      std::string encoded;
+      if (!Punycode(points, &encoded)) return false;
+      written = "xn--" + encoded;
+    }
+    if (written.size() > kMaxLabelLength) return false;
+    labels.push_back(written);
+    if (dot == std::wstring::npos) break;
+    start = dot + 1;
+  }
+  if (LooksNumeric(labels.back())) return NormaliseIpv4(labels, out);
+  for (size_t i = 0; i < labels.size(); ++i) *out += (i ? "." : "") + labels[i];
+  if (out->size() > kMaxHostLength) {
+    out->clear();
+    return false;
+  }
+  return true;
+}
+
+std::string PageAddress::Text() const {
+  if (host.empty()) return std::string();
+  // A bare authority keeps its "//": the host must never read as a scheme.
+  std::string text = scheme.empty() ? std::string("//") : scheme + "://";
+  text += host;
+  if (!port.empty()) text += ":" + port;
+  return text + path + rest;
+}
+
+namespace {
+
+// Characters of an address as the browser holds it: percent escapes of UTF-8 bytes count as
+// the character they encode, so an address and its 8-bit form (Text) have the same length.
+template <class Text>
+size_t AddressLength(const Text& text) {
+  size_t characters = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
+      int escaped = HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]);
+      if (escaped >= 0x80) {
+        i += 2;
+        if (escaped < 0xC0) continue;  // a continuation byte adds none
+      }
+    }
+    ++characters;
+  }
+  return characters;
+}
+
+bool ReadAddress(const wchar_t* input, size_t length, size_t limit, PageAddress* out) {
+  *out = PageAddress();
+  if (!input || length > limit) return false;
+  // Tabs and line ends go anywhere, controls and blanks at either end.
+  std::wstring text;
+  for (size_t i = 0; i < length && input[i]; ++i)
+    if (input[i] != L'\t' && input[i] != L'\n' && input[i] != L'\r') text += input[i];
+  size_t first = 0, end = text.size();
+  while (first < end && text[first] <= 0x20) ++first;
+  while (end > first && text[end - 1] <= 0x20) --end;
+  text = text.substr(first, end - first);
+
+  // The scheme: a letter, then letters, digits, "+", "-", "." up to the first ":".
+  size_t at = 0;
+  size_t colon = text.find(L':');
+  if (colon != std::wstring::npos && colon > 0 && IsAsciiAlpha(text[0])) {
+    bool scheme = true;
+    for (size_t i = 1; i < colon && scheme; ++i)
+      scheme = IsAsciiAlpha(text[i]) || IsDigit(text[i]) || text[i] == L'+' || text[i] == L'-' || text[i] == L'.';
+    if (scheme) {
+      for (size_t i = 0; i < colon; ++i) out->scheme += static_cast<char>(LowerAscii(text[i]));
+      at = colon + 1;
+    }
+  }
+  if (!HasAuthority(out->scheme)) return true;  // an address without a host
+
+  while (at < text.size() && (text[at] == L'/' || text[at] == L'\\')) ++at;
+  size_t authority_end = text.find_first_of(L"/\\?#", at);
+  if (authority_end == std::wstring::npos) authority_end = text.size();
+  std::wstring authority = text.substr(at, authority_end - at);
+  size_t user = authority.rfind(L'@');
+  if (user != std::wstring::npos) authority.erase(0, user + 1);
+  // The port: digits after the last colon that is not inside an IPv6 literal.
+  size_t port_colon = authority.rfind(L':');
+  size_t bracket = authority.rfind(L']');
+  std::wstring host = authority;
+  std::string port;
+  if (port_colon != std::wstring::npos && (bracket == std::wstring::npos || port_colon > bracket)) {
+    host = authority.substr(0, port_colon);
+    for (size_t i = port_colon + 1; i < authority.size(); ++i) {
+      if (!IsDigit(authority[i])) return false;
+      if (port.empty() && authority[i] == L'0') continue;
+      port += static_cast<char>(authority[i]);
+    }
+    if (port.size() > 5 || (!port.empty() && atoi(port.c_str()) > 65535)) return false;
+    if (port.empty() && port_colon + 1 < authority.size()) port = "0";
+  }
+  std::wstring decoded;
+  std::string ascii;
+  if (!DecodeHost(host, &decoded) || !HostToAscii(decoded, &ascii)) {
+    out->port.clear();
+    return false;
+  }
+
+  size_t rest_at = text.find_first_of(L"?#", authority_end);
+  if (rest_at == std::wstring::npos) rest_at = text.size();
+  out->host = ascii;
+  out->port = port;
+  out->path = NormalisePath(text.substr(authority_end, rest_at - authority_end));
+  out->rest = EscapeText(text.substr(rest_at));
+  // The address as it is read from now on may not pass the longest either (an ASCII form of
+  // the host may be longer than the host as written).
+  if (AddressLength(out->Text()) > kMaxAddressLength) {
+    *out = PageAddress();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ReadPageAddress(const wchar_t* input, size_t length, PageAddress* out) {
+  return ReadAddress(input, length, kMaxAddressLength, out);
+}
+
+bool ReadPageAddress(const std::wstring& text, PageAddress* out) {
+  return ReadPageAddress(text.c_str(), text.size(), out);
+}
+
+bool ReadPageAddress(const char* text, PageAddress* out) {
+  *out = PageAddress();
+  if (!text) return false;
+  // The 8-bit form escapes characters beyond ASCII: its bytes may be many more.
+  const size_t kMaxBytes = 12 * kMaxAddressLength;
+  size_t length = strnlen(text, kMaxBytes + 1);
+  if (length > kMaxBytes) return false;
+  std::wstring wide;
+  if (!Utf8ToWide(text, length, CP_UTF8, MB_ERR_INVALID_CHARS, &wide) && !Utf8ToWide(text, length, CP_ACP, 0, &wide))
+    return false;
+  return ReadAddress(wide.c_str(), wide.size(), kMaxBytes, out);
+}
+
+std::string NarrowPageAddress(const wchar_t* text, size_t length) {
+  if (!text) return std::string();
+  PageAddress address;
+  if (ReadPageAddress(text, length, &address) && address.HasHost()) return address.Text();
+  return EscapeNonAscii(text, length);
+}
+
+std::string EscapeNonAscii(const wchar_t* text, size_t length) {
+  if (!text) return std::string();
+  size_t end = 0;
+  while (end < length && text[end]) ++end;
+  std::wstring whole(text, end);
+  std::string out;
+  for (size_t i = 0; i < whole.size(); ++i) {
+    if (whole[i] < 0x80)
+      out += static_cast<char>(whole[i]);
+    else
+      AppendUtf8Escaped(whole, &i, &out);
+  }
+  return out;
+}
+
+}  // namespace UrlNS

@@ -1,0 +1,119 @@
+#include "gecko/gecko_helpers.h"
+
+#include "gecko/kestrin_interfaces.h"
+#include "common/url/page_address.h"
+#include "platform/win/module.h"
+
+namespace GeckoHelpersNS {
+
+const char kWrapperContractID[] = "@torvan/KestrinWrapper";
+const char kEngineContractID[] = "@torvan/KestrinComponent";
+const char kCertDownloaderContractID[] = "@torvan/CCertDownloader";
+const char kStartupCategory[] = "xpcom-startup";
+const char kWrapperEntry[] = "KestrinWrapper";
+
+namespace {
+
+kr::nsIComponentManager* g_components = nullptr;
+kr::nsIServiceManager* g_services = nullptr;
+kr::nsIMemory* g_memory = nullptr;
+
+kr::nsIMemory* Memory() {
+  if (!g_memory && g_services) {
+    g_services->GetServiceByContractID("@mozilla.org/xpcom/memory-service;1", kr::nsIMemory::IID(),
+                                       reinterpret_cast<void**>(&g_memory));
+  }
+  return g_memory;
+}
+
+}  // namespace
+
+void SetComponentManager(kr::nsIComponentManager* manager) {
+  if (manager == g_components) return;
+  ReleaseManagers();
+  if (!manager) return;
+  manager->AddRef();
+  g_components = manager;
+  if (kr::NS_FAILED(manager->QueryInterface(kr::nsIServiceManager::IID(), reinterpret_cast<void**>(&g_services))))
+    g_services = nullptr;
+}
+
+kr::nsIComponentManager* GetComponentManager() { return g_components; }
+kr::nsIServiceManager* GetServiceManager() { return g_services; }
+
+void ReleaseManagers() {
+  if (g_memory) g_memory->Release();
+  if (g_services) g_services->Release();
+  if (g_components) g_components->Release();
+  g_memory = nullptr;
+  g_services = nullptr;
+  g_components = nullptr;
+}
+
+void FreeBuffer(void* buffer) {
+  if (!buffer) return;
+  if (kr::nsIMemory* memory = Memory()) memory->Free(buffer);
+}
+
+std::wstring TakeWide(kr::PRUnichar* text) {
+  std::wstring out = text ? text : L"";
+  FreeBuffer(text);
+  return out;
+}
+
+std::string TakeNarrow(char* text) {
+  std::string out = text ? text : "";
+  FreeBuffer(text);
+  return out;
+}
+
+char* CloneNarrow(const std::string& text) {
+  kr::nsIMemory* memory = Memory();
+  char* copy = memory ? static_cast<char*>(memory->Alloc(text.size() + 1)) : nullptr;
+  if (copy) memcpy(copy, text.c_str(), text.size() + 1);
+  return copy;
+}
+
+kr::PRUnichar* CloneWide(const std::wstring& text) {
+  kr::nsIMemory* memory = Memory();
+  size_t bytes = (text.size() + 1) * sizeof(kr::PRUnichar);
+  kr::PRUnichar* copy = memory ? static_cast<kr::PRUnichar*>(memory->Alloc(bytes)) : nullptr;
+  if (copy) memcpy(copy, text.c_str(), bytes);
+  return copy;
+}
+
+std::string AddressToNarrow(const std::wstring& text) {
+  return UrlNS::NarrowPageAddress(text.c_str(), text.size());
+}
+
+std::string PageTextToNarrow(const std::wstring& text) {
+  return UrlNS::EscapeNonAscii(text.c_str(), text.size());
+}
+
+std::wstring ToWide(const std::string& text) {
+  if (text.empty()) return std::wstring();
+  int size = MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring out(size > 0 ? size : 0, L'\0');
+  if (size > 0) MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), &out[0], size);
+  return out;
+}
+
+HWND NativeWindowOf(kr::nsIDOMWindow* window) {
+  nsCOMPtr<kr::nsIDocShellTreeItem> item;
+  nsCOMPtr<kr::nsIInterfaceRequestor> owner;
+  nsCOMPtr<kr::nsIXULWindow> xul_window;
+  nsCOMPtr<kr::nsISupports> docshell;
+  nsCOMPtr<kr::nsIBaseWindow> base;
+  void* native = nullptr;
+  if (kr::NS_FAILED(item.QueryFrom(window)) || kr::NS_FAILED(item->GetTreeOwner(owner.Out())) || !owner ||
+      kr::NS_FAILED(owner->GetInterface(kr::nsIXULWindow::IID(), xul_window.OutVoid())) || !xul_window ||
+      kr::NS_FAILED(xul_window->GetDocShell(docshell.Out())) || kr::NS_FAILED(base.QueryFrom(docshell.get())) ||
+      kr::NS_FAILED(base->GetParentNativeWindow(&native))) {
+    return nullptr;
+  }
+  return static_cast<HWND>(native);
+}
+
+HMODULE GetComponentModule() { return KestrinWinNS::CodeModule(); }
+
+}  // namespace GeckoHelpersNS
