@@ -4,6 +4,8 @@
 
 #include <utility>
 
+#include "toolkit/skin/skin_manager.h"
+
 namespace GuiNS {
 
 #ifndef LOAD_LIBRARY_AS_IMAGE_RESOURCE
@@ -78,7 +80,12 @@ bool CSkinFileHolder::Load(CResourceSkinStyle* style) {
   if (!FindResourceW(module.Get(), resource.c_str(), L"TEXTFILE")) return false;
   skin_ = std::move(module);
   ini_resource_ = resource;
-  return true;
+  // From here on every window of the program draws in the skin.
+  CTKSkinManager* manager = GetSkinManager();
+  if (!manager) return false;
+  manager->SetSkinnedParts(CTKSkinManager::kOptionMetrics | CTKSkinManager::kOptionFrames |
+                           CTKSkinManager::kOptionColors);
+  return manager->LoadSkinFile(path, style->GetIniFileName()) == 1;
 }
 
 std::wstring CSkinFileHolder::GetIniText() const {

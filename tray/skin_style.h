@@ -51,8 +51,9 @@ class CSkinFileHolder {
 
   // Keeps the folder when it is not empty and exists.
   bool SetFolder(const wchar_t* path);
-  // Opens the style's skin file in the folder as a resource library (its code never runs) and
-  // checks that it carries the style's INI text. True when such a skin was found.
+  // Opens the style's skin file in the folder as a resource library (its code never runs),
+  // checks that it carries the style's INI text and applies it to every window of the process
+  // through the skin manager. True when the skin manager loaded it.
   bool Load(CResourceSkinStyle* style);
 
   const std::wstring& GetFolder() const { return m_folder; }

@@ -1,0 +1,327 @@
+#include "toolkit/skin/skin_image.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "toolkit/drawing/image_manager.h"
+#include "toolkit/drawing/png_bitmap.h"
+#include "toolkit/skin/skin_manager.h"
+#include "toolkit/skin/skin_resource_file.h"
+#include "toolkit/skin/skin_schema.h"
+
+namespace {
+
+int RectWidth(const RECT& r) { return r.right - r.left; }
+int RectHeight(const RECT& r) { return r.bottom - r.top; }
+
+BITMAPINFO Info32(int width, int height) {
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bi.bmiHeader.biWidth = width;
+  bi.bmiHeader.biHeight = -height;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  return bi;
+}
+
+// A memory DC with a bitmap selected for the lifetime of the object.
+class SelectedBitmap {
+ public:
+  explicit SelectedBitmap(HBITMAP bitmap) : dc_(CreateCompatibleDC(nullptr)) { old_ = SelectObject(dc_, bitmap); }
+  ~SelectedBitmap() {
+    SelectObject(dc_, old_);
+    DeleteDC(dc_);
+  }
+  SelectedBitmap(const SelectedBitmap&) = delete;
+  SelectedBitmap& operator=(const SelectedBitmap&) = delete;
+  HDC dc() const { return dc_; }
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_;
+};
+
+}  // namespace
+
+CTKSkinImage::~CTKSkinImage() { Replace(nullptr); }
+
+void CTKSkinImage::Replace(HBITMAP bitmap) {
+  if (bitmap_ && bitmap_ != bitmap) DeleteObject(bitmap_);
+  bitmap_ = bitmap;
+}
+
+int CTKSkinImage::Width() const {
+  BITMAP bm{};
+  return bitmap_ && GetObjectW(bitmap_, sizeof(bm), &bm) ? bm.bmWidth : 0;
+}
+
+int CTKSkinImage::Height() const {
+  BITMAP bm{};
+  return bitmap_ && GetObjectW(bitmap_, sizeof(bm), &bm) ? bm.bmHeight : 0;
+}
+
+HBITMAP CTKSkinImage::BitmapFromPackedDib(const void* data, DWORD size, bool* is32Bit) {
+  *is32Bit = false;
+  if (!data || size < sizeof(BITMAPINFOHEADER)) return nullptr;
+  BITMAPINFOHEADER header;
+  memcpy(&header, data, sizeof(header));
+  const unsigned bits = header.biBitCount;
+  if (header.biSize < sizeof(BITMAPINFOHEADER) || header.biSize > size || header.biWidth <= 0 ||
+      header.biHeight == 0 || header.biPlanes != 1)
+    return nullptr;
+  if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return nullptr;
+  if (header.biCompression != BI_RGB && !(header.biCompression == BI_BITFIELDS && (bits == 16 || bits == 32)))
+    return nullptr;
+  // The colour table, or the three masks of BI_BITFIELDS, follow the header.
+  unsigned long long colors = header.biClrUsed;
+  if (colors == 0 && bits <= 8) colors = 1ull << bits;
+  if (bits <= 8 && colors > (1ull << bits)) return nullptr;
+  unsigned long long table = colors * sizeof(RGBQUAD);
+  if (header.biCompression == BI_BITFIELDS && header.biSize == sizeof(BITMAPINFOHEADER)) table = 3 * sizeof(DWORD);
+  const unsigned long long height = header.biHeight < 0 ? -static_cast<long long>(header.biHeight) : header.biHeight;
+  const unsigned long long stride = ((static_cast<unsigned long long>(bits) * header.biWidth + 31) / 32) * 4;
+  const unsigned long long needed = header.biSize + table + height * stride;
+  if (needed > size || height > 0x7FFF || static_cast<unsigned long long>(header.biWidth) > 0x7FFF) return nullptr;
+
+  const BYTE* bytes = static_cast<const BYTE*>(data);
+  const auto* info = static_cast<const BITMAPINFO*>(data);
+  const BYTE* pixels = bytes + header.biSize + table;
+  HBITMAP result = nullptr;
+  if (bits < 24) {
+    HDC screen = GetDC(nullptr);
+    result = CreateDIBitmap(screen, &info->bmiHeader, CBM_INIT, pixels, info, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    return result;
+  }
+  std::vector<BYTE> infoCopy(header.biSize + table);
+  memcpy(infoCopy.data(), bytes, infoCopy.size());
+  auto* copy = reinterpret_cast<BITMAPINFO*>(infoCopy.data());
+  copy->bmiHeader.biSizeImage = static_cast<DWORD>(height * stride);
+  void* dibBits = nullptr;
+  result = CreateDIBSection(nullptr, copy, DIB_RGB_COLORS, &dibBits, nullptr, 0);
+  if (!result) return nullptr;
+  memcpy(dibBits, pixels, static_cast<size_t>(height * stride));
+  *is32Bit = bits == 32;
+  return result;
+}
+
+BOOL CTKSkinImage::Attach(CTKSkinManager* manager, HBITMAP bitmap) {
+  manager_ = manager;
+  Replace(bitmap);
+  alpha_ = FALSE;
+  filtered_ = false;
+  if (!bitmap_) return FALSE;
+  BITMAP bm{};
+  GetObjectW(bitmap_, sizeof(bm), &bm);
+  if (bm.bmBitsPixel == 32) ApplyAlphaRule();
+  return TRUE;
+}
+
+void CTKSkinImage::ApplyAlphaRule() {
+  CTKSkinManagerSchema* schema = manager_ ? manager_->Schema() : nullptr;
+  if (schema && !schema->AlphaFlag()) {
+    alpha_ = TRUE;
+    return;
+  }
+  std::vector<DWORD> pixels;
+  int width = 0, height = 0;
+  if (!ReadBitmapPixels(bitmap_, &pixels, &width, &height)) return;
+  bool alpha = false;
+  bool sawTransparent = false;
+  for (DWORD p : pixels) {
+    const BYTE a = static_cast<BYTE>(p >> 24);
+    if ((a != 0 && a != 255) || (a != 0 && sawTransparent)) alpha = true;
+    if (a == 0) sawTransparent = true;
+  }
+  if (alpha) {
+    for (DWORD& p : pixels) {
+      const DWORD a = p >> 24;
+      const DWORD r = ((p >> 16) & 0xFF) * a / 255, g = ((p >> 8) & 0xFF) * a / 255, b = (p & 0xFF) * a / 255;
+      p = (a << 24) | (r << 16) | (g << 8) | b;
+    }
+  }
+  HBITMAP copy = MakeDibSection(width, height, pixels.data());
+  if (!copy) return;
+  Replace(copy);
+  alpha_ = alpha;
+}
+
+BOOL CTKSkinImage::ReadFromFile(CTKSkinManager* manager, const wchar_t* path) {
+  CTKFileReadStream file(path);
+  BYTE signature[8] = {};
+  if (!file.IsOpen()) return FALSE;
+  const bool png = file.Read(signature, 8) == 8 && memcmp(signature, "\x89PNG\r\n\x1a\n", 8) == 0;
+  if (png) {
+    CTKGraphicBitmapPng decoded;
+    if (!decoded.ReadPngFile(path)) return FALSE;
+    return Attach(manager, decoded.Detach());
+  }
+  return Attach(manager, static_cast<HBITMAP>(LoadImageW(nullptr, path, IMAGE_BITMAP, 0, 0,
+                                                         LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
+}
+
+BOOL CTKSkinImage::ReadFromModule(CTKSkinManager* manager, HMODULE module, const wchar_t* name) {
+  if (HRSRC png = FindResourceW(module, name, L"PNG")) {
+    HGLOBAL handle = LoadResource(module, png);
+    const void* data = handle ? LockResource(handle) : nullptr;
+    if (data && SizeofResource(module, png) >= 8 && memcmp(data, "\x89PNG\r\n\x1a\n", 8) == 0) {
+      CTKGraphicBitmapPng decoded;
+      if (!decoded.ReadPngResource(module, png)) return FALSE;
+      return Attach(manager, decoded.Detach());
+    }
+  }
+  HRSRC resource = FindResourceW(module, name, MAKEINTRESOURCEW(2));
+  if (!resource) return FALSE;
+  HGLOBAL handle = LoadResource(module, resource);
+  const void* data = handle ? LockResource(handle) : nullptr;
+  bool is32 = false;
+  HBITMAP bitmap = BitmapFromPackedDib(data, SizeofResource(module, resource), &is32);
+  return bitmap ? Attach(manager, bitmap) : FALSE;
+}
+
+void CTKSkinImage::ApplyColorFilters(COLORREF keep) {
+  if (filtered_ || !manager_ || !manager_->IsSkinLoaded()) return;
+  filtered_ = true;
+  if (!manager_->HasColorFilters()) return;
+  HBITMAP source = bitmap_;
+  HBITMAP redrawn = nullptr;
+  if (!alpha_) {
+    // An opaque image is first drawn into a 32-bit section of its size.
+    const int w = Width(), h = Height();
+    BITMAPINFO bi = Info32(w, h);
+    void* bits = nullptr;
+    redrawn = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!redrawn) return;
+    SelectedBitmap target(redrawn);
+    DrawStateW(target.dc(), nullptr, nullptr, reinterpret_cast<LPARAM>(bitmap_), 0, 0, 0, w, h, DST_BITMAP);
+    source = redrawn;
+  }
+  std::vector<DWORD> pixels;
+  int width = 0, height = 0;
+  const bool read = ReadBitmapPixels(source, &pixels, &width, &height);
+  if (redrawn) DeleteObject(redrawn);
+  if (!read) return;
+  for (DWORD& p : pixels) {
+    const COLORREF c = RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+    if (c == keep) continue;
+    const COLORREF f = manager_->ApplyColorFilters(c);
+    p = (p & 0xFF000000) | (GetRValue(f) << 16) | (GetGValue(f) << 8) | GetBValue(f);
+  }
+  if (HBITMAP result = MakeDibSection(width, height, pixels.data())) Replace(result);
+}
+
+void CTKSkinImage::PaintImage(HDC dc, const RECT& dest, const RECT& src, const RECT& margins,
+                              COLORREF transparentColor, int sizingType, BOOL borderOnly) {
+  if (!bitmap_ || RectHeight(dest) < margins.top + margins.bottom) return;
+  if (transparentColor == static_cast<COLORREF>(-1) || alpha_) {
+    DrawNineGrid(dc, dest, src, margins, sizingType, borderOnly);
+    return;
+  }
+  ApplyColorFilters(transparentColor);
+  const int w = RectWidth(dest), h = RectHeight(dest);
+  if (w <= 0 || h <= 0) return;
+  BITMAPINFO bi = Info32(w, h);
+  void* bits = nullptr;
+  HBITMAP temp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!temp) return;
+  {
+    SelectedBitmap buffer(temp);
+    HBRUSH key = CreateSolidBrush(transparentColor);
+    const RECT all{0, 0, w, h};
+    FillRect(buffer.dc(), &all, key);
+    DeleteObject(key);
+    DrawNineGrid(buffer.dc(), all, src, margins, sizingType, borderOnly);
+    CTKImageManager::Instance().DrawTransparent(dc, dest, buffer.dc(), all, transparentColor);
+  }
+  DeleteObject(temp);
+}
+
+void CTKSkinImage::DrawNineGrid(HDC dc, const RECT& dest, const RECT& src, const RECT& margins, int sizingType,
+                                BOOL borderOnly) {
+  if (RectHeight(src) < margins.top + margins.bottom) return;
+  ApplyColorFilters(static_cast<COLORREF>(-1));
+  SelectedBitmap source(bitmap_);
+  const int oldMode = SetStretchBltMode(dc, COLORONCOLOR);
+  bool tileX = sizingType == kSizingTile, tileY = sizingType == kSizingTile;
+  const int dw = RectWidth(dest), dh = RectHeight(dest), sw = RectWidth(src), sh = RectHeight(src);
+  if (margins.left == 0 && margins.top == 0 && margins.right == 0 && margins.bottom == 0) {
+    DrawPiece(dc, dest, source.dc(), src, tileX, tileY);
+    SetStretchBltMode(dc, oldMode);
+    return;
+  }
+  // Source margins stay as the skin gives them; destination margins shrink when they do not fit.
+  int top = margins.top, bottom = margins.bottom, left = margins.left, right = margins.right;
+  if (top + bottom >= dh || sh == top + bottom) {
+    const int sum = top + bottom;
+    top = sum ? dh * margins.top / sum : 0;
+    bottom = dh - top;
+    if ((bottom & 1) != (margins.bottom & 1) && bottom < dh) ++bottom, top = dh - bottom;
+    tileY = false;
+  }
+  if (left + right >= dw || sw == left + right) {
+    const int sum = left + right;
+    left = sum ? dw * margins.left / sum : 0;
+    right = dw - left;
+    tileX = false;
+  }
+  const int dx[4] = {dest.left, dest.left + left, dest.right - right, dest.right};
+  const int dy[4] = {dest.top, dest.top + top, dest.bottom - bottom, dest.bottom};
+  const int sx[4] = {src.left, src.left + margins.left, src.right - margins.right, src.right};
+  const int sy[4] = {src.top, src.top + margins.top, src.bottom - margins.bottom, src.bottom};
+  for (int row = 0; row < 3; ++row) {
+    for (int col = 0; col < 3; ++col) {
+      if (row == 1 && col == 1 && borderOnly) continue;
+      const RECT d{dx[col], dy[row], dx[col + 1], dy[row + 1]};
+      const RECT s{sx[col], sy[row], sx[col + 1], sy[row + 1]};
+      const bool corner = row != 1 && col != 1;
+      DrawPiece(dc, d, source.dc(), s, !corner && tileX, !corner && tileY);
+    }
+  }
+  SetStretchBltMode(dc, oldMode);
+}
+
+void CTKSkinImage::DrawPiece(HDC dc, const RECT& dest, HDC srcDC, const RECT& src, bool tileX, bool tileY) {
+  const int dw = RectWidth(dest), dh = RectHeight(dest), sw = RectWidth(src), sh = RectHeight(src);
+  if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0) return;
+  const bool stretch = (!tileX && !tileY) || (sw == 1 && (sh == dh || sw == sh)) || (sh == 1 && (sw == dw || sw == sh));
+  if (stretch) {
+    CopyTile(dc, dest, srcDC, src);
+    return;
+  }
+  const int stepX = tileX ? sw : dw, stepY = tileY ? sh : dh;
+  for (int y = dest.top; y < dest.bottom; y += stepY) {
+    const int th = std::min(stepY, static_cast<int>(dest.bottom - y));
+    for (int x = dest.left; x < dest.right; x += stepX) {
+      const int tw = std::min(stepX, static_cast<int>(dest.right - x));
+      const RECT d{x, y, x + tw, y + th};
+      const RECT s{src.left, src.top, tileX ? src.left + tw : src.right, tileY ? src.top + th : src.bottom};
+      CopyTile(dc, d, srcDC, s);
+    }
+  }
+}
+
+void CTKSkinImage::CopyTile(HDC dc, const RECT& d, HDC srcDC, const RECT& s) {
+  if (alpha_) {
+    CTKImageManager::Instance().AlphaCopy(dc, d, srcDC, s);
+  } else if (RectWidth(d) == RectWidth(s) && RectHeight(d) == RectHeight(s)) {
+    BitBlt(dc, d.left, d.top, RectWidth(d), RectHeight(d), srcDC, s.left, s.top, SRCCOPY);
+  } else {
+    StretchBlt(dc, d.left, d.top, RectWidth(d), RectHeight(d), srcDC, s.left, s.top, RectWidth(s), RectHeight(s), SRCCOPY);
+  }
+}
+
+CTKSkinImage* CTKSkinImageCache::GetImage(const std::wstring& fileName) {
+  auto it = images_.find(fileName);
+  if (it != images_.end()) return it->second.get();
+  CTKSkinImage* image = source_ ? source_->LoadSkinBitmap(fileName) : nullptr;
+  if (!image) return nullptr;
+  images_[fileName].reset(image);
+  return image;
+}
+
+SIZE CTKSkinImageCache::GetImageSize(const std::wstring& fileName) {
+  CTKSkinImage* image = GetImage(fileName);
+  return image ? SIZE{image->Width(), image->Height()} : SIZE{0, 0};
+}

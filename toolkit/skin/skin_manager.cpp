@@ -1,0 +1,350 @@
+#include "toolkit/skin/skin_manager.h"
+
+#include <prsht.h>
+
+#include "toolkit/skin/skin_api_hook.h"
+#include "toolkit/skin/skin_class.h"
+#include "toolkit/skin/skin_metrics.h"
+#include "toolkit/skin/skin_object.h"
+#include "toolkit/skin/skin_object_button.h"
+#include "toolkit/skin/skin_object_frame.h"
+#include "toolkit/skin/skin_resource_file.h"
+#include "toolkit/skin/skin_schema.h"
+#include "toolkit/skin/skin_system.h"
+
+namespace {
+
+std::wstring Upper(const wchar_t* text) {
+  std::wstring s = text ? text : L"";
+  if (!s.empty()) CharUpperBuffW(&s[0], static_cast<DWORD>(s.size()));
+  return s;
+}
+
+// Creation hook of one thread: removed when the thread ends.
+struct ThreadState {
+  HHOOK hook = nullptr;
+  ~ThreadState() {
+    if (hook) UnhookWindowsHookEx(hook);
+  }
+};
+
+ThreadState& CurrentThreadState() {
+  thread_local ThreadState state;
+  return state;
+}
+
+// Controls without painting of their own keep the skin's control colours of the frame object.
+template <const wchar_t* SkinClass>
+CTKSkinObject* Make() {
+  return new CTKSkinObjectFrame(SkinClass);
+}
+
+constexpr wchar_t kWindow[] = L"WINDOW";
+constexpr wchar_t kComboBox[] = L"COMBOBOX";
+constexpr wchar_t kEdit[] = L"EDIT";
+constexpr wchar_t kListBox[] = L"LISTBOX";
+constexpr wchar_t kScrollBar[] = L"SCROLLBAR";
+constexpr wchar_t kListView[] = L"LISTVIEW";
+constexpr wchar_t kHeader[] = L"HEADER";
+constexpr wchar_t kStatus[] = L"STATUSBAR";
+constexpr wchar_t kTreeView[] = L"TREEVIEW";
+constexpr wchar_t kProgress[] = L"PROGRESS";
+constexpr wchar_t kTrackBar[] = L"TRACKBAR";
+constexpr wchar_t kTab[] = L"TAB";
+constexpr wchar_t kSpin[] = L"SPIN";
+constexpr wchar_t kToolBar[] = L"TOOLBAR";
+
+const wchar_t* const kNeverAttached[] = {L"tooltips_class32", L"IME", L"Internet Explorer_Server"};
+
+CTKSkinManager* g_manager = nullptr;
+
+}  // namespace
+
+CTKSkinManager* GetSkinManager() {
+  static CTKSkinManager* manager = [] {
+    g_manager = new CTKSkinManager();
+    return g_manager;
+  }();
+  CTKSkinManager::InstallThreadHook();
+  return manager;
+}
+
+MSG& CTKSkinManager::CurrentMessage() {
+  thread_local MSG message{};
+  return message;
+}
+
+CTKSkinManager::CTKSkinManager()
+    : metrics_(std::make_unique<CTKSkinManagerMetrics>(this)),
+      resource_file_(std::make_unique<CTKSkinManagerResourceFile>(this)),
+      api_hook_(std::make_unique<CTKSkinManagerApiHook>(this)) {
+  g_manager = this;
+  FillClassTable();
+  // Shell modules keep their own imports on systems before XP, where patching them misbehaves.
+  skip_shell_modules_ = !GetWindowsVersionInfo().IsWindowsXPOrLater();
+  using SetWinEventHookFn = HWINEVENTHOOK(WINAPI*)(DWORD, DWORD, HMODULE, WINEVENTPROC, DWORD, DWORD, DWORD);
+  if (auto set = reinterpret_cast<SetWinEventHookFn>(SkinSystem::Function(L"user32.dll", "SetWinEventHook")))
+    win_event_hook_ = set(EVENT_OBJECT_REORDER, EVENT_OBJECT_REORDER, nullptr, &CTKSkinManager::ReorderEvent,
+                          GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+}
+
+CTKSkinManager::~CTKSkinManager() {
+  api_hook_->UnhookAll();
+  schema_.reset();
+  {
+    CTKSectionLock lock(windows_lock_);
+    for (auto& entry : windows_) entry.second->Detach();
+    windows_.clear();
+  }
+  classes_.clear();
+  if (win_event_hook_) UnhookWinEvent(win_event_hook_);
+  if (g_manager == this) g_manager = nullptr;
+}
+
+void CTKSkinManager::FillClassTable() {
+  struct Entry {
+    const wchar_t* name;
+    const wchar_t* alias;
+    CTKSkinObjectFactory factory;
+  };
+  const Entry entries[] = {
+      {L"ComboBox", L"ComboBoxEx32", &Make<kComboBox>},
+      {L"Edit", L"SysDateTimePick32", &Make<kEdit>},
+      {L"ListBox", L"ComboLBox", &Make<kListBox>},
+      {L"ScrollBar", L"ATL:ScrollBar", &Make<kScrollBar>},
+      {L"SysListView32", nullptr, &Make<kListView>},
+      {L"SysHeader32", nullptr, &Make<kHeader>},
+      {L"msctls_statusbar32", nullptr, &Make<kStatus>},
+      {L"SysTreeView32", nullptr, &Make<kTreeView>},
+      {L"msctls_progress32", nullptr, &Make<kProgress>},
+      {L"msctls_trackbar32", nullptr, &Make<kTrackBar>},
+      {L"SysTabControl32", nullptr, &Make<kTab>},
+      {L"MDIClient", nullptr, &Make<kWindow>},
+      {L"msctls_updown32", nullptr, &Make<kSpin>},
+      {L"ToolbarWindow32", nullptr, &Make<kToolBar>},
+      {L"Button", nullptr, [] { return static_cast<CTKSkinObject*>(new CTKSkinObjectButton()); }},
+      // The menu system of Vista and later draws its own popup menus.
+      {L"#32768", nullptr, GetWindowsVersionInfo().IsVersionAtLeast(6, 0) ? nullptr : &Make<kWindow>},
+      {L"SysPager", nullptr, nullptr},
+  };
+  for (const Entry& e : entries) {
+    class_info_[Upper(e.name)] = e.factory;
+    if (e.alias && class_info_.find(Upper(e.alias)) == class_info_.end()) class_info_[Upper(e.alias)] = e.factory;
+  }
+}
+
+void CTKSkinManager::InstallThreadHook() {
+  ThreadState& state = CurrentThreadState();
+  if (!state.hook) state.hook = SetWindowsHookExW(WH_CBT, &CTKSkinManager::CreationHook, nullptr, GetCurrentThreadId());
+}
+
+LRESULT CALLBACK CTKSkinManager::CreationHook(int code, WPARAM wParam, LPARAM lParam) {
+  const LRESULT next = CallNextHookEx(nullptr, code, wParam, lParam);
+  if (code == HCBT_CREATEWND && g_manager && g_manager->AutoAttach()) {
+    HWND hwnd = reinterpret_cast<HWND>(wParam);
+    wchar_t name[51] = {};
+    GetClassNameW(hwnd, name, 51);
+    const auto* create = reinterpret_cast<CBT_CREATEWNDW*>(lParam);
+    g_manager->AttachSkinObjectToWindow(hwnd, name, create ? create->lpcs : nullptr);
+  }
+  return next;
+}
+
+bool CTKSkinManager::IsPropertySheetPage(HWND hwnd) {
+  const LONG style = GetWindowLongW(hwnd, GWL_STYLE);
+  if (!(style & WS_CHILD) || !(style & DS_CONTROL)) return false;
+  HWND parent = GetParent(hwnd);
+  if (!parent) return false;
+  if (CTKSkinObject* object = Lookup(parent)) {
+    if (object->FrameKind() == 6) return true;
+  }
+  return IsWindow(reinterpret_cast<HWND>(SendMessageW(parent, PSM_GETTABCONTROL, 0, 0))) != FALSE;
+}
+
+CTKSkinObject* CTKSkinManager::AttachSkinObjectToWindow(HWND hwnd, const wchar_t* className, const CREATESTRUCTW*) {
+  for (const wchar_t* excluded : kNeverAttached) {
+    if (lstrcmpiW(className, excluded) == 0) return nullptr;
+  }
+  std::unique_ptr<CTKSkinObject> object;
+  const std::wstring key = Upper(className);
+  if (key == L"#32770") {
+    // Pages of a property sheet are told apart from top-level dialogs by their skin class.
+    object.reset(Make<kWindow>());
+    object->SetFrameKind(IsPropertySheetPage(hwnd) ? 6 : 2);
+  } else {
+    const auto it = class_info_.find(key);
+    if (it == class_info_.end()) {
+      object.reset(Make<kWindow>());
+    } else if (it->second) {
+      object.reset(it->second());
+    }
+  }
+  if (!object) return nullptr;
+  object->SetWindowClassName(className);
+  CTKSkinObject* raw = object.get();
+  {
+    CTKSectionLock lock(windows_lock_);
+    raw->SetManager(this);
+    windows_[hwnd] = std::move(object);
+    raw->Attach(hwnd);
+  }
+  return raw;
+}
+
+CTKSkinObject* CTKSkinManager::Lookup(HWND hwnd) {
+  CTKSectionLock lock(windows_lock_);
+  const auto it = windows_.find(hwnd);
+  return it == windows_.end() ? nullptr : it->second.get();
+}
+
+size_t CTKSkinManager::WindowCount() {
+  CTKSectionLock lock(windows_lock_);
+  return windows_.size();
+}
+
+void CTKSkinManager::Remove(HWND hwnd) {
+  std::unique_ptr<CTKSkinObject> object;
+  {
+    CTKSectionLock lock(windows_lock_);
+    const auto it = windows_.find(hwnd);
+    if (it == windows_.end()) return;
+    object = std::move(it->second);
+    windows_.erase(it);
+  }
+  // Later messages (if any) go straight to the window's own procedure.
+  if (IsWindow(hwnd)) object->Detach();
+}
+
+LRESULT CALLBACK CTKSkinManager::SharedWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  CTKSkinManager* manager = g_manager;
+  CTKSkinObject* object = manager ? manager->Lookup(hwnd) : nullptr;
+  if (!object) {
+    // Not ours (any more): the window's procedure is no longer this one, so the default
+    // window procedure is the only safe place left.
+    return IsWindowUnicode(hwnd) ? DefWindowProcW(hwnd, message, wParam, lParam)
+                                 : DefWindowProcA(hwnd, message, wParam, lParam);
+  }
+  if (message == WM_NCDESTROY) {
+    // The window's own procedure runs first; the object goes only after it has returned.
+    const LRESULT result = SkinSystem::CallWindowProc(object->IsUnicode(), object->PreviousProc(), hwnd, message,
+                                                      wParam, lParam);
+    manager->Remove(hwnd);
+    return result;
+  }
+  if (!manager->IsSkinLoaded())
+    return SkinSystem::CallWindowProc(object->IsUnicode(), object->PreviousProc(), hwnd, message, wParam, lParam);
+
+  MSG& current = CurrentMessage();
+  const MSG saved = current;
+  current = MSG{hwnd, message, wParam, lParam, 0, {}};
+  const UINT savedObjectMessage = object->CurrentMessage();
+  object->SetCurrentMessage(message);
+  LRESULT result = 0;
+  bool handled = false;
+  if (!object->IsPassThrough() && !object->IsMessageExcluded(message)) {
+    object->PushDefault({CTKSkinObject::DefaultKind::PreviousProc, nullptr, nullptr});
+    handled = object->OnMessage(message, wParam, lParam, &result);
+    object->PopDefault();
+  }
+  if (!handled) result = object->DefaultProcessing(message, wParam, lParam);
+  object->SetCurrentMessage(savedObjectMessage);
+  current = saved;
+  return result;
+}
+
+void CALLBACK CTKSkinManager::ReorderEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG object, LONG, DWORD, DWORD) {
+  CTKSkinManager* manager = g_manager;
+  if (event != EVENT_OBJECT_REORDER || object != OBJID_WINDOW || !manager) return;
+  if (!(manager->Options() & kOptionFrames) || !manager->IsSkinLoaded() || !manager->Lookup(hwnd)) return;
+  if (GetWindowLongW(hwnd, GWL_STYLE) & (WS_CAPTION | WS_VSCROLL | WS_HSCROLL))
+    SetTimer(hwnd, kReorderTimer, 1000, nullptr);
+}
+
+int CTKSkinManager::LoadSkinFile(const std::wstring& path, const std::wstring& iniName) {
+  schema_.reset();
+  for (auto& entry : classes_) entry.second->Reset();
+  api_hook_->UnhookAll();
+  const int old = skin_loaded_;
+  bool opened = resource_file_->OpenSkinSource(path, iniName) != FALSE;
+  if (opened) {
+    schema_.reset(resource_file_->MakeSchemaForSkin());
+    opened = schema_ && schema_->ParseIniText(resource_file_.get()) >= 0;
+  }
+  if (!opened) {
+    skin_loaded_ = 0;
+    schema_.reset();
+    resource_file_->CloseSkinSource();
+    metrics_->Clear();
+    ReportSkinStateChange(old, 0);
+    return 0;
+  }
+  skin_loaded_ = 1;
+  api_hook_->HookAll();
+  metrics_->Refresh();
+  ApplyCurrentColors();
+  ReportSkinStateChange(old, 1);
+  return 1;
+}
+
+void CTKSkinManager::ApplyCurrentColors() {
+  // Windows of the process repaint with the colours now in force.
+  CTKSectionLock lock(windows_lock_);
+  for (auto& entry : windows_) {
+    if (!(GetWindowLongW(entry.first, GWL_STYLE) & WS_CHILD)) RedrawWindow(entry.first, nullptr, nullptr,
+                                                                          RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
+  }
+}
+
+void CTKSkinManager::SetSkinnedParts(int options) {
+  options_ = options;
+  if (!skin_loaded_) return;
+  api_hook_->UnhookAll();
+  api_hook_->HookAll();
+  metrics_->Refresh();
+  ApplyCurrentColors();
+  ReportSkinStateChange(1, 1);
+}
+
+void CTKSkinManager::ReportSkinStateChange(int oldLoaded, int newLoaded) {
+  std::vector<std::pair<HWND, CTKSkinObject*>> live;
+  std::vector<HWND> gone;
+  {
+    CTKSectionLock lock(windows_lock_);
+    for (auto& entry : windows_) {
+      if (IsWindow(entry.first))
+        live.emplace_back(entry.first, entry.second.get());
+      else
+        gone.push_back(entry.first);
+    }
+  }
+  for (HWND hwnd : gone) Remove(hwnd);
+  for (auto& entry : live) {
+    if (Lookup(entry.first) == entry.second) entry.second->OnSkinStateChange(oldLoaded, newLoaded);
+  }
+}
+
+CTKSkinManagerClass* CTKSkinManager::FindOrAddSkinClass(const wchar_t* className) {
+  const std::wstring key = Upper(className);
+  auto& slot = classes_[key];
+  if (!slot) slot = std::make_unique<CTKSkinManagerClass>(this, key);
+  return slot.get();
+}
+
+bool CTKSkinManager::IsSkinClass(const void* handle) {
+  for (auto& entry : classes_) {
+    if (entry.second.get() == handle) return true;
+  }
+  return false;
+}
+
+int CTKSkinManager::GetMetric(int property) { return FindOrAddSkinClass(L"SYSMETRICS")->GetInt(0, 0, property, 0); }
+
+COLORREF CTKSkinManager::GetColorForProperty(int property) {
+  if (property < 1601 || property > 1631) return CLR_INVALID;
+  return metrics_->Color(property - 1601);
+}
+
+COLORREF CTKSkinManager::ApplyColorFilters(COLORREF color) const {
+  for (const auto& filter : filters_) color = filter(color);
+  return color;
+}

@@ -1,0 +1,52 @@
+// The skin's system metrics, fonts and 31 system colours with their brushes.
+#pragma once
+
+#include <windows.h>
+
+class CTKSkinManager;
+
+class CTKSkinManagerMetrics {
+ public:
+  static constexpr int kColorCount = 31;
+
+  explicit CTKSkinManagerMetrics(CTKSkinManager* manager) : manager_(manager) {}
+  virtual ~CTKSkinManagerMetrics();
+  CTKSkinManagerMetrics(const CTKSkinManagerMetrics&) = delete;
+  CTKSkinManagerMetrics& operator=(const CTKSkinManagerMetrics&) = delete;
+
+  // Re-reads everything from the system and the schema; nothing while no skin is loaded.
+  virtual void Refresh();
+  // Forgets the colours and brushes (the system's values apply again).
+  void Clear();
+
+  // -1 when unset.
+  COLORREF Color(int index) const { return index >= 0 && index < kColorCount ? colors_[index] : CLR_INVALID; }
+  HBRUSH Brush(int index) const { return index >= 0 && index < kColorCount ? brushes_[index] : nullptr; }
+  HFONT CaptionFont() const { return fonts_[0]; }
+  HFONT SmallCaptionFont() const { return fonts_[1]; }
+  HFONT MenuFont() const { return fonts_[2]; }
+  int CaptionHeight() const { return caption_height_; }
+  int SmallCaptionHeight() const { return small_caption_height_; }
+  int ScrollWidth() const { return cx_vscroll_; }
+  int ScrollHeight() const { return cy_hscroll_; }
+  int BorderWidth() const { return border_width_; }
+
+  static COLORREF DefaultColor(int index);
+
+ private:
+  CTKSkinManager* manager_;
+  HFONT fonts_[3] = {};
+  int border_width_ = 1;
+  int cx_border_ = 1, cy_border_ = 1, cx_edge_ = 2, cy_edge_ = 2;
+  int cx_hscroll_ = 16, cy_hscroll_ = 16, cx_vscroll_ = 16, cy_vscroll_ = 16;
+  int caption_height_ = 0, small_caption_height_ = 0;
+  COLORREF colors_[kColorCount] = {CLR_INVALID, CLR_INVALID, CLR_INVALID, CLR_INVALID, CLR_INVALID, CLR_INVALID,
+                                   CLR_INVALID, CLR_INVALID, CLR_INVALID, CLR_INVALID, CLR_INVALID, CLR_INVALID,
+                                   CLR_INVALID, CLR_INVALID, CLR_INVALID, CLR_INVALID, CLR_INVALID, CLR_INVALID,
+                                   CLR_INVALID, CLR_INVALID, CLR_INVALID, CLR_INVALID, CLR_INVALID, CLR_INVALID,
+                                   CLR_INVALID, CLR_INVALID, CLR_INVALID, CLR_INVALID, CLR_INVALID, CLR_INVALID,
+                                   CLR_INVALID};
+  HBRUSH brushes_[kColorCount] = {};
+  COLORREF frame_color_ = CLR_INVALID;
+  HBRUSH frame_brush_ = nullptr;
+};

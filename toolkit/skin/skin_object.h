@@ -1,0 +1,102 @@
+// The skin object of one subclassed window: the window's previous procedure, the messages the
+// skin may handle, the opt-out protocol and the default processing skin objects fall back to.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+class CTKSkinManager;
+
+class CTKSkinObject {
+ public:
+  // What a default-processing call goes to: the previous procedure (shared window procedure),
+  // a window-procedure caller (redirected CallWindowProc) or a default window procedure
+  // (redirected DefWindowProc).
+  enum class DefaultKind { PreviousProc = 0, CallWindowProc = 1, DefWindowProc = 2 };
+  struct DefWindowDescriptor {
+    DefaultKind kind;
+    FARPROC function;
+    WNDPROC proc;
+  };
+
+  explicit CTKSkinObject(const wchar_t* skinClassName);
+  virtual ~CTKSkinObject() = default;
+  CTKSkinObject(const CTKSkinObject&) = delete;
+  CTKSkinObject& operator=(const CTKSkinObject&) = delete;
+
+  void Attach(HWND hwnd);
+  void Detach();
+
+  // WM_ACTIVATE, WM_SETCURSOR, WM_NOTIFY and WM_COMMAND are never the skin's; the update-state
+  // message refreshes the pass-through state.
+  bool IsMessageExcluded(UINT message);
+  void RefreshPassThrough();
+  LRESULT DefaultProcessing(UINT message, WPARAM wParam, LPARAM lParam);
+  bool IsApplicationProc(UINT message) const;
+
+  // The object's message slot: true when it handled the message (result set).
+  virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+  // The default-processing slot reached through the redirected default procedures.
+  virtual bool OnDefaultMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+  // After a skin load, unload or option change.
+  virtual void Refresh() {}
+  virtual void OnSkinStateChange(int oldLoaded, int newLoaded) {}
+  // A window scroll bar (SB_HORZ or SB_VERT) changed while drawing was held back.
+  virtual void RedrawScrollBar(int bar);
+
+  void PushDefault(const DefWindowDescriptor& d) { defaults_.push_back(d); }
+  void PopDefault() {
+    if (!defaults_.empty()) defaults_.pop_back();
+  }
+
+  HWND Handle() const { return hwnd_; }
+  WNDPROC PreviousProc() const { return previous_proc_; }
+  bool IsUnicode() const { return unicode_; }
+  bool IsPassThrough() const { return pass_through_ != 0; }
+  const std::wstring& SkinClassName() const { return skin_class_; }
+  const std::wstring& WindowClassName() const { return class_name_; }
+  void SetWindowClassName(const std::wstring& name) { class_name_ = name; }
+  void SetManager(CTKSkinManager* manager) { manager_ = manager; }
+  CTKSkinManager* Manager() const { return manager_; }
+  // 6 for a page of a property sheet, 2 for another dialog, 0 for other windows.
+  int FrameKind() const { return frame_kind_; }
+  void SetFrameKind(int kind) { frame_kind_ = kind; }
+  UINT CurrentMessage() const { return current_message_; }
+  void SetCurrentMessage(UINT message) { current_message_ = message; }
+
+  static UINT UpdateStateMessage();
+  static UINT QueryStateMessage();
+
+ protected:
+  HWND hwnd_ = nullptr;
+  WNDPROC previous_proc_ = nullptr;
+  bool unicode_ = true;
+  CTKSkinManager* manager_ = nullptr;
+  std::wstring skin_class_;
+  std::wstring class_name_;
+  int pass_through_ = 0;
+  ULONG_PTR app_proc_limit_ = 0x70000000;
+  std::vector<DefWindowDescriptor> defaults_;
+  UINT current_message_ = 0;
+  int frame_kind_ = 0;
+};
+
+// A device context for painting a skinned window: the one WM_PAINT carries in wParam, else
+// BeginPaint (and then EndPaint when done).
+class CTKSkinObjectPaintDC {
+ public:
+  CTKSkinObjectPaintDC(HWND hwnd, WPARAM wParam);
+  ~CTKSkinObjectPaintDC();
+  CTKSkinObjectPaintDC(const CTKSkinObjectPaintDC&) = delete;
+  CTKSkinObjectPaintDC& operator=(const CTKSkinObjectPaintDC&) = delete;
+  HDC dc() const { return dc_; }
+  bool BeganPaint() const { return began_; }
+
+ private:
+  HWND hwnd_;
+  HDC dc_;
+  PAINTSTRUCT paint_{};
+  bool began_ = false;
+};

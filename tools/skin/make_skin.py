@@ -1,0 +1,166 @@
+#!/usr/bin/env python3
+"""Draws the project's skin and writes it in both forms the skin framework reads.
+
+    make_skin.py <out-dir>
+
+Writes <out-dir>/skin.rc (a skin library: UTF-16LE INI texts "NORMALBLUE_INI" and
+"NORMALDARKBLUE_INI" without byte-order mark, the index "THEMES_INI", the style string 5000 and the bitmaps) and <out-dir>/folder (the
+same skin as a folder: the INI as 8-bit text beside the bitmap files).
+"""
+import os
+import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "office2007"))
+import imagefiles  # noqa: E402
+
+FACE = (214, 228, 245)
+DARK_FACE = (150, 170, 200)
+WINDOW = (250, 252, 255)
+BORDER = (60, 90, 140)
+STATES = [(214, 228, 245), (255, 236, 170), (240, 180, 90), (200, 200, 200), (180, 210, 250)]
+
+
+def solid(width, height, color):
+    return [[color + (255,)] * width for _ in range(height)]
+
+
+def framed(width, height, border, fill):
+    rows = []
+    for y in range(height):
+        row = []
+        for x in range(width):
+            edge = x == 0 or y == 0 or x == width - 1 or y == height - 1
+            row.append((border if edge else fill) + (255,))
+        rows.append(row)
+    return rows
+
+
+def nine_grid():
+    """12 x 12: 3-pixel corners red, green, blue, yellow; edges grey; centre white."""
+    corner = {(0, 0): (255, 0, 0), (1, 0): (0, 255, 0), (0, 1): (0, 0, 255), (1, 1): (255, 255, 0)}
+    rows = []
+    for y in range(12):
+        row = []
+        for x in range(12):
+            cx = 0 if x < 3 else 1 if x >= 9 else None
+            cy = 0 if y < 3 else 1 if y >= 9 else None
+            if cx is not None and cy is not None:
+                row.append(corner[(cx, cy)] + (255,))
+            elif cx is None and cy is None:
+                row.append((255, 255, 255, 255))
+            else:
+                row.append((128, 128, 128, 255))
+        rows.append(row)
+    return rows
+
+
+def stripes():
+    """4 x 4 tile: left half black, right half white (tiling shows the period)."""
+    return [[(0, 0, 0, 255)] * 2 + [(255, 255, 255, 255)] * 2 for _ in range(4)]
+
+
+def button_states():
+    rows = []
+    for fill in STATES:
+        rows += framed(16, 16, BORDER, fill)
+    return rows
+
+
+def magenta_dot():
+    rows = solid(8, 8, (255, 0, 255))
+    for y in range(3, 5):
+        for x in range(3, 5):
+            rows[y][x] = (0, 128, 0, 255)
+    return rows
+
+
+IMAGES = {
+    "BUTTON.BMP": button_states(),
+    "NINE.BMP": nine_grid(),
+    "STRIPES.BMP": stripes(),
+    "DOT.BMP": magenta_dot(),
+}
+
+def ini(face):
+    return [line.replace("BtnFace = %d %d %d" % FACE, "BtnFace = %d %d %d" % face) for line in INI]
+
+
+# Colour variants: the default (named by THEMES_INI) and the darker one the tray program asks for.
+VARIANTS = {"NORMALBLUE": FACE, "NORMALDARKBLUE": DARK_FACE}
+
+INI = [
+    "; The project's test skin.",
+    "[Documentation]",
+    "Author = Kestrin",
+    "",
+    "[SysMetrics]",
+    "BtnFace = %d %d %d" % FACE,
+    "Window = %d %d %d" % WINDOW,
+    "WindowText = 0 0 0",
+    "ActiveCaption = 40 80 160",
+    "CaptionBarHeight = 22",
+    "ScrollbarWidth = 19",
+    "CaptionFont = Tahoma, 9, Bold",
+    "MenuFont = Tahoma, 8",
+    "",
+    "[Globals]",
+    "TextColor = 1 2 3",
+    "",
+    "[Button.PushButton]",
+    "ImageFile = BUTTON.BMP ; five states",
+    "ImageCount = 5",
+    "ImageLayout = Vertical",
+    "SizingMargins = 2, 2, 2, 2",
+    "",
+    "[Button.PushButton(Hot)]",
+    "TextColor = 255 0 0",
+    "",
+    "[Window.Dialog]",
+    "ImageFile = NINE.BMP",
+    "SizingMargins = 3, 3, 3, 3",
+    "",
+    "[ScrollBar.LowerTrackVert]",
+    "ImageFile = STRIPES.BMP",
+    "SizingType = Tile",
+    "",
+    "[ScrollBar.UpperTrackVert]",
+    "ImageFile = DOT.BMP",
+    "Transparent = True",
+    "",
+    "[ScrollBar.ArrowBtn]",
+    "BgType = BorderFill",
+    "BorderSize = 1",
+    "BorderColor = %d %d %d" % BORDER,
+    "FillColor = %d %d %d" % FACE,
+    "",
+    "[Edit.EditText]",
+    "ImageFile = MISSING.BMP",
+]
+
+
+def main(out):
+    folder = os.path.join(out, "folder")
+    os.makedirs(folder, exist_ok=True)
+    rc = ["LANGUAGE 0x09, 0x01"]
+    for variant, face in VARIANTS.items():
+        with open(os.path.join(out, variant + ".INI"), "wb") as f:
+            f.write(imagefiles.utf16_text(ini(face)))
+        with open(os.path.join(folder, variant + ".INI"), "wb") as f:
+            f.write("".join(line + "\r\n" for line in ini(face)).encode("ascii"))
+        rc.append('%s_INI TEXTFILE "%s"' % (variant, os.path.join(out, variant + ".INI").replace(os.sep, "/")))
+    with open(os.path.join(out, "THEMES.INI"), "wb") as f:
+        f.write(imagefiles.utf16_text(["[File.NormalBlue]", "ColorSchemes = NormalBlue"]))
+    rc.append('THEMES_INI TEXTFILE "%s"' % os.path.join(out, "THEMES.INI").replace(os.sep, "/"))
+    rc.append('STRINGTABLE\nBEGIN\n  5000 "Vista Style"\nEND')
+    for name, pixels in IMAGES.items():
+        data = imagefiles.bmp_bytes(pixels, 24)
+        for path in (os.path.join(out, name), os.path.join(folder, name)):
+            with open(path, "wb") as f:
+                f.write(data)
+        rc.append('%s BITMAP "%s"' % (name.replace(".", "_"), os.path.join(out, name).replace(os.sep, "/")))
+    with open(os.path.join(out, "skin.rc"), "w") as f:
+        f.write("\n".join(rc) + "\n")
+
+
+if __name__ == "__main__":
+    main(sys.argv[1])
