@@ -475,8 +475,9 @@ class DialogCloser {
   }
   static DWORD WINAPI Run(void* param) {
     auto* self = static_cast<DialogCloser*>(param);
-    DWORD start = GetTickCount();
-    while (!self->stop_ && GetTickCount() - start < 15000) {
+    // Until the dialog's caller has returned, however late the dialog comes up (on a loaded
+    // machine it can take longer than any fixed wait).
+    while (!self->stop_) {
       HWND found = nullptr;
       EnumWindows(&DialogCloser::Find, reinterpret_cast<LPARAM>(&found));
       if (found) {
