@@ -50,6 +50,7 @@ bool GetServerCertificate(kr::nsIRequest* request, kr::nsIX509Cert** certificate
 
 bool ConvertCertificate(kr::nsIX509Cert* certificate, PCCERT_CONTEXT* context, HCERTSTORE* store) {
   if (!context || !store) return false;
+  // The caller's slots are raw by this function's contract: what they held is released here.
   if (*context) CertFreeCertificateContext(*context);
   if (*store) CertCloseStore(*store, 0);
   *context = nullptr;

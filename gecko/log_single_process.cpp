@@ -1,4 +1,5 @@
 #include "gecko/log_single_process.h"
+#include "platform/win/scoped_handle.h"
 
 #include <memory>
 #include <new>
@@ -40,14 +41,13 @@ void CLogHelperStateSingleProcess::Write(CLogHelper* logger, const char* text, i
                                                       logger->GetLogFolder(), logger->GetLogFileName(), helper};
   if (!job) return;
   InterlockedIncrement(&g_pending);
-  HANDLE thread = helper->StartThread(&Writer, job);
+  KestrinWinNS::CScopedKernelHandle thread(helper->StartThread(&Writer, job));
   if (!thread) {  // the entry is dropped
     delete job;
     InterlockedDecrement(&g_pending);
     return;
   }
   InterlockedIncrement(&g_started);
-  CloseHandle(thread);
 }
 
 LONG CLogHelperStateSingleProcess::GetWritesStarted() { return g_started; }

@@ -92,14 +92,11 @@ bool ReadRegistryString(HKEY root, const wchar_t* key_path, const wchar_t* value
   return true;
 }
 
-LONG CreateMachineKey(const wchar_t* key_path, REGSAM access, HKEY* key) {
+LONG CreateMachineKey(const wchar_t* key_path, REGSAM access, KestrinWinNS::CScopedRegKey* key) {
   HKEY created = nullptr;
   LONG status = RegCreateKeyExW(HKEY_LOCAL_MACHINE, key_path, 0, nullptr, 0, access, nullptr, &created,
                                 nullptr);
-  if (status == ERROR_SUCCESS) {
-    if (*key) RegCloseKey(*key);
-    *key = created;
-  }
+  if (status == ERROR_SUCCESS) key->Reset(created);
   return status;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include "platform/win/scoped_handle.h"
 
 #include <string>
 
@@ -54,7 +55,7 @@ bool WriteMachineString(const wchar_t* key_path, const wchar_t* text, const wcha
 bool ReadRegistryString(HKEY root, const wchar_t* key_path, const wchar_t* value_name,
                         wchar_t (&out)[MAX_PATH], REGSAM view = 0);
 // Creates or opens the HKLM key; on success the handle held in `key` is closed and replaced.
-LONG CreateMachineKey(const wchar_t* key_path, REGSAM access, HKEY* key);
+LONG CreateMachineKey(const wchar_t* key_path, REGSAM access, KestrinWinNS::CScopedRegKey* key);
 
 class CResourceExtractor {
  public:

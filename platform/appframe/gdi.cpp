@@ -1,4 +1,5 @@
 #include "platform/appframe/gdi.h"
+#include "platform/win/gdi.h"
 
 IMPLEMENT_DYNAMIC(CGdiObject, CObject)
 IMPLEMENT_DYNAMIC(CPen, CGdiObject)
@@ -42,12 +43,11 @@ bool CBrush::CreateSysColorBrush(int index) {
 }
 
 bool CFont::CreatePointFont(int tenths_of_point, const wchar_t* face, HDC dc) {
-  HDC screen = dc ? dc : ::GetDC(nullptr);
+  KestrinWinNS::CWindowDC screen(nullptr);
   LOGFONTW font = {};
-  font.lfHeight = -MulDiv(tenths_of_point, ::GetDeviceCaps(screen, LOGPIXELSY), 720);
+  font.lfHeight = -MulDiv(tenths_of_point, ::GetDeviceCaps(dc ? dc : screen.Get(), LOGPIXELSY), 720);
   font.lfCharSet = DEFAULT_CHARSET;
   if (face) lstrcpynW(font.lfFaceName, face, LF_FACESIZE);
-  if (!dc) ::ReleaseDC(nullptr, screen);
   return CreateFontIndirect(&font);
 }
 

@@ -1,4 +1,5 @@
 #include "toolkit/drawing/color_manager.h"
+#include "platform/win/gdi.h"
 
 #include <algorithm>
 #include <cmath>
@@ -65,11 +66,9 @@ bool CTKColorManager::IsLowColorDisplay(HDC dc) const {
     int bits = GetDeviceCaps(dc, BITSPIXEL);
     return bits >= 1 && bits <= 8;
   }
-  HWND desktop = GetDesktopWindow();
-  HDC screen = GetDC(desktop);
+  KestrinWinNS::CWindowDC screen(GetDesktopWindow());
   if (!screen) return false;
-  int bits = GetDeviceCaps(screen, BITSPIXEL);
-  ReleaseDC(desktop, screen);
+  int bits = GetDeviceCaps(screen.Get(), BITSPIXEL);
   return bits >= 1 && bits <= 8;
 }
 

@@ -1,4 +1,5 @@
 #include "toolkit/drawing/draw_helpers.h"
+#include "platform/win/gdi.h"
 
 #include <algorithm>
 
@@ -243,13 +244,12 @@ int CALLBACK MatchFace(const LOGFONTW* lf, const TEXTMETRICW*, DWORD, LPARAM par
 
 bool CTKDrawHelpers::IsFontInstalled(const wchar_t* face) {
   if (!face || !*face) return false;
-  HDC screen = GetWindowDC(nullptr);
+  KestrinWinNS::CWindowDC screen(nullptr);
   if (!screen) return false;
   LOGFONTW lf{};
   lf.lfCharSet = DEFAULT_CHARSET;
   FontSearch search{face, false};
-  EnumFontFamiliesExW(screen, &lf, MatchFace, reinterpret_cast<LPARAM>(&search), 0);
-  ReleaseDC(nullptr, screen);
+  EnumFontFamiliesExW(screen.Get(), &lf, MatchFace, reinterpret_cast<LPARAM>(&search), 0);
   return search.found;
 }
 
@@ -308,8 +308,8 @@ RECT CTKDrawHelpers::InitClientRect(HWND hwnd) {
 
 CTKBufferDC::CTKBufferDC(HDC dest, const RECT& rc) : dest_(dest), rect_(rc) {
   CreateCompatibleDC(dest);
-  bitmap_ = CreateCompatibleBitmap(dest, std::max<LONG>(rc.right, 1), std::max<LONG>(rc.bottom, 1));
-  if (GetSafeHdc() && bitmap_) old_bitmap_ = ::SelectObject(GetSafeHdc(), bitmap_);
+  bitmap_.Reset(CreateCompatibleBitmap(dest, std::max<LONG>(rc.right, 1), std::max<LONG>(rc.bottom, 1)));
+  if (GetSafeHdc() && bitmap_) old_bitmap_ = ::SelectObject(GetSafeHdc(), bitmap_.Get());
 }
 
 CTKBufferDC::~CTKBufferDC() {
@@ -318,14 +318,14 @@ CTKBufferDC::~CTKBufferDC() {
     ::BitBlt(dest_, rect_.left, rect_.top, rect_.right - rect_.left, rect_.bottom - rect_.top, dc, rect_.left,
              rect_.top, SRCCOPY);
   if (old_bitmap_) ::SelectObject(dc, old_bitmap_);
-  DeleteDC();
-  if (bitmap_) DeleteObject(bitmap_);
+  DeleteDC();  // the bitmap goes after the DC it was selected into
 }
 
 CTKBufferDCEx::CTKBufferDCEx(HDC dest, const RECT& rc) : dest_(dest), rect_(rc) {
   CreateCompatibleDC(dest);
-  bitmap_ = CreateCompatibleBitmap(dest, std::max<LONG>(rc.right - rc.left, 1), std::max<LONG>(rc.bottom - rc.top, 1));
-  if (GetSafeHdc() && bitmap_) old_bitmap_ = ::SelectObject(GetSafeHdc(), bitmap_);
+  bitmap_.Reset(
+      CreateCompatibleBitmap(dest, std::max<LONG>(rc.right - rc.left, 1), std::max<LONG>(rc.bottom - rc.top, 1)));
+  if (GetSafeHdc() && bitmap_) old_bitmap_ = ::SelectObject(GetSafeHdc(), bitmap_.Get());
   if (GetSafeHdc()) SetViewportOrgEx(GetSafeHdc(), -rc.left, -rc.top, nullptr);
 }
 
@@ -335,8 +335,7 @@ CTKBufferDCEx::~CTKBufferDCEx() {
   if (dest_ && dc && bitmap_)
     ::BitBlt(dest_, rect_.left, rect_.top, rect_.right - rect_.left, rect_.bottom - rect_.top, dc, 0, 0, SRCCOPY);
   if (old_bitmap_) ::SelectObject(dc, old_bitmap_);
-  DeleteDC();
-  if (bitmap_) DeleteObject(bitmap_);
+  DeleteDC();  // the bitmap goes after the DC it was selected into
 }
 
 CTKCompatibleDC::CTKCompatibleDC(HDC dc, HBITMAP bitmap) {
@@ -386,13 +385,11 @@ void CTKColorObjectDC::SetColor(COLORREF color) {
   if (!object) return;
   HGDIOBJ old = ::SelectObject(GetSafeHdc(), object);
   if (!old_) old_ = old;
-  if (object_) DeleteObject(object_);
-  object_ = object;
+  object_.Reset(object);  // the previous object is no longer selected
 }
 
 CTKColorObjectDC::~CTKColorObjectDC() {
   if (old_) ::SelectObject(GetSafeHdc(), old_);
-  if (object_) DeleteObject(object_);
   Detach();
 }
 

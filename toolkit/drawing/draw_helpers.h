@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include "platform/win/gdi.h"
 
 #include <string>
 
@@ -68,7 +69,7 @@ class CTKBufferDC : public CDC {
  private:
   HDC dest_;
   RECT rect_;
-  HBITMAP bitmap_ = nullptr;
+  KestrinWinNS::CScopedBitmap bitmap_;
   HGDIOBJ old_bitmap_ = nullptr;
 };
 
@@ -81,7 +82,7 @@ class CTKBufferDCEx : public CDC {
  private:
   HDC dest_;
   RECT rect_;
-  HBITMAP bitmap_ = nullptr;
+  KestrinWinNS::CScopedBitmap bitmap_;
   HGDIOBJ old_bitmap_ = nullptr;
 };
 
@@ -124,7 +125,7 @@ class CTKColorObjectDC : public CDC {
 
  private:
   CreateFn create_;
-  HGDIOBJ object_ = nullptr;
+  KestrinWinNS::CScopedGdiObject object_;
   HGDIOBJ old_ = nullptr;
 };
 

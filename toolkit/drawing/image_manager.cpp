@@ -1,4 +1,5 @@
 #include "toolkit/drawing/image_manager.h"
+#include "platform/win/gdi.h"
 
 #include <algorithm>
 #include <cmath>
@@ -27,9 +28,8 @@ bool ReadBitmapPixels(HBITMAP bitmap, std::vector<DWORD>* pixels, int* width, in
   bi.bmiHeader.biBitCount = 32;
   bi.bmiHeader.biCompression = BI_RGB;
   pixels->assign(static_cast<size_t>(bm.bmWidth) * bm.bmHeight, 0);
-  HDC screen = GetDC(nullptr);
-  const int rows = GetDIBits(screen, bitmap, 0, bm.bmHeight, pixels->data(), &bi, DIB_RGB_COLORS);
-  ReleaseDC(nullptr, screen);
+  const int rows = GetDIBits(KestrinWinNS::CWindowDC(nullptr).Get(), bitmap, 0, bm.bmHeight, pixels->data(), &bi,
+                             DIB_RGB_COLORS);
   *width = bm.bmWidth;
   *height = bm.bmHeight;
   return rows == bm.bmHeight;
@@ -153,6 +153,8 @@ CTKIconImage& CTKIconImage::operator=(CTKIconImage&& other) noexcept {
 }
 
 void CTKIconImage::Clear() {
+  // Released by hand: the icon and bitmap are owned or borrowed as owns_ says, which no
+  // scoped owner of the kit expresses.
   if (owns_) {
     if (icon_) DestroyIcon(icon_);
     if (bitmap_) DeleteObject(bitmap_);
@@ -742,13 +744,13 @@ void WriteBitmapBlock(CArchive& ar, HBITMAP bitmap) {
   std::vector<BYTE> info(sizeof(BITMAPINFOHEADER) + entries * sizeof(RGBQUAD), 0);
   auto* header = reinterpret_cast<BITMAPINFOHEADER*>(info.data());
   header->biSize = sizeof(BITMAPINFOHEADER);
-  HDC screen = GetDC(nullptr);
-  GetDIBits(screen, bitmap, 0, bm.bmHeight, nullptr, reinterpret_cast<BITMAPINFO*>(info.data()), DIB_RGB_COLORS);
+  KestrinWinNS::CWindowDC screen(nullptr);
+  GetDIBits(screen.Get(), bitmap, 0, bm.bmHeight, nullptr, reinterpret_cast<BITMAPINFO*>(info.data()), DIB_RGB_COLORS);
   DWORD bits_size = header->biSizeImage;
   if (bits_size == 0) bits_size = static_cast<DWORD>(bm.bmWidth) * bm.bmHeight * 4;
   std::vector<BYTE> bits(bits_size, 0);
-  GetDIBits(screen, bitmap, 0, bm.bmHeight, bits.data(), reinterpret_cast<BITMAPINFO*>(info.data()), DIB_RGB_COLORS);
-  ReleaseDC(nullptr, screen);
+  GetDIBits(screen.Get(), bitmap, 0, bm.bmHeight, bits.data(), reinterpret_cast<BITMAPINFO*>(info.data()),
+            DIB_RGB_COLORS);
   ar.WriteCount(info.size());
   ar.Write(info.data(), static_cast<UINT>(info.size()));
   ar.WriteCount(bits.size());

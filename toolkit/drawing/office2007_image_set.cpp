@@ -35,13 +35,11 @@ BOOL CALLBACK FirstName(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR param) {
 
 // ---- image ----
 
-CTKOffice2007Image::~CTKOffice2007Image() {
-  if (bitmap_) DeleteObject(bitmap_);
-}
+CTKOffice2007Image::~CTKOffice2007Image() {}
 
 SIZE CTKOffice2007Image::GetSize() const {
   BITMAP bm{};
-  if (!bitmap_ || !GetObjectW(bitmap_, sizeof(bm), &bm)) return SIZE{0, 0};
+  if (!bitmap_ || !GetObjectW(bitmap_.Get(), sizeof(bm), &bm)) return SIZE{0, 0};
   return SIZE{bm.bmWidth, bm.bmHeight};
 }
 
@@ -55,13 +53,12 @@ void CTKOffice2007Image::FlipHorizontally() {
   if (!alpha_ || !bitmap_) return;
   std::vector<DWORD> px;
   int w = 0, h = 0;
-  if (!ReadBitmapPixels(bitmap_, &px, &w, &h)) return;
+  if (!ReadBitmapPixels(bitmap_.Get(), &px, &w, &h)) return;
   for (int y = 0; y < h; ++y)
     std::reverse(px.begin() + static_cast<size_t>(y) * w, px.begin() + static_cast<size_t>(y + 1) * w);
   HBITMAP flipped = MakeDibSection(w, h, px.data());
   if (!flipped) return;
-  DeleteObject(bitmap_);
-  bitmap_ = flipped;
+  bitmap_.Reset(flipped);
   mirrored_ = !mirrored_;
 }
 
@@ -91,7 +88,7 @@ void CTKOffice2007Image::DrawWithSizingMargins(HDC dc, const RECT& dest, const R
 
   const bool rtl = CTKDrawHelpers::IsDCRightToLeft(dc);
   if (alpha_ && mirror_for_rtl_ && mirrored_ != rtl) FlipHorizontally();
-  CTKCompatibleDC source(dc, bitmap_);
+  CTKCompatibleDC source(dc, bitmap_.Get());
   if (rtl && !alpha_ && !mirror_for_rtl_) CTKDrawHelpers::SetDCRightToLeft(source, false);
 
   if (left == 0 && top == 0 && right == 0 && bottom == 0) {

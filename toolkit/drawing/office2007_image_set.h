@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include "platform/win/gdi.h"
 
 #include <map>
 #include <memory>
@@ -28,7 +29,7 @@ class CTKOffice2007Image {
   bool IsMirrored() const { return mirrored_; }
   void SetMirrorForRightToLeft(bool on) { mirror_for_rtl_ = on; }
   void FlipHorizontally();
-  HBITMAP Bitmap() const { return bitmap_; }
+  HBITMAP Bitmap() const { return bitmap_.Get(); }
 
   void DrawPart(HDC dc, const RECT& dest, HDC source, const RECT& src);
   // margins: left, top, right, bottom of the source that keep their size.
@@ -37,7 +38,7 @@ class CTKOffice2007Image {
   void DrawBlended(HDC dc, const RECT& dest, const RECT& src, const RECT& margins, COLORREF key, bool blend);
 
  private:
-  HBITMAP bitmap_;
+  KestrinWinNS::CScopedBitmap bitmap_;
   bool alpha_;
   bool mirrored_ = false;
   bool mirror_for_rtl_ = false;

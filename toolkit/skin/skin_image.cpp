@@ -1,4 +1,5 @@
 #include "toolkit/skin/skin_image.h"
+#include "platform/win/gdi.h"
 
 #include <algorithm>
 #include <cstring>
@@ -90,10 +91,8 @@ HBITMAP CTKSkinImage::BitmapFromPackedDib(const void* data, DWORD size, bool* is
   const BYTE* pixels = bytes + header.biSize + table;
   HBITMAP result = nullptr;
   if (bits < 24) {
-    HDC screen = GetDC(nullptr);
-    result = CreateDIBitmap(screen, &info->bmiHeader, CBM_INIT, pixels, info, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, screen);
-    return result;
+    return CreateDIBitmap(KestrinWinNS::CWindowDC(nullptr).Get(), &info->bmiHeader, CBM_INIT, pixels, info,
+                          DIB_RGB_COLORS);
   }
   std::vector<BYTE> infoCopy(header.biSize + table);
   memcpy(infoCopy.data(), bytes, infoCopy.size());

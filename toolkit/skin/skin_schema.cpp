@@ -1,4 +1,5 @@
 #include "toolkit/skin/skin_schema.h"
+#include "platform/win/gdi.h"
 
 #include <cwchar>
 #include <cwctype>
@@ -108,10 +109,9 @@ bool CTKSkinManagerSchema::ParseValue(ValueType type, int propertyId, const std:
       f = LOGFONTW{};
       lstrcpynW(f.lfFaceName, face, LF_FACESIZE);
       f.lfWeight = lstrcmpiW(style, L"BOLD") == 0 ? FW_BOLD : FW_NORMAL;
-      HDC screen = GetDC(nullptr);
-      f.lfHeight = -MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
-      f.lfCharSet = static_cast<BYTE>(GetTextCharset(screen));
-      ReleaseDC(nullptr, screen);
+      KestrinWinNS::CWindowDC screen(nullptr);
+      f.lfHeight = -MulDiv(points, GetDeviceCaps(screen.Get(), LOGPIXELSY), 72);
+      f.lfCharSet = static_cast<BYTE>(GetTextCharset(screen.Get()));
       return true;
     }
     case kTypeEnum:
