@@ -69,6 +69,24 @@ class CTKSkinObject {
   static UINT UpdateStateMessage();
   static UINT QueryStateMessage();
 
+  // Held while one of the window's messages is being handled. The window may be destroyed
+  // meanwhile; its object is then only marked removed and the outermost scope deletes it.
+  class DispatchScope {
+   public:
+    explicit DispatchScope(CTKSkinObject* object) : object_(object) { ++object_->dispatch_depth_; }
+    ~DispatchScope() {
+      if (--object_->dispatch_depth_ == 0 && object_->removed_) delete object_;
+    }
+    DispatchScope(const DispatchScope&) = delete;
+    DispatchScope& operator=(const DispatchScope&) = delete;
+
+   private:
+    CTKSkinObject* object_;
+  };
+  bool InDispatch() const { return dispatch_depth_ > 0; }
+  // Hands the object to the dispatch scopes still running on it.
+  void MarkRemoved() { removed_ = true; }
+
  protected:
   HWND hwnd_ = nullptr;
   WNDPROC previous_proc_ = nullptr;
@@ -81,6 +99,10 @@ class CTKSkinObject {
   std::vector<DefWindowDescriptor> defaults_;
   UINT current_message_ = 0;
   int frame_kind_ = 0;
+
+ private:
+  int dispatch_depth_ = 0;
+  bool removed_ = false;
 };
 
 // A device context for painting a skinned window: the one WM_PAINT carries in wParam, else
