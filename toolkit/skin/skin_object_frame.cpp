@@ -19,6 +19,9 @@ enum { kSizeBox = 10, kRightAlign = 1 };
 int XOf(LPARAM l) { return static_cast<short>(LOWORD(l)); }
 int YOf(LPARAM l) { return static_cast<short>(HIWORD(l)); }
 
+// Scroll-bar sizes come from the skin: kept within what a frame can hold.
+int BoundedBarSize(int size) { return std::min(std::max(size, 0), 256); }
+
 bool IsMdiChild(HWND hwnd) { return (GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_MDICHILD) != 0; }
 
 // The DC of the whole window, released when done.
@@ -84,7 +87,8 @@ bool CTKSkinObjectFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, L
       return HandleControlColor(message, wParam, lParam, result);
     case WM_ERASEBKGND: {
       HBRUSH dialog = manager_->Metrics()->Brush(COLOR_BTNFACE);
-      if (frame_kind_ == 0 || !dialog) return false;
+      if (frame_kind_ == 0) return EraseWithSkinClassBrush(wParam, lParam, result);
+      if (!dialog) return false;
       HDC dc = reinterpret_cast<HDC>(wParam);
       RECT client;
       GetClientRect(hwnd_, &client);
@@ -101,6 +105,19 @@ bool CTKSkinObjectFrame::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, L
   if (message == WM_TIMER || HasCaption() || IsMdiChild(hwnd_))
     return HandleFrameMessage(message, wParam, lParam, result);
   return false;
+}
+
+bool CTKSkinObjectFrame::EraseWithSkinClassBrush(WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  // A class brush that names a system colour (colour index + 1) is the skin's brush of that
+  // colour while the default erasing runs; the class keeps its own value afterwards.
+  const LONG_PTR brush = static_cast<LONG_PTR>(GetClassLongPtrW(hwnd_, GCLP_HBRBACKGROUND));
+  if (brush < 1 || brush > 30) return false;
+  HBRUSH skin = manager_->Metrics()->Brush(static_cast<int>(brush) - 1);
+  if (!skin) return false;
+  SetClassLongPtrW(hwnd_, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(skin));
+  *result = DefaultProcessing(WM_ERASEBKGND, wParam, lParam);
+  SetClassLongPtrW(hwnd_, GCLP_HBRBACKGROUND, brush);
+  return true;
 }
 
 bool CTKSkinObjectFrame::OnDefaultMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
@@ -126,13 +143,13 @@ bool CTKSkinObjectFrame::HandleFrameMessage(UINT message, WPARAM wParam, LPARAM 
       RECT client{rc->left + borders_.left, rc->top + borders_.top, rc->right - borders_.right,
                   rc->bottom - borders_.bottom};
       if (style & WS_VSCROLL) {
-        const int width = std::max(0, manager_->Metrics()->ScrollWidth());
+        const int width = BoundedBarSize(manager_->Metrics()->ScrollWidth());
         if (ex & WS_EX_LEFTSCROLLBAR)
           client.left += width;
         else
           client.right -= width;
       }
-      if (style & WS_HSCROLL) client.bottom -= std::max(0, manager_->Metrics()->ScrollHeight());
+      if (style & WS_HSCROLL) client.bottom -= BoundedBarSize(manager_->Metrics()->ScrollHeight());
       // Never inside out, never outside the window.
       client.left = std::min(client.left, rc->right);
       client.top = std::min(client.top, rc->bottom);
@@ -373,7 +390,8 @@ void CTKSkinObjectFrame::LayoutScrollBars() {
   GetClientRect(hwnd_, &c);
   MapWindowPoints(hwnd_, nullptr, reinterpret_cast<POINT*>(&c), 2);
   OffsetRect(&c, -w.left, -w.top);
-  const int sw = manager_->Metrics()->ScrollWidth(), sh = manager_->Metrics()->ScrollHeight();
+  const int sw = BoundedBarSize(manager_->Metrics()->ScrollWidth());
+  const int sh = BoundedBarSize(manager_->Metrics()->ScrollHeight());
   vert_.vertical = true;
   horz_.vertical = false;
   vert_.rect = (ex & WS_EX_LEFTSCROLLBAR) ? RECT{c.left - sw, c.top, c.left, c.bottom}
@@ -412,7 +430,7 @@ void CTKSkinObjectFrame::DrawFrame(HDC dc) {
       ClientToScreen(sizable, &end);
       const RECT w = WindowRectOrigin();
       const int dx = end.x - (w.left + corner.right), dy = end.y - (w.top + corner.bottom);
-      const int size = manager_->Metrics()->ScrollWidth();
+      const int size = BoundedBarSize(manager_->Metrics()->ScrollWidth());
       if (dx >= 0 && dx <= size && dy >= 0 && dy <= size)
         manager_->FindOrAddSkinClass(L"SCROLLBAR")->DrawBackground(dc, kSizeBox, kRightAlign, corner);
     }

@@ -55,6 +55,7 @@ class CTKSkinObjectFrame : public CTKSkinObject {
   // Replaces the system's default control brushes by the skin's; brushes chosen by the window
   // itself are left alone.
   bool HandleControlColor(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+  bool EraseWithSkinClassBrush(WPARAM wParam, LPARAM lParam, LRESULT* result);
   // The non-client messages, on whichever path reaches the window first.
   bool HandleFrameMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
   // A press on a window scroll bar; false leaves it to the system's own tracking.

@@ -338,3 +338,25 @@ TEST(SkinManagerEnd, ReleaseRestoresWindowsAndAllowsANewManager) {
   DestroyWindow(second);
   again->LoadSkinFile(L"", L"");
 }
+
+TEST_F(SkinFrameTest, SystemColourClassBrushErasesInTheSkinsColour) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = L"KestrinSkinFaceTest";
+  RegisterClassW(&wc);
+  HWND hwnd = CreateWindowExW(0, L"KestrinSkinFaceTest", L"", WS_POPUP, 0, 0, 40, 30, nullptr, nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(hwnd, nullptr);
+  Canvas canvas(40, 30, kBack);
+  EXPECT_NE(SendMessageW(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(canvas.dc()), 0), 0);
+  EXPECT_EQ(canvas.At(20, 15), kSkinFace);
+  EXPECT_EQ(GetClassLongPtrW(hwnd, GCLP_HBRBACKGROUND), COLOR_BTNFACE + 1);  // the class keeps its value
+  ASSERT_EQ(manager_->LoadSkinFile(L"", L""), 0);
+  canvas.Fill(kBack);
+  SendMessageW(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(canvas.dc()), 0);
+  EXPECT_EQ(canvas.At(20, 15), GetSysColor(COLOR_BTNFACE));
+  EXPECT_NE(canvas.At(20, 15), kSkinFace);
+  DestroyWindow(hwnd);
+}
