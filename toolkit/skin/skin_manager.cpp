@@ -277,6 +277,8 @@ LRESULT CALLBACK CTKSkinManager::SharedWindowProc(HWND hwnd, UINT message, WPARA
   object->SetCurrentMessage(message);
   LRESULT result = 0;
   bool handled = false;
+  // A window that opted out may opt in again: it is asked anew on every update notice.
+  if (object->IsPassThrough() && message == CTKSkinObject::UpdateStateMessage()) object->RefreshPassThrough();
   if (!object->IsPassThrough() && !object->IsMessageExcluded(message)) {
     object->PushDefault({CTKSkinObject::DefaultKind::PreviousProc, nullptr, nullptr});
     handled = object->OnMessage(message, wParam, lParam, &result);

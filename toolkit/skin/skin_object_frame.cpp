@@ -43,7 +43,7 @@ class WindowFrameDC {
 }  // namespace
 
 bool CTKSkinObjectFrame::FramesSkinned() const {
-  return manager_ && manager_->IsSkinLoaded() && manager_->Schema() &&
+  return manager_ && !IsPassThrough() && manager_->IsSkinLoaded() && manager_->Schema() &&
          (manager_->Options() & CTKSkinManager::kOptionFrames) != 0;
 }
 

@@ -32,12 +32,14 @@ constexpr int kWidth = 200, kHeight = 150;
 constexpr POINT kClose{185, 15}, kMax{165, 15}, kMin{145, 15};
 
 std::vector<UINT> g_commands;
+LRESULT g_optOut = 0;
 
 LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_SYSCOMMAND) {
     g_commands.push_back(static_cast<UINT>(wParam & 0xFFF0));
     return 0;
   }
+  if (message == CTKSkinObject::QueryStateMessage()) return g_optOut;
   if (message == kDestroyNow) {
     DestroyWindow(hwnd);
     return 0;
@@ -358,5 +360,19 @@ TEST_F(SkinFrameTest, SystemColourClassBrushErasesInTheSkinsColour) {
   SendMessageW(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(canvas.dc()), 0);
   EXPECT_EQ(canvas.At(20, 15), GetSysColor(COLOR_BTNFACE));
   EXPECT_NE(canvas.At(20, 15), kSkinFace);
+  DestroyWindow(hwnd);
+}
+
+TEST_F(SkinFrameTest, WindowThatOptsOutKeepsTheSystemsFrameUntilItOptsIn) {
+  HWND hwnd = MakeFrame(WS_OVERLAPPEDWINDOW);
+  ASSERT_EQ(Insets(hwnd).top, 27);
+  g_optOut = 1;
+  SendMessageW(hwnd, CTKSkinObject::UpdateStateMessage(), 0, 0);
+  EXPECT_EQ(Insets(hwnd).top, SystemInsets(hwnd).top);
+  EXPECT_FALSE(HasRegion(hwnd));
+  g_optOut = 0;
+  SendMessageW(hwnd, CTKSkinObject::UpdateStateMessage(), 0, 0);
+  EXPECT_EQ(Insets(hwnd).top, 27);
+  EXPECT_TRUE(HasRegion(hwnd));
   DestroyWindow(hwnd);
 }
