@@ -11,6 +11,7 @@
 #include "tests/toolkit/skin/skin_test_env.h"
 #include "toolkit/skin/skin_manager.h"
 #include "toolkit/skin/skin_object.h"
+#include "toolkit/skin/skin_schema_default.h"
 
 namespace {
 
@@ -382,4 +383,29 @@ TEST_F(SkinFrameTest, WindowThatOptsOutKeepsTheSystemsFrameUntilItOptsIn) {
   EXPECT_EQ(Insets(hwnd).top, 27);
   EXPECT_TRUE(HasRegion(hwnd));
   DestroyWindow(hwnd);
+}
+
+TEST_F(SkinFrameTest, Office2007ScrollBarDrawsItsOwnImages) {
+  // 19 x 150: arrows 0-19 and 131-150, the thumb (19 long) at the top of the track.
+  HWND owner = MakeFrame(WS_POPUP);
+  CTKSkinManagerSchemaOffice2007 office(manager_);
+  CTKSkinScrollBarInfo bar;
+  bar.rect = RECT{0, 0, 19, 150};
+  bar.info.nMax = 100;
+  Canvas canvas(19, 150, kBack);
+  office.PaintScrollBarParts(canvas.dc(), owner, bar);
+  EXPECT_EQ(canvas.At(9, 100), RGB(230, 235, 245));  // light background, frame 0
+  EXPECT_EQ(canvas.At(9, 9), RGB(0, 0, 0));          // up glyph, centred
+  EXPECT_EQ(canvas.At(2, 2), RGB(230, 235, 245));    // no arrow buttons while the mouse is away
+  EXPECT_EQ(canvas.At(9, 29), RGB(150, 180, 220));   // thumb, normal
+  bar.mouseOver = true;
+  bar.hot = kScrollFirstArrow;
+  bar.pressed = kScrollTrackAfter;
+  office.PaintScrollBarParts(canvas.dc(), owner, bar);
+  EXPECT_EQ(canvas.At(3, 3), RGB(250, 220, 150));    // hot arrow button
+  EXPECT_EQ(canvas.At(3, 140), RGB(180, 200, 230));  // the other arrow, normal
+  EXPECT_EQ(canvas.At(9, 100), RGB(200, 210, 230));  // pressed track after the thumb
+  // Without a captioned ancestor the size box takes the light colour.
+  EXPECT_EQ(office.SizeBoxFillColor(owner), RGB(245, 245, 245));
+  DestroyWindow(owner);
 }
