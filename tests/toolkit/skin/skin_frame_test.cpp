@@ -11,6 +11,7 @@
 #include "tests/toolkit/skin/skin_test_env.h"
 #include "toolkit/skin/skin_manager.h"
 #include "toolkit/skin/skin_object.h"
+#include "toolkit/skin/skin_object_frame.h"
 #include "toolkit/skin/skin_schema_default.h"
 
 namespace {
@@ -408,4 +409,40 @@ TEST_F(SkinFrameTest, Office2007ScrollBarDrawsItsOwnImages) {
   // Without a captioned ancestor the size box takes the light colour.
   EXPECT_EQ(office.SizeBoxFillColor(owner), RGB(245, 245, 245));
   DestroyWindow(owner);
+}
+
+TEST_F(SkinFrameTest, CaptionButtonsFollowTheWindowsStyleAndState) {
+  struct Case {
+    DWORD style, exStyle;
+    int show;  // SW_ value applied after creation, 0 for none
+    std::vector<UINT> commands;
+  } cases[] = {
+      {WS_OVERLAPPEDWINDOW, 0, 0, {SC_CLOSE, SC_MAXIMIZE, SC_MINIMIZE}},
+      {WS_OVERLAPPEDWINDOW, 0, SW_MINIMIZE, {SC_CLOSE, SC_MAXIMIZE, SC_RESTORE}},
+      {WS_OVERLAPPEDWINDOW, 0, SW_MAXIMIZE, {SC_CLOSE, SC_RESTORE, SC_MINIMIZE}},
+      {WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_CONTEXTHELP, 0, {SC_CLOSE, SC_CONTEXTHELP}},
+      {WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, WS_EX_TOOLWINDOW, 0, {SC_CLOSE}},
+      {WS_POPUP | WS_CAPTION, 0, 0, {}},
+  };
+  for (const Case& c : cases) {
+    HWND hwnd = MakeFrame(c.style, c.exStyle);
+    if (c.show) ShowWindow(hwnd, c.show);
+    auto* frame = dynamic_cast<CTKSkinObjectFrame*>(manager_->Lookup(hwnd));
+    ASSERT_NE(frame, nullptr);
+    frame->HitTest(POINT{0, 0});  // builds the buttons for the current style
+    std::vector<UINT> commands;
+    for (const auto& b : frame->CaptionButtons()) commands.push_back(b.command);
+    EXPECT_EQ(commands, c.commands) << std::hex << c.style << " " << c.show;
+    DestroyWindow(hwnd);
+  }
+  // A system menu whose close item is greyed disables the close button.
+  HWND hwnd = MakeFrame(WS_OVERLAPPEDWINDOW);
+  EnableMenuItem(GetSystemMenu(hwnd, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
+  SetWindowLongW(hwnd, GWL_STYLE, GetWindowLongW(hwnd, GWL_STYLE) & ~WS_MINIMIZEBOX);  // a new style: rebuilt
+  auto* frame = dynamic_cast<CTKSkinObjectFrame*>(manager_->Lookup(hwnd));
+  ASSERT_NE(frame, nullptr);
+  EXPECT_EQ(frame->HitTest(kClose), 0);
+  ASSERT_FALSE(frame->CaptionButtons().empty());
+  EXPECT_FALSE(frame->CaptionButtons()[0].enabled);
+  DestroyWindow(hwnd);
 }
