@@ -79,6 +79,23 @@ function(kestrin_add_import_check)
            COMMAND "${PROJECT_SOURCE_DIR}/tools/check-imports.sh" "${CMAKE_OBJDUMP}" ${files})
 endfunction()
 
+# kestrin_registered_test(<name> <test target> ADDON <library target> [IE_VERSION version]
+#                         [WITH targets...] [ARGS ...])
+# Runs a GoogleTest program in a throwaway copy of the build's prefix in which the add-on
+# library is registered with the system's regsvr32 (tools/wine-registered.sh); IE_VERSION is
+# the browser version the registry then names.
+function(kestrin_registered_test name target)
+  cmake_parse_arguments(K "" "ADDON;IE_VERSION" "WITH;ARGS" ${ARGN})
+  set(cmd "${PROJECT_SOURCE_DIR}/tools/wine-registered.sh" --prefix "${KESTRIN_WINEPREFIX}"
+          --addon $<TARGET_FILE:${K_ADDON}>)
+  if(K_IE_VERSION)
+    list(APPEND cmd --ie-version ${K_IE_VERSION})
+  endif()
+  add_test(NAME ${name} COMMAND ${cmd} $<TARGET_FILE:${target}> --gtest_brief=1 ${K_ARGS})
+  set_tests_properties(${name} PROPERTIES TIMEOUT 240)
+  add_dependencies(${target} ${K_ADDON} ${K_WITH})
+endfunction()
+
 # kestrin_throwaway_test(<name> SOURCES ... [LIBS ...] [WITH targets...] [DIR_LINKS link=target...]
 #                        [WINVER ver] [ARGS ...])
 # A GoogleTest program for code that installs, deletes or closes things: it runs in a copy of

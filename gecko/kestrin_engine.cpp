@@ -266,7 +266,7 @@ kr::nsresult Kestrin::HandleEvent(kr::nsIDOMEvent* event) {
   } else if (type == L"mouseout") {
     if (border_by_mouse_over_) {
       border_by_mouse_over_ = false;
-      border_->HideBorder(1, 1);
+      border_->HideBorder(WindowingNS::HideOrigin::kBrowser, true);
     }
   } else if (type == L"unload") {
     nsCOMPtr<kr::nsIDOMEventTarget> target;
@@ -361,7 +361,7 @@ bool Kestrin::InForeground() const {
 }
 
 void Kestrin::StopActivity() {
-  border_->HideBorder(1, 1);
+  border_->HideBorder(WindowingNS::HideOrigin::kBrowser, true);
   if (shadow_.IsEffectRunning()) shadow_.StopEffect();
   verifier_->OnLeave(false);
 }
@@ -370,7 +370,7 @@ void Kestrin::ResetPage() {
   scan_done_ = false;
   effect_shown_ = false;
   page_scanned_ = false;
-  border_->HideBorder(1, 1);
+  border_->HideBorder(WindowingNS::HideOrigin::kBrowser, true);
   if (shadow_.IsEffectRunning()) shadow_.StopEffect();
   verifier_->OnLeave(false);
   RemoveElementListeners();
@@ -388,7 +388,7 @@ void Kestrin::RemoveElementListeners() {
 
 void Kestrin::ShutDown() {
   nsCOMPtr<kr::IKestrin> keep(this);
-  border_->HideBorder(1, 1);
+  border_->HideBorder(WindowingNS::HideOrigin::kBrowser, true);
   if (shadow_.IsEffectRunning()) shadow_.StopEffect();
   verifier_->OnLeave(false);
   RemoveElementListeners();
@@ -540,7 +540,7 @@ void Kestrin::OnSealMouseOver(kr::nsIDOMEvent* event) {
   if (nlr_list_.CheckImageUrl(url, &name) != 1) return;
   if (!name.empty()) border_->SetCaptionText(name.c_str());
   border_by_mouse_over_ = true;
-  border_->ShowBorder(1, 1, 1);
+  border_->ShowBorder(WindowingNS::BorderKind::kVerification, true, true);
 }
 
 POINT Kestrin::AnchorOf(kr::nsIBoxObject* box) {

@@ -104,7 +104,7 @@ EffectScroll PlaceEffectTarget(LONG x, LONG y, const RECT& r, LONG body_scroll_h
 
 CKestrinBho::CKestrinBho() : browser_version_(SubclassUtilsNS::GetBrowserVersion()) { Construct(); }
 
-CKestrinBho::CKestrinBho(int browser_version) : browser_version_(browser_version) { Construct(); }
+CKestrinBho::CKestrinBho(SubclassUtilsNS::BrowserGeneration generation) : browser_version_(generation) { Construct(); }
 
 void CKestrinBho::Construct() {
   InterlockedIncrement(&g_instances);
@@ -120,7 +120,7 @@ void CKestrinBho::Construct() {
   nlr_list_view_.reset(new CSiteSealListOf(nlr_list_.get()));
   lookup_.reset(new CSiteSealLookup(nlr_list_view_.get(), this));
   shadow_.reset(new ShadowMouseNS::CShadowMouseEngine());
-  tabbed_ = browser_version_ == 3 || browser_version_ == 4;
+  tabbed_ = SubclassUtilsNS::IsTabbedFrame(browser_version_);
   verifier_ = SslVerifyNS::CreateSslVerifierFor(browser_version_, this, ObserveNS::CObserverService::GetInstance());
   subclass_ = CSubclassHelper::Create(this, browser_version_);
   refresh_ = RefreshUtilsNS::CreateRefreshHelper(this, browser_version_);
@@ -191,7 +191,7 @@ STDMETHODIMP CKestrinBho::SetSite(IUnknown* site) {
   HWND browser_window = nullptr;
   if (SUCCEEDED(browser_->get_HWND(&handle))) browser_window = reinterpret_cast<HWND>(handle);
   bool window_valid = browser_window && IsWindow(browser_window);
-  if (browser_version_ == 4) {
+  if (browser_version_ == SubclassUtilsNS::BrowserGeneration::kIE8) {
     same_process_ = true;
   } else {
     DWORD pid = 0;
@@ -252,7 +252,7 @@ STDMETHODIMP CKestrinBho::SetSite(IUnknown* site) {
   if (frame_window_) {
     if (same_process_ && subclass_) {
       subclass_->FindWindows();
-      if (browser_version_ == 1 || browser_version_ == 2) {
+      if (SubclassUtilsNS::IsSingleBrowserFrame(browser_version_)) {
         border_->SetHoverWindow(subclass_->GetWorkerWindow());
         subclass_->Subclass();
       }
@@ -401,7 +401,7 @@ void CKestrinBho::OnQuit() {
     if (tab_active_) CBhoWindowProps::GetInstance().SetBho(frame_window_, nullptr);
   }
   if (same_process_) {
-    HideBorder(0, 1);
+    HideBorder(WindowingNS::HideOrigin::kPointer, true);
     if (subclass_) subclass_->Unsubclass();
     frame_registered_ = false;
   }
@@ -434,7 +434,7 @@ void CKestrinBho::OnTabActivated() {
 
 void CKestrinBho::OnTabDeactivated() {
   tab_active_ = false;
-  HideBorder(1, 1);
+  HideBorder(WindowingNS::HideOrigin::kBrowser, true);
   StopEffect();
   LeaveSslState(0);
 }
@@ -444,7 +444,7 @@ void CKestrinBho::OnBeforeNavigate2(DISPPARAMS* params) {
   if (!IsTopLevelBrowser(EventParam(params, 0))) return;
   DetachPageEvents();
   if (subclass_) subclass_->SendLeavePing();
-  HideBorder(1, 1);
+  HideBorder(WindowingNS::HideOrigin::kBrowser, true);
   StopEffect();
   document_complete_ = false;
   effect_shown_ = false;
@@ -456,7 +456,7 @@ void CKestrinBho::OnNavigateComplete2(DISPPARAMS* params) {
   std::string url = ParamUrl(params, 1);
   if (url.empty() || !IsTopLevelBrowser(EventParam(params, 0))) return;
   ++navigations_handled_;
-  if ((browser_version_ == 1 || browser_version_ == 2) && !view_subclassed_ && subclass_ &&
+  if (SubclassUtilsNS::IsSingleBrowserFrame(browser_version_) && !view_subclassed_ && subclass_ &&
       subclass_->FindWindows()) {
     view_subclassed_ = subclass_->Subclass() != 0;
   }
@@ -478,7 +478,7 @@ void CKestrinBho::OnRefreshStarted() {
   DetachPageEvents();
   StopEffect();
   document_complete_ = false;
-  HideBorder(1, 1);
+  HideBorder(WindowingNS::HideOrigin::kBrowser, true);
   LeaveSslState(0);
 }
 
@@ -605,7 +605,7 @@ void CKestrinBho::OnElementMouseOver() {
     std::string name;
     if (nlr_list_->CheckImageElement(source.get(), &name) == 1) {
       border_->SetCaptionText(name.c_str());
-      border_->ShowBorder(1, 1, 1);
+      border_->ShowBorder(WindowingNS::BorderKind::kVerification, true, true);
       border_by_mouse_over_ = true;
     }
   }
@@ -613,7 +613,7 @@ void CKestrinBho::OnElementMouseOver() {
 
 void CKestrinBho::OnElementMouseOut() {
   if (!border_by_mouse_over_ || EventSources().empty()) return;
-  HideBorder(1, 1);
+  HideBorder(WindowingNS::HideOrigin::kBrowser, true);
   border_by_mouse_over_ = false;
 }
 
@@ -625,7 +625,7 @@ void CKestrinBho::RunSiteSealLookup(const std::string& url) {
   current_host_ = lookup_->GetCurrentHost();
 }
 
-void CKestrinBho::HideBorder(int origin, int force) { border_->HideBorder(origin, force); }
+void CKestrinBho::HideBorder(WindowingNS::HideOrigin origin, bool force) { border_->HideBorder(origin, force); }
 
 void CKestrinBho::StopEffect() {
   if (shadow_->IsEffectRunning()) shadow_->StopEffect();
@@ -780,7 +780,7 @@ void CKestrinBho::Notify(DWORD event) {
 // ---- frame subclassing ----
 
 void CKestrinBho::OnViewFocusLost() {
-  HideBorder(1, 1);
+  HideBorder(WindowingNS::HideOrigin::kBrowser, true);
   StopEffect();
   LeaveSslState(0);
 }

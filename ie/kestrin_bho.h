@@ -87,8 +87,8 @@ class CKestrinBho : public IObjectWithSite,
  public:
   // The browser generation is read from the system (GetBrowserVersion).
   CKestrinBho();
-  // Tests choose the generation: 1 IE 5, 2 IE 6, 3 IE 7, 4 IE 8, 0 unknown.
-  explicit CKestrinBho(int browser_version);
+  // Tests choose the generation.
+  explicit CKestrinBho(SubclassUtilsNS::BrowserGeneration generation);
   virtual ~CKestrinBho();
   HRESULT InternalQueryInterface(REFIID riid, void** out);
 
@@ -132,32 +132,6 @@ class CKestrinBho : public IObjectWithSite,
   // Whether and where the pointer effect runs; true when a target was found.
   bool ShowShadowMouse();
 
-  // State, for diagnostics and tests.
-  BrowserKind GetBrowserKind() const { return kind_; }
-  int GetBrowserVersionUsed() const { return browser_version_; }
-  bool IsSameProcess() const { return same_process_; }
-  bool IsDocumentComplete() const { return document_complete_; }
-  bool IsEffectShown() const { return effect_shown_; }
-  bool IsFrameRegistered() const { return frame_registered_; }
-  DWORD GetBrowserEventCookie() const { return browser_cookie_; }
-  size_t GetElementConnectionCount() const { return element_connections_.size(); }
-  LONG GetNavigationCounter() const { return navigation_counter_; }
-  // Top-level NavigateComplete2 events that were acted on.
-  int GetNavigationsHandled() const { return navigations_handled_; }
-  DWORD GetCachedKRAIDAState() const { return kraida_state_; }
-  WarningWindowNS::CConnectionWarningWindow* GetConnectionWarning() { return connection_warning_.get(); }
-  WarningWindowNS::CFullScreenWarningWindow* GetFullScreenWarning() { return full_screen_warning_.get(); }
-  SubclassUtilsNS::CSubclassHelper* GetSubclassHelper() { return subclass_.get(); }
-  ShadowMouseNS::CShadowMouseEngine* GetShadowMouseEngine() { return shadow_.get(); }
-  SslVerifyNS::CSslVerifyBase* GetSslVerifier() { return verifier_.get(); }
-  const std::string& GetCurrentHost() const { return current_host_; }
-  CSiteSealLookup* GetSiteSealLookup() { return lookup_.get(); }
-  CNLRList* GetNLRList() { return nlr_list_.get(); }
-  bool IsBorderByMouseOver() const { return border_by_mouse_over_; }
-  // Where the last pointer effect was aimed (screen coordinates, after scrolling).
-  POINT GetEffectTarget() const { return effect_target_; }
-  bool IsNewHost() const { return new_host_; }
-
  protected:
   // Virtual operations after the IObjectWithSite slots.
   virtual HRESULT AdviseBrowserEvents();
@@ -166,6 +140,9 @@ class CKestrinBho : public IObjectWithSite,
   virtual void CheckFullScreen();
 
  private:
+  // Reads the instance's state for the tests.
+  friend class CKestrinBhoTestPeer;
+
   CKestrinBho(const CKestrinBho&) = delete;
   CKestrinBho& operator=(const CKestrinBho&) = delete;
 
@@ -181,7 +158,7 @@ class CKestrinBho : public IObjectWithSite,
   void OnElementMouseOver();
   void OnElementMouseOut();
   std::vector<CComPtr<IHTMLElement>> EventSources() const;
-  void HideBorder(int origin, int force);
+  void HideBorder(WindowingNS::HideOrigin origin, bool force);
   void StopEffect();
   void LeaveSslState(int delayed);
   // The page collection: events and images of every document of the page.
@@ -232,7 +209,7 @@ class CKestrinBho : public IObjectWithSite,
   std::unique_ptr<ShadowMouseNS::CShadowMouseEngine> shadow_;
   std::unique_ptr<RefreshUtilsNS::CRefreshHelperBase> refresh_;
   std::vector<std::pair<CComPtr<IHTMLElement>, DWORD>> element_connections_;
-  int browser_version_ = 0;
+  SubclassUtilsNS::BrowserGeneration browser_version_ = SubclassUtilsNS::BrowserGeneration::kUnknown;
   LogHelperNS::CLogHelper* logger_ = nullptr;  // the process logger, not owned
   int navigations_handled_ = 0;
   POINT effect_target_ = {0, 0};

@@ -189,10 +189,10 @@ void CQuorvelPopup::OnMouseLeave() {
   POINT cursor;
   GetCursorPos(&cursor);
   if (WindowFromPoint(cursor) == seal_window_ && GetFocus() != hwnd_) {
-    border_->HideBorder(1, 0);
+    border_->HideBorder(WindowingNS::HideOrigin::kBrowser, false);
     return;
   }
-  border_->HideBorder(1, 1);
+  border_->HideBorder(WindowingNS::HideOrigin::kBrowser, true);
   Hide();
 }
 
@@ -244,7 +244,7 @@ int CQuorvelPopup::HideUnlessHovered(HWND browser_window) {
   border_->SetBrowserWindow(browser_window);
   SubclassView();
   if (view_ && IsWindowVisible(view_)) {
-    border_->ShowBorder(1, 0, 1);
+    border_->ShowBorder(WindowingNS::BorderKind::kVerification, false, true);
     StartTracking();
     browser_window_ = browser_window;
   }
@@ -282,10 +282,10 @@ LRESULT CALLBACK CQuorvelPopup::ViewProc(HWND hwnd, UINT msg, WPARAM wparam, LPA
     POINT cursor;
     GetCursorPos(&cursor);
     if (WindowFromPoint(cursor) != self->seal_window_ || GetFocus() == hwnd) {
-      self->border_->HideBorder(1, 1);
+      self->border_->HideBorder(WindowingNS::HideOrigin::kBrowser, true);
       self->Hide();
     } else {
-      self->border_->HideBorder(1, 0);
+      self->border_->HideBorder(WindowingNS::HideOrigin::kBrowser, false);
     }
   }
   return old ? CallWindowProcA(old, hwnd, msg, wparam, lparam) : DefWindowProcA(hwnd, msg, wparam, lparam);

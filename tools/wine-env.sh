@@ -33,3 +33,18 @@ kestrin_wine_env() {
     export WINELOADER=/usr/lib/wine/wine64
   fi
 }
+
+# kestrin_copy_prefix SHARED DEST: a throwaway copy of the prefix SHARED at DEST. The system
+# folder is shared through hard links (nothing written here changes it in place); the registry
+# and everything else is a copy, so registrations and settings made in DEST stay there.
+kestrin_copy_prefix() {
+  local shared=${1:?shared prefix} dest=${2:?destination} entry
+  mkdir -p "$dest/drive_c"
+  for entry in "$shared"/* "$shared"/.[!.]*; do
+    [ -e "$entry" ] || continue
+    case "$(basename "$entry")" in drive_c|wineserver) ;; *) cp -a "$entry" "$dest/" ;; esac
+  done
+  for entry in "$shared"/drive_c/*; do
+    if [ "$(basename "$entry")" = windows ]; then cp -al "$entry" "$dest/drive_c/"; else cp -a "$entry" "$dest/drive_c/"; fi
+  done
+}

@@ -79,13 +79,13 @@ void CShadowMouseEngine::Notify(DWORD event) {
 bool CShadowMouseEngine::ShowBorderForEffect() {
   if (!border_) return false;
   if (border_->IsBorderVisible()) return true;
-  return border_->ShowBorder(1, 1, 1) == 1;
+  return border_->ShowBorder(WindowingNS::BorderKind::kVerification, true, true) == 1;
 }
 
 bool CShadowMouseEngine::HideBorderForEffect() {
   if (!border_) return false;
   if (!border_->IsBorderVisible()) return true;
-  return border_->HideBorder(0, 1) == 1;
+  return border_->HideBorder(WindowingNS::HideOrigin::kPointer, true) == 1;
 }
 
 }  // namespace ShadowMouseNS

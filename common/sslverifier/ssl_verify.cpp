@@ -110,7 +110,8 @@ bool CSslVerifyBase::ShowPopup(const POINT* point, bool auto_hide) {
     state_ = CSslVerifyStateHttps::Instance();
     return true;
   }
-  return border_ && border_->ShowBorder(1, 0, cert_class_ == kCertVerified ? 1 : 0) != 0;
+  return border_ &&
+         border_->ShowBorder(WindowingNS::BorderKind::kVerification, false, cert_class_ == kCertVerified) != 0;
 }
 
 void CSslVerifyBase::CreatePopup() {
@@ -203,18 +204,12 @@ bool CSslVerifyIE7::ShowPopup(const POINT* point, bool auto_hide) {
   return CSslVerifyBase::ShowPopup(point, auto_hide);
 }
 
-std::unique_ptr<CSslVerifyBase> CreateSslVerifierFor(int browser_version, ISslVerifyOwner* owner,
-                                                     ObserveNS::IObserverService* service) {
-  switch (browser_version) {
-    case 1:
-    case 2:
-      return std::unique_ptr<CSslVerifyBase>(new CSslVerifyIE(service));
-    case 3:
-    case 4:
-      return std::unique_ptr<CSslVerifyBase>(new CSslVerifyIE7(owner, service));
-    default:
-      return nullptr;
-  }
+std::unique_ptr<CSslVerifyBase> CreateSslVerifierFor(SubclassUtilsNS::BrowserGeneration generation,
+                                                     ISslVerifyOwner* owner, ObserveNS::IObserverService* service) {
+  if (SubclassUtilsNS::IsSingleBrowserFrame(generation)) return std::unique_ptr<CSslVerifyBase>(new CSslVerifyIE(service));
+  if (SubclassUtilsNS::IsTabbedFrame(generation))
+    return std::unique_ptr<CSslVerifyBase>(new CSslVerifyIE7(owner, service));
+  return nullptr;
 }
 
 std::unique_ptr<CSslVerifyBase> CreateSslVerifier(ISslVerifyOwner* owner) {

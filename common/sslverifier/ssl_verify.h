@@ -11,6 +11,7 @@
 
 #include "common/observe/observer_service.h"
 #include "common/sslverify/ssl_verify_popup_iface.h"
+#include "common/subclass/browser_generation.h"
 #include "common/web/server_request.h"
 #include "common/web/ssl_cert_collector.h"
 #include "platform/win/scoped_handle.h"
@@ -145,8 +146,8 @@ class CSslVerifyIE7 : public CSslVerifyIE {
 
 // The verifier for the running browser generation (null for an unknown one).
 std::unique_ptr<CSslVerifyBase> CreateSslVerifier(ISslVerifyOwner* owner);
-// The same for a given generation: 1 or 2 the plain kind, 3 or 4 the tabbed kind.
-std::unique_ptr<CSslVerifyBase> CreateSslVerifierFor(int browser_version, ISslVerifyOwner* owner,
-                                                     ObserveNS::IObserverService* service);
+// The same for a given generation: versions 5/6 the plain kind, 7/8 the tabbed kind.
+std::unique_ptr<CSslVerifyBase> CreateSslVerifierFor(SubclassUtilsNS::BrowserGeneration generation,
+                                                     ISslVerifyOwner* owner, ObserveNS::IObserverService* service);
 
 }  // namespace SslVerifyNS

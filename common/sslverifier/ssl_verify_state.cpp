@@ -28,7 +28,8 @@ CSslVerifyState* CSslVerifyStateHttpsAuto::Instance() {
 
 void CSslVerifyStateProcessing::OnHover(CSslVerifyBase* verifier, const POINT* point) {
   if (verifier->GetBorder())
-    verifier->GetBorder()->ShowBorder(1, 0, verifier->GetCertClass() == kCertVerified ? 1 : 0);
+    verifier->GetBorder()->ShowBorder(WindowingNS::BorderKind::kVerification, false,
+                                      verifier->GetCertClass() == kCertVerified);
 }
 
 void CSslVerifyStateProcessing::OnAutoShow(CSslVerifyBase* verifier, const POINT* point) {
@@ -36,7 +37,7 @@ void CSslVerifyStateProcessing::OnAutoShow(CSslVerifyBase* verifier, const POINT
 }
 
 void CSslVerifyStateProcessing::OnLeave(CSslVerifyBase* verifier, bool delayed) {
-  if (verifier->GetBorder()) verifier->GetBorder()->HideBorder(0, 0);
+  if (verifier->GetBorder()) verifier->GetBorder()->HideBorder(WindowingNS::HideOrigin::kPointer, false);
 }
 
 void CSslVerifyStateHttps::OnHover(CSslVerifyBase* verifier, const POINT* point) {
@@ -45,7 +46,8 @@ void CSslVerifyStateHttps::OnHover(CSslVerifyBase* verifier, const POINT* point)
 
 void CSslVerifyStateHttps::OnLeave(CSslVerifyBase* verifier, bool delayed) {
   ISslVerifyPopup* popup = verifier->GetPopup();
-  if (popup && popup->Hide(delayed) && verifier->GetBorder()) verifier->GetBorder()->HideBorder(0, 0);
+  if (popup && popup->Hide(delayed) && verifier->GetBorder())
+    verifier->GetBorder()->HideBorder(WindowingNS::HideOrigin::kPointer, false);
 }
 
 void CSslVerifyStateHttps::OnNotify(CSslVerifyBase* verifier, DWORD event) {

@@ -167,7 +167,7 @@ BOOL CSslVerifyPopup::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wparam, L
         KillTimer(hwnd, kTimerHoverEnd);
         popup_hover_ = true;
         KillTimer(hwnd, kTimerHide);
-        if (border_) border_->ShowBorder(1, 0, cert_class_ == 1);
+        if (border_) border_->ShowBorder(WindowingNS::BorderKind::kVerification, false, cert_class_ == 1);
       }
       result = 0;
       return TRUE;
@@ -285,7 +285,7 @@ void CSslVerifyPopup::OnShowWindow(bool shown) {
     KillTimer(GetHwnd(), kTimerHide);
     KillTimer(GetHwnd(), kTimerHoverEnd);
     KillTimer(GetHwnd(), kTimerFollowFrame);
-    if (border_) border_->HideBorder(1, 0);
+    if (border_) border_->HideBorder(WindowingNS::HideOrigin::kBrowser, false);
     popup_hover_ = false;
     logo_window_.StopAnimation();
     if (logo_window_.GetHwnd()) ShowWindow(logo_window_.GetHwnd(), SW_HIDE);
@@ -314,7 +314,7 @@ void CSslVerifyPopup::OnTimer(UINT_PTR id) {
       break;
     case kTimerHoverEnd:
       KillTimer(GetHwnd(), kTimerHoverEnd);
-      if (border_) border_->HideBorder(1, 0);
+      if (border_) border_->HideBorder(WindowingNS::HideOrigin::kBrowser, false);
       SetTimer(GetHwnd(), kTimerHide, 1000, nullptr);
       popup_hover_ = false;
       break;
@@ -708,18 +708,13 @@ bool CSslVerifyPopupIE7::GetPopupPosition(POINT* position, const SIZE& screen) {
   return true;
 }
 
-std::unique_ptr<CSslVerifyPopup> CreateSslVerifyPopupFor(int generation, WindowingNS::CValidationBorder* border,
-                                                         HWND frame) {
-  switch (generation) {
-    case 1:
-    case 2:
-      return std::unique_ptr<CSslVerifyPopup>(new (std::nothrow) CSslVerifyPopupIE5_6(border, frame));
-    case 3:
-    case 4:
-      return std::unique_ptr<CSslVerifyPopup>(new (std::nothrow) CSslVerifyPopupIE7(border, frame));
-    default:
-      return nullptr;
-  }
+std::unique_ptr<CSslVerifyPopup> CreateSslVerifyPopupFor(SubclassUtilsNS::BrowserGeneration generation,
+                                                         WindowingNS::CValidationBorder* border, HWND frame) {
+  if (SubclassUtilsNS::IsSingleBrowserFrame(generation))
+    return std::unique_ptr<CSslVerifyPopup>(new (std::nothrow) CSslVerifyPopupIE5_6(border, frame));
+  if (SubclassUtilsNS::IsTabbedFrame(generation))
+    return std::unique_ptr<CSslVerifyPopup>(new (std::nothrow) CSslVerifyPopupIE7(border, frame));
+  return nullptr;
 }
 
 std::unique_ptr<CSslVerifyPopup> CreateSslVerifyPopup(WindowingNS::CValidationBorder* border, HWND frame) {

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "common/sslverify/ssl_verify_popup_iface.h"
+#include "common/subclass/browser_generation.h"
 #include "common/textlink/text_link.h"
 #include "common/utility/window_ids.h"
 #include "common/windowing/picture_ex_wnd.h"
@@ -225,11 +226,11 @@ class CSslVerifyPopupIE7 : public CSslVerifyPopup {
   bool GetPopupPosition(POINT* position, const SIZE& screen) override;
 };
 
-// By browser generation (GetBrowserVersion): 1 or 2 the version 5/6 popup, 3 or 4 the
+// By browser generation (GetBrowserVersion): versions 5/6 the version 5/6 popup, 7/8 the
 // version 7/8 popup, else none.
 std::unique_ptr<CSslVerifyPopup> CreateSslVerifyPopup(WindowingNS::CValidationBorder* border, HWND frame);
-std::unique_ptr<CSslVerifyPopup> CreateSslVerifyPopupFor(int browser_generation, WindowingNS::CValidationBorder* border,
-                                                         HWND frame);
+std::unique_ptr<CSslVerifyPopup> CreateSslVerifyPopupFor(SubclassUtilsNS::BrowserGeneration generation,
+                                                         WindowingNS::CValidationBorder* border, HWND frame);
 
 // What the verifier holds: builds the real popup on the first call that needs it, on the
 // thread that made the proxy.

@@ -22,9 +22,9 @@ volatile LONG g_toolbar_generation = 0;
 
 }  // namespace
 
-CIE7SubclassHelper::CIE7SubclassHelper(ISubclassOwner* owner, int generation)
+CIE7SubclassHelper::CIE7SubclassHelper(ISubclassOwner* owner, BrowserGeneration generation)
     : CSubclassHelper(owner) {
-  InterlockedExchange(&g_toolbar_generation, generation);
+  InterlockedExchange(&g_toolbar_generation, static_cast<LONG>(generation));
 }
 
 CIE7SubclassHelper::~CIE7SubclassHelper() { Unsubclass(); }
@@ -32,7 +32,7 @@ CIE7SubclassHelper::~CIE7SubclassHelper() { Unsubclass(); }
 RECT CIE7SubclassHelper::GetPadlockArea() { return g_padlock_area; }
 
 bool CIE7SubclassHelper::RefreshPadlockArea(HWND toolbar) {
-  if (g_toolbar_generation == 4) return true;  // the whole "Page Control" toolbar
+  if (g_toolbar_generation == static_cast<LONG>(BrowserGeneration::kIE8)) return true;  // the whole "Page Control" toolbar
   TBBUTTON button = {};
   if (!SendMessageA(toolbar, TB_GETBUTTON, kPadlockButtonIndex, reinterpret_cast<LPARAM>(&button)))
     return false;
@@ -63,7 +63,7 @@ int CIE7SubclassHelper::FindWindows() {
   if (address_root) SendMessageA(address_root, kAddressRootPing, 0, 0);
   if (!address_toolbar_ && address_root) {
     address_toolbar_ = FindWindowExA(address_root, nullptr, "ToolbarWindow32",
-                                     g_toolbar_generation == 4 ? "Page Control" : nullptr);
+                                     g_toolbar_generation == static_cast<LONG>(BrowserGeneration::kIE8) ? "Page Control" : nullptr);
     if (address_toolbar_) {
       GetClientRect(address_toolbar_, &g_padlock_area);
       RefreshPadlockArea(address_toolbar_);

@@ -21,25 +21,25 @@ volatile LONG g_generation = 0;
 
 }  // namespace
 
-int BrowserGenerationFromText(const char* text) {
+BrowserGeneration BrowserGenerationFromText(const char* text) {
   unsigned major = 0;
-  if (!text || sscanf(text, "%u.", &major) != 1) return 0;
+  if (!text || sscanf(text, "%u.", &major) != 1) return BrowserGeneration::kUnknown;
   switch (major) {
-    case 5: return 1;
-    case 6: return 2;
-    case 7: return 3;
-    case 8: return 4;
-    default: return 0;
+    case 5: return BrowserGeneration::kIE5;
+    case 6: return BrowserGeneration::kIE6;
+    case 7: return BrowserGeneration::kIE7;
+    case 8: return BrowserGeneration::kIE8;
+    default: return BrowserGeneration::kUnknown;
   }
 }
 
-int GetBrowserVersion() {
-  if (g_generation) return g_generation;
-  if (g_major_version >= 0) return 0;
+BrowserGeneration GetBrowserVersion() {
+  if (g_generation) return static_cast<BrowserGeneration>(g_generation);
+  if (g_major_version >= 0) return BrowserGeneration::kUnknown;
   char text[260] = {};
   DWORD type = 0, size = sizeof(text);
   KestrinWinNS::CScopedRegKey key;
-  int generation = 0;
+  BrowserGeneration generation = BrowserGeneration::kUnknown;
   unsigned major = 0;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Internet Explorer", 0, KEY_READ,
                     key.Receive()) == ERROR_SUCCESS) {
@@ -53,21 +53,14 @@ int GetBrowserVersion() {
       InterlockedExchange(&g_major_version, (LONG)major);
     }
   }
-  if (generation) InterlockedExchange(&g_generation, generation);
+  if (generation != BrowserGeneration::kUnknown) InterlockedExchange(&g_generation, static_cast<LONG>(generation));
   return generation;
 }
 
-std::unique_ptr<CSubclassHelper> CSubclassHelper::Create(ISubclassOwner* owner, int generation) {
-  switch (generation) {
-    case 1:
-    case 2:
-      return std::unique_ptr<CSubclassHelper>(new COldIESubclassHelper(owner));
-    case 3:
-    case 4:
-      return std::unique_ptr<CSubclassHelper>(new CIE7SubclassHelper(owner, generation));
-    default:
-      return nullptr;
-  }
+std::unique_ptr<CSubclassHelper> CSubclassHelper::Create(ISubclassOwner* owner, BrowserGeneration generation) {
+  if (IsSingleBrowserFrame(generation)) return std::unique_ptr<CSubclassHelper>(new COldIESubclassHelper(owner));
+  if (IsTabbedFrame(generation)) return std::unique_ptr<CSubclassHelper>(new CIE7SubclassHelper(owner, generation));
+  return nullptr;
 }
 
 CSubclassHelper::CSubclassHelper(ISubclassOwner* owner)

@@ -10,6 +10,7 @@
 
 #include <memory>
 
+#include "common/subclass/browser_generation.h"
 #include "common/utility/thread_helper.h"
 #include "platform/com/com_ptr.h"
 
@@ -30,15 +31,16 @@ class ISubclassOwner : public IUnknown {
   virtual void OnFullScreen(HWND document) = 0;
 };
 
-// Browser generation: 1 version 5, 2 version 6, 3 version 7, 4 version 8, 0 anything else.
-int GetBrowserVersion();
+// The running browser's generation from its version in the registry (kUnknown for another or
+// an unreadable one).
+BrowserGeneration GetBrowserVersion();
 // The generation a version text ("7.0.5730.13") stands for.
-int BrowserGenerationFromText(const char* text);
+BrowserGeneration BrowserGenerationFromText(const char* text);
 
 class CSubclassHelper {
  public:
-  // Generation 1 or 2: the version 5/6 helper; 3 or 4: the version 7/8 helper; else none.
-  static std::unique_ptr<CSubclassHelper> Create(ISubclassOwner* owner, int generation);
+  // Versions 5/6: the version 5/6 helper; 7/8: the version 7/8 helper; else none.
+  static std::unique_ptr<CSubclassHelper> Create(ISubclassOwner* owner, BrowserGeneration generation);
 
   virtual ~CSubclassHelper();
   virtual int Subclass() = 0;
@@ -89,7 +91,7 @@ class CSubclassHelper {
 // Internet Explorer 7 and 8: tabs; the address toolbar is shared by every tab of a frame.
 class CIE7SubclassHelper : public CSubclassHelper {
  public:
-  CIE7SubclassHelper(ISubclassOwner* owner, int generation);
+  CIE7SubclassHelper(ISubclassOwner* owner, BrowserGeneration generation);
   ~CIE7SubclassHelper() override;
   int Subclass() override;
   void Unsubclass() override;

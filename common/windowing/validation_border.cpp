@@ -85,7 +85,7 @@ void CValidationBorder::Close() {
   if (off_event_) SetEvent(off_event_.Get());
   SetWindowPos(GetHwnd(), nullptr, 0, 0, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE);
   hide_requested_ = true;
-  if (!hovered_ && browser_) HideNow(0, 1);
+  if (!hovered_ && browser_) HideNow(HideOrigin::kPointer, true);
   DestroyWindow(GetHwnd());
 }
 
@@ -168,10 +168,10 @@ bool CValidationBorder::IsBorderVisible() const {
   return GetHwnd() && IsWindow(GetHwnd()) && IsWindowVisible(GetHwnd());
 }
 
-int CValidationBorder::ShowBorder(int kind, int announce, int with_caption) {
+int CValidationBorder::ShowBorder(BorderKind kind, bool announce, bool with_caption) {
   if (GetHwnd() && IsWindow(GetHwnd()) && !OnWindowThread()) {
     DWORD_PTR result = 0;
-    WPARAM args = (kind & 0xFF) | ((announce ? 1 : 0) << 8) | ((with_caption ? 1 : 0) << 9);
+    WPARAM args = (static_cast<int>(kind) & 0xFF) | ((announce ? 1 : 0) << 8) | ((with_caption ? 1 : 0) << 9);
     if (SendMessageTimeoutA(GetHwnd(), kMsgShow, args, 0, SMTO_ABORTIFHUNG, kCrossThreadTimeoutMs,
                             &result))
       return (int)result;
@@ -180,10 +180,10 @@ int CValidationBorder::ShowBorder(int kind, int announce, int with_caption) {
   return DoShow(kind, announce, with_caption);
 }
 
-int CValidationBorder::HideBorder(int origin, int force) {
+int CValidationBorder::HideBorder(HideOrigin origin, bool force) {
   if (GetHwnd() && IsWindow(GetHwnd()) && !OnWindowThread()) {
     DWORD_PTR result = 0;
-    if (SendMessageTimeoutA(GetHwnd(), kMsgHide, origin, force, SMTO_ABORTIFHUNG,
+    if (SendMessageTimeoutA(GetHwnd(), kMsgHide, static_cast<WPARAM>(origin), force ? 1 : 0, SMTO_ABORTIFHUNG,
                             kCrossThreadTimeoutMs, &result))
       return (int)result;
     return 0;
@@ -191,7 +191,7 @@ int CValidationBorder::HideBorder(int origin, int force) {
   return DoHide(origin, force);
 }
 
-int CValidationBorder::DoShow(int kind, int announce, int with_caption) {
+int CValidationBorder::DoShow(BorderKind kind, bool announce, bool with_caption) {
   // A window lost with its thread is made again here, which also clears painted.
   if (browser_) EnsureWindow();
   if (g_painted) {
@@ -202,12 +202,12 @@ int CValidationBorder::DoShow(int kind, int announce, int with_caption) {
   if (!browser_ || IsBorderVisible()) return 0;
   kind_ = kind;
   const Look look = CurrentLook();
-  if (kind == 0 && (!look.mouse_over || !FindWindowA("Dravix_TaskTray", nullptr))) return 0;
+  if (kind == BorderKind::kMouseOver && (!look.mouse_over || !FindWindowA("Dravix_TaskTray", nullptr))) return 0;
   if (announce && look.audio) PlaySoundFile(look.over_sound.c_str());
   const int W = ScreenWidth(), H = ScreenHeight();
   if (announce && on_event_) SetEvent(on_event_.Get());
   if (look.border_on) {
-    BorderLook shape = {W, H, look.width, look.colour, with_caption != 0, {}, nullptr, 0};
+    BorderLook shape = {W, H, look.width, look.colour, with_caption, {}, nullptr, 0};
     with_caption_ = with_caption;
     if (with_caption) {
       KestrinWinNS::CWindowDC screen(nullptr);
@@ -223,15 +223,15 @@ int CValidationBorder::DoShow(int kind, int announce, int with_caption) {
   return 1;
 }
 
-int CValidationBorder::DoHide(int origin, int force) {
+int CValidationBorder::DoHide(HideOrigin origin, bool force) {
   hide_requested_ = true;
   if (hovered_) return 1;  // completed when the pointer leaves
   if (!browser_) return 0;
   return HideNow(origin, force);
 }
 
-int CValidationBorder::HideNow(int origin, int force) {
-  if (origin == 0 && GetHwnd()) {
+int CValidationBorder::HideNow(HideOrigin origin, bool force) {
+  if (origin == HideOrigin::kPointer && GetHwnd()) {
     POINT cursor;
     GetCursorPos(&cursor);
     if (WindowFromPoint(cursor) == GetHwnd()) {
@@ -243,7 +243,7 @@ int CValidationBorder::HideNow(int origin, int force) {
   if (IsBorderVisible()) {
     was_visible = true;
     if (pinned_) {
-      if (origin == 1 && force == 0) return 1;
+      if (origin == HideOrigin::kBrowser && !force) return 1;
       pinned_ = false;
     }
     ShowWindow(GetHwnd(), SW_HIDE);
@@ -267,7 +267,7 @@ void CValidationBorder::AnnounceOff(bool was_visible) {
     return;
   if (off_event_) SetEvent(off_event_.Get());
   const Look look = CurrentLook();
-  if (look.audio && was_visible && (kind_ != 0 || look.mouse_over))
+  if (look.audio && was_visible && (kind_ != BorderKind::kMouseOver || look.mouse_over))
     PlaySoundFile(look.off_sound.c_str());
 }
 
@@ -280,7 +280,7 @@ void CValidationBorder::Paint(HDC dc) {
   InterlockedExchange(&g_painted, 1);
   const Look look = CurrentLook();
   const std::string text = CopyCaptionText();
-  BorderLook shape = {ScreenWidth(), ScreenHeight(), look.width, look.colour, with_caption_ != 0,
+  BorderLook shape = {ScreenWidth(), ScreenHeight(), look.width, look.colour, with_caption_,
                       caption_rect_, text.c_str(), look.text_size};
   PaintBorder(dc, shape);
 }
@@ -309,7 +309,7 @@ BOOL CValidationBorder::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wparam,
       return TRUE;
     case WM_MOUSELEAVE:
       hovered_ = false;
-      if (hide_requested_ && browser_) HideNow(0, 1);
+      if (hide_requested_ && browser_) HideNow(HideOrigin::kPointer, true);
       result = 0;
       return TRUE;
     case WM_TIMER:
@@ -317,10 +317,10 @@ BOOL CValidationBorder::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wparam,
         HWND foreground = GetForegroundWindow();
         if (hide_when_inactive_ && foreground != browser_ && GetParent(foreground) != browser_) {
           if (hover_window_) SendMessageA(hover_window_, WM_MOUSELEAVE, 1, 0);
-          DoHide(1, 1);
+          DoHide(HideOrigin::kBrowser, true);
         }
       } else if (wparam == kTimerPostponedHide) {
-        DoHide(1, 0);
+        DoHide(HideOrigin::kBrowser, false);
         KillTimer(hwnd, kTimerPostponedHide);
       }
       result = 0;
@@ -339,10 +339,10 @@ BOOL CValidationBorder::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wparam,
       return FALSE;
     }
     case kMsgShow:
-      result = DoShow((int)(wparam & 0xFF), (int)((wparam >> 8) & 1), (int)((wparam >> 9) & 1));
+      result = DoShow(static_cast<BorderKind>(wparam & 0xFF), ((wparam >> 8) & 1) != 0, ((wparam >> 9) & 1) != 0);
       return TRUE;
     case kMsgHide:
-      result = DoHide((int)wparam, (int)lparam);
+      result = DoHide(static_cast<HideOrigin>(wparam), lparam != 0);
       return TRUE;
     case kMsgClose:
       Close();

@@ -15,6 +15,16 @@
 
 namespace WindowingNS {
 
+// Why the border is shown: a verified page (its seal, popup or padlock), or the pointer over a
+// seal image (only with the mouse-over setting on and the tray program running). The numbers
+// cross the window's private show message.
+enum class BorderKind : int { kMouseOver = 0, kVerification = 1 };
+
+// Who hides the border. A hide for the pointer waits while the pointer rests on the border; a
+// hide for the browser (a new page, another tab, a timer) does not, and with force it also
+// ends a pinned border.
+enum class HideOrigin : int { kPointer = 0, kBrowser = 1 };
+
 class CValidationBorder : public KestrinWinNS::CWindowBase, public ObserveNS::IObserver {
  public:
   static CValidationBorder* GetInstance();
@@ -34,11 +44,10 @@ class CValidationBorder : public KestrinWinNS::CWindowBase, public ObserveNS::IO
   void SetHideWhenInactive(int flag);
   void SetCaptionText(const char* text);
   bool IsBorderVisible() const;
-  // kind 1 verification, 0 mouse-over; returns 0 or 1.
-  int ShowBorder(int kind, int announce, int with_caption);
-  // origin 1 with force 1 also ends a pinned border; origin 0 is postponed while the pointer
-  // is on the border. 0 when no browser window is known, else 1.
-  int HideBorder(int origin, int force);
+  // announce: the on sound and event; returns 0 or 1.
+  int ShowBorder(BorderKind kind, bool announce, bool with_caption);
+  // 0 when no browser window is known, else 1.
+  int HideBorder(HideOrigin origin, bool force);
   void Notify(DWORD event) override;
   // The orderly end of this border (see Shutdown).
   void Close();
@@ -70,11 +79,11 @@ class CValidationBorder : public KestrinWinNS::CWindowBase, public ObserveNS::IO
 
   bool EnsureWindow();
   bool OnWindowThread() const;
-  int DoShow(int kind, int announce, int with_caption);
-  int DoHide(int origin, int force);
+  int DoShow(BorderKind kind, bool announce, bool with_caption);
+  int DoHide(HideOrigin origin, bool force);
   // Steps 2 to 5 of a hide: postponed while the pointer is on the border, else hidden and
   // announced.
-  int HideNow(int origin, int force);
+  int HideNow(HideOrigin origin, bool force);
   void AnnounceOff(bool was_visible);
   void PlaySoundFile(const char* file);
   void ReadLook();
@@ -89,11 +98,11 @@ class CValidationBorder : public KestrinWinNS::CWindowBase, public ObserveNS::IO
   KestrinWinNS::CScopedKernelHandle off_event_;
   KestrinWinNS::CScopedBrush brush_;
   HWND browser_ = nullptr;
-  int kind_ = 0;
+  BorderKind kind_ = BorderKind::kMouseOver;
   HWND hover_window_ = nullptr;
   int hide_when_inactive_ = 0;
   std::string caption_text_ = "Authenticated by Torvan";
-  int with_caption_ = 1;
+  bool with_caption_ = true;
   bool hovered_ = false;
   bool hide_requested_ = false;
   RECT caption_rect_ = {};

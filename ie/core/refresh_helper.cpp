@@ -159,12 +159,14 @@ void CIE7RefreshHelper::OnNavigateComplete2(DISPPARAMS* params) {
 
 void CIE7RefreshHelper::OnProgressChange(DISPPARAMS* params) { ProgressChange(params, 0); }
 
-std::unique_ptr<CRefreshHelperBase> CreateRefreshHelper(IRefreshHelperOwner* owner, int browser_version) {
-  switch (browser_version) {
-    case 1: return std::unique_ptr<CRefreshHelperBase>(new CIE5RefreshHelper(owner));
-    case 2: return std::unique_ptr<CRefreshHelperBase>(new CIE6RefreshHelper(owner));
-    case 3:
-    case 4: return std::unique_ptr<CRefreshHelperBase>(new CIE7RefreshHelper(owner));
+std::unique_ptr<CRefreshHelperBase> CreateRefreshHelper(IRefreshHelperOwner* owner,
+                                                        SubclassUtilsNS::BrowserGeneration generation) {
+  using SubclassUtilsNS::BrowserGeneration;
+  switch (generation) {
+    case BrowserGeneration::kIE5: return std::unique_ptr<CRefreshHelperBase>(new CIE5RefreshHelper(owner));
+    case BrowserGeneration::kIE6: return std::unique_ptr<CRefreshHelperBase>(new CIE6RefreshHelper(owner));
+    case BrowserGeneration::kIE7:
+    case BrowserGeneration::kIE8: return std::unique_ptr<CRefreshHelperBase>(new CIE7RefreshHelper(owner));
     default: return nullptr;
   }
 }

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "common/subclass/browser_generation.h"
+
 namespace RefreshUtilsNS {
 
 // What the refresh helper calls on the add-on instance that owns it. The navigation events are
@@ -114,7 +116,8 @@ class CIE7RefreshHelper : public CRefreshHelperBase {
   void OnProgressChange(DISPPARAMS* params) override;
 };
 
-// Browser versions 1 (IE 5), 2 (IE 6), 3 and 4 (IE 7, 8); none for any other value.
-std::unique_ptr<CRefreshHelperBase> CreateRefreshHelper(IRefreshHelperOwner* owner, int browser_version);
+// Versions 5, 6, and 7/8 (one helper for both); none for any other generation.
+std::unique_ptr<CRefreshHelperBase> CreateRefreshHelper(IRefreshHelperOwner* owner,
+                                                        SubclassUtilsNS::BrowserGeneration generation);
 
 }  // namespace RefreshUtilsNS

@@ -6,6 +6,7 @@
 #include "ie/kestrin_bho.h"
 #include "platform/com/com_object.h"
 #include "tests/ie/host_fixture.h"
+#include "tests/ie/kestrin_bho_test_peer.h"
 
 namespace {
 
@@ -15,14 +16,15 @@ using iehost::CHostBrowser;
 using iehost::CHostDocument;
 using KestrinIENS::BrowserKind;
 using KestrinIENS::CKestrinBho;
+using KestrinIENS::Peer;
 
 const wchar_t kPageUrl[] = L"https://127.0.0.1:1/";
 
 // A helper object whose site-seal lookups go to a closed port on this machine.
 CComPtr<CComObject<CKestrinBho>> NewBho(int version) {
   CComPtr<CComObject<CKestrinBho>> bho;
-  bho.Attach(CComObject<CKestrinBho>::Create(version));
-  bho->GetSiteSealLookup()->SetServiceHost(test::kClosedLookupHost);
+  bho.Attach(CComObject<CKestrinBho>::Create(static_cast<SubclassUtilsNS::BrowserGeneration>(version)));
+  Peer(bho).GetSiteSealLookup()->SetServiceHost(test::kClosedLookupHost);
   return bho;
 }
 
@@ -66,10 +68,10 @@ TEST(BhoSite, EveryKnownHostAttachesAndDetachesCompletely) {
       {
         auto bho = NewBho(generation);
         ASSERT_EQ(S_OK, bho->SetSite(static_cast<IWebBrowser2*>(browser)));
-        EXPECT_EQ(host.kind, bho->GetBrowserKind());
-        EXPECT_TRUE(bho->IsSameProcess());
+        EXPECT_EQ(host.kind, Peer(bho).GetBrowserKind());
+        EXPECT_TRUE(Peer(bho).IsSameProcess());
         EXPECT_EQ(1u, browser->events()->ConnectionCount());
-        EXPECT_NE(0u, bho->GetBrowserEventCookie());
+        EXPECT_NE(0u, Peer(bho).GetBrowserEventCookie());
 
         fixture.browser()->Navigate(kPageUrl, page);
         EXPECT_EQ(1u, page->ElementConnectionCount());
@@ -97,7 +99,7 @@ TEST(BhoSite, UnknownHostLeavesAPassiveInstance) {
   LONG browser_refs = fixture.browser()->GetRefCount();
   auto bho = NewBho(3);
   EXPECT_EQ(E_FAIL, bho->SetSite(static_cast<IWebBrowser2*>(fixture.browser())));
-  EXPECT_EQ(KestrinIENS::kBrowserNone, bho->GetBrowserKind());
+  EXPECT_EQ(KestrinIENS::kBrowserNone, Peer(bho).GetBrowserKind());
   EXPECT_EQ(0u, fixture.browser()->events()->ConnectionCount());
   EXPECT_EQ(0, fixture.browser()->shell_browser_queries());
   EXPECT_EQ(browser_refs, fixture.browser()->GetRefCount());
@@ -152,11 +154,11 @@ TEST(BhoNavigation, TwoBeforeNavigateWithOneNavigateCompleteAreHandledOnce) {
     browser->FireBeforeNavigate2(kPageUrl);
     browser->FireNavigateComplete2(kPageUrl);
     browser->FireNavigateComplete2(kPageUrl);
-    EXPECT_EQ(1, bho->GetNavigationsHandled()) << generation;
+    EXPECT_EQ(1, Peer(bho).GetNavigationsHandled()) << generation;
     // The next navigation is handled again.
     browser->FireBeforeNavigate2(L"https://localhost:1/");
     browser->FireNavigateComplete2(L"https://localhost:1/");
-    EXPECT_EQ(2, bho->GetNavigationsHandled()) << generation;
+    EXPECT_EQ(2, Peer(bho).GetNavigationsHandled()) << generation;
     EXPECT_EQ(S_OK, bho->SetSite(nullptr));
   }
 }
@@ -172,11 +174,11 @@ TEST(BhoNavigation, FrameAndScriptNavigationsAreNotTopLevelPages) {
 
   browser->FireBeforeNavigate2(L"https://127.0.0.1:1/frame.html", frame);
   browser->FireNavigateComplete2(L"https://127.0.0.1:1/frame.html", frame);
-  EXPECT_EQ(0, bho->GetNavigationsHandled());
+  EXPECT_EQ(0, Peer(bho).GetNavigationsHandled());
   // A script URL does not arm the navigation counter.
   browser->FireBeforeNavigate2(L"javascript:void(0)");
   browser->FireNavigateComplete2(kPageUrl);
-  EXPECT_EQ(0, bho->GetNavigationsHandled());
+  EXPECT_EQ(0, Peer(bho).GetNavigationsHandled());
   EXPECT_EQ(S_OK, bho->SetSite(nullptr));
 }
 
@@ -186,19 +188,19 @@ TEST(BhoNavigation, PageEventsAttachAtDocumentCompleteAndDetachAtTheNextPage) {
   ASSERT_EQ(S_OK, bho->SetSite(static_cast<IWebBrowser2*>(fixture.browser())));
   CComObject<CHostDocument>* page = fixture.NewPage(kPageUrl);
   fixture.browser()->Navigate(kPageUrl, page);
-  EXPECT_TRUE(bho->IsDocumentComplete());
+  EXPECT_TRUE(Peer(bho).IsDocumentComplete());
   // Only the HTML element is advised; mouse events of the others reach it by bubbling.
   EXPECT_EQ(1u, page->html()->events()->ConnectionCount());
   EXPECT_EQ(1u, page->ElementConnectionCount());
-  EXPECT_EQ(1u, bho->GetElementConnectionCount());
+  EXPECT_EQ(1u, Peer(bho).GetElementConnectionCount());
   // Pointer events on the page reach the helper object through its sink.
   page->MouseOver(page->body());
   page->MouseOut(page->body());
 
   fixture.browser()->FireBeforeNavigate2(L"https://localhost:1/");
-  EXPECT_FALSE(bho->IsDocumentComplete());
+  EXPECT_FALSE(Peer(bho).IsDocumentComplete());
   EXPECT_EQ(0u, page->ElementConnectionCount());
-  EXPECT_EQ(0u, bho->GetElementConnectionCount());
+  EXPECT_EQ(0u, Peer(bho).GetElementConnectionCount());
   EXPECT_EQ(S_OK, bho->SetSite(nullptr));
 }
 
@@ -211,7 +213,7 @@ TEST(BhoNavigation, QuitUnadvisesTheBrowserAndThePage) {
   fixture.browser()->FireQuit();
   EXPECT_EQ(0u, fixture.browser()->events()->ConnectionCount());
   EXPECT_EQ(0u, page->ElementConnectionCount());
-  EXPECT_EQ(0u, bho->GetBrowserEventCookie());
+  EXPECT_EQ(0u, Peer(bho).GetBrowserEventCookie());
   EXPECT_EQ(S_OK, bho->SetSite(nullptr));
 }
 
@@ -223,7 +225,7 @@ TEST(BhoTabs, WindowStateChangesActivateTheTabOnlyWithTheVisibleBitValid) {
   EXPECT_FALSE(bho->IsTabActive());
   fixture.browser()->FireWindowStateChanged(3, 3);
   EXPECT_TRUE(bho->IsTabActive());
-  EXPECT_TRUE(bho->IsFrameRegistered());
+  EXPECT_TRUE(Peer(bho).IsFrameRegistered());
   {
     SubclassUtilsNS::COwnerRef owner = SubclassUtilsNS::CBhoWindowProps::GetInstance().GetBho(fixture.frame());
     EXPECT_EQ(static_cast<SubclassUtilsNS::ISubclassOwner*>(bho.get()), owner.get());
@@ -282,9 +284,9 @@ TEST(ConnectionWarning, TimeOutShowsTheToastAndOtherErrorsDoNot) {
   auto bho = NewBho(2);
   ASSERT_EQ(S_OK, bho->SetSite(static_cast<IWebBrowser2*>(fixture.browser())));
   bho->OnRequestFailed(2, 12157);
-  EXPECT_FALSE(bho->GetConnectionWarning()->IsShowing());
+  EXPECT_FALSE(Peer(bho).GetConnectionWarning()->IsShowing());
   bho->OnRequestFailed(2, 12002);
-  EXPECT_TRUE(bho->GetConnectionWarning()->IsShowing());
+  EXPECT_TRUE(Peer(bho).GetConnectionWarning()->IsShowing());
   EXPECT_EQ(S_OK, bho->SetSite(nullptr));
 }
 
@@ -293,11 +295,11 @@ TEST(FullScreen, FrameCoveringTheScreenShowsTheWarning) {
   auto bho = NewBho(2);
   ASSERT_EQ(S_OK, bho->SetSite(static_cast<IWebBrowser2*>(fixture.browser())));
   fixture.browser()->FireFullScreen(true);  // the frame is not full screen yet
-  EXPECT_FALSE(bho->GetFullScreenWarning()->IsShowing());
+  EXPECT_FALSE(Peer(bho).GetFullScreenWarning()->IsShowing());
   SetWindowPos(fixture.frame(), nullptr, 0, 0, GetSystemMetrics(SM_CXSCREEN) + 2,
                GetSystemMetrics(SM_CYSCREEN) + 2, SWP_NOZORDER | SWP_NOACTIVATE);
   fixture.browser()->FireFullScreen(true);
-  EXPECT_TRUE(bho->GetFullScreenWarning()->IsShowing());
+  EXPECT_TRUE(Peer(bho).GetFullScreenWarning()->IsShowing());
   EXPECT_EQ(S_OK, bho->SetSite(nullptr));
 }
 
@@ -316,15 +318,15 @@ TEST(BhoSettings, SavedPointerEffectStateIsReadAgain) {
   auto bho = NewBho(2);
   SettingsUtilsNS::CSettingsKestrin settings(SettingsUtilsNS::kLoadGroupNone);
   DWORD before = settings.GetCurrentKRAIDAState(true);
-  EXPECT_EQ(before, bho->GetCachedKRAIDAState());
+  EXPECT_EQ(before, Peer(bho).GetCachedKRAIDAState());
   DWORD other = before == 2 ? 0 : 2;
   ASSERT_TRUE(settings.SetCurrentKRAIDAState(other, true));
-  EXPECT_TRUE(test::PumpUntil(5000, [&] { return bho->GetCachedKRAIDAState() == other; }));
+  EXPECT_TRUE(test::PumpUntil(5000, [&] { return Peer(bho).GetCachedKRAIDAState() == other; }));
   if (other == 2) {
     EXPECT_FALSE(bho->ShowShadowMouse());
   }
   settings.SetCurrentKRAIDAState(before, true);
-  EXPECT_TRUE(test::PumpUntil(5000, [&] { return bho->GetCachedKRAIDAState() == before; }));
+  EXPECT_TRUE(test::PumpUntil(5000, [&] { return Peer(bho).GetCachedKRAIDAState() == before; }));
 }
 
 }  // namespace
@@ -341,8 +343,8 @@ TEST(BhoSite, BrowserOfAnotherProcessIsCollectedAtOnce) {
   fixture.browser()->SetLocationUrl(L"https://localhost:1/");
   auto bho = NewBho(2);
   EXPECT_EQ(S_OK, bho->SetSite(static_cast<IWebBrowser2*>(fixture.browser())));
-  EXPECT_FALSE(bho->IsSameProcess());
-  EXPECT_EQ("localhost", bho->GetCurrentHost());
+  EXPECT_FALSE(Peer(bho).IsSameProcess());
+  EXPECT_EQ("localhost", Peer(bho).GetCurrentHost());
   EXPECT_EQ(1u, page->ElementConnectionCount());
   EXPECT_EQ(S_OK, bho->SetSite(nullptr));
   EXPECT_EQ(0u, page->ElementConnectionCount());

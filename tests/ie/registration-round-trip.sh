@@ -14,16 +14,7 @@ cleanup() {
   rm -rf "$tmp"
 }
 trap cleanup EXIT
-# The system folder is shared through hard links (nothing here writes into it); the registry
-# and everything else is a copy.
-mkdir -p "$prefix/drive_c"
-for entry in "$shared"/* "$shared"/.[!.]*; do
-  [ -e "$entry" ] || continue
-  case "$(basename "$entry")" in drive_c|wineserver) ;; *) cp -a "$entry" "$prefix/" ;; esac
-done
-for entry in "$shared"/drive_c/*; do
-  if [ "$(basename "$entry")" = windows ]; then cp -al "$entry" "$prefix/drive_c/"; else cp -a "$entry" "$prefix/drive_c/"; fi
-done
+kestrin_copy_prefix "$shared" "$prefix"
 kestrin_wine_env "$prefix"
 # The system's regsvr32 of the library's bitness.
 case "$(basename "$dll")" in

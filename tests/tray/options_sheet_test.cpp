@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/settings/settings.h"
+#include "platform/win/scoped_handle.h"
 #include "tests/tray/tray_test_support.h"
 #include "tray/options_sheet.h"
 #include "tray/tray_resource.h"
@@ -16,7 +17,64 @@ namespace {
 using namespace traytest;
 using SettingsUtilsNS::CSettingsKestrin;
 
-std::string g_peer;   // settings_peer.exe (--peer=)
+std::string g_iehost;  // scripted_ie.exe (--iehost=), the scripted browser with the add-on
+
+// The scripted browser in a process of its own, talked to a line at a time through pipes.
+class CScriptedBrowser {
+ public:
+  ~CScriptedBrowser() {
+    if (process_) Quit();
+  }
+  bool Start(const std::string& program) {
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+    KestrinWinNS::CScopedKernelHandle in, out;
+    if (!CreatePipe(in.Receive(), to_child_.Receive(), &inherit, 0)) return false;
+    if (!CreatePipe(from_child_.Receive(), out.Receive(), &inherit, 0)) return false;
+    SetHandleInformation(to_child_.Get(), HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(from_child_.Get(), HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA si = {sizeof(si)};
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = in.Get();
+    si.hStdOutput = out.Get();
+    si.hStdError = out.Get();
+    std::string command = "\"" + program + "\"";
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) return false;
+    CloseHandle(pi.hThread);  // only the process is waited for
+    process_.Reset(pi.hProcess);
+    return true;
+  }
+  // The next line of output, without its end; empty once the program has ended.
+  std::string ReadLine() {
+    std::string line;
+    char c = 0;
+    DWORD read = 0;
+    while (ReadFile(from_child_.Get(), &c, 1, &read, nullptr) && read == 1 && c != '\n')
+      if (c != '\r') line += c;
+    return line;
+  }
+  std::string Ask(const char* command) {
+    std::string line = std::string(command) + "\n";
+    DWORD written = 0;
+    WriteFile(to_child_.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    return ReadLine();
+  }
+  // Asks the program to end; its exit code.
+  DWORD Quit() {
+    DWORD written = 0;
+    WriteFile(to_child_.Get(), "quit\n", 5, &written, nullptr);
+    to_child_.Reset();
+    DWORD code = 99;
+    if (WaitForSingleObject(process_.Get(), 60000) == WAIT_OBJECT_0) GetExitCodeProcess(process_.Get(), &code);
+    process_.Reset();
+    return code;
+  }
+
+ private:
+  KestrinWinNS::CScopedKernelHandle process_;
+  KestrinWinNS::CScopedKernelHandle to_child_;
+  KestrinWinNS::CScopedKernelHandle from_child_;
+};
 
 class OptionsSheetTest : public ::testing::Test {
  protected:
@@ -191,20 +249,14 @@ TEST_F(OptionsSheetTest, AFailedLoadKeepsTheUsersSettings) {
   EXPECT_EQ(8u, Stored(L"BorderWidth"));
 }
 
-// Apply writes at once and a running add-on in another process follows the broadcast.
+// Apply writes at once, and the add-on running in the scripted browser of another process
+// (found through its registration) follows: its validation border draws itself in the new
+// colour and width.
 TEST_F(OptionsSheetTest, ApplyReachesARunningAddOnInAnotherProcess) {
-  ASSERT_FALSE(g_peer.empty()) << "--peer= missing";
-  wchar_t temp[MAX_PATH];
-  GetTempPathW(MAX_PATH, temp);
-  std::string result = std::string(CString(temp).ToAnsi()) + "kestrin-peer-result.txt";
-  DeleteFileA(result.c_str());
-  HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, "KestrinTrayTestPeerReady");
-  HANDLE quit = CreateEventA(nullptr, TRUE, FALSE, "KestrinTrayTestPeerQuit");
-  std::string command = "\"" + g_peer + "\" \"" + result + "\" KestrinTrayTestPeerReady KestrinTrayTestPeerQuit";
-  STARTUPINFOA si = {sizeof(si)};
-  PROCESS_INFORMATION pi = {};
-  ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(ready, 30000));
+  ASSERT_FALSE(g_iehost.empty()) << "--iehost= missing";
+  CScriptedBrowser browser;
+  ASSERT_TRUE(browser.Start(g_iehost));
+  ASSERT_EQ("ready", browser.ReadLine());
 
   services_.colour_chosen = true;
   services_.chosen_colour = RGB(0xAB, 0xCD, 0xEF);
@@ -219,27 +271,16 @@ TEST_F(OptionsSheetTest, ApplyReachesARunningAddOnInAnotherProcess) {
     // Cancel after Apply keeps what was applied.
     Press(s, PSBTN_CANCEL);
   }));
-  // Each saved value was broadcast synchronously: the peer has heard them all.
-  SetEvent(quit);
-  WaitForSingleObject(pi.hProcess, 30000);
-  DWORD code = 99;
-  GetExitCodeProcess(pi.hProcess, &code);
-  EXPECT_EQ(0u, code);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  CloseHandle(ready);
-  CloseHandle(quit);
-  FILE* f = std::fopen(result.c_str(), "r");
-  ASSERT_TRUE(f);
-  unsigned long colour = 0, width = 0;
-  int heard = 0;
-  EXPECT_EQ(3, std::fscanf(f, "%lu %lu %d", &colour, &width, &heard));
-  std::fclose(f);
-  DeleteFileA(result.c_str());
-  EXPECT_EQ(static_cast<unsigned long>(RGB(0xAB, 0xCD, 0xEF)), colour);
-  EXPECT_EQ(3ul, width);
-  EXPECT_GE(heard, 1);
   EXPECT_EQ(3u, Stored(L"BorderWidth"));
+
+  // Each saved value was broadcast synchronously: the add-on has its new look already.
+  unsigned long edge = 0;
+  int width = 0;
+  std::string picture = browser.Ask("border");
+  ASSERT_EQ(2, std::sscanf(picture.c_str(), "border %lx %d", &edge, &width)) << picture;
+  EXPECT_EQ(0xABCDEFul, edge);
+  EXPECT_EQ(3, width);
+  EXPECT_EQ(0u, browser.Quit());
 }
 
 }  // namespace
@@ -248,11 +289,11 @@ int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
-    if (arg.rfind("--peer=", 0) == 0) {
-      g_peer = arg.substr(7);
-      for (char& c : g_peer)
+    if (arg.rfind("--iehost=", 0) == 0) {
+      g_iehost = arg.substr(9);
+      for (char& c : g_iehost)
         if (c == '/') c = '\\';
-      if (!g_peer.empty() && g_peer[0] == '\\') g_peer = "Z:" + g_peer;
+      if (!g_iehost.empty() && g_iehost[0] == '\\') g_iehost = "Z:" + g_iehost;
     }
   }
   return RUN_ALL_TESTS();

@@ -16,22 +16,13 @@
 #include "common/sslverifier/ssl_verify.h"
 #include "common/sslverifier/ssl_verify_state.h"
 #include "common/windowing/validation_border.h"
+#include "tools/standin/standin_frame.h"
 
 using namespace SslVerifyNS;
 
 namespace {
 
-void Pump(DWORD ms) {
-  DWORD start = GetTickCount();
-  while (GetTickCount() - start < ms) {
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-  }
-}
+void Pump(DWORD ms) { standin::PumpMessagesFor(ms); }
 
 void Picture(const std::string& folder, const std::string& name) {
   std::string ready = folder + "\\" + name + ".ready", done = folder + "\\" + name + ".done";
@@ -57,16 +48,8 @@ bool InstallRoot(const char* path) {
 }
 
 HWND MakeFrame(const std::string& url) {
-  WNDCLASSA wc = {};
-  wc.lpfnWndProc = DefWindowProcA;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  wc.lpszClassName = "IEFrame";
-  RegisterClassA(&wc);
   std::string title = url + " - Microsoft Internet Explorer";
-  HWND frame = CreateWindowExA(0, "IEFrame", title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 40, 900, 640,
-                               nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  HWND frame = standin::CreateFrameWindow("IEFrame", title.c_str(), RECT{60, 40, 960, 680}, WS_VISIBLE);
   SetForegroundWindow(frame);
   return frame;
 }

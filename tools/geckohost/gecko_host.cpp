@@ -1,24 +1,13 @@
 #include "tools/geckohost/gecko_host.h"
 
 #include "gecko/xpcom/interfaces.h"
+#include "tools/standin/standin_frame.h"
 
 namespace geckohost {
 
 namespace {
 
 const char kBrowserWindowClass[] = "MozillaUIWindowClass";
-
-ATOM RegisterBrowserClass() {
-  WNDCLASSEXA wc = {};
-  wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = DefWindowProcA;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
-  wc.lpszClassName = kBrowserWindowClass;
-  ATOM atom = RegisterClassExA(&wc);
-  return atom ? atom : 1;
-}
 
 }  // namespace
 
@@ -97,12 +86,8 @@ void CGeckoHost::Quit() {
 }
 
 CBrowserWindow* CGeckoHost::OpenWindow(const RECT& frame) {
-  static ATOM atom = RegisterBrowserClass();
-  (void)atom;
   std::unique_ptr<CBrowserWindow> window(new CBrowserWindow());
-  window->hwnd = CreateWindowExA(0, kBrowserWindowClass, "Kestrin scripted Gecko browser", WS_OVERLAPPEDWINDOW,
-                                 frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top, nullptr,
-                                 nullptr, GetModuleHandleA(nullptr), nullptr);
+  window->hwnd = standin::CreateFrameWindow(kBrowserWindowClass, "Kestrin scripted Gecko browser", frame);
   window->owner = new CHostTreeOwner(window->hwnd);
   window->chrome = new CHostWindow(window->owner.get(), true);
   window->owner->chrome = window->chrome.get();

@@ -16,6 +16,7 @@
 #include "tests/common/subclass/browser_windows.h"
 #include "tools/iehost/host_browser.h"
 #include "tools/sealpki/seal_pki.h"
+#include "tools/standin/standin_frame.h"
 #include "tools/testservice/test_env.h"
 
 namespace {
@@ -37,17 +38,7 @@ HRESULT CreateHelperObject(IObjectWithSite** out) {
   return S_OK;
 }
 
-void Pump(DWORD ms) {
-  DWORD start = GetTickCount();
-  while (GetTickCount() - start < ms) {
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-  }
-}
+void Pump(DWORD ms) { standin::PumpMessagesFor(ms); }
 
 // Tells the capture script that the screen shows `name` and waits until it has the picture.
 void Picture(const std::string& folder, const char* name) {

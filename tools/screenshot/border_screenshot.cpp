@@ -13,6 +13,7 @@
 #include "common/observe/observer_service.h"
 #include "common/settings/settings.h"
 #include "common/windowing/validation_border.h"
+#include "tools/standin/standin_frame.h"
 
 namespace {
 
@@ -42,18 +43,7 @@ LRESULT CALLBACK BrowserProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) 
   return DefWindowProcA(hwnd, msg, wparam, lparam);
 }
 
-void PumpFor(DWORD ms) {
-  DWORD until = GetTickCount() + ms;
-  for (;;) {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-    if ((LONG)(GetTickCount() - until) >= 0) return;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-  }
-}
+void PumpFor(DWORD ms) { standin::PumpMessagesFor(ms); }
 
 }  // namespace
 
@@ -75,16 +65,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     else if (!strcmp(name, "--ready")) ready = value;
   }
 
-  WNDCLASSA wc = {};
-  wc.lpfnWndProc = BrowserProc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorA(nullptr, (LPCSTR)IDC_ARROW);
-  wc.lpszClassName = "KestrinDemoBrowser";
-  RegisterClassA(&wc);
   const int W = GetSystemMetrics(SM_CXSCREEN), H = GetSystemMetrics(SM_CYSCREEN);
-  HWND browser = CreateWindowA(wc.lpszClassName, "Example Ltd - Kestrin demo",
-                               WS_OVERLAPPEDWINDOW | WS_VISIBLE, W / 8, H / 6, W * 3 / 4,
-                               H * 2 / 3, nullptr, nullptr, instance, nullptr);
+  HWND browser = standin::CreateFrameWindow("KestrinDemoBrowser", "Example Ltd - Kestrin demo",
+                                            RECT{W / 8, H / 6, W / 8 + W * 3 / 4, H / 6 + H * 2 / 3}, WS_VISIBLE,
+                                            BrowserProc);
   PumpFor(300);
 
   WindowingNS::CValidationBorder* border = WindowingNS::CValidationBorder::GetInstance();
@@ -107,7 +91,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   }
   border->SetBrowserWindow(browser);
   if (caption) border->SetCaptionText(caption);
-  border->ShowBorder(1, 1, 1);
+  border->ShowBorder(WindowingNS::BorderKind::kVerification, true, true);
   PumpFor(700);
   if (ready) {
     FILE* f = fopen(ready, "w");

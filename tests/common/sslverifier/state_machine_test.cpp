@@ -78,11 +78,11 @@ class StateMachineTest : public testing::Test {
     border_ = WindowingNS::CValidationBorder::GetInstance();
     // A hide is postponed while the pointer rests on the border: keep it in the middle.
     SetCursorPos(GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2);
-    border_->HideBorder(1, 1);
+    border_->HideBorder(WindowingNS::HideOrigin::kBrowser, true);
   }
   void TearDown() override {
     verifier_.reset();
-    border_->HideBorder(1, 1);
+    border_->HideBorder(WindowingNS::HideOrigin::kBrowser, true);
     DestroyWindow(frame_);
   }
   // A collected certificate arrives for the current page.
@@ -260,9 +260,9 @@ class TabOwner : public ISslVerifyOwner {
 TEST(SslVerifierFactory, ChoosesTheKindByBrowserGeneration) {
   ObserveNS::CObserverService service;
   TabOwner owner;
-  for (int version : {0, 5, -1}) EXPECT_EQ(CreateSslVerifierFor(version, &owner, &service), nullptr) << version;
+  for (int version : {0, 5, -1}) EXPECT_EQ(CreateSslVerifierFor(static_cast<SubclassUtilsNS::BrowserGeneration>(version), &owner, &service), nullptr) << version;
   for (int version : {1, 2, 3, 4}) {
-    std::unique_ptr<CSslVerifyBase> verifier(CreateSslVerifierFor(version, &owner, &service));
+    std::unique_ptr<CSslVerifyBase> verifier(CreateSslVerifierFor(static_cast<SubclassUtilsNS::BrowserGeneration>(version), &owner, &service));
     ASSERT_NE(verifier, nullptr);
     EXPECT_EQ(dynamic_cast<CSslVerifyIE7*>(verifier.get()) != nullptr, version >= 3) << version;
     EXPECT_NE(dynamic_cast<CSslVerifyIE*>(verifier.get()), nullptr);

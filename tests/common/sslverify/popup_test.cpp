@@ -140,7 +140,7 @@ class PopupTest : public ::testing::Test {
     border_->SetBrowserWindow(frame_);
   }
   void TearDown() override {
-    border_->HideBorder(1, 1);
+    border_->HideBorder(WindowingNS::HideOrigin::kBrowser, true);
     DestroyWindow(frame_);
     if (other_) DestroyWindow(other_);
   }
@@ -751,7 +751,8 @@ TEST_F(PopupTest, BroadcastUpdateRefreshesThePopupOnItsOwnThread) {
 
 TEST_F(PopupTest, ProxyBuildsThePopupOnItsOwnThreadOnly) {
   // The real popup follows the registry's browser version; Wine's is none of 5 to 8.
-  const bool buildable = SubclassUtilsNS::GetBrowserVersion() >= 1 && SubclassUtilsNS::GetBrowserVersion() <= 4;
+  const SubclassUtilsNS::BrowserGeneration generation = SubclassUtilsNS::GetBrowserVersion();
+  const bool buildable = SubclassUtilsNS::IsSingleBrowserFrame(generation) || SubclassUtilsNS::IsTabbedFrame(generation);
   CSslVerifyPopupProxy proxy(border_, frame_);
   bool from_other_thread = true;
   std::thread other([&] { from_other_thread = proxy.SetCertificate(nullptr, 0); });
@@ -764,7 +765,7 @@ TEST_F(PopupTest, ProxyBuildsThePopupOnItsOwnThreadOnly) {
 
 TEST(PopupFactory, GenerationChoosesTheLeaf) {
   for (int generation = 0; generation <= 5; ++generation) {
-    std::unique_ptr<CSslVerifyPopup> owned = CreateSslVerifyPopupFor(generation, nullptr, nullptr);
+    std::unique_ptr<CSslVerifyPopup> owned = CreateSslVerifyPopupFor(static_cast<SubclassUtilsNS::BrowserGeneration>(generation), nullptr, nullptr);
     CSslVerifyPopup* popup = owned.get();
     if (generation >= 1 && generation <= 2)
       EXPECT_NE(nullptr, dynamic_cast<CSslVerifyPopupIE5_6*>(popup));

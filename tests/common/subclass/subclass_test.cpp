@@ -28,14 +28,14 @@ TEST(BrowserVersion, GenerationFromVersionText) {
       {"9.11.9600.18376", 0}, {"4.72", 0}, {"", 0}, {"abc", 0}, {nullptr, 0},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(c.generation, BrowserGenerationFromText(c.text)) << (c.text ? c.text : "null");
+    EXPECT_EQ(c.generation, static_cast<int>(BrowserGenerationFromText(c.text))) << (c.text ? c.text : "null");
 }
 
 TEST(BrowserVersion, CreateChoosesTheVariant) {
   Ie6Frame f;
   FakeBho bho(f.frame, nullptr);
   for (int generation = -1; generation <= 6; ++generation) {
-    std::unique_ptr<CSubclassHelper> h(CSubclassHelper::Create(&bho, generation));
+    std::unique_ptr<CSubclassHelper> h(CSubclassHelper::Create(&bho, static_cast<BrowserGeneration>(generation)));
     if (generation == 1 || generation == 2)
       EXPECT_TRUE(dynamic_cast<COldIESubclassHelper*>(h.get())) << generation;
     else if (generation == 3 || generation == 4)
@@ -57,19 +57,19 @@ TEST(BrowserVersion, ReadFromTheRegistryAndCached) {
   HKEY ie;
   ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(fake, "Software\\Microsoft\\Internet Explorer", &ie));
 
-  EXPECT_EQ(0, GetBrowserVersion());  // no value: unreadable
+  EXPECT_EQ(BrowserGeneration::kUnknown, GetBrowserVersion());  // no value: unreadable
   const char unterminated[] = {'7', '.', '0'};
   RegSetValueExA(ie, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(unterminated), 3);
-  EXPECT_EQ(0, GetBrowserVersion());
+  EXPECT_EQ(BrowserGeneration::kUnknown, GetBrowserVersion());
   RegSetValueExA(ie, "Version", 0, REG_DWORD, reinterpret_cast<const BYTE*>("\7\0\0\0"), 4);
-  EXPECT_EQ(0, GetBrowserVersion());
+  EXPECT_EQ(BrowserGeneration::kUnknown, GetBrowserVersion());
   RegSetValueExA(ie, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>("7.0.5730.13"), 12);
-  EXPECT_EQ(3, GetBrowserVersion());
+  EXPECT_EQ(BrowserGeneration::kIE7, GetBrowserVersion());
   RegSetValueExA(ie, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>("8.0.6001.18702"), 15);
-  EXPECT_EQ(3, GetBrowserVersion());  // cached once known
+  EXPECT_EQ(BrowserGeneration::kIE7, GetBrowserVersion());  // cached once known
 
   // The variant follows the installed browser: an IE 7 frame with one tab.
-  Ie7Frame frame(GetBrowserVersion());
+  Ie7Frame frame(static_cast<int>(GetBrowserVersion()));
   Tab tab = frame.AddTab();
   FakeBho bho(frame.frame, tab.tab);
   std::unique_ptr<CSubclassHelper> helper(CSubclassHelper::Create(&bho, GetBrowserVersion()));
@@ -86,7 +86,7 @@ TEST(BrowserVersion, ReadFromTheRegistryAndCached) {
 class Ie6Test : public ::testing::Test {
  protected:
   void SetUp() override {
-    helper = CSubclassHelper::Create(&bho, 2);
+    helper = CSubclassHelper::Create(&bho, BrowserGeneration::kIE6);
     ASSERT_EQ(1, helper->FindWindows());
     ASSERT_EQ(1, helper->Subclass());
   }
@@ -112,7 +112,7 @@ TEST_F(Ie6Test, FindsTheBrowsersWindows) {
   EXPECT_EQ(status_proc, (LONG_PTR)GetPropA(f.status, kOldProcProp));
   // Without the view there is no document window.
   DestroyWindow(f.view);
-  std::unique_ptr<CSubclassHelper> other(CSubclassHelper::Create(&bho, 1));
+  std::unique_ptr<CSubclassHelper> other(CSubclassHelper::Create(&bho, BrowserGeneration::kIE5));
   EXPECT_EQ(0, other->FindWindows());
   EXPECT_EQ(0, other->Subclass());
 }
@@ -211,7 +211,7 @@ class Ie7Test : public ::testing::TestWithParam<int> {
     Instance i;
     i.bho.reset(new FakeBho(f.frame, t.tab));
     CBhoWindowProps::GetInstance().AddInstance(f.frame);
-    i.helper = CSubclassHelper::Create(i.bho.get(), GetParam());
+    i.helper = CSubclassHelper::Create(i.bho.get(), static_cast<BrowserGeneration>(GetParam()));
     EXPECT_EQ(1, i.helper->FindWindows());
     EXPECT_EQ(1, i.helper->Subclass());
     return i;
@@ -368,7 +368,7 @@ TEST_P(Ie7Test, TabsOpeningAndClosingTogether) {
     auto open = [&](FakeBho* bho, std::unique_ptr<CSubclassHelper>* out) {
       WaitForSingleObject(go, INFINITE);
       CBhoWindowProps::GetInstance().AddInstance(frame);
-      std::unique_ptr<CSubclassHelper> h(CSubclassHelper::Create(bho, GetParam()));
+      std::unique_ptr<CSubclassHelper> h(CSubclassHelper::Create(bho, static_cast<BrowserGeneration>(GetParam())));
       h->FindWindows();
       h->Subclass();
       *out = std::move(h);

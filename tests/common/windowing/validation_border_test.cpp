@@ -7,7 +7,9 @@
 
 using ObserveNS::CObserverService;
 using SettingsUtilsNS::CSettingsKestrin;
+using WindowingNS::BorderKind;
 using WindowingNS::CValidationBorder;
+using WindowingNS::HideOrigin;
 
 namespace {
 
@@ -92,8 +94,8 @@ class BorderTest : public ::testing::Test {
 };
 
 TEST_F(BorderTest, NothingWithoutABrowserWindow) {
-  EXPECT_EQ(0, border->ShowBorder(1, 1, 1));
-  EXPECT_EQ(0, border->HideBorder(1, 1));
+  EXPECT_EQ(0, border->ShowBorder(BorderKind::kVerification, true, true));
+  EXPECT_EQ(0, border->HideBorder(HideOrigin::kBrowser, true));
   EXPECT_EQ(0, border->SetBrowserWindow(nullptr));
   EXPECT_EQ(nullptr, border->GetHwnd());
   EXPECT_EQ(8, border->GetWidth());  // before the window exists
@@ -112,7 +114,7 @@ TEST_F(BorderTest, ShowCoversTheScreenButItsBottomRow) {
   EXPECT_TRUE(ex & WS_EX_TOOLWINDOW);
   EXPECT_FALSE(border->IsBorderVisible());
 
-  EXPECT_EQ(1, border->ShowBorder(1, 1, 0));
+  EXPECT_EQ(1, border->ShowBorder(BorderKind::kVerification, true, false));
   EXPECT_TRUE(border->IsBorderVisible());
   EXPECT_TRUE(EventSet("DravixBho::ValidateOnEvent"));
   const int W = GetSystemMetrics(SM_CXSCREEN), H = GetSystemMetrics(SM_CYSCREEN);
@@ -132,29 +134,29 @@ TEST_F(BorderTest, ShowCoversTheScreenButItsBottomRow) {
   DeleteObject(rgn);
 
   // Wine erases the window while showing it, so the frame is painted at once here.
-  EXPECT_EQ(1, border->HideBorder(1, 1));
+  EXPECT_EQ(1, border->HideBorder(HideOrigin::kBrowser, true));
   EXPECT_FALSE(border->IsBorderVisible());
   EXPECT_TRUE(EventSet("DravixBho::ValidateOffEvent"));
 }
 
 TEST_F(BorderTest, ShowWhilePaintedPinsTheBorder) {
   border->SetBrowserWindow(browser);
-  ASSERT_EQ(1, border->ShowBorder(1, 0, 1));
+  ASSERT_EQ(1, border->ShowBorder(BorderKind::kVerification, false, true));
   PaintNow(border->GetHwnd());
   ASSERT_TRUE(CValidationBorder::IsPainted());
-  EXPECT_EQ(1, border->ShowBorder(1, 0, 1));
+  EXPECT_EQ(1, border->ShowBorder(BorderKind::kVerification, false, true));
   EXPECT_TRUE(border->IsPinned());
-  EXPECT_EQ(1, border->HideBorder(1, 0));  // a pinned border survives this hide
+  EXPECT_EQ(1, border->HideBorder(HideOrigin::kBrowser, false));  // a pinned border survives this hide
   EXPECT_TRUE(border->IsBorderVisible());
-  EXPECT_EQ(1, border->HideBorder(0, 0));  // the pointer is not on it: hidden
+  EXPECT_EQ(1, border->HideBorder(HideOrigin::kPointer, false));  // the pointer is not on it: hidden
   EXPECT_FALSE(border->IsBorderVisible());
   EXPECT_FALSE(CValidationBorder::IsPainted());
   EXPECT_FALSE(border->IsPinned());
 
-  ASSERT_EQ(1, border->ShowBorder(1, 0, 1));
+  ASSERT_EQ(1, border->ShowBorder(BorderKind::kVerification, false, true));
   PaintNow(border->GetHwnd());
-  border->ShowBorder(1, 0, 1);
-  EXPECT_EQ(1, border->HideBorder(1, 1));
+  border->ShowBorder(BorderKind::kVerification, false, true);
+  EXPECT_EQ(1, border->HideBorder(HideOrigin::kBrowser, true));
   EXPECT_FALSE(border->IsBorderVisible());
 }
 
@@ -164,7 +166,7 @@ TEST_F(BorderTest, CaptionTabJoinsTheRegion) {
   EXPECT_STREQ("Authenticated by Torvan", border->GetCaptionText());
   border->SetCaptionText("Seal of Example Ltd");
   EXPECT_STREQ("Seal of Example Ltd", border->GetCaptionText());
-  ASSERT_EQ(1, border->ShowBorder(1, 0, 1));
+  ASSERT_EQ(1, border->ShowBorder(BorderKind::kVerification, false, true));
   const RECT c = border->GetCaptionRect();
   const int W = GetSystemMetrics(SM_CXSCREEN);
   EXPECT_EQ(W / 2 * 2, c.left + c.right) << "the tab sits in the middle of the top edge";
@@ -181,18 +183,18 @@ TEST_F(BorderTest, NoFrameWhenBothPlacesAreOff) {
   WriteSettings(8, RGB(0, 255, 0), false, false);
   CObserverService::GetInstance()->Notify(ObserveNS::kEventSettingsChanged);
   border->SetBrowserWindow(browser);
-  EXPECT_EQ(1, border->ShowBorder(1, 1, 1));
+  EXPECT_EQ(1, border->ShowBorder(BorderKind::kVerification, true, true));
   EXPECT_TRUE(EventSet("DravixBho::ValidateOnEvent"));
   EXPECT_FALSE(border->IsBorderVisible());
 }
 
 TEST_F(BorderTest, HideWhileHoveredWaitsForThePointerToLeave) {
   border->SetBrowserWindow(browser);
-  ASSERT_EQ(1, border->ShowBorder(1, 0, 0));
+  ASSERT_EQ(1, border->ShowBorder(BorderKind::kVerification, false, false));
   HWND hwnd = border->GetHwnd();
   SendMessageA(hwnd, WM_MOUSEHOVER, 0, 0);
   ASSERT_TRUE(border->IsHovered());
-  EXPECT_EQ(1, border->HideBorder(1, 1));
+  EXPECT_EQ(1, border->HideBorder(HideOrigin::kBrowser, true));
   EXPECT_TRUE(border->IsBorderVisible());
   SendMessageA(hwnd, WM_MOUSELEAVE, 0, 0);
   EXPECT_FALSE(border->IsBorderVisible());
@@ -200,7 +202,7 @@ TEST_F(BorderTest, HideWhileHoveredWaitsForThePointerToLeave) {
 
 TEST_F(BorderTest, KindZeroNeedsMouseOverAndTheTrayWindow) {
   border->SetBrowserWindow(browser);
-  EXPECT_EQ(0, border->ShowBorder(0, 0, 0));  // UseMov is off
+  EXPECT_EQ(0, border->ShowBorder(BorderKind::kMouseOver, false, false));  // UseMov is off
   {
     CSettingsKestrin writer(SettingsUtilsNS::kLoadGroupNone);
     ASSERT_TRUE(writer.CreateKey());
@@ -208,7 +210,7 @@ TEST_F(BorderTest, KindZeroNeedsMouseOverAndTheTrayWindow) {
     writer.CloseKey();
   }
   CObserverService::GetInstance()->Notify(ObserveNS::kEventSettingsChanged);
-  EXPECT_EQ(0, border->ShowBorder(0, 0, 0));  // no tray window
+  EXPECT_EQ(0, border->ShowBorder(BorderKind::kMouseOver, false, false));  // no tray window
   WNDCLASSA wc = {};
   wc.lpfnWndProc = DefWindowProcA;
   wc.hInstance = GetModuleHandleA(nullptr);
@@ -216,7 +218,7 @@ TEST_F(BorderTest, KindZeroNeedsMouseOverAndTheTrayWindow) {
   RegisterClassA(&wc);
   HWND tray = CreateWindowA("Dravix_TaskTray", "any", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
                             wc.hInstance, nullptr);
-  EXPECT_EQ(1, border->ShowBorder(0, 0, 0));
+  EXPECT_EQ(1, border->ShowBorder(BorderKind::kMouseOver, false, false));
   EXPECT_TRUE(border->IsBorderVisible());
   DestroyWindow(tray);
 }
@@ -245,7 +247,7 @@ TEST_F(BorderTest, HidesWhenTheBrowserIsNotInFront) {
   border->SetBrowserWindow(inner);
   EXPECT_EQ(1, border->SetHoverWindow(hover));
   border->SetHideWhenInactive(1);
-  ASSERT_EQ(1, border->ShowBorder(1, 0, 0));
+  ASSERT_EQ(1, border->ShowBorder(BorderKind::kVerification, false, false));
   EXPECT_TRUE(PumpUntil(5000, [&] { return !border->IsBorderVisible(); }));
   EXPECT_EQ(1, leaves);
   DestroyWindow(hover);
@@ -254,11 +256,11 @@ TEST_F(BorderTest, HidesWhenTheBrowserIsNotInFront) {
 // Timer 1: a hover-logic hide while the pointer is on the border waits and then hides.
 TEST_F(BorderTest, HideWithThePointerOnTheBorderIsPostponed) {
   border->SetBrowserWindow(browser);
-  ASSERT_EQ(1, border->ShowBorder(1, 0, 0));
+  ASSERT_EQ(1, border->ShowBorder(BorderKind::kVerification, false, false));
   SetCursorPos(2, GetSystemMetrics(SM_CYSCREEN) / 2);  // on the left edge of the ring
   if (WindowFromPoint({2, GetSystemMetrics(SM_CYSCREEN) / 2}) != border->GetHwnd())
     GTEST_SKIP() << "the pointer cannot be placed on the border here";
-  EXPECT_EQ(1, border->HideBorder(0, 0));
+  EXPECT_EQ(1, border->HideBorder(HideOrigin::kPointer, false));
   EXPECT_TRUE(border->IsBorderVisible());
   // While the pointer rests there the border stays; once it goes, the border hides.
   Pump(900);
@@ -282,7 +284,7 @@ TEST_F(BorderTest, SettingsFollowEventOneLive) {
   EXPECT_EQ(2, border->GetWidth());
   EXPECT_EQ(24, border->GetTextSize());
   // The next show uses the new width.
-  ASSERT_EQ(1, border->ShowBorder(1, 0, 0));
+  ASSERT_EQ(1, border->ShowBorder(BorderKind::kVerification, false, false));
   HRGN rgn = CreateRectRgn(0, 0, 0, 0);
   GetWindowRgn(border->GetHwnd(), rgn);
   EXPECT_TRUE(PtInRegion(rgn, 1, 100));
@@ -298,12 +300,12 @@ TEST_F(BorderTest, WindowLostWithItsThreadIsMadeAgain) {
   std::thread tab([&] {
     border->SetBrowserWindow(browser);
     first = border->GetHwnd();
-    border->ShowBorder(1, 0, 1);
+    border->ShowBorder(BorderKind::kVerification, false, true);
     PaintNow(first);
   });
   tab.join();
   EXPECT_FALSE(IsWindow(first));
-  EXPECT_EQ(1, border->ShowBorder(1, 0, 1));
+  EXPECT_EQ(1, border->ShowBorder(BorderKind::kVerification, false, true));
   EXPECT_TRUE(border->IsBorderVisible());
   EXPECT_NE(first, border->GetHwnd());
   EXPECT_FALSE(border->IsPinned());
@@ -314,13 +316,13 @@ TEST_F(BorderTest, ShowAndHideFromAnotherThread) {
   border->SetBrowserWindow(browser);
   int shown = -1, hidden = -1;
   std::thread other([&] {
-    shown = border->ShowBorder(1, 0, 0);
+    shown = border->ShowBorder(BorderKind::kVerification, false, false);
   });
   PumpUntil(5000, [&] { return shown != -1; });
   other.join();
   EXPECT_EQ(1, shown);
   EXPECT_TRUE(border->IsBorderVisible());
-  std::thread other2([&] { hidden = border->HideBorder(1, 1); });
+  std::thread other2([&] { hidden = border->HideBorder(HideOrigin::kBrowser, true); });
   PumpUntil(5000, [&] { return hidden != -1; });
   other2.join();
   EXPECT_EQ(1, hidden);
@@ -332,7 +334,7 @@ TEST(BorderInstance, ShutdownTakesTheProcessBorderDown) {
   CValidationBorder* border = CValidationBorder::GetInstance();
   EXPECT_EQ(border, CValidationBorder::GetInstance());
   border->SetBrowserWindow(browser);
-  ASSERT_EQ(1, border->ShowBorder(1, 0, 0));
+  ASSERT_EQ(1, border->ShowBorder(BorderKind::kVerification, false, false));
   HWND hwnd = border->GetHwnd();
   CValidationBorder::Shutdown();
   EXPECT_FALSE(IsWindow(hwnd));
@@ -342,7 +344,7 @@ TEST(BorderInstance, ShutdownTakesTheProcessBorderDown) {
 
 TEST_F(BorderTest, CloseHidesAndDestroysOnAnOrderlyPath) {
   border->SetBrowserWindow(browser);
-  ASSERT_EQ(1, border->ShowBorder(1, 0, 0));
+  ASSERT_EQ(1, border->ShowBorder(BorderKind::kVerification, false, false));
   HWND hwnd = border->GetHwnd();
   border->Close();
   EXPECT_FALSE(IsWindow(hwnd));

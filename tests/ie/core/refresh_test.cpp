@@ -9,6 +9,9 @@ using namespace RefreshUtilsNS;
 
 namespace {
 
+// A browser generation by its number (0 and 5 stand for generations the add-on does not know).
+SubclassUtilsNS::BrowserGeneration Gen(int number) { return static_cast<SubclassUtilsNS::BrowserGeneration>(number); }
+
 // Records what the helper tells the add-on instance.
 struct FakeOwner : IRefreshHelperOwner {
   int before_navigate = 0, navigate_complete = 0, document_complete = 0;
@@ -127,7 +130,7 @@ TEST_P(RefreshSequence, EventSequences) {
   for (const SequenceCase& c : cases) {
     SCOPED_TRACE(c.name);
     FakeOwner owner;
-    auto helper = CreateRefreshHelper(&owner, version);
+    auto helper = CreateRefreshHelper(&owner, Gen(version));
     ASSERT_TRUE(helper);
     FireAll(helper.get(), c.events);
     EXPECT_EQ(c.before_navigate, owner.before_navigate);
@@ -141,12 +144,12 @@ INSTANTIATE_TEST_SUITE_P(AllGenerations, RefreshSequence, ::testing::Values(1, 2
 
 TEST(RefreshHelper, FactoryByBrowserVersion) {
   FakeOwner owner;
-  EXPECT_FALSE(CreateRefreshHelper(&owner, 0));
-  EXPECT_FALSE(CreateRefreshHelper(&owner, 5));
-  EXPECT_TRUE(dynamic_cast<CIE5RefreshHelper*>(CreateRefreshHelper(&owner, 1).get()));
-  EXPECT_TRUE(dynamic_cast<CIE6RefreshHelper*>(CreateRefreshHelper(&owner, 2).get()));
-  EXPECT_TRUE(dynamic_cast<CIE7RefreshHelper*>(CreateRefreshHelper(&owner, 3).get()));
-  EXPECT_TRUE(dynamic_cast<CIE7RefreshHelper*>(CreateRefreshHelper(&owner, 4).get()));
+  EXPECT_FALSE(CreateRefreshHelper(&owner, Gen(0)));
+  EXPECT_FALSE(CreateRefreshHelper(&owner, Gen(5)));
+  EXPECT_TRUE(dynamic_cast<CIE5RefreshHelper*>(CreateRefreshHelper(&owner, Gen(1)).get()));
+  EXPECT_TRUE(dynamic_cast<CIE6RefreshHelper*>(CreateRefreshHelper(&owner, Gen(2)).get()));
+  EXPECT_TRUE(dynamic_cast<CIE7RefreshHelper*>(CreateRefreshHelper(&owner, Gen(3)).get()));
+  EXPECT_TRUE(dynamic_cast<CIE7RefreshHelper*>(CreateRefreshHelper(&owner, Gen(4)).get()));
 }
 
 // The owner holds its helper through the base class.
@@ -163,7 +166,7 @@ TEST(RefreshHelper, DestroyedThroughTheBase) {
 
 TEST(RefreshHelper, EventsOutsideTheTableAreNotTaken) {
   FakeOwner owner;
-  auto helper = CreateRefreshHelper(&owner, 2);
+  auto helper = CreateRefreshHelper(&owner, Gen(2));
   Fire(helper.get(), BN(L"http://a.example/"));
   ASSERT_EQ(CRefreshHelperBase::kNavigating, helper->GetEventState());
   for (DISPID other : {103, 253, 258, 283}) EXPECT_FALSE(Fire(helper.get(), {other, L"", 0, 0}));
@@ -173,7 +176,7 @@ TEST(RefreshHelper, EventsOutsideTheTableAreNotTaken) {
 
 TEST(RefreshHelper, NavigationEventsAreForwarded) {
   FakeOwner owner;
-  auto helper = CreateRefreshHelper(&owner, 3);
+  auto helper = CreateRefreshHelper(&owner, Gen(3));
   FireAll(helper.get(), LoadPage(L"http://a.example/"));
   EXPECT_EQ(1, owner.before_navigate);
   EXPECT_EQ(1, owner.navigate_complete);
@@ -182,7 +185,7 @@ TEST(RefreshHelper, NavigationEventsAreForwarded) {
 
 TEST(RefreshHelper, EventStateMachine) {
   FakeOwner owner;
-  auto helper = CreateRefreshHelper(&owner, 2);
+  auto helper = CreateRefreshHelper(&owner, Gen(2));
   struct Step { Event e; int state; } steps[] = {
       {BN(L"u"), 1}, {BN(L"u"), 0}, {BN(L"u"), 1}, {DB(), 2}, {DC(), 3}, {TC(), 0},
       {BN(L"u"), 1}, {DC(), 0}, {DB(), 0}, {BN(L"u"), 1}, {NC(L"u"), 0},
@@ -195,7 +198,7 @@ TEST(RefreshHelper, EventStateMachine) {
 
 TEST(RefreshHelper, SecondDownloadAfterNavigationKeepsOnlyTheFirstUrl) {
   FakeOwner owner;
-  auto helper = CreateRefreshHelper(&owner, 2);
+  auto helper = CreateRefreshHelper(&owner, Gen(2));
   // Two navigations toggle the state back to idle; the third starts the watched sequence.
   FireAll(helper.get(), {BN(L"http://a/"), BN(L"http://b/"), BN(L"http://c/"), DB(), DB(), DC()});
   ASSERT_EQ(CRefreshHelperBase::kIdle, helper->GetEventState());  // DB, DB broke the sequence
@@ -210,7 +213,7 @@ TEST(RefreshHelper, OneOpenDownloadCompletesOnlyOnIE5) {
   for (int version : {1, 2, 3}) {
     SCOPED_TRACE(version);
     FakeOwner owner;
-    auto helper = CreateRefreshHelper(&owner, version);
+    auto helper = CreateRefreshHelper(&owner, Gen(version));
     FireAll(helper.get(), {BN(L"http://a/"), DB(), NC(L"http://a/"), PC(0, 0)});
     ASSERT_EQ(1, helper->DownloadsInProgress());
     if (version == 1) {
@@ -225,7 +228,7 @@ TEST(RefreshHelper, ExtraNavigateCompleteCountsBelowZeroBeforeIE7) {
   for (int version : {1, 2, 3, 4}) {
     SCOPED_TRACE(version);
     FakeOwner owner;
-    auto helper = CreateRefreshHelper(&owner, version);
+    auto helper = CreateRefreshHelper(&owner, Gen(version));
     FireAll(helper.get(), {BN(L"http://a/"), NC(L"http://a/"), NC(L"http://a/"), PC(0, 0)});
     EXPECT_EQ(2, owner.navigate_complete);
     if (version < 3) {
@@ -240,7 +243,7 @@ TEST(RefreshHelper, ExtraNavigateCompleteCountsBelowZeroBeforeIE7) {
 
 TEST(RefreshHelper, ResetForgetsPagesSeen) {
   FakeOwner owner;
-  auto helper = CreateRefreshHelper(&owner, 2);
+  auto helper = CreateRefreshHelper(&owner, Gen(2));
   FireAll(helper.get(), LoadPage(L"http://a.example/"));
   FireAll(helper.get(), {BN(L"http://b/"), DB()});
   helper->Reset();
