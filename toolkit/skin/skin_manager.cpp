@@ -7,7 +7,15 @@
 #include "toolkit/skin/skin_metrics.h"
 #include "toolkit/skin/skin_object.h"
 #include "toolkit/skin/skin_object_button.h"
+#include "toolkit/skin/skin_object_combobox.h"
+#include "toolkit/skin/skin_object_control.h"
 #include "toolkit/skin/skin_object_frame.h"
+#include "toolkit/skin/skin_object_header.h"
+#include "toolkit/skin/skin_object_progress.h"
+#include "toolkit/skin/skin_object_scrollbar.h"
+#include "toolkit/skin/skin_object_spin.h"
+#include "toolkit/skin/skin_object_tab.h"
+#include "toolkit/skin/skin_object_trackbar.h"
 #include "toolkit/skin/skin_resource_file.h"
 #include "toolkit/skin/skin_schema.h"
 #include "toolkit/skin/skin_system.h"
@@ -33,25 +41,18 @@ ThreadState& CurrentThreadState() {
   return state;
 }
 
-// Controls without painting of their own keep the skin's control colours of the frame object.
+// Classes whose skin object is the frame object with a skin class of its own.
 template <const wchar_t* SkinClass>
 CTKSkinObject* Make() {
   return new CTKSkinObjectFrame(SkinClass);
 }
 
+template <typename T>
+CTKSkinObject* Create() {
+  return new T();
+}
+
 constexpr wchar_t kWindow[] = L"WINDOW";
-constexpr wchar_t kComboBox[] = L"COMBOBOX";
-constexpr wchar_t kEdit[] = L"EDIT";
-constexpr wchar_t kListBox[] = L"LISTBOX";
-constexpr wchar_t kScrollBar[] = L"SCROLLBAR";
-constexpr wchar_t kListView[] = L"LISTVIEW";
-constexpr wchar_t kHeader[] = L"HEADER";
-constexpr wchar_t kStatus[] = L"STATUSBAR";
-constexpr wchar_t kTreeView[] = L"TREEVIEW";
-constexpr wchar_t kProgress[] = L"PROGRESS";
-constexpr wchar_t kTrackBar[] = L"TRACKBAR";
-constexpr wchar_t kTab[] = L"TAB";
-constexpr wchar_t kSpin[] = L"SPIN";
 constexpr wchar_t kToolBar[] = L"TOOLBAR";
 
 const wchar_t* const kNeverAttached[] = {L"tooltips_class32", L"IME", L"Internet Explorer_Server"};
@@ -108,21 +109,21 @@ void CTKSkinManager::FillClassTable() {
     CTKSkinObjectFactory factory;
   };
   const Entry entries[] = {
-      {L"ComboBox", L"ComboBoxEx32", &Make<kComboBox>},
-      {L"Edit", L"SysDateTimePick32", &Make<kEdit>},
-      {L"ListBox", L"ComboLBox", &Make<kListBox>},
-      {L"ScrollBar", L"ATL:ScrollBar", &Make<kScrollBar>},
-      {L"SysListView32", nullptr, &Make<kListView>},
-      {L"SysHeader32", nullptr, &Make<kHeader>},
-      {L"msctls_statusbar32", nullptr, &Make<kStatus>},
-      {L"SysTreeView32", nullptr, &Make<kTreeView>},
-      {L"msctls_progress32", nullptr, &Make<kProgress>},
-      {L"msctls_trackbar32", nullptr, &Make<kTrackBar>},
-      {L"SysTabControl32", nullptr, &Make<kTab>},
+      {L"ComboBox", L"ComboBoxEx32", &Create<CTKSkinObjectComboBox>},
+      {L"Edit", L"SysDateTimePick32", &Create<CTKSkinObjectEdit>},
+      {L"ListBox", L"ComboLBox", &Create<CTKSkinObjectListBox>},
+      {L"ScrollBar", L"ATL:ScrollBar", &Create<CTKSkinObjectScrollBar>},
+      {L"SysListView32", nullptr, &Create<CTKSkinObjectListView>},
+      {L"SysHeader32", nullptr, &Create<CTKSkinObjectHeader>},
+      {L"msctls_statusbar32", nullptr, &Create<CTKSkinObjectStatusBar>},
+      {L"SysTreeView32", nullptr, &Create<CTKSkinObjectTreeView>},
+      {L"msctls_progress32", nullptr, &Create<CTKSkinObjectProgress>},
+      {L"msctls_trackbar32", nullptr, &Create<CTKSkinObjectTrackBar>},
+      {L"SysTabControl32", nullptr, &Create<CTKSkinObjectTab>},
       {L"MDIClient", nullptr, &Make<kWindow>},
-      {L"msctls_updown32", nullptr, &Make<kSpin>},
+      {L"msctls_updown32", nullptr, &Create<CTKSkinObjectSpin>},
       {L"ToolbarWindow32", nullptr, &Make<kToolBar>},
-      {L"Button", nullptr, [] { return static_cast<CTKSkinObject*>(new CTKSkinObjectButton()); }},
+      {L"Button", nullptr, &Create<CTKSkinObjectButton>},
       // The menu system of Vista and later draws its own popup menus.
       {L"#32768", nullptr, GetWindowsVersionInfo().IsVersionAtLeast(6, 0) ? nullptr : &Make<kWindow>},
       {L"SysPager", nullptr, nullptr},
@@ -213,6 +214,11 @@ void CTKSkinManager::Remove(HWND hwnd) {
   }
   // Later messages (if any) go straight to the window's own procedure.
   if (IsWindow(hwnd)) object->Detach();
+  // A handler of this window is still running further up the stack: it goes when that returns.
+  if (object->InDispatch()) {
+    object->MarkRemoved();
+    object.release();
+  }
 }
 
 LRESULT CALLBACK CTKSkinManager::SharedWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -233,6 +239,7 @@ LRESULT CALLBACK CTKSkinManager::SharedWindowProc(HWND hwnd, UINT message, WPARA
   }
   if (!manager->IsSkinLoaded())
     return SkinSystem::CallWindowProc(object->IsUnicode(), object->PreviousProc(), hwnd, message, wParam, lParam);
+  object->EnterDispatch();
 
   MSG& current = CurrentMessage();
   const MSG saved = current;
@@ -249,6 +256,7 @@ LRESULT CALLBACK CTKSkinManager::SharedWindowProc(HWND hwnd, UINT message, WPARA
   if (!handled) result = object->DefaultProcessing(message, wParam, lParam);
   object->SetCurrentMessage(savedObjectMessage);
   current = saved;
+  if (object->LeaveDispatch()) delete object;
   return result;
 }
 

@@ -66,6 +66,14 @@ class CTKSkinObject {
   UINT CurrentMessage() const { return current_message_; }
   void SetCurrentMessage(UINT message) { current_message_ = message; }
 
+  // Messages of this window being handled now (nested sends count); an object removed while
+  // one runs is deleted when the outermost returns.
+  void EnterDispatch() { ++dispatch_depth_; }
+  // True when the object was removed meanwhile and the last dispatch has returned.
+  bool LeaveDispatch() { return --dispatch_depth_ == 0 && removed_; }
+  bool InDispatch() const { return dispatch_depth_ > 0; }
+  void MarkRemoved() { removed_ = true; }
+
   static UINT UpdateStateMessage();
   static UINT QueryStateMessage();
 
@@ -81,6 +89,8 @@ class CTKSkinObject {
   std::vector<DefWindowDescriptor> defaults_;
   UINT current_message_ = 0;
   int frame_kind_ = 0;
+  int dispatch_depth_ = 0;
+  bool removed_ = false;
 };
 
 // A device context for painting a skinned window: the one WM_PAINT carries in wParam, else

@@ -1,0 +1,301 @@
+#include "toolkit/skin/skin_scroll_bar.h"
+
+#include <algorithm>
+
+#include "toolkit/skin/skin_class.h"
+#include "toolkit/skin/skin_draw_functions.h"
+#include "toolkit/skin/skin_manager.h"
+#include "toolkit/skin/skin_metrics.h"
+#include "toolkit/skin/skin_system.h"
+
+namespace {
+
+enum { kImageCount = 2401 };
+constexpr int kMinThumb = 8;
+
+int Along(const RECT& rc, bool vertical) { return vertical ? rc.bottom - rc.top : rc.right - rc.left; }
+int Across(const RECT& rc, bool vertical) { return vertical ? rc.right - rc.left : rc.bottom - rc.top; }
+
+CTKSkinScrollBarTracker::Timer g_default_timer;
+CTKSkinScrollBarTracker::Timer* g_timer = &g_default_timer;
+
+}  // namespace
+
+bool CTKSkinScrollBar::HasRange() const {
+  const long long span = static_cast<long long>(info.nMax) - info.nMin + 1;
+  return span > static_cast<long long>(info.nPage);
+}
+
+int CTKSkinScrollBar::TrackLength() const { return std::max(0, Along(rect, vertical) - 2 * arrow); }
+
+void CTKSkinScrollBar::Layout() {
+  const int length = Along(rect, vertical);
+  arrow = std::min(Across(rect, vertical), length / 2);
+  const int track = TrackLength();
+  thumbLength = 0;
+  thumbPos = arrow;
+  if (!HasRange() || track <= 0) return;
+  const int span = info.nMax - info.nMin + 1;
+  int len = info.nPage ? MulDiv(static_cast<int>(info.nPage), track, span) : Across(rect, vertical);
+  len = std::min(std::max(len, kMinThumb), track);
+  if (len > track) return;
+  thumbLength = len;
+  // A dragged thumb shows the track position, otherwise the position.
+  thumbPos = ThumbFromPosition(tracking && pressed == kThumb ? info.nTrackPos : info.nPos);
+}
+
+void CTKSkinScrollBar::ReadInfo(HWND hwnd) {
+  SCROLLINFO si{sizeof(si), SIF_ALL};
+  const int bar = kind == Kind::Control ? SB_CTL : kind == Kind::Vertical ? SB_VERT : SB_HORZ;
+  if (GetScrollInfo(hwnd, bar, &si)) {
+    const int track = info.nTrackPos;
+    info = si;
+    if (tracking) info.nTrackPos = track;
+  }
+  Layout();
+}
+
+int CTKSkinScrollBar::ThumbFromPosition(int position) const {
+  const int track = TrackLength();
+  const int last = info.nMax - std::max(static_cast<int>(info.nPage) - 1, 0);
+  if (last <= info.nMin || track <= thumbLength) return arrow;
+  position = std::min(std::max(position, info.nMin), last);
+  return arrow + MulDiv(position - info.nMin, track - thumbLength, last - info.nMin);
+}
+
+int CTKSkinScrollBar::PositionFromThumb(int thumbStart) const {
+  const int room = TrackLength() - thumbLength;
+  const int last = info.nMax - std::max(static_cast<int>(info.nPage) - 1, 0);
+  if (room <= 0 || last <= info.nMin) return info.nMin;
+  const int offset = std::min(std::max(thumbStart - arrow, 0), room);
+  return info.nMin + MulDiv(offset, last - info.nMin, room);
+}
+
+RECT CTKSkinScrollBar::ElementRect(int element) const {
+  const int length = Along(rect, vertical);
+  int from = 0, to = 0;
+  switch (element) {
+    case kFirstArrow: from = 0, to = arrow; break;
+    case kSecondArrow: from = length - arrow, to = length; break;
+    case kTrackBefore: from = arrow, to = thumbLength ? thumbPos : length - arrow; break;
+    case kTrackAfter: from = thumbLength ? thumbPos + thumbLength : length - arrow, to = length - arrow; break;
+    case kThumb: from = thumbPos, to = thumbPos + thumbLength; break;
+    default: return RECT{};
+  }
+  return vertical ? RECT{rect.left, rect.top + from, rect.right, rect.top + to}
+                  : RECT{rect.left + from, rect.top, rect.left + to, rect.bottom};
+}
+
+int CTKSkinScrollBar::HitTest(POINT pt) const {
+  if (!PtInRect(&rect, pt)) return kNone;
+  const int along = vertical ? pt.y - rect.top : pt.x - rect.left;
+  if (along < arrow) return kFirstArrow;
+  if (along >= Along(rect, vertical) - arrow) return kSecondArrow;
+  if (!thumbLength) return kNone;
+  if (along < thumbPos) return kTrackBefore;
+  if (along < thumbPos + thumbLength) return kThumb;
+  return kTrackAfter;
+}
+
+void CTKSkinScrollBar::Paint(HDC dc, CTKSkinManagerClass* cls, bool windowEnabled) const {
+  const bool enabled = HasRange() && windowEnabled;
+  CTKSkinManager* manager = GetSkinManager();
+  const COLORREF face = manager->Metrics()->Color(COLOR_BTNFACE) != CLR_INVALID
+                            ? manager->Metrics()->Color(COLOR_BTNFACE)
+                            : SkinSystem::GetSysColor(COLOR_BTNFACE);
+  auto stateOf = [&](int element) {
+    if (!enabled) return 4;
+    if (pressed == element) return 3;
+    if (hot == element) return 2;
+    return 1;
+  };
+  auto draw = [&](int part, int state, const RECT& rc) {
+    if (IsRectEmpty(&rc)) return;
+    if (cls->DrawBackground(dc, part, state, rc)) return;
+    // A part the skin leaves out: a raised face for buttons, a light track.
+    RECT r = rc;
+    if (part == kArrowButton || part == kThumbHorz || part == kThumbVert)
+      SkinDrawFunctions::DrawEdge(manager, dc, &r, state == 3 ? EDGE_SUNKEN : EDGE_RAISED,
+                                  BF_RECT | BF_MIDDLE | BF_ADJUST);
+    else if (part != kGripperHorz && part != kGripperVert)
+      SkinDrawFunctions::FillSolid(dc, r, state == 3 ? manager->Metrics()->Color(COLOR_3DSHADOW) : face);
+  };
+  // Arrow states: up 1..4, down 5..8, left 9..12, right 13..16; hover frames 17..20.
+  const bool hoverFrames = cls->GetInt(kArrowButton, 0, kImageCount, 1) == 20 && (hot != kNone || pressed != kNone);
+  for (int i = 0; i < 2; ++i) {
+    const int element = i == 0 ? kFirstArrow : kSecondArrow;
+    const int index = (vertical ? 0 : 2) + i;
+    int state = stateOf(element);
+    if (state == 1 && hoverFrames) state = 17 + index;
+    else state += 4 * index;
+    draw(kArrowButton, state, ElementRect(element));
+  }
+  const int lower = vertical ? kLowerTrackVert : kLowerTrackHorz;
+  const int upper = vertical ? kUpperTrackVert : kUpperTrackHorz;
+  if (!enabled || !thumbLength) {
+    RECT track = ElementRect(kTrackBefore);
+    track = vertical ? RECT{rect.left, rect.top + arrow, rect.right, rect.bottom - arrow}
+                     : RECT{rect.left + arrow, rect.top, rect.right - arrow, rect.bottom};
+    draw(lower, 4, track);
+    return;
+  }
+  draw(lower, stateOf(kTrackBefore), ElementRect(kTrackBefore));
+  draw(upper, stateOf(kTrackAfter), ElementRect(kTrackAfter));
+  const RECT thumb = ElementRect(kThumb);
+  draw(vertical ? kThumbVert : kThumbHorz, stateOf(kThumb), thumb);
+  if (thumbLength > (vertical ? 13 : 9)) draw(vertical ? kGripperVert : kGripperHorz, stateOf(kThumb), thumb);
+}
+
+void CTKSkinScrollBarTracker::SetTimerForTesting(Timer* timer) { g_timer = timer ? timer : &g_default_timer; }
+
+CTKSkinScrollBarTracker::CTKSkinScrollBarTracker(HWND window, CTKSkinScrollBar* bar, bool clientCoordinates,
+                                                 void (*redraw)(void*), void* context)
+    : window_(window), bar_(bar), client_(clientCoordinates), redraw_(redraw), context_(context) {
+  // Own bars report to the window itself; a scroll-bar control to its parent with its handle.
+  const bool control = bar->kind == CTKSkinScrollBar::Kind::Control;
+  target_ = control ? GetParent(window) : window;
+  control_ = control ? window : nullptr;
+}
+
+void CTKSkinScrollBarTracker::Send(int code, int position) {
+  if (!target_ || !IsWindow(window_)) return;
+  const UINT message = bar_->vertical ? WM_VSCROLL : WM_HSCROLL;
+  SendMessageW(target_, message, MAKEWPARAM(code, static_cast<WORD>(position)), reinterpret_cast<LPARAM>(control_));
+}
+
+void CTKSkinScrollBarTracker::SendCommand() {
+  int code = 0;
+  switch (element_) {
+    case CTKSkinScrollBar::kFirstArrow: code = SB_LINEUP; break;
+    case CTKSkinScrollBar::kSecondArrow: code = SB_LINEDOWN; break;
+    case CTKSkinScrollBar::kTrackBefore: code = SB_PAGEUP; break;
+    case CTKSkinScrollBar::kTrackAfter: code = SB_PAGEDOWN; break;
+    default: return;
+  }
+  Send(code, 0);
+  if (IsWindow(window_)) bar_->ReadInfo(window_);
+  Redraw();
+}
+
+bool CTKSkinScrollBarTracker::OnElement(POINT pt) const { return bar_->HitTest(pt) == element_; }
+
+void CTKSkinScrollBarTracker::StepTo(int position) {
+  // One message for every position crossed.
+  while (position_ != position) {
+    position_ += position > position_ ? 1 : -1;
+    Send(SB_THUMBTRACK, position_);
+  }
+  bar_->info.nTrackPos = position_;
+}
+
+void CTKSkinScrollBarTracker::DragTo(POINT pt) {
+  RECT alive = bar_->rect;
+  if (!PtInRect(&alive, pt)) {
+    // Away from the bar the thumb goes back to where the drag started.
+    StepTo(start_position_);
+    bar_->thumbPos = bar_->ThumbFromPosition(start_position_);
+  } else {
+    const int along = bar_->vertical ? pt.y - bar_->rect.top : pt.x - bar_->rect.left;
+    const int room = bar_->TrackLength() - bar_->thumbLength;
+    const int thumb = std::min(std::max(along - drag_offset_, bar_->arrow), bar_->arrow + room);
+    StepTo(bar_->PositionFromThumb(thumb));
+    bar_->thumbPos = thumb;
+  }
+  Redraw();
+}
+
+POINT CTKSkinScrollBarTracker::FromMessage(const MSG& msg) const {
+  POINT pt{static_cast<short>(LOWORD(msg.lParam)), static_cast<short>(HIWORD(msg.lParam))};
+  const bool nonClient = msg.message >= WM_NCMOUSEMOVE && msg.message <= WM_NCMBUTTONDBLCLK;
+  if (nonClient) ScreenToClient(window_, &pt);
+  if (!client_) {
+    // Client to window coordinates.
+    RECT window;
+    GetWindowRect(window_, &window);
+    POINT origin{0, 0};
+    ClientToScreen(window_, &origin);
+    pt.x += origin.x - window.left;
+    pt.y += origin.y - window.top;
+  }
+  return pt;
+}
+
+void CTKSkinScrollBarTracker::Run(POINT pt, bool shift) {
+  element_ = bar_->HitTest(pt);
+  if (element_ == CTKSkinScrollBar::kNone) return;
+  const bool onTrack = element_ == CTKSkinScrollBar::kTrackBefore || element_ == CTKSkinScrollBar::kTrackAfter;
+  if (element_ == CTKSkinScrollBar::kThumb || (shift && onTrack)) {
+    // A thumb that fills the track cannot be dragged.
+    if (bar_->thumbLength >= bar_->TrackLength()) return;
+    drag_ = true;
+    element_ = CTKSkinScrollBar::kThumb;
+    const int along = bar_->vertical ? pt.y - bar_->rect.top : pt.x - bar_->rect.left;
+    drag_offset_ = shift ? bar_->thumbLength / 2 : along - bar_->thumbPos;
+  }
+  bar_->pressed = element_;
+  bar_->tracking = true;
+  start_position_ = position_ = bar_->info.nPos;
+  bar_->info.nTrackPos = position_;
+  last_ = pt;
+  SetCapture(window_);
+  const UINT doubleClick = GetDoubleClickTime();
+  if (drag_) {
+    if (shift) DragTo(pt);
+    Redraw();
+  } else {
+    SendCommand();
+    g_timer->Start(window_, kRepeatTimer, doubleClick * 4 / 5);
+  }
+  bool first = true;
+  MSG msg;
+  while (GetCapture() == window_) {
+    if (!GetMessageW(&msg, nullptr, 0, 0)) {
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
+    if (msg.hwnd == window_ && msg.message == WM_TIMER && msg.wParam == kRepeatTimer) {
+      if (!drag_ && OnElement(last_)) {
+        SendCommand();
+      }
+      if (first) {
+        first = false;
+        g_timer->Start(window_, kRepeatTimer, doubleClick / 10);
+      }
+      continue;
+    }
+    const bool mouse = (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST) ||
+                       (msg.message >= WM_NCMOUSEMOVE && msg.message <= WM_NCMBUTTONDBLCLK);
+    if (msg.hwnd == window_ && mouse) {
+      last_ = FromMessage(msg);
+      if (msg.message == WM_LBUTTONUP || msg.message == WM_NCLBUTTONUP) break;
+      if (msg.message == WM_MOUSEMOVE || msg.message == WM_NCMOUSEMOVE) {
+        if (drag_) {
+          DragTo(last_);
+        } else {
+          const int shown = OnElement(last_) ? element_ : CTKSkinScrollBar::kNone;
+          if (shown != bar_->pressed) {
+            bar_->pressed = shown;
+            Redraw();
+          }
+        }
+      }
+      continue;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  g_timer->Stop(window_, kRepeatTimer);
+  if (GetCapture() == window_) ReleaseCapture();
+  // A bar destroyed while tracked reports nothing more.
+  if (!IsWindow(window_)) {
+    bar_->tracking = false;
+    bar_->pressed = CTKSkinScrollBar::kNone;
+    return;
+  }
+  if (drag_) Send(SB_THUMBPOSITION, position_);
+  Send(SB_ENDSCROLL, 0);
+  bar_->tracking = false;
+  bar_->pressed = CTKSkinScrollBar::kNone;
+  if (IsWindow(window_)) bar_->ReadInfo(window_);
+  Redraw();
+}
