@@ -11,10 +11,13 @@
 #include "toolkit/skin/skin_object_control.h"
 #include "toolkit/skin/skin_object_frame.h"
 #include "toolkit/skin/skin_object_header.h"
+#include "toolkit/skin/skin_object_mdiclient.h"
+#include "toolkit/skin/skin_object_menu.h"
 #include "toolkit/skin/skin_object_progress.h"
 #include "toolkit/skin/skin_object_scrollbar.h"
 #include "toolkit/skin/skin_object_spin.h"
 #include "toolkit/skin/skin_object_tab.h"
+#include "toolkit/skin/skin_object_toolbar.h"
 #include "toolkit/skin/skin_object_trackbar.h"
 #include "toolkit/skin/skin_resource_file.h"
 #include "toolkit/skin/skin_schema.h"
@@ -41,19 +44,13 @@ ThreadState& CurrentThreadState() {
   return state;
 }
 
-// Classes whose skin object is the frame object with a skin class of its own.
-template <const wchar_t* SkinClass>
-CTKSkinObject* Make() {
-  return new CTKSkinObjectFrame(SkinClass);
-}
+// Dialogs and every class without an object of its own.
+CTKSkinObject* MakeFrame() { return new CTKSkinObjectFrame(L"WINDOW"); }
 
 template <typename T>
 CTKSkinObject* Create() {
   return new T();
 }
-
-constexpr wchar_t kWindow[] = L"WINDOW";
-constexpr wchar_t kToolBar[] = L"TOOLBAR";
 
 const wchar_t* const kNeverAttached[] = {L"tooltips_class32", L"IME", L"Internet Explorer_Server"};
 
@@ -120,12 +117,12 @@ void CTKSkinManager::FillClassTable() {
       {L"msctls_progress32", nullptr, &Create<CTKSkinObjectProgress>},
       {L"msctls_trackbar32", nullptr, &Create<CTKSkinObjectTrackBar>},
       {L"SysTabControl32", nullptr, &Create<CTKSkinObjectTab>},
-      {L"MDIClient", nullptr, &Make<kWindow>},
+      {L"MDIClient", nullptr, &Create<CTKSkinObjectMDIClient>},
       {L"msctls_updown32", nullptr, &Create<CTKSkinObjectSpin>},
-      {L"ToolbarWindow32", nullptr, &Make<kToolBar>},
+      {L"ToolbarWindow32", nullptr, &Create<CTKSkinObjectToolBar>},
       {L"Button", nullptr, &Create<CTKSkinObjectButton>},
       // The menu system of Vista and later draws its own popup menus.
-      {L"#32768", nullptr, GetWindowsVersionInfo().IsVersionAtLeast(6, 0) ? nullptr : &Make<kWindow>},
+      {L"#32768", nullptr, GetWindowsVersionInfo().IsVersionAtLeast(6, 0) ? nullptr : &Create<CTKSkinObjectMenu>},
       {L"SysPager", nullptr, nullptr},
   };
   for (const Entry& e : entries) {
@@ -170,12 +167,12 @@ CTKSkinObject* CTKSkinManager::AttachSkinObjectToWindow(HWND hwnd, const wchar_t
   const std::wstring key = Upper(className);
   if (key == L"#32770") {
     // Pages of a property sheet are told apart from top-level dialogs by their skin class.
-    object.reset(Make<kWindow>());
+    object.reset(MakeFrame());
     object->SetFrameKind(IsPropertySheetPage(hwnd) ? 6 : 2);
   } else {
     const auto it = class_info_.find(key);
     if (it == class_info_.end()) {
-      object.reset(Make<kWindow>());
+      object.reset(MakeFrame());
     } else if (it->second) {
       object.reset(it->second());
     }

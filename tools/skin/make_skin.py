@@ -114,6 +114,7 @@ CONTROL_PARTS = [
     ("TrackBar.Track", BORDER, PANE),
     ("TrackBar.TrackVert", BORDER, PANE),
     ("TrackBar.ThumbBottom", BORDER, THUMB),
+    ("TrackBar.ThumbTop", BORDER, THUMB),
     ("TrackBar.Thumb", BORDER, THUMB),
     ("TrackBar.ThumbVert", BORDER, THUMB),
     ("TrackBar.ThumbRight", BORDER, THUMB),
@@ -124,6 +125,7 @@ CONTROL_PARTS = [
     ("Spin.DownHorz", BORDER, SPIN),
     ("Spin.Up(Pressed)", BORDER, PRESSED),
     ("Spin.Down(Pressed)", BORDER, PRESSED),
+    ("Toolbar.Button", BORDER, PRESSED),
     ("ComboBox", BORDER, WINDOW),
     ("ComboBox.DropDownButton", BORDER, SPIN),
 ]
@@ -198,6 +200,12 @@ INI = [
     "",
     "[TrackBar.Tics]",
     "Color = %d %d %d" % BORDER,
+    "",
+    "[Button.GroupBox]",
+    "BgType = BorderFill",
+    "BorderSize = 1",
+    "BorderColor = %d %d %d" % BORDER,
+    "BorderOnly = True",
 ]
 
 

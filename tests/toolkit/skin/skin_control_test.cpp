@@ -22,6 +22,7 @@ constexpr COLORREF kPane = RGB(245, 248, 252);
 constexpr COLORREF kChunk = RGB(30, 160, 60);
 constexpr COLORREF kSpin = RGB(190, 200, 255);
 constexpr COLORREF kWindow = RGB(250, 252, 255);
+constexpr COLORREF kPressed = RGB(240, 180, 90);
 constexpr COLORREF kCanvas = RGB(1, 2, 3);
 
 HWND MakeParent() {
@@ -125,6 +126,14 @@ TEST_F(SkinControlTest, ControlsPaintTheirPartsFromTheSkin) {
        },
        {{10, 28, kThumb}, {0, 0, kBorder}, {0, 0, 0}},
        false},
+      {L"track bar", TRACKBAR_CLASSW, TBS_NOTICKS, {200, 30}, nullptr, {}},
+      {L"tool bar with a checked button", TOOLBARCLASSNAMEW, CCS_NORESIZE | CCS_NODIVIDER, {200, 30},
+       [](HWND h) {
+         SendMessageW(h, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+         TBBUTTON button{I_IMAGENONE, 1, TBSTATE_ENABLED | TBSTATE_CHECKED, BTNS_CHECK, {}, 0, 0};
+         SendMessageW(h, TB_ADDBUTTONSW, 1, reinterpret_cast<LPARAM>(&button));
+       },
+       {}},
       {L"drop-down list", WC_COMBOBOXW, CBS_DROPDOWNLIST, {150, 200}, nullptr, {{0, 0, kBorder}, {0, 0, 0}, {0, 0, 0}}},
   };
   for (const ControlCase& c : cases) {
@@ -142,6 +151,18 @@ TEST_F(SkinControlTest, ControlsPaintTheirPartsFromTheSkin) {
       const RECT selected = TabRect(control, 1), other = TabRect(control, 0);
       probes.push_back(Probe{selected.left + 2, selected.top + 1, kSelected});
       probes.push_back(Probe{other.left + 3, other.top + 3, kTab});
+    }
+    if (c.cls == std::wstring(TRACKBAR_CLASSW)) {
+      RECT thumb{};
+      SendMessageW(control, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+      probes.push_back(Probe{(thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2, kThumb});
+      probes.push_back(Probe{thumb.left, thumb.top, kBorder});
+    }
+    if (c.cls == std::wstring(TOOLBARCLASSNAMEW)) {
+      RECT button{};
+      SendMessageW(control, TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&button));
+      probes.push_back(Probe{button.left + 2, button.top + 2, kPressed});
+      probes.push_back(Probe{button.left, button.top, kBorder});
     }
     if (c.cls == std::wstring(WC_COMBOBOXW)) {
       // The drop-down button at the right end of the field.
