@@ -113,6 +113,18 @@ void CTKSkinObjectTreeView::OnSkinStateChange(int, int) {
 }
 
 bool CTKSkinObjectListView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  const int code = LOWORD(wParam);
+  if ((message == WM_HSCROLL || message == WM_VSCROLL) && !lParam &&
+      (code == SB_THUMBTRACK || code == SB_THUMBPOSITION) && RereadsScrollBars()) {
+    // The list view of the Windows 9x platform ignores thumb positions its bars did not send
+    // themselves: it is scrolled by the distance instead (rows for the vertical bar).
+    const bool vertical = message == WM_VSCROLL;
+    int delta = static_cast<int>(HIWORD(wParam)) - GetScrollPos(hwnd_, vertical ? SB_VERT : SB_HORZ);
+    if (vertical) delta *= HIWORD(SendMessageW(hwnd_, LVM_GETITEMSPACING, TRUE, 0));
+    *result = SendMessageW(hwnd_, LVM_SCROLL, vertical ? 0 : delta, vertical ? delta : 0);
+    RereadScrollBars();
+    return true;
+  }
   if (message != WM_CREATE) return CTKSkinObjectComCtl32Control::OnMessage(message, wParam, lParam, result);
   *result = DefaultProcessing(message, wParam, lParam);
   created_ = *result != -1;

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "toolkit/drawing/draw_helpers.h"
@@ -47,6 +48,22 @@ void CTKSkinObjectTrackBar::DrawTics(HDC dc, const RECT& channel, bool vertical,
   const DWORD* tics = reinterpret_cast<const DWORD*>(SendMessageW(hwnd_, TBM_GETPTICS, 0, 0));
   for (int i = 0; tics && high > low && i < count - 2; ++i)
     at.push_back(from + MulDiv(static_cast<int>(tics[i]) - low, to - 1 - from, high - low));
+  if ((style & TBS_ENABLESELRANGE) && high > low) {
+    // Small triangles of three steps mark the selection's start and end under the channel.
+    const int marks[2] = {static_cast<int>(SendMessageW(hwnd_, TBM_GETSELSTART, 0, 0)),
+                          static_cast<int>(SendMessageW(hwnd_, TBM_GETSELEND, 0, 0))};
+    for (int m = 0; m < 2; ++m) {
+      const int p = from + MulDiv(marks[m] - low, to - 1 - from, high - low);
+      const int dir = m == 0 ? -1 : 1;
+      for (int step = 0; step < 3; ++step) {
+        const RECT rc = vertical ? RECT{thumb.right + 1 + step, std::min(p, p + dir * step), thumb.right + 2 + step,
+                                        std::max(p, p + dir * step) + 1}
+                                 : RECT{std::min(p, p + dir * step), thumb.bottom + 1 + step,
+                                        std::max(p, p + dir * step) + 1, thumb.bottom + 2 + step};
+        CTKDrawHelpers::FillSolidRect(dc, rc, color);
+      }
+    }
+  }
   const bool before = (style & (TBS_TOP | TBS_BOTH)) != 0;  // TBS_LEFT is TBS_TOP
   const bool after = !(style & TBS_TOP) || (style & TBS_BOTH);
   for (int p : at) {
