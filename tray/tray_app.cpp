@@ -4,6 +4,8 @@
 
 #include <new>
 
+#include "toolkit/skin/skin_manager.h"
+
 const char kTrayMutexName[] = "DravixTaskTrayLoadMutex";
 
 CDravixTrayMFCApp::CDravixTrayMFCApp(ITrayServices* services)
@@ -12,6 +14,8 @@ CDravixTrayMFCApp::CDravixTrayMFCApp(ITrayServices* services)
 CDravixTrayMFCApp::~CDravixTrayMFCApp() {
   m_pMainWnd = nullptr;
   m_mainWindow.reset();
+  // The skin ends here, on the program's thread, not in an exit-time destructor.
+  ReleaseSkinManager();
 }
 
 bool CDravixTrayMFCApp::StartUp() {

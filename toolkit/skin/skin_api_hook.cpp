@@ -374,6 +374,7 @@ LRESULT DefaultThroughObject(int slot, WNDPROC proc, HWND hwnd, UINT message, WP
   CTKSkinObject* object = manager ? manager->Lookup(hwnd) : nullptr;
   if (!object || object->IsPassThrough()) return 0;
   if (proc && object->CurrentMessage() == message) return 0;
+  CTKSkinObject::DispatchScope scope(object);
   MSG& current = CTKSkinManager::CurrentMessage();
   const MSG saved = current;
   current = MSG{hwnd, message, wParam, lParam, 0, {}};
@@ -487,6 +488,8 @@ void CTKSkinManagerApiFunction::Restore() {
 CTKSkinManagerApiHook::~CTKSkinManagerApiHook() {
   UnhookAll();
   if (uxtheme_) FreeLibrary(uxtheme_);
+  // Replacements handed out earlier fall through to the system from now on.
+  if (g_hook == this) g_hook = nullptr;
 }
 
 void CTKSkinManagerApiHook::HookAll() {

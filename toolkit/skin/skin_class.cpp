@@ -98,8 +98,9 @@ int CTKSkinManagerClass::MeasurePart(int part, int state, const RECT* rc, int si
   const SIZE image = images_.GetImageSize(file);
   if (image.cx == 0 || image.cy == 0) return 0;
   const int frames = std::max(1, GetInt(part, state, 2401, 1));
+  // Frames are divided as the part's drawing divides them (IMAGELAYOUT VERTICAL is 0).
   SIZE frame = image;
-  if (GetEnum(part, state, 4011, 1) == 1)
+  if (GetEnum(part, state, 4011, 1) == 0)
     frame.cy /= frames;
   else
     frame.cx /= frames;

@@ -2,6 +2,8 @@
 
 #include <prsht.h>
 
+#include <new>
+
 #include "toolkit/skin/skin_api_hook.h"
 #include "toolkit/skin/skin_class.h"
 #include "toolkit/skin/skin_metrics.h"
@@ -58,13 +60,36 @@ CTKSkinManager* g_manager = nullptr;
 
 }  // namespace
 
+
+static CTKSyncSection& ManagerLock() {
+  static CTKSyncSection lock;
+  return lock;
+}
+
 CTKSkinManager* GetSkinManager() {
-  static CTKSkinManager* manager = [] {
-    g_manager = new CTKSkinManager();
-    return g_manager;
-  }();
-  CTKSkinManager::InstallThreadHook();
+  CTKSkinManager* manager;
+  {
+    CTKSectionLock lock(ManagerLock());
+    if (!g_manager) new (std::nothrow) CTKSkinManager();  // the constructor makes itself the manager
+    manager = g_manager;
+  }
+  if (manager) CTKSkinManager::InstallThreadHook();
   return manager;
+}
+
+void ReleaseSkinManager() {
+  CTKSkinManager* manager;
+  {
+    CTKSectionLock lock(ManagerLock());
+    manager = g_manager;
+  }
+  if (!manager) return;
+  // Windows get their system frames and the system functions their own code back first.
+  manager->LoadSkinFile(L"", L"");
+  delete manager;
+  ThreadState& state = CurrentThreadState();
+  if (state.hook) UnhookWindowsHookEx(state.hook);
+  state.hook = nullptr;
 }
 
 MSG& CTKSkinManager::CurrentMessage() {
@@ -76,7 +101,10 @@ CTKSkinManager::CTKSkinManager()
     : metrics_(std::make_unique<CTKSkinManagerMetrics>(this)),
       resource_file_(std::make_unique<CTKSkinManagerResourceFile>(this)),
       api_hook_(std::make_unique<CTKSkinManagerApiHook>(this)) {
-  g_manager = this;
+  {
+    CTKSectionLock lock(ManagerLock());
+    g_manager = this;
+  }
   FillClassTable();
   // Shell modules keep their own imports on systems before XP, where patching them misbehaves.
   skip_shell_modules_ = !GetWindowsVersionInfo().IsWindowsXPOrLater();
@@ -96,6 +124,7 @@ CTKSkinManager::~CTKSkinManager() {
   }
   classes_.clear();
   if (win_event_hook_) UnhookWinEvent(win_event_hook_);
+  CTKSectionLock lock(ManagerLock());
   if (g_manager == this) g_manager = nullptr;
 }
 
@@ -211,8 +240,9 @@ void CTKSkinManager::Remove(HWND hwnd) {
   }
   // Later messages (if any) go straight to the window's own procedure.
   if (IsWindow(hwnd)) object->Detach();
-  // A handler of this window is still running further up the stack: it goes when that returns.
   if (object->InDispatch()) {
+    // A message of the window is still being handled by the object: the outermost dispatch
+    // scope deletes it.
     object->MarkRemoved();
     object.release();
   }
@@ -227,6 +257,7 @@ LRESULT CALLBACK CTKSkinManager::SharedWindowProc(HWND hwnd, UINT message, WPARA
     return IsWindowUnicode(hwnd) ? DefWindowProcW(hwnd, message, wParam, lParam)
                                  : DefWindowProcA(hwnd, message, wParam, lParam);
   }
+  CTKSkinObject::DispatchScope scope(object);
   if (message == WM_NCDESTROY) {
     // The window's own procedure runs first; the object goes only after it has returned.
     const LRESULT result = SkinSystem::CallWindowProc(object->IsUnicode(), object->PreviousProc(), hwnd, message,
@@ -236,7 +267,6 @@ LRESULT CALLBACK CTKSkinManager::SharedWindowProc(HWND hwnd, UINT message, WPARA
   }
   if (!manager->IsSkinLoaded())
     return SkinSystem::CallWindowProc(object->IsUnicode(), object->PreviousProc(), hwnd, message, wParam, lParam);
-  object->EnterDispatch();
 
   MSG& current = CurrentMessage();
   const MSG saved = current;
@@ -245,6 +275,8 @@ LRESULT CALLBACK CTKSkinManager::SharedWindowProc(HWND hwnd, UINT message, WPARA
   object->SetCurrentMessage(message);
   LRESULT result = 0;
   bool handled = false;
+  // A window that opted out may opt in again: it is asked anew on every update notice.
+  if (object->IsPassThrough() && message == CTKSkinObject::UpdateStateMessage()) object->RefreshPassThrough();
   if (!object->IsPassThrough() && !object->IsMessageExcluded(message)) {
     object->PushDefault({CTKSkinObject::DefaultKind::PreviousProc, nullptr, nullptr});
     handled = object->OnMessage(message, wParam, lParam, &result);
@@ -253,7 +285,6 @@ LRESULT CALLBACK CTKSkinManager::SharedWindowProc(HWND hwnd, UINT message, WPARA
   if (!handled) result = object->DefaultProcessing(message, wParam, lParam);
   object->SetCurrentMessage(savedObjectMessage);
   current = saved;
-  if (object->LeaveDispatch()) delete object;
   return result;
 }
 

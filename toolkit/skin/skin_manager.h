@@ -99,4 +99,9 @@ class CTKSkinManager {
   HWINEVENTHOOK win_event_hook_ = nullptr;
 };
 
+// The process's manager, made on first use.
 CTKSkinManager* GetSkinManager();
+// Ends the manager in order before the process ends (never from an exit-time destructor, which
+// runs under the loader lock): unloads the skin, gives every window its own procedure back and
+// removes the calling thread's creation hook. A later GetSkinManager makes a new one.
+void ReleaseSkinManager();

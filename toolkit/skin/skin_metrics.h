@@ -30,6 +30,10 @@ class CTKSkinManagerMetrics {
   int ScrollWidth() const { return cx_vscroll_; }
   int ScrollHeight() const { return cy_hscroll_; }
   int BorderWidth() const { return border_width_; }
+  int CxBorder() const { return cx_border_; }
+  int CyBorder() const { return cy_border_; }
+  int CxEdge() const { return cx_edge_; }
+  int CyEdge() const { return cy_edge_; }
 
   static COLORREF DefaultColor(int index);
 

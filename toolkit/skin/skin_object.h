@@ -66,16 +66,26 @@ class CTKSkinObject {
   UINT CurrentMessage() const { return current_message_; }
   void SetCurrentMessage(UINT message) { current_message_ = message; }
 
-  // Messages of this window being handled now (nested sends count); an object removed while
-  // one runs is deleted when the outermost returns.
-  void EnterDispatch() { ++dispatch_depth_; }
-  // True when the object was removed meanwhile and the last dispatch has returned.
-  bool LeaveDispatch() { return --dispatch_depth_ == 0 && removed_; }
-  bool InDispatch() const { return dispatch_depth_ > 0; }
-  void MarkRemoved() { removed_ = true; }
-
   static UINT UpdateStateMessage();
   static UINT QueryStateMessage();
+
+  // Held while one of the window's messages is being handled. The window may be destroyed
+  // meanwhile; its object is then only marked removed and the outermost scope deletes it.
+  class DispatchScope {
+   public:
+    explicit DispatchScope(CTKSkinObject* object) : object_(object) { ++object_->dispatch_depth_; }
+    ~DispatchScope() {
+      if (--object_->dispatch_depth_ == 0 && object_->removed_) delete object_;
+    }
+    DispatchScope(const DispatchScope&) = delete;
+    DispatchScope& operator=(const DispatchScope&) = delete;
+
+   private:
+    CTKSkinObject* object_;
+  };
+  bool InDispatch() const { return dispatch_depth_ > 0; }
+  // Hands the object to the dispatch scopes still running on it.
+  void MarkRemoved() { removed_ = true; }
 
  protected:
   HWND hwnd_ = nullptr;
@@ -89,6 +99,8 @@ class CTKSkinObject {
   std::vector<DefWindowDescriptor> defaults_;
   UINT current_message_ = 0;
   int frame_kind_ = 0;
+
+ private:
   int dispatch_depth_ = 0;
   bool removed_ = false;
 };

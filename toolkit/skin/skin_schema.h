@@ -14,6 +14,36 @@
 class CTKSkinManager;
 class CTKSkinManagerClass;
 class CTKSkinIniSource;
+class CTKSkinObjectFrame;
+
+// Element codes of a scroll bar, shared by drawing, hit testing and tracking.
+enum TKSkinScrollElement {
+  kScrollNone = 0,
+  kScrollFirstArrow = 60,
+  kScrollSecondArrow = 61,
+  kScrollTrackBefore = 62,
+  kScrollTrackAfter = 63,
+  kScrollThumb = 64,
+};
+
+// One scroll bar as the schema draws it: where it lies, its scroll information and which of its
+// elements is hot or pressed.
+struct CTKSkinScrollBarInfo {
+  RECT rect{};
+  bool vertical = true;
+  bool control = false;  // a scroll-bar control rather than a window's own bar
+  SCROLLINFO info{sizeof(SCROLLINFO), 0, 0, 0, 0, 0, 0};
+  int hot = kScrollNone;
+  int pressed = kScrollNone;
+  bool mouseOver = false;
+
+  // Maximum - minimum + 1 exceeds the page.
+  bool HasRange() const;
+  // The rectangle of an element (empty when the bar is too small to show it).
+  RECT ElementRect(int element) const;
+  // The element under a point (same coordinates as rect), kScrollNone outside the bar.
+  int HitTest(POINT pt) const;
+};
 
 class CTKSkinManagerSchemaProperty {
  public:
@@ -37,6 +67,16 @@ class CTKSkinManagerSchema {
   // Drawing operations of the schema family.
   virtual BOOL PaintPartBackground(HDC dc, CTKSkinManagerClass* cls, int part, int state, const RECT& rc) = 0;
   virtual COLORREF SizeBoxFillColor(HWND hwnd);
+  // The whole non-client area of a skinned window, in window coordinates.
+  virtual void PaintWindowFrame(HDC dc, CTKSkinObjectFrame* frame) {}
+  // Border widths (left, top, right, bottom); top includes the caption.
+  virtual RECT ComputeFrameBorders(HWND hwnd);
+  // A new region in window coordinates owned by the caller, or none for the plain rectangle.
+  virtual HRGN ComputeFrameRegion(CTKSkinObjectFrame* frame, int width, int height) { return nullptr; }
+  virtual void FreeFrameRegions() {}
+  virtual void PaintScrollBarParts(HDC dc, HWND hwnd, const CTKSkinScrollBarInfo& bar) {}
+  // Lays out the frame's caption buttons and draws them; the left edge of the leftmost one.
+  virtual int PlaceCaptionButtons(HDC dc, CTKSkinObjectFrame* frame) { return 0; }
 
   // Always 0: malformed lines are skipped, never fatal.
   int ParseIniText(CTKSkinIniSource* source);

@@ -32,6 +32,8 @@ CTKSkinManagerSchemaDefault::CTKSkinManagerSchemaDefault(CTKSkinManager* manager
   name_ = L"Default";
 }
 
+CTKSkinManagerSchemaDefault::~CTKSkinManagerSchemaDefault() = default;
+
 CTKSkinManagerSchemaOffice2007::CTKSkinManagerSchemaOffice2007(CTKSkinManager* manager)
     : CTKSkinManagerSchemaDefault(manager) {
   name_ = L"Office2007";

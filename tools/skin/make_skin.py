@@ -74,14 +74,49 @@ def magenta_dot():
     return rows
 
 
+CAPTION_ACTIVE = (40, 80, 160)
+CAPTION_INACTIVE = (120, 140, 170)
+CLOSE_STATES = [(200, 60, 60), (240, 110, 110), (140, 20, 20), (160, 160, 160),
+                (190, 150, 150), (210, 170, 170), (150, 110, 110), (170, 170, 170)]
+MINMAX_STATES = [(60, 120, 200), (100, 160, 240), (20, 70, 140), (160, 160, 160),
+                 (150, 160, 190), (170, 180, 210), (110, 120, 150), (170, 170, 170)]
+
+
+def caption():
+    """Two 20 x 20 frames (active, inactive) with magenta top corners for the window region."""
+    rows = []
+    for fill in (CAPTION_ACTIVE, CAPTION_INACTIVE):
+        frame = solid(20, 20, fill)
+        for x, y in ((0, 0), (1, 0), (0, 1)):
+            frame[y][x] = (255, 0, 255, 255)
+            frame[y][19 - x] = (255, 0, 255, 255)
+        rows += frame
+    return rows
+
+
+def frame_sides():
+    return solid(4, 4, CAPTION_ACTIVE) + solid(4, 4, CAPTION_INACTIVE)
+
+
+def caption_buttons(states):
+    rows = []
+    for fill in states:
+        rows += framed(16, 16, (255, 255, 255), fill)
+    return rows
+
+
 IMAGES = {
+    "CAPTION.BMP": caption(),
+    "FRAME.BMP": frame_sides(),
+    "CLOSE.BMP": caption_buttons(CLOSE_STATES),
+    "MINMAX.BMP": caption_buttons(MINMAX_STATES),
     "BUTTON.BMP": button_states(),
     "NINE.BMP": nine_grid(),
     "STRIPES.BMP": stripes(),
     "DOT.BMP": magenta_dot(),
 }
 
-THUMB = (0, 128, 0)
+THUMB = (20, 100, 180)
 TAB = (200, 215, 235)
 SELECTED = (255, 250, 230)
 PANE = (245, 248, 252)
@@ -164,6 +199,59 @@ INI = [
     "",
     "[Button.PushButton(Hot)]",
     "TextColor = 255 0 0",
+    "",
+    "[Window.Caption]",
+    "ImageFile = CAPTION.BMP",
+    "ImageCount = 2",
+    "ImageLayout = Vertical",
+    "SizingMargins = 4, 4, 4, 4",
+    "Transparent = True",
+    "ContentAlignment = Left",
+    "",
+    "[Window.FrameLeft]",
+    "ImageFile = FRAME.BMP",
+    "ImageCount = 2",
+    "ImageLayout = Vertical",
+    "",
+    "[Window.FrameRight]",
+    "ImageFile = FRAME.BMP",
+    "ImageCount = 2",
+    "ImageLayout = Vertical",
+    "",
+    "[Window.FrameBottom]",
+    "ImageFile = FRAME.BMP",
+    "ImageCount = 2",
+    "ImageLayout = Vertical",
+    "",
+    "[Window.CloseButton]",
+    "ImageFile = CLOSE.BMP",
+    "ImageCount = 8",
+    "ImageLayout = Vertical",
+    "SizingMargins = 1, 1, 1, 1",
+    "",
+    "[Window.MaxButton]",
+    "ImageFile = MINMAX.BMP",
+    "ImageCount = 8",
+    "ImageLayout = Vertical",
+    "SizingMargins = 1, 1, 1, 1",
+    "",
+    "[Window.MinButton]",
+    "ImageFile = MINMAX.BMP",
+    "ImageCount = 8",
+    "ImageLayout = Vertical",
+    "SizingMargins = 1, 1, 1, 1",
+    "",
+    "[Window.RestoreButton]",
+    "ImageFile = MINMAX.BMP",
+    "ImageCount = 8",
+    "ImageLayout = Vertical",
+    "SizingMargins = 1, 1, 1, 1",
+    "",
+    "[Window.HelpButton]",
+    "ImageFile = MINMAX.BMP",
+    "ImageCount = 8",
+    "ImageLayout = Vertical",
+    "SizingMargins = 1, 1, 1, 1",
     "",
     "[Window.Dialog]",
     "ImageFile = NINE.BMP",

@@ -15,7 +15,7 @@ namespace {
 
 // Colours of the project's skin.
 constexpr COLORREF kBorder = RGB(60, 90, 140);
-constexpr COLORREF kThumb = RGB(0, 128, 0);
+constexpr COLORREF kThumb = RGB(20, 100, 180);
 constexpr COLORREF kTab = RGB(200, 215, 235);
 constexpr COLORREF kSelected = RGB(255, 250, 230);
 constexpr COLORREF kPane = RGB(245, 248, 252);

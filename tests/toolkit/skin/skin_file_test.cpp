@@ -53,7 +53,9 @@ int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   if (argc < 5) return 2;
   g_env = {WindowsPath(argv[1]), WindowsPath(argv[2]), WindowsPath(argv[3]), WindowsPath(argv[4])};
-  return RUN_ALL_TESTS();
+  const int result = RUN_ALL_TESTS();
+  ReleaseSkinManager();
+  return result;
 }
 
 TEST(SkinFile, LibraryAndFolderDeliverTheSameLines) {
