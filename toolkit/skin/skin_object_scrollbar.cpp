@@ -4,6 +4,7 @@
 #include "toolkit/skin/skin_class.h"
 #include "toolkit/skin/skin_manager.h"
 #include "toolkit/skin/skin_object_control.h"
+#include "toolkit/skin/skin_schema.h"
 
 bool CTKSkinObjectScrollBar::IsSizeBox() const {
   return (GetWindowLongW(hwnd_, GWL_STYLE) & (SBS_SIZEBOX | SBS_SIZEGRIP)) != 0;
@@ -39,7 +40,7 @@ void CTKSkinObjectScrollBar::Paint(HDC dc) {
     return;
   }
   UpdateBar();
-  bar_.Paint(dc, cls, IsWindowEnabled(hwnd_) != FALSE);
+  if (CTKSkinManagerSchema* schema = manager_->Schema()) schema->PaintScrollBarParts(dc, hwnd_, bar_.SchemaInfo());
 }
 
 bool CTKSkinObjectScrollBar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {

@@ -2,15 +2,9 @@
 
 #include <algorithm>
 
-#include "toolkit/skin/skin_class.h"
-#include "toolkit/skin/skin_draw_functions.h"
-#include "toolkit/skin/skin_manager.h"
-#include "toolkit/skin/skin_metrics.h"
-#include "toolkit/skin/skin_system.h"
 
 namespace {
 
-enum { kImageCount = 2401 };
 constexpr int kMinThumb = 8;
 
 int Along(const RECT& rc, bool vertical) { return vertical ? rc.bottom - rc.top : rc.right - rc.left; }
@@ -29,17 +23,16 @@ bool CTKSkinScrollBar::HasRange() const {
 int CTKSkinScrollBar::TrackLength() const { return std::max(0, Along(rect, vertical) - 2 * arrow); }
 
 void CTKSkinScrollBar::Layout() {
+  // The same layout as the schema draws (see CTKSkinScrollBarInfo::ElementRect).
   const int length = Along(rect, vertical);
   arrow = std::min(Across(rect, vertical), length / 2);
   const int track = TrackLength();
   thumbLength = 0;
   thumbPos = arrow;
-  if (!HasRange() || track <= 0) return;
-  const int span = info.nMax - info.nMin + 1;
-  int len = info.nPage ? MulDiv(static_cast<int>(info.nPage), track, span) : Across(rect, vertical);
-  len = std::min(std::max(len, kMinThumb), track);
-  if (len > track) return;
-  thumbLength = len;
+  if (!HasRange() || track < kMinThumb) return;
+  const long long span = static_cast<long long>(info.nMax) - info.nMin + 1;
+  int len = info.nPage ? static_cast<int>(track * static_cast<long long>(info.nPage) / span) : Across(rect, vertical);
+  thumbLength = std::min(std::max(len, kMinThumb), track);
   // A dragged thumb shows the track position, otherwise the position.
   thumbPos = ThumbFromPosition(tracking && pressed == kThumb ? info.nTrackPos : info.nPos);
 }
@@ -57,10 +50,10 @@ void CTKSkinScrollBar::ReadInfo(HWND hwnd) {
 
 int CTKSkinScrollBar::ThumbFromPosition(int position) const {
   const int track = TrackLength();
-  const int last = info.nMax - std::max(static_cast<int>(info.nPage) - 1, 0);
+  const long long last = static_cast<long long>(info.nMax) - std::max(static_cast<int>(info.nPage) - 1, 0);
   if (last <= info.nMin || track <= thumbLength) return arrow;
-  position = std::min(std::max(position, info.nMin), last);
-  return arrow + MulDiv(position - info.nMin, track - thumbLength, last - info.nMin);
+  const long long pos = std::min<long long>(std::max(position, info.nMin), last);
+  return arrow + static_cast<int>((track - thumbLength) * (pos - info.nMin) / (last - info.nMin));
 }
 
 int CTKSkinScrollBar::PositionFromThumb(int thumbStart) const {
@@ -97,53 +90,18 @@ int CTKSkinScrollBar::HitTest(POINT pt) const {
   return kTrackAfter;
 }
 
-void CTKSkinScrollBar::Paint(HDC dc, CTKSkinManagerClass* cls, bool windowEnabled) const {
-  const bool enabled = HasRange() && windowEnabled;
-  CTKSkinManager* manager = GetSkinManager();
-  const COLORREF face = manager->Metrics()->Color(COLOR_BTNFACE) != CLR_INVALID
-                            ? manager->Metrics()->Color(COLOR_BTNFACE)
-                            : SkinSystem::GetSysColor(COLOR_BTNFACE);
-  auto stateOf = [&](int element) {
-    if (!enabled) return 4;
-    if (pressed == element) return 3;
-    if (hot == element) return 2;
-    return 1;
-  };
-  auto draw = [&](int part, int state, const RECT& rc) {
-    if (IsRectEmpty(&rc)) return;
-    if (cls->DrawBackground(dc, part, state, rc)) return;
-    // A part the skin leaves out: a raised face for buttons, a light track.
-    RECT r = rc;
-    if (part == kArrowButton || part == kThumbHorz || part == kThumbVert)
-      SkinDrawFunctions::DrawEdge(manager, dc, &r, state == 3 ? EDGE_SUNKEN : EDGE_RAISED,
-                                  BF_RECT | BF_MIDDLE | BF_ADJUST);
-    else if (part != kGripperHorz && part != kGripperVert)
-      SkinDrawFunctions::FillSolid(dc, r, state == 3 ? manager->Metrics()->Color(COLOR_3DSHADOW) : face);
-  };
-  // Arrow states: up 1..4, down 5..8, left 9..12, right 13..16; hover frames 17..20.
-  const bool hoverFrames = cls->GetInt(kArrowButton, 0, kImageCount, 1) == 20 && (hot != kNone || pressed != kNone);
-  for (int i = 0; i < 2; ++i) {
-    const int element = i == 0 ? kFirstArrow : kSecondArrow;
-    const int index = (vertical ? 0 : 2) + i;
-    int state = stateOf(element);
-    if (state == 1 && hoverFrames) state = 17 + index;
-    else state += 4 * index;
-    draw(kArrowButton, state, ElementRect(element));
-  }
-  const int lower = vertical ? kLowerTrackVert : kLowerTrackHorz;
-  const int upper = vertical ? kUpperTrackVert : kUpperTrackHorz;
-  if (!enabled || !thumbLength) {
-    RECT track = ElementRect(kTrackBefore);
-    track = vertical ? RECT{rect.left, rect.top + arrow, rect.right, rect.bottom - arrow}
-                     : RECT{rect.left + arrow, rect.top, rect.right - arrow, rect.bottom};
-    draw(lower, 4, track);
-    return;
-  }
-  draw(lower, stateOf(kTrackBefore), ElementRect(kTrackBefore));
-  draw(upper, stateOf(kTrackAfter), ElementRect(kTrackAfter));
-  const RECT thumb = ElementRect(kThumb);
-  draw(vertical ? kThumbVert : kThumbHorz, stateOf(kThumb), thumb);
-  if (thumbLength > (vertical ? 13 : 9)) draw(vertical ? kGripperVert : kGripperHorz, stateOf(kThumb), thumb);
+CTKSkinScrollBarInfo CTKSkinScrollBar::SchemaInfo() const {
+  CTKSkinScrollBarInfo out;
+  out.rect = rect;
+  out.vertical = vertical;
+  out.control = kind == Kind::Control;
+  out.info = info;
+  // The schema draws the thumb at the position: a dragged one where it is dragged to.
+  if (tracking && pressed == kThumb) out.info.nPos = info.nTrackPos;
+  out.hot = hot;
+  out.pressed = pressed;
+  out.mouseOver = hot != kNone || pressed != kNone;
+  return out;
 }
 
 void CTKSkinScrollBarTracker::SetTimerForTesting(Timer* timer) { g_timer = timer ? timer : &g_default_timer; }

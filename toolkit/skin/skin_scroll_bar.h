@@ -5,26 +5,22 @@
 
 #include <windows.h>
 
-class CTKSkinManagerClass;
+#include "toolkit/skin/skin_schema.h"
 
 class CTKSkinScrollBar {
  public:
   enum class Kind { Horizontal, Vertical, Control };
   // Element codes of the bar's parts.
-  enum Element { kNone = 0, kFirstArrow = 60, kSecondArrow = 61, kTrackBefore = 62, kTrackAfter = 63, kThumb = 64 };
-  // SCROLLBAR parts.
-  enum Part {
-    kArrowButton = 1,
-    kThumbHorz = 2,
-    kThumbVert = 3,
-    kLowerTrackHorz = 4,
-    kUpperTrackHorz = 5,
-    kLowerTrackVert = 6,
-    kUpperTrackVert = 7,
-    kGripperHorz = 8,
-    kGripperVert = 9,
-    kSizeBox = 10,
+  enum Element {
+    kNone = kScrollNone,
+    kFirstArrow = kScrollFirstArrow,
+    kSecondArrow = kScrollSecondArrow,
+    kTrackBefore = kScrollTrackBefore,
+    kTrackAfter = kScrollTrackAfter,
+    kThumb = kScrollThumb,
   };
+  // SCROLLBAR part of the size grip.
+  static constexpr int kSizeBox = 10;
 
   Kind kind = Kind::Control;
   bool vertical = false;
@@ -53,8 +49,8 @@ class CTKSkinScrollBar {
   // Thumb start (from the bar's start) that shows a position.
   int ThumbFromPosition(int position) const;
 
-  // Draws the bar with the SCROLLBAR class; enabled as the control window allows.
-  void Paint(HDC dc, CTKSkinManagerClass* cls, bool windowEnabled) const;
+  // The bar as the schema draws it.
+  CTKSkinScrollBarInfo SchemaInfo() const;
 };
 
 // The press-tracking loop. The window holds the capture while it runs; every message it does

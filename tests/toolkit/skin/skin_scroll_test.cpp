@@ -6,6 +6,7 @@
 
 #include "tests/toolkit/skin/skin_test_env.h"
 #include "toolkit/skin/skin_manager.h"
+#include "toolkit/skin/skin_object_frame.h"
 #include "toolkit/skin/skin_object_scrollbar.h"
 #include "toolkit/skin/skin_scroll_bar.h"
 
@@ -35,15 +36,18 @@ LRESULT CALLBACK ParentProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     DestroyWindow(doomed);
     return 0;
   }
+  // A window's own bar reports without a control handle.
+  const int kind = bar ? SB_CTL : SB_VERT;
+  if (!bar) bar = hwnd;
   SCROLLINFO si{sizeof(si), SIF_ALL};
-  GetScrollInfo(bar, SB_CTL, &si);
+  GetScrollInfo(bar, kind, &si);
   int pos = si.nPos;
   if (code == SB_LINEDOWN) pos += 1;
   if (code == SB_LINEUP) pos -= 1;
   if (code == SB_PAGEDOWN) pos += static_cast<int>(si.nPage);
   if (code == SB_PAGEUP) pos -= static_cast<int>(si.nPage);
   if (code == SB_THUMBPOSITION) pos = HIWORD(wParam);
-  SetScrollPos(bar, SB_CTL, pos, TRUE);
+  SetScrollPos(bar, kind, pos, TRUE);
   return 0;
 }
 
@@ -184,13 +188,13 @@ TEST_F(SkinScrollTest, ThumbDragSendsEveryPositionAndRestoresOutsideTheBar) {
 }
 
 TEST_F(SkinScrollTest, AThumbThatFillsTheTrackDoesNotDrag) {
-  // 44 high: arrows of 20 leave a track of 4 that the thumb fills.
-  HWND bar = MakeBar(44);
+  // 48 high: arrows of 20 leave a track of 8, the shortest thumb.
+  HWND bar = MakeBar(48);
   auto* object = static_cast<CTKSkinObjectScrollBar*>(manager_->Lookup(bar));
   ASSERT_NE(object, nullptr);
   ASSERT_EQ(object->Bar().thumbLength, object->Bar().TrackLength());
-  PostMessageW(bar, WM_LBUTTONUP, 0, At(10, 22));
-  SendMessageW(bar, WM_LBUTTONDOWN, MK_LBUTTON, At(10, 22));
+  PostMessageW(bar, WM_LBUTTONUP, 0, At(10, 24));
+  SendMessageW(bar, WM_LBUTTONDOWN, MK_LBUTTON, At(10, 24));
   EXPECT_TRUE(g_sent.empty());
   EXPECT_EQ(GetCapture(), nullptr);
   MSG msg;
@@ -213,4 +217,29 @@ TEST_F(SkinScrollTest, ABarDestroyedWhileTrackedEndsTheLoop) {
   HWND next = MakeBar(100);
   EXPECT_NE(manager_->Lookup(next), nullptr);
   DestroyWindow(next);
+}
+
+TEST_F(SkinScrollTest, AWindowsOwnBarReportsToTheWindowItself) {
+  HWND window = CreateWindowExW(0, L"KestrinSkinScrollParent", L"w", WS_OVERLAPPEDWINDOW | WS_VSCROLL, 0, 0, 200, 150,
+                                nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  SCROLLINFO si{sizeof(si), SIF_ALL, 0, 100, 10, 0, 0};
+  SetScrollInfo(window, SB_VERT, &si, TRUE);
+  auto* frame = static_cast<CTKSkinObjectFrame*>(manager_->Lookup(window));
+  ASSERT_NE(frame, nullptr);
+  RECT windowRect;
+  GetWindowRect(window, &windowRect);
+  frame->HitTest(POINT{0, 0});  // lays the bars out
+  const RECT bar = frame->ScrollBar(SB_VERT).rect;
+  ASSERT_FALSE(IsRectEmpty(&bar));
+  // A press on the lower arrow, held through one repeat.
+  const POINT screen{windowRect.left + (bar.left + bar.right) / 2, windowRect.top + bar.bottom - 3};
+  PostMessageW(window, WM_TIMER, CTKSkinScrollBarTracker::kRepeatTimer, 0);
+  PostMessageW(window, WM_LBUTTONUP, 0, 0);
+  SendMessageW(window, WM_NCLBUTTONDOWN, HTVSCROLL, MAKELPARAM(screen.x, screen.y));
+  const std::vector<Sent> expected{{SB_LINEDOWN, 0, false}, {SB_LINEDOWN, 0, false}, {SB_ENDSCROLL, 0, false}};
+  EXPECT_EQ(g_sent, expected);
+  EXPECT_EQ(GetScrollPos(window, SB_VERT), 2);
+  EXPECT_EQ(frame->ScrollBar(SB_VERT).pressed, kScrollNone);
+  EXPECT_EQ(GetCapture(), nullptr);
+  DestroyWindow(window);
 }
