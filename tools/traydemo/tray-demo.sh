@@ -44,7 +44,8 @@ names="menu about page-border page-audio page-general page-kraida page-border-ch
 photograph() {
   local out=$1 name rect
   rm -rf "$shots" && mkdir -p "$shots"
-  wine "$prog" --shots "$(winpath "$shots")" >/dev/null 2>&1 &
+  rm -f "$out"-*.png
+  wine "$prog" --shots "$(winpath "$shots")" >"$out-wine.log" 2>&1 &
   app=$!
   for name in $names; do
     for _ in $(seq 600); do [ -e "$shots/$name.ready" ] && break; kill -0 "$app" 2>/dev/null || break; sleep 0.1; done

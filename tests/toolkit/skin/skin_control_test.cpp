@@ -267,3 +267,45 @@ TEST(SkinSystemHelpers, IconSizesPalettesAndBitmapsFromPackedDibs) {
   dib.header.biBitCount = 24;
   EXPECT_EQ(SkinDrawFunctions::CreateDibPalette(info, sizeof(dib)), nullptr);
 }
+
+namespace {
+
+INT_PTR CALLBACK PageProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
+
+// An empty dialog template of the given size in dialog units.
+struct PageTemplate {
+  DLGTEMPLATE header{WS_CHILD | WS_CAPTION | DS_CONTROL, 0, 0, 0, 0, 200, 120};
+  WORD menu = 0, cls = 0, title = 0;
+};
+
+}  // namespace
+
+// A property sheet with its tab control, pages and buttons opens and closes while skinned.
+TEST_F(SkinControlTest, APropertySheetOpensSkinned) {
+  static PageTemplate page;
+  PROPSHEETPAGEW pages[2] = {};
+  for (PROPSHEETPAGEW& p : pages) {
+    p.dwSize = sizeof(p);
+    p.dwFlags = PSP_DLGINDIRECT | PSP_USETITLE;
+    p.pResource = &page.header;
+    p.pfnDlgProc = &PageProc;
+    p.pszTitle = L"Page";
+  }
+  PROPSHEETHEADERW header{};
+  header.dwSize = sizeof(header);
+  header.dwFlags = PSH_MODELESS | PSH_PROPSHEETPAGE | PSH_NOAPPLYNOW;
+  header.pszCaption = L"Sheet";
+  header.nPages = 2;
+  header.ppsp = pages;
+  HWND sheet = reinterpret_cast<HWND>(PropertySheetW(&header));
+  ASSERT_NE(sheet, nullptr);
+  HWND tab = reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETTABCONTROL, 0, 0));
+  ASSERT_NE(tab, nullptr);
+  EXPECT_NE(manager_->Lookup(tab), nullptr);
+  SendMessageW(sheet, PSM_SETCURSEL, 1, 0);
+  RECT rc;
+  GetClientRect(tab, &rc);
+  Canvas canvas(rc.right, rc.bottom, kCanvas);
+  SendMessageW(tab, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.dc()), PRF_CLIENT);
+  DestroyWindow(sheet);
+}
