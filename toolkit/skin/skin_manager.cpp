@@ -119,7 +119,14 @@ CTKSkinManager::~CTKSkinManager() {
   schema_.reset();
   {
     CTKSectionLock lock(windows_lock_);
-    for (auto& entry : windows_) entry.second->Detach();
+    for (auto& entry : windows_) {
+      entry.second->Detach();
+      if (entry.second->InDispatch()) {
+        // Ended from inside one of the window's messages: the dispatch deletes the object.
+        entry.second->MarkRemoved();
+        entry.second.release();
+      }
+    }
     windows_.clear();
   }
   classes_.clear();

@@ -26,6 +26,12 @@ RECT FrameRect(const SIZE& image, int frames, bool vertical, int index) {
   return RECT{index * image.cx / frames, 0, (index + 1) * image.cx / frames, image.cy};
 }
 
+// Margins come from the skin: never negative, never beyond what any image could hold.
+RECT BoundedMargins(const RECT& m) {
+  auto bound = [](LONG v) { return std::min<LONG>(std::max<LONG>(v, 0), 10000); };
+  return RECT{bound(m.left), bound(m.top), bound(m.right), bound(m.bottom)};
+}
+
 }  // namespace
 
 CTKSkinManagerSchemaDefault::CTKSkinManagerSchemaDefault(CTKSkinManager* manager) : CTKSkinManagerSchema(manager) {
@@ -41,7 +47,7 @@ CTKSkinManagerSchemaOffice2007::CTKSkinManagerSchemaOffice2007(CTKSkinManager* m
 }
 
 void CTKSkinManagerSchemaDefault::PaintBorderFill(HDC dc, CTKSkinManagerClass* cls, int part, int state, RECT rc) {
-  const int size = cls->GetInt(part, state, kBorderSize, 1);
+  const int size = std::min(cls->GetInt(part, state, kBorderSize, 1), 10000);
   const COLORREF border = cls->GetColor(part, state, kBorderColor, CLR_INVALID);
   const COLORREF fill = cls->GetColor(part, state, kFillColor, CLR_INVALID);
   if (size > 0 && border != CLR_INVALID) {
@@ -68,7 +74,7 @@ BOOL CTKSkinManagerSchemaDefault::PaintPartBackground(HDC dc, CTKSkinManagerClas
     file = cls->GetString(part, state, kImageFile1);
   if (file.empty()) file = cls->GetString(part, state, kImageFile);
   if (file.empty()) return FALSE;
-  RECT margins = cls->GetRect(part, state, kSizingMargins, RECT{});
+  RECT margins = BoundedMargins(cls->GetRect(part, state, kSizingMargins, RECT{}));
   CTKSkinImage* image = cls->Images().GetImage(file);
   if (!image) return FALSE;
   const int frames = std::max(1, cls->GetInt(part, state, kImageCount, 1));
@@ -101,7 +107,7 @@ BOOL CTKSkinManagerSchemaDefault::PaintPartBackground(HDC dc, CTKSkinManagerClas
 }
 
 void CTKSkinManagerSchemaDefault::PaintGlyph(HDC dc, CTKSkinManagerClass* cls, int part, int state, const RECT& rc) {
-  const RECT m = cls->GetRect(part, state, kContentMargins, RECT{});
+  const RECT m = BoundedMargins(cls->GetRect(part, state, kContentMargins, RECT{}));
   const RECT content{rc.left + m.left, rc.top + m.top, rc.right - m.right, rc.bottom - m.bottom};
   const int frames = std::max(1, cls->GetInt(part, state, kImageCount, 1));
   const bool vertical = cls->GetEnum(part, state, kImageLayout, kLayoutHorizontal) == kLayoutVertical;

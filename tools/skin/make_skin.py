@@ -105,6 +105,33 @@ def caption_buttons(states):
     return rows
 
 
+OFFICE_TRACK = (230, 235, 245)
+OFFICE_TRACK_PRESSED = (200, 210, 230)
+OFFICE_STATES = [(255, 255, 255), (180, 200, 230), (250, 220, 150), (230, 160, 80)]
+OFFICE_THUMB = [(150, 180, 220), (250, 220, 150), (230, 160, 80)]
+
+
+def arrow_glyphs():
+    """Sixteen 9 x 9 glyphs on magenta: a black 3 x 3 centre, grey for the disabled ones."""
+    rows = []
+    for i in range(16):
+        frame = solid(9, 9, (255, 0, 255))
+        ink = (128, 128, 128) if i % 4 == 3 else (0, 0, 0)
+        for y in range(3, 6):
+            for x in range(3, 6):
+                frame[y][x] = ink + (255,)
+        rows += frame
+    return rows
+
+
+# The Office 2007 schema's scroll-bar images (vertical bars, light set), named with their folder.
+OFFICE_IMAGES = {
+    "OFFICE2007\\SCROLLVERTICALLIGHT.BMP": solid(19, 20, OFFICE_TRACK) + solid(19, 20, OFFICE_TRACK_PRESSED),
+    "OFFICE2007\\SCROLLARROWSVERTICALLIGHT.BMP": [row for c in OFFICE_STATES for row in solid(19, 19, c)],
+    "OFFICE2007\\SCROLLARROWGLYPHS.BMP": arrow_glyphs(),
+    "OFFICE2007\\SCROLLTHUMBVERTICAL.BMP": [row for c in OFFICE_THUMB for row in solid(19, 20, c)],
+}
+
 IMAGES = {
     "CAPTION.BMP": caption(),
     "FRAME.BMP": frame_sides(),
@@ -311,12 +338,15 @@ def main(out):
         f.write(imagefiles.utf16_text(["[File.NormalBlue]", "ColorSchemes = NormalBlue"]))
     rc.append('THEMES_INI TEXTFILE "%s"' % os.path.join(out, "THEMES.INI").replace(os.sep, "/"))
     rc.append('STRINGTABLE\nBEGIN\n  5000 "Vista Style"\nEND')
-    for name, pixels in IMAGES.items():
+    for name, pixels in list(IMAGES.items()) + list(OFFICE_IMAGES.items()):
         data = imagefiles.bmp_bytes(pixels, 24)
-        for path in (os.path.join(out, name), os.path.join(folder, name)):
+        flat = name.replace("\\", "_")
+        nested = os.path.join(folder, *name.split("\\"))
+        os.makedirs(os.path.dirname(nested), exist_ok=True)
+        for path in (os.path.join(out, flat), nested):
             with open(path, "wb") as f:
                 f.write(data)
-        rc.append('%s BITMAP "%s"' % (name.replace(".", "_"), os.path.join(out, name).replace(os.sep, "/")))
+        rc.append('%s BITMAP "%s"' % (flat.replace(".", "_"), os.path.join(out, flat).replace(os.sep, "/")))
     with open(os.path.join(out, "skin.rc"), "w") as f:
         f.write("\n".join(rc) + "\n")
 

@@ -11,6 +11,8 @@
 #include "tests/toolkit/skin/skin_test_env.h"
 #include "toolkit/skin/skin_manager.h"
 #include "toolkit/skin/skin_object.h"
+#include "toolkit/skin/skin_object_frame.h"
+#include "toolkit/skin/skin_schema_default.h"
 
 namespace {
 
@@ -383,5 +385,66 @@ TEST_F(SkinFrameTest, WindowThatOptsOutKeepsTheSystemsFrameUntilItOptsIn) {
   SendMessageW(hwnd, CTKSkinObject::UpdateStateMessage(), 0, 0);
   EXPECT_EQ(Insets(hwnd).top, 27);
   EXPECT_TRUE(HasRegion(hwnd));
+  DestroyWindow(hwnd);
+}
+
+TEST_F(SkinFrameTest, Office2007ScrollBarDrawsItsOwnImages) {
+  // 19 x 150: arrows 0-19 and 131-150, the thumb (19 long) at the top of the track.
+  HWND owner = MakeFrame(WS_POPUP);
+  CTKSkinManagerSchemaOffice2007 office(manager_);
+  CTKSkinScrollBarInfo bar;
+  bar.rect = RECT{0, 0, 19, 150};
+  bar.info.nMax = 100;
+  Canvas canvas(19, 150, kBack);
+  office.PaintScrollBarParts(canvas.dc(), owner, bar);
+  EXPECT_EQ(canvas.At(9, 100), RGB(230, 235, 245));  // light background, frame 0
+  EXPECT_EQ(canvas.At(9, 9), RGB(0, 0, 0));          // up glyph, centred
+  EXPECT_EQ(canvas.At(2, 2), RGB(230, 235, 245));    // no arrow buttons while the mouse is away
+  EXPECT_EQ(canvas.At(9, 29), RGB(150, 180, 220));   // thumb, normal
+  bar.mouseOver = true;
+  bar.hot = kScrollFirstArrow;
+  bar.pressed = kScrollTrackAfter;
+  office.PaintScrollBarParts(canvas.dc(), owner, bar);
+  EXPECT_EQ(canvas.At(3, 3), RGB(250, 220, 150));    // hot arrow button
+  EXPECT_EQ(canvas.At(3, 140), RGB(180, 200, 230));  // the other arrow, normal
+  EXPECT_EQ(canvas.At(9, 100), RGB(200, 210, 230));  // pressed track after the thumb
+  // Without a captioned ancestor the size box takes the light colour.
+  EXPECT_EQ(office.SizeBoxFillColor(owner), RGB(245, 245, 245));
+  DestroyWindow(owner);
+}
+
+TEST_F(SkinFrameTest, CaptionButtonsFollowTheWindowsStyleAndState) {
+  struct Case {
+    DWORD style, exStyle;
+    int show;  // SW_ value applied after creation, 0 for none
+    std::vector<UINT> commands;
+  } cases[] = {
+      {WS_OVERLAPPEDWINDOW, 0, 0, {SC_CLOSE, SC_MAXIMIZE, SC_MINIMIZE}},
+      {WS_OVERLAPPEDWINDOW, 0, SW_MINIMIZE, {SC_CLOSE, SC_MAXIMIZE, SC_RESTORE}},
+      {WS_OVERLAPPEDWINDOW, 0, SW_MAXIMIZE, {SC_CLOSE, SC_RESTORE, SC_MINIMIZE}},
+      {WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_CONTEXTHELP, 0, {SC_CLOSE, SC_CONTEXTHELP}},
+      {WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, WS_EX_TOOLWINDOW, 0, {SC_CLOSE}},
+      {WS_POPUP | WS_CAPTION, 0, 0, {}},
+  };
+  for (const Case& c : cases) {
+    HWND hwnd = MakeFrame(c.style, c.exStyle);
+    if (c.show) ShowWindow(hwnd, c.show);
+    auto* frame = dynamic_cast<CTKSkinObjectFrame*>(manager_->Lookup(hwnd));
+    ASSERT_NE(frame, nullptr);
+    frame->HitTest(POINT{0, 0});  // builds the buttons for the current style
+    std::vector<UINT> commands;
+    for (const auto& b : frame->CaptionButtons()) commands.push_back(b.command);
+    EXPECT_EQ(commands, c.commands) << std::hex << c.style << " " << c.show;
+    DestroyWindow(hwnd);
+  }
+  // A system menu whose close item is greyed disables the close button.
+  HWND hwnd = MakeFrame(WS_OVERLAPPEDWINDOW);
+  EnableMenuItem(GetSystemMenu(hwnd, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
+  SetWindowLongW(hwnd, GWL_STYLE, GetWindowLongW(hwnd, GWL_STYLE) & ~WS_MINIMIZEBOX);  // a new style: rebuilt
+  auto* frame = dynamic_cast<CTKSkinObjectFrame*>(manager_->Lookup(hwnd));
+  ASSERT_NE(frame, nullptr);
+  EXPECT_EQ(frame->HitTest(kClose), 0);
+  ASSERT_FALSE(frame->CaptionButtons().empty());
+  EXPECT_FALSE(frame->CaptionButtons()[0].enabled);
   DestroyWindow(hwnd);
 }
