@@ -40,5 +40,5 @@ if [ -f "$top/tools/geckohost/gecko-demo.sh" ]; then
   bash "$top/tools/geckohost/gecko-demo.sh" "$build" "$arch"
 fi
 echo
-echo "== The tray program: its menu, About box and options sheet; a colour changed on the sheet =="
+echo "== The tray program: its menu, About box and options sheet, unskinned and skinned side by side; a colour changed on the sheet =="
 bash "$top/tools/traydemo/tray-demo.sh" "$build" "$arch"

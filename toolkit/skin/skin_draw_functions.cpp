@@ -1,6 +1,7 @@
 #include "toolkit/skin/skin_draw_functions.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "toolkit/skin/skin_class.h"
 #include "toolkit/skin/skin_manager.h"
@@ -13,6 +14,93 @@ void FillSolid(HDC dc, const RECT& rc, COLORREF color) {
   const COLORREF old = SetBkColor(dc, color);
   ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rc, nullptr, 0, nullptr);
   SetBkColor(dc, old);
+}
+
+void FillFrame(HDC dc, const RECT& rc, int width, COLORREF color) {
+  const int w = std::min<int>(width, std::min(rc.right - rc.left, rc.bottom - rc.top) / 2 + 1);
+  if (w <= 0) return;
+  FillSolid(dc, RECT{rc.left, rc.top, rc.right, rc.top + w}, color);
+  FillSolid(dc, RECT{rc.left, rc.bottom - w, rc.right, rc.bottom}, color);
+  FillSolid(dc, RECT{rc.left, rc.top + w, rc.left + w, rc.bottom - w}, color);
+  FillSolid(dc, RECT{rc.right - w, rc.top + w, rc.right, rc.bottom - w}, color);
+}
+
+SIZE IconSize(HICON icon) {
+  SIZE size{32, 32};
+  ICONINFO info{};
+  if (!icon || !GetIconInfo(icon, &info)) return size;
+  BITMAP mask{};
+  if (info.hbmMask && GetObjectW(info.hbmMask, sizeof(mask), &mask)) {
+    size.cx = mask.bmWidth;
+    // A monochrome icon keeps its AND and XOR masks one above the other.
+    size.cy = info.hbmColor ? mask.bmHeight : mask.bmHeight / 2;
+  }
+  if (info.hbmMask) DeleteObject(info.hbmMask);
+  if (info.hbmColor) DeleteObject(info.hbmColor);
+  return size;
+}
+
+namespace {
+
+// Entries of the colour table of a DIB; -1 when the header is not one we read.
+int DibColorCount(const BITMAPINFOHEADER& h) {
+  if (h.biSize < sizeof(BITMAPINFOHEADER)) return -1;
+  if (h.biBitCount > 8) return h.biCompression == BI_BITFIELDS ? 3 : 0;
+  const int full = 1 << h.biBitCount;
+  return h.biClrUsed ? static_cast<int>(std::min<DWORD>(h.biClrUsed, static_cast<DWORD>(full))) : full;
+}
+
+bool DibFits(const BITMAPINFO* dib, size_t size, size_t* bitsOffset) {
+  if (!dib || size < sizeof(BITMAPINFOHEADER)) return false;
+  const BITMAPINFOHEADER& h = dib->bmiHeader;
+  const int colors = DibColorCount(h);
+  if (colors < 0 || h.biSize > size) return false;
+  const size_t offset = h.biSize + static_cast<size_t>(colors) * sizeof(RGBQUAD);
+  if (offset > size) return false;
+  *bitsOffset = offset;
+  return true;
+}
+
+}  // namespace
+
+HPALETTE CreateDibPalette(const BITMAPINFO* dib, size_t size) {
+  size_t offset = 0;
+  if (!DibFits(dib, size, &offset) || dib->bmiHeader.biBitCount > 8) return nullptr;
+  const int count = DibColorCount(dib->bmiHeader);
+  if (count <= 0 || count > 256) return nullptr;
+  std::vector<unsigned char> storage(sizeof(LOGPALETTE) + sizeof(PALETTEENTRY) * static_cast<size_t>(count));
+  LOGPALETTE* palette = reinterpret_cast<LOGPALETTE*>(storage.data());
+  palette->palVersion = 0x300;
+  palette->palNumEntries = static_cast<WORD>(count);
+  const RGBQUAD* table = reinterpret_cast<const RGBQUAD*>(reinterpret_cast<const unsigned char*>(dib) +
+                                                          dib->bmiHeader.biSize);
+  for (int i = 0; i < count; ++i)
+    palette->palPalEntry[i] = PALETTEENTRY{table[i].rgbRed, table[i].rgbGreen, table[i].rgbBlue, 0};
+  return CreatePalette(palette);
+}
+
+HBITMAP CreateDdbFromDib(const BITMAPINFO* dib, size_t size) {
+  size_t offset = 0;
+  if (!DibFits(dib, size, &offset)) return nullptr;
+  const BITMAPINFOHEADER& h = dib->bmiHeader;
+  if (h.biWidth <= 0 || h.biHeight == 0 || h.biPlanes != 1) return nullptr;
+  if (h.biCompression == BI_RGB || h.biCompression == BI_BITFIELDS) {
+    const unsigned long long stride = ((static_cast<unsigned long long>(h.biWidth) * h.biBitCount + 31) / 32) * 4;
+    const unsigned long long rows = static_cast<unsigned long long>(h.biHeight < 0 ? -static_cast<long long>(h.biHeight) : h.biHeight);
+    if (stride * rows > size - offset) return nullptr;
+  }
+  HDC screen = GetDC(nullptr);
+  HPALETTE palette = CreateDibPalette(dib, size);
+  HPALETTE old = palette ? SelectPalette(screen, palette, FALSE) : nullptr;
+  if (palette) RealizePalette(screen);
+  HBITMAP bitmap = CreateDIBitmap(screen, &h, CBM_INIT, reinterpret_cast<const unsigned char*>(dib) + offset, dib,
+                                  DIB_RGB_COLORS);
+  if (palette) {
+    SelectPalette(screen, old, FALSE);
+    DeleteObject(palette);
+  }
+  ReleaseDC(nullptr, screen);
+  return bitmap;
 }
 
 namespace {

@@ -9,7 +9,18 @@
 #include "toolkit/skin/skin_metrics.h"
 #include "toolkit/skin/skin_object.h"
 #include "toolkit/skin/skin_object_button.h"
+#include "toolkit/skin/skin_object_combobox.h"
+#include "toolkit/skin/skin_object_control.h"
 #include "toolkit/skin/skin_object_frame.h"
+#include "toolkit/skin/skin_object_header.h"
+#include "toolkit/skin/skin_object_mdiclient.h"
+#include "toolkit/skin/skin_object_menu.h"
+#include "toolkit/skin/skin_object_progress.h"
+#include "toolkit/skin/skin_object_scrollbar.h"
+#include "toolkit/skin/skin_object_spin.h"
+#include "toolkit/skin/skin_object_tab.h"
+#include "toolkit/skin/skin_object_toolbar.h"
+#include "toolkit/skin/skin_object_trackbar.h"
 #include "toolkit/skin/skin_resource_file.h"
 #include "toolkit/skin/skin_schema.h"
 #include "toolkit/skin/skin_system.h"
@@ -35,26 +46,13 @@ ThreadState& CurrentThreadState() {
   return state;
 }
 
-// Controls without painting of their own keep the skin's control colours of the frame object.
-template <const wchar_t* SkinClass>
-CTKSkinObject* Make() {
-  return new CTKSkinObjectFrame(SkinClass);
-}
+// Dialogs and every class without an object of its own.
+CTKSkinObject* MakeFrame() { return new CTKSkinObjectFrame(L"WINDOW"); }
 
-constexpr wchar_t kWindow[] = L"WINDOW";
-constexpr wchar_t kComboBox[] = L"COMBOBOX";
-constexpr wchar_t kEdit[] = L"EDIT";
-constexpr wchar_t kListBox[] = L"LISTBOX";
-constexpr wchar_t kScrollBar[] = L"SCROLLBAR";
-constexpr wchar_t kListView[] = L"LISTVIEW";
-constexpr wchar_t kHeader[] = L"HEADER";
-constexpr wchar_t kStatus[] = L"STATUSBAR";
-constexpr wchar_t kTreeView[] = L"TREEVIEW";
-constexpr wchar_t kProgress[] = L"PROGRESS";
-constexpr wchar_t kTrackBar[] = L"TRACKBAR";
-constexpr wchar_t kTab[] = L"TAB";
-constexpr wchar_t kSpin[] = L"SPIN";
-constexpr wchar_t kToolBar[] = L"TOOLBAR";
+template <typename T>
+CTKSkinObject* Create() {
+  return new T();
+}
 
 const wchar_t* const kNeverAttached[] = {L"tooltips_class32", L"IME", L"Internet Explorer_Server"};
 
@@ -144,23 +142,23 @@ void CTKSkinManager::FillClassTable() {
     CTKSkinObjectFactory factory;
   };
   const Entry entries[] = {
-      {L"ComboBox", L"ComboBoxEx32", &Make<kComboBox>},
-      {L"Edit", L"SysDateTimePick32", &Make<kEdit>},
-      {L"ListBox", L"ComboLBox", &Make<kListBox>},
-      {L"ScrollBar", L"ATL:ScrollBar", &Make<kScrollBar>},
-      {L"SysListView32", nullptr, &Make<kListView>},
-      {L"SysHeader32", nullptr, &Make<kHeader>},
-      {L"msctls_statusbar32", nullptr, &Make<kStatus>},
-      {L"SysTreeView32", nullptr, &Make<kTreeView>},
-      {L"msctls_progress32", nullptr, &Make<kProgress>},
-      {L"msctls_trackbar32", nullptr, &Make<kTrackBar>},
-      {L"SysTabControl32", nullptr, &Make<kTab>},
-      {L"MDIClient", nullptr, &Make<kWindow>},
-      {L"msctls_updown32", nullptr, &Make<kSpin>},
-      {L"ToolbarWindow32", nullptr, &Make<kToolBar>},
-      {L"Button", nullptr, [] { return static_cast<CTKSkinObject*>(new CTKSkinObjectButton()); }},
+      {L"ComboBox", L"ComboBoxEx32", &Create<CTKSkinObjectComboBox>},
+      {L"Edit", L"SysDateTimePick32", &Create<CTKSkinObjectEdit>},
+      {L"ListBox", L"ComboLBox", &Create<CTKSkinObjectListBox>},
+      {L"ScrollBar", L"ATL:ScrollBar", &Create<CTKSkinObjectScrollBar>},
+      {L"SysListView32", nullptr, &Create<CTKSkinObjectListView>},
+      {L"SysHeader32", nullptr, &Create<CTKSkinObjectHeader>},
+      {L"msctls_statusbar32", nullptr, &Create<CTKSkinObjectStatusBar>},
+      {L"SysTreeView32", nullptr, &Create<CTKSkinObjectTreeView>},
+      {L"msctls_progress32", nullptr, &Create<CTKSkinObjectProgress>},
+      {L"msctls_trackbar32", nullptr, &Create<CTKSkinObjectTrackBar>},
+      {L"SysTabControl32", nullptr, &Create<CTKSkinObjectTab>},
+      {L"MDIClient", nullptr, &Create<CTKSkinObjectMDIClient>},
+      {L"msctls_updown32", nullptr, &Create<CTKSkinObjectSpin>},
+      {L"ToolbarWindow32", nullptr, &Create<CTKSkinObjectToolBar>},
+      {L"Button", nullptr, &Create<CTKSkinObjectButton>},
       // The menu system of Vista and later draws its own popup menus.
-      {L"#32768", nullptr, GetWindowsVersionInfo().IsVersionAtLeast(6, 0) ? nullptr : &Make<kWindow>},
+      {L"#32768", nullptr, GetWindowsVersionInfo().IsVersionAtLeast(6, 0) ? nullptr : &Create<CTKSkinObjectMenu>},
       {L"SysPager", nullptr, nullptr},
   };
   for (const Entry& e : entries) {
@@ -205,12 +203,12 @@ CTKSkinObject* CTKSkinManager::AttachSkinObjectToWindow(HWND hwnd, const wchar_t
   const std::wstring key = Upper(className);
   if (key == L"#32770") {
     // Pages of a property sheet are told apart from top-level dialogs by their skin class.
-    object.reset(Make<kWindow>());
+    object.reset(MakeFrame());
     object->SetFrameKind(IsPropertySheetPage(hwnd) ? 6 : 2);
   } else {
     const auto it = class_info_.find(key);
     if (it == class_info_.end()) {
-      object.reset(Make<kWindow>());
+      object.reset(MakeFrame());
     } else if (it->second) {
       object.reset(it->second());
     }

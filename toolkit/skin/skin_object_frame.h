@@ -59,7 +59,7 @@ class CTKSkinObjectFrame : public CTKSkinObject {
   // The non-client messages, on whichever path reaches the window first.
   bool HandleFrameMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
   // A press on a window scroll bar; false leaves it to the system's own tracking.
-  virtual bool TrackScrollBar(int bar, int element, POINT windowPoint, bool shift) { return false; }
+  virtual bool TrackScrollBar(int bar, int element, POINT windowPoint, bool shift);
 
   void RebuildButtonsIfStyleChanged();
   // Applies the skin's region for the window's current (or coming) size; removes it when the

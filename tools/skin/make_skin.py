@@ -143,6 +143,56 @@ IMAGES = {
     "DOT.BMP": magenta_dot(),
 }
 
+THUMB = (20, 100, 180)
+TAB = (200, 215, 235)
+SELECTED = (255, 250, 230)
+PANE = (245, 248, 252)
+CHUNK = (30, 160, 60)
+SPIN = (190, 200, 255)
+PRESSED = (240, 180, 90)
+HOT = (255, 236, 170)
+
+CONTROL_PARTS = [
+    ("ScrollBar.ThumbBtnVert", BORDER, THUMB),
+    ("ScrollBar.ThumbBtnHorz", BORDER, THUMB),
+    ("ScrollBar.LowerTrackHorz", None, PANE),
+    ("ScrollBar.UpperTrackHorz", None, PANE),
+    ("ScrollBar.ThumbBtnVert(Pressed)", BORDER, PRESSED),
+    ("Progress.Bar", BORDER, WINDOW),
+    ("Progress.BarVert", BORDER, WINDOW),
+    ("Progress.Chunk", None, CHUNK),
+    ("Progress.ChunkVert", None, CHUNK),
+    ("Tab.Pane", BORDER, PANE),
+    ("Tab.TopTabItem", BORDER, TAB),
+    ("Tab.TopTabItemLeftEdge", BORDER, TAB),
+    ("Tab.TopTabItemRightEdge", BORDER, TAB),
+    ("Tab.TopTabItem(Selected)", BORDER, SELECTED),
+    ("Tab.TopTabItemLeftEdge(Selected)", BORDER, SELECTED),
+    ("Tab.TopTabItemRightEdge(Selected)", BORDER, SELECTED),
+    ("Tab.TopTabItem(Hot)", BORDER, HOT),
+    ("Header.HeaderItem", BORDER, TAB),
+    ("Header.HeaderItem(Hot)", BORDER, HOT),
+    ("Header.HeaderItem(Pressed)", BORDER, PRESSED),
+    ("TrackBar.Track", BORDER, PANE),
+    ("TrackBar.TrackVert", BORDER, PANE),
+    ("TrackBar.ThumbBottom", BORDER, THUMB),
+    ("TrackBar.ThumbTop", BORDER, THUMB),
+    ("TrackBar.Thumb", BORDER, THUMB),
+    ("TrackBar.ThumbVert", BORDER, THUMB),
+    ("TrackBar.ThumbRight", BORDER, THUMB),
+    ("TrackBar.ThumbBottom(Pressed)", BORDER, PRESSED),
+    ("Spin.Up", BORDER, SPIN),
+    ("Spin.Down", BORDER, SPIN),
+    ("Spin.UpHorz", BORDER, SPIN),
+    ("Spin.DownHorz", BORDER, SPIN),
+    ("Spin.Up(Pressed)", BORDER, PRESSED),
+    ("Spin.Down(Pressed)", BORDER, PRESSED),
+    ("Toolbar.Button", BORDER, PRESSED),
+    ("ComboBox", BORDER, WINDOW),
+    ("ComboBox.DropDownButton", BORDER, SPIN),
+]
+
+
 def ini(face):
     return [line.replace("BtnFace = %d %d %d" % FACE, "BtnFace = %d %d %d" % face) for line in INI]
 
@@ -250,6 +300,27 @@ INI = [
     "",
     "[Edit.EditText]",
     "ImageFile = MISSING.BMP",
+] + [
+    # The controls' own parts: bordered fills of colours the tests look for.
+    line
+    for section, border, fill in CONTROL_PARTS
+    for line in ("", "[%s]" % section, "BgType = BorderFill", "BorderSize = %d" % (1 if border else 0))
+    + (("BorderColor = %d %d %d" % border,) if border else ())
+    + ("FillColor = %d %d %d" % fill,)
+] + [
+    "",
+    "[Progress]",
+    "ProgressChunkSize = 6",
+    "ProgressSpaceSize = 2",
+    "",
+    "[TrackBar.Tics]",
+    "Color = %d %d %d" % BORDER,
+    "",
+    "[Button.GroupBox]",
+    "BgType = BorderFill",
+    "BorderSize = 1",
+    "BorderColor = %d %d %d" % BORDER,
+    "BorderOnly = True",
 ]
 
 

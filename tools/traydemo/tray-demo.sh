@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Photographs the tray program on a virtual screen with a desktop that shows the notification
 # area: the icon's menu, the About box, the four option pages and the colour changed on the
-# sheet; then the validation border as the settings now say.
+# sheet; the About box and the pages again with the skin file present, each beside its
+# unskinned picture; then the validation border as the settings now say.
 #   tools/traydemo/tray-demo.sh <build-dir> [arch]
-# Writes <build-dir>/tray-demo-<name>.png.
+# Writes <build-dir>/tray-demo-<name>.png, tray-demo-skinned-<name>.png and
+# tray-demo-pair-<name>.png (unskinned left, skinned right).
 set -euo pipefail
 build=$(cd "${1:?build folder}" && pwd)
 arch=${2:-x86}
@@ -36,12 +38,49 @@ wine reg delete 'HKCU\SOFTWARE\TorvanGroup\Dravix' /f >/dev/null 2>&1 || true
 wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v EnableShell /t REG_DWORD /d 1 /f >/dev/null 2>&1
-wine "$prog" --shots "$(winpath "$shots")" >/dev/null 2>&1 &
-app=$!
-kestrin_pictures "$app" "$shots" "$build/tray-demo" menu about page-border page-audio page-general page-kraida \
-  page-border-changed
-wait "$app" 2>/dev/null || true
-app=
+names="menu about page-border page-audio page-general page-kraida page-border-changed"
+# One run of the tray program photographed: each sight as the whole screen, then cut down to
+# the window in view when the program names its rectangle.
+photograph() {
+  local out=$1 name rect
+  rm -rf "$shots" && mkdir -p "$shots"
+  rm -f "$out"-*.png
+  wine "$prog" --shots "$(winpath "$shots")" >"$out-wine.log" 2>&1 &
+  app=$!
+  for name in $names; do
+    for _ in $(seq 600); do [ -e "$shots/$name.ready" ] && break; kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+    [ -e "$shots/$name.ready" ] || break
+    import -window root "$out-$name.png"
+    rect=$(tr -d '\r' < "$shots/$name.ready")
+    if [ -n "$rect" ]; then
+      set -- $rect
+      convert "$out-$name.png" -crop "${3}x${4}+${1}+${2}" +repage "$out-$name.png"
+    fi
+    echo "picture: $out-$name.png"
+    touch "$shots/$name.done"
+  done
+  wait "$app" 2>/dev/null || true
+  app=
+}
+
+# The skin file the tray program looks for in the user's temp folder.
+temp=$(winepath -u "$(wine cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')" 2>/dev/null)
+skin="$temp/Vista.tkstyles"
+rm -f "$skin"
+photograph "$build/tray-demo"
+
+# The same windows again with the skin present, and each pair side by side.
+if [ -n "$temp" ] && [ -d "$temp" ]; then
+  cp "$build/$arch/tools/skin/Vista.tkstyles" "$skin"
+  photograph "$build/tray-demo-skinned"
+  rm -f "$skin"
+  for name in about page-border page-audio page-general page-kraida; do
+    plain="$build/tray-demo-$name.png" skinned="$build/tray-demo-skinned-$name.png"
+    [ -f "$plain" ] && [ -f "$skinned" ] || continue
+    convert "$plain" -size 24x1 xc:white "$skinned" -background white +append "$build/tray-demo-pair-$name.png"
+    echo "unskinned and skinned: $build/tray-demo-pair-$name.png"
+  done
+fi
 
 colour=$(wine reg query 'HKCU\SOFTWARE\TorvanGroup\Dravix' /v BorderColour 2>/dev/null | tr -d '\r' | awk '/BorderColour/ {print $3}' || true)
 echo "border colour stored by the sheet: $colour"

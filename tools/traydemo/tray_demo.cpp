@@ -26,9 +26,22 @@ class CDemoServices : public CSystemTrayServices {
   }
 };
 
-void Sight(const wchar_t* name) {
+// At each sight the .ready file holds the screen rectangle of the window in view ("x y w h"),
+// for the script to cut that window out of the screen.
+void Sight(const wchar_t* name, HWND subject = nullptr) {
   std::wstring ready = g_shots + L"\\" + name + L".ready", done = g_shots + L"\\" + name + L".done";
-  CloseHandle(CreateFileW(ready.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  // Written under another name and then renamed, so the script never reads half a line.
+  const std::wstring writing = ready + L".tmp";
+  HANDLE file = CreateFileW(writing.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  RECT rc{};
+  if (file != INVALID_HANDLE_VALUE && subject && GetWindowRect(subject, &rc)) {
+    char line[64];
+    const int n = wsprintfA(line, "%ld %ld %ld %ld\n", rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
+    DWORD written = 0;
+    WriteFile(file, line, static_cast<DWORD>(n), &written, nullptr);
+  }
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  MoveFileExW(writing.c_str(), ready.c_str(), MOVEFILE_REPLACE_EXISTING);
   for (int i = 0; i < 600 && GetFileAttributesW(done.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
@@ -55,13 +68,13 @@ void InSheet() {
   for (int page = 0; page < 4; ++page) {
     SendMessageW(sheet, PSM_SETCURSEL, static_cast<WPARAM>(page), 0);
     UpdateWindow(sheet);
-    Sight(names[page]);
+    Sight(names[page], sheet);
   }
   SendMessageW(sheet, PSM_SETCURSEL, 0, 0);
   HWND border = g_tray->GetOptions().m_borderPage.m_hWnd;
   SendMessageW(GetDlgItem(border, IDC_CHANGE_COLOR), BM_CLICK, 0, 0);
   UpdateWindow(sheet);
-  Sight(L"page-border-changed");
+  Sight(L"page-border-changed", sheet);
   SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
 }
 
@@ -72,7 +85,9 @@ void OpenSheet() {
 }
 
 void InAbout() {
-  Sight(L"about");
+  HWND about = FindWindowW(L"#32770", L"About Kestrin");
+  UpdateWindow(about);
+  Sight(L"about", about);
   PostMessageW(FindWindowW(L"#32770", L"About Kestrin"), WM_COMMAND, IDOK, 0);
   Later(&OpenSheet);
 }

@@ -220,13 +220,15 @@ TEST_F(SkinFrameTest, FramePrintsCaptionBordersButtonsAndScrollBar) {
   EXPECT_TRUE(AnyPixelOtherThan(canvas, RECT{6, 9, 22, 25}, kActive));     // window icon
   EXPECT_EQ(canvas.At(177, 27), kArrowBorder);  // the up arrow of the skin's scroll bar
   EXPECT_EQ(canvas.At(186, 36), kSkinFace);
-  // The thumb (as long as the bar is wide) follows the position along the 81-pixel track.
-  EXPECT_EQ(canvas.At(186, 55), kSkinFace);
-  EXPECT_NE(canvas.At(186, 117), kSkinFace);
+  // The thumb (as long as the bar is wide, in the skin's thumb colour) follows the position
+  // along the 81-pixel track.
+  const COLORREF thumb = RGB(20, 100, 180);
+  EXPECT_EQ(canvas.At(186, 55), thumb);
+  EXPECT_NE(canvas.At(186, 117), thumb);
   SetScrollPos(hwnd, SB_VERT, 100, TRUE);
   Print(hwnd, canvas);
-  EXPECT_NE(canvas.At(186, 55), kSkinFace);
-  EXPECT_EQ(canvas.At(186, 117), kSkinFace);
+  EXPECT_NE(canvas.At(186, 55), thumb);
+  EXPECT_EQ(canvas.At(186, 117), thumb);
 
   // Hot close button.
   SendMessageW(hwnd, WM_NCMOUSEMOVE, HTCLOSE, ScreenPoint(hwnd, kClose));
