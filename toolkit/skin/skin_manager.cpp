@@ -284,12 +284,14 @@ LRESULT CALLBACK CTKSkinManager::SharedWindowProc(HWND hwnd, UINT message, WPARA
   bool handled = false;
   // A window that opted out may opt in again: it is asked anew on every update notice.
   if (object->IsPassThrough() && message == CTKSkinObject::UpdateStateMessage()) object->RefreshPassThrough();
-  if (!object->IsPassThrough() && !object->IsMessageExcluded(message)) {
-    object->PushDefault({CTKSkinObject::DefaultKind::PreviousProc, nullptr, nullptr});
+  // Default processing from here on goes to the window's previous procedure, also when an outer
+  // procedure reached this one through a redirected CallWindowProc (whose own default would
+  // lead back here and never end).
+  object->PushDefault({CTKSkinObject::DefaultKind::PreviousProc, nullptr, nullptr});
+  if (!object->IsPassThrough() && !object->IsMessageExcluded(message))
     handled = object->OnMessage(message, wParam, lParam, &result);
-    object->PopDefault();
-  }
   if (!handled) result = object->DefaultProcessing(message, wParam, lParam);
+  object->PopDefault();
   object->SetCurrentMessage(savedObjectMessage);
   current = saved;
   return result;

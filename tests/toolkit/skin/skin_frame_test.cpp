@@ -448,3 +448,34 @@ TEST_F(SkinFrameTest, CaptionButtonsFollowTheWindowsStyleAndState) {
   EXPECT_FALSE(frame->CaptionButtons()[0].enabled);
   DestroyWindow(hwnd);
 }
+
+namespace {
+
+WNDPROC g_skinProc = nullptr;
+
+// A subclass put on after the skin's, that hands on through CallWindowProc as framework layers do.
+LRESULT CALLBACK OuterProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  return CallWindowProcW(g_skinProc, hwnd, message, wParam, lParam);
+}
+
+}  // namespace
+
+TEST_F(SkinFrameTest, OuterSubclassHandingOnToTheSkinDoesNotLoop) {
+  // A window without a caption gets its frame messages from its default processing; when an
+  // outer procedure reaches the skin's procedure through CallWindowProc, the skin's own default
+  // processing must go on to the window's previous procedure, not back to the skin.
+  HWND hwnd = MakeFrame(WS_POPUP | WS_BORDER | WS_VISIBLE, 0, 120, 90);
+  ASSERT_NE(manager_->Lookup(hwnd), nullptr);
+  g_skinProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&OuterProc)));
+  ASSERT_NE(g_skinProc, nullptr);
+  ASSERT_TRUE(SetWindowPos(hwnd, nullptr, 7, 9, 140, 100, SWP_NOZORDER | SWP_NOACTIVATE));
+  RECT r;
+  GetWindowRect(hwnd, &r);
+  EXPECT_EQ(r.left, 7);
+  EXPECT_EQ(r.top, 9);
+  EXPECT_EQ(r.right - r.left, 140);
+  EXPECT_EQ(r.bottom - r.top, 100);
+  SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_skinProc));
+  DestroyWindow(hwnd);
+}
