@@ -401,7 +401,7 @@ void BenchSeals(const bench::CBenchServer& server, int repeats) {
     Line("seal images", "skipped: the seal hierarchy could not be installed");
     return;
   }
-  std::vector<BYTE> der = SealPki::Bytes("seal-local.der");
+  std::vector<BYTE> der = SealPki::Bytes("seal-local.cer");
   std::vector<BYTE> image = SealPki::Bytes("seal.gif");
   HCRYPTPROV provider = 0;
   CryptAcquireContextA(&provider, nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT);
@@ -413,6 +413,7 @@ void BenchSeals(const bench::CBenchServer& server, int repeats) {
       CSealOwner owner(&list);
       list.SetRequestWaiter(&owner);
       list.SetHost("127.0.0.1");
+      list.SetPageAddress(("http://" + server.Host() + "/index.html").c_str());
       list.AddCertificate(der.data(), static_cast<DWORD>(der.size()));
       std::string page_url = "http://" + server.Host() + "/index.html";
       pagemodel::CPage page(page_url.c_str());
