@@ -2,13 +2,80 @@
 
 #include <wininet.h>
 
+#include <memory>
+#include <mutex>
+
+#include "platform/win/module.h"
+#include "platform/win/scoped_handle.h"
+
 static_assert(kConnectionOffline == INTERNET_CONNECTION_OFFLINE, "offline flag");
 
+namespace {
+
+// The system's connected state as last asked. The question can wait on the network, so it is
+// asked on a thread of its own: every read starts a fresh question there and gives the last
+// answer; only a read before the process's first answer waits for it.
+struct ConnectedState {
+  std::mutex lock;
+  bool known = false;
+  bool asking = false;
+  bool connected = false;
+  DWORD flags = 0;
+  KestrinWinNS::CScopedKernelHandle answered{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+};
+
+std::shared_ptr<ConnectedState> State() {
+  static const std::shared_ptr<ConnectedState> state = std::make_shared<ConnectedState>();
+  return state;
+}
+
+void Ask(const std::shared_ptr<ConnectedState>& state) {
+  DWORD flags = 0;
+  bool connected = InternetGetConnectedState(&flags, 0) != FALSE;
+  std::lock_guard<std::mutex> hold(state->lock);
+  state->known = true;
+  state->asking = false;
+  state->connected = connected;
+  state->flags = flags;
+  SetEvent(state->answered.Get());
+}
+
+// Starts a question unless one is under way; false when none could be started.
+bool AskInBackground(const std::shared_ptr<ConnectedState>& state) {
+  {
+    std::lock_guard<std::mutex> hold(state->lock);
+    if (state->asking) return true;
+    state->asking = true;
+  }
+  if (KestrinWinNS::RunInBackground([state] { Ask(state); })) return true;
+  std::lock_guard<std::mutex> hold(state->lock);
+  state->asking = false;
+  return false;
+}
+
+}  // namespace
+
+void PrepareConnectedState() {
+  std::shared_ptr<ConnectedState> state = State();
+  {
+    std::lock_guard<std::mutex> hold(state->lock);
+    if (state->known) return;
+  }
+  AskInBackground(state);
+}
+
 bool QueryConnectedState(DWORD* flags) {
-  DWORD local = 0;
-  BOOL connected = InternetGetConnectedState(&local, 0);
-  if (flags) *flags = local;
-  return connected != FALSE;
+  std::shared_ptr<ConnectedState> state = State();
+  if (!AskInBackground(state)) Ask(state);
+  bool known;
+  {
+    std::lock_guard<std::mutex> hold(state->lock);
+    known = state->known;
+  }
+  if (!known) WaitForSingleObject(state->answered.Get(), INFINITE);
+  std::lock_guard<std::mutex> hold(state->lock);
+  if (flags) *flags = state->flags;
+  return state->connected;
 }
 
 bool AskToGoOnline(const char* url) {
