@@ -5,6 +5,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <atomic>
+
 #include "common/log/log_helper.h"
 #include "common/nlrcert/nlr_certificate.h"
 #include "common/siteseal/sha_digest.h"
@@ -12,7 +14,6 @@
 #include "platform/com/com_ptr.h"
 #include "platform/com/com_values.h"
 #include "platform/win/module.h"
-#include "platform/win/scoped_handle.h"
 
 namespace {
 
@@ -149,8 +150,10 @@ void CBrowserImage::OnRequestFailed(DWORD request_id, DWORD error) {
 // ---- CNLRList -----------------------------------------------------------------------------
 
 // One look-up of the host's address, shared by the list and the thread that runs it.
+// The reply that needs the address comes a network round trip after the look-up started, so
+// it hardly ever waits; that rare wait needs no kernel object of its own.
 struct CNLRList::HostLookup {
-  KestrinWinNS::CScopedKernelHandle done{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+  std::atomic<bool> done{false};
   DWORD address = 0;
   bool found = false;
 };
@@ -192,10 +195,10 @@ void CNLRList::SetHost(const char* host) {
   // reply that needs the address comes after a round trip of its own.
   std::shared_ptr<HostLookup> lookup = std::make_shared<HostLookup>();
   std::string name = host_;
-  if (lookup->done && KestrinWinNS::RunInBackground([lookup, name] {
+  if (KestrinWinNS::RunInBackground([lookup, name] {
         WebUtilsNS::CIPHelper resolver;
         lookup->found = resolver.GetHostAddress(name.c_str(), &lookup->address);
-        SetEvent(lookup->done.Get());
+        lookup->done = true;
       })) {
     host_lookup_ = lookup;
     return;
@@ -206,7 +209,7 @@ void CNLRList::SetHost(const char* host) {
 
 void CNLRList::TakeHostAddress() {
   if (!host_lookup_) return;
-  WaitForSingleObject(host_lookup_->done.Get(), INFINITE);
+  while (!host_lookup_->done) Sleep(1);
   has_host_address_ = host_lookup_->found;
   host_address_ = host_lookup_->address;
   host_lookup_.reset();

@@ -13,12 +13,16 @@ static_assert(kConnectionOffline == INTERNET_CONNECTION_OFFLINE, "offline flag")
 namespace {
 
 // The system's connected state as last asked. The question can wait on the network, so it is
-// asked on a thread of its own: every read starts a fresh question there and gives the last
-// answer; only a read before the process's first answer waits for it.
+// asked on the background thread: a read gives the last answer and, when that is older than
+// kFreshMs, asks again for the next read; only a read before the process's first answer waits
+// for it.
+const DWORD kFreshMs = 2000;
+
 struct ConnectedState {
   std::mutex lock;
   bool known = false;
   bool asking = false;
+  DWORD answered_at = 0;
   bool connected = false;
   DWORD flags = 0;
   KestrinWinNS::CScopedKernelHandle answered{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
@@ -35,16 +39,18 @@ void Ask(const std::shared_ptr<ConnectedState>& state) {
   std::lock_guard<std::mutex> hold(state->lock);
   state->known = true;
   state->asking = false;
+  state->answered_at = GetTickCount();
   state->connected = connected;
   state->flags = flags;
   SetEvent(state->answered.Get());
 }
 
-// Starts a question unless one is under way; false when none could be started.
+// Starts a question unless one is under way or the last answer is fresh; false when none could
+// be started.
 bool AskInBackground(const std::shared_ptr<ConnectedState>& state) {
   {
     std::lock_guard<std::mutex> hold(state->lock);
-    if (state->asking) return true;
+    if (state->asking || (state->known && GetTickCount() - state->answered_at < kFreshMs)) return true;
     state->asking = true;
   }
   if (KestrinWinNS::RunInBackground([state] { Ask(state); })) return true;

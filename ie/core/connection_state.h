@@ -10,8 +10,9 @@ const DWORD kConnectionOffline = 0x20;
 // Starts finding out the connected state in the background, so that the first query finds it.
 void PrepareConnectedState();
 // InternetGetConnectedState, asked off the calling thread: true when connected; `flags`
-// receives the connection flags. The answer is the latest the system gave; each call asks the
-// system again for the next one, and only a call before the first answer waits for it.
+// receives the connection flags. The answer is the latest the system gave; a call finding it
+// older than two seconds asks the system again for the next one, and only a call before the
+// first answer waits for it.
 bool QueryConnectedState(DWORD* flags);
 // InternetGoOnline for `url`, without a parent window.
 bool AskToGoOnline(const char* url);

@@ -1,7 +1,7 @@
 #include "platform/win/module.h"
 
-#include <memory>
-#include <new>
+#include <deque>
+#include <mutex>
 #include <utility>
 
 namespace KestrinWinNS {
@@ -15,39 +15,88 @@ HMODULE CodeModule() {
 
 namespace {
 
-struct Task {
-  std::function<void()> work;
-  HMODULE module;
-};
-
-DWORD WINAPI RunTask(void* param) {
-  std::unique_ptr<Task> task(static_cast<Task*>(param));
-  try {
-    task->work();
-  } catch (...) {
+// One worker thread per process runs the background work in turn. It is started with the first
+// work, holds the module loaded while it runs, and ends after a while without work.
+class CBackgroundWorker {
+ public:
+  bool Post(std::function<void()> work) {
+    std::lock_guard<std::mutex> hold(lock_);
+    if (!wake_) wake_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    if (!wake_) return false;
+    if (!running_) {
+      HMODULE module = nullptr;
+      if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&Main), &module))
+        return false;
+      HANDLE thread = CreateThread(nullptr, 64 * 1024, &Main, module, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+      if (!thread) {
+        FreeLibrary(module);
+        return false;
+      }
+      CloseHandle(thread);
+      running_ = true;
+    }
+    queue_.push_back(std::move(work));
+    // A busy worker looks at the queue again before it waits.
+    if (idle_) SetEvent(wake_);
+    return true;
   }
-  HMODULE module = task->module;
-  task.reset();
-  // The module may be unloaded as soon as this thread lets go of it.
-  FreeLibraryAndExitThread(module, 0);
-  return 0;
-}
+
+ private:
+  static const DWORD kIdleMs = 10000;
+
+  static DWORD WINAPI Main(void* module) {
+    Instance().Run();
+    // The module may be unloaded as soon as this thread lets go of it.
+    FreeLibraryAndExitThread(static_cast<HMODULE>(module), 0);
+    return 0;
+  }
+
+  void Run() {
+    for (;;) {
+      std::function<void()> work;
+      HANDLE wake;
+      {
+        std::lock_guard<std::mutex> hold(lock_);
+        wake = wake_;
+        if (!queue_.empty()) {
+          work = std::move(queue_.front());
+          queue_.pop_front();
+        }
+        idle_ = !work;
+      }
+      if (work) {
+        try {
+          work();
+        } catch (...) {
+        }
+        continue;
+      }
+      if (WaitForSingleObject(wake, kIdleMs) == WAIT_OBJECT_0) continue;
+      std::lock_guard<std::mutex> hold(lock_);
+      if (queue_.empty()) {
+        running_ = false;
+        idle_ = false;
+        return;
+      }
+    }
+  }
+
+ public:
+  static CBackgroundWorker& Instance() {
+    static CBackgroundWorker worker;
+    return worker;
+  }
+
+ private:
+  std::mutex lock_;
+  std::deque<std::function<void()>> queue_;
+  HANDLE wake_ = nullptr;  // lives as long as the process
+  bool running_ = false;
+  bool idle_ = false;  // the worker waits for the wake event
+};
 
 }  // namespace
 
-bool RunInBackground(std::function<void()> work) {
-  std::unique_ptr<Task> task(new (std::nothrow) Task{std::move(work), nullptr});
-  if (!task) return false;
-  if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&RunTask), &task->module))
-    return false;
-  HANDLE thread = CreateThread(nullptr, 64 * 1024, &RunTask, task.get(), STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
-  if (!thread) {
-    FreeLibrary(task->module);
-    return false;
-  }
-  task.release();
-  CloseHandle(thread);
-  return true;
-}
+bool RunInBackground(std::function<void()> work) { return CBackgroundWorker::Instance().Post(std::move(work)); }
 
 }  // namespace KestrinWinNS
