@@ -13,6 +13,7 @@
 #include "common/utility/window_ids.h"
 #include "common/subclass/subclass_helper.h"
 #include "common/windowing/validation_border.h"
+#include "platform/win/module.h"
 
 namespace SslVerifyNS {
 
@@ -120,7 +121,13 @@ CSslVerifyBase::CSslVerifyBase(ObserveNS::IObserverService* service)
       thread_id_(GetCurrentThreadId()) {
   notify_window_ = CThreadEvents::Join(this);
   subscription_.reset(new ObserveNS::CObserverSubscription(service, ObserveNS::kEventTrustedListRebuilt, this));
-  CSslVerifyTrustedList::GetInstance();
+  // The process's trusted list reads and deciphers the update file: it is built once, on the
+  // background thread, so that the first browser window does not wait for it (a popup that
+  // needs it first waits for the build under way).
+  static LONG list_started = 0;
+  if (InterlockedExchange(&list_started, 1) == 0 &&
+      !KestrinWinNS::RunInBackground([] { CSslVerifyTrustedList::GetInstance(); }))
+    CSslVerifyTrustedList::GetInstance();
 }
 
 CSslVerifyBase::~CSslVerifyBase() {
