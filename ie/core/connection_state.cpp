@@ -34,8 +34,11 @@ std::shared_ptr<ConnectedState> State() {
 }
 
 void Ask(const std::shared_ptr<ConnectedState>& state) {
+  // WinINet serves this question and going online alone: it is loaded when first asked.
+  static const auto get_state =
+      KestrinWinNS::SystemFunctionAs<decltype(&InternetGetConnectedState)>("wininet.dll", "InternetGetConnectedState");
   DWORD flags = 0;
-  bool connected = InternetGetConnectedState(&flags, 0) != FALSE;
+  bool connected = get_state && get_state(&flags, 0) != FALSE;
   std::lock_guard<std::mutex> hold(state->lock);
   state->known = true;
   state->asking = false;
@@ -85,5 +88,6 @@ bool QueryConnectedState(DWORD* flags) {
 }
 
 bool AskToGoOnline(const char* url) {
-  return InternetGoOnlineA(const_cast<char*>(url), nullptr, 0) != FALSE;
+  static const auto go_online = KestrinWinNS::SystemFunctionAs<decltype(&InternetGoOnlineA)>("wininet.dll", "InternetGoOnlineA");
+  return go_online && go_online(const_cast<char*>(url), nullptr, 0) != FALSE;
 }

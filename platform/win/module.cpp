@@ -1,5 +1,7 @@
 #include "platform/win/module.h"
 
+#include <string.h>
+
 #include <deque>
 #include <mutex>
 #include <utility>
@@ -98,5 +100,19 @@ class CBackgroundWorker {
 }  // namespace
 
 bool RunInBackground(std::function<void()> work) { return CBackgroundWorker::Instance().Post(std::move(work)); }
+
+FARPROC SystemFunction(const char* library, const char* name) {
+  HMODULE module = GetModuleHandleA(library);
+  if (!module) {
+    // Only the system folder's copy: never one that lies beside the program.
+    char path[MAX_PATH];
+    UINT length = GetSystemDirectoryA(path, MAX_PATH);
+    if (length == 0 || length + 1 + strlen(library) >= MAX_PATH) return nullptr;
+    path[length] = '\\';
+    strcpy(path + length + 1, library);
+    module = LoadLibraryA(path);
+  }
+  return module ? GetProcAddress(module, name) : nullptr;
+}
 
 }  // namespace KestrinWinNS
