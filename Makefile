@@ -1,6 +1,7 @@
 # Kestrin: cross-built Windows binaries, tested under Wine.
 #   make test   install what is missing, build x86 and x64, run every test under Wine
 #   make demo   run the main road as far as it reaches today
+#   make bench  build both, run the benchmarks under Wine and print their tables (not part of test)
 BUILD ?= build
 DEPS  ?= /var/cache/kestrin-deps
 JOBS  ?= $(shell nproc)
@@ -10,7 +11,7 @@ TOOLCHAIN_x64 := cmake/toolchain-x86_64.cmake
 DEPDIR_x86 := $(DEPS)/i686
 DEPDIR_x64 := $(DEPS)/x86_64
 
-.PHONY: all setup build test demo clean
+.PHONY: all setup build test demo bench clean
 
 all: build
 
@@ -32,6 +33,9 @@ test: build
 
 demo: build
 	bash tools/demo.sh $(BUILD)
+
+bench: build
+	bash bench/run-bench.sh $(BUILD) $(ARCHS)
 
 clean:
 	rm -rf $(BUILD)

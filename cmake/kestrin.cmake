@@ -121,3 +121,13 @@ function(kestrin_throwaway_test name)
   add_test(NAME ${name} COMMAND ${cmd} $<TARGET_FILE:${name}> --gtest_brief=1 ${K_ARGS})
   set_tests_properties(${name} PROPERTIES TIMEOUT 300)
 endfunction()
+
+# kestrin_ship_stripped(<target>): the library ships without its debug information and symbol
+# table (less to map and relocate when a browser loads it); they are kept beside it as
+# <file>.debug, which the library names (.gnu_debuglink) for debuggers.
+function(kestrin_ship_stripped target)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND "${CMAKE_OBJCOPY}" --only-keep-debug "$<TARGET_FILE:${target}>" "$<TARGET_FILE:${target}>.debug"
+    COMMAND "${CMAKE_OBJCOPY}" --strip-all "--add-gnu-debuglink=$<TARGET_FILE:${target}>.debug" "$<TARGET_FILE:${target}>"
+    VERBATIM)
+endfunction()

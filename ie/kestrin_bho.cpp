@@ -110,8 +110,6 @@ void CKestrinBho::Construct() {
   InterlockedIncrement(&g_instances);
   logger_ = LogHelperNS::CLogHelper::GetInstance();
   border_ = WindowingNS::CValidationBorder::GetInstance();
-  full_screen_warning_.reset(new WarningWindowNS::CFullScreenWarningWindow());
-  connection_warning_.reset(new WarningWindowNS::CConnectionWarningWindow());
   settings_subscription_.reset(new ObserveNS::CObserverSubscription(
       ObserveNS::CObserverService::GetInstance(), kSettingsSavedEvent, this));
   settings_.reset(new SettingsUtilsNS::CSettingsKestrin(SettingsUtilsNS::kLoadGroupNone));
@@ -155,6 +153,23 @@ HRESULT CKestrinBho::InternalQueryInterface(REFIID riid, void** out) {
     return S_OK;
   }
   return KestrinComNS::QueryInterfaceTable<IObjectWithSite, IKestrinBho, IDispatch>(this, riid, out);
+}
+
+template <class Toast>
+Toast* CKestrinBho::MakeWarning(std::unique_ptr<Toast>* toast) {
+  if (!*toast) {
+    toast->reset(new Toast());
+    if (warnings_placed_) (*toast)->CreateWithFocusWindow(warning_focus_, 0);
+  }
+  return toast->get();
+}
+
+WarningWindowNS::CFullScreenWarningWindow* CKestrinBho::FullScreenWarning() {
+  return MakeWarning(&full_screen_warning_);
+}
+
+WarningWindowNS::CConnectionWarningWindow* CKestrinBho::ConnectionWarning() {
+  return MakeWarning(&connection_warning_);
 }
 
 void CKestrinBho::Diagnostic(const char* format, const char* argument, int level) {
@@ -264,8 +279,11 @@ STDMETHODIMP CKestrinBho::SetSite(IUnknown* site) {
     border_->SetBrowserWindow(frame_window_);
     nlr_list_->SetRequestWaiter(this);
     shadow_->Initialize(border_, frame_window_);
-    full_screen_warning_->CreateWithFocusWindow(frame_window_, 0);
-    connection_warning_->CreateWithFocusWindow(frame_window_, 0);
+    // The toasts are rarely shown: their windows are made when first needed, for this frame.
+    warning_focus_ = frame_window_;
+    warnings_placed_ = true;
+    if (full_screen_warning_) full_screen_warning_->CreateWithFocusWindow(warning_focus_, 0);
+    if (connection_warning_) connection_warning_->CreateWithFocusWindow(warning_focus_, 0);
   }
 
   HRESULT result = S_OK;
@@ -414,7 +432,7 @@ void CKestrinBho::CheckFullScreen() {
   RECT r;
   if (!GetWindowRect(frame_window_, &r)) return;
   int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-  if (r.right > width - 1 && r.bottom > height - 1 && r.top < 1 && r.left < 1) full_screen_warning_->Show();
+  if (r.right > width - 1 && r.bottom > height - 1 && r.top < 1 && r.left < 1) FullScreenWarning()->Show();
 }
 
 void CKestrinBho::OnTabActivated() {
@@ -770,7 +788,7 @@ void CKestrinBho::OnRequestComplete(DWORD request_id, const char* url, const BYT
 }
 
 void CKestrinBho::OnRequestFailed(DWORD request_id, DWORD error) {
-  if (IsConnectionWarningError(error)) connection_warning_->Show();
+  if (IsConnectionWarningError(error)) ConnectionWarning()->Show();
 }
 
 void CKestrinBho::Notify(DWORD event) {
@@ -787,7 +805,7 @@ void CKestrinBho::OnViewFocusLost() {
 
 void CKestrinBho::OnFullScreen(HWND) {
   OnViewFocusLost();
-  full_screen_warning_->Show();
+  FullScreenWarning()->Show();
 }
 
 void CKestrinBho::OnLockAreaHover(LPARAM) {

@@ -171,6 +171,11 @@ class CKestrinBho : public IObjectWithSite,
   // The pointer effect's target for one certificate; false when a step fails.
   bool EffectTargetOf(const NLR& certificate, POINT* target, CComPtr<IHTMLWindow2>* window);
   void Diagnostic(const char* format, const char* argument, int level = 3);
+  // The two toasts, made on first use: a window for them exists once a site gave a frame.
+  WarningWindowNS::CFullScreenWarningWindow* FullScreenWarning();
+  WarningWindowNS::CConnectionWarningWindow* ConnectionWarning();
+  template <class Toast>
+  Toast* MakeWarning(std::unique_ptr<Toast>* toast);
 
   DWORD browser_cookie_ = 0;
   WindowingNS::CValidationBorder* border_;  // the process's border, not owned
@@ -178,6 +183,8 @@ class CKestrinBho : public IObjectWithSite,
   HWND frame_window_ = nullptr;
   std::unique_ptr<WarningWindowNS::CFullScreenWarningWindow> full_screen_warning_;
   std::unique_ptr<WarningWindowNS::CConnectionWarningWindow> connection_warning_;
+  HWND warning_focus_ = nullptr;  // the frame the toasts hand the foreground to
+  bool warnings_placed_ = false;  // a site gave a frame: the toasts have windows
   std::unique_ptr<ObserveNS::CObserverSubscription> settings_subscription_;
   std::unique_ptr<SettingsUtilsNS::CSettingsKestrin> settings_;
   DWORD kraida_state_ = 0;

@@ -12,6 +12,7 @@
 
 #include "common/crypto/crypto_internal.h"
 #include "common/utility/platform.h"
+#include "platform/win/module.h"
 
 namespace CryptoNS {
 
@@ -246,6 +247,19 @@ bool ImportPfxStore(const BYTE* blob, DWORD size, const wchar_t* password, HCERT
 
 namespace {
 
+// The trust library serves the certificate dialog alone: it is loaded when first needed.
+struct Wintrust {
+  decltype(&WinVerifyTrust) verify = KestrinWinNS::SystemFunctionAs<decltype(&WinVerifyTrust)>("wintrust.dll", "WinVerifyTrust");
+  decltype(&WTHelperProvDataFromStateData) provider_data =
+      KestrinWinNS::SystemFunctionAs<decltype(&WTHelperProvDataFromStateData)>("wintrust.dll",
+                                                                              "WTHelperProvDataFromStateData");
+};
+
+const Wintrust& Trust() {
+  static const Wintrust trust;
+  return trust;
+}
+
 // A WinVerifyTrust state for one certificate, closed when it goes.
 class CCertTrustState {
  public:
@@ -263,18 +277,19 @@ class CCertTrustState {
     data_.pCert = &cert_info_;
     data_.dwStateAction = WTD_STATEACTION_VERIFY;
     GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
-    WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data_);
+    if (!Trust().verify) return;
+    Trust().verify(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data_);
     verified_ = true;
   }
   ~CCertTrustState() {
     if (verified_) {
       GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
       data_.dwStateAction = WTD_STATEACTION_CLOSE;
-      WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data_);
+      Trust().verify(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data_);
     }
   }
   CRYPT_PROVIDER_DATA* ProviderData() const {
-    return data_.hWVTStateData ? WTHelperProvDataFromStateData(data_.hWVTStateData) : nullptr;
+    return data_.hWVTStateData && Trust().provider_data ? Trust().provider_data(data_.hWVTStateData) : nullptr;
   }
 
  private:

@@ -42,12 +42,19 @@ CObserverService::~CObserverService() {
   observers_.clear();
 }
 
+namespace {
+const SIZE_T kWindowThreadStack = 256 * 1024;
+}  // namespace
+
 void CObserverService::StartWindowThread() {
   KestrinWinNS::CScopedLock hold(thread_lock_);
   if (!thread_) {
     window_ready_.Reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     if (window_ready_) {
-      thread_.Reset(CreateThread(nullptr, 0, &CObserverService::WindowThread, this, 0, nullptr));
+      // The thread only pumps the broadcast window's messages: a small stack does (the
+      // program's default would be committed whole where the platform maps stacks at once).
+      thread_.Reset(CreateThread(nullptr, kWindowThreadStack, &CObserverService::WindowThread, this,
+                                 STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
       if (thread_) {
         HANDLE waits[2] = {window_ready_.Get(), thread_.Get()};
         WaitForMultipleObjects(2, waits, FALSE, INFINITE);

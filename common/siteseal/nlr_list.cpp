@@ -5,12 +5,15 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <atomic>
+
 #include "common/log/log_helper.h"
 #include "common/nlrcert/nlr_certificate.h"
 #include "common/siteseal/sha_digest.h"
 #include "common/url/page_address.h"
 #include "platform/com/com_ptr.h"
 #include "platform/com/com_values.h"
+#include "platform/win/module.h"
 
 namespace {
 
@@ -111,7 +114,6 @@ CBrowserImage::CBrowserImage(const std::string& url, int reported_size, IHTMLImg
       img_(img),
       element_(element),
       owner_(owner),
-      request_(kUserAgent),
       logger_(LogHelperNS::CLogHelper::GetInstance()) {
 }
 
@@ -123,11 +125,11 @@ CBrowserImage::CBrowserImage(const std::string& url, int reported_size, IUnknown
 
 CBrowserImage::~CBrowserImage() = default;
 
-bool CBrowserImage::StartDownload() {
-  if (!owner_ || url_.empty()) return false;
+bool CBrowserImage::StartDownload(WebUtilsNS::CServerRequest* request) {
+  if (!owner_ || url_.empty() || !request) return false;
   WebUtilsNS::CUrlBuilder builder;
   if (!builder.SetUrl(url_.c_str(), false)) return false;
-  return request_.SendRequest(builder.GetUrl().c_str(), this, kImageRequestId, 0);
+  return request->SendRequest(builder.GetUrl().c_str(), this, kImageRequestId, 0);
 }
 
 void CBrowserImage::OnRequestComplete(DWORD request_id, const char* url, const BYTE* body,
@@ -147,9 +149,22 @@ void CBrowserImage::OnRequestFailed(DWORD request_id, DWORD error) {
 
 // ---- CNLRList -----------------------------------------------------------------------------
 
+// One look-up of the host's address, shared by the list and the thread that runs it.
+// The reply that needs the address comes a network round trip after the look-up started, so
+// it hardly ever waits; that rare wait needs no kernel object of its own.
+struct CNLRList::HostLookup {
+  std::atomic<bool> done{false};
+  DWORD address = 0;
+  bool found = false;
+};
+
 CNLRList::CNLRList() : logger_(LogHelperNS::CLogHelper::GetInstance()) {}
 
-CNLRList::~CNLRList() {}
+// Downloads still under way end unheard with the request object.
+CNLRList::~CNLRList() {
+  request_.reset();
+  images_.clear();
+}
 
 int CNLRList::SetRequestWaiter(WebUtilsNS::IRequestWaiter* waiter) {
   waiter_ = waiter;
@@ -158,12 +173,14 @@ int CNLRList::SetRequestWaiter(WebUtilsNS::IRequestWaiter* waiter) {
 
 void CNLRList::Clear() {
   certificates_.clear();
+  request_.reset();  // downloads still under way belong to the images that go
   images_.clear();
   records_.clear();
   host_.clear();
   page_address_.clear();
   host_address_ = 0;
   has_host_address_ = false;
+  host_lookup_.reset();
   finished_downloads_ = 0;
   images_collected_ = certificates_downloaded_ = image_list_complete_ = downloads_started_ = false;
 }
@@ -172,10 +189,30 @@ void CNLRList::SetHost(const char* host) {
   host_ = host ? host : "";
   host_address_ = 0;
   has_host_address_ = false;
-  if (!host_.empty()) {
-    WebUtilsNS::CIPHelper resolver;
-    has_host_address_ = resolver.GetHostAddress(host_.c_str(), &host_address_);
+  host_lookup_.reset();
+  if (host_.empty()) return;
+  // Name resolution may wait on the network: it runs on a thread of its own. The lookup
+  // reply that needs the address comes after a round trip of its own.
+  std::shared_ptr<HostLookup> lookup = std::make_shared<HostLookup>();
+  std::string name = host_;
+  if (KestrinWinNS::RunInBackground([lookup, name] {
+        WebUtilsNS::CIPHelper resolver;
+        lookup->found = resolver.GetHostAddress(name.c_str(), &lookup->address);
+        lookup->done = true;
+      })) {
+    host_lookup_ = lookup;
+    return;
   }
+  WebUtilsNS::CIPHelper resolver;
+  has_host_address_ = resolver.GetHostAddress(host_.c_str(), &host_address_);
+}
+
+void CNLRList::TakeHostAddress() {
+  if (!host_lookup_) return;
+  while (!host_lookup_->done) Sleep(1);
+  has_host_address_ = host_lookup_->found;
+  host_address_ = host_lookup_->address;
+  host_lookup_.reset();
 }
 
 void CNLRList::SetPageAddress(const char* url) {
@@ -195,6 +232,7 @@ int CNLRList::AddCertificate(const BYTE* der, DWORD length) {
 }
 
 bool CNLRList::KeepCertificate(const BYTE* der, DWORD length) {
+  TakeHostAddress();
   CryptoNS::CNlrCertificate cert;
   if (!cert.Load(der, length)) return false;
   const std::string& page = page_address_.empty() ? host_ : page_address_;
@@ -327,7 +365,8 @@ void CNLRList::StartDownloads() {
   bool sent = false;
   for (auto& image : images_) {
     if (!image->selected_ || image->done_ || !image->has_waiter() || image->url_.empty()) continue;
-    if (image->StartDownload()) {
+    if (!request_) request_.reset(new WebUtilsNS::CServerRequest(kUserAgent));
+    if (image->StartDownload(request_.get())) {
       sent = true;
     } else {
       // Nothing will come back for it: it ends now, without bytes.
@@ -366,21 +405,32 @@ void CNLRList::OnImageDownloaded() {
 
 void CNLRList::MatchCertificate(NLR* certificate) {
   if (certificate->matched_image) return;
-  for (auto& image : images_) {
-    if (!image->selected_ || !image->done_ || image->bytes_.size() != certificate->logo_size)
+  // The last matching image in list order is the one bound: the walk runs from the end and
+  // stops at the first match. The certificate is read once, and an image already hashed keeps
+  // its hash.
+  bool read = false, sha1 = false;
+  CryptoNS::CNlrCertificate cert;
+  for (auto image = images_.rbegin(); image != images_.rend(); ++image) {
+    CBrowserImage* candidate = image->get();
+    if (!candidate->selected_ || !candidate->done_ || candidate->bytes_.size() != certificate->logo_size)
       continue;
-    CryptoNS::CNlrCertificate cert;
-    if (!cert.Load(certificate->der.data(), static_cast<DWORD>(certificate->der.size()))) continue;
-    ALG_ID algorithm = 0;
-    if (!cert.GetLogoHashAlgorithm(&algorithm) || algorithm != CALG_SHA1) continue;
-    CSHADigest digest;
-    digest.Update(image->bytes_.data(), static_cast<DWORD>(image->bytes_.size()));
-    digest.Final();
-    image->hash_.assign(digest.GetDigest(), digest.GetDigest() + 20);
-    if (!cert.MatchLogoHash(image->hash_.data(), 20)) continue;
-    // Every match rebinds: the last matching image in list order stays bound.
-    certificate->matched_image = image.get();
-    image->verified_ = true;
+    if (!read) {
+      read = true;
+      ALG_ID algorithm = 0;
+      sha1 = cert.Load(certificate->der.data(), static_cast<DWORD>(certificate->der.size())) &&
+             cert.GetLogoHashAlgorithm(&algorithm) && algorithm == CALG_SHA1;
+    }
+    if (!sha1) return;
+    if (candidate->hash_.size() != 20) {
+      CSHADigest digest;
+      digest.Update(candidate->bytes_.data(), static_cast<DWORD>(candidate->bytes_.size()));
+      digest.Final();
+      candidate->hash_.assign(digest.GetDigest(), digest.GetDigest() + 20);
+    }
+    if (!cert.MatchLogoHash(candidate->hash_.data(), 20)) continue;
+    certificate->matched_image = candidate;
+    candidate->verified_ = true;
+    return;
   }
 }
 
@@ -500,6 +550,7 @@ int CNLRList::CheckImageUrl(const std::string& url, std::string* name) {
 
 void CNLRList::ResetImages() {
   for (auto& certificate : certificates_) certificate->matched_image = nullptr;
+  request_.reset();  // downloads still under way belong to the images that go
   images_.clear();
   images_collected_ = false;
   image_list_complete_ = false;

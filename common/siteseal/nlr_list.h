@@ -34,7 +34,7 @@ struct NLR {
   int trailing_option = -1;
 };
 
-// One candidate image of the page and its own download.
+// One candidate image of the page and its download.
 class CBrowserImage : public WebUtilsNS::IRequestWaiter {
  public:
   // `img` for an IMG element, else `element` carries the background; `owner` hears the end of
@@ -48,8 +48,9 @@ class CBrowserImage : public WebUtilsNS::IRequestWaiter {
   void OnRequestFailed(DWORD request_id, DWORD error) override;
   virtual ~CBrowserImage();
 
-  // Sends the GET of the image's (escaped) URL. False when it could not be sent.
-  bool StartDownload();
+  // Sends the GET of the image's (escaped) URL through `request` (the list's, shared by its
+  // images). False when it could not be sent.
+  bool StartDownload(WebUtilsNS::CServerRequest* request);
 
   const std::string& url() const { return url_; }
   int reported_size() const { return reported_size_; }
@@ -79,7 +80,6 @@ class CBrowserImage : public WebUtilsNS::IRequestWaiter {
   bool done_ = false;
   bool selected_ = false;
   std::vector<BYTE> hash_;
-  WebUtilsNS::CServerRequest request_;
   LogHelperNS::CLogHelper* logger_;
 };
 
@@ -92,7 +92,8 @@ class CNLRList {
   int SetRequestWaiter(WebUtilsNS::IRequestWaiter* waiter);
   // Drops certificates and images, the host and every counter and flag.
   void Clear();
-  // The host (lower case, as the caller passes it); its IPv4 address is looked up.
+  // The host (lower case, as the caller passes it); its IPv4 address is looked up on a thread
+  // of its own, and the first certificate that needs it waits for it.
   void SetHost(const char* host);
   const std::string& GetHost() const { return host_; }
   // The page's address (scheme, host and path, as one ASCII text): every certificate is held
@@ -156,12 +157,18 @@ class CNLRList {
   bool UpdateCompleteness();
   void MatchCertificate(NLR* certificate);
   bool KeepCertificate(const BYTE* der, DWORD length);
+  // Takes the host's address once its look-up has ended.
+  void TakeHostAddress();
 
   std::string host_;
   std::string page_address_;
   std::vector<std::vector<BYTE>> records_;  // every certificate offered for the host
   DWORD host_address_ = 0;
   bool has_host_address_ = false;
+  struct HostLookup;
+  std::shared_ptr<HostLookup> host_lookup_;  // under way, shared with its thread
+  // The images' downloads: one request object for all of them, made with the first.
+  std::unique_ptr<WebUtilsNS::CServerRequest> request_;
   std::vector<std::unique_ptr<NLR>> certificates_;
   std::vector<std::unique_ptr<CBrowserImage>> images_;
   int finished_downloads_ = 0;

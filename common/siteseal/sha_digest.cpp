@@ -22,32 +22,40 @@ void CSHADigest::Reset() {
   hex_[0] = '\0';
 }
 
-bool CSHADigest::AddByte(BYTE b) {
-  DWORD low = length_low_ + 8;
-  DWORD high = length_high_ + (low < length_low_ ? 1 : 0);
-  if (high < length_high_) return false;  // past 2^64 bits
-  length_low_ = low;
-  length_high_ = high;
-  block_[index_++] = b;
-  if (index_ == 64) {
-    Transform();
-    index_ = 0;
-  }
-  return true;
-}
-
 int CSHADigest::Update(const BYTE* data, DWORD length) {
   if (!data && length) return 0;
-  for (DWORD i = 0; i < length; ++i)
-    if (!AddByte(data[i])) return 0;
-  return 1;
+  // The bytes that still fit below 2^64 bits are taken; any past that point are refused.
+  const unsigned long long bits = (static_cast<unsigned long long>(length_high_) << 32) | length_low_;
+  const unsigned long long room = (~0ULL - bits) / 8;
+  const DWORD take = room < length ? static_cast<DWORD>(room) : length;
+  const unsigned long long total = bits + static_cast<unsigned long long>(take) * 8;
+  length_low_ = static_cast<DWORD>(total);
+  length_high_ = static_cast<DWORD>(total >> 32);
+  // Whole blocks are transformed where they lie; only the ends pass through the block buffer.
+  DWORD done = 0;
+  if (index_ > 0) {
+    DWORD part = 64 - index_ < take ? 64 - index_ : take;
+    memcpy(block_ + index_, data, part);
+    index_ = static_cast<WORD>(index_ + part);
+    done = part;
+    if (index_ == 64) {
+      Transform(block_);
+      index_ = 0;
+    }
+  }
+  for (; take - done >= 64; done += 64) Transform(data + done);
+  if (done < take) {
+    memcpy(block_ + index_, data + done, take - done);
+    index_ = static_cast<WORD>(index_ + (take - done));
+  }
+  return take == length ? 1 : 0;
 }
 
-void CSHADigest::Transform() {
+void CSHADigest::Transform(const BYTE* block) {
   DWORD w[80];
   for (int t = 0; t < 16; ++t)
-    w[t] = (static_cast<DWORD>(block_[t * 4]) << 24) | (static_cast<DWORD>(block_[t * 4 + 1]) << 16) |
-           (static_cast<DWORD>(block_[t * 4 + 2]) << 8) | block_[t * 4 + 3];
+    w[t] = (static_cast<DWORD>(block[t * 4]) << 24) | (static_cast<DWORD>(block[t * 4 + 1]) << 16) |
+           (static_cast<DWORD>(block[t * 4 + 2]) << 8) | block[t * 4 + 3];
   for (int t = 16; t < 80; ++t) w[t] = Rotate(w[t - 3] ^ w[t - 8] ^ w[t - 14] ^ w[t - 16], 1);
   DWORD a = state_[0], b = state_[1], c = state_[2], d = state_[3], e = state_[4];
   for (int t = 0; t < 80; ++t) {
@@ -84,7 +92,7 @@ void CSHADigest::Final() {
   block_[index_++] = 0x80;
   if (index_ > 56) {
     while (index_ < 64) block_[index_++] = 0;
-    Transform();
+    Transform(block_);
     index_ = 0;
   }
   while (index_ < 56) block_[index_++] = 0;
@@ -92,7 +100,7 @@ void CSHADigest::Final() {
     block_[56 + i] = static_cast<BYTE>(high >> (24 - 8 * i));
     block_[60 + i] = static_cast<BYTE>(low >> (24 - 8 * i));
   }
-  Transform();
+  Transform(block_);
   index_ = 0;
   memset(block_, 0, sizeof(block_));
   length_low_ = length_high_ = 0;

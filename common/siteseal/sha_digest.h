@@ -1,4 +1,5 @@
-// SHA-1 (FIPS 180-1), fed byte by byte; the digest also as 40 upper-case hexadecimal digits.
+// SHA-1 (FIPS 180-1), fed in pieces of any size; the digest also as 40 upper-case hexadecimal
+// digits.
 #pragma once
 
 #include <windows.h>
@@ -21,8 +22,8 @@ class CSHADigest {
   DWORD length_high_;
 
  private:
-  bool AddByte(BYTE b);
-  void Transform();
+  // One 64-byte block into the chaining words.
+  void Transform(const BYTE* block);
 
   DWORD state_[5];
   BYTE block_[64];

@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include <memory>
+#include <set>
 #include <vector>
 
 #include "common/crypto/cert_helpers.h"
@@ -11,6 +13,7 @@
 #include "common/utility/window_ids.h"
 #include "common/subclass/subclass_helper.h"
 #include "common/windowing/validation_border.h"
+#include "platform/win/module.h"
 
 namespace SslVerifyNS {
 
@@ -69,37 +72,75 @@ bool RegisterNotifyClass() {
   return KestrinWinNS::CWindowBase::RegisterWindowClass(wc);
 }
 
+// The hidden window of one thread that brings events raised on other threads to the verifiers
+// of that thread (WPARAM the event, LPARAM the verifier). Made with the thread's first verifier
+// and destroyed with its last; an event for a verifier that has gone meanwhile is dropped.
+class CThreadEvents : public KestrinWinNS::CWindowBase {
+ public:
+  static HWND Join(CSslVerifyBase* verifier);
+  static void Leave(CSslVerifyBase* verifier);
+
+  BOOL ProcessWindowMessage(HWND, UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override {
+    if (message != kMsgEvent) return FALSE;
+    CSslVerifyBase* verifier = reinterpret_cast<CSslVerifyBase*>(lparam);
+    if (verifiers_.count(verifier)) verifier->Notify(static_cast<DWORD>(wparam));
+    result = 0;
+    return TRUE;
+  }
+
+ private:
+  std::set<CSslVerifyBase*> verifiers_;
+};
+
+thread_local CThreadEvents* t_events = nullptr;
+
+HWND CThreadEvents::Join(CSslVerifyBase* verifier) {
+  static const bool registered = RegisterNotifyClass();
+  if (!t_events) {
+    std::unique_ptr<CThreadEvents> events(new CThreadEvents());
+    if (!registered || !events->Create(kNotifyWindowClass, 0, 0, RECT{}, HWND_MESSAGE, nullptr, nullptr))
+      return nullptr;
+    t_events = events.release();
+  }
+  t_events->verifiers_.insert(verifier);
+  return t_events->GetHwnd();
+}
+
+void CThreadEvents::Leave(CSslVerifyBase* verifier) {
+  if (!t_events || !t_events->verifiers_.erase(verifier) || !t_events->verifiers_.empty()) return;
+  t_events->DestroyUnbound();
+  delete t_events;
+  t_events = nullptr;
+}
+
 }  // namespace
 
 CSslVerifyBase::CSslVerifyBase(ObserveNS::IObserverService* service)
     : border_(WindowingNS::CValidationBorder::GetInstance()),
       state_(CSslVerifyState::Idle()),
       thread_id_(GetCurrentThreadId()) {
-  static const bool registered = RegisterNotifyClass();
-  if (registered) notify_window_.Create(kNotifyWindowClass, 0, 0, RECT{}, HWND_MESSAGE, nullptr, nullptr);
+  notify_window_ = CThreadEvents::Join(this);
   subscription_.reset(new ObserveNS::CObserverSubscription(service, ObserveNS::kEventTrustedListRebuilt, this));
-  CSslVerifyTrustedList::GetInstance();
+  // The process's trusted list reads and deciphers the update file: it is built once, on the
+  // background thread, so that the first browser window does not wait for it (a popup that
+  // needs it first waits for the build under way).
+  static LONG list_started = 0;
+  if (InterlockedExchange(&list_started, 1) == 0 &&
+      !KestrinWinNS::RunInBackground([] { CSslVerifyTrustedList::GetInstance(); }))
+    CSslVerifyTrustedList::GetInstance();
 }
 
 CSslVerifyBase::~CSslVerifyBase() {
   subscription_.reset();
-  notify_window_.DestroyUnbound();
+  CThreadEvents::Leave(this);
   popup_.reset();
 }
 
 void CSslVerifyBase::Notify(DWORD event) {
   if (GetCurrentThreadId() == thread_id_)
     state_->OnNotify(this, event);
-  else if (notify_window_.GetHwnd())
-    PostMessageA(notify_window_.GetHwnd(), kMsgEvent, event, 0);
-}
-
-BOOL CSslVerifyBase::CNotifyWindow::ProcessWindowMessage(HWND, UINT message, WPARAM wparam, LPARAM,
-                                                         LRESULT& result) {
-  if (message != kMsgEvent) return FALSE;
-  verifier_->state_->OnNotify(verifier_, static_cast<DWORD>(wparam));
-  result = 0;
-  return TRUE;
+  else if (notify_window_)
+    PostMessageA(notify_window_, kMsgEvent, event, reinterpret_cast<LPARAM>(this));
 }
 
 bool CSslVerifyBase::ShowPopup(const POINT* point, bool auto_hide) {

@@ -103,18 +103,10 @@ class CSslVerifyBase : public ObserveNS::IObserver {
 
  private:
   // Events reach observers on the thread that raised them; the verifier and its popup belong to
-  // the thread that built them, so events from elsewhere are posted to this window.
-  class CNotifyWindow : public KestrinWinNS::CWindowBase {
-   public:
-    explicit CNotifyWindow(CSslVerifyBase* verifier) : verifier_(verifier) {}
-    BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override;
-
-   private:
-    CSslVerifyBase* verifier_;
-  };
-
+  // the thread that built them, so events from elsewhere are posted to the hidden window that
+  // the verifiers of that thread share.
   DWORD thread_id_;
-  CNotifyWindow notify_window_{this};
+  HWND notify_window_ = nullptr;
 
   CSslVerifyBase(const CSslVerifyBase&) = delete;
   CSslVerifyBase& operator=(const CSslVerifyBase&) = delete;

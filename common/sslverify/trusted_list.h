@@ -64,6 +64,7 @@ class CSslVerifyTrustedList : public ObserveNS::IObserver {
   ObserveNS::IObserverService* service_;
   UtilityClassesNS::CReadWriteLock lock_;
   std::string update_path_;  // empty: the default place
+  std::vector<BYTE> walked_;  // the document the logos were last read from
 };
 
 }  // namespace SslVerifyNS

@@ -46,6 +46,106 @@ CUpdateKeyStore& KeyStore() {
   return store;
 }
 
+// What tells one version of a file from another: the file itself (volume and index), its size
+// and its times.
+struct FileStamp {
+  DWORD volume = 0, index_high = 0, index_low = 0, size_high = 0, size_low = 0;
+  FILETIME created = {}, written = {};
+
+  bool Read(HANDLE file) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(file, &info)) return false;
+    volume = info.dwVolumeSerialNumber;
+    index_high = info.nFileIndexHigh;
+    index_low = info.nFileIndexLow;
+    size_high = info.nFileSizeHigh;
+    size_low = info.nFileSizeLow;
+    created = info.ftCreationTime;
+    written = info.ftLastWriteTime;
+    return true;
+  }
+  bool operator==(const FileStamp& o) const {
+    return volume == o.volume && index_high == o.index_high && index_low == o.index_low &&
+           size_high == o.size_high && size_low == o.size_low && CompareFileTime(&created, &o.created) == 0 &&
+           CompareFileTime(&written, &o.written) == 0;
+  }
+};
+
+// The last update file this process opened, kept while the file stays as it was: deciphering
+// and checking it again would give the same document. The signer's validity period is kept
+// too, so that the signer is still held to it at every read.
+class CReadCache {
+ public:
+  bool Find(const std::string& path, const FileStamp& stamp, std::vector<BYTE>* document, FILETIME* not_before,
+            FILETIME* not_after) {
+    std::lock_guard<std::mutex> hold(lock_);
+    if (!valid_ || path != path_ || !(stamp == stamp_)) return false;
+    *document = document_;
+    *not_before = not_before_;
+    *not_after = not_after_;
+    return true;
+  }
+  void Keep(const std::string& path, const FileStamp& stamp, std::vector<BYTE> document, const FILETIME& not_before,
+            const FILETIME& not_after) {
+    std::lock_guard<std::mutex> hold(lock_);
+    path_ = path;
+    stamp_ = stamp;
+    document_ = std::move(document);
+    not_before_ = not_before;
+    not_after_ = not_after;
+    valid_ = true;
+  }
+
+ private:
+  std::mutex lock_;
+  bool valid_ = false;
+  std::string path_;
+  FileStamp stamp_;
+  std::vector<BYTE> document_;
+  FILETIME not_before_ = {}, not_after_ = {};
+};
+
+CReadCache& ReadCache() {
+  static CReadCache cache;
+  return cache;
+}
+
+bool WithinPeriod(const FILETIME& not_before, const FILETIME& not_after) {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  return CompareFileTime(&now, &not_before) >= 0 && CompareFileTime(&now, &not_after) <= 0;
+}
+
+// OpenUpdateMessage, also giving the signer's validity period when it succeeds.
+bool OpenMessage(IStream* file, IStream* output, const UpdateTrust& trust, FILETIME* not_before,
+                 FILETIME* not_after) {
+  if (!file || !output || !trust.key_store || !trust.signer_thumbprint) return false;
+  KestrinComNS::CComPtr<IStream> plain;
+  plain.Attach(SHCreateMemStream(nullptr, 0));
+  if (!plain) return false;
+  bool result = false;
+  if (CryptoNS::DecryptMessageStream(trust.key_store, file, plain)) {
+    LARGE_INTEGER zero = {};
+    plain->Seek(zero, STREAM_SEEK_SET, nullptr);
+    KestrinWinNS::CScopedCertContext signer;
+    if (CryptoNS::VerifySignedMessageStream(plain, output, signer.Receive()) && signer) {
+      result = IsUpdateSigner(signer.Get(), trust.signer_thumbprint, trust.at);
+      if (result && not_before && not_after) {
+        *not_before = signer.Get()->pCertInfo->NotBefore;
+        *not_after = signer.Get()->pCertInfo->NotAfter;
+      }
+    }
+  }
+  return result;
+}
+
+bool WriteAll(IStream* output, const std::vector<BYTE>& bytes) {
+  ULONG written = 0;
+  return bytes.empty() ||
+         (SUCCEEDED(output->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written)) &&
+          written == bytes.size());
+}
+
 }  // namespace
 
 HCERTSTORE GetUpdateKeyStore() { return KeyStore().Get(); }
@@ -77,7 +177,31 @@ bool ReadUpdateFile(IStream* output, const char* path) {
   if (file == INVALID_HANDLE_VALUE) return false;
   KestrinComNS::CComPtr<IStream> stream;
   stream.Attach(UtilityClassesNS::CFileStream::Create(file));
-  return stream && OpenUpdateMessage(stream, output);
+  if (!stream) return false;
+  // An unchanged file gives the document it gave before.
+  FileStamp stamp;
+  const bool stamped = stamp.Read(file);
+  std::vector<BYTE> document;
+  FILETIME not_before, not_after;
+  if (stamped && ReadCache().Find(path, stamp, &document, &not_before, &not_after))
+    return WithinPeriod(not_before, not_after) && WriteAll(output, document);
+
+  KestrinComNS::CComPtr<IStream> content;
+  content.Attach(SHCreateMemStream(nullptr, 0));
+  if (!content || !OpenMessage(stream, content, DefaultUpdateTrust(), &not_before, &not_after)) return false;
+  STATSTG stat = {};
+  LARGE_INTEGER zero = {};
+  if (FAILED(content->Stat(&stat, STATFLAG_NONAME)) || stat.cbSize.HighPart ||
+      FAILED(content->Seek(zero, STREAM_SEEK_SET, nullptr)))
+    return false;
+  document.resize(stat.cbSize.LowPart);
+  ULONG got = 0;
+  if (!document.empty() && (FAILED(content->Read(document.data(), static_cast<ULONG>(document.size()), &got)) ||
+                            got != document.size()))
+    return false;
+  if (!WriteAll(output, document)) return false;
+  if (stamped) ReadCache().Keep(path, stamp, std::move(document), not_before, not_after);
+  return true;
 }
 
 bool OpenUpdateMessage(IStream* file, IStream* output) {
@@ -85,19 +209,7 @@ bool OpenUpdateMessage(IStream* file, IStream* output) {
 }
 
 bool OpenUpdateMessage(IStream* file, IStream* output, const UpdateTrust& trust) {
-  if (!file || !output || !trust.key_store || !trust.signer_thumbprint) return false;
-  KestrinComNS::CComPtr<IStream> plain;
-  plain.Attach(SHCreateMemStream(nullptr, 0));
-  if (!plain) return false;
-  bool result = false;
-  if (CryptoNS::DecryptMessageStream(trust.key_store, file, plain)) {
-    LARGE_INTEGER zero = {};
-    plain->Seek(zero, STREAM_SEEK_SET, nullptr);
-    KestrinWinNS::CScopedCertContext signer;
-    if (CryptoNS::VerifySignedMessageStream(plain, output, signer.Receive()) && signer)
-      result = IsUpdateSigner(signer.Get(), trust.signer_thumbprint, trust.at);
-  }
-  return result;
+  return OpenMessage(file, output, trust, nullptr, nullptr);
 }
 
 bool IsUpdateSigner(PCCERT_CONTEXT signer, const char* thumbprint, const FILETIME* at) {

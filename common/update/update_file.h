@@ -17,7 +17,10 @@ bool GetUpdateFilePath(char* path, size_t path_size);
 
 // Deciphers and checks the update file at `path` (null: the default location) and writes its
 // XML document to `output`. The file is opened for reading with read sharing, so readers in
-// several browser processes do not shut each other out.
+// several browser processes do not shut each other out. The process keeps the last document
+// read while its file stays unchanged (same file, size and times): a repeat read gives it
+// without deciphering again, still holding the signer to its validity period; a changed file
+// is read anew.
 bool ReadUpdateFile(IStream* output, const char* path);
 
 // Deciphers `file` with the update key, checks the signature and the signer (inside its

@@ -7,6 +7,7 @@
 #include <new>
 
 #include "common/utility/mutex.h"
+#include "platform/win/module.h"
 #include "platform/win/scoped_handle.h"
 
 namespace UtilityClassesNS {
@@ -83,16 +84,22 @@ const char* GetOSDescription() {
 
 bool GetProductVersionOfFile(const char* path, char* out, size_t out_size) {
   if (!path || !out || out_size == 0) return false;
+  // The version library is loaded when a file's version is first asked for.
+  static const auto get_size =
+      KestrinWinNS::SystemFunctionAs<decltype(&GetFileVersionInfoSizeA)>("version.dll", "GetFileVersionInfoSizeA");
+  static const auto get_info =
+      KestrinWinNS::SystemFunctionAs<decltype(&GetFileVersionInfoA)>("version.dll", "GetFileVersionInfoA");
+  static const auto query = KestrinWinNS::SystemFunctionAs<decltype(&VerQueryValueA)>("version.dll", "VerQueryValueA");
+  if (!get_size || !get_info || !query) return false;
   DWORD ignored = 0;
-  DWORD size = GetFileVersionInfoSizeA(path, &ignored);
+  DWORD size = get_size(path, &ignored);
   if (size == 0) return false;
   char* data = new (std::nothrow) char[size];
   if (!data) return false;
   bool ok = false;
   VS_FIXEDFILEINFO* fixed = nullptr;
   UINT fixed_size = 0;
-  if (GetFileVersionInfoA(path, 0, size, data) &&
-      VerQueryValueA(data, "\\", reinterpret_cast<void**>(&fixed), &fixed_size) && fixed &&
+  if (get_info(path, 0, size, data) && query(data, "\\", reinterpret_cast<void**>(&fixed), &fixed_size) && fixed &&
       fixed_size == sizeof(VS_FIXEDFILEINFO)) {
     int n = _snprintf(out, out_size, "%d.%d.%d.%d", HIWORD(fixed->dwProductVersionMS),
                       LOWORD(fixed->dwProductVersionMS), HIWORD(fixed->dwProductVersionLS),

@@ -1,21 +1,40 @@
 #include <winsock2.h>
 
 #include "common/web/server_request.h"
+#include "platform/win/module.h"
 
 namespace WebUtilsNS {
 
+namespace {
+
+// Winsock is loaded when a host is first looked up.
+struct Winsock {
+  decltype(&WSAStartup) startup = KestrinWinNS::SystemFunctionAs<decltype(&WSAStartup)>("ws2_32.dll", "WSAStartup");
+  decltype(&WSACleanup) cleanup = KestrinWinNS::SystemFunctionAs<decltype(&WSACleanup)>("ws2_32.dll", "WSACleanup");
+  decltype(&gethostbyname) lookup =
+      KestrinWinNS::SystemFunctionAs<decltype(&gethostbyname)>("ws2_32.dll", "gethostbyname");
+  bool ok() const { return startup && cleanup && lookup; }
+};
+
+const Winsock& Sockets() {
+  static const Winsock sockets;
+  return sockets;
+}
+
+}  // namespace
+
 CIPHelper::CIPHelper() {
   WSADATA data;
-  started_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
+  started_ = Sockets().ok() && Sockets().startup(MAKEWORD(2, 2), &data) == 0;
 }
 
 CIPHelper::~CIPHelper() {
-  if (started_) WSACleanup();
+  if (started_) Sockets().cleanup();
 }
 
 bool CIPHelper::GetHostAddress(const char* host, DWORD* address) {
   if (!host || !*host || !address || !started_) return false;
-  hostent* entry = gethostbyname(host);
+  hostent* entry = Sockets().lookup(host);
   if (!entry || entry->h_addrtype != AF_INET || entry->h_length != 4 || !entry->h_addr_list ||
       !entry->h_addr_list[0])
     return false;

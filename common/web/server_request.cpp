@@ -140,14 +140,12 @@ CServerRequestBase::CAsyncContextBase::~CAsyncContextBase() {
   connection = nullptr;
 }
 
-CServerRequestBase::CServerRequestBase(const char* user_agent) : user_agent_(Widen(user_agent)) {
-  CreateMessageWindow();
-}
+// The hidden window is made with the first request: most request objects of a browser window
+// never send one.
+CServerRequestBase::CServerRequestBase(const char* user_agent) : user_agent_(Widen(user_agent)) {}
 
 CServerRequestBase::CServerRequestBase(UINT user_agent_resource)
-    : user_agent_(Widen(LoadResourceString(user_agent_resource).c_str())) {
-  CreateMessageWindow();
-}
+    : user_agent_(Widen(LoadResourceString(user_agent_resource).c_str())) {}
 
 void CServerRequestBase::CreateMessageWindow() {
   if (RegisterRequestWindowClass()) Create(kWindowClass, 0, kWindowStyle, RECT{}, HWND_MESSAGE);
@@ -196,7 +194,9 @@ void CServerRequestBase::PostOrDestroy(HWND window, UINT message, CAsyncContextB
 }
 
 bool CServerRequestBase::OpenRequest(const char* url, DWORD flags, CAsyncContextBase* context) {
-  if (!url || !context || !GetHwnd()) return false;
+  if (!url || !context) return false;
+  if (!GetHwnd()) CreateMessageWindow();
+  if (!GetHwnd()) return false;
   if (!session_) {
     session_ = WinHttpOpen(user_agent_.c_str(), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
                            WINHTTP_NO_PROXY_BYPASS, WINHTTP_FLAG_ASYNC);

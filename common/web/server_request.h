@@ -1,6 +1,6 @@
-// Asynchronous HTTP GET over WinHTTP. Every request object owns a hidden message-only window;
-// WinHTTP's worker threads post each result to it, so waiters are always called on the thread
-// that built the request object (that thread must pump messages). Also: the URL change
+// Asynchronous HTTP GET over WinHTTP. Every request object owns a hidden message-only window,
+// made with its first request; WinHTTP's worker threads post each result to it, so waiters are
+// always called on the thread that sends the requests (that thread must pump messages). Also: the URL change
 // tracker, the URL builder and the host-name resolver.
 #pragma once
 
@@ -106,6 +106,7 @@ class CServerRequestBase : public KestrinWinNS::CWindowBase {
   // Installs the status callback of the request kind on the session.
   virtual bool SetStatusCallback() = 0;
 
+  // Null until the first request.
   HWND GetWindow() const { return GetHwnd(); }
 
   // The time-out of every WinHTTP phase (resolve, connect, send, receive) for sessions opened

@@ -5,6 +5,7 @@
 #include "common/utility/window_ids.h"
 #include "common/windowing/border_painter.h"
 #include "platform/win/gdi.h"
+#include "platform/win/module.h"
 
 namespace WindowingNS {
 
@@ -272,7 +273,10 @@ void CValidationBorder::AnnounceOff(bool was_visible) {
 }
 
 void CValidationBorder::PlaySoundFile(const char* file) {
-  if (file && *file) PlaySoundA(file, nullptr, SND_FILENAME | SND_ASYNC | SND_NOWAIT);
+  if (!file || !*file) return;
+  // The multimedia library is loaded with the first sound.
+  static const auto play = KestrinWinNS::SystemFunctionAs<decltype(&PlaySoundA)>("winmm.dll", "PlaySoundA");
+  if (play) play(file, nullptr, SND_FILENAME | SND_ASYNC | SND_NOWAIT);
 }
 
 void CValidationBorder::Paint(HDC dc) {

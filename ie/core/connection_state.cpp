@@ -2,15 +2,92 @@
 
 #include <wininet.h>
 
+#include <memory>
+#include <mutex>
+
+#include "platform/win/module.h"
+#include "platform/win/scoped_handle.h"
+
 static_assert(kConnectionOffline == INTERNET_CONNECTION_OFFLINE, "offline flag");
 
+namespace {
+
+// The system's connected state as last asked. The question can wait on the network, so it is
+// asked on the background thread: a read gives the last answer and, when that is older than
+// kFreshMs, asks again for the next read; only a read before the process's first answer waits
+// for it.
+const DWORD kFreshMs = 2000;
+
+struct ConnectedState {
+  std::mutex lock;
+  bool known = false;
+  bool asking = false;
+  DWORD answered_at = 0;
+  bool connected = false;
+  DWORD flags = 0;
+  KestrinWinNS::CScopedKernelHandle answered{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+};
+
+std::shared_ptr<ConnectedState> State() {
+  static const std::shared_ptr<ConnectedState> state = std::make_shared<ConnectedState>();
+  return state;
+}
+
+void Ask(const std::shared_ptr<ConnectedState>& state) {
+  // WinINet serves this question and going online alone: it is loaded when first asked.
+  static const auto get_state =
+      KestrinWinNS::SystemFunctionAs<decltype(&InternetGetConnectedState)>("wininet.dll", "InternetGetConnectedState");
+  DWORD flags = 0;
+  bool connected = get_state && get_state(&flags, 0) != FALSE;
+  std::lock_guard<std::mutex> hold(state->lock);
+  state->known = true;
+  state->asking = false;
+  state->answered_at = GetTickCount();
+  state->connected = connected;
+  state->flags = flags;
+  SetEvent(state->answered.Get());
+}
+
+// Starts a question unless one is under way or the last answer is fresh; false when none could
+// be started.
+bool AskInBackground(const std::shared_ptr<ConnectedState>& state) {
+  {
+    std::lock_guard<std::mutex> hold(state->lock);
+    if (state->asking || (state->known && GetTickCount() - state->answered_at < kFreshMs)) return true;
+    state->asking = true;
+  }
+  if (KestrinWinNS::RunInBackground([state] { Ask(state); })) return true;
+  std::lock_guard<std::mutex> hold(state->lock);
+  state->asking = false;
+  return false;
+}
+
+}  // namespace
+
+void PrepareConnectedState() {
+  std::shared_ptr<ConnectedState> state = State();
+  {
+    std::lock_guard<std::mutex> hold(state->lock);
+    if (state->known) return;
+  }
+  AskInBackground(state);
+}
+
 bool QueryConnectedState(DWORD* flags) {
-  DWORD local = 0;
-  BOOL connected = InternetGetConnectedState(&local, 0);
-  if (flags) *flags = local;
-  return connected != FALSE;
+  std::shared_ptr<ConnectedState> state = State();
+  if (!AskInBackground(state)) Ask(state);
+  bool known;
+  {
+    std::lock_guard<std::mutex> hold(state->lock);
+    known = state->known;
+  }
+  if (!known) WaitForSingleObject(state->answered.Get(), INFINITE);
+  std::lock_guard<std::mutex> hold(state->lock);
+  if (flags) *flags = state->flags;
+  return state->connected;
 }
 
 bool AskToGoOnline(const char* url) {
-  return InternetGoOnlineA(const_cast<char*>(url), nullptr, 0) != FALSE;
+  static const auto go_online = KestrinWinNS::SystemFunctionAs<decltype(&InternetGoOnlineA)>("wininet.dll", "InternetGoOnlineA");
+  return go_online && go_online(const_cast<char*>(url), nullptr, 0) != FALSE;
 }

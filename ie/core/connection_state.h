@@ -7,7 +7,12 @@
 // The connected-state flag of a system working offline (INTERNET_CONNECTION_OFFLINE).
 const DWORD kConnectionOffline = 0x20;
 
-// InternetGetConnectedState: true when connected; `flags` receives the connection flags.
+// Starts finding out the connected state in the background, so that the first query finds it.
+void PrepareConnectedState();
+// InternetGetConnectedState, asked off the calling thread: true when connected; `flags`
+// receives the connection flags. The answer is the latest the system gave; a call finding it
+// older than two seconds asks the system again for the next one, and only a call before the
+// first answer waits for it.
 bool QueryConnectedState(DWORD* flags);
 // InternetGoOnline for `url`, without a parent window.
 bool AskToGoOnline(const char* url);

@@ -112,7 +112,9 @@ CSiteSealLookup::CSiteSealLookup(ISiteSealList* list, WebUtilsNS::IRequestWaiter
     : list_(list),
       waiter_(waiter),
       request_(new WebUtilsNS::CServerRequest(kUserAgent)),
-      service_host_(GetLookupServiceHost()) {}
+      service_host_(GetLookupServiceHost()) {
+  PrepareConnectedState();
+}
 
 CSiteSealLookup::~CSiteSealLookup() = default;
 

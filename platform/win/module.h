@@ -4,8 +4,29 @@
 
 #include <windows.h>
 
+#include <functional>
+
 namespace KestrinWinNS {
 
 HMODULE CodeModule();
+
+// Runs `work` on the process's background thread, after the work posted before it: for waits
+// (the network, name resolution) that must not block a window's thread. The thread keeps the
+// module holding this code loaded while it runs and ends after a while without work. The work
+// shares nothing with its caller but what it holds itself. False when the work could not be
+// posted (it is then dropped).
+bool RunInBackground(std::function<void()> work);
+
+// A function of a system library that is rarely needed, loaded from the system folder when
+// first asked for (the library then stays loaded): such libraries cost a browser window nothing
+// until then. Null when the library or the function is missing.
+FARPROC SystemFunction(const char* library, const char* name);
+
+// The same, typed: SystemFunctionAs<decltype(&PlaySoundA)>("winmm.dll", "PlaySoundA"). The
+// type is only named (decltype), so the library is not imported.
+template <class F>
+F SystemFunctionAs(const char* library, const char* name) {
+  return reinterpret_cast<F>(reinterpret_cast<void*>(SystemFunction(library, name)));
+}
 
 }  // namespace KestrinWinNS

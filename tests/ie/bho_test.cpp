@@ -279,14 +279,35 @@ TEST(ConnectionWarning, LookupErrorsThatWarn) {
     EXPECT_FALSE(KestrinIENS::IsConnectionWarningError(e)) << e;
 }
 
+BOOL CALLBACK CountDialog(HWND window, LPARAM found) {
+  char name[16];
+  if (GetClassNameA(window, name, sizeof(name)) && strcmp(name, "#32770") == 0) ++*reinterpret_cast<int*>(found);
+  return TRUE;
+}
+
+// Dialog windows of this thread: the toasts' windows.
+int DialogWindows() {
+  int count = 0;
+  EnumThreadWindows(GetCurrentThreadId(), &CountDialog, reinterpret_cast<LPARAM>(&count));
+  return count;
+}
+
 TEST(ConnectionWarning, TimeOutShowsTheToastAndOtherErrorsDoNot) {
   test::HostFixture fixture(2, test::kIePath);
+  auto quiet = NewBho(2);
+  ASSERT_EQ(S_OK, quiet->SetSite(static_cast<IWebBrowser2*>(fixture.browser())));
+  quiet->OnRequestFailed(2, 12157);
+  EXPECT_FALSE(Peer(quiet).GetConnectionWarning()->IsShowing());
+  EXPECT_EQ(S_OK, quiet->SetSite(nullptr));
+
+  // The toast's window is made when the first error calls for it, and it shows.
   auto bho = NewBho(2);
   ASSERT_EQ(S_OK, bho->SetSite(static_cast<IWebBrowser2*>(fixture.browser())));
-  bho->OnRequestFailed(2, 12157);
-  EXPECT_FALSE(Peer(bho).GetConnectionWarning()->IsShowing());
+  const int dialogs = DialogWindows();
   bho->OnRequestFailed(2, 12002);
+  EXPECT_EQ(dialogs + 1, DialogWindows());
   EXPECT_TRUE(Peer(bho).GetConnectionWarning()->IsShowing());
+  EXPECT_EQ(fixture.frame(), Peer(bho).GetConnectionWarning()->GetFocusWindow());
   EXPECT_EQ(S_OK, bho->SetSite(nullptr));
 }
 

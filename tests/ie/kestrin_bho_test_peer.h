@@ -22,8 +22,9 @@ class CKestrinBhoTestPeer {
   // Top-level NavigateComplete2 events that were acted on.
   int GetNavigationsHandled() const { return bho_->navigations_handled_; }
   DWORD GetCachedKRAIDAState() const { return bho_->kraida_state_; }
-  WarningWindowNS::CConnectionWarningWindow* GetConnectionWarning() const { return bho_->connection_warning_.get(); }
-  WarningWindowNS::CFullScreenWarningWindow* GetFullScreenWarning() const { return bho_->full_screen_warning_.get(); }
+  // The toasts are made when first needed; asking for one makes it.
+  WarningWindowNS::CConnectionWarningWindow* GetConnectionWarning() const { return bho_->ConnectionWarning(); }
+  WarningWindowNS::CFullScreenWarningWindow* GetFullScreenWarning() const { return bho_->FullScreenWarning(); }
   SubclassUtilsNS::CSubclassHelper* GetSubclassHelper() const { return bho_->subclass_.get(); }
   ShadowMouseNS::CShadowMouseEngine* GetShadowMouseEngine() const { return bho_->shadow_.get(); }
   SslVerifyNS::CSslVerifyBase* GetSslVerifier() const { return bho_->verifier_.get(); }

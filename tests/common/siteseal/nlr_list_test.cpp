@@ -219,7 +219,7 @@ TEST_F(NlrListTest, MatchesOnlyTheGenuineImage) {
   EXPECT_EQ(1, list_.CheckImageElement(other_size->Element(), nullptr));
 }
 
-TEST_F(NlrListTest, TheLastMatchingImageStaysBound) {
+TEST_F(NlrListTest, TheLastMatchingImageStaysBoundAndEndsTheHashing) {
   ASSERT_EQ(1, AddSeal("seal-valid.cer"));
   const std::string size = SizeOf("seal.gif");
   CPage page(kPageUrl);
@@ -227,9 +227,11 @@ TEST_F(NlrListTest, TheLastMatchingImageStaysBound) {
   AddImg(&page, "seal.gif", size.c_str());
   ScanAndDownload(&page);
   ASSERT_EQ(2u, list_.Images().size());
-  EXPECT_TRUE(list_.Images()[0]->verified());
   EXPECT_TRUE(list_.Images()[1]->verified());
   EXPECT_EQ(list_.Images()[1].get(), list_.Certificates()[0]->matched_image);
+  // Once the seal is bound no further image is hashed for it.
+  EXPECT_TRUE(list_.Images()[0]->hash().empty());
+  EXPECT_FALSE(list_.Images()[0]->verified());
 }
 
 TEST_F(NlrListTest, SizeAndAlgorithmMustMatchTheCertificate) {

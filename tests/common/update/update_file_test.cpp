@@ -127,6 +127,39 @@ TEST(UpdateFile, ReadersShareTheFile) {
   CloseHandle(other);
 }
 
+// A file read before is given again while it stays as it was; a changed file at the same place
+// is read anew, whether the new one opens or not.
+TEST(UpdateFile, ARepeatReadFollowsTheFileAtItsPlace) {
+  char folder[MAX_PATH], path[MAX_PATH];
+  ASSERT_NE(0u, GetTempPathA(MAX_PATH, folder));
+  ASSERT_NE(0u, GetTempFileNameA(folder, "upd", 0, path));
+  auto read_at = [&path]() {
+    IStream* out = SHCreateMemStream(nullptr, 0);
+    Opened o = {ReadUpdateFile(out, path), StreamText(out)};
+    out->Release();
+    return o;
+  };
+  const std::string records = ReadText(DataPath("records.doc.xml"));
+  const Opened second = Read("second.dat");
+  ASSERT_TRUE(second.ok);
+  ASSERT_NE(records, second.document);
+
+  ASSERT_TRUE(CopyFileA(DataPath("good.dat").c_str(), path, FALSE));
+  for (int i = 0; i < 2; ++i) {
+    Opened o = read_at();
+    EXPECT_TRUE(o.ok);
+    EXPECT_EQ(records, o.document);
+  }
+  ASSERT_TRUE(CopyFileA(DataPath("second.dat").c_str(), path, FALSE));
+  Opened changed = read_at();
+  EXPECT_TRUE(changed.ok);
+  EXPECT_EQ(second.document, changed.document);
+  ASSERT_TRUE(CopyFileA(DataPath("damaged.dat").c_str(), path, FALSE));
+  EXPECT_FALSE(read_at().ok);
+  DeleteFileA(path);
+  EXPECT_FALSE(read_at().ok);
+}
+
 TEST(UpdateFile, NeedsAnOutputAndFindsTheDefaultPlace) {
   EXPECT_FALSE(ReadUpdateFile(nullptr, DataPath("good.dat").c_str()));
   char path[MAX_PATH];

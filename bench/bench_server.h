@@ -1,0 +1,40 @@
+// A small HTTP service on 127.0.0.1 for the benchmarks: answers the site-seal lookup with an
+// empty record list and serves one seal image under any name below /seal/.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+namespace bench {
+
+class CBenchServer {
+ public:
+  CBenchServer() = default;
+  ~CBenchServer();
+
+  // Listens on a free port; false when that fails.
+  bool Start(const std::vector<BYTE>& seal_image);
+  int port() const { return port_; }
+  // "127.0.0.1:<port>"
+  std::string Host() const;
+  int requests() const { return requests_; }
+
+ private:
+  CBenchServer(const CBenchServer&) = delete;
+  CBenchServer& operator=(const CBenchServer&) = delete;
+
+  static DWORD WINAPI Main(void* self);
+  void Serve(UINT_PTR connection);
+
+  UINT_PTR listener_ = ~static_cast<UINT_PTR>(0);
+  HANDLE thread_ = nullptr;
+  int port_ = 0;
+  std::vector<BYTE> seal_;
+  std::atomic<int> requests_{0};
+  std::atomic<bool> stop_{false};
+};
+
+}  // namespace bench
