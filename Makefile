@@ -24,7 +24,8 @@ build-%: setup
 	  -DKESTRIN_DEPS=$(DEPDIR_$*) -DKESTRIN_WINEPREFIX=$(abspath $(BUILD))/wineprefix >/dev/null
 	cmake --build $(BUILD)/$* -j $(JOBS)
 
-build: $(addprefix build-,$(ARCHS))
+# x64 first: the 32-bit setup library carries the 64-bit add-on of the x64 build.
+build: build-x64 build-x86
 
 test: build
 	bash tools/run-tests.sh $(BUILD) $(JOBS) $(ARCHS)
