@@ -185,5 +185,40 @@ TEST_F(Framework, FailuresAreReportedOnceWithTheirCodeAndText) {
   EXPECT_EQ(S_OK, framework_->RemoveDataFolder());
 }
 
+// What the setup driver records, line by line, for a success, a failed registration and a
+// library that can be neither replaced nor written beside itself for a move at restart.
+TEST(DriverReports, CodesAndTextsAsRecorded) {
+  const std::wstring driver = setup_test::BesideTest(L"setupdriver.exe");
+  std::vector<std::wstring> lines;
+  DWORD exit_code = 1;
+  ASSERT_TRUE(setup_test::RunSetupDriver(driver, L"InstallIEExtension", &lines, &exit_code));
+  EXPECT_EQ(0u, exit_code);
+  const std::vector<std::wstring> success = {L"call CreateFramework -> 0x00000000",
+                                             L"step 0 Install Internet Explorer extension",
+                                             L"call InstallIEExtension -> 0x00000000"};
+  EXPECT_EQ(success, lines);
+
+  ASSERT_TRUE(setup_test::RunSetupDriver(driver, L"InstallIEToolbar", &lines, &exit_code));
+  const std::vector<std::wstring> registration = {L"call CreateFramework -> 0x00000000",
+                                                  L"error 12 IE extension registration failed",
+                                                  L"call InstallIEToolbar -> 0x80004005"};
+  EXPECT_EQ(registration, lines);
+
+  std::wstring path;
+  ASSERT_TRUE(GetClassServerPath(kIEAddonClsid, &path));
+  const std::wstring beside = path.substr(0, path.rfind(L'.')) + L"_new.dll";
+  KestrinWinNS::CScopedKernelHandle held(
+      CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  KestrinWinNS::CScopedKernelHandle held_beside(
+      CreateFileW(beside.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  ASSERT_TRUE(held && held_beside);
+  ASSERT_TRUE(setup_test::RunSetupDriver(driver, L"InstallIEExtension", &lines, &exit_code));
+  ASSERT_EQ(4u, lines.size());
+  EXPECT_EQ(L"step 0 Install Internet Explorer extension", lines[1]);
+  EXPECT_EQ(L"error 22 ", lines[2].substr(0, 9));
+  EXPECT_LT(9u, lines[2].size()) << "the operation's own text";
+  EXPECT_EQ(L"call InstallIEExtension -> 0x80004005", lines[3]);
+}
+
 }  // namespace
 }  // namespace SetupFrameworkNS

@@ -34,21 +34,10 @@ const wchar_t kSettingsKey[] = L"SOFTWARE\\TorvanGroup\\Dravix";
 // ---- the driver ----
 
 std::vector<std::wstring> RunDriver(const std::wstring& program, const std::wstring& steps) {
-  const std::wstring log = setup_test::BesideTest(L"driver.log");
-  DeleteFileW(log.c_str());
-  setup_test::CStartedProgram driver;
-  const std::wstring dll = setup_test::BesideTest(L"KRSetupDll.dll");
-  EXPECT_TRUE(driver.Start(L"\"" + program + L"\" --dll \"" + dll + L"\" --log \"" + log + L"\" " + steps));
-  EXPECT_EQ(0u, driver.ExitCode(240000)) << "driver run: " << steps.c_str();
-  std::string text = setup_test::ReadWholeFile(log);
   std::vector<std::wstring> lines;
-  for (size_t start = 0; start < text.size();) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
-    lines.emplace_back(line.begin(), line.end());
-    start = end + 1;
-  }
+  DWORD exit_code = 0;
+  EXPECT_TRUE(setup_test::RunSetupDriver(program, steps, &lines, &exit_code));
+  EXPECT_EQ(0u, exit_code) << steps.c_str();
   return lines;
 }
 
