@@ -8,6 +8,7 @@
 #include <map>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace SetupFrameworkNS {
 
@@ -33,6 +34,9 @@ bool AddCertificateToStore(bool ev, const wchar_t* store_name, const BYTE* der, 
 // The process-wide EV root table, built on first use.
 const EvRootTable& GetEvRootTable();
 void BuildEvRootTable(EvRootTable* table);
+// The DER certificate policies value that marks an EV root: one policy with the EV policy OID
+// and the root program flags qualifier (a bit string of the byte C0).
+bool EncodeEvPolicies(const std::string& policy_oid, std::vector<BYTE>* out);
 // Sets the friendly name and root-program policies of a certificate whose thumbprint is a key
 // of the table; false (and nothing set) otherwise.
 bool MarkAsEvRoot(const EvRootTable& table, PCCERT_CONTEXT certificate);

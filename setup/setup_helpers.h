@@ -26,6 +26,9 @@ struct SetupWaits {
   DWORD end_step_ms = 200;              // wait steps for a program that is ending
   DWORD task_poll_ms = 1000;            // between looks at a scheduled task's state
   int task_polls = 15;
+  DWORD delete_retry_ms = 1000;         // between attempts to delete the tray program
+  int delete_attempts = 5;
+  DWORD process_deadline_ms = 120000;   // for a registration program to end
 };
 SetupWaits& Waits();
 

@@ -1,369 +1,429 @@
-// The whole road in a fresh prefix, driven by the setup driver as the setup program drives the
-// library: install, the scripted browser finding the add-on, an update over an older install, a
-// maintenance run from the installed setup copy, a file in use replaced at the next restart, and
-// the removal, after which the prefix holds what it held before.
+// Setup operations against the built setup library: files written from its resources, the
+// add-on registered in process and through the system's registration program, the tray
+// program's Run value, the uninstall entry, the shortcut, files in use replaced at the restart
+// (the prefix restarted with wineboot), and the failures that must be reported as failures.
 #include <gtest/gtest.h>
 
+#include <objbase.h>
 #include <shlobj.h>
-#include <tlhelp32.h>
-#include <wincrypt.h>
 
-#include <algorithm>
 #include <map>
 #include <string>
-#include <vector>
 
-#include "common/utility/platform.h"
+#include "platform/com/com_ptr.h"
 #include "platform/win/scoped_handle.h"
+#include "setup/browser_detect.h"
 #include "setup/setup_helpers.h"
+#include "setup/setup_operations.h"
+#include "tests/setup/browser_seed.h"
 #include "tests/setup/test_support.h"
-#include "tools/iehost/host_browser.h"
 
 namespace SetupFrameworkNS {
-
-using KestrinWinNS::CScopedFindHandle;
-using KestrinWinNS::CScopedKernelHandle;
-using KestrinWinNS::CScopedLibrary;
-using KestrinWinNS::CScopedRegKey;
 namespace {
 
-const wchar_t kRunKeyPath[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-const wchar_t kUninstallEntry[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kestrin";
-const wchar_t kSettingsKey[] = L"SOFTWARE\\TorvanGroup\\Dravix";
+using KestrinWinNS::CScopedKernelHandle;
+using KestrinWinNS::CScopedRegKey;
+using setup_test::BesideTest;
+using setup_test::ReadWholeFile;
+using setup_test::WriteWholeFile;
 
-// ---- the driver ----
+const wchar_t kCurrentVersion[] = L"Software\\Microsoft\\Windows\\CurrentVersion";
+const wchar_t kShellFolders[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const wchar_t kSessionManager[] = L"System\\CurrentControlSet\\Control\\Session Manager";
+const wchar_t kAddonClsidKey[] = L"CLSID\\{60F0F632-E1EE-4B8C-A1C5-7374A190B5E7}";
+constexpr bool k64 = sizeof(void*) == 8;
+const int kOwnAddonResource = k64 ? kResIEAddon64 : kResIEAddon32;
+const wchar_t* const kOwnAddonName = k64 ? kIEAddon64Name : kIEAddon32Name;
 
-std::vector<std::wstring> RunDriver(const std::wstring& program, const std::wstring& steps) {
-  std::vector<std::wstring> lines;
-  DWORD exit_code = 0;
-  EXPECT_TRUE(setup_test::RunSetupDriver(program, steps, &lines, &exit_code));
-  EXPECT_EQ(0u, exit_code) << steps.c_str();
-  return lines;
+HMODULE SetupLibrary() {
+  static HMODULE module = LoadLibraryW(BesideTest(L"KRSetupDll.dll").c_str());
+  return module;
 }
 
-std::wstring Driver() { return setup_test::BesideTest(L"setupdriver.exe"); }
-
-bool HasLine(const std::vector<std::wstring>& lines, const std::wstring& line) {
-  return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
-
-// Every "call" line of the run succeeded, apart from the named ones; no error was reported.
-void ExpectAllCallsSucceeded(const std::vector<std::wstring>& lines) {
-  for (const std::wstring& line : lines) {
-    if (line.compare(0, 6, L"error ") == 0) ADD_FAILURE() << line.c_str();
-    if (line.compare(0, 5, L"call ") != 0) continue;
-    const bool ok = line.find(L"-> 0x00000000") != std::wstring::npos;
-    // Before the first install nothing is there to compare with.
-    const bool may_fail = line.find(L"CompareInstalled") != std::wstring::npos ||
-                          line.find(L"DetectBrowsers") != std::wstring::npos ||
-                          line.find(L"DetectInstalledExtensions") != std::wstring::npos;
-    if (!ok && !may_fail) ADD_FAILURE() << line.c_str();
+// Started as the installed setup copy: copies itself over its own installed copy, as a
+// maintenance run does, and ends with the result.
+struct MaintenanceRun {
+  MaintenanceRun() {
+    if (!wcsstr(GetCommandLineW(), L"--copy-over-own-copy")) return;
+    CSetupOperations ops(LoadLibraryW(L"C:\\KestrinTest\\KRSetupDll.dll"));
+    ExitProcess(ops.CopySetupProgram() ? 0 : 1);
   }
+} g_maintenance_run;
+
+std::string ResourceBytes(int id) {
+  HRSRC found = FindResourceW(SetupLibrary(), MAKEINTRESOURCEW(id), L"BIN");
+  if (!found) return std::string();
+  const char* data = static_cast<const char*>(LockResource(LoadResource(SetupLibrary(), found)));
+  return std::string(data, SizeofResource(SetupLibrary(), found));
 }
 
-// ---- what the prefix holds ----
-
-using Snapshot = std::map<std::wstring, std::wstring>;
-
-// Parts of the machine that the system itself changes while programs run, and what setup leaves
-// on purpose: the maker's certificates and OID names stay after a removal.
-bool Ignored(const std::wstring& path) {
-  static const wchar_t* const kIgnored[] = {
-      L"HKLM\\SOFTWARE\\Microsoft\\SystemCertificates\\",
-      L"HKLM\\SOFTWARE\\Microsoft\\Cryptography\\OID\\",
-      L"HKLM\\SOFTWARE\\Wow6432Node\\Microsoft\\Cryptography\\OID\\",
-      L"HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\PendingFileRenameOperations",
-      L"HKLM\\SOFTWARE\\Microsoft\\Cryptography\\RNG",
-      L"HKLM\\HARDWARE\\",
-      L"HKCU\\Software\\Wine\\",
-      L"HKCU\\Volatile Environment",
-      L"C:\\KestrinTest\\",
-      L"C:\\windows\\temp\\",
-      L"C:\\windows\\Installer\\",
-  };
-  for (const wchar_t* prefix : kIgnored)
-    if (_wcsnicmp(path.c_str(), prefix, wcslen(prefix)) == 0) return true;
-  return path.find(L"\\AppData\\Local\\Temp\\") != std::wstring::npos ||
-         path.find(L"\\Temp\\") != std::wstring::npos;
+std::wstring ReadString(HKEY root, const std::wstring& key, const wchar_t* name) {
+  wchar_t value[MAX_PATH];
+  return ReadRegistryString(root, key.c_str(), name, value) ? std::wstring(value) : std::wstring(L"<none>");
 }
 
-void SnapshotKey(HKEY root, const std::wstring& name, const std::wstring& path, REGSAM view, Snapshot* out) {
+bool SetString(HKEY root, const std::wstring& key, const wchar_t* name, const std::wstring& value) {
+  CScopedRegKey handle;
+  if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, handle.Receive(), nullptr) !=
+      ERROR_SUCCESS)
+    return false;
+  return RegSetValueExW(handle.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                        static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
+// Every value under a key, as "subkey path|name|type|data" lines.
+void DumpKey(HKEY root, const std::wstring& path, std::map<std::wstring, std::wstring>* out) {
   CScopedRegKey key;
-  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | view, key.Receive()) != ERROR_SUCCESS) return;
-  const std::wstring here = name + (path.empty() ? L"" : L"\\" + path);
-  if (Ignored(here + L"\\")) return;
-  (*out)[here + L"\\"] = L"(key)";
-  std::vector<wchar_t> value_name(16384);
-  std::vector<BYTE> data(1 << 16);
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) return;
+  wchar_t name[256];
+  BYTE data[2048];
   for (DWORD i = 0;; ++i) {
-    DWORD name_length = static_cast<DWORD>(value_name.size()), type = 0, bytes = static_cast<DWORD>(data.size());
-    LONG status = RegEnumValueW(key.Get(), i, value_name.data(), &name_length, nullptr, &type, data.data(), &bytes);
-    if (status == ERROR_NO_MORE_ITEMS) break;
-    if (status != ERROR_SUCCESS) continue;
-    const std::wstring full = here + L"\\" + value_name.data();
-    if (Ignored(full)) continue;
-    (*out)[full] = std::to_wstring(type) + L":" + std::wstring(data.begin(), data.begin() + bytes);
+    DWORD name_size = 256, data_size = sizeof(data), type = 0;
+    if (RegEnumValueW(key.Get(), i, name, &name_size, nullptr, &type, data, &data_size) != ERROR_SUCCESS) break;
+    (*out)[path + L"|" + name] =
+        std::to_wstring(type) + L"|" + std::wstring(reinterpret_cast<wchar_t*>(data), data_size / sizeof(wchar_t));
   }
+  (*out)[path] = L"key";
   for (DWORD i = 0;; ++i) {
-    wchar_t sub[256];
-    DWORD length = 256;
-    if (RegEnumKeyExW(key.Get(), i, sub, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    SnapshotKey(root, name, path.empty() ? std::wstring(sub) : path + L"\\" + sub, view, out);
+    DWORD name_size = 256;
+    if (RegEnumKeyExW(key.Get(), i, name, &name_size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    DumpKey(root, path + L"\\" + name, out);
   }
 }
 
-void SnapshotFolder(const std::wstring& folder, Snapshot* out) {
-  WIN32_FIND_DATAW found = {};
-  CScopedFindHandle search(FindFirstFileW((folder + L"\\*").c_str(), &found));
-  if (!search) return;
-  do {
-    if (!wcscmp(found.cFileName, L".") || !wcscmp(found.cFileName, L"..")) continue;
-    const std::wstring path = folder + L"\\" + found.cFileName;
-    const bool is_folder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    if (Ignored(path + (is_folder ? L"\\" : L""))) continue;
-    (*out)[path] = is_folder ? L"(folder)" : std::to_wstring(found.nFileSizeLow);
-    if (is_folder && !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) SnapshotFolder(path, out);
-  } while (FindNextFileW(search.Get(), &found));
+std::map<std::wstring, std::wstring> AddonRegistration() {
+  std::map<std::wstring, std::wstring> out;
+  for (const wchar_t* key : {L"CLSID\\{60F0F632-E1EE-4B8C-A1C5-7374A190B5E7}",
+                             L"CLSID\\{4ADF76FA-005A-45A9-8DE6-188F7CA10D24}", L"KestrinIE.KestrinBho",
+                             L"KestrinIE.KestrinBho.1", L"KestrinIE.HtmlNlrEventHandler",
+                             L"TypeLib\\{70EEAAC6-CD5E-46F7-BDA4-31CEBE37AED6}", L"AppID\\KestrinIE.DLL"})
+    DumpKey(HKEY_CLASSES_ROOT, key, &out);
+  DumpKey(HKEY_LOCAL_MACHINE,
+          L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects\\"
+          L"{60F0F632-E1EE-4B8C-A1C5-7374A190B5E7}",
+          &out);
+  return out;
 }
 
-Snapshot TakeSnapshot() {
-  Snapshot snapshot;
-  SnapshotKey(HKEY_LOCAL_MACHINE, L"HKLM", L"SOFTWARE", KEY_WOW64_64KEY, &snapshot);
-  SnapshotKey(HKEY_LOCAL_MACHINE, L"HKLM32", L"SOFTWARE", KEY_WOW64_32KEY, &snapshot);
-  SnapshotKey(HKEY_LOCAL_MACHINE, L"HKLM", L"SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0, &snapshot);
-  SnapshotKey(HKEY_CURRENT_USER, L"HKCU", L"SOFTWARE", 0, &snapshot);
-  SnapshotFolder(L"C:", &snapshot);
-  return snapshot;
+bool RestartPrefix() {
+  setup_test::CStartedProgram wineboot;
+  // Its exit code tells about 32-bit programs, which this machine may not run: not looked at.
+  return wineboot.Start(L"C:\\windows\\system32\\wineboot.exe -r") && wineboot.ExitCode(120000) != STILL_ACTIVE;
 }
 
-std::wstring Differences(const Snapshot& before, const Snapshot& after) {
-  std::wstring text;
-  for (const auto& entry : after) {
-    auto old = before.find(entry.first);
-    if (old == before.end()) text += L"  left behind: " + entry.first + L"\n";
-    else if (old->second != entry.second && entry.second != L"(folder)") text += L"  changed: " + entry.first + L"\n";
-  }
-  for (const auto& entry : before)
-    if (!after.count(entry.first)) text += L"  gone: " + entry.first + L"\n";
-  return text;
+// Holds a file open without sharing: it can be neither written nor deleted.
+CScopedKernelHandle LockFile(const std::wstring& path) {
+  return CScopedKernelHandle(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
 }
 
-// ---- what an installation holds ----
-
-std::wstring ReadMachineText(const wchar_t* key_path, const wchar_t* name, REGSAM view = 0) {
-  CScopedRegKey key;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key_path, 0, KEY_READ | view, key.Receive()) != ERROR_SUCCESS) return L"";
-  wchar_t text[1024] = {};
-  DWORD bytes = sizeof(text) - sizeof(wchar_t);
-  if (RegQueryValueExW(key.Get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &bytes) != ERROR_SUCCESS)
-    return L"";
-  return text;
-}
-
-std::wstring InstallFolder() { return SetupPaths::Get().ProgramFiles() + L"\\Torvan\\Kestrin"; }
-
-// The server the add-on's class is registered with (the view this build's browser reads).
-std::wstring AddonServer() {
-  return ReadMachineText((std::wstring(L"SOFTWARE\\Classes\\CLSID\\") + kIEAddonClsid + L"\\InprocServer32").c_str(),
-                         nullptr);
-}
-
-// Every certificate resource of one type is in the machine store.
-void ExpectCertificatesIn(HMODULE library, const wchar_t* type, const char* store_name) {
-  HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0,
-                                   CERT_SYSTEM_STORE_LOCAL_MACHINE | CERT_STORE_READONLY_FLAG, store_name);
-  ASSERT_NE(nullptr, store) << store_name;
-  struct Context { HCERTSTORE store; int found; int total; } context = {store, 0, 0};
-  EnumResourceNamesW(library, type, [](HMODULE module, LPCWSTR t, LPWSTR name, LONG_PTR param) -> BOOL {
-    auto* c = reinterpret_cast<Context*>(param);
-    HRSRC resource = FindResourceW(module, name, t);
-    const BYTE* bytes = static_cast<const BYTE*>(LockResource(LoadResource(module, resource)));
-    PCCERT_CONTEXT certificate =
-        CertCreateCertificateContext(X509_ASN_ENCODING, bytes, SizeofResource(module, resource));
-    ++c->total;
-    if (certificate) {
-      PCCERT_CONTEXT in_store = CertFindCertificateInStore(c->store, X509_ASN_ENCODING, 0, CERT_FIND_EXISTING,
-                                                           certificate, nullptr);
-      if (in_store) {
-        ++c->found;
-        CertFreeCertificateContext(in_store);
-      }
-      CertFreeCertificateContext(certificate);
-    }
-    return TRUE;
-  }, reinterpret_cast<LONG_PTR>(&context));
-  EXPECT_LT(0, context.total) << "the library carries certificates of this kind";
-  EXPECT_EQ(context.total, context.found) << store_name;
-  CertCloseStore(store, 0);
-}
-
-// The scripted browser finds the add-on's helper object through the registry and gives it its
-// site, as Internet Explorer does.
-void ExpectBrowserRunsTheAddon() {
-  ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-  {
-    std::vector<iehost::CComPtr<IObjectWithSite>> objects;
-    ASSERT_EQ(S_OK, iehost::CreateRegisteredHelperObjects(&objects));
-    ASSERT_EQ(1u, objects.size());
-    HWND frame = CreateWindowExW(0, L"STATIC", L"frame", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr,
-                                 nullptr, nullptr);
-    iehost::CComPtr<iehost::CComObject<iehost::CHostBrowser>> browser;
-    browser.Attach(iehost::CComObject<iehost::CHostBrowser>::Create(
-        L"C:\\Program Files\\Internet Explorer\\iexplore.exe", frame, nullptr));
-    EXPECT_EQ(S_OK, objects[0]->SetSite(static_cast<IWebBrowser2*>(browser.get())));
-    EXPECT_EQ(1u, browser->events()->ConnectionCount()) << "the add-on listens to the browser";
-    EXPECT_EQ(S_OK, objects[0]->SetSite(nullptr));
-    objects.clear();
-    browser.Release();
-    DestroyWindow(frame);
-  }
-  CoFreeUnusedLibrariesEx(0, 0);
-  CoUninitialize();
-}
-
-// Ends every process with this executable name (the user closing the tray program).
-int EndProcesses(const wchar_t* exe) {
-  int ended = 0;
-  CScopedKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  PROCESSENTRY32W entry = {};
-  entry.dwSize = sizeof(entry);
-  for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry)) {
-    if (_wcsicmp(entry.szExeFile, exe) != 0) continue;
-    CScopedKernelHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
-    if (process && TerminateProcess(process.Get(), 0)) {
-      WaitForSingleObject(process.Get(), 5000);
-      ++ended;
-    }
-  }
-  return ended;
-}
-
-class WholeRoad : public ::testing::Test {
+class InstallTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { before_ = new Snapshot(TakeSnapshot()); }
-  static void TearDownTestSuite() { delete before_; }
-  static Snapshot* before_;
+  void SetUp() override {
+    ASSERT_NE(nullptr, SetupLibrary());
+    saved_ = Waits();
+    Waits().registration_settle_ms = 0;
+    Waits().delete_retry_ms = 0;
+    Waits().close_request_ms = 0;
+    Waits().end_deadline_ms = 0;
+    SetupPaths::Get().Refresh();
+  }
+  void TearDown() override {
+    Waits() = saved_;
+    CSetupOperations ops(SetupLibrary());
+    ops.UninstallIELibraries();
+    ops.RemoveTray();
+    ops.DeleteUninstallEntry();
+    ops.RemoveInstallFolder();
+  }
+  SetupWaits saved_;
 };
-Snapshot* WholeRoad::before_ = nullptr;
 
-TEST_F(WholeRoad, InstallIntoAFreshPrefix) {
-  const std::vector<std::wstring> lines = RunDriver(Driver(), L"install");
-  ExpectAllCallsSucceeded(lines);
-  EXPECT_TRUE(HasLine(lines, L"call CompareInstalledVersion -> 0x80004005 result=0")) << "nothing was installed";
-  EXPECT_TRUE(HasLine(lines, L"step 0 Install Internet Explorer extension"));
+TEST_F(InstallTest, FilesComeFromTheLibrarysResourcesAndTheEntriesNameThem) {
+  CSetupOperations ops(SetupLibrary());
+  EXPECT_EQ(SetupPaths::Get().ProgramFiles() + L"\\Torvan\\Kestrin\\", ops.InstallFolder());
+  EXPECT_TRUE(ops.NativeInstallFolder().empty()) << "no WOW64 here";
+  ASSERT_TRUE(ops.CreateInstallFolder());
+  ASSERT_TRUE(ops.CreateInstallFolder()) << "an existing folder counts as created";
+  ASSERT_TRUE(ops.InstallIELibraries()) << ops.LastError();
+  ASSERT_TRUE(ops.InstallTray());
+  std::wstring helper;
+  ASSERT_TRUE(ops.ExtractElevationHelper(&helper));
+  ASSERT_TRUE(ops.InstallUpdateFile());
+  ASSERT_TRUE(ops.ExtractXmlLite());
+  ASSERT_TRUE(ops.WriteUninstallEntry());
+  EXPECT_FALSE(ops.RestartNeeded());
 
-  const std::wstring folder = InstallFolder();
-  for (const wchar_t* name : {L"Kestrin.exe", L"xmllite.dll", L"KRSetup.exe"})
-    EXPECT_TRUE(FileExists(folder + L"\\" + name)) << name;
-  const std::wstring server = AddonServer();
-  EXPECT_EQ(0, _wcsnicmp(server.c_str(), folder.c_str(), folder.size())) << server.c_str();
-  EXPECT_TRUE(FileExists(server));
-  std::wstring update;
-  ASSERT_TRUE(GetCommonDataFolder(CommonDataFolder::kUpdate, &update));
-  EXPECT_TRUE(FileExists(update + L"update.dat"));
-
-  EXPECT_EQ(L"\"" + folder + L"\\Kestrin.exe\"", ReadMachineText(kRunKeyPath, L"Kestrin")) << "quoted";
-  EXPECT_EQ(L"Kestrin", ReadMachineText(kUninstallEntry, L"DisplayName"));
-  EXPECT_EQ(L"2.7.0.14", ReadMachineText(kUninstallEntry, L"DisplayVersion"));
-  EXPECT_EQ(L"\"" + folder + L"\\KRSetup.exe\"", ReadMachineText(kUninstallEntry, L"UninstallString"));
-  wchar_t programs[MAX_PATH] = {};
-  ASSERT_TRUE(ReadRegistryString(HKEY_LOCAL_MACHINE,
-                                 L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
-                                 L"Common Programs", programs));
-  EXPECT_TRUE(FileExists(std::wstring(programs) + L"\\Torvan\\Kestrin\\Torvan Kestrin.lnk"));
-
-  CScopedLibrary library(LoadLibraryExW(setup_test::BesideTest(L"KRSetupDll.dll").c_str(), nullptr,
-                                        LOAD_LIBRARY_AS_DATAFILE));
-  ASSERT_TRUE(library);
-  ExpectCertificatesIn(library.Get(), L"ROOTCERT", "Root");
-  ExpectCertificatesIn(library.Get(), L"INTERCERT", "CA");
-  const struct { const char* oid; DWORD group; const wchar_t* name; } oids[] = {
-      {"1.3.6.1.4.1.32473.1.1.1", CRYPT_EXT_OR_ATTR_OID_GROUP_ID, L"Verifiable Content"},
-      {"1.3.6.1.4.1.32473.1.1.2", CRYPT_EXT_OR_ATTR_OID_GROUP_ID, L"NLR Options"},
-      {"1.3.6.1.4.1.32473.1.3.1", CRYPT_ENHKEY_USAGE_OID_GROUP_ID, L"Nelrow"},
-      {"1.3.6.1.4.1.32473.1.3.2", CRYPT_ENHKEY_USAGE_OID_GROUP_ID, L"Protects online payments"},
+  std::wstring update_folder;
+  ASSERT_TRUE(GetCommonDataFolder(CommonDataFolder::kUpdate, &update_folder));
+  const struct {
+    int resource;
+    std::wstring path;
+  } files[] = {
+      {kOwnAddonResource, ops.InstallFolder() + kOwnAddonName},
+      {kResTrayProgram, ops.InstallFolder() + L"Kestrin.exe"},
+      {kResElevationHelper, ops.InstallFolder() + L"Halvorn.exe"},
+      {kResUpdateData, update_folder + L"update.dat"},
   };
-  for (const auto& o : oids) {
-    PCCRYPT_OID_INFO info = CryptFindOIDInfo(CRYPT_OID_INFO_OID_KEY, const_cast<char*>(o.oid), o.group);
-    ASSERT_NE(nullptr, info) << o.oid;
-    EXPECT_STREQ(o.name, info->pwszName);
+  for (const auto& file : files) {
+    std::string expected = ResourceBytes(file.resource);
+    EXPECT_GT(expected.size(), 1000u) << file.resource;
+    EXPECT_EQ(expected, ReadWholeFile(file.path)) << file.path;
   }
-  EXPECT_TRUE(UtilityClassesNS::IsTrayProgramRunning()) << "the tray program was started";
+  EXPECT_EQ(ops.InstallFolder() + L"Halvorn.exe", helper);
+  EXPECT_EQ(ReadWholeFile(setup_test::BesideTest(L"test_setup_install.exe")),
+            ReadWholeFile(ops.InstallFolder() + L"KRSetup.exe"));
 
-  ExpectBrowserRunsTheAddon();
+  // The Run value names the tray program in quotes: its path holds blanks.
+  const std::wstring tray = ops.InstallFolder() + L"Kestrin.exe";
+  EXPECT_EQ(tray, ops.TrayPath());
+  EXPECT_NE(std::wstring::npos, tray.find(L' '));
+  EXPECT_EQ(L"\"" + tray + L"\"", ReadString(HKEY_LOCAL_MACHINE, kRunKey, kRunValueName));
+
+  // Both writers of the uninstall entry have been at work.
+  const struct {
+    const wchar_t* name;
+    std::wstring value;
+  } entry[] = {
+      {L"DisplayName", L"Kestrin"},
+      {L"DisplayVersion", L"2.7.0.14"},
+      {L"Publisher", L"Torvan Inc"},
+      {L"UninstallString", L"\"" + ops.InstallFolder() + L"KRSetup.exe\""},
+      {L"DisplayIcon", ops.InstallFolder() + L"KRSetup.exe"},
+  };
+  for (const auto& value : entry)
+    EXPECT_EQ(value.value, ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, value.name)) << value.name;
+  EXPECT_NE(L"<none>", ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, L"HelpLink"));
+
+  // The add-on registered itself with the installed path.
+  EXPECT_EQ(ops.InstallFolder() + kOwnAddonName,
+            ReadString(HKEY_CLASSES_ROOT, std::wstring(kAddonClsidKey) + L"\\InprocServer32", L""));
+
+  // Removal: the Run value and the program go, then the registration and the libraries.
+  EXPECT_TRUE(ops.RemoveTray());
+  EXPECT_EQ(L"<none>", ReadString(HKEY_LOCAL_MACHINE, kRunKey, kRunValueName));
+  EXPECT_FALSE(FileExists(tray));
+  EXPECT_FALSE(ops.RemoveTray()) << "no Run value left";
+  EXPECT_TRUE(ops.UninstallIELibraries());
+  EXPECT_FALSE(FileExists(ops.InstallFolder() + kOwnAddonName));
+  EXPECT_TRUE(AddonRegistration().empty());
+  EXPECT_TRUE(ops.DeleteUninstallEntry());
+  EXPECT_EQ(L"<none>", ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName"));
 }
 
-// An older version's files and settings are replaced; the version compare saw it older.
-TEST_F(WholeRoad, UpdateOverAnOlderInstall) {
-  const std::wstring tray = InstallFolder() + L"\\Kestrin.exe";
-  const std::string current = setup_test::ReadWholeFile(tray);
-  ASSERT_FALSE(current.empty());
-  EndProcesses(L"Kestrin.exe");
-  ASSERT_TRUE(setup_test::WriteWholeFile(tray, "an older tray program"));
-  ASSERT_TRUE(setup_test::SetMachineString(0, kUninstallEntry, L"DisplayVersion", L"2.6.0.3"));
-  CScopedRegKey settings;
-  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                           settings.Receive(), nullptr));
-  ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(settings.Get(), "KRVersion", 0, REG_SZ,
-                                          reinterpret_cast<const BYTE*>("2.6.0.3"), 8));
-  settings.Reset();
+TEST_F(InstallTest, RegistrationProgramWritesWhatTheAddonWritesAndIsWaitedFor) {
+  CSetupOperations ops(SetupLibrary());
+  ASSERT_TRUE(ops.CreateInstallFolder());
+  ASSERT_TRUE(ops.InstallIELibraries()) << ops.LastError();
+  const auto in_process = AddonRegistration();
+  ASSERT_GT(in_process.size(), 10u);
 
-  const std::vector<std::wstring> lines = RunDriver(Driver(), L"install");
-  ExpectAllCallsSucceeded(lines);
-  EXPECT_TRUE(HasLine(lines, L"call CompareInstalledVersion -> 0x00000000 result=3")) << "installed is older";
-  EXPECT_TRUE(HasLine(lines, L"call CompareInstalledIEAddonVersion -> 0x00000000 result=1"));
-  EXPECT_EQ(current, setup_test::ReadWholeFile(tray));
-  EXPECT_EQ(L"2.7.0.14", ReadMachineText(kUninstallEntry, L"DisplayVersion"));
-  EXPECT_TRUE(UtilityClassesNS::IsTrayProgramRunning());
+  const std::wstring library = ops.InstallFolder() + kOwnAddonName;
+  // Unregistered by the system's registration program: gone as soon as the call returns.
+  ASSERT_TRUE(ops.RunRegsvr32(library, false));
+  EXPECT_TRUE(AddonRegistration().empty());
+  ASSERT_TRUE(ops.RunRegsvr32(library, true));
+  EXPECT_EQ(in_process, AddonRegistration());
 }
 
-// A maintenance run over the same version, from the setup program's installed copy (which the
-// run copies over itself) while the tray program runs.
-TEST_F(WholeRoad, MaintenanceRunFromTheInstalledSetupCopy) {
-  const std::wstring copy = InstallFolder() + L"\\KRSetup.exe";
-  ASSERT_TRUE(FileExists(copy));
-  const std::vector<std::wstring> lines = RunDriver(copy, L"install");
-  ExpectAllCallsSucceeded(lines);
-  EXPECT_TRUE(HasLine(lines, L"call CompareInstalledVersion -> 0x00000000 result=1"));
-  EXPECT_TRUE(FileExists(copy));
-  EXPECT_TRUE(UtilityClassesNS::IsTrayProgramRunning());
-  ExpectBrowserRunsTheAddon();
+TEST_F(InstallTest, FailedRegistrationIsAFailureWithItsText) {
+  CSetupOperations ops(SetupLibrary());
+  ASSERT_TRUE(ops.CreateInstallFolder());
+  // Not a program at all: the load fails as for a library of the other bitness, and the
+  // registration program fails as well.
+  const std::wstring broken = ops.InstallFolder() + L"Broken.dll";
+  ASSERT_TRUE(WriteWholeFile(broken, std::string(4096, 'x')));
+  EXPECT_FALSE(ops.RegisterLibraryNow(broken, true));
+  EXPECT_EQ(L"Error registering Broken.dll", ops.LastError());
+  EXPECT_FALSE(ops.RegisterIELibrary(broken, L"Broken.dll", false));
+
+  // A library whose own unregistration entry fails.
+  const std::wstring probe = ops.InstallFolder() + L"libregistration_probe.dll";
+  ASSERT_TRUE(CopyFileW(BesideTest(L"libregistration_probe.dll").c_str(), probe.c_str(), FALSE));
+  EXPECT_FALSE(ops.RegisterLibraryNow(probe, false));
+  EXPECT_EQ(L"Error unregistering libregistration_probe.dll", ops.LastError());
+  EXPECT_FALSE(ops.RunRegsvr32(probe, false));
+  EXPECT_TRUE(ops.RunRegsvr32(probe, true));
+
+  EXPECT_FALSE(ops.InstallToolbarLibrary()) << "the library carries no toolbar";
 }
 
-// The add-on library in use by a browser is written beside itself and moved over at restart.
-TEST_F(WholeRoad, LibraryInUseIsReplacedAtTheNextRestart) {
-  const std::wstring server = AddonServer();
-  ASSERT_TRUE(FileExists(server));
-  const std::string current = setup_test::ReadWholeFile(server);
-  std::vector<std::wstring> lines;
+TEST_F(InstallTest, FilesInUseAreReplacedAndDeletedAtTheRestart) {
+  CSetupOperations first(SetupLibrary());
+  ASSERT_TRUE(first.CreateInstallFolder());
+  ASSERT_TRUE(first.InstallIELibraries()) << first.LastError();
+  const std::wstring library = first.InstallFolder() + kOwnAddonName;
+  const std::wstring doomed = first.InstallFolder() + L"doomed.txt";
+  ASSERT_TRUE(WriteWholeFile(library, "an older library"));
+  ASSERT_TRUE(WriteWholeFile(doomed, "in use"));
   {
-    CScopedLibrary in_use(LoadLibraryW(server.c_str()));
-    ASSERT_TRUE(in_use);
-    lines = RunDriver(Driver(), L"InstallIEExtension");
-  }
-  EXPECT_TRUE(HasLine(lines, L"call InstallIEExtension -> 0x00000000"));
-  EXPECT_TRUE(HasLine(lines, L"restart needed"));
-  const std::wstring beside = server.substr(0, server.rfind(L'.')) + L"_new.dll";
-  EXPECT_TRUE(FileExists(beside));
-  EXPECT_EQ(current, setup_test::ReadWholeFile(beside));
+    CScopedKernelHandle library_lock = LockFile(library);
+    CScopedKernelHandle doomed_lock = LockFile(doomed);
+    ASSERT_TRUE(library_lock && doomed_lock);
 
-  setup_test::CStartedProgram restart;
-  ASSERT_TRUE(restart.Start(L"wineboot.exe -r"));
-  EXPECT_EQ(0u, restart.ExitCode(120000));
-  EXPECT_FALSE(FileExists(beside)) << "moved over the library at the restart";
-  EXPECT_EQ(current, setup_test::ReadWholeFile(server));
+    CSetupOperations ops(SetupLibrary());
+    ASSERT_TRUE(ops.InstallIELibraries()) << ops.LastError();
+    EXPECT_TRUE(ops.RestartNeeded());
+    EXPECT_EQ(ResourceBytes(kOwnAddonResource), ReadWholeFile(AlternativePath(library)));
+    // Registered at the next logon, after the move.
+    EXPECT_EQ(SetupPaths::Get().System() + L"\\regsvr32.exe  /s \"" + library + L"\"",
+              ReadString(HKEY_LOCAL_MACHINE, kRunOnceKey, (std::wstring(L"RegisterKestrin") + kOwnAddonName).c_str()));
+    EXPECT_TRUE(ops.DeleteOrScheduleFile(doomed));
+    EXPECT_TRUE(FileExists(doomed)) << "deleted only at the restart";
+  }
+  EXPECT_EQ(first.InstallFolder() + L"KestrinIE64_new.dll", AlternativePath(first.InstallFolder() + L"KestrinIE64.dll"));
+
+  ASSERT_TRUE(RestartPrefix());
+  EXPECT_EQ(ResourceBytes(kOwnAddonResource), ReadWholeFile(library)) << "moved over the old one";
+  EXPECT_FALSE(FileExists(AlternativePath(library)));
+  EXPECT_FALSE(FileExists(doomed));
 }
 
-// Removal with the user's data: nothing of ours is left, and everything that was there before is.
-TEST_F(WholeRoad, RemovalLeavesThePrefixAsItWas) {
-  EndProcesses(L"Kestrin.exe");
-  const std::vector<std::wstring> lines = RunDriver(Driver(), L"SetOption:0 remove");
-  ExpectAllCallsSucceeded(lines);
-  EXPECT_FALSE(FolderExists(InstallFolder()));
-  EXPECT_TRUE(AddonServer().empty());
-  EXPECT_TRUE(ReadMachineText(kRunKeyPath, L"Kestrin").empty());
-  const std::wstring differences = Differences(*before_, TakeSnapshot());
-  EXPECT_TRUE(differences.empty()) << "\n" << differences.c_str();
+// Write access to the list of pending renames taken away: nothing can be left for the restart.
+class NoPendingRenames {
+ public:
+  NoPendingRenames() {
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, READ_CONTROL | WRITE_DAC, key_.Receive()) != ERROR_SUCCESS)
+      return;
+    DWORD size = sizeof(saved_);
+    if (RegGetKeySecurity(key_.Get(), DACL_SECURITY_INFORMATION, saved_, &size) != ERROR_SUCCESS) return;
+    SECURITY_DESCRIPTOR deny_all;
+    InitializeSecurityDescriptor(&deny_all, SECURITY_DESCRIPTOR_REVISION);
+    ACL empty;
+    InitializeAcl(&empty, sizeof(empty), ACL_REVISION);
+    SetSecurityDescriptorDacl(&deny_all, TRUE, &empty, FALSE);
+    active_ = RegSetKeySecurity(key_.Get(), DACL_SECURITY_INFORMATION, &deny_all) == ERROR_SUCCESS;
+  }
+  ~NoPendingRenames() {
+    if (active_) RegSetKeySecurity(key_.Get(), DACL_SECURITY_INFORMATION, saved_);
+  }
+  bool active() const { return active_; }
+
+ private:
+  CScopedRegKey key_;
+  alignas(8) BYTE saved_[4096];
+  bool active_ = false;
+};
+
+TEST_F(InstallTest, AMoveThatCannotBeLeftForTheRestartIsAFailure) {
+  CSetupOperations ops(SetupLibrary());
+  ASSERT_TRUE(ops.CreateInstallFolder());
+  const std::wstring library = ops.InstallFolder() + kOwnAddonName;
+  const std::wstring busy = ops.InstallFolder() + L"busy.txt";
+  ASSERT_TRUE(WriteWholeFile(library, "an older library"));
+  ASSERT_TRUE(WriteWholeFile(busy, "in use"));
+  CScopedKernelHandle library_lock = LockFile(library);
+  CScopedKernelHandle busy_lock = LockFile(busy);
+  ASSERT_TRUE(library_lock && busy_lock);
+  NoPendingRenames denied;
+  ASSERT_TRUE(denied.active());
+
+  bool deferred = true;
+  EXPECT_FALSE(ops.WriteResourceFile(kOwnAddonResource, library, &deferred));
+  EXPECT_FALSE(deferred);
+  EXPECT_FALSE(FileExists(AlternativePath(library))) << "no orphan left beside it";
+  EXPECT_FALSE(ops.InstallIELibraries());
+  EXPECT_FALSE(ops.DeleteOrScheduleFile(busy));
+  EXPECT_FALSE(ops.RestartNeeded());
+}
+
+TEST_F(InstallTest, GeckoStepTextTellsTheOutcome) {
+  ASSERT_TRUE(setup_test::ClearBrowsers());
+  CSetupOperations ops(SetupLibrary());
+  ASSERT_TRUE(ops.CreateInstallFolder());
+  EXPECT_FALSE(ops.InstallGeckoPackages(kBrowserIE7)) << "no Gecko browser asked for";
+  EXPECT_FALSE(ops.InstallGeckoPackages(kBrowserNetscape9)) << "Netscape 9 is not there";
+  EXPECT_NE(L"Installing: extracted and registered Gecko extensions", ops.LastError());
+  EXPECT_NE(std::wstring::npos, ops.LastError().find(L"Netscape"));
+  EXPECT_EQ(ResourceBytes(kResGeckoPackage), ReadWholeFile(ops.InstallFolder() + L"Kestrin.xpi"));
+
+  std::vector<setup_test::SeededBrowser> seeded;
+  ASSERT_TRUE(setup_test::SeedBrowsers({setup_test::Browser::kNetscape9}, KEY_WOW64_32KEY, &seeded));
+  EXPECT_TRUE(ops.InstallGeckoPackages(kBrowserNetscape9)) << ops.LastError();
+  EXPECT_EQ(L"Installing: extracted and registered Gecko extensions", ops.LastError());
+  EXPECT_TRUE(ops.RemoveGeckoPackages(kBrowserNetscape9));
+  EXPECT_FALSE(FileExists(ops.InstallFolder() + L"Kestrin.xpi"));
+  setup_test::ClearBrowsers();
+}
+
+TEST_F(InstallTest, ShortcutIsAShellLinkToTheTrayProgram) {
+  CSetupOperations ops(SetupLibrary());
+  ASSERT_TRUE(ops.CreateShortcut());
+  wchar_t programs[MAX_PATH];
+  ASSERT_TRUE(ReadRegistryString(HKEY_LOCAL_MACHINE, kShellFolders, L"Common Programs", programs));
+  const std::wstring link = std::wstring(programs) + L"\\Torvan\\Kestrin\\Torvan Kestrin.lnk";
+  ASSERT_TRUE(FileExists(link));
+
+  ASSERT_HRESULT_SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+  {
+    KestrinComNS::CComPtr<IShellLinkW> shell_link;
+    ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                              reinterpret_cast<void**>(&shell_link)));
+    KestrinComNS::CComPtr<IPersistFile> file;
+    ASSERT_HRESULT_SUCCEEDED(shell_link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)));
+    ASSERT_HRESULT_SUCCEEDED(file->Load(link.c_str(), STGM_READ));
+    wchar_t text[MAX_PATH] = L"";
+    ASSERT_HRESULT_SUCCEEDED(shell_link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH));
+    EXPECT_EQ(ops.InstallFolder() + L"Kestrin.exe", text);
+    ASSERT_HRESULT_SUCCEEDED(shell_link->GetDescription(text, MAX_PATH));
+    EXPECT_STREQ(L"Launch the Kestrin tray icon application", text);
+  }
+  CoUninitialize();
+
+  // Without the Programs folder no link is made at the drive's root.
+  ASSERT_TRUE(SetString(HKEY_LOCAL_MACHINE, kShellFolders, L"Common Programs", L""));
+  EXPECT_FALSE(ops.CreateShortcut());
+  EXPECT_FALSE(FolderExists(L"C:\\Torvan"));
+  ASSERT_TRUE(SetString(HKEY_LOCAL_MACHINE, kShellFolders, L"Common Programs", programs));
+}
+
+TEST_F(InstallTest, EmptyProgramFilesFolderWritesNothingAtTheDrivesRoot) {
+  const std::wstring program_files = SetupPaths::Get().ProgramFiles();
+  ASSERT_TRUE(SetString(HKEY_LOCAL_MACHINE, kCurrentVersion, L"ProgramFilesDir", L""));
+  SetupPaths::Get().Refresh();
+  const bool emptied = SetupPaths::Get().ProgramFiles().empty();
+  if (emptied) {
+    CSetupOperations ops(SetupLibrary());
+    EXPECT_EQ(L"\\Torvan\\Kestrin\\", ops.InstallFolder());
+    EXPECT_FALSE(ops.CreateInstallFolder());
+    EXPECT_FALSE(ops.InstallIELibraries());
+    EXPECT_FALSE(ops.InstallTray());
+    EXPECT_FALSE(ops.ExtractXmlLite());
+    EXPECT_FALSE(ops.CopySetupProgram());
+    EXPECT_FALSE(ops.WriteUninstallEntry());
+    std::wstring helper;
+    EXPECT_FALSE(ops.ExtractElevationHelper(&helper));
+    EXPECT_FALSE(ops.InstallGeckoPackages(kBrowserFirefox2));
+    EXPECT_FALSE(ops.CreateShortcut());
+    EXPECT_FALSE(FolderExists(L"C:\\Torvan"));
+  }
+  ASSERT_TRUE(SetString(HKEY_LOCAL_MACHINE, kCurrentVersion, L"ProgramFilesDir", program_files));
+  SetupPaths::Get().Refresh();
+  ASSERT_TRUE(emptied) << "the program-files folder could not be emptied";
+}
+
+TEST_F(InstallTest, MaintenanceRunCopiesOverItsOwnInstalledCopy) {
+  CSetupOperations ops(SetupLibrary());
+  ASSERT_TRUE(ops.CreateInstallFolder());
+  ASSERT_TRUE(ops.CopySetupProgram());
+  const std::wstring copy = ops.InstallFolder() + L"KRSetup.exe";
+  setup_test::CStartedProgram maintenance;
+  ASSERT_TRUE(maintenance.Start(L"\"" + copy + L"\" --copy-over-own-copy"));
+  EXPECT_EQ(0u, maintenance.ExitCode(60000));
+}
+
+TEST_F(InstallTest, StartTrayStartsOnlyWhatThisObjectInstalled) {
+  CSetupOperations fresh(SetupLibrary());
+  EXPECT_TRUE(fresh.StartTray()) << "nothing installed through this object: nothing started";
+
+  CSetupOperations ops(SetupLibrary());
+  ASSERT_TRUE(ops.CreateInstallFolder());
+  ASSERT_TRUE(ops.InstallTray());
+  ASSERT_TRUE(DeleteFileW(ops.TrayPath().c_str()));
+  ASSERT_TRUE(setup_test::CopyStandIn(L"start_recorder.exe", ops.TrayPath()));
+  setup_test::CReadyEvent recorded(L"KestrinStartRecorded");
+  ASSERT_TRUE(ops.StartTray());
+  EXPECT_TRUE(recorded.Wait(60000));
+  EXPECT_TRUE(FileExists(ops.TrayPath() + L".started"));
 }
 
 }  // namespace
