@@ -278,8 +278,10 @@ HRESULT CSetupFramework::CleanupPreviousVersions(BYTE full) {
 
 HRESULT CSetupFramework::RemoveDataFolder() {
   if (!paths_.ProgramFiles().empty()) RemoveFolderTree(paths_.InstallFolder().c_str());
-  std::wstring data;
+  std::wstring data, maker;
   if (GetCommonDataFolder(CommonDataFolder::kProduct, &data)) RemoveFolderTree(data.c_str());
+  // The maker's data folder goes too once nothing else is left in it.
+  if (GetCommonDataFolder(CommonDataFolder::kMaker, &maker)) RemoveDirectoryW(maker.c_str());
   return S_OK;
 }
 

@@ -70,6 +70,11 @@ using Snapshot = std::map<std::wstring, std::wstring>;
 bool Ignored(const std::wstring& path) {
   static const wchar_t* const kIgnored[] = {
       L"HKLM\\SOFTWARE\\Microsoft\\SystemCertificates\\",
+      L"HKCU\\SOFTWARE\\Microsoft\\SystemCertificates\\",  // made by crypt32 when a store opens
+      // The browser's own key, which a real Internet Explorer always has; the add-on's
+      // unregistration removes its entry under it.
+      L"HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects\\",
+      L"HKLM32\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects\\",
       L"HKLM\\SOFTWARE\\Microsoft\\Cryptography\\OID\\",
       L"HKLM\\SOFTWARE\\Wow6432Node\\Microsoft\\Cryptography\\OID\\",
       L"HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\PendingFileRenameOperations",
@@ -108,6 +113,7 @@ void SnapshotKey(HKEY root, const std::wstring& name, const std::wstring& path, 
     wchar_t sub[256];
     DWORD length = 256;
     if (RegEnumKeyExW(key.Get(), i, sub, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    if (_wcsicmp(sub, L"Wow6432Node") == 0) continue;  // the other view, walked on its own
     SnapshotKey(root, name, path.empty() ? std::wstring(sub) : path + L"\\" + sub, view, out);
   }
 }
@@ -126,13 +132,21 @@ void SnapshotFolder(const std::wstring& folder, Snapshot* out) {
   } while (FindNextFileW(search.Get(), &found));
 }
 
+// Where an installation writes, and what the system keeps beside it there: the registry's
+// program and class keys in both views, the user's software key, and the folders outside the
+// Windows folder.
 Snapshot TakeSnapshot() {
   Snapshot snapshot;
-  SnapshotKey(HKEY_LOCAL_MACHINE, L"HKLM", L"SOFTWARE", KEY_WOW64_64KEY, &snapshot);
-  SnapshotKey(HKEY_LOCAL_MACHINE, L"HKLM32", L"SOFTWARE", KEY_WOW64_32KEY, &snapshot);
-  SnapshotKey(HKEY_LOCAL_MACHINE, L"HKLM", L"SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0, &snapshot);
+  for (const wchar_t* key : {L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", L"SOFTWARE\\Classes\\CLSID",
+                             L"SOFTWARE\\Classes\\TypeLib", L"SOFTWARE\\Classes\\Interface",
+                             L"SOFTWARE\\Classes\\AppID", L"SOFTWARE\\TorvanGroup", L"SOFTWARE\\Torvan"}) {
+    SnapshotKey(HKEY_LOCAL_MACHINE, L"HKLM", key, KEY_WOW64_64KEY, &snapshot);
+    SnapshotKey(HKEY_LOCAL_MACHINE, L"HKLM32", key, KEY_WOW64_32KEY, &snapshot);
+  }
   SnapshotKey(HKEY_CURRENT_USER, L"HKCU", L"SOFTWARE", 0, &snapshot);
-  SnapshotFolder(L"C:", &snapshot);
+  for (const wchar_t* folder : {L"C:\\Program Files", L"C:\\Program Files (x86)", L"C:\\ProgramData",
+                                L"C:\\users", L"C:\\windows\\Downloaded Program Files"})
+    SnapshotFolder(folder, &snapshot);
   return snapshot;
 }
 
@@ -238,6 +252,35 @@ int EndProcesses(const wchar_t* exe) {
   return ended;
 }
 
+// The started tray program holds its single-instance mutex once it waits for input.
+bool TrayProgramStarts() {
+  CScopedKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  PROCESSENTRY32W entry = {};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry)) {
+    if (_wcsicmp(entry.szExeFile, L"Kestrin.exe") != 0) continue;
+    CScopedKernelHandle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, entry.th32ProcessID));
+    if (process) WaitForInputIdle(process.Get(), 30000);
+  }
+  return UtilityClassesNS::IsTrayProgramRunning();
+}
+
+// Run in a process of its own by the install test (KESTRIN_OID_PROBE set).
+TEST(OidNames, VisibleThroughCryptFindOIDInfo) {
+  if (!GetEnvironmentVariableW(L"KESTRIN_OID_PROBE", nullptr, 0)) GTEST_SKIP() << "run by the install test";
+  const struct { const char* oid; DWORD group; const wchar_t* name; } oids[] = {
+      {"1.3.6.1.4.1.32473.1.1.1", CRYPT_EXT_OR_ATTR_OID_GROUP_ID, L"Verifiable Content"},
+      {"1.3.6.1.4.1.32473.1.1.2", CRYPT_EXT_OR_ATTR_OID_GROUP_ID, L"NLR Options"},
+      {"1.3.6.1.4.1.32473.1.3.1", CRYPT_ENHKEY_USAGE_OID_GROUP_ID, L"Nelrow"},
+      {"1.3.6.1.4.1.32473.1.3.2", CRYPT_ENHKEY_USAGE_OID_GROUP_ID, L"Protects online payments"},
+  };
+  for (const auto& o : oids) {
+    PCCRYPT_OID_INFO info = CryptFindOIDInfo(CRYPT_OID_INFO_OID_KEY, const_cast<char*>(o.oid), o.group);
+    ASSERT_NE(nullptr, info) << o.oid;
+    EXPECT_STREQ(o.name, info->pwszName);
+  }
+}
+
 class WholeRoad : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { before_ = new Snapshot(TakeSnapshot()); }
@@ -253,7 +296,7 @@ TEST_F(WholeRoad, InstallIntoAFreshPrefix) {
   EXPECT_TRUE(HasLine(lines, L"step 0 Install Internet Explorer extension"));
 
   const std::wstring folder = InstallFolder();
-  for (const wchar_t* name : {L"Kestrin.exe", L"xmllite.dll", L"KRSetup.exe"})
+  for (const wchar_t* name : {L"Kestrin.exe", L"KRSetup.exe"})
     EXPECT_TRUE(FileExists(folder + L"\\" + name)) << name;
   const std::wstring server = AddonServer();
   EXPECT_EQ(0, _wcsnicmp(server.c_str(), folder.c_str(), folder.size())) << server.c_str();
@@ -277,18 +320,14 @@ TEST_F(WholeRoad, InstallIntoAFreshPrefix) {
   ASSERT_TRUE(library);
   ExpectCertificatesIn(library.Get(), L"ROOTCERT", "Root");
   ExpectCertificatesIn(library.Get(), L"INTERCERT", "CA");
-  const struct { const char* oid; DWORD group; const wchar_t* name; } oids[] = {
-      {"1.3.6.1.4.1.32473.1.1.1", CRYPT_EXT_OR_ATTR_OID_GROUP_ID, L"Verifiable Content"},
-      {"1.3.6.1.4.1.32473.1.1.2", CRYPT_EXT_OR_ATTR_OID_GROUP_ID, L"NLR Options"},
-      {"1.3.6.1.4.1.32473.1.3.1", CRYPT_ENHKEY_USAGE_OID_GROUP_ID, L"Nelrow"},
-      {"1.3.6.1.4.1.32473.1.3.2", CRYPT_ENHKEY_USAGE_OID_GROUP_ID, L"Protects online payments"},
-  };
-  for (const auto& o : oids) {
-    PCCRYPT_OID_INFO info = CryptFindOIDInfo(CRYPT_OID_INFO_OID_KEY, const_cast<char*>(o.oid), o.group);
-    ASSERT_NE(nullptr, info) << o.oid;
-    EXPECT_STREQ(o.name, info->pwszName);
-  }
-  EXPECT_TRUE(UtilityClassesNS::IsTrayProgramRunning()) << "the tray program was started";
+  // crypt32 reads the registered OID names when a process loads it: a fresh process sees them.
+  setup_test::CStartedProgram probe;
+  SetEnvironmentVariableW(L"KESTRIN_OID_PROBE", L"1");
+  ASSERT_TRUE(probe.Start(L"\"" + setup_test::BesideTest(L"test_setup_road.exe") +
+                          L"\" --gtest_filter=OidNames.* --gtest_brief=1"));
+  SetEnvironmentVariableW(L"KESTRIN_OID_PROBE", nullptr);
+  EXPECT_EQ(0u, probe.ExitCode(60000)) << "the OID names are visible to a new process";
+  EXPECT_TRUE(TrayProgramStarts()) << "the tray program was started";
 
   ExpectBrowserRunsTheAddon();
 }
@@ -311,10 +350,9 @@ TEST_F(WholeRoad, UpdateOverAnOlderInstall) {
   const std::vector<std::wstring> lines = RunDriver(Driver(), L"install");
   ExpectAllCallsSucceeded(lines);
   EXPECT_TRUE(HasLine(lines, L"call CompareInstalledVersion -> 0x00000000 result=3")) << "installed is older";
-  EXPECT_TRUE(HasLine(lines, L"call CompareInstalledIEAddonVersion -> 0x00000000 result=1"));
   EXPECT_EQ(current, setup_test::ReadWholeFile(tray));
   EXPECT_EQ(L"2.7.0.14", ReadMachineText(kUninstallEntry, L"DisplayVersion"));
-  EXPECT_TRUE(UtilityClassesNS::IsTrayProgramRunning());
+  EXPECT_TRUE(TrayProgramStarts());
 }
 
 // A maintenance run over the same version, from the setup program's installed copy (which the
@@ -322,11 +360,17 @@ TEST_F(WholeRoad, UpdateOverAnOlderInstall) {
 TEST_F(WholeRoad, MaintenanceRunFromTheInstalledSetupCopy) {
   const std::wstring copy = InstallFolder() + L"\\KRSetup.exe";
   ASSERT_TRUE(FileExists(copy));
+  // The settings of this version (written by an installation for the Gecko browsers).
+  CScopedRegKey settings;
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_ALL_ACCESS, settings.Receive()));
+  ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(settings.Get(), "KRVersion", 0, REG_SZ,
+                                          reinterpret_cast<const BYTE*>("2.7.0.14"), 9));
+  settings.Reset();
   const std::vector<std::wstring> lines = RunDriver(copy, L"install");
   ExpectAllCallsSucceeded(lines);
-  EXPECT_TRUE(HasLine(lines, L"call CompareInstalledVersion -> 0x00000000 result=1"));
+  EXPECT_TRUE(HasLine(lines, L"call CompareInstalledVersion -> 0x00000000 result=1")) << "the same version";
   EXPECT_TRUE(FileExists(copy));
-  EXPECT_TRUE(UtilityClassesNS::IsTrayProgramRunning());
+  EXPECT_TRUE(TrayProgramStarts());
   ExpectBrowserRunsTheAddon();
 }
 

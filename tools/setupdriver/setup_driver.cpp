@@ -9,7 +9,7 @@
 // maintenance run over the same one) and "remove". A script file holds one step a line; "#"
 // starts a comment.
 //
-// Every call and every report is written as one line to the standard output and, with --log, to
+// Every call and every report is written as one line to the standard output or, with --log, to
 // the file (UTF-8):
 //   call <step> -> 0x<HRESULT> [<what the method gave back>]
 //   step <number> <text>
@@ -46,12 +46,13 @@ class CLineLog {
     std::string utf8(bytes, '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &utf8[0], bytes, nullptr, nullptr);
     utf8 += '\n';
-    fwrite(utf8.data(), 1, utf8.size(), stdout);
-    fflush(stdout);
-    if (file_ != INVALID_HANDLE_VALUE) {
-      DWORD written = 0;
-      WriteFile(file_, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+    if (file_ == INVALID_HANDLE_VALUE) {
+      fwrite(utf8.data(), 1, utf8.size(), stdout);
+      fflush(stdout);
+      return;
     }
+    DWORD written = 0;
+    WriteFile(file_, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
   }
 
  private:
