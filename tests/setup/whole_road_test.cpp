@@ -182,30 +182,33 @@ std::wstring AddonServer() {
                          nullptr);
 }
 
+struct CertificateCount { HCERTSTORE store; int found; int total; };
+
+BOOL CALLBACK CountCertificateInStore(HMODULE module, LPCWSTR type, LPWSTR name, LONG_PTR param) {
+  auto* c = reinterpret_cast<CertificateCount*>(param);
+  HRSRC resource = FindResourceW(module, name, type);
+  const BYTE* bytes = static_cast<const BYTE*>(LockResource(LoadResource(module, resource)));
+  PCCERT_CONTEXT certificate = CertCreateCertificateContext(X509_ASN_ENCODING, bytes, SizeofResource(module, resource));
+  ++c->total;
+  if (certificate) {
+    PCCERT_CONTEXT in_store =
+        CertFindCertificateInStore(c->store, X509_ASN_ENCODING, 0, CERT_FIND_EXISTING, certificate, nullptr);
+    if (in_store) {
+      ++c->found;
+      CertFreeCertificateContext(in_store);
+    }
+    CertFreeCertificateContext(certificate);
+  }
+  return TRUE;
+}
+
 // Every certificate resource of one type is in the machine store.
 void ExpectCertificatesIn(HMODULE library, const wchar_t* type, const char* store_name) {
   HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0,
                                    CERT_SYSTEM_STORE_LOCAL_MACHINE | CERT_STORE_READONLY_FLAG, store_name);
   ASSERT_NE(nullptr, store) << store_name;
-  struct Context { HCERTSTORE store; int found; int total; } context = {store, 0, 0};
-  EnumResourceNamesW(library, type, [](HMODULE module, LPCWSTR t, LPWSTR name, LONG_PTR param) -> BOOL {
-    auto* c = reinterpret_cast<Context*>(param);
-    HRSRC resource = FindResourceW(module, name, t);
-    const BYTE* bytes = static_cast<const BYTE*>(LockResource(LoadResource(module, resource)));
-    PCCERT_CONTEXT certificate =
-        CertCreateCertificateContext(X509_ASN_ENCODING, bytes, SizeofResource(module, resource));
-    ++c->total;
-    if (certificate) {
-      PCCERT_CONTEXT in_store = CertFindCertificateInStore(c->store, X509_ASN_ENCODING, 0, CERT_FIND_EXISTING,
-                                                           certificate, nullptr);
-      if (in_store) {
-        ++c->found;
-        CertFreeCertificateContext(in_store);
-      }
-      CertFreeCertificateContext(certificate);
-    }
-    return TRUE;
-  }, reinterpret_cast<LONG_PTR>(&context));
+  CertificateCount context = {store, 0, 0};
+  EnumResourceNamesW(library, type, CountCertificateInStore, reinterpret_cast<LONG_PTR>(&context));
   EXPECT_LT(0, context.total) << "the library carries certificates of this kind";
   EXPECT_EQ(context.total, context.found) << store_name;
   CertCloseStore(store, 0);
