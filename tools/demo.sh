@@ -39,6 +39,11 @@ if [ -f "$top/tools/geckohost/gecko-demo.sh" ]; then
   echo "== Firefox (scripted Gecko browser) with the component: the same page of a genuine and a forged seal =="
   bash "$top/tools/geckohost/gecko-demo.sh" "$build" "$arch"
 fi
+if [ -f "$top/tools/setupdriver/setup-demo.sh" ]; then
+  echo
+  echo "== Setup: install into a fresh prefix with the setup driver, the browser finds the add-on, removal =="
+  bash "$top/tools/setupdriver/setup-demo.sh" "$build" "$arch"
+fi
 echo
 echo "== The tray program: its menu, About box and options sheet, unskinned and skinned side by side; a colour changed on the sheet =="
 bash "$top/tools/traydemo/tray-demo.sh" "$build" "$arch"

@@ -144,4 +144,24 @@ bool WriteZip(const std::wstring& path, const std::vector<std::pair<std::string,
   return WriteWholeFile(path, zip);
 }
 
+bool RunSetupDriver(const std::wstring& program, const std::wstring& steps, std::vector<std::wstring>* lines,
+                    DWORD* exit_code) {
+  const std::wstring log = BesideTest(L"driver.log");
+  DeleteFileW(log.c_str());
+  CStartedProgram driver;
+  const std::wstring dll = BesideTest(L"KRSetupDll.dll");
+  if (!driver.Start(L"\"" + program + L"\" --dll \"" + dll + L"\" --log \"" + log + L"\" " + steps)) return false;
+  *exit_code = driver.ExitCode(240000);
+  if (*exit_code == STILL_ACTIVE) return false;
+  const std::string text = ReadWholeFile(log);
+  lines->clear();
+  for (size_t start = 0; start < text.size();) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    lines->emplace_back(text.begin() + start, text.begin() + end);  // the driver's lines are ASCII here
+    start = end + 1;
+  }
+  return true;
+}
+
 }  // namespace setup_test

@@ -55,4 +55,9 @@ std::wstring ReadWholeFileWide(const std::wstring& path);
 // A zip archive of stored entries, in the order given; a name ending in "/" is a folder.
 bool WriteZip(const std::wstring& path, const std::vector<std::pair<std::string, std::string>>& entries);
 
+// Runs the setup driver (`program`, a copy of it, with the KRSetupDll.dll beside the test) with
+// these steps and gives back the lines it recorded; false when it could not be run or did not end.
+bool RunSetupDriver(const std::wstring& program, const std::wstring& steps, std::vector<std::wstring>* lines,
+                    DWORD* exit_code);
+
 }  // namespace setup_test

@@ -1,0 +1,224 @@
+// The setup library's export and framework object, used through KRSetupDll.dll as the setup
+// program uses them: arguments, buffers, the version compares, the reports, and which methods
+// leave XmlLite and the uninstall entry for a browser that still carries the add-on.
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/win/scoped_handle.h"
+#include "setup/setup_framework_iface.h"
+#include "setup/setup_helpers.h"
+#include "tests/setup/test_support.h"
+
+namespace SetupFrameworkNS {
+
+using KestrinWinNS::CScopedLibrary;
+using KestrinWinNS::CScopedRegKey;
+namespace {
+
+const wchar_t kSettingsKey[] = L"SOFTWARE\\TorvanGroup\\Dravix";
+const wchar_t kUninstallEntry[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kestrin";
+
+class CRecorder : public ISetupReport {
+ public:
+  void ReportStep(DWORD number, const wchar_t* text) override {
+    lines.push_back(L"step " + std::to_wstring(number) + L" " + text);
+  }
+  void ReportError(const wchar_t* text, DWORD code) override {
+    lines.push_back(L"error " + std::to_wstring(code) + L" " + text);
+  }
+  void ReportRestartNeeded() override { lines.push_back(L"restart needed"); }
+  std::vector<std::wstring> lines;
+};
+
+class Framework : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    library_.Reset(LoadLibraryW(setup_test::BesideTest(L"KRSetupDll.dll").c_str()));
+    ASSERT_TRUE(library_);
+    create_ = reinterpret_cast<CreateFrameworkFunction>(GetProcAddress(library_.Get(), "CreateFramework"));
+    ASSERT_NE(nullptr, create_);
+    ASSERT_EQ(S_OK, create_(&report_, &framework_));
+  }
+  void TearDown() override {
+    if (framework_) EXPECT_EQ(0u, framework_->Release()) << "the caller held the only reference";
+  }
+  std::wstring InstallFolder() {
+    wchar_t folder[MAX_PATH];
+    EXPECT_EQ(S_OK, framework_->GetInstallFolder(folder, MAX_PATH));
+    return folder;
+  }
+
+  CScopedLibrary library_;
+  CreateFrameworkFunction create_ = nullptr;
+  CRecorder report_;
+  ISetupFramework* framework_ = nullptr;
+};
+
+TEST_F(Framework, ExportRefusesMissingArgumentsAndAnswersItsInterfaces) {
+  ISetupFramework* other = reinterpret_cast<ISetupFramework*>(1);
+  EXPECT_EQ(E_INVALIDARG, create_(nullptr, &other));
+  EXPECT_EQ(reinterpret_cast<ISetupFramework*>(1), other) << "nothing handed out";
+  EXPECT_EQ(E_INVALIDARG, create_(&report_, nullptr));
+
+  IUnknown* unknown = nullptr;
+  ASSERT_EQ(S_OK, framework_->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&unknown)));
+  EXPECT_EQ(static_cast<IUnknown*>(framework_), unknown);
+  unknown->Release();
+  IUnknown* dispatch = nullptr;
+  EXPECT_EQ(E_NOINTERFACE, framework_->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch)));
+  EXPECT_EQ(nullptr, dispatch);
+}
+
+// The buffer must hold the text and its terminator; nothing is written otherwise.
+TEST_F(Framework, TextsAreCopiedOnlyWhenTheyFitWithTheirTerminator) {
+  const std::wstring folder = SetupPaths::Get().ProgramFiles() + L"\\Torvan\\Kestrin";
+  std::vector<wchar_t> buffer(folder.size() + 1, L'#');
+  EXPECT_EQ(E_FAIL, framework_->GetInstallFolder(buffer.data(), static_cast<DWORD>(folder.size())));
+  EXPECT_EQ(L'#', buffer[0]);
+  EXPECT_EQ(E_FAIL, framework_->GetInstallFolder(nullptr, 100));
+  EXPECT_EQ(S_OK, framework_->GetInstallFolder(buffer.data(), static_cast<DWORD>(buffer.size())));
+  EXPECT_EQ(folder, buffer.data());
+
+  std::vector<wchar_t> licence(16384);
+  ASSERT_EQ(S_OK, framework_->GetLicenceText(licence.data(), static_cast<DWORD>(licence.size())));
+  const size_t length = wcslen(licence.data());
+  EXPECT_NE(nullptr, wcsstr(licence.data(), L"Kestrin")) << "16-bit text without byte-order mark";
+  EXPECT_NE(0xFEFF, licence[0]);
+  EXPECT_EQ(E_FAIL, framework_->GetLicenceText(licence.data(), static_cast<DWORD>(length)));
+  EXPECT_TRUE(report_.lines.empty()) << "neither method reports";
+}
+
+// A user without settings (a fresh machine) has no installed version: not "the same".
+TEST_F(Framework, InstalledVersionComesFromTheSettingsOnly) {
+  struct Case { const wchar_t* version; DWORD result; HRESULT hr; };
+  const Case cases[] = {
+      {nullptr, kVersionUnknown, E_FAIL},          // no settings key at all
+      {L"", kVersionUnknown, E_FAIL},              // a key without the value
+      {L"2.7.0.14", kVersionSame, S_OK},
+      {L"2.7.1.0", kVersionInstalledNewer, S_OK},
+      {L"2.6.99.99", kVersionInstalledOlder, S_OK},
+      {L"0.0.0.0", kVersionUnknown, E_FAIL},
+      {L"2.7", kVersionUnknown, E_FAIL},           // unreadable, and no extension package either
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.version ? c.version : L"(no key)");
+    SHDeleteKeyW(HKEY_CURRENT_USER, kSettingsKey);
+    if (c.version) {
+      CScopedRegKey key;
+      ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                               key.Receive(), nullptr));
+      if (*c.version)
+        ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key.Get(), "KRVersion", 0, REG_SZ,
+                                                reinterpret_cast<const BYTE*>(std::string(c.version, c.version + wcslen(c.version)).c_str()),
+                                                static_cast<DWORD>(wcslen(c.version) + 1)));
+    }
+    DWORD result = 99;
+    EXPECT_EQ(c.hr, framework_->CompareInstalledVersion(&result));
+    EXPECT_EQ(c.result, result);
+  }
+  SHDeleteKeyW(HKEY_CURRENT_USER, kSettingsKey);
+  DWORD result = 99;
+  EXPECT_EQ(E_FAIL, framework_->CompareInstalledIEAddonVersion(&result)) << "nothing installed";
+  EXPECT_EQ(kVersionUnknown, result);
+}
+
+// XmlLite and the uninstall entry stay while the Internet Explorer add-on is still registered,
+// whichever browser's removal asks; they go once no browser carries the add-on.
+TEST_F(Framework, SharedFilesStayWhileAnotherBrowserCarriesTheAddon) {
+  const std::wstring folder = InstallFolder();
+  ASSERT_TRUE(SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr) == ERROR_SUCCESS || FolderExists(folder));
+  const std::wstring xmllite = folder + L"\\xmllite.dll";
+  const std::wstring addon = folder + L"\\KestrinIE.dll";
+  ASSERT_TRUE(setup_test::WriteWholeFile(xmllite, "xml"));
+  ASSERT_TRUE(setup_test::WriteWholeFile(addon, "addon"));
+  ASSERT_TRUE(setup_test::SetMachineString(0, kUninstallEntry, L"DisplayName", L"Kestrin"));
+  const std::wstring server = std::wstring(L"SOFTWARE\\Classes\\CLSID\\") + kIEAddonClsid + L"\\InprocServer32";
+  for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY})
+    ASSERT_TRUE(setup_test::SetMachineString(view, server, nullptr, addon));
+
+  // Removal from the Gecko browsers (none chosen here) while Internet Explorer keeps the add-on.
+  EXPECT_EQ(S_OK, framework_->UninstallGeckoExtension(0x0E));
+  EXPECT_TRUE(FileExists(xmllite));
+  CScopedRegKey entry;
+  EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallEntry, 0, KEY_READ, entry.Receive()));
+  entry.Reset();
+  // The old toolbar's removal does not take them either.
+  EXPECT_EQ(S_OK, framework_->UninstallIEToolbar());
+  EXPECT_TRUE(FileExists(xmllite));
+
+  for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY})
+    setup_test::DeleteMachineTree(view, std::wstring(L"SOFTWARE\\Classes\\CLSID\\") + kIEAddonClsid);
+  EXPECT_EQ(S_OK, framework_->UninstallGeckoExtension(0x0E));
+  EXPECT_FALSE(FileExists(xmllite));
+  EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallEntry, 0, KEY_READ, entry.Receive()));
+  for (const std::wstring& line : report_.lines) ADD_FAILURE() << "unexpected report: " << line.c_str();
+}
+
+// Reports: the step text, and a failure reported once with its code and text just before E_FAIL.
+TEST_F(Framework, FailuresAreReportedOnceWithTheirCodeAndText) {
+  EXPECT_EQ(E_FAIL, framework_->InstallIEToolbar()) << "the toolbar library is not carried";
+  ASSERT_FALSE(report_.lines.empty());
+  EXPECT_EQ(L"error 12 IE extension registration failed", report_.lines.back());
+  const size_t errors = std::count_if(report_.lines.begin(), report_.lines.end(),
+                                      [](const std::wstring& l) { return l.compare(0, 6, L"error ") == 0; });
+  EXPECT_EQ(1u, errors);
+
+  // A folder that cannot be made: a file stands where the maker's folder belongs.
+  report_.lines.clear();
+  const std::wstring maker = SetupPaths::Get().ProgramFiles() + L"\\Torvan";
+  RemoveFolderTree(maker.c_str());
+  ASSERT_TRUE(setup_test::WriteWholeFile(maker, "in the way"));
+  EXPECT_EQ(E_FAIL, framework_->InstallIEExtension());
+  const std::vector<std::wstring> expected = {L"step 0 Install Internet Explorer extension",
+                                              L"error 10 Failed to create the installation folder"};
+  EXPECT_EQ(expected, report_.lines);
+  DeleteFileW(maker.c_str());
+  EXPECT_EQ(S_OK, framework_->SetOption(0));
+  EXPECT_EQ(S_OK, framework_->CleanupPreviousVersions(0));
+  EXPECT_EQ(S_OK, framework_->RemoveInstallFolders());
+  EXPECT_EQ(S_OK, framework_->RemoveDataFolder());
+}
+
+// What the setup driver records, line by line, for a success, a failed registration and a
+// library that can be neither replaced nor written beside itself for a move at restart.
+TEST(DriverReports, CodesAndTextsAsRecorded) {
+  const std::wstring driver = setup_test::BesideTest(L"setupdriver.exe");
+  std::vector<std::wstring> lines;
+  DWORD exit_code = 1;
+  ASSERT_TRUE(setup_test::RunSetupDriver(driver, L"InstallIEExtension", &lines, &exit_code));
+  EXPECT_EQ(0u, exit_code);
+  const std::vector<std::wstring> success = {L"call CreateFramework -> 0x00000000",
+                                             L"step 0 Install Internet Explorer extension",
+                                             L"call InstallIEExtension -> 0x00000000"};
+  EXPECT_EQ(success, lines);
+
+  ASSERT_TRUE(setup_test::RunSetupDriver(driver, L"InstallIEToolbar", &lines, &exit_code));
+  const std::vector<std::wstring> registration = {L"call CreateFramework -> 0x00000000",
+                                                  L"error 12 IE extension registration failed",
+                                                  L"call InstallIEToolbar -> 0x80004005"};
+  EXPECT_EQ(registration, lines);
+
+  std::wstring path;
+  ASSERT_TRUE(GetClassServerPath(kIEAddonClsid, &path));
+  const std::wstring beside = path.substr(0, path.rfind(L'.')) + L"_new.dll";
+  KestrinWinNS::CScopedKernelHandle held(
+      CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  KestrinWinNS::CScopedKernelHandle held_beside(
+      CreateFileW(beside.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  ASSERT_TRUE(held && held_beside);
+  ASSERT_TRUE(setup_test::RunSetupDriver(driver, L"InstallIEExtension", &lines, &exit_code));
+  ASSERT_EQ(4u, lines.size());
+  EXPECT_EQ(L"step 0 Install Internet Explorer extension", lines[1]);
+  EXPECT_EQ(L"error 22 ", lines[2].substr(0, 9));
+  EXPECT_LT(9u, lines[2].size()) << "the operation's own text";
+  EXPECT_EQ(L"call InstallIEExtension -> 0x80004005", lines[3]);
+}
+
+}  // namespace
+}  // namespace SetupFrameworkNS
