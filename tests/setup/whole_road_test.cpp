@@ -236,6 +236,11 @@ void ExpectBrowserRunsTheAddon() {
   }
   CoFreeUnusedLibrariesEx(0, 0);
   CoUninitialize();
+  // The add-on's background thread holds its library until it has been idle a while; later
+  // steps replace and delete the library, which they cannot while this process maps it.
+  const std::wstring server = AddonServer();
+  for (int i = 0; i < 600 && GetModuleHandleW(server.c_str()); ++i) Sleep(50);
+  EXPECT_EQ(nullptr, GetModuleHandleW(server.c_str())) << "the add-on's library is let go";
 }
 
 // Ends every process with this executable name (the user closing the tray program).
