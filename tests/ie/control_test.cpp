@@ -7,9 +7,11 @@
 
 #include <string>
 
+#include "common/utility/platform.h"
 #include "ie/kestrin_control.h"
 #include "ie/kr_protocol.h"
 #include "platform/com/com_values.h"
+#include "platform/win/scoped_handle.h"
 #include "tools/iehost/host_control_site.h"
 #include "tools/iehost/host_embedded_browser.h"
 #include "tools/sealpki/seal_pki.h"
@@ -80,6 +82,9 @@ class ControlTest : public testing::Test {
 
   ControlTest() {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    // The tray program counts as running: a control would otherwise start the one the prefix
+    // has registered.
+    tray_mutex_.Reset(CreateMutexA(nullptr, FALSE, UtilityClassesNS::kTrayMutexName));
     browsers_ = new iehost::CHostBrowserClass();
     control_class_ = new ControlClass();
     page_window_ = CreateWindowExW(0, L"STATIC", L"page", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0,
@@ -93,6 +98,14 @@ class ControlTest : public testing::Test {
   ~ControlTest() override {
     if (site_) site_->Close();
     site_.Release();
+    control_.Release();
+    // The hallmarks the controls kept, and the settings this test wrote.
+    RegDeleteTreeA(HKEY_CURRENT_USER, UtilityClassesNS::kHallmarkKeyPath);
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\TorvanGroup\\Dravix", 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+      RegDeleteValueA(key, "ErrorOnFailedRevocationCheck");
+      RegCloseKey(key);
+    }
     browser_.Release();
     DestroyWindow(page_window_);
     delete control_class_;
@@ -131,6 +144,7 @@ class ControlTest : public testing::Test {
     return KestrinTest::ServiceUrl("http", (std::string("/files/") + name).c_str());
   }
 
+  KestrinWinNS::CScopedKernelHandle tray_mutex_;
   iehost::CHostBrowserClass* browsers_ = nullptr;
   ControlClass* control_class_ = nullptr;
   HWND page_window_ = nullptr;
@@ -192,6 +206,13 @@ TEST_F(ControlTest, RoadByCertificate) {
       EXPECT_EQ(c.text, road.status);
       EXPECT_EQ(L"No Error.", road.error);
       EXPECT_EQ(0u, events->Count(kOnError));
+      // The certificate shown is kept in the hallmark store under the control window.
+      int window = static_cast<int>(reinterpret_cast<INT_PTR>(site_->ControlWindow()));
+      char size[32] = "";
+      DWORD length = sizeof(size);
+      EXPECT_EQ(ERROR_SUCCESS, RegGetValueA(HKEY_CURRENT_USER, UtilityClassesNS::GetHallmarkKeyPath(window, 0), "Size",
+                                            RRF_RT_REG_SZ, nullptr, size, &length));
+      EXPECT_EQ(std::to_string(SealPki::Bytes(c.certificate).size()), size);
     }
     site_->Close();
     EXPECT_EQ(0u, Control()->EventConnectionCount());
