@@ -329,6 +329,14 @@ int main(int argc, char** argv) {
                               RECT{320, 220, 420, 270}, &small_status, &small_error);
     printf("verification control too small for its logo: %s\n", small_error.c_str());
     failures += small_error.empty() || small_error == "No Error.";
+    ShowPage(frame.document, url + "\n\nLeft: the control shows the seal (\"" + status + "\"). Right: the "
+                             "control's error state (\"" +
+                             small_error + "\").");
+    RedrawWindow(frame.frame, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Pump(500);
+    // The picture is taken before the border covers the screen: under Xvfb without a compositor
+    // the screen beneath the border's layered window is not drawn again.
+    Picture(folder, "control");
     if (seal && seal->ControlWindow()) {
       RECT box;
       GetWindowRect(seal->ControlWindow(), &box);
@@ -342,13 +350,8 @@ int main(int argc, char** argv) {
       printf("pointer over the control: validation border %s, site-seal popup %s\n",
              BorderShown() ? "shown" : "NOT shown (wrong)", popup ? "shown" : "NOT shown (wrong)");
       failures += !popup;
-      Pump(800);
+      Pump(300);
     }
-    ShowPage(frame.document, url + "\n\nLeft: the control shows the seal (\"" + status + "\"). Right: the control's "
-                             "error state (\"" + small_error + "\").");
-    if (seal) InvalidateRect(seal->ControlWindow(), nullptr, TRUE);
-    Pump(300);
-    Picture(folder, "control");
     SetCursorPos(10, 10);
     if (seal && seal->ControlWindow()) SendMessageA(seal->ControlWindow(), WM_MOUSELEAVE, 0, 0);
     Pump(500);
