@@ -62,6 +62,14 @@ class ControlClass {
   }
   ~ControlClass() {
     if (cookie_) CoRevokeClassObject(cookie_);
+    // Wine leaves an empty HKCR\CLSID\{class}\InprocServer32 behind after creating a class
+    // registered only in the process; a registration of the class would name its server.
+    const wchar_t key[] = L"CLSID\\{58B69FE4-29DE-4862-A049-81F914D5644B}";
+    wchar_t server[MAX_PATH];
+    DWORD size = sizeof(server);
+    if (RegGetValueW(HKEY_CLASSES_ROOT, (std::wstring(key) + L"\\InprocServer32").c_str(), nullptr, RRF_RT_REG_SZ,
+                     nullptr, server, &size) != ERROR_SUCCESS)
+      RegDeleteTreeW(HKEY_CLASSES_ROOT, key);
   }
   bool IsRegistered() const { return cookie_ != 0; }
 
