@@ -50,34 +50,6 @@ void SetNumber(const char* name, DWORD value) {
   RegCloseKey(key);
 }
 
-// The control's class registered in this process, so that the page makes it through
-// CoCreateInstance as the browser does.
-class ControlClass {
- public:
-  ControlClass() {
-    KestrinComNS::GetClassObjectOf<CKestrinControl>(CLSID_KestrinControl, CLSID_KestrinControl, IID_IClassFactory,
-                                                    reinterpret_cast<void**>(&factory_));
-    if (factory_)
-      CoRegisterClassObject(CLSID_KestrinControl, factory_, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie_);
-  }
-  ~ControlClass() {
-    if (cookie_) CoRevokeClassObject(cookie_);
-    // Wine leaves an empty HKCR\CLSID\{class}\InprocServer32 behind after creating a class
-    // registered only in the process; a registration of the class would name its server.
-    const wchar_t key[] = L"CLSID\\{58B69FE4-29DE-4862-A049-81F914D5644B}";
-    wchar_t server[MAX_PATH];
-    DWORD size = sizeof(server);
-    if (RegGetValueW(HKEY_CLASSES_ROOT, (std::wstring(key) + L"\\InprocServer32").c_str(), nullptr, RRF_RT_REG_SZ,
-                     nullptr, server, &size) != ERROR_SUCCESS)
-      RegDeleteTreeW(HKEY_CLASSES_ROOT, key);
-  }
-  bool IsRegistered() const { return cookie_ != 0; }
-
- private:
-  CComPtr<IClassFactory> factory_;
-  DWORD cookie_ = 0;
-};
-
 struct Road {
   int state;
   std::wstring status;
@@ -94,7 +66,6 @@ class ControlTest : public testing::Test {
     // has registered.
     tray_mutex_.Reset(CreateMutexA(nullptr, FALSE, UtilityClassesNS::kTrayMutexName));
     browsers_ = new iehost::CHostBrowserClass();
-    control_class_ = new ControlClass();
     page_window_ = CreateWindowExW(0, L"STATIC", L"page", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0,
                                    640, 480, nullptr, nullptr, nullptr, nullptr);
     browser_.Attach(CComObject<iehost::CHostBrowser>::Create(L"C:\\Program Files\\Internet Explorer\\iexplore.exe",
@@ -116,7 +87,6 @@ class ControlTest : public testing::Test {
     }
     browser_.Release();
     DestroyWindow(page_window_);
-    delete control_class_;
     delete browsers_;
     CoUninitialize();
   }
@@ -129,10 +99,18 @@ class ControlTest : public testing::Test {
     Place(location, width, height);
   }
   void Place(const std::string& location, int width, int height) {
-    ASSERT_TRUE(control_class_->IsRegistered());
+    // Made by the class's own factory: the class is not registered in this (shared) prefix,
+    // and Wine leaves a class key behind when CoCreateInstance finds a class registered in the
+    // process only. The browser's road by class identifier is the registration test's.
+    CComPtr<IClassFactory> factory;
+    ASSERT_EQ(S_OK, KestrinComNS::GetClassObjectOf<CKestrinControl>(CLSID_KestrinControl, CLSID_KestrinControl,
+                                                                    IID_IClassFactory,
+                                                                    reinterpret_cast<void**>(&factory)));
+    CComPtr<IUnknown> made;
+    ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(&made)));
     HRESULT hr = E_FAIL;
     site_.Attach(iehost::CHostControlSite::Create(
-        CLSID_KestrinControl, page_window_, RECT{10, 10, 10 + width, 10 + height},
+        made.get(), page_window_, RECT{10, 10, 10 + width, 10 + height},
         static_cast<IWebBrowser2*>(browser_.get()), {{L"CertLocation", Wide(location)}}, DIID__IKestrinControlEvents,
         &hr));
     ASSERT_EQ(S_OK, hr);
@@ -154,7 +132,6 @@ class ControlTest : public testing::Test {
 
   KestrinWinNS::CScopedKernelHandle tray_mutex_;
   iehost::CHostBrowserClass* browsers_ = nullptr;
-  ControlClass* control_class_ = nullptr;
   HWND page_window_ = nullptr;
   CComPtr<CComObject<iehost::CHostBrowser>> browser_;
   CComPtr<CComObject<iehost::CHostDocument>> document_;

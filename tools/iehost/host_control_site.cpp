@@ -55,18 +55,9 @@ size_t CHostEventSink::Count(DISPID dispid) const {
 
 // ---- the site ----
 
-CComObject<CHostControlSite>* CHostControlSite::Create(REFCLSID clsid, HWND window, const RECT& position,
-                                                       IWebBrowser2* browser,
-                                                       std::vector<std::pair<std::wstring, std::wstring>> params,
-                                                       REFIID events, HRESULT* result) {
-  CComObject<CHostControlSite>* site = CComObject<CHostControlSite>::Create();
-  HRESULT hr = E_OUTOFMEMORY;
-  if (site) {
-    site->window_ = window;
-    site->position_ = position;
-    site->browser_ = browser;
-    hr = site->Start(clsid, std::move(params), events);
-  }
+namespace {
+
+CComObject<CHostControlSite>* Finish(CComObject<CHostControlSite>* site, HRESULT hr, HRESULT* result) {
   if (result) *result = hr;
   if (FAILED(hr) && site) {
     site->Close();
@@ -74,6 +65,32 @@ CComObject<CHostControlSite>* CHostControlSite::Create(REFCLSID clsid, HWND wind
     site = nullptr;
   }
   return site;
+}
+
+}  // namespace
+
+CComObject<CHostControlSite>* CHostControlSite::Create(REFCLSID clsid, HWND window, const RECT& position,
+                                                       IWebBrowser2* browser,
+                                                       std::vector<std::pair<std::wstring, std::wstring>> params,
+                                                       REFIID events, HRESULT* result) {
+  CComObject<CHostControlSite>* site = CComObject<CHostControlSite>::Create();
+  if (!site) return Finish(site, E_OUTOFMEMORY, result);
+  site->window_ = window;
+  site->position_ = position;
+  site->browser_ = browser;
+  return Finish(site, site->Start(clsid, nullptr, std::move(params), events), result);
+}
+
+CComObject<CHostControlSite>* CHostControlSite::Create(IUnknown* control, HWND window, const RECT& position,
+                                                       IWebBrowser2* browser,
+                                                       std::vector<std::pair<std::wstring, std::wstring>> params,
+                                                       REFIID events, HRESULT* result) {
+  CComObject<CHostControlSite>* site = CComObject<CHostControlSite>::Create();
+  if (!site) return Finish(site, E_OUTOFMEMORY, result);
+  site->window_ = window;
+  site->position_ = position;
+  site->browser_ = browser;
+  return Finish(site, control ? site->Start(GUID_NULL, control, std::move(params), events) : E_POINTER, result);
 }
 
 CHostControlSite::~CHostControlSite() { Close(); }
@@ -88,12 +105,16 @@ HRESULT CHostControlSite::InternalQueryInterface(REFIID riid, void** out) {
                              IServiceProvider>(this, riid, out);
 }
 
-HRESULT CHostControlSite::Start(REFCLSID clsid, std::vector<std::pair<std::wstring, std::wstring>> params,
-                                REFIID events) {
+HRESULT CHostControlSite::Start(REFCLSID clsid, IUnknown* control,
+                                std::vector<std::pair<std::wstring, std::wstring>> params, REFIID events) {
   if (!IsWindow(window_)) return E_INVALIDARG;
-  HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                                reinterpret_cast<void**>(&control_));
-  if (FAILED(hr)) return hr;
+  HRESULT hr = S_OK;
+  if (control) {
+    control_ = control;
+  } else {
+    hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, reinterpret_cast<void**>(&control_));
+    if (FAILED(hr)) return hr;
+  }
   CComPtr<IOleObject> object;
   if (FAILED(hr = object.QueryFrom(control_.get()))) return hr;
   // The browser gives the site first when the control asks for it, as every control here does.

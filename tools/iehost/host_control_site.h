@@ -71,6 +71,12 @@ class CHostControlSite : public IOleClientSite,
                                               std::vector<std::pair<std::wstring, std::wstring>> params,
                                               REFIID events, HRESULT* result = nullptr);
 
+  // The same for a control made by the caller (a class of the test program itself).
+  static CComObject<CHostControlSite>* Create(IUnknown* control, HWND window, const RECT& position,
+                                              IWebBrowser2* browser,
+                                              std::vector<std::pair<std::wstring, std::wstring>> params,
+                                              REFIID events, HRESULT* result = nullptr);
+
   CHostControlSite() = default;
   virtual ~CHostControlSite();
   HRESULT InternalQueryInterface(REFIID riid, void** out);
@@ -137,7 +143,8 @@ class CHostControlSite : public IOleClientSite,
  private:
   CHostControlSite(const CHostControlSite&) = delete;
   CHostControlSite& operator=(const CHostControlSite&) = delete;
-  HRESULT Start(REFCLSID clsid, std::vector<std::pair<std::wstring, std::wstring>> params, REFIID events);
+  HRESULT Start(REFCLSID clsid, IUnknown* control, std::vector<std::pair<std::wstring, std::wstring>> params,
+                REFIID events);
 
   HWND window_ = nullptr;
   RECT position_ = {};
