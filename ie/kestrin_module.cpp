@@ -3,8 +3,11 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include <string>
+
 #include "ie/html_event_handler.h"
 #include "ie/kestrin_bho.h"
+#include "ie/kestrin_control.h"
 #include "ie/kestrin_ie_resource.h"
 #include "platform/activex/registrar.h"
 #include "platform/activex/type_library.h"
@@ -26,6 +29,7 @@ struct ClassEntry {
 };
 const ClassEntry kClasses[] = {
     {&CLSID_KestrinBho, IDR_KESTRIN_BHO, &KestrinComNS::GetClassObjectOf<KestrinIENS::CKestrinBho>},
+    {&CLSID_KestrinControl, IDR_KESTRIN_CONTROL, &KestrinComNS::GetClassObjectOf<KestrinIENS::CKestrinControl>},
     {&CLSID_HtmlNlrEventHandler, IDR_HTML_NLR_EVENT_HANDLER,
      &KestrinComNS::GetClassObjectOf<KestrinIENS::CHtmlNlrEventHandler>},
 };
@@ -47,6 +51,8 @@ bool MakeRegistrar(KestrinAxNS::CRegistrar* registrar) {
   if (n == 0 || n >= MAX_PATH) return false;
   registrar->AddReplacement(L"MODULE", path);
   registrar->AddReplacement(L"APPID", kAppId);
+  // Digits only, whatever the thread's locale.
+  registrar->AddReplacement(L"OLEMISC", std::to_wstring(KestrinIENS::kControlMiscStatus).c_str());
   return true;
 }
 

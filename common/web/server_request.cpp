@@ -275,6 +275,7 @@ bool CServerRequest::SendRequestWithContext(const char* url, IRequestWaiter* wai
   owned->window = GetHwnd();
   owned->received = 0;
   owned->body.clear();
+  owned->success_only = (flags & REQUEST_FLAG_HTTP_SUCCESS) != 0;
 
   // The caller's lines, then one Accept-Encoding line per request ("%s\r\n").
   extra_headers_ = caller_headers_;
@@ -306,6 +307,14 @@ void CALLBACK CServerRequest::StatusCallback(HINTERNET, DWORD_PTR context_value,
       break;
 
     case WINHTTP_CALLBACK_STATUS_HEADERS_AVAILABLE: {
+      DWORD code = 0, code_size = sizeof(code);
+      if (WinHttpQueryHeaders(context->request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+                              WINHTTP_HEADER_NAME_BY_INDEX, &code, &code_size, WINHTTP_NO_HEADER_INDEX))
+        context->http_status = code;
+      if (context->success_only && (context->http_status < 200 || context->http_status > 299)) {
+        fail(ERROR_WINHTTP_INVALID_SERVER_RESPONSE);
+        break;
+      }
       std::wstring encoding;
       if (QueryHeader(context->request, WINHTTP_QUERY_CONTENT_ENCODING, &encoding)) {
         if (HasToken(encoding, L"gzip") || HasToken(encoding, L"x-gzip"))

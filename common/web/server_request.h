@@ -28,6 +28,7 @@ const UINT WM_SERVER_REQUEST_SIZE_LIMIT = WM_APP + 5004;  // 0x938C, LPARAM size
 const DWORD REQUEST_FLAG_REFRESH = 1;       // bypass caches
 const DWORD REQUEST_FLAG_NO_REDIRECTS = 2;  // follow no redirects
 const DWORD REQUEST_FLAG_SECURE = 4;        // TLS (always on for https URLs)
+const DWORD REQUEST_FLAG_HTTP_SUCCESS = 8;  // only a 2xx status completes; any other fails
 
 // Largest body any request accepts, received or inflated, when it sets no smaller limit.
 const DWORD kMaxResponseBody = 64u * 1024 * 1024;
@@ -38,6 +39,7 @@ const DWORD kMaxResponseBody = 64u * 1024 * 1024;
 //   ERROR_FILE_TOO_LARGE  the body passed the request's size limit and the waiter has no
 //                         OnSizeLimitExceeded to hear it
 //   ERROR_NOT_ENOUGH_MEMORY
+//   ERROR_WINHTTP_INVALID_SERVER_RESPONSE  with REQUEST_FLAG_HTTP_SUCCESS: the status was not 2xx
 
 class IRequestWaiter {
  public:
@@ -158,6 +160,8 @@ class CServerRequest : public CServerRequestBase {
     int encoding = ENCODING_IDENTITY;
     DWORD pending_read = 0;   // size of the read in flight
     DWORD error = 0;          // WinHTTP's error of a failed request
+    DWORD http_status = 0;    // the response's status code, once the headers came
+    bool success_only = false;  // REQUEST_FLAG_HTTP_SUCCESS
   };
 
   explicit CServerRequest(const char* user_agent) : CServerRequestBase(user_agent) {}

@@ -11,6 +11,7 @@
 
 #include "ie/kestrin_ie_interfaces.h"
 #include "tools/iehost/host_browser.h"
+#include "tools/iehost/host_control_site.h"
 
 namespace {
 
@@ -19,6 +20,7 @@ using iehost::CComPtr;
 
 const wchar_t kBho[] = L"{60F0F632-E1EE-4B8C-A1C5-7374A190B5E7}";
 const wchar_t kHandler[] = L"{4ADF76FA-005A-45A9-8DE6-188F7CA10D24}";
+const wchar_t kControl[] = L"{58B69FE4-29DE-4862-A049-81F914D5644B}";
 const wchar_t kAppId[] = L"{CC44F022-451A-4205-A027-D7F995774656}";
 const wchar_t kLibId[] = L"{70EEAAC6-CD5E-46F7-BDA4-31CEBE37AED6}";
 const wchar_t kForeign[] = L"{0D15EA5E-0000-4000-8000-00000000F00D}";
@@ -67,9 +69,10 @@ void Dump(HKEY root, const std::wstring& path, std::wstring* out) {
 
 std::wstring DumpOurKeys() {
   std::wstring out;
-  for (const wchar_t* clsid : {kBho, kHandler}) Dump(HKEY_CLASSES_ROOT, Sub(L"CLSID", clsid), &out);
+  for (const wchar_t* clsid : {kBho, kHandler, kControl}) Dump(HKEY_CLASSES_ROOT, Sub(L"CLSID", clsid), &out);
   for (const wchar_t* progid : {L"KestrinIE.KestrinBho", L"KestrinIE.KestrinBho.1", L"KestrinIE.HtmlNlrEventHandler",
-                                L"KestrinIE.HtmlNlrEventHandler.1", L"AppID\\KestrinIE.DLL"})
+                                L"KestrinIE.HtmlNlrEventHandler.1", L"KestrinIE.KestrinControl",
+                                L"KestrinIE.KestrinControl.1", L"AppID\\KestrinIE.DLL"})
     Dump(HKEY_CLASSES_ROOT, progid, &out);
   Dump(HKEY_CLASSES_ROOT, Sub(L"AppID", kAppId), &out);
   Dump(HKEY_CLASSES_ROOT, Sub(L"TypeLib", kLibId), &out);
@@ -85,7 +88,7 @@ struct Written {
   const wchar_t* text;
 };
 std::vector<Written> WrittenKeys() {
-  std::wstring bho = Sub(L"CLSID", kBho), handler = Sub(L"CLSID", kHandler);
+  std::wstring bho = Sub(L"CLSID", kBho), handler = Sub(L"CLSID", kHandler), control = Sub(L"CLSID", kControl);
   return {
       {HKEY_CLASSES_ROOT, Sub(L"AppID", kAppId), nullptr, L"KestrinIE"},
       {HKEY_CLASSES_ROOT, L"AppID\\KestrinIE.DLL", L"AppID", kAppId},
@@ -100,6 +103,14 @@ std::vector<Written> WrittenKeys() {
       {HKEY_CLASSES_ROOT, bho + L"\\Programmable", nullptr, nullptr},
       {HKEY_CLASSES_ROOT, L"KestrinIE.HtmlNlrEventHandler\\CurVer", nullptr, L"KestrinIE.HtmlNlrEventHandler.1"},
       {HKEY_CLASSES_ROOT, handler + L"\\InprocServer32", L"ThreadingModel", L"Apartment"},
+      {HKEY_CLASSES_ROOT, L"KestrinIE.KestrinControl.1\\CLSID", nullptr, kControl},
+      {HKEY_CLASSES_ROOT, L"KestrinIE.KestrinControl\\CurVer", nullptr, L"KestrinIE.KestrinControl.1"},
+      {HKEY_CLASSES_ROOT, control + L"\\InprocServer32", L"ThreadingModel", L"Apartment"},
+      {HKEY_CLASSES_ROOT, control + L"\\Control", nullptr, nullptr},
+      {HKEY_CLASSES_ROOT, control + L"\\MiscStatus", nullptr, L"0"},
+      {HKEY_CLASSES_ROOT, control + L"\\MiscStatus\\1", nullptr, L"131473"},
+      {HKEY_CLASSES_ROOT, control + L"\\Version", nullptr, L"1.0"},
+      {HKEY_CLASSES_ROOT, control + L"\\TypeLib", nullptr, kLibId},
       {HKEY_LOCAL_MACHINE, Sub(kBhoKey, kBho), nullptr, L"Torvan Kestrin Browser Helper NEW"},
       {HKEY_CLASSES_ROOT, Sub(L"TypeLib", kLibId) + L"\\1.0", nullptr, L"KestrinIE 1.0 Type Library"},
   };
@@ -213,6 +224,53 @@ TEST_F(Registered, HandlerDispatchThroughTheTypeLibrary) {
   EXPECT_EQ(0u, browser->events()->ConnectionCount());
 }
 
+// A page embeds the control by its class identifier; its IDispatch, class information and
+// events come from the library's type library.
+TEST_F(Registered, PageEmbedsTheControl) {
+  HWND page = CreateWindowExW(0, L"STATIC", L"page", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr, nullptr,
+                              nullptr);
+  CComPtr<CComObject<iehost::CHostBrowser>> browser;
+  browser.Attach(CComObject<iehost::CHostBrowser>::Create(L"C:\\Program Files\\Internet Explorer\\iexplore.exe",
+                                                          page, nullptr));
+  HRESULT hr = E_FAIL;
+  CComPtr<CComObject<iehost::CHostControlSite>> site;
+  site.Attach(iehost::CHostControlSite::Create(CLSID_KestrinControl, page, RECT{0, 0, 150, 80},
+                                                           static_cast<IWebBrowser2*>(browser.get()), {},
+                                                           DIID__IKestrinControlEvents, &hr));
+  ASSERT_EQ(S_OK, hr);
+  EXPECT_TRUE(IsWindow(site->ControlWindow()));
+  EXPECT_TRUE(site->events());
+  CComPtr<IDispatch> control;
+  ASSERT_EQ(S_OK, site->GetControl(&control));
+  const struct { const wchar_t* name; DISPID id; } names[] = {
+      {L"CertLocation", 1}, {L"Status", 3}, {L"Error", 4}, {L"BackColor", -501}};
+  for (const auto& n : names) {
+    DISPID id = 0;
+    LPOLESTR name = const_cast<LPOLESTR>(n.name);
+    EXPECT_EQ(S_OK, control->GetIDsOfNames(IID_NULL, &name, 1, 0, &id)) << n.name;
+    EXPECT_EQ(n.id, id) << n.name;
+  }
+  VARIANT error;
+  VariantInit(&error);
+  DISPPARAMS none = {nullptr, nullptr, 0, 0};
+  ASSERT_EQ(S_OK, control->Invoke(4, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &error, nullptr, nullptr));
+  EXPECT_EQ(VT_BSTR, V_VT(&error));
+  EXPECT_STREQ(L"No Error.", V_BSTR(&error));
+  VariantClear(&error);
+  CComPtr<IProvideClassInfo2> info;
+  ASSERT_EQ(S_OK, info.QueryFrom(control.get()));
+  GUID events = GUID_NULL;
+  EXPECT_EQ(S_OK, info->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &events));
+  EXPECT_EQ(DIID__IKestrinControlEvents, events);
+  CComPtr<ITypeInfo> coclass;
+  EXPECT_EQ(S_OK, info->GetClassInfo(&coclass));
+  site->Close();
+  control.Release();
+  site.Release();
+  browser.Release();
+  DestroyWindow(page);
+}
+
 // Registering again under a foreign thread locale writes the same keys and gives the caller
 // its locale back.
 TEST_F(Registered, ForeignLocaleWritesTheSameKeys) {
@@ -235,6 +293,13 @@ TEST(Unregistered, OnlyOurKeysAreGone) {
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, Sub(L"TypeLib", kLibId)));
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, L"KestrinIE.KestrinBho.1"));
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, L"KestrinIE.HtmlNlrEventHandler"));
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, L"KestrinIE.KestrinControl"));
+  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, Sub(L"CLSID", kControl)));
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  CComPtr<IUnknown> control;
+  EXPECT_EQ(REGDB_E_CLASSNOTREG, CoCreateInstance(CLSID_KestrinControl, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                                                  reinterpret_cast<void**>(&control)));
+  CoUninitialize();
   for (const wchar_t* kept : {L"AppID", L"CLSID"}) EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kept));
   EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kBhoKey));
   for (const auto& key : PlantedKeys()) EXPECT_EQ(L"someone else", Text(key.root, key.path, L"Owner")) << key.path;

@@ -108,6 +108,8 @@ STDMETHODIMP CHostBrowser::QueryService(REFGUID service, REFIID riid, void** out
     return shell_browser_->QueryInterface(riid, out);
   }
   if (service == SID_SWebBrowserApp) return static_cast<IWebBrowser2*>(this)->QueryInterface(riid, out);
+  // The top-level browser of a page's controls is this browser itself.
+  if (service == SID_STopLevelBrowser) return static_cast<IServiceProvider*>(this)->QueryInterface(riid, out);
   return E_NOINTERFACE;
 }
 

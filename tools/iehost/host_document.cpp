@@ -1,6 +1,7 @@
 #include "tools/iehost/host_document.h"
 
 #include <mshtmdid.h>
+#include <olectl.h>
 
 namespace iehost {
 
@@ -158,6 +159,20 @@ STDMETHODIMP CHostElement::FindConnectionPoint(REFIID riid, IConnectionPoint** o
 
 // ---- window ----
 
+STDMETHODIMP CHostLocation::get_href(BSTR* p) { return OutText(p, href_); }
+
+CHostWindow::CHostWindow(POINT screen) : screen_(screen) {
+  events_.Attach(CComObject<CHostConnectionPoint>::Create(__uuidof(HTMLWindowEvents2),
+                                                          static_cast<IConnectionPointContainer*>(this)));
+}
+
+STDMETHODIMP CHostWindow::FindConnectionPoint(REFIID riid, IConnectionPoint** out) {
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  if (riid != __uuidof(HTMLWindowEvents2)) return CONNECT_E_NOCONNECTION;
+  return events_->QueryInterface(IID_IConnectionPoint, reinterpret_cast<void**>(out));
+}
+
 STDMETHODIMP CHostWindow::get_document(IHTMLDocument2** p) {
   if (!p) return E_POINTER;
   *p = document_;
@@ -278,6 +293,21 @@ STDMETHODIMP CHostDocument::get_parentWindow(IHTMLWindow2** p) {
 }
 
 STDMETHODIMP CHostDocument::get_URL(BSTR* p) { return OutText(p, url_); }
+
+STDMETHODIMP CHostDocument::get_location(IHTMLLocation** p) {
+  if (!p) return E_POINTER;
+  *p = nullptr;
+  if (location_denied_) return E_ACCESSDENIED;
+  *p = CComObject<CHostLocation>::Create(url_);
+  return *p ? S_OK : E_OUTOFMEMORY;
+}
+
+STDMETHODIMP CHostDocument::get_activeElement(IHTMLElement** p) {
+  if (!p) return E_POINTER;
+  *p = body();
+  (*p)->AddRef();
+  return S_OK;
+}
 
 STDMETHODIMP CHostDocument::EnumObjects(DWORD flags, IEnumUnknown** out) {
   if (!out) return E_POINTER;

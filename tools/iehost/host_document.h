@@ -94,13 +94,32 @@ class CHostEventObj : public IHTMLEventObjStub {
   CComPtr<IHTMLElement> source_;
 };
 
-class CHostWindow : public IHTMLWindow2Stub, public IHTMLWindow3Stub {
+// The page's address as the document's location gives it.
+class CHostLocation : public IHTMLLocationStub {
  public:
-  explicit CHostWindow(POINT screen) : screen_(screen) {}
+  explicit CHostLocation(const std::wstring& href) : href_(href) {}
+  virtual ~CHostLocation() = default;
+  HRESULT InternalQueryInterface(REFIID riid, void** out) {
+    return KestrinComNS::QueryInterfaceTable<IHTMLLocation, IDispatch>(this, riid, out);
+  }
+  STDMETHODIMP get_href(BSTR* p) override;
+
+ private:
+  std::wstring href_;
+};
+
+class CHostWindow : public IHTMLWindow2Stub, public IHTMLWindow3Stub, public IConnectionPointContainer {
+ public:
+  explicit CHostWindow(POINT screen);
   virtual ~CHostWindow() = default;
   HRESULT InternalQueryInterface(REFIID riid, void** out) {
-    return KestrinComNS::QueryInterfaceTable<IHTMLWindow2, IHTMLWindow3, IHTMLFramesCollection2>(this, riid, out);
+    return KestrinComNS::QueryInterfaceTable<IHTMLWindow2, IHTMLWindow3, IHTMLFramesCollection2,
+                                             IConnectionPointContainer>(this, riid, out);
   }
+  // HTMLWindowEvents2 (script errors, in practice).
+  STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints** out) override { return E_NOTIMPL; }
+  STDMETHODIMP FindConnectionPoint(REFIID riid, IConnectionPoint** out) override;
+  CComObject<CHostConnectionPoint>* events() const { return events_.get(); }
   STDMETHODIMP get_event(IHTMLEventObj** p) override { return event_.CopyTo(p); }
   STDMETHODIMP get_document(IHTMLDocument2** p) override;
   STDMETHODIMP scrollTo(LONG x, LONG y) override;
@@ -115,6 +134,7 @@ class CHostWindow : public IHTMLWindow2Stub, public IHTMLWindow3Stub {
 
  private:
   POINT screen_;
+  CComPtr<CComObject<CHostConnectionPoint>> events_;
   POINT scroll_ = {0, 0};
   int scroll_calls_ = 0;
   CComPtr<IHTMLEventObj> event_;
@@ -147,6 +167,10 @@ class CHostDocument : public IHTMLDocument2Stub, public IOleContainer {
   STDMETHODIMP get_body(IHTMLElement** p) override;
   STDMETHODIMP get_parentWindow(IHTMLWindow2** p) override;
   STDMETHODIMP get_URL(BSTR* p) override;
+  // The location's href; E_ACCESSDENIED once DenyLocation was called (a page framed by another
+  // domain cannot read the top document's address).
+  STDMETHODIMP get_location(IHTMLLocation** p) override;
+  STDMETHODIMP get_activeElement(IHTMLElement** p) override;
   STDMETHODIMP ParseDisplayName(IBindCtx*, LPOLESTR, ULONG*, IMoniker**) override { return E_NOTIMPL; }
   STDMETHODIMP EnumObjects(DWORD flags, IEnumUnknown** out) override;
   STDMETHODIMP LockContainer(BOOL) override { return S_OK; }
@@ -159,6 +183,10 @@ class CHostDocument : public IHTMLDocument2Stub, public IOleContainer {
   CHostElement* body() const { return elements_[1]; }
   CComObject<CHostWindow>* window() const { return window_; }
   const std::wstring& url() const { return url_; }
+  void DenyLocation() { location_denied_ = true; }
+  // The text the page was loaded from (a browser that navigated filled it in).
+  void SetSource(const std::string& text) { source_ = text; }
+  const std::string& source() const { return source_; }
 
   // Fires onmouseover / onmouseout for `target` and every ancestor with sinks.
   void MouseOver(CHostElement* target) { FirePointer(target, kDispidElementMouseOver); }
@@ -173,6 +201,8 @@ class CHostDocument : public IHTMLDocument2Stub, public IOleContainer {
   void FireContentPointer(pagemodel::CPageElement* target, DISPID dispid);
   void FireEvent(IHTMLElement* source, CHostElement* first, DISPID dispid);
   std::wstring url_;
+  bool location_denied_ = false;
+  std::string source_;
   pagemodel::CPage content_;
   std::vector<CComObject<CHostElement>*> elements_;  // owned: one reference each
   CComPtr<CComObject<CHostWindow>> window_;

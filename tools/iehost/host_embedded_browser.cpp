@@ -1,6 +1,11 @@
 #include "tools/iehost/host_embedded_browser.h"
 
 #include <exdisp.h>
+#include <urlmon.h>
+
+#include <algorithm>
+
+#include <string>
 
 namespace iehost {
 namespace {
@@ -45,7 +50,60 @@ class CBrowserFactory : public IClassFactory {
   std::vector<CComPtr<CComObject<CHostEmbeddedBrowser>>> created;
 };
 
+// What the session's binding reports: the result, once.
+class CBindingSink : public IInternetProtocolSink, public IInternetBindInfo {
+ public:
+  virtual ~CBindingSink() = default;
+  HRESULT InternalQueryInterface(REFIID riid, void** out) {
+    return KestrinComNS::QueryInterfaceTable<IInternetProtocolSink, IInternetBindInfo>(this, riid, out);
+  }
+  STDMETHODIMP Switch(PROTOCOLDATA*) override { return E_NOTIMPL; }
+  STDMETHODIMP ReportProgress(ULONG, LPCWSTR) override { return S_OK; }
+  STDMETHODIMP ReportData(DWORD, ULONG, ULONG) override { return S_OK; }
+  STDMETHODIMP ReportResult(HRESULT hr, DWORD, LPCWSTR) override {
+    result = hr;
+    return S_OK;
+  }
+  STDMETHODIMP GetBindInfo(DWORD* flags, BINDINFO* info) override {
+    if (!flags || !info) return E_POINTER;
+    *flags = 0;
+    ULONG size = info->cbSize;
+    ZeroMemory(info, size);
+    info->cbSize = size;
+    return S_OK;
+  }
+  STDMETHODIMP GetBindString(ULONG, LPOLESTR*, ULONG, ULONG* fetched) override {
+    if (fetched) *fetched = 0;
+    return E_NOTIMPL;
+  }
+  HRESULT result = E_PENDING;
+};
+
 }  // namespace
+
+// Pages of the name spaces registered with the process's internet session (the add-on's
+// private scheme); other addresses are not read (there is no network engine behind this host).
+HRESULT CHostEmbeddedBrowser::ReadThroughSession(const wchar_t* url, std::string* text) {
+  CComPtr<IInternetSession> session;
+  HRESULT hr = CoInternetGetSession(0, &session, 0);
+  if (FAILED(hr) || !session) return FAILED(hr) ? hr : E_FAIL;
+  CComPtr<IInternetProtocol> protocol;
+  hr = session->CreateBinding(nullptr, url, nullptr, nullptr, &protocol, 0);
+  if (FAILED(hr) || !protocol) return FAILED(hr) ? hr : INET_E_UNKNOWN_PROTOCOL;
+  CComPtr<CComObject<CBindingSink>> sink;
+  sink.Attach(CComObject<CBindingSink>::Create());
+  if (!sink) return E_OUTOFMEMORY;
+  hr = protocol->Start(url, sink.get(), sink.get(), 0, 0);
+  if (hr != S_OK) return FAILED(hr) ? hr : E_FAIL;
+  char buffer[4096];
+  do {
+    ULONG got = 0;
+    hr = protocol->Read(buffer, sizeof(buffer), &got);
+    text->append(buffer, std::min<size_t>(got, kMaxPage - text->size()));
+  } while (hr == S_OK && text->size() < kMaxPage);
+  protocol->Terminate(0);
+  return hr == S_FALSE || hr == S_OK ? sink->result : hr;
+}
 
 CHostEmbeddedBrowser::CHostEmbeddedBrowser()
     : CHostBrowser(L"C:\\Program Files\\Internet Explorer\\iexplore.exe", nullptr, nullptr) {}
@@ -97,6 +155,23 @@ STDMETHODIMP CHostEmbeddedBrowser::DoVerb(LONG verb, LPMSG, IOleClientSite*, LON
     return E_FAIL;
   }
   SetWindow(embedding_);
+  return S_OK;
+}
+
+STDMETHODIMP CHostEmbeddedBrowser::Navigate(BSTR url, VARIANT* flags, VARIANT* target, VARIANT* post_data,
+                                            VARIANT* headers) {
+  HRESULT hr = CHostBrowser::Navigate(url, flags, target, post_data, headers);
+  if (FAILED(hr) || !url) return hr;
+  std::string text;
+  load_result_ = ReadThroughSession(url, &text);
+  CComPtr<CComObject<CHostDocument>> page;
+  page.Attach(CComObject<CHostDocument>::Create(url, POINT{0, 0}));
+  if (!page) return E_OUTOFMEMORY;
+  page->SetSource(text);
+  SetLocationUrl(url);
+  SetDocument(page.get());
+  FireNavigateComplete2(url);
+  FireDocumentComplete(url);
   return S_OK;
 }
 

@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <oleidl.h>
 
+#include <string>
 #include <vector>
 
 #include "tools/iehost/host_browser.h"
@@ -25,6 +26,10 @@ class CHostEmbeddedBrowser : public CHostBrowser, public IOleObjectStub, public 
   STDMETHODIMP GetClientSite(IOleClientSite** out) override;
   STDMETHODIMP Close(DWORD) override;
   STDMETHODIMP DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND parent, LPCRECT area) override;
+  // IWebBrowser2: a page of a name space registered with the process's internet session (the
+  // add-on's private scheme) is read through a binding of the session; every address becomes
+  // the browser's document (with the text read, if any).
+  STDMETHODIMP Navigate(BSTR url, VARIANT* flags, VARIANT* target, VARIANT* post_data, VARIANT* headers) override;
   // IOleInPlaceObject
   STDMETHODIMP GetWindow(HWND* out) override;
   STDMETHODIMP InPlaceDeactivate() override;
@@ -34,14 +39,20 @@ class CHostEmbeddedBrowser : public CHostBrowser, public IOleObjectStub, public 
   HWND embedding() const { return embedding_; }
   HWND view() const { return view_; }
   IOleClientSite* client_site() const { return site_.get(); }
+  // The result of reading the last page navigated to.
+  HRESULT load_result() const { return load_result_; }
+  // The longest page read (bytes); the rest is not read.
+  static const size_t kMaxPage = 1024 * 1024;
 
  private:
   void DestroyWindows();
+  static HRESULT ReadThroughSession(const wchar_t* url, std::string* text);
 
   CComPtr<IOleClientSite> site_;
   HWND embedding_ = nullptr;
   HWND docobject_ = nullptr;
   HWND view_ = nullptr;
+  HRESULT load_result_ = S_FALSE;
 };
 
 // While it lives, CoCreateInstance(CLSID_WebBrowser) in this process makes scripted browsers.

@@ -15,6 +15,8 @@
 
 #include "tests/common/subclass/browser_windows.h"
 #include "tools/iehost/host_browser.h"
+#include "tools/iehost/host_control_site.h"
+#include "tools/iehost/host_embedded_browser.h"
 #include "tools/sealpki/seal_pki.h"
 #include "tools/standin/standin_frame.h"
 #include "tools/testservice/test_env.h"
@@ -25,6 +27,9 @@ using iehost::CComObject;
 using iehost::CComPtr;
 
 const char kLookupKey[] = "Software\\TorvanGroup\\Kestrin";
+// The verification control's class and events (registered by regsvr32).
+const CLSID kClsidControl = {0x58B69FE4, 0x29DE, 0x4862, {0xA0, 0x49, 0x81, 0xF9, 0x14, 0xD5, 0x64, 0x4B}};
+const IID kControlEvents = {0x20E72E12, 0x536B, 0x413D, {0xA3, 0xC2, 0x03, 0x79, 0x11, 0xAA, 0xEB, 0xE8}};
 
 std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
@@ -110,6 +115,54 @@ void SetLookupHost(const std::string& host) {
   RegSetValueExA(key, "LookupHost", 0, REG_SZ, reinterpret_cast<const BYTE*>(host.c_str()),
                  static_cast<DWORD>(host.size() + 1));
   RegCloseKey(key);
+}
+
+// A text property of a control read through its IDispatch (the type library's dispatch ids).
+std::string ControlText(IDispatch* control, DISPID dispid) {
+  VARIANT value;
+  VariantInit(&value);
+  DISPPARAMS none = {nullptr, nullptr, 0, 0};
+  std::string text;
+  if (SUCCEEDED(control->Invoke(dispid, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &value, nullptr, nullptr)) &&
+      V_VT(&value) == VT_BSTR && V_BSTR(&value)) {
+    for (const wchar_t* c = V_BSTR(&value); *c; ++c) text += static_cast<char>(*c < 128 ? *c : '?');
+  }
+  VariantClear(&value);
+  return text;
+}
+
+void SetRevocationSetting(DWORD value) {
+  HKEY key;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\TorvanGroup\\Dravix", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                      nullptr) != 0)
+    return;
+  RegSetValueExA(key, "ErrorOnFailedRevocationCheck", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                 sizeof(value));
+  RegCloseKey(key);
+}
+
+// A merchant's page embeds the verification control (found by its class in the registry);
+// waits until it shows the seal or fails, and tells which.
+CComPtr<CComObject<iehost::CHostControlSite>> EmbedControl(HWND document, IWebBrowser2* browser,
+                                                            const std::string& location, RECT place,
+                                                            std::string* status, std::string* error) {
+  HRESULT hr = E_FAIL;
+  CComPtr<CComObject<iehost::CHostControlSite>> site;
+  site.Attach(iehost::CHostControlSite::Create(kClsidControl, document, place, browser,
+                                                           {{L"CertLocation", Wide(location)}}, kControlEvents, &hr));
+  if (!site) {
+    printf("verification control could not be embedded: 0x%08lX\n", static_cast<unsigned long>(hr));
+    return site;
+  }
+  CComPtr<IDispatch> control;
+  site->GetControl(&control);
+  for (int i = 0; i < 100 && control; ++i) {
+    Pump(100);
+    *status = ControlText(control, 3);
+    *error = ControlText(control, 4);
+    if (*status == "Showing image." || *error != "No Error.") break;
+  }
+  return site;
 }
 
 struct Page {
@@ -237,6 +290,64 @@ int main(int argc, char** argv) {
       Pump(1500);
       bho->SetSite(nullptr);
     }
+  }
+  {
+    // A merchant's page of the local service embeds the verification control: it downloads the
+    // seal certificate, checks it against the page and the revocation service, and draws the
+    // logo; the pointer over it brings the validation border and the site-seal popup.
+    SetRevocationSetting(1);
+    iehost::CHostBrowserClass browsers;
+    CComPtr<CComObject<iehost::CHostBrowser>> browser;
+    browser.Attach(CComObject<iehost::CHostBrowser>::Create(
+        L"C:\\Program Files\\Internet Explorer\\iexplore.exe", frame.frame, nullptr));
+    std::string url = https + "/plain?merchant";
+    CComPtr<CComObject<iehost::CHostDocument>> page;
+    page.Attach(CComObject<iehost::CHostDocument>::Create(Wide(url), POINT{0, 0}));
+    browser->SetDocument(page.get());
+    browser->SetLocationUrl(Wide(url));
+    std::string location = http + "/files/logo-local.cer";
+    ShowPage(frame.document, url + "\n\nA merchant's page: an object element of class KestrinIE.KestrinControl with "
+                             "CertLocation = " + location + " (left), and one too small for its logo (right).");
+    SetForegroundWindow(frame.frame);
+    std::string status, error;
+    auto seal = EmbedControl(frame.document, static_cast<IWebBrowser2*>(browser.get()), location,
+                             RECT{60, 220, 260, 320}, &status, &error);
+    printf("verification control with a genuine seal certificate: %s\n",
+           status == "Showing image." ? "shows the seal's logo" : ("NOT shown (wrong): " + error).c_str());
+    failures += status != "Showing image.";
+    std::string small_status, small_error;
+    auto small = EmbedControl(frame.document, static_cast<IWebBrowser2*>(browser.get()), location,
+                              RECT{320, 220, 420, 270}, &small_status, &small_error);
+    printf("verification control too small for its logo: %s\n", small_error.c_str());
+    failures += small_error.empty() || small_error == "No Error.";
+    ShowPage(frame.document, url + "\n\nLeft: the control shows the seal (\"" + status + "\"). Right: the "
+                             "control's error state (\"" +
+                             small_error + "\").");
+    RedrawWindow(frame.frame, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Pump(500);
+    // The picture is taken before the border covers the screen: under Xvfb without a compositor
+    // the screen beneath the border's layered window is not drawn again.
+    Picture(folder, "control");
+    if (seal && seal->ControlWindow()) {
+      RECT box;
+      GetWindowRect(seal->ControlWindow(), &box);
+      SetCursorPos((box.left + box.right) / 2, (box.top + box.bottom) / 2);
+      SendMessageA(seal->ControlWindow(), WM_MOUSEMOVE, 0, MAKELPARAM(100, 50));
+      bool popup = false;
+      for (int i = 0; i < 40 && !popup; ++i) {
+        Pump(100);
+        popup = PopupShown();
+      }
+      printf("pointer over the control: validation border %s, site-seal popup %s\n",
+             BorderShown() ? "shown" : "NOT shown (wrong)", popup ? "shown" : "NOT shown (wrong)");
+      failures += !popup;
+      Pump(300);
+    }
+    SetCursorPos(10, 10);
+    if (seal && seal->ControlWindow()) SendMessageA(seal->ControlWindow(), WM_MOUSELEAVE, 0, 0);
+    Pump(500);
+    if (small) small->Close();
+    if (seal) seal->Close();
   }
   {
     SetLookupHost(std::string("127.0.0.1:") + argv[3]);

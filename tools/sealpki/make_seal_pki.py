@@ -66,6 +66,10 @@ Seal certificates written (DER, .cer), merchant "bank.example" unless noted:
     seal-nocontent      no content extension
     seal-local          merchant "127.0.0.1", for pages served by the local service
     logo-picture        type 0 with a GIF logo;  logo-html  type 4 with an HTML page
+    logo-bitmap         type 3 with a 200 x 100 bitmap (logo.bmp), display option 0
+    logo-local          logo-bitmap for merchant "127.0.0.1", for pages served by the local service
+    logo-revoked        logo-picture again; its serial is listed in revoked.txt
+    logo-troubled       logo-picture again; its serial is listed in revocation-error.txt
 Images: seal.gif (genuine), seal-onebyte.gif (one byte changed), seal-samesize.gif (same size,
 another hash). nlr/bank.example/seal-valid.der, nlr/127.0.0.1/seal-local.der and
 nlr/dir.bank.example/seal-dir.der are the hosts' seals for the lookup route of tools/testservice.
@@ -144,6 +148,34 @@ def gif(comment):
     body += b"\x21\xfe" + blocks + b"\x00"
     body += b"\x2c\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00\x3b"
     return body
+
+
+def bitmap(width=200, height=100):
+    """A 4-bit bitmap file: a blue seal with a gold frame and a white band."""
+    palette = [(0, 0, 0), (140, 60, 20), (40, 190, 240), (255, 255, 255)]  # B, G, R
+    palette += [(0, 0, 0)] * (16 - len(palette))
+    stride = ((width * 4 + 31) // 32) * 4
+    rows = []
+    for y in range(height):  # bottom-up
+        row = bytearray()
+        for x in range(0, width, 2):
+            pair = []
+            for xx in (x, x + 1):
+                frame = xx < 6 or xx >= width - 6 or y < 6 or y >= height - 6
+                band = height * 2 // 5 <= y < height * 3 // 5 and 20 <= xx < width - 20
+                pair.append(2 if frame else 3 if band else 1)
+            row.append(pair[0] << 4 | pair[1])
+        row += b"\0" * (stride - len(row))
+        rows.append(bytes(row))
+    pixels = b"".join(rows)
+    info = (40).to_bytes(4, "little") + width.to_bytes(4, "little") + height.to_bytes(4, "little")
+    info += (1).to_bytes(2, "little") + (4).to_bytes(2, "little") + bytes(4)
+    info += len(pixels).to_bytes(4, "little") + (3780).to_bytes(4, "little") * 2
+    info += (16).to_bytes(4, "little") + bytes(4)
+    colours = b"".join(bytes([b, g, r, 0]) for b, g, r in palette)
+    offset = 14 + len(info) + len(colours)
+    head = b"BM" + (offset + len(pixels)).to_bytes(4, "little") + bytes(4) + offset.to_bytes(4, "little")
+    return head + info + colours + pixels
 
 
 # --- openssl --------------------------------------------------------------------------------
@@ -331,6 +363,20 @@ def main():
     seal("seal-local", options=options_ext("127.0.0.1"), subj="/O=Local Example/CN=127.0.0.1")
     seal("logo-picture", content=content_ext(genuine, 0, "Bank Example Logo", len(genuine)),
          options=options_ext("bank.example", display=0))
+    logo_bmp = bitmap()
+    with open(os.path.join(out, "logo.bmp"), "wb") as f:
+        f.write(logo_bmp)
+    seal("logo-bitmap", content=content_ext(logo_bmp, 3, "Bank Example Logo", len(logo_bmp), dims=(200, 100)),
+         options=options_ext("bank.example", display=0))
+    seal("logo-local", content=content_ext(logo_bmp, 3, "Local Example Logo", len(logo_bmp), dims=(200, 100)),
+         options=options_ext("127.0.0.1", popup="Local Example", display=0), subj="/O=Local Example/CN=127.0.0.1")
+    for name, listing in (("logo-revoked", "revoked.txt"), ("logo-troubled", "revocation-error.txt")):
+        seal(name, content=content_ext(genuine, 0, "Bank Example Logo", len(genuine)),
+             options=options_ext("bank.example", display=0))
+        serial = subprocess.run(["openssl", "x509", "-in", os.path.join(pki.work, name + ".pem"), "-noout",
+                                 "-serial"], check=True, capture_output=True, text=True).stdout
+        with open(os.path.join(out, listing), "w") as f:
+            f.write(serial.strip().split("=")[1].upper() + "\n")
     html = b"<html><body><p>Bank Example is a verified merchant.</p></body></html>\0"
     seal("logo-html", content=content_ext(html, 4, "Bank Example Page", len(html), dims=None),
          options=options_ext("bank.example", display=2))

@@ -64,10 +64,10 @@ def remember(req):
         _recorded.append(req.path + "\n" + "".join("%s: %s\n" % (k, v) for k, v in req.headers.items()) + "--\n")
 
 
-def revoked_serials(req):
+def revoked_serials(req, name="revoked.txt"):
     serials = set()
     for root in req.server.files:
-        path = os.path.join(root, "revoked.txt")
+        path = os.path.join(root, name)
         if os.path.isfile(path):
             serials.update(line.strip().upper() for line in open(path) if line.strip())
     return serials
@@ -78,6 +78,9 @@ def revocation(req):
     if serial in revoked_serials(req):
         req.close_connection = True
         req.connection.close()  # no answer: the request fails
+        return
+    if serial in revoked_serials(req, "revocation-error.txt"):
+        req.reply(503, b"<html><body><h1>Service Unavailable</h1></body></html>", "text/html")
         return
     req.reply(200, b"<html><body>not revoked</body></html>", "text/html")
 

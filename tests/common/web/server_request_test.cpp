@@ -186,6 +186,30 @@ TEST_F(ServerRequestTest, RefusedConnectionReportsWinHttpError) {
   EXPECT_EQ(static_cast<DWORD>(ERROR_WINHTTP_CANNOT_CONNECT), waiter.error);
 }
 
+// With REQUEST_FLAG_HTTP_SUCCESS only a 2xx status completes; an error page fails with its own
+// error number. Without the flag the error page is a body like any other.
+TEST_F(ServerRequestTest, ErrorStatusFailsWhenOnlySuccessCounts) {
+  const struct {
+    const char* path;
+    DWORD flags;
+    bool completes;
+  } cases[] = {
+      {"/status?code=503", WebUtilsNS::REQUEST_FLAG_HTTP_SUCCESS, false},
+      {"/status?code=404", WebUtilsNS::REQUEST_FLAG_HTTP_SUCCESS, false},
+      {"/status?code=503", 0, true},
+      {"/plain", WebUtilsNS::REQUEST_FLAG_HTTP_SUCCESS, true},
+      {"/redirect?to=/plain", WebUtilsNS::REQUEST_FLAG_HTTP_SUCCESS, true},
+  };
+  for (const auto& c : cases) {
+    RecordingWaiter waiter;
+    Fetch(ServiceUrl("http", c.path), &waiter, c.flags);
+    EXPECT_EQ(c.completes ? 1 : 0, waiter.completes) << c.path << " " << c.flags;
+    if (!c.completes) {
+      EXPECT_EQ(static_cast<DWORD>(ERROR_WINHTTP_INVALID_SERVER_RESPONSE), waiter.error) << c.path;
+    }
+  }
+}
+
 TEST_F(ServerRequestTest, SlowServerTimesOutOnce) {
   RecordingWaiter waiter;
   CServerRequest request("Kestrin test");

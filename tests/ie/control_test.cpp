@@ -1,0 +1,325 @@
+// The verification control embedded by a page of the scripted browser, with the local lookup
+// service and the seal hierarchy's certificates: its road by status, state and error for each
+// kind of certificate, revocation answer, page and control size.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "common/utility/platform.h"
+#include "ie/kestrin_control.h"
+#include "ie/kr_protocol.h"
+#include "platform/com/com_values.h"
+#include "platform/win/scoped_handle.h"
+#include "tools/iehost/host_control_site.h"
+#include "tools/iehost/host_embedded_browser.h"
+#include "tools/sealpki/seal_pki.h"
+#include "tools/testservice/test_env.h"
+
+namespace {
+
+using iehost::CComObject;
+using iehost::CComPtr;
+using KestrinIENS::CKestrinControl;
+
+const wchar_t kPage[] = L"http://bank.example/index.html";
+const DISPID kOnStatusChanged = 1;
+const DISPID kOnError = 1002;
+
+std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+
+std::wstring Text(BSTR text) {
+  std::wstring out = text ? text : L"";
+  SysFreeString(text);
+  return out;
+}
+
+void SetValue(HKEY root, const char* path, const char* name, const std::string& text) {
+  HKEY key = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr));
+  RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()), static_cast<DWORD>(text.size() + 1));
+  RegCloseKey(key);
+}
+
+void SetNumber(const char* name, DWORD value) {
+  HKEY key = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\TorvanGroup\\Dravix", 0, nullptr, 0,
+                                           KEY_WRITE, nullptr, &key, nullptr));
+  RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+  RegCloseKey(key);
+}
+
+struct Road {
+  int state;
+  std::wstring status;
+  std::wstring error;
+};
+
+class ControlTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() { ASSERT_TRUE(SealPki::InstallHierarchy()); }
+
+  ControlTest() {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    // The tray program counts as running: a control would otherwise start the one the prefix
+    // has registered.
+    tray_mutex_.Reset(CreateMutexA(nullptr, FALSE, UtilityClassesNS::kTrayMutexName));
+    browsers_ = new iehost::CHostBrowserClass();
+    page_window_ = CreateWindowExW(0, L"STATIC", L"page", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0,
+                                   640, 480, nullptr, nullptr, nullptr, nullptr);
+    browser_.Attach(CComObject<iehost::CHostBrowser>::Create(L"C:\\Program Files\\Internet Explorer\\iexplore.exe",
+                                                             page_window_, nullptr));
+    SetValue(HKEY_CURRENT_USER, "Software\\TorvanGroup\\Kestrin", "LookupHost",
+             "127.0.0.1:" + std::to_string(KestrinTest::ServicePort("http")));
+    SetNumber("ErrorOnFailedRevocationCheck", 1);
+  }
+  ~ControlTest() override {
+    if (site_) site_->Close();
+    site_.Release();
+    control_.Release();
+    // The hallmarks the controls kept, and the settings this test wrote.
+    RegDeleteTreeA(HKEY_CURRENT_USER, UtilityClassesNS::kHallmarkKeyPath);
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\TorvanGroup\\Dravix", 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+      RegDeleteValueA(key, "ErrorOnFailedRevocationCheck");
+      RegCloseKey(key);
+    }
+    browser_.Release();
+    DestroyWindow(page_window_);
+    delete browsers_;
+    CoUninitialize();
+  }
+
+  // The page at `page` embeds the control, `width` x `height` pixels, with CertLocation.
+  void Embed(const std::wstring& page, const std::string& location, int width = 200, int height = 100) {
+    document_.Attach(CComObject<iehost::CHostDocument>::Create(page, POINT{0, 0}));
+    browser_->SetDocument(document_.get());
+    browser_->SetLocationUrl(page);
+    Place(location, width, height);
+  }
+  void Place(const std::string& location, int width, int height) {
+    // Made by the class's own factory: the class is not registered in this (shared) prefix,
+    // and Wine leaves a class key behind when CoCreateInstance finds a class registered in the
+    // process only. The browser's road by class identifier is the registration test's.
+    CComPtr<IClassFactory> factory;
+    ASSERT_EQ(S_OK, KestrinComNS::GetClassObjectOf<CKestrinControl>(CLSID_KestrinControl, CLSID_KestrinControl,
+                                                                    IID_IClassFactory,
+                                                                    reinterpret_cast<void**>(&factory)));
+    CComPtr<IUnknown> made;
+    ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(&made)));
+    HRESULT hr = E_FAIL;
+    site_.Attach(iehost::CHostControlSite::Create(
+        made.get(), page_window_, RECT{10, 10, 10 + width, 10 + height},
+        static_cast<IWebBrowser2*>(browser_.get()), {{L"CertLocation", Wide(location)}}, DIID__IKestrinControlEvents,
+        &hr));
+    ASSERT_EQ(S_OK, hr);
+    ASSERT_TRUE(site_);
+    ASSERT_EQ(S_OK, site_->GetControl(&control_));
+  }
+  CKestrinControl* Control() const { return static_cast<CKestrinControl*>(control_.get()); }
+  // Pumps until the control stops (shows something or fails).
+  Road Finish() {
+    KestrinTest::PumpUntil([this] { return Control()->GetState() >= KestrinIENS::kStateShowingLogo; }, 20000);
+    BSTR status = nullptr, error = nullptr;
+    control_->get_Status(&status);
+    control_->get_Error(&error);
+    return Road{Control()->GetState(), Text(status), Text(error)};
+  }
+  static std::string Seal(const char* name) {
+    return KestrinTest::ServiceUrl("http", (std::string("/files/") + name).c_str());
+  }
+
+  KestrinWinNS::CScopedKernelHandle tray_mutex_;
+  iehost::CHostBrowserClass* browsers_ = nullptr;
+  HWND page_window_ = nullptr;
+  CComPtr<CComObject<iehost::CHostBrowser>> browser_;
+  CComPtr<CComObject<iehost::CHostDocument>> document_;
+  CComPtr<CComObject<iehost::CHostControlSite>> site_;
+  CComPtr<IKestrinControl> control_;
+};
+
+struct RoadCase {
+  const char* certificate;  // a file of the seal hierarchy, or a path of the service
+  const wchar_t* page;
+  DWORD error_on_failed_revocation;
+  int state;
+  const wchar_t* text;  // the status when shown, else the error
+};
+
+const RoadCase kRoads[] = {
+    {"logo-bitmap.cer", kPage, 1, 5, L"Showing image."},
+    {"logo-picture.cer", L"http://www.bank.example/shop/", 1, 5, L"Showing image."},
+    {"logo-html.cer", kPage, 1, 6, L"Showing signed HTML"},
+    // The seal's scope and the other bits the hierarchy's broken seals produce.
+    {"logo-bitmap.cer", L"http://other.example/", 1, 7, L"Unable to verify URL"},
+    {"seal-nourl.cer", kPage, 1, 7, L"Not a Kestrin certificate"},
+    {"seal-expired.cer", kPage, 1, 7,
+     L"This certificate or one of the certificates in the certificate chain is not time valid"},
+    {"seal-outlives.cer", kPage, 1, 7, L"Certificates in the chain are not properly time nested."},
+    {"seal-badsig.cer", kPage, 1, 7,
+     L"The certificate or one of the certificates in the certificate chain does not have a valid signature."},
+    {"seal-caonly.cer", kPage, 1, 7, L"The certificate or certificate chain is based on an untrusted root."},
+    {"seal-orphan.cer", kPage, 1, 7, L"The certificate chain is not complete ."},
+    {"seal-foreign.cer", kPage, 1, 7, L"Unable to verify root certificate/s"},
+    {"seal-version2.cer", kPage, 1, 7,
+     L"The nelrow certificate version is not supported by your current installation of Kestrin"},
+    // A seal without a logo of its own (a hash of a page image): nothing to show.
+    {"seal-valid.cer", kPage, 1, 7, L"Not a Kestrin certificate"},
+    // Revocation: the service answers a revoked serial with nothing; the setting decides.
+    {"logo-revoked.cer", kPage, 1, 7, L"The certificate has been revoked."},
+    {"logo-revoked.cer", kPage, 0, 5, L"Showing image."},
+    // An error page of the lookup service is no "not revoked".
+    {"logo-troubled.cer", kPage, 1, 7, L"The certificate has been revoked."},
+    {"logo-troubled.cer", kPage, 0, 5, L"Showing image."},
+};
+
+TEST_F(ControlTest, RoadByCertificate) {
+  for (const RoadCase& c : kRoads) {
+    SCOPED_TRACE(std::string(c.certificate) + " on " + std::string(c.page, c.page + wcslen(c.page)));
+    SetNumber("ErrorOnFailedRevocationCheck", c.error_on_failed_revocation);
+    Embed(c.page, Seal(c.certificate));
+    Road road = Finish();
+    EXPECT_EQ(c.state, road.state);
+    iehost::CHostEventSink* events = site_->events();
+    ASSERT_TRUE(events);
+    EXPECT_GE(events->Count(kOnStatusChanged), 2u);
+    if (c.state == 7) {
+      EXPECT_EQ(c.text, road.error);
+      EXPECT_EQ(1u, events->Count(kOnError));
+    } else {
+      EXPECT_EQ(c.text, road.status);
+      EXPECT_EQ(L"No Error.", road.error);
+      EXPECT_EQ(0u, events->Count(kOnError));
+      // The certificate shown is kept in the hallmark store under the control window.
+      int window = static_cast<int>(reinterpret_cast<INT_PTR>(site_->ControlWindow()));
+      char size[32] = "";
+      DWORD length = sizeof(size);
+      EXPECT_EQ(ERROR_SUCCESS, RegGetValueA(HKEY_CURRENT_USER, UtilityClassesNS::GetHallmarkKeyPath(window, 0), "Size",
+                                            RRF_RT_REG_SZ, nullptr, size, &length));
+      EXPECT_EQ(std::to_string(SealPki::Bytes(c.certificate).size()), size);
+    }
+    site_->Close();
+    EXPECT_EQ(0u, Control()->EventConnectionCount());
+    control_.Release();
+    site_.Release();
+  }
+}
+
+TEST_F(ControlTest, DownloadFailures) {
+  const struct {
+    std::string location;
+    const wchar_t* error;
+  } cases[] = {
+      {KestrinTest::ServiceUrl("http", "/plain?size=600000"), L"The certificate is larger than the allowed limit."},
+      {KestrinTest::ServiceUrl("refused", "/files/logo-bitmap.cer"), L"Certificate Download Failed."},
+      {KestrinTest::ServiceUrl("http", "/plain"), L"Certificate Download Failed."},  // not a certificate
+      {KestrinTest::ServiceUrl("http", "/status?code=404"), L"Certificate Download Failed."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.location);
+    Embed(kPage, c.location);
+    Road road = Finish();
+    EXPECT_EQ(7, road.state);
+    EXPECT_EQ(c.error, road.error);
+    site_->Close();
+    control_.Release();
+    site_.Release();
+  }
+}
+
+// A page framed by another domain cannot read the top document's address.
+TEST_F(ControlTest, PageAddressUnreadable) {
+  document_.Attach(CComObject<iehost::CHostDocument>::Create(kPage, POINT{0, 0}));
+  document_->DenyLocation();
+  browser_->SetDocument(document_.get());
+  Place(Seal("logo-bitmap.cer"), 200, 100);
+  Road road = Finish();
+  EXPECT_EQ(7, road.state);
+  EXPECT_EQ(L"Security check was unable to determine browser URL, probably due to cross domain framing", road.error);
+}
+
+// A 200-pixel picture needs 150 pixels of the control (three quarters), and as much for the
+// height (75 of 100).
+TEST_F(ControlTest, PictureSizeTolerance) {
+  const struct {
+    int width, height, state;
+  } cases[] = {{149, 80, 7}, {150, 80, 5}, {150, 74, 7}, {150, 75, 5}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
+    Embed(kPage, Seal("logo-bitmap.cer"), c.width, c.height);
+    Road road = Finish();
+    EXPECT_EQ(c.state, road.state);
+    if (c.state == 7) {
+      EXPECT_EQ(L"Display areas is smaller than the allowed tolerance for the Kestrin image", road.error);
+    }
+    site_->Close();
+    control_.Release();
+    site_.Release();
+  }
+}
+
+// The signed page comes through the private scheme into the browser the control embeds, whose
+// events go to the page handler, and the page's view is watched.
+TEST_F(ControlTest, SignedPageThroughThePrivateScheme) {
+  Embed(kPage, Seal("logo-html.cer"));
+  ASSERT_EQ(6, Finish().state);
+  ASSERT_FALSE(browsers_->created().empty());
+  auto* page = browsers_->created().back().get();
+  EXPECT_EQ(0u, page->navigations().back().url.find(L"KRprot:HTML&"));
+  ASSERT_TRUE(page->document());
+  EXPECT_NE(std::string::npos, page->document()->source().find("Bank Example is a verified merchant."));
+  EXPECT_EQ(1u, page->events()->ConnectionCount());  // the page handler
+  EXPECT_EQ(1u, page->document()->window()->events()->ConnectionCount());  // the script-error handler
+  EXPECT_EQ(page->view(), Control()->GetSubclassedView());
+  EXPECT_EQ(GetParent(page->embedding()), site_->ControlWindow());
+  EXPECT_EQ(2, Control()->GetDisplayOption());
+  // A right click in the signed page is swallowed; other keys go on to the site.
+  MSG right = {page->view(), WM_RBUTTONDOWN, 0, 0, 0, {0, 0}};
+  CComPtr<IOleInPlaceActiveObject> active;
+  ASSERT_EQ(S_OK, site_->GetControl(&active));
+  EXPECT_EQ(S_OK, active->TranslateAccelerator(&right));
+  MSG key = {page->view(), WM_KEYDOWN, 'A', 0, 0, {0, 0}};
+  EXPECT_EQ(S_FALSE, active->TranslateAccelerator(&key));
+  EXPECT_EQ(1, site_->accelerators_offered());
+  site_->Close();
+  EXPECT_EQ(0u, page->events()->ConnectionCount());
+}
+
+// Setting CertLocation again starts over; the logo's anchor sits at 7/8 of the control.
+TEST_F(ControlTest, CertLocationAgainRestarts) {
+  Embed(kPage, Seal("seal-nourl.cer"));
+  ASSERT_EQ(7, Finish().state);
+  BSTR location = SysAllocString(Wide(Seal("logo-bitmap.cer")).c_str());
+  EXPECT_EQ(S_OK, control_->put_CertLocation(location));
+  SysFreeString(location);
+  EXPECT_EQ(KestrinIENS::kStateDownloadStarted, Control()->GetState());
+  Road road = Finish();
+  EXPECT_EQ(5, road.state);
+  EXPECT_EQ(L"Showing image.", road.status);
+  POINT corner = {175, 87};
+  ClientToScreen(site_->ControlWindow(), &corner);
+  EXPECT_EQ(corner.x, Control()->GetAnchor().x);
+  EXPECT_EQ(corner.y, Control()->GetAnchor().y);
+  EXPECT_EQ(E_POINTER, control_->get_Status(nullptr));
+  KestrinComNS::CBstr too_long(nullptr, 5000);
+  EXPECT_EQ(E_INVALIDARG, control_->put_CertLocation(too_long.Get()));
+}
+
+TEST(ControlTexts, FirstBitDecides) {
+  using KestrinIENS::VerificationErrorText;
+  EXPECT_STREQ("Not a Kestrin certificate", VerificationErrorText(0x20000000 | 0x04000000));
+  EXPECT_STREQ("Unable to verify root certificate/s", VerificationErrorText(0x02000000 | 0x20000000 | 1));
+  EXPECT_STREQ("Unable to verify URL", VerificationErrorText(0x40000000 | 0x08000000));
+  EXPECT_STREQ("Unknown problem with certificate", VerificationErrorText(0x00100000));
+}
+
+TEST(ControlDrawing, ProgressShare) {
+  using KestrinIENS::ProgressShown;
+  const struct {
+    int state, percent, shown;
+  } cases[] = {{1, 0, 0}, {2, 50, 45}, {2, 100, 90}, {3, 0, 90}, {4, 50, 94}, {4, 100, 99}, {5, 100, 0}};
+  for (const auto& c : cases) EXPECT_EQ(c.shown, ProgressShown(c.state, c.percent)) << c.state << " " << c.percent;
+}
+
+}  // namespace
