@@ -652,7 +652,7 @@ HWND CKestrinControl::RootOwner() const { return GetHwnd() ? GetAncestor(GetHwnd
 
 bool CKestrinControl::StartHover(HWND track) {
   bool popup_visible = popup_ && popup_->hwnd() && IsWindowVisible(popup_->hwnd());
-  if (!border_->ShowBorder(1, popup_visible ? 0 : 1, 1)) return false;
+  if (!border_->ShowBorder(WindowingNS::BorderKind::kVerification, !popup_visible, true)) return false;
   hovering_ = true;
   SetTimer(GetHwnd(), kTimerHover, kHoverDelay, nullptr);
   if (track) {
@@ -669,7 +669,7 @@ void CKestrinControl::EndHover() {
     popup_->HideUnlessHovered(RootOwner());
   }
   bool onto_popup = IsPopupWindow(WindowUnderCursor());
-  border_->HideBorder(0, onto_popup ? 0 : 1);
+  border_->HideBorder(WindowingNS::HideOrigin::kPointer, !onto_popup);
   hovering_ = false;
 }
 
