@@ -26,6 +26,17 @@ std::string ModulePath() {
 class SavedRegistryValue {
  public:
   SavedRegistryValue(HKEY root, const char* key, const char* value) : root_(root), key_(key), value_(value) {
+    // The first part of the key's path that is not there yet: it goes again afterwards.
+    const std::string path = key_;
+    for (size_t end = path.find('\\'); missing_.empty(); end = path.find('\\', end + 1)) {
+      const std::string part = path.substr(0, end);
+      HKEY probe;
+      if (RegOpenKeyExA(root_, part.c_str(), 0, KEY_READ, &probe) != ERROR_SUCCESS)
+        missing_ = part;
+      else
+        RegCloseKey(probe);
+      if (end == std::string::npos) break;
+    }
     HKEY h;
     if (RegOpenKeyExA(root_, key_, 0, KEY_READ, &h) == ERROR_SUCCESS) {
       DWORD size = 0;
@@ -37,6 +48,11 @@ class SavedRegistryValue {
     }
   }
   ~SavedRegistryValue() {
+    if (!missing_.empty()) {
+      RegDeleteTreeA(root_, missing_.c_str());
+      RegDeleteKeyA(root_, missing_.c_str());
+      return;
+    }
     HKEY h;
     if (RegCreateKeyExA(root_, key_, 0, nullptr, 0, KEY_WRITE, nullptr, &h, nullptr) != ERROR_SUCCESS) return;
     if (existed_)
@@ -60,6 +76,7 @@ class SavedRegistryValue {
   DWORD type_ = 0;
   std::vector<BYTE> data_;
   bool existed_ = false;
+  std::string missing_;
 };
 
 }  // namespace
