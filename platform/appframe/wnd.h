@@ -104,6 +104,10 @@ class CWnd : public CCmdTarget {
   UINT IsDlgButtonChecked(int id) const { return ::IsDlgButtonChecked(m_hWnd, id); }
   void CheckRadioButton(int first, int last, int checked) { ::CheckRadioButton(m_hWnd, first, last, checked); }
 
+  // Set while the window's caption is to be drawn active although another window holds the
+  // activation (a floating palette or popup of its own is in front).
+  bool m_stayActive = false;
+
  protected:
   DECLARE_MESSAGE_MAP()
 

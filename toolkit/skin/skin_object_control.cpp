@@ -92,6 +92,27 @@ bool CTKSkinObjectEdit::CountsAsDisabled() const {
   return !IsWindowEnabled(hwnd_) || (GetWindowLongW(hwnd_, GWL_STYLE) & ES_READONLY) != 0;
 }
 
+void CTKSkinObjectEdit::DrawFrame(HDC dc) {
+  HWND next = GetWindow(hwnd_, GW_HWNDNEXT);
+  RECT own, other;
+  if (!dc || !next || !(GetWindowLongW(next, GWL_STYLE) & WS_VISIBLE) || !GetWindowRect(hwnd_, &own) || !GetWindowRect(next, &other) ||
+      other.top >= own.bottom || other.bottom <= own.top) {
+    CTKSkinObjectUser32Control::DrawFrame(dc);
+    return;
+  }
+  // An up-down control attached to the edit covers exactly two pixels of its frame.
+  const int width = own.right - own.left, height = own.bottom - own.top;
+  RECT strip{};
+  if (other.left == own.right - 2 && other.right > own.right)
+    strip = RECT{width - 2, 0, width, height};
+  else if (other.right == own.left + 2 && other.left < own.left)
+    strip = RECT{0, 0, 2, height};
+  const int saved = SaveDC(dc);
+  if (strip.right > strip.left) ExcludeClipRect(dc, strip.left, strip.top, strip.right, strip.bottom);
+  CTKSkinObjectUser32Control::DrawFrame(dc);
+  if (saved) RestoreDC(dc, saved);
+}
+
 bool CTKSkinObjectTreeView::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
   if (message != WM_CREATE) return CTKSkinObjectComCtl32Control::OnMessage(message, wParam, lParam, result);
   *result = DefaultProcessing(message, wParam, lParam);

@@ -56,7 +56,9 @@ class CTKSkinObjectEdit : public CTKSkinObjectUser32Control {
  public:
   CTKSkinObjectEdit() : CTKSkinObjectUser32Control(L"EDIT") {}
   // A disabled or read-only edit draws its client edge in the disabled colour.
-  bool CountsAsDisabled() const;
+  bool CountsAsDisabled() const override;
+  // Leaves out the strip an attached up-down control lays over the edit's frame.
+  void DrawFrame(HDC dc) override;
 };
 
 // Tree and list views take the skin's window colour as their background.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/appframe/wnd.h"
 #include "toolkit/drawing/draw_helpers.h"
 #include "toolkit/skin/skin_class.h"
 #include "toolkit/skin/skin_draw_functions.h"
@@ -23,6 +24,12 @@ int YOf(LPARAM l) { return static_cast<short>(HIWORD(l)); }
 int BoundedBarSize(int size) { return std::min(std::max(size, 0), 256); }
 
 bool IsMdiChild(HWND hwnd) { return (GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_MDICHILD) != 0; }
+
+// The window's framework object wants its caption drawn active whatever the activation says.
+bool StaysActive(HWND hwnd) {
+  const CWnd* wnd = CWnd::FromHandlePermanent(hwnd);
+  return wnd && wnd->m_stayActive;
+}
 
 // The DC of the whole window, released when done.
 class WindowFrameDC {
@@ -213,7 +220,7 @@ bool CTKSkinObjectFrame::HandleFrameMessage(UINT message, WPARAM wParam, LPARAM 
 
     case WM_NCACTIVATE: {
       if (!HasCaption()) return false;
-      active_ = wParam != 0 && IsWindowEnabled(hwnd_);
+      active_ = (wParam != 0 || StaysActive(hwnd_)) && IsWindowEnabled(hwnd_);
       HWND mdi = FindWindowExW(hwnd_, nullptr, L"MDIClient", nullptr);
       HWND child = mdi ? reinterpret_cast<HWND>(SendMessageW(mdi, WM_MDIGETACTIVE, 0, 0)) : nullptr;
       if (child && child != hwnd_) {
@@ -290,9 +297,15 @@ bool CTKSkinObjectFrame::HandleFrameMessage(UINT message, WPARAM wParam, LPARAM 
     case WM_GETMINMAXINFO: {
       *result = DefaultProcessing(message, wParam, lParam);
       auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-      if (!info || !HasCaption()) return true;
-      RebuildButtonsIfStyleChanged();
+      if (!info) return true;
       const RECT b = manager_->Schema()->ComputeFrameBorders(hwnd_);
+      if (IsMdiChild(hwnd_) && (manager_->Options() & CTKSkinManager::kOptionMetrics)) {
+        // A maximised child's caption goes under the parent's top edge with the skin's border.
+        info->ptMaxPosition.y -= b.top;
+        info->ptMaxSize.y += b.top;
+      }
+      if (!HasCaption()) return true;
+      RebuildButtonsIfStyleChanged();
       const LONG minWidth = b.top * static_cast<LONG>(buttons_.size()) + 2 * GetSystemMetrics(SM_CXEDGE) +
                             GetSystemMetrics(SM_CYSIZE);
       info->ptMinTrackSize.x = std::max(info->ptMinTrackSize.x, minWidth);
@@ -302,11 +315,22 @@ bool CTKSkinObjectFrame::HandleFrameMessage(UINT message, WPARAM wParam, LPARAM 
 
     case WM_SYSCOMMAND: {
       const UINT command = static_cast<UINT>(wParam & 0xFFF0);
+      if (command == SC_MAXIMIZE && IsMdiChild(hwnd_) && !IsZoomed(hwnd_) &&
+          (manager_->Options() & CTKSkinManager::kOptionMetrics)) {
+        *result = DefaultProcessing(message, wParam, lParam);
+        if (IsWindow(hwnd_)) CoverParentClient();
+        return true;
+      }
       if (command == SC_MOVE && IsIconic(hwnd_)) RedrawFrame();
       *result = DefaultProcessing(message, wParam, lParam);
       if (command == SC_MINIMIZE && IsWindow(hwnd_)) RedrawFrame();
       return true;
     }
+
+    case WM_ENTERIDLE:
+      // A minimised child's frame is not repainted while a menu or dialog holds the loop.
+      if ((GetWindowLongW(hwnd_, GWL_STYLE) & WS_CHILD) && IsIconic(hwnd_)) RedrawFrame();
+      return false;
 
     case WM_TIMER:
       if (wParam == kRecalcTimer) {
@@ -550,6 +574,16 @@ void CTKSkinObjectFrame::RunButtonLoop() {
     DWORD pos = GetMessagePos();
     SendMessageW(hwnd, WM_SYSCOMMAND, pressed.command, static_cast<LPARAM>(pos));
   }
+}
+
+void CTKSkinObjectFrame::CoverParentClient() {
+  HWND parent = GetParent(hwnd_);
+  RECT client;
+  if (!parent || !GetClientRect(parent, &client)) return;
+  const RECT b = manager_->Schema()->ComputeFrameBorders(hwnd_);
+  SetWindowPos(hwnd_, nullptr, client.left - b.left, client.top - b.top,
+               client.right - client.left + b.left + b.right, client.bottom - client.top + b.top + b.bottom,
+               SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CTKSkinObjectFrame::RecalcNonClient() {

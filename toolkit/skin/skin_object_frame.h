@@ -32,7 +32,9 @@ class CTKSkinObjectFrame : public CTKSkinObject {
   void RedrawScrollBar(int bar) override;
 
   // The whole non-client area into a DC whose origin is the window's top-left corner.
-  void DrawFrame(HDC dc);
+  virtual void DrawFrame(HDC dc);
+  // Whether the client edge is drawn in its disabled colour.
+  virtual bool CountsAsDisabled() const { return !IsWindowEnabled(hwnd_); }
   // Draws the frame on the window's own DC now.
   void RedrawFrame();
   // The object's own hit test (window coordinates): a frame scroll bar or an enabled caption
@@ -70,6 +72,8 @@ class CTKSkinObjectFrame : public CTKSkinObject {
   void RefreshFrame();
   void LayoutScrollBars();
   void RecalcNonClient();
+  // Places a maximised MDI child over its parent's whole client area, its borders outside it.
+  void CoverParentClient();
   void SetHover(POINT windowPoint);
   void RunButtonLoop();
   RECT WindowRectOrigin() const;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "toolkit/drawing/draw_helpers.h"
+#include "toolkit/drawing/system_helpers.h"
 #include "toolkit/skin/skin_class.h"
 #include "toolkit/skin/skin_draw_functions.h"
 #include "toolkit/skin/skin_manager.h"
@@ -18,9 +19,15 @@ int CTKSkinObjectHeader::HitTest(LPARAM lParam) const {
   return (hit.flags & (HHT_ONHEADER | HHT_ONDIVIDER | HHT_ONDIVOPEN)) ? item : -1;
 }
 
+bool CTKSkinObjectHeader::HasFilterBar() const {
+  return (GetWindowLongW(hwnd_, GWL_STYLE) & HDS_FILTERBAR) && GetCommonControlsVersion() >= 0x50050;
+}
+
 void CTKSkinObjectHeader::DrawItem(HDC dc, int item) {
   RECT rc{};
   if (!SendMessageW(hwnd_, HDM_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&rc))) return;
+  // Under a filter bar the item keeps the upper half; the control's filter fields the rest.
+  if (HasFilterBar()) rc.bottom = rc.top + (rc.bottom - rc.top) / 2;
   const int state = ItemState(item);
   if (!manager_->FindOrAddSkinClass(L"HEADER")->DrawBackground(dc, kHeaderItem, state, rc)) {
     RECT edge = rc;
@@ -55,6 +62,8 @@ void CTKSkinObjectHeader::Paint(HDC dc) {
   RECT client;
   GetClientRect(hwnd_, &client);
   CTKDrawHelpers::FillSolidRect(dc, client, SkinControl::Color(manager_, COLOR_BTNFACE));
+  const bool filterBar = HasFilterBar();
+  if (filterBar) DefaultProcessing(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
   HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)));
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, SkinControl::Color(manager_, COLOR_BTNTEXT));
@@ -68,7 +77,8 @@ void CTKSkinObjectHeader::Paint(HDC dc) {
       right = std::max(right, static_cast<int>(rc.right));
   }
   // Beyond the last item: the class's background.
-  const RECT rest{right, client.top, client.right, client.bottom};
+  const LONG bottom = filterBar ? client.top + (client.bottom - client.top) / 2 : client.bottom;
+  const RECT rest{right, client.top, client.right, bottom};
   if (rest.right > rest.left) manager_->FindOrAddSkinClass(L"HEADER")->DrawBackground(dc, 0, 0, rest);
   SelectObject(dc, oldFont);
 }

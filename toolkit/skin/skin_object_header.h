@@ -16,6 +16,8 @@ class CTKSkinObjectHeader : public CTKSkinObjectFrame {
 
  private:
   int HitTest(LPARAM lParam) const;
+  // The control draws its own filter fields below the items.
+  bool HasFilterBar() const;
   void DrawItem(HDC dc, int item);
   int hot_ = -1;
   int pressed_ = -1;

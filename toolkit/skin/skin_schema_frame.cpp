@@ -265,7 +265,7 @@ void CTKSkinManagerSchemaDefault::PaintWindowFrame(HDC dc, CTKSkinObjectFrame* f
     RECT edge{b.left - m->CxEdge(), b.top - m->CyEdge(), w - b.right + m->CxEdge(), h - b.bottom + m->CyEdge()};
     if (cls->GetEnum(0, 0, kBgType, kBgImage) == kBgBorderFill) {
       const COLORREF outer = cls->GetColor(0, 0, kBorderColor, SkinColor(manager_, COLOR_WINDOWFRAME));
-      const COLORREF inner = SkinColor(manager_, IsWindowEnabled(hwnd) ? COLOR_WINDOW : COLOR_BTNFACE);
+      const COLORREF inner = SkinColor(manager_, frame->CountsAsDisabled() ? COLOR_BTNFACE : COLOR_WINDOW);
       for (COLORREF c : {outer, inner}) {
         SkinDrawFunctions::FillSolid(dc, RECT{edge.left, edge.top, edge.right, edge.top + 1}, c);
         SkinDrawFunctions::FillSolid(dc, RECT{edge.left, edge.bottom - 1, edge.right, edge.bottom}, c);

@@ -9,6 +9,7 @@
 #include "tests/toolkit/skin/skin_test_env.h"
 #include "toolkit/skin/skin_draw_functions.h"
 #include "toolkit/skin/skin_manager.h"
+#include "toolkit/skin/skin_object_control.h"
 #include "toolkit/skin/skin_object_progress.h"
 
 namespace {
@@ -308,4 +309,58 @@ TEST_F(SkinControlTest, APropertySheetOpensSkinned) {
   Canvas canvas(rc.right, rc.bottom, kCanvas);
   SendMessageW(tab, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.dc()), PRF_CLIENT);
   DestroyWindow(sheet);
+}
+
+TEST_F(SkinControlTest, ReadOnlyOrDisabledEditDrawsItsEdgeAsDisabled) {
+  struct Case {
+    DWORD style;
+    bool enabled, disabledEdge;
+  } cases[] = {{0, true, false}, {ES_READONLY, true, true}, {0, false, true}, {ES_READONLY, false, true}};
+  for (const Case& c : cases) {
+    HWND edit = Make(ControlCase{L"", L"Edit", c.style, {100, 24}, nullptr, {}});
+    EnableWindow(edit, c.enabled);
+    auto* object = dynamic_cast<CTKSkinObjectFrame*>(manager_->Lookup(edit));
+    ASSERT_NE(object, nullptr);
+    EXPECT_EQ(object->CountsAsDisabled(), c.disabledEdge) << std::hex << c.style << " " << c.enabled;
+    DestroyWindow(edit);
+  }
+}
+
+TEST_F(SkinControlTest, EditLeavesTheStripUnderAnAttachedUpDown) {
+  HWND edit = CreateWindowExW(WS_EX_CLIENTEDGE, L"Edit", L"", WS_CHILD | WS_VISIBLE, 0, 0, 100, 24, parent_, nullptr,
+                              nullptr, nullptr);
+  HWND spin = CreateWindowExW(0, UPDOWN_CLASSW, L"", WS_CHILD | WS_VISIBLE, 98, 0, 16, 24, parent_, nullptr, nullptr,
+                              nullptr);
+  ASSERT_EQ(GetWindow(edit, GW_HWNDNEXT), spin);
+  auto* object = dynamic_cast<CTKSkinObjectFrame*>(manager_->Lookup(edit));
+  ASSERT_NE(object, nullptr);
+  struct Case {
+    int spinLeft;
+    bool stripDrawn;
+  } cases[] = {{98, false}, {100, true}, {97, true}};
+  for (const Case& c : cases) {
+    SetWindowPos(spin, nullptr, c.spinLeft, 0, 16, 24, SWP_NOZORDER | SWP_NOACTIVATE);
+    Canvas canvas(100, 24, kCanvas);
+    object->DrawFrame(canvas.dc());
+    EXPECT_NE(canvas.At(0, 12), kCanvas) << c.spinLeft;  // the left edge is always drawn
+    for (int x : {98, 99}) EXPECT_EQ(canvas.At(x, 12) != kCanvas, c.stripDrawn) << c.spinLeft << " x " << x;
+  }
+  DestroyWindow(spin);
+  DestroyWindow(edit);
+}
+
+TEST_F(SkinControlTest, HeaderWithFilterBarKeepsItsItemsInTheUpperHalf) {
+  for (DWORD style : {DWORD{0}, DWORD{HDS_FILTERBAR}}) {
+    HWND header = Make(ControlCase{L"", WC_HEADERW, style, {200, 40}, nullptr, {}});
+    HDITEMW item{};
+    item.mask = HDI_WIDTH | HDI_FORMAT;
+    item.cxy = 80;
+    item.fmt = HDF_LEFT;
+    SendMessageW(header, HDM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    Canvas canvas(200, 40, kCanvas);
+    SendMessageW(header, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.dc()), PRF_CLIENT);
+    EXPECT_EQ(canvas.At(40, 4), kTab) << style;
+    EXPECT_EQ(canvas.At(40, 32) == kTab, style == 0) << style;
+    DestroyWindow(header);
+  }
 }

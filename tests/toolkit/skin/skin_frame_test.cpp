@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "platform/appframe/wnd.h"
 #include "tests/toolkit/drawing/canvas.h"
 #include "tests/toolkit/skin/skin_test_env.h"
 #include "toolkit/skin/skin_manager.h"
@@ -478,4 +479,91 @@ TEST_F(SkinFrameTest, OuterSubclassHandingOnToTheSkinDoesNotLoop) {
   EXPECT_EQ(r.bottom - r.top, 100);
   SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_skinProc));
   DestroyWindow(hwnd);
+}
+
+TEST_F(SkinFrameTest, FrameworkWindowThatStaysActiveKeepsItsActiveCaption) {
+  HWND hwnd = MakeFrame(WS_OVERLAPPEDWINDOW);
+  auto* frame = dynamic_cast<CTKSkinObjectFrame*>(manager_->Lookup(hwnd));
+  ASSERT_NE(frame, nullptr);
+  CWnd wnd;
+  ASSERT_TRUE(wnd.Attach(hwnd));
+  struct Case {
+    bool stayActive, enabled;
+    WPARAM request;
+    bool active;
+  } cases[] = {
+      {false, true, FALSE, false}, {true, true, FALSE, true}, {true, true, TRUE, true},
+      {false, true, TRUE, true},   {true, false, FALSE, false}, {true, false, TRUE, false},
+  };
+  for (const Case& c : cases) {
+    wnd.m_stayActive = c.stayActive;
+    EnableWindow(hwnd, c.enabled);
+    EXPECT_EQ(SendMessageW(hwnd, WM_NCACTIVATE, c.request, 0), TRUE);
+    EXPECT_EQ(frame->IsActive(), c.active) << c.stayActive << c.enabled << c.request;
+  }
+  wnd.Detach();
+  DestroyWindow(hwnd);
+}
+
+namespace {
+
+LRESULT CALLBACK MdiFrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefFrameProcW(hwnd, FindWindowExW(hwnd, nullptr, L"MDIClient", nullptr), message, wParam, lParam);
+}
+
+// A frame window with its MDI client and one child, destroyed together.
+struct MdiWindows {
+  MdiWindows() {
+    static const bool registered = [] {
+      WNDCLASSW wc{};
+      wc.hInstance = GetModuleHandleW(nullptr);
+      wc.lpfnWndProc = MdiFrameProc;
+      wc.lpszClassName = L"KestrinSkinMdiFrame";
+      RegisterClassW(&wc);
+      wc.lpfnWndProc = DefMDIChildProcW;
+      wc.lpszClassName = L"KestrinSkinMdiChild";
+      return RegisterClassW(&wc) != 0;
+    }();
+    (void)registered;
+    frame = CreateWindowExW(0, L"KestrinSkinMdiFrame", L"Frame", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr,
+                            nullptr, GetModuleHandleW(nullptr), nullptr);
+    CLIENTCREATESTRUCT ccs{nullptr, 1000};
+    client = CreateWindowExW(0, L"MDIClient", nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 360, 240, frame,
+                             nullptr, GetModuleHandleW(nullptr), &ccs);
+    child = CreateMDIWindowW(L"KestrinSkinMdiChild", L"Child", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 150, 100,
+                             client, GetModuleHandleW(nullptr), 0);
+  }
+  ~MdiWindows() { DestroyWindow(frame); }
+  HWND frame = nullptr, client = nullptr, child = nullptr;
+};
+
+}  // namespace
+
+TEST_F(SkinFrameTest, MaximisedMdiChildHidesTheSkinsCaptionAboveItsParent) {
+  MdiWindows mdi;
+  ASSERT_NE(mdi.child, nullptr);
+  ASSERT_NE(manager_->Lookup(mdi.child), nullptr);
+  const RECT b = manager_->Schema()->ComputeFrameBorders(mdi.child);
+  ASSERT_GT(b.top, 0);
+
+  // The maximised position moves up by the skin's top border, the height grows by as much.
+  MINMAXINFO plain{};
+  DefMDIChildProcW(mdi.child, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&plain));
+  MINMAXINFO skinned{};
+  SendMessageW(mdi.child, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&skinned));
+  EXPECT_EQ(skinned.ptMaxPosition.x, plain.ptMaxPosition.x);
+  EXPECT_EQ(skinned.ptMaxPosition.y, plain.ptMaxPosition.y - b.top);
+  EXPECT_EQ(skinned.ptMaxSize.y, plain.ptMaxSize.y + b.top);
+
+  // Maximising lays the child's borders just outside the parent's client area.
+  SendMessageW(mdi.child, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+  ASSERT_TRUE(IsZoomed(mdi.child));
+  RECT client, r;
+  GetClientRect(mdi.client, &client);
+  GetWindowRect(mdi.child, &r);
+  MapWindowPoints(nullptr, mdi.client, reinterpret_cast<POINT*>(&r), 2);
+  EXPECT_EQ(r.left, -b.left);
+  EXPECT_EQ(r.top, -b.top);
+  EXPECT_EQ(r.right, client.right + b.right);
+  EXPECT_EQ(r.bottom, client.bottom + b.bottom);
 }
