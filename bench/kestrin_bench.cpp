@@ -25,6 +25,7 @@
 #include "common/siteseal/nlr_list.h"
 #include "common/sslverify/trusted_list.h"
 #include "common/subclass/subclass_helper.h"
+#include "platform/win/scoped_handle.h"
 #include "tests/common/subclass/browser_windows.h"
 #include "tools/iehost/host_browser.h"
 #include "tools/iehost/host_document.h"
@@ -242,33 +243,28 @@ bool RunChild(const std::wstring& arguments, DWORD* exit_code, std::string* outp
   GetModuleFileNameW(nullptr, self, MAX_PATH);
   std::wstring command = L"\"" + std::wstring(self) + L"\" " + arguments;
   SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-  HANDLE read = nullptr, write = nullptr;
-  if (!CreatePipe(&read, &write, &inherit, 0)) return false;
-  SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+  KestrinWinNS::CScopedKernelHandle read, write;
+  if (!CreatePipe(read.Receive(), write.Receive(), &inherit, 0)) return false;
+  SetHandleInformation(read.Get(), HANDLE_FLAG_INHERIT, 0);
   STARTUPINFOW startup = {sizeof(startup)};
   startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = write;
+  startup.hStdOutput = write.Get();
   startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
   startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   PROCESS_INFORMATION process = {};
   std::vector<wchar_t> line(command.begin(), command.end());
   line.push_back(0);
   BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
-  CloseHandle(write);
-  if (!started) {
-    CloseHandle(read);
-    return false;
-  }
+  write.Reset();  // the child holds the only writing end: the reads below end with it
+  if (!started) return false;
+  KestrinWinNS::CScopedKernelHandle thread(process.hThread), child(process.hProcess);
   char buffer[4096];
   DWORD got = 0;
-  while (ReadFile(read, buffer, sizeof(buffer), &got, nullptr) && got) {
+  while (ReadFile(read.Get(), buffer, sizeof(buffer), &got, nullptr) && got) {
     if (output) output->append(buffer, got);
   }
-  CloseHandle(read);
-  WaitForSingleObject(process.hProcess, INFINITE);
-  GetExitCodeProcess(process.hProcess, exit_code);
-  CloseHandle(process.hProcess);
-  CloseHandle(process.hThread);
+  WaitForSingleObject(child.Get(), INFINITE);
+  GetExitCodeProcess(child.Get(), exit_code);
   return true;
 }
 

@@ -7,6 +7,7 @@
 
 #include "common/utility/platform.h"
 #include "platform/com/com_ptr.h"
+#include "platform/win/scoped_handle.h"
 #include "setup/close_programs.h"
 #include "setup/setup_operations.h"
 #include "setup/task_scheduler.h"
@@ -214,8 +215,7 @@ bool CSetupOperations::StartTray() {
     PROCESS_INFORMATION process = {};
     if (CreateProcessW(tray_path_.c_str(), nullptr, nullptr, nullptr, FALSE, CREATE_BREAKAWAY_FROM_JOB, nullptr,
                        nullptr, &startup, &process)) {
-      CloseHandle(process.hThread);
-      CloseHandle(process.hProcess);
+      KestrinWinNS::CScopedKernelHandle thread(process.hThread), started(process.hProcess);
       return true;
     }
   }

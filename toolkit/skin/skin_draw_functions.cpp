@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/win/gdi.h"
 #include "toolkit/skin/skin_class.h"
 #include "toolkit/skin/skin_manager.h"
 #include "toolkit/skin/skin_metrics.h"
@@ -29,14 +30,14 @@ SIZE IconSize(HICON icon) {
   SIZE size{32, 32};
   ICONINFO info{};
   if (!icon || !GetIconInfo(icon, &info)) return size;
+  // GetIconInfo hands out copies of the icon's bitmaps.
+  const KestrinWinNS::CScopedBitmap mask_bits(info.hbmMask), color_bits(info.hbmColor);
   BITMAP mask{};
   if (info.hbmMask && GetObjectW(info.hbmMask, sizeof(mask), &mask)) {
     size.cx = mask.bmWidth;
     // A monochrome icon keeps its AND and XOR masks one above the other.
     size.cy = info.hbmColor ? mask.bmHeight : mask.bmHeight / 2;
   }
-  if (info.hbmMask) DeleteObject(info.hbmMask);
-  if (info.hbmColor) DeleteObject(info.hbmColor);
   return size;
 }
 
@@ -89,17 +90,13 @@ HBITMAP CreateDdbFromDib(const BITMAPINFO* dib, size_t size) {
     const unsigned long long rows = static_cast<unsigned long long>(h.biHeight < 0 ? -static_cast<long long>(h.biHeight) : h.biHeight);
     if (stride * rows > size - offset) return nullptr;
   }
-  HDC screen = GetDC(nullptr);
-  HPALETTE palette = CreateDibPalette(dib, size);
-  HPALETTE old = palette ? SelectPalette(screen, palette, FALSE) : nullptr;
-  if (palette) RealizePalette(screen);
-  HBITMAP bitmap = CreateDIBitmap(screen, &h, CBM_INIT, reinterpret_cast<const unsigned char*>(dib) + offset, dib,
-                                  DIB_RGB_COLORS);
-  if (palette) {
-    SelectPalette(screen, old, FALSE);
-    DeleteObject(palette);
-  }
-  ReleaseDC(nullptr, screen);
+  KestrinWinNS::CWindowDC screen(nullptr);
+  const KestrinWinNS::CScopedHandle<KestrinWinNS::CGdiObjectTraits<HPALETTE>> palette(CreateDibPalette(dib, size));
+  HPALETTE old = palette ? SelectPalette(screen.Get(), palette.Get(), FALSE) : nullptr;
+  if (palette) RealizePalette(screen.Get());
+  HBITMAP bitmap = CreateDIBitmap(screen.Get(), &h, CBM_INIT, reinterpret_cast<const unsigned char*>(dib) + offset,
+                                  dib, DIB_RGB_COLORS);
+  if (palette) SelectPalette(screen.Get(), old, FALSE);
   return bitmap;
 }
 

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+#include "platform/win/gdi.h"
 #include "tests/toolkit/drawing/canvas.h"
 #include "tests/toolkit/skin/skin_test_env.h"
 #include "toolkit/skin/skin_draw_functions.h"
@@ -247,20 +248,21 @@ TEST(SkinSystemHelpers, IconSizesPalettesAndBitmapsFromPackedDibs) {
   dib.table[2] = RGBQUAD{30, 20, 200, 0};
   dib.rows[0] = dib.rows[1] = 0x0202;
   const auto* info = reinterpret_cast<const BITMAPINFO*>(&dib);
-  HPALETTE palette = SkinDrawFunctions::CreateDibPalette(info, sizeof(dib));
-  ASSERT_NE(palette, nullptr);
-  PALETTEENTRY entries[8] = {};
-  EXPECT_EQ(GetPaletteEntries(palette, 0, 8, entries), 4u);
-  EXPECT_EQ(RGB(entries[2].peRed, entries[2].peGreen, entries[2].peBlue), RGB(200, 20, 30));
-  DeleteObject(palette);
-  HBITMAP bitmap = SkinDrawFunctions::CreateDdbFromDib(info, sizeof(dib));
-  ASSERT_NE(bitmap, nullptr);
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, bitmap);
-  EXPECT_EQ(GetPixel(dc, 1, 1), RGB(200, 20, 30));
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  DeleteObject(bitmap);
+  {
+    const KestrinWinNS::CScopedHandle<KestrinWinNS::CGdiObjectTraits<HPALETTE>> palette(
+        SkinDrawFunctions::CreateDibPalette(info, sizeof(dib)));
+    ASSERT_TRUE(palette);
+    PALETTEENTRY entries[8] = {};
+    EXPECT_EQ(GetPaletteEntries(palette.Get(), 0, 8, entries), 4u);
+    EXPECT_EQ(RGB(entries[2].peRed, entries[2].peGreen, entries[2].peBlue), RGB(200, 20, 30));
+  }
+  {
+    const KestrinWinNS::CScopedBitmap bitmap(SkinDrawFunctions::CreateDdbFromDib(info, sizeof(dib)));
+    ASSERT_TRUE(bitmap);
+    const KestrinWinNS::CScopedMemoryDC dc = KestrinWinNS::CreateMemoryDC(nullptr);
+    KestrinWinNS::CSelectObject select(dc.Get(), bitmap.Get());
+    EXPECT_EQ(GetPixel(dc.Get(), 1, 1), RGB(200, 20, 30));
+  }
 
   // A table or pixels cut short, or more than 8 bits for a palette: nothing.
   EXPECT_EQ(SkinDrawFunctions::CreateDibPalette(info, sizeof(BITMAPINFOHEADER) + 8), nullptr);
