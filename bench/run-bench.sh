@@ -22,16 +22,7 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'exit 1' INT TERM
-# System libraries are shared through hard links (nothing writes them in place).
-mkdir -p "$work/prefix/drive_c/windows"
-(cd "$build/wineprefix" && find . -mindepth 1 -maxdepth 1 ! -name drive_c -exec cp -a {} "$work/prefix/" \;)
-(cd "$build/wineprefix/drive_c" && find . -mindepth 1 -maxdepth 1 ! -name windows -exec cp -a {} "$work/prefix/drive_c/" \;)
-for entry in "$build/wineprefix/drive_c/windows"/*; do
-  case "$(basename "$entry")" in
-    system32|syswow64|winsxs) cp -al "$entry" "$work/prefix/drive_c/windows/" ;;
-    *) cp -a "$entry" "$work/prefix/drive_c/windows/" ;;
-  esac
-done
+kestrin_copy_prefix "$build/wineprefix" "$work/prefix"
 kestrin_wine_env "$work/prefix"
 export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
 wineserver -p

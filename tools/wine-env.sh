@@ -35,16 +35,23 @@ kestrin_wine_env() {
 }
 
 # kestrin_copy_prefix SHARED DEST: a throwaway copy of the prefix SHARED at DEST. The system
-# folder is shared through hard links (nothing written here changes it in place); the registry
-# and everything else is a copy, so registrations and settings made in DEST stay there.
+# libraries are shared through hard links (nothing writes them in place); the registry and
+# everything else is a copy, so registrations and settings made in DEST stay there.
 kestrin_copy_prefix() {
   local shared=${1:?shared prefix} dest=${2:?destination} entry
-  mkdir -p "$dest/drive_c"
+  mkdir -p "$dest/drive_c/windows"
   for entry in "$shared"/* "$shared"/.[!.]*; do
     [ -e "$entry" ] || continue
     case "$(basename "$entry")" in drive_c|wineserver) ;; *) cp -a "$entry" "$dest/" ;; esac
   done
-  for entry in "$shared"/drive_c/*; do
-    if [ "$(basename "$entry")" = windows ]; then cp -al "$entry" "$dest/drive_c/"; else cp -a "$entry" "$dest/drive_c/"; fi
+  for entry in "$shared"/drive_c/* "$shared"/drive_c/.[!.]*; do
+    [ -e "$entry" ] || continue
+    [ "$(basename "$entry")" = windows ] || cp -a "$entry" "$dest/drive_c/"
+  done
+  for entry in "$shared"/drive_c/windows/*; do
+    case "$(basename "$entry")" in
+      system32|syswow64|winsxs) cp -al "$entry" "$dest/drive_c/windows/" ;;
+      *) cp -a "$entry" "$dest/drive_c/windows/" ;;
+    esac
   done
 }

@@ -36,17 +36,7 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 1' INT TERM
 
-# System libraries are shared with the template through hard links (nothing writes them in
-# place); everything else, the registry above all, is copied.
-mkdir -p "$work/prefix/drive_c/windows"
-(cd "$template" && find . -mindepth 1 -maxdepth 1 ! -name drive_c -exec cp -a {} "$work/prefix/" \;)
-(cd "$template/drive_c" && find . -mindepth 1 -maxdepth 1 ! -name windows -exec cp -a {} "$work/prefix/drive_c/" \;)
-for entry in "$template/drive_c/windows"/*; do
-  case "$(basename "$entry")" in
-    system32|syswow64|winsxs) cp -al "$entry" "$work/prefix/drive_c/windows/" ;;
-    *) cp -a "$entry" "$work/prefix/drive_c/windows/" ;;
-  esac
-done
+kestrin_copy_prefix "$template" "$work/prefix"
 
 dest="$work/prefix/drive_c/KestrinTest"
 mkdir -p "$dest"

@@ -2,12 +2,14 @@
 
 #include <algorithm>
 
+#include "platform/win/gdi.h"
 #include "toolkit/drawing/draw_helpers.h"
 #include "toolkit/skin/skin_class.h"
 #include "toolkit/skin/skin_draw_functions.h"
 #include "toolkit/skin/skin_manager.h"
 #include "toolkit/skin/skin_metrics.h"
 #include "toolkit/skin/skin_object_control.h"
+#include "toolkit/skin/skin_paint_buffered.h"
 
 namespace {
 enum { kBgType = 4001, kBorderColor = 3801, kFillColor = 3802 };
@@ -55,14 +57,12 @@ void CTKSkinObjectComboBox::Paint(HDC dc) {
   CTKDrawHelpers::FillSolidRect(dc, strip, field);
   if (combo->GetEnum(kBackground, state, kBgType, 0) == kBgBorderFill) {
     const COLORREF border = combo->GetColor(kBackground, state, kBorderColor, SkinControl::Color(manager_, COLOR_3DSHADOW));
-    HBRUSH frame = CreateSolidBrush(border);
-    FrameRect(dc, &client, frame);
-    DeleteObject(frame);
+    const KestrinWinNS::CScopedBrush frame(CreateSolidBrush(border));
+    FrameRect(dc, &client, frame.Get());
     RECT inner = client;
     InflateRect(&inner, -1, -1);
-    HBRUSH fill = CreateSolidBrush(combo->GetColor(kBackground, state, kFillColor, field));
-    FrameRect(dc, &inner, fill);
-    DeleteObject(fill);
+    const KestrinWinNS::CScopedBrush fill(CreateSolidBrush(combo->GetColor(kBackground, state, kFillColor, field)));
+    FrameRect(dc, &inner, fill.Get());
   } else {
     // The background around the field: the field itself is left out.
     const int saved = SaveDC(dc);
@@ -94,11 +94,7 @@ bool CTKSkinObjectComboBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam
     case WM_PAINT:
     case WM_PRINTCLIENT: {
       if (!(GetWindowLongW(hwnd_, GWL_STYLE) & 3)) return false;
-      CTKSkinObjectPaintDC paint(hwnd_, wParam);
-      RECT client;
-      GetClientRect(hwnd_, &client);
-      CTKBufferDC buffer(paint.dc(), client);
-      Paint(buffer);
+      PaintClientBuffered(hwnd_, wParam, [this](HDC dc) { Paint(dc); });
       return true;
     }
     case WM_MOUSEMOVE:

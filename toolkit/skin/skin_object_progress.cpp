@@ -11,6 +11,7 @@
 #include "toolkit/skin/skin_draw_functions.h"
 #include "toolkit/skin/skin_manager.h"
 #include "toolkit/skin/skin_object_control.h"
+#include "toolkit/skin/skin_paint_buffered.h"
 
 namespace {
 enum { kChunkSize = 2411, kSpaceSize = 2412 };
@@ -78,14 +79,9 @@ bool CTKSkinObjectProgress::OnMessage(UINT message, WPARAM wParam, LPARAM lParam
                    SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
       return true;
     case WM_PAINT:
-    case WM_PRINTCLIENT: {
-      CTKSkinObjectPaintDC paint(hwnd_, wParam);
-      RECT client;
-      GetClientRect(hwnd_, &client);
-      CTKBufferDC buffer(paint.dc(), client);
-      Paint(buffer);
+    case WM_PRINTCLIENT:
+      PaintClientBuffered(hwnd_, wParam, [this](HDC dc) { Paint(dc); });
       return true;
-    }
     case WM_ERASEBKGND:
       *result = 1;
       return true;

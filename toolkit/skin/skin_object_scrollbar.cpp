@@ -5,6 +5,7 @@
 #include "toolkit/skin/skin_manager.h"
 #include "toolkit/skin/skin_object_control.h"
 #include "toolkit/skin/skin_schema.h"
+#include "toolkit/skin/skin_paint_buffered.h"
 
 bool CTKSkinObjectScrollBar::IsSizeBox() const {
   return (GetWindowLongW(hwnd_, GWL_STYLE) & (SBS_SIZEBOX | SBS_SIZEGRIP)) != 0;
@@ -47,14 +48,9 @@ bool CTKSkinObjectScrollBar::OnMessage(UINT message, WPARAM wParam, LPARAM lPara
   *result = 0;
   switch (message) {
     case WM_PAINT:
-    case WM_PRINTCLIENT: {
-      CTKSkinObjectPaintDC paint(hwnd_, wParam);
-      RECT client;
-      GetClientRect(hwnd_, &client);
-      CTKBufferDC buffer(paint.dc(), client);
-      Paint(buffer);
+    case WM_PRINTCLIENT:
+      PaintClientBuffered(hwnd_, wParam, [this](HDC dc) { Paint(dc); });
       return true;
-    }
     case WM_ERASEBKGND:
       *result = 1;
       return true;

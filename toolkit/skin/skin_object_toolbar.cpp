@@ -7,6 +7,7 @@
 #include "toolkit/skin/skin_draw_functions.h"
 #include "toolkit/skin/skin_manager.h"
 #include "toolkit/skin/skin_object_control.h"
+#include "toolkit/skin/skin_paint_buffered.h"
 
 int CTKSkinObjectToolBar::ButtonState(int index, BYTE state) const {
   if (!(state & TBSTATE_ENABLED)) return kDisabled;
@@ -107,10 +108,6 @@ bool CTKSkinObjectToolBar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam,
   if (message != WM_PAINT && message != WM_PRINTCLIENT)
     return CTKSkinObjectFrame::OnMessage(message, wParam, lParam, result);
   *result = 0;
-  CTKSkinObjectPaintDC paint(hwnd_, wParam);
-  RECT client;
-  GetClientRect(hwnd_, &client);
-  CTKBufferDC buffer(paint.dc(), client);
-  Paint(buffer);
+  PaintClientBuffered(hwnd_, wParam, [this](HDC dc) { Paint(dc); });
   return true;
 }

@@ -10,6 +10,7 @@
 #include "toolkit/skin/skin_draw_functions.h"
 #include "toolkit/skin/skin_manager.h"
 #include "toolkit/skin/skin_object_control.h"
+#include "toolkit/skin/skin_paint_buffered.h"
 
 namespace {
 enum { kColor = 204 };
@@ -124,14 +125,9 @@ bool CTKSkinObjectTrackBar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam
   *result = 0;
   switch (message) {
     case WM_PAINT:
-    case WM_PRINTCLIENT: {
-      CTKSkinObjectPaintDC paint(hwnd_, wParam);
-      RECT client;
-      GetClientRect(hwnd_, &client);
-      CTKBufferDC buffer(paint.dc(), client);
-      Paint(buffer);
+    case WM_PRINTCLIENT:
+      PaintClientBuffered(hwnd_, wParam, [this](HDC dc) { Paint(dc); });
       return true;
-    }
     case WM_ERASEBKGND:
       *result = 1;
       return true;
