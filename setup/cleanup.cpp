@@ -39,9 +39,11 @@ void DeleteFolderFiles(const std::wstring& folder) {
   RemoveDirectoryW(folder.c_str());
 }
 
+// False when the value is missing or empty: an empty folder would put the Start-menu folders
+// at the root of the current drive.
 bool CommonProgramsFolder(std::wstring* out) {
   wchar_t text[MAX_PATH] = {};
-  if (!ReadRegistryString(HKEY_LOCAL_MACHINE, kShellFoldersKey, L"Common Programs", text)) return false;
+  if (!ReadRegistryString(HKEY_LOCAL_MACHINE, kShellFoldersKey, L"Common Programs", text) || !text[0]) return false;
   *out = text;
   return true;
 }
@@ -248,6 +250,9 @@ std::wstring RemovePathEntries(const std::wstring& path, const std::wstring& ent
 }
 
 bool RemoveFromPath(bool trailing_separator) {
+  // Without the program-files folder the entry would be "\Torvan\Kestrin\", a folder at the
+  // root of whatever drive is current, which is not the install folder.
+  if (SetupPaths::Get().ProgramFiles().empty()) return false;
   CScopedRegKey key;
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kEnvironmentKey, 0, kFullAccess, key.Receive()) != ERROR_SUCCESS)
     return false;

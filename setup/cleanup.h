@@ -32,6 +32,8 @@ void DeleteKeyInAllUsers(const wchar_t* key_path, const wchar_t* subkey, bool re
 // Keep true: the current user's hallmarks go and the update check is made due; keep false: the
 // settings key goes from every user's hive (and its parent where nothing else is left).
 void CleanupUserSettings(bool keep_user_settings);
+// The current and the old Start-menu folder under "Common Programs"; false (nothing touched)
+// when that folder is not known or empty.
 bool RemoveStartMenuFolder();
 bool RemoveOldStartMenuFolder();
 void RemoveOldFiles();
@@ -39,7 +41,7 @@ void RemoveOldFiles();
 bool DeleteFileWithRetry(const wchar_t* path);
 // One pass over the machine PATH: false removes the install folder's entries that a separator
 // follows, true the entry at the end. Only whole entries go; the PATH is read and written
-// whatever its length.
+// whatever its length. False (PATH untouched) when the program-files folder is not known.
 bool RemoveFromPath(bool trailing_separator);
 void RemoveOldRegistry();
 

@@ -231,6 +231,48 @@ TEST_F(CleanupTest, FullCleanupRemovesOldNamesAndReducedOneOnlyTheStartMenuFolde
   }
 }
 
+// Without the Programs folder or the program-files folder the clean-up's names would start at
+// the root of the current drive ("\Torvan\Kestrin", "\Kestrin", "\Torvan\kr_ff.dll", a PATH
+// entry "\Torvan\Kestrin\"). What stands there is not ours: all of it stays.
+TEST_F(CleanupTest, EmptyBaseFoldersLeaveTheDrivesRootAlone) {
+  const wchar_t kShellFolders[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+  const wchar_t kCurrentVersion[] = L"Software\\Microsoft\\Windows\\CurrentVersion";
+  std::wstring programs, program_files;
+  DWORD type = 0;
+  ASSERT_TRUE(ReadValue(HKEY_LOCAL_MACHINE, kShellFolders, L"Common Programs", &programs, &type));
+  ASSERT_TRUE(ReadValue(HKEY_LOCAL_MACHINE, kCurrentVersion, L"ProgramFilesDir", &program_files, &type));
+
+  for (const wchar_t* folder : {L"\\Torvan", L"\\Torvan\\Kestrin", L"\\Kestrin"})
+    ASSERT_TRUE(CreateDirectoryW(folder, nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) << folder;
+  const std::wstring planted[] = {L"\\Torvan\\Kestrin\\Torvan Kestrin.lnk", L"\\Kestrin\\Kestrin.lnk",
+                                  L"\\Torvan\\Kestrin.exe", L"\\Torvan\\kr_ff.dll"};
+  for (const std::wstring& file : planted) ASSERT_TRUE(setup_test::WriteWholeFile(file, "not ours"));
+  const std::wstring path = L"C:\\A;\\Torvan\\Kestrin\\;C:\\B;\\Torvan\\Kestrin\\";
+  ASSERT_TRUE(WriteValue(HKEY_LOCAL_MACHINE, kEnvironmentKey, L"PATH", path));
+
+  ASSERT_TRUE(WriteValue(HKEY_LOCAL_MACHINE, kShellFolders, L"Common Programs", L""));
+  ASSERT_TRUE(WriteValue(HKEY_LOCAL_MACHINE, kCurrentVersion, L"ProgramFilesDir", L""));
+  SetupPaths::Get().Refresh();
+  const bool emptied = SetupPaths::Get().ProgramFiles().empty();
+  if (emptied) {
+    EXPECT_FALSE(RemoveStartMenuFolder());
+    EXPECT_FALSE(RemoveOldStartMenuFolder());
+    EXPECT_FALSE(RemoveFromPath(false));
+    EXPECT_FALSE(RemoveFromPath(true));
+    RunCleanupSteps(true, true);
+  }
+  ASSERT_TRUE(WriteValue(HKEY_LOCAL_MACHINE, kShellFolders, L"Common Programs", programs));
+  ASSERT_TRUE(WriteValue(HKEY_LOCAL_MACHINE, kCurrentVersion, L"ProgramFilesDir", program_files));
+  SetupPaths::Get().Refresh();
+  ASSERT_TRUE(emptied) << "the program-files folder could not be emptied";
+
+  for (const std::wstring& file : planted) EXPECT_TRUE(FileExists(file)) << file.c_str();
+  std::wstring after;
+  ASSERT_TRUE(ReadValue(HKEY_LOCAL_MACHINE, kEnvironmentKey, L"PATH", &after, &type));
+  EXPECT_EQ(path, after);
+  EXPECT_EQ(static_cast<DWORD>(REG_SZ), type) << "not written back";
+}
+
 // A file that stays locked through every try is left to the next restart.
 TEST_F(CleanupTest, LockedOldFileIsDeletedAtTheNextRestart) {
   const std::wstring file = setup_test::BesideTest(L"locked_old.dll");
