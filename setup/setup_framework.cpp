@@ -271,7 +271,9 @@ HRESULT CSetupFramework::UninstallIEExtension() {
 HRESULT CSetupFramework::DeleteInstalledFile() { return operations_.DeleteSetupCopy() ? S_OK : E_FAIL; }
 
 HRESULT CSetupFramework::CleanupPreviousVersions(BYTE full) {
-  if (full) operations_.DeleteUninstallEntry();
+  // The uninstall entry stays while a browser still carries the add-on; it goes with the
+  // removal from the last browser.
+  if (full && !AddonLeftElsewhere(false, 0)) operations_.DeleteUninstallEntry();
   RunCleanupSteps(full != 0, operations_.KeepUserSettings());
   return S_OK;
 }

@@ -11,8 +11,10 @@
 #include <vector>
 
 #include "platform/win/scoped_handle.h"
+#include "setup/browser_detect.h"
 #include "setup/setup_framework_iface.h"
 #include "setup/setup_helpers.h"
+#include "tests/setup/browser_seed.h"
 #include "tests/setup/test_support.h"
 
 namespace SetupFrameworkNS {
@@ -158,6 +160,61 @@ TEST_F(Framework, SharedFilesStayWhileAnotherBrowserCarriesTheAddon) {
   EXPECT_FALSE(FileExists(xmllite));
   EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallEntry, 0, KEY_READ, entry.Receive()));
   for (const std::wstring& line : report_.lines) ADD_FAILURE() << "unexpected report: " << line.c_str();
+}
+
+bool UninstallEntryExists() {
+  CScopedRegKey entry;
+  return RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallEntry, 0, KEY_READ, entry.Receive()) == ERROR_SUCCESS;
+}
+
+// The real add-on in Internet Explorer and the extension in a Gecko browser (Netscape 9), then
+// removed browser by browser: XmlLite and the uninstall entry stay until the last browser lets
+// the add-on go, whichever method asks first, a full clean-up included.
+TEST_F(Framework, SharedFilesStayUntilTheLastBrowserLetsTheAddonGo) {
+  ASSERT_TRUE(setup_test::ClearBrowsers());
+  ASSERT_TRUE(setup_test::SeedBrowsers({setup_test::Browser::kNetscape9}, KEY_WOW64_32KEY));
+  // An earlier version's settings, whose version the Gecko install brings up to date.
+  SHDeleteKeyW(HKEY_CURRENT_USER, kSettingsKey);
+  ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_CURRENT_USER, "SOFTWARE\\TorvanGroup\\Dravix", "KRVersion", REG_SZ,
+                                           "2.6.0.1", 8));
+  ASSERT_EQ(S_OK, framework_->InstallIEExtension());
+  ASSERT_EQ(S_OK, framework_->InstallGeckoExtension(kBrowserNetscape9));
+  ASSERT_EQ(S_OK, framework_->WriteUninstallKey());
+  // The version the Gecko install leaves for the next setup run.
+  char version[32] = {};
+  DWORD bytes = sizeof(version);
+  EXPECT_EQ(ERROR_SUCCESS, RegGetValueA(HKEY_CURRENT_USER, "SOFTWARE\\TorvanGroup\\Dravix", "KRVersion",
+                                        RRF_RT_REG_SZ, nullptr, version, &bytes));
+  EXPECT_STREQ("2.7.0.14", version);
+  DWORD result = 0;
+  EXPECT_EQ(S_OK, framework_->CompareInstalledVersion(&result));
+  EXPECT_EQ(kVersionSame, result);
+  DWORD installed = 0;
+  framework_->DetectInstalledExtensions(&installed);
+  ASSERT_EQ(kBrowserNetscape9, installed & kGeckoBrowserMask);
+  ASSERT_TRUE(IsIEAddonRegistered());
+  // This library carries no XmlLite of its own (the system's serves): one is put in its place.
+  const std::wstring xmllite = InstallFolder() + L"\\xmllite.dll";
+  ASSERT_TRUE(setup_test::WriteWholeFile(xmllite, "xml"));
+
+  EXPECT_EQ(S_OK, framework_->CleanupPreviousVersions(1));
+  EXPECT_TRUE(UninstallEntryExists()) << "both browsers carry the add-on";
+  EXPECT_EQ(S_OK, framework_->UninstallIEExtension());
+  EXPECT_FALSE(IsIEAddonRegistered());
+  EXPECT_TRUE(FileExists(xmllite)) << "Netscape 9 still carries the add-on";
+  EXPECT_EQ(S_OK, framework_->CleanupPreviousVersions(1));
+  EXPECT_TRUE(UninstallEntryExists()) << "Netscape 9 still carries the add-on";
+
+  EXPECT_EQ(S_OK, framework_->UninstallGeckoExtension(kBrowserNetscape9));
+  EXPECT_FALSE(FileExists(xmllite));
+  EXPECT_FALSE(UninstallEntryExists());
+  // With no browser left, the full clean-up takes the entry as before.
+  ASSERT_EQ(S_OK, framework_->WriteUninstallKey());
+  EXPECT_EQ(S_OK, framework_->CleanupPreviousVersions(1));
+  EXPECT_FALSE(UninstallEntryExists());
+  const std::vector<std::wstring> reports = {L"step 0 Install Internet Explorer extension"};
+  EXPECT_EQ(reports, report_.lines);
+  setup_test::ClearBrowsers();
 }
 
 // Reports: the step text, and a failure reported once with its code and text just before E_FAIL.
