@@ -7,6 +7,8 @@
 #include <shlwapi.h>
 
 #include <algorithm>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -242,39 +244,120 @@ TEST_F(Framework, FailuresAreReportedOnceWithTheirCodeAndText) {
   EXPECT_EQ(S_OK, framework_->RemoveDataFolder());
 }
 
-// What the setup driver records, line by line, for a success, a failed registration and a
-// library that can be neither replaced nor written beside itself for a move at restart.
+// What a driver case puts in the library's way while the driver runs.
+class CObstacle {
+ public:
+  virtual ~CObstacle() = default;
+  virtual bool active() const = 0;
+};
+using Obstacles = std::vector<std::unique_ptr<CObstacle>>;
+
+// A key of HKLM (in this program's view, or in the one given) that nobody may open until the
+// holder goes; the holder's handle restores the access it had.
+class CDeniedKey : public CObstacle {
+ public:
+  explicit CDeniedKey(const std::wstring& path, REGSAM view = 0) {
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, READ_CONTROL | WRITE_DAC | view, nullptr,
+                        key_.Receive(), nullptr) != ERROR_SUCCESS)
+      return;
+    DWORD size = static_cast<DWORD>(saved_.size());
+    if (RegGetKeySecurity(key_.Get(), DACL_SECURITY_INFORMATION, saved_.data(), &size) != ERROR_SUCCESS) return;
+    SECURITY_DESCRIPTOR deny_all;
+    InitializeSecurityDescriptor(&deny_all, SECURITY_DESCRIPTOR_REVISION);
+    ACL empty;
+    InitializeAcl(&empty, sizeof(empty), ACL_REVISION);
+    SetSecurityDescriptorDacl(&deny_all, TRUE, &empty, FALSE);
+    active_ = RegSetKeySecurity(key_.Get(), DACL_SECURITY_INFORMATION, &deny_all) == ERROR_SUCCESS;
+  }
+  ~CDeniedKey() override {
+    if (active_) RegSetKeySecurity(key_.Get(), DACL_SECURITY_INFORMATION, saved_.data());
+  }
+  bool active() const override { return active_; }
+
+ private:
+  CScopedRegKey key_;
+  std::vector<BYTE> saved_ = std::vector<BYTE>(4096);
+  bool active_ = false;
+};
+
+// A file held open without sharing: nobody else may write, replace or delete it.
+class CHeldFile : public CObstacle {
+ public:
+  CHeldFile(const std::wstring& path, DWORD access, DWORD disposition, DWORD flags = 0)
+      : file_(CreateFileW(path.c_str(), access, 0, nullptr, disposition, flags, nullptr)) {}
+  bool active() const override { return static_cast<bool>(file_); }
+
+ private:
+  KestrinWinNS::CScopedKernelHandle file_;
+};
+
+template <typename... Made>
+Obstacles Hold(std::unique_ptr<Made>... made) {
+  Obstacles all;
+  (all.push_back(std::move(made)), ...);
+  return all;
+}
+
+// What the setup driver records, line by line, for a success and for each way the add-on's
+// step can fail: a registration refused (in the program's own view, and in the 64-bit one,
+// which a 32-bit library reaches through regsvr32), a library in use that can be neither
+// replaced nor moved over at the restart, or not even written beside itself; and the old
+// toolbar that this library does not carry.
 TEST(DriverReports, CodesAndTextsAsRecorded) {
   const std::wstring driver = setup_test::BesideTest(L"setupdriver.exe");
-  std::vector<std::wstring> lines;
-  DWORD exit_code = 1;
-  ASSERT_TRUE(setup_test::RunSetupDriver(driver, L"InstallIEExtension", &lines, &exit_code));
-  EXPECT_EQ(0u, exit_code);
-  const std::vector<std::wstring> success = {L"call CreateFramework -> 0x00000000",
-                                             L"step 0 Install Internet Explorer extension",
-                                             L"call InstallIEExtension -> 0x00000000"};
-  EXPECT_EQ(success, lines);
-
-  ASSERT_TRUE(setup_test::RunSetupDriver(driver, L"InstallIEToolbar", &lines, &exit_code));
-  const std::vector<std::wstring> registration = {L"call CreateFramework -> 0x00000000",
-                                                  L"error 12 IE extension registration failed",
-                                                  L"call InstallIEToolbar -> 0x80004005"};
-  EXPECT_EQ(registration, lines);
-
-  std::wstring path;
-  ASSERT_TRUE(GetClassServerPath(kIEAddonClsid, &path));
-  const std::wstring beside = path.substr(0, path.rfind(L'.')) + L"_new.dll";
-  KestrinWinNS::CScopedKernelHandle held(
-      CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-  KestrinWinNS::CScopedKernelHandle held_beside(
-      CreateFileW(beside.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-  ASSERT_TRUE(held && held_beside);
-  ASSERT_TRUE(setup_test::RunSetupDriver(driver, L"InstallIEExtension", &lines, &exit_code));
-  ASSERT_EQ(4u, lines.size());
-  EXPECT_EQ(L"step 0 Install Internet Explorer extension", lines[1]);
-  EXPECT_EQ(L"error 22 ", lines[2].substr(0, 9));
-  EXPECT_LT(9u, lines[2].size()) << "the operation's own text";
-  EXPECT_EQ(L"call InstallIEExtension -> 0x80004005", lines[3]);
+  const std::wstring own_name = sizeof(void*) == 8 ? L"KestrinIE64.dll" : L"KestrinIE32.dll";
+  const std::wstring library = SetupPaths::Get().ProgramFiles() + L"\\Torvan\\Kestrin\\" + own_name;
+  const std::wstring beside = library.substr(0, library.rfind(L'.')) + L"_new.dll";
+  const std::wstring created = L"call CreateFramework -> 0x00000000";
+  const std::wstring step = L"step 0 Install Internet Explorer extension";
+  const std::wstring failed = L"call InstallIEExtension -> 0x80004005";
+  const std::wstring addon_class = std::wstring(L"SOFTWARE\\Classes\\CLSID\\") + kIEAddonClsid;
+  struct Case {
+    const char* what;
+    const wchar_t* steps;
+    std::function<Obstacles()> arrange;
+    std::vector<std::wstring> lines;
+  };
+  const Case cases[] = {
+      {"success", L"InstallIEExtension", [] { return Obstacles(); },
+       {created, step, L"call InstallIEExtension -> 0x00000000"}},
+      // The add-on's own registration cannot write its class.
+      {"registration refused", L"InstallIEExtension",
+       [&] { return Hold(std::make_unique<CDeniedKey>(addon_class)); },
+       {created, step, L"error 22 Error registering " + own_name, failed}},
+      // The 64-bit add-on: the 32-bit library registers it through the 64-bit regsvr32.
+      {"64-bit registration refused", L"InstallIEExtension",
+       [&] { return Hold(std::make_unique<CDeniedKey>(addon_class, KEY_WOW64_64KEY)); },
+       {created, step, L"error 22 Error registering KestrinIE64.dll", failed}},
+      // Written beside itself, but the move at the restart cannot be registered.
+      {"in use, no move at the restart", L"InstallIEExtension",
+       [&] {
+         return Hold(std::make_unique<CHeldFile>(library, GENERIC_READ, OPEN_EXISTING),
+                     std::make_unique<CDeniedKey>(L"System\\CurrentControlSet\\Control\\Session Manager"));
+       },
+       {created, step, L"error 22 Error extracting " + own_name, failed}},
+      {"in use, nothing written beside it", L"InstallIEExtension",
+       [&] {
+         return Hold(std::make_unique<CHeldFile>(library, GENERIC_READ, OPEN_EXISTING),
+                     std::make_unique<CHeldFile>(beside, GENERIC_WRITE, CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE));
+       },
+       {created, step, L"error 22 Error extracting " + own_name, failed}},
+      {"toolbar not carried", L"InstallIEToolbar", [] { return Obstacles(); },
+       {created, L"error 12 IE extension registration failed", L"call InstallIEToolbar -> 0x80004005"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<std::wstring> lines;
+    DWORD exit_code = 1;
+    {
+      const Obstacles obstacles = c.arrange();
+      for (const std::unique_ptr<CObstacle>& obstacle : obstacles) ASSERT_TRUE(obstacle->active());
+      ASSERT_TRUE(setup_test::RunSetupDriver(driver, c.steps, &lines, &exit_code));
+    }
+    EXPECT_EQ(0u, exit_code);
+    EXPECT_EQ(c.lines, lines);
+    EXPECT_FALSE(FileExists(beside)) << "no orphan left beside the library";
+  }
 }
 
 }  // namespace
