@@ -244,59 +244,24 @@ TEST_F(Framework, FailuresAreReportedOnceWithTheirCodeAndText) {
   EXPECT_EQ(S_OK, framework_->RemoveDataFolder());
 }
 
-// What a driver case puts in the library's way while the driver runs.
-class CObstacle {
- public:
-  virtual ~CObstacle() = default;
-  virtual bool active() const = 0;
-};
-using Obstacles = std::vector<std::unique_ptr<CObstacle>>;
-
-// A key of HKLM (in this program's view, or in the one given) that nobody may open until the
-// holder goes; the holder's handle restores the access it had.
-class CDeniedKey : public CObstacle {
- public:
-  explicit CDeniedKey(const std::wstring& path, REGSAM view = 0) {
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, READ_CONTROL | WRITE_DAC | view, nullptr,
-                        key_.Receive(), nullptr) != ERROR_SUCCESS)
-      return;
-    DWORD size = static_cast<DWORD>(saved_.size());
-    if (RegGetKeySecurity(key_.Get(), DACL_SECURITY_INFORMATION, saved_.data(), &size) != ERROR_SUCCESS) return;
-    SECURITY_DESCRIPTOR deny_all;
-    InitializeSecurityDescriptor(&deny_all, SECURITY_DESCRIPTOR_REVISION);
-    ACL empty;
-    InitializeAcl(&empty, sizeof(empty), ACL_REVISION);
-    SetSecurityDescriptorDacl(&deny_all, TRUE, &empty, FALSE);
-    active_ = RegSetKeySecurity(key_.Get(), DACL_SECURITY_INFORMATION, &deny_all) == ERROR_SUCCESS;
+// What a driver case puts in the library's way while the driver runs: denied keys and files
+// held open without sharing (nobody else may write, replace or delete them).
+struct Obstacles {
+  Obstacles Deny(const std::wstring& key, REGSAM view = 0) && {
+    keys.push_back(std::make_unique<setup_test::CDeniedKey>(key, view));
+    return std::move(*this);
   }
-  ~CDeniedKey() override {
-    if (active_) RegSetKeySecurity(key_.Get(), DACL_SECURITY_INFORMATION, saved_.data());
+  Obstacles Hold(const std::wstring& path, DWORD access, DWORD disposition, DWORD flags = 0) && {
+    files.emplace_back(CreateFileW(path.c_str(), access, 0, nullptr, disposition, flags, nullptr));
+    return std::move(*this);
   }
-  bool active() const override { return active_; }
-
- private:
-  CScopedRegKey key_;
-  std::vector<BYTE> saved_ = std::vector<BYTE>(4096);
-  bool active_ = false;
+  bool active() const {
+    return std::all_of(keys.begin(), keys.end(), [](const auto& key) { return key->active(); }) &&
+           std::all_of(files.begin(), files.end(), [](const auto& file) { return static_cast<bool>(file); });
+  }
+  std::vector<std::unique_ptr<setup_test::CDeniedKey>> keys;
+  std::vector<KestrinWinNS::CScopedKernelHandle> files;
 };
-
-// A file held open without sharing: nobody else may write, replace or delete it.
-class CHeldFile : public CObstacle {
- public:
-  CHeldFile(const std::wstring& path, DWORD access, DWORD disposition, DWORD flags = 0)
-      : file_(CreateFileW(path.c_str(), access, 0, nullptr, disposition, flags, nullptr)) {}
-  bool active() const override { return static_cast<bool>(file_); }
-
- private:
-  KestrinWinNS::CScopedKernelHandle file_;
-};
-
-template <typename... Made>
-Obstacles Hold(std::unique_ptr<Made>... made) {
-  Obstacles all;
-  (all.push_back(std::move(made)), ...);
-  return all;
-}
 
 // What the setup driver records, line by line, for a success and for each way the add-on's
 // step can fail: a registration refused (in the program's own view, and in the 64-bit one,
@@ -323,23 +288,25 @@ TEST(DriverReports, CodesAndTextsAsRecorded) {
        {created, step, L"call InstallIEExtension -> 0x00000000"}},
       // The add-on's own registration cannot write its class.
       {"registration refused", L"InstallIEExtension",
-       [&] { return Hold(std::make_unique<CDeniedKey>(addon_class)); },
+       [&] { return Obstacles().Deny(addon_class); },
        {created, step, L"error 22 Error registering " + own_name, failed}},
       // The 64-bit add-on: the 32-bit library registers it through the 64-bit regsvr32.
       {"64-bit registration refused", L"InstallIEExtension",
-       [&] { return Hold(std::make_unique<CDeniedKey>(addon_class, KEY_WOW64_64KEY)); },
+       [&] { return Obstacles().Deny(addon_class, KEY_WOW64_64KEY); },
        {created, step, L"error 22 Error registering KestrinIE64.dll", failed}},
       // Written beside itself, but the move at the restart cannot be registered.
       {"in use, no move at the restart", L"InstallIEExtension",
        [&] {
-         return Hold(std::make_unique<CHeldFile>(library, GENERIC_READ, OPEN_EXISTING),
-                     std::make_unique<CDeniedKey>(L"System\\CurrentControlSet\\Control\\Session Manager"));
+         return Obstacles()
+             .Hold(library, GENERIC_READ, OPEN_EXISTING)
+             .Deny(L"System\\CurrentControlSet\\Control\\Session Manager");
        },
        {created, step, L"error 22 Error extracting " + own_name, failed}},
       {"in use, nothing written beside it", L"InstallIEExtension",
        [&] {
-         return Hold(std::make_unique<CHeldFile>(library, GENERIC_READ, OPEN_EXISTING),
-                     std::make_unique<CHeldFile>(beside, GENERIC_WRITE, CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE));
+         return Obstacles()
+             .Hold(library, GENERIC_READ, OPEN_EXISTING)
+             .Hold(beside, GENERIC_WRITE, CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE);
        },
        {created, step, L"error 22 Error extracting " + own_name, failed}},
       {"toolbar not carried", L"InstallIEToolbar", [] { return Obstacles(); },
@@ -351,7 +318,7 @@ TEST(DriverReports, CodesAndTextsAsRecorded) {
     DWORD exit_code = 1;
     {
       const Obstacles obstacles = c.arrange();
-      for (const std::unique_ptr<CObstacle>& obstacle : obstacles) ASSERT_TRUE(obstacle->active());
+      ASSERT_TRUE(obstacles.active());
       ASSERT_TRUE(setup_test::RunSetupDriver(driver, c.steps, &lines, &exit_code));
     }
     EXPECT_EQ(0u, exit_code);

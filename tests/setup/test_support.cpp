@@ -54,6 +54,24 @@ CStartedProgram::~CStartedProgram() {
 
 CReadyEvent::CReadyEvent(const wchar_t* name) : name_(name), event_(CreateEventW(nullptr, TRUE, FALSE, name)) {}
 
+CDeniedKey::CDeniedKey(const std::wstring& path, REGSAM view) : saved_(4096) {
+  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, READ_CONTROL | WRITE_DAC | view, nullptr,
+                      key_.Receive(), nullptr) != ERROR_SUCCESS)
+    return;
+  DWORD size = static_cast<DWORD>(saved_.size());
+  if (RegGetKeySecurity(key_.Get(), DACL_SECURITY_INFORMATION, saved_.data(), &size) != ERROR_SUCCESS) return;
+  SECURITY_DESCRIPTOR deny_all;
+  InitializeSecurityDescriptor(&deny_all, SECURITY_DESCRIPTOR_REVISION);
+  ACL empty;
+  InitializeAcl(&empty, sizeof(empty), ACL_REVISION);
+  SetSecurityDescriptorDacl(&deny_all, TRUE, &empty, FALSE);
+  active_ = RegSetKeySecurity(key_.Get(), DACL_SECURITY_INFORMATION, &deny_all) == ERROR_SUCCESS;
+}
+
+CDeniedKey::~CDeniedKey() {
+  if (active_) RegSetKeySecurity(key_.Get(), DACL_SECURITY_INFORMATION, saved_.data());
+}
+
 bool SetMachineString(REGSAM view, const std::wstring& key, const wchar_t* name, const std::wstring& value) {
   CScopedRegKey k;
   if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_WRITE | view, nullptr, k.Receive(),

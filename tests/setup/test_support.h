@@ -44,6 +44,22 @@ class CReadyEvent {
   KestrinWinNS::CScopedKernelHandle event_;
 };
 
+// A key of HKLM (created when missing, in this program's view or in the one given) that nobody
+// may open until the holder goes; the holder's own handle then restores the access it had.
+class CDeniedKey {
+ public:
+  explicit CDeniedKey(const std::wstring& path, REGSAM view = 0);
+  ~CDeniedKey();
+  CDeniedKey(const CDeniedKey&) = delete;
+  CDeniedKey& operator=(const CDeniedKey&) = delete;
+  bool active() const { return active_; }
+
+ private:
+  KestrinWinNS::CScopedRegKey key_;
+  std::vector<BYTE> saved_;
+  bool active_ = false;
+};
+
 // Registry in one view of HKLM (KEY_WOW64_32KEY or KEY_WOW64_64KEY).
 bool SetMachineString(REGSAM view, const std::wstring& key, const wchar_t* name, const std::wstring& value);
 bool DeleteMachineTree(REGSAM view, const std::wstring& key);
