@@ -11,6 +11,7 @@
 #include "platform/win/scoped_handle.h"
 #include "setup/certificates.h"
 #include "setup/maker_roots.h"
+#include "setup/setup_framework_iface.h"
 #include "tests/setup/test_support.h"
 
 namespace SetupFrameworkNS {
@@ -120,6 +121,71 @@ TEST(Certificates, RootsIntoRootAndIntermediatesIntoCAFromTheLibraryUnderAnyName
     }
   }
   EXPECT_FALSE(InstallCertificateResources(module, L"NOSUCHCERT", CertificateKind::kRoot));
+}
+
+std::wstring StoreKey(const char* store) {
+  return L"SOFTWARE\\Microsoft\\SystemCertificates\\" + std::wstring(store, store + strlen(store));
+}
+
+// The SHA-1 thumbprint in capitals, as the stores name their certificates' keys.
+std::wstring Thumbprint(const std::vector<BYTE>& der) {
+  BYTE hash[20];
+  DWORD size = sizeof(hash);
+  if (!CryptHashCertificate(0, CALG_SHA1, 0, der.data(), static_cast<DWORD>(der.size()), hash, &size)) return L"?";
+  std::wstring text;
+  for (BYTE b : hash) text += L"0123456789ABCDEF"[b >> 4], text += L"0123456789ABCDEF"[b & 15];
+  return text;
+}
+
+// Counts the reports; the certificate method makes none.
+class CReportCounter : public ISetupReport {
+ public:
+  void ReportStep(DWORD, const wchar_t*) override { ++reports; }
+  void ReportError(const wchar_t*, DWORD) override { ++reports; }
+  void ReportRestartNeeded() override { ++reports; }
+  int reports = 0;
+};
+
+// The framework's method fails when either store refuses, and still fills the other one.
+TEST(Certificates, InstallCertificatesTriesBothStoresAndFailsWhenOneRefuses) {
+  HMODULE module = RenamedSetupLibrary();
+  ASSERT_NE(nullptr, module);
+  auto create = reinterpret_cast<CreateFrameworkFunction>(GetProcAddress(module, "CreateFramework"));
+  ASSERT_NE(nullptr, create);
+  CReportCounter report;
+  ISetupFramework* framework = nullptr;
+  ASSERT_EQ(S_OK, create(&report, &framework));
+  const struct {
+    const char* refused;
+    const char* filled;
+    const wchar_t* filled_type;
+  } rows[] = {{"CA", "Root", L"ROOTCERT"}, {"Root", "CA", L"INTERCERT"}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.refused);
+    const std::vector<Resource> certificates = Resources(module, row.filled_type);
+    ASSERT_FALSE(certificates.empty());
+    // Taken out of the store that is to be filled again (the store's own key per certificate).
+    for (const Resource& certificate : certificates)
+      ASSERT_TRUE(setup_test::DeleteMachineTree(0, StoreKey(row.filled) + L"\\Certificates\\" + Thumbprint(certificate.bytes)));
+    {
+      CScopedCertStore filled = OpenMachineStore(row.filled);
+      ASSERT_TRUE(filled);
+      for (const Resource& certificate : certificates)
+        ASSERT_FALSE(CScopedCertContext(FindInStore(filled.Get(), certificate.bytes))) << "taken out first";
+    }
+    {
+      setup_test::CDeniedKey refused(StoreKey(row.refused));
+      ASSERT_TRUE(refused.active());
+      EXPECT_EQ(E_FAIL, framework->InstallCertificates());
+    }
+    CScopedCertStore filled = OpenMachineStore(row.filled);
+    ASSERT_TRUE(filled);
+    for (const Resource& certificate : certificates)
+      EXPECT_TRUE(CScopedCertContext(FindInStore(filled.Get(), certificate.bytes))) << row.filled << " " << certificate.name;
+  }
+  EXPECT_EQ(S_OK, framework->InstallCertificates()) << "both stores open again";
+  EXPECT_EQ(0, report.reports);
+  EXPECT_EQ(0u, framework->Release());
 }
 
 TEST(Certificates, EvPoliciesValueCarriesThePolicyAndTheRootProgramFlags) {
