@@ -175,22 +175,9 @@ bool UninstallEntryExists() {
 TEST_F(Framework, SharedFilesStayUntilTheLastBrowserLetsTheAddonGo) {
   ASSERT_TRUE(setup_test::ClearBrowsers());
   ASSERT_TRUE(setup_test::SeedBrowsers({setup_test::Browser::kNetscape9}, KEY_WOW64_32KEY));
-  // An earlier version's settings, whose version the Gecko install brings up to date.
-  SHDeleteKeyW(HKEY_CURRENT_USER, kSettingsKey);
-  ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_CURRENT_USER, "SOFTWARE\\TorvanGroup\\Dravix", "KRVersion", REG_SZ,
-                                           "2.6.0.1", 8));
   ASSERT_EQ(S_OK, framework_->InstallIEExtension());
   ASSERT_EQ(S_OK, framework_->InstallGeckoExtension(kBrowserNetscape9));
   ASSERT_EQ(S_OK, framework_->WriteUninstallKey());
-  // The version the Gecko install leaves for the next setup run.
-  char version[32] = {};
-  DWORD bytes = sizeof(version);
-  EXPECT_EQ(ERROR_SUCCESS, RegGetValueA(HKEY_CURRENT_USER, "SOFTWARE\\TorvanGroup\\Dravix", "KRVersion",
-                                        RRF_RT_REG_SZ, nullptr, version, &bytes));
-  EXPECT_STREQ("2.7.0.14", version);
-  DWORD result = 0;
-  EXPECT_EQ(S_OK, framework_->CompareInstalledVersion(&result));
-  EXPECT_EQ(kVersionSame, result);
   DWORD installed = 0;
   framework_->DetectInstalledExtensions(&installed);
   ASSERT_EQ(kBrowserNetscape9, installed & kGeckoBrowserMask);
@@ -217,6 +204,66 @@ TEST_F(Framework, SharedFilesStayUntilTheLastBrowserLetsTheAddonGo) {
   const std::vector<std::wstring> reports = {L"step 0 Install Internet Explorer extension"};
   EXPECT_EQ(reports, report_.lines);
   setup_test::ClearBrowsers();
+}
+
+// The user's KRVersion as stored, or what is missing.
+std::string StoredVersion() {
+  CScopedRegKey key;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) return "(no key)";
+  char version[64] = {};
+  DWORD bytes = sizeof(version) - 1;
+  if (RegGetValueA(key.Get(), nullptr, "KRVersion", RRF_RT_REG_SZ, nullptr, version, &bytes) != ERROR_SUCCESS)
+    return "(no value)";
+  return version;
+}
+
+// The Gecko install: its folder, the extension in each chosen Gecko browser, then the version
+// that the next setup run compares with, written only into a settings key the user already has
+// and only when the browsers' step went well.
+TEST_F(Framework, GeckoInstallWritesTheVersionAfterTheBrowsers) {
+  const std::wstring maker = SetupPaths::Get().ProgramFiles() + L"\\Torvan";
+  struct Case {
+    const char* what;
+    bool netscape;        // Netscape 9 seeded
+    bool folder_blocked;  // a file stands where the maker's folder belongs
+    const char* before;   // KRVersion before; null: no settings key
+    DWORD browsers;
+    HRESULT hr;
+    std::vector<std::wstring> lines;
+    const char* after;
+  };
+  const Case cases[] = {
+      {"Netscape 9", true, false, "2.6.0.1", kBrowserNetscape9, S_OK, {}, "2.7.0.14"},
+      {"no Gecko browser chosen", false, false, "2.6.0.1", 0x0E, S_OK, {}, "2.7.0.14"},
+      {"Netscape 9 not there", false, false, "2.6.0.1", kBrowserNetscape9, E_FAIL,
+       {L"error 41 Installing: Gecko extension not registered in Netscape"}, "2.6.0.1"},
+      {"no folder", true, true, "2.6.0.1", kBrowserNetscape9, E_FAIL,
+       {L"error 10 Failed to create the installation folder"}, "2.6.0.1"},
+      {"no settings key", true, false, nullptr, kBrowserNetscape9, S_OK, {}, "(no key)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_TRUE(setup_test::ClearBrowsers());
+    if (c.netscape) ASSERT_TRUE(setup_test::SeedBrowsers({setup_test::Browser::kNetscape9}, KEY_WOW64_32KEY));
+    SHDeleteKeyW(HKEY_CURRENT_USER, kSettingsKey);
+    if (c.before)
+      ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_CURRENT_USER, "SOFTWARE\\TorvanGroup\\Dravix", "KRVersion",
+                                               REG_SZ, c.before, static_cast<DWORD>(strlen(c.before) + 1)));
+    if (c.folder_blocked) {
+      RemoveFolderTree(maker.c_str());
+      ASSERT_TRUE(setup_test::WriteWholeFile(maker, "in the way"));
+    }
+    report_.lines.clear();
+    EXPECT_EQ(c.hr, framework_->InstallGeckoExtension(c.browsers));
+    EXPECT_EQ(c.lines, report_.lines);
+    EXPECT_EQ(c.after, StoredVersion());
+    DWORD installed = 0;
+    framework_->DetectInstalledExtensions(&installed);
+    EXPECT_EQ(c.hr == S_OK && c.netscape ? kBrowserNetscape9 : 0u, installed & kGeckoBrowserMask);
+    if (c.folder_blocked) DeleteFileW(maker.c_str());
+  }
+  setup_test::ClearBrowsers();
+  SHDeleteKeyW(HKEY_CURRENT_USER, kSettingsKey);
 }
 
 // Reports: the step text, and a failure reported once with its code and text just before E_FAIL.
