@@ -229,6 +229,84 @@ TEST_F(OptionsSheetTest, SliderColourAndSoundReachTheRegistryOnOk) {
   EXPECT_STREQ("C:\\sounds\\chime.wav", stored.GetMouseOverSound(false));
 }
 
+// The check boxes, the mouse-off sound and the pointer page's radios: a click marks the page
+// changed; OK (and the save of what was kept, as the tray window does after OK) writes the new
+// value with its registry type and no other change; Cancel leaves the key as it was.
+TEST_F(OptionsSheetTest, ChecksRadiosAndTheMouseOffSoundAreSavedOnOkOnly) {
+  struct Case {
+    const char* what;
+    int page;
+    int control;            // the control clicked
+    const wchar_t* value;   // the setting it edits
+    DWORD before, after;    // a number, or
+    const wchar_t* sound_before;   // (non-null) the sound file before
+    const wchar_t* sound_after;    // and the one the file dialog gives
+  } cases[] = {
+      {"use audio on", 1, IDC_USE_AUDIO, L"UseAudio", 0, 1, nullptr, nullptr},
+      {"use audio off", 1, IDC_USE_AUDIO, L"UseAudio", 1, 0, nullptr, nullptr},
+      {"mouse-off sound", 1, IDC_BROWSE_OFF, L"MouseOffSound", 0, 0, L"C:\\old\\off.wav", L"C:\\sounds\\gone.wav"},
+      {"revocation on", 2, IDC_REVOCATION, L"ErrorOnFailedRevocationCheck", 0, 1, nullptr, nullptr},
+      {"revocation off", 2, IDC_REVOCATION, L"ErrorOnFailedRevocationCheck", 1, 0, nullptr, nullptr},
+      {"mode: clear on move", 3, IDC_MODE_MOVE, L"Current_KRAIDA_State", 1, 0, nullptr, nullptr},
+      {"mode: clear after", 3, IDC_MODE_AUTO, L"Current_KRAIDA_State", 2, 1, nullptr, nullptr},
+      {"mode: off", 3, IDC_MODE_OFF, L"Current_KRAIDA_State", 0, 2, nullptr, nullptr},
+      {"pointer trails", 3, IDC_CURSOR_TRAILS, L"ShowCursorType", 1, 0, nullptr, nullptr},
+      {"flashing pointer", 3, IDC_CURSOR_FLASH, L"ShowCursorType", 0, 1, nullptr, nullptr},
+  };
+  for (const Case& c : cases) {
+    for (int button : {PSBTN_OK, PSBTN_CANCEL}) {
+      SCOPED_TRACE(testing::Message() << c.what << (button == PSBTN_OK ? " OK" : " Cancel"));
+      if (c.sound_before) {
+        WriteText(c.value, c.sound_before);
+        services_.sound_file = c.sound_after;
+      } else {
+        WriteDword(c.value, c.before);
+      }
+      services_.played.clear();
+      auto stored_before = SnapshotSettingsKey();
+      CKRPropertySheetDlg sheet(&services_);
+      EXPECT_EQ(button == PSBTN_OK ? IDOK : IDCANCEL, RunSheet(sheet, [&](CKRPropertySheetDlg& s) {
+        ShowPage(s, c.page);
+        HWND page = reinterpret_cast<HWND>(SendMessageW(s.m_hWnd, PSM_GETCURRENTPAGEHWND, 0, 0));
+        HWND apply = GetDlgItem(s.m_hWnd, 0x3021);   // the sheet's Apply button
+        EXPECT_FALSE(IsWindowEnabled(apply));
+        SendMessageW(GetDlgItem(page, c.control), BM_CLICK, 0, 0);
+        EXPECT_TRUE(IsWindowEnabled(apply));
+        if (c.sound_before) {
+          EXPECT_EQ(c.sound_after, Text(page, IDC_OFF_SOUND));
+          SendMessageW(GetDlgItem(page, IDC_PLAY_OFF), BM_CLICK, 0, 0);
+          SendMessageW(GetDlgItem(page, IDC_PLAY_OVER), BM_CLICK, 0, 0);
+        }
+        Press(s, button);
+      }));
+      if (c.sound_before) {
+        // Each play button plays its own sound, the chosen one before anything is applied.
+        ASSERT_EQ(2u, services_.played.size());
+        EXPECT_EQ(c.sound_after, services_.played[0]);
+        EXPECT_NE(c.sound_after, services_.played[1]);
+      }
+      if (button == PSBTN_OK) sheet.m_settings.SaveChanged();
+      auto stored_after = SnapshotSettingsKey();
+      if (button == PSBTN_CANCEL) {
+        EXPECT_TRUE(stored_before == stored_after);
+        continue;
+      }
+      if (c.sound_before) {
+        std::wstring sound;
+        EXPECT_TRUE(ReadText(c.value, &sound));   // REG_SZ
+        EXPECT_EQ(c.sound_after, sound);
+      } else {
+        DWORD value = 0xDEAD;
+        EXPECT_TRUE(ReadDword(c.value, &value));   // REG_DWORD
+        EXPECT_EQ(c.after, value);
+      }
+      stored_before.erase(c.value);
+      stored_after.erase(c.value);
+      EXPECT_TRUE(stored_before == stored_after);
+    }
+  }
+}
+
 TEST_F(OptionsSheetTest, AFailedLoadKeepsTheUsersSettings) {
   WriteDword(L"BorderColour", 0x0000FF);
   WriteDword(L"BorderWidth", 20);
