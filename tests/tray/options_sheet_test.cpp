@@ -1,13 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <colordlg.h>
 #include <commctrl.h>
+#include <dlgs.h>
 
 #include <cstdio>
 #include <string>
 
 #include "common/settings/settings.h"
 #include "platform/win/scoped_handle.h"
+#include "tests/platform/appframe/modal_driver.h"
 #include "tests/tray/tray_test_support.h"
 #include "tray/options_sheet.h"
 #include "tray/tray_resource.h"
@@ -101,8 +104,8 @@ class OptionsSheetTest : public ::testing::Test {
     if (leave) SendMessageW(page, WM_COMMAND, MAKEWPARAM(id, CBN_KILLFOCUS), reinterpret_cast<LPARAM>(GetDlgItem(page, id)));
   }
   static std::wstring Text(HWND page, int id) {
-    wchar_t text[64] = {};
-    GetDlgItemTextW(page, id, text, 64);
+    wchar_t text[MAX_PATH] = {};
+    GetDlgItemTextW(page, id, text, MAX_PATH);
     return text;
   }
   static DWORD Stored(const wchar_t* name) {
@@ -305,6 +308,73 @@ TEST_F(OptionsSheetTest, ChecksRadiosAndTheMouseOffSoundAreSavedOnOkOnly) {
       EXPECT_TRUE(stored_before == stored_after);
     }
   }
+}
+
+// "Change..." and "Browse..." with the system's own dialogs: the colour dialog opens full on
+// the stored colour and its choice is saved; the file dialog offers the wave filter and gives
+// a name typed without extension back as a full ".wav" path.
+TEST_F(OptionsSheetTest, TheSystemDialogsChooseTheColourAndTheSound) {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring folder = std::wstring(temp) + L"tray_sounds";
+  const std::wstring chime = folder + L"\\chime.wav";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  {
+    KestrinWinNS::CScopedKernelHandle file(
+        CreateFileW(chime.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_NE(INVALID_HANDLE_VALUE, file.Get());
+  }
+  WriteDword(L"BorderColour", RGB(0x12, 0x34, 0x56));
+  CSystemTrayServices system;
+  CKRPropertySheetDlg sheet(&system);
+  std::wstring red, green, blue, first_filter;
+  bool define_button_enabled = true;
+  EXPECT_EQ(IDOK, RunSheet(sheet, [&](CKRPropertySheetDlg& s) {
+    HWND border = s.m_borderPage.m_hWnd;
+    {
+      appframetest::CModalDriver driver([&](HWND box) {
+        red = Text(box, COLOR_RED);
+        green = Text(box, COLOR_GREEN);
+        blue = Text(box, COLOR_BLUE);
+        define_button_enabled = IsWindowEnabled(GetDlgItem(box, COLOR_MIX)) != FALSE;   // off when open full
+        SetDlgItemTextW(box, COLOR_RED, L"200");
+        SetDlgItemTextW(box, COLOR_GREEN, L"100");
+        SetDlgItemTextW(box, COLOR_BLUE, L"50");
+        PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+      }, s.m_hWnd);
+      SendMessageW(GetDlgItem(border, IDC_CHANGE_COLOR), BM_CLICK, 0, 0);
+      EXPECT_TRUE(driver.Ran());
+    }
+    ShowPage(s, 1);
+    HWND audio = s.m_audioPage.m_hWnd;
+    {
+      appframetest::CModalDriver driver([&](HWND box) {
+        HWND types = GetDlgItem(box, cmb1);
+        wchar_t text[64] = {};
+        if (SendMessageW(types, CB_GETLBTEXTLEN, 0, 0) < 64)
+          SendMessageW(types, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
+        first_filter = text;
+        HWND name = GetDlgItem(box, cmb13);
+        SetWindowTextW(name ? name : GetDlgItem(box, edt1), (folder + L"\\chime").c_str());
+        PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+      }, s.m_hWnd);
+      SendMessageW(GetDlgItem(audio, IDC_BROWSE_OVER), BM_CLICK, 0, 0);
+      EXPECT_TRUE(driver.Ran());
+    }
+    EXPECT_EQ(chime, Text(audio, IDC_OVER_SOUND));
+    Press(s, PSBTN_OK);
+  }));
+  DeleteFileW(chime.c_str());
+  RemoveDirectoryW(folder.c_str());
+  EXPECT_EQ(L"18", red);
+  EXPECT_EQ(L"52", green);
+  EXPECT_EQ(L"86", blue);
+  EXPECT_FALSE(define_button_enabled);
+  EXPECT_EQ(L"WAV Files ", first_filter);
+  EXPECT_EQ(static_cast<DWORD>(RGB(200, 100, 50)), Stored(L"BorderColour"));
+  std::wstring sound;
+  EXPECT_TRUE(ReadText(L"MouseOverSound", &sound));
+  EXPECT_EQ(chime, sound);
 }
 
 TEST_F(OptionsSheetTest, AFailedLoadKeepsTheUsersSettings) {
