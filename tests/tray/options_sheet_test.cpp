@@ -354,8 +354,7 @@ TEST_F(OptionsSheetTest, TheSystemDialogsChooseTheColourAndTheSound) {
         if (SendMessageW(types, CB_GETLBTEXTLEN, 0, 0) < 64)
           SendMessageW(types, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
         first_filter = text;
-        HWND name = GetDlgItem(box, cmb13);
-        SetWindowTextW(name ? name : GetDlgItem(box, edt1), (folder + L"\\chime").c_str());
+        SetDlgItemTextW(box, cmb13, (folder + L"\\chime").c_str());   // the file name box
         PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
       }, s.m_hWnd);
       SendMessageW(GetDlgItem(audio, IDC_BROWSE_OVER), BM_CLICK, 0, 0);

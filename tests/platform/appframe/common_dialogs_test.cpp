@@ -68,11 +68,6 @@ class FileDialogTest : public ::testing::Test {
     DeleteFileW((folder_ + L"\\notes.txt").c_str());
     RemoveDirectoryW(folder_.c_str());
   }
-  // The box that takes the file name (a combo box with an edit field, or a plain edit).
-  static HWND NameBox(HWND dialog) {
-    HWND box = GetDlgItem(dialog, cmb13);
-    return box ? box : GetDlgItem(dialog, edt1);
-  }
   std::wstring folder_;
 };
 
@@ -102,7 +97,7 @@ TEST_F(FileDialogTest, OpenGivesTheFullPathWithTheDefaultExtension) {
       if (filters > 0 && SendMessageW(types, CB_GETLBTEXTLEN, 0, 0) < 64)
         SendMessageW(types, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
       first_filter = text;
-      SetWindowTextW(NameBox(box), c.typed);
+      SetDlgItemTextW(box, cmb13, c.typed);   // the file name box
       PostMessageW(box, WM_COMMAND, MAKEWPARAM(c.button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, c.button)));
     }, nullptr);
     EXPECT_EQ(c.result, dialog.DoModal());
