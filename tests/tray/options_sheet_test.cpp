@@ -322,7 +322,7 @@ TEST_F(OptionsSheetTest, TheSystemDialogsChooseTheColourAndTheSound) {
   {
     KestrinWinNS::CScopedKernelHandle file(
         CreateFileW(chime.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    ASSERT_NE(INVALID_HANDLE_VALUE, file.Get());
+    ASSERT_TRUE(file.IsValid());   // an empty file: only its name is wanted
   }
   WriteDword(L"BorderColour", RGB(0x12, 0x34, 0x56));
   CSystemTrayServices system;

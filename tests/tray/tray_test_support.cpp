@@ -1,5 +1,7 @@
 #include "tests/tray/tray_test_support.h"
 
+#include "platform/win/scoped_handle.h"
+
 namespace traytest {
 
 namespace {
@@ -58,16 +60,15 @@ bool ReadText(const wchar_t* name, std::wstring* text) {
 
 std::map<std::wstring, std::pair<DWORD, std::vector<BYTE>>> SnapshotSettingsKey() {
   std::map<std::wstring, std::pair<DWORD, std::vector<BYTE>>> values;
-  HKEY key;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return values;
+  KestrinWinNS::CScopedRegKey key;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) return values;
   for (DWORD i = 0;; ++i) {
     wchar_t name[256];
     BYTE data[2048];
     DWORD name_size = 256, data_size = sizeof(data), type = 0;
-    if (RegEnumValueW(key, i, name, &name_size, nullptr, &type, data, &data_size) != ERROR_SUCCESS) break;
+    if (RegEnumValueW(key.Get(), i, name, &name_size, nullptr, &type, data, &data_size) != ERROR_SUCCESS) break;
     values[name] = {type, std::vector<BYTE>(data, data + data_size)};
   }
-  RegCloseKey(key);
   return values;
 }
 

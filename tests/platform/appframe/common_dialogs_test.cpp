@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/appframe/common_dialogs.h"
+#include "platform/win/scoped_handle.h"
 #include "tests/platform/appframe/modal_driver.h"
 
 namespace {
@@ -58,9 +59,9 @@ class FileDialogTest : public ::testing::Test {
     folder_ = std::wstring(temp) + L"appframe_file_dialog";
     CreateDirectoryW(folder_.c_str(), nullptr);
     for (const wchar_t* name : {L"\\chime.wav", L"\\notes.txt"}) {
-      HANDLE file = CreateFileW((folder_ + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-      ASSERT_NE(INVALID_HANDLE_VALUE, file);
-      CloseHandle(file);   // only its name is wanted
+      KestrinWinNS::CScopedKernelHandle file(
+          CreateFileW((folder_ + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+      ASSERT_TRUE(file.IsValid());   // an empty file: only its name is wanted
     }
   }
   void TearDown() override {
