@@ -132,6 +132,10 @@ TEST_F(TrayWindowTest, TheUpdateTimerRunsTheCheckWhenItIsDue) {
   KestrinTest::PumpFor(300);
   EXPECT_EQ(1, window->GetUpdater().GetAnswerCount());
   EXPECT_EQ(due + 86400u, next_check());
+  // Whether a check is due is read from the stored value at each tick.
+  WriteDword(L"NextUpDate", due);
+  ASSERT_TRUE(KestrinTest::PumpUntil([&] { return window->GetUpdater().GetAnswerCount() == 2; }, 10000));
+  EXPECT_EQ(due + 86400u, next_check());
   EXPECT_TRUE(services_.questions.empty());
 }
 
