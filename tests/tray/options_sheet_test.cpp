@@ -275,6 +275,10 @@ TEST_F(OptionsSheetTest, ChecksRadiosAndTheMouseOffSoundAreSavedOnOkOnly) {
         EXPECT_FALSE(IsWindowEnabled(apply));
         SendMessageW(GetDlgItem(page, c.control), BM_CLICK, 0, 0);
         EXPECT_TRUE(IsWindowEnabled(apply));
+        // The seconds box is for "Clear automatically after" alone.
+        if (wcscmp(c.value, L"Current_KRAIDA_State") == 0) {
+          EXPECT_EQ(c.after == 1, IsWindowEnabled(GetDlgItem(page, IDC_SECONDS)) != FALSE);
+        }
         if (c.sound_before) {
           EXPECT_EQ(c.sound_after, Text(page, IDC_OFF_SOUND));
           SendMessageW(GetDlgItem(page, IDC_PLAY_OFF), BM_CLICK, 0, 0);
