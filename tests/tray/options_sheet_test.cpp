@@ -1,13 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <colordlg.h>
 #include <commctrl.h>
+#include <dlgs.h>
 
 #include <cstdio>
 #include <string>
 
 #include "common/settings/settings.h"
 #include "platform/win/scoped_handle.h"
+#include "tests/platform/appframe/modal_driver.h"
 #include "tests/tray/tray_test_support.h"
 #include "tray/options_sheet.h"
 #include "tray/tray_resource.h"
@@ -101,8 +104,8 @@ class OptionsSheetTest : public ::testing::Test {
     if (leave) SendMessageW(page, WM_COMMAND, MAKEWPARAM(id, CBN_KILLFOCUS), reinterpret_cast<LPARAM>(GetDlgItem(page, id)));
   }
   static std::wstring Text(HWND page, int id) {
-    wchar_t text[64] = {};
-    GetDlgItemTextW(page, id, text, 64);
+    wchar_t text[MAX_PATH] = {};
+    GetDlgItemTextW(page, id, text, MAX_PATH);
     return text;
   }
   static DWORD Stored(const wchar_t* name) {
@@ -227,6 +230,154 @@ TEST_F(OptionsSheetTest, SliderColourAndSoundReachTheRegistryOnOk) {
   EXPECT_EQ(static_cast<DWORD>(RGB(0x12, 0x34, 0x56)), Stored(L"BorderColour"));
   CSettingsKestrin stored(SettingsUtilsNS::kLoadGroupAll);
   EXPECT_STREQ("C:\\sounds\\chime.wav", stored.GetMouseOverSound(false));
+}
+
+// The check boxes, the mouse-off sound and the pointer page's radios: a click marks the page
+// changed; OK (and the save of what was kept, as the tray window does after OK) writes the new
+// value with its registry type and no other change; Cancel leaves the key as it was.
+TEST_F(OptionsSheetTest, ChecksRadiosAndTheMouseOffSoundAreSavedOnOkOnly) {
+  struct Case {
+    const char* what;
+    int page;
+    int control;            // the control clicked
+    const wchar_t* value;   // the setting it edits
+    DWORD before, after;    // a number, or
+    const wchar_t* sound_before;   // (non-null) the sound file before
+    const wchar_t* sound_after;    // and the one the file dialog gives
+  } cases[] = {
+      {"use audio on", 1, IDC_USE_AUDIO, L"UseAudio", 0, 1, nullptr, nullptr},
+      {"use audio off", 1, IDC_USE_AUDIO, L"UseAudio", 1, 0, nullptr, nullptr},
+      {"mouse-off sound", 1, IDC_BROWSE_OFF, L"MouseOffSound", 0, 0, L"C:\\old\\off.wav", L"C:\\sounds\\gone.wav"},
+      {"revocation on", 2, IDC_REVOCATION, L"ErrorOnFailedRevocationCheck", 0, 1, nullptr, nullptr},
+      {"revocation off", 2, IDC_REVOCATION, L"ErrorOnFailedRevocationCheck", 1, 0, nullptr, nullptr},
+      {"mode: clear on move", 3, IDC_MODE_MOVE, L"Current_KRAIDA_State", 1, 0, nullptr, nullptr},
+      {"mode: clear after", 3, IDC_MODE_AUTO, L"Current_KRAIDA_State", 2, 1, nullptr, nullptr},
+      {"mode: off", 3, IDC_MODE_OFF, L"Current_KRAIDA_State", 0, 2, nullptr, nullptr},
+      {"pointer trails", 3, IDC_CURSOR_TRAILS, L"ShowCursorType", 1, 0, nullptr, nullptr},
+      {"flashing pointer", 3, IDC_CURSOR_FLASH, L"ShowCursorType", 0, 1, nullptr, nullptr},
+  };
+  for (const Case& c : cases) {
+    for (int button : {PSBTN_OK, PSBTN_CANCEL}) {
+      SCOPED_TRACE(testing::Message() << c.what << (button == PSBTN_OK ? " OK" : " Cancel"));
+      if (c.sound_before) {
+        WriteText(c.value, c.sound_before);
+        services_.sound_file = c.sound_after;
+      } else {
+        WriteDword(c.value, c.before);
+      }
+      services_.played.clear();
+      auto stored_before = SnapshotSettingsKey();
+      CKRPropertySheetDlg sheet(&services_);
+      EXPECT_EQ(button == PSBTN_OK ? IDOK : IDCANCEL, RunSheet(sheet, [&](CKRPropertySheetDlg& s) {
+        ShowPage(s, c.page);
+        HWND page = reinterpret_cast<HWND>(SendMessageW(s.m_hWnd, PSM_GETCURRENTPAGEHWND, 0, 0));
+        HWND apply = GetDlgItem(s.m_hWnd, 0x3021);   // the sheet's Apply button
+        EXPECT_FALSE(IsWindowEnabled(apply));
+        SendMessageW(GetDlgItem(page, c.control), BM_CLICK, 0, 0);
+        EXPECT_TRUE(IsWindowEnabled(apply));
+        // The seconds box is for "Clear automatically after" alone.
+        if (wcscmp(c.value, L"Current_KRAIDA_State") == 0) {
+          EXPECT_EQ(c.after == 1, IsWindowEnabled(GetDlgItem(page, IDC_SECONDS)) != FALSE);
+        }
+        if (c.sound_before) {
+          EXPECT_EQ(c.sound_after, Text(page, IDC_OFF_SOUND));
+          SendMessageW(GetDlgItem(page, IDC_PLAY_OFF), BM_CLICK, 0, 0);
+          SendMessageW(GetDlgItem(page, IDC_PLAY_OVER), BM_CLICK, 0, 0);
+        }
+        Press(s, button);
+      }));
+      if (c.sound_before) {
+        // Each play button plays its own sound, the chosen one before anything is applied.
+        ASSERT_EQ(2u, services_.played.size());
+        EXPECT_EQ(c.sound_after, services_.played[0]);
+        EXPECT_NE(c.sound_after, services_.played[1]);
+      }
+      if (button == PSBTN_OK) sheet.m_settings.SaveChanged();
+      auto stored_after = SnapshotSettingsKey();
+      if (button == PSBTN_CANCEL) {
+        EXPECT_TRUE(stored_before == stored_after);
+        continue;
+      }
+      if (c.sound_before) {
+        std::wstring sound;
+        EXPECT_TRUE(ReadText(c.value, &sound));   // REG_SZ
+        EXPECT_EQ(c.sound_after, sound);
+      } else {
+        DWORD value = 0xDEAD;
+        EXPECT_TRUE(ReadDword(c.value, &value));   // REG_DWORD
+        EXPECT_EQ(c.after, value);
+      }
+      stored_before.erase(c.value);
+      stored_after.erase(c.value);
+      EXPECT_TRUE(stored_before == stored_after);
+    }
+  }
+}
+
+// "Change..." and "Browse..." with the system's own dialogs: the colour dialog opens full on
+// the stored colour and its choice is saved; the file dialog offers the wave filter and gives
+// a name typed without extension back as a full ".wav" path.
+TEST_F(OptionsSheetTest, TheSystemDialogsChooseTheColourAndTheSound) {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring folder = std::wstring(temp) + L"tray_sounds";
+  const std::wstring chime = folder + L"\\chime.wav";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  {
+    KestrinWinNS::CScopedKernelHandle file(
+        CreateFileW(chime.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(file.IsValid());   // an empty file: only its name is wanted
+  }
+  WriteDword(L"BorderColour", RGB(0x12, 0x34, 0x56));
+  CSystemTrayServices system;
+  CKRPropertySheetDlg sheet(&system);
+  std::wstring red, green, blue, first_filter;
+  bool define_button_enabled = true;
+  EXPECT_EQ(IDOK, RunSheet(sheet, [&](CKRPropertySheetDlg& s) {
+    HWND border = s.m_borderPage.m_hWnd;
+    {
+      appframetest::CModalDriver driver([&](HWND box) {
+        red = Text(box, COLOR_RED);
+        green = Text(box, COLOR_GREEN);
+        blue = Text(box, COLOR_BLUE);
+        define_button_enabled = IsWindowEnabled(GetDlgItem(box, COLOR_MIX)) != FALSE;   // off when open full
+        SetDlgItemTextW(box, COLOR_RED, L"200");
+        SetDlgItemTextW(box, COLOR_GREEN, L"100");
+        SetDlgItemTextW(box, COLOR_BLUE, L"50");
+        PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+      }, s.m_hWnd);
+      SendMessageW(GetDlgItem(border, IDC_CHANGE_COLOR), BM_CLICK, 0, 0);
+      EXPECT_TRUE(driver.Ran());
+    }
+    ShowPage(s, 1);
+    HWND audio = s.m_audioPage.m_hWnd;
+    {
+      appframetest::CModalDriver driver([&](HWND box) {
+        HWND types = GetDlgItem(box, cmb1);
+        wchar_t text[64] = {};
+        if (SendMessageW(types, CB_GETLBTEXTLEN, 0, 0) < 64)
+          SendMessageW(types, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
+        first_filter = text;
+        SetDlgItemTextW(box, cmb13, (folder + L"\\chime").c_str());   // the file name box
+        PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+      }, s.m_hWnd);
+      SendMessageW(GetDlgItem(audio, IDC_BROWSE_OVER), BM_CLICK, 0, 0);
+      EXPECT_TRUE(driver.Ran());
+    }
+    EXPECT_EQ(chime, Text(audio, IDC_OVER_SOUND));
+    Press(s, PSBTN_OK);
+  }));
+  DeleteFileW(chime.c_str());
+  RemoveDirectoryW(folder.c_str());
+  EXPECT_EQ(L"18", red);
+  EXPECT_EQ(L"52", green);
+  EXPECT_EQ(L"86", blue);
+  EXPECT_FALSE(define_button_enabled);
+  EXPECT_EQ(L"WAV Files ", first_filter);
+  EXPECT_EQ(static_cast<DWORD>(RGB(200, 100, 50)), Stored(L"BorderColour"));
+  std::wstring sound;
+  EXPECT_TRUE(ReadText(L"MouseOverSound", &sound));
+  EXPECT_EQ(chime, sound);
 }
 
 TEST_F(OptionsSheetTest, AFailedLoadKeepsTheUsersSettings) {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,10 @@ void RunFromLoop(std::function<void()> step);
 // The user's settings key ("SOFTWARE\TorvanGroup\Dravix").
 void DeleteSettingsKey();
 bool ReadDword(const wchar_t* name, DWORD* value, DWORD* type = nullptr);
+// A REG_SZ value; false when it is missing or of another type.
+bool ReadText(const wchar_t* name, std::wstring* text);
+// Every value of the key: name -> type and bytes.
+std::map<std::wstring, std::pair<DWORD, std::vector<BYTE>>> SnapshotSettingsKey();
 void WriteDword(const wchar_t* name, DWORD value);
 void WriteText(const wchar_t* name, const wchar_t* text);
 bool SettingsKeyExists();

@@ -5,6 +5,7 @@
 
 #include "common/settings/settings.h"
 #include "tests/tray/tray_test_support.h"
+#include "tools/testservice/test_env.h"
 #include "tray/tray_app.h"
 #include "tray/tray_resource.h"
 
@@ -96,6 +97,46 @@ TEST_F(TrayWindowTest, SettingsKeyIsConvertedOrLeftAlone) {
     EXPECT_EQ(c.colour_after, colour);
     EXPECT_EQ(!c.old_format, ReadDword(L"BorderWidth", &width));
   }
+}
+
+// The update timer with a short period: its ticks reach the daily check, which asks the
+// service and moves the next check a day on only when it is due.
+TEST_F(TrayWindowTest, TheUpdateTimerRunsTheCheckWhenItIsDue) {
+  {
+    SettingsUtilsNS::CSettingsKestrin settings(SettingsUtilsNS::kLoadGroupAll);
+    ASSERT_TRUE(settings.CreateDefaults());
+  }
+  std::string url = KestrinTest::ServiceUrl("http", "/updinfo/same");
+  services_.update_server.assign(url.begin(), url.end());
+  services_.timer_period_ms = 30;
+  services_.now = 1700000000;
+  const DWORD due = 1700000001;
+  WriteDword(L"NextUpDate", due);
+  auto app = Start();
+  CDravixTrayMFCDlg* window = app->GetMainWindow();
+  ASSERT_TRUE(window);
+  auto next_check = [] {
+    DWORD value = 0;
+    ReadDword(L"NextUpDate", &value);
+    return value;
+  };
+  // Not due: ticks come and go, nothing is asked and nothing moves.
+  KestrinTest::PumpFor(300);
+  EXPECT_EQ(due, next_check());
+  EXPECT_EQ(0, window->GetUpdater().GetAnswerCount());
+  // Due: a tick starts the check, the service answers and the next check is a day later.
+  services_.now = due;
+  ASSERT_TRUE(KestrinTest::PumpUntil([&] { return window->GetUpdater().GetAnswerCount() == 1; }, 10000));
+  EXPECT_EQ(due + 86400u, next_check());
+  // The ticks that follow find it not due again.
+  KestrinTest::PumpFor(300);
+  EXPECT_EQ(1, window->GetUpdater().GetAnswerCount());
+  EXPECT_EQ(due + 86400u, next_check());
+  // Whether a check is due is read from the stored value at each tick.
+  WriteDword(L"NextUpDate", due);
+  ASSERT_TRUE(KestrinTest::PumpUntil([&] { return window->GetUpdater().GetAnswerCount() == 2; }, 10000));
+  EXPECT_EQ(due + 86400u, next_check());
+  EXPECT_TRUE(services_.questions.empty());
 }
 
 TEST_F(TrayWindowTest, MenuCommandsOpenTheirDialogsOneAtATime) {

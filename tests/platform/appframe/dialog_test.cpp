@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "platform/appframe/dialog.h"
 #include "platform/appframe/property_sheet.h"
 #include "tests/platform/appframe/appframe_test_ids.h"
+#include "tests/platform/appframe/modal_driver.h"
 
 namespace {
 
@@ -71,6 +73,58 @@ TEST(Dialog, ModalOkSavesAndEnds) {
   EXPECT_EQ(IDOK, dialog.DoModal());
   EXPECT_EQ(CString(L"changed"), dialog.text);
   EXPECT_EQ(nullptr, dialog.m_hWnd);
+}
+
+// A text the exchange cannot take, or a number out of range: the user is told in a box owned
+// by the dialog, the control gets the focus with its text selected, and OK leaves the dialog
+// open. A text that is not a number leaves the member as it was; a number out of range has been
+// stored when its range check refuses it.
+TEST(Dialog, ARefusedExchangeIsReportedAndKeepsTheDialogOpen) {
+  struct Case {
+    const char* what;
+    const wchar_t* typed;
+    const wchar_t* told;
+    int member;
+  } cases[] = {{"letters", L"abc", L"Please enter an integer.", 12},
+               {"too big for an int", L"99999999999", L"Please enter an integer.", 12},
+               {"out of range", L"500", L"Please enter an integer between 0 and 100.", 500}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    CExchangeDialog dialog;
+    ASSERT_TRUE(dialog.Create(IDD_EXCHANGE));
+    dialog.ShowWindow(SW_SHOW);
+    dialog.SetDlgItemText(IDC_NUMBER, c.typed);
+    HWND number = ::GetDlgItem(dialog.m_hWnd, IDC_NUMBER);
+    std::wstring told;
+    auto read_and_close = [&told](HWND box) {
+      wchar_t text[128] = {};
+      GetDlgItemTextW(box, 0xFFFF, text, 128);   // the message box's text
+      told = text;
+      PostMessageW(box, WM_COMMAND, IDOK, 0);
+    };
+    {
+      appframetest::CModalDriver driver(read_and_close, dialog.m_hWnd);
+      EXPECT_FALSE(dialog.UpdateData(true));
+      EXPECT_TRUE(driver.Ran());
+    }
+    EXPECT_EQ(c.told, told);
+    EXPECT_EQ(c.member, dialog.number);
+    EXPECT_EQ(number, GetFocus());
+    DWORD from = 99, to = 0;
+    SendMessageW(number, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+    EXPECT_EQ(0u, from);
+    EXPECT_EQ(static_cast<DWORD>(GetWindowTextLengthW(number)), to);
+
+    told.clear();
+    {
+      appframetest::CModalDriver driver(read_and_close, dialog.m_hWnd);
+      dialog.SendMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED));
+      EXPECT_TRUE(driver.Ran());
+    }
+    EXPECT_EQ(c.told, told);
+    EXPECT_TRUE(IsWindow(dialog.m_hWnd));
+    dialog.DestroyWindow();
+  }
 }
 
 class CRecordingPage : public CPropertyPage {
