@@ -376,16 +376,14 @@ HRGN CTKSkinManagerSchemaDefault::ComputeFrameRegion(CTKSkinObjectFrame* frame, 
   if (r && result) {
     if (r->left) CombineRgn(result, result, r->left.Get(), RGN_DIFF);
     if (r->right) {
-      HRGN moved = CreateRectRgn(0, 0, 0, 0);
-      CombineRgn(moved, r->right.Get(), nullptr, RGN_COPY);
-      OffsetRgn(moved, width - r->rightMargin, 0);
-      CombineRgn(result, result, moved, RGN_DIFF);
-      DeleteObject(moved);
+      KestrinWinNS::CScopedRegion moved(CreateRectRgn(0, 0, 0, 0));
+      CombineRgn(moved.Get(), r->right.Get(), nullptr, RGN_COPY);
+      OffsetRgn(moved.Get(), width - r->rightMargin, 0);
+      CombineRgn(result, result, moved.Get(), RGN_DIFF);
     }
     if (r->transparentRows > 0) {
-      HRGN rows = CreateRectRgn(r->leftMargin, 0, width - r->rightMargin, r->transparentRows);
-      CombineRgn(result, result, rows, RGN_DIFF);
-      DeleteObject(rows);
+      KestrinWinNS::CScopedRegion rows(CreateRectRgn(r->leftMargin, 0, width - r->rightMargin, r->transparentRows));
+      CombineRgn(result, result, rows.Get(), RGN_DIFF);
     }
   }
   temporary_.reset();
