@@ -122,12 +122,9 @@ class CModule : public kr::nsIModule {
     *result = nullptr;
     for (const ModuleComponent& component : kComponents) {
       if (component.cid != cid) continue;
-      CFactory* factory = new (std::nothrow) CFactory(&component);
+      kr::nsCOMPtr<CFactory> factory(new (std::nothrow) CFactory(&component));
       if (!factory) return kr::NS_ERROR_OUT_OF_MEMORY;
-      factory->AddRef();
-      kr::nsresult r = factory->QueryInterface(iid, result);
-      factory->Release();
-      return r;
+      return factory->QueryInterface(iid, result);
     }
     return kr::NS_ERROR_FACTORY_NOT_REGISTERED;
   }
