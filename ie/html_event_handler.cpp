@@ -238,7 +238,7 @@ STDMETHODIMP CScriptErrorHandler::GetTypeInfo(UINT, LCID, ITypeInfo** out) {
 STDMETHODIMP CScriptErrorHandler::Invoke(DISPID dispid, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result,
                                          EXCEPINFO*, UINT*) {
   if (dispid == kDispidScriptError && result) {
-    VariantClear(result);
+    VariantClear(result);  // the caller's out-value, replaced below
     V_VT(result) = VT_BOOL;
     V_BOOL(result) = VARIANT_TRUE;
   }
