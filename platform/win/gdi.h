@@ -32,6 +32,22 @@ struct CMemoryDCTraits {
 };
 using CScopedMemoryDC = CScopedHandle<CMemoryDCTraits>;
 
+// A 32-bit top-down DIB section (first row at the top); `bits`, when given, receives its pixels
+// (null when the section could not be made).
+inline CScopedBitmap CreateDib32(int width, int height, void** bits = nullptr) {
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* pixels = nullptr;
+  CScopedBitmap dib(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
+  if (bits) *bits = dib ? pixels : nullptr;
+  return dib;
+}
+
 // A memory DC compatible with `reference` (the screen when null).
 inline CScopedMemoryDC CreateMemoryDC(HDC reference) { return CScopedMemoryDC(CreateCompatibleDC(reference)); }
 

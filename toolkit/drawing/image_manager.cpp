@@ -36,17 +36,10 @@ bool ReadBitmapPixels(HBITMAP bitmap, std::vector<DWORD>* pixels, int* width, in
 }
 
 HBITMAP MakeDibSection(int width, int height, const DWORD* pixels) {
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  bi.bmiHeader.biWidth = width;
-  bi.bmiHeader.biHeight = -height;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP dib = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (dib && bits && pixels) std::memcpy(bits, pixels, static_cast<size_t>(width) * height * 4);
-  return dib;
+  KestrinWinNS::CScopedBitmap dib = KestrinWinNS::CreateDib32(width, height, &bits);
+  if (bits && pixels) std::memcpy(bits, pixels, static_cast<size_t>(width) * height * 4);
+  return dib.Take();
 }
 
 namespace {

@@ -117,15 +117,9 @@ bool DecodePng(DecodeState* s) {
 }
 
 HBITMAP MakeDib(const DecodeState& s) {
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  bi.bmiHeader.biWidth = static_cast<LONG>(s.width);
-  bi.bmiHeader.biHeight = -static_cast<LONG>(s.height);
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  KestrinWinNS::CScopedBitmap dib(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+  KestrinWinNS::CScopedBitmap dib =
+      KestrinWinNS::CreateDib32(static_cast<int>(s.width), static_cast<int>(s.height), &bits);
   if (!dib || !bits) return nullptr;
   auto* out = static_cast<BYTE*>(bits);
   for (png_uint_32 y = 0; y < s.height; ++y) {

@@ -16,17 +16,6 @@ namespace {
 int RectWidth(const RECT& r) { return r.right - r.left; }
 int RectHeight(const RECT& r) { return r.bottom - r.top; }
 
-BITMAPINFO Info32(int width, int height) {
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  bi.bmiHeader.biWidth = width;
-  bi.bmiHeader.biHeight = -height;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
-  return bi;
-}
-
 }  // namespace
 
 CTKSkinImage::~CTKSkinImage() { Replace(nullptr); }
@@ -171,9 +160,7 @@ void CTKSkinImage::ApplyColorFilters(COLORREF keep) {
   if (!alpha_) {
     // An opaque image is first drawn into a 32-bit section of its size.
     const int w = Width(), h = Height();
-    BITMAPINFO bi = Info32(w, h);
-    void* bits = nullptr;
-    redrawn.Reset(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    redrawn = KestrinWinNS::CreateDib32(w, h);
     if (!redrawn) return;
     KestrinWinNS::CBitmapDC target(nullptr, redrawn.Get());
     DrawStateW(target.Get(), nullptr, nullptr, reinterpret_cast<LPARAM>(bitmap_.Get()), 0, 0, 0, w, h, DST_BITMAP);
@@ -203,9 +190,7 @@ void CTKSkinImage::PaintImage(HDC dc, const RECT& dest, const RECT& src, const R
   ApplyColorFilters(transparentColor);
   const int w = RectWidth(dest), h = RectHeight(dest);
   if (w <= 0 || h <= 0) return;
-  BITMAPINFO bi = Info32(w, h);
-  void* bits = nullptr;
-  KestrinWinNS::CScopedBitmap temp(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+  KestrinWinNS::CScopedBitmap temp = KestrinWinNS::CreateDib32(w, h);
   if (!temp) return;
   {
     KestrinWinNS::CBitmapDC buffer(nullptr, temp.Get());

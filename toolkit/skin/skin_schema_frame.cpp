@@ -39,15 +39,8 @@ COLORREF SkinColor(CTKSkinManager* manager, int index) {
 class PixelBuffer {
  public:
   PixelBuffer(int width, int height) : width_(width), height_(height) {
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    bitmap_.Reset(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    bitmap_ = KestrinWinNS::CreateDib32(width, height, &bits);
     bits_ = static_cast<const DWORD*>(bits);
     dc_.Reset(CreateCompatibleDC(nullptr));
     if (dc_ && bitmap_) old_ = SelectObject(dc_.Get(), bitmap_.Get());

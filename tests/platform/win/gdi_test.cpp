@@ -66,6 +66,27 @@ TEST(GdiOwners, BitmapDCHoldsItsBitmapForItsLifeOnly) {
   EXPECT_EQ(bitmap.Get(), GetCurrentObject(again.Get(), OBJ_BITMAP));
 }
 
+// The first pixel of the memory is the top-left one, in blue-green-red order.
+TEST(GdiOwners, Dib32IsTopDownWithItsPixelsAtHand) {
+  void* bits = nullptr;
+  CScopedBitmap dib = CreateDib32(3, 2, &bits);
+  ASSERT_TRUE(dib);
+  ASSERT_NE(nullptr, bits);
+  BITMAP bm{};
+  GetObjectW(dib.Get(), sizeof(bm), &bm);
+  EXPECT_EQ(3, bm.bmWidth);
+  EXPECT_EQ(2, bm.bmHeight);
+  EXPECT_EQ(32, bm.bmBitsPixel);
+  static_cast<DWORD*>(bits)[0] = 0x00112233;
+  static_cast<DWORD*>(bits)[3] = 0x00445566;  // first of the second row
+  CBitmapDC dc(nullptr, dib.Get());
+  EXPECT_EQ(RGB(0x11, 0x22, 0x33), GetPixel(dc.Get(), 0, 0));
+  EXPECT_EQ(RGB(0x44, 0x55, 0x66), GetPixel(dc.Get(), 0, 1));
+  void* none = &bits;
+  EXPECT_FALSE(CreateDib32(0, 0, &none));
+  EXPECT_EQ(nullptr, none);
+}
+
 // The frame DC starts at the window's corner, the client DC at the client area's; both go back
 // to the window when they go.
 TEST(GdiOwners, WindowAndFrameDCsCoverTheirAreasAndGoBack) {
