@@ -77,6 +77,8 @@ class nsCOMPtr {
     p_ = p;
     if (old) old->Release();
   }
+  // Takes a reference the caller already owns.
+  void Attach(T* p) { Reset(); p_ = p; }
   T* Detach() { T* p = p_; p_ = nullptr; return p; }
   // Queries `from` for T; null (and the failing code) when it has none.
   template <class U>
