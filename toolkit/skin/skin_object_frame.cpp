@@ -598,13 +598,13 @@ void CTKSkinObjectFrame::UpdateRegion(SIZE size) {
     return;
   }
   if (size.cx != region_size_.cx || size.cy != region_size_.cy) {
-    HRGN region = manager_->Schema()->ComputeFrameRegion(this, size.cx, size.cy);
+    KestrinWinNS::CScopedRegion region(manager_->Schema()->ComputeFrameRegion(this, size.cx, size.cy));
     if (region) {
       // The window owns the region once it is set.
-      if (SetWindowRgn(hwnd_, region, TRUE))
+      if (SetWindowRgn(hwnd_, region.Get(), TRUE)) {
+        region.Take();
         region_applied_ = true;
-      else
-        DeleteObject(region);
+      }
     } else if (region_applied_) {
       SetWindowRgn(hwnd_, nullptr, TRUE);
       region_applied_ = false;
