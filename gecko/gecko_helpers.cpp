@@ -14,6 +14,8 @@ const char kWrapperEntry[] = "KestrinWrapper";
 
 namespace {
 
+// Held raw and let go only by ReleaseManagers: a static owner's destructor would release them
+// while the library unloads, after XPCOM may be gone.
 kr::nsIComponentManager* g_components = nullptr;
 kr::nsIServiceManager* g_services = nullptr;
 kr::nsIMemory* g_memory = nullptr;
@@ -42,6 +44,7 @@ kr::nsIComponentManager* GetComponentManager() { return g_components; }
 kr::nsIServiceManager* GetServiceManager() { return g_services; }
 
 void ReleaseManagers() {
+  // Released by hand: the globals are raw on purpose (see there).
   if (g_memory) g_memory->Release();
   if (g_services) g_services->Release();
   if (g_components) g_components->Release();

@@ -85,11 +85,10 @@ class CFactory : public kr::nsIFactory {
     if (!result) return kr::NS_ERROR_NULL_POINTER;
     *result = nullptr;
     if (outer) return kr::NS_ERROR_NO_AGGREGATION;
-    kr::nsISupports* object = component_->create();
+    kr::nsCOMPtr<kr::nsISupports> object;
+    object.Attach(component_->create());  // the reference create() hands over
     if (!object) return kr::NS_ERROR_OUT_OF_MEMORY;
-    kr::nsresult r = object->QueryInterface(iid, result);
-    object->Release();  // a failed query destroys the object
-    return r;
+    return object->QueryInterface(iid, result);  // a failed query leaves the object to go
   }
   KR_METHOD LockFactory(bool) override { return kr::NS_OK; }
 
@@ -122,12 +121,9 @@ class CModule : public kr::nsIModule {
     *result = nullptr;
     for (const ModuleComponent& component : kComponents) {
       if (component.cid != cid) continue;
-      CFactory* factory = new (std::nothrow) CFactory(&component);
+      kr::nsCOMPtr<CFactory> factory(new (std::nothrow) CFactory(&component));
       if (!factory) return kr::NS_ERROR_OUT_OF_MEMORY;
-      factory->AddRef();
-      kr::nsresult r = factory->QueryInterface(iid, result);
-      factory->Release();
-      return r;
+      return factory->QueryInterface(iid, result);
     }
     return kr::NS_ERROR_FACTORY_NOT_REGISTERED;
   }

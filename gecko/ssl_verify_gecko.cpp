@@ -1,5 +1,7 @@
 #include "gecko/ssl_verify_gecko.h"
 
+#include <memory>
+
 #include "gecko/cert_bridge.h"
 
 namespace SslVerifyNS {
@@ -10,7 +12,6 @@ namespace {
 class CGeckoPopupProxy : public ISslVerifyPopup {
  public:
   CGeckoPopupProxy(WindowingNS::CValidationBorder* border, HWND frame) : border_(border), frame_(frame) {}
-  ~CGeckoPopupProxy() override { delete popup_; }
   bool Show(bool auto_hide) override { return Real()->Show(auto_hide); }
   bool Hide(bool delayed) override { return Real()->Hide(delayed); }
   bool SetCertificate(PCCERT_CONTEXT certificate, int cert_class) override {
@@ -20,10 +21,10 @@ class CGeckoPopupProxy : public ISslVerifyPopup {
 
  private:
   CSslVerifyPopup* Real() {
-    if (!popup_) popup_ = new CSslVerifyPopupGecko(border_, frame_);
-    return popup_;
+    if (!popup_) popup_ = std::make_unique<CSslVerifyPopupGecko>(border_, frame_);
+    return popup_.get();
   }
-  CSslVerifyPopup* popup_ = nullptr;
+  std::unique_ptr<CSslVerifyPopup> popup_;
   WindowingNS::CValidationBorder* border_;
   HWND frame_;
 };

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "ie/core/event_params.h"
+#include "platform/com/com_values.h"
 
 namespace {
 
@@ -45,16 +46,14 @@ VARIANT* RawParam(DISPPARAMS* params, UINT index) {
 class ValueCopy {
  public:
   ValueCopy(const DISPPARAMS* params, UINT index) {
-    VariantInit(&value_);
     const VARIANT* v = ComHelpersNS::EventParam(params, index);
-    if (v) ok_ = SUCCEEDED(VariantCopy(&value_, const_cast<VARIANT*>(v)));
+    if (v) ok_ = SUCCEEDED(VariantCopy(value_.Get(), const_cast<VARIANT*>(v)));
   }
-  ~ValueCopy() { VariantClear(&value_); }
-  VARIANT* get() { return &value_; }
+  VARIANT* get() { return value_.Get(); }
   bool ok() const { return ok_; }
 
  private:
-  VARIANT value_;
+  KestrinComNS::CVariant value_;
   bool ok_ = true;
 };
 
@@ -114,24 +113,20 @@ HRESULT CHtmlNlrEventHandler::OnBeforeNavigate2(DISPPARAMS* params) {
 
   const VARIANT* url = ComHelpersNS::EventParam(params, 1);
   if (!url) return E_INVALIDARG;
-  VARIANT url_text;
-  VariantInit(&url_text);
-  HRESULT hr = VariantChangeType(&url_text, const_cast<VARIANT*>(url), 0, VT_BSTR);
+  KestrinComNS::CVariant url_text;
+  HRESULT hr = VariantChangeType(url_text.Get(), const_cast<VARIANT*>(url), 0, VT_BSTR);
   if (FAILED(hr)) return hr;
   ValueCopy flags(params, 2), post_data(params, 4), headers(params, 5);
-  VARIANT target;
-  VariantInit(&target);
-  V_VT(&target) = VT_BSTR;
-  V_BSTR(&target) = SysAllocString(L"_top");
+  KestrinComNS::CVariant target;
+  V_VT(target.Get()) = VT_BSTR;
+  V_BSTR(target.Get()) = SysAllocString(L"_top");
   VARIANT* cancel = RawParam(params, 6);
-  if (!flags.ok() || !post_data.ok() || !headers.ok() || !V_BSTR(&target)) {
+  if (!flags.ok() || !post_data.ok() || !headers.ok() || !V_BSTR(target.Get())) {
     hr = E_OUTOFMEMORY;
   } else {
     if (cancel && V_VT(cancel) == (VT_BOOL | VT_BYREF) && V_BOOLREF(cancel)) *V_BOOLREF(cancel) = VARIANT_TRUE;
-    hr = main_browser_->Navigate(V_BSTR(&url_text), flags.get(), &target, post_data.get(), headers.get());
+    hr = main_browser_->Navigate(V_BSTR(url_text.Get()), flags.get(), target.Get(), post_data.get(), headers.get());
   }
-  VariantClear(&target);
-  VariantClear(&url_text);
   return hr;
 }
 
@@ -243,7 +238,7 @@ STDMETHODIMP CScriptErrorHandler::GetTypeInfo(UINT, LCID, ITypeInfo** out) {
 STDMETHODIMP CScriptErrorHandler::Invoke(DISPID dispid, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result,
                                          EXCEPINFO*, UINT*) {
   if (dispid == kDispidScriptError && result) {
-    VariantClear(result);
+    VariantClear(result);  // the caller's out-value, replaced below
     V_VT(result) = VT_BOOL;
     V_BOOL(result) = VARIANT_TRUE;
   }

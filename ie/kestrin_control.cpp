@@ -10,6 +10,7 @@
 #include "common/nlrcert/hallmark_store.h"
 #include "common/nlrcert/nlr_data.h"
 #include "common/utility/platform.h"
+#include "common/utility/window_ids.h"
 #include "ie/core/site_seal_lookup.h"
 #include "ie/kr_protocol.h"
 #include "platform/com/com_values.h"
@@ -30,7 +31,7 @@ const DWORD kRequestCertificate = 1;
 const DWORD kRequestRevocation = 2;
 const DISPID kDispidOnStatusChanged = 1;
 const DISPID kDispidOnError = 1002;
-const UINT_PTR kTimerHover = 1;
+const UINT_PTR kTimerHover = UtilityClassesNS::WindowIds::kTimerControlHover;
 const UINT kHoverDelay = 500;
 const DWORD kPopupLifetime = 30000;
 const UINT kMenuViewCertificate = 0x8000;
@@ -253,10 +254,9 @@ HRESULT CKestrinControl::LoadProperties(IPropertyBag* bag, IErrorLog* log) {
     VARIANT value;
     if (SUCCEEDED(ReadBag(bag, colour.name, VT_I4, &value, log))) *colour.field = static_cast<OLE_COLOR>(V_I4(&value));
   }
-  VARIANT location;
-  if (SUCCEEDED(ReadBag(bag, L"CertLocation", VT_BSTR, &location, log))) {
-    HRESULT hr = SetCertLocation(V_BSTR(&location), SysStringLen(V_BSTR(&location)));
-    VariantClear(&location);
+  KestrinComNS::CVariant location;
+  if (SUCCEEDED(ReadBag(bag, L"CertLocation", VT_BSTR, location.Receive(), log))) {
+    HRESULT hr = SetCertLocation(V_BSTR(location.Get()), SysStringLen(V_BSTR(location.Get())));
     if (FAILED(hr)) return hr;
     // A control already in place starts at once; otherwise its window's creation starts it.
     if (GetHwnd()) StartDownload();

@@ -4,8 +4,10 @@
 
 #include "common/sslverify/ssl_verify_popup.h"
 #include "common/utility/platform.h"
+#include "common/utility/window_ids.h"
 #include "common/web/server_request.h"
 #include "ie/core/site_seal_lookup.h"
+#include "platform/com/com_values.h"
 #include "platform/win/module.h"
 
 namespace KestrinIENS {
@@ -15,8 +17,8 @@ const char kPopupClass[] = "DRAVIX_QUORVEL_WINDOW";
 const char kClassPointerProp[] = "{69E017CA-4B1C-44ee-AED0-A58DCE2BC923}DXclasspointerT";
 const char kOldProcProp[] = "{B8DD8FC1-73C3-4792-B965-A65F2C4327B5}DXoldprocT";
 const char kPopupProp[] = "KestrinSiteSealPopup";
-const UINT_PTR kFollowTimer = 1;
-const UINT_PTR kLookupTimer = 2;
+const UINT_PTR kFollowTimer = UtilityClassesNS::WindowIds::kTimerSiteSealFollow;
+const UINT_PTR kLookupTimer = UtilityClassesNS::WindowIds::kTimerSiteSealLookup;
 const UINT kFollowPeriod = 700;
 
 std::string Ansi(const std::wstring& text) {
@@ -34,19 +36,15 @@ BSTR Bstr(const std::string& text) {
 }
 
 HRESULT Navigate(IWebBrowser2* browser, const std::string& url, const std::string& headers) {
-  BSTR address = Bstr(url);
-  if (!address) return E_OUTOFMEMORY;
-  VARIANT empty, header_text;
-  VariantInit(&empty);
-  VariantInit(&header_text);
+  KestrinComNS::CBstr address;
+  address.Reset(Bstr(url));
+  if (!address.Get()) return E_OUTOFMEMORY;
+  KestrinComNS::CVariant empty, header_text;
   if (!headers.empty()) {
-    V_VT(&header_text) = VT_BSTR;
-    V_BSTR(&header_text) = Bstr(headers);
+    V_VT(header_text.Get()) = VT_BSTR;
+    V_BSTR(header_text.Get()) = Bstr(headers);
   }
-  HRESULT hr = browser->Navigate(address, &empty, &empty, &empty, &header_text);
-  VariantClear(&header_text);
-  SysFreeString(address);
-  return hr;
+  return browser->Navigate(address.Get(), empty.Get(), empty.Get(), empty.Get(), header_text.Get());
 }
 
 bool IsPopupWindow(HWND window) {

@@ -8,6 +8,7 @@
 #include "common/log/log_helper.h"
 #include "common/settings/settings.h"
 #include "common/utility/platform.h"
+#include "platform/com/com_ptr.h"
 #include "setup/browser_detect.h"
 #include "setup/certificates.h"
 #include "setup/cleanup.h"
@@ -51,13 +52,10 @@ HMODULE FrameworkModule() { return g_module; }
 
 HRESULT CreateSetupFramework(ISetupReport* report, ISetupFramework** framework) {
   if (!report || !framework) return E_INVALIDARG;
-  CSetupFramework* object =
-      new (std::nothrow) CSetupFramework(FrameworkModule() ? FrameworkModule() : SetupModule(), report);
+  KestrinComNS::CComPtr<CSetupFramework> object(
+      new (std::nothrow) CSetupFramework(FrameworkModule() ? FrameworkModule() : SetupModule(), report));
   if (!object) return E_FAIL;
-  object->AddRef();
-  HRESULT hr = object->QueryInterface(IID_ISetupFramework, reinterpret_cast<void**>(framework));
-  object->Release();
-  return hr;
+  return object->QueryInterface(IID_ISetupFramework, reinterpret_cast<void**>(framework));
 }
 
 CSetupFramework::CSetupFramework(HMODULE module, ISetupReport* report)

@@ -234,13 +234,13 @@ int TaskSchedulerKindForOSClass(int os_class) {
   }
 }
 
-CTaskScheduler* CreateTaskScheduler(int kind) {
+std::unique_ptr<CTaskScheduler> CreateTaskScheduler(int kind) {
   if (kind == 0) {
     static const int chosen = TaskSchedulerKindForOSClass(GetOSClass());
     kind = chosen;
   }
-  if (kind == 1) return new CTaskSchedulerNT5();
-  if (kind == 2) return new CTaskSchedulerNT6();
+  if (kind == 1) return std::make_unique<CTaskSchedulerNT5>();
+  if (kind == 2) return std::make_unique<CTaskSchedulerNT6>();
   return nullptr;
 }
 
@@ -256,7 +256,7 @@ bool MakeTaskName(std::wstring* out) {
 
 bool StartTrayByTask(const wchar_t* program_path, int kind) {
   if (kind == 0) kind = TaskSchedulerKindForOSClass(GetOSClass());
-  std::unique_ptr<CTaskScheduler> scheduler(CreateTaskScheduler(kind));
+  std::unique_ptr<CTaskScheduler> scheduler = CreateTaskScheduler(kind);
   if (!scheduler) return false;
   scheduler->SetRunNow(true);
   TaskTime now(_time64(nullptr));

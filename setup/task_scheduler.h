@@ -6,6 +6,7 @@
 #include <mstask.h>
 #include <taskschd.h>
 
+#include <memory>
 #include <string>
 
 #include "platform/com/com_ptr.h"
@@ -93,7 +94,7 @@ class CTaskSchedulerNT6 : public CTaskScheduler {
 
 // Kind 1 Task Scheduler 1.0, 2 Task Scheduler 2.0, 0 chosen from the OS class (2000, XP and
 // Server 2003: 1; Vista: 2; anything else: none).
-CTaskScheduler* CreateTaskScheduler(int kind);
+std::unique_ptr<CTaskScheduler> CreateTaskScheduler(int kind);
 int TaskSchedulerKindForOSClass(int os_class);
 
 bool MakeTaskName(std::wstring* out);

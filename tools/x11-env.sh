@@ -63,14 +63,18 @@ kestrin_xvfb_start() {
 }
 
 # kestrin_pictures <program pid> <handshake dir> <out prefix> <name>...: takes a picture of the
-# screen each time the program announces <name>.ready, and answers with <name>.done.
+# screen each time the program announces <name>.ready, and answers with <name>.done. When the
+# program writes the window in view into <name>.ready ("x y width height"), the picture is cut
+# down to it.
 kestrin_pictures() {
-  local app=$1 shots=$2 out=$3 name
+  local app=$1 shots=$2 out=$3 name x y w h
   shift 3
   for name in "$@"; do
     for _ in $(seq 600); do [ -e "$shots/$name.ready" ] && break; kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
     [ -e "$shots/$name.ready" ] || return 0
     import -window root "$out-$name.png"
+    read -r x y w h < <(tr -d '\r' < "$shots/$name.ready") || true
+    if [ -n "${h:-}" ]; then convert "$out-$name.png" -crop "${w}x${h}+${x}+${y}" +repage "$out-$name.png"; fi
     echo "picture: $out-$name.png"
     touch "$shots/$name.done"
   done

@@ -4,6 +4,7 @@
 
 #include "common/log/log_helper.h"
 #include "common/settings/settings.h"
+#include "platform/win/scoped_handle.h"
 #include "tray/settings_converter.h"
 #include "tray/tray_resource.h"
 
@@ -116,12 +117,11 @@ void CDravixTrayMFCDlg::OnTimer(UINT_PTR id) {
 }
 
 UINT CDravixTrayMFCDlg::GetDoubleClickSpeed() {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Mouse", 0, KEY_READ, &key) != ERROR_SUCCESS) return 500;
+  KestrinWinNS::CScopedRegKey key;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Mouse", 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) return 500;
   wchar_t text[261] = {};
   DWORD type = 0, size = 260 * sizeof(wchar_t);
-  LONG status = RegQueryValueExW(key, L"DoubleClickSpeed", nullptr, &type, reinterpret_cast<BYTE*>(text), &size);
-  RegCloseKey(key);
+  LONG status = RegQueryValueExW(key.Get(), L"DoubleClickSpeed", nullptr, &type, reinterpret_cast<BYTE*>(text), &size);
   if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return 500;
   return static_cast<UINT>(_wtoi(text));
 }

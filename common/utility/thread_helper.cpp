@@ -42,7 +42,7 @@ HANDLE CThreadHelper::StartThread(WorkerProc proc, void* param) {
   AddRef();
   HANDLE thread = CreateThread(nullptr, 0, &CThreadHelper::ThreadMain, start, 0, nullptr);
   if (!thread) {
-    Release();
+    Release();  // the thread's reference taken above: no thread will let it go
     delete start;
   }
   return thread;

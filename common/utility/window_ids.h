@@ -34,6 +34,8 @@ enum EffectTimer : UINT_PTR {
   kTimerEffectHideTrail = 5,
 };
 enum ToastTimer : UINT_PTR { kTimerToastSlideOut = 1 };
+enum SiteSealPopupTimer : UINT_PTR { kTimerSiteSealFollow = 1, kTimerSiteSealLookup = 2 };
+enum ControlTimer : UINT_PTR { kTimerControlHover = 1 };
 
 }  // namespace WindowIds
 }  // namespace UtilityClassesNS

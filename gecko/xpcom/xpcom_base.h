@@ -48,7 +48,9 @@ class nsISupports {
   KR_METHOD_(ULONG) Release() = 0;
 };
 
-// A counted pointer to an XPCOM interface (one reference, released when the holder goes).
+// A counted pointer to an XPCOM interface (one reference, released when the holder goes). The
+// same shape as the kit's CComPtr, kept apart because XPCOM names an interface by T::IID() and
+// answers in nsresult where COM uses __uuidof and HRESULT.
 template <class T>
 class nsCOMPtr {
  public:
@@ -75,6 +77,8 @@ class nsCOMPtr {
     p_ = p;
     if (old) old->Release();
   }
+  // Takes a reference the caller already owns.
+  void Attach(T* p) { Reset(); p_ = p; }
   T* Detach() { T* p = p_; p_ = nullptr; return p; }
   // Queries `from` for T; null (and the failing code) when it has none.
   template <class U>

@@ -394,7 +394,10 @@ HRESULT CControlBase::ReadBag(IPropertyBag* bag, const wchar_t* name, VARTYPE ty
   VariantInit(value);
   V_VT(value) = type;
   HRESULT hr = bag->Read(name, value, log);
-  if (FAILED(hr)) return hr;
+  if (FAILED(hr)) {
+    VariantInit(value);  // empty again: the caller may clear it
+    return hr;
+  }
   if (V_VT(value) != type) hr = VariantChangeType(value, value, 0, type);
   if (FAILED(hr)) VariantClear(value);
   return hr;

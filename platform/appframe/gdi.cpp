@@ -56,15 +56,8 @@ bool CBitmap::LoadBitmap(HINSTANCE module, UINT id) {
 }
 
 bool CBitmap::Create32BitDIB(int width, int height, void** bits) {
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
   void* pixels = nullptr;
-  bool ok = Attach(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
+  bool ok = Attach(KestrinWinNS::CreateDib32(width, height, &pixels).Take());
   if (bits) *bits = ok ? pixels : nullptr;
   return ok;
 }

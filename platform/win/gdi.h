@@ -32,18 +32,34 @@ struct CMemoryDCTraits {
 };
 using CScopedMemoryDC = CScopedHandle<CMemoryDCTraits>;
 
+// A 32-bit top-down DIB section (first row at the top); `bits`, when given, receives its pixels
+// (null when the section could not be made).
+inline CScopedBitmap CreateDib32(int width, int height, void** bits = nullptr) {
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* pixels = nullptr;
+  CScopedBitmap dib(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
+  if (bits) *bits = dib ? pixels : nullptr;
+  return dib;
+}
+
 // A memory DC compatible with `reference` (the screen when null).
 inline CScopedMemoryDC CreateMemoryDC(HDC reference) { return CScopedMemoryDC(CreateCompatibleDC(reference)); }
 
-// The DC of a window (of the screen for a null window), released with ReleaseDC.
-class CWindowDC {
+// A DC that goes back to its window with ReleaseDC.
+class CReleasedDC {
  public:
-  explicit CWindowDC(HWND window) : window_(window), dc_(GetDC(window)) {}
-  ~CWindowDC() {
+  CReleasedDC(HWND window, HDC dc) : window_(window), dc_(dc) {}
+  ~CReleasedDC() {
     if (dc_) ReleaseDC(window_, dc_);
   }
-  CWindowDC(const CWindowDC&) = delete;
-  CWindowDC& operator=(const CWindowDC&) = delete;
+  CReleasedDC(const CReleasedDC&) = delete;
+  CReleasedDC& operator=(const CReleasedDC&) = delete;
 
   HDC Get() const { return dc_; }
   explicit operator bool() const { return dc_ != nullptr; }
@@ -51,6 +67,18 @@ class CWindowDC {
  private:
   HWND window_;
   HDC dc_;
+};
+
+// The client-area DC of a window (of the screen for a null window), from GetDC.
+class CWindowDC : public CReleasedDC {
+ public:
+  explicit CWindowDC(HWND window) : CReleasedDC(window, GetDC(window)) {}
+};
+
+// The DC of the whole window, frame and caption included, from GetWindowDC.
+class CWindowFrameDC : public CReleasedDC {
+ public:
+  explicit CWindowFrameDC(HWND window) : CReleasedDC(window, GetWindowDC(window)) {}
 };
 
 // BeginPaint and EndPaint.
@@ -86,6 +114,20 @@ class CSelectObject {
  private:
   HDC dc_;
   HGDIOBJ old_;
+};
+
+// A memory DC (compatible with `reference`, the screen when null) with `bitmap` selected for
+// its life: the selection is undone before the DC is deleted. The bitmap stays the caller's.
+class CBitmapDC {
+ public:
+  CBitmapDC(HDC reference, HBITMAP bitmap) : dc_(CreateCompatibleDC(reference)), select_(dc_.Get(), bitmap) {}
+
+  HDC Get() const { return dc_.Get(); }
+  explicit operator bool() const { return dc_.IsValid(); }
+
+ private:
+  CScopedMemoryDC dc_;  // declared first: it goes after the selection is undone
+  CSelectObject select_;
 };
 
 }  // namespace KestrinWinNS

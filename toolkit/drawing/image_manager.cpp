@@ -36,17 +36,10 @@ bool ReadBitmapPixels(HBITMAP bitmap, std::vector<DWORD>* pixels, int* width, in
 }
 
 HBITMAP MakeDibSection(int width, int height, const DWORD* pixels) {
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  bi.bmiHeader.biWidth = width;
-  bi.bmiHeader.biHeight = -height;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP dib = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (dib && bits && pixels) std::memcpy(bits, pixels, static_cast<size_t>(width) * height * 4);
-  return dib;
+  KestrinWinNS::CScopedBitmap dib = KestrinWinNS::CreateDib32(width, height, &bits);
+  if (bits && pixels) std::memcpy(bits, pixels, static_cast<size_t>(width) * height * 4);
+  return dib.Take();
 }
 
 namespace {
@@ -82,6 +75,7 @@ HBITMAP TransformAlphaBitmap(HBITMAP source, PixelFn fn, const void* context) {
 HICON TransformIcon(HICON icon, PixelFn fn, const void* context) {
   ICONINFO info{};
   if (!icon || !GetIconInfo(icon, &info)) return nullptr;
+  KestrinWinNS::CScopedBitmap info_color(info.hbmColor), info_mask(info.hbmMask);  // ours to delete
   HICON result = nullptr;
   std::vector<DWORD> color, mask;
   int w = 0, h = 0, mw = 0, mh = 0;
@@ -89,14 +83,11 @@ HICON TransformIcon(HICON icon, PixelFn fn, const void* context) {
       ReadBitmapPixels(info.hbmMask, &mask, &mw, &mh) && mw == w && mh >= h) {
     for (size_t i = 0; i < color.size(); ++i)
       if ((mask[i] & 0xFFFFFF) == 0) color[i] = (color[i] & 0xFF000000) | (fn(color[i], context) & 0xFFFFFF);
-    HBITMAP new_color = MakeDibSection(w, h, color.data());
+    KestrinWinNS::CScopedBitmap new_color(MakeDibSection(w, h, color.data()));
     ICONINFO out = info;
-    out.hbmColor = new_color;
+    out.hbmColor = new_color.Get();
     result = CreateIconIndirect(&out);
-    DeleteObject(new_color);
   }
-  if (info.hbmColor) DeleteObject(info.hbmColor);
-  if (info.hbmMask) DeleteObject(info.hbmMask);
   return result;
 }
 
@@ -294,11 +285,10 @@ CTKImageManager& CTKImageManager::Instance() {
 SIZE CTKImageManager::GetIconSize(HICON icon) {
   ICONINFO info{};
   if (!icon || !GetIconInfo(icon, &info)) return SIZE{0, 0};
+  KestrinWinNS::CScopedBitmap info_color(info.hbmColor), info_mask(info.hbmMask);  // ours to delete
   BITMAP bm{};
   GetObjectW(info.hbmMask, sizeof(bm), &bm);
   SIZE size{bm.bmWidth, info.hbmColor ? bm.bmHeight : bm.bmHeight / 2};
-  if (info.hbmColor) DeleteObject(info.hbmColor);
-  if (info.hbmMask) DeleteObject(info.hbmMask);
   return size;
 }
 
@@ -378,11 +368,8 @@ bool CTKImageManager::SetIconsFromBitmap(HBITMAP bitmap, bool alpha, const UINT*
   if (!list) return false;
   COLORREF mask = mask_color_;
   if (mask == CLR_INVALID) {
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    mask = GetPixel(dc, 0, 0);
-    SelectObject(dc, old);
-    DeleteDC(dc);
+    KestrinWinNS::CBitmapDC dc(nullptr, bitmap);
+    mask = GetPixel(dc.Get(), 0, 0);
   }
   ImageList_AddMasked(list, bitmap, mask);
   const bool ok = AddImageListIcons(list, ids, count, SIZE{width, height}, state);
@@ -412,11 +399,9 @@ bool CTKImageManager::AddImageListIcons(HIMAGELIST list, const UINT* ids, int co
 bool CTKImageManager::SetIconsFromBitmapId(HMODULE module, const wchar_t* name, const UINT* ids, int count, SIZE size,
                                            int state) {
   bool alpha = false;
-  HBITMAP bitmap = LoadBitmapFromResource(module, name, &alpha);
+  KestrinWinNS::CScopedBitmap bitmap(LoadBitmapFromResource(module, name, &alpha));
   if (!bitmap) return false;
-  const bool ok = SetIconsFromBitmap(bitmap, alpha, ids, count, size, state);
-  DeleteObject(bitmap);
-  return ok;
+  return SetIconsFromBitmap(bitmap.Get(), alpha, ids, count, size, state);
 }
 
 CTKImageManagerIcon* CTKImageManager::GetImage(UINT id, int width) {
@@ -486,15 +471,14 @@ HBITMAP FromPng(CTKGraphicBitmapPng& png, bool* alpha) {
 }
 
 HBITMAP From32Bit(HBITMAP loaded, bool* alpha) {
+  KestrinWinNS::CScopedBitmap owned(loaded);
   BITMAP bm{};
   GetObjectW(loaded, sizeof(bm), &bm);
   if (bm.bmBitsPixel != 32) {
     *alpha = false;
-    return loaded;
+    return owned.Take();
   }
-  HBITMAP result = CTKImageManager::CreatePremultipliedBitmap(loaded, alpha);
-  DeleteObject(loaded);
-  return result;
+  return CTKImageManager::CreatePremultipliedBitmap(loaded, alpha);
 }
 }  // namespace
 
@@ -548,33 +532,31 @@ bool CTKImageManager::AlphaCopy(HDC dest, const RECT& d, HDC src, const RECT& s)
   }
   // In software: the source stretched into one DIB, the destination copied into another.
   std::vector<DWORD> sp(static_cast<size_t>(dw) * dh), dp(static_cast<size_t>(dw) * dh);
-  HBITMAP sbm = MakeDibSection(dw, dh, nullptr), dbm = MakeDibSection(dw, dh, nullptr);
-  HDC mem = CreateCompatibleDC(dest);
+  KestrinWinNS::CScopedBitmap sbm(MakeDibSection(dw, dh, nullptr)), dbm(MakeDibSection(dw, dh, nullptr));
+  KestrinWinNS::CScopedMemoryDC mem = KestrinWinNS::CreateMemoryDC(dest);
   bool ok = false;
   if (sbm && dbm && mem) {
-    HGDIOBJ old = SelectObject(mem, sbm);
-    SetStretchBltMode(mem, COLORONCOLOR);
-    StretchBlt(mem, 0, 0, dw, dh, src, s.left, s.top, sw, sh, SRCCOPY);
-    SelectObject(mem, dbm);
-    BitBlt(mem, 0, 0, dw, dh, dest, d.left, d.top, SRCCOPY);
-    SelectObject(mem, old);
+    {
+      KestrinWinNS::CSelectObject select(mem.Get(), sbm.Get());
+      SetStretchBltMode(mem.Get(), COLORONCOLOR);
+      StretchBlt(mem.Get(), 0, 0, dw, dh, src, s.left, s.top, sw, sh, SRCCOPY);
+    }
+    {
+      KestrinWinNS::CSelectObject select(mem.Get(), dbm.Get());
+      BitBlt(mem.Get(), 0, 0, dw, dh, dest, d.left, d.top, SRCCOPY);
+    }
     int w = 0, h = 0;
-    if (ReadBitmapPixels(sbm, &sp, &w, &h) && ReadBitmapPixels(dbm, &dp, &w, &h)) {
+    if (ReadBitmapPixels(sbm.Get(), &sp, &w, &h) && ReadBitmapPixels(dbm.Get(), &dp, &w, &h)) {
       for (size_t i = 0; i < dp.size(); ++i) {
         const int inv = 255 - A(sp[i]);
         dp[i] = Pack(0, std::min(R(sp[i]) + R(dp[i]) * inv / 255, 255), std::min(G(sp[i]) + G(dp[i]) * inv / 255, 255),
                      std::min(B(sp[i]) + B(dp[i]) * inv / 255, 255));
       }
-      HBITMAP result = MakeDibSection(dw, dh, dp.data());
-      old = SelectObject(mem, result);
-      ok = BitBlt(dest, d.left, d.top, dw, dh, mem, 0, 0, SRCCOPY) != FALSE;
-      SelectObject(mem, old);
-      DeleteObject(result);
+      KestrinWinNS::CScopedBitmap result(MakeDibSection(dw, dh, dp.data()));
+      KestrinWinNS::CSelectObject select(mem.Get(), result.Get());
+      ok = BitBlt(dest, d.left, d.top, dw, dh, mem.Get(), 0, 0, SRCCOPY) != FALSE;
     }
   }
-  if (mem) DeleteDC(mem);
-  if (sbm) DeleteObject(sbm);
-  if (dbm) DeleteObject(dbm);
   return ok;
 }
 
@@ -586,40 +568,32 @@ void CTKImageManager::DrawTransparent(HDC dest, const RECT& d, HDC src, const RE
     return;
   }
   // A monochrome mask of the key colour: the destination keeps its pixels where the key is.
-  HDC mask_dc = CreateCompatibleDC(dest);
-  HBITMAP mask = CreateBitmap(sw, sh, 1, 1, nullptr);
-  HGDIOBJ old_mask = SelectObject(mask_dc, mask);
+  KestrinWinNS::CScopedBitmap mask(CreateBitmap(sw, sh, 1, 1, nullptr));
+  KestrinWinNS::CBitmapDC mask_dc(dest, mask.Get());
   const COLORREF old_bk = SetBkColor(src, key);
-  BitBlt(mask_dc, 0, 0, sw, sh, src, s.left, s.top, SRCCOPY);
+  BitBlt(mask_dc.Get(), 0, 0, sw, sh, src, s.left, s.top, SRCCOPY);
   SetBkColor(src, old_bk);
   // The source with the key's pixels black.
-  HDC img_dc = CreateCompatibleDC(dest);
-  HBITMAP img = CreateCompatibleBitmap(dest, sw, sh);
-  HGDIOBJ old_img = SelectObject(img_dc, img);
-  BitBlt(img_dc, 0, 0, sw, sh, src, s.left, s.top, SRCCOPY);
-  const COLORREF old_text = SetTextColor(img_dc, RGB(255, 255, 255));
-  const COLORREF old_img_bk = SetBkColor(img_dc, RGB(0, 0, 0));
-  BitBlt(img_dc, 0, 0, sw, sh, mask_dc, 0, 0, SRCAND);  // key pixels black
-  SetTextColor(img_dc, old_text);
-  SetBkColor(img_dc, old_img_bk);
+  KestrinWinNS::CScopedBitmap img(CreateCompatibleBitmap(dest, sw, sh));
+  KestrinWinNS::CBitmapDC img_dc(dest, img.Get());
+  BitBlt(img_dc.Get(), 0, 0, sw, sh, src, s.left, s.top, SRCCOPY);
+  const COLORREF old_text = SetTextColor(img_dc.Get(), RGB(255, 255, 255));
+  const COLORREF old_img_bk = SetBkColor(img_dc.Get(), RGB(0, 0, 0));
+  BitBlt(img_dc.Get(), 0, 0, sw, sh, mask_dc.Get(), 0, 0, SRCAND);  // key pixels black
+  SetTextColor(img_dc.Get(), old_text);
+  SetBkColor(img_dc.Get(), old_img_bk);
   const COLORREF dest_text = SetTextColor(dest, RGB(0, 0, 0));
   const COLORREF dest_bk = SetBkColor(dest, RGB(255, 255, 255));
   SetStretchBltMode(dest, COLORONCOLOR);
   if (dw == sw && dh == sh) {
-    BitBlt(dest, d.left, d.top, dw, dh, mask_dc, 0, 0, SRCAND);
-    BitBlt(dest, d.left, d.top, dw, dh, img_dc, 0, 0, SRCPAINT);
+    BitBlt(dest, d.left, d.top, dw, dh, mask_dc.Get(), 0, 0, SRCAND);
+    BitBlt(dest, d.left, d.top, dw, dh, img_dc.Get(), 0, 0, SRCPAINT);
   } else {
-    StretchBlt(dest, d.left, d.top, dw, dh, mask_dc, 0, 0, sw, sh, SRCAND);
-    StretchBlt(dest, d.left, d.top, dw, dh, img_dc, 0, 0, sw, sh, SRCPAINT);
+    StretchBlt(dest, d.left, d.top, dw, dh, mask_dc.Get(), 0, 0, sw, sh, SRCAND);
+    StretchBlt(dest, d.left, d.top, dw, dh, img_dc.Get(), 0, 0, sw, sh, SRCPAINT);
   }
   SetTextColor(dest, dest_text);
   SetBkColor(dest, dest_bk);
-  SelectObject(img_dc, old_img);
-  DeleteObject(img);
-  DeleteDC(img_dc);
-  SelectObject(mask_dc, old_mask);
-  DeleteObject(mask);
-  DeleteDC(mask_dc);
 }
 
 namespace {
@@ -643,19 +617,15 @@ void CTKImageManager::DrawImage(HDC dc, int x, int y, CTKImageManagerIcon* icon,
   const SIZE source = image.Size();
 
   if (image.IsAlpha()) {
-    HBITMAP mirrored = mirror ? MirroredCopy(image.Bitmap()) : nullptr;
-    HDC mem = CreateCompatibleDC(dc);
-    HGDIOBJ old = SelectObject(mem, mirrored ? mirrored : image.Bitmap());
+    KestrinWinNS::CScopedBitmap mirrored(mirror ? MirroredCopy(image.Bitmap()) : nullptr);
+    KestrinWinNS::CBitmapDC mem(dc, mirrored ? mirrored.Get() : image.Bitmap());
     RECT s{0, 0, source.cx, source.cy};
     RECT d{x, y, x + width, y + height};
     if (y < 0 && height == icon->Height()) {  // rows above the DC are cut off first
       s.top = -y;
       d.top = 0;
     }
-    if (d.bottom > d.top) AlphaCopy(dc, d, mem, s);
-    SelectObject(mem, old);
-    DeleteDC(mem);
-    if (mirrored) DeleteObject(mirrored);
+    if (d.bottom > d.top) AlphaCopy(dc, d, mem.Get(), s);
     return;
   }
 
@@ -663,23 +633,20 @@ void CTKImageManager::DrawImage(HDC dc, int x, int y, CTKImageManagerIcon* icon,
   if (icon->DrawThroughAlpha()) {
     // Onto magenta; what stays magenta becomes transparent, the rest opaque.
     std::vector<DWORD> px(static_cast<size_t>(width) * height, 0x00FF00FF);
-    HBITMAP canvas = MakeDibSection(width, height, px.data());
-    HDC mem = CreateCompatibleDC(dc);
-    HGDIOBJ old = SelectObject(mem, canvas);
-    DrawIconEx(mem, 0, 0, hicon, width, height, 0, nullptr, DI_NORMAL);
-    SelectObject(mem, old);
+    KestrinWinNS::CScopedBitmap canvas(MakeDibSection(width, height, px.data()));
+    KestrinWinNS::CScopedMemoryDC mem = KestrinWinNS::CreateMemoryDC(dc);
+    {
+      KestrinWinNS::CSelectObject select(mem.Get(), canvas.Get());
+      DrawIconEx(mem.Get(), 0, 0, hicon, width, height, 0, nullptr, DI_NORMAL);
+    }
     int w = 0, h = 0;
-    ReadBitmapPixels(canvas, &px, &w, &h);
+    ReadBitmapPixels(canvas.Get(), &px, &w, &h);
     for (DWORD& p : px) p = (p & 0xFFFFFF) == 0xFF00FF ? 0 : (p | 0xFF000000);
     if (mirror)
       for (int row = 0; row < h; ++row) std::reverse(px.begin() + static_cast<size_t>(row) * w, px.begin() + static_cast<size_t>(row + 1) * w);
-    HBITMAP ready = MakeDibSection(w, h, px.data());
-    old = SelectObject(mem, ready);
-    AlphaCopy(dc, RECT{x, y, x + width, y + height}, mem, RECT{0, 0, width, height});
-    SelectObject(mem, old);
-    DeleteObject(ready);
-    DeleteObject(canvas);
-    DeleteDC(mem);
+    KestrinWinNS::CScopedBitmap ready(MakeDibSection(w, h, px.data()));
+    KestrinWinNS::CSelectObject select(mem.Get(), ready.Get());
+    AlphaCopy(dc, RECT{x, y, x + width, y + height}, mem.Get(), RECT{0, 0, width, height});
     return;
   }
   if (!mirror) {
@@ -687,41 +654,32 @@ void CTKImageManager::DrawImage(HDC dc, int x, int y, CTKImageManagerIcon* icon,
     return;
   }
   // Mirrored: the destination's pixels are turned round, the icon drawn, and turned back.
-  HBITMAP temp = MakeDibSection(width, height, nullptr);
-  HDC mem = CreateCompatibleDC(dc);
-  HGDIOBJ old = SelectObject(mem, temp);
-  StretchBlt(mem, width - 1, 0, -width, height, dc, x, y, width, height, SRCCOPY);
-  DrawIconEx(mem, 0, 0, hicon, width, height, 0, nullptr, DI_NORMAL);
-  StretchBlt(dc, x + width - 1, y, -width, height, mem, 0, 0, width, height, SRCCOPY);
-  SelectObject(mem, old);
-  DeleteObject(temp);
-  DeleteDC(mem);
+  KestrinWinNS::CScopedBitmap temp(MakeDibSection(width, height, nullptr));
+  KestrinWinNS::CBitmapDC mem(dc, temp.Get());
+  StretchBlt(mem.Get(), width - 1, 0, -width, height, dc, x, y, width, height, SRCCOPY);
+  DrawIconEx(mem.Get(), 0, 0, hicon, width, height, 0, nullptr, DI_NORMAL);
+  StretchBlt(dc, x + width - 1, y, -width, height, mem.Get(), 0, 0, width, height, SRCCOPY);
 }
 
 void CTKImageManager::DrawSilhouette(HDC dc, int x, int y, const CTKIconImage& image, int width, int height,
                                      COLORREF color) {
   if (image.IsEmpty() || width <= 0 || height <= 0) return;
   // The image on white, then drawn as a one-colour shape.
-  HDC mem = CreateCompatibleDC(dc);
-  HBITMAP mono = CreateCompatibleBitmap(dc, width, height);
-  HGDIOBJ old = SelectObject(mem, mono);
-  CTKDrawHelpers::FillSolidRect(mem, RECT{0, 0, width, height}, RGB(255, 255, 255));
-  if (image.IsAlpha()) {
-    HDC src = CreateCompatibleDC(dc);
-    HGDIOBJ old_src = SelectObject(src, image.Bitmap());
-    const SIZE s = image.Size();
-    AlphaCopy(mem, RECT{0, 0, width, height}, src, RECT{0, 0, s.cx, s.cy});
-    SelectObject(src, old_src);
-    DeleteDC(src);
-  } else {
-    DrawIconEx(mem, 0, 0, image.Icon(), width, height, 0, nullptr, DI_NORMAL);
+  KestrinWinNS::CScopedBitmap mono(CreateCompatibleBitmap(dc, width, height));
+  {
+    KestrinWinNS::CBitmapDC mem(dc, mono.Get());
+    CTKDrawHelpers::FillSolidRect(mem.Get(), RECT{0, 0, width, height}, RGB(255, 255, 255));
+    if (image.IsAlpha()) {
+      KestrinWinNS::CBitmapDC src(dc, image.Bitmap());
+      const SIZE s = image.Size();
+      AlphaCopy(mem.Get(), RECT{0, 0, width, height}, src.Get(), RECT{0, 0, s.cx, s.cy});
+    } else {
+      DrawIconEx(mem.Get(), 0, 0, image.Icon(), width, height, 0, nullptr, DI_NORMAL);
+    }
   }
-  SelectObject(mem, old);
-  DeleteDC(mem);
-  HBRUSH brush = CreateSolidBrush(color);
-  DrawStateW(dc, brush, nullptr, reinterpret_cast<LPARAM>(mono), 0, x, y, width, height, DST_BITMAP | DSS_MONO);
-  DeleteObject(brush);
-  DeleteObject(mono);
+  KestrinWinNS::CScopedBrush brush(CreateSolidBrush(color));
+  DrawStateW(dc, brush.Get(), nullptr, reinterpret_cast<LPARAM>(mono.Get()), 0, x, y, width, height,
+             DST_BITMAP | DSS_MONO);
 }
 
 // ---- stored form ----
@@ -790,15 +748,13 @@ HBITMAP ReadBitmapBlock(CArchive& ar) {
   std::vector<BYTE> stored(bits_size);
   if (bits_size && ar.Read(stored.data(), static_cast<UINT>(bits_size)) != bits_size) BadData();
   void* bits = nullptr;
-  HBITMAP dib = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(info.data()), DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!dib || !bits) {
-    if (dib) DeleteObject(dib);
-    return nullptr;
-  }
+  KestrinWinNS::CScopedBitmap dib(
+      CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(info.data()), DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!dib || !bits) return nullptr;
   const size_t stride = ((static_cast<size_t>(width) * bpp + 31) / 32) * 4;
   const size_t capacity = stride * static_cast<size_t>(height);
   std::memcpy(bits, stored.data(), std::min<size_t>(capacity, stored.size()));
-  return dib;
+  return dib.Take();
 }
 
 void WriteImage(CArchive& ar, const CTKIconImage& image) {
@@ -808,10 +764,9 @@ void WriteImage(CArchive& ar, const CTKIconImage& image) {
   } else if (image.Icon()) {
     ICONINFO info{};
     if (GetIconInfo(image.Icon(), &info)) {
+      KestrinWinNS::CScopedBitmap info_color(info.hbmColor), info_mask(info.hbmMask);  // ours to delete
       WriteBitmapBlock(ar, info.hbmColor);
       WriteBitmapBlock(ar, info.hbmMask);
-      if (info.hbmColor) DeleteObject(info.hbmColor);
-      if (info.hbmMask) DeleteObject(info.hbmMask);
     } else {
       WriteEmptyBlock(ar);
       WriteEmptyBlock(ar);
@@ -823,28 +778,17 @@ void WriteImage(CArchive& ar, const CTKIconImage& image) {
 }
 
 CTKIconImage ReadImage(CArchive& ar) {
-  HBITMAP color = ReadBitmapBlock(ar);
-  HBITMAP mask = nullptr;
-  try {
-    mask = ReadBitmapBlock(ar);
-  } catch (...) {
-    if (color) DeleteObject(color);
-    throw;
-  }
-  if (!color) {
-    if (mask) DeleteObject(mask);
-    return CTKIconImage();
-  }
-  if (!mask) return CTKIconImage(nullptr, color);
+  KestrinWinNS::CScopedBitmap color(ReadBitmapBlock(ar));
+  KestrinWinNS::CScopedBitmap mask(ReadBitmapBlock(ar));
+  if (!color) return CTKIconImage();
+  if (!mask) return CTKIconImage(nullptr, color.Take());
   BITMAP bm{};
-  GetObjectW(color, sizeof(bm), &bm);
+  GetObjectW(color.Get(), sizeof(bm), &bm);
   HICON icon = nullptr;
   if (HIMAGELIST list = ImageList_Create(bm.bmWidth, bm.bmHeight, ILC_COLOR24 | ILC_MASK, 1, 0)) {
-    if (ImageList_Add(list, color, mask) >= 0) icon = ImageList_GetIcon(list, 0, ILD_NORMAL);
+    if (ImageList_Add(list, color.Get(), mask.Get()) >= 0) icon = ImageList_GetIcon(list, 0, ILD_NORMAL);
     ImageList_Destroy(list);
   }
-  DeleteObject(color);
-  DeleteObject(mask);
   return CTKIconImage(icon, nullptr);
 }
 

@@ -4,6 +4,8 @@
 #include <cwchar>
 #include <vector>
 
+#include "platform/win/gdi.h"
+
 #include "toolkit/drawing/draw_helpers.h"
 #include "toolkit/drawing/image_manager.h"
 
@@ -125,16 +127,12 @@ void CTKOffice2007Image::DrawTransparentColor(HDC dc, const RECT& dest, const RE
   }
   const int w = dest.right - dest.left, h = dest.bottom - dest.top;
   if (w <= 0 || h <= 0) return;
-  HDC mem = CreateCompatibleDC(dc);
-  HBITMAP off = CreateCompatibleBitmap(dc, w, h);
-  HGDIOBJ old = SelectObject(mem, off);
+  KestrinWinNS::CScopedBitmap off(CreateCompatibleBitmap(dc, w, h));
+  KestrinWinNS::CBitmapDC mem(dc, off.Get());
   const RECT local{0, 0, w, h};
-  CTKDrawHelpers::FillSolidRect(mem, local, key);
-  DrawWithSizingMargins(mem, local, src, margins);
-  CTKImageManager::Instance().DrawTransparent(dc, dest, mem, local, key);
-  SelectObject(mem, old);
-  DeleteObject(off);
-  DeleteDC(mem);
+  CTKDrawHelpers::FillSolidRect(mem.Get(), local, key);
+  DrawWithSizingMargins(mem.Get(), local, src, margins);
+  CTKImageManager::Instance().DrawTransparent(dc, dest, mem.Get(), local, key);
 }
 
 void CTKOffice2007Image::DrawBlended(HDC dc, const RECT& dest, const RECT& src, const RECT& margins, COLORREF key,
@@ -153,23 +151,20 @@ void CTKOffice2007Image::DrawBlended(HDC dc, const RECT& dest, const RECT& src, 
   const DWORD key_pixel = key == CLR_INVALID ? 0xFFFFFFFF
                                              : (DWORD(GetRValue(key)) << 16) | (DWORD(GetGValue(key)) << 8) | GetBValue(key);
   std::vector<DWORD> px(static_cast<size_t>(w) * h, key == CLR_INVALID ? 0 : key_pixel);
-  HBITMAP dib = MakeDibSection(w, h, px.data());
+  KestrinWinNS::CScopedBitmap dib(MakeDibSection(w, h, px.data()));
   if (!dib) return;
-  HDC mem = CreateCompatibleDC(dc);
-  HGDIOBJ old = SelectObject(mem, dib);
+  KestrinWinNS::CScopedMemoryDC mem = KestrinWinNS::CreateMemoryDC(dc);
   const RECT local{0, 0, w, h};
-  DrawWithSizingMargins(mem, local, src, margins);
-  SelectObject(mem, old);
+  {
+    KestrinWinNS::CSelectObject select(mem.Get(), dib.Get());
+    DrawWithSizingMargins(mem.Get(), local, src, margins);
+  }
   int rw = 0, rh = 0;
-  ReadBitmapPixels(dib, &px, &rw, &rh);
+  ReadBitmapPixels(dib.Get(), &px, &rw, &rh);
   for (DWORD& p : px) p = (p & 0xFFFFFF) == key_pixel ? 0 : (p | 0xFF000000);
-  HBITMAP ready = MakeDibSection(w, h, px.data());
-  old = SelectObject(mem, ready);
-  CTKImageManager::Instance().AlphaCopy(dc, dest, mem, local);
-  SelectObject(mem, old);
-  DeleteObject(ready);
-  DeleteObject(dib);
-  DeleteDC(mem);
+  KestrinWinNS::CScopedBitmap ready(MakeDibSection(w, h, px.data()));
+  KestrinWinNS::CSelectObject select(mem.Get(), ready.Get());
+  CTKImageManager::Instance().AlphaCopy(dc, dest, mem.Get(), local);
 }
 
 // ---- set ----

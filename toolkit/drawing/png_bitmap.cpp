@@ -16,16 +16,12 @@ size_t CTKMemoryReadStream::Read(void* buffer, size_t count) {
 CTKFileReadStream::CTKFileReadStream(const wchar_t* path)
     : file_(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
 
-CTKFileReadStream::~CTKFileReadStream() {
-  if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
-}
-
 size_t CTKFileReadStream::Read(void* buffer, size_t count) {
   size_t total = 0;
   while (total < count) {
     DWORD chunk = count - total > 0x10000000 ? 0x10000000 : static_cast<DWORD>(count - total);
     DWORD got = 0;
-    if (!ReadFile(file_, static_cast<BYTE*>(buffer) + total, chunk, &got, nullptr) || got == 0) break;
+    if (!ReadFile(file_.Get(), static_cast<BYTE*>(buffer) + total, chunk, &got, nullptr) || got == 0) break;
     total += got;
   }
   return total;
@@ -121,19 +117,10 @@ bool DecodePng(DecodeState* s) {
 }
 
 HBITMAP MakeDib(const DecodeState& s) {
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  bi.bmiHeader.biWidth = static_cast<LONG>(s.width);
-  bi.bmiHeader.biHeight = -static_cast<LONG>(s.height);
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP dib = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!dib || !bits) {
-    if (dib) ::DeleteObject(dib);
-    return nullptr;
-  }
+  KestrinWinNS::CScopedBitmap dib =
+      KestrinWinNS::CreateDib32(static_cast<int>(s.width), static_cast<int>(s.height), &bits);
+  if (!dib || !bits) return nullptr;
   auto* out = static_cast<BYTE*>(bits);
   for (png_uint_32 y = 0; y < s.height; ++y) {
     const png_byte* in = s.rows[y];
@@ -144,20 +131,17 @@ HBITMAP MakeDib(const DecodeState& s) {
       out[3] = s.channels == 4 ? in[3] : 0;
     }
   }
-  return dib;
+  return dib.Take();
 }
 
 }  // namespace
 
 HBITMAP CTKGraphicBitmapPng::Detach() {
-  HBITMAP b = bitmap_;
-  bitmap_ = nullptr;
-  return b;
+  return bitmap_.Take();
 }
 
 void CTKGraphicBitmapPng::DeleteObject() {
-  if (bitmap_) ::DeleteObject(bitmap_);
-  bitmap_ = nullptr;
+  bitmap_.Reset();
 }
 
 bool CTKGraphicBitmapPng::ReadPngStream(CTKReadStream* stream) {
@@ -168,11 +152,11 @@ bool CTKGraphicBitmapPng::ReadPngStream(CTKReadStream* stream) {
   state.stream = stream;
   const bool decoded = DecodePng(&state);
   if (decoded) {
-    bitmap_ = MakeDib(state);
+    bitmap_.Reset(MakeDib(state));
     alpha_ = bitmap_ && state.channels == 4;
   }
   FreeState(&state);
-  return bitmap_ != nullptr;
+  return bitmap_.IsValid();
 }
 
 bool CTKGraphicBitmapPng::ReadPngFile(const wchar_t* path) {

@@ -5,6 +5,9 @@
 
 #include <cstddef>
 
+#include "platform/win/gdi.h"
+#include "platform/win/scoped_handle.h"
+
 // Where PNG bytes come from. Read returns the number of bytes read (less at the end).
 class CTKReadStream {
  public:
@@ -26,14 +29,11 @@ class CTKMemoryReadStream : public CTKReadStream {
 class CTKFileReadStream : public CTKReadStream {
  public:
   explicit CTKFileReadStream(const wchar_t* path);
-  ~CTKFileReadStream() override;
-  CTKFileReadStream(const CTKFileReadStream&) = delete;
-  CTKFileReadStream& operator=(const CTKFileReadStream&) = delete;
-  bool IsOpen() const { return file_ != INVALID_HANDLE_VALUE; }
+  bool IsOpen() const { return file_.IsValid(); }
   size_t Read(void* buffer, size_t count) override;
 
  private:
-  HANDLE file_;
+  KestrinWinNS::CScopedKernelHandle file_;
 };
 
 class CTKGraphicBitmapPng {
@@ -52,13 +52,13 @@ class CTKGraphicBitmapPng {
   bool ReadPngResource(HMODULE module, HRSRC resource);
   bool ReadPngStream(CTKReadStream* stream);
 
-  HBITMAP GetSafeHandle() const { return bitmap_; }
+  HBITMAP GetSafeHandle() const { return bitmap_.Get(); }
   // Hands the bitmap to the caller, who deletes it.
   HBITMAP Detach();
   void DeleteObject();
   bool IsAlpha() const { return alpha_; }
 
  private:
-  HBITMAP bitmap_ = nullptr;
+  KestrinWinNS::CScopedBitmap bitmap_;
   bool alpha_ = false;
 };

@@ -327,12 +327,10 @@ CTKPropExchangeRegistry::CTKPropExchangeRegistry(HKEY root, const wchar_t* path,
   HKEY key = nullptr;
   const LONG rc = loading ? RegOpenKeyExW(root, path, 0, KEY_READ, &key)
                           : RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key, nullptr);
-  if (rc == ERROR_SUCCESS) m_key = key;
+  if (rc == ERROR_SUCCESS) m_key.Reset(key);
 }
 
-CTKPropExchangeRegistry::~CTKPropExchangeRegistry() {
-  if (m_key) RegCloseKey(m_key);
-}
+CTKPropExchangeRegistry::~CTKPropExchangeRegistry() = default;
 
 bool CTKPropExchangeRegistry::TransferValue(const wchar_t* name, int type, void* value, const void* defaultValue) {
   if (!OnBeforeTransfer() || !value || !name) return false;
@@ -342,7 +340,7 @@ bool CTKPropExchangeRegistry::TransferValue(const wchar_t* name, int type, void*
     if (!m_key) return false;
     if (type == kString) {
       const CString& text = *static_cast<CString*>(value);
-      return RegSetValueExW(m_key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.GetString()),
+      return RegSetValueExW(m_key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.GetString()),
                             static_cast<DWORD>((text.GetLength() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
     }
     if (type == kInt || type == kShort || type == kBool || type == kByte) {
@@ -351,9 +349,9 @@ bool CTKPropExchangeRegistry::TransferValue(const wchar_t* name, int type, void*
       if (type == kShort) v = static_cast<DWORD>(static_cast<LONG>(*static_cast<short*>(value)));
       if (type == kBool) v = *static_cast<BOOL*>(value) ? 1 : 0;
       if (type == kByte) v = *static_cast<BYTE*>(value);
-      return RegSetValueExW(m_key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof(v)) == ERROR_SUCCESS;
+      return RegSetValueExW(m_key.Get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof(v)) == ERROR_SUCCESS;
     }
-    return RegSetValueExW(m_key, name, 0, REG_BINARY, static_cast<const BYTE*>(value), static_cast<DWORD>(size)) ==
+    return RegSetValueExW(m_key.Get(), name, 0, REG_BINARY, static_cast<const BYTE*>(value), static_cast<DWORD>(size)) ==
            ERROR_SUCCESS;
   }
   auto use_default = [&]() {
@@ -365,12 +363,12 @@ bool CTKPropExchangeRegistry::TransferValue(const wchar_t* name, int type, void*
     return true;
   };
   DWORD kind = 0, bytes = 0;
-  if (!m_key || RegQueryValueExW(m_key, name, nullptr, &kind, nullptr, &bytes) != ERROR_SUCCESS) return use_default();
+  if (!m_key || RegQueryValueExW(m_key.Get(), name, nullptr, &kind, nullptr, &bytes) != ERROR_SUCCESS) return use_default();
   if (type == kString) {
     if (kind != REG_SZ) return use_default();
     std::vector<wchar_t> text(bytes / sizeof(wchar_t) + 1, L'\0');
     DWORD got = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-    if (RegQueryValueExW(m_key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(text.data()), &got) != ERROR_SUCCESS)
+    if (RegQueryValueExW(m_key.Get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(text.data()), &got) != ERROR_SUCCESS)
       return use_default();
     text.back() = 0;
     *static_cast<CString*>(value) = text.data();
@@ -378,7 +376,7 @@ bool CTKPropExchangeRegistry::TransferValue(const wchar_t* name, int type, void*
   }
   if (kind == REG_DWORD) {
     DWORD v = 0, got = sizeof(v);
-    if (bytes != sizeof(v) || RegQueryValueExW(m_key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&v), &got) !=
+    if (bytes != sizeof(v) || RegQueryValueExW(m_key.Get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(&v), &got) !=
                                   ERROR_SUCCESS)
       return use_default();
     switch (type) {
@@ -391,16 +389,15 @@ bool CTKPropExchangeRegistry::TransferValue(const wchar_t* name, int type, void*
   }
   if (kind != REG_BINARY || bytes != size) return use_default();
   DWORD got = bytes;
-  if (RegQueryValueExW(m_key, name, nullptr, nullptr, static_cast<BYTE*>(value), &got) != ERROR_SUCCESS)
+  if (RegQueryValueExW(m_key.Get(), name, nullptr, nullptr, static_cast<BYTE*>(value), &got) != ERROR_SUCCESS)
     return use_default();
   return true;
 }
 
 CTKPropExchange* CTKPropExchangeRegistry::OpenSection(const wchar_t* name) {
-  auto* section = new CTKPropExchangeRegistry(m_key ? m_key : HKEY_CURRENT_USER, name, m_bLoading);
+  auto* section = new CTKPropExchangeRegistry(m_key ? m_key.Get() : HKEY_CURRENT_USER, name, m_bLoading);
   if (!m_key && section->m_key) {  // no parent key: the section must not land elsewhere
-    RegCloseKey(section->m_key);
-    section->m_key = nullptr;
+    section->m_key.Reset();
   }
   section->CopyStateFrom(*this);
   return section;
@@ -409,7 +406,7 @@ CTKPropExchange* CTKPropExchangeRegistry::OpenSection(const wchar_t* name) {
 bool CTKPropExchangeRegistry::IsPlausibleCount(DWORD count) {
   // Each item is a section of its own, so a subkey.
   DWORD subkeys = 0;
-  if (!m_key || RegQueryInfoKeyW(m_key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr,
+  if (!m_key || RegQueryInfoKeyW(m_key.Get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr,
                                  nullptr, nullptr, nullptr) != ERROR_SUCCESS)
     return count == 0;
   return count <= subkeys;

@@ -9,6 +9,7 @@
 #include "platform/appframe/cmd_target.h"
 #include "platform/appframe/object.h"
 #include "platform/appframe/string.h"
+#include "platform/win/scoped_handle.h"
 
 class CTKPropExchangeEnumerator;
 
@@ -152,14 +153,14 @@ class CTKPropExchangeRegistry : public CTKPropExchange {
   // Opens (loading) or creates (storing) root\path; IsOpen tells whether that worked.
   CTKPropExchangeRegistry(HKEY root, const wchar_t* path, bool loading);
   ~CTKPropExchangeRegistry() override;
-  bool IsOpen() const { return m_key != nullptr; }
+  bool IsOpen() const { return m_key.IsValid(); }
 
   bool TransferValue(const wchar_t* name, int type, void* value, const void* defaultValue) override;
   CTKPropExchange* OpenSection(const wchar_t* name) override;
   bool IsPlausibleCount(DWORD count) override;
 
  private:
-  HKEY m_key = nullptr;
+  KestrinWinNS::CScopedRegKey m_key;
 };
 
 bool PropExchangeInt(CTKPropExchange* px, const wchar_t* name, int* value, int defaultValue);

@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "platform/win/lock.h"
+
 // The version of Windows, read once.
 class CTKWindowsVersionInfo : public OSVERSIONINFOW {
  public:
@@ -66,28 +68,16 @@ class CTKModuleHandle {
 // Version of the common controls as major << 16 | minor (4.0 when it cannot be read); cached.
 DWORD GetCommonControlsVersion();
 
-class CTKSyncSection {
+// The toolkit's critical section and its scoped lock, spelled over the platform kit's.
+class CTKSyncSection : public KestrinWinNS::CCriticalSection {
  public:
-  CTKSyncSection() { InitializeCriticalSection(&section_); }
-  ~CTKSyncSection() { DeleteCriticalSection(&section_); }
-  CTKSyncSection(const CTKSyncSection&) = delete;
-  CTKSyncSection& operator=(const CTKSyncSection&) = delete;
-  void Enter() { EnterCriticalSection(&section_); }
-  void Leave() { LeaveCriticalSection(&section_); }
-
- private:
-  CRITICAL_SECTION section_;
+  void Enter() { Lock(); }
+  void Leave() { Unlock(); }
 };
 
-class CTKSectionLock {
+class CTKSectionLock : public KestrinWinNS::CScopedLock {
  public:
-  explicit CTKSectionLock(CTKSyncSection& section) : section_(section) { section_.Enter(); }
-  ~CTKSectionLock() { section_.Leave(); }
-  CTKSectionLock(const CTKSectionLock&) = delete;
-  CTKSectionLock& operator=(const CTKSectionLock&) = delete;
-
- private:
-  CTKSyncSection& section_;
+  explicit CTKSectionLock(CTKSyncSection& section) : CScopedLock(section) {}
 };
 
 // What a toolkit window answers to accessibility clients. Every operation returns E_NOTIMPL

@@ -16,51 +16,22 @@ namespace {
 int RectWidth(const RECT& r) { return r.right - r.left; }
 int RectHeight(const RECT& r) { return r.bottom - r.top; }
 
-BITMAPINFO Info32(int width, int height) {
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  bi.bmiHeader.biWidth = width;
-  bi.bmiHeader.biHeight = -height;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
-  return bi;
-}
-
-// A memory DC with a bitmap selected for the lifetime of the object.
-class SelectedBitmap {
- public:
-  explicit SelectedBitmap(HBITMAP bitmap) : dc_(CreateCompatibleDC(nullptr)) { old_ = SelectObject(dc_, bitmap); }
-  ~SelectedBitmap() {
-    SelectObject(dc_, old_);
-    DeleteDC(dc_);
-  }
-  SelectedBitmap(const SelectedBitmap&) = delete;
-  SelectedBitmap& operator=(const SelectedBitmap&) = delete;
-  HDC dc() const { return dc_; }
-
- private:
-  HDC dc_;
-  HGDIOBJ old_;
-};
-
 }  // namespace
 
 CTKSkinImage::~CTKSkinImage() { Replace(nullptr); }
 
 void CTKSkinImage::Replace(HBITMAP bitmap) {
-  if (bitmap_ && bitmap_ != bitmap) DeleteObject(bitmap_);
-  bitmap_ = bitmap;
+  bitmap_.Reset(bitmap);
 }
 
 int CTKSkinImage::Width() const {
   BITMAP bm{};
-  return bitmap_ && GetObjectW(bitmap_, sizeof(bm), &bm) ? bm.bmWidth : 0;
+  return bitmap_ && GetObjectW(bitmap_.Get(), sizeof(bm), &bm) ? bm.bmWidth : 0;
 }
 
 int CTKSkinImage::Height() const {
   BITMAP bm{};
-  return bitmap_ && GetObjectW(bitmap_, sizeof(bm), &bm) ? bm.bmHeight : 0;
+  return bitmap_ && GetObjectW(bitmap_.Get(), sizeof(bm), &bm) ? bm.bmHeight : 0;
 }
 
 HBITMAP CTKSkinImage::BitmapFromPackedDib(const void* data, DWORD size, bool* is32Bit) {
@@ -113,7 +84,7 @@ BOOL CTKSkinImage::Attach(CTKSkinManager* manager, HBITMAP bitmap) {
   filtered_ = false;
   if (!bitmap_) return FALSE;
   BITMAP bm{};
-  GetObjectW(bitmap_, sizeof(bm), &bm);
+  GetObjectW(bitmap_.Get(), sizeof(bm), &bm);
   if (bm.bmBitsPixel == 32) ApplyAlphaRule();
   return TRUE;
 }
@@ -126,7 +97,7 @@ void CTKSkinImage::ApplyAlphaRule() {
   }
   std::vector<DWORD> pixels;
   int width = 0, height = 0;
-  if (!ReadBitmapPixels(bitmap_, &pixels, &width, &height)) return;
+  if (!ReadBitmapPixels(bitmap_.Get(), &pixels, &width, &height)) return;
   bool alpha = false;
   bool sawTransparent = false;
   for (DWORD p : pixels) {
@@ -184,23 +155,21 @@ void CTKSkinImage::ApplyColorFilters(COLORREF keep) {
   if (filtered_ || !manager_ || !manager_->IsSkinLoaded()) return;
   filtered_ = true;
   if (!manager_->HasColorFilters()) return;
-  HBITMAP source = bitmap_;
-  HBITMAP redrawn = nullptr;
+  HBITMAP source = bitmap_.Get();
+  KestrinWinNS::CScopedBitmap redrawn;
   if (!alpha_) {
     // An opaque image is first drawn into a 32-bit section of its size.
     const int w = Width(), h = Height();
-    BITMAPINFO bi = Info32(w, h);
-    void* bits = nullptr;
-    redrawn = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    redrawn = KestrinWinNS::CreateDib32(w, h);
     if (!redrawn) return;
-    SelectedBitmap target(redrawn);
-    DrawStateW(target.dc(), nullptr, nullptr, reinterpret_cast<LPARAM>(bitmap_), 0, 0, 0, w, h, DST_BITMAP);
-    source = redrawn;
+    KestrinWinNS::CBitmapDC target(nullptr, redrawn.Get());
+    DrawStateW(target.Get(), nullptr, nullptr, reinterpret_cast<LPARAM>(bitmap_.Get()), 0, 0, 0, w, h, DST_BITMAP);
+    source = redrawn.Get();
   }
   std::vector<DWORD> pixels;
   int width = 0, height = 0;
   const bool read = ReadBitmapPixels(source, &pixels, &width, &height);
-  if (redrawn) DeleteObject(redrawn);
+  redrawn.Reset();
   if (!read) return;
   for (DWORD& p : pixels) {
     const COLORREF c = RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
@@ -221,32 +190,27 @@ void CTKSkinImage::PaintImage(HDC dc, const RECT& dest, const RECT& src, const R
   ApplyColorFilters(transparentColor);
   const int w = RectWidth(dest), h = RectHeight(dest);
   if (w <= 0 || h <= 0) return;
-  BITMAPINFO bi = Info32(w, h);
-  void* bits = nullptr;
-  HBITMAP temp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  KestrinWinNS::CScopedBitmap temp = KestrinWinNS::CreateDib32(w, h);
   if (!temp) return;
   {
-    SelectedBitmap buffer(temp);
-    HBRUSH key = CreateSolidBrush(transparentColor);
+    KestrinWinNS::CBitmapDC buffer(nullptr, temp.Get());
     const RECT all{0, 0, w, h};
-    FillRect(buffer.dc(), &all, key);
-    DeleteObject(key);
-    DrawNineGrid(buffer.dc(), all, src, margins, sizingType, borderOnly);
-    CTKImageManager::Instance().DrawTransparent(dc, dest, buffer.dc(), all, transparentColor);
+    FillRect(buffer.Get(), &all, KestrinWinNS::CScopedBrush(CreateSolidBrush(transparentColor)).Get());
+    DrawNineGrid(buffer.Get(), all, src, margins, sizingType, borderOnly);
+    CTKImageManager::Instance().DrawTransparent(dc, dest, buffer.Get(), all, transparentColor);
   }
-  DeleteObject(temp);
 }
 
 void CTKSkinImage::DrawNineGrid(HDC dc, const RECT& dest, const RECT& src, const RECT& margins, int sizingType,
                                 BOOL borderOnly) {
   if (RectHeight(src) < margins.top + margins.bottom) return;
   ApplyColorFilters(static_cast<COLORREF>(-1));
-  SelectedBitmap source(bitmap_);
+  KestrinWinNS::CBitmapDC source(nullptr, bitmap_.Get());
   const int oldMode = SetStretchBltMode(dc, COLORONCOLOR);
   bool tileX = sizingType == kSizingTile, tileY = sizingType == kSizingTile;
   const int dw = RectWidth(dest), dh = RectHeight(dest), sw = RectWidth(src), sh = RectHeight(src);
   if (margins.left == 0 && margins.top == 0 && margins.right == 0 && margins.bottom == 0) {
-    DrawPiece(dc, dest, source.dc(), src, tileX, tileY);
+    DrawPiece(dc, dest, source.Get(), src, tileX, tileY);
     SetStretchBltMode(dc, oldMode);
     return;
   }
@@ -275,7 +239,7 @@ void CTKSkinImage::DrawNineGrid(HDC dc, const RECT& dest, const RECT& src, const
       const RECT d{dx[col], dy[row], dx[col + 1], dy[row + 1]};
       const RECT s{sx[col], sy[row], sx[col + 1], sy[row + 1]};
       const bool corner = row != 1 && col != 1;
-      DrawPiece(dc, d, source.dc(), s, !corner && tileX, !corner && tileY);
+      DrawPiece(dc, d, source.Get(), s, !corner && tileX, !corner && tileY);
     }
   }
   SetStretchBltMode(dc, oldMode);

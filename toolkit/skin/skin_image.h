@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "platform/win/gdi.h"
+
 #include <map>
 #include <memory>
 #include <string>
@@ -31,7 +33,7 @@ class CTKSkinImage {
   void PaintImage(HDC dc, const RECT& dest, const RECT& src, const RECT& margins, COLORREF transparentColor,
                   int sizingType, BOOL borderOnly);
 
-  HBITMAP Bitmap() const { return bitmap_; }
+  HBITMAP Bitmap() const { return bitmap_.Get(); }
   BOOL IsAlpha() const { return alpha_; }
   int Width() const;
   int Height() const;
@@ -48,7 +50,7 @@ class CTKSkinImage {
   void DrawPiece(HDC dc, const RECT& dest, HDC srcDC, const RECT& src, bool tileX, bool tileY);
   void CopyTile(HDC dc, const RECT& dest, HDC srcDC, const RECT& src);
 
-  HBITMAP bitmap_ = nullptr;
+  KestrinWinNS::CScopedBitmap bitmap_;
   BOOL alpha_ = FALSE;
   bool filtered_ = false;
   CTKSkinManager* manager_ = nullptr;

@@ -11,10 +11,7 @@ constexpr COLORREF kDefaults[29] = {0xC0C0C0, 0xA56E3A, 0x800000, 0x808080, 0xC0
                                     0x808080, 0x808080, 0x000000, 0xC0C0C0, 0xFFFFFF, 0x000000, 0xDFDFDF, 0x000000,
                                     0xE1FFFF, 0xB4B4B4, 0xFF0000, 0xD08410, 0xB5B5B5};
 
-void ReplaceFont(HFONT& font, const LOGFONTW& lf) {
-  if (font) DeleteObject(font);
-  font = CreateFontIndirectW(&lf);
-}
+void ReplaceFont(KestrinWinNS::CScopedFont& font, const LOGFONTW& lf) { font.Reset(CreateFontIndirectW(&lf)); }
 
 }  // namespace
 
@@ -26,16 +23,11 @@ COLORREF CTKSkinManagerMetrics::DefaultColor(int index) {
 
 void CTKSkinManagerMetrics::Clear() {
   for (int i = 0; i < kColorCount; ++i) {
-    if (brushes_[i]) DeleteObject(brushes_[i]);
-    brushes_[i] = nullptr;
+    brushes_[i].Reset();
     colors_[i] = CLR_INVALID;
   }
-  for (HFONT& f : fonts_) {
-    if (f) DeleteObject(f);
-    f = nullptr;
-  }
-  if (frame_brush_) DeleteObject(frame_brush_);
-  frame_brush_ = nullptr;
+  for (KestrinWinNS::CScopedFont& f : fonts_) f.Reset();
+  frame_brush_.Reset();
 }
 
 void CTKSkinManagerMetrics::Refresh() {
@@ -75,13 +67,9 @@ void CTKSkinManagerMetrics::Refresh() {
     COLORREF color;
     if (schema->QueryColorValue(sys, 0, 0, 1601 + i, &color) != S_OK)
       color = manager_->ApplyColorFilters(DefaultColor(i));
-    if (color != colors_[i] || !brushes_[i]) {
-      if (brushes_[i]) DeleteObject(brushes_[i]);
-      brushes_[i] = CreateSolidBrush(color);
-    }
+    if (color != colors_[i] || !brushes_[i]) brushes_[i].Reset(CreateSolidBrush(color));
     colors_[i] = color;
   }
   frame_color_ = colors_[COLOR_BTNFACE];
-  if (frame_brush_) DeleteObject(frame_brush_);
-  frame_brush_ = CreateSolidBrush(frame_color_);
+  frame_brush_.Reset(CreateSolidBrush(frame_color_));
 }

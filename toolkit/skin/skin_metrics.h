@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "platform/win/gdi.h"
+
 class CTKSkinManager;
 
 class CTKSkinManagerMetrics {
@@ -21,10 +23,10 @@ class CTKSkinManagerMetrics {
 
   // -1 when unset.
   COLORREF Color(int index) const { return index >= 0 && index < kColorCount ? colors_[index] : CLR_INVALID; }
-  HBRUSH Brush(int index) const { return index >= 0 && index < kColorCount ? brushes_[index] : nullptr; }
-  HFONT CaptionFont() const { return fonts_[0]; }
-  HFONT SmallCaptionFont() const { return fonts_[1]; }
-  HFONT MenuFont() const { return fonts_[2]; }
+  HBRUSH Brush(int index) const { return index >= 0 && index < kColorCount ? brushes_[index].Get() : nullptr; }
+  HFONT CaptionFont() const { return fonts_[0].Get(); }
+  HFONT SmallCaptionFont() const { return fonts_[1].Get(); }
+  HFONT MenuFont() const { return fonts_[2].Get(); }
   int CaptionHeight() const { return caption_height_; }
   int SmallCaptionHeight() const { return small_caption_height_; }
   int ScrollWidth() const { return cx_vscroll_; }
@@ -39,7 +41,7 @@ class CTKSkinManagerMetrics {
 
  private:
   CTKSkinManager* manager_;
-  HFONT fonts_[3] = {};
+  KestrinWinNS::CScopedFont fonts_[3];
   int border_width_ = 1;
   int cx_border_ = 1, cy_border_ = 1, cx_edge_ = 2, cy_edge_ = 2;
   int cx_hscroll_ = 16, cy_hscroll_ = 16, cx_vscroll_ = 16, cy_vscroll_ = 16;
@@ -50,7 +52,7 @@ class CTKSkinManagerMetrics {
                                    CLR_INVALID, CLR_INVALID, CLR_INVALID, CLR_INVALID, CLR_INVALID, CLR_INVALID,
                                    CLR_INVALID, CLR_INVALID, CLR_INVALID, CLR_INVALID, CLR_INVALID, CLR_INVALID,
                                    CLR_INVALID};
-  HBRUSH brushes_[kColorCount] = {};
+  KestrinWinNS::CScopedBrush brushes_[kColorCount];
   COLORREF frame_color_ = CLR_INVALID;
-  HBRUSH frame_brush_ = nullptr;
+  KestrinWinNS::CScopedBrush frame_brush_;
 };

@@ -4,6 +4,8 @@
 
 #include <memory>
 
+#include "platform/win/scoped_handle.h"
+
 namespace {
 
 using EnumProcessModulesFn = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, LPDWORD);
@@ -28,17 +30,14 @@ Psapi& GetPsapi() {
 class CPsapiModuleEnumerator : public CModuleEnumerator {
  public:
   using CModuleEnumerator::CModuleEnumerator;
-  ~CPsapiModuleEnumerator() override {
-    if (process_) CloseHandle(process_);
-  }
   HMODULE First() override {
     EnumProcessModulesFn enumModules = GetPsapi().enumModules;
-    process_ = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, process_id_);
+    process_.Reset(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, process_id_));
     if (!enumModules || !process_) return nullptr;
     DWORD needed = 0;
-    if (!enumModules(process_, nullptr, 0, &needed) || needed == 0) return nullptr;
+    if (!enumModules(process_.Get(), nullptr, 0, &needed) || needed == 0) return nullptr;
     modules_.resize(needed / sizeof(HMODULE));
-    if (!enumModules(process_, modules_.data(), static_cast<DWORD>(modules_.size() * sizeof(HMODULE)), &needed))
+    if (!enumModules(process_.Get(), modules_.data(), static_cast<DWORD>(modules_.size() * sizeof(HMODULE)), &needed))
       return nullptr;
     modules_.resize(std::min<size_t>(modules_.size(), needed / sizeof(HMODULE)));
     index_ = 0;
@@ -47,7 +46,7 @@ class CPsapiModuleEnumerator : public CModuleEnumerator {
   HMODULE Next() override { return index_ < modules_.size() ? modules_[index_++] : nullptr; }
 
  private:
-  HANDLE process_ = nullptr;
+  KestrinWinNS::CScopedKernelHandle process_;
   std::vector<HMODULE> modules_;
   size_t index_ = 0;
 };
@@ -60,23 +59,20 @@ class CToolHelpModuleEnumerator : public CModuleEnumerator {
     first_ = reinterpret_cast<Module32Fn>(GetProcAddress(kernel, "Module32FirstW"));
     next_ = reinterpret_cast<Module32Fn>(GetProcAddress(kernel, "Module32NextW"));
   }
-  ~CToolHelpModuleEnumerator() override {
-    if (snapshot_ != INVALID_HANDLE_VALUE) CloseHandle(snapshot_);
-  }
   HMODULE First() override {
     if (!create_ || !first_ || !next_) return nullptr;
-    snapshot_ = create_(TH32CS_SNAPMODULE, process_id_);
-    if (snapshot_ == INVALID_HANDLE_VALUE) return nullptr;
+    snapshot_.Reset(create_(TH32CS_SNAPMODULE, process_id_));
+    if (!snapshot_) return nullptr;
     entry_.dwSize = sizeof(entry_);
-    return first_(snapshot_, &entry_) ? entry_.hModule : nullptr;
+    return first_(snapshot_.Get(), &entry_) ? entry_.hModule : nullptr;
   }
-  HMODULE Next() override { return next_(snapshot_, &entry_) ? entry_.hModule : nullptr; }
+  HMODULE Next() override { return next_(snapshot_.Get(), &entry_) ? entry_.hModule : nullptr; }
 
  private:
   CreateSnapshotFn create_ = nullptr;
   Module32Fn first_ = nullptr;
   Module32Fn next_ = nullptr;
-  HANDLE snapshot_ = INVALID_HANDLE_VALUE;
+  KestrinWinNS::CScopedKernelHandle snapshot_;
   MODULEENTRY32W entry_{};
 };
 

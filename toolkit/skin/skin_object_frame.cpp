@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/appframe/wnd.h"
+#include "platform/win/gdi.h"
 #include "toolkit/drawing/draw_helpers.h"
 #include "toolkit/skin/skin_class.h"
 #include "toolkit/skin/skin_draw_functions.h"
@@ -30,22 +31,6 @@ bool StaysActive(HWND hwnd) {
   const CWnd* wnd = CWnd::FromHandlePermanent(hwnd);
   return wnd && wnd->m_stayActive;
 }
-
-// The DC of the whole window, released when done.
-class WindowFrameDC {
- public:
-  explicit WindowFrameDC(HWND hwnd) : hwnd_(hwnd), dc_(GetWindowDC(hwnd)) {}
-  ~WindowFrameDC() {
-    if (dc_) ReleaseDC(hwnd_, dc_);
-  }
-  WindowFrameDC(const WindowFrameDC&) = delete;
-  WindowFrameDC& operator=(const WindowFrameDC&) = delete;
-  HDC Get() const { return dc_; }
-
- private:
-  HWND hwnd_;
-  HDC dc_;
-};
 
 }  // namespace
 
@@ -463,7 +448,7 @@ void CTKSkinObjectFrame::DrawFrame(HDC dc) {
 
 void CTKSkinObjectFrame::RedrawFrame() {
   if (!FramesSkinned() || !IsWindow(hwnd_)) return;
-  WindowFrameDC dc(hwnd_);
+  KestrinWinNS::CWindowFrameDC dc(hwnd_);
   DrawFrame(dc.Get());
 }
 
@@ -613,13 +598,13 @@ void CTKSkinObjectFrame::UpdateRegion(SIZE size) {
     return;
   }
   if (size.cx != region_size_.cx || size.cy != region_size_.cy) {
-    HRGN region = manager_->Schema()->ComputeFrameRegion(this, size.cx, size.cy);
+    KestrinWinNS::CScopedRegion region(manager_->Schema()->ComputeFrameRegion(this, size.cx, size.cy));
     if (region) {
       // The window owns the region once it is set.
-      if (SetWindowRgn(hwnd_, region, TRUE))
+      if (SetWindowRgn(hwnd_, region.Get(), TRUE)) {
+        region.Take();
         region_applied_ = true;
-      else
-        DeleteObject(region);
+      }
     } else if (region_applied_) {
       SetWindowRgn(hwnd_, nullptr, TRUE);
       region_applied_ = false;

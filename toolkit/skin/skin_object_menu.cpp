@@ -1,5 +1,6 @@
 #include "toolkit/skin/skin_object_menu.h"
 
+#include "platform/win/gdi.h"
 #include "toolkit/drawing/draw_helpers.h"
 #include "toolkit/skin/skin_manager.h"
 #include "toolkit/skin/skin_object_control.h"
@@ -46,9 +47,8 @@ bool CTKSkinObjectMenu::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LR
   *result = 0;
   switch (message) {
     case WM_NCPAINT: {
-      HDC dc = GetWindowDC(hwnd_);
-      PaintFrame(dc);
-      ReleaseDC(hwnd_, dc);
+      KestrinWinNS::CWindowFrameDC dc(hwnd_);
+      PaintFrame(dc.Get());
       return true;
     }
     case WM_PAINT:

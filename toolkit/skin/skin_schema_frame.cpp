@@ -39,15 +39,8 @@ COLORREF SkinColor(CTKSkinManager* manager, int index) {
 class PixelBuffer {
  public:
   PixelBuffer(int width, int height) : width_(width), height_(height) {
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    bitmap_.Reset(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    bitmap_ = KestrinWinNS::CreateDib32(width, height, &bits);
     bits_ = static_cast<const DWORD*>(bits);
     dc_.Reset(CreateCompatibleDC(nullptr));
     if (dc_ && bitmap_) old_ = SelectObject(dc_.Get(), bitmap_.Get());
@@ -376,16 +369,14 @@ HRGN CTKSkinManagerSchemaDefault::ComputeFrameRegion(CTKSkinObjectFrame* frame, 
   if (r && result) {
     if (r->left) CombineRgn(result, result, r->left.Get(), RGN_DIFF);
     if (r->right) {
-      HRGN moved = CreateRectRgn(0, 0, 0, 0);
-      CombineRgn(moved, r->right.Get(), nullptr, RGN_COPY);
-      OffsetRgn(moved, width - r->rightMargin, 0);
-      CombineRgn(result, result, moved, RGN_DIFF);
-      DeleteObject(moved);
+      KestrinWinNS::CScopedRegion moved(CreateRectRgn(0, 0, 0, 0));
+      CombineRgn(moved.Get(), r->right.Get(), nullptr, RGN_COPY);
+      OffsetRgn(moved.Get(), width - r->rightMargin, 0);
+      CombineRgn(result, result, moved.Get(), RGN_DIFF);
     }
     if (r->transparentRows > 0) {
-      HRGN rows = CreateRectRgn(r->leftMargin, 0, width - r->rightMargin, r->transparentRows);
-      CombineRgn(result, result, rows, RGN_DIFF);
-      DeleteObject(rows);
+      KestrinWinNS::CScopedRegion rows(CreateRectRgn(r->leftMargin, 0, width - r->rightMargin, r->transparentRows));
+      CombineRgn(result, result, rows.Get(), RGN_DIFF);
     }
   }
   temporary_.reset();

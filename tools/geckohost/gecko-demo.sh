@@ -16,34 +16,24 @@ dll="$bin/gecko/Kestrin.dll"
 [ -f "$prog" ] && [ -f "$dll" ] || { echo "missing $prog or $dll: build $arch first" >&2; exit 1; }
 
 . "$top/tools/x11-env.sh"
-# The screen prefix of the pictures (X11 driver).
-kestrin_x11_prefix "$build"
-
-tmp=$(mktemp -d)
+# The screen prefix of the pictures (X11 driver), a temporary folder and a virtual screen.
+kestrin_screen_session "$build"
+tmp=$KESTRIN_TMP
 svc="$tmp/service"
-cleanup() {
-  [ -n "${app:-}" ] && kill "$app" 2>/dev/null || true
-  python3 "$top/tools/testservice/testservice.py" stop --state "$svc" >/dev/null 2>&1 || true
-  wineserver -k 2>/dev/null || true
-  [ -n "${KESTRIN_XVFB_PID:-}" ] && kill "$KESTRIN_XVFB_PID" 2>/dev/null || true
-  wait 2>/dev/null || true
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
+KESTRIN_ON_EXIT="python3 '$top/tools/testservice/testservice.py' stop --state '$svc'"
 
 python3 "$top/tools/testservice/testservice.py" start --state "$svc" --pki "$bin/pki" \
   --files "$bin/tools/sealpki/out" --routes "$top/tools/testservice/routes_site_seal.py" >/dev/null
 port() { sed -n "s/^$1=//p" "$svc/ports.txt"; }
 
-kestrin_xvfb_start
 shots="$tmp/shots"
 mkdir -p "$shots"
 wine "$prog" "$(winepath -w "$dll")" "$(port https)" "$(port http)" "$(port refused)" \
   "$(winepath -w "$shots")" 2>/dev/null | tr -d '\r' &
-app=$!
+KESTRIN_APP=$!
 # Each picture: the program announces it, the screen is taken, the program goes on.
-kestrin_pictures "$app" "$shots" "$build/gecko-demo" popup border
+kestrin_pictures "$KESTRIN_APP" "$shots" "$build/gecko-demo" popup border
 status=0
-wait "$app" || status=$?
-app=
+wait "$KESTRIN_APP" || status=$?
+KESTRIN_APP=
 exit $status

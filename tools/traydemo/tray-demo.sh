@@ -15,19 +15,10 @@ border="$build/$arch/tools/screenshot/border_screenshot.exe"
 [ -f "$prog" ] || { echo "missing $prog" >&2; exit 1; }
 
 . "$top/tools/x11-env.sh"
-kestrin_x11_prefix "$build"
-shots=$(mktemp -d)
-cleanup() {
-  [ -n "${app:-}" ] && kill "$app" 2>/dev/null || true
-  # The other pictures of the screen prefix are taken without Explorer's desktop.
-  wine reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1 || true
-  wineserver -k 2>/dev/null || true
-  [ -n "${KESTRIN_XVFB_PID:-}" ] && kill "$KESTRIN_XVFB_PID" 2>/dev/null || true
-  wait 2>/dev/null || true
-  rm -rf "$shots"
-}
-trap cleanup EXIT
-kestrin_xvfb_start
+kestrin_screen_session "$build"
+shots="$KESTRIN_TMP/shots"
+# The other pictures of the screen prefix are taken without Explorer's desktop.
+KESTRIN_ON_EXIT="wine reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f"
 # A Unix path as Wine's drive Z: sees it.
 winpath() { local p=$1; echo "Z:${p//\//\\}"; }
 
@@ -42,25 +33,14 @@ names="menu about page-border page-audio page-general page-kraida page-border-ch
 # One run of the tray program photographed: each sight as the whole screen, then cut down to
 # the window in view when the program names its rectangle.
 photograph() {
-  local out=$1 name rect
+  local out=$1
   rm -rf "$shots" && mkdir -p "$shots"
   rm -f "$out"-*.png
   wine "$prog" --shots "$(winpath "$shots")" >"$out-wine.log" 2>&1 &
-  app=$!
-  for name in $names; do
-    for _ in $(seq 600); do [ -e "$shots/$name.ready" ] && break; kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
-    [ -e "$shots/$name.ready" ] || break
-    import -window root "$out-$name.png"
-    rect=$(tr -d '\r' < "$shots/$name.ready")
-    if [ -n "$rect" ]; then
-      set -- $rect
-      convert "$out-$name.png" -crop "${3}x${4}+${1}+${2}" +repage "$out-$name.png"
-    fi
-    echo "picture: $out-$name.png"
-    touch "$shots/$name.done"
-  done
-  wait "$app" 2>/dev/null || true
-  app=
+  KESTRIN_APP=$!
+  kestrin_pictures "$KESTRIN_APP" "$shots" "$out" $names
+  wait "$KESTRIN_APP" 2>/dev/null || true
+  KESTRIN_APP=
 }
 
 # The skin file the tray program looks for in the user's temp folder.
@@ -87,7 +67,7 @@ echo "border colour stored by the sheet: $colour"
 ready="$shots/border-ready"
 # No colour is given: the border shows what the sheet stored.
 wine "$border" --ready "$(winpath "$ready")" --seconds 20 --caption "Authenticated by Torvan" >/dev/null 2>&1 &
-app=$!
+KESTRIN_APP=$!
 for _ in $(seq 600); do [ -s "$ready" ] && break; sleep 0.1; done
 sleep 0.5
 import -window root "$build/tray-demo-border.png"

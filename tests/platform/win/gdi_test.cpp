@@ -48,4 +48,77 @@ TEST(GdiOwners, SelectionIsUndoneInReverseOrder) {
   EXPECT_FALSE(nothing.IsSelected());
 }
 
+// The bitmap sits in the DC for the owner's life and is free again afterwards (a bitmap can be
+// selected into one DC at a time); the DC itself is deleted.
+TEST(GdiOwners, BitmapDCHoldsItsBitmapForItsLifeOnly) {
+  CScopedBitmap bitmap(CreateBitmap(4, 4, 1, 32, nullptr));
+  HDC gone = nullptr;
+  {
+    CBitmapDC dc(nullptr, bitmap.Get());
+    ASSERT_TRUE(dc);
+    gone = dc.Get();
+    EXPECT_EQ(bitmap.Get(), GetCurrentObject(dc.Get(), OBJ_BITMAP));
+    CBitmapDC second(nullptr, bitmap.Get());
+    EXPECT_NE(bitmap.Get(), GetCurrentObject(second.Get(), OBJ_BITMAP));
+  }
+  EXPECT_EQ(0u, GetObjectType(gone));
+  CBitmapDC again(nullptr, bitmap.Get());
+  EXPECT_EQ(bitmap.Get(), GetCurrentObject(again.Get(), OBJ_BITMAP));
+}
+
+// The first pixel of the memory is the top-left one, in blue-green-red order.
+TEST(GdiOwners, Dib32IsTopDownWithItsPixelsAtHand) {
+  void* bits = nullptr;
+  CScopedBitmap dib = CreateDib32(3, 2, &bits);
+  ASSERT_TRUE(dib);
+  ASSERT_NE(nullptr, bits);
+  BITMAP bm{};
+  GetObjectW(dib.Get(), sizeof(bm), &bm);
+  EXPECT_EQ(3, bm.bmWidth);
+  EXPECT_EQ(2, bm.bmHeight);
+  EXPECT_EQ(32, bm.bmBitsPixel);
+  static_cast<DWORD*>(bits)[0] = 0x00112233;
+  static_cast<DWORD*>(bits)[3] = 0x00445566;  // first of the second row
+  CBitmapDC dc(nullptr, dib.Get());
+  EXPECT_EQ(RGB(0x11, 0x22, 0x33), GetPixel(dc.Get(), 0, 0));
+  EXPECT_EQ(RGB(0x44, 0x55, 0x66), GetPixel(dc.Get(), 0, 1));
+  void* none = &bits;
+  EXPECT_FALSE(CreateDib32(0, 0, &none));
+  EXPECT_EQ(nullptr, none);
+}
+
+// The frame DC starts at the window's corner, the client DC at the client area's; both go back
+// to the window when they go.
+TEST(GdiOwners, WindowAndFrameDCsCoverTheirAreasAndGoBack) {
+  HWND window = CreateWindowExW(0, L"STATIC", L"dc", WS_OVERLAPPEDWINDOW, 40, 40, 200, 150, nullptr, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(nullptr, window);
+  RECT frame{}, client{};
+  GetWindowRect(window, &frame);
+  GetClientRect(window, &client);
+  MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+  ASSERT_NE(frame.top, client.top);  // a caption lies between them
+  struct Case {
+    const char* kind;
+    std::function<POINT(HDC*)> origin;
+    POINT expected;
+  };
+  const Case cases[] = {
+      {"client", [&](HDC* held) { CWindowDC dc(window); POINT p{}; GetDCOrgEx(dc.Get(), &p); *held = dc.Get(); return p; },
+       POINT{client.left, client.top}},
+      {"frame", [&](HDC* held) { CWindowFrameDC dc(window); POINT p{}; GetDCOrgEx(dc.Get(), &p); *held = dc.Get(); return p; },
+       POINT{frame.left, frame.top}},
+  };
+  for (const Case& c : cases) {
+    HDC held = nullptr;
+    const POINT origin = c.origin(&held);
+    ASSERT_NE(nullptr, held) << c.kind;
+    EXPECT_EQ(c.expected.x, origin.x) << c.kind;
+    EXPECT_EQ(c.expected.y, origin.y) << c.kind;
+    RECT box{};
+    EXPECT_EQ(ERROR, GetClipBox(held, &box)) << c.kind << ": the DC was not given back";
+  }
+  DestroyWindow(window);
+}
+
 }  // namespace
