@@ -42,7 +42,11 @@ kestrin_copy_prefix() {
   mkdir -p "$dest/drive_c/windows"
   for entry in "$shared"/* "$shared"/.[!.]*; do
     [ -e "$entry" ] || continue
-    case "$(basename "$entry")" in drive_c|wineserver) ;; *) cp -a "$entry" "$dest/" ;; esac
+    # reg*.tmp: the server writing a registry file, renamed over it when done.
+    case "$(basename "$entry")" in
+      drive_c|wineserver|reg*.tmp) ;;
+      *) cp -a "$entry" "$dest/" 2>/dev/null || [ ! -e "$entry" ] || cp -a "$entry" "$dest/" ;;
+    esac
   done
   for entry in "$shared"/drive_c/* "$shared"/drive_c/.[!.]*; do
     [ -e "$entry" ] || continue
