@@ -259,8 +259,11 @@ LRESULT CALLBACK CTKSkinManager::SharedWindowProc(HWND hwnd, UINT message, WPARA
   CTKSkinManager* manager = g_manager;
   CTKSkinObject* object = manager ? manager->Lookup(hwnd) : nullptr;
   if (!object) {
-    // Not ours (any more): the window's procedure is no longer this one, so the default
-    // window procedure is the only safe place left.
+    // The object went while a procedure set over the skin's still hands messages on to this
+    // one: they go to the procedure the window had before the skin's.
+    LRESULT result = 0;
+    if (CTKSkinObject::CallDetachedPrevious(hwnd, message, wParam, lParam, &result)) return result;
+    // Nothing is known of the window: the default window procedure is the only safe place left.
     return IsWindowUnicode(hwnd) ? DefWindowProcW(hwnd, message, wParam, lParam)
                                  : DefWindowProcA(hwnd, message, wParam, lParam);
   }
@@ -270,6 +273,7 @@ LRESULT CALLBACK CTKSkinManager::SharedWindowProc(HWND hwnd, UINT message, WPARA
     const LRESULT result = SkinSystem::CallWindowProc(object->IsUnicode(), object->PreviousProc(), hwnd, message,
                                                       wParam, lParam);
     manager->Remove(hwnd);
+    CTKSkinObject::ForgetDetached(hwnd);   // the handle may be given to another window
     return result;
   }
   if (!manager->IsSkinLoaded())
