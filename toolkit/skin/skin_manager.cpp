@@ -192,7 +192,10 @@ bool CTKSkinManager::IsPropertySheetPage(HWND hwnd) {
   if (CTKSkinObject* object = Lookup(parent)) {
     if (object->FrameKind() == 6) return true;
   }
-  return IsWindow(reinterpret_cast<HWND>(SendMessageW(parent, PSM_GETTABCONTROL, 0, 0))) != FALSE;
+  // A tabbed sheet, not a wizard: the sheet's tab control is its own child and is shown (a
+  // wizard keeps its tab control hidden, and its pages have no tab pane behind them).
+  HWND tab = reinterpret_cast<HWND>(SendMessageW(parent, PSM_GETTABCONTROL, 0, 0));
+  return tab && IsWindow(tab) && GetParent(tab) == parent && (GetWindowLongW(tab, GWL_STYLE) & WS_VISIBLE);
 }
 
 CTKSkinObject* CTKSkinManager::AttachSkinObjectToWindow(HWND hwnd, const wchar_t* className, const CREATESTRUCTW*) {
