@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "common/settings/settings.h"
+#include "platform/win/gdi.h"
+#include "tests/toolkit/drawing/canvas.h"
 #include "tests/tray/tray_test_support.h"
 #include "tray/tray_resource.h"
 
@@ -11,6 +15,7 @@ namespace {
 
 std::string g_tray;   // Kestrin.exe (--tray=)
 std::wstring g_skin;  // the project's skin library (--skin=)
+bool g_screen = false;  // --screen: other programs' windows reach the screen, which is read back
 
 // Kestrin.exe with this environment, or with its temp folder (TMP and TEMP) replaced when one is
 // given.
@@ -109,12 +114,37 @@ struct FrameSeen {
   bool centreShown = false;
   RECT insets{};              // the client area's distance from each edge of the window
   RECT systemInsets{};        // the same as the system frames a window of its styles
+  COLORREF caption = CLR_INVALID;  // on the screen (--screen): the middle of the caption
+  COLORREF face = CLR_INVALID;     // and the dialog's background beside its OK button
   DWORD exitCode = 99;
 };
 
+// The colour on the screen at a point, drawn by whichever program shows there.
+COLORREF ScreenPixel(POINT at) {
+  Canvas canvas(1, 1);
+  KestrinWinNS::CWindowDC screen(nullptr);
+  BitBlt(canvas.dc(), 0, 0, 1, 1, screen.Get(), at.x, at.y, SRCCOPY);
+  return canvas.At(0, 0);
+}
+
+// The colour at a point once it is one of `wanted` (the window is painted), or after five
+// seconds whatever it is then.
+COLORREF ScreenPixelOnceIn(POINT at, std::initializer_list<COLORREF> wanted) {
+  COLORREF now = ScreenPixel(at);
+  for (int i = 0; i < 250 && std::find(wanted.begin(), wanted.end(), now) == wanted.end(); ++i) {
+    Sleep(20);
+    now = ScreenPixel(at);
+  }
+  return now;
+}
+
+// The colours of the project's skin in the variant the program loads (NORMALDARKBLUE.INI).
+constexpr COLORREF kSkinActiveCaption = RGB(40, 80, 160), kSkinInactiveCaption = RGB(120, 140, 170);
+constexpr COLORREF kSkinDialogFace = RGB(150, 170, 200);
+
 // Starts Kestrin.exe with `temp` as its temp folder, opens the About box as the icon's menu
 // does, notes its frame, closes it and ends the program.
-FrameSeen AboutBoxAsShown(const std::wstring& temp) {
+FrameSeen AboutBoxAsShown(const std::wstring& temp, bool skinned) {
   FrameSeen seen;
   PROCESS_INFORMATION pi = Launch(temp);
   HWND tray = WaitForTrayWindow(pi.hProcess);
@@ -133,11 +163,17 @@ FrameSeen AboutBoxAsShown(const std::wstring& temp) {
     RECT frame{0, 0, 100, 100};
     AdjustWindowRectEx(&frame, GetWindowLongW(about, GWL_STYLE), FALSE, GetWindowLongW(about, GWL_EXSTYLE));
     seen.systemInsets = {-frame.left, -frame.top, frame.right - 100, frame.bottom - 100};
-    HRGN region = CreateRectRgn(0, 0, 0, 0);
-    seen.hasRegion = GetWindowRgn(about, region) != ERROR;
-    seen.cornerShown = PtInRegion(region, 0, 0) != FALSE;
-    seen.centreShown = PtInRegion(region, (w.right - w.left) / 2, (w.bottom - w.top) / 2) != FALSE;
-    DeleteObject(region);
+    KestrinWinNS::CScopedRegion region(CreateRectRgn(0, 0, 0, 0));
+    seen.hasRegion = GetWindowRgn(about, region.Get()) != ERROR;
+    seen.cornerShown = PtInRegion(region.Get(), 0, 0) != FALSE;
+    seen.centreShown = PtInRegion(region.Get(), (w.right - w.left) / 2, (w.bottom - w.top) / 2) != FALSE;
+    if (g_screen) {
+      const COLORREF face = skinned ? kSkinDialogFace : GetSysColor(COLOR_BTNFACE);
+      seen.face = ScreenPixelOnceIn(POINT{c.left + 6, c.bottom - 6}, {face});
+      seen.caption = skinned ? ScreenPixelOnceIn(POINT{(w.left + w.right) / 2, w.top + seen.insets.top / 2},
+                                                 {kSkinActiveCaption, kSkinInactiveCaption})
+                             : ScreenPixel(POINT{(w.left + w.right) / 2, w.top + seen.insets.top / 2});
+    }
     PostMessageW(about, WM_COMMAND, IDOK, 0);
     for (int i = 0; i < 1000 && IsWindow(about); ++i) Sleep(10);
   }
@@ -170,14 +206,14 @@ TEST(TrayProgram, AppliesTheSkinFoundInItsTempFolder) {
   traytest::WriteDword(L"NextUpDate", 0xFFFFFFFF);
 
   const std::wstring plainFolder = EmptyFolder(L"kestrin-tray-unskinned");
-  const FrameSeen plain = AboutBoxAsShown(plainFolder);
+  const FrameSeen plain = AboutBoxAsShown(plainFolder, false);
   ASSERT_TRUE(plain.opened);
   EXPECT_FALSE(plain.hasRegion);
   EXPECT_EQ(0u, plain.exitCode);
 
   const std::wstring skinFolder = EmptyFolder(L"kestrin-tray-skinned");
   ASSERT_TRUE(CopyFileW(g_skin.c_str(), (skinFolder + L"\\Vista.tkstyles").c_str(), FALSE));
-  const FrameSeen skinned = AboutBoxAsShown(skinFolder);
+  const FrameSeen skinned = AboutBoxAsShown(skinFolder, true);
   DeleteFileW((skinFolder + L"\\Vista.tkstyles").c_str());
   ASSERT_TRUE(skinned.opened);
   EXPECT_TRUE(skinned.hasRegion);
@@ -191,6 +227,16 @@ TEST(TrayProgram, AppliesTheSkinFoundInItsTempFolder) {
   EXPECT_EQ(plain.systemInsets.top, plain.insets.top);
   EXPECT_EQ(plain.systemInsets.left, plain.insets.left);
   EXPECT_NE(plain.insets.top, skinned.insets.top);
+  if (g_screen) {
+    // Drawn in the skin's colours, its caption (active or not) and its dialog face; without the
+    // file, in the system's.
+    EXPECT_TRUE(skinned.caption == kSkinActiveCaption || skinned.caption == kSkinInactiveCaption)
+        << std::hex << skinned.caption;
+    EXPECT_EQ(kSkinDialogFace, skinned.face);
+    EXPECT_NE(kSkinActiveCaption, plain.caption);
+    EXPECT_NE(kSkinInactiveCaption, plain.caption);
+    EXPECT_EQ(GetSysColor(COLOR_BTNFACE), plain.face);
+  }
   EXPECT_EQ(0u, skinned.exitCode);
   RemoveDirectoryW(plainFolder.c_str());
   RemoveDirectoryW(skinFolder.c_str());
@@ -214,6 +260,8 @@ int main(int argc, char** argv) {
         if (c == '/') c = '\\';
       if (!path.empty() && path[0] == '\\') path = "Z:" + path;
       g_skin.assign(path.begin(), path.end());
+    } else if (arg == "--screen") {
+      g_screen = true;
     }
   }
   return RUN_ALL_TESTS();
