@@ -192,7 +192,10 @@ bool CTKSkinManager::IsPropertySheetPage(HWND hwnd) {
   if (CTKSkinObject* object = Lookup(parent)) {
     if (object->FrameKind() == 6) return true;
   }
-  return IsWindow(reinterpret_cast<HWND>(SendMessageW(parent, PSM_GETTABCONTROL, 0, 0))) != FALSE;
+  // A tabbed sheet, not a wizard: the sheet's tab control is its own child and is shown (a
+  // wizard keeps its tab control hidden, and its pages have no tab pane behind them).
+  HWND tab = reinterpret_cast<HWND>(SendMessageW(parent, PSM_GETTABCONTROL, 0, 0));
+  return tab && IsWindow(tab) && GetParent(tab) == parent && (GetWindowLongW(tab, GWL_STYLE) & WS_VISIBLE);
 }
 
 CTKSkinObject* CTKSkinManager::AttachSkinObjectToWindow(HWND hwnd, const wchar_t* className, const CREATESTRUCTW*) {
@@ -259,8 +262,11 @@ LRESULT CALLBACK CTKSkinManager::SharedWindowProc(HWND hwnd, UINT message, WPARA
   CTKSkinManager* manager = g_manager;
   CTKSkinObject* object = manager ? manager->Lookup(hwnd) : nullptr;
   if (!object) {
-    // Not ours (any more): the window's procedure is no longer this one, so the default
-    // window procedure is the only safe place left.
+    // The object went while a procedure set over the skin's still hands messages on to this
+    // one: they go to the procedure the window had before the skin's.
+    LRESULT result = 0;
+    if (CTKSkinObject::CallDetachedPrevious(hwnd, message, wParam, lParam, &result)) return result;
+    // Nothing is known of the window: the default window procedure is the only safe place left.
     return IsWindowUnicode(hwnd) ? DefWindowProcW(hwnd, message, wParam, lParam)
                                  : DefWindowProcA(hwnd, message, wParam, lParam);
   }
@@ -270,6 +276,7 @@ LRESULT CALLBACK CTKSkinManager::SharedWindowProc(HWND hwnd, UINT message, WPARA
     const LRESULT result = SkinSystem::CallWindowProc(object->IsUnicode(), object->PreviousProc(), hwnd, message,
                                                       wParam, lParam);
     manager->Remove(hwnd);
+    CTKSkinObject::ForgetDetached(hwnd);   // the handle may be given to another window
     return result;
   }
   if (!manager->IsSkinLoaded())

@@ -1,7 +1,29 @@
 #include "toolkit/skin/skin_object.h"
 
+#include <map>
+
 #include "toolkit/skin/skin_manager.h"
 #include "toolkit/skin/skin_system.h"
+
+namespace {
+
+// Windows whose object went while a procedure set over the skin's still hands their messages on
+// to the shared window procedure: the procedure each had before the skin's.
+struct DetachedWindows {
+  struct Entry {
+    WNDPROC previous;
+    bool unicode;
+  };
+  CTKSyncSection lock;
+  std::map<HWND, Entry> windows;
+};
+
+DetachedWindows& Detached() {
+  static DetachedWindows detached;
+  return detached;
+}
+
+}  // namespace
 
 CTKSkinObject::CTKSkinObject(const wchar_t* skinClassName) : skin_class_(skinClassName) {}
 
@@ -35,11 +57,42 @@ void CTKSkinObject::Attach(HWND hwnd) {
 
 void CTKSkinObject::Detach() {
   if (!hwnd_ || !previous_proc_) return;
+  const LONG_PTR shared = reinterpret_cast<LONG_PTR>(&CTKSkinManager::SharedWindowProc);
+  const LONG_PTR current = unicode_ ? GetWindowLongPtrW(hwnd_, GWLP_WNDPROC) : GetWindowLongPtrA(hwnd_, GWLP_WNDPROC);
+  if (current != shared) {
+    // Another procedure was set over the skin's and hands its messages on to it: putting the
+    // previous procedure back would cut that one out. The chain stays, and the shared procedure
+    // passes what reaches it to the previous procedure from now on.
+    DetachedWindows& detached = Detached();
+    CTKSectionLock lock(detached.lock);
+    detached.windows[hwnd_] = DetachedWindows::Entry{previous_proc_, unicode_};
+    return;
+  }
   const LONG_PTR previous = reinterpret_cast<LONG_PTR>(previous_proc_);
   if (unicode_)
     SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, previous);
   else
     SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, previous);
+}
+
+bool CTKSkinObject::CallDetachedPrevious(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  DetachedWindows::Entry entry;
+  {
+    DetachedWindows& detached = Detached();
+    CTKSectionLock lock(detached.lock);
+    const auto it = detached.windows.find(hwnd);
+    if (it == detached.windows.end()) return false;
+    entry = it->second;
+    if (message == WM_NCDESTROY) detached.windows.erase(it);
+  }
+  *result = SkinSystem::CallWindowProc(entry.unicode, entry.previous, hwnd, message, wParam, lParam);
+  return true;
+}
+
+void CTKSkinObject::ForgetDetached(HWND hwnd) {
+  DetachedWindows& detached = Detached();
+  CTKSectionLock lock(detached.lock);
+  detached.windows.erase(hwnd);
 }
 
 bool CTKSkinObject::IsMessageExcluded(UINT message) {

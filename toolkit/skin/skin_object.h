@@ -27,7 +27,13 @@ class CTKSkinObject {
   CTKSkinObject& operator=(const CTKSkinObject&) = delete;
 
   void Attach(HWND hwnd);
+  // Puts the previous procedure back; when another procedure was set over the skin's, the
+  // window is remembered instead (CallDetachedPrevious).
   void Detach();
+  // A message that reached the shared window procedure after the window's object went: passed
+  // to the procedure the window had before the skin's, when the window was detached that way.
+  static bool CallDetachedPrevious(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+  static void ForgetDetached(HWND hwnd);
 
   // WM_ACTIVATE, WM_SETCURSOR, WM_NOTIFY and WM_COMMAND are never the skin's; the update-state
   // message refreshes the pass-through state.

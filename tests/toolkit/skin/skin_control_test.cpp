@@ -283,7 +283,9 @@ struct PageTemplate {
 
 }  // namespace
 
-// A property sheet with its tab control, pages and buttons opens and closes while skinned.
+// A property sheet opens skinned: the sheet is framed as a dialog (kind 2) and its pages as
+// pages (kind 6), and its tab control draws the selected tab, the others and the pane from the
+// skin. A wizard's pages have no tab pane behind them and are framed as dialogs.
 TEST_F(SkinControlTest, APropertySheetOpensSkinned) {
   static PageTemplate page;
   PROPSHEETPAGEW pages[2] = {};
@@ -294,23 +296,40 @@ TEST_F(SkinControlTest, APropertySheetOpensSkinned) {
     p.pfnDlgProc = &PageProc;
     p.pszTitle = L"Page";
   }
-  PROPSHEETHEADERW header{};
-  header.dwSize = sizeof(header);
-  header.dwFlags = PSH_MODELESS | PSH_PROPSHEETPAGE | PSH_NOAPPLYNOW;
-  header.pszCaption = L"Sheet";
-  header.nPages = 2;
-  header.ppsp = pages;
-  HWND sheet = reinterpret_cast<HWND>(PropertySheetW(&header));
-  ASSERT_NE(sheet, nullptr);
-  HWND tab = reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETTABCONTROL, 0, 0));
-  ASSERT_NE(tab, nullptr);
-  EXPECT_NE(manager_->Lookup(tab), nullptr);
-  SendMessageW(sheet, PSM_SETCURSEL, 1, 0);
-  RECT rc;
-  GetClientRect(tab, &rc);
-  Canvas canvas(rc.right, rc.bottom, kCanvas);
-  SendMessageW(tab, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.dc()), PRF_CLIENT);
-  DestroyWindow(sheet);
+  for (const bool wizard : {false, true}) {
+    PROPSHEETHEADERW header{};
+    header.dwSize = sizeof(header);
+    header.dwFlags = PSH_MODELESS | PSH_PROPSHEETPAGE | PSH_NOAPPLYNOW | (wizard ? PSH_WIZARD : 0);
+    header.pszCaption = L"Sheet";
+    header.nPages = 2;
+    header.ppsp = pages;
+    HWND sheet = reinterpret_cast<HWND>(PropertySheetW(&header));
+    ASSERT_NE(sheet, nullptr);
+    SendMessageW(sheet, PSM_SETCURSEL, 1, 0);
+    ASSERT_NE(manager_->Lookup(sheet), nullptr);
+    EXPECT_EQ(manager_->Lookup(sheet)->FrameKind(), 2) << wizard;
+    for (int i = 0; i < 2; ++i) {
+      HWND pageWindow = reinterpret_cast<HWND>(SendMessageW(sheet, PSM_INDEXTOHWND, static_cast<WPARAM>(i), 0));
+      ASSERT_NE(pageWindow, nullptr) << wizard << i;
+      CTKSkinObject* object = manager_->Lookup(pageWindow);
+      ASSERT_NE(object, nullptr) << wizard << i;
+      EXPECT_EQ(object->FrameKind(), wizard ? 2 : 6) << wizard << i;
+    }
+    if (!wizard) {
+      HWND tab = reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETTABCONTROL, 0, 0));
+      ASSERT_NE(tab, nullptr);
+      EXPECT_NE(manager_->Lookup(tab), nullptr);
+      RECT rc;
+      GetClientRect(tab, &rc);
+      Canvas canvas(rc.right, rc.bottom, kCanvas);
+      SendMessageW(tab, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.dc()), PRF_CLIENT);
+      const RECT selected = TabRect(tab, 1), other = TabRect(tab, 0);
+      EXPECT_EQ(canvas.At(selected.left + 2, selected.top + 1), kSelected);
+      EXPECT_EQ(canvas.At(other.left + 3, other.top + 3), kTab);
+      EXPECT_EQ(canvas.At(rc.right / 2, rc.bottom - 4), kPane);
+    }
+    DestroyWindow(sheet);
+  }
 }
 
 TEST_F(SkinControlTest, ReadOnlyOrDisabledEditDrawsItsEdgeAsDisabled) {

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "tests/toolkit/drawing/canvas.h"
 #include "tests/toolkit/skin/skin_test_env.h"
 #include "toolkit/skin/skin_manager.h"
 #include "toolkit/skin/skin_image.h"
@@ -51,8 +53,9 @@ const SkinTestEnv& TestEnv() { return g_env; }
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  if (argc < 5) return 2;
-  g_env = {WindowsPath(argv[1]), WindowsPath(argv[2]), WindowsPath(argv[3]), WindowsPath(argv[4])};
+  if (argc < 7) return 2;
+  g_env = {WindowsPath(argv[1]), WindowsPath(argv[2]), WindowsPath(argv[3]),
+           WindowsPath(argv[4]), WindowsPath(argv[5]), WindowsPath(argv[6])};
   const int result = RUN_ALL_TESTS();
   ReleaseSkinManager();
   return result;
@@ -99,6 +102,79 @@ TEST(SkinFile, ResourceNamesAndSchemaChoice) {
   EXPECT_EQ(schema->Name(), L"Default");  // "Vista Style" is not the Office 2007 style
   std::unique_ptr<CTKSkinImage> missing(file.LoadSkinBitmap(L"MISSING.BMP"));
   EXPECT_EQ(missing, nullptr);
+}
+
+// The library's text ends its lines with CR LF or a lone CR; a lone LF stays inside a line, and
+// a last line without CR is never delivered. The folder's 8-bit text is read line by line, its
+// last line included.
+TEST(SkinFile, LineEndsAndALastLineWithoutOne) {
+  CTKSkinManagerResourceFile library(nullptr), folder(nullptr);
+  ASSERT_TRUE(library.OpenSkinSource(TestEnv().ragged, L"RAGGED.INI"));
+  ASSERT_TRUE(folder.OpenSkinSource(TestEnv().raggedFolder, L"RAGGED.INI"));
+  ASSERT_TRUE(folder.IsFolderForm());
+  const std::vector<std::wstring> fromLibrary = ReadAll(library), fromFolder = ReadAll(folder);
+  ASSERT_EQ(fromFolder.size(), 19u);
+  EXPECT_EQ(fromFolder.front(), L"TextColor = 9 9 9");
+  EXPECT_EQ(fromFolder.back(), L"TextColor = 7 8 9");
+  // The library's lines: the same but the last, with the two around the lone LF as one.
+  std::vector<std::wstring> expected(fromFolder.begin(), fromFolder.end() - 1);
+  const auto joined = std::find(expected.begin(), expected.end(), L"NoSuchKey = 5");
+  ASSERT_NE(joined, expected.end());
+  *joined += L"\n" + *(joined + 1);
+  expected.erase(joined + 1);
+  EXPECT_EQ(fromLibrary, expected);
+}
+
+// A skin file with malformed lines loads in either form: each such line is passed over and the
+// lines after it apply. A part whose bitmap is missing paints nothing, while one whose bitmap is
+// there paints it. The library's style string names the Office 2007 schema in lower case; a
+// folder has no style string and gets the default schema.
+TEST(SkinFile, AnUntidySkinLoadsInBothForms) {
+  constexpr COLORREF kBack = RGB(1, 2, 4), kDot = RGB(20, 200, 90);
+  struct Case {
+    const std::wstring* path;
+    const wchar_t* schema;
+    COLORREF pushButton, radioButton;
+  } cases[] = {
+      // The lone LF hides the push button's colour and the last line is not read: [Globals].
+      {&TestEnv().ragged, L"Office2007", RGB(1, 2, 3), RGB(1, 2, 3)},
+      {&TestEnv().raggedFolder, L"Default", RGB(10, 20, 30), RGB(7, 8, 9)},
+  };
+  CTKSkinManager* manager = GetSkinManager();
+  Canvas canvas(8, 8, kBack);
+  const RECT rc{0, 0, 8, 8};
+  for (const Case& c : cases) {
+    ASSERT_EQ(manager->LoadSkinFile(*c.path, L"RAGGED.INI"), 1) << c.schema;
+    CTKSkinManagerSchema* schema = manager->Schema();
+    ASSERT_NE(schema, nullptr);
+    EXPECT_EQ(schema->Name(), c.schema);
+    const struct {
+      int part, state;
+      COLORREF expected;
+    } colours[] = {{1, 0, c.pushButton}, {1, 2, c.pushButton}, {2, 0, c.radioButton}, {3, 0, RGB(4, 5, 6)}};
+    for (const auto& colour : colours) {
+      COLORREF value = 0;
+      EXPECT_EQ(schema->QueryColorValue(7, colour.part, colour.state, 3803, &value), S_OK) << c.schema;
+      EXPECT_EQ(value, colour.expected) << c.schema << " part " << colour.part << " state " << colour.state;
+    }
+    CTKSkinManagerClass* button = manager->FindOrAddSkinClass(L"Button");
+    canvas.Fill(kBack);
+    EXPECT_TRUE(schema->PaintPartBackground(canvas.dc(), button, 1, 1, rc)) << c.schema;
+    EXPECT_EQ(canvas.At(4, 4), kDot) << c.schema;
+    canvas.Fill(kBack);
+    EXPECT_FALSE(schema->PaintPartBackground(canvas.dc(), button, 1, 2, rc)) << c.schema;  // MISSING.BMP
+    EXPECT_EQ(canvas.At(4, 4), kBack) << c.schema;
+  }
+  // The project's skin names a missing bitmap for the edit's text, in both forms alike.
+  const std::pair<std::wstring, const wchar_t*> projectSkins[] = {{TestEnv().library, L""},
+                                                                 {TestEnv().folder, L"NORMALBLUE.INI"}};
+  for (const auto& skin : projectSkins) {
+    ASSERT_EQ(manager->LoadSkinFile(skin.first, skin.second), 1);
+    canvas.Fill(kBack);
+    EXPECT_FALSE(manager->Schema()->PaintPartBackground(canvas.dc(), manager->FindOrAddSkinClass(L"Edit"), 1, 1, rc));
+    EXPECT_EQ(canvas.At(4, 4), kBack);
+  }
+  manager->LoadSkinFile(L"", L"");
 }
 
 TEST(SkinSchema, SectionNames) {

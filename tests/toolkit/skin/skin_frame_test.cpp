@@ -28,6 +28,7 @@ constexpr COLORREF kArrowBorder = RGB(60, 90, 140);
 constexpr COLORREF kSkinFace = RGB(214, 228, 245);
 constexpr COLORREF kBack = RGB(1, 1, 1);
 constexpr UINT kDestroyNow = WM_APP + 1;
+constexpr UINT kAnswer = WM_APP + 2;  // only the window's own procedure answers it (42)
 
 // Skin geometry of a 200 x 150 overlapped window: caption 23 (22 + 1), borders of 4 (window
 // edge 2, border 1, sizing 1); 18 x 18 caption buttons at y 6, right to left from x 194.
@@ -47,6 +48,7 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     DestroyWindow(hwnd);
     return 0;
   }
+  if (message == kAnswer) return 42;
   return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
@@ -351,6 +353,44 @@ TEST(SkinManagerEnd, ReleaseRestoresWindowsAndAllowsANewManager) {
   EXPECT_EQ(Insets(second).top, 27);
   DestroyWindow(second);
   again->LoadSkinFile(L"", L"");
+}
+
+namespace {
+
+WNDPROC g_replaced = nullptr;
+
+LRESULT CALLBACK HandingOnProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  return CallWindowProcW(g_replaced, hwnd, message, wParam, lParam);
+}
+
+}  // namespace
+
+// A subclass set over the skin's outlives the skin: the skin does not cut it out, and what it
+// hands on still reaches the window's own procedure, also after it puts back the procedure it
+// replaced (the skin's).
+TEST(SkinManagerEnd, ASubclassSetOverTheSkinsKeepsReachingTheWindowsProcedure) {
+  CTKSkinManager* manager = GetSkinManager();
+  ASSERT_EQ(manager->LoadSkinFile(TestEnv().library, L""), 1);
+  HWND hwnd = MakeFrame(WS_OVERLAPPEDWINDOW);
+  g_replaced = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HandingOnProc)));
+  ASSERT_EQ(g_replaced, &CTKSkinManager::SharedWindowProc);
+  ASSERT_EQ(SendMessageW(hwnd, kAnswer, 0, 0), 42);
+  ReleaseSkinManager();
+  EXPECT_EQ(GetWindowLongPtrW(hwnd, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&HandingOnProc));
+  EXPECT_EQ(SendMessageW(hwnd, kAnswer, 0, 0), 42);
+  SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_replaced));
+  EXPECT_EQ(SendMessageW(hwnd, kAnswer, 0, 0), 42);
+  EXPECT_EQ(SendMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0), 0);
+  EXPECT_EQ(g_commands, std::vector<UINT>{SC_CLOSE});
+  g_commands.clear();
+  DestroyWindow(hwnd);
+  // A new window with a new manager is skinned as before.
+  ASSERT_EQ(GetSkinManager()->LoadSkinFile(TestEnv().library, L""), 1);
+  HWND second = MakeFrame(WS_OVERLAPPEDWINDOW);
+  EXPECT_EQ(Insets(second).top, 27);
+  DestroyWindow(second);
+  GetSkinManager()->LoadSkinFile(L"", L"");
 }
 
 TEST_F(SkinFrameTest, SystemColourClassBrushErasesInTheSkinsColour) {

@@ -8,6 +8,8 @@ struct SkinTestEnv {
   std::wstring folder;    // the same skin as a folder
   std::wstring withCode;  // a skin library with code of its own
   std::wstring probe;     // a library that reads a system colour through its import
+  std::wstring ragged;        // a small skin library with untidy text
+  std::wstring raggedFolder;  // the same skin as a folder
 };
 
 const SkinTestEnv& TestEnv();
