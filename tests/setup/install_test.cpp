@@ -125,9 +125,10 @@ std::map<std::wstring, std::wstring> SharedRegistration() {
   return out;
 }
 
-// The add-on's registration in the keys each view has of its own: the classes of the helper
-// object, the event handler and the control, their ProgIDs, and the helper object's entry for
-// the browser.
+// The add-on's registration as one view shows it: the classes of the helper object, the event
+// handler and the control (each view has its own), their ProgIDs (a 32-bit program finds the
+// ProgIDs of both bitnesses in one shared place), and the helper object's entry for the browser
+// (each view has its own).
 std::map<std::wstring, std::wstring> ViewRegistration(REGSAM view) {
   std::map<std::wstring, std::wstring> out;
   for (const wchar_t* key :
@@ -258,7 +259,7 @@ TEST_F(InstallTest, FilesComeFromTheLibrarysResourcesAndTheEntriesNameThem) {
     EXPECT_EQ(side.path, ReadMachineString(side.view, kAddonServerKey, L""));
   }
   if (k64) {
-    EXPECT_TRUE(ViewRegistration(KEY_WOW64_32KEY).empty()) << "nothing in the 32-bit view";
+    EXPECT_EQ(L"<none>", ReadMachineString(KEY_WOW64_32KEY, kAddonServerKey, L"")) << "no 32-bit class";
   }
   EXPECT_EQ(ops.InstallFolder() + L"Halvorn.exe", helper);
   EXPECT_EQ(ReadWholeFile(setup_test::BesideTest(L"test_setup_install.exe")),
