@@ -30,6 +30,7 @@ namespace {
 const wchar_t kRunKeyPath[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const wchar_t kUninstallEntry[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kestrin";
 const wchar_t kSettingsKey[] = L"SOFTWARE\\TorvanGroup\\Dravix";
+const wchar_t kRunOnceKeyPath[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 const wchar_t kBrowserHelperObjects[] =
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects";
 constexpr bool k64 = sizeof(void*) == 8;
@@ -453,15 +454,22 @@ TEST_F(WholeRoad, MaintenanceRunFromTheInstalledSetupCopy) {
   ExpectBrowserRunsTheAddon();
 }
 
-// The add-on library in use by a browser is written beside itself and moved over at restart.
+// The add-on library in use by a browser is written beside itself and moved over at the restart,
+// which also runs its registration left in RunOnce.
 TEST_F(WholeRoad, LibraryInUseIsReplacedAtTheNextRestart) {
   const std::wstring server = AddonServer();
-  ASSERT_TRUE(FileExists(server));
+  ASSERT_EQ(InstallFolder() + L"\\" + kOwnAddonName, server);
   const std::string current = setup_test::ReadWholeFile(server);
+  const std::wstring run_once = std::wstring(L"RegisterKestrin") + kOwnAddonName;
   std::vector<std::wstring> lines;
   {
     CScopedLibrary in_use(LoadLibraryW(server.c_str()));
     ASSERT_TRUE(in_use);
+    // Unregistered first, so that only the registration at the restart can bring it back.
+    setup_test::CStartedProgram unregister;
+    ASSERT_TRUE(unregister.Start(L"regsvr32.exe /u /s \"" + server + L"\""));
+    ASSERT_EQ(0u, unregister.ExitCode(60000));
+    ASSERT_TRUE(AddonServer().empty());
     lines = RunDriver(Driver(), L"InstallIEExtension");
   }
   EXPECT_TRUE(HasLine(lines, L"call InstallIEExtension -> 0x00000000"));
@@ -469,12 +477,16 @@ TEST_F(WholeRoad, LibraryInUseIsReplacedAtTheNextRestart) {
   const std::wstring beside = server.substr(0, server.rfind(L'.')) + L"_new.dll";
   EXPECT_TRUE(FileExists(beside));
   EXPECT_EQ(current, setup_test::ReadWholeFile(beside));
+  EXPECT_FALSE(ReadMachineText(kRunOnceKeyPath, run_once.c_str()).empty());
+  EXPECT_TRUE(AddonServer().empty()) << "registered only at the restart";
 
   setup_test::CStartedProgram restart;
   ASSERT_TRUE(restart.Start(L"wineboot.exe -r"));
   EXPECT_EQ(0u, restart.ExitCode(120000));
   EXPECT_FALSE(FileExists(beside)) << "moved over the library at the restart";
   EXPECT_EQ(current, setup_test::ReadWholeFile(server));
+  EXPECT_TRUE(ReadMachineText(kRunOnceKeyPath, run_once.c_str()).empty()) << "carried out at the restart";
+  EXPECT_EQ(server, AddonServer()) << "registered by the restart";
 }
 
 // Removal with the user's data: nothing of ours is left, and everything that was there before is.
