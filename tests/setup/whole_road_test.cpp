@@ -410,6 +410,13 @@ TEST_F(WholeRoad, InstallIntoAFreshPrefix) {
   EXPECT_TRUE(TrayProgramStarts()) << "the tray program was started";
 
   ExpectBrowserRunsTheAddon();
+  if (UnderWow64()) {
+    // The 64-bit browser finds the 64-bit add-on through its view: the x64 build's scripted
+    // browser gives a site to every helper object it finds and ends when its input does.
+    setup_test::CStartedProgram browser64;
+    ASSERT_TRUE(browser64.Start(L"\"" + setup_test::BesideTest(L"scripted_ie.exe") + L"\""));
+    EXPECT_EQ(0u, browser64.ExitCode(60000)) << "the 64-bit browser runs the 64-bit add-on";
+  }
 }
 
 // An older version's files and settings are replaced; the version compare saw it older.
