@@ -2,6 +2,8 @@
 // add-on registered in process and through the system's registration program, the tray
 // program's Run value, the uninstall entry, the shortcut, files in use replaced at the restart
 // (the prefix restarted with wineboot), and the failures that must be reported as failures.
+// The 32-bit library under WOW64 also writes the 64-bit add-on into the native program-files
+// folder and registers it in the 64-bit registry view; both sides are checked there.
 #include <gtest/gtest.h>
 
 #include <objbase.h>
@@ -9,6 +11,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include "platform/com/com_ptr.h"
 #include "platform/win/scoped_handle.h"
@@ -30,10 +33,18 @@ using setup_test::WriteWholeFile;
 const wchar_t kCurrentVersion[] = L"Software\\Microsoft\\Windows\\CurrentVersion";
 const wchar_t kShellFolders[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 const wchar_t kSessionManager[] = L"System\\CurrentControlSet\\Control\\Session Manager";
-const wchar_t kAddonClsidKey[] = L"CLSID\\{60F0F632-E1EE-4B8C-A1C5-7374A190B5E7}";
+const wchar_t kAddonServerKey[] = L"SOFTWARE\\Classes\\CLSID\\{60F0F632-E1EE-4B8C-A1C5-7374A190B5E7}\\InprocServer32";
+const wchar_t kRunOnceValuePrefix[] = L"RegisterKestrin";
 constexpr bool k64 = sizeof(void*) == 8;
 const int kOwnAddonResource = k64 ? kResIEAddon64 : kResIEAddon32;
 const wchar_t* const kOwnAddonName = k64 ? kIEAddon64Name : kIEAddon32Name;
+const REGSAM kOwnView = k64 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+
+// A 32-bit test program in a 64-bit prefix (asked of the system, not of the library).
+bool UnderWow64() {
+  BOOL wow64 = FALSE;
+  return !k64 && IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
 
 HMODULE SetupLibrary() {
   static HMODULE module = LoadLibraryW(BesideTest(L"KRSetupDll.dll").c_str());
@@ -71,10 +82,23 @@ bool SetString(HKEY root, const std::wstring& key, const wchar_t* name, const st
                         static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
-// Every value under a key, as "subkey path|name|type|data" lines.
-void DumpKey(HKEY root, const std::wstring& path, std::map<std::wstring, std::wstring>* out) {
+// A string value in one view of HKLM, or "<none>".
+std::wstring ReadMachineString(REGSAM view, const std::wstring& key, const wchar_t* name) {
+  CScopedRegKey handle;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_QUERY_VALUE | view, handle.Receive()) != ERROR_SUCCESS)
+    return L"<none>";
+  wchar_t value[1024] = {};
+  DWORD bytes = sizeof(value) - sizeof(wchar_t), type = 0;
+  if (RegQueryValueExW(handle.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(value), &bytes) != ERROR_SUCCESS ||
+      type != REG_SZ)
+    return L"<none>";
+  return value;
+}
+
+// Every value under a key of one view of HKLM, as "subkey path|name" -> "type|data".
+void DumpKey(REGSAM view, const std::wstring& path, std::map<std::wstring, std::wstring>* out) {
   CScopedRegKey key;
-  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) return;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | view, key.Receive()) != ERROR_SUCCESS) return;
   wchar_t name[256];
   BYTE data[2048];
   for (DWORD i = 0;; ++i) {
@@ -87,28 +111,71 @@ void DumpKey(HKEY root, const std::wstring& path, std::map<std::wstring, std::ws
   for (DWORD i = 0;; ++i) {
     DWORD name_size = 256;
     if (RegEnumKeyExW(key.Get(), i, name, &name_size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    DumpKey(root, path + L"\\" + name, out);
+    DumpKey(view, path + L"\\" + name, out);
   }
 }
 
-std::map<std::wstring, std::wstring> AddonRegistration() {
+// Keys of the add-on's registration that both registry views share: the type library (with a
+// "win32" and a "win64" entry for the libraries of either bitness) and the module's AppID keys.
+std::map<std::wstring, std::wstring> SharedRegistration() {
   std::map<std::wstring, std::wstring> out;
-  for (const wchar_t* key : {L"CLSID\\{60F0F632-E1EE-4B8C-A1C5-7374A190B5E7}",
-                             L"CLSID\\{4ADF76FA-005A-45A9-8DE6-188F7CA10D24}", L"KestrinIE.KestrinBho",
-                             L"KestrinIE.KestrinBho.1", L"KestrinIE.HtmlNlrEventHandler",
-                             L"TypeLib\\{70EEAAC6-CD5E-46F7-BDA4-31CEBE37AED6}", L"AppID\\KestrinIE.DLL"})
-    DumpKey(HKEY_CLASSES_ROOT, key, &out);
-  DumpKey(HKEY_LOCAL_MACHINE,
+  for (const wchar_t* key : {L"TypeLib\\{70EEAAC6-CD5E-46F7-BDA4-31CEBE37AED6}", L"AppID\\KestrinIE.DLL",
+                             L"AppID\\{CC44F022-451A-4205-A027-D7F995774656}"})
+    DumpKey(KEY_WOW64_64KEY, std::wstring(L"SOFTWARE\\Classes\\") + key, &out);
+  return out;
+}
+
+// The add-on's registration as one view shows it: the classes of the helper object, the event
+// handler and the control (each view has its own), their ProgIDs (a 32-bit program finds the
+// ProgIDs of both bitnesses in one shared place), and the helper object's entry for the browser
+// (each view has its own).
+std::map<std::wstring, std::wstring> ViewRegistration(REGSAM view) {
+  std::map<std::wstring, std::wstring> out;
+  for (const wchar_t* key :
+       {L"CLSID\\{60F0F632-E1EE-4B8C-A1C5-7374A190B5E7}", L"CLSID\\{4ADF76FA-005A-45A9-8DE6-188F7CA10D24}",
+        L"CLSID\\{58B69FE4-29DE-4862-A049-81F914D5644B}", L"KestrinIE.KestrinBho", L"KestrinIE.KestrinBho.1",
+        L"KestrinIE.HtmlNlrEventHandler", L"KestrinIE.HtmlNlrEventHandler.1", L"KestrinIE.KestrinControl",
+        L"KestrinIE.KestrinControl.1"})
+    DumpKey(view, std::wstring(L"SOFTWARE\\Classes\\") + key, &out);
+  DumpKey(view,
           L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects\\"
           L"{60F0F632-E1EE-4B8C-A1C5-7374A190B5E7}",
           &out);
   return out;
 }
 
-bool RestartPrefix() {
+// Everything the registration of the library of one view writes: that view's keys, the AppID
+// keys, and that bitness's entry of the type library.
+std::map<std::wstring, std::wstring> AddonRegistration(REGSAM view) {
+  std::map<std::wstring, std::wstring> out = ViewRegistration(view);
+  const wchar_t* platform = view == KEY_WOW64_64KEY ? L"\\win64" : L"\\win32";
+  for (const auto& entry : SharedRegistration())
+    if (entry.first.find(L"\\TypeLib\\") == std::wstring::npos || entry.first.find(platform) != std::wstring::npos)
+      out.insert(entry);
+  return out;
+}
+
+// An add-on library as the library under test installs it: which file, where, and the registry
+// view it registers in.
+struct AddonSide {
+  int resource;
+  std::wstring path;
+  REGSAM view;
+};
+
+// The add-on of the library's own bitness in the install folder; under WOW64 also the 64-bit
+// one in the native install folder.
+std::vector<AddonSide> AddonSides(const CSetupOperations& ops) {
+  std::vector<AddonSide> sides = {{kOwnAddonResource, ops.InstallFolder() + kOwnAddonName, kOwnView}};
+  if (UnderWow64()) sides.push_back({kResIEAddon64, ops.NativeInstallFolder() + kIEAddon64Name, KEY_WOW64_64KEY});
+  return sides;
+}
+
+// Restarts the prefix (wineboot -r: pending renames, then the RunOnce entries); its exit code.
+DWORD RestartPrefix() {
   setup_test::CStartedProgram wineboot;
-  // Its exit code tells about 32-bit programs, which this machine may not run: not looked at.
-  return wineboot.Start(L"C:\\windows\\system32\\wineboot.exe -r") && wineboot.ExitCode(120000) != STILL_ACTIVE;
+  if (!wineboot.Start(L"C:\\windows\\system32\\wineboot.exe -r")) return STILL_ACTIVE;
+  return wineboot.ExitCode(120000);
 }
 
 // Holds a file open without sharing: it can be neither written nor deleted.
@@ -134,6 +201,11 @@ class InstallTest : public ::testing::Test {
     ops.RemoveTray();
     ops.DeleteUninstallEntry();
     ops.RemoveInstallFolder();
+    if (UnderWow64()) ops.RemoveNativeInstallFolder();
+  }
+  // Both install folders under WOW64, as the framework makes them before installing the add-on.
+  static bool CreateInstallFolders(CSetupOperations* ops) {
+    return ops->CreateInstallFolder() && (!UnderWow64() || ops->CreateNativeInstallFolder());
   }
   SetupWaits saved_;
 };
@@ -141,9 +213,17 @@ class InstallTest : public ::testing::Test {
 TEST_F(InstallTest, FilesComeFromTheLibrarysResourcesAndTheEntriesNameThem) {
   CSetupOperations ops(SetupLibrary());
   EXPECT_EQ(SetupPaths::Get().ProgramFiles() + L"\\Torvan\\Kestrin\\", ops.InstallFolder());
-  EXPECT_TRUE(ops.NativeInstallFolder().empty()) << "no WOW64 here";
-  ASSERT_TRUE(ops.CreateInstallFolder());
-  ASSERT_TRUE(ops.CreateInstallFolder()) << "an existing folder counts as created";
+  if (UnderWow64()) {
+    // The native folder is the program-files folder of 64-bit programs: this one without " (x86)".
+    const std::wstring native =
+        ReadMachineString(KEY_WOW64_64KEY, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", L"ProgramFilesDir");
+    EXPECT_EQ(native + L" (x86)", SetupPaths::Get().ProgramFiles());
+    EXPECT_EQ(native + L"\\Torvan\\Kestrin\\", ops.NativeInstallFolder());
+  } else {
+    EXPECT_TRUE(ops.NativeInstallFolder().empty()) << "no 64-bit side without WOW64";
+  }
+  ASSERT_TRUE(CreateInstallFolders(&ops));
+  ASSERT_TRUE(CreateInstallFolders(&ops)) << "an existing folder counts as created";
   ASSERT_TRUE(ops.InstallIELibraries()) << ops.LastError();
   ASSERT_TRUE(ops.InstallTray());
   std::wstring helper;
@@ -159,7 +239,6 @@ TEST_F(InstallTest, FilesComeFromTheLibrarysResourcesAndTheEntriesNameThem) {
     int resource;
     std::wstring path;
   } files[] = {
-      {kOwnAddonResource, ops.InstallFolder() + kOwnAddonName},
       {kResTrayProgram, ops.InstallFolder() + L"Kestrin.exe"},
       {kResElevationHelper, ops.InstallFolder() + L"Halvorn.exe"},
       {kResUpdateData, update_folder + L"update.dat"},
@@ -168,6 +247,19 @@ TEST_F(InstallTest, FilesComeFromTheLibrarysResourcesAndTheEntriesNameThem) {
     std::string expected = ResourceBytes(file.resource);
     EXPECT_GT(expected.size(), 1000u) << file.resource;
     EXPECT_EQ(expected, ReadWholeFile(file.path)) << file.path;
+  }
+  // Each add-on library in its folder, registered with that path in the view of its bitness
+  // (the 64-bit one through the registration program of its bitness); a view with no library of
+  // this installation holds no registration.
+  const std::vector<AddonSide> sides = AddonSides(ops);
+  for (const AddonSide& side : sides) {
+    const std::string expected = ResourceBytes(side.resource);
+    EXPECT_GT(expected.size(), 1000u) << side.resource;
+    EXPECT_EQ(expected, ReadWholeFile(side.path)) << side.path;
+    EXPECT_EQ(side.path, ReadMachineString(side.view, kAddonServerKey, L""));
+  }
+  if (k64) {
+    EXPECT_EQ(L"<none>", ReadMachineString(KEY_WOW64_32KEY, kAddonServerKey, L"")) << "no 32-bit class";
   }
   EXPECT_EQ(ops.InstallFolder() + L"Halvorn.exe", helper);
   EXPECT_EQ(ReadWholeFile(setup_test::BesideTest(L"test_setup_install.exe")),
@@ -194,35 +286,34 @@ TEST_F(InstallTest, FilesComeFromTheLibrarysResourcesAndTheEntriesNameThem) {
     EXPECT_EQ(value.value, ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, value.name)) << value.name;
   EXPECT_NE(L"<none>", ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, L"HelpLink"));
 
-  // The add-on registered itself with the installed path.
-  EXPECT_EQ(ops.InstallFolder() + kOwnAddonName,
-            ReadString(HKEY_CLASSES_ROOT, std::wstring(kAddonClsidKey) + L"\\InprocServer32", L""));
-
   // Removal: the Run value and the program go, then the registration and the libraries.
   EXPECT_TRUE(ops.RemoveTray());
   EXPECT_EQ(L"<none>", ReadString(HKEY_LOCAL_MACHINE, kRunKey, kRunValueName));
   EXPECT_FALSE(FileExists(tray));
   EXPECT_FALSE(ops.RemoveTray()) << "no Run value left";
   EXPECT_TRUE(ops.UninstallIELibraries());
-  EXPECT_FALSE(FileExists(ops.InstallFolder() + kOwnAddonName));
-  EXPECT_TRUE(AddonRegistration().empty());
+  for (const AddonSide& side : sides) EXPECT_FALSE(FileExists(side.path)) << side.path;
+  for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY})
+    EXPECT_TRUE(AddonRegistration(view).empty()) << "view " << std::hex << view;
+  EXPECT_TRUE(SharedRegistration().empty());
   EXPECT_TRUE(ops.DeleteUninstallEntry());
   EXPECT_EQ(L"<none>", ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName"));
 }
 
 TEST_F(InstallTest, RegistrationProgramWritesWhatTheAddonWritesAndIsWaitedFor) {
   CSetupOperations ops(SetupLibrary());
-  ASSERT_TRUE(ops.CreateInstallFolder());
+  ASSERT_TRUE(CreateInstallFolders(&ops));
   ASSERT_TRUE(ops.InstallIELibraries()) << ops.LastError();
-  const auto in_process = AddonRegistration();
-  ASSERT_GT(in_process.size(), 10u);
-
-  const std::wstring library = ops.InstallFolder() + kOwnAddonName;
-  // Unregistered by the system's registration program: gone as soon as the call returns.
-  ASSERT_TRUE(ops.RunRegsvr32(library, false));
-  EXPECT_TRUE(AddonRegistration().empty());
-  ASSERT_TRUE(ops.RunRegsvr32(library, true));
-  EXPECT_EQ(in_process, AddonRegistration());
+  for (const AddonSide& side : AddonSides(ops)) {
+    SCOPED_TRACE(testing::Message() << side.path);
+    const auto installed = AddonRegistration(side.view);
+    ASSERT_GT(installed.size(), 10u);
+    // Unregistered by the system's registration program: gone as soon as the call returns.
+    ASSERT_TRUE(ops.RunRegsvr32(side.path, false));
+    EXPECT_TRUE(AddonRegistration(side.view).empty());
+    ASSERT_TRUE(ops.RunRegsvr32(side.path, true));
+    EXPECT_EQ(installed, AddonRegistration(side.view));
+  }
 }
 
 TEST_F(InstallTest, FailedRegistrationIsAFailureWithItsText) {
@@ -249,10 +340,12 @@ TEST_F(InstallTest, FailedRegistrationIsAFailureWithItsText) {
 
 TEST_F(InstallTest, FilesInUseAreReplacedAndDeletedAtTheRestart) {
   CSetupOperations first(SetupLibrary());
-  ASSERT_TRUE(first.CreateInstallFolder());
-  ASSERT_TRUE(first.InstallIELibraries()) << first.LastError();
+  ASSERT_TRUE(CreateInstallFolders(&first));
   const std::wstring library = first.InstallFolder() + kOwnAddonName;
   const std::wstring doomed = first.InstallFolder() + L"doomed.txt";
+  const std::wstring run_once = std::wstring(kRunOnceValuePrefix) + kOwnAddonName;
+  // An older library, not registered, held open in the place of the new one.
+  ASSERT_EQ(L"<none>", ReadMachineString(kOwnView, kAddonServerKey, L""));
   ASSERT_TRUE(WriteWholeFile(library, "an older library"));
   ASSERT_TRUE(WriteWholeFile(doomed, "in use"));
   {
@@ -264,18 +357,23 @@ TEST_F(InstallTest, FilesInUseAreReplacedAndDeletedAtTheRestart) {
     ASSERT_TRUE(ops.InstallIELibraries()) << ops.LastError();
     EXPECT_TRUE(ops.RestartNeeded());
     EXPECT_EQ(ResourceBytes(kOwnAddonResource), ReadWholeFile(AlternativePath(library)));
-    // Registered at the next logon, after the move.
+    // Registered at the next logon, after the move; not now.
+    EXPECT_EQ(L"<none>", ReadMachineString(kOwnView, kAddonServerKey, L""));
     EXPECT_EQ(SetupPaths::Get().System() + L"\\regsvr32.exe  /s \"" + library + L"\"",
-              ReadString(HKEY_LOCAL_MACHINE, kRunOnceKey, (std::wstring(L"RegisterKestrin") + kOwnAddonName).c_str()));
+              ReadMachineString(0, kRunOnceKey, run_once.c_str()));
     EXPECT_TRUE(ops.DeleteOrScheduleFile(doomed));
     EXPECT_TRUE(FileExists(doomed)) << "deleted only at the restart";
   }
   EXPECT_EQ(first.InstallFolder() + L"KestrinIE64_new.dll", AlternativePath(first.InstallFolder() + L"KestrinIE64.dll"));
 
-  ASSERT_TRUE(RestartPrefix());
+  EXPECT_EQ(0u, RestartPrefix());
   EXPECT_EQ(ResourceBytes(kOwnAddonResource), ReadWholeFile(library)) << "moved over the old one";
   EXPECT_FALSE(FileExists(AlternativePath(library)));
   EXPECT_FALSE(FileExists(doomed));
+  // The restart ran the RunOnce registration (and took the value away): the moved library is
+  // registered in the view of its bitness.
+  EXPECT_EQ(L"<none>", ReadMachineString(0, kRunOnceKey, run_once.c_str()));
+  EXPECT_EQ(library, ReadMachineString(kOwnView, kAddonServerKey, L""));
 }
 
 // Write access to the list of pending renames taken away: nothing can be left for the restart.

@@ -30,6 +30,18 @@ namespace {
 const wchar_t kRunKeyPath[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const wchar_t kUninstallEntry[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kestrin";
 const wchar_t kSettingsKey[] = L"SOFTWARE\\TorvanGroup\\Dravix";
+const wchar_t kRunOnceKeyPath[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+const wchar_t kBrowserHelperObjects[] =
+    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects";
+constexpr bool k64 = sizeof(void*) == 8;
+const REGSAM kOwnView = k64 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+const wchar_t* const kOwnAddonName = k64 ? L"KestrinIE64.dll" : L"KestrinIE32.dll";
+
+// A 32-bit test program in a 64-bit prefix: the setup library installs both add-on libraries.
+bool UnderWow64() {
+  BOOL wow64 = FALSE;
+  return !k64 && IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
 
 // ---- the driver ----
 
@@ -71,10 +83,6 @@ bool Ignored(const std::wstring& path) {
   static const wchar_t* const kIgnored[] = {
       L"HKLM\\SOFTWARE\\Microsoft\\SystemCertificates\\",
       L"HKCU\\SOFTWARE\\Microsoft\\SystemCertificates\\",  // made by crypt32 when a store opens
-      // The browser's own key, which a real Internet Explorer always has; the add-on's
-      // unregistration removes its entry under it.
-      L"HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects\\",
-      L"HKLM32\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects\\",
       L"HKLM\\SOFTWARE\\Microsoft\\Cryptography\\OID\\",
       L"HKLM\\SOFTWARE\\Wow6432Node\\Microsoft\\Cryptography\\OID\\",
       L"HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\PendingFileRenameOperations",
@@ -132,9 +140,26 @@ void SnapshotFolder(const std::wstring& folder, Snapshot* out) {
   } while (FindNextFileW(search.Get(), &found));
 }
 
+// The top of the classes key of one view: every ProgID and file type by name, so that one left
+// behind shows, and ours with everything under them.
+void SnapshotClassesTop(const std::wstring& name, REGSAM view, Snapshot* out) {
+  const std::wstring classes = L"SOFTWARE\\Classes";
+  CScopedRegKey key;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, classes.c_str(), 0, KEY_READ | view, key.Receive()) != ERROR_SUCCESS) return;
+  for (DWORD i = 0;; ++i) {
+    wchar_t sub[256];
+    DWORD length = 256;
+    if (RegEnumKeyExW(key.Get(), i, sub, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    if (_wcsicmp(sub, L"Wow6432Node") == 0) continue;
+    const std::wstring path = classes + L"\\" + sub;
+    if (_wcsnicmp(sub, L"Kestrin", 7) == 0) SnapshotKey(HKEY_LOCAL_MACHINE, name, path, view, out);
+    else (*out)[name + L"\\" + path + L"\\"] = L"(key)";
+  }
+}
+
 // Where an installation writes, and what the system keeps beside it there: the registry's
-// program and class keys in both views, the user's software key, and the folders outside the
-// Windows folder.
+// program and class keys in both views (the ProgIDs at the top of the classes key by name), the
+// user's software key, and the folders outside the Windows folder.
 Snapshot TakeSnapshot() {
   Snapshot snapshot;
   for (const wchar_t* key : {L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", L"SOFTWARE\\Classes\\CLSID",
@@ -143,6 +168,8 @@ Snapshot TakeSnapshot() {
     SnapshotKey(HKEY_LOCAL_MACHINE, L"HKLM", key, KEY_WOW64_64KEY, &snapshot);
     SnapshotKey(HKEY_LOCAL_MACHINE, L"HKLM32", key, KEY_WOW64_32KEY, &snapshot);
   }
+  SnapshotClassesTop(L"HKLM", KEY_WOW64_64KEY, &snapshot);
+  SnapshotClassesTop(L"HKLM32", KEY_WOW64_32KEY, &snapshot);
   SnapshotKey(HKEY_CURRENT_USER, L"HKCU", L"SOFTWARE", 0, &snapshot);
   for (const wchar_t* folder : {L"C:\\Program Files", L"C:\\Program Files (x86)", L"C:\\ProgramData",
                                 L"C:\\users", L"C:\\windows\\Downloaded Program Files"})
@@ -176,10 +203,41 @@ std::wstring ReadMachineText(const wchar_t* key_path, const wchar_t* name, REGSA
 
 std::wstring InstallFolder() { return SetupPaths::Get().ProgramFiles() + L"\\Torvan\\Kestrin"; }
 
-// The server the add-on's class is registered with (the view this build's browser reads).
-std::wstring AddonServer() {
+// The server the add-on's class is registered with in one registry view (by default the view
+// this build's browser reads).
+std::wstring AddonServer(REGSAM view = 0) {
   return ReadMachineText((std::wstring(L"SOFTWARE\\Classes\\CLSID\\") + kIEAddonClsid + L"\\InprocServer32").c_str(),
-                         nullptr);
+                         nullptr, view);
+}
+
+// The install folder under the program-files folder of 64-bit programs, which a 32-bit program
+// finds in the 64-bit registry view.
+std::wstring NativeInstallFolder() {
+  return ReadMachineText(L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", L"ProgramFilesDir", KEY_WOW64_64KEY) +
+         L"\\Torvan\\Kestrin";
+}
+
+// An add-on library that the installation puts in place: the setup library's resource, the
+// installed path and the registry view it is registered in.
+struct AddonSide {
+  int resource;
+  std::wstring path;
+  REGSAM view;
+};
+
+// The add-on of the library's own bitness in the install folder; under WOW64 also the 64-bit
+// one in the native program-files folder.
+std::vector<AddonSide> AddonSides() {
+  std::vector<AddonSide> sides = {{k64 ? 114 : 113, InstallFolder() + L"\\" + kOwnAddonName, kOwnView}};
+  if (UnderWow64()) sides.push_back({114, NativeInstallFolder() + L"\\KestrinIE64.dll", KEY_WOW64_64KEY});
+  return sides;
+}
+
+std::string BinResource(HMODULE library, int id) {
+  HRSRC found = FindResourceW(library, MAKEINTRESOURCEW(id), L"BIN");
+  if (!found) return std::string();
+  const char* data = static_cast<const char*>(LockResource(LoadResource(library, found)));
+  return std::string(data, SizeofResource(library, found));
 }
 
 struct CertificateCount { HCERTSTORE store; int found; int total; };
@@ -291,7 +349,16 @@ TEST(OidNames, VisibleThroughCryptFindOIDInfo) {
 
 class WholeRoad : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { before_ = new Snapshot(TakeSnapshot()); }
+  static void SetUpTestSuite() {
+    // The browser's key for helper objects, which a real Internet Explorer has in both views:
+    // the removal leaves it, without our entry.
+    for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+      CScopedRegKey key;
+      RegCreateKeyExW(HKEY_LOCAL_MACHINE, kBrowserHelperObjects, 0, nullptr, 0, KEY_READ | view, nullptr,
+                      key.Receive(), nullptr);
+    }
+    before_ = new Snapshot(TakeSnapshot());
+  }
   static void TearDownTestSuite() { delete before_; }
   static Snapshot* before_;
 };
@@ -306,9 +373,17 @@ TEST_F(WholeRoad, InstallIntoAFreshPrefix) {
   const std::wstring folder = InstallFolder();
   for (const wchar_t* name : {L"Kestrin.exe", L"KRSetup.exe"})
     EXPECT_TRUE(FileExists(folder + L"\\" + name)) << name;
-  const std::wstring server = AddonServer();
-  EXPECT_EQ(0, _wcsnicmp(server.c_str(), folder.c_str(), folder.size())) << server.c_str();
-  EXPECT_TRUE(FileExists(server));
+  CScopedLibrary library(LoadLibraryExW(setup_test::BesideTest(L"KRSetupDll.dll").c_str(), nullptr,
+                                        LOAD_LIBRARY_AS_DATAFILE));
+  ASSERT_TRUE(library);
+  // Each add-on library in its program-files folder, registered in the view of its bitness.
+  for (const AddonSide& side : AddonSides()) {
+    EXPECT_EQ(BinResource(library.Get(), side.resource), setup_test::ReadWholeFile(side.path)) << side.path.c_str();
+    EXPECT_EQ(side.path, AddonServer(side.view));
+  }
+  if (k64) {
+    EXPECT_TRUE(AddonServer(KEY_WOW64_32KEY).empty()) << "no 32-bit library, no 32-bit registration";
+  }
   std::wstring update;
   ASSERT_TRUE(GetCommonDataFolder(CommonDataFolder::kUpdate, &update));
   EXPECT_TRUE(FileExists(update + L"update.dat"));
@@ -323,9 +398,6 @@ TEST_F(WholeRoad, InstallIntoAFreshPrefix) {
                                  L"Common Programs", programs));
   EXPECT_TRUE(FileExists(std::wstring(programs) + L"\\Torvan\\Kestrin\\Torvan Kestrin.lnk"));
 
-  CScopedLibrary library(LoadLibraryExW(setup_test::BesideTest(L"KRSetupDll.dll").c_str(), nullptr,
-                                        LOAD_LIBRARY_AS_DATAFILE));
-  ASSERT_TRUE(library);
   ExpectCertificatesIn(library.Get(), L"ROOTCERT", "Root");
   ExpectCertificatesIn(library.Get(), L"INTERCERT", "CA");
   // crypt32 reads the registered OID names when a process loads it: a fresh process sees them.
@@ -338,6 +410,13 @@ TEST_F(WholeRoad, InstallIntoAFreshPrefix) {
   EXPECT_TRUE(TrayProgramStarts()) << "the tray program was started";
 
   ExpectBrowserRunsTheAddon();
+  if (UnderWow64()) {
+    // The 64-bit browser finds the 64-bit add-on through its view: the x64 build's scripted
+    // browser gives a site to every helper object it finds and ends when its input does.
+    setup_test::CStartedProgram browser64;
+    ASSERT_TRUE(browser64.Start(L"\"" + setup_test::BesideTest(L"scripted_ie.exe") + L"\""));
+    EXPECT_EQ(0u, browser64.ExitCode(60000)) << "the 64-bit browser runs the 64-bit add-on";
+  }
 }
 
 // An older version's files and settings are replaced; the version compare saw it older.
@@ -382,15 +461,22 @@ TEST_F(WholeRoad, MaintenanceRunFromTheInstalledSetupCopy) {
   ExpectBrowserRunsTheAddon();
 }
 
-// The add-on library in use by a browser is written beside itself and moved over at restart.
+// The add-on library in use by a browser is written beside itself and moved over at the restart,
+// which also runs its registration left in RunOnce.
 TEST_F(WholeRoad, LibraryInUseIsReplacedAtTheNextRestart) {
   const std::wstring server = AddonServer();
-  ASSERT_TRUE(FileExists(server));
+  ASSERT_EQ(InstallFolder() + L"\\" + kOwnAddonName, server);
   const std::string current = setup_test::ReadWholeFile(server);
+  const std::wstring run_once = std::wstring(L"RegisterKestrin") + kOwnAddonName;
   std::vector<std::wstring> lines;
   {
     CScopedLibrary in_use(LoadLibraryW(server.c_str()));
     ASSERT_TRUE(in_use);
+    // Unregistered first, so that only the registration at the restart can bring it back.
+    setup_test::CStartedProgram unregister;
+    ASSERT_TRUE(unregister.Start(L"regsvr32.exe /u /s \"" + server + L"\""));
+    ASSERT_EQ(0u, unregister.ExitCode(60000));
+    ASSERT_TRUE(AddonServer().empty());
     lines = RunDriver(Driver(), L"InstallIEExtension");
   }
   EXPECT_TRUE(HasLine(lines, L"call InstallIEExtension -> 0x00000000"));
@@ -398,12 +484,16 @@ TEST_F(WholeRoad, LibraryInUseIsReplacedAtTheNextRestart) {
   const std::wstring beside = server.substr(0, server.rfind(L'.')) + L"_new.dll";
   EXPECT_TRUE(FileExists(beside));
   EXPECT_EQ(current, setup_test::ReadWholeFile(beside));
+  EXPECT_FALSE(ReadMachineText(kRunOnceKeyPath, run_once.c_str()).empty());
+  EXPECT_TRUE(AddonServer().empty()) << "registered only at the restart";
 
   setup_test::CStartedProgram restart;
   ASSERT_TRUE(restart.Start(L"wineboot.exe -r"));
   EXPECT_EQ(0u, restart.ExitCode(120000));
   EXPECT_FALSE(FileExists(beside)) << "moved over the library at the restart";
   EXPECT_EQ(current, setup_test::ReadWholeFile(server));
+  EXPECT_TRUE(ReadMachineText(kRunOnceKeyPath, run_once.c_str()).empty()) << "carried out at the restart";
+  EXPECT_EQ(server, AddonServer()) << "registered by the restart";
 }
 
 // Removal with the user's data: nothing of ours is left, and everything that was there before is.
@@ -412,7 +502,10 @@ TEST_F(WholeRoad, RemovalLeavesThePrefixAsItWas) {
   const std::vector<std::wstring> lines = RunDriver(Driver(), L"SetOption:0 remove");
   ExpectAllCallsSucceeded(lines);
   EXPECT_FALSE(FolderExists(InstallFolder()));
-  EXPECT_TRUE(AddonServer().empty());
+  if (UnderWow64()) {
+    EXPECT_FALSE(FolderExists(NativeInstallFolder()));
+  }
+  for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) EXPECT_TRUE(AddonServer(view).empty()) << view;
   EXPECT_TRUE(ReadMachineText(kRunKeyPath, L"Kestrin").empty());
   const std::wstring differences = Differences(*before_, TakeSnapshot());
   EXPECT_TRUE(differences.empty()) << "\n" << differences.c_str();
