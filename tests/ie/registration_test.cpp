@@ -86,9 +86,9 @@ std::wstring DumpOurKeys() {
 }
 
 // ---- the registry before, with and after the registration ----
-// A snapshot is one line for each key and each value (with its type and data in hex) of the
-// classes of the machine and of the user and of the browser's helper-object key, in both
-// registry views. The phases run in separate processes: each keeps its snapshot in a file of
+// A snapshot is one line for each key and each value (with its type and data) of the classes
+// of the machine and of the user and of the browser's helper-object key, in both registry
+// views. The phases run in separate processes: each keeps its snapshot in a file of
 // the throwaway prefix's temporary folder for the next.
 using Snapshot = std::set<std::wstring>;
 
