@@ -243,6 +243,7 @@ STDMETHODIMP CHostEmbeddedBrowser::Navigate(BSTR url, VARIANT* flags, VARIANT* t
   }
   shown_ = VisibleText(text);
   if (shown_.find_first_not_of(L" \t\n") == std::wstring::npos) shown_ = url;
+  if (shown_.size() > kMaxShown) shown_.resize(kMaxShown);
   if (view_) {
     SetWindowTextW(view_, shown_.c_str());
     InvalidateRect(view_, nullptr, TRUE);

@@ -59,6 +59,7 @@ class CHostEmbeddedBrowser : public CHostBrowser, public IOleObjectStub, public 
   HRESULT load_result_ = S_FALSE;
   bool reads_web_ = false;
   std::wstring shown_;  // what the view shows of the last page
+  static const size_t kMaxShown = 4096;  // characters
 };
 
 // While it lives, CoCreateInstance(CLSID_WebBrowser) in this process makes scripted browsers.
