@@ -5,9 +5,11 @@
 
 #include <windows.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "common/utility/platform.h"
+#include "common/windowing/validation_border.h"
 #include "ie/kestrin_control.h"
 #include "ie/kr_protocol.h"
 #include "platform/com/com_values.h"
@@ -304,6 +306,163 @@ TEST_F(ControlTest, CertLocationAgainRestarts) {
   EXPECT_EQ(E_POINTER, control_->get_Status(nullptr));
   KestrinComNS::CBstr too_long(nullptr, 5000);
   EXPECT_EQ(E_INVALIDARG, control_->put_CertLocation(too_long.Get()));
+}
+
+// The site-seal popup of `control` when it is shown: a popup made with the control as its
+// parent is owned by the control's top-level window.
+HWND SealPopupOf(HWND control) {
+  for (HWND w = FindWindowA("DRAVIX_QUORVEL_WINDOW", nullptr); w;
+       w = FindWindowExA(nullptr, w, "DRAVIX_QUORVEL_WINDOW", nullptr)) {
+    if (GetWindow(w, GW_OWNER) == GetAncestor(control, GA_ROOT) && IsWindowVisible(w)) return w;
+  }
+  return nullptr;
+}
+
+// In logo mode the pointer on the control brings the validation border at once and, after the
+// hover delay, the site-seal popup at the pointer, asking for the lookup page of the hosting
+// page; the pointer leaving hides both. In an error state the pointer brings neither.
+TEST_F(ControlTest, PointerBringsBorderAndSealPopup) {
+  WindowingNS::CValidationBorder* border = WindowingNS::CValidationBorder::GetInstance();
+  const struct {
+    const char* certificate;
+    int state;
+  } cases[] = {{"logo-bitmap.cer", 5}, {"seal-nourl.cer", 7}};
+  // Away from the screen's top left corner, where the windows of other test programs appear:
+  // the popup comes only when the control is the window under the pointer.
+  MoveWindow(page_window_, 600, 420, 400, 300, TRUE);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.certificate);
+    Embed(kPage, Seal(c.certificate));
+    ASSERT_EQ(c.state, Finish().state);
+    SetForegroundWindow(page_window_);
+    ASSERT_EQ(page_window_, GetForegroundWindow());
+    HWND control = site_->ControlWindow();
+    RECT box;
+    GetWindowRect(control, &box);
+    POINT middle = {(box.left + box.right) / 2, (box.top + box.bottom) / 2};
+    ASSERT_TRUE(SetCursorPos(middle.x, middle.y));
+    size_t browsers = browsers_->created().size();
+    SendMessageA(control, WM_MOUSEMOVE, 0, MAKELPARAM(middle.x - box.left, middle.y - box.top));
+    if (c.state != 5) {
+      EXPECT_FALSE(border->IsBorderVisible());
+      KestrinTest::PumpFor(1000);
+      EXPECT_EQ(nullptr, SealPopupOf(control));
+      EXPECT_FALSE(border->IsBorderVisible());
+    } else {
+      EXPECT_TRUE(border->IsBorderVisible());
+      EXPECT_EQ(nullptr, SealPopupOf(control)) << "before the hover delay";
+      ASSERT_TRUE(KestrinTest::PumpUntil([control] { return SealPopupOf(control) != nullptr; }, 5000));
+      HWND popup = SealPopupOf(control);
+      // Beside the pointer: a corner at its column, above or below it.
+      RECT at;
+      GetWindowRect(popup, &at);
+      EXPECT_TRUE(at.left == middle.x || at.right == middle.x) << at.left << ".." << at.right << " for " << middle.x;
+      EXPECT_TRUE(std::abs(at.bottom - middle.y) <= 30 || std::abs(at.top - middle.y) <= 30)
+          << at.top << ".." << at.bottom << " for the pointer at " << middle.y;
+      ASSERT_EQ(browsers + 1, browsers_->created().size());
+      auto* lookup = browsers_->created().back().get();
+      EXPECT_TRUE(KestrinTest::PumpUntil(
+          [lookup] {
+            return !lookup->navigations().empty() &&
+                   lookup->navigations().back().url.find(L"v_search=http://bank.example/index.html") !=
+                       std::wstring::npos;
+          },
+          5000));
+      // The pointer leaves for a place off the page, the popup and the border.
+      ASSERT_TRUE(SetCursorPos(900, 700));
+      SendMessageA(control, WM_MOUSELEAVE, 0, 0);
+      EXPECT_TRUE(KestrinTest::PumpUntil([popup] { return !IsWindowVisible(popup); }, 5000));
+      EXPECT_TRUE(KestrinTest::PumpUntil([border] { return !border->IsBorderVisible(); }, 5000));
+    }
+    site_->Close();
+    control_.Release();
+    site_.Release();
+  }
+}
+
+// A click on the logo of a seal that names a link opens the link in the main browser; a seal
+// with a popup text instead opens nothing.
+TEST_F(ControlTest, ClickOpensTheSealsLink) {
+  const struct {
+    const char* certificate;
+    const wchar_t* link;
+  } cases[] = {{"logo-link.cer", L"http://bank.example/seal-info"}, {"logo-bitmap.cer", nullptr}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.certificate);
+    Embed(kPage, Seal(c.certificate));
+    ASSERT_EQ(5, Finish().state);
+    size_t navigations = browser_->navigations().size();
+    SendMessageA(site_->ControlWindow(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
+    SendMessageA(site_->ControlWindow(), WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
+    if (c.link) {
+      ASSERT_EQ(navigations + 1, browser_->navigations().size());
+      EXPECT_EQ(c.link, browser_->navigations().back().url);
+      EXPECT_EQ(L"", browser_->navigations().back().target);
+    } else {
+      EXPECT_EQ(navigations, browser_->navigations().size());
+    }
+    site_->Close();
+    control_.Release();
+    site_.Release();
+  }
+}
+
+// The state of the context menu's "View Certificate" item, read while the menu is open (by a
+// timer of the menu's own loop), which then closes it; -1 when no such item was seen.
+int g_view_certificate = -1;
+
+void CALLBACK ReadOpenMenu(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND window = FindWindowA("#32768", nullptr);
+  HMENU menu = window && IsWindowVisible(window) ? reinterpret_cast<HMENU>(SendMessageA(window, MN_GETHMENU, 0, 0))
+                                                 : nullptr;
+  if (!menu) return;  // not open yet
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+    wchar_t text[64] = L"";
+    GetMenuStringW(menu, i, text, ARRAYSIZE(text), MF_BYPOSITION);
+    if (wcscmp(text, L"View Certificate") == 0) g_view_certificate = static_cast<int>(GetMenuState(menu, i, MF_BYPOSITION));
+  }
+  KillTimer(nullptr, timer);
+  EndMenu();
+}
+
+int ViewCertificateItem(HWND control) {
+  g_view_certificate = -1;
+  UINT_PTR timer = SetTimer(nullptr, 0, 50, &ReadOpenMenu);
+  RECT box;
+  GetWindowRect(control, &box);
+  SendMessageA(control, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(control), MAKELPARAM(box.left + 5, box.top + 5));
+  KillTimer(nullptr, timer);
+  return g_view_certificate;
+}
+
+// "View Certificate" is offered only while the control shows a seal (states 5 and 6): grey
+// while the certificate is still loading and after an error.
+TEST_F(ControlTest, ViewCertificateOnlyWhileShowing) {
+  const struct {
+    const char* certificate;
+    bool finished;
+    bool offered;
+  } cases[] = {
+      {"logo-bitmap.cer", true, true},
+      {"logo-html.cer", true, true},
+      {"seal-nourl.cer", true, false},
+      {"logo-bitmap.cer", false, false},  // still downloading
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.certificate) + (c.finished ? "" : ", loading"));
+    Embed(kPage, Seal(c.certificate));
+    if (c.finished) {
+      Finish();
+    } else {
+      ASSERT_LT(Control()->GetState(), KestrinIENS::kStateShowingLogo);
+    }
+    int item = ViewCertificateItem(site_->ControlWindow());
+    ASSERT_NE(-1, item) << "no menu with the item";
+    EXPECT_EQ(c.offered, (item & (MF_GRAYED | MF_DISABLED)) == 0) << item;
+    site_->Close();
+    control_.Release();
+    site_.Release();
+  }
 }
 
 TEST(ControlTexts, FirstBitDecides) {

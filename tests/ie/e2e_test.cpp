@@ -16,9 +16,13 @@
 
 #include "common/subclass/subclass_helper.h"
 #include "common/url/page_address.h"
+#include "common/utility/platform.h"
 #include "common/web/server_request.h"
 #include "platform/win/gdi.h"
+#include "platform/win/scoped_handle.h"
 #include "tests/ie/host_fixture.h"
+#include "tools/iehost/host_control_site.h"
+#include "tools/iehost/host_embedded_browser.h"
 #include "tools/sealpki/seal_pki.h"
 #include "tools/testservice/test_env.h"
 
@@ -398,6 +402,84 @@ TEST_F(EndToEnd, OnlyAnUnreachableLookupServiceWarns) {
   Attach(LookupHost("refused"));
   host()->Navigate(Wide(url), BankPage(url));
   EXPECT_TRUE(KestrinTest::PumpUntil([] { return ToastShown(); }, 20000));
+}
+
+// A text property of a control read through IDispatch by its name, as a page's script reads it.
+std::wstring ControlText(IDispatch* control, const wchar_t* name) {
+  DISPID id = 0;
+  LPOLESTR names = const_cast<LPOLESTR>(name);
+  if (FAILED(control->GetIDsOfNames(IID_NULL, &names, 1, 0, &id))) return L"<no such name>";
+  VARIANT value;
+  VariantInit(&value);
+  DISPPARAMS none = {nullptr, nullptr, 0, 0};
+  std::wstring text = L"<unread>";
+  if (SUCCEEDED(control->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &value, nullptr, nullptr)) &&
+      V_VT(&value) == VT_BSTR)
+    text = V_BSTR(&value) ? V_BSTR(&value) : L"";
+  VariantClear(&value);
+  return text;
+}
+
+int Occurrences(const std::string& text, const std::string& needle) {
+  int count = 0;
+  for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1)) ++count;
+  return count;
+}
+
+// A merchant's page of the service embeds the verification control by its class identifier,
+// as the browser does for an object element: the class is the registered library's (this
+// program holds no control of its own) and CertLocation comes from the element's parameters.
+// The control downloads the service's seal certificate, checks it against the page, asks the
+// revocation service and shows the seal's logo.
+TEST_F(EndToEnd, PageEmbedsTheControlByItsClass) {
+  const CLSID kControl = {0x58B69FE4, 0x29DE, 0x4862, {0xA0, 0x49, 0x81, 0xF9, 0x14, 0xD5, 0x64, 0x4B}};
+  const IID kControlEvents = {0x20E72E12, 0x536B, 0x413D, {0xA3, 0xC2, 0x03, 0x79, 0x11, 0xAA, 0xEB, 0xE8}};
+  SetLookupHost(LookupHost("http"));
+  HKEY settings = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\TorvanGroup\\Dravix", 0, nullptr, 0,
+                                           KEY_SET_VALUE, nullptr, &settings, nullptr));
+  DWORD strict = 1;  // a failed revocation lookup fails the seal
+  RegSetValueExA(settings, "ErrorOnFailedRevocationCheck", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&strict),
+                 sizeof(strict));
+  RegCloseKey(settings);
+  // The tray program counts as running: the control would otherwise start the one the prefix
+  // has registered.
+  KestrinWinNS::CScopedKernelHandle tray(CreateMutexA(nullptr, FALSE, UtilityClassesNS::kTrayMutexName));
+  iehost::CHostBrowserClass browsers;
+
+  std::string url = KestrinTest::ServiceUrl("https", "/plain?merchant");
+  page_.Attach(CComObject<CHostDocument>::Create(Wide(url), POINT{60, 140}));
+  host()->SetDocument(page_.get());
+  host()->SetLocationUrl(Wide(url));
+  ShowWindow(frame(), SW_SHOW);
+  int revocations = Occurrences(Get(KestrinTest::ServiceUrl("http", "/nlr_searcher/recorded")), "v_querytype=DXREV");
+  HRESULT hr = E_FAIL;
+  CComPtr<CComObject<iehost::CHostControlSite>> site;
+  site.Attach(iehost::CHostControlSite::Create(kControl, browser_->fixture().document(), RECT{20, 20, 220, 120},
+                                               static_cast<IWebBrowser2*>(host()),
+                                               {{L"CertLocation", Wide(ImageUrl("logo-local.cer"))}}, kControlEvents,
+                                               &hr));
+  ASSERT_EQ(S_OK, hr);
+  ASSERT_TRUE(site);
+  CComPtr<IDispatch> control;
+  ASSERT_EQ(S_OK, site->GetControl(&control));
+  EXPECT_EQ(Wide(ImageUrl("logo-local.cer")), ControlText(control.get(), L"CertLocation"));
+  std::wstring status, error;
+  KestrinTest::PumpUntil(
+      [&] {
+        status = ControlText(control.get(), L"Status");
+        error = ControlText(control.get(), L"Error");
+        return status == L"Showing image." || error != L"No Error.";
+      },
+      20000);
+  EXPECT_EQ(L"Showing image.", status);
+  EXPECT_EQ(L"No Error.", error);
+  ASSERT_TRUE(site->events());
+  EXPECT_GE(site->events()->Count(1), 2u);     // status changes
+  EXPECT_EQ(0u, site->events()->Count(1002));  // errors
+  EXPECT_EQ(revocations + 1,
+            Occurrences(Get(KestrinTest::ServiceUrl("http", "/nlr_searcher/recorded")), "v_querytype=DXREV"));
+  site->Close();
 }
 
 // Internet Explorer 7 in the registry: the page of a tab in the background gets no pointer

@@ -6,6 +6,11 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -80,6 +85,118 @@ std::wstring DumpOurKeys() {
   return out;
 }
 
+// ---- the registry before, with and after the registration ----
+// A snapshot is one line for each key and each value (with its type and data) of the classes
+// of the machine and of the user and of the browser's helper-object key, in both registry
+// views. The phases run in separate processes: each keeps its snapshot in a file of
+// the throwaway prefix's temporary folder for the next.
+using Snapshot = std::set<std::wstring>;
+
+void Walk(HKEY parent, const std::wstring& path, const std::wstring& line, REGSAM view, int depth, Snapshot* out) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(parent, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) return;
+  out->insert(line);
+  DWORD max_child = 0, max_name = 0, max_data = 0;
+  RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, &max_child, nullptr, nullptr, &max_name, &max_data,
+                   nullptr, nullptr);
+  std::vector<wchar_t> name(max_name + 2);
+  std::vector<BYTE> data(max_data + 2);
+  static const wchar_t kHex[] = L"0123456789ABCDEF";
+  for (DWORD i = 0;; ++i) {
+    DWORD name_size = static_cast<DWORD>(name.size()), data_size = static_cast<DWORD>(data.size()), type = 0;
+    LONG result = RegEnumValueW(key, i, name.data(), &name_size, nullptr, &type, data.data(), &data_size);
+    if (result != ERROR_SUCCESS) {
+      if (result != ERROR_NO_MORE_ITEMS) ADD_FAILURE() << "values of " << line << " not read: " << result;
+      break;
+    }
+    // Texts as they stand (their line breaks escaped), other data in hex.
+    std::wstring value = line + L" | " + std::wstring(name.data(), name_size) + L" = " + std::to_wstring(type) + L":";
+    if ((type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ) && data_size % sizeof(wchar_t) == 0) {
+      for (DWORD c = 0; c < data_size / sizeof(wchar_t); ++c) {
+        wchar_t letter = reinterpret_cast<const wchar_t*>(data.data())[c];
+        if (letter == L'\n' || letter == L'\\' || letter == 0) {
+          value += L'\\';
+          value += letter == L'\n' ? L'n' : letter == 0 ? L'0' : L'\\';
+        } else {
+          value += letter;
+        }
+      }
+    } else {
+      value += L"0x";
+      for (DWORD b = 0; b < data_size; ++b) {
+        value += kHex[data[b] >> 4];
+        value += kHex[data[b] & 15];
+      }
+    }
+    out->insert(value);
+  }
+  std::vector<std::wstring> children;
+  std::vector<wchar_t> child(max_child + 2);
+  for (DWORD i = 0;; ++i) {
+    DWORD child_size = static_cast<DWORD>(child.size());
+    if (RegEnumKeyExW(key, i, child.data(), &child_size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    children.emplace_back(child.data(), child_size);
+  }
+  // Links between the views could make a cycle: no key of ours lies this deep.
+  if (depth < 24)
+    for (const auto& c : children) Walk(key, c, line + L"\\" + c, view, depth + 1, out);
+  RegCloseKey(key);
+}
+
+Snapshot TakeSnapshot() {
+  const struct {
+    HKEY root;
+    const wchar_t* label;
+    const wchar_t* path;
+  } areas[] = {
+      {HKEY_LOCAL_MACHINE, L"HKLM", L"Software\\Classes"},
+      {HKEY_CURRENT_USER, L"HKCU", L"Software\\Classes"},
+      {HKEY_LOCAL_MACHINE, L"HKLM", kBhoKey},
+  };
+  Snapshot out;
+  for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY})
+    for (const auto& area : areas)
+      Walk(area.root, area.path, std::wstring(view == KEY_WOW64_32KEY ? L"32 " : L"64 ") + area.label + L"\\" + area.path,
+           view, 0, &out);
+  return out;
+}
+
+std::wstring SnapshotFile(const wchar_t* name) {
+  wchar_t folder[MAX_PATH] = L"";
+  GetTempPathW(MAX_PATH, folder);
+  return std::wstring(folder) + L"kestrin-registry-" + name + L".txt";
+}
+
+// The lines as UTF-16 text, one a line.
+void Save(const Snapshot& snapshot, const wchar_t* name) {
+  std::wstring text;
+  for (const auto& line : snapshot) text += line + L"\n";
+  std::ofstream file(SnapshotFile(name).c_str(), std::ios::binary | std::ios::trunc);
+  file.write(reinterpret_cast<const char*>(text.data()), static_cast<std::streamsize>(text.size() * sizeof(wchar_t)));
+  ASSERT_TRUE(file.good()) << "could not write the snapshot " << SnapshotFile(name);
+}
+
+Snapshot Load(const wchar_t* name) {
+  std::ifstream file(SnapshotFile(name).c_str(), std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  std::wstring text(bytes.size() / sizeof(wchar_t), L'\0');
+  if (!text.empty()) memcpy(&text[0], bytes.data(), text.size() * sizeof(wchar_t));
+  Snapshot out;
+  for (size_t at = 0, end; (end = text.find(L'\n', at)) != std::wstring::npos; at = end + 1)
+    out.insert(text.substr(at, end - at));
+  return out;
+}
+
+// The lines of `a` that are not in `b`, one a line, for a failure message.
+std::wstring Missing(const Snapshot& a, const Snapshot& b) {
+  std::vector<std::wstring> only;
+  std::set_difference(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(only));
+  std::wstring text;
+  for (size_t i = 0; i < only.size() && i < 30; ++i) text += only[i] + L"\n";
+  if (only.size() > 30) text += L"... and " + std::to_wstring(only.size() - 30) + L" more\n";
+  return text;
+}
+
 // Keys that registration writes: (root, path, value name, expected text).
 struct Written {
   HKEY root;
@@ -138,6 +255,7 @@ TEST(BeforeRegistration, PlantOthersKeys) {
     RegSetValueExW(handle, L"Owner", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"someone else"), 26);
     RegCloseKey(handle);
   }
+  Save(TakeSnapshot(), L"before");
 }
 
 class Registered : public testing::Test {
@@ -145,6 +263,24 @@ class Registered : public testing::Test {
   Registered() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
   ~Registered() override { CoUninitialize(); }
 };
+
+// Registration adds keys and values and takes none away; what it added is kept for the last
+// phase.
+TEST_F(Registered, AddsAndRemovesNothingOfOthers) {
+  Snapshot before = Load(L"before"), now = TakeSnapshot();
+  ASSERT_FALSE(before.empty()) << "no snapshot of the first phase";
+  EXPECT_EQ(L"", Missing(before, now)) << "registration took these away";
+  Snapshot added;
+  std::set_difference(now.begin(), now.end(), before.begin(), before.end(), std::inserter(added, added.end()));
+  // The snapshot sees the registration: our classes are among what it added.
+  std::wstring view = sizeof(void*) == 8 ? L"64 " : L"32 ";
+  for (const wchar_t* clsid : {kBho, kHandler, kControl}) {
+    bool seen = false;
+    for (const auto& line : added) seen = seen || (line.compare(0, 3, view) == 0 && line.find(clsid) != std::wstring::npos);
+    EXPECT_TRUE(seen) << testing::PrintToString(std::wstring(clsid));
+  }
+  Save(added, L"added");
+}
 
 TEST_F(Registered, KeysWritten) {
   for (const auto& key : WrittenKeys()) {
@@ -288,24 +424,23 @@ TEST_F(Registered, ForeignLocaleWritesTheSameKeys) {
   FreeLibrary(library);
 }
 
-TEST(Unregistered, OnlyOurKeysAreGone) {
-  for (const auto& key : WrittenKeys()) EXPECT_FALSE(KeyExists(key.root, key.path)) << key.path;
-  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, Sub(L"TypeLib", kLibId)));
-  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, L"KestrinIE.KestrinBho.1"));
-  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, L"KestrinIE.HtmlNlrEventHandler"));
-  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, L"KestrinIE.KestrinControl"));
-  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, Sub(L"CLSID", kControl)));
+// After unregistration the registry is as it was before registration: nothing registration
+// added is left, and every key and value that was there before (others' keys beside ours
+// among them) is still there, in both views.
+TEST(Unregistered, RegistryAsBefore) {
+  Snapshot before = Load(L"before"), added = Load(L"added"), now = TakeSnapshot();
+  ASSERT_FALSE(before.empty()) << "no snapshot of the first phase";
+  ASSERT_FALSE(added.empty()) << "no snapshot of the registered phase";
+  Snapshot left;
+  std::set_intersection(added.begin(), added.end(), now.begin(), now.end(), std::inserter(left, left.end()));
+  EXPECT_EQ(L"", Missing(left, Snapshot())) << "left behind by unregistration";
+  EXPECT_EQ(L"", Missing(before, now)) << "gone since before registration";
+  EXPECT_EQ(L"", Missing(now, before)) << "new since before registration";
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   CComPtr<IUnknown> control;
   EXPECT_EQ(REGDB_E_CLASSNOTREG, CoCreateInstance(CLSID_KestrinControl, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
                                                   reinterpret_cast<void**>(&control)));
   CoUninitialize();
-  for (const wchar_t* kept : {L"AppID", L"CLSID"}) EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kept));
-  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kBhoKey));
-  for (const auto& key : PlantedKeys()) EXPECT_EQ(L"someone else", Text(key.root, key.path, L"Owner")) << key.path;
-  // The ProgID key that holds someone else's key stays, without our values.
-  EXPECT_EQ(L"<none>", Text(HKEY_CLASSES_ROOT, L"KestrinIE.KestrinBho"));
-  EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, L"KestrinIE.KestrinBho\\CurVer"));
 }
 
 }  // namespace

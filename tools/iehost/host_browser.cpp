@@ -134,6 +134,12 @@ STDMETHODIMP CHostBrowser::Navigate(BSTR url, VARIANT* flags, VARIANT* target, V
   return S_OK;
 }
 
+STDMETHODIMP CHostBrowser::Navigate2(VARIANT* url, VARIANT* flags, VARIANT* target, VARIANT* post_data,
+                                     VARIANT* headers) {
+  if (!url || V_VT(url) != VT_BSTR) return E_INVALIDARG;
+  return static_cast<IWebBrowser2*>(this)->Navigate(V_BSTR(url), flags, target, post_data, headers);
+}
+
 VARIANT_BOOL CHostBrowser::FireBeforeNavigate2(const std::wstring& url, IDispatch* source,
                                                const std::string& post_bytes, const std::wstring& header_text) {
   BstrVariant url_value(url), target(L""), headers(header_text);

@@ -51,6 +51,8 @@ class CHostBrowser : public IWebBrowser2Stub, public IConnectionPointContainer, 
   STDMETHODIMP get_Document(IDispatch** p) override;
   // Recorded in navigations(); nothing is loaded.
   STDMETHODIMP Navigate(BSTR url, VARIANT* flags, VARIANT* target, VARIANT* post_data, VARIANT* headers) override;
+  // The same for an address given as text.
+  STDMETHODIMP Navigate2(VARIANT* url, VARIANT* flags, VARIANT* target, VARIANT* post_data, VARIANT* headers) override;
 
   STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints** out) override { return E_NOTIMPL; }
   STDMETHODIMP FindConnectionPoint(REFIID riid, IConnectionPoint** out) override;

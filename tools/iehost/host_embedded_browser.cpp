@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "platform/win/gdi.h"
+
 namespace iehost {
 namespace {
 
@@ -29,6 +31,72 @@ bool RegisterWindowClasses() {
   return true;
 }
 
+// The view shows what a page says: the text of its body without the tags (the head left
+// out), on white in a thin frame; an empty page shows its address. The text is the window's
+// own. Installed when the view is made, so that what subclasses it later puts this back.
+const wchar_t kNextProcProp[] = L"iehost.view.next";
+
+std::wstring VisibleText(const std::string& source) {
+  std::string text;
+  bool in_tag = false;
+  size_t head = source.find("<head>"), head_end = source.find("</head>");
+  for (size_t i = 0; i < source.size(); ++i) {
+    if (head != std::string::npos && head_end != std::string::npos && i >= head && i < head_end) continue;
+    char c = source[i];
+    if (c == '<') {
+      in_tag = true;
+      // Block elements start a line of their own.
+      if (!text.empty() && text.back() != '\n' &&
+          (source.compare(i, 3, "<h3") == 0 || source.compare(i, 2, "<p") == 0 || source.compare(i, 3, "<br") == 0 ||
+           source.compare(i, 4, "<div") == 0))
+        text += '\n';
+    } else if (c == '>') {
+      in_tag = false;
+    } else if (!in_tag && c != '\r') {
+      text += c;
+    }
+  }
+  int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(length > 0 ? length : 0, L'\0');
+  if (length > 0) MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
+  return wide;
+}
+
+LRESULT CALLBACK ViewProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  WNDPROC next = reinterpret_cast<WNDPROC>(GetPropW(window, kNextProcProp));
+  if (message == WM_PAINT) {
+    KestrinWinNS::CPaintDC paint(window);
+    RECT client;
+    GetClientRect(window, &client);
+    FillRect(paint.Get(), &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    FrameRect(paint.Get(), &client, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+    int length = GetWindowTextLengthW(window);
+    std::wstring text(length + 1, L'\0');
+    text.resize(GetWindowTextW(window, &text[0], length + 1));
+    RECT inside = {client.left + 8, client.top + 8, client.right - 8, client.bottom - 8};
+    KestrinWinNS::CSelectObject font(paint.Get(), GetStockObject(DEFAULT_GUI_FONT));
+    SetBkMode(paint.Get(), TRANSPARENT);
+    DrawTextW(paint.Get(), text.c_str(), -1, &inside, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+    return 0;
+  }
+  if (message == WM_NCDESTROY) RemovePropW(window, kNextProcProp);
+  return next ? CallWindowProcW(next, window, message, wparam, lparam)
+              : DefWindowProcW(window, message, wparam, lparam);
+}
+
+// A page of the web read with the system's URL functions; the result of the reading.
+HRESULT ReadFromWeb(const wchar_t* url, std::string* text) {
+  CComPtr<IStream> stream;
+  HRESULT hr = URLOpenBlockingStreamW(nullptr, url, &stream, 0, nullptr);
+  if (FAILED(hr) || !stream) return FAILED(hr) ? hr : E_FAIL;
+  char buffer[4096];
+  ULONG got = 0;
+  while (text->size() < CHostEmbeddedBrowser::kMaxPage && SUCCEEDED(hr = stream->Read(buffer, sizeof(buffer), &got)) &&
+         got > 0)
+    text->append(buffer, std::min<size_t>(got, CHostEmbeddedBrowser::kMaxPage - text->size()));
+  return SUCCEEDED(hr) ? S_OK : hr;
+}
+
 class CBrowserFactory : public IClassFactory {
  public:
   virtual ~CBrowserFactory() = default;
@@ -42,12 +110,14 @@ class CBrowserFactory : public IClassFactory {
     CComPtr<CComObject<CHostEmbeddedBrowser>> browser;
     browser.Attach(CComObject<CHostEmbeddedBrowser>::Create());
     if (!browser) return E_OUTOFMEMORY;
+    browser->set_reads_web(reads_web);
     HRESULT hr = browser->QueryInterface(riid, out);
     if (SUCCEEDED(hr)) created.push_back(browser);
     return hr;
   }
   STDMETHODIMP LockServer(BOOL) override { return S_OK; }
   std::vector<CComPtr<CComObject<CHostEmbeddedBrowser>>> created;
+  bool reads_web = false;
 };
 
 // What the session's binding reports: the result, once.
@@ -82,7 +152,7 @@ class CBindingSink : public IInternetProtocolSink, public IInternetBindInfo {
 }  // namespace
 
 // Pages of the name spaces registered with the process's internet session (the add-on's
-// private scheme); other addresses are not read (there is no network engine behind this host).
+// private scheme); other addresses are read only where the browser reads the web.
 HRESULT CHostEmbeddedBrowser::ReadThroughSession(const wchar_t* url, std::string* text) {
   CComPtr<IInternetSession> session;
   HRESULT hr = CoInternetGetSession(0, &session, 0);
@@ -154,6 +224,9 @@ STDMETHODIMP CHostEmbeddedBrowser::DoVerb(LONG verb, LPMSG, IOleClientSite*, LON
     DestroyWindows();
     return E_FAIL;
   }
+  SetPropW(view_, kNextProcProp,
+           reinterpret_cast<HANDLE>(SetWindowLongPtrW(view_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ViewProc))));
+  SetWindowTextW(view_, shown_.c_str());
   SetWindow(embedding_);
   return S_OK;
 }
@@ -164,6 +237,17 @@ STDMETHODIMP CHostEmbeddedBrowser::Navigate(BSTR url, VARIANT* flags, VARIANT* t
   if (FAILED(hr) || !url) return hr;
   std::string text;
   load_result_ = ReadThroughSession(url, &text);
+  if (reads_web_ && load_result_ != S_OK && (_wcsnicmp(url, L"http:", 5) == 0 || _wcsnicmp(url, L"https:", 6) == 0)) {
+    text.clear();
+    load_result_ = ReadFromWeb(url, &text);
+  }
+  shown_ = VisibleText(text);
+  if (shown_.find_first_not_of(L" \t\n") == std::wstring::npos) shown_ = url;
+  if (shown_.size() > kMaxShown) shown_.resize(kMaxShown);
+  if (view_) {
+    SetWindowTextW(view_, shown_.c_str());
+    InvalidateRect(view_, nullptr, TRUE);
+  }
   CComPtr<CComObject<CHostDocument>> page;
   page.Attach(CComObject<CHostDocument>::Create(url, POINT{0, 0}));
   if (!page) return E_OUTOFMEMORY;
@@ -203,8 +287,9 @@ void CHostEmbeddedBrowser::DestroyWindows() {
   SetWindow(nullptr);
 }
 
-CHostBrowserClass::CHostBrowserClass() {
+CHostBrowserClass::CHostBrowserClass(bool reads_web) {
   factory_.Attach(CComObject<CBrowserFactory>::Create());
+  if (factory_) static_cast<CComObject<CBrowserFactory>*>(factory_.get())->reads_web = reads_web;
   if (factory_ && FAILED(CoRegisterClassObject(CLSID_WebBrowser, factory_, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
                                                &cookie_)))
     cookie_ = 0;

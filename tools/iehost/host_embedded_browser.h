@@ -27,8 +27,9 @@ class CHostEmbeddedBrowser : public CHostBrowser, public IOleObjectStub, public 
   STDMETHODIMP Close(DWORD) override;
   STDMETHODIMP DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND parent, LPCRECT area) override;
   // IWebBrowser2: a page of a name space registered with the process's internet session (the
-  // add-on's private scheme) is read through a binding of the session; every address becomes
-  // the browser's document (with the text read, if any).
+  // add-on's private scheme) is read through a binding of the session, a page of the web only
+  // where the browser reads the web; every address becomes the browser's document (with the
+  // text read, if any), and the view shows that text.
   STDMETHODIMP Navigate(BSTR url, VARIANT* flags, VARIANT* target, VARIANT* post_data, VARIANT* headers) override;
   // IOleInPlaceObject
   STDMETHODIMP GetWindow(HWND* out) override;
@@ -43,6 +44,9 @@ class CHostEmbeddedBrowser : public CHostBrowser, public IOleObjectStub, public 
   HRESULT load_result() const { return load_result_; }
   // The longest page read (bytes); the rest is not read.
   static const size_t kMaxPage = 1024 * 1024;
+  // Whether addresses of the web (http, https) are read as well (for pictures of what a page
+  // says; tests count the requests their services receive and leave it off).
+  void set_reads_web(bool reads) { reads_web_ = reads; }
 
  private:
   void DestroyWindows();
@@ -53,12 +57,16 @@ class CHostEmbeddedBrowser : public CHostBrowser, public IOleObjectStub, public 
   HWND docobject_ = nullptr;
   HWND view_ = nullptr;
   HRESULT load_result_ = S_FALSE;
+  bool reads_web_ = false;
+  std::wstring shown_;  // what the view shows of the last page
+  static const size_t kMaxShown = 4096;  // characters
 };
 
 // While it lives, CoCreateInstance(CLSID_WebBrowser) in this process makes scripted browsers.
 class CHostBrowserClass {
  public:
-  CHostBrowserClass();
+  // reads_web: the browsers made read pages of the web (see set_reads_web).
+  explicit CHostBrowserClass(bool reads_web = false);
   ~CHostBrowserClass();
   bool IsRegistered() const { return cookie_ != 0; }
   // Every browser made so far, oldest first.

@@ -5,8 +5,8 @@
 # the pointer over each, shows the pointer effect toward a seal in a new window and reaches for
 # an unreachable lookup service; a merchant's page embeds the verification control by its class;
 # pictures of the verification popup, the validation border with the seal's caption, the pointer
-# effect, the control (a seal with the border and the site-seal popup, and an error state) and
-# the connection warning are written to
+# effect, the control (a seal and an error state), the pointer on the control's seal (the
+# border and the site-seal popup) and the connection warning are written to
 # <build-dir>/ie-demo-*.png.
 #   tools/iehost/ie-demo.sh <build-dir> [arch]
 # Needs the build of that arch (targets ie_demo, KestrinIE, sealpki, kestrin_test_pki).
@@ -51,7 +51,7 @@ wine "$prog" "$(port https)" "$(port http)" "$(port refused)" \
   "$(winepath -w "$shots")" 2>/dev/null | tr -d '\r' &
 KESTRIN_APP=$!
 # Each picture: the program announces it, the screen is taken, the program goes on.
-kestrin_pictures "$KESTRIN_APP" "$shots" "$build/ie-demo" popup border effect control warning
+kestrin_pictures "$KESTRIN_APP" "$shots" "$build/ie-demo" popup border effect control seal-popup warning
 status=0
 wait "$KESTRIN_APP" || status=$?
 KESTRIN_APP=

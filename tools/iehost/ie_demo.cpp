@@ -75,9 +75,21 @@ bool ToastShown() {
   return false;
 }
 
-// What the page shows on the virtual screen: its address and the two seal images' places.
+// What the page shows on the virtual screen: its address, a line about it and framed places
+// (the seal images', the controls'), each with a label inside or under it.
+struct Place {
+  RECT box;
+  std::string label;
+  bool label_under;
+};
 std::string g_page_text;
+std::vector<Place> g_places;
 WNDPROC g_document_proc = nullptr;
+
+std::vector<Place> SealPlaces() {
+  return {{RECT{60, 220, 260, 300}, "genuine seal (seal.gif)", false},
+          {RECT{320, 220, 520, 300}, "forged seal (same size)", false}};
+}
 
 LRESULT CALLBACK DocumentPaint(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message != WM_PAINT) return CallWindowProcA(g_document_proc, window, message, wparam, lparam);
@@ -89,18 +101,27 @@ LRESULT CALLBACK DocumentPaint(HWND window, UINT message, WPARAM wparam, LPARAM 
   SetBkMode(dc, TRANSPARENT);
   RECT text = {20, 20, client.right - 20, 200};
   DrawTextA(dc, g_page_text.c_str(), -1, &text, DT_LEFT | DT_WORDBREAK);
-  const char* labels[] = {"genuine seal (seal.gif)", "forged seal (same size)"};
-  for (int i = 0; i < 2; ++i) {
-    RECT box = {60 + i * 260, 220, 260 + i * 260, 300};
+  for (const Place& place : g_places) {
+    RECT box = place.box;
     FrameRect(dc, &box, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
-    DrawTextA(dc, labels[i], -1, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    RECT label = box;
+    if (place.label_under) {
+      label.top = box.bottom + 6;
+      label.bottom = label.top + 60;
+      label.right = label.left + 240;
+    }
+    DrawTextA(dc, place.label.c_str(), -1, &label,
+              place.label_under ? DT_LEFT | DT_WORDBREAK : DT_CENTER | DT_VCENTER | DT_SINGLELINE);
   }
   EndPaint(window, &ps);
   return 0;
 }
 
-void ShowPage(HWND document, const std::string& text) {
+// The page's painting goes under the window procedure before the add-on subclasses the
+// document: the add-on puts back the procedure it found when it lets the window go.
+void ShowPage(HWND document, const std::string& text, const std::vector<Place>& places = SealPlaces()) {
   g_page_text = text;
+  g_places = places;
   if (!g_document_proc) {
     g_document_proc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(document, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DocumentPaint)));
@@ -206,6 +227,7 @@ int main(int argc, char** argv) {
   MoveWindow(frame.status, 0, 545, 840, 22, TRUE);
   ShowWindow(frame.frame, SW_SHOW);
   SetForegroundWindow(frame.frame);
+  ShowPage(frame.document, "", {});
 
   int failures = 0;
   {
@@ -277,7 +299,8 @@ int main(int argc, char** argv) {
       CComPtr<CComObject<iehost::CHostDocument>> page;
       page.Attach(CComObject<iehost::CHostDocument>::Create(Wide(url), origin));
       page->AddElement(L"DIV", RECT{60, 220, 260, 300})->SetBackground(Wide("url(" + http + "/files/seal.gif)"));
-      ShowPage(frame.document, url + "\n\nA new window on the same site; its seal is the background of the left box.");
+      ShowPage(frame.document, url + "\n\nA new window on the same site; its seal is the background of the box.",
+               {{RECT{60, 220, 260, 300}, "", false}});
       SetForegroundWindow(frame.frame);
       POINT corner = {origin.x + 700, origin.y + 450};
       SetCursorPos(corner.x, corner.y);
@@ -296,7 +319,7 @@ int main(int argc, char** argv) {
     // seal certificate, checks it against the page and the revocation service, and draws the
     // logo; the pointer over it brings the validation border and the site-seal popup.
     SetRevocationSetting(1);
-    iehost::CHostBrowserClass browsers;
+    iehost::CHostBrowserClass browsers(true);  // the site-seal popup shows the service's page
     CComPtr<CComObject<iehost::CHostBrowser>> browser;
     browser.Attach(CComObject<iehost::CHostBrowser>::Create(
         L"C:\\Program Files\\Internet Explorer\\iexplore.exe", frame.frame, nullptr));
@@ -307,7 +330,8 @@ int main(int argc, char** argv) {
     browser->SetLocationUrl(Wide(url));
     std::string location = http + "/files/logo-local.cer";
     ShowPage(frame.document, url + "\n\nA merchant's page: an object element of class KestrinIE.KestrinControl with "
-                             "CertLocation = " + location + " (left), and one too small for its logo (right).");
+                             "CertLocation = " + location + " (left), and one too small for its logo (right).",
+             {});
     SetForegroundWindow(frame.frame);
     std::string status, error;
     auto seal = EmbedControl(frame.document, static_cast<IWebBrowser2*>(browser.get()), location,
@@ -320,14 +344,16 @@ int main(int argc, char** argv) {
                               RECT{320, 220, 420, 270}, &small_status, &small_error);
     printf("verification control too small for its logo: %s\n", small_error.c_str());
     failures += small_error.empty() || small_error == "No Error.";
-    ShowPage(frame.document, url + "\n\nLeft: the control shows the seal (\"" + status + "\"). Right: the "
-                             "control's error state (\"" +
-                             small_error + "\").");
+    ShowPage(frame.document,
+             url + "\n\nLeft: the control shows the seal (\"" + status + "\"). Right: the control's error state (\"" +
+                 small_error + "\").",
+             {{RECT{59, 219, 261, 321}, "verification control, CertLocation = logo-local.cer", true},
+              {RECT{319, 219, 421, 271}, "the same, too small for its logo (error state)", true}});
     RedrawWindow(frame.frame, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     Pump(500);
-    // The picture is taken before the border covers the screen: under Xvfb without a compositor
-    // the screen beneath the border's layered window is not drawn again.
     Picture(folder, "control");
+    // The pointer rests on the seal: the validation border comes at once, the site-seal popup
+    // a moment later under the pointer.
     if (seal && seal->ControlWindow()) {
       RECT box;
       GetWindowRect(seal->ControlWindow(), &box);
@@ -338,10 +364,15 @@ int main(int argc, char** argv) {
         Pump(100);
         popup = PopupShown();
       }
+      bool border = BorderShown();
       printf("pointer over the control: validation border %s, site-seal popup %s\n",
-             BorderShown() ? "shown" : "NOT shown (wrong)", popup ? "shown" : "NOT shown (wrong)");
-      failures += !popup;
-      Pump(300);
+             border ? "shown" : "NOT shown (wrong)", popup ? "shown" : "NOT shown (wrong)");
+      failures += !popup + !border;
+      Pump(1500);
+      Picture(folder, "seal-popup");
+    } else {
+      printf("pointer over the control: no control window (wrong)\n");
+      ++failures;
     }
     SetCursorPos(10, 10);
     if (seal && seal->ControlWindow()) SendMessageA(seal->ControlWindow(), WM_MOUSELEAVE, 0, 0);

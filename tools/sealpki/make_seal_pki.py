@@ -67,6 +67,7 @@ Seal certificates written (DER, .cer), merchant "bank.example" unless noted:
     seal-local          merchant "127.0.0.1", for pages served by the local service
     logo-picture        type 0 with a GIF logo;  logo-html  type 4 with an HTML page
     logo-bitmap         type 3 with a 200 x 100 bitmap (logo.bmp), display option 0
+    logo-link           logo-bitmap with a link URL (http://bank.example/seal-info) for its popup text
     logo-local          logo-bitmap for merchant "127.0.0.1", for pages served by the local service
     logo-revoked        logo-picture again; its serial is listed in revoked.txt
     logo-troubled       logo-picture again; its serial is listed in revocation-error.txt
@@ -368,6 +369,8 @@ def main():
         f.write(logo_bmp)
     seal("logo-bitmap", content=content_ext(logo_bmp, 3, "Bank Example Logo", len(logo_bmp), dims=(200, 100)),
          options=options_ext("bank.example", display=0))
+    seal("logo-link", content=content_ext(logo_bmp, 3, "Bank Example Logo", len(logo_bmp), dims=(200, 100)),
+         options=options_ext("bank.example", link="http://bank.example/seal-info", display=0))
     seal("logo-local", content=content_ext(logo_bmp, 3, "Local Example Logo", len(logo_bmp), dims=(200, 100)),
          options=options_ext("127.0.0.1", popup="Local Example", display=0), subj="/O=Local Example/CN=127.0.0.1")
     for name, listing in (("logo-revoked", "revoked.txt"), ("logo-troubled", "revocation-error.txt")):
