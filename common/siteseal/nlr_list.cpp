@@ -13,7 +13,6 @@
 #include "common/url/page_address.h"
 #include "platform/com/com_ptr.h"
 #include "platform/com/com_values.h"
-#include "platform/win/module.h"
 
 namespace {
 
@@ -194,11 +193,12 @@ void CNLRList::SetHost(const char* host) {
   has_host_address_ = false;
   host_lookup_.reset();
   if (host_.empty()) return;
-  // Name resolution may wait on the network: it runs on a thread of its own. The lookup
-  // reply that needs the address comes after a round trip of its own.
+  // Name resolution may wait on the network: it runs on the background worker, handed over
+  // by the request thread (waking the worker would cost this thread a server call). The
+  // lookup reply that needs the address comes after a round trip of its own.
   std::shared_ptr<HostLookup> lookup = std::make_shared<HostLookup>();
   std::string name = host_;
-  if (KestrinWinNS::RunInBackground([lookup, name] {
+  if (WebUtilsNS::HandToBackground([lookup, name] {
         WebUtilsNS::CIPHelper resolver;
         lookup->found = resolver.GetHostAddress(name.c_str(), &lookup->address);
         lookup->done = true;

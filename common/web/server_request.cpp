@@ -261,6 +261,9 @@ class CRequestThread {
   bool idle_ = false;  // the thread waits to be woken
 };
 
+// How long work handed to the background worker waits on the request thread.
+const DWORD kHandOverMs = 2;
+
 // How long a report waits for the reports of the object's other requests in flight, so that one
 // message tells of them all.
 const DWORD kGatherMs = 50;
@@ -308,6 +311,17 @@ struct CServerRequest::CShared {
   std::wstring user_agent;
   WINHTTP_STATUS_CALLBACK callback = nullptr;
 };
+
+bool HandToBackground(std::function<void()> work) {
+  if (!work) return false;
+  // A moment later: the browser's thread hands work over in bursts (a navigation's events),
+  // and the worker's start would contend with the rest of the burst.
+  return CRequestThread::Instance().Post(
+      [work] {
+        if (!KestrinWinNS::RunInBackground(work)) work();
+      },
+      kHandOverMs);
+}
 
 std::string LoadResourceString(UINT id) {
   const wchar_t* text = nullptr;
@@ -1083,6 +1097,13 @@ void Trim(std::string* text) {
 }  // namespace
 
 bool CUrlBuilder::Escape(std::string* text) {
+  // Letters, digits and these marks are never escaped: such a text stays as it is, without
+  // the conversions and the two WinHttpCreateUrl calls (host names and plain values are).
+  if (!text->empty() && std::all_of(text->begin(), text->end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
+               c == '_' || c == '/' || c == ':' || c == '=' || c == '&' || c == '?';
+      }))
+    return true;
   std::wstring wide = Widen(text->c_str());
   URL_COMPONENTS parts = {};
   parts.dwStructSize = sizeof(parts);
