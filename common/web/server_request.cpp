@@ -268,6 +268,10 @@ const DWORD kHandOverMs = 2;
 // message tells of them all.
 const DWORD kGatherMs = 50;
 
+// How long the last report waits before the object's thread is told: the network threads that
+// made it are done by then and do not contend with its handling.
+const DWORD kSettleMs = 2;
+
 // How long the handles of a request that ended stay open: closing them costs server calls, which
 // would contend with the handling of the reports on the object's thread and with the pages
 // that follow; a while later the browser is more likely idle.
@@ -305,6 +309,7 @@ struct CServerRequest::CShared {
   int in_flight = 0;      // requests of the generation that have not ended
   bool posted = false;    // a WM_SERVER_REQUEST_RESULTS message is on its way
   bool gathering = false;  // the request thread will post the reports held back
+  bool settling = false;   // the same, soon
   std::vector<QueuedReport> reports;
   // The queued requests' session, opened and used on the request thread.
   HINTERNET session = nullptr;
@@ -676,23 +681,24 @@ void CServerRequest::Report(CAsyncContext* context, UINT message, LPARAM lparam)
   }
   // The context may be deleted below: the shared part must outlive this call.
   std::shared_ptr<CShared> shared = context->shared;
-  HWND post_to = nullptr;
-  bool gather = false;
+  DWORD flush_after = 0;  // when the request thread is to post the reports
   {
     std::lock_guard<std::mutex> hold(shared->lock);
     if (shared->window && context->generation == shared->generation) {
       if (ends) --shared->in_flight;
       shared->reports.push_back(QueuedReport{message, context, lparam});
       context = nullptr;
-      // At once when no other request of the object is in flight; otherwise the reports of
-      // the others are awaited a while, so that one message tells of them all.
+      // Soon when no other request of the object is in flight; otherwise the reports of the
+      // others are awaited a while, so that one message tells of them all.
       if (!shared->posted) {
         if (shared->in_flight <= (ends ? 0 : 1)) {
-          shared->posted = true;
-          post_to = shared->window;
+          if (!shared->settling) {
+            shared->settling = true;
+            flush_after = kSettleMs;
+          }
         } else if (!shared->gathering) {
           shared->gathering = true;
-          gather = true;
+          flush_after = kGatherMs;
         }
       }
     }
@@ -702,28 +708,24 @@ void CServerRequest::Report(CAsyncContext* context, UINT message, LPARAM lparam)
     if (ends) delete context;
     return;
   }
-  if (gather && !CRequestThread::Instance().Post([shared] { PostReports(shared, true); }, kGatherMs)) {
-    PostReports(shared, true);
-    return;
-  }
-  if (post_to && !PostMessageA(post_to, WM_SERVER_REQUEST_RESULTS, 0, 0)) {
-    // The reports stay queued for the next report, and are dropped when the object goes.
-    std::lock_guard<std::mutex> hold(shared->lock);
-    shared->posted = false;
-  }
+  if (flush_after &&
+      !CRequestThread::Instance().Post([shared, flush_after] { PostReports(shared, flush_after); }, flush_after))
+    PostReports(shared, flush_after);
 }
 
-void CServerRequest::PostReports(const std::shared_ptr<CShared>& shared, bool gathered) {
+void CServerRequest::PostReports(const std::shared_ptr<CShared>& shared, DWORD after) {
   HWND post_to = nullptr;
   {
     std::lock_guard<std::mutex> hold(shared->lock);
-    if (gathered) shared->gathering = false;
+    if (after == kSettleMs) shared->settling = false;
+    else shared->gathering = false;
     if (shared->window && !shared->posted && !shared->reports.empty()) {
       shared->posted = true;
       post_to = shared->window;
     }
   }
   if (post_to && !PostMessageA(post_to, WM_SERVER_REQUEST_RESULTS, 0, 0)) {
+    // The reports stay queued for the next report, and are dropped when the object goes.
     std::lock_guard<std::mutex> hold(shared->lock);
     shared->posted = false;
   }

@@ -231,9 +231,9 @@ class CServerRequest : public CServerRequestBase {
     CAsyncContext* context;
     LPARAM lparam;
   };
-  // Posts WM_SERVER_REQUEST_RESULTS for the reports waiting unless one is on its way
-  // (`gathered`: the request thread ends a wait for more reports).
-  static void PostReports(const std::shared_ptr<CShared>& shared, bool gathered);
+  // On the request thread, `after` ms after a report: posts WM_SERVER_REQUEST_RESULTS for the
+  // reports waiting unless one is on its way.
+  static void PostReports(const std::shared_ptr<CShared>& shared, DWORD after);
   static void DisposeAll(std::vector<QueuedReport>* reports);
   static void StartQueued(CAsyncContext* context, const CCrackedUrl& url, DWORD flags, DWORD timeout_ms,
                           const std::wstring& headers);
