@@ -8,6 +8,7 @@
 #include <cstring>
 #include <deque>
 #include <functional>
+#include <mutex>
 
 #include "platform/win/module.h"
 #include "platform/win/scoped_handle.h"

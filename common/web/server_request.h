@@ -1,9 +1,10 @@
 // Asynchronous HTTP GET over WinHTTP. Every request object owns a hidden message-only window,
-// made with its first request; WinHTTP's worker threads queue each result for it and post one
-// message for every results that came while none was pending, so waiters are always called on
-// the thread that sends the requests (that thread must pump messages). Requests may also be
-// handed to the process's request thread, which opens and sends them. Also: the URL change
-// tracker, the URL builder and the host-name resolver.
+// made with its first request; WinHTTP's worker threads queue each result for it, and one
+// message tells the object's thread of all the results that came meanwhile (2 ms after the
+// last of the object's requests in flight ended, or 50 ms after the first result waited), so
+// waiters are always called on the thread that sends the requests (that thread must pump
+// messages). Requests may also be handed to the process's request thread, which opens and
+// sends them. Also: the URL change tracker, the URL builder and the host-name resolver.
 #pragma once
 
 #include <windows.h>
@@ -11,7 +12,6 @@
 
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
