@@ -173,6 +173,8 @@ WarningWindowNS::CConnectionWarningWindow* CKestrinBho::ConnectionWarning() {
 }
 
 void CKestrinBho::Diagnostic(const char* format, const char* argument, int level) {
+  // The logger drops entries above its level: they are not formatted either.
+  if (!logger_ || level > logger_->GetLevel()) return;
   char text[1024];
   snprintf(text, sizeof(text), format, argument ? argument : "");
   LogHelperNS::Log(text, level, true);

@@ -13,7 +13,6 @@
 #include "common/url/page_address.h"
 #include "platform/com/com_ptr.h"
 #include "platform/com/com_values.h"
-#include "platform/win/module.h"
 
 namespace {
 
@@ -129,7 +128,8 @@ bool CBrowserImage::StartDownload(WebUtilsNS::CServerRequest* request) {
   if (!owner_ || url_.empty() || !request) return false;
   WebUtilsNS::CUrlBuilder builder;
   if (!builder.SetUrl(url_.c_str(), false)) return false;
-  return request->SendRequest(builder.GetUrl().c_str(), this, kImageRequestId, 0);
+  // The request object's thread opens and sends it: this thread only hands it over.
+  return request->QueueRequest(builder.GetUrl().c_str(), this, kImageRequestId, 0);
 }
 
 void CBrowserImage::OnRequestComplete(DWORD request_id, const char* url, const BYTE* body,
@@ -173,7 +173,9 @@ int CNLRList::SetRequestWaiter(WebUtilsNS::IRequestWaiter* waiter) {
 
 void CNLRList::Clear() {
   certificates_.clear();
-  request_.reset();  // downloads still under way belong to the images that go
+  // Downloads still under way belong to the images that go; the request object stays for the
+  // next page's images (its window costs Wine a large part of a millisecond to make).
+  if (request_) request_->DropRequests();
   images_.clear();
   records_.clear();
   host_.clear();
@@ -191,11 +193,12 @@ void CNLRList::SetHost(const char* host) {
   has_host_address_ = false;
   host_lookup_.reset();
   if (host_.empty()) return;
-  // Name resolution may wait on the network: it runs on a thread of its own. The lookup
-  // reply that needs the address comes after a round trip of its own.
+  // Name resolution may wait on the network: it runs on the background worker, handed over
+  // by the request thread (waking the worker would cost this thread a server call). The
+  // lookup reply that needs the address comes after a round trip of its own.
   std::shared_ptr<HostLookup> lookup = std::make_shared<HostLookup>();
   std::string name = host_;
-  if (KestrinWinNS::RunInBackground([lookup, name] {
+  if (WebUtilsNS::HandToBackground([lookup, name] {
         WebUtilsNS::CIPHelper resolver;
         lookup->found = resolver.GetHostAddress(name.c_str(), &lookup->address);
         lookup->done = true;
@@ -242,6 +245,8 @@ bool CNLRList::KeepCertificate(const BYTE* der, DWORD length) {
   std::unique_ptr<NLR> entry(new NLR);
   entry->der.assign(der, der + length);
   cert.GetLogoSize(&entry->logo_size);
+  ALG_ID algorithm = 0;
+  if (cert.GetLogoHashAlgorithm(&algorithm) && algorithm == CALG_SHA1) cert.GetField("LogoGraphic", &entry->logo_hash);
   int option = -1;
   if (cert.GetTrailingOption(&option)) entry->trailing_option = option;
   cert.GetLogoName(&entry->display_name);
@@ -405,29 +410,21 @@ void CNLRList::OnImageDownloaded() {
 
 void CNLRList::MatchCertificate(NLR* certificate) {
   if (certificate->matched_image) return;
+  // Only a SHA-1 of 20 bytes can match.
+  if (certificate->logo_hash.size() != 20) return;
   // The last matching image in list order is the one bound: the walk runs from the end and
-  // stops at the first match. The certificate is read once, and an image already hashed keeps
-  // its hash.
-  bool read = false, sha1 = false;
-  CryptoNS::CNlrCertificate cert;
+  // stops at the first match. An image already hashed keeps its hash.
   for (auto image = images_.rbegin(); image != images_.rend(); ++image) {
     CBrowserImage* candidate = image->get();
     if (!candidate->selected_ || !candidate->done_ || candidate->bytes_.size() != certificate->logo_size)
       continue;
-    if (!read) {
-      read = true;
-      ALG_ID algorithm = 0;
-      sha1 = cert.Load(certificate->der.data(), static_cast<DWORD>(certificate->der.size())) &&
-             cert.GetLogoHashAlgorithm(&algorithm) && algorithm == CALG_SHA1;
-    }
-    if (!sha1) return;
     if (candidate->hash_.size() != 20) {
       CSHADigest digest;
       digest.Update(candidate->bytes_.data(), static_cast<DWORD>(candidate->bytes_.size()));
       digest.Final();
       candidate->hash_.assign(digest.GetDigest(), digest.GetDigest() + 20);
     }
-    if (!cert.MatchLogoHash(candidate->hash_.data(), 20)) continue;
+    if (memcmp(candidate->hash_.data(), certificate->logo_hash.data(), 20) != 0) continue;
     certificate->matched_image = candidate;
     candidate->verified_ = true;
     return;
@@ -550,7 +547,7 @@ int CNLRList::CheckImageUrl(const std::string& url, std::string* name) {
 
 void CNLRList::ResetImages() {
   for (auto& certificate : certificates_) certificate->matched_image = nullptr;
-  request_.reset();  // downloads still under way belong to the images that go
+  if (request_) request_->DropRequests();  // downloads still under way belong to the images that go
   images_.clear();
   images_collected_ = false;
   image_list_complete_ = false;

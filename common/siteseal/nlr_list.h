@@ -32,6 +32,8 @@ struct NLR {
   int logo_width = -1;
   int logo_height = -1;
   int trailing_option = -1;
+  // The image hash the certificate carries, read when it is kept: empty unless it is a SHA-1.
+  std::vector<BYTE> logo_hash;
 };
 
 // One candidate image of the page and its download.
@@ -167,7 +169,8 @@ class CNLRList {
   bool has_host_address_ = false;
   struct HostLookup;
   std::shared_ptr<HostLookup> host_lookup_;  // under way, shared with its thread
-  // The images' downloads: one request object for all of them, made with the first.
+  // The images' downloads: one request object for all of them, made with the first and kept
+  // for the pages that follow.
   std::unique_ptr<WebUtilsNS::CServerRequest> request_;
   std::vector<std::unique_ptr<NLR>> certificates_;
   std::vector<std::unique_ptr<CBrowserImage>> images_;

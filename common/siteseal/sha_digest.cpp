@@ -1,6 +1,5 @@
 #include "common/siteseal/sha_digest.h"
 
-#include <stdio.h>
 #include <string.h>
 
 namespace {
@@ -58,28 +57,21 @@ void CSHADigest::Transform(const BYTE* block) {
            (static_cast<DWORD>(block[t * 4 + 2]) << 8) | block[t * 4 + 3];
   for (int t = 16; t < 80; ++t) w[t] = Rotate(w[t - 3] ^ w[t - 8] ^ w[t - 14] ^ w[t - 16], 1);
   DWORD a = state_[0], b = state_[1], c = state_[2], d = state_[3], e = state_[4];
-  for (int t = 0; t < 80; ++t) {
-    DWORD f, k;
-    if (t < 20) {
-      f = (b & c) | (~b & d);
-      k = 0x5A827999;
-    } else if (t < 40) {
-      f = b ^ c ^ d;
-      k = 0x6ED9EBA1;
-    } else if (t < 60) {
-      f = (b & c) | (b & d) | (c & d);
-      k = 0x8F1BBCDC;
-    } else {
-      f = b ^ c ^ d;
-      k = 0xCA62C1D6;
-    }
-    DWORD temp = Rotate(a, 5) + f + e + w[t] + k;
-    e = d;
-    d = c;
-    c = Rotate(b, 30);
-    b = a;
-    a = temp;
+  // The four rounds of twenty steps, each with its own function and constant.
+#define KESTRIN_SHA1_STEP(f, k, t)                              \
+  {                                                             \
+    DWORD temp = Rotate(a, 5) + (f) + e + w[t] + (k);           \
+    e = d;                                                      \
+    d = c;                                                      \
+    c = Rotate(b, 30);                                          \
+    b = a;                                                      \
+    a = temp;                                                   \
   }
+  for (int t = 0; t < 20; ++t) KESTRIN_SHA1_STEP((b & c) | (~b & d), 0x5A827999, t)
+  for (int t = 20; t < 40; ++t) KESTRIN_SHA1_STEP(b ^ c ^ d, 0x6ED9EBA1, t)
+  for (int t = 40; t < 60; ++t) KESTRIN_SHA1_STEP((b & c) | (b & d) | (c & d), 0x8F1BBCDC, t)
+  for (int t = 60; t < 80; ++t) KESTRIN_SHA1_STEP(b ^ c ^ d, 0xCA62C1D6, t)
+#undef KESTRIN_SHA1_STEP
   state_[0] += a;
   state_[1] += b;
   state_[2] += c;
@@ -105,6 +97,10 @@ void CSHADigest::Final() {
   memset(block_, 0, sizeof(block_));
   length_low_ = length_high_ = 0;
   for (int i = 0; i < 20; ++i) digest_[i] = static_cast<BYTE>(state_[i / 4] >> (24 - 8 * (i % 4)));
-  hex_[0] = '\0';
-  for (int i = 0; i < 20; ++i) snprintf(hex_ + 2 * i, 3, "%02X", digest_[i]);
+  static const char kDigits[] = "0123456789ABCDEF";
+  for (int i = 0; i < 20; ++i) {
+    hex_[2 * i] = kDigits[digest_[i] >> 4];
+    hex_[2 * i + 1] = kDigits[digest_[i] & 15];
+  }
+  hex_[40] = '\0';
 }

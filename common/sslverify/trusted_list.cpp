@@ -108,28 +108,16 @@ void CSslVerifyTrustedList::Notify(DWORD event) {
 }
 
 bool CSslVerifyTrustedList::Rebuild() {
-  KestrinComNS::CComPtr<IStream> document;
-  document.Attach(SHCreateMemStream(nullptr, 0));
-  if (!document.get()) return false;
-  if (!UpdateUtilsNS::ReadUpdateFile(document.get(), update_path_.empty() ? nullptr : update_path_.c_str()))
+  UpdateUtilsNS::UpdateDocument read;
+  if (!UpdateUtilsNS::ReadUpdateDocument(update_path_.empty() ? nullptr : update_path_.c_str(), &read) || !read)
     return false;
-  LARGE_INTEGER zero = {};
-  // The same document as the last one walked gives the same logos: they stay as they are.
-  std::vector<BYTE> text;
-  STATSTG stat = {};
-  ULONG got = 0;
-  if (SUCCEEDED(document->Stat(&stat, STATFLAG_NONAME)) && !stat.cbSize.HighPart &&
-      SUCCEEDED(document->Seek(zero, STREAM_SEEK_SET, nullptr))) {
-    text.resize(stat.cbSize.LowPart);
-    if (text.empty() || (SUCCEEDED(document->Read(text.data(), static_cast<ULONG>(text.size()), &got)) &&
-                         got == text.size())) {
-      if (!walked_.empty() && text == walked_) return true;
-    } else {
-      text.clear();
-    }
-  }
-  walked_.clear();
-  document->Seek(zero, STREAM_SEEK_SET, nullptr);
+  // The same document as the last one walked gives the same logos: they stay as they are. An
+  // unchanged file gives the very bytes object walked before.
+  if (walked_ && (read == walked_ || *read == *walked_)) return true;
+  walked_.reset();
+  KestrinComNS::CComPtr<IStream> document;
+  document.Attach(SHCreateMemStream(read->data(), static_cast<UINT>(read->size())));
+  if (!document.get()) return false;
 
   bool result = true;
   {
@@ -164,7 +152,7 @@ bool CSslVerifyTrustedList::Rebuild() {
     logos_.clear();
     return false;
   }
-  walked_ = std::move(text);
+  walked_ = read;
   for (size_t i = 0; i < kTrustedOrganisationCount; ++i)
     organisations_.insert(std::make_pair(kTrustedOrganisations[i].organisation, kTrustedOrganisations[i].identifier));
   return true;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "common/observe/observer_service.h"
+#include "common/update/update_file.h"
 #include "common/utility/rwlock.h"
 
 namespace SslVerifyNS {
@@ -64,7 +65,7 @@ class CSslVerifyTrustedList : public ObserveNS::IObserver {
   ObserveNS::IObserverService* service_;
   UtilityClassesNS::CReadWriteLock lock_;
   std::string update_path_;  // empty: the default place
-  std::vector<BYTE> walked_;  // the document the logos were last read from
+  UpdateUtilsNS::UpdateDocument walked_;  // the document the logos were last read from
 };
 
 }  // namespace SslVerifyNS

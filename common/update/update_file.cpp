@@ -46,27 +46,19 @@ CUpdateKeyStore& KeyStore() {
   return store;
 }
 
-// What tells one version of a file from another: the file itself (volume and index), its size
-// and its times.
+// What tells one version of a file from another: its size and its creation and write times.
+// (The file's volume and index would take a volume query that costs Wine a large part of a
+// millisecond; a file put in place anew has a creation time of its own.)
 struct FileStamp {
-  DWORD volume = 0, index_high = 0, index_low = 0, size_high = 0, size_low = 0;
+  LARGE_INTEGER size = {};
   FILETIME created = {}, written = {};
 
   bool Read(HANDLE file) {
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(file, &info)) return false;
-    volume = info.dwVolumeSerialNumber;
-    index_high = info.nFileIndexHigh;
-    index_low = info.nFileIndexLow;
-    size_high = info.nFileSizeHigh;
-    size_low = info.nFileSizeLow;
-    created = info.ftCreationTime;
-    written = info.ftLastWriteTime;
-    return true;
+    FILETIME accessed;
+    return GetFileSizeEx(file, &size) && GetFileTime(file, &created, &accessed, &written);
   }
   bool operator==(const FileStamp& o) const {
-    return volume == o.volume && index_high == o.index_high && index_low == o.index_low &&
-           size_high == o.size_high && size_low == o.size_low && CompareFileTime(&created, &o.created) == 0 &&
+    return size.QuadPart == o.size.QuadPart && CompareFileTime(&created, &o.created) == 0 &&
            CompareFileTime(&written, &o.written) == 0;
   }
 };
@@ -76,7 +68,7 @@ struct FileStamp {
 // too, so that the signer is still held to it at every read.
 class CReadCache {
  public:
-  bool Find(const std::string& path, const FileStamp& stamp, std::vector<BYTE>* document, FILETIME* not_before,
+  bool Find(const std::string& path, const FileStamp& stamp, UpdateDocument* document, FILETIME* not_before,
             FILETIME* not_after) {
     std::lock_guard<std::mutex> hold(lock_);
     if (!valid_ || path != path_ || !(stamp == stamp_)) return false;
@@ -85,12 +77,12 @@ class CReadCache {
     *not_after = not_after_;
     return true;
   }
-  void Keep(const std::string& path, const FileStamp& stamp, std::vector<BYTE> document, const FILETIME& not_before,
-            const FILETIME& not_after) {
+  void Keep(const std::string& path, const FileStamp& stamp, const UpdateDocument& document,
+            const FILETIME& not_before, const FILETIME& not_after) {
     std::lock_guard<std::mutex> hold(lock_);
     path_ = path;
     stamp_ = stamp;
-    document_ = std::move(document);
+    document_ = document;
     not_before_ = not_before;
     not_after_ = not_after;
     valid_ = true;
@@ -101,7 +93,7 @@ class CReadCache {
   bool valid_ = false;
   std::string path_;
   FileStamp stamp_;
-  std::vector<BYTE> document_;
+  UpdateDocument document_;
   FILETIME not_before_ = {}, not_after_ = {};
 };
 
@@ -164,28 +156,27 @@ bool GetUpdateFilePath(char* path, size_t path_size) {
   return true;
 }
 
-bool ReadUpdateFile(IStream* output, const char* path) {
-  if (!output) return false;
+bool ReadUpdateDocument(const char* path, UpdateDocument* document) {
+  if (!document) return false;
   char default_path[MAX_PATH];
   if (!path) {
     if (!GetUpdateFilePath(default_path, sizeof(default_path))) return false;
     path = default_path;
   }
   // Read sharing: browser processes read the file side by side; a writer still waits for them.
-  HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  KestrinComNS::CComPtr<IStream> stream;
-  stream.Attach(UtilityClassesNS::CFileStream::Create(file));
-  if (!stream) return false;
+  KestrinWinNS::CScopedKernelHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
   // An unchanged file gives the document it gave before.
   FileStamp stamp;
-  const bool stamped = stamp.Read(file);
-  std::vector<BYTE> document;
+  const bool stamped = stamp.Read(file.Get());
   FILETIME not_before, not_after;
-  if (stamped && ReadCache().Find(path, stamp, &document, &not_before, &not_after))
-    return WithinPeriod(not_before, not_after) && WriteAll(output, document);
+  if (stamped && ReadCache().Find(path, stamp, document, &not_before, &not_after))
+    return WithinPeriod(not_before, not_after);
 
+  KestrinComNS::CComPtr<IStream> stream;
+  stream.Attach(UtilityClassesNS::CFileStream::Create(file.Take()));
+  if (!stream) return false;
   KestrinComNS::CComPtr<IStream> content;
   content.Attach(SHCreateMemStream(nullptr, 0));
   if (!content || !OpenMessage(stream, content, DefaultUpdateTrust(), &not_before, &not_after)) return false;
@@ -194,14 +185,20 @@ bool ReadUpdateFile(IStream* output, const char* path) {
   if (FAILED(content->Stat(&stat, STATFLAG_NONAME)) || stat.cbSize.HighPart ||
       FAILED(content->Seek(zero, STREAM_SEEK_SET, nullptr)))
     return false;
-  document.resize(stat.cbSize.LowPart);
+  std::shared_ptr<std::vector<BYTE>> bytes = std::make_shared<std::vector<BYTE>>(stat.cbSize.LowPart);
   ULONG got = 0;
-  if (!document.empty() && (FAILED(content->Read(document.data(), static_cast<ULONG>(document.size()), &got)) ||
-                            got != document.size()))
+  if (!bytes->empty() && (FAILED(content->Read(bytes->data(), static_cast<ULONG>(bytes->size()), &got)) ||
+                          got != bytes->size()))
     return false;
-  if (!WriteAll(output, document)) return false;
-  if (stamped) ReadCache().Keep(path, stamp, std::move(document), not_before, not_after);
+  *document = bytes;
+  if (stamped) ReadCache().Keep(path, stamp, *document, not_before, not_after);
   return true;
+}
+
+bool ReadUpdateFile(IStream* output, const char* path) {
+  if (!output) return false;
+  UpdateDocument document;
+  return ReadUpdateDocument(path, &document) && WriteAll(output, *document);
 }
 
 bool OpenUpdateMessage(IStream* file, IStream* output) {

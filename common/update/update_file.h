@@ -6,6 +6,9 @@
 #include <objidl.h>
 #include <wincrypt.h>
 
+#include <memory>
+#include <vector>
+
 namespace UpdateUtilsNS {
 
 // The process's store holding the update key (certificate and private key). Built on the
@@ -18,10 +21,15 @@ bool GetUpdateFilePath(char* path, size_t path_size);
 // Deciphers and checks the update file at `path` (null: the default location) and writes its
 // XML document to `output`. The file is opened for reading with read sharing, so readers in
 // several browser processes do not shut each other out. The process keeps the last document
-// read while its file stays unchanged (same file, size and times): a repeat read gives it
-// without deciphering again, still holding the signer to its validity period; a changed file
-// is read anew.
+// read while its file stays unchanged (same size, creation and write times): a repeat read
+// gives it without deciphering again, still holding the signer to its validity period; a
+// changed file is read anew.
 bool ReadUpdateFile(IStream* output, const char* path);
+
+// The same document as shared bytes: while the file stays unchanged every call gives the same
+// bytes object, so a caller tells an unchanged document by the pointer alone.
+typedef std::shared_ptr<const std::vector<BYTE>> UpdateDocument;
+bool ReadUpdateDocument(const char* path, UpdateDocument* document);
 
 // Deciphers `file` with the update key, checks the signature and the signer (inside its
 // validity period now, SHA-1 thumbprint of the update-signing certificate) and writes the

@@ -6,8 +6,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <deque>
+#include <functional>
+#include <mutex>
 
 #include "platform/win/module.h"
+#include "platform/win/scoped_handle.h"
 
 namespace WebUtilsNS {
 
@@ -76,7 +80,254 @@ bool QueryHeader(HINTERNET request, DWORD info, std::wstring* out) {
   return true;
 }
 
+// The lock and wake-up of the request thread: an SRW lock and a condition variable where the
+// system has them (Windows Vista on; Wine wakes a waiting thread through them in about a
+// microsecond), else a critical section and an event (a server call under Wine: tens of
+// microseconds, hundreds when the machine is busy).
+class CWakeLock {
+ public:
+  CWakeLock() {
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    acquire_ = reinterpret_cast<SrwFn>(GetProcAddress(kernel, "AcquireSRWLockExclusive"));
+    release_ = reinterpret_cast<SrwFn>(GetProcAddress(kernel, "ReleaseSRWLockExclusive"));
+    sleep_ = reinterpret_cast<SleepFn>(GetProcAddress(kernel, "SleepConditionVariableSRW"));
+    wake_ = reinterpret_cast<WakeFn>(GetProcAddress(kernel, "WakeConditionVariable"));
+    if (!acquire_ || !release_ || !sleep_ || !wake_) {
+      acquire_ = release_ = nullptr;
+      InitializeCriticalSection(&section_);
+      event_.Reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    }
+  }
+  ~CWakeLock() {
+    if (!acquire_) DeleteCriticalSection(&section_);
+  }
+  CWakeLock(const CWakeLock&) = delete;
+  CWakeLock& operator=(const CWakeLock&) = delete;
+
+  // False when the thread cannot be woken.
+  bool usable() const { return acquire_ || event_; }
+  void Lock() {
+    if (acquire_) acquire_(&srw_);
+    else EnterCriticalSection(&section_);
+  }
+  void Unlock() {
+    if (release_) release_(&srw_);
+    else LeaveCriticalSection(&section_);
+  }
+  // With the lock held; it is held again on return.
+  void Wait(DWORD ms) {
+    if (acquire_) {
+      sleep_(&condition_, &srw_, ms, 0);
+      return;
+    }
+    LeaveCriticalSection(&section_);
+    WaitForSingleObject(event_.Get(), ms);
+    EnterCriticalSection(&section_);
+  }
+  void Wake() {
+    if (acquire_) wake_(&condition_);
+    else SetEvent(event_.Get());
+  }
+
+ private:
+  typedef void(WINAPI* SrwFn)(void*);
+  typedef BOOL(WINAPI* SleepFn)(void*, void*, DWORD, ULONG);
+  typedef void(WINAPI* WakeFn)(void*);
+  SrwFn acquire_ = nullptr, release_ = nullptr;
+  SleepFn sleep_ = nullptr;
+  WakeFn wake_ = nullptr;
+  void* srw_ = nullptr;        // SRWLOCK_INIT
+  void* condition_ = nullptr;  // CONDITION_VARIABLE_INIT
+  CRITICAL_SECTION section_;
+  KestrinWinNS::CScopedKernelHandle event_;
+};
+
+class CWakeLockHold {
+ public:
+  explicit CWakeLockHold(CWakeLock& lock) : lock_(lock) { lock_.Lock(); }
+  ~CWakeLockHold() { lock_.Unlock(); }
+  CWakeLockHold(const CWakeLockHold&) = delete;
+  CWakeLockHold& operator=(const CWakeLockHold&) = delete;
+
+ private:
+  CWakeLock& lock_;
+};
+
+// The process's request thread: it opens and sends the requests handed over with QueueRequest,
+// closes the handles of requests that ended and tells request objects of reports held back,
+// so that neither the threads queueing requests nor WinHTTP's own threads wait on that work
+// (under Wine a send costs from tens of microseconds to milliseconds). Started with the first
+// work, it holds this module loaded while it runs and ends after a while without work.
+class CRequestThread {
+ public:
+  static CRequestThread& Instance() {
+    static CRequestThread thread;
+    return thread;
+  }
+
+  // Runs `work` on the thread, after `delay_ms` at the earliest.
+  bool Post(std::function<void()> work, DWORD delay_ms = 0) {
+    CWakeLockHold hold(lock_);
+    if (!lock_.usable()) return false;
+    if (!running_) {
+      HMODULE module = nullptr;
+      if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&Main), &module))
+        return false;
+      KestrinWinNS::CScopedKernelHandle thread(
+          CreateThread(nullptr, 64 * 1024, &Main, module, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
+      if (!thread) {
+        FreeLibrary(module);
+        return false;
+      }
+      running_ = true;
+    }
+    if (delay_ms) later_.push_back(Later{GetTickCount() + delay_ms, std::move(work)});
+    else queue_.push_back(std::move(work));
+    // A busy thread looks at its work again before it waits.
+    if (idle_) lock_.Wake();
+    return true;
+  }
+
+ private:
+  static const DWORD kIdleMs = 10000;
+
+  struct Later {
+    DWORD due;
+    std::function<void()> work;
+  };
+
+  static DWORD WINAPI Main(void* module) {
+    Instance().Run();
+    // The module may be unloaded as soon as this thread lets go of it.
+    FreeLibraryAndExitThread(static_cast<HMODULE>(module), 0);
+    return 0;
+  }
+
+  // Takes the next work due, with the lock held; the time to wait for more when there is none.
+  std::function<void()> Next(DWORD* wait) {
+    *wait = kIdleMs;
+    DWORD now = GetTickCount();
+    for (auto later = later_.begin(); later != later_.end(); ++later) {
+      LONG left = static_cast<LONG>(later->due - now);
+      if (left <= 0) {
+        std::function<void()> work = std::move(later->work);
+        later_.erase(later);
+        return work;
+      }
+      *wait = std::min(*wait, static_cast<DWORD>(left));
+    }
+    std::function<void()> work;
+    if (!queue_.empty()) {
+      work = std::move(queue_.front());
+      queue_.pop_front();
+    }
+    return work;
+  }
+
+  void Run() {
+    CWakeLockHold hold(lock_);
+    for (;;) {
+      DWORD wait;
+      std::function<void()> work = Next(&wait);
+      if (work) {
+        lock_.Unlock();
+        try {
+          work();
+        } catch (...) {
+        }
+        work = nullptr;  // what it holds goes before the lock is taken again
+        lock_.Lock();
+        continue;
+      }
+      if (wait < kIdleMs) {
+        idle_ = true;
+        lock_.Wait(wait);
+        idle_ = false;
+        continue;
+      }
+      idle_ = true;
+      lock_.Wait(kIdleMs);
+      idle_ = false;
+      if (queue_.empty() && later_.empty()) {
+        running_ = false;
+        return;
+      }
+    }
+  }
+
+  CWakeLock lock_;
+  std::deque<std::function<void()>> queue_;
+  std::vector<Later> later_;
+  bool running_ = false;
+  bool idle_ = false;  // the thread waits to be woken
+};
+
+// How long work handed to the background worker waits on the request thread.
+const DWORD kHandOverMs = 2;
+
+// How long a report waits for the reports of the object's other requests in flight, so that one
+// message tells of them all.
+const DWORD kGatherMs = 50;
+
+// How long the last report waits before the object's thread is told: the network threads that
+// made it are done by then and do not contend with its handling.
+const DWORD kSettleMs = 2;
+
+// How long the handles of a request that ended stay open: closing them costs server calls, which
+// would contend with the handling of the reports on the object's thread. (Kept much longer,
+// the requests of a fast run of navigations pile up: two seconds held 7 MB over 1,000 of them.)
+const DWORD kCloseAfterMs = 250;
+
+// How long the request thread lets the requests of one burst gather before it sends them: woken,
+// it would otherwise take the processor from the thread still handing requests over.
+const DWORD kGatherRequestsMs = 1;
+
+// Closes a request's handles on the request thread (here when it cannot take them).
+void CloseLater(HINTERNET connection, HINTERNET request) {
+  if (!connection && !request) return;
+  auto close = [connection, request] {
+    if (request) WinHttpCloseHandle(request);
+    if (connection) WinHttpCloseHandle(connection);
+  };
+  if (!CRequestThread::Instance().Post(close, kCloseAfterMs)) close();
+}
+
 }  // namespace
+
+// What a request object shares with its requests in flight and with the request thread: the
+// reports that wait for the object's thread, and the session of its queued requests.
+struct CServerRequest::CShared {
+  ~CShared() {
+    if (session) {
+      WinHttpSetStatusCallback(session, nullptr, WINHTTP_CALLBACK_FLAG_ALL_NOTIFICATIONS, 0);
+      WinHttpCloseHandle(session);
+    }
+  }
+
+  std::mutex lock;
+  HWND window = nullptr;  // null once the object is gone
+  DWORD generation = 0;   // DropRequests begins a new one: reports of older ones are dropped
+  int in_flight = 0;      // requests of the generation that have not ended
+  bool posted = false;    // a WM_SERVER_REQUEST_RESULTS message is on its way
+  bool gathering = false;  // the request thread will post the reports held back
+  bool settling = false;   // the same, soon
+  std::vector<QueuedReport> reports;
+  // The queued requests' session, opened and used on the request thread.
+  HINTERNET session = nullptr;
+  std::wstring user_agent;
+  WINHTTP_STATUS_CALLBACK callback = nullptr;
+};
+
+bool HandToBackground(std::function<void()> work) {
+  if (!work) return false;
+  // A moment later: the browser's thread hands work over in bursts (a navigation's events),
+  // and the worker's start would contend with the rest of the burst.
+  return CRequestThread::Instance().Post(
+      [work] {
+        if (!KestrinWinNS::RunInBackground(work)) work();
+      },
+      kHandOverMs);
+}
 
 std::string LoadResourceString(UINT id) {
   const wchar_t* text = nullptr;
@@ -147,8 +398,9 @@ CServerRequestBase::CServerRequestBase(const char* user_agent) : user_agent_(Wid
 CServerRequestBase::CServerRequestBase(UINT user_agent_resource)
     : user_agent_(Widen(LoadResourceString(user_agent_resource).c_str())) {}
 
-void CServerRequestBase::CreateMessageWindow() {
-  if (RegisterRequestWindowClass()) Create(kWindowClass, 0, kWindowStyle, RECT{}, HWND_MESSAGE);
+bool CServerRequestBase::MakeWindow() {
+  if (!GetHwnd() && RegisterRequestWindowClass()) Create(kWindowClass, 0, kWindowStyle, RECT{}, HWND_MESSAGE);
+  return GetHwnd() != nullptr;
 }
 
 CServerRequestBase::~CServerRequestBase() {
@@ -195,8 +447,7 @@ void CServerRequestBase::PostOrDestroy(HWND window, UINT message, CAsyncContextB
 
 bool CServerRequestBase::OpenRequest(const char* url, DWORD flags, CAsyncContextBase* context) {
   if (!url || !context) return false;
-  if (!GetHwnd()) CreateMessageWindow();
-  if (!GetHwnd()) return false;
+  if (!MakeWindow()) return false;
   if (!session_) {
     session_ = WinHttpOpen(user_agent_.c_str(), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
                            WINHTTP_NO_PROXY_BYPASS, WINHTTP_FLAG_ASYNC);
@@ -209,25 +460,29 @@ bool CServerRequestBase::OpenRequest(const char* url, DWORD flags, CAsyncContext
     if (!SetStatusCallback()) return false;
   }
   if (!url_.Crack(url)) return false;
+  return OpenOn(session_, url_, flags, timeout_ms_, context);
+}
 
+bool CServerRequestBase::OpenOn(HINTERNET session, const CCrackedUrl& url, DWORD flags, DWORD timeout_ms,
+                                CAsyncContextBase* context) {
   // The URL's own port: WinHttpCrackUrl already put the scheme's default there when the URL
   // names none, so http://host:443/ goes to 443 and https://host/ to 443.
-  context->connection = WinHttpConnect(session_, url_.host.c_str(), url_.port, 0);
+  context->connection = WinHttpConnect(session, url.host.c_str(), url.port, 0);
   if (!context->connection) return false;
 
-  std::wstring object = url_.path + url_.extra;
+  std::wstring object = url.path + url.extra;
   size_t fragment = object.find(L'#');
   if (fragment != std::wstring::npos) object.resize(fragment);  // never sent to the server
   if (object.empty()) object = L"/";
   DWORD open_flags = 0;
   if (flags & REQUEST_FLAG_REFRESH) open_flags |= WINHTTP_FLAG_REFRESH;
-  if ((flags & REQUEST_FLAG_SECURE) || url_.scheme == URL_SCHEME_HTTPS) open_flags |= WINHTTP_FLAG_SECURE;
+  if ((flags & REQUEST_FLAG_SECURE) || url.scheme == URL_SCHEME_HTTPS) open_flags |= WINHTTP_FLAG_SECURE;
   context->request = WinHttpOpenRequest(context->connection, L"GET", object.c_str(), nullptr,
                                         WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES, open_flags);
   if (!context->request) return false;
   // Waiting for the response headers counts as receiving (Wine's WinHTTP keeps a separate
   // time-out for it that WinHttpSetTimeouts does not change).
-  DWORD receive_timeout = timeout_ms_;
+  DWORD receive_timeout = timeout_ms;
   WinHttpSetOption(context->request, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &receive_timeout,
                    sizeof(receive_timeout));
 
@@ -247,7 +502,26 @@ void CServerRequest::ZStreamDeleter::operator()(z_stream_s* stream) const {
 
 CServerRequest::CAsyncContext::~CAsyncContext() {}
 
-CServerRequest::~CServerRequest() {}
+CServerRequest::CServerRequest(const char* user_agent)
+    : CServerRequestBase(user_agent), shared_(std::make_shared<CShared>()) {}
+
+CServerRequest::CServerRequest(UINT user_agent_resource)
+    : CServerRequestBase(user_agent_resource), shared_(std::make_shared<CShared>()) {}
+
+CServerRequest::~CServerRequest() {
+  std::vector<QueuedReport> reports;
+  {
+    std::lock_guard<std::mutex> hold(shared_->lock);
+    shared_->window = nullptr;
+    reports.swap(shared_->reports);
+  }
+  DisposeAll(&reports);
+  // The queued requests' session is closed on the request thread, where it was opened.
+  if (queued_any_) {
+    std::shared_ptr<CShared> shared = std::move(shared_);
+    CRequestThread::Instance().Post([shared] {});
+  }
+}
 
 bool CServerRequest::SetStatusCallback() {
   return InstallStatusCallback(&CServerRequest::StatusCallback);
@@ -264,6 +538,14 @@ void CServerRequest::SetHeaders(const wchar_t* text, bool replace) {
   caller_headers_ += L"\r\n";
 }
 
+std::wstring CServerRequest::RequestHeaders() const {
+  // The caller's lines, then one Accept-Encoding line per request ("%s\r\n").
+  std::wstring headers = caller_headers_;
+  headers += kAcceptEncoding;
+  headers += L"\r\n";
+  return headers;
+}
+
 bool CServerRequest::SendRequestWithContext(const char* url, IRequestWaiter* waiter, DWORD request_id,
                                             DWORD flags, CAsyncContext* context) {
   std::unique_ptr<CAsyncContext> owned(context ? context : new (std::nothrow) CAsyncContext());
@@ -272,22 +554,188 @@ bool CServerRequest::SendRequestWithContext(const char* url, IRequestWaiter* wai
   owned->waiter = waiter;
   owned->request_id = request_id;
   owned->url = url;
-  owned->window = GetHwnd();
   owned->received = 0;
   owned->body.clear();
   owned->success_only = (flags & REQUEST_FLAG_HTTP_SUCCESS) != 0;
+  {
+    std::lock_guard<std::mutex> hold(shared_->lock);
+    shared_->window = GetHwnd();
+    owned->generation = shared_->generation;
+    ++shared_->in_flight;
+  }
+  owned->shared = shared_;
 
-  // The caller's lines, then one Accept-Encoding line per request ("%s\r\n").
-  extra_headers_ = caller_headers_;
-  extra_headers_ += kAcceptEncoding;
-  extra_headers_ += L"\r\n";
+  extra_headers_ = RequestHeaders();
   CAsyncContext* raw = owned.release();
   if (!WinHttpSendRequest(raw->request, extra_headers_.c_str(), static_cast<DWORD>(-1L), WINHTTP_NO_REQUEST_DATA,
                           0, 0, reinterpret_cast<DWORD_PTR>(raw))) {
+    {
+      std::lock_guard<std::mutex> hold(shared_->lock);
+      if (raw->generation == shared_->generation) --shared_->in_flight;
+    }
     delete raw;
     return false;
   }
   return true;
+}
+
+bool CServerRequest::QueueRequest(const char* url, IRequestWaiter* waiter, DWORD request_id, DWORD flags) {
+  if (!url || !waiter) return false;
+  CCrackedUrl cracked;
+  if (!cracked.Crack(url) || !MakeWindow()) return false;
+  std::unique_ptr<CAsyncContext> context(new (std::nothrow) CAsyncContext());
+  if (!context) return false;
+  context->waiter = waiter;
+  context->request_id = request_id;
+  context->url = url;
+  context->success_only = (flags & REQUEST_FLAG_HTTP_SUCCESS) != 0;
+  {
+    std::lock_guard<std::mutex> hold(shared_->lock);
+    shared_->window = GetHwnd();
+    context->generation = shared_->generation;
+    ++shared_->in_flight;
+    // Read on the request thread when it opens the session (this object's settings).
+    if (!shared_->callback) {
+      shared_->user_agent = user_agent_;
+      shared_->callback = RequestCallback();
+    }
+  }
+  context->shared = shared_;
+  CAsyncContext* raw = context.release();
+  const DWORD timeout = timeout_ms();
+  if (!CRequestThread::Instance().Post(
+          [raw, cracked, flags, timeout, headers = RequestHeaders()] {
+            StartQueued(raw, cracked, flags, timeout, headers);
+          },
+          kGatherRequestsMs)) {
+    {
+      std::lock_guard<std::mutex> hold(shared_->lock);
+      if (raw->generation == shared_->generation) --shared_->in_flight;
+    }
+    delete raw;
+    return false;
+  }
+  queued_any_ = true;
+  return true;
+}
+
+// On the request thread.
+void CServerRequest::StartQueued(CAsyncContext* context, const CCrackedUrl& url, DWORD flags, DWORD timeout_ms,
+                                 const std::wstring& headers) {
+  CShared* shared = context->shared.get();
+  {
+    std::lock_guard<std::mutex> hold(shared->lock);
+    if (!shared->window || context->generation != shared->generation) {
+      delete context;  // dropped before it was sent
+      return;
+    }
+  }
+  if (!shared->session) {
+    HINTERNET session = WinHttpOpen(shared->user_agent.c_str(), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
+                                    WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, WINHTTP_FLAG_ASYNC);
+    int t = static_cast<int>(timeout_ms);
+    if (session && (!WinHttpSetTimeouts(session, t, t, t, t) ||
+                    WinHttpSetStatusCallback(session, shared->callback, WINHTTP_CALLBACK_FLAG_ALL_COMPLETIONS, 0) ==
+                        WINHTTP_INVALID_STATUS_CALLBACK)) {
+      DWORD error = GetLastError();
+      WinHttpCloseHandle(session);
+      session = nullptr;
+      SetLastError(error);
+    }
+    shared->session = session;
+  }
+  if (!shared->session || !OpenOn(shared->session, url, flags, timeout_ms, context) ||
+      !WinHttpSendRequest(context->request, headers.c_str(), static_cast<DWORD>(-1L), WINHTTP_NO_REQUEST_DATA, 0, 0,
+                          reinterpret_cast<DWORD_PTR>(context))) {
+    DWORD error = GetLastError();
+    context->error = error ? error : ERROR_WINHTTP_INTERNAL_ERROR;
+    Report(context, WM_SERVER_REQUEST_FAILED, 0);
+  }
+}
+
+void CServerRequest::DropRequests() {
+  std::vector<QueuedReport> reports;
+  {
+    std::lock_guard<std::mutex> hold(shared_->lock);
+    ++shared_->generation;
+    shared_->in_flight = 0;
+    reports.swap(shared_->reports);
+  }
+  DisposeAll(&reports);
+}
+
+namespace {
+
+bool EndsRequest(UINT message) {
+  return message != WM_SERVER_REQUEST_LENGTH && message != WM_SERVER_REQUEST_PROGRESS;
+}
+
+}  // namespace
+
+void CServerRequest::Report(CAsyncContext* context, UINT message, LPARAM lparam) {
+  const bool ends = EndsRequest(message);
+  if (ends) {
+    // The request's handles are done with: they close on the request thread.
+    CloseLater(context->connection, context->request);
+    context->connection = nullptr;
+    context->request = nullptr;
+  }
+  // The context may be deleted below: the shared part must outlive this call.
+  std::shared_ptr<CShared> shared = context->shared;
+  DWORD flush_after = 0;  // when the request thread is to post the reports
+  {
+    std::lock_guard<std::mutex> hold(shared->lock);
+    if (shared->window && context->generation == shared->generation) {
+      if (ends) --shared->in_flight;
+      shared->reports.push_back(QueuedReport{message, context, lparam});
+      context = nullptr;
+      // Soon when no other request of the object is in flight; otherwise the reports of the
+      // others are awaited a while, so that one message tells of them all.
+      if (!shared->posted) {
+        if (shared->in_flight <= (ends ? 0 : 1)) {
+          if (!shared->settling) {
+            shared->settling = true;
+            flush_after = kSettleMs;
+          }
+        } else if (!shared->gathering) {
+          shared->gathering = true;
+          flush_after = kGatherMs;
+        }
+      }
+    }
+  }
+  if (context) {
+    // Nobody will hear it: the request ends here.
+    if (ends) delete context;
+    return;
+  }
+  if (flush_after &&
+      !CRequestThread::Instance().Post([shared, flush_after] { PostReports(shared, flush_after); }, flush_after))
+    PostReports(shared, flush_after);
+}
+
+void CServerRequest::PostReports(const std::shared_ptr<CShared>& shared, DWORD after) {
+  HWND post_to = nullptr;
+  {
+    std::lock_guard<std::mutex> hold(shared->lock);
+    if (after == kSettleMs) shared->settling = false;
+    else shared->gathering = false;
+    if (shared->window && !shared->posted && !shared->reports.empty()) {
+      shared->posted = true;
+      post_to = shared->window;
+    }
+  }
+  if (post_to && !PostMessageA(post_to, WM_SERVER_REQUEST_RESULTS, 0, 0)) {
+    // The reports stay queued for the next report, and are dropped when the object goes.
+    std::lock_guard<std::mutex> hold(shared->lock);
+    shared->posted = false;
+  }
+}
+
+void CServerRequest::DisposeAll(std::vector<QueuedReport>* reports) {
+  for (const QueuedReport& report : *reports)
+    if (EndsRequest(report.message)) delete report.context;
+  reports->clear();
 }
 
 void CALLBACK CServerRequest::StatusCallback(HINTERNET, DWORD_PTR context_value, DWORD status, void* info,
@@ -298,7 +746,7 @@ void CALLBACK CServerRequest::StatusCallback(HINTERNET, DWORD_PTR context_value,
     // Wine reports a receive time-out with the socket's error number; waiters expect WinHTTP's.
     if (error == WSAETIMEDOUT) error = ERROR_WINHTTP_TIMEOUT;
     context->error = error ? error : ERROR_WINHTTP_INTERNAL_ERROR;
-    PostOrDestroy(context->window, WM_SERVER_REQUEST_FAILED, context, 0);
+    Report(context, WM_SERVER_REQUEST_FAILED, 0);
   };
 
   switch (status) {
@@ -329,13 +777,13 @@ void CALLBACK CServerRequest::StatusCallback(HINTERNET, DWORD_PTR context_value,
     case WINHTTP_CALLBACK_STATUS_DATA_AVAILABLE: {
       DWORD available = info && info_length >= sizeof(DWORD) ? *static_cast<DWORD*>(info) : 0;
       if (available == 0) {
-        PostOrDestroy(context->window, WM_SERVER_REQUEST_COMPLETE, context, 0);
+        Report(context, WM_SERVER_REQUEST_COMPLETE, 0);
         break;
       }
       DWORD limit = context->BodyLimit();
       if (context->received > limit || available > limit - context->received) {
-        PostOrDestroy(context->window, WM_SERVER_REQUEST_SIZE_LIMIT, context,
-                      static_cast<LPARAM>(static_cast<DWORD>(context->received + available)));
+        Report(context, WM_SERVER_REQUEST_SIZE_LIMIT,
+               static_cast<LPARAM>(static_cast<DWORD>(context->received + available)));
         break;
       }
       try {
@@ -354,7 +802,7 @@ void CALLBACK CServerRequest::StatusCallback(HINTERNET, DWORD_PTR context_value,
       DWORD read = info_length;
       if (read == 0) {
         context->body.resize(context->received);
-        PostOrDestroy(context->window, WM_SERVER_REQUEST_COMPLETE, context, 0);
+        Report(context, WM_SERVER_REQUEST_COMPLETE, 0);
         break;
       }
       context->received += std::min(read, context->pending_read);
@@ -376,69 +824,94 @@ void CALLBACK CServerRequest::StatusCallback(HINTERNET, DWORD_PTR context_value,
 
 BOOL CServerRequest::ProcessWindowMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
                                           LRESULT& result) {
-  if (message < WM_SERVER_REQUEST_COMPLETE || message > WM_SERVER_REQUEST_SIZE_LIMIT)
+  if (message != WM_SERVER_REQUEST_RESULTS)
     return CServerRequestBase::ProcessWindowMessage(window, message, wparam, lparam, result);
-  auto* context = reinterpret_cast<CAsyncContext*>(wparam);
   result = 0;
-  if (!context) return TRUE;
-  auto* waiter_ex = dynamic_cast<IRequestWaiterEx*>(context->waiter);
-  switch (message) {
-    case WM_SERVER_REQUEST_COMPLETE:
-      HandleComplete(context);
-      break;
-    case WM_SERVER_REQUEST_FAILED: {
-      std::unique_ptr<CAsyncContext> done(context);
-      done->waiter->OnRequestFailed(done->request_id, done->error);
-      break;
-    }
-    case WM_SERVER_REQUEST_LENGTH:
-      if (waiter_ex) waiter_ex->OnContentLength(context->request_id, static_cast<DWORD>(lparam));
-      break;
-    case WM_SERVER_REQUEST_PROGRESS:
-      if (waiter_ex) waiter_ex->OnProgress(context->request_id, static_cast<DWORD>(lparam));
-      break;
-    case WM_SERVER_REQUEST_SIZE_LIMIT:
-      HandleSizeLimit(context, static_cast<DWORD>(lparam));
-      break;
-  }
+  DeliverReports();
   return TRUE;
 }
 
+void CServerRequest::DeliverReports() {
+  // A waiter may drop the requests or destroy this object: the shared part tells, and stays.
+  std::shared_ptr<CShared> shared = shared_;
+  std::vector<QueuedReport> reports;
+  {
+    std::lock_guard<std::mutex> hold(shared->lock);
+    reports.swap(shared->reports);
+    shared->posted = false;
+  }
+  std::vector<QueuedReport> ended;
+  size_t next = 0;
+  for (; next < reports.size(); ++next) {
+    const QueuedReport& report = reports[next];
+    bool current;
+    {
+      std::lock_guard<std::mutex> hold(shared->lock);
+      if (!shared->window) break;  // this object is gone
+      current = report.context->generation == shared->generation;
+    }
+    if (!current || HandleReport(report)) ended.push_back(report);
+  }
+  for (; next < reports.size(); ++next) ended.push_back(reports[next]);
+  DisposeAll(&ended);
+}
+
+bool CServerRequest::HandleReport(const QueuedReport& report) {
+  CAsyncContext* context = report.context;
+  auto* waiter_ex = dynamic_cast<IRequestWaiterEx*>(context->waiter);
+  switch (report.message) {
+    case WM_SERVER_REQUEST_COMPLETE:
+      HandleComplete(context);
+      return true;
+    case WM_SERVER_REQUEST_FAILED:
+      context->waiter->OnRequestFailed(context->request_id, context->error);
+      return true;
+    case WM_SERVER_REQUEST_LENGTH:
+      if (waiter_ex) waiter_ex->OnContentLength(context->request_id, static_cast<DWORD>(report.lparam));
+      return false;
+    case WM_SERVER_REQUEST_PROGRESS:
+      if (waiter_ex) waiter_ex->OnProgress(context->request_id, static_cast<DWORD>(report.lparam));
+      return false;
+    case WM_SERVER_REQUEST_SIZE_LIMIT:
+      HandleSizeLimit(context, static_cast<DWORD>(report.lparam));
+      return true;
+  }
+  return true;
+}
+
 void CServerRequest::HandleSizeLimit(CAsyncContext* context, DWORD size) {
-  std::unique_ptr<CAsyncContext> done(context);
-  auto* waiter_ex = dynamic_cast<IRequestWaiterEx*>(done->waiter);
-  if (waiter_ex && done->HasCallerLimit())
-    waiter_ex->OnSizeLimitExceeded(done->request_id, size);
+  auto* waiter_ex = dynamic_cast<IRequestWaiterEx*>(context->waiter);
+  if (waiter_ex && context->HasCallerLimit())
+    waiter_ex->OnSizeLimitExceeded(context->request_id, size);
   else
-    done->waiter->OnRequestFailed(done->request_id, ERROR_FILE_TOO_LARGE);
+    context->waiter->OnRequestFailed(context->request_id, ERROR_FILE_TOO_LARGE);
 }
 
 void CServerRequest::HandleComplete(CAsyncContext* context) {
-  std::unique_ptr<CAsyncContext> done(context);
-  if (done->received == 0) {
-    done->waiter->OnRequestFailed(done->request_id, ERROR_NO_DATA);
+  if (context->received == 0) {
+    context->waiter->OnRequestFailed(context->request_id, ERROR_NO_DATA);
     return;
   }
-  if (done->encoding != ENCODING_IDENTITY) {
+  if (context->encoding != ENCODING_IDENTITY) {
     std::vector<BYTE> plain;
     DWORD produced = 0;
-    DWORD error = done->encoding == ENCODING_GZIP
-                      ? DecodeGzip(done->body.data(), done->received, done->BodyLimit(), &plain, &produced)
-                      : DecodeDeflate(done->body.data(), done->received, done->BodyLimit(), &plain, &produced);
+    DWORD error = context->encoding == ENCODING_GZIP
+                      ? DecodeGzip(context->body.data(), context->received, context->BodyLimit(), &plain, &produced)
+                      : DecodeDeflate(context->body.data(), context->received, context->BodyLimit(), &plain, &produced);
     if (error == ERROR_FILE_TOO_LARGE) {
-      done.release();
       HandleSizeLimit(context, produced);
       return;
     }
     if (error == 0 && plain.empty()) error = ERROR_NO_DATA;
     if (error) {
-      done->waiter->OnRequestFailed(done->request_id, error);
+      context->waiter->OnRequestFailed(context->request_id, error);
       return;
     }
-    done->body.swap(plain);
-    done->received = static_cast<DWORD>(done->body.size());
+    context->body.swap(plain);
+    context->received = static_cast<DWORD>(context->body.size());
   }
-  done->waiter->OnRequestComplete(done->request_id, done->url.c_str(), done->body.data(), done->received);
+  context->waiter->OnRequestComplete(context->request_id, context->url.c_str(), context->body.data(),
+                                     context->received);
 }
 
 DWORD CServerRequest::Inflate(const BYTE* data, size_t size, int window_bits, DWORD limit,
@@ -571,15 +1044,14 @@ void CALLBACK CServerRequestEx::StatusCallbackEx(HINTERNET handle, DWORD_PTR con
           text.size() <= 10 && text.find_first_not_of(L"0123456789") == std::wstring::npos) {
         unsigned long long length = wcstoull(text.c_str(), nullptr, 10);
         if (length <= 0xFFFFFFFFull)
-          PostOrDestroy(context->window, WM_SERVER_REQUEST_LENGTH, context, static_cast<LPARAM>(length));
+          Report(context, WM_SERVER_REQUEST_LENGTH, static_cast<LPARAM>(length));
       }
       break;
     }
     case WINHTTP_CALLBACK_STATUS_READ_COMPLETE:
       if (info_length > 0) {
         DWORD read = std::min(info_length, context->pending_read);
-        PostOrDestroy(context->window, WM_SERVER_REQUEST_PROGRESS, context,
-                      static_cast<LPARAM>(static_cast<DWORD>(context->received + read)));
+        Report(context, WM_SERVER_REQUEST_PROGRESS, static_cast<LPARAM>(static_cast<DWORD>(context->received + read)));
       }
       break;
     default:
@@ -628,6 +1100,13 @@ void Trim(std::string* text) {
 }  // namespace
 
 bool CUrlBuilder::Escape(std::string* text) {
+  // Letters, digits and these marks are never escaped: such a text stays as it is, without
+  // the conversions and the two WinHttpCreateUrl calls (host names and plain values are).
+  if (!text->empty() && std::all_of(text->begin(), text->end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
+               c == '_' || c == '/' || c == ':' || c == '=' || c == '&' || c == '?';
+      }))
+    return true;
   std::wstring wide = Widen(text->c_str());
   URL_COMPONENTS parts = {};
   parts.dwStructSize = sizeof(parts);

@@ -1,12 +1,16 @@
 // Asynchronous HTTP GET over WinHTTP. Every request object owns a hidden message-only window,
-// made with its first request; WinHTTP's worker threads post each result to it, so waiters are
-// always called on the thread that sends the requests (that thread must pump messages). Also: the URL change
-// tracker, the URL builder and the host-name resolver.
+// made with its first request; WinHTTP's worker threads queue each result for it, and one
+// message tells the object's thread of all the results that came meanwhile (2 ms after the
+// last of the object's requests in flight ended, or 50 ms after the first result waited), so
+// waiters are always called on the thread that sends the requests (that thread must pump
+// messages). Requests may also be handed to the process's request thread, which opens and
+// sends them. Also: the URL change tracker, the URL builder and the host-name resolver.
 #pragma once
 
 #include <windows.h>
 #include <winhttp.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,12 +21,15 @@ struct z_stream_s;
 
 namespace WebUtilsNS {
 
-// Completion messages posted to a request object's window; WPARAM is the request context.
+// What a request reports (the certificate collector posts them to its window with the request
+// context as WPARAM; a CServerRequest queues them for its window).
 const UINT WM_SERVER_REQUEST_COMPLETE = WM_APP + 5000;    // 0x9388, LPARAM 0
 const UINT WM_SERVER_REQUEST_FAILED = WM_APP + 5001;      // 0x9389, LPARAM 0
 const UINT WM_SERVER_REQUEST_LENGTH = WM_APP + 5002;      // 0x938A, LPARAM Content-Length
 const UINT WM_SERVER_REQUEST_PROGRESS = WM_APP + 5003;    // 0x938B, LPARAM bytes so far
 const UINT WM_SERVER_REQUEST_SIZE_LIMIT = WM_APP + 5004;  // 0x938C, LPARAM size it would reach
+// Posted to a CServerRequest's window when reports wait in its queue.
+const UINT WM_SERVER_REQUEST_RESULTS = WM_APP + 5005;     // 0x938D
 
 // Request flags.
 const DWORD REQUEST_FLAG_REFRESH = 1;       // bypass caches
@@ -122,8 +129,14 @@ class CServerRequestBase : public KestrinWinNS::CWindowBase {
   // For SetStatusCallback: installs `callback` for all completions; on failure the session
   // is closed again.
   bool InstallStatusCallback(WINHTTP_STATUS_CALLBACK callback);
+  // Opens the connection and a GET request for the cracked `url` on `session` into `context`.
+  static bool OpenOn(HINTERNET session, const CCrackedUrl& url, DWORD flags, DWORD timeout_ms,
+                     CAsyncContextBase* context);
   // Posts `message` for `context` to `window`; when that fails the context is destroyed here.
   static void PostOrDestroy(HWND window, UINT message, CAsyncContextBase* context, LPARAM lparam);
+  // The hidden window, made when first needed.
+  bool MakeWindow();
+  DWORD timeout_ms() const { return timeout_ms_; }
 
   HINTERNET session_ = nullptr;
   CCrackedUrl url_;
@@ -133,13 +146,14 @@ class CServerRequestBase : public KestrinWinNS::CWindowBase {
   CServerRequestBase(const CServerRequestBase&) = delete;
   CServerRequestBase& operator=(const CServerRequestBase&) = delete;
 
-  void CreateMessageWindow();
   void CloseSession();
 
   DWORD timeout_ms_ = 60000;
 };
 
 class CServerRequest : public CServerRequestBase {
+  struct CShared;
+
  public:
   enum Encoding { ENCODING_IDENTITY = 0, ENCODING_GZIP = 1, ENCODING_DEFLATE = 2 };
 
@@ -156,7 +170,8 @@ class CServerRequest : public CServerRequestBase {
     std::vector<BYTE> body;
     std::string url;
     IRequestWaiter* waiter = nullptr;
-    HWND window = nullptr;
+    std::shared_ptr<CShared> shared;  // the object's queue of reports
+    DWORD generation = 0;             // the object's generation when the request was made
     int encoding = ENCODING_IDENTITY;
     DWORD pending_read = 0;   // size of the read in flight
     DWORD error = 0;          // WinHTTP's error of a failed request
@@ -164,8 +179,9 @@ class CServerRequest : public CServerRequestBase {
     bool success_only = false;  // REQUEST_FLAG_HTTP_SUCCESS
   };
 
-  explicit CServerRequest(const char* user_agent) : CServerRequestBase(user_agent) {}
-  explicit CServerRequest(UINT user_agent_resource) : CServerRequestBase(user_agent_resource) {}
+  explicit CServerRequest(const char* user_agent);
+  explicit CServerRequest(UINT user_agent_resource);
+  // Requests still in flight end unheard.
   ~CServerRequest() override;
 
   BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
@@ -182,6 +198,15 @@ class CServerRequest : public CServerRequestBase {
   // As SendRequest with a context made by the caller (owned from here on; null: a new one).
   bool SendRequestWithContext(const char* url, IRequestWaiter* waiter, DWORD request_id, DWORD flags,
                               CAsyncContext* context);
+  // As SendRequest, but only the URL is read on the calling thread: the request is opened and
+  // sent on the process's request thread, so that the caller's thread never waits on WinHTTP.
+  // False without waiter or with no http or https URL (the waiter then hears nothing);
+  // otherwise the waiter hears exactly one end, on this object's thread as for every request.
+  // A request that WinHTTP will not open or send ends with OnRequestFailed and WinHTTP's error.
+  bool QueueRequest(const char* url, IRequestWaiter* waiter, DWORD request_id, DWORD flags);
+  // Drops every request under way, sent or queued: their waiters hear nothing more. The object
+  // stays as it is for the requests that follow.
+  void DropRequests();
 
   // Decodes a complete gzip member (RFC 1952) into `out`, refusing more than `limit` bytes.
   // Result: 0 done, ERROR_INVALID_DATA bad data, ERROR_FILE_TOO_LARGE over the limit (then
@@ -193,12 +218,33 @@ class CServerRequest : public CServerRequestBase {
  protected:
   static void CALLBACK StatusCallback(HINTERNET handle, DWORD_PTR context, DWORD status, void* info,
                                       DWORD info_length);
+  // The status callback of this kind of request object.
+  virtual WINHTTP_STATUS_CALLBACK RequestCallback() const { return &CServerRequest::StatusCallback; }
+  // Queues a report of `context` for the object's thread (`message` is one of the report
+  // numbers above). A report of a request dropped or whose object is gone is not kept; when
+  // it ends the request, the context is disposed of.
+  static void Report(CAsyncContext* context, UINT message, LPARAM lparam);
 
  private:
+  struct QueuedReport {
+    UINT message;
+    CAsyncContext* context;
+    LPARAM lparam;
+  };
+  // On the request thread, `after` ms after a report: posts WM_SERVER_REQUEST_RESULTS for the
+  // reports waiting unless one is on its way.
+  static void PostReports(const std::shared_ptr<CShared>& shared, DWORD after);
+  static void DisposeAll(std::vector<QueuedReport>* reports);
+  static void StartQueued(CAsyncContext* context, const CCrackedUrl& url, DWORD flags, DWORD timeout_ms,
+                          const std::wstring& headers);
+  void DeliverReports();
+  // Hands one report to its waiter; true when it ended the request.
+  bool HandleReport(const QueuedReport& report);
   DWORD Inflate(const BYTE* data, size_t size, int window_bits, DWORD limit, std::vector<BYTE>* out,
                 DWORD* produced, size_t* consumed);
   void HandleComplete(CAsyncContext* context);
   void HandleSizeLimit(CAsyncContext* context, DWORD size);
+  std::wstring RequestHeaders() const;
 
   struct ZStreamDeleter {
     void operator()(z_stream_s* stream) const;
@@ -206,6 +252,8 @@ class CServerRequest : public CServerRequestBase {
   std::wstring extra_headers_;
   std::wstring caller_headers_;
   std::unique_ptr<z_stream_s, ZStreamDeleter> zstream_;
+  std::shared_ptr<CShared> shared_;
+  bool queued_any_ = false;  // the request thread holds a session of this object's
 };
 
 class CServerRequestEx : public CServerRequest {
@@ -222,6 +270,7 @@ class CServerRequestEx : public CServerRequest {
   explicit CServerRequestEx(UINT user_agent_resource) : CServerRequest(user_agent_resource) {}
 
   bool SetStatusCallback() override;
+  WINHTTP_STATUS_CALLBACK RequestCallback() const override { return &CServerRequestEx::StatusCallbackEx; }
 
   // As SendRequest; an IRequestWaiterEx also hears the length, the progress and, when the body
   // would pass `size_limit` bytes (0: no limit of the caller's), OnSizeLimitExceeded.
@@ -296,6 +345,13 @@ class CIPHelper {
   CCrackedUrl url_;
   bool started_ = false;
 };
+
+// Hands `work` to the process's background worker (KestrinWinNS::RunInBackground) from the
+// request thread: waking the worker is a server call under Wine (25 us median, hundreds of
+// microseconds when the machine is busy) that the calling thread is spared; waking the request
+// thread costs it about a microsecond. Work the worker cannot take runs on the request thread.
+// False when the work could not be handed over (it is then dropped).
+bool HandToBackground(std::function<void()> work);
 
 // Loads a string resource of the module holding this code (ANSI).
 std::string LoadResourceString(UINT id);

@@ -102,6 +102,7 @@ bool CValidationBorder::EnsureWindow() {
   InterlockedExchange(&g_painted, 0);
   pinned_ = false;
   hovered_ = false;
+  inactive_timer_ = false;
   WNDCLASSEXA wc = {sizeof(wc)};
   wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
   wc.hbrBackground = (HBRUSH)(INT_PTR)(COLOR_WINDOW + 1);
@@ -220,7 +221,7 @@ int CValidationBorder::DoShow(BorderKind kind, bool announce, bool with_caption)
                  SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
     SetActiveWindow(browser_);
   }
-  SetTimer(GetHwnd(), kTimerInactive, kTimerMs, nullptr);
+  inactive_timer_ = SetTimer(GetHwnd(), kTimerInactive, kTimerMs, nullptr) != 0;
   return 1;
 }
 
@@ -250,22 +251,26 @@ int CValidationBorder::HideNow(HideOrigin origin, bool force) {
     ShowWindow(GetHwnd(), SW_HIDE);
   }
   AnnounceOff(was_visible);
-  if (GetHwnd()) KillTimer(GetHwnd(), kTimerInactive);
+  // Every navigation hides the border: a timer that was never set costs no server call.
+  if (GetHwnd() && inactive_timer_) KillTimer(GetHwnd(), kTimerInactive);
+  inactive_timer_ = false;
   InterlockedExchange(&g_painted, 0);
   return 1;
 }
 
 void CValidationBorder::AnnounceOff(bool was_visible) {
-  POINT cursor;
-  GetCursorPos(&cursor);
-  HWND under = WindowFromPoint(cursor);
-  HWND top = under ? GetAncestor(under, GA_ROOT) : nullptr;
+  // The window under the pointer matters only with the browser in front (each query is a
+  // server call under Wine, and every navigation comes here).
   HWND foreground = GetForegroundWindow();
   bool browser_in_front =
       foreground && (foreground == browser_ || GetParent(foreground) == browser_);
-  if (browser_in_front && ClassIs(top, "DRAVIX_QUORVEL_WINDOW") &&
-      !ClassIs(under, "DRAVIX_LOGO_WINDOW"))
-    return;
+  if (browser_in_front) {
+    POINT cursor;
+    GetCursorPos(&cursor);
+    HWND under = WindowFromPoint(cursor);
+    HWND top = under ? GetAncestor(under, GA_ROOT) : nullptr;
+    if (ClassIs(top, "DRAVIX_QUORVEL_WINDOW") && !ClassIs(under, "DRAVIX_LOGO_WINDOW")) return;
+  }
   if (off_event_) SetEvent(off_event_.Get());
   const Look look = CurrentLook();
   if (look.audio && was_visible && (kind_ != BorderKind::kMouseOver || look.mouse_over))

@@ -107,6 +107,7 @@ class CValidationBorder : public KestrinWinNS::CWindowBase, public ObserveNS::IO
   bool hide_requested_ = false;
   RECT caption_rect_ = {};
   bool pinned_ = false;
+  bool inactive_timer_ = false;  // the window's inactivity timer is set
   // The look read from the settings (written by the observer service's thread on event 1)
   // and the caption text.
   mutable KestrinWinNS::CCriticalSection look_lock_;

@@ -177,7 +177,8 @@ bool CSiteSealLookup::LookupSiteSeals(const char* url) {
     }
   }
 
-  if (!waiter_ || !request_->SendRequest(request_url.c_str(), waiter_, kRequestId, 0)) return false;
+  // Handed to the request object's thread: nothing of WinHTTP runs on the browser's thread.
+  if (!waiter_ || !request_->QueueRequest(request_url.c_str(), waiter_, kRequestId, 0)) return false;
   pending_url_ = request_url;
   return true;
 }

@@ -335,6 +335,62 @@ TEST_F(ServerRequestTest, DestroyingTheRequestDropsResultsInFlight) {
   EXPECT_EQ(0, waiter.ends);
 }
 
+// Requests handed to the request thread end as sent ones do, on the thread that queued them;
+// what cannot be a request is refused at once and never heard of.
+TEST_F(ServerRequestTest, QueuedRequestsEndOnTheQueueingThread) {
+  CServerRequest request("Kestrin test");
+  RecordingWaiter refused;
+  EXPECT_FALSE(request.QueueRequest(nullptr, &refused, 1, 0));
+  EXPECT_FALSE(request.QueueRequest(ServiceUrl("http", "/plain").c_str(), nullptr, 1, 0));
+  EXPECT_FALSE(request.QueueRequest("ftp://127.0.0.1/file", &refused, 1, 0));
+  EXPECT_FALSE(request.QueueRequest("not a url", &refused, 1, 0));
+
+  RecordingWaiter waiters[5];
+  const std::string urls[5] = {ServiceUrl("http", "/plain"), ServiceUrl("http", "/gzip"),
+                               ServiceUrl("https", "/deflate"), ServiceUrl("http", "/empty"),
+                               "http://127.0.0.1:1/closed"};
+  for (int i = 0; i < 5; ++i) ASSERT_TRUE(request.QueueRequest(urls[i].c_str(), &waiters[i], 20 + i, 0)) << urls[i];
+  ASSERT_TRUE(PumpUntil([&] {
+    for (auto& w : waiters)
+      if (!w.ends) return false;
+    return true;
+  }, kWait));
+  PumpFor(200);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(1, waiters[i].completes) << urls[i] << " error " << waiters[i].error;
+    EXPECT_EQ(static_cast<DWORD>(20 + i), waiters[i].last_id);
+    EXPECT_EQ(ServiceText(), waiters[i].body) << urls[i];
+    EXPECT_EQ(urls[i], waiters[i].url);
+  }
+  EXPECT_EQ(1, waiters[3].failures);  // no body
+  EXPECT_EQ(static_cast<DWORD>(ERROR_NO_DATA), waiters[3].error);
+  EXPECT_EQ(1, waiters[4].failures);  // nobody listens there
+  EXPECT_EQ(static_cast<DWORD>(ERROR_WINHTTP_CANNOT_CONNECT), waiters[4].error);
+  for (auto& w : waiters) {
+    EXPECT_EQ(1, w.ends);
+    EXPECT_EQ(GetCurrentThreadId(), w.thread);
+  }
+  EXPECT_EQ(0, refused.ends);
+}
+
+// Dropped requests, sent or queued, are never heard of; the object serves the next ones.
+TEST_F(ServerRequestTest, DroppedRequestsEndUnheard) {
+  CServerRequest request("Kestrin test");
+  RecordingWaiter dropped;
+  ASSERT_TRUE(request.QueueRequest(ServiceUrl("http", "/slow?delay=1").c_str(), &dropped, 1, 0));
+  ASSERT_TRUE(request.QueueRequest(ServiceUrl("http", "/plain").c_str(), &dropped, 2, 0));
+  ASSERT_TRUE(request.SendRequest(ServiceUrl("http", "/plain").c_str(), &dropped, 3, 0));
+  Sleep(300);  // the plain answers are likely in, not yet handled
+  request.DropRequests();
+  RecordingWaiter next;
+  ASSERT_TRUE(request.QueueRequest(ServiceUrl("http", "/plain").c_str(), &next, 4, 0));
+  ASSERT_TRUE(next.Wait());
+  PumpFor(1500);
+  EXPECT_EQ(0, dropped.ends);
+  EXPECT_EQ(1, next.completes);
+  EXPECT_EQ(4u, next.last_id);
+}
+
 TEST(GzipDecodeTest, MalformedHeadersFail) {
   CServerRequest request("Kestrin test");
   std::vector<BYTE> out;

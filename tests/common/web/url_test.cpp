@@ -104,6 +104,27 @@ TEST(UrlBuilderTest, AddParameterJoinsAndRejects) {
   EXPECT_EQ("http://h.test/p?x=1&y=a b", builder.GetUrl());
 }
 
+// Escaping gives what WinHttpCreateUrl gives for every printable character, also where no
+// character needs it and WinHTTP is not asked.
+TEST(UrlBuilderTest, EscapeAgreesWithWinHttpForEveryPrintableCharacter) {
+  for (int c = 0x20; c < 0x7F; ++c) {
+    const std::string text = std::string("a") + static_cast<char>(c) + "b";
+    std::wstring wide(text.begin(), text.end());
+    URL_COMPONENTS parts = {};
+    parts.dwStructSize = sizeof(parts);
+    parts.nScheme = INTERNET_SCHEME_HTTP;
+    parts.lpszUrlPath = &wide[0];
+    parts.dwUrlPathLength = static_cast<DWORD>(wide.size());
+    wchar_t built[64];
+    DWORD length = 64;
+    ASSERT_TRUE(WinHttpCreateUrl(&parts, ICU_ESCAPE, built, &length)) << c;
+    const std::wstring expected(built + 7, built + length);  // after "http://"
+    std::string escaped = text;
+    ASSERT_TRUE(CUrlBuilder::Escape(&escaped)) << c;
+    EXPECT_EQ(std::string(expected.begin(), expected.end()), escaped) << "character " << c;
+  }
+}
+
 TEST(IPHelperTest, ResolvesLoopbackAndRejectsOthers) {
   CIPHelper helper;
   DWORD address = 0;
