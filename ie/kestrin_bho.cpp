@@ -468,6 +468,7 @@ void CKestrinBho::OnTabDeactivated() {
 void CKestrinBho::OnBeforeNavigate2(DISPPARAMS* params) {
   navigation_counter_ = 1;
   if (!IsTopLevelBrowser(EventParam(params, 0))) return;
+  lookup_->PrepareLookup();
   DetachPageEvents();
   if (subclass_) subclass_->SendLeavePing();
   HideBorder(WindowingNS::HideOrigin::kBrowser, true);
