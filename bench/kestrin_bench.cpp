@@ -9,6 +9,7 @@
 #include <windows.h>
 #include <objbase.h>
 #include <psapi.h>
+#include <tlhelp32.h>
 #include <shlwapi.h>
 #include <wincrypt.h>
 
@@ -285,10 +286,18 @@ int FirstHelperChild(const std::wstring& library, const std::wstring& clsid_text
     BrowserWindow window;
     double start = NowMs();
     CLibrary lib(library);
+    double loaded = NowMs();
     CComPtr<IObjectWithSite> helper;
     if (FAILED(lib.Create(clsid, &helper)) || !helper) return -1;
+    double created = NowMs();
     helper->SetSite(static_cast<IWebBrowser2*>(window.browser.get()));
     double elapsed = NowMs() - start;
+    // KESTRIN_BENCH_STEPS=1: where the time went, on the child's stderr.
+    if (GetEnvironmentVariableA("KESTRIN_BENCH_STEPS", nullptr, 0) > 0) {
+      fprintf(stderr, "load %.3f ms, create %.3f ms, SetSite %.3f ms\n", loaded - start, created - loaded,
+              elapsed - (created - start));
+      fflush(stderr);
+    }
     result = static_cast<DWORD>(elapsed * 1000.0);
     helper->SetSite(nullptr);
     helper.Release();
@@ -541,6 +550,106 @@ double CommittedPrivateMb() {
   return total / (1024.0 * 1024.0);
 }
 
+// ---- what the memory figure is made of (KESTRIN_BENCH_REGIONS=1, on the child's stderr) ----
+
+struct Region {
+  BYTE* base;
+  BYTE* allocation;
+  SIZE_T size;
+  DWORD protect;
+};
+
+std::vector<Region> CommittedPrivateRegions() {
+  std::vector<Region> regions;
+  MEMORY_BASIC_INFORMATION info;
+  for (BYTE* at = nullptr; VirtualQuery(at, &info, sizeof(info)) == sizeof(info);
+       at = static_cast<BYTE*>(info.BaseAddress) + info.RegionSize) {
+    if (info.State == MEM_COMMIT && info.Type == MEM_PRIVATE)
+      regions.push_back({static_cast<BYTE*>(info.BaseAddress), static_cast<BYTE*>(info.AllocationBase),
+                         info.RegionSize, info.Protect});
+    if (static_cast<BYTE*>(info.BaseAddress) + info.RegionSize <= at) break;
+  }
+  return regions;
+}
+
+// Stack reservations of this process's threads, by allocation base, with the module that
+// started each thread.
+std::vector<std::pair<BYTE*, std::string>> ThreadStacks() {
+  std::vector<std::pair<BYTE*, std::string>> stacks;
+  typedef LONG(WINAPI * QueryThreadFn)(HANDLE, ULONG, void*, ULONG, ULONG*);
+  auto query = reinterpret_cast<QueryThreadFn>(
+      GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationThread"));
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snapshot == INVALID_HANDLE_VALUE || !query) return stacks;
+  THREADENTRY32 entry = {sizeof(entry)};
+  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+    if (entry.th32OwnerProcessID != GetCurrentProcessId()) continue;
+    HANDLE thread = OpenThread(THREAD_QUERY_INFORMATION, FALSE, entry.th32ThreadID);
+    if (!thread) continue;
+    struct {
+      LONG status;
+      NT_TIB* teb;
+      void* ids[2];
+      ULONG_PTR affinity;
+      LONG priority, base_priority;
+    } basic = {};
+    void* start = nullptr;
+    query(thread, 0 /* ThreadBasicInformation */, &basic, sizeof(basic), nullptr);
+    query(thread, 9 /* ThreadQuerySetWin32StartAddress */, &start, sizeof(start), nullptr);
+    CloseHandle(thread);
+    if (!basic.teb) continue;
+    MEMORY_BASIC_INFORMATION info;
+    if (!VirtualQuery(static_cast<BYTE*>(basic.teb->StackBase) - 1, &info, sizeof(info))) continue;
+    char name[MAX_PATH] = "?";
+    HMODULE module = nullptr;
+    if (start && GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                                    static_cast<const char*>(start), &module))
+      GetModuleFileNameA(module, name, MAX_PATH);
+    char text[MAX_PATH + 64];
+    snprintf(text, sizeof(text), "thread %lu, reserved %lu KB, started in %s+0x%lx", entry.th32ThreadID,
+             static_cast<unsigned long>((static_cast<BYTE*>(basic.teb->StackBase) -
+                                         static_cast<BYTE*>(info.AllocationBase)) / 1024),
+             strrchr(name, '\\') ? strrchr(name, '\\') + 1 : name,
+             static_cast<unsigned long>(static_cast<BYTE*>(start) - reinterpret_cast<BYTE*>(module)));
+    stacks.push_back({static_cast<BYTE*>(info.AllocationBase), text});
+  }
+  CloseHandle(snapshot);
+  return stacks;
+}
+
+// Prints the committed private regions that `after` has beyond `before`, grouped by
+// allocation, with the thread whose stack an allocation is.
+void PrintRegionGrowth(const char* what, const std::vector<Region>& before, const std::vector<Region>& after) {
+  auto stacks = ThreadStacks();
+  fprintf(stderr, "-- committed private memory added by %s --\n", what);
+  struct Group {
+    SIZE_T was = 0, now = 0;
+  };
+  std::vector<std::pair<BYTE*, Group>> groups;
+  auto group = [&groups](BYTE* allocation) -> Group& {
+    for (auto& g : groups)
+      if (g.first == allocation) return g.second;
+    groups.push_back({allocation, Group()});
+    return groups.back().second;
+  };
+  for (const Region& r : before) group(r.allocation).was += r.size;
+  for (const Region& r : after) group(r.allocation).now += r.size;
+  SIZE_T total = 0;
+  for (auto& g : groups) {
+    if (g.second.now == g.second.was) continue;
+    long delta = static_cast<long>(g.second.now) - static_cast<long>(g.second.was);
+    total += delta;
+    std::string owner;
+    for (auto& s : stacks)
+      if (s.first == g.first) owner = s.second;
+    fprintf(stderr, "  %p  %+8ld KB (now %6lu KB)  %s\n", static_cast<void*>(g.first), delta / 1024,
+            static_cast<unsigned long>(g.second.now / 1024), owner.c_str());
+  }
+  fprintf(stderr, "  total %+ld KB\n", static_cast<long>(total) / 1024);
+  for (auto& s : stacks) fprintf(stderr, "  %s\n", s.second.c_str());
+  fflush(stderr);
+}
+
 // Open handles of this process, from the system's handle table (Wine answers the process's own
 // handle count with 0).
 DWORD HandleCount() {
@@ -571,7 +680,42 @@ DWORD HandleCount() {
   return mine;
 }
 
+int ThreadCount() {
+  int count = 0;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return 0;
+  THREADENTRY32 entry = {sizeof(entry)};
+  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+    if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
+  CloseHandle(snapshot);
+  return count;
+}
+
+// Lets the process come to rest before a flatness reading: where the platform maps a thread's
+// whole stack at once (Wine), a worker thread alive at one reading and gone at the other would
+// read as megabytes. Waits until no more threads run than `resting` (the count before the
+// add-on was loaded: its background worker and the system's pool threads end when idle), at
+// most `limit_ms`; false when they did not.
+bool PumpUntilThreadsRest(int resting, DWORD limit_ms) {
+  return PumpUntil(limit_ms, [resting] { return ThreadCount() <= resting; });
+}
+
+DWORD WINAPI DoNothing(void*) { return 0; }
+
+// Wine frees an ended thread's stacks only when the next thread of the process ends: a reading
+// would count the stacks of whichever thread ended last. Two threads of the benchmark's own
+// that end at once leave the same behind at every reading.
+void SettleEndedThreadStacks() {
+  for (int i = 0; i < 2; ++i) {
+    HANDLE thread = CreateThread(nullptr, 0, &DoNothing, nullptr, 0, nullptr);
+    if (!thread) return;
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+  }
+}
+
 Footprint Measure() {
+  SettleEndedThreadStacks();
   Pump();
   Footprint f;
   f.private_mb = CommittedPrivateMb();
@@ -599,16 +743,20 @@ int MemoryChild(const std::wstring& library) {
   const int kAdded = 10;
   std::vector<std::unique_ptr<BrowserWindow>> windows;
   for (int i = 0; i < kAdded + 1; ++i) windows.emplace_back(new BrowserWindow());
+  const bool regions = GetEnvironmentVariableA("KESTRIN_BENCH_REGIONS", nullptr, 0) > 0;
   Footprint start = Measure();
+  const int resting_threads = ThreadCount();
+  std::vector<Region> before = regions ? CommittedPrivateRegions() : std::vector<Region>();
   CLibrary lib(library);
   std::vector<CComPtr<IObjectWithSite>> helpers(kAdded + 1);
   lib.Create(iehost::kClsidKestrinBho, &helpers[0]);
   if (!helpers[0]) return 1;
   helpers[0]->SetSite(static_cast<IWebBrowser2*>(windows[0]->browser.get()));
   // What the first window started in the background is part of it.
-  const DWORD kSettleMs = 1500;
+  const DWORD kSettleMs = 1500, kRestLimitMs = 30000;
   PumpUntil(kSettleMs, [] { return false; });
   Footprint first = Measure();
+  if (regions) PrintRegionGrowth("the first window", before, CommittedPrivateRegions());
   for (int i = 1; i <= kAdded; ++i) {
     lib.Create(iehost::kClsidKestrinBho, &helpers[i]);
     helpers[i]->SetSite(static_cast<IWebBrowser2*>(windows[i]->browser.get()));
@@ -620,6 +768,8 @@ int MemoryChild(const std::wstring& library) {
   // Navigations: every tenth to a new host.
   BrowserWindow& w = *windows[0];
   Footprint at100;
+  int threads100 = 0;
+  bool rested = true;
   std::vector<double> early, late;
   DWORD run = GetTickCount();
   for (int i = 0; i < 1000; ++i) {
@@ -629,13 +779,18 @@ int MemoryChild(const std::wstring& library) {
     if (i >= 100 && i < 200) early.push_back(t);
     if (i >= 900) late.push_back(t);
     if (i == 99) {
-      PumpUntil(kSettleMs, [] { return false; });
+      rested = PumpUntilThreadsRest(resting_threads, kRestLimitMs);
       at100 = Measure();
+      threads100 = ThreadCount();
+      if (regions) before = CommittedPrivateRegions();
     }
   }
-  PumpUntil(kSettleMs, [] { return false; });
+  rested = PumpUntilThreadsRest(resting_threads, kRestLimitMs) && rested;
   Footprint at1000 = Measure();
-  printf("flat %s\n", FootprintText(at1000, at100, 1.0).c_str());
+  int threads1000 = ThreadCount();
+  if (regions) PrintRegionGrowth("navigations 100 -> 1000", before, CommittedPrivateRegions());
+  printf("flat %s, threads %d -> %d%s\n", FootprintText(at1000, at100, 1.0).c_str(), threads100, threads1000,
+         rested ? "" : " (background threads still running)");
   printf("time %.3f %.3f\n", Summarize(early).median, Summarize(late).median);
   for (auto& helper : helpers) {
     if (helper) helper->SetSite(nullptr);

@@ -21,8 +21,10 @@ using SubclassUtilsNS::CSubclassHelper;
 
 namespace {
 
-// Live instances in this process; the border goes with the last one.
+// Live instances in this process; the border goes with the last one. An instance's end and
+// what it lets go of with it (the service window's thread, the border) are one step.
 LONG g_instances = 0;
+KestrinWinNS::CCriticalSection g_instances_lock;
 const DWORD kSettingsSavedEvent = 1;
 const DWORD kLookupRequestId = 2;
 const DISPID kDispidElementMouseOver = static_cast<DISPID>(0x80010008);
@@ -108,6 +110,9 @@ CKestrinBho::CKestrinBho(SubclassUtilsNS::BrowserGeneration generation) : browse
 
 void CKestrinBho::Construct() {
   InterlockedIncrement(&g_instances);
+  // The browser's window thread serves the broadcasts while it has an instance: no thread of
+  // our own for them.
+  ObserveNS::CObserverService::AttachThread();
   logger_ = LogHelperNS::CLogHelper::GetInstance();
   border_ = WindowingNS::CValidationBorder::GetInstance();
   settings_subscription_.reset(new ObserveNS::CObserverSubscription(
@@ -136,10 +141,13 @@ CKestrinBho::~CKestrinBho() {
   settings_subscription_.reset();
   full_screen_warning_.reset();
   connection_warning_.reset();
+  KestrinWinNS::CScopedLock hold(g_instances_lock);
   if (InterlockedDecrement(&g_instances) == 0) {
     // The library may be unloaded next: nothing of it may still run on a thread of its own.
     WindowingNS::CValidationBorder::Shutdown();
     ObserveNS::CObserverService::Shutdown();
+  } else {
+    ObserveNS::CObserverService::DetachThread();
   }
 }
 
@@ -462,6 +470,7 @@ void CKestrinBho::OnTabDeactivated() {
 void CKestrinBho::OnBeforeNavigate2(DISPPARAMS* params) {
   navigation_counter_ = 1;
   if (!IsTopLevelBrowser(EventParam(params, 0))) return;
+  lookup_->PrepareLookup();
   DetachPageEvents();
   if (subclass_) subclass_->SendLeavePing();
   HideBorder(WindowingNS::HideOrigin::kBrowser, true);

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "platform/com/com_object.h"
+#include "platform/win/module.h"
 
 namespace PlugProtocolNS {
 
@@ -173,13 +174,26 @@ CProtocolStreamTable& CProtocolStreamTable::Instance() {
   return *table;
 }
 
+namespace {
+
+// The browser's URL moniker library, asked for when the scheme is first registered: a process
+// that never shows the control (a helper object alone) does not load it, nor WinINet with it.
+HRESULT GetInternetSession(IInternetSession** session) {
+  static const auto get_session =
+      KestrinWinNS::SystemFunctionAs<decltype(&CoInternetGetSession)>("urlmon.dll", "CoInternetGetSession");
+  *session = nullptr;
+  return get_session ? get_session(0, session, 0) : E_NOTIMPL;
+}
+
+}  // namespace
+
 bool CProtocolStreamTable::AddUser() {
   EnterCriticalSection(&users_lock_);
   bool ok = true;
   if (users_ == 0) {
     CComPtr<IInternetSession> session;
     CComPtr<IClassFactory> factory;
-    ok = SUCCEEDED(CoInternetGetSession(0, &session, 0)) && session && SUCCEEDED(CreateProtocolFactory(&factory)) &&
+    ok = SUCCEEDED(GetInternetSession(&session)) && session && SUCCEEDED(CreateProtocolFactory(&factory)) &&
          SUCCEEDED(session->RegisterNameSpace(factory, CLSID_KRProtocol, kSchemeName, 0, nullptr, 0));
     if (ok) registered_factory_ = factory;
   }
@@ -192,7 +206,7 @@ void CProtocolStreamTable::ReleaseUser() {
   EnterCriticalSection(&users_lock_);
   if (users_ > 0 && --users_ == 0) {
     CComPtr<IInternetSession> session;
-    if (registered_factory_ && SUCCEEDED(CoInternetGetSession(0, &session, 0)) && session)
+    if (registered_factory_ && SUCCEEDED(GetInternetSession(&session)) && session)
       session->UnregisterNameSpace(registered_factory_, kSchemeName);
     registered_factory_.Release();
     std::map<LONG, CComPtr<IStream>> unused;

@@ -20,11 +20,16 @@ namespace {
 CObserverService* g_instance = nullptr;
 }
 
-CObserverService* CObserverService::GetInstance() {
+CObserverService& CObserverService::Instance() {
   // Built once under the runtime's initialisation lock, destroyed at process exit.
-  static CObserverService service;
+  static CObserverService service(false);
   g_instance = &service;
-  if (!service.thread_) service.StartWindowThread();
+  return service;
+}
+
+CObserverService* CObserverService::GetInstance() {
+  CObserverService& service = Instance();
+  if (!service.HasWindowOwner()) service.StartWindowThread();
   return &service;
 }
 
@@ -32,7 +37,35 @@ void CObserverService::Shutdown() {
   if (g_instance) g_instance->StopWindowThread(INFINITE);
 }
 
-CObserverService::CObserverService() { StartWindowThread(); }
+void CObserverService::AttachThread() {
+  CObserverService& service = Instance();
+  KestrinWinNS::CScopedLock hold(service.thread_lock_);
+  const DWORD me = GetCurrentThreadId();
+  if (service.host_thread_ == me) {
+    ++service.host_uses_;
+  } else if (!service.HasWindowOwner() && service.CreateServiceWindow()) {
+    service.host_thread_ = me;
+    service.host_uses_ = 1;
+  }
+}
+
+void CObserverService::DetachThread() {
+  CObserverService& service = Instance();
+  KestrinWinNS::CScopedLock hold(service.thread_lock_);
+  if (service.host_thread_ != GetCurrentThreadId() || --service.host_uses_ > 0) return;
+  HWND window = service.GetHwnd();
+  if (window) DestroyWindow(window);
+  service.host_thread_ = 0;
+  service.host_uses_ = 0;
+  // Other threads of the process may still count on broadcasts.
+  service.StartWindowThreadLocked();
+}
+
+CObserverService::CObserverService() : CObserverService(true) {}
+
+CObserverService::CObserverService(bool start_window) {
+  if (start_window) StartWindowThread();
+}
 
 CObserverService::~CObserverService() {
   // At process exit the thread may be gone already; the wait is bounded for a module unloaded
@@ -46,9 +79,20 @@ namespace {
 const SIZE_T kWindowThreadStack = 256 * 1024;
 }  // namespace
 
+bool CObserverService::CreateServiceWindow() {
+  WNDCLASSEXA window_class = {sizeof(window_class)};
+  window_class.lpszClassName = kObserverWindowClass;
+  return RegisterWindowClass(window_class) &&
+         Create(kObserverWindowClass, 0, kWindowStyle, RECT{}, HWND_MESSAGE, nullptr, nullptr) != nullptr;
+}
+
 void CObserverService::StartWindowThread() {
   KestrinWinNS::CScopedLock hold(thread_lock_);
-  if (!thread_) {
+  StartWindowThreadLocked();
+}
+
+void CObserverService::StartWindowThreadLocked() {
+  if (!HasWindowOwner()) {
     window_ready_.Reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     if (window_ready_) {
       // The thread only pumps the broadcast window's messages: a small stack does (the
@@ -66,6 +110,19 @@ void CObserverService::StartWindowThread() {
 
 void CObserverService::StopWindowThread(DWORD wait_ms) {
   KestrinWinNS::CScopedLock hold(thread_lock_);
+  if (host_thread_) {
+    // A hosting thread destroys the window itself; another thread has it closed there.
+    HWND window = GetHwnd();
+    if (window && host_thread_ == GetCurrentThreadId()) {
+      DestroyWindow(window);
+    } else if (window) {
+      DWORD_PTR ignored;
+      SendMessageTimeoutA(window, WM_CLOSE, 0, 0, SMTO_NORMAL, wait_ms == INFINITE ? kThreadStopWaitMs : wait_ms,
+                          &ignored);
+    }
+    host_thread_ = 0;
+    host_uses_ = 0;
+  }
   if (thread_) {
     // The window thread destroys its window and ends.
     HWND window = GetHwnd();
@@ -86,13 +143,9 @@ void CObserverService::StopWindowThread(DWORD wait_ms) {
 
 DWORD WINAPI CObserverService::WindowThread(void* param) {
   CObserverService* self = static_cast<CObserverService*>(param);
-  WNDCLASSEXA window_class = {sizeof(window_class)};
-  window_class.lpszClassName = kObserverWindowClass;
-  HWND window = nullptr;
-  if (RegisterWindowClass(window_class))
-    window = self->Create(kObserverWindowClass, 0, kWindowStyle, RECT{}, HWND_MESSAGE, nullptr, nullptr);
+  bool made = self->CreateServiceWindow();
   SetEvent(self->window_ready_.Get());
-  if (!window) return 1;
+  if (!made) return 1;
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
     TranslateMessage(&msg);
@@ -112,7 +165,8 @@ BOOL CObserverService::ProcessWindowMessage(HWND, UINT message, WPARAM, LPARAM, 
       result = 1;
       return TRUE;
     case WM_DESTROY:
-      PostQuitMessage(0);
+      // Only the service's own thread ends with its window; a hosting thread goes on.
+      if (host_thread_ != GetCurrentThreadId()) PostQuitMessage(0);
       result = 0;
       return TRUE;
   }

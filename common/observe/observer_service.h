@@ -54,8 +54,10 @@ class IObserverService {
 // that observer, so the observer may be destroyed right after it.
 //
 // The service window lives on a thread of its own that runs until the service goes, so that the
-// process keeps receiving broadcasts whichever thread asked for the service first. Broadcast
-// events therefore reach the observers on that thread: observers guard their own state.
+// process keeps receiving broadcasts whichever thread asked for the service first, unless a
+// thread that handles window messages for as long as it uses the service hosts it
+// (AttachThread): a browser's window thread, where a thread of its own would cost a stack.
+// Broadcast events reach the observers on the window's thread: observers guard their own state.
 class CObserverService : public IObserverService, public KestrinWinNS::CWindowBase {
  public:
   // The process's service; its window thread is started again if Shutdown stopped it.
@@ -64,6 +66,13 @@ class CObserverService : public IObserverService, public KestrinWinNS::CWindowBa
   // when its last object goes, before it may be unloaded: the thread cannot end while the
   // loader lock is held). Registrations stay; broadcasts are not received until GetInstance.
   static void Shutdown();
+  // A thread that handles window messages starts using the service: the service window is made
+  // on it when the process has none yet. Each call is matched by DetachThread on the same
+  // thread; when the hosting thread's last use ends, the window moves to a thread of its own
+  // (other threads may still be served). Both calls come before any other use on the thread,
+  // and after the last one.
+  static void AttachThread();
+  static void DetachThread();
 
   // Public for tests that need a service of their own; the system uses GetInstance.
   CObserverService();
@@ -87,7 +96,12 @@ class CObserverService : public IObserverService, public KestrinWinNS::CWindowBa
     DWORD thread_id;
   };
 
+  explicit CObserverService(bool start_window);
+  static CObserverService& Instance();
+  bool HasWindowOwner() const { return thread_ || host_thread_; }
+  bool CreateServiceWindow();
   void StartWindowThread();
+  void StartWindowThreadLocked();
   void StopWindowThread(DWORD wait_ms);
   bool IsRegistered(IObserver* observer, DWORD event) const;
   bool IsCalledElsewhere(IObserver* observer, DWORD thread_id) const;
@@ -96,6 +110,8 @@ class CObserverService : public IObserverService, public KestrinWinNS::CWindowBa
   KestrinWinNS::CCriticalSection thread_lock_;  // starting and stopping the window thread
   KestrinWinNS::CScopedKernelHandle thread_;
   KestrinWinNS::CScopedKernelHandle window_ready_;
+  volatile DWORD host_thread_ = 0;  // the attached thread that holds the window, or 0
+  int host_uses_ = 0;               // its attachments not yet detached
   std::map<DWORD, std::set<IObserver*>> observers_;
   std::vector<Call> calls_;  // observers being notified now, and on which thread
   mutable UtilityClassesNS::CReadWriteLock lock_;

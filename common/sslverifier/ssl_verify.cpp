@@ -121,9 +121,13 @@ CSslVerifyBase::CSslVerifyBase(ObserveNS::IObserverService* service)
       thread_id_(GetCurrentThreadId()) {
   notify_window_ = CThreadEvents::Join(this);
   subscription_.reset(new ObserveNS::CObserverSubscription(service, ObserveNS::kEventTrustedListRebuilt, this));
-  // The process's trusted list reads and deciphers the update file: it is built once, on the
-  // background thread, so that the first browser window does not wait for it (a popup that
-  // needs it first waits for the build under way).
+}
+
+void CSslVerifyBase::PrepareTrustedList() {
+  // The process's trusted list reads and deciphers the update file; only the popup of a secure
+  // page uses it. It is built once, on the background thread, when the first secure page is
+  // collected, so that no browser window waits for it (a popup that needs it first waits for
+  // the build under way).
   static LONG list_started = 0;
   if (InterlockedExchange(&list_started, 1) == 0 &&
       !KestrinWinNS::RunInBackground([] { CSslVerifyTrustedList::GetInstance(); }))
@@ -180,6 +184,7 @@ void CSslVerifyBase::OnNavigateComplete() {
   // nor after its collection fails.
   cert_class_ = kCertLowAssurance;
   TakeCertificate(nullptr);
+  PrepareTrustedList();
   StartCollection();
 }
 

@@ -102,6 +102,8 @@ class CSslVerifyBase : public ObserveNS::IObserver {
   std::unique_ptr<ObserveNS::CObserverSubscription> subscription_;
 
  private:
+  static void PrepareTrustedList();
+
   // Events reach observers on the thread that raised them; the verifier and its popup belong to
   // the thread that built them, so events from elsewhere are posted to the hidden window that
   // the verifiers of that thread share.

@@ -112,9 +112,9 @@ CSiteSealLookup::CSiteSealLookup(ISiteSealList* list, WebUtilsNS::IRequestWaiter
     : list_(list),
       waiter_(waiter),
       request_(new WebUtilsNS::CServerRequest(kUserAgent)),
-      service_host_(GetLookupServiceHost()) {
-  PrepareConnectedState();
-}
+      service_host_(GetLookupServiceHost()) {}
+
+void CSiteSealLookup::PrepareLookup() { PrepareConnectedState(); }
 
 CSiteSealLookup::~CSiteSealLookup() = default;
 

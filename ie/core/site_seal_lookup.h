@@ -68,6 +68,9 @@ class CSiteSealLookup {
   void SetBrowser(IWebBrowser2* browser);
   void SetServiceHost(const std::string& host) { service_host_ = host; }
 
+  // A top-level navigation is starting: the connected state that its lookup reads is asked
+  // meanwhile (in the background, the first time and when the last answer is old).
+  void PrepareLookup();
   // Looks up the certificates of the page's host unless that host was the last one looked up;
   // for the same host only the page's images are reset. An address without a host clears the
   // list. True when a request went out.

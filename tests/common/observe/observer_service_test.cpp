@@ -310,3 +310,67 @@ TEST(ObserverBroadcast, ShutdownStopsTheWindowUntilTheNextUse) {
   EXPECT_EQ(1, observer.count);
   service->Unregister(&observer, 1);
 }
+
+// A browser's window thread hosts the process's service window while it uses the service (no
+// thread of the service's own); when its last use ends the window moves to a thread of its
+// own, other threads still hear broadcasts, and the hosting thread's message loop goes on.
+TEST(ObserverBroadcast, AttachedThreadHostsTheWindowUntilItsLastUseEnds) {
+  CObserverService::Shutdown();  // no window: the next attached thread makes it
+  CountingObserver observer;
+  Event attached, detach_once, detached_once, detach_last, detached, stop;
+  HWND hosted = nullptr, after_first = nullptr, moved = nullptr;
+  bool quit_posted = true;
+  DWORD host_id = 0;
+  // The host answers sent messages while it waits, as a window thread's message loop does.
+  auto wait_pumping = [](Event& event) {
+    HANDLE handle = event.get();
+    while (MsgWaitForMultipleObjects(1, &handle, FALSE, kLongWaitMs, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
+      MSG msg;
+      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    }
+  };
+  Worker host([&] {
+    host_id = GetCurrentThreadId();
+    CObserverService::AttachThread();
+    CObserverService::AttachThread();  // a second object on the same thread
+    CObserverService* service = CObserverService::GetInstance();
+    service->Register(&observer, kEventSettingsChanged);
+    hosted = service->GetWindow();
+    attached.Set();
+    wait_pumping(detach_once);
+    CObserverService::DetachThread();
+    after_first = service->GetWindow();
+    detached_once.Set();
+    wait_pumping(detach_last);
+    CObserverService::DetachThread();
+    moved = service->GetWindow();
+    MSG msg;
+    quit_posted = PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
+    detached.Set();
+    stop.Wait(kLongWaitMs);
+  });
+  ASSERT_TRUE(attached.Wait(kLongWaitMs));
+  ASSERT_NE(nullptr, hosted);
+  EXPECT_EQ(host_id, GetWindowThreadProcessId(hosted, nullptr));
+  CObserverServiceNotifier().Notify(kEventSettingsChanged);
+  EXPECT_EQ(1, observer.count);
+  EXPECT_EQ(host_id, observer.thread_id.load()) << "delivered on the hosting thread";
+
+  detach_once.Set();
+  ASSERT_TRUE(detached_once.Wait(kLongWaitMs));
+  EXPECT_EQ(hosted, after_first) << "the thread still has a use";
+
+  detach_last.Set();
+  ASSERT_TRUE(detached.Wait(kLongWaitMs));
+  EXPECT_FALSE(IsWindow(hosted));
+  ASSERT_NE(nullptr, moved);
+  DWORD moved_to = GetWindowThreadProcessId(moved, nullptr);
+  EXPECT_NE(host_id, moved_to);
+  EXPECT_NE(GetCurrentThreadId(), moved_to);
+  EXPECT_FALSE(quit_posted) << "the hosting thread's message loop was told to end";
+  stop.Set();
+  ASSERT_TRUE(host.Wait(kLongWaitMs));
+  CObserverServiceNotifier().Notify(kEventSettingsChanged);
+  EXPECT_EQ(2, observer.count) << "the window thread of its own hears broadcasts after the host ended";
+  CObserverService::GetInstance()->Unregister(&observer, kEventSettingsChanged);
+}
