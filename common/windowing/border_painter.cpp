@@ -18,15 +18,10 @@ struct Triangle {
 class Strip {
  public:
   Strip(HDC like, int width, int height) : width_(width), height_(height) {
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
     dc_.Reset(CreateCompatibleDC(like));
-    bitmap_.Reset(CreateDIBSection(like, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0));
+    void* bits = nullptr;
+    bitmap_ = KestrinWinNS::CreateDib32(width, height, &bits);
+    bits_ = static_cast<BYTE*>(bits);
     if (dc_ && bitmap_) {
       old_ = SelectObject(dc_.Get(), bitmap_.Get());
       memset(bits_, 0, (size_t)width * height * 4);

@@ -26,6 +26,7 @@ namespace {
 
 using KestrinWinNS::CScopedKernelHandle;
 using KestrinWinNS::CScopedRegKey;
+using setup_test::CDeniedKey;
 using setup_test::BesideTest;
 using setup_test::ReadWholeFile;
 using setup_test::WriteWholeFile;
@@ -376,32 +377,6 @@ TEST_F(InstallTest, FilesInUseAreReplacedAndDeletedAtTheRestart) {
   EXPECT_EQ(library, ReadMachineString(kOwnView, kAddonServerKey, L""));
 }
 
-// Write access to the list of pending renames taken away: nothing can be left for the restart.
-class NoPendingRenames {
- public:
-  NoPendingRenames() {
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, READ_CONTROL | WRITE_DAC, key_.Receive()) != ERROR_SUCCESS)
-      return;
-    DWORD size = sizeof(saved_);
-    if (RegGetKeySecurity(key_.Get(), DACL_SECURITY_INFORMATION, saved_, &size) != ERROR_SUCCESS) return;
-    SECURITY_DESCRIPTOR deny_all;
-    InitializeSecurityDescriptor(&deny_all, SECURITY_DESCRIPTOR_REVISION);
-    ACL empty;
-    InitializeAcl(&empty, sizeof(empty), ACL_REVISION);
-    SetSecurityDescriptorDacl(&deny_all, TRUE, &empty, FALSE);
-    active_ = RegSetKeySecurity(key_.Get(), DACL_SECURITY_INFORMATION, &deny_all) == ERROR_SUCCESS;
-  }
-  ~NoPendingRenames() {
-    if (active_) RegSetKeySecurity(key_.Get(), DACL_SECURITY_INFORMATION, saved_);
-  }
-  bool active() const { return active_; }
-
- private:
-  CScopedRegKey key_;
-  alignas(8) BYTE saved_[4096];
-  bool active_ = false;
-};
-
 TEST_F(InstallTest, AMoveThatCannotBeLeftForTheRestartIsAFailure) {
   CSetupOperations ops(SetupLibrary());
   ASSERT_TRUE(ops.CreateInstallFolder());
@@ -412,7 +387,8 @@ TEST_F(InstallTest, AMoveThatCannotBeLeftForTheRestartIsAFailure) {
   CScopedKernelHandle library_lock = LockFile(library);
   CScopedKernelHandle busy_lock = LockFile(busy);
   ASSERT_TRUE(library_lock && busy_lock);
-  NoPendingRenames denied;
+  // Write access to the list of pending renames taken away: nothing can be left for the restart.
+  CDeniedKey denied(kSessionManager);
   ASSERT_TRUE(denied.active());
 
   bool deferred = true;

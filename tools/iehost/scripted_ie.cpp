@@ -61,18 +61,8 @@ void PrintBorder() {
     return;
   }
   const int W = GetSystemMetrics(SM_CXSCREEN), H = GetSystemMetrics(SM_CYSCREEN);
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = W;
-  info.bmiHeader.biHeight = -H;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
   void* bits = nullptr;
-  KestrinWinNS::CScopedBitmap picture;
-  {
-    KestrinWinNS::CWindowDC screen(nullptr);
-    picture.Reset(CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  }
+  KestrinWinNS::CScopedBitmap picture = KestrinWinNS::CreateDib32(W, H, &bits);
   KestrinWinNS::CScopedMemoryDC dc = KestrinWinNS::CreateMemoryDC(nullptr);
   KestrinWinNS::CSelectObject selected(dc.Get(), picture.Get());
   if (!bits || !selected.IsSelected()) {
