@@ -66,7 +66,61 @@ bool ReadAnyLengthString(HKEY key, const wchar_t* name, std::wstring* out) {
   }
 }
 
+bool IsLinkKey(HKEY key) {
+  DWORD type = 0, bytes = 0;
+  return RegQueryValueExW(key, L"SymbolicLinkValue", nullptr, &type, nullptr, &bytes) == ERROR_SUCCESS &&
+         type == REG_LINK;
+}
+
+// Deletes the key the handle stands for (opened with the link option: a link goes as the link).
+// Refused while the key has subkeys.
+bool DeleteOpenedKey(HKEY key) {
+  using NtDeleteKeyFn = LONG(NTAPI*)(HANDLE);
+  static const auto nt_delete_key =
+      reinterpret_cast<NtDeleteKeyFn>(GetProcAddress(GetModuleHandleW(L"ntdll"), "NtDeleteKey"));
+  return nt_delete_key && nt_delete_key(key) >= 0;
+}
+
 }  // namespace
+
+bool OpenKeyWithoutLinks(HKEY root, const std::wstring& path, REGSAM access, CScopedRegKey* out) {
+  CScopedRegKey current;
+  HKEY parent = root;
+  size_t start = 0;
+  for (;;) {
+    const size_t end = path.find(L'\\', start);
+    const std::wstring name = path.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
+    const REGSAM wanted = end == std::wstring::npos ? access | KEY_QUERY_VALUE : KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS;
+    CScopedRegKey next;
+    if (RegOpenKeyExW(parent, name.c_str(), REG_OPTION_OPEN_LINK, wanted, next.Receive()) != ERROR_SUCCESS ||
+        IsLinkKey(next.Get()))
+      return false;
+    current = std::move(next);
+    parent = current.Get();
+    if (end == std::wstring::npos) break;
+    start = end + 1;
+  }
+  *out = std::move(current);
+  return true;
+}
+
+bool DeleteKeyKeepingLinks(HKEY parent, const wchar_t* name, bool recursive) {
+  CScopedRegKey key;
+  if (RegOpenKeyExW(parent, name, REG_OPTION_OPEN_LINK, KEY_READ | DELETE, key.Receive()) != ERROR_SUCCESS)
+    return false;
+  // A link is deleted itself; the key it leads to, and everything below that, stays.
+  if (IsLinkKey(key.Get())) return DeleteOpenedKey(key.Get());
+  if (recursive) {
+    for (;;) {
+      wchar_t child[256];
+      DWORD length = 256;
+      const LONG status = RegEnumKeyExW(key.Get(), 0, child, &length, nullptr, nullptr, nullptr, nullptr);
+      if (status == ERROR_NO_MORE_ITEMS) break;
+      if (status != ERROR_SUCCESS || !DeleteKeyKeepingLinks(key.Get(), child, true)) return false;
+    }
+  }
+  return DeleteOpenedKey(key.Get());
+}
 
 CleanupWaits& CleanupTimings() {
   static CleanupWaits waits;
@@ -145,12 +199,10 @@ void DeleteKeyInAllUsers(const wchar_t* key_path, const wchar_t* subkey, bool re
     if (status == ERROR_NO_MORE_ITEMS) break;
     if (status != ERROR_SUCCESS) continue;
     std::wstring path = parent.empty() ? std::wstring(hive) : std::wstring(hive) + L"\\" + parent;
+    // No key on the way may be a link: a user's hive could lead the deletion into any key.
     CScopedRegKey key;
-    if (RegOpenKeyExW(users.Get(), path.c_str(), 0, kFullAccess, key.Receive()) != ERROR_SUCCESS) continue;
-    if (recursive)
-      SHDeleteKeyW(key.Get(), name.c_str());
-    else
-      RegDeleteKeyW(key.Get(), name.c_str());  // refused while the key has subkeys
+    if (!OpenKeyWithoutLinks(users.Get(), path, kFullAccess, &key)) continue;
+    DeleteKeyKeepingLinks(key.Get(), name.c_str(), recursive);  // without recursive: only when it has no subkeys
   }
 }
 
@@ -161,10 +213,8 @@ void CleanupUserSettings(bool keep_user_settings) {
     return;
   }
   CScopedRegKey settings_key;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, L"SOFTWARE\\TorvanGroup\\Dravix", 0, kFullAccess,
-                    settings_key.Receive()) != ERROR_SUCCESS)
-    return;
-  SHDeleteKeyW(settings_key.Get(), L"Hallmarks");
+  if (!OpenKeyWithoutLinks(HKEY_CURRENT_USER, L"SOFTWARE\\TorvanGroup\\Dravix", kFullAccess, &settings_key)) return;
+  DeleteKeyKeepingLinks(settings_key.Get(), L"Hallmarks", true);
   settings_key.Reset();
   SettingsUtilsNS::CSettingsKestrin settings(SettingsUtilsNS::kLoadGroupNone);
   settings.m_SslVerifyUpdate = 0;

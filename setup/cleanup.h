@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "platform/win/scoped_handle.h"
+
 namespace SetupFrameworkNS {
 
 // The waits of the clean-up. Tests shorten them; the setup program keeps the defaults.
@@ -29,6 +31,13 @@ bool EnablePrivileges(const wchar_t* first, const wchar_t* second);
 // Deletes `subkey` of `key_path` in every hive under HKEY_USERS; without a subkey name the key
 // path's last part is the key to delete. Without `recursive` only a key without subkeys goes.
 void DeleteKeyInAllUsers(const wchar_t* key_path, const wchar_t* subkey, bool recursive);
+// Opens the key path below `root` without following a link at any step; false when a key on the
+// way is a link or cannot be opened.
+bool OpenKeyWithoutLinks(HKEY root, const std::wstring& path, REGSAM access, KestrinWinNS::CScopedRegKey* out);
+// Deletes the subkey `name` of `parent` (with all its subkeys when `recursive`, else only when
+// it has none). A link key, the subkey itself or one found below it, is deleted as the link:
+// what it leads to stays.
+bool DeleteKeyKeepingLinks(HKEY parent, const wchar_t* name, bool recursive);
 // Keep true: the current user's hallmarks go and the update check is made due; keep false: the
 // settings key goes from every user's hive (and its parent where nothing else is left).
 void CleanupUserSettings(bool keep_user_settings);

@@ -11,13 +11,12 @@
 
 #include "common/utility/file_stream.h"
 #include "platform/win/scoped_handle.h"
+#include "setup/data_folders.h"
 #include "setup/setup_helpers.h"
 
 namespace GeckoHelpersNS {
 
 using KestrinComNS::CComPtr;
-using KestrinWinNS::CScopedKernelHandle;
-using KestrinWinNS::CScopedRegKey;
 using KestrinWinNS::CScopedKernelHandle;
 using KestrinWinNS::CScopedRegKey;
 using SetupFrameworkNS::FileExists;
@@ -56,26 +55,26 @@ bool AttributeHolds(IXmlReader* reader, const wchar_t* needle, bool first_only) 
   return found;
 }
 
-bool IsUnsafeEntryName(const std::wstring& name) {
-  if (name.empty() || name[0] == L'\\' || name.find(L':') != std::wstring::npos) return true;
-  size_t start = 0;
-  while (start <= name.size()) {
-    size_t end = name.find(L'\\', start);
-    if (end == std::wstring::npos) end = name.size();
-    if (name.compare(start, end - start, L"..") == 0) return true;
-    start = end + 1;
-  }
-  return false;
-}
-
+// Creates the folders of an entry's relative path below the target, refusing any that exists
+// as a link.
 bool CreateFolderChain(const std::wstring& target, const std::wstring& relative) {
   size_t pos = 0;
   while ((pos = relative.find(L'\\', pos)) != std::wstring::npos) {
     std::wstring folder = target + L"\\" + relative.substr(0, pos);
-    if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
+    if (!CreateDirectoryW(folder.c_str(), nullptr)) {
+      const DWORD attributes = GetFileAttributesW(folder.c_str());
+      if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+          (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return false;
+    }
     ++pos;
   }
   return true;
+}
+
+bool IsDigitOneToNine(wchar_t c) {
+  // The superscript digits one to three name the same devices.
+  return (c >= L'1' && c <= L'9') || c == 0x00B9 || c == 0x00B2 || c == 0x00B3;
 }
 
 // Starts the command line and waits for its program to end.
@@ -167,6 +166,139 @@ std::wstring UnpackFolderOf(const std::wstring& package) {
   return package.substr(0, dot);
 }
 
+bool IsReservedDeviceName(const std::wstring& segment) {
+  // The device is named by the part before the first dot, trailing blanks ignored.
+  std::wstring stem = segment.substr(0, segment.find(L'.'));
+  while (!stem.empty() && stem.back() == L' ') stem.pop_back();
+  if (stem.size() == 3) {
+    for (const wchar_t* device : {L"CON", L"PRN", L"AUX", L"NUL"})
+      if (_wcsicmp(stem.c_str(), device) == 0) return true;
+    return false;
+  }
+  if (stem.size() == 4 && IsDigitOneToNine(stem[3])) {
+    const std::wstring base = stem.substr(0, 3);
+    return _wcsicmp(base.c_str(), L"COM") == 0 || _wcsicmp(base.c_str(), L"LPT") == 0;
+  }
+  return _wcsicmp(stem.c_str(), L"CONIN$") == 0 || _wcsicmp(stem.c_str(), L"CONOUT$") == 0;
+}
+
+bool IsSafeEntryName(const std::wstring& name) {
+  if (name.empty() || name.size() >= MAX_PATH) return false;
+  for (wchar_t c : name) {
+    if (c < 0x20 || wcschr(L"<>:\"/|?*", c)) return false;
+  }
+  size_t start = 0;
+  for (;;) {
+    size_t end = name.find(L'\\', start);
+    const std::wstring segment = name.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
+    // Empty segments, "." and "..", and names the system would trim (a trailing dot or blank)
+    // could name another place than the one checked here.
+    if (segment.empty() || segment.back() == L'.' || segment.back() == L' ') return false;
+    if (IsReservedDeviceName(segment)) return false;
+    if (end == std::wstring::npos) return true;
+    start = end + 1;
+  }
+}
+
+namespace {
+
+// The entry's name, read within its stored length: false for a name longer than a path may
+// be, one holding a NUL, or bytes that do not convert.
+bool ReadEntryName(unzFile zip, unz_file_info64* info, std::wstring* name) {
+  char raw[MAX_PATH + 1];
+  if (unzGetCurrentFileInfo64(zip, info, raw, sizeof(raw), nullptr, 0, nullptr, 0) != UNZ_OK) return false;
+  const uLong length = info->size_filename;
+  if (length == 0 || length >= sizeof(raw)) return false;
+  if (memchr(raw, '\0', length)) return false;
+  const UINT code_page = (info->flag & (1u << 11)) ? CP_UTF8 : CP_ACP;
+  wchar_t wide[MAX_PATH + 1];
+  const int n = MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS, raw, static_cast<int>(length), wide, MAX_PATH);
+  if (n <= 0) return false;
+  name->assign(wide, static_cast<size_t>(n));
+  return true;
+}
+
+// Copies the current entry into the file through a fixed buffer: exactly the size the entry
+// states, which was checked against the limits, and no more.
+bool CopyEntry(unzFile zip, HANDLE file, unsigned long long expected) {
+  if (unzOpenCurrentFile(zip) != UNZ_OK) return false;
+  char buffer[16384];
+  unsigned long long copied = 0;
+  bool ok = true;
+  for (;;) {
+    const int got = unzReadCurrentFile(zip, buffer, sizeof(buffer));
+    if (got < 0) {
+      ok = false;
+      break;
+    }
+    if (got == 0) break;
+    copied += static_cast<unsigned>(got);
+    DWORD written = 0;
+    if (copied > expected || !WriteFile(file, buffer, static_cast<DWORD>(got), &written, nullptr) ||
+        written != static_cast<DWORD>(got)) {
+      ok = false;
+      break;
+    }
+  }
+  // Closing checks the entry's CRC once all of it was read.
+  const int closed = unzCloseCurrentFile(zip);
+  return ok && closed == UNZ_OK && copied == expected;
+}
+
+// The unpack goes into a folder of its own making: whatever was there before (links
+// included, which go as links) is removed first.
+bool MakeFreshFolder(const std::wstring& target) {
+  if (GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES &&
+      !SetupFrameworkNS::RemoveFolderTree(target.c_str()))
+    return false;
+  if (!CreateDirectoryW(target.c_str(), nullptr)) return false;
+  const DWORD attributes = GetFileAttributesW(target.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+}  // namespace
+
+namespace {
+
+// The entry's relative path with backslashes, and whether it is a folder; false for a name the
+// unpack refuses.
+bool ReadEntryPath(unzFile zip, unz_file_info64* info, std::wstring* name, bool* is_folder) {
+  if (!ReadEntryName(zip, info, name)) return false;
+  for (wchar_t& c : *name)
+    if (c == L'/') c = L'\\';
+  *is_folder = name->back() == L'\\';
+  if (*is_folder) name->pop_back();
+  return IsSafeEntryName(*name);
+}
+
+// Every entry's name and size, before anything is written: a package with one refused entry
+// leaves nothing behind.
+bool CheckPackage(unzFile zip) {
+  if (unzGoToFirstFile(zip) != UNZ_OK) return false;
+  unsigned long long total = 0;
+  for (unsigned entries = 1;; ++entries) {
+    if (entries > kMaxPackageEntries) return false;
+    unz_file_info64 info;
+    std::wstring name;
+    bool is_folder = false;
+    if (!ReadEntryPath(zip, &info, &name, &is_folder)) return false;
+    if (info.uncompressed_size > kMaxEntryBytes) return false;
+    total += info.uncompressed_size;
+    if (total > kMaxPackageBytes) return false;
+    const int next = unzGoToNextFile(zip);
+    if (next == UNZ_END_OF_LIST_OF_FILE) return true;
+    if (next != UNZ_OK) return false;
+  }
+}
+
+bool IsPlainFolder(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+         !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+}  // namespace
+
 bool UnpackPackage(const std::wstring& package, const std::wstring& target) {
   zlib_filefunc64_def io;
   fill_win32_filefunc64W(&io);
@@ -176,44 +308,30 @@ bool UnpackPackage(const std::wstring& package, const std::wstring& target) {
     unzFile zip;
     ~Closer() { unzClose(zip); }
   } closer{zip};
-  CreateDirectoryW(target.c_str(), nullptr);
+  if (!CheckPackage(zip) || !MakeFreshFolder(target)) return false;
   if (unzGoToFirstFile(zip) != UNZ_OK) return false;
   for (;;) {
-    char raw_name[MAX_PATH + 1];
     unz_file_info64 info;
-    if (unzGetCurrentFileInfo64(zip, &info, raw_name, sizeof(raw_name), nullptr, 0, nullptr, 0) != UNZ_OK)
-      return false;
-    UINT code_page = (info.flag & (1u << 11)) ? CP_UTF8 : CP_ACP;
-    wchar_t wide[MAX_PATH + 1];
-    int n = MultiByteToWideChar(code_page, 0, raw_name, -1, wide, MAX_PATH + 1);
-    if (n <= 1) return false;
-    std::wstring name(wide);
-    for (wchar_t& c : name)
-      if (c == L'/') c = L'\\';
-    bool is_folder = name.back() == L'\\';
-    if (is_folder) name.pop_back();
-    if (IsUnsafeEntryName(name)) return false;
-    std::wstring path = target + L"\\" + name;
+    std::wstring name;
+    bool is_folder = false;
+    if (!ReadEntryPath(zip, &info, &name, &is_folder)) return false;
+    const std::wstring path = target + L"\\" + name;
     if (!CreateFolderChain(target, name)) return false;
     if (is_folder) {
-      if (!CreateDirectoryW(path.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
+      if (!CreateDirectoryW(path.c_str(), nullptr) && !IsPlainFolder(path)) return false;
     } else {
+      if (SetupFrameworkNS::IsLinkedPath(path)) return false;
       CScopedKernelHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+                                           FILE_ATTRIBUTE_NORMAL, nullptr));
       if (!file) return false;
-      if (info.uncompressed_size > 0x7FFFFFFF) return false;
-      std::string data(static_cast<size_t>(info.uncompressed_size), '\0');
-      if (unzOpenCurrentFile(zip) != UNZ_OK) return false;
-      int got = data.empty() ? 0 : unzReadCurrentFile(zip, &data[0], static_cast<unsigned>(data.size()));
-      // Closing checks the entry's CRC once all of it was read.
-      int closed = unzCloseCurrentFile(zip);
-      if (got != static_cast<int>(data.size()) || closed != UNZ_OK) return false;
-      DWORD written = 0;
-      if (!data.empty() && (!WriteFile(file.Get(), data.data(), static_cast<DWORD>(data.size()), &written, nullptr) ||
-                            written != data.size()))
+      if (!CopyEntry(zip, file.Get(), info.uncompressed_size)) {
+        // No part of a file stays behind for a browser to load.
+        file.Reset();
+        DeleteFileW(path.c_str());
         return false;
+      }
     }
-    int next = unzGoToNextFile(zip);
+    const int next = unzGoToNextFile(zip);
     if (next == UNZ_END_OF_LIST_OF_FILE) return true;
     if (next != UNZ_OK) return false;
   }

@@ -24,9 +24,25 @@ constexpr REGSAM kBrowserView = KEY_WOW64_32KEY;
 bool FindBrowserInstall(const wchar_t* key, unsigned* major, unsigned* minor, bool find_program,
                         std::wstring* program);
 
-// Unpacks a zip package into the target folder (created when missing). Entries that would
-// land outside the target are refused. False when anything could not be unpacked.
+// Limits of a package: bytes of one entry, of all entries together, and the number of entries.
+constexpr unsigned long long kMaxEntryBytes = 32ull << 20;
+constexpr unsigned long long kMaxPackageBytes = 128ull << 20;
+constexpr unsigned kMaxPackageEntries = 4096;
+
+// Unpacks a zip package into the target folder, which is made anew (what was there is removed
+// first; a link goes as a link). Refused, with false: entry names that are not a safe relative
+// path (IsSafeEntryName), longer than a path or holding a NUL; entries above the limits; a
+// folder or file of the way that is a link. Each entry is copied through a fixed buffer and
+// must come out at its stated size and checksum.
 bool UnpackPackage(const std::wstring& package, const std::wstring& target);
+
+// True for a relative path (backslashes) that names a place inside the folder it is made in:
+// no drive, root, stream or wildcard, no empty, "." or ".." segment, none ending in a dot or a
+// blank, none naming a device.
+bool IsSafeEntryName(const std::wstring& name);
+// True for a device name, with or without an extension, in any case: CON, PRN, AUX, NUL,
+// COM1 to COM9, LPT1 to LPT9 (also with the superscript digits), CONIN$, CONOUT$.
+bool IsReservedDeviceName(const std::wstring& segment);
 
 // Renames the file aside and deletes it, or schedules the renamed file for deletion at restart.
 bool RemoveFileByRename(const std::wstring& path);

@@ -6,6 +6,7 @@
 #include <time.h>
 
 #include "setup/browser_detect.h"
+#include "setup/data_folders.h"
 #include "setup/gecko_ext.h"
 #include "setup/setup_operations.h"
 
@@ -292,18 +293,11 @@ bool CSetupOperations::RemoveGeckoPackages(DWORD browsers) {
 }
 
 bool CSetupOperations::InstallUpdateFile() {
+  // Any user may create folders in the all-users data folder: each of ours is made (or found)
+  // as administrators-only before anything is written into it.
   std::wstring folder;
-  if (!GetCommonDataFolder(CommonDataFolder::kUpdate, &folder)) return false;
-  const std::wstring target = folder + kUpdateFileName;
-  if (WriteBinResource(module_, kResUpdateData, target, true)) return true;
-  std::wstring maker, product;
-  if (!GetCommonDataFolder(CommonDataFolder::kMaker, &maker) ||
-      !GetCommonDataFolder(CommonDataFolder::kProduct, &product))
-    return false;
-  CreateDirectoryW(maker.c_str(), nullptr);
-  CreateDirectoryW(product.c_str(), nullptr);
-  CreateDirectoryW(folder.c_str(), nullptr);
-  return WriteBinResource(module_, kResUpdateData, target, true);
+  if (!PrepareCommonDataFolder(CommonDataFolder::kUpdate, &folder)) return false;
+  return WriteBinResource(module_, kResUpdateData, folder + kUpdateFileName, true);
 }
 
 bool CSetupOperations::CopySetupProgramTo(const std::wstring& target) {

@@ -12,6 +12,7 @@
 #include "setup/browser_detect.h"
 #include "setup/certificates.h"
 #include "setup/cleanup.h"
+#include "setup/data_folders.h"
 #include "setup/setup_helpers.h"
 
 namespace SetupFrameworkNS {
@@ -278,10 +279,12 @@ HRESULT CSetupFramework::CleanupPreviousVersions(BYTE full) {
 
 HRESULT CSetupFramework::RemoveDataFolder() {
   if (!paths_.ProgramFiles().empty()) RemoveFolderTree(paths_.InstallFolder().c_str());
+  // A data folder that is a link, or one a user made, is left alone: removing through it
+  // would delete what it leads to.
   std::wstring data, maker;
-  if (GetCommonDataFolder(CommonDataFolder::kProduct, &data)) RemoveFolderTree(data.c_str());
+  if (CheckCommonDataFolder(CommonDataFolder::kProduct, &data)) RemoveFolderTree(data.c_str());
   // The maker's data folder goes too once nothing else is left in it.
-  if (GetCommonDataFolder(CommonDataFolder::kMaker, &maker)) RemoveDirectoryW(maker.c_str());
+  if (CheckCommonDataFolder(CommonDataFolder::kMaker, &maker)) RemoveDirectoryW(maker.c_str());
   return S_OK;
 }
 

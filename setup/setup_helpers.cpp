@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/win/scoped_handle.h"
+#include "setup/data_folders.h"
 
 namespace SetupFrameworkNS {
 
@@ -117,6 +118,8 @@ const void* CResourceExtractor::LoadResourceData(const wchar_t* name, const wcha
 }
 
 bool WriteBytesToFile(const wchar_t* path, const void* data, DWORD size, bool replace) {
+  // A link or a second name planted where setup writes would carry the bytes elsewhere.
+  if (IsLinkedPath(path)) return false;
   if (!replace) {
     CScopedKernelHandle existing(CreateFileW(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                                      nullptr));
@@ -188,7 +191,15 @@ bool RemoveLink(const std::wstring& path, const WIN32_FIND_DATAW& data) {
 bool RemoveFolderTree(const wchar_t* folder) {
   if (!folder || !*folder) return false;
   std::wstring base(folder);
+  while (base.size() > 3 && base.back() == L'\\') base.pop_back();
   if (base.size() + 2 >= MAX_PATH) return false;
+  // The folder itself may be the link: it goes as a link, never what it leads to.
+  const DWORD own = GetFileAttributesW(base.c_str());
+  if (own != INVALID_FILE_ATTRIBUTES && (own & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    WIN32_FIND_DATAW self;
+    CScopedFindHandle entry(FindFirstFileW(base.c_str(), &self));
+    return entry && RemoveLink(base, self);
+  }
   WIN32_FIND_DATAW data;
   CScopedFindHandle find(FindFirstFileW((base + L"\\*").c_str(), &data));
   if (!find) return false;

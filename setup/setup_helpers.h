@@ -80,6 +80,7 @@ class CResourceExtractor {
 };
 
 // Writes bytes to a file as the resource writer does (replace false keeps an existing file).
+// A target that exists as a link or with a second name (a hard link) is refused.
 bool WriteBytesToFile(const wchar_t* path, const void* data, DWORD size, bool replace);
 
 // True when the caller's token counts as a member of the built-in group with this relative id
@@ -88,9 +89,9 @@ bool IsTokenInBuiltinGroup(DWORD relative_id);
 
 bool CallDllRegistration(const wchar_t* library_path, bool do_register);
 
-// Removes a folder with its files and subfolders. A link inside the tree is never entered: a
-// junction or symbolic link is removed as the link it is; a link of another kind stops the
-// removal (false) and stays with what it points to.
+// Removes a folder with its files and subfolders. A link inside the tree, or the folder itself
+// when it is one, is never entered: a junction or symbolic link is removed as the link it is; a
+// link of another kind stops the removal (false) and stays with what it points to.
 bool RemoveFolderTree(const wchar_t* folder);
 
 int GetIEMajorVersion();

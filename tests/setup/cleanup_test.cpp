@@ -2,6 +2,8 @@
 // file and registry names and the Start-menu folders.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <sddl.h>
 #include <shlwapi.h>
 #include <userenv.h>
 
@@ -291,6 +293,88 @@ TEST_F(CleanupTest, LockedOldFileIsDeletedAtTheNextRestart) {
   std::wstring list(pending, bytes / sizeof(wchar_t));
   for (wchar_t& c : list) if (c == L'\0') c = L'|';
   EXPECT_NE(std::wstring::npos, list.find(L"locked_old.dll|")) << "followed by an empty target: a deletion";
+}
+
+// The current user's key path as the registry's own name (\REGISTRY\USER\<sid>\...).
+std::wstring UserRegistryName(const std::wstring& path) {
+  CScopedKernelHandle token;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Receive())) return std::wstring();
+  BYTE buffer[256];
+  DWORD size = 0;
+  if (!GetTokenInformation(token.Get(), TokenUser, buffer, sizeof(buffer), &size)) return std::wstring();
+  wchar_t* sid = nullptr;
+  if (!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &sid)) return std::wstring();
+  std::wstring name = std::wstring(L"\\REGISTRY\\USER\\") + sid + L"\\" + path;
+  LocalFree(sid);
+  return name;
+}
+
+// Makes HKCU `link` a registry link to the HKCU key `target`.
+bool MakeLinkKey(const std::wstring& link, const std::wstring& target) {
+  CScopedRegKey key;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, link.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK | REG_OPTION_VOLATILE,
+                      KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, key.Receive(), nullptr) != ERROR_SUCCESS)
+    return false;
+  const std::wstring name = UserRegistryName(target);
+  return !name.empty() && RegSetValueExW(key.Get(), L"SymbolicLinkValue", 0, REG_LINK,
+                                         reinterpret_cast<const BYTE*>(name.c_str()),
+                                         static_cast<DWORD>(name.size() * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
+bool LinkKeyExists(const std::wstring& path) {
+  CScopedRegKey key;
+  return RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), REG_OPTION_OPEN_LINK, KEY_READ, key.Receive()) ==
+         ERROR_SUCCESS;
+}
+
+// A user can make any key of the hive setup cleans a link to another key; every deletion of the
+// clean-up then removes the link itself (or leaves it), never the key it leads to.
+TEST_F(CleanupTest, LinkKeysGoAsLinksAndWhatTheyLeadToStays) {
+  const std::wstring victim = L"Software\\KestrinVictim";
+  const struct Case {
+    const char* what;
+    const wchar_t* link;       // made a link to the victim
+    bool keep_user_settings;   // which clean-up runs
+    bool link_goes;            // the link itself is deleted
+  } cases[] = {
+      {"the settings key", L"SOFTWARE\\TorvanGroup\\DRAVIX", false, true},
+      {"a key deep inside the settings", L"SOFTWARE\\TorvanGroup\\DRAVIX\\Hallmarks\\deep", false, true},
+      {"the parent of the settings key (goes as an empty key would)", L"SOFTWARE\\TorvanGroup", false, true},
+      {"the hallmark store", L"SOFTWARE\\TorvanGroup\\Dravix\\Hallmarks", true, true},
+      {"the key above the hallmark store", L"SOFTWARE\\TorvanGroup\\Dravix", true, false},
+      {"the old settings key", L"SOFTWARE\\Torvan\\DRAVIX", false, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    SHDeleteKeyW(HKEY_CURRENT_USER, L"SOFTWARE\\TorvanGroup");
+    SHDeleteKeyW(HKEY_CURRENT_USER, L"SOFTWARE\\Torvan");
+    SHDeleteKeyW(HKEY_CURRENT_USER, victim.c_str());
+    // The victim looks like what the clean-up deletes, so that following the link would show.
+    for (const wchar_t* sub : {L"", L"\\DRAVIX\\Inner", L"\\Hallmarks\\Inner", L"\\Inner"})
+      ASSERT_TRUE(WriteValue(HKEY_CURRENT_USER, (victim + sub).c_str(), L"Keep", L"victim"));
+    const std::wstring link = c.link;
+    const std::wstring parent = link.substr(0, link.rfind(L'\\'));
+    if (parent != L"SOFTWARE") {
+      ASSERT_TRUE(WriteValue(HKEY_CURRENT_USER, (parent + L"\\Ours").c_str(), L"Mine", L"1"));
+    }
+    ASSERT_TRUE(MakeLinkKey(link, victim));
+    ASSERT_TRUE(KeyExists(HKEY_CURRENT_USER, link + L"\\Inner")) << "the link leads to the victim";
+
+    if (link.find(L"Torvan\\") != std::wstring::npos && link.find(L"TorvanGroup") == std::wstring::npos)
+      RemoveOldRegistry();
+    else
+      CleanupUserSettings(c.keep_user_settings);
+
+    EXPECT_EQ(!c.link_goes, LinkKeyExists(link));
+    for (const wchar_t* sub : {L"", L"\\DRAVIX\\Inner", L"\\Hallmarks\\Inner", L"\\Inner"}) {
+      std::wstring text;
+      DWORD type = 0;
+      EXPECT_TRUE(ReadValue(HKEY_CURRENT_USER, (victim + sub).c_str(), L"Keep", &text, &type)) << sub;
+    }
+  }
+  SHDeleteKeyW(HKEY_CURRENT_USER, L"SOFTWARE\\TorvanGroup");
+  SHDeleteKeyW(HKEY_CURRENT_USER, L"SOFTWARE\\Torvan");
+  SHDeleteKeyW(HKEY_CURRENT_USER, victim.c_str());
 }
 
 }  // namespace

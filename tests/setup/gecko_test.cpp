@@ -251,6 +251,122 @@ TEST_F(GeckoTest, FileEntriesBeforeTheirFolderEntriesStillUnpack) {
   EXPECT_EQ("top", ReadWholeFile(target + L"\\top.txt"));
 }
 
+// The hostile packages of make_hostile_packages.py, each a resource of the test program.
+std::string PackageResource(const char* name) {
+  HRSRC found = FindResourceA(nullptr, name, MAKEINTRESOURCEA(10));  // RT_RCDATA
+  HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
+  const char* data = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
+  return data ? std::string(data, SizeofResource(nullptr, found)) : std::string();
+}
+
+// Number of entries (files and folders) below a folder.
+int CountEntries(const std::wstring& folder) {
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return 0;
+  int count = 0;
+  do {
+    if (wcscmp(found.cFileName, L".") == 0 || wcscmp(found.cFileName, L"..") == 0) continue;
+    ++count;
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) count += CountEntries(folder + L"\\" + found.cFileName);
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  return count;
+}
+
+// Every entry's name and stated size are judged before anything is written: such a refused
+// package leaves an empty target (made anew) and nothing outside it. An entry whose data is
+// not what it states is found while it is copied, and no part of it stays. An accepted
+// package unpacks whole.
+TEST(HostilePackages, RefusedWholeWithoutWritingAnything) {
+  const struct Case {
+    const char* resource;
+    bool accepted;
+  } cases[] = {
+      {"NAME_261", false},         {"NAME_300_DEEP", false},      {"NAME_MAX", false},
+      {"NAME_NUL", false},         {"NAME_BAD_UTF8", false},      {"NAME_PARENT", false},
+      {"NAME_PARENT_DEEP", false}, {"NAME_ROOT", false},          {"NAME_DRIVE", false},
+      {"NAME_UNC", false},         {"NAME_STREAM", false},        {"NAME_DOT", false},
+      {"NAME_TRAILING_DOT", false}, {"NAME_TRAILING_BLANK", false}, {"NAME_DOTS_BLANK", false},
+      {"NAME_EMPTY_SEGMENT", false}, {"NAME_WILDCARD", false},    {"NAME_CONTROL", false},
+      {"DEVICE_CON", false},       {"DEVICE_PRN_EXT", false},     {"DEVICE_AUX_FOLDER", false},
+      {"DEVICE_NUL_DEEP", false},  {"DEVICE_COM1", false},        {"DEVICE_COM9_EXT", false},
+      {"DEVICE_LPT1", false},      {"DEVICE_LPT9_FOLDER", false}, {"DEVICE_BLANK_EXT", false},
+      {"DEVICE_SUPERSCRIPT", false}, {"DEVICE_CONIN", false},     {"DEVICE_CONOUT_EXT", false},
+      {"NEAR_CONSOLE", true},      {"NEAR_COM10", true},          {"NEAR_LPT0", true},
+      {"NEAR_AUXILIARY", true},    {"NEAR_DOTTED", true},
+      {"SIZE_CLAIMS_HUGE", false}, {"SIZE_BOMB", false},          {"SIZE_TOTAL", false},
+      {"SIZE_AT_LIMIT_OK", true},
+  };
+  const std::wstring package = setup_test::BesideTest(L"hostile.xpi");
+  const std::wstring target = setup_test::BesideTest(L"hostile_unpacked");
+  const int beside_before = CountEntries(setup_test::TestFolder());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.resource);
+    const std::string bytes = PackageResource(c.resource);
+    ASSERT_FALSE(bytes.empty());
+    ASSERT_TRUE(WriteWholeFile(package, bytes));
+    EXPECT_EQ(c.accepted, UnpackPackage(package, target));
+    if (c.accepted) {
+      EXPECT_EQ("<RDF/>", ReadWholeFile(target + L"\\install.rdf"));
+      EXPECT_GE(CountEntries(target), 2);
+    } else {
+      EXPECT_FALSE(FileExists(target + L"\\install.rdf")) << "the good entry before the hostile one";
+    }
+    EXPECT_FALSE(FileExists(setup_test::BesideTest(L"escaped.txt")));
+    SetupFrameworkNS::RemoveFolderTree(target.c_str());
+    DeleteFileW(package.c_str());
+    EXPECT_EQ(beside_before, CountEntries(setup_test::TestFolder()));
+  }
+  ASSERT_TRUE(WriteWholeFile(package, PackageResource("SIZE_STREAM_LONGER")));
+  EXPECT_FALSE(UnpackPackage(package, target));
+  EXPECT_FALSE(FileExists(target + L"\\longer.bin"));
+  SetupFrameworkNS::RemoveFolderTree(target.c_str());
+  DeleteFileW(package.c_str());
+}
+
+TEST(HostilePackages, DeviceNamesInAnyFormAreRefused) {
+  const struct {
+    const wchar_t* name;
+    bool device;
+  } cases[] = {
+      {L"CON", true},        {L"con", true},         {L"Con.txt", true},   {L"con .txt", true},
+      {L"NUL.tar.gz", true}, {L"aux", true},         {L"PRN.", true},      {L"COM1", true},
+      {L"com9.dll", true},   {L"LPT1", true},        {L"lpt9.x", true},    {L"COM\u00B9", true},
+      {L"lpt\u00B3.txt", true}, {L"CONIN$", true},  {L"conout$.log", true},
+      {L"CONSOLE", false},   {L"com10", false},      {L"COM0", false},     {L"LPT", false},
+      {L"nul_", false},      {L"auxiliary.txt", false}, {L"xcon", false},  {L"", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.device, IsReservedDeviceName(c.name)) << c.name;
+    if (c.device) {
+      EXPECT_FALSE(IsSafeEntryName(c.name)) << c.name;
+      EXPECT_FALSE(IsSafeEntryName(std::wstring(L"chrome\\") + c.name + L"\\x.txt")) << c.name;
+    }
+  }
+}
+
+// A link planted in the folder a package is unpacked into is removed as a link or, when it
+// cannot be (a link of the host's file system), stops the unpack; what it leads to is never
+// written. The test runner links C:\KestrinTest\planted_unpack\link to C:\KestrinTest\victim.
+TEST(HostilePackages, UnpackNeverWritesThroughAPlantedLink) {
+  const std::wstring target = setup_test::BesideTest(L"planted_unpack");
+  const std::wstring victim = setup_test::BesideTest(L"victim");
+  ASSERT_TRUE(GetFileAttributesW((target + L"\\link").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
+  const std::wstring package = setup_test::BesideTest(L"linked.xpi");
+  ASSERT_TRUE(setup_test::WriteZip(package, {{"link/", ""}, {"link/planted.txt", "through the link"}}));
+  EXPECT_FALSE(UnpackPackage(package, target));
+  EXPECT_EQ(0, CountEntries(victim));
+
+  // A stale folder without links is made anew: what the last unpack left goes.
+  const std::wstring stale = setup_test::BesideTest(L"stale_unpack");
+  ASSERT_TRUE(CreateDirectoryW(stale.c_str(), nullptr));
+  ASSERT_TRUE(WriteWholeFile(stale + L"\\left_over.txt", "old"));
+  ASSERT_TRUE(UnpackPackage(package, stale));
+  EXPECT_FALSE(FileExists(stale + L"\\left_over.txt"));
+  EXPECT_EQ("through the link", ReadWholeFile(stale + L"\\link\\planted.txt"));
+}
+
 // Copies planted where a load by name would look first (beside the program, the current
 // folder) are never taken.
 TEST_F(GeckoTest, XmlLiteComesFromTheSystemFolderOnly) {

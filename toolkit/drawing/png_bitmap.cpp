@@ -40,7 +40,16 @@ struct DecodeState {
   png_bytepp rows = nullptr;
   png_uint_32 width = 0, height = 0;
   int channels = 0;
+  COLORREF background = CTKGraphicBitmapPng::kDefaultBackground;
 };
+
+// A bKGD sample of the file's bit depth at 8 bits, as the pixels come out (16 bits lose their
+// low byte, fewer than 8 are spread over the whole range).
+BYTE BackgroundSample(png_uint_16 value, int depth) {
+  if (depth == 16) return static_cast<BYTE>(value >> 8);
+  if (depth < 8) return static_cast<BYTE>(value * 255 / ((1u << depth) - 1));
+  return static_cast<BYTE>(value);
+}
 
 void FreeState(DecodeState* s) {
   if (s->png) png_destroy_read_struct(&s->png, s->info ? &s->info : nullptr, nullptr);
@@ -73,6 +82,7 @@ bool DecodePng(DecodeState* s) {
   if (setjmp(png_jmpbuf(s->png))) return false;
 
   png_set_user_limits(s->png, CTKGraphicBitmapPng::kMaxSide, CTKGraphicBitmapPng::kMaxSide);
+  TKLimitPngAncillaryChunks(s->png);
   png_set_read_fn(s->png, s, &ReadFromStream);
   png_set_sig_bytes(s->png, 8);
   png_read_info(s->png, s->info);
@@ -89,8 +99,18 @@ bool DecodePng(DecodeState* s) {
   if (color_type == PNG_COLOR_TYPE_GRAY || color_type == PNG_COLOR_TYPE_GRAY_ALPHA) png_set_gray_to_rgb(s->png);
 
   png_color_16p background = nullptr;
-  if (png_get_bKGD(s->png, s->info, &background))
+  if (png_get_bKGD(s->png, s->info, &background)) {
     png_set_background(s->png, background, PNG_BACKGROUND_GAMMA_FILE, 1, 1.0);
+    // A palette image's bKGD names an entry, whose colour libpng has filled in at 8 bits.
+    const int sample_depth = color_type == PNG_COLOR_TYPE_PALETTE ? 8 : depth;
+    if (color_type & PNG_COLOR_MASK_COLOR)
+      s->background = RGB(BackgroundSample(background->red, sample_depth),
+                          BackgroundSample(background->green, sample_depth),
+                          BackgroundSample(background->blue, sample_depth));
+    else
+      s->background = RGB(BackgroundSample(background->gray, depth), BackgroundSample(background->gray, depth),
+                          BackgroundSample(background->gray, depth));
+  }
   double file_gamma = 0;
   if (png_get_gAMA(s->png, s->info, &file_gamma)) png_set_gamma(s->png, 2.2, file_gamma);
   png_set_interlace_handling(s->png);
@@ -136,6 +156,13 @@ HBITMAP MakeDib(const DecodeState& s) {
 
 }  // namespace
 
+void TKLimitPngAncillaryChunks(png_struct_def* png) {
+  static const png_byte kTextChunks[] = {'t', 'E', 'X', 't', '\0', 'z', 'T', 'X', 't', '\0', 'i', 'T', 'X', 't', '\0'};
+  png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, kTextChunks, 3);
+  png_set_chunk_cache_max(png, CTKGraphicBitmapPng::kMaxKeptChunks);
+  png_set_chunk_malloc_max(png, CTKGraphicBitmapPng::kMaxChunkBytes);
+}
+
 HBITMAP CTKGraphicBitmapPng::Detach() {
   return bitmap_.Take();
 }
@@ -147,6 +174,7 @@ void CTKGraphicBitmapPng::DeleteObject() {
 bool CTKGraphicBitmapPng::ReadPngStream(CTKReadStream* stream) {
   DeleteObject();
   alpha_ = false;
+  background_ = kDefaultBackground;
   if (!stream) return false;
   DecodeState state;
   state.stream = stream;
@@ -154,6 +182,7 @@ bool CTKGraphicBitmapPng::ReadPngStream(CTKReadStream* stream) {
   if (decoded) {
     bitmap_.Reset(MakeDib(state));
     alpha_ = bitmap_ && state.channels == 4;
+    if (bitmap_) background_ = state.background;
   }
   FreeState(&state);
   return bitmap_.IsValid();
@@ -164,6 +193,7 @@ bool CTKGraphicBitmapPng::ReadPngFile(const wchar_t* path) {
   if (!file.IsOpen()) {
     DeleteObject();
     alpha_ = false;
+    background_ = kDefaultBackground;
     return false;
   }
   return ReadPngStream(&file);

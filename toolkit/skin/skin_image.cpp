@@ -1,5 +1,6 @@
 #include "toolkit/skin/skin_image.h"
 #include "platform/win/gdi.h"
+#include "platform/win/scoped_handle.h"
 
 #include <algorithm>
 #include <cstring>
@@ -34,13 +35,21 @@ int CTKSkinImage::Height() const {
   return bitmap_ && GetObjectW(bitmap_.Get(), sizeof(bm), &bm) ? bm.bmHeight : 0;
 }
 
-HBITMAP CTKSkinImage::BitmapFromPackedDib(const void* data, DWORD size, bool* is32Bit) {
+namespace {
+
+// A DIB whose header (with its colour table or masks) lies in `info_room` bytes at `info` and
+// whose rows lie in `pixel_room` bytes at `pixels` (null: right after the colour table). Every
+// field that sizes something is checked against the room it claims before any of it is read.
+// Bit counts below 24 become a device-dependent bitmap when `ddb_below_24`, else every bitmap
+// is a DIB section of the header's own format.
+HBITMAP BitmapFromDib(const BYTE* info, size_t info_room, const BYTE* pixels, size_t pixel_room, bool ddb_below_24,
+                      bool* is32Bit) {
   *is32Bit = false;
-  if (!data || size < sizeof(BITMAPINFOHEADER)) return nullptr;
+  if (!info || info_room < sizeof(BITMAPINFOHEADER)) return nullptr;
   BITMAPINFOHEADER header;
-  memcpy(&header, data, sizeof(header));
+  memcpy(&header, info, sizeof(header));
   const unsigned bits = header.biBitCount;
-  if (header.biSize < sizeof(BITMAPINFOHEADER) || header.biSize > size || header.biWidth <= 0 ||
+  if (header.biSize < sizeof(BITMAPINFOHEADER) || header.biSize > info_room || header.biWidth <= 0 ||
       header.biHeight == 0 || header.biPlanes != 1)
     return nullptr;
   if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return nullptr;
@@ -50,31 +59,55 @@ HBITMAP CTKSkinImage::BitmapFromPackedDib(const void* data, DWORD size, bool* is
   unsigned long long colors = header.biClrUsed;
   if (colors == 0 && bits <= 8) colors = 1ull << bits;
   if (bits <= 8 && colors > (1ull << bits)) return nullptr;
+  if (colors > 256) return nullptr;
   unsigned long long table = colors * sizeof(RGBQUAD);
   if (header.biCompression == BI_BITFIELDS && header.biSize == sizeof(BITMAPINFOHEADER)) table = 3 * sizeof(DWORD);
+  if (header.biSize + table > info_room) return nullptr;
   const unsigned long long height = header.biHeight < 0 ? -static_cast<long long>(header.biHeight) : header.biHeight;
+  if (height > 0x7FFF || static_cast<unsigned long long>(header.biWidth) > 0x7FFF) return nullptr;
   const unsigned long long stride = ((static_cast<unsigned long long>(bits) * header.biWidth + 31) / 32) * 4;
-  const unsigned long long needed = header.biSize + table + height * stride;
-  if (needed > size || height > 0x7FFF || static_cast<unsigned long long>(header.biWidth) > 0x7FFF) return nullptr;
-
-  const BYTE* bytes = static_cast<const BYTE*>(data);
-  const auto* info = static_cast<const BITMAPINFO*>(data);
-  const BYTE* pixels = bytes + header.biSize + table;
-  HBITMAP result = nullptr;
-  if (bits < 24) {
-    return CreateDIBitmap(KestrinWinNS::CWindowDC(nullptr).Get(), &info->bmiHeader, CBM_INIT, pixels, info,
-                          DIB_RGB_COLORS);
+  if (!pixels) {
+    pixels = info + header.biSize + table;
+    pixel_room = info_room - static_cast<size_t>(header.biSize + table);
   }
-  std::vector<BYTE> infoCopy(header.biSize + table);
-  memcpy(infoCopy.data(), bytes, infoCopy.size());
+  if (height * stride > pixel_room) return nullptr;
+
+  if (bits < 24 && ddb_below_24) {
+    return CreateDIBitmap(KestrinWinNS::CWindowDC(nullptr).Get(), &header, CBM_INIT, pixels,
+                          reinterpret_cast<const BITMAPINFO*>(info), DIB_RGB_COLORS);
+  }
+  std::vector<BYTE> infoCopy(static_cast<size_t>(header.biSize + table));
+  memcpy(infoCopy.data(), info, infoCopy.size());
   auto* copy = reinterpret_cast<BITMAPINFO*>(infoCopy.data());
   copy->bmiHeader.biSizeImage = static_cast<DWORD>(height * stride);
   void* dibBits = nullptr;
-  result = CreateDIBSection(nullptr, copy, DIB_RGB_COLORS, &dibBits, nullptr, 0);
-  if (!result) return nullptr;
+  HBITMAP result = CreateDIBSection(nullptr, copy, DIB_RGB_COLORS, &dibBits, nullptr, 0);
+  if (!result || !dibBits) {
+    if (result) DeleteObject(result);
+    return nullptr;
+  }
   memcpy(dibBits, pixels, static_cast<size_t>(height * stride));
   *is32Bit = bits == 32;
   return result;
+}
+
+}  // namespace
+
+HBITMAP CTKSkinImage::BitmapFromPackedDib(const void* data, DWORD size, bool* is32Bit) {
+  return BitmapFromDib(static_cast<const BYTE*>(data), size, nullptr, 0, true, is32Bit);
+}
+
+HBITMAP CTKSkinImage::BitmapFromBmpFile(const void* data, size_t size, bool* is32Bit) {
+  *is32Bit = false;
+  const auto* bytes = static_cast<const BYTE*>(data);
+  BITMAPFILEHEADER file;
+  if (!bytes || size < sizeof(file) + sizeof(BITMAPINFOHEADER)) return nullptr;
+  memcpy(&file, bytes, sizeof(file));
+  if (file.bfType != 0x4D42 || file.bfOffBits < sizeof(file) + sizeof(BITMAPINFOHEADER) || file.bfOffBits > size)
+    return nullptr;
+  // The header and its colour table lie between the file header and the rows.
+  return BitmapFromDib(bytes + sizeof(file), file.bfOffBits - sizeof(file), bytes + file.bfOffBits,
+                       size - file.bfOffBits, false, is32Bit);
 }
 
 BOOL CTKSkinImage::Attach(CTKSkinManager* manager, HBITMAP bitmap) {
@@ -119,17 +152,30 @@ void CTKSkinImage::ApplyAlphaRule() {
 }
 
 BOOL CTKSkinImage::ReadFromFile(CTKSkinManager* manager, const wchar_t* path) {
-  CTKFileReadStream file(path);
+  KestrinWinNS::CScopedKernelHandle file(
+      CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  LARGE_INTEGER length{};
+  if (!file || !GetFileSizeEx(file.Get(), &length) || length.QuadPart < 8) return FALSE;
   BYTE signature[8] = {};
-  if (!file.IsOpen()) return FALSE;
-  const bool png = file.Read(signature, 8) == 8 && memcmp(signature, "\x89PNG\r\n\x1a\n", 8) == 0;
-  if (png) {
+  DWORD got = 0;
+  if (!ReadFile(file.Get(), signature, 8, &got, nullptr) || got != 8) return FALSE;
+  if (memcmp(signature, "\x89PNG\r\n\x1a\n", 8) == 0) {
     CTKGraphicBitmapPng decoded;
     if (!decoded.ReadPngFile(path)) return FALSE;
     return Attach(manager, decoded.Detach());
   }
-  return Attach(manager, static_cast<HBITMAP>(LoadImageW(nullptr, path, IMAGE_BITMAP, 0, 0,
-                                                         LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
+  // A Windows bitmap is read whole (within a limit) and its headers are checked against what
+  // the file holds before a bitmap is made of it: the platform's loader trusts them.
+  if (length.QuadPart > kMaxBitmapFileBytes) return FALSE;
+  std::vector<BYTE> bytes(static_cast<size_t>(length.QuadPart));
+  memcpy(bytes.data(), signature, 8);
+  for (size_t at = 8; at < bytes.size(); at += got) {
+    if (!ReadFile(file.Get(), bytes.data() + at, static_cast<DWORD>(bytes.size() - at), &got, nullptr) || got == 0)
+      return FALSE;
+  }
+  bool is32 = false;
+  HBITMAP bitmap = BitmapFromBmpFile(bytes.data(), bytes.size(), &is32);
+  return bitmap ? Attach(manager, bitmap) : FALSE;
 }
 
 BOOL CTKSkinImage::ReadFromModule(CTKSkinManager* manager, HMODULE module, const wchar_t* name) {

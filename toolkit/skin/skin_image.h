@@ -41,6 +41,12 @@ class CTKSkinImage {
   // The bitmap of a packed RT_BITMAP resource, refused unless the whole header, the colour
   // table and every pixel row lie inside the resource's size.
   static HBITMAP BitmapFromPackedDib(const void* data, DWORD size, bool* is32Bit);
+  // The bitmap of a Windows bitmap file held in memory, refused unless the file header, the
+  // bitmap header, its colour table and every pixel row lie inside the file; a DIB section of
+  // the file's own format.
+  static HBITMAP BitmapFromBmpFile(const void* data, size_t size, bool* is32Bit);
+  // Bitmap files longer than this are not read.
+  static constexpr long long kMaxBitmapFileBytes = 64ll << 20;
 
  private:
   void Replace(HBITMAP bitmap);

@@ -5,6 +5,7 @@
 #include <zlib.h>
 
 #include <csetjmp>
+#include <cstdlib>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -19,6 +20,7 @@ struct PngSpec {
   std::vector<png_color> palette;
   std::vector<png_byte> transparency;  // tRNS alphas of a palette image
   std::vector<uint8_t> pixels;         // rows of packed samples, as libpng takes them
+  const png_color_16* background = nullptr;  // a bKGD chunk
 };
 
 void Append(png_structp png, png_bytep data, png_size_t n) {
@@ -47,6 +49,7 @@ std::vector<uint8_t> Encode(const PngSpec& spec) {
     png_set_PLTE(png, info, spec.palette.data(), static_cast<int>(spec.palette.size()));
   if (!spec.transparency.empty())
     png_set_tRNS(png, info, spec.transparency.data(), static_cast<int>(spec.transparency.size()), nullptr);
+  if (spec.background) png_set_bKGD(png, info, spec.background);
   png_write_info(png, info);
   png_write_image(png, rows.data());
   png_write_end(png, nullptr);
@@ -198,6 +201,149 @@ TEST(PngBitmap, ReadsFiles) {
   EXPECT_FALSE(bitmap.ReadPngFile(path));
   EXPECT_EQ(nullptr, bitmap.GetSafeHandle());
   EXPECT_FALSE(bitmap.ReadPngResource(nullptr, nullptr));
+}
+
+// The background colour is the bKGD chunk's, at 8 bits whatever the file's depth and colour
+// type; an image without one, or a failed read, reports the default.
+TEST(PngBitmap, BackgroundColourComesFromTheBkgdChunk) {
+  struct Case {
+    const char* what;
+    int color_type, depth;
+    std::vector<png_color> palette;
+    png_color_16 background;
+    COLORREF expected;
+  };
+  const Case cases[] = {
+      {"RGB, 8 bits", PNG_COLOR_TYPE_RGB, 8, {}, {0, 0x10, 0x20, 0x30, 0}, RGB(0x10, 0x20, 0x30)},
+      {"RGBA, 8 bits", PNG_COLOR_TYPE_RGB_ALPHA, 8, {}, {0, 200, 100, 50, 0}, RGB(200, 100, 50)},
+      {"RGB, 16 bits", PNG_COLOR_TYPE_RGB, 16, {}, {0, 0xFF00, 0x8080, 0x0101, 0}, RGB(0xFF, 0x80, 0x01)},
+      {"grey, 8 bits", PNG_COLOR_TYPE_GRAY, 8, {}, {0, 0, 0, 0, 0x40}, RGB(0x40, 0x40, 0x40)},
+      {"grey, 1 bit", PNG_COLOR_TYPE_GRAY, 1, {}, {0, 0, 0, 0, 1}, RGB(255, 255, 255)},
+      {"grey, 4 bits", PNG_COLOR_TYPE_GRAY, 4, {}, {0, 0, 0, 0, 3}, RGB(51, 51, 51)},
+      {"palette entry", PNG_COLOR_TYPE_PALETTE, 8, {{1, 2, 3}, {90, 80, 70}}, {1, 0, 0, 0, 0}, RGB(90, 80, 70)},
+  };
+  CTKGraphicBitmapPng bitmap;
+  EXPECT_EQ(RGB(127, 127, 127), bitmap.GetBackgroundColor()) << "before any image";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    PngSpec spec;
+    spec.width = 2;
+    spec.height = 1;
+    spec.color_type = c.color_type;
+    spec.depth = c.depth;
+    spec.palette = c.palette;
+    spec.background = &c.background;
+    const int channels = c.color_type == PNG_COLOR_TYPE_RGB ? 3 : c.color_type == PNG_COLOR_TYPE_RGB_ALPHA ? 4 : 1;
+    spec.pixels.assign((2 * channels * c.depth + 7) / 8, 0);
+    ASSERT_TRUE(Load(bitmap, Encode(spec)));
+    EXPECT_EQ(c.expected, bitmap.GetBackgroundColor());
+
+    PngSpec plain = spec;
+    plain.background = nullptr;
+    ASSERT_TRUE(Load(bitmap, Encode(plain)));
+    EXPECT_EQ(RGB(127, 127, 127), bitmap.GetBackgroundColor()) << "the earlier image's colour must not stay";
+  }
+  PngSpec spec;
+  spec.pixels.assign(16, 0);
+  const png_color_16 background = {0, 1, 2, 3, 0};
+  spec.background = &background;
+  std::vector<uint8_t> data = Encode(spec);
+  ASSERT_TRUE(Load(bitmap, data));
+  data.resize(data.size() - 20);
+  EXPECT_FALSE(Load(bitmap, data));
+  EXPECT_EQ(RGB(127, 127, 127), bitmap.GetBackgroundColor()) << "a failed read";
+}
+
+// The hostile files of make_hostile_pngs.py, each a "PNG" resource of the test program.
+std::vector<uint8_t> PngResource(const char* name) {
+  HRSRC found = FindResourceA(nullptr, name, "PNG");
+  HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
+  const auto* data = loaded ? static_cast<const uint8_t*>(LockResource(loaded)) : nullptr;
+  return data ? std::vector<uint8_t>(data, data + SizeofResource(nullptr, found)) : std::vector<uint8_t>();
+}
+
+// What reading a file through libpng cost: the bytes its allocations asked for, and the text
+// chunks it kept.
+struct ReadCost {
+  bool read = false;
+  int texts = 0;
+  size_t allocated = 0;
+};
+
+png_voidp CountingMalloc(png_structp png, png_alloc_size_t size) {
+  static_cast<ReadCost*>(png_get_mem_ptr(png))->allocated += size;
+  return std::malloc(size);
+}
+void CountingFree(png_structp, png_voidp p) { std::free(p); }
+void QuietError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void QuietWarning(png_structp, png_const_charp) {}
+void ReadVector(png_structp png, png_bytep out, png_size_t n) {
+  auto* stream = static_cast<CTKMemoryReadStream*>(png_get_io_ptr(png));
+  if (stream->Read(out, n) != n) png_error(png, "short");
+}
+
+ReadCost ReadThroughLibpng(const std::vector<uint8_t>& data, bool limited) {
+  ReadCost cost;
+  CTKMemoryReadStream stream(data.data(), data.size());
+  png_structp png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, &QuietError, &QuietWarning, &cost,
+                                             &CountingMalloc, &CountingFree);
+  png_infop info = png_create_info_struct(png);
+  png_infop end = png_create_info_struct(png);
+  std::vector<uint8_t> pixels(64);
+  png_bytep rows[2] = {pixels.data(), pixels.data() + 32};
+  if (setjmp(png_jmpbuf(png)) == 0) {
+    if (limited) TKLimitPngAncillaryChunks(png);
+    png_set_read_fn(png, &stream, &ReadVector);
+    png_read_info(png, info);
+    png_read_image(png, rows);
+    png_read_end(png, end);
+    png_textp text = nullptr;
+    cost.texts = png_get_text(png, info, &text, nullptr) + png_get_text(png, end, &text, nullptr);
+    cost.read = true;
+  }
+  png_destroy_read_struct(&png, &info, &end);
+  return cost;
+}
+
+// A small file full of text chunks (a flood of them, compressed ones that inflate to megabytes,
+// one of a megabyte) costs the reader no more than a plain image: the text is skipped without
+// being stored or inflated, and the image still decodes.
+TEST(PngBitmap, AncillaryTextChunksAreSkippedWithinLimits) {
+  const struct Case {
+    const char* name;
+    bool decodes;
+    size_t unlimited_at_least;  // what the same file costs libpng without the limits
+  } cases[] = {
+      {"TEXT_FLOOD", true, 0},
+      {"ZTXT_BOMB", true, 4u << 20},
+      {"ITXT_BOMB", true, 4u << 20},
+      {"MIXED_FLOOD", true, 4u << 20},
+      {"BIG_TEXT", true, 1u << 20},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::vector<uint8_t> data = PngResource(c.name);
+    ASSERT_FALSE(data.empty());
+    EXPECT_LT(data.size(), 1300000u) << "a small file";
+
+    const ReadCost unlimited = ReadThroughLibpng(data, false);
+    EXPECT_TRUE(unlimited.read);
+    EXPECT_GT(unlimited.texts, 0) << "libpng keeps text without the limits";
+    EXPECT_GE(unlimited.allocated, c.unlimited_at_least);
+
+    const ReadCost limited = ReadThroughLibpng(data, true);
+    EXPECT_EQ(c.decodes, limited.read);
+    EXPECT_EQ(0, limited.texts);
+    EXPECT_LT(limited.allocated, 512u << 10);
+
+    CTKGraphicBitmapPng bitmap;
+    ASSERT_EQ(c.decodes, Load(bitmap, data));
+    if (!c.decodes) continue;
+    EXPECT_EQ(0xFFFF0000u, PixelAt(bitmap.GetSafeHandle(), 0, 0));
+    EXPECT_EQ(0xFF00FF00u, PixelAt(bitmap.GetSafeHandle(), 1, 0));
+    EXPECT_EQ(0xFF0000FFu, PixelAt(bitmap.GetSafeHandle(), 0, 1));
+    EXPECT_EQ(0xFFFFFFFFu, PixelAt(bitmap.GetSafeHandle(), 1, 1));
+  }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "tests/toolkit/drawing/canvas.h"
@@ -113,4 +114,88 @@ TEST(SkinImage, TileRepeatsAndTransparentColourIsNotDrawn) {
   dot->PaintImage(canvas.dc(), RECT{0, 0, 8, 8}, RECT{0, 0, 8, 8}, RECT{}, RGB(255, 0, 255), kSizingStretch, FALSE);
   EXPECT_EQ(canvas.At(0, 0), RGB(10, 20, 30));
   EXPECT_EQ(canvas.At(3, 3), RGB(0, 128, 0));
+}
+
+namespace {
+
+// The bitmap files of make_hostile_bitmaps.py, each a resource of the test program.
+std::string BitmapResource(const char* name) {
+  HRSRC found = FindResourceA(nullptr, name, MAKEINTRESOURCEA(10));  // RT_RCDATA
+  HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
+  const char* data = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
+  return data ? std::string(data, SizeofResource(nullptr, found)) : std::string();
+}
+
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                  written == bytes.size();
+  CloseHandle(file);
+  return ok;
+}
+
+}  // namespace
+
+// A folder skin's bitmap files reach no platform decoder before their headers were checked
+// against the file's size: every hostile file is refused, every sound one draws its pixels.
+TEST(SkinImage, FolderBitmapsAreCheckedAgainstTheFileBeforeLoading) {
+  wchar_t temp[MAX_PATH];
+  ASSERT_NE(0u, GetTempPathW(MAX_PATH, temp));
+  const std::wstring folder = std::wstring(temp) + L"kestrin_hostile_skin";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  ASSERT_TRUE(WriteFileBytes(folder + L"\\HOSTILE.INI", "[Globals]\r\n"));
+  CTKSkinManagerResourceFile file(nullptr);
+  ASSERT_TRUE(file.OpenSkinSource(folder, L"HOSTILE.INI"));
+  ASSERT_TRUE(file.IsFolderForm());
+
+  const COLORREF red = RGB(255, 0, 0), green = RGB(0, 255, 0), blue = RGB(0, 0, 255), white = RGB(255, 255, 255);
+  const struct Case {
+    const char* name;
+    int width, height;  // 0: refused
+    POINT at;
+    COLORREF color;
+  } cases[] = {
+      {"GOOD_24", 3, 2, {0, 0}, white},          {"GOOD_32_TOPDOWN", 2, 2, {0, 0}, red},
+      {"GOOD_8", 4, 4, {1, 0}, green},           {"GOOD_1", 8, 1, {3, 0}, green},
+      {"GOOD_16", 2, 2, {0, 1}, CLR_INVALID},  // 5-bit channels: the expansion is the system's            {"GOOD_V5", 2, 1, {1, 0}, green},
+      {"GOOD_GAP", 2, 1, {1, 0}, blue},
+      {"ROWS_SHORT", 0, 0, {}, 0},               {"ROWS_SHORT_TOPDOWN", 0, 0, {}, 0},
+      {"ROW_ONE_BYTE_SHORT", 0, 0, {}, 0},       {"HUGE_SIZE", 0, 0, {}, 0},
+      {"WIDE_OVER_LIMIT", 0, 0, {}, 0},          {"HEIGHT_MIN_INT", 0, 0, {}, 0},
+      {"OFFSET_BEYOND_FILE", 0, 0, {}, 0},       {"OFFSET_INSIDE_HEADER", 0, 0, {}, 0},
+      {"HEADER_SIZE_BEYOND", 0, 0, {}, 0},       {"TABLE_INTO_ROWS", 0, 0, {}, 0},
+      {"COLORS_OVER_256", 0, 0, {}, 0},          {"MASKS_CUT", 0, 0, {}, 0},
+      {"FILE_HEADER_ONLY", 0, 0, {}, 0},         {"TEN_BYTES", 0, 0, {}, 0},
+      {"NOT_BM", 0, 0, {}, 0},                   {"RLE8", 0, 0, {}, 0},
+      {"JPEG", 0, 0, {}, 0},                     {"CORE_HEADER", 0, 0, {}, 0},
+      {"BITS_7", 0, 0, {}, 0},                   {"PLANES_2", 0, 0, {}, 0},
+      {"ZERO_WIDTH", 0, 0, {}, 0},               {"NEGATIVE_WIDTH", 0, 0, {}, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string bytes = BitmapResource(c.name);
+    ASSERT_FALSE(bytes.empty());
+    const std::wstring name = L"IMAGE.BMP";
+    ASSERT_TRUE(WriteFileBytes(folder + L"\\" + name, bytes));
+    std::unique_ptr<CTKSkinImage> image(file.LoadSkinBitmap(name));
+    if (c.width == 0) {
+      EXPECT_EQ(nullptr, image);
+      continue;
+    }
+    ASSERT_NE(nullptr, image);
+    EXPECT_EQ(c.width, image->Width());
+    EXPECT_EQ(c.height, image->Height());
+    Canvas canvas(c.width, c.height, RGB(1, 2, 3));
+    const RECT whole{0, 0, c.width, c.height};
+    image->PaintImage(canvas.dc(), whole, whole, RECT{}, CLR_INVALID, kSizingStretch, FALSE);
+    if (c.color != CLR_INVALID) {
+      EXPECT_EQ(c.color, canvas.At(c.at.x, c.at.y));
+    }
+  }
+  file.CloseSkinSource();
+  DeleteFileW((folder + L"\\IMAGE.BMP").c_str());
+  DeleteFileW((folder + L"\\HOSTILE.INI").c_str());
+  RemoveDirectoryW(folder.c_str());
 }
