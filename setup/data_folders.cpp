@@ -25,8 +25,6 @@ struct LocalFreer {
 };
 using LocalMemory = std::unique_ptr<void, LocalFreer>;
 
-bool SidEquals(PSID a, const BYTE* b) { return a && b && EqualSid(a, const_cast<BYTE*>(b)); }
-
 bool IsWellKnownOwner(PSID owner) {
   for (WELL_KNOWN_SID_TYPE type : {WinBuiltinAdministratorsSid, WinLocalSystemSid}) {
     BYTE sid[SECURITY_MAX_SID_SIZE];
@@ -39,7 +37,7 @@ bool IsWellKnownOwner(PSID owner) {
   return EqualSid(owner, installer) != FALSE;
 }
 
-std::basic_string<BYTE> TokenSid(TOKEN_INFORMATION_CLASS which) {
+std::vector<BYTE> TokenSid(TOKEN_INFORMATION_CLASS which) {
   CScopedKernelHandle token;
   if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Receive())) return {};
   DWORD size = 0;
@@ -52,7 +50,7 @@ std::basic_string<BYTE> TokenSid(TOKEN_INFORMATION_CLASS which) {
                                 : reinterpret_cast<TOKEN_OWNER*>(buffer.data())->Owner;
   if (!sid || !IsValidSid(sid)) return {};
   const BYTE* bytes = static_cast<const BYTE*>(sid);
-  return std::basic_string<BYTE>(bytes, bytes + GetLengthSid(sid));
+  return std::vector<BYTE>(bytes, bytes + GetLengthSid(sid));
 }
 
 // The folders from the maker's folder down to the one asked for.

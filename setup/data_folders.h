@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "setup/setup_helpers.h"
 
@@ -22,7 +23,8 @@ enum class FolderVerdict {
 
 // The decision on an existing folder from its attributes and owner. Trusted owners: the
 // built-in Administrators, SYSTEM, TrustedInstaller, and the user and default owner of the
-// process token (`caller_user`, `caller_owner`; either may be null).
+// process token (`caller_user`, `caller_owner`; either may be null): a folder an earlier setup
+// made belongs to one of them.
 FolderVerdict JudgeExistingFolder(DWORD attributes, PSID owner, PSID caller_user, PSID caller_owner);
 
 // The owner and the default owner of the process token, for JudgeExistingFolder.
@@ -33,7 +35,7 @@ class CCallerSids {
   PSID Owner() const { return owner_.empty() ? nullptr : const_cast<BYTE*>(owner_.data()); }
 
  private:
-  std::basic_string<BYTE> user_, owner_;
+  std::vector<BYTE> user_, owner_;
 };
 
 // Looks at an existing folder (without following a link) and judges it.

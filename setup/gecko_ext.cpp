@@ -55,18 +55,19 @@ bool AttributeHolds(IXmlReader* reader, const wchar_t* needle, bool first_only) 
   return found;
 }
 
+bool IsPlainFolder(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+         !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
 // Creates the folders of an entry's relative path below the target, refusing any that exists
-// as a link.
+// as a link or a file.
 bool CreateFolderChain(const std::wstring& target, const std::wstring& relative) {
   size_t pos = 0;
   while ((pos = relative.find(L'\\', pos)) != std::wstring::npos) {
     std::wstring folder = target + L"\\" + relative.substr(0, pos);
-    if (!CreateDirectoryW(folder.c_str(), nullptr)) {
-      const DWORD attributes = GetFileAttributesW(folder.c_str());
-      if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
-          (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-        return false;
-    }
+    if (!CreateDirectoryW(folder.c_str(), nullptr) && !IsPlainFolder(folder)) return false;
     ++pos;
   }
   return true;
@@ -256,10 +257,6 @@ bool MakeFreshFolder(const std::wstring& target) {
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
-}  // namespace
-
-namespace {
-
 // The entry's relative path with backslashes, and whether it is a folder; false for a name the
 // unpack refuses.
 bool ReadEntryPath(unzFile zip, unz_file_info64* info, std::wstring* name, bool* is_folder) {
@@ -289,12 +286,6 @@ bool CheckPackage(unzFile zip) {
     if (next == UNZ_END_OF_LIST_OF_FILE) return true;
     if (next != UNZ_OK) return false;
   }
-}
-
-bool IsPlainFolder(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-         !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 }  // namespace

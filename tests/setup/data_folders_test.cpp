@@ -29,8 +29,8 @@ struct Sid {
   PSID sid = nullptr;
 };
 
-// Wine reads every file's owner as the user who runs it and keeps no other: the owners are
-// given to the decision directly.
+// Wine reads every file's owner as the user who runs it and keeps no other (the token's
+// default owner is Domain Users there): the owners are given to the decision directly.
 TEST(DataFolders, ExistingFolderIsJudgedByWhatItIsAndWhoOwnsIt) {
   Sid administrators(L"BA"), system(L"SY"), installer(L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464"),
       caller(L"S-1-5-21-7-8-9-1000"), caller_owner(L"BA"), other_user(L"S-1-5-21-7-8-9-1001"), everyone(L"WD"),
