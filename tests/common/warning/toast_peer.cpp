@@ -1,6 +1,8 @@
 // Another process showing a toast of a given kind: toast_peer <mutex name> <display ms>.
-// Signals "<name>-shown" once its toast is up and "<name>-done" once the toast slid out and gave
-// the mutex back.
+// Signals "<name>-shown" once its toast is up, keeps it up until "<name>-release" is set (or its
+// display time ends), closes it as a click would, and signals "<name>-done" once the toast is
+// gone and gave the mutex back. Waiting for the release keeps the test's view of "the peer's
+// toast is up" true however slowly the test's own process runs.
 #include <stdlib.h>
 
 #include <string>
@@ -12,7 +14,8 @@ int main(int argc, char** argv) {
   const std::string name = argv[1];
   HANDLE shown = OpenEventA(EVENT_MODIFY_STATE, FALSE, (name + "-shown").c_str());
   HANDLE done = OpenEventA(EVENT_MODIFY_STATE, FALSE, (name + "-done").c_str());
-  if (!shown || !done) return 3;
+  HANDLE release = OpenEventA(SYNCHRONIZE, FALSE, (name + "-release").c_str());
+  if (!shown || !done || !release) return 3;
   int result = 0;
   {
     CTestToast toast(name.c_str(), 20, atoi(argv[2]), 200, 120);
@@ -20,11 +23,19 @@ int main(int argc, char** argv) {
       result = 4;
     } else {
       SetEvent(shown);
-      if (!PumpUntil([&] { return toast.hide_done > 0; })) result = 5;
+      if (!PumpUntil([&] { return WaitForSingleObject(release, 0) == WAIT_OBJECT_0 || toast.hide_done > 0; },
+                     60000)) {
+        result = 5;
+      } else if (toast.hide_done == 0) {
+        // A click hides the toast at once and gives the mutex back.
+        SendMessageA(toast.GetWindow(), WM_LBUTTONDOWN, 0, 0);
+        if (IsWindowVisible(toast.GetWindow())) result = 6;
+      }
     }
   }
   SetEvent(done);
   CloseHandle(shown);
   CloseHandle(done);
+  CloseHandle(release);
   return result;
 }

@@ -271,11 +271,12 @@ TEST(WarningToasts, OneOfAKindAcrossProcesses) {
   const std::string name = UniqueName("peer");
   HANDLE shown = CreateEventA(nullptr, TRUE, FALSE, (name + "-shown").c_str());
   HANDLE done = CreateEventA(nullptr, TRUE, FALSE, (name + "-done").c_str());
+  HANDLE release = CreateEventA(nullptr, TRUE, FALSE, (name + "-release").c_str());
   char path[MAX_PATH];
   GetModuleFileNameA(nullptr, path, MAX_PATH);
   std::string peer = path;
   peer = peer.substr(0, peer.find_last_of("\\/") + 1) + "toast_peer.exe";
-  std::string command = "\"" + peer + "\" " + name + " 1500";
+  std::string command = "\"" + peer + "\" " + name + " 60000";
   STARTUPINFOA si = {sizeof(si)};
   PROCESS_INFORMATION pi = {};
   ASSERT_TRUE(CreateProcessA(peer.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
@@ -289,7 +290,8 @@ TEST(WarningToasts, OneOfAKindAcrossProcesses) {
   EXPECT_FALSE(IsWindowVisible(toast.GetWindow()));
   EXPECT_FALSE(toast.IsShowing());
 
-  // Once the peer's toast slid out, this one may show.
+  // Once the peer's toast is gone, this one may show.
+  SetEvent(release);
   ASSERT_TRUE(PumpUntil([&] { return WaitForSingleObject(done, 0) == WAIT_OBJECT_0; }, 20000));
   EXPECT_TRUE(toast.Show());
   EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(toast.GetWindow()) != FALSE; }));
@@ -303,6 +305,7 @@ TEST(WarningToasts, OneOfAKindAcrossProcesses) {
   CloseHandle(pi.hProcess);
   CloseHandle(shown);
   CloseHandle(done);
+  CloseHandle(release);
 }
 
 }  // namespace
