@@ -132,7 +132,10 @@ TEST(UpdateVersions, CompareFieldByFieldAsNumbers) {
     int result;
   } cases[] = {{L"2.7.0.14", L"2.7.0.14", 1}, {L"2.7.0.14", L"2.7.0.15", 3}, {L"2.7.0.14", L"2.6.9.99", 2},
                {L"2.7.0.9", L"2.7.0.14", 3},  {L"2.7.0.14", L"3.0", 0},      {L"x", L"2.7.0.14", 0},
-               {nullptr, L"1.0.0.0", 0},      {L"10.0.0.0", L"9.9.9.9", 2}};
+               {nullptr, L"1.0.0.0", 0},      {L"10.0.0.0", L"9.9.9.9", 2},
+               // A field beyond what a number holds is unreadable, never a wrapped one.
+               {L"2.7.0.14", L"99999999999.0.0.0", 0}, {L"2.7.0.14", L"2.7.0.4294967311", 0},
+               {L"2.7.0.14", L"2.7.0.999999999", 3}};
   for (const Case& c : cases) EXPECT_EQ(c.result, CompareVersions(c.a, c.b)) << (c.a ? c.a : L"null") << " " << c.b;
 }
 
