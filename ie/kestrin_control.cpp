@@ -9,6 +9,7 @@
 #include "common/crypto/cert_helpers.h"
 #include "common/nlrcert/hallmark_store.h"
 #include "common/nlrcert/nlr_data.h"
+#include "common/url/page_address.h"
 #include "common/utility/platform.h"
 #include "common/utility/window_ids.h"
 #include "ie/core/site_seal_lookup.h"
@@ -111,17 +112,6 @@ std::wstring Wide(const std::string& text) {
   std::wstring out(size > 0 ? size : 0, L'\0');
   if (size > 0) MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), &out[0], size);
   return out;
-}
-
-bool Narrow(const wchar_t* text, size_t length, std::string* out) {
-  out->clear();
-  if (length == 0) return true;
-  int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, static_cast<int>(length), nullptr, 0, nullptr,
-                                 nullptr);
-  if (size <= 0) return false;
-  out->resize(size);
-  return WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, static_cast<int>(length), &(*out)[0], size,
-                             nullptr, nullptr) == size;
 }
 
 bool IsPopupWindow(HWND window) {
@@ -321,8 +311,9 @@ void CKestrinControl::StartDownload() {
   total_ = 0;
   SetStatus("Downloading Certificate: 0%");
   state_ = kStateDownloadStarted;
-  std::string location;
-  if (!Narrow(cert_location_.data(), cert_location_.size(), &location)) return;
+  // Never through the code page: a character it cannot hold would become a "?" that ends the
+  // host early.
+  std::string location = UrlNS::NarrowPageAddress(cert_location_.data(), cert_location_.size());
   WebUtilsNS::CUrlBuilder url;
   if (!url.SetUrl(location.c_str(), false)) return;
   // A download started again drops the earlier one: its answers go unheard.
@@ -411,9 +402,12 @@ bool CKestrinControl::GetPageUrl(std::string* url) {
   CBstr href;
   if (FAILED(location->get_href(href.Receive())) || !href.Get()) return false;
   // One character past the longest address the scope check takes, so that a longer one still
-  // fails there.
+  // fails there. The address is read as the helper object reads it: an address with a host
+  // becomes its ASCII text (the host in its ASCII-compatible form); any other keeps its
+  // characters beyond ASCII percent-encoded, and the scope check finds no host in it.
   size_t length = std::min<size_t>(href.Length(), CryptoNS::CNlrCertificate::kMaxUrl + 1);
-  return Narrow(href.Get(), length, url);
+  *url = UrlNS::NarrowPageAddress(href.Get(), length);
+  return true;
 }
 
 void CKestrinControl::StartRevocationLookup() {

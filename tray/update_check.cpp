@@ -4,6 +4,7 @@
 #include <cwchar>
 #include <vector>
 
+#include "common/url/page_address.h"
 #include "platform/appframe/string.h"
 
 namespace WarningWindowNS {
@@ -59,6 +60,8 @@ std::vector<size_t> LineEndsBefore(const std::wstring& text, size_t at) {
   return lengths;
 }
 
+bool IsAsciiDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+
 bool InSet(wchar_t c, wchar_t lower, wchar_t upper) { return c == lower || c == L'|' || c == upper; }
 
 bool EndsInExe(const std::wstring& text, size_t end) {
@@ -72,30 +75,38 @@ std::vector<size_t> FindAll(const std::wstring& text, const wchar_t* what) {
   return at;
 }
 
-// The block that starts with the open tag at `open`; the latest fitting close tag wins.
-bool MatchBlock(const std::wstring& text, size_t open, const std::vector<size_t>& closes, CUpdateInfo* info) {
+// The end of the longest installer address any close tag allows: the latest close tag that
+// a line end and ".exe" come before. A close tag further on allows none, and an earlier one
+// only a shorter address, so this end alone decides for every block.
+size_t LongestAddressEnd(const std::wstring& text, const std::vector<size_t>& closes) {
+  for (auto close = closes.rbegin(); close != closes.rend(); ++close) {
+    for (size_t third_end : LineEndsBefore(text, *close)) {
+      if (*close < third_end) continue;
+      size_t url_end = *close - third_end;
+      if (EndsInExe(text, url_end)) return url_end;
+    }
+  }
+  return std::wstring::npos;
+}
+
+// The block that starts with the open tag at `open`, its address ending at `url_end`.
+bool MatchBlock(const std::wstring& text, size_t open, size_t url_end, CUpdateInfo* info) {
   size_t after_tag = open + wcslen(kOpenTag);
   for (size_t first_end : LineEndsAt(text, after_tag)) {
     size_t lv = after_tag + first_end;
     if (!StartsWith(text, lv, L"LV=")) continue;
     size_t version_start = lv + 3, version_end = version_start;
-    while (version_end < text.size() && (iswdigit(text[version_end]) || text[version_end] == L'.')) ++version_end;
+    while (version_end < text.size() && (IsAsciiDigit(text[version_end]) || text[version_end] == L'.')) ++version_end;
     if (version_end == version_start) continue;
     for (size_t second_end : LineEndsAt(text, version_end)) {
       size_t url_line = version_end + second_end;
       if (!StartsWith(text, url_line, L"URL=")) continue;
       size_t url_start = url_line + 4;
-      for (auto close = closes.rbegin(); close != closes.rend(); ++close) {
-        for (size_t third_end : LineEndsBefore(text, *close)) {
-          if (*close < third_end) continue;
-          size_t url_end = *close - third_end;
-          // At least one character before ".exe".
-          if (url_end < url_start + 5 || !EndsInExe(text, url_end)) continue;
-          info->version = text.substr(version_start, version_end - version_start);
-          info->installer_url = text.substr(url_start, url_end - url_start);
-          return true;
-        }
-      }
+      // At least one character before ".exe".
+      if (url_end == std::wstring::npos || url_end < url_start + 5) continue;
+      info->version = text.substr(version_start, version_end - version_start);
+      info->installer_url = text.substr(url_start, url_end - url_start);
+      return true;
     }
   }
   return false;
@@ -104,23 +115,54 @@ bool MatchBlock(const std::wstring& text, size_t open, const std::vector<size_t>
 }  // namespace
 
 bool ParseUpdateInfo(const std::wstring& text, CUpdateInfo* info) {
+  // Each open tag's version digits lie between it and the next tag, so every block together
+  // reads the text once more at most.
   std::vector<size_t> opens = FindAll(text, kOpenTag);
-  std::vector<size_t> closes = FindAll(text, kCloseTag);
+  size_t url_end = LongestAddressEnd(text, FindAll(text, kCloseTag));
+  if (url_end == std::wstring::npos) return false;
   for (auto open = opens.rbegin(); open != opens.rend(); ++open)
-    if (MatchBlock(text, *open, closes, info)) return true;
+    if (MatchBlock(text, *open, url_end, info)) return true;
   return false;
 }
 
-bool IsAcceptableInstallerUrl(const std::wstring& url) {
-  if (url.size() < 9 || _wcsnicmp(url.c_str(), L"https://", 8) != 0) return false;
+bool IsAcceptableInstallerUrl(const std::wstring& url, const std::string& update_host, std::wstring* offered) {
+  offered->clear();
+  if (update_host.empty() || url.size() > kMaxInstallerUrl || url.size() < 9 ||
+      _wcsnicmp(url.c_str(), L"https://", 8) != 0)
+    return false;
   for (wchar_t c : url)
     if (c <= L' ' || c == 0x7F) return false;
-  WebUtilsNS::CCrackedUrl cracked;
-  return cracked.Crack(url.c_str()) && cracked.scheme == WebUtilsNS::URL_SCHEME_HTTPS && !cracked.host.empty();
+  UrlNS::PageAddress address;
+  if (!UrlNS::ReadPageAddress(url, &address) || address.scheme != "https" || address.host != update_host)
+    return false;
+  std::string text = address.Text();  // ASCII
+  offered->assign(text.begin(), text.end());
+  return true;
 }
 
+std::string UpdateHostOf(const std::wstring& server) {
+  UrlNS::PageAddress address;
+  if (!UrlNS::ReadPageAddress(server, &address) || (address.scheme != "http" && address.scheme != "https"))
+    return std::string();
+  return address.host;
+}
+
+namespace {
+
+// A field longer than nine digits could pass what "%d" can hold.
+bool HasLongField(const wchar_t* text) {
+  int digits = 0;
+  for (; *text; ++text) {
+    digits = IsAsciiDigit(*text) ? digits + 1 : 0;
+    if (digits > 9) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 int CompareVersions(const wchar_t* first, const wchar_t* second) {
-  if (!first || !second) return 0;
+  if (!first || !second || HasLongField(first) || HasLongField(second)) return 0;
   int a[4], b[4];
   if (swscanf(first, L"%d.%d.%d.%d", &a[0], &a[1], &a[2], &a[3]) != 4) return 0;
   if (swscanf(second, L"%d.%d.%d.%d", &b[0], &b[1], &b[2], &b[3]) != 4) return 0;
@@ -137,7 +179,8 @@ CUpdateBase::~CUpdateBase() { m_warning.Destroy(); }
 
 void CUpdateBase::OnRequestComplete(DWORD, const char*, const BYTE* body, DWORD length) {
   ++answers_;
-  if (!body || length == 0) return;
+  // The request's limit bounds the body; a longer one is no reply of the service's.
+  if (!body || length == 0 || length > kMaxUpdateInfoSize) return;
   // The body is 8-bit text of the system's code page, not terminated: convert exactly
   // `length` bytes.
   int n = MultiByteToWideChar(CP_ACP, 0, reinterpret_cast<const char*>(body), static_cast<int>(length), nullptr, 0);
@@ -147,9 +190,10 @@ void CUpdateBase::OnRequestComplete(DWORD, const char*, const BYTE* body, DWORD 
   CUpdateInfo info;
   if (!ParseUpdateInfo(text, &info)) return;
   if (!IsNewer(info.version.c_str())) return;
-  // Only an installer fetched over a protected connection is offered.
-  if (!IsAcceptableInstallerUrl(info.installer_url)) return;
-  PromptInstall(info.version.c_str(), info.installer_url.c_str());
+  // Only an installer on the update host, fetched over a protected connection, is offered.
+  std::wstring offered;
+  if (!IsAcceptableInstallerUrl(info.installer_url, UpdateHostOf(GetUpdateServer()), &offered)) return;
+  PromptInstall(info.version.c_str(), offered.c_str());
 }
 
 void CUpdateBase::OnRequestFailed(DWORD, DWORD) {
@@ -174,7 +218,9 @@ bool CKRUpdate::CheckForUpdate() {
       (cracked.scheme != WebUtilsNS::URL_SCHEME_HTTP && cracked.scheme != WebUtilsNS::URL_SCHEME_HTTPS))
     return false;
   m_request.SetHeaders(header, true);
-  m_request.SendRequest(url.ToAnsi().c_str(), this, 0, 0);
+  // The address is the program's own (ASCII); the reply is read no further than the block
+  // and the text around it can reach.
+  m_request.SendLimitedRequest(url.ToAnsi().c_str(), this, 0, 0, kMaxUpdateInfoSize);
   m_settings.SetNextUpDate(now + kCheckInterval, true);
   return true;
 }

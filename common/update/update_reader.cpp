@@ -84,6 +84,9 @@ bool IsReadableXml(const BYTE* bytes, size_t size) {
     size_t start = size >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF ? 3 : 0;
     text.assign(reinterpret_cast<const char*>(bytes) + start, size - start);
   }
+  // No document holds the character zero; the reader takes it for the end of its input, and a
+  // declaration followed by that end stops the process.
+  if (text.find('\0') != std::string::npos) return false;
   // Every instruction: a target name, then white space or "?>", and an end.
   size_t end = 0;  // the "?>" after the instruction last looked at
   for (size_t at = text.find("<?"); at != std::string::npos; at = text.find("<?", at + 2)) {
@@ -107,7 +110,8 @@ bool IsReadableXml(const BYTE* bytes, size_t size) {
     at = before;
   }
   while (at < text.size() && IsSpace(text[at])) ++at;
-  return text.compare(at, 2, "?>") == 0;
+  // Something must follow the declaration: a document that is nothing but one stops the reader.
+  return text.compare(at, 2, "?>") == 0 && at + 2 < text.size();
 }
 
 bool GetEnvironmentText(std::string* text, const char* name) {

@@ -141,6 +141,111 @@ bool Punycode(const std::vector<unsigned long>& input, std::string* out) {
   return true;
 }
 
+// ---- The mapping step of international names (IDNA 2003) -------------------------------------
+
+typedef int(WINAPI* IdnProc)(DWORD flags, const wchar_t* input, int input_length, wchar_t* output,
+                             int output_length);
+typedef int(WINAPI* NormalizeProc)(int form, const wchar_t* input, int input_length, wchar_t* output,
+                                   int output_length);
+const int kNormalizationKC = 5;
+
+// A function of kernel32 (Vista on) or, before it, of normaliz.dll where that was installed;
+// null where neither has it. The library stays loaded for the life of the process.
+FARPROC PlatformFunction(const char* name) {
+  HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+  FARPROC proc = kernel ? GetProcAddress(kernel, name) : nullptr;
+  if (!proc) {
+    HMODULE normaliz = LoadLibraryW(L"normaliz.dll");
+    if (normaliz) proc = GetProcAddress(normaliz, name);
+  }
+  return proc;
+}
+
+IdnProc PlatformNameprep() {
+  static const IdnProc proc = reinterpret_cast<IdnProc>(PlatformFunction("IdnToNameprepUnicode"));
+  return proc;
+}
+
+NormalizeProc PlatformNormalize() {
+  static const NormalizeProc proc = reinterpret_cast<NormalizeProc>(PlatformFunction("NormalizeString"));
+  return proc;
+}
+
+// Calls a platform function of the (flags or form, input, output) shape; false when it fails.
+template <class Proc, class First>
+bool CallPlatform(Proc proc, First first, const std::wstring& input, std::wstring* out) {
+  out->clear();
+  if (input.empty()) return true;
+  // Mapping makes a label a few times longer at most (a ligature of three letters, a
+  // compatibility character of up to eighteen).
+  std::vector<wchar_t> buffer(input.size() * 18 + 16);
+  int n = proc(first, input.data(), static_cast<int>(input.size()), buffer.data(), static_cast<int>(buffer.size()));
+  if (n <= 0) return false;
+  out->assign(buffer.data(), static_cast<size_t>(n));
+  while (!out->empty() && out->back() == L'\0') out->pop_back();
+  return true;
+}
+
+// The mappings of the mapping step that the conversion applies itself before anything else:
+// the characters mapped to nothing, the case mappings of the Latin-1 letters, the sharp s
+// and the final sigma, and the full-width letters and digits. Each is the mapping step's own,
+// so applying them first changes no result of the platform's; they also mend a platform whose
+// tables go wrong in the Latin-1 range.
+void PremapCharacter(wchar_t c, std::wstring* out) {
+  if (c == 0x00AD || c == 0x034F || c == 0x1806 || (c >= 0x180B && c <= 0x180D) || (c >= 0x200B && c <= 0x200D) ||
+      c == 0x2060 || (c >= 0xFE00 && c <= 0xFE0F) || c == 0xFEFF)
+    return;  // mapped to nothing
+  if (c == 0x00DF) {
+    *out += L"ss";
+  } else if (c == 0x03C2) {
+    *out += static_cast<wchar_t>(0x03C3);
+  } else if (c == 0x00B5) {
+    *out += static_cast<wchar_t>(0x03BC);
+  } else if (c >= 0x00C0 && c <= 0x00DE && c != 0x00D7) {
+    *out += static_cast<wchar_t>(c + 0x20);
+  } else if (c == 0x0130) {
+    *out += L"i\x0307";
+  } else if ((c >= 0xFF21 && c <= 0xFF3A) || (c >= 0xFF41 && c <= 0xFF5A) || (c >= 0xFF10 && c <= 0xFF19)) {
+    *out += static_cast<wchar_t>(LowerAscii(static_cast<wchar_t>(c - 0xFEE0)));
+  } else if (c == 0xFF0D) {
+    *out += L'-';
+  } else if (c >= 0xFB00 && c <= 0xFB06) {
+    static const wchar_t* const kLigatures[] = {L"ff", L"fi", L"fl", L"ffi", L"ffl", L"st", L"st"};
+    *out += kLigatures[c - 0xFB00];
+  } else if (c == 0x2126) {
+    *out += static_cast<wchar_t>(0x03C9);
+  } else if (c == 0x212A) {
+    *out += L'k';
+  } else if (c == 0x212B) {
+    *out += static_cast<wchar_t>(0x00E5);
+  } else {
+    *out += c;
+  }
+}
+
+std::wstring Premap(const std::wstring& label) {
+  std::wstring out;
+  for (wchar_t c : label) PremapCharacter(c, &out);
+  return out;
+}
+
+// Right-to-left letters (Hebrew, Arabic, Syriac, Thaana, N'Ko and their presentation forms).
+bool IsRightToLeft(unsigned long c) {
+  return (c >= 0x0590 && c <= 0x08FF) || (c >= 0xFB1D && c <= 0xFDFF) || (c >= 0xFE70 && c <= 0xFEFE);
+}
+
+// The rule for right-to-left labels, taken strictly: a label with a right-to-left letter
+// starts and ends with one and holds nothing but them, digits and hyphens.
+bool PassesDirectionRule(const std::vector<unsigned long>& points) {
+  bool any = false;
+  for (unsigned long c : points) any = any || IsRightToLeft(c);
+  if (!any) return true;
+  if (!IsRightToLeft(points.front()) || !IsRightToLeft(points.back())) return false;
+  for (unsigned long c : points)
+    if (!IsRightToLeft(c) && !(c >= '0' && c <= '9') && c != '-') return false;
+  return true;
+}
+
 // ---- Host -------------------------------------------------------------------------------------
 
 bool IsHostCharacter(char c) {
@@ -289,6 +394,52 @@ bool HasAuthority(const std::string& scheme) {
 
 }  // namespace
 
+namespace {
+
+void Lower(std::wstring* text) {
+  if (!text->empty()) CharLowerBuffW(&(*text)[0], static_cast<DWORD>(text->size()));
+}
+
+}  // namespace
+
+bool OwnNameprepLabel(const std::wstring& label, std::wstring* out) {
+  out->clear();
+  std::wstring text = Premap(label);
+  Lower(&text);
+  NormalizeProc normalize = PlatformNormalize();
+  if (normalize && !text.empty()) {
+    std::wstring normal;
+    if (!CallPlatform(normalize, kNormalizationKC, text, &normal)) return false;
+    // Lowering and normalising may bring a character the mappings take (a capital sharp s, a
+    // compatibility capital): once more, as the case folding for normalised text does.
+    text = Premap(normal);
+    Lower(&text);
+  }
+  *out = text;
+  return true;
+}
+
+bool NameprepLabel(const std::wstring& label, std::wstring* out) {
+  out->clear();
+  std::wstring own;
+  bool own_mapped = OwnNameprepLabel(label, &own);
+  IdnProc nameprep = PlatformNameprep();
+  if (!nameprep) {
+    if (own_mapped) *out = own;
+    return own_mapped;
+  }
+  // The platform's mapping decides, and only where the own one agrees: a platform table that
+  // goes wrong (as one does in the Latin-1 range, mapped first here for that reason) never
+  // makes a host. Unassigned characters are refused (flags 0). ASCII letters compare in lower
+  // case, as the host is written.
+  std::wstring premapped = Premap(label), platform;
+  if (!premapped.empty() && !CallPlatform(nameprep, 0ul, premapped, &platform)) return false;
+  for (wchar_t& c : platform) c = LowerAscii(c);
+  if (!own_mapped || platform != own) return false;
+  *out = platform;
+  return true;
+}
+
 bool HostToAscii(const std::wstring& host, std::string* out) {
   out->clear();
   if (host.empty() || host.size() > 4 * kMaxHostLength) return false;
@@ -323,18 +474,29 @@ bool HostToAscii(const std::wstring& host, std::string* out) {
       for (char c : written)
         if (!IsHostCharacter(c)) return false;
     } else {
-      CharLowerBuffW(&label[0], static_cast<DWORD>(label.size()));
+      // The mapping step first (case, compatibility forms, characters mapped to nothing): the
+      // host the browser connects to is the mapped one.
       std::vector<unsigned long> points;
       if (!CodePoints(label, &points)) return false;
+      std::wstring mapped;
+      if (!NameprepLabel(label, &mapped) || mapped.empty() || !CodePoints(mapped, &points)) return false;
+      bool mapped_ascii = true;
       for (unsigned long c : points) {
-        // The characters a host never holds, in any script.
-        if (c < 0x80 && !IsHostCharacter(static_cast<char>(c))) return false;
-        if ((c >= 0x80 && c < 0xA0) || c == 0xFFFD || (c >= 0xFFF0 && c <= 0xFFFF) || (c >= 0x2000 && c <= 0x206F))
+        mapped_ascii = mapped_ascii && c < 0x80;
+        // The characters a host never holds, in any script (a dot that mapping made among them).
+        if (c < 0x80 && !IsHostCharacter(static_cast<char>(LowerAscii(static_cast<wchar_t>(c))))) return false;
+        if ((c >= 0x80 && c < 0xA0) || c == 0xFFFD || (c >= 0xFFF0 && c <= 0xFFFF) || (c >= 0x2000 && c <= 0x206F) ||
+            c == 0x3000 || (c >= 0xE000 && c <= 0xF8FF) || c >= 0xF0000 || (c >= 0xFDD0 && c <= 0xFDEF))
           return false;
       }
-      std::string encoded;
-      if (!Punycode(points, &encoded)) return false;
-      written = "xn--" + encoded;
+      if (mapped_ascii) {
+        for (unsigned long c : points) written += static_cast<char>(LowerAscii(static_cast<wchar_t>(c)));
+      } else {
+        if (!PassesDirectionRule(points)) return false;
+        std::string encoded;
+        if (!Punycode(points, &encoded)) return false;
+        written = "xn--" + encoded;
+      }
     }
     if (written.size() > kMaxLabelLength) return false;
     labels.push_back(written);

@@ -44,9 +44,21 @@ bool ReadPageAddress(const std::wstring& text, PageAddress* out);
 // An 8-bit text is read as UTF-8 when it is valid UTF-8, else in the ANSI code page.
 bool ReadPageAddress(const char* text, PageAddress* out);
 
-// The host in ASCII-compatible form: lower case, punycode for non-ASCII labels. False when
-// a label is empty or too long or holds a character a host may not hold.
+// The host in ASCII-compatible form, as the browsers convert international names (IDNA 2003):
+// a label beyond ASCII goes through the mapping step (case folding, compatibility forms, the
+// characters mapped to nothing; the sharp s becomes "ss", the final sigma the plain one) and,
+// when it still holds characters beyond ASCII, becomes "xn--" and its punycode. ASCII labels
+// are lower-cased. False when a label is empty or too long, holds a character a host may not
+// hold (before or after mapping), breaks the rule for right-to-left labels, or cannot be mapped.
 bool HostToAscii(const std::wstring& host, std::string* out);
+
+// The mapping step for one label: where the system has one, the platform's
+// (IdnToNameprepUnicode, unassigned characters refused) when OwnNameprepLabel gives the same;
+// else OwnNameprepLabel. False when the label cannot be mapped or the two differ.
+bool NameprepLabel(const std::wstring& label, std::wstring* out);
+// The project's own mapping step: the characters mapped to nothing, the special case mappings,
+// lower case, then the platform's compatibility normalisation where it has one.
+bool OwnNameprepLabel(const std::wstring& label, std::wstring* out);
 
 // A UTF-16 page address as 8-bit text for the 8-bit interfaces of the add-on, never through
 // a best-fit mapping: an address with a host becomes its ASCII text (as Text()); any other

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "common/url/page_address.h"
 #include "common/utility/platform.h"
 #include "common/windowing/validation_border.h"
 #include "ie/kestrin_control.h"
@@ -239,6 +240,45 @@ TEST_F(ControlTest, PageAddressUnreadable) {
   Road road = Finish();
   EXPECT_EQ(7, road.state);
   EXPECT_EQ(L"Security check was unable to determine browser URL, probably due to cross domain framing", road.error);
+}
+
+// Page addresses as the browser hands them to the control (UTF-16), read as the helper object
+// reads them: a character of another script in the host is part of the host (never a "?" that
+// ends it early), full stops of other scripts are dots, user information is never the host. The
+// seal is the merchant's genuine one for bank.example and its sub-domains.
+TEST_F(ControlTest, HostileAddressesAreReadAsTheBrowserReadsThem) {
+  const struct {
+    const wchar_t* page;
+    bool shown;
+  } kRows[] = {
+      {L"http://bank.example/index.html", true},
+      {L"http://BANK.example./a/../index.html", true},
+      {L"http://bank.example\xFF0E/index.html", true},             // a full-width trailing full stop
+      {L"http://bank.example\x0430" L"evil.example/", false},     // a Cyrillic letter
+      {L"http://bank.example\x4E2D.evil.example/", false},         // a CJK character
+      {L"http://bank.example\xFF0E" L"evil.example/", false},      // a full-width full stop
+      {L"http://bank.example\x3002" L"evil.example/", false},      // an ideographic full stop
+      {L"http://www.b\x0430nk.example/shop/", false},              // a look-alike of the host
+      {L"http://bank.example\xFFFD.evil.example/", false},         // the replacement character itself
+      {L"http://bank.example@evil.example/", false},
+      {L"http://evil.example\\@bank.example/", false},
+      {L"about:blank", false},
+  };
+  for (const auto& row : kRows) {
+    SCOPED_TRACE(UrlNS::EscapeNonAscii(row.page, wcslen(row.page)));
+    Embed(row.page, Seal("logo-bitmap.cer"));
+    Road road = Finish();
+    if (row.shown) {
+      EXPECT_EQ(5, road.state);
+      EXPECT_EQ(L"No Error.", road.error);
+    } else {
+      EXPECT_EQ(7, road.state);
+      EXPECT_EQ(L"Unable to verify URL", road.error);
+    }
+    site_->Close();
+    control_.Release();
+    site_.Release();
+  }
 }
 
 // A 200-pixel picture needs 150 pixels of the control (three quarters), and as much for the

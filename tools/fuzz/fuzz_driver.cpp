@@ -5,10 +5,14 @@
 // by mutating corpus files (deterministic for a seed). The input being run is written to
 // <crashes>/current-<target>.bin first: when the process dies in a reader (or a platform
 // function it called), that file is the input that killed it; the next run keeps it as
-// crash-<target>-<n>.bin and runs it again first. An input that runs longer than the hang limit
-// is kept the same way. Exit 0 when every input ran, 1 on a crash, 3 on a hang, 2 on usage.
+// crash-<target>-<n>.bin and runs it again first. An input on which a C runtime aborts the
+// process (a failed assertion in a platform library) is kept as abort-<target>-<n>.bin, one that
+// runs longer than the hang limit as hang-<target>-<n>.bin. Exit 0 when every input ran, 1 on a
+// crash, 2 on usage, 4 on an abort, 5 on a hang (3 is the status the C runtimes end an abort
+// with, so it never stands for a hang).
 #include <windows.h>
 
+#include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -76,6 +80,11 @@ std::vector<std::string> FilesOf(const std::string& folder, const char* pattern)
   return files;
 }
 
+// Status values of the driver.
+const int kExitCrash = 1;
+const int kExitAbort = 4;
+const int kExitHang = 5;
+
 // A crash file name not yet taken.
 std::string NewCrashPath(const char* kind) {
   for (int n = 0;; ++n) {
@@ -93,8 +102,32 @@ LONG WINAPI OnCrash(EXCEPTION_POINTERS* info) {
   fprintf(stderr, "CRASH in %s: exception %08lx on input %ld, kept as %s\n", g_options.target->name,
           info && info->ExceptionRecord ? info->ExceptionRecord->ExceptionCode : 0ul, g_input_number, kept.c_str());
   fflush(stderr);
-  TerminateProcess(GetCurrentProcess(), 1);
+  TerminateProcess(GetCurrentProcess(), kExitCrash);
   return EXCEPTION_EXECUTE_HANDLER;
+}
+
+// A C runtime calls this on abort() (after printing a failed assertion); without it, it would
+// end the process with status 3 and no word of the input.
+void __cdecl OnAbort(int) {
+  std::string kept = NewCrashPath("abort");
+  MoveFileA(g_current_path.c_str(), kept.c_str());
+  fprintf(stderr, "ABORT in %s on input %ld, kept as %s\n", g_options.target->name, g_input_number, kept.c_str());
+  fflush(stderr);
+  TerminateProcess(GetCurrentProcess(), kExitAbort);
+}
+
+// Every C runtime that a reader or a platform library may abort through: the driver's own and
+// the system's two (the platform's libraries use either). Each keeps its handlers apart, so the
+// handler goes into each; the libraries stay loaded for the life of the process.
+void CatchAborts() {
+  signal(SIGABRT, OnAbort);
+  typedef void(__cdecl * Handler)(int);
+  typedef Handler(__cdecl * SignalProc)(int, Handler);
+  for (const char* name : {"msvcrt.dll", "ucrtbase.dll"}) {
+    HMODULE runtime = LoadLibraryA(name);
+    SignalProc set = runtime ? reinterpret_cast<SignalProc>(GetProcAddress(runtime, "signal")) : nullptr;
+    if (set) set(SIGABRT, OnAbort);
+  }
 }
 
 DWORD WINAPI Watchdog(void*) {
@@ -106,7 +139,7 @@ DWORD WINAPI Watchdog(void*) {
       MoveFileA(g_current_path.c_str(), kept.c_str());
       fprintf(stderr, "HANG in %s on input %ld, kept as %s\n", g_options.target->name, g_input_number, kept.c_str());
       fflush(stderr);
-      TerminateProcess(GetCurrentProcess(), 3);
+      TerminateProcess(GetCurrentProcess(), kExitHang);
     }
   }
 }
@@ -207,6 +240,17 @@ std::string WindowsPath(const char* path) {
   return out;
 }
 
+// The driver's own check of its abort report: every input aborts through the system's C
+// runtime, as a failed assertion in a platform library does.
+void AbortThroughSystemRuntime(const BYTE*, size_t) {
+  typedef void(__cdecl * AbortProc)();
+  HMODULE runtime = LoadLibraryA("ucrtbase.dll");
+  AbortProc stop = runtime ? reinterpret_cast<AbortProc>(GetProcAddress(runtime, "abort")) : nullptr;
+  if (stop) stop();
+  abort();
+}
+const KestrinFuzz::Target kAbortCheck = {"abort-check", AbortThroughSystemRuntime};
+
 int Usage() {
   fprintf(stderr, "usage: kestrin_fuzz <target> --corpus DIR --crashes DIR [--runs N] [--seed S] "
                   "[--max-size BYTES] [--hang-seconds S]\ntargets:");
@@ -230,6 +274,7 @@ int main(int argc, char** argv) {
   if (argc < 2) return Usage();
   for (const KestrinFuzz::Target* t = KestrinFuzz::kTargets; t->name; ++t)
     if (strcmp(t->name, argv[1]) == 0) g_options.target = t;
+  if (strcmp(kAbortCheck.name, argv[1]) == 0) g_options.target = &kAbortCheck;
   if (!g_options.target) return Usage();
   for (int i = 2; i + 1 < argc; i += 2) {
     std::string flag = argv[i];
@@ -266,6 +311,7 @@ int main(int argc, char** argv) {
   }
 
   SetUnhandledExceptionFilter(OnCrash);
+  CatchAborts();
   ULONG guarantee = 64 * 1024;
   SetThreadStackGuarantee(&guarantee);
   HANDLE watchdog = CreateThread(nullptr, 0, Watchdog, nullptr, 0, nullptr);

@@ -117,6 +117,61 @@ TEST(UpdateFileReader, DeclarationMustBeCompleteAndPlain) {
   EXPECT_TRUE(walk.elements.empty());
 }
 
+// The document in one of the forms the reader detects: 0 UTF-8, 1 UTF-8 with its mark, 2 UTF-16
+// little-endian, 3 UTF-16 big-endian (both with their mark).
+std::string Encoded(const std::string& ascii, int form) {
+  if (form == 0) return ascii;
+  if (form == 1) return "\xEF\xBB\xBF" + ascii;
+  std::string out = form == 2 ? "\xFF\xFE" : "\xFE\xFF";
+  for (char c : ascii) {
+    out += form == 2 ? c : '\0';
+    out += form == 2 ? '\0' : c;
+  }
+  return out;
+}
+
+// The platform's reader stops the whole process when a declaration is followed by the end of
+// the document or by a character zero (which it takes for the end). Every such shape, in every
+// encoding, is refused before the reader sees it, and the walk ends with an error; the same
+// declarations followed by more of a document still reach the reader.
+TEST(UpdateFileReader, ShapesThatStopTheReaderNeverReachIt) {
+  using namespace std::string_literals;
+  const std::string kDeclarations[] = {
+      "<?xml version=\"1.0\"?>",
+      "<?xml version=\"1.0\" ?>",
+      "<?xml version='1.0' encoding='utf-8'?>",
+      "<?xml version=\"1.0\" encoding=\"utf-16\"?>",
+      "<?xml  version=\"1.0\"  encoding=\"utf-8\"  standalone=\"no\"  ?>",
+  };
+  const std::string kStopping[] = {""s, "\0"s, "\0\0"s, "\0<Update/>"s, " \0"s, "<Update>\0</Update>"s,
+                                   "<Update/>\0"s};
+  const std::string kReadable[] = {"\n", " ", "<Update/>", "<!-- note -->"};
+  for (int form = 0; form < 4; ++form) {
+    for (const std::string& declaration : kDeclarations) {
+      for (const std::string& tail : kStopping) {
+        std::string document = Encoded(declaration + tail, form);
+        SCOPED_TRACE(testing::Message() << "form " << form << ": " << declaration << " + " << tail.size()
+                                        << " bytes");
+        EXPECT_FALSE(UpdateUtilsNS::IsReadableXml(reinterpret_cast<const BYTE*>(document.data()), document.size()));
+        Walk walk = WalkDocument(document);
+        EXPECT_TRUE(FAILED(walk.end)) << std::hex << walk.end;
+        EXPECT_TRUE(walk.elements.empty());
+      }
+      for (const std::string& tail : kReadable) {
+        std::string document = Encoded(declaration + tail, form);
+        EXPECT_TRUE(UpdateUtilsNS::IsReadableXml(reinterpret_cast<const BYTE*>(document.data()), document.size()))
+            << "form " << form << ": " << declaration << tail;
+        WalkDocument(document);  // reaches the reader, and the process goes on
+      }
+    }
+  }
+  // The document the update file carries, as the walk meets it.
+  Walk walk = WalkDocument("<?xml version=\"1.0\"?>\n<Update><Version>3</Version></Update>");
+  EXPECT_EQ(S_FALSE, walk.end);
+  ASSERT_EQ(1u, walk.elements.size());
+  EXPECT_EQ(std::make_pair(0, std::string("3")), walk.elements[0]);
+}
+
 TEST(UpdateFileReader, MalformedDocumentEndsTheWalkAndKeepsWhatCameBefore) {
   Walk walk = WalkDocument("<Update><Thumbprint>one</Thumbprint><Thumbprint>two</Oops></Update>");
   EXPECT_TRUE(FAILED(walk.end)) << std::hex << walk.end;
