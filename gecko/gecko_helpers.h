@@ -52,8 +52,20 @@ std::string AddressToNarrow(const std::wstring& text);
 std::string PageTextToNarrow(const std::wstring& text);
 std::wstring ToWide(const std::string& text);
 
-// The native top-level window of a DOM window: tree item, tree owner's XUL window, its docshell
-// as base window, the parent native window. Null when a step fails.
+// UTF-8 (the browser's URI specs and other AUTF8String texts) to UTF-16 and back.
+std::wstring FromUtf8(const std::string& text);
+std::string ToUtf8(const std::wstring& text);
+
+// The docshell tree item of a DOM window: the window hands out its web navigation through its
+// interface requestor (it does not answer the tree item itself), which is the docshell.
+nsCOMPtr<kr::nsIDocShellTreeItem> TreeItemOf(kr::nsIDOMWindow* window);
+// The tree owner of a DOM window's docshell, as the interface requestor it also is.
+nsCOMPtr<kr::nsIInterfaceRequestor> TreeOwnerOf(kr::nsIDOMWindow* window);
+// The window of a document (its default view, as a DOM window).
+nsCOMPtr<kr::nsIDOMWindow> WindowOfDocument(kr::nsIDOMDocument* document);
+
+// The native top-level window of a DOM window: tree owner's XUL window, its docshell as base
+// window, the parent native window. Null when a step fails.
 HWND NativeWindowOf(kr::nsIDOMWindow* window);
 
 // The module handle of the component library (resources of the popup and toasts live there).
