@@ -139,11 +139,16 @@ TEST_F(Bridge, DownloaderOpensTheAddressOverHttpsAndHandsTheCertificateOver) {
   EXPECT_EQ("https://127.0.0.1:8443/page", io->opened[0]->uri->spec);
   EXPECT_EQ(kr::NS_ERROR_ABORT, io->opened[0]->start_result);
   EXPECT_EQ(0, waiter->calls);
+#if KR_GECKO >= 190
+  // Gecko 1.9 asks the callbacks for its certificate-problem listener; the answer leaves the
+  // browser's own handling in place.
   nsCOMPtr<kr::nsIBadCertListener2> callbacks;
   ASSERT_EQ(kr::NS_OK, io->opened[0]->callbacks->GetInterface(kr::nsIBadCertListener2::IID(), callbacks.OutVoid()));
-  bool suppress = true;
-  EXPECT_EQ(kr::NS_ERROR_NOT_IMPLEMENTED, callbacks->NotifyCertProblem(nullptr, nullptr, "x", &suppress));
-  EXPECT_FALSE(suppress);
+  kr::PRBool suppress = 0x7f7f7f7f;
+  EXPECT_EQ(kr::NS_ERROR_NOT_IMPLEMENTED,
+            callbacks->NotifyCertProblem(nullptr, nullptr, kr::CNarrowString("127.0.0.1:8443"), &suppress));
+  EXPECT_EQ(kr::PR_FALSE, suppress);
+#endif
 
   nsCOMPtr<CHostCert> server = geckohost::MakeServerCert({Pki("server-ov.der"), Pki("inter.der")});
   io->security = new geckohost::CHostSecurityInfo(server.get());
