@@ -11,27 +11,29 @@ objdump=$1 def=$2 shipped=$3
 bad=0
 frozen=$(awk 'f && NF {print $1} /^EXPORTS/ {f=1}' "$def" | sort)
 
-imports=$("$objdump" -p "$shipped" | awk '
+headers=$("$objdump" -p "$shipped")
+imports=$(awk '
   /DLL Name:/ { dll = tolower($3); next }
   /^$/ { dll = "" }
-  dll == "xpcom.dll" && NF == 3 && $1 ~ /^[0-9a-f]+$/ && $2 ~ /^[0-9]+$/ { print $3 }' | sort)
+  dll == "xpcom.dll" && NF == 3 && $1 ~ /^[0-9a-f]+$/ && $2 ~ /^[0-9]+$/ { print $3 }' <<<"$headers" | sort)
 [ -n "$imports" ] || { echo "$(basename "$shipped") imports nothing from xpcom.dll"; bad=1; }
 for name in $imports; do
   grep -qx "$name" <<<"$frozen" || { echo "$(basename "$shipped") imports $name from xpcom.dll: not a frozen function"; bad=1; }
 done
 
-exports=$("$objdump" -p "$shipped" | awk '/\[Ordinal\/Name Pointer\] Table/ {e=1; next} e && /^\t\[/ {print $NF} e && /^$/ {e=0}')
+exports=$(awk '/\[Ordinal\/Name Pointer\] Table/ {e=1; next} e && /^\t\[/ {print $NF} e && /^$/ {e=0}' <<<"$headers")
 [ "$exports" = "NSGetModule" ] || { echo "exports are [$exports], expected NSGetModule alone"; bad=1; }
 
 if "$objdump" -f "$shipped" | grep -q 'pei-i386'; then
   # The export's address: the image base plus the one entry of the export address table.
-  base=$("$objdump" -p "$shipped" | awk '$1 == "ImageBase" {print $2}')
-  rva=$("$objdump" -p "$shipped" | awk '/Export Address Table/ {t=1; next} t && /\[/ {print $(NF-2); exit}')
+  base=$(awk '$1 == "ImageBase" {print $2}' <<<"$headers")
+  rva=$(awk '/Export Address Table --/ {t=1; next} t && /\[/ {print $(NF-2); exit}' <<<"$headers")
   if [ -z "$base" ] || [ -z "$rva" ]; then
     echo "NSGetModule's address not found"; bad=1
   else
     at=$((16#$base + 16#$rva))
-    ret=$("$objdump" -d "$shipped" --start-address=$at --stop-address=$((at + 512)) | awk '/\tret/ {print; exit}')
+    code=$("$objdump" -d "$shipped" --start-address=$at --stop-address=$((at + 512)))
+    ret=$(awk '/\tret/ {print; exit}' <<<"$code")
     case "$ret" in
       *'ret '*'$'*) echo "NSGetModule pops its arguments: $ret"; bad=1 ;;
       *ret*) ;;
