@@ -158,6 +158,53 @@ TEST_F(Bridge, DownloaderOpensTheAddressOverHttpsAndHandsTheCertificateOver) {
   EXPECT_EQ(kr::NS_ERROR_ILLEGAL_VALUE, downloader->GetCert("no scheme", waiter.get()));
 }
 
+// An object of the component's XPCOM base answers the interfaces it lists and the ones they
+// extend, with one identity; a weak reference to it answers while it lives and is cut when it goes.
+class CWeakTarget : public kr::CXPCOMObject<kr::nsISupportsWeakReference, kr::nsIStreamListener> {
+ public:
+  KR_METHOD GetWeakReference(kr::nsIWeakReference** result) override {
+    return weak_.Get(static_cast<kr::nsISupportsWeakReference*>(this), result);
+  }
+  KR_METHOD OnStartRequest(kr::nsIRequest*, kr::nsISupports*) override { return kr::NS_OK; }
+  KR_METHOD OnStopRequest(kr::nsIRequest*, kr::nsISupports*, kr::nsresult) override { return kr::NS_OK; }
+  KR_METHOD OnDataAvailable(kr::nsIRequest*, kr::nsISupports*, kr::nsIInputStream*, uint32_t, uint32_t) override {
+    return kr::NS_OK;
+  }
+
+ private:
+  kr::CWeakReferenceSource weak_;
+};
+
+TEST(XPCOMObject, AnswersItsInterfacesAndParentsAndCutsWeakReferencesWhenItGoes) {
+  nsCOMPtr<CWeakTarget> target(new CWeakTarget());
+  nsCOMPtr<kr::nsIRequestObserver> observer;
+  nsCOMPtr<kr::nsIStreamListener> listener;
+  nsCOMPtr<kr::nsIObserver> absent;
+  ASSERT_EQ(kr::NS_OK, observer.QueryFrom(target.get()));
+  ASSERT_EQ(kr::NS_OK, listener.QueryFrom(target.get()));
+  EXPECT_EQ(static_cast<kr::nsIRequestObserver*>(listener.get()), observer.get());
+  EXPECT_EQ(kr::NS_NOINTERFACE, absent.QueryFrom(target.get()));
+  EXPECT_TRUE(kr::SameObject(observer.get(), static_cast<kr::nsISupportsWeakReference*>(target.get())));
+  EXPECT_EQ(3u, target->GetRefCount());
+
+  nsCOMPtr<kr::nsIWeakReference> weak;
+  ASSERT_EQ(kr::NS_OK, target->GetWeakReference(weak.Out()));
+  nsCOMPtr<kr::nsIWeakReference> again;
+  ASSERT_EQ(kr::NS_OK, target->GetWeakReference(again.Out()));
+  EXPECT_EQ(weak.get(), again.get());
+  EXPECT_EQ(3u, target->GetRefCount());  // the reference does not hold the object
+  nsCOMPtr<kr::nsIStreamListener> strong;
+  EXPECT_EQ(kr::NS_OK, weak->QueryReferent(kr::nsIStreamListener::IID(), strong.OutVoid()));
+  EXPECT_EQ(listener.get(), strong.get());
+
+  strong.Reset();
+  observer.Reset();
+  listener.Reset();
+  target.Reset();
+  EXPECT_EQ(kr::NS_ERROR_NULL_POINTER, weak->QueryReferent(kr::nsIStreamListener::IID(), strong.OutVoid()));
+  EXPECT_EQ(nullptr, strong.get());
+}
+
 TEST_F(Bridge, InstallerRecordsTheVersionPreference) {
   geckohost::HostPrefs()->values.clear();
   GeckoHelpersNS::CGeckoCertInstaller installer(nullptr);
