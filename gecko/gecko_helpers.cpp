@@ -58,33 +58,6 @@ void FreeBuffer(void* buffer) {
   if (kr::nsIMemory* memory = Memory()) memory->Free(buffer);
 }
 
-std::wstring TakeWide(kr::PRUnichar* text) {
-  std::wstring out = text ? text : L"";
-  FreeBuffer(text);
-  return out;
-}
-
-std::string TakeNarrow(char* text) {
-  std::string out = text ? text : "";
-  FreeBuffer(text);
-  return out;
-}
-
-char* CloneNarrow(const std::string& text) {
-  kr::nsIMemory* memory = Memory();
-  char* copy = memory ? static_cast<char*>(memory->Alloc(text.size() + 1)) : nullptr;
-  if (copy) memcpy(copy, text.c_str(), text.size() + 1);
-  return copy;
-}
-
-kr::PRUnichar* CloneWide(const std::wstring& text) {
-  kr::nsIMemory* memory = Memory();
-  size_t bytes = (text.size() + 1) * sizeof(kr::PRUnichar);
-  kr::PRUnichar* copy = memory ? static_cast<kr::PRUnichar*>(memory->Alloc(bytes)) : nullptr;
-  if (copy) memcpy(copy, text.c_str(), bytes);
-  return copy;
-}
-
 std::string AddressToNarrow(const std::wstring& text) {
   return UrlNS::NarrowPageAddress(text.c_str(), text.size());
 }
@@ -93,28 +66,11 @@ std::string PageTextToNarrow(const std::wstring& text) {
   return UrlNS::EscapeNonAscii(text.c_str(), text.size());
 }
 
-std::wstring ToWide(const std::string& text) {
-  if (text.empty()) return std::wstring();
-  int size = MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring out(size > 0 ? size : 0, L'\0');
-  if (size > 0) MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), &out[0], size);
-  return out;
-}
-
 std::wstring FromUtf8(const std::string& text) {
   if (text.empty()) return std::wstring();
   int size = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring out(size > 0 ? size : 0, L'\0');
   if (size > 0) MultiByteToWideChar(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &out[0], size);
-  return out;
-}
-
-std::string ToUtf8(const std::wstring& text) {
-  if (text.empty()) return std::string();
-  int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string out(size > 0 ? size : 0, '\0');
-  if (size > 0)
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &out[0], size, nullptr, nullptr);
   return out;
 }
 

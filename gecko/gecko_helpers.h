@@ -36,25 +36,17 @@ nsresult CreateInstance(const char* contract, nsCOMPtr<T>* out) {
   return components->CreateInstanceByContractID(contract, nullptr, T::IID(), out->OutVoid());
 }
 
-// Frees a buffer the host allocated (strings, DER bytes) with the host's memory service.
+// Frees a buffer the browser allocated (strings, DER bytes) with its memory service.
 void FreeBuffer(void* buffer);
-// Takes a string the host handed out: its text, the buffer freed.
-std::wstring TakeWide(kr::PRUnichar* text);
-std::string TakeNarrow(char* text);
-// A copy in the host's memory (for out-strings the component hands out); null on failure.
-char* CloneNarrow(const std::string& text);
-kr::PRUnichar* CloneWide(const std::wstring& text);
 
 // UTF-16 texts of the browser never go through the ANSI code page's best-fit mapping (a
 // look-alike letter would become a plain one): a page address becomes its ASCII reading
 // (punycode host), any other page text keeps ASCII and percent-encodes the rest as UTF-8.
 std::string AddressToNarrow(const std::wstring& text);
 std::string PageTextToNarrow(const std::wstring& text);
-std::wstring ToWide(const std::string& text);
 
-// UTF-8 (the browser's URI specs and other AUTF8String texts) to UTF-16 and back.
+// UTF-8 (the browser's URI specs and other AUTF8String texts) to UTF-16.
 std::wstring FromUtf8(const std::string& text);
-std::string ToUtf8(const std::wstring& text);
 
 // The docshell tree item of a DOM window: the window hands out its web navigation through its
 // interface requestor (it does not answer the tree item itself), which is the docshell.
