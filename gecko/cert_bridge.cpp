@@ -83,36 +83,14 @@ CCertDownloader::CCertDownloader() { GetService("@mozilla.org/network/io-service
 
 CCertDownloader::~CCertDownloader() {}
 
-kr::nsresult CCertDownloader::QueryInterface(const kr::nsIID& iid, void** result) {
-  if (!result) return kr::NS_ERROR_NULL_POINTER;
-  kr::nsISupports* found = nullptr;
-  if (iid == kr::nsICertDownloader::IID()) found = static_cast<kr::nsICertDownloader*>(this);
-  else if (iid == kr::nsIStreamListener::IID()) found = static_cast<kr::nsIStreamListener*>(this);
-  else if (iid == kr::nsIInterfaceRequestor::IID()) found = static_cast<kr::nsIInterfaceRequestor*>(this);
-  else if (iid == kr::nsIBadCertListener2::IID()) found = static_cast<kr::nsIBadCertListener2*>(this);
-  else if (iid == kr::nsISupports::IID()) found = static_cast<kr::nsICertDownloader*>(this);
-  *result = found;
-  if (!found) return kr::NS_NOINTERFACE;
-  found->AddRef();
-  return kr::NS_OK;
-}
-
-ULONG CCertDownloader::AddRef() { return ++references_; }
-
-ULONG CCertDownloader::Release() {
-  ULONG left = --references_;
-  if (left == 0) delete this;
-  return left;
-}
-
 kr::nsresult CCertDownloader::GetCert(const char* url, kr::nsICertWaiter* waiter) {
   if (!url || !waiter) return kr::NS_ERROR_ILLEGAL_VALUE;
   if (!io_) return kr::NS_ERROR_FAILURE;
   nsCOMPtr<kr::nsIURI> uri;
-  kr::nsresult r = io_->NewURI(url, nullptr, nullptr, uri.Out());
+  kr::nsresult r = io_->NewURI(kr::CNarrowString(url), nullptr, nullptr, uri.Out());
   if (NS_FAILED(r)) return r;
   if (!uri) return kr::NS_ERROR_FAILURE;
-  uri->SetScheme("https");
+  uri->SetScheme(kr::CNarrowString("https"));
   nsCOMPtr<kr::nsIChannel> channel;
   if (NS_FAILED(io_->NewChannelFromURI(uri.get(), channel.Out())) || !channel) return kr::NS_ERROR_FAILURE;
   channel->SetNotificationCallbacks(this);
@@ -131,7 +109,7 @@ kr::nsresult CCertDownloader::OnStopRequest(kr::nsIRequest*, kr::nsISupports*, k
   return kr::NS_ERROR_NOT_IMPLEMENTED;
 }
 
-kr::nsresult CCertDownloader::OnDataAvailable(kr::nsIRequest*, kr::nsISupports*, kr::nsISupports*, uint32_t,
+kr::nsresult CCertDownloader::OnDataAvailable(kr::nsIRequest*, kr::nsISupports*, kr::nsIInputStream*, uint32_t,
                                               uint32_t) {
   return kr::NS_ERROR_NOT_IMPLEMENTED;
 }
@@ -140,11 +118,13 @@ kr::nsresult CCertDownloader::GetInterface(const kr::nsIID& iid, void** result) 
   return QueryInterface(iid, result);
 }
 
-kr::nsresult CCertDownloader::NotifyCertProblem(kr::nsISupports*, kr::nsISupports*, const char*,
-                                                bool* suppress_error) {
-  if (suppress_error) *suppress_error = false;
+#if KR_GECKO >= 190
+kr::nsresult CCertDownloader::NotifyCertProblem(kr::nsIInterfaceRequestor*, kr::nsISSLStatus*, const kr::nsACString&,
+                                                kr::PRBool* suppress_error) {
+  if (suppress_error) *suppress_error = kr::PR_FALSE;
   return kr::NS_ERROR_NOT_IMPLEMENTED;
 }
+#endif
 
 // ---- CGeckoCertInstaller ----
 

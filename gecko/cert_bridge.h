@@ -24,32 +24,32 @@ bool ConvertCertificate(kr::nsIX509Cert* certificate, PCCERT_CONTEXT* context, H
 
 // "@torvan/CCertDownloader": opens an https channel to a URL only to read its server
 // certificate, which goes to the caller's waiter.
-class CCertDownloader : public kr::nsICertDownloader,
-                        public kr::nsIStreamListener,
-                        public kr::nsIInterfaceRequestor,
-                        public kr::nsIBadCertListener2 {
+class CCertDownloader : public kr::CXPCOMObject<kr::nsICertDownloader, kr::nsIStreamListener,
+                                                 kr::nsIInterfaceRequestor
+#if KR_GECKO >= 190
+                                                 , kr::nsIBadCertListener2
+#endif
+                                                 > {
  public:
   CCertDownloader();
-  KR_METHOD QueryInterface(const kr::nsIID& iid, void** result) override;
-  KR_METHOD_(ULONG) AddRef() override;
-  KR_METHOD_(ULONG) Release() override;
   // nsICertDownloader
   KR_METHOD GetCert(const char* url, kr::nsICertWaiter* waiter) override;
   // nsIStreamListener
   KR_METHOD OnStartRequest(kr::nsIRequest* request, kr::nsISupports* context) override;
   KR_METHOD OnStopRequest(kr::nsIRequest* request, kr::nsISupports* context, kr::nsresult status) override;
-  KR_METHOD OnDataAvailable(kr::nsIRequest* request, kr::nsISupports* context, kr::nsISupports* stream,
+  KR_METHOD OnDataAvailable(kr::nsIRequest* request, kr::nsISupports* context, kr::nsIInputStream* stream,
                             uint32_t offset, uint32_t count) override;
   // nsIInterfaceRequestor
   KR_METHOD GetInterface(const kr::nsIID& iid, void** result) override;
+#if KR_GECKO >= 190
   // nsIBadCertListener2
-  KR_METHOD NotifyCertProblem(kr::nsISupports* socket_info, kr::nsISupports* status, const char* target_site,
-                              bool* suppress_error) override;
+  KR_METHOD NotifyCertProblem(kr::nsIInterfaceRequestor* socket_info, kr::nsISSLStatus* status,
+                              const kr::nsACString& target_site, kr::PRBool* suppress_error) override;
+#endif
 
  private:
-  virtual ~CCertDownloader();
+  ~CCertDownloader() override;
   kr::nsCOMPtr<kr::nsIIOService> io_;
-  std::atomic<ULONG> references_{0};
 };
 
 // Run once before the browser reads the user's preferences: records the component's version

@@ -58,33 +58,6 @@ void FreeBuffer(void* buffer) {
   if (kr::nsIMemory* memory = Memory()) memory->Free(buffer);
 }
 
-std::wstring TakeWide(kr::PRUnichar* text) {
-  std::wstring out = text ? text : L"";
-  FreeBuffer(text);
-  return out;
-}
-
-std::string TakeNarrow(char* text) {
-  std::string out = text ? text : "";
-  FreeBuffer(text);
-  return out;
-}
-
-char* CloneNarrow(const std::string& text) {
-  kr::nsIMemory* memory = Memory();
-  char* copy = memory ? static_cast<char*>(memory->Alloc(text.size() + 1)) : nullptr;
-  if (copy) memcpy(copy, text.c_str(), text.size() + 1);
-  return copy;
-}
-
-kr::PRUnichar* CloneWide(const std::wstring& text) {
-  kr::nsIMemory* memory = Memory();
-  size_t bytes = (text.size() + 1) * sizeof(kr::PRUnichar);
-  kr::PRUnichar* copy = memory ? static_cast<kr::PRUnichar*>(memory->Alloc(bytes)) : nullptr;
-  if (copy) memcpy(copy, text.c_str(), bytes);
-  return copy;
-}
-
 std::string AddressToNarrow(const std::wstring& text) {
   return UrlNS::NarrowPageAddress(text.c_str(), text.size());
 }
@@ -93,23 +66,55 @@ std::string PageTextToNarrow(const std::wstring& text) {
   return UrlNS::EscapeNonAscii(text.c_str(), text.size());
 }
 
-std::wstring ToWide(const std::string& text) {
+std::wstring FromUtf8(const std::string& text) {
   if (text.empty()) return std::wstring();
-  int size = MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0);
+  int size = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring out(size > 0 ? size : 0, L'\0');
-  if (size > 0) MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), &out[0], size);
+  if (size > 0) MultiByteToWideChar(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &out[0], size);
   return out;
 }
 
-HWND NativeWindowOf(kr::nsIDOMWindow* window) {
+nsCOMPtr<kr::nsIDocShellTreeItem> TreeItemOf(kr::nsIDOMWindow* window) {
+  nsCOMPtr<kr::nsIInterfaceRequestor> requestor;
+  nsCOMPtr<kr::nsIWebNavigation> navigation;
   nsCOMPtr<kr::nsIDocShellTreeItem> item;
-  nsCOMPtr<kr::nsIInterfaceRequestor> owner;
+  if (kr::NS_FAILED(requestor.QueryFrom(window)) ||
+      kr::NS_FAILED(requestor->GetInterface(kr::nsIWebNavigation::IID(), navigation.OutVoid())) || !navigation ||
+      kr::NS_FAILED(item.QueryFrom(navigation.get()))) {
+    return nsCOMPtr<kr::nsIDocShellTreeItem>();
+  }
+  return item;
+}
+
+nsCOMPtr<kr::nsIInterfaceRequestor> TreeOwnerOf(kr::nsIDOMWindow* window) {
+  nsCOMPtr<kr::nsIDocShellTreeItem> item = TreeItemOf(window);
+  nsCOMPtr<kr::nsIDocShellTreeOwner> owner;
+  nsCOMPtr<kr::nsIInterfaceRequestor> requestor;
+  if (!item || kr::NS_FAILED(item->GetTreeOwner(owner.Out())) || !owner ||
+      kr::NS_FAILED(requestor.QueryFrom(owner.get()))) {
+    return nsCOMPtr<kr::nsIInterfaceRequestor>();
+  }
+  return requestor;
+}
+
+nsCOMPtr<kr::nsIDOMWindow> WindowOfDocument(kr::nsIDOMDocument* document) {
+  nsCOMPtr<kr::nsIDOMDocumentView> view_of;
+  nsCOMPtr<kr::nsIDOMAbstractView> view;
+  nsCOMPtr<kr::nsIDOMWindow> window;
+  if (kr::NS_FAILED(view_of.QueryFrom(document)) || kr::NS_FAILED(view_of->GetDefaultView(view.Out())) || !view ||
+      kr::NS_FAILED(window.QueryFrom(view.get()))) {
+    return nsCOMPtr<kr::nsIDOMWindow>();
+  }
+  return window;
+}
+
+HWND NativeWindowOf(kr::nsIDOMWindow* window) {
+  nsCOMPtr<kr::nsIInterfaceRequestor> owner = TreeOwnerOf(window);
   nsCOMPtr<kr::nsIXULWindow> xul_window;
-  nsCOMPtr<kr::nsISupports> docshell;
+  nsCOMPtr<kr::nsIDocShell> docshell;
   nsCOMPtr<kr::nsIBaseWindow> base;
   void* native = nullptr;
-  if (kr::NS_FAILED(item.QueryFrom(window)) || kr::NS_FAILED(item->GetTreeOwner(owner.Out())) || !owner ||
-      kr::NS_FAILED(owner->GetInterface(kr::nsIXULWindow::IID(), xul_window.OutVoid())) || !xul_window ||
+  if (!owner || kr::NS_FAILED(owner->GetInterface(kr::nsIXULWindow::IID(), xul_window.OutVoid())) || !xul_window ||
       kr::NS_FAILED(xul_window->GetDocShell(docshell.Out())) || kr::NS_FAILED(base.QueryFrom(docshell.get())) ||
       kr::NS_FAILED(base->GetParentNativeWindow(&native))) {
     return nullptr;

@@ -36,24 +36,28 @@ nsresult CreateInstance(const char* contract, nsCOMPtr<T>* out) {
   return components->CreateInstanceByContractID(contract, nullptr, T::IID(), out->OutVoid());
 }
 
-// Frees a buffer the host allocated (strings, DER bytes) with the host's memory service.
+// Frees a buffer the browser allocated (strings, DER bytes) with its memory service.
 void FreeBuffer(void* buffer);
-// Takes a string the host handed out: its text, the buffer freed.
-std::wstring TakeWide(kr::PRUnichar* text);
-std::string TakeNarrow(char* text);
-// A copy in the host's memory (for out-strings the component hands out); null on failure.
-char* CloneNarrow(const std::string& text);
-kr::PRUnichar* CloneWide(const std::wstring& text);
 
 // UTF-16 texts of the browser never go through the ANSI code page's best-fit mapping (a
 // look-alike letter would become a plain one): a page address becomes its ASCII reading
 // (punycode host), any other page text keeps ASCII and percent-encodes the rest as UTF-8.
 std::string AddressToNarrow(const std::wstring& text);
 std::string PageTextToNarrow(const std::wstring& text);
-std::wstring ToWide(const std::string& text);
 
-// The native top-level window of a DOM window: tree item, tree owner's XUL window, its docshell
-// as base window, the parent native window. Null when a step fails.
+// UTF-8 (the browser's URI specs and other AUTF8String texts) to UTF-16.
+std::wstring FromUtf8(const std::string& text);
+
+// The docshell tree item of a DOM window: the window hands out its web navigation through its
+// interface requestor (it does not answer the tree item itself), which is the docshell.
+nsCOMPtr<kr::nsIDocShellTreeItem> TreeItemOf(kr::nsIDOMWindow* window);
+// The tree owner of a DOM window's docshell, as the interface requestor it also is.
+nsCOMPtr<kr::nsIInterfaceRequestor> TreeOwnerOf(kr::nsIDOMWindow* window);
+// The window of a document (its default view, as a DOM window).
+nsCOMPtr<kr::nsIDOMWindow> WindowOfDocument(kr::nsIDOMDocument* document);
+
+// The native top-level window of a DOM window: tree owner's XUL window, its docshell as base
+// window, the parent native window. Null when a step fails.
 HWND NativeWindowOf(kr::nsIDOMWindow* window);
 
 // The module handle of the component library (resources of the popup and toasts live there).

@@ -48,35 +48,40 @@ class CGeckoNode : public IUnknown {
 };
 
 std::wstring Attribute(kr::nsIDOMElement* element, const wchar_t* name) {
-  kr::PRUnichar* value = nullptr;
-  if (!element || NS_FAILED(element->GetAttribute(name, &value))) return std::wstring();
-  return TakeWide(value);
+  kr::CWideString value;
+  if (!element || NS_FAILED(element->GetAttribute(kr::CWideString(name), value))) return std::wstring();
+  return value.Get();
 }
 
+// A string attribute read through its getter.
 template <class T, class G>
 std::wstring Text(T* object, G getter) {
-  kr::PRUnichar* value = nullptr;
-  if (!object || NS_FAILED((object->*getter)(&value))) return std::wstring();
-  return TakeWide(value);
+  kr::CWideString value;
+  if (!object || NS_FAILED((object->*getter)(value))) return std::wstring();
+  return value.Get();
 }
 
 void Listen(kr::nsISupports* target, const wchar_t* type, kr::nsIDOMEventListener* listener, bool capture, bool on) {
   nsCOMPtr<kr::nsIDOMEventTarget> events;
   if (NS_FAILED(events.QueryFrom(target))) return;
-  if (on) events->AddEventListener(type, listener, capture);
-  else events->RemoveEventListener(type, listener, capture);
+  kr::CWideString type_string(type);
+  kr::PRBool use_capture = capture ? kr::PR_TRUE : kr::PR_FALSE;
+  if (on) events->AddEventListener(type_string, listener, use_capture);
+  else events->RemoveEventListener(type_string, listener, use_capture);
 }
 
 std::vector<nsCOMPtr<kr::nsIDOMElement>> ElementsByTag(kr::nsIDOMDocument* document, const wchar_t* tag) {
   std::vector<nsCOMPtr<kr::nsIDOMElement>> out;
   nsCOMPtr<kr::nsIDOMNodeList> list;
   uint32_t count = 0;
-  if (!document || NS_FAILED(document->GetElementsByTagName(tag, list.Out())) || !list ||
+  if (!document || NS_FAILED(document->GetElementsByTagName(kr::CWideString(tag), list.Out())) || !list ||
       NS_FAILED(list->GetLength(&count)))
     return out;
   for (uint32_t i = 0; i < count; ++i) {
+    nsCOMPtr<kr::nsIDOMNode> node;
     nsCOMPtr<kr::nsIDOMElement> element;
-    if (NS_SUCCEEDED(list->Item(i, element.Out())) && element) out.push_back(element);
+    if (NS_SUCCEEDED(list->Item(i, node.Out())) && node && NS_SUCCEEDED(element.QueryFrom(node.get())))
+      out.push_back(element);
   }
   return out;
 }
@@ -113,26 +118,6 @@ Kestrin::~Kestrin() {
   }
 }
 
-kr::nsresult Kestrin::QueryInterface(const kr::nsIID& iid, void** result) {
-  if (!result) return kr::NS_ERROR_NULL_POINTER;
-  kr::nsISupports* found = nullptr;
-  if (iid == kr::nsIObserver::IID()) found = static_cast<kr::nsIObserver*>(this);
-  else if (iid == kr::IKestrin::IID()) found = static_cast<kr::IKestrin*>(this);
-  else if (iid == kr::nsIDOMEventListener::IID()) found = static_cast<kr::nsIDOMEventListener*>(this);
-  else if (iid == kr::nsISupports::IID()) found = static_cast<kr::nsIObserver*>(this);
-  *result = found;
-  if (!found) return kr::NS_NOINTERFACE;
-  found->AddRef();
-  return kr::NS_OK;
-}
-
-ULONG Kestrin::AddRef() { return ++references_; }
-
-ULONG Kestrin::Release() {
-  ULONG left = --references_;
-  if (left == 0) delete this;
-  return left;
-}
 
 void Kestrin::Diagnostic(const char* format, const std::string& argument, int level) {
   char text[1024];
@@ -149,8 +134,8 @@ kr::nsresult Kestrin::Init(kr::nsISupports* window, kr::nsISupports* observer_se
     return kr::NS_ERROR_ILLEGAL_VALUE;
   services_.QueryFrom(service_manager);
   wrapper_ = wrapper;
-  for (const char* topic : kMainTopics) observers_->AddObserver(this, topic, false);
-  for (const char* topic : kCloseTopics) observers_->AddObserver(this, topic, false);
+  for (const char* topic : kMainTopics) observers_->AddObserver(this, topic, kr::PR_FALSE);
+  for (const char* topic : kCloseTopics) observers_->AddObserver(this, topic, kr::PR_FALSE);
   registered_ = true;
   browser_window_ = NativeWindowOf(window_.get());
   if (!browser_window_) browser_window_ = FindBrowserWindow();
@@ -163,10 +148,10 @@ kr::nsresult Kestrin::Init(kr::nsISupports* window, kr::nsISupports* observer_se
   nlr_list_.SetRequestWaiter(this);
   if (!UtilityClassesNS::IsTrayProgramRunning()) UtilityClassesNS::LaunchTrayProgram();
   if (NS_SUCCEEDED(GetService("@mozilla.org/network/cache-service;1", &cache_service_)) && cache_service_ &&
-      NS_SUCCEEDED(cache_service_->CreateSession("HTTP", kr::nsICacheService::STORE_ANYWHERE, true,
+      NS_SUCCEEDED(cache_service_->CreateSession("HTTP", kr::nsICacheService::STORE_ANYWHERE, kr::PR_TRUE,
                                                  cache_session_.Out())) &&
       cache_session_) {
-    cache_session_->SetDoomEntriesIfExpired(false);
+    cache_session_->SetDoomEntriesIfExpired(kr::PR_FALSE);
   }
   ComputeTabSelected();
   return kr::NS_OK;
@@ -191,7 +176,7 @@ kr::nsresult Kestrin::OnNavigateComplete(const kr::PRUnichar* url, kr::nsIReques
 void Kestrin::SetPadlockTopics(bool on) {
   if (on == padlock_topics_ || !observers_) return;
   for (const char* topic : kPadlockTopics) {
-    if (on) observers_->AddObserver(this, topic, false);
+    if (on) observers_->AddObserver(this, topic, kr::PR_FALSE);
     else observers_->RemoveObserver(this, topic);
   }
   padlock_topics_ = on;
@@ -216,7 +201,7 @@ kr::nsresult Kestrin::Observe(kr::nsISupports* subject, const char* topic, const
     OnNavigateComplete(data ? data : L"", request.get());
     nsCOMPtr<kr::nsISupportsPRBool> holder;
     if (NS_SUCCEEDED(array->QueryElementAt(0, kr::nsISupportsPRBool::IID(), holder.OutVoid())) && holder)
-      holder->SetData(false);
+      holder->SetData(kr::PR_FALSE);
   } else if (strcmp(topic, kTopicDocComplete) == 0) {
     nsCOMPtr<kr::nsIArray> array;
     nsCOMPtr<kr::nsIDOMWindow> window;
@@ -342,13 +327,12 @@ HWND Kestrin::FindBrowserWindow() {
 void Kestrin::ComputeTabSelected() {
   // The engine's window is the selected tab when it is its browser window's current content
   // window; the browser window is asked through the window's tree owner.
-  nsCOMPtr<kr::nsIDocShellTreeItem> item;
-  nsCOMPtr<kr::nsIInterfaceRequestor> owner;
+  nsCOMPtr<kr::nsIInterfaceRequestor> owner = TreeOwnerOf(window_.get());
   nsCOMPtr<kr::nsIDOMChromeWindow> chrome;
+  nsCOMPtr<kr::nsIDOMWindowInternal> internal;
   nsCOMPtr<kr::nsIDOMWindow> content;
-  if (NS_FAILED(item.QueryFrom(window_.get())) || NS_FAILED(item->GetTreeOwner(owner.Out())) || !owner ||
-      NS_FAILED(owner->GetInterface(kr::nsIDOMChromeWindow::IID(), chrome.OutVoid())) || !chrome ||
-      NS_FAILED(chrome->GetContent(content.Out()))) {
+  if (!owner || NS_FAILED(owner->GetInterface(kr::nsIDOMChromeWindow::IID(), chrome.OutVoid())) || !chrome ||
+      NS_FAILED(internal.QueryFrom(chrome.get())) || NS_FAILED(internal->GetContent(content.Out()))) {
     tab_selected_ = false;
     return;
   }
@@ -410,12 +394,14 @@ void Kestrin::ScanPage(kr::nsIDOMHTMLDocument* document) {
   auto frames = ElementsByTag(document, L"frame");
   for (auto* tag : {L"frame", L"iframe"}) {
     for (auto& element : ElementsByTag(document, tag)) {
+      // Frames and iframes answer interfaces of their own, each with its content document.
       nsCOMPtr<kr::nsIDOMHTMLFrameElement> frame;
+      nsCOMPtr<kr::nsIDOMHTMLIFrameElement> iframe;
       nsCOMPtr<kr::nsIDOMDocument> inner;
       nsCOMPtr<kr::nsIDOMHTMLDocument> html;
-      if (NS_SUCCEEDED(frame.QueryFrom(element.get())) && NS_SUCCEEDED(frame->GetContentDocument(inner.Out())) &&
-          NS_SUCCEEDED(html.QueryFrom(inner.get())))
-        ScanDocument(html.get());
+      if (NS_SUCCEEDED(frame.QueryFrom(element.get()))) frame->GetContentDocument(inner.Out());
+      else if (NS_SUCCEEDED(iframe.QueryFrom(element.get()))) iframe->GetContentDocument(inner.Out());
+      if (inner && NS_SUCCEEDED(html.QueryFrom(inner.get()))) ScanDocument(html.get());
     }
   }
   if (frames.empty()) ScanDocument(document);
@@ -435,23 +421,25 @@ void Kestrin::ScanPage(kr::nsIDOMHTMLDocument* document) {
 }
 
 void Kestrin::ScanDocument(kr::nsIDOMHTMLDocument* document) {
-  nsCOMPtr<kr::nsIDOMWindow> view;
   view_css_.Reset();
-  if (NS_SUCCEEDED(document->GetDefaultView(view.Out()))) view_css_.QueryFrom(view.get());
+  nsCOMPtr<kr::nsIDOMWindow> view = WindowOfDocument(document);
+  if (view) view_css_.QueryFrom(view.get());
   std::string document_url = AddressToNarrow(Text(document, &kr::nsIDOMHTMLDocument::GetURL));
   if (view_css_) {
-    nsCOMPtr<kr::nsIDOMElement> body;
+    nsCOMPtr<kr::nsIDOMHTMLElement> body;
     if (NS_SUCCEEDED(document->GetBody(body.Out())) && body) AddBackground(body.get(), document_url);
     for (auto* tag : {L"div", L"a", L"table"}) {
       for (auto& element : ElementsByTag(document, tag)) AddBackground(element.get(), document_url);
     }
   }
-  nsCOMPtr<kr::nsIDOMNodeList> images;
+  nsCOMPtr<kr::nsIDOMHTMLCollection> images;
   uint32_t count = 0;
   if (NS_FAILED(document->GetImages(images.Out())) || !images || NS_FAILED(images->GetLength(&count))) return;
   for (uint32_t i = 0; i < count; ++i) {
+    nsCOMPtr<kr::nsIDOMNode> node;
     nsCOMPtr<kr::nsIDOMElement> element;
-    if (NS_SUCCEEDED(images->Item(i, element.Out())) && element) AddImage(element.get());
+    if (NS_SUCCEEDED(images->Item(i, node.Out())) && node && NS_SUCCEEDED(element.QueryFrom(node.get())))
+      AddImage(element.get());
   }
 }
 
@@ -471,17 +459,19 @@ std::string Kestrin::ComputedBackground(kr::nsIDOMElement* element) {
   nsCOMPtr<kr::nsIDOMDocument> owner;
   nsCOMPtr<kr::nsIDOMWindow> view;
   nsCOMPtr<kr::nsIDOMViewCSS> css;
-  if (NS_SUCCEEDED(element->GetOwnerDocument(owner.Out())) && owner && NS_SUCCEEDED(owner->GetDefaultView(view.Out())))
-    css.QueryFrom(view.get());
+  if (NS_SUCCEEDED(element->GetOwnerDocument(owner.Out())) && owner) view = WindowOfDocument(owner.get());
+  if (view) css.QueryFrom(view.get());
   if (!css) css = view_css_;
   if (!css) return std::string();
-  std::wstring pseudo = Text(element, &kr::nsIDOMElement::GetClassName);
+  nsCOMPtr<kr::nsIDOMHTMLElement> html;
+  html.QueryFrom(element);
+  std::wstring pseudo = Text(html.get(), &kr::nsIDOMHTMLElement::GetClassName);
   nsCOMPtr<kr::nsIDOMCSSStyleDeclaration> style;
-  kr::PRUnichar* value = nullptr;
-  if (NS_FAILED(css->GetComputedStyle(element, pseudo.c_str(), style.Out())) || !style ||
-      NS_FAILED(style->GetPropertyValue(L"background-image", &value)))
+  kr::CWideString value;
+  if (NS_FAILED(css->GetComputedStyle(element, kr::CWideString(pseudo), style.Out())) || !style ||
+      NS_FAILED(style->GetPropertyValue(kr::CWideString(L"background-image"), value)))
     return std::string();
-  std::string text = PageTextToNarrow(TakeWide(value));
+  std::string text = PageTextToNarrow(value.Get());
   return text == "none" ? std::string() : text;
 }
 
@@ -502,7 +492,8 @@ int Kestrin::CachedSize(const std::string& url) {
   nsCOMPtr<kr::nsICacheEntryDescriptor> entry;
   uint32_t size = 0;
   if (!cache_session_ ||
-      NS_FAILED(cache_session_->OpenCacheEntry(url.c_str(), kr::nsICacheSession::ACCESS_READ, false, entry.Out())) ||
+      NS_FAILED(cache_session_->OpenCacheEntry(kr::CNarrowString(url), kr::nsICacheSession::ACCESS_READ, kr::PR_FALSE,
+                                               entry.Out())) ||
       !entry || NS_FAILED(entry->GetDataSize(&size)) || size == 0)
     return -1;
   return static_cast<int>(size);
@@ -525,13 +516,15 @@ void Kestrin::OnSealMouseOver(kr::nsIDOMEvent* event) {
     value = ComputedBackground(element.get());
     std::wstring tag = Text(element.get(), &kr::nsIDOMElement::GetTagName);
     if (value.empty() && (tag == L"TD" || tag == L"td")) {
-      nsCOMPtr<kr::nsIDOMElement> walk = element;
+      nsCOMPtr<kr::nsIDOMNode> walk(element.get());
       for (int i = 0; i < 3 && walk; ++i) {
-        nsCOMPtr<kr::nsIDOMElement> parent;
+        nsCOMPtr<kr::nsIDOMNode> parent;
         if (NS_FAILED(walk->GetParentNode(parent.Out()))) parent.Reset();
         walk = parent;
       }
-      if (walk) value = ComputedBackground(walk.get());
+      nsCOMPtr<kr::nsIDOMElement> ancestor;
+      if (walk) ancestor.QueryFrom(walk.get());
+      if (ancestor) value = ComputedBackground(ancestor.get());
     }
   }
   if (value.empty()) return;
@@ -566,10 +559,12 @@ bool Kestrin::EffectTargetOf(const NLR& certificate, POINT* target) {
   if (!image || !image->node()) return false;
   kr::nsIDOMElement* element = static_cast<CGeckoNode*>(image->node())->element();
   nsCOMPtr<kr::nsIBoxObject> box;
-  if (document_) document_->GetBoxObjectFor(element, box.Out());
+  nsCOMPtr<kr::nsIDOMNSDocument> boxes;
+  if (NS_SUCCEEDED(boxes.QueryFrom(document_.get()))) boxes->GetBoxObjectFor(element, box.Out());
   if (!box) {
     nsCOMPtr<kr::nsIDOMDocument> owner;
-    if (NS_SUCCEEDED(element->GetOwnerDocument(owner.Out())) && owner) owner->GetBoxObjectFor(element, box.Out());
+    if (NS_SUCCEEDED(element->GetOwnerDocument(owner.Out())) && owner && NS_SUCCEEDED(boxes.QueryFrom(owner.get())))
+      boxes->GetBoxObjectFor(element, box.Out());
   }
   int32_t x = 0, y = 0;
   if (!box || NS_FAILED(box->GetScreenX(&x)) || NS_FAILED(box->GetScreenY(&y))) return false;

@@ -35,9 +35,7 @@ class CGeckoSiteSealLookup : public CSiteSealLookup {
   bool GoOnline(const char* url) override;
 };
 
-class Kestrin : public kr::nsIObserver,
-                public kr::IKestrin,
-                public kr::nsIDOMEventListener,
+class Kestrin : public kr::CXPCOMObject<kr::nsIObserver, kr::IKestrin, kr::nsIDOMEventListener>,
                 public WebUtilsNS::IRequestWaiter,
                 public ObserveNS::IObserver,
                 public SslVerifyNS::ISslVerifyOwner,
@@ -45,9 +43,6 @@ class Kestrin : public kr::nsIObserver,
  public:
   Kestrin();
 
-  KR_METHOD QueryInterface(const kr::nsIID& iid, void** result) override;
-  KR_METHOD_(ULONG) AddRef() override;
-  KR_METHOD_(ULONG) Release() override;
   // IKestrin
   KR_METHOD Init(kr::nsISupports* window, kr::nsISupports* observer_service, kr::nsISupports* service_manager,
                  kr::IKestrinWrapper* wrapper) override;
@@ -83,7 +78,7 @@ class Kestrin : public kr::nsIObserver,
   static int GetLiveCount();
 
  private:
-  virtual ~Kestrin();
+  ~Kestrin() override;
   Kestrin(const Kestrin&) = delete;
   Kestrin& operator=(const Kestrin&) = delete;
 
@@ -150,7 +145,6 @@ class Kestrin : public kr::nsIObserver,
   bool padlock_topics_ = false;
   bool window_listeners_ = false;
   POINT effect_target_ = {0, 0};
-  ULONG references_ = 0;
 };
 
 }  // namespace GeckoHelpersNS

@@ -44,7 +44,8 @@ kr::nsresult RegisterWrapper(kr::nsIComponentManager* manager) {
   if (kr::NS_FAILED(r)) return r;
   if (!categories) return kr::NS_ERROR_FAILURE;
   char* previous = nullptr;
-  r = categories->AddCategoryEntry(kStartupCategory, kWrapperEntry, kWrapperContractID, true, true, &previous);
+  r = categories->AddCategoryEntry(kStartupCategory, kWrapperEntry, kWrapperContractID, kr::PR_TRUE, kr::PR_TRUE,
+                                   &previous);
   FreeBuffer(previous);
   return r;
 }
@@ -52,7 +53,7 @@ kr::nsresult RegisterWrapper(kr::nsIComponentManager* manager) {
 kr::nsresult UnregisterWrapper(kr::nsIComponentManager* manager) {
   nsCOMPtr<kr::nsICategoryManager> categories = CategoryManager(manager);
   if (!categories) return kr::NS_ERROR_FAILURE;
-  return categories->DeleteCategoryEntry(kStartupCategory, kWrapperEntry, true);
+  return categories->DeleteCategoryEntry(kStartupCategory, kWrapperEntry, kr::PR_TRUE);
 }
 
 const ModuleComponent kComponents[] = {
@@ -64,23 +65,9 @@ const ModuleComponent kComponents[] = {
 };
 
 // One component's factory.
-class CFactory : public kr::nsIFactory {
+class CFactory final : public kr::CXPCOMObject<kr::nsIFactory> {
  public:
   explicit CFactory(const ModuleComponent* component) : component_(component) {}
-  KR_METHOD QueryInterface(const kr::nsIID& iid, void** result) override {
-    if (!result) return kr::NS_ERROR_NULL_POINTER;
-    *result = nullptr;
-    if (iid != kr::nsIFactory::IID() && iid != kr::nsISupports::IID()) return kr::NS_NOINTERFACE;
-    *result = static_cast<kr::nsIFactory*>(this);
-    AddRef();
-    return kr::NS_OK;
-  }
-  KR_METHOD_(ULONG) AddRef() override { return InterlockedIncrement(&references_); }
-  KR_METHOD_(ULONG) Release() override {
-    LONG left = InterlockedDecrement(&references_);
-    if (left == 0) delete this;
-    return left;
-  }
   KR_METHOD CreateInstance(kr::nsISupports* outer, const kr::nsIID& iid, void** result) override {
     if (!result) return kr::NS_ERROR_NULL_POINTER;
     *result = nullptr;
@@ -90,31 +77,15 @@ class CFactory : public kr::nsIFactory {
     if (!object) return kr::NS_ERROR_OUT_OF_MEMORY;
     return object->QueryInterface(iid, result);  // a failed query leaves the object to go
   }
-  KR_METHOD LockFactory(bool) override { return kr::NS_OK; }
+  KR_METHOD LockFactory(kr::PRBool) override { return kr::NS_OK; }
 
  private:
-  virtual ~CFactory() = default;
   const ModuleComponent* component_;
-  LONG references_ = 0;
 };
 
 // The generic module over the component table.
-class CModule : public kr::nsIModule {
+class CModule final : public kr::CXPCOMObject<kr::nsIModule> {
  public:
-  KR_METHOD QueryInterface(const kr::nsIID& iid, void** result) override {
-    if (!result) return kr::NS_ERROR_NULL_POINTER;
-    *result = nullptr;
-    if (iid != kr::nsIModule::IID() && iid != kr::nsISupports::IID()) return kr::NS_NOINTERFACE;
-    *result = static_cast<kr::nsIModule*>(this);
-    AddRef();
-    return kr::NS_OK;
-  }
-  KR_METHOD_(ULONG) AddRef() override { return InterlockedIncrement(&references_); }
-  KR_METHOD_(ULONG) Release() override {
-    LONG left = InterlockedDecrement(&references_);
-    if (left == 0) delete this;
-    return left;
-  }
   KR_METHOD GetClassObject(kr::nsIComponentManager*, const kr::nsCID& cid, const kr::nsIID& iid,
                            void** result) override {
     if (!result) return kr::NS_ERROR_NULL_POINTER;
@@ -156,15 +127,11 @@ class CModule : public kr::nsIModule {
     }
     return result;
   }
-  KR_METHOD CanUnload(kr::nsIComponentManager*, bool* result) override {
+  KR_METHOD CanUnload(kr::nsIComponentManager*, kr::PRBool* result) override {
     if (!result) return kr::NS_ERROR_NULL_POINTER;
-    *result = false;
+    *result = kr::PR_FALSE;
     return kr::NS_OK;
   }
-
- private:
-  virtual ~CModule() = default;
-  LONG references_ = 0;
 };
 
 }  // namespace

@@ -49,7 +49,7 @@ nsCOMPtr<kr::nsIDOMWindow> TopWindowOf(kr::nsIWebProgress* progress) {
 
 nsCOMPtr<kr::nsIDOMElement> ElementById(kr::nsIDOMDocument* document, const wchar_t* id) {
   nsCOMPtr<kr::nsIDOMElement> element;
-  if (document) document->GetElementById(id, element.Out());
+  if (document) document->GetElementById(kr::CWideString(id), element.Out());
   return element;
 }
 
@@ -61,26 +61,25 @@ nsCOMPtr<kr::nsIDOMDocument> DocumentOf(kr::nsIDOMWindow* window) {
 
 void Listen(kr::nsISupports* target, const wchar_t* type, kr::nsIDOMEventListener* listener, bool capture) {
   nsCOMPtr<kr::nsIDOMEventTarget> events;
-  if (NS_SUCCEEDED(events.QueryFrom(target))) events->AddEventListener(type, listener, capture);
+  if (NS_SUCCEEDED(events.QueryFrom(target)))
+    events->AddEventListener(kr::CWideString(type), listener, capture ? kr::PR_TRUE : kr::PR_FALSE);
 }
 
 std::wstring EventType(kr::nsIDOMEvent* event) {
-  kr::PRUnichar* type = nullptr;
-  if (NS_FAILED(event->GetType(&type))) return std::wstring();
-  return TakeWide(type);
+  kr::CWideString type;
+  if (NS_FAILED(event->GetType(type))) return std::wstring();
+  return type.Get();
 }
 
 // The owner document's default view of an event's target element.
 nsCOMPtr<kr::nsIDOMWindow> WindowOfTarget(kr::nsIDOMEvent* event, nsCOMPtr<kr::nsIDOMXULElement>* element) {
   nsCOMPtr<kr::nsIDOMEventTarget> target;
   nsCOMPtr<kr::nsIDOMDocument> document;
-  nsCOMPtr<kr::nsIDOMWindow> window;
   if (NS_FAILED(event->GetTarget(target.Out())) || NS_FAILED(element->QueryFrom(target.get())) ||
-      NS_FAILED((*element)->GetOwnerDocument(document.Out())) || !document ||
-      NS_FAILED(document->GetDefaultView(window.Out()))) {
+      NS_FAILED((*element)->GetOwnerDocument(document.Out())) || !document) {
     return nsCOMPtr<kr::nsIDOMWindow>();
   }
-  return window;
+  return WindowOfDocument(document.get());
 }
 
 void Log(const char* text, int level) { LogHelperNS::Log(text, level, true); }
@@ -132,30 +131,6 @@ KestrinWrapper::~KestrinWrapper() {
   components_.Reset();
 }
 
-kr::nsresult KestrinWrapper::QueryInterface(const kr::nsIID& iid, void** result) {
-  if (!result) return kr::NS_ERROR_NULL_POINTER;
-  kr::nsISupports* found = nullptr;
-  if (iid == kr::nsIObserver::IID()) found = static_cast<kr::nsIObserver*>(this);
-  else if (iid == kr::IKestrinWrapper::IID()) found = static_cast<kr::IKestrinWrapper*>(this);
-  else if (iid == kr::nsIWebProgressListener::IID()) found = static_cast<kr::nsIWebProgressListener*>(this);
-  else if (iid == kr::nsISupportsWeakReference::IID()) found = static_cast<kr::nsISupportsWeakReference*>(this);
-  else if (iid == kr::nsIDOMEventListener::IID()) found = static_cast<kr::nsIDOMEventListener*>(this);
-  else if (iid == kr::nsITimerCallback::IID()) found = static_cast<kr::nsITimerCallback*>(this);
-  else if (iid == kr::nsISupports::IID()) found = static_cast<kr::nsIObserver*>(this);
-  *result = found;
-  if (!found) return kr::NS_NOINTERFACE;
-  found->AddRef();
-  return kr::NS_OK;
-}
-
-ULONG KestrinWrapper::AddRef() { return ++references_; }
-
-ULONG KestrinWrapper::Release() {
-  ULONG left = --references_;
-  if (left == 0) delete this;
-  return left;
-}
-
 void KestrinWrapper::Send(kr::nsISupports* subject, const char* topic, const kr::PRUnichar* data) {
   if (observers_) observers_->NotifyObservers(subject, topic, data);
 }
@@ -183,7 +158,7 @@ void KestrinWrapper::Start() {
   if (NS_SUCCEEDED(GetService("@mozilla.org/docloaderservice;1", &doc_loader_)) && doc_loader_)
     doc_loader_->AddProgressListener(this, kProgressMask);
   if (!observers_) return;
-  for (const char* topic : kBrowserTopics) observers_->AddObserver(this, topic, false);
+  for (const char* topic : kBrowserTopics) observers_->AddObserver(this, topic, kr::PR_FALSE);
 }
 
 void KestrinWrapper::Stop() {
@@ -196,23 +171,23 @@ void KestrinWrapper::Stop() {
 
 kr::nsresult KestrinWrapper::OnLocationChange(kr::nsIWebProgress* progress, kr::nsIRequest* request,
                                               kr::nsIURI* location) {
-  char* spec = nullptr;
-  if (!location || NS_FAILED(location->GetSpec(&spec))) return kr::NS_OK;
-  std::wstring url = ToWide(TakeNarrow(spec));
+  kr::CNarrowString spec;
+  if (!location || NS_FAILED(location->GetSpec(spec))) return kr::NS_OK;
+  std::wstring url = FromUtf8(spec.Get());
   if (!PassesUrlFilter(url)) return kr::NS_OK;
   nsCOMPtr<kr::nsIDOMWindow> window = TopWindowOf(progress);
   if (!window || !bool_holder_ || !array_) return kr::NS_OK;
 
   nsCOMPtr<kr::IKestrinWrapper> keep(this);
-  bool_holder_->SetData(true);
-  array_->AppendElement(bool_holder_.get(), false);
-  array_->AppendElement(window.get(), false);
-  array_->AppendElement(request, false);
+  bool_holder_->SetData(kr::PR_TRUE);
+  array_->AppendElement(bool_holder_.get(), kr::PR_FALSE);
+  array_->AppendElement(window.get(), kr::PR_FALSE);
+  array_->AppendElement(request, kr::PR_FALSE);
   Send(array_.get(), kTopicNavComplete, url.c_str());
   array_->Clear();
 
-  bool unowned = true;
-  if (NS_FAILED(bool_holder_->GetData(&unowned))) unowned = true;
+  kr::PRBool unowned = kr::PR_TRUE;
+  if (NS_FAILED(bool_holder_->GetData(&unowned))) unowned = kr::PR_TRUE;
   if (!unowned) return kr::NS_OK;
   // No engine owns the window yet: the new one keeps itself alive through its observer
   // registrations.
@@ -230,13 +205,13 @@ kr::nsresult KestrinWrapper::OnStateChange(kr::nsIWebProgress* progress, kr::nsI
   nsCOMPtr<kr::nsIDOMWindow> window = TopWindowOf(progress);
   nsCOMPtr<kr::nsIDOMDocument> document = DocumentOf(window.get());
   nsCOMPtr<kr::nsIDOMHTMLDocument> html;
-  kr::PRUnichar* url_text = nullptr;
-  if (!window || NS_FAILED(html.QueryFrom(document.get())) || NS_FAILED(html->GetURL(&url_text)))
+  kr::CWideString url_text;
+  if (!window || NS_FAILED(html.QueryFrom(document.get())) || NS_FAILED(html->GetURL(url_text)))
     return kr::NS_OK;
-  std::wstring url = TakeWide(url_text);
+  std::wstring url = url_text.Get();
   if (!PassesUrlFilter(url) || !array_) return kr::NS_OK;
-  array_->AppendElement(window.get(), false);
-  array_->AppendElement(html.get(), false);
+  array_->AppendElement(window.get(), kr::PR_FALSE);
+  array_->AppendElement(html.get(), kr::PR_FALSE);
   Send(array_.get(), kTopicDocComplete, url.c_str());
   array_->Clear();
   return kr::NS_OK;
@@ -257,8 +232,7 @@ kr::nsresult KestrinWrapper::OnSecurityChange(kr::nsIWebProgress*, kr::nsIReques
 }
 
 kr::nsresult KestrinWrapper::GetWeakReference(kr::nsIWeakReference** result) {
-  if (result) *result = nullptr;
-  return kr::NS_ERROR_NOT_IMPLEMENTED;
+  return weak_.Get(static_cast<kr::nsIObserver*>(this), result);
 }
 
 kr::nsresult KestrinWrapper::HandleEvent(kr::nsIDOMEvent* event) {
@@ -272,11 +246,13 @@ kr::nsresult KestrinWrapper::HandleEvent(kr::nsIDOMEvent* event) {
   } else if (type == L"TabSelect") {
     OnTabChange(event);
   } else if (type == L"select") {
+    nsCOMPtr<kr::nsIDOMNSEvent> ns_event;
     nsCOMPtr<kr::nsIDOMEventTarget> original;
     nsCOMPtr<kr::nsIDOMXULElement> element;
-    kr::PRUnichar* name = nullptr;
-    if (NS_SUCCEEDED(event->GetOriginalTarget(original.Out())) && NS_SUCCEEDED(element.QueryFrom(original.get())) &&
-        NS_SUCCEEDED(element->GetClassName(&name)) && TakeWide(name) == L"tabbrowser-tabs") {
+    kr::CWideString name;
+    if (NS_SUCCEEDED(ns_event.QueryFrom(event)) && NS_SUCCEEDED(ns_event->GetOriginalTarget(original.Out())) &&
+        NS_SUCCEEDED(element.QueryFrom(original.get())) && NS_SUCCEEDED(element->GetClassName(name)) &&
+        name.Get() == L"tabbrowser-tabs") {
       OnTabChange(event);
     }
   } else if (type == L"click") {
@@ -352,18 +328,19 @@ void KestrinWrapper::OnPadlockMove(kr::nsIDOMEvent* event) {
   HWND foreground = GetForegroundWindow();
   if (!top || (top != foreground && top != GetParent(foreground))) return;
   nsCOMPtr<kr::nsIBoxObject> box;
-  kr::PRUnichar* id = nullptr;
-  if (NS_FAILED(element->GetBoxObject(box.Out())) || !box || NS_FAILED(element->GetId(&id))) return;
-  Send(box.get(), TakeWide(id) == L"security-button" ? kTopicShowPadlock : kTopicShowURLPadlock);
+  kr::CWideString id;
+  if (NS_FAILED(element->GetBoxObject(box.Out())) || !box || NS_FAILED(element->GetId(id))) return;
+  Send(box.get(), id.Get() == L"security-button" ? kTopicShowPadlock : kTopicShowURLPadlock);
 }
 
 void KestrinWrapper::OnTabChange(kr::nsIDOMEvent* event) {
   nsCOMPtr<kr::nsIDOMXULElement> element;
   nsCOMPtr<kr::nsIDOMWindow> window = WindowOfTarget(event, &element);
   nsCOMPtr<kr::nsIDOMChromeWindow> chrome;
+  nsCOMPtr<kr::nsIDOMWindowInternal> internal;
   nsCOMPtr<kr::nsIDOMWindow> content;
-  if (!window || NS_FAILED(chrome.QueryFrom(window.get())) || NS_FAILED(chrome->GetContent(content.Out())) ||
-      !content) {
+  if (!window || NS_FAILED(chrome.QueryFrom(window.get())) || NS_FAILED(internal.QueryFrom(window.get())) ||
+      NS_FAILED(internal->GetContent(content.Out())) || !content) {
     return;
   }
   Send(nullptr, kTopicTabChange);
@@ -373,9 +350,11 @@ void KestrinWrapper::OnTabChange(kr::nsIDOMEvent* event) {
 void KestrinWrapper::OnFullScreen(kr::nsIDOMEvent* event) {
   nsCOMPtr<kr::nsIDOMEventTarget> target;
   nsCOMPtr<kr::nsIDOMChromeWindow> chrome;
-  bool full_screen = true;
+  nsCOMPtr<kr::nsIDOMWindowInternal> internal;
+  kr::PRBool full_screen = kr::PR_TRUE;
   if (NS_FAILED(event->GetCurrentTarget(target.Out())) || NS_FAILED(chrome.QueryFrom(target.get())) ||
-      NS_FAILED(chrome->GetFullScreen(&full_screen)) || full_screen) {
+      NS_FAILED(internal.QueryFrom(target.get())) || NS_FAILED(internal->GetFullScreen(&full_screen)) ||
+      full_screen) {
     return;
   }
   Send(nullptr, kTopicStopActivity);

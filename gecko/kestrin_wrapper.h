@@ -16,6 +16,7 @@
 #include "common/log/log_helper.h"
 #include "common/warning/warning_window.h"
 #include "gecko/kestrin_interfaces.h"
+#include "gecko/xpcom/weak_reference.h"
 
 namespace GeckoHelpersNS {
 
@@ -40,18 +41,11 @@ bool PassesUrlFilter(const std::wstring& url);
 // product version "a.b...": "select" for Firefox 1 and SeaMonkey 1.0, else "TabSelect".
 const wchar_t* TabSelectEventFor(const std::string& program, const std::string& version);
 
-class KestrinWrapper : public kr::nsIObserver,
-                       public kr::IKestrinWrapper,
-                       public kr::nsIWebProgressListener,
-                       public kr::nsISupportsWeakReference,
-                       public kr::nsIDOMEventListener,
-                       public kr::nsITimerCallback {
+class KestrinWrapper : public kr::CXPCOMObject<kr::nsIObserver, kr::IKestrinWrapper, kr::nsIWebProgressListener,
+                                                kr::nsISupportsWeakReference, kr::nsIDOMEventListener,
+                                                kr::nsITimerCallback> {
  public:
   KestrinWrapper();
-
-  KR_METHOD QueryInterface(const kr::nsIID& iid, void** result) override;
-  KR_METHOD_(ULONG) AddRef() override;
-  KR_METHOD_(ULONG) Release() override;
 
   // nsIObserver
   KR_METHOD Observe(kr::nsISupports* subject, const char* topic, const kr::PRUnichar* data) override;
@@ -84,7 +78,7 @@ class KestrinWrapper : public kr::nsIObserver,
   };
 
  private:
-  virtual ~KestrinWrapper();
+  ~KestrinWrapper() override;
   KestrinWrapper(const KestrinWrapper&) = delete;
   KestrinWrapper& operator=(const KestrinWrapper&) = delete;
 
@@ -116,7 +110,7 @@ class KestrinWrapper : public kr::nsIObserver,
   std::map<HWND, kr::nsCOMPtr<kr::nsIBoxObject>> padlocks_;
   std::map<HWND, std::pair<kr::nsCOMPtr<kr::nsIDOMElement>, kr::nsCOMPtr<kr::nsIDOMWindow>>> ev_labels_;
   std::map<HWND, std::pair<kr::nsCOMPtr<kr::nsIDOMElement>, kr::nsCOMPtr<kr::nsIDOMWindow>>> toolbars_;
-  ULONG references_ = 0;
+  kr::CWeakReferenceSource weak_;
 };
 
 }  // namespace GeckoHelpersNS

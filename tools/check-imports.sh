@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Fails when a binary imports anything but a Windows system DLL (such as the compiler's
-# libstdc++-6.dll, libgcc_s_*.dll or libwinpthread-1.dll, or any DLL of our own build), and
+# libstdc++-6.dll, libgcc_s_*.dll or libwinpthread-1.dll, or any DLL of our own build; the one
+# platform library allowed besides is the Gecko browser's xpcom.dll, which the Firefox component
+# and the programs playing its browser import), and
 # when a binary imports a function of the name it exports: such an export was bound to the
 # import stub of a system library (DllRegisterServer of wintrust, say) instead of our code.
 #   tools/check-imports.sh <objdump> <binary>...
 set -euo pipefail
 objdump=$1; shift
-system='^(kernel32|user32|gdi32|advapi32|shell32|shlwapi|ole32|oleaut32|comctl32|comdlg32|winhttp|wininet|ws2_32|wsock32|crypt32|wintrust|cryptui|msvcrt|version|winmm|msimg32|userenv|uxtheme|dwmapi|rpcrt4|secur32|bcrypt|ntdll|psapi|dbghelp|oleacc|urlmon|mpr|netapi32|iphlpapi|imm32|gdiplus|xmllite|mshtml|shdocvw|taskschd|mstask|sensapi|msi)\.dll$|^api-ms-win-'
+system='^(kernel32|user32|gdi32|advapi32|shell32|shlwapi|ole32|oleaut32|comctl32|comdlg32|winhttp|wininet|ws2_32|wsock32|crypt32|wintrust|cryptui|msvcrt|version|winmm|msimg32|userenv|uxtheme|dwmapi|rpcrt4|secur32|bcrypt|ntdll|psapi|dbghelp|oleacc|urlmon|mpr|netapi32|iphlpapi|imm32|gdiplus|xmllite|mshtml|shdocvw|taskschd|mstask|sensapi|msi|xpcom)\.dll$|^api-ms-win-'
 bad=0 count=0
 for bin in "$@"; do
   count=$((count + 1))

@@ -70,6 +70,11 @@ TEST_F(ModuleTest, WrapperListensOnTheBrowserFromStartupToQuit) {
   CBrowserWindow* window = StartedWindow();
   EXPECT_EQ(1u, host_.doc_loader()->listeners.size());
   EXPECT_EQ(0x8Fu, host_.doc_loader()->listeners[0].second);
+  // The document loader holds the wrapper by the weak reference the wrapper offers.
+  auto live = host_.doc_loader()->Live();
+  ASSERT_EQ(1u, live.size());
+  nsCOMPtr<kr::IKestrinWrapper> held;
+  EXPECT_EQ(kr::NS_OK, held.QueryFrom(live[0].get()));
   for (const char* topic : {"domwindowopened", "domwindowclosed", "quit-application-granted"})
     EXPECT_EQ(1, host_.observers()->CountObservers(topic)) << topic;
   // The installer ran before the preferences were read.

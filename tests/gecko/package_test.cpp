@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "gecko/kestrin_interfaces.h"
+#include "tools/xpt/xpt_reader.h"
 
 namespace {
 
@@ -113,19 +114,79 @@ TEST(ExtensionPackage, BothPackagesHoldAConsistentExtension) {
   }
 }
 
-// The type library lists the component's own four interfaces with the identifiers the
-// component answers to, and the two it only refers to.
-TEST(ExtensionPackage, TypeLibraryMatchesTheComponentsInterfaces) {
+// The type library, read back as the browser reads it, lists the component's own four interfaces
+// with the identifiers the component answers to, their parents and method counts, and the two it
+// only refers to; both packages carry the same one.
+TEST(ExtensionPackage, TypeLibraryReadsBackAsTheComponentsInterfaces) {
+  struct Expected {
+    const char* name;
+    const kr::nsIID* iid;
+    const char* parent;  // null: only referred to
+    uint16_t methods;
+  } expected[] = {
+      {"IKestrin", &kr::IKestrin::IID(), "nsISupports", 2},
+      {"IKestrinWrapper", &kr::IKestrinWrapper::IID(), "nsISupports", 3},
+      {"nsICertDownloader", &kr::nsICertDownloader::IID(), "nsISupports", 1},
+      {"nsICertWaiter", &kr::nsICertWaiter::IID(), "nsISupports", 1},
+      {"nsIRequest", &kr::nsIRequest::IID(), nullptr, 0},
+      {"nsISupports", &kr::nsISupports::IID(), nullptr, 0},
+  };
+  for (const char* package : {"Kestrin_ff3.xpi", "Kestrin.xpi"}) {
+    SCOPED_TRACE(package);
+    auto files = Unzip(PackagePath(package));
+    const std::string& data = files["components/IKestrin.xpt"];
+    xpt::Library library;
+    xpt::Reader reader(data);
+    ASSERT_TRUE(reader.Read(&library)) << reader.error();
+    EXPECT_EQ(1, library.major);
+    EXPECT_EQ(2, library.minor);
+    // The header, one empty annotation, 28 bytes per entry.
+    EXPECT_EQ(33u + 28u * library.interfaces.size(), library.data_pool);
+    ASSERT_EQ(sizeof(expected) / sizeof(expected[0]), library.interfaces.size());
+    for (const Expected& e : expected) {
+      SCOPED_TRACE(e.name);
+      const xpt::Interface* found = nullptr;
+      for (const xpt::Interface& i : library.interfaces)
+        if (i.name == e.name) found = &i;
+      ASSERT_NE(nullptr, found);
+      EXPECT_EQ(IidBytes(*e.iid), std::string(reinterpret_cast<const char*>(found->iid), 16));
+      EXPECT_EQ(e.parent != nullptr, found->described);
+      EXPECT_EQ(e.methods, found->method_count);
+      if (e.parent) {
+        ASSERT_GE(found->parent, 1);
+        EXPECT_EQ(e.parent, library.interfaces[found->parent - 1].name);
+      }
+    }
+    // Entries come in IID order, as the interface compiler writes them.
+    for (size_t i = 1; i < library.interfaces.size(); ++i)
+      EXPECT_LT(std::string(reinterpret_cast<const char*>(library.interfaces[i - 1].iid), 16),
+                std::string(reinterpret_cast<const char*>(library.interfaces[i].iid), 16));
+  }
+}
+
+// A library in the shape the older writer produced (32-byte entries, a one-based pool offset) is
+// refused, never read past its end.
+TEST(ExtensionPackage, TypeLibraryReaderRefusesMisplacedDirectoryAndPool) {
   auto files = Unzip(PackagePath("Kestrin_ff3.xpi"));
-  const std::string& xpt = files["components/IKestrin.xpt"];
-  ASSERT_GT(xpt.size(), 33u);
-  EXPECT_EQ(std::string("XPCOM\nTypeLib\r\n\x1a", 16), xpt.substr(0, 16));
-  EXPECT_EQ(1, xpt[16]);
-  EXPECT_EQ(2, xpt[17]);
-  EXPECT_EQ(6, static_cast<unsigned char>(xpt[18]) << 8 | static_cast<unsigned char>(xpt[19]));
-  for (const kr::nsIID* iid : {&kr::IKestrin::IID(), &kr::IKestrinWrapper::IID(), &kr::nsICertDownloader::IID(),
-                               &kr::nsICertWaiter::IID(), &kr::nsIRequest::IID(), &kr::nsISupports::IID()})
-    EXPECT_NE(std::string::npos, xpt.find(IidBytes(*iid)));
+  std::string good = files["components/IKestrin.xpt"];
+  ASSERT_GT(good.size(), 40u);
+  xpt::Library library;
+  {
+    std::string shifted = good;  // pool one byte later
+    shifted[31] = static_cast<char>(shifted[31] + 1);
+    xpt::Reader reader(shifted);
+    EXPECT_FALSE(reader.Read(&library));
+  }
+  {
+    std::string padded = good;  // a fifth word in the first entry
+    padded.insert(33 + 28, 4, '\0');
+    uint32_t length = static_cast<uint32_t>(padded.size());
+    for (int i = 0; i < 4; ++i) padded[20 + i] = static_cast<char>(length >> (24 - 8 * i));
+    xpt::Reader reader(padded);
+    EXPECT_FALSE(reader.Read(&library));
+  }
+  xpt::Reader truncated_reader(good.substr(0, good.size() - 1));
+  EXPECT_FALSE(truncated_reader.Read(&library));
 }
 
 }  // namespace

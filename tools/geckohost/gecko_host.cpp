@@ -151,9 +151,8 @@ void CGeckoHost::Navigate(CTab* tab, const std::string& url, CHostDocument* docu
   tab->channel = new CHostChannel(url);
   if (!server_chain.empty()) tab->channel->security = new CHostSecurityInfo(MakeServerCert(server_chain).get());
   if (document) tab->window->SetDocument(document);
-  auto listeners = doc_loader_->listeners;
-  for (auto& listener : listeners)
-    listener.first->OnLocationChange(tab->progress.get(), tab->channel.get(), tab->channel->uri.get());
+  for (auto& listener : doc_loader_->Live())
+    listener->OnLocationChange(tab->progress.get(), tab->channel.get(), tab->channel->uri.get());
 }
 
 void CGeckoHost::NavigateFrame(CTab* tab, const std::string& url) {
@@ -161,14 +160,12 @@ void CGeckoHost::NavigateFrame(CTab* tab, const std::string& url) {
   frame->parent = tab->window.get();
   nsCOMPtr<CHostWebProgress> progress(new CHostWebProgress(frame.get()));
   nsCOMPtr<CHostChannel> channel(new CHostChannel(url));
-  auto listeners = doc_loader_->listeners;
-  for (auto& listener : listeners)
-    listener.first->OnLocationChange(progress.get(), channel.get(), channel->uri.get());
+  for (auto& listener : doc_loader_->Live()) listener->OnLocationChange(progress.get(), channel.get(), channel->uri.get());
 }
 
 void CGeckoHost::FinishLoad(CTab* tab, uint32_t flags) {
-  auto listeners = doc_loader_->listeners;
-  for (auto& listener : listeners) listener.first->OnStateChange(tab->progress.get(), tab->channel.get(), flags, 0);
+  for (auto& listener : doc_loader_->Live())
+    listener->OnStateChange(tab->progress.get(), tab->channel.get(), flags, 0);
 }
 
 std::vector<std::string> CGeckoHost::TakeTopics(bool only_own) {

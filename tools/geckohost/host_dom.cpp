@@ -6,12 +6,6 @@ namespace geckohost {
 
 namespace {
 
-nsresult PutWide(kr::PRUnichar** out, const std::wstring& text) {
-  if (!out) return kr::NS_ERROR_NULL_POINTER;
-  *out = HostMemory()->Wide(text);
-  return *out ? kr::NS_OK : kr::NS_ERROR_OUT_OF_MEMORY;
-}
-
 template <class I, class T>
 nsresult PutRef(I** out, T* object) {
   if (!out) return kr::NS_ERROR_NULL_POINTER;
@@ -22,19 +16,20 @@ nsresult PutRef(I** out, T* object) {
 
 bool SameTag(const std::wstring& a, const std::wstring& b) { return _wcsicmp(a.c_str(), b.c_str()) == 0; }
 
-// A fixed list of elements.
-class CNodeList : public CHostObject<kr::nsIDOMNodeList> {
+// A fixed list of elements, as node list (getElementsByTagName) or HTML collection (images): the
+// two interfaces order length and item differently.
+class CNodeList : public CHostObject<kr::nsIDOMNodeList, kr::nsIDOMHTMLCollection> {
  public:
   KR_METHOD GetLength(uint32_t* length) override {
     if (!length) return kr::NS_ERROR_NULL_POINTER;
     *length = static_cast<uint32_t>(items.size());
     return kr::NS_OK;
   }
-  KR_METHOD Item(uint32_t index, kr::nsIDOMElement** element) override {
-    if (!element) return kr::NS_ERROR_NULL_POINTER;
-    *element = nullptr;
+  KR_METHOD Item(uint32_t index, kr::nsIDOMNode** node) override {
+    if (!node) return kr::NS_ERROR_NULL_POINTER;
+    *node = nullptr;
     if (index >= items.size()) return kr::NS_OK;
-    return items[index]->QueryInterface(kr::nsIDOMElement::IID(), reinterpret_cast<void**>(element));
+    return items[index]->QueryInterface(kr::nsIDOMNode::IID(), reinterpret_cast<void**>(node));
   }
   std::vector<nsCOMPtr<CHostElement>> items;
 };
@@ -42,10 +37,9 @@ class CNodeList : public CHostObject<kr::nsIDOMNodeList> {
 class CStyle : public CHostObject<kr::nsIDOMCSSStyleDeclaration> {
  public:
   explicit CStyle(std::map<std::wstring, std::wstring> values) : values_(std::move(values)) {}
-  KR_METHOD GetPropertyValue(const kr::PRUnichar* name, kr::PRUnichar** value) override {
-    if (!name) return kr::NS_ERROR_NULL_POINTER;
-    auto found = values_.find(name);
-    return PutWide(value, found == values_.end() ? L"none" : found->second);
+  KR_METHOD GetPropertyValue(const kr::nsAString& name, kr::nsAString& value) override {
+    auto found = values_.find(Read(name));
+    return Write(value, found == values_.end() ? L"none" : found->second);
   }
 
  private:
@@ -86,7 +80,7 @@ void CListeners::Fire(const std::wstring& type, kr::nsIDOMEvent* event) {
   for (auto& listener : targets) listener->HandleEvent(event);
 }
 
-nsresult CHostEvent::GetType(kr::PRUnichar** type) { return PutWide(type, type_); }
+nsresult CHostEvent::GetType(kr::nsAString& type) { return Write(type, type_); }
 nsresult CHostEvent::GetTarget(kr::nsIDOMEventTarget** target) { return PutRef(target, target_.get()); }
 nsresult CHostEvent::GetCurrentTarget(kr::nsIDOMEventTarget** target) { return PutRef(target, current_.get()); }
 nsresult CHostEvent::GetOriginalTarget(kr::nsIDOMEventTarget** target) { return PutRef(target, original_.get()); }
@@ -96,22 +90,29 @@ nsresult CHostEvent::GetOriginalTarget(kr::nsIDOMEventTarget** target) { return 
 CHostElement::CHostElement(CHostDocument* owner, std::wstring tag, bool xul)
     : tag(std::move(tag)), xul(xul), owner_(owner) {}
 
-nsresult CHostElement::GetTagName(kr::PRUnichar** name) { return PutWide(name, tag); }
+nsresult CHostElement::GetNodeName(kr::nsAString& name) { return Write(name, tag); }
+nsresult CHostElement::GetTagName(kr::nsAString& name) { return Write(name, tag); }
 
-nsresult CHostElement::GetAttribute(const kr::PRUnichar* name, kr::PRUnichar** value) {
-  if (!name) return kr::NS_ERROR_NULL_POINTER;
-  auto found = attributes.find(name);
-  return PutWide(value, found == attributes.end() ? L"" : found->second);
+nsresult CHostElement::GetAttribute(const kr::nsAString& name, kr::nsAString& value) {
+  auto found = attributes.find(Read(name));
+  return Write(value, found == attributes.end() ? L"" : found->second);
 }
 
-nsresult CHostElement::GetId(kr::PRUnichar** id) { return GetAttribute(L"id", id); }
-nsresult CHostElement::GetClassName(kr::PRUnichar** name) { return GetAttribute(L"class", name); }
+nsresult CHostElement::GetId(kr::nsAString& id) {
+  auto found = attributes.find(L"id");
+  return Write(id, found == attributes.end() ? L"" : found->second);
+}
 
-nsresult CHostElement::GetParentNode(kr::nsIDOMElement** out) {
+nsresult CHostElement::GetClassName(kr::nsAString& name) {
+  auto found = attributes.find(L"class");
+  return Write(name, found == attributes.end() ? L"" : found->second);
+}
+
+nsresult CHostElement::GetParentNode(kr::nsIDOMNode** out) {
   if (!out) return kr::NS_ERROR_NULL_POINTER;
   *out = nullptr;
   if (!parent) return kr::NS_OK;
-  return parent->QueryInterface(kr::nsIDOMElement::IID(), reinterpret_cast<void**>(out));
+  return parent->QueryInterface(kr::nsIDOMNode::IID(), reinterpret_cast<void**>(out));
 }
 
 nsresult CHostElement::GetOwnerDocument(kr::nsIDOMDocument** document) {
@@ -123,19 +124,23 @@ nsresult CHostElement::GetOwnerDocument(kr::nsIDOMDocument** document) {
 
 nsresult CHostElement::GetBoxObject(kr::nsIBoxObject** out) { return PutRef(out, box.get()); }
 
-nsresult CHostElement::AddEventListener(const kr::PRUnichar* type, kr::nsIDOMEventListener* listener, bool) {
-  if (!type || !listener) return kr::NS_ERROR_NULL_POINTER;
-  listeners_.Add(type, listener);
+nsresult CHostElement::AddEventListener(const kr::nsAString& type, kr::nsIDOMEventListener* listener, kr::PRBool) {
+  if (!listener) return kr::NS_ERROR_NULL_POINTER;
+  listeners_.Add(Read(type), listener);
   return kr::NS_OK;
 }
 
-nsresult CHostElement::RemoveEventListener(const kr::PRUnichar* type, kr::nsIDOMEventListener* listener, bool) {
-  if (!type || !listener) return kr::NS_ERROR_NULL_POINTER;
-  listeners_.Remove(type, listener);
+nsresult CHostElement::RemoveEventListener(const kr::nsAString& type, kr::nsIDOMEventListener* listener,
+                                           kr::PRBool) {
+  if (!listener) return kr::NS_ERROR_NULL_POINTER;
+  listeners_.Remove(Read(type), listener);
   return kr::NS_OK;
 }
 
-nsresult CHostElement::GetSrc(kr::PRUnichar** src) { return GetAttribute(L"src", src); }
+nsresult CHostElement::GetSrc(kr::nsAString& src) {
+  auto found = attributes.find(L"src");
+  return Write(src, found == attributes.end() ? L"" : found->second);
+}
 
 nsresult CHostElement::GetWidth(int32_t* width) {
   if (!width) return kr::NS_ERROR_NULL_POINTER;
@@ -168,15 +173,14 @@ void CHostElement::Fire(const std::wstring& type, kr::nsIDOMEventTarget* origina
   }
 }
 
-void* CHostElement::ExtraInterface(const kr::nsIID& iid) {
-  return iid == kr::nsIDOMElement::IID() ? static_cast<kr::nsIDOMElement*>(static_cast<kr::nsIDOMXULElement*>(this))
-                                         : nullptr;
-}
+void* CHostElement::ExtraInterface(const kr::nsIID&) { return nullptr; }
 
 bool CHostElement::Hides(const kr::nsIID& iid) {
   if (iid == kr::nsIDOMXULElement::IID()) return !xul;
+  if (iid == kr::nsIDOMHTMLElement::IID()) return xul;
   if (iid == kr::nsIDOMHTMLImageElement::IID()) return xul || !SameTag(tag, L"img");
-  if (iid == kr::nsIDOMHTMLFrameElement::IID()) return xul || !(SameTag(tag, L"frame") || SameTag(tag, L"iframe"));
+  if (iid == kr::nsIDOMHTMLFrameElement::IID()) return xul || !SameTag(tag, L"frame");
+  if (iid == kr::nsIDOMHTMLIFrameElement::IID()) return xul || !SameTag(tag, L"iframe");
   return false;
 }
 
@@ -197,23 +201,45 @@ CHostElement* CHostDocument::ById(const std::wstring& id) const {
   return nullptr;
 }
 
-nsresult CHostDocument::GetElementById(const kr::PRUnichar* id, kr::nsIDOMElement** element) {
-  if (!id || !element) return kr::NS_ERROR_NULL_POINTER;
+nsresult CHostDocument::GetParentNode(kr::nsIDOMNode** parent) {
+  if (!parent) return kr::NS_ERROR_NULL_POINTER;
+  *parent = nullptr;
+  return kr::NS_OK;
+}
+
+nsresult CHostDocument::GetOwnerDocument(kr::nsIDOMDocument** document) {
+  if (!document) return kr::NS_ERROR_NULL_POINTER;
+  *document = nullptr;
+  return kr::NS_OK;
+}
+
+nsresult CHostDocument::GetElementById(const kr::nsAString& id, kr::nsIDOMElement** element) {
+  if (!element) return kr::NS_ERROR_NULL_POINTER;
   *element = nullptr;
-  CHostElement* found = ById(id);
+  CHostElement* found = ById(Read(id));
   if (!found) return kr::NS_OK;
   return found->QueryInterface(kr::nsIDOMElement::IID(), reinterpret_cast<void**>(element));
 }
 
-nsresult CHostDocument::GetElementsByTagName(const kr::PRUnichar* tag, kr::nsIDOMNodeList** list) {
-  if (!tag || !list) return kr::NS_ERROR_NULL_POINTER;
+namespace {
+
+nsCOMPtr<CNodeList> ByTag(const std::vector<nsCOMPtr<CHostElement>>& elements, const std::wstring& tag) {
   nsCOMPtr<CNodeList> nodes(new CNodeList());
   for (auto& element : elements)
     if (SameTag(element->tag, tag)) nodes->items.push_back(element);
-  return PutRef(list, nodes.get());
+  return nodes;
 }
 
-nsresult CHostDocument::GetDefaultView(kr::nsIDOMWindow** out) { return PutRef(out, view); }
+}  // namespace
+
+nsresult CHostDocument::GetElementsByTagName(const kr::nsAString& tag, kr::nsIDOMNodeList** list) {
+  if (!list) return kr::NS_ERROR_NULL_POINTER;
+  return PutRef(list, static_cast<kr::nsIDOMNodeList*>(ByTag(elements, Read(tag)).get()));
+}
+
+nsresult CHostDocument::GetDefaultView(kr::nsIDOMAbstractView** out) {
+  return PutRef(out, static_cast<kr::nsIDOMViewCSS*>(view));
+}
 
 nsresult CHostDocument::GetBoxObjectFor(kr::nsIDOMElement* element, kr::nsIBoxObject** out) {
   if (!out) return kr::NS_ERROR_NULL_POINTER;
@@ -225,22 +251,23 @@ nsresult CHostDocument::GetBoxObjectFor(kr::nsIDOMElement* element, kr::nsIBoxOb
   return kr::NS_ERROR_FAILURE;
 }
 
-nsresult CHostDocument::GetURL(kr::PRUnichar** out) { return PutWide(out, url); }
+nsresult CHostDocument::GetURL(kr::nsAString& out) { return Write(out, url); }
 
-nsresult CHostDocument::GetBody(kr::nsIDOMElement** body) {
+nsresult CHostDocument::GetBody(kr::nsIDOMHTMLElement** body) {
   if (!body) return kr::NS_ERROR_NULL_POINTER;
   *body = nullptr;
   for (auto& element : elements)
     if (SameTag(element->tag, L"body"))
-      return element->QueryInterface(kr::nsIDOMElement::IID(), reinterpret_cast<void**>(body));
+      return element->QueryInterface(kr::nsIDOMHTMLElement::IID(), reinterpret_cast<void**>(body));
   return kr::NS_OK;
 }
 
-nsresult CHostDocument::GetImages(kr::nsIDOMNodeList** images) { return GetElementsByTagName(L"img", images); }
-
-void* CHostDocument::ExtraInterface(const kr::nsIID& iid) {
-  return iid == kr::nsIDOMDocument::IID() ? static_cast<kr::nsIDOMDocument*>(this) : nullptr;
+nsresult CHostDocument::GetImages(kr::nsIDOMHTMLCollection** images) {
+  if (!images) return kr::NS_ERROR_NULL_POINTER;
+  return PutRef(images, static_cast<kr::nsIDOMHTMLCollection*>(ByTag(elements, L"img").get()));
 }
+
+void* CHostDocument::ExtraInterface(const kr::nsIID&) { return nullptr; }
 
 bool CHostDocument::Hides(const kr::nsIID& iid) { return iid == kr::nsIDOMHTMLDocument::IID() && !html; }
 
@@ -256,8 +283,12 @@ nsresult CHostTreeOwner::GetInterface(const kr::nsIID& iid, void** result) {
   return QueryInterface(iid, result);
 }
 
-nsresult CHostTreeOwner::GetDocShell(kr::nsISupports** docshell) {
-  return PutRef(docshell, static_cast<kr::nsIBaseWindow*>(this));
+nsresult CHostTreeOwner::GetDocShell(kr::nsIDocShell** docshell) {
+  return PutRef(docshell, static_cast<kr::nsIDocShell*>(this));
+}
+
+nsresult CHostDocShell::GetTreeOwner(kr::nsIDocShellTreeOwner** out) {
+  return PutRef(out, static_cast<kr::nsIDocShellTreeOwner*>(owner.get()));
 }
 
 nsresult CHostTreeOwner::GetParentNativeWindow(void** native_window) {
@@ -273,25 +304,41 @@ nsresult CHostWindow::GetDocument(kr::nsIDOMDocument** out) {
   return document->QueryInterface(kr::nsIDOMDocument::IID(), reinterpret_cast<void**>(out));
 }
 
+nsresult CHostWindow::GetParent(kr::nsIDOMWindow** out) {
+  // A top window is its own parent.
+  return PutRef(out, static_cast<kr::nsIDOMWindow*>(parent ? parent : this));
+}
+
 nsresult CHostWindow::GetTop(kr::nsIDOMWindow** top) {
   CHostWindow* w = this;
   while (w->parent) w = w->parent;
   return PutRef(top, static_cast<kr::nsIDOMWindow*>(w));
 }
 
-nsresult CHostWindow::AddEventListener(const kr::PRUnichar* type, kr::nsIDOMEventListener* listener, bool) {
-  if (!type || !listener) return kr::NS_ERROR_NULL_POINTER;
-  listeners_.Add(type, listener);
+nsresult CHostWindow::AddEventListener(const kr::nsAString& type, kr::nsIDOMEventListener* listener, kr::PRBool) {
+  if (!listener) return kr::NS_ERROR_NULL_POINTER;
+  listeners_.Add(Read(type), listener);
   return kr::NS_OK;
 }
 
-nsresult CHostWindow::RemoveEventListener(const kr::PRUnichar* type, kr::nsIDOMEventListener* listener, bool) {
-  if (!type || !listener) return kr::NS_ERROR_NULL_POINTER;
-  listeners_.Remove(type, listener);
+nsresult CHostWindow::RemoveEventListener(const kr::nsAString& type, kr::nsIDOMEventListener* listener,
+                                          kr::PRBool) {
+  if (!listener) return kr::NS_ERROR_NULL_POINTER;
+  listeners_.Remove(Read(type), listener);
   return kr::NS_OK;
 }
 
-nsresult CHostWindow::GetComputedStyle(kr::nsIDOMElement* element, const kr::PRUnichar*,
+nsresult CHostWindow::GetInterface(const kr::nsIID& iid, void** result) {
+  if (!result) return kr::NS_ERROR_NULL_POINTER;
+  *result = nullptr;
+  if (iid == kr::nsIWebNavigation::IID() && owner) {
+    nsCOMPtr<CHostDocShell> docshell(new CHostDocShell(owner.get()));
+    return docshell->QueryInterface(iid, result);
+  }
+  return QueryInterface(iid, result);
+}
+
+nsresult CHostWindow::GetComputedStyle(kr::nsIDOMElement* element, const kr::nsAString&,
                                        kr::nsIDOMCSSStyleDeclaration** style) {
   if (!element || !style) return kr::NS_ERROR_NULL_POINTER;
   *style = nullptr;
@@ -303,17 +350,13 @@ nsresult CHostWindow::GetComputedStyle(kr::nsIDOMElement* element, const kr::PRU
   return kr::NS_ERROR_FAILURE;
 }
 
-nsresult CHostWindow::GetFullScreen(bool* out) {
+nsresult CHostWindow::GetFullScreen(kr::PRBool* out) {
   if (!out) return kr::NS_ERROR_NULL_POINTER;
   *out = full_screen;
   return kr::NS_OK;
 }
 
 nsresult CHostWindow::GetContent(kr::nsIDOMWindow** out) { return PutRef(out, static_cast<kr::nsIDOMWindow*>(content.get())); }
-
-nsresult CHostWindow::GetTreeOwner(kr::nsIInterfaceRequestor** out) {
-  return PutRef(out, static_cast<kr::nsIInterfaceRequestor*>(owner.get()));
-}
 
 void CHostWindow::SetDocument(CHostDocument* d) {
   document = d;
@@ -328,29 +371,25 @@ void CHostWindow::Fire(const std::wstring& type, kr::nsIDOMEventTarget* target) 
 
 bool CHostWindow::Hides(const kr::nsIID& iid) {
   if (iid == kr::nsIDOMChromeWindow::IID()) return !chrome;
-  if (iid == kr::nsIDocShellTreeItem::IID()) return !owner;
   return false;
 }
 
 // ---- network and certificates ----
 
-nsresult CHostURI::GetSpec(char** out) {
-  if (!out) return kr::NS_ERROR_NULL_POINTER;
-  *out = HostMemory()->Narrow(spec);
-  return kr::NS_OK;
-}
+nsresult CHostURI::GetSpec(kr::nsACString& out) { return Write(out, spec); }
 
-nsresult CHostURI::SetScheme(const char* scheme) {
-  if (!scheme) return kr::NS_ERROR_NULL_POINTER;
+nsresult CHostURI::SetScheme(const kr::nsACString& scheme_text) {
+  std::string scheme = Read(scheme_text);
+  if (scheme.empty()) return kr::NS_ERROR_ILLEGAL_VALUE;
   size_t colon = spec.find(':');
-  spec = std::string(scheme) + (colon == std::string::npos ? ":" + spec : spec.substr(colon));
+  spec = scheme + (colon == std::string::npos ? ":" + spec : spec.substr(colon));
   return kr::NS_OK;
 }
 
 nsresult CHostCert::GetChain(kr::nsIArray** out) {
   if (!out) return kr::NS_ERROR_NULL_POINTER;
   nsCOMPtr<CHostArray> array(new CHostArray());
-  for (auto& element : chain) array->AppendElement(static_cast<kr::nsIX509Cert*>(element.get()), false);
+  for (auto& element : chain) array->AppendElement(static_cast<kr::nsIX509Cert*>(element.get()), kr::PR_FALSE);
   return PutRef(out, static_cast<kr::nsIArray*>(array.get()));
 }
 
@@ -369,9 +408,9 @@ nsresult CHostSecurityInfo::GetSSLStatus(kr::nsISupports** status) {
 
 nsresult CHostSecurityInfo::GetServerCert(kr::nsIX509Cert** out) { return PutRef(out, cert.get()); }
 
-nsresult CHostChannel::IsPending(bool* pending) {
+nsresult CHostChannel::IsPending(kr::PRBool* pending) {
   if (!pending) return kr::NS_ERROR_NULL_POINTER;
-  *pending = false;
+  *pending = kr::PR_FALSE;
   return kr::NS_OK;
 }
 
@@ -398,18 +437,18 @@ nsresult CHostChannel::AsyncOpen(kr::nsIStreamListener* listener, kr::nsISupport
   return kr::NS_OK;
 }
 
-nsresult CHostIOService::NewURI(const char* spec, const char*, kr::nsIURI*, kr::nsIURI** result) {
-  if (!spec || !result) return kr::NS_ERROR_NULL_POINTER;
-  if (!strchr(spec, ':')) return kr::NS_ERROR_ILLEGAL_VALUE;
+nsresult CHostIOService::NewURI(const kr::nsACString& spec_text, const char*, kr::nsIURI*, kr::nsIURI** result) {
+  if (!result) return kr::NS_ERROR_NULL_POINTER;
+  std::string spec = Read(spec_text);
+  if (spec.find(':') == std::string::npos) return kr::NS_ERROR_ILLEGAL_VALUE;
   return PutRef(result, new CHostURI(spec));
 }
 
 nsresult CHostIOService::NewChannelFromURI(kr::nsIURI* uri, kr::nsIChannel** result) {
   if (!uri || !result) return kr::NS_ERROR_NULL_POINTER;
-  char* spec = nullptr;
-  uri->GetSpec(&spec);
-  nsCOMPtr<CHostChannel> channel(new CHostChannel(spec ? spec : ""));
-  HostMemory()->Free(spec);
+  kr::CNarrowString spec;
+  uri->GetSpec(spec);
+  nsCOMPtr<CHostChannel> channel(new CHostChannel(spec.Get()));
   channel->security = security;
   opened.push_back(channel);
   return PutRef(result, static_cast<kr::nsIChannel*>(channel.get()));
@@ -419,19 +458,34 @@ nsresult CHostIOService::NewChannelFromURI(kr::nsIURI* uri, kr::nsIChannel** res
 
 nsresult CHostWebProgress::AddProgressListener(kr::nsIWebProgressListener* listener, uint32_t mask) {
   if (!listener) return kr::NS_ERROR_NULL_POINTER;
-  listeners.emplace_back(nsCOMPtr<kr::nsIWebProgressListener>(listener), mask);
+  nsCOMPtr<kr::nsISupportsWeakReference> source;
+  nsCOMPtr<kr::nsIWeakReference> weak;
+  if (kr::NS_FAILED(source.QueryFrom(listener)) || kr::NS_FAILED(source->GetWeakReference(weak.Out())) || !weak)
+    return kr::NS_ERROR_ILLEGAL_VALUE;
+  listeners.emplace_back(weak, mask);
   return kr::NS_OK;
 }
 
 nsresult CHostWebProgress::RemoveProgressListener(kr::nsIWebProgressListener* listener) {
   for (auto it = listeners.begin(); it != listeners.end(); ++it) {
-    if (it->first.get() == listener) {
-      nsCOMPtr<kr::nsIWebProgressListener> going = it->first;
+    nsCOMPtr<kr::nsIWebProgressListener> held;
+    it->first->QueryReferent(kr::nsIWebProgressListener::IID(), held.OutVoid());
+    if (held && kr::SameObject(held.get(), listener)) {
       listeners.erase(it);
       return kr::NS_OK;
     }
   }
   return kr::NS_ERROR_FAILURE;
+}
+
+std::vector<nsCOMPtr<kr::nsIWebProgressListener>> CHostWebProgress::Live() const {
+  std::vector<nsCOMPtr<kr::nsIWebProgressListener>> out;
+  for (auto& entry : listeners) {
+    nsCOMPtr<kr::nsIWebProgressListener> held;
+    if (kr::NS_SUCCEEDED(entry.first->QueryReferent(kr::nsIWebProgressListener::IID(), held.OutVoid())) && held)
+      out.push_back(held);
+  }
+  return out;
 }
 
 nsresult CHostWebProgress::GetDOMWindow(kr::nsIDOMWindow** out) {

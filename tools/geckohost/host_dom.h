@@ -31,12 +31,12 @@ class CListeners {
   std::vector<std::pair<std::wstring, nsCOMPtr<kr::nsIDOMEventListener>>> listeners_;
 };
 
-class CHostEvent : public CHostObject<kr::nsIDOMEvent> {
+class CHostEvent : public CHostObject<kr::nsIDOMEvent, kr::nsIDOMNSEvent> {
  public:
   CHostEvent(std::wstring type, kr::nsIDOMEventTarget* target, kr::nsIDOMEventTarget* current,
              kr::nsIDOMEventTarget* original)
       : type_(std::move(type)), target_(target), current_(current), original_(original ? original : target) {}
-  KR_METHOD GetType(kr::PRUnichar** type) override;
+  KR_METHOD GetType(kr::nsAString& type) override;
   KR_METHOD GetTarget(kr::nsIDOMEventTarget** target) override;
   KR_METHOD GetCurrentTarget(kr::nsIDOMEventTarget** target) override;
   KR_METHOD GetOriginalTarget(kr::nsIDOMEventTarget** target) override;
@@ -63,27 +63,33 @@ class CHostBox : public CHostObject<kr::nsIBoxObject> {
   }
 };
 
+// An element: XUL elements of the chrome, HTML elements of pages (IMG answering the image
+// interface, FRAME and IFRAME each their own).
 class CHostElement : public CHostObject<kr::nsIDOMXULElement, kr::nsIDOMEventTarget, kr::nsIDOMHTMLImageElement,
-                                        kr::nsIDOMHTMLFrameElement> {
+                                        kr::nsIDOMHTMLFrameElement, kr::nsIDOMHTMLIFrameElement> {
  public:
   CHostElement(CHostDocument* owner, std::wstring tag, bool xul);
-  // nsIDOMElement / nsIDOMXULElement
-  KR_METHOD GetTagName(kr::PRUnichar** name) override;
-  KR_METHOD GetAttribute(const kr::PRUnichar* name, kr::PRUnichar** value) override;
-  KR_METHOD GetId(kr::PRUnichar** id) override;
-  KR_METHOD GetClassName(kr::PRUnichar** name) override;
-  KR_METHOD GetParentNode(kr::nsIDOMElement** parent) override;
+  // nsIDOMNode
+  KR_METHOD GetNodeName(kr::nsAString& name) override;
+  KR_METHOD GetParentNode(kr::nsIDOMNode** parent) override;
   KR_METHOD GetOwnerDocument(kr::nsIDOMDocument** document) override;
+  // nsIDOMElement
+  KR_METHOD GetTagName(kr::nsAString& name) override;
+  KR_METHOD GetAttribute(const kr::nsAString& name, kr::nsAString& value) override;
+  // nsIDOMXULElement, nsIDOMHTMLElement
+  KR_METHOD GetId(kr::nsAString& id) override;
+  KR_METHOD GetClassName(kr::nsAString& name) override;
   KR_METHOD GetBoxObject(kr::nsIBoxObject** box) override;
   // nsIDOMEventTarget
-  KR_METHOD AddEventListener(const kr::PRUnichar* type, kr::nsIDOMEventListener* listener, bool capture) override;
-  KR_METHOD RemoveEventListener(const kr::PRUnichar* type, kr::nsIDOMEventListener* listener,
-                                bool capture) override;
+  KR_METHOD AddEventListener(const kr::nsAString& type, kr::nsIDOMEventListener* listener,
+                             kr::PRBool capture) override;
+  KR_METHOD RemoveEventListener(const kr::nsAString& type, kr::nsIDOMEventListener* listener,
+                                kr::PRBool capture) override;
   // nsIDOMHTMLImageElement
-  KR_METHOD GetSrc(kr::PRUnichar** src) override;
+  KR_METHOD GetSrc(kr::nsAString& src) override;
   KR_METHOD GetWidth(int32_t* width) override;
   KR_METHOD GetHeight(int32_t* height) override;
-  // nsIDOMHTMLFrameElement
+  // nsIDOMHTMLFrameElement, nsIDOMHTMLIFrameElement
   KR_METHOD GetContentDocument(kr::nsIDOMDocument** document) override;
 
   CHostElement* Set(const std::wstring& name, const std::wstring& value) {
@@ -111,18 +117,29 @@ class CHostElement : public CHostObject<kr::nsIDOMXULElement, kr::nsIDOMEventTar
   CListeners listeners_;
 };
 
-class CHostDocument : public CHostObject<kr::nsIDOMHTMLDocument, kr::nsIDOMEventTarget> {
+class CHostDocument : public CHostObject<kr::nsIDOMHTMLDocument, kr::nsIDOMEventTarget, kr::nsIDOMDocumentView,
+                                         kr::nsIDOMNSDocument> {
  public:
   CHostDocument(std::wstring url, bool html) : url(std::move(url)), html(html) {}
-  KR_METHOD GetElementById(const kr::PRUnichar* id, kr::nsIDOMElement** element) override;
-  KR_METHOD GetElementsByTagName(const kr::PRUnichar* tag, kr::nsIDOMNodeList** list) override;
-  KR_METHOD GetDefaultView(kr::nsIDOMWindow** view) override;
+  // nsIDOMNode
+  KR_METHOD GetNodeName(kr::nsAString& name) override { return Write(name, L"#document"); }
+  KR_METHOD GetParentNode(kr::nsIDOMNode** parent) override;
+  KR_METHOD GetOwnerDocument(kr::nsIDOMDocument** document) override;
+  // nsIDOMDocument, nsIDOMHTMLDocument
+  KR_METHOD GetElementById(const kr::nsAString& id, kr::nsIDOMElement** element) override;
+  KR_METHOD GetElementsByTagName(const kr::nsAString& tag, kr::nsIDOMNodeList** list) override;
+  KR_METHOD GetURL(kr::nsAString& url) override;
+  KR_METHOD GetBody(kr::nsIDOMHTMLElement** body) override;
+  KR_METHOD GetImages(kr::nsIDOMHTMLCollection** images) override;
+  // nsIDOMDocumentView
+  KR_METHOD GetDefaultView(kr::nsIDOMAbstractView** view) override;
+  // nsIDOMNSDocument
   KR_METHOD GetBoxObjectFor(kr::nsIDOMElement* element, kr::nsIBoxObject** box) override;
-  KR_METHOD GetURL(kr::PRUnichar** url) override;
-  KR_METHOD GetBody(kr::nsIDOMElement** body) override;
-  KR_METHOD GetImages(kr::nsIDOMNodeList** images) override;
-  KR_METHOD AddEventListener(const kr::PRUnichar*, kr::nsIDOMEventListener*, bool) override { return kr::NS_OK; }
-  KR_METHOD RemoveEventListener(const kr::PRUnichar*, kr::nsIDOMEventListener*, bool) override { return kr::NS_OK; }
+  // nsIDOMEventTarget
+  KR_METHOD AddEventListener(const kr::nsAString&, kr::nsIDOMEventListener*, kr::PRBool) override { return kr::NS_OK; }
+  KR_METHOD RemoveEventListener(const kr::nsAString&, kr::nsIDOMEventListener*, kr::PRBool) override {
+    return kr::NS_OK;
+  }
 
   // A new element of the document (tag as written; `xul` for chrome elements).
   CHostElement* Add(const std::wstring& tag, CHostElement* parent = nullptr, bool xul = false);
@@ -140,31 +157,51 @@ class CHostDocument : public CHostObject<kr::nsIDOMHTMLDocument, kr::nsIDOMEvent
   bool Hides(const kr::nsIID& iid) override;
 };
 
-// What a DOM window of a browser window reaches its native window and chrome through.
-class CHostTreeOwner : public CHostObject<kr::nsIInterfaceRequestor, kr::nsIXULWindow, kr::nsIBaseWindow> {
+// The tree owner of a browser window's docshells: asked as interface requestor for the XUL window
+// (itself) and the chrome window; the XUL window's docshell (itself again) is the base window
+// with the native window.
+class CHostTreeOwner : public CHostObject<kr::nsIDocShellTreeOwner, kr::nsIInterfaceRequestor, kr::nsIXULWindow,
+                                          kr::nsIBaseWindow, kr::nsIDocShell> {
  public:
   explicit CHostTreeOwner(HWND window) : hwnd(window) {}
   KR_METHOD GetInterface(const kr::nsIID& iid, void** result) override;
-  KR_METHOD GetDocShell(kr::nsISupports** docshell) override;
+  KR_METHOD GetDocShell(kr::nsIDocShell** docshell) override;
   KR_METHOD GetParentNativeWindow(void** native_window) override;
   HWND hwnd;
   CHostWindow* chrome = nullptr;  // not counted
 };
 
-class CHostWindow : public CHostObject<kr::nsIDOMWindow, kr::nsIDOMEventTarget, kr::nsIDOMViewCSS,
-                                       kr::nsIDOMChromeWindow, kr::nsIDocShellTreeItem> {
+// A window's docshell as its interface requestor hands it out (asked for the web navigation):
+// the docshell tree item with the tree owner.
+class CHostDocShell : public CHostObject<kr::nsIWebNavigation, kr::nsIDocShellTreeItem> {
+ public:
+  explicit CHostDocShell(CHostTreeOwner* owner) : owner(owner) {}
+  KR_METHOD GetTreeOwner(kr::nsIDocShellTreeOwner** owner) override;
+  nsCOMPtr<CHostTreeOwner> owner;
+};
+
+// A DOM window. As the browser's windows do, it does not answer the docshell tree item itself:
+// its interface requestor hands out the docshell (as web navigation).
+class CHostWindow : public CHostObject<kr::nsIDOMWindowInternal, kr::nsIDOMEventTarget, kr::nsIDOMViewCSS,
+                                       kr::nsIDOMChromeWindow, kr::nsIInterfaceRequestor> {
  public:
   CHostWindow(CHostTreeOwner* owner, bool chrome) : owner(owner), chrome(chrome) {}
+  // nsIDOMWindow, nsIDOMWindowInternal
   KR_METHOD GetDocument(kr::nsIDOMDocument** document) override;
+  KR_METHOD GetParent(kr::nsIDOMWindow** parent) override;
   KR_METHOD GetTop(kr::nsIDOMWindow** top) override;
-  KR_METHOD AddEventListener(const kr::PRUnichar* type, kr::nsIDOMEventListener* listener, bool capture) override;
-  KR_METHOD RemoveEventListener(const kr::PRUnichar* type, kr::nsIDOMEventListener* listener,
-                                bool capture) override;
-  KR_METHOD GetComputedStyle(kr::nsIDOMElement* element, const kr::PRUnichar* pseudo,
-                             kr::nsIDOMCSSStyleDeclaration** style) override;
-  KR_METHOD GetFullScreen(bool* full_screen) override;
+  KR_METHOD GetFullScreen(kr::PRBool* full_screen) override;
   KR_METHOD GetContent(kr::nsIDOMWindow** content) override;
-  KR_METHOD GetTreeOwner(kr::nsIInterfaceRequestor** owner) override;
+  // nsIDOMEventTarget
+  KR_METHOD AddEventListener(const kr::nsAString& type, kr::nsIDOMEventListener* listener,
+                             kr::PRBool capture) override;
+  KR_METHOD RemoveEventListener(const kr::nsAString& type, kr::nsIDOMEventListener* listener,
+                                kr::PRBool capture) override;
+  // nsIDOMViewCSS
+  KR_METHOD GetComputedStyle(kr::nsIDOMElement* element, const kr::nsAString& pseudo,
+                             kr::nsIDOMCSSStyleDeclaration** style) override;
+  // nsIInterfaceRequestor: the docshell as web navigation
+  KR_METHOD GetInterface(const kr::nsIID& iid, void** result) override;
 
   // Puts a document in the window (its view becomes this window).
   void SetDocument(CHostDocument* document);
@@ -189,8 +226,8 @@ class CHostWindow : public CHostObject<kr::nsIDOMWindow, kr::nsIDOMEventTarget, 
 class CHostURI : public CHostObject<kr::nsIURI> {
  public:
   explicit CHostURI(std::string spec) : spec(std::move(spec)) {}
-  KR_METHOD GetSpec(char** out) override;
-  KR_METHOD SetScheme(const char* scheme) override;
+  KR_METHOD GetSpec(kr::nsACString& out) override;
+  KR_METHOD SetScheme(const kr::nsACString& scheme) override;
   std::string spec;
 };
 
@@ -215,7 +252,8 @@ class CHostSecurityInfo : public CHostObject<kr::nsISSLStatusProvider, kr::nsISS
 class CHostChannel : public CHostObject<kr::nsIChannel> {
  public:
   explicit CHostChannel(std::string url) : uri(new CHostURI(std::move(url))) {}
-  KR_METHOD IsPending(bool* pending) override;
+  KR_METHOD GetName(kr::nsACString& name) override { return Write(name, uri->spec); }
+  KR_METHOD IsPending(kr::PRBool* pending) override;
   KR_METHOD GetStatus(nsresult* status) override;
   KR_METHOD Cancel(nsresult status) override { return kr::NS_OK; }
   KR_METHOD GetURI(kr::nsIURI** out) override;
@@ -227,30 +265,29 @@ class CHostChannel : public CHostObject<kr::nsIChannel> {
   nsCOMPtr<kr::nsIInterfaceRequestor> callbacks;
   // AsyncOpen: the listener's start is called at once with the context.
   nsresult start_result = kr::NS_OK;
-
- protected:
-  void* ExtraInterface(const kr::nsIID& iid) override {
-    return iid == kr::nsIRequest::IID() ? static_cast<kr::nsIRequest*>(this) : nullptr;
-  }
 };
 
 class CHostIOService : public CHostObject<kr::nsIIOService> {
  public:
-  KR_METHOD NewURI(const char* spec, const char* charset, kr::nsIURI* base, kr::nsIURI** result) override;
+  KR_METHOD NewURI(const kr::nsACString& spec, const char* charset, kr::nsIURI* base, kr::nsIURI** result) override;
   KR_METHOD NewChannelFromURI(kr::nsIURI* uri, kr::nsIChannel** result) override;
   // The security of every channel it opens (none: http).
   nsCOMPtr<CHostSecurityInfo> security;
   std::vector<nsCOMPtr<CHostChannel>> opened;
 };
 
-// A web progress object: the document loader's (listeners) or a window's (its DOM window).
+// A web progress object: the document loader's (listeners) or a window's (its DOM window). As the
+// browser's document loader does, it holds its listeners by weak reference: a listener that
+// offers none is refused.
 class CHostWebProgress : public CHostObject<kr::nsIWebProgress> {
  public:
   explicit CHostWebProgress(CHostWindow* window = nullptr) : window(window) {}
   KR_METHOD AddProgressListener(kr::nsIWebProgressListener* listener, uint32_t mask) override;
   KR_METHOD RemoveProgressListener(kr::nsIWebProgressListener* listener) override;
   KR_METHOD GetDOMWindow(kr::nsIDOMWindow** out) override;
-  std::vector<std::pair<nsCOMPtr<kr::nsIWebProgressListener>, uint32_t>> listeners;
+  // The listeners still alive, in the order they were added.
+  std::vector<nsCOMPtr<kr::nsIWebProgressListener>> Live() const;
+  std::vector<std::pair<nsCOMPtr<kr::nsIWeakReference>, uint32_t>> listeners;
   nsCOMPtr<CHostWindow> window;
 };
 

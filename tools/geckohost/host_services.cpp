@@ -60,8 +60,8 @@ nsresult CHostCategoryManager::GetCategoryEntry(const char* category, const char
   return kr::NS_OK;
 }
 
-nsresult CHostCategoryManager::AddCategoryEntry(const char* category, const char* entry, const char* value, bool,
-                                                bool replace, char** previous) {
+nsresult CHostCategoryManager::AddCategoryEntry(const char* category, const char* entry, const char* value,
+                                                kr::PRBool, kr::PRBool replace, char** previous) {
   if (!category || !entry || !value) return kr::NS_ERROR_NULL_POINTER;
   auto& table = entries[category];
   auto found = table.find(entry);
@@ -71,7 +71,7 @@ nsresult CHostCategoryManager::AddCategoryEntry(const char* category, const char
   return kr::NS_OK;
 }
 
-nsresult CHostCategoryManager::DeleteCategoryEntry(const char* category, const char* entry, bool) {
+nsresult CHostCategoryManager::DeleteCategoryEntry(const char* category, const char* entry, kr::PRBool) {
   if (!category || !entry) return kr::NS_ERROR_NULL_POINTER;
   auto c = entries.find(category);
   if (c != entries.end()) c->second.erase(entry);
@@ -80,7 +80,7 @@ nsresult CHostCategoryManager::DeleteCategoryEntry(const char* category, const c
 
 // ---- observer service ----
 
-nsresult CHostObserverService::AddObserver(kr::nsIObserver* observer, const char* topic, bool) {
+nsresult CHostObserverService::AddObserver(kr::nsIObserver* observer, const char* topic, kr::PRBool) {
   if (!observer || !topic) return kr::NS_ERROR_NULL_POINTER;
   observers_.emplace_back(topic, nsCOMPtr<kr::nsIObserver>(observer));
   return kr::NS_OK;
@@ -132,12 +132,23 @@ nsresult CHostArray::QueryElementAt(uint32_t index, const kr::nsIID& iid, void**
   return items_[index]->QueryInterface(iid, result);
 }
 
+nsresult CHostArray::IndexOf(uint32_t start, kr::nsISupports* element, uint32_t* index) {
+  if (!index) return kr::NS_ERROR_NULL_POINTER;
+  for (uint32_t i = start; i < items_.size(); ++i) {
+    if (items_[i].get() == element) {
+      *index = i;
+      return kr::NS_OK;
+    }
+  }
+  return kr::NS_ERROR_FAILURE;
+}
+
 nsresult CHostArray::Enumerate(kr::nsISimpleEnumerator** result) {
   if (result) *result = nullptr;
   return kr::NS_ERROR_NOT_IMPLEMENTED;
 }
 
-nsresult CHostArray::AppendElement(kr::nsISupports* element, bool) {
+nsresult CHostArray::AppendElement(kr::nsISupports* element, kr::PRBool) {
   items_.emplace_back(element);
   return kr::NS_OK;
 }
@@ -217,17 +228,18 @@ class CCacheEntry : public CHostObject<kr::nsICacheEntryDescriptor> {
 };
 }  // namespace
 
-nsresult CHostCacheService::CreateSession(const char*, int32_t, bool, kr::nsICacheSession** session) {
+nsresult CHostCacheService::CreateSession(const char*, int32_t, kr::PRBool, kr::nsICacheSession** session) {
   if (!session) return kr::NS_ERROR_NULL_POINTER;
   *session = this;
   AddRef();
   return kr::NS_OK;
 }
 
-nsresult CHostCacheService::OpenCacheEntry(const char* key, int32_t, bool, kr::nsICacheEntryDescriptor** entry) {
-  if (!key || !entry) return kr::NS_ERROR_NULL_POINTER;
+nsresult CHostCacheService::OpenCacheEntry(const kr::nsACString& key, int32_t, kr::PRBool,
+                                           kr::nsICacheEntryDescriptor** entry) {
+  if (!entry) return kr::NS_ERROR_NULL_POINTER;
   *entry = nullptr;
-  auto found = sizes.find(key);
+  auto found = sizes.find(Read(key));
   if (found == sizes.end()) return kr::NS_ERROR_NOT_AVAILABLE;
   *entry = new CCacheEntry(found->second);
   (*entry)->AddRef();

@@ -37,9 +37,9 @@ CHostMemory* HostMemory();  // the host's one allocator
 class CHostCategoryManager : public CHostObject<kr::nsICategoryManager> {
  public:
   KR_METHOD GetCategoryEntry(const char* category, const char* entry, char** value) override;
-  KR_METHOD AddCategoryEntry(const char* category, const char* entry, const char* value, bool persist, bool replace,
-                             char** previous) override;
-  KR_METHOD DeleteCategoryEntry(const char* category, const char* entry, bool persist) override;
+  KR_METHOD AddCategoryEntry(const char* category, const char* entry, const char* value, kr::PRBool persist,
+                             kr::PRBool replace, char** previous) override;
+  KR_METHOD DeleteCategoryEntry(const char* category, const char* entry, kr::PRBool persist) override;
   // category -> entry -> value, in entry order.
   std::map<std::string, std::map<std::string, std::string>> entries;
 };
@@ -53,7 +53,7 @@ struct SentTopic {
 
 class CHostObserverService : public CHostObject<kr::nsIObserverService> {
  public:
-  KR_METHOD AddObserver(kr::nsIObserver* observer, const char* topic, bool weak) override;
+  KR_METHOD AddObserver(kr::nsIObserver* observer, const char* topic, kr::PRBool weak) override;
   KR_METHOD RemoveObserver(kr::nsIObserver* observer, const char* topic) override;
   KR_METHOD NotifyObservers(kr::nsISupports* subject, const char* topic, const kr::PRUnichar* data) override;
   int CountObservers(const std::string& topic) const;
@@ -71,24 +71,38 @@ class CHostObserverService : public CHostObject<kr::nsIObserverService> {
   std::vector<std::pair<std::string, nsCOMPtr<kr::nsIObserver>>> observers_;
 };
 
+// The type numbers of nsISupportsPrimitive.
+const uint16_t kTypePRBool = 5;
+const uint16_t kTypeVoid = 16;
+
 class CHostBool : public CHostObject<kr::nsISupportsPRBool> {
  public:
-  KR_METHOD GetData(bool* value) override {
+  KR_METHOD GetType(uint16_t* type) override {
+    if (!type) return kr::NS_ERROR_NULL_POINTER;
+    *type = kTypePRBool;
+    return kr::NS_OK;
+  }
+  KR_METHOD GetData(kr::PRBool* value) override {
     if (!value) return kr::NS_ERROR_NULL_POINTER;
     *value = value_;
     return kr::NS_OK;
   }
-  KR_METHOD SetData(bool value) override {
+  KR_METHOD SetData(kr::PRBool value) override {
     value_ = value;
     return kr::NS_OK;
   }
 
  private:
-  bool value_ = false;
+  kr::PRBool value_ = kr::PR_FALSE;
 };
 
 class CHostVoid : public CHostObject<kr::nsISupportsVoid> {
  public:
+  KR_METHOD GetType(uint16_t* type) override {
+    if (!type) return kr::NS_ERROR_NULL_POINTER;
+    *type = kTypeVoid;
+    return kr::NS_OK;
+  }
   KR_METHOD GetData(void** value) override {
     if (!value) return kr::NS_ERROR_NULL_POINTER;
     *value = value_;
@@ -107,14 +121,10 @@ class CHostArray : public CHostObject<kr::nsIMutableArray> {
  public:
   KR_METHOD GetLength(uint32_t* length) override;
   KR_METHOD QueryElementAt(uint32_t index, const kr::nsIID& iid, void** result) override;
+  KR_METHOD IndexOf(uint32_t start, kr::nsISupports* element, uint32_t* index) override;
   KR_METHOD Enumerate(kr::nsISimpleEnumerator** result) override;
-  KR_METHOD AppendElement(kr::nsISupports* element, bool weak) override;
+  KR_METHOD AppendElement(kr::nsISupports* element, kr::PRBool weak) override;
   KR_METHOD Clear() override;
-
- protected:
-  void* ExtraInterface(const kr::nsIID& iid) override {
-    return iid == kr::nsIArray::IID() ? static_cast<kr::nsIArray*>(this) : nullptr;
-  }
 
  private:
   std::vector<nsCOMPtr<kr::nsISupports>> items_;
@@ -157,10 +167,11 @@ CHostPrefService* HostPrefs();
 // The HTTP cache: sizes of entries by URL.
 class CHostCacheService : public CHostObject<kr::nsICacheService, kr::nsICacheSession> {
  public:
-  KR_METHOD CreateSession(const char* client, int32_t storage, bool stream_based,
+  KR_METHOD CreateSession(const char* client, int32_t storage, kr::PRBool stream_based,
                           kr::nsICacheSession** session) override;
-  KR_METHOD SetDoomEntriesIfExpired(bool doom) override { return kr::NS_OK; }
-  KR_METHOD OpenCacheEntry(const char* key, int32_t access, bool blocking, kr::nsICacheEntryDescriptor** entry) override;
+  KR_METHOD SetDoomEntriesIfExpired(kr::PRBool doom) override { return kr::NS_OK; }
+  KR_METHOD OpenCacheEntry(const kr::nsACString& key, int32_t access, kr::PRBool blocking,
+                           kr::nsICacheEntryDescriptor** entry) override;
   std::map<std::string, uint32_t> sizes;
 };
 

@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
 """Builds the Firefox extension packages and checks that their pieces agree.
 
-    make_xpi.py --source gecko/package --dll Kestrin.dll --xpt IKestrin.xpt --out <dir>
+    make_xpi.py --source gecko/package --dll Kestrin.dll --dll18 Kestrin18/Kestrin.dll --xpt IKestrin.xpt --out <dir>
 
 Writes <dir>/Kestrin_ff3.xpi (Firefox 3) and <dir>/Kestrin.xpi (Firefox 1.5 and 2, SeaMonkey,
 Netscape 9). Each holds install.rdf, chrome.manifest, chrome/kestrinext.jar (the overlays, the
-script and the icons), components/Kestrin.dll, components/IKestrin.xpt and components/Kestrin.xpt
+script and the icons), components/Kestrin.dll (the Firefox 3 package the build for Gecko 1.9, the other
+the build for Gecko 1.8), components/IKestrin.xpt and components/Kestrin.xpt
 (the same type library twice) and install.js. Before writing, the chrome archive's name must be
 spelled the same in every manifest and in the package, every chrome file the manifests name must
 be in the archive, and the element ids the component listens on must be in the overlays;
@@ -23,9 +24,9 @@ import zlib
 JAR = "kestrinext.jar"
 PACKAGES = {
     "Kestrin_ff3.xpi": {"EXTENSION_ID": "{5BFDB6E3-E238-4B4c-920A-04CE3727BF63}", "FIREFOX_MIN": "3.0",
-                        "FIREFOX_MAX": "3.*"},
+                        "FIREFOX_MAX": "3.*", "DLL": "dll"},
     "Kestrin.xpi": {"EXTENSION_ID": "{2B9E5444-982A-40A0-B1F8-C5D025AE82A8}", "FIREFOX_MIN": "1.0",
-                    "FIREFOX_MAX": "2.0.0.*"},
+                    "FIREFOX_MAX": "2.0.0.*", "DLL": "dll18"},
 }
 # Element ids the component's wrapper looks up in the browser window.
 WRAPPER_IDS = ["KR-top-label", "KR-M-top-label", "KR-Toolbar"]
@@ -98,24 +99,27 @@ def check(install_rdf, manifest, install_js, chrome_files, names):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--source", required=True)
-    parser.add_argument("--dll", required=True)
+    parser.add_argument("--dll", required=True, help="the component built for Gecko 1.9 (Firefox 3)")
+    parser.add_argument("--dll18", required=True, help="the component built for Gecko 1.8 (Firefox 1.5, 2)")
     parser.add_argument("--xpt", required=True)
     parser.add_argument("--out", required=True)
     args = parser.parse_args()
     read = lambda *p: open(os.path.join(args.source, *p), encoding="utf-8").read()
     manifest, install_js, rdf_template = read("chrome.manifest"), read("install.js"), read("install.rdf.in")
     jar, chrome_files = chrome_archive(args.source)
-    dll = open(args.dll, "rb").read()
+    dlls = {"dll": open(args.dll, "rb").read(), "dll18": open(args.dll18, "rb").read()}
     xpt = open(args.xpt, "rb").read()
-    for element in WRAPPER_IDS:
-        if element.encode("utf-16-le") not in dll:
-            print("make_xpi: the component does not look up %s" % element, file=sys.stderr)
-            return 1
+    for dll in dlls.values():
+        for element in WRAPPER_IDS:
+            if element.encode("utf-16-le") not in dll:
+                print("make_xpi: the component does not look up %s" % element, file=sys.stderr)
+                return 1
     os.makedirs(args.out, exist_ok=True)
     for package, values in PACKAGES.items():
         rdf = rdf_template
         for key, value in values.items():
             rdf = rdf.replace("@%s@" % key, value)
+        dll = dlls[values["DLL"]]
         entries = {
             "install.rdf": rdf.encode("utf-8"),
             "chrome.manifest": manifest.encode("utf-8"),

@@ -6,13 +6,16 @@
 There is no interface compiler on this machine: the interfaces below are the component's own
 (gecko/kestrin_interfaces.h) and this tool writes their type library directly.
 
-Format written (typelib version 1.2, all numbers big-endian, offsets 1-based):
+Format written (typelib version 1.2, all numbers big-endian):
   header     magic "XPCOM\\nTypeLib\\r\\n\\x1a", major 1, minor 2, u16 interface count,
-             u32 file length, u32 offset of the interface directory, u32 offset of the data
-             pool, then one empty annotation (a single byte 0x80: last, no data).
-  directory  one 28-byte entry per interface, sorted by name: the IID (u32, u16, u16, 8 bytes),
-             u32 name and u32 namespace (offsets into the data pool, 0 for none), u32 offset of
-             the interface's descriptor (0 for an interface only referred to), u32 reserved.
+             u32 file length, u32 one-based offset of the interface directory (the header's
+             size + 1), u32 zero-based file position of the data pool's first byte (the header's
+             size + 28 per entry), then one empty annotation (a single byte 0x80: last, no data).
+             Offsets into the data pool are one-based: offset n is byte data_pool + n - 1.
+  directory  one 28-byte entry per interface, sorted by IID as the interface compiler sorts
+             them: the IID (u32, u16, u16, 8 bytes), u32 name and u32 namespace (data-pool
+             offsets, 0 for none), u32 data-pool offset of the interface's descriptor (0 for an
+             interface only referred to). There is no other field.
   data pool  NUL-terminated names, then per described interface: u16 parent (directory index,
              1-based), u16 method count, the methods, u16 constant count (0), u8 flags (none of
              these interfaces is scriptable: 0).
@@ -62,7 +65,7 @@ def iid_bytes(text):
 
 
 def build():
-    entries = sorted(INTERFACES, key=lambda e: e[0])
+    entries = sorted(INTERFACES, key=lambda e: iid_bytes(e[1]))
     index = {e[0]: i + 1 for i, e in enumerate(entries)}
     pool = bytearray()
 
@@ -100,11 +103,12 @@ def build():
         pool.extend(struct.pack(">HB", 0, 0))
 
     directory_offset = HEADER_SIZE + 1
-    pool_offset = HEADER_SIZE + ENTRY_SIZE * len(entries) + 1
+    pool_offset = HEADER_SIZE + ENTRY_SIZE * len(entries)
     directory = bytearray()
     for e in entries:
         directory.extend(iid_bytes(e[1]))
-        directory.extend(struct.pack(">IIII", names[e[0]], 0, descriptors.get(e[0], 0), 0))
+        directory.extend(struct.pack(">III", names[e[0]], 0, descriptors.get(e[0], 0)))
+    assert len(directory) == ENTRY_SIZE * len(entries)
     length = HEADER_SIZE + len(directory) + len(pool)
     header = MAGIC + struct.pack(">BBHIII", 1, 2, len(entries), length, directory_offset, pool_offset) + b"\x80"
     assert len(header) == HEADER_SIZE
