@@ -7,7 +7,7 @@
 #include "toolkit/commandbars/control_button.h"
 #include "toolkit/drawing/draw_helpers.h"
 #include "toolkit/drawing/image_manager.h"
-#include "toolkit/drawing/ui_seams.h"
+#include "toolkit/drawing/seams.h"
 #include "toolkit/paint/paint_manager.h"
 
 using namespace TKCommandBars;
@@ -181,7 +181,7 @@ bool CTKCommandBar::SetHotControl(int index, int how) {
   }
   hot_ = index;
   if (index == -1) {
-    CTKUiSeams::KillTimer(GetSafeHwnd(), kHoverTimer);
+    TKKillTimer(GetSafeHwnd(), kHoverTimer);
     return true;
   }
   CTKControl* control = GetControl(index);
@@ -196,7 +196,7 @@ bool CTKCommandBar::SetHotControl(int index, int how) {
   OnHotControlNotice(true, control);
   if (how == kHotMouse) {
     CTKMouseManager::ThreadInstance()->SetHotBar(this);
-    if (hover_delay_) CTKUiSeams::SetTimer(GetSafeHwnd(), kHoverTimer, kHoverDelay);
+    if (hover_delay_) TKSetTimer(GetSafeHwnd(), kHoverTimer, kHoverDelay);
   }
   return true;
 }
@@ -645,10 +645,10 @@ void CTKCommandBar::OnPaint() {
 void CTKCommandBar::OnTimer(UINT_PTR id) {
   if (ignore_input_ > 0) return;
   if (id == kHoverTimer) {
-    CTKUiSeams::KillTimer(GetSafeHwnd(), kHoverTimer);
+    TKKillTimer(GetSafeHwnd(), kHoverTimer);
     if (CTKControl* hot = GetHotControl()) hot->OnMouseHover();
   } else if (id == kExpandTimer) {
-    CTKUiSeams::KillTimer(GetSafeHwnd(), kExpandTimer);
+    TKKillTimer(GetSafeHwnd(), kExpandTimer);
   }
 }
 

@@ -8,7 +8,7 @@
 #include "toolkit/commandbars/command_bar_manager.h"
 #include "toolkit/commandbars/controls.h"
 #include "toolkit/drawing/image_manager.h"
-#include "toolkit/drawing/ui_seams.h"
+#include "toolkit/drawing/seams.h"
 #include "toolkit/paint/paint_manager.h"
 
 using namespace TKCommandBars;
@@ -387,7 +387,7 @@ bool CTKControl::ClickToolBarButton(CPoint start) {
   if (repeat) {
     OnExecute();
     pressed_ = 1;
-    CTKUiSeams::SetTimer(hwnd, kExecuteOnPressTimer, static_cast<UINT>(execute_interval_));
+    TKSetTimer(hwnd, kExecuteOnPressTimer, static_cast<UINT>(execute_interval_));
   }
   AddRef();
   bool click = false;
@@ -435,7 +435,7 @@ bool CTKControl::ClickToolBarButton(CPoint start) {
     ::TranslateMessage(&msg);
     ::DispatchMessageW(&msg);
   }
-  if (repeat) CTKUiSeams::KillTimer(hwnd, kExecuteOnPressTimer);
+  if (repeat) TKKillTimer(hwnd, kExecuteOnPressTimer);
   if (::GetCapture() == hwnd) ::ReleaseCapture();
   pressed_ = 0;
   if (::IsWindow(hwnd)) {

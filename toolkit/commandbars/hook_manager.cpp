@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "toolkit/commandbars/command_bar.h"
-#include "toolkit/drawing/ui_seams.h"
+#include "toolkit/drawing/seams.h"
 
 namespace {
 thread_local const MSG* t_current_message = nullptr;
@@ -275,7 +275,7 @@ void CTKMouseManager::RemoveTrackedBar(CTKCommandBar* bar) {
   if (tracked_.empty()) {
     // Put the cursor where it is, so that the system sends a fresh mouse move.
     POINT pt;
-    if (CTKUiSeams::GetCursorPos(&pt)) ::SetCursorPos(pt.x, pt.y);
+    if (TKGetCursorPos(&pt)) ::SetCursorPos(pt.x, pt.y);
     press_consumed_ = false;
   }
 }
@@ -322,11 +322,11 @@ bool CTKMouseManager::IsTrackingOtherBar(CTKCommandBar* bar) const {
 void CTKMouseManager::TrackMouseLeave(HWND hwnd) {
   if (hwnd == watched_) return;
   if (watched_ && ::IsWindow(watched_)) {
-    ::KillTimer(watched_, kMouseLeaveTimer);
+    TKKillTimer(watched_, kMouseLeaveTimer);
     ::SendMessageW(watched_, WM_MOUSELEAVE, 0, 0);
   }
   watched_ = hwnd;
-  if (hwnd) ::SetTimer(hwnd, kMouseLeaveTimer, 50, &MouseLeaveTimerProc);
+  if (hwnd) TKSetTimer(hwnd, kMouseLeaveTimer, 50, &MouseLeaveTimerProc);
 }
 
 void CALLBACK CTKMouseManager::MouseLeaveTimerProc(HWND, UINT, UINT_PTR, DWORD) {
@@ -343,13 +343,13 @@ void CTKMouseManager::OnMouseLeaveTick() {
   POINT pt{};
   RECT rc;
   ::GetWindowRect(hwnd, &rc);
-  if (CTKUiSeams::GetCursorPos(&pt) && ::PtInRect(&rc, pt)) {
+  if (TKGetCursorPos(&pt) && ::PtInRect(&rc, pt)) {
     HWND top = ::GetAncestor(hwnd, GA_ROOTOWNER);
     if (::GetParent(hwnd) == nullptr || (::GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_POPUP) ||
         ::GetLastActivePopup(top) == ::GetForegroundWindow())
       return;
   }
-  ::KillTimer(hwnd, kMouseLeaveTimer);
+  TKKillTimer(hwnd, kMouseLeaveTimer);
   watched_ = nullptr;
   ::PostMessageW(hwnd, WM_MOUSELEAVE, 0, 0);
 }

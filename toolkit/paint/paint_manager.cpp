@@ -9,7 +9,7 @@
 #include "toolkit/drawing/draw_helpers.h"
 #include "toolkit/drawing/image_manager.h"
 #include "toolkit/drawing/system_helpers.h"
-#include "toolkit/drawing/ui_seams.h"
+#include "toolkit/drawing/seams.h"
 #include "toolkit/paint/default_theme.h"
 
 using namespace TKCommandBars;
@@ -456,13 +456,13 @@ void CTKPaintManager::RunPopupAnimation(CDC* dc, const CRect& rect, CDC* source,
   const DWORD stepTime = animation_duration_ > 0 ? static_cast<DWORD>(animation_duration_ / steps) : 0;
   const int w = rect.Width(), h = rect.Height();
   auto sleepRest = [&](DWORD started) {
-    DWORD spent = CTKUiSeams::TickCount() - started;
+    DWORD spent = TKGetTickCount() - started;
     if (spent < stepTime) ::Sleep(stepTime - spent);
   };
   switch (kind) {
     case 2:
       for (int k = 1; k <= steps; ++k) {
-        DWORD started = CTKUiSeams::TickCount();
+        DWORD started = TKGetTickCount();
         int pw = w * k / steps, ph = h * k / steps;
         dc->BitBlt(rect.left, rect.top, pw, ph, *source, w - pw, h - ph, SRCCOPY);
         sleepRest(started);
@@ -470,7 +470,7 @@ void CTKPaintManager::RunPopupAnimation(CDC* dc, const CRect& rect, CDC* source,
       break;
     case 3:
       for (int k = 1; k <= steps; ++k) {
-        DWORD started = CTKUiSeams::TickCount();
+        DWORD started = TKGetTickCount();
         int ph = h * k / steps;
         dc->BitBlt(rect.left, rect.top, w, ph, *source, 0, h - ph, SRCCOPY);
         sleepRest(started);
@@ -501,7 +501,7 @@ void CTKPaintManager::RunPopupAnimation(CDC* dc, const CRect& rect, CDC* source,
         const BYTE* n = static_cast<const BYTE*>(newBits);
         BYTE* out = static_cast<BYTE*>(outBits);
         for (int k = 1; k < steps; ++k) {
-          DWORD started = CTKUiSeams::TickCount();
+          DWORD started = TKGetTickCount();
           const int weight = 255 * k / steps;
           for (int i = 0; i < w * h * 4; ++i) out[i] = static_cast<BYTE>((n[i] * weight + o[i] * (255 - weight)) >> 8);
           ::BitBlt(*dc, rect.left, rect.top, w, h, mem, 0, 0, SRCCOPY);

@@ -7,7 +7,7 @@
 #include <set>
 
 #include "tests/toolkit/commandbars/test_bars.h"
-#include "toolkit/drawing/ui_seams.h"
+#include "toolkit/drawing/seams.h"
 
 using namespace TKCommandBars;
 
@@ -15,7 +15,7 @@ namespace {
 
 // Timers as the bars set them, recorded instead of started.
 std::set<UINT_PTR> g_timers;
-UINT_PTR FakeSetTimer(HWND, UINT_PTR id, UINT) {
+UINT_PTR FakeSetTimer(HWND, UINT_PTR id, UINT, TIMERPROC) {
   g_timers.insert(id);
   return id;
 }
@@ -24,9 +24,9 @@ BOOL FakeKillTimer(HWND, UINT_PTR id) { return g_timers.erase(id) != 0; }
 struct TimerSeam {
   TimerSeam() {
     g_timers.clear();
-    CTKUiSeams::SetTimerFunctions(&FakeSetTimer, &FakeKillTimer);
+    TKSetTimerFunctions(&FakeSetTimer, &FakeKillTimer);
   }
-  ~TimerSeam() { CTKUiSeams::Reset(); }
+  ~TimerSeam() { TKSetTimerFunctions(nullptr, nullptr); }
 };
 
 // A control whose hover handler is counted.

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "tests/toolkit/commandbars/test_bars.h"
-#include "toolkit/drawing/ui_seams.h"
+#include "toolkit/drawing/seams.h"
 
 namespace {
 
@@ -207,7 +207,7 @@ BOOL FakeCursor(POINT* pt) {
 }
 
 TEST_F(InputManagerTest, MouseLeaveIsPostedOnceThePointerLeavesTheWatchedWindow) {
-  CTKUiSeams::SetCursorPosSource(&FakeCursor);
+  TKSetCursorPosFunction(&FakeCursor);
   CTKMouseManager* mouse = CTKMouseManager::ThreadInstance();
   ::ShowWindow(fx.site.hwnd, SW_SHOWNA);
   RECT rc;
@@ -221,7 +221,7 @@ TEST_F(InputManagerTest, MouseLeaveIsPostedOnceThePointerLeavesTheWatchedWindow)
   EXPECT_EQ(nullptr, mouse->WatchedWindow());
   MSG msg;
   EXPECT_TRUE(::PeekMessageW(&msg, fx.site.hwnd, WM_MOUSELEAVE, WM_MOUSELEAVE, PM_REMOVE));
-  CTKUiSeams::Reset();
+  TKSetCursorPosFunction(nullptr);
 }
 
 }  // namespace
