@@ -13,6 +13,7 @@
 #include "toolkit/commandbars/command_bar_manager.h"
 #include "toolkit/commandbars/control_button.h"
 #include "toolkit/drawing/image_manager.h"
+#include "toolkit/paint/default_theme.h"
 #include "toolkit/paint/paint_manager.h"
 
 using namespace TKCommandBars;
@@ -41,17 +42,19 @@ class DemoPopupBar : public DemoBar {
                                            CTKControls::kLayoutWidthLimit);
     // Items take the column's full width.
     int widest = 0;
-    for (int i = 0; i < GetControlCount(); ++i) widest = std::max<int>(widest, GetControl(i)->GetRect().Width());
     for (int i = 0; i < GetControlCount(); ++i) {
-      CRect rc = GetControl(i)->GetRect();
-      rc.right = rc.left + widest;
-      GetControl(i)->SetRect(rc);
+      CTKControl* item = GetControl(i);
+      CRect rc = item->GetRect();
+      rc.left = item->GetRowRect().left;
+      rc.right = item->GetRowRect().right;
+      item->SetRect(rc);
+      widest = std::max<int>(widest, rc.right + 3);
     }
     POINT at{control->GetRect().left, control->GetRect().bottom};
     ::ClientToScreen(owner->GetSafeHwnd(), &at);
     offset = at;
-    if (!GetSafeHwnd()) Create(nullptr, WS_POPUP, RECT{at.x, at.y, at.x + widest + 6, at.y + size.cy});
-    ::SetWindowPos(GetSafeHwnd(), HWND_TOPMOST, at.x, at.y, widest + 6, size.cy, SWP_SHOWWINDOW | SWP_NOACTIVATE);
+    if (!GetSafeHwnd()) Create(nullptr, WS_POPUP, RECT{at.x, at.y, at.x + widest, at.y + size.cy});
+    ::SetWindowPos(GetSafeHwnd(), HWND_TOPMOST, at.x, at.y, widest, size.cy, SWP_SHOWWINDOW | SWP_NOACTIVATE);
     SetTrackingMode(2, selectFirst, true);
     return true;
   }
@@ -240,9 +243,11 @@ int main(int argc, char** argv) {
   ::DeleteObject(bitmap);
   ::DeleteDC(dc);
   ::ReleaseDC(nullptr, screen);
-  std::printf("command bars, theme %d (%s): menu bar %ld x %ld with %d titles, tool bar %ld x %ld with %d controls, "
+  bool styles = false;
+  if (auto* xp = dynamic_cast<TKPaintThemes::CTKNativeXPTheme*>(GlobalPaintManager())) styles = xp->StylesActive();
+  std::printf("command bars, theme %d (%s, visual styles %s): menu bar %ld x %ld with %d titles, tool bar %ld x %ld with %d controls, "
               "File popup %s with %d items; picture %s\n",
-              theme, GlobalPaintManager()->ThemeNumber() == 3 ? "native XP" : "default", menuSize.cx, menuSize.cy,
+              theme, GlobalPaintManager()->ThemeNumber() == 3 ? "native XP" : "default", styles ? "in use" : "off", menuSize.cx, menuSize.cy,
               menuBar->GetControlCount(), toolSize.cx, toolSize.cy, toolBar->GetControlCount(),
               filePopup && filePopup->IsTrackingMode() ? "open" : "closed", filePopup ? filePopup->GetControlCount() : 0,
               written ? out : "(not written)");
