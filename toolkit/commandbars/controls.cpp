@@ -496,9 +496,10 @@ CSize CTKControls::CalcLayout(CDC* dc, int length, DWORD flags, const CRect& bor
 
   // The single-row and one-item-per-row lengths bound the searches.
   int singleRow = 0, widest = 0;
+  const int separator = Along(SeparatorSize(dc), vertical);
   for (const LayoutItem& item : items)
     if (item.visible) {
-      singleRow += Along(item.size, vertical) + Along(SeparatorSize(dc), vertical);
+      singleRow += Along(item.size, vertical) + separator;
       widest = std::max(widest, Along(item.size, vertical));
     }
   int rows = 0;

@@ -1,14 +1,16 @@
 #include "toolkit/commandbars/hook_manager.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/drawing/seams.h"
 
 namespace {
 thread_local const MSG* t_current_message = nullptr;
-thread_local CTKKeyboardManager* t_keyboard = nullptr;
-thread_local CTKMouseManager* t_mouse = nullptr;
+// Per-thread managers, destroyed with the thread (their hooks go with them).
+thread_local std::unique_ptr<CTKKeyboardManager> t_keyboard;
+thread_local std::unique_ptr<CTKMouseManager> t_mouse;
 // The last mouse position seen by the mouse hook.
 int g_last_mouse_x = -1;
 int g_last_mouse_y = -1;
@@ -152,13 +154,12 @@ LRESULT CTKHookManager::Dispatch(CHookSink* sink, UINT message, WPARAM wParam, L
 // Keyboard manager
 
 CTKKeyboardManager* CTKKeyboardManager::ThreadInstance() {
-  if (!t_keyboard) t_keyboard = new CTKKeyboardManager;
-  return t_keyboard;
+  if (!t_keyboard) t_keyboard.reset(new CTKKeyboardManager);
+  return t_keyboard.get();
 }
 
 void CTKKeyboardManager::ReleaseThreadInstance() {
-  delete t_keyboard;
-  t_keyboard = nullptr;
+  t_keyboard.reset();
 }
 
 CTKKeyboardManager::~CTKKeyboardManager() { Unhook(); }
@@ -210,14 +211,14 @@ bool CTKKeyboardManager::ProcessKey(WPARAM key, LPARAM data) {
 }
 
 LRESULT CALLBACK CTKKeyboardManager::KeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
-  CTKKeyboardManager* self = t_keyboard;
+  CTKKeyboardManager* self = t_keyboard.get();
   HHOOK hook = self ? self->keyboard_hook_ : nullptr;
   if (code == HC_ACTION && self && self->ProcessKey(wParam, lParam)) return 1;
   return ::CallNextHookEx(hook, code, wParam, lParam);
 }
 
 LRESULT CALLBACK CTKKeyboardManager::CallWndProc(int code, WPARAM wParam, LPARAM lParam) {
-  CTKKeyboardManager* self = t_keyboard;
+  CTKKeyboardManager* self = t_keyboard.get();
   HHOOK hook = self ? self->callwnd_hook_ : nullptr;
   if (code == HC_ACTION) {
     const CWPSTRUCT* cwp = reinterpret_cast<const CWPSTRUCT*>(lParam);
@@ -230,13 +231,12 @@ LRESULT CALLBACK CTKKeyboardManager::CallWndProc(int code, WPARAM wParam, LPARAM
 // Mouse manager
 
 CTKMouseManager* CTKMouseManager::ThreadInstance() {
-  if (!t_mouse) t_mouse = new CTKMouseManager;
-  return t_mouse;
+  if (!t_mouse) t_mouse.reset(new CTKMouseManager);
+  return t_mouse.get();
 }
 
 void CTKMouseManager::ReleaseThreadInstance() {
-  delete t_mouse;
-  t_mouse = nullptr;
+  t_mouse.reset();
 }
 
 CTKMouseManager::CTKMouseManager() {
@@ -416,7 +416,7 @@ bool CTKMouseManager::ProcessMouse(UINT message, const MOUSEHOOKSTRUCT& info) {
 }
 
 LRESULT CALLBACK CTKMouseManager::MouseProc(int code, WPARAM wParam, LPARAM lParam) {
-  CTKMouseManager* self = t_mouse;
+  CTKMouseManager* self = t_mouse.get();
   HHOOK hook = self ? self->mouse_hook_ : nullptr;
   if (code == HC_ACTION && self &&
       self->ProcessMouse(static_cast<UINT>(wParam), *reinterpret_cast<const MOUSEHOOKSTRUCT*>(lParam)))

@@ -277,3 +277,43 @@ TEST(SoundThreadTest, StoppingWhileASoundPlaysEndsTheThreadWithoutKillingIt) {
 }
 
 }  // namespace
+
+namespace {
+
+// A framework window that enables and checks commands by its update handlers.
+class UpdatingSite : public CWnd {
+ public:
+  void OnUpdateFirst(CCmdUI* ui) { ui->Enable(false); }
+  void OnUpdateSecond(CCmdUI* ui) { ui->SetCheck(1); }
+  DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(UpdatingSite, CWnd)
+  ON_UPDATE_COMMAND_UI(100, OnUpdateFirst)
+  ON_UPDATE_COMMAND_UI(101, OnUpdateSecond)
+END_MESSAGE_MAP()
+
+TEST(CommandBarTest, TheIdleUpdateRunsTheSitesUpdateHandlersOnlyForAVisibleBar) {
+  UpdatingSite site;
+  ASSERT_TRUE(site.CreateEx(0, L"STATIC", L"site", WS_POPUP, RECT{0, 0, 300, 100}, nullptr, 0));
+  TestBar* bar = new TestBar;
+  for (int id : {100, 101, 102}) bar->GetControls()->Add(kButton, id);
+  bar->Create(site.GetSafeHwnd(), WS_CHILD | WS_VISIBLE, RECT{0, 0, 300, 30});
+  bar->DelayLayout();
+  // The site is hidden, so is the bar: nothing is updated and the pending layout waits.
+  bar->OnIdleUpdate();
+  EXPECT_TRUE(bar->GetControl(0)->GetEnabled());
+  EXPECT_EQ(1, bar->GetPendingLayout() & 1);
+  site.ShowWindow(SW_SHOWNA);
+  bar->OnIdleUpdate();
+  EXPECT_FALSE(bar->GetControl(0)->GetEnabled());
+  EXPECT_EQ(1, bar->GetControl(1)->GetChecked());
+  EXPECT_TRUE(bar->GetControl(2)->GetEnabled());  // no handler: left as it is
+  EXPECT_EQ(0, bar->GetPendingLayout());
+  EXPECT_FALSE(bar->GetControl(2)->GetRect().IsRectEmpty());  // laid out by the update
+  bar->DestroyWindow();
+  bar->Release();
+  site.DestroyWindow();
+}
+
+}  // namespace
