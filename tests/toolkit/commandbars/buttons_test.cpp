@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/toolkit/commandbars/test_bars.h"
 
 using namespace TKCommandBars;
@@ -124,6 +126,29 @@ TEST(PopupControlTest, CopiesShareOrCloneThePopupBarAndCompareItsControls) {
   EXPECT_FALSE(deep->IsEqual(original));
   shallow->Release();
   deep->Release();
+}
+
+TEST(PopupControlTest, TheHoverDelayOpensAButtonPopupWhileTheBarTracksByMouse) {
+  BarFixture fx(1);
+  TestBar* list = AddPopup(fx, kButtonPopup, 50, L"List");
+  fx.bar->CalcSize(600, 0);
+  fx.bar->SetHotControl(1, CTKCommandBar::kHotMouse);
+  fx.bar->SendMessage(WM_TIMER, kHoverTimer);
+  EXPECT_TRUE(list->shown.empty());  // not tracking: the hover only closes popups
+  fx.bar->SetTrackingMode(2, false, false);
+  fx.bar->SetHotControl(0, CTKCommandBar::kHotMouse);
+  fx.bar->SetHotControl(1, CTKCommandBar::kHotMouse);
+  EXPECT_TRUE(list->shown.empty());  // a button popup does not open on selection
+  fx.bar->SendMessage(WM_TIMER, kHoverTimer);
+  EXPECT_EQ(std::vector<int>{50}, list->shown);
+  EXPECT_EQ(1, fx.bar->GetExpandedIndex());
+}
+
+TEST(ButtonTest, ARightButtonReleaseAsksTheSiteFirst) {
+  BarFixture fx(2);
+  ::SendMessageW(fx.bar->GetSafeHwnd(), WM_RBUTTONUP, 0, At(fx.Center(1)));
+  EXPECT_NE(fx.site.messages.end(), std::find(fx.site.messages.begin(), fx.site.messages.end(), kMsgRightButtonUp));
+  EXPECT_TRUE(fx.site.commands.empty());
 }
 
 // ---------------------------------------------------------------------------------------------
