@@ -155,14 +155,16 @@ TEST(CommandBarTest, EnterExecutesAndEscapeLeavesTracking) {
 // The press loop: the message script is posted first, then the loop runs it.
 
 // A window that, given WM_APP, takes the capture away from whoever holds it.
+LRESULT CALLBACK CaptureThiefProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (m == WM_APP) ::SetCapture(h);
+  return ::DefWindowProcW(h, m, w, l);
+}
+
 HWND CaptureThief() {
   static bool registered = false;
   if (!registered) {
     WNDCLASSW wc{};
-    wc.lpfnWndProc = [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
-      if (m == WM_APP) ::SetCapture(h);
-      return ::DefWindowProcW(h, m, w, l);
-    };
+    wc.lpfnWndProc = &CaptureThiefProc;
     wc.hInstance = ::GetModuleHandleW(nullptr);
     wc.lpszClassName = L"TKCaptureThief";
     ::RegisterClassW(&wc);
@@ -250,6 +252,11 @@ BOOL BlockingPlay(const wchar_t* alias, DWORD) {
   return TRUE;
 }
 
+DWORD WINAPI StopSounds(void*) {
+  CTKSoundThread::Instance().Stop();
+  return 0;
+}
+
 TEST(SoundThreadTest, StoppingWhileASoundPlaysEndsTheThreadWithoutKillingIt) {
   CTKSoundThread& sounds = CTKSoundThread::Instance();
   sounds.Stop();
@@ -263,12 +270,7 @@ TEST(SoundThreadTest, StoppingWhileASoundPlaysEndsTheThreadWithoutKillingIt) {
   ASSERT_TRUE(sounds.IsRunning());
   for (int i = 0; i < 500 && !g_playing; ++i) ::Sleep(2);
   ASSERT_EQ(1, g_playing.load());
-  HANDLE stopper = ::CreateThread(
-      nullptr, 0, [](void*) -> DWORD {
-        CTKSoundThread::Instance().Stop();
-        return 0;
-      },
-      nullptr, 0, nullptr);
+  HANDLE stopper = ::CreateThread(nullptr, 0, &StopSounds, nullptr, 0, nullptr);
   EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(stopper, 10000));
   EXPECT_FALSE(sounds.IsRunning());
   ::CloseHandle(stopper);
