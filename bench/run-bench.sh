@@ -47,5 +47,7 @@ for arch in "$@"; do
     "$(winepath -w "$dir/bench/bench_minimal_helper.dll")" "$(winepath -w "$dir/bench/update-100.dat")" \
     "$repeats" ${KESTRIN_BENCH_ONLY:-} >"$out" 2>&1 </dev/null || status=1
   cat "$out"
+  wine "$dir/bench/toolkit_bench.exe" "$repeats" >"$out" 2>&1 </dev/null || status=1
+  cat "$out"
 done
 exit $status

@@ -47,3 +47,6 @@ fi
 echo
 echo "== The tray program: its menu, About box and options sheet, unskinned and skinned side by side; a colour changed on the sheet =="
 bash "$top/tools/traydemo/tray-demo.sh" "$build" "$arch"
+echo
+echo "== Command bars: a menu bar with its File popup open and a tool bar, default and native XP themes (visual styles on and off), as pictures =="
+bash "$top/tools/cbdemo/cbdemo.sh" "$build" "$arch"

@@ -1,0 +1,731 @@
+#include "toolkit/commandbars/command_bar.h"
+
+#include <algorithm>
+
+#include "platform/appframe/dc.h"
+#include "toolkit/commandbars/command_bar_manager.h"
+#include "toolkit/commandbars/control_button.h"
+#include "toolkit/drawing/draw_helpers.h"
+#include "toolkit/drawing/image_manager.h"
+#include "toolkit/drawing/seams.h"
+#include "toolkit/paint/paint_manager.h"
+
+using namespace TKCommandBars;
+
+IMPLEMENT_DYNCREATE(CTKCommandBar, CWnd)
+
+namespace {
+thread_local CTKCommandBar* t_current_bar = nullptr;
+const wchar_t kBarClass[] = L"TKCommandBar";
+
+void RegisterBarClass() {
+  static bool registered = false;
+  if (registered) return;
+  WNDCLASSW wc{};
+  wc.style = CS_DBLCLKS;
+  wc.lpfnWndProc = ::DefWindowProcW;
+  wc.hInstance = ::GetModuleHandleW(nullptr);
+  wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  wc.lpszClassName = kBarClass;
+  ::RegisterClassW(&wc);
+  registered = true;
+}
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Update requests
+
+void CCommandBarCmdUI::Enable(bool on) {
+  m_bEnableChanged = true;
+  if (m_pControl) m_pControl->SetEnabled(on);
+}
+
+void CCommandBarCmdUI::SetCheck(int check) {
+  if (m_pControl) m_pControl->SetChecked(check);
+}
+
+void CCommandBarCmdUI::SetText(const wchar_t* text) {
+  if (m_pControl && text) m_pControl->SetCaption(text);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+CTKCommandBar::CTKCommandBar() : controls_(new CTKControls(this)) {}
+
+CTKCommandBar::~CTKCommandBar() {
+  if (GetSafeHwnd()) ::DestroyWindow(GetSafeHwnd());
+  if (tracking_) SetTrackingMode(0, false, false);
+  CTKMouseManager* mouse = CTKMouseManager::ThreadInstance();
+  mouse->RemoveTrackedBar(this);
+  if (mouse->HotBar() == this) mouse->SetHotBar(nullptr);
+  CTKKeyboardManager::ThreadInstance()->RemoveClient(this);
+  CTKHookManager::Instance().RemoveClient(this);
+  if (t_current_bar == this) t_current_bar = nullptr;
+  if (controls_->GetParent() == this) controls_->RemoveAll();
+  controls_->InternalRelease();
+  if (paint_manager_) paint_manager_->Release();
+}
+
+void CTKCommandBar::OnFinalRelease() { delete this; }
+
+bool CTKCommandBar::Create(HWND parent, DWORD style, const RECT& rect, UINT id) {
+  RegisterBarClass();
+  if (!parent) style = (style & ~WS_CHILD) | WS_POPUP;
+  return CreateEx(0, kBarClass, title_.c_str(), style | WS_CLIPSIBLINGS, rect, parent, id);
+}
+
+CTKCommandBarManager* CTKCommandBar::GetCommandBarManager() const {
+  for (const CTKCommandBar* bar = this; bar; bar = bar->GetParentBar())
+    if (bar->manager_) return bar->manager_;
+  return nullptr;
+}
+
+void CTKCommandBar::SetCommandBarManager(CTKCommandBarManager* manager) { manager_ = manager; }
+
+CTKCommandBar* CTKCommandBar::GetRootParent() {
+  CTKCommandBar* bar = this;
+  while (bar->GetParentBar()) bar = bar->GetParentBar();
+  return bar;
+}
+
+HWND CTKCommandBar::GetSite() const {
+  CTKCommandBarManager* manager = GetCommandBarManager();
+  if (manager && manager->GetSite()) return manager->GetSite();
+  if (GetSafeHwnd()) {
+    HWND owner = ::GetWindow(GetSafeHwnd(), GW_OWNER);
+    if (owner) return owner;
+    HWND parent = ::GetParent(GetSafeHwnd());
+    if (parent) return parent;
+  }
+  return nullptr;
+}
+
+HWND CTKCommandBar::GetOwnerSite() const {
+  for (const CTKCommandBar* bar = this; bar; bar = bar->GetParentBar())
+    if (bar->GetSafeHwnd()) {
+      HWND owner = ::GetWindow(bar->GetSafeHwnd(), GW_OWNER);
+      if (owner) return owner;
+    }
+  return GetSite();
+}
+
+CTKPaintManager* CTKCommandBar::GetPaintManager() const {
+  if (paint_manager_) return paint_manager_;
+  if (CTKCommandBarManager* manager = GetCommandBarManager()) return manager->GetPaintManager();
+  const CTKCommandBar* root = this;
+  while (root->GetParentBar()) root = root->GetParentBar();
+  if (root != this && root->paint_manager_) return root->paint_manager_;
+  return GlobalPaintManager();
+}
+
+void CTKCommandBar::SetPaintManager(CTKPaintManager* manager) {
+  if (manager) manager->AddRef();
+  if (paint_manager_) paint_manager_->Release();
+  paint_manager_ = manager;
+}
+
+CTKImageManager* CTKCommandBar::GetImageManager() const {
+  if (image_manager_) return image_manager_;
+  if (CTKCommandBarManager* manager = GetCommandBarManager()) return manager->GetImageManager();
+  return &CTKImageManager::Instance();
+}
+
+bool CTKCommandBar::IsRightToLeft() const {
+  return GetSafeHwnd() && (::GetWindowLongPtrW(GetSafeHwnd(), GWL_EXSTYLE) & WS_EX_LAYOUTRTL);
+}
+
+bool CTKCommandBar::IsCustomizeMode() const {
+  CTKCommandBarManager* manager = GetCommandBarManager();
+  return manager && manager->IsCustomizeMode();
+}
+
+bool CTKCommandBar::IsKeyboardCuesVisible() const {
+  CTKCommandBarManager* manager = GetCommandBarManager();
+  return manager ? manager->IsKeyboardCuesShown() : true;
+}
+
+CSize CTKCommandBar::GetIconSize() const {
+  if (icon_size_.cx > 0) return icon_size_;
+  return CSize(16, 16);
+}
+
+CSize CTKCommandBar::GetButtonSize() const {
+  if (button_size_.cx > 0) return button_size_;
+  CSize icon = GetIconSize();
+  return CSize(icon.cx + 6, icon.cy + 6);
+}
+
+CRect CTKCommandBar::GetBorders() const { return GetPaintManager()->BarBorderInsets(const_cast<CTKCommandBar*>(this)); }
+
+CSize CTKCommandBar::LayoutControls(int length, DWORD flags, bool* wrapped) {
+  CDC dc;
+  dc.CreateCompatibleDC(nullptr);
+  CRect borders = GetBorders();
+  CSize gripper = GetPaintManager()->PaintBarGripper(&dc, this, false);
+  borders.left += gripper.cx;
+  borders.top += gripper.cy;
+  return controls_->CalcLayout(&dc, length, flags, borders, 0, wrapped);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Hot control, popups and tracking
+
+bool CTKCommandBar::SetHotControl(int index, int how) {
+  if (index == hot_) return false;
+  tracking_callback_ = how != 0;
+  if (!GetSafeHwnd()) return false;
+  CTKControl* old = GetControl(hot_);
+  if (old) {
+    old->SetSelected(0);
+    OnHotControlNotice(false, old);
+  }
+  hot_ = index;
+  if (index == -1) {
+    TKKillTimer(GetSafeHwnd(), kHoverTimer);
+    return true;
+  }
+  CTKControl* control = GetControl(index);
+  if (!control) {
+    hot_ = -1;
+    return false;
+  }
+  control->SetSelected(how > 1 ? how : (how == 1 ? 2 : 1));
+  if (tracking_)
+    ::NotifyWinEvent(EVENT_OBJECT_FOCUS, GetSafeHwnd(), OBJID_MENU, index + 1);
+  t_current_bar = this;
+  OnHotControlNotice(true, control);
+  if (how == kHotMouse) {
+    CTKMouseManager::ThreadInstance()->SetHotBar(this);
+    if (hover_delay_) TKSetTimer(GetSafeHwnd(), kHoverTimer, kHoverDelay);
+  }
+  return true;
+}
+
+void CTKCommandBar::OnHotControlNotice(bool selected, CTKControl* control) {
+  HWND site = GetSite();
+  if (site) ::SendMessageW(site, kMsgHotControlChanged, reinterpret_cast<WPARAM>(selected ? control : nullptr), 0);
+  if (!selected || !control) return;
+  if (CTKCommandBarManager* manager = GetCommandBarManager()) {
+    int help = control->GetHelpId();
+    if (!help && control->GetAction()) help = control->GetAction()->GetHelpId();
+    if (!help) help = control->GetID();
+    manager->SetLastHelpId(help);
+  }
+  last_notice_ = control;
+}
+
+bool CTKCommandBar::SetPopupOpen(int index, bool byKeyboard) {
+  if (index == expanded_) return false;
+  if (CTKControl* open = GetControl(expanded_)) open->OnSetPopup(false);
+  expanded_ = -1;
+  if (index == -1) return true;
+  CTKControl* control = GetControl(index);
+  if (!control || !control->GetEnabled()) return false;
+  SetTrackingMode(2, false, byKeyboard);
+  // Marked expanded before it becomes hot, so that its selection does not open it twice.
+  expanded_ = index;
+  SetHotControl(index, byKeyboard ? kHotKeyForward : kHotMouse);
+  if (!control->OnSetPopup(true)) {
+    expanded_ = -1;
+    return false;
+  }
+  return true;
+}
+
+bool CTKCommandBar::SetTrackingMode(int mode, bool selectFirst, bool keyboard) {
+  if ((mode != 0) == (tracking_ != 0)) {
+    tracking_ = mode;
+    return false;
+  }
+  HWND hwnd = GetSafeHwnd();
+  if (mode) {
+    tracking_ = mode;
+    if (type_ == kMenuBar && GetSite()) ::SendMessageW(GetSite(), kMsgTrackingStarted, reinterpret_cast<WPARAM>(this), 0);
+    keyboard_entered_ = !selectFirst && !keyboard;
+    tracking_callback_ = keyboard;
+    if (hide_caret_) {
+      caret_window_ = ::GetFocus();
+      if (!caret_window_) caret_window_ = GetSite();
+      if (caret_window_) ::HideCaret(caret_window_);
+    }
+    CTKMouseManager::ThreadInstance()->AddTrackedBar(this);
+    CTKKeyboardManager::ThreadInstance()->AddClient(this);
+    ::SetCursor(::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW)));
+    if (selectFirst) SetHotControl(controls_->GetNext(-1, 1), kHotKeyForward);
+  } else {
+    tracking_ = 0;
+    keyboard_entered_ = false;
+    tracking_callback_ = false;
+    CTKMouseManager::ThreadInstance()->RemoveTrackedBar(this);
+    CTKKeyboardManager::ThreadInstance()->RemoveClient(this);
+    SetPopupOpen(-1, false);
+    if (selectFirst) SetHotControl(-1, kHotProgram);
+    if (caret_window_) {
+      ::ShowCaret(caret_window_);
+      caret_window_ = nullptr;
+    }
+    OnRecalcLayout();
+    if (hwnd) ::InvalidateRect(hwnd, nullptr, FALSE);
+  }
+  OnTrackingModeChanged();
+  return true;
+}
+
+int CTKCommandBar::HitTestScreenPoint(POINT pt) const { return PointInBar(pt) ? 1 : -2; }
+
+bool CTKCommandBar::PointInBar(POINT screen) const {
+  if (!GetSafeHwnd() || !::IsWindowVisible(GetSafeHwnd())) return false;
+  RECT rc;
+  ::GetWindowRect(GetSafeHwnd(), &rc);
+  return ::PtInRect(&rc, screen) != FALSE;
+}
+
+void CTKCommandBar::TrackHotAt(POINT client) {
+  CTKControl* control = controls_->HitTest(client);
+  if (control && control->GetIndex() != hot_) SetHotControl(control->GetIndex(), kHotMouse);
+}
+
+void CTKCommandBar::ResetState() {
+  pending_ |= 1;
+  hot_ = -1;
+  expanded_ = -1;
+}
+
+void CTKCommandBar::Copy(const CTKCommandBar* source, bool deep) {
+  type_ = source->type_;
+  position_ = source->position_;
+  bar_id_ = source->bar_id_;
+  flags_ = source->flags_;
+  style_ = source->style_;
+  title_ = source->title_;
+  icon_size_ = source->icon_size_;
+  button_size_ = source->button_size_;
+  text_below_icons_ = source->text_below_icons_;
+  default_button_style_ = source->default_button_style_;
+  customizable_ = source->customizable_;
+  manager_ = source->manager_;
+  if (controls_->GetParent() == this) controls_->RemoveAll();
+  controls_->InternalRelease();
+  if (deep) {
+    controls_ = source->controls_->Duplicate();
+  } else {
+    controls_ = source->controls_;
+    controls_->InternalAddRef();
+  }
+  controls_->SetParent(this);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Menus and tool-bar resources
+
+bool CTKCommandBar::LoadMenu(HMENU menu, bool removeAll) {
+  if (!menu || !::IsMenu(menu)) return false;
+  if (removeAll) controls_->RemoveAll();
+  bool beginGroup = false;
+  int count = ::GetMenuItemCount(menu);
+  for (int i = 0; i < count; ++i) {
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_SUBMENU;
+    if (!::GetMenuItemInfoW(menu, i, TRUE, &info)) continue;
+    if ((info.fType & MFT_SEPARATOR) || (info.wID == 0 && !info.hSubMenu)) {
+      beginGroup = true;
+      continue;
+    }
+    CTKControl* control = controls_->AddMenuItem(menu, i);
+    if (!control) continue;
+    if (beginGroup) control->SetBeginGroup(true);
+    beginGroup = false;
+    if (info.fType & (MFT_RADIOCHECK | 0x60)) {
+      control->SetStyle(control->GetStyle() | 0x80);
+      if (info.fType & 0x20) control->SetBeginGroup(true);
+    }
+    if (!control->GetAction()) {
+      if (info.fState & MFS_CHECKED) control->SetChecked(1);
+      if (info.fState & MFS_DISABLED) control->SetEnabled(false);
+    }
+  }
+  return true;
+}
+
+bool CTKCommandBar::LoadToolBar(UINT id, bool loadImages) {
+  HMODULE module = ::GetModuleHandleW(nullptr);
+  HRSRC res = ::FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(0xF1));
+  if (!res) return false;
+  HGLOBAL data = ::LoadResource(module, res);
+  const WORD* words = static_cast<const WORD*>(::LockResource(data));
+  DWORD bytes = ::SizeofResource(module, res);
+  if (!words || bytes < 8) return false;
+  const int width = words[1], height = words[2], count = words[3];
+  if (bytes < static_cast<DWORD>(8 + 2 * count)) return false;
+  controls_->RemoveAll();
+  std::vector<UINT> ids;
+  bool group = false;
+  for (int i = 0; i < count; ++i) {
+    UINT cmd = words[4 + i];
+    if (cmd == 0) {
+      group = true;
+      continue;
+    }
+    ids.push_back(cmd);
+    CTKControl* control = controls_->Add(kButton, static_cast<int>(cmd));
+    if (control && group) control->SetBeginGroup(true);
+    group = false;
+  }
+  if (loadImages) {
+    if (!GetImageManager()->SetIconsFromBitmapId(module, MAKEINTRESOURCEW(id), ids.data(), static_cast<int>(ids.size()),
+                                                 CSize(width, height), 0))
+      return false;
+    if (width != 16) icon_size_ = CSize(width, height);
+  }
+  bar_id_ = id;
+  return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Keys
+
+int CTKCommandBar::OnHookMessage(HWND hwnd, UINT message, WPARAM& wParam, LPARAM& lParam, LRESULT& result) {
+  if (hwnd == nullptr && message == WM_KEYDOWN) {
+    int answer = OnHookKeyDown(static_cast<UINT>(wParam), lParam);
+    return answer == kKeyPassOn ? kStop : (answer == kKeyHandled ? kConsumed : kGoOn);
+  }
+  return kGoOn;
+}
+
+int CTKCommandBar::FindAccelerator(wchar_t ch, bool* ambiguous) const {
+  *ambiguous = false;
+  const int count = GetControlCount();
+  if (count == 0) return -1;
+  const wchar_t wanted = static_cast<wchar_t>(reinterpret_cast<UINT_PTR>(::CharUpperW(
+      reinterpret_cast<LPWSTR>(static_cast<UINT_PTR>(ch)))));
+  auto upper = [](wchar_t c) {
+    return static_cast<wchar_t>(reinterpret_cast<UINT_PTR>(::CharUpperW(reinterpret_cast<LPWSTR>(static_cast<UINT_PTR>(c)))));
+  };
+  int amp = -1, first = -1;
+  bool ampTwice = false, firstTwice = false;
+  int start = hot_;
+  int i = start;
+  for (int n = 0; n < count; ++n) {
+    i = (i + 1 + count) % count;
+    if (i < 0) i = 0;
+    const CTKControl* control = GetControl(i);
+    if (!control->IsVisible() || !control->GetEnabled() || (control->GetFlags() & kFlagSkipKeyboard)) continue;
+    std::wstring caption = control->GetCaption();
+    if (caption.empty()) continue;
+    size_t pos = caption.find(L'&');
+    if (pos != std::wstring::npos && pos + 1 < caption.size()) {
+      if (upper(caption[pos + 1]) == wanted) {
+        if (amp < 0) amp = i; else ampTwice = true;
+      }
+    } else {
+      if (upper(caption[0]) == wanted) {
+        if (first < 0) first = i; else firstTwice = true;
+      }
+    }
+  }
+  if (amp >= 0) {
+    *ambiguous = ampTwice;
+    return amp;
+  }
+  *ambiguous = firstTwice;
+  return first;
+}
+
+int CTKCommandBar::OnHookKeyDown(UINT key, LPARAM data) {
+  if (IsCustomizeMode()) return kKeyPassOn;
+  if (ignore_input_ > 0) return kKeyHandled;
+  HWND site = GetSite();
+  if (site) {
+    struct { UINT key; LPARAM data; } record{key, data};
+    ::SendMessageW(site, kMsgKeyReached, reinterpret_cast<WPARAM>(&record), reinterpret_cast<LPARAM>(this));
+  }
+  CTKControl* hot = GetHotControl();
+  if (hot && hot->WantsKeysWhileHot() && hot->OnHookKeyDown(key)) return kKeyHandled;
+  if (!GetSafeHwnd()) return kKeyHandled;
+  const bool shift = ::GetKeyState(VK_SHIFT) < 0;
+  switch (key) {
+    case VK_TAB:
+      OnNavigate(shift ? kNavPrev : kNavNext);
+      return kKeyHandled;
+    case VK_RETURN:
+      OnNavigate(kNavExecute);
+      return kKeyHandled;
+    case VK_ESCAPE:
+      OnNavigate(kNavCancel);
+      return kKeyHandled;
+    case VK_SPACE:
+      if (type_ == kMenuBar) {
+        CTKMouseManager::ThreadInstance()->CloseTrackedBars();
+        if (site) ::PostMessageW(site, WM_SYSCOMMAND, SC_KEYMENU, L' ');
+        return kKeyHandled;
+      }
+      break;
+    default:
+      break;
+  }
+  HWND focus = ::GetFocus();
+  if (focus && ::IsChild(GetSafeHwnd(), focus)) return kKeyPassOn;
+  const bool horizontal = position_ == kTop || position_ == kBottom || position_ == kFloating ||
+                          (type_ == kPopupBar && !IsVertical() && position_ != kPopup) || position_ == kUnplaced;
+  const bool rtl = IsRightToLeft();
+  int code = -1;
+  switch (key) {
+    case VK_LEFT:
+      code = horizontal ? (rtl ? kNavNext : kNavPrev) : (rtl ? kNavExpand : kNavCollapse);
+      break;
+    case VK_RIGHT:
+      code = horizontal ? (rtl ? kNavPrev : kNavNext) : (rtl ? kNavCollapse : kNavExpand);
+      break;
+    case VK_UP:
+      code = horizontal ? kNavCollapse : kNavPrev;
+      break;
+    case VK_DOWN:
+      code = horizontal ? kNavExpand : kNavNext;
+      break;
+    case VK_HOME:
+      code = kNavFirst;
+      break;
+    case VK_END:
+      code = kNavLast;
+      break;
+    default:
+      break;
+  }
+  if (code >= 0) {
+    OnNavigate(code);
+    return kKeyHandled;
+  }
+  UINT ch = ::MapVirtualKeyW(key, 2);
+  if (ch == 0) return kKeyHandled;
+  if (::GetKeyState(VK_CONTROL) >= 0) {
+    bool ambiguous = false;
+    int found = FindAccelerator(static_cast<wchar_t>(ch & 0xFFFF), &ambiguous);
+    if (found >= 0) {
+      SetHotControl(found, kHotKeyForward);
+      if (!ambiguous) {
+        if (CTKControl* control = GetControl(found)) control->OnUnderlineActivate();
+      }
+      return kKeyHandled;
+    }
+  }
+  if (key != VK_SHIFT && key != VK_CONTROL) ::MessageBeep(0);
+  return kKeyHandled;
+}
+
+bool CTKCommandBar::OnRowNavigate(int code) {
+  CTKControl* hot = GetHotControl();
+  if (!hot) return SetHotControl(controls_->GetNext(-1, 1), kHotKeyForward);
+  if (hot->GetType() >= kPopupControl && hot->GetType() <= kSplitButtonPopup && !hot->GetEnabled()) return false;
+  const int step = code == kNavExpand ? 1 : -1;
+  const CRect hotRect = hot->GetRect();
+  int i = hot_;
+  int rowTop = -1;
+  int best = -1, firstOfRow = -1;
+  for (;;) {
+    i = controls_->GetNext(i, step);
+    if (i < 0 || i == hot_) return false;
+    const CRect rc = GetControl(i)->GetRect();
+    if (rc.IsRectEmpty()) continue;
+    if (rowTop == -1) {
+      if (rc.top == hotRect.top) continue;
+      rowTop = rc.top;
+    } else if (rc.top != rowTop) {
+      break;
+    }
+    if (firstOfRow < 0 || rc.left < GetControl(firstOfRow)->GetRect().left) firstOfRow = i;
+    if (rc.left <= hotRect.left && (best < 0 || rc.left > GetControl(best)->GetRect().left)) best = i;
+  }
+  int found = best >= 0 ? best : firstOfRow;
+  if (found < 0) return false;
+  return SetHotControl(found, code == kNavExpand ? kHotKeyForward : kHotKeyBackward);
+}
+
+bool CTKCommandBar::OnNavigate(int code) {
+  const bool popupToolBar = type_ == kPopupBar && GetControlCount() && false;
+  if (code == kNavCollapse && expanded_ == -1 && hot_ != -1 && (popupToolBar || !GetParentBar())) {
+    CTKControl* hot = GetHotControl();
+    if (hot->GetType() >= kPopupControl && hot->GetType() <= kSplitButtonPopup && hot->GetEnabled() && hot->GetCommandBar())
+      code = kNavExpand;
+  }
+  if ((code == kNavCollapse || code == kNavExpand) && expanded_ == -1 && position_ == kFloating)
+    return OnRowNavigate(code);
+  switch (code) {
+    case kNavNext:
+      return SetHotControl(controls_->GetNext(hot_, 1), kHotKeyForward);
+    case kNavPrev:
+      return SetHotControl(controls_->GetNext(hot_, -1), kHotKeyBackward);
+    case kNavCollapse:
+      if (expanded_ == -1) return false;
+      SetPopupOpen(-1, true);
+      return true;
+    case kNavExpand: {
+      CTKControl* hot = GetHotControl();
+      if (!hot || hot_ == expanded_) return false;
+      hot->SetSelected(2);
+      return SetPopupOpen(hot_, true);
+    }
+    case kNavCancel: {
+      CTKCommandBar* parent = GetParentBar();
+      if (parent) parent->SetTrackingMode(2, false, true);
+      SetTrackingMode(0, true, false);
+      return true;
+    }
+    case kNavExecute: {
+      CTKControl* hot = GetHotControl();
+      if (!hot) return false;
+      hot->SetSelected(2);
+      hot->OnExecuteByKeyboard();
+      return true;
+    }
+    case kNavFirst:
+      return SetHotControl(controls_->GetNext(-1, 1), kHotKeyForward);
+    case kNavLast:
+      return SetHotControl(controls_->GetNext(-1, -1), kHotKeyBackward);
+    default:
+      return false;
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Drawing, idle update and window messages
+
+void CTKCommandBar::FillBackground(CDC* dc) { GetPaintManager()->PaintBarBackground(dc, this); }
+
+void CTKCommandBar::DrawCommandBar(CDC* dc, const CRect& clip) {
+  CTKPaintManager* pm = GetPaintManager();
+  FillBackground(dc);
+  if (IsGripperVisible() || position_ == kFloating) pm->PaintBarGripper(dc, this, true);
+  dc->SetBkMode(TRANSPARENT);
+  bool first = true;
+  for (int i = 0; i < GetControlCount(); ++i) {
+    CTKControl* control = GetControl(i);
+    if (control->GetParent() != this || !control->IsVisible()) continue;
+    if (control->GetBeginGroup() && !first) pm->PaintGroupSeparator(dc, control, this, true);
+    first = false;
+    CRect meet;
+    if (meet.IntersectRect(control->GetRect(), clip)) {
+      HGDIOBJ old = dc->SelectObject(pm->BarFontFor(this, false)->GetSafeHandle());
+      control->Draw(dc);
+      dc->SelectObject(old);
+    }
+  }
+}
+
+void CTKCommandBar::OnIdleUpdate() {
+  if (!GetSafeHwnd() || !::IsWindowVisible(GetSafeHwnd())) return;
+  HWND site = GetOwnerSite();
+  CWnd* target = site ? CWnd::FromHandlePermanent(site) : nullptr;
+  for (int i = 0; i < GetControlCount(); ++i) {
+    CTKControl* control = GetControl(i);
+    if (!control->IsVisible() || control->GetID() == 0) continue;
+    CCommandBarCmdUI ui;
+    ui.m_pControl = control;
+    ui.m_nID = static_cast<UINT>(control->GetID());
+    ui.m_nIndex = static_cast<UINT>(i);
+    if (target) ui.DoUpdate(target, false);
+  }
+  if (pending_ & 2) ::InvalidateRect(GetSafeHwnd(), nullptr, FALSE);
+  if (pending_ & 1) {
+    CalcSize(GetClientRect().Width(), 0);
+    ::InvalidateRect(GetSafeHwnd(), nullptr, FALSE);
+  }
+  pending_ = 0;
+}
+
+void CTKCommandBar::OnPaint() {
+  PAINTSTRUCT ps;
+  HDC hdc = ::BeginPaint(GetSafeHwnd(), &ps);
+  CRect client = GetClientRect();
+  CTKBufferDC buffer(hdc, client);
+  DrawCommandBar(&buffer, CRect(ps.rcPaint));
+  ::EndPaint(GetSafeHwnd(), &ps);
+}
+
+void CTKCommandBar::OnTimer(UINT_PTR id) {
+  if (ignore_input_ > 0) return;
+  if (id == kHoverTimer) {
+    TKKillTimer(GetSafeHwnd(), kHoverTimer);
+    if (CTKControl* hot = GetHotControl()) hot->OnMouseHover();
+  } else if (id == kExpandTimer) {
+    TKKillTimer(GetSafeHwnd(), kExpandTimer);
+  }
+}
+
+void CTKCommandBar::OnLButtonDown(CPoint pt) {
+  CTKControl* control = controls_->HitTest(pt);
+  if (!control) return;
+  if (IsCustomizeMode() && !control->IsCustomizeMode()) return;
+  control->OnClick(false, pt);
+}
+
+void CTKCommandBar::OnLButtonUp(CPoint pt) {
+  if (CTKControl* control = controls_->HitTest(pt)) control->OnLButtonUp(pt);
+}
+
+void CTKCommandBar::OnRButtonUp(CPoint pt) {
+  CTKControl* control = controls_->HitTest(pt);
+  HWND site = GetSite();
+  if (site && ::SendMessageW(site, kMsgRightButtonUp, MAKEWPARAM(pt.x, pt.y), reinterpret_cast<LPARAM>(control)) == 1)
+    return;
+  if (control) control->OnRButtonUp(pt);
+}
+
+void CTKCommandBar::OnMouseMove(CPoint pt) {
+  CTKControl* control = controls_->HitTest(pt);
+  if (CTKControl* hot = GetHotControl()) hot->OnMouseMove(pt);
+  int index = control ? control->GetIndex() : -1;
+  if (index != hot_ && !(index == -1 && tracking_)) SetHotControl(index, kHotMouse);
+  CTKMouseManager::ThreadInstance()->TrackMouseLeave(GetSafeHwnd());
+}
+
+void CTKCommandBar::OnMouseLeave() {
+  if (!tracking_) SetHotControl(-1, kHotMouse);
+}
+
+void CTKCommandBar::OnBarDestroy() {
+  if (tracking_) SetTrackingMode(0, false, false);
+  CTKHookManager::Instance().RemoveClient(this);
+}
+
+LRESULT CTKCommandBar::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
+  CPoint pt(static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam)));
+  switch (message) {
+    case WM_PAINT:
+      OnPaint();
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_LBUTTONDOWN:
+      OnLButtonDown(pt);
+      return 0;
+    case WM_LBUTTONDBLCLK:
+      if (CTKControl* control = controls_->HitTest(pt)) control->OnLButtonDblClk(pt);
+      return 0;
+    case WM_LBUTTONUP:
+      OnLButtonUp(pt);
+      return 0;
+    case WM_RBUTTONUP:
+      OnRButtonUp(pt);
+      return 0;
+    case WM_MOUSEMOVE:
+      OnMouseMove(pt);
+      return 0;
+    case WM_MOUSELEAVE:
+      OnMouseLeave();
+      return 0;
+    case WM_TIMER:
+      OnTimer(static_cast<UINT_PTR>(wparam));
+      return 0;
+    case WM_CAPTURECHANGED:
+      // Wakes a press loop waiting for its next message: it ends when the capture is gone.
+      ::PostMessageW(GetSafeHwnd(), WM_NULL, 0, 0);
+      break;
+    case WM_DESTROY:
+      OnBarDestroy();
+      break;
+    default:
+      break;
+  }
+  return CWnd::WindowProc(message, wparam, lparam);
+}

@@ -1,0 +1,176 @@
+// The window every command bar derives from: it owns the controls, knows the hot control and
+// the control whose popup is open, runs the keyboard tracking mode and the hover timers, and
+// draws through the paint manager in force.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "platform/appframe/wnd.h"
+#include "toolkit/commandbars/command_bar_defs.h"
+#include "toolkit/commandbars/controls.h"
+#include "toolkit/commandbars/hook_manager.h"
+
+class CTKCommandBarManager;
+class CTKPaintManager;
+class CTKImageManager;
+
+// The update request a bar runs for each of its controls.
+class CCommandBarCmdUI : public CCmdUI {
+ public:
+  void Enable(bool on = true) override;
+  void SetCheck(int check = 1) override;
+  void SetText(const wchar_t* text) override;
+  CTKControl* m_pControl = nullptr;
+};
+
+class CTKCommandBar : public CWnd, public CTKHookManagerHookAble {
+  DECLARE_DYNCREATE(CTKCommandBar)
+
+ public:
+  // Navigation codes.
+  enum { kNavNext = 0, kNavPrev, kNavCollapse, kNavExpand, kNavCancel, kNavExecute, kNavFirst, kNavLast };
+  // How a control became hot.
+  enum { kHotMouse = 0, kHotProgram = 1, kHotKeyForward = 2, kHotKeyBackward = 3 };
+  // Key handler answers.
+  enum { kKeyNotHandled = 0, kKeyHandled = 1, kKeyPassOn = 2 };
+
+  CTKCommandBar();
+  ~CTKCommandBar() override;
+
+  // Creates the bar window (a child of parent, or a popup when parent is null or the style says so).
+  bool Create(HWND parent, DWORD style, const RECT& rect, UINT id = 0);
+
+  CTKControls* GetControls() const { return controls_; }
+  int GetControlCount() const { return controls_->GetCount(); }
+  CTKControl* GetControl(int index) const { return controls_->GetAt(index); }
+  CTKCommandBarManager* GetCommandBarManager() const;
+  void SetCommandBarManager(CTKCommandBarManager* manager);
+  CTKCommandBar* GetRootParent();
+  HWND GetSite() const;
+  HWND GetOwnerSite() const;
+  CTKPaintManager* GetPaintManager() const;
+  void SetPaintManager(CTKPaintManager* manager);
+  CTKImageManager* GetImageManager() const;
+  void SetImageManager(CTKImageManager* manager) { image_manager_ = manager; }
+  bool IsRightToLeft() const;
+  bool IsCustomizeMode() const;
+  bool IsGripperVisible() const { return (style_ & 0x400000) != 0; }
+  void SetGripperVisible(bool on) { style_ = on ? (style_ | 0x400000) : (style_ & ~0x400000u); }
+  void SetFlags(DWORD add, DWORD remove = 0) { flags_ = (flags_ | add) & ~remove; }
+  DWORD GetFlags() const { return flags_; }
+  void SetWidth(int width) { width_ = width; }
+  int GetWidth() const { return width_; }
+
+  int GetType() const { return type_; }
+  void SetType(int type) { type_ = type; }
+  int GetPosition() const { return position_; }
+  void SetPosition(int position) { position_ = position; }
+  bool IsVertical() const { return TKCommandBars::IsVerticalPosition(position_); }
+  const std::wstring& GetTitle() const { return title_; }
+  void SetTitle(const std::wstring& title) { title_ = title; }
+  CSize GetIconSize() const;
+  void SetIconSize(CSize size) { icon_size_ = size; }
+  void SetButtonSize(CSize size) { button_size_ = size; }
+  int GetDefaultButtonStyle() const { return default_button_style_; }
+  void SetDefaultButtonStyle(int style) { default_button_style_ = style; }
+  int GetShowTextBelowIcons() const { return text_below_icons_; }
+  void SetShowTextBelowIcons(int on) { text_below_icons_ = on; }
+  int GetHotIndex() const { return hot_; }
+  int GetExpandedIndex() const { return expanded_; }
+  CTKControl* GetHotControl() const { return GetControl(hot_); }
+  int GetTrackingMode() const { return tracking_; }
+  bool IsTrackingMode() const { return tracking_ != 0; }
+  bool IsKeyboardEntered() const { return keyboard_entered_; }
+  int& IgnoreInput() { return ignore_input_; }
+  void SetHoverDelay(bool on) { hover_delay_ = on; }
+  int GetPendingLayout() const { return pending_; }
+  CTKControl* GetLastPressed() const { return last_pressed_; }
+  void SetLastPressed(CTKControl* control) { last_pressed_ = control; }
+  // The row layout of the controls at a length (see CTKControls::CalcLayout), with this bar's
+  // borders and paint manager.
+  CSize LayoutControls(int length, DWORD flags, bool* wrapped = nullptr);
+  // Opens (index >= 0) or closes (-1) a control's popup.
+  bool SetPopupOpen(int index, bool byKeyboard);
+  // The mouse manager's questions: 1 when the screen point is the bar's, -2 when not.
+  int HitTestScreenPoint(POINT pt) const;
+  void TrackHotAt(POINT client);
+  // The accelerator search: the index found (-1 none); *ambiguous when another one matches.
+  int FindAccelerator(wchar_t ch, bool* ambiguous) const;
+  // Tells the bar its controls changed (renumbering).
+  void OnControlsChanged() { pending_ |= 1; }
+  // Reference count: held by popup controls and owners; the last release destroys the window.
+  void AddRef() { InternalAddRef(); }
+  void Release() { InternalRelease(); }
+
+  // --- overridable operations ---
+  virtual void OnRecalcLayout() { pending_ |= 2; }
+  virtual bool SetTrackingMode(int mode, bool selectFirst = true, bool keyboard = false);
+  virtual bool LoadMenu(HMENU menu, bool removeAll = true);
+  virtual bool SetHotControl(int index, int how = kHotProgram);
+  virtual bool LoadToolBar(UINT id, bool loadImages = true);
+  virtual CSize GetButtonSize() const;
+  // Shows this bar at a control (popup bars); the base cannot.
+  virtual bool Popup(CTKControl* control, bool selectFirst) { return false; }
+  virtual bool IsBarVisible() const { return false; }
+  virtual bool IsCustomizable() const { return customizable_; }
+  virtual void OnHotControlNotice(bool selected, CTKControl* control);
+  virtual CTKCommandBar* GetParentBar() const { return nullptr; }
+  virtual bool IsKeyboardCuesVisible() const;
+  virtual void DelayLayout() { pending_ |= 1; }
+  virtual void DrawCommandBar(CDC* dc, const CRect& clip);
+  virtual CRect GetBorders() const;
+  virtual int OnHookKeyDown(UINT key, LPARAM data);
+  virtual CSize CalcSize(int length, DWORD mode) { return CSize(); }
+  virtual bool OnNavigate(int code);
+  virtual void ResetState();
+  virtual void Copy(const CTKCommandBar* source, bool deep);
+  virtual bool PointInBar(POINT screen) const;
+  virtual void FillBackground(CDC* dc);
+  virtual void OnIdleUpdate();
+  virtual void OnTrackingModeChanged() {}
+
+  // CTKHookManagerHookAble: keys from the keyboard manager while tracking.
+  int OnHookMessage(HWND hwnd, UINT message, WPARAM& wParam, LPARAM& lParam, LRESULT& result) override;
+
+ protected:
+  LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
+  void OnFinalRelease() override;
+  void OnTimer(UINT_PTR id);
+  void OnPaint();
+  void OnLButtonDown(CPoint pt);
+  void OnLButtonUp(CPoint pt);
+  void OnRButtonUp(CPoint pt);
+  void OnMouseMove(CPoint pt);
+  void OnMouseLeave();
+  void OnBarDestroy();
+  bool OnRowNavigate(int code);
+
+  CTKControls* controls_;
+  CTKCommandBarManager* manager_ = nullptr;
+  int type_ = TKCommandBars::kToolBar;
+  int position_ = TKCommandBars::kUnplaced;
+  int hot_ = -1, expanded_ = -1;
+  int tracking_ = 0;
+  bool keyboard_entered_ = false;
+  bool tracking_callback_ = false;
+  bool hide_caret_ = true;
+  HWND caret_window_ = nullptr;
+  DWORD flags_ = 0;
+  DWORD style_ = 0x400000;
+  std::wstring title_;
+  UINT bar_id_ = 0;
+  int width_ = 0x7FFF;
+  CSize icon_size_, button_size_;
+  int text_below_icons_ = 2;
+  int default_button_style_ = 0;
+  bool customizable_ = true;
+  int ignore_input_ = 0;
+  int pending_ = 0;
+  CTKPaintManager* paint_manager_ = nullptr;
+  CTKImageManager* image_manager_ = nullptr;
+  bool hover_delay_ = true;
+  CTKControl* last_pressed_ = nullptr;
+  CTKControl* last_notice_ = nullptr;
+};

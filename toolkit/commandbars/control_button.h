@@ -1,0 +1,43 @@
+// Buttons, and popup controls that open a bar of their own (menu titles, sub-menus, button
+// popups and split buttons).
+#pragma once
+
+#include "toolkit/commandbars/control.h"
+
+class CTKControlButton : public CTKControl {
+  DECLARE_DYNCREATE(CTKControlButton)
+
+ public:
+  CTKControlButton() { type_ = TKCommandBars::kButton; }
+  void OnClick(bool keyboard = false, CPoint pt = CPoint()) override;
+  void OnLButtonUp(CPoint point) override;
+};
+
+class CTKControlPopup : public CTKControlButton {
+  DECLARE_DYNCREATE(CTKControlPopup)
+
+ public:
+  CTKControlPopup() { type_ = TKCommandBars::kPopupControl; }
+  ~CTKControlPopup() override;
+
+  // The bar the control opens (one reference held; the previous one released).
+  void SetCommandBar(CTKCommandBar* bar);
+  CTKCommandBar* GetCommandBar() const override { return bar_; }
+  bool GetPopuped() const override { return open_; }
+  bool OnSetPopup(bool open) override;
+  void OnExecuteByKeyboard() override;
+  void OnMouseHover() override;
+  void SetSelected(int selected) override;
+  void OnClick(bool keyboard = false, CPoint pt = CPoint()) override;
+  void OnLButtonUp(CPoint point) override;
+  void OnLButtonDblClk(CPoint point) override;
+  void OnMouseMove(CPoint point) override;
+  bool IsEqual(const CTKControl* other) const override;
+  void Copy(const CTKControl* source, bool deep) override;
+  void SetShowShadow(bool on) { show_shadow_ = on; }
+
+ private:
+  CTKCommandBar* bar_ = nullptr;
+  bool open_ = false;
+  bool show_shadow_ = true;
+};
