@@ -24,7 +24,14 @@ class CTestToast : public WarningWindowNS::CMutexWarningWindow {
     CMutexWarningWindow::OnHideAnimationDone();
     ++hide_done;
   }
+  // While set, the display time's timer is let pass (it fires again later), so a test can look
+  // at the shown toast however slowly its own process runs.
+  void OnTimer(UINT_PTR id) override {
+    if (id == WarningWindowNS::kTimerSlideOut && hold_display) return;
+    CMutexWarningWindow::OnTimer(id);
+  }
   int hide_done = 0;
+  bool hold_display = false;
 };
 
 // Runs the thread's message loop until `done` says so or the time-out passes.

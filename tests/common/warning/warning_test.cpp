@@ -197,11 +197,13 @@ TEST(WarningToasts, SlidesInAndOutThenReleasesTheMutex) {
   EXPECT_FALSE(toast.Show());  // no window yet
   EXPECT_TRUE(IsMutexFree(name));
   ASSERT_TRUE(toast.Create(0));
+  toast.hold_display = true;
   ASSERT_TRUE(toast.Show());
   EXPECT_TRUE(toast.IsShowing());
   ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(toast.GetWindow()) != FALSE; }));
   EXPECT_FALSE(IsMutexFree(name));
   // Timer 1 starts the slide-out; its thread then tells the window to give the mutex back.
+  toast.hold_display = false;
   ASSERT_TRUE(PumpUntil([&] { return toast.hide_done > 0; }));
   EXPECT_FALSE(toast.IsShowing());
   EXPECT_FALSE(IsWindowVisible(toast.GetWindow()));
@@ -293,6 +295,7 @@ TEST(WarningToasts, OneOfAKindAcrossProcesses) {
   // Once the peer's toast is gone, this one may show.
   SetEvent(release);
   ASSERT_TRUE(PumpUntil([&] { return WaitForSingleObject(done, 0) == WAIT_OBJECT_0; }, 20000));
+  toast.hold_display = true;
   EXPECT_TRUE(toast.Show());
   EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(toast.GetWindow()) != FALSE; }));
   SendMessageA(toast.GetWindow(), WM_LBUTTONDOWN, 0, 0);
