@@ -47,3 +47,6 @@ fi
 echo
 echo "== The tray program: its menu, About box and options sheet, unskinned and skinned side by side; a colour changed on the sheet =="
 bash "$top/tools/traydemo/tray-demo.sh" "$build" "$arch"
+echo
+echo "== The toolkit's tab controls: ten appearance sets and six colour sets on one sheet =="
+bash "$top/tools/tabdemo/tab-demo.sh" "$build" "$arch"

@@ -373,6 +373,9 @@ RECT CTKTabPaintManager::HeaderWithButtons(CTKTabManager* manager, const RECT& h
     h.bottom -= 1;
   else
     h.right -= 1;
+  // The buttons judge whether they can scroll against the whole header, whichever pass of the
+  // layout asks.
+  manager->SetHeaderRect(header);
   const auto& buttons = manager->NavigateButtons();
   for (CTKTabManagerNavigateButton* button : buttons) button->Relayout();
   for (auto it = buttons.rbegin(); it != buttons.rend(); ++it) (*it)->PlaceInHeader(h);
