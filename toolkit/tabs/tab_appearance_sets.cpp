@@ -518,8 +518,9 @@ void CAppearanceSetVisio::LayoutStrip(CTKTabManager* manager, HDC dc, const RECT
   for (int i = 0; i < count; ++i) {
     CTKTabManagerItem* item = manager->ItemAtIndex(i);
     const int length = TabLength(dc, item);
+    // A bar is as wide as the control; its caption starts at the bar's start.
     item->SetDesiredLength(length);
-    item->SetLength(rc.right - rc.left);
+    item->SetLength(length);
     const int top = i <= selected ? rc.top + i * h : rc.bottom - (count - i) * h;
     item->SetRect(RECT{rc.left, top, rc.right, top + h});
   }
