@@ -66,7 +66,7 @@ class CTKTabPaintManager : public CCmdTarget {
   HFONT VerticalBoldFont() const { return font_vertical_bold_.Get(); }
   bool IsVertical() const { return position == kLeft || position == kRight; }
 
-  // Layout pieces the appearance sets call.
+  // Layout steps the appearance sets call.
   void LayoutSingleRow(CTKTabManager* manager, HDC dc, const RECT& rect);
   void LayoutMultiRow(CTKTabManager* manager, HDC dc, const RECT& rect);
   // Shrinks the lengths (in item order) to the room, longest first.
