@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs the benchmarks of each bitness under Wine and prints their tables (make bench).
+# Runs the benchmarks of each bitness under Wine and prints their tables (make bench): the
+# add-on's (kestrin_bench) and the toolkit's tab controls' (kestrin_tabs_bench).
 #   bench/run-bench.sh <build-dir> [repeats] <arch>...
 # KESTRIN_BENCH_ONLY picks figures (letters f w n m s u, see kestrin_bench.cpp).
 # The benchmark installs certificates, sets the lookup service and makes the prefix report
@@ -48,6 +49,9 @@ for arch in "$@"; do
     "$repeats" ${KESTRIN_BENCH_ONLY:-} >"$out" 2>&1 </dev/null || status=1
   cat "$out"
   wine "$dir/bench/toolkit_bench.exe" "$repeats" >"$out" 2>&1 </dev/null || status=1
+  cat "$out"
+  echo
+  wine "$dir/bench/kestrin_tabs_bench.exe" "$repeats" >"$out" 2>&1 </dev/null || status=1
   cat "$out"
 done
 exit $status

@@ -50,3 +50,6 @@ bash "$top/tools/traydemo/tray-demo.sh" "$build" "$arch"
 echo
 echo "== Command bars: a menu bar with its File popup open and a tool bar, default and native XP themes (visual styles on and off), as pictures =="
 bash "$top/tools/cbdemo/cbdemo.sh" "$build" "$arch"
+echo
+echo "== The toolkit's tab controls: ten appearance sets and six colour sets on one sheet =="
+bash "$top/tools/tabdemo/tab-demo.sh" "$build" "$arch"

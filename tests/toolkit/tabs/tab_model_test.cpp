@@ -1,0 +1,224 @@
+// The tab model: editing, selection, the keyboard, hit testing, tooltips and item colours.
+#include <gtest/gtest.h>
+
+#include "tests/toolkit/tabs/tab_test_env.h"
+
+namespace {
+
+struct ModelCase {
+  const char* name;
+  std::function<BOOL(TestStrip&)> act;  // the key handler's answer, where the case presses one
+  const wchar_t* order;
+  int selected;
+  BOOL key_result;
+};
+
+BOOL Key(TestStrip& s, UINT key) { return s.strip.HandleKey(s.hwnd(), key); }
+
+const ModelCase kModelCases[] = {
+    {"insert in the middle", [](TestStrip& s) { s.strip.InsertItem(1, L"X"); return TRUE; }, L"AXBCD", -1, TRUE},
+    {"insert past the end appends", [](TestStrip& s) { s.strip.InsertItem(99, L"X"); return TRUE; }, L"ABCDX", -1, TRUE},
+    {"removing the selection selects the next",
+     [](TestStrip& s) { s.strip.SelectIndex(2); s.strip.RemoveItem(2); return TRUE; }, L"ABD", 2, TRUE},
+    {"removing the last selected selects the new last",
+     [](TestStrip& s) { s.strip.SelectIndex(3); s.strip.RemoveItem(3); return TRUE; }, L"ABC", 2, TRUE},
+    {"removing another item keeps the selection",
+     [](TestStrip& s) { s.strip.SelectIndex(2); s.strip.RemoveItem(0); return TRUE; }, L"BCD", 1, TRUE},
+    {"a moved item keeps its selection",
+     [](TestStrip& s) { s.strip.SelectIndex(1); s.strip.MoveItem(1, 3); return TRUE; }, L"ACDB", 3, TRUE},
+    {"clearing forgets the selection",
+     [](TestStrip& s) { s.strip.SelectIndex(1); s.strip.ClearItems(); return TRUE; }, L"", -1, TRUE},
+    {"an index past the end selects the last", [](TestStrip& s) { s.strip.SelectIndex(99); return TRUE; }, L"ABCD", 3, TRUE},
+    {"End", [](TestStrip& s) { return Key(s, VK_END); }, L"ABCD", 3, TRUE},
+    {"Home", [](TestStrip& s) { s.strip.SelectIndex(2); return Key(s, VK_HOME); }, L"ABCD", 0, TRUE},
+    {"Right", [](TestStrip& s) { s.strip.SelectIndex(1); return Key(s, VK_RIGHT); }, L"ABCD", 2, TRUE},
+    {"Left", [](TestStrip& s) { s.strip.SelectIndex(1); return Key(s, VK_LEFT); }, L"ABCD", 0, TRUE},
+    {"Left at the first item", [](TestStrip& s) { s.strip.SelectIndex(0); return Key(s, VK_LEFT); }, L"ABCD", 0, TRUE},
+    {"Right at the last item", [](TestStrip& s) { s.strip.SelectIndex(3); return Key(s, VK_RIGHT); }, L"ABCD", 3, TRUE},
+    {"Right with nothing selected", [](TestStrip& s) { return Key(s, VK_RIGHT); }, L"ABCD", -1, TRUE},
+    {"Right skips a hidden item",
+     [](TestStrip& s) { s.strip.SelectIndex(1); s.Item(2)->Show(false); return Key(s, VK_RIGHT); }, L"ABCD", 3, TRUE},
+    {"Right skips a disabled item",
+     [](TestStrip& s) { s.strip.SelectIndex(1); s.Item(2)->SetEnabled(false); return Key(s, VK_RIGHT); }, L"ABCD", 3, TRUE},
+    {"Home and End pass disabled ends",
+     [](TestStrip& s) {
+       s.Item(0)->SetEnabled(false);
+       s.Item(3)->SetEnabled(false);
+       Key(s, VK_HOME);
+       EXPECT_EQ(s.strip.SelectedIndex(), 1);
+       return Key(s, VK_END);
+     },
+     L"ABCD", 2, TRUE},
+    {"Home with every item disabled selects nothing",
+     [](TestStrip& s) {
+       for (int i = 0; i < 4; ++i) s.Item(i)->SetEnabled(false);
+       EXPECT_TRUE(Key(s, VK_END));
+       return Key(s, VK_HOME);
+     },
+     L"ABCD", -1, TRUE},
+    {"Up on a horizontal strip", [](TestStrip& s) { s.strip.SelectIndex(1); return Key(s, VK_UP); }, L"ABCD", 1, TRUE},
+    {"Down on a vertical strip",
+     [](TestStrip& s) { s.Position(CTKTabPaintManager::kLeft); s.strip.SelectIndex(1); return Key(s, VK_DOWN); }, L"ABCD", 2, TRUE},
+    {"Right on a vertical strip",
+     [](TestStrip& s) { s.Position(CTKTabPaintManager::kRight); s.strip.SelectIndex(1); return Key(s, VK_RIGHT); }, L"ABCD", 1, TRUE},
+    {"Left in a right-to-left window moves on",
+     [](TestStrip& s) {
+       SetWindowLongW(s.hwnd(), GWL_EXSTYLE, GetWindowLongW(s.hwnd(), GWL_EXSTYLE) | WS_EX_LAYOUTRTL);
+       s.strip.SelectIndex(1);
+       return Key(s, VK_LEFT);
+     },
+     L"ABCD", 2, TRUE},
+    {"another key is not taken", [](TestStrip& s) { s.strip.SelectIndex(1); return Key(s, 'A'); }, L"ABCD", 1, FALSE},
+};
+
+class TabModel : public ::testing::TestWithParam<ModelCase> {};
+
+TEST_P(TabModel, EndsWithOrderAndSelection) {
+  const ModelCase& c = GetParam();
+  TestStrip s(400, 100, 4);
+  EXPECT_EQ(c.act(s), c.key_result);
+  EXPECT_EQ(s.Order(), c.order);
+  EXPECT_EQ(s.strip.SelectedIndex(), c.selected);
+  for (int i = 0; i < s.strip.ItemCount(); ++i) EXPECT_EQ(s.Item(i)->Index(), i) << "numbering";
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, TabModel, ::testing::ValuesIn(kModelCases),
+                         [](const ::testing::TestParamInfo<ModelCase>& info) {
+                           std::string name = info.param.name;
+                           for (char& ch : name)
+                             if (!isalnum(static_cast<unsigned char>(ch))) ch = '_';
+                           return name;
+                         });
+
+TEST(TabModel, KeysOnAnEmptyStripAreNotTaken) {
+  TestStrip s(400, 100, 0);
+  EXPECT_FALSE(s.strip.HandleKey(s.hwnd(), VK_HOME));
+  EXPECT_FALSE(s.strip.HandleKey(s.hwnd(), VK_END));
+  s.strip.SelectIndex(3);
+  EXPECT_EQ(s.strip.SelectedIndex(), -1);
+}
+
+// The parent hears of every change of the selection, once.
+class Parent : public CWnd {
+ public:
+  int changes = 0;
+  int closes = 0;
+
+ protected:
+  LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override {
+    if (message == WM_NOTIFY) {
+      const auto* header = reinterpret_cast<const NMHDR*>(lparam);
+      if (header->code == static_cast<UINT>(TCN_SELCHANGE)) ++changes;
+      if (header->code == TKTCN_CLOSE) ++closes;
+      return 0;
+    }
+    return CWnd::WindowProc(message, wparam, lparam);
+  }
+};
+
+TEST(TabModel, ParentIsToldOfSelectionChanges) {
+  CTKDrawHelpers::RegisterDefProcClass(L"KestrinTabTestParent", 0, nullptr);
+  Parent parent;
+  ASSERT_TRUE(parent.CreateEx(0, L"KestrinTabTestParent", L"", WS_POPUP, RECT{0, 0, 400, 100}, nullptr, 0));
+  CTKTabControl strip;
+  ASSERT_TRUE(strip.Create(parent.m_hWnd, RECT{0, 0, 400, 100}, 7));
+  strip.AddItem(L"one");
+  strip.AddItem(L"two");
+  strip.SelectIndex(1);
+  strip.SelectIndex(1);
+  strip.SelectIndex(0);
+  EXPECT_EQ(parent.changes, 2);
+  strip.DestroyWindow();
+  parent.DestroyWindow();
+}
+
+// Counts the layouts a change of the scroll offset asks for.
+class CountingStrip : public CTKTabControl {
+ public:
+  int layouts = 0;
+  void Relayout() override {
+    ++layouts;
+    CTKTabControl::Relayout();
+  }
+};
+
+TEST(TabModel, ScrollOffsetIsNeverPositiveAndLaysOutOncePerChange) {
+  CountingStrip strip;
+  strip.ScrollTo(15);
+  EXPECT_EQ(strip.ScrollOffset(), 0);
+  EXPECT_EQ(strip.layouts, 0);
+  strip.ScrollTo(-40);
+  strip.ScrollTo(-40);
+  EXPECT_EQ(strip.ScrollOffset(), -40);
+  EXPECT_EQ(strip.layouts, 1);
+}
+
+TEST(TabModel, HitTestingFindsOnlyUsableItemsInsideTheHeader) {
+  TestStrip s(400, 100, 4);
+  s.Item(2)->SetEnabled(false);
+  s.Item(3)->Show(false);
+  // Tabs lie at x 2..52, 52..102, 102..152, and the hidden one has no length at 152.
+  struct {
+    POINT point;
+    int index;
+  } const cases[] = {{{10, 10}, 0},   {{51, 22}, 0},  {{52, 10}, 1},   {{120, 10}, -1}, {{152, 10}, -1},
+                     {{10, 1}, -1},   {{300, 10}, -1}, {{10, 60}, -1},  {{-5, 10}, -1},  {{500, 10}, -1}};
+  for (const auto& c : cases) {
+    CTKTabManagerItem* item = s.strip.ItemAt(c.point);
+    EXPECT_EQ(item ? item->Index() : -1, c.index) << c.point.x << "," << c.point.y;
+  }
+  EXPECT_EQ(s.Item(3)->Rect().right - s.Item(3)->Rect().left, 0);
+}
+
+TEST(TabModel, TooltipsFollowThePolicy) {
+  TestStrip s(400, 100, 3);
+  for (int i = 0; i < 3; ++i) s.Item(i)->SetTooltip(L"tip");
+  s.Item(2)->SetTooltip(L"");
+  TOOLINFOW tool{};
+  const POINT first{10, 10}, last{110, 10};
+  EXPECT_EQ(s.strip.TipHitTest(s.hwnd(), first, &tool), -1) << "caption not cut";
+  s.painter().tooltip_policy = 1;
+  EXPECT_EQ(s.strip.TipHitTest(s.hwnd(), first, &tool), 0);
+  EXPECT_EQ(tool.uId, 0u);
+  EXPECT_TRUE(EqualRect(&tool.rect, &s.Item(0)->Rect()));
+  EXPECT_EQ(s.strip.TipHitTest(s.hwnd(), last, &tool), -1) << "empty tip";
+  s.painter().tooltip_policy = 0;
+  EXPECT_EQ(s.strip.TipHitTest(s.hwnd(), first, &tool), -1);
+  // Cut captions: the strip is too short for its tabs.
+  s.painter().tooltip_policy = 2;
+  SetWindowPos(s.hwnd(), nullptr, 0, 0, 100, 100, SWP_NOZORDER | SWP_NOACTIVATE);
+  s.Layout(CTKTabPaintManager::kSizeToFit);
+  ASSERT_LT(s.Item(0)->Length(), s.Item(0)->DesiredLength());
+  EXPECT_EQ(s.strip.TipHitTest(s.hwnd(), POINT{s.Item(1)->Rect().left + 2, 10}, &tool), 1);
+}
+
+TEST(TabModel, ItemColourIndexesMapThroughTheTable) {
+  TestStrip s(400, 100, 1);
+  struct {
+    COLORREF colour, shown;
+  } const cases[] = {{0x1000000, 0xE4A88A}, {0x1000003, 0x9F9EF0}, {0x1000007, 0xC0ABD8},
+                     {0x1000008, 0x1000008}, {RGB(1, 2, 3), RGB(1, 2, 3)}};
+  for (const auto& c : cases) {
+    s.Item(0)->SetColour(c.colour);
+    EXPECT_EQ(s.strip.ItemColourOf(s.Item(0)), c.shown) << std::hex << c.colour;
+  }
+}
+
+TEST(TabModel, CloseButtonShowsOnlyForAClosableSelection) {
+  TestStrip s(400, 100, 2);
+  CTKTabManagerNavigateButton* close = s.strip.NavigateButton(CTKTabManagerNavigateButton::kClose);
+  close->SetShowMode(CTKTabManagerNavigateButton::kWhenNeeded);
+  s.strip.Relayout();
+  EXPECT_TRUE(IsRectEmpty(&close->Rect()));
+  s.strip.SelectIndex(0);
+  EXPECT_FALSE(IsRectEmpty(&close->Rect()));
+  // At the very end of the header, vertically centred.
+  EXPECT_EQ(close->Rect().right, 399);
+  EXPECT_EQ(close->Rect().right - close->Rect().left, 14);
+  EXPECT_EQ(s.strip.HeaderRect().right, 399 - 14);
+  s.Item(1)->SetClosable(false);
+  s.strip.SelectIndex(1);
+  EXPECT_TRUE(IsRectEmpty(&close->Rect()));
+}
+
+}  // namespace

@@ -1,0 +1,149 @@
+#include "toolkit/tabs/tab_control.h"
+
+#include "platform/win/gdi.h"
+#include "toolkit/drawing/draw_helpers.h"
+
+namespace {
+POINT PointFrom(LPARAM lparam) { return POINT{static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))}; }
+}  // namespace
+
+CTKTabControl::CTKTabControl() : own_painter_(new CTKTabPaintManager) {
+  painter_ = own_painter_.get();
+  painter_->AddAtom(this);
+}
+
+CTKTabControl::~CTKTabControl() {
+  painter_->RemoveAtom(this);
+  if (IsWindow()) DestroyWindow();
+}
+
+bool CTKTabControl::Create(HWND parent, const RECT& rect, UINT id, DWORD style) {
+  WNDCLASSW wc{};
+  if (!GetClassInfoW(GetModuleHandleW(nullptr), kClassName, &wc))
+    CTKDrawHelpers::RegisterDefProcClass(kClassName, CS_DBLCLKS, nullptr);
+  return CreateEx(0, kClassName, L"", style, rect, parent, id);
+}
+
+void CTKTabControl::UsePainter(CTKTabPaintManager* painter) {
+  painter_->RemoveAtom(this);
+  painter_ = painter ? painter : own_painter_.get();
+  painter_->AddAtom(this);
+  Relayout();
+}
+
+void CTKTabControl::Relayout() {
+  if (!IsWindow() || in_layout_) return;
+  in_layout_ = true;
+  RECT client{};
+  ::GetClientRect(m_hWnd, &client);
+  KestrinWinNS::CWindowDC dc(m_hWnd);
+  painter_->LayoutStrip(this, dc.Get(), client);
+  in_layout_ = false;
+  ::InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
+void CTKTabControl::InvalidateStrip(const RECT* rect, bool) {
+  if (IsWindow()) ::InvalidateRect(m_hWnd, rect, FALSE);
+}
+
+void CTKTabControl::SelectItem(CTKTabManagerItem* item) {
+  const CTKTabManagerItem* before = Selected();
+  CTKTabManager::SelectItem(item);
+  if (Selected() != before) Notify(TCN_SELCHANGE);
+}
+
+void CTKTabControl::NavButtonClicked(int id) {
+  if (id == CTKTabManagerNavigateButton::kClose) Notify(TKTCN_CLOSE);
+}
+
+void CTKTabControl::Notify(UINT code) {
+  if (!IsWindow()) return;
+  const HWND parent = ::GetParent(m_hWnd);
+  if (!parent) return;
+  NMHDR header{m_hWnd, static_cast<UINT_PTR>(GetDlgCtrlID()), code};
+  ::SendMessageW(parent, WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
+}
+
+bool CTKTabControl::PaintItemIcon(HDC dc, POINT point, CTKTabManagerItem* item, bool draw, SIZE& size) {
+  if (!images_ || !item || item->Image() < 0 || item->Image() >= ImageList_GetImageCount(images_)) return false;
+  int cx = 0, cy = 0;
+  ImageList_GetIconSize(images_, &cx, &cy);
+  size = SIZE{cx, cy};
+  if (draw && dc) ImageList_Draw(images_, item->Image(), dc, point.x, point.y, ILD_TRANSPARENT);
+  return true;
+}
+
+void CTKTabControl::PaintInto(HDC dc, const RECT& rect) {
+  in_layout_ = true;
+  painter_->LayoutStrip(this, dc, rect);
+  in_layout_ = false;
+  painter_->PaintStrip(this, dc, rect);
+}
+
+void CTKTabControl::OnPaint() {
+  KestrinWinNS::CPaintDC paint(m_hWnd);
+  RECT client{};
+  ::GetClientRect(m_hWnd, &client);
+  const int width = client.right - client.left, height = client.bottom - client.top;
+  if (width <= 0 || height <= 0) return;
+  // Off screen first, so that the strip never flickers through its layers.
+  KestrinWinNS::CScopedBitmap bitmap(CreateCompatibleBitmap(paint.Get(), width, height));
+  KestrinWinNS::CBitmapDC buffer(paint.Get(), bitmap.Get());
+  if (!bitmap || !buffer) {
+    painter_->PaintStrip(this, paint.Get(), client);
+    return;
+  }
+  const RECT& dirty = paint.Paint().rcPaint;
+  IntersectClipRect(buffer.Get(), dirty.left, dirty.top, dirty.right, dirty.bottom);
+  painter_->PaintStrip(this, buffer.Get(), client);
+  BitBlt(paint.Get(), dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top, buffer.Get(),
+         dirty.left, dirty.top, SRCCOPY);
+}
+
+LRESULT CTKTabControl::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_PAINT:
+      OnPaint();
+      return 0;
+    case WM_PRINTCLIENT: {
+      RECT client{};
+      ::GetClientRect(m_hWnd, &client);
+      painter_->PaintStrip(this, reinterpret_cast<HDC>(wparam), client);
+      return 0;
+    }
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_SIZE:
+      Relayout();
+      return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {
+      if (::GetFocus() != m_hWnd && (GetStyle() & WS_TABSTOP)) ::SetFocus(m_hWnd);
+      HandlePress(m_hWnd, PointFrom(lparam), false);
+      return 0;
+    }
+    case WM_MOUSEMOVE:
+      TrackPointer(m_hWnd, PointFrom(lparam));
+      return 0;
+    case WM_MOUSELEAVE:
+      TrackPointer(m_hWnd, POINT{-32000, -32000});
+      return 0;
+    case WM_KEYDOWN:
+      if (HandleKey(m_hWnd, static_cast<UINT>(wparam))) return 0;
+      break;
+    case WM_GETDLGCODE:
+      return DLGC_WANTARROWS;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      if (Selected()) RedrawItem(Selected(), false);
+      break;
+    case WM_SETTINGCHANGE:
+    case WM_SYSCOLORCHANGE:
+      painter_->ReloadLook();
+      painter_->NotifyStrips();
+      return 0;
+    default:
+      break;
+  }
+  return CWnd::WindowProc(message, wparam, lparam);
+}
