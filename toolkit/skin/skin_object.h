@@ -51,6 +51,9 @@ class CTKSkinObject {
   virtual void OnSkinStateChange(int oldLoaded, int newLoaded) {}
   // A window scroll bar (SB_HORZ or SB_VERT) changed while drawing was held back.
   virtual void RedrawScrollBar(int bar);
+  // While the skin's own loop tracks a press on the bar (SB_HORZ, SB_VERT or SB_CTL): true and
+  // the position the loop has reached (which the scroll messages carry in only 16 bits).
+  virtual bool TrackingPosition(int bar, int* position) const { return false; }
 
   void PushDefault(const DefWindowDescriptor& d) { defaults_.push_back(d); }
   void PopDefault() {
