@@ -40,7 +40,13 @@ class CTKSkinObject {
   bool IsMessageExcluded(UINT message);
   void RefreshPassThrough();
   LRESULT DefaultProcessing(UINT message, WPARAM wParam, LPARAM lParam);
+  // The window's own procedure is the application's: below the application limit, or the
+  // framework's window procedure. Never for WM_TIMER.
   bool IsApplicationProc(UINT message) const;
+  // The handling test: the message is not excluded and, in the strict form, the window's
+  // procedure is not the application's own (which passes what it leaves to the default
+  // procedure, where the object meets it).
+  bool WantsMessage(UINT message, bool strict);
 
   // The object's message slot: true when it handled the message (result set).
   virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);

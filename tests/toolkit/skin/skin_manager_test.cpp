@@ -8,6 +8,7 @@
 
 #include "tests/toolkit/drawing/canvas.h"
 #include "tests/toolkit/skin/skin_test_env.h"
+#include "platform/appframe/wnd.h"
 #include "toolkit/skin/skin_api_hook.h"
 #include "toolkit/skin/skin_manager.h"
 #include "toolkit/skin/skin_object.h"
@@ -365,4 +366,29 @@ TEST_F(SkinManagerTest, ALoadIsRefusedWhenSkinningCannotRun) {
   EXPECT_NE(SysColor(COLOR_BTNFACE), kSkinFace);
   EXPECT_TRUE(CTKSkinManager::ThemeCheckPasses());
   EXPECT_TRUE(CTKSkinManager::SkinningSupported());
+}
+
+TEST_F(SkinManagerTest, FrameworkWindowsCountAsTheApplicationsOwn) {
+  ASSERT_EQ(manager_->LoadSkinFile(TestEnv().library, L""), 1);
+  // A window whose procedure is the framework's, wherever the program was loaded.
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = &CWnd::WindowProcThunk;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"KestrinSkinFrameworkWindow";
+  const ATOM atom = RegisterClassW(&wc);
+  ASSERT_NE(atom, 0);
+  HWND hwnd = CreateWindowExW(0, L"KestrinSkinFrameworkWindow", L"f", WS_OVERLAPPEDWINDOW, 0, 0, 100, 80, nullptr,
+                              nullptr, GetModuleHandleW(nullptr), nullptr);
+  CTKSkinObject* object = manager_->Lookup(hwnd);
+  ASSERT_NE(object, nullptr);
+  ASSERT_EQ(object->PreviousProc(), &CWnd::WindowProcThunk);
+  EXPECT_TRUE(object->IsApplicationProc(WM_PAINT));
+  EXPECT_FALSE(object->IsApplicationProc(WM_TIMER));
+  // The handling test: the strict form leaves the application's procedure its messages.
+  EXPECT_FALSE(object->WantsMessage(WM_PAINT, true));
+  EXPECT_TRUE(object->WantsMessage(WM_PAINT, false));
+  EXPECT_TRUE(object->WantsMessage(WM_TIMER, true));
+  EXPECT_FALSE(object->WantsMessage(WM_COMMAND, false));
+  DestroyWindow(hwnd);
+  UnregisterClassW(L"KestrinSkinFrameworkWindow", GetModuleHandleW(nullptr));
 }
