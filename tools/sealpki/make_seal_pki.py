@@ -325,7 +325,7 @@ def main():
 
     # Stand-ins for the Class 3 intermediate that a seal-valid chain finds in place of the real
     # one: one outside its validity period, one whose signature does not verify.
-    pki.issue("ca-class3-expired", "/O=Torvan Limited/CN=Torvan Class 3 Seal CA", pki.key("ca-class3"),
+    pki.issue("ca-class3-expired", "/O=Torvan Limited/CN=Torvan Class 3 Seal CA", cas["ca-class3"][1],
               roots["root-class3"], CA_EXT, pki.years(-9), pki.years(-1))
     with open(os.path.join(out, "ca-class3.cer"), "rb") as f:
         ca_der = bytearray(f.read())
