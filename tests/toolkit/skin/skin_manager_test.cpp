@@ -323,6 +323,8 @@ LRESULT CALLBACK FocusCheckingButtonProc(HWND hwnd, UINT message, WPARAM wParam,
 TEST_F(SkinManagerTest, FocusFromAClickLeavesTheCheckingToTheClick) {
   ASSERT_EQ(manager_->LoadSkinFile(TestEnv().library, L""), 1);
   HWND parent = MakeWindow();
+  ShowWindow(parent, SW_SHOW);  // focus goes to windows of an active, shown window
+  SetActiveWindow(parent);
   // A class of this program named as the system's: the skin takes it for a button.
   WNDCLASSW wc{};
   wc.lpfnWndProc = FocusCheckingButtonProc;
