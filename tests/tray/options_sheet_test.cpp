@@ -249,7 +249,7 @@ TEST_F(OptionsSheetTest, SoundPathsOutsideTheCodePageAreKeptWhole) {
     SendMessageW(GetDlgItem(audio, IDC_BROWSE_OVER), BM_CLICK, 0, 0);
     EXPECT_EQ(wide, Text(audio, IDC_OVER_SOUND));
     SendMessageW(GetDlgItem(audio, IDC_PLAY_OVER), BM_CLICK, 0, 0);
-    services_.sound_file = L"C:\sounds\off.wav";
+    services_.sound_file = L"C:\\sounds\\off.wav";
     SendMessageW(GetDlgItem(audio, IDC_BROWSE_OFF), BM_CLICK, 0, 0);
     Press(s, PSBTN_OK);
   }));
