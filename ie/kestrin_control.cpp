@@ -185,6 +185,7 @@ HRESULT CKestrinControl::PutColour(OLE_COLOR* field, OLE_COLOR value) {
   *field = value;
   SetDirty(true);
   FireViewChange();
+  SendOnDataChange();
   return S_OK;
 }
 
@@ -227,6 +228,14 @@ void CKestrinControl::SetError(const std::string& text) {
   state_ = kStateError;
   FireEvent(kDispidOnError);
   FireViewChange();
+}
+
+void CKestrinControl::SetErrorWhilePainting(const std::string& text) {
+  error_ = Wide(text);
+  state_ = kStateError;
+  // Without a window of its own the control is drawn by its host, whose paint it cannot wait
+  // for: the page hears of the error now, and the host's paint already shows it.
+  if (!GetHwnd() || !PostMessageA(GetHwnd(), kMessageErrorAfterPaint, 0, 0)) FireEvent(kDispidOnError);
 }
 
 // ---- persistence ----
@@ -750,6 +759,12 @@ BOOL CKestrinControl::ProcessControlMessage(HWND window, UINT message, WPARAM wp
     case kMessageActivateControl:
       OnActivate();
       return TRUE;
+    case kMessageErrorAfterPaint:
+      if (state_ == kStateError) {
+        FireEvent(kDispidOnError);
+        FireViewChange();
+      }
+      return TRUE;
     case kMessageSignedPageLoaded:
       SubclassView();
       if (display_option_ == 2 && page_browser_) {
@@ -900,7 +915,7 @@ void CKestrinControl::OnDraw(HDC dc, const RECT& bounds) {
         SUCCEEDED(picture_->Render(dc, bounds.left, bounds.top, bounds.right - bounds.left,
                                    bounds.bottom - bounds.top, 0, height, width, -height, nullptr)))
       return;
-    SetError("Unable to display logo");
+    SetErrorWhilePainting("Unable to display logo");
   }
   if (state_ == kStateShowingPage) return;
   FillRect(dc, &bounds, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));

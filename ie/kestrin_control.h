@@ -43,6 +43,8 @@ enum ControlState : int {
 const DWORD kMaxCertificateSize = 512000;
 // Posted to the control window to let the browser activate it without a click.
 const UINT kMessageActivateControl = 0x83E9;
+// Posted to the control window by painting that met an error: the page hears of it afterwards.
+const UINT kMessageErrorAfterPaint = 0x83EB;
 // OLEMISC bits of the control's class (registration script and GetMiscStatus).
 const DWORD kControlMiscStatus = OLEMISC_RECOMPOSEONRESIZE | OLEMISC_CANTLINKINSIDE | OLEMISC_INSIDEOUT |
                                  OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_SETCLIENTSITEFIRST;
@@ -120,6 +122,7 @@ class CKestrinControl : public KestrinAxNS::CControlBase,
   REFIID DefaultInterface() const override { return __uuidof(IKestrinControl); }
 
  private:
+  friend class CKestrinControlTestPeer;
   static HRESULT GetColour(OLE_COLOR value, OLE_COLOR* out);
   static HRESULT GetText(const std::wstring& text, BSTR* out);
   HRESULT PutColour(OLE_COLOR* field, OLE_COLOR value);
@@ -127,6 +130,9 @@ class CKestrinControl : public KestrinAxNS::CControlBase,
 
   void SetStatus(const std::string& text);
   void SetError(const std::string& text);
+  // The same for an error met while painting: the state and text at once, the event and the
+  // redraw once the paint is over (a page's script must not run inside WM_PAINT).
+  void SetErrorWhilePainting(const std::string& text);
   int OnCreate();
   void OnActivate();
   void StartDownload();

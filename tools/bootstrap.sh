@@ -6,7 +6,7 @@ set -euo pipefail
 need_pkgs=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools binutils-mingw-w64
   libz-mingw-w64-dev wine wine64 wine32:i386 xvfb x11-apps imagemagick googletest dpkg-dev
-  cmake ninja-build openssl python3 make
+  cmake ninja-build openssl python3 make clang libclang-rt-14-dev
 )
 
 missing=()

@@ -11,16 +11,10 @@
 using SettingsUtilsNS::CSettingsKestrin;
 
 namespace {
-// A text as the 8-bit settings store keeps it; false when it does not fit or cannot be
-// written in the system's code page without loss.
-bool ToStoredText(const CString& text, std::string* out) {
-  if (text.GetLength() >= static_cast<int>(SettingsUtilsNS::kSettingsTextSize)) return false;
-  BOOL lossy = FALSE;
-  int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, text.GetLength(), nullptr, 0, nullptr, &lossy);
-  if (lossy || n >= static_cast<int>(SettingsUtilsNS::kSettingsTextSize)) return false;
-  out->assign(static_cast<size_t>(n), '\0');
-  if (n) WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, text.GetLength(), &(*out)[0], n, nullptr, nullptr);
-  return true;
+// A text the settings can hold whole: shorter than its field. Texts are written as UTF-16, so
+// any character of a path is kept.
+bool FitsSettingsText(const CString& text) {
+  return text.GetLength() < static_cast<int>(SettingsUtilsNS::kSettingsTextSize);
 }
 
 CString Number(int value) {
@@ -164,8 +158,8 @@ CAudioPropPage::~CAudioPropPage() {
 
 void CAudioPropPage::FillPage() {
   CheckDlgButton(IDC_USE_AUDIO, m_settings->GetUseAudio(false) ? BST_CHECKED : BST_UNCHECKED);
-  SetDlgItemText(IDC_OVER_SOUND, CString(m_settings->GetMouseOverSound(false)));
-  SetDlgItemText(IDC_OFF_SOUND, CString(m_settings->GetMouseOffSound(false)));
+  SetDlgItemText(IDC_OVER_SOUND, CString(m_settings->GetMouseOverSoundW(false)));
+  SetDlgItemText(IDC_OFF_SOUND, CString(m_settings->GetMouseOffSoundW(false)));
   if (play_icon_) {
     SendDlgItemMessage(IDC_PLAY_OVER, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(play_icon_));
     SendDlgItemMessage(IDC_PLAY_OFF, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(play_icon_));
@@ -180,33 +174,32 @@ void CAudioPropPage::OnUseAudio() {
 void CAudioPropPage::Browse(int edit_id, bool over) {
   CString path;
   if (!m_services->ChooseSoundFile(m_hWnd, &path)) return;
-  std::string stored;
   // A path the settings cannot hold whole would name another file: refuse it.
-  if (!ToStoredText(path, &stored)) {
+  if (!FitsSettingsText(path)) {
     MessageBeep(MB_ICONEXCLAMATION);
     return;
   }
   SetDlgItemText(edit_id, path);
   if (over)
-    m_settings->SetMouseOverSound(stored.c_str(), false);
+    m_settings->SetMouseOverSoundW(path, false);
   else
-    m_settings->SetMouseOffSound(stored.c_str(), false);
+    m_settings->SetMouseOffSoundW(path, false);
   MarkChanged();
 }
 
 void CAudioPropPage::Play(int button_id, bool over) {
   HWND button = GetDlgItemHandle(button_id);
   ::EnableWindow(button, FALSE);
-  CString path(over ? m_settings->GetMouseOverSound(false) : m_settings->GetMouseOffSound(false));
+  CString path(over ? m_settings->GetMouseOverSoundW(false) : m_settings->GetMouseOffSoundW(false));
   m_services->PlaySoundFile(path);
   ::EnableWindow(button, TRUE);
 }
 
 void CAudioPropPage::ApplyPage() {
   m_settings->SetUseAudio(IsDlgButtonChecked(IDC_USE_AUDIO) == BST_CHECKED, true);
-  std::string over, off;
-  if (ToStoredText(GetDlgItemText(IDC_OVER_SOUND), &over)) m_settings->SetMouseOverSound(over.c_str(), true);
-  if (ToStoredText(GetDlgItemText(IDC_OFF_SOUND), &off)) m_settings->SetMouseOffSound(off.c_str(), true);
+  const CString over = GetDlgItemText(IDC_OVER_SOUND), off = GetDlgItemText(IDC_OFF_SOUND);
+  if (FitsSettingsText(over)) m_settings->SetMouseOverSoundW(over, true);
+  if (FitsSettingsText(off)) m_settings->SetMouseOffSoundW(off, true);
 }
 
 // ---------------------------------------------------------------------------------------------

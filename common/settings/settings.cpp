@@ -125,6 +125,24 @@ bool CSettingsBase::ReadString(const char* name, char* text, HKEY key) {
   return true;
 }
 
+bool CSettingsBase::ReadStringW(const char* name, wchar_t* text, HKEY key) {
+  HKEY target = Target(key);
+  if (!target || !text || !name) return false;
+  wchar_t wide_name[kSettingsTextSize];
+  if (!MultiByteToWideChar(CP_ACP, 0, name, -1, wide_name, kSettingsTextSize)) return false;
+  wchar_t data[kSettingsTextSize];
+  DWORD size = sizeof(data), type = 0;
+  if (RegQueryValueExW(target, wide_name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) != ERROR_SUCCESS)
+    return false;
+  // Bytes of another type are 8-bit text to whoever wrote them: not read here.
+  if (type != REG_SZ && type != REG_EXPAND_SZ) return false;
+  size_t count = size / sizeof(wchar_t);
+  if (count >= kSettingsTextSize) count = kSettingsTextSize - 1;
+  data[count] = L'\0';
+  memcpy(text, data, (count + 1) * sizeof(wchar_t));
+  return true;
+}
+
 bool CSettingsBase::WriteDword(const char* name, DWORD value, HKEY key) {
   HKEY target = Target(key);
   if (!target) return false;
@@ -145,6 +163,15 @@ bool CSettingsBase::WriteString(const char* name, const char* text, HKEY key) {
                         static_cast<DWORD>(strlen(text) + 1)) == ERROR_SUCCESS;
 }
 
+bool CSettingsBase::WriteStringW(const char* name, const wchar_t* text, HKEY key) {
+  HKEY target = Target(key);
+  if (!target || !text || !name) return false;
+  wchar_t wide_name[kSettingsTextSize];
+  if (!MultiByteToWideChar(CP_ACP, 0, name, -1, wide_name, kSettingsTextSize)) return false;
+  return RegSetValueExW(target, wide_name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                        static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
 // ---------------------------------------------------------------------------------------------
 // CSettingsKestrin
 
@@ -160,6 +187,7 @@ struct CSettingsKestrin::ValueInfo {
   bool CSettingsKestrin::*flag;
   __int64 CSettingsKestrin::*time;
   char (CSettingsKestrin::*text)[kSettingsTextSize];
+  wchar_t (CSettingsKestrin::*wide)[kSettingsTextSize];
   DWORD default_number;  // also the default of a flag
   const char* default_text;
 };
@@ -168,10 +196,10 @@ namespace {
 
 typedef CSettingsKestrin K;
 
-#define KR_NUMBER(name, field, def, rule) {name, kMask##field, kNumber, rule, &K::m_##field, nullptr, nullptr, nullptr, def, nullptr}
-#define KR_FLAG(name, field, def) {name, kMask##field, kFlag, kNoRule, nullptr, &K::m_##field, nullptr, nullptr, def, nullptr}
-#define KR_TIME(name, field) {name, kMask##field, kTime, kNoRule, nullptr, nullptr, &K::m_##field, nullptr, 0, nullptr}
-#define KR_TEXT(name, field, def) {name, kMask##field, kText, kNoRule, nullptr, nullptr, nullptr, &K::m_##field, 0, def}
+#define KR_NUMBER(name, field, def, rule) {name, kMask##field, kNumber, rule, &K::m_##field, nullptr, nullptr, nullptr, nullptr, def, nullptr}
+#define KR_FLAG(name, field, def) {name, kMask##field, kFlag, kNoRule, nullptr, &K::m_##field, nullptr, nullptr, nullptr, def, nullptr}
+#define KR_TIME(name, field) {name, kMask##field, kTime, kNoRule, nullptr, nullptr, &K::m_##field, nullptr, nullptr, 0, nullptr}
+#define KR_TEXT(name, field, def) {name, kMask##field, kText, kNoRule, nullptr, nullptr, nullptr, &K::m_##field, &K::m_##field##W, 0, def}
 
 }  // namespace
 
@@ -214,6 +242,16 @@ const size_t kValueCount = 23;
 const size_t kMaskedOrder[kValueCount] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11,
                                           12, 13, 14, 16, 15, 17, 18, 19, 20, 21, 22};
 
+// The two forms of a text field, each from the other through the system code page.
+void WidenText(wchar_t (&wide)[kSettingsTextSize], const char* text) {
+  if (!MultiByteToWideChar(CP_ACP, 0, text, -1, wide, kSettingsTextSize)) wide[0] = L'\0';
+  wide[kSettingsTextSize - 1] = L'\0';
+}
+void NarrowText(char (&text)[kSettingsTextSize], const wchar_t* wide) {
+  if (!WideCharToMultiByte(CP_ACP, 0, wide, -1, text, kSettingsTextSize, nullptr, nullptr)) text[0] = '\0';
+  text[kSettingsTextSize - 1] = '\0';
+}
+
 DWORD ApplyRule(LoadRule rule, DWORD value, bool filling) {
   switch (rule) {
     case kZeroUnlessBinary: return value > 1 ? 0 : value;
@@ -243,7 +281,10 @@ void CSettingsKestrin::SetDefaults() {
       case kNumber: this->*info.number = info.default_number; break;
       case kFlag: this->*info.flag = info.default_number != 0; break;
       case kTime: this->*info.time = start; break;
-      case kText: CopyText(this->*info.text, info.default_text); break;
+      case kText:
+        CopyText(this->*info.text, info.default_text);
+        WidenText(this->*info.wide, this->*info.text);
+        break;
     }
   }
 }
@@ -258,7 +299,17 @@ bool CSettingsKestrin::LoadValue(const ValueInfo& info) {
     }
     case kFlag: return ReadBool(info.name, &(this->*info.flag));
     case kTime: return ReadTime(info.name, &(this->*info.time));
-    case kText: return ReadString(info.name, this->*info.text);
+    case kText: {
+      // Read as written (UTF-16); the 8-bit copy is the same text in the code page. Data that
+      // is no text value is read as the 8-bit bytes it holds.
+      if (ReadStringW(info.name, this->*info.wide)) {
+        NarrowText(this->*info.text, this->*info.wide);
+        return true;
+      }
+      if (!ReadString(info.name, this->*info.text)) return false;
+      WidenText(this->*info.wide, this->*info.text);
+      return true;
+    }
   }
   return false;
 }
@@ -268,7 +319,7 @@ bool CSettingsKestrin::SaveOne(const ValueInfo& info) {
     case kNumber: return WriteDword(info.name, this->*info.number);
     case kFlag: return WriteBool(info.name, this->*info.flag);
     case kTime: return WriteTime(info.name, this->*info.time);
-    case kText: return WriteString(info.name, this->*info.text);
+    case kText: return WriteStringW(info.name, this->*info.wide);
   }
   return false;
 }
@@ -446,11 +497,33 @@ bool CSettingsKestrin::SetUseAudio(bool value, bool save_now) {
 bool CSettingsKestrin::SetMouseOverSound(const char* value, bool save_now) {
   if (!value) return false;
   CopyText(m_MouseOverSound, value);
+  WidenText(m_MouseOverSoundW, m_MouseOverSound);
   return StoreChange(kMaskMouseOverSound, save_now);
+}
+const wchar_t* CSettingsKestrin::GetMouseOverSoundW(bool refresh) {
+  if (refresh) Refresh(kMaskMouseOverSound);
+  return m_MouseOverSoundW;
+}
+const wchar_t* CSettingsKestrin::GetMouseOffSoundW(bool refresh) {
+  if (refresh) Refresh(kMaskMouseOffSound);
+  return m_MouseOffSoundW;
+}
+bool CSettingsKestrin::SetMouseOverSoundW(const wchar_t* value, bool save_now) {
+  if (!value) return false;
+  lstrcpynW(m_MouseOverSoundW, value, static_cast<int>(kSettingsTextSize));
+  NarrowText(m_MouseOverSound, m_MouseOverSoundW);
+  return StoreChange(kMaskMouseOverSound, save_now);
+}
+bool CSettingsKestrin::SetMouseOffSoundW(const wchar_t* value, bool save_now) {
+  if (!value) return false;
+  lstrcpynW(m_MouseOffSoundW, value, static_cast<int>(kSettingsTextSize));
+  NarrowText(m_MouseOffSound, m_MouseOffSoundW);
+  return StoreChange(kMaskMouseOffSound, save_now);
 }
 bool CSettingsKestrin::SetMouseOffSound(const char* value, bool save_now) {
   if (!value) return false;
   CopyText(m_MouseOffSound, value);
+  WidenText(m_MouseOffSoundW, m_MouseOffSound);
   return StoreChange(kMaskMouseOffSound, save_now);
 }
 bool CSettingsKestrin::SetNextUpDate(__int64 value, bool save_now) {

@@ -88,10 +88,14 @@ class CSettingsBase {
   bool ReadTime(const char* name, __int64* value, HKEY key = nullptr);
   // `text` has kSettingsTextSize bytes; it is always terminated after a successful read.
   bool ReadString(const char* name, char* text, HKEY key = nullptr);
+  // The same value as UTF-16 (the registry converts 8-bit data for this read).
+  bool ReadStringW(const char* name, wchar_t* text, HKEY key = nullptr);
   bool WriteDword(const char* name, DWORD value, HKEY key = nullptr);
   bool WriteBool(const char* name, bool value, HKEY key = nullptr);
   bool WriteTime(const char* name, __int64 value, HKEY key = nullptr);
   bool WriteString(const char* name, const char* text, HKEY key = nullptr);
+  // Writes UTF-16; the add-ons' 8-bit reads of the value get it in their code page.
+  bool WriteStringW(const char* name, const wchar_t* text, HKEY key = nullptr);
 
  private:
   CSettingsBase(const CSettingsBase&) = delete;
@@ -152,6 +156,12 @@ class CSettingsKestrin : public CSettingsBase {
   bool SetUseAudio(bool value, bool save_now);
   bool SetMouseOverSound(const char* value, bool save_now);  // refuses null
   bool SetMouseOffSound(const char* value, bool save_now);   // refuses null
+  // The sound paths as UTF-16: what the tray program shows and edits. A path the code page
+  // cannot hold is kept whole here and in the registry; the 8-bit copy above is then lossy.
+  const wchar_t* GetMouseOverSoundW(bool refresh);
+  const wchar_t* GetMouseOffSoundW(bool refresh);
+  bool SetMouseOverSoundW(const wchar_t* value, bool save_now);  // refuses null
+  bool SetMouseOffSoundW(const wchar_t* value, bool save_now);   // refuses null
   bool SetNextUpDate(__int64 value, bool save_now);
 
   // Saves the given values, then broadcasts event 1. False (nothing broadcast) when the open or
@@ -187,6 +197,11 @@ class CSettingsKestrin : public CSettingsBase {
   DWORD m_ShowCursorType;
   __int64 m_SslVerifyUpdate;
   char m_KRVersion[kSettingsTextSize];
+  // Every text again as UTF-16, as it is written: the 8-bit fields and these are kept equal
+  // (through the system code page) by the setters and the loads.
+  wchar_t m_MouseOverSoundW[kSettingsTextSize];
+  wchar_t m_MouseOffSoundW[kSettingsTextSize];
+  wchar_t m_KRVersionW[kSettingsTextSize];
 
  private:
   struct ValueInfo;

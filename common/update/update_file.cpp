@@ -102,9 +102,14 @@ CReadCache& ReadCache() {
   return cache;
 }
 
+const FILETIME* g_clock = nullptr;
+
 bool WithinPeriod(const FILETIME& not_before, const FILETIME& not_after) {
   FILETIME now;
-  GetSystemTimeAsFileTime(&now);
+  if (g_clock)
+    now = *g_clock;
+  else
+    GetSystemTimeAsFileTime(&now);
   return CompareFileTime(&now, &not_before) >= 0 && CompareFileTime(&now, &not_after) <= 0;
 }
 
@@ -143,9 +148,11 @@ bool WriteAll(IStream* output, const std::vector<BYTE>& bytes) {
 HCERTSTORE GetUpdateKeyStore() { return KeyStore().Get(); }
 
 UpdateTrust DefaultUpdateTrust() {
-  UpdateTrust trust = {GetUpdateKeyStore(), kUpdateSignerThumbprint, nullptr};
+  UpdateTrust trust = {GetUpdateKeyStore(), kUpdateSignerThumbprint, g_clock};
   return trust;
 }
+
+void SetUpdateClockForTesting(const FILETIME* at) { g_clock = at; }
 
 bool GetUpdateFilePath(char* path, size_t path_size) {
   if (!path || path_size < MAX_PATH) return false;

@@ -44,6 +44,9 @@ struct UpdateTrust {
   const FILETIME* at;             // the moment of the validity check; null: now
 };
 UpdateTrust DefaultUpdateTrust();
+// Seam: the moment the file readers hold the signer to (a fresh read and a repeated one alike);
+// null: now. The system never sets it.
+void SetUpdateClockForTesting(const FILETIME* at);
 bool OpenUpdateMessage(IStream* file, IStream* output, const UpdateTrust& trust);
 
 // True when `signer` is inside its validity period at `at` (null: now) and its SHA-1

@@ -66,4 +66,36 @@ void CEventConnectionPoint::Disconnect() {
   gone.swap(sinks_);
 }
 
+STDMETHODIMP CEnumConnectionPoints::Next(ULONG count, IConnectionPoint** out, ULONG* fetched) {
+  if (fetched) *fetched = 0;
+  if (!out) return E_POINTER;
+  if (count > 1 && !fetched) return E_INVALIDARG;
+  ULONG given = 0;
+  while (given < count && position_ < points_.size()) {
+    out[given] = points_[position_].get();
+    out[given]->AddRef();
+    ++given;
+    ++position_;
+  }
+  if (fetched) *fetched = given;
+  return given == count ? S_OK : S_FALSE;
+}
+
+STDMETHODIMP CEnumConnectionPoints::Skip(ULONG count) {
+  const size_t left = points_.size() - position_;
+  position_ += count < left ? count : left;
+  return count <= left ? S_OK : S_FALSE;
+}
+
+STDMETHODIMP CEnumConnectionPoints::Reset() {
+  position_ = 0;
+  return S_OK;
+}
+
+STDMETHODIMP CEnumConnectionPoints::Clone(IEnumConnectionPoints** out) {
+  if (!out) return E_POINTER;
+  *out = KestrinComNS::CComObject<CEnumConnectionPoints>::Create(points_, position_);
+  return *out ? S_OK : E_OUTOFMEMORY;
+}
+
 }  // namespace KestrinAxNS

@@ -43,4 +43,24 @@ class CEventConnectionPoint : public IConnectionPoint {
   DWORD next_cookie_ = 1;
 };
 
+// The connection points of a container, handed out one by one (IEnumConnectionPoints).
+class CEnumConnectionPoints : public IEnumConnectionPoints {
+ public:
+  explicit CEnumConnectionPoints(std::vector<KestrinComNS::CComPtr<IConnectionPoint>> points, size_t position = 0)
+      : points_(std::move(points)), position_(position) {}
+  virtual ~CEnumConnectionPoints() = default;
+  HRESULT InternalQueryInterface(REFIID riid, void** out) {
+    return KestrinComNS::QueryInterfaceTable<IEnumConnectionPoints>(this, riid, out);
+  }
+
+  STDMETHODIMP Next(ULONG count, IConnectionPoint** out, ULONG* fetched) override;
+  STDMETHODIMP Skip(ULONG count) override;
+  STDMETHODIMP Reset() override;
+  STDMETHODIMP Clone(IEnumConnectionPoints** out) override;
+
+ private:
+  std::vector<KestrinComNS::CComPtr<IConnectionPoint>> points_;
+  size_t position_;
+};
+
 }  // namespace KestrinAxNS

@@ -62,7 +62,7 @@ HRESULT CControlBase::BaseQueryInterface(REFIID riid, void** out) {
       Answer<IOleInPlaceObjectWindowless>(this, riid, out) || Answer<IOleInPlaceActiveObject>(this, riid, out) ||
       Answer<IOleControl>(this, riid, out) || Answer<IPersistPropertyBag>(this, riid, out) ||
       Answer<IPersistStreamInit>(this, riid, out) || Answer<IConnectionPointContainer>(this, riid, out) ||
-      Answer<IProvideClassInfo2>(this, riid, out))
+      Answer<IProvideClassInfo2>(this, riid, out) || Answer<IDataObject>(this, riid, out))
     return S_OK;
   if (riid == kIidObjectSafety) {
     *out = static_cast<IObjectSafety*>(this);
@@ -496,8 +496,44 @@ STDMETHODIMP CControlBase::GetSizeMax(ULARGE_INTEGER* size) {
 // ---- connection points, class info, safety ----
 
 STDMETHODIMP CControlBase::EnumConnectionPoints(IEnumConnectionPoints** out) {
-  if (out) *out = nullptr;
-  return E_NOTIMPL;
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  std::vector<KestrinComNS::CComPtr<IConnectionPoint>> points;
+  if (events_) {
+    KestrinComNS::CComPtr<IConnectionPoint> point;
+    if (SUCCEEDED(events_->QueryInterface(IID_IConnectionPoint, reinterpret_cast<void**>(&point))))
+      points.push_back(point);
+  }
+  *out = KestrinComNS::CComObject<CEnumConnectionPoints>::Create(std::move(points));
+  return *out ? S_OK : E_OUTOFMEMORY;
+}
+
+// ---- data object: only the advise holder, through which the host learns of changed data ----
+
+STDMETHODIMP CControlBase::DAdvise(FORMATETC* format, DWORD flags, IAdviseSink* sink, DWORD* connection) {
+  if (!sink || !connection) return E_POINTER;
+  *connection = 0;
+  if (!data_advise_holder_) {
+    HRESULT hr = CreateDataAdviseHolder(&data_advise_holder_);
+    if (FAILED(hr)) return hr;
+  }
+  return data_advise_holder_->Advise(static_cast<IDataObject*>(this), format, flags, sink, connection);
+}
+
+STDMETHODIMP CControlBase::DUnadvise(DWORD connection) {
+  if (!data_advise_holder_) return OLE_E_NOCONNECTION;
+  return data_advise_holder_->Unadvise(connection);
+}
+
+STDMETHODIMP CControlBase::EnumDAdvise(IEnumSTATDATA** out) {
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  if (!data_advise_holder_) return E_FAIL;
+  return data_advise_holder_->EnumAdvise(out);
+}
+
+void CControlBase::SendOnDataChange() {
+  if (data_advise_holder_) data_advise_holder_->SendOnDataChange(static_cast<IDataObject*>(this), 0, 0);
 }
 
 STDMETHODIMP CControlBase::FindConnectionPoint(REFIID riid, IConnectionPoint** out) {

@@ -32,6 +32,7 @@ class CControlBase : public IOleObject,
                      public IConnectionPointContainer,
                      public IProvideClassInfo2,
                      public IObjectSafety,
+                     public IDataObject,
                      public KestrinWinNS::CWindowBase {
  public:
   // Safety options the control supports: safe for scripting and for initialisation.
@@ -124,6 +125,23 @@ class CControlBase : public IOleObject,
   STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints** out) override;
   STDMETHODIMP FindConnectionPoint(REFIID riid, IConnectionPoint** out) override;
 
+  // IDataObject: no data of its own; a host that advises is told when the properties change.
+  STDMETHODIMP GetData(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+  STDMETHODIMP GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+  STDMETHODIMP QueryGetData(FORMATETC*) override { return E_NOTIMPL; }
+  STDMETHODIMP GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) override {
+    if (out) out->ptd = nullptr;
+    return E_NOTIMPL;
+  }
+  STDMETHODIMP SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+  STDMETHODIMP EnumFormatEtc(DWORD, IEnumFORMATETC** out) override {
+    if (out) *out = nullptr;
+    return E_NOTIMPL;
+  }
+  STDMETHODIMP DAdvise(FORMATETC* format, DWORD flags, IAdviseSink* sink, DWORD* connection) override;
+  STDMETHODIMP DUnadvise(DWORD connection) override;
+  STDMETHODIMP EnumDAdvise(IEnumSTATDATA** out) override;
+
   // IProvideClassInfo, IProvideClassInfo2: from the type library of the module holding the code.
   STDMETHODIMP GetClassInfo(ITypeInfo** out) override;
   STDMETHODIMP GetGUID(DWORD kind, GUID* out) override;
@@ -157,6 +175,8 @@ class CControlBase : public IOleObject,
   void FireEvent(DISPID dispid);
   // Redraws the control: its window when it has one, else the view's advise sink is told.
   void FireViewChange();
+  // Tells the host's data-advise holder (when the host advised) that the data changed.
+  void SendOnDataChange();
   void SetDirty(bool dirty) { dirty_ = dirty; }
   IOleClientSite* client_site() const { return client_site_.get(); }
   IOleInPlaceSite* in_place_site() const { return in_place_site_.get(); }
@@ -183,6 +203,7 @@ class CControlBase : public IOleObject,
   KestrinComNS::CComPtr<IOleInPlaceSite> in_place_site_;
   KestrinComNS::CComPtr<IOleAdviseHolder> advise_holder_;
   KestrinComNS::CComPtr<IAdviseSink> view_sink_;
+  KestrinComNS::CComPtr<IDataAdviseHolder> data_advise_holder_;
   DWORD view_aspects_ = 0;
   DWORD view_flags_ = 0;
   KestrinComNS::CComPtr<KestrinComNS::CComObjectNoLock<CEventConnectionPoint>> events_;

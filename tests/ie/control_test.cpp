@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -503,6 +504,104 @@ TEST_F(ControlTest, ViewCertificateOnlyWhileShowing) {
     control_.Release();
     site_.Release();
   }
+}
+
+}  // namespace
+
+namespace KestrinIENS {
+// Reaches the control's picture: a picture that can no longer be drawn.
+class CKestrinControlTestPeer {
+ public:
+  static void DropPicture(CKestrinControl* control) { control->picture_.Release(); }
+};
+}  // namespace KestrinIENS
+
+namespace {
+
+// Counts the data changes the control reports to a host that advised.
+class CDataChangeCounter : public IAdviseSink {
+ public:
+  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
+    if (riid != IID_IUnknown && riid != IID_IAdviseSink) return E_NOINTERFACE;
+    *out = static_cast<IAdviseSink*>(this);
+    AddRef();
+    return S_OK;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
+  STDMETHODIMP_(ULONG) Release() override { return --refs; }
+  STDMETHODIMP_(void) OnDataChange(FORMATETC*, STGMEDIUM*) override { ++changes; }
+  STDMETHODIMP_(void) OnViewChange(DWORD, LONG) override {}
+  STDMETHODIMP_(void) OnRename(IMoniker*) override {}
+  STDMETHODIMP_(void) OnSave() override {}
+  STDMETHODIMP_(void) OnClose() override {}
+  ULONG refs = 1;
+  int changes = 0;
+};
+
+TEST_F(ControlTest, ContainerInterfacesAnswer) {
+  Embed(kPage, Seal("logo-bitmap.cer"));
+  Finish();
+  // The connection points, one by one: the events' own.
+  CComPtr<IConnectionPointContainer> container;
+  ASSERT_EQ(S_OK, control_->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container)));
+  CComPtr<IEnumConnectionPoints> points;
+  ASSERT_EQ(S_OK, container->EnumConnectionPoints(&points));
+  IConnectionPoint* got[2] = {};
+  ULONG fetched = 0;
+  EXPECT_EQ(S_FALSE, points->Next(2, got, &fetched));
+  ASSERT_EQ(1u, fetched);
+  IID iid = {};
+  EXPECT_EQ(S_OK, got[0]->GetConnectionInterface(&iid));
+  EXPECT_TRUE(IsEqualIID(iid, DIID__IKestrinControlEvents));
+  got[0]->Release();
+  EXPECT_EQ(S_FALSE, points->Next(1, got, nullptr));
+  CComPtr<IEnumConnectionPoints> copy;
+  EXPECT_EQ(S_OK, points->Reset());
+  ASSERT_EQ(S_OK, points->Clone(&copy));
+  EXPECT_EQ(S_OK, copy->Skip(1));
+  EXPECT_EQ(S_FALSE, copy->Skip(1));
+
+  // Every colour property tells a host that advised for data changes.
+  CComPtr<IDataObject> data;
+  ASSERT_EQ(S_OK, control_->QueryInterface(IID_IDataObject, reinterpret_cast<void**>(&data)));
+  CDataChangeCounter sink;
+  FORMATETC any = {0, nullptr, DVASPECT_CONTENT, -1, TYMED_NULL};
+  DWORD connection = 0;
+  ASSERT_EQ(S_OK, data->DAdvise(&any, ADVF_NODATA, &sink, &connection));
+  EXPECT_EQ(S_OK, control_->put_BackColor(0x102030));
+  EXPECT_EQ(S_OK, control_->put_BorderColor(0x405060));
+  EXPECT_EQ(S_OK, control_->put_FillColor(0x708090));
+  EXPECT_EQ(S_OK, control_->put_ForeColor(0xA0B0C0));
+  EXPECT_EQ(S_OK, control_->put_TextInvertColour(0xD0E0F0));
+  EXPECT_EQ(5, sink.changes);
+  EXPECT_EQ(S_OK, data->DUnadvise(connection));
+  EXPECT_EQ(S_OK, control_->put_BackColor(0xFFFFFF));
+  EXPECT_EQ(5, sink.changes);
+  EXPECT_EQ(1u, sink.refs);
+}
+
+// A logo that cannot be drawn ends in the error state while painting; the page's OnError comes
+// once the paint is over, never from inside it.
+TEST_F(ControlTest, AnErrorMetWhilePaintingIsReportedAfterThePaint) {
+  Embed(kPage, Seal("logo-bitmap.cer"));
+  ASSERT_EQ(KestrinIENS::kStateShowingLogo, Finish().state);
+  auto errors = [this] {
+    const auto& fired = site_->events()->fired();
+    return std::count(fired.begin(), fired.end(), kOnError);
+  };
+  const auto before = errors();
+  KestrinIENS::CKestrinControlTestPeer::DropPicture(Control());
+  HWND window = Control()->GetHwnd();
+  ASSERT_NE(nullptr, window);
+  InvalidateRect(window, nullptr, FALSE);
+  UpdateWindow(window);  // the paint, to its end
+  EXPECT_EQ(KestrinIENS::kStateError, Control()->GetState());
+  EXPECT_EQ(before, errors()) << "OnError fired inside WM_PAINT";
+  KestrinTest::PumpUntil([&] { return errors() > before; }, 5000);
+  EXPECT_EQ(before + 1, errors());
+  BSTR error = nullptr;
+  control_->get_Error(&error);
+  EXPECT_EQ(L"Unable to display logo", Text(error));
 }
 
 TEST(ControlTexts, FirstBitDecides) {

@@ -2,6 +2,9 @@
 // factory, SetSite with the scripted browser, and the module's lock count.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <string>
+
 #include "tests/ie/host_fixture.h"
 
 namespace {
@@ -87,3 +90,31 @@ TEST_F(ModuleTest, HelperObjectOnTheScriptedBrowser) {
 }
 
 }  // namespace
+
+// What the library's own texts name inside it: the toolbox bitmap of the control's registration
+// and the page the site-seal popup shows while it loads (res://<library>/LOADING.HTM).
+TEST_F(ModuleTest, CarriesTheResourcesItsTextsName) {
+  ASSERT_TRUE(library_.IsLoaded());
+  HMODULE module = library_.module();
+  HRSRC script = FindResourceW(module, MAKEINTRESOURCEW(105), L"REGISTRY");
+  ASSERT_NE(nullptr, script);
+  const char* text = static_cast<const char*>(LockResource(LoadResource(module, script)));
+  const std::string registration(text, SizeofResource(module, script));
+  const std::string key = "'ToolboxBitmap32' = s '%MODULE%, ";
+  const size_t at = registration.find(key);
+  ASSERT_NE(std::string::npos, at);
+  const int bitmap_id = atoi(registration.c_str() + at + key.size());
+  ASSERT_GT(bitmap_id, 0);
+  HBITMAP bitmap = static_cast<HBITMAP>(LoadImageW(module, MAKEINTRESOURCEW(bitmap_id), IMAGE_BITMAP, 0, 0, 0));
+  ASSERT_NE(nullptr, bitmap) << bitmap_id;
+  BITMAP info = {};
+  GetObjectW(bitmap, sizeof(info), &info);
+  EXPECT_EQ(16, info.bmWidth);
+  EXPECT_EQ(16, info.bmHeight);
+  DeleteObject(bitmap);
+
+  HRSRC page = FindResourceW(module, L"LOADING.HTM", MAKEINTRESOURCEW(23));
+  ASSERT_NE(nullptr, page);
+  const char* html = static_cast<const char*>(LockResource(LoadResource(module, page)));
+  EXPECT_NE(std::string::npos, std::string(html, SizeofResource(module, page)).find("<html>"));
+}

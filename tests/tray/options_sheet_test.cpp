@@ -6,6 +6,7 @@
 #include <dlgs.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "common/settings/settings.h"
@@ -230,6 +231,45 @@ TEST_F(OptionsSheetTest, SliderColourAndSoundReachTheRegistryOnOk) {
   EXPECT_EQ(static_cast<DWORD>(RGB(0x12, 0x34, 0x56)), Stored(L"BorderColour"));
   CSettingsKestrin stored(SettingsUtilsNS::kLoadGroupAll);
   EXPECT_STREQ("C:\\sounds\\chime.wav", stored.GetMouseOverSound(false));
+}
+
+// Sound paths are kept as UTF-16: a path with characters the system code page cannot hold is
+// shown, played and stored whole, and shown again when the sheet opens next; the add-on's 8-bit
+// reads of a path the code page can hold stay exact.
+TEST_F(OptionsSheetTest, SoundPathsOutsideTheCodePageAreKeptWhole) {
+  const std::wstring wide = L"C:\\sounds\\\u0416\u4E2D\u0101.wav";
+  BOOL lossy = FALSE;
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, nullptr, 0, nullptr, &lossy);
+  ASSERT_TRUE(lossy) << "the code page holds the test's characters";
+  services_.sound_file = wide;
+  CKRPropertySheetDlg sheet(&services_);
+  EXPECT_EQ(IDOK, RunSheet(sheet, [&](CKRPropertySheetDlg& s) {
+    ShowPage(s, 1);
+    HWND audio = s.m_audioPage.m_hWnd;
+    SendMessageW(GetDlgItem(audio, IDC_BROWSE_OVER), BM_CLICK, 0, 0);
+    EXPECT_EQ(wide, Text(audio, IDC_OVER_SOUND));
+    SendMessageW(GetDlgItem(audio, IDC_PLAY_OVER), BM_CLICK, 0, 0);
+    services_.sound_file = L"C:\\sounds\\off.wav";
+    SendMessageW(GetDlgItem(audio, IDC_BROWSE_OFF), BM_CLICK, 0, 0);
+    Press(s, PSBTN_OK);
+  }));
+  ASSERT_EQ(1u, services_.played.size());
+  EXPECT_EQ(wide, services_.played[0]);
+  std::wstring stored;
+  ASSERT_TRUE(ReadText(L"MouseOverSound", &stored));
+  EXPECT_EQ(wide, stored);
+  // The add-on's 8-bit read of the same values.
+  CSettingsKestrin addon(SettingsUtilsNS::kLoadGroupAll);
+  EXPECT_STREQ("C:\\sounds\\off.wav", addon.GetMouseOffSound(false));
+  EXPECT_EQ(0, strncmp("C:\\sounds\\", addon.GetMouseOverSound(false), 10));
+  EXPECT_EQ(wide, addon.GetMouseOverSoundW(false));
+
+  CKRPropertySheetDlg again(&services_);
+  EXPECT_EQ(IDCANCEL, RunSheet(again, [&](CKRPropertySheetDlg& s) {
+    ShowPage(s, 1);
+    EXPECT_EQ(wide, Text(s.m_audioPage.m_hWnd, IDC_OVER_SOUND));
+    Press(s, PSBTN_CANCEL);
+  }));
 }
 
 // The check boxes, the mouse-off sound and the pointer page's radios: a click marks the page

@@ -196,8 +196,10 @@ const CTKIconImage& CTKImageManagerIcon::GetImageOfState(int state) {
     case kDisabled:
       if (!images_[kDisabled].IsEmpty()) return images_[kDisabled];
       if (generated_disabled_.IsEmpty()) {
-        const DisabledColors grey{CLR_INVALID, CLR_INVALID};
-        generated_disabled_ = Transform(images_[kNormal], &Disabled, &grey);
+        CTKImageManager* manager = owner_ ? owner_->Owner() : nullptr;
+        const DisabledColors colors{manager ? manager->DisabledLight() : CLR_INVALID,
+                                    manager ? manager->DisabledDark() : CLR_INVALID};
+        generated_disabled_ = Transform(images_[kNormal], &Disabled, &colors);
       }
       return generated_disabled_;
     default:
@@ -274,6 +276,7 @@ CTKImageManager::CTKImageManager() : msimg32_(LoadLibraryW(L"msimg32.dll")) {
 
 CTKImageManager::~CTKImageManager() {
   sets_.clear();
+  lists_.clear();
   if (msimg32_) FreeLibrary(msimg32_);
 }
 
@@ -404,23 +407,91 @@ bool CTKImageManager::SetIconsFromBitmapId(HMODULE module, const wchar_t* name, 
   return SetIconsFromBitmap(bitmap.Get(), alpha, ids, count, size, state);
 }
 
+namespace {
+const UINT kNoImage = 0xFFFFFFFFu;  // an image list position without an id
+}  // namespace
+
+CTKImageManager::CImageListRecord::~CImageListRecord() {
+  made.clear();
+  if (list) ImageList_Destroy(list);
+}
+
+bool CTKImageManager::AddImageList(HIMAGELIST list, const UINT* ids, int count) {
+  if (!list) return false;
+  auto record = std::make_unique<CImageListRecord>();
+  record->list = ImageList_Duplicate(list);
+  if (!record->list) return false;
+  ImageList_GetIconSize(record->list, &record->width, &record->height);
+  const int images = ImageList_GetImageCount(record->list);
+  const int n = ids ? std::min(count, images) : images;
+  // As for the icons taken from a list: an id 0 is no image unless the list holds one image
+  // for every id.
+  const bool zero_skips = ids && images != count;
+  for (int i = 0; i < n; ++i) {
+    const UINT id = ids ? ids[i] : static_cast<UINT>(i);
+    record->ids.push_back(zero_skips && id == 0 ? kNoImage : id);
+  }
+  lists_.push_back(std::move(record));
+  return true;
+}
+
+CTKImageManager::CImageListRecord* CTKImageManager::FindImageList(UINT id, int* index) {
+  // The latest list first: a list added later stands in for an earlier one.
+  for (auto it = lists_.rbegin(); it != lists_.rend(); ++it) {
+    const std::vector<UINT>& ids = (*it)->ids;
+    for (size_t i = 0; i < ids.size(); ++i) {
+      if (ids[i] != id) continue;
+      *index = static_cast<int>(i);
+      return it->get();
+    }
+  }
+  return nullptr;
+}
+
 CTKImageManagerIcon* CTKImageManager::GetImage(UINT id, int width) {
-  CTKImageManagerIconSet* set = GetIconSet(id);
-  return set ? set->GetIcon(width, true) : nullptr;
+  if (id == kNoImage) return nullptr;
+  if (CTKImageManagerIconSet* set = GetIconSet(id)) {
+    if (CTKImageManagerIcon* icon = set->GetIcon(width, true)) return icon;
+  }
+  int index = 0;
+  CImageListRecord* record = FindImageList(id, &index);
+  if (!record) return nullptr;
+  std::unique_ptr<CTKImageManagerIconSet>& made = record->made[id];
+  if (!made) {
+    HICON icon = ImageList_GetIcon(record->list, index, ILD_NORMAL);
+    if (!icon) return nullptr;
+    made = std::make_unique<CTKImageManagerIconSet>(id, this);
+    made->GetOrCreateIcon(record->width, record->height)->SetImage(CTKIconImage(icon, nullptr), CTKImageManagerIcon::kNormal);
+  }
+  return made->GetIcon(record->width, true);
 }
 
 bool CTKImageManager::ContainsIcon(UINT id, int width) {
-  CTKImageManagerIconSet* set = GetIconSet(id);
-  if (!set) return false;
-  CTKImageManagerIcon* icon = set->GetIcon(width, false);
-  return icon && !icon->IsScaled();
+  if (CTKImageManagerIconSet* set = GetIconSet(id)) {
+    CTKImageManagerIcon* icon = set->GetIcon(width, false);
+    if (icon && !icon->IsScaled()) return true;
+  }
+  int index = 0;
+  CImageListRecord* record = FindImageList(id, &index);
+  return record && (width == 0 || width == 1 || width == record->width);
+}
+
+void CTKImageManager::SetDisabledColors(COLORREF light, COLORREF dark) {
+  disabled_light_ = light;
+  disabled_dark_ = dark;
+  ResetDerivedImages();
 }
 
 void CTKImageManager::ResetDerivedImages() {
   for (auto& entry : sets_) entry.second->ResetDerivedImages();
+  for (auto& record : lists_)
+    for (auto& entry : record->made) entry.second->ResetDerivedImages();
 }
 
-void CTKImageManager::RemoveAll() { sets_.clear(); }
+void CTKImageManager::RemoveAll() {
+  sets_.clear();
+  lists_.clear();
+}
 
 HICON CTKImageManager::CreateScaledIcon(HICON icon, int from, int height, int to) {
   if (!icon) return nullptr;

@@ -128,9 +128,22 @@ class CTKImageManager : public CCmdTarget {
   bool SetIconsFromBitmap(HBITMAP bitmap, bool alpha, const UINT* ids, int count, SIZE size, int state);
   bool SetIconsFromBitmapId(HMODULE module, const wchar_t* name, const UINT* ids, int count, SIZE size, int state);
   bool AddImageListIcons(HIMAGELIST list, const UINT* ids, int count, SIZE size, int state);
+  // Keeps a copy of an application's image list as a record: image i stands for ids[i] (ids
+  // NULL: 0, 1, 2, ...; an id 0 is no image). GetImage and ContainsIcon find its ids when no
+  // icon set holds them.
+  bool AddImageList(HIMAGELIST list, const UINT* ids, int count);
+  size_t ImageListCount() const { return lists_.size(); }
 
+  // From the id's icon set (the nearest width), else from an image list holding the id.
   CTKImageManagerIcon* GetImage(UINT id, int width);
+  // An unscaled icon of exactly that width (0 smallest, 1 largest), or an image list holding
+  // the id (of that width when one is given).
   bool ContainsIcon(UINT id, int width);
+  // The colours the generated disabled images blend between by luminance (dark for black,
+  // light for white); CLR_INVALID for either gives the grey images. Drops the derived images.
+  void SetDisabledColors(COLORREF light, COLORREF dark);
+  COLORREF DisabledLight() const { return disabled_light_; }
+  COLORREF DisabledDark() const { return disabled_dark_; }
   CTKImageManagerIconSet* GetIconSet(UINT id);
   void ResetDerivedImages();
   void RemoveAll();
@@ -168,7 +181,22 @@ class CTKImageManager : public CCmdTarget {
   friend class CTKImageManagerIcon;
   void ExchangeIconSet(CTKPropExchange* px, UINT id);
 
+  // An image list kept as a record, with the icons made from it on request.
+  struct CImageListRecord {
+    CImageListRecord() = default;
+    ~CImageListRecord();
+    CImageListRecord(const CImageListRecord&) = delete;
+    CImageListRecord& operator=(const CImageListRecord&) = delete;
+    HIMAGELIST list = nullptr;  // owned: a duplicate of the application's
+    std::vector<UINT> ids;
+    int width = 0, height = 0;
+    std::map<UINT, std::unique_ptr<CTKImageManagerIconSet>> made;
+  };
+  CImageListRecord* FindImageList(UINT id, int* index);
+
   std::map<UINT, std::unique_ptr<CTKImageManagerIconSet>> sets_;
+  std::vector<std::unique_ptr<CImageListRecord>> lists_;
+  COLORREF disabled_light_ = CLR_INVALID, disabled_dark_ = CLR_INVALID;
   UINT highest_id_ = 0;
   HMODULE msimg32_ = nullptr;
   AlphaBlendFn alpha_blend_ = nullptr;

@@ -1,5 +1,7 @@
 #include "toolkit/drawing/prop_exchange.h"
 
+#include <oleauto.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -213,6 +215,7 @@ bool CTKPropExchangeArchive::TransferValue(const wchar_t*, int type, void* value
       m_ar >> *static_cast<CString*>(value);
     return true;
   }
+  if (type == kVariant) return TransferVariant(static_cast<VARIANT*>(value));
   if (type == kBool) {
     // Stored as a 32-bit value, as the type is.
     if (IsStoring()) {
@@ -229,6 +232,84 @@ bool CTKPropExchangeArchive::TransferValue(const wchar_t*, int type, void* value
   if (IsStoring()) {
     m_ar.Write(value, static_cast<UINT>(size));
   } else if (m_ar.Read(value, static_cast<UINT>(size)) != size) {
+    throw CArchiveException(CArchiveException::endOfFile);
+  }
+  return true;
+}
+
+bool CTKPropExchangeArchive::TransferVariant(VARIANT* value) {
+  // The value's bytes follow its type: 16 bits for VT_BOOL and VT_I2, 32 for VT_I4 and VT_ERROR,
+  // the type's own size for the others, the byte length (32 bits) and the bytes for VT_BSTR,
+  // nothing for VT_EMPTY and VT_NULL. Other types cannot be kept.
+  auto fixedSize = [](VARTYPE vt) -> UINT {
+    switch (vt) {
+      case VT_UI1: return 1;
+      case VT_BOOL:
+      case VT_I2: return 2;
+      case VT_I4:
+      case VT_ERROR:
+      case VT_R4: return 4;
+      case VT_R8:
+      case VT_DATE:
+      case VT_CY: return 8;
+      default: return 0;
+    }
+  };
+  auto fixedPart = [](VARIANT* v) -> void* {
+    switch (V_VT(v)) {
+      case VT_UI1: return &V_UI1(v);
+      case VT_BOOL: return &V_BOOL(v);
+      case VT_I2: return &V_I2(v);
+      case VT_I4: return &V_I4(v);
+      case VT_ERROR: return &V_ERROR(v);
+      case VT_R4: return &V_R4(v);
+      case VT_R8: return &V_R8(v);
+      case VT_DATE: return &V_DATE(v);
+      case VT_CY: return &V_CY(v);
+      default: return nullptr;
+    }
+  };
+  if (IsStoring()) {
+    const VARTYPE vt = V_VT(value);
+    if (vt != VT_EMPTY && vt != VT_NULL && vt != VT_BSTR && !fixedSize(vt)) return false;
+    m_ar << static_cast<WORD>(vt);
+    if (vt == VT_BSTR) {
+      const DWORD bytes = V_BSTR(value) ? SysStringByteLen(V_BSTR(value)) : 0;
+      m_ar << bytes;
+      if (bytes) m_ar.Write(V_BSTR(value), bytes);
+    } else if (const UINT size = fixedSize(vt)) {
+      m_ar.Write(fixedPart(value), size);
+    }
+    return true;
+  }
+  WORD vt = 0;
+  m_ar >> vt;
+  VariantClear(value);
+  if (vt == VT_EMPTY || vt == VT_NULL) {
+    V_VT(value) = vt;
+    return true;
+  }
+  if (vt == VT_BSTR) {
+    DWORD bytes = 0;
+    m_ar >> bytes;
+    // The length comes from the data: it must fit in what is left of it.
+    if (!IsPlausibleCount(bytes)) throw CArchiveException(CArchiveException::badIndex);
+    BSTR text = SysAllocStringByteLen(nullptr, bytes);
+    if (!text) return false;
+    if (bytes && m_ar.Read(text, bytes) != bytes) {
+      SysFreeString(text);
+      throw CArchiveException(CArchiveException::endOfFile);
+    }
+    V_VT(value) = VT_BSTR;
+    V_BSTR(value) = text;
+    return true;
+  }
+  const UINT size = fixedSize(vt);
+  // A type this form never writes: the bytes after it cannot be told apart.
+  if (!size) throw CArchiveException(CArchiveException::badSchema);
+  V_VT(value) = vt;
+  if (m_ar.Read(fixedPart(value), size) != size) {
+    VariantInit(value);
     throw CArchiveException(CArchiveException::endOfFile);
   }
   return true;
@@ -306,16 +387,16 @@ void CTKPropExchangeArchive::TransferSchema() {
   // Older data has no marker: nothing is consumed and the schema is that of its time.
   DWORD marker = 0;
   CFile* file = m_ar.GetFile();
-  if (file && m_ar.Read(&marker, sizeof(marker)) == sizeof(marker)) {
-    if (marker == kSchemaMarker) {
+  if (file) {
+    const UINT read = m_ar.Read(&marker, sizeof(marker));
+    if (read == sizeof(marker) && marker == kSchemaMarker) {
       LONG schema = 0;
       m_ar >> schema;
       m_nSchema = schema;
       return;
     }
-    file->Seek(-static_cast<LONGLONG>(sizeof(marker)), CFile::current);
-  } else if (file) {
-    file->Seek(0, CFile::end);
+    // Also with fewer than four bytes left: what was looked at is given back.
+    if (read) file->Seek(-static_cast<LONGLONG>(read), CFile::current);
   }
   m_nSchema = kSchemaWithoutMarker;
 }

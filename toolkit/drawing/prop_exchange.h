@@ -139,6 +139,8 @@ class CTKPropExchangeArchive : public CTKPropExchange {
   bool IsSequential() const override { return true; }
   void TransferSchema() override;
   bool IsPlausibleCount(DWORD count) override;
+  // A VARIANT as the archive keeps one: its type (16 bits), then its value.
+  bool TransferVariant(VARIANT* value);
 
  private:
   CArchive& m_ar;

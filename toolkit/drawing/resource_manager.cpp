@@ -1,5 +1,7 @@
 #include "toolkit/drawing/resource_manager.h"
 
+#include <cstring>
+
 #include <vector>
 
 namespace {
@@ -64,6 +66,38 @@ bool CTKResourceManager::ReadBitmapResource(HBITMAP* bitmap, UINT id) {
 
 HCURSOR CTKResourceManager::ReadCursorResource(UINT id) {
   return LoadCursorW(GetToolkitResourceModule(), MAKEINTRESOURCEW(id));
+}
+
+bool ParseToolBarResource(const void* data, size_t size, CTKToolBarResource* out) {
+  // WORD version, width, height, item count; then one WORD command per item.
+  const size_t kHeader = 4 * sizeof(WORD);
+  if (!data || !out || size < kHeader) return false;
+  WORD header[4];
+  memcpy(header, data, kHeader);
+  const WORD version = header[0], width = header[1], height = header[2], count = header[3];
+  if (version != 1) return false;
+  if (width == 0 || height == 0 || width > kMaxToolBarImage || height > kMaxToolBarImage) return false;
+  if (count > (size - kHeader) / sizeof(WORD)) return false;
+  const BYTE* items = static_cast<const BYTE*>(data) + kHeader;
+  out->width = width;
+  out->height = height;
+  out->commands.resize(count);
+  for (WORD i = 0; i < count; ++i) {
+    WORD command;
+    memcpy(&command, items + i * sizeof(WORD), sizeof(WORD));
+    out->commands[i] = command;
+  }
+  return true;
+}
+
+bool CTKResourceManager::ReadToolBarResource(CTKToolBarResource* toolbar, UINT id) {
+  if (!toolbar) return false;
+  HMODULE module = GetToolkitResourceModule();
+  HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(241));
+  if (!found) return false;
+  HGLOBAL loaded = LoadResource(module, found);
+  const void* bytes = loaded ? LockResource(loaded) : nullptr;
+  return bytes && ParseToolBarResource(bytes, SizeofResource(module, found), toolbar);
 }
 
 HGLOBAL CTKResourceManager::FindInModules(const wchar_t* name, const wchar_t* type, HMODULE* found) {

@@ -5,6 +5,20 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
+
+// A tool-bar resource (RT_TOOLBAR): version 1, the button image size and the command of each
+// button (0 for a separator).
+struct CTKToolBarResource {
+  int width = 0;
+  int height = 0;
+  std::vector<UINT> commands;
+};
+
+// Reads a tool-bar resource's bytes. Refused: fewer bytes than the header, another version,
+// an image size of 0 or beyond kMaxToolBarImage, or more items than the bytes hold.
+bool ParseToolBarResource(const void* data, size_t size, CTKToolBarResource* out);
+const int kMaxToolBarImage = 256;
 
 class CTKResourceManager {
  public:
@@ -15,6 +29,8 @@ class CTKResourceManager {
 
   virtual bool ReadStringResource(std::wstring* text, UINT id);
   virtual bool ReadMenuResource(HMENU* menu, UINT id);
+  // The tool-bar resource of the id from the current resource module.
+  virtual bool ReadToolBarResource(CTKToolBarResource* toolbar, UINT id);
   virtual bool ReadBitmapResource(HBITMAP* bitmap, UINT id);
   virtual HCURSOR ReadCursorResource(UINT id);
   virtual const void* LockDialogResource(UINT id);

@@ -2,10 +2,13 @@
 
 #include <dwmapi.h>
 
+#include "platform/win/guarded_call.h"
 #include "toolkit/drawing/system_helpers.h"
 
-// The calls below go straight to the library: with the arguments they receive they do not
-// fault, and a failure comes back as the library's own result.
+// Every call into the libraries runs guarded: a broken visual style that faults inside a call
+// gives that call's failure value instead of taking the program down.
+using platform::GuardedCall;
+using platform::GuardedCallOr;
 
 namespace {
 
@@ -90,14 +93,16 @@ CTKWinThemeWrapper::~CTKWinThemeWrapper() { CloseTheme(); }
 HTHEME CTKWinThemeWrapper::OpenTheme(HWND hwnd, const wchar_t* classList) {
   RefreshThemeModule();
   CloseTheme();
-  if (auto open = Fn<HTHEME(WINAPI*)(HWND, LPCWSTR)>(kOpenThemeData)) theme_ = open(hwnd, classList);
+  if (auto open = Fn<HTHEME(WINAPI*)(HWND, LPCWSTR)>(kOpenThemeData))
+    theme_ = GuardedCallOr<HTHEME>(nullptr, [&] { return open(hwnd, classList); });
   return theme_;
 }
 
 HRESULT CTKWinThemeWrapper::CloseTheme() {
   HRESULT hr = 0;
   if (theme_) {
-    if (auto close = Fn<HRESULT(WINAPI*)(HTHEME)>(kCloseThemeData)) hr = close(theme_);
+    if (auto close = Fn<HRESULT(WINAPI*)(HTHEME)>(kCloseThemeData))
+      hr = GuardedCallOr<HRESULT>(0, [&] { return close(theme_); });
   }
   theme_ = nullptr;
   return hr;
@@ -105,51 +110,53 @@ HRESULT CTKWinThemeWrapper::CloseTheme() {
 
 HRESULT CTKWinThemeWrapper::DrawThemeBackground(HDC dc, int part, int state, const RECT* rect, const RECT* clip) {
   auto fn = Fn<HRESULT(WINAPI*)(HTHEME, HDC, int, int, const RECT*, const RECT*)>(kDrawThemeBackground);
-  return fn ? fn(theme_, dc, part, state, rect, clip) : E_FAIL;
+  return fn ? GuardedCallOr<HRESULT>(E_FAIL, [&] { return fn(theme_, dc, part, state, rect, clip); }) : E_FAIL;
 }
 
 HRESULT CTKWinThemeWrapper::DrawThemeTextEx(HDC dc, int part, int state, const wchar_t* text, int count, DWORD flags,
                                             RECT* rect, const DTTOPTS* options) {
   auto fn = Fn<HRESULT(WINAPI*)(HTHEME, HDC, int, int, LPCWSTR, int, DWORD, LPRECT, const DTTOPTS*)>(kDrawThemeTextEx);
-  return fn ? fn(theme_, dc, part, state, text, count, flags, rect, options) : E_FAIL;
+  return fn ? GuardedCallOr<HRESULT>(E_FAIL, [&] { return fn(theme_, dc, part, state, text, count, flags, rect, options); })
+            : E_FAIL;
 }
 
 HRESULT CTKWinThemeWrapper::GetThemeColor(int part, int state, int property, COLORREF* color) {
   auto fn = Fn<HRESULT(WINAPI*)(HTHEME, int, int, int, COLORREF*)>(kGetThemeColor);
-  return fn ? fn(theme_, part, state, property, color) : E_FAIL;
+  return fn ? GuardedCallOr<HRESULT>(E_FAIL, [&] { return fn(theme_, part, state, property, color); }) : E_FAIL;
 }
 
 BOOL CTKWinThemeWrapper::GetThemeSysBool(int id) {
   auto fn = Fn<BOOL(WINAPI*)(HTHEME, int)>(kGetThemeSysBool);
-  return fn ? fn(theme_, id) : FALSE;
+  return fn ? GuardedCallOr<BOOL>(FALSE, [&] { return fn(theme_, id); }) : FALSE;
 }
 
 HRESULT CTKWinThemeWrapper::GetCurrentThemeName(wchar_t* file, int fileChars, wchar_t* color, int colorChars,
                                                 wchar_t* size, int sizeChars) {
   auto fn = Fn<HRESULT(WINAPI*)(LPWSTR, int, LPWSTR, int, LPWSTR, int)>(kGetCurrentThemeName);
-  return fn ? fn(file, fileChars, color, colorChars, size, sizeChars) : E_FAIL;
+  return fn ? GuardedCallOr<HRESULT>(E_FAIL, [&] { return fn(file, fileChars, color, colorChars, size, sizeChars); })
+            : E_FAIL;
 }
 
 BOOL CTKWinThemeWrapper::IsThemeInUse() {
   if (!theme_) return FALSE;
   auto fn = Fn<BOOL(WINAPI*)()>(kIsAppThemed);
-  return fn ? fn() : FALSE;
+  return fn ? GuardedCallOr<BOOL>(FALSE, fn) : FALSE;
 }
 
 BOOL CTKWinThemeWrapper::IsThemeActive() {
   if (!theme_) RefreshThemeModule();
   auto fn = Fn<BOOL(WINAPI*)()>(kIsThemeActive);
-  return fn ? fn() : FALSE;
+  return fn ? GuardedCallOr<BOOL>(FALSE, fn) : FALSE;
 }
 
 HPAINTBUFFER CTKWinThemeWrapper::BeginBufferedPaint(HDC dc, const RECT* rect, BP_BUFFERFORMAT format,
                                                     BP_PAINTPARAMS* params, HDC* out) {
   auto fn = Fn<HPAINTBUFFER(WINAPI*)(HDC, const RECT*, BP_BUFFERFORMAT, BP_PAINTPARAMS*, HDC*)>(kBeginBufferedPaint);
-  return fn ? fn(dc, rect, format, params, out) : nullptr;
+  return fn ? GuardedCallOr<HPAINTBUFFER>(nullptr, [&] { return fn(dc, rect, format, params, out); }) : nullptr;
 }
 
 void CTKWinThemeWrapper::EndBufferedPaint(HPAINTBUFFER buffer, BOOL update) {
-  if (auto fn = Fn<HRESULT(WINAPI*)(HPAINTBUFFER, BOOL)>(kEndBufferedPaint)) fn(buffer, update);
+  if (auto fn = Fn<HRESULT(WINAPI*)(HPAINTBUFFER, BOOL)>(kEndBufferedPaint)) GuardedCall([&] { fn(buffer, update); });
 }
 
 // ---- desktop composition ----
@@ -179,7 +186,7 @@ HRESULT CTKDwmFunctions::DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
   auto fn = reinterpret_cast<BOOL(WINAPI*)(HWND, UINT, WPARAM, LPARAM, LRESULT*)>(
       Resolve(def_window_proc_, "DwmDefWindowProc"));
   if (!fn) return E_FAIL;
-  return fn(hwnd, msg, wParam, lParam, result) ? S_OK : S_FALSE;
+  return GuardedCallOr<HRESULT>(E_FAIL, [&] { return fn(hwnd, msg, wParam, lParam, result) ? S_OK : S_FALSE; });
 }
 
 HRESULT CTKDwmFunctions::ExtendFrameIntoClientArea(HWND hwnd, int left, int right, int top, int bottom) {
@@ -187,11 +194,11 @@ HRESULT CTKDwmFunctions::ExtendFrameIntoClientArea(HWND hwnd, int left, int righ
       Resolve(extend_frame_, "DwmExtendFrameIntoClientArea"));
   if (!fn) return E_FAIL;
   MARGINS margins{left, right, top, bottom};
-  return fn(hwnd, &margins);
+  return GuardedCallOr<HRESULT>(E_FAIL, [&] { return fn(hwnd, &margins); });
 }
 
 BOOL CTKDwmFunctions::IsCompositionEnabled() {
   auto fn = reinterpret_cast<HRESULT(WINAPI*)(BOOL*)>(Resolve(is_composition_enabled_, "DwmIsCompositionEnabled"));
   BOOL enabled = FALSE;
-  return fn && SUCCEEDED(fn(&enabled)) && enabled;
+  return fn && SUCCEEDED(GuardedCallOr<HRESULT>(E_FAIL, [&] { return fn(&enabled); })) && enabled;
 }

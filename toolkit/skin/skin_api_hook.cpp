@@ -261,7 +261,14 @@ int WINAPI SkinSetScrollPos(HWND hwnd, int bar, int pos, BOOL redraw) {
 
 BOOL WINAPI SkinGetScrollInfo(HWND hwnd, int bar, LPSCROLLINFO info) {
   using Fn = BOOL(WINAPI*)(HWND, int, LPSCROLLINFO);
-  return System<Fn>(kGetScrollInfo, L"user32.dll", "GetScrollInfo")(hwnd, bar, info);
+  const BOOL result = System<Fn>(kGetScrollInfo, L"user32.dll", "GetScrollInfo")(hwnd, bar, info);
+  // The system knows nothing of a drag the skin's loop runs: its tracking position is the skin's.
+  if (!result || !info || !(info->fMask & SIF_TRACKPOS)) return result;
+  CTKSkinManager* manager = g_hook ? g_hook->Manager() : nullptr;
+  CTKSkinObject* object = manager ? manager->Lookup(hwnd) : nullptr;
+  int position = 0;
+  if (object && object->TrackingPosition(bar, &position)) info->nTrackPos = position;
+  return result;
 }
 
 BOOL WINAPI SkinEnableScrollBar(HWND hwnd, UINT bar, UINT flags) {

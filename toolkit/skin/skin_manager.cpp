@@ -312,12 +312,31 @@ void CALLBACK CTKSkinManager::ReorderEvent(HWINEVENTHOOK, DWORD event, HWND hwnd
     SetTimer(hwnd, kReorderTimer, 1000, nullptr);
 }
 
+namespace {
+bool (*g_support_check)() = nullptr;
+}  // namespace
+
+bool CTKSkinManager::ThemeCheckPasses() {
+  HDC screen = GetDC(nullptr);
+  if (!screen) return false;
+  const int bits = GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES);
+  ReleaseDC(nullptr, screen);
+  return bits > 8;
+}
+
+bool CTKSkinManager::SkinningSupported() { return GetWindowsVersionInfo().IsWindows2000OrLater(); }
+
+void CTKSkinManager::SetSupportCheckForTesting(bool (*check)()) { g_support_check = check; }
+
 int CTKSkinManager::LoadSkinFile(const std::wstring& path, const std::wstring& iniName) {
   schema_.reset();
   for (auto& entry : classes_) entry.second->Reset();
+  // A refused load leaves nothing redirected either: the replacements would read the schema
+  // just deleted.
+  const bool supported = g_support_check ? g_support_check() : ThemeCheckPasses() && SkinningSupported();
   api_hook_->UnhookAll();
   const int old = skin_loaded_;
-  bool opened = resource_file_->OpenSkinSource(path, iniName) != FALSE;
+  bool opened = supported && resource_file_->OpenSkinSource(path, iniName) != FALSE;
   if (opened) {
     schema_.reset(resource_file_->MakeSchemaForSkin());
     opened = schema_ && schema_->ParseIniText(resource_file_.get()) >= 0;

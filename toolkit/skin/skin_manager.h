@@ -41,8 +41,16 @@ class CTKSkinManager {
   virtual void ReportSkinStateChange(int oldLoaded, int newLoaded);
   virtual CTKSkinObject* AttachSkinObjectToWindow(HWND hwnd, const wchar_t* className, const CREATESTRUCTW* cs);
 
-  // 1 on success. An empty path unloads the skin.
+  // 1 on success. An empty path unloads the skin. Refused (0, the process unskinned) when the
+  // theme check fails or the system cannot be skinned.
   int LoadSkinFile(const std::wstring& path, const std::wstring& iniName);
+  // The theme check: the display shows more than 256 colours, which the skin's images need.
+  static bool ThemeCheckPasses();
+  // Skinning patches import tables in place and subclasses through the wide window functions:
+  // Windows 2000 or later.
+  static bool SkinningSupported();
+  // Seam: replaces both tests by one answer; NULL restores them.
+  static void SetSupportCheckForTesting(bool (*check)());
   void SetSkinnedParts(int options);
 
   CTKSkinObject* Lookup(HWND hwnd);

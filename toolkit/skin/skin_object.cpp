@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "platform/appframe/wnd.h"
 #include "toolkit/skin/skin_manager.h"
 #include "toolkit/skin/skin_system.h"
 
@@ -125,7 +126,14 @@ LRESULT CTKSkinObject::DefaultProcessing(UINT message, WPARAM wParam, LPARAM lPa
 
 bool CTKSkinObject::IsApplicationProc(UINT message) const {
   if (message == WM_TIMER) return false;
-  return app_proc_limit_ != 0 && reinterpret_cast<ULONG_PTR>(previous_proc_) < app_proc_limit_;
+  if (app_proc_limit_ != 0 && reinterpret_cast<ULONG_PTR>(previous_proc_) < app_proc_limit_) return true;
+  // The framework's windows are the application's wherever the program was loaded.
+  return previous_proc_ == &CWnd::WindowProcThunk;
+}
+
+bool CTKSkinObject::WantsMessage(UINT message, bool strict) {
+  if (IsMessageExcluded(message)) return false;
+  return !strict || !IsApplicationProc(message);
 }
 
 bool CTKSkinObject::OnMessage(UINT, WPARAM, LPARAM, LRESULT*) { return false; }

@@ -40,7 +40,13 @@ class CTKSkinObject {
   bool IsMessageExcluded(UINT message);
   void RefreshPassThrough();
   LRESULT DefaultProcessing(UINT message, WPARAM wParam, LPARAM lParam);
+  // The window's own procedure is the application's: below the application limit, or the
+  // framework's window procedure. Never for WM_TIMER.
   bool IsApplicationProc(UINT message) const;
+  // The handling test: the message is not excluded and, in the strict form, the window's
+  // procedure is not the application's own (which passes what it leaves to the default
+  // procedure, where the object meets it).
+  bool WantsMessage(UINT message, bool strict);
 
   // The object's message slot: true when it handled the message (result set).
   virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
@@ -51,6 +57,9 @@ class CTKSkinObject {
   virtual void OnSkinStateChange(int oldLoaded, int newLoaded) {}
   // A window scroll bar (SB_HORZ or SB_VERT) changed while drawing was held back.
   virtual void RedrawScrollBar(int bar);
+  // While the skin's own loop tracks a press on the bar (SB_HORZ, SB_VERT or SB_CTL): true and
+  // the position the loop has reached (which the scroll messages carry in only 16 bits).
+  virtual bool TrackingPosition(int bar, int* position) const { return false; }
 
   void PushDefault(const DefWindowDescriptor& d) { defaults_.push_back(d); }
   void PopDefault() {

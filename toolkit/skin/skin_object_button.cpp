@@ -172,7 +172,9 @@ void CTKSkinObjectButton::ReleaseWithClick(bool click) {
 
 bool CTKSkinObjectButton::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
   const int type = ButtonType();
-  if (type == BS_OWNERDRAW) return false;  // owner-drawn buttons stay the owner's
+  // Owner-drawn buttons stay the owner's; the kinds after them (split buttons, command links)
+  // have no parts in the skin and keep their own drawing.
+  if (type >= BS_OWNERDRAW) return false;
   *result = 0;
   switch (message) {
     case WM_PAINT:
@@ -227,6 +229,19 @@ bool CTKSkinObjectButton::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, 
       if (flags_ & kCaptured) return true;
       *result = DefaultProcessing(message, wParam, lParam);
       if (wParam != VK_TAB && (flags_ & kHeld)) ReleaseWithClick(wParam == VK_SPACE);
+      return true;
+    case WM_SETFOCUS:
+      // Focus given by a press is the press's business: the click decides about checking and
+      // notifying, so the button's own focus handling (which checks an automatic radio button
+      // and reports it clicked) is left out.
+      if (flags_ & kFocusFromClick) {
+        if (GetWindowLongW(hwnd_, GWL_STYLE) & BS_NOTIFY)
+          SendMessageW(GetParent(hwnd_), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd_), BN_SETFOCUS),
+                       reinterpret_cast<LPARAM>(hwnd_));
+      } else {
+        *result = DefaultProcessing(message, wParam, lParam);
+      }
+      InvalidateRect(hwnd_, nullptr, FALSE);
       return true;
     case WM_KILLFOCUS:
     case WM_CAPTURECHANGED:

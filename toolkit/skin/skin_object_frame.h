@@ -9,6 +9,8 @@
 #include "toolkit/skin/skin_object.h"
 #include "toolkit/skin/skin_schema.h"
 
+class CTKSkinScrollBar;
+
 class CTKSkinObjectFrame : public CTKSkinObject {
  public:
   static constexpr UINT_PTR kHoverTimer = 2763;
@@ -30,6 +32,7 @@ class CTKSkinObjectFrame : public CTKSkinObject {
   void Refresh() override;
   void OnSkinStateChange(int oldLoaded, int newLoaded) override;
   void RedrawScrollBar(int bar) override;
+  bool TrackingPosition(int bar, int* position) const override;
 
   // The whole non-client area into a DC whose origin is the window's top-left corner.
   virtual void DrawFrame(HDC dc);
@@ -82,6 +85,9 @@ class CTKSkinObjectFrame : public CTKSkinObject {
   RECT borders_{};
   CTKSkinScrollBarInfo vert_, horz_;
   bool vert_shown_ = false, horz_shown_ = false;
+  // The bar the skin's loop is tracking (SB_HORZ or SB_VERT) and its state, during the loop.
+  int tracked_bar_ = -1;
+  const CTKSkinScrollBar* tracked_ = nullptr;
   std::vector<CCaptionButton> buttons_;
   int hot_button_ = -1;
   int pressed_button_ = -1;

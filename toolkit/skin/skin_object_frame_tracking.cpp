@@ -32,10 +32,20 @@ bool CTKSkinObjectFrame::TrackScrollBar(int bar, int element, POINT windowPoint,
     c->frame->RedrawScrollBar(c->bar);
   };
   CTKSkinScrollBarTracker tracker(hwnd_, &track, false, redraw, &context);
+  tracked_bar_ = bar;
+  tracked_ = &track;
   tracker.Run(windowPoint, shift);
   if (IsWindow(hwnd_)) {
+    tracked_ = nullptr;
+    tracked_bar_ = -1;
     shown.pressed = kScrollNone;
     RedrawScrollBar(bar);
   }
+  return true;
+}
+
+bool CTKSkinObjectFrame::TrackingPosition(int bar, int* position) const {
+  if (!tracked_ || bar != tracked_bar_ || !tracked_->tracking) return false;
+  *position = tracked_->info.nTrackPos;
   return true;
 }

@@ -21,6 +21,12 @@ void CTKSkinObjectScrollBar::UpdateBar() {
     bar_.ReadInfo(hwnd_);
 }
 
+bool CTKSkinObjectScrollBar::TrackingPosition(int bar, int* position) const {
+  if (bar != SB_CTL || !bar_.tracking) return false;
+  *position = bar_.info.nTrackPos;
+  return true;
+}
+
 void CTKSkinObjectScrollBar::RedrawNow(void* self) {
   HWND hwnd = static_cast<CTKSkinObjectScrollBar*>(self)->hwnd_;
   RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_NOERASE);

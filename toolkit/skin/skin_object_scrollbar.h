@@ -11,6 +11,7 @@ class CTKSkinObjectScrollBar : public CTKSkinObjectFrame {
 
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
   void Paint(HDC dc);
+  bool TrackingPosition(int bar, int* position) const override;
   // The bar as laid out for the window's present size and scroll information.
   const CTKSkinScrollBar& Bar() {
     UpdateBar();

@@ -141,6 +141,8 @@ void CTKSkinScrollBarTracker::StepTo(int position) {
   // One message for every position crossed.
   while (position_ != position) {
     position_ += position > position_ ? 1 : -1;
+    // The window that asks for the tracking position while it handles the message gets this one.
+    bar_->info.nTrackPos = position_;
     Send(SB_THUMBTRACK, position_);
   }
   bar_->info.nTrackPos = position_;

@@ -20,6 +20,8 @@ Hierarchy
       with ca-foreign and ca-caonly below them.
     ca-orphan     an intermediate under root-class3 that is never installed.
     ca-loop-a, ca-loop-b  two intermediates that issued each other (never installed).
+    ca-class3-expired  the Class 3 intermediate's name and key, its validity ended a year ago
+    ca-class3-badsig   ca-class3 with one byte of its signature changed (neither installed).
 
 Private extensions of a seal certificate (DER, each a SEQUENCE of elements, non-critical):
 
@@ -63,6 +65,7 @@ Seal certificates written (DER, .cer), merchant "bank.example" unless noted:
     seal-version2       version 2;           seal-noversion  no version element
     seal-wrongsize      the genuine hash with a logo size one byte larger
     seal-otheralg       hash algorithm 1
+    seal-lastbyte       a hash that differs from the genuine image's in its last byte only
     seal-nocontent      no content extension
     seal-local          merchant "127.0.0.1", for pages served by the local service
     logo-picture        type 0 with a GIF logo;  logo-html  type 4 with an HTML page
@@ -320,6 +323,16 @@ def main():
         cas[name] = pki.issue(name, subject, pki.key(name), roots[root], CA_EXT,
                               pki.years(-9), pki.years(15))
 
+    # Stand-ins for the Class 3 intermediate that a seal-valid chain finds in place of the real
+    # one: one outside its validity period, one whose signature does not verify.
+    pki.issue("ca-class3-expired", "/O=Torvan Limited/CN=Torvan Class 3 Seal CA", cas["ca-class3"][1],
+              roots["root-class3"], CA_EXT, pki.years(-9), pki.years(-1))
+    with open(os.path.join(out, "ca-class3.cer"), "rb") as f:
+        ca_der = bytearray(f.read())
+    ca_der[-1] ^= 0x01
+    with open(os.path.join(out, "ca-class3-badsig.cer"), "wb") as f:
+        f.write(ca_der)
+
     # Two intermediates that issued each other (found through ca-loop-b0, a first self-signed
     # certificate of the B name): an issuer walk through ca-loop-a and ca-loop-b never ends.
     loop_b = pki.issue("ca-loop-b0", "/O=Torvan Limited/CN=Torvan Loop B", pki.key("ca-loop-b"), None,
@@ -359,6 +372,8 @@ def main():
     seal("seal-version2", options=options_ext("bank.example", version=2))
     seal("seal-noversion", options=options_ext("bank.example", version=None))
     seal("seal-wrongsize", content=content_ext(digest, 5, "Bank Example Seal", len(genuine) + 1))
+    seal("seal-lastbyte", content=content_ext(digest[:-1] + bytes([digest[-1] ^ 0x01]), 5, "Bank Example Seal",
+                                              len(genuine)))
     seal("seal-otheralg", content=content_ext(digest, 5, "Bank Example Seal", len(genuine), alg=1))
     seal("seal-nocontent", content=None)
     seal("seal-local", options=options_ext("127.0.0.1"), subj="/O=Local Example/CN=127.0.0.1")

@@ -450,60 +450,47 @@ TEST_F(MessageTest, SignedThenEnvelopedRoundTrip) {
 
 namespace {
 
-// Closes the first dialog this process shows, from another thread; counts what it closed.
+// Cancels the dialog that this thread shows. A thread timer's procedure runs only when a message
+// loop of this thread dispatches it, and while the dialog's caller waits the one loop running is
+// the dialog's own: the dialog is then up and reads what is posted to it. The cancel is posted
+// again on every tick until the caller has returned, so no step of the dialog's start can
+// swallow it, and no other thread takes part.
 class DialogCloser {
  public:
-  DialogCloser() : thread_(CreateThread(nullptr, 0, &DialogCloser::Run, this, 0, nullptr)) {}
+  DialogCloser() : timer_(SetTimer(nullptr, 0, 50, &DialogCloser::Tick)) { closed_ = 0; }
   ~DialogCloser() {
-    stop_ = true;
-    if (thread_) {
-      WaitForSingleObject(thread_, 10000);
-      CloseHandle(thread_);
-    }
+    if (timer_) KillTimer(nullptr, timer_);
   }
+  bool started() const { return timer_ != 0; }
   int closed() const { return closed_; }
 
  private:
   static BOOL CALLBACK Find(HWND window, LPARAM param) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    if (pid == GetCurrentProcessId() && IsWindowVisible(window)) {
+    wchar_t cls[16] = L"";
+    GetClassNameW(window, cls, 16);
+    if (IsWindowVisible(window) && lstrcmpW(cls, L"#32770") == 0) {
       *reinterpret_cast<HWND*>(param) = window;
       return FALSE;
     }
     return TRUE;
   }
-  static DWORD WINAPI Run(void* param) {
-    auto* self = static_cast<DialogCloser*>(param);
-    // Until the dialog's caller has returned, however late the dialog comes up (on a loaded
-    // machine it can take longer than any fixed wait).
-    while (!self->stop_) {
-      HWND found = nullptr;
-      EnumWindows(&DialogCloser::Find, reinterpret_cast<LPARAM>(&found));
-      if (found) {
-        Sleep(200);  // let the dialog finish starting
-        self->closed_ = 1;  // before the dialog can go and its caller look
-        PostMessageA(found, WM_CLOSE, 0, 0);
-        PostMessageA(found, WM_COMMAND, IDCANCEL, 0);
-        // A window found while the dialog was still being built may not be the one that
-        // ends it: ask again until the dialog's caller has returned.
-        Sleep(300);
-        continue;
-      }
-      Sleep(20);
-    }
-    return 0;
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    HWND dialog = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), &DialogCloser::Find, reinterpret_cast<LPARAM>(&dialog));
+    if (!dialog) return;
+    closed_ = 1;
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
   }
 
-  volatile bool stop_ = false;
-  volatile int closed_ = 0;
-  HANDLE thread_;
+  static inline int closed_ = 0;
+  UINT_PTR timer_;
 };
 
 TEST_F(CryptoTest, CertificateDialogShowsAndReturns) {
   ServerCert ov("server-ov.der");
   for (bool server_auth : {false, true}) {
     DialogCloser closer;
+    ASSERT_TRUE(closer.started());
     ViewCertificate(ov.leaf, server_auth, nullptr);
     EXPECT_EQ(1, closer.closed()) << server_auth;
   }

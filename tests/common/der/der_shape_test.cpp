@@ -57,6 +57,30 @@ TEST(DerShape, WellFormedNeedsDefiniteLengthsInsideTheirParentsAndBoundedNesting
   for (const Case& c : cases) EXPECT_EQ(c.ok, DerNS::IsWellFormed(c.data.data(), c.data.size())) << c.data.size();
 }
 
+TEST(DerShape, AnElementLongerByOneByteThanWhatIsLeftIsRefused) {
+  Bytes content(300, 0x41);
+  for (size_t n : {size_t{3}, size_t{300}}) {
+    SCOPED_TRACE(n);
+    const Bytes whole = Tlv(0x04, Bytes(content.begin(), content.begin() + n));
+    DerNS::Element e;
+    // Exactly as long as the bytes left: read whole, also when more bytes follow it.
+    ASSERT_TRUE(DerNS::ReadElement(whole.data(), whole.size(), &e));
+    EXPECT_EQ(e.whole, whole.size());
+    EXPECT_EQ(e.length, n);
+    EXPECT_EQ(e.content, whole.data() + whole.size() - n);
+    Bytes followed = whole;
+    followed.push_back(0x05);
+    ASSERT_TRUE(DerNS::ReadElement(followed.data(), followed.size(), &e));
+    EXPECT_EQ(e.whole, whole.size());
+    // One content byte missing: the stated length is one more than the bytes left.
+    EXPECT_FALSE(DerNS::ReadElement(whole.data(), whole.size() - 1, &e));
+    EXPECT_FALSE(DerNS::IsWellFormed(whole.data(), whole.size() - 1));
+  }
+  // The same inside a parent: the child claims one byte more than its parent holds.
+  const Bytes parent{0x30, 0x04, 0x04, 0x03, 0x41, 0x42};
+  EXPECT_FALSE(DerNS::IsWellFormed(parent.data(), parent.size()));
+}
+
 TEST(DerShape, BitStringsHaveTheirUnusedBitCount) {
   const Bytes ok1{0x03, 0x01, 0x00}, ok2{0x03, 0x02, 0x07, 0x80};
   const Bytes empty{0x03, 0x00}, unused_without_bytes{0x03, 0x01, 0x03}, too_many{0x03, 0x02, 0x08, 0x00},

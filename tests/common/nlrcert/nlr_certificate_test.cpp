@@ -318,6 +318,18 @@ TEST_F(NlrCertificateTest, RootCheckWalksTheGivenStores) {
     EXPECT_EQ(static_cast<DWORD>(kNlrIssuerMissing), cert_.CheckRootChain(nullptr, ca.get()));
   }
   {
+    // The seal is valid, its intermediate is not: the intermediate's own bit, and the seal's
+    // validity no longer lies inside its issuer's.
+    CMemoryStore root({"root-class3.cer"}), ca({"ca-class3-expired.cer"});
+    EXPECT_EQ(static_cast<DWORD>(kNlrIntermediateNotTimeValid | kNlrValidityNotNested),
+              cert_.CheckRootChain(root.get(), ca.get()));
+  }
+  {
+    // The intermediate's signature does not verify under the root: its own bit alone.
+    CMemoryStore root({"root-class3.cer"}), ca({"ca-class3-badsig.cer"});
+    EXPECT_EQ(static_cast<DWORD>(kNlrIntermediateBadSignature), cert_.CheckRootChain(root.get(), ca.get()));
+  }
+  {
     // Two intermediates that issued each other: the walk stops at the twenty-first certificate.
     LoadSeal("seal-loop.cer");
     CMemoryStore root({}), ca({"ca-loop-a.cer", "ca-loop-b.cer"});

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -217,6 +218,25 @@ TEST_F(NlrListTest, MatchesOnlyTheGenuineImage) {
   EXPECT_EQ(0, list_.CheckImageElement(missing->Element(), nullptr));
   // The same address as the genuine image (only its reported size differs): the same seal.
   EXPECT_EQ(1, list_.CheckImageElement(other_size->Element(), nullptr));
+}
+
+TEST_F(NlrListTest, TheWholeDigestIsCompared) {
+  // The certificate's hash differs from the genuine image's digest in its last byte only.
+  ASSERT_EQ(1, AddSeal("seal-lastbyte.cer"));
+  const std::string size = SizeOf("seal.gif");
+  CPage page(kPageUrl);
+  CPageElement* image = AddImg(&page, "seal.gif", size.c_str());
+  ScanAndDownload(&page);
+  ASSERT_EQ(1u, list_.Images().size());
+  const auto& hashed = list_.Images()[0]->hash();
+  const auto& expected = list_.Certificates()[0]->logo_hash;
+  ASSERT_EQ(20u, hashed.size());
+  ASSERT_EQ(20u, expected.size());
+  ASSERT_TRUE(std::equal(hashed.begin(), hashed.end() - 1, expected.begin()));
+  ASSERT_NE(hashed.back(), expected.back());
+  EXPECT_FALSE(list_.Images()[0]->verified());
+  EXPECT_EQ(nullptr, list_.Certificates()[0]->matched_image);
+  EXPECT_EQ(0, list_.CheckImageElement(image->Element(), nullptr));
 }
 
 TEST_F(NlrListTest, TheLastMatchingImageStaysBoundAndEndsTheHashing) {

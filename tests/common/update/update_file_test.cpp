@@ -160,6 +160,37 @@ TEST(UpdateFile, ARepeatReadFollowsTheFileAtItsPlace) {
   EXPECT_FALSE(read_at().ok);
 }
 
+// The unchanged file is given again without deciphering, but the signer is still held to its
+// validity period at the moment of each read.
+TEST(UpdateFile, ARepeatReadOfAnUnchangedFileChecksTheSignersValidityAgain) {
+  char folder[MAX_PATH], path[MAX_PATH];
+  ASSERT_NE(0u, GetTempPathA(MAX_PATH, folder));
+  ASSERT_NE(0u, GetTempFileNameA(folder, "upd", 0, path));
+  ASSERT_TRUE(CopyFileA(DataPath("good.dat").c_str(), path, FALSE));
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  SYSTEMTIME late_time = {2099, 1, 0, 1, 0, 0, 0, 0};
+  FILETIME late;
+  SystemTimeToFileTime(&late_time, &late);
+  UpdateDocument first, again, later, back;
+  SetUpdateClockForTesting(&now);
+  EXPECT_TRUE(ReadUpdateDocument(path, &first));
+  EXPECT_TRUE(ReadUpdateDocument(path, &again));
+  EXPECT_EQ(first, again);  // the same bytes: the repeat came from what was read before
+  SetUpdateClockForTesting(&late);
+  EXPECT_FALSE(ReadUpdateDocument(path, &later));
+  SetUpdateClockForTesting(nullptr);
+  EXPECT_TRUE(ReadUpdateDocument(path, &back));
+  EXPECT_EQ(first, back);
+  // A first read at the late moment is refused as well.
+  SetUpdateClockForTesting(&late);
+  IStream* out = SHCreateMemStream(nullptr, 0);
+  EXPECT_FALSE(ReadUpdateFile(out, DataPath("second.dat").c_str()));
+  out->Release();
+  SetUpdateClockForTesting(nullptr);
+  DeleteFileA(path);
+}
+
 TEST(UpdateFile, NeedsAnOutputAndFindsTheDefaultPlace) {
   EXPECT_FALSE(ReadUpdateFile(nullptr, DataPath("good.dat").c_str()));
   char path[MAX_PATH];

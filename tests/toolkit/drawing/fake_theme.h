@@ -13,6 +13,8 @@
 struct FakeTheme {
   static inline bool active = false;
   static inline bool missing = false;
+  // Every function of the library faults inside, as a broken visual style may.
+  static inline bool faulting = false;
   static inline std::wstring file;
   static inline std::wstring color;
   static inline COLORREF border = 0;
@@ -23,6 +25,7 @@ struct FakeTheme {
   FakeTheme() {
     active = false;
     missing = false;
+    faulting = false;
     file.clear();
     color.clear();
     border = 0;
@@ -53,9 +56,18 @@ struct FakeTheme {
     return S_OK;
   }
 
+  // Reads through a null pointer; every visual-styles function takes at least one argument, so
+  // one stand-in with a first argument serves them all (the arguments are the caller's to pop
+  // under the 64-bit convention; under stdcall the fault comes before the return would).
+  static __attribute__((noinline)) LRESULT WINAPI Faults(void* first) {
+    static int* volatile nowhere = nullptr;
+    return *nowhere + reinterpret_cast<LRESULT>(first);
+  }
+
   static FARPROC Resolve(HMODULE, const char* name) {
     ++resolved;
     if (missing) return nullptr;
+    if (faulting) return reinterpret_cast<FARPROC>(&Faults);
     struct Entry {
       const char* name;
       FARPROC fn;

@@ -242,6 +242,54 @@ TEST_F(ImageManagerTest, BitmapStripsBecomeIconsPerId) {
   EXPECT_FALSE(manager.SetIconsFromBitmapId(Self(), L"ALPHA_BMP", pair, 0, SIZE{3, 0}, 0));
 }
 
+TEST_F(ImageManagerTest, ImageListsAreKeptAsRecordsAndFoundById) {
+  // An application's list of the three strip images, 16 x 16.
+  HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 3, 0);
+  ASSERT_NE(nullptr, list);
+  HBITMAP strip = static_cast<HBITMAP>(LoadImageW(Self(), L"STRIP_BMP", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  ASSERT_NE(nullptr, strip);
+  ASSERT_EQ(0, ImageList_AddMasked(list, strip, RGB(255, 0, 255)));
+  DeleteObject(strip);
+  ASSERT_EQ(3, ImageList_GetImageCount(list));
+  const UINT ids[] = {30, 0, 32};
+  ASSERT_TRUE(manager.AddImageList(list, ids, 2));  // fewer ids than images: the 0 is no image
+  ImageList_Destroy(list);                           // the manager keeps its own copy
+  EXPECT_EQ(1u, manager.ImageListCount());
+  EXPECT_EQ(0u, manager.IconSetCount());
+  EXPECT_TRUE(manager.ContainsIcon(30, 16));
+  EXPECT_TRUE(manager.ContainsIcon(30, 0));
+  EXPECT_FALSE(manager.ContainsIcon(30, 24));  // the list holds the id, not at that width
+  EXPECT_FALSE(manager.ContainsIcon(0, 16));
+  EXPECT_FALSE(manager.ContainsIcon(32, 16));  // beyond the ids given
+  CTKImageManagerIcon* icon = manager.GetImage(30, 16);
+  ASSERT_NE(nullptr, icon);
+  EXPECT_EQ(icon, manager.GetImage(30, 16));  // made once
+  EXPECT_EQ(16, icon->Width());
+  Canvas canvas(16, 16, RGB(1, 1, 1));
+  manager.DrawImage(canvas.dc(), 0, 0, icon, icon->GetImageOfState(0), 0, 0);
+  EXPECT_EQ(RGB(1, 1, 1), canvas.At(1, 1));   // the mask colour stays transparent
+  EXPECT_NE(RGB(1, 1, 1), canvas.At(8, 8));
+  EXPECT_EQ(nullptr, manager.GetImage(0, 16));
+  // An icon set of the id comes first.
+  AddAlpha(30, 16);
+  EXPECT_NE(icon, manager.GetImage(30, 16));
+  manager.RemoveAll();
+  EXPECT_EQ(0u, manager.ImageListCount());
+  EXPECT_FALSE(manager.ContainsIcon(30, 16));
+}
+
+TEST_F(ImageManagerTest, DisabledImagesBlendBetweenLightAndDarkWhenBothAreGiven) {
+  ASSERT_TRUE(manager.AddAlphaImage(RedAndHalfGreen(), 7, 0));
+  CTKImageManagerIcon* icon = manager.GetImage(7, 2);
+  ASSERT_NE(nullptr, icon);
+  EXPECT_EQ(0xFF8B8B8Bu, PixelOf(icon->GetImageOfState(1).Bitmap(), 0, 0));  // grey
+  // Red has luminance 0.299: each channel 0.701 of dark and 0.299 of light, truncated.
+  manager.SetDisabledColors(RGB(200, 100, 0), RGB(0, 0, 100));
+  EXPECT_EQ(0xFF3B1D46u, PixelOf(icon->GetImageOfState(1).Bitmap(), 0, 0));
+  manager.SetDisabledColors(RGB(200, 100, 0), CLR_INVALID);  // one colour alone: grey again
+  EXPECT_EQ(0xFF8B8B8Bu, PixelOf(icon->GetImageOfState(1).Bitmap(), 0, 0));
+}
+
 TEST(ImageManager, TransparentCopyWithAndWithoutTransparentBlt) {
   CTKImageManager manager;
   Canvas source(4, 1, RGB(255, 0, 255));

@@ -10,9 +10,12 @@ ALPHA_PNG           the same pixels as ALPHA_BMP as a PNG resource
 STRIP_BMP           48x16 24-bit: three 16x16 images on a magenta ground
 100 (icon group)    16x16 and 32x32 images
 200 (HTML)          ANSI text with a NUL inside
+600 (tool bar)      version 1, 16x15 images, commands 100, 0 (separator), 101
+601 (tool bar)      says 5 items but holds 2
 strings 300 (U.S. English), 301 (German); menu 400; dialog 500
 """
 import os
+import struct
 import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -102,6 +105,8 @@ def main(out):
         'STRIP_BMP BITMAP "%s"' % put("strip.bmp", imagefiles.bmp_bytes(strip(), 24)),
         '100 ICON "%s"' % put("icon.ico", imagefiles.ico_bytes([icon(16), icon(32)])),
         '200 HTML "%s"' % put("page.html", b"<p>hello</p>\0trailing"),
+        '600 241 "%s"' % put("toolbar.bin", struct.pack("<7H", 1, 16, 15, 3, 100, 0, 101)),
+        '601 241 "%s"' % put("toolbar-short.bin", struct.pack("<6H", 1, 16, 15, 5, 100, 101)),
         "STRINGTABLE { 300, \"Kestrin string\" }",
         "400 MENU { POPUP \"&File\" { MENUITEM \"&Open\", 401 } }",
         "500 DIALOG 0, 0, 100, 50 STYLE WS_POPUP { }",

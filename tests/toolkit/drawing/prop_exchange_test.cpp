@@ -147,6 +147,57 @@ TEST(PropExchangeArchive, DataWithoutSchemaMarkerReadsAsSchema17) {
             });
 }
 
+TEST(PropExchangeArchive, FewerThanFourBytesBeforeTheSchemaAreNotConsumed) {
+  RoundTrip([](CTKPropExchange* px) {
+              short x = 0x1234;
+              px->TransferValue(L"X", CTKPropExchange::kShort, &x, nullptr);
+            },
+            [](CTKPropExchange* px) {
+              px->TransferSchema();
+              EXPECT_EQ(17, px->GetSchema());
+              short x = 0;
+              EXPECT_TRUE(px->TransferValue(L"X", CTKPropExchange::kShort, &x, nullptr));
+              EXPECT_EQ(0x1234, x);
+            });
+}
+
+TEST(PropExchangeArchive, VariantsKeepTheirTypeAndValue) {
+  std::vector<VARIANT> in(8);
+  for (VARIANT& v : in) VariantInit(&v);
+  V_VT(&in[0]) = VT_I4, V_I4(&in[0]) = -70000;
+  V_VT(&in[1]) = VT_I2, V_I2(&in[1]) = -3;
+  V_VT(&in[2]) = VT_BOOL, V_BOOL(&in[2]) = VARIANT_TRUE;
+  V_VT(&in[3]) = VT_R8, V_R8(&in[3]) = 2.125;
+  V_VT(&in[4]) = VT_UI1, V_UI1(&in[4]) = 0xAB;
+  V_VT(&in[5]) = VT_BSTR, V_BSTR(&in[5]) = SysAllocString(L"Kestrin");
+  V_VT(&in[6]) = VT_CY, V_CY(&in[6]).int64 = 123456789012LL;
+  V_VT(&in[7]) = VT_NULL;
+  std::vector<VARIANT> out(in.size());
+  for (VARIANT& v : out) VariantInit(&v);
+  RoundTrip(
+      [&](CTKPropExchange* px) {
+        for (VARIANT& v : in) EXPECT_TRUE(px->TransferValue(L"V", CTKPropExchange::kVariant, &v, nullptr));
+        VARIANT unknown;
+        VariantInit(&unknown);
+        V_VT(&unknown) = VT_UNKNOWN;  // no way to keep it: refused, nothing written
+        EXPECT_FALSE(px->TransferValue(L"V", CTKPropExchange::kVariant, &unknown, nullptr));
+        int after = 99;
+        PropExchangeInt(px, L"After", &after, 0);
+      },
+      [&](CTKPropExchange* px) {
+        for (VARIANT& v : out) EXPECT_TRUE(px->TransferValue(L"V", CTKPropExchange::kVariant, &v, nullptr));
+        int after = 0;
+        PropExchangeInt(px, L"After", &after, 0);
+        EXPECT_EQ(99, after);
+      });
+  for (size_t i = 0; i < in.size(); ++i) {
+    EXPECT_EQ(V_VT(&in[i]), V_VT(&out[i])) << i;
+    if (V_VT(&in[i]) != VT_NULL) EXPECT_EQ(VARCMP_EQ, VarCmp(&in[i], &out[i], LOCALE_USER_DEFAULT, 0)) << i;
+    VariantClear(&in[i]);
+    VariantClear(&out[i]);
+  }
+}
+
 TEST(PropExchangeArchive, SectionsAndEnumeratorsFollowInOrder) {
   std::vector<int> loaded;
   RoundTrip(
@@ -219,6 +270,22 @@ TEST(PropExchangeArchive, CountsFromTheDataAreCheckedBeforeUse) {
       std::unique_ptr<CTKPropExchangeEnumerator> e(px.OpenEnumerator(L"Item"));
       EXPECT_THROW(e->StartEnumeration(0, true), CArchiveException);
     }
+  }
+  // A VARIANT text whose length runs past the data.
+  {
+    CMemFile bad;
+    {
+      CArchive ar(&bad, CArchive::store);
+      ar << static_cast<WORD>(VT_BSTR) << static_cast<DWORD>(0x7FFFFFF0);
+      ar << 1;
+    }
+    bad.SeekToBegin();
+    CArchive ar(&bad, CArchive::load);
+    CTKPropExchangeArchive px(ar);
+    VARIANT v;
+    VariantInit(&v);
+    EXPECT_THROW(px.TransferValue(L"V", CTKPropExchange::kVariant, &v, nullptr), CArchiveException);
+    EXPECT_EQ(VT_EMPTY, V_VT(&v));
   }
   // Through PropExchangeSerializable the failure is a false result.
   file.SeekToBegin();

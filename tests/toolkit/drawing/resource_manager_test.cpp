@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include <thread>
 
 #include "tests/toolkit/drawing/test_main.h"
@@ -35,6 +37,41 @@ TEST(ResourceManager, StringsHtmlMenusAndDialogs) {
   ASSERT_NE(nullptr, dialog);
   EXPECT_EQ(100, dialog->cx);
   EXPECT_EQ(nullptr, rm.LockDialogResource(501));
+}
+
+TEST(ResourceManager, ToolBarResourcesAreReadWithinTheirBytes) {
+  CTKResourceManager* manager = GetResourceManagerInstance();
+  CTKToolBarResource toolbar;
+  ASSERT_TRUE(manager->ReadToolBarResource(&toolbar, 600));
+  EXPECT_EQ(16, toolbar.width);
+  EXPECT_EQ(15, toolbar.height);
+  EXPECT_EQ((std::vector<UINT>{100, 0, 101}), toolbar.commands);
+  EXPECT_FALSE(manager->ReadToolBarResource(&toolbar, 601));  // more items than bytes
+  EXPECT_FALSE(manager->ReadToolBarResource(&toolbar, 602));  // none
+  EXPECT_FALSE(manager->ReadToolBarResource(nullptr, 600));
+
+  auto words = [](std::initializer_list<WORD> w) { return std::vector<WORD>(w); };
+  struct Case {
+    const char* what;
+    std::vector<WORD> data;
+    size_t size;  // bytes given; -1: all
+    bool ok;
+  } cases[] = {
+      {"header only, no items", words({1, 16, 16, 0}), 8, true},
+      {"every item present", words({1, 16, 16, 2, 7, 8}), 12, true},
+      {"one byte of the last item missing", words({1, 16, 16, 2, 7, 8}), 11, false},
+      {"count far beyond the bytes", words({1, 16, 16, 0xFFFF, 7}), 10, false},
+      {"shorter than the header", words({1, 16, 16, 0}), 7, false},
+      {"another version", words({2, 16, 16, 0}), 8, false},
+      {"no width", words({1, 0, 16, 0}), 8, false},
+      {"no height", words({1, 16, 0, 0}), 8, false},
+      {"image wider than any tool bar's", words({1, kMaxToolBarImage + 1, 16, 0}), 8, false},
+  };
+  for (const Case& c : cases) {
+    CTKToolBarResource out;
+    EXPECT_EQ(c.ok, ParseToolBarResource(c.data.data(), c.size, &out)) << c.what;
+  }
+  EXPECT_FALSE(ParseToolBarResource(nullptr, 8, &toolbar));
 }
 
 TEST(ResourceManager, IconsFromTheGroupBySize) {

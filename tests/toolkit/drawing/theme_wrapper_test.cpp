@@ -28,6 +28,37 @@ TEST(ThemeWrapper, WithoutTheLibraryEveryCallFailsSoftly) {
   EXPECT_EQ(0, theme.CloseTheme());
 }
 
+TEST(ThemeWrapper, AFaultInsideTheLibraryGivesTheFailureValue) {
+  FakeTheme fake;
+  FakeTheme::active = true;
+  CTKWinThemeWrapper held;
+  ASSERT_NE(nullptr, held.OpenTheme(nullptr, L"BUTTON"));
+  FakeTheme::faulting = true;
+  CTKWinThemeWrapper::SetProcResolver(&FakeTheme::Resolve);  // resolved again, now faulting
+  CTKWinThemeWrapper theme;
+  EXPECT_EQ(nullptr, theme.OpenTheme(nullptr, L"BUTTON"));
+  RECT rc{0, 0, 10, 10};
+  COLORREF c = 0;
+  wchar_t name[10];
+  HDC out = nullptr;
+  EXPECT_EQ(E_FAIL, held.DrawThemeBackground(nullptr, 1, 1, &rc, nullptr));
+  EXPECT_EQ(E_FAIL, held.DrawThemeTextEx(nullptr, 1, 1, L"x", 1, 0, &rc, nullptr));
+  EXPECT_EQ(E_FAIL, held.GetThemeColor(0, 0, 3801, &c));
+  EXPECT_EQ(E_FAIL, held.GetCurrentThemeName(name, 10, name, 10, nullptr, 0));
+  EXPECT_FALSE(held.GetThemeSysBool(1));
+  EXPECT_EQ(nullptr, held.BeginBufferedPaint(nullptr, &rc, BPBF_DIB, nullptr, &out));
+  held.EndBufferedPaint(nullptr, TRUE);
+  EXPECT_FALSE(held.IsThemeInUse());
+  EXPECT_FALSE(held.IsThemeActive());
+  EXPECT_EQ(0, held.CloseTheme());
+  EXPECT_EQ(nullptr, held.Theme());
+  // The program goes on: the same wrapper works once the library answers again.
+  FakeTheme::faulting = false;
+  CTKWinThemeWrapper::SetProcResolver(&FakeTheme::Resolve);
+  EXPECT_NE(nullptr, held.OpenTheme(nullptr, L"BUTTON"));
+  EXPECT_TRUE(held.IsThemeActive());
+}
+
 TEST(ThemeWrapper, HoldsOneThemeAndClosesIt) {
   FakeTheme fake;
   FakeTheme::active = true;

@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "tests/toolkit/drawing/canvas.h"
 #include "tests/toolkit/skin/skin_test_env.h"
+#include "platform/appframe/wnd.h"
 #include "toolkit/skin/skin_api_hook.h"
 #include "toolkit/skin/skin_manager.h"
 #include "toolkit/skin/skin_object.h"
@@ -264,4 +267,130 @@ TEST_F(SkinManagerTest, ButtonClicksFollowTheButtonKind) {
   EXPECT_EQ(SendMessageW(a, BM_GETCHECK, 0, 0), BST_UNCHECKED);
   EXPECT_EQ(SendMessageW(b, BM_GETCHECK, 0, 0), BST_CHECKED);
   DestroyWindow(parent);
+}
+
+TEST_F(SkinManagerTest, ButtonKindsWithoutSkinPartsKeepTheirOwnDrawing) {
+  ASSERT_EQ(manager_->LoadSkinFile(TestEnv().library, L""), 1);
+  HWND parent = MakeWindow();
+  auto print = [&](DWORD style) {
+    HWND button = CreateWindowExW(0, L"Button", L"", WS_CHILD | WS_VISIBLE | style, 0, 0, 60, 24, parent, nullptr,
+                                  nullptr, nullptr);
+    EXPECT_NE(manager_->Lookup(button), nullptr);
+    auto canvas = std::make_unique<Canvas>(60, 24, RGB(1, 1, 1));
+    SendMessageW(button, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas->dc()), PRF_CLIENT);
+    DestroyWindow(button);
+    return canvas;
+  };
+  const auto checkBox = print(BS_CHECKBOX);
+  ASSERT_NE(checkBox->At(30, 12), RGB(1, 1, 1));
+  for (DWORD style : {BS_SPLITBUTTON, BS_DEFSPLITBUTTON, BS_COMMANDLINK, BS_DEFCOMMANDLINK}) {
+    const auto own = print(style);
+    bool differs = false;
+    for (int y = 0; y < 24 && !differs; ++y)
+      for (int x = 0; x < 60 && !differs; ++x) differs = own->At(x, y) != checkBox->At(x, y);
+    EXPECT_TRUE(differs) << "type " << style << " was drawn as a skinned check box";
+  }
+  DestroyWindow(parent);
+}
+
+namespace {
+
+// Stands in for the system's button where it matters here: focus reaching an unchecked
+// automatic radio button checks it and reports it clicked, as the button does for focus moved
+// by the keyboard.
+LRESULT CALLBACK FocusCheckingButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case BM_GETCHECK:
+      return GetWindowLongPtrW(hwnd, GWLP_USERDATA);
+    case BM_SETCHECK:
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA, static_cast<LONG_PTR>(wParam));
+      return 0;
+    case WM_GETDLGCODE:
+      return DLGC_BUTTON | DLGC_RADIOBUTTON;
+    case WM_SETFOCUS:
+      if (GetWindowLongPtrW(hwnd, GWLP_USERDATA) == BST_UNCHECKED) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, BST_CHECKED);
+        SendMessageW(GetParent(hwnd), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), reinterpret_cast<LPARAM>(hwnd));
+      }
+      return 0;
+    default:
+      return DefWindowProcW(hwnd, message, wParam, lParam);
+  }
+}
+
+}  // namespace
+
+TEST_F(SkinManagerTest, FocusFromAClickLeavesTheCheckingToTheClick) {
+  ASSERT_EQ(manager_->LoadSkinFile(TestEnv().library, L""), 1);
+  HWND parent = MakeWindow();
+  ShowWindow(parent, SW_SHOW);  // focus goes to windows of an active, shown window
+  SetActiveWindow(parent);
+  // A class of this program named as the system's: the skin takes it for a button.
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = FocusCheckingButtonProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"Button";
+  ASSERT_NE(RegisterClassW(&wc), 0);
+  HWND radio = CreateWindowExW(0, L"Button", L"r", WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON, 0, 0, 60, 20, parent,
+                               nullptr, GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(manager_->Lookup(radio), nullptr);
+  g_seen = Seen{};
+  SendMessageW(radio, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  SendMessageW(radio, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  EXPECT_EQ(GetFocus(), radio);
+  EXPECT_EQ(SendMessageW(radio, BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(g_seen.commands, 1);  // the click's own report, not one more from the focus
+
+  // Focus that does not come from a press is the button's own handling.
+  HWND other = CreateWindowExW(0, L"Button", L"o", WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON, 0, 30, 60, 20, parent,
+                               nullptr, GetModuleHandleW(nullptr), nullptr);
+  g_seen = Seen{};
+  SetFocus(other);
+  EXPECT_EQ(SendMessageW(other, BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(g_seen.commands, 1);
+  DestroyWindow(parent);
+  EXPECT_TRUE(UnregisterClassW(L"Button", GetModuleHandleW(nullptr)));
+}
+
+TEST_F(SkinManagerTest, ALoadIsRefusedWhenSkinningCannotRun) {
+  CTKSkinManager::SetSupportCheckForTesting([] { return false; });
+  const int loaded = manager_->LoadSkinFile(TestEnv().library, L"");
+  CTKSkinManager::SetSupportCheckForTesting(nullptr);
+  EXPECT_EQ(loaded, 0);
+  EXPECT_EQ(manager_->ApiHook()->HookedCount(), 0);
+  EXPECT_NE(SysColor(COLOR_BTNFACE), kSkinFace);
+  // Loaded first, then refused: nothing stays redirected to the schema that went.
+  ASSERT_EQ(manager_->LoadSkinFile(TestEnv().library, L""), 1);
+  CTKSkinManager::SetSupportCheckForTesting([] { return false; });
+  EXPECT_EQ(manager_->LoadSkinFile(TestEnv().library, L""), 0);
+  CTKSkinManager::SetSupportCheckForTesting(nullptr);
+  EXPECT_EQ(manager_->ApiHook()->HookedCount(), 0);
+  EXPECT_NE(SysColor(COLOR_BTNFACE), kSkinFace);
+  EXPECT_TRUE(CTKSkinManager::ThemeCheckPasses());
+  EXPECT_TRUE(CTKSkinManager::SkinningSupported());
+}
+
+TEST_F(SkinManagerTest, FrameworkWindowsCountAsTheApplicationsOwn) {
+  ASSERT_EQ(manager_->LoadSkinFile(TestEnv().library, L""), 1);
+  // A window whose procedure is the framework's, wherever the program was loaded.
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = &CWnd::WindowProcThunk;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"KestrinSkinFrameworkWindow";
+  const ATOM atom = RegisterClassW(&wc);
+  ASSERT_NE(atom, 0);
+  HWND hwnd = CreateWindowExW(0, L"KestrinSkinFrameworkWindow", L"f", WS_OVERLAPPEDWINDOW, 0, 0, 100, 80, nullptr,
+                              nullptr, GetModuleHandleW(nullptr), nullptr);
+  CTKSkinObject* object = manager_->Lookup(hwnd);
+  ASSERT_NE(object, nullptr);
+  ASSERT_EQ(object->PreviousProc(), &CWnd::WindowProcThunk);
+  EXPECT_TRUE(object->IsApplicationProc(WM_PAINT));
+  EXPECT_FALSE(object->IsApplicationProc(WM_TIMER));
+  // The handling test: the strict form leaves the application's procedure its messages.
+  EXPECT_FALSE(object->WantsMessage(WM_PAINT, true));
+  EXPECT_TRUE(object->WantsMessage(WM_PAINT, false));
+  EXPECT_TRUE(object->WantsMessage(WM_TIMER, true));
+  EXPECT_FALSE(object->WantsMessage(WM_COMMAND, false));
+  DestroyWindow(hwnd);
+  UnregisterClassW(L"KestrinSkinFrameworkWindow", GetModuleHandleW(nullptr));
 }

@@ -23,6 +23,9 @@ struct Sent {
 
 std::vector<Sent> g_sent;
 HWND g_destroyOnFirst = nullptr;
+// Set: the parent reads the tracking position on every SB_THUMBTRACK and moves nothing.
+bool g_readTrackPos = false;
+int g_lastTrackPos = -1;
 
 // Behaves as a program does: line and page commands move the bar by 1 and by the page.
 LRESULT CALLBACK ParentProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -30,6 +33,13 @@ LRESULT CALLBACK ParentProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
   HWND bar = reinterpret_cast<HWND>(lParam);
   const int code = LOWORD(wParam);
   g_sent.push_back(Sent{code, code == SB_THUMBTRACK || code == SB_THUMBPOSITION ? HIWORD(wParam) : 0, bar != nullptr});
+  if (g_readTrackPos) {
+    if (code == SB_THUMBTRACK) {
+      SCROLLINFO si{sizeof(si), SIF_TRACKPOS};
+      if (GetScrollInfo(bar, SB_CTL, &si)) g_lastTrackPos = si.nTrackPos;
+    }
+    return 0;
+  }
   if (g_destroyOnFirst) {
     HWND doomed = g_destroyOnFirst;
     g_destroyOnFirst = nullptr;
@@ -184,6 +194,32 @@ TEST_F(SkinScrollTest, ThumbDragSendsEveryPositionAndRestoresOutsideTheBar) {
   ASSERT_GE(g_sent.size(), 2u);
   EXPECT_EQ(g_sent[g_sent.size() - 2].code, SB_THUMBPOSITION);
   EXPECT_EQ(g_sent[g_sent.size() - 2].position, object->Bar().PositionFromThumb(150 - 8));
+  DestroyWindow(bar);
+}
+
+TEST_F(SkinScrollTest, TheTrackingPositionIsTheSkinsOwnBeyondSixteenBits) {
+  HWND bar = MakeBar(200);
+  SCROLLINFO range{sizeof(range), SIF_RANGE | SIF_PAGE | SIF_POS, 0, 70000, 0, 0, 0};
+  SetScrollInfo(bar, SB_CTL, &range, TRUE);
+  auto* object = static_cast<CTKSkinObjectScrollBar*>(manager_->Lookup(bar));
+  ASSERT_NE(object, nullptr);
+  const CTKSkinScrollBar& laidOut = object->Bar();
+  const int grab = laidOut.thumbPos + laidOut.thumbLength / 2;
+  const int bottom = laidOut.rect.bottom - laidOut.arrow - 1;
+  const int end = laidOut.PositionFromThumb(laidOut.arrow + laidOut.TrackLength() - laidOut.thumbLength);
+  ASSERT_GT(end, 65535);
+  g_readTrackPos = true;
+  g_lastTrackPos = -1;
+  Press(bar, 10, grab, {{WM_MOUSEMOVE, 10, bottom}, {WM_LBUTTONUP, 10, bottom}});
+  g_readTrackPos = false;
+  // The window asked while the thumb was dragged to the end: the full position, not its low word.
+  EXPECT_EQ(g_lastTrackPos, end);
+  ASSERT_GE(g_sent.size(), 3u);
+  EXPECT_EQ(g_sent[g_sent.size() - 3].position, end & 0xFFFF);
+  // Outside a drag the system's own answer stands.
+  SCROLLINFO after{sizeof(after), SIF_TRACKPOS | SIF_POS};
+  ASSERT_TRUE(GetScrollInfo(bar, SB_CTL, &after));
+  EXPECT_EQ(after.nTrackPos, after.nPos);
   DestroyWindow(bar);
 }
 
