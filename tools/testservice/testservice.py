@@ -255,12 +255,16 @@ HTTPS_PROFILES = {
 }
 
 
+# The refused port stays bound (without listening) for the service's life: a connection to it is
+# refused, and no other server, of this run or another, can be given the same port meanwhile.
+_refusing_sockets = []
+
+
 def refused_port():
     s = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
     s.bind((HOST, 0))
-    port = s.getsockname()[1]
-    s.close()
-    return port
+    _refusing_sockets.append(s)
+    return s.getsockname()[1]
 
 
 def load_routes(files):
