@@ -62,7 +62,7 @@ HBITMAP CTKSkinImage::BitmapFromPackedDib(const void* data, DWORD size, bool* is
   const BYTE* pixels = bytes + header.biSize + table;
   HBITMAP result = nullptr;
   if (bits < 24) {
-    return CreateDIBitmap(KestrinWinNS::CWindowDC(nullptr).Get(), &info->bmiHeader, CBM_INIT, pixels, info,
+    return CreateDIBitmap(KestrinWinNS::CScopedClientDC(nullptr).Get(), &info->bmiHeader, CBM_INIT, pixels, info,
                           DIB_RGB_COLORS);
   }
   std::vector<BYTE> infoCopy(header.biSize + table);
