@@ -198,9 +198,7 @@ bool CCmdUI::DoUpdate(CCmdTarget* target, bool disable_if_no_handler) {
   if (!target) return false;
   m_bEnableChanged = false;
   bool handled = target->OnCmdMsg(m_nID, CN_UPDATE_COMMAND_UI, this);
-  // A command that nobody on the route would run is disabled.
-  if (!handled && disable_if_no_handler && !m_bEnableChanged) {
-    if (!target->OnCmdMsg(m_nID, CN_HAS_HANDLER, nullptr)) Enable(false);
-  }
+  // Without an update handler the command is enabled when someone on the route would run it.
+  if (!handled && disable_if_no_handler && !m_bEnableChanged) Enable(target->OnCmdMsg(m_nID, CN_HAS_HANDLER, nullptr));
   return handled;
 }

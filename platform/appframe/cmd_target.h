@@ -108,8 +108,8 @@ class CCmdUI {
   virtual void SetCheck(int check = 1);
   virtual void SetRadio(bool on = true);
   virtual void SetText(const wchar_t* text);
-  // Asks `target` to update this command; without a handler, disables it when
-  // `disable_if_no_handler` is set and the target has no command handler either.
+  // Asks `target` (its route) to update this command; without an update handler and with
+  // `disable_if_no_handler`, enables it when the route has a command handler, else disables it.
   virtual bool DoUpdate(CCmdTarget* target, bool disable_if_no_handler);
 
   UINT m_nID = 0;

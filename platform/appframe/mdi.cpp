@@ -15,6 +15,7 @@ END_MESSAGE_MAP()
 
 BEGIN_MESSAGE_MAP(CMDIChildWnd, CFrameWnd)
   ON_MESSAGE(WM_MDIACTIVATE, OnMDIActivate)
+  ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
 const wchar_t kMDIFrameClass[] = L"KestrinMDIFrame";
@@ -307,4 +308,10 @@ void CMDIChildWnd::OnUpdateFrameTitle(bool add_to_title) {
   CDocument* document = GetActiveDocument();
   CString title = document && !document->GetTitle().IsEmpty() ? document->GetTitle() : title_;
   if (GetWindowText() != title) SetWindowText(title);
+}
+
+void CMDIChildWnd::OnDestroy() {
+  // The frame's menu follows the active child at the next idle update.
+  if (CMDIFrameWnd* frame = GetMDIFrame()) frame->m_nIdleFlags |= idleMenu;
+  CFrameWnd::OnDestroy();
 }

@@ -89,5 +89,6 @@ class CMDIChildWnd : public CFrameWnd {
 
  protected:
   LRESULT OnMDIActivate(WPARAM wparam, LPARAM lparam);
+  void OnDestroy();
   DECLARE_MESSAGE_MAP()
 };
