@@ -17,6 +17,7 @@
 #include "platform/appframe/mdi.h"
 #include "platform/appframe/menu.h"
 #include "platform/appframe/mini_frame.h"
+#include "platform/appframe/ole_item.h"
 #include "platform/appframe/property_sheet.h"
 #include "platform/appframe/status_bar.h"
 #include "platform/appframe/view.h"
@@ -35,7 +36,8 @@ void RegisterFrameworkClasses() {
       RUNTIME_CLASS(CUserException), RUNTIME_CLASS(CControlBar),       RUNTIME_CLASS(CStatusBar),
       RUNTIME_CLASS(CFrameWnd),      RUNTIME_CLASS(CMDIFrameWnd),      RUNTIME_CLASS(CMDIChildWnd),
       RUNTIME_CLASS(CMiniFrameWnd),  RUNTIME_CLASS(CView),             RUNTIME_CLASS(CDocument),
-      RUNTIME_CLASS(CDocTemplate),   RUNTIME_CLASS(CMultiDocTemplate),
+      RUNTIME_CLASS(CDocTemplate),   RUNTIME_CLASS(CMultiDocTemplate), RUNTIME_CLASS(COleClientItem),
+      RUNTIME_CLASS(COleDocument),
   };
   RegisterClasses(kClasses);
 }
