@@ -198,7 +198,8 @@ bool CCmdUI::DoUpdate(CCmdTarget* target, bool disable_if_no_handler) {
   if (!target) return false;
   m_bEnableChanged = false;
   bool handled = target->OnCmdMsg(m_nID, CN_UPDATE_COMMAND_UI, this);
-  // Without an update handler the command is enabled when someone on the route would run it.
-  if (!handled && disable_if_no_handler && !m_bEnableChanged) Enable(target->OnCmdMsg(m_nID, CN_HAS_HANDLER, nullptr));
+  // Without an update handler the command is disabled when nobody on the route would run it.
+  if (!handled && disable_if_no_handler && !m_bEnableChanged && !target->OnCmdMsg(m_nID, CN_HAS_HANDLER, nullptr))
+    Enable(false);
   return handled;
 }

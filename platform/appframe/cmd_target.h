@@ -109,7 +109,7 @@ class CCmdUI {
   virtual void SetRadio(bool on = true);
   virtual void SetText(const wchar_t* text);
   // Asks `target` (its route) to update this command; without an update handler and with
-  // `disable_if_no_handler`, enables it when the route has a command handler, else disables it.
+  // `disable_if_no_handler`, disables it when no target on the route has a command handler.
   virtual bool DoUpdate(CCmdTarget* target, bool disable_if_no_handler);
 
   UINT m_nID = 0;

@@ -109,6 +109,11 @@ CFrameWnd* CMDIFrameWnd::GetActiveFrame() {
   return child ? static_cast<CFrameWnd*>(child) : this;
 }
 
+CDocument* CMDIFrameWnd::GetActiveDocument() {
+  CMDIChildWnd* child = MDIGetActive();
+  return child ? child->GetActiveDocument() : CFrameWnd::GetActiveDocument();
+}
+
 bool CMDIFrameWnd::RouteCmdMsgInFrame(UINT id, int code, void* extra, LRESULT* result, bool notify) {
   // The active child's view and the child first, then this frame.
   CMDIChildWnd* child = MDIGetActive();

