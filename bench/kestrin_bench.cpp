@@ -27,7 +27,7 @@
 #include "common/sslverify/trusted_list.h"
 #include "common/subclass/subclass_helper.h"
 #include "platform/win/scoped_handle.h"
-#include "tests/common/subclass/browser_windows.h"
+#include "tools/browserwindows/browser_windows.h"
 #include "tools/iehost/host_browser.h"
 #include "tools/iehost/host_document.h"
 #include "tools/pagemodel/page_model.h"

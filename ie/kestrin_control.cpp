@@ -492,7 +492,7 @@ void CKestrinControl::DisplayStep() {
     OLE_YSIZE_HIMETRIC himetric_height = 0;
     picture_->get_Width(&himetric_width);
     picture_->get_Height(&himetric_height);
-    KestrinWinNS::CWindowDC screen(nullptr);
+    KestrinWinNS::CScopedClientDC screen(nullptr);
     int width = MulDiv(himetric_width, GetDeviceCaps(screen.Get(), LOGPIXELSX), 2540);
     int height = MulDiv(himetric_height, GetDeviceCaps(screen.Get(), LOGPIXELSY), 2540);
     RECT area = {};

@@ -48,6 +48,9 @@ echo
 echo "== The tray program: its menu, About box and options sheet, unskinned and skinned side by side; a colour changed on the sheet =="
 bash "$top/tools/traydemo/tray-demo.sh" "$build" "$arch"
 echo
+echo "== The application framework's demo frame: an MDI frame with two documents and a status bar =="
+bash "$top/tools/framedemo/frame-demo.sh" "$build" "$arch"
+echo
 echo "== Command bars: a menu bar with its File popup open and a tool bar, default and native XP themes (visual styles on and off), as pictures =="
 bash "$top/tools/cbdemo/cbdemo.sh" "$build" "$arch"
 echo

@@ -41,7 +41,7 @@ HRGN CreateShapeRegion(HBITMAP bitmap) {
   request.bmiHeader.biBitCount = 32;
   request.bmiHeader.biCompression = BI_RGB;
   std::vector<DWORD> pixels(static_cast<size_t>(width) * height);
-  int rows = GetDIBits(KestrinWinNS::CWindowDC(nullptr).Get(), bitmap, 0, height, pixels.data(), &request,
+  int rows = GetDIBits(KestrinWinNS::CScopedClientDC(nullptr).Get(), bitmap, 0, height, pixels.data(), &request,
                        DIB_RGB_COLORS);
   if (rows != height) return nullptr;
 
@@ -112,7 +112,7 @@ bool CFakeCursor::Paint() {
   if (!GetHwnd()) return false;
   if (!fill_brush_) fill_brush_.Reset(CreateSolidBrush(fill_colour_));
   if (!outline_brush_) outline_brush_.Reset(CreateSolidBrush(outline_colour_));
-  KestrinWinNS::CWindowDC dc(GetHwnd());
+  KestrinWinNS::CScopedClientDC dc(GetHwnd());
   if (!dc) return false;
   RECT client;
   GetClientRect(GetHwnd(), &client);

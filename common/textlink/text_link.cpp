@@ -9,7 +9,7 @@ namespace {
 const char kDefaultFace[] = "Arial";
 
 int ScreenDpiY() {
-  KestrinWinNS::CWindowDC screen(nullptr);
+  KestrinWinNS::CScopedClientDC screen(nullptr);
   return screen ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 96;
 }
 

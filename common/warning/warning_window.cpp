@@ -262,7 +262,7 @@ void CWarningWindowBase::Layout() {
 
   // The title strip: bitmap 230 tiled over the toast's width.
   title_strip_.Reset();
-  KestrinWinNS::CWindowDC screen(nullptr);
+  KestrinWinNS::CScopedClientDC screen(nullptr);
   title_strip_.Reset(CreateCompatibleBitmap(screen.Get(), width_, kTitleHeight));
   KestrinWinNS::CScopedMemoryDC memory = KestrinWinNS::CreateMemoryDC(screen.Get());
   KestrinWinNS::CScopedBitmap pattern(

@@ -33,7 +33,7 @@ class ScopedGlobalLock {
 };
 
 using KestrinWinNS::CScopedLock;
-using KestrinWinNS::CWindowDC;
+using KestrinWinNS::CScopedClientDC;
 
 }  // namespace
 
@@ -179,7 +179,7 @@ bool CPictureExWnd::LoadOlePicture(HGLOBAL block, DWORD size, bool keep_size) {
     OLE_YSIZE_HIMETRIC hm_height = 0;
     picture_->get_Width(&hm_width);
     picture_->get_Height(&hm_height);
-    CWindowDC dc(GetHwnd());
+    CScopedClientDC dc(GetHwnd());
     width_ = HimetricToPixels(hm_width, GetDeviceCaps(dc.Get(), LOGPIXELSX));
     height_ = HimetricToPixels(hm_height, GetDeviceCaps(dc.Get(), LOGPIXELSY));
   }
@@ -192,7 +192,7 @@ bool CPictureExWnd::PrepareOffscreen() {
     SetWindowPos(GetHwnd(), nullptr, 0, 0, width_, height_,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
-  CWindowDC window_dc(GetHwnd());
+  CScopedClientDC window_dc(GetHwnd());
   offscreen_dc_.Reset(CreateCompatibleDC(window_dc.Get()));
   offscreen_bitmap_.Reset(CreateCompatibleBitmap(window_dc.Get(), width_, height_));
   if (!offscreen_dc_ || !offscreen_bitmap_) return false;

@@ -212,7 +212,7 @@ int CValidationBorder::DoShow(BorderKind kind, bool announce, bool with_caption)
     BorderLook shape = {W, H, look.width, look.colour, with_caption, {}, nullptr, 0};
     with_caption_ = with_caption;
     if (with_caption) {
-      KestrinWinNS::CWindowDC screen(nullptr);
+      KestrinWinNS::CScopedClientDC screen(nullptr);
       caption_rect_ = CalcCaptionRect(screen.Get(), CopyCaptionText().c_str(), look.text_size, W, look.width);
       shape.caption = caption_rect_;
     }

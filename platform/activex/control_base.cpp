@@ -351,7 +351,7 @@ void CControlBase::FireViewChange() {
 
 BOOL CControlBase::ProcessWindowMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
   if (message == WM_PAINT) {
-    KestrinWinNS::CPaintDC paint(window);
+    KestrinWinNS::CScopedPaintDC paint(window);
     RECT area;
     GetClientRect(window, &area);
     OnDraw(paint.Get(), area);

@@ -12,10 +12,14 @@
 //     ON_MESSAGE(WM_APP, OnApp)                 // LRESULT OnApp(WPARAM, LPARAM)
 //   END_MESSAGE_MAP()
 //
-// Handlers may be private or protected: each entry is compiled inside the class.
+// Handlers may be private or protected: each entry is compiled inside the class. Each class's
+// maps are merged once, at the first message, into one dispatch table keyed by message; a
+// message then looks only at the entries of its own number.
 #pragma once
 
 #include <windows.h>
+
+#include <atomic>
 
 #include "platform/appframe/object.h"
 
@@ -25,6 +29,8 @@ class CCmdUI;
 // Command codes besides the control notification codes (BN_CLICKED, CBN_SELCHANGE, ...).
 const int CN_COMMAND = 0;
 const int CN_UPDATE_COMMAND_UI = -1;
+// Asks a route whether some target has a command handler for the id (nothing runs).
+const int CN_HAS_HANDLER = -2;
 
 // What a handler receives: the message and, for commands and notifications, the id and code.
 struct CMessageArgs {
@@ -49,10 +55,18 @@ struct CMessageMapEntry {
   CMessageThunk thunk;       // null ends the table
 };
 
+struct CDispatchTable;
+
 struct CMessageMap {
   const CMessageMap* (*base)();
   const CMessageMapEntry* entries;
+  // The merged table of this class and its bases, built at the first message.
+  mutable std::atomic<const CDispatchTable*> table;
 };
+
+// The entries of one class's map and its bases' maps for `message`, most derived first (those
+// of messages registered at run time included); null when there are none.
+const CMessageMapEntry* const* FindDispatchEntries(const CMessageMap* map, UINT message, size_t* count);
 
 class CCmdTarget : public CObject {
   DECLARE_DYNAMIC(CCmdTarget)
@@ -78,7 +92,8 @@ class CCmdTarget : public CObject {
   virtual void OnFinalRelease() { delete this; }
   virtual const CMessageMap* GetMessageMap() const;
   static const CMessageMap* GetThisMessageMap();
-  // Runs the entry of the map for the message; true when it handled it.
+  // Runs the entry of the map for the message; true when it handled it. An update handler
+  // that sets the CCmdUI's m_bContinueRouting leaves the update unhandled.
   bool DispatchEntry(UINT message, UINT id, int code, CMessageArgs& args);
 
   volatile LONG m_dwRef = 1;
@@ -93,8 +108,8 @@ class CCmdUI {
   virtual void SetCheck(int check = 1);
   virtual void SetRadio(bool on = true);
   virtual void SetText(const wchar_t* text);
-  // Asks `target` to update this command; without a handler, disables it when
-  // `disable_if_no_handler` is set and the target has no command handler either.
+  // Asks `target` (its route) to update this command; without an update handler and with
+  // `disable_if_no_handler`, disables it when no target on the route has a command handler.
   virtual bool DoUpdate(CCmdTarget* target, bool disable_if_no_handler);
 
   UINT m_nID = 0;
@@ -146,10 +161,22 @@ class CCmdUI {
 #define ON_EN_CHANGE(id_, fn_) ON_CONTROL(EN_CHANGE, id_, fn_)
 #define ON_EN_KILLFOCUS(id_, fn_) ON_CONTROL(EN_KILLFOCUS, id_, fn_)
 
+// A control's own notification, reflected back to it by its parent: void fn().
+#define ON_CONTROL_REFLECT(code_, fn_) \
+  {WM_REFLECT_BASE + WM_COMMAND, (code_), 0, 0, nullptr, KR_MAP_THUNK(self_->fn_(); return true;)},
+// void fn(NMHDR*, LRESULT*).
+#define ON_NOTIFY_REFLECT(code_, fn_)                                                          \
+  {WM_REFLECT_BASE + WM_NOTIFY, static_cast<int>(code_), 0, 0, nullptr,                         \
+   KR_MAP_THUNK(self_->fn_(static_cast<NMHDR*>(args_.extra), &args_.result); return true;)},
+
 // Notifications (WM_NOTIFY): void fn(NMHDR*, LRESULT*).
 #define ON_NOTIFY(code_, id_, fn_)                                                             \
   {WM_NOTIFY, static_cast<int>(code_), (id_), (id_), nullptr,                                  \
    KR_MAP_THUNK(self_->fn_(static_cast<NMHDR*>(args_.extra), &args_.result); return true;)},
+// void fn(UINT id, NMHDR*, LRESULT*).
+#define ON_NOTIFY_RANGE(code_, first_, last_, fn_)                                             \
+  {WM_NOTIFY, static_cast<int>(code_), (first_), (last_), nullptr,                             \
+   KR_MAP_THUNK(self_->fn_(args_.id, static_cast<NMHDR*>(args_.extra), &args_.result); return true;)},
 
 // Window messages: LRESULT fn(WPARAM, LPARAM).
 #define ON_MESSAGE(message_, fn_) \
@@ -195,3 +222,106 @@ class CCmdUI {
   KR_CTLCOLOR_ENTRY(WM_CTLCOLORLISTBOX, CTLCOLOR_LISTBOX)  \
   KR_CTLCOLOR_ENTRY(WM_CTLCOLORDLG, CTLCOLOR_DLG)          \
   KR_CTLCOLOR_ENTRY(WM_CTLCOLORSCROLLBAR, CTLCOLOR_SCROLLBAR)
+
+// More window messages with their parameters unpacked. A handler that wants the default
+// processing as well calls CWnd::Default().
+#define KR_POINT_ (CPoint(static_cast<short>(LOWORD(args_.lParam)), static_cast<short>(HIWORD(args_.lParam))))
+#define KR_WND_(value_) (CWnd::FromHandle(reinterpret_cast<HWND>(value_)))
+// int OnCreate(LPCREATESTRUCTW): -1 stops the creation.
+#define ON_WM_CREATE() \
+  {WM_CREATE, 0, 0, 0, nullptr, KR_MAP_THUNK(args_.result = self_->OnCreate(reinterpret_cast<LPCREATESTRUCTW>(args_.lParam)); return true;)},
+#define ON_WM_NCDESTROY() {WM_NCDESTROY, 0, 0, 0, nullptr, KR_MAP_THUNK(self_->OnNcDestroy(); return true;)},
+// void fn(UINT flags, CPoint point)
+#define KR_MOUSE_ENTRY_(msg_, fn_) \
+  {(msg_), 0, 0, 0, nullptr, KR_MAP_THUNK(self_->fn_(static_cast<UINT>(args_.wParam), KR_POINT_); return true;)},
+#define ON_WM_LBUTTONDOWN() KR_MOUSE_ENTRY_(WM_LBUTTONDOWN, OnLButtonDown)
+#define ON_WM_LBUTTONUP() KR_MOUSE_ENTRY_(WM_LBUTTONUP, OnLButtonUp)
+#define ON_WM_LBUTTONDBLCLK() KR_MOUSE_ENTRY_(WM_LBUTTONDBLCLK, OnLButtonDblClk)
+#define ON_WM_RBUTTONDOWN() KR_MOUSE_ENTRY_(WM_RBUTTONDOWN, OnRButtonDown)
+#define ON_WM_RBUTTONUP() KR_MOUSE_ENTRY_(WM_RBUTTONUP, OnRButtonUp)
+#define ON_WM_MBUTTONDOWN() KR_MOUSE_ENTRY_(WM_MBUTTONDOWN, OnMButtonDown)
+#define ON_WM_MOUSEMOVE() KR_MOUSE_ENTRY_(WM_MOUSEMOVE, OnMouseMove)
+// void fn(UINT hit, CPoint screen_point)
+#define ON_WM_NCLBUTTONDOWN() KR_MOUSE_ENTRY_(WM_NCLBUTTONDOWN, OnNcLButtonDown)
+#define ON_WM_NCLBUTTONDBLCLK() KR_MOUSE_ENTRY_(WM_NCLBUTTONDBLCLK, OnNcLButtonDblClk)
+#define ON_WM_NCMOUSEMOVE() KR_MOUSE_ENTRY_(WM_NCMOUSEMOVE, OnNcMouseMove)
+// BOOL OnMouseWheel(UINT flags, short delta, CPoint screen_point)
+#define ON_WM_MOUSEWHEEL()                                                                      \
+  {WM_MOUSEWHEEL, 0, 0, 0, nullptr,                                                             \
+   KR_MAP_THUNK(args_.result = self_->OnMouseWheel(LOWORD(args_.wParam),           \
+                                                   static_cast<short>(HIWORD(args_.wParam)), KR_POINT_); return true;)},
+#define ON_WM_MOUSELEAVE() {WM_MOUSELEAVE, 0, 0, 0, nullptr, KR_MAP_THUNK(self_->OnMouseLeave(); return true;)},
+// LRESULT OnNcHitTest(CPoint screen_point)
+#define ON_WM_NCHITTEST() {WM_NCHITTEST, 0, 0, 0, nullptr, KR_MAP_THUNK(args_.result = self_->OnNcHitTest(KR_POINT_); return true;)},
+// void OnNcCalcSize(BOOL calc_valid_rects, NCCALCSIZE_PARAMS*)
+#define ON_WM_NCCALCSIZE()                                                                      \
+  {WM_NCCALCSIZE, 0, 0, 0, nullptr,                                                             \
+   KR_MAP_THUNK(self_->OnNcCalcSize(static_cast<BOOL>(args_.wParam), reinterpret_cast<NCCALCSIZE_PARAMS*>(args_.lParam)); return true;)},
+#define ON_WM_NCPAINT() {WM_NCPAINT, 0, 0, 0, nullptr, KR_MAP_THUNK(self_->OnNcPaint(); return true;)},
+// BOOL OnNcActivate(BOOL active)
+#define ON_WM_NCACTIVATE() \
+  {WM_NCACTIVATE, 0, 0, 0, nullptr, KR_MAP_THUNK(args_.result = self_->OnNcActivate(static_cast<BOOL>(args_.wParam)); return true;)},
+// BOOL OnSetCursor(CWnd* window, UINT hit, UINT message)
+#define ON_WM_SETCURSOR()                                                                       \
+  {WM_SETCURSOR, 0, 0, 0, nullptr,                                                              \
+   KR_MAP_THUNK(args_.result = self_->OnSetCursor(KR_WND_(args_.wParam), LOWORD(args_.lParam), HIWORD(args_.lParam)); return true;)},
+// int OnMouseActivate(CWnd* top, UINT hit, UINT message)
+#define ON_WM_MOUSEACTIVATE()                                                                   \
+  {WM_MOUSEACTIVATE, 0, 0, 0, nullptr,                                                          \
+   KR_MAP_THUNK(args_.result = self_->OnMouseActivate(KR_WND_(args_.wParam), LOWORD(args_.lParam), HIWORD(args_.lParam)); return true;)},
+// void OnActivate(UINT state, CWnd* other, BOOL minimized)
+#define ON_WM_ACTIVATE()                                                                        \
+  {WM_ACTIVATE, 0, 0, 0, nullptr,                                                               \
+   KR_MAP_THUNK(self_->OnActivate(LOWORD(args_.wParam), KR_WND_(args_.lParam), HIWORD(args_.wParam) != 0); return true;)},
+// void OnSetFocus(CWnd* old), void OnKillFocus(CWnd* next)
+#define ON_WM_SETFOCUS() {WM_SETFOCUS, 0, 0, 0, nullptr, KR_MAP_THUNK(self_->OnSetFocus(KR_WND_(args_.wParam)); return true;)},
+#define ON_WM_KILLFOCUS() {WM_KILLFOCUS, 0, 0, 0, nullptr, KR_MAP_THUNK(self_->OnKillFocus(KR_WND_(args_.wParam)); return true;)},
+// void OnShowWindow(BOOL show, UINT status)
+#define ON_WM_SHOWWINDOW() \
+  {WM_SHOWWINDOW, 0, 0, 0, nullptr, KR_MAP_THUNK(self_->OnShowWindow(static_cast<BOOL>(args_.wParam), static_cast<UINT>(args_.lParam)); return true;)},
+// void OnEnable(BOOL enable)
+#define ON_WM_ENABLE() {WM_ENABLE, 0, 0, 0, nullptr, KR_MAP_THUNK(self_->OnEnable(static_cast<BOOL>(args_.wParam)); return true;)},
+// void OnWindowPosChanging(WINDOWPOS*), void OnWindowPosChanged(WINDOWPOS*)
+#define ON_WM_WINDOWPOSCHANGING() \
+  {WM_WINDOWPOSCHANGING, 0, 0, 0, nullptr, KR_MAP_THUNK(self_->OnWindowPosChanging(reinterpret_cast<WINDOWPOS*>(args_.lParam)); return true;)},
+#define ON_WM_WINDOWPOSCHANGED() \
+  {WM_WINDOWPOSCHANGED, 0, 0, 0, nullptr, KR_MAP_THUNK(self_->OnWindowPosChanged(reinterpret_cast<WINDOWPOS*>(args_.lParam)); return true;)},
+// void OnGetMinMaxInfo(MINMAXINFO*)
+#define ON_WM_GETMINMAXINFO() \
+  {WM_GETMINMAXINFO, 0, 0, 0, nullptr, KR_MAP_THUNK(self_->OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(args_.lParam)); return true;)},
+// void fn(UINT key, UINT repeat, UINT flags)
+#define KR_KEY_ENTRY_(msg_, fn_)                                                                  \
+  {(msg_), 0, 0, 0, nullptr,                                                                    \
+   KR_MAP_THUNK(self_->fn_(static_cast<UINT>(args_.wParam), LOWORD(args_.lParam), HIWORD(args_.lParam)); return true;)},
+#define ON_WM_KEYDOWN() KR_KEY_ENTRY_(WM_KEYDOWN, OnKeyDown)
+#define ON_WM_KEYUP() KR_KEY_ENTRY_(WM_KEYUP, OnKeyUp)
+#define ON_WM_SYSKEYDOWN() KR_KEY_ENTRY_(WM_SYSKEYDOWN, OnSysKeyDown)
+#define ON_WM_CHAR() KR_KEY_ENTRY_(WM_CHAR, OnChar)
+// UINT OnGetDlgCode()
+#define ON_WM_GETDLGCODE() {WM_GETDLGCODE, 0, 0, 0, nullptr, KR_MAP_THUNK(args_.result = self_->OnGetDlgCode(); return true;)},
+// void OnSysCommand(UINT id, LPARAM lparam)
+#define ON_WM_SYSCOMMAND() \
+  {WM_SYSCOMMAND, 0, 0, 0, nullptr, KR_MAP_THUNK(self_->OnSysCommand(static_cast<UINT>(args_.wParam), args_.lParam); return true;)},
+// void OnContextMenu(CWnd* window, CPoint screen_point)
+#define ON_WM_CONTEXTMENU() \
+  {WM_CONTEXTMENU, 0, 0, 0, nullptr, KR_MAP_THUNK(self_->OnContextMenu(KR_WND_(args_.wParam), KR_POINT_); return true;)},
+// void OnCaptureChanged(CWnd* next)
+#define ON_WM_CAPTURECHANGED() \
+  {WM_CAPTURECHANGED, 0, 0, 0, nullptr, KR_MAP_THUNK(self_->OnCaptureChanged(KR_WND_(args_.lParam)); return true;)},
+#define ON_WM_CANCELMODE() {WM_CANCELMODE, 0, 0, 0, nullptr, KR_MAP_THUNK(self_->OnCancelMode(); return true;)},
+#define ON_WM_SYSCOLORCHANGE() {WM_SYSCOLORCHANGE, 0, 0, 0, nullptr, KR_MAP_THUNK(self_->OnSysColorChange(); return true;)},
+// void OnSettingChange(UINT flags, const wchar_t* section)
+#define ON_WM_SETTINGCHANGE() \
+  {WM_SETTINGCHANGE, 0, 0, 0, nullptr, KR_MAP_THUNK(self_->OnSettingChange(static_cast<UINT>(args_.wParam), reinterpret_cast<const wchar_t*>(args_.lParam)); return true;)},
+// void OnInitMenuPopup(HMENU popup, UINT index, BOOL system_menu)
+#define ON_WM_INITMENUPOPUP()                                                                   \
+  {WM_INITMENUPOPUP, 0, 0, 0, nullptr,                                                          \
+   KR_MAP_THUNK(self_->OnInitMenuPopup(reinterpret_cast<HMENU>(args_.wParam), LOWORD(args_.lParam), HIWORD(args_.lParam) != 0); return true;)},
+// void OnMenuSelect(UINT item, UINT flags, HMENU menu)
+#define ON_WM_MENUSELECT() \
+  {WM_MENUSELECT, 0, 0, 0, nullptr, KR_MAP_THUNK(self_->OnMenuSelect(LOWORD(args_.wParam), HIWORD(args_.wParam), reinterpret_cast<HMENU>(args_.lParam)); return true;)},
+// void OnMDIActivate(BOOL activate, CWnd* activated, CWnd* deactivated), in an MDI child
+#define ON_WM_MDIACTIVATE()                                                                     \
+  {WM_MDIACTIVATE, 0, 0, 0, nullptr,                                                            \
+   KR_MAP_THUNK(self_->OnMDIActivate(reinterpret_cast<HWND>(args_.lParam) == self_->m_hWnd,     \
+                                     KR_WND_(args_.lParam), KR_WND_(args_.wParam)); return true;)},

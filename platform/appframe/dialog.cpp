@@ -183,9 +183,31 @@ INT_PTR CDialog::AttachDialog(HWND window) {
 INT_PTR CDialog::DoModal() {
   if (m_hWnd) return -1;
   HWND parent = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
+  // The framework's own modal loop (not the system's dialog box loop): it runs the idle work,
+  // so the temporary objects made while the dialog is up are freed while it is up.
+  HWND owner = parent;
+  while (owner && (::GetWindowLongPtrW(owner, GWL_STYLE) & WS_CHILD)) owner = ::GetParent(owner);
+  bool reenable = owner && ::IsWindowEnabled(owner);
   modal_depth_++;
-  INT_PTR result = ::DialogBoxParamW(GetResourceModule(), MAKEINTRESOURCEW(m_lpszTemplateName), parent,
+  HWND window = ::CreateDialogParamW(GetResourceModule(), MAKEINTRESOURCEW(m_lpszTemplateName), parent,
                                      &CDialog::StartDialogProc, reinterpret_cast<LPARAM>(this));
+  INT_PTR result = -1;
+  if (window && m_hWnd == window) {
+    if (reenable) ::EnableWindow(owner, FALSE);
+    result = RunModalLoop(MLF_SHOWONIDLE);
+    if (m_hWnd == window) {
+      // The owner comes back before the dialog goes, so that it takes the activation.
+      if (reenable) ::EnableWindow(owner, TRUE);
+      if (owner && ::GetActiveWindow() == window) ::SetActiveWindow(owner);
+      ::SetWindowPos(window, nullptr, 0, 0, 0, 0,
+                     SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
+      ::DestroyWindow(window);
+      reenable = false;
+    }
+  } else if (window && ::IsWindow(window)) {
+    ::DestroyWindow(window);
+  }
+  if (reenable) ::EnableWindow(owner, TRUE);
   modal_depth_--;
   return result;
 }
@@ -202,7 +224,7 @@ bool CDialog::Create(UINT template_id, CWnd* parent) {
 void CDialog::EndDialog(INT_PTR result) {
   if (!m_hWnd) return;
   if (modal_depth_ > 0)
-    ::EndDialog(m_hWnd, result);
+    EndModalLoop(static_cast<int>(result));
   else
     ::DestroyWindow(m_hWnd);
 }
@@ -230,7 +252,7 @@ void CDialog::OnOK() {
 void CDialog::OnCancel() { EndDialog(IDCANCEL); }
 
 bool CDialog::PreTranslateMessage(MSG* msg) {
-  return modal_depth_ == 0 && m_hWnd && ::IsDialogMessageW(m_hWnd, msg);
+  return m_hWnd && ::IsDialogMessageW(m_hWnd, msg);
 }
 
 bool CDialog::OnCommand(WPARAM wparam, LPARAM lparam) {

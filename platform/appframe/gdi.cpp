@@ -43,7 +43,7 @@ bool CBrush::CreateSysColorBrush(int index) {
 }
 
 bool CFont::CreatePointFont(int tenths_of_point, const wchar_t* face, HDC dc) {
-  KestrinWinNS::CWindowDC screen(nullptr);
+  KestrinWinNS::CScopedClientDC screen(nullptr);
   LOGFONTW font = {};
   font.lfHeight = -MulDiv(tenths_of_point, ::GetDeviceCaps(dc ? dc : screen.Get(), LOGPIXELSY), 720);
   font.lfCharSet = DEFAULT_CHARSET;

@@ -20,9 +20,29 @@ const CRuntimeClass*& ClassListHead() {
 const CRuntimeClass CObject::classCObject = {"CObject", sizeof(CObject), 0xFFFF, nullptr, nullptr, nullptr};
 static const CClassInit kClassInit_CObject(&CObject::classCObject);
 
-CClassInit::CClassInit(const CRuntimeClass* cls) {
+namespace {
+bool IsListed(const CRuntimeClass* cls) {
+  for (const CRuntimeClass* c = ClassListHead(); c; c = c->m_pNextClass)
+    if (c == cls) return true;
+  return false;
+}
+
+void Enter(const CRuntimeClass* cls) {
+  // Entered twice (its CClassInit and a registration), a class would link the list into a
+  // ring.
+  if (!cls || IsListed(cls)) return;
   cls->m_pNextClass = ClassListHead();
   ClassListHead() = cls;
+}
+}  // namespace
+
+// The framework's own classes (framework_classes.cpp): lookups by name always find them.
+void RegisterFrameworkClasses();
+
+CClassInit::CClassInit(const CRuntimeClass* cls) { Enter(cls); }
+
+void RegisterClasses(const CRuntimeClass* const* classes, size_t count) {
+  for (size_t i = 0; i < count; ++i) Enter(classes[i]);
 }
 
 CObject* CRuntimeClass::CreateObject() const {
@@ -42,6 +62,8 @@ bool CRuntimeClass::IsDerivedFrom(const CRuntimeClass* base) const {
 
 const CRuntimeClass* CRuntimeClass::FromName(const char* name) {
   if (!name) return nullptr;
+  static const bool framework_registered = (RegisterFrameworkClasses(), true);
+  (void)framework_registered;
   for (const CRuntimeClass* c = ClassListHead(); c; c = c->m_pNextClass)
     if (std::strcmp(c->m_lpszClassName, name) == 0) return c;
   return nullptr;

@@ -19,7 +19,9 @@ struct CRuntimeClass {
   CObject* CreateObject() const;
   bool IsDerivedFrom(const CRuntimeClass* base) const;
 
-  // The class of that name among the classes linked into this module; null when none.
+  // The class of that name among the classes registered in this module: every class of the
+  // framework, and every class of a library that registered its classes (Register, or a
+  // CClassInit of an object file the program links); null when none.
   static const CRuntimeClass* FromName(const char* name);
   static const CRuntimeClass* FromName(const wchar_t* name);
   static CObject* CreateObject(const char* name);
@@ -27,9 +29,20 @@ struct CRuntimeClass {
 };
 
 // Enters a class into the module's class list (one static instance per implemented class).
+// A static library's object file that nothing else references is left out of the program by
+// the linker, and its CClassInit with it: a library whose classes are created by stored name
+// lists them in one registration function (RegisterClasses below) that its users call, so
+// that naming the function links every listed class.
 struct CClassInit {
   explicit CClassInit(const CRuntimeClass* cls);
 };
+
+// Enters classes into the module's class list; a class already there is left as it is.
+void RegisterClasses(const CRuntimeClass* const* classes, size_t count);
+template <size_t N>
+void RegisterClasses(const CRuntimeClass* const (&classes)[N]) {
+  RegisterClasses(classes, N);
+}
 
 class CObject {
  public:

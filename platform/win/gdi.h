@@ -70,9 +70,9 @@ class CReleasedDC {
 };
 
 // The client-area DC of a window (of the screen for a null window), from GetDC.
-class CWindowDC : public CReleasedDC {
+class CScopedClientDC : public CReleasedDC {
  public:
-  explicit CWindowDC(HWND window) : CReleasedDC(window, GetDC(window)) {}
+  explicit CScopedClientDC(HWND window) : CReleasedDC(window, GetDC(window)) {}
 };
 
 // The DC of the whole window, frame and caption included, from GetWindowDC.
@@ -82,12 +82,12 @@ class CWindowFrameDC : public CReleasedDC {
 };
 
 // BeginPaint and EndPaint.
-class CPaintDC {
+class CScopedPaintDC {
  public:
-  explicit CPaintDC(HWND window) : window_(window) { dc_ = BeginPaint(window, &paint_); }
-  ~CPaintDC() { EndPaint(window_, &paint_); }
-  CPaintDC(const CPaintDC&) = delete;
-  CPaintDC& operator=(const CPaintDC&) = delete;
+  explicit CScopedPaintDC(HWND window) : window_(window) { dc_ = BeginPaint(window, &paint_); }
+  ~CScopedPaintDC() { EndPaint(window_, &paint_); }
+  CScopedPaintDC(const CScopedPaintDC&) = delete;
+  CScopedPaintDC& operator=(const CScopedPaintDC&) = delete;
 
   HDC Get() const { return dc_; }
   const PAINTSTRUCT& Paint() const { return paint_; }

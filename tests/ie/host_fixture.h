@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "tests/common/subclass/browser_windows.h"
+#include "tools/browserwindows/browser_windows.h"
 #include "tools/iehost/host_browser.h"
 
 namespace test {

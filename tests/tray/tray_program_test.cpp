@@ -122,7 +122,7 @@ struct FrameSeen {
 // The colour on the screen at a point, drawn by whichever program shows there.
 COLORREF ScreenPixel(POINT at) {
   Canvas canvas(1, 1);
-  KestrinWinNS::CWindowDC screen(nullptr);
+  KestrinWinNS::CScopedClientDC screen(nullptr);
   BitBlt(canvas.dc(), 0, 0, 1, 1, screen.Get(), at.x, at.y, SRCCOPY);
   return canvas.At(0, 0);
 }

@@ -66,7 +66,7 @@ bool CTKColorManager::IsLowColorDisplay(HDC dc) const {
     int bits = GetDeviceCaps(dc, BITSPIXEL);
     return bits >= 1 && bits <= 8;
   }
-  KestrinWinNS::CWindowDC screen(GetDesktopWindow());
+  KestrinWinNS::CScopedClientDC screen(GetDesktopWindow());
   if (!screen) return false;
   int bits = GetDeviceCaps(screen.Get(), BITSPIXEL);
   return bits >= 1 && bits <= 8;

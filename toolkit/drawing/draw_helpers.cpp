@@ -244,7 +244,7 @@ int CALLBACK MatchFace(const LOGFONTW* lf, const TEXTMETRICW*, DWORD, LPARAM par
 
 bool CTKDrawHelpers::IsFontInstalled(const wchar_t* face) {
   if (!face || !*face) return false;
-  KestrinWinNS::CWindowDC screen(nullptr);
+  KestrinWinNS::CScopedClientDC screen(nullptr);
   if (!screen) return false;
   LOGFONTW lf{};
   lf.lfCharSet = DEFAULT_CHARSET;

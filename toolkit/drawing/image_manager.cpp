@@ -28,7 +28,7 @@ bool ReadBitmapPixels(HBITMAP bitmap, std::vector<DWORD>* pixels, int* width, in
   bi.bmiHeader.biBitCount = 32;
   bi.bmiHeader.biCompression = BI_RGB;
   pixels->assign(static_cast<size_t>(bm.bmWidth) * bm.bmHeight, 0);
-  const int rows = GetDIBits(KestrinWinNS::CWindowDC(nullptr).Get(), bitmap, 0, bm.bmHeight, pixels->data(), &bi,
+  const int rows = GetDIBits(KestrinWinNS::CScopedClientDC(nullptr).Get(), bitmap, 0, bm.bmHeight, pixels->data(), &bi,
                              DIB_RGB_COLORS);
   *width = bm.bmWidth;
   *height = bm.bmHeight;
@@ -774,7 +774,7 @@ void WriteBitmapBlock(CArchive& ar, HBITMAP bitmap) {
   std::vector<BYTE> info(sizeof(BITMAPINFOHEADER) + entries * sizeof(RGBQUAD), 0);
   auto* header = reinterpret_cast<BITMAPINFOHEADER*>(info.data());
   header->biSize = sizeof(BITMAPINFOHEADER);
-  KestrinWinNS::CWindowDC screen(nullptr);
+  KestrinWinNS::CScopedClientDC screen(nullptr);
   GetDIBits(screen.Get(), bitmap, 0, bm.bmHeight, nullptr, reinterpret_cast<BITMAPINFO*>(info.data()), DIB_RGB_COLORS);
   DWORD bits_size = header->biSizeImage;
   if (bits_size == 0) bits_size = static_cast<DWORD>(bm.bmWidth) * bm.bmHeight * 4;

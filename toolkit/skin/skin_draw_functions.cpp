@@ -90,7 +90,7 @@ HBITMAP CreateDdbFromDib(const BITMAPINFO* dib, size_t size) {
     const unsigned long long rows = static_cast<unsigned long long>(h.biHeight < 0 ? -static_cast<long long>(h.biHeight) : h.biHeight);
     if (stride * rows > size - offset) return nullptr;
   }
-  KestrinWinNS::CWindowDC screen(nullptr);
+  KestrinWinNS::CScopedClientDC screen(nullptr);
   const KestrinWinNS::CScopedHandle<KestrinWinNS::CGdiObjectTraits<HPALETTE>> palette(CreateDibPalette(dib, size));
   HPALETTE old = palette ? SelectPalette(screen.Get(), palette.Get(), FALSE) : nullptr;
   if (palette) RealizePalette(screen.Get());

@@ -73,7 +73,7 @@ HBITMAP BitmapFromDib(const BYTE* info, size_t info_room, const BYTE* pixels, si
   if (height * stride > pixel_room) return nullptr;
 
   if (bits < 24 && ddb_below_24) {
-    return CreateDIBitmap(KestrinWinNS::CWindowDC(nullptr).Get(), &header, CBM_INIT, pixels,
+    return CreateDIBitmap(KestrinWinNS::CScopedClientDC(nullptr).Get(), &header, CBM_INIT, pixels,
                           reinterpret_cast<const BITMAPINFO*>(info), DIB_RGB_COLORS);
   }
   std::vector<BYTE> infoCopy(static_cast<size_t>(header.biSize + table));

@@ -109,7 +109,7 @@ bool CTKSkinManagerSchema::ParseValue(ValueType type, int propertyId, const std:
       f = LOGFONTW{};
       lstrcpynW(f.lfFaceName, face, LF_FACESIZE);
       f.lfWeight = lstrcmpiW(style, L"BOLD") == 0 ? FW_BOLD : FW_NORMAL;
-      KestrinWinNS::CWindowDC screen(nullptr);
+      KestrinWinNS::CScopedClientDC screen(nullptr);
       f.lfHeight = -MulDiv(points, GetDeviceCaps(screen.Get(), LOGPIXELSY), 72);
       f.lfCharSet = static_cast<BYTE>(GetTextCharset(screen.Get()));
       return true;

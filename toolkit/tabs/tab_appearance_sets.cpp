@@ -84,7 +84,7 @@ COLORREF FillFacePolygon(HDC dc, const TabFrame& frame, const std::vector<POINT>
 // --- The base ---
 
 void CTKPM::CAppearanceSet::ReloadLook() {
-  KestrinWinNS::CWindowDC screen(nullptr);
+  KestrinWinNS::CScopedClientDC screen(nullptr);
   int height = 0;
   if (screen) {
     KestrinWinNS::CSelectObject select(screen.Get(), painter ? painter->NormalFont() : nullptr);

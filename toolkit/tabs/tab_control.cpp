@@ -36,7 +36,7 @@ void CTKTabControl::Relayout() {
   in_layout_ = true;
   RECT client{};
   ::GetClientRect(m_hWnd, &client);
-  KestrinWinNS::CWindowDC dc(m_hWnd);
+  KestrinWinNS::CScopedClientDC dc(m_hWnd);
   painter_->LayoutStrip(this, dc.Get(), client);
   in_layout_ = false;
   ::InvalidateRect(m_hWnd, nullptr, FALSE);
@@ -81,7 +81,7 @@ void CTKTabControl::PaintInto(HDC dc, const RECT& rect) {
 }
 
 void CTKTabControl::OnPaint() {
-  KestrinWinNS::CPaintDC paint(m_hWnd);
+  KestrinWinNS::CScopedPaintDC paint(m_hWnd);
   RECT client{};
   ::GetClientRect(m_hWnd, &client);
   const int width = client.right - client.left, height = client.bottom - client.top;

@@ -65,7 +65,7 @@ std::wstring VisibleText(const std::string& source) {
 LRESULT CALLBACK ViewProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   WNDPROC next = reinterpret_cast<WNDPROC>(GetPropW(window, kNextProcProp));
   if (message == WM_PAINT) {
-    KestrinWinNS::CPaintDC paint(window);
+    KestrinWinNS::CScopedPaintDC paint(window);
     RECT client;
     GetClientRect(window, &client);
     FillRect(paint.Get(), &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));

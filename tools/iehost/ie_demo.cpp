@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/common/subclass/browser_windows.h"
+#include "tools/browserwindows/browser_windows.h"
 #include "tools/iehost/host_browser.h"
 #include "tools/iehost/host_control_site.h"
 #include "tools/iehost/host_embedded_browser.h"

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "platform/win/gdi.h"
-#include "tests/common/subclass/browser_windows.h"
+#include "tools/browserwindows/browser_windows.h"
 #include "tools/iehost/host_browser.h"
 
 namespace {

@@ -35,7 +35,7 @@ HIMAGELIST MakeIcons() {
   HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 3, 0);
   const COLORREF colours[] = {RGB(40, 120, 220), RGB(230, 140, 30), RGB(60, 170, 80)};
   for (COLORREF c : colours) {
-    KestrinWinNS::CScopedBitmap image(CreateCompatibleBitmap(KestrinWinNS::CWindowDC(nullptr).Get(), 16, 16));
+    KestrinWinNS::CScopedBitmap image(CreateCompatibleBitmap(KestrinWinNS::CScopedClientDC(nullptr).Get(), 16, 16));
     KestrinWinNS::CScopedBitmap mask(CreateBitmap(16, 16, 1, 1, nullptr));
     {
       KestrinWinNS::CBitmapDC dc(nullptr, image.Get());
@@ -57,7 +57,7 @@ bool WriteBitmap(const wchar_t* path, HBITMAP dib, int width, int height) {
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   std::vector<BYTE> bits(static_cast<size_t>(width) * height * 4);
-  KestrinWinNS::CWindowDC screen(nullptr);
+  KestrinWinNS::CScopedClientDC screen(nullptr);
   if (!GetDIBits(screen.Get(), dib, 0, height, bits.data(), &info, DIB_RGB_COLORS)) return false;
   BITMAPFILEHEADER file{};
   file.bfType = 0x4D42;

@@ -8,7 +8,7 @@
 
 #include "common/subclass/bho_window_props.h"
 #include "common/subclass/subclass_helper.h"
-#include "tests/common/subclass/browser_windows.h"
+#include "tools/browserwindows/browser_windows.h"
 
 using namespace SubclassUtilsNS;
 using test::FakeBho;

@@ -104,7 +104,7 @@ TEST(GdiOwners, WindowAndFrameDCsCoverTheirAreasAndGoBack) {
     POINT expected;
   };
   const Case cases[] = {
-      {"client", [&](HDC* held) { CWindowDC dc(window); POINT p{}; GetDCOrgEx(dc.Get(), &p); *held = dc.Get(); return p; },
+      {"client", [&](HDC* held) { CScopedClientDC dc(window); POINT p{}; GetDCOrgEx(dc.Get(), &p); *held = dc.Get(); return p; },
        POINT{client.left, client.top}},
       {"frame", [&](HDC* held) { CWindowFrameDC dc(window); POINT p{}; GetDCOrgEx(dc.Get(), &p); *held = dc.Get(); return p; },
        POINT{frame.left, frame.top}},

@@ -1,4 +1,5 @@
-// Browser frame window trees as Internet Explorer 6 and 7/8 build them, for the tests.
+// Browser frame window trees as Internet Explorer 6 and 7/8 build them, for the tests, the
+// scripted hosts and the benchmarks.
 #pragma once
 
 #include <windows.h>

@@ -1,4 +1,4 @@
-#include "tests/common/subclass/browser_windows.h"
+#include "tools/browserwindows/browser_windows.h"
 
 #include <commctrl.h>
 

@@ -1,0 +1,5 @@
+#pragma once
+#define IDR_DEMOFRAME 100
+#define IDR_DEMOSHEET 101
+#define ID_DEMO_HELLO 0x8001
+#define ID_INDICATOR_DOCS 0x8002
