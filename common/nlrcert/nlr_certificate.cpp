@@ -515,14 +515,32 @@ bool CNlrCertificate::MatchAddress(DWORD ipv4) const {
   return !any_address;
 }
 
+bool CNlrCertificate::NamesAddresses() const {
+  if (!context_) return false;
+  PCERT_EXTENSION ext = CertFindExtension(szOID_SUBJECT_ALT_NAME2, context_->pCertInfo->cExtension,
+                                          context_->pCertInfo->rgExtension);
+  if (!ext) return false;
+  std::vector<BYTE> decoded;
+  if (!Decode(X509_ALTERNATE_NAME, ext->Value.pbData, ext->Value.cbData, &decoded)) return false;
+  const CERT_ALT_NAME_INFO* names = reinterpret_cast<const CERT_ALT_NAME_INFO*>(decoded.data());
+  for (DWORD i = 0; i < names->cAltEntry; ++i)
+    if (names->rgAltEntry[i].dwAltNameChoice == CERT_ALT_NAME_IP_ADDRESS) return true;
+  return false;
+}
+
 DWORD CNlrCertificate::Verify(const char* page_url, const DWORD* ipv4, bool check_url) {
+  if (!page_url) return kNlrFieldMissing;
+  return VerifyWithChain(page_url, ipv4, check_url, CheckRootChain());
+}
+
+DWORD CNlrCertificate::VerifyWithChain(const char* page_url, const DWORD* ipv4, bool check_url, DWORD chain_bits) {
   if (!page_url) return kNlrFieldMissing;
   DWORD directory_scope = GetFieldNumber("OptionDirectoryScope");
   // A sub-domain scope that cannot be read allows the exact host alone.
   int subdomain_value = 0;
   DWORD subdomain_scope =
       ReadNumberElement(kNlrOptionsOid, kSubDomainScope, X509_ENUMERATED, &subdomain_value) ? subdomain_value : 0;
-  DWORD bits = CheckRootChain();
+  DWORD bits = chain_bits;
 
   // The version is the later INTEGER among options elements 5 and 6.
   int version = 0;

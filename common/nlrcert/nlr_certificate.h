@@ -59,6 +59,12 @@ class CNlrCertificate {
   // Error bits (NlrVerifyBits) of this certificate for a page; `ipv4` (network order) may be
   // null. Also caches the popup text and the link URL.
   DWORD Verify(const char* page_url, const DWORD* ipv4, bool check_url);
+  // The same with the root check's bits given (CheckRootChain's verdict for this certificate,
+  // found earlier): nothing here opens a store.
+  DWORD VerifyWithChain(const char* page_url, const DWORD* ipv4, bool check_url, DWORD chain_bits);
+  // True when the certificate names IP addresses (its alternative names): only then does the
+  // page host's address take part in Verify.
+  bool NamesAddresses() const;
 
   bool GetPopupUrl(char* buffer, size_t size) const;
   bool GetLinkUrl(std::string* url) const;
