@@ -148,6 +148,17 @@ void CBrowserImage::OnRequestFailed(DWORD request_id, DWORD error) {
 
 // ---- CNLRList -----------------------------------------------------------------------------
 
+struct CNLRList::RecordFacts {
+  bool loads = false;
+  bool names_addresses = false;
+  bool has_address_bits = false;  // address_bits was judged with the host's address known
+  DWORD address_bits = 0;         // kNlrOutOfScope when the address is not one it names
+  DWORD fixed_bits = 0;           // version and required names (Verify's page-free part)
+  bool image_hash = false;        // its logo is an image hash (file type 5)
+  CryptoNS::CNlrCertificate::UrlScope scope;
+  NLR entry;                      // what a kept certificate's entry holds
+};
+
 CNLRList::CNLRList()
     : verdicts_(&CryptoNS::CChainVerdicts::Process()), logger_(LogHelperNS::CLogHelper::GetInstance()) {}
 
@@ -180,6 +191,7 @@ void CNLRList::Clear() {
   if (request_) request_->DropRequests();
   images_.clear();
   records_.clear();
+  facts_.clear();
   waiting_.clear();
   host_.clear();
   page_address_.clear();
@@ -195,6 +207,8 @@ void CNLRList::SetHost(const char* host) {
   host_address_ = 0;
   has_host_address_ = false;
   host_address_known_ = false;
+  for (auto& facts : facts_)
+    if (facts) facts->has_address_bits = false;  // judged with another host's address
   const DWORD round = ++host_round_;
   if (host_.empty()) return;
   // Name resolution may wait on the network for seconds: it runs off this thread, each host on
@@ -285,33 +299,63 @@ void CNLRList::ResumeWaiting() {
   if (waiting_.empty() && certificates_downloaded_ && images_collected_) VerifyImages();
 }
 
-CNLRList::KeepResult CNLRList::KeepCertificate(size_t record, bool* needs_verdict) {
-  const BYTE* der = records_[record].data();
-  DWORD length = static_cast<DWORD>(records_[record].size());
+const CNLRList::RecordFacts& CNLRList::FactsOf(size_t record) {
+  if (facts_.size() < records_.size()) facts_.resize(records_.size());
+  std::shared_ptr<RecordFacts>& facts = facts_[record];
+  const bool address_known = host_address_known_;
+  if (facts && (!facts->names_addresses || facts->has_address_bits || !address_known)) return *facts;
+  if (!facts) facts = std::make_shared<RecordFacts>();
+  const std::vector<BYTE>& der = records_[record];
   CryptoNS::CNlrCertificate cert;
-  if (!cert.Load(der, length)) return kRefused;
-  DWORD chain_bits = 0;
-  *needs_verdict = !verdicts_->Find(der, length, &chain_bits);
-  if (*needs_verdict || (!host_address_known_ && cert.NamesAddresses())) return kWaits;
-  const std::string& page = page_address_.empty() ? host_ : page_address_;
-  if (cert.VerifyWithChain(page.c_str(), has_host_address_ ? &host_address_ : nullptr, true, chain_bits) != 0)
-    return kRefused;
+  facts->loads = cert.Load(der.data(), static_cast<DWORD>(der.size()));
+  if (!facts->loads) return *facts;
+  facts->names_addresses = cert.NamesAddresses();
+  // No page and no root check: the bits of the version, the required names and, once the
+  // host's address is known, the address.
+  const DWORD* address = address_known && has_host_address_ ? &host_address_ : nullptr;
+  DWORD bits = cert.VerifyWithChain("", address, true, 0);
+  facts->has_address_bits = address_known;
+  facts->address_bits = 0;
+  if (address) {
+    DWORD without = cert.VerifyWithChain("", nullptr, true, 0);
+    facts->address_bits = bits & ~without;
+    bits = without;
+  }
+  facts->fixed_bits = bits;
+  facts->scope = cert.GetUrlScope();
   int type = -1;
-  if (!cert.GetLogoFileType(&type) || type != CNLRData::kTypeImageHash) return kRefused;
-  std::unique_ptr<NLR> entry(new NLR);
-  entry->der.assign(der, der + length);
-  entry->record = record;
-  cert.GetLogoSize(&entry->logo_size);
+  facts->image_hash = cert.GetLogoFileType(&type) && type == CNLRData::kTypeImageHash;
+  if (!facts->image_hash) return *facts;
+  NLR& entry = facts->entry;
+  entry.der = der;
+  entry.record = record;
+  cert.GetLogoSize(&entry.logo_size);
   ALG_ID algorithm = 0;
-  if (cert.GetLogoHashAlgorithm(&algorithm) && algorithm == CALG_SHA1) cert.GetField("LogoGraphic", &entry->logo_hash);
+  if (cert.GetLogoHashAlgorithm(&algorithm) && algorithm == CALG_SHA1) cert.GetField("LogoGraphic", &entry.logo_hash);
   int option = -1;
-  if (cert.GetTrailingOption(&option)) entry->trailing_option = option;
-  cert.GetLogoName(&entry->display_name);
+  if (cert.GetTrailingOption(&option)) entry.trailing_option = option;
+  cert.GetLogoName(&entry.display_name);
   int width = 0, height = 0;
   if (cert.GetLogoDimensions(&width, &height)) {
-    entry->logo_width = width;
-    entry->logo_height = height;
+    entry.logo_width = width;
+    entry.logo_height = height;
   }
+  return *facts;
+}
+
+CNLRList::KeepResult CNLRList::KeepCertificate(size_t record, bool* needs_verdict) {
+  *needs_verdict = false;
+  const RecordFacts& facts = FactsOf(record);
+  if (!facts.loads) return kRefused;
+  DWORD chain_bits = 0;
+  *needs_verdict = !verdicts_->Find(records_[record].data(), static_cast<DWORD>(records_[record].size()), &chain_bits);
+  if (*needs_verdict || (!host_address_known_ && facts.names_addresses)) return kWaits;
+  // Verify's bits: the root check's verdict, the page-free part, the page's scope.
+  const std::string& page = page_address_.empty() ? host_ : page_address_;
+  DWORD bits = chain_bits | facts.fixed_bits | facts.address_bits;
+  if (bits == 0 && page[0]) bits |= CryptoNS::CNlrCertificate::ScopeBits(facts.scope, page.c_str());
+  if (bits != 0 || !facts.image_hash) return kRefused;
+  std::unique_ptr<NLR> entry(new NLR(facts.entry));
   // In the reply's order, whichever verdict came first.
   auto at = certificates_.end();
   while (at != certificates_.begin() && (*(at - 1))->record > record) --at;

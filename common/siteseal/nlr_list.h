@@ -193,6 +193,11 @@ class CNLRList {
   std::string host_;
   std::string page_address_;
   std::vector<std::vector<BYTE>> records_;  // every certificate offered for the host
+  // What a record's certificate says whatever the page, read once: each new page of the host
+  // only checks its scope. Parallel to records_; null until read.
+  struct RecordFacts;
+  std::vector<std::shared_ptr<RecordFacts>> facts_;
+  const RecordFacts& FactsOf(size_t record);
   DWORD host_address_ = 0;
   bool has_host_address_ = false;
   bool host_address_known_ = false;  // the look-up ended (found or not)
