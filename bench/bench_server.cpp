@@ -29,6 +29,16 @@ CBenchServer::~CBenchServer() {
   WSACleanup();
 }
 
+void CBenchServer::SetSealRecords(const std::vector<std::vector<BYTE>>& records) {
+  std::string header = "<!--AUTOINFO\nnum=" + std::to_string(records.size()) + "\n";
+  std::string bytes;
+  for (const auto& record : records) {
+    header += "size=" + std::to_string(record.size()) + "\n";
+    bytes.append(reinterpret_cast<const char*>(record.data()), record.size());
+  }
+  seal_reply_ = header + "-->\n" + bytes;
+}
+
 std::string CBenchServer::Host() const { return "127.0.0.1:" + std::to_string(port_); }
 
 bool CBenchServer::Start(const std::vector<BYTE>& seal_image) {
@@ -83,8 +93,21 @@ void CBenchServer::Serve(UINT_PTR connection) {
     body_size = seal_.size();
     type = "image/gif";
   } else if (path.compare(0, 14, "/nlr_searcher/") == 0) {
-    body = kLookupReply;
-    body_size = sizeof(kLookupReply) - 1;
+    ++lookups_;
+    // v_search=<host>: the seal site is bank.example and the hosts below it.
+    size_t at = path.find("v_search=");
+    std::string host = at == std::string::npos ? std::string() : path.substr(at + 9, path.find('&', at) - at - 9);
+    const std::string site = "bank.example";
+    bool seal_site = !seal_reply_.empty() &&
+                     (host == site || (host.size() > site.size() && host.compare(host.size() - site.size() - 1,
+                                                                               site.size() + 1, "." + site) == 0));
+    if (seal_site) {
+      body = seal_reply_.data();
+      body_size = seal_reply_.size();
+    } else {
+      body = kLookupReply;
+      body_size = sizeof(kLookupReply) - 1;
+    }
   }
   std::string head = body ? "HTTP/1.1 200 OK\r\n" : "HTTP/1.1 404 Not Found\r\n";
   head += "Content-Type: " + std::string(type) + "\r\nContent-Length: " + std::to_string(body_size) +

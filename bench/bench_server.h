@@ -1,5 +1,6 @@
-// A small HTTP service on 127.0.0.1 for the benchmarks: answers the site-seal lookup with an
-// empty record list and serves one seal image under any name below /seal/.
+// A small HTTP service on 127.0.0.1 for the benchmarks: answers the site-seal lookup with the
+// seal site's record set for its hosts (bank.example and every host below it) and with an
+// empty record list for any other host, and serves one seal image under any name below /seal/.
 #pragma once
 
 #include <windows.h>
@@ -17,6 +18,9 @@ class CBenchServer {
 
   // Listens on a free port; false when that fails.
   bool Start(const std::vector<BYTE>& seal_image);
+  // The seal site's records, as the lookup service sends them (DER certificates in order).
+  void SetSealRecords(const std::vector<std::vector<BYTE>>& records);
+  int lookups() const { return lookups_; }
   int port() const { return port_; }
   // "127.0.0.1:<port>"
   std::string Host() const;
@@ -33,7 +37,9 @@ class CBenchServer {
   HANDLE thread_ = nullptr;
   int port_ = 0;
   std::vector<BYTE> seal_;
+  std::string seal_reply_;
   std::atomic<int> requests_{0};
+  std::atomic<int> lookups_{0};
   std::atomic<bool> stop_{false};
 };
 

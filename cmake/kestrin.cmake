@@ -131,3 +131,34 @@ function(kestrin_ship_stripped target)
     COMMAND "${CMAKE_OBJCOPY}" --strip-all "--add-gnu-debuglink=$<TARGET_FILE:${target}>.debug" "$<TARGET_FILE:${target}>"
     VERBATIM)
 endfunction()
+
+# kestrin_delay_load(<target> <library>...)
+# The system libraries named (crypt32, winhttp ...) are delay-loaded by <target>: each is loaded
+# when one of its functions is first called, not with the module. The target's -l<library>
+# finds a delay-load import library made from the toolchain's own, in a folder searched first.
+function(kestrin_delay_load target)
+  set(dir "${CMAKE_CURRENT_BINARY_DIR}/${target}-delayload")
+  string(REGEX REPLACE "gcc(-[a-z0-9]+)?$" "dlltool" dlltool "${CMAKE_C_COMPILER}")
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(arch x64)
+  else()
+    set(arch x86)
+  endif()
+  set(outputs)
+  foreach(lib ${ARGN})
+    execute_process(COMMAND "${CMAKE_C_COMPILER}" -print-file-name=lib${lib}.a
+                    OUTPUT_VARIABLE implib OUTPUT_STRIP_TRAILING_WHITESPACE)
+    set(out "${dir}/lib${lib}.a")
+    add_custom_command(OUTPUT "${out}"
+      COMMAND "${CMAKE_COMMAND}" -E make_directory "${dir}"
+      COMMAND bash "${PROJECT_SOURCE_DIR}/tools/delayload/make-delay-lib.sh" "${CMAKE_NM}" "${dlltool}"
+              "${implib}" "${lib}.dll" "${out}" ${arch}
+      DEPENDS "${PROJECT_SOURCE_DIR}/tools/delayload/make-delay-lib.sh" VERBATIM)
+    list(APPEND outputs "${out}")
+  endforeach()
+  add_custom_target(${target}_delayload DEPENDS ${outputs})
+  add_dependencies(${target} ${target}_delayload)
+  target_link_directories(${target} BEFORE PRIVATE "${dir}")
+  # The helper that loads them and binds each function on its first call.
+  target_link_libraries(${target} PRIVATE mingwex)
+endfunction()

@@ -515,14 +515,50 @@ bool CNlrCertificate::MatchAddress(DWORD ipv4) const {
   return !any_address;
 }
 
+bool CNlrCertificate::NamesAddresses() const {
+  if (!context_) return false;
+  PCERT_EXTENSION ext = CertFindExtension(szOID_SUBJECT_ALT_NAME2, context_->pCertInfo->cExtension,
+                                          context_->pCertInfo->rgExtension);
+  if (!ext) return false;
+  std::vector<BYTE> decoded;
+  if (!Decode(X509_ALTERNATE_NAME, ext->Value.pbData, ext->Value.cbData, &decoded)) return false;
+  const CERT_ALT_NAME_INFO* names = reinterpret_cast<const CERT_ALT_NAME_INFO*>(decoded.data());
+  for (DWORD i = 0; i < names->cAltEntry; ++i)
+    if (names->rgAltEntry[i].dwAltNameChoice == CERT_ALT_NAME_IP_ADDRESS) return true;
+  return false;
+}
+
 DWORD CNlrCertificate::Verify(const char* page_url, const DWORD* ipv4, bool check_url) {
   if (!page_url) return kNlrFieldMissing;
-  DWORD directory_scope = GetFieldNumber("OptionDirectoryScope");
+  return VerifyWithChain(page_url, ipv4, check_url, CheckRootChain());
+}
+
+CNlrCertificate::UrlScope CNlrCertificate::GetUrlScope() const {
+  UrlScope scope;
+  scope.directory_scope = GetFieldNumber("OptionDirectoryScope");
   // A sub-domain scope that cannot be read allows the exact host alone.
   int subdomain_value = 0;
-  DWORD subdomain_scope =
+  scope.subdomain_scope =
       ReadNumberElement(kNlrOptionsOid, kSubDomainScope, X509_ENUMERATED, &subdomain_value) ? subdomain_value : 0;
-  DWORD bits = CheckRootChain();
+  std::vector<BYTE> url;
+  if (GetField("MerchantURL", &url) && url.size() <= kMaxMerchantUrl) {
+    scope.usable = true;
+    scope.merchant.assign(reinterpret_cast<const char*>(url.data()), url.size());
+  }
+  return scope;
+}
+
+DWORD CNlrCertificate::ScopeBits(const UrlScope& scope, const char* page_url) {
+  if (!scope.usable) return kNlrFieldMissing | kNlrMerchantUrlUnusable;
+  if (scope.merchant.find('\0') != std::string::npos ||
+      !MatchUrlScope(scope.merchant.c_str(), page_url, scope.directory_scope, scope.subdomain_scope))
+    return kNlrOutOfScope;
+  return 0;
+}
+
+DWORD CNlrCertificate::VerifyWithChain(const char* page_url, const DWORD* ipv4, bool check_url, DWORD chain_bits) {
+  if (!page_url) return kNlrFieldMissing;
+  DWORD bits = chain_bits;
 
   // The version is the later INTEGER among options elements 5 and 6.
   int version = 0;
@@ -534,17 +570,7 @@ DWORD CNlrCertificate::Verify(const char* page_url, const DWORD* ipv4, bool chec
   }
   if (!has_version || version != 1) bits |= kNlrBadVersion;
 
-  if (page_url[0] && check_url) {
-    std::vector<BYTE> url;
-    if (!GetField("MerchantURL", &url) || url.size() > kMaxMerchantUrl) {
-      bits |= kNlrFieldMissing | kNlrMerchantUrlUnusable;
-    } else {
-      std::string merchant(reinterpret_cast<const char*>(url.data()), url.size());
-      if (merchant.find('\0') != std::string::npos ||
-          !MatchUrlScope(merchant.c_str(), page_url, directory_scope, subdomain_scope))
-        bits |= kNlrOutOfScope;
-    }
-  }
+  if (page_url[0] && check_url) bits |= ScopeBits(GetUrlScope(), page_url);
 
   if (ipv4 && context_ && !MatchAddress(*ipv4)) bits |= kNlrOutOfScope;
 

@@ -59,6 +59,24 @@ class CNlrCertificate {
   // Error bits (NlrVerifyBits) of this certificate for a page; `ipv4` (network order) may be
   // null. Also caches the popup text and the link URL.
   DWORD Verify(const char* page_url, const DWORD* ipv4, bool check_url);
+  // The same with the root check's bits given (CheckRootChain's verdict for this certificate,
+  // found earlier): nothing here opens a store.
+  DWORD VerifyWithChain(const char* page_url, const DWORD* ipv4, bool check_url, DWORD chain_bits);
+  // The page-dependent part of Verify: the bits the merchant URL's scope gives `page_url`
+  // (kNlrFieldMissing | kNlrMerchantUrlUnusable without a usable merchant URL, kNlrOutOfScope
+  // when the page lies outside it, 0 when inside). A caller that judges many pages with one
+  // certificate reads the scope once (GetUrlScope) and calls ScopeBits.
+  struct UrlScope {
+    bool usable = false;  // a merchant URL of at most kMaxMerchantUrl bytes
+    std::string merchant;
+    DWORD directory_scope = 0;
+    DWORD subdomain_scope = 0;
+  };
+  UrlScope GetUrlScope() const;
+  static DWORD ScopeBits(const UrlScope& scope, const char* page_url);
+  // True when the certificate names IP addresses (its alternative names): only then does the
+  // page host's address take part in Verify.
+  bool NamesAddresses() const;
 
   bool GetPopupUrl(char* buffer, size_t size) const;
   bool GetLinkUrl(std::string* url) const;

@@ -5,7 +5,6 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include <atomic>
 
 #include "common/log/log_helper.h"
 #include "common/nlrcert/nlr_certificate.h"
@@ -149,18 +148,22 @@ void CBrowserImage::OnRequestFailed(DWORD request_id, DWORD error) {
 
 // ---- CNLRList -----------------------------------------------------------------------------
 
-// One look-up of the host's address, shared by the list and the thread that runs it.
-// The reply that needs the address comes a network round trip after the look-up started, so
-// it hardly ever waits; that rare wait needs no kernel object of its own.
-struct CNLRList::HostLookup {
-  std::atomic<bool> done{false};
-  DWORD address = 0;
-  bool found = false;
+struct CNLRList::RecordFacts {
+  bool loads = false;
+  bool names_addresses = false;
+  bool has_address_bits = false;  // address_bits was judged with the host's address known
+  DWORD address_bits = 0;         // kNlrOutOfScope when the address is not one it names
+  DWORD fixed_bits = 0;           // version and required names (Verify's page-free part)
+  bool image_hash = false;        // its logo is an image hash (file type 5)
+  CryptoNS::CNlrCertificate::UrlScope scope;
+  NLR entry;                      // what a kept certificate's entry holds
 };
 
-CNLRList::CNLRList() : logger_(LogHelperNS::CLogHelper::GetInstance()) {}
+CNLRList::CNLRList()
+    : verdicts_(&CryptoNS::CChainVerdicts::Process()), logger_(LogHelperNS::CLogHelper::GetInstance()) {}
 
-// Downloads still under way end unheard with the request object.
+// Downloads still under way end unheard with the request object, and so do the answers of
+// look-ups and verdicts still on their way.
 CNLRList::~CNLRList() {
   request_.reset();
   images_.clear();
@@ -171,6 +174,16 @@ int CNLRList::SetRequestWaiter(WebUtilsNS::IRequestWaiter* waiter) {
   return waiter ? 1 : 0;
 }
 
+WebUtilsNS::CServerRequest* CNLRList::Request() {
+  if (!request_) request_.reset(new WebUtilsNS::CServerRequest(kUserAgent));
+  return request_.get();
+}
+
+const WebUtilsNS::CServerRequest::ThreadPoster& CNLRList::Poster() {
+  if (!poster_) poster_ = Request()->GetThreadPoster();
+  return poster_;
+}
+
 void CNLRList::Clear() {
   certificates_.clear();
   // Downloads still under way belong to the images that go; the request object stays for the
@@ -178,11 +191,13 @@ void CNLRList::Clear() {
   if (request_) request_->DropRequests();
   images_.clear();
   records_.clear();
+  facts_.clear();
+  waiting_.clear();
   host_.clear();
   page_address_.clear();
   host_address_ = 0;
   has_host_address_ = false;
-  host_lookup_.reset();
+  host_address_known_ = false;
   finished_downloads_ = 0;
   images_collected_ = certificates_downloaded_ = image_list_complete_ = downloads_started_ = false;
 }
@@ -191,31 +206,28 @@ void CNLRList::SetHost(const char* host) {
   host_ = host ? host : "";
   host_address_ = 0;
   has_host_address_ = false;
-  host_lookup_.reset();
+  host_address_known_ = false;
+  for (auto& facts : facts_)
+    if (facts) facts->has_address_bits = false;  // judged with another host's address
+  const DWORD round = ++host_round_;
   if (host_.empty()) return;
-  // Name resolution may wait on the network: it runs on the background worker, handed over
-  // by the request thread (waking the worker would cost this thread a server call). The
-  // lookup reply that needs the address comes after a round trip of its own.
-  std::shared_ptr<HostLookup> lookup = std::make_shared<HostLookup>();
-  std::string name = host_;
-  if (WebUtilsNS::HandToBackground([lookup, name] {
-        WebUtilsNS::CIPHelper resolver;
-        lookup->found = resolver.GetHostAddress(name.c_str(), &lookup->address);
-        lookup->done = true;
-      })) {
-    host_lookup_ = lookup;
+  // Name resolution may wait on the network for seconds: it runs off this thread, each host on
+  // a thread of its own, and the answer comes back to this thread as a message. Only a
+  // certificate that names addresses waits for it.
+  const WebUtilsNS::CServerRequest::ThreadPoster& poster = Poster();
+  CNLRList* self = this;
+  if (poster && WebUtilsNS::ResolveHost(host_, [poster, round, self](bool found, DWORD address) {
+        poster([self, round, found, address] {
+          if (self->host_round_ != round) return;  // the list moved on to another host since
+          self->host_address_known_ = true;
+          self->has_host_address_ = found;
+          self->host_address_ = address;
+          self->ResumeWaiting();
+        });
+      }))
     return;
-  }
-  WebUtilsNS::CIPHelper resolver;
-  has_host_address_ = resolver.GetHostAddress(host_.c_str(), &host_address_);
-}
-
-void CNLRList::TakeHostAddress() {
-  if (!host_lookup_) return;
-  while (!host_lookup_->done) Sleep(1);
-  has_host_address_ = host_lookup_->found;
-  host_address_ = host_lookup_->address;
-  host_lookup_.reset();
+  // No answer will come: certificates are judged without the address, as when it is not found.
+  host_address_known_ = true;
 }
 
 void CNLRList::SetPageAddress(const char* url) {
@@ -223,40 +235,132 @@ void CNLRList::SetPageAddress(const char* url) {
   if (address == page_address_) return;
   page_address_ = address;
   // The certificates are held against the new page; a matched image belongs to the old one.
-  certificates_.clear();
   for (auto& image : images_) image->verified_ = false;
-  for (const auto& record : records_) KeepCertificate(record.data(), static_cast<DWORD>(record.size()));
+  KeepRecords();
+}
+
+void CNLRList::KeepRecords() {
+  certificates_.clear();
+  waiting_.clear();
+  for (size_t i = 0; i < records_.size(); ++i) {
+    bool needs_verdict = false;
+    if (KeepCertificate(i, &needs_verdict) == kWaits) Wait(i, needs_verdict);
+  }
 }
 
 int CNLRList::AddCertificate(const BYTE* der, DWORD length) {
   if (!der || length == 0 || host_.empty()) return 0;
   records_.emplace_back(der, der + length);
-  return KeepCertificate(der, length) ? 1 : 0;
+  bool needs_verdict = false;
+  KeepResult result = KeepCertificate(records_.size() - 1, &needs_verdict);
+  if (result == kWaits) Wait(records_.size() - 1, needs_verdict);
+  return result == kKept ? 1 : 0;
 }
 
-bool CNLRList::KeepCertificate(const BYTE* der, DWORD length) {
-  TakeHostAddress();
+void CNLRList::Wait(size_t record, bool needs_verdict) {
+  waiting_.push_back(Waiting{record, false});
+  if (needs_verdict) AskVerdict(record);
+}
+
+void CNLRList::AskVerdict(size_t record) {
+  for (auto& waiting : waiting_)
+    if (waiting.record == record) waiting.asked = true;
+  const std::vector<BYTE>& der = records_[record];
+  const WebUtilsNS::CServerRequest::ThreadPoster& poster = Poster();
+  CryptoNS::CChainVerdicts* verdicts = verdicts_;
+  CNLRList* self = this;
+  if (poster && WebUtilsNS::HandToBackground([verdicts, der, poster, self] {
+        verdicts->Get(der.data(), static_cast<DWORD>(der.size()));
+        poster([self, der] { self->OnVerdict(der); });
+      }))
+    return;
+  // Nothing runs in the background: the verdict is computed here, rather than never.
+  verdicts->Get(der.data(), static_cast<DWORD>(der.size()));
+  OnVerdict(der);
+}
+
+void CNLRList::OnVerdict(const std::vector<BYTE>& der) {
+  for (auto& waiting : waiting_)
+    if (records_[waiting.record] == der) waiting.asked = false;
+  ResumeWaiting();
+}
+
+void CNLRList::ResumeWaiting() {
+  if (waiting_.empty()) return;
+  std::vector<Waiting> waiting;
+  waiting.swap(waiting_);
+  for (const Waiting& w : waiting) {
+    bool needs_verdict = false;
+    if (KeepCertificate(w.record, &needs_verdict) != kWaits) continue;
+    waiting_.push_back(w);
+    // A verdict that went stale meanwhile (the stores changed) is asked for again.
+    if (needs_verdict && !w.asked) AskVerdict(w.record);
+  }
+  if (waiting_.empty() && certificates_downloaded_ && images_collected_) VerifyImages();
+}
+
+const CNLRList::RecordFacts& CNLRList::FactsOf(size_t record) {
+  if (facts_.size() < records_.size()) facts_.resize(records_.size());
+  std::shared_ptr<RecordFacts>& facts = facts_[record];
+  const bool address_known = host_address_known_;
+  if (facts && (!facts->names_addresses || facts->has_address_bits || !address_known)) return *facts;
+  if (!facts) facts = std::make_shared<RecordFacts>();
+  const std::vector<BYTE>& der = records_[record];
   CryptoNS::CNlrCertificate cert;
-  if (!cert.Load(der, length)) return false;
-  const std::string& page = page_address_.empty() ? host_ : page_address_;
-  if (cert.Verify(page.c_str(), has_host_address_ ? &host_address_ : nullptr, true) != 0) return false;
+  facts->loads = cert.Load(der.data(), static_cast<DWORD>(der.size()));
+  if (!facts->loads) return *facts;
+  facts->names_addresses = cert.NamesAddresses();
+  // No page and no root check: the bits of the version, the required names and, once the
+  // host's address is known, the address.
+  const DWORD* address = address_known && has_host_address_ ? &host_address_ : nullptr;
+  DWORD bits = cert.VerifyWithChain("", address, true, 0);
+  facts->has_address_bits = address_known;
+  facts->address_bits = 0;
+  if (address) {
+    DWORD without = cert.VerifyWithChain("", nullptr, true, 0);
+    facts->address_bits = bits & ~without;
+    bits = without;
+  }
+  facts->fixed_bits = bits;
+  facts->scope = cert.GetUrlScope();
   int type = -1;
-  if (!cert.GetLogoFileType(&type) || type != CNLRData::kTypeImageHash) return false;
-  std::unique_ptr<NLR> entry(new NLR);
-  entry->der.assign(der, der + length);
-  cert.GetLogoSize(&entry->logo_size);
+  facts->image_hash = cert.GetLogoFileType(&type) && type == CNLRData::kTypeImageHash;
+  if (!facts->image_hash) return *facts;
+  NLR& entry = facts->entry;
+  entry.der = der;
+  entry.record = record;
+  cert.GetLogoSize(&entry.logo_size);
   ALG_ID algorithm = 0;
-  if (cert.GetLogoHashAlgorithm(&algorithm) && algorithm == CALG_SHA1) cert.GetField("LogoGraphic", &entry->logo_hash);
+  if (cert.GetLogoHashAlgorithm(&algorithm) && algorithm == CALG_SHA1) cert.GetField("LogoGraphic", &entry.logo_hash);
   int option = -1;
-  if (cert.GetTrailingOption(&option)) entry->trailing_option = option;
-  cert.GetLogoName(&entry->display_name);
+  if (cert.GetTrailingOption(&option)) entry.trailing_option = option;
+  cert.GetLogoName(&entry.display_name);
   int width = 0, height = 0;
   if (cert.GetLogoDimensions(&width, &height)) {
-    entry->logo_width = width;
-    entry->logo_height = height;
+    entry.logo_width = width;
+    entry.logo_height = height;
   }
-  certificates_.push_back(std::move(entry));
-  return true;
+  return *facts;
+}
+
+CNLRList::KeepResult CNLRList::KeepCertificate(size_t record, bool* needs_verdict) {
+  *needs_verdict = false;
+  const RecordFacts& facts = FactsOf(record);
+  if (!facts.loads) return kRefused;
+  DWORD chain_bits = 0;
+  *needs_verdict = !verdicts_->Find(records_[record].data(), static_cast<DWORD>(records_[record].size()), &chain_bits);
+  if (*needs_verdict || (!host_address_known_ && facts.names_addresses)) return kWaits;
+  // Verify's bits: the root check's verdict, the page-free part, the page's scope.
+  const std::string& page = page_address_.empty() ? host_ : page_address_;
+  DWORD bits = chain_bits | facts.fixed_bits | facts.address_bits;
+  if (bits == 0 && page[0]) bits |= CryptoNS::CNlrCertificate::ScopeBits(facts.scope, page.c_str());
+  if (bits != 0 || !facts.image_hash) return kRefused;
+  std::unique_ptr<NLR> entry(new NLR(facts.entry));
+  // In the reply's order, whichever verdict came first.
+  auto at = certificates_.end();
+  while (at != certificates_.begin() && (*(at - 1))->record > record) --at;
+  certificates_.insert(at, std::move(entry));
+  return kKept;
 }
 
 std::string CNLRList::DocumentUrlOf(IHTMLElement* element) const {
@@ -345,7 +449,7 @@ void CNLRList::ScanDocument(IHTMLDocument2* document) {
 }
 
 int CNLRList::VerifyImages() {
-  if (!images_collected_ || !certificates_downloaded_) return 0;
+  if (!images_collected_ || !certificates_downloaded_ || !waiting_.empty()) return 0;
   if (image_list_complete_) {
     for (auto& certificate : certificates_) MatchCertificate(certificate.get());
     return 1;
@@ -370,8 +474,7 @@ void CNLRList::StartDownloads() {
   bool sent = false;
   for (auto& image : images_) {
     if (!image->selected_ || image->done_ || !image->has_waiter() || image->url_.empty()) continue;
-    if (!request_) request_.reset(new WebUtilsNS::CServerRequest(kUserAgent));
-    if (image->StartDownload(request_.get())) {
+    if (image->StartDownload(Request())) {
       sent = true;
     } else {
       // Nothing will come back for it: it ends now, without bytes.

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "common/nlrcert/chain_verdicts.h"
 #include "common/nlrcert/nlr_data.h"
 #include "common/web/server_request.h"
 #include "platform/com/com_ptr.h"
@@ -34,6 +35,9 @@ struct NLR {
   int trailing_option = -1;
   // The image hash the certificate carries, read when it is kept: empty unless it is a SHA-1.
   std::vector<BYTE> logo_hash;
+  // Where the lookup's reply had it: the list keeps its certificates in that order, also when
+  // their verdicts arrive in another.
+  size_t record = 0;
 };
 
 // One candidate image of the page and its download.
@@ -94,8 +98,9 @@ class CNLRList {
   int SetRequestWaiter(WebUtilsNS::IRequestWaiter* waiter);
   // Drops certificates and images, the host and every counter and flag.
   void Clear();
-  // The host (lower case, as the caller passes it); its IPv4 address is looked up on a thread
-  // of its own, and the first certificate that needs it waits for it.
+  // The host (lower case, as the caller passes it); its IPv4 address is looked up off this
+  // thread (each host on a thread of its own). A certificate that names addresses is kept or
+  // refused once the answer is back.
   void SetHost(const char* host);
   const std::string& GetHost() const { return host_; }
   // The page's address (scheme, host and path, as one ASCII text): every certificate is held
@@ -105,8 +110,16 @@ class CNLRList {
   const std::string& GetPageAddress() const { return page_address_; }
 
   // 1 when the certificate verifies for the page (its address, or the host when none is set)
-  // and carries the hash of a page image.
+  // and carries the hash of a page image. A certificate whose root-check verdict is not known
+  // yet (or that needs the host's address before it came) waits: the verdict is computed in
+  // the background, and the certificate is kept or refused on this thread when it arrives
+  // (this thread must pump messages); 0 meanwhile. Once nothing waits, VerifyImages runs
+  // again when the images were collected and the certificates downloaded.
   int AddCertificate(const BYTE* der, DWORD length);
+  // True while a certificate waits for its verdict or for the host's address.
+  bool HasWaitingCertificates() const { return !waiting_.empty(); }
+  // The verdicts the list uses (the process's unless a test gives its own; not owned).
+  void SetChainVerdicts(CryptoNS::CChainVerdicts* verdicts) { verdicts_ = verdicts; }
   DWORD GetCount() const { return static_cast<DWORD>(certificates_.size()); }
   const std::vector<std::unique_ptr<NLR>>& Certificates() const { return certificates_; }
 
@@ -140,7 +153,8 @@ class CNLRList {
   void SetImagesCollected(bool value) { images_collected_ = value; }
   void SetCertificatesDownloaded(bool value) { certificates_downloaded_ = value; }
   bool ImagesCollected() const { return images_collected_; }
-  bool CertificatesDownloaded() const { return certificates_downloaded_; }
+  // The lookup's certificates are all in, and none waits for its verdict.
+  bool CertificatesDownloaded() const { return certificates_downloaded_ && waiting_.empty(); }
   bool IsImageListComplete() const { return image_list_complete_; }
   bool DownloadsStarted() const { return downloads_started_; }
 
@@ -158,17 +172,44 @@ class CNLRList {
   void StartDownloads();
   bool UpdateCompleteness();
   void MatchCertificate(NLR* certificate);
-  bool KeepCertificate(const BYTE* der, DWORD length);
-  // Takes the host's address once its look-up has ended.
-  void TakeHostAddress();
+  enum KeepResult { kRefused, kKept, kWaits };
+  // Judges record `record` for the page; `needs_verdict` tells whether a waiting one lacks its
+  // root-check verdict (else it lacks the host's address).
+  KeepResult KeepCertificate(size_t record, bool* needs_verdict);
+  void AskVerdict(size_t record);
+  // On this thread: the verdict for `der` is known now.
+  void OnVerdict(const std::vector<BYTE>& der);
+  // Holds back record `record` until its verdict (and the host's address, when it needs it)
+  // is here, asking for the verdict in the background.
+  void Wait(size_t record, bool needs_verdict);
+  void KeepRecords();
+  // On this list's thread, when a verdict or the host's address arrived: the waiting
+  // certificates are judged again.
+  void ResumeWaiting();
+  // The way back to this thread for the background's answers (null when it cannot be made).
+  const WebUtilsNS::CServerRequest::ThreadPoster& Poster();
+  WebUtilsNS::CServerRequest* Request();
 
   std::string host_;
   std::string page_address_;
   std::vector<std::vector<BYTE>> records_;  // every certificate offered for the host
+  // What a record's certificate says whatever the page, read once: each new page of the host
+  // only checks its scope. Parallel to records_; null until read.
+  struct RecordFacts;
+  std::vector<std::shared_ptr<RecordFacts>> facts_;
+  const RecordFacts& FactsOf(size_t record);
   DWORD host_address_ = 0;
   bool has_host_address_ = false;
-  struct HostLookup;
-  std::shared_ptr<HostLookup> host_lookup_;  // under way, shared with its thread
+  bool host_address_known_ = false;  // the look-up ended (found or not)
+  // Each SetHost begins a new round: an address answered for an earlier one is dropped.
+  DWORD host_round_ = 0;
+  struct Waiting {
+    size_t record;
+    bool asked;  // its verdict was asked for in this round
+  };
+  std::vector<Waiting> waiting_;
+  CryptoNS::CChainVerdicts* verdicts_;
+  WebUtilsNS::CServerRequest::ThreadPoster poster_;
   // The images' downloads: one request object for all of them, made with the first and kept
   // for the pages that follow.
   std::unique_ptr<WebUtilsNS::CServerRequest> request_;

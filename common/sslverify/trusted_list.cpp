@@ -4,10 +4,12 @@
 
 #include <algorithm>
 
+#include "common/nlrcert/chain_verdicts.h"
 #include "common/update/base64.h"
 #include "common/update/update_file.h"
 #include "common/update/update_reader.h"
 #include "platform/com/com_ptr.h"
+#include "platform/win/module.h"
 
 namespace SslVerifyNS {
 
@@ -100,6 +102,7 @@ CSslVerifyTrustedList::~CSslVerifyTrustedList() {
 
 void CSslVerifyTrustedList::Notify(DWORD event) {
   if (event != ObserveNS::kEventUpdateFileChanged) return;
+  if (RebuildInBackground()) return;
   {
     UtilityClassesNS::CWriteLockGuard hold(lock_);
     Rebuild();
@@ -107,54 +110,105 @@ void CSslVerifyTrustedList::Notify(DWORD event) {
   if (service_) service_->Notify(ObserveNS::kEventTrustedListRebuilt);
 }
 
-bool CSslVerifyTrustedList::Rebuild() {
-  UpdateUtilsNS::UpdateDocument read;
-  if (!UpdateUtilsNS::ReadUpdateDocument(update_path_.empty() ? nullptr : update_path_.c_str(), &read) || !read)
-    return false;
-  // The same document as the last one walked gives the same logos: they stay as they are. An
-  // unchanged file gives the very bytes object walked before.
-  if (walked_ && (read == walked_ || *read == *walked_)) return true;
-  walked_.reset();
-  KestrinComNS::CComPtr<IStream> document;
-  document.Attach(SHCreateMemStream(read->data(), static_cast<UINT>(read->size())));
-  if (!document.get()) return false;
-
-  bool result = true;
+bool CSslVerifyTrustedList::RebuildInBackground() {
+  if (!poster_) {
+    if (!return_) return_.reset(new WebUtilsNS::CServerRequest("Kestrin"));
+    poster_ = return_->GetThreadPoster();
+    if (!poster_) return false;
+  }
+  UpdateUtilsNS::UpdateDocument walked;
   {
-    CUpdateFileReader reader(document.get());
-    logos_.clear();
-    LogoBytes current;
-    int index = -1;
-    while (reader.NextElement(&index) == S_OK) {
-      std::string text;
-      if (index == UpdateUtilsNS::kElementIssuerLogo) {
-        if (reader.ReadText(&text) != S_OK) continue;
-        current.reset();
-        std::shared_ptr<std::vector<BYTE>> bytes;
-        try {
-          bytes = std::make_shared<std::vector<BYTE>>(text.size());
-        } catch (const std::bad_alloc&) {
-          result = false;
-          break;
-        }
-        DWORD size = static_cast<DWORD>(bytes->size());
-        if (UpdateUtilsNS::DecodeBase64(text.data(), text.size(), bytes->data(), &size) && size > 0) {
-          bytes->resize(size);
-          current = bytes;
-        }
-      } else if (index == UpdateUtilsNS::kElementThumbprint && current) {
-        if (reader.ReadText(&text) != S_OK || text.empty()) continue;
-        logos_.insert(std::make_pair(LowerCase(text), current));  // a present key keeps its logo
+    UtilityClassesNS::CReadLockGuard hold(lock_);
+    walked = walked_;
+  }
+  WebUtilsNS::CServerRequest::ThreadPoster poster = poster_;
+  std::string path = update_path_;
+  CSslVerifyTrustedList* self = this;
+  return KestrinWinNS::RunInBackground([poster, path, walked, self] {
+    auto logos = std::make_shared<Logos>();
+    UpdateUtilsNS::UpdateDocument read;
+    bool same = false;
+    bool ok = ReadLogos(path, walked, logos.get(), &read, &same);
+    // The list is reached on its own thread alone: a list that went meanwhile hears nothing.
+    poster([self, ok, same, logos, read] {
+      {
+        UtilityClassesNS::CWriteLockGuard hold(self->lock_);
+        self->TakeLogos(ok, same, logos.get(), read);
       }
+      if (self->service_) self->service_->Notify(ObserveNS::kEventTrustedListRebuilt);
+    });
+  });
+}
+
+bool CSslVerifyTrustedList::Rebuild() {
+  Logos logos;
+  UpdateUtilsNS::UpdateDocument read;
+  bool same = false;
+  bool ok = ReadLogos(update_path_, walked_, &logos, &read, &same);
+  TakeLogos(ok, same, &logos, read);
+  return ok;
+}
+
+void CSslVerifyTrustedList::TakeLogos(bool ok, bool same, Logos* logos, const UpdateUtilsNS::UpdateDocument& read) {
+  if (!ok) {
+    // A file that cannot be read leaves the list as it was; one that broke off half-way
+    // leaves no logos.
+    if (read) {
+      logos_.clear();
+      walked_.reset();
     }
+    return;
   }
-  if (!result) {
-    logos_.clear();
-    return false;
-  }
+  if (same) return;
+  logos_.swap(*logos);
   walked_ = read;
   for (size_t i = 0; i < kTrustedOrganisationCount; ++i)
     organisations_.insert(std::make_pair(kTrustedOrganisations[i].organisation, kTrustedOrganisations[i].identifier));
+  // The seal certificates' verdicts are judged again against what the new file brings.
+  CryptoNS::CChainVerdicts::Process().Invalidate();
+}
+
+bool CSslVerifyTrustedList::ReadLogos(const std::string& path, const UpdateUtilsNS::UpdateDocument& walked,
+                                      Logos* logos, UpdateUtilsNS::UpdateDocument* read_out, bool* same) {
+  *same = false;
+  read_out->reset();
+  UpdateUtilsNS::UpdateDocument read;
+  if (!UpdateUtilsNS::ReadUpdateDocument(path.empty() ? nullptr : path.c_str(), &read) || !read) return false;
+  // The same document as the last one walked gives the same logos: they stay as they are. An
+  // unchanged file gives the very bytes object walked before.
+  if (walked && (read == walked || *read == *walked)) {
+    *same = true;
+    return true;
+  }
+  KestrinComNS::CComPtr<IStream> document;
+  document.Attach(SHCreateMemStream(read->data(), static_cast<UINT>(read->size())));
+  if (!document.get()) return false;
+  *read_out = read;  // from here on a failure leaves no logos
+
+  CUpdateFileReader reader(document.get());
+  LogoBytes current;
+  int index = -1;
+  while (reader.NextElement(&index) == S_OK) {
+    std::string text;
+    if (index == UpdateUtilsNS::kElementIssuerLogo) {
+      if (reader.ReadText(&text) != S_OK) continue;
+      current.reset();
+      std::shared_ptr<std::vector<BYTE>> bytes;
+      try {
+        bytes = std::make_shared<std::vector<BYTE>>(text.size());
+      } catch (const std::bad_alloc&) {
+        return false;
+      }
+      DWORD size = static_cast<DWORD>(bytes->size());
+      if (UpdateUtilsNS::DecodeBase64(text.data(), text.size(), bytes->data(), &size) && size > 0) {
+        bytes->resize(size);
+        current = bytes;
+      }
+    } else if (index == UpdateUtilsNS::kElementThumbprint && current) {
+      if (reader.ReadText(&text) != S_OK || text.empty()) continue;
+      logos->insert(std::make_pair(LowerCase(text), current));  // a present key keeps its logo
+    }
+  }
   return true;
 }
 

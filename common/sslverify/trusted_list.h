@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "common/observe/observer_service.h"
+#include "common/web/server_request.h"
 #include "common/update/update_file.h"
 #include "common/utility/rwlock.h"
 
@@ -37,8 +38,11 @@ class CSslVerifyTrustedList : public ObserveNS::IObserver {
   CSslVerifyTrustedList(ObserveNS::IObserverService* service, const char* update_path);
   virtual ~CSslVerifyTrustedList();
 
-  // Event 0: rebuild under the write lock, then event 2 on the list's observer service,
-  // whether the rebuild succeeded or not. Other events are ignored.
+  // Event 0: the update file is read and deciphered in the background; the list keeps serving
+  // the logos it has until the new ones are complete, swaps to them under the write lock, and
+  // then announces event 2 on the list's observer service on the thread that heard event 0
+  // (it must pump messages), whether the rebuild succeeded or not. Where no background work
+  // can be started, the rebuild runs at once on that thread. Other events are ignored.
   void Notify(DWORD event) override;
 
   // The logo for a root thumbprint (lower-case hexadecimal) or an organisation name.
@@ -53,19 +57,32 @@ class CSslVerifyTrustedList : public ObserveNS::IObserver {
   bool Rebuild();
 
  private:
+  typedef std::shared_ptr<const std::vector<BYTE>> LogoBytes;
+  typedef std::map<std::string, LogoBytes> Logos;
+
+  // Reads the update file at `path` (empty: the default place) into `logos`. `walked` is the
+  // document the list holds: the same one again gives *same = true and no logos.
+  static bool ReadLogos(const std::string& path, const UpdateUtilsNS::UpdateDocument& walked, Logos* logos,
+                        UpdateUtilsNS::UpdateDocument* read, bool* same);
+  // With the write lock held: takes what ReadLogos gave.
+  void TakeLogos(bool ok, bool same, Logos* logos, const UpdateUtilsNS::UpdateDocument& read);
+  // Starts the background rebuild; false when it could not be started.
+  bool RebuildInBackground();
+
   CSslVerifyTrustedList(const CSslVerifyTrustedList&) = delete;
   CSslVerifyTrustedList& operator=(const CSslVerifyTrustedList&) = delete;
-
-  typedef std::shared_ptr<const std::vector<BYTE>> LogoBytes;
 
   bool FindLogoBytes(const std::string& key, LogoBytes* bytes) const;
 
   std::map<std::string, std::string> organisations_;
-  std::map<std::string, LogoBytes> logos_;
+  Logos logos_;
   ObserveNS::IObserverService* service_;
   UtilityClassesNS::CReadWriteLock lock_;
   std::string update_path_;  // empty: the default place
   UpdateUtilsNS::UpdateDocument walked_;  // the document the logos were last read from
+  // The way back to the thread that heard event 0, made there with the first one.
+  std::unique_ptr<WebUtilsNS::CServerRequest> return_;
+  WebUtilsNS::CServerRequest::ThreadPoster poster_;
 };
 
 }  // namespace SslVerifyNS

@@ -312,11 +312,58 @@ struct CServerRequest::CShared {
   bool gathering = false;  // the request thread will post the reports held back
   bool settling = false;   // the same, soon
   std::vector<QueuedReport> reports;
+  std::vector<std::function<void()>> tasks;  // work handed back through a thread poster
   // The queued requests' session, opened and used on the request thread.
   HINTERNET session = nullptr;
   std::wstring user_agent;
   WINHTTP_STATUS_CALLBACK callback = nullptr;
 };
+
+namespace {
+
+struct OwnThreadWork {
+  std::function<void()> work;
+  HMODULE module;
+};
+
+DWORD WINAPI RunOwnThread(void* param) {
+  std::unique_ptr<OwnThreadWork> job(static_cast<OwnThreadWork*>(param));
+  HMODULE module = job->module;
+  try {
+    job->work();
+  } catch (...) {
+  }
+  job.reset();
+  // The module may be unloaded as soon as this thread lets go of it.
+  FreeLibraryAndExitThread(module, 0);
+  return 0;
+}
+
+bool StartOwnThread(std::function<void()> work) {
+  std::unique_ptr<OwnThreadWork> job(new OwnThreadWork{std::move(work), nullptr});
+  if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&RunOwnThread),
+                          &job->module))
+    return false;
+  HMODULE module = job->module;
+  HANDLE thread = CreateThread(nullptr, 64 * 1024, &RunOwnThread, job.get(), STACK_SIZE_PARAM_IS_A_RESERVATION,
+                               nullptr);
+  if (!thread) {
+    FreeLibrary(module);
+    return false;
+  }
+  job.release();
+  CloseHandle(thread);
+  return true;
+}
+
+}  // namespace
+
+bool RunOnThreadOfItsOwn(std::function<void()> work) {
+  if (!work) return false;
+  return CRequestThread::Instance().Post([work] {
+    if (!StartOwnThread(work) && !KestrinWinNS::RunInBackground(work)) work();
+  });
+}
 
 bool HandToBackground(std::function<void()> work) {
   if (!work) return false;
@@ -510,10 +557,12 @@ CServerRequest::CServerRequest(UINT user_agent_resource)
 
 CServerRequest::~CServerRequest() {
   std::vector<QueuedReport> reports;
+  std::vector<std::function<void()>> tasks;  // dropped unrun, outside the lock
   {
     std::lock_guard<std::mutex> hold(shared_->lock);
     shared_->window = nullptr;
     reports.swap(shared_->reports);
+    tasks.swap(shared_->tasks);
   }
   DisposeAll(&reports);
   // The queued requests' session is closed on the request thread, where it was opened.
@@ -831,14 +880,55 @@ BOOL CServerRequest::ProcessWindowMessage(HWND window, UINT message, WPARAM wpar
   return TRUE;
 }
 
+CServerRequest::ThreadPoster CServerRequest::GetThreadPoster() {
+  if (!MakeWindow()) return ThreadPoster();
+  {
+    std::lock_guard<std::mutex> hold(shared_->lock);
+    shared_->window = GetHwnd();
+  }
+  std::shared_ptr<CShared> shared = shared_;
+  return [shared](std::function<void()> work) -> bool {
+    if (!work) return false;
+    HWND post_to = nullptr;
+    {
+      std::lock_guard<std::mutex> hold(shared->lock);
+      if (!shared->window) return false;
+      shared->tasks.push_back(std::move(work));
+      if (!shared->posted) {
+        shared->posted = true;
+        post_to = shared->window;
+      }
+    }
+    if (post_to && !PostMessageA(post_to, WM_SERVER_REQUEST_RESULTS, 0, 0)) {
+      std::vector<std::function<void()>> dropped;  // destroyed outside the lock
+      std::lock_guard<std::mutex> hold(shared->lock);
+      shared->posted = false;
+      dropped.swap(shared->tasks);
+      return false;
+    }
+    return true;
+  };
+}
+
 void CServerRequest::DeliverReports() {
   // A waiter may drop the requests or destroy this object: the shared part tells, and stays.
   std::shared_ptr<CShared> shared = shared_;
   std::vector<QueuedReport> reports;
+  std::vector<std::function<void()>> tasks;
   {
     std::lock_guard<std::mutex> hold(shared->lock);
     reports.swap(shared->reports);
+    tasks.swap(shared->tasks);
     shared->posted = false;
+  }
+  // Work handed back runs first: it may stop this object (a verdict that clears a page), and
+  // then the reports below find it gone.
+  for (auto& task : tasks) {
+    {
+      std::lock_guard<std::mutex> hold(shared->lock);
+      if (!shared->window) break;
+    }
+    task();
   }
   std::vector<QueuedReport> ended;
   size_t next = 0;

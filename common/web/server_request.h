@@ -208,6 +208,14 @@ class CServerRequest : public CServerRequestBase {
   // stays as it is for the requests that follow.
   void DropRequests();
 
+  // A way back to this object's thread for work done elsewhere (a verdict computed in the
+  // background): the function returned may be called on any thread, and the work handed to it
+  // runs on this object's thread with the reports. It answers false, dropping the work, once
+  // the object is gone or the message cannot be posted. Asked on the object's thread (it makes
+  // the window); null when the window cannot be made.
+  typedef std::function<bool(std::function<void()>)> ThreadPoster;
+  ThreadPoster GetThreadPoster();
+
   // Decodes a complete gzip member (RFC 1952) into `out`, refusing more than `limit` bytes.
   // Result: 0 done, ERROR_INVALID_DATA bad data, ERROR_FILE_TOO_LARGE over the limit (then
   // *produced holds the bytes reached when it stopped), ERROR_NOT_ENOUGH_MEMORY.
@@ -352,6 +360,23 @@ class CIPHelper {
 // thread costs it about a microsecond. Work the worker cannot take runs on the request thread.
 // False when the work could not be handed over (it is then dropped).
 bool HandToBackground(std::function<void()> work);
+
+// Runs `work` on a thread of its own, started from the request thread (so the caller's thread
+// pays about a microsecond): for a wait that must hold back no other work, such as one host's
+// name resolution. The thread keeps this module loaded while it runs. False when the work
+// could not be handed over (it is then dropped).
+bool RunOnThreadOfItsOwn(std::function<void()> work);
+
+// Looks up the IPv4 address of `host` (network byte order) off the calling thread, each host on
+// its own thread so that a slow name server for one host holds back no other host's work. An
+// answer is kept for a minute: a host asked again meanwhile is answered from it, and a host
+// whose look-up is under way gets the same answer. `done` runs on the resolving thread (or at
+// once on the caller's, with a kept answer); false when the look-up could not be started
+// (`done` then never runs).
+bool ResolveHost(const std::string& host, std::function<void(bool found, DWORD address)> done);
+// Tests: replaces the look-up ResolveHost runs (null: Winsock's) and forgets the kept answers.
+typedef bool (*HostLookupFn)(const char* host, DWORD* address);
+void SetHostLookupForTest(HostLookupFn lookup);
 
 // Loads a string resource of the module holding this code (ANSI).
 std::string LoadResourceString(UINT id);

@@ -14,8 +14,8 @@ namespace {
 
 // The system's connected state as last asked. The question can wait on the network, so it is
 // asked on the background thread: a read gives the last answer and, when that is older than
-// kFreshMs, asks again for the next read; only a read before the process's first answer waits
-// for it.
+// kFreshMs, asks again for the next read. A read before the process's first answer never waits
+// for it: the system counts as connected until it has answered.
 const DWORD kFreshMs = 2000;
 
 struct ConnectedState {
@@ -25,7 +25,6 @@ struct ConnectedState {
   DWORD answered_at = 0;
   bool connected = false;
   DWORD flags = 0;
-  KestrinWinNS::CScopedKernelHandle answered{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
 };
 
 std::shared_ptr<ConnectedState> State() {
@@ -45,7 +44,6 @@ void Ask(const std::shared_ptr<ConnectedState>& state) {
   state->answered_at = GetTickCount();
   state->connected = connected;
   state->flags = flags;
-  SetEvent(state->answered.Get());
 }
 
 // Starts a question unless one is under way or the last answer is fresh; false when none could
@@ -76,13 +74,11 @@ void PrepareConnectedState() {
 bool QueryConnectedState(DWORD* flags) {
   std::shared_ptr<ConnectedState> state = State();
   if (!AskInBackground(state)) Ask(state);
-  bool known;
-  {
-    std::lock_guard<std::mutex> hold(state->lock);
-    known = state->known;
-  }
-  if (!known) WaitForSingleObject(state->answered.Get(), INFINITE);
   std::lock_guard<std::mutex> hold(state->lock);
+  if (!state->known) {
+    if (flags) *flags = 0;
+    return true;
+  }
   if (flags) *flags = state->flags;
   return state->connected;
 }

@@ -11,8 +11,8 @@ const DWORD kConnectionOffline = 0x20;
 void PrepareConnectedState();
 // InternetGetConnectedState, asked off the calling thread: true when connected; `flags`
 // receives the connection flags. The answer is the latest the system gave; a call finding it
-// older than two seconds asks the system again for the next one, and only a call before the
-// first answer waits for it.
+// older than two seconds asks the system again for the next one. A call before the first
+// answer waits for nothing: it answers connected, with no flags.
 bool QueryConnectedState(DWORD* flags);
 // InternetGoOnline for `url`, without a parent window.
 bool AskToGoOnline(const char* url);

@@ -1,11 +1,15 @@
 #include <windows.h>
 
+#include <string.h>
+
 #include <algorithm>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "common/nlrcert/chain_verdicts.h"
+#include "common/nlrcert/nlr_certificate.h"
 #include "common/siteseal/nlr_list.h"
 #include "tools/pagemodel/page_model.h"
 #include "tools/sealpki/seal_pki.h"
@@ -54,9 +58,18 @@ class NlrListTest : public ::testing::Test {
     list_.SetHost(kHost);
   }
 
-  int AddSeal(const char* name) {
+  // 1 when the seal was kept, once its verdict came back to this thread.
+  static int AddSealTo(CNLRList* list, const char* name) {
     std::vector<BYTE> der = SealPki::Bytes(name);
-    return list_.AddCertificate(der.data(), static_cast<DWORD>(der.size()));
+    DWORD before = list->GetCount();
+    list->AddCertificate(der.data(), static_cast<DWORD>(der.size()));
+    EXPECT_TRUE(Settle(list)) << name;
+    return list->GetCount() > before ? 1 : 0;
+  }
+  int AddSeal(const char* name) { return AddSealTo(&list_, name); }
+  // Handles this thread's messages until no certificate of `list` waits.
+  static bool Settle(CNLRList* list) {
+    return KestrinTest::PumpUntil([list] { return !list->HasWaitingCertificates(); }, 20000);
   }
 
   CPageElement* AddImg(CPage* page, const char* file, const char* size, CPageElement* parent = nullptr) {
@@ -106,10 +119,10 @@ TEST_F(NlrListTest, KeepsOnlyHashSealsThatVerifyForTheHost) {
   // Another host: the same seal is refused.
   CNLRList other;
   other.SetHost("evilbank.example");
-  std::vector<BYTE> der = SealPki::Bytes("seal-valid.cer");
-  EXPECT_EQ(0, other.AddCertificate(der.data(), static_cast<DWORD>(der.size())));
+  EXPECT_EQ(0, AddSealTo(&other, "seal-valid.cer"));
   other.SetHost("www.bank.example");
-  EXPECT_EQ(1, other.AddCertificate(der.data(), static_cast<DWORD>(der.size())));
+  EXPECT_EQ(1, AddSealTo(&other, "seal-valid.cer"));
+  std::vector<BYTE> der = SealPki::Bytes("seal-valid.cer");
   CNLRList no_host;
   EXPECT_EQ(0, no_host.AddCertificate(der.data(), static_cast<DWORD>(der.size())));
 }
@@ -410,6 +423,170 @@ TEST_F(NlrListTest, ResetImagesKeepsTheCertificates) {
   EXPECT_TRUE(list_.Images().empty());
   EXPECT_EQ("", list_.GetHost());
   EXPECT_FALSE(list_.CertificatesDownloaded());
+}
+
+}  // namespace
+
+// ---- verdicts and name resolution off the browser's thread ----
+
+namespace {
+
+const char kWatchedStores[] = "Software\\KestrinTest\\NlrListStores";
+
+// The machine stores' root check, counted per certificate.
+struct CountedRootCheck {
+  std::vector<std::vector<BYTE>>* judged;
+  DWORD operator()(const BYTE* der, DWORD length) const {
+    judged->emplace_back(der, der + length);
+    CryptoNS::CNlrCertificate certificate;
+    return certificate.Load(der, length) ? certificate.CheckRootChain() : CryptoNS::kNlrIssuerMissing;
+  }
+};
+
+class NlrListVerdictTest : public NlrListTest {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, kWatchedStores, 0, nullptr, 0, KEY_ALL_ACCESS,
+                                             nullptr, &stores_, nullptr));
+    list_.SetChainVerdicts(&verdicts_);
+    NlrListTest::SetUp();
+  }
+  void TearDown() override {
+    list_.Clear();
+    RegCloseKey(stores_);
+    RegDeleteKeyA(HKEY_CURRENT_USER, kWatchedStores);
+  }
+  size_t Judged(const char* name) const {
+    return static_cast<size_t>(std::count(judged_.begin(), judged_.end(), SealPki::Bytes(name)));
+  }
+
+  HKEY stores_ = nullptr;
+  std::vector<std::vector<BYTE>> judged_;
+  CryptoNS::CChainVerdicts verdicts_{CountedRootCheck{&judged_}, HKEY_CURRENT_USER, kWatchedStores};
+};
+
+TEST_F(NlrListVerdictTest, EachCertificateIsJudgedOnceAndOffThisThread) {
+  // The first time, the certificate waits for its verdict: nothing is judged on this thread,
+  // and nothing is selected until it is back.
+  std::vector<BYTE> der = SealPki::Bytes("seal-valid.cer");
+  EXPECT_EQ(0, list_.AddCertificate(der.data(), static_cast<DWORD>(der.size())));
+  EXPECT_TRUE(list_.HasWaitingCertificates());
+  list_.SetCertificatesDownloaded(true);
+  EXPECT_FALSE(list_.CertificatesDownloaded());
+  ASSERT_TRUE(Settle(&list_));
+  EXPECT_TRUE(list_.CertificatesDownloaded());
+  ASSERT_EQ(1u, list_.GetCount());
+  EXPECT_EQ(1u, Judged("seal-valid.cer"));
+
+  // Every later page of the host, and another window's list, use the verdict at once.
+  for (const char* page : {"http://bank.example/a.html", "http://bank.example/shop/b.html", "http://bank.example/"}) {
+    list_.SetPageAddress(page);
+    EXPECT_FALSE(list_.HasWaitingCertificates()) << page;
+    EXPECT_EQ(1u, list_.GetCount()) << page;
+  }
+  CNLRList other;
+  other.SetChainVerdicts(&verdicts_);
+  other.SetHost(kHost);
+  EXPECT_EQ(1, other.AddCertificate(der.data(), static_cast<DWORD>(der.size())));
+  EXPECT_EQ(1u, Judged("seal-valid.cer"));
+
+  // A change of the stores, and one of the update file, each have it judged once more.
+  DWORD value = 1;
+  ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(stores_, "Changed", 0, REG_DWORD, reinterpret_cast<BYTE*>(&value), 4));
+  list_.SetPageAddress("http://bank.example/c.html");
+  EXPECT_TRUE(list_.HasWaitingCertificates());
+  ASSERT_TRUE(Settle(&list_));
+  EXPECT_EQ(1u, list_.GetCount());
+  EXPECT_EQ(2u, Judged("seal-valid.cer"));
+  verdicts_.Invalidate();
+  list_.SetPageAddress("http://bank.example/d.html");
+  ASSERT_TRUE(Settle(&list_));
+  EXPECT_EQ(1u, list_.GetCount());
+  EXPECT_EQ(3u, Judged("seal-valid.cer"));
+}
+
+// A verdict that arrives after the page's images were collected starts their downloads, and
+// the seal matches as it always did.
+TEST_F(NlrListVerdictTest, AVerdictArrivingLateStillMatchesThePage) {
+  CPage page(kPageUrl);
+  AddImg(&page, "seal.gif", SizeOf("seal.gif").c_str());
+  std::vector<BYTE> der = SealPki::Bytes("seal-valid.cer");
+  list_.AddCertificate(der.data(), static_cast<DWORD>(der.size()));
+  list_.SetCertificatesDownloaded(true);
+  list_.ScanDocument(page.Document());
+  list_.SetImagesCollected(true);
+  EXPECT_EQ(0, list_.VerifyImages());  // the verdict is not back yet
+  ASSERT_TRUE(KestrinTest::PumpUntil([this] { return list_.IsImageListComplete(); }, 20000));
+  ASSERT_EQ(1u, list_.GetCount());
+  EXPECT_EQ(list_.Images()[0].get(), list_.Certificates()[0]->matched_image);
+}
+
+// Name look-ups of the test: "slow.bank.example" answers only once released; every other
+// host at once, with the address the test chose.
+HANDLE g_release = nullptr;
+DWORD g_address = 0;
+bool TestLookup(const char* host, DWORD* address) {
+  if (strcmp(host, "slow.bank.example") == 0) WaitForSingleObject(g_release, INFINITE);
+  *address = g_address;
+  return true;
+}
+
+// Waits until the look-up of `host` under way (or a new one) has ended.
+void WaitForLookup(const char* host) {
+  HANDLE ended = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  ASSERT_TRUE(WebUtilsNS::ResolveHost(host, [ended](bool, DWORD) { SetEvent(ended); }));
+  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(ended, 20000));
+  CloseHandle(ended);  // set before it is closed: the look-up's thread is done with it
+}
+
+class NlrListResolutionTest : public NlrListTest {
+ protected:
+  void SetUp() override {
+    // One event for every test: a held look-up may still be waking when the next test begins.
+    if (!g_release) g_release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    ResetEvent(g_release);
+    g_address = 0x0100007F;  // 127.0.0.1, network order
+    WebUtilsNS::SetHostLookupForTest(&TestLookup);
+    NlrListTest::SetUp();
+  }
+  void TearDown() override {
+    SetEvent(g_release);
+    list_.Clear();
+    WaitForLookup("slow.bank.example");
+    WebUtilsNS::SetHostLookupForTest(nullptr);
+  }
+};
+
+TEST_F(NlrListResolutionTest, ASlowHostHoldsBackOnlyTheCertificatesThatNameAddresses) {
+  CNLRList slow;
+  slow.SetHost("slow.bank.example");  // returns at once; its look-up never ends in this test
+  std::vector<BYTE> ip = SealPki::Bytes("seal-ip.cer");
+  slow.AddCertificate(ip.data(), static_cast<DWORD>(ip.size()));
+  // Another host's seals, also one naming addresses, are judged while the slow one waits.
+  EXPECT_EQ(1, AddSeal("seal-ip.cer"));
+  EXPECT_EQ(1, AddSeal("seal-valid.cer"));
+  EXPECT_TRUE(slow.HasWaitingCertificates());
+  EXPECT_EQ(0u, slow.GetCount());
+  // Its answer, when it comes, decides for it.
+  EXPECT_EQ(0u, slow.GetCount());
+  SetEvent(g_release);
+  ASSERT_TRUE(Settle(&slow));
+  EXPECT_EQ(1u, slow.GetCount());  // a sub-domain of the seal's host, at the address it names
+}
+
+TEST_F(NlrListResolutionTest, TheHostsAddressDecidesForACertificateNamingAddresses) {
+  const struct {
+    DWORD address;
+    DWORD kept;
+  } kCases[] = {{0x0100007F, 1}, {0x0302010A, 0}};  // 127.0.0.1 named by the seal, 10.1.2.3 not
+  for (const auto& c : kCases) {
+    WaitForLookup(kHost);
+    WebUtilsNS::SetHostLookupForTest(&TestLookup);  // forgets the last answer
+    g_address = c.address;
+    list_.Clear();
+    list_.SetHost(kHost);
+    EXPECT_EQ(c.kept, static_cast<DWORD>(AddSeal("seal-ip.cer"))) << std::hex << c.address;
+  }
 }
 
 }  // namespace

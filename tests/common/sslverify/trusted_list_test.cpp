@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/win/module.h"
+
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <set>
 #include <string>
@@ -47,6 +50,18 @@ class CEventCounter : public ObserveNS::IObserver {
   std::vector<DWORD> events;
   DWORD thread = 0;
 };
+
+// Handles this thread's messages until `done`, for at most ten seconds.
+bool PumpUntil(const std::function<bool()>& done) {
+  DWORD until = GetTickCount() + 10000;
+  while (!done()) {
+    if (static_cast<LONG>(GetTickCount() - until) >= 0) return false;
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+  return true;
+}
 
 // A copy of a test update file in a place of the test's own.
 class TrustedListTest : public ::testing::Test {
@@ -158,9 +173,15 @@ TEST_F(TrustedListTest, EventZeroRebuildsAndAnnouncesEventTwo) {
   CEventCounter counter;
   ObserveNS::CObserverSubscription subscription(&service_, ObserveNS::kEventTrustedListRebuilt, &counter);
 
-  // A new file: its logos replace the old ones.
+  // A new file: its logos replace the old ones once it is read, which happens off this
+  // thread; the old logos serve meanwhile.
+  std::string before = Find(list, "Torvan CA Limited");
+  ASSERT_NE("", before);
   Use("second.dat");
   service_.Notify(ObserveNS::kEventUpdateFileChanged);
+  EXPECT_TRUE(counter.events.empty());
+  EXPECT_EQ(before, Find(list, "Torvan CA Limited"));
+  ASSERT_TRUE(PumpUntil([&] { return !counter.events.empty(); }));
   EXPECT_EQ(std::vector<DWORD>{2}, counter.events);
   EXPECT_EQ(GetCurrentThreadId(), counter.thread);  // announced on the thread that had event 0
   EXPECT_EQ(Logo("thawte"), Find(list, "DigiCert Inc."));
@@ -169,6 +190,7 @@ TEST_F(TrustedListTest, EventZeroRebuildsAndAnnouncesEventTwo) {
   // The file removed: the logos stay as they were, and event 2 is still announced.
   ASSERT_TRUE(DeleteFileA(path_.c_str()));
   service_.Notify(ObserveNS::kEventUpdateFileChanged);
+  ASSERT_TRUE(PumpUntil([&] { return counter.events.size() == 2; }));
   EXPECT_EQ((std::vector<DWORD>{2, 2}), counter.events);
   EXPECT_EQ(Logo("thawte"), Find(list, "DigiCert Inc."));
 
@@ -184,7 +206,28 @@ TEST_F(TrustedListTest, BroadcastOfEventZeroReachesTheList) {
   Use("second.dat");
   ASSERT_NE(nullptr, service_.GetWindow());
   SendMessageA(service_.GetWindow(), ObserveNS::kMsgUpdateFileChanged, 0, 0);
-  EXPECT_EQ(Logo("thawte"), Find(list, "DigiCert Inc."));
+  EXPECT_TRUE(PumpUntil([&] { return Find(list, "DigiCert Inc.") == Logo("thawte"); }));
+}
+
+// A list that goes while its file is read hears nothing of it afterwards.
+TEST_F(TrustedListTest, AListGoneBeforeItsReadEndedIsNotTouched) {
+  Use("good.dat");
+  CEventCounter counter;
+  ObserveNS::CObserverSubscription subscription(&service_, ObserveNS::kEventTrustedListRebuilt, &counter);
+  {
+    CSslVerifyTrustedList list(&service_, path_.c_str());
+    Use("second.dat");
+    service_.Notify(ObserveNS::kEventUpdateFileChanged);
+  }
+  // The read ends in the background (work there runs in turn: once a later job ran, the read
+  // has posted its answer); the answer finds no list.
+  HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  ASSERT_TRUE(KestrinWinNS::RunInBackground([done] { SetEvent(done); }));
+  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(done, 10000));
+  CloseHandle(done);
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+  EXPECT_TRUE(counter.events.empty());
 }
 
 TEST(ShippedUpdateFile, HasALogoForEveryAuthorityOfTheTable) {
