@@ -10,7 +10,7 @@
 
 #include <stdio.h>
 
-#include "tests/common/subclass/browser_windows.h"
+#include "tools/browserwindows/browser_windows.h"
 #include "tools/iehost/host_browser.h"
 #include "tools/iehost/host_document.h"
 
