@@ -23,7 +23,7 @@ const char* const kPadlockTopics[] = {kTopicShowPadlock, kTopicShowURLPadlock, k
 int g_live = 0;
 
 // A Gecko element as the site-seal list keeps it: one counted reference behind IUnknown.
-class CGeckoNode : public IUnknown {
+class CGeckoNode final : public IUnknown {
  public:
   explicit CGeckoNode(kr::nsIDOMElement* element) : element_(element) {}
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
