@@ -12,23 +12,26 @@ system='^(kernel32|user32|gdi32|advapi32|shell32|shlwapi|ole32|oleaut32|comctl32
 bad=0 count=0
 for bin in "$@"; do
   count=$((count + 1))
+  # One read of the headers a binary; the rest is done in this shell and one awk.
+  table=$("$objdump" -p "$bin" | sed "/^PE File Base Relocations/,\$d")
   while read -r dll; do
-    lower=$(echo "$dll" | tr 'A-Z' 'a-z')
-    if ! [[ $lower =~ $system ]]; then
+    [ -n "$dll" ] || continue
+    if ! [[ ${dll,,} =~ $system ]]; then
       echo "$(basename "$bin") imports $dll"
       bad=1
     fi
-  done < <("$objdump" -p "$bin" | awk '/DLL Name:/ {print $3}')
+  done < <(awk '/DLL Name:/ {print $3}' <<<"$table")
   while read -r name; do
+    [ -n "$name" ] || continue
     echo "$(basename "$bin") imports the function it exports: $name"
     bad=1
-  done < <("$objdump" -p "$bin" | awk '
+  done < <(awk '
     /DLL Name:/ { imports = 1; next }
     /^$/ { imports = 0 }
     imports && NF == 3 && $1 ~ /^[0-9a-f]+$/ && $2 ~ /^[0-9]+$/ { imported[$3] = 1 }
     /\[Ordinal\/Name Pointer\] Table/ { exports = 1; next }
     exports && /^\t\[/ { exported[$NF] = 1 }
-    END { for (n in exported) if (n in imported) print n }')
+    END { for (n in exported) if (n in imported) print n }' <<<"$table")
 done
 [ $count -gt 0 ] || { echo "no binaries to check"; exit 1; }
 [ $bad -eq 0 ] && echo "$count binaries import system DLLs only"
