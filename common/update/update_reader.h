@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "common/update/readable_xml.h"
 #include "common/update/xml_lite.h"
 #include "platform/com/com_ptr.h"
 
@@ -68,12 +69,5 @@ class CUpdateFileReader {
   UINT last_line_ = 0, last_position_ = 0;
   xml::XmlNodeType last_type_ = xml::XmlNodeType_None;
 };
-
-// True when the document `text` holds no character zero, has no XML declaration or one that is
-// complete, holds only version, encoding and standalone, in that order, and is followed by more
-// of the document, and when every processing instruction ("<?") names its target (a letter,
-// "_", ":" or a character beyond ASCII comes first) and ends ("?>"). The platform's reader
-// stops the whole process on the shapes refused here.
-bool IsReadableXml(const BYTE* text, size_t size);
 
 }  // namespace UpdateUtilsNS

@@ -351,18 +351,30 @@ bool IsUnreserved(int c) {
 // Encoded slashes, backslashes and unreserved letters decoded, then dot segments resolved.
 std::string NormalisePath(const std::wstring& raw) {
   std::wstring decoded;
+  std::vector<size_t> plain_percents;  // "%" signs that start no escape
   for (size_t i = 0; i < raw.size(); ++i) {
     wchar_t c = raw[i];
     if (c == L'\\') c = L'/';
-    if (c == L'%' && i + 2 < raw.size() && HexValue(raw[i + 1]) >= 0 && HexValue(raw[i + 2]) >= 0) {
-      int byte = HexValue(raw[i + 1]) * 16 + HexValue(raw[i + 2]);
-      if (byte == '/' || byte == '\\' || IsUnreserved(byte)) {
-        decoded += byte == '\\' ? L'/' : static_cast<wchar_t>(byte);
-        i += 2;
-        continue;
+    if (c == L'%') {
+      if (i + 2 < raw.size() && HexValue(raw[i + 1]) >= 0 && HexValue(raw[i + 2]) >= 0) {
+        int byte = HexValue(raw[i + 1]) * 16 + HexValue(raw[i + 2]);
+        if (byte == '/' || byte == '\\' || IsUnreserved(byte)) {
+          decoded += byte == '\\' ? L'/' : static_cast<wchar_t>(byte);
+          i += 2;
+          continue;
+        }
+      } else {
+        plain_percents.push_back(decoded.size());
       }
     }
     decoded += c;
+  }
+  // A plain "%" that decoding has put before two hexadecimal digits ("%%34b" became "%4b")
+  // would read as an escape the next time: it is written as one of its own.
+  for (size_t k = plain_percents.size(); k-- > 0;) {
+    const size_t at = plain_percents[k];
+    if (at + 2 < decoded.size() && HexValue(decoded[at + 1]) >= 0 && HexValue(decoded[at + 2]) >= 0)
+      decoded.insert(at + 1, L"25");
   }
   std::string text = EscapeText(decoded);
   if (text.empty() || text[0] != '/') text.insert(text.begin(), '/');

@@ -3,9 +3,7 @@
 //
 // Request: GET http://<service host>/nlr_searcher/binary/certificate.asp
 //              ?v_querytype=NLR&v_search=<host in lower case>&v_serial=0
-// Reply:   "<!--AUTOINFO", one separator byte, a header text ("num=N" line, then N lines each
-//          holding "size=S"), "-->", one separator byte, then the N certificates as DER, back
-//          to back.
+// Reply:   read by ParseLookupReply (ie/core/lookup_reply.h).
 #pragma once
 
 #include <windows.h>
@@ -16,6 +14,7 @@
 #include <vector>
 
 #include "common/web/server_request.h"
+#include "ie/core/lookup_reply.h"
 #include "platform/com/com_ptr.h"
 
 // The page's site-seal model as the lookup fills it.
@@ -37,17 +36,6 @@ class ISiteSealList {
  protected:
   ~ISiteSealList() {}
 };
-
-// Where one certificate lies in a reply body.
-struct SiteSealRecord {
-  size_t offset;
-  size_t size;
-};
-
-// Cuts a lookup reply into its certificates. True when the reply carries a record list (marker,
-// end of header, "num=" with N > 0); `records` then holds every record that lies wholly inside
-// the body, at its offset from the body's start.
-bool ParseLookupReply(const BYTE* body, size_t length, std::vector<SiteSealRecord>* records);
 
 // The lookup service's host (with ":port" where needed): the registry value "LookupHost" under
 // HKEY_CURRENT_USER\Software\TorvanGroup\Kestrin when it is set, else kDefaultLookupHost.

@@ -66,6 +66,10 @@ const AddressCase kAddresses[] = {
     {L"http://bank.example/%73hop/", "bank.example", "/shop/"},
     {L"http://bank.example/%3F/", "bank.example", "/%3F/"},
     {L"http://bank.example/k\x00E4se", "bank.example", "/k%C3%A4se"},
+    // A plain "%" stays, unless decoding puts it before two hexadecimal digits.
+    {L"http://bank.example/100%/a%", "bank.example", "/100%/a%"},
+    {L"http://bank.example/%%34b/", "bank.example", "/%254b/"},
+    {L"http://bank.example/%4%62/", "bank.example", "/%254b/"},
     // Bare authorities (no scheme) and the longest address.
     {L"bank.example", "bank.example", "/"},
     {L"//bank.example/dir", "bank.example", "/dir"},
@@ -92,6 +96,17 @@ TEST(PageAddress, EightBitTextReadsAsUtf8OrAnsi) {
   PageAddress again;
   ASSERT_TRUE(UrlNS::ReadPageAddress(address.Text().c_str(), &again));
   EXPECT_EQ(address.Text(), again.Text());
+}
+
+TEST(PageAddress, PlainPercentSignsReadTheSameAgain) {
+  const char* const kTexts[] = {"http://bank.example/%%34b", "http://bank.example/%2%35/x", "http://bank.example/%%%34%31",
+                                "http://bank.example/%/%34"};
+  for (const char* text : kTexts) {
+    PageAddress address, again;
+    ASSERT_TRUE(UrlNS::ReadPageAddress(text, &address)) << text;
+    ASSERT_TRUE(UrlNS::ReadPageAddress(address.Text().c_str(), &again)) << address.Text();
+    EXPECT_EQ(address.Text(), again.Text()) << text;
+  }
 }
 
 TEST(PageAddress, LongAddressesHaveNoHost) {

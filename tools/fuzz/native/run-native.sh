@@ -24,7 +24,11 @@ build() {  # name, sources...
 }
 build der_shape_fuzz "$src/tools/fuzz/native/der_shape_fuzz.cpp" "$src/common/der/der_shape.cpp"
 build gif_frames_fuzz "$src/tools/fuzz/native/gif_frames_fuzz.cpp" "$src/common/windowing/gif_frames.cpp"
-for fuzzer in der_shape_fuzz gif_frames_fuzz; do
+build page_address_fuzz "$src/tools/fuzz/native/page_address_fuzz.cpp" "$src/common/url/page_address.cpp" \
+  "$src/tools/fuzz/native/windows_shim.cpp"
+build lookup_reply_fuzz "$src/tools/fuzz/native/lookup_reply_fuzz.cpp" "$src/ie/core/lookup_reply.cpp"
+build readable_xml_fuzz "$src/tools/fuzz/native/readable_xml_fuzz.cpp" "$src/common/update/readable_xml.cpp"
+for fuzzer in der_shape_fuzz gif_frames_fuzz page_address_fuzz lookup_reply_fuzz readable_xml_fuzz; do
   echo "native $fuzzer: $runs inputs"
   # The fuzzer adds what it finds to the first folder: a fresh one in OUT; the kept inputs of
   # the source tree are only read.
