@@ -115,9 +115,13 @@ TEST(StatusBarPaintTest, SizeGripDrawsThreeRidgesInTheCorner) {
   // A grip in a rectangle smaller than the ridges keeps within it.
   PaneCanvas small(20, 20);
   small.theme.PaintSizeGrip(&small.dc, CRect(14, 14, 20, 20));
-  for (int y = 0; y < 20; ++y)
-    for (int x = 0; x < 20; ++x)
-      if (x < 14 || y < 14) ASSERT_EQ(kPaper, small.canvas.At(x, y)) << x << "," << y;
+  for (int y = 0; y < 20; ++y) {
+    for (int x = 0; x < 20; ++x) {
+      if (x < 14 || y < 14) {
+        ASSERT_EQ(kPaper, small.canvas.At(x, y)) << x << "," << y;
+      }
+    }
+  }
   EXPECT_EQ(light, small.canvas.At(19, 17));
 }
 
