@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/appframe/dc.h"
+#include "toolkit/commandbars/accessible.h"
 #include "toolkit/commandbars/command_bar_manager.h"
 #include "toolkit/commandbars/control_button.h"
 #include "toolkit/drawing/draw_helpers.h"
@@ -724,6 +725,11 @@ LRESULT CTKCommandBar::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_DESTROY:
       OnBarDestroy();
       break;
+    case WM_GETOBJECT: {
+      LRESULT answer = 0;
+      if (CTKCommandBarAccessible::AnswerGetObject(this, wparam, lparam, &answer)) return answer;
+      break;
+    }
     default:
       break;
   }

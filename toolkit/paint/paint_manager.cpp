@@ -289,7 +289,55 @@ CSize CTKPaintManager::PaintBarGripper(CDC* dc, CTKCommandBar* bar, bool draw) {
 
 void CTKPaintManager::PaintDockArea(CDC* dc, const CRect& rect) { dc->FillSolidRect(&rect, ResolveColor(15)); }
 
-void CTKPaintManager::PaintStatusBackground(CDC* dc, const CRect& rect) { dc->FillSolidRect(&rect, ResolveColor(15)); }
+void CTKPaintManager::PaintStatusBackground(CDC* dc, const CRect& rect) {
+  if (themed_status_ && status_theme_.IsThemeInUse() &&
+      SUCCEEDED(status_theme_.DrawThemeBackground(*dc, 0, 0, &rect, nullptr)))
+    return;
+  dc->FillSolidRect(&rect, ResolveColor(15));
+}
+
+void CTKPaintManager::PaintStatusPaneEdge(CDC* dc, const CRect& rect, bool besideGrip) {
+  if (themed_status_ && status_theme_.IsThemeInUse() &&
+      SUCCEEDED(status_theme_.DrawThemeBackground(*dc, besideGrip ? 2 : 1, 0, &rect, nullptr)))
+    return;
+  Draw3dFrame(dc, rect, 16, 20);
+}
+
+void CTKPaintManager::PaintSizeGrip(CDC* dc, const CRect& rect) {
+  if (themed_status_ && status_theme_.IsThemeInUse()) {
+    CRect grip(rect.right - 18, rect.top, rect.right, rect.bottom);
+    if (SUCCEEDED(status_theme_.DrawThemeBackground(*dc, 3, 0, &grip, nullptr))) return;
+  }
+  // Three ridges across the corner, each a light line above two dark ones, kept inside rect.
+  const int size = std::min<int>(12, std::min(rect.Width(), rect.Height()));
+  for (int ridge = 0; ridge < 3; ++ridge) {
+    for (int line = 0; line < 3; ++line) {
+      const int length = 4 * ridge + 3 - line;  // the light line is the longest of the ridge
+      if (length > size) continue;
+      const COLORREF colour = ResolveColor(line == 0 ? 20 : 16);
+      for (int k = 0; k < length; ++k) dc->SetPixel(rect.right - 1 - k, rect.bottom - length + k, colour);
+    }
+  }
+}
+
+void CTKPaintManager::PaintStatusPane(CDC* dc, const CRect& rect, HICON icon, CSize iconSize,
+                                      const std::wstring& text, DWORD style, bool besideGrip) {
+  if (!(style & kPaneNoBorders)) PaintStatusPaneEdge(dc, rect, besideGrip);
+  CRect inner = rect;
+  inner.DeflateRect(2, 1);
+  if (icon && iconSize.cx > 0 && iconSize.cy > 0) {
+    const int top = inner.top + (inner.Height() - iconSize.cy) / 2;
+    ::DrawIconEx(*dc, inner.left, top, icon, iconSize.cx, iconSize.cy, 0, nullptr, DI_NORMAL);
+    inner.left += iconSize.cx + 2;
+  }
+  if (text.empty() || inner.IsRectEmpty()) return;
+  HGDIOBJ old = dc->SelectObject(font_status_.GetSafeHandle() ? font_status_.GetSafeHandle() : font_regular_.GetSafeHandle());
+  dc->SetTextColor((style & kPaneDisabled) ? ResolveColor(17) : status_text_color_);
+  dc->SetBkMode(TRANSPARENT);
+  ::DrawTextW(*dc, text.c_str(), static_cast<int>(text.size()), &inner,
+              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+  dc->SelectObject(old);
+}
 
 void CTKPaintManager::PaintSpecialButton(CDC* dc, const CRect& rect, int kind, const ItemState& state,
                                          bool hiddenControls) {

@@ -90,6 +90,19 @@ class CTKPaintManager : public CCmdTarget {
   virtual void ShrinkFaceRect(CRect& rect, CTKControl* control) = 0;
   virtual void PaintDockArea(CDC* dc, const CRect& rect);
   virtual void PaintStatusBackground(CDC* dc, const CRect& rect);
+  // Pane style bits: the pane draws no edge; the pane's text is greyed.
+  static const DWORD kPaneNoBorders = 0x100;
+  static const DWORD kPaneDisabled = 0x4000000;
+  // A status-bar pane: its edge (unless the style has no borders), then the icon at the left,
+  // centred across, and the text after it on one line.
+  virtual void PaintStatusPane(CDC* dc, const CRect& rect, HICON icon, CSize iconSize, const std::wstring& text,
+                               DWORD style, bool besideGrip);
+  // The sunken edge of a pane; the one beside the size grip has a part of its own when themed.
+  virtual void PaintStatusPaneEdge(CDC* dc, const CRect& rect, bool besideGrip);
+  // The size grip in the bottom-right corner of rect.
+  virtual void PaintSizeGrip(CDC* dc, const CRect& rect);
+  void SetThemedStatusBar(bool on) { themed_status_ = on; }
+  COLORREF StatusTextColor() const { return status_text_color_; }
   virtual void ReloadColorsAndFonts();
   // Kinds: 0 tool-bar expand, 1 popup expand, 2 hide button, 3 customize drop-down.
   virtual void PaintSpecialButton(CDC* dc, const CRect& rect, int kind, const ItemState& state, bool hiddenControls);
