@@ -701,8 +701,11 @@ void CTKCommandBar::OnPaint() {
   PAINTSTRUCT ps;
   HDC hdc = ::BeginPaint(GetSafeHwnd(), &ps);
   CRect client = GetClientRect();
-  CTKBufferDC buffer(hdc, client);
-  DrawCommandBar(&buffer, CRect(ps.rcPaint));
+  {
+    // The buffer is copied to the window when it goes, which must be before the paint DC does.
+    CTKBufferDC buffer(hdc, client);
+    DrawCommandBar(&buffer, CRect(ps.rcPaint));
+  }
   ::EndPaint(GetSafeHwnd(), &ps);
 }
 
