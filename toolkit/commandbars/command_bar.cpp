@@ -704,6 +704,8 @@ void CTKCommandBar::OnPaint() {
   {
     // The buffer is copied to the window when it goes, which must be before the paint DC does.
     CTKBufferDC buffer(hdc, client);
+    // A theme part that draws nothing shows the face colour, not the new buffer's black.
+    buffer.FillSolidRect(&client, ::GetSysColor(COLOR_BTNFACE));
     DrawCommandBar(&buffer, CRect(ps.rcPaint));
   }
   ::EndPaint(GetSafeHwnd(), &ps);

@@ -3,11 +3,14 @@
 // button's command goes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cwchar>
 #include <string>
 #include <vector>
 
 #include "platform/appframe/app.h"
 #include "platform/appframe/frame_wnd.h"
+#include "platform/appframe/gdi.h"
 #include "platform/appframe/view.h"
 #include "test_bars.h"
 
@@ -183,6 +186,40 @@ TEST_F(FrameBarTest, AButtonsCommandReachesTheActiveViewFirstThenTheFrame) {
     DrainMessages();
   }
   EXPECT_EQ((std::vector<std::string>{"view 205", "view 206", "frame 207"}), g_ran);
+}
+
+bool OnScreen() { return wcsstr(::GetCommandLineW(), L"--screen") != nullptr; }
+
+// What the bar shows on the screen is what it draws: the paint reaches the window.
+TEST_F(FrameBarTest, PaintOnTheScreenShowsWhatTheBarDraws) {
+  if (!OnScreen()) GTEST_SKIP() << "runs on the virtual screen (--screen)";
+  CreateBar(CBRS_TOP);
+  bar->GetControl(3)->SetChecked(1);
+  ::SetWindowPos(frame.m_hWnd, HWND_TOP, 40, 40, 900, 300, SWP_SHOWWINDOW);
+  ::SetForegroundWindow(frame.m_hWnd);
+  frame.RecalcLayout();
+  ::RedrawWindow(frame.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  DrainMessages();
+  const CRect client = bar->GetClientRect();
+  ASSERT_GT(client.Height(), 0);
+  // The expected picture: the bar drawn into a memory bitmap.
+  HDC window_dc = ::GetDC(bar->GetSafeHwnd());
+  CDC memory;
+  memory.CreateCompatibleDC(nullptr);
+  CBitmap bitmap;
+  ASSERT_TRUE(bitmap.CreateCompatibleBitmap(window_dc, client.Width(), client.Height()));
+  HGDIOBJ old = ::SelectObject(memory.GetSafeHdc(), bitmap.GetSafeHandle());
+  memory.FillSolidRect(&client, ::GetSysColor(COLOR_BTNFACE));
+  bar->DrawCommandBar(&memory, client);
+  // A row through the buttons' middles, from the first button to past the last.
+  const int y = bar->GetControl(0)->GetRect().CenterPoint().y;
+  const int right = std::min<int>(client.right, bar->GetControl(6)->GetRect().right + 10);
+  int differing = 0;
+  for (int x = 0; x < right; ++x)
+    differing += ::GetPixel(window_dc, x, y) != ::GetPixel(memory.GetSafeHdc(), x, y);
+  ::SelectObject(memory.GetSafeHdc(), old);
+  ::ReleaseDC(bar->GetSafeHwnd(), window_dc);
+  EXPECT_EQ(0, differing) << "of " << right << " pixels";
 }
 
 }  // namespace
