@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/appframe/dc.h"
+#include "platform/appframe/frame_wnd.h"
 #include "toolkit/commandbars/accessible.h"
 #include "toolkit/commandbars/command_bar_manager.h"
 #include "toolkit/commandbars/control_button.h"
@@ -13,7 +14,7 @@
 
 using namespace TKCommandBars;
 
-IMPLEMENT_DYNCREATE(CTKCommandBar, CWnd)
+IMPLEMENT_DYNCREATE(CTKCommandBar, CControlBar)
 
 namespace {
 thread_local CTKCommandBar* t_current_bar = nullptr;
@@ -51,7 +52,7 @@ void CCommandBarCmdUI::SetText(const wchar_t* text) {
 
 // ---------------------------------------------------------------------------------------------
 
-CTKCommandBar::CTKCommandBar() : controls_(new CTKControls(this)) {}
+CTKCommandBar::CTKCommandBar() : controls_(new CTKControls(this)) { m_dwStyle = CBRS_GRIPPER; }
 
 CTKCommandBar::~CTKCommandBar() {
   if (GetSafeHwnd()) ::DestroyWindow(GetSafeHwnd());
@@ -297,7 +298,7 @@ void CTKCommandBar::Copy(const CTKCommandBar* source, bool deep) {
   position_ = source->position_;
   bar_id_ = source->bar_id_;
   flags_ = source->flags_;
-  style_ = source->style_;
+  m_dwStyle = source->m_dwStyle;
   title_ = source->title_;
   icon_size_ = source->icon_size_;
   button_size_ = source->button_size_;
@@ -616,7 +617,20 @@ void CTKCommandBar::DrawCommandBar(CDC* dc, const CRect& clip) {
 void CTKCommandBar::OnIdleUpdate() {
   if (!GetSafeHwnd() || !::IsWindowVisible(GetSafeHwnd())) return;
   HWND site = GetOwnerSite();
-  CWnd* target = site ? CWnd::FromHandlePermanent(site) : nullptr;
+  UpdateControls(site ? CWnd::FromHandlePermanent(site) : nullptr, false);
+}
+
+void CTKCommandBar::OnUpdateCmdUI(CFrameWnd* target, bool disable_if_no_handler) {
+  if (!GetSafeHwnd() || !::IsWindowVisible(GetSafeHwnd())) return;
+  // A bar whose manager names a site of its own asks that site; else the frame's route.
+  CCmdTarget* route = target;
+  if (CTKCommandBarManager* manager = GetCommandBarManager())
+    if (manager->GetSite())
+      if (CWnd* site = CWnd::FromHandlePermanent(manager->GetSite())) route = site;
+  UpdateControls(route, disable_if_no_handler);
+}
+
+void CTKCommandBar::UpdateControls(CCmdTarget* target, bool disable_if_no_handler) {
   for (int i = 0; i < GetControlCount(); ++i) {
     CTKControl* control = GetControl(i);
     if (!control->IsVisible() || control->GetID() == 0) continue;
@@ -624,22 +638,77 @@ void CTKCommandBar::OnIdleUpdate() {
     ui.m_pControl = control;
     ui.m_nID = static_cast<UINT>(control->GetID());
     ui.m_nIndex = static_cast<UINT>(i);
-    if (target) ui.DoUpdate(target, false);
+    if (target) ui.DoUpdate(target, disable_if_no_handler);
   }
   if (pending_ & 2) ::InvalidateRect(GetSafeHwnd(), nullptr, FALSE);
   if (pending_ & 1) {
     CalcSize(GetClientRect().Width(), 0);
     ::InvalidateRect(GetSafeHwnd(), nullptr, FALSE);
+    // A docked bar's new size is the frame's to place: its layout runs at this idle.
+    if (m_pDockSite && (m_dwStyle & CBRS_ALIGN_ANY) && !IsFloating()) m_pDockSite->DelayRecalcLayout();
   }
   pending_ = 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The frame's layout
+
+void CTKCommandBar::SetBarStyle(DWORD style) {
+  CControlBar::SetBarStyle(style);
+  if (style & CBRS_FLOATING)
+    position_ = kFloating;
+  else if (style & CBRS_ALIGN_TOP)
+    position_ = kTop;
+  else if (style & CBRS_ALIGN_BOTTOM)
+    position_ = kBottom;
+  else if (style & CBRS_ALIGN_LEFT)
+    position_ = kLeft;
+  else if (style & CBRS_ALIGN_RIGHT)
+    position_ = kRight;
+}
+
+CSize CTKCommandBar::CalcFixedLayout(bool stretch, bool horizontal) {
+  // The length of the side the bar docks on: its parent's client area across the bar.
+  int length = 32767;
+  if (HWND parent = GetSafeHwnd() ? ::GetParent(GetSafeHwnd()) : nullptr) {
+    RECT rc;
+    ::GetClientRect(parent, &rc);
+    length = horizontal ? rc.right - rc.left : rc.bottom - rc.top;
+  }
+  DWORD mode = LM_COMMIT | (horizontal ? LM_HORZ | LM_HORZDOCK : LM_VERTDOCK | LM_LENGTHY);
+  if (stretch) mode |= LM_STRETCH;
+  CSize size = CalcDynamicLayout(length, mode);
+  // A stretched bar takes the whole side; the layout pass cuts it to the free length.
+  if (stretch) {
+    if (horizontal)
+      size.cx = 32767;
+    else
+      size.cy = 32767;
+  }
+  if (mode & LM_COMMIT) ::InvalidateRect(GetSafeHwnd(), nullptr, FALSE);
+  return size;
+}
+
+CSize CTKCommandBar::CalcDynamicLayout(int length, DWORD mode) {
+  DWORD flags = 0;
+  if (!(mode & LM_HORZ)) flags |= CTKControls::kLayoutVertical;
+  if (mode & LM_STRETCH) flags |= CTKControls::kLayoutStretch;
+  if (mode & LM_MRUWIDTH) flags |= CTKControls::kLayoutRememberedWidth;
+  if (mode & LM_COMMIT) flags |= CTKControls::kLayoutCommit;
+  return CalcSize(length, flags);
 }
 
 void CTKCommandBar::OnPaint() {
   PAINTSTRUCT ps;
   HDC hdc = ::BeginPaint(GetSafeHwnd(), &ps);
   CRect client = GetClientRect();
-  CTKBufferDC buffer(hdc, client);
-  DrawCommandBar(&buffer, CRect(ps.rcPaint));
+  {
+    // The buffer is copied to the window when it goes, which must be before the paint DC does.
+    CTKBufferDC buffer(hdc, client);
+    // A theme part that draws nothing shows the face colour, not the new buffer's black.
+    buffer.FillSolidRect(&client, ::GetSysColor(COLOR_BTNFACE));
+    DrawCommandBar(&buffer, CRect(ps.rcPaint));
+  }
   ::EndPaint(GetSafeHwnd(), &ps);
 }
 
@@ -733,5 +802,5 @@ LRESULT CTKCommandBar::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
     default:
       break;
   }
-  return CWnd::WindowProc(message, wparam, lparam);
+  return CControlBar::WindowProc(message, wparam, lparam);
 }

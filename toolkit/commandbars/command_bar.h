@@ -1,12 +1,15 @@
 // The window every command bar derives from: it owns the controls, knows the hot control and
 // the control whose popup is open, runs the keyboard tracking mode and the hover timers, and
-// draws through the paint manager in force.
+// draws through the paint manager in force. It is a control bar of the frame it lies in: the
+// frame's layout pass places it by its bar style's alignment, and the frame's idle update sets
+// its controls' states through the frame's command route.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
+#include "platform/appframe/control_bar.h"
 #include "platform/appframe/wnd.h"
 #include "toolkit/commandbars/command_bar_defs.h"
 #include "toolkit/commandbars/controls.h"
@@ -25,7 +28,7 @@ class CCommandBarCmdUI : public CCmdUI {
   CTKControl* m_pControl = nullptr;
 };
 
-class CTKCommandBar : public CWnd, public CTKHookManagerHookAble {
+class CTKCommandBar : public CControlBar, public CTKHookManagerHookAble {
   DECLARE_DYNCREATE(CTKCommandBar)
 
  public:
@@ -56,8 +59,8 @@ class CTKCommandBar : public CWnd, public CTKHookManagerHookAble {
   void SetImageManager(CTKImageManager* manager) { image_manager_ = manager; }
   bool IsRightToLeft() const;
   bool IsCustomizeMode() const;
-  bool IsGripperVisible() const { return (style_ & 0x400000) != 0; }
-  void SetGripperVisible(bool on) { style_ = on ? (style_ | 0x400000) : (style_ & ~0x400000u); }
+  bool IsGripperVisible() const { return (m_dwStyle & CBRS_GRIPPER) != 0; }
+  void SetGripperVisible(bool on) { m_dwStyle = on ? (m_dwStyle | CBRS_GRIPPER) : (m_dwStyle & ~CBRS_GRIPPER); }
   void SetFlags(DWORD add, DWORD remove = 0) { flags_ = (flags_ | add) & ~remove; }
   DWORD GetFlags() const { return flags_; }
   void SetWidth(int width) { width_ = width; }
@@ -131,6 +134,16 @@ class CTKCommandBar : public CWnd, public CTKHookManagerHookAble {
   virtual void OnIdleUpdate();
   virtual void OnTrackingModeChanged() {}
 
+  // --- the frame's control bar ---
+  // The bar style; a dock alignment (CBRS_ALIGN_ bits, or CBRS_FLOATING) also sets the position.
+  void SetBarStyle(DWORD style) override;
+  // The bar's size for the frame's layout pass: the controls laid out across the side's length.
+  CSize CalcFixedLayout(bool stretch, bool horizontal) override;
+  // The size at a length under the LM_ bits, through the bar's size calculation (CalcSize).
+  CSize CalcDynamicLayout(int length, DWORD mode) override;
+  // The frame's idle update: the controls' states from the frame's command route.
+  void OnUpdateCmdUI(CFrameWnd* target, bool disable_if_no_handler) override;
+
   // CTKHookManagerHookAble: keys from the keyboard manager while tracking.
   int OnHookMessage(HWND hwnd, UINT message, WPARAM& wParam, LPARAM& lParam, LRESULT& result) override;
 
@@ -146,6 +159,9 @@ class CTKCommandBar : public CWnd, public CTKHookManagerHookAble {
   void OnMouseLeave();
   void OnBarDestroy();
   bool OnRowNavigate(int code);
+  // Runs the update requests of the visible controls against `target`'s route, then consumes
+  // the pending-layout word.
+  void UpdateControls(CCmdTarget* target, bool disable_if_no_handler);
 
   CTKControls* controls_;
   CTKCommandBarManager* manager_ = nullptr;
@@ -158,7 +174,6 @@ class CTKCommandBar : public CWnd, public CTKHookManagerHookAble {
   bool hide_caret_ = true;
   HWND caret_window_ = nullptr;
   DWORD flags_ = 0;
-  DWORD style_ = 0x400000;
   std::wstring title_;
   UINT bar_id_ = 0;
   int width_ = 0x7FFF;

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Photographs the framework's demo frame on a virtual screen: an MDI frame with two documents
-# tiled, its status bar and the active document's menu.
+# tiled, the toolkit's menu bar (the active document's menu, its Sheet popup open), tool bar and
+# document tabs docked at the top, and its status bar; once in the default theme and once in
+# the native XP theme.
 #   tools/framedemo/frame-demo.sh <build-dir> [arch]
-# Writes <build-dir>/frame-demo.png.
+# Writes <build-dir>/frame-demo-default.png and <build-dir>/frame-demo-nativexp.png.
 set -euo pipefail
 build=$(cd "${1:?build folder}" && pwd)
 arch=${2:-x86}
@@ -12,16 +14,21 @@ prog="$build/$arch/tools/framedemo/frame_demo.exe"
 
 . "$top/tools/x11-env.sh"
 kestrin_screen_session "$build"
-shots="$KESTRIN_TMP/shots"
-mkdir -p "$shots"
 winpath() { local p=$1; echo "Z:${p//\//\\}"; }
 
-wine "$prog" --shots "$(winpath "$shots")" >"$build/frame-demo-wine.log" 2>&1 &
-KESTRIN_APP=$!
-kestrin_pictures "$KESTRIN_APP" "$shots" "$build/frame-demo" frame
-wait "$KESTRIN_APP" 2>/dev/null || true
-KESTRIN_APP=
-if [ -f "$build/frame-demo-frame.png" ]; then
-  mv "$build/frame-demo-frame.png" "$build/frame-demo.png"
-  echo "picture: $build/frame-demo.png"
-fi
+picture() {  # theme number, picture name
+  local shots="$KESTRIN_TMP/shots-$2"
+  rm -rf "$shots"
+  mkdir -p "$shots"
+  wine "$prog" --theme "$1" --shots "$(winpath "$shots")" >"$build/frame-demo-$2-wine.log" 2>&1 &
+  KESTRIN_APP=$!
+  kestrin_pictures "$KESTRIN_APP" "$shots" "$build/frame-demo-$2" frame
+  wait "$KESTRIN_APP" 2>/dev/null || true
+  KESTRIN_APP=
+  if [ -f "$build/frame-demo-$2-frame.png" ]; then
+    mv "$build/frame-demo-$2-frame.png" "$build/frame-demo-$2.png"
+    echo "picture: $build/frame-demo-$2.png"
+  fi
+}
+picture 0 default
+picture 3 nativexp

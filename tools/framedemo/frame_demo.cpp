@@ -1,26 +1,200 @@
-// The framework's demo frame: an MDI frame with two documents side by side, a status bar, the
-// MDI client as its client area, and the layout pass that the command bars of the toolkit will
-// join (every control-bar child of the frame takes its strip there).
-//   frame_demo.exe                 runs until closed
-//   frame_demo.exe --shots DIR     shows the frame, writes DIR\frame.ready ("x y w h" of the
-//                                  frame) and waits for DIR\frame.done, then ends
-//   frame_demo.exe --check         checks where the frame's children stand and what the idle
-//                                  update shows; exit code 0 when all is as expected
+// The framework's demo frame: an MDI frame with two documents side by side, the toolkit's menu
+// bar (showing the frame's menu, or the active document's) and tool bar docked at the top, a tab
+// strip of the open documents below them, a status bar, and the MDI client in what is left. The
+// bars are control bars of the frame: its layout pass places them, its idle update sets their
+// states, and their commands take the frame's route.
+//   frame_demo.exe [--theme N]             runs until closed (N: the paint theme's number)
+//   frame_demo.exe [--theme N] --shots DIR shows the frame with the File menu open, writes
+//                                          DIR\frame.ready ("x y w h" of the frame) and waits
+//                                          for DIR\frame.done, then ends
+//   frame_demo.exe --check                 checks where the frame's children stand, what the
+//                                          idle update shows and how tabs and documents follow
+//                                          each other; exit code 0 when all is as expected
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
+#include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "frame_demo_ids.h"
 #include "platform/appframe/app.h"
 #include "platform/appframe/doc_template.h"
+#include "platform/appframe/gdi.h"
 #include "platform/appframe/document.h"
 #include "platform/appframe/mdi.h"
 #include "platform/appframe/status_bar.h"
 #include "platform/appframe/view.h"
+#include "toolkit/commandbars/command_bar.h"
+#include "toolkit/commandbars/command_bar_manager.h"
+#include "toolkit/commandbars/control_button.h"
+#include "toolkit/drawing/image_manager.h"
+#include "toolkit/paint/paint_manager.h"
+#include "toolkit/tabs/tab_control.h"
 
 namespace {
+
+using namespace TKCommandBars;
+
+// Bar ids from the control-bar range, clear of the status bar's.
+const UINT kIdToolBar = IDW_TOOLBAR, kIdMenuBar = IDW_CONTROLBAR_FIRST + 0x10, kIdTabBar = IDW_CONTROLBAR_FIRST + 0x11,
+           kIdTabs = 1;
+
+// A command bar that lays its controls out in one pass at the length it is given.
+class CDemoCommandBar : public CTKCommandBar {
+ public:
+  CSize CalcSize(int length, DWORD mode) override { return LayoutControls(length, CTKControls::kLayoutCommit | mode); }
+};
+
+// A popup bar: a column of items in a popup window below the control that opens it.
+class CDemoPopupBar : public CDemoCommandBar {
+ public:
+  CDemoPopupBar() {
+    SetType(kPopupBar);
+    SetPosition(kPopup);
+    SetGripperVisible(false);
+  }
+  bool Popup(CTKControl* control, bool selectFirst) override {
+    CTKCommandBar* owner = control->GetParent();
+    CSize size = LayoutControls(32767, CTKControls::kLayoutCommit | CTKControls::kLayoutVertical |
+                                           CTKControls::kLayoutWidthLimit);
+    // Items take the column's full width.
+    int widest = 0;
+    for (int i = 0; i < GetControlCount(); ++i) {
+      CTKControl* item = GetControl(i);
+      CRect rc = item->GetRect();
+      rc.left = item->GetRowRect().left;
+      rc.right = item->GetRowRect().right;
+      item->SetRect(rc);
+      widest = std::max<int>(widest, rc.right + 3);
+    }
+    POINT at{control->GetRect().left, control->GetRect().bottom};
+    ::ClientToScreen(owner->GetSafeHwnd(), &at);
+    if (!GetSafeHwnd()) Create(nullptr, WS_POPUP, RECT{at.x, at.y, at.x + widest, at.y + size.cy});
+    ::SetWindowPos(GetSafeHwnd(), HWND_TOPMOST, at.x, at.y, widest, size.cy, SWP_SHOWWINDOW | SWP_NOACTIVATE);
+    SetTrackingMode(2, selectFirst, true);
+    return true;
+  }
+  bool IsBarVisible() const override { return GetSafeHwnd() && ::IsWindowVisible(GetSafeHwnd()); }
+};
+
+// Gives each popup control of `bar` a popup bar of the demo, filled from the control's own.
+void UseDemoPopups(CTKCommandBar* bar, CTKCommandBarManager* manager) {
+  for (int i = 0; i < bar->GetControlCount(); ++i) {
+    CTKControl* control = bar->GetControl(i);
+    if (control->GetType() < kPopupControl || control->GetType() > kSplitButtonPopup) continue;
+    CTKControlPopup* popup = static_cast<CTKControlPopup*>(control);
+    CDemoPopupBar* items = new CDemoPopupBar;
+    items->SetCommandBarManager(manager);
+    if (popup->GetCommandBar()) items->Copy(popup->GetCommandBar(), true);
+    items->SetType(kPopupBar);
+    items->SetPosition(kPopup);
+    items->SetGripperVisible(false);
+    popup->SetCommandBar(items);
+    items->Release();
+  }
+}
+
+// A 16 x 16 icon of a coloured square with a mark.
+HICON MakeIcon(int seed) {
+  std::vector<DWORD> pixels(16 * 16, 0);
+  const DWORD colours[] = {0xFF2F6FD0, 0xFF3FA040, 0xFFD05030, 0xFFE0B020, 0xFF8040C0, 0xFF208090};
+  const DWORD c = colours[seed % 6];
+  for (int y = 2; y < 14; ++y)
+    for (int x = 2; x < 14; ++x) {
+      bool edge = x == 2 || y == 2 || x == 13 || y == 13;
+      bool mark = (seed % 3 == 0 && x == y) || (seed % 3 == 1 && (x == 7 || x == 8)) || (seed % 3 == 2 && (y == 7 || y == 8));
+      pixels[y * 16 + x] = edge ? 0xFF303030 : mark ? 0xFFFFFFFF : c;
+    }
+  std::vector<BYTE> mask_bits(16 * 2, 0);
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x)
+      if (!pixels[y * 16 + x]) mask_bits[y * 2 + x / 8] |= 0x80 >> (x % 8);
+  CBitmap color, mask;
+  color.Attach(::CreateBitmap(16, 16, 1, 32, pixels.data()));
+  mask.Attach(::CreateBitmap(16, 16, 1, 1, mask_bits.data()));
+  ICONINFO info{TRUE, 0, 0, static_cast<HBITMAP>(mask.GetSafeHandle()), static_cast<HBITMAP>(color.GetSafeHandle())};
+  return ::CreateIconIndirect(&info);
+}
+
+// The strip of the open documents: a tab control in a bar docked below the tool bars. At each
+// idle update it follows the MDI client's children (a tab per document, the active one
+// selected); selecting a tab activates its document.
+class CDocumentTabBar : public CControlBar {
+ public:
+  CTKTabControl m_wndTabs;
+  int m_nHeight = 24;
+
+  CSize CalcFixedLayout(bool stretch, bool horizontal) override {
+    return horizontal ? CSize(stretch ? 32767 : 200, m_nHeight) : CSize(m_nHeight, stretch ? 32767 : 200);
+  }
+  void OnUpdateCmdUI(CFrameWnd* target, bool) override { Follow(static_cast<CMDIFrameWnd*>(target)); }
+
+  // The tabs after the MDI client's children: closed documents lose theirs, new ones get one
+  // at the end, captions follow the window titles, the active child's tab is selected.
+  void Follow(CMDIFrameWnd* frame) {
+    if (!frame || !frame->m_hWndMDIClient) return;
+    following_ = true;
+    std::vector<HWND> children;
+    for (HWND c = ::GetWindow(frame->m_hWndMDIClient, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT))
+      if (!::GetWindow(c, GW_OWNER)) children.push_back(c);
+    for (int i = m_wndTabs.ItemCount() - 1; i >= 0; --i) {
+      HWND w = reinterpret_cast<HWND>(m_wndTabs.ItemAtIndex(i)->Data());
+      if (std::find(children.begin(), children.end(), w) == children.end()) m_wndTabs.RemoveItem(i);
+    }
+    // New children in the order they were made: the z-order lists the newest first.
+    for (auto it = children.rbegin(); it != children.rend(); ++it)
+      if (FindTab(*it) < 0) m_wndTabs.AddItem(L"", -1, reinterpret_cast<ULONG_PTR>(*it));
+    bool changed = false;
+    for (int i = 0; i < m_wndTabs.ItemCount(); ++i) {
+      CTKTabManagerItem* item = m_wndTabs.ItemAtIndex(i);
+      wchar_t title[128] = L"";
+      ::GetWindowTextW(reinterpret_cast<HWND>(item->Data()), title, 128);
+      if (item->Caption() != title) {
+        item->SetCaption(title);
+        changed = true;
+      }
+    }
+    CMDIChildWnd* active = frame->MDIGetActive();
+    int index = active ? FindTab(active->m_hWnd) : -1;
+    if (index >= 0 && index != m_wndTabs.SelectedIndex()) m_wndTabs.SelectIndex(index);
+    if (changed) m_wndTabs.Relayout();
+    following_ = false;
+  }
+  int FindTab(HWND child) const {
+    for (int i = 0; i < m_wndTabs.ItemCount(); ++i)
+      if (reinterpret_cast<HWND>(m_wndTabs.ItemAtIndex(i)->Data()) == child) return i;
+    return -1;
+  }
+
+ protected:
+  int OnCreate(LPCREATESTRUCTW cs) {
+    if (CControlBar::OnCreate(cs) == -1) return -1;
+    if (!m_wndTabs.Create(m_hWnd, RECT{0, 0, 200, m_nHeight}, kIdTabs)) return -1;
+    return 0;
+  }
+  void OnSize(UINT, int cx, int cy) {
+    if (m_wndTabs.m_hWnd) m_wndTabs.SetWindowPos(nullptr, 0, 0, cx, cy, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  void OnSelChange(NMHDR*, LRESULT* result) {
+    *result = 0;
+    if (following_ || !m_wndTabs.Selected()) return;
+    CMDIFrameWnd* frame = static_cast<CMDIFrameWnd*>(GetDockingFrame());
+    HWND child = reinterpret_cast<HWND>(m_wndTabs.Selected()->Data());
+    if (frame && ::IsWindow(child)) frame->MDIActivate(CWnd::FromHandle(child));
+  }
+  DECLARE_MESSAGE_MAP()
+
+ private:
+  bool following_ = false;
+};
+BEGIN_MESSAGE_MAP(CDocumentTabBar, CControlBar)
+  ON_WM_CREATE()
+  ON_WM_SIZE()
+  ON_NOTIFY(TCN_SELCHANGE, kIdTabs, OnSelChange)
+END_MESSAGE_MAP()
 
 class CSheetDocument : public CDocument {
   DECLARE_DYNCREATE(CSheetDocument)
@@ -59,8 +233,98 @@ END_MESSAGE_MAP()
 
 class CDemoFrame : public CMDIFrameWnd {
  public:
+  ~CDemoFrame() override {
+    CTKMouseManager::ThreadInstance()->CloseTrackedBars();
+    for (CTKCommandBar* bar : {m_pMenuBar, m_pToolBar})
+      if (bar) {
+        if (bar->GetSafeHwnd()) bar->DestroyWindow();
+        bar->Release();
+      }
+  }
   CStatusBar m_wndStatusBar;
+  CTKCommandBarManager m_barManager;
+  CDemoCommandBar* m_pMenuBar = nullptr;
+  CDemoCommandBar* m_pToolBar = nullptr;
+  CDocumentTabBar m_wndTabBar;
+  HMENU m_hMenuShown = nullptr;
+
+  // The menu bar, the tool bar and the document tabs, docked at the top in that order.
+  bool CreateBars() {
+    m_barManager.SetSite(m_hWnd);
+    m_pMenuBar = new CDemoCommandBar;
+    m_pMenuBar->SetType(kMenuBar);
+    m_pMenuBar->SetGripperVisible(false);
+    m_pMenuBar->SetCommandBarManager(&m_barManager);
+    m_pMenuBar->SetBarStyle(CBRS_TOP);
+    if (!m_pMenuBar->Create(m_hWnd, WS_CHILD | WS_VISIBLE, RECT{0, 0, 0, 0}, kIdMenuBar)) return false;
+    // The menu bar shows the frame's menu; the frame keeps none of its own.
+    ::SetMenu(m_hWnd, nullptr);
+    OnUpdateFrameMenu(nullptr);
+
+    static const UINT kButtons[] = {ID_FILE_NEW, ID_FILE_CLOSE, 0, ID_DEMO_HELLO, 0, ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ};
+    for (int i = 0; i < 5; ++i) {
+      HICON icon = MakeIcon(i);
+      CTKImageManager::Instance().AddIconImage(icon, kIconIds[i], 16, 16, 0);
+      ::DestroyIcon(icon);  // the image manager keeps a copy
+    }
+    m_pToolBar = new CDemoCommandBar;
+    m_pToolBar->SetCommandBarManager(&m_barManager);
+    m_pToolBar->SetBarStyle(CBRS_TOP);
+    bool group = false;
+    for (UINT id : kButtons) {
+      if (!id) {
+        group = true;
+        continue;
+      }
+      CTKControl* c = m_pToolBar->GetControls()->Add(kButton, static_cast<int>(id));
+      c->SetBeginGroup(group);
+      group = false;
+    }
+    m_pToolBar->GetControl(2)->SetCaption(L"Hello");
+    m_pToolBar->GetControl(2)->SetStyle(3);
+    // A button popup with the sheet's commands.
+    CTKControl* sheet = m_pToolBar->GetControls()->Add(kButtonPopup, 0);
+    sheet->SetCaption(L"Sheets");
+    sheet->SetStyle(3);
+    sheet->SetBeginGroup(true);
+    CTKControlPopup* popup = static_cast<CTKControlPopup*>(sheet);
+    CDemoPopupBar* items = new CDemoPopupBar;
+    items->SetCommandBarManager(&m_barManager);
+    items->GetControls()->Add(kButton, ID_FILE_NEW)->SetCaption(L"&New sheet");
+    items->GetControls()->Add(kButton, ID_DEMO_HELLO)->SetCaption(L"Say &hello");
+    CTKControl* close = items->GetControls()->Add(kButton, ID_FILE_CLOSE);
+    close->SetCaption(L"&Close sheet");
+    close->SetBeginGroup(true);
+    popup->SetCommandBar(items);
+    items->Release();
+    if (!m_pToolBar->Create(m_hWnd, WS_CHILD | WS_VISIBLE, RECT{0, 0, 0, 0}, kIdToolBar)) return false;
+
+    if (!m_wndTabBar.Create(nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, this, kIdTabBar, CBRS_TOP)) return false;
+    m_wndTabBar.m_wndTabs.Relayout();
+    const RECT& header = m_wndTabBar.m_wndTabs.HeaderRect();
+    if (header.bottom - header.top > 0) m_wndTabBar.m_nHeight = header.bottom - header.top + 2;
+    RecalcLayout();
+    return true;
+  }
+
+  // The menu bar takes the menu the frame would show: the active document's, else its own.
+  void OnUpdateFrameMenu(HMENU alternate) override {
+    CMDIFrameWnd::OnUpdateFrameMenu(alternate);
+    HMENU menu = alternate ? alternate : m_hMenuDefault;
+    if (!m_pMenuBar || !menu || menu == m_hMenuShown) return;
+    CTKMouseManager::ThreadInstance()->CloseTrackedBars();
+    m_pMenuBar->LoadMenu(menu);
+    UseDemoPopups(m_pMenuBar, &m_barManager);
+    m_hMenuShown = menu;
+    DelayRecalcLayout();
+    m_pMenuBar->Invalidate();
+  }
+
   void OnFileNew() { CWinApp::GetApp()->OpenNewDocument(); }
+  void OnFileClose() {
+    if (CMDIChildWnd* child = MDIGetActive()) child->SendMessage(WM_CLOSE);
+  }
+  void OnUpdateFileClose(CCmdUI* ui) { ui->Enable(MDIGetActive() != nullptr); }
   void OnAppExit() { SendMessage(WM_CLOSE); }
   void OnUpdateDocs(CCmdUI* ui) {
     int count = 0;
@@ -69,10 +333,13 @@ class CDemoFrame : public CMDIFrameWnd {
     text.Format(L"%d documents", count);
     ui->SetText(text);
   }
+  static constexpr UINT kIconIds[] = {ID_FILE_NEW, ID_FILE_CLOSE, ID_DEMO_HELLO, ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ};
   DECLARE_MESSAGE_MAP()
 };
 BEGIN_MESSAGE_MAP(CDemoFrame, CMDIFrameWnd)
   ON_COMMAND(ID_FILE_NEW, OnFileNew)
+  ON_COMMAND(ID_FILE_CLOSE, OnFileClose)
+  ON_UPDATE_COMMAND_UI(ID_FILE_CLOSE, OnUpdateFileClose)
   ON_COMMAND(ID_APP_EXIT, OnAppExit)
   ON_UPDATE_COMMAND_UI(ID_INDICATOR_DOCS, OnUpdateDocs)
 END_MESSAGE_MAP()
@@ -84,6 +351,7 @@ class CDemoApp : public CWinApp {
     if (!frame_->LoadFrame(IDR_DEMOFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE)) return false;
     m_pMainWnd = frame_.get();
     static const UINT kIndicators[] = {ID_SEPARATOR, ID_INDICATOR_DOCS};
+    if (!frame_->CreateBars()) return false;
     if (!frame_->m_wndStatusBar.Create(frame_.get()) || !frame_->m_wndStatusBar.SetIndicators(kIndicators, 2)) return false;
     AddDocTemplate(std::unique_ptr<CDocTemplate>(new CMultiDocTemplate(
         IDR_DEMOSHEET, RUNTIME_CLASS(CSheetDocument), RUNTIME_CLASS(CMDIChildWnd), RUNTIME_CLASS(CSheetView))));
@@ -125,6 +393,16 @@ void Expect(bool ok, const char* what) {
   if (!ok) ++g_failures;
 }
 
+LPARAM At(CPoint pt) { return MAKELPARAM(pt.x, pt.y); }
+
+// A click on a tool-bar button, the release waiting in the queue for the press loop.
+void ClickButton(CTKCommandBar* bar, int index) {
+  CPoint pt = bar->GetControl(index)->GetRect().CenterPoint();
+  ::PostMessageW(bar->GetSafeHwnd(), WM_LBUTTONUP, 0, At(pt));
+  ::SendMessageW(bar->GetSafeHwnd(), WM_LBUTTONDOWN, MK_LBUTTON, At(pt));
+  Pump();
+}
+
 int Check(CDemoApp& app) {
   CDemoFrame* frame = app.frame_.get();
   Pump();
@@ -132,25 +410,84 @@ int Check(CDemoApp& app) {
   CRect client = frame->GetClientRect();
   CRect status = InFrame(frame->m_hWnd, frame->m_wndStatusBar.m_hWnd);
   CRect mdi = InFrame(frame->m_hWnd, frame->m_hWndMDIClient);
+  CRect menu = InFrame(frame->m_hWnd, frame->m_pMenuBar->GetSafeHwnd());
+  CRect tools = InFrame(frame->m_hWnd, frame->m_pToolBar->GetSafeHwnd());
+  CRect tabs = InFrame(frame->m_hWnd, frame->m_wndTabBar.m_hWnd);
   Expect(status.bottom == client.bottom && status.left == 0 && status.right == client.right,
          "the status bar lies along the bottom");
-  Expect(mdi == CRect(0, 0, client.right, status.top), "the MDI client takes the rest");
+  Expect(menu == CRect(0, 0, client.right, menu.bottom) && menu.Height() > 0, "the menu bar lies along the top");
+  Expect(tools == CRect(0, menu.bottom, client.right, tools.bottom) && tools.Height() > 0,
+         "the tool bar lies below the menu bar");
+  Expect(tabs == CRect(0, tools.bottom, client.right, tabs.bottom) && tabs.Height() > 0,
+         "the document tabs lie below the tool bar");
+  Expect(mdi == CRect(0, tabs.bottom, client.right, status.top), "the MDI client takes the rest");
   int children = 0;
   for (HWND c = GetWindow(frame->m_hWndMDIClient, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) ++children;
   Expect(children == 2, "two document windows");
   Expect(frame->m_wndStatusBar.GetPaneText(1) == CString(L"2 documents"), "the idle update filled the indicator");
   Expect(frame->m_wndStatusBar.GetPaneText(0) == CString(L"Ready"), "the message pane shows the idle text");
   CDocTemplate* sheet = app.GetDocTemplate(0);
-  Expect(GetMenu(frame->m_hWnd) == sheet->m_hMenuShared, "the active document's menu is on the frame");
-  // A command of the active sheet reaches its view through the frame.
+  Expect(GetMenu(frame->m_hWnd) == nullptr && frame->m_hMenuShown == sheet->m_hMenuShared,
+         "the menu bar shows the active document's menu, the frame has none");
+  Expect(frame->m_pMenuBar->GetControlCount() == 3 && frame->m_pMenuBar->GetControl(1)->GetCaption() == L"&Sheet",
+         "the menu bar's titles are the document menu's");
+  // The idle update gave the tool bar's buttons the states of the frame's route.
+  CTKCommandBar* bar = frame->m_pToolBar;
+  Expect(bar->GetControl(1)->GetEnabled() && bar->GetControl(2)->GetEnabled(),
+         "Close and Hello are enabled while a document is active");
+
+  // The tabs follow the documents; the active one's tab is selected.
+  CTKTabControl& strip = frame->m_wndTabBar.m_wndTabs;
+  CMDIChildWnd* active = frame->MDIGetActive();
+  Expect(strip.ItemCount() == 2, "a tab for each document");
+  Expect(active && strip.Selected() && reinterpret_cast<HWND>(strip.Selected()->Data()) == active->m_hWnd,
+         "the active document's tab is selected");
+  Expect(strip.ItemCount() == 2 && strip.ItemAtIndex(0)->Caption() == L"Sheet1" &&
+             strip.ItemAtIndex(1)->Caption() == L"Sheet2",
+         "the tabs are titled after the documents, in the order they were opened");
+  // A click on the other tab activates its document.
+  int other = strip.SelectedIndex() == 0 ? 1 : 0;
+  if (strip.ItemCount() == 2) {
+    CPoint pt = CRect(strip.ItemAtIndex(other)->Rect()).CenterPoint();
+    ::PostMessageW(strip.m_hWnd, WM_LBUTTONUP, 0, At(pt));
+    ::SendMessageW(strip.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, At(pt));
+    Pump();
+    active = frame->MDIGetActive();
+    Expect(strip.SelectedIndex() == other && active &&
+               reinterpret_cast<HWND>(strip.ItemAtIndex(other)->Data()) == active->m_hWnd,
+           "clicking a tab activates its document");
+    // Activating the other document selects its tab at the next idle.
+    frame->MDIActivate(CWnd::FromHandle(reinterpret_cast<HWND>(strip.ItemAtIndex(1 - other)->Data())));
+    app.OnIdle(0);
+    Expect(strip.SelectedIndex() == 1 - other, "the activated document's tab is selected after the idle update");
+  }
+  // A tool-bar button's command reaches the active sheet's view through the frame.
   CSheetDocument* doc = static_cast<CSheetDocument*>(frame->GetActiveDocument());
+  ClickButton(bar, 2);
+  Expect(doc && doc->m_nHellos == 1, "Hello from the tool bar reached the active sheet");
   frame->SendMessage(WM_COMMAND, MAKEWPARAM(ID_DEMO_HELLO, 0));
-  Expect(doc && doc->m_nHellos == 1, "Hello reached the active sheet");
+  Expect(doc && doc->m_nHellos == 2, "Hello from the menu's command reached the active sheet");
+  // New from the tool bar: the frame opens a third document; it gets a tab, and it is selected.
+  ClickButton(bar, 0);
+  app.OnIdle(0);
+  active = frame->MDIGetActive();
+  Expect(strip.ItemCount() == 3 && active && strip.Selected() &&
+             reinterpret_cast<HWND>(strip.Selected()->Data()) == active->m_hWnd,
+         "a new document gets a selected tab");
+  // Close from the tool bar: the tab goes with the document.
+  ClickButton(bar, 1);
+  app.OnIdle(0);
+  Expect(strip.ItemCount() == 2, "a closed document's tab goes");
   // Resizing lays everything out again.
-  frame->SetWindowPos(nullptr, 0, 0, 500, 300, SWP_NOMOVE | SWP_NOZORDER);
+  frame->SetWindowPos(nullptr, 0, 0, 300, 300, SWP_NOMOVE | SWP_NOZORDER);
+  app.OnIdle(0);
   client = frame->GetClientRect();
   status = InFrame(frame->m_hWnd, frame->m_wndStatusBar.m_hWnd);
   mdi = InFrame(frame->m_hWnd, frame->m_hWndMDIClient);
+  CRect narrow_tools = InFrame(frame->m_hWnd, frame->m_pToolBar->GetSafeHwnd());
+  tabs = InFrame(frame->m_hWnd, frame->m_wndTabBar.m_hWnd);
+  Expect(narrow_tools.right == client.right && tabs.top == narrow_tools.bottom && mdi.top == tabs.bottom,
+         "after a resize the bars stay stacked at the top");
   Expect(status.bottom == client.bottom && mdi.bottom == status.top && mdi.right == client.right,
          "after a resize the bars and the client follow");
   std::printf("%d failed\n", g_failures);
@@ -183,10 +520,13 @@ void Photograph(HWND frame, const std::wstring& shots) {
 int wmain(int argc, wchar_t** argv) {
   std::wstring shots;
   bool check = false;
+  int theme = 0;
   for (int i = 1; i < argc; ++i) {
+    if (!wcscmp(argv[i], L"--theme") && i + 1 < argc) theme = static_cast<int>(wcstol(argv[++i], nullptr, 10));
     if (!wcscmp(argv[i], L"--shots") && i + 1 < argc) shots = argv[++i];
     if (!wcscmp(argv[i], L"--check")) check = true;
   }
+  InstallThemeByNumber(theme);
   CDemoApp app;
   if (!app.InitInstance()) {
     std::printf("the demo frame could not be made\n");
@@ -201,6 +541,10 @@ int wmain(int argc, wchar_t** argv) {
   if (!shots.empty()) {
     // The pointer over the Sheet menu's item, so the status bar shows its message.
     app.frame_->SendMessage(WM_SETMESSAGESTRING, ID_DEMO_HELLO);
+    // The Sheet menu open by the keyboard path, its Hello item hot.
+    CTKCommandBar* menu = app.frame_->m_pMenuBar;
+    menu->SetPopupOpen(1, true);
+    if (CTKCommandBar* popup = menu->GetControl(1)->GetCommandBar()) popup->SetHotControl(0, CTKCommandBar::kHotKeyForward);
     Photograph(app.frame_->m_hWnd, shots);
     app.ExitInstance();
     return 0;
