@@ -88,7 +88,7 @@ int wmain(int argc, wchar_t** argv) {
   GetOffice2007ImageSet().AttachResourceModule(GetModuleHandleW(nullptr), L"TABS_DEMO_INI", false);
 
   const int width = 2 * kCellWidth + 3 * kMargin;
-  const int height = 12 * (kCellHeight + kLabel + kMargin) + kMargin;
+  const int height = 13 * (kCellHeight + kLabel + kMargin) + kMargin;
   CTKDrawHelpers::RegisterDefProcClass(L"KestrinTabDemoFrame", 0, nullptr);
   HWND frame = CreateWindowExW(0, L"KestrinTabDemoFrame", L"Tab controls", WS_POPUP, 0, 0, width, height, nullptr,
                                nullptr, GetModuleHandleW(nullptr), nullptr);
@@ -161,17 +161,21 @@ int wmain(int argc, wchar_t** argv) {
 
   // The Windows XP tabs on the other sides, turned from the visual style's top tabs, with the
   // icons turned along the vertical strips.
+  // The vertical strips take two rows.
   const struct {
-    int column, row, position;
+    int column, row, position, rows;
     const wchar_t* label;
-  } xp_sides[] = {{0, 10, CTKTabPaintManager::kLeft, L"8 Windows XP, left, rotated icons"},
-                  {1, 10, CTKTabPaintManager::kRight, L"8 Windows XP, right, rotated icons"},
-                  {0, 11, CTKTabPaintManager::kBottom, L"8 Windows XP, bottom"}};
+  } xp_sides[] = {{0, 10, CTKTabPaintManager::kLeft, 2, L"8 Windows XP, left, rotated icons"},
+                  {1, 10, CTKTabPaintManager::kRight, 2, L"8 Windows XP, right, rotated icons"},
+                  {0, 12, CTKTabPaintManager::kBottom, 1, L"8 Windows XP, bottom"}};
   for (const auto& side : xp_sides) {
     CTKTabControl& c = add(side.column, side.row, side.label);
     c.TabPainter()->ChooseColourSet(8);
     c.TabPainter()->position = side.position;
     c.TabPainter()->rotate_icons = true;
+    const int tall = side.rows * kCellHeight + (side.rows - 1) * (kLabel + kMargin);
+    SetWindowPos(c.m_hWnd, nullptr, 0, 0, kCellWidth, tall, SWP_NOMOVE | SWP_NOZORDER);
+    cells.back().rect.bottom = cells.back().rect.top + tall;
     c.Relayout();
   }
   // The sheet: white, a label over every strip, each strip printed in its place.
