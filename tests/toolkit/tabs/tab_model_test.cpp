@@ -255,20 +255,19 @@ TEST(TabTooltips, ItemToolTakesTheHostsText) {
   tabs.DestroyWindow();
 }
 
+// Notes a tooltip window owned by the strip of the (strip, found) pair.
+BOOL CALLBACK NoteTipWindow(HWND hwnd, LPARAM lparam) {
+  auto* search = reinterpret_cast<std::pair<HWND, HWND>*>(lparam);
+  wchar_t name[64] = {};
+  GetClassNameW(hwnd, name, 64);
+  if (lstrcmpiW(name, TOOLTIPS_CLASSW) == 0 && GetWindow(hwnd, GW_OWNER) == search->first) search->second = hwnd;
+  return TRUE;
+}
+
 // The strip's tooltip window (null before it made one).
 HWND TipWindowOf(HWND strip) {
   std::pair<HWND, HWND> search{strip, nullptr};
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND hwnd, LPARAM lparam) {
-        auto* search = reinterpret_cast<std::pair<HWND, HWND>*>(lparam);
-        wchar_t name[64] = {};
-        GetClassNameW(hwnd, name, 64);
-        if (lstrcmpiW(name, TOOLTIPS_CLASSW) == 0 && GetWindow(hwnd, GW_OWNER) == search->first)
-          search->second = hwnd;
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  EnumThreadWindows(GetCurrentThreadId(), NoteTipWindow, reinterpret_cast<LPARAM>(&search));
   return search.second;
 }
 
