@@ -2,6 +2,7 @@
 
 #include "toolkit/drawing/draw_helpers.h"
 #include "toolkit/drawing/office2007_image_set.h"
+#include "toolkit/tabs/tab_pixels.h"
 
 using CTKPM = CTKTabPaintManager;
 
@@ -328,8 +329,8 @@ void CColorSetWinXP::PaintHeaderExtra(HDC dc, const RECT& rect, const CTKTabMana
 }
 
 COLORREF CColorSetWinXP::PaintTabFace(HDC dc, const RECT& rect, const CTKTabManagerItem* item) {
+  if (!tab_theme.Theme()) return CColorSetDefault::PaintTabFace(dc, rect, item);
   const int position = painter ? painter->position : CTKPM::kTop;
-  if (!tab_theme.Theme() || position != CTKPM::kTop) return CColorSetDefault::PaintTabFace(dc, rect, item);
   const CTKTabManager* manager = item->Manager();
   const bool selected = IsSelected(item);
   int part = 5;
@@ -337,12 +338,45 @@ COLORREF CColorSetWinXP::PaintTabFace(HDC dc, const RECT& rect, const CTKTabMana
     part = 6;
   else if (manager && item->Index() == manager->ItemCount() - 1 && !selected)
     part = 7;
-  const int state = selected ? 3 : IsHot(item) ? 2 : 1;
+  const int state = selected ? 3 : !IsHot(item) ? 1 : position == CTKPM::kTop ? 2 : 5;
   RECT r = rect;
-  if (selected) r.bottom += 2;
-  if (FAILED(tab_theme.DrawThemeBackground(dc, part, state, &r, nullptr)))
-    return CColorSetDefault::PaintTabFace(dc, rect, item);
+  if (selected && position == CTKPM::kTop) r.bottom += 2;
+  if (selected && position == CTKPM::kLeft) r.right += 1;
+  if (position == CTKPM::kTop) {
+    if (FAILED(tab_theme.DrawThemeBackground(dc, part, state, &r, nullptr)))
+      return CColorSetDefault::PaintTabFace(dc, rect, item);
+    return kUnset;
+  }
+  if (!PaintTurnedPart(dc, r, part, state, position)) return CColorSetDefault::PaintTabFace(dc, rect, item);
   return kUnset;
+}
+
+bool CColorSetWinXP::PaintTurnedPart(HDC dc, const RECT& rect, int part, int state, int position) {
+  // The visual style only knows tabs standing on a top strip: the part is drawn that way and
+  // turned to face the page.
+  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  if (width <= 0 || height <= 0) return true;
+  const bool vertical = position == CTKPM::kLeft || position == CTKPM::kRight;
+  const int upright_width = vertical ? height : width, upright_height = vertical ? width : height;
+  void* upright_bits = nullptr;
+  void* turned_bits = nullptr;
+  KestrinWinNS::CScopedBitmap upright = KestrinWinNS::CreateDib32(upright_width, upright_height, &upright_bits);
+  KestrinWinNS::CScopedBitmap turned = KestrinWinNS::CreateDib32(width, height, &turned_bits);
+  if (!upright || !turned) return false;
+  {
+    KestrinWinNS::CBitmapDC draw(dc, upright.Get());
+    const RECT all{0, 0, upright_width, upright_height};
+    CTKDrawHelpers::FillSolidRect(draw.Get(), all, Entry(15));
+    if (FAILED(tab_theme.DrawThemeBackground(draw.Get(), part, state, &all, nullptr))) return false;
+  }
+  GdiFlush();
+  const TKTabPixels::Turn turn = position == CTKPM::kBottom ? TKTabPixels::Turn::kFlip
+                                 : position == CTKPM::kLeft ? TKTabPixels::Turn::kTranspose
+                                                            : TKTabPixels::Turn::kTransposeMirror;
+  TKTabPixels::TurnPixels(static_cast<const uint32_t*>(upright_bits), upright_width, upright_height,
+                          static_cast<uint32_t*>(turned_bits), turn);
+  return DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(turned.Get()), 0, rect.left, rect.top, width,
+                    height, DST_BITMAP) != FALSE;
 }
 
 void CColorSetWinXP::PaintButtonFace(HDC dc, RECT rect, const CTKTabManagerItem* item) {

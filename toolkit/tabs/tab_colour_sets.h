@@ -49,6 +49,10 @@ class CColorSetWinXP : public CColorSetDefault {
 
   CTKWinThemeWrapper tab_theme;
   CTKWinThemeWrapper toolbar_theme;
+
+ private:
+  // Draws the "TAB" part as on a top strip and puts it into `rect` turned for `position`.
+  bool PaintTurnedPart(HDC dc, const RECT& rect, int part, int state, int position);
 };
 
 // 16: Whidbey, Office 2003's successor in the development tools.

@@ -56,6 +56,38 @@ void CTKTabControl::NavButtonClicked(int id) {
   if (id == CTKTabManagerNavigateButton::kClose) Notify(TKTCN_CLOSE);
 }
 
+void CTKTabControl::TrackTip(UINT message, WPARAM wparam, LPARAM lparam) {
+  if (!tip_) {
+    INITCOMMONCONTROLSEX init{sizeof(init), ICC_BAR_CLASSES};
+    InitCommonControlsEx(&init);
+    tip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
+    if (!tip_) return;
+  }
+  TOOLINFOW found{};
+  found.cbSize = sizeof(found);
+  const bool over = message == WM_MOUSEMOVE && TipHitTest(m_hWnd, PointFrom(lparam), &found) >= 0;
+  const std::wstring text = over && found.lpszText ? found.lpszText : L"";
+  if (text != tip_text_ || (!text.empty() && !EqualRect(&found.rect, &tip_rect_))) {
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = m_hWnd;
+    tool.uId = 1;
+    if (!tip_text_.empty()) ::SendMessageW(tip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    tip_text_ = text;
+    tip_rect_ = found.rect;
+    if (!text.empty()) {
+      tool.rect = found.rect;
+      tool.lpszText = const_cast<wchar_t*>(tip_text_.c_str());
+      ::SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+  }
+  if (message != WM_MOUSEMOVE) return;
+  MSG relay{m_hWnd, message, wparam, lparam, 0, {}};
+  ::SendMessageW(tip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relay));
+}
+
 void CTKTabControl::Notify(UINT code) {
   if (!IsWindow()) return;
   const HWND parent = ::GetParent(m_hWnd);
@@ -124,10 +156,17 @@ LRESULT CTKTabControl::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
     }
     case WM_MOUSEMOVE:
       TrackPointer(m_hWnd, PointFrom(lparam));
+      TrackTip(message, wparam, lparam);
       return 0;
     case WM_MOUSELEAVE:
       TrackPointer(m_hWnd, POINT{-32000, -32000});
+      if (tip_) TrackTip(message, wparam, lparam);
       return 0;
+    case WM_DESTROY:
+      if (tip_) ::DestroyWindow(tip_);
+      tip_ = nullptr;
+      tip_text_.clear();
+      break;
     case WM_KEYDOWN:
       if (HandleKey(m_hWnd, static_cast<UINT>(wparam))) return 0;
       break;

@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <memory>
+#include <string>
 
 #include "platform/appframe/wnd.h"
 #include "toolkit/tabs/tab_manager.h"
@@ -47,10 +48,15 @@ class CTKTabControl : public CWnd, public CTKTabManager {
  private:
   void Notify(UINT code);
   void OnPaint();
+  // Shows the tooltip of whatever lies under the pointer (a navigate button or a cut caption).
+  void TrackTip(UINT message, WPARAM wparam, LPARAM lparam);
 
   std::unique_ptr<CTKTabPaintManager> own_painter_;
   CTKTabPaintManager* painter_ = nullptr;
   HIMAGELIST images_ = nullptr;
   bool focus_mark_ = false;
   bool in_layout_ = false;
+  HWND tip_ = nullptr;         // the tooltip window, made on the first pointer move
+  std::wstring tip_text_;      // the text and place of its one tool (empty: no tool)
+  RECT tip_rect_{};
 };

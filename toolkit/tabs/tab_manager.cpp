@@ -113,8 +113,9 @@ INT_PTR CTKTabManager::TipHitTest(HWND window, POINT point, TOOLINFOW* tool) con
     tool->hwnd = window;
     tool->uId = static_cast<UINT_PTR>(item->Index());
     tool->rect = item->Rect();
-    // The caller copies the text before the item can change: the item's own string serves.
-    tool->lpszText = const_cast<wchar_t*>(item->Tooltip().c_str());
+    // The text the host gives for the item, kept until the next hit test (the caller copies it).
+    last_tip_ = tip;
+    tool->lpszText = const_cast<wchar_t*>(last_tip_.c_str());
   }
   return item->Index();
 }

@@ -291,6 +291,7 @@ class CTKTabManager : public CTKTabManagerAtom {
   std::vector<CTKTabManagerNavigateButton*> buttons_;
   CTKWinThemeWrapper theme_;
   CRowTable rows_;
+  mutable std::wstring last_tip_;  // the text of the last item tool handed out
 };
 
 // Ends a mouse loop that took the thread's quit message: the message goes back into the queue

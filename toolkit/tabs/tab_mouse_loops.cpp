@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "toolkit/drawing/resource_manager.h"
+#include "toolkit/tabs/tab_resource.h"
 #include "toolkit/drawing/seams.h"
 #include "toolkit/tabs/tab_manager.h"
 #include "toolkit/tabs/tab_paint_manager.h"
@@ -193,7 +194,7 @@ void CTKTabManager::CNavigateButtonArrow::PlaceInHeader(RECT& header) {
 }
 
 CTKTabManager::CNavigateButtonArrowLeft::CNavigateButtonArrowLeft(CTKTabManager* manager)
-    : CNavigateButtonArrow(manager, kLeft, kWhenNeeded, 9800) {}
+    : CNavigateButtonArrow(manager, kLeft, kWhenNeeded, IDS_TK_TAB_SCROLL_LEFT) {}
 
 void CTKTabManager::CNavigateButtonArrowLeft::Relayout() { enabled_ = manager_->ScrollOffset() < 0; }
 
@@ -202,7 +203,7 @@ void CTKTabManager::CNavigateButtonArrowLeft::Fire(bool repeat) {
 }
 
 CTKTabManager::CNavigateButtonArrowRight::CNavigateButtonArrowRight(CTKTabManager* manager)
-    : CNavigateButtonArrow(manager, kRight, kWhenNeeded, 9801) {}
+    : CNavigateButtonArrow(manager, kRight, kWhenNeeded, IDS_TK_TAB_SCROLL_RIGHT) {}
 
 void CTKTabManager::CNavigateButtonArrowRight::Relayout() {
   const CTKTabPaintManager* painter = manager_->TabPainter();
@@ -216,7 +217,7 @@ void CTKTabManager::CNavigateButtonArrowRight::Fire(bool repeat) {
 }
 
 CTKTabManager::CNavigateButtonClose::CNavigateButtonClose(CTKTabManager* manager)
-    : CTKTabManagerNavigateButton(manager, kClose, kHidden, 9802) {}
+    : CTKTabManagerNavigateButton(manager, kClose, kHidden, IDS_TK_TAB_CLOSE) {}
 
 void CTKTabManager::CNavigateButtonClose::ReserveLength(int& length) {
   if (show_mode_ == kAlways || (show_mode_ == kWhenNeeded && manager_->NavButtonWanted(this)))

@@ -6,6 +6,7 @@
 #include "toolkit/drawing/draw_helpers.h"
 #include "toolkit/tabs/tab_appearance_sets.h"
 #include "toolkit/tabs/tab_colour_sets.h"
+#include "toolkit/tabs/tab_pixels.h"
 
 using KestrinWinNS::CScopedFont;
 
@@ -192,6 +193,41 @@ int CTKTabPaintManager::MeasureCaption(HDC dc, HFONT font, const std::wstring& c
   return size.cx;
 }
 
+void CTKTabPaintManager::PaintIcon(HDC dc, POINT at, CTKTabManagerItem* item, SIZE icon) {
+  CTKTabManager* manager = item->Manager();
+  if (!rotate_icons || !IsVertical() || icon.cx != icon.cy || icon.cx <= 0) {
+    manager->PaintItemIcon(dc, at, item, true, icon);
+    return;
+  }
+  // The host draws the icon upright into the background turned on its side; turned back, the
+  // icon lies along the strip.
+  const int side = icon.cx;
+  void* under_bits = nullptr;
+  void* turned_bits = nullptr;
+  KestrinWinNS::CScopedBitmap under = KestrinWinNS::CreateDib32(side, side, &under_bits);
+  KestrinWinNS::CScopedBitmap turned = KestrinWinNS::CreateDib32(side, side, &turned_bits);
+  if (!under || !turned) {
+    manager->PaintItemIcon(dc, at, item, true, icon);
+    return;
+  }
+  auto* under_pixels = static_cast<uint32_t*>(under_bits);
+  auto* turned_pixels = static_cast<uint32_t*>(turned_bits);
+  {
+    KestrinWinNS::CBitmapDC copy(dc, under.Get());
+    BitBlt(copy.Get(), 0, 0, side, side, dc, at.x, at.y, SRCCOPY);
+  }
+  GdiFlush();
+  TKTabPixels::TurnPixels(under_pixels, side, side, turned_pixels, TKTabPixels::Turn::kTranspose);
+  {
+    KestrinWinNS::CBitmapDC draw(dc, turned.Get());
+    SIZE size = icon;
+    manager->PaintItemIcon(draw.Get(), POINT{0, 0}, item, true, size);
+  }
+  GdiFlush();
+  TKTabPixels::TurnPixels(turned_pixels, side, side, under_pixels, TKTabPixels::Turn::kTranspose);
+  DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(under.Get()), 0, at.x, at.y, side, side, DST_BITMAP);
+}
+
 int CTKTabPaintManager::PaintOrMeasureTab(HDC dc, CTKTabManagerItem* item, const RECT& rect, bool draw) {
   CTKTabManager* manager = item->Manager();
   const bool vertical_captions = CaptionsVertical();
@@ -248,7 +284,7 @@ int CTKTabPaintManager::PaintOrMeasureTab(HDC dc, CTKTabManagerItem* item, const
       r.bottom -= button_margin.bottom;
     }
     if (has_icon && icon.cx < r.right - r.left) {
-      manager->PaintItemIcon(dc, POINT{r.left - 1, (r.top + r.bottom) / 2 - icon.cy / 2}, item, true, icon);
+      PaintIcon(dc, POINT{r.left - 1, (r.top + r.bottom) / 2 - icon.cy / 2}, item, icon);
       r.left += icon.cx + 2;
     }
     if (show_caption && r.left < r.right) {
@@ -274,7 +310,7 @@ int CTKTabPaintManager::PaintOrMeasureTab(HDC dc, CTKTabManagerItem* item, const
       r.right -= button_margin.bottom;
     }
     if (has_icon && icon.cy < r.bottom - r.top) {
-      manager->PaintItemIcon(dc, POINT{(r.left + r.right) / 2 - icon.cx / 2, r.top - 1}, item, true, icon);
+      PaintIcon(dc, POINT{(r.left + r.right) / 2 - icon.cx / 2, r.top - 1}, item, icon);
       r.top += icon.cy + 2;
     }
     if (show_caption && r.top + 8 < r.bottom) {

@@ -78,6 +78,9 @@ class CTKTabPaintManager : public CCmdTarget {
   bool CaptionsVertical() const { return IsVertical() != (layout == kRotated); }
   // The header with the navigate buttons placed at its far end.
   RECT HeaderWithButtons(CTKTabManager* manager, const RECT& header) const;
+  // Draws the item's icon at `at` through the host, turned along a vertical strip when icons
+  // are rotated there.
+  void PaintIcon(HDC dc, POINT at, CTKTabManagerItem* item, SIZE icon);
   // Draws a caption cut in the middle to fit `rect`.
   static void DrawMiddleEllipsis(HDC dc, const std::wstring& caption, RECT rect, UINT flags);
 

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The picture sheet of the toolkit's tab controls: ten appearance sets and six colour sets.
+# The picture sheet of the toolkit's tab controls: ten appearance sets, six colour sets and the
+# Windows XP tabs on every side.
 #   tools/tabdemo/tab-demo.sh <build-dir> [arch]
 # Writes <build-dir>/tabs-demo-sheet.png.
 set -euo pipefail

@@ -30,7 +30,7 @@ const struct {
                    {8, L"8 Windows XP"},    {16, L"16 Whidbey"},     {32, L"32 Office 2007 (image-set INI)"}};
 const wchar_t* const kCaptions[] = {L"Home", L"Insert", L"Page &Layout", L"References", L"Review", L"View"};
 
-// Three small icons for the first tabs.
+// Three small icons for the first tabs, each with a band along its top.
 HIMAGELIST MakeIcons() {
   HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 3, 0);
   const COLORREF colours[] = {RGB(40, 120, 220), RGB(230, 140, 30), RGB(60, 170, 80)};
@@ -41,6 +41,8 @@ HIMAGELIST MakeIcons() {
       KestrinWinNS::CBitmapDC dc(nullptr, image.Get());
       CTKDrawHelpers::FillSolidRect(dc.Get(), RECT{0, 0, 16, 16}, RGB(255, 255, 255));
       CTKDrawHelpers::FillSolidRect(dc.Get(), RECT{2, 2, 14, 14}, c);
+      // A dark band along the top shows which way an icon is turned.
+      CTKDrawHelpers::FillSolidRect(dc.Get(), RECT{2, 2, 14, 5}, RGB(30, 30, 30));
       KestrinWinNS::CBitmapDC mdc(nullptr, mask.Get());
       PatBlt(mdc.Get(), 0, 0, 16, 16, BLACKNESS);
     }
@@ -86,7 +88,7 @@ int wmain(int argc, wchar_t** argv) {
   GetOffice2007ImageSet().AttachResourceModule(GetModuleHandleW(nullptr), L"TABS_DEMO_INI", false);
 
   const int width = 2 * kCellWidth + 3 * kMargin;
-  const int height = 10 * (kCellHeight + kLabel + kMargin) + kMargin;
+  const int height = 13 * (kCellHeight + kLabel + kMargin) + kMargin;
   CTKDrawHelpers::RegisterDefProcClass(L"KestrinTabDemoFrame", 0, nullptr);
   HWND frame = CreateWindowExW(0, L"KestrinTabDemoFrame", L"Tab controls", WS_POPUP, 0, 0, width, height, nullptr,
                                nullptr, GetModuleHandleW(nullptr), nullptr);
@@ -157,6 +159,25 @@ int wmain(int argc, wchar_t** argv) {
     c.Relayout();
   }
 
+  // The Windows XP tabs on the other sides, turned from the visual style's top tabs, with the
+  // icons turned along the vertical strips.
+  // The vertical strips take two rows.
+  const struct {
+    int column, row, position, rows;
+    const wchar_t* label;
+  } xp_sides[] = {{0, 10, CTKTabPaintManager::kLeft, 2, L"8 Windows XP, left, rotated icons"},
+                  {1, 10, CTKTabPaintManager::kRight, 2, L"8 Windows XP, right, rotated icons"},
+                  {0, 12, CTKTabPaintManager::kBottom, 1, L"8 Windows XP, bottom"}};
+  for (const auto& side : xp_sides) {
+    CTKTabControl& c = add(side.column, side.row, side.label);
+    c.TabPainter()->ChooseColourSet(8);
+    c.TabPainter()->position = side.position;
+    c.TabPainter()->rotate_icons = true;
+    const int tall = side.rows * kCellHeight + (side.rows - 1) * (kLabel + kMargin);
+    SetWindowPos(c.m_hWnd, nullptr, 0, 0, kCellWidth, tall, SWP_NOMOVE | SWP_NOZORDER);
+    cells.back().rect.bottom = cells.back().rect.top + tall;
+    c.Relayout();
+  }
   // The sheet: white, a label over every strip, each strip printed in its place.
   void* bits = nullptr;
   KestrinWinNS::CScopedBitmap sheet = KestrinWinNS::CreateDib32(width, height, &bits);

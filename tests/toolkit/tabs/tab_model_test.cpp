@@ -1,6 +1,10 @@
 // The tab model: editing, selection, the keyboard, hit testing, tooltips and item colours.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "tests/toolkit/tabs/tab_test_env.h"
 
 namespace {
@@ -219,6 +223,99 @@ TEST(TabModel, CloseButtonShowsOnlyForAClosableSelection) {
   s.Item(1)->SetClosable(false);
   s.strip.SelectIndex(1);
   EXPECT_TRUE(IsRectEmpty(&close->Rect()));
+}
+
+TEST(TabTooltips, NavigateButtonsCarryTheirTexts) {
+  TestStrip s(400, 100, 2);
+  struct {
+    int id;
+    const wchar_t* text;
+  } const cases[] = {{CTKTabManagerNavigateButton::kLeft, L"Scroll Left"},
+                     {CTKTabManagerNavigateButton::kRight, L"Scroll Right"},
+                     {CTKTabManagerNavigateButton::kClose, L"Close"}};
+  for (const auto& c : cases) EXPECT_EQ(s.strip.NavigateButton(c.id)->Tooltip(), c.text) << c.id;
+}
+
+// A host that words every item's tooltip itself.
+class WordingTabs : public CTKTabControl {
+ public:
+  std::wstring ItemTipOf(const CTKTabManagerItem* item) const override { return L"about " + item->Caption(); }
+};
+
+TEST(TabTooltips, ItemToolTakesTheHostsText) {
+  WordingTabs tabs;
+  tabs.Create(nullptr, RECT{0, 0, 400, 100}, 0, WS_POPUP);
+  tabs.AddItem(L"A");
+  tabs.TabPainter()->tooltip_policy = 1;
+  tabs.Relayout();
+  TOOLINFOW tool{};
+  EXPECT_EQ(tabs.TipHitTest(tabs.m_hWnd, POINT{10, 10}, &tool), 0);
+  ASSERT_NE(tool.lpszText, nullptr);
+  EXPECT_STREQ(tool.lpszText, L"about A");
+  tabs.DestroyWindow();
+}
+
+// Notes a tooltip window owned by the strip of the (strip, found) pair.
+BOOL CALLBACK NoteTipWindow(HWND hwnd, LPARAM lparam) {
+  auto* search = reinterpret_cast<std::pair<HWND, HWND>*>(lparam);
+  wchar_t name[64] = {};
+  GetClassNameW(hwnd, name, 64);
+  if (lstrcmpiW(name, TOOLTIPS_CLASSW) == 0 && GetWindow(hwnd, GW_OWNER) == search->first) search->second = hwnd;
+  return TRUE;
+}
+
+// The strip's tooltip window (null before it made one).
+HWND TipWindowOf(HWND strip) {
+  std::pair<HWND, HWND> search{strip, nullptr};
+  EnumThreadWindows(GetCurrentThreadId(), NoteTipWindow, reinterpret_cast<LPARAM>(&search));
+  return search.second;
+}
+
+// The tools of the tooltip window as "text@left,top" each.
+std::vector<std::wstring> ShownTools(HWND tip) {
+  std::vector<std::wstring> tools;
+  const int count = static_cast<int>(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    wchar_t text[80] = {};
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.lpszText = text;
+    if (!SendMessageW(tip, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(&tool))) continue;
+    tools.push_back(std::wstring(text) + L"@" + std::to_wstring(tool.rect.left) + L"," + std::to_wstring(tool.rect.top));
+  }
+  return tools;
+}
+
+TEST(TabTooltips, StripShowsTheToolUnderThePointer) {
+  // Eight tabs of 50 on 200 pixels: both arrows shown, the right one enabled, the left one not.
+  TestStrip s(200, 100, 8);
+  s.painter().tooltip_policy = 1;
+  for (int i = 0; i < 8; ++i) s.Item(i)->SetTooltip(L"tab " + std::wstring(1, static_cast<wchar_t>(L'A' + i)));
+  const RECT right = s.strip.NavigateButton(CTKTabManagerNavigateButton::kRight)->Rect();
+  const RECT left = s.strip.NavigateButton(CTKTabManagerNavigateButton::kLeft)->Rect();
+  ASSERT_FALSE(IsRectEmpty(&right));
+  auto at = [](const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; };
+  auto spot = [](const RECT& r) { return L"@" + std::to_wstring(r.left) + L"," + std::to_wstring(r.top); };
+  struct {
+    const char* name;
+    POINT point;
+    std::vector<std::wstring> tools;
+  } const cases[] = {
+      {"right arrow", at(right), {L"Scroll Right" + spot(right)}},
+      {"disabled left arrow", at(left), {}},
+      {"first tab", POINT{10, 10}, {L"tab A" + spot(s.Item(0)->Rect())}},
+      {"second tab", POINT{60, 10}, {L"tab B" + spot(s.Item(1)->Rect())}},
+      {"below the strip", POINT{100, 80}, {}},
+  };
+  HWND tip = nullptr;
+  for (const auto& c : cases) {
+    SendMessageW(s.hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(c.point.x, c.point.y));
+    tip = TipWindowOf(s.hwnd());
+    ASSERT_NE(tip, nullptr) << c.name;
+    EXPECT_EQ(ShownTools(tip), c.tools) << c.name;
+  }
+  s.strip.DestroyWindow();
+  EXPECT_FALSE(IsWindow(tip)) << "the tooltip window goes with the strip";
 }
 
 }  // namespace

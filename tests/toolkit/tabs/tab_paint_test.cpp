@@ -1,6 +1,9 @@
 // Drawing: each appearance set and each colour set read back by pixels at chosen points.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
+
 #include "tests/toolkit/drawing/canvas.h"
 #include "tests/toolkit/tabs/tab_test_env.h"
 #include "toolkit/drawing/office2007_image_set.h"
@@ -297,6 +300,171 @@ TEST_F(Office2007Ini, ColoursComeFromTheImageSetIni) {
   EXPECT_LE(ChannelDistance(p.At(POINT{250, 0}), RGB(227, 239, 255)), 8);
   EXPECT_LE(ChannelDistance(p.At(NearInnerEnd(p.Tab(1))), RGB(255, 226, 148)), 30);
   EXPECT_LE(ChannelDistance(p.At(NearInnerEnd(p.Tab(2))), RGB(214, 232, 255)), 30);
+}
+
+// A 16 x 16 icon whose top four rows are red and the rest green, the only icon of its list.
+struct BandedIcon {
+  BandedIcon() : list(ImageList_Create(16, 16, ILC_COLOR24, 1, 0)) {
+    void* bits = nullptr;
+    KestrinWinNS::CScopedBitmap dib = KestrinWinNS::CreateDib32(16, 16, &bits);
+    auto* pixels = static_cast<uint32_t*>(bits);
+    for (int i = 0; i < 16 * 16; ++i) pixels[i] = i < 4 * 16 ? 0xC80000 : 0x00A000;
+    ImageList_Add(list, dib.Get(), nullptr);
+  }
+  ~BandedIcon() { ImageList_Destroy(list); }
+  HIMAGELIST list;
+};
+
+// The box of the red pixels inside `area` (empty when there are none).
+RECT RedBox(const Canvas& canvas, const RECT& area) {
+  RECT box{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
+  for (int y = std::max(0L, area.top); y < std::min<LONG>(canvas.height(), area.bottom); ++y)
+    for (int x = std::max(0L, area.left); x < std::min<LONG>(canvas.width(), area.right); ++x)
+      if (canvas.At(x, y) == kRed) box = RECT{std::min<LONG>(box.left, x), std::min<LONG>(box.top, y),
+                                              std::max<LONG>(box.right, x + 1), std::max<LONG>(box.bottom, y + 1)};
+  return box.left == INT_MAX ? RECT{} : box;
+}
+
+struct IconCase {
+  const char* name;
+  int position;
+  bool rotate;
+  SIZE band;  // the red band as drawn: 16 x 4 upright, 4 x 16 turned
+};
+
+const IconCase kIconCases[] = {
+    {"left_rotated", PM::kLeft, true, {4, 16}},
+    {"right_rotated", PM::kRight, true, {4, 16}},
+    {"left_upright", PM::kLeft, false, {16, 4}},
+    {"top_never_turned", PM::kTop, true, {16, 4}},
+};
+
+class TabIcons : public ::testing::TestWithParam<IconCase> {};
+
+TEST_P(TabIcons, TurnAlongAVerticalStripWhenAsked) {
+  const IconCase& c = GetParam();
+  BandedIcon icon;
+  TestStrip s(300, 300, 3, 60);
+  s.strip.SetImageList(icon.list);
+  for (int i = 0; i < 3; ++i) s.Item(i)->SetImage(0);
+  s.painter().rotate_icons = c.rotate;
+  s.Position(c.position);
+  Canvas canvas(300, 300, RGB(255, 0, 255));
+  s.strip.PaintInto(canvas.dc(), RECT{0, 0, 300, 300});
+  const RECT tab = s.Item(2)->Rect();
+  const RECT box = RedBox(canvas, tab);
+  EXPECT_EQ(box.right - box.left, c.band.cx);
+  EXPECT_EQ(box.bottom - box.top, c.band.cy);
+  // The band lies on the icon's start side: turned, rows become columns, so the green rest
+  // lies to the right of it; upright, below it.
+  const POINT rest = c.band.cx == 4 ? POINT{box.right, box.top} : POINT{box.left, box.bottom};
+  EXPECT_EQ(canvas.At(rest.x, rest.y), kGreen);
+}
+
+INSTANTIATE_TEST_SUITE_P(Positions, TabIcons, ::testing::ValuesIn(kIconCases),
+                         [](const ::testing::TestParamInfo<IconCase>& info) { return info.param.name; });
+
+// The pixel of a tab drawn upright that lands at (x, y) of the turned tab.
+using UprightOf = POINT (*)(int x, int y, const SIZE& upright);
+
+struct TurnedCase {
+  const char* name;
+  int position;
+  int item;       // 1 the selected (middle) tab, 2 the last
+  bool hot;
+  int part, state;
+  SIZE turned;    // the tab as put on the strip
+  SIZE upright;   // the part as drawn for a top strip
+  UprightOf upright_of;
+};
+
+POINT FlippedOver(int x, int y, const SIZE& u) { return POINT{x, u.cy - 1 - y}; }
+POINT Transposed(int x, int y, const SIZE&) { return POINT{y, x}; }
+POINT TransposedMirrored(int x, int y, const SIZE& u) { return POINT{y, u.cy - 1 - x}; }
+
+const TurnedCase kTurnedCases[] = {
+    {"bottom_last", PM::kBottom, 2, false, 7, 1, {60, 22}, {60, 22}, FlippedOver},
+    {"bottom_selected", PM::kBottom, 1, false, 5, 3, {60, 22}, {60, 22}, FlippedOver},
+    {"left_last", PM::kLeft, 2, false, 7, 1, {22, 60}, {60, 22}, Transposed},
+    {"left_selected_grows_toward_the_page", PM::kLeft, 1, false, 5, 3, {23, 60}, {60, 23}, Transposed},
+    {"left_hot", PM::kLeft, 2, true, 7, 5, {22, 60}, {60, 22}, Transposed},
+    {"right_last", PM::kRight, 2, false, 7, 1, {22, 60}, {60, 22}, TransposedMirrored},
+    {"right_selected", PM::kRight, 1, false, 5, 3, {22, 60}, {60, 22}, TransposedMirrored},
+};
+
+// Three tabs "A", "B", "C" with the Windows XP colours, the middle one selected; the hot item is
+// set directly.
+class XpTabs : public CTKTabControl {
+ public:
+  XpTabs() {
+    Create(nullptr, RECT{0, 0, 300, 100}, 0, WS_POPUP);
+    for (const wchar_t* caption : {L"A", L"B", L"C"}) AddItem(caption);
+    TabPainter()->ChooseColourSet(PM::kColourWinXP);
+    SelectIndex(1);
+  }
+  ~XpTabs() override { DestroyWindow(); }
+  using CTKTabManager::SetHotDirect;
+  Colours* colours() { return TabPainter()->Colours(); }
+};
+
+class WinXpTurnedTabs : public ::testing::TestWithParam<TurnedCase> {};
+
+TEST_P(WinXpTurnedTabs, TakeTheTopStripPartTurnedToFaceThePage) {
+  const TurnedCase& c = GetParam();
+  XpTabs xp;
+  ASSERT_TRUE(xp.colours()->UsesSystemTheme()) << "the prefix's visual style is not active";
+  xp.TabPainter()->position = c.position;
+  CTKTabManagerItem* item = xp.ItemAtIndex(c.item);
+  if (c.hot) xp.SetHotDirect(item);
+  const bool vertical = c.position != PM::kBottom;
+  const RECT rect{10, 20, 10 + (vertical ? 22 : 60), 20 + (vertical ? 60 : 22)};
+  Canvas drawn(100, 100, RGB(255, 0, 255));
+  EXPECT_EQ(static_cast<int>(xp.colours()->PaintTabFace(drawn.dc(), rect, item)), -1);
+
+  Canvas upright(c.upright.cx, c.upright.cy, ColorByIndex(15));
+  CTKWinThemeWrapper tab;
+  ASSERT_NE(tab.OpenTheme(nullptr, L"TAB"), nullptr);
+  const RECT all{0, 0, c.upright.cx, c.upright.cy};
+  ASSERT_TRUE(SUCCEEDED(tab.DrawThemeBackground(upright.dc(), c.part, c.state, &all, nullptr)));
+  int mismatches = 0, not_face = 0;
+  for (int y = 0; y < c.turned.cy; ++y) {
+    for (int x = 0; x < c.turned.cx; ++x) {
+      const POINT from = c.upright_of(x, y, c.upright);
+      const COLORREF want = upright.At(from.x, from.y);
+      if (want != ColorByIndex(15)) ++not_face;
+      if (drawn.At(rect.left + x, rect.top + y) != want) ++mismatches;
+    }
+  }
+  EXPECT_EQ(mismatches, 0);
+  EXPECT_GT(not_face, 0) << "the part drew nothing to tell the turns apart";
+  // Nothing outside the turned tab.
+  EXPECT_EQ(drawn.At(rect.left + c.turned.cx, rect.top), RGB(255, 0, 255));
+  EXPECT_EQ(drawn.At(rect.left, rect.top + c.turned.cy), RGB(255, 0, 255));
+}
+
+INSTANTIATE_TEST_SUITE_P(Positions, WinXpTurnedTabs, ::testing::ValuesIn(kTurnedCases),
+                         [](const ::testing::TestParamInfo<TurnedCase>& info) { return info.param.name; });
+
+// Visual styles off for the fixture's life: no function of the visual-styles library resolves.
+struct NoVisualStyles {
+  NoVisualStyles() {
+    CTKWinThemeWrapper::SetProcResolver([](HMODULE, const char*) -> FARPROC { return nullptr; });
+  }
+  ~NoVisualStyles() { CTKWinThemeWrapper::SetProcResolver(nullptr); }
+};
+
+TEST(WinXpTurnedTabs, WithoutVisualStylesEveryPositionFillsTheFace) {
+  NoVisualStyles off;
+  XpTabs xp;
+  ASSERT_FALSE(xp.colours()->UsesSystemTheme());
+  xp.colours()->normal_face.SetCustomValue(kGreen);
+  for (int position : {PM::kTop, PM::kLeft, PM::kBottom, PM::kRight}) {
+    xp.TabPainter()->position = position;
+    Canvas drawn(100, 100, RGB(255, 0, 255));
+    const RECT rect{10, 20, 70, 42};
+    EXPECT_EQ(xp.colours()->PaintTabFace(drawn.dc(), rect, xp.ItemAtIndex(2)), kGreen) << position;
+    EXPECT_EQ(drawn.At(40, 30), kGreen) << position;
+  }
 }
 
 }  // namespace
