@@ -8,6 +8,7 @@
 #include "toolkit/commandbars/command_bar_manager.h"
 #include "toolkit/commandbars/control_button.h"
 #include "toolkit/drawing/draw_helpers.h"
+#include "toolkit/drawing/resource_manager.h"
 #include "toolkit/drawing/image_manager.h"
 #include "toolkit/drawing/seams.h"
 #include "toolkit/paint/paint_manager.h"
@@ -351,34 +352,35 @@ bool CTKCommandBar::LoadMenu(HMENU menu, bool removeAll) {
 }
 
 bool CTKCommandBar::LoadToolBar(UINT id, bool loadImages) {
+  // The resource is read and its images loaded before the bar's controls are touched: a damaged
+  // resource or a missing bitmap leaves the bar as it was.
   HMODULE module = ::GetModuleHandleW(nullptr);
   HRSRC res = ::FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(0xF1));
   if (!res) return false;
   HGLOBAL data = ::LoadResource(module, res);
-  const WORD* words = static_cast<const WORD*>(::LockResource(data));
-  DWORD bytes = ::SizeofResource(module, res);
-  if (!words || bytes < 8) return false;
-  const int width = words[1], height = words[2], count = words[3];
-  if (bytes < static_cast<DWORD>(8 + 2 * count)) return false;
-  controls_->RemoveAll();
+  const void* bytes = data ? ::LockResource(data) : nullptr;
+  CTKToolBarResource toolbar;
+  if (!bytes || !ParseToolBarResource(bytes, ::SizeofResource(module, res), &toolbar)) return false;
   std::vector<UINT> ids;
+  for (UINT cmd : toolbar.commands) {
+    if (cmd != 0) ids.push_back(cmd);
+  }
+  if (loadImages) {
+    if (!GetImageManager()->SetIconsFromBitmapId(module, MAKEINTRESOURCEW(id), ids.data(), static_cast<int>(ids.size()),
+                                                 CSize(toolbar.width, toolbar.height), 0))
+      return false;
+    if (toolbar.width != 16) icon_size_ = CSize(toolbar.width, toolbar.height);
+  }
+  controls_->RemoveAll();
   bool group = false;
-  for (int i = 0; i < count; ++i) {
-    UINT cmd = words[4 + i];
+  for (UINT cmd : toolbar.commands) {
     if (cmd == 0) {
       group = true;
       continue;
     }
-    ids.push_back(cmd);
     CTKControl* control = controls_->Add(kButton, static_cast<int>(cmd));
     if (control && group) control->SetBeginGroup(true);
     group = false;
-  }
-  if (loadImages) {
-    if (!GetImageManager()->SetIconsFromBitmapId(module, MAKEINTRESOURCEW(id), ids.data(), static_cast<int>(ids.size()),
-                                                 CSize(width, height), 0))
-      return false;
-    if (width != 16) icon_size_ = CSize(width, height);
   }
   bar_id_ = id;
   return true;

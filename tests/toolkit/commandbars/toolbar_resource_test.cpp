@@ -10,6 +10,7 @@ namespace {
 
 const UINT kSoundToolBar = 300;
 const UINT kTruncatedToolBar = 301;
+const UINT kToolBarWithoutBitmap = 303;
 
 TEST(ToolBarResource, ButtonsAndImagesComeFromTheResource) {
   BarFixture fx(0);
@@ -53,8 +54,9 @@ TEST(ToolBarResource, ADamagedOrMissingResourceIsRefusedAndTheBarKept) {
   BarFixture fx(2);
   CTKImageManager* images = new CTKImageManager;
   fx.bar->SetImageManager(images);
-  // The truncated resource claims nine items in the bytes of two; 999 does not exist.
-  for (UINT id : {kTruncatedToolBar, 999u}) {
+  // The truncated resource claims nine items in the bytes of two; 999 does not exist; the last
+  // is sound but has no bitmap, so its images cannot load.
+  for (UINT id : {kTruncatedToolBar, 999u, kToolBarWithoutBitmap}) {
     SCOPED_TRACE(id);
     EXPECT_FALSE(fx.bar->LoadToolBar(id));
     ASSERT_EQ(2, fx.bar->GetControlCount());
@@ -62,6 +64,7 @@ TEST(ToolBarResource, ADamagedOrMissingResourceIsRefusedAndTheBarKept) {
     EXPECT_EQ(101, fx.bar->GetControl(1)->GetID());
   }
   EXPECT_FALSE(images->ContainsIcon(310, 16));
+  EXPECT_FALSE(images->ContainsIcon(320, 16));
   fx.bar->SetImageManager(nullptr);
   images->InternalRelease();
 }
