@@ -26,24 +26,20 @@ CChainVerdicts::CChainVerdicts(Compute compute, HKEY watched_root, const char* w
       watched_root_(watched_root),
       watched_path_(watched_path ? watched_path : "") {}
 
-CChainVerdicts::~CChainVerdicts() {
-  if (watched_key_) RegCloseKey(watched_key_);
-  if (changed_) CloseHandle(changed_);
-}
+CChainVerdicts::~CChainVerdicts() = default;
 
 void CChainVerdicts::Watch() {
   if (!watched_root_) return;
-  if (!changed_) changed_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  if (!watched_key_ && RegOpenKeyExA(watched_root_, watched_path_.c_str(), 0, KEY_NOTIFY, &watched_key_) != ERROR_SUCCESS)
-    watched_key_ = nullptr;
+  if (!changed_) changed_.Reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  if (!watched_key_ &&
+      RegOpenKeyExA(watched_root_, watched_path_.c_str(), 0, KEY_NOTIFY, watched_key_.Receive()) != ERROR_SUCCESS)
+    watched_key_.Take();  // a failed open hands back no key
   if (!changed_ || !watched_key_) return;
-  ResetEvent(changed_);
+  ResetEvent(changed_.Get());
   // Asynchronous: the event is set at the next change of any key or value below.
-  if (RegNotifyChangeKeyValue(watched_key_, TRUE, REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET, changed_,
-                              TRUE) != ERROR_SUCCESS) {
-    RegCloseKey(watched_key_);
-    watched_key_ = nullptr;
-  }
+  if (RegNotifyChangeKeyValue(watched_key_.Get(), TRUE, REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET,
+                              changed_.Get(), TRUE) != ERROR_SUCCESS)
+    watched_key_.Reset();
 }
 
 void CChainVerdicts::CheckWatch() {
@@ -58,7 +54,7 @@ void CChainVerdicts::CheckWatch() {
     }
     return;
   }
-  if (WaitForSingleObject(changed_, 0) != WAIT_OBJECT_0) return;
+  if (WaitForSingleObject(changed_.Get(), 0) != WAIT_OBJECT_0) return;
   verdicts_.clear();
   ++generation_;
   Watch();

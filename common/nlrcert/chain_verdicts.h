@@ -12,6 +12,8 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/win/scoped_handle.h"
+
 namespace CryptoNS {
 
 class CChainVerdicts {
@@ -58,8 +60,8 @@ class CChainVerdicts {
   volatile LONG computations_ = 0;
   HKEY watched_root_;
   std::string watched_path_;
-  HKEY watched_key_ = nullptr;
-  HANDLE changed_ = nullptr;
+  KestrinWinNS::CScopedRegKey watched_key_;
+  KestrinWinNS::CScopedKernelHandle changed_;
 };
 
 }  // namespace CryptoNS

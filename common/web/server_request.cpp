@@ -345,14 +345,13 @@ bool StartOwnThread(std::function<void()> work) {
                           &job->module))
     return false;
   HMODULE module = job->module;
-  HANDLE thread = CreateThread(nullptr, 64 * 1024, &RunOwnThread, job.get(), STACK_SIZE_PARAM_IS_A_RESERVATION,
-                               nullptr);
+  KestrinWinNS::CScopedKernelHandle thread(CreateThread(nullptr, 64 * 1024, &RunOwnThread, job.get(),
+                                                       STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
   if (!thread) {
     FreeLibrary(module);
     return false;
   }
   job.release();
-  CloseHandle(thread);
   return true;
 }
 

@@ -548,14 +548,14 @@ void CTKSoundThread::Request(int sound) {
   if (!enabled_) return;
   if (!thread_) {
     stop_ = 0;
-    if (!wake_) wake_ = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    thread_ = ::CreateThread(nullptr, 0, &ThreadProc, this, CREATE_SUSPENDED, nullptr);
+    if (!wake_) wake_.Reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    thread_.Reset(::CreateThread(nullptr, 0, &ThreadProc, this, CREATE_SUSPENDED, nullptr));
     if (!thread_) return;
-    ::SetThreadPriority(thread_, THREAD_PRIORITY_BELOW_NORMAL);
-    ::ResumeThread(thread_);
+    ::SetThreadPriority(thread_.Get(), THREAD_PRIORITY_BELOW_NORMAL);
+    ::ResumeThread(thread_.Get());
   }
   ::InterlockedExchange(&request_, sound);
-  ::SetEvent(wake_);
+  ::SetEvent(wake_.Get());
 }
 
 DWORD WINAPI CTKSoundThread::ThreadProc(void* self) {
@@ -573,7 +573,7 @@ void CTKSoundThread::Run() {
       continue;
     }
     // Waits for the next request or the stop signal instead of polling.
-    ::WaitForSingleObject(wake_, INFINITE);
+    ::WaitForSingleObject(wake_.Get(), INFINITE);
   }
   play(nullptr, SND_PURGE);
 }
@@ -581,15 +581,11 @@ void CTKSoundThread::Run() {
 void CTKSoundThread::Stop() {
   if (!thread_) return;
   ::InterlockedExchange(&stop_, 1);
-  ::SetEvent(wake_);
+  ::SetEvent(wake_.Get());
   // A sound being played is stopped so that the thread reaches its loop test and finishes.
   PlayFn play = play_ ? play_ : &PlaySystemSound;
   play(nullptr, SND_PURGE);
-  ::WaitForSingleObject(thread_, INFINITE);
-  ::CloseHandle(thread_);
-  thread_ = nullptr;
-  if (wake_) {
-    ::CloseHandle(wake_);
-    wake_ = nullptr;
-  }
+  ::WaitForSingleObject(thread_.Get(), INFINITE);
+  thread_.Reset();
+  wake_.Reset();
 }

@@ -10,6 +10,7 @@
 
 #include "platform/appframe/cmd_target.h"
 #include "platform/appframe/types.h"
+#include "platform/win/scoped_handle.h"
 #include "toolkit/commandbars/command_bar_defs.h"
 
 class CTKCommandBar;
@@ -263,7 +264,7 @@ class CTKSoundThread {
   void SetEnabled(bool on) { enabled_ = on; }
   // Ends the thread: a playing sound is stopped, and the thread finishes on its own.
   void Stop();
-  bool IsRunning() const { return thread_ != nullptr; }
+  bool IsRunning() const { return thread_.IsValid(); }
   // Seam: the function that plays (and, with a null alias, stops) sounds.
   void SetPlayFunction(PlayFn fn) { play_ = fn; }
 
@@ -276,8 +277,8 @@ class CTKSoundThread {
 
   volatile LONG request_ = kNone;
   bool enabled_ = true;
-  HANDLE thread_ = nullptr;
-  HANDLE wake_ = nullptr;
+  KestrinWinNS::CScopedKernelHandle thread_;
+  KestrinWinNS::CScopedKernelHandle wake_;
   volatile LONG stop_ = 0;
   PlayFn play_ = nullptr;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/win/gdi.h"
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/control.h"
 #include "toolkit/drawing/draw_helpers.h"
@@ -44,17 +45,15 @@ void CTKDefaultTheme::PaintStateRect(CDC* dc, const CRect& rect, const ItemState
       // An 8 x 8 dither of face and highlight under the sunken frame.
       WORD rows[8];
       for (int i = 0; i < 8; ++i) rows[i] = (i % 2) ? 0xAA : 0x55;
-      HBITMAP pattern = ::CreateBitmap(8, 8, 1, 1, rows);
-      HBRUSH brush = ::CreatePatternBrush(pattern);
+      KestrinWinNS::CScopedBitmap pattern(::CreateBitmap(8, 8, 1, 1, rows));
+      KestrinWinNS::CScopedBrush brush(::CreatePatternBrush(pattern.Get()));
       COLORREF fg = dc->SetTextColor(ResolveColor(15));
       COLORREF bg = dc->SetBkColor(ResolveColor(20));
       CRect inner = rect;
       inner.DeflateRect(1, 1);
-      ::FillRect(*dc, &inner, brush);
+      ::FillRect(*dc, &inner, brush.Get());
       dc->SetTextColor(fg);
       dc->SetBkColor(bg);
-      ::DeleteObject(brush);
-      ::DeleteObject(pattern);
       Draw3dFrame(dc, rect, 16, 20);
     } else if (s.popped || keyboardPressed) {
       Draw3dFrame(dc, rect, 16, 20);

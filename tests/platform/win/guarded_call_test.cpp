@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/win/scoped_handle.h"
+
 #include <stdexcept>
 
 namespace {
@@ -62,10 +64,9 @@ TEST(GuardedCallTest, GuardsNestAndExceptionsAreCaught) {
 
 TEST(GuardedCallTest, EachThreadHasItsOwnGuard) {
   bool result = true;
-  HANDLE thread = CreateThread(nullptr, 0, &FaultOnThread, &result, 0, nullptr);
-  ASSERT_NE(thread, nullptr);
-  ASSERT_EQ(WaitForSingleObject(thread, 10000), WAIT_OBJECT_0);
-  CloseHandle(thread);
+  KestrinWinNS::CScopedKernelHandle thread(CreateThread(nullptr, 0, &FaultOnThread, &result, 0, nullptr));
+  ASSERT_TRUE(thread);
+  ASSERT_EQ(WaitForSingleObject(thread.Get(), 10000), WAIT_OBJECT_0);
   EXPECT_FALSE(result);
   EXPECT_EQ(platform::GuardedCallOr<HRESULT>(E_FAIL, [] { return Succeeds(7); }), S_OK);
 }

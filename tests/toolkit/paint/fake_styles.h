@@ -8,6 +8,7 @@
 
 #include <cstring>
 
+#include "platform/win/gdi.h"
 #include "toolkit/drawing/theme_wrapper.h"
 
 struct FakeStyles {
@@ -33,9 +34,8 @@ struct FakeStyles {
   static BOOL WINAPI GetThemeSysBool(HTHEME, int id) { return id == 1001 && flat_menu_flag; }
   static HRESULT WINAPI DrawThemeBackground(HTHEME, HDC dc, int part, int state, const RECT* rc, const RECT*) {
     ++draws;
-    HBRUSH brush = ::CreateSolidBrush(PartColor(part, state));
-    ::FillRect(dc, rc, brush);
-    ::DeleteObject(brush);
+    KestrinWinNS::CScopedBrush brush(::CreateSolidBrush(PartColor(part, state)));
+    ::FillRect(dc, rc, brush.Get());
     return S_OK;
   }
 
