@@ -8,6 +8,7 @@
 #include "toolkit/commandbars/command_bar_manager.h"
 #include "toolkit/commandbars/controls.h"
 #include "toolkit/drawing/image_manager.h"
+#include "toolkit/drawing/nested_loop.h"
 #include "toolkit/drawing/seams.h"
 #include "toolkit/paint/paint_manager.h"
 
@@ -396,13 +397,7 @@ bool CTKControl::ClickToolBarButton(CPoint start) {
   // The loop waits for each message; it ends on the button's release, on a lost capture, on a
   // cancel key or on WM_QUIT (posted again for the outer loop).
   for (;;) {
-    if (::GetCapture() != hwnd) break;
-    BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
-    if (got == 0) {
-      ::PostQuitMessage(static_cast<int>(msg.wParam));
-      break;
-    }
-    if (got == -1) break;
+    if (TKNextLoopMessage(hwnd, msg) != CTKLoopWake::kMessage) break;
     if (msg.message == WM_LBUTTONUP) {
       CPoint pt(static_cast<short>(LOWORD(msg.lParam)), static_cast<short>(HIWORD(msg.lParam)));
       if (msg.hwnd != hwnd) {
@@ -411,8 +406,7 @@ bool CTKControl::ClickToolBarButton(CPoint start) {
       click = (GetSelected() != 0 && rect_.PtInRect(pt)) || !moved;
       break;
     }
-    if (msg.message == WM_KEYDOWN && (msg.wParam == VK_ESCAPE || msg.wParam == VK_CANCEL)) break;
-    if (msg.message == WM_RBUTTONDOWN || msg.message == WM_CANCELMODE) break;
+    if (TKIsCancelMessage(msg) || msg.message == WM_RBUTTONDOWN) break;
     if (msg.message == WM_MOUSEMOVE) {
       CPoint pt(static_cast<short>(LOWORD(msg.lParam)), static_cast<short>(HIWORD(msg.lParam)));
       if (msg.hwnd != hwnd) ::MapWindowPoints(msg.hwnd, hwnd, &pt, 1);

@@ -11,8 +11,6 @@ const COLORREF kItemColours[kTabItemColourCount] = {0xE4A88A, 0x75DBFF, 0x9FCDBD
 
 }  // namespace
 
-void TKRepostQuit(const MSG& msg) { PostQuitMessage(static_cast<int>(msg.wParam)); }
-
 void CTKTabManagerItem::Show(bool visible) {
   if (visible_ == visible) return;
   visible_ = visible;

@@ -294,6 +294,3 @@ class CTKTabManager : public CTKTabManagerAtom {
   mutable std::wstring last_tip_;  // the text of the last item tool handed out
 };
 
-// Ends a mouse loop that took the thread's quit message: the message goes back into the queue
-// for the loop that runs the thread.
-void TKRepostQuit(const MSG& msg);

@@ -8,31 +8,12 @@
 
 #include "toolkit/drawing/resource_manager.h"
 #include "toolkit/tabs/tab_resource.h"
+#include "toolkit/drawing/nested_loop.h"
 #include "toolkit/drawing/seams.h"
 #include "toolkit/tabs/tab_manager.h"
 #include "toolkit/tabs/tab_paint_manager.h"
 
 namespace {
-
-enum class LoopWake { kMessage, kEnded, kTimeout };
-
-// The next message of a mouse loop held by `window`. kEnded when the window no longer holds the
-// capture or the quit message arrived (put back); kTimeout when `timeout` ms passed without one.
-LoopWake NextLoopMessage(HWND window, MSG& msg, DWORD timeout) {
-  for (;;) {
-    if (GetCapture() != window) return LoopWake::kEnded;
-    if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message == WM_QUIT) {
-        TKRepostQuit(msg);
-        return LoopWake::kEnded;
-      }
-      return LoopWake::kMessage;
-    }
-    if (timeout == 0) return LoopWake::kTimeout;
-    TKWaitMessage(timeout);
-    if (timeout != INFINITE) return LoopWake::kTimeout;
-  }
-}
 
 void Dispatch(MSG& msg) {
   TranslateMessage(&msg);
@@ -127,9 +108,9 @@ void CTKTabManagerNavigateButton::PressLoop(HWND window, POINT point) {
       timeout = passed > kRepeatDelay ? 0 : kRepeatDelay + 1 - passed;
     }
     MSG msg;
-    const LoopWake wake = NextLoopMessage(window, msg, timeout);
-    if (wake == LoopWake::kEnded) break;
-    if (wake == LoopWake::kTimeout) continue;
+    const CTKLoopWake wake = TKNextLoopMessage(window, msg, timeout);
+    if (wake == CTKLoopWake::kEnded) break;
+    if (wake == CTKLoopWake::kTimeout) continue;
     switch (msg.message) {
       case WM_CANCELMODE:
       case WM_RBUTTONDOWN:
@@ -280,7 +261,7 @@ void CTKTabManager::PressTrackLoop(HWND window, POINT point, CTKTabManagerItem* 
   bool ended = false;
   while (!ended) {
     MSG msg;
-    if (NextLoopMessage(window, msg, INFINITE) != LoopWake::kMessage) break;
+    if (TKNextLoopMessage(window, msg, INFINITE) != CTKLoopWake::kMessage) break;
     switch (msg.message) {
       case WM_CANCELMODE:
       case WM_RBUTTONDOWN:
@@ -340,7 +321,7 @@ void CTKTabManager::DragReorderLoop(HWND window, POINT point, CTKTabManagerItem*
   bool ended = false;
   while (!ended) {
     MSG msg;
-    if (NextLoopMessage(window, msg, INFINITE) != LoopWake::kMessage) break;
+    if (TKNextLoopMessage(window, msg, INFINITE) != CTKLoopWake::kMessage) break;
     switch (msg.message) {
       case WM_CANCELMODE:
       case WM_LBUTTONUP:
