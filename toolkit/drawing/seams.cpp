@@ -6,6 +6,17 @@ CTKSetTimerFn g_set_timer = nullptr;
 CTKKillTimerFn g_kill_timer = nullptr;
 CTKCursorPosFn g_cursor_pos = nullptr;
 CTKWaitMessageFn g_wait_message = nullptr;
+CTKMonitorAreasFn g_monitor_areas = nullptr;
+
+BOOL SystemMonitorAreas(const RECT& rect, RECT* monitor, RECT* work) {
+  HMONITOR handle = MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST);
+  MONITORINFO info{};
+  info.cbSize = sizeof(info);
+  if (!handle || !GetMonitorInfoW(handle, &info)) return FALSE;
+  *monitor = info.rcMonitor;
+  *work = info.rcWork;
+  return TRUE;
+}
 }  // namespace
 
 DWORD TKGetTickCount() { return g_tick_count ? g_tick_count() : GetTickCount(); }
@@ -28,6 +39,21 @@ void TKWaitMessage(DWORD timeout) {
   MsgWaitForMultipleObjectsEx(0, nullptr, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
 }
 
+void TKGetMonitorAreas(const RECT& rect, RECT* monitor, RECT* work) {
+  RECT whole{}, usable{};
+  const BOOL known = g_monitor_areas ? g_monitor_areas(rect, &whole, &usable) : SystemMonitorAreas(rect, &whole, &usable);
+  if (!known) {
+    whole = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &usable, 0)) usable = whole;
+  }
+  if (monitor) *monitor = whole;
+  if (work) *work = usable;
+}
+
+void TKGetMonitorAreas(POINT point, RECT* monitor, RECT* work) {
+  TKGetMonitorAreas(RECT{point.x, point.y, point.x + 1, point.y + 1}, monitor, work);
+}
+
 void TKSetTickCountFunction(CTKTickCountFn fn) { g_tick_count = fn; }
 void TKSetTimerFunctions(CTKSetTimerFn set, CTKKillTimerFn kill) {
   g_set_timer = set;
@@ -35,3 +61,4 @@ void TKSetTimerFunctions(CTKSetTimerFn set, CTKKillTimerFn kill) {
 }
 void TKSetCursorPosFunction(CTKCursorPosFn fn) { g_cursor_pos = fn; }
 void TKSetWaitMessageFunction(CTKWaitMessageFn fn) { g_wait_message = fn; }
+void TKSetMonitorAreasFunction(CTKMonitorAreasFn fn) { g_monitor_areas = fn; }
