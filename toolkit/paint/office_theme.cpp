@@ -138,6 +138,9 @@ CSize CTKOfficeTheme::PaintPopupItem(CDC* dc, CTKControl* control, bool draw) {
   const bool label = control->GetType() == kLabel;
   const int column = (label && !label_icon_column_) ? 0 : cell;
 
+  // A row shown only once the menu is expanded marks its part of the icon column.
+  if (column && (control->GetHideFlags() & kHideExpand))
+    PaintGutterFace(dc, CRect(rect.left - 1, rect.top, rect.left + column, rect.bottom), true);
   if (label) {
     PaintLabelBack(dc, CRect(rect.left + column, rect.top, rect.right, rect.bottom));
   } else {

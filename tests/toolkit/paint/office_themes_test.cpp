@@ -547,6 +547,34 @@ TEST_F(OfficeThemesTest, MenuItemsHighlightTheRowBoxTheCheckAndOpenTowardsTheirC
   EXPECT_TRUE(CTKOfficeTheme::PopupEdgeToControl(menu.bar).IsRectEmpty());
 }
 
+TEST_F(OfficeThemesTest, RowsShownOnlyInAnExpandedMenuMarkTheirGutter) {
+  struct Case {
+    int theme, scheme;
+    COLORREF expanded, plain;
+  } cases[] = {{1, 0, 42, 30}, {2, 1, RGB(203, 221, 246), RGB(221, 236, 254)}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.theme);
+    UseScheme(c.scheme);
+    Theme theme(c.theme);
+    const CSize cell = theme.pm->IconCellSize(nullptr);
+    Bar menu(theme.pm, kPopupBar, kPopup, SIZE{120, 2 * cell.cy + 4});
+    Canvas canvas(120, 2 * cell.cy + 4, kPaper);
+    Paint(canvas, [&](CDC* dc) {
+      theme.pm->PaintBarBackground(dc, menu.bar);
+      for (int i = 0; i < 2; ++i) {
+        CTKControl* item = menu.bar->GetControls()->Add(kButton, 0);
+        item->SetCaption(L"Item");
+        item->SetRect(CRect(2, 2 + i * cell.cy, 118, 2 + (i + 1) * cell.cy));
+        item->SetHideFlag(kHideExpand, i == 1);
+        theme.pm->PaintPopupItem(dc, item, true);
+      }
+    });
+    EXPECT_LE(ChannelDistance(theme(c.plain), canvas.At(1, 2 + cell.cy / 2)), 3);
+    EXPECT_LE(ChannelDistance(theme(c.expanded), canvas.At(1, 2 + cell.cy + cell.cy / 2)), 3);
+    EXPECT_EQ(theme(41), canvas.At(2 + cell.cx + 2, 2 + cell.cy + 2));  // the row itself is not marked
+  }
+}
+
 TEST_F(OfficeThemesTest, CheckAndRadioMarksTakeTheirColoursByState) {
   Theme theme(1);
   struct Case {
