@@ -15,7 +15,12 @@ void CTKPaintManager::PaintIconForState(CDC* dc, CPoint pt, CSize size, CTKImage
   };
   const bool keyboardPressed = s.pressed == 2 || s.pressed == 3;
   if (!s.enabled) {
-    if (disabled_variants_ || !image->UserImage(State::kDisabled).IsEmpty()) {
+    const bool own = !image->UserImage(State::kDisabled).IsEmpty();
+    if (disabled_variants_ || own) {
+      // A generated variant takes the two colours of the face gradient, by luminance.
+      const COLORREF light = face_gradient_.light.Color(), dark = face_gradient_.dark.Color();
+      if (!own && tinted_disabled_ && (images->DisabledLight() != light || images->DisabledDark() != dark))
+        images->SetDisabledColors(light, dark);
       draw(State::kDisabled, pt);
     } else {
       const CTKIconImage& img = image->GetImageOfState(State::kNormal);

@@ -11,6 +11,7 @@
 #include "tests/toolkit/paint/fake_styles.h"
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/control_button.h"
+#include "toolkit/drawing/image_manager.h"
 #include "toolkit/paint/office2003_theme.h"
 
 using namespace TKCommandBars;
@@ -617,6 +618,50 @@ TEST_F(OfficeThemesTest, CheckAndRadioMarksTakeTheirColoursByState) {
       EXPECT_GE(glyph, 3);
     }
   }
+}
+
+// A 16 x 16 icon, opaque white on its left half and black on its right.
+HICON MakeHalfIcon() {
+  void* bits = nullptr;
+  KestrinWinNS::CScopedBitmap colour = KestrinWinNS::CreateDib32(16, 16, &bits);
+  DWORD* pixels = static_cast<DWORD*>(bits);
+  for (int i = 0; i < 256; ++i) pixels[i] = (i % 16) < 8 ? 0xFFFFFFFF : 0xFF000000;
+  const WORD zeros[16] = {};
+  KestrinWinNS::CScopedBitmap mask(::CreateBitmap(16, 16, 1, 1, zeros));
+  ICONINFO info{TRUE, 0, 0, mask.Get(), colour.Get()};
+  return ::CreateIconIndirect(&info);
+}
+
+TEST_F(OfficeThemesTest, DisabledIconsAreTintedBetweenTheFaceGradientsColours) {
+  CTKImageManager& images = CTKImageManager::Instance();
+  HICON made = MakeHalfIcon();
+  ASSERT_TRUE(images.AddIconImage(made, 0x7A31, 0, 0, 0));
+  ::DestroyIcon(made);
+  CTKImageManagerIcon* icon = images.GetImage(0x7A31, 16);
+  ASSERT_NE(nullptr, icon);
+  struct Case {
+    const char* name;
+    int theme, scheme;
+    COLORREF white, black;  // what the white and the black half become
+  } cases[] = {
+      {"default: a silhouette in the shadow colour", 0, 0, 16, 16},
+      {"office: the face gradient of system colours", 1, 0, 15, 16},
+      {"2003 blue: the scheme's face gradient", 2, 1, RGB(233, 236, 242), RGB(97, 122, 172)},
+      {"whidbey olive", 4, 2, RGB(236, 233, 216), RGB(172, 168, 153)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    UseScheme(c.scheme);
+    Theme theme(c.theme);
+    Canvas canvas(17, 17, kPaper);
+    Paint(canvas, [&](CDC* dc) {
+      theme.pm->PaintItemIcon(dc, CPoint(0, 0), CSize(16, 16), icon, State(false, 0, false, 0, false, kTop));
+    });
+    EXPECT_LE(ChannelDistance(theme(c.white), canvas.At(3, 8)), 2);
+    EXPECT_LE(ChannelDistance(theme(c.black), canvas.At(12, 8)), 2);
+  }
+  images.RemoveAll();
+  images.SetDisabledColors(CLR_INVALID, CLR_INVALID);
 }
 
 TEST_F(OfficeThemesTest, TheTintedGlyphShadesFromTheCheckedPoppedColours) {
