@@ -58,13 +58,13 @@ class CTKPaintManager : public CCmdTarget {
   // The state of a control as its face and caption colour need it.
   struct ItemState {
     bool selected = false;
-    int selection = 0;  // how the control was selected: 1 by the mouse, 2 and 3 by the keyboard
     int pressed = 0;
     bool enabled = true;
     int checked = 0;
     bool popped = false;
     int bar_type = 1;
     int bar_position = 0;
+    int selection = 0;  // how the control was selected: 1 by the mouse, 2 and 3 by the keyboard
   };
 
   CTKPaintManager();
