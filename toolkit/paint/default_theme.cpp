@@ -259,52 +259,7 @@ CSize CTKDefaultTheme::PaintTearOffBand(CDC* dc, const CRect& rect, bool hot, bo
 }
 
 void CTKDefaultTheme::PaintItemIcon(CDC* dc, CPoint pt, CSize size, CTKImageManagerIcon* image, const ItemState& s) {
-  if (!image) return;
-  CTKImageManager* images = image->Width() ? &CTKImageManager::Instance() : nullptr;
-  if (!images) return;
-  using State = CTKImageManagerIcon::State;
-  auto draw = [&](int state, CPoint at) {
-    const CTKIconImage& img = image->GetImageOfState(state);
-    images->DrawImage(*dc, at.x, at.y, image, img, size.cx, size.cy);
-  };
-  const bool keyboardPressed = s.pressed == 2 || s.pressed == 3;
-  if (!s.enabled) {
-    if (disabled_variants_ || !image->UserImage(State::kDisabled).IsEmpty()) {
-      draw(State::kDisabled, pt);
-    } else {
-      const CTKIconImage& img = image->GetImageOfState(State::kNormal);
-      images->DrawSilhouette(*dc, pt.x + 1, pt.y + 1, img, size.cx, size.cy, ResolveColor(20));
-      images->DrawSilhouette(*dc, pt.x, pt.y, img, size.cx, size.cy, ResolveColor(16));
-    }
-    return;
-  }
-  if (s.checked == 2 && !s.pressed) {
-    if (!image->UserImage(State::kDisabled).IsEmpty())
-      draw(State::kDisabled, pt);
-    else
-      images->DrawSilhouette(*dc, pt.x, pt.y, image->GetImageOfState(State::kNormal), size.cx, size.cy, ResolveColor(16));
-    return;
-  }
-  if (s.popped) {
-    draw(s.checked ? State::kChecked : State::kNormal, pt);
-  } else if (s.checked) {
-    draw(State::kChecked, pt);
-  } else if (s.selected && s.pressed) {
-    draw(State::kPressed, CPoint(pt.x + 1, pt.y + 1));
-  } else if (s.selected || s.pressed == 1) {
-    if (icon_shadow_ && !image->GetShadowImage().IsEmpty()) {
-      images->DrawImage(*dc, pt.x + 1, pt.y + 1, image, image->GetShadowImage(), size.cx, size.cy);
-      draw(State::kHot, CPoint(pt.x - 1, pt.y - 1));
-    } else {
-      draw(State::kHot, pt);
-    }
-  } else if (keyboardPressed) {
-    draw(State::kPressed, CPoint(pt.x + 1, pt.y + 1));
-  } else if (faded_icons_) {
-    images->DrawImage(*dc, pt.x, pt.y, image, image->GetFadedImage(), size.cx, size.cy);
-  } else {
-    draw(State::kNormal, pt);
-  }
+  PaintIconForState(dc, pt, size, image, s, 16, true, 16);
 }
 
 CSize CTKDefaultTheme::PaintFixedGrip(CDC* dc, CTKCommandBar* bar, bool draw) {

@@ -11,6 +11,8 @@
 #include "toolkit/drawing/system_helpers.h"
 #include "toolkit/drawing/seams.h"
 #include "toolkit/paint/default_theme.h"
+#include "toolkit/paint/office2003_theme.h"
+#include "toolkit/paint/office_theme.h"
 
 using namespace TKCommandBars;
 
@@ -29,12 +31,21 @@ struct GlobalPaintManagerDropper {
 CTKPaintManager* NewThemeByNumber(int number) {
   CTKPaintManager* manager;
   switch (number) {
+    case 1:
+      manager = new TKPaintThemes::CTKOfficeTheme;
+      break;
+    case 2:
+      manager = new TKPaintThemes::CTKOffice2003Theme;
+      break;
+    case 4:
+      manager = new TKPaintThemes::CTKWhidbeyTheme;
+      break;
     case 3:
       manager = new TKPaintThemes::CTKNativeXPTheme;
       break;
     default:
-      // The Office family, Whidbey, Office 2007 and ribbon themes draw through their own
-      // classes; until one is present for its number the default theme stands in.
+      // The Office 2007 and ribbon themes draw through their own classes; until one is present
+      // for its number the default theme stands in.
       manager = new TKPaintThemes::CTKDefaultTheme;
       break;
   }
@@ -247,6 +258,7 @@ CSize CTKPaintManager::MeasureText(CDC* dc, CFont* font, const std::wstring& tex
 CTKPaintManager::ItemState CTKPaintManager::StateOf(CTKControl* control) const {
   ItemState s;
   s.selected = control->GetSelected() != 0;
+  s.selection = control->GetSelected();
   s.pressed = control->GetPressed();
   s.enabled = control->GetEnabled();
   s.checked = control->GetChecked();

@@ -64,6 +64,7 @@ class CTKPaintManager : public CCmdTarget {
     bool popped = false;
     int bar_type = 1;
     int bar_position = 0;
+    int selection = 0;  // how the control was selected: 1 by the mouse, 2 and 3 by the keyboard
   };
 
   CTKPaintManager();
@@ -178,6 +179,11 @@ class CTKPaintManager : public CCmdTarget {
   virtual bool SystemMenuFont(LOGFONTW* font);
   CSize MeasureText(CDC* dc, CFont* font, const std::wstring& text, UINT format = DT_SINGLELINE);
   CSize PaintToolBarCheckItem(CDC* dc, CTKControl* control, bool draw, bool vertical, CFont* font);
+  // An icon in the variant its state asks for. Disabled and indeterminate icons without a
+  // variant of their own are drawn as a silhouette in the given colour, disabled ones over a
+  // copy in colour 20 one pixel right and down when embossed.
+  void PaintIconForState(CDC* dc, CPoint pt, CSize size, CTKImageManagerIcon* image, const ItemState& state,
+                         int disabledColour, bool embossed, int indeterminateColour);
 
   COLORREF scheme_color_ = 0;
   COLORREF status_text_color_ = 0;

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Photographs the framework's demo frame on a virtual screen: an MDI frame with two documents
 # tiled, the toolkit's menu bar (the active document's menu, its Sheet popup open), tool bar and
-# document tabs docked at the top, and its status bar; once in the default theme and once in
-# the native XP theme.
+# document tabs docked at the top, and its status bar; in the default and native XP themes, the
+# flat Office look, the Office 2003 look in the blue scheme and in colours mixed from the system
+# colours, and the Whidbey look in the blue scheme.
 #   tools/framedemo/frame-demo.sh <build-dir> [arch]
-# Writes <build-dir>/frame-demo-default.png and <build-dir>/frame-demo-nativexp.png.
+# Writes <build-dir>/frame-demo-<look>.png for each.
 set -euo pipefail
 build=$(cd "${1:?build folder}" && pwd)
 arch=${2:-x86}
@@ -16,11 +17,11 @@ prog="$build/$arch/tools/framedemo/frame_demo.exe"
 kestrin_screen_session "$build"
 winpath() { local p=$1; echo "Z:${p//\//\\}"; }
 
-picture() {  # theme number, picture name
+picture() {  # theme number, picture name[, colour scheme]
   local shots="$KESTRIN_TMP/shots-$2"
   rm -rf "$shots"
   mkdir -p "$shots"
-  wine "$prog" --theme "$1" --shots "$(winpath "$shots")" >"$build/frame-demo-$2-wine.log" 2>&1 &
+  wine "$prog" --theme "$1" ${3:+--scheme "$3"} --shots "$(winpath "$shots")" >"$build/frame-demo-$2-wine.log" 2>&1 &
   KESTRIN_APP=$!
   kestrin_pictures "$KESTRIN_APP" "$shots" "$build/frame-demo-$2" frame
   wait "$KESTRIN_APP" 2>/dev/null || true
@@ -32,3 +33,7 @@ picture() {  # theme number, picture name
 }
 picture 0 default
 picture 3 nativexp
+picture 1 office
+picture 2 office2003 1
+picture 2 office2003-system 0
+picture 4 whidbey 1

@@ -4,6 +4,7 @@
 // bars are control bars of the frame: its layout pass places them, its idle update sets their
 // states, and their commands take the frame's route.
 //   frame_demo.exe [--theme N]             runs until closed (N: the paint theme's number)
+//                  [--scheme S]            S: the colour scheme of the gradient looks
 //   frame_demo.exe [--theme N] --shots DIR shows the frame with the File menu open, writes
 //                                          DIR\frame.ready ("x y w h" of the frame) and waits
 //                                          for DIR\frame.done, then ends
@@ -525,6 +526,9 @@ int wmain(int argc, wchar_t** argv) {
     if (!wcscmp(argv[i], L"--theme") && i + 1 < argc) theme = static_cast<int>(wcstol(argv[++i], nullptr, 10));
     if (!wcscmp(argv[i], L"--shots") && i + 1 < argc) shots = argv[++i];
     if (!wcscmp(argv[i], L"--check")) check = true;
+    // The colour scheme the Office 2003 and Whidbey looks follow: 1 blue, 2 olive, 3 silver.
+    if (!wcscmp(argv[i], L"--scheme") && i + 1 < argc)
+      GetColorManagerInstance().SetThemeSetting(static_cast<int>(wcstol(argv[++i], nullptr, 10)));
   }
   InstallThemeByNumber(theme);
   CDemoApp app;

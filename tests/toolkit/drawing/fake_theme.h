@@ -1,5 +1,6 @@
 // A visual-styles library that answers what the test sets, installed through the theme
-// wrapper's resolver. Uninstalled on destruction.
+// wrapper's resolver. Uninstalled on destruction. Each DrawThemeBackground fills its rectangle
+// with a colour made of the part and state, so that pixels tell which part was drawn.
 #pragma once
 
 #include <windows.h>
@@ -8,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/win/gdi.h"
 #include "toolkit/drawing/theme_wrapper.h"
 
 struct FakeTheme {
@@ -21,6 +23,8 @@ struct FakeTheme {
   static inline int resolved = 0;
   static inline int opened = 0;
   static inline int closed = 0;
+  static inline bool flat_menu_flag = false;
+  static inline int draws = 0;
 
   FakeTheme() {
     active = false;
@@ -30,9 +34,13 @@ struct FakeTheme {
     color.clear();
     border = 0;
     resolved = opened = closed = 0;
+    flat_menu_flag = false;
+    draws = 0;
     CTKWinThemeWrapper::SetProcResolver(&Resolve);
   }
   ~FakeTheme() { CTKWinThemeWrapper::SetProcResolver(nullptr); }
+
+  static COLORREF PartColor(int part, int state) { return RGB(part * 10, state * 10, 200); }
 
   static BOOL WINAPI IsThemeActive() { return active; }
   static BOOL WINAPI IsAppThemed() { return active; }
@@ -47,6 +55,13 @@ struct FakeTheme {
   static HRESULT WINAPI GetThemeColor(HTHEME, int, int, int prop, COLORREF* c) {
     if (prop != 3801) return E_INVALIDARG;
     *c = border;
+    return S_OK;
+  }
+  static BOOL WINAPI GetThemeSysBool(HTHEME, int id) { return id == 1001 && flat_menu_flag; }
+  static HRESULT WINAPI DrawThemeBackground(HTHEME, HDC dc, int part, int state, const RECT* rc, const RECT*) {
+    ++draws;
+    KestrinWinNS::CScopedBrush brush(::CreateSolidBrush(PartColor(part, state)));
+    ::FillRect(dc, rc, brush.Get());
     return S_OK;
   }
   static HRESULT WINAPI GetCurrentThemeName(LPWSTR f, int fc, LPWSTR c, int cc, LPWSTR, int) {
@@ -79,6 +94,8 @@ struct FakeTheme {
         {"CloseThemeData", reinterpret_cast<FARPROC>(&CloseThemeData)},
         {"GetThemeColor", reinterpret_cast<FARPROC>(&GetThemeColor)},
         {"GetCurrentThemeName", reinterpret_cast<FARPROC>(&GetCurrentThemeName)},
+        {"GetThemeSysBool", reinterpret_cast<FARPROC>(&GetThemeSysBool)},
+        {"DrawThemeBackground", reinterpret_cast<FARPROC>(&DrawThemeBackground)},
     };
     for (const Entry& e : entries)
       if (std::strcmp(e.name, name) == 0) return e.fn;
