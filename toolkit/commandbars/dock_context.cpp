@@ -86,6 +86,7 @@ void CTKDockContext::FloatBar(CTKCommandBar* bar, POINT screen) {
   }
   DWORD keep = bar->GetBarStyle() & ~(CBRS_ALIGN_ANY | CBRS_BORDER_ANY);
   bar->SetBarStyle(keep | CBRS_FLOATING);
+  bar->EnableDockContext()->SetLastFloatPos(screen);
   CSize size = bar->CalcFloatingSize(-1, LM_HORZ | LM_MRUWIDTH | LM_COMMIT);
   ::SetWindowPos(hwnd, HWND_TOP, screen.x, screen.y, size.cx, size.cy, SWP_NOACTIVATE | SWP_SHOWWINDOW);
   ::InvalidateRect(hwnd, nullptr, FALSE);
