@@ -198,6 +198,37 @@ bool CTKShadowsManager::MakeShadow(bool bottom, const RECT& owner_rect, const RE
   const RECT& o = owner_rect;
   CRect rc = bottom ? CRect(o.left + t, o.bottom, o.right + t, o.bottom + t) : CRect(o.right, o.top + t, o.right + t, o.bottom);
   if (rc.IsRectEmpty()) return false;
+  // Where this shadow crosses one of the other orientation at a corner (the end of one strip
+  // reaching into the other), the strip whose end it is gets shorter, so that no corner is
+  // darkened twice.
+  auto at_end = [](const CRect& strip, const CRect& meet, bool along_x) {
+    return along_x ? (meet.right >= strip.right || meet.left <= strip.left)
+                   : (meet.bottom >= strip.bottom || meet.top <= strip.top);
+  };
+  auto shorten = [](CRect& strip, const CRect& meet, bool along_x) {
+    if (along_x) {
+      if (meet.right >= strip.right) strip.right = meet.left;
+      else strip.left = meet.right;
+    } else {
+      if (meet.bottom >= strip.bottom) strip.bottom = meet.top;
+      else strip.top = meet.bottom;
+    }
+  };
+  for (CShadowWnd* other : shadows_) {
+    if (other->IsBottom() == bottom || !::IsWindowVisible(other->GetSafeHwnd())) continue;
+    CRect theirs = other->GetWindowRect(), meet;
+    if (!meet.IntersectRect(theirs, rc)) continue;
+    if (at_end(theirs, meet, other->IsBottom())) {
+      shorten(theirs, meet, other->IsBottom());
+      if (theirs.IsRectEmpty())
+        ::ShowWindow(other->GetSafeHwnd(), SW_HIDE);
+      else
+        other->Place(theirs);
+    } else if (at_end(rc, meet, bottom)) {
+      shorten(rc, meet, bottom);
+    }
+  }
+  if (rc.IsRectEmpty()) return false;
   HWND site = bar ? bar->GetSite() : nullptr;
   if (!site) site = owner;
   site = ::GetAncestor(site, GA_ROOT);
@@ -206,24 +237,6 @@ bool CTKShadowsManager::MakeShadow(bool bottom, const RECT& owner_rect, const RE
   if (!shadow->CreateEx(ex_style, kShadowClass, nullptr, WS_POPUP, rc, site, 0)) {
     delete shadow;
     return false;
-  }
-  // Where this shadow crosses one of the other orientation at a corner, the older one is
-  // shortened, so that no corner is darkened twice.
-  for (CShadowWnd* other : shadows_) {
-    if (other->IsBottom() == bottom) continue;
-    CRect theirs = other->GetWindowRect(), meet;
-    if (!meet.IntersectRect(theirs, rc)) continue;
-    if (other->IsBottom()) {
-      if (rc.left > theirs.left) theirs.right = rc.left;
-      else theirs.left = rc.right;
-    } else {
-      if (rc.top > theirs.top) theirs.bottom = rc.top;
-      else theirs.top = rc.bottom;
-    }
-    if (theirs.IsRectEmpty())
-      ::ShowWindow(other->GetSafeHwnd(), SW_HIDE);
-    else
-      other->Place(theirs);
   }
   shadows_.push_back(shadow);
   // The region: the exclude rectangle (with the cut option) and the other owners' windows.
