@@ -141,14 +141,10 @@ bool CTKDockContext::StartMove(POINT screen) {
   if (!hwnd) return false;
   HWND capture = ::GetCapture();
   if (capture && capture != hwnd) return false;
-  mode_ = kModeMove;
   const CRect docked_before = last_docked_;
   const int side_before = last_side_;
   const bool was_floating = bar_->GetPosition() == kFloating;
-  window_ = bar_->GetWindowRect();
-  drag_ = window_;
-  ShiftToHold(drag_, screen);
-  last_ = screen;
+  PrepareMove(screen);
   ::SetCursor(::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_SIZEALL)));
   ++t_drag_count;
   Track();
@@ -163,6 +159,14 @@ bool CTKDockContext::StartMove(POINT screen) {
     }
   }
   return true;
+}
+
+void CTKDockContext::PrepareMove(POINT screen) {
+  mode_ = kModeMove;
+  window_ = bar_->GetWindowRect();
+  drag_ = window_;
+  ShiftToHold(drag_, screen);
+  last_ = screen;
 }
 
 void CTKDockContext::MoveStep(POINT pt) {

@@ -27,6 +27,8 @@ class CTKDockContext {
   // floated; true when something changed. Only sides the bar's Flags allow are used.
   bool ToggleDocking();
 
+  // Readies a move from the screen point without running the loop (StartMove does this first).
+  void PrepareMove(POINT screen);
   // One step of the loops (screen point); public so a benchmark can time a step.
   void MoveStep(POINT screen);
   void ResizeStep(POINT screen);

@@ -217,7 +217,9 @@ TEST(DockBar, RowBreaks) {
     EXPECT_EQ(rb.top, ra.bottom);
     EXPECT_GE(rb.left, 0);
     EXPECT_LE(rb.right, f.Client().Width());
-    if (c.second_spans) EXPECT_EQ(rb.Width(), f.Client().Width());
+    if (c.second_spans) {
+      EXPECT_EQ(rb.Width(), f.Client().Width());
+    }
   }
 }
 
