@@ -76,7 +76,13 @@ void CTKCommandBar::OnFinalRelease() { delete this; }
 bool CTKCommandBar::Create(HWND parent, DWORD style, const RECT& rect, UINT id) {
   RegisterBarClass();
   if (!parent) style = (style & ~WS_CHILD) | WS_POPUP;
-  return CreateEx(0, kBarClass, title_.c_str(), style | WS_CLIPSIBLINGS, rect, parent, id);
+  if (!CreateEx(0, kBarClass, title_.c_str(), style | WS_CLIPSIBLINGS, rect, parent, id)) return false;
+  animation_.Attach(GetSafeHwnd(), [this](CDC* dc, const CRect& clip) {
+    CRect client = GetClientRect();
+    dc->FillSolidRect(&client, ::GetSysColor(COLOR_BTNFACE));
+    DrawCommandBar(dc, clip);
+  });
+  return true;
 }
 
 CTKCommandBarManager* CTKCommandBar::GetCommandBarManager() const {
@@ -758,6 +764,11 @@ void CTKCommandBar::Relayout() {
 void CTKCommandBar::OnPaint() {
   PAINTSTRUCT ps;
   HDC hdc = ::BeginPaint(GetSafeHwnd(), &ps);
+  if (animation_.GetWindow() && animation_.IsAnimationOn()) {
+    animation_.PaintFromSnapshot(hdc, ps.rcPaint);
+    ::EndPaint(GetSafeHwnd(), &ps);
+    return;
+  }
   CRect client = GetClientRect();
   {
     // The buffer is copied to the window when it goes, which must be before the paint DC does.
@@ -843,6 +854,7 @@ LRESULT CTKCommandBar::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
       OnMouseLeave();
       return 0;
     case WM_TIMER:
+      if (animation_.OnTimer(static_cast<UINT_PTR>(wparam))) return 0;
       OnTimer(static_cast<UINT_PTR>(wparam));
       return 0;
     case WM_CAPTURECHANGED:
@@ -850,6 +862,7 @@ LRESULT CTKCommandBar::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
       ::PostMessageW(GetSafeHwnd(), WM_NULL, 0, 0);
       break;
     case WM_DESTROY:
+      animation_.OnDestroy();
       OnBarDestroy();
       break;
     case WM_GETOBJECT: {

@@ -12,6 +12,7 @@
 
 #include "platform/appframe/control_bar.h"
 #include "platform/appframe/wnd.h"
+#include "toolkit/commandbars/animation.h"
 #include "toolkit/commandbars/command_bar_defs.h"
 #include "toolkit/commandbars/controls.h"
 #include "toolkit/commandbars/hook_manager.h"
@@ -151,6 +152,9 @@ class CTKCommandBar : public CControlBar, public CTKHookManagerHookAble {
   virtual CSize CalcDockedSize(int length, DWORD layout);
   // The size floating, `length` the width (-1: the remembered width word).
   virtual CSize CalcFloatingSize(int length, DWORD layout);
+  // The snapshot painting and redraw fades; the bar paints through it while it is switched on
+  // (EnableAnimation) or double buffered.
+  CTKCommandBarAnimation& GetAnimation() { return animation_; }
   // Lays the bar out again where it is: a floating bar takes its floating size, a docked one
   // asks the frame for a layout.
   virtual void Relayout();
@@ -211,4 +215,5 @@ class CTKCommandBar : public CControlBar, public CTKHookManagerHookAble {
   CTKControl* last_notice_ = nullptr;
   CTKDockBar* dock_bar_ = nullptr;
   std::unique_ptr<CTKDockContext> dock_context_;
+  CTKCommandBarAnimation animation_;
 };

@@ -349,3 +349,44 @@ TEST(CommandBarAnimation, OffMeansNoTimer) {
 }
 
 }  // namespace
+
+namespace {
+
+// A command bar paints through its animation when it is switched on: a control whose look
+// changes fades to it, and the last frame is what a fresh drawing of the bar shows.
+TEST(CommandBarAnimation, BarFadesAControlToItsNewLook) {
+  BarFixture f(4);
+  ::ShowWindow(f.site.hwnd, SW_SHOWNA);
+  CTKCommandBarAnimation& animation = f.bar->GetAnimation();
+  animation.EnableAnimation(true);
+  ::InvalidateRect(f.bar->GetSafeHwnd(), nullptr, FALSE);
+  ::UpdateWindow(f.bar->GetSafeHwnd());
+  ASSERT_TRUE(animation.HasSnapshot());
+  CTKControl* control = f.bar->GetControl(1);
+  control->SetChecked(1);
+  const CRect part = control->GetRect();
+  animation.Refresh(&part, true);
+  ASSERT_EQ(animation.AnimationCount(), 1u);
+  for (int tick = 0; tick < 5; ++tick)
+    ::SendMessageW(f.bar->GetSafeHwnd(), WM_TIMER, CTKCommandBarAnimation::kTimerId, 0);
+  EXPECT_EQ(animation.AnimationCount(), 0u);
+  // The bar drawn afresh off screen, as its paint would.
+  CRect client = f.bar->GetClientRect();
+  HDC window_dc = ::GetDC(f.bar->GetSafeHwnd());
+  CDC memory;
+  memory.CreateCompatibleDC(window_dc);
+  HBITMAP bitmap = ::CreateCompatibleBitmap(window_dc, client.Width(), client.Height());
+  HGDIOBJ old = ::SelectObject(memory.GetSafeHdc(), bitmap);
+  memory.FillSolidRect(&client, ::GetSysColor(COLOR_BTNFACE));
+  f.bar->DrawCommandBar(&memory, client);
+  int differing = 0;
+  for (int y = part.top; y < part.bottom; ++y)
+    for (int x = part.left; x < part.right; ++x)
+      differing += ::GetPixel(window_dc, x, y) != ::GetPixel(memory.GetSafeHdc(), x, y);
+  EXPECT_EQ(differing, 0);
+  ::SelectObject(memory.GetSafeHdc(), old);
+  ::DeleteObject(bitmap);
+  ::ReleaseDC(f.bar->GetSafeHwnd(), window_dc);
+}
+
+}  // namespace
