@@ -393,4 +393,43 @@ TEST(DockContext, FloatingBarKeepsTenPixelsOnItsMonitor) {
   TKSetMonitorAreasFunction(nullptr);
 }
 
+// A floating bar resized by a border: the dragged edge moves, the bar takes the size its
+// controls need for the new width or height, and the opposite edge stays.
+TEST(DockContext, FloatingBarResizesByItsBorder) {
+  struct Case {
+    const char* name;
+    int hit;
+    CPoint drag;  // how far the border is dragged
+  } cases[] = {
+      {"right edge in", HTRIGHT, CPoint(-120, 0)},
+      {"left edge in", HTLEFT, CPoint(120, 0)},
+      {"bottom edge down", HTBOTTOM, CPoint(0, 60)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DockFrame f;
+    DockTestBar* bar = f.AddBar(12, TKDockFlags::kAnySide | TKDockFlags::kFloat, 0);
+    CTKDockContext::FloatBar(bar, f.ToScreen(CPoint(60, 200)));
+    const CRect before = bar->GetWindowRect();
+    CPoint edge(c.hit == HTLEFT ? before.left : before.right - 1, c.hit == HTBOTTOM ? before.bottom - 1 : before.top + 5);
+    CPoint from = edge, to = edge + c.drag;
+    ::ScreenToClient(f.frame->m_hWnd, &from);
+    ::ScreenToClient(f.frame->m_hWnd, &to);
+    f.PostDrag(from, {to});
+    ASSERT_TRUE(bar->GetDockContext()->StartResize(c.hit, edge));
+    const CRect after = bar->GetWindowRect();
+    // Narrower and taller: the controls wrapped into more rows.
+    EXPECT_LT(after.Width(), before.Width());
+    EXPECT_GT(after.Height(), before.Height());
+    EXPECT_EQ(after.top, before.top);
+    if (c.hit == HTLEFT) {
+      EXPECT_EQ(after.right, before.right);
+    } else {
+      EXPECT_EQ(after.left, before.left);
+    }
+    EXPECT_EQ(bar->GetWidth(), after.Width());
+    EXPECT_EQ(CPoint(bar->GetDockContext()->GetLastFloatPos()), after.TopLeft());
+  }
+}
+
 }  // namespace
