@@ -38,6 +38,9 @@ class DockTestBar : public TestBar {
 
 struct DockFrame {
   explicit DockFrame(int width = 640, int height = 480) {
+    // The pointer away from every window of the test: moving windows never pass under it, so
+    // no mouse move of the system's own joins the scripts.
+    ::SetCursorPos(2, 2);
     frame = new CFrameWnd;
     frame->Create(nullptr, L"dock", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CRect(100, 100, 100 + width, 100 + height));
     manager.SetSite(frame->m_hWnd);
