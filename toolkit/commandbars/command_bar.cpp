@@ -7,6 +7,8 @@
 #include "toolkit/commandbars/accessible.h"
 #include "toolkit/commandbars/command_bar_manager.h"
 #include "toolkit/commandbars/control_button.h"
+#include "toolkit/commandbars/dock_bar.h"
+#include "toolkit/commandbars/dock_context.h"
 #include "toolkit/drawing/draw_helpers.h"
 #include "toolkit/drawing/resource_manager.h"
 #include "toolkit/drawing/image_manager.h"
@@ -74,7 +76,13 @@ void CTKCommandBar::OnFinalRelease() { delete this; }
 bool CTKCommandBar::Create(HWND parent, DWORD style, const RECT& rect, UINT id) {
   RegisterBarClass();
   if (!parent) style = (style & ~WS_CHILD) | WS_POPUP;
-  return CreateEx(0, kBarClass, title_.c_str(), style | WS_CLIPSIBLINGS, rect, parent, id);
+  if (!CreateEx(0, kBarClass, title_.c_str(), style | WS_CLIPSIBLINGS, rect, parent, id)) return false;
+  animation_.Attach(GetSafeHwnd(), [this](CDC* dc, const CRect& clip) {
+    CRect client = GetClientRect();
+    dc->FillSolidRect(&client, ::GetSysColor(COLOR_BTNFACE));
+    DrawCommandBar(dc, clip);
+  });
+  return true;
 }
 
 CTKCommandBarManager* CTKCommandBar::GetCommandBarManager() const {
@@ -700,9 +708,67 @@ CSize CTKCommandBar::CalcDynamicLayout(int length, DWORD mode) {
   return CalcSize(length, flags);
 }
 
+// ---------------------------------------------------------------------------------------------
+// Docking
+
+CTKDockContext* CTKCommandBar::EnableDockContext() {
+  if (!dock_context_) dock_context_.reset(new CTKDockContext(this));
+  return dock_context_.get();
+}
+
+CSize CTKCommandBar::CalcDockedSize(int length, DWORD layout) {
+  DWORD mode = layout & (LM_STRETCH | LM_COMMIT);
+  if (layout & LM_VERTDOCK)
+    mode |= LM_VERTDOCK | LM_LENGTHY;
+  else
+    mode |= LM_HORZ | LM_HORZDOCK;
+  // A bar that may not wrap keeps its controls in one row, whatever the side's length.
+  if (!(layout & (kLayoutWrapAllowed | LM_STRETCH))) length = 32767;
+  return CalcDynamicLayout(std::max(length, 1), mode);
+}
+
+CSize CTKCommandBar::CalcFloatingSize(int length, DWORD layout) {
+  if (length < 0) length = width_;
+  CDC dc;
+  dc.CreateCompatibleDC(nullptr);
+  // The caption lies above the controls, inside a 3-pixel border.
+  CRect borders(3, 3, 3, 3);
+  const int caption = position_ == kFloating ? GetPaintManager()->PaintBarGripper(&dc, this, false).cy : 0;
+  if (caption > 0) borders.top = caption + 1;
+  DWORD flags = (layout & LM_COMMIT) ? CTKControls::kLayoutCommit : 0;
+  if (!(layout & LM_LENGTHY)) return controls_->CalcLayout(&dc, std::max(length, 1), flags, borders, 0);
+  // A height: the narrowest width whose rows fit in it (one row when none does).
+  const int height = length;
+  int low = 1, high = std::max<int>(controls_->CalcLayout(&dc, 32767, 0, borders, 0).cx, 1);
+  while (low < high) {
+    const int mid = (low + high) / 2;
+    if (controls_->CalcLayout(&dc, mid, 0, borders, 0).cy <= height)
+      high = mid;
+    else
+      low = mid + 1;
+  }
+  return controls_->CalcLayout(&dc, low, flags, borders, 0);
+}
+
+void CTKCommandBar::Relayout() {
+  if (!GetSafeHwnd()) return;
+  if (position_ == kFloating) {
+    CSize size = CalcFloatingSize(-1, LM_HORZ | LM_MRUWIDTH | LM_COMMIT);
+    ::SetWindowPos(GetSafeHwnd(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  } else {
+    TKRecalcSiteLayout(GetSafeHwnd());
+  }
+  ::InvalidateRect(GetSafeHwnd(), nullptr, FALSE);
+}
+
 void CTKCommandBar::OnPaint() {
   PAINTSTRUCT ps;
   HDC hdc = ::BeginPaint(GetSafeHwnd(), &ps);
+  if (animation_.GetWindow() && animation_.IsAnimationOn()) {
+    animation_.PaintFromSnapshot(hdc, ps.rcPaint);
+    ::EndPaint(GetSafeHwnd(), &ps);
+    return;
+  }
   CRect client = GetClientRect();
   {
     // The buffer is copied to the window when it goes, which must be before the paint DC does.
@@ -757,6 +823,7 @@ void CTKCommandBar::OnMouseLeave() {
 
 void CTKCommandBar::OnBarDestroy() {
   if (tracking_) SetTrackingMode(0, false, false);
+  if (dock_bar_) dock_bar_->Remove(this);
   CTKHookManager::Instance().RemoveClient(this);
 }
 
@@ -787,6 +854,7 @@ LRESULT CTKCommandBar::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
       OnMouseLeave();
       return 0;
     case WM_TIMER:
+      if (animation_.OnTimer(static_cast<UINT_PTR>(wparam))) return 0;
       OnTimer(static_cast<UINT_PTR>(wparam));
       return 0;
     case WM_CAPTURECHANGED:
@@ -794,6 +862,7 @@ LRESULT CTKCommandBar::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
       ::PostMessageW(GetSafeHwnd(), WM_NULL, 0, 0);
       break;
     case WM_DESTROY:
+      animation_.OnDestroy();
       OnBarDestroy();
       break;
     case WM_GETOBJECT: {

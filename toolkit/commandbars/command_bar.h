@@ -7,10 +7,12 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "platform/appframe/control_bar.h"
 #include "platform/appframe/wnd.h"
+#include "toolkit/commandbars/animation.h"
 #include "toolkit/commandbars/command_bar_defs.h"
 #include "toolkit/commandbars/controls.h"
 #include "toolkit/commandbars/hook_manager.h"
@@ -18,6 +20,8 @@
 class CTKCommandBarManager;
 class CTKPaintManager;
 class CTKImageManager;
+class CTKDockBar;
+class CTKDockContext;
 
 // The update request a bar runs for each of its controls.
 class CCommandBarCmdUI : public CCmdUI {
@@ -134,6 +138,27 @@ class CTKCommandBar : public CControlBar, public CTKHookManagerHookAble {
   virtual void OnIdleUpdate();
   virtual void OnTrackingModeChanged() {}
 
+  // --- docking ---
+  // The dock bar the bar lies in (null while floating or outside the frame's dock bars).
+  CTKDockBar* GetDockBar() const { return dock_bar_; }
+  void SetDockBar(CTKDockBar* dock) { dock_bar_ = dock; }
+  // The bar's mouse loops and docking memory; null until EnableDockContext (a bar that never
+  // moves has none).
+  CTKDockContext* GetDockContext() const { return dock_context_.get(); }
+  CTKDockContext* EnableDockContext();
+  // The size docked on a side, `length` along it; LM_ bits (LM_HORZDOCK or LM_VERTDOCK,
+  // LM_STRETCH, LM_COMMIT) and kLayoutWrapAllowed. The base lays its controls out in one row
+  // unless wrapping is allowed.
+  virtual CSize CalcDockedSize(int length, DWORD layout);
+  // The size floating, `length` the width (-1: the remembered width word).
+  virtual CSize CalcFloatingSize(int length, DWORD layout);
+  // The snapshot painting and redraw fades; the bar paints through it while it is switched on
+  // (EnableAnimation) or double buffered.
+  CTKCommandBarAnimation& GetAnimation() { return animation_; }
+  // Lays the bar out again where it is: a floating bar takes its floating size, a docked one
+  // asks the frame for a layout.
+  virtual void Relayout();
+
   // --- the frame's control bar ---
   // The bar style; a dock alignment (CBRS_ALIGN_ bits, or CBRS_FLOATING) also sets the position.
   void SetBarStyle(DWORD style) override;
@@ -188,4 +213,7 @@ class CTKCommandBar : public CControlBar, public CTKHookManagerHookAble {
   bool hover_delay_ = true;
   CTKControl* last_pressed_ = nullptr;
   CTKControl* last_notice_ = nullptr;
+  CTKDockBar* dock_bar_ = nullptr;
+  std::unique_ptr<CTKDockContext> dock_context_;
+  CTKCommandBarAnimation animation_;
 };

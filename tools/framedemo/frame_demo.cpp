@@ -31,6 +31,8 @@
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/command_bar_manager.h"
 #include "toolkit/commandbars/control_button.h"
+#include "toolkit/commandbars/dock_bar.h"
+#include "toolkit/commandbars/dock_context.h"
 #include "toolkit/drawing/image_manager.h"
 #include "toolkit/paint/paint_manager.h"
 #include "toolkit/tabs/tab_control.h"
@@ -41,12 +43,30 @@ using namespace TKCommandBars;
 
 // Bar ids from the control-bar range, clear of the status bar's.
 const UINT kIdToolBar = IDW_TOOLBAR, kIdMenuBar = IDW_CONTROLBAR_FIRST + 0x10, kIdTabBar = IDW_CONTROLBAR_FIRST + 0x11,
-           kIdTabs = 1;
+           kIdTabs = 1, kIdSideBars = IDW_CONTROLBAR_FIRST + 0x20;
 
 // A command bar that lays its controls out in one pass at the length it is given.
 class CDemoCommandBar : public CTKCommandBar {
  public:
   CSize CalcSize(int length, DWORD mode) override { return LayoutControls(length, CTKControls::kLayoutCommit | mode); }
+};
+
+// A bar that the mouse moves between the frame's sides and floating: pressed where no control
+// lies it follows the pointer, double-clicked there it toggles between docked and floating.
+class CDemoDockingBar : public CDemoCommandBar {
+ protected:
+  LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override {
+    CPoint pt(static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam)));
+    if ((message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK) && !GetControls()->HitTest(pt)) {
+      ::ClientToScreen(GetSafeHwnd(), &pt);
+      if (message == WM_LBUTTONDOWN)
+        EnableDockContext()->StartMove(pt);
+      else
+        EnableDockContext()->ToggleDocking();
+      return 0;
+    }
+    return CDemoCommandBar::WindowProc(message, wparam, lparam);
+  }
 };
 
 // A popup bar: a column of items in a popup window below the control that opens it.
@@ -236,7 +256,7 @@ class CDemoFrame : public CMDIFrameWnd {
  public:
   ~CDemoFrame() override {
     CTKMouseManager::ThreadInstance()->CloseTrackedBars();
-    for (CTKCommandBar* bar : {m_pMenuBar, m_pToolBar})
+    for (CTKCommandBar* bar : {m_pMenuBar, m_pToolBar, m_pSideBars[0], m_pSideBars[1], m_pSideBars[2], m_pSideBars[3]})
       if (bar) {
         if (bar->GetSafeHwnd()) bar->DestroyWindow();
         bar->Release();
@@ -246,6 +266,8 @@ class CDemoFrame : public CMDIFrameWnd {
   CTKCommandBarManager m_barManager;
   CDemoCommandBar* m_pMenuBar = nullptr;
   CDemoCommandBar* m_pToolBar = nullptr;
+  // Bars docked at the bottom, left and right, and one floating.
+  CDemoCommandBar* m_pSideBars[4] = {};
   CDocumentTabBar m_wndTabBar;
   HMENU m_hMenuShown = nullptr;
 
@@ -268,9 +290,12 @@ class CDemoFrame : public CMDIFrameWnd {
       CTKImageManager::Instance().AddIconImage(icon, kIconIds[i], 16, 16, 0);
       ::DestroyIcon(icon);  // the image manager keeps a copy
     }
-    m_pToolBar = new CDemoCommandBar;
+    // The dock bars lie inside the menu bar and outside the document tabs.
+    if (!CTKDockBar::CreateDockBars(this, &m_barManager)) return false;
+    m_pToolBar = new CDemoDockingBar;
     m_pToolBar->SetCommandBarManager(&m_barManager);
-    m_pToolBar->SetBarStyle(CBRS_TOP);
+    m_pToolBar->SetFlags(TKDockFlags::kAnySide | TKDockFlags::kFloat);
+    m_pToolBar->SetTitle(L"Standard");
     bool group = false;
     for (UINT id : kButtons) {
       if (!id) {
@@ -299,12 +324,42 @@ class CDemoFrame : public CMDIFrameWnd {
     popup->SetCommandBar(items);
     items->Release();
     if (!m_pToolBar->Create(m_hWnd, WS_CHILD | WS_VISIBLE, RECT{0, 0, 0, 0}, kIdToolBar)) return false;
+    CTKDockContext::DockBar(m_pToolBar, CTKDockBar::FromSide(m_hWnd, 0), nullptr);
+    if (!CreateSideBars()) return false;
 
     if (!m_wndTabBar.Create(nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, this, kIdTabBar, CBRS_TOP)) return false;
     m_wndTabBar.m_wndTabs.Relayout();
     const RECT& header = m_wndTabBar.m_wndTabs.HeaderRect();
     if (header.bottom - header.top > 0) m_wndTabBar.m_nHeight = header.bottom - header.top + 2;
     RecalcLayout();
+    return true;
+  }
+
+  // Small bars of the frame's commands at the bottom, left and right, and one floating over
+  // the documents; each may go to any side or float.
+  bool CreateSideBars() {
+    static const UINT kIds[4][3] = {{ID_FILE_NEW, ID_DEMO_HELLO, ID_WINDOW_CASCADE},
+                                    {ID_FILE_CLOSE, ID_WINDOW_TILE_HORZ, 0},
+                                    {ID_DEMO_HELLO, ID_FILE_NEW, 0},
+                                    {ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ, ID_DEMO_HELLO}};
+    static const wchar_t* kTitles[4] = {L"Bottom", L"Left", L"Right", L"Floating"};
+    for (int i = 0; i < 4; ++i) {
+      CDemoCommandBar* bar = new CDemoDockingBar;
+      m_pSideBars[i] = bar;
+      bar->SetCommandBarManager(&m_barManager);
+      bar->SetFlags(TKDockFlags::kAnySide | TKDockFlags::kFloat);
+      bar->SetTitle(kTitles[i]);
+      for (UINT id : kIds[i])
+        if (id) bar->GetControls()->Add(kButton, static_cast<int>(id));
+      if (!bar->Create(m_hWnd, WS_CHILD | WS_VISIBLE, RECT{0, 0, 0, 0}, kIdSideBars + i)) return false;
+      if (i < 3) {
+        CTKDockContext::DockBar(bar, CTKDockBar::FromSide(m_hWnd, i + 1), nullptr);
+      } else {
+        CPoint at(320, 220);
+        ::ClientToScreen(m_hWnd, &at);
+        CTKDockContext::FloatBar(bar, at);
+      }
+    }
     return true;
   }
 
@@ -354,6 +409,8 @@ class CDemoApp : public CWinApp {
     static const UINT kIndicators[] = {ID_SEPARATOR, ID_INDICATOR_DOCS};
     if (!frame_->CreateBars()) return false;
     if (!frame_->m_wndStatusBar.Create(frame_.get()) || !frame_->m_wndStatusBar.SetIndicators(kIndicators, 2)) return false;
+    // The status bar takes its strip first, below the bottom dock bar.
+    ::SetWindowPos(frame_->m_wndStatusBar.m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     AddDocTemplate(std::unique_ptr<CDocTemplate>(new CMultiDocTemplate(
         IDR_DEMOSHEET, RUNTIME_CLASS(CSheetDocument), RUNTIME_CLASS(CMDIChildWnd), RUNTIME_CLASS(CSheetView))));
     frame_->SetWindowPos(nullptr, 40, 40, 640, 420, SWP_NOZORDER);
@@ -417,11 +474,32 @@ int Check(CDemoApp& app) {
   Expect(status.bottom == client.bottom && status.left == 0 && status.right == client.right,
          "the status bar lies along the bottom");
   Expect(menu == CRect(0, 0, client.right, menu.bottom) && menu.Height() > 0, "the menu bar lies along the top");
-  Expect(tools == CRect(0, menu.bottom, client.right, tools.bottom) && tools.Height() > 0,
-         "the tool bar lies below the menu bar");
-  Expect(tabs == CRect(0, tools.bottom, client.right, tabs.bottom) && tabs.Height() > 0,
-         "the document tabs lie below the tool bar");
-  Expect(mdi == CRect(0, tabs.bottom, client.right, status.top), "the MDI client takes the rest");
+  CRect top_dock = InFrame(frame->m_hWnd, CTKDockBar::FromSide(frame->m_hWnd, 0)->GetSafeHwnd());
+  CRect bottom_dock = InFrame(frame->m_hWnd, CTKDockBar::FromSide(frame->m_hWnd, 1)->GetSafeHwnd());
+  CRect left_dock = InFrame(frame->m_hWnd, CTKDockBar::FromSide(frame->m_hWnd, 2)->GetSafeHwnd());
+  CRect right_dock = InFrame(frame->m_hWnd, CTKDockBar::FromSide(frame->m_hWnd, 3)->GetSafeHwnd());
+  Expect(top_dock == CRect(0, menu.bottom, client.right, top_dock.bottom) && tools.left == 0 &&
+             tools.top == menu.bottom && tools.bottom == top_dock.bottom && tools.Height() > 0,
+         "the tool bar lies docked at the top, below the menu bar");
+  Expect(tabs == CRect(left_dock.right, top_dock.bottom, right_dock.left, tabs.bottom) && tabs.Height() > 0,
+         "the document tabs lie below the top dock bar, between the side ones");
+  Expect(bottom_dock.bottom == status.top && bottom_dock.Height() > 0 && left_dock.Width() > 0 &&
+             right_dock.Width() > 0 && right_dock.right == client.right && left_dock.left == 0,
+         "bars are docked at the bottom, left and right, inside the status bar");
+  Expect(mdi == CRect(left_dock.right, tabs.bottom, right_dock.left, bottom_dock.top), "the MDI client takes the rest");
+  for (int i = 0; i < 3; ++i)
+    Expect(frame->m_pSideBars[i]->GetDockBar() == CTKDockBar::FromSide(frame->m_hWnd, i + 1) &&
+               frame->m_pSideBars[i]->GetPosition() == i + 1,
+           "a side bar lies in its dock bar");
+  CTKCommandBar* floating = frame->m_pSideBars[3];
+  Expect(floating->GetPosition() == kFloating && !floating->GetDockBar() && ::IsWindowVisible(floating->GetSafeHwnd()) &&
+             ::GetAncestor(floating->GetSafeHwnd(), GA_ROOT) == floating->GetSafeHwnd(),
+         "a bar floats in a window of its own");
+  // A double click on the floating bar's caption docks it at the top; another floats it again.
+  ::SendMessageW(floating->GetSafeHwnd(), WM_LBUTTONDBLCLK, 0, MAKELPARAM(1, 1));
+  Expect(floating->GetDockBar() == CTKDockBar::FromSide(frame->m_hWnd, 0), "the double click docks it");
+  ::SendMessageW(floating->GetSafeHwnd(), WM_LBUTTONDBLCLK, 0, MAKELPARAM(1, 1));
+  Expect(floating->GetPosition() == kFloating, "another floats it again");
   int children = 0;
   for (HWND c = GetWindow(frame->m_hWndMDIClient, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) ++children;
   Expect(children == 2, "two document windows");
@@ -485,11 +563,14 @@ int Check(CDemoApp& app) {
   client = frame->GetClientRect();
   status = InFrame(frame->m_hWnd, frame->m_wndStatusBar.m_hWnd);
   mdi = InFrame(frame->m_hWnd, frame->m_hWndMDIClient);
-  CRect narrow_tools = InFrame(frame->m_hWnd, frame->m_pToolBar->GetSafeHwnd());
+  CRect narrow_dock = InFrame(frame->m_hWnd, CTKDockBar::FromSide(frame->m_hWnd, 0)->GetSafeHwnd());
+  right_dock = InFrame(frame->m_hWnd, CTKDockBar::FromSide(frame->m_hWnd, 3)->GetSafeHwnd());
+  bottom_dock = InFrame(frame->m_hWnd, CTKDockBar::FromSide(frame->m_hWnd, 1)->GetSafeHwnd());
   tabs = InFrame(frame->m_hWnd, frame->m_wndTabBar.m_hWnd);
-  Expect(narrow_tools.right == client.right && tabs.top == narrow_tools.bottom && mdi.top == tabs.bottom,
+  Expect(narrow_dock.right == client.right && tabs.top == narrow_dock.bottom && mdi.top == tabs.bottom,
          "after a resize the bars stay stacked at the top");
-  Expect(status.bottom == client.bottom && mdi.bottom == status.top && mdi.right == client.right,
+  Expect(status.bottom == client.bottom && bottom_dock.bottom == status.top && mdi.bottom == bottom_dock.top &&
+             right_dock.right == client.right && mdi.right == right_dock.left,
          "after a resize the bars and the client follow");
   std::printf("%d failed\n", g_failures);
   return g_failures == 0 ? 0 : 1;
