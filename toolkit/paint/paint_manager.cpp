@@ -71,6 +71,13 @@ CTKPaintManager* GlobalPaintManager() {
 
 void CTKControlGalleryPaintManager::RefreshMetrics() {
   scroll_width_ = ::GetSystemMetrics(SM_CXVSCROLL);
+  vscroll_height_ = ::GetSystemMetrics(SM_CYVSCROLL);
+  hscroll_width_ = ::GetSystemMetrics(SM_CXHSCROLL);
+  hscroll_height_ = ::GetSystemMetrics(SM_CYHSCROLL);
+  up_height_ = down_height_ = 19;
+  column_width_ = 16;
+  scroll_theme_.CloseTheme();
+  scroll_theme_.OpenTheme(nullptr, L"SCROLLBAR");
   border_ = owner_->ResolveColor(16);
   ++refreshes_;
 }
