@@ -11,6 +11,7 @@
 #include "toolkit/drawing/system_helpers.h"
 #include "toolkit/drawing/seams.h"
 #include "toolkit/paint/default_theme.h"
+#include "toolkit/paint/office2007_theme.h"
 
 using namespace TKCommandBars;
 
@@ -31,6 +32,9 @@ CTKPaintManager* NewThemeByNumber(int number) {
   switch (number) {
     case 3:
       manager = new TKPaintThemes::CTKNativeXPTheme;
+      break;
+    case 5:
+      manager = new TKPaintThemes::CTKOffice2007Theme;
       break;
     default:
       // The Office family, Whidbey, Office 2007 and ribbon themes draw through their own
