@@ -130,12 +130,17 @@ void CTKControlGallery::SetMargin(const CRect& margin) {
 }
 void CTKControlGallery::SetCheckedItem(int id) {
   checked_id_ = id;
-  RedrawParent();
+  Redraw();
 }
 
 int CTKControlGallery::ItemHeight() const {
   CTKControlGalleryItems* items = GetItems();
   return items ? std::max(1, static_cast<int>(items->GetItemSize().cy)) : 20;
+}
+
+void CTKControlGallery::Redraw() {
+  // A hidden bar is drawn whole when it shows: nothing to invalidate before.
+  if (parent_ && parent_->GetSafeHwnd() && ::IsWindowVisible(parent_->GetSafeHwnd())) RedrawParent();
 }
 
 HWND CTKControlGallery::GetScrollWindow() { return parent_ ? parent_->GetSafeHwnd() : nullptr; }
@@ -228,7 +233,7 @@ void CTKControlGallery::SetScrollPos(int pos) {
   if (pos == scroll_pos_) return;
   scroll_pos_ = pos;
   UpdateGeometry();
-  RedrawParent();
+  Redraw();
 }
 
 CRect CTKControlGallery::GetItemDrawRect(int index) const {
@@ -324,7 +329,7 @@ void CTKControlGallery::SelectItem(int index) {
   if (index == selected_item_) return;
   selected_item_ = index;
   EnsureVisible(index);
-  RedrawParent();
+  Redraw();
   if (index >= 0 && parent_ && parent_->GetSafeHwnd())
     ::NotifyWinEvent(EVENT_OBJECT_FOCUS, parent_->GetSafeHwnd(), OBJID_CLIENT, index + 1);
 }
@@ -520,7 +525,7 @@ void CTKControlGallery::OnMouseMove(CPoint point) {
     selected_item_ = item;
     hot_part_ = part;
     SetHotPart(part);
-    RedrawParent();
+    Redraw();
   }
 }
 
@@ -548,7 +553,7 @@ void CTKControlGallery::OnClick(bool keyboard, CPoint pt) {
   if (item < 0) return;
   selected_item_ = item;
   pressed_item_ = true;
-  RedrawParent();
+  Redraw();
 }
 
 void CTKControlGallery::OnLButtonUp(CPoint point) {
@@ -560,7 +565,7 @@ void CTKControlGallery::OnLButtonUp(CPoint point) {
   pressed_item_ = false;
   const int item = HitTestItem(point);
   if (item < 0 || item != selected_item_) {
-    RedrawParent();
+    Redraw();
     return;
   }
   checked_id_ = GetItem(item)->GetID();

@@ -162,15 +162,16 @@ class CTKControlGallery : public CTKControlPopup, public CTKScrollBase {
   void OnActionChanged(int property) override { RepositionItems(); }
 
   // --- the scroll base ---
-  void RedrawScrollBar() override { RedrawParent(); }
+  void RedrawScrollBar() override { Redraw(); }
   CRect GetScrollBarRect() override;
   void GetScrollInfo(TKScrollInfo* info) override;
   void DoScroll(int command, int pos) override { OnScrollCommand(command, pos); }
-  void RedrawControl() override { RedrawParent(); }
+  void RedrawControl() override { Redraw(); }
   CTKPaintManager* GetScrollPaintManager() override { return GetPaintManager(); }
   HWND GetScrollWindow() override;
 
  private:
+  void Redraw();
   int ItemHeight() const;
   bool IsSelectable(int index) const;
   int StepSelectable(int from, int step, bool wrap) const;

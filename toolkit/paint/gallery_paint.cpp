@@ -7,12 +7,28 @@
 
 using namespace TKCommandBars;
 
+namespace {
+// A one-pixel frame drawn as four fills (no brush to make).
+void Frame(CDC* dc, const CRect& rc, COLORREF colour) {
+  if (rc.IsRectEmpty()) return;
+  dc->FillSolidRect(rc.left, rc.top, rc.Width(), 1, colour);
+  dc->FillSolidRect(rc.left, rc.bottom - 1, rc.Width(), 1, colour);
+  dc->FillSolidRect(rc.left, rc.top, 1, rc.Height(), colour);
+  dc->FillSolidRect(rc.right - 1, rc.top, 1, rc.Height(), colour);
+}
+
+// A filled triangle 9 pixels wide pointing up or down, centred on (x, y).
+void Triangle(CDC* dc, int x, int y, bool up, COLORREF colour) {
+  for (int k = 0; k < 5; ++k) {
+    const int row = up ? y - 2 + k : y + 2 - k;
+    dc->FillSolidRect(x - k, row, 2 * k + 1, 1, colour);
+  }
+}
+}  // namespace
+
 void CTKControlGalleryPaintManager::PaintGalleryBack(CDC* dc, CTKControlGallery* gallery, const CRect& rect) {
   dc->FillSolidRect(&rect, owner_->ResolveColor(41));
-  if (gallery->IsShowBorders()) {
-    CRect frame = rect;
-    owner_->FillAndFrame(dc, frame, -1, 52);
-  }
+  if (gallery->IsShowBorders()) Frame(dc, rect, owner_->ResolveColor(52));
   if (gallery->HasSeparatorLine()) owner_->RowLine(dc, rect.left, rect.right, rect.bottom - 2, 39);
 }
 
@@ -30,15 +46,6 @@ void CTKControlGalleryPaintManager::PaintGroupLabel(CDC* dc, CTKControlGallery* 
   dc->SelectObject(old);
 }
 
-namespace {
-// A filled triangle 9 pixels wide pointing up or down, centred on (x, y).
-void Triangle(CDC* dc, int x, int y, bool up, COLORREF colour) {
-  for (int k = 0; k < 5; ++k) {
-    const int row = up ? y - 2 + k : y + 2 - k;
-    dc->FillSolidRect(x - k, row, 2 * k + 1, 1, colour);
-  }
-}
-}  // namespace
 
 void CTKControlGalleryPaintManager::PaintPopupScroller(CDC* dc, CTKControlGallery* gallery) {
   const TKScrollBarGeometry& g = gallery->Geometry();
@@ -63,7 +70,8 @@ void CTKControlGalleryPaintManager::PaintPopupScroller(CDC* dc, CTKControlGaller
       face = 33;
     else if (enabled && hot == part)
       face = 31;
-    owner_->FillAndFrame(dc, rc, face, enabled ? 16 : 15);
+    dc->FillSolidRect(&rc, owner_->ResolveColor(face));
+    if (enabled) Frame(dc, rc, owner_->ResolveColor(16));
   };
   button(up, CTKScrollBase::kPartUpArrow);
   button(down, CTKScrollBase::kPartDownArrow);
