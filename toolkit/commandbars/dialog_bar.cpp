@@ -116,7 +116,7 @@ void CTKDialogBar::SetClientWindow(HWND hwnd) {
 int CTKDialogBar::MeasureCaptionHeight() {
   CDC dc;
   dc.CreateCompatibleDC(nullptr);
-  HGDIOBJ old = dc.SelectObject(GetPaintManager()->BarFontFor(this, false)->GetSafeHandle());
+  HGDIOBJ old = dc.SelectObject(GetPaintManager()->RegularFont().GetSafeHandle());
   TEXTMETRICW tm{};
   ::GetTextMetricsW(dc, &tm);
   dc.SelectObject(old);
@@ -252,11 +252,19 @@ void CTKDialogBar::UpdateActiveState() {
 void CTKDialogBar::OnIdleUpdate() {
   UpdateActiveState();
   CTKCommandBar::OnIdleUpdate();
+  EnableCaptionControls();
 }
 
 void CTKDialogBar::OnUpdateCmdUI(CFrameWnd* target, bool disable_if_no_handler) {
   UpdateActiveState();
   CTKCommandBar::OnUpdateCmdUI(target, disable_if_no_handler);
+  EnableCaptionControls();
+}
+
+void CTKDialogBar::EnableCaptionControls() {
+  // The caption row's commands are the bar's own: no handler on the route disables them.
+  if (hide_ && !hide_->GetEnabled()) hide_->SetEnabled(true);
+  if (caption_control_ && !caption_control_->GetEnabled()) caption_control_->SetEnabled(true);
 }
 
 void CTKDialogBar::DrawCommandBar(CDC* dc, const CRect& clip) {
@@ -272,7 +280,7 @@ void CTKDialogBar::DrawCommandBar(CDC* dc, const CRect& clip) {
     CTKControl* control = GetControl(i);
     CRect meet;
     if (!control->IsVisible() || !meet.IntersectRect(control->GetRect(), clip)) continue;
-    HGDIOBJ old = dc->SelectObject(pm->BarFontFor(this, false)->GetSafeHandle());
+    HGDIOBJ old = dc->SelectObject(pm->RegularFont().GetSafeHandle());
     control->Draw(dc);
     dc->SelectObject(old);
   }

@@ -88,6 +88,7 @@ class CTKDialogBar : public CTKCommandBar {
   LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
 
  private:
+  void EnableCaptionControls();
   int MeasureCaptionHeight();
   void LayoutCaptionRow(CSize size);
   void PlaceClient(CSize size);

@@ -4,7 +4,8 @@
 # document tabs docked at the top, and its status bar; once in the default theme and once in
 # the native XP theme.
 #   tools/framedemo/frame-demo.sh <build-dir> [arch]
-# Writes <build-dir>/frame-demo-default.png and <build-dir>/frame-demo-nativexp.png.
+# Writes <build-dir>/frame-demo-default.png and <build-dir>/frame-demo-nativexp.png, and
+# <build-dir>/frame-demo-office2007.png (the Office 2007 look with a gallery and a dialog bar).
 set -euo pipefail
 build=$(cd "${1:?build folder}" && pwd)
 arch=${2:-x86}
@@ -16,11 +17,11 @@ prog="$build/$arch/tools/framedemo/frame_demo.exe"
 kestrin_screen_session "$build"
 winpath() { local p=$1; echo "Z:${p//\//\\}"; }
 
-picture() {  # theme number, picture name
+picture() {  # theme number, picture name, more arguments of the demo
   local shots="$KESTRIN_TMP/shots-$2"
   rm -rf "$shots"
   mkdir -p "$shots"
-  wine "$prog" --theme "$1" --shots "$(winpath "$shots")" >"$build/frame-demo-$2-wine.log" 2>&1 &
+  wine "$prog" --theme "$1" --shots "$(winpath "$shots")" "${@:3}" >"$build/frame-demo-$2-wine.log" 2>&1 &
   KESTRIN_APP=$!
   kestrin_pictures "$KESTRIN_APP" "$shots" "$build/frame-demo-$2" frame
   wait "$KESTRIN_APP" 2>/dev/null || true
@@ -32,3 +33,5 @@ picture() {  # theme number, picture name
 }
 picture 0 default
 picture 3 nativexp
+# The Office 2007 look from the project's image set, with a gallery and a dialog bar.
+picture 5 office2007 --imageset "$(winpath "$build/$arch/toolkit/drawing/KestrinOffice2007.dll")" --extras

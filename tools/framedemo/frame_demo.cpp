@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "demo_extras.h"
 #include "frame_demo_ids.h"
 #include "platform/appframe/app.h"
 #include "platform/appframe/doc_template.h"
@@ -30,6 +31,8 @@
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/command_bar_manager.h"
 #include "toolkit/commandbars/control_button.h"
+#include "toolkit/commandbars/dialog_bar.h"
+#include "toolkit/drawing/office2007_image_set.h"
 #include "toolkit/drawing/image_manager.h"
 #include "toolkit/paint/paint_manager.h"
 #include "toolkit/tabs/tab_control.h"
@@ -41,6 +44,8 @@ using namespace TKCommandBars;
 // Bar ids from the control-bar range, clear of the status bar's.
 const UINT kIdToolBar = IDW_TOOLBAR, kIdMenuBar = IDW_CONTROLBAR_FIRST + 0x10, kIdTabBar = IDW_CONTROLBAR_FIRST + 0x11,
            kIdTabs = 1;
+// With --extras: a gallery in the tool bar and a dialog bar at the left.
+bool g_extras = false;
 
 // A command bar that lays its controls out in one pass at the length it is given.
 class CDemoCommandBar : public CTKCommandBar {
@@ -235,7 +240,8 @@ class CDemoFrame : public CMDIFrameWnd {
  public:
   ~CDemoFrame() override {
     CTKMouseManager::ThreadInstance()->CloseTrackedBars();
-    for (CTKCommandBar* bar : {m_pMenuBar, m_pToolBar})
+    for (CTKCommandBar* bar : {static_cast<CTKCommandBar*>(m_pMenuBar), static_cast<CTKCommandBar*>(m_pToolBar),
+                               static_cast<CTKCommandBar*>(m_pPanelBar)})
       if (bar) {
         if (bar->GetSafeHwnd()) bar->DestroyWindow();
         bar->Release();
@@ -245,6 +251,7 @@ class CDemoFrame : public CMDIFrameWnd {
   CTKCommandBarManager m_barManager;
   CDemoCommandBar* m_pMenuBar = nullptr;
   CDemoCommandBar* m_pToolBar = nullptr;
+  CTKDialogBar* m_pPanelBar = nullptr;  // with --extras
   CDocumentTabBar m_wndTabBar;
   HMENU m_hMenuShown = nullptr;
 
@@ -297,7 +304,10 @@ class CDemoFrame : public CMDIFrameWnd {
     close->SetBeginGroup(true);
     popup->SetCommandBar(items);
     items->Release();
+    if (g_extras) AddDemoGallery(m_pToolBar);
     if (!m_pToolBar->Create(m_hWnd, WS_CHILD | WS_VISIBLE, RECT{0, 0, 0, 0}, kIdToolBar)) return false;
+    if (g_extras && !(m_pPanelBar = CreateDemoDialogBar(this, &m_barManager, IDD_DEMOPANEL, IDW_CONTROLBAR_FIRST + 0x12)))
+      return false;
 
     if (!m_wndTabBar.Create(nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, this, kIdTabBar, CBRS_TOP)) return false;
     m_wndTabBar.m_wndTabs.Relayout();
@@ -525,6 +535,10 @@ int wmain(int argc, wchar_t** argv) {
     if (!wcscmp(argv[i], L"--theme") && i + 1 < argc) theme = static_cast<int>(wcstol(argv[++i], nullptr, 10));
     if (!wcscmp(argv[i], L"--shots") && i + 1 < argc) shots = argv[++i];
     if (!wcscmp(argv[i], L"--check")) check = true;
+    // The Office 2007 image set from its resource module, and the gallery and dialog bar.
+    if (!wcscmp(argv[i], L"--imageset") && i + 1 < argc)
+      GetOffice2007ImageSet().AttachResourceModule(::LoadLibraryW(argv[++i]), nullptr, true);
+    if (!wcscmp(argv[i], L"--extras")) g_extras = true;
   }
   InstallThemeByNumber(theme);
   CDemoApp app;

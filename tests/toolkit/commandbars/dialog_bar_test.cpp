@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "tests/toolkit/commandbars/test_bars.h"
+#include "tests/toolkit/drawing/canvas.h"
+#include "platform/appframe/dc.h"
 #include "toolkit/commandbars/dialog_bar.h"
+#include "toolkit/paint/paint_manager.h"
 
 using namespace TKCommandBars;
 
@@ -198,4 +201,25 @@ TEST(DialogBar, ActiveWhileTheFocusIsInItsClient) {
   EXPECT_FALSE(fx.bar->IsActive());
 }
 
+}  // namespace
+
+namespace {
+TEST(DialogBar, DrawsItsCaptionTextAcrossOnEverySide) {
+  for (int position : {kTop, kLeft}) {
+    SCOPED_TRACE(position);
+    DialogBarFixture fx(position);
+    const CSize size = fx.Layout();
+    Canvas canvas(size.cx, size.cy, RGB(1, 2, 3));
+    CDC dc;
+    dc.Attach(canvas.dc());
+    fx.bar->DrawCommandBar(&dc, CRect(0, 0, size.cx, size.cy));
+    dc.Detach();
+    const CRect caption = fx.bar->GetCaptionControl()->GetRect();
+    const COLORREF text = fx.bar->GetPaintManager()->ResolveColor(18);
+    int inked = 0;
+    for (int y = caption.top; y < caption.bottom; ++y)
+      for (int x = caption.left; x < caption.right; ++x) inked += canvas.At(x, y) == text;
+    EXPECT_GT(inked, 10);
+  }
+}
 }  // namespace
