@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs the benchmarks of each bitness under Wine and prints their tables (make bench): the
-# add-on's (kestrin_bench), the command bars' (toolkit_bench) and the tab controls' (kestrin_tabs_bench).
+# add-on's (kestrin_bench), the command bars' (toolkit_bench), the tab controls' (kestrin_tabs_bench)
+# and the gallery's (kestrin_gallery_bench).
 #   bench/run-bench.sh <build-dir> [repeats] <arch>...
 # KESTRIN_BENCH_ONLY picks figures (letters f w n m l s u d, see kestrin_bench.cpp).
 # The benchmark installs certificates, sets the lookup service and makes the prefix report
