@@ -267,6 +267,40 @@ void CTKOffice2007Theme::PaintCaptionButton(CDC* dc, const CRect& rect, int comm
   glyph->DrawTransparentColor(*dc, CRect(at.left, at.top, at.left + w, at.top + h), part, RECT{0, 0, 0, 0}, kMagenta);
 }
 
+void CTKOffice2007Theme::PaintWindowFrame(CDC* dc, const TKFrameInfo& f) {
+  const int w = f.size.cx, h = f.size.cy, a = f.border;
+  const COLORREF* colours = &border_[f.active ? 0 : 4];
+  // The side columns from the caption's bottom down: 0, 1 and 2 their own colours, the rest 3.
+  const int inner_bottom = h - a - (f.status_bar ? f.status_height + 1 : 0);
+  for (int column = 0; column < a; ++column) {
+    const COLORREF colour = colours[std::min(column, 3)];
+    const int bottom = column == 0 ? h : inner_bottom;
+    if (bottom <= f.caption_height) continue;
+    dc->FillSolidRect(column, f.caption_height, 1, bottom - f.caption_height, colour);
+    dc->FillSolidRect(w - 1 - column, f.caption_height, 1, bottom - f.caption_height, colour);
+  }
+  // The bottom border: its last line, and the rest above it inset by a pixel at each side.
+  if (a > 1) dc->FillSolidRect(1, h - a, w - 2, a - 1, colours[3]);
+  const COLORREF last = !f.active ? border_[4] : f.maximized ? border_[3] : border_[0];
+  dc->FillSolidRect(0, h - 1, w, 1, last);
+  if (!f.draws_caption || f.caption_height <= 0) return;
+  // The caption band, composed off the screen from its three images (0 active, 1 inactive).
+  const CRect band(0, 0, w, f.caption_height);
+  CTKOffice2007Image* left = ImageNamed(L"FRAMETOPLEFT");
+  CTKOffice2007Image* right = ImageNamed(L"FRAMETOPRIGHT");
+  CTKOffice2007Image* centre = ImageNamed(L"FRAMETOPCENTER");
+  if (!left || !right || !centre) {
+    dc->FillSolidRect(&band, colours[3]);
+    return;
+  }
+  const int part = f.active ? 0 : 1;
+  const RECT margins{0, 5, 0, 3};
+  const int lw = left->GetWidth(), rw = right->GetWidth();
+  left->DrawWithSizingMargins(*dc, CRect(0, 0, lw, band.bottom), left->GetPartRect(part, 2), margins);
+  right->DrawWithSizingMargins(*dc, CRect(w - rw, 0, w, band.bottom), right->GetPartRect(part, 2), margins);
+  centre->DrawWithSizingMargins(*dc, CRect(lw, 0, w - rw, band.bottom), centre->GetPartRect(part, 2), margins);
+}
+
 HRGN CTKOffice2007Theme::WindowFrameRegion(bool maximized, int w, int h, bool statusBar, int borderWidth) {
   if (maximized) return nullptr;
   std::vector<RECT> rects = {{4, 0, w - 4, 1}, {2, 1, w - 2, 2}, {1, 2, w - 1, 3}, {1, 3, w - 1, 4}, {0, 4, w, h - 4}};

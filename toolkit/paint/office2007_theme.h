@@ -31,6 +31,18 @@ class CTKControlGalleryOffice2007Theme : public CTKControlGalleryPaintManager {
   COLORREF selected_ = RGB(255, 226, 148), normal_ = RGB(255, 255, 255), border_colour_ = RGB(141, 178, 227);
 };
 
+// What the frame's non-client drawing needs to know of the frame.
+struct TKFrameInfo {
+  CSize size;              // the window's
+  int border = 4;          // the distance from the window's left edge to its client area
+  int caption_height = 0;  // the caption band's
+  bool active = true;
+  bool maximized = false;
+  bool draws_caption = true;
+  bool status_bar = false;  // a toolkit status bar is shown at the bottom of the client
+  int status_height = 0;
+};
+
 class CTKOffice2007Theme : public CTKDefaultTheme {
  public:
   // The process's image set, or the one given (which must outlive the theme).
@@ -52,6 +64,8 @@ class CTKOffice2007Theme : public CTKDefaultTheme {
   // A caption button of a frame the theme draws: 61536 close, 61472 minimise, 61488 maximise,
   // any other restore.
   void PaintCaptionButton(CDC* dc, const CRect& rect, int command, bool pressed, bool hot, bool enabled);
+  // The non-client frame: the border columns, the bottom border and the caption band.
+  void PaintWindowFrame(CDC* dc, const TKFrameInfo& frame);
   // The region with cut corners of a frame of size w x h; null for maximised frames.
   HRGN WindowFrameRegion(bool maximized, int w, int h, bool statusBar, int borderWidth);
   // The caption text of a frame, in the caption font.

@@ -319,3 +319,51 @@ TEST(Office2007Theme, ProjectImageSetGivesEveryColour) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Office2007Theme, WindowFrameBorderColumnsAndBottomLine) {
+  Theme t;
+  const COLORREF active[4] = {RGB(88, 89, 190), RGB(91, 92, 193), RGB(94, 95, 196), RGB(97, 98, 199)};
+  const COLORREF inactive0 = RGB(100, 101, 202), inactive3 = RGB(109, 110, 211);
+  struct Case {
+    const char* name;
+    int border;
+    bool active, maximized, status_bar;
+    int x, y;
+    COLORREF expected;
+  } cases[] = {
+      {"3-pixel border, column 0", 3, true, false, false, 0, 50, active[0]},
+      {"3-pixel border, column 2", 3, true, false, false, 2, 50, active[2]},
+      {"3-pixel border, column 3 is the client's", 3, true, false, false, 3, 50, kGround},
+      {"6-pixel border, column 3", 6, true, false, false, 3, 50, active[3]},
+      {"6-pixel border, column 5", 6, true, false, false, 5, 50, active[3]},
+      {"right side mirrors the left", 6, true, false, false, 199 - 1, 50, active[1]},
+      {"bottom line, active", 6, true, false, false, 100, 119, active[0]},
+      {"bottom line, maximised", 6, true, true, false, 100, 119, active[3]},
+      {"bottom line, inactive", 6, false, false, false, 100, 119, inactive0},
+      {"bottom border above the line, inactive", 6, false, false, false, 100, 116, inactive3},
+      {"inner column stops above a status bar", 6, true, false, true, 2, 100, kGround},
+      {"column 0 runs down beside a status bar", 6, true, false, true, 0, 100, active[0]},
+      {"caption band without its images: colour 3", 6, true, false, false, 100, 10, RGB(97, 98, 199)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Canvas canvas(200, 120, kGround);
+    CDC dc;
+    dc.Attach(canvas.dc());
+    TKPaintThemes::TKFrameInfo frame;
+    frame.size = CSize(200, 120);
+    frame.border = c.border;
+    frame.caption_height = 24;
+    frame.active = c.active;
+    frame.maximized = c.maximized;
+    frame.status_bar = c.status_bar;
+    frame.status_height = 20;
+    t.pm->PaintWindowFrame(&dc, frame);
+    dc.Detach();
+    EXPECT_EQ(c.expected, canvas.At(c.x, c.y));
+  }
+}
+
+}  // namespace
