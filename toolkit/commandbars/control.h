@@ -215,6 +215,13 @@ class CTKControlAction : public CCmdTarget {
   void SetShortcutText(const std::wstring& text) { shortcut_ = text; }
   const std::vector<CTKControl*>& Controls() const { return controls_; }
   CTKControlActions* Owner() const { return owner_; }
+  // An object the command keeps for its controls (a gallery's items): one reference held.
+  CCmdTarget* GetOwnedObject() const { return owned_; }
+  void SetOwnedObject(CCmdTarget* object) {
+    if (object) object->InternalAddRef();
+    if (owned_) owned_->InternalRelease();
+    owned_ = object;
+  }
 
  private:
   friend class CTKControl;

@@ -13,6 +13,7 @@
 #include "toolkit/paint/default_theme.h"
 #include "toolkit/paint/office2003_theme.h"
 #include "toolkit/paint/office_theme.h"
+#include "toolkit/paint/office2007_theme.h"
 
 using namespace TKCommandBars;
 
@@ -42,6 +43,9 @@ CTKPaintManager* NewThemeByNumber(int number) {
       break;
     case 3:
       manager = new TKPaintThemes::CTKNativeXPTheme;
+      break;
+    case 5:
+      manager = new TKPaintThemes::CTKOffice2007Theme;
       break;
     default:
       // The Office 2007 and ribbon themes draw through their own classes; until one is present
@@ -82,6 +86,13 @@ CTKPaintManager* GlobalPaintManager() {
 
 void CTKControlGalleryPaintManager::RefreshMetrics() {
   scroll_width_ = ::GetSystemMetrics(SM_CXVSCROLL);
+  vscroll_height_ = ::GetSystemMetrics(SM_CYVSCROLL);
+  hscroll_width_ = ::GetSystemMetrics(SM_CXHSCROLL);
+  hscroll_height_ = ::GetSystemMetrics(SM_CYHSCROLL);
+  up_height_ = down_height_ = 19;
+  column_width_ = 16;
+  scroll_theme_.CloseTheme();
+  scroll_theme_.OpenTheme(nullptr, L"SCROLLBAR");
   border_ = owner_->ResolveColor(16);
   ++refreshes_;
 }

@@ -41,16 +41,32 @@ class CTKControlGalleryPaintManager : public CCmdTarget {
  public:
   explicit CTKControlGalleryPaintManager(CTKPaintManager* owner) : owner_(owner) {}
   CTKPaintManager* Owner() const { return owner_; }
+  // A label row: its face, a line at the bottom and the caption.
+  virtual void PaintGroupLabel(CDC* dc, class CTKControlGallery* gallery, const CRect& rect, const std::wstring& caption);
+  // The gallery's background, border and separator line.
+  virtual void PaintGalleryBack(CDC* dc, class CTKControlGallery* gallery, const CRect& rect);
+  // The vertical scroll bar of a gallery without a popup.
+  virtual void PaintPopupScroller(CDC* dc, class CTKControlGallery* gallery);
+  // The up, down and "more" buttons of a gallery with a popup.
+  virtual void PaintInlineScroller(CDC* dc, class CTKControlGallery* gallery);
   virtual void RefreshMetrics();
   int ScrollBarWidth() const { return scroll_width_; }
   COLORREF BorderColor() const { return border_; }
   int RefreshCount() const { return refreshes_; }
+  // The arrow buttons' height of the scroll bar; the in-bar buttons' heights and column width.
+  int ScrollArrowSize() const { return vscroll_height_; }
+  int UpButtonHeight() const { return up_height_; }
+  int DownButtonHeight() const { return down_height_; }
+  int ButtonColumnWidth() const { return column_width_; }
 
  protected:
   CTKPaintManager* owner_;
-  int scroll_width_ = 0;
+  int scroll_width_ = 16;
   COLORREF border_ = 0;
   int refreshes_ = 0;
+  int hscroll_width_ = 16, hscroll_height_ = 16, vscroll_height_ = 16;
+  int up_height_ = 19, down_height_ = 19, column_width_ = 16;
+  CTKWinThemeWrapper scroll_theme_;
 };
 
 class CTKPaintManager : public CCmdTarget {

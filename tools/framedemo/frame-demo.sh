@@ -5,7 +5,8 @@
 # flat Office look, the Office 2003 look in the blue scheme and in colours mixed from the system
 # colours, and the Whidbey look in the blue scheme.
 #   tools/framedemo/frame-demo.sh <build-dir> [arch]
-# Writes <build-dir>/frame-demo-<look>.png for each.
+# Writes <build-dir>/frame-demo-<look>.png for each (the Office 2007 look with a gallery and a
+# dialog bar).
 set -euo pipefail
 build=$(cd "${1:?build folder}" && pwd)
 arch=${2:-x86}
@@ -17,11 +18,11 @@ prog="$build/$arch/tools/framedemo/frame_demo.exe"
 kestrin_screen_session "$build"
 winpath() { local p=$1; echo "Z:${p//\//\\}"; }
 
-picture() {  # theme number, picture name[, colour scheme]
+picture() {  # theme number, picture name, more arguments of the demo
   local shots="$KESTRIN_TMP/shots-$2"
   rm -rf "$shots"
   mkdir -p "$shots"
-  wine "$prog" --theme "$1" ${3:+--scheme "$3"} --shots "$(winpath "$shots")" >"$build/frame-demo-$2-wine.log" 2>&1 &
+  wine "$prog" --theme "$1" --shots "$(winpath "$shots")" "${@:3}" >"$build/frame-demo-$2-wine.log" 2>&1 &
   KESTRIN_APP=$!
   kestrin_pictures "$KESTRIN_APP" "$shots" "$build/frame-demo-$2" frame
   wait "$KESTRIN_APP" 2>/dev/null || true
@@ -34,6 +35,8 @@ picture() {  # theme number, picture name[, colour scheme]
 picture 0 default
 picture 3 nativexp
 picture 1 office
-picture 2 office2003 1
-picture 2 office2003-system 0
-picture 4 whidbey 1
+picture 2 office2003 --scheme 1
+picture 2 office2003-system --scheme 0
+picture 4 whidbey --scheme 1
+# The Office 2007 look from the project's image set, with a gallery and a dialog bar.
+picture 5 office2007 --imageset "$(winpath "$build/$arch/toolkit/drawing/KestrinOffice2007.dll")" --extras

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "demo_extras.h"
 #include "frame_demo_ids.h"
 #include "platform/appframe/app.h"
 #include "platform/appframe/doc_template.h"
@@ -33,6 +34,8 @@
 #include "toolkit/commandbars/control_button.h"
 #include "toolkit/commandbars/dock_bar.h"
 #include "toolkit/commandbars/dock_context.h"
+#include "toolkit/commandbars/dialog_bar.h"
+#include "toolkit/drawing/office2007_image_set.h"
 #include "toolkit/drawing/image_manager.h"
 #include "toolkit/paint/paint_manager.h"
 #include "toolkit/tabs/tab_control.h"
@@ -44,6 +47,8 @@ using namespace TKCommandBars;
 // Bar ids from the control-bar range, clear of the status bar's.
 const UINT kIdToolBar = IDW_TOOLBAR, kIdMenuBar = IDW_CONTROLBAR_FIRST + 0x10, kIdTabBar = IDW_CONTROLBAR_FIRST + 0x11,
            kIdTabs = 1, kIdSideBars = IDW_CONTROLBAR_FIRST + 0x20;
+// With --extras: a gallery in the tool bar and a dialog bar at the left.
+bool g_extras = false;
 
 // A command bar that lays its controls out in one pass at the length it is given.
 class CDemoCommandBar : public CTKCommandBar {
@@ -256,7 +261,10 @@ class CDemoFrame : public CMDIFrameWnd {
  public:
   ~CDemoFrame() override {
     CTKMouseManager::ThreadInstance()->CloseTrackedBars();
-    for (CTKCommandBar* bar : {m_pMenuBar, m_pToolBar, m_pSideBars[0], m_pSideBars[1], m_pSideBars[2], m_pSideBars[3]})
+    for (CTKCommandBar* bar : {static_cast<CTKCommandBar*>(m_pMenuBar), static_cast<CTKCommandBar*>(m_pToolBar),
+                               static_cast<CTKCommandBar*>(m_pSideBars[0]), static_cast<CTKCommandBar*>(m_pSideBars[1]),
+                               static_cast<CTKCommandBar*>(m_pSideBars[2]), static_cast<CTKCommandBar*>(m_pSideBars[3]),
+                               static_cast<CTKCommandBar*>(m_pPanelBar)})
       if (bar) {
         if (bar->GetSafeHwnd()) bar->DestroyWindow();
         bar->Release();
@@ -268,6 +276,7 @@ class CDemoFrame : public CMDIFrameWnd {
   CDemoCommandBar* m_pToolBar = nullptr;
   // Bars docked at the bottom, left and right, and one floating.
   CDemoCommandBar* m_pSideBars[4] = {};
+  CTKDialogBar* m_pPanelBar = nullptr;  // with --extras
   CDocumentTabBar m_wndTabBar;
   HMENU m_hMenuShown = nullptr;
 
@@ -323,9 +332,12 @@ class CDemoFrame : public CMDIFrameWnd {
     close->SetBeginGroup(true);
     popup->SetCommandBar(items);
     items->Release();
+    if (g_extras) AddDemoGallery(m_pToolBar);
     if (!m_pToolBar->Create(m_hWnd, WS_CHILD | WS_VISIBLE, RECT{0, 0, 0, 0}, kIdToolBar)) return false;
     CTKDockContext::DockBar(m_pToolBar, CTKDockBar::FromSide(m_hWnd, 0), nullptr);
     if (!CreateSideBars()) return false;
+    if (g_extras && !(m_pPanelBar = CreateDemoDialogBar(this, &m_barManager, IDD_DEMOPANEL, IDW_CONTROLBAR_FIRST + 0x12)))
+      return false;
 
     if (!m_wndTabBar.Create(nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, this, kIdTabBar, CBRS_TOP)) return false;
     m_wndTabBar.m_wndTabs.Relayout();
@@ -610,6 +622,10 @@ int wmain(int argc, wchar_t** argv) {
     // The colour scheme the Office 2003 and Whidbey looks follow: 1 blue, 2 olive, 3 silver.
     if (!wcscmp(argv[i], L"--scheme") && i + 1 < argc)
       GetColorManagerInstance().SetThemeSetting(static_cast<int>(wcstol(argv[++i], nullptr, 10)));
+    // The Office 2007 image set from its resource module, and the gallery and dialog bar.
+    if (!wcscmp(argv[i], L"--imageset") && i + 1 < argc)
+      GetOffice2007ImageSet().AttachResourceModule(::LoadLibraryW(argv[++i]), nullptr, true);
+    if (!wcscmp(argv[i], L"--extras")) g_extras = true;
   }
   InstallThemeByNumber(theme);
   CDemoApp app;

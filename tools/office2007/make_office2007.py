@@ -80,6 +80,68 @@ def arrow_glyphs(size, color):
     return rows
 
 
+MAGENTA = (0xFF, 0x00, 0xFF)
+
+
+def on_key(rows):
+    """Rows of (r, g, b, a) with alpha 0 turned into the magenta key of 24-bit images."""
+    return [[p if p[3] else MAGENTA + (255,) for p in row] for row in rows]
+
+
+def glyph(size, kind, colour):
+    """A caption-button glyph on a transparent ground: x, a bar, a box, or two boxes."""
+    rows = [[(0, 0, 0, 0)] * size for _ in range(size)]
+    lo, hi = size // 4, size - size // 4 - 1
+    for i in range(lo, hi + 1):
+        if kind == "CLOSE":
+            rows[i][i] = rows[i][size - 1 - i] = colour + (255,)
+        elif kind == "MINIMIZE":
+            rows[hi][i] = colour + (255,)
+        else:
+            for edge in (lo, hi):
+                rows[edge][i] = rows[i][edge] = colour + (255,)
+    if kind == "RESTORE":
+        for i in range(lo + 2, hi + 1):
+            rows[lo + 2][i - 2] = colour + (255,)
+    return rows
+
+
+def scroll_button(width, height, state, arrow):
+    """An in-bar gallery button: normal, gallery hot, hot, pressed, disabled."""
+    faces = [(LIGHT, DARK), (LIGHT, DARK), HOT, PRESSED, ((0xEE, 0xF3, 0xFA), (0xE2, 0xEA, 0xF5))]
+    top, bottom = faces[state]
+    rows = rounded_frame(width, height, top, bottom, BORDER if state < 4 else (0xC5, 0xD2, 0xE3))
+    colour = (0x4D, 0x6F, 0x9B) if state < 4 else (0xA0, 0xB0, 0xC8)
+    mid_x, mid_y = width // 2, height // 2
+    for k in range(3):
+        for j in range(-k, k + 1):
+            y = mid_y - 1 + k if arrow == "up" else mid_y + 1 - k
+            rows[y][mid_x + j] = colour + (255,)
+    if arrow == "more":
+        for x in range(mid_x - 3, mid_x + 4):
+            rows[mid_y - 3][x] = colour + (255,)
+    return rows
+
+
+def theme_images():
+    images = {
+        "WORKSPACETOPLEFT": ("WORKSPACETOPLEFT.bmp", opaque_gradient(40, 24, (0x9F, 0xBE, 0xE6), (0xAB, 0xC5, 0xE6)),
+                             "bmp24"),
+        "FRAMECAPTIONBUTTON": ("FRAMECAPTIONBUTTON.bmp", on_key(stack(rounded_frame(21, 21, HOT[0], HOT[1], (0xDB, 0xCE, 0x99), 3),
+                                                                      rounded_frame(21, 21, PRESSED[0], PRESSED[1], (0xC2, 0x9B, 0x56), 3))),
+                               "bmp24"),
+    }
+    for arrow, name, height in (("up", "CONTROLGALLERYUP", 21), ("down", "CONTROLGALLERYDOWN", 19),
+                                ("more", "CONTROLGALLERYPOPUP", 22)):
+        images[name] = (name + ".bmp", on_key(stack(*[scroll_button(15, height, s, arrow) for s in range(5)])), "bmp24")
+    for kind in ("CLOSE", "MINIMIZE", "MAXIMIZE", "RESTORE"):
+        for size in (13, 17, 23):
+            colours = [(0x1E, 0x39, 0x5B), (0x1E, 0x39, 0x5B), (0x15, 0x2A, 0x45), (0x8D, 0xA3, 0xC1), (0x1E, 0x39, 0x5B)]
+            name = "FRAMECAPTION%s%d" % (kind, size)
+            images[name] = (name + ".bmp", on_key(stack(*[glyph(size, kind, c) for c in colours])), "bmp24")
+    return images
+
+
 IMAGES = {
     # resource name: (file name, pixels, format)
     "PUSHBUTTON_BMP": ("PUSHBUTTON.bmp", button_states(22, 22), "bmp32"),
@@ -90,6 +152,7 @@ IMAGES = {
     "TOOLBARFACE_BMP": ("TOOLBARFACE.bmp", opaque_gradient(8, 26, LIGHT, DARK), "bmp24"),
     "SCROLLARROWGLYPHS_PNG": ("SCROLLARROWGLYPHS.png", arrow_glyphs(9, (0x4D, 0x6F, 0x9B)), "png"),
 }
+IMAGES.update(theme_images())
 
 INI = [
     "; Office 2007, blue scheme",
@@ -107,6 +170,28 @@ INI = [
     "ControlGalleryBorder = 141 178 227",
     "ToolbarFaceLight = 227 239 255",
     "ToolbarFaceDark = 175 210 255",
+    "ToolbarFace = 191 219 255",
+    "ToolbarFaceShadow = 111 157 217",
+    "ToolbarSeparator = 154 198 255",
+    "ToolbarGripper = 39 65 118",
+    "DockBarFace = 191 219 255",
+    "MenuBarText = 21 66 139",
+    "MenuPopupBorder = 134 134 134",
+    "MenuPopupTearOffGripper = 154 198 255",
+    "MenuPopupExpandedGripperLight = 227 239 255",
+    "MenuPopupExpandedGripperDark = 175 210 255",
+    "ControlHighlightPopupedLight = 255 213 140",
+    "ControlHighlightPopupedDark = 255 172 66",
+    "ControlToolbarExpandLight = 227 239 255",
+    "ControlToolbarExpandDark = 101 147 207",
+    "ControlDisabledIcon = 141 141 141",
+    "ControlDisabledIconLight = 233 233 233",
+    "ControlDisabledIconDark = 160 160 160",
+    "ControlLabel = 221 231 238",
+    "ControlEditBorder = 171 193 222",
+    "FloatingBarGripper = 101 147 207",
+    "FloatingBarGripperText = 255 255 255",
+    "FloatingBarBorder = 101 147 207",
     "",
     "[Ribbon]",
     "RecentFileListEdgeShadow = 197 197 197",
@@ -116,9 +201,48 @@ INI = [
     "TabNormalText = 21 66 139",
     "",
     "[Window]",
+    "WindowFrame = 59 90 130",
+    "ButtonFace = 191 219 255",
+    "HighlightSelected = 255 231 162",
+    "HighlightSelectedBorder = 255 189 105",
+    "HighlightSelectedLight = 255 245 204",
+    "HighlightSelectedDark = 255 219 117",
+    "HighlightPressed = 251 140 60",
+    "HighlightPressedBorder = 251 140 60",
+    "HighlightPressedLight = 248 181 108",
+    "HighlightPressedDark = 251 140 60",
+    "HighlightChecked = 255 171 63",
+    "HighlightCheckedBorder = 251 140 60",
+    "HighlightCheckedLight = 252 217 158",
+    "HighlightCheckedDark = 252 177 77",
+    "BorderActive0 = 59 90 130",
+    "BorderActive1 = 192 211 235",
+    "BorderActive2 = 169 195 228",
+    "BorderActive3 = 194 217 247",
+    "BorderInactive0 = 192 192 192",
+    "BorderInactive1 = 231 238 247",
+    "BorderInactive2 = 220 228 240",
+    "BorderInactive3 = 227 234 245",
+    "CaptionTextActive = 62 106 170",
+    "CaptionTextInActive = 112 112 112",
+    "CaptionTextActiveTitle = 105 112 121",
     "TooltipLight = 255 255 255",
     "TooltipDark = 201 217 239",
     "TooltipBorder = 118 118 118",
+    "",
+    "[StatusBar]",
+    "StatusBarText = 21 66 139",
+    "StatusBarShadow = 86 125 176",
+    "StatusBarFaceTopLight = 221 236 254",
+    "StatusBarFaceTopDark = 199 224 255",
+    "StatusBarFaceBottomLight = 185 213 250",
+    "StatusBarFaceBottomDark = 214 232 255",
+    "",
+    "[Workspace]",
+    "AppWorkspace = 144 153 174",
+    "WorkspaceClientTop = 171 197 230",
+    "WorkspaceClientMiddle = 191 219 255",
+    "WorkspaceClientBottom = 191 219 255",
     "",
 ]
 

@@ -1,0 +1,369 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "platform/appframe/dc.h"
+#include "tests/toolkit/drawing/canvas.h"
+#include "tests/toolkit/drawing/test_main.h"
+#include "toolkit/commandbars/command_bar.h"
+#include "toolkit/commandbars/gallery.h"
+#include "toolkit/drawing/office2007_image_set.h"
+#include "toolkit/paint/office2007_theme.h"
+
+using namespace TKCommandBars;
+using TKPaintThemes::CTKOffice2007Theme;
+
+namespace {
+
+// The theme over the test's own image set (FULL_INI or PARTIAL_INI and the fixture bitmaps).
+struct Theme {
+  explicit Theme(const wchar_t* ini = L"FULL_INI") {
+    EXPECT_TRUE(set.AttachResourceModule(::GetModuleHandleW(nullptr), ini, false));
+    pm = new CTKOffice2007Theme(&set);
+    pm->ReloadColorsAndFonts();
+  }
+  ~Theme() { pm->Release(); }
+  void Use(const wchar_t* ini) {
+    ASSERT_TRUE(set.AttachResourceModule(::GetModuleHandleW(nullptr), ini, false));
+    pm->ReloadColorsAndFonts();
+  }
+  CTKOffice2007ImageSet set;
+  CTKOffice2007Theme* pm;
+};
+
+// A bar window of a type and position, drawn by the theme.
+struct Bar {
+  Bar(CTKPaintManager* pm, int type, int position, int w = 100, int h = 26) {
+    bar = new CTKCommandBar;
+    bar->SetType(type);
+    bar->SetPosition(position);
+    bar->SetPaintManager(pm);
+    bar->Create(nullptr, WS_POPUP, RECT{0, 0, w, h});
+  }
+  ~Bar() {
+    bar->DestroyWindow();
+    bar->Release();
+  }
+  CTKCommandBar* bar;
+};
+
+const COLORREF kWhite = RGB(255, 255, 255);
+const COLORREF kGround = RGB(9, 9, 9);
+
+TEST(Office2007Theme, DrawsByPixels) {
+  Theme t;
+  CTKOffice2007Theme& pm = *t.pm;
+  using Draw = std::function<void(CDC*)>;
+  auto state = [](int bar_type, bool selected, int pressed, int checked, bool enabled = true) {
+    CTKPaintManager::ItemState s;
+    s.bar_type = bar_type;
+    s.selected = selected;
+    s.pressed = pressed;
+    s.checked = checked;
+    s.enabled = enabled;
+    return s;
+  };
+  Bar tool(&pm, kToolBar, kTop), menu(&pm, kMenuBar, kTop), popup(&pm, kPopupBar, kPopup);
+  CTKControlGallery* gallery = new CTKControlGallery;
+  CTKControlGalleryItems* items = new CTKControlGalleryItems;
+  for (int i = 0; i < 30; ++i) items->AddItem(i + 1, L"");
+  gallery->SetItems(items);
+  items->Release();
+  Bar holder(&pm, kToolBar, kTop, 200, 80);
+  holder.bar->GetControls()->Add(gallery, 0);
+  gallery->Release();
+  const CRect gallery_rect(0, 0, 120, 60);
+
+  struct Case {
+    const char* element;
+    const char* state;
+    Draw draw;
+    int x, y;
+    COLORREF expected;
+  } cases[] = {
+      {"tool bar", "top row", [&](CDC* dc) { pm.PaintBarBackground(dc, tool.bar); }, 50, 0, RGB(230, 240, 250)},
+      {"tool bar", "shadow line", [&](CDC* dc) { pm.PaintBarBackground(dc, tool.bar); }, 50, 25, RGB(77, 88, 99)},
+      {"menu bar", "face", [&](CDC* dc) { pm.PaintBarBackground(dc, menu.bar); }, 50, 13, RGB(101, 111, 121)},
+      {"popup bar", "face", [&](CDC* dc) { pm.PaintBarBackground(dc, popup.bar); }, 50, 13, RGB(246, 246, 246)},
+      {"popup bar", "border", [&](CDC* dc) { pm.PaintBarBackground(dc, popup.bar); }, 0, 13, RGB(19, 20, 221)},
+      {"button", "hot face", [&](CDC* dc) { pm.PaintStateRect(dc, CRect(0, 0, 20, 20), state(kToolBar, true, 0, 0)); },
+       10, 10, RGB(79, 80, 181)},
+      {"button", "hot border", [&](CDC* dc) { pm.PaintStateRect(dc, CRect(0, 0, 20, 20), state(kToolBar, true, 0, 0)); },
+       0, 10, RGB(64, 65, 166)},
+      {"button", "pressed face", [&](CDC* dc) { pm.PaintStateRect(dc, CRect(0, 0, 20, 20), state(kToolBar, true, 1, 0)); },
+       10, 10, RGB(85, 86, 187)},
+      {"button", "pressed border",
+       [&](CDC* dc) { pm.PaintStateRect(dc, CRect(0, 0, 20, 20), state(kToolBar, true, 1, 0)); }, 19, 10,
+       RGB(70, 71, 172)},
+      {"button", "checked face", [&](CDC* dc) { pm.PaintStateRect(dc, CRect(0, 0, 20, 20), state(kToolBar, false, 0, 1)); },
+       10, 10, RGB(82, 83, 184)},
+      {"button", "checked border",
+       [&](CDC* dc) { pm.PaintStateRect(dc, CRect(0, 0, 20, 20), state(kToolBar, false, 0, 1)); }, 10, 0,
+       RGB(76, 77, 178)},
+      {"button", "normal draws nothing",
+       [&](CDC* dc) { pm.PaintStateRect(dc, CRect(0, 0, 20, 20), state(kToolBar, false, 0, 0)); }, 10, 10, kGround},
+      {"button", "disabled and hot draws nothing",
+       [&](CDC* dc) { pm.PaintStateRect(dc, CRect(0, 0, 20, 20), state(kToolBar, true, 0, 0, false)); }, 10, 10,
+       kGround},
+      {"menu item", "hot face", [&](CDC* dc) { pm.PaintStateRect(dc, CRect(0, 0, 20, 20), state(kPopupBar, true, 0, 0)); },
+       10, 10, RGB(61, 62, 163)},
+      {"status bar", "shadow line", [&](CDC* dc) { pm.PaintStatusBackground(dc, CRect(0, 0, 100, 22)); }, 50, 0,
+       RGB(11, 21, 131)},
+      {"status bar", "top gradient", [&](CDC* dc) { pm.PaintStatusBackground(dc, CRect(0, 0, 100, 22)); }, 50, 1,
+       RGB(200, 210, 220)},
+      {"status bar", "bottom gradient", [&](CDC* dc) { pm.PaintStatusBackground(dc, CRect(0, 0, 100, 22)); }, 50, 9,
+       RGB(150, 160, 170)},
+      {"status pane", "edge line", [&](CDC* dc) { pm.PaintStatusPaneEdge(dc, CRect(0, 0, 40, 20), false); }, 39, 5,
+       RGB(37, 38, 239)},
+      {"status pane", "white beside it", [&](CDC* dc) { pm.PaintStatusPaneEdge(dc, CRect(0, 0, 40, 20), false); }, 40, 5,
+       kWhite},
+      {"status pane", "beside the grip: nothing",
+       [&](CDC* dc) { pm.PaintStatusPaneEdge(dc, CRect(0, 0, 40, 20), true); }, 39, 5, kGround},
+      {"size grip", "dot", [&](CDC* dc) { pm.PaintSizeGrip(dc, CRect(0, 0, 20, 20)); }, 17, 17, RGB(37, 38, 239)},
+      {"size grip", "dot shadow", [&](CDC* dc) { pm.PaintSizeGrip(dc, CRect(0, 0, 20, 20)); }, 19, 19, kWhite},
+      {"size grip", "third dot of the bottom row", [&](CDC* dc) { pm.PaintSizeGrip(dc, CRect(0, 0, 20, 20)); }, 9, 17,
+       RGB(37, 38, 239)},
+      {"size grip", "no third dot in the top row", [&](CDC* dc) { pm.PaintSizeGrip(dc, CRect(0, 0, 20, 20)); }, 9, 9,
+       kGround},
+      {"gallery", "normal face",
+       [&](CDC* dc) {
+         gallery->SetSelected(0);
+         pm.GalleryPaintManager()->PaintGalleryBack(dc, gallery, gallery_rect);
+       },
+       50, 30, RGB(250, 251, 252)},
+      {"gallery", "hot face",
+       [&](CDC* dc) {
+         gallery->SetSelected(1);
+         pm.GalleryPaintManager()->PaintGalleryBack(dc, gallery, gallery_rect);
+         gallery->SetSelected(0);
+       },
+       50, 30, RGB(240, 200, 100)},
+      {"gallery", "border",
+       [&](CDC* dc) {
+         gallery->SetShowBorders(true);
+         pm.GalleryPaintManager()->PaintGalleryBack(dc, gallery, gallery_rect);
+         gallery->SetShowBorders(false);
+       },
+       0, 30, RGB(60, 70, 80)},
+      {"gallery", "label face",
+       [&](CDC* dc) { pm.GalleryPaintManager()->PaintGroupLabel(dc, gallery, CRect(0, 0, 100, 19), L""); }, 50, 5,
+       RGB(43, 44, 245)},
+      {"gallery", "label line",
+       [&](CDC* dc) { pm.GalleryPaintManager()->PaintGroupLabel(dc, gallery, CRect(0, 0, 100, 19), L""); }, 50, 18,
+       RGB(197, 197, 197)},
+      {"workspace", "corner image", [&](CDC* dc) { pm.PaintClientArea(dc, CRect(0, 0, 100, 100)); }, 2, 2,
+       RGB(5, 105, 205)},
+      {"workspace", "corner image stretched along the top", [&](CDC* dc) { pm.PaintClientArea(dc, CRect(0, 0, 100, 100)); },
+       95, 2, RGB(5, 105, 205)},
+      {"workspace", "gradient below the image", [&](CDC* dc) { pm.PaintClientArea(dc, CRect(0, 0, 100, 100)); }, 50, 8,
+       RGB(124, 125, 226)},
+      {"workspace", "excluded rectangle untouched",
+       [&](CDC* dc) { pm.PaintClientArea(dc, CRect(0, 0, 100, 100), CRect(40, 40, 60, 60)); }, 50, 50, kGround},
+      {"caption button", "hot background",
+       [&](CDC* dc) { pm.PaintCaptionButton(dc, CRect(0, 0, 20, 20), 61536, false, true, true); }, 1, 1,
+       RGB(180, 90, 10)},
+      {"caption button", "hot and pressed background",
+       [&](CDC* dc) { pm.PaintCaptionButton(dc, CRect(0, 0, 20, 20), 61536, true, true, true); }, 1, 1,
+       RGB(90, 180, 10)},
+      {"caption button", "normal: no background",
+       [&](CDC* dc) { pm.PaintCaptionButton(dc, CRect(0, 0, 20, 20), 61536, false, false, true); }, 1, 1, kGround},
+      {"caption button", "14 wide: the 13-pixel close glyph, hot",
+       [&](CDC* dc) { pm.PaintCaptionButton(dc, CRect(0, 0, 14, 14), 61536, false, true, true); }, 7, 7, RGB(2, 2, 2)},
+      {"caption button", "15 wide: any other command takes the 17-pixel restore glyph, disabled",
+       [&](CDC* dc) { pm.PaintCaptionButton(dc, CRect(0, 0, 15, 17), 1234, false, false, false); }, 7, 8,
+       RGB(14, 14, 14)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.element) + ", " + c.state);
+    Canvas canvas(120, 110, kGround);
+    CDC dc;
+    dc.Attach(canvas.dc());
+    c.draw(&dc);
+    dc.Detach();
+    EXPECT_EQ(c.expected, canvas.At(c.x, c.y));
+  }
+}
+
+TEST(Office2007Theme, GalleryScrollButtonsFromTheImageSet) {
+  Theme t;
+  Bar holder(t.pm, kToolBar, kTop, 200, 80);
+  CTKControlGallery* gallery = new CTKControlGallery;
+  CTKControlGalleryItems* items = new CTKControlGalleryItems;
+  for (int i = 0; i < 30; ++i) items->AddItem(i + 1, L"");
+  gallery->SetItems(items);
+  items->Release();
+  holder.bar->GetControls()->Add(gallery, 0);
+  gallery->Release();
+  CTKCommandBar* drop_down = new CTKCommandBar;
+  gallery->SetCommandBar(drop_down);
+  drop_down->Release();
+  gallery->SetRect(CRect(0, 0, 120, 60));
+  const int x = 120 - 7;
+  struct Case {
+    const char* name;
+    int scroll, hot_part;
+    bool gallery_hot;
+    int y;
+    COLORREF expected;
+  } cases[] = {
+      {"up at the top is disabled", 0, 0, false, 10, RGB(200, 200, 0)},
+      {"down, normal", 0, 0, false, 21 + 9, RGB(0, 200, 0)},
+      {"down, the gallery hot", 0, 0, true, 21 + 9, RGB(50, 200, 0)},
+      {"down, the button hot", 0, CTKScrollBase::kPartDownArrow, true, 21 + 9, RGB(100, 200, 0)},
+      {"up, scrolled", 40, 0, false, 10, RGB(200, 0, 0)},
+      {"down at the end is disabled", 100000, 0, false, 21 + 9, RGB(200, 200, 50)},
+      {"more, normal", 0, 0, false, 50, RGB(0, 0, 200)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    gallery->SetScrollPos(c.scroll);
+    gallery->SetHotPart(c.hot_part);
+    gallery->SetSelected(c.gallery_hot ? 1 : 0);
+    gallery->SetHotPart(c.hot_part);
+    Canvas canvas(130, 70, kGround);
+    CDC dc;
+    dc.Attach(canvas.dc());
+    t.pm->GalleryPaintManager()->PaintInlineScroller(&dc, gallery);
+    dc.Detach();
+    EXPECT_EQ(c.expected, canvas.At(x, c.y));
+  }
+  EXPECT_EQ(17, t.pm->GalleryPaintManager()->ScrollArrowSize());
+  EXPECT_EQ(21, t.pm->GalleryPaintManager()->UpButtonHeight());
+}
+
+TEST(Office2007Theme, AKeyMissingFromTheIniKeepsThePreviousColour) {
+  Theme t;
+  CTKOffice2007Theme& pm = *t.pm;
+  // The base colour of index 30 as the theme's base gives it, before the INI.
+  CTKOffice2007ImageSet empty;  // a module without INI text
+  empty.AttachResourceModule(::GetModuleHandleW(L"kernel32.dll"), nullptr, false);
+  ASSERT_FALSE(empty.HasIniText());
+  CTKOffice2007Theme bare(&empty);
+  bare.ReloadColorsAndFonts();
+  const COLORREF base_face = bare.ResolveColor(30);
+  const COLORREF base_selected_border = bare.ResolveColor(32);
+  struct Case {
+    const char* key;
+    std::function<COLORREF()> read;
+    COLORREF full, partial;
+  } cases[] = {
+      {"ToolbarFace (colour 30)", [&] { return pm.ResolveColor(30); }, RGB(34, 35, 236), base_face},
+      {"HighlightSelectedBorder (colour 32)", [&] { return pm.ResolveColor(32); }, RGB(64, 65, 166),
+       base_selected_border},
+      {"MenuBarText", [&] { return pm.MenuBarTextColor(); }, RGB(16, 17, 218), RGB(16, 17, 218)},
+      {"StatusBarShadow", [&] { return pm.StatusBarShadowColor(); }, RGB(11, 21, 131), RGB(11, 21, 131)},
+      {"WorkspaceClientTop", [&] { return pm.WorkspaceColor(0); }, RGB(124, 125, 226), RGB(124, 125, 226)},
+      {"ControlGalleryNormal",
+       [&] { return static_cast<TKPaintThemes::CTKControlGalleryOffice2007Theme*>(pm.GalleryPaintManager())->NormalColor(); },
+       RGB(250, 251, 252), RGB(250, 251, 252)},
+      {"a key present in both (ToolbarSeparator, colour 39)", [&] { return pm.ResolveColor(39); }, RGB(37, 38, 239),
+       RGB(37, 38, 239)},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.full, c.read()) << c.key << " from the full INI";
+  t.Use(L"PARTIAL_INI");
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.partial, c.read()) << c.key << " from the INI without it";
+    EXPECT_NE(CLR_INVALID, c.read()) << c.key;
+  }
+  // Drawn: the workspace below the corner image keeps its colour.
+  Canvas canvas(100, 100, kGround);
+  CDC dc;
+  dc.Attach(canvas.dc());
+  pm.PaintClientArea(&dc, CRect(0, 0, 100, 100));
+  dc.Detach();
+  EXPECT_EQ(RGB(124, 125, 226), canvas.At(50, 8));
+}
+
+TEST(Office2007Theme, FrameRegionAndThemeNumber) {
+  Theme t;
+  EXPECT_EQ(nullptr, t.pm->WindowFrameRegion(true, 100, 80, false, 4));
+  struct Case {
+    bool status_bar;
+    int border;
+    POINT inside, outside;
+  } cases[] = {
+      {false, 4, {0, 79}, {3, 0}},   // square bottom corners
+      {true, 4, {1, 77}, {0, 79}},   // rounded bottom above a status bar
+      {true, 3, {0, 79}, {1, 0}},    // a thin border keeps them square
+  };
+  for (const Case& c : cases) {
+    KestrinWinNS::CScopedRegion region(t.pm->WindowFrameRegion(false, 100, 80, c.status_bar, c.border));
+    ASSERT_TRUE(region.Get());
+    EXPECT_TRUE(::PtInRegion(region.Get(), c.inside.x, c.inside.y)) << c.status_bar << c.border;
+    EXPECT_FALSE(::PtInRegion(region.Get(), c.outside.x, c.outside.y)) << c.status_bar << c.border;
+    EXPECT_TRUE(::PtInRegion(region.Get(), 4, 0));
+  }
+  CTKPaintManager* by_number = NewThemeByNumber(5);
+  EXPECT_EQ(5, by_number->ThemeNumber());
+  by_number->Release();
+}
+
+TEST(Office2007Theme, ProjectImageSetGivesEveryColour) {
+  // The project's own image set, as the toolkit ships it.
+  HMODULE module = ::LoadLibraryW(Office2007ModulePath().c_str());
+  ASSERT_TRUE(module);
+  CTKOffice2007ImageSet set;
+  ASSERT_TRUE(set.AttachResourceModule(module, nullptr, true));
+  CTKOffice2007Theme* pm = new CTKOffice2007Theme(&set);
+  pm->ReloadColorsAndFonts();
+  for (const wchar_t* key : {L"ToolbarFace", L"ToolbarFaceShadow", L"MenuBarText", L"ControlLabel"})
+    EXPECT_NE(CLR_INVALID, set.ColorFromIni(L"Toolbar", key)) << key;
+  for (const wchar_t* key : {L"HighlightSelected", L"BorderActive0", L"CaptionTextActive"})
+    EXPECT_NE(CLR_INVALID, set.ColorFromIni(L"Window", key)) << key;
+  for (const wchar_t* image : {L"WORKSPACETOPLEFT", L"CONTROLGALLERYUP", L"CONTROLGALLERYDOWN",
+                               L"CONTROLGALLERYPOPUP", L"FRAMECAPTIONBUTTON", L"FRAMECAPTIONCLOSE13"})
+    EXPECT_TRUE(pm->ImageNamed(image)) << image;
+  EXPECT_EQ(set.ColorFromIni(L"Toolbar", L"ToolbarFace"), pm->ResolveColor(30));
+  pm->Release();
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Office2007Theme, WindowFrameBorderColumnsAndBottomLine) {
+  Theme t;
+  const COLORREF active[4] = {RGB(88, 89, 190), RGB(91, 92, 193), RGB(94, 95, 196), RGB(97, 98, 199)};
+  const COLORREF inactive0 = RGB(100, 101, 202), inactive3 = RGB(109, 110, 211);
+  struct Case {
+    const char* name;
+    int border;
+    bool active, maximized, status_bar;
+    int x, y;
+    COLORREF expected;
+  } cases[] = {
+      {"3-pixel border, column 0", 3, true, false, false, 0, 50, active[0]},
+      {"3-pixel border, column 2", 3, true, false, false, 2, 50, active[2]},
+      {"3-pixel border, column 3 is the client's", 3, true, false, false, 3, 50, kGround},
+      {"6-pixel border, column 3", 6, true, false, false, 3, 50, active[3]},
+      {"6-pixel border, column 5", 6, true, false, false, 5, 50, active[3]},
+      {"right side mirrors the left", 6, true, false, false, 199 - 1, 50, active[1]},
+      {"bottom line, active", 6, true, false, false, 100, 119, active[0]},
+      {"bottom line, maximised", 6, true, true, false, 100, 119, active[3]},
+      {"bottom line, inactive", 6, false, false, false, 100, 119, inactive0},
+      {"bottom border above the line, inactive", 6, false, false, false, 100, 116, inactive3},
+      {"inner column stops above a status bar", 6, true, false, true, 2, 100, kGround},
+      {"column 0 runs down beside a status bar", 6, true, false, true, 0, 100, active[0]},
+      {"caption band without its images: colour 3", 6, true, false, false, 100, 10, RGB(97, 98, 199)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Canvas canvas(200, 120, kGround);
+    CDC dc;
+    dc.Attach(canvas.dc());
+    TKPaintThemes::TKFrameInfo frame;
+    frame.size = CSize(200, 120);
+    frame.border = c.border;
+    frame.caption_height = 24;
+    frame.active = c.active;
+    frame.maximized = c.maximized;
+    frame.status_bar = c.status_bar;
+    frame.status_height = 20;
+    t.pm->PaintWindowFrame(&dc, frame);
+    dc.Detach();
+    EXPECT_EQ(c.expected, canvas.At(c.x, c.y));
+  }
+}
+
+}  // namespace

@@ -1,0 +1,111 @@
+// A tool bar that hosts one child window (its client: a dialog, a tree) under a caption row
+// with a caption control and a hide button, resizable by its edges docked and floating.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "toolkit/commandbars/command_bar.h"
+#include "toolkit/commandbars/control_button.h"
+
+class CTKDialogBar : public CTKCommandBar {
+  DECLARE_DYNCREATE(CTKDialogBar)
+
+ public:
+  static const int kHideCommand = 9149;
+  static const int kCaptionCommand = 9147;
+
+  // Hides its bar when clicked; a Marlett cross.
+  class CControlButtonHide : public CTKControlButton {
+   public:
+    CControlButtonHide();
+    void Draw(CDC* dc) override;
+    bool DrawsOwnFace() const override { return true; }
+    void OnExecute() override;
+  };
+
+  // The caption text; opens the caption popup when it has commands.
+  class CControlCaptionPopup : public CTKControlPopup {
+   public:
+    CControlCaptionPopup();
+    void Draw(CDC* dc) override;
+    bool DrawsOwnFace() const override { return true; }
+    void OnClick(bool keyboard = false, CPoint pt = CPoint()) override;
+    void SetPopupAllowed(bool on) { popup_allowed_ = on; }
+    bool IsPopupAllowed() const { return popup_allowed_; }
+
+   private:
+    bool popup_allowed_ = false;
+  };
+
+  CTKDialogBar();
+  ~CTKDialogBar() override;
+
+  // The hosted window: made a child of the bar and kept in its client area.
+  void SetClientWindow(HWND hwnd);
+  HWND GetClientWindow() const { return client_; }
+  void SetCaption(const std::wstring& text) { caption_ = text; DelayLayout(); }
+  // The caption text, or the bar's title when the text is empty.
+  std::wstring GetCaptionText() const { return caption_.empty() ? GetTitle() : caption_; }
+  void SetResizable(bool on) { resizable_ = on; }
+  bool IsResizable() const { return resizable_; }
+  void SetMinClientSize(CSize size) { min_client_ = size; }
+  CSize GetMinClientSize() const { return min_client_; }
+  void SetDockedSize(CSize size) { docked_size_ = size; }
+  CSize GetDockedSize() const { return docked_size_; }
+  void SetFloatingSize(CSize size) { floating_size_ = size; }
+  CSize GetFloatingSize() const { return floating_size_; }
+  void ShowCaption(bool on) { show_caption_ = on; DelayLayout(); }
+  void SetCaptionPopupAllowed(bool on) { caption_popup_ = on; }
+  // Without a hide button the bar cannot be hidden from its caption.
+  void EnableHideButton(bool on) { hide_enabled_ = on; }
+  const CRect& GetBorders3() const { return borders_; }
+  int GetCaptionHeight() const { return caption_height_; }
+  bool IsActive() const { return active_; }
+  // The commands the caption control opens (a popup bar of the bar's own).
+  CTKCommandBar* GetCaptionPopupBar();
+  CControlButtonHide* GetHideButton() const { return hide_; }
+  CControlCaptionPopup* GetCaptionControl() const { return caption_control_; }
+
+  // The edge under a screen point: an HT code (HTLEFT ... HTBOTTOMRIGHT), or 0 where the bar's
+  // own hit test answers.
+  int ResizeHitTest(CPoint screen) const;
+  // 1 in the caption row (the drag area), -2 elsewhere; client coordinates.
+  int DragHitTest(CPoint client) const { return show_caption_ && client.y < borders_.top + caption_height_ ? 1 : -2; }
+  // Resizing by `edge` (an HT code) to a new window rectangle in the parent's coordinates;
+  // false when the client would be smaller than the minimum.
+  bool ResizeTo(const CRect& rect, int edge);
+  // The focus is in the bar or its client (checked at every idle update).
+  void UpdateActiveState();
+
+  CSize CalcSize(int length, DWORD mode) override;
+  void DrawCommandBar(CDC* dc, const CRect& clip) override;
+  void OnIdleUpdate() override;
+  void OnUpdateCmdUI(CFrameWnd* target, bool disable_if_no_handler) override;
+
+ protected:
+  LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
+
+ private:
+  void EnableCaptionControls();
+  int MeasureCaptionHeight();
+  void LayoutCaptionRow(CSize size);
+  void PlaceClient(CSize size);
+
+  CRect borders_{3, 3, 3, 3};
+  bool resizable_ = true;
+  CSize min_client_{50, 50};
+  bool show_caption_ = true;
+  bool caption_popup_ = true;
+  int caption_height_ = 0;
+  CSize docked_size_{200, 200};
+  CSize floating_size_{200, 200};
+  bool hide_enabled_ = true;
+  std::wstring caption_;
+  CTKCommandBar* popup_bar_ = nullptr;
+  HWND client_ = nullptr;
+  bool active_ = false;
+  CControlButtonHide* hide_ = nullptr;
+  CControlCaptionPopup* caption_control_ = nullptr;
+};

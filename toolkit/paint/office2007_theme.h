@@ -1,0 +1,104 @@
+// The Office 2007 look: colours by name from the image set's INI, and the workspace, caption
+// buttons and gallery scroll parts drawn from its bitmaps with sizing margins. Bars and
+// controls take the image set's gradients and highlight colours.
+#pragma once
+
+#include <windows.h>
+
+#include "toolkit/paint/default_theme.h"
+
+class CTKOffice2007ImageSet;
+class CTKOffice2007Image;
+
+namespace TKPaintThemes {
+
+class CTKOffice2007Theme;
+
+// The gallery's scroll parts and faces in the Office 2007 look.
+class CTKControlGalleryOffice2007Theme : public CTKControlGalleryPaintManager {
+ public:
+  explicit CTKControlGalleryOffice2007Theme(CTKOffice2007Theme* owner);
+  void PaintGroupLabel(CDC* dc, class CTKControlGallery* gallery, const CRect& rect, const std::wstring& caption) override;
+  void PaintGalleryBack(CDC* dc, class CTKControlGallery* gallery, const CRect& rect) override;
+  void PaintPopupScroller(CDC* dc, class CTKControlGallery* gallery) override;
+  void PaintInlineScroller(CDC* dc, class CTKControlGallery* gallery) override;
+  void RefreshMetrics() override;
+  COLORREF SelectedColor() const { return selected_; }
+  COLORREF NormalColor() const { return normal_; }
+
+ private:
+  CTKOffice2007Theme* theme_;
+  COLORREF selected_ = RGB(255, 226, 148), normal_ = RGB(255, 255, 255), border_colour_ = RGB(141, 178, 227);
+};
+
+// What the frame's non-client drawing needs to know of the frame.
+struct TKFrameInfo {
+  CSize size;              // the window's
+  int border = 4;          // the distance from the window's left edge to its client area
+  int caption_height = 0;  // the caption band's
+  bool active = true;
+  bool maximized = false;
+  bool draws_caption = true;
+  bool status_bar = false;  // a toolkit status bar is shown at the bottom of the client
+  int status_height = 0;
+};
+
+class CTKOffice2007Theme : public CTKDefaultTheme {
+ public:
+  // The process's image set, or the one given (which must outlive the theme).
+  explicit CTKOffice2007Theme(CTKOffice2007ImageSet* set = nullptr);
+  ~CTKOffice2007Theme() override;
+
+  int ThemeNumber() const override { return 5; }
+  void ReloadColorsAndFonts() override;
+  int TextColorForState(const ItemState& state) override;
+  void PaintStateRect(CDC* dc, const CRect& rect, const ItemState& state) override;
+  void PaintBarBackground(CDC* dc, CTKCommandBar* bar) override;
+  void PaintDockArea(CDC* dc, const CRect& rect) override;
+  void PaintStatusPaneEdge(CDC* dc, const CRect& rect, bool besideGrip) override;
+  void PaintSizeGrip(CDC* dc, const CRect& rect) override;
+  void PaintStatusBackground(CDC* dc, const CRect& rect) override;
+  void PaintClientArea(CDC* dc, const CRect& rect) override { PaintClientArea(dc, rect, CRect()); }
+  // The workspace: its corner image, then two gradients; nothing inside `excluded`.
+  void PaintClientArea(CDC* dc, const CRect& rect, const CRect& excluded);
+  // A caption button of a frame the theme draws: 61536 close, 61472 minimise, 61488 maximise,
+  // any other restore.
+  void PaintCaptionButton(CDC* dc, const CRect& rect, int command, bool pressed, bool hot, bool enabled);
+  // The non-client frame: the border columns, the bottom border and the caption band.
+  void PaintWindowFrame(CDC* dc, const TKFrameInfo& frame);
+  // The region with cut corners of a frame of size w x h; null for maximised frames.
+  HRGN WindowFrameRegion(bool maximized, int w, int h, bool statusBar, int borderWidth);
+  // The caption text of a frame, in the caption font.
+  void PaintCaptionTitle(CDC* dc, const CRect& rect, const std::wstring& text, bool active);
+
+  CTKOffice2007ImageSet* ImageSetOf() const { return set_; }
+  CTKOffice2007Image* ImageNamed(const wchar_t* name) const;
+  COLORREF MenuBarTextColor() const { return menu_bar_text_; }
+  COLORREF StatusBarShadowColor() const { return status_shadow_; }
+  COLORREF WorkspaceColor(int i) const { return workspace_[i]; }
+  COLORREF FrameBorderColor(bool active, int i) const { return border_[(active ? 0 : 4) + i]; }
+  COLORREF CaptionTextColor(int i) const { return caption_text_[i]; }
+  const CTKPaintManagerColorGradient& ToolBarFace() const { return toolbar_face_; }
+  int CaptionHeight() const { return caption_height_; }
+  CFont& FrameCaptionFont() { return caption_font_; }
+
+ private:
+  // Reads the INI's colours; a key the INI lacks leaves the colour as it was.
+  void ReadIniColors();
+
+  CTKPaintManagerFont caption_font_;
+  int caption_metric_ = 18, caption_height_ = 17;
+  CTKOffice2007ImageSet* set_;
+  COLORREF border_[8] = {};
+  COLORREF caption_text_[3] = {};
+  COLORREF menu_bar_text_ = RGB(21, 66, 139);
+  COLORREF status_shadow_ = RGB(86, 125, 176);
+  CTKPaintManagerColorGradient status_top_, status_bottom_;
+  COLORREF workspace_[3] = {RGB(171, 197, 230), RGB(191, 219, 255), RGB(191, 219, 255)};
+  CTKPaintManagerColorGradient toolbar_face_, dock_face_, expand_, popped_, checked_popped_, gripper_,
+      selected_face_, checked_face_, pressed_face_;
+  COLORREF toolbar_shadow_ = RGB(111, 157, 217);
+  COLORREF tear_off_ = RGB(154, 198, 255);
+};
+
+}  // namespace TKPaintThemes
