@@ -6,6 +6,7 @@
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/command_bar_manager.h"
 #include "toolkit/commandbars/control_button.h"
+#include "toolkit/commandbars/popup_bar.h"
 #include "toolkit/paint/paint_manager.h"
 
 using namespace TKCommandBars;
@@ -81,12 +82,7 @@ CTKControl* CTKControls::Add(int type, int id, const std::wstring& parameter, in
       ::SendMessageW(site, kMsgPopupBarRequest, 0, reinterpret_cast<LPARAM>(&request));
       bar = request.bar;
     }
-    if (!bar) {
-      bar = new CTKCommandBar;
-      bar->SetType(kPopupBar);
-      bar->SetPosition(kPopup);
-      bar->SetCommandBarManager(GetManager());
-    }
+    if (!bar) bar = CTKPopupBar::CreatePopupBar(GetManager());
     bar->SetTitle(caption);
     if (menu) {
       HMENU sub = ::GetSubMenu(menu, 0);
@@ -305,10 +301,7 @@ CTKControl* CTKControls::AddMenuItem(HMENU menu, int position) {
     control = new CTKControlButton;
   } else {
     CTKControlPopup* popup = new CTKControlPopup;
-    CTKCommandBar* popupBar = new CTKCommandBar;
-    popupBar->SetType(kPopupBar);
-    popupBar->SetPosition(kPopup);
-    popupBar->SetCommandBarManager(GetManager());
+    CTKCommandBar* popupBar = CTKPopupBar::CreatePopupBar(GetManager());
     popupBar->SetTitle(text);
     HMENU loaded = nullptr;
     if (!sub && id > 0) loaded = ::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id));
