@@ -730,13 +730,31 @@ int CTKPopupBar::OnHookKeyDown(UINT key, LPARAM data) {
       ExpandBar();
       return kKeyHandled;
     }
-    const int next = controls_->GetNext(hot_, 1);
+    const int next = controls_->GetNext(hot_, 1, true, false, true);
     if (hot_ >= 0 && next >= 0 && next <= hot_) {
       ExpandBar();
       return kKeyHandled;
     }
   }
   return CTKCommandBar::OnHookKeyDown(key, data);
+}
+
+bool CTKPopupBar::OnNavigate(int code) {
+  switch (code) {
+    case kNavNext:
+    case kNavPrev: {
+      CTKCommandBarManager* manager = GetCommandBarManager();
+      if (manager) manager->HideKeyboardTips();
+      const int step = code == kNavNext ? 1 : -1;
+      return SetHotControl(controls_->GetNext(hot_, step, true, false, true), code == kNavNext ? kHotKeyForward : kHotKeyBackward);
+    }
+    case kNavFirst:
+      return SetHotControl(controls_->GetNext(-1, 1, true, false, true), kHotKeyForward);
+    case kNavLast:
+      return SetHotControl(controls_->GetNext(-1, -1, true, false, true), kHotKeyBackward);
+    default:
+      return CTKCommandBar::OnNavigate(code);
+  }
 }
 
 void CTKPopupBar::Copy(const CTKCommandBar* source, bool deep) {

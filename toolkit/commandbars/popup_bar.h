@@ -36,10 +36,10 @@ class CTKPopupBar : public CTKCommandBar {
   enum { kDirLeft = 1, kDirDrop = 2 };
   enum { kTimerScrollDown = 5001, kTimerScrollUp = 5002, kTimerTearOff = 5003, kTimerExpand = 5004 };
   enum { kScrollPeriod = 80, kTearOffPeriod = 80, kExpandDelay = 900 };
-  static const int kScrollArrowHeight = 16;
-  static const int kExpandButtonId = 9150;
+  static constexpr int kScrollArrowHeight = 16;
+  static constexpr int kExpandButtonId = 9150;
   // Message posted to a popup laid out again while it showed keyboard tips.
-  static const UINT kMsgShowTipsAgain = 52426;
+  static constexpr UINT kMsgShowTipsAgain = 52426;
 
   // The expand button at the bottom of a popup whose rarely used items are hidden.
   class CControlExpandButton : public CTKControlButton {
@@ -133,6 +133,8 @@ class CTKPopupBar : public CTKCommandBar {
   bool SetTrackingMode(int mode, bool selectFirst = true, bool keyboard = false) override;
   bool SetHotControl(int index, int how = kHotProgram) override;
   int OnHookKeyDown(UINT key, LPARAM data) override;
+  // Steps skip the items the popup hides (rarely used, scrolled out of view excepted).
+  bool OnNavigate(int code) override;
   void Copy(const CTKCommandBar* source, bool deep) override;
   void DrawCommandBar(CDC* dc, const CRect& clip) override;
 

@@ -114,7 +114,8 @@ bool CTKToolBar::CreateToolBar(HWND site, bool floating) {
     DWORD ex = (manager && manager->GetOptions().right_to_left) ? WS_EX_LAYOUTRTL : 0;
     const DWORD style = floating ? 0x86000100 : 0x46000100;
     CRect rect(0, 0, floating_size_.cx, floating_size_.cy);
-    if (!CreateEx(ex, kToolBarClass, title_.c_str(), style & ~WS_VISIBLE, rect, site, bar_id_)) return false;
+    // A popup window takes no child id.
+    if (!CreateEx(ex, kToolBarClass, title_.c_str(), style & ~WS_VISIBLE, rect, site, floating ? 0 : bar_id_)) return false;
     hwnd = GetSafeHwnd();
     ::ShowWindow(hwnd, visible_ ? SW_SHOWNA : SW_HIDE);
   }

@@ -14,12 +14,12 @@ class CTKToolBar : public CTKCommandBar {
   DECLARE_DYNCREATE(CTKToolBar)
 
  public:
-  static const int kExpandButtonId = 9148;
-  static const int kHideButtonId = 9149;
-  static const int kCustomizeEntryId = 9122;
+  static constexpr int kExpandButtonId = 9148;
+  static constexpr int kHideButtonId = 9149;
+  static constexpr int kCustomizeEntryId = 9122;
   // Room the expand button takes at the end of a docked bar, and a floating bar's border.
-  static const int kExpandRoom = 11;
-  static const int kFloatingBorder = 3;
+  static constexpr int kExpandRoom = 11;
+  static constexpr int kFloatingBorder = 3;
 
   // The expand button: a popup of the controls the bar's length hides.
   class CControlButtonExpand : public CTKControlPopup {
