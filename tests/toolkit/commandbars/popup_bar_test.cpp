@@ -391,6 +391,7 @@ TEST(PopupBar, DraggingTheCaptionTearsTheMenuOffIntoAFloatingBar) {
       ::PostMessageW(hwnd, c.end, c.end == WM_KEYDOWN ? VK_ESCAPE : 0, 0);
     POINT start = centre;
     ::ClientToScreen(hwnd, &start);
+    POINT last{start.x + c.moves.back().x, start.y + c.moves.back().y};
     EXPECT_EQ(c.torn, fx.popup->TrackTearOff(start));
     EXPECT_EQ(c.end == WM_QUIT, DispatchAndTakeQuit());
     CTKToolBar* torn = fx.manager.FindToolBar(700);
@@ -406,8 +407,6 @@ TEST(PopupBar, DraggingTheCaptionTearsTheMenuOffIntoAFloatingBar) {
                      (torn->GetExpandButton() && torn->GetExpandButton()->IsVisible() ? 1 : 0));
     EXPECT_EQ(200, torn->GetControl(0)->GetID());
     // The bar hangs from the pointer's last place.
-    POINT last{centre.x + c.moves.back().x, centre.y + c.moves.back().y};
-    ::ClientToScreen(hwnd, &last);
     CRect placed;
     ::GetWindowRect(torn->GetSafeHwnd(), &placed);
     EXPECT_EQ(last.y - 10, placed.top);
