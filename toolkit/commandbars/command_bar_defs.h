@@ -15,6 +15,7 @@ const UINT kMsgPopupOpening = 10331;
 const UINT kMsgPopupClosed = 10333;
 const UINT kMsgMenuItemRequest = 10334;
 const UINT kMsgMenuItemAdded = 10335;
+const UINT kMsgChildIcon = 10336;
 const UINT kMsgPopupBarRequest = 10337;
 const UINT kMsgControlNotify = 10338;
 const UINT kMsgResetBar = 10340;
