@@ -30,6 +30,9 @@
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/command_bar_manager.h"
 #include "toolkit/commandbars/control_button.h"
+#include "toolkit/commandbars/menu_bar.h"
+#include "toolkit/commandbars/popup_bar.h"
+#include "toolkit/commandbars/tool_bar.h"
 #include "toolkit/drawing/image_manager.h"
 #include "toolkit/paint/paint_manager.h"
 #include "toolkit/tabs/tab_control.h"
@@ -41,61 +44,6 @@ using namespace TKCommandBars;
 // Bar ids from the control-bar range, clear of the status bar's.
 const UINT kIdToolBar = IDW_TOOLBAR, kIdMenuBar = IDW_CONTROLBAR_FIRST + 0x10, kIdTabBar = IDW_CONTROLBAR_FIRST + 0x11,
            kIdTabs = 1;
-
-// A command bar that lays its controls out in one pass at the length it is given.
-class CDemoCommandBar : public CTKCommandBar {
- public:
-  CSize CalcSize(int length, DWORD mode) override { return LayoutControls(length, CTKControls::kLayoutCommit | mode); }
-};
-
-// A popup bar: a column of items in a popup window below the control that opens it.
-class CDemoPopupBar : public CDemoCommandBar {
- public:
-  CDemoPopupBar() {
-    SetType(kPopupBar);
-    SetPosition(kPopup);
-    SetGripperVisible(false);
-  }
-  bool Popup(CTKControl* control, bool selectFirst) override {
-    CTKCommandBar* owner = control->GetParent();
-    CSize size = LayoutControls(32767, CTKControls::kLayoutCommit | CTKControls::kLayoutVertical |
-                                           CTKControls::kLayoutWidthLimit);
-    // Items take the column's full width.
-    int widest = 0;
-    for (int i = 0; i < GetControlCount(); ++i) {
-      CTKControl* item = GetControl(i);
-      CRect rc = item->GetRect();
-      rc.left = item->GetRowRect().left;
-      rc.right = item->GetRowRect().right;
-      item->SetRect(rc);
-      widest = std::max<int>(widest, rc.right + 3);
-    }
-    POINT at{control->GetRect().left, control->GetRect().bottom};
-    ::ClientToScreen(owner->GetSafeHwnd(), &at);
-    if (!GetSafeHwnd()) Create(nullptr, WS_POPUP, RECT{at.x, at.y, at.x + widest, at.y + size.cy});
-    ::SetWindowPos(GetSafeHwnd(), HWND_TOPMOST, at.x, at.y, widest, size.cy, SWP_SHOWWINDOW | SWP_NOACTIVATE);
-    SetTrackingMode(2, selectFirst, true);
-    return true;
-  }
-  bool IsBarVisible() const override { return GetSafeHwnd() && ::IsWindowVisible(GetSafeHwnd()); }
-};
-
-// Gives each popup control of `bar` a popup bar of the demo, filled from the control's own.
-void UseDemoPopups(CTKCommandBar* bar, CTKCommandBarManager* manager) {
-  for (int i = 0; i < bar->GetControlCount(); ++i) {
-    CTKControl* control = bar->GetControl(i);
-    if (control->GetType() < kPopupControl || control->GetType() > kSplitButtonPopup) continue;
-    CTKControlPopup* popup = static_cast<CTKControlPopup*>(control);
-    CDemoPopupBar* items = new CDemoPopupBar;
-    items->SetCommandBarManager(manager);
-    if (popup->GetCommandBar()) items->Copy(popup->GetCommandBar(), true);
-    items->SetType(kPopupBar);
-    items->SetPosition(kPopup);
-    items->SetGripperVisible(false);
-    popup->SetCommandBar(items);
-    items->Release();
-  }
-}
 
 // A 16 x 16 icon of a coloured square with a mark.
 HICON MakeIcon(int seed) {
@@ -235,7 +183,7 @@ class CDemoFrame : public CMDIFrameWnd {
  public:
   ~CDemoFrame() override {
     CTKMouseManager::ThreadInstance()->CloseTrackedBars();
-    for (CTKCommandBar* bar : {m_pMenuBar, m_pToolBar})
+    for (CTKCommandBar* bar : {static_cast<CTKCommandBar*>(m_pMenuBar), static_cast<CTKCommandBar*>(m_pToolBar)})
       if (bar) {
         if (bar->GetSafeHwnd()) bar->DestroyWindow();
         bar->Release();
@@ -243,53 +191,47 @@ class CDemoFrame : public CMDIFrameWnd {
   }
   CStatusBar m_wndStatusBar;
   CTKCommandBarManager m_barManager;
-  CDemoCommandBar* m_pMenuBar = nullptr;
-  CDemoCommandBar* m_pToolBar = nullptr;
+  CTKMenuBar* m_pMenuBar = nullptr;
+  CTKToolBar* m_pToolBar = nullptr;
+  CTKToolBar* m_pWindowBar = nullptr;  // floating; the manager holds it
   CDocumentTabBar m_wndTabBar;
   HMENU m_hMenuShown = nullptr;
 
   // The menu bar, the tool bar and the document tabs, docked at the top in that order.
   bool CreateBars() {
     m_barManager.SetSite(m_hWnd);
-    m_pMenuBar = new CDemoCommandBar;
-    m_pMenuBar->SetType(kMenuBar);
+    // The menu bar from the frame's menu resource; it takes the frame's menu away and follows
+    // the documents' menus.
+    m_pMenuBar = new CTKMenuBar;
     m_pMenuBar->SetGripperVisible(false);
+    m_pMenuBar->SetShowExpandButton(false);
     m_pMenuBar->SetCommandBarManager(&m_barManager);
     m_pMenuBar->SetBarStyle(CBRS_TOP);
+    m_pMenuBar->SetFlags(0x2000);
     if (!m_pMenuBar->Create(m_hWnd, WS_CHILD | WS_VISIBLE, RECT{0, 0, 0, 0}, kIdMenuBar)) return false;
-    // The menu bar shows the frame's menu; the frame keeps none of its own.
-    ::SetMenu(m_hWnd, nullptr);
+    if (!m_pMenuBar->LoadMenuBar(IDR_DEMOFRAME)) return false;
+    m_barManager.SetMenuBar(m_pMenuBar);
     OnUpdateFrameMenu(nullptr);
 
-    static const UINT kButtons[] = {ID_FILE_NEW, ID_FILE_CLOSE, 0, ID_DEMO_HELLO, 0, ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ};
     for (int i = 0; i < 5; ++i) {
       HICON icon = MakeIcon(i);
       CTKImageManager::Instance().AddIconImage(icon, kIconIds[i], 16, 16, 0);
       ::DestroyIcon(icon);  // the image manager keeps a copy
     }
-    m_pToolBar = new CDemoCommandBar;
+    // Two tool bars from the program's tool-bar resources: the standard one docked below the
+    // menu bar, the window commands floating.
+    m_pToolBar = new CTKToolBar;
     m_pToolBar->SetCommandBarManager(&m_barManager);
     m_pToolBar->SetBarStyle(CBRS_TOP);
-    bool group = false;
-    for (UINT id : kButtons) {
-      if (!id) {
-        group = true;
-        continue;
-      }
-      CTKControl* c = m_pToolBar->GetControls()->Add(kButton, static_cast<int>(id));
-      c->SetBeginGroup(group);
-      group = false;
-    }
+    if (!m_pToolBar->LoadToolBar(::GetModuleHandleW(nullptr), IDR_TB_STANDARD, false)) return false;
     m_pToolBar->GetControl(2)->SetCaption(L"Hello");
     m_pToolBar->GetControl(2)->SetStyle(3);
-    // A button popup with the sheet's commands.
     CTKControl* sheet = m_pToolBar->GetControls()->Add(kButtonPopup, 0);
     sheet->SetCaption(L"Sheets");
     sheet->SetStyle(3);
     sheet->SetBeginGroup(true);
     CTKControlPopup* popup = static_cast<CTKControlPopup*>(sheet);
-    CDemoPopupBar* items = new CDemoPopupBar;
-    items->SetCommandBarManager(&m_barManager);
+    CTKPopupBar* items = CTKPopupBar::CreatePopupBar(&m_barManager);
     items->GetControls()->Add(kButton, ID_FILE_NEW)->SetCaption(L"&New sheet");
     items->GetControls()->Add(kButton, ID_DEMO_HELLO)->SetCaption(L"Say &hello");
     CTKControl* close = items->GetControls()->Add(kButton, ID_FILE_CLOSE);
@@ -298,6 +240,11 @@ class CDemoFrame : public CMDIFrameWnd {
     popup->SetCommandBar(items);
     items->Release();
     if (!m_pToolBar->Create(m_hWnd, WS_CHILD | WS_VISIBLE, RECT{0, 0, 0, 0}, kIdToolBar)) return false;
+    m_pWindowBar = m_barManager.AddToolBar(L"Windows", IDR_TB_WINDOWS);
+    if (!m_pWindowBar->LoadToolBar(::GetModuleHandleW(nullptr), IDR_TB_WINDOWS, false)) return false;
+    m_pWindowBar->SetWidth(80);
+    if (!m_pWindowBar->CreateToolBar(m_hWnd, true)) return false;
+    m_pWindowBar->OnRecalcLayout();
 
     if (!m_wndTabBar.Create(nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, this, kIdTabBar, CBRS_TOP)) return false;
     m_wndTabBar.m_wndTabs.Relayout();
@@ -313,8 +260,7 @@ class CDemoFrame : public CMDIFrameWnd {
     HMENU menu = alternate ? alternate : m_hMenuDefault;
     if (!m_pMenuBar || !menu || menu == m_hMenuShown) return;
     CTKMouseManager::ThreadInstance()->CloseTrackedBars();
-    m_pMenuBar->LoadMenu(menu);
-    UseDemoPopups(m_pMenuBar, &m_barManager);
+    m_pMenuBar->RefreshMDIControls();
     m_hMenuShown = menu;
     DelayRecalcLayout();
     m_pMenuBar->Invalidate();
@@ -356,6 +302,7 @@ class CDemoApp : public CWinApp {
     AddDocTemplate(std::unique_ptr<CDocTemplate>(new CMultiDocTemplate(
         IDR_DEMOSHEET, RUNTIME_CLASS(CSheetDocument), RUNTIME_CLASS(CMDIChildWnd), RUNTIME_CLASS(CSheetView))));
     frame_->SetWindowPos(nullptr, 40, 40, 640, 420, SWP_NOZORDER);
+    ::SetWindowPos(frame_->m_pWindowBar->GetSafeHwnd(), nullptr, 500, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     frame_->ShowWindow(SW_SHOW);
     frame_->UpdateWindow();
     OpenNewDocument();
@@ -490,6 +437,9 @@ int Check(CDemoApp& app) {
          "after a resize the bars stay stacked at the top");
   Expect(status.bottom == client.bottom && mdi.bottom == status.top && mdi.right == client.right,
          "after a resize the bars and the client follow");
+  Expect(frame->m_pWindowBar->IsBarVisible() && frame->m_pWindowBar->GetPosition() == kFloating &&
+             frame->m_pWindowBar->GetControl(0)->GetID() == 0xE132 && frame->m_pWindowBar->GetControl(1)->GetID() == 0xE133,
+         "the window commands float in a tool bar of their own, loaded from its resource");
   std::printf("%d failed\n", g_failures);
   return g_failures == 0 ? 0 : 1;
 }
