@@ -53,6 +53,9 @@ for arch in "$@"; do
   echo
   wine "$dir/bench/kestrin_tabs_bench.exe" "$repeats" >"$out" 2>&1 </dev/null || status=1
   cat "$out"
+  echo
+  wine "$dir/bench/kestrin_popup_bench.exe" "$repeats" >"$out" 2>&1 </dev/null || status=1
+  cat "$out"
   # A slow name server: the benchmark's own on a loopback address, answering names with a label
   # "slow" 3 s late; the system resolver is pointed at it in a private mount namespace (Wine
   # resolves names in the program's own process, through the system's resolver, which follows

@@ -180,3 +180,67 @@ TEST(ToolBar, ButtonsComeFromTheToolBarResourceOfTheGivenModule) {
 }
 
 }  // namespace
+
+namespace {
+
+HICON SquareIcon(int size) {
+  std::vector<DWORD> pixels(static_cast<size_t>(size) * size, 0xFF3060C0);
+  HBITMAP color = ::CreateBitmap(size, size, 1, 32, pixels.data());
+  HBITMAP mask = ::CreateBitmap(size, size, 1, 1, nullptr);
+  ICONINFO info{TRUE, 0, 0, mask, color};
+  HICON icon = ::CreateIconIndirect(&info);
+  ::DeleteObject(color);
+  ::DeleteObject(mask);
+  return icon;
+}
+
+TEST(ToolBar, StackedLargeIconsGiveWayThreeAtATimeWhenTheBarIsShort) {
+  ToolBarFixture fx(0);
+  CTKImageManager* images = new CTKImageManager;
+  fx.bar->SetImageManager(images);
+  fx.bar->SetFlags(CTKControls::kStackedLargeIcons);
+  HICON small = SquareIcon(16), large = SquareIcon(32);
+  for (int i = 0; i < 6; ++i) {
+    images->AddIconImage(small, 600 + i, 16, 16, 0);
+    // The last control has no large image: it stacks from the start.
+    if (i < 5) images->AddIconImage(large, 600 + i, 32, 32, 0);
+    CTKControl* c = fx.bar->GetControls()->Add(kButton, 600 + i);
+    c->SetCaption(L"Cmd " + std::to_wstring(i));
+    if (i == 3) c->SetBeginGroup(true);
+  }
+  ::DestroyIcon(small);
+  ::DestroyIcon(large);
+  const DWORD commit = CTKControls::kLayoutCommit;
+  auto styles = [&] {
+    std::vector<int> s;
+    for (int i = 0; i < 6; ++i) s.push_back(fx.bar->GetControl(i)->GetStyle());
+    return s;
+  };
+  CSize wide = fx.bar->LayoutControls(4000, commit);
+  EXPECT_EQ(std::vector<int>({4, 4, 4, 4, 4, 3}), styles());
+  // Each large one has a column of its own, as high as the bar's column.
+  for (int i = 0; i < 4; ++i)
+    EXPECT_LT(fx.bar->GetControl(i)->GetRect().right, fx.bar->GetControl(i + 1)->GetRect().left + 1) << i;
+  // A group starts 6 pixels on.
+  EXPECT_EQ(fx.bar->GetControl(2)->GetRect().right + CTKControls::kStackedGroupGap, fx.bar->GetControl(3)->GetRect().left);
+
+  // One pixel short: the first group's three large ones stack into one column.
+  CSize shorter = fx.bar->LayoutControls(wide.cx - 1, commit);
+  EXPECT_LT(shorter.cx, wide.cx);
+  EXPECT_EQ(std::vector<int>({3, 3, 3, 4, 4, 3}), styles());
+  EXPECT_EQ(fx.bar->GetControl(0)->GetRect().left, fx.bar->GetControl(2)->GetRect().left);
+  EXPECT_LT(fx.bar->GetControl(0)->GetRect().top, fx.bar->GetControl(1)->GetRect().top);
+  EXPECT_LT(fx.bar->GetControl(1)->GetRect().top, fx.bar->GetControl(2)->GetRect().top);
+
+  // Far too short: the stacked three lose their captions; what still does not fit is hidden
+  // when the layout may hide.
+  fx.bar->LayoutControls(1, commit);
+  EXPECT_EQ(2, fx.bar->GetControl(0)->GetStyle());
+  const int firstColumn = fx.bar->GetControl(2)->GetRect().right + fx.bar->GetBorders().right;
+  fx.bar->LayoutControls(firstColumn, commit | CTKControls::kLayoutHideOverflow);
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(i >= 3, (fx.bar->GetControl(i)->GetHideFlags() & kHideWrap) != 0) << i;
+  fx.bar->SetImageManager(nullptr);
+  images->InternalRelease();
+}
+
+}  // namespace
