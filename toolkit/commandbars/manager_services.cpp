@@ -230,21 +230,29 @@ int CTKCommandBarManager::TrackPopupBar(CTKPopupBar* popup, UINT flags, int x, i
   returned_command_ = 0;
   bool opened = popup->PopupAt(POINT{x, y}, exclude ? CRect(*exclude) : CRect(), false);
   if (opened) {
+    // The popup's loop: it ends when the popup stops tracking, on a cancel message and on the
+    // quit message (posted again); it waits for messages in between.
     MSG msg;
     while (popup->IsTrackingMode()) {
-      if (!::GetMessageW(&msg, nullptr, 0, 0)) {
-        TKRepostQuit(msg);
-        popup->SetTrackingMode(0, true, false);
+      const CTKLoopWake wake = TKNextLoopMessage(nullptr, msg);
+      if (wake == CTKLoopWake::kEnded) {
+        ClosePopups();
         break;
       }
+      if (wake != CTKLoopWake::kMessage) continue;
       if (!popup->IsTrackingMode()) {
         ::PostMessageW(msg.hwnd, msg.message, msg.wParam, msg.lParam);
         break;
       }
       if (msg.message == 0x36A) continue;
+      if (TKIsCancelMessage(msg)) {
+        ClosePopups();
+        break;
+      }
       ::TranslateMessage(&msg);
       ::DispatchMessageW(&msg);
     }
+    if (popup->IsTrackingMode()) popup->SetTrackingMode(0, true, false);
   }
   const int chosen = returned_command_;
   returning_ = wasReturning;

@@ -109,24 +109,31 @@ TEST(KeyboardTips, FrameLettersFindTheirControl) {
   }
 }
 
-// Clicks the first item of the open popup from a timer, as the user would.
+// What the user does once the popup shows, from a timer: click its first item, cancel, quit.
 CTKPopupBar* g_popup = nullptr;
-void CALLBACK ClickFirstItem(HWND hwnd, UINT, UINT_PTR id, DWORD) {
+UINT g_action = WM_LBUTTONUP;
+void CALLBACK ActOnPopup(HWND hwnd, UINT, UINT_PTR id, DWORD) {
   ::KillTimer(hwnd, id);
   if (!g_popup || !g_popup->GetSafeHwnd()) return;
   CPoint pt = g_popup->GetControl(0)->GetRect().CenterPoint();
-  ::PostMessageW(g_popup->GetSafeHwnd(), WM_LBUTTONUP, 0, MAKELPARAM(pt.x, pt.y));
+  if (g_action == WM_QUIT)
+    ::PostQuitMessage(4);
+  else
+    ::PostMessageW(g_popup->GetSafeHwnd(), g_action, 0, MAKELPARAM(pt.x, pt.y));
 }
 
 TEST(KeyboardTips, AModalPopupReturnsItsChoiceOrSendsIt) {
   struct Case {
     const char* what;
+    UINT action;
     UINT flags;
     int result;
     std::vector<int> sent;
   } cases[] = {
-      {"returned, not sent", CTKCommandBarManager::kTrackReturnCommand, 300, {}},
-      {"sent to the owner", 0, 1, {300}},
+      {"returned, not sent", WM_LBUTTONUP, CTKCommandBarManager::kTrackReturnCommand, 300, {}},
+      {"sent to the owner", WM_LBUTTONUP, 0, 1, {300}},
+      {"cancelled", WM_CANCELMODE, CTKCommandBarManager::kTrackReturnCommand, 0, {}},
+      {"the quit message ends it", WM_QUIT, CTKCommandBarManager::kTrackReturnCommand, 0, {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -135,12 +142,16 @@ TEST(KeyboardTips, AModalPopupReturnsItsChoiceOrSendsIt) {
     popup->GetControls()->Add(kButton, 300)->SetCaption(L"&Copy");
     popup->GetControls()->Add(kButton, 301)->SetCaption(L"&Paste");
     g_popup = popup;
-    ::SetTimer(nullptr, 0, 1, &ClickFirstItem);
+    g_action = c.action;
+    ::SetTimer(nullptr, 0, 1, &ActOnPopup);
     int command = -1;
     EXPECT_EQ(c.result, fx.manager.TrackPopupBar(popup, c.flags, 50, 50, nullptr, nullptr, &command));
     EXPECT_EQ(c.sent, fx.site.commands);
-    if (c.flags & CTKCommandBarManager::kTrackReturnCommand) EXPECT_EQ(300, command);
+    if (c.flags & CTKCommandBarManager::kTrackReturnCommand) EXPECT_EQ(c.result, command);
     EXPECT_FALSE(popup->IsTrackingMode());
+    // The quit message is there again for the thread's own loop.
+    MSG quit;
+    EXPECT_EQ(c.action == WM_QUIT, ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE);
     g_popup = nullptr;
     popup->Release();
   }
