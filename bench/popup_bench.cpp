@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/appframe/dc.h"
 #include "toolkit/commandbars/command_bar_manager.h"
 #include "toolkit/commandbars/control_button.h"
 #include "toolkit/commandbars/popup_bar.h"
@@ -124,7 +123,7 @@ int main(int argc, char** argv) {
     HICON icon = MakeIcon(i);
     CTKImageManager::Instance().AddIconImage(icon, 2000 + i, 16, 16, 0);
     ::DestroyIcon(icon);
-    popup->GetControls()->Add(TKCommandBars::kButton, (getenv("KESTRIN_POPUP_NOICONS") ? 3000 : 2000) + i)->SetCaption(L"Command number " + std::to_wstring(i));
+    popup->GetControls()->Add(TKCommandBars::kButton, 2000 + i)->SetCaption(L"Command number " + std::to_wstring(i));
   }
   title->SetCommandBar(popup);
   bar->CreateToolBar(host, false);
@@ -143,23 +142,6 @@ int main(int argc, char** argv) {
     Pump();
   }
   const bool opened = popup->GetControlCount() == kItems;
-  if (getenv("KESTRIN_POPUP_PHASES")) {
-    bar->SetPopupOpen(0, false);
-    double a = Now();
-    for (int i = 0; i < 20; ++i) popup->CalcSize(32767, 0);
-    double b = Now();
-    HDC sdc = ::GetDC(popup->GetSafeHwnd());
-    CDC cdc;
-    cdc.Attach(sdc);
-    for (int i = 0; i < 20; ++i) popup->DrawCommandBar(&cdc, popup->GetClientRect());
-    cdc.Detach();
-    ::ReleaseDC(popup->GetSafeHwnd(), sdc);
-    double c = Now();
-    for (int i = 0; i < 20; ++i) { ::InvalidateRect(popup->GetSafeHwnd(), nullptr, FALSE); ::UpdateWindow(popup->GetSafeHwnd()); }
-    double d = Now();
-    std::printf("calc %.3f draw %.3f paint %.3f\n", (b - a) / 20, (c - b) / 20, (d - c) / 20);
-    bar->SetTrackingMode(0, true, false);
-  }
   bar->DestroyWindow();
   bar->Release();
   popup->Release();

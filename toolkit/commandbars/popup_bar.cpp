@@ -964,11 +964,45 @@ void CTKPopupBar::OnPopupLButtonDown(CPoint pt) {
   }
 }
 
+void CTKPopupBar::PaintPopup() {
+  // Drawn into a 32-bit section first: the items' images blend into it in memory, and the
+  // window gets one copy.
+  PAINTSTRUCT ps;
+  HDC hdc = ::BeginPaint(GetSafeHwnd(), &ps);
+  CRect client = GetClientRect();
+  if (client.Width() > 0 && client.Height() > 0) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = client.Width();
+    info.bmiHeader.biHeight = -client.Height();
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    CBitmap section;
+    section.Attach(::CreateDIBSection(hdc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    CDC buffer;
+    buffer.CreateCompatibleDC(hdc);
+    if (section.GetSafeHandle() && buffer.GetSafeHdc()) {
+      HGDIOBJ old = buffer.SelectObject(section.GetSafeHandle());
+      ::SetLayout(buffer, ::GetLayout(hdc));
+      buffer.FillSolidRect(&client, ::GetSysColor(COLOR_BTNFACE));
+      DrawCommandBar(&buffer, CRect(ps.rcPaint));
+      ::BitBlt(hdc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left, ps.rcPaint.bottom - ps.rcPaint.top,
+               buffer, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
+      buffer.SelectObject(old);
+    }
+  }
+  ::EndPaint(GetSafeHwnd(), &ps);
+}
+
 LRESULT CTKPopupBar::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
   CPoint pt(static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam)));
   switch (message) {
     case WM_MOUSEACTIVATE:
       return MA_NOACTIVATE;
+    case WM_PAINT:
+      PaintPopup();
+      return 0;
     case WM_TIMER:
       if (wparam >= kTimerScrollDown && wparam <= kTimerExpand) {
         OnTimerTick(static_cast<UINT_PTR>(wparam));

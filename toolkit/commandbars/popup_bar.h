@@ -153,6 +153,7 @@ class CTKPopupBar : public CTKCommandBar {
   void OnPopupMouseMove(CPoint pt);
   void OnPopupLButtonDown(CPoint pt);
   void Relayout();
+  void PaintPopup();
   void ShowWithEffects(const CRect& rect, bool unfold);
   CTKPopupEffects* Effects() const;
 
