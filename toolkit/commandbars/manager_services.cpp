@@ -25,7 +25,8 @@ wchar_t TipLetter(const std::wstring& caption) {
 }
 
 bool IsTipTarget(const CTKControl* control) {
-  return control->IsVisible() && !(control->GetStyle() & 0) && !(control->GetFlags() & 4) &&
+  // Flag 4: the control opts out of keyboard tips.
+  return control->IsVisible() && !(control->GetFlags() & 4) &&
          control->GetType() != kGallery && !control->GetCaption().empty();
 }
 }  // namespace

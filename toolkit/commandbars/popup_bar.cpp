@@ -554,7 +554,7 @@ int CTKPopupBar::GetAnimationKind() const {
   return setting;
 }
 
-void CTKPopupBar::ShowWithEffects(const CRect& rect, bool unfold) {
+void CTKPopupBar::ShowWithEffects(const CRect& rect, bool down) {
   HWND hwnd = GetSafeHwnd();
   CTKPopupEffects* effects = Effects();
   const int kind = (suppress_animation_ || IsCustomizeMode()) ? 5 : GetAnimationKind();
@@ -577,7 +577,7 @@ void CTKPopupBar::ShowWithEffects(const CRect& rect, bool unfold) {
     DrawCommandBar(&contents, client);
     ::SetWindowPos(hwnd, HWND_TOPMOST, rect.left, rect.top, rect.Width(), rect.Height(),
                    SWP_NOACTIVATE | SWP_SHOWWINDOW | SWP_NOREDRAW);
-    effects->AnimatePopup(this, &screen, &contents, rect, kind, !unfold || true);
+    effects->AnimatePopup(this, &screen, &contents, rect, kind, down);
     screen.SelectObject(o1);
     contents.SelectObject(o2);
     ::InvalidateRect(hwnd, nullptr, FALSE);
@@ -605,8 +605,6 @@ bool CTKPopupBar::Popup(CTKControl* control, bool selectFirst) {
   show_expand_ = false;
   scrolling_ = false;
   UpdateExcludeAndDirection();
-  CRect monitor, work;
-  TKGetMonitorAreas(point_, &monitor, &work);
   CSize size = CalcSize(32767, 0);
   CRect rect = CalcPopupRect(size);
   // The control's bar may have gone while the site was told (it closed the menu, say).
@@ -623,7 +621,7 @@ bool CTKPopupBar::Popup(CTKControl* control, bool selectFirst) {
     return false;
   }
   ::NotifyWinEvent(EVENT_SYSTEM_MENUPOPUPSTART, GetSafeHwnd(), OBJID_MENU, 0);
-  ShowWithEffects(rect, false);
+  ShowWithEffects(rect, true);
   if (!control) CTKSoundThread::Instance().Request(CTKSoundThread::kPopup);
   if (shadow_ && position_ == kPopup)
     if (CTKPopupEffects* effects = Effects()) effects->ShowPopupShadow(this, exclude_);
@@ -657,7 +655,8 @@ void CTKPopupBar::Relayout() {
   CTKPopupEffects* effects = Effects();
   if (effects) effects->RemovePopupShadow(this);
   suppress_animation_ = 0;
-  ShowWithEffects(rect, true);
+  // Unfolding grows downwards when the new bottom lies lower.
+  ShowWithEffects(rect, rect.bottom > old.bottom);
   CTKSoundThread::Instance().Request(CTKSoundThread::kPopup);
   if (effects && shadow_) effects->ShowPopupShadow(this, exclude_);
   ::InvalidateRect(GetSafeHwnd(), nullptr, FALSE);

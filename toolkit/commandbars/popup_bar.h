@@ -154,7 +154,7 @@ class CTKPopupBar : public CTKCommandBar {
   void OnPopupLButtonDown(CPoint pt);
   void Relayout();
   void PaintPopup();
-  void ShowWithEffects(const CRect& rect, bool unfold);
+  void ShowWithEffects(const CRect& rect, bool down);
   CTKPopupEffects* Effects() const;
 
   CTKControl* parent_control_ = nullptr;

@@ -328,9 +328,7 @@ CSize CTKToolBar::CalcFloatingLayout(int length, DWORD mode) {
   }
   if (expand) {
     expand->in_caption = true;
-    const bool room = free - caption - kFloatingBorder > 0;
-    const bool allowed = !manager || manager->GetOptions().always_show_expand || true;
-    if (room && allowed) {
+    if (free - caption - kFloatingBorder > 0) {
       expand->SetHideFlags(0);
       expand->SetRect(CRect(free - caption, kFloatingBorder, free, kFloatingBorder + caption));
     }
