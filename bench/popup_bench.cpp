@@ -66,7 +66,7 @@ HICON MakeIcon(int seed) {
   return icon;
 }
 
-double g_menu_start = 0, g_menu_idle = 0;
+double g_menu_idle = 0;
 
 LRESULT CALLBACK HostProc(HWND h, UINT m, WPARAM w, LPARAM l) {
   if (m == WM_ENTERIDLE && w == MSGF_MENU && g_menu_idle == 0) {

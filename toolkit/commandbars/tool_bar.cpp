@@ -34,7 +34,6 @@ void RegisterToolBarClass() {
 const DWORD kBarHidesOverflow = 0x20;
 const DWORD kBarStretches = 0x40;
 
-int Along(CSize s, bool vertical) { return vertical ? s.cy : s.cx; }
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------

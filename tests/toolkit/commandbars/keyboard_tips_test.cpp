@@ -147,7 +147,9 @@ TEST(KeyboardTips, AModalPopupReturnsItsChoiceOrSendsIt) {
     int command = -1;
     EXPECT_EQ(c.result, fx.manager.TrackPopupBar(popup, c.flags, 50, 50, nullptr, nullptr, &command));
     EXPECT_EQ(c.sent, fx.site.commands);
-    if (c.flags & CTKCommandBarManager::kTrackReturnCommand) EXPECT_EQ(c.result, command);
+    if (c.flags & CTKCommandBarManager::kTrackReturnCommand) {
+      EXPECT_EQ(c.result, command);
+    }
     EXPECT_FALSE(popup->IsTrackingMode());
     // The quit message is there again for the thread's own loop.
     MSG quit;

@@ -241,7 +241,9 @@ TEST(MenuBar, AltAloneEntersTheBarAndAltWithALetterOpensItsMenu) {
     EXPECT_EQ(c.hot, fx.bar->GetHotIndex());
     EXPECT_EQ(c.expanded, fx.bar->GetExpandedIndex());
     EXPECT_EQ(c.tip_count, static_cast<int>(fx.manager.GetKeyboardTips().size()));
-    if (c.expanded >= 0) EXPECT_TRUE(fx.bar->GetControl(c.expanded)->GetCommandBar()->IsBarVisible());
+    if (c.expanded >= 0) {
+      EXPECT_TRUE(fx.bar->GetControl(c.expanded)->GetCommandBar()->IsBarVisible());
+    }
   }
 }
 
