@@ -510,6 +510,12 @@ int CTKCommandBar::OnHookKeyDown(UINT key, LPARAM data) {
   }
   UINT ch = ::MapVirtualKeyW(key, 2);
   if (ch == 0) return kKeyHandled;
+  // While keyboard tips show, letters pick tips.
+  if (CTKCommandBarManager* manager = GetCommandBarManager())
+    if (manager->GetKeyboardTipLevel() > 0) {
+      manager->FilterKeyboardTips(static_cast<wchar_t>(ch & 0xFFFF));
+      return kKeyHandled;
+    }
   if (::GetKeyState(VK_CONTROL) >= 0) {
     bool ambiguous = false;
     int found = FindAccelerator(static_cast<wchar_t>(ch & 0xFFFF), &ambiguous);
@@ -560,6 +566,9 @@ bool CTKCommandBar::OnNavigate(int code) {
     if (hot->GetType() >= kPopupControl && hot->GetType() <= kSplitButtonPopup && hot->GetEnabled() && hot->GetCommandBar())
       code = kNavExpand;
   }
+  CTKCommandBarManager* manager = GetCommandBarManager();
+  if (manager && (code == kNavNext || code == kNavPrev)) manager->HideKeyboardTips();
+  if (manager && code == kNavCancel && manager->KeyboardTipsBack()) return true;
   if ((code == kNavCollapse || code == kNavExpand) && expanded_ == -1 && position_ == kFloating)
     return OnRowNavigate(code);
   switch (code) {

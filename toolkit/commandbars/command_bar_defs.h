@@ -11,10 +11,15 @@ const UINT kMsgHotControlChanged = 10326;
 const UINT kMsgTrackingStarted = 10328;
 const UINT kMsgRightButtonUp = 10329;
 const UINT kMsgKeyReached = 10330;
+const UINT kMsgPopupOpening = 10331;
+const UINT kMsgPopupClosed = 10333;
 const UINT kMsgMenuItemRequest = 10334;
 const UINT kMsgMenuItemAdded = 10335;
+const UINT kMsgChildIcon = 10336;
 const UINT kMsgPopupBarRequest = 10337;
 const UINT kMsgControlNotify = 10338;
+const UINT kMsgResetBar = 10340;
+const UINT kMsgTearOff = 10343;
 
 // Timers of a bar.
 const UINT_PTR kHoverTimer = 112223;

@@ -1,12 +1,21 @@
 #include "toolkit/commandbars/command_bar_manager.h"
 
 #include "toolkit/commandbars/hook_manager.h"
+#include "toolkit/commandbars/tool_bar.h"
 #include "toolkit/drawing/image_manager.h"
 #include "toolkit/paint/paint_manager.h"
 
 CTKCommandBarManager::CTKCommandBarManager() : actions_(this) {}
 
 CTKCommandBarManager::~CTKCommandBarManager() {
+  HideKeyboardTips();
+  std::vector<CTKToolBar*> bars;
+  bars.swap(bars_);
+  for (CTKToolBar* bar : bars) {
+    if (bar->GetSafeHwnd()) bar->DestroyWindow();
+    bar->SetCommandBarManager(nullptr);
+    bar->Release();
+  }
   if (paint_manager_) paint_manager_->Release();
 }
 

@@ -9,10 +9,38 @@
 #include <vector>
 
 #include "platform/appframe/cmd_target.h"
+#include "platform/appframe/object.h"
 #include "toolkit/commandbars/control.h"
 
 class CTKPaintManager;
 class CTKImageManager;
+class CTKCommandBar;
+class CTKToolBar;
+class CTKMenuBar;
+class CTKPopupBar;
+class CTKPopupEffects;
+class CTKCommandBarKeyboardTip;
+
+// The manager's options as the bars read them.
+struct CTKCommandBarOptions {
+  bool full_menus = true;            // popups show their rarely used items at once
+  bool flip_popups = false;          // a popup that does not fit may change side
+  int animation = 0;                 // 0 as the system says, 1 random, else the animation kind
+  bool saved_bits = true;            // popups keep what lies under them
+  bool right_to_left = false;        // bars and popups lay out right to left
+  bool keyboard_tips = false;        // Alt and accelerators show keyboard tips
+  int accelerator_mode = 0;          // 2: the frame's letters never reach the bars
+  bool numpad_accelerators = false;  // number-pad digits act as accelerators
+  bool first_letter_matches = true;  // a caption's first letter counts when it has no "&"
+  bool accelerators_any_bar = false; // without a shown main bar the first shown bar takes letters
+  bool wrap_navigation = false;      // keyboard steps go on into the next bar
+  bool always_show_expand = false;   // tool bars always show their expand button
+  bool customize_entry = false;      // the expand popup carries the add-or-remove entry
+  bool layout_lock = false;          // frame layouts are not started
+  bool large_icons = false;
+  CSize popup_icon_size, toolbar_icon_size, large_icon_size;
+  bool changed = false;
+};
 
 class CTKCommandBarManager : public CCmdTarget {
  public:
@@ -41,6 +69,78 @@ class CTKCommandBarManager : public CCmdTarget {
   // The help id of the control last made hot.
   int LastHelpId() const { return help_id_; }
   void SetLastHelpId(int id) { help_id_ = id; }
+
+  // --- services to the bars ---
+  CTKCommandBarOptions& GetOptions() { return options_; }
+  const CTKCommandBarOptions& GetOptions() const { return options_; }
+  // The class of the popup bars the controls create (CTKPopupBar unless set).
+  void SetPopupBarClass(CRuntimeClass* cls) { popup_class_ = cls; }
+  CRuntimeClass* GetPopupBarClass() const { return popup_class_; }
+  // What draws popup shadows and animations (null: none). Not owned.
+  void SetPopupEffects(CTKPopupEffects* effects) { effects_ = effects; }
+  CTKPopupEffects* GetPopupEffects() const { return effects_; }
+  // The commands the user has used: a popup hides the others behind its expand button.
+  bool IsCommandUsed(int id) const;
+
+  // Tool bars: each held by one reference. AddToolBar makes one (no window yet).
+  CTKToolBar* AddToolBar(const std::wstring& title, UINT id, CRuntimeClass* cls = nullptr);
+  void AddBar(CTKToolBar* bar);
+  void RemoveToolBar(CTKToolBar* bar);
+  int GetCount() const { return static_cast<int>(bars_.size()); }
+  CTKToolBar* GetAt(int index) const;
+  CTKToolBar* FindToolBar(UINT id) const;
+  // The menu bar the frame's letters go to first.
+  CTKMenuBar* GetMenuBar() const { return menu_bar_; }
+  void SetMenuBar(CTKMenuBar* bar) { menu_bar_ = bar; }
+  void ToggleVisibility(int index);
+  // The next shown bar from `index` in steps of +1 or -1, wrapping once; -1 when none.
+  int GetNextShownBar(int index, int step) const;
+  // Lays the site out now (delay false) or at the next idle update.
+  void RecalcFrameLayout(bool delay = false);
+  // Puts a bar (or, with a step, the next shown bar after it) into keyboard tracking.
+  bool GiveKeyboardToBar(CTKCommandBar* bar, int step = 0);
+  // A letter from the frame (WM_SYSKEYDOWN/WM_SYSCHAR): true when a bar took it.
+  bool OnFrameAcceleratorKey(UINT key);
+  void RedrawCommandBars();
+  // Opens a popup at a screen point and tracks it until it closes. Flags: kTrackNested,
+  // kTrackRightButton, kTrackRightAlign, kTrackNoNotify, kTrackReturnCommand. With
+  // kTrackReturnCommand the chosen command goes to *command and is not sent; the result is the
+  // command then (0 when none), else true when the popup opened.
+  enum { kTrackNested = 0x1, kTrackRightButton = 0x2, kTrackRightAlign = 0x8, kTrackNoNotify = 0x80,
+         kTrackReturnCommand = 0x100 };
+  int TrackPopupBar(CTKPopupBar* popup, UINT flags, int x, int y, HWND owner = nullptr,
+                    const RECT* exclude = nullptr, int* command = nullptr);
+  // The command a returning popup chose (set by the control that runs, read by the loop).
+  bool TakeReturnedCommand(int id);
+
+  // Keyboard tips: shown for `owner` at `level`; hidden; a typed character filters them.
+  void ShowKeyboardTips(CTKCommandBar* owner, int level);
+  void HideKeyboardTips();
+  // True when the character was a tip's (it may have run the tip); false beeps.
+  bool FilterKeyboardTips(wchar_t ch);
+  int GetKeyboardTipLevel() const { return tip_level_; }
+  CTKCommandBar* GetKeyboardTipOwner() const { return tip_owner_; }
+  const std::vector<CTKCommandBarKeyboardTip*>& GetKeyboardTips() const { return tips_; }
+  // One step back from a deeper tip level (Escape); false at level 1 or none.
+  bool KeyboardTipsBack();
+
+ private:
+  void ExecuteKeyboardTip(CTKCommandBarKeyboardTip* tip);
+  void DestroyTips();
+  void CreateTipsFor(CTKCommandBar* owner);
+
+  CTKCommandBarOptions options_;
+  CRuntimeClass* popup_class_ = nullptr;
+  CTKPopupEffects* effects_ = nullptr;
+  std::vector<CTKToolBar*> bars_;
+  CTKMenuBar* menu_bar_ = nullptr;
+  std::vector<CTKCommandBarKeyboardTip*> tips_;
+  CTKCommandBar* tip_owner_ = nullptr;
+  int tip_level_ = 0;
+  std::wstring tip_prefix_;
+  std::vector<CTKCommandBar*> tip_path_;
+  int returned_command_ = 0;
+  bool returning_ = false;
 
  private:
   HWND site_ = nullptr;

@@ -278,7 +278,9 @@ void CTKControl::OnExecute() {
       manager->ClosePopups();
   }
   if (id_ != 0) {
-    if (!NotifySite(kNotifyExecute)) {
+    // A modal popup that returns its choice takes the command instead of the site.
+    if (manager && manager->TakeReturnedCommand(id_)) {
+    } else if (!NotifySite(kNotifyExecute)) {
       HWND site = bar ? bar->GetOwnerSite() : nullptr;
       if (site) ::SendMessageW(site, WM_COMMAND, static_cast<WPARAM>(static_cast<WORD>(id_)), 0);
     }

@@ -6,6 +6,8 @@
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/command_bar_manager.h"
 #include "toolkit/commandbars/control_button.h"
+#include "toolkit/commandbars/popup_bar.h"
+#include "toolkit/drawing/image_manager.h"
 #include "toolkit/paint/paint_manager.h"
 
 using namespace TKCommandBars;
@@ -81,12 +83,7 @@ CTKControl* CTKControls::Add(int type, int id, const std::wstring& parameter, in
       ::SendMessageW(site, kMsgPopupBarRequest, 0, reinterpret_cast<LPARAM>(&request));
       bar = request.bar;
     }
-    if (!bar) {
-      bar = new CTKCommandBar;
-      bar->SetType(kPopupBar);
-      bar->SetPosition(kPopup);
-      bar->SetCommandBarManager(GetManager());
-    }
+    if (!bar) bar = CTKPopupBar::CreatePopupBar(GetManager());
     bar->SetTitle(caption);
     if (menu) {
       HMENU sub = ::GetSubMenu(menu, 0);
@@ -305,10 +302,7 @@ CTKControl* CTKControls::AddMenuItem(HMENU menu, int position) {
     control = new CTKControlButton;
   } else {
     CTKControlPopup* popup = new CTKControlPopup;
-    CTKCommandBar* popupBar = new CTKCommandBar;
-    popupBar->SetType(kPopupBar);
-    popupBar->SetPosition(kPopup);
-    popupBar->SetCommandBarManager(GetManager());
+    CTKCommandBar* popupBar = CTKPopupBar::CreatePopupBar(GetManager());
     popupBar->SetTitle(text);
     HMENU loaded = nullptr;
     if (!sub && id > 0) loaded = ::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id));
@@ -494,6 +488,12 @@ CSize CTKControls::CalcLayout(CDC* dc, int length, DWORD flags, const CRect& bor
     return size;
   }
 
+  if (bar_ && (bar_->GetFlags() & kStackedLargeIcons) && !(flags & kLayoutVertical)) {
+    CSize stacked = StackedLayout(items, dc, length, flags, borders);
+    if (wrapped) *wrapped = std::any_of(items.begin(), items.end(), [](const LayoutItem& i) { return i.overflow; });
+    return stacked;
+  }
+
   // The single-row and one-item-per-row lengths bound the searches.
   int singleRow = 0, widest = 0;
   const int separator = Along(SeparatorSize(dc), vertical);
@@ -655,4 +655,117 @@ CSize CTKControls::CalcLayout(CDC* dc, int length, DWORD flags, const CRect& bor
     }
   }
   return CSize(size.cx + bordersX, size.cy + bordersY);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Stacked large icons: a control with a large icon takes a column of its own (style 4, caption
+// below); the others stack in columns as high as a large icon plus its caption (style 3, or 2
+// for the icon alone). While the bar is too long, three neighbouring large ones of a group are
+// stacked, then three stacked ones of a size lose their captions.
+
+CSize CTKControls::StackedLayout(std::vector<LayoutItem>& items, CDC* dc, int length, DWORD flags, const CRect& borders) {
+  CTKPaintManager* pm = bar_->GetPaintManager();
+  const CSize large(bar_->GetIconSize().cx * 2, bar_->GetIconSize().cy * 2);
+  const int columnHeight = large.cy + kStackedExtra;
+  const int room = length - borders.left - borders.right;
+  std::vector<size_t> visible;
+  for (size_t i = 0; i < items.size(); ++i) {
+    if (!items[i].visible) continue;
+    visible.push_back(i);
+    CTKControl* control = items[i].control;
+    const int icon = control->GetEffectiveIconId();
+    const bool hasLarge = icon > 0 && control->GetImageManager()->ContainsIcon(static_cast<UINT>(icon), large.cx);
+    items[i].style = hasLarge ? 4 : 3;
+  }
+  auto place = [&]() {
+    int x = 0, y = 0, columnWidth = 0;
+    bool columnOpen = false, first = true;
+    for (size_t i : visible) {
+      LayoutItem& item = items[i];
+      item.control->SetStyle(item.style);
+      item.size = pm->PaintControl(dc, item.control, false);
+      item.overflow = false;
+      item.wrap = false;
+      const bool group = item.begin_group && !first;
+      const bool full = item.style == 4;
+      if (group || full || !columnOpen || y + item.size.cy > columnHeight) {
+        x += columnWidth + (group ? kStackedGroupGap : 0);
+        y = 0;
+        columnWidth = 0;
+        columnOpen = !full;
+        item.wrap = true;
+      }
+      const int h = full ? columnHeight : item.size.cy;
+      item.rect.SetRect(x, y, x + item.size.cx, y + h);
+      item.row = item.rect;
+      columnWidth = std::max<int>(columnWidth, item.size.cx);
+      y += h;
+      if (full) {
+        x += columnWidth;
+        columnWidth = 0;
+      }
+      first = false;
+    }
+    return x + columnWidth;
+  };
+  int used = place();
+  while (used > room) {
+    bool reduced = false;
+    // Three neighbouring large ones of one group, from the end of the bar.
+    for (size_t k = visible.size(); k >= 3 && !reduced; --k) {
+      LayoutItem& a = items[visible[k - 3]];
+      LayoutItem& b = items[visible[k - 2]];
+      LayoutItem& c = items[visible[k - 1]];
+      if (a.style == 4 && b.style == 4 && c.style == 4 && !b.begin_group && !c.begin_group) {
+        a.style = b.style = c.style = 3;
+        reduced = true;
+      }
+    }
+    // Else three stacked ones of one size lose their captions.
+    for (size_t k = visible.size(); k >= 3 && !reduced; --k) {
+      LayoutItem& a = items[visible[k - 3]];
+      LayoutItem& b = items[visible[k - 2]];
+      LayoutItem& c = items[visible[k - 1]];
+      if (a.style == 3 && b.style == 3 && c.style == 3 && !b.begin_group && !c.begin_group && a.size == b.size &&
+          b.size == c.size) {
+        a.style = b.style = c.style = 2;
+        reduced = true;
+      }
+    }
+    if (!reduced) break;
+    used = place();
+  }
+  if (used > room && (flags & kLayoutHideOverflow)) {
+    for (size_t i : visible) {
+      LayoutItem& item = items[i];
+      if (item.rect.right > room) {
+        item.style = 2;
+        item.overflow = true;
+      }
+    }
+    used = 0;
+    for (size_t i : visible)
+      if (!items[i].overflow) used = std::max<int>(used, items[i].rect.right);
+  }
+  CSize size(used, columnHeight);
+  if (flags & kLayoutStretch) size.cx = std::max<int>(size.cx, length - borders.left - borders.right);
+  if (flags & kLayoutCommit) {
+    for (LayoutItem& item : items) {
+      CTKControl* control = item.control;
+      if (item.visible && !item.overflow) {
+        CRect rc = item.rect;
+        rc.OffsetRect(borders.left, borders.top);
+        control->SetRect(rc);
+        control->SetRowRect(rc);
+      } else {
+        control->SetRect(CRect());
+        control->SetRowRect(CRect());
+      }
+      control->SetWrap(item.wrap);
+      const bool hidden = (control->GetHideFlags() & kHideWrap) != 0;
+      if (item.overflow != hidden)
+        control->SetHideFlags(item.overflow ? (control->GetHideFlags() | kHideWrap) : (control->GetHideFlags() & ~kHideWrap));
+    }
+  }
+  return CSize(size.cx + borders.left + borders.right, size.cy + borders.top + borders.bottom);
 }

@@ -19,6 +19,10 @@ class CTKControls : public CCmdTarget {
     kLayoutStretch = 0x1, kLayoutRememberedWidth = 0x4, kLayoutWidthLimit = 0x8, kLayoutVertical = 0x10,
     kLayoutHeightLimit = 0x20, kLayoutCommit = 0x40, kLayoutHideOverflow = 0x80, kLayoutGroupRows = 0x100
   };
+  // A bar Flags bit: large icons with their captions below, the others stacked three high.
+  static constexpr DWORD kStackedLargeIcons = 0x200000;
+  static constexpr int kStackedGroupGap = 6;
+  static constexpr int kStackedExtra = 34;
 
   explicit CTKControls(CTKCommandBar* bar = nullptr, CTKCommandBarManager* manager = nullptr);
   ~CTKControls() override;
@@ -74,6 +78,8 @@ class CTKControls : public CCmdTarget {
   int WrapRows(std::vector<LayoutItem>& items, int length, DWORD flags, CDC* dc) const;
   CSize PlaceRows(std::vector<LayoutItem>& items, DWORD flags, CDC* dc) const;
   CSize SeparatorSize(CDC* dc) const;
+  // The stacked large-icon layout of bars whose Flags have kStackedLargeIcons.
+  CSize StackedLayout(std::vector<LayoutItem>& items, CDC* dc, int length, DWORD flags, const CRect& borders);
   CSize WrapAndPlace(std::vector<LayoutItem>& items, int length, DWORD flags, CDC* dc, int* rows);
   void Detach(CTKControl* control);
   CTKControl* CreateByType(int type, int id);

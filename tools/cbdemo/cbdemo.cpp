@@ -12,6 +12,7 @@
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/command_bar_manager.h"
 #include "toolkit/commandbars/control_button.h"
+#include "toolkit/commandbars/popup_bar.h"
 #include "toolkit/drawing/image_manager.h"
 #include "toolkit/paint/default_theme.h"
 #include "toolkit/paint/paint_manager.h"
@@ -26,39 +27,6 @@ const int kFrameWidth = 520, kFrameHeight = 260;
 class DemoBar : public CTKCommandBar {
  public:
   CSize CalcSize(int length, DWORD mode) override { return LayoutControls(length, CTKControls::kLayoutCommit | mode); }
-};
-
-// A popup bar: a column of items in a popup window below its control.
-class DemoPopupBar : public DemoBar {
- public:
-  DemoPopupBar() {
-    SetType(kPopupBar);
-    SetPosition(kPopup);
-    SetGripperVisible(false);
-  }
-  bool Popup(CTKControl* control, bool selectFirst) override {
-    CTKCommandBar* owner = control->GetParent();
-    CSize size = LayoutControls(32767, CTKControls::kLayoutCommit | CTKControls::kLayoutVertical |
-                                           CTKControls::kLayoutWidthLimit);
-    // Items take the column's full width.
-    int widest = 0;
-    for (int i = 0; i < GetControlCount(); ++i) {
-      CTKControl* item = GetControl(i);
-      CRect rc = item->GetRect();
-      rc.left = item->GetRowRect().left;
-      rc.right = item->GetRowRect().right;
-      item->SetRect(rc);
-      widest = std::max<int>(widest, rc.right + 3);
-    }
-    POINT at{control->GetRect().left, control->GetRect().bottom};
-    ::ClientToScreen(owner->GetSafeHwnd(), &at);
-    offset = at;
-    if (!GetSafeHwnd()) Create(nullptr, WS_POPUP, RECT{at.x, at.y, at.x + widest, at.y + size.cy});
-    ::SetWindowPos(GetSafeHwnd(), HWND_TOPMOST, at.x, at.y, widest, size.cy, SWP_SHOWWINDOW | SWP_NOACTIVATE);
-    SetTrackingMode(2, selectFirst, true);
-    return true;
-  }
-  POINT offset{};
 };
 
 HICON MakeIcon(int seed) {
@@ -157,19 +125,8 @@ int main(int argc, char** argv) {
   menuBar->SetCommandBarManager(&manager);
   menuBar->LoadMenu(menu);
   ::DestroyMenu(menu);
-  // Popups get the demo's popup bars, filled from the controls the menu made.
-  DemoPopupBar* filePopup = nullptr;
-  for (int i = 0; i < menuBar->GetControlCount(); ++i) {
-    CTKControlPopup* popup = static_cast<CTKControlPopup*>(menuBar->GetControl(i));
-    DemoPopupBar* bar = new DemoPopupBar;
-    bar->SetCommandBarManager(&manager);
-    bar->Copy(popup->GetCommandBar(), true);
-    bar->SetType(kPopupBar);
-    bar->SetPosition(kPopup);
-    popup->SetCommandBar(bar);
-    if (i == 0) filePopup = bar;
-    bar->Release();
-  }
+  // The menu's popups are the toolkit's popup bars, filled from the menu.
+  CTKPopupBar* filePopup = dynamic_cast<CTKPopupBar*>(menuBar->GetControl(0)->GetCommandBar());
   // The tool bar: buttons with icons in groups, a button popup and a split button.
   for (int i = 0; i < 12; ++i) CTKImageManager::Instance().AddIconImage(MakeIcon(i), 101 + i, 16, 16, 0);
   CTKImageManager::Instance().AddIconImage(MakeIcon(12), 300, 16, 16, 0);
@@ -233,7 +190,9 @@ int main(int argc, char** argv) {
   drawBar(menuBar, POINT{0, 0});
   drawBar(toolBar, POINT{0, menuSize.cy});
   if (filePopup && filePopup->GetSafeHwnd()) {
-    POINT at = filePopup->offset;
+    RECT placed;
+    ::GetWindowRect(filePopup->GetSafeHwnd(), &placed);
+    POINT at{placed.left, placed.top};
     ::ScreenToClient(frame, &at);
     drawBar(filePopup, at);
   }

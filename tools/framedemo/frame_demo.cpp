@@ -36,6 +36,9 @@
 #include "toolkit/commandbars/dock_context.h"
 #include "toolkit/commandbars/dialog_bar.h"
 #include "toolkit/drawing/office2007_image_set.h"
+#include "toolkit/commandbars/menu_bar.h"
+#include "toolkit/commandbars/popup_bar.h"
+#include "toolkit/commandbars/tool_bar.h"
 #include "toolkit/drawing/image_manager.h"
 #include "toolkit/paint/paint_manager.h"
 #include "toolkit/tabs/tab_control.h"
@@ -58,70 +61,25 @@ class CDemoCommandBar : public CTKCommandBar {
 
 // A bar that the mouse moves between the frame's sides and floating: pressed where no control
 // lies it follows the pointer, double-clicked there it toggles between docked and floating.
-class CDemoDockingBar : public CDemoCommandBar {
+template <class Bar>
+class CDemoDocking : public Bar {
  protected:
   LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override {
     CPoint pt(static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam)));
-    if ((message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK) && !GetControls()->HitTest(pt)) {
-      ::ClientToScreen(GetSafeHwnd(), &pt);
+    if ((message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK) && !this->GetControls()->HitTest(pt)) {
+      ::ClientToScreen(this->GetSafeHwnd(), &pt);
       if (message == WM_LBUTTONDOWN)
-        EnableDockContext()->StartMove(pt);
+        this->EnableDockContext()->StartMove(pt);
       else
-        EnableDockContext()->ToggleDocking();
+        this->EnableDockContext()->ToggleDocking();
       return 0;
     }
-    return CDemoCommandBar::WindowProc(message, wparam, lparam);
+    return Bar::WindowProc(message, wparam, lparam);
   }
 };
+using CDemoDockingBar = CDemoDocking<CDemoCommandBar>;
+using CDemoDockingToolBar = CDemoDocking<CTKToolBar>;
 
-// A popup bar: a column of items in a popup window below the control that opens it.
-class CDemoPopupBar : public CDemoCommandBar {
- public:
-  CDemoPopupBar() {
-    SetType(kPopupBar);
-    SetPosition(kPopup);
-    SetGripperVisible(false);
-  }
-  bool Popup(CTKControl* control, bool selectFirst) override {
-    CTKCommandBar* owner = control->GetParent();
-    CSize size = LayoutControls(32767, CTKControls::kLayoutCommit | CTKControls::kLayoutVertical |
-                                           CTKControls::kLayoutWidthLimit);
-    // Items take the column's full width.
-    int widest = 0;
-    for (int i = 0; i < GetControlCount(); ++i) {
-      CTKControl* item = GetControl(i);
-      CRect rc = item->GetRect();
-      rc.left = item->GetRowRect().left;
-      rc.right = item->GetRowRect().right;
-      item->SetRect(rc);
-      widest = std::max<int>(widest, rc.right + 3);
-    }
-    POINT at{control->GetRect().left, control->GetRect().bottom};
-    ::ClientToScreen(owner->GetSafeHwnd(), &at);
-    if (!GetSafeHwnd()) Create(nullptr, WS_POPUP, RECT{at.x, at.y, at.x + widest, at.y + size.cy});
-    ::SetWindowPos(GetSafeHwnd(), HWND_TOPMOST, at.x, at.y, widest, size.cy, SWP_SHOWWINDOW | SWP_NOACTIVATE);
-    SetTrackingMode(2, selectFirst, true);
-    return true;
-  }
-  bool IsBarVisible() const override { return GetSafeHwnd() && ::IsWindowVisible(GetSafeHwnd()); }
-};
-
-// Gives each popup control of `bar` a popup bar of the demo, filled from the control's own.
-void UseDemoPopups(CTKCommandBar* bar, CTKCommandBarManager* manager) {
-  for (int i = 0; i < bar->GetControlCount(); ++i) {
-    CTKControl* control = bar->GetControl(i);
-    if (control->GetType() < kPopupControl || control->GetType() > kSplitButtonPopup) continue;
-    CTKControlPopup* popup = static_cast<CTKControlPopup*>(control);
-    CDemoPopupBar* items = new CDemoPopupBar;
-    items->SetCommandBarManager(manager);
-    if (popup->GetCommandBar()) items->Copy(popup->GetCommandBar(), true);
-    items->SetType(kPopupBar);
-    items->SetPosition(kPopup);
-    items->SetGripperVisible(false);
-    popup->SetCommandBar(items);
-    items->Release();
-  }
-}
 
 // A 16 x 16 icon of a coloured square with a mark.
 HICON MakeIcon(int seed) {
@@ -272,8 +230,9 @@ class CDemoFrame : public CMDIFrameWnd {
   }
   CStatusBar m_wndStatusBar;
   CTKCommandBarManager m_barManager;
-  CDemoCommandBar* m_pMenuBar = nullptr;
-  CDemoCommandBar* m_pToolBar = nullptr;
+  CTKMenuBar* m_pMenuBar = nullptr;
+  CTKToolBar* m_pToolBar = nullptr;
+  CTKToolBar* m_pWindowBar = nullptr;  // floating; the manager holds it
   // Bars docked at the bottom, left and right, and one floating.
   CDemoCommandBar* m_pSideBars[4] = {};
   CTKDialogBar* m_pPanelBar = nullptr;  // with --extras
@@ -283,48 +242,42 @@ class CDemoFrame : public CMDIFrameWnd {
   // The menu bar, the tool bar and the document tabs, docked at the top in that order.
   bool CreateBars() {
     m_barManager.SetSite(m_hWnd);
-    m_pMenuBar = new CDemoCommandBar;
-    m_pMenuBar->SetType(kMenuBar);
+    // The menu bar from the frame's menu resource; it takes the frame's menu away and follows
+    // the documents' menus.
+    m_pMenuBar = new CTKMenuBar;
     m_pMenuBar->SetGripperVisible(false);
+    m_pMenuBar->SetShowExpandButton(false);
     m_pMenuBar->SetCommandBarManager(&m_barManager);
     m_pMenuBar->SetBarStyle(CBRS_TOP);
+    m_pMenuBar->SetFlags(0x2000);
     if (!m_pMenuBar->Create(m_hWnd, WS_CHILD | WS_VISIBLE, RECT{0, 0, 0, 0}, kIdMenuBar)) return false;
-    // The menu bar shows the frame's menu; the frame keeps none of its own.
-    ::SetMenu(m_hWnd, nullptr);
+    if (!m_pMenuBar->LoadMenuBar(IDR_DEMOFRAME)) return false;
+    m_barManager.SetMenuBar(m_pMenuBar);
     OnUpdateFrameMenu(nullptr);
 
-    static const UINT kButtons[] = {ID_FILE_NEW, ID_FILE_CLOSE, 0, ID_DEMO_HELLO, 0, ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ};
     for (int i = 0; i < 5; ++i) {
       HICON icon = MakeIcon(i);
       CTKImageManager::Instance().AddIconImage(icon, kIconIds[i], 16, 16, 0);
       ::DestroyIcon(icon);  // the image manager keeps a copy
     }
-    // The dock bars lie inside the menu bar and outside the document tabs.
+    // The dock bars lie inside the menu bar and outside the document tabs. Two tool bars from
+    // the program's tool-bar resources: the standard one docked below the menu bar (the mouse
+    // moves it to any side), the window commands floating.
     if (!CTKDockBar::CreateDockBars(this, &m_barManager)) return false;
-    m_pToolBar = new CDemoDockingBar;
+    m_pToolBar = new CDemoDockingToolBar;
     m_pToolBar->SetCommandBarManager(&m_barManager);
+    m_pToolBar->SetBarStyle(CBRS_TOP);
     m_pToolBar->SetFlags(TKDockFlags::kAnySide | TKDockFlags::kFloat);
     m_pToolBar->SetTitle(L"Standard");
-    bool group = false;
-    for (UINT id : kButtons) {
-      if (!id) {
-        group = true;
-        continue;
-      }
-      CTKControl* c = m_pToolBar->GetControls()->Add(kButton, static_cast<int>(id));
-      c->SetBeginGroup(group);
-      group = false;
-    }
+    if (!m_pToolBar->LoadToolBar(::GetModuleHandleW(nullptr), IDR_TB_STANDARD, false)) return false;
     m_pToolBar->GetControl(2)->SetCaption(L"Hello");
     m_pToolBar->GetControl(2)->SetStyle(3);
-    // A button popup with the sheet's commands.
     CTKControl* sheet = m_pToolBar->GetControls()->Add(kButtonPopup, 0);
     sheet->SetCaption(L"Sheets");
     sheet->SetStyle(3);
     sheet->SetBeginGroup(true);
     CTKControlPopup* popup = static_cast<CTKControlPopup*>(sheet);
-    CDemoPopupBar* items = new CDemoPopupBar;
-    items->SetCommandBarManager(&m_barManager);
+    CTKPopupBar* items = CTKPopupBar::CreatePopupBar(&m_barManager);
     items->GetControls()->Add(kButton, ID_FILE_NEW)->SetCaption(L"&New sheet");
     items->GetControls()->Add(kButton, ID_DEMO_HELLO)->SetCaption(L"Say &hello");
     CTKControl* close = items->GetControls()->Add(kButton, ID_FILE_CLOSE);
@@ -338,6 +291,11 @@ class CDemoFrame : public CMDIFrameWnd {
     if (!CreateSideBars()) return false;
     if (g_extras && !(m_pPanelBar = CreateDemoDialogBar(this, &m_barManager, IDD_DEMOPANEL, IDW_CONTROLBAR_FIRST + 0x12)))
       return false;
+    m_pWindowBar = m_barManager.AddToolBar(L"Windows", IDR_TB_WINDOWS);
+    if (!m_pWindowBar->LoadToolBar(::GetModuleHandleW(nullptr), IDR_TB_WINDOWS, false)) return false;
+    m_pWindowBar->SetWidth(80);
+    if (!m_pWindowBar->CreateToolBar(m_hWnd, true)) return false;
+    m_pWindowBar->OnRecalcLayout();
 
     if (!m_wndTabBar.Create(nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, this, kIdTabBar, CBRS_TOP)) return false;
     m_wndTabBar.m_wndTabs.Relayout();
@@ -381,8 +339,7 @@ class CDemoFrame : public CMDIFrameWnd {
     HMENU menu = alternate ? alternate : m_hMenuDefault;
     if (!m_pMenuBar || !menu || menu == m_hMenuShown) return;
     CTKMouseManager::ThreadInstance()->CloseTrackedBars();
-    m_pMenuBar->LoadMenu(menu);
-    UseDemoPopups(m_pMenuBar, &m_barManager);
+    m_pMenuBar->RefreshMDIControls();
     m_hMenuShown = menu;
     DelayRecalcLayout();
     m_pMenuBar->Invalidate();
@@ -426,6 +383,7 @@ class CDemoApp : public CWinApp {
     AddDocTemplate(std::unique_ptr<CDocTemplate>(new CMultiDocTemplate(
         IDR_DEMOSHEET, RUNTIME_CLASS(CSheetDocument), RUNTIME_CLASS(CMDIChildWnd), RUNTIME_CLASS(CSheetView))));
     frame_->SetWindowPos(nullptr, 40, 40, 640, 420, SWP_NOZORDER);
+    ::SetWindowPos(frame_->m_pWindowBar->GetSafeHwnd(), nullptr, 500, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     frame_->ShowWindow(SW_SHOW);
     frame_->UpdateWindow();
     OpenNewDocument();
@@ -584,6 +542,9 @@ int Check(CDemoApp& app) {
   Expect(status.bottom == client.bottom && bottom_dock.bottom == status.top && mdi.bottom == bottom_dock.top &&
              right_dock.right == client.right && mdi.right == right_dock.left,
          "after a resize the bars and the client follow");
+  Expect(frame->m_pWindowBar->IsBarVisible() && frame->m_pWindowBar->GetPosition() == kFloating &&
+             frame->m_pWindowBar->GetControl(0)->GetID() == 0xE132 && frame->m_pWindowBar->GetControl(1)->GetID() == 0xE133,
+         "the window commands float in a tool bar of their own, loaded from its resource");
   std::printf("%d failed\n", g_failures);
   return g_failures == 0 ? 0 : 1;
 }

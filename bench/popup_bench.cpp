@@ -1,0 +1,192 @@
+// Opening a popup of 30 items with images, from the press on its menu title to the first
+// complete paint: the toolkit's popup bar against the platform's own popup menu
+// (TrackPopupMenu) with the same items, measured side by side in this one run. The platform's
+// figure ends when its menu loop first goes idle (WM_ENTERIDLE), which it does once the menu
+// window is shown and painted.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "toolkit/commandbars/command_bar_manager.h"
+#include "toolkit/commandbars/control_button.h"
+#include "toolkit/commandbars/popup_bar.h"
+#include "toolkit/commandbars/tool_bar.h"
+#include "toolkit/drawing/image_manager.h"
+#include "toolkit/paint/paint_manager.h"
+
+namespace {
+
+const int kItems = 30;
+
+double Now() {
+  static LARGE_INTEGER freq = [] {
+    LARGE_INTEGER f;
+    ::QueryPerformanceFrequency(&f);
+    return f;
+  }();
+  LARGE_INTEGER t;
+  ::QueryPerformanceCounter(&t);
+  return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart);
+}
+
+struct Timing {
+  double min, median;
+};
+
+Timing Summarise(std::vector<double> times) {
+  std::sort(times.begin(), times.end());
+  return {times.front(), times[times.size() / 2]};
+}
+
+void Pump() {
+  MSG msg;
+  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+}
+
+HBITMAP MakeBitmap(int seed) {
+  std::vector<DWORD> pixels(16 * 16);
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x)
+      pixels[y * 16 + x] = 0xFF000000 | ((seed * 40 + x * 8) & 0xFF) << 16 | ((y * 12) & 0xFF) << 8 | 0x60;
+  return ::CreateBitmap(16, 16, 1, 32, pixels.data());
+}
+
+HICON MakeIcon(int seed) {
+  HBITMAP color = MakeBitmap(seed);
+  HBITMAP mask = ::CreateBitmap(16, 16, 1, 1, nullptr);
+  ICONINFO info{TRUE, 0, 0, mask, color};
+  HICON icon = ::CreateIconIndirect(&info);
+  ::DeleteObject(color);
+  ::DeleteObject(mask);
+  return icon;
+}
+
+double g_menu_idle = 0;
+
+LRESULT CALLBACK HostProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (m == WM_ENTERIDLE && w == MSGF_MENU && g_menu_idle == 0) {
+    g_menu_idle = Now();
+    ::EndMenu();
+    return 0;
+  }
+  return ::DefWindowProcW(h, m, w, l);
+}
+
+// The time a paint of the yardstick takes: the same items as plain text lines in a window.
+Timing Yardstick(HWND host, int repeats) {
+  std::vector<double> times;
+  HDC dc = ::GetDC(host);
+  for (int r = 0; r <= repeats; ++r) {
+    double start = Now();
+    for (int i = 0; i < kItems; ++i) {
+      std::wstring text = L"Command number " + std::to_wstring(i);
+      ::TextOutW(dc, 10, 10 + i * 18, text.c_str(), static_cast<int>(text.size()));
+    }
+    ::GdiFlush();
+    if (r) times.push_back(Now() - start);
+  }
+  ::ReleaseDC(host, dc);
+  return Summarise(times);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int repeats = argc > 1 ? std::max(5, std::atoi(argv[1])) : 30;
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = &HostProc;
+  wc.hInstance = ::GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"TKPopupBenchHost";
+  ::RegisterClassW(&wc);
+  HWND host = ::CreateWindowExW(0, L"TKPopupBenchHost", L"bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN,
+                                0, 0, 700, 800, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+  Pump();
+
+  // The toolkit: a menu bar with one title whose popup holds 30 items with images.
+  CTKCommandBarManager manager;
+  manager.SetSite(host);
+  manager.GetOptions().animation = 5;
+  CTKToolBar* bar = new CTKToolBar;
+  bar->SetCommandBarManager(&manager);
+  bar->SetType(TKCommandBars::kMenuBar);
+  bar->SetPosition(TKCommandBars::kTop);
+  bar->SetGripperVisible(false);
+  CTKControlPopup* title = static_cast<CTKControlPopup*>(bar->GetControls()->Add(TKCommandBars::kPopupControl, 0));
+  title->SetCaption(L"&Commands");
+  CTKPopupBar* popup = CTKPopupBar::CreatePopupBar(&manager);
+  for (int i = 0; i < kItems; ++i) {
+    HICON icon = MakeIcon(i);
+    CTKImageManager::Instance().AddIconImage(icon, 2000 + i, 16, 16, 0);
+    ::DestroyIcon(icon);
+    popup->GetControls()->Add(TKCommandBars::kButton, 2000 + i)->SetCaption(L"Command number " + std::to_wstring(i));
+  }
+  title->SetCommandBar(popup);
+  bar->CreateToolBar(host, false);
+  ::MoveWindow(bar->GetSafeHwnd(), 0, 0, 700, 26, TRUE);
+  bar->CalcSize(700, 0);
+  Pump();
+  std::vector<double> ours;
+  for (int r = 0; r <= repeats; ++r) {
+    double start = Now();
+    bar->SetPopupOpen(0, false);  // the press on the title opens the popup
+    ::UpdateWindow(popup->GetSafeHwnd());
+    ::GdiFlush();
+    double painted = Now();
+    if (r) ours.push_back(painted - start);
+    bar->SetTrackingMode(0, true, false);
+    Pump();
+  }
+  const bool opened = popup->GetControlCount() == kItems;
+  bar->DestroyWindow();
+  bar->Release();
+  popup->Release();
+
+  // The platform: the same items with their bitmaps in a popup menu.
+  HMENU menu = ::CreatePopupMenu();
+  std::vector<HBITMAP> bitmaps;
+  for (int i = 0; i < kItems; ++i) {
+    bitmaps.push_back(MakeBitmap(i));
+    std::wstring text = L"Command number " + std::to_wstring(i);
+    MENUITEMINFOW item{};
+    item.cbSize = sizeof(item);
+    item.fMask = MIIM_STRING | MIIM_ID | MIIM_BITMAP;
+    item.wID = 2000 + i;
+    item.dwTypeData = &text[0];
+    item.hbmpItem = bitmaps.back();
+    ::InsertMenuItemW(menu, i, TRUE, &item);
+  }
+  std::vector<double> platform;
+  for (int r = 0; r <= repeats; ++r) {
+    g_menu_idle = 0;
+    double start = Now();
+    ::TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD, 0, 26, 0, host, nullptr);
+    if (r && g_menu_idle > 0) platform.push_back(g_menu_idle - start);
+    Pump();
+  }
+  ::DestroyMenu(menu);
+  for (HBITMAP b : bitmaps) ::DeleteObject(b);
+
+  Timing yard = Yardstick(host, repeats);
+  std::printf("== popup of %d items with images, press to first complete paint (ms: min median) ==\n", kItems);
+  std::printf("  %-40s %8s %8s\n", "", "min", "median");
+  if (ours.empty() || platform.empty() || !opened) {
+    std::printf("  not measured (popup opened: %s, platform menu idle seen %zu times)\n", opened ? "yes" : "no",
+                platform.size());
+    ::DestroyWindow(host);
+    return 1;
+  }
+  Timing t = Summarise(ours), p = Summarise(platform);
+  std::printf("  %-40s %8.3f %8.3f\n", "toolkit popup bar", t.min, t.median);
+  std::printf("  %-40s %8.3f %8.3f\n", "platform popup menu (TrackPopupMenu)", p.min, p.median);
+  std::printf("  %-40s %8.3f %8.3f\n", "yardstick: the items' text drawn", yard.min, yard.median);
+  const double ratio = t.median / p.median;
+  const bool ok = ratio <= 2.0;
+  std::printf("  ratio of medians %.2f (target <= 2.0) %s\n", ratio, ok ? "held" : "MISSED");
+  ::DestroyWindow(host);
+  return ok ? 0 : 1;
+}

@@ -1,0 +1,166 @@
+// Keyboard tips, accelerator letters from the frame and modal popups at a point.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/toolkit/commandbars/test_bars.h"
+#include "toolkit/commandbars/keyboard_tip.h"
+#include "toolkit/commandbars/popup_bar.h"
+#include "toolkit/commandbars/tool_bar.h"
+
+using namespace TKCommandBars;
+
+namespace {
+
+struct TipFixture {
+  explicit TipFixture(const std::vector<std::wstring>& captions) {
+    manager.SetSite(site.hwnd);
+    ::ShowWindow(site.hwnd, SW_SHOWNA);
+    manager.GetOptions().keyboard_tips = true;
+    bar = manager.AddToolBar(L"Standard", 1);
+    bar->SetGripperVisible(false);
+    bar->SetPosition(kTop);
+    int id = 100;
+    for (const std::wstring& caption : captions) {
+      CTKControl* c = bar->GetControls()->Add(kButton, id++);
+      c->SetCaption(caption);
+      c->SetStyle(3);
+    }
+    bar->CreateToolBar(site.hwnd, false);
+    ::MoveWindow(bar->GetSafeHwnd(), 0, 0, 600, 30, TRUE);
+    bar->CalcSize(600, 0);
+  }
+  ~TipFixture() {
+    CTKMouseManager::ThreadInstance()->CloseTrackedBars();
+    manager.HideKeyboardTips();
+    DrainMessages();
+  }
+  std::vector<std::wstring> Texts() const {
+    std::vector<std::wstring> texts;
+    for (CTKCommandBarKeyboardTip* tip : manager.GetKeyboardTips()) texts.push_back(tip->GetTipText());
+    return texts;
+  }
+  SiteWindow site;
+  CTKCommandBarManager manager;
+  CTKToolBar* bar;
+};
+
+TEST(KeyboardTips, EachControlShowsItsLetterAndSharedLettersGetASecond) {
+  struct Case {
+    std::vector<std::wstring> captions;
+    std::vector<std::wstring> texts;
+  } cases[] = {
+      {{L"&File", L"&Edit", L"View"}, {L"F", L"E", L"V"}},
+      {{L"&Save", L"&Send", L"Sort"}, {L"SS", L"SE", L"SO"}},
+      {{L"&Ab", L"&Ab", L"&Ab"}, {L"AA", L"AB", L"A1"}},
+      {{L"&Print", L""}, {L"P"}},
+  };
+  for (const Case& c : cases) {
+    TipFixture fx(c.captions);
+    fx.manager.ShowKeyboardTips(fx.bar, 1);
+    EXPECT_EQ(c.texts, fx.Texts());
+    EXPECT_EQ(1, fx.manager.GetKeyboardTipLevel());
+    for (CTKCommandBarKeyboardTip* tip : fx.manager.GetKeyboardTips()) {
+      ASSERT_TRUE(::IsWindowVisible(tip->GetSafeHwnd()));
+      RECT rc;
+      ::GetWindowRect(tip->GetSafeHwnd(), &rc);
+      EXPECT_GE(rc.right - rc.left, 16);
+      EXPECT_GE(rc.bottom - rc.top, 15);
+    }
+  }
+}
+
+TEST(KeyboardTips, TypingATipsLettersRunsItsControl) {
+  TipFixture fx({L"&Save", L"&Send", L"Sort"});
+  fx.manager.ShowKeyboardTips(fx.bar, 1);
+  EXPECT_TRUE(fx.manager.FilterKeyboardTips(L's'));
+  EXPECT_EQ(3u, fx.manager.GetKeyboardTips().size());
+  EXPECT_TRUE(fx.site.commands.empty());
+  EXPECT_FALSE(fx.manager.FilterKeyboardTips(L'x'));
+  EXPECT_TRUE(fx.manager.FilterKeyboardTips(L'e'));
+  EXPECT_EQ(std::vector<int>({101}), fx.site.commands);
+  EXPECT_EQ(0, fx.manager.GetKeyboardTipLevel());
+  EXPECT_TRUE(fx.manager.GetKeyboardTips().empty());
+}
+
+TEST(KeyboardTips, FrameLettersFindTheirControl) {
+  struct Case {
+    const char* what;
+    UINT key;
+    bool numpad_option;
+    bool taken;
+    std::vector<int> commands;
+  } cases[] = {
+      {"the letter after &", 'O', false, true, {101}},
+      {"a first letter without &", 'C', false, true, {102}},
+      {"a number-pad digit", VK_NUMPAD1, false, false, {}},
+      {"a number-pad digit with the option", VK_NUMPAD1, true, true, {103}},
+      {"a letter nothing has", 'Z', false, false, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TipFixture fx({L"&New", L"&Open", L"Close", L"&1 recent"});
+    fx.manager.SetMenuBar(nullptr);
+    fx.manager.GetOptions().accelerators_any_bar = true;
+    fx.manager.GetOptions().numpad_accelerators = c.numpad_option;
+    EXPECT_EQ(c.taken, fx.manager.OnFrameAcceleratorKey(c.key));
+    EXPECT_EQ(c.commands, fx.site.commands);
+  }
+}
+
+// What the user does once the popup shows, from a timer: click its first item, cancel, quit.
+CTKPopupBar* g_popup = nullptr;
+UINT g_action = WM_LBUTTONUP;
+void CALLBACK ActOnPopup(HWND hwnd, UINT, UINT_PTR id, DWORD) {
+  // The timer can fire while the popup is still being opened (messages are taken on the way):
+  // act only once it is shown and tracking, so that the click lands on a laid-out item.
+  if (g_popup && !(g_popup->GetSafeHwnd() && ::IsWindowVisible(g_popup->GetSafeHwnd()) && g_popup->IsTrackingMode()))
+    return;
+  ::KillTimer(hwnd, id);
+  if (!g_popup) return;
+  CPoint pt = g_popup->GetControl(0)->GetRect().CenterPoint();
+  if (g_action == WM_QUIT)
+    ::PostQuitMessage(4);
+  else
+    ::PostMessageW(g_popup->GetSafeHwnd(), g_action, 0, MAKELPARAM(pt.x, pt.y));
+}
+
+TEST(KeyboardTips, AModalPopupReturnsItsChoiceOrSendsIt) {
+  struct Case {
+    const char* what;
+    UINT action;
+    UINT flags;
+    int result;
+    std::vector<int> sent;
+  } cases[] = {
+      {"returned, not sent", WM_LBUTTONUP, CTKCommandBarManager::kTrackReturnCommand, 300, {}},
+      {"sent to the owner", WM_LBUTTONUP, 0, 1, {300}},
+      {"cancelled", WM_CANCELMODE, CTKCommandBarManager::kTrackReturnCommand, 0, {}},
+      {"the quit message ends it", WM_QUIT, CTKCommandBarManager::kTrackReturnCommand, 0, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TipFixture fx({L"&File"});
+    CTKPopupBar* popup = CTKPopupBar::CreatePopupBar(&fx.manager);
+    popup->GetControls()->Add(kButton, 300)->SetCaption(L"&Copy");
+    popup->GetControls()->Add(kButton, 301)->SetCaption(L"&Paste");
+    g_popup = popup;
+    g_action = c.action;
+    ::SetTimer(nullptr, 0, 1, &ActOnPopup);
+    int command = -1;
+    EXPECT_EQ(c.result, fx.manager.TrackPopupBar(popup, c.flags, 50, 50, nullptr, nullptr, &command));
+    EXPECT_EQ(c.sent, fx.site.commands);
+    if (c.flags & CTKCommandBarManager::kTrackReturnCommand) {
+      EXPECT_EQ(c.result, command);
+    }
+    EXPECT_FALSE(popup->IsTrackingMode());
+    // The quit message is there again for the thread's own loop.
+    MSG quit;
+    EXPECT_EQ(c.action == WM_QUIT, ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE);
+    g_popup = nullptr;
+    popup->Release();
+  }
+}
+
+}  // namespace

@@ -1,0 +1,250 @@
+// The menu bar on an MDI frame of the system's own shape: controls from a menu resource, the
+// frame's menu taken away, document menus, the maximized child's buttons and Alt entry.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "tests/toolkit/commandbars/test_bars.h"
+#include "toolkit/commandbars/menu_bar.h"
+#include "toolkit/commandbars/popup_bar.h"
+
+using namespace TKCommandBars;
+
+namespace {
+
+const UINT kFrameMenu = 400, kDocumentMenu = 500;
+
+LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
+  HWND client = reinterpret_cast<HWND>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (msg == WM_COMMAND) {
+    std::vector<int>* commands = reinterpret_cast<std::vector<int>*>(::GetPropW(hwnd, L"commands"));
+    if (commands) commands->push_back(LOWORD(w));
+  }
+  return ::DefFrameProcW(hwnd, client, msg, w, l);
+}
+
+LRESULT CALLBACK ChildProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) { return ::DefMDIChildProcW(hwnd, msg, w, l); }
+
+// An MDI frame with its menu, an MDI client, and a menu bar docked at its top.
+struct MdiFixture {
+  MdiFixture() {
+    static bool registered = false;
+    if (!registered) {
+      WNDCLASSW wc{};
+      wc.lpfnWndProc = &FrameProc;
+      wc.hInstance = ::GetModuleHandleW(nullptr);
+      wc.lpszClassName = L"TKMenuTestFrame";
+      ::RegisterClassW(&wc);
+      wc.lpfnWndProc = &ChildProc;
+      wc.lpszClassName = L"TKMenuTestChild";
+      wc.hIcon = ::LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
+      ::RegisterClassW(&wc);
+      registered = true;
+    }
+    menu = ::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kFrameMenu));
+    frame = ::CreateWindowExW(0, L"TKMenuTestFrame", L"frame", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 700, 400,
+                              nullptr, menu, ::GetModuleHandleW(nullptr), nullptr);
+    ::SetPropW(frame, L"commands", &commands);
+    CLIENTCREATESTRUCT ccs{::GetSubMenu(menu, 0), 1000};
+    // All child styles: a document may lack its minimize or maximize box.
+    client = ::CreateWindowExW(0, L"MDIClient", nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | MDIS_ALLCHILDSTYLES,
+                               0, 40, 700, 300,
+                               frame, nullptr, ::GetModuleHandleW(nullptr), &ccs);
+    ::SetWindowLongPtrW(frame, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(client));
+    ::ShowWindow(frame, SW_SHOWNA);
+    manager.SetSite(frame);
+    bar = new CTKMenuBar;
+    bar->SetCommandBarManager(&manager);
+    bar->SetGripperVisible(false);
+    bar->SetPosition(kTop);
+    manager.AddBar(bar);
+    manager.SetMenuBar(bar);
+    bar->Release();  // the manager holds it
+    bar->CreateToolBar(frame, false);
+    ::MoveWindow(bar->GetSafeHwnd(), 0, 0, 700, 30, TRUE);
+  }
+  ~MdiFixture() {
+    CTKMouseManager::ThreadInstance()->CloseTrackedBars();
+    manager.HideKeyboardTips();
+    manager.RemoveToolBar(bar);
+    ::RemovePropW(frame, L"commands");
+    ::DestroyWindow(frame);
+    DrainMessages();
+  }
+  // The frame stretches its menu bar across its width.
+  void Layout() { bar->CalcDockingLayout(700, LM_HORZ | LM_HORZDOCK | LM_COMMIT | LM_STRETCH); }
+  // A document window; maximized on request.
+  HWND AddChild(DWORD style, bool maximize) {
+    MDICREATESTRUCTW mcs{L"TKMenuTestChild", L"doc", ::GetModuleHandleW(nullptr), 0, 0, 300, 200, style, 0};
+    HWND child = reinterpret_cast<HWND>(::SendMessageW(client, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
+    if (maximize) ::SendMessageW(client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(child), 0);
+    Pump();
+    return child;
+  }
+  // Runs what the hooks posted (the bar's refresh among it).
+  static void Pump() {
+    MSG msg;
+    for (int round = 0; round < 3; ++round)
+      while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        if (msg.message != WM_QUIT) ::DispatchMessageW(&msg);
+  }
+  // The ids of the controls, the expand button left out.
+  std::vector<int> Ids() const {
+    std::vector<int> ids;
+    for (int i = 0; i < bar->GetControlCount(); ++i)
+      if (bar->GetControl(i)->GetID() != CTKToolBar::kExpandButtonId) ids.push_back(bar->GetControl(i)->GetID());
+    return ids;
+  }
+  std::vector<std::wstring> Captions() const {
+    std::vector<std::wstring> captions;
+    for (int i = 0; i < bar->GetControlCount(); ++i) captions.push_back(bar->GetControl(i)->GetCaption());
+    return captions;
+  }
+  HMENU menu;
+  HWND frame, client;
+  std::vector<int> commands;
+  CTKCommandBarManager manager;
+  CTKMenuBar* bar;
+};
+
+TEST(MenuBar, TakesItsControlsFromAMenuResourceAndTheFramesMenuAway) {
+  MdiFixture fx;
+  EXPECT_FALSE(fx.bar->LoadMenuBar(999));
+  EXPECT_EQ(0, fx.bar->GetControlCount());
+  EXPECT_EQ(fx.menu, ::GetMenu(fx.frame));
+
+  ASSERT_TRUE(fx.bar->LoadMenuBar(kFrameMenu));
+  EXPECT_EQ(nullptr, ::GetMenu(fx.frame));
+  EXPECT_EQ(fx.menu, fx.bar->GetFrameMenu());
+  EXPECT_EQ(kFrameMenu, fx.bar->GetDefaultMenuId());
+  const std::vector<std::wstring> titles{L"&File", L"&Edit", L"&Help"};
+  EXPECT_EQ(titles, fx.Captions());
+  struct Case {
+    int index;
+    std::vector<int> ids;
+    std::vector<bool> groups;
+  } cases[] = {{0, {401, 402, 403}, {false, false, true}}, {1, {410}, {false}}, {2, {420}, {false}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.index);
+    CTKControl* title = fx.bar->GetControl(c.index);
+    EXPECT_EQ(kPopupControl, title->GetType());
+    CTKCommandBar* popup = title->GetCommandBar();
+    ASSERT_NE(nullptr, popup);
+    EXPECT_NE(nullptr, dynamic_cast<CTKPopupBar*>(popup));
+    ASSERT_EQ(static_cast<int>(c.ids.size()), popup->GetControlCount());
+    for (size_t i = 0; i < c.ids.size(); ++i) {
+      EXPECT_EQ(c.ids[i], popup->GetControl(static_cast<int>(i))->GetID());
+      EXPECT_EQ(c.groups[i], popup->GetControl(static_cast<int>(i))->GetBeginGroup());
+    }
+  }
+}
+
+TEST(MenuBar, AMaximizedDocumentShowsItsButtonsAtTheBarsEnd) {
+  struct Case {
+    const char* what;
+    DWORD style;
+    bool maximize;
+    DWORD bar_flags;
+    std::vector<int> trailing;  // the ids after the menu titles
+  } cases[] = {
+      {"maximized", WS_OVERLAPPEDWINDOW, true, 0, {9153, 9152, 9151}},
+      {"no minimize box", WS_OVERLAPPEDWINDOW & ~WS_MINIMIZEBOX, true, 0, {9152, 9151}},
+      {"restored", WS_OVERLAPPEDWINDOW, false, 0, {}},
+      {"the bar asks for no close button", WS_OVERLAPPEDWINDOW, true, 0x1000, {9153, 9152}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    MdiFixture fx;
+    ASSERT_TRUE(fx.bar->LoadMenuBar(kFrameMenu));
+    fx.bar->SetFlags(c.bar_flags);
+    fx.AddChild(c.style, c.maximize);
+    std::vector<int> ids = fx.Ids();
+    ids.erase(std::remove(ids.begin(), ids.end(), CTKToolBar::kExpandButtonId), ids.end());
+    ASSERT_GE(ids.size(), 3u);
+    EXPECT_EQ(c.trailing, std::vector<int>(ids.begin() + 3, ids.end()));
+    if (c.trailing.empty()) continue;
+    // Laid out at the far end of the bar, one beside the other.
+    fx.Layout();
+    CTKControl* last = fx.bar->GetControls()->FindControl(c.trailing.back());
+    EXPECT_GT(last->GetRect().left, 600);
+    EXPECT_EQ(16, last->GetRect().Width());
+  }
+}
+
+TEST(MenuBar, RestoringTheDocumentRemovesItsButtonsAndTheCloseButtonClosesIt) {
+  MdiFixture fx;
+  ASSERT_TRUE(fx.bar->LoadMenuBar(kFrameMenu));
+  fx.bar->SetFlags(0x2000);
+  HWND child = fx.AddChild(WS_OVERLAPPEDWINDOW, true);
+  const std::vector<int> withIcon{9154, 0, 0, 0, 9153, 9152, 9151};
+  EXPECT_EQ(withIcon, fx.Ids());
+  // The icon's popup lists the document's system menu.
+  CTKCommandBar* sysMenu = fx.bar->GetControl(0)->GetCommandBar();
+  ASSERT_NE(nullptr, sysMenu);
+  EXPECT_NE(nullptr, sysMenu->GetControls()->FindControl(SC_CLOSE));
+  ::SendMessageW(fx.client, WM_MDIRESTORE, reinterpret_cast<WPARAM>(child), 0);
+  fx.Pump();
+  EXPECT_EQ(std::vector<int>({0, 0, 0}), fx.Ids());
+  ::SendMessageW(fx.client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(child), 0);
+  fx.Pump();
+  fx.bar->GetControls()->FindControl(CTKMenuBar::kCloseId)->OnExecute();
+  fx.Pump();
+  EXPECT_FALSE(::IsWindow(child));
+  EXPECT_EQ(std::vector<int>({0, 0, 0}), fx.Ids());
+}
+
+TEST(MenuBar, EachDocumentMenuKeepsItsOwnControls) {
+  MdiFixture fx;
+  ASSERT_TRUE(fx.bar->LoadMenuBar(kFrameMenu));
+  HMENU document = ::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kDocumentMenu));
+  fx.bar->SwitchMDIMenu(kDocumentMenu, document);
+  EXPECT_EQ(kDocumentMenu, fx.bar->GetCurrentMenuId());
+  EXPECT_EQ(std::vector<std::wstring>({L"&File", L"&Sheet", L"&Window", L"&Help"}), fx.Captions());
+  // The user takes the Window menu away; the frame's menu and back keep each their own.
+  fx.bar->GetControls()->Remove(2);
+  fx.bar->SwitchMDIMenu(kFrameMenu, fx.bar->GetFrameMenu());
+  EXPECT_EQ(std::vector<std::wstring>({L"&File", L"&Edit", L"&Help"}), fx.Captions());
+  fx.bar->SwitchMDIMenu(kDocumentMenu, document);
+  EXPECT_EQ(std::vector<std::wstring>({L"&File", L"&Sheet", L"&Help"}), fx.Captions());
+  EXPECT_TRUE(fx.bar->GetControls()->IsChanged());
+  // A document menu reached through the MDI client's menu switch: the frame's own menu.
+  ::SendMessageW(fx.client, WM_MDISETMENU, reinterpret_cast<WPARAM>(fx.bar->GetFrameMenu()), 0);
+  EXPECT_EQ(kFrameMenu, fx.bar->GetCurrentMenuId());
+  EXPECT_EQ(nullptr, ::GetMenu(fx.frame));
+  ::DestroyMenu(document);
+}
+
+TEST(MenuBar, AltAloneEntersTheBarAndAltWithALetterOpensItsMenu) {
+  struct Case {
+    const char* what;
+    LPARAM key;   // the character of SC_KEYMENU (0: Alt alone)
+    bool tips;    // the manager shows keyboard tips
+    int hot;      // the control made hot
+    int expanded; // the control whose popup opened
+    int tip_count;
+  } cases[] = {
+      {"Alt alone", 0, false, 0, -1, 0},
+      {"Alt alone with keyboard tips", 0, true, 0, -1, 3},
+      {"Alt and E", L'e', false, 1, 1, 0},
+      {"Alt and H", L'h', false, 2, 2, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    MdiFixture fx;
+    fx.manager.GetOptions().keyboard_tips = c.tips;
+    ASSERT_TRUE(fx.bar->LoadMenuBar(kFrameMenu));
+    fx.Layout();
+    EXPECT_EQ(0, ::SendMessageW(fx.frame, WM_SYSCOMMAND, SC_KEYMENU, c.key));
+    EXPECT_TRUE(fx.bar->IsTrackingMode());
+    EXPECT_EQ(c.hot, fx.bar->GetHotIndex());
+    EXPECT_EQ(c.expanded, fx.bar->GetExpandedIndex());
+    EXPECT_EQ(c.tip_count, static_cast<int>(fx.manager.GetKeyboardTips().size()));
+    if (c.expanded >= 0) {
+      EXPECT_TRUE(fx.bar->GetControl(c.expanded)->GetCommandBar()->IsBarVisible());
+    }
+  }
+}
+
+}  // namespace

@@ -1,0 +1,421 @@
+// Popup bars: where they open on monitors of the test's own, scrolling, rarely used items,
+// tear-off and the show sequence's early exits.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
+#include "tests/toolkit/commandbars/test_bars.h"
+#include "toolkit/commandbars/popup_bar.h"
+#include "toolkit/commandbars/tool_bar.h"
+#include "toolkit/drawing/seams.h"
+
+using namespace TKCommandBars;
+
+namespace {
+
+struct Monitor {
+  RECT area, work;
+};
+std::vector<Monitor> g_monitors;
+
+// The monitor holding the rectangle's centre, else the first.
+BOOL FakeMonitors(const RECT& rect, RECT* area, RECT* work) {
+  if (g_monitors.empty()) return FALSE;
+  POINT c{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+  const Monitor* found = &g_monitors[0];
+  for (const Monitor& m : g_monitors)
+    if (::PtInRect(&m.area, c)) found = &m;
+  *area = found->area;
+  *work = found->work;
+  return TRUE;
+}
+
+struct MonitorSeam {
+  explicit MonitorSeam(std::vector<Monitor> monitors) {
+    g_monitors = std::move(monitors);
+    TKSetMonitorAreasFunction(&FakeMonitors);
+  }
+  ~MonitorSeam() {
+    TKSetMonitorAreasFunction(nullptr);
+    g_monitors.clear();
+  }
+};
+
+// Dispatches what waits (paints included); true when a quit message was among it.
+bool DispatchAndTakeQuit() {
+  MSG msg;
+  bool quit = false;
+  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT)
+      quit = true;
+    else
+      ::DispatchMessageW(&msg);
+  }
+  return quit;
+}
+
+// Two monitors side by side, 1024 x 768 each.
+const RECT kLeftArea{0, 0, 1024, 768}, kRightArea{1024, 0, 2048, 768};
+
+TEST(PopupPlacement, OpensOnTheWorkAreaOfItsMonitor) {
+  struct Case {
+    const char* what;
+    RECT left_work, right_work;  // the taskbar's edge cut from each monitor
+    RECT exclude;                // the control (screen); empty: opened at `point`
+    POINT point;
+    int direction;
+    bool flip;
+    SIZE size;
+    RECT expected;
+    int expected_direction;
+    bool scrolls;
+  } cases[] = {
+      {"drops below its control", {0, 0, 1024, 738}, {1024, 0, 2048, 768}, {100, 20, 160, 40}, {100, 40}, 2, false,
+       {150, 200}, {100, 40, 250, 240}, 2, false},
+      {"opens above a control at the screen's bottom", {0, 0, 1024, 738}, {1024, 0, 2048, 768}, {100, 700, 160, 720},
+       {100, 720}, 2, false, {150, 200}, {100, 500, 250, 700}, 2, false},
+      {"a drop near the right edge keeps to the edge", {0, 0, 1024, 738}, {1024, 0, 2048, 768}, {950, 20, 1000, 40},
+       {950, 40}, 2, false, {150, 200}, {874, 40, 1024, 240}, 3, false},
+      {"a sub-menu near the right edge opens to the left", {0, 0, 1024, 738}, {1024, 0, 2048, 768},
+       {900, 100, 1000, 120}, {1000, 100}, 0, false, {150, 200}, {750, 100, 900, 300}, 1, false},
+      {"right to left drops to the control's right edge", {0, 0, 1024, 738}, {1024, 0, 2048, 768},
+       {300, 20, 360, 40}, {300, 40}, 3, false, {150, 200}, {210, 40, 360, 240}, 3, false},
+      {"right to left beside a control at the left edge turns right", {0, 0, 1024, 738}, {1024, 0, 2048, 768},
+       {10, 100, 110, 120}, {110, 100}, 1, false, {150, 200}, {110, 100, 260, 300}, 0, false},
+      {"a point near the right edge of the second monitor", {0, 0, 1024, 738}, {1024, 0, 2048, 768}, {0, 0, 0, 0},
+       {2000, 100}, 0, false, {150, 200}, {1898, 100, 2048, 300}, 0, false},
+      {"a point low on the screen opens above it", {0, 0, 1024, 738}, {1024, 0, 2048, 768}, {0, 0, 0, 0},
+       {200, 700}, 0, false, {150, 200}, {200, 500, 350, 700}, 0, false},
+      {"a tall popup at a high point keeps to the work bottom", {0, 0, 1024, 738}, {1024, 0, 2048, 768},
+       {0, 0, 0, 0}, {200, 300}, 0, false, {150, 600}, {200, 133, 350, 733}, 0, false},
+      {"taskbar on the left: a leftward point stops at the work area", {40, 0, 1024, 768}, {1024, 0, 2048, 768},
+       {0, 0, 0, 0}, {100, 100}, 1, false, {150, 200}, {40, 100, 190, 300}, 0, false},
+      {"taskbar on the right of the second monitor", {0, 0, 1024, 768}, {1024, 0, 1988, 768},
+       {1900, 20, 1960, 40}, {1900, 40}, 2, false, {150, 200}, {1838, 40, 1988, 240}, 3, false},
+      {"taskbar at the top: a control below it drops", {0, 0, 1024, 768}, {1024, 30, 2048, 768},
+       {1100, 30, 1160, 50}, {1100, 50}, 2, false, {150, 200}, {1100, 50, 1250, 250}, 2, false},
+      {"a nested popup beside an item on the second monitor", {0, 0, 1024, 738}, {1024, 0, 2048, 768},
+       {1500, 100, 1700, 120}, {1700, 100}, 0, false, {150, 200}, {1700, 100, 1850, 300}, 0, false},
+      {"no room above or below: the larger side, scrolled", {0, 0, 1024, 738}, {1024, 0, 2048, 768},
+       {100, 300, 160, 320}, {100, 320}, 2, false, {150, 700}, {100, 320, 250, 733}, 2, true},
+      {"no room above or below, lower half: above, scrolled", {0, 0, 1024, 738}, {1024, 0, 2048, 768},
+       {100, 500, 160, 520}, {100, 520}, 2, false, {150, 700}, {100, 0, 250, 500}, 2, true},
+      {"no room and the flip option: beside the control", {0, 0, 1024, 738}, {1024, 0, 2048, 768},
+       {100, 300, 160, 320}, {100, 320}, 2, true, {150, 700}, {160, 33, 310, 733}, 0, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    MonitorSeam seam({{kLeftArea, c.left_work}, {kRightArea, c.right_work}});
+    CTKPopupBar* popup = new CTKPopupBar;
+    popup->SetExcludeRect(c.exclude);
+    popup->SetPopupPoint(c.point);
+    popup->SetDirection(c.direction);
+    popup->SetFlipAllowed(c.flip);
+    CRect rect = popup->CalcPopupRect(c.size);
+    EXPECT_EQ(CRect(c.expected), rect);
+    EXPECT_EQ(c.expected_direction, popup->GetDirection());
+    EXPECT_EQ(c.scrolls, popup->IsScrolling());
+    popup->Release();
+  }
+}
+
+// A site whose handler runs for the toolkit's messages.
+class HookedSite {
+ public:
+  HookedSite() {
+    static bool registered = false;
+    if (!registered) {
+      WNDCLASSW wc{};
+      wc.lpfnWndProc = &Proc;
+      wc.hInstance = ::GetModuleHandleW(nullptr);
+      wc.lpszClassName = L"TKPopupTestSite";
+      ::RegisterClassW(&wc);
+      registered = true;
+    }
+    hwnd = ::CreateWindowExW(0, L"TKPopupTestSite", L"site", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 640, 300,
+                             nullptr, nullptr, ::GetModuleHandleW(nullptr), this);
+  }
+  ~HookedSite() {
+    if (::IsWindow(hwnd)) ::DestroyWindow(hwnd);
+  }
+  HWND hwnd = nullptr;
+  std::function<void(UINT, WPARAM, LPARAM)> on_message;
+  std::vector<UINT> messages;
+  std::vector<int> commands;
+
+ private:
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
+    if (msg == WM_NCCREATE)
+      ::SetWindowLongPtrW(hwnd, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(l)->lpCreateParams));
+    HookedSite* self = reinterpret_cast<HookedSite*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self && msg >= 10324 && msg <= 10343) {
+      self->messages.push_back(msg);
+      if (self->on_message) self->on_message(msg, w, l);
+    }
+    if (self && msg == WM_COMMAND) self->commands.push_back(LOWORD(w));
+    return ::DefWindowProcW(hwnd, msg, w, l);
+  }
+};
+
+// A tool bar on a site with one popup control whose popup bar holds `items` buttons (ids 200...).
+struct PopupFixture {
+  explicit PopupFixture(int items) {
+    manager.SetSite(site.hwnd);
+    bar = new CTKToolBar;
+    bar->SetCommandBarManager(&manager);
+    bar->SetGripperVisible(false);
+    bar->SetPosition(kTop);
+    bar->CreateToolBar(site.hwnd, false);
+    ::MoveWindow(bar->GetSafeHwnd(), 0, 0, 600, 30, TRUE);
+    title = static_cast<CTKControlPopup*>(bar->GetControls()->Add(kPopupControl, 0));
+    title->SetCaption(L"&File");
+    popup = CTKPopupBar::CreatePopupBar(&manager);
+    for (int i = 0; i < items; ++i) {
+      CTKControl* item = popup->GetControls()->Add(kButton, 200 + i);
+      item->SetCaption(L"Item " + std::to_wstring(i));
+    }
+    title->SetCommandBar(popup);
+    bar->CalcSize(600, 0);
+  }
+  ~PopupFixture() {
+    CTKMouseManager::ThreadInstance()->CloseTrackedBars();
+    popup->Release();
+    if (bar->GetSafeHwnd()) bar->DestroyWindow();
+    bar->Release();
+    TKSetMenusExpandedOnThread(false);
+    DrainMessages();
+  }
+  HookedSite site;
+  CTKCommandBarManager manager;
+  CTKToolBar* bar;
+  CTKControlPopup* title;
+  CTKPopupBar* popup;
+};
+
+TEST(PopupBar, OpensBelowItsMenuTitleAndClosesWithItsTracking) {
+  MonitorSeam seam({{kLeftArea, {0, 0, 1024, 738}}});
+  PopupFixture fx(5);
+  ASSERT_TRUE(fx.popup->Popup(fx.title, true));
+  ASSERT_TRUE(fx.popup->IsBarVisible());
+  CRect title = fx.title->GetRect();
+  ::MapWindowPoints(fx.bar->GetSafeHwnd(), nullptr, reinterpret_cast<POINT*>(&title), 2);
+  CRect rect;
+  ::GetWindowRect(fx.popup->GetSafeHwnd(), &rect);
+  EXPECT_EQ(title.left, rect.left);
+  EXPECT_EQ(title.bottom, rect.top);
+  EXPECT_EQ(0, fx.popup->GetHotIndex());  // selected first
+  // Items take the column's width, one under another.
+  CRect first = fx.popup->GetControl(0)->GetRect(), second = fx.popup->GetControl(1)->GetRect();
+  EXPECT_EQ(first.Width(), second.Width());
+  EXPECT_EQ(first.bottom, second.top);
+  fx.popup->SetTrackingMode(0, true, false);
+  EXPECT_EQ(nullptr, fx.popup->GetSafeHwnd());
+  EXPECT_EQ(nullptr, fx.popup->GetParentControl());
+  const std::vector<UINT> expected{kMsgPopupOpening, kMsgPopupClosed};
+  std::vector<UINT> seen;
+  for (UINT m : fx.site.messages)
+    if (m == kMsgPopupOpening || m == kMsgPopupClosed) seen.push_back(m);
+  EXPECT_EQ(expected, seen);
+}
+
+// An early way out of the show sequence must leave the popup able to open again.
+TEST(PopupBar, AnEarlyExitFromTheShowLeavesThePopupAbleToOpenAgain) {
+  MonitorSeam seam({{kLeftArea, {0, 0, 1024, 738}}});
+  struct Case {
+    const char* what;
+    std::function<void(PopupFixture&)> on_opening;
+  } cases[] = {
+      {"the menu title's bar loses its window", [](PopupFixture& fx) { fx.bar->DestroyWindow(); }},
+      {"the popup's own window goes", [](PopupFixture& fx) { ::DestroyWindow(fx.popup->GetSafeHwnd()); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    PopupFixture fx(3);
+    bool once = true;
+    fx.site.on_message = [&](UINT msg, WPARAM, LPARAM) {
+      if (msg == kMsgPopupOpening && once) {
+        once = false;
+        c.on_opening(fx);
+      }
+    };
+    EXPECT_FALSE(fx.popup->Popup(fx.title, false));
+    EXPECT_EQ(0, fx.popup->GetReentryCount());
+    EXPECT_FALSE(fx.popup->IsTrackingMode());
+    if (!fx.bar->GetSafeHwnd()) {
+      fx.bar->CreateToolBar(fx.site.hwnd, false);
+      fx.bar->CalcSize(600, 0);
+    }
+    EXPECT_TRUE(fx.popup->Popup(fx.title, false));
+    EXPECT_TRUE(fx.popup->IsBarVisible());
+  }
+}
+
+TEST(PopupBar, ATallPopupScrollsAndLeavingTheArrowStopsItsTimer) {
+  MonitorSeam seam({{kLeftArea, {0, 0, 1024, 300}}});
+  PopupFixture fx(40);
+  ASSERT_TRUE(fx.popup->Popup(fx.title, false));
+  ASSERT_TRUE(fx.popup->IsScrolling());
+  CRect rect;
+  ::GetWindowRect(fx.popup->GetSafeHwnd(), &rect);
+  EXPECT_LE(rect.bottom, 295);
+  EXPECT_EQ(0, fx.popup->GetFirstVisible());
+  EXPECT_TRUE(fx.popup->GetScrollArrow(false).rect.IsRectEmpty());
+  ASSERT_FALSE(fx.popup->GetScrollArrow(true).rect.IsRectEmpty());
+  EXPECT_EQ(CTKPopupBar::kScrollArrowHeight, fx.popup->GetScrollArrow(true).rect.Height());
+  const int shown = fx.popup->GetAfterLastVisible();
+  ASSERT_GT(shown, 1);
+  ASSERT_LT(shown, 40);
+  // What the scrolling hides is not drawn or hit; what shows lies between the arrows.
+  EXPECT_TRUE(fx.popup->GetControl(shown)->GetHideFlags() & kHideScroll);
+  EXPECT_LE(fx.popup->GetControl(shown - 1)->GetRect().bottom, fx.popup->GetScrollArrow(true).rect.top);
+
+  // Down to the end, then back to the top.
+  int steps = 0;
+  while (fx.popup->ScrollStep(true)) ++steps;
+  EXPECT_EQ(40 - shown, steps);
+  EXPECT_EQ(40, fx.popup->GetAfterLastVisible());
+  EXPECT_TRUE(fx.popup->GetScrollArrow(true).rect.IsRectEmpty());
+  EXPECT_FALSE(fx.popup->GetScrollArrow(false).rect.IsRectEmpty());
+  EXPECT_FALSE(fx.popup->GetControl(39)->GetHideFlags() & kHideScroll);
+  while (fx.popup->ScrollStep(false)) {
+  }
+  EXPECT_EQ(0, fx.popup->GetFirstVisible());
+  EXPECT_TRUE(fx.popup->GetScrollArrow(false).rect.IsRectEmpty());
+
+  // A keyboard step onto a hidden item scrolls it into view.
+  fx.popup->SetHotControl(30, CTKCommandBar::kHotKeyForward);
+  EXPECT_FALSE(fx.popup->GetControl(30)->GetHideFlags() & kHideScroll);
+  EXPECT_EQ(31, fx.popup->GetAfterLastVisible());
+
+  // The pointer on the lower arrow runs its timer; leaving it stops the timer at once.
+  fx.popup->SetHotControl(0, CTKCommandBar::kHotKeyForward);
+  HWND hwnd = fx.popup->GetSafeHwnd();
+  CPoint onArrow = fx.popup->GetScrollArrow(true).rect.CenterPoint();
+  ::SendMessageW(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(onArrow.x, onArrow.y));
+  EXPECT_TRUE(fx.popup->GetScrollArrow(true).running);
+  CPoint onItem = fx.popup->GetControl(0)->GetRect().CenterPoint();
+  ::SendMessageW(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(onItem.x, onItem.y));
+  EXPECT_FALSE(fx.popup->GetScrollArrow(true).running);
+  EXPECT_FALSE(::KillTimer(hwnd, CTKPopupBar::kTimerScrollDown));
+}
+
+TEST(PopupBar, RarelyUsedItemsWaitBehindTheExpandButton) {
+  MonitorSeam seam({{kLeftArea, {0, 0, 1024, 738}}});
+  struct Case {
+    const char* what;
+    std::function<void(CTKPopupBar*)> expand;
+  } cases[] = {
+      {"the expand button", [](CTKPopupBar* p) {
+         CTKControl* button = p->GetControls()->FindControl(CTKPopupBar::kExpandButtonId);
+         ASSERT_NE(nullptr, button);
+         button->OnExecute();
+       }},
+      {"Down on the last item", [](CTKPopupBar* p) {
+         // Item 2 is the last one shown: Down would wrap to the top.
+         p->SetHotControl(2, CTKCommandBar::kHotKeyForward);
+         p->OnHookKeyDown(VK_DOWN, 0);
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    PopupFixture fx(5);
+    fx.manager.GetOptions().full_menus = false;
+    fx.manager.RecordUsed(200);
+    fx.manager.RecordUsed(202);
+    ASSERT_TRUE(fx.popup->Popup(fx.title, false));
+    EXPECT_TRUE(fx.popup->IsExpandButtonShown());
+    const bool hiddenBefore[] = {false, true, false, true, true};
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(hiddenBefore[i], !fx.popup->GetControl(i)->IsVisible()) << i;
+    CRect before;
+    ::GetWindowRect(fx.popup->GetSafeHwnd(), &before);
+    c.expand(fx.popup);
+    EXPECT_TRUE(fx.popup->IsExpanded());
+    for (int i = 0; i < 5; ++i) EXPECT_TRUE(fx.popup->GetControl(i)->IsVisible()) << i;
+    CRect after;
+    ::GetWindowRect(fx.popup->GetSafeHwnd(), &after);
+    EXPECT_GT(after.Height(), before.Height());
+    // Later popups of the thread open expanded.
+    EXPECT_TRUE(TKMenusExpandedOnThread());
+    fx.popup->SetTrackingMode(0, true, false);
+    ASSERT_TRUE(fx.popup->Popup(fx.title, false));
+    EXPECT_FALSE(fx.popup->IsExpandButtonShown());
+    EXPECT_TRUE(fx.popup->GetControl(3)->IsVisible());
+  }
+}
+
+TEST(PopupBar, TheRandomAnimationIsNeverNone) {
+  PopupFixture fx(1);
+  fx.manager.GetOptions().animation = 1;
+  bool seen[6] = {};
+  for (int i = 0; i < 300; ++i) {
+    int kind = fx.popup->GetAnimationKind();
+    ASSERT_GE(kind, 2);
+    ASSERT_LE(kind, 4);
+    seen[kind] = true;
+  }
+  EXPECT_TRUE(seen[2] && seen[3] && seen[4]);
+  fx.manager.GetOptions().animation = 3;
+  EXPECT_EQ(3, fx.popup->GetAnimationKind());
+}
+
+// A drag on the tear-off caption: scripted pointer moves in the popup's client coordinates.
+TEST(PopupBar, DraggingTheCaptionTearsTheMenuOffIntoAFloatingBar) {
+  MonitorSeam seam({{kLeftArea, {0, 0, 1024, 738}}});
+  struct Case {
+    const char* what;
+    std::vector<POINT> moves;  // relative to the caption's centre
+    UINT end;                  // the message that ends the drag
+    bool torn;
+  } cases[] = {
+      {"away and released", {{0, 5}, {0, 80}, {40, 120}}, WM_LBUTTONUP, true},
+      {"away and back over the caption", {{0, 80}, {0, 2}}, WM_LBUTTONUP, false},
+      {"Escape ends it where it is", {{0, 80}}, WM_KEYDOWN, true},
+      {"the quit message ends it and is posted again", {{0, 80}}, WM_QUIT, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    PopupFixture fx(4);
+    fx.popup->SetTearOffPopup(L"Torn", 700);
+    ASSERT_TRUE(fx.popup->Popup(fx.title, false));
+    HWND hwnd = fx.popup->GetSafeHwnd();
+    const CRect caption = fx.popup->GetTearOffRect();
+    ASSERT_FALSE(caption.IsRectEmpty());
+    const CPoint centre = caption.CenterPoint();
+    for (POINT d : c.moves)
+      ::PostMessageW(hwnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(centre.x + d.x, centre.y + d.y));
+    if (c.end == WM_QUIT)
+      ::PostQuitMessage(3);
+    else
+      ::PostMessageW(hwnd, c.end, c.end == WM_KEYDOWN ? VK_ESCAPE : 0, 0);
+    POINT start = centre;
+    ::ClientToScreen(hwnd, &start);
+    POINT last{start.x + c.moves.back().x, start.y + c.moves.back().y};
+    EXPECT_EQ(c.torn, fx.popup->TrackTearOff(start));
+    EXPECT_EQ(c.end == WM_QUIT, DispatchAndTakeQuit());
+    CTKToolBar* torn = fx.manager.FindToolBar(700);
+    if (!c.torn) {
+      EXPECT_TRUE(fx.popup->IsBarVisible());
+      EXPECT_TRUE(torn == nullptr || !torn->IsBarVisible());
+      continue;
+    }
+    ASSERT_NE(nullptr, torn);
+    EXPECT_EQ(kFloating, torn->GetPosition());
+    EXPECT_TRUE(torn->IsBarVisible());
+    EXPECT_EQ(4, torn->GetControls()->GetVisibleCount(true) - (torn->GetHideButton() ? 1 : 0) -
+                     (torn->GetExpandButton() && torn->GetExpandButton()->IsVisible() ? 1 : 0));
+    EXPECT_EQ(200, torn->GetControl(0)->GetID());
+    // The bar hangs from the pointer's last place.
+    CRect placed;
+    ::GetWindowRect(torn->GetSafeHwnd(), &placed);
+    EXPECT_EQ(last.y - 10, placed.top);
+    EXPECT_EQ(last.x - placed.Width() / 2, placed.left);
+    EXPECT_NE(fx.site.messages.end(), std::find(fx.site.messages.begin(), fx.site.messages.end(), kMsgTearOff));
+    // The popup closed with the drag.
+    EXPECT_FALSE(fx.popup->IsTrackingMode());
+    fx.manager.RemoveToolBar(torn);
+  }
+}
+
+}  // namespace

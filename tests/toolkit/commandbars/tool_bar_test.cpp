@@ -1,0 +1,246 @@
+// Tool bars: rows, the expand button and its popup, floating bars, visibility, and buttons from
+// tool-bar resources of a given module.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "tests/toolkit/commandbars/test_bars.h"
+#include "toolkit/commandbars/popup_bar.h"
+#include "toolkit/commandbars/tool_bar.h"
+#include "toolkit/drawing/image_manager.h"
+
+using namespace TKCommandBars;
+
+namespace {
+
+// A tool bar of `buttons` captioned buttons (ids 100...) docked at the top of a site.
+struct ToolBarFixture {
+  explicit ToolBarFixture(int buttons) {
+    manager.SetSite(site.hwnd);
+    ::ShowWindow(site.hwnd, SW_SHOWNA);
+    bar = new CTKToolBar;
+    bar->SetCommandBarManager(&manager);
+    bar->SetGripperVisible(false);
+    bar->SetPosition(kTop);
+    for (int i = 0; i < buttons; ++i) {
+      CTKControl* c = bar->GetControls()->Add(kButton, 100 + i);
+      c->SetCaption(L"Button " + std::to_wstring(i));
+      c->SetStyle(3);
+    }
+    bar->CreateToolBar(site.hwnd, false);
+  }
+  ~ToolBarFixture() {
+    CTKMouseManager::ThreadInstance()->CloseTrackedBars();
+    if (bar->GetSafeHwnd()) bar->DestroyWindow();
+    bar->Release();
+    DrainMessages();
+  }
+  int Shown() const {
+    int n = 0;
+    for (int i = 0; i < bar->GetControlCount(); ++i)
+      if (bar->GetControl(i)->GetID() < 9000 && bar->GetControl(i)->IsVisible()) ++n;
+    return n;
+  }
+  SiteWindow site;
+  CTKCommandBarManager manager;
+  CTKToolBar* bar;
+};
+
+TEST(ToolBar, ABarTooShortForItsButtonsWrapsOrHidesThemBehindTheExpandButton) {
+  struct Case {
+    const char* what;
+    DWORD flags;  // the bar's Flags word
+    bool floating;
+    bool rows;    // wraps into more than one row
+    bool hides;   // hides the rest behind the expand button
+  } cases[] = {
+      {"a tool bar hides what does not fit", 63, false, false, true},
+      {"a bar that wraps takes more rows", 63 & ~0x20, false, true, false},
+      {"a floating bar wraps to its width", 63, true, true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ToolBarFixture fx(10);
+    fx.bar->SetFlags(c.flags, ~c.flags);
+    CSize whole = fx.bar->CalcDockingLayout(32767, LM_HORZ | LM_HORZDOCK | LM_COMMIT);
+    EXPECT_EQ(10, fx.Shown());
+    EXPECT_EQ(nullptr, fx.bar->GetExpandButton() && fx.bar->GetExpandButton()->IsVisible() ? fx.bar->GetExpandButton() : nullptr);
+    const int length = whole.cx / 3;
+    CSize size;
+    if (c.floating) {
+      fx.bar->SetWidth(length);
+      fx.bar->SetPosition(kFloating);
+      size = fx.bar->CalcFloatingLayout(-1, LM_HORZ | LM_MRUWIDTH | LM_COMMIT);
+    } else {
+      size = fx.bar->CalcDockingLayout(length, LM_HORZ | LM_HORZDOCK | LM_COMMIT);
+    }
+    EXPECT_LE(size.cx, c.floating ? length + 40 : length);
+    EXPECT_EQ(c.rows, size.cy > whole.cy + (c.floating ? 25 : 0));
+    EXPECT_EQ(c.hides, fx.bar->GetWrappedCount() > 0);
+    EXPECT_EQ(c.hides ? 10 - fx.bar->GetWrappedCount() : 10, fx.Shown());
+    CTKToolBar::CControlButtonExpand* expand = fx.bar->GetExpandButton();
+    if (!c.hides) continue;
+    ASSERT_NE(nullptr, expand);
+    ASSERT_TRUE(expand->IsVisible());
+    EXPECT_TRUE(expand->HasHiddenControls());
+    EXPECT_EQ(CTKToolBar::kExpandRoom, expand->GetRect().Width());
+    // The expand popup holds exactly the hidden buttons.
+    CTKPopupBar* popup = new CTKPopupToolBar;
+    fx.bar->FillExpandPopup(popup);
+    ASSERT_EQ(fx.bar->GetWrappedCount(), popup->GetControlCount());
+    EXPECT_EQ(100 + fx.Shown(), popup->GetControl(0)->GetID());
+    EXPECT_TRUE(popup->GetControl(0)->IsVisible());
+    popup->Release();
+  }
+}
+
+TEST(ToolBar, OneButtonDoesNotWidenForTheExpandButtonWhileMeasuring) {
+  ToolBarFixture fx(1);
+  CSize committed = fx.bar->CalcDockingLayout(32767, LM_HORZ | LM_HORZDOCK | LM_COMMIT);
+  CSize measured = fx.bar->CalcDockingLayout(32767, LM_HORZ | LM_HORZDOCK);
+  EXPECT_EQ(committed, measured);
+  ToolBarFixture two(2);
+  CSize one = two.bar->CalcDockingLayout(1, LM_HORZ | LM_HORZDOCK);
+  EXPECT_GE(one.cx, CTKToolBar::kExpandRoom);
+}
+
+TEST(ToolBar, AFloatingBarAnswersItsBorderAsASizingEdge) {
+  ToolBarFixture fx(3);
+  fx.bar->CreateToolBar(fx.site.hwnd, true);
+  ::SetWindowPos(fx.bar->GetSafeHwnd(), nullptr, 100, 100, 200, 80, SWP_NOZORDER | SWP_NOACTIVATE);
+  struct Case {
+    POINT pt;
+    LRESULT hit;
+  } cases[] = {{{200, 102}, HTTOP}, {{200, 104}, HTCLIENT}, {{200, 178}, HTBOTTOM}, {{101, 140}, HTLEFT},
+               {{299, 140}, HTRIGHT}};
+  for (const Case& c : cases)
+    EXPECT_EQ(c.hit, ::SendMessageW(fx.bar->GetSafeHwnd(), WM_NCHITTEST, 0, MAKELPARAM(c.pt.x, c.pt.y)))
+        << c.pt.x << "," << c.pt.y;
+  // A floating bar narrower than two caption heights shows its hide button but no expand button;
+  // a wider one shows both.
+  ToolBarFixture empty(0);
+  empty.bar->SetPosition(kFloating);
+  CSize narrow = empty.bar->CalcFloatingLayout(-1, LM_HORZ | LM_MRUWIDTH | LM_COMMIT);
+  ASSERT_NE(nullptr, empty.bar->GetHideButton());
+  EXPECT_TRUE(empty.bar->GetHideButton()->IsVisible());
+  EXPECT_LT(narrow.cx, 2 * empty.bar->GetHideButton()->GetRect().Height() + 2 * CTKToolBar::kFloatingBorder);
+  EXPECT_FALSE(empty.bar->GetExpandButton()->IsVisible());
+  fx.bar->CalcFloatingLayout(-1, LM_HORZ | LM_MRUWIDTH | LM_COMMIT);
+  EXPECT_TRUE(fx.bar->GetHideButton()->IsVisible());
+  EXPECT_TRUE(fx.bar->GetExpandButton()->IsVisible());
+}
+
+TEST(ToolBar, HidingABarThatTracksEndsTrackingFirstAndTellsTheSite) {
+  ToolBarFixture fx(3);
+  fx.bar->SetTrackingMode(1, true, true);
+  fx.site.messages.clear();
+  fx.bar->SetVisible(false);
+  EXPECT_FALSE(fx.bar->IsTrackingMode());
+  EXPECT_FALSE(::IsWindowVisible(fx.bar->GetSafeHwnd()));
+  auto notices = [&] { return std::count(fx.site.messages.begin(), fx.site.messages.end(), kMsgToolBarVisibility); };
+  EXPECT_EQ(1, notices());
+  fx.bar->SetVisible(false);
+  EXPECT_EQ(1, notices());
+}
+
+TEST(ToolBar, ButtonsComeFromTheToolBarResourceOfTheGivenModule) {
+  wchar_t path[MAX_PATH];
+  ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+  // The program's file loaded once more as data: another module with the same resources.
+  HMODULE data = ::LoadLibraryExW(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(nullptr, data);
+  struct Case {
+    const char* what;
+    HMODULE module;
+    UINT id;
+    bool loads;
+  } cases[] = {
+      {"another module", data, 300, true},
+      {"a module without it", ::GetModuleHandleW(L"kernel32.dll"), 300, false},
+      {"a strip with fewer images than buttons", nullptr, 304, false},
+      {"the toolkit's resource module", nullptr, 300, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ToolBarFixture fx(2);
+    CTKImageManager* images = new CTKImageManager;
+    fx.bar->SetImageManager(images);
+    EXPECT_EQ(c.loads, fx.bar->LoadToolBar(c.module, c.id));
+    const std::vector<int> expected = c.loads ? std::vector<int>{300, 301, 302} : std::vector<int>{100, 101};
+    std::vector<int> ids;
+    for (int i = 0; i < fx.bar->GetControlCount(); ++i) ids.push_back(fx.bar->GetControl(i)->GetID());
+    EXPECT_EQ(expected, ids);
+    EXPECT_EQ(c.loads, images->ContainsIcon(301, 16));
+    EXPECT_FALSE(images->ContainsIcon(330, 16));
+    fx.bar->SetImageManager(nullptr);
+    images->InternalRelease();
+  }
+  ::FreeLibrary(data);
+}
+
+}  // namespace
+
+namespace {
+
+HICON SquareIcon(int size) {
+  std::vector<DWORD> pixels(static_cast<size_t>(size) * size, 0xFF3060C0);
+  HBITMAP color = ::CreateBitmap(size, size, 1, 32, pixels.data());
+  HBITMAP mask = ::CreateBitmap(size, size, 1, 1, nullptr);
+  ICONINFO info{TRUE, 0, 0, mask, color};
+  HICON icon = ::CreateIconIndirect(&info);
+  ::DeleteObject(color);
+  ::DeleteObject(mask);
+  return icon;
+}
+
+TEST(ToolBar, StackedLargeIconsGiveWayThreeAtATimeWhenTheBarIsShort) {
+  ToolBarFixture fx(0);
+  CTKImageManager* images = new CTKImageManager;
+  fx.bar->SetImageManager(images);
+  fx.bar->SetFlags(CTKControls::kStackedLargeIcons);
+  HICON small = SquareIcon(16), large = SquareIcon(32);
+  for (int i = 0; i < 6; ++i) {
+    images->AddIconImage(small, 600 + i, 16, 16, 0);
+    // The last control has no large image: it stacks from the start.
+    if (i < 5) images->AddIconImage(large, 600 + i, 32, 32, 0);
+    CTKControl* c = fx.bar->GetControls()->Add(kButton, 600 + i);
+    c->SetCaption(L"Cmd " + std::to_wstring(i));
+    if (i == 3) c->SetBeginGroup(true);
+  }
+  ::DestroyIcon(small);
+  ::DestroyIcon(large);
+  const DWORD commit = CTKControls::kLayoutCommit;
+  auto styles = [&] {
+    std::vector<int> s;
+    for (int i = 0; i < 6; ++i) s.push_back(fx.bar->GetControl(i)->GetStyle());
+    return s;
+  };
+  CSize wide = fx.bar->LayoutControls(4000, commit);
+  EXPECT_EQ(std::vector<int>({4, 4, 4, 4, 4, 3}), styles());
+  // Each large one has a column of its own, as high as the bar's column.
+  for (int i = 0; i < 4; ++i)
+    EXPECT_LT(fx.bar->GetControl(i)->GetRect().right, fx.bar->GetControl(i + 1)->GetRect().left + 1) << i;
+  // A group starts 6 pixels on.
+  EXPECT_EQ(fx.bar->GetControl(2)->GetRect().right + CTKControls::kStackedGroupGap, fx.bar->GetControl(3)->GetRect().left);
+
+  // One pixel short: the first group's three large ones stack into one column.
+  CSize shorter = fx.bar->LayoutControls(wide.cx - 1, commit);
+  EXPECT_LT(shorter.cx, wide.cx);
+  EXPECT_EQ(std::vector<int>({3, 3, 3, 4, 4, 3}), styles());
+  EXPECT_EQ(fx.bar->GetControl(0)->GetRect().left, fx.bar->GetControl(2)->GetRect().left);
+  EXPECT_LT(fx.bar->GetControl(0)->GetRect().top, fx.bar->GetControl(1)->GetRect().top);
+  EXPECT_LT(fx.bar->GetControl(1)->GetRect().top, fx.bar->GetControl(2)->GetRect().top);
+
+  // Far too short: the stacked three lose their captions; what still does not fit is hidden
+  // when the layout may hide.
+  fx.bar->LayoutControls(1, commit);
+  EXPECT_EQ(2, fx.bar->GetControl(0)->GetStyle());
+  const int firstColumn = fx.bar->GetControl(2)->GetRect().right + fx.bar->GetBorders().right;
+  fx.bar->LayoutControls(firstColumn, commit | CTKControls::kLayoutHideOverflow);
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(i >= 3, (fx.bar->GetControl(i)->GetHideFlags() & kHideWrap) != 0) << i;
+  fx.bar->SetImageManager(nullptr);
+  images->InternalRelease();
+}
+
+}  // namespace

@@ -1,0 +1,114 @@
+// The command bar that docks on a side of the frame or floats in a window of its own: its docked
+// and floating sizes, the expand button that collects what no longer fits, the hide button of a
+// floating bar, and its visibility with notice to the site. The menu bar derives from it.
+#pragma once
+
+#include <windows.h>
+
+#include "toolkit/commandbars/command_bar.h"
+#include "toolkit/commandbars/control_button.h"
+
+class CTKPopupBar;
+
+class CTKToolBar : public CTKCommandBar {
+  DECLARE_DYNCREATE(CTKToolBar)
+
+ public:
+  static constexpr int kExpandButtonId = 9148;
+  static constexpr int kHideButtonId = 9149;
+  static constexpr int kCustomizeEntryId = 9122;
+  // Room the expand button takes at the end of a docked bar, and a floating bar's border.
+  static constexpr int kExpandRoom = 11;
+  static constexpr int kFloatingBorder = 3;
+
+  // The expand button: a popup of the controls the bar's length hides.
+  class CControlButtonExpand : public CTKControlPopup {
+   public:
+    CControlButtonExpand();
+    void SetRect(const CRect& rc) override;
+    bool OnSetPopup(bool open) override;
+    void Draw(CDC* dc) override;
+    CSize GetSize(CDC* dc) override { return GetRect().Size(); }
+    // Whether a control of the bar was hidden by wrapping when the rectangle was last set.
+    bool HasHiddenControls() const { return hidden_; }
+    bool in_caption = false;
+
+   private:
+    bool hidden_ = false;
+  };
+
+  // The close button in a floating bar's caption.
+  class CControlButtonHide : public CTKControlButton {
+   public:
+    CControlButtonHide();
+    void OnExecute() override;
+    void Draw(CDC* dc) override;
+    CSize GetSize(CDC* dc) override { return GetRect().Size(); }
+  };
+
+  CTKToolBar();
+  ~CTKToolBar() override;
+
+  // Makes the window: a child of `site` when docked, a popup owned by it when floating.
+  virtual bool CreateToolBar(HWND site, bool floating);
+  // Shows or hides the bar with notice to the site.
+  virtual void SetVisible(bool visible);
+  bool GetVisible() const { return visible_; }
+  bool IsBarVisible() const override;
+
+  // The size docked along a side of `length` under the layout bits (LM_*), and floating.
+  virtual CSize CalcDockingLayout(int length, DWORD mode, int mruWidth = 0);
+  virtual CSize CalcFloatingLayout(int length, DWORD mode);
+  // Lays the bar out again: a floating bar takes its size, a docked one asks the frame.
+  virtual void OnRecalcLayout() override;
+  CSize CalcSize(int length, DWORD mode) override;
+  CSize CalcDynamicLayout(int length, DWORD mode) override;
+  CRect GetBorders() const override;
+  CSize GetButtonSize() const override;
+  CSize GetIconSize() const;
+  CSize GetLargeIconSize() const;
+
+  // The buttons of the tool-bar resource `id` in `module` (the toolkit's resource module for
+  // null), with their images. A damaged resource leaves the bar as it was.
+  bool LoadToolBar(UINT id, bool loadImages = true) override;
+  bool LoadToolBar(HMODULE module, UINT id, bool loadImages = true);
+  // The buttons of a list of command ids (0 begins a group).
+  bool SetButtons(const UINT* ids, int count);
+
+  void SetBuiltIn(bool on) { built_in_ = on; }
+  bool IsBuiltIn() const { return built_in_; }
+  void SetTemporary(bool on) { temporary_ = on; }
+  bool IsTemporary() const { return temporary_; }
+  void SetShowHideButton(bool on) { show_hide_button_ = on; }
+  void SetShowExpandButton(bool on) { show_expand_button_ = on; }
+  bool GetShowExpandButton() const { return show_expand_button_; }
+  UINT GetBarID() const { return bar_id_; }
+  void SetBarID(UINT id) { bar_id_ = id; }
+  // The controls of the bar that its length hides.
+  int GetWrappedCount() const;
+  CControlButtonExpand* GetExpandButton() const;
+  CControlButtonHide* GetHideButton() const;
+  // The expand popup filled with the controls the bar's length hides.
+  virtual void FillExpandPopup(CTKPopupBar* popup);
+  // The floating size a dock context last gave the bar (100 x 100 unset).
+  void SetFloatingSize(CSize size) { floating_size_ = size; }
+  CSize GetFloatingSize() const { return floating_size_; }
+
+  void Copy(const CTKCommandBar* source, bool deep) override;
+
+ protected:
+  LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
+  CControlButtonExpand* FindOrCreateExpand();
+  CControlButtonHide* FindOrCreateHide();
+  void ConsumePending(DWORD mode);
+  // The row layout with this bar's borders (plus `extra`).
+  CSize LayoutRows(CDC* dc, int length, DWORD flags, const CRect& extra, bool* wrapped);
+
+  bool visible_ = true;
+  bool built_in_ = true;
+  bool temporary_ = false;
+  bool show_hide_button_ = true;
+  bool show_expand_button_ = true;
+  bool in_relayout_ = false;
+  CSize floating_size_{100, 100};
+};
