@@ -18,6 +18,7 @@
 class CTKCommandBarManager;
 class CTKPaintManager;
 class CTKImageManager;
+class CTKPropExchange;
 
 // The update request a bar runs for each of its controls.
 class CCommandBarCmdUI : public CCmdUI {
@@ -133,6 +134,11 @@ class CTKCommandBar : public CControlBar, public CTKHookManagerHookAble {
   virtual void FillBackground(CDC* dc);
   virtual void OnIdleUpdate();
   virtual void OnTrackingModeChanged() {}
+  // Saves or loads the bar's keys and its controls; a load that fails leaves the bar as it was.
+  virtual void DoPropExchange(CTKPropExchange* px);
+  // The id saved state knows the bar by.
+  UINT GetBarID() const { return bar_id_; }
+  void SetBarID(UINT id) { bar_id_ = id; }
 
   // --- the frame's control bar ---
   // The bar style; a dock alignment (CBRS_ALIGN_ bits, or CBRS_FLOATING) also sets the position.
