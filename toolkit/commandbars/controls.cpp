@@ -6,6 +6,7 @@
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/command_bar_manager.h"
 #include "toolkit/commandbars/control_button.h"
+#include "toolkit/commandbars/control_edit.h"
 #include "toolkit/paint/paint_manager.h"
 
 using namespace TKCommandBars;
@@ -51,6 +52,8 @@ CTKControl* CTKControls::CreateByType(int type, int id) {
       popup->SetType(type);
       return popup;
     }
+    case kEdit:
+      return new CTKControlEdit;
     default:
       // Combo boxes, edits, labels, check boxes, galleries and the other special controls are
       // their own classes; until one is registered for the type the collection makes none.
