@@ -14,6 +14,7 @@
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/command_bar_manager.h"
 #include "toolkit/commandbars/control_button.h"
+#include "toolkit/commandbars/control_combo.h"
 #include "toolkit/commandbars/control_edit.h"
 #include "toolkit/commandbars/controls.h"
 #include "toolkit/drawing/prop_exchange.h"
@@ -355,6 +356,7 @@ void TKRegisterCommandBarClasses() {
   static const CRuntimeClass* const kClasses[] = {
       RUNTIME_CLASS(CTKControl), RUNTIME_CLASS(CTKControlButton), RUNTIME_CLASS(CTKControlPopup),
       RUNTIME_CLASS(CTKCommandBar), RUNTIME_CLASS(CTKControlEdit),
+      RUNTIME_CLASS(CTKControlComboBox), RUNTIME_CLASS(CTKControlComboBoxList),
   };
   RegisterClasses(kClasses);
 }

@@ -6,6 +6,7 @@
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/command_bar_manager.h"
 #include "toolkit/commandbars/control_button.h"
+#include "toolkit/commandbars/control_combo.h"
 #include "toolkit/commandbars/control_edit.h"
 #include "toolkit/paint/paint_manager.h"
 
@@ -52,6 +53,8 @@ CTKControl* CTKControls::CreateByType(int type, int id) {
       popup->SetType(type);
       return popup;
     }
+    case kComboBox:
+      return new CTKControlComboBox;
     case kEdit:
       return new CTKControlEdit;
     default:
