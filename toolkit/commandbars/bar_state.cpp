@@ -467,12 +467,46 @@ bool CTKBarLayoutState::Load(CTKPropExchange* px, CTKCommandBarManager* manager,
   return true;  // the popup bars stay alive through the controls that hold them
 }
 
+namespace {
+const wchar_t kLayoutValue[] = L"BarLayout";
+
+// The layout as the archive form's bytes.
+bool StoreToMemory(CMemFile& memory, const std::vector<CTKCommandBar*>& bars, CTKCommandBarManager* manager) {
+  try {
+    CArchive ar(&memory, CArchive::store);
+    CTKPropExchangeArchive px(ar);
+    CTKBarLayoutState::Save(&px, bars, manager);
+  } catch (const CException&) {
+    return false;
+  }
+  return true;
+}
+
+bool LoadFromMemory(BYTE* data, size_t size, CTKCommandBarManager* manager, std::vector<CTKCommandBar*>* bars) {
+  CMemFile memory(data, static_cast<UINT>(size));
+  try {
+    CArchive ar(&memory, CArchive::load);
+    CTKPropExchangeArchive px(ar);
+    return CTKBarLayoutState::Load(&px, manager, bars);
+  } catch (const CException&) {
+    return false;
+  }
+}
+}  // namespace
+
 bool CTKBarLayoutState::SaveToRegistry(HKEY root, const wchar_t* path, const std::vector<CTKCommandBar*>& bars,
-                                       CTKCommandBarManager* manager) {
-  // A layout written over an older one must not keep the older one's sections.
+                                       CTKCommandBarManager* manager, RegistryForm form) {
+  CMemFile memory(64 * 1024);
+  if (form == RegistryForm::kOneValue && !StoreToMemory(memory, bars, manager)) return false;
+  // A layout written over an older one must not keep the older one's keys.
   ::RegDeleteTreeW(root, path);
   CTKPropExchangeRegistry px(root, path, false);
   if (!px.IsOpen()) return false;
+  if (form == RegistryForm::kOneValue) {
+    BYTE* bytes = const_cast<BYTE*>(memory.GetData());
+    DWORD size = static_cast<DWORD>(memory.GetLength());
+    return px.TransferBlob(kLayoutValue, &bytes, &size);
+  }
   try {
     Save(&px, bars, manager);
   } catch (const CException&) {
@@ -485,6 +519,17 @@ bool CTKBarLayoutState::LoadFromRegistry(HKEY root, const wchar_t* path, CTKComm
                                          std::vector<CTKCommandBar*>* bars) {
   CTKPropExchangeRegistry px(root, path, true);
   if (!px.IsOpen()) return false;
+  // The one-value form when its value is there, else the tree.
+  BYTE* bytes = nullptr;
+  DWORD size = 0;
+  try {
+    if (!px.TransferBlob(kLayoutValue, &bytes, &size)) return false;
+  } catch (const CException&) {
+    std::free(bytes);
+    return false;
+  }
+  std::unique_ptr<BYTE, decltype(&std::free)> owned(bytes, &std::free);
+  if (size > 0) return LoadFromMemory(bytes, size, manager, bars);
   return Load(&px, manager, bars);
 }
 
@@ -493,13 +538,7 @@ bool CTKBarLayoutState::SaveToFile(const wchar_t* path, const std::vector<CTKCom
   // The layout is put together in memory and written at once beside the old file, which it
   // replaces only when all of it was written.
   CMemFile memory(64 * 1024);
-  try {
-    CArchive ar(&memory, CArchive::store);
-    CTKPropExchangeArchive px(ar);
-    Save(&px, bars, manager);
-  } catch (const CException&) {
-    return false;
-  }
+  if (!StoreToMemory(memory, bars, manager)) return false;
   const std::wstring temp = std::wstring(path) + L".new";
   bool written = false;
   {
@@ -534,12 +573,5 @@ bool CTKBarLayoutState::LoadFromFile(const wchar_t* path, CTKCommandBarManager* 
       return false;
     }
   }
-  CMemFile memory(bytes.data(), static_cast<UINT>(bytes.size()));
-  try {
-    CArchive ar(&memory, CArchive::load);
-    CTKPropExchangeArchive px(ar);
-    return Load(&px, manager, bars);
-  } catch (const CException&) {
-    return false;
-  }
+  return LoadFromMemory(bytes.data(), bytes.size(), manager, bars);
 }

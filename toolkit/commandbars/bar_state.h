@@ -31,8 +31,13 @@ class CTKBarLayoutState {
   // caller) and the bars it held before are released; on failure it is not touched.
   static bool Load(CTKPropExchange* px, CTKCommandBarManager* manager, std::vector<CTKCommandBar*>* bars);
 
+  // How a layout is kept in the registry: the layout's archive as one value ("BarLayout"; one
+  // registry call, whatever the number of controls), or a tree of keys with a named value per
+  // key of every bar and control (readable, but two registry calls and more per control).
+  enum class RegistryForm { kOneValue, kTree };
   static bool SaveToRegistry(HKEY root, const wchar_t* path, const std::vector<CTKCommandBar*>& bars,
-                             CTKCommandBarManager* manager);
+                             CTKCommandBarManager* manager, RegistryForm form = RegistryForm::kOneValue);
+  // Reads either form.
   static bool LoadFromRegistry(HKEY root, const wchar_t* path, CTKCommandBarManager* manager,
                                std::vector<CTKCommandBar*>* bars);
   static bool SaveToFile(const wchar_t* path, const std::vector<CTKCommandBar*>& bars, CTKCommandBarManager* manager);

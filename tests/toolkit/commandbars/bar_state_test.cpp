@@ -4,12 +4,14 @@
 #include <windows.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/appframe/archive.h"
 #include "platform/appframe/exception.h"
 #include "platform/appframe/file.h"
+#include "platform/win/scoped_handle.h"
 #include "toolkit/commandbars/bar_state.h"
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/command_bar_manager.h"
@@ -137,14 +139,20 @@ class Store {
 
 class RegistryStore : public Store {
  public:
-  RegistryStore() { ::RegDeleteTreeW(HKEY_CURRENT_USER, kKey); }
+  explicit RegistryStore(CTKBarLayoutState::RegistryForm form = CTKBarLayoutState::RegistryForm::kTree) : form_(form) {
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
+  }
   ~RegistryStore() override { ::RegDeleteTreeW(HKEY_CURRENT_USER, kKey); }
   bool Save(const Layout& layout) override {
-    return CTKBarLayoutState::SaveToRegistry(HKEY_CURRENT_USER, kKey, layout.bars, const_cast<CTKCommandBarManager*>(&layout.manager));
+    return CTKBarLayoutState::SaveToRegistry(HKEY_CURRENT_USER, kKey, layout.bars,
+                                             const_cast<CTKCommandBarManager*>(&layout.manager), form_);
   }
   bool Load(Layout& layout) override {
     return CTKBarLayoutState::LoadFromRegistry(HKEY_CURRENT_USER, kKey, &layout.manager, &layout.bars);
   }
+
+ private:
+  CTKBarLayoutState::RegistryForm form_;
 };
 
 class FileStore : public Store {
@@ -161,10 +169,12 @@ class FileStore : public Store {
   std::wstring path_;
 };
 
-class BarStateRoundTrip : public ::testing::TestWithParam<bool> {
+// Where: 0 the registry as one value, 1 the registry as a tree of keys, 2 a file.
+class BarStateRoundTrip : public ::testing::TestWithParam<int> {
  protected:
   std::unique_ptr<Store> MakeStore() const {
-    if (GetParam()) return std::make_unique<RegistryStore>();
+    if (GetParam() == 0) return std::make_unique<RegistryStore>(CTKBarLayoutState::RegistryForm::kOneValue);
+    if (GetParam() == 1) return std::make_unique<RegistryStore>(CTKBarLayoutState::RegistryForm::kTree);
     return std::make_unique<FileStore>();
   }
 };
@@ -216,8 +226,40 @@ TEST_P(BarStateRoundTrip, ASecondSaveReplacesTheFirst) {
   ExpectSame(second.bars, restored.bars);
 }
 
-INSTANTIATE_TEST_SUITE_P(Registry, BarStateRoundTrip, ::testing::Values(true));
-INSTANTIATE_TEST_SUITE_P(File, BarStateRoundTrip, ::testing::Values(false));
+INSTANTIATE_TEST_SUITE_P(Stores, BarStateRoundTrip, ::testing::Values(0, 1, 2));
+
+TEST(BarStateRegistry, TheOneValueFormIsOneValueAndADamagedOneIsRefused) {
+  RegistryStore store(CTKBarLayoutState::RegistryForm::kOneValue);
+  {
+    Layout saved;
+    Build(saved);
+    ASSERT_TRUE(store.Save(saved));
+  }
+  KestrinWinNS::CScopedRegKey key;
+  HKEY opened = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_READ | KEY_WRITE, &opened));
+  key.Reset(opened);
+  DWORD subkeys = 1, values = 0, longest = 0;
+  ASSERT_EQ(ERROR_SUCCESS, ::RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
+                                              nullptr, &longest, nullptr, nullptr));
+  EXPECT_EQ(0u, subkeys);
+  EXPECT_EQ(1u, values);
+  // The value cut in half: the rest of the layout is missing.
+  std::vector<wchar_t> text(longest / sizeof(wchar_t) + 1);
+  DWORD bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+  ASSERT_EQ(ERROR_SUCCESS, ::RegQueryValueExW(key.Get(), L"BarLayout", nullptr, nullptr,
+                                              reinterpret_cast<BYTE*>(text.data()), &bytes));
+  const size_t half = (bytes / sizeof(wchar_t)) / 4 * 2;
+  ASSERT_EQ(ERROR_SUCCESS, ::RegSetValueExW(key.Get(), L"BarLayout", 0, REG_SZ, reinterpret_cast<BYTE*>(text.data()),
+                                            static_cast<DWORD>(half * sizeof(wchar_t))));
+  Layout current;
+  Build(current);
+  const std::vector<CTKCommandBar*> before = current.bars;
+  const int count = current.bars[0]->GetControlCount();
+  EXPECT_FALSE(store.Load(current));
+  EXPECT_EQ(before, current.bars);
+  EXPECT_EQ(count, current.bars[0]->GetControlCount());
+}
 
 // Keys that older data does not carry: saved at a schema, read back with what that schema
 // means.
