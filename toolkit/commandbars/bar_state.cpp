@@ -17,6 +17,7 @@
 #include "toolkit/commandbars/control_combo.h"
 #include "toolkit/commandbars/control_edit.h"
 #include "toolkit/commandbars/controls.h"
+#include "toolkit/commandbars/special_controls.h"
 #include "toolkit/drawing/prop_exchange.h"
 
 using namespace TKCommandBars;
@@ -357,6 +358,10 @@ void TKRegisterCommandBarClasses() {
       RUNTIME_CLASS(CTKControl), RUNTIME_CLASS(CTKControlButton), RUNTIME_CLASS(CTKControlPopup),
       RUNTIME_CLASS(CTKCommandBar), RUNTIME_CLASS(CTKControlEdit),
       RUNTIME_CLASS(CTKControlComboBox), RUNTIME_CLASS(CTKControlComboBoxList),
+      RUNTIME_CLASS(CTKControlWindowList), RUNTIME_CLASS(CTKControlToolbars), RUNTIME_CLASS(CTKControlToolbar),
+      RUNTIME_CLASS(CTKControlRecentFileList), RUNTIME_CLASS(CTKControlOleItems),
+      RUNTIME_CLASS(CTKControlWorkspaceActions), RUNTIME_CLASS(CTKControlLabel), RUNTIME_CLASS(CTKControlCheckBox),
+      RUNTIME_CLASS(CTKControlRadioButton),
   };
   RegisterClasses(kClasses);
 }

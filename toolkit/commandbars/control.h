@@ -69,6 +69,7 @@ class CTKControl : public CCmdTarget {
   void SetTooltip(const std::wstring& text) { tooltip_ = text; }
   void SetDescription(const std::wstring& text) { description_ = text; }
   void SetParameter(const std::wstring& text) { parameter_ = text; }
+  const std::wstring& GetParameter() const { return parameter_; }
   void SetCategory(const std::wstring& text) { category_ = text; }
   const std::wstring& GetCategory() const { return category_; }
   int GetCustomStyle() const { return custom_style_; }

@@ -84,7 +84,7 @@ class CTKControlComboBox : public CTKControlPopup {
     kNotifySelectionExecuted = 9, kNotifySelectionRestored = 10
   };
   // Sent to the site with the list bar when the drop-down opens.
-  static const UINT kMsgDropDownOpening = 0x285B;
+  static constexpr UINT kMsgDropDownOpening = 0x285B;
 
   CTKControlComboBox();
   ~CTKControlComboBox() override;

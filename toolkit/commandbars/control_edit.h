@@ -45,9 +45,9 @@ class CTKControlEdit : public CTKControl {
     kNotifySpinUp = 0x1010, kNotifySpinDown = 0x1011
   };
   // The spin loop's timer on the bar window and its delays.
-  static const UINT_PTR kSpinTimer = 435;
-  static const UINT kSpinFirstDelay = 530;
-  static const UINT kSpinRepeatDelay = 100;
+  static constexpr UINT_PTR kSpinTimer = 435;
+  static constexpr UINT kSpinFirstDelay = 530;
+  static constexpr UINT kSpinRepeatDelay = 100;
 
   CTKControlEdit();
   ~CTKControlEdit() override;
