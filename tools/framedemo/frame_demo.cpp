@@ -30,6 +30,7 @@
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/command_bar_manager.h"
 #include "toolkit/commandbars/control_button.h"
+#include "toolkit/commandbars/control_combo.h"
 #include "toolkit/drawing/image_manager.h"
 #include "toolkit/paint/paint_manager.h"
 #include "toolkit/tabs/tab_control.h"
@@ -297,6 +298,12 @@ class CDemoFrame : public CMDIFrameWnd {
     close->SetBeginGroup(true);
     popup->SetCommandBar(items);
     items->Release();
+    // A combo box with a grey hint and a drop-down of zoom levels.
+    CTKControlComboBox* zoom = static_cast<CTKControlComboBox*>(m_pToolBar->GetControls()->Add(kComboBox, 0));
+    zoom->SetDropDownListStyle(false);
+    zoom->SetEditHint(L"Zoom");
+    zoom->SetBeginGroup(true);
+    for (const wchar_t* level : {L"50%", L"100%", L"200%"}) zoom->GetList()->AddString(level);
     if (!m_pToolBar->Create(m_hWnd, WS_CHILD | WS_VISIBLE, RECT{0, 0, 0, 0}, kIdToolBar)) return false;
 
     if (!m_wndTabBar.Create(nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, this, kIdTabBar, CBRS_TOP)) return false;
