@@ -5,6 +5,7 @@
 #include "platform/appframe/dc.h"
 #include "platform/appframe/frame_wnd.h"
 #include "toolkit/commandbars/accessible.h"
+#include "toolkit/commandbars/bar_tooltips.h"
 #include "toolkit/commandbars/command_bar_manager.h"
 #include "toolkit/commandbars/control_button.h"
 #include "toolkit/commandbars/dock_bar.h"
@@ -215,6 +216,7 @@ bool CTKCommandBar::SetHotControl(int index, int how) {
 void CTKCommandBar::OnHotControlNotice(bool selected, CTKControl* control) {
   HWND site = GetSite();
   if (site) ::SendMessageW(site, kMsgHotControlChanged, reinterpret_cast<WPARAM>(selected ? control : nullptr), 0);
+  TKShowControlPrompt(this, selected ? control : nullptr);
   if (!selected || !control) return;
   if (CTKCommandBarManager* manager = GetCommandBarManager()) {
     int help = control->GetHelpId();
@@ -838,6 +840,8 @@ void CTKCommandBar::OnBarDestroy() {
 
 LRESULT CTKCommandBar::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
   CPoint pt(static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam)));
+  if ((message >= WM_MOUSEFIRST && message <= WM_MBUTTONDBLCLK) || (message >= WM_KEYFIRST && message <= WM_KEYLAST))
+    CTKToolTipContext::ThreadInstance().FilterBarMessage(this, GetSafeHwnd(), message, wparam, lparam, true);
   switch (message) {
     case WM_PAINT:
       OnPaint();

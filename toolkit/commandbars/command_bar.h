@@ -22,6 +22,7 @@ class CTKPaintManager;
 class CTKImageManager;
 class CTKDockBar;
 class CTKDockContext;
+class CTKPropExchange;
 
 // The update request a bar runs for each of its controls.
 class CCommandBarCmdUI : public CCmdUI {
@@ -137,6 +138,11 @@ class CTKCommandBar : public CControlBar, public CTKHookManagerHookAble {
   virtual void FillBackground(CDC* dc);
   virtual void OnIdleUpdate();
   virtual void OnTrackingModeChanged() {}
+  // Saves or loads the bar's keys and its controls; a load that fails leaves the bar as it was.
+  virtual void DoPropExchange(CTKPropExchange* px);
+  // The id saved state knows the bar by.
+  UINT GetBarID() const { return bar_id_; }
+  void SetBarID(UINT id) { bar_id_ = id; }
 
   // --- docking ---
   // The dock bar the bar lies in (null while floating or outside the frame's dock bars).

@@ -21,6 +21,7 @@ class CTKControlActions;
 class CTKPaintManager;
 class CTKImageManager;
 class CTKImageManagerIcon;
+class CTKPropExchange;
 class CDC;
 
 // A record sent with the control notification message (10338) and routed as WM_NOTIFY.
@@ -68,7 +69,10 @@ class CTKControl : public CCmdTarget {
   void SetTooltip(const std::wstring& text) { tooltip_ = text; }
   void SetDescription(const std::wstring& text) { description_ = text; }
   void SetParameter(const std::wstring& text) { parameter_ = text; }
+  const std::wstring& GetParameter() const { return parameter_; }
   void SetCategory(const std::wstring& text) { category_ = text; }
+  const std::wstring& GetCategory() const { return category_; }
+  int GetCustomStyle() const { return custom_style_; }
   void SetCustomCaption(const std::wstring& text) { custom_caption_ = text; }
   CTKPaintManager* GetPaintManager() const;
   CTKImageManager* GetImageManager() const;
@@ -153,6 +157,8 @@ class CTKControl : public CCmdTarget {
   virtual bool DrawsOwnFace() const { return false; }
   // Whether the control wants keys while it is hot (edit and combo boxes).
   virtual bool WantsKeysWhileHot() const { return false; }
+  // Saves or loads the control's keys (its class is written before them by the collection).
+  virtual void DoPropExchange(CTKPropExchange* px);
 
   // The press operation: tracks the mouse until the button is released, capture is lost, a
   // cancel key or WM_QUIT arrives (WM_QUIT is posted again). True when the press was a click.

@@ -11,6 +11,7 @@ class CTKControlButton : public CTKControl {
   CTKControlButton() { type_ = TKCommandBars::kButton; }
   void OnClick(bool keyboard = false, CPoint pt = CPoint()) override;
   void OnLButtonUp(CPoint point) override;
+  void DoPropExchange(CTKPropExchange* px) override;
 };
 
 class CTKControlPopup : public CTKControlButton {
@@ -35,8 +36,13 @@ class CTKControlPopup : public CTKControlButton {
   bool IsEqual(const CTKControl* other) const override;
   void Copy(const CTKControl* source, bool deep) override;
   void SetShowShadow(bool on) { show_shadow_ = on; }
+  void DoPropExchange(CTKPropExchange* px) override;
+  // The "BarID" of the bar a loaded control opens, until the restoring pass finds that bar.
+  UINT GetPendingBarId() const { return pending_bar_id_; }
+  void SetPendingBarId(UINT id) { pending_bar_id_ = id; }
 
  private:
+  UINT pending_bar_id_ = 0;
   CTKCommandBar* bar_ = nullptr;
   bool open_ = false;
   bool show_shadow_ = true;

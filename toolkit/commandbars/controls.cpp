@@ -8,6 +8,9 @@
 #include "toolkit/commandbars/control_button.h"
 #include "toolkit/commandbars/popup_bar.h"
 #include "toolkit/drawing/image_manager.h"
+#include "toolkit/commandbars/control_combo.h"
+#include "toolkit/commandbars/control_edit.h"
+#include "toolkit/commandbars/special_controls.h"
 #include "toolkit/paint/paint_manager.h"
 
 using namespace TKCommandBars;
@@ -53,6 +56,16 @@ CTKControl* CTKControls::CreateByType(int type, int id) {
       popup->SetType(type);
       return popup;
     }
+    case kComboBox:
+      return new CTKControlComboBox;
+    case kEdit:
+      return new CTKControlEdit;
+    case kLabel:
+      return new CTKControlLabel;
+    case kCheckBox:
+      return new CTKControlCheckBox;
+    case kRadioButton:
+      return new CTKControlRadioButton;
     default:
       // Combo boxes, edits, labels, check boxes, galleries and the other special controls are
       // their own classes; until one is registered for the type the collection makes none.

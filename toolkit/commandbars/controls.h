@@ -11,6 +11,7 @@
 #include "toolkit/commandbars/control.h"
 
 class CDC;
+class CTKPropExchange;
 
 class CTKControls : public CCmdTarget {
  public:
@@ -54,6 +55,10 @@ class CTKControls : public CCmdTarget {
   void CreateOriginalControls();
   CTKControls* GetOriginalControls() const { return original_; }
   CTKControl* SetControlType(CTKControl* control, int type);
+  // Saves the controls that are not temporary, or loads a saved collection. A load is built
+  // beside the current controls and takes their place only when all of it was read; a damaged
+  // state throws an archive exception and leaves the collection as it was.
+  void DoPropExchange(CTKPropExchange* px);
   // One Win32 menu item becomes a control; null when the item is skipped.
   CTKControl* AddMenuItem(HMENU menu, int position);
 

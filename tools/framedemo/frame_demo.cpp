@@ -39,6 +39,7 @@
 #include "toolkit/commandbars/menu_bar.h"
 #include "toolkit/commandbars/popup_bar.h"
 #include "toolkit/commandbars/tool_bar.h"
+#include "toolkit/commandbars/control_combo.h"
 #include "toolkit/drawing/image_manager.h"
 #include "toolkit/paint/paint_manager.h"
 #include "toolkit/tabs/tab_control.h"
@@ -286,6 +287,12 @@ class CDemoFrame : public CMDIFrameWnd {
     popup->SetCommandBar(items);
     items->Release();
     if (g_extras) AddDemoGallery(m_pToolBar);
+    // A combo box with a grey hint and a drop-down of zoom levels.
+    CTKControlComboBox* zoom = static_cast<CTKControlComboBox*>(m_pToolBar->GetControls()->Add(kComboBox, 0));
+    zoom->SetDropDownListStyle(false);
+    zoom->SetEditHint(L"Zoom");
+    zoom->SetBeginGroup(true);
+    for (const wchar_t* level : {L"50%", L"100%", L"200%"}) zoom->GetList()->AddString(level);
     if (!m_pToolBar->Create(m_hWnd, WS_CHILD | WS_VISIBLE, RECT{0, 0, 0, 0}, kIdToolBar)) return false;
     CTKDockContext::DockBar(m_pToolBar, CTKDockBar::FromSide(m_hWnd, 0), nullptr);
     if (!CreateSideBars()) return false;

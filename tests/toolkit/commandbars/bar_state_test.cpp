@@ -1,0 +1,505 @@
+// Saved bar layouts: the round trip through the registry and a file, the keys older data does
+// not carry, and damaged saved states, which must leave the bars in use as they were.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/appframe/archive.h"
+#include "platform/appframe/exception.h"
+#include "platform/appframe/file.h"
+#include "platform/win/scoped_handle.h"
+#include "toolkit/commandbars/bar_state.h"
+#include "toolkit/commandbars/command_bar.h"
+#include "toolkit/commandbars/command_bar_manager.h"
+#include "toolkit/commandbars/control_button.h"
+#include "toolkit/drawing/prop_exchange.h"
+
+using namespace TKCommandBars;
+
+namespace {
+
+const wchar_t kKey[] = L"Software\\KestrinTests\\BarState";
+
+// A set of bars with one owner, as a frame holds them.
+struct Layout {
+  CTKCommandBarManager manager;
+  std::vector<CTKCommandBar*> bars;
+  Layout() { TKRegisterCommandBarClasses(); }
+  ~Layout() {
+    for (CTKCommandBar* bar : bars) bar->Release();
+  }
+  Layout(const Layout&) = delete;
+  Layout& operator=(const Layout&) = delete;
+};
+
+CTKControl* AddButton(CTKCommandBar* bar, int id, const wchar_t* caption) {
+  CTKControl* control = bar->GetControls()->Add(kButton, id);
+  control->SetCaption(caption);
+  return control;
+}
+
+// Two tool bars; the first holds a popup whose bar holds a nested popup, a temporary control and
+// a control with every kind of key set.
+void Build(Layout& layout) {
+  CTKCommandBar* standard = new CTKCommandBar;
+  standard->SetCommandBarManager(&layout.manager);
+  standard->SetTitle(L"Standard");
+  standard->SetBarID(0xE800);
+  standard->SetPosition(kLeft);
+  standard->SetIconSize(CSize(24, 24));
+  standard->SetDefaultButtonStyle(3);
+  AddButton(standard, 100, L"&New");
+  CTKControl* rich = AddButton(standard, 101, L"Open");
+  rich->SetBeginGroup(true);
+  rich->SetTag(77);
+  rich->SetHelpId(4242);
+  rich->SetCategory(L"File");
+  rich->SetCustomStyle(2);
+  rich->SetWidth(88);
+  rich->SetHeight(30);
+  rich->SetExecuteOnPressInterval(250);
+  rich->SetCloseSubMenuOnClick(false);
+  CTKControlPopup* popup = static_cast<CTKControlPopup*>(standard->GetControls()->Add(kPopupControl, 0));
+  popup->SetCaption(L"More");
+  CTKCommandBar* more = popup->GetCommandBar();
+  AddButton(more, 200, L"First");
+  AddButton(more, 201, L"Second");
+  CTKControlPopup* nested = static_cast<CTKControlPopup*>(more->GetControls()->Add(kPopupControl, 0));
+  nested->SetCaption(L"Deeper");
+  AddButton(nested->GetCommandBar(), 300, L"Deepest");
+  standard->GetControls()->Add(kButton, 900, L"", -1, true)->SetCaption(L"Generated");
+  layout.bars.push_back(standard);
+
+  CTKCommandBar* format = new CTKCommandBar;
+  format->SetCommandBarManager(&layout.manager);
+  format->SetTitle(L"Format & Style");
+  format->SetBarID(0xE801);
+  AddButton(format, 110, L"Bold");
+  AddButton(format, 111, L"Italic");
+  format->GetControls()->CreateOriginalControls();
+  AddButton(format, 112, L"Underline");
+  layout.bars.push_back(format);
+}
+
+// What a user would see differ between two layouts.
+void ExpectSame(const std::vector<CTKCommandBar*>& expected, const std::vector<CTKCommandBar*>& actual) {
+  ASSERT_EQ(expected.size(), actual.size());
+  for (size_t i = 0; i < expected.size(); ++i) {
+    SCOPED_TRACE(i);
+    const CTKCommandBar* a = expected[i];
+    const CTKCommandBar* b = actual[i];
+    EXPECT_NE(a, b);
+    EXPECT_EQ(a->GetTitle(), b->GetTitle());
+    EXPECT_EQ(a->GetType(), b->GetType());
+    EXPECT_EQ(a->GetPosition(), b->GetPosition());
+    EXPECT_EQ(a->GetBarID(), b->GetBarID());
+    EXPECT_EQ(a->GetIconSize(), b->GetIconSize());
+    EXPECT_EQ(a->GetDefaultButtonStyle(), b->GetDefaultButtonStyle());
+    // Deep: popups compare the bars they open.
+    EXPECT_TRUE(a->GetControls()->Compare(b->GetControls()));
+    EXPECT_EQ(a->GetControls()->GetOriginalControls() != nullptr, b->GetControls()->GetOriginalControls() != nullptr);
+    if (a->GetControls()->GetOriginalControls() && b->GetControls()->GetOriginalControls()) {
+      EXPECT_TRUE(a->GetControls()->GetOriginalControls()->Compare(b->GetControls()->GetOriginalControls()));
+    }
+  }
+}
+
+std::wstring TempFile(const wchar_t* name) {
+  wchar_t dir[MAX_PATH];
+  ::GetTempPathW(MAX_PATH, dir);
+  return std::wstring(dir) + name + std::to_wstring(::GetCurrentProcessId()) + L".bin";
+}
+
+std::vector<BYTE> ReadAll(const std::wstring& path) {
+  CFile file;
+  std::vector<BYTE> bytes;
+  if (!file.Open(path.c_str(), CFile::modeRead)) return bytes;
+  bytes.resize(static_cast<size_t>(file.GetLength()));
+  if (!bytes.empty()) file.Read(bytes.data(), static_cast<UINT>(bytes.size()));
+  return bytes;
+}
+
+void WriteAll(const std::wstring& path, const std::vector<BYTE>& bytes) {
+  CFile file;
+  ASSERT_TRUE(file.Open(path.c_str(), CFile::modeCreate | CFile::modeWrite));
+  if (!bytes.empty()) file.Write(bytes.data(), static_cast<UINT>(bytes.size()));
+}
+
+// Where a saved layout is kept: the test's own registry key or its own file, both removed.
+class Store {
+ public:
+  virtual ~Store() = default;
+  virtual bool Save(const Layout& layout) = 0;
+  virtual bool Load(Layout& layout) = 0;
+};
+
+class RegistryStore : public Store {
+ public:
+  explicit RegistryStore(CTKBarLayoutState::RegistryForm form = CTKBarLayoutState::RegistryForm::kTree) : form_(form) {
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
+  }
+  ~RegistryStore() override { ::RegDeleteTreeW(HKEY_CURRENT_USER, kKey); }
+  bool Save(const Layout& layout) override {
+    return CTKBarLayoutState::SaveToRegistry(HKEY_CURRENT_USER, kKey, layout.bars,
+                                             const_cast<CTKCommandBarManager*>(&layout.manager), form_);
+  }
+  bool Load(Layout& layout) override {
+    return CTKBarLayoutState::LoadFromRegistry(HKEY_CURRENT_USER, kKey, &layout.manager, &layout.bars);
+  }
+
+ private:
+  CTKBarLayoutState::RegistryForm form_;
+};
+
+class FileStore : public Store {
+ public:
+  FileStore() : path_(TempFile(L"kestrin-bars-")) {}
+  ~FileStore() override { ::DeleteFileW(path_.c_str()); }
+  bool Save(const Layout& layout) override {
+    return CTKBarLayoutState::SaveToFile(path_.c_str(), layout.bars, const_cast<CTKCommandBarManager*>(&layout.manager));
+  }
+  bool Load(Layout& layout) override { return CTKBarLayoutState::LoadFromFile(path_.c_str(), &layout.manager, &layout.bars); }
+  const std::wstring& path() const { return path_; }
+
+ private:
+  std::wstring path_;
+};
+
+// Where: 0 the registry as one value, 1 the registry as a tree of keys, 2 a file.
+class BarStateRoundTrip : public ::testing::TestWithParam<int> {
+ protected:
+  std::unique_ptr<Store> MakeStore() const {
+    if (GetParam() == 0) return std::make_unique<RegistryStore>(CTKBarLayoutState::RegistryForm::kOneValue);
+    if (GetParam() == 1) return std::make_unique<RegistryStore>(CTKBarLayoutState::RegistryForm::kTree);
+    return std::make_unique<FileStore>();
+  }
+};
+
+TEST_P(BarStateRoundTrip, AFreshBarSetReadsBackWhatWasSaved) {
+  Layout saved;
+  Build(saved);
+  auto store = MakeStore();
+  ASSERT_TRUE(store->Save(saved));
+  Layout restored;
+  ASSERT_TRUE(store->Load(restored));
+  ExpectSame(saved.bars, restored.bars);
+
+  // The temporary control is neither counted nor written.
+  EXPECT_EQ(3, restored.bars[0]->GetControlCount());
+  const CTKControl* rich = restored.bars[0]->GetControl(1);
+  EXPECT_EQ(77u, rich->GetTag());
+  EXPECT_EQ(4242, rich->GetHelpId());
+  EXPECT_EQ(30, rich->GetHeight());
+  EXPECT_EQ(250, rich->GetExecuteOnPressInterval());
+  EXPECT_FALSE(rich->GetCloseSubMenuOnClick());
+  // Each popup control opens a bar of its own again, nested ones too, and the restored bars take
+  // the manager they were loaded for.
+  const CTKControl* popup = restored.bars[0]->GetControl(2);
+  ASSERT_NE(nullptr, popup->GetCommandBar());
+  EXPECT_NE(saved.bars[0]->GetControl(2)->GetCommandBar(), popup->GetCommandBar());
+  const CTKControl* nested = popup->GetCommandBar()->GetControl(2);
+  ASSERT_NE(nullptr, nested->GetCommandBar());
+  EXPECT_EQ(L"Deepest", nested->GetCommandBar()->GetControl(0)->GetCaption());
+  EXPECT_EQ(&restored.manager, restored.bars[1]->GetCommandBarManager());
+  EXPECT_EQ(0u, static_cast<const CTKControlPopup*>(popup)->GetPendingBarId());
+}
+
+TEST_P(BarStateRoundTrip, ASecondSaveReplacesTheFirst) {
+  auto store = MakeStore();
+  {
+    Layout first;
+    Build(first);
+    ASSERT_TRUE(store->Save(first));
+  }
+  Layout second;
+  CTKCommandBar* only = new CTKCommandBar;
+  only->SetTitle(L"Only");
+  AddButton(only, 5, L"Five");
+  second.bars.push_back(only);
+  ASSERT_TRUE(store->Save(second));
+  Layout restored;
+  ASSERT_TRUE(store->Load(restored));
+  ExpectSame(second.bars, restored.bars);
+}
+
+INSTANTIATE_TEST_SUITE_P(Stores, BarStateRoundTrip, ::testing::Values(0, 1, 2));
+
+TEST(BarStateRegistry, TheOneValueFormIsOneValueAndADamagedOneIsRefused) {
+  RegistryStore store(CTKBarLayoutState::RegistryForm::kOneValue);
+  {
+    Layout saved;
+    Build(saved);
+    ASSERT_TRUE(store.Save(saved));
+  }
+  KestrinWinNS::CScopedRegKey key;
+  HKEY opened = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_READ | KEY_WRITE, &opened));
+  key.Reset(opened);
+  DWORD subkeys = 1, values = 0, longest = 0;
+  ASSERT_EQ(ERROR_SUCCESS, ::RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
+                                              nullptr, &longest, nullptr, nullptr));
+  EXPECT_EQ(0u, subkeys);
+  EXPECT_EQ(1u, values);
+  // The value cut in half: the rest of the layout is missing.
+  std::vector<wchar_t> text(longest / sizeof(wchar_t) + 1);
+  DWORD bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+  ASSERT_EQ(ERROR_SUCCESS, ::RegQueryValueExW(key.Get(), L"BarLayout", nullptr, nullptr,
+                                              reinterpret_cast<BYTE*>(text.data()), &bytes));
+  const size_t half = (bytes / sizeof(wchar_t)) / 4 * 2;
+  ASSERT_EQ(ERROR_SUCCESS, ::RegSetValueExW(key.Get(), L"BarLayout", 0, REG_SZ, reinterpret_cast<BYTE*>(text.data()),
+                                            static_cast<DWORD>(half * sizeof(wchar_t))));
+  Layout current;
+  Build(current);
+  const std::vector<CTKCommandBar*> before = current.bars;
+  const int count = current.bars[0]->GetControlCount();
+  EXPECT_FALSE(store.Load(current));
+  EXPECT_EQ(before, current.bars);
+  EXPECT_EQ(count, current.bars[0]->GetControlCount());
+}
+
+// Keys that older data does not carry: saved at a schema, read back with what that schema
+// means.
+struct SchemaCase {
+  int schema;
+  CSize icon;            // the icon size read back from a bar saved with 24 x 24
+  const wchar_t* category;  // read back from "File"
+  int custom_style;      // read back from a saved custom style of 0
+  int help_id;           // read back from 4242
+  int width;             // read back from 88
+};
+
+class BarStateSchema : public ::testing::TestWithParam<SchemaCase> {};
+
+TEST_P(BarStateSchema, OlderDataReadsWithTheKeysOfItsTime) {
+  const SchemaCase& c = GetParam();
+  Layout saved;
+  CTKCommandBar* bar = new CTKCommandBar;
+  bar->SetIconSize(CSize(24, 24));
+  saved.bars.push_back(bar);
+  CTKControl* control = AddButton(bar, 7, L"Seven");
+  control->SetCategory(L"File");
+  control->SetCustomStyle(0);
+  control->SetHelpId(4242);
+  control->SetWidth(88);
+  for (bool registry : {true, false}) {
+    SCOPED_TRACE(registry ? "registry" : "file");
+    Layout restored;
+    if (registry) {
+      RegistryStore cleanup;
+      {
+        CTKPropExchangeRegistry px(HKEY_CURRENT_USER, kKey, false);
+        px.SetSchema(c.schema);
+        CTKBarLayoutState::Save(&px, saved.bars, &saved.manager);
+      }
+      CTKPropExchangeRegistry px(HKEY_CURRENT_USER, kKey, true);
+      ASSERT_TRUE(CTKBarLayoutState::Load(&px, &restored.manager, &restored.bars));
+    } else {
+      CMemFile memory;
+      {
+        CArchive ar(&memory, CArchive::store);
+        CTKPropExchangeArchive px(ar);
+        px.SetSchema(c.schema);
+        CTKBarLayoutState::Save(&px, saved.bars, &saved.manager);
+      }
+      memory.SeekToBegin();
+      CArchive ar(&memory, CArchive::load);
+      CTKPropExchangeArchive px(ar);
+      ASSERT_TRUE(CTKBarLayoutState::Load(&px, &restored.manager, &restored.bars));
+    }
+    ASSERT_EQ(1u, restored.bars.size());
+    const CTKCommandBar* back = restored.bars[0];
+    EXPECT_EQ(c.icon.cx > 0 ? c.icon : CSize(16, 16), back->GetIconSize());
+    ASSERT_EQ(1, back->GetControlCount());
+    const CTKControl* read = back->GetControl(0);
+    EXPECT_EQ(L"Seven", read->GetCaption());
+    EXPECT_EQ(c.custom_style, read->GetCustomStyle());
+    EXPECT_EQ(c.help_id, read->GetHelpId());
+    EXPECT_EQ(c.width, read->GetWidth());
+    EXPECT_EQ(std::wstring(c.category), read->GetCategory());
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Gates, BarStateSchema,
+                         ::testing::Values(SchemaCase{1, CSize(0, 0), L"", -1, 0, 0},
+                                           SchemaCase{2, CSize(0, 0), L"File", -1, 0, 0},
+                                           SchemaCase{3, CSize(24, 24), L"File", -1, 0, 0},
+                                           SchemaCase{17, CSize(24, 24), L"File", -1, 4242, 0},
+                                           SchemaCase{18, CSize(24, 24), L"File", 0, 4242, 0},
+                                           SchemaCase{20, CSize(24, 24), L"File", 0, 4242, 88}));
+
+// ---------------------------------------------------------------------------------------------
+// Damaged saved states
+
+// The layout in use, remembered so that a failed load can be shown to have left it alone: the
+// same bars holding the same control objects with the same captions.
+struct InUse {
+  explicit InUse(Layout& layout) : layout(layout), bars(layout.bars) {
+    for (CTKCommandBar* bar : bars) {
+      titles.push_back(bar->GetTitle());
+      std::vector<std::pair<CTKControl*, std::wstring>> list;
+      for (int i = 0; i < bar->GetControlCount(); ++i)
+        list.emplace_back(bar->GetControl(i), bar->GetControl(i)->GetCaption());
+      controls.push_back(list);
+    }
+  }
+  void ExpectIntact() const {
+    ASSERT_EQ(bars, layout.bars);
+    for (size_t i = 0; i < bars.size(); ++i) {
+      EXPECT_EQ(titles[i], bars[i]->GetTitle());
+      ASSERT_EQ(controls[i].size(), static_cast<size_t>(bars[i]->GetControlCount()));
+      for (size_t j = 0; j < controls[i].size(); ++j) {
+        EXPECT_EQ(controls[i][j].first, bars[i]->GetControl(static_cast<int>(j)));
+        EXPECT_EQ(controls[i][j].second, bars[i]->GetControl(static_cast<int>(j))->GetCaption());
+      }
+    }
+  }
+  Layout& layout;
+  std::vector<CTKCommandBar*> bars;
+  std::vector<std::wstring> titles;
+  std::vector<std::vector<std::pair<CTKControl*, std::wstring>>> controls;
+};
+
+void SetString(const std::wstring& subkey, const wchar_t* name, const wchar_t* text) {
+  ASSERT_EQ(ERROR_SUCCESS, ::RegSetKeyValueW(HKEY_CURRENT_USER, (std::wstring(kKey) + L"\\" + subkey).c_str(), name, REG_SZ,
+                                             text, static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t))));
+}
+
+void SetDword(const std::wstring& subkey, const wchar_t* name, DWORD value) {
+  ASSERT_EQ(ERROR_SUCCESS, ::RegSetKeyValueW(HKEY_CURRENT_USER, (std::wstring(kKey) + L"\\" + subkey).c_str(), name,
+                                             REG_DWORD, &value, sizeof(value)));
+}
+
+struct RegistryDamage {
+  const char* what;
+  void (*apply)();
+};
+
+class DamagedRegistryState : public ::testing::TestWithParam<RegistryDamage> {};
+
+TEST_P(DamagedRegistryState, LeavesTheBarsInUseAsTheyWere) {
+  RegistryStore store;
+  {
+    Layout saved;
+    Build(saved);
+    ASSERT_TRUE(store.Save(saved));
+  }
+  GetParam().apply();
+  Layout current;
+  Build(current);
+  InUse before(current);
+  EXPECT_FALSE(store.Load(current));
+  before.ExpectIntact();
+
+  // Loaded straight into a bar in use, the damage throws and the bar keeps its controls.
+  CTKPropExchangeRegistry px(HKEY_CURRENT_USER, kKey, true);
+  CTKPropExchangeSection list(px.OpenSection(L"Bars"));
+  CTKPropExchangeSection section(list->OpenSection(L"Bar0"));
+  bool threw = false;
+  try {
+    current.bars[0]->DoPropExchange(section.get());
+  } catch (const CArchiveException&) {
+    threw = true;
+  }
+  // Damage in the second bar or in the popup bars does not reach the first bar's own keys.
+  if (threw) before.ExpectIntact();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DamagedRegistryState,
+    ::testing::Values(
+        RegistryDamage{"unknown class of a later control",
+                       [] { SetString(L"Bars\\Bar0\\Controls\\Control2", L"Class", L"CTKNoSuchControl"); }},
+        RegistryDamage{"class that is no control", [] { SetString(L"Bars\\Bar0\\Controls\\Control1", L"Class", L"CTKCommandBar"); }},
+        RegistryDamage{"unknown bar class", [] { SetString(L"Bars\\Bar1", L"Class", L"CTKNoSuchBar"); }},
+        RegistryDamage{"huge control count", [] { SetDword(L"Bars\\Bar0\\Controls", L"Count", 0x7FFFFFFF); }},
+        RegistryDamage{"negative control count", [] { SetDword(L"Bars\\Bar0\\Controls", L"Count", 0xFFFFFFFF); }},
+        RegistryDamage{"huge bar count", [] { SetDword(L"Bars", L"Count", 0x10000000); }},
+        RegistryDamage{"huge popup bar count", [] { SetDword(L"PopupBars", L"Count", 100000); }},
+        RegistryDamage{"control out of range type", [] { SetDword(L"Bars\\Bar0\\Controls\\Control1", L"Type", 99); }},
+        RegistryDamage{"truncated: last control gone",
+                       [] { ::RegDeleteTreeW(HKEY_CURRENT_USER, (std::wstring(kKey) + L"\\Bars\\Bar0\\Controls\\Control2").c_str()); }},
+        RegistryDamage{"truncated: second bar gone",
+                       [] { ::RegDeleteTreeW(HKEY_CURRENT_USER, (std::wstring(kKey) + L"\\Bars\\Bar1").c_str()); }},
+        RegistryDamage{"newer schema", [] { SetDword(L"", L"Schema", 21); }}),
+    [](const ::testing::TestParamInfo<RegistryDamage>& info) {
+      std::string name;
+      for (const char* p = info.param.what; *p; ++p) name += isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+      return name;
+    });
+
+// The file form: a class name spelt wrong, counts raised, and the file cut short anywhere.
+class DamagedFileState : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Layout saved;
+    Build(saved);
+    // A distinctive default style marks the place right before the first bar's control count.
+    saved.bars[0]->SetDefaultButtonStyle(0x5A5A1234);
+    ASSERT_TRUE(store.Save(saved));
+    bytes = ReadAll(store.path());
+    ASSERT_GT(bytes.size(), 100u);
+  }
+  void ExpectRefused(const std::vector<BYTE>& damaged) {
+    WriteAll(store.path(), damaged);
+    Layout current;
+    Build(current);
+    InUse before(current);
+    EXPECT_FALSE(store.Load(current));
+    before.ExpectIntact();
+  }
+  size_t Find(const void* what, size_t size) const {
+    for (size_t i = 0; i + size <= bytes.size(); ++i)
+      if (std::memcmp(bytes.data() + i, what, size) == 0) return i;
+    return std::string::npos;
+  }
+  FileStore store;
+  std::vector<BYTE> bytes;
+};
+
+TEST_F(DamagedFileState, AnUnknownClassNameIsRefused) {
+  const wchar_t name[] = L"CTKControlButton";
+  size_t at = Find(name, sizeof(name) - sizeof(wchar_t));
+  ASSERT_NE(std::string::npos, at);
+  std::vector<BYTE> damaged = bytes;
+  damaged[at + 10 * sizeof(wchar_t)] = 'X';  // CTKControlXutton
+  ExpectRefused(damaged);
+}
+
+TEST_F(DamagedFileState, HugeCountsAreRefused) {
+  const DWORD marker = 0x5A5A1234;
+  size_t at = Find(&marker, sizeof(marker));
+  ASSERT_NE(std::string::npos, at);
+  struct {
+    size_t offset;
+    DWORD count;
+  } cases[] = {{8, 0x7FFFFFFF}, {8, 0xFFFFFFFF}, {at + 4, 0x7FFFFFFF}, {at + 4, 0x10000}, {at + 4, 0xFFFFFFFF}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.offset);
+    std::vector<BYTE> damaged = bytes;
+    std::memcpy(damaged.data() + c.offset, &c.count, sizeof(c.count));
+    ExpectRefused(damaged);
+  }
+}
+
+TEST_F(DamagedFileState, AFileCutShortAnywhereIsRefused) {
+  const size_t step = bytes.size() / 23 + 1;
+  for (size_t length = 0; length < bytes.size(); length += step) {
+    SCOPED_TRACE(length);
+    ExpectRefused(std::vector<BYTE>(bytes.begin(), bytes.begin() + length));
+  }
+  ExpectRefused(std::vector<BYTE>(bytes.begin(), bytes.end() - 1));
+}
+
+TEST(BarStateFile, AMissingFileLoadsNothing) {
+  Layout current;
+  Build(current);
+  InUse before(current);
+  EXPECT_FALSE(CTKBarLayoutState::LoadFromFile(TempFile(L"kestrin-no-such-").c_str(), &current.manager, &current.bars));
+  before.ExpectIntact();
+}
+
+}  // namespace

@@ -1,0 +1,139 @@
+// Tooltips and the frame's message pane following the hot control of a bar.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "test_bars.h"
+#include "toolkit/commandbars/bar_tooltips.h"
+
+namespace {
+
+// Counts what the tooltip window is told.
+int g_adds = 0, g_deletes = 0;
+std::vector<BOOL> g_activations;
+WNDPROC g_tip_proc = nullptr;
+LRESULT CALLBACK CountingTip(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
+  if (msg == TTM_ADDTOOLW) ++g_adds;
+  if (msg == TTM_DELTOOLW) ++g_deletes;
+  if (msg == TTM_ACTIVATE) g_activations.push_back(static_cast<BOOL>(w));
+  return ::CallWindowProcW(g_tip_proc, hwnd, msg, w, l);
+}
+
+struct TipFixture : BarFixture {
+  TipFixture() : BarFixture(3) {
+    bar->GetControl(0)->SetTooltip(L"Opens a file");
+    bar->GetControl(1)->SetCaption(L"&Save");
+    bar->GetControl(1)->SetTooltip(L"");
+    Move(Center(2));  // makes the tooltip window
+    HWND tip = CTKToolTipContext::ThreadInstance().GetToolTipWindow();
+    g_tip_proc = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(tip, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountingTip)));
+    g_adds = g_deletes = 0;
+    g_activations.clear();
+  }
+  ~TipFixture() {
+    ::SetWindowLongPtrW(CTKToolTipContext::ThreadInstance().GetToolTipWindow(), GWLP_WNDPROC,
+                        reinterpret_cast<LONG_PTR>(g_tip_proc));
+  }
+  void Move(CPoint pt) { ::SendMessageW(bar->GetSafeHwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(pt.x, pt.y)); }
+  int ToolCount() const {
+    return static_cast<int>(::SendMessageW(CTKToolTipContext::ThreadInstance().GetToolTipWindow(), TTM_GETTOOLCOUNT, 0, 0));
+  }
+};
+
+TEST(BarToolTips, FollowTheControlUnderThePointer) {
+  TipFixture f;
+  const CTKToolTipContext& tips = CTKToolTipContext::ThreadInstance();
+  ASSERT_TRUE(::IsWindow(tips.GetToolTipWindow()));
+  EXPECT_EQ(3u, tips.LastToolId());
+  f.Move(f.Center(0));
+  EXPECT_EQ(1u, tips.LastToolId());
+  EXPECT_EQ(L"Opens a file", tips.LastToolText());
+  EXPECT_EQ(1, f.ToolCount());
+  // Moving within the same control relays the move without adding the tool again.
+  f.Move(f.Center(0) + CPoint(1, 1));
+  EXPECT_EQ(1, g_adds);
+  // A control without a tip shows its caption without the accelerator mark.
+  f.Move(f.Center(1));
+  EXPECT_EQ(2u, tips.LastToolId());
+  EXPECT_EQ(L"Save", tips.LastToolText());
+  EXPECT_EQ(2, g_adds);
+  EXPECT_EQ(2, g_deletes);
+  EXPECT_EQ(1, f.ToolCount());
+  // Off the controls: no tool, and the tip goes.
+  f.Move(CPoint(590, 5));
+  EXPECT_EQ(0u, tips.LastToolId());
+  EXPECT_EQ(0, f.ToolCount());
+  ASSERT_FALSE(g_activations.empty());
+  EXPECT_FALSE(g_activations.back());
+}
+
+TEST(BarToolTips, AKeyOrAPressEndsTheTip) {
+  TipFixture f;
+  for (UINT message : {static_cast<UINT>(WM_KEYDOWN), static_cast<UINT>(WM_LBUTTONDOWN)}) {
+    f.Move(f.Center(0));
+    g_activations.clear();
+    CTKToolTipContext::ThreadInstance().FilterBarMessage(f.bar, f.bar->GetSafeHwnd(), message, 0, 0, true);
+    EXPECT_EQ(std::vector<BOOL>{FALSE}, g_activations) << message;
+    f.Move(f.Center(2));
+  }
+}
+
+TEST(BarToolTips, MessagesOfOtherWindowsAreLeftAloneUnlessForced) {
+  TipFixture f;
+  f.Move(f.Center(2));
+  SiteWindow other;
+  CPoint pt = f.Center(0);
+  CTKToolTipContext::ThreadInstance().FilterBarMessage(f.bar, other.hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(pt.x, pt.y), false);
+  EXPECT_EQ(3u, CTKToolTipContext::ThreadInstance().LastToolId());
+}
+
+struct InfoCase {
+  UINT size;
+  bool filled, extra;
+};
+class ToolInfoFill : public ::testing::TestWithParam<InfoCase> {};
+TEST_P(ToolInfoFill, FillsOnlyRecordsLargeEnough) {
+  TTTOOLINFOW info{};
+  info.cbSize = GetParam().size;
+  const RECT rect{1, 2, 3, 4};
+  TKFillToolInfoEx(&info, reinterpret_cast<HWND>(0x10), 7, rect, L"tip", L"Title", L"Description", nullptr);
+  EXPECT_EQ(GetParam().filled, info.lpszText != nullptr);
+  EXPECT_EQ(GetParam().filled ? 7u : 0u, info.uId);
+  if (GetParam().filled) {
+    EXPECT_STREQ(L"tip", info.lpszText);
+  }
+  EXPECT_EQ(GetParam().extra, info.lParam != 0);
+  if (GetParam().extra) {
+    EXPECT_STREQ(L"Title", reinterpret_cast<CTKToolInfoExtra*>(info.lParam)->title);
+  }
+  TKFreeToolInfo(&info);
+  EXPECT_EQ(nullptr, info.lpszText);
+  EXPECT_EQ(0, info.lParam);
+}
+INSTANTIATE_TEST_SUITE_P(Sizes, ToolInfoFill,
+                         ::testing::Values(InfoCase{kTKToolInfoSize - 4, false, false}, InfoCase{kTKToolInfoSize, true, false},
+                                           InfoCase{kTKToolInfoWideSize, true, true}));
+
+// A frame-like window that records the message texts it is asked to show.
+std::vector<std::wstring> g_texts;
+LRESULT CALLBACK PromptFrame(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
+  if (msg == 0x362) g_texts.push_back(l ? reinterpret_cast<const wchar_t*>(l) : L"#" + std::to_wstring(w));
+  if (msg == 0x375) g_texts.push_back(L"(previous)");
+  return ::DefWindowProcW(hwnd, msg, w, l);
+}
+
+TEST(BarPrompts, TheFramesMessagePaneFollowsTheHotControl) {
+  BarFixture f(2);
+  f.bar->GetControl(0)->SetDescription(L"Creates a document");
+  ::SetWindowLongPtrW(f.site.hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PromptFrame));
+  g_texts.clear();
+  f.bar->SetHotControl(0, CTKCommandBar::kHotMouse);
+  f.bar->SetHotControl(1, CTKCommandBar::kHotMouse);
+  f.bar->SetHotControl(-1, CTKCommandBar::kHotMouse);
+  EXPECT_EQ((std::vector<std::wstring>{L"Creates a document", L"(previous)", L"#101", L"(previous)"}), g_texts);
+  ::SetWindowLongPtrW(f.site.hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&::DefWindowProcW));
+}
+
+}  // namespace

@@ -1,0 +1,307 @@
+// The bars' combo box: hint text, completion in place and the shell's auto-complete, the
+// drop-down, keys, and its items in saved state.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "test_bars.h"
+#include "toolkit/commandbars/auto_complete.h"
+#include "toolkit/commandbars/bar_state.h"
+#include "toolkit/commandbars/control_combo.h"
+#include "toolkit/drawing/prop_exchange.h"
+
+using namespace TKCommandBars;
+
+namespace {
+
+const wchar_t kKey[] = L"Software\\KestrinTests\\ComboState";
+
+// Records the toolkit's notifications and messages the owner window receives.
+std::vector<int> g_codes;
+std::vector<UINT> g_site_messages;
+LRESULT CALLBACK OwnerProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
+  if (msg == kMsgControlNotify) g_codes.push_back(static_cast<int>(reinterpret_cast<const NMTKCONTROL*>(l)->hdr.code));
+  if (msg == CTKControlComboBox::kMsgDropDownOpening) g_site_messages.push_back(msg);
+  return ::DefWindowProcW(hwnd, msg, w, l);
+}
+
+struct ComboFixture : BarFixture {
+  explicit ComboFixture(bool withEdit = true) : BarFixture(1) {
+    ::SetWindowLongPtrW(site.hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&OwnerProc));
+    g_codes.clear();
+    g_site_messages.clear();
+    combo = static_cast<CTKControlComboBox*>(bar->GetControls()->Add(kComboBox, 600));
+    combo->SetDropDownListStyle(!withEdit);
+    for (const wchar_t* item : {L"Abc", L"abd", L"Banana", L"Cherry"}) combo->GetList()->AddString(item);
+    bar->CalcSize(600, 0);
+  }
+  ~ComboFixture() {
+    if (combo->IsFocused()) combo->TakeFocus(false);
+    bar->SetPopupOpen(-1, false);
+    ::SetWindowLongPtrW(site.hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&::DefWindowProcW));
+  }
+  HWND Edit() const { return combo->GetEditCtrl() ? combo->GetEditCtrl()->GetSafeHwnd() : nullptr; }
+  // What a typed key does: the bar offers it to the combo, then the window has it.
+  void Type(const std::wstring& text) {
+    for (wchar_t ch : text) {
+      combo->OnHookKeyDown(static_cast<UINT>(::VkKeyScanW(ch) & 0xFF));
+      ::SendMessageW(Edit(), WM_CHAR, ch, 0);
+    }
+  }
+  std::pair<DWORD, DWORD> Selection() const {
+    DWORD start = 0, end = 0;
+    ::SendMessageW(Edit(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    return {start, end};
+  }
+  CTKControlComboBox* combo;
+};
+
+TEST(ComboBox, TheHintShowsWhileTheTextIsEmptyAndIsNeverTheText) {
+  ComboFixture f;
+  ASSERT_TRUE(::IsWindow(f.Edit()));
+  f.combo->SetEditHint(L"Find");
+  EXPECT_EQ(L"Find", f.combo->GetEditCtrl()->GetText());
+  EXPECT_EQ(L"", f.combo->GetEditText());
+  f.combo->SetEditText(L"Banana");
+  EXPECT_EQ(L"Banana", f.combo->GetEditText());
+  f.combo->SetEditHint(L"Search");  // a text stays
+  EXPECT_EQ(L"Banana", f.combo->GetEditCtrl()->GetText());
+  f.combo->SetEditText(L"");
+  EXPECT_EQ(L"Search", f.combo->GetEditCtrl()->GetText());
+  // Focus takes the hint away and an empty box shows it again when the focus goes.
+  f.combo->TakeFocus(true);
+  EXPECT_EQ(f.Edit(), ::GetFocus());
+  EXPECT_EQ(L"", f.combo->GetEditCtrl()->GetText());
+  f.combo->TakeFocus(false);
+  EXPECT_EQ(L"Search", f.combo->GetEditCtrl()->GetText());
+  EXPECT_EQ((std::vector<int>{CTKControlComboBox::kNotifyGotFocus, CTKControlComboBox::kNotifyLostFocus}), g_codes);
+}
+
+TEST(ComboBox, TypingCompletesFromTheListAndDeletingDoesNotCompleteAgain) {
+  ComboFixture f;
+  f.combo->SetAutoComplete(true);
+  f.combo->TakeFocus(true);
+  f.Type(L"ab");
+  EXPECT_EQ(L"Abc", f.combo->GetEditText());
+  EXPECT_EQ(std::make_pair(DWORD{2}, DWORD{3}), f.Selection());
+  EXPECT_EQ(0, f.combo->GetCurSel());  // the list follows the text
+  EXPECT_TRUE(f.combo->OnHookKeyDown(VK_BACK));
+  EXPECT_EQ(L"Ab", f.combo->GetEditText());  // the completed text, less the added part
+  EXPECT_EQ(-1, f.combo->GetCurSel());
+  f.Type(L"d");
+  EXPECT_EQ(L"abd", f.combo->GetEditText());
+  EXPECT_EQ(1, f.combo->GetCurSel());
+}
+
+// The shell's auto-complete where the platform has it; where it has not, the combo box
+// completes from its own list.
+HWND g_shell_edit = nullptr;
+DWORD g_shell_flags = 0;
+HRESULT WINAPI FakeShell(HWND edit, DWORD flags) {
+  g_shell_edit = edit;
+  g_shell_flags = flags;
+  return S_OK;
+}
+
+struct ShellCase {
+  CTKShellAutoCompleteFn shell;
+  bool active;
+  const wchar_t* after_typing_ba;
+};
+class ComboShellAutoComplete : public ::testing::TestWithParam<ShellCase> {};
+
+TEST_P(ComboShellAutoComplete, UsesTheShellOrFallsBackToTheList) {
+  TKSetShellAutoCompleteFunction(GetParam().shell);
+  g_shell_edit = nullptr;
+  {
+    ComboFixture f;
+    f.combo->EnableShellAutoComplete(0x10000001);
+    EXPECT_EQ(GetParam().active, f.combo->IsShellAutoCompleteActive());
+    EXPECT_EQ(GetParam().active ? f.Edit() : nullptr, g_shell_edit);
+    if (GetParam().active) {
+      EXPECT_EQ(0x10000001u, g_shell_flags);
+    }
+    f.combo->TakeFocus(true);
+    f.Type(L"ba");
+    EXPECT_EQ(GetParam().after_typing_ba, f.combo->GetEditText());
+  }
+  TKSetShellAutoCompleteFunction(nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Platforms, ComboShellAutoComplete,
+                         ::testing::Values(ShellCase{&FakeShell, true, L"ba"},
+                                           ShellCase{&TKNoShellAutoComplete, false, L"Banana"}));
+
+TEST(ComboBox, TheShellLookupIsMadeAtRunTime) {
+  // What the running system offers; either way the answer is the lookup's, not a constant.
+  HMODULE shell = ::LoadLibraryW(L"shlwapi.dll");
+  const bool has = shell && ::GetProcAddress(shell, "SHAutoComplete");
+  EXPECT_EQ(has, TKHasShellAutoComplete());
+  if (shell) ::FreeLibrary(shell);
+  TKSetShellAutoCompleteFunction(&TKNoShellAutoComplete);
+  EXPECT_FALSE(TKHasShellAutoComplete());
+  TKSetShellAutoCompleteFunction(nullptr);
+}
+
+struct DropCase {
+  int items;
+  int visible;     // DropDownItemCount
+  int rows;        // rows the drop-down is high
+};
+class ComboDropDownSize : public ::testing::TestWithParam<DropCase> {};
+
+TEST_P(ComboDropDownSize, IsTheItemsUpToTheDropDownCountAndAtLeastOne) {
+  ComboFixture f;
+  f.combo->GetList()->ResetContent();
+  for (int i = 0; i < GetParam().items; ++i) f.combo->GetList()->AddString(L"item " + std::to_wstring(i));
+  f.combo->SetDropDownItemCount(GetParam().visible);
+  const CSize size = f.combo->DropDownSize();
+  EXPECT_EQ(f.combo->GetRect().Width(), size.cx);
+  EXPECT_EQ(f.combo->GetList()->GetItemHeight() * GetParam().rows + 4, size.cy);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, ComboDropDownSize,
+                         ::testing::Values(DropCase{0, 12, 1}, DropCase{1, 12, 1}, DropCase{5, 12, 5}, DropCase{30, 12, 12},
+                                           DropCase{30, 5, 5}));
+
+TEST(ComboBox, TheDropDownOpensBelowTheControlWithTheTextSelectedAndCloses) {
+  ComboFixture f;
+  f.combo->SetEditText(L"cherry");
+  ASSERT_TRUE(f.bar->SetPopupOpen(f.combo->GetIndex(), false));
+  CTKControlComboBoxList* list = f.combo->GetList();
+  EXPECT_TRUE(f.combo->GetPopuped());
+  EXPECT_TRUE(::IsWindowVisible(list->GetSafeHwnd()));
+  EXPECT_EQ(3, list->GetCurSel());
+  RECT shown;
+  ::GetWindowRect(list->GetSafeHwnd(), &shown);
+  POINT corner{f.combo->GetRect().left, f.combo->GetRect().bottom};
+  ::ClientToScreen(f.bar->GetSafeHwnd(), &corner);
+  EXPECT_EQ(corner.x, shown.left);
+  EXPECT_EQ(corner.y, shown.top);
+  EXPECT_EQ(f.combo->DropDownSize().cy, shown.bottom - shown.top);
+  EXPECT_EQ(1u, g_site_messages.size());
+  f.bar->SetPopupOpen(-1, false);
+  EXPECT_FALSE(f.combo->GetPopuped());
+  EXPECT_FALSE(::IsWindowVisible(list->GetSafeHwnd()));
+  EXPECT_EQ((std::vector<int>{CTKControlComboBox::kNotifyDropDown, CTKControlComboBox::kNotifyCloseUp}), g_codes);
+}
+
+TEST(ComboBox, KeysMoveTheSelectionAndEscapeRestoresIt) {
+  ComboFixture f;
+  f.combo->SetCurSel(2);
+  f.combo->TakeFocus(true);
+  EXPECT_TRUE(f.combo->OnHookKeyDown(VK_DOWN));
+  EXPECT_EQ(3, f.combo->GetCurSel());
+  EXPECT_EQ(L"Cherry", f.combo->GetEditText());
+  EXPECT_TRUE(f.combo->OnHookKeyDown(VK_DOWN));  // stays on the last
+  EXPECT_EQ(3, f.combo->GetCurSel());
+  EXPECT_TRUE(f.combo->OnHookKeyDown(VK_F4));
+  EXPECT_TRUE(f.combo->GetPopuped());
+  // Escape on a tool bar: closed, restored, the focus given up, and left for the bar.
+  EXPECT_FALSE(f.combo->OnHookKeyDown(VK_ESCAPE));
+  EXPECT_FALSE(f.combo->GetPopuped());
+  EXPECT_FALSE(f.combo->IsFocused());
+  EXPECT_EQ(2, f.combo->GetCurSel());
+  EXPECT_EQ(L"Banana", f.combo->GetEditText());
+}
+
+TEST(ComboBox, AListWithoutEditShowsTheSelectedItem) {
+  ComboFixture f(false);
+  EXPECT_EQ(nullptr, f.combo->GetEditCtrl());
+  f.combo->SetCurSel(1);
+  EXPECT_EQ(L"abd", f.combo->GetEditText());
+  f.combo->TakeFocus(true);
+  EXPECT_TRUE(f.combo->OnHookKeyDown(VK_UP));
+  EXPECT_EQ(L"Abc", f.combo->GetEditText());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Saved state
+
+class ComboState : public ::testing::Test {
+ protected:
+  void SetUp() override { ::RegDeleteTreeW(HKEY_CURRENT_USER, kKey); TKRegisterCommandBarClasses(); }
+  void TearDown() override { ::RegDeleteTreeW(HKEY_CURRENT_USER, kKey); }
+};
+
+TEST_F(ComboState, ItemsHintAndStyleRoundTripWithTheLayout) {
+  CTKCommandBarManager manager;
+  CTKCommandBar* bar = new CTKCommandBar;
+  std::vector<CTKCommandBar*> bars{bar};
+  CTKControlComboBox* combo = static_cast<CTKControlComboBox*>(bar->GetControls()->Add(kComboBox, 600));
+  combo->SetDropDownListStyle(false);
+  combo->SetEditHint(L"Find");
+  combo->SetDropDownItemCount(7);
+  combo->SetAutoComplete(true);
+  for (const wchar_t* item : {L"One", L"Two", L"Three"}) combo->GetList()->AddString(item);
+  ASSERT_TRUE(CTKBarLayoutState::SaveToRegistry(HKEY_CURRENT_USER, kKey, bars, &manager));
+  std::vector<CTKCommandBar*> restored;
+  ASSERT_TRUE(CTKBarLayoutState::LoadFromRegistry(HKEY_CURRENT_USER, kKey, &manager, &restored));
+  ASSERT_EQ(1u, restored.size());
+  const CTKControl* control = restored[0]->GetControl(0);
+  ASSERT_TRUE(control->IsKindOf(RUNTIME_CLASS(CTKControlComboBox)));
+  const CTKControlComboBox* back = static_cast<const CTKControlComboBox*>(control);
+  EXPECT_TRUE(back->HasEdit());
+  EXPECT_EQ(L"Find", back->GetEditHint());
+  EXPECT_EQ(7, back->GetDropDownItemCount());
+  EXPECT_TRUE(back->IsCompletingInPlace());
+  ASSERT_NE(nullptr, back->GetList());
+  EXPECT_NE(combo->GetList(), back->GetList());
+  ASSERT_EQ(3, back->GetList()->GetCount());
+  EXPECT_EQ(L"Two", back->GetList()->GetText(1));
+  for (CTKCommandBar* b : restored) b->Release();
+  bar->Release();
+}
+
+TEST_F(ComboState, AMissingDropDownItemCountLoadsTwelve) {
+  {
+    CTKControlComboBox saved;
+    saved.SetDropDownItemCount(5);
+    CTKPropExchangeRegistry px(HKEY_CURRENT_USER, kKey, false);
+    saved.DoPropExchange(&px);
+  }
+  ASSERT_EQ(ERROR_SUCCESS, ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, L"DropDownItemCount"));
+  CTKPropExchangeRegistry px(HKEY_CURRENT_USER, kKey, true);
+  CTKControlComboBox combo;
+  combo.SetDropDownItemCount(3);
+  combo.DoPropExchange(&px);
+  EXPECT_EQ(12, combo.GetDropDownItemCount());
+}
+
+struct ItemsDamage {
+  const char* what;
+  DWORD count;
+  int items_written;
+};
+class ComboItemsDamage : public ::testing::TestWithParam<ItemsDamage> {};
+
+TEST_P(ComboItemsDamage, AreRefusedAndAddNothing) {
+  ::RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
+  {
+    CTKPropExchangeRegistry px(HKEY_CURRENT_USER, kKey, false);
+    CTKControlComboBoxList list;
+    list.DoPropExchange(&px);
+    CTKPropExchangeSection items(&px, L"Items");
+    int count = static_cast<int>(GetParam().count);
+    PropExchangeInt(items.get(), L"Count", &count, 0);
+    for (int i = 0; i < GetParam().items_written; ++i) {
+      CString text(L"x");
+      items->TransferValue((L"Item" + std::to_wstring(i)).c_str(), CTKPropExchange::kString, &text, nullptr);
+    }
+  }
+  CTKControlComboBoxList list;
+  list.AddString(L"kept");
+  CTKPropExchangeRegistry px(HKEY_CURRENT_USER, kKey, true);
+  EXPECT_THROW(list.DoPropExchange(&px), CArchiveException);
+  ASSERT_EQ(1, list.GetCount());
+  EXPECT_EQ(L"kept", list.GetText(0));
+  ::RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ComboItemsDamage,
+                         ::testing::Values(ItemsDamage{"huge", 0x7FFFFFFF, 2}, ItemsDamage{"negative", 0xFFFFFFFF, 2},
+                                           ItemsDamage{"more than written", 5, 3}));
+
+}  // namespace

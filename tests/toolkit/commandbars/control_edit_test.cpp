@@ -1,0 +1,262 @@
+// The bars' edit box: the spin value's parse and clamp, its steps, the held spin button's loop
+// and the hint.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <climits>
+#include <vector>
+
+#include "test_bars.h"
+#include "toolkit/commandbars/control_edit.h"
+#include "toolkit/drawing/seams.h"
+
+using namespace TKCommandBars;
+
+namespace {
+
+struct SpinCase {
+  const wchar_t* text;
+  int step;
+  int direction;
+  bool ok;
+  int value;
+};
+
+class SpinValue : public ::testing::TestWithParam<SpinCase> {};
+
+TEST_P(SpinValue, ParsesStepsSnapsAndClamps) {
+  const SpinCase& c = GetParam();
+  int value = 12345;
+  EXPECT_EQ(c.ok, TKSpinValue(c.text, c.step, c.direction, &value));
+  EXPECT_EQ(c.ok ? c.value : 12345, value);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, SpinValue,
+    ::testing::Values(SpinCase{L"7", 5, 1, true, 15},          // 12 runs on to the next multiple
+                      SpinCase{L"7", 5, -1, true, 0},          // 2 runs down to 0
+                      SpinCase{L"abc", 1, 1, true, 1},         // no digits read as 0
+                      SpinCase{L"", 1, -1, true, -1},
+                      SpinCase{L"  42xyz", 1, 1, true, 43},    // blanks, then the leading number
+                      SpinCase{L"+5", 1, -1, true, 4},
+                      SpinCase{L"-7", 5, 1, true, 0},
+                      SpinCase{L"-7", 5, -1, true, -15},
+                      SpinCase{L"2147483647", 1, 1, true, INT_MAX},
+                      SpinCase{L"99999999999999999999", 1, 1, true, INT_MAX},
+                      SpinCase{L"99999999999999999999", 1, -1, true, INT_MAX - 1},
+                      SpinCase{L"-99999999999999999999", 1, -1, true, INT_MIN},
+                      SpinCase{L"2147483640", 10, 1, true, 2147483640},   // the last multiple inside
+                      SpinCase{L"-2147483640", 10, -1, true, -2147483640},
+                      SpinCase{L"5", INT_MAX, 1, true, INT_MAX},           // one huge step at once
+                      SpinCase{L"5", INT_MAX, -1, true, -INT_MAX},
+                      SpinCase{L"5", 0, 1, false, 0},                      // a step of 0 moves nothing
+                      SpinCase{L"5", -3, 1, false, 0},
+                      SpinCase{L"5", 1, 0, false, 0}));
+
+struct StepCase {
+  DWORD elapsed;
+  int step;
+};
+class SpinStep : public ::testing::TestWithParam<StepCase> {};
+TEST_P(SpinStep, GrowsWhileTheButtonIsHeld) { EXPECT_EQ(GetParam().step, TKSpinStepFor(GetParam().elapsed)); }
+INSTANTIATE_TEST_SUITE_P(Table, SpinStep,
+                         ::testing::Values(StepCase{0, 1}, StepCase{2047, 1}, StepCase{2048, 5}, StepCase{5119, 5},
+                                           StepCase{5120, 20}, StepCase{60000, 20}));
+
+// A fake clock read in order, and timers that never fire on their own.
+std::vector<DWORD> g_ticks;
+size_t g_tick = 0;
+std::vector<UINT> g_timer_delays;
+DWORD FakeTicks() { return g_tick < g_ticks.size() ? g_ticks[g_tick++] : g_ticks.back(); }
+UINT_PTR FakeSetTimer(HWND, UINT_PTR id, UINT elapse, TIMERPROC) {
+  g_timer_delays.push_back(elapse);
+  return id;
+}
+BOOL FakeKillTimer(HWND, UINT_PTR) { return TRUE; }
+
+// A bar with one edit box with spin buttons, laid out, and the fake clock and timers.
+struct EditFixture : BarFixture {
+  EditFixture() : BarFixture(1) {
+    edit = static_cast<CTKControlEdit*>(bar->GetControls()->Add(kEdit, 500));
+    edit->ShowSpinButtons(true);
+    edit->PutText(L"0");
+    bar->CalcSize(600, 0);
+    g_ticks.clear();
+    g_tick = 0;
+    g_timer_delays.clear();
+    TKSetTickCountFunction(&FakeTicks);
+    TKSetTimerFunctions(&FakeSetTimer, &FakeKillTimer);
+  }
+  ~EditFixture() {
+    TKSetTickCountFunction(nullptr);
+    TKSetTimerFunctions(nullptr, nullptr);
+  }
+  CPoint Up() const { CRect a = edit->SpinArea(); return CPoint(a.CenterPoint().x, a.top + 2); }
+  CPoint Down() const { CRect a = edit->SpinArea(); return CPoint(a.CenterPoint().x, a.bottom - 2); }
+  void PostTimer() { ::PostMessageW(bar->GetSafeHwnd(), WM_TIMER, CTKControlEdit::kSpinTimer, 0); }
+  void PostMove(CPoint pt) { ::PostMessageW(bar->GetSafeHwnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(pt.x, pt.y)); }
+  void PostRelease() { ::PostMessageW(bar->GetSafeHwnd(), WM_LBUTTONUP, 0, 0); }
+  CTKControlEdit* edit;
+};
+
+TEST(ControlEdit, IsMadeByTypeAndLaysItsWindowOutBesideTheSpinButtons) {
+  EditFixture f;
+  ASSERT_NE(nullptr, f.edit->GetEditCtrl());
+  HWND window = f.edit->GetEditCtrl()->GetSafeHwnd();
+  ASSERT_TRUE(::IsWindow(window));
+  EXPECT_EQ(f.bar->GetSafeHwnd(), ::GetParent(window));
+  RECT rc;
+  ::GetWindowRect(window, &rc);
+  ::MapWindowPoints(nullptr, f.bar->GetSafeHwnd(), reinterpret_cast<POINT*>(&rc), 2);
+  const CRect& control = f.edit->GetRect();
+  EXPECT_EQ(control.right - 20, rc.right);
+  EXPECT_EQ(control.top + 3, rc.top);
+  EXPECT_LE(rc.right, f.edit->SpinArea().left);
+  EXPECT_EQ(L"0", f.edit->CurrentText());
+}
+
+TEST(ControlEdit, AHeldSpinButtonStepsFasterTheLongerItIsHeld) {
+  EditFixture f;
+  // Pressed at 1000: one step at once; ticks at 1600, 3100 and 6200 ms of the clock.
+  g_ticks = {1000, 1600, 3100, 6200};
+  f.PostTimer();
+  f.PostTimer();
+  f.PostTimer();
+  f.PostRelease();
+  f.edit->OnClick(false, f.Up());
+  // 0+1 = 1; +1 = 2; +5 = 7, on to 10; +20 = 30, on to 40.
+  EXPECT_EQ(L"40", f.edit->CurrentText());
+  EXPECT_EQ((std::vector<UINT>{CTKControlEdit::kSpinFirstDelay, CTKControlEdit::kSpinRepeatDelay}), g_timer_delays);
+  EXPECT_EQ(nullptr, ::GetCapture());
+  EXPECT_EQ(0, f.edit->GetPressed());
+}
+
+TEST(ControlEdit, MovingOffTheButtonStopsAndRestartsTheAcceleration) {
+  EditFixture f;
+  g_ticks = {0, 3000, 3000, 3100, 3200};
+  f.edit->PutText(L"10");
+  f.PostTimer();                 // held 3000 ms: a step of 5 down: 4, on to 0
+  f.PostMove(f.Up());            // off the down button: no steps
+  f.PostTimer();
+  f.PostMove(f.Down());          // back on: the clock starts again at 3100
+  f.PostTimer();                 // 100 ms: a step of 1
+  f.PostRelease();
+  f.edit->OnClick(false, f.Down());
+  // 10-1 = 9; -5 = 4, on to 0; -1 = -1.
+  EXPECT_EQ(L"-1", f.edit->CurrentText());
+}
+
+TEST(ControlEdit, TheSpinLoopEndsOnQuitAndPutsItBack) {
+  EditFixture f;
+  g_ticks = {0};
+  f.PostTimer();
+  ::PostQuitMessage(7);
+  f.edit->OnClick(false, f.Up());
+  // The first step ran; the timer message waiting before the quit was taken, the loop ended on
+  // the quit message and put it back for the thread's own loop.
+  EXPECT_EQ(L"2", f.edit->CurrentText());
+  MSG msg;
+  ASSERT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(7u, msg.wParam);
+  EXPECT_EQ(nullptr, ::GetCapture());
+}
+
+TEST(ControlEdit, TheSpinLoopEndsOnCancelAndOnLostCapture) {
+  for (int way = 0; way < 2; ++way) {
+    SCOPED_TRACE(way);
+    EditFixture f;
+    g_ticks = {0};
+    if (way == 0)
+      ::PostMessageW(f.bar->GetSafeHwnd(), WM_KEYDOWN, VK_ESCAPE, 0);
+    else
+      ::PostMessageW(f.bar->GetSafeHwnd(), WM_CANCELMODE, 0, 0);
+    f.PostTimer();  // never reached
+    f.edit->OnClick(false, f.Up());
+    EXPECT_EQ(L"1", f.edit->CurrentText());
+    EXPECT_EQ(nullptr, ::GetCapture());
+    DrainMessages();
+  }
+  // The capture taken away while the loop waits: a window of the thread takes it.
+  EditFixture f;
+  g_ticks = {0};
+  SiteWindow other;
+  struct Taker {
+    static void CALLBACK Take(HWND hwnd, UINT, UINT_PTR id, DWORD) {
+      ::KillTimer(hwnd, id);
+      ::SetCapture(hwnd);
+    }
+  };
+  ::SetTimer(other.hwnd, 1, 1, &Taker::Take);
+  f.edit->OnClick(false, f.Up());
+  EXPECT_EQ(L"1", f.edit->CurrentText());
+  EXPECT_EQ(other.hwnd, ::GetCapture());
+  ::ReleaseCapture();
+}
+
+// The owner's answer to the spin notifications.
+LRESULT g_spin_answer = 0;
+std::vector<int> g_notified;
+LRESULT CALLBACK OwnerProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
+  if (msg == kMsgControlNotify) {
+    const NMTKCONTROL* record = reinterpret_cast<const NMTKCONTROL*>(l);
+    g_notified.push_back(static_cast<int>(record->hdr.code));
+    if (record->hdr.code == CTKControlEdit::kNotifySpinUp) return g_spin_answer;
+    return 0;
+  }
+  return ::DefWindowProcW(hwnd, msg, w, l);
+}
+
+TEST(ControlEdit, TheOwnerMayRefuseAStepAndHearsOfEveryOther) {
+  EditFixture f;
+  ::SetWindowLongPtrW(f.site.hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&OwnerProc));
+  g_notified.clear();
+  f.edit->PutText(L"3");
+  g_spin_answer = 1;
+  EXPECT_FALSE(f.edit->SpinBy(1, 1));
+  EXPECT_EQ(L"3", f.edit->CurrentText());
+  g_spin_answer = 0;
+  EXPECT_TRUE(f.edit->SpinBy(2, 1));
+  EXPECT_EQ(2, f.edit->GetSpinDelta());
+  EXPECT_EQ(L"6", f.edit->CurrentText());
+  EXPECT_TRUE(f.edit->SpinBy(1, -1));
+  EXPECT_FALSE(f.edit->SpinBy(0, 1));  // a step of 0 neither asks nor changes anything
+  EXPECT_EQ(L"5", f.edit->CurrentText());
+  EXPECT_EQ((std::vector<int>{CTKControlEdit::kNotifySpinUp, CTKControlEdit::kNotifySpinUp, kNotifyExecute,
+                              CTKControlEdit::kNotifySpinDown, kNotifyExecute}),
+            g_notified);
+  ::SetWindowLongPtrW(f.site.hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&::DefWindowProcW));
+}
+
+TEST(ControlEdit, TheHintShowsWhileTheBoxIsEmptyAndUnfocused) {
+  EditFixture f;
+  f.edit->PutText(L"");
+  f.edit->PutHint(L"Find");
+  HWND window = f.edit->GetEditCtrl()->GetSafeHwnd();
+  EXPECT_EQ(L"Find", f.edit->GetEditCtrl()->GetText());
+  EXPECT_EQ(L"", f.edit->CurrentText());
+  f.edit->TakeFocus(true);
+  EXPECT_EQ(window, ::GetFocus());
+  EXPECT_EQ(L"", f.edit->GetEditCtrl()->GetText());
+  ::SendMessageW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"abc"));
+  EXPECT_EQ(L"abc", f.edit->CurrentText());
+  // Escape puts back the text the box had when it took the focus.
+  EXPECT_FALSE(f.edit->OnHookKeyDown(VK_ESCAPE));
+  EXPECT_FALSE(f.edit->IsFocused());
+  EXPECT_EQ(L"", f.edit->CurrentText());
+  EXPECT_EQ(L"Find", f.edit->GetEditCtrl()->GetText());
+  f.edit->PutHint(L"Search");
+  EXPECT_EQ(L"Search", f.edit->GetEditCtrl()->GetText());
+}
+
+TEST(ControlEdit, UpAndDownStepWhileTheBoxHasTheFocus) {
+  EditFixture f;
+  f.edit->PutText(L"9");
+  f.edit->TakeFocus(true);
+  EXPECT_TRUE(f.edit->OnHookKeyDown(VK_UP));
+  EXPECT_TRUE(f.edit->OnHookKeyDown(VK_UP));
+  EXPECT_TRUE(f.edit->OnHookKeyDown(VK_DOWN));
+  EXPECT_EQ(L"10", f.edit->CurrentText());
+  f.edit->TakeFocus(false);
+}
+
+}  // namespace

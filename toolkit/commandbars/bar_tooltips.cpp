@@ -1,0 +1,168 @@
+#include "toolkit/commandbars/bar_tooltips.h"
+
+#include <cstring>
+
+#include "platform/appframe/frame_messages.h"
+#include "toolkit/commandbars/command_bar.h"
+
+namespace {
+wchar_t* HeapCopy(const std::wstring& text) {
+  wchar_t* copy = new wchar_t[text.size() + 1];
+  std::memcpy(copy, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+  return copy;
+}
+
+bool MouseButtonHeld() {
+  return ::GetKeyState(VK_LBUTTON) < 0 || ::GetKeyState(VK_RBUTTON) < 0 || ::GetKeyState(VK_MBUTTON) < 0;
+}
+
+bool IsPointerMessage(UINT message) {
+  return message == WM_MOUSEMOVE || message == WM_NCMOUSEMOVE || message == WM_LBUTTONUP || message == WM_RBUTTONUP ||
+         message == WM_MBUTTONUP;
+}
+
+bool EndsTips(UINT message) {
+  if (message >= WM_KEYFIRST && message <= WM_SYSDEADCHAR) return true;
+  switch (message) {
+    case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK: case WM_RBUTTONDOWN: case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDOWN: case WM_MBUTTONDBLCLK: case WM_NCLBUTTONDOWN: case WM_NCLBUTTONDBLCLK:
+    case WM_NCRBUTTONDOWN: case WM_NCRBUTTONDBLCLK: case WM_NCMBUTTONDOWN: case WM_NCMBUTTONDBLCLK:
+      return true;
+    default:
+      return false;
+  }
+}
+}  // namespace
+
+void TKFillToolInfo(TTTOOLINFOW* info, HWND window, UINT_PTR id, const RECT& rect, const std::wstring& text) {
+  if (!info || info->cbSize < kTKToolInfoSize) return;
+  info->hwnd = window;
+  info->uId = id;
+  info->rect = rect;
+  info->lpszText = HeapCopy(text);
+}
+
+void TKFillToolInfoEx(TTTOOLINFOW* info, HWND window, UINT_PTR id, const RECT& rect, const std::wstring& text,
+                      const std::wstring& title, const std::wstring& description, CCmdTarget* target) {
+  TKFillToolInfo(info, window, id, rect, text);
+  if (!info || info->cbSize < kTKToolInfoWideSize || title.empty() || description.empty()) return;
+  info->lParam = reinterpret_cast<LPARAM>(new CTKToolInfoExtra{HeapCopy(title), HeapCopy(description), target});
+}
+
+void TKFreeToolInfo(TTTOOLINFOW* info) {
+  if (!info || info->cbSize < kTKToolInfoSize) return;
+  delete[] info->lpszText;
+  info->lpszText = nullptr;
+  if (info->cbSize >= kTKToolInfoWideSize && info->lParam) {
+    CTKToolInfoExtra* extra = reinterpret_cast<CTKToolInfoExtra*>(info->lParam);
+    delete[] extra->title;
+    delete[] extra->description;
+    delete extra;
+    info->lParam = 0;
+  }
+}
+
+CTKToolTipContext& CTKToolTipContext::ThreadInstance() {
+  thread_local CTKToolTipContext context;
+  return context;
+}
+
+CTKToolTipContext::~CTKToolTipContext() {
+  if (tip_ && ::IsWindow(tip_)) ::DestroyWindow(tip_);  // the context owns its tooltip window
+}
+
+void CTKToolTipContext::EnsureWindow(HWND owner) {
+  if (tip_ && ::IsWindow(tip_) && owner_ == owner) return;
+  if (tip_ && ::IsWindow(tip_)) ::DestroyWindow(tip_);
+  last_ = TTTOOLINFOW{};
+  last_text_.clear();
+  owner_ = owner;
+  static const bool registered = [] {
+    INITCOMMONCONTROLSEX init{sizeof(init), ICC_WIN95_CLASSES};
+    return ::InitCommonControlsEx(&init) != FALSE;
+  }();
+  if (!registered) return;
+  tip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+  if (!tip_) return;
+  ::SendMessageW(tip_, TTM_SETMAXTIPWIDTH, 0, max_width_);
+  if (reshow_ != -1) ::SendMessageW(tip_, TTM_SETDELAYTIME, TTDT_RESHOW, reshow_);
+  if (initial_ != -1) ::SendMessageW(tip_, TTM_SETDELAYTIME, TTDT_INITIAL, initial_);
+  if (autopop_ != -1) ::SendMessageW(tip_, TTM_SETDELAYTIME, TTDT_AUTOPOP, autopop_);
+  ::SendMessageW(tip_, TTM_ACTIVATE, FALSE, 0);
+}
+
+void CTKToolTipContext::DropTool() {
+  if (tip_ && last_.cbSize) ::SendMessageW(tip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&last_));
+  last_ = TTTOOLINFOW{};
+  last_text_.clear();
+}
+
+UINT_PTR TKBarToolHitTest(CTKCommandBar* bar, POINT client, RECT* rect, std::wstring* text) {
+  CTKControl* control = bar->GetControls()->HitTest(client);
+  if (!control) return 0;
+  std::wstring tip = control->GetTooltip();
+  if (tip.empty()) tip = control->GetCaption();
+  std::wstring plain;
+  for (wchar_t c : tip)
+    if (c != L'&') plain += c;
+  if (plain.empty()) return 0;
+  *rect = control->GetRect();
+  *text = plain;
+  return static_cast<UINT_PTR>(control->GetIndex()) + 1;
+}
+
+void CTKToolTipContext::FilterBarMessage(CTKCommandBar* bar, HWND window, UINT message, WPARAM wparam, LPARAM lparam,
+                                         bool forced) {
+  HWND barWindow = bar ? bar->GetSafeHwnd() : nullptr;
+  if (!barWindow) return;
+  if (EndsTips(message)) {
+    if (tip_) ::SendMessageW(tip_, TTM_ACTIVATE, FALSE, 0);
+    return;
+  }
+  if (!IsPointerMessage(message) || MouseButtonHeld()) return;
+  if (!forced && window != barWindow && !::IsChild(barWindow, window)) return;
+  HWND owner = ::GetAncestor(barWindow, GA_ROOT);
+  EnsureWindow(owner);
+  if (!tip_) return;
+  POINT client{static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))};
+  if (window != barWindow) ::MapWindowPoints(window, barWindow, &client, 1);
+  RECT rect{};
+  std::wstring text;
+  const UINT_PTR id = TKBarToolHitTest(bar, client, &rect, &text);
+  MSG relay{barWindow, message, wparam, MAKELPARAM(client.x, client.y), 0, {}};
+  if (id && last_.cbSize && last_.hwnd == barWindow && last_.uId == id && ::EqualRect(&last_.rect, &rect)) {
+    ::SendMessageW(tip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relay));
+    return;
+  }
+  DropTool();
+  if (!id) {
+    ::SendMessageW(tip_, TTM_ACTIVATE, FALSE, 0);
+    return;
+  }
+  last_text_ = text;
+  last_.cbSize = kTKToolInfoSize;
+  last_.uFlags = 0;
+  last_.hwnd = barWindow;
+  last_.uId = id;
+  last_.rect = rect;
+  last_.lpszText = const_cast<wchar_t*>(last_text_.c_str());
+  ::SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&last_));
+  ::SendMessageW(tip_, TTM_ACTIVATE, TRUE, 0);
+  ::SendMessageW(tip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relay));
+}
+
+void TKShowControlPrompt(CTKCommandBar* bar, CTKControl* control) {
+  HWND site = bar ? bar->GetOwnerSite() : nullptr;
+  if (!site) return;
+  HWND frame = ::GetAncestor(site, GA_ROOT);
+  if (!control) {
+    ::SendMessageW(frame, WM_POPMESSAGESTRING, 0, 0);
+    return;
+  }
+  const std::wstring description = control->GetDescription();
+  if (!description.empty())
+    ::SendMessageW(frame, WM_SETMESSAGESTRING, 0, reinterpret_cast<LPARAM>(description.c_str()));
+  else
+    ::SendMessageW(frame, WM_SETMESSAGESTRING, static_cast<WPARAM>(control->GetID() > 0 ? control->GetID() : 0), 0);
+}

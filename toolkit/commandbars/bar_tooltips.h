@@ -1,0 +1,71 @@
+// The bars' tooltips and prompts: one shared tooltip window per owner shows the tip of the
+// control under the pointer, and the frame's message pane shows the description of the hot
+// control.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+class CTKCommandBar;
+class CTKControl;
+class CCmdTarget;
+
+// The extra record of a tool with a title (the wide form of a tool-info record points at it).
+struct CTKToolInfoExtra {
+  wchar_t* title;
+  wchar_t* description;
+  CCmdTarget* target;
+};
+
+// The size of the tool-info record without its parameter, and with it.
+constexpr UINT kTKToolInfoSize = offsetof(TTTOOLINFOW, lParam);
+constexpr UINT kTKToolInfoWideSize = offsetof(TTTOOLINFOW, lpReserved);
+
+// Fills a tool-info record: nothing for a null record or one smaller than the short form; the
+// text (and, in the wide form with both a title and a description, an extra record) is a heap
+// copy freed by TKFreeToolInfo.
+void TKFillToolInfo(TTTOOLINFOW* info, HWND window, UINT_PTR id, const RECT& rect, const std::wstring& text);
+void TKFillToolInfoEx(TTTOOLINFOW* info, HWND window, UINT_PTR id, const RECT& rect, const std::wstring& text,
+                      const std::wstring& title, const std::wstring& description, CCmdTarget* target);
+void TKFreeToolInfo(TTTOOLINFOW* info);
+
+class CTKToolTipContext {
+ public:
+  // The context of the thread (one tooltip window, recreated for another owner).
+  static CTKToolTipContext& ThreadInstance();
+  ~CTKToolTipContext();
+
+  // Hands a bar's mouse and key message to the tooltip (forced: from the bar's own handling).
+  void FilterBarMessage(CTKCommandBar* bar, HWND window, UINT message, WPARAM wparam, LPARAM lparam, bool forced);
+  HWND GetToolTipWindow() const { return tip_; }
+  // The tool last added (0 when none); its text.
+  UINT_PTR LastToolId() const { return last_.uId; }
+  const std::wstring& LastToolText() const { return last_text_; }
+  void SetMaxTipWidth(int width) { max_width_ = width; }
+  void SetDelayTimes(int reshow, int initial, int autopop) {
+    reshow_ = reshow;
+    initial_ = initial;
+    autopop_ = autopop;
+  }
+
+ private:
+  CTKToolTipContext() = default;
+  void EnsureWindow(HWND owner);
+  void DropTool();
+
+  HWND tip_ = nullptr;    // the tooltip window, destroyed with the context or its owner's change
+  HWND owner_ = nullptr;
+  int max_width_ = 300;
+  int reshow_ = -1, initial_ = -1, autopop_ = -1;
+  TTTOOLINFOW last_{};
+  std::wstring last_text_;
+};
+
+// The bar's tool under a client point: its index + 1 (0 when none), rectangle and tip text.
+UINT_PTR TKBarToolHitTest(CTKCommandBar* bar, POINT client, RECT* rect, std::wstring* text);
+
+// The frame's message pane follows the hot control: its description while one is hot, the
+// frame's previous text when none is.
+void TKShowControlPrompt(CTKCommandBar* bar, CTKControl* control);

@@ -1,0 +1,589 @@
+#include "toolkit/commandbars/control_combo.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "platform/appframe/dc.h"
+#include "platform/appframe/exception.h"
+#include "toolkit/commandbars/auto_complete.h"
+#include "toolkit/commandbars/command_bar_manager.h"
+#include "toolkit/commandbars/hook_manager.h"
+#include "toolkit/drawing/prop_exchange.h"
+#include "toolkit/paint/paint_manager.h"
+
+using namespace TKCommandBars;
+
+IMPLEMENT_DYNCREATE(CTKControlComboBoxList, CTKCommandBar)
+IMPLEMENT_DYNCREATE(CTKControlComboBox, CTKControlPopup)
+
+// ---------------------------------------------------------------------------------------------
+// The drop-down list
+
+CTKControlComboBoxList::CTKControlComboBoxList() {
+  SetType(kPopupBar);
+  SetPosition(kPopup);
+  EnsureWindows();
+}
+
+CTKControlComboBoxList::~CTKControlComboBoxList() = default;
+
+void CTKControlComboBoxList::EnsureWindows() {
+  if (GetSafeHwnd()) return;
+  if (!Create(nullptr, WS_POPUP | WS_BORDER, RECT{0, 0, 100, 100})) return;
+  list_ = ::CreateWindowExW(0, L"LISTBOX", L"",
+                            WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT, 0, 0,
+                            100, 100, GetSafeHwnd(), nullptr, ::GetModuleHandleW(nullptr), nullptr);
+}
+
+int CTKControlComboBoxList::AddString(const std::wstring& text) {
+  return list_ ? static_cast<int>(::SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()))) : -1;
+}
+
+void CTKControlComboBoxList::ResetContent() {
+  if (list_) ::SendMessageW(list_, LB_RESETCONTENT, 0, 0);
+}
+
+int CTKControlComboBoxList::GetCount() const {
+  return list_ ? static_cast<int>(::SendMessageW(list_, LB_GETCOUNT, 0, 0)) : 0;
+}
+
+int CTKControlComboBoxList::GetCurSel() const {
+  return list_ ? static_cast<int>(::SendMessageW(list_, LB_GETCURSEL, 0, 0)) : -1;
+}
+
+void CTKControlComboBoxList::SetCurSel(int index) {
+  if (list_) ::SendMessageW(list_, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+void CTKControlComboBoxList::SetTopIndex(int index) {
+  if (list_) ::SendMessageW(list_, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
+}
+
+int CTKControlComboBoxList::FindString(const std::wstring& prefix) const {
+  if (!list_ || prefix.empty()) return -1;
+  return static_cast<int>(::SendMessageW(list_, LB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(prefix.c_str())));
+}
+
+int CTKControlComboBoxList::FindStringExact(const std::wstring& text) const {
+  if (!list_) return -1;
+  return static_cast<int>(
+      ::SendMessageW(list_, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str())));
+}
+
+std::wstring CTKControlComboBoxList::GetText(int index) const {
+  if (!list_ || index < 0) return std::wstring();
+  const LRESULT length = ::SendMessageW(list_, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+  if (length == LB_ERR || length <= 0) return std::wstring();
+  std::vector<wchar_t> text(static_cast<size_t>(length) + 1, L'\0');
+  ::SendMessageW(list_, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+  return std::wstring(text.data());
+}
+
+int CTKControlComboBoxList::GetItemHeight() const {
+  const LRESULT height = list_ ? ::SendMessageW(list_, LB_GETITEMHEIGHT, 0, 0) : LB_ERR;
+  return height == LB_ERR || height <= 0 ? 16 : static_cast<int>(height);
+}
+
+void CTKControlComboBoxList::ShowAt(const CRect& screen) {
+  if (!GetSafeHwnd()) return;
+  if (screen.IsRectEmpty()) {
+    ::ShowWindow(GetSafeHwnd(), SW_HIDE);
+    list_window_shown_ = false;
+    return;
+  }
+  ::SetWindowPos(GetSafeHwnd(), HWND_TOPMOST, screen.left, screen.top, screen.Width(), screen.Height(),
+                 SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  RECT client;
+  ::GetClientRect(GetSafeHwnd(), &client);
+  ::MoveWindow(list_, 0, 0, client.right, client.bottom, TRUE);
+  list_window_shown_ = true;
+}
+
+void CTKControlComboBoxList::DoPropExchange(CTKPropExchange* px) {
+  CTKCommandBar::DoPropExchange(px);
+  CTKPropExchangeSection items(px, L"Items");
+  if (!items.get()) throw CArchiveException(CArchiveException::endOfFile);
+  wchar_t name[32];
+  if (px->IsStoring()) {
+    int count = GetCount();
+    PropExchangeInt(items.get(), L"Count", &count, 0);
+    for (int i = 0; i < count; ++i) {
+      CString text(GetText(i).c_str());
+      _snwprintf(name, 32, L"Item%i", i);
+      items->TransferValue(name, CTKPropExchange::kString, &text, nullptr);
+    }
+    return;
+  }
+  int count = 0;
+  PropExchangeInt(items.get(), L"Count", &count, 0);
+  // The count comes from outside: within bounds, and (where items follow each other) within
+  // what is left of the data; every item it promises must be there.
+  if (count < 0 || count > kMaxItems || (items->IsSequential() && !items->IsPlausibleCount(static_cast<DWORD>(count))))
+    throw CArchiveException(CArchiveException::badIndex);
+  std::vector<std::wstring> read;
+  read.reserve(static_cast<size_t>(count));
+  for (int i = 0; i < count; ++i) {
+    CString text;
+    _snwprintf(name, 32, L"Item%i", i);
+    if (!items->TransferValue(name, CTKPropExchange::kString, &text, nullptr))
+      throw CArchiveException(CArchiveException::endOfFile);
+    read.emplace_back(text.GetString(), static_cast<size_t>(text.GetLength()));
+  }
+  for (const std::wstring& text : read) AddString(text);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The edit window
+
+LRESULT CTKControlComboBoxEditCtrl::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
+  LRESULT result = CTKEdit::WindowProc(message, wparam, lparam);
+  if (message == WM_SETFOCUS) owner_->OnEditFocus(true);
+  if (message == WM_KILLFOCUS) owner_->OnEditFocus(false);
+  return result;
+}
+
+bool CTKControlComboBoxEditCtrl::OnChildNotify(UINT message, WPARAM wparam, LPARAM lparam, LRESULT* result) {
+  if (message == WM_COMMAND && HIWORD(wparam) == EN_CHANGE) {
+    owner_->OnEditChanged();
+    if (result) *result = 0;
+    return true;
+  }
+  return CTKEdit::OnChildNotify(message, wparam, lparam, result);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The combo box
+
+CTKControlComboBox::CTKControlComboBox() {
+  type_ = kComboBox;
+  width_ = 100;
+  CTKControlComboBoxList* list = new CTKControlComboBoxList;
+  list->SetCombo(this);
+  SetCommandBar(list);
+  list->Release();
+}
+
+CTKControlComboBox::~CTKControlComboBox() {
+  if (focused_) --CTKMouseManager::ThreadInstance()->LockCounter();
+  if (dropped_) --CTKMouseManager::ThreadInstance()->LockCounter();
+  if (CTKControlComboBoxList* list = GetList())
+    if (list->GetCombo() == this) list->SetCombo(nullptr);
+}
+
+CTKControlComboBoxList* CTKControlComboBox::GetList() const {
+  CTKCommandBar* bar = GetCommandBar();
+  return bar && bar->IsKindOf(RUNTIME_CLASS(CTKControlComboBoxList)) ? static_cast<CTKControlComboBoxList*>(bar) : nullptr;
+}
+
+void CTKControlComboBox::SetDropDownListStyle(bool on) {
+  if (drop_down_ == !on) return;
+  if (on) {
+    text_ = GetEditText();
+    edit_.reset();
+  }
+  drop_down_ = !on;
+  reposition_ = true;
+  DelayLayoutParent();
+}
+
+bool CTKControlComboBox::ShowsHint() const { return !hint_.empty() && text_ == hint_; }
+
+std::wstring CTKControlComboBox::GetEditText() {
+  if (!drop_down_) {
+    CTKControlComboBoxList* list = GetList();
+    return list ? list->GetText(list->GetCurSel()) : std::wstring();
+  }
+  if (edit_ && edit_->GetSafeHwnd() && text_stale_) {
+    text_ = edit_->GetText();
+    text_stale_ = false;
+  }
+  return ShowsHint() ? std::wstring() : text_;
+}
+
+void CTKControlComboBox::ShowText() {
+  if (!edit_ || !edit_->GetSafeHwnd()) return;
+  setting_text_ = true;
+  edit_->SetText(text_);
+  setting_text_ = false;
+  text_stale_ = false;
+  ApplyColors();
+}
+
+void CTKControlComboBox::SetEditText(const std::wstring& text) {
+  text_ = (text.empty() && !focused_) ? hint_ : text;
+  text_stale_ = false;
+  ShowText();
+  RedrawParent();
+}
+
+void CTKControlComboBox::SetEditHint(const std::wstring& hint) {
+  std::wstring text = GetEditText();
+  hint_ = hint;
+  SetEditText(text);
+}
+
+int CTKControlComboBox::GetCurSel() const {
+  CTKControlComboBoxList* list = GetList();
+  return list ? list->GetCurSel() : -1;
+}
+
+void CTKControlComboBox::SetCurSel(int index) {
+  CTKControlComboBoxList* list = GetList();
+  if (!list) return;
+  list->SetCurSel(index);
+  if (drop_down_ && index >= 0) SetEditText(list->GetText(index));
+  RedrawParent();
+}
+
+void CTKControlComboBox::EnableShellAutoComplete(DWORD flags) {
+  shell_flags_ = flags;
+  shell_active_ = flags && edit_ && edit_->GetSafeHwnd() && TKApplyShellAutoComplete(edit_->GetSafeHwnd(), flags);
+}
+
+void CTKControlComboBox::ApplyColors() {
+  if (!edit_ || !edit_->GetSafeHwnd()) return;
+  CTKPaintManager* pm = GetPaintManager();
+  const bool grey = !GetEnabled() || ShowsHint();
+  edit_->SetColors(::GetSysColor(grey ? COLOR_GRAYTEXT : COLOR_WINDOWTEXT), pm->ResolveColor(pm->EditAreaBackIndex(this)));
+}
+
+CSize CTKControlComboBox::DropDownSize() const {
+  CTKControlComboBoxList* list = GetList();
+  const int width = list && list->GetFixedWidth() > 0 ? list->GetFixedWidth() : (rect_.Width() > 0 ? rect_.Width() : width_);
+  const int count = list ? list->GetCount() : 0;
+  const int rows = std::max(1, std::min(drop_down_count_, count));
+  return CSize(width, (list ? list->GetItemHeight() : 16) * rows + 4);
+}
+
+void CTKControlComboBox::SetParent(CTKCommandBar* bar) {
+  if (bar != parent_ && edit_) {
+    GetEditText();
+    edit_.reset();
+  }
+  CTKControlPopup::SetParent(bar);
+}
+
+void CTKControlComboBox::SetRect(const CRect& rc) {
+  const bool moved = rc != rect_;
+  CTKControlPopup::SetRect(rc);
+  if (!parent_ || !parent_->GetSafeHwnd()) return;
+  HWND bar = parent_->GetSafeHwnd();
+  if (edit_ && edit_->GetSafeHwnd() &&
+      (::GetParent(edit_->GetSafeHwnd()) != bar || (::GetWindowLongPtrW(edit_->GetSafeHwnd(), GWL_EXSTYLE) & WS_EX_LAYOUTRTL))) {
+    GetEditText();
+    edit_.reset();
+  }
+  thumb_width_ = ::GetSystemMetrics(SM_CXVSCROLL) - 2;
+  if (!drop_down_) return;
+  const bool created = !edit_ || !edit_->GetSafeHwnd();
+  if (!moved && !created && !reposition_) return;
+  reposition_ = false;
+  if (created) {
+    edit_.reset(CreateEditCtrl());
+    if (!edit_->CreateEdit(edit_style_ | WS_CHILD | ES_AUTOHSCROLL, CRect(0, 0, 0, 0), bar, 0)) {
+      edit_.reset();
+      return;
+    }
+    if (!GetEnabled()) edit_->EnableWindow(false);
+    EnableShellAutoComplete(shell_flags_);
+  }
+  edit_->SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(GetPaintManager()->BarFontFor(parent_, false)->GetSafeHandle()), 0);
+  edit_->SendMessage(EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
+  ShowText();
+  int left = rect_.left + label_width_ + 4;
+  if (edit_icon_id_ > 0) left += 16 + 2;
+  const CRect box(left, rect_.top + 3, rect_.right - thumb_width_ - 3, rect_.bottom - 3);
+  ::SetWindowPos(edit_->GetSafeHwnd(), nullptr, box.left, box.top, box.Width(), box.Height(),
+                 SWP_NOZORDER | SWP_NOACTIVATE | (IsVisible() ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+}
+
+void CTKControlComboBox::SetEnabled(bool enabled) {
+  CTKControlPopup::SetEnabled(enabled);
+  if (edit_ && edit_->GetSafeHwnd()) {
+    edit_->EnableWindow(GetEnabled());
+    ApplyColors();
+  }
+}
+
+void CTKControlComboBox::TakeFocus(bool on) {
+  if (on == focused_) return;
+  CTKCommandBar* bar = parent_;
+  if (on) {
+    saved_selection_ = GetCurSel();
+    saved_text_ = GetEditText();
+    executed_ = false;
+    focused_ = true;
+    if (bar && bar->GetSafeHwnd()) {
+      bar->SetTrackingMode(1, false, false);
+      bar->SetHotControl(index_, CTKCommandBar::kHotProgram);
+    }
+    ++CTKMouseManager::ThreadInstance()->LockCounter();
+    if (ShowsHint()) SetEditText(L"");
+    if (edit_ && edit_->GetSafeHwnd() && ::GetFocus() != edit_->GetSafeHwnd()) ::SetFocus(edit_->GetSafeHwnd());
+    NotifySite(kNotifyGotFocus);
+  } else {
+    const std::wstring text = GetEditText();
+    focused_ = false;
+    if (!executed_ && GetCurSel() != saved_selection_) {
+      if (CTKControlComboBoxList* list = GetList()) list->SetCurSel(saved_selection_);
+      NotifySite(kNotifySelectionRestored);
+    }
+    if (edit_ && edit_->GetSafeHwnd() && ::GetFocus() == edit_->GetSafeHwnd() && bar) ::SetFocus(bar->GetOwnerSite());
+    --CTKMouseManager::ThreadInstance()->LockCounter();
+    SetEditText(text);  // an empty edit shows the hint again
+    NotifySite(kNotifyLostFocus);
+  }
+  RedrawParent();
+}
+
+void CTKControlComboBox::OnEditFocus(bool gained) {
+  if (gained != focused_) TakeFocus(gained);
+}
+
+void CTKControlComboBox::OnEditChanged() {
+  if (setting_text_) return;
+  text_stale_ = true;
+  CTKControlComboBoxList* list = GetList();
+  std::wstring text = GetEditText();
+  if (IsCompletingInPlace() && !no_completion_ && edit_ && list && !text.empty()) {
+    DWORD start = 0, end = 0;
+    edit_->SendMessage(EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    if (start == end && end == text.size()) {
+      const int found = list->FindString(text);
+      const std::wstring full = found >= 0 ? list->GetText(found) : std::wstring();
+      if (full.size() >= text.size() && !full.empty()) {
+        setting_text_ = true;
+        edit_->SetText(full);
+        setting_text_ = false;
+        text_ = full;
+        text_stale_ = false;
+        // The added part is selected, the caret after what was typed.
+        edit_->SendMessage(EM_SETSEL, full.size(), text.size());
+        edit_->SendMessage(EM_SCROLLCARET, 0, 0);
+        text = full;
+      }
+    }
+    no_completion_ = true;
+  }
+  if (list) {
+    const int exact = list->FindStringExact(text);
+    if (exact >= 0) {
+      list->SetCurSel(exact);
+    } else {
+      const int first = list->FindString(text);
+      if (first >= 0) list->SetTopIndex(first);
+      list->SetCurSel(-1);
+    }
+  }
+  NotifySite(kNotifyEditChanged);
+}
+
+bool CTKControlComboBox::OnSetPopup(bool open) {
+  CTKControlComboBoxList* list = GetList();
+  if (!list || !parent_ || !parent_->GetSafeHwnd()) return false;
+  CTKMouseManager* mouse = CTKMouseManager::ThreadInstance();
+  if (!open) {
+    if (!dropped_) return true;
+    dropped_ = false;
+    NotifySite(kNotifyCloseUp);
+    --mouse->LockCounter();
+    list->ShowAt(CRect());
+    RedrawParent();
+    return true;
+  }
+  if (dropped_) return true;
+  dropped_ = true;
+  ::SendMessageW(list->GetListBox(), WM_SETFONT,
+                 reinterpret_cast<WPARAM>(GetPaintManager()->BarFontFor(parent_, false)->GetSafeHandle()), FALSE);
+  if (HWND site = parent_->GetSite()) ::SendMessageW(site, kMsgDropDownOpening, 0, reinterpret_cast<LPARAM>(list));
+  const CSize size = DropDownSize();
+  POINT corner{rect_.left, rect_.bottom};
+  if (parent_->IsRightToLeft()) corner.x = rect_.right;
+  ::ClientToScreen(parent_->GetSafeHwnd(), &corner);
+  if (parent_->IsRightToLeft()) corner.x -= size.cx;
+  ++mouse->LockCounter();
+  // The list's selection follows the text.
+  if (drop_down_) list->SetCurSel(list->FindStringExact(GetEditText()));
+  list->ShowAt(CRect(corner, size));
+  NotifySite(kNotifyDropDown);
+  RedrawParent();
+  return true;
+}
+
+void CTKControlComboBox::OnClick(bool keyboard, CPoint pt) {
+  if (!GetEnabled() || !parent_ || IsCustomizeMode()) return;
+  if (keyboard) {
+    OnExecuteByKeyboard();
+    return;
+  }
+  const bool onThumb = pt.x >= rect_.right - thumb_width_ - 3;
+  if (!drop_down_ || onThumb) {
+    if (dropped_)
+      parent_->SetPopupOpen(-1, false);
+    else
+      parent_->SetPopupOpen(index_, false);
+    if (drop_down_) TakeFocus(true);
+    return;
+  }
+  TakeFocus(true);
+}
+
+void CTKControlComboBox::OnExecuteByKeyboard() {
+  if (focused_)
+    OnExecute();
+  else
+    TakeFocus(true);
+}
+
+void CTKControlComboBox::OnExecute() {
+  if (GetCurSel() >= 0 && (dropped_ || (!edit_ && focused_))) NotifySite(kNotifySelectionExecuted);
+  executed_ = true;
+  saved_selection_ = GetCurSel();
+  CTKControlPopup::OnExecute();
+}
+
+bool CTKControlComboBox::MoveListSelection(UINT key) {
+  CTKControlComboBoxList* list = GetList();
+  if (!list || list->GetCount() == 0) return false;
+  const int count = list->GetCount(), current = list->GetCurSel();
+  const int page = std::max(1, std::min(drop_down_count_, count) - 1);
+  int next = current;
+  switch (key) {
+    case VK_UP: next = current < 0 ? 0 : current - 1; break;
+    case VK_DOWN: next = current + 1; break;
+    case VK_PRIOR: next = current < 0 ? 0 : current - page; break;
+    case VK_NEXT: next = current < 0 ? page : current + page; break;
+    case VK_HOME: next = 0; break;
+    case VK_END: next = count - 1; break;
+    default: return false;
+  }
+  next = std::max(0, std::min(count - 1, next));
+  if (next == current) return false;
+  list->SetCurSel(next);
+  OnListSelectionMoved();
+  return true;
+}
+
+void CTKControlComboBox::OnListSelectionMoved() {
+  CTKControlComboBoxList* list = GetList();
+  if (!list) return;
+  if (drop_down_) {
+    SetEditText(list->GetText(list->GetCurSel()));
+    if (edit_ && edit_->GetSafeHwnd()) edit_->SendMessage(EM_SETSEL, 0, -1);
+  }
+  RedrawParent();
+}
+
+bool CTKControlComboBox::OnHookKeyDown(UINT key) {
+  if (!focused_) return false;
+  no_completion_ = key == VK_DELETE || key == VK_BACK;
+  if (edit_ && edit_->IsComposing()) return false;
+  const bool alt = ::GetKeyState(VK_MENU) < 0, control = ::GetKeyState(VK_CONTROL) < 0;
+  switch (key) {
+    case VK_TAB:     // the bar moves on (or the shell's suggestions take it)
+    case VK_RETURN:
+      return false;  // the bar runs the control
+    case VK_ESCAPE: {
+      if (dropped_ && parent_) parent_->SetPopupOpen(-1, false);
+      if (CTKControlComboBoxList* list = GetList()) list->SetCurSel(saved_selection_);
+      SetEditText(saved_text_);
+      executed_ = true;  // the selection is already the saved one
+      TakeFocus(false);
+      return parent_ && parent_->GetType() == kPopupBar;
+    }
+    default:
+      break;
+  }
+  if (alt && !control && parent_ && key != VK_UP && key != VK_DOWN) {
+    const UINT ch = ::MapVirtualKeyW(key, 2);
+    bool ambiguous = false;
+    const int found = ch ? parent_->FindAccelerator(static_cast<wchar_t>(ch & 0xFFFF), &ambiguous) : -1;
+    if (found >= 0 && found != index_) {
+      TakeFocus(false);
+      parent_->SetHotControl(found, CTKCommandBar::kHotKeyForward);
+      if (!ambiguous)
+        if (CTKControl* other = parent_->GetControl(found)) other->OnUnderlineActivate();
+      return true;
+    }
+  }
+  if ((alt && (key == VK_UP || key == VK_DOWN)) || (key == VK_F4 && !alt)) {
+    if (parent_) parent_->SetPopupOpen(dropped_ ? -1 : index_, true);
+    return true;
+  }
+  if (!alt && (key == VK_PRIOR || key == VK_NEXT || key == VK_UP || key == VK_DOWN)) {
+    MoveListSelection(key);
+    return true;
+  }
+  if (!edit_) {
+    MoveListSelection(key);
+    return true;
+  }
+  return edit_->OnEditKey(key);
+}
+
+void CTKControlComboBox::Draw(CDC* dc) {
+  CTKControlPopup::Draw(dc);
+  CRect thumb(rect_.right - thumb_width_ - 2, rect_.top + 2, rect_.right - 2, rect_.bottom - 2);
+  ::DrawFrameControl(dc->GetSafeHdc(), &thumb, DFC_SCROLL,
+                     DFCS_SCROLLCOMBOBOX | (GetEnabled() ? 0 : DFCS_INACTIVE) | (dropped_ ? DFCS_PUSHED : 0));
+  if (drop_down_) return;
+  CRect field(rect_.left + label_width_ + 4, rect_.top + 3, thumb.left - 1, rect_.bottom - 3);
+  const bool enabled = GetEnabled();
+  if (enabled && focused_) dc->FillSolidRect(&field, ::GetSysColor(COLOR_HIGHLIGHT));
+  std::wstring text = GetEditText();
+  int colour = enabled ? (focused_ ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT) : COLOR_GRAYTEXT;
+  if (text.empty() && enabled && !focused_) {
+    text = hint_;
+    colour = COLOR_GRAYTEXT;
+  }
+  dc->SetBkMode(TRANSPARENT);
+  dc->SetTextColor(::GetSysColor(colour));
+  ::DrawTextW(dc->GetSafeHdc(), text.c_str(), static_cast<int>(text.size()), &field,
+              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+}
+
+void CTKControlComboBox::Copy(const CTKControl* source, bool deep) {
+  if (source->IsKindOf(RUNTIME_CLASS(CTKControlComboBox))) {
+    const CTKControlComboBox* combo = static_cast<const CTKControlComboBox*>(source);
+    edit_style_ = combo->edit_style_;
+    combo_style_ = combo->combo_style_;
+    text_ = combo->text_;
+    hint_ = combo->hint_;
+    drop_down_ = combo->drop_down_;
+    auto_complete_ = combo->auto_complete_;
+    shell_flags_ = combo->shell_flags_;
+    edit_icon_id_ = combo->edit_icon_id_;
+    drop_down_count_ = combo->drop_down_count_;
+  }
+  CTKControlPopup::Copy(source, deep);
+}
+
+void CTKControlComboBox::DoPropExchange(CTKPropExchange* px) {
+  CTKControlPopup::DoPropExchange(px);
+  const int schema = px->GetSchema();
+  BOOL dropDown = drop_down_, autoComplete = auto_complete_;
+  int style = combo_style_, flags = static_cast<int>(shell_flags_), icon = edit_icon_id_, count = drop_down_count_,
+      editStyle = static_cast<int>(edit_style_);
+  CString hint(hint_.c_str());
+  PropExchangeBool(px, L"DropDown", &dropDown, TRUE);
+  PropExchangeInt(px, L"Width", &width_, 0);
+  PropExchangeInt(px, L"ComboStyle", &style, 0);
+  if (schema > 8) {
+    PropExchangeString(px, L"EditHint", &hint, L"");
+    PropExchangeInt(px, L"ShellAutoCompleteFlags", &flags, 0);
+    PropExchangeBool(px, L"AutoComplete", &autoComplete, FALSE);
+    PropExchangeInt(px, L"EditIconId", &icon, 0);
+    PropExchangeInt(px, L"DropDownItemCount", &count, 12);
+  }
+  if (schema > 16) PropExchangeInt(px, L"EditStyle", &editStyle, 0);
+  if (px->IsStoring()) return;
+  if (count < 1 || count > CTKControlComboBoxList::kMaxItems) throw CArchiveException(CArchiveException::badSchema);
+  combo_style_ = style;
+  hint_.assign(hint.GetString(), static_cast<size_t>(hint.GetLength()));
+  auto_complete_ = autoComplete != FALSE;
+  edit_icon_id_ = icon;
+  drop_down_count_ = count;
+  edit_style_ = static_cast<DWORD>(editStyle);
+  SetDropDownListStyle(dropDown == FALSE);
+  EnableShellAutoComplete(static_cast<DWORD>(flags));
+}

@@ -1,0 +1,57 @@
+// The edit window of the bars' edit and combo boxes: a rich-edit window when the system's
+// rich-edit library loads (looked up once per process), else a plain edit window; it knows
+// whether an input method is composing, and takes the editing keys a bar hands it.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "platform/appframe/wnd.h"
+#include "platform/win/scoped_handle.h"
+
+// The process's rich-edit library: the newer one when it loads, else the older one, else none.
+class CTKRichEditLoader {
+ public:
+  static const CTKRichEditLoader& Instance();
+  bool IsLoaded() const { return module_.IsValid(); }
+  // The window class to create ("EDIT" when no rich-edit library loaded).
+  const wchar_t* ClassName() const { return class_name_; }
+  // 1 for the newer library, 0 for the older one.
+  int Version() const { return version_; }
+  CTKRichEditLoader(const CTKRichEditLoader&) = delete;
+  CTKRichEditLoader& operator=(const CTKRichEditLoader&) = delete;
+
+ private:
+  CTKRichEditLoader();
+  KestrinWinNS::CScopedLibrary module_;
+  const wchar_t* class_name_ = L"EDIT";
+  int version_ = 0;
+};
+
+class CTKEdit : public CWnd {
+ public:
+  CTKEdit() = default;
+  ~CTKEdit() override;
+
+  // Creates the window as a child of `parent`; a rich-edit window gets change notifications and
+  // plain text with one level of undo.
+  bool CreateEdit(DWORD style, const RECT& rect, HWND parent, UINT id);
+  bool IsRichEdit() const { return rich_; }
+  bool IsComposing() const { return composing_; }
+  std::wstring GetText() const;
+  void SetText(const std::wstring& text);
+  // The text colour (and, for a rich edit, the background); plain edit windows keep the
+  // system's colours.
+  void SetColors(COLORREF text, COLORREF back);
+  // Editing keys a bar hands on while the box has the focus: the clipboard keys, Backspace and
+  // the navigation and editing keys from Page Up to Delete. True when the window took the key.
+  bool OnEditKey(UINT key);
+
+ protected:
+  LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
+
+ private:
+  bool rich_ = false;
+  bool composing_ = false;
+};
