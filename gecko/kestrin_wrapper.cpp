@@ -5,6 +5,7 @@
 #include "common/utility/platform.h"
 #include "gecko/cert_bridge.h"
 #include "gecko/gecko_helpers.h"
+#include "platform/win/prop_subclass.h"
 
 namespace GeckoHelpersNS {
 
@@ -427,35 +428,31 @@ kr::nsresult KestrinWrapper::GetToolbarElement(void* top_window, kr::nsISupports
 
 // ---- top window subclassing ----
 
-bool KestrinWrapper::IsSubclassed(HWND window) const { return GetPropA(window, kOldProcProperty) != nullptr; }
+// The top window: the wrapper watches it move and size, the window handles every message.
+struct KestrinWrapper::TopWindowSubclass {
+  using Object = SubclassRecord;
+  static const char* OldProcProperty() { return kOldProcProperty; }
+  static const char* ObjectProperty() { return kClassPointerProperty; }
+  static bool OnMessage(SubclassRecord* record, HWND, UINT message, WPARAM, LPARAM lparam, LRESULT&) {
+    if (message == WM_WINDOWPOSCHANGED && lparam) {
+      const WINDOWPOS* pos = reinterpret_cast<const WINDOWPOS*>(lparam);
+      bool moved_or_sized = !(pos->flags & SWP_NOSIZE) || !(pos->flags & SWP_NOMOVE);
+      if (moved_or_sized && record->wrapper) record->wrapper->Send(nullptr, kTopicStopActivity);
+    }
+    return false;
+  }
+};
+
+bool KestrinWrapper::IsSubclassed(HWND window) const {
+  return KestrinWinNS::CPropSubclass<TopWindowSubclass>::IsSubclassed(window);
+}
 
 bool KestrinWrapper::Subclass(HWND window) {
-  if (!window || GetPropA(window, kOldProcProperty)) return false;
-  LONG_PTR old = GetWindowLongPtrA(window, GWLP_WNDPROC);
-  if (!old || !SetPropA(window, kOldProcProperty, reinterpret_cast<HANDLE>(old))) return false;
-  SetPropA(window, kClassPointerProperty, reinterpret_cast<HANDLE>(&record_));
-  SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&KestrinWrapper::SubclassProc));
-  return true;
+  return KestrinWinNS::CPropSubclass<TopWindowSubclass>::Subclass(window, &record_);
 }
 
 bool KestrinWrapper::Unsubclass(HWND window) {
-  HANDLE old = GetPropA(window, kOldProcProperty);
-  if (!old) return false;
-  SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
-  RemovePropA(window, kOldProcProperty);
-  RemovePropA(window, kClassPointerProperty);
-  return true;
-}
-
-LRESULT CALLBACK KestrinWrapper::SubclassProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  WNDPROC old = reinterpret_cast<WNDPROC>(GetPropA(window, kOldProcProperty));
-  if (message == WM_WINDOWPOSCHANGED && lparam) {
-    const WINDOWPOS* pos = reinterpret_cast<const WINDOWPOS*>(lparam);
-    bool moved_or_sized = !(pos->flags & SWP_NOSIZE) || !(pos->flags & SWP_NOMOVE);
-    SubclassRecord* record = static_cast<SubclassRecord*>(GetPropA(window, kClassPointerProperty));
-    if (moved_or_sized && record && record->wrapper) record->wrapper->Send(nullptr, kTopicStopActivity);
-  }
-  return old ? CallWindowProcA(old, window, message, wparam, lparam) : DefWindowProcA(window, message, wparam, lparam);
+  return KestrinWinNS::CPropSubclass<TopWindowSubclass>::Unsubclass(window);
 }
 
 }  // namespace GeckoHelpersNS

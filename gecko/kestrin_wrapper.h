@@ -93,7 +93,7 @@ class KestrinWrapper : public kr::CXPCOMObject<kr::nsIObserver, kr::IKestrinWrap
   void OnWindowClosed(kr::nsISupports* subject);
   bool Subclass(HWND window);
   bool Unsubclass(HWND window);
-  static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  struct TopWindowSubclass;
   kr::nsresult GetMapped(void* top_window, int map, kr::nsISupports** result);
 
   LogHelperNS::CLogHelper* logger_;

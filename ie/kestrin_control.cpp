@@ -17,11 +17,13 @@
 #include "platform/com/com_values.h"
 #include "platform/win/gdi.h"
 #include "platform/win/module.h"
+#include "platform/win/prop_subclass.h"
 
 namespace KestrinIENS {
 
 using KestrinComNS::CBstr;
 using KestrinComNS::CComPtr;
+using KestrinWinNS::CPropSubclass;
 
 namespace {
 
@@ -571,40 +573,31 @@ void CKestrinControl::ClosePage() {
   page_shown_ = false;
 }
 
+// The signed page's view: the control watches its messages, the view handles them all.
+struct CKestrinControl::ViewSubclass {
+  using Object = CKestrinControl;
+  static const char* OldProcProperty() { return kOldProcProp; }
+  static const char* ObjectProperty() { return kClassPointerProp; }
+  static bool OnMessage(CKestrinControl* control, HWND window, UINT message, WPARAM wparam, LPARAM lparam,
+                        LRESULT&) {
+    control->OnViewMessage(window, message, wparam, lparam);
+    return false;
+  }
+};
+
 void CKestrinControl::SubclassView() {
   HWND embedding = FindWindowExA(GetHwnd(), nullptr, "Shell Embedding", nullptr);
   HWND docobject = embedding ? FindWindowExA(embedding, nullptr, "Shell DocObject View", nullptr) : nullptr;
   HWND view = docobject ? FindWindowExA(docobject, nullptr, "Internet Explorer_Server", nullptr) : nullptr;
   if (!view || view == view_) return;
   RestoreView();
-  SetPropA(view, kClassPointerProp, this);
-  SetPropA(view, kOldProcProp,
-           reinterpret_cast<HANDLE>(
-               SetWindowLongPtrA(view, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CKestrinControl::ViewProc))));
-  view_ = view;
+  if (CPropSubclass<ViewSubclass>::Subclass(view, this)) view_ = view;
 }
 
 void CKestrinControl::RestoreView() {
   if (!view_) return;
-  if (IsWindow(view_)) {
-    LONG_PTR old = reinterpret_cast<LONG_PTR>(GetPropA(view_, kOldProcProp));
-    if (old) SetWindowLongPtrA(view_, GWLP_WNDPROC, old);
-    RemovePropA(view_, kOldProcProp);
-    RemovePropA(view_, kClassPointerProp);
-  }
+  CPropSubclass<ViewSubclass>::Unsubclass(view_);
   view_ = nullptr;
-}
-
-LRESULT CALLBACK CKestrinControl::ViewProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  auto* control = static_cast<CKestrinControl*>(GetPropA(window, kClassPointerProp));
-  auto old = reinterpret_cast<WNDPROC>(GetPropA(window, kOldProcProp));
-  if (control) {
-    try {
-      control->OnViewMessage(window, message, wparam, lparam);
-    } catch (...) {
-    }
-  }
-  return old ? CallWindowProcA(old, window, message, wparam, lparam) : DefWindowProcA(window, message, wparam, lparam);
 }
 
 LRESULT CKestrinControl::OnViewMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {

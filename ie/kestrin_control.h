@@ -146,7 +146,7 @@ class CKestrinControl : public KestrinAxNS::CControlBase,
   void ClosePage();
   void SubclassView();
   void RestoreView();
-  static LRESULT CALLBACK ViewProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  struct ViewSubclass;
   LRESULT OnViewMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   bool StartHover(HWND track);
   void EndHover();

@@ -9,6 +9,7 @@
 #include "ie/core/site_seal_lookup.h"
 #include "platform/com/com_values.h"
 #include "platform/win/module.h"
+#include "platform/win/prop_subclass.h"
 
 namespace KestrinIENS {
 namespace {
@@ -249,34 +250,14 @@ int CQuorvelPopup::HideUnlessHovered(HWND browser_window) {
   return 1;
 }
 
-void CQuorvelPopup::SubclassView() {
-  HWND embedding = hwnd_ ? FindWindowExA(hwnd_, nullptr, "Shell Embedding", nullptr) : nullptr;
-  HWND docobject = embedding ? FindWindowExA(embedding, nullptr, "Shell DocObject View", nullptr) : nullptr;
-  HWND view = docobject ? FindWindowExA(docobject, nullptr, "Internet Explorer_Server", nullptr) : nullptr;
-  if (!view || view == view_) return;
-  RestoreView();
-  border_->SetHoverWindow(view);
-  SetPropA(view, kClassPointerProp, this);
-  SetPropA(view, kOldProcProp, reinterpret_cast<HANDLE>(GetWindowLongPtrA(view, GWLP_WNDPROC)));
-  SetWindowLongPtrA(view, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CQuorvelPopup::ViewProc));
-  view_ = view;
-}
-
-void CQuorvelPopup::RestoreView() {
-  if (!view_) return;
-  if (IsWindow(view_)) {
-    HANDLE old = GetPropA(view_, kOldProcProp);
-    if (old) SetWindowLongPtrA(view_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
-    RemovePropA(view_, kOldProcProp);
-    RemovePropA(view_, kClassPointerProp);
-  }
-  view_ = nullptr;
-}
-
-LRESULT CALLBACK CQuorvelPopup::ViewProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
-  CQuorvelPopup* self = static_cast<CQuorvelPopup*>(GetPropA(hwnd, kClassPointerProp));
-  WNDPROC old = reinterpret_cast<WNDPROC>(GetPropA(hwnd, kOldProcProp));
-  if (self && msg == WM_MOUSELEAVE) {
+// The lookup page's view: the popup watches for the pointer leaving it, the view handles every
+// message.
+struct CQuorvelPopup::ViewSubclass {
+  using Object = CQuorvelPopup;
+  static const char* OldProcProperty() { return kOldProcProp; }
+  static const char* ObjectProperty() { return kClassPointerProp; }
+  static bool OnMessage(CQuorvelPopup* self, HWND hwnd, UINT msg, WPARAM, LPARAM, LRESULT&) {
+    if (msg != WM_MOUSELEAVE) return false;
     POINT cursor;
     GetCursorPos(&cursor);
     if (WindowFromPoint(cursor) != self->seal_window_ || GetFocus() == hwnd) {
@@ -285,8 +266,24 @@ LRESULT CALLBACK CQuorvelPopup::ViewProc(HWND hwnd, UINT msg, WPARAM wparam, LPA
     } else {
       self->border_->HideBorder(WindowingNS::HideOrigin::kBrowser, false);
     }
+    return false;
   }
-  return old ? CallWindowProcA(old, hwnd, msg, wparam, lparam) : DefWindowProcA(hwnd, msg, wparam, lparam);
+};
+
+void CQuorvelPopup::SubclassView() {
+  HWND embedding = hwnd_ ? FindWindowExA(hwnd_, nullptr, "Shell Embedding", nullptr) : nullptr;
+  HWND docobject = embedding ? FindWindowExA(embedding, nullptr, "Shell DocObject View", nullptr) : nullptr;
+  HWND view = docobject ? FindWindowExA(docobject, nullptr, "Internet Explorer_Server", nullptr) : nullptr;
+  if (!view || view == view_) return;
+  RestoreView();
+  border_->SetHoverWindow(view);
+  if (KestrinWinNS::CPropSubclass<ViewSubclass>::Subclass(view, this)) view_ = view;
+}
+
+void CQuorvelPopup::RestoreView() {
+  if (!view_) return;
+  KestrinWinNS::CPropSubclass<ViewSubclass>::Unsubclass(view_);
+  view_ = nullptr;
 }
 
 void CQuorvelPopup::StartTracking() {

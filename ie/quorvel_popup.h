@@ -62,7 +62,7 @@ class CQuorvelPopup {
   CQuorvelPopup& operator=(const CQuorvelPopup&) = delete;
 
   static LRESULT CALLBACK PopupProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
-  static LRESULT CALLBACK ViewProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
+  struct ViewSubclass;
   static DWORD WINAPI TrackingThread(void* param);
   void OnCreate();
   void NavigateToLookup();

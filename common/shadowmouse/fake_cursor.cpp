@@ -28,28 +28,16 @@ bool RegisterEffectClass(const char* name, UINT style, HBRUSH background, HCURSO
 }
 
 HRGN CreateShapeRegion(HBITMAP bitmap) {
-  BITMAP info;
-  if (!bitmap || GetObjectA(bitmap, sizeof(info), &info) != sizeof(info)) return nullptr;
-  const int width = info.bmWidth, height = info.bmHeight;
-  if (width <= 0 || height <= 0) return nullptr;
-
-  BITMAPINFO request = {};
-  request.bmiHeader.biSize = sizeof(request.bmiHeader);
-  request.bmiHeader.biWidth = width;
-  request.bmiHeader.biHeight = -height;  // top-down rows
-  request.bmiHeader.biPlanes = 1;
-  request.bmiHeader.biBitCount = 32;
-  request.bmiHeader.biCompression = BI_RGB;
-  std::vector<DWORD> pixels(static_cast<size_t>(width) * height);
-  int rows = GetDIBits(KestrinWinNS::CScopedClientDC(nullptr).Get(), bitmap, 0, height, pixels.data(), &request,
-                       DIB_RGB_COLORS);
-  if (rows != height) return nullptr;
+  std::vector<DWORD> pixels;
+  SIZE size = {};
+  if (!KestrinWinNS::ReadPixels32(bitmap, &pixels, &size)) return nullptr;
+  const int width = size.cx, height = size.cy;
 
   HRGN shape = CreateRectRgn(0, 0, width, height);
   if (!shape) return nullptr;
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
-      if ((pixels[static_cast<size_t>(y) * width + x] & 0x00FFFFFF) != 0x00FFFFFF) continue;
+      if (pixels[static_cast<size_t>(y) * width + x] != 0x00FFFFFF) continue;
       KestrinWinNS::CScopedRegion dot(CreateRectRgn(x, y, x + 1, y + 1));
       if (dot) CombineRgn(shape, shape, dot.Get(), RGN_DIFF);
     }

@@ -500,9 +500,10 @@ void CSslVerifyPopup::FitIssuerName() {
 
 bool CSslVerifyPopup::BuildAlphaDib() {
   if (!window_dc_ || !LoadFaceBitmap()) return false;
-  BITMAP info = {};
-  if (!GetObjectA(face_bitmap_.Get(), sizeof(info), &info) || info.bmWidth < 1 || info.bmHeight < 1) return false;
-  const int w = info.bmWidth, h = info.bmHeight;
+  std::vector<DWORD> face;
+  SIZE face_size = {};
+  if (!KestrinWinNS::ReadPixels32(face_bitmap_.Get(), &face, &face_size)) return false;
+  const int w = face_size.cx, h = face_size.cy;
   KestrinWinNS::CScopedMemoryDC memory(CreateCompatibleDC(window_dc_));
   if (!memory) return false;
   BITMAPINFO bi = {};
@@ -515,18 +516,17 @@ bool CSslVerifyPopup::BuildAlphaDib() {
   bi.bmiHeader.biSizeImage = w * h;
   void* bits = nullptr;
   KestrinWinNS::CScopedBitmap dib(CreateDIBSection(window_dc_, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-  KestrinWinNS::CScopedMemoryDC face_dc(CreateCompatibleDC(window_dc_));
-  if (!dib || !bits || !face_dc) return false;
-  HDC face = face_dc.Get();
-  HGDIOBJ face_old = SelectObject(face, face_bitmap_.Get());
+  if (!dib || !bits) return false;
   const COLORREF key = face_ == 1 ? 0x0000FF : 0x00FF00;
   const DWORD flags = gradient_flags_;
   const int divisor = ((flags & 4) && (flags & 2)) ? w : h;
   int e = ((flags & 8) && (flags & 1)) ? h : 0;
   DWORD* out = static_cast<DWORD*>(bits);
   for (int y = h - 1; y >= 0; --y) {
+    const DWORD* in = face.data() + static_cast<size_t>(y) * w;
     for (int x = 0; x < w; ++x) {
-      COLORREF c = GetPixel(face, x, y);
+      const DWORD rgb = in[x];
+      COLORREF c = RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
       DWORD value;
       if (c == key) {
         value = 0;
@@ -548,7 +548,6 @@ bool CSslVerifyPopup::BuildAlphaDib() {
     else if (flags & 8)
       e += (flags & 1) ? -1 : 1;
   }
-  SelectObject(face, face_old);
   alpha_dib_ = std::move(dib);
   memory_dc_ = std::move(memory);
   memory_old_ = SelectObject(memory_dc_.Get(), alpha_dib_.Get());

@@ -1,6 +1,7 @@
 #include "common/subclass/bho_window_props.h"
 
 #include "common/subclass/subclass_helper.h"
+#include "platform/win/prop_subclass.h"
 
 namespace SubclassUtilsNS {
 
@@ -14,37 +15,12 @@ const char kBhoCounterProp[] = "{B61384B8-77F3-4F56-AF56-0053C59E51FE}IEBhoCount
 
 namespace {
 const INT_PTR kCounterBase = 10;
+using SharedToolbar = KestrinWinNS::CPropSubclass<CIE7SubclassHelper::ToolbarSubclass>;
 }
 
 COwnerRef::COwnerRef(ISubclassOwner* owner) { owner_.Attach(owner); }
 
 COwnerRef::~COwnerRef() = default;
-
-bool SubclassWindow(HWND window, WNDPROC proc) {
-  LONG_PTR old = GetWindowLongPtrA(window, GWLP_WNDPROC);
-  if (!old || !SetPropA(window, kOldProcProp, reinterpret_cast<HANDLE>(old))) return false;
-  if (!SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc))) {
-    RemovePropA(window, kOldProcProp);
-    return false;
-  }
-  return true;
-}
-
-void RestoreWindow(HWND window) {
-  HANDLE old = GetPropA(window, kOldProcProp);
-  if (!old) return;
-  SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
-  RemovePropA(window, kOldProcProp);
-}
-
-WNDPROC OldProcOf(HWND window) {
-  return reinterpret_cast<WNDPROC>(GetPropA(window, kOldProcProp));
-}
-
-LRESULT CallOldProc(WNDPROC old, HWND window, UINT msg, WPARAM wparam, LPARAM lparam) {
-  if (!old) return DefWindowProcA(window, msg, wparam, lparam);
-  return CallWindowProcA(old, window, msg, wparam, lparam);
-}
 
 CBhoWindowProps& CBhoWindowProps::GetInstance() {
   static CBhoWindowProps instance;  // thread-safe construction (C++11 statics)
@@ -101,19 +77,13 @@ bool CBhoWindowProps::ReleaseIfLast(HWND frame, HWND toolbar) {
     cached_frame_ = nullptr;
     cached_bho_ = nullptr;
   }
-  if (toolbar && IsWindow(toolbar) && GetPropA(toolbar, kOldProcProp)) {
-    RestoreWindow(toolbar);
-    RemovePropA(toolbar, kFrameProp);
-  }
+  if (toolbar && IsWindow(toolbar)) SharedToolbar::Unsubclass(toolbar);
   return true;
 }
 
-bool CBhoWindowProps::SubclassShared(HWND toolbar, HWND frame, WNDPROC proc) {
+bool CBhoWindowProps::SubclassShared(HWND toolbar, HWND frame) {
   CWriteLockGuard guard(lock_);
-  if (GetPropA(toolbar, kOldProcProp)) return false;
-  if (!SubclassWindow(toolbar, proc)) return false;
-  SetPropA(toolbar, kFrameProp, reinterpret_cast<HANDLE>(frame));
-  return true;
+  return SharedToolbar::Subclass(toolbar, frame);
 }
 
 bool CBhoWindowProps::IsSubclassed(HWND window) { return GetPropA(window, kOldProcProp) != nullptr; }

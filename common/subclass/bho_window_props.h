@@ -48,7 +48,7 @@ class CBhoWindowProps {
   // removed then, and the shared toolbar (if given) gets its previous procedure back.
   bool ReleaseIfLast(HWND frame, HWND toolbar = nullptr);
   // Subclasses the shared toolbar unless it already is; true when this call did it.
-  bool SubclassShared(HWND toolbar, HWND frame, WNDPROC proc);
+  bool SubclassShared(HWND toolbar, HWND frame);
   static bool IsSubclassed(HWND window);
 
  private:
@@ -60,14 +60,5 @@ class CBhoWindowProps {
   HWND cached_frame_ = nullptr;
   ISubclassOwner* cached_bho_ = nullptr;
 };
-
-// Installs `proc` on the window and keeps the previous one in kOldProcProp.
-bool SubclassWindow(HWND window, WNDPROC proc);
-// Puts the previous procedure back and removes kOldProcProp.
-void RestoreWindow(HWND window);
-// The window's previous procedure, read first by every helper procedure.
-WNDPROC OldProcOf(HWND window);
-// Passes a message on, unchanged, to that previous procedure.
-LRESULT CallOldProc(WNDPROC old, HWND window, UINT msg, WPARAM wparam, LPARAM lparam);
 
 }  // namespace SubclassUtilsNS

@@ -6,8 +6,11 @@
 #include "common/subclass/bho_window_props.h"
 #include "common/subclass/subclass_helper.h"
 #include "common/utility/window_ids.h"
+#include "platform/win/prop_subclass.h"
 
 namespace SubclassUtilsNS {
+
+using KestrinWinNS::CPropSubclass;
 
 namespace {
 
@@ -77,15 +80,45 @@ int CIE7SubclassHelper::FindWindows() {
   return (view && document_ && IsWindow(document_)) ? 1 : 0;
 }
 
+// The tab's page view: full screen and the focus leaving the page.
+struct CIE7SubclassHelper::DocumentSubclass {
+  using Object = CIE7SubclassHelper;
+  static const char* OldProcProperty() { return kOldProcProp; }
+  static const char* ObjectProperty() { return kHelperProp; }
+  static bool OnMessage(CIE7SubclassHelper* self, HWND hwnd, UINT msg, WPARAM, LPARAM lparam, LRESULT&) {
+    if (!self->owner_) return false;
+    switch (msg) {
+      case WM_KILLFOCUS:
+      case WM_MOUSEWHEEL:
+        self->owner_->OnViewFocusLost();
+        break;
+      case WM_WINDOWPOSCHANGED: {
+        if (!self->frame_ || !self->status_bar_) break;
+        const WINDOWPOS* pos = reinterpret_cast<const WINDOWPOS*>(lparam);
+        int status_height = 0;
+        if (IsWindowVisible(self->status_bar_)) {
+          RECT client;
+          GetClientRect(self->status_bar_, &client);
+          status_height = client.bottom - client.top;
+        }
+        if (pos && pos->x == 0 && pos->y == 0 && pos->cx == GetSystemMetrics(SM_CXSCREEN) &&
+            pos->cy == GetSystemMetrics(SM_CYSCREEN) - status_height)
+          self->owner_->OnFullScreen(hwnd);
+        break;
+      }
+    }
+    return false;
+  }
+};
+
 int CIE7SubclassHelper::Subclass() {
   if (address_toolbar_ && !toolbar_subclassed_) {
     toolbar_subclassed_ =
-        CBhoWindowProps::GetInstance().SubclassShared(address_toolbar_, frame_, ToolbarProc);
+        CBhoWindowProps::GetInstance().SubclassShared(address_toolbar_, frame_);
   }
   if (document_subclassed_) return 1;
   if (!document_) return 0;
-  if (!SubclassWindow(document_, DocumentProc)) return 0;
-  SetPropA(document_, kHelperProp, this);
+  if (!CPropSubclass<DocumentSubclass>::Subclass(document_, this)) return 0;
   document_subclassed_ = 1;
   return 1;
 }
@@ -95,10 +128,7 @@ void CIE7SubclassHelper::Unsubclass() {
   if (frame_ && address_toolbar_) CBhoWindowProps::GetInstance().ReleaseIfLast(frame_, address_toolbar_);
   toolbar_subclassed_ = false;
   if (document_subclassed_ && document_) {
-    if (IsWindow(document_)) {
-      RestoreWindow(document_);
-      RemovePropA(document_, kHelperProp);
-    }
+    if (IsWindow(document_)) CPropSubclass<DocumentSubclass>::Unsubclass(document_);
   }
   document_subclassed_ = 0;
   document_ = nullptr;
@@ -125,57 +155,28 @@ void CIE7SubclassHelper::GetWatchState(WatchState* state) const {
   state->from_toolbar = true;
 }
 
-LRESULT CALLBACK CIE7SubclassHelper::ToolbarProc(HWND hwnd, UINT msg, WPARAM wparam,
-                                                 LPARAM lparam) {
-  WNDPROC old = OldProcOf(hwnd);
-  HWND frame = static_cast<HWND>(GetPropA(hwnd, kFrameProp));
-  if (frame && (msg == WM_MOUSEMOVE || msg == kLeavePing || msg == TB_HIDEBUTTON)) {
-    COwnerRef owner = CBhoWindowProps::GetInstance().GetBho(frame);
-    if (owner) {
-      if (msg == WM_MOUSEMOVE) {
-        int x = (short)LOWORD(lparam);
-        if (RefreshPadlockArea(hwnd) && x > g_padlock_area.left && x < g_padlock_area.right)
-          owner->OnLockAreaHoverInTab(lparam);
-      } else if (msg == kLeavePing) {
-        owner->OnLockAreaLeave();
-      } else if (wparam == kPadlockButtonId && LOWORD(lparam) == 0) {
-        // The button is being shown again: read its place once the toolbar has done so.
-        LRESULT result = CallOldProc(old, hwnd, msg, wparam, lparam);
-        RefreshPadlockArea(hwnd);
-        return result;
-      }
-    }
-  }
-  return CallOldProc(old, hwnd, msg, wparam, lparam);
-}
+const char* CIE7SubclassHelper::ToolbarSubclass::OldProcProperty() { return kOldProcProp; }
 
-LRESULT CALLBACK CIE7SubclassHelper::DocumentProc(HWND hwnd, UINT msg, WPARAM wparam,
-                                                  LPARAM lparam) {
-  WNDPROC old = OldProcOf(hwnd);
-  CIE7SubclassHelper* self = static_cast<CIE7SubclassHelper*>(GetPropA(hwnd, kHelperProp));
-  if (self && self->owner_) {
-    switch (msg) {
-      case WM_KILLFOCUS:
-      case WM_MOUSEWHEEL:
-        self->owner_->OnViewFocusLost();
-        break;
-      case WM_WINDOWPOSCHANGED: {
-        if (!self->frame_ || !self->status_bar_) break;
-        const WINDOWPOS* pos = reinterpret_cast<const WINDOWPOS*>(lparam);
-        int status_height = 0;
-        if (IsWindowVisible(self->status_bar_)) {
-          RECT client;
-          GetClientRect(self->status_bar_, &client);
-          status_height = client.bottom - client.top;
-        }
-        if (pos && pos->x == 0 && pos->y == 0 && pos->cx == GetSystemMetrics(SM_CXSCREEN) &&
-            pos->cy == GetSystemMetrics(SM_CYSCREEN) - status_height)
-          self->owner_->OnFullScreen(hwnd);
-        break;
-      }
-    }
+const char* CIE7SubclassHelper::ToolbarSubclass::ObjectProperty() { return kFrameProp; }
+
+bool CIE7SubclassHelper::ToolbarSubclass::OnMessage(HWND frame, HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam,
+                                                    LRESULT& result) {
+  if (msg != WM_MOUSEMOVE && msg != kLeavePing && msg != TB_HIDEBUTTON) return false;
+  COwnerRef owner = CBhoWindowProps::GetInstance().GetBho(frame);
+  if (!owner) return false;
+  if (msg == WM_MOUSEMOVE) {
+    int x = (short)LOWORD(lparam);
+    if (RefreshPadlockArea(hwnd) && x > g_padlock_area.left && x < g_padlock_area.right)
+      owner->OnLockAreaHoverInTab(lparam);
+  } else if (msg == kLeavePing) {
+    owner->OnLockAreaLeave();
+  } else if (wparam == kPadlockButtonId && LOWORD(lparam) == 0) {
+    // The button is being shown again: read its place once the toolbar has done so.
+    result = CPropSubclass<ToolbarSubclass>::CallPrevious(hwnd, msg, wparam, lparam);
+    RefreshPadlockArea(hwnd);
+    return true;
   }
-  return CallOldProc(old, hwnd, msg, wparam, lparam);
+  return false;
 }
 
 }  // namespace SubclassUtilsNS

@@ -8,13 +8,74 @@
 #include "common/subclass/bho_window_props.h"
 #include "common/subclass/subclass_helper.h"
 #include "common/utility/window_ids.h"
+#include "platform/win/prop_subclass.h"
 
 namespace SubclassUtilsNS {
+
+using KestrinWinNS::CPropSubclass;
 
 namespace {
 const UINT kLeavePing = UtilityClassesNS::WindowIds::kMsgLeavePing;
 const UINT kMinHeightPart = 6;
 }  // namespace
+
+// The status bar: the padlock pane's place, the pointer over it and leaving it.
+struct COldIESubclassHelper::StatusBarSubclass {
+  using Object = COldIESubclassHelper;
+  static const char* OldProcProperty() { return kOldProcProp; }
+  static const char* ObjectProperty() { return kHelperProp; }
+  static bool OnMessage(COldIESubclassHelper* self, HWND, UINT msg, WPARAM wparam, LPARAM lparam, LRESULT&) {
+    switch (msg) {
+      case WM_MOUSEMOVE: {
+        int x = (short)LOWORD(lparam);
+        if (self->owner_ && x > self->pane_.left && x < self->pane_.right) self->owner_->OnLockAreaHover(lparam);
+        break;
+      }
+      case kLeavePing:
+        if (self->owner_) self->owner_->OnLockAreaLeave();
+        break;
+      case SB_SETMINHEIGHT:
+        self->UpdatePane(kMinHeightPart);
+        break;
+      case SB_SETICON:
+        self->UpdatePane((UINT)wparam);
+        break;
+    }
+    return false;
+  }
+};
+
+// The page view: full screen and the focus.
+struct COldIESubclassHelper::DocumentSubclass {
+  using Object = COldIESubclassHelper;
+  static const char* OldProcProperty() { return kOldProcProp; }
+  static const char* ObjectProperty() { return kHelperProp; }
+  static bool OnMessage(COldIESubclassHelper* self, HWND hwnd, UINT msg, WPARAM, LPARAM, LRESULT&) {
+    if (!self->owner_) return false;
+    switch (msg) {
+      case WM_SIZE: {
+        RECT frame = {};
+        if (self->frame_) GetWindowRect(self->frame_, &frame);
+        auto full_screen = [](const RECT& r) {
+          return r.left < 0 && r.top < 0 && r.right == GetSystemMetrics(SM_CXSCREEN) + 1 &&
+                 r.bottom > GetSystemMetrics(SM_CYSCREEN);
+        };
+        bool was = full_screen(self->last_frame_rect_);
+        self->last_frame_rect_ = frame;
+        if (!was && full_screen(frame)) self->owner_->OnFullScreen(hwnd);
+        break;
+      }
+      case WM_SETFOCUS:
+        self->owner_->OnViewFocusGained();
+        break;
+      case WM_KILLFOCUS:
+      case WM_MOUSEWHEEL:
+        self->owner_->OnViewFocusLost();
+        break;
+    }
+    return false;
+  }
+};
 
 COldIESubclassHelper::COldIESubclassHelper(ISubclassOwner* owner) : CSubclassHelper(owner) {}
 
@@ -36,31 +97,22 @@ int COldIESubclassHelper::FindWindows() {
 
 int COldIESubclassHelper::Subclass() {
   if (!status_bar_done_) {
-    if (status_bar_ && SubclassWindow(status_bar_, StatusBarProc)) {
-      SetPropA(status_bar_, kHelperProp, this);
-      status_bar_subclassed_ = 1;
-    }
+    if (status_bar_ && CPropSubclass<StatusBarSubclass>::Subclass(status_bar_, this)) status_bar_subclassed_ = 1;
     status_bar_done_ = true;
   }
   if (document_subclassed_) return 1;
   if (!document_) return 0;
-  if (!SubclassWindow(document_, DocumentProc)) return 0;
-  SetPropA(document_, kHelperProp, this);
+  if (!CPropSubclass<DocumentSubclass>::Subclass(document_, this)) return 0;
   document_subclassed_ = 1;
   return 1;
 }
 
 void COldIESubclassHelper::Unsubclass() {
-  if (status_bar_subclassed_ && status_bar_ && IsWindow(status_bar_)) {
-    RestoreWindow(status_bar_);
-    RemovePropA(status_bar_, kHelperProp);
-  }
+  if (status_bar_subclassed_ && status_bar_ && IsWindow(status_bar_))
+    CPropSubclass<StatusBarSubclass>::Unsubclass(status_bar_);
   status_bar_subclassed_ = 0;
   status_bar_done_ = false;
-  if (document_subclassed_ && document_ && IsWindow(document_)) {
-    RestoreWindow(document_);
-    RemovePropA(document_, kHelperProp);
-  }
+  if (document_subclassed_ && document_ && IsWindow(document_)) CPropSubclass<DocumentSubclass>::Unsubclass(document_);
   document_subclassed_ = 0;
   document_ = nullptr;
 }
@@ -101,62 +153,6 @@ void COldIESubclassHelper::UpdatePane(UINT part) {
   pane_.right = edges[part];
   pane_.left = part ? edges[part - 1] : 0;
   delete[] edges;
-}
-
-LRESULT CALLBACK COldIESubclassHelper::StatusBarProc(HWND hwnd, UINT msg, WPARAM wparam,
-                                                     LPARAM lparam) {
-  WNDPROC old = OldProcOf(hwnd);
-  COldIESubclassHelper* self = static_cast<COldIESubclassHelper*>(GetPropA(hwnd, kHelperProp));
-  if (self) {
-    switch (msg) {
-      case WM_MOUSEMOVE: {
-        int x = (short)LOWORD(lparam);
-        if (self->owner_ && x > self->pane_.left && x < self->pane_.right)
-          self->owner_->OnLockAreaHover(lparam);
-        break;
-      }
-      case kLeavePing:
-        if (self->owner_) self->owner_->OnLockAreaLeave();
-        break;
-      case SB_SETMINHEIGHT:
-        self->UpdatePane(kMinHeightPart);
-        break;
-      case SB_SETICON:
-        self->UpdatePane((UINT)wparam);
-        break;
-    }
-  }
-  return CallOldProc(old, hwnd, msg, wparam, lparam);
-}
-
-LRESULT CALLBACK COldIESubclassHelper::DocumentProc(HWND hwnd, UINT msg, WPARAM wparam,
-                                                    LPARAM lparam) {
-  WNDPROC old = OldProcOf(hwnd);
-  COldIESubclassHelper* self = static_cast<COldIESubclassHelper*>(GetPropA(hwnd, kHelperProp));
-  if (self && self->owner_) {
-    switch (msg) {
-      case WM_SIZE: {
-        RECT frame = {};
-        if (self->frame_) GetWindowRect(self->frame_, &frame);
-        auto full_screen = [](const RECT& r) {
-          return r.left < 0 && r.top < 0 && r.right == GetSystemMetrics(SM_CXSCREEN) + 1 &&
-                 r.bottom > GetSystemMetrics(SM_CYSCREEN);
-        };
-        bool was = full_screen(self->last_frame_rect_);
-        self->last_frame_rect_ = frame;
-        if (!was && full_screen(frame)) self->owner_->OnFullScreen(hwnd);
-        break;
-      }
-      case WM_SETFOCUS:
-        self->owner_->OnViewFocusGained();
-        break;
-      case WM_KILLFOCUS:
-      case WM_MOUSEWHEEL:
-        self->owner_->OnViewFocusLost();
-        break;
-    }
-  }
-  return CallOldProc(old, hwnd, msg, wparam, lparam);
 }
 
 }  // namespace SubclassUtilsNS

@@ -109,12 +109,20 @@ class CIE7SubclassHelper : public CSubclassHelper {
   // GetLockArea on a toolbar handle: false for an empty area or an unavailable button.
   static bool LockAreaOf(HWND toolbar, RECT* area);
 
+  // The shared address toolbar's subclassing (CBhoWindowProps puts it on and takes it off):
+  // the toolbar's frame is its object, and the frame's current owner hears of the padlock.
+  struct ToolbarSubclass {
+    using Object = HWND__;
+    static const char* OldProcProperty();
+    static const char* ObjectProperty();
+    static bool OnMessage(HWND frame, HWND toolbar, UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result);
+  };
+
  protected:
   void GetWatchState(WatchState* state) const override;
 
  private:
-  static LRESULT CALLBACK ToolbarProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
-  static LRESULT CALLBACK DocumentProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
+  struct DocumentSubclass;
 
   HWND address_toolbar_ = nullptr;
   bool toolbar_subclassed_ = false;  // this helper installed the toolbar procedure
@@ -138,8 +146,8 @@ class COldIESubclassHelper : public CSubclassHelper {
   void GetWatchState(WatchState* state) const override;
 
  private:
-  static LRESULT CALLBACK StatusBarProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
-  static LRESULT CALLBACK DocumentProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
+  struct StatusBarSubclass;
+  struct DocumentSubclass;
   void UpdatePane(UINT part);
 
   int status_bar_subclassed_ = 0;

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "platform/win/scoped_handle.h"
 
 namespace KestrinWinNS {
@@ -46,6 +48,34 @@ inline CScopedBitmap CreateDib32(int width, int height, void** bits = nullptr) {
   CScopedBitmap dib(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
   if (bits) *bits = dib ? pixels : nullptr;
   return dib;
+}
+
+// The pixels of `bitmap` (a DIB section or a device bitmap, not selected into a DC) as 32-bit
+// values 0x00RRGGBB, the picture's top row first; `size` receives its width and height. False
+// (and nothing read) when the bitmap could not be read whole.
+inline bool ReadPixels32(HBITMAP bitmap, std::vector<DWORD>* pixels, SIZE* size) {
+  BITMAP object = {};
+  if (!bitmap || GetObjectA(bitmap, sizeof(object), &object) != sizeof(object) || object.bmWidth <= 0 ||
+      object.bmHeight <= 0)
+    return false;
+  const int width = object.bmWidth, height = object.bmHeight;
+  BITMAPINFO request = {};
+  request.bmiHeader.biSize = sizeof(request.bmiHeader);
+  request.bmiHeader.biWidth = width;
+  request.bmiHeader.biHeight = -height;  // top-down rows
+  request.bmiHeader.biPlanes = 1;
+  request.bmiHeader.biBitCount = 32;
+  request.bmiHeader.biCompression = BI_RGB;
+  std::vector<DWORD> read(static_cast<size_t>(width) * height);
+  HDC screen = GetDC(nullptr);
+  if (!screen) return false;
+  const int rows = GetDIBits(screen, bitmap, 0, height, read.data(), &request, DIB_RGB_COLORS);
+  ReleaseDC(nullptr, screen);
+  if (rows != height) return false;
+  for (DWORD& pixel : read) pixel &= 0x00FFFFFF;
+  pixels->swap(read);
+  *size = SIZE{width, height};
+  return true;
 }
 
 // A memory DC compatible with `reference` (the screen when null).

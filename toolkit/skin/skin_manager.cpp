@@ -8,30 +8,12 @@
 #include "toolkit/skin/skin_class.h"
 #include "toolkit/skin/skin_metrics.h"
 #include "toolkit/skin/skin_object.h"
-#include "toolkit/skin/skin_object_button.h"
-#include "toolkit/skin/skin_object_combobox.h"
-#include "toolkit/skin/skin_object_control.h"
-#include "toolkit/skin/skin_object_frame.h"
-#include "toolkit/skin/skin_object_header.h"
-#include "toolkit/skin/skin_object_mdiclient.h"
-#include "toolkit/skin/skin_object_menu.h"
-#include "toolkit/skin/skin_object_progress.h"
-#include "toolkit/skin/skin_object_scrollbar.h"
-#include "toolkit/skin/skin_object_spin.h"
-#include "toolkit/skin/skin_object_tab.h"
-#include "toolkit/skin/skin_object_toolbar.h"
-#include "toolkit/skin/skin_object_trackbar.h"
+#include "toolkit/skin/skin_object_table.h"
 #include "toolkit/skin/skin_resource_file.h"
 #include "toolkit/skin/skin_schema.h"
 #include "toolkit/skin/skin_system.h"
 
 namespace {
-
-std::wstring Upper(const wchar_t* text) {
-  std::wstring s = text ? text : L"";
-  if (!s.empty()) CharUpperBuffW(&s[0], static_cast<DWORD>(s.size()));
-  return s;
-}
 
 // Creation hook of one thread: removed when the thread ends.
 struct ThreadState {
@@ -44,14 +26,6 @@ struct ThreadState {
 ThreadState& CurrentThreadState() {
   thread_local ThreadState state;
   return state;
-}
-
-// Dialogs and every class without an object of its own.
-CTKSkinObject* MakeFrame() { return new CTKSkinObjectFrame(L"WINDOW"); }
-
-template <typename T>
-CTKSkinObject* Create() {
-  return new T();
 }
 
 const wchar_t* const kNeverAttached[] = {L"tooltips_class32", L"IME", L"Internet Explorer_Server"};
@@ -105,7 +79,7 @@ CTKSkinManager::CTKSkinManager()
     CTKSectionLock lock(ManagerLock());
     g_manager = this;
   }
-  FillClassTable();
+  class_info_ = MakeSkinObjectTable();
   // Shell modules keep their own imports on systems before XP, where patching them misbehaves.
   skip_shell_modules_ = !GetWindowsVersionInfo().IsWindowsXPOrLater();
   using SetWinEventHookFn = HWINEVENTHOOK(WINAPI*)(DWORD, DWORD, HMODULE, WINEVENTPROC, DWORD, DWORD, DWORD);
@@ -133,38 +107,6 @@ CTKSkinManager::~CTKSkinManager() {
   if (win_event_hook_) UnhookWinEvent(win_event_hook_);
   CTKSectionLock lock(ManagerLock());
   if (g_manager == this) g_manager = nullptr;
-}
-
-void CTKSkinManager::FillClassTable() {
-  struct Entry {
-    const wchar_t* name;
-    const wchar_t* alias;
-    CTKSkinObjectFactory factory;
-  };
-  const Entry entries[] = {
-      {L"ComboBox", L"ComboBoxEx32", &Create<CTKSkinObjectComboBox>},
-      {L"Edit", L"SysDateTimePick32", &Create<CTKSkinObjectEdit>},
-      {L"ListBox", L"ComboLBox", &Create<CTKSkinObjectListBox>},
-      {L"ScrollBar", L"ATL:ScrollBar", &Create<CTKSkinObjectScrollBar>},
-      {L"SysListView32", nullptr, &Create<CTKSkinObjectListView>},
-      {L"SysHeader32", nullptr, &Create<CTKSkinObjectHeader>},
-      {L"msctls_statusbar32", nullptr, &Create<CTKSkinObjectStatusBar>},
-      {L"SysTreeView32", nullptr, &Create<CTKSkinObjectTreeView>},
-      {L"msctls_progress32", nullptr, &Create<CTKSkinObjectProgress>},
-      {L"msctls_trackbar32", nullptr, &Create<CTKSkinObjectTrackBar>},
-      {L"SysTabControl32", nullptr, &Create<CTKSkinObjectTab>},
-      {L"MDIClient", nullptr, &Create<CTKSkinObjectMDIClient>},
-      {L"msctls_updown32", nullptr, &Create<CTKSkinObjectSpin>},
-      {L"ToolbarWindow32", nullptr, &Create<CTKSkinObjectToolBar>},
-      {L"Button", nullptr, &Create<CTKSkinObjectButton>},
-      // The menu system of Vista and later draws its own popup menus.
-      {L"#32768", nullptr, GetWindowsVersionInfo().IsVersionAtLeast(6, 0) ? nullptr : &Create<CTKSkinObjectMenu>},
-      {L"SysPager", nullptr, nullptr},
-  };
-  for (const Entry& e : entries) {
-    class_info_[Upper(e.name)] = e.factory;
-    if (e.alias && class_info_.find(Upper(e.alias)) == class_info_.end()) class_info_[Upper(e.alias)] = e.factory;
-  }
 }
 
 void CTKSkinManager::InstallThreadHook() {
@@ -203,15 +145,15 @@ CTKSkinObject* CTKSkinManager::AttachSkinObjectToWindow(HWND hwnd, const wchar_t
     if (lstrcmpiW(className, excluded) == 0) return nullptr;
   }
   std::unique_ptr<CTKSkinObject> object;
-  const std::wstring key = Upper(className);
+  const std::wstring key = SkinClassKey(className);
   if (key == L"#32770") {
     // Pages of a property sheet are told apart from top-level dialogs by their skin class.
-    object.reset(MakeFrame());
+    object.reset(MakeFrameSkinObject());
     object->SetFrameKind(IsPropertySheetPage(hwnd) ? 6 : 2);
   } else {
     const auto it = class_info_.find(key);
     if (it == class_info_.end()) {
-      object.reset(MakeFrame());
+      object.reset(MakeFrameSkinObject());
     } else if (it->second) {
       object.reset(it->second());
     }
@@ -395,7 +337,7 @@ void CTKSkinManager::ReportSkinStateChange(int oldLoaded, int newLoaded) {
 }
 
 CTKSkinManagerClass* CTKSkinManager::FindOrAddSkinClass(const wchar_t* className) {
-  const std::wstring key = Upper(className);
+  const std::wstring key = SkinClassKey(className);
   auto& slot = classes_[key];
   if (!slot) slot = std::make_unique<CTKSkinManagerClass>(this, key);
   return slot.get();

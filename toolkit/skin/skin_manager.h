@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "toolkit/drawing/system_helpers.h"
+#include "toolkit/skin/skin_object_table.h"
 
 class CTKSkinManagerSchema;
 class CTKSkinManagerMetrics;
@@ -20,9 +21,6 @@ class CTKSkinManagerResourceFile;
 class CTKSkinManagerClass;
 class CTKSkinManagerApiHook;
 class CTKSkinObject;
-
-// Creates the skin object of one kind (none for a class that gets no object).
-using CTKSkinObjectFactory = CTKSkinObject* (*)();
 
 class CTKSkinManager {
  public:
@@ -86,7 +84,6 @@ class CTKSkinManager {
  private:
   static LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam);
   static void CALLBACK ReorderEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG object, LONG, DWORD, DWORD);
-  void FillClassTable();
   bool IsPropertySheetPage(HWND hwnd);
   void ApplyCurrentColors();
   void DestroyObject(HWND hwnd);

@@ -122,224 +122,244 @@ bool CTKSkinObjectFrame::HandleFrameMessage(UINT message, WPARAM wParam, LPARAM 
   if (busy_ && (message == WM_NCCALCSIZE || message == WM_STYLECHANGED)) return false;
   *result = 0;
   switch (message) {
-    case WM_NCPAINT:
-      RebuildButtonsIfStyleChanged();
-      RedrawFrame();
-      return true;
-
-    case WM_NCCALCSIZE: {
-      RECT* rc = wParam ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0] : reinterpret_cast<RECT*>(lParam);
-      if (!rc) return false;
-      borders_ = manager_->Schema()->ComputeFrameBorders(hwnd_);
-      const LONG style = GetWindowLongW(hwnd_, GWL_STYLE), ex = GetWindowLongW(hwnd_, GWL_EXSTYLE);
-      RECT client{rc->left + borders_.left, rc->top + borders_.top, rc->right - borders_.right,
-                  rc->bottom - borders_.bottom};
-      if (style & WS_VSCROLL) {
-        const int width = BoundedBarSize(manager_->Metrics()->ScrollWidth());
-        if (ex & WS_EX_LEFTSCROLLBAR)
-          client.left += width;
-        else
-          client.right -= width;
-      }
-      if (style & WS_HSCROLL) client.bottom -= BoundedBarSize(manager_->Metrics()->ScrollHeight());
-      // Never inside out, never outside the window.
-      client.left = std::min(client.left, rc->right);
-      client.top = std::min(client.top, rc->bottom);
-      client.right = std::min(std::max(client.right, client.left), rc->right);
-      client.bottom = std::min(std::max(client.bottom, client.top), rc->bottom);
-      *rc = client;
-      return true;
-    }
-
-    case WM_NCHITTEST: {
-      const int own = HitTest(ScreenToWindowPoint(lParam));
-      if (own) {
-        *result = own;
-        return true;
-      }
-      const LRESULT hit = DefaultProcessing(message, wParam, lParam);
-      if (hit == HTHSCROLL || hit == HTVSCROLL)
-        *result = HTCLIENT;
-      else if (hit == HTMINBUTTON || hit == HTMAXBUTTON || hit == HTCLOSE || hit == HTHELP)
-        *result = HTCAPTION;
-      else
-        *result = hit;
-      return true;
-    }
-
-    case WM_NCMOUSEMOVE:
-      SetHover(ScreenToWindowPoint(lParam));
-      return hot_button_ >= 0 || vert_.mouseOver || horz_.mouseOver;
-
-    case WM_NCMOUSELEAVE: {
-      const bool wasTracking = hot_button_ >= 0 || vert_.mouseOver || horz_.mouseOver;
-      SetHover(POINT{-1, -1});
-      return wasTracking;
-    }
-
+    case WM_NCPAINT: return OnNcPaint();
+    case WM_NCCALCSIZE: return OnNcCalcSize(wParam, lParam);
+    case WM_NCHITTEST: return OnNcHitTest(wParam, lParam, result);
+    case WM_NCMOUSEMOVE: return OnNcMouseMove(lParam);
+    case WM_NCMOUSELEAVE: return OnNcMouseLeave();
     case WM_NCLBUTTONDOWN:
-    case WM_NCLBUTTONDBLCLK: {
-      if (hot_button_ >= 0) {
-        RunButtonLoop();
-        return true;
-      }
-      const POINT pt = ScreenToWindowPoint(lParam);
-      LayoutScrollBars();
-      for (int bar : {SB_VERT, SB_HORZ}) {
-        if (!IsScrollBarShown(bar)) continue;
-        const int element = ScrollBar(bar).HitTest(pt);
-        if (element != kScrollNone) return TrackScrollBar(bar, element, pt, GetKeyState(VK_SHIFT) < 0);
-      }
-      return wParam == HTMINBUTTON || wParam == HTMAXBUTTON || wParam == HTCLOSE || wParam == HTHELP;
-    }
-
-    case WM_NCRBUTTONUP: {
-      const POINT pt = ScreenToWindowPoint(lParam);
-      LayoutScrollBars();
-      const bool onBar = (vert_shown_ && PtInRect(&vert_.rect, pt)) || (horz_shown_ && PtInRect(&horz_.rect, pt));
-      if (!onBar) return false;
-      RecalcNonClient();
-      SendMessageW(hwnd_, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd_), lParam);
-      return true;
-    }
-
-    case WM_NCACTIVATE: {
-      if (!HasCaption()) return false;
-      active_ = (wParam != 0 || StaysActive(hwnd_)) && IsWindowEnabled(hwnd_);
-      HWND mdi = FindWindowExW(hwnd_, nullptr, L"MDIClient", nullptr);
-      HWND child = mdi ? reinterpret_cast<HWND>(SendMessageW(mdi, WM_MDIGETACTIVE, 0, 0)) : nullptr;
-      if (child && child != hwnd_) {
-        SendMessageW(child, WM_NCACTIVATE, wParam, 0);
-        SendMessageW(child, WM_NCPAINT, 1, 0);
-      }
-      RebuildButtonsIfStyleChanged();
-      RedrawFrame();
-      *result = TRUE;
-      return true;
-    }
-
-    case WM_SETTEXT:
-      if (!HasCaption()) return false;
-      *result = DefaultProcessing(message, wParam, lParam);
-      RedrawFrame();
-      return true;
-
-    case WM_STYLECHANGED:
-      *result = DefaultProcessing(message, wParam, lParam);
-      borders_ = manager_->Schema()->ComputeFrameBorders(hwnd_);
-      region_size_ = SIZE{-1, -1};
-      UpdateRegion();
-      RebuildButtonsIfStyleChanged();
-      return true;
-
-    case WM_CREATE: {
-      *result = DefaultProcessing(message, wParam, lParam);
-      if (*result == -1) return true;
-      const LONG style = GetWindowLongW(hwnd_, GWL_STYLE);
-      if (HasCaption() && (style & WS_POPUP) && (manager_->Options() & CTKSkinManager::kOptionMetrics)) {
-        // The dialog keeps the client size it was designed for under the skin's caption.
-        const bool tool = (GetWindowLongW(hwnd_, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0;
-        CTKSkinManagerMetrics* m = manager_->Metrics();
-        const int skin = tool ? m->SmallCaptionHeight() : m->CaptionHeight();
-        const int diff = skin - GetSystemMetrics(tool ? SM_CYSMCAPTION : SM_CYCAPTION);
-        if (skin > 0 && diff != 0) {
-          const RECT r = WindowRectOrigin();
-          SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top + diff,
-                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-        }
-      }
-      UpdateRegion();
-      return true;
-    }
-
-    case WM_WINDOWPOSCHANGING: {
-      *result = DefaultProcessing(message, wParam, lParam);
-      const auto* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
-      if (pos && !(pos->flags & SWP_NOSIZE)) UpdateRegion(SIZE{pos->cx, pos->cy});
-      return true;
-    }
-
-    case WM_PRINT: {
-      if (!(lParam & PRF_NONCLIENT)) return false;
-      HDC dc = reinterpret_cast<HDC>(wParam);
-      if ((lParam & PRF_CHECKVISIBLE) && !IsWindowVisible(hwnd_)) return true;
-      RebuildButtonsIfStyleChanged();
-      DrawFrame(dc);
-      const LPARAM rest = lParam & ~PRF_NONCLIENT;
-      if (rest & (PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN)) {
-        // The client part lands where the client area lies inside the frame.
-        POINT origin{0, 0};
-        ClientToScreen(hwnd_, &origin);
-        const RECT w = WindowRectOrigin();
-        POINT old;
-        OffsetViewportOrgEx(dc, origin.x - w.left, origin.y - w.top, &old);
-        DefaultProcessing(message, wParam, rest);
-        SetViewportOrgEx(dc, old.x, old.y, nullptr);
-      }
-      return true;
-    }
-
-    case WM_GETMINMAXINFO: {
-      *result = DefaultProcessing(message, wParam, lParam);
-      auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-      if (!info) return true;
-      const RECT b = manager_->Schema()->ComputeFrameBorders(hwnd_);
-      if (IsMdiChild(hwnd_) && (manager_->Options() & CTKSkinManager::kOptionMetrics)) {
-        // A maximised child's caption goes under the parent's top edge with the skin's border.
-        info->ptMaxPosition.y -= b.top;
-        info->ptMaxSize.y += b.top;
-      }
-      if (!HasCaption()) return true;
-      RebuildButtonsIfStyleChanged();
-      const LONG minWidth = b.top * static_cast<LONG>(buttons_.size()) + 2 * GetSystemMetrics(SM_CXEDGE) +
-                            GetSystemMetrics(SM_CYSIZE);
-      info->ptMinTrackSize.x = std::max(info->ptMinTrackSize.x, minWidth);
-      info->ptMinTrackSize.y = std::max(info->ptMinTrackSize.y, b.top + b.bottom);
-      return true;
-    }
-
-    case WM_SYSCOMMAND: {
-      const UINT command = static_cast<UINT>(wParam & 0xFFF0);
-      if (command == SC_MAXIMIZE && IsMdiChild(hwnd_) && !IsZoomed(hwnd_) &&
-          (manager_->Options() & CTKSkinManager::kOptionMetrics)) {
-        *result = DefaultProcessing(message, wParam, lParam);
-        if (IsWindow(hwnd_)) CoverParentClient();
-        return true;
-      }
-      if (command == SC_MOVE && IsIconic(hwnd_)) RedrawFrame();
-      *result = DefaultProcessing(message, wParam, lParam);
-      if (command == SC_MINIMIZE && IsWindow(hwnd_)) RedrawFrame();
-      return true;
-    }
-
-    case WM_ENTERIDLE:
-      // A minimised child's frame is not repainted while a menu or dialog holds the loop.
-      if ((GetWindowLongW(hwnd_, GWL_STYLE) & WS_CHILD) && IsIconic(hwnd_)) RedrawFrame();
-      return false;
-
-    case WM_TIMER:
-      if (wParam == kRecalcTimer) {
-        KillTimer(hwnd_, kRecalcTimer);
-        RecalcNonClient();
-        return true;
-      }
-      if (wParam == kHoverTimer) {
-        POINT cursor;
-        if (GetCapture() == hwnd_) return true;
-        if (GetCursorPos(&cursor) && WindowFromPoint(cursor) == hwnd_) {
-          const RECT w = WindowRectOrigin();
-          const POINT pt{cursor.x - w.left, cursor.y - w.top};
-          if (HitTest(pt) != 0) return true;
-        }
-        SetHover(POINT{-1, -1});
-        KillTimer(hwnd_, kHoverTimer);
-        return true;
-      }
-      return false;
-
-    default:
-      return false;
+    case WM_NCLBUTTONDBLCLK: return OnNcLButtonDown(wParam, lParam);
+    case WM_NCRBUTTONUP: return OnNcRButtonUp(lParam);
+    case WM_NCACTIVATE: return OnNcActivate(wParam, result);
+    case WM_SETTEXT: return OnSetText(wParam, lParam, result);
+    case WM_STYLECHANGED: return OnStyleChanged(wParam, lParam, result);
+    case WM_CREATE: return OnCreate(wParam, lParam, result);
+    case WM_WINDOWPOSCHANGING: return OnWindowPosChanging(wParam, lParam, result);
+    case WM_PRINT: return OnPrint(wParam, lParam);
+    case WM_GETMINMAXINFO: return OnGetMinMaxInfo(wParam, lParam, result);
+    case WM_SYSCOMMAND: return OnSysCommand(wParam, lParam, result);
+    case WM_ENTERIDLE: return OnEnterIdle();
+    case WM_TIMER: return OnTimer(wParam);
+    default: return false;
   }
+}
+
+bool CTKSkinObjectFrame::OnNcPaint() {
+  RebuildButtonsIfStyleChanged();
+  RedrawFrame();
+  return true;
+}
+
+bool CTKSkinObjectFrame::OnNcCalcSize(WPARAM wParam, LPARAM lParam) {
+  RECT* rc = wParam ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0] : reinterpret_cast<RECT*>(lParam);
+  if (!rc) return false;
+  borders_ = manager_->Schema()->ComputeFrameBorders(hwnd_);
+  const LONG style = GetWindowLongW(hwnd_, GWL_STYLE), ex = GetWindowLongW(hwnd_, GWL_EXSTYLE);
+  RECT client{rc->left + borders_.left, rc->top + borders_.top, rc->right - borders_.right,
+              rc->bottom - borders_.bottom};
+  if (style & WS_VSCROLL) {
+    const int width = BoundedBarSize(manager_->Metrics()->ScrollWidth());
+    if (ex & WS_EX_LEFTSCROLLBAR)
+      client.left += width;
+    else
+      client.right -= width;
+  }
+  if (style & WS_HSCROLL) client.bottom -= BoundedBarSize(manager_->Metrics()->ScrollHeight());
+  // Never inside out, never outside the window.
+  client.left = std::min(client.left, rc->right);
+  client.top = std::min(client.top, rc->bottom);
+  client.right = std::min(std::max(client.right, client.left), rc->right);
+  client.bottom = std::min(std::max(client.bottom, client.top), rc->bottom);
+  *rc = client;
+  return true;
+}
+
+bool CTKSkinObjectFrame::OnNcHitTest(WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  const int own = HitTest(ScreenToWindowPoint(lParam));
+  if (own) {
+    *result = own;
+    return true;
+  }
+  const LRESULT hit = DefaultProcessing(WM_NCHITTEST, wParam, lParam);
+  if (hit == HTHSCROLL || hit == HTVSCROLL)
+    *result = HTCLIENT;
+  else if (hit == HTMINBUTTON || hit == HTMAXBUTTON || hit == HTCLOSE || hit == HTHELP)
+    *result = HTCAPTION;
+  else
+    *result = hit;
+  return true;
+}
+
+bool CTKSkinObjectFrame::OnNcMouseMove(LPARAM lParam) {
+  SetHover(ScreenToWindowPoint(lParam));
+  return hot_button_ >= 0 || vert_.mouseOver || horz_.mouseOver;
+}
+
+bool CTKSkinObjectFrame::OnNcMouseLeave() {
+  const bool wasTracking = hot_button_ >= 0 || vert_.mouseOver || horz_.mouseOver;
+  SetHover(POINT{-1, -1});
+  return wasTracking;
+}
+
+bool CTKSkinObjectFrame::OnNcLButtonDown(WPARAM wParam, LPARAM lParam) {
+  if (hot_button_ >= 0) {
+    RunButtonLoop();
+    return true;
+  }
+  const POINT pt = ScreenToWindowPoint(lParam);
+  LayoutScrollBars();
+  for (int bar : {SB_VERT, SB_HORZ}) {
+    if (!IsScrollBarShown(bar)) continue;
+    const int element = ScrollBar(bar).HitTest(pt);
+    if (element != kScrollNone) return TrackScrollBar(bar, element, pt, GetKeyState(VK_SHIFT) < 0);
+  }
+  return wParam == HTMINBUTTON || wParam == HTMAXBUTTON || wParam == HTCLOSE || wParam == HTHELP;
+}
+
+bool CTKSkinObjectFrame::OnNcRButtonUp(LPARAM lParam) {
+  const POINT pt = ScreenToWindowPoint(lParam);
+  LayoutScrollBars();
+  const bool onBar = (vert_shown_ && PtInRect(&vert_.rect, pt)) || (horz_shown_ && PtInRect(&horz_.rect, pt));
+  if (!onBar) return false;
+  RecalcNonClient();
+  SendMessageW(hwnd_, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd_), lParam);
+  return true;
+}
+
+bool CTKSkinObjectFrame::OnNcActivate(WPARAM wParam, LRESULT* result) {
+  if (!HasCaption()) return false;
+  active_ = (wParam != 0 || StaysActive(hwnd_)) && IsWindowEnabled(hwnd_);
+  HWND mdi = FindWindowExW(hwnd_, nullptr, L"MDIClient", nullptr);
+  HWND child = mdi ? reinterpret_cast<HWND>(SendMessageW(mdi, WM_MDIGETACTIVE, 0, 0)) : nullptr;
+  if (child && child != hwnd_) {
+    SendMessageW(child, WM_NCACTIVATE, wParam, 0);
+    SendMessageW(child, WM_NCPAINT, 1, 0);
+  }
+  RebuildButtonsIfStyleChanged();
+  RedrawFrame();
+  *result = TRUE;
+  return true;
+}
+
+bool CTKSkinObjectFrame::OnSetText(WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  if (!HasCaption()) return false;
+  *result = DefaultProcessing(WM_SETTEXT, wParam, lParam);
+  RedrawFrame();
+  return true;
+}
+
+bool CTKSkinObjectFrame::OnStyleChanged(WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  *result = DefaultProcessing(WM_STYLECHANGED, wParam, lParam);
+  borders_ = manager_->Schema()->ComputeFrameBorders(hwnd_);
+  region_size_ = SIZE{-1, -1};
+  UpdateRegion();
+  RebuildButtonsIfStyleChanged();
+  return true;
+}
+
+bool CTKSkinObjectFrame::OnCreate(WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  *result = DefaultProcessing(WM_CREATE, wParam, lParam);
+  if (*result == -1) return true;
+  const LONG style = GetWindowLongW(hwnd_, GWL_STYLE);
+  if (HasCaption() && (style & WS_POPUP) && (manager_->Options() & CTKSkinManager::kOptionMetrics)) {
+    // The dialog keeps the client size it was designed for under the skin's caption.
+    const bool tool = (GetWindowLongW(hwnd_, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0;
+    CTKSkinManagerMetrics* m = manager_->Metrics();
+    const int skin = tool ? m->SmallCaptionHeight() : m->CaptionHeight();
+    const int diff = skin - GetSystemMetrics(tool ? SM_CYSMCAPTION : SM_CYCAPTION);
+    if (skin > 0 && diff != 0) {
+      const RECT r = WindowRectOrigin();
+      SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top + diff,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+  }
+  UpdateRegion();
+  return true;
+}
+
+bool CTKSkinObjectFrame::OnWindowPosChanging(WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  *result = DefaultProcessing(WM_WINDOWPOSCHANGING, wParam, lParam);
+  const auto* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
+  if (pos && !(pos->flags & SWP_NOSIZE)) UpdateRegion(SIZE{pos->cx, pos->cy});
+  return true;
+}
+
+bool CTKSkinObjectFrame::OnPrint(WPARAM wParam, LPARAM lParam) {
+  if (!(lParam & PRF_NONCLIENT)) return false;
+  HDC dc = reinterpret_cast<HDC>(wParam);
+  if ((lParam & PRF_CHECKVISIBLE) && !IsWindowVisible(hwnd_)) return true;
+  RebuildButtonsIfStyleChanged();
+  DrawFrame(dc);
+  const LPARAM rest = lParam & ~PRF_NONCLIENT;
+  if (rest & (PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN)) {
+    // The client part lands where the client area lies inside the frame.
+    POINT origin{0, 0};
+    ClientToScreen(hwnd_, &origin);
+    const RECT w = WindowRectOrigin();
+    POINT old;
+    OffsetViewportOrgEx(dc, origin.x - w.left, origin.y - w.top, &old);
+    DefaultProcessing(WM_PRINT, wParam, rest);
+    SetViewportOrgEx(dc, old.x, old.y, nullptr);
+  }
+  return true;
+}
+
+bool CTKSkinObjectFrame::OnGetMinMaxInfo(WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  *result = DefaultProcessing(WM_GETMINMAXINFO, wParam, lParam);
+  auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+  if (!info) return true;
+  const RECT b = manager_->Schema()->ComputeFrameBorders(hwnd_);
+  if (IsMdiChild(hwnd_) && (manager_->Options() & CTKSkinManager::kOptionMetrics)) {
+    // A maximised child's caption goes under the parent's top edge with the skin's border.
+    info->ptMaxPosition.y -= b.top;
+    info->ptMaxSize.y += b.top;
+  }
+  if (!HasCaption()) return true;
+  RebuildButtonsIfStyleChanged();
+  const LONG minWidth = b.top * static_cast<LONG>(buttons_.size()) + 2 * GetSystemMetrics(SM_CXEDGE) +
+                        GetSystemMetrics(SM_CYSIZE);
+  info->ptMinTrackSize.x = std::max(info->ptMinTrackSize.x, minWidth);
+  info->ptMinTrackSize.y = std::max(info->ptMinTrackSize.y, b.top + b.bottom);
+  return true;
+}
+
+bool CTKSkinObjectFrame::OnSysCommand(WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  const UINT command = static_cast<UINT>(wParam & 0xFFF0);
+  if (command == SC_MAXIMIZE && IsMdiChild(hwnd_) && !IsZoomed(hwnd_) &&
+      (manager_->Options() & CTKSkinManager::kOptionMetrics)) {
+    *result = DefaultProcessing(WM_SYSCOMMAND, wParam, lParam);
+    if (IsWindow(hwnd_)) CoverParentClient();
+    return true;
+  }
+  if (command == SC_MOVE && IsIconic(hwnd_)) RedrawFrame();
+  *result = DefaultProcessing(WM_SYSCOMMAND, wParam, lParam);
+  if (command == SC_MINIMIZE && IsWindow(hwnd_)) RedrawFrame();
+  return true;
+}
+
+bool CTKSkinObjectFrame::OnEnterIdle() {
+  // A minimised child's frame is not repainted while a menu or dialog holds the loop.
+  if ((GetWindowLongW(hwnd_, GWL_STYLE) & WS_CHILD) && IsIconic(hwnd_)) RedrawFrame();
+  return false;
+}
+
+bool CTKSkinObjectFrame::OnTimer(WPARAM id) {
+  if (id == kRecalcTimer) {
+    KillTimer(hwnd_, kRecalcTimer);
+    RecalcNonClient();
+    return true;
+  }
+  if (id != kHoverTimer) return false;
+  POINT cursor;
+  if (GetCapture() == hwnd_) return true;
+  if (GetCursorPos(&cursor) && WindowFromPoint(cursor) == hwnd_) {
+    const RECT w = WindowRectOrigin();
+    const POINT pt{cursor.x - w.left, cursor.y - w.top};
+    if (HitTest(pt) != 0) return true;
+  }
+  SetHover(POINT{-1, -1});
+  KillTimer(hwnd_, kHoverTimer);
+  return true;
 }
 
 void CTKSkinObjectFrame::RebuildButtonsIfStyleChanged() {

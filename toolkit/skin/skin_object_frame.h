@@ -61,8 +61,26 @@ class CTKSkinObjectFrame : public CTKSkinObject {
   // itself are left alone.
   bool HandleControlColor(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
   bool EraseWithSkinClassBrush(WPARAM wParam, LPARAM lParam, LRESULT* result);
-  // The non-client messages, on whichever path reaches the window first.
+  // The non-client messages, on whichever path reaches the window first: one handler each,
+  // true when the message is answered (`result`, set to 0 before, is the answer).
   bool HandleFrameMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+  bool OnNcPaint();
+  bool OnNcCalcSize(WPARAM wParam, LPARAM lParam);
+  bool OnNcHitTest(WPARAM wParam, LPARAM lParam, LRESULT* result);
+  bool OnNcMouseMove(LPARAM lParam);
+  bool OnNcMouseLeave();
+  bool OnNcLButtonDown(WPARAM wParam, LPARAM lParam);
+  bool OnNcRButtonUp(LPARAM lParam);
+  bool OnNcActivate(WPARAM wParam, LRESULT* result);
+  bool OnSetText(WPARAM wParam, LPARAM lParam, LRESULT* result);
+  bool OnStyleChanged(WPARAM wParam, LPARAM lParam, LRESULT* result);
+  bool OnCreate(WPARAM wParam, LPARAM lParam, LRESULT* result);
+  bool OnWindowPosChanging(WPARAM wParam, LPARAM lParam, LRESULT* result);
+  bool OnPrint(WPARAM wParam, LPARAM lParam);
+  bool OnGetMinMaxInfo(WPARAM wParam, LPARAM lParam, LRESULT* result);
+  bool OnSysCommand(WPARAM wParam, LPARAM lParam, LRESULT* result);
+  bool OnEnterIdle();
+  bool OnTimer(WPARAM id);
   // A press on a window scroll bar; false leaves it to the system's own tracking.
   virtual bool TrackScrollBar(int bar, int element, POINT windowPoint, bool shift);
 

@@ -204,22 +204,23 @@ Page BankPage(const std::string& url, const std::string& http) {
   return page;
 }
 
-}  // namespace
+// What every step of the demo needs.
+struct Demo {
+  std::string https;          // the test service's HTTPS address
+  std::string http;           // its HTTP address
+  std::string refused_port;   // a port where nothing answers
+  std::string folder;         // the handshake folder of the capture script
+  test::Ie6Frame* frame;
+};
 
-int main(int argc, char** argv) {
-  if (argc < 5) {
-    fprintf(stderr, "usage: ie_demo <https port> <http port> <refused port> <handshake folder>\n");
-    return 2;
-  }
-  std::string https = std::string("https://127.0.0.1:") + argv[1];
-  std::string http = std::string("http://127.0.0.1:") + argv[2];
-  std::string folder = argv[4];
-  setvbuf(stdout, nullptr, _IONBF, 0);
-  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  if (!KestrinTest::InstallTestRoot() || !SealPki::InstallHierarchy()) printf("could not install the test roots\n");
-  SetLookupHost(std::string("127.0.0.1:") + argv[2]);
+CComPtr<CComObject<iehost::CHostBrowser>> NewBrowser(const Demo& demo) {
+  CComPtr<CComObject<iehost::CHostBrowser>> browser;
+  browser.Attach(CComObject<iehost::CHostBrowser>::Create(L"C:\\Program Files\\Internet Explorer\\iexplore.exe",
+                                                          demo.frame->frame, nullptr));
+  return browser;
+}
 
-  test::Ie6Frame frame;
+void LayOutFrame(test::Ie6Frame& frame) {
   SetWindowTextA(frame.frame, "Kestrin scripted browser");
   MoveWindow(frame.frame, 60, 60, 860, 620, TRUE);
   MoveWindow(frame.view, 0, 40, 840, 500, TRUE);
@@ -228,188 +229,217 @@ int main(int argc, char** argv) {
   ShowWindow(frame.frame, SW_SHOW);
   SetForegroundWindow(frame.frame);
   ShowPage(frame.document, "", {});
+}
 
-  int failures = 0;
-  {
-    CComPtr<CComObject<iehost::CHostBrowser>> browser;
-    browser.Attach(CComObject<iehost::CHostBrowser>::Create(
-        L"C:\\Program Files\\Internet Explorer\\iexplore.exe", frame.frame, nullptr));
-    CComPtr<IObjectWithSite> bho;
-    HRESULT hr = CreateHelperObject(&bho);
-    printf("helper object found in the registry and made with CoCreateInstance: %s\n", SUCCEEDED(hr) ? "yes" : "no");
-    if (FAILED(hr)) return 1;
-    hr = bho->SetSite(static_cast<IWebBrowser2*>(browser.get()));
-    printf("SetSite on Internet Explorer: 0x%08lX, browser events advised: %u\n", static_cast<unsigned long>(hr),
-           static_cast<unsigned>(browser->events()->ConnectionCount()));
-    // The browser's status bar: the padlock goes into the pane before the last, as in IE 6.
-    int parts[] = {400, 600, 680, 760, -1};
-    SendMessageA(frame.status, SB_SETPARTS, 5, reinterpret_cast<LPARAM>(parts));
-    SendMessageA(frame.status, SB_SETICON, 3, reinterpret_cast<LPARAM>(LoadIcon(nullptr, IDI_SHIELD)));
+// The bank's page: the verification popup of its certificate, then the pointer over the
+// forged seal and over the genuine one. False when the helper object could not be made.
+bool ShowSeals(const Demo& demo, int* failures) {
+  const test::Ie6Frame& frame = *demo.frame;
+  CComPtr<CComObject<iehost::CHostBrowser>> browser = NewBrowser(demo);
+  CComPtr<IObjectWithSite> bho;
+  HRESULT hr = CreateHelperObject(&bho);
+  printf("helper object found in the registry and made with CoCreateInstance: %s\n", SUCCEEDED(hr) ? "yes" : "no");
+  if (FAILED(hr)) return false;
+  hr = bho->SetSite(static_cast<IWebBrowser2*>(browser.get()));
+  printf("SetSite on Internet Explorer: 0x%08lX, browser events advised: %u\n", static_cast<unsigned long>(hr),
+         static_cast<unsigned>(browser->events()->ConnectionCount()));
+  // The browser's status bar: the padlock goes into the pane before the last, as in IE 6.
+  int parts[] = {400, 600, 680, 760, -1};
+  SendMessageA(frame.status, SB_SETPARTS, 5, reinterpret_cast<LPARAM>(parts));
+  SendMessageA(frame.status, SB_SETICON, 3, reinterpret_cast<LPARAM>(LoadIcon(nullptr, IDI_SHIELD)));
 
-    std::string url = https + "/plain";
-    Page page = BankPage(url, http);
-    printf("opening %s (a genuine seal and a forged one of the same size)\n", url.c_str());
-    ShowPage(frame.document, url + "\n\nA page of the local test service with two seal images.");
-    SetForegroundWindow(frame.frame);
-    browser->Navigate(Wide(url), page.document.get());
-    // The certificate is collected and classified; the verification popup shows by itself.
-    bool popup = false;
-    for (int i = 0; i < 80 && !popup; ++i) {
-      Pump(50);
-      popup = PopupShown();
-    }
-    printf("verification popup of the site's certificate: %s\n", popup ? "shown" : "NOT shown (wrong)");
-    failures += !popup;
-    Pump(300);
-    Picture(folder, "popup");
-    Pump(3500);
-
-    page.document->MouseOver(page.forged);
-    Pump(500);
-    bool forged_border = BorderShown();
-    printf("pointer over the forged seal: validation border %s\n", forged_border ? "SHOWN (wrong)" : "not shown");
-    failures += forged_border;
-    page.document->MouseOut(page.forged);
-
-    page.document->MouseOver(page.genuine);
-    Pump(800);
-    bool genuine_border = BorderShown();
-    printf("pointer over the genuine seal: validation border %s\n", genuine_border ? "shown with the seal's name" : "NOT shown (wrong)");
-    failures += !genuine_border;
-    Picture(folder, "border");
-    page.document->MouseOut(page.genuine);
-    Pump(800);
-    printf("pointer left the seal: validation border %s\n", BorderShown() ? "still shown" : "hidden");
-
-    bho->SetSite(nullptr);
-    printf("SetSite(NULL): browser events advised: %u\n", static_cast<unsigned>(browser->events()->ConnectionCount()));
+  std::string url = demo.https + "/plain";
+  Page page = BankPage(url, demo.http);
+  printf("opening %s (a genuine seal and a forged one of the same size)\n", url.c_str());
+  ShowPage(frame.document, url + "\n\nA page of the local test service with two seal images.");
+  SetForegroundWindow(frame.frame);
+  browser->Navigate(Wide(url), page.document.get());
+  // The certificate is collected and classified; the verification popup shows by itself.
+  bool popup = false;
+  for (int i = 0; i < 80 && !popup; ++i) {
+    Pump(50);
+    popup = PopupShown();
   }
-  {
-    // A new window on the same site: its seal is the background of a box on the page, and the
-    // pointer effect leads the eye to it.
-    CComPtr<CComObject<iehost::CHostBrowser>> browser;
-    browser.Attach(CComObject<iehost::CHostBrowser>::Create(
-        L"C:\\Program Files\\Internet Explorer\\iexplore.exe", frame.frame, nullptr));
-    CComPtr<IObjectWithSite> bho;
-    if (SUCCEEDED(CreateHelperObject(&bho)) &&
-        SUCCEEDED(bho->SetSite(static_cast<IWebBrowser2*>(browser.get())))) {
-      std::string url = https + "/plain?effect";
-      POINT origin = {0, 0};
-      ClientToScreen(frame.document, &origin);
-      CComPtr<CComObject<iehost::CHostDocument>> page;
-      page.Attach(CComObject<iehost::CHostDocument>::Create(Wide(url), origin));
-      page->AddElement(L"DIV", RECT{60, 220, 260, 300})->SetBackground(Wide("url(" + http + "/files/seal.gif)"));
-      ShowPage(frame.document, url + "\n\nA new window on the same site; its seal is the background of the box.",
-               {{RECT{60, 220, 260, 300}, "", false}});
-      SetForegroundWindow(frame.frame);
-      POINT corner = {origin.x + 700, origin.y + 450};
-      SetCursorPos(corner.x, corner.y);
-      printf("opening %s in a new window (the seal as a box's background)\n", url.c_str());
-      browser->Navigate(Wide(url), page.get());
-      Pump(1200);
-      printf("pointer effect toward the seal: %s\n", page->window()->scroll_calls() ? "started" : "NOT started (wrong)");
-      failures += page->window()->scroll_calls() == 0;
-      Picture(folder, "effect");
-      Pump(1500);
-      bho->SetSite(nullptr);
-    }
+  printf("verification popup of the site's certificate: %s\n", popup ? "shown" : "NOT shown (wrong)");
+  *failures += !popup;
+  Pump(300);
+  Picture(demo.folder, "popup");
+  Pump(3500);
+
+  page.document->MouseOver(page.forged);
+  Pump(500);
+  bool forged_border = BorderShown();
+  printf("pointer over the forged seal: validation border %s\n", forged_border ? "SHOWN (wrong)" : "not shown");
+  *failures += forged_border;
+  page.document->MouseOut(page.forged);
+
+  page.document->MouseOver(page.genuine);
+  Pump(800);
+  bool genuine_border = BorderShown();
+  printf("pointer over the genuine seal: validation border %s\n", genuine_border ? "shown with the seal's name" : "NOT shown (wrong)");
+  *failures += !genuine_border;
+  Picture(demo.folder, "border");
+  page.document->MouseOut(page.genuine);
+  Pump(800);
+  printf("pointer left the seal: validation border %s\n", BorderShown() ? "still shown" : "hidden");
+
+  bho->SetSite(nullptr);
+  printf("SetSite(NULL): browser events advised: %u\n", static_cast<unsigned>(browser->events()->ConnectionCount()));
+  return true;
+}
+
+// A new window on the same site: its seal is the background of a box on the page, and the
+// pointer effect leads the eye to it.
+void ShowPointerEffect(const Demo& demo, int* failures) {
+  const test::Ie6Frame& frame = *demo.frame;
+  CComPtr<CComObject<iehost::CHostBrowser>> browser = NewBrowser(demo);
+  CComPtr<IObjectWithSite> bho;
+  if (FAILED(CreateHelperObject(&bho)) || FAILED(bho->SetSite(static_cast<IWebBrowser2*>(browser.get())))) return;
+  std::string url = demo.https + "/plain?effect";
+  POINT origin = {0, 0};
+  ClientToScreen(frame.document, &origin);
+  CComPtr<CComObject<iehost::CHostDocument>> page;
+  page.Attach(CComObject<iehost::CHostDocument>::Create(Wide(url), origin));
+  page->AddElement(L"DIV", RECT{60, 220, 260, 300})->SetBackground(Wide("url(" + demo.http + "/files/seal.gif)"));
+  ShowPage(frame.document, url + "\n\nA new window on the same site; its seal is the background of the box.",
+           {{RECT{60, 220, 260, 300}, "", false}});
+  SetForegroundWindow(frame.frame);
+  POINT corner = {origin.x + 700, origin.y + 450};
+  SetCursorPos(corner.x, corner.y);
+  printf("opening %s in a new window (the seal as a box's background)\n", url.c_str());
+  browser->Navigate(Wide(url), page.get());
+  Pump(1200);
+  printf("pointer effect toward the seal: %s\n", page->window()->scroll_calls() ? "started" : "NOT started (wrong)");
+  *failures += page->window()->scroll_calls() == 0;
+  Picture(demo.folder, "effect");
+  Pump(1500);
+  bho->SetSite(nullptr);
+}
+
+// The pointer rests on the control's seal: the validation border comes at once, the site-seal
+// popup a moment later under the pointer.
+void HoverControl(const Demo& demo, HWND control, int* failures) {
+  if (!control) {
+    printf("pointer over the control: no control window (wrong)\n");
+    ++*failures;
+    return;
   }
-  {
-    // A merchant's page of the local service embeds the verification control: it downloads the
-    // seal certificate, checks it against the page and the revocation service, and draws the
-    // logo; the pointer over it brings the validation border and the site-seal popup.
-    SetRevocationSetting(1);
-    iehost::CHostBrowserClass browsers(true);  // the site-seal popup shows the service's page
-    CComPtr<CComObject<iehost::CHostBrowser>> browser;
-    browser.Attach(CComObject<iehost::CHostBrowser>::Create(
-        L"C:\\Program Files\\Internet Explorer\\iexplore.exe", frame.frame, nullptr));
-    std::string url = https + "/plain?merchant";
-    CComPtr<CComObject<iehost::CHostDocument>> page;
-    page.Attach(CComObject<iehost::CHostDocument>::Create(Wide(url), POINT{0, 0}));
-    browser->SetDocument(page.get());
-    browser->SetLocationUrl(Wide(url));
-    std::string location = http + "/files/logo-local.cer";
-    ShowPage(frame.document, url + "\n\nA merchant's page: an object element of class KestrinIE.KestrinControl with "
-                             "CertLocation = " + location + " (left), and one too small for its logo (right).",
-             {});
-    SetForegroundWindow(frame.frame);
-    std::string status, error;
-    auto seal = EmbedControl(frame.document, static_cast<IWebBrowser2*>(browser.get()), location,
-                             RECT{60, 220, 260, 320}, &status, &error);
-    printf("verification control with a genuine seal certificate: %s\n",
-           status == "Showing image." ? "shows the seal's logo" : ("NOT shown (wrong): " + error).c_str());
-    failures += status != "Showing image.";
-    std::string small_status, small_error;
-    auto small = EmbedControl(frame.document, static_cast<IWebBrowser2*>(browser.get()), location,
-                              RECT{320, 220, 420, 270}, &small_status, &small_error);
-    printf("verification control too small for its logo: %s\n", small_error.c_str());
-    failures += small_error.empty() || small_error == "No Error.";
-    ShowPage(frame.document,
-             url + "\n\nLeft: the control shows the seal (\"" + status + "\"). Right: the control's error state (\"" +
-                 small_error + "\").",
-             {{RECT{59, 219, 261, 321}, "verification control, CertLocation = logo-local.cer", true},
-              {RECT{319, 219, 421, 271}, "the same, too small for its logo (error state)", true}});
-    RedrawWindow(frame.frame, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    Pump(500);
-    Picture(folder, "control");
-    // The pointer rests on the seal: the validation border comes at once, the site-seal popup
-    // a moment later under the pointer.
-    if (seal && seal->ControlWindow()) {
-      RECT box;
-      GetWindowRect(seal->ControlWindow(), &box);
-      SetCursorPos((box.left + box.right) / 2, (box.top + box.bottom) / 2);
-      SendMessageA(seal->ControlWindow(), WM_MOUSEMOVE, 0, MAKELPARAM(100, 50));
-      bool popup = false;
-      for (int i = 0; i < 40 && !popup; ++i) {
-        Pump(100);
-        popup = PopupShown();
-      }
-      bool border = BorderShown();
-      printf("pointer over the control: validation border %s, site-seal popup %s\n",
-             border ? "shown" : "NOT shown (wrong)", popup ? "shown" : "NOT shown (wrong)");
-      failures += !popup + !border;
-      Pump(1500);
-      Picture(folder, "seal-popup");
-    } else {
-      printf("pointer over the control: no control window (wrong)\n");
-      ++failures;
-    }
-    SetCursorPos(10, 10);
-    if (seal && seal->ControlWindow()) SendMessageA(seal->ControlWindow(), WM_MOUSELEAVE, 0, 0);
-    Pump(500);
-    if (small) small->Close();
-    if (seal) seal->Close();
+  RECT box;
+  GetWindowRect(control, &box);
+  SetCursorPos((box.left + box.right) / 2, (box.top + box.bottom) / 2);
+  SendMessageA(control, WM_MOUSEMOVE, 0, MAKELPARAM(100, 50));
+  bool popup = false;
+  for (int i = 0; i < 40 && !popup; ++i) {
+    Pump(100);
+    popup = PopupShown();
   }
-  {
-    SetLookupHost(std::string("127.0.0.1:") + argv[3]);
-    CComPtr<CComObject<iehost::CHostBrowser>> browser;
-    browser.Attach(CComObject<iehost::CHostBrowser>::Create(
-        L"C:\\Program Files\\Internet Explorer\\iexplore.exe", frame.frame, nullptr));
-    CComPtr<IObjectWithSite> bho;
-    if (SUCCEEDED(CreateHelperObject(&bho)) &&
-        SUCCEEDED(bho->SetSite(static_cast<IWebBrowser2*>(browser.get())))) {
-      std::string url = https + "/plain?again";
-      Page page = BankPage(url, http);
-      printf("opening the page again with the lookup service out of reach\n");
-      ShowPage(frame.document, url + "\n\nThe same page; the site-seal lookup service cannot be reached.");
-      browser->Navigate(Wide(url), page.document.get());
-      bool toast = false;
-      for (int i = 0; i < 50 && !toast; ++i) {
-        Pump(100);
-        toast = ToastShown();
-      }
-      printf("connection warning: %s\n", toast ? "shown" : "NOT shown (wrong)");
-      failures += !toast;
-      Pump(1500);
-      Picture(folder, "warning");
-      bho->SetSite(nullptr);
-    }
+  bool border = BorderShown();
+  printf("pointer over the control: validation border %s, site-seal popup %s\n",
+         border ? "shown" : "NOT shown (wrong)", popup ? "shown" : "NOT shown (wrong)");
+  *failures += !popup + !border;
+  Pump(1500);
+  Picture(demo.folder, "seal-popup");
+}
+
+// A merchant's page of the local service embeds the verification control: it downloads the
+// seal certificate, checks it against the page and the revocation service, and draws the
+// logo; the pointer over it brings the validation border and the site-seal popup.
+void ShowVerificationControl(const Demo& demo, int* failures) {
+  const test::Ie6Frame& frame = *demo.frame;
+  SetRevocationSetting(1);
+  iehost::CHostBrowserClass browsers(true);  // the site-seal popup shows the service's page
+  CComPtr<CComObject<iehost::CHostBrowser>> browser = NewBrowser(demo);
+  std::string url = demo.https + "/plain?merchant";
+  CComPtr<CComObject<iehost::CHostDocument>> page;
+  page.Attach(CComObject<iehost::CHostDocument>::Create(Wide(url), POINT{0, 0}));
+  browser->SetDocument(page.get());
+  browser->SetLocationUrl(Wide(url));
+  std::string location = demo.http + "/files/logo-local.cer";
+  ShowPage(frame.document, url + "\n\nA merchant's page: an object element of class KestrinIE.KestrinControl with "
+                           "CertLocation = " + location + " (left), and one too small for its logo (right).",
+           {});
+  SetForegroundWindow(frame.frame);
+  std::string status, error;
+  auto seal = EmbedControl(frame.document, static_cast<IWebBrowser2*>(browser.get()), location,
+                           RECT{60, 220, 260, 320}, &status, &error);
+  printf("verification control with a genuine seal certificate: %s\n",
+         status == "Showing image." ? "shows the seal's logo" : ("NOT shown (wrong): " + error).c_str());
+  *failures += status != "Showing image.";
+  std::string small_status, small_error;
+  auto small = EmbedControl(frame.document, static_cast<IWebBrowser2*>(browser.get()), location,
+                            RECT{320, 220, 420, 270}, &small_status, &small_error);
+  printf("verification control too small for its logo: %s\n", small_error.c_str());
+  *failures += small_error.empty() || small_error == "No Error.";
+  ShowPage(frame.document,
+           url + "\n\nLeft: the control shows the seal (\"" + status + "\"). Right: the control's error state (\"" +
+               small_error + "\").",
+           {{RECT{59, 219, 261, 321}, "verification control, CertLocation = logo-local.cer", true},
+            {RECT{319, 219, 421, 271}, "the same, too small for its logo (error state)", true}});
+  RedrawWindow(frame.frame, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  Pump(500);
+  Picture(demo.folder, "control");
+  HoverControl(demo, seal ? seal->ControlWindow() : nullptr, failures);
+  SetCursorPos(10, 10);
+  if (seal && seal->ControlWindow()) SendMessageA(seal->ControlWindow(), WM_MOUSELEAVE, 0, 0);
+  Pump(500);
+  if (small) small->Close();
+  if (seal) seal->Close();
+}
+
+// The bank's page again with the lookup service out of reach: the connection warning.
+void ShowLookupOutOfReach(const Demo& demo, int* failures) {
+  const test::Ie6Frame& frame = *demo.frame;
+  SetLookupHost("127.0.0.1:" + demo.refused_port);
+  CComPtr<CComObject<iehost::CHostBrowser>> browser = NewBrowser(demo);
+  CComPtr<IObjectWithSite> bho;
+  if (FAILED(CreateHelperObject(&bho)) || FAILED(bho->SetSite(static_cast<IWebBrowser2*>(browser.get())))) return;
+  std::string url = demo.https + "/plain?again";
+  Page page = BankPage(url, demo.http);
+  printf("opening the page again with the lookup service out of reach\n");
+  ShowPage(frame.document, url + "\n\nThe same page; the site-seal lookup service cannot be reached.");
+  browser->Navigate(Wide(url), page.document.get());
+  bool toast = false;
+  for (int i = 0; i < 50 && !toast; ++i) {
+    Pump(100);
+    toast = ToastShown();
   }
+  printf("connection warning: %s\n", toast ? "shown" : "NOT shown (wrong)");
+  *failures += !toast;
+  Pump(1500);
+  Picture(demo.folder, "warning");
+  bho->SetSite(nullptr);
+}
+
+void ForgetLookupHost() {
   HKEY key;
   if (RegOpenKeyExA(HKEY_CURRENT_USER, kLookupKey, 0, KEY_SET_VALUE, &key) == 0) {
     RegDeleteValueA(key, "LookupHost");
     RegCloseKey(key);
   }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 5) {
+    fprintf(stderr, "usage: ie_demo <https port> <http port> <refused port> <handshake folder>\n");
+    return 2;
+  }
+  setvbuf(stdout, nullptr, _IONBF, 0);
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  if (!KestrinTest::InstallTestRoot() || !SealPki::InstallHierarchy()) printf("could not install the test roots\n");
+  SetLookupHost(std::string("127.0.0.1:") + argv[2]);
+
+  test::Ie6Frame frame;
+  LayOutFrame(frame);
+  const Demo demo{std::string("https://127.0.0.1:") + argv[1], std::string("http://127.0.0.1:") + argv[2], argv[3],
+                  argv[4], &frame};
+  int failures = 0;
+  if (!ShowSeals(demo, &failures)) return 1;
+  ShowPointerEffect(demo, &failures);
+  ShowVerificationControl(demo, &failures);
+  ShowLookupOutOfReach(demo, &failures);
+  ForgetLookupHost();
   CoUninitialize();
   printf("%s\n", failures ? "demo: something was not as expected" : "demo: everything as expected");
   return failures ? 1 : 0;
