@@ -211,6 +211,7 @@ STDMETHODIMP CKestrinBho::SetSite(IUnknown* site) {
   browser_ = browser;
   top_browser_ = browser;  // a second counted reference: recognises top-level events
   lookup_->SetBrowser(browser_.get());
+  tray_checked_ = false;
 
   SHANDLE_PTR handle = 0;
   HWND browser_window = nullptr;
@@ -286,7 +287,8 @@ STDMETHODIMP CKestrinBho::SetSite(IUnknown* site) {
       verifier_->SetBrowserWindow(frame_window_);
       verifier_->CreatePopup();
     }
-    border_->SetBrowserWindow(frame_window_);
+    // The border's window is made when it is first shown.
+    border_->NoteBrowserWindow(frame_window_);
     nlr_list_->SetRequestWaiter(this);
     shadow_->Initialize(border_, frame_window_);
     // The toasts are rarely shown: their windows are made when first needed, for this frame.
@@ -306,7 +308,6 @@ STDMETHODIMP CKestrinBho::SetSite(IUnknown* site) {
     }
   }
 
-  if (!UtilityClassesNS::IsTrayProgramRunning()) UtilityClassesNS::LaunchTrayProgram();
   // The normal path (the browser's frame in this process) is a success.
   return result;
 }
@@ -652,6 +653,19 @@ void CKestrinBho::RunSiteSealLookup(const std::string& url) {
   lookup_->LookupSiteSeals(url.c_str());
   new_host_ = lookup_->IsNewHost();
   current_host_ = lookup_->GetCurrentHost();
+  if (!tray_checked_) {
+    tray_checked_ = true;
+    CheckTrayProgram();
+  }
+}
+
+void CKestrinBho::CheckTrayProgram() {
+  // Asking for the tray program's mutex and reading its command are calls to the system that the
+  // browser's thread is spared: the lookup has the request thread running by now.
+  auto check = [] {
+    if (!UtilityClassesNS::IsTrayProgramRunning()) UtilityClassesNS::LaunchTrayProgram();
+  };
+  if (!WebUtilsNS::HandToBackground(check)) check();
 }
 
 void CKestrinBho::HideBorder(WindowingNS::HideOrigin origin, bool force) { border_->HideBorder(origin, force); }

@@ -167,7 +167,10 @@ class CKestrinBho : public IObjectWithSite,
   void DetachPageEvents();
   // The top-level document, then none; `frames` gets the documents of embedded browsers.
   CComPtr<IHTMLDocument2> GetTopDocument(std::vector<CComPtr<IHTMLDocument2>>* frames) const;
+  // Also starts the tray program, once per instance, when it is not running.
   void RunSiteSealLookup(const std::string& url);
+  // Starts the tray program when it is not running, off this thread.
+  void CheckTrayProgram();
   // The pointer effect's target for one certificate; false when a step fails.
   bool EffectTargetOf(const NLR& certificate, POINT* target, CComPtr<IHTMLWindow2>* window);
   void Diagnostic(const char* format, const char* argument, int level = 3);
@@ -197,6 +200,7 @@ class CKestrinBho : public IObjectWithSite,
   bool tabbed_ = false;
   bool tab_active_ = false;
   bool frame_registered_ = false;
+  bool tray_checked_ = false;  // this instance asked for the tray program
   HWND counted_frame_ = nullptr;  // the frame this instance is counted on (AddInstance)
   bool view_subclassed_ = false;
   bool border_by_mouse_over_ = false;
