@@ -147,6 +147,15 @@ class CKestrinBho : public IObjectWithSite,
   CKestrinBho& operator=(const CKestrinBho&) = delete;
 
   void Construct();
+  // The steps of SetSite. The host program behind the site: false for an unknown one (the
+  // instance then holds nothing of the site); else the site and browser are taken.
+  bool IdentifyHost(IUnknown* site);
+  // The browser's frame and tab windows, whether the frame lives in this process, the
+  // browser's events, and this instance counted on a tabbed frame.
+  void ChooseFrame(IUnknown* site);
+  // The feedback on the chosen frame: subclassing, the popup, the border, the seal list's
+  // reports, the pointer effect and the toasts' focus.
+  void AttachFeedback();
   // Gives up the site: the browser's events and the page's, the frame's registration and
   // subclassing, and every reference on the browser. Safe to call again.
   void ReleaseSite();
