@@ -320,7 +320,8 @@ void CNLRList::SetPageAddress(const char* url) {
 void CNLRList::KeepRecords() {
   certificates_.clear();
   waiting_.clear();
-  verdicts_->CheckStores();
+  // A host without seals asks nothing of the stores.
+  if (!records_.empty()) verdicts_->CheckStores();
   for (size_t i = 0; i < records_.size(); ++i) {
     bool needs_verdict = false;
     if (KeepCertificate(i, &needs_verdict) == kWaits) Wait(i, needs_verdict);
