@@ -158,7 +158,7 @@ namespace {
 struct CertFacts {
   bool loads = false;
   bool names_addresses = false;
-  DWORD fixed_bits = 0;     // version and required names (Verify's page-free part, no address)
+  DWORD fixed_bits = 0;     // version and required names (the page-free part, no address)
   bool image_hash = false;  // its logo is an image hash (file type 5)
   CryptoNS::CNlrCertificate::UrlScope scope;
   NLR entry;  // what a kept certificate's entry holds (its record set when kept)
