@@ -310,8 +310,9 @@ void CKestrinBho::AttachFeedback() {
     verifier_->SetBrowserWindow(frame_window_);
     verifier_->CreatePopup();
   }
-  // The border's window is made when it is first shown.
-  border_->NoteBrowserWindow(frame_window_);
+  // The border's window is made with the process's first frame: another program (the tray's
+  // options) may ask it to draw its look before it was ever shown.
+  border_->SetBrowserWindow(frame_window_);
   nlr_list_->SetRequestWaiter(this);
   shadow_->Initialize(border_, frame_window_);
   // The toasts are rarely shown: their windows are made when first needed, for this frame.
