@@ -195,23 +195,45 @@ STDMETHODIMP CKestrinBho::SetSite(IUnknown* site) {
   // advised, whatever the host program.
   ReleaseSite();
   if (!site) return S_OK;
+  // An unknown host program: the instance stays passive and holds nothing of the site.
+  if (!IdentifyHost(site)) return E_FAIL;
+  ChooseFrame(site);
+  AttachFeedback();
 
+  HRESULT result = S_OK;
+  if (!same_process_) {
+    KestrinComNS::CBstr location;
+    result = browser_->get_LocationURL(location.Receive());
+    if (SUCCEEDED(result)) {
+      RunSiteSealLookup(UrlNS::NarrowPageAddress(location.Get(), SysStringLen(location.Get())));
+      CollectPage();
+    }
+  }
+
+  // The normal path (the browser's frame in this process) is a success.
+  return result;
+}
+
+bool CKestrinBho::IdentifyHost(IUnknown* site) {
   CComPtr<IWebBrowser2> browser;
-  if (FAILED(browser.QueryFrom(site)) || !browser) return E_FAIL;
+  if (FAILED(browser.QueryFrom(site)) || !browser) return false;
   KestrinComNS::CBstr full_name;
   BrowserKind kind = kBrowserNone;
   if (SUCCEEDED(browser->get_FullName(full_name.Receive())) && full_name.Get()) {
     kind = BrowserKindFromPath(ToAnsi(full_name.Get()).c_str());
   }
-  // An unknown host program: the instance stays passive and holds nothing of the site.
-  if (kind == kBrowserNone) return E_FAIL;
+  if (kind == kBrowserNone) return false;
 
   kind_ = kind;
   site_ = site;
   browser_ = browser;
   top_browser_ = browser;  // a second counted reference: recognises top-level events
   lookup_->SetBrowser(browser_.get());
+  tray_checked_ = false;
+  return true;
+}
 
+void CKestrinBho::ChooseFrame(IUnknown* site) {
   SHANDLE_PTR handle = 0;
   HWND browser_window = nullptr;
   if (SUCCEEDED(browser_->get_HWND(&handle))) browser_window = reinterpret_cast<HWND>(handle);
@@ -273,42 +295,31 @@ STDMETHODIMP CKestrinBho::SetSite(IUnknown* site) {
     frame_window_ = FirstTopLevelWindowOfProcess();
     border_->SetHideWhenInactive(0);
   }
+}
 
-  if (frame_window_) {
-    if (same_process_ && subclass_) {
-      subclass_->FindWindows();
-      if (SubclassUtilsNS::IsSingleBrowserFrame(browser_version_)) {
-        border_->SetHoverWindow(subclass_->GetWorkerWindow());
-        subclass_->Subclass();
-      }
-    }
-    if (same_process_ && verifier_ && !verifier_->GetPopup()) {
-      verifier_->SetBrowserWindow(frame_window_);
-      verifier_->CreatePopup();
-    }
-    border_->SetBrowserWindow(frame_window_);
-    nlr_list_->SetRequestWaiter(this);
-    shadow_->Initialize(border_, frame_window_);
-    // The toasts are rarely shown: their windows are made when first needed, for this frame.
-    warning_focus_ = frame_window_;
-    warnings_placed_ = true;
-    if (full_screen_warning_) full_screen_warning_->CreateWithFocusWindow(warning_focus_, 0);
-    if (connection_warning_) connection_warning_->CreateWithFocusWindow(warning_focus_, 0);
-  }
-
-  HRESULT result = S_OK;
-  if (!same_process_) {
-    KestrinComNS::CBstr location;
-    result = browser_->get_LocationURL(location.Receive());
-    if (SUCCEEDED(result)) {
-      RunSiteSealLookup(UrlNS::NarrowPageAddress(location.Get(), SysStringLen(location.Get())));
-      CollectPage();
+void CKestrinBho::AttachFeedback() {
+  if (!frame_window_) return;
+  if (same_process_ && subclass_) {
+    subclass_->FindWindows();
+    if (SubclassUtilsNS::IsSingleBrowserFrame(browser_version_)) {
+      border_->SetHoverWindow(subclass_->GetWorkerWindow());
+      subclass_->Subclass();
     }
   }
-
-  if (!UtilityClassesNS::IsTrayProgramRunning()) UtilityClassesNS::LaunchTrayProgram();
-  // The normal path (the browser's frame in this process) is a success.
-  return result;
+  if (same_process_ && verifier_ && !verifier_->GetPopup()) {
+    verifier_->SetBrowserWindow(frame_window_);
+    verifier_->CreatePopup();
+  }
+  // The border's window is made with the process's first frame: another program (the tray's
+  // options) may ask it to draw its look before it was ever shown.
+  border_->SetBrowserWindow(frame_window_);
+  nlr_list_->SetRequestWaiter(this);
+  shadow_->Initialize(border_, frame_window_);
+  // The toasts are rarely shown: their windows are made when first needed, for this frame.
+  warning_focus_ = frame_window_;
+  warnings_placed_ = true;
+  if (full_screen_warning_) full_screen_warning_->CreateWithFocusWindow(warning_focus_, 0);
+  if (connection_warning_) connection_warning_->CreateWithFocusWindow(warning_focus_, 0);
 }
 
 STDMETHODIMP CKestrinBho::GetSite(REFIID riid, void** out) {
@@ -652,6 +663,19 @@ void CKestrinBho::RunSiteSealLookup(const std::string& url) {
   lookup_->LookupSiteSeals(url.c_str());
   new_host_ = lookup_->IsNewHost();
   current_host_ = lookup_->GetCurrentHost();
+  if (!tray_checked_) {
+    tray_checked_ = true;
+    CheckTrayProgram();
+  }
+}
+
+void CKestrinBho::CheckTrayProgram() {
+  // Asking for the tray program's mutex and reading its command are calls to the system that the
+  // browser's thread is spared: the lookup has the request thread running by now.
+  auto check = [] {
+    if (!UtilityClassesNS::IsTrayProgramRunning()) UtilityClassesNS::LaunchTrayProgram();
+  };
+  if (!WebUtilsNS::HandToBackground(check)) check();
 }
 
 void CKestrinBho::HideBorder(WindowingNS::HideOrigin origin, bool force) { border_->HideBorder(origin, force); }

@@ -147,6 +147,15 @@ class CKestrinBho : public IObjectWithSite,
   CKestrinBho& operator=(const CKestrinBho&) = delete;
 
   void Construct();
+  // The steps of SetSite. The host program behind the site: false for an unknown one (the
+  // instance then holds nothing of the site); else the site and browser are taken.
+  bool IdentifyHost(IUnknown* site);
+  // The browser's frame and tab windows, whether the frame lives in this process, the
+  // browser's events, and this instance counted on a tabbed frame.
+  void ChooseFrame(IUnknown* site);
+  // The feedback on the chosen frame: subclassing, the popup, the border, the seal list's
+  // reports, the pointer effect and the toasts' focus.
+  void AttachFeedback();
   // Gives up the site: the browser's events and the page's, the frame's registration and
   // subclassing, and every reference on the browser. Safe to call again.
   void ReleaseSite();
@@ -167,7 +176,10 @@ class CKestrinBho : public IObjectWithSite,
   void DetachPageEvents();
   // The top-level document, then none; `frames` gets the documents of embedded browsers.
   CComPtr<IHTMLDocument2> GetTopDocument(std::vector<CComPtr<IHTMLDocument2>>* frames) const;
+  // Also starts the tray program, once per instance, when it is not running.
   void RunSiteSealLookup(const std::string& url);
+  // Starts the tray program when it is not running, off this thread.
+  void CheckTrayProgram();
   // The pointer effect's target for one certificate; false when a step fails.
   bool EffectTargetOf(const NLR& certificate, POINT* target, CComPtr<IHTMLWindow2>* window);
   void Diagnostic(const char* format, const char* argument, int level = 3);
@@ -197,6 +209,7 @@ class CKestrinBho : public IObjectWithSite,
   bool tabbed_ = false;
   bool tab_active_ = false;
   bool frame_registered_ = false;
+  bool tray_checked_ = false;  // this instance asked for the tray program
   HWND counted_frame_ = nullptr;  // the frame this instance is counted on (AddInstance)
   bool view_subclassed_ = false;
   bool border_by_mouse_over_ = false;

@@ -322,6 +322,7 @@ void CKestrinControl::StartDownload() {
   total_ = 0;
   SetStatus("Downloading Certificate: 0%");
   state_ = kStateDownloadStarted;
+  ++download_round_;  // a verdict still awaited belongs to the earlier download
   // Never through the code page: a character it cannot hold would become a "?" that ends the
   // host early.
   std::string location = UrlNS::NarrowPageAddress(cert_location_.data(), cert_location_.size());
@@ -393,7 +394,32 @@ void CKestrinControl::CertificateStep() {
       logo_name.resize(CryptoNS::CNlrCertificate::kMaxPopupText);
     border_->SetCaptionText(logo_name.c_str());
   }
-  DWORD bits = certificate_.Verify(page_url.c_str(), nullptr, true);
+  // The chain's verdict is the process's, computed once per certificate off this thread.
+  DWORD chain_bits = 0;
+  if (verdicts_->Find(cert_bytes_.data(), static_cast<DWORD>(cert_bytes_.size()), &chain_bits)) {
+    VerifyStep(page_url, chain_bits);
+    return;
+  }
+  CryptoNS::CChainVerdicts* verdicts = verdicts_;
+  std::vector<BYTE> der = cert_bytes_;
+  WebUtilsNS::CServerRequest::ThreadPoster poster = request_ ? request_->GetThreadPoster() : nullptr;
+  const DWORD round = download_round_;
+  CKestrinControl* self = this;
+  // The answer comes back through the download's request object: a control that went (and
+  // its request with it) hears nothing.
+  if (poster && WebUtilsNS::HandToBackground([verdicts, der, poster, round, self, page_url] {
+        DWORD bits = verdicts->Get(der.data(), static_cast<DWORD>(der.size()));
+        poster([self, round, page_url, bits] {
+          if (self->download_round_ == round) self->VerifyStep(page_url, bits);
+        });
+      }))
+    return;
+  // Nothing runs in the background: the verdict is computed here, rather than never.
+  VerifyStep(page_url, verdicts_->Get(cert_bytes_.data(), static_cast<DWORD>(cert_bytes_.size())));
+}
+
+void CKestrinControl::VerifyStep(const std::string& page_url, DWORD chain_bits) {
+  DWORD bits = certificate_.VerifyWithChain(page_url.c_str(), nullptr, true, chain_bits);
   if (bits != 0) {
     SetError(VerificationErrorText(bits));
     FireViewChange();

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "common/nlrcert/chain_verdicts.h"
 #include "common/nlrcert/nlr_certificate.h"
 #include "common/web/server_request.h"
 #include "common/windowing/validation_border.h"
@@ -104,6 +105,8 @@ class CKestrinControl : public KestrinAxNS::CControlBase,
   void OnSizeLimitExceeded(DWORD request_id, DWORD size) override;
 
   int GetState() const { return state_; }
+  // The chain verdicts the certificate's check uses: the process's, or a test's own (not owned).
+  void SetChainVerdicts(CryptoNS::CChainVerdicts* verdicts) { verdicts_ = verdicts; }
   int GetPercent() const { return percent_; }
   int GetDisplayOption() const { return display_option_; }
   POINT GetAnchor() const { return anchor_; }
@@ -137,6 +140,8 @@ class CKestrinControl : public KestrinAxNS::CControlBase,
   void OnActivate();
   void StartDownload();
   void CertificateStep();
+  // The certificate's check for the page, once its chain verdict is known.
+  void VerifyStep(const std::string& page_url, DWORD chain_bits);
   bool GetPageUrl(std::string* url);
   void StartRevocationLookup();
   void RevocationFailureStep();
@@ -176,6 +181,10 @@ class CKestrinControl : public KestrinAxNS::CControlBase,
   DWORD total_ = 0;
   int percent_ = 0;
   CryptoNS::CNlrCertificate certificate_;
+  // The chain verdicts the check uses (the process's unless a test gives its own; not owned),
+  // and the download whose verdict is awaited: an answer for an earlier one is dropped.
+  CryptoNS::CChainVerdicts* verdicts_ = &CryptoNS::CChainVerdicts::Process();
+  DWORD download_round_ = 0;
   KestrinWinNS::CScopedCertContext dialog_certificate_;
 
   WindowingNS::CValidationBorder* border_;  // the process's border, not owned

@@ -60,10 +60,10 @@ void CChainVerdicts::CheckWatch() {
   Watch();
 }
 
-bool CChainVerdicts::Find(const BYTE* der, DWORD length, DWORD* bits) {
+bool CChainVerdicts::Find(const BYTE* der, DWORD length, DWORD* bits, bool check_stores) {
   if (!der || !length) return false;
   std::lock_guard<std::mutex> hold(lock_);
-  CheckWatch();
+  if (check_stores) CheckWatch();
   auto found = verdicts_.find(std::vector<BYTE>(der, der + length));
   if (found == verdicts_.end()) return false;
   if (bits) *bits = found->second;
@@ -90,6 +90,11 @@ DWORD CChainVerdicts::Get(const BYTE* der, DWORD length) {
     verdicts_[key] = bits;
   }
   return bits;
+}
+
+void CChainVerdicts::CheckStores() {
+  std::lock_guard<std::mutex> hold(lock_);
+  CheckWatch();
 }
 
 void CChainVerdicts::Invalidate() {

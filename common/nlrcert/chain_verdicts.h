@@ -33,7 +33,11 @@ class CChainVerdicts {
 
   // The verdict when it is known for the stores as they are now; never computes (for the
   // browser's thread).
-  bool Find(const BYTE* der, DWORD length, DWORD* bits);
+  // `check_stores` false: the caller asked CheckStores for this run of look-ups already.
+  bool Find(const BYTE* der, DWORD length, DWORD* bits, bool check_stores = true);
+  // Forgets the verdicts when the stores changed since they were last checked: one check for
+  // a run of Find calls made at one moment (each check is a call to the system).
+  void CheckStores();
   // The verdict, computed here when it is not known (for a background thread).
   DWORD Get(const BYTE* der, DWORD length);
   // Forgets every verdict: the stores or the update file changed.

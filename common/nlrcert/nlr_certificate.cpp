@@ -528,11 +528,6 @@ bool CNlrCertificate::NamesAddresses() const {
   return false;
 }
 
-DWORD CNlrCertificate::Verify(const char* page_url, const DWORD* ipv4, bool check_url) {
-  if (!page_url) return kNlrFieldMissing;
-  return VerifyWithChain(page_url, ipv4, check_url, CheckRootChain());
-}
-
 CNlrCertificate::UrlScope CNlrCertificate::GetUrlScope() const {
   UrlScope scope;
   scope.directory_scope = GetFieldNumber("OptionDirectoryScope");

@@ -17,7 +17,7 @@ namespace CryptoNS {
 extern const char kNlrContentOid[];  // "1.3.6.1.4.1.32473.1.1.1"
 extern const char kNlrOptionsOid[];  // "1.3.6.1.4.1.32473.1.1.2"
 
-// Bits of CNlrCertificate::Verify; 0 means the certificate is valid for the page.
+// Bits of CNlrCertificate::VerifyWithChain; 0 means the certificate is valid for the page.
 enum NlrVerifyBits : DWORD {
   kNlrNotTimeValid = 0x00000001,
   kNlrValidityNotNested = 0x00000002,
@@ -56,13 +56,12 @@ class CNlrCertificate {
   // The field as a little-endian number of 1 to 4 bytes; 0 otherwise.
   DWORD GetFieldNumber(const char* name) const;
 
-  // Error bits (NlrVerifyBits) of this certificate for a page; `ipv4` (network order) may be
-  // null. Also caches the popup text and the link URL.
-  DWORD Verify(const char* page_url, const DWORD* ipv4, bool check_url);
-  // The same with the root check's bits given (CheckRootChain's verdict for this certificate,
-  // found earlier): nothing here opens a store.
+  // Error bits (NlrVerifyBits) of this certificate for a page, with the root check's bits given
+  // (CheckRootChain's verdict for this certificate, kept per process by CChainVerdicts): nothing
+  // here opens a store. `ipv4` (network order) may be null. Also caches the popup text and the
+  // link URL.
   DWORD VerifyWithChain(const char* page_url, const DWORD* ipv4, bool check_url, DWORD chain_bits);
-  // The page-dependent part of Verify: the bits the merchant URL's scope gives `page_url`
+  // The page-dependent part of VerifyWithChain: the bits the merchant URL's scope gives `page_url`
   // (kNlrFieldMissing | kNlrMerchantUrlUnusable without a usable merchant URL, kNlrOutOfScope
   // when the page lies outside it, 0 when inside). A caller that judges many pages with one
   // certificate reads the scope once (GetUrlScope) and calls ScopeBits.
@@ -75,7 +74,7 @@ class CNlrCertificate {
   UrlScope GetUrlScope() const;
   static DWORD ScopeBits(const UrlScope& scope, const char* page_url);
   // True when the certificate names IP addresses (its alternative names): only then does the
-  // page host's address take part in Verify.
+  // page host's address take part in VerifyWithChain.
   bool NamesAddresses() const;
 
   bool GetPopupUrl(char* buffer, size_t size) const;

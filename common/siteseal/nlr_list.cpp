@@ -5,6 +5,9 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <map>
+#include <mutex>
+
 
 #include "common/log/log_helper.h"
 #include "common/nlrcert/nlr_certificate.h"
@@ -148,15 +151,91 @@ void CBrowserImage::OnRequestFailed(DWORD request_id, DWORD error) {
 
 // ---- CNLRList -----------------------------------------------------------------------------
 
-struct CNLRList::RecordFacts {
+namespace {
+
+// What a certificate says whatever the page and the host: read once per process, off the
+// browser's thread, and shared by every list (it depends on the certificate's bytes alone).
+struct CertFacts {
   bool loads = false;
   bool names_addresses = false;
-  bool has_address_bits = false;  // address_bits was judged with the host's address known
-  DWORD address_bits = 0;         // kNlrOutOfScope when the address is not one it names
-  DWORD fixed_bits = 0;           // version and required names (Verify's page-free part)
-  bool image_hash = false;        // its logo is an image hash (file type 5)
+  DWORD fixed_bits = 0;     // version and required names (the page-free part, no address)
+  bool image_hash = false;  // its logo is an image hash (file type 5)
   CryptoNS::CNlrCertificate::UrlScope scope;
-  NLR entry;                      // what a kept certificate's entry holds
+  NLR entry;  // what a kept certificate's entry holds (its record set when kept)
+};
+
+// More certificates than any set of seal hosts a browser meets: past it, all are forgotten.
+const size_t kMaxCertFacts = 512;
+
+struct CertFactsCache {
+  std::mutex lock;
+  std::map<std::vector<BYTE>, std::shared_ptr<const CertFacts>> facts;
+};
+
+CertFactsCache& ProcessCertFacts() {
+  static CertFactsCache cache;
+  return cache;
+}
+
+// The facts when they were read already; never reads (for the browser's thread).
+std::shared_ptr<const CertFacts> FindCertFacts(const std::vector<BYTE>& der) {
+  CertFactsCache& cache = ProcessCertFacts();
+  std::lock_guard<std::mutex> hold(cache.lock);
+  auto found = cache.facts.find(der);
+  return found == cache.facts.end() ? nullptr : found->second;
+}
+
+// The facts, read here when they are not known yet.
+std::shared_ptr<const CertFacts> CertFactsOf(const std::vector<BYTE>& der) {
+  if (std::shared_ptr<const CertFacts> known = FindCertFacts(der)) return known;
+  std::shared_ptr<CertFacts> facts = std::make_shared<CertFacts>();
+  CryptoNS::CNlrCertificate cert;
+  facts->loads = cert.Load(der.data(), static_cast<DWORD>(der.size()));
+  if (facts->loads) {
+    facts->names_addresses = cert.NamesAddresses();
+    // No page, no address and no root check: the bits of the version and the required names.
+    facts->fixed_bits = cert.VerifyWithChain("", nullptr, true, 0);
+    facts->scope = cert.GetUrlScope();
+    int type = -1;
+    facts->image_hash = cert.GetLogoFileType(&type) && type == CNLRData::kTypeImageHash;
+    if (facts->image_hash) {
+      NLR& entry = facts->entry;
+      entry.der = der;
+      cert.GetLogoSize(&entry.logo_size);
+      ALG_ID algorithm = 0;
+      if (cert.GetLogoHashAlgorithm(&algorithm) && algorithm == CALG_SHA1) cert.GetField("LogoGraphic", &entry.logo_hash);
+      int option = -1;
+      if (cert.GetTrailingOption(&option)) entry.trailing_option = option;
+      cert.GetLogoName(&entry.display_name);
+      int width = 0, height = 0;
+      if (cert.GetLogoDimensions(&width, &height)) {
+        entry.logo_width = width;
+        entry.logo_height = height;
+      }
+    }
+  }
+  CertFactsCache& cache = ProcessCertFacts();
+  std::lock_guard<std::mutex> hold(cache.lock);
+  if (cache.facts.size() >= kMaxCertFacts) cache.facts.clear();
+  auto inserted = cache.facts.emplace(der, facts);
+  return inserted.first->second;
+}
+
+// The bits the host's address (network order) gives a certificate that names addresses:
+// kNlrOutOfScope when it is not one of them.
+DWORD AddressBitsOf(const std::vector<BYTE>& der, DWORD address) {
+  CryptoNS::CNlrCertificate cert;
+  if (!cert.Load(der.data(), static_cast<DWORD>(der.size()))) return 0;
+  return cert.VerifyWithChain("", &address, true, 0) & ~cert.VerifyWithChain("", nullptr, true, 0);
+}
+
+}  // namespace
+
+// One record's facts in this list: the certificate's own, and what the host's address gives it.
+struct CNLRList::RecordFacts {
+  std::shared_ptr<const CertFacts> cert;
+  bool has_address_bits = false;  // address_bits was judged with the host's address known
+  DWORD address_bits = 0;
 };
 
 CNLRList::CNLRList()
@@ -207,8 +286,7 @@ void CNLRList::SetHost(const char* host) {
   host_address_ = 0;
   has_host_address_ = false;
   host_address_known_ = false;
-  for (auto& facts : facts_)
-    if (facts) facts->has_address_bits = false;  // judged with another host's address
+  for (auto& facts : facts_) facts.has_address_bits = false;  // judged with another host's address
   const DWORD round = ++host_round_;
   if (host_.empty()) return;
   // Name resolution may wait on the network for seconds: it runs off this thread, each host on
@@ -242,6 +320,8 @@ void CNLRList::SetPageAddress(const char* url) {
 void CNLRList::KeepRecords() {
   certificates_.clear();
   waiting_.clear();
+  // A host without seals asks nothing of the stores.
+  if (!records_.empty()) verdicts_->CheckStores();
   for (size_t i = 0; i < records_.size(); ++i) {
     bool needs_verdict = false;
     if (KeepCertificate(i, &needs_verdict) == kWaits) Wait(i, needs_verdict);
@@ -251,6 +331,8 @@ void CNLRList::KeepRecords() {
 int CNLRList::AddCertificate(const BYTE* der, DWORD length) {
   if (!der || length == 0 || host_.empty()) return 0;
   records_.emplace_back(der, der + length);
+  // The certificates of one reply come together: the stores are checked with the first.
+  if (records_.size() == 1) verdicts_->CheckStores();
   bool needs_verdict = false;
   KeepResult result = KeepCertificate(records_.size() - 1, &needs_verdict);
   if (result == kWaits) Wait(records_.size() - 1, needs_verdict);
@@ -266,20 +348,39 @@ void CNLRList::AskVerdict(size_t record) {
   for (auto& waiting : waiting_)
     if (waiting.record == record) waiting.asked = true;
   const std::vector<BYTE>& der = records_[record];
+  // The host's address as it stands: the answer says which one it judged.
+  const AddressState address = {host_round_, host_address_known_ && has_host_address_, host_address_};
   const WebUtilsNS::CServerRequest::ThreadPoster& poster = Poster();
   CryptoNS::CChainVerdicts* verdicts = verdicts_;
   CNLRList* self = this;
-  if (poster && WebUtilsNS::HandToBackground([verdicts, der, poster, self] {
-        verdicts->Get(der.data(), static_cast<DWORD>(der.size()));
-        poster([self, der] { self->OnVerdict(der); });
+  // Reading the certificate, its root check and its address are all done in the background.
+  auto judge = [verdicts, der, address](DWORD* address_bits) {
+    std::shared_ptr<const CertFacts> facts = CertFactsOf(der);
+    verdicts->Get(der.data(), static_cast<DWORD>(der.size()));
+    *address_bits = facts->loads && facts->names_addresses && address.found ? AddressBitsOf(der, address.address) : 0;
+  };
+  if (poster && WebUtilsNS::HandToBackground([judge, der, address, poster, self] {
+        DWORD address_bits = 0;
+        judge(&address_bits);
+        poster([self, der, address, address_bits] { self->OnVerdict(der, address, address_bits); });
       }))
     return;
-  // Nothing runs in the background: the verdict is computed here, rather than never.
-  verdicts->Get(der.data(), static_cast<DWORD>(der.size()));
-  OnVerdict(der);
+  // Nothing runs in the background: the work is done here, rather than never.
+  DWORD address_bits = 0;
+  judge(&address_bits);
+  OnVerdict(der, address, address_bits);
 }
 
-void CNLRList::OnVerdict(const std::vector<BYTE>& der) {
+void CNLRList::OnVerdict(const std::vector<BYTE>& der, const AddressState& address, DWORD address_bits) {
+  // The address bits hold only for the address they were judged with.
+  const bool same_address = address.round == host_round_ && host_address_known_ &&
+                            address.found == has_host_address_ && (!address.found || address.address == host_address_);
+  if (facts_.size() < records_.size()) facts_.resize(records_.size());
+  for (size_t i = 0; i < records_.size(); ++i) {
+    if (records_[i] != der || !same_address) continue;
+    facts_[i].has_address_bits = true;
+    facts_[i].address_bits = address_bits;
+  }
   for (auto& waiting : waiting_)
     if (records_[waiting.record] == der) waiting.asked = false;
   ResumeWaiting();
@@ -289,73 +390,51 @@ void CNLRList::ResumeWaiting() {
   if (waiting_.empty()) return;
   std::vector<Waiting> waiting;
   waiting.swap(waiting_);
+  verdicts_->CheckStores();
   for (const Waiting& w : waiting) {
     bool needs_verdict = false;
     if (KeepCertificate(w.record, &needs_verdict) != kWaits) continue;
     waiting_.push_back(w);
-    // A verdict that went stale meanwhile (the stores changed) is asked for again.
+    // A verdict that went stale meanwhile (the stores changed), or an address that came since,
+    // is asked for again.
     if (needs_verdict && !w.asked) AskVerdict(w.record);
   }
   if (waiting_.empty() && certificates_downloaded_ && images_collected_) VerifyImages();
 }
 
-const CNLRList::RecordFacts& CNLRList::FactsOf(size_t record) {
-  if (facts_.size() < records_.size()) facts_.resize(records_.size());
-  std::shared_ptr<RecordFacts>& facts = facts_[record];
-  const bool address_known = host_address_known_;
-  if (facts && (!facts->names_addresses || facts->has_address_bits || !address_known)) return *facts;
-  if (!facts) facts = std::make_shared<RecordFacts>();
-  const std::vector<BYTE>& der = records_[record];
-  CryptoNS::CNlrCertificate cert;
-  facts->loads = cert.Load(der.data(), static_cast<DWORD>(der.size()));
-  if (!facts->loads) return *facts;
-  facts->names_addresses = cert.NamesAddresses();
-  // No page and no root check: the bits of the version, the required names and, once the
-  // host's address is known, the address.
-  const DWORD* address = address_known && has_host_address_ ? &host_address_ : nullptr;
-  DWORD bits = cert.VerifyWithChain("", address, true, 0);
-  facts->has_address_bits = address_known;
-  facts->address_bits = 0;
-  if (address) {
-    DWORD without = cert.VerifyWithChain("", nullptr, true, 0);
-    facts->address_bits = bits & ~without;
-    bits = without;
-  }
-  facts->fixed_bits = bits;
-  facts->scope = cert.GetUrlScope();
-  int type = -1;
-  facts->image_hash = cert.GetLogoFileType(&type) && type == CNLRData::kTypeImageHash;
-  if (!facts->image_hash) return *facts;
-  NLR& entry = facts->entry;
-  entry.der = der;
-  entry.record = record;
-  cert.GetLogoSize(&entry.logo_size);
-  ALG_ID algorithm = 0;
-  if (cert.GetLogoHashAlgorithm(&algorithm) && algorithm == CALG_SHA1) cert.GetField("LogoGraphic", &entry.logo_hash);
-  int option = -1;
-  if (cert.GetTrailingOption(&option)) entry.trailing_option = option;
-  cert.GetLogoName(&entry.display_name);
-  int width = 0, height = 0;
-  if (cert.GetLogoDimensions(&width, &height)) {
-    entry.logo_width = width;
-    entry.logo_height = height;
-  }
-  return *facts;
-}
-
 CNLRList::KeepResult CNLRList::KeepCertificate(size_t record, bool* needs_verdict) {
   *needs_verdict = false;
-  const RecordFacts& facts = FactsOf(record);
-  if (!facts.loads) return kRefused;
+  if (facts_.size() < records_.size()) facts_.resize(records_.size());
+  RecordFacts& facts = facts_[record];
+  const std::vector<BYTE>& der = records_[record];
+  // The certificate's facts are read in the background the first time the process meets it.
+  if (!facts.cert) facts.cert = FindCertFacts(der);
+  if (!facts.cert) {
+    *needs_verdict = true;
+    return kWaits;
+  }
+  const CertFacts& cert = *facts.cert;
+  if (!cert.loads) return kRefused;
   DWORD chain_bits = 0;
-  *needs_verdict = !verdicts_->Find(records_[record].data(), static_cast<DWORD>(records_[record].size()), &chain_bits);
-  if (*needs_verdict || (!host_address_known_ && facts.names_addresses)) return kWaits;
+  // Each caller checked the stores for its run of certificates.
+  *needs_verdict = !verdicts_->Find(der.data(), static_cast<DWORD>(der.size()), &chain_bits, false);
+  if (cert.names_addresses && host_address_known_ && !facts.has_address_bits) {
+    if (!has_host_address_) {
+      // No address was found: none of the certificate's can match, and none is asked for.
+      facts.has_address_bits = true;
+      facts.address_bits = 0;
+    } else {
+      *needs_verdict = true;  // the address is held against the certificate in the background
+    }
+  }
+  if (*needs_verdict || (!host_address_known_ && cert.names_addresses)) return kWaits;
   // Verify's bits: the root check's verdict, the page-free part, the page's scope.
   const std::string& page = page_address_.empty() ? host_ : page_address_;
-  DWORD bits = chain_bits | facts.fixed_bits | facts.address_bits;
-  if (bits == 0 && page[0]) bits |= CryptoNS::CNlrCertificate::ScopeBits(facts.scope, page.c_str());
-  if (bits != 0 || !facts.image_hash) return kRefused;
-  std::unique_ptr<NLR> entry(new NLR(facts.entry));
+  DWORD bits = chain_bits | cert.fixed_bits | (cert.names_addresses ? facts.address_bits : 0);
+  if (bits == 0 && page[0]) bits |= CryptoNS::CNlrCertificate::ScopeBits(cert.scope, page.c_str());
+  if (bits != 0 || !cert.image_hash) return kRefused;
+  std::unique_ptr<NLR> entry(new NLR(cert.entry));
+  entry->record = record;
   // In the reply's order, whichever verdict came first.
   auto at = certificates_.end();
   while (at != certificates_.begin() && (*(at - 1))->record > record) --at;

@@ -173,12 +173,21 @@ class CNLRList {
   bool UpdateCompleteness();
   void MatchCertificate(NLR* certificate);
   enum KeepResult { kRefused, kKept, kWaits };
-  // Judges record `record` for the page; `needs_verdict` tells whether a waiting one lacks its
-  // root-check verdict (else it lacks the host's address).
+  // Judges record `record` for the page; `needs_verdict` tells whether a waiting one waits for
+  // the background (its facts, its verdict or its address bits; else for the host's address).
   KeepResult KeepCertificate(size_t record, bool* needs_verdict);
+  // The host's address a background judgement was made with.
+  struct AddressState {
+    DWORD round;  // host_round_ when it was asked
+    bool found;   // an address was known (else none was held against the certificate)
+    DWORD address;
+  };
+  // Asks the background for what record `record` waits for: its certificate's facts, its
+  // root-check verdict and, for one that names addresses, what the host's address gives it.
   void AskVerdict(size_t record);
-  // On this thread: the verdict for `der` is known now.
-  void OnVerdict(const std::vector<BYTE>& der);
+  // On this thread: the verdict and facts for `der` are known now, and `address_bits` is what
+  // the address in `address` gives it.
+  void OnVerdict(const std::vector<BYTE>& der, const AddressState& address, DWORD address_bits);
   // Holds back record `record` until its verdict (and the host's address, when it needs it)
   // is here, asking for the verdict in the background.
   void Wait(size_t record, bool needs_verdict);
@@ -193,11 +202,11 @@ class CNLRList {
   std::string host_;
   std::string page_address_;
   std::vector<std::vector<BYTE>> records_;  // every certificate offered for the host
-  // What a record's certificate says whatever the page, read once: each new page of the host
-  // only checks its scope. Parallel to records_; null until read.
+  // What a record's certificate says whatever the page (read once per process, in the
+  // background) and what the host's address gives it: each new page of the host only checks
+  // its scope. Parallel to records_.
   struct RecordFacts;
-  std::vector<std::shared_ptr<RecordFacts>> facts_;
-  const RecordFacts& FactsOf(size_t record);
+  std::vector<RecordFacts> facts_;
   DWORD host_address_ = 0;
   bool has_host_address_ = false;
   bool host_address_known_ = false;  // the look-up ended (found or not)

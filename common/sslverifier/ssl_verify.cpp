@@ -119,7 +119,8 @@ CSslVerifyBase::CSslVerifyBase(ObserveNS::IObserverService* service)
     : border_(WindowingNS::CValidationBorder::GetInstance()),
       state_(CSslVerifyState::Idle()),
       thread_id_(GetCurrentThreadId()) {
-  notify_window_ = CThreadEvents::Join(this);
+  // The thread's event window is joined with the first secure page: before it no state of this
+  // verifier acts on an event, so one raised elsewhere meanwhile may be dropped.
   subscription_.reset(new ObserveNS::CObserverSubscription(service, ObserveNS::kEventTrustedListRebuilt, this));
 }
 
@@ -143,8 +144,8 @@ CSslVerifyBase::~CSslVerifyBase() {
 void CSslVerifyBase::Notify(DWORD event) {
   if (GetCurrentThreadId() == thread_id_)
     state_->OnNotify(this, event);
-  else if (notify_window_)
-    PostMessageA(notify_window_, kMsgEvent, event, reinterpret_cast<LPARAM>(this));
+  else if (HWND window = notify_window_.load())
+    PostMessageA(window, kMsgEvent, event, reinterpret_cast<LPARAM>(this));
 }
 
 bool CSslVerifyBase::ShowPopup(const POINT* point, bool auto_hide) {
@@ -160,7 +161,8 @@ bool CSslVerifyBase::ShowPopup(const POINT* point, bool auto_hide) {
 }
 
 void CSslVerifyBase::CreatePopup() {
-  if (border_) border_->SetBrowserWindow(frame_);
+  // The border's window is made when it is first shown.
+  if (border_) border_->NoteBrowserWindow(frame_);
   // A second call replaces the popup with one for the frame written since.
   popup_.reset(new CSslVerifyPopupProxy(border_, frame_));
 }
@@ -184,6 +186,7 @@ void CSslVerifyBase::OnNavigateComplete() {
   // nor after its collection fails.
   cert_class_ = kCertLowAssurance;
   TakeCertificate(nullptr);
+  if (!notify_window_) notify_window_ = CThreadEvents::Join(this);
   PrepareTrustedList();
   StartCollection();
 }

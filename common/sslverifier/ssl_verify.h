@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <wincrypt.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -108,7 +109,7 @@ class CSslVerifyBase : public ObserveNS::IObserver {
   // the thread that built them, so events from elsewhere are posted to the hidden window that
   // the verifiers of that thread share.
   DWORD thread_id_;
-  HWND notify_window_ = nullptr;
+  std::atomic<HWND> notify_window_{nullptr};  // read by the threads that raise events
 
   CSslVerifyBase(const CSslVerifyBase&) = delete;
   CSslVerifyBase& operator=(const CSslVerifyBase&) = delete;

@@ -153,6 +153,12 @@ int CValidationBorder::SetBrowserWindow(HWND browser) {
   return 1;
 }
 
+int CValidationBorder::NoteBrowserWindow(HWND browser) {
+  if (!browser) return 0;
+  browser_ = browser;
+  return 1;
+}
+
 int CValidationBorder::SetHoverWindow(HWND hover) {
   hover_window_ = hover;
   return 1;

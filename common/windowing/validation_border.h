@@ -40,6 +40,9 @@ class CValidationBorder : public KestrinWinNS::CWindowBase, public ObserveNS::IO
   BOOL ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result) override;
 
   int SetBrowserWindow(HWND browser);
+  // The same, but the border's window is made when the border is first shown (on the thread
+  // that shows it), not now: a browser window that never shows the border never pays for it.
+  int NoteBrowserWindow(HWND browser);
   int SetHoverWindow(HWND hover);
   void SetHideWhenInactive(int flag);
   void SetCaptionText(const char* text);

@@ -2,6 +2,7 @@
 
 #include <wininet.h>
 
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -9,6 +10,11 @@
 #include "platform/win/scoped_handle.h"
 
 static_assert(kConnectionOffline == INTERNET_CONNECTION_OFFLINE, "offline flag");
+
+namespace WebUtilsNS {
+// From common/web/server_request.h, whose WinHTTP declarations clash with WinINet's.
+bool HandToBackground(std::function<void()> work);
+}  // namespace WebUtilsNS
 
 namespace {
 
@@ -54,7 +60,9 @@ bool AskInBackground(const std::shared_ptr<ConnectedState>& state) {
     if (state->asking || (state->known && GetTickCount() - state->answered_at < kFreshMs)) return true;
     state->asking = true;
   }
-  if (KestrinWinNS::RunInBackground([state] { Ask(state); })) return true;
+  // Through the request thread: the background worker may have ended since its last work, and
+  // starting it again is not the browser thread's cost.
+  if (WebUtilsNS::HandToBackground([state] { Ask(state); })) return true;
   std::lock_guard<std::mutex> hold(state->lock);
   state->asking = false;
   return false;

@@ -7,8 +7,12 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <mutex>
+#include <utility>
+#include <vector>
 #include <string>
 
+#include "common/nlrcert/chain_verdicts.h"
 #include "common/url/page_address.h"
 #include "common/utility/platform.h"
 #include "common/windowing/validation_border.h"
@@ -208,6 +212,58 @@ TEST_F(ControlTest, RoadByCertificate) {
     control_.Release();
     site_.Release();
   }
+}
+
+// The chain of a control's certificate is judged once per certificate, off the page's thread;
+// again only when the verdicts are forgotten (the stores or the update file changed).
+TEST_F(ControlTest, ChainIsJudgedOncePerCertificateOffThisThread) {
+  struct Judged {
+    std::mutex lock;
+    std::vector<std::pair<std::vector<BYTE>, DWORD>> calls;  // certificate, thread
+    size_t Count(const char* name) {
+      std::lock_guard<std::mutex> hold(lock);
+      return static_cast<size_t>(std::count_if(calls.begin(), calls.end(), [name](const std::pair<std::vector<BYTE>, DWORD>& c) {
+        return c.first == SealPki::Bytes(name) && c.second != GetCurrentThreadId();
+      }));
+    }
+  } judged;
+  CryptoNS::CChainVerdicts verdicts(
+      [&judged](const BYTE* der, DWORD length) {
+        {
+          std::lock_guard<std::mutex> hold(judged.lock);
+          judged.calls.emplace_back(std::vector<BYTE>(der, der + length), GetCurrentThreadId());
+        }
+        CryptoNS::CNlrCertificate certificate;
+        return certificate.Load(der, length) ? certificate.CheckRootChain() : CryptoNS::kNlrIssuerMissing;
+      },
+      nullptr, nullptr);
+  const struct {
+    const char* certificate;
+    bool forget_first;  // the verdicts are forgotten before this control
+    int state;
+    const wchar_t* text;
+    size_t judged;  // times the certificate was judged so far
+  } kSteps[] = {
+      {"logo-bitmap.cer", false, 5, L"Showing image.", 1},
+      {"logo-bitmap.cer", false, 5, L"Showing image.", 1},
+      {"seal-caonly.cer", false, 7, L"The certificate or certificate chain is based on an untrusted root.", 1},
+      {"seal-caonly.cer", false, 7, L"The certificate or certificate chain is based on an untrusted root.", 1},
+      {"logo-bitmap.cer", true, 5, L"Showing image.", 2},
+  };
+  for (const auto& step : kSteps) {
+    SCOPED_TRACE(step.certificate);
+    if (step.forget_first) verdicts.Invalidate();
+    Embed(kPage, Seal(step.certificate));
+    Control()->SetChainVerdicts(&verdicts);
+    Road road = Finish();
+    EXPECT_EQ(step.state, road.state);
+    EXPECT_EQ(step.text, step.state == 7 ? road.error : road.status);
+    EXPECT_EQ(step.judged, judged.Count(step.certificate));
+    site_->Close();
+    control_.Release();
+    site_.Release();
+  }
+  EXPECT_EQ(3, verdicts.computations());
 }
 
 TEST_F(ControlTest, DownloadFailures) {

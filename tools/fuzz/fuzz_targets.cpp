@@ -70,7 +70,7 @@ void SealCertificate(const BYTE* data, size_t size) {
   BYTE digest[20] = {};
   cert.MatchLogoHash(digest, sizeof(digest));
   const DWORD address = 0x0100007F;
-  cert.Verify("http://bank.example/shop/page.html", &address, true);
+  cert.VerifyWithChain("http://bank.example/shop/page.html", &address, true, cert.CheckRootChain());
   char popup[CryptoNS::CNlrCertificate::kMaxPopupText + 1];
   cert.GetPopupUrl(popup, sizeof(popup));
   std::string link;

@@ -198,7 +198,7 @@ TEST_F(NlrCertificateTest, VerifyCachesPopupTextOrLinkUrl) {
   LoadSeal("seal-valid.cer");
   char text[260];
   EXPECT_FALSE(cert_.GetPopupUrl(text, sizeof(text)));  // not before Verify
-  EXPECT_EQ(0u, cert_.Verify("http://bank.example/", nullptr, true));
+  EXPECT_EQ(0u, cert_.VerifyWithChain("http://bank.example/", nullptr, true, cert_.CheckRootChain()));
   ASSERT_TRUE(cert_.GetPopupUrl(text, sizeof(text)));
   EXPECT_STREQ("Bank Example", text);
   char tiny[4];
@@ -208,7 +208,7 @@ TEST_F(NlrCertificateTest, VerifyCachesPopupTextOrLinkUrl) {
 
   LoadSeal("seal-link.cer");
   EXPECT_FALSE(cert_.GetPopupUrl(text, sizeof(text)));  // Load forgets the old certificate's
-  EXPECT_EQ(0u, cert_.Verify("http://bank.example/", nullptr, true));
+  EXPECT_EQ(0u, cert_.VerifyWithChain("http://bank.example/", nullptr, true, cert_.CheckRootChain()));
   EXPECT_FALSE(cert_.GetPopupUrl(text, sizeof(text)));
   ASSERT_TRUE(cert_.GetLinkUrl(&link));
   EXPECT_EQ("http://bank.example/seal-info", link);
@@ -255,26 +255,26 @@ const VerifyCase kVerifyCases[] = {
 TEST_F(NlrCertificateTest, VerifyReportsTheBitsOfEachVariant) {
   for (const VerifyCase& c : kVerifyCases) {
     LoadSeal(c.seal);
-    EXPECT_EQ(c.bits, cert_.Verify(c.page, nullptr, true))
+    EXPECT_EQ(c.bits, cert_.VerifyWithChain(c.page, nullptr, true, cert_.CheckRootChain()))
         << c.seal << " on " << (c.page ? c.page : "(none)");
   }
 }
 
 TEST_F(NlrCertificateTest, VerifyChecksTheUrlOnlyWhenAsked) {
   LoadSeal("seal-valid.cer");
-  EXPECT_EQ(0u, cert_.Verify("http://other.example/", nullptr, false));
+  EXPECT_EQ(0u, cert_.VerifyWithChain("http://other.example/", nullptr, false, cert_.CheckRootChain()));
   std::string too_long = "http://bank.example/" + std::string(2100, 'a');
-  EXPECT_EQ(static_cast<DWORD>(kNlrOutOfScope), cert_.Verify(too_long.c_str(), nullptr, true));
+  EXPECT_EQ(static_cast<DWORD>(kNlrOutOfScope), cert_.VerifyWithChain(too_long.c_str(), nullptr, true, cert_.CheckRootChain()));
 }
 
 TEST_F(NlrCertificateTest, VerifyMatchesTheAddressAgainstTheCertificatesAddresses) {
   const DWORD loopback = 0x0100007F;  // 127.0.0.1 in network order
   const DWORD other = 0x0100000A;     // 10.0.0.1
   LoadSeal("seal-ip.cer");
-  EXPECT_EQ(0u, cert_.Verify("http://bank.example/", &loopback, true));
-  EXPECT_EQ(static_cast<DWORD>(kNlrOutOfScope), cert_.Verify("http://bank.example/", &other, true));
+  EXPECT_EQ(0u, cert_.VerifyWithChain("http://bank.example/", &loopback, true, cert_.CheckRootChain()));
+  EXPECT_EQ(static_cast<DWORD>(kNlrOutOfScope), cert_.VerifyWithChain("http://bank.example/", &other, true, cert_.CheckRootChain()));
   LoadSeal("seal-valid.cer");  // no addresses: any address passes
-  EXPECT_EQ(0u, cert_.Verify("http://bank.example/", &other, true));
+  EXPECT_EQ(0u, cert_.VerifyWithChain("http://bank.example/", &other, true, cert_.CheckRootChain()));
 }
 
 // Stores of our own in place of the machine's, filled with files of the hierarchy.

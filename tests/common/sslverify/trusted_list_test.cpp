@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/web/server_request.h"
 #include "platform/win/module.h"
 
 #include <fstream>
@@ -219,10 +220,10 @@ TEST_F(TrustedListTest, AListGoneBeforeItsReadEndedIsNotTouched) {
     Use("second.dat");
     service_.Notify(ObserveNS::kEventUpdateFileChanged);
   }
-  // The read ends in the background (work there runs in turn: once a later job ran, the read
-  // has posted its answer); the answer finds no list.
+  // The read ends in the background (work handed over there runs in turn: once a later job
+  // ran, the read has posted its answer); the answer finds no list.
   HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  ASSERT_TRUE(KestrinWinNS::RunInBackground([done] { SetEvent(done); }));
+  ASSERT_TRUE(WebUtilsNS::HandToBackground([done] { SetEvent(done); }));
   ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(done, 10000));
   CloseHandle(done);
   MSG msg;

@@ -102,6 +102,22 @@ TEST_F(BorderTest, NothingWithoutABrowserWindow) {
   EXPECT_EQ(10, border->GetTextSize());
 }
 
+// A browser window noted but never shown the border costs no window; the first show makes it.
+TEST_F(BorderTest, NotedBrowserMakesTheWindowAtTheFirstShow) {
+  EXPECT_EQ(0, border->NoteBrowserWindow(nullptr));
+  ASSERT_EQ(1, border->NoteBrowserWindow(browser));
+  EXPECT_EQ(nullptr, border->GetHwnd());
+  EXPECT_EQ(1, border->HideBorder(HideOrigin::kBrowser, true));
+  EXPECT_EQ(nullptr, border->GetHwnd());
+  EXPECT_EQ(1, border->ShowBorder(BorderKind::kVerification, true, false));
+  ASSERT_TRUE(border->GetHwnd());
+  char cls[64];
+  GetClassNameA(border->GetHwnd(), cls, sizeof(cls));
+  EXPECT_STREQ("DRAVIX_VERIFICATION_WINDOW", cls);
+  EXPECT_TRUE(border->IsBorderVisible());
+  EXPECT_EQ(GetCurrentThreadId(), GetWindowThreadProcessId(border->GetHwnd(), nullptr));
+}
+
 TEST_F(BorderTest, ShowCoversTheScreenButItsBottomRow) {
   ASSERT_EQ(1, border->SetBrowserWindow(browser));
   HWND hwnd = border->GetHwnd();
