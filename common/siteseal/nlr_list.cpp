@@ -10,8 +10,10 @@
 #include "common/nlrcert/nlr_certificate.h"
 #include "common/siteseal/sha_digest.h"
 #include "common/url/page_address.h"
+#include "common/web/host_resolver.h"
 #include "platform/com/com_ptr.h"
 #include "platform/com/com_values.h"
+#include "platform/win/module.h"
 
 namespace {
 
@@ -269,10 +271,15 @@ void CNLRList::AskVerdict(size_t record) {
   const WebUtilsNS::CServerRequest::ThreadPoster& poster = Poster();
   CryptoNS::CChainVerdicts* verdicts = verdicts_;
   CNLRList* self = this;
-  if (poster && WebUtilsNS::HandToBackground([verdicts, der, poster, self] {
-        verdicts->Get(der.data(), static_cast<DWORD>(der.size()));
-        poster([self, der] { self->OnVerdict(der); });
-      }))
+  // A moment later: the browser's thread hands work over in bursts (a navigation's events),
+  // and the worker's start would contend with the rest of the burst.
+  const DWORD kHandOverMs = 2;
+  if (poster && KestrinWinNS::RunInBackground(
+                    [verdicts, der, poster, self] {
+                      verdicts->Get(der.data(), static_cast<DWORD>(der.size()));
+                      poster([self, der] { self->OnVerdict(der); });
+                    },
+                    kHandOverMs))
     return;
   // Nothing runs in the background: the verdict is computed here, rather than never.
   verdicts->Get(der.data(), static_cast<DWORD>(der.size()));
