@@ -20,7 +20,7 @@
 #include "common/windowing/validation_border.h"
 #include "gecko/kestrin_interfaces.h"
 #include "gecko/ssl_verify_gecko.h"
-#include "ie/core/site_seal_lookup.h"
+#include "common/siteseal/site_seal_lookup.h"
 
 namespace GeckoHelpersNS {
 

@@ -9,10 +9,11 @@
 #include <algorithm>
 
 #include "common/log/log_helper.h"
+#include "common/navigation/event_params.h"
 #include "common/subclass/bho_window_props.h"
 #include "common/utility/platform.h"
 #include "common/url/page_address.h"
-#include "ie/core/event_params.h"
+#include "ie/core/browser_online.h"
 
 namespace KestrinIENS {
 
@@ -210,7 +211,7 @@ STDMETHODIMP CKestrinBho::SetSite(IUnknown* site) {
   site_ = site;
   browser_ = browser;
   top_browser_ = browser;  // a second counted reference: recognises top-level events
-  lookup_->SetBrowser(browser_.get());
+  lookup_->SetBackOnline(BrowserBackOnline(browser_.get()));
 
   SHANDLE_PTR handle = 0;
   HWND browser_window = nullptr;
@@ -333,7 +334,7 @@ void CKestrinBho::ReleaseSite() {
   DetachPageEvents();
   lock_area_hover_ = false;
   tab_active_ = false;
-  if (lookup_) lookup_->SetBrowser(nullptr);
+  if (lookup_) lookup_->SetBackOnline(nullptr);
   top_browser_.Release();
   browser_.Release();
   site_.Release();

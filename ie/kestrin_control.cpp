@@ -12,7 +12,7 @@
 #include "common/url/page_address.h"
 #include "common/utility/platform.h"
 #include "common/utility/window_ids.h"
-#include "ie/core/site_seal_lookup.h"
+#include "common/siteseal/site_seal_lookup.h"
 #include "ie/kr_protocol.h"
 #include "platform/com/com_values.h"
 #include "platform/win/gdi.h"

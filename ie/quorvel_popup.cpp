@@ -6,7 +6,7 @@
 #include "common/utility/platform.h"
 #include "common/utility/window_ids.h"
 #include "common/web/server_request.h"
-#include "ie/core/site_seal_lookup.h"
+#include "common/siteseal/site_seal_lookup.h"
 #include "platform/com/com_values.h"
 #include "platform/win/module.h"
 

@@ -1,4 +1,4 @@
-#include "ie/core/connection_state.h"
+#include "common/siteseal/connection_state.h"
 
 #include <wininet.h>
 
