@@ -1,7 +1,7 @@
 #include "common/siteseal/site_seal_lookup.h"
 
-#include "common/url/page_address.h"
 #include "common/siteseal/connection_state.h"
+#include "common/url/page_address.h"
 #include "platform/win/scoped_handle.h"
 
 const char kDefaultLookupHost[] = "ostrada.torvangroup.com";

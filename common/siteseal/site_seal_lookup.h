@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "common/web/server_request.h"
 #include "common/siteseal/lookup_reply.h"
+#include "common/web/server_request.h"
 
 // The page's site-seal model as the lookup fills it.
 class ISiteSealList {

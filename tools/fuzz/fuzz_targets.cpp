@@ -8,6 +8,7 @@
 #include "common/crypto/cert_helpers.h"
 #include "common/nlrcert/nlr_certificate.h"
 #include "common/nlrcert/nlr_data.h"
+#include "common/siteseal/site_seal_lookup.h"
 #include "common/update/base64.h"
 #include "common/update/update_file.h"
 #include "common/update/update_reader.h"
@@ -15,7 +16,6 @@
 #include "common/utility/region.h"
 #include "common/web/server_request.h"
 #include "common/windowing/picture_ex_wnd.h"
-#include "common/siteseal/site_seal_lookup.h"
 #include "tools/fuzz/fuzz_target.h"
 
 namespace KestrinFuzz {
