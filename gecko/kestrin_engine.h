@@ -15,12 +15,12 @@
 #include "common/settings/settings.h"
 #include "common/shadowmouse/shadow_mouse.h"
 #include "common/siteseal/nlr_list.h"
+#include "common/siteseal/site_seal_lookup.h"
 #include "common/warning/warning_window.h"
 #include "common/web/server_request.h"
 #include "common/windowing/validation_border.h"
 #include "gecko/kestrin_interfaces.h"
 #include "gecko/ssl_verify_gecko.h"
-#include "ie/core/site_seal_lookup.h"
 
 namespace GeckoHelpersNS {
 

@@ -4,7 +4,7 @@
 
 #include <new>
 
-#include "ie/core/event_params.h"
+#include "common/navigation/event_params.h"
 #include "platform/com/com_values.h"
 
 namespace {

@@ -9,10 +9,12 @@
 #include <algorithm>
 
 #include "common/log/log_helper.h"
+#include "common/navigation/event_params.h"
 #include "common/subclass/bho_window_props.h"
 #include "common/utility/platform.h"
 #include "common/url/page_address.h"
-#include "ie/core/event_params.h"
+#include "ie/core/browser_online.h"
+#include "platform/win/module.h"
 
 namespace KestrinIENS {
 
@@ -228,7 +230,7 @@ bool CKestrinBho::IdentifyHost(IUnknown* site) {
   site_ = site;
   browser_ = browser;
   top_browser_ = browser;  // a second counted reference: recognises top-level events
-  lookup_->SetBrowser(browser_.get());
+  lookup_->SetBackOnline(BrowserBackOnline(browser_.get()));
   tray_checked_ = false;
   return true;
 }
@@ -344,7 +346,7 @@ void CKestrinBho::ReleaseSite() {
   DetachPageEvents();
   lock_area_hover_ = false;
   tab_active_ = false;
-  if (lookup_) lookup_->SetBrowser(nullptr);
+  if (lookup_) lookup_->SetBackOnline(nullptr);
   top_browser_.Release();
   browser_.Release();
   site_.Release();
@@ -675,7 +677,7 @@ void CKestrinBho::CheckTrayProgram() {
   auto check = [] {
     if (!UtilityClassesNS::IsTrayProgramRunning()) UtilityClassesNS::LaunchTrayProgram();
   };
-  if (!WebUtilsNS::HandToBackground(check)) check();
+  if (!KestrinWinNS::RunInBackground(check)) check();
 }
 
 void CKestrinBho::HideBorder(WindowingNS::HideOrigin origin, bool force) { border_->HideBorder(origin, force); }

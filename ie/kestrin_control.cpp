@@ -9,10 +9,10 @@
 #include "common/crypto/cert_helpers.h"
 #include "common/nlrcert/hallmark_store.h"
 #include "common/nlrcert/nlr_data.h"
+#include "common/siteseal/site_seal_lookup.h"
 #include "common/url/page_address.h"
 #include "common/utility/platform.h"
 #include "common/utility/window_ids.h"
-#include "ie/core/site_seal_lookup.h"
 #include "ie/kr_protocol.h"
 #include "platform/com/com_values.h"
 #include "platform/win/gdi.h"
@@ -407,7 +407,7 @@ void CKestrinControl::CertificateStep() {
   CKestrinControl* self = this;
   // The answer comes back through the download's request object: a control that went (and
   // its request with it) hears nothing.
-  if (poster && WebUtilsNS::HandToBackground([verdicts, der, poster, round, self, page_url] {
+  if (poster && KestrinWinNS::RunInBackground([verdicts, der, poster, round, self, page_url] {
         DWORD bits = verdicts->Get(der.data(), static_cast<DWORD>(der.size()));
         poster([self, round, page_url, bits] {
           if (self->download_round_ == round) self->VerifyStep(page_url, bits);

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "common/log/log_helper.h"
 #include "ie/html_event_handler.h"
 #include "ie/kestrin_bho.h"
 #include "ie/kestrin_control.h"
@@ -12,6 +13,7 @@
 #include "platform/activex/registrar.h"
 #include "platform/activex/type_library.h"
 #include "platform/com/com_object.h"
+#include "platform/win/worker_thread.h"
 
 extern "C" const CLSID CLSID_KestrinBho = {0x60F0F632, 0xE1EE, 0x4B8C,
                                            {0xA1, 0xC5, 0x73, 0x74, 0xA1, 0x90, 0xB5, 0xE7}};
@@ -62,6 +64,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   if (reason == DLL_PROCESS_ATTACH) {
     g_module = instance;
     DisableThreadLibraryCalls(instance);
+    // A task of the add-on's workers that throws is written to the add-on's log.
+    KestrinWinNS::SetWorkerFaultLog(&LogHelperNS::LogWorkerFault);
   }
   return TRUE;
 }

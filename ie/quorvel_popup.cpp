@@ -2,11 +2,11 @@
 
 #include <exdisp.h>
 
+#include "common/siteseal/site_seal_lookup.h"
 #include "common/sslverify/ssl_verify_popup.h"
 #include "common/utility/platform.h"
 #include "common/utility/window_ids.h"
 #include "common/web/server_request.h"
-#include "ie/core/site_seal_lookup.h"
 #include "platform/com/com_values.h"
 #include "platform/win/module.h"
 #include "platform/win/prop_subclass.h"

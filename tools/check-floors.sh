@@ -5,7 +5,9 @@
 #  - common/ or toolkit/ includes anything but platform/ and its own area;
 #  - a program or library (anything outside tests/) includes a test source;
 #  - a lower area includes a higher one (platform < common, toolkit < ie, gecko, setup, tray,
-#    elevate < tools, bench).
+#    elevate < tools, bench);
+#  - one browser's add-on includes the other's (ie/ and gecko/ stand side by side), or the
+#    Firefox component links a library of ie/.
 #   tools/check-floors.sh [source-root]
 set -u
 root=$(cd "${1:-$(dirname "$0")/..}" && pwd)
@@ -36,9 +38,17 @@ find platform common toolkit ie gecko setup tray elevate tools bench tests -type
       else if (area == "platform") why = "platform/ includes only platform/"
       else if (area == "common" || area == "toolkit") { if (to != "platform") why = area "/ includes only platform/ and itself" }
       else if (floor[to] > floor[area]) why = area "/ is below " to "/"
+      else if ((area == "ie" && to == "gecko") || (area == "gecko" && to == "ie"))
+        why = area "/ stands beside " to "/, not above it"
       if (why != "") { printf "%s:%s: %s (%s)\n", file, line, target, why; bad = 1 }
     }
-    END {
-      if (!bad) print "floors kept"
-      exit bad
-    }'
+    END { exit bad }'
+status=$?
+
+# The libraries of ie/ are named kestrin_ie*; the Firefox component links none of them.
+if grep -nE '(^|[^[:alnum:]_])kestrin_ie[[:alnum:]_]*' gecko/CMakeLists.txt 2>/dev/null |
+     sed -E 's|^([0-9]+):|gecko/CMakeLists.txt:\1: |; s|$| (gecko/ links a library of ie/)|' | grep .; then
+  status=1
+fi
+[ "$status" = 0 ] && echo "floors kept"
+exit "$status"

@@ -366,4 +366,12 @@ bool CLogHelper::SetUpConsole() {
 
 void Log(const char* text, int level, bool stamp) { CLogHelper::GetInstance()->Log(text, level, stamp); }
 
+void LogWorkerFault(const char* worker, const char* what) {
+  std::string line = "A task of the ";
+  line += worker ? worker : "?";
+  line += " worker ended with an exception: ";
+  line += what ? what : "";
+  Log(line.c_str(), 1, true);
+}
+
 }  // namespace LogHelperNS

@@ -138,4 +138,8 @@ class CLogHelper {
 // The forwarding step of the system's diagnostic calls: hands the text to the process logger.
 void Log(const char* text, int level, bool stamp);
 
+// The process logger as the platform's worker fault log (KestrinWinNS::SetWorkerFaultLog): a
+// task that ended with an exception is logged at level 1.
+void LogWorkerFault(const char* worker, const char* what);
+
 }  // namespace LogHelperNS

@@ -13,8 +13,10 @@
 #include "common/nlrcert/nlr_certificate.h"
 #include "common/siteseal/sha_digest.h"
 #include "common/url/page_address.h"
+#include "common/web/host_resolver.h"
 #include "platform/com/com_ptr.h"
 #include "platform/com/com_values.h"
+#include "platform/win/module.h"
 
 namespace {
 
@@ -359,11 +361,16 @@ void CNLRList::AskVerdict(size_t record) {
     verdicts->Get(der.data(), static_cast<DWORD>(der.size()));
     *address_bits = facts->loads && facts->names_addresses && address.found ? AddressBitsOf(der, address.address) : 0;
   };
-  if (poster && WebUtilsNS::HandToBackground([judge, der, address, poster, self] {
-        DWORD address_bits = 0;
-        judge(&address_bits);
-        poster([self, der, address, address_bits] { self->OnVerdict(der, address, address_bits); });
-      }))
+  // A moment later: the browser's thread hands work over in bursts (a navigation's events),
+  // and the worker's start would contend with the rest of the burst.
+  const DWORD kHandOverMs = 2;
+  if (poster && KestrinWinNS::RunInBackground(
+                    [judge, der, address, poster, self] {
+                      DWORD address_bits = 0;
+                      judge(&address_bits);
+                      poster([self, der, address, address_bits] { self->OnVerdict(der, address, address_bits); });
+                    },
+                    kHandOverMs))
     return;
   // Nothing runs in the background: the work is done here, rather than never.
   DWORD address_bits = 0;

@@ -124,9 +124,7 @@ bool CSslVerifyTrustedList::RebuildInBackground() {
   WebUtilsNS::CServerRequest::ThreadPoster poster = poster_;
   std::string path = update_path_;
   CSslVerifyTrustedList* self = this;
-  // Handed over through the request thread: the background worker may have ended since its last
-  // work, and starting it again is not the browser thread's cost.
-  return WebUtilsNS::HandToBackground([poster, path, walked, self] {
+  return KestrinWinNS::RunInBackground([poster, path, walked, self] {
     auto logos = std::make_shared<Logos>();
     UpdateUtilsNS::UpdateDocument read;
     bool same = false;

@@ -10,7 +10,8 @@ namespace UtilityClassesNS {
 namespace WindowIds {
 
 // Posted to our own windows (range WM_APP + 0x000 to WM_APP + 0x3FF; the HTTP client's
-// completions use WM_APP + 5000 to WM_APP + 5004, see common/web/server_request.h).
+// reports are numbered WM_APP + 5000 to WM_APP + 5004 and its window's one message is
+// WM_APP + 5005, see common/web/server_request.h).
 const UINT kMsgVerifierEvent = WM_APP + 0x21;             // verifier: observer event from another thread
 const UINT kMsgBorderShow = WM_APP + 0x101;               // validation border: show, from another thread
 const UINT kMsgBorderHide = WM_APP + 0x102;               // validation border: hide, from another thread

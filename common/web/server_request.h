@@ -1,10 +1,10 @@
 // Asynchronous HTTP GET over WinHTTP. Every request object owns a hidden message-only window,
-// made with its first request; WinHTTP's worker threads queue each result for it, and one
-// message tells the object's thread of all the results that came meanwhile (2 ms after the
-// last of the object's requests in flight ended, or 50 ms after the first result waited), so
+// made with its first request; WinHTTP's worker threads queue each report for it, and one
+// message tells the object's thread of all the reports that came meanwhile (shortly after the
+// last of the object's requests in flight ended, or a while after the first report waited), so
 // waiters are always called on the thread that sends the requests (that thread must pump
-// messages). Requests may also be handed to the process's request thread, which opens and
-// sends them. Also: the URL change tracker, the URL builder and the host-name resolver.
+// messages). A request is opened and sent either on the calling thread or on the process's
+// request thread; both roads share the object's set-up, clean-up and session settings.
 #pragma once
 
 #include <windows.h>
@@ -15,14 +15,15 @@
 #include <string>
 #include <vector>
 
+#include "common/web/body_decoder.h"
+#include "common/web/url_helpers.h"
 #include "platform/win/window.h"
-
-struct z_stream_s;
+#include "platform/win/winhttp_handle.h"
+#include "platform/win/worker_thread.h"
 
 namespace WebUtilsNS {
 
-// What a request reports (the certificate collector posts them to its window with the request
-// context as WPARAM; a CServerRequest queues them for its window).
+// What a request reports: the kinds of the reports a CServerRequest queues for its thread.
 const UINT WM_SERVER_REQUEST_COMPLETE = WM_APP + 5000;    // 0x9388, LPARAM 0
 const UINT WM_SERVER_REQUEST_FAILED = WM_APP + 5001;      // 0x9389, LPARAM 0
 const UINT WM_SERVER_REQUEST_LENGTH = WM_APP + 5002;      // 0x938A, LPARAM Content-Length
@@ -69,102 +70,31 @@ class IRequestWaiterEx : public IRequestWaiter {
   ~IRequestWaiterEx() {}
 };
 
-// Scheme codes of a cracked URL.
-enum UrlScheme { URL_SCHEME_NONE = 0, URL_SCHEME_HTTP = 1, URL_SCHEME_HTTPS = 2, URL_SCHEME_FTP = 3,
-                 URL_SCHEME_FILE = 4 };
+// The process's request thread: it opens and sends the requests handed over with QueueRequest,
+// closes the handles of requests that ended and tells request objects of reports held back, so
+// that neither the threads queueing requests nor WinHTTP's own threads wait on that work. It
+// ends after a while without work.
+KestrinWinNS::CWorkerThread& RequestThread();
 
-// The parts of an http or https URL (WinHttpCrackUrl). Without an explicit port the port is
-// the scheme's own default (80 for http, 443 for https).
-class CCrackedUrl {
- public:
-  bool Crack(const char* url);
-  bool Crack(const wchar_t* url);
-  void Clear();
-
-  int scheme = URL_SCHEME_NONE;
-  std::wstring host;
-  INTERNET_PORT port = 0;
-  std::wstring path;
-  std::wstring extra;  // "?query#fragment"
-};
-
-class CServerRequestBase : public KestrinWinNS::CWindowBase {
- public:
-  // Every request's connection and request handles; destroying it closes both.
-  class CAsyncContextBase {
-   public:
-    CAsyncContextBase() {}
-    virtual ~CAsyncContextBase();
-
-    HINTERNET connection = nullptr;
-    HINTERNET request = nullptr;
-
-   private:
-    CAsyncContextBase(const CAsyncContextBase&) = delete;
-    CAsyncContextBase& operator=(const CAsyncContextBase&) = delete;
-  };
-
-  // The user agent as text or as the number of a string resource of this module.
-  explicit CServerRequestBase(const char* user_agent);
-  explicit CServerRequestBase(UINT user_agent_resource);
-
-  // Window messages of the hidden window; true when handled (result set).
-  BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override;
-  // Destroys the window (requests still in flight are dropped unheard) and closes the session.
-  ~CServerRequestBase() override;
-  // Installs the status callback of the request kind on the session.
-  virtual bool SetStatusCallback() = 0;
-
-  // Null until the first request.
-  HWND GetWindow() const { return GetHwnd(); }
-
-  // The time-out of every WinHTTP phase (resolve, connect, send, receive) for sessions opened
-  // after this call. 60000 ms unless changed.
-  void SetTimeout(DWORD milliseconds) { timeout_ms_ = milliseconds; }
-
- protected:
-  // Opens the session on first use, then the connection and a GET request for `url` into
-  // `context`. False on any failure (the context keeps whatever handles were opened).
-  bool OpenRequest(const char* url, DWORD flags, CAsyncContextBase* context);
-  // For SetStatusCallback: installs `callback` for all completions; on failure the session
-  // is closed again.
-  bool InstallStatusCallback(WINHTTP_STATUS_CALLBACK callback);
-  // Opens the connection and a GET request for the cracked `url` on `session` into `context`.
-  static bool OpenOn(HINTERNET session, const CCrackedUrl& url, DWORD flags, DWORD timeout_ms,
-                     CAsyncContextBase* context);
-  // Posts `message` for `context` to `window`; when that fails the context is destroyed here.
-  static void PostOrDestroy(HWND window, UINT message, CAsyncContextBase* context, LPARAM lparam);
-  // The hidden window, made when first needed.
-  bool MakeWindow();
-  DWORD timeout_ms() const { return timeout_ms_; }
-
-  HINTERNET session_ = nullptr;
-  CCrackedUrl url_;
-  std::wstring user_agent_;
-
- private:
-  CServerRequestBase(const CServerRequestBase&) = delete;
-  CServerRequestBase& operator=(const CServerRequestBase&) = delete;
-
-  void CloseSession();
-
-  DWORD timeout_ms_ = 60000;
-};
-
-class CServerRequest : public CServerRequestBase {
+class CServerRequest : public KestrinWinNS::CWindowBase {
   struct CShared;
 
  public:
   enum Encoding { ENCODING_IDENTITY = 0, ENCODING_GZIP = 1, ENCODING_DEFLATE = 2 };
 
-  class CAsyncContext : public CAsyncContextBase {
+  // One request: its handles (closed when it ends), what the waiter is to hear and how the
+  // body came so far.
+  class CAsyncContext {
    public:
-    ~CAsyncContext() override;
+    CAsyncContext() {}
+    virtual ~CAsyncContext();
     // Largest body accepted, received or inflated.
     virtual DWORD BodyLimit() const { return kMaxResponseBody; }
     // True when the caller set the limit (and so hears OnSizeLimitExceeded).
     virtual bool HasCallerLimit() const { return false; }
 
+    KestrinWinNS::CScopedInternetHandle connection;
+    KestrinWinNS::CScopedInternetHandle request;
     DWORD request_id = 0;
     DWORD received = 0;
     std::vector<BYTE> body;
@@ -177,16 +107,28 @@ class CServerRequest : public CServerRequestBase {
     DWORD error = 0;          // WinHTTP's error of a failed request
     DWORD http_status = 0;    // the response's status code, once the headers came
     bool success_only = false;  // REQUEST_FLAG_HTTP_SUCCESS
+
+   private:
+    CAsyncContext(const CAsyncContext&) = delete;
+    CAsyncContext& operator=(const CAsyncContext&) = delete;
   };
 
+  // The user agent as text or as the number of a string resource of this module. The hidden
+  // window is made with the first request: most request objects of a browser window never send one.
   explicit CServerRequest(const char* user_agent);
   explicit CServerRequest(UINT user_agent_resource);
-  // Requests still in flight end unheard.
+  // Requests still in flight end unheard; the window goes and the session closes.
   ~CServerRequest() override;
 
   BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
                             LRESULT& result) override;
-  bool SetStatusCallback() override;
+
+  // Null until the first request.
+  HWND GetWindow() const { return GetHwnd(); }
+
+  // The time-out of every WinHTTP phase (resolve, connect, send, receive) for sessions opened
+  // after this call. 60000 ms unless changed.
+  void SetTimeout(DWORD milliseconds) { timeout_ms_ = milliseconds; }
 
   // False without URL or waiter, or when the request could not be sent (the waiter then hears
   // nothing). Otherwise the waiter hears exactly one of OnRequestComplete or OnRequestFailed
@@ -216,50 +158,63 @@ class CServerRequest : public CServerRequestBase {
   typedef std::function<bool(std::function<void()>)> ThreadPoster;
   ThreadPoster GetThreadPoster();
 
-  // Decodes a complete gzip member (RFC 1952) into `out`, refusing more than `limit` bytes.
-  // Result: 0 done, ERROR_INVALID_DATA bad data, ERROR_FILE_TOO_LARGE over the limit (then
-  // *produced holds the bytes reached when it stopped), ERROR_NOT_ENOUGH_MEMORY.
-  DWORD DecodeGzip(const BYTE* data, size_t size, DWORD limit, std::vector<BYTE>* out, DWORD* produced);
-  // The same for a deflate body: zlib-wrapped (RFC 1950) or raw (RFC 1951).
-  DWORD DecodeDeflate(const BYTE* data, size_t size, DWORD limit, std::vector<BYTE>* out, DWORD* produced);
-
  protected:
-  static void CALLBACK StatusCallback(HINTERNET handle, DWORD_PTR context, DWORD status, void* info,
-                                      DWORD info_length);
-  // The status callback of this kind of request object.
-  virtual WINHTTP_STATUS_CALLBACK RequestCallback() const { return &CServerRequest::StatusCallback; }
-  // Queues a report of `context` for the object's thread (`message` is one of the report
-  // numbers above). A report of a request dropped or whose object is gone is not kept; when
-  // it ends the request, the context is disposed of.
-  static void Report(CAsyncContext* context, UINT message, LPARAM lparam);
-
- private:
   struct QueuedReport {
     UINT message;
     CAsyncContext* context;
     LPARAM lparam;
   };
+
+  static void CALLBACK StatusCallback(HINTERNET handle, DWORD_PTR context, DWORD status, void* info,
+                                      DWORD info_length);
+  // The status callback of this kind of request object, for both roads.
+  virtual WINHTTP_STATUS_CALLBACK RequestCallback() const { return &CServerRequest::StatusCallback; }
+  // Sends `context` (owned from here on) for `url` on the calling thread with `headers` (none
+  // when empty); false when it could not be sent (the context is then gone).
+  bool Send(const char* url, IRequestWaiter* waiter, DWORD request_id, DWORD flags, CAsyncContext* context,
+            const std::wstring& headers);
+  // Queues a report of `context` for the object's thread (`message` is one of the report
+  // kinds above). A report of a request dropped or whose object is gone is not kept; when
+  // it ends the request, the context is disposed of.
+  static void Report(CAsyncContext* context, UINT message, LPARAM lparam);
+  // Ends `context` with WinHTTP's `error` (a failed report).
+  static void Fail(CAsyncContext* context, DWORD error);
+  // Hands one report to its waiter, on the object's thread; true when it ended the request.
+  virtual bool HandleReport(const QueuedReport& report);
+
+ private:
+  CServerRequest(const CServerRequest&) = delete;
+  CServerRequest& operator=(const CServerRequest&) = delete;
+
+  // The one session policy: an asynchronous session for `user_agent` whose phases time out
+  // after `timeout_ms` and whose completions go to `callback`. Empty on failure.
+  static KestrinWinNS::CScopedInternetSession OpenSession(const std::wstring& user_agent, DWORD timeout_ms,
+                                                          WINHTTP_STATUS_CALLBACK callback);
+  // Opens the connection and a GET request for the cracked `url` on `session` into `context`.
+  static bool OpenOn(HINTERNET session, const CCrackedUrl& url, DWORD flags, DWORD timeout_ms,
+                     CAsyncContext* context);
+  // The one set-up of both roads: makes the window, fills `context` and counts it in flight.
+  bool Prepare(CAsyncContext* context, const char* url, IRequestWaiter* waiter, DWORD request_id, DWORD flags);
+  // The one clean-up of a request that never went out: no longer counted, and destroyed.
+  static void Abandon(CAsyncContext* context);
   // On the request thread, `after` ms after a report: posts WM_SERVER_REQUEST_RESULTS for the
   // reports waiting unless one is on its way.
   static void PostReports(const std::shared_ptr<CShared>& shared, DWORD after);
   static void DisposeAll(std::vector<QueuedReport>* reports);
-  static void StartQueued(CAsyncContext* context, const CCrackedUrl& url, DWORD flags, DWORD timeout_ms,
+  static void StartQueued(CAsyncContext* context, const CCrackedUrl& url, DWORD flags,
                           const std::wstring& headers);
+  bool MakeWindow();
   void DeliverReports();
-  // Hands one report to its waiter; true when it ended the request.
-  bool HandleReport(const QueuedReport& report);
-  DWORD Inflate(const BYTE* data, size_t size, int window_bits, DWORD limit, std::vector<BYTE>* out,
-                DWORD* produced, size_t* consumed);
   void HandleComplete(CAsyncContext* context);
   void HandleSizeLimit(CAsyncContext* context, DWORD size);
   std::wstring RequestHeaders() const;
 
-  struct ZStreamDeleter {
-    void operator()(z_stream_s* stream) const;
-  };
+  std::wstring user_agent_;
+  DWORD timeout_ms_ = 60000;
+  KestrinWinNS::CScopedInternetSession session_;  // the calling thread's road
   std::wstring extra_headers_;
   std::wstring caller_headers_;
-  std::unique_ptr<z_stream_s, ZStreamDeleter> zstream_;
+  CBodyDecoder decoder_;
   std::shared_ptr<CShared> shared_;
   bool queued_any_ = false;  // the request thread holds a session of this object's
 };
@@ -277,108 +232,15 @@ class CServerRequestEx : public CServerRequest {
   explicit CServerRequestEx(const char* user_agent) : CServerRequest(user_agent) {}
   explicit CServerRequestEx(UINT user_agent_resource) : CServerRequest(user_agent_resource) {}
 
-  bool SetStatusCallback() override;
-  WINHTTP_STATUS_CALLBACK RequestCallback() const override { return &CServerRequestEx::StatusCallbackEx; }
-
   // As SendRequest; an IRequestWaiterEx also hears the length, the progress and, when the body
   // would pass `size_limit` bytes (0: no limit of the caller's), OnSizeLimitExceeded.
   bool SendLimitedRequest(const char* url, IRequestWaiter* waiter, DWORD request_id, DWORD flags,
                           DWORD size_limit);
 
  protected:
+  WINHTTP_STATUS_CALLBACK RequestCallback() const override { return &CServerRequestEx::StatusCallbackEx; }
   static void CALLBACK StatusCallbackEx(HINTERNET handle, DWORD_PTR context, DWORD status, void* info,
                                         DWORD info_length);
 };
-
-// Follows the top-level URL of a browser window and tells how it changed.
-class CUrlChangeTracker {
- public:
-  enum ChangeState {
-    CHANGE_NOT_WEB = 0,        // not an http or https URL
-    CHANGE_NONE = 1,           // same host and scheme
-    CHANGE_TO_HTTPS = 2,       // same host, scheme changed to https
-    CHANGE_TO_HTTP = 3,        // same host, scheme changed to http
-    CHANGE_HOST = 4,           // another host (the first URL always is)
-  };
-
-  CUrlChangeTracker() {}
-  void Update(const char* url);
-
-  int GetState() const { return state_; }
-  int GetScheme() const { return url_.scheme; }
-  const std::wstring& GetHost() const { return url_.host; }
-  const CCrackedUrl& GetUrl() const { return url_; }
-
- private:
-  CCrackedUrl url_;
-  std::wstring previous_host_;
-  int previous_scheme_ = URL_SCHEME_NONE;
-  int state_ = CHANGE_NONE;
-  bool has_host_ = false;
-};
-
-// Builds a URL with escaped query parameters.
-class CUrlBuilder {
- public:
-  bool SetUrl(const char* url, bool raw);
-  bool AddParameter(const char* name, const char* value, bool raw);
-  bool AddParameter(UINT name_resource, const char* value, bool raw);
-
-  const std::string& GetUrl() const { return url_; }
-  bool HasQuery() const { return has_query_; }
-
-  // Escapes unsafe characters of `text` as WinHttpCreateUrl does with ICU_ESCAPE.
-  static bool Escape(std::string* text);
-
- private:
-  std::string url_;
-  bool has_query_ = false;
-};
-
-// Host-name look-up (IPv4) through Winsock.
-class CIPHelper {
- public:
-  CIPHelper();
-  virtual ~CIPHelper();
-
-  // The first IPv4 address of `host`, in network byte order.
-  bool GetHostAddress(const char* host, DWORD* address);
-  // The same for the host of an http or https URL.
-  bool GetUrlHostAddress(const char* url, DWORD* address);
-
- private:
-  CIPHelper(const CIPHelper&) = delete;
-  CIPHelper& operator=(const CIPHelper&) = delete;
-
-  CCrackedUrl url_;
-  bool started_ = false;
-};
-
-// Hands `work` to the process's background worker (KestrinWinNS::RunInBackground) from the
-// request thread: waking the worker is a server call under Wine (25 us median, hundreds of
-// microseconds when the machine is busy) that the calling thread is spared; waking the request
-// thread costs it about a microsecond. Work the worker cannot take runs on the request thread.
-// False when the work could not be handed over (it is then dropped).
-bool HandToBackground(std::function<void()> work);
-
-// Runs `work` on a thread of its own, started from the request thread (so the caller's thread
-// pays about a microsecond): for a wait that must hold back no other work, such as one host's
-// name resolution. The thread keeps this module loaded while it runs. False when the work
-// could not be handed over (it is then dropped).
-bool RunOnThreadOfItsOwn(std::function<void()> work);
-
-// Looks up the IPv4 address of `host` (network byte order) off the calling thread, each host on
-// its own thread so that a slow name server for one host holds back no other host's work. An
-// answer is kept for a minute: a host asked again meanwhile is answered from it, and a host
-// whose look-up is under way gets the same answer. `done` runs on the resolving thread (or at
-// once on the caller's, with a kept answer); false when the look-up could not be started
-// (`done` then never runs).
-bool ResolveHost(const std::string& host, std::function<void(bool found, DWORD address)> done);
-// Tests: replaces the look-up ResolveHost runs (null: Winsock's) and forgets the kept answers.
-typedef bool (*HostLookupFn)(const char* host, DWORD* address);
-void SetHostLookupForTest(HostLookupFn lookup);
-
-// Loads a string resource of the module holding this code (ANSI).
-std::string LoadResourceString(UINT id);
 
 }  // namespace WebUtilsNS

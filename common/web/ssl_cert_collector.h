@@ -1,6 +1,7 @@
 // Collects the server certificate of an https site: sends a secure request to the URL, takes
 // the certificate the TLS handshake produced and abandons the request before any response is
-// read. The waiter is called on the thread that built the collector.
+// read. The waiter is called on the thread that built the collector, with the reports of the
+// request layer.
 #pragma once
 
 #include <windows.h>
@@ -21,26 +22,21 @@ class ISslCollectWaiter {
   ~ISslCollectWaiter() {}
 };
 
-class CSslCertCollector : public CServerRequestBase {
+class CSslCertCollector : public CServerRequest {
  public:
-  class CAsyncContext : public CAsyncContextBase {
-   public:
-    ISslCollectWaiter* waiter = nullptr;
-    HWND window = nullptr;
-  };
-
-  explicit CSslCertCollector(const char* user_agent) : CServerRequestBase(user_agent) {}
-  explicit CSslCertCollector(UINT user_agent_resource) : CServerRequestBase(user_agent_resource) {}
-
-  BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
-                            LRESULT& result) override;
-  bool SetStatusCallback() override;
+  explicit CSslCertCollector(const char* user_agent) : CServerRequest(user_agent) {}
+  explicit CSslCertCollector(UINT user_agent_resource) : CServerRequest(user_agent_resource) {}
 
   // False without URL or waiter, or when the request could not be sent (the waiter then hears
   // nothing). Otherwise the waiter hears exactly one of its two operations.
   bool Collect(const char* url, ISslCollectWaiter* waiter);
 
  protected:
+  WINHTTP_STATUS_CALLBACK RequestCallback() const override { return &CSslCertCollector::StatusCallback; }
+  bool HandleReport(const QueuedReport& report) override;
+
+ private:
+  class CCollectContext;
   static void CALLBACK StatusCallback(HINTERNET handle, DWORD_PTR context, DWORD status, void* info,
                                       DWORD info_length);
 };

@@ -10,12 +10,11 @@ namespace KestrinWinNS {
 
 HMODULE CodeModule();
 
-// Runs `work` on the process's background thread, after the work posted before it: for waits
-// (the network, name resolution) that must not block a window's thread. The thread keeps the
-// module holding this code loaded while it runs and ends after a while without work. The work
-// shares nothing with its caller but what it holds itself. False when the work could not be
-// posted (it is then dropped).
-bool RunInBackground(std::function<void()> work);
+// Runs `work` on the process's background worker (a CWorkerThread), after the work posted
+// before it and not before `delay_ms` have passed: for waits (the network, name resolution,
+// chain walks) that must not block a window's thread. The work shares nothing with its caller
+// but what it holds itself. False when the work could not be posted (it is then dropped).
+bool RunInBackground(std::function<void()> work, DWORD delay_ms = 0);
 
 // A function of a system library that is rarely needed, loaded from the system folder when
 // first asked for (the library then stays loaded): such libraries cost a browser window nothing

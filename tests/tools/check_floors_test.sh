@@ -55,6 +55,14 @@ write tray/up.cpp '#include "tools/pki/pki.h"'
 expect 1 'tray/up.cpp:1: tools/pki/pki.h (tray/ is below tools/)'
 rm "$tree/tray/up.cpp"
 
+write gecko/engine.cpp '#include "common/log/log.h"' '#include "ie/core/lookup.h"'
+expect 1 'gecko/engine.cpp:2: ie/core/lookup.h (gecko/ stands beside ie/, not above it)'
+rm "$tree/gecko/engine.cpp"
+
+write gecko/CMakeLists.txt 'kestrin_library(kestrin_gecko DEPS kestrin_url kestrin_ie_core)'
+expect 1 'gecko/CMakeLists.txt:1: kestrin_library(kestrin_gecko DEPS kestrin_url kestrin_ie_core) (gecko/ links a library of ie/)'
+write gecko/CMakeLists.txt 'kestrin_library(kestrin_gecko DEPS kestrin_url kestrin_sealookup)'
+
 expect 0 "floors kept"
 [ "$failures" -eq 0 ] && echo "all floor cases behave"
 exit "$failures"

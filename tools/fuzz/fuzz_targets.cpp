@@ -8,6 +8,7 @@
 #include "common/crypto/cert_helpers.h"
 #include "common/nlrcert/nlr_certificate.h"
 #include "common/nlrcert/nlr_data.h"
+#include "common/siteseal/site_seal_lookup.h"
 #include "common/update/base64.h"
 #include "common/update/update_file.h"
 #include "common/update/update_reader.h"
@@ -15,7 +16,6 @@
 #include "common/utility/region.h"
 #include "common/web/server_request.h"
 #include "common/windowing/picture_ex_wnd.h"
-#include "ie/core/site_seal_lookup.h"
 #include "tools/fuzz/fuzz_target.h"
 
 namespace KestrinFuzz {
@@ -132,12 +132,12 @@ void RegionResource(const BYTE* data, size_t size) {
 }
 
 void Inflate(const BYTE* data, size_t size, bool gzip) {
-  WebUtilsNS::CServerRequest request("kestrin-fuzz");
+  WebUtilsNS::CBodyDecoder decoder;
   std::vector<BYTE> out;
   DWORD produced = 0;
   const DWORD kLimit = 4 << 20;
-  DWORD error = gzip ? request.DecodeGzip(data, size, kLimit, &out, &produced)
-                     : request.DecodeDeflate(data, size, kLimit, &out, &produced);
+  DWORD error = gzip ? decoder.DecodeGzip(data, size, kLimit, &out, &produced)
+                     : decoder.DecodeDeflate(data, size, kLimit, &out, &produced);
   if (out.size() > kLimit) Fail("more bytes than the limit");
   (void)error;
 }

@@ -6,10 +6,13 @@
 #include <stdio.h>
 
 #include <algorithm>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "common/utility/platform.h"
+#include "platform/win/scoped_handle.h"
+#include "platform/win/worker_thread.h"
 #include "tests/common/log/log_test_support.h"
 #include "tests/common/settings/user_key_override.h"
 
@@ -229,6 +232,30 @@ TEST_F(LoggerTest, DiagnosticCallsReachTheProcessLogger) {
   DeleteFileA(log_path_.c_str());
   LogHelperNS::Log("diagnostic line", 3, false);
   EXPECT_EQ("No DateTime stamp [Level 3]- diagnostic line\r\n\r\n", Written());
+}
+
+// A worker's task that throws is written to the process log once the log is the fault log.
+TEST_F(LoggerTest, AWorkersFaultReachesTheProcessLog) {
+  ASSERT_TRUE(SetLogDword("LogLevel", 3));
+  CLogHelper* logger = CLogHelper::GetInstance();
+  ASSERT_EQ(3, logger->GetLevel());
+  log_path_ = logger->GetLogFilePath();
+  DeleteFileA(log_path_.c_str());
+  KestrinWinNS::WorkerFaultLog previous = KestrinWinNS::SetWorkerFaultLog(&LogWorkerFault);
+  {
+    KestrinWinNS::CWorkerThread worker("lookup", 1000);
+    KestrinWinNS::CScopedKernelHandle done(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    HANDLE signal = done.Get();
+    ASSERT_TRUE(worker.Post([] { throw std::runtime_error("reply cut short"); }));
+    ASSERT_TRUE(worker.Post([signal] { SetEvent(signal); }));
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(done.Get(), kWriteWaitMs));
+  }
+  KestrinWinNS::SetWorkerFaultLog(previous);
+  const std::string written = Written();
+  EXPECT_NE(std::string::npos, written.find("[Level 1] - ")) << written;  // stamped, at level 1
+  EXPECT_NE(std::string::npos,
+            written.find(" - A task of the lookup worker ended with an exception: reply cut short\r\n\r\n"))
+      << written;
 }
 
 // Console mode writes to the process's standard output; Wine refuses a second console here, so

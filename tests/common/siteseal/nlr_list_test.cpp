@@ -11,6 +11,7 @@
 #include "common/nlrcert/chain_verdicts.h"
 #include "common/nlrcert/nlr_certificate.h"
 #include "common/siteseal/nlr_list.h"
+#include "common/web/host_resolver.h"
 #include "tools/pagemodel/page_model.h"
 #include "tools/sealpki/seal_pki.h"
 #include "tools/testservice/test_env.h"

@@ -223,7 +223,7 @@ TEST_F(TrustedListTest, AListGoneBeforeItsReadEndedIsNotTouched) {
   // The read ends in the background (work handed over there runs in turn: once a later job
   // ran, the read has posted its answer); the answer finds no list.
   HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  ASSERT_TRUE(WebUtilsNS::HandToBackground([done] { SetEvent(done); }));
+  ASSERT_TRUE(KestrinWinNS::RunInBackground([done] { SetEvent(done); }));
   ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(done, 10000));
   CloseHandle(done);
   MSG msg;

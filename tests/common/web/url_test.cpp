@@ -1,7 +1,8 @@
 // URL cracking, the change tracker, the builder and the host resolver.
 #include <winsock2.h>
 
-#include "common/web/server_request.h"
+#include "common/web/host_resolver.h"
+#include "common/web/url_helpers.h"
 
 #include <gtest/gtest.h>
 

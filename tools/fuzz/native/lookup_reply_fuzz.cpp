@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "ie/core/lookup_reply.h"
+#include "common/siteseal/lookup_reply.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<BYTE> input(data, data + size);

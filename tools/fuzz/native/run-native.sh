@@ -26,7 +26,7 @@ build der_shape_fuzz "$src/tools/fuzz/native/der_shape_fuzz.cpp" "$src/common/de
 build gif_frames_fuzz "$src/tools/fuzz/native/gif_frames_fuzz.cpp" "$src/common/windowing/gif_frames.cpp"
 build page_address_fuzz "$src/tools/fuzz/native/page_address_fuzz.cpp" "$src/common/url/page_address.cpp" \
   "$src/tools/fuzz/native/windows_shim.cpp"
-build lookup_reply_fuzz "$src/tools/fuzz/native/lookup_reply_fuzz.cpp" "$src/ie/core/lookup_reply.cpp"
+build lookup_reply_fuzz "$src/tools/fuzz/native/lookup_reply_fuzz.cpp" "$src/common/siteseal/lookup_reply.cpp"
 build readable_xml_fuzz "$src/tools/fuzz/native/readable_xml_fuzz.cpp" "$src/common/update/readable_xml.cpp"
 for fuzzer in der_shape_fuzz gif_frames_fuzz page_address_fuzz lookup_reply_fuzz readable_xml_fuzz; do
   echo "native $fuzzer: $runs inputs"

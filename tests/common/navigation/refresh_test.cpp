@@ -1,4 +1,4 @@
-#include "ie/core/refresh_helper.h"
+#include "common/navigation/refresh_helper.h"
 
 #include <gtest/gtest.h>
 

@@ -3,19 +3,18 @@
 //
 // Request: GET http://<service host>/nlr_searcher/binary/certificate.asp
 //              ?v_querytype=NLR&v_search=<host in lower case>&v_serial=0
-// Reply:   read by ParseLookupReply (ie/core/lookup_reply.h).
+// Reply:   read by ParseLookupReply (common/siteseal/lookup_reply.h).
 #pragma once
 
 #include <windows.h>
-#include <exdisp.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "common/siteseal/lookup_reply.h"
 #include "common/web/server_request.h"
-#include "ie/core/lookup_reply.h"
-#include "platform/com/com_ptr.h"
 
 // The page's site-seal model as the lookup fills it.
 class ISiteSealList {
@@ -52,8 +51,9 @@ class CSiteSealLookup {
   CSiteSealLookup(ISiteSealList* list, WebUtilsNS::IRequestWaiter* waiter);
   virtual ~CSiteSealLookup();
 
-  // The browser whose page is looked up: set online again when the system was offline.
-  void SetBrowser(IWebBrowser2* browser);
+  // Run when a lookup found the system offline and put it online again: the browser whose
+  // page is looked up is to go online and load the page again. Null: nothing is run.
+  void SetBackOnline(std::function<void()> back_online) { back_online_ = std::move(back_online); }
   void SetServiceHost(const std::string& host) { service_host_ = host; }
 
   // A top-level navigation is starting: the connected state that its lookup reads is asked
@@ -82,7 +82,7 @@ class CSiteSealLookup {
 
   ISiteSealList* list_;
   WebUtilsNS::IRequestWaiter* waiter_;
-  KestrinComNS::CComPtr<IWebBrowser2> browser_;
+  std::function<void()> back_online_;
   std::unique_ptr<WebUtilsNS::CServerRequest> request_;
   std::string service_host_;
   std::string current_host_;

@@ -1,4 +1,4 @@
-#include "ie/core/lookup_reply.h"
+#include "common/siteseal/lookup_reply.h"
 
 #include <limits.h>
 #include <string.h>

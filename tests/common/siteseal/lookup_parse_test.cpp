@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "ie/core/site_seal_lookup.h"
+#include "common/siteseal/site_seal_lookup.h"
 
 namespace {
 

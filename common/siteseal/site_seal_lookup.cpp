@@ -1,7 +1,7 @@
-#include "ie/core/site_seal_lookup.h"
+#include "common/siteseal/site_seal_lookup.h"
 
+#include "common/siteseal/connection_state.h"
 #include "common/url/page_address.h"
-#include "ie/core/connection_state.h"
 #include "platform/win/scoped_handle.h"
 
 const char kDefaultLookupHost[] = "ostrada.torvangroup.com";
@@ -41,8 +41,6 @@ CSiteSealLookup::CSiteSealLookup(ISiteSealList* list, WebUtilsNS::IRequestWaiter
 void CSiteSealLookup::PrepareLookup() { PrepareConnectedState(); }
 
 CSiteSealLookup::~CSiteSealLookup() = default;
-
-void CSiteSealLookup::SetBrowser(IWebBrowser2* browser) { browser_ = browser; }
 
 bool CSiteSealLookup::GetConnectedState(DWORD* flags) { return QueryConnectedState(flags); }
 
@@ -95,10 +93,7 @@ bool CSiteSealLookup::LookupSiteSeals(const char* url) {
   if (flags & kConnectionOffline) {
     if (parameters != 3 || !GoOnline(request_url.c_str())) return false;
     // The system is online again: so must the browser be, and the page is loaded again.
-    if (browser_) {
-      browser_->put_Offline(VARIANT_FALSE);
-      browser_->Refresh();
-    }
+    if (back_online_) back_online_();
   }
 
   // Handed to the request object's thread: nothing of WinHTTP runs on the browser's thread.

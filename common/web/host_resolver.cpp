@@ -1,13 +1,15 @@
 #include <winsock2.h>
 
-#include "common/web/server_request.h"
+#include "common/web/host_resolver.h"
 
 #include <map>
 #include <memory>
 #include <mutex>
 #include <vector>
 
+#include "common/web/server_request.h"
 #include "platform/win/module.h"
+#include "platform/win/worker_thread.h"
 
 namespace WebUtilsNS {
 
@@ -66,6 +68,16 @@ void ForgetOldAnswers(HostAnswers* answers, DWORD now) {
 }
 
 HostLookupFn g_lookup_for_test = nullptr;
+
+// Runs `work` on a thread of its own, started from the request thread so that the caller's
+// thread pays only the hand-over: a look-up that waits on a slow name server holds back no
+// other host's. Where no thread can be started it runs on the background worker, and else on
+// the request thread.
+bool RunOnThreadOfItsOwn(std::function<void()> work) {
+  return RequestThread().Post([work] {
+    if (!KestrinWinNS::RunOnNewThread(work) && !KestrinWinNS::RunInBackground(work)) work();
+  });
+}
 
 }  // namespace
 

@@ -1,8 +1,8 @@
-#include "ie/core/refresh_helper.h"
+#include "common/navigation/refresh_helper.h"
 
 #include <string.h>
 
-#include "ie/core/event_params.h"
+#include "common/navigation/event_params.h"
 
 namespace RefreshUtilsNS {
 

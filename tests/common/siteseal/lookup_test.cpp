@@ -4,9 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "ie/core/connection_state.h"
-#include "ie/core/site_seal_lookup.h"
-#include "tests/ie/core/fake_web_browser.h"
+#include "common/siteseal/connection_state.h"
+#include "common/siteseal/site_seal_lookup.h"
 #include "tools/testservice/test_env.h"
 
 namespace {
@@ -205,27 +204,27 @@ TEST_F(SiteSealLookup, ImagesCollectedFirstAreVerifiedOnTheReply) {
 }
 
 TEST_F(SiteSealLookup, OfflineSystemGoesOnlineAndSoDoesTheBrowser) {
-  CFakeWebBrowser browser;
-  lookup.SetBrowser(&browser);
+  int back_online = 0;
+  lookup.SetBackOnline([&back_online] { ++back_online; });
   lookup.flags = 0x12 | kConnectionOffline;
   LookUp("http://records-1.offline.kestrin.test/");
   EXPECT_NE(std::string::npos, lookup.go_online_url.find("v_search=records-1.offline.kestrin.test"));
-  EXPECT_EQ(1, browser.offline_calls);
-  EXPECT_EQ(VARIANT_FALSE, browser.offline);
-  EXPECT_EQ(1, browser.refreshes);
+  EXPECT_EQ(1, back_online);
   EXPECT_EQ(1u, list.certificates.size());
-  lookup.SetBrowser(nullptr);
-  EXPECT_EQ(1, browser.refs);
+  // Online from then on: the next host's lookup asks nothing of the browser.
+  lookup.flags = 0x12;
+  LookUp("http://records-2.online.kestrin.test/");
+  EXPECT_EQ(1, back_online);
+  lookup.SetBackOnline(nullptr);
 }
 
 TEST_F(SiteSealLookup, NoRequestWhenOfflineOrNotConnected) {
-  CFakeWebBrowser browser;
-  lookup.SetBrowser(&browser);
+  int back_online = 0;
+  lookup.SetBackOnline([&back_online] { ++back_online; });
   lookup.flags = kConnectionOffline;
   lookup.go_online_result = false;
   EXPECT_FALSE(lookup.LookupSiteSeals("http://records-1.stayoffline.kestrin.test/"));
-  EXPECT_EQ(0, browser.offline_calls);
-  EXPECT_EQ(0, browser.refreshes);
+  EXPECT_EQ(0, back_online);
   lookup.connected = false;
   EXPECT_FALSE(lookup.LookupSiteSeals("http://records-1.unplugged.kestrin.test/"));
   KestrinTest::PumpFor(200);
@@ -234,7 +233,8 @@ TEST_F(SiteSealLookup, NoRequestWhenOfflineOrNotConnected) {
   EXPECT_EQ(0, RequestsFor("records-1.unplugged.kestrin.test"));
   // The host is still taken as the current one: its list was cleared for it.
   EXPECT_EQ("records-1.unplugged.kestrin.test", list.host);
-  lookup.SetBrowser(nullptr);
+  EXPECT_EQ(0, back_online);
+  lookup.SetBackOnline(nullptr);
 }
 
 TEST_F(SiteSealLookup, UrlsThatNameNoHostDoNothing) {

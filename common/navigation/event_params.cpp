@@ -1,4 +1,4 @@
-#include "ie/core/event_params.h"
+#include "common/navigation/event_params.h"
 
 #include <oleauto.h>
 

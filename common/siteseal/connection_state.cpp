@@ -1,4 +1,4 @@
-#include "ie/core/connection_state.h"
+#include "common/siteseal/connection_state.h"
 
 #include <wininet.h>
 
@@ -10,11 +10,6 @@
 #include "platform/win/scoped_handle.h"
 
 static_assert(kConnectionOffline == INTERNET_CONNECTION_OFFLINE, "offline flag");
-
-namespace WebUtilsNS {
-// From common/web/server_request.h, whose WinHTTP declarations clash with WinINet's.
-bool HandToBackground(std::function<void()> work);
-}  // namespace WebUtilsNS
 
 namespace {
 
@@ -60,9 +55,7 @@ bool AskInBackground(const std::shared_ptr<ConnectedState>& state) {
     if (state->asking || (state->known && GetTickCount() - state->answered_at < kFreshMs)) return true;
     state->asking = true;
   }
-  // Through the request thread: the background worker may have ended since its last work, and
-  // starting it again is not the browser thread's cost.
-  if (WebUtilsNS::HandToBackground([state] { Ask(state); })) return true;
+  if (KestrinWinNS::RunInBackground([state] { Ask(state); })) return true;
   std::lock_guard<std::mutex> hold(state->lock);
   state->asking = false;
   return false;

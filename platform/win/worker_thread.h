@@ -1,0 +1,72 @@
+// A worker thread with a queue: work runs in turn, at once or after a delay. The thread is
+// started with the first work, holds the module holding this code loaded while it runs, and
+// ends after a while without work. Its lock is a slim reader/writer lock with a condition
+// variable where the system has them, else a critical section with an event.
+#pragma once
+
+#include <windows.h>
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "platform/win/scoped_handle.h"
+
+namespace KestrinWinNS {
+
+// Where a worker reports a task that ended with an exception: the worker's name and the
+// exception's text ("unknown exception" when it is no std::exception). Set once at start-up by
+// a program that has a log; the default writes the line to the debugger.
+typedef void (*WorkerFaultLog)(const char* worker, const char* what);
+// Null: the default again. Returns the one set before.
+WorkerFaultLog SetWorkerFaultLog(WorkerFaultLog log);
+
+class CWorkerThread {
+ public:
+  // `name` is kept (a literal); `idle_ms`: how long the thread waits for work before it ends.
+  CWorkerThread(const char* name, DWORD idle_ms);
+  // Waits for the thread: the work running ends, the work waiting is dropped. (The process's
+  // workers are never destroyed: at exit their threads may be gone or stopped anywhere.)
+  ~CWorkerThread();
+  CWorkerThread(const CWorkerThread&) = delete;
+  CWorkerThread& operator=(const CWorkerThread&) = delete;
+
+  // Runs `work` on the thread after the work posted before it, not before `delay_ms` have
+  // passed. False when the thread could not be started (the work is then dropped).
+  bool Post(std::function<void()> work, DWORD delay_ms = 0);
+
+  // True while the thread runs (it may be about to end).
+  bool IsRunning();
+
+ private:
+  class CWakeLock;
+  struct Later {
+    DWORD due;
+    std::function<void()> work;
+  };
+
+  static DWORD WINAPI Main(void* param);
+  void Run();
+  std::function<void()> Next(DWORD* wait);
+
+  const char* name_;
+  const DWORD idle_ms_;
+  std::unique_ptr<CWakeLock> lock_;
+  std::deque<std::function<void()>> queue_;
+  std::vector<Later> later_;
+  CScopedKernelHandle thread_;  // the last thread started
+  bool running_ = false;
+  bool idle_ = false;      // the thread waits to be woken
+  bool stopping_ = false;  // the object goes
+};
+
+// Runs `work` once on a thread of its own that holds the module loaded while it runs; an
+// exception the work lets out is reported as a worker's. False when the thread could not be
+// started (the work is then dropped).
+bool RunOnNewThread(std::function<void()> work);
+
+// Reports an exception that ended a task of `worker`; for the catch blocks of such loops.
+void ReportWorkerFault(const char* worker);
+
+}  // namespace KestrinWinNS

@@ -1,0 +1,157 @@
+// The worker thread: order, delayed work, idling out, and the report of a task's exception.
+#include "platform/win/worker_thread.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <mutex>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/win/scoped_handle.h"
+
+using KestrinWinNS::CScopedKernelHandle;
+using KestrinWinNS::CWorkerThread;
+
+namespace {
+
+const DWORD kWait = 20000;
+
+CScopedKernelHandle NewEvent() { return CScopedKernelHandle(CreateEventA(nullptr, TRUE, FALSE, nullptr)); }
+
+bool Signalled(const CScopedKernelHandle& event, DWORD ms = kWait) {
+  return WaitForSingleObject(event.Get(), ms) == WAIT_OBJECT_0;
+}
+
+TEST(WorkerThread, RunsWorkInTurnOnOneThreadOfItsOwn) {
+  CWorkerThread worker("test", 1000);
+  std::vector<int> order;
+  std::vector<DWORD> threads;
+  CScopedKernelHandle done = NewEvent();
+  HANDLE signal = done.Get();
+  for (int i = 0; i < 5; ++i)
+    ASSERT_TRUE(worker.Post([&, i] {
+      order.push_back(i);
+      threads.push_back(GetCurrentThreadId());
+    }));
+  ASSERT_TRUE(worker.Post([signal] { SetEvent(signal); }));
+  ASSERT_TRUE(Signalled(done));
+  EXPECT_EQ((std::vector<int>{0, 1, 2, 3, 4}), order);
+  ASSERT_EQ(5u, threads.size());
+  EXPECT_NE(GetCurrentThreadId(), threads[0]);
+  for (DWORD thread : threads) EXPECT_EQ(threads[0], thread);
+  EXPECT_FALSE(worker.Post(nullptr));
+}
+
+TEST(WorkerThread, DelayedWorkWaitsItsTimeAndHoldsBackNoOther) {
+  CWorkerThread worker("test", 1000);
+  bool far_ran = false;
+  ASSERT_TRUE(worker.Post([&far_ran] { far_ran = true; }, 600000));
+  CScopedKernelHandle now_done = NewEvent(), later_done = NewEvent();
+  HANDLE now_signal = now_done.Get(), later_signal = later_done.Get();
+  DWORD ran_at = 0;
+  const DWORD posted_at = GetTickCount();
+  ASSERT_TRUE(worker.Post(
+      [&ran_at, later_signal] {
+        ran_at = GetTickCount();
+        SetEvent(later_signal);
+      },
+      200));
+  ASSERT_TRUE(worker.Post([now_signal] { SetEvent(now_signal); }));
+  ASSERT_TRUE(Signalled(now_done));
+  ASSERT_TRUE(Signalled(later_done));
+  EXPECT_GE(ran_at - posted_at, 200u);
+  EXPECT_FALSE(far_ran);  // not due for ten minutes: dropped when the worker goes
+}
+
+TEST(WorkerThread, EndsAfterIdlingAndStartsAgainForNewWork) {
+  CWorkerThread worker("test", 50);
+  EXPECT_FALSE(worker.IsRunning());
+  for (int round = 0; round < 2; ++round) {
+    CScopedKernelHandle done = NewEvent();
+    HANDLE signal = done.Get();
+    ASSERT_TRUE(worker.Post([signal] { SetEvent(signal); }));
+    EXPECT_TRUE(worker.IsRunning());
+    ASSERT_TRUE(Signalled(done)) << round;
+    // The thread ends on its own once it has idled; nothing else is asked of it meanwhile.
+    DWORD waited = 0;
+    while (worker.IsRunning() && waited < kWait) {
+      Sleep(20);
+      waited += 20;
+    }
+    EXPECT_FALSE(worker.IsRunning()) << round;
+  }
+}
+
+// What the workers reported through the fault log.
+struct Fault {
+  std::string worker, what;
+};
+std::mutex g_faults_lock;
+std::vector<Fault> g_faults;
+HANDLE g_fault_logged = CreateEventA(nullptr, TRUE, FALSE, nullptr);  // lives as long as the test
+
+void RecordFault(const char* worker, const char* what) {
+  std::lock_guard<std::mutex> hold(g_faults_lock);
+  g_faults.push_back(Fault{worker, what});
+  SetEvent(g_fault_logged);
+}
+
+class WorkerFaults : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    g_faults.clear();
+    ResetEvent(g_fault_logged);
+    previous_ = KestrinWinNS::SetWorkerFaultLog(&RecordFault);
+  }
+  void TearDown() override { KestrinWinNS::SetWorkerFaultLog(previous_); }
+
+  std::vector<Fault> Faults() {
+    std::lock_guard<std::mutex> hold(g_faults_lock);
+    return g_faults;
+  }
+
+  KestrinWinNS::WorkerFaultLog previous_ = nullptr;
+};
+
+TEST_F(WorkerFaults, ATaskThatThrowsIsLoggedAndTheNextStillRuns) {
+  struct {
+    std::function<void()> task;
+    const char* what;
+  } cases[] = {
+      {[] { throw std::runtime_error("no seal today"); }, "no seal today"},
+      {[] { throw 42; }, "unknown exception"},
+  };
+  CWorkerThread worker("seal", 1000);
+  for (auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    g_faults.clear();
+    CScopedKernelHandle done = NewEvent();
+    HANDLE signal = done.Get();
+    ASSERT_TRUE(worker.Post(c.task));
+    ASSERT_TRUE(worker.Post([signal] { SetEvent(signal); }));
+    ASSERT_TRUE(Signalled(done));
+    std::vector<Fault> faults = Faults();
+    ASSERT_EQ(1u, faults.size());
+    EXPECT_EQ("seal", faults[0].worker);
+    EXPECT_EQ(c.what, faults[0].what);
+  }
+}
+
+TEST_F(WorkerFaults, AThreadOfItsOwnLogsWhatItsWorkThrows) {
+  CScopedKernelHandle thrown = NewEvent();
+  HANDLE signal = thrown.Get();
+  ASSERT_TRUE(KestrinWinNS::RunOnNewThread([signal] {
+    SetEvent(signal);
+    throw std::logic_error("late answer");
+  }));
+  ASSERT_TRUE(Signalled(thrown));
+  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(g_fault_logged, kWait));
+  std::vector<Fault> faults = Faults();
+  ASSERT_EQ(1u, faults.size());
+  EXPECT_EQ("late answer", faults[0].what);
+  EXPECT_FALSE(KestrinWinNS::RunOnNewThread(nullptr));
+}
+
+}  // namespace
