@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "toolkit/commandbars/command_bar_defs.h"
+#include "toolkit/drawing/nested_loop.h"
+#include "toolkit/drawing/seams.h"
 #include "toolkit/ribbon/ribbon_theme.h"
 
 using TKCommandBars::kHideShow;
@@ -58,4 +60,55 @@ void CTKRibbonScrollableBar::EnsureVisible(const RECT& rect) {
   if (offset == scroll_offset_) return;
   scroll_offset_ = offset;
   RelayoutGroups();
+}
+
+void CTKRibbonScrollableBar::HoldScrollButton(HWND window, bool left) {
+  CControlGroupsScroll* button = left ? left_ : right_;
+  if (!window || (button->GetHideFlags() & kHideShow)) return;
+  SetCapture(window);
+  button->SetPressed(1);
+  ScrollGroups(left);
+  const DWORD click = GetDoubleClickTime();
+  DWORD delay = click * 4 / 5;
+  DWORD last = TKGetTickCount();
+  bool ended = false;
+  while (!ended) {
+    // The band's end hides the button: nothing is left to repeat.
+    const bool can_repeat = (button->GetHideFlags() & kHideShow) == 0;
+    DWORD timeout = INFINITE;
+    if (can_repeat) {
+      const DWORD passed = TKGetTickCount() - last;
+      if (passed >= delay) {
+        ScrollGroups(left);
+        last = TKGetTickCount();
+        delay = std::max<DWORD>(click / 10, 1);
+        continue;
+      }
+      timeout = delay - passed;
+    }
+    MSG msg;
+    const CTKLoopWake wake = TKNextLoopMessage(window, msg, timeout);
+    if (wake == CTKLoopWake::kEnded) break;
+    if (wake == CTKLoopWake::kTimeout) continue;
+    if (TKIsCancelMessage(msg)) break;
+    switch (msg.message) {
+      case WM_LBUTTONUP:
+      case WM_RBUTTONDOWN:
+        ended = true;
+        break;
+      case WM_MOUSEMOVE:
+      case WM_KEYDOWN:
+      case WM_KEYUP:
+      case WM_CHAR:
+      case WM_SYSKEYDOWN:
+      case WM_SYSKEYUP:
+        break;
+      default:
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+        break;
+    }
+  }
+  button->SetPressed(0);
+  if (GetCapture() == window) ReleaseCapture();
 }

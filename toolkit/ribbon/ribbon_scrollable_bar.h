@@ -45,6 +45,10 @@ class CTKRibbonScrollableBar : public CTKRibbonGroupsHost {
 
   // Scrolls by one step (not below 0) and lays the groups out again.
   void ScrollGroups(bool left);
+  // Scrolls at once, then again while the left button stays down on `window`: the first repeat
+  // after four fifths of the double-click time, then every tenth of it. Ends on the button's
+  // release, a cancel key, a lost capture or the thread's quit message (posted again).
+  void HoldScrollButton(HWND window, bool left);
   // Scrolls so that `rect` (a control of the band) lies inside it, when a scroll button shows.
   void EnsureVisible(const RECT& rect);
   // Lays out the groups again after a scroll; the bar recalculates its layout.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/toolkit/ribbon/ribbon_test_groups.h"
+#include "tests/toolkit/tabs/tab_test_env.h"
 #include "toolkit/commandbars/command_bar_defs.h"
 #include "toolkit/ribbon/ribbon_scrollable_bar.h"
 
@@ -82,6 +83,87 @@ TEST(RibbonScrollableBar, BringsAControlIntoView) {
     band.EnsureVisible(c.control);
     EXPECT_EQ(band.ScrollOffset(), c.offset);
   }
+}
+
+// A hidden window of the test's thread for the hold loop's capture.
+class LoopWindow {
+ public:
+  LoopWindow() : hwnd_(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr)) {}
+  ~LoopWindow() {
+    if (GetCapture()) ReleaseCapture();
+    DestroyWindow(hwnd_);
+    DrainQueue();
+  }
+  HWND hwnd() const { return hwnd_; }
+  void Post(UINT message, WPARAM wparam = 0) const { PostMessageW(hwnd_, message, wparam, 0); }
+
+ private:
+  HWND hwnd_;
+};
+
+TEST(RibbonScrollableBar, HeldButtonRepeatsAfterTheFirstDelayUntilTheEnd) {
+  ScrollBand band;
+  band.RelayoutGroups();
+  LoopWindow window;
+  FakeClock clock;
+  clock.owner = window.hwnd();
+  clock.on_wait = [&](DWORD timeout) {
+    if (timeout == INFINITE) window.Post(WM_LBUTTONUP);
+    return true;
+  };
+  band.HoldScrollButton(window.hwnd(), false);
+  const DWORD click = GetDoubleClickTime();
+  // 40, 80, 120, then the end at 124 hides the button and the loop waits for the release.
+  EXPECT_EQ(clock.waits, (std::vector<DWORD>{click * 4 / 5, click / 10, click / 10, INFINITE}));
+  EXPECT_EQ(band.ScrollOffset(), 124);
+  EXPECT_EQ(band.RightButton()->GetPressed(), 0);
+  EXPECT_EQ(GetCapture(), nullptr);
+}
+
+TEST(RibbonScrollableBar, HoldEndsOnReleaseCancelAndQuit) {
+  struct Case {
+    const char* name;
+    UINT message;
+    WPARAM wparam;
+  };
+  const Case cases[] = {{"release", WM_LBUTTONUP, 0},
+                        {"escape", WM_KEYDOWN, VK_ESCAPE},
+                        {"cancel mode", WM_CANCELMODE, 0},
+                        {"right button", WM_RBUTTONDOWN, 0},
+                        {"quit", WM_QUIT, 5}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScrollBand band;
+    band.RelayoutGroups();
+    LoopWindow window;
+    FakeClock clock;
+    clock.owner = window.hwnd();
+    if (c.message == WM_QUIT)
+      PostQuitMessage(static_cast<int>(c.wparam));
+    else
+      window.Post(c.message, c.wparam);
+    band.HoldScrollButton(window.hwnd(), false);
+    EXPECT_EQ(band.ScrollOffset(), 40);
+    EXPECT_EQ(GetCapture(), nullptr);
+    EXPECT_TRUE(clock.waits.empty());
+    MSG msg{};
+    EXPECT_EQ(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE, c.message == WM_QUIT);
+  }
+}
+
+TEST(RibbonScrollableBar, HoldEndsWhenAnotherWindowTakesTheCapture) {
+  ScrollBand band;
+  band.RelayoutGroups();
+  LoopWindow window, other;
+  FakeClock clock;
+  clock.owner = window.hwnd();
+  clock.on_wait = [&](DWORD) {
+    SetCapture(other.hwnd());
+    return true;
+  };
+  band.HoldScrollButton(window.hwnd(), false);
+  EXPECT_EQ(clock.waits.size(), 1u);
+  EXPECT_EQ(GetCapture(), other.hwnd()) << "the loop leaves the new holder alone";
 }
 
 }  // namespace
