@@ -1,0 +1,66 @@
+#!/usr/bin/env python3
+"""Writes the ribbon tests' image set: an INI with the "Ribbon" colours and solid-coloured
+images, one colour per state, as a resource script: make_ribbon_images.py <out-dir>.
+
+ribbon_theme_test.cpp expects the same colours."""
+import os
+import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "tools", "office2007"))
+import imagefiles  # noqa: E402
+
+NAMES = ["BLUE", "YELLOW", "GREEN", "RED", "PURPLE", "CYAN", "ORANGE"]
+MAGENTA = (255, 0, 255)
+STATE_H = 20
+WIDTH = 20
+
+
+def strips(colours, cut_corners=False):
+    rows = []
+    for c in colours:
+        for y in range(STATE_H):
+            row = []
+            for x in range(WIDTH):
+                corner = cut_corners and (x in (0, WIDTH - 1)) and (y in (0, STATE_H - 1))
+                row.append((MAGENTA if corner else c) + (255,))
+            rows.append(row)
+    return rows
+
+
+def images():
+    out = {"RIBBONTAB": strips([(200, 30 * s, 60) for s in range(6)], cut_corners=True),
+           "RIBBONGROUPS": strips([(180, 180, 40)])}
+    for i, name in enumerate(NAMES):
+        c = i + 1
+        out["CONTEXTTAB" + name] = strips([(30 * c, 20 + 40 * s, 250 - 20 * c) for s in range(5)])
+        out["CONTEXTTAB" + name + "HEADER"] = strips([(30 * c, 200, 100)])
+        out["CONTEXTTAB" + name + "CLIENT"] = strips([(30 * c, 100, 200)])
+    return out
+
+
+INI = [
+    "[Ribbon]",
+    "RibbonFace = 191 219 255",
+    "MinimizedFrameEdgeShadow = 10 20 30",
+    "MinimizedFrameEdgeHighLight = 40 50 60",
+    "",
+]
+
+
+def main(out):
+    os.makedirs(out, exist_ok=True)
+    ini = os.path.join(out, "RIBBON_TEST.INI")
+    with open(ini, "wb") as f:
+        f.write(imagefiles.utf16_text(INI))
+    lines = ['RIBBON_TEST_INI TEXTFILE "%s"' % ini.replace(os.sep, "/")]
+    for name, pixels in images().items():
+        path = os.path.join(out, name + ".bmp")
+        with open(path, "wb") as f:
+            f.write(imagefiles.bmp_bytes(pixels, 24))
+        lines.append('%s BITMAP "%s"' % (name, path.replace(os.sep, "/")))
+    with open(os.path.join(out, "ribbon_images.rc"), "w") as f:
+        f.write("\n".join(lines) + "\n")
+
+
+if __name__ == "__main__":
+    main(sys.argv[1])
