@@ -38,6 +38,7 @@
 #include "toolkit/drawing/office2007_image_set.h"
 #include "toolkit/commandbars/menu_bar.h"
 #include "toolkit/commandbars/popup_bar.h"
+#include "toolkit/commandbars/popup_effects.h"
 #include "toolkit/commandbars/tool_bar.h"
 #include "toolkit/commandbars/control_combo.h"
 #include "toolkit/drawing/image_manager.h"
@@ -230,6 +231,7 @@ class CDemoFrame : public CMDIFrameWnd {
       }
   }
   CStatusBar m_wndStatusBar;
+  CTKShadowPopupEffects m_popupEffects;  // the menus' drop shadows
   CTKCommandBarManager m_barManager;
   CTKMenuBar* m_pMenuBar = nullptr;
   CTKToolBar* m_pToolBar = nullptr;
@@ -243,6 +245,7 @@ class CDemoFrame : public CMDIFrameWnd {
   // The menu bar, the tool bar and the document tabs, docked at the top in that order.
   bool CreateBars() {
     m_barManager.SetSite(m_hWnd);
+    m_barManager.SetPopupEffects(&m_popupEffects);
     // The menu bar from the frame's menu resource; it takes the frame's menu away and follows
     // the documents' menus.
     m_pMenuBar = new CTKMenuBar;

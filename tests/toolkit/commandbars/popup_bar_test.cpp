@@ -7,6 +7,8 @@
 
 #include "tests/toolkit/commandbars/test_bars.h"
 #include "toolkit/commandbars/popup_bar.h"
+#include "toolkit/commandbars/popup_effects.h"
+#include "toolkit/commandbars/shadow_manager.h"
 #include "toolkit/commandbars/tool_bar.h"
 #include "toolkit/drawing/seams.h"
 
@@ -218,6 +220,30 @@ TEST(PopupBar, OpensBelowItsMenuTitleAndClosesWithItsTracking) {
   for (UINT m : fx.site.messages)
     if (m == kMsgPopupOpening || m == kMsgPopupClosed) seen.push_back(m);
   EXPECT_EQ(expected, seen);
+}
+
+// With the shadow effects handed to the manager an open popup casts its shadows, and they go
+// when it closes.
+TEST(PopupBar, WithShadowEffectsAnOpenPopupCastsShadowsThatCloseWithIt) {
+  MonitorSeam seam({{kLeftArea, {0, 0, 1024, 738}}});
+  PopupFixture fx(5);
+  CTKShadowPopupEffects effects;
+  fx.manager.SetPopupEffects(&effects);
+  CTKShadowsManager& shadows = CTKShadowsManager::Instance();
+  shadows.OverrideAlphaShadows(true);
+  shadows.OverrideSystemDropShadow(true);
+  ASSERT_TRUE(fx.popup->Popup(fx.title, true));
+  HWND window = fx.popup->GetSafeHwnd();
+  EXPECT_EQ(2u, shadows.ShadowsOf(window).size());  // bottom and right
+  fx.popup->SetTrackingMode(0, true, false);
+  EXPECT_TRUE(shadows.ShadowsOf(window).empty());
+  // Without effects no shadow is cast.
+  fx.manager.SetPopupEffects(nullptr);
+  ASSERT_TRUE(fx.popup->Popup(fx.title, true));
+  EXPECT_TRUE(shadows.ShadowsOf(fx.popup->GetSafeHwnd()).empty());
+  fx.popup->SetTrackingMode(0, true, false);
+  shadows.OverrideAlphaShadows(std::nullopt);
+  shadows.OverrideSystemDropShadow(std::nullopt);
 }
 
 // An early way out of the show sequence must leave the popup able to open again.
