@@ -105,12 +105,9 @@ void CTKCommandBarAnimation::Refresh(const RECT* rect, bool animate) {
   std::vector<DWORD> part(static_cast<size_t>(rc.Width()) * rc.Height());
   CopyOut(new_look, client.cx, rc, part.data());
   CopyIn(part.data(), rc, snapshot_bits, client.cx);
-  HDC window_dc = ::GetDC(window_);
-  {
-    KestrinWinNS::CBitmapDC memory(window_dc, snapshot_.Get());
-    ::BitBlt(window_dc, rc.left, rc.top, rc.Width(), rc.Height(), memory.Get(), rc.left, rc.top, SRCCOPY);
-  }
-  ::ReleaseDC(window_, window_dc);
+  KestrinWinNS::CScopedClientDC window_dc(window_);
+  KestrinWinNS::CBitmapDC memory(window_dc.Get(), snapshot_.Get());
+  ::BitBlt(window_dc.Get(), rc.left, rc.top, rc.Width(), rc.Height(), memory.Get(), rc.left, rc.top, SRCCOPY);
 }
 
 void CTKCommandBarAnimation::AddAnimation(std::unique_ptr<CAnimateInfo> info) {
@@ -127,9 +124,8 @@ void CTKCommandBarAnimation::AddAnimation(std::unique_ptr<CAnimateInfo> info) {
     TKSetTimer(window_, kTimerId, kTimerPeriod);
     timer_running_ = true;
   }
-  HDC dc = ::GetDC(window_);
-  DrawStep(dc, *animations_.back());
-  ::ReleaseDC(window_, dc);
+  KestrinWinNS::CScopedClientDC dc(window_);
+  DrawStep(dc.Get(), *animations_.back());
 }
 
 void CTKCommandBarAnimation::DrawStep(HDC dc, CAnimateInfo& info) {
@@ -160,9 +156,10 @@ void CTKCommandBarAnimation::DrawStep(HDC dc, CAnimateInfo& info) {
 bool CTKCommandBarAnimation::OnTimer(UINT_PTR id) {
   if (id != kTimerId) return false;
   if (window_ && !animations_.empty()) {
-    HDC dc = ::GetDC(window_);
-    for (auto& info : animations_) DrawStep(dc, *info);
-    ::ReleaseDC(window_, dc);
+    {
+      KestrinWinNS::CScopedClientDC dc(window_);
+      for (auto& info : animations_) DrawStep(dc.Get(), *info);
+    }
     animations_.erase(std::remove_if(animations_.begin(), animations_.end(),
                                      [](const std::unique_ptr<CAnimateInfo>& a) { return a->step > kLastStep; }),
                       animations_.end());

@@ -10,6 +10,7 @@
 #include "toolkit/drawing/nested_loop.h"
 #include "toolkit/drawing/seams.h"
 #include "toolkit/paint/paint_manager.h"
+#include "platform/win/gdi.h"
 
 using namespace TKCommandBars;
 
@@ -562,7 +563,8 @@ void CTKPopupBar::ShowWithEffects(const CRect& rect, bool down) {
     // What lies under the popup, then the popup drawn into a buffer: the effect goes from one
     // to the other.
     CDC screen, contents;
-    HDC desktop = ::GetDC(nullptr);
+    KestrinWinNS::CScopedClientDC desktop_dc(nullptr);
+    HDC desktop = desktop_dc.Get();
     screen.CreateCompatibleDC(nullptr);
     contents.CreateCompatibleDC(nullptr);
     CBitmap under, drawn;
@@ -571,7 +573,6 @@ void CTKPopupBar::ShowWithEffects(const CRect& rect, bool down) {
     HGDIOBJ o1 = screen.SelectObject(under.GetSafeHandle());
     HGDIOBJ o2 = contents.SelectObject(drawn.GetSafeHandle());
     ::BitBlt(screen, 0, 0, rect.Width(), rect.Height(), desktop, rect.left, rect.top, SRCCOPY);
-    ::ReleaseDC(nullptr, desktop);
     CRect client(0, 0, rect.Width(), rect.Height());
     contents.FillSolidRect(&client, ::GetSysColor(COLOR_BTNFACE));
     DrawCommandBar(&contents, client);

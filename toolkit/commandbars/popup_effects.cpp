@@ -1,15 +1,15 @@
 #include "toolkit/commandbars/popup_effects.h"
 
 #include "toolkit/commandbars/shadow_manager.h"
+#include "platform/win/gdi.h"
 
 void CTKShadowPopupEffects::AnimatePopup(CTKPopupBar* bar, CDC*, CDC* contents, const CRect& rect, int, bool) {
   // The last frame of any opening: the popup as it will look, over its whole window.
   HWND hwnd = bar ? bar->GetSafeHwnd() : nullptr;
   if (!hwnd || !contents) return;
-  HDC dc = ::GetWindowDC(hwnd);
+  KestrinWinNS::CWindowFrameDC dc(hwnd);
   if (!dc) return;
-  ::BitBlt(dc, 0, 0, rect.Width(), rect.Height(), contents->GetSafeHdc(), 0, 0, SRCCOPY);
-  ::ReleaseDC(hwnd, dc);
+  ::BitBlt(dc.Get(), 0, 0, rect.Width(), rect.Height(), contents->GetSafeHdc(), 0, 0, SRCCOPY);
 }
 
 void CTKShadowPopupEffects::ShowPopupShadow(CTKPopupBar* bar, const CRect& exclude) {

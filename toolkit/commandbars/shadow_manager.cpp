@@ -95,7 +95,8 @@ void CTKShadowsManager::CShadowWnd::UpdateAlphaImage(int width, int height) {
   KestrinWinNS::CScopedBitmap dib = KestrinWinNS::CreateDib32(width, height, &bits);
   if (!bits) return;
   std::copy(image_.begin(), image_.end(), static_cast<DWORD*>(bits));
-  HDC screen = ::GetDC(nullptr);
+  KestrinWinNS::CScopedClientDC screen_dc(nullptr);
+  HDC screen = screen_dc.Get();
   {
     KestrinWinNS::CBitmapDC memory(screen, dib.Get());
     RECT rc;
@@ -105,7 +106,6 @@ void CTKShadowsManager::CShadowWnd::UpdateAlphaImage(int width, int height) {
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     manager_->update_layered_(GetSafeHwnd(), screen, &at, &size, memory.Get(), &origin, 0, &blend, ULW_ALPHA);
   }
-  ::ReleaseDC(nullptr, screen);
 }
 
 void CTKShadowsManager::CShadowWnd::Place(const RECT& rect) {

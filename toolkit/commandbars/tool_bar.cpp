@@ -10,6 +10,7 @@
 #include "toolkit/drawing/image_manager.h"
 #include "toolkit/drawing/resource_manager.h"
 #include "toolkit/paint/paint_manager.h"
+#include "platform/win/gdi.h"
 
 using namespace TKCommandBars;
 
@@ -423,11 +424,11 @@ bool CTKToolBar::LoadToolBar(HMODULE module, UINT id, bool loadImages) {
     if (cmd != 0) ids.push_back(cmd);
   if (loadImages && !ids.empty()) {
     // The strip must hold an image for every button.
-    HBITMAP strip = static_cast<HBITMAP>(::LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-    if (!strip) return false;
+    KestrinWinNS::CScopedBitmap strip(
+        static_cast<HBITMAP>(::LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    if (!strip.IsValid()) return false;
     BITMAP info{};
-    const bool read = ::GetObjectW(strip, sizeof(info), &info) != 0;
-    ::DeleteObject(strip);
+    const bool read = ::GetObjectW(strip.Get(), sizeof(info), &info) != 0;
     if (!read || info.bmHeight < toolbar.height ||
         static_cast<long long>(info.bmWidth) < static_cast<long long>(toolbar.width) * static_cast<long long>(ids.size()))
       return false;

@@ -50,8 +50,6 @@ CTKOffice2007Theme::CTKOffice2007Theme(CTKOffice2007ImageSet* set) : set_(set ? 
   checked_face_.SetStandardColors(RGB(252, 217, 158), RGB(252, 177, 77));
 }
 
-CTKOffice2007Theme::~CTKOffice2007Theme() { caption_font_.DeleteObject(); }
-
 CTKOffice2007Image* CTKOffice2007Theme::ImageNamed(const wchar_t* name) const { return set_->GetImage(name); }
 
 void CTKOffice2007Theme::ReloadColorsAndFonts() {

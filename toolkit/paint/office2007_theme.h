@@ -47,7 +47,6 @@ class CTKOffice2007Theme : public CTKDefaultTheme {
  public:
   // The process's image set, or the one given (which must outlive the theme).
   explicit CTKOffice2007Theme(CTKOffice2007ImageSet* set = nullptr);
-  ~CTKOffice2007Theme() override;
 
   int ThemeNumber() const override { return 5; }
   void ReloadColorsAndFonts() override;

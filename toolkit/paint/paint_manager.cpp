@@ -14,6 +14,7 @@
 #include "toolkit/paint/office2003_theme.h"
 #include "toolkit/paint/office_theme.h"
 #include "toolkit/paint/office2007_theme.h"
+#include "platform/win/gdi.h"
 
 using namespace TKCommandBars;
 
@@ -181,12 +182,12 @@ void CTKPaintManager::BuildFontsFromLogFont(const LOGFONTW* font, bool useStanda
   vertical.lfWeight = FW_BOLD;
   font_vertical_bold_.CreateFontIndirect(&vertical);
 
-  HDC screen = ::GetDC(nullptr);
-  HGDIOBJ old = ::SelectObject(screen, font_regular_.GetSafeHandle());
   SIZE sz{};
-  ::GetTextExtentPoint32W(screen, L" ", 1, &sz);
-  ::SelectObject(screen, old);
-  ::ReleaseDC(nullptr, screen);
+  {
+    KestrinWinNS::CScopedClientDC screen(nullptr);
+    KestrinWinNS::CSelectObject font(screen.Get(), font_regular_.GetSafeHandle());
+    ::GetTextExtentPoint32W(screen.Get(), L" ", 1, &sz);
+  }
   control_height_ = sz.cy + 6;
 }
 

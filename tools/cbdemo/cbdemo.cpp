@@ -16,6 +16,7 @@
 #include "toolkit/drawing/image_manager.h"
 #include "toolkit/paint/default_theme.h"
 #include "toolkit/paint/paint_manager.h"
+#include "platform/win/gdi.h"
 
 using namespace TKCommandBars;
 
@@ -174,10 +175,11 @@ int main(int argc, char** argv) {
   // The picture: frame client area with the bars and the open popup at their places.
   RECT client;
   ::GetClientRect(frame, &client);
-  HDC screen = ::GetDC(nullptr);
-  HDC dc = ::CreateCompatibleDC(screen);
-  HBITMAP bitmap = ::CreateCompatibleBitmap(screen, client.right, client.bottom);
-  HGDIOBJ old = ::SelectObject(dc, bitmap);
+  KestrinWinNS::CScopedClientDC screen(nullptr);
+  KestrinWinNS::CScopedBitmap picture(::CreateCompatibleBitmap(screen.Get(), client.right, client.bottom));
+  KestrinWinNS::CBitmapDC memory(screen.Get(), picture.Get());
+  HDC dc = memory.Get();
+  HBITMAP bitmap = picture.Get();
   ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_APPWORKSPACE));
   CDC cdc;
   cdc.Attach(dc);
@@ -198,10 +200,6 @@ int main(int argc, char** argv) {
   }
   cdc.Detach();
   bool written = WriteBitmap(dc, bitmap, client.right, client.bottom, out);
-  ::SelectObject(dc, old);
-  ::DeleteObject(bitmap);
-  ::DeleteDC(dc);
-  ::ReleaseDC(nullptr, screen);
   bool styles = false;
   if (auto* xp = dynamic_cast<TKPaintThemes::CTKNativeXPTheme*>(GlobalPaintManager())) styles = xp->StylesActive();
   std::printf("command bars, theme %d (%s, visual styles %s): menu bar %ld x %ld with %d titles, tool bar %ld x %ld with %d controls, "
