@@ -5,6 +5,7 @@
 #include "platform/appframe/wnd.h"
 #include "platform/win/gdi.h"
 #include "toolkit/drawing/draw_helpers.h"
+#include "toolkit/drawing/nested_loop.h"
 #include "toolkit/skin/skin_class.h"
 #include "toolkit/skin/skin_draw_functions.h"
 #include "toolkit/skin/skin_manager.h"
@@ -541,13 +542,7 @@ void CTKSkinObjectFrame::RunButtonLoop() {
   RedrawFrame();
   bool releasedOver = false;
   MSG msg;
-  while (GetCapture() == hwnd) {
-    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-    if (got == 0) {
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      break;
-    }
-    if (got < 0) break;
+  while (TKNextLoopMessage(hwnd, msg) == CTKLoopWake::kMessage) {
     if (msg.hwnd == hwnd && (msg.message == WM_MOUSEMOVE || msg.message == WM_LBUTTONUP)) {
       POINT pt{XOf(msg.lParam), YOf(msg.lParam)};
       ClientToScreen(hwnd, &pt);

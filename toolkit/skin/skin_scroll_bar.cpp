@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "toolkit/drawing/nested_loop.h"
 
 namespace {
 
@@ -208,11 +209,7 @@ void CTKSkinScrollBarTracker::Run(POINT pt, bool shift) {
   }
   bool first = true;
   MSG msg;
-  while (GetCapture() == window_) {
-    if (!GetMessageW(&msg, nullptr, 0, 0)) {
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      break;
-    }
+  while (TKNextLoopMessage(window_, msg) == CTKLoopWake::kMessage) {
     if (msg.hwnd == window_ && msg.message == WM_TIMER && msg.wParam == kRepeatTimer) {
       if (!drag_ && OnElement(last_)) {
         SendCommand();
