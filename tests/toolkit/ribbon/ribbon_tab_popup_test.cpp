@@ -4,7 +4,9 @@
 
 #include <oleacc.h>
 
+#include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "tests/toolkit/commandbars/test_bars.h"
@@ -278,6 +280,31 @@ TEST(RibbonTabRowInABar, AccessibilityLocatesAndHitTestsTheTabsOnScreen) {
   EXPECT_EQ(r.row->AccessibleState(), static_cast<DWORD>(STATE_SYSTEM_FOCUSABLE));
   ::ShowWindow(r.bar->GetSafeHwnd(), SW_HIDE);
   EXPECT_EQ(r.row->AccessibleState(), static_cast<DWORD>(STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_INVISIBLE));
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<LONG> g_focus_children;
+
+void CALLBACK RecordFocus(HWINEVENTHOOK, DWORD event, HWND, LONG object, LONG child, DWORD, DWORD) {
+  if (event == EVENT_OBJECT_FOCUS && object == OBJID_CLIENT) g_focus_children.push_back(child);
+}
+
+TEST(RibbonTabRowInABar, ASelectionRaisesTheFocusEventForItsTab) {
+  Ribbon r;
+  g_focus_children.clear();
+  std::unique_ptr<std::remove_pointer_t<HWINEVENTHOOK>, decltype(&::UnhookWinEvent)> hook(
+      ::SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, &RecordFocus, ::GetCurrentProcessId(),
+                        ::GetCurrentThreadId(), WINEVENT_OUTOFCONTEXT),
+      &::UnhookWinEvent);
+  ASSERT_NE(hook, nullptr);
+  r.row->SelectItem(r.row->TabAt(2));
+  r.row->SelectItem(r.row->TabAt(0));
+  DrainMessages();
+  hook.reset();
+  EXPECT_EQ(g_focus_children, (std::vector<LONG>{3, 1}));
 }
 
 }  // namespace
