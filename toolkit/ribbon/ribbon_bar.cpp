@@ -321,21 +321,9 @@ bool CTKRibbonBar::TabSelecting(CTKRibbonTab* tab) {
 }
 
 void CTKRibbonBar::ShowGroupsOf(CTKRibbonTab* tab) {
+  // The tab row marks the other tabs' group controls hidden under its own hold of the lock;
+  // this one lasts until the selection is reported.
   LockLayout();
-  for (int t = 0; t < CountTabs(); ++t) {
-    CTKRibbonTab* owner = TabAt(t);
-    const CTKRibbonGroups& groups = owner->Groups();
-    for (int g = 0; g < groups.Count(); ++g) {
-      CTKRibbonGroup* group = groups.At(g);
-      auto mark = [owner, tab](CTKControl* control) {
-        if (!control) return;
-        const int flags = control->GetHideFlags() & ~kHideOtherTab;
-        control->SetHideFlags(owner == tab ? flags : (flags | kHideOtherTab));
-      };
-      mark(group->CollapsedPopup());
-      for (const CTKRibbonGroup::CControlPosition& record : group->Positions()) mark(record.control);
-    }
-  }
   if (hot_group_ && hot_group_->Tab() != tab) hot_group_ = nullptr;
 }
 
@@ -349,13 +337,6 @@ void CTKRibbonBar::TabSelected(CTKRibbonTab* tab) {
   RecalcSiteLayout();
   UnlockLayout();
   NotifyTabRow(control_tab_, GetSite(), -551, tab);
-}
-
-void CTKRibbonBar::OpenTabPopup() {
-  if (!CurrentTab() || !minimized_) return;
-  SetTrackingMode(1, false, false);
-  const int index = control_tab_->GetIndex();
-  if (index >= 0) SetPopupOpen(index, false);
 }
 
 // ---------------------------------------------------------------------------------------------

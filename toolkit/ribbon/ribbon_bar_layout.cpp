@@ -447,9 +447,12 @@ std::vector<CTKRibbonBar::CKeyTip> CTKRibbonBar::KeyTipsForLevel(int level) cons
   if (level != 2) return tips;
   CTKRibbonTab* tab = CurrentTab();
   if (!tab) return tips;
-  const RECT& band = GroupsRect();
-  const int caption = GroupCaptionHeight();
-  const CTKRibbonGroups& groups = tab->Groups();
+  return GroupKeyTips(tab->Groups(), GroupsRect(), GroupCaptionHeight());
+}
+
+std::vector<CTKRibbonBar::CKeyTip> CTKRibbonBar::GroupKeyTips(const CTKRibbonGroups& groups, const RECT& band,
+                                                             int caption) {
+  std::vector<CKeyTip> tips;
   for (int g = 0; g < groups.Count(); ++g) {
     const CTKRibbonGroup* group = groups.At(g);
     if (!group->CountsAsVisible()) continue;

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "toolkit/commandbars/control_button.h"
 #include "toolkit/commandbars/popup_bar.h"
 #include "toolkit/ribbon/ribbon_groups.h"
@@ -54,10 +56,14 @@ class CTKRibbonGroupPopupToolBar : public CTKPopupToolBar, public CTKRibbonGroup
   // The group's widest form with the borders (2 left, 2 top, 3 right, the caption height + 1
   // below): as wide as the group plus 5, as high as the ribbon's groups band less 7.
   CSize CalcSize(int length, DWORD mode) override;
-  void DrawCommandBar(CDC* dc, const CRect& clip) override;
+  // The popup's fill, the band and the group's frame under the controls.
+  void FillBackground(CDC* dc) override;
+  // The tips of the group's controls, placed as the ribbon places its own.
+  bool CreateKeyboardTips(int level, std::vector<CTKCommandBarKeyboardTip*>* tips) override;
 
  private:
   CTKCommandBar* ribbon_;
+  int context_colour_ = 0;
   CTKRibbonGroups* groups_;
   CTKRibbonGroup* group_ = nullptr;
   int groups_height_ = 0;
