@@ -317,6 +317,8 @@ class CTKRibbonBar : public CTKMenuBar, public CTKRibbonScrollableBar, public CT
   bool TabSelecting(CTKRibbonTab* tab) override;
   void ShowGroupsOf(CTKRibbonTab* tab) override;
   void TabSelected(CTKRibbonTab* tab) override;
+  // The groups band as high as it is while the ribbon is unfolded.
+  int PopupGroupsHeight() const override;
 
   // Commands: message 10338 (9605, 9606, 9607, 9612) and WM_COMMAND (9608 to 9610); true when
   // handled.

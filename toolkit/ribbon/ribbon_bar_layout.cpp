@@ -84,6 +84,14 @@ int CTKRibbonBar::GroupsHeight() const {
   return CTKRibbonBarHeights::Compute(in, INT_MAX, INT_MAX).groups;
 }
 
+int CTKRibbonBar::PopupGroupsHeight() const {
+  CTKRibbonBarHeights::CInputs in = HeightInputs();
+  in.minimized = false;
+  in.groups_visible = true;
+  in.has_selected_tab = true;
+  return CTKRibbonBarHeights::Compute(in, INT_MAX, INT_MAX).groups;
+}
+
 int CTKRibbonBar::GroupCaptionHeight() const {
   int tab_row, group_caption, control, button, caption;
   ReadMetrics(&tab_row, &group_caption, &control, &button, &caption);

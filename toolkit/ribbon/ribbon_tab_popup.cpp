@@ -37,10 +37,12 @@ CTKRibbonTabPopupToolBar::CTKRibbonTabPopupToolBar(CTKRibbonControlTab* row, CTK
   SetBorders(CRect(0, 0, 0, 0));
   SetShowShadow(false);
 
+  // The ribbon's own heights where it tells them, else the theme's.
   auto* theme = dynamic_cast<CTKRibbonTheme*>(GetPaintManager());
   CTKRibbonTheme::CMetrics metrics;
   if (theme) metrics = theme->Metrics();
-  caption_height_ = theme ? metrics.group_caption_height : 17;
+  const auto* ribbon_band = dynamic_cast<const CTKRibbonGroupsHost*>(ribbon_);
+  caption_height_ = ribbon_band ? ribbon_band->GroupCaptionHeight() : theme ? metrics.group_caption_height : 17;
   const int control_height = theme ? metrics.control_height : 22;
   const int asked = row && row->Site() ? row->Site()->PopupGroupsHeight() : 0;
   groups_height_ = asked > 0 ? asked : caption_height_ + 3 * control_height + 10;

@@ -2,11 +2,13 @@
 // minimized ribbon's tab popup.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "tests/toolkit/commandbars/test_bars.h"
 #include "tests/toolkit/ribbon/ribbon_fixed_group.h"
 #include "toolkit/commandbars/hook_manager.h"
+#include "toolkit/commandbars/keyboard_tip.h"
 #include "toolkit/ribbon/ribbon_bar.h"
 #include "toolkit/ribbon/ribbon_tab_popup.h"
 
@@ -113,6 +115,8 @@ TEST(RibbonBarTabs, ASiteThatAnswersTheSelectingNotificationKeepsTheOldTab) {
 
 TEST(RibbonBarTabs, AMinimizedRibbonShowsEachSelectedTabInAPopupAndClosingLeavesNoneSelected) {
   RealRibbon r;
+  const int unfolded = r.bar->GroupsHeight();
+  ASSERT_GT(unfolded, 0);
   r.bar->ChangeMinimizedState(true);
   r.Layout();
   EXPECT_EQ(r.bar->CurrentTab(), nullptr);
@@ -126,7 +130,8 @@ TEST(RibbonBarTabs, AMinimizedRibbonShowsEachSelectedTabInAPopupAndClosingLeaves
     // As high as the groups band of the ribbon unfolded.
     CRect rect;
     ::GetWindowRect(popup->GetSafeHwnd(), &rect);
-    EXPECT_EQ(rect.Height(), r.bar->GroupCaptionHeight() + 3 * 22 + 10);
+    EXPECT_EQ(rect.Height(), unfolded);
+    EXPECT_EQ(popup->GroupCaptionHeight(), r.bar->GroupCaptionHeight());
   }
   CTKCommandBar* popup = r.Row()->GetCommandBar();
   r.bar->ClosePopups();
@@ -136,6 +141,35 @@ TEST(RibbonBarTabs, AMinimizedRibbonShowsEachSelectedTabInAPopupAndClosingLeaves
   r.bar->ChangeMinimizedState(false);
   EXPECT_EQ(r.bar->CurrentTab(), r.bar->TabAt(0));
   EXPECT_FALSE(r.Row()->GetPopuped());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(RibbonBarTabs, TheTabPopupGivesKeyboardTipsToItsOwnCopiesOfTheGroupsControls) {
+  RealRibbon r;
+  auto* group = static_cast<FixedGroup*>(r.bar->TabAt(1)->Groups().At(0));
+  for (int i = 0; i < group->ControlCount(); ++i) group->ControlAt(i)->SetKeyboardTip(L"K" + std::to_wstring(i));
+  r.bar->ChangeMinimizedState(true);
+  r.Layout();
+  r.Row()->SelectItem(r.bar->TabAt(1));
+  auto* popup = dynamic_cast<CTKRibbonTabPopupToolBar*>(r.Row()->GetCommandBar());
+  ASSERT_NE(popup, nullptr);
+  std::vector<CTKCommandBarKeyboardTip*> tips;
+  ASSERT_TRUE(popup->CreateKeyboardTips(2, &tips));
+  ASSERT_EQ(tips.size(), 3u);
+  const RECT band = popup->GroupsRect();
+  for (size_t i = 0; i < tips.size(); ++i) {
+    SCOPED_TRACE(i);
+    CTKControl* control = tips[i]->GetControl();
+    ASSERT_NE(control, nullptr);
+    EXPECT_EQ(control->GetParent(), popup);
+    EXPECT_NE(control, group->ControlAt(static_cast<int>(i)));
+    EXPECT_EQ(tips[i]->GetTipText(), L"K" + std::to_wstring(i));
+    EXPECT_TRUE(::PtInRect(&band, tips[i]->GetAnchor()));
+  }
+  for (CTKCommandBarKeyboardTip* tip : tips) delete tip;
 }
 
 }  // namespace
