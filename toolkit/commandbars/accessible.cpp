@@ -85,6 +85,7 @@ bool CTKCommandBarAccessible::AnswerGetObject(CTKCommandBar* bar, WPARAM wParam,
 }
 
 long CTKCommandBarAccessible::ControlRole(const CTKControl* control) {
+  if (auto* children = dynamic_cast<const CTKAccessibleControlChildren*>(control)) return children->AccessibleRole(0);
   CTKCommandBar* bar = control->GetParent();
   int type = bar ? bar->GetType() : kToolBar;
   if (type == kToolBar || type == kRibbonBar) return HasPopup(control) ? kRoleButtonMenu : kRolePushButton;
@@ -92,6 +93,8 @@ long CTKCommandBarAccessible::ControlRole(const CTKControl* control) {
 }
 
 long CTKCommandBarAccessible::ControlState(const CTKControl* control) {
+  if (auto* children = dynamic_cast<const CTKAccessibleControlChildren*>(control))
+    return static_cast<long>(children->AccessibleState(0));
   long state = STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_SELECTABLE;
   if (control->GetSelected()) state |= STATE_SYSTEM_HOTTRACKED | STATE_SYSTEM_FOCUSED | STATE_SYSTEM_SELECTED;
   CTKCommandBar* bar = control->GetParent();

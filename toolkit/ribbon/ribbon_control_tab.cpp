@@ -143,7 +143,6 @@ void CTKRibbonControlTab::SetSelected(int selected) {
     if (site_ && !site_->IsMinimized()) site_->ClosePopups();
     ChangeTabRowFocus(true);
   }
-  if (site_) site_->TabRowStateChanged(selected);
   if (selected) {
     RaiseFocusEvent();
     return;

@@ -37,8 +37,6 @@ class CTKRibbonTabRowSite {
   // last hold lays the bar out when one was recorded.
   virtual void LockLayout() {}
   virtual void UnlockLayout() {}
-  // The row's keyboard selection state changed (0 none, 1 mouse, 2 and 3 keyboard).
-  virtual void TabRowStateChanged(int state) {}
   // The height of the groups band a tab popup shows; 0 takes the theme's (group caption height
   // plus three control heights plus 10).
   virtual int PopupGroupsHeight() const { return 0; }

@@ -50,6 +50,10 @@ void CTKRibbonGroupControlPopup::SetGroup(CTKRibbonGroup* group) {
 }
 
 bool CTKRibbonGroupControlPopup::OnSetPopup(bool open) {
+  if (open && parent_ && bound_by_id_) {
+    auto* ribbon = dynamic_cast<CTKRibbonBar*>(parent_->GetRootParent());
+    group_ = ribbon && GetID() > 0 ? ribbon->GroupById(GetID()) : nullptr;
+  }
   if (open && parent_) {
     CTKPopupToolBar* popup = group_ ? new CTKRibbonGroupPopupToolBar(parent_, *group_) : new CTKPopupToolBar;
     if (!group_) {
@@ -99,7 +103,8 @@ void CTKRibbonGroupControlPopup::Draw(CDC* dc) {
 
 void CTKRibbonGroupControlPopup::Copy(const CTKControl* source, bool deep) {
   CTKControlPopup::Copy(source, deep);
-  if (auto* popup = dynamic_cast<const CTKRibbonGroupControlPopup*>(source)) group_ = popup->group_;
+  group_ = nullptr;
+  bound_by_id_ = true;
 }
 
 CTKRibbonGroupPopupToolBar::CTKRibbonGroupPopupToolBar(CTKCommandBar* ribbon, const CTKRibbonGroup& source)

@@ -27,14 +27,17 @@ class CTKRibbonGroupControlPopup : public CTKControlPopup {
   void SetGroup(CTKRibbonGroup* group);
 
   // Opens a popup with a copy of the group (a plain popup tool bar without a group), or
-  // closes it.
+  // closes it. A copy of a group's button (in the quick-access bar, say) finds the group by its
+  // id in the ribbon each time, so that a ribbon that rebuilt its groups is followed.
   bool OnSetPopup(bool open) override;
   CSize GetSize(CDC* dc) override;
   void Draw(CDC* dc) override;
+  // The copy keeps no group of its own: it looks the group up by id.
   void Copy(const CTKControl* source, bool deep) override;
 
  private:
   CTKRibbonGroup* group_ = nullptr;
+  bool bound_by_id_ = false;
 };
 
 class CTKRibbonGroupPopupToolBar : public CTKPopupToolBar, public CTKRibbonGroupsHost {

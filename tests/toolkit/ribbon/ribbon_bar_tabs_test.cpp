@@ -10,6 +10,7 @@
 #include "toolkit/commandbars/hook_manager.h"
 #include "toolkit/commandbars/keyboard_tip.h"
 #include "toolkit/ribbon/ribbon_bar.h"
+#include "toolkit/ribbon/ribbon_group_popup.h"
 #include "toolkit/ribbon/ribbon_tab_popup.h"
 
 namespace {
@@ -170,6 +171,46 @@ TEST(RibbonBarTabs, TheTabPopupGivesKeyboardTipsToItsOwnCopiesOfTheGroupsControl
     EXPECT_TRUE(::PtInRect(&band, tips[i]->GetAnchor()));
   }
   for (CTKCommandBarKeyboardTip* tip : tips) delete tip;
+}
+
+}  // namespace
+
+namespace {
+
+// A copy of a collapsed group's button in the quick-access bar opens the ribbon's group of its
+// id as the ribbon has it then, also after the ribbon rebuilt its groups.
+TEST(RibbonBarTabs, ACopyOfAGroupsButtonFollowsTheRibbonsGroupOfItsId) {
+  RealRibbon r;
+  CTKRibbonGroup* first = r.bar->TabAt(0)->Groups().At(0);
+  first->BeginLayout(nullptr);
+  first->Reduce(nullptr, 2);
+  first->EndLayout();
+  ASSERT_NE(first->CollapsedPopup(), nullptr);
+  CTKControl* copy = r.bar->AddToQuickAccess(first->CollapsedPopup());
+  ASSERT_NE(copy, nullptr);
+  auto open_copy = [&]() -> FixedGroup* {
+    r.Layout();
+    if (!r.bar->SetPopupOpen(copy->GetIndex(), false)) return nullptr;
+    auto* popup = dynamic_cast<CTKRibbonGroupPopupToolBar*>(copy->GetCommandBar());
+    return popup ? static_cast<FixedGroup*>(popup->Group()) : nullptr;
+  };
+  FixedGroup* shown = open_copy();
+  ASSERT_NE(shown, nullptr);
+  EXPECT_EQ(shown->ControlCount(), 3);
+  EXPECT_EQ(shown->ControlAt(0)->GetID(), 200);
+  r.bar->ClosePopups();
+  // The ribbon rebuilds the tab's groups; a new group (made while the old one still lives, so
+  // that it cannot take the old one's place in memory) takes the id.
+  auto* rebuilt = new FixedGroup;
+  rebuilt->SetId(10);
+  r.bar->TabAt(0)->Groups().DropAllGroups();
+  r.bar->AddGroup(r.bar->TabAt(0), rebuilt);
+  rebuilt->AddButtons(5, 300);
+  shown = open_copy();
+  ASSERT_NE(shown, nullptr);
+  EXPECT_EQ(shown->ControlCount(), 5);
+  EXPECT_EQ(shown->ControlAt(0)->GetID(), 300);
+  r.bar->ClosePopups();
 }
 
 }  // namespace
