@@ -262,7 +262,6 @@ CTKControl* CTKRibbonBar::AddToQuickAccess(const CTKControl* control) {
   if (!copy) return nullptr;
   // The copy is shown whatever hid its original (another tab, the layout, the command list).
   copy->SetHideFlags(0);
-  copy->SetFlags(copy->GetFlags() & ~kFlagRightAlign);
   changing_quick_access_ = true;
   LockLayout();
   quick_access_->AppendQuickAccess(copy);
