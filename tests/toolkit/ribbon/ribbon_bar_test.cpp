@@ -12,6 +12,7 @@
 #include "toolkit/commandbars/bar_state.h"
 #include "toolkit/commandbars/keyboard_tip.h"
 #include "toolkit/drawing/prop_exchange.h"
+#include "toolkit/ribbon/ribbon_theme.h"
 
 using namespace TKCommandBars;
 using namespace TKRibbon;
@@ -302,6 +303,81 @@ TEST(RibbonBarHeaders, AdjacentContextTabsShareAHeaderThatSelectsTheFirst) {
   const POINT inside{330, (header.rect.top + header.rect.bottom) / 2};
   ::SendMessageW(f.ribbon->GetSafeHwnd(), WM_LBUTTONDOWN, 0, MAKELPARAM(inside.x, inside.y));
   EXPECT_EQ(a, f.ribbon->CurrentTab());
+}
+
+// ---------------------------------------------------------------------------------------------
+// The mouse
+
+// A ribbon theme that may switch hot groups off.
+class HotGroupsTheme : public CTKRibbonTheme {
+ public:
+  bool HotGroupsEnabled() const override { return enabled; }
+  bool enabled = true;
+};
+
+TEST(RibbonBarMouse, TheGroupUnderTheMouseIsHotWhenTheThemeSaysSo) {
+  for (bool enabled : {true, false}) {
+    SCOPED_TRACE(enabled);
+    RibbonFixture f(800, 600, true);
+    auto* theme = new HotGroupsTheme;
+    theme->enabled = enabled;
+    f.manager.SetPaintManager(theme);
+    theme->InternalRelease();
+    f.Layout(800);
+    const RECT g = f.group->Rect();
+    const POINT inside{g.right - 2, g.bottom - 2};  // in the group, away from its controls
+    ::SendMessageW(f.ribbon->GetSafeHwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(inside.x, inside.y));
+    EXPECT_EQ(enabled ? f.group : nullptr, f.ribbon->HotGroup());
+    ::SendMessageW(f.ribbon->GetSafeHwnd(), WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(nullptr, f.ribbon->HotGroup());
+    ::SendMessageW(f.ribbon->GetSafeHwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(inside.x, inside.y));
+    f.ribbon->SetTrackingMode(1, false, false);  // tracking clears it
+    EXPECT_EQ(nullptr, f.ribbon->HotGroup());
+    f.ribbon->SetTrackingMode(0, false, false);
+  }
+}
+
+TEST(RibbonBarMouse, TheCaptionGivesTheFrameItsSystemMenuAndItsMaximiseAndRestore) {
+  RibbonFixture f(800, 600, true);
+  f.ribbon->AttachFrameCompanion(nullptr, new TestFrameLink(0));
+  f.Layout(800);
+  ::ShowWindow(f.site.hwnd, SW_SHOWNA);
+  const POINT caption{400, 10};
+  ::SendMessageW(f.ribbon->GetSafeHwnd(), WM_RBUTTONUP, 0, MAKELPARAM(caption.x, caption.y));
+  POINT screen = caption;
+  ::ClientToScreen(f.ribbon->GetSafeHwnd(), &screen);
+  ASSERT_EQ(1u, f.site.system_menus.size());
+  EXPECT_EQ(CPoint(screen), CPoint(f.site.system_menus[0]));
+  ::SendMessageW(f.ribbon->GetSafeHwnd(), WM_LBUTTONDBLCLK, 0, MAKELPARAM(caption.x, caption.y));
+  EXPECT_TRUE(::IsZoomed(f.site.hwnd));
+  ::SendMessageW(f.ribbon->GetSafeHwnd(), WM_LBUTTONDBLCLK, 0, MAKELPARAM(caption.x, caption.y));
+  EXPECT_FALSE(::IsZoomed(f.site.hwnd));
+  // Below the caption the button is the bar's.
+  f.site.system_menus.clear();
+  ::SendMessageW(f.ribbon->GetSafeHwnd(), WM_RBUTTONUP, 0, MAKELPARAM(400, f.ribbon->GroupsRect().top + 4));
+  EXPECT_TRUE(f.site.system_menus.empty());
+}
+
+TEST(RibbonBarMouse, TheWheelMovesBetweenTabsWhileTheBarTracks) {
+  RibbonFixture f(800, 600, true);
+  ::SendMessageW(f.site.hwnd, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-120)), 0);
+  EXPECT_EQ(f.home, f.ribbon->CurrentTab());  // not tracking: the frame's
+  f.ribbon->SetTrackingMode(1, false, false);
+  ::SendMessageW(f.site.hwnd, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-120)), 0);
+  EXPECT_EQ(f.view, f.ribbon->CurrentTab());
+  ::SendMessageW(f.site.hwnd, WM_MOUSEWHEEL, MAKEWPARAM(0, 120), 0);
+  EXPECT_EQ(f.home, f.ribbon->CurrentTab());
+  f.ribbon->SetTrackingMode(0, false, false);
+}
+
+TEST(RibbonBarFrame, MovingTheQuickAccessBarRefreshesAComposedFrame) {
+  for (bool composition : {false, true}) {
+    RibbonFixture f;
+    auto* link = new TestFrameLink(4, composition);
+    f.ribbon->AttachFrameCompanion(nullptr, link);
+    f.ribbon->PlaceQuickAccessBelow(true);
+    EXPECT_EQ(composition ? 1 : 0, link->refreshes);
+  }
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -89,6 +89,8 @@ class RibbonSite {
   std::vector<CTKPopupBar*> built_popups;
   LRESULT refuse_selecting = 0;
   int layouts = 0;
+  // The screen points at which the frame was asked for its system menu (message 0x313).
+  std::vector<POINT> system_menus;
 
  private:
   static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
@@ -97,6 +99,11 @@ class RibbonSite {
     auto* self = reinterpret_cast<RibbonSite*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (self) {
       if (msg == WM_COMMAND) self->commands.push_back(LOWORD(w));
+      if (msg == 0x313) {
+        // Recorded only: the system's own answer is a modal menu.
+        self->system_menus.push_back(POINT{static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l))});
+        return 0;
+      }
       if (msg >= 10324 && msg <= 10343) self->messages.push_back(msg);
       if (msg == TKRibbon::kMsgCustomisePopupBuilt) self->built_popups.push_back(reinterpret_cast<CTKPopupBar*>(l));
       if (msg == TKCommandBars::kMsgControlNotify) {
