@@ -108,8 +108,9 @@ struct Ribbon {
       groups[i]->AddButtons(3, 200 + 10 * i);
       tab->Groups().PutGroupAt(0, groups[i], bar, &band);
     }
-    // Without a painter every tab is as wide as its margins: 24 pixels from the row's left.
+    // Without a painter the row leaves its tabs where they are: 24 pixels each from its left.
     row->LayoutRow(nullptr, RECT{50, 0, 550, 23});
+    for (int i = 0; i < 3; ++i) row->TabAt(i)->SetRect(RECT{50 + 24 * i, 0, 74 + 24 * i, 23});
     band.shown_tab = row->TabAt(0);
     groups[0]->BeginLayout(nullptr);
     groups[0]->Reduce(nullptr, 2);
