@@ -9,12 +9,14 @@
 #include <type_traits>
 #include <vector>
 
+#include "platform/win/gdi.h"
 #include "tests/toolkit/commandbars/test_bars.h"
 #include "tests/toolkit/ribbon/ribbon_fixed_group.h"
 #include "tests/toolkit/ribbon/ribbon_test_groups.h"
 #include "toolkit/commandbars/accessible.h"
 #include "toolkit/commandbars/hook_manager.h"
 #include "toolkit/commandbars/tool_bar.h"
+#include "toolkit/drawing/image_manager.h"
 #include "toolkit/drawing/seams.h"
 #include "toolkit/ribbon/ribbon_control_tab.h"
 #include "toolkit/ribbon/ribbon_group_popup.h"
@@ -381,6 +383,41 @@ TEST(RibbonTabRowInABar, ClientsSeeTheTabsAsChildrenOfTheRowsObject) {
   EXPECT_EQ(row->accDoDefaultAction(ChildId(1)), S_OK);
   EXPECT_EQ(r.row->SelectedTab(), r.row->TabAt(0));
   row->Release();
+}
+
+}  // namespace
+
+namespace {
+
+TEST(RibbonTabRowInABar, TabImagesComeFromTheBarsImageManagerByTheTabsImageId) {
+  CTKImageManager images;
+  std::vector<DWORD> red(16 * 16, 0xFFFF0000);
+  ASSERT_TRUE(images.AddAlphaImage(MakeDibSection(16, 16, red.data()), 7, 0));
+  Ribbon r;
+  r.bar->SetImageManager(&images);
+  struct Case {
+    int image;
+    bool found;
+  };
+  const Case cases[] = {{7, true}, {-1, false}, {8, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.image);
+    r.row->TabAt(0)->SetImage(c.image);
+    SIZE size{16, 16};
+    EXPECT_EQ(r.row->PaintItemIcon(nullptr, POINT{}, r.row->TabAt(0), false, size), c.found);
+  }
+  // Drawn at the point asked.
+  r.row->TabAt(0)->SetImage(7);
+  std::vector<DWORD> white(32 * 32, 0xFFFFFFFF);
+  CDC dc;
+  dc.CreateCompatibleDC(nullptr);
+  KestrinWinNS::CScopedBitmap target(MakeDibSection(32, 32, white.data()));
+  KestrinWinNS::CSelectObject selected(dc.GetSafeHdc(), target.Get());
+  SIZE size{16, 16};
+  ASSERT_TRUE(r.row->PaintItemIcon(dc.GetSafeHdc(), POINT{8, 8}, r.row->TabAt(0), true, size));
+  EXPECT_EQ(size.cx, 16);
+  EXPECT_EQ(::GetPixel(dc.GetSafeHdc(), 10, 10), RGB(255, 0, 0));
+  EXPECT_EQ(::GetPixel(dc.GetSafeHdc(), 4, 4), RGB(255, 255, 255));
 }
 
 }  // namespace
