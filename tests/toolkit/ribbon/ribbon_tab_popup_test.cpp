@@ -421,3 +421,42 @@ TEST(RibbonTabRowInABar, TabImagesComeFromTheBarsImageManagerByTheTabsImageId) {
 }
 
 }  // namespace
+
+namespace {
+
+// Groups too wide for the popup even collapsed: the popup scrolls them, and a scroll closes
+// the popup's own open group popup first.
+TEST(RibbonTabRowInABar, ScrollingTheTabPopupClosesItsOpenGroupPopup) {
+  MonitorSeam seam(RECT{0, 0, 1024, 738});
+  Ribbon r;
+  CTKRibbonTab* tab = r.row->TabAt(1);
+  // Captions wider than the collapsed buttons (90 pixels against 42).
+  for (int g = 0; g < 14; ++g) {
+    auto* group = new FixedGroup;
+    group->SetCaption(L"Wide group");
+    group->SetId(100 + g);
+    group->AddButtons(3, 1000 + 10 * g);
+    tab->Groups().PutGroupAt(tab->Groups().Count(), group, r.bar, &r.band);
+  }
+  r.fake.minimized = true;
+  r.row->SelectItem(tab);
+  CTKRibbonTabPopupToolBar* popup = r.TabPopup();
+  ASSERT_NE(popup, nullptr);
+  EXPECT_EQ(popup->ScrollOffset(), 0);
+  ASSERT_FALSE(popup->RightButton()->GetHideFlags() & TKCommandBars::kHideShow);
+  EXPECT_TRUE(popup->LeftButton()->GetHideFlags() & TKCommandBars::kHideShow);
+  // Every group is collapsed; the first one's button opens its popup.
+  CTKControl* button = popup->Tab()->Groups().At(0)->CollapsedPopup();
+  ASSERT_NE(button, nullptr);
+  ASSERT_TRUE(popup->SetPopupOpen(button->GetIndex(), false));
+  CTKCommandBar* group_popup = button->GetCommandBar();
+  ASSERT_NE(group_popup, nullptr);
+  ASSERT_TRUE(group_popup->IsBarVisible());
+  popup->RightButton()->OnExecute();
+  EXPECT_EQ(group_popup->GetSafeHwnd(), nullptr);
+  EXPECT_EQ(popup->ScrollOffset(), CTKRibbonScrollableBar::kScrollStep);
+  EXPECT_TRUE(popup->IsBarVisible());
+  EXPECT_FALSE(popup->LeftButton()->GetHideFlags() & TKCommandBars::kHideShow);
+}
+
+}  // namespace
