@@ -376,3 +376,38 @@ TEST(RibbonCommands, TheSitesMessagesRunTheRibbonsCommands) {
 }
 
 }  // namespace
+
+namespace {
+
+// The two buttons at the end of the bar open fresh popups each time.
+TEST(RibbonQuickAccess, TheMoreAndCustomiseButtonsOpenFreshPopups) {
+  RibbonFixture f(400, 600, true);
+  std::vector<CTKControl*> copies = f.AddQuickAccess(12, 40);
+  f.Layout(400);
+  CTKControl* more = f.ribbon->MoreButton();
+  CTKControl* customise = f.ribbon->CustomiseButton();
+  ASSERT_TRUE(more->IsVisible());
+  f.ribbon->SetTrackingMode(1, false, false);
+  ASSERT_TRUE(f.ribbon->SetPopupOpen(more->GetIndex(), false));
+  auto* popup = dynamic_cast<CTKRibbonBar::CMorePopupToolBar*>(more->GetCommandBar());
+  ASSERT_NE(nullptr, popup);
+  EXPECT_TRUE(popup->IsBarVisible());
+  EXPECT_EQ(f.ribbon, popup->Ribbon());
+  EXPECT_EQ(kCustomiseButtonId, popup->GetControl(popup->GetControlCount() - 1)->GetID());
+  f.ribbon->SetPopupOpen(-1, false);
+  EXPECT_FALSE(popup->IsBarVisible());
+
+  ASSERT_TRUE(f.ribbon->SetPopupOpen(customise->GetIndex(), false));
+  CTKCommandBar* first = customise->GetCommandBar();
+  ASSERT_NE(nullptr, first);
+  first->AddRef();  // kept alive, so a new popup cannot take its address
+  EXPECT_NE(nullptr, first->GetControls()->FindControl(kCustomiseQuickAccess));
+  f.ribbon->SetPopupOpen(-1, false);
+  ASSERT_TRUE(f.ribbon->SetPopupOpen(customise->GetIndex(), false));
+  EXPECT_NE(first, customise->GetCommandBar());
+  f.ribbon->SetPopupOpen(-1, false);
+  first->Release();
+  f.ribbon->SetTrackingMode(0, false, false);
+}
+
+}  // namespace
