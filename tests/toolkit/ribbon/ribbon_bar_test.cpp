@@ -21,6 +21,38 @@ namespace {
 
 bool Shown(const CTKControl* control) { return control->IsVisible(); }
 
+TEST(RibbonBarParts, ANewRibbonHasItsPartsAndSwitches) {
+  CTKRibbonBar* ribbon = static_cast<CTKRibbonBar*>(RUNTIME_CLASS(CTKRibbonBar)->CreateObject());
+  EXPECT_EQ(kRibbonBar, ribbon->GetType());
+  EXPECT_EQ(CTKRibbonBar::kRibbonFlags, ribbon->GetFlags());
+  CTKControls* controls = ribbon->GetControls();
+  EXPECT_NE(nullptr, dynamic_cast<CTKRibbonControls*>(controls));
+  ASSERT_GE(controls->GetCount(), 3);
+  EXPECT_EQ(ribbon->CustomiseButton(), controls->GetAt(0));
+  EXPECT_EQ(ribbon->MoreButton(), controls->GetAt(1));
+  EXPECT_EQ(ribbon->ControlTab(), controls->GetAt(2));
+  EXPECT_EQ(kCustomiseButtonId, ribbon->CustomiseButton()->GetID());
+  EXPECT_EQ(kMoreButtonId, ribbon->MoreButton()->GetID());
+  EXPECT_EQ(kControlTabId, ribbon->ControlTab()->GetID());
+  for (CTKControl* own : {static_cast<CTKControl*>(ribbon->CustomiseButton()), static_cast<CTKControl*>(ribbon->MoreButton())})
+    EXPECT_EQ(0x18, own->GetFlags());
+  EXPECT_EQ(CSize(22 * 13 / 22, 22), ribbon->CustomiseButton()->GetSize(nullptr));
+  EXPECT_TRUE(ribbon->IsGroupsVisible());
+  EXPECT_TRUE(ribbon->IsTabsVisible());
+  EXPECT_TRUE(ribbon->IsQuickAccessVisible());
+  EXPECT_FALSE(ribbon->IsQuickAccessBelow());
+  EXPECT_FALSE(ribbon->AllowsQuickAccessDuplicates());
+  EXPECT_TRUE(ribbon->AllowsMinimize());
+  EXPECT_FALSE(ribbon->IsMinimized());
+  EXPECT_TRUE(ribbon->ShowsCaptionWithoutFrame());
+  EXPECT_EQ(250, ribbon->MinimumVisibleSize());
+  EXPECT_EQ(0, ribbon->GroupsHeightOverride());
+  EXPECT_EQ(nullptr, ribbon->SystemButton());
+  EXPECT_FALSE(ribbon->HasFrameCompanion());
+  EXPECT_EQ(0, ribbon->QuickAccessControls()->GetCount());
+  ribbon->Release();
+}
+
 TEST(RibbonBarSize, ABarTooNarrowOrAFrameTooLowHidesTheRibbon) {
   struct Case {
     int width, frame_height;
