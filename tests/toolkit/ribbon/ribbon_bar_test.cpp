@@ -311,8 +311,9 @@ TEST(RibbonBarHitTest, TheCaptionIsTheFramesOnlyWithAFrameLinkAndAwayFromControl
       {POINT{400, f.ribbon->CaptionRect().bottom + 3}, 0},
   };
   for (const Case& c : cases) EXPECT_EQ(c.hit, f.ribbon->HitTestCaption(c.point)) << c.point.x << "," << c.point.y;
-  ::ShowWindow(f.site.hwnd, SW_SHOWNA);
-  ::ShowWindow(f.site.hwnd, SW_MAXIMIZE);
+  // A maximised frame has no sizing strip (the style is set by hand: maximising would
+  // activate the window).
+  ::SetWindowLongPtrW(f.site.hwnd, GWL_STYLE, ::GetWindowLongPtrW(f.site.hwnd, GWL_STYLE) | WS_MAXIMIZE);
   EXPECT_EQ(HTCAPTION, f.ribbon->HitTestCaption(POINT{400, 2}));
 }
 
@@ -373,7 +374,6 @@ TEST(RibbonBarMouse, TheCaptionGivesTheFrameItsSystemMenuAndItsMaximiseAndRestor
   RibbonFixture f(800, 600, true);
   f.ribbon->AttachFrameCompanion(nullptr, new TestFrameLink(0));
   f.Layout(800);
-  ::ShowWindow(f.site.hwnd, SW_SHOWNA);
   const POINT caption{400, 10};
   ::SendMessageW(f.ribbon->GetSafeHwnd(), WM_RBUTTONUP, 0, MAKELPARAM(caption.x, caption.y));
   POINT screen = caption;
@@ -381,9 +381,11 @@ TEST(RibbonBarMouse, TheCaptionGivesTheFrameItsSystemMenuAndItsMaximiseAndRestor
   ASSERT_EQ(1u, f.site.system_menus.size());
   EXPECT_EQ(CPoint(screen), CPoint(f.site.system_menus[0]));
   ::SendMessageW(f.ribbon->GetSafeHwnd(), WM_LBUTTONDBLCLK, 0, MAKELPARAM(caption.x, caption.y));
-  EXPECT_TRUE(::IsZoomed(f.site.hwnd));
+  ::SetWindowLongPtrW(f.site.hwnd, GWL_STYLE, ::GetWindowLongPtrW(f.site.hwnd, GWL_STYLE) | WS_MAXIMIZE);
   ::SendMessageW(f.ribbon->GetSafeHwnd(), WM_LBUTTONDBLCLK, 0, MAKELPARAM(caption.x, caption.y));
-  EXPECT_FALSE(::IsZoomed(f.site.hwnd));
+  ::SetWindowLongPtrW(f.site.hwnd, GWL_STYLE, ::GetWindowLongPtrW(f.site.hwnd, GWL_STYLE) & ~(WS_MAXIMIZE | WS_MAXIMIZEBOX));
+  ::SendMessageW(f.ribbon->GetSafeHwnd(), WM_LBUTTONDBLCLK, 0, MAKELPARAM(caption.x, caption.y));  // nothing to do
+  EXPECT_EQ((std::vector<WPARAM>{SC_MAXIMIZE | HTCAPTION, SC_RESTORE | HTCAPTION}), f.site.system_commands);
   // Below the caption the button is the bar's.
   f.site.system_menus.clear();
   ::SendMessageW(f.ribbon->GetSafeHwnd(), WM_RBUTTONUP, 0, MAKELPARAM(400, f.ribbon->GroupsRect().top + 4));
