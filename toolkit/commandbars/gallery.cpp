@@ -10,6 +10,7 @@
 using namespace TKCommandBars;
 
 IMPLEMENT_DYNCREATE(CTKControlGallery, CTKControlPopup)
+IMPLEMENT_DYNCREATE(CTKControlComboBoxGalleryPopupBar, CTKControlComboBoxPopupBar)
 
 namespace {
 const int kLabelHeight = 19;
@@ -572,6 +573,85 @@ void CTKControlGallery::OnLButtonUp(CPoint point) {
   OnExecute();
 }
 
+void CTKControlGallery::OnExecute() {
+  CTKControlComboBoxGalleryPopupBar* dropDown = dynamic_cast<CTKControlComboBoxGalleryPopupBar*>(parent_);
+  if (GetStyle() == 0 && dropDown && dropDown->GetCombo()) {
+    dropDown->GetCombo()->OnDropDownPick(selected_item_, true);
+    return;
+  }
+  CTKControlPopup::OnExecute();
+}
+
+// ---------------------------------------------------------------------------------------------
+// A combo box's gallery drop-down
+
+CTKControlGallery* CTKControlComboBoxGalleryPopupBar::GetGallery() const {
+  CTKControl* first = GetControlCount() > 0 ? GetControl(0) : nullptr;
+  return first && first->IsKindOf(RUNTIME_CLASS(CTKControlGallery)) ? static_cast<CTKControlGallery*>(first) : nullptr;
+}
+
+int CTKControlComboBoxGalleryPopupBar::GetCount() const {
+  CTKControlGallery* gallery = GetGallery();
+  return gallery ? gallery->GetItemCount() : 0;
+}
+
+int CTKControlComboBoxGalleryPopupBar::GetCurSel() const {
+  CTKControlGallery* gallery = GetGallery();
+  return gallery ? gallery->GetSelectedItem() : -1;
+}
+
+void CTKControlComboBoxGalleryPopupBar::SetCurSel(int index) {
+  if (CTKControlGallery* gallery = GetGallery()) gallery->SelectItem(index);
+}
+
+void CTKControlComboBoxGalleryPopupBar::SetTopIndex(int index) {
+  if (CTKControlGallery* gallery = GetGallery()) gallery->SetTopIndex(index);
+}
+
+int CTKControlComboBoxGalleryPopupBar::FindString(const std::wstring& prefix) const {
+  CTKControlGallery* gallery = GetGallery();
+  return gallery ? gallery->FindItem(-1, prefix, false) : -1;
+}
+
+int CTKControlComboBoxGalleryPopupBar::FindStringExact(const std::wstring& text) const {
+  CTKControlGallery* gallery = GetGallery();
+  return gallery ? gallery->FindItem(-1, text, true) : -1;
+}
+
+std::wstring CTKControlComboBoxGalleryPopupBar::GetText(int index) const {
+  CTKControlGallery* gallery = GetGallery();
+  return gallery ? gallery->GetItemText(index) : std::wstring();
+}
+
+int CTKControlComboBoxGalleryPopupBar::OnHookKeyDown(UINT key, LPARAM data) {
+  CTKControlGallery* gallery = GetGallery();
+  switch (key) {
+    case VK_RETURN:
+      if (combo_) {
+        combo_->OnExecute();
+        return kKeyHandled;
+      }
+      break;
+    case VK_ESCAPE:
+      if (combo_ && combo_->GetParent()) {
+        combo_->GetParent()->SetPopupOpen(-1, false);
+        return kKeyHandled;
+      }
+      break;
+    case VK_TAB:
+      return kKeyHandled;
+    default:
+      if (gallery) {
+        const int before = gallery->GetSelectedItem();
+        if (!gallery->OnHookKeyDown(key)) return kKeyHandled;
+        if (combo_ && gallery->GetSelectedItem() != before) combo_->OnDropDownPick(gallery->GetSelectedItem(), false);
+        return kKeyHandled;
+      }
+      break;
+  }
+  return CTKControlComboBoxPopupBar::OnHookKeyDown(key, data);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Size and drawing
 
@@ -633,6 +713,7 @@ void CTKControlGallery::Copy(const CTKControl* source, bool deep) {
 }
 
 void CTKControlGallery::DoPropExchange(CTKPropExchange* px) {
+  CTKControlPopup::DoPropExchange(px);
   BOOL labels = show_labels_, borders = show_borders_, bar = show_scroll_bar_;
   const BOOL yes = TRUE;
   const RECT none{};

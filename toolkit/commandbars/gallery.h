@@ -11,6 +11,7 @@
 
 #include "platform/appframe/cmd_target.h"
 #include "toolkit/commandbars/control_button.h"
+#include "toolkit/commandbars/control_combo.h"
 #include "toolkit/commandbars/scroll_base.h"
 
 class CTKControlGallery;
@@ -145,7 +146,7 @@ class CTKControlGallery : public CTKControlPopup, public CTKScrollBase {
   std::wstring GetItemText(int index) const;
 
   // --- state ---
-  void DoPropExchange(CTKPropExchange* px);
+  void DoPropExchange(CTKPropExchange* px) override;
 
   // --- the control ---
   CSize GetSize(CDC* dc) override;
@@ -160,6 +161,8 @@ class CTKControlGallery : public CTKControlPopup, public CTKScrollBase {
   void SetSelected(int selected) override;
   void Copy(const CTKControl* source, bool deep) override;
   void OnActionChanged(int property) override { RepositionItems(); }
+  // In a combo box's drop-down the chosen item goes to the combo; elsewhere the command runs.
+  void OnExecute() override;
 
   // --- the scroll base ---
   void RedrawScrollBar() override { Redraw(); }
@@ -191,4 +194,24 @@ class CTKControlGallery : public CTKControlPopup, public CTKScrollBase {
   int checked_id_ = 0;
   std::vector<GALLERYITEM_POSITION> positions_;
   CTKControlGalleryItems* items_ = nullptr;
+};
+
+// A combo box's drop-down whose first control is a gallery: the combo's list operations map
+// onto the gallery's items. Enter runs the combo, Escape closes, Tab is refused, and the other
+// keys move through the gallery with the combo taking the chosen item's text.
+class CTKControlComboBoxGalleryPopupBar : public CTKControlComboBoxPopupBar {
+  DECLARE_DYNCREATE(CTKControlComboBoxGalleryPopupBar)
+
+ public:
+  // The first control when it is a gallery.
+  CTKControlGallery* GetGallery() const;
+
+  int GetCount() const override;
+  int GetCurSel() const override;
+  void SetCurSel(int index) override;
+  void SetTopIndex(int index) override;
+  int FindString(const std::wstring& prefix) const override;
+  int FindStringExact(const std::wstring& text) const override;
+  std::wstring GetText(int index) const override;
+  int OnHookKeyDown(UINT key, LPARAM data) override;
 };
