@@ -485,8 +485,6 @@ bool CTKControlComboBox::OnSetPopup(bool open) {
   list->PrepareDropDown(GetPaintManager()->BarFontFor(parent_, false));
   dropped_ = true;
   ++mouse->LockCounter();
-  // The list's selection follows the text.
-  if (drop_down_) list->SetCurSel(list->FindStringExact(GetEditText()));
   if (!list->Popup(this, false)) {
     if (dropped_) {
       dropped_ = false;
@@ -494,6 +492,8 @@ bool CTKControlComboBox::OnSetPopup(bool open) {
     }
     return false;
   }
+  // The list's selection follows the text (laid out, a drop-down starts with none).
+  if (drop_down_) list->SetCurSel(list->FindStringExact(GetEditText()));
   NotifySite(kNotifyDropDown);
   RedrawParent();
   return true;

@@ -9,7 +9,9 @@
 #include "toolkit/commandbars/popup_bar.h"
 #include "toolkit/drawing/image_manager.h"
 #include "toolkit/commandbars/control_combo.h"
+#include "toolkit/commandbars/control_custom.h"
 #include "toolkit/commandbars/control_edit.h"
+#include "toolkit/commandbars/gallery.h"
 #include "toolkit/commandbars/special_controls.h"
 #include "toolkit/paint/paint_manager.h"
 
@@ -66,9 +68,11 @@ CTKControl* CTKControls::CreateByType(int type, int id) {
       return new CTKControlCheckBox;
     case kRadioButton:
       return new CTKControlRadioButton;
+    case kCustom:
+      return new CTKControlCustom;
+    case kGallery:
+      return new CTKControlGallery;
     default:
-      // Combo boxes, edits, labels, check boxes, galleries and the other special controls are
-      // their own classes; until one is registered for the type the collection makes none.
       return nullptr;
   }
 }
