@@ -24,6 +24,7 @@
 #include "toolkit/commandbars/popup_bar.h"
 #include "toolkit/commandbars/special_controls.h"
 #include "toolkit/commandbars/tool_bar.h"
+#include "toolkit/drawing/image_manager.h"
 #include "toolkit/drawing/prop_exchange.h"
 
 using namespace TKCommandBars;
@@ -183,6 +184,13 @@ void CTKControl::DoPropExchange(CTKPropExchange* px) {
   PropExchangeInt(px, L"CustomIconId", &custom_icon_id_, 0);
   ExchangeWString(px, L"CustomCaption", &custom_caption_);
   if (schema > 1) ExchangeWString(px, L"Category", &category_);
+  if (custom_icon_id_ > 0) {
+    // The icons the user gave the control go with it.
+    if (loading && custom_icon_id_ > 0xFFFFFFF) Damaged(CArchiveException::badIndex);
+    CTKPropExchangeSection section(px, L"CustomIcon");
+    if (!section.get()) Damaged(loading ? CArchiveException::endOfFile : CArchiveException::genericException);
+    GetImageManager()->ExchangeIconSet(section.get(), static_cast<UINT>(custom_icon_id_));
+  }
   if (schema > 3) {
     ExchangeIdMap(px, L"DocTemplatesExcluded", &excluded_docs_);
     ExchangeIdMap(px, L"DocTemplatesAssigned", &assigned_docs_);

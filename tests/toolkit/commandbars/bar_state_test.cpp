@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -19,6 +20,7 @@
 #include "toolkit/commandbars/control_combo.h"
 #include "toolkit/commandbars/popup_bar.h"
 #include "toolkit/commandbars/tool_bar.h"
+#include "toolkit/drawing/image_manager.h"
 #include "toolkit/drawing/prop_exchange.h"
 
 using namespace TKCommandBars;
@@ -652,3 +654,57 @@ INSTANTIATE_TEST_SUITE_P(Gates, BarStateBarKeys,
                                            BarKeysCase{17, false, false, false, true, true, true, false, true},
                                            BarKeysCase{19, false, false, false, true, true, true, true, true},
                                            BarKeysCase{20, false, false, false, true, true, true, true, false}));
+
+TEST(BarStateCustomIcon, TheUsersIconGoesWithItsControlAndDamageLeavesTheIconsInUse) {
+  const UINT kIcon = 5000;
+  CTKImageManager savedImages, restoredImages;
+  HICON icon = ::LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
+  ASSERT_TRUE(savedImages.AddIconImage(icon, kIcon, 16, 16, CTKImageManagerIcon::kNormal));
+  Layout saved;
+  saved.manager.SetImageManager(&savedImages);
+  CTKCommandBar* bar = new CTKCommandBar;
+  bar->SetCommandBarManager(&saved.manager);
+  saved.bars.push_back(bar);
+  CTKControl* control = AddButton(bar, 7, L"Seven");
+  control->SetCustomIconId(static_cast<int>(kIcon));
+  AddButton(bar, 8, L"Plain");
+
+  CMemFile memory;
+  {
+    CArchive ar(&memory, CArchive::store);
+    CTKPropExchangeArchive px(ar);
+    CTKBarLayoutState::Save(&px, saved.bars, &saved.manager);
+  }
+  const std::vector<BYTE> bytes(memory.GetData(), memory.GetData() + memory.GetLength());
+  auto load = [&](std::vector<BYTE> data, Layout* into) {
+    CMemFile in(data.data(), static_cast<UINT>(data.size()));
+    CArchive ar(&in, CArchive::load);
+    CTKPropExchangeArchive px(ar);
+    return CTKBarLayoutState::Load(&px, &into->manager, &into->bars);
+  };
+
+  Layout restored;
+  restored.manager.SetImageManager(&restoredImages);
+  ASSERT_TRUE(load(bytes, &restored));
+  ASSERT_NE(nullptr, restoredImages.GetIconSet(kIcon));
+  CTKImageManagerIcon* back = restoredImages.GetImage(kIcon, 16);
+  ASSERT_NE(nullptr, back);
+  EXPECT_EQ(savedImages.GetImage(kIcon, 16)->Width(), back->Width());
+  EXPECT_EQ(1u, restoredImages.IconSetCount());  // the plain button brought none
+
+  // The icon's data damaged: the load fails, and the icons in use stay as they were.
+  const std::string marker = "CTKImageManagerIcons";
+  const std::wstring wide(marker.begin(), marker.end());
+  std::vector<BYTE> damaged = bytes;
+  auto at = std::search(damaged.begin(), damaged.end(), reinterpret_cast<const BYTE*>(wide.data()),
+                        reinterpret_cast<const BYTE*>(wide.data() + wide.size()));
+  if (at == damaged.end())
+    at = std::search(damaged.begin(), damaged.end(), marker.begin(), marker.end());
+  ASSERT_NE(damaged.end(), at);
+  *at ^= 0x20;  // the check word no longer matches
+  Layout again;
+  again.manager.SetImageManager(&restoredImages);
+  EXPECT_FALSE(load(damaged, &again));
+  EXPECT_TRUE(again.bars.empty());
+  EXPECT_EQ(back, restoredImages.GetImage(kIcon, 16));
+}
