@@ -514,7 +514,7 @@ const std::vector<const CRuntimeClass*>& TKCommandBarClasses() {
       RUNTIME_CLASS(CTKControlGallery), RUNTIME_CLASS(CTKControlWindowList), RUNTIME_CLASS(CTKControlToolbars),
       RUNTIME_CLASS(CTKControlToolbar), RUNTIME_CLASS(CTKControlRecentFileList), RUNTIME_CLASS(CTKControlOleItems),
       RUNTIME_CLASS(CTKControlWorkspaceActions), RUNTIME_CLASS(CTKControlLabel), RUNTIME_CLASS(CTKControlCheckBox),
-      RUNTIME_CLASS(CTKControlRadioButton),
+      RUNTIME_CLASS(CTKControlRadioButton), RUNTIME_CLASS(CTKControlSelector),
   };
   return kClasses;
 }
