@@ -5,13 +5,14 @@
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/control.h"
 #include "toolkit/commandbars/controls.h"
+#include "toolkit/commandbars/gallery.h"
 
 using namespace TKCommandBars;
 
 namespace {
 
-const long kRoleMenuBar = 2, kRoleMenuPopup = 11, kRoleMenuItem = 12, kRoleToolBar = 22, kRolePushButton = 43,
-           kRoleButtonMenu = 57;
+const long kRoleMenuBar = 2, kRoleMenuPopup = 11, kRoleMenuItem = 12, kRoleToolBar = 22, kRoleListItem = 34,
+           kRolePushButton = 43, kRoleButtonMenu = 57;
 
 BSTR MakeBstr(const std::wstring& text) { return ::SysAllocStringLen(text.c_str(), static_cast<UINT>(text.size())); }
 
@@ -120,6 +121,17 @@ CTKCommandBar* CTKCommandBarAccessible::Bar() const {
   return bar;
 }
 
+CTKControlGallery* CTKCommandBarAccessible::InPlaceGallery() const {
+  CTKControlGallery* gallery = dynamic_cast<CTKControlGallery*>(control_);
+  return gallery && gallery->GetStyle() == 0 && Bar() ? gallery : nullptr;
+}
+
+int CTKCommandBarAccessible::GalleryItem(const VARIANT& child) const {
+  CTKControlGallery* gallery = InPlaceGallery();
+  const long id = CTKAccessible::GetChildIdFromVariant(child);
+  return gallery && id >= 1 && id <= gallery->GetItemCount() ? static_cast<int>(id - 1) : -1;
+}
+
 CTKControl* CTKCommandBarAccessible::Resolve(const VARIANT& child, bool* bad) const {
   long id = CTKAccessible::GetChildIdFromVariant(child);
   *bad = false;
@@ -150,13 +162,15 @@ HRESULT CTKCommandBarAccessible::AccGetChildCount(long* out) {
   if (!out) return E_POINTER;
   CTKCommandBar* bar = Bar();
   if (!bar) return E_FAIL;
-  *out = control_ ? 0 : bar->GetControlCount();
+  CTKControlGallery* gallery = InPlaceGallery();
+  *out = gallery ? gallery->GetItemCount() : control_ ? 0 : bar->GetControlCount();
   return S_OK;
 }
 
 HRESULT CTKCommandBarAccessible::AccGetChild(VARIANT child, IDispatch** out) {
   if (!out) return E_POINTER;
   *out = nullptr;
+  if (GalleryItem(child) >= 0) return S_FALSE;  // an item has no object of its own
   bool bad = false;
   CTKControl* control = Resolve(child, &bad);
   if (bad || !control || control == control_) return E_INVALIDARG;
@@ -168,6 +182,12 @@ HRESULT CTKCommandBarAccessible::AccGetChild(VARIANT child, IDispatch** out) {
 HRESULT CTKCommandBarAccessible::AccGetName(VARIANT child, BSTR* out) {
   if (!out) return E_POINTER;
   *out = nullptr;
+  const int item = GalleryItem(child);
+  if (item >= 0) {
+    CTKControlGalleryItem* entry = InPlaceGallery()->GetItem(item);
+    *out = MakeBstr(entry->GetCaption().empty() ? entry->GetToolTip() : entry->GetCaption());
+    return *out ? S_OK : E_OUTOFMEMORY;
+  }
   bool bad = false;
   CTKControl* control = Resolve(child, &bad);
   CTKCommandBar* bar = Bar();
@@ -180,6 +200,10 @@ HRESULT CTKCommandBarAccessible::AccGetName(VARIANT child, BSTR* out) {
 HRESULT CTKCommandBarAccessible::AccGetRole(VARIANT child, VARIANT* out) {
   if (!out) return E_POINTER;
   ::VariantInit(out);
+  if (GalleryItem(child) >= 0) {
+    SetI4(out, kRoleListItem);
+    return S_OK;
+  }
   bool bad = false;
   CTKControl* control = Resolve(child, &bad);
   CTKCommandBar* bar = Bar();
@@ -197,6 +221,15 @@ HRESULT CTKCommandBarAccessible::AccGetRole(VARIANT child, VARIANT* out) {
 HRESULT CTKCommandBarAccessible::AccGetState(VARIANT child, VARIANT* out) {
   if (!out) return E_POINTER;
   ::VariantInit(out);
+  const int item = GalleryItem(child);
+  if (item >= 0) {
+    CTKControlGallery* gallery = InPlaceGallery();
+    long state = STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_SELECTABLE;
+    if (gallery->GetSelectedItem() == item) state |= STATE_SYSTEM_FOCUSED;
+    if (gallery->GetItem(item)->GetID() == gallery->GetCheckedItem()) state |= STATE_SYSTEM_SELECTED;
+    SetI4(out, state);
+    return S_OK;
+  }
   bool bad = false;
   CTKControl* control = Resolve(child, &bad);
   CTKCommandBar* bar = Bar();
@@ -213,7 +246,9 @@ HRESULT CTKCommandBarAccessible::AccGetFocus(VARIANT* out) {
   if (!bar) return E_FAIL;
   if (control_) {
     if (!control_->GetSelected()) return S_FALSE;
-    SetI4(out, CHILDID_SELF);
+    CTKControlGallery* gallery = InPlaceGallery();
+    const int item = gallery ? gallery->GetSelectedItem() : -1;
+    SetI4(out, item >= 0 ? item + 1 : CHILDID_SELF);
     return S_OK;
   }
   int hot = bar->GetHotIndex();
@@ -227,14 +262,21 @@ HRESULT CTKCommandBarAccessible::AccGetDefaultAction(VARIANT child, BSTR* out) {
   *out = nullptr;
   bool bad = false;
   CTKControl* control = Resolve(child, &bad);
-  if (bad) return E_INVALIDARG;
+  const bool item = GalleryItem(child) >= 0;
+  if (bad && !item) return E_INVALIDARG;
   if (!Bar()) return E_FAIL;
-  if (!control) return S_FALSE;  // the bar itself has no action
+  if (!control && !item) return S_FALSE;  // the bar itself has no action
   *out = ::SysAllocString(L"Click");
   return *out ? S_OK : E_OUTOFMEMORY;
 }
 
 HRESULT CTKCommandBarAccessible::AccSelect(long flags, VARIANT child) {
+  const int item = GalleryItem(child);
+  if (item >= 0) {
+    if (!(flags & (SELFLAG_TAKEFOCUS | SELFLAG_TAKESELECTION))) return S_FALSE;
+    InPlaceGallery()->SelectItem(item);
+    return S_OK;
+  }
   bool bad = false;
   CTKControl* control = Resolve(child, &bad);
   CTKCommandBar* bar = Bar();
@@ -250,14 +292,16 @@ HRESULT CTKCommandBarAccessible::AccSelect(long flags, VARIANT child) {
 HRESULT CTKCommandBarAccessible::AccLocation(long* x, long* y, long* cx, long* cy, VARIANT child) {
   if (!x || !y || !cx || !cy) return E_POINTER;
   *x = *y = *cx = *cy = 0;
+  const int item = GalleryItem(child);
   bool bad = false;
-  CTKControl* control = Resolve(child, &bad);
+  CTKControl* control = item >= 0 ? nullptr : Resolve(child, &bad);
   CTKCommandBar* bar = Bar();
   if (bad) return E_INVALIDARG;
   if (!bar) return E_FAIL;
   RECT rc;
-  if (control) {
-    rc = control->GetRect();
+  if (item >= 0 || control) {
+    // An item: its rectangle clipped to the gallery's items area.
+    rc = item >= 0 ? InPlaceGallery()->GetItemDrawRect(item) : control->GetRect();
     ::MapWindowPoints(bar_, nullptr, reinterpret_cast<POINT*>(&rc), 2);
     if (rc.left > rc.right) std::swap(rc.left, rc.right);  // mirrored windows
   } else {
@@ -328,7 +372,9 @@ HRESULT CTKCommandBarAccessible::AccHitTest(long x, long y, VARIANT* out) {
   ::ScreenToClient(bar_, &pt);
   if (control_) {
     if (!control_->IsVisible() || !control_->GetRect().PtInRect(pt)) return S_FALSE;
-    SetI4(out, CHILDID_SELF);
+    CTKControlGallery* gallery = InPlaceGallery();
+    const int item = gallery ? gallery->HitTestItem(pt) : -1;
+    SetI4(out, item >= 0 ? item + 1 : CHILDID_SELF);
     return S_OK;
   }
   CTKControl* hit = bar->GetControls()->HitTest(pt);
@@ -337,6 +383,11 @@ HRESULT CTKCommandBarAccessible::AccHitTest(long x, long y, VARIANT* out) {
 }
 
 HRESULT CTKCommandBarAccessible::AccDoDefaultAction(VARIANT child) {
+  const int item = GalleryItem(child);
+  if (item >= 0) {
+    InPlaceGallery()->SelectItem(item);
+    return S_OK;
+  }
   bool bad = false;
   CTKControl* control = Resolve(child, &bad);
   CTKCommandBar* bar = Bar();

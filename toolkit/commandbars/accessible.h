@@ -55,6 +55,10 @@ class CTKCommandBarAccessible : public CTKAccessibleOwner {
  private:
   ~CTKCommandBarAccessible();
   CTKCommandBar* Bar() const;
+  // The item a child id names on the object of an in-place gallery (ids 1..count name its
+  // items); -1 for any other id or object.
+  int GalleryItem(const VARIANT& child) const;
+  class CTKControlGallery* InPlaceGallery() const;
   // The control a child id names: the object's own control for CHILDID_SELF on a control
   // object, a bar's control for ids 1..count; null for the bar itself. *bad on an invalid id.
   CTKControl* Resolve(const VARIANT& child, bool* bad) const;

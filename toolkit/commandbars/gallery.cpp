@@ -380,6 +380,16 @@ int CTKControlGallery::FindItem(int start, const std::wstring& text, bool exact)
   return -1;
 }
 
+UINT_PTR CTKControlGallery::ToolHitTest(CPoint pt, CRect* rect, std::wstring* text) const {
+  const int index = GetStyle() == 0 ? HitTestItem(pt) : -1;
+  if (index < 0) return 0;
+  const CTKControlGalleryItem* item = GetItem(index);
+  if (item->GetToolTip().empty()) return 0;
+  *rect = GetItemDrawRect(index);
+  *text = item->GetToolTip();
+  return static_cast<UINT_PTR>(static_cast<UINT>(item->GetID())) + 1;
+}
+
 void CTKControlGallery::SetTopIndex(int index) {
   if (index < 0 || index >= static_cast<int>(positions_.size())) return;
   SetScrollPos(positions_[index].rect.top - GetItemsRect().top);

@@ -129,6 +129,9 @@ class CTKControlGallery : public CTKControlPopup, public CTKScrollBase {
   CRect GetItemDrawRect(int index) const;
   // The item under a point (-1 none); `rect` gets its rectangle on the control.
   int HitTestItem(CPoint pt, CRect* rect = nullptr) const;
+  // The tip of the item under a point: the item's id + 1 (0 over no item or an item without a
+  // tip), its rectangle clipped to the items area and its tooltip text.
+  UINT_PTR ToolHitTest(CPoint pt, CRect* rect, std::wstring* text) const;
   // The scroll part under a point: 60..65, 0 none.
   int HitTestScrollPart(CPoint pt);
 
