@@ -53,6 +53,13 @@ void CTKOffice2007Theme::ReloadColorsAndFonts() {
   CSystemNonClientMetrics metrics;
   LOGFONTW caption = metrics.lfCaptionFont;
   caption.lfWeight = FW_NORMAL;
+  BOOL smoothing = FALSE;
+  UINT smoothingType = 0;
+  if (::SystemParametersInfoW(SPI_GETFONTSMOOTHING, 0, &smoothing, 0) && smoothing &&
+      ::SystemParametersInfoW(SPI_GETFONTSMOOTHINGTYPE, 0, &smoothingType, 0) && smoothingType == FE_FONTSMOOTHINGCLEARTYPE)
+    caption.lfQuality = CLEARTYPE_NATURAL_QUALITY;
+  if (vertical_face_configured_ && CTKDrawHelpers::IsFontInstalled(configured_face_.c_str()))
+    lstrcpynW(caption.lfFaceName, configured_face_.c_str(), LF_FACESIZE);
   if (caption.lfHeight > -11 && caption.lfHeight < 0) caption.lfHeight = -11;
   if (caption_font_.IsStandard() || !caption_font_.GetSafeHandle()) {
     caption_font_.DeleteObject();

@@ -276,6 +276,17 @@ TEST(Office2007Theme, AKeyMissingFromTheIniKeepsThePreviousColour) {
   EXPECT_EQ(RGB(124, 125, 226), canvas.At(50, 8));
 }
 
+TEST(Office2007Theme, TheFrameCaptionFontIsTheSystemsCaptionFontAtNormalWeightAndNotTiny) {
+  Theme t;
+  LOGFONTW font{};
+  ASSERT_NE(0, ::GetObjectW(t.pm->FrameCaptionFont().GetSafeHandle(), sizeof(font), &font));
+  EXPECT_EQ(FW_NORMAL, font.lfWeight);
+  EXPECT_FALSE(font.lfHeight > -11 && font.lfHeight < 0) << font.lfHeight;
+  NONCLIENTMETRICSW metrics{sizeof(metrics)};
+  ASSERT_TRUE(::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0));
+  if (metrics.lfCaptionFont.lfHeight <= -11) EXPECT_EQ(metrics.lfCaptionFont.lfHeight, font.lfHeight);
+}
+
 TEST(Office2007Theme, FrameRegionAndThemeNumber) {
   Theme t;
   EXPECT_EQ(nullptr, t.pm->WindowFrameRegion(true, 100, 80, false, 4));
