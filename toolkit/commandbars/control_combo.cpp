@@ -178,7 +178,7 @@ CSize CTKControlComboBoxList::CalcSize(int, DWORD) {
 }
 
 void CTKControlComboBoxList::DoPropExchange(CTKPropExchange* px) {
-  CTKCommandBar::DoPropExchange(px);
+  CTKControlComboBoxPopupBar::DoPropExchange(px);
   CTKPropExchangeSection items(px, L"Items");
   if (!items.get()) throw CArchiveException(CArchiveException::endOfFile);
   wchar_t name[32];
