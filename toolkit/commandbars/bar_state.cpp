@@ -25,6 +25,7 @@
 #include "toolkit/commandbars/special_controls.h"
 #include "toolkit/commandbars/tool_bar.h"
 #include "toolkit/drawing/image_manager.h"
+#include "toolkit/drawing/resource_manager.h"
 #include "toolkit/drawing/prop_exchange.h"
 
 using namespace TKCommandBars;
@@ -403,6 +404,42 @@ void CTKToolBar::DoPropExchange(CTKPropExchange* px) {
   closeable_ = closeable;
   context_menu_present_ = context;
   customize_dialog_present_ = customize;
+}
+
+namespace {
+int AskWithMessageBox(HWND owner, const std::wstring& text) {
+  return ::MessageBoxW(owner, text.c_str(), L"", MB_YESNO | MB_ICONQUESTION);
+}
+CTKToolBar::QuestionFn g_question = &AskWithMessageBox;
+}  // namespace
+
+void CTKToolBar::SetQuestionFunction(QuestionFn fn) { g_question = fn ? fn : &AskWithMessageBox; }
+
+bool CTKToolBar::CopyFromLoaded(const CTKToolBar* loaded, bool forced) {
+  CTKControls* theirs = loaded->GetControls();
+  CTKControls* myBaseline = controls_->GetOriginalControls();
+  CTKControls* theirBaseline = theirs->GetOriginalControls();
+  bool keepBaseline = theirBaseline == nullptr;
+  if (myBaseline && theirBaseline && !forced && !myBaseline->Compare(theirBaseline) && !theirs->Compare(myBaseline)) {
+    std::wstring format;
+    if (!GetResourceManagerInstance()->ReadStringResource(&format, kLoadedStateQuestion) || format.empty())
+      format = L"The buttons of the tool bar \"%s\" have changed since your layout was saved. "
+               L"Show its new buttons instead of the ones you saved?";
+    const size_t at = format.find(L"%s");
+    const std::wstring text = at == std::wstring::npos ? format : format.substr(0, at) + title_ + format.substr(at + 2);
+    if (g_question(GetSite(), text) == IDYES) return false;
+    keepBaseline = true;
+  }
+  controls_->RemoveAll();
+  for (int i = 0; i < theirs->GetCount(); ++i)
+    if (!theirs->GetAt(i)->IsTemporary()) controls_->AddCopy(theirs->GetAt(i));
+  if (!keepBaseline) {
+    CTKControls* baseline = theirBaseline->Duplicate();
+    controls_->SetOriginalControls(baseline);
+    baseline->InternalRelease();
+  }
+  DelayLayout();
+  return true;
 }
 
 void CTKMenuBar::DoPropExchange(CTKPropExchange* px) {

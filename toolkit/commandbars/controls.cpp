@@ -261,6 +261,13 @@ void CTKControls::CreateOriginalControls() {
   original_ = baseline;
 }
 
+void CTKControls::SetOriginalControls(CTKControls* baseline) {
+  if (baseline == original_) return;
+  if (baseline) baseline->InternalAddRef();
+  if (original_) original_->InternalRelease();
+  original_ = baseline;
+}
+
 CTKControl* CTKControls::SetControlType(CTKControl* control, int type) {
   if (!control || control->GetType() == type) return control;
   auto isPopup = [](int t) { return t >= kPopupControl && t <= kSplitButtonPopup; };

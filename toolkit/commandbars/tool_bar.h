@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/control_button.h"
 
@@ -108,6 +110,16 @@ class CTKToolBar : public CTKCommandBar {
   // The bar's keys, then "BuiltIn", "TearOff", "Closeable", "ContextMenuPresent" and
   // "CustomizeDialogPresent" by the data's schema.
   void DoPropExchange(CTKPropExchange* px) override;
+  // Takes the controls of a bar loaded from saved state. When both bars keep baselines that
+  // differ and the loaded controls differ from this bar's baseline (the program's buttons
+  // changed since the layout was saved), the user is asked first unless `forced`: yes leaves
+  // the bar as it is (false), no takes the loaded controls and keeps this bar's baseline.
+  // Otherwise the loaded controls are taken, with the loaded baseline when there is one.
+  bool CopyFromLoaded(const CTKToolBar* loaded, bool forced);
+  // Asks the question (text given) and answers IDYES or IDNO; a message box unless replaced.
+  using QuestionFn = int (*)(HWND owner, const std::wstring& text);
+  static void SetQuestionFunction(QuestionFn fn);
+  static constexpr UINT kLoadedStateQuestion = 9177;
 
  protected:
   LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;

@@ -708,3 +708,65 @@ TEST(BarStateCustomIcon, TheUsersIconGoesWithItsControlAndDamageLeavesTheIconsIn
   EXPECT_TRUE(again.bars.empty());
   EXPECT_EQ(back, restoredImages.GetImage(kIcon, 16));
 }
+
+namespace {
+
+std::vector<std::wstring> g_questions;
+int g_answer = IDYES;
+int RecordQuestion(HWND, const std::wstring& text) {
+  g_questions.push_back(text);
+  return g_answer;
+}
+
+std::vector<int> IdsOf(const CTKControls* controls) {
+  std::vector<int> ids;
+  for (int i = 0; controls && i < controls->GetCount(); ++i) ids.push_back(controls->GetAt(i)->GetID());
+  return ids;
+}
+
+}  // namespace
+
+TEST(BarStateMerge, LoadedToolBarStateIsTakenOrTheUserIsAskedWhenTheProgramsButtonsChanged) {
+  struct Case {
+    const char* what;
+    std::vector<int> loaded_baseline;  // empty: the loaded bar keeps none
+    std::vector<int> loaded;
+    bool forced;
+    int answer;
+    bool asked, taken;
+    std::vector<int> baseline_after;
+  } cases[] = {
+      {"same baselines: taken without a question", {1, 2, 3}, {3, 1}, false, IDYES, false, true, {1, 2, 3}},
+      {"changed buttons, the user keeps the bar", {1, 2}, {2, 1}, false, IDYES, true, false, {1, 2, 3}},
+      {"changed buttons, the user keeps the saved ones", {1, 2}, {2, 1}, false, IDNO, true, true, {1, 2, 3}},
+      {"changed buttons, forced", {1, 2}, {2, 1}, true, IDYES, false, true, {1, 2}},
+      {"no loaded baseline: the bar keeps its own", {}, {2, 1}, false, IDYES, false, true, {1, 2, 3}},
+      {"loaded controls as the bar's baseline: no question", {1, 2}, {1, 2, 3}, false, IDYES, false, true, {1, 2}},
+  };
+  CTKToolBar::SetQuestionFunction(&RecordQuestion);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    g_questions.clear();
+    g_answer = c.answer;
+    CTKToolBar* bar = new CTKToolBar;
+    bar->SetTitle(L"Standard");
+    for (int id : {1, 2, 3}) AddButton(bar, id, L"B");
+    bar->GetControls()->CreateOriginalControls();
+    CTKToolBar* loaded = new CTKToolBar;
+    for (int id : c.loaded_baseline) AddButton(loaded, id, L"B");
+    if (!c.loaded_baseline.empty()) loaded->GetControls()->CreateOriginalControls();
+    loaded->GetControls()->RemoveAll();
+    for (int id : c.loaded) AddButton(loaded, id, L"B");
+
+    EXPECT_EQ(c.taken, bar->CopyFromLoaded(loaded, c.forced));
+    EXPECT_EQ(c.asked ? 1u : 0u, g_questions.size());
+    if (!g_questions.empty()) {
+      EXPECT_NE(std::wstring::npos, g_questions[0].find(L"Standard"));
+    }
+    EXPECT_EQ(c.taken ? c.loaded : std::vector<int>({1, 2, 3}), IdsOf(bar->GetControls()));
+    EXPECT_EQ(c.baseline_after, IdsOf(bar->GetControls()->GetOriginalControls()));
+    loaded->Release();
+    bar->Release();
+  }
+  CTKToolBar::SetQuestionFunction(nullptr);
+}
