@@ -15,9 +15,17 @@
 #include "toolkit/commandbars/command_bar_manager.h"
 #include "toolkit/commandbars/control_button.h"
 #include "toolkit/commandbars/control_combo.h"
+#include "toolkit/commandbars/control_custom.h"
 #include "toolkit/commandbars/control_edit.h"
 #include "toolkit/commandbars/controls.h"
+#include "toolkit/commandbars/dialog_bar.h"
+#include "toolkit/commandbars/gallery.h"
+#include "toolkit/commandbars/menu_bar.h"
+#include "toolkit/commandbars/popup_bar.h"
 #include "toolkit/commandbars/special_controls.h"
+#include "toolkit/commandbars/tool_bar.h"
+#include "toolkit/drawing/image_manager.h"
+#include "toolkit/drawing/resource_manager.h"
 #include "toolkit/drawing/prop_exchange.h"
 
 using namespace TKCommandBars;
@@ -118,6 +126,26 @@ void StoreClass(CTKPropExchange* px, const CObject* object) {
   px->TransferValue(L"Class", CTKPropExchange::kString, &name, nullptr);
 }
 
+// Every control collection a bar keeps: its own and its baseline, and a menu bar's document
+// menus with theirs (null entries where a collection has no baseline).
+std::vector<CTKControls*> CollectionsOf(CTKCommandBar* bar) {
+  std::vector<CTKControls*> list{bar->GetControls(), bar->GetControls()->GetOriginalControls()};
+  if (bar->IsKindOf(RUNTIME_CLASS(CTKMenuBar))) {
+    for (CTKMenuBarMDIMenuInfo* record : static_cast<CTKMenuBar*>(bar)->GetMDIMenus()->Records()) {
+      if (!record->controls || record->controls == bar->GetControls()) continue;
+      list.push_back(record->controls);
+      list.push_back(record->controls->GetOriginalControls());
+    }
+  }
+  return list;
+}
+
+// A count of sections read from outside: within `limit`, and within what the data can hold.
+void CheckCount(CTKPropExchange* px, int count, int limit) {
+  if (count < 0 || count > limit || (px->IsSequential() && !px->IsPlausibleCount(static_cast<DWORD>(count))))
+    Damaged(CArchiveException::badIndex);
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -129,7 +157,8 @@ void CTKControl::DoPropExchange(CTKPropExchange* px) {
   int type = type_;
   PropExchangeInt(px, L"Type", &type, kButton);
   if (loading) {
-    if (type < kButton || type > kRadioButton) Damaged(CArchiveException::badSchema);
+    // 0 is a control of no kind (the base class itself), which saves as that.
+    if (type < 0 || type > kRadioButton) Damaged(CArchiveException::badSchema);
     type_ = type;
   }
   int id = id_;
@@ -156,6 +185,13 @@ void CTKControl::DoPropExchange(CTKPropExchange* px) {
   PropExchangeInt(px, L"CustomIconId", &custom_icon_id_, 0);
   ExchangeWString(px, L"CustomCaption", &custom_caption_);
   if (schema > 1) ExchangeWString(px, L"Category", &category_);
+  if (custom_icon_id_ > 0) {
+    // The icons the user gave the control go with it.
+    if (loading && custom_icon_id_ > 0xFFFFFFF) Damaged(CArchiveException::badIndex);
+    CTKPropExchangeSection section(px, L"CustomIcon");
+    if (!section.get()) Damaged(loading ? CArchiveException::endOfFile : CArchiveException::genericException);
+    GetImageManager()->ExchangeIconSet(section.get(), static_cast<UINT>(custom_icon_id_));
+  }
   if (schema > 3) {
     ExchangeIdMap(px, L"DocTemplatesExcluded", &excluded_docs_);
     ExchangeIdMap(px, L"DocTemplatesAssigned", &assigned_docs_);
@@ -350,20 +386,179 @@ void CTKCommandBar::DoPropExchange(CTKPropExchange* px) {
   }
 }
 
+void CTKToolBar::DoPropExchange(CTKPropExchange* px) {
+  CTKCommandBar::DoPropExchange(px);
+  const int schema = px->GetSchema();
+  bool builtIn = built_in_, tearOff = tear_off_, closeable = closeable_, context = context_menu_present_,
+       customize = customize_dialog_present_;
+  ExchangeBool(px, L"BuiltIn", &builtIn, true);
+  ExchangeBool(px, L"TearOff", &tearOff, false);
+  if (schema > 6) ExchangeBool(px, L"Closeable", &closeable, true);
+  if (schema > 7) ExchangeBool(px, L"ContextMenuPresent", &context, true);
+  if (schema > 16) ExchangeBool(px, L"CustomizeDialogPresent", &customize, true);
+  if (!px->IsLoading()) return;
+  // Menu bars of older data could not be closed.
+  if (schema <= 16 && type_ == kMenuBar) closeable = false;
+  built_in_ = builtIn;
+  tear_off_ = tearOff;
+  closeable_ = closeable;
+  context_menu_present_ = context;
+  customize_dialog_present_ = customize;
+}
+
+namespace {
+int AskWithMessageBox(HWND owner, const std::wstring& text) {
+  return ::MessageBoxW(owner, text.c_str(), L"", MB_YESNO | MB_ICONQUESTION);
+}
+CTKToolBar::QuestionFn g_question = &AskWithMessageBox;
+}  // namespace
+
+void CTKToolBar::SetQuestionFunction(QuestionFn fn) { g_question = fn ? fn : &AskWithMessageBox; }
+
+bool CTKToolBar::CopyFromLoaded(const CTKToolBar* loaded, bool forced) {
+  CTKControls* theirs = loaded->GetControls();
+  CTKControls* myBaseline = controls_->GetOriginalControls();
+  CTKControls* theirBaseline = theirs->GetOriginalControls();
+  bool keepBaseline = theirBaseline == nullptr;
+  if (myBaseline && theirBaseline && !forced && !myBaseline->Compare(theirBaseline) && !theirs->Compare(myBaseline)) {
+    std::wstring format;
+    if (!GetResourceManagerInstance()->ReadStringResource(&format, kLoadedStateQuestion) || format.empty())
+      format = L"The buttons of the tool bar \"%s\" have changed since your layout was saved. "
+               L"Show its new buttons instead of the ones you saved?";
+    const size_t at = format.find(L"%s");
+    const std::wstring text = at == std::wstring::npos ? format : format.substr(0, at) + title_ + format.substr(at + 2);
+    if (g_question(GetSite(), text) == IDYES) return false;
+    keepBaseline = true;
+  }
+  controls_->RemoveAll();
+  for (int i = 0; i < theirs->GetCount(); ++i)
+    if (!theirs->GetAt(i)->IsTemporary()) controls_->AddCopy(theirs->GetAt(i));
+  if (!keepBaseline) {
+    CTKControls* baseline = theirBaseline->Duplicate();
+    controls_->SetOriginalControls(baseline);
+    baseline->InternalRelease();
+  }
+  DelayLayout();
+  return true;
+}
+
+void CTKMenuBar::DoPropExchange(CTKPropExchange* px) {
+  // The document menus are saved apart from the default menu, which the bar shows for it.
+  if (px->IsStoring() && default_id_ && current_id_ != default_id_) SwitchMDIMenu(default_id_, nullptr);
+  CTKToolBar::DoPropExchange(px);
+  int resource = static_cast<int>(default_id_);
+  PropExchangeInt(px, L"ResourceId", &resource, 0);
+  wchar_t name[32];
+  if (px->IsStoring()) {
+    if (px->GetSchema() <= 4) return;  // data of that time has no document menus
+    std::vector<CTKMenuBarMDIMenuInfo*> records;
+    for (CTKMenuBarMDIMenuInfo* record : mdi_menus_->Records())
+      if (record->controls && record->controls != controls_) records.push_back(record);
+    int count = static_cast<int>(records.size());
+    PropExchangeInt(px, L"Count", &count, 0);
+    for (int n = 0; n < count; ++n) {
+      _snwprintf(name, 32, L"MDIMenu%i", n);
+      CTKPropExchangeSection section(px, name);
+      if (!section.get()) Damaged(CArchiveException::genericException);
+      int id = static_cast<int>(records[static_cast<size_t>(n)]->id);
+      PropExchangeInt(section.get(), L"Id", &id, 0);
+      records[static_cast<size_t>(n)]->controls->DoPropExchange(section.get());
+    }
+    return;
+  }
+  // Every document menu is read before the bar takes any of them.
+  struct Loaded {
+    UINT id;
+    CTKControls* controls;
+  };
+  std::vector<Loaded> loaded;
+  auto release = [&loaded] {
+    for (Loaded& entry : loaded) entry.controls->InternalRelease();
+  };
+  try {
+    if (px->GetSchema() > 4) {
+      int count = 0;
+      PropExchangeInt(px, L"Count", &count, 0);
+      CheckCount(px, count, static_cast<int>(CTKBarLayoutState::kMaxBars));
+      for (int n = 0; n < count; ++n) {
+        _snwprintf(name, 32, L"MDIMenu%i", n);
+        CTKPropExchangeSection section(px, name);
+        if (!section.get()) Damaged(CArchiveException::endOfFile);
+        int id = 0;
+        PropExchangeInt(section.get(), L"Id", &id, 0);
+        if (id <= 0) Damaged(CArchiveException::badIndex);
+        loaded.push_back({static_cast<UINT>(id), new CTKControls(this, controls_->GetManager())});
+        loaded.back().controls->DoPropExchange(section.get());
+      }
+    }
+  } catch (...) {
+    release();
+    throw;
+  }
+  default_id_ = current_id_ = static_cast<UINT>(resource);
+  for (const Loaded& entry : loaded) {
+    if (entry.id != default_id_) mdi_menus_->Set(entry.id, new CTKMenuBarMDIMenuInfo(entry.id, entry.controls));
+  }
+  release();
+}
+
+void CTKPopupBar::DoPropExchange(CTKPropExchange* px) {
+  CTKCommandBar::DoPropExchange(px);
+  const int schema = px->GetSchema();
+  bool tearOff = tear_off_, shadow = shadow_, doubleGripper = double_gripper_, context = context_menu_;
+  std::wstring caption = tear_off_title_;
+  int id = static_cast<int>(tear_off_id_), width = tear_off_width_;
+  RECT borders = borders_;
+  ExchangeBool(px, L"TearOffPopup", &tearOff, false);
+  ExchangeWString(px, L"TearOffCaption", &caption);
+  PropExchangeInt(px, L"TearOffId", &id, 0);
+  PropExchangeInt(px, L"TearOffWidth", &width, 0);
+  if (schema > 3) {
+    PropExchangeRect(px, L"Borders", &borders, RECT{2, 4, 2, 4});
+    ExchangeBool(px, L"ShowShadow", &shadow, true);
+  }
+  if (schema > 8) ExchangeBool(px, L"DoubleGripper", &doubleGripper, false);
+  if (schema > 18) ExchangeBool(px, L"ContextMenu", &context, false);
+  if (!px->IsLoading()) return;
+  // Sizes from outside: a border or a width no popup can have is damage.
+  for (LONG side : {borders.left, borders.top, borders.right, borders.bottom})
+    if (side < 0 || side > 256) Damaged(CArchiveException::badSchema);
+  if (width < 0 || width > 32767) Damaged(CArchiveException::badSchema);
+  tear_off_ = tearOff;
+  tear_off_title_ = caption;
+  tear_off_id_ = static_cast<UINT>(id);
+  tear_off_width_ = width;
+  borders_ = borders;
+  layout_borders_ = borders;
+  shadow_ = shadow;
+  double_gripper_ = doubleGripper;
+  context_menu_ = context;
+  if (schema < 20) m_dwStyle |= 0x400000;
+}
+
 // ---------------------------------------------------------------------------------------------
 // The saved layout
 
-void TKRegisterCommandBarClasses() {
-  static const CRuntimeClass* const kClasses[] = {
+const std::vector<const CRuntimeClass*>& TKCommandBarClasses() {
+  static const std::vector<const CRuntimeClass*> kClasses = {
+      // Bars.
+      RUNTIME_CLASS(CTKCommandBar), RUNTIME_CLASS(CTKToolBar), RUNTIME_CLASS(CTKMenuBar), RUNTIME_CLASS(CTKPopupBar),
+      RUNTIME_CLASS(CTKPopupToolBar), RUNTIME_CLASS(CTKDialogBar), RUNTIME_CLASS(CTKControlComboBoxPopupBar),
+      RUNTIME_CLASS(CTKControlComboBoxList), RUNTIME_CLASS(CTKControlComboBoxGalleryPopupBar),
+      // Controls.
       RUNTIME_CLASS(CTKControl), RUNTIME_CLASS(CTKControlButton), RUNTIME_CLASS(CTKControlPopup),
-      RUNTIME_CLASS(CTKCommandBar), RUNTIME_CLASS(CTKControlEdit),
-      RUNTIME_CLASS(CTKControlComboBox), RUNTIME_CLASS(CTKControlComboBoxList),
-      RUNTIME_CLASS(CTKControlWindowList), RUNTIME_CLASS(CTKControlToolbars), RUNTIME_CLASS(CTKControlToolbar),
-      RUNTIME_CLASS(CTKControlRecentFileList), RUNTIME_CLASS(CTKControlOleItems),
+      RUNTIME_CLASS(CTKControlEdit), RUNTIME_CLASS(CTKControlComboBox), RUNTIME_CLASS(CTKControlCustom),
+      RUNTIME_CLASS(CTKControlGallery), RUNTIME_CLASS(CTKControlWindowList), RUNTIME_CLASS(CTKControlToolbars),
+      RUNTIME_CLASS(CTKControlToolbar), RUNTIME_CLASS(CTKControlRecentFileList), RUNTIME_CLASS(CTKControlOleItems),
       RUNTIME_CLASS(CTKControlWorkspaceActions), RUNTIME_CLASS(CTKControlLabel), RUNTIME_CLASS(CTKControlCheckBox),
-      RUNTIME_CLASS(CTKControlRadioButton),
+      RUNTIME_CLASS(CTKControlRadioButton), RUNTIME_CLASS(CTKControlSelector),
   };
-  RegisterClasses(kClasses);
+  return kClasses;
+}
+
+void TKRegisterCommandBarClasses() {
+  const std::vector<const CRuntimeClass*>& classes = TKCommandBarClasses();
+  RegisterClasses(classes.data(), classes.size());
 }
 
 CTKCommandBarManager* CTKBarLayoutState::CurrentManager() { return t_exchange_manager; }
@@ -381,14 +576,11 @@ std::vector<CTKCommandBar*> CTKBarLayoutState::CollectPopupBars(const std::vecto
       found.push_back(bar);
       if (bar->GetType() != kToolBar && (bar->GetBarID() == 0 || bar->GetBarID() > 0xFFFFFF))
         bar->SetBarID((*next_id)++);
-      self(bar->GetControls(), self);
-      self(bar->GetControls()->GetOriginalControls(), self);
+      for (CTKControls* collection : CollectionsOf(bar)) self(collection, self);
     }
   };
-  for (CTKCommandBar* bar : bars) {
-    visit(bar->GetControls(), visit);
-    visit(bar->GetControls()->GetOriginalControls(), visit);
-  }
+  for (CTKCommandBar* bar : bars)
+    for (CTKControls* collection : CollectionsOf(bar)) visit(collection, visit);
   return found;
 }
 
@@ -403,20 +595,19 @@ void CTKBarLayoutState::ResolvePopupBars(const std::vector<CTKCommandBar*>& bars
       if (!wanted) continue;
       for (CTKCommandBar* bar : popups)
         if (bar->GetBarID() == wanted) {
-          popup->SetCommandBar(bar);
+          // A combo box's drop-down answers for its combo.
+          if (popup->IsKindOf(RUNTIME_CLASS(CTKControlComboBox)) && bar->IsKindOf(RUNTIME_CLASS(CTKControlComboBoxPopupBar)))
+            static_cast<CTKControlComboBox*>(popup)->SetDropDown(static_cast<CTKControlComboBoxPopupBar*>(bar));
+          else
+            popup->SetCommandBar(bar);
           break;
         }
       popup->SetPendingBarId(0);
     }
   };
-  for (CTKCommandBar* bar : bars) {
-    visit(bar->GetControls());
-    visit(bar->GetControls()->GetOriginalControls());
-  }
-  for (CTKCommandBar* bar : popups) {
-    visit(bar->GetControls());
-    visit(bar->GetControls()->GetOriginalControls());
-  }
+  for (const std::vector<CTKCommandBar*>* list : {&bars, &popups})
+    for (CTKCommandBar* bar : *list)
+      for (CTKControls* collection : CollectionsOf(bar)) visit(collection);
 }
 
 void CTKBarLayoutState::Save(CTKPropExchange* px, const std::vector<CTKCommandBar*>& bars, CTKCommandBarManager* manager) {

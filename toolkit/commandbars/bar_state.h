@@ -11,10 +11,13 @@
 class CTKCommandBar;
 class CTKCommandBarManager;
 class CTKPropExchange;
+struct CRuntimeClass;
 
 // Enters the command bars' classes into the module's class list, so that saved state can name
 // them (a program that restores bars calls it once).
 void TKRegisterCommandBarClasses();
+// The classes it enters: every bar and control class saved state may name.
+const std::vector<const CRuntimeClass*>& TKCommandBarClasses();
 
 class CTKBarLayoutState {
  public:

@@ -4,6 +4,7 @@
 
 #include "platform/appframe/frame_messages.h"
 #include "toolkit/commandbars/command_bar.h"
+#include "toolkit/commandbars/gallery.h"
 
 namespace {
 wchar_t* HeapCopy(const std::wstring& text) {
@@ -101,6 +102,14 @@ void CTKToolTipContext::DropTool() {
 UINT_PTR TKBarToolHitTest(CTKCommandBar* bar, POINT client, RECT* rect, std::wstring* text) {
   CTKControl* control = bar->GetControls()->HitTest(client);
   if (!control) return 0;
+  // A gallery's items have tips of their own.
+  if (const CTKControlGallery* gallery = dynamic_cast<const CTKControlGallery*>(control)) {
+    CRect itemRect;
+    if (const UINT_PTR id = gallery->ToolHitTest(client, &itemRect, text)) {
+      *rect = itemRect;
+      return id;
+    }
+  }
   std::wstring tip = control->GetTooltip();
   if (tip.empty()) tip = control->GetCaption();
   std::wstring plain;

@@ -13,26 +13,106 @@
 
 using namespace TKCommandBars;
 
-IMPLEMENT_DYNCREATE(CTKControlComboBoxList, CTKCommandBar)
+IMPLEMENT_DYNCREATE(CTKControlComboBoxPopupBar, CTKPopupBar)
+IMPLEMENT_DYNCREATE(CTKControlComboBoxList, CTKControlComboBoxPopupBar)
 IMPLEMENT_DYNCREATE(CTKControlComboBox, CTKControlPopup)
+
+// ---------------------------------------------------------------------------------------------
+// The drop-down
+
+CTKControlComboBoxPopupBar::CTKControlComboBoxPopupBar() {
+  // The caret stays in the combo's edit while the drop-down is open.
+  hide_caret_ = false;
+}
+
+CTKControlComboBoxPopupBar::~CTKControlComboBoxPopupBar() = default;
+
+CSize CTKControlComboBoxPopupBar::DropDownSize() const {
+  if (!combo_) return CSize(fixed_width_ > 0 ? fixed_width_ : 100, GetItemHeight() + 4);
+  const CRect& control = combo_->GetRect();
+  const int width = fixed_width_ > 0 ? fixed_width_ : (control.Width() > 0 ? control.Width() : combo_->GetWidth());
+  const int rows = std::max(1, std::min(combo_->GetDropDownItemCount(), GetCount()));
+  return CSize(width, GetItemHeight() * rows + 4);
+}
+
+CSize CTKControlComboBoxPopupBar::CalcSize(int length, DWORD mode) {
+  // A drop-down of another kind lays its controls out as a popup does, at least as wide as the
+  // combo.
+  CSize size = CTKPopupBar::CalcSize(length, mode);
+  size.cx = std::max<LONG>(size.cx, DropDownSize().cx);
+  return size;
+}
+
+bool CTKControlComboBoxPopupBar::SetTrackingMode(int mode, bool selectFirst, bool keyboard) {
+  if (mode) return CTKPopupBar::SetTrackingMode(mode, selectFirst, keyboard);
+  if (!CTKCommandBar::SetTrackingMode(0, selectFirst, keyboard)) return false;
+  HWND hwnd = GetSafeHwnd();
+  if (hwnd) {
+    if (CTKPopupEffects* effects = Effects()) effects->RemovePopupShadow(this);
+    ::ShowWindow(hwnd, SW_HIDE);
+  }
+  CTKControl* control = parent_control_;
+  CTKCommandBar* parent = GetParentBar();
+  parent_control_ = nullptr;
+  shown_flags_ &= ~1;
+  // Closed from outside (a click elsewhere): the combo's bar closes its popup too.
+  if (parent && control && parent->GetExpandedIndex() == control->GetIndex()) parent->SetPopupOpen(-1, false);
+  return true;
+}
+
+int CTKControlComboBoxPopupBar::OnHookKeyDown(UINT key, LPARAM data) {
+  CTKCommandBar* parent = GetParentBar();
+  return parent ? parent->OnHookKeyDown(key, data) : CTKPopupBar::OnHookKeyDown(key, data);
+}
 
 // ---------------------------------------------------------------------------------------------
 // The drop-down list
 
 CTKControlComboBoxList::CTKControlComboBoxList() {
-  SetType(kPopupBar);
-  SetPosition(kPopup);
+  SetShowShadow(false);
+  SetBorders(CRect(0, 0, 0, 0));
   EnsureWindows();
 }
 
-CTKControlComboBoxList::~CTKControlComboBoxList() = default;
+CTKControlComboBoxList::~CTKControlComboBoxList() {
+  if (list_ && ::IsWindow(list_)) ::RemoveWindowSubclass(list_, &ListProc, 0);
+}
 
 void CTKControlComboBoxList::EnsureWindows() {
-  if (GetSafeHwnd()) return;
-  if (!Create(nullptr, WS_POPUP | WS_BORDER, RECT{0, 0, 100, 100})) return;
+  // The window is made at once: the items live in its list box from the start.
+  if (!CreatePopupWindow()) return;
   list_ = ::CreateWindowExW(0, L"LISTBOX", L"",
-                            WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT, 0, 0,
-                            100, 100, GetSafeHwnd(), nullptr, ::GetModuleHandleW(nullptr), nullptr);
+                            WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | LBS_NOTIFY | LBS_HASSTRINGS |
+                                LBS_NOINTEGRALHEIGHT,
+                            0, 0, 100, 100, GetSafeHwnd(), nullptr, ::GetModuleHandleW(nullptr), nullptr);
+  if (list_) ::SetWindowSubclass(list_, &ListProc, 0, reinterpret_cast<DWORD_PTR>(this));
+}
+
+LRESULT CALLBACK CTKControlComboBoxList::ListProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
+                                                  DWORD_PTR data) {
+  CTKControlComboBoxList* self = reinterpret_cast<CTKControlComboBoxList*>(data);
+  switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_LBUTTONUP:
+    case WM_MOUSEMOVE:
+      self->OnListPointer(message, lparam);
+      return 0;
+    default:
+      return ::DefSubclassProc(hwnd, message, wparam, lparam);
+  }
+}
+
+void CTKControlComboBoxList::OnListPointer(UINT message, LPARAM lparam) {
+  if (!combo_ || message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK) return;
+  const LRESULT hit = ::SendMessageW(list_, LB_ITEMFROMPOINT, 0, lparam);
+  if (HIWORD(hit)) return;  // below the last item
+  const int index = LOWORD(hit);
+  if (message == WM_MOUSEMOVE) {
+    if (index != GetCurSel()) SetCurSel(index);
+    return;
+  }
+  combo_->OnDropDownPick(index, true);
 }
 
 int CTKControlComboBoxList::AddString(const std::wstring& text) {
@@ -84,23 +164,21 @@ int CTKControlComboBoxList::GetItemHeight() const {
   return height == LB_ERR || height <= 0 ? 16 : static_cast<int>(height);
 }
 
-void CTKControlComboBoxList::ShowAt(const CRect& screen) {
-  if (!GetSafeHwnd()) return;
-  if (screen.IsRectEmpty()) {
-    ::ShowWindow(GetSafeHwnd(), SW_HIDE);
-    list_window_shown_ = false;
-    return;
-  }
-  ::SetWindowPos(GetSafeHwnd(), HWND_TOPMOST, screen.left, screen.top, screen.Width(), screen.Height(),
-                 SWP_NOACTIVATE | SWP_SHOWWINDOW);
-  RECT client;
-  ::GetClientRect(GetSafeHwnd(), &client);
-  ::MoveWindow(list_, 0, 0, client.right, client.bottom, TRUE);
-  list_window_shown_ = true;
+void CTKControlComboBoxList::PrepareDropDown(CFont* font) {
+  if (list_ && font) ::SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(font->GetSafeHandle()), FALSE);
+}
+
+CSize CTKControlComboBoxList::CalcSize(int, DWORD) {
+  // The list box fills the drop-down.
+  const CSize size = DropDownSize();
+  if (list_) ::MoveWindow(list_, 0, 0, size.cx, size.cy, FALSE);
+  popup_size_ = size;
+  scrolling_ = false;
+  return size;
 }
 
 void CTKControlComboBoxList::DoPropExchange(CTKPropExchange* px) {
-  CTKCommandBar::DoPropExchange(px);
+  CTKControlComboBoxPopupBar::DoPropExchange(px);
   CTKPropExchangeSection items(px, L"Items");
   if (!items.get()) throw CArchiveException(CArchiveException::endOfFile);
   wchar_t name[32];
@@ -158,21 +236,34 @@ CTKControlComboBox::CTKControlComboBox() {
   type_ = kComboBox;
   width_ = 100;
   CTKControlComboBoxList* list = new CTKControlComboBoxList;
-  list->SetCombo(this);
-  SetCommandBar(list);
+  SetDropDown(list);
   list->Release();
 }
 
 CTKControlComboBox::~CTKControlComboBox() {
   if (focused_) --CTKMouseManager::ThreadInstance()->LockCounter();
   if (dropped_) --CTKMouseManager::ThreadInstance()->LockCounter();
-  if (CTKControlComboBoxList* list = GetList())
+  if (CTKControlComboBoxPopupBar* list = GetDropDown())
     if (list->GetCombo() == this) list->SetCombo(nullptr);
+}
+
+CTKControlComboBoxPopupBar* CTKControlComboBox::GetDropDown() const {
+  CTKCommandBar* bar = GetCommandBar();
+  return bar && bar->IsKindOf(RUNTIME_CLASS(CTKControlComboBoxPopupBar)) ? static_cast<CTKControlComboBoxPopupBar*>(bar)
+                                                                          : nullptr;
 }
 
 CTKControlComboBoxList* CTKControlComboBox::GetList() const {
   CTKCommandBar* bar = GetCommandBar();
   return bar && bar->IsKindOf(RUNTIME_CLASS(CTKControlComboBoxList)) ? static_cast<CTKControlComboBoxList*>(bar) : nullptr;
+}
+
+void CTKControlComboBox::SetDropDown(CTKControlComboBoxPopupBar* bar) {
+  if (dropped_ && parent_) parent_->SetPopupOpen(-1, false);
+  if (CTKControlComboBoxPopupBar* old = GetDropDown())
+    if (old->GetCombo() == this) old->SetCombo(nullptr);
+  if (bar) bar->SetCombo(this);
+  SetCommandBar(bar);
 }
 
 void CTKControlComboBox::SetDropDownListStyle(bool on) {
@@ -190,7 +281,7 @@ bool CTKControlComboBox::ShowsHint() const { return !hint_.empty() && text_ == h
 
 std::wstring CTKControlComboBox::GetEditText() {
   if (!drop_down_) {
-    CTKControlComboBoxList* list = GetList();
+    CTKControlComboBoxPopupBar* list = GetDropDown();
     return list ? list->GetText(list->GetCurSel()) : std::wstring();
   }
   if (edit_ && edit_->GetSafeHwnd() && text_stale_) {
@@ -223,12 +314,12 @@ void CTKControlComboBox::SetEditHint(const std::wstring& hint) {
 }
 
 int CTKControlComboBox::GetCurSel() const {
-  CTKControlComboBoxList* list = GetList();
+  CTKControlComboBoxPopupBar* list = GetDropDown();
   return list ? list->GetCurSel() : -1;
 }
 
 void CTKControlComboBox::SetCurSel(int index) {
-  CTKControlComboBoxList* list = GetList();
+  CTKControlComboBoxPopupBar* list = GetDropDown();
   if (!list) return;
   list->SetCurSel(index);
   if (drop_down_ && index >= 0) SetEditText(list->GetText(index));
@@ -248,11 +339,8 @@ void CTKControlComboBox::ApplyColors() {
 }
 
 CSize CTKControlComboBox::DropDownSize() const {
-  CTKControlComboBoxList* list = GetList();
-  const int width = list && list->GetFixedWidth() > 0 ? list->GetFixedWidth() : (rect_.Width() > 0 ? rect_.Width() : width_);
-  const int count = list ? list->GetCount() : 0;
-  const int rows = std::max(1, std::min(drop_down_count_, count));
-  return CSize(width, (list ? list->GetItemHeight() : 16) * rows + 4);
+  CTKControlComboBoxPopupBar* list = GetDropDown();
+  return list ? list->DropDownSize() : CSize(rect_.Width() > 0 ? rect_.Width() : width_, 16 + 4);
 }
 
 void CTKControlComboBox::SetParent(CTKCommandBar* bar) {
@@ -325,7 +413,7 @@ void CTKControlComboBox::TakeFocus(bool on) {
     const std::wstring text = GetEditText();
     focused_ = false;
     if (!executed_ && GetCurSel() != saved_selection_) {
-      if (CTKControlComboBoxList* list = GetList()) list->SetCurSel(saved_selection_);
+      if (CTKControlComboBoxPopupBar* list = GetDropDown()) list->SetCurSel(saved_selection_);
       NotifySite(kNotifySelectionRestored);
     }
     if (edit_ && edit_->GetSafeHwnd() && ::GetFocus() == edit_->GetSafeHwnd() && bar) ::SetFocus(bar->GetOwnerSite());
@@ -343,7 +431,7 @@ void CTKControlComboBox::OnEditFocus(bool gained) {
 void CTKControlComboBox::OnEditChanged() {
   if (setting_text_) return;
   text_stale_ = true;
-  CTKControlComboBoxList* list = GetList();
+  CTKControlComboBoxPopupBar* list = GetDropDown();
   std::wstring text = GetEditText();
   if (IsCompletingInPlace() && !no_completion_ && edit_ && list && !text.empty()) {
     DWORD start = 0, end = 0;
@@ -379,35 +467,46 @@ void CTKControlComboBox::OnEditChanged() {
 }
 
 bool CTKControlComboBox::OnSetPopup(bool open) {
-  CTKControlComboBoxList* list = GetList();
+  CTKControlComboBoxPopupBar* list = GetDropDown();
   if (!list || !parent_ || !parent_->GetSafeHwnd()) return false;
   CTKMouseManager* mouse = CTKMouseManager::ThreadInstance();
   if (!open) {
     if (!dropped_) return true;
+    // Marked closed first: hiding the drop-down closes the bar's popup, which asks again.
     dropped_ = false;
     NotifySite(kNotifyCloseUp);
     --mouse->LockCounter();
-    list->ShowAt(CRect());
+    list->SetTrackingMode(0, true, false);
     RedrawParent();
     return true;
   }
   if (dropped_) return true;
+  // The site hears of the opening (kMsgDropDownOpening, with the drop-down) as of any popup's.
+  list->PrepareDropDown(GetPaintManager()->BarFontFor(parent_, false));
   dropped_ = true;
-  ::SendMessageW(list->GetListBox(), WM_SETFONT,
-                 reinterpret_cast<WPARAM>(GetPaintManager()->BarFontFor(parent_, false)->GetSafeHandle()), FALSE);
-  if (HWND site = parent_->GetSite()) ::SendMessageW(site, kMsgDropDownOpening, 0, reinterpret_cast<LPARAM>(list));
-  const CSize size = DropDownSize();
-  POINT corner{rect_.left, rect_.bottom};
-  if (parent_->IsRightToLeft()) corner.x = rect_.right;
-  ::ClientToScreen(parent_->GetSafeHwnd(), &corner);
-  if (parent_->IsRightToLeft()) corner.x -= size.cx;
   ++mouse->LockCounter();
-  // The list's selection follows the text.
+  if (!list->Popup(this, false)) {
+    if (dropped_) {
+      dropped_ = false;
+      --mouse->LockCounter();
+    }
+    return false;
+  }
+  // The list's selection follows the text (laid out, a drop-down starts with none).
   if (drop_down_) list->SetCurSel(list->FindStringExact(GetEditText()));
-  list->ShowAt(CRect(corner, size));
   NotifySite(kNotifyDropDown);
   RedrawParent();
   return true;
+}
+
+void CTKControlComboBox::OnDropDownPick(int index, bool click) {
+  CTKControlComboBoxPopupBar* list = GetDropDown();
+  if (!list || index < 0 || index >= list->GetCount()) return;
+  list->SetCurSel(index);
+  OnListSelectionMoved();
+  if (!click) return;
+  OnExecute();
+  if (dropped_ && parent_) parent_->SetPopupOpen(-1, false);
 }
 
 void CTKControlComboBox::OnClick(bool keyboard, CPoint pt) {
@@ -443,7 +542,7 @@ void CTKControlComboBox::OnExecute() {
 }
 
 bool CTKControlComboBox::MoveListSelection(UINT key) {
-  CTKControlComboBoxList* list = GetList();
+  CTKControlComboBoxPopupBar* list = GetDropDown();
   if (!list || list->GetCount() == 0) return false;
   const int count = list->GetCount(), current = list->GetCurSel();
   const int page = std::max(1, std::min(drop_down_count_, count) - 1);
@@ -465,7 +564,7 @@ bool CTKControlComboBox::MoveListSelection(UINT key) {
 }
 
 void CTKControlComboBox::OnListSelectionMoved() {
-  CTKControlComboBoxList* list = GetList();
+  CTKControlComboBoxPopupBar* list = GetDropDown();
   if (!list) return;
   if (drop_down_) {
     SetEditText(list->GetText(list->GetCurSel()));
@@ -485,7 +584,7 @@ bool CTKControlComboBox::OnHookKeyDown(UINT key) {
       return false;  // the bar runs the control
     case VK_ESCAPE: {
       if (dropped_ && parent_) parent_->SetPopupOpen(-1, false);
-      if (CTKControlComboBoxList* list = GetList()) list->SetCurSel(saved_selection_);
+      if (CTKControlComboBoxPopupBar* list = GetDropDown()) list->SetCurSel(saved_selection_);
       SetEditText(saved_text_);
       executed_ = true;  // the selection is already the saved one
       TakeFocus(false);

@@ -1,9 +1,9 @@
 // The combo box of a command bar: a text field with an optional grey hint, completion against
-// its list (the shell's auto-complete where the platform has it), and a drop-down list.
+// its list (the shell's auto-complete where the platform has it), and a drop-down.
 //
-// The drop-down is a bar of its own holding a list box window. Showing it at the control is
-// the one call `CTKControlComboBoxList::ShowAt`; the rest (its size, the list operations, the
-// notifications) does not depend on how a popup is shown.
+// The drop-down is a popup bar that opens under the control and answers the combo's list
+// operations: a list box window (`CTKControlComboBoxList`), or another kind of popup bar such
+// as a gallery. It keeps its window between drop-downs, hidden, since its items live in it.
 #pragma once
 
 #include <windows.h>
@@ -15,11 +15,52 @@
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/control_button.h"
 #include "toolkit/commandbars/edit_window.h"
+#include "toolkit/commandbars/popup_bar.h"
 
 class CTKControlComboBox;
 
+// The base of a combo box's drop-down. Its list operations answer for an empty list here.
+class CTKControlComboBoxPopupBar : public CTKPopupBar {
+  DECLARE_DYNCREATE(CTKControlComboBoxPopupBar)
+
+ public:
+  CTKControlComboBoxPopupBar();
+  ~CTKControlComboBoxPopupBar() override;
+
+  CTKControlComboBox* GetCombo() const { return combo_; }
+  void SetCombo(CTKControlComboBox* combo) { combo_ = combo; }
+  void SetFixedWidth(int width) { fixed_width_ = width; }
+  int GetFixedWidth() const { return fixed_width_; }
+
+  // --- what the combo asks of its list ---
+  virtual int GetCount() const { return 0; }
+  virtual int GetCurSel() const { return -1; }
+  virtual void SetCurSel(int index) {}
+  virtual void SetTopIndex(int index) {}
+  // The first item beginning with the text, case-insensitive; -1 for none or an empty text.
+  virtual int FindString(const std::wstring& prefix) const { return -1; }
+  virtual int FindStringExact(const std::wstring& text) const { return -1; }
+  virtual std::wstring GetText(int index) const { return std::wstring(); }
+  virtual int GetItemHeight() const { return 16; }
+  // The drop-down's size when it opens for the combo.
+  virtual CSize DropDownSize() const;
+  // Before it opens: the list takes the bar's font, say.
+  virtual void PrepareDropDown(CFont* font) {}
+
+  // Opens under the combo (mirrored on right-to-left bars); closing hides the window and keeps
+  // it. The combo's own drop-down switch drives both.
+  CSize CalcSize(int length, DWORD mode) override;
+  bool SetTrackingMode(int mode, bool selectFirst = true, bool keyboard = false) override;
+  // Keys go to the combo's bar, where the combo has them while it is focused.
+  int OnHookKeyDown(UINT key, LPARAM data) override;
+
+ protected:
+  CTKControlComboBox* combo_ = nullptr;
+  int fixed_width_ = 0;
+};
+
 // The drop-down list: a popup bar with a list box child.
-class CTKControlComboBoxList : public CTKCommandBar {
+class CTKControlComboBoxList : public CTKControlComboBoxPopupBar {
   DECLARE_DYNCREATE(CTKControlComboBoxList)
 
  public:
@@ -32,23 +73,16 @@ class CTKControlComboBoxList : public CTKCommandBar {
   HWND GetListBox() const { return list_; }
   int AddString(const std::wstring& text);
   void ResetContent();
-  int GetCount() const;
-  int GetCurSel() const;
-  void SetCurSel(int index);
-  void SetTopIndex(int index);
-  int FindString(const std::wstring& prefix) const;       // first item beginning with it, case-insensitive
-  int FindStringExact(const std::wstring& text) const;    // case-insensitive
-  std::wstring GetText(int index) const;
-  int GetItemHeight() const;
-  void SetFixedWidth(int width) { fixed_width_ = width; }
-  int GetFixedWidth() const { return fixed_width_; }
-  CTKControlComboBox* GetCombo() const { return combo_; }
-  void SetCombo(CTKControlComboBox* combo) { combo_ = combo; }
-
-  // Shows the list in the screen rectangle (below the control); hides it with an empty one.
-  virtual void ShowAt(const CRect& screen);
-  bool IsShown() const { return list_window_shown_; }
-  bool IsBarVisible() const override { return list_window_shown_; }
+  int GetCount() const override;
+  int GetCurSel() const override;
+  void SetCurSel(int index) override;
+  void SetTopIndex(int index) override;
+  int FindString(const std::wstring& prefix) const override;
+  int FindStringExact(const std::wstring& text) const override;
+  std::wstring GetText(int index) const override;
+  int GetItemHeight() const override;
+  void PrepareDropDown(CFont* font) override;
+  CSize CalcSize(int length, DWORD mode) override;
 
   // The bar's keys and then the items (section "Items": a count and "Item<n>" strings). The
   // items are all read before any is added; a count the store cannot hold is refused.
@@ -56,10 +90,11 @@ class CTKControlComboBoxList : public CTKCommandBar {
 
  private:
   void EnsureWindows();
-  CTKControlComboBox* combo_ = nullptr;
-  int fixed_width_ = 0;
+  // The list box's messages: a click or a hot-tracked move picks the item without taking the
+  // focus from the combo's edit.
+  static LRESULT CALLBACK ListProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR id, DWORD_PTR data);
+  void OnListPointer(UINT message, LPARAM lparam);
   HWND list_ = nullptr;  // a child of the bar's window, destroyed with it
-  bool list_window_shown_ = false;
 };
 
 class CTKControlComboBoxEditCtrl : public CTKEdit {
@@ -89,7 +124,11 @@ class CTKControlComboBox : public CTKControlPopup {
   CTKControlComboBox();
   ~CTKControlComboBox() override;
 
+  // The drop-down, and it as a list box drop-down (null when it is another kind).
+  CTKControlComboBoxPopupBar* GetDropDown() const;
   CTKControlComboBoxList* GetList() const;
+  // Gives the combo another kind of drop-down (one reference taken).
+  void SetDropDown(CTKControlComboBoxPopupBar* bar);
   // Drop-down-list style (no edit window, the selected item is drawn) or drop-down style.
   void SetDropDownListStyle(bool on);
   bool HasEdit() const { return drop_down_; }
@@ -122,6 +161,8 @@ class CTKControlComboBox : public CTKControlPopup {
   // From the edit window.
   void OnEditChanged();
   void OnEditFocus(bool gained);
+  // From the drop-down: the pointer picked item `index`; a click also runs the combo.
+  void OnDropDownPick(int index, bool click);
 
   // Overrides of the control.
   bool OnSetPopup(bool open) override;

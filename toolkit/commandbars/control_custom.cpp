@@ -113,6 +113,7 @@ int CTKControlCustom::OnHookMessage(HWND hwnd, UINT message, WPARAM& wParam, LPA
 }
 
 void CTKControlCustom::DoPropExchange(CTKPropExchange* px) {
+  CTKControlButton::DoPropExchange(px);
   const RECT none{};
   const SIZE zero{};
   const int zero_int = 0;

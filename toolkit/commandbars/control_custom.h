@@ -37,7 +37,7 @@ class CTKControlCustom : public CTKControlButton, public CTKHookManagerHookAble 
   // The bar turned (flags with 0x10: vertical).
   void OnOrientationChanged(DWORD flags);
   // Saved state; after loading, FindControlWindow looks the control id up.
-  void DoPropExchange(CTKPropExchange* px);
+  void DoPropExchange(CTKPropExchange* px) override;
   // The dialog item of the control id on the site window, else on each of its frames in turn.
   HWND FindControlWindow(HWND site);
 

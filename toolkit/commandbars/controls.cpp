@@ -9,7 +9,9 @@
 #include "toolkit/commandbars/popup_bar.h"
 #include "toolkit/drawing/image_manager.h"
 #include "toolkit/commandbars/control_combo.h"
+#include "toolkit/commandbars/control_custom.h"
 #include "toolkit/commandbars/control_edit.h"
+#include "toolkit/commandbars/gallery.h"
 #include "toolkit/commandbars/special_controls.h"
 #include "toolkit/paint/paint_manager.h"
 
@@ -67,9 +69,11 @@ CTKControl* CTKControls::CreateByType(int type, int id) {
       return new CTKControlCheckBox;
     case kRadioButton:
       return new CTKControlRadioButton;
+    case kCustom:
+      return new CTKControlCustom;
+    case kGallery:
+      return new CTKControlGallery;
     default:
-      // Combo boxes, edits, labels, check boxes, galleries and the other special controls are
-      // their own classes; until one is registered for the type the collection makes none.
       return nullptr;
   }
 }
@@ -264,6 +268,13 @@ void CTKControls::CreateOriginalControls() {
     baseline->original_->InternalRelease();
     baseline->original_ = nullptr;
   }
+  if (original_) original_->InternalRelease();
+  original_ = baseline;
+}
+
+void CTKControls::SetOriginalControls(CTKControls* baseline) {
+  if (baseline == original_) return;
+  if (baseline) baseline->InternalAddRef();
   if (original_) original_->InternalRelease();
   original_ = baseline;
 }

@@ -58,6 +58,8 @@ class CTKControls : public CCmdTarget {
   CTKControls* Duplicate() const;
   void CreateOriginalControls();
   CTKControls* GetOriginalControls() const { return original_; }
+  // Replaces the baseline collection (one reference taken; null drops it).
+  void SetOriginalControls(CTKControls* baseline);
   CTKControl* SetControlType(CTKControl* control, int type);
   // Saves the controls that are not temporary, or loads a saved collection. A load is built
   // beside the current controls and takes their place only when all of it was read; a damaged

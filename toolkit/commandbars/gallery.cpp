@@ -10,6 +10,7 @@
 using namespace TKCommandBars;
 
 IMPLEMENT_DYNCREATE(CTKControlGallery, CTKControlPopup)
+IMPLEMENT_DYNCREATE(CTKControlComboBoxGalleryPopupBar, CTKControlComboBoxPopupBar)
 
 namespace {
 const int kLabelHeight = 19;
@@ -379,6 +380,16 @@ int CTKControlGallery::FindItem(int start, const std::wstring& text, bool exact)
   return -1;
 }
 
+UINT_PTR CTKControlGallery::ToolHitTest(CPoint pt, CRect* rect, std::wstring* text) const {
+  const int index = GetStyle() == 0 ? HitTestItem(pt) : -1;
+  if (index < 0) return 0;
+  const CTKControlGalleryItem* item = GetItem(index);
+  if (item->GetToolTip().empty()) return 0;
+  *rect = GetItemDrawRect(index);
+  *text = item->GetToolTip();
+  return static_cast<UINT_PTR>(static_cast<UINT>(item->GetID())) + 1;
+}
+
 void CTKControlGallery::SetTopIndex(int index) {
   if (index < 0 || index >= static_cast<int>(positions_.size())) return;
   SetScrollPos(positions_[index].rect.top - GetItemsRect().top);
@@ -572,6 +583,85 @@ void CTKControlGallery::OnLButtonUp(CPoint point) {
   OnExecute();
 }
 
+void CTKControlGallery::OnExecute() {
+  CTKControlComboBoxGalleryPopupBar* dropDown = dynamic_cast<CTKControlComboBoxGalleryPopupBar*>(parent_);
+  if (GetStyle() == 0 && dropDown && dropDown->GetCombo()) {
+    dropDown->GetCombo()->OnDropDownPick(selected_item_, true);
+    return;
+  }
+  CTKControlPopup::OnExecute();
+}
+
+// ---------------------------------------------------------------------------------------------
+// A combo box's gallery drop-down
+
+CTKControlGallery* CTKControlComboBoxGalleryPopupBar::GetGallery() const {
+  CTKControl* first = GetControlCount() > 0 ? GetControl(0) : nullptr;
+  return first && first->IsKindOf(RUNTIME_CLASS(CTKControlGallery)) ? static_cast<CTKControlGallery*>(first) : nullptr;
+}
+
+int CTKControlComboBoxGalleryPopupBar::GetCount() const {
+  CTKControlGallery* gallery = GetGallery();
+  return gallery ? gallery->GetItemCount() : 0;
+}
+
+int CTKControlComboBoxGalleryPopupBar::GetCurSel() const {
+  CTKControlGallery* gallery = GetGallery();
+  return gallery ? gallery->GetSelectedItem() : -1;
+}
+
+void CTKControlComboBoxGalleryPopupBar::SetCurSel(int index) {
+  if (CTKControlGallery* gallery = GetGallery()) gallery->SelectItem(index);
+}
+
+void CTKControlComboBoxGalleryPopupBar::SetTopIndex(int index) {
+  if (CTKControlGallery* gallery = GetGallery()) gallery->SetTopIndex(index);
+}
+
+int CTKControlComboBoxGalleryPopupBar::FindString(const std::wstring& prefix) const {
+  CTKControlGallery* gallery = GetGallery();
+  return gallery ? gallery->FindItem(-1, prefix, false) : -1;
+}
+
+int CTKControlComboBoxGalleryPopupBar::FindStringExact(const std::wstring& text) const {
+  CTKControlGallery* gallery = GetGallery();
+  return gallery ? gallery->FindItem(-1, text, true) : -1;
+}
+
+std::wstring CTKControlComboBoxGalleryPopupBar::GetText(int index) const {
+  CTKControlGallery* gallery = GetGallery();
+  return gallery ? gallery->GetItemText(index) : std::wstring();
+}
+
+int CTKControlComboBoxGalleryPopupBar::OnHookKeyDown(UINT key, LPARAM data) {
+  CTKControlGallery* gallery = GetGallery();
+  switch (key) {
+    case VK_RETURN:
+      if (combo_) {
+        combo_->OnExecute();
+        return kKeyHandled;
+      }
+      break;
+    case VK_ESCAPE:
+      if (combo_ && combo_->GetParent()) {
+        combo_->GetParent()->SetPopupOpen(-1, false);
+        return kKeyHandled;
+      }
+      break;
+    case VK_TAB:
+      return kKeyHandled;
+    default:
+      if (gallery) {
+        const int before = gallery->GetSelectedItem();
+        if (!gallery->OnHookKeyDown(key)) return kKeyHandled;
+        if (combo_ && gallery->GetSelectedItem() != before) combo_->OnDropDownPick(gallery->GetSelectedItem(), false);
+        return kKeyHandled;
+      }
+      break;
+  }
+  return CTKControlComboBoxPopupBar::OnHookKeyDown(key, data);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Size and drawing
 
@@ -633,6 +723,7 @@ void CTKControlGallery::Copy(const CTKControl* source, bool deep) {
 }
 
 void CTKControlGallery::DoPropExchange(CTKPropExchange* px) {
+  CTKControlPopup::DoPropExchange(px);
   BOOL labels = show_labels_, borders = show_borders_, bar = show_scroll_bar_;
   const BOOL yes = TRUE;
   const RECT none{};
@@ -648,4 +739,59 @@ void CTKControlGallery::DoPropExchange(CTKPropExchange* px) {
     margin_ = margin;
     RepositionItems();
   }
+}
+
+// ---- accessibility: an in-place gallery's items are its children ----
+
+namespace {
+const long kRoleListItem = 34;  // ROLE_SYSTEM_LISTITEM
+}  // namespace
+
+int CTKControlGallery::AccessibleChildCount() const { return GetStyle() == 0 ? GetItemCount() : 0; }
+
+long CTKControlGallery::AccessibleRole(int) const { return kRoleListItem; }
+
+DWORD CTKControlGallery::AccessibleState(int child) const {
+  const int item = child - 1;
+  CTKControlGalleryItem* entry = GetItem(item);
+  if (!entry) return 0;
+  DWORD state = STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_SELECTABLE;
+  if (GetSelectedItem() == item) state |= STATE_SYSTEM_FOCUSED;
+  if (entry->GetID() == GetCheckedItem()) state |= STATE_SYSTEM_SELECTED;
+  return state;
+}
+
+std::wstring CTKControlGallery::AccessibleName(int child) const {
+  CTKControlGalleryItem* entry = GetItem(child - 1);
+  if (!entry) return std::wstring();
+  return entry->GetCaption().empty() ? entry->GetToolTip() : entry->GetCaption();
+}
+
+std::wstring CTKControlGallery::AccessibleDefaultAction(int) const { return L"Click"; }
+
+bool CTKControlGallery::AccessibleDoDefaultAction(int child) {
+  if (child < 1 || child > AccessibleChildCount()) return false;
+  SelectItem(child - 1);
+  return true;
+}
+
+bool CTKControlGallery::AccessibleLocation(int child, RECT* screen) const {
+  CTKCommandBar* bar = GetParent();
+  if (!screen || !bar || !bar->GetSafeHwnd() || child < 1 || child > AccessibleChildCount()) return false;
+  // The item's rectangle clipped to the items area.
+  RECT rect = GetItemDrawRect(child - 1);
+  ::MapWindowPoints(bar->GetSafeHwnd(), nullptr, reinterpret_cast<POINT*>(&rect), 2);
+  if (rect.left > rect.right) std::swap(rect.left, rect.right);  // mirrored windows
+  *screen = rect;
+  return true;
+}
+
+int CTKControlGallery::AccessibleHitTest(POINT screen) const {
+  CTKCommandBar* bar = GetParent();
+  if (!bar || !bar->GetSafeHwnd() || !IsVisible()) return -1;
+  POINT point = screen;
+  ::ScreenToClient(bar->GetSafeHwnd(), &point);
+  if (!GetRect().PtInRect(point)) return -1;
+  const int item = AccessibleChildCount() > 0 ? HitTestItem(point) : -1;
+  return item >= 0 ? item + 1 : 0;
 }

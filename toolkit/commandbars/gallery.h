@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "platform/appframe/cmd_target.h"
+#include "toolkit/commandbars/accessible.h"
 #include "toolkit/commandbars/control_button.h"
+#include "toolkit/commandbars/control_combo.h"
 #include "toolkit/commandbars/scroll_base.h"
 
 class CTKControlGallery;
@@ -86,7 +88,7 @@ struct GALLERYITEM_POSITION {
   bool begin_row = false;
 };
 
-class CTKControlGallery : public CTKControlPopup, public CTKScrollBase {
+class CTKControlGallery : public CTKControlPopup, public CTKScrollBase, public CTKAccessibleControlChildren {
   DECLARE_DYNCREATE(CTKControlGallery)
 
  public:
@@ -128,6 +130,9 @@ class CTKControlGallery : public CTKControlPopup, public CTKScrollBase {
   CRect GetItemDrawRect(int index) const;
   // The item under a point (-1 none); `rect` gets its rectangle on the control.
   int HitTestItem(CPoint pt, CRect* rect = nullptr) const;
+  // The tip of the item under a point: the item's id + 1 (0 over no item or an item without a
+  // tip), its rectangle clipped to the items area and its tooltip text.
+  UINT_PTR ToolHitTest(CPoint pt, CRect* rect, std::wstring* text) const;
   // The scroll part under a point: 60..65, 0 none.
   int HitTestScrollPart(CPoint pt);
 
@@ -145,11 +150,21 @@ class CTKControlGallery : public CTKControlPopup, public CTKScrollBase {
   std::wstring GetItemText(int index) const;
 
   // --- state ---
-  void DoPropExchange(CTKPropExchange* px);
+  void DoPropExchange(CTKPropExchange* px) override;
 
   // --- the control ---
   CSize GetSize(CDC* dc) override;
   void Draw(CDC* dc) override;
+  // An in-place gallery shows its items to accessibility clients as its children (1..count);
+  // a drop-down gallery has none.
+  int AccessibleChildCount() const override;
+  long AccessibleRole(int child) const override;
+  DWORD AccessibleState(int child) const override;
+  std::wstring AccessibleName(int child) const override;
+  std::wstring AccessibleDefaultAction(int child) const override;
+  bool AccessibleDoDefaultAction(int child) override;
+  bool AccessibleLocation(int child, RECT* screen) const override;
+  int AccessibleHitTest(POINT screen) const override;
   bool DrawsOwnFace() const override { return GetStyle() == 0; }
   void SetRect(const CRect& rc) override;
   void OnClick(bool keyboard = false, CPoint pt = CPoint()) override;
@@ -160,6 +175,8 @@ class CTKControlGallery : public CTKControlPopup, public CTKScrollBase {
   void SetSelected(int selected) override;
   void Copy(const CTKControl* source, bool deep) override;
   void OnActionChanged(int property) override { RepositionItems(); }
+  // In a combo box's drop-down the chosen item goes to the combo; elsewhere the command runs.
+  void OnExecute() override;
 
   // --- the scroll base ---
   void RedrawScrollBar() override { Redraw(); }
@@ -191,4 +208,24 @@ class CTKControlGallery : public CTKControlPopup, public CTKScrollBase {
   int checked_id_ = 0;
   std::vector<GALLERYITEM_POSITION> positions_;
   CTKControlGalleryItems* items_ = nullptr;
+};
+
+// A combo box's drop-down whose first control is a gallery: the combo's list operations map
+// onto the gallery's items. Enter runs the combo, Escape closes, Tab is refused, and the other
+// keys move through the gallery with the combo taking the chosen item's text.
+class CTKControlComboBoxGalleryPopupBar : public CTKControlComboBoxPopupBar {
+  DECLARE_DYNCREATE(CTKControlComboBoxGalleryPopupBar)
+
+ public:
+  // The first control when it is a gallery.
+  CTKControlGallery* GetGallery() const;
+
+  int GetCount() const override;
+  int GetCurSel() const override;
+  void SetCurSel(int index) override;
+  void SetTopIndex(int index) override;
+  int FindString(const std::wstring& prefix) const override;
+  int FindStringExact(const std::wstring& text) const override;
+  std::wstring GetText(int index) const override;
+  int OnHookKeyDown(UINT key, LPARAM data) override;
 };

@@ -52,6 +52,12 @@ void CTKMenuBarMDIMenus::Remove(UINT id) {
   info->InternalRelease();
 }
 
+std::vector<CTKMenuBarMDIMenuInfo*> CTKMenuBarMDIMenus::Records() const {
+  std::vector<CTKMenuBarMDIMenuInfo*> records;
+  for (const auto& entry : map_) records.push_back(entry.second);
+  return records;
+}
+
 void CTKMenuBarMDIMenus::RemoveAll() {
   while (!map_.empty()) Remove(map_.begin()->first);
 }

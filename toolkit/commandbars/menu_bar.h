@@ -8,6 +8,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include "toolkit/commandbars/tool_bar.h"
 
@@ -30,6 +31,8 @@ class CTKMenuBarMDIMenus : public CCmdTarget {
   void Remove(UINT id);
   void RemoveAll();
   size_t GetCount() const { return map_.size(); }
+  // The records in id order.
+  std::vector<CTKMenuBarMDIMenuInfo*> Records() const;
 
  private:
   std::map<UINT, CTKMenuBarMDIMenuInfo*> map_;
@@ -80,6 +83,9 @@ class CTKMenuBar : public CTKToolBar {
 
   int OnHookMessage(HWND hwnd, UINT message, WPARAM& wParam, LPARAM& lParam, LRESULT& result) override;
   void Copy(const CTKCommandBar* source, bool deep) override;
+  // The tool bar's keys, "ResourceId", then the controls of each document menu ("Count" and
+  // sections "MDIMenu<n>"). Storing first switches back to the default menu.
+  void DoPropExchange(CTKPropExchange* px) override;
 
  protected:
   LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;

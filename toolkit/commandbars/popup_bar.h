@@ -120,6 +120,14 @@ class CTKPopupBar : public CTKCommandBar {
   bool TrackTearOff(POINT screen);
   CTKToolBar* GetTornOffBar() const { return torn_bar_; }
 
+  // The gripper of a torn-off popup drawn double; a context menu on the popup.
+  void SetDoubleGripper(bool on) { double_gripper_ = on; }
+  bool IsDoubleGripper() const { return double_gripper_; }
+  void SetContextMenuPresent(bool on) { context_menu_ = on; }
+  bool IsContextMenuPresent() const { return context_menu_; }
+  int GetTearOffWidth() const { return tear_off_width_; }
+  const std::wstring& GetTearOffTitle() const { return tear_off_title_; }
+
   // --- shadow and animation ---
   void SetShowShadow(bool on) { shadow_ = on; }
   bool GetShowShadow() const { return shadow_; }
@@ -137,6 +145,9 @@ class CTKPopupBar : public CTKCommandBar {
   bool OnNavigate(int code) override;
   void Copy(const CTKCommandBar* source, bool deep) override;
   void DrawCommandBar(CDC* dc, const CRect& clip) override;
+  // The bar's keys, then the tear-off, borders, shadow, gripper and context-menu keys by the
+  // data's schema.
+  void DoPropExchange(CTKPropExchange* px) override;
 
  protected:
   LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
@@ -169,6 +180,8 @@ class CTKPopupBar : public CTKCommandBar {
   std::wstring tear_off_title_;
   UINT tear_off_id_ = 0;
   int tear_off_width_ = 400;
+  bool double_gripper_ = false;
+  bool context_menu_ = false;
   CRect tear_off_rect_;
   bool tear_off_hot_ = false;
   CTKToolBar* torn_bar_ = nullptr;

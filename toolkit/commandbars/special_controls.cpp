@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/appframe/app.h"
+#include "platform/appframe/dc.h"
 #include "platform/appframe/frame_messages.h"
 #include "platform/appframe/frame_wnd.h"
 #include "platform/appframe/ole_item.h"
@@ -13,6 +14,8 @@
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/command_bar_manager.h"
 #include "toolkit/commandbars/controls.h"
+#include "toolkit/drawing/prop_exchange.h"
+#include "toolkit/paint/paint_manager.h"
 
 using namespace TKCommandBars;
 
@@ -25,6 +28,7 @@ IMPLEMENT_DYNCREATE(CTKControlWorkspaceActions, CTKControlButton)
 IMPLEMENT_DYNCREATE(CTKControlLabel, CTKControlButton)
 IMPLEMENT_DYNCREATE(CTKControlCheckBox, CTKControlButton)
 IMPLEMENT_DYNCREATE(CTKControlRadioButton, CTKControlButton)
+IMPLEMENT_DYNCREATE(CTKControlSelector, CTKControlButton)
 
 namespace {
 bool g_radio_items = false;
@@ -323,4 +327,130 @@ bool CTKControlWorkspaceActions::Generate() {
 
 void CTKControlLabel::OnClick(bool keyboard, CPoint pt) {
   if (IsCustomizeMode()) CTKControlButton::OnClick(keyboard, pt);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The grid picker
+
+namespace {
+// A grid size within 1 .. 64 each way.
+CSize SaneGrid(CSize size) { return CSize(std::clamp<LONG>(size.cx, 1, 64), std::clamp<LONG>(size.cy, 1, 64)); }
+}  // namespace
+
+CTKControlSelector::CTKControlSelector() { FitGrid(); }
+
+// The bars lay controls out by their fixed sizes: the grid's.
+void CTKControlSelector::FitGrid() {
+  SetWidth(grid_.cx * item_size_.cx);
+  SetHeight(grid_.cy * item_size_.cy);
+}
+
+void CTKControlSelector::SetItemsCount(CSize size) {
+  items_count_ = SaneGrid(size);
+  grid_ = items_count_;
+  FitGrid();
+}
+
+void CTKControlSelector::SetItemsMax(CSize size) { items_max_ = SaneGrid(size); }
+
+void CTKControlSelector::SetItemSize(CSize size) {
+  item_size_ = CSize(std::clamp<LONG>(size.cx, 1, 256), std::clamp<LONG>(size.cy, 1, 256));
+  FitGrid();
+}
+
+
+void CTKControlSelector::Draw(CDC* dc) {
+  CTKPaintManager* pm = GetPaintManager();
+  const COLORREF frame = pm->ResolveColor(43);
+  for (int row = 0; row < grid_.cy; ++row) {
+    for (int column = 0; column < grid_.cx; ++column) {
+      CRect cell(rect_.left + column * item_size_.cx, rect_.top + row * item_size_.cy,
+                 rect_.left + (column + 1) * item_size_.cx, rect_.top + (row + 1) * item_size_.cy);
+      cell.DeflateRect(1, 1);
+      const bool selected = column < selection_.cx && row < selection_.cy;
+      dc->FillSolidRect(&cell, ::GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+      dc->Draw3dRect(&cell, frame, frame);
+      dc->SetTextColor(::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+      DrawCell(dc, cell, column, row, selected);
+    }
+  }
+}
+
+void CTKControlSelector::Select(CSize selection) {
+  if (selection == selection_) return;
+  selection_ = selection;
+  RedrawParent();
+  NotifySite(kNotifySelectionChanged);
+}
+
+void CTKControlSelector::OnMouseMove(CPoint point) {
+  const bool held = ::GetKeyState(VK_LBUTTON) < 0;
+  if (held) {
+    // Held beyond the grid: it grows to the cell under the pointer, as far as it may.
+    CSize grown = grid_;
+    if (point.x >= rect_.left + grid_.cx * item_size_.cx)
+      grown.cx = std::min<LONG>(items_max_.cx, (point.x - rect_.left) / item_size_.cx + 1);
+    if (point.y >= rect_.top + grid_.cy * item_size_.cy)
+      grown.cy = std::min<LONG>(items_max_.cy, (point.y - rect_.top) / item_size_.cy + 1);
+    if (grown != grid_) {
+      grid_ = grown;
+      resizing_ = true;
+      FitGrid();
+      if (parent_) parent_->Relayout();
+    }
+  } else {
+    resizing_ = false;
+  }
+  // The columns whose left edge lies left of the pointer, the rows whose top lies above it.
+  auto count = [](LONG offset, LONG cell, LONG cells) {
+    return offset <= 0 ? 0 : std::min<LONG>(cells, (offset + cell - 1) / cell);
+  };
+  Select(CSize(count(point.x - rect_.left, item_size_.cx, grid_.cx), count(point.y - rect_.top, item_size_.cy, grid_.cy)));
+}
+
+void CTKControlSelector::SetSelected(int selected) {
+  CTKControlButton::SetSelected(selected);
+  if (!selected && ::GetKeyState(VK_LBUTTON) >= 0) Select(CSize());
+}
+
+void CTKControlSelector::OnBeforeLayout() {
+  if (resizing_) return;
+  selection_ = CSize();
+  grid_ = items_count_;
+  FitGrid();
+}
+
+void CTKControlSelector::OnClick(bool keyboard, CPoint pt) {
+  if (IsCustomizeMode() || keyboard) {
+    CTKControlButton::OnClick(keyboard, pt);
+    return;
+  }
+  resizing_ = false;
+  if (selection_.cx <= 0 || selection_.cy <= 0) return;
+  result_ = selection_;
+  OnExecute();
+}
+
+void CTKControlSelector::Copy(const CTKControl* source, bool deep) {
+  if (const CTKControlSelector* other = dynamic_cast<const CTKControlSelector*>(source)) {
+    items_count_ = other->items_count_;
+    items_max_ = other->items_max_;
+    item_size_ = other->item_size_;
+    grid_ = items_count_;
+  }
+  CTKControlButton::Copy(source, deep);
+  FitGrid();
+}
+
+void CTKControlSelector::DoPropExchange(CTKPropExchange* px) {
+  CTKControlButton::DoPropExchange(px);
+  SIZE count = items_count_, max = items_max_, size = item_size_;
+  PropExchangeSize(px, L"ItemsCount", &count, SIZE{0, 0});
+  PropExchangeSize(px, L"ItemsMax", &max, SIZE{0, 0});
+  PropExchangeSize(px, L"ItemSize", &size, SIZE{0, 0});
+  if (px->IsStoring()) return;
+  // Sizes from outside stay within what a grid can be.
+  SetItemsCount(count);
+  SetItemsMax(max);
+  SetItemSize(size);
 }

@@ -169,3 +169,50 @@ class CTKControlRadioButton : public CTKControlButton {
  public:
   CTKControlRadioButton() { type_ = TKCommandBars::kRadioButton; }
 };
+
+// A grid picker (a table's columns and rows, say): the pointer selects the cells up to it, the
+// grid grows towards the pointer while the button is held, and a click takes the selection.
+class CTKControlSelector : public CTKControlButton {
+  DECLARE_DYNCREATE(CTKControlSelector)
+
+ public:
+  // Sent to the owner when the selection changes.
+  static constexpr int kNotifySelectionChanged = 0x1006;
+
+  CTKControlSelector();
+
+  // The grid shown at start, the largest grid and a cell's size.
+  CSize GetItemsCount() const { return items_count_; }
+  void SetItemsCount(CSize size);
+  CSize GetItemsMax() const { return items_max_; }
+  void SetItemsMax(CSize size);
+  CSize GetItemSize() const { return item_size_; }
+  void SetItemSize(CSize size);
+  // Columns and rows selected now, shown now, and taken by the last click.
+  CSize GetSelection() const { return selection_; }
+  CSize GetGrid() const { return grid_; }
+  CSize GetResult() const { return result_; }
+
+  void Draw(CDC* dc) override;
+  bool DrawsOwnFace() const override { return true; }
+  void OnMouseMove(CPoint point) override;
+  void OnClick(bool keyboard = false, CPoint pt = CPoint()) override;
+  void OnLButtonUp(CPoint point) override {}
+  void SetSelected(int selected) override;
+  void OnBeforeLayout() override;
+  void Copy(const CTKControl* source, bool deep) override;
+  // The control's keys, then "ItemsCount", "ItemsMax" and "ItemSize".
+  void DoPropExchange(CTKPropExchange* px) override;
+
+ protected:
+  // A cell's content; the base draws none.
+  virtual void DrawCell(CDC* dc, const CRect& rect, int column, int row, bool selected) {}
+
+ private:
+  void Select(CSize selection);
+  void FitGrid();
+
+  CSize items_count_{5, 4}, items_max_{12, 12}, item_size_{28, 28};
+  CSize selection_, grid_{5, 4}, result_;
+  bool resizing_ = false;
+};

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/control_button.h"
 
@@ -77,6 +79,16 @@ class CTKToolBar : public CTKCommandBar {
 
   void SetBuiltIn(bool on) { built_in_ = on; }
   bool IsBuiltIn() const { return built_in_; }
+  // What the user may do with the bar: close it, list it in the bars' context menu, open the
+  // customize dialog from it; and whether it was torn off a popup.
+  void SetCloseable(bool on) { closeable_ = on; }
+  bool IsCloseable() const { return closeable_; }
+  void SetContextMenuPresent(bool on) { context_menu_present_ = on; }
+  bool IsContextMenuPresent() const { return context_menu_present_; }
+  void SetCustomizeDialogPresent(bool on) { customize_dialog_present_ = on; }
+  bool IsCustomizeDialogPresent() const { return customize_dialog_present_; }
+  void SetTearOff(bool on) { tear_off_ = on; }
+  bool IsTearOff() const { return tear_off_; }
   void SetTemporary(bool on) { temporary_ = on; }
   bool IsTemporary() const { return temporary_; }
   void SetShowHideButton(bool on) { show_hide_button_ = on; }
@@ -95,6 +107,19 @@ class CTKToolBar : public CTKCommandBar {
   CSize GetFloatingSize() const { return floating_size_; }
 
   void Copy(const CTKCommandBar* source, bool deep) override;
+  // The bar's keys, then "BuiltIn", "TearOff", "Closeable", "ContextMenuPresent" and
+  // "CustomizeDialogPresent" by the data's schema.
+  void DoPropExchange(CTKPropExchange* px) override;
+  // Takes the controls of a bar loaded from saved state. When both bars keep baselines that
+  // differ and the loaded controls differ from this bar's baseline (the program's buttons
+  // changed since the layout was saved), the user is asked first unless `forced`: yes leaves
+  // the bar as it is (false), no takes the loaded controls and keeps this bar's baseline.
+  // Otherwise the loaded controls are taken, with the loaded baseline when there is one.
+  bool CopyFromLoaded(const CTKToolBar* loaded, bool forced);
+  // Asks the question (text given) and answers IDYES or IDNO; a message box unless replaced.
+  using QuestionFn = int (*)(HWND owner, const std::wstring& text);
+  static void SetQuestionFunction(QuestionFn fn);
+  static constexpr UINT kLoadedStateQuestion = 9177;
 
  protected:
   LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
@@ -106,6 +131,10 @@ class CTKToolBar : public CTKCommandBar {
 
   bool visible_ = true;
   bool built_in_ = true;
+  bool closeable_ = true;
+  bool context_menu_present_ = true;
+  bool customize_dialog_present_ = true;
+  bool tear_off_ = false;
   bool temporary_ = false;
   bool show_hide_button_ = true;
   bool show_expand_button_ = true;

@@ -904,15 +904,12 @@ void CTKImageManager::ExchangeIconSet(CTKPropExchange* px, UINT id) {
     }
     return;
   }
-  auto& set = sets_[id];
-  if (set)
-    set->RemoveAll();
-  else
-    set = std::make_unique<CTKImageManagerIconSet>(id, this);
-  highest_id_ = std::max(highest_id_, id);
+  // Read beside the id's icons, which the new set replaces once all of it is read.
+  auto set = std::make_unique<CTKImageManagerIconSet>(id, this);
   DWORD pos = icons->StartEnumeration(0, true);
   while (pos) {
     CTKPropExchangeSection section(icons->NextSection(pos));
+    if (!section.get()) BadData();
     int width = 16;
     PropExchangeInt(section.get(), L"Width", &width, 16);
     if (width <= 0 || width > kMaxStoredSide) BadData();
@@ -920,6 +917,8 @@ void CTKImageManager::ExchangeIconSet(CTKPropExchange* px, UINT id) {
     if (!PropExchangeSerializable(section.get(), L"Data", icon.get())) BadData();
     set->icons_[width] = std::move(icon);
   }
+  sets_[id] = std::move(set);
+  highest_id_ = std::max(highest_id_, id);
 }
 
 void CTKImageManager::ExchangeAllIcons(CTKPropExchange* px) {

@@ -165,6 +165,9 @@ class CTKImageManager : public CCmdTarget {
 
   // Saves or loads every icon. Loading data of another kind throws an archive exception.
   void ExchangeAllIcons(CTKPropExchange* px);
+  // Saves or loads the icons of one id. A load replaces the id's icons only when all of it was
+  // read; damaged data throws and leaves them as they were.
+  void ExchangeIconSet(CTKPropExchange* px, UINT id);
   void Serialize(CArchive& ar) override;
 
   // Loaders: *alpha tells whether the result carries alpha (premultiplied).
@@ -179,7 +182,6 @@ class CTKImageManager : public CCmdTarget {
 
  private:
   friend class CTKImageManagerIcon;
-  void ExchangeIconSet(CTKPropExchange* px, UINT id);
 
   // An image list kept as a record, with the icons made from it on request.
   struct CImageListRecord {

@@ -43,21 +43,23 @@ CTKOffice2007Theme::CTKOffice2007Theme(CTKOffice2007ImageSet* set) : set_(set ? 
   gallery_ = new CTKControlGalleryOffice2007Theme(this);
   status_top_.SetStandardColors(RGB(221, 236, 254), RGB(199, 224, 255));
   status_bottom_.SetStandardColors(RGB(185, 213, 250), RGB(214, 232, 255));
-  toolbar_face_.SetStandardColors(RGB(227, 239, 255), RGB(175, 210, 255), 0.75f);
-  dock_face_.SetStandardColor(RGB(191, 219, 255));
-  selected_face_.SetStandardColors(RGB(255, 245, 204), RGB(255, 219, 117));
-  pressed_face_.SetStandardColors(RGB(248, 181, 108), RGB(251, 140, 60));
-  checked_face_.SetStandardColors(RGB(252, 217, 158), RGB(252, 177, 77));
 }
 
 CTKOffice2007Image* CTKOffice2007Theme::ImageNamed(const wchar_t* name) const { return set_->GetImage(name); }
 
 void CTKOffice2007Theme::ReloadColorsAndFonts() {
-  CTKDefaultTheme::ReloadColorsAndFonts();
+  CTKOffice2003Theme::ReloadColorsAndFonts();
   // The caption font of the frames the theme draws.
   CSystemNonClientMetrics metrics;
   LOGFONTW caption = metrics.lfCaptionFont;
   caption.lfWeight = FW_NORMAL;
+  BOOL smoothing = FALSE;
+  UINT smoothingType = 0;
+  if (::SystemParametersInfoW(SPI_GETFONTSMOOTHING, 0, &smoothing, 0) && smoothing &&
+      ::SystemParametersInfoW(SPI_GETFONTSMOOTHINGTYPE, 0, &smoothingType, 0) && smoothingType == FE_FONTSMOOTHINGCLEARTYPE)
+    caption.lfQuality = CLEARTYPE_NATURAL_QUALITY;
+  if (vertical_face_configured_ && CTKDrawHelpers::IsFontInstalled(configured_face_.c_str()))
+    lstrcpynW(caption.lfFaceName, configured_face_.c_str(), LF_FACESIZE);
   if (caption.lfHeight > -11 && caption.lfHeight < 0) caption.lfHeight = -11;
   if (caption_font_.IsStandard() || !caption_font_.GetSafeHandle()) {
     caption_font_.DeleteObject();
@@ -66,6 +68,7 @@ void CTKOffice2007Theme::ReloadColorsAndFonts() {
   caption_height_ = std::max(::GetSystemMetrics(SM_CYCAPTION), 17);
   caption_metric_ = std::max(::GetSystemMetrics(SM_CYCAPTION) + 1, 18);
   ReadIniColors();
+  BuildTintedGlyph();
   if (gallery_) gallery_->RefreshMetrics();
 }
 
@@ -94,19 +97,19 @@ void CTKOffice2007Theme::ReadIniColors() {
   read(L"StatusBar", L"StatusBarShadow", &status_shadow_);
   gradient(L"StatusBar", L"StatusBarFaceTopLight", L"StatusBarFaceTopDark", status_top_, 0.5f);
   gradient(L"StatusBar", L"StatusBarFaceBottomLight", L"StatusBarFaceBottomDark", status_bottom_, 0.5f);
-  gradient(L"Toolbar", L"DockBarFace", L"DockBarFace", dock_face_, 0.5f);
-  gradient(L"Toolbar", L"ToolbarFaceLight", L"ToolbarFaceDark", toolbar_face_, 0.75f);
-  read(L"Toolbar", L"ToolbarFaceShadow", &toolbar_shadow_);
-  gradient(L"Toolbar", L"ControlToolbarExpandLight", L"ControlToolbarExpandDark", expand_, 0.75f);
-  gradient(L"Toolbar", L"ControlHighlightPopupedLight", L"ControlHighlightPopupedDark", popped_, 0.5f);
-  checked_popped_.SetStandardFrom(popped_);
-  gradient(L"Toolbar", L"MenuPopupExpandedGripperLight", L"MenuPopupExpandedGripperDark", gripper_, 0.5f);
-  read(L"Toolbar", L"MenuPopupTearOffGripper", &tear_off_);
+  gradient(L"Toolbar", L"DockBarFace", L"DockBarFace", dock_bar_, 0.5f);
+  gradient(L"Toolbar", L"ToolbarFaceLight", L"ToolbarFaceDark", tool_bar_face_, 0.75f);
+  COLORREF c;
+  if (read(L"Toolbar", L"ToolbarFaceShadow", &c)) tool_bar_shadow_.SetStandardValue(c);
+  gradient(L"Toolbar", L"ControlToolbarExpandLight", L"ControlToolbarExpandDark", expand_button_, 0.75f);
+  gradient(L"Toolbar", L"ControlHighlightPopupedLight", L"ControlHighlightPopupedDark", popped_control_, 0.5f);
+  checked_popped_.SetStandardFrom(popped_control_);
+  gradient(L"Toolbar", L"MenuPopupExpandedGripperLight", L"MenuPopupExpandedGripperDark", expanded_gripper_, 0.5f);
+  if (read(L"Toolbar", L"MenuPopupTearOffGripper", &c)) tear_off_gripper_.SetStandardValue(c);
   read(L"Toolbar", L"MenuBarText", &menu_bar_text_);
   entry(L"Toolbar", L"MenuPopupBorder", 43);
   entry(L"Toolbar", L"ToolbarGripper", 38);
   entry(L"Window", L"WindowFrame", 54);
-  COLORREF c;
   if (read(L"Toolbar", L"FloatingBarGripper", &c)) floating_caption_.SetStandardValue(c);
   if (read(L"Toolbar", L"FloatingBarGripperText", &c)) floating_caption_text_.SetStandardValue(c);
   entry(L"Toolbar", L"FloatingBarBorder", 61);
@@ -124,9 +127,9 @@ void CTKOffice2007Theme::ReadIniColors() {
   entry(L"Window", L"HighlightPressedBorder", 50);
   entry(L"Window", L"HighlightChecked", 36);
   entry(L"Window", L"HighlightCheckedBorder", 37);
-  gradient(L"Window", L"HighlightSelectedLight", L"HighlightSelectedDark", selected_face_, 0.5f);
-  gradient(L"Window", L"HighlightCheckedLight", L"HighlightCheckedDark", checked_face_, 0.5f);
-  gradient(L"Window", L"HighlightPressedLight", L"HighlightPressedDark", pressed_face_, 0.5f);
+  gradient(L"Window", L"HighlightSelectedLight", L"HighlightSelectedDark", selected_control_, 0.5f);
+  gradient(L"Window", L"HighlightCheckedLight", L"HighlightCheckedDark", checked_control_, 0.5f);
+  gradient(L"Window", L"HighlightPressedLight", L"HighlightPressedDark", pressed_control_, 0.5f);
   const wchar_t* borders[8] = {L"BorderActive0",   L"BorderActive1",   L"BorderActive2",   L"BorderActive3",
                                L"BorderInactive0", L"BorderInactive1", L"BorderInactive2", L"BorderInactive3"};
   for (int i = 0; i < 8; ++i) read(L"Window", borders[i], &border_[i]);
@@ -141,13 +144,14 @@ void CTKOffice2007Theme::ReadIniColors() {
   colors_[41].SetStandardValue(RGB(246, 246, 246));
   for (int i : {44, 45, 46, 47}) colors_[i].SetStandardValue(0);
   for (int i : {35, 58, 60}) colors_[i].SetStandardValue(RGB(141, 141, 141));
-  colors_[52].SetStandardValue(toolbar_shadow_);
+  colors_[52].SetStandardValue(tool_bar_shadow_.Color());
+  scheme_colors_ = true;
 }
 
 int CTKOffice2007Theme::TextColorForState(const ItemState& s) {
   if (!s.selected && !s.pressed && !s.checked && !s.popped && s.enabled && s.bar_type == kMenuBar)
     return static_cast<int>(menu_bar_text_);
-  return CTKDefaultTheme::TextColorForState(s);
+  return CTKOffice2003Theme::TextColorForState(s);
 }
 
 void CTKOffice2007Theme::PaintStateRect(CDC* dc, const CRect& rect, const ItemState& s) {
@@ -160,19 +164,19 @@ void CTKOffice2007Theme::PaintStateRect(CDC* dc, const CRect& rect, const ItemSt
     return;
   }
   if (s.popped) {
-    face = s.checked ? &checked_popped_ : &popped_;
+    face = s.checked ? &checked_popped_ : &popped_control_;
     border = 43;
   } else if (s.pressed && (s.selected || s.pressed >= 2)) {
-    face = &pressed_face_;
+    face = &pressed_control_;
     border = 50;
   } else if (s.checked && s.selected) {
-    face = &pressed_face_;
+    face = &pressed_control_;
     border = 50;
   } else if (s.checked) {
-    face = &checked_face_;
+    face = &checked_control_;
     border = 37;
   } else if (s.selected || s.pressed) {
-    face = &selected_face_;
+    face = &selected_control_;
     border = 32;
   }
   if (!face) return;
@@ -187,19 +191,20 @@ void CTKOffice2007Theme::PaintBarBackground(CDC* dc, CTKCommandBar* bar) {
     return;
   }
   if (bar->GetType() == kMenuBar) {
-    CTKDrawHelpers::FillColorGradient(*dc, &rect, dock_face_, bar->IsVertical());
+    CTKDrawHelpers::FillColorGradient(*dc, &rect, dock_bar_, bar->IsVertical());
     return;
   }
-  CTKDrawHelpers::FillColorGradient(*dc, &rect, toolbar_face_, bar->IsVertical());
+  CTKDrawHelpers::FillColorGradient(*dc, &rect, tool_bar_face_, bar->IsVertical());
   // The shadow under (or beside) the bar.
+  const COLORREF shadow = tool_bar_shadow_.Color();
   if (bar->IsVertical())
-    dc->FillSolidRect(rect.right - 1, rect.top, 1, rect.Height(), toolbar_shadow_);
+    dc->FillSolidRect(rect.right - 1, rect.top, 1, rect.Height(), shadow);
   else
-    dc->FillSolidRect(rect.left, rect.bottom - 1, rect.Width(), 1, toolbar_shadow_);
+    dc->FillSolidRect(rect.left, rect.bottom - 1, rect.Width(), 1, shadow);
 }
 
 void CTKOffice2007Theme::PaintDockArea(CDC* dc, const CRect& rect) {
-  CTKDrawHelpers::FillColorGradient(*dc, &rect, dock_face_, false);
+  CTKDrawHelpers::FillColorGradient(*dc, &rect, dock_bar_, false);
 }
 
 void CTKOffice2007Theme::PaintStatusPaneEdge(CDC* dc, const CRect& rect, bool besideGrip) {
@@ -281,6 +286,7 @@ void CTKOffice2007Theme::PaintWindowFrame(CDC* dc, const TKFrameInfo& f) {
   if (a > 1) dc->FillSolidRect(1, h - a, w - 2, a - 1, colours[3]);
   const COLORREF last = !f.active ? border_[4] : f.maximized ? border_[3] : border_[0];
   dc->FillSolidRect(0, h - 1, w, 1, last);
+  PaintStatusBarBorders(dc, f);
   if (!f.draws_caption || f.caption_height <= 0) return;
   // The caption band, composed off the screen from its three images (0 active, 1 inactive).
   const CRect band(0, 0, w, f.caption_height);
@@ -289,6 +295,7 @@ void CTKOffice2007Theme::PaintWindowFrame(CDC* dc, const TKFrameInfo& f) {
   CTKOffice2007Image* centre = ImageNamed(L"FRAMETOPCENTER");
   if (!left || !right || !centre) {
     dc->FillSolidRect(&band, colours[3]);
+    PaintFrameSmallIcon(dc, f);
     return;
   }
   const int part = f.active ? 0 : 1;
@@ -297,6 +304,66 @@ void CTKOffice2007Theme::PaintWindowFrame(CDC* dc, const TKFrameInfo& f) {
   left->DrawWithSizingMargins(*dc, CRect(0, 0, lw, band.bottom), left->GetPartRect(part, 2), margins);
   right->DrawWithSizingMargins(*dc, CRect(w - rw, 0, w, band.bottom), right->GetPartRect(part, 2), margins);
   centre->DrawWithSizingMargins(*dc, CRect(lw, 0, w - rw, band.bottom), centre->GetPartRect(part, 2), margins);
+  PaintFrameSmallIcon(dc, f);
+}
+
+void CTKOffice2007Theme::PaintFrameSmallIcon(CDC* dc, const TKFrameInfo& f) {
+  HICON icon = f.window ? FrameSmallIcon(f.window) : nullptr;
+  if (!icon) return;
+  // From x = 7, centred in the caption below the frame's top border.
+  const int cx = ::GetSystemMetrics(SM_CXSMICON), cy = ::GetSystemMetrics(SM_CYSMICON);
+  const int top = f.border;
+  const int y = top + std::max(0, (f.caption_height - top - cy) / 2);
+  ::DrawIconEx(*dc, 7, y, icon, cx, cy, 0, nullptr, DI_NORMAL);
+}
+
+void CTKOffice2007Theme::PaintStatusBarBorders(CDC* dc, const TKFrameInfo& f) {
+  const int w = f.size.cx, h = f.size.cy, a = f.border;
+  if (!f.status_bar || a < 2) return;
+  // Beside the status bar the side borders continue its face: the leftmost columns of the
+  // light strip on the left, of the dark strip on the right.
+  const int top = h - a - f.status_height - 1, bottom = h - a;
+  if (bottom > top) {
+    struct Strip {
+      const wchar_t* image;
+      CRect at;
+    } strips[] = {{L"STATUSBARLIGHT", CRect(1, top, a, bottom)}, {L"STATUSBARDARK", CRect(w - a, top, w - 1, bottom)}};
+    for (const Strip& strip : strips) {
+      CTKOffice2007Image* image = ImageNamed(strip.image);
+      if (!image) continue;
+      const SIZE size = image->GetSize();
+      const CRect source(0, 0, std::min<int>(a - 1, size.cx), size.cy);
+      image->DrawWithSizingMargins(*dc, strip.at, source, RECT{0, 0, 0, 0});
+    }
+  }
+  if (a < 4) return;
+  // The rounded lower corners (0 active, 1 inactive), at their own size.
+  const int part = f.active ? 0 : 1;
+  const struct {
+    const wchar_t* image;
+    bool left;
+  } corners[] = {{L"FRAMEBOTTOMLEFT", true}, {L"FRAMEBOTTOMRIGHT", false}};
+  for (const auto& c : corners) {
+    CTKOffice2007Image* corner = ImageNamed(c.image);
+    if (!corner) continue;
+    const RECT source = corner->GetPartRect(part, 2);
+    const int cw = source.right - source.left, ch = source.bottom - source.top;
+    const int x = c.left ? 0 : w - cw;
+    corner->DrawTransparentColor(*dc, CRect(x, h - ch, x + cw, h), source, RECT{0, 0, 0, 0}, kMagenta);
+  }
+}
+
+HICON CTKOffice2007Theme::FrameSmallIcon(HWND window, bool dialogFrame) const {
+  if (!window) return nullptr;
+  const LONG_PTR style = ::GetWindowLongPtrW(window, GWL_STYLE), ex = ::GetWindowLongPtrW(window, GWL_EXSTYLE);
+  if ((ex & WS_EX_TOOLWINDOW) || !(style & WS_SYSMENU)) return nullptr;
+  if (HICON icon = reinterpret_cast<HICON>(::SendMessageW(window, WM_GETICON, ICON_SMALL, 0))) return icon;
+  if (HICON icon = reinterpret_cast<HICON>(::GetClassLongPtrW(window, GCLP_HICONSM))) return icon;
+  if (dialogFrame || (ex & WS_EX_DLGMODALFRAME)) return nullptr;
+  DWORD_PTR dragged = 0;
+  if (::SendMessageTimeoutW(window, WM_QUERYDRAGICON, 0, 0, SMTO_ABORTIFHUNG, 100, &dragged) && dragged)
+    return reinterpret_cast<HICON>(dragged);
+  return ::LoadIconW(nullptr, MAKEINTRESOURCEW(32517));
 }
 
 HRGN CTKOffice2007Theme::WindowFrameRegion(bool maximized, int w, int h, bool statusBar, int borderWidth) {

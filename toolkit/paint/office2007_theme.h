@@ -1,11 +1,12 @@
-// The Office 2007 look: colours by name from the image set's INI, and the workspace, caption
-// buttons and gallery scroll parts drawn from its bitmaps with sizing margins. Bars and
-// controls take the image set's gradients and highlight colours.
+// The Office 2007 look: the Office 2003 look's gradients with colours by name from the image
+// set's INI, and the workspace, frame, caption buttons and gallery scroll parts drawn from its
+// bitmaps with sizing margins.
 #pragma once
 
 #include <windows.h>
 
 #include "toolkit/paint/default_theme.h"
+#include "toolkit/paint/office2003_theme.h"
 
 class CTKOffice2007ImageSet;
 class CTKOffice2007Image;
@@ -41,9 +42,10 @@ struct TKFrameInfo {
   bool draws_caption = true;
   bool status_bar = false;  // a toolkit status bar is shown at the bottom of the client
   int status_height = 0;
+  HWND window = nullptr;  // the frame, whose small icon the caption shows (none: no icon)
 };
 
-class CTKOffice2007Theme : public CTKDefaultTheme {
+class CTKOffice2007Theme : public CTKOffice2003Theme {
  public:
   // The process's image set, or the one given (which must outlive the theme).
   explicit CTKOffice2007Theme(CTKOffice2007ImageSet* set = nullptr);
@@ -77,13 +79,20 @@ class CTKOffice2007Theme : public CTKDefaultTheme {
   COLORREF WorkspaceColor(int i) const { return workspace_[i]; }
   COLORREF FrameBorderColor(bool active, int i) const { return border_[(active ? 0 : 4) + i]; }
   COLORREF CaptionTextColor(int i) const { return caption_text_[i]; }
-  const CTKPaintManagerColorGradient& ToolBarFace() const { return toolbar_face_; }
+  const CTKPaintManagerColorGradient& ToolBarFace() const { return tool_bar_face_; }
   int CaptionHeight() const { return caption_height_; }
   CFont& FrameCaptionFont() { return caption_font_; }
+  // The small icon a frame's caption shows: none for tool windows and windows without a
+  // system menu; else the window's, its class's, nothing for a dialog frame, the one it
+  // offers for dragging, or the system's application icon.
+  HICON FrameSmallIcon(HWND window, bool dialogFrame = false) const;
 
  private:
   // Reads the INI's colours; a key the INI lacks leaves the colour as it was.
   void ReadIniColors();
+  // The borders beside a shown status bar and the rounded lower corners.
+  void PaintStatusBarBorders(CDC* dc, const TKFrameInfo& frame);
+  void PaintFrameSmallIcon(CDC* dc, const TKFrameInfo& frame);
 
   CTKPaintManagerFont caption_font_;
   int caption_metric_ = 18, caption_height_ = 17;
@@ -94,10 +103,6 @@ class CTKOffice2007Theme : public CTKDefaultTheme {
   COLORREF status_shadow_ = RGB(86, 125, 176);
   CTKPaintManagerColorGradient status_top_, status_bottom_;
   COLORREF workspace_[3] = {RGB(171, 197, 230), RGB(191, 219, 255), RGB(191, 219, 255)};
-  CTKPaintManagerColorGradient toolbar_face_, dock_face_, expand_, popped_, checked_popped_, gripper_,
-      selected_face_, checked_face_, pressed_face_;
-  COLORREF toolbar_shadow_ = RGB(111, 157, 217);
-  COLORREF tear_off_ = RGB(154, 198, 255);
 };
 
 }  // namespace TKPaintThemes

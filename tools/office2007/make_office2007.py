@@ -123,6 +123,25 @@ def scroll_button(width, height, state, arrow):
     return rows
 
 
+def frame_corner(left, edge, face, size=4):
+    """A frame's lower corner, rounded by two pixels: the edge colour along the outside, the
+    face inside, transparent beyond the curve."""
+    rows = []
+    for y in range(size):
+        row = []
+        for x in range(size):
+            dx = x if left else size - 1 - x
+            dy = size - 1 - y
+            if dx + dy < 2:
+                row.append((0, 0, 0, 0))
+            elif dx == 0 or dy == 0 or dx + dy == 2:
+                row.append(edge + (255,))
+            else:
+                row.append(face + (255,))
+        rows.append(row)
+    return rows
+
+
 def theme_images():
     images = {
         "WORKSPACETOPLEFT": ("WORKSPACETOPLEFT.bmp", opaque_gradient(40, 24, (0x9F, 0xBE, 0xE6), (0xAB, 0xC5, 0xE6)),
@@ -134,6 +153,16 @@ def theme_images():
     for arrow, name, height in (("up", "CONTROLGALLERYUP", 21), ("down", "CONTROLGALLERYDOWN", 19),
                                 ("more", "CONTROLGALLERYPOPUP", 22)):
         images[name] = (name + ".bmp", on_key(stack(*[scroll_button(15, height, s, arrow) for s in range(5)])), "bmp24")
+    # The frame's side borders beside a status bar continue its face.
+    images["STATUSBARLIGHT"] = ("STATUSBARLIGHT.bmp", opaque_gradient(8, 22, (0xDD, 0xEC, 0xFE), (0xB9, 0xD5, 0xFA)),
+                                "bmp24")
+    images["STATUSBARDARK"] = ("STATUSBARDARK.bmp", opaque_gradient(8, 22, (0xC7, 0xE0, 0xFF), (0xA3, 0xC3, 0xF5)),
+                               "bmp24")
+    # The frame's rounded lower corners above a status bar (active, inactive).
+    for name, left in (("FRAMEBOTTOMLEFT", True), ("FRAMEBOTTOMRIGHT", False)):
+        images[name] = (name + ".bmp", on_key(stack(frame_corner(left, (0x3B, 0x61, 0x9C), (0xA3, 0xC3, 0xF5)),
+                                                    frame_corner(left, (0x8B, 0xA0, 0xBC), (0xD7, 0xE4, 0xF2)))),
+                        "bmp24")
     for kind in ("CLOSE", "MINIMIZE", "MAXIMIZE", "RESTORE"):
         for size in (13, 17, 23):
             colours = [(0x1E, 0x39, 0x5B), (0x1E, 0x39, 0x5B), (0x15, 0x2A, 0x45), (0x8D, 0xA3, 0xC1), (0x1E, 0x39, 0x5B)]

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "tests/toolkit/commandbars/test_bars.h"
+#include "toolkit/commandbars/gallery.h"
 
 using namespace TKCommandBars;
 
@@ -250,6 +251,84 @@ TEST(CommandBarAccessible, OnlyTheClientAndMenuObjectsAreAnswered) {
   LRESULT answer = 0;
   EXPECT_FALSE(CTKCommandBarAccessible::AnswerGetObject(b.fx.bar, 0, static_cast<LPARAM>(OBJID_VSCROLL), &answer));
   EXPECT_FALSE(CTKCommandBarAccessible::AnswerGetObject(b.fx.bar, 0, static_cast<LPARAM>(OBJID_WINDOW), &answer));
+}
+
+// A gallery of four 40 x 20 items, two to a row, on a shown bar; the fourth has no caption.
+struct AccessibleGallery {
+  AccessibleGallery() : fx(0) {
+    gallery = static_cast<CTKControlGallery*>(fx.bar->GetControls()->Add(kGallery, 300));
+    items = new CTKControlGalleryItems;
+    items->SetItemSize(CSize(40, 20));
+    for (const wchar_t* caption : {L"Red", L"Green", L"Blue", L""}) items->AddItem(items->GetCount() + 11, caption);
+    items->GetAt(3)->SetToolTip(L"No colour");
+    gallery->SetItems(items);
+    gallery->SetShowScrollBar(false);
+    gallery->SetWidth(80);
+    gallery->SetHeight(40);
+    ::MoveWindow(fx.bar->GetSafeHwnd(), 0, 0, 600, 60, FALSE);
+    fx.bar->CalcSize(600, 0);
+    ::ShowWindow(fx.site.hwnd, SW_SHOWNA);
+    object = new CTKCommandBarAccessible(fx.bar->GetSafeHwnd(), gallery);
+    acc = object->Accessible();
+  }
+  ~AccessibleGallery() {
+    acc->Release();
+    items->Release();
+  }
+  // An item's rectangle on the screen.
+  CRect ScreenRect(int index) const {
+    CRect rc = gallery->GetItemDrawRect(index);
+    ::MapWindowPoints(fx.bar->GetSafeHwnd(), nullptr, reinterpret_cast<POINT*>(&rc), 2);
+    return rc;
+  }
+  ComScope com;
+  BarFixture fx;
+  CTKControlGallery* gallery;
+  CTKControlGalleryItems* items;
+  CTKCommandBarAccessible* object;
+  IAccessible* acc;
+};
+
+TEST(CommandBarAccessible, AGalleryShowsItsItemsAsChildren) {
+  AccessibleGallery g;
+  long count = 0;
+  ASSERT_EQ(S_OK, g.acc->get_accChildCount(&count));
+  EXPECT_EQ(4, count);
+  EXPECT_EQ(L"Green", NameOf(g.acc, 2));
+  EXPECT_EQ(L"No colour", NameOf(g.acc, 4));  // no caption: the tip
+  EXPECT_EQ(34, LongOf(&IAccessible::get_accRole, g.acc, 1));
+  BSTR name = nullptr;
+  EXPECT_EQ(E_INVALIDARG, g.acc->get_accName(Child(5), &name));
+
+  // Focused: the hot item; selected: the checked one.
+  g.gallery->SelectItem(1);
+  g.gallery->SetCheckedItem(13);
+  const long plain = STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_SELECTABLE;
+  EXPECT_EQ(plain, LongOf(&IAccessible::get_accState, g.acc, 1));
+  EXPECT_EQ(plain | STATE_SYSTEM_FOCUSED, LongOf(&IAccessible::get_accState, g.acc, 2));
+  EXPECT_EQ(plain | STATE_SYSTEM_SELECTED, LongOf(&IAccessible::get_accState, g.acc, 3));
+
+  // Where an item is, and which item lies under a point.
+  long x = 0, y = 0, cx = 0, cy = 0;
+  ASSERT_EQ(S_OK, g.acc->accLocation(&x, &y, &cx, &cy, Child(3)));
+  const CRect third = g.ScreenRect(2);
+  EXPECT_EQ(third, CRect(x, y, x + cx, y + cy));
+  EXPECT_EQ(CSize(40, 20), third.Size());
+  VARIANT hit;
+  ::VariantInit(&hit);
+  ASSERT_EQ(S_OK, g.acc->accHitTest(third.CenterPoint().x, third.CenterPoint().y, &hit));
+  EXPECT_EQ(VT_I4, hit.vt);
+  EXPECT_EQ(3, hit.lVal);
+
+  // The default action and a selection select the item.
+  BSTR action = nullptr;
+  ASSERT_EQ(S_OK, g.acc->get_accDefaultAction(Child(4), &action));
+  EXPECT_STREQ(L"Click", action);
+  ::SysFreeString(action);
+  EXPECT_EQ(S_OK, g.acc->accDoDefaultAction(Child(4)));
+  EXPECT_EQ(3, g.gallery->GetSelectedItem());
+  EXPECT_EQ(S_OK, g.acc->accSelect(SELFLAG_TAKEFOCUS, Child(1)));
+  EXPECT_EQ(0, g.gallery->GetSelectedItem());
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -16,6 +17,10 @@
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/command_bar_manager.h"
 #include "toolkit/commandbars/control_button.h"
+#include "toolkit/commandbars/control_combo.h"
+#include "toolkit/commandbars/popup_bar.h"
+#include "toolkit/commandbars/tool_bar.h"
+#include "toolkit/drawing/image_manager.h"
 #include "toolkit/drawing/prop_exchange.h"
 
 using namespace TKCommandBars;
@@ -503,3 +508,265 @@ TEST(BarStateFile, AMissingFileLoadsNothing) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// The classes saved state names, and the keys of tool bars and popup bars
+
+namespace {
+
+// The layout through the archive form in memory, written at a schema.
+bool ThroughMemory(const Layout& saved, Layout* restored, int schema = CTKPropExchange::kCurrentSchema) {
+  CMemFile memory;
+  {
+    CArchive ar(&memory, CArchive::store);
+    CTKPropExchangeArchive px(ar);
+    px.SetSchema(schema);
+    CTKBarLayoutState::Save(&px, saved.bars, const_cast<CTKCommandBarManager*>(&saved.manager));
+  }
+  memory.SeekToBegin();
+  CArchive ar(&memory, CArchive::load);
+  CTKPropExchangeArchive px(ar);
+  return CTKBarLayoutState::Load(&px, &restored->manager, &restored->bars);
+}
+
+}  // namespace
+
+TEST(BarStateClasses, EveryRegisteredClassIsFoundByNameAndRoundTrips) {
+  TKRegisterCommandBarClasses();
+  ASSERT_FALSE(TKCommandBarClasses().empty());
+  for (const CRuntimeClass* cls : TKCommandBarClasses()) {
+    SCOPED_TRACE(cls->m_lpszClassName);
+    EXPECT_EQ(cls, CRuntimeClass::FromName(cls->m_lpszClassName));
+    CObject* made = cls->CreateObject();
+    ASSERT_NE(nullptr, made);
+    Layout saved;
+    const bool isBar = cls->IsDerivedFrom(RUNTIME_CLASS(CTKCommandBar));
+    std::wstring caption;
+    if (isBar) {
+      CTKCommandBar* bar = static_cast<CTKCommandBar*>(made);
+      bar->SetTitle(L"Named");
+      caption = AddButton(bar, 5, L"Five")->GetCaption();
+      saved.bars.push_back(bar);
+    } else {
+      ASSERT_TRUE(cls->IsDerivedFrom(RUNTIME_CLASS(CTKControl)));
+      CTKCommandBar* bar = new CTKCommandBar;
+      saved.bars.push_back(bar);
+      CTKControl* control = static_cast<CTKControl*>(made);
+      bar->GetControls()->Add(control, 42);
+      control->SetCaption(L"Named");
+      caption = control->GetCaption();
+      control->Release();
+    }
+    Layout restored;
+    ASSERT_TRUE(ThroughMemory(saved, &restored));
+    ASSERT_EQ(1u, restored.bars.size());
+    const CTKCommandBar* bar = restored.bars[0];
+    if (isBar) {
+      EXPECT_STREQ(cls->m_lpszClassName, bar->GetRuntimeClass()->m_lpszClassName);
+      EXPECT_EQ(L"Named", bar->GetTitle());
+    }
+    ASSERT_LE(1, bar->GetControlCount());
+    const CTKControl* control = bar->GetControl(0);
+    EXPECT_EQ(caption, control->GetCaption());
+    if (isBar) continue;
+    EXPECT_STREQ(cls->m_lpszClassName, control->GetRuntimeClass()->m_lpszClassName);
+    EXPECT_EQ(42, control->GetID());
+    EXPECT_EQ(saved.bars[0]->GetControl(0)->GetType(), control->GetType());
+    // A combo box opens its own restored drop-down, which answers for it.
+    if (const CTKControlComboBox* combo = dynamic_cast<const CTKControlComboBox*>(control)) {
+      ASSERT_NE(nullptr, combo->GetDropDown());
+      EXPECT_EQ(combo, combo->GetDropDown()->GetCombo());
+    }
+  }
+}
+
+// Keys that older data does not carry, for tool bars and popup bars.
+struct BarKeysCase {
+  int schema;
+  bool closeable, context_menu, customize_dialog;  // read back from a tool bar saved with all three off
+  bool type_zero_closeable;                         // a tool bar of type 0 saved closeable
+  bool borders;                                     // the popup's own borders came back
+  bool double_gripper, popup_context_menu;          // saved on
+  bool gripper;                                     // the popup's gripper bit after the load
+};
+
+class BarStateBarKeys : public ::testing::TestWithParam<BarKeysCase> {};
+
+TEST_P(BarStateBarKeys, ReadWithTheKeysOfTheirTime) {
+  const BarKeysCase& c = GetParam();
+  Layout saved;
+  CTKToolBar* tool = new CTKToolBar;
+  saved.bars.push_back(tool);
+  tool->SetBuiltIn(false);
+  tool->SetTearOff(true);
+  tool->SetCloseable(false);
+  tool->SetContextMenuPresent(false);
+  tool->SetCustomizeDialogPresent(false);
+  CTKControl* opener = tool->GetControls()->Add(kPopupControl, 0);
+  CTKPopupBar* popup = dynamic_cast<CTKPopupBar*>(opener->GetCommandBar());
+  ASSERT_NE(nullptr, popup);
+  popup->SetTearOffPopup(L"Torn", 700, 321);
+  popup->SetBorders(CRect(3, 5, 3, 5));
+  popup->SetShowShadow(false);
+  popup->SetDoubleGripper(true);
+  popup->SetContextMenuPresent(true);
+  AddButton(popup, 1, L"One");
+  CTKToolBar* typeZero = new CTKToolBar;
+  typeZero->SetType(kMenuBar);
+  saved.bars.push_back(typeZero);
+
+  Layout restored;
+  ASSERT_TRUE(ThroughMemory(saved, &restored, c.schema));
+  ASSERT_EQ(2u, restored.bars.size());
+  const CTKToolBar* back = dynamic_cast<const CTKToolBar*>(restored.bars[0]);
+  ASSERT_NE(nullptr, back);
+  EXPECT_FALSE(back->IsBuiltIn());
+  EXPECT_TRUE(back->IsTearOff());
+  EXPECT_EQ(c.closeable, back->IsCloseable());
+  EXPECT_EQ(c.context_menu, back->IsContextMenuPresent());
+  EXPECT_EQ(c.customize_dialog, back->IsCustomizeDialogPresent());
+  const CTKToolBar* zero = dynamic_cast<const CTKToolBar*>(restored.bars[1]);
+  ASSERT_NE(nullptr, zero);
+  EXPECT_EQ(c.type_zero_closeable, zero->IsCloseable());
+
+  const CTKPopupBar* opened = dynamic_cast<const CTKPopupBar*>(back->GetControl(0)->GetCommandBar());
+  ASSERT_NE(nullptr, opened);
+  EXPECT_TRUE(opened->IsTearOffPopup());
+  EXPECT_EQ(L"Torn", opened->GetTearOffTitle());
+  EXPECT_EQ(700u, opened->GetTearOffId());
+  EXPECT_EQ(321, opened->GetTearOffWidth());
+  EXPECT_EQ(c.borders ? CRect(3, 5, 3, 5) : CRect(2, 4, 2, 4), opened->GetBorders());
+  EXPECT_EQ(!c.borders, opened->GetShowShadow());
+  EXPECT_EQ(c.double_gripper, opened->IsDoubleGripper());
+  EXPECT_EQ(c.popup_context_menu, opened->IsContextMenuPresent());
+  EXPECT_EQ(c.gripper, opened->IsGripperVisible());
+  ASSERT_EQ(1, opened->GetControlCount());
+  EXPECT_EQ(L"One", opened->GetControl(0)->GetCaption());
+}
+
+INSTANTIATE_TEST_SUITE_P(Gates, BarStateBarKeys,
+                         ::testing::Values(BarKeysCase{3, true, true, true, false, false, false, false, true},
+                                           BarKeysCase{4, true, true, true, false, true, false, false, true},
+                                           BarKeysCase{7, false, true, true, false, true, false, false, true},
+                                           BarKeysCase{8, false, false, true, false, true, false, false, true},
+                                           BarKeysCase{9, false, false, true, false, true, true, false, true},
+                                           BarKeysCase{16, false, false, true, false, true, true, false, true},
+                                           BarKeysCase{17, false, false, false, true, true, true, false, true},
+                                           BarKeysCase{19, false, false, false, true, true, true, true, true},
+                                           BarKeysCase{20, false, false, false, true, true, true, true, false}));
+
+TEST(BarStateCustomIcon, TheUsersIconGoesWithItsControlAndDamageLeavesTheIconsInUse) {
+  const UINT kIcon = 5000;
+  CTKImageManager savedImages, restoredImages;
+  HICON icon = ::LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
+  ASSERT_TRUE(savedImages.AddIconImage(icon, kIcon, 16, 16, CTKImageManagerIcon::kNormal));
+  Layout saved;
+  saved.manager.SetImageManager(&savedImages);
+  CTKCommandBar* bar = new CTKCommandBar;
+  bar->SetCommandBarManager(&saved.manager);
+  saved.bars.push_back(bar);
+  CTKControl* control = AddButton(bar, 7, L"Seven");
+  control->SetCustomIconId(static_cast<int>(kIcon));
+  AddButton(bar, 8, L"Plain");
+
+  CMemFile memory;
+  {
+    CArchive ar(&memory, CArchive::store);
+    CTKPropExchangeArchive px(ar);
+    CTKBarLayoutState::Save(&px, saved.bars, &saved.manager);
+  }
+  const std::vector<BYTE> bytes(memory.GetData(), memory.GetData() + memory.GetLength());
+  auto load = [&](std::vector<BYTE> data, Layout* into) {
+    CMemFile in(data.data(), static_cast<UINT>(data.size()));
+    CArchive ar(&in, CArchive::load);
+    CTKPropExchangeArchive px(ar);
+    return CTKBarLayoutState::Load(&px, &into->manager, &into->bars);
+  };
+
+  Layout restored;
+  restored.manager.SetImageManager(&restoredImages);
+  ASSERT_TRUE(load(bytes, &restored));
+  ASSERT_NE(nullptr, restoredImages.GetIconSet(kIcon));
+  CTKImageManagerIcon* back = restoredImages.GetImage(kIcon, 16);
+  ASSERT_NE(nullptr, back);
+  EXPECT_EQ(savedImages.GetImage(kIcon, 16)->Width(), back->Width());
+  EXPECT_EQ(1u, restoredImages.IconSetCount());  // the plain button brought none
+
+  // The icon's data damaged: the load fails, and the icons in use stay as they were.
+  const std::string marker = "CTKImageManagerIcons";
+  const std::wstring wide(marker.begin(), marker.end());
+  std::vector<BYTE> damaged = bytes;
+  auto at = std::search(damaged.begin(), damaged.end(), reinterpret_cast<const BYTE*>(wide.data()),
+                        reinterpret_cast<const BYTE*>(wide.data() + wide.size()));
+  if (at == damaged.end())
+    at = std::search(damaged.begin(), damaged.end(), marker.begin(), marker.end());
+  ASSERT_NE(damaged.end(), at);
+  *at ^= 0x20;  // the check word no longer matches
+  Layout again;
+  again.manager.SetImageManager(&restoredImages);
+  EXPECT_FALSE(load(damaged, &again));
+  EXPECT_TRUE(again.bars.empty());
+  EXPECT_EQ(back, restoredImages.GetImage(kIcon, 16));
+}
+
+namespace {
+
+std::vector<std::wstring> g_questions;
+int g_answer = IDYES;
+int RecordQuestion(HWND, const std::wstring& text) {
+  g_questions.push_back(text);
+  return g_answer;
+}
+
+std::vector<int> IdsOf(const CTKControls* controls) {
+  std::vector<int> ids;
+  for (int i = 0; controls && i < controls->GetCount(); ++i) ids.push_back(controls->GetAt(i)->GetID());
+  return ids;
+}
+
+}  // namespace
+
+TEST(BarStateMerge, LoadedToolBarStateIsTakenOrTheUserIsAskedWhenTheProgramsButtonsChanged) {
+  struct Case {
+    const char* what;
+    std::vector<int> loaded_baseline;  // empty: the loaded bar keeps none
+    std::vector<int> loaded;
+    bool forced;
+    int answer;
+    bool asked, taken;
+    std::vector<int> baseline_after;
+  } cases[] = {
+      {"same baselines: taken without a question", {1, 2, 3}, {3, 1}, false, IDYES, false, true, {1, 2, 3}},
+      {"changed buttons, the user keeps the bar", {1, 2}, {2, 1}, false, IDYES, true, false, {1, 2, 3}},
+      {"changed buttons, the user keeps the saved ones", {1, 2}, {2, 1}, false, IDNO, true, true, {1, 2, 3}},
+      {"changed buttons, forced", {1, 2}, {2, 1}, true, IDYES, false, true, {1, 2}},
+      {"no loaded baseline: the bar keeps its own", {}, {2, 1}, false, IDYES, false, true, {1, 2, 3}},
+      {"loaded controls as the bar's baseline: no question", {1, 2}, {1, 2, 3}, false, IDYES, false, true, {1, 2}},
+  };
+  CTKToolBar::SetQuestionFunction(&RecordQuestion);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    g_questions.clear();
+    g_answer = c.answer;
+    CTKToolBar* bar = new CTKToolBar;
+    bar->SetTitle(L"Standard");
+    for (int id : {1, 2, 3}) AddButton(bar, id, L"B");
+    bar->GetControls()->CreateOriginalControls();
+    CTKToolBar* loaded = new CTKToolBar;
+    for (int id : c.loaded_baseline) AddButton(loaded, id, L"B");
+    if (!c.loaded_baseline.empty()) loaded->GetControls()->CreateOriginalControls();
+    loaded->GetControls()->RemoveAll();
+    for (int id : c.loaded) AddButton(loaded, id, L"B");
+
+    EXPECT_EQ(c.taken, bar->CopyFromLoaded(loaded, c.forced));
+    EXPECT_EQ(c.asked ? 1u : 0u, g_questions.size());
+    if (!g_questions.empty()) {
+      EXPECT_NE(std::wstring::npos, g_questions[0].find(L"Standard"));
+    }
+    EXPECT_EQ(c.taken ? c.loaded : std::vector<int>({1, 2, 3}), IdsOf(bar->GetControls()));
+    EXPECT_EQ(c.baseline_after, IdsOf(bar->GetControls()->GetOriginalControls()));
+    loaded->Release();
+    bar->Release();
+  }
+  CTKToolBar::SetQuestionFunction(nullptr);
+}

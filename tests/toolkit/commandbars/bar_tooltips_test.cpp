@@ -7,6 +7,7 @@
 
 #include "test_bars.h"
 #include "toolkit/commandbars/bar_tooltips.h"
+#include "toolkit/commandbars/gallery.h"
 
 namespace {
 
@@ -134,6 +135,46 @@ TEST(BarPrompts, TheFramesMessagePaneFollowsTheHotControl) {
   f.bar->SetHotControl(-1, CTKCommandBar::kHotMouse);
   EXPECT_EQ((std::vector<std::wstring>{L"Creates a document", L"(previous)", L"#101", L"(previous)"}), g_texts);
   ::SetWindowLongPtrW(f.site.hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&::DefWindowProcW));
+}
+
+TEST(BarToolTips, AGallerysItemsHaveTipsOfTheirOwn) {
+  BarFixture fx(0);
+  CTKControlGallery* gallery = static_cast<CTKControlGallery*>(fx.bar->GetControls()->Add(TKCommandBars::kGallery, 300));
+  gallery->SetTooltip(L"Colours");
+  CTKControlGalleryItems* items = new CTKControlGalleryItems;
+  items->SetItemSize(CSize(40, 20));
+  items->AddItem(11, L"Red")->SetToolTip(L"Warm red");
+  items->AddItem(12, L"Green")->SetToolTip(L"Leaf green");
+  items->AddItem(13, L"Blue");  // no tip of its own
+  gallery->SetItems(items);
+  gallery->SetShowScrollBar(false);
+  gallery->SetWidth(80);
+  gallery->SetHeight(40);
+  fx.bar->CalcSize(600, 0);
+  struct Case {
+    int item;
+    UINT_PTR id;
+    const wchar_t* text;
+  } cases[] = {{0, 12, L"Warm red"}, {1, 13, L"Leaf green"},
+               {2, static_cast<UINT_PTR>(gallery->GetIndex()) + 1, L"Colours"}};  // the gallery's own tip
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.item);
+    const CRect item = gallery->GetItemDrawRect(c.item);
+    RECT rect{};
+    std::wstring text;
+    EXPECT_EQ(c.id, TKBarToolHitTest(fx.bar, item.CenterPoint(), &rect, &text));
+    EXPECT_EQ(c.text, text);
+    EXPECT_EQ(c.item == 2 ? gallery->GetRect() : item, CRect(rect));
+  }
+  // Moving from one item to the next changes the tool the shared tip shows.
+  CTKToolTipContext& tips = CTKToolTipContext::ThreadInstance();
+  for (int i : {0, 1}) {
+    const CPoint at = gallery->GetItemDrawRect(i).CenterPoint();
+    tips.FilterBarMessage(fx.bar, fx.bar->GetSafeHwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y), true);
+    EXPECT_EQ(static_cast<UINT_PTR>(12 + i), tips.LastToolId());
+    EXPECT_EQ(i == 0 ? L"Warm red" : L"Leaf green", tips.LastToolText());
+  }
+  items->Release();
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "toolkit/commandbars/auto_complete.h"
 #include "toolkit/commandbars/bar_state.h"
 #include "toolkit/commandbars/control_combo.h"
+#include "toolkit/commandbars/popup_bar.h"
 #include "toolkit/drawing/prop_exchange.h"
 
 using namespace TKCommandBars;
@@ -186,6 +188,51 @@ TEST(ComboBox, TheDropDownOpensBelowTheControlWithTheTextSelectedAndCloses) {
   EXPECT_FALSE(f.combo->GetPopuped());
   EXPECT_FALSE(::IsWindowVisible(list->GetSafeHwnd()));
   EXPECT_EQ((std::vector<int>{CTKControlComboBox::kNotifyDropDown, CTKControlComboBox::kNotifyCloseUp}), g_codes);
+}
+
+TEST(ComboBox, TheDropDownIsAPopupBarThatAClickElsewhereClosesAndThatKeepsItsItems) {
+  ComboFixture f;
+  CTKControlComboBoxList* list = f.combo->GetList();
+  ASSERT_TRUE(list->IsKindOf(RUNTIME_CLASS(CTKPopupBar)));
+  ASSERT_TRUE(f.bar->SetPopupOpen(f.combo->GetIndex(), false));
+  EXPECT_TRUE(list->IsTrackingMode());
+  EXPECT_EQ(f.bar, list->GetParentBar());
+  // The mouse manager closes the open popups when the pointer goes down outside them.
+  CTKMouseManager::ThreadInstance()->CloseTrackedBars();
+  EXPECT_FALSE(f.combo->GetPopuped());
+  EXPECT_FALSE(list->IsTrackingMode());
+  EXPECT_EQ(-1, f.bar->GetExpandedIndex());
+  EXPECT_EQ((std::vector<int>{CTKControlComboBox::kNotifyDropDown, CTKControlComboBox::kNotifyCloseUp}), g_codes);
+  // Hidden, not gone: its items wait for the next drop-down.
+  ASSERT_TRUE(::IsWindow(list->GetListBox()));
+  EXPECT_FALSE(::IsWindowVisible(list->GetSafeHwnd()));
+  EXPECT_EQ(4, list->GetCount());
+  ASSERT_TRUE(f.bar->SetPopupOpen(f.combo->GetIndex(), false));
+  EXPECT_TRUE(::IsWindowVisible(list->GetSafeHwnd()));
+}
+
+TEST(ComboBox, AClickOnAnItemOfTheDropDownTakesItAndRunsTheCombo) {
+  ComboFixture f;
+  f.combo->TakeFocus(true);
+  ASSERT_TRUE(f.bar->SetPopupOpen(f.combo->GetIndex(), false));
+  HWND box = f.combo->GetList()->GetListBox();
+  RECT item{};
+  ASSERT_NE(LB_ERR, ::SendMessageW(box, LB_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&item)));
+  const LPARAM at = MAKELPARAM(item.left + 2, item.top + 2);
+  // Moving over an item marks it; the focus stays with the combo's edit.
+  ::SendMessageW(box, WM_MOUSEMOVE, 0, at);
+  EXPECT_EQ(2, f.combo->GetList()->GetCurSel());
+  ::SendMessageW(box, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  EXPECT_TRUE(f.combo->IsFocused());
+  EXPECT_NE(box, ::GetFocus());
+  g_codes.clear();
+  ::SendMessageW(box, WM_LBUTTONUP, 0, at);
+  EXPECT_EQ(L"Banana", f.combo->GetEditText());
+  EXPECT_EQ(2, f.combo->GetCurSel());
+  EXPECT_FALSE(f.combo->GetPopuped());
+  ASSERT_FALSE(g_codes.empty());
+  EXPECT_EQ(CTKControlComboBox::kNotifySelectionExecuted, g_codes.front());
+  EXPECT_NE(g_codes.end(), std::find(g_codes.begin(), g_codes.end(), CTKControlComboBox::kNotifyCloseUp));
 }
 
 TEST(ComboBox, KeysMoveTheSelectionAndEscapeRestoresIt) {

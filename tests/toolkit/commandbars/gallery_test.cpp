@@ -320,3 +320,77 @@ TEST(GalleryDrawing, ItemsByStateLabelsAndTheScrollBar) {
 }
 
 }  // namespace
+
+namespace {
+
+// A combo box on a bar whose drop-down is a gallery of four items.
+struct GalleryDropDown : BarFixture {
+  GalleryDropDown() : BarFixture(0) {
+    combo = static_cast<CTKControlComboBox*>(bar->GetControls()->Add(kComboBox, 700));
+    combo->SetDropDownListStyle(false);
+    dropDown = new CTKControlComboBoxGalleryPopupBar;
+    gallery = static_cast<CTKControlGallery*>(dropDown->GetControls()->Add(kGallery, 701));
+    items = new CTKControlGalleryItems;
+    items->SetItemSize(CSize(40, 20));
+    for (const wchar_t* caption : {L"Red", L"Green", L"Blue", L"Grey"}) items->AddItem(items->GetCount() + 1, caption);
+    gallery->SetItems(items);
+    gallery->SetShowScrollBar(false);
+    gallery->SetWidth(80);
+    gallery->SetHeight(40);
+    combo->SetDropDown(dropDown);
+    bar->CalcSize(600, 0);
+  }
+  ~GalleryDropDown() {
+    if (combo->IsFocused()) combo->TakeFocus(false);
+    bar->SetPopupOpen(-1, false);
+    items->Release();
+    dropDown->Release();
+  }
+  CTKControlComboBox* combo;
+  CTKControlComboBoxGalleryPopupBar* dropDown;
+  CTKControlGallery* gallery;
+  CTKControlGalleryItems* items;
+};
+
+}  // namespace
+
+TEST(GalleryDropDown, TheCombosListOperationsMapOntoTheGallery) {
+  GalleryDropDown f;
+  EXPECT_EQ(f.combo, f.dropDown->GetCombo());
+  EXPECT_EQ(nullptr, f.combo->GetList());
+  EXPECT_EQ(f.gallery, f.dropDown->GetGallery());
+  EXPECT_EQ(4, f.dropDown->GetCount());
+  EXPECT_EQ(2, f.dropDown->FindStringExact(L"blue"));
+  EXPECT_EQ(-1, f.dropDown->FindStringExact(L"Blu"));
+  EXPECT_EQ(1, f.dropDown->FindString(L"gr"));
+  EXPECT_EQ(L"Grey", f.dropDown->GetText(3));
+  f.combo->SetCurSel(3);
+  EXPECT_EQ(3, f.gallery->GetSelectedItem());
+  EXPECT_EQ(L"Grey", f.combo->GetEditText());
+}
+
+TEST(GalleryDropDown, KeysMoveThroughTheGalleryEnterRunsTheComboTabIsRefusedEscapeCloses) {
+  GalleryDropDown f;
+  f.combo->SetEditText(L"Green");
+  f.combo->TakeFocus(true);
+  ASSERT_TRUE(f.bar->SetPopupOpen(f.combo->GetIndex(), false));
+  ASSERT_TRUE(f.dropDown->IsTrackingMode());
+  // Opening follows the text.
+  EXPECT_EQ(1, f.gallery->GetSelectedItem());
+  EXPECT_EQ(CTKCommandBar::kKeyHandled, f.dropDown->OnHookKeyDown(VK_RIGHT, 0));
+  EXPECT_EQ(0, f.gallery->GetSelectedItem());  // Right wraps within the row of two
+  EXPECT_EQ(L"Red", f.combo->GetEditText());
+  EXPECT_EQ(CTKCommandBar::kKeyHandled, f.dropDown->OnHookKeyDown(VK_TAB, 0));
+  EXPECT_EQ(0, f.gallery->GetSelectedItem());
+  EXPECT_TRUE(f.combo->GetPopuped());
+  EXPECT_EQ(CTKCommandBar::kKeyHandled, f.dropDown->OnHookKeyDown(VK_ESCAPE, 0));
+  EXPECT_FALSE(f.combo->GetPopuped());
+
+  ASSERT_TRUE(f.bar->SetPopupOpen(f.combo->GetIndex(), false));
+  EXPECT_EQ(CTKCommandBar::kKeyHandled, f.dropDown->OnHookKeyDown(VK_DOWN, 0));
+  EXPECT_EQ(2, f.gallery->GetSelectedItem());
+  EXPECT_EQ(CTKCommandBar::kKeyHandled, f.dropDown->OnHookKeyDown(VK_RETURN, 0));
+  EXPECT_FALSE(f.combo->GetPopuped());
+  EXPECT_EQ(L"Blue", f.combo->GetEditText());
+  EXPECT_EQ(std::vector<int>{700}, f.site.commands);
+}

@@ -7,8 +7,12 @@
 #include <vector>
 
 #include "tests/toolkit/commandbars/test_bars.h"
+#include "platform/appframe/archive.h"
+#include "platform/appframe/file.h"
+#include "toolkit/commandbars/bar_state.h"
 #include "toolkit/commandbars/menu_bar.h"
 #include "toolkit/commandbars/popup_bar.h"
+#include "toolkit/drawing/prop_exchange.h"
 
 using namespace TKCommandBars;
 
@@ -244,6 +248,86 @@ TEST(MenuBar, AltAloneEntersTheBarAndAltWithALetterOpensItsMenu) {
     if (c.expanded >= 0) {
       EXPECT_TRUE(fx.bar->GetControl(c.expanded)->GetCommandBar()->IsBarVisible());
     }
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Saved state
+
+std::vector<std::wstring> CaptionsOf(const CTKControls* controls) {
+  std::vector<std::wstring> captions;
+  for (int i = 0; i < controls->GetCount(); ++i) captions.push_back(controls->GetAt(i)->GetCaption());
+  return captions;
+}
+
+// A frame menu and a document menu the user took the Window menu from, shown.
+void ShowChangedDocumentMenu(MdiFixture& fx) {
+  ASSERT_TRUE(fx.bar->LoadMenuBar(kFrameMenu));
+  HMENU document = ::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kDocumentMenu));
+  fx.bar->SwitchMDIMenu(kDocumentMenu, document);
+  ::DestroyMenu(document);
+  fx.bar->GetControls()->Remove(2);
+}
+
+TEST(MenuBar, SavedStateKeepsEachDocumentMenusControls) {
+  struct Case {
+    int schema;
+    bool documents;  // the document menus come back
+  } cases[] = {{4, false}, {5, true}, {20, true}};
+  TKRegisterCommandBarClasses();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.schema);
+    MdiFixture fx;
+    ShowChangedDocumentMenu(fx);
+    CMemFile memory;
+    {
+      CArchive ar(&memory, CArchive::store);
+      CTKPropExchangeArchive px(ar);
+      px.SetSchema(c.schema);
+      CTKBarLayoutState::Save(&px, {fx.bar}, &fx.manager);
+    }
+    // Saved from the default menu, which the bar shows again.
+    EXPECT_EQ(kFrameMenu, fx.bar->GetCurrentMenuId());
+    EXPECT_EQ(std::vector<std::wstring>({L"&File", L"&Edit", L"&Help"}), fx.Captions());
+
+    memory.SeekToBegin();
+    CArchive ar(&memory, CArchive::load);
+    CTKPropExchangeArchive px(ar);
+    std::vector<CTKCommandBar*> loaded;
+    ASSERT_TRUE(CTKBarLayoutState::Load(&px, &fx.manager, &loaded));
+    ASSERT_EQ(1u, loaded.size());
+    CTKMenuBar* back = dynamic_cast<CTKMenuBar*>(loaded[0]);
+    ASSERT_NE(nullptr, back);
+    EXPECT_EQ(kFrameMenu, back->GetDefaultMenuId());
+    EXPECT_EQ(std::vector<std::wstring>({L"&File", L"&Edit", L"&Help"}), CaptionsOf(back->GetControls()));
+    CTKMenuBarMDIMenuInfo* record = back->GetMDIMenus()->Find(kDocumentMenu);
+    EXPECT_EQ(c.documents, record != nullptr);
+    if (record) {
+      EXPECT_EQ(std::vector<std::wstring>({L"&File", L"&Sheet", L"&Help"}), CaptionsOf(record->controls));
+      // The document menu's titles open their own restored popups.
+      CTKCommandBar* file = record->controls->GetAt(0)->GetCommandBar();
+      ASSERT_NE(nullptr, file);
+      EXPECT_LT(0, file->GetControlCount());
+    }
+    for (CTKCommandBar* bar : loaded) bar->Release();
+  }
+}
+
+TEST(MenuBar, ADamagedDocumentMenuCountIsRefused) {
+  const wchar_t kKey[] = L"Software\\KestrinTests\\MenuBarState";
+  TKRegisterCommandBarClasses();
+  for (DWORD count : {DWORD{3}, DWORD{0x7FFFFFFF}}) {
+    SCOPED_TRACE(count);
+    MdiFixture fx;
+    ShowChangedDocumentMenu(fx);
+    ASSERT_TRUE(CTKBarLayoutState::SaveToRegistry(HKEY_CURRENT_USER, kKey, {fx.bar}, &fx.manager,
+                                                  CTKBarLayoutState::RegistryForm::kTree));
+    const std::wstring bar = std::wstring(kKey) + L"\\Bars\\Bar0";
+    ASSERT_EQ(ERROR_SUCCESS, ::RegSetKeyValueW(HKEY_CURRENT_USER, bar.c_str(), L"Count", REG_DWORD, &count, sizeof(count)));
+    std::vector<CTKCommandBar*> loaded;
+    EXPECT_FALSE(CTKBarLayoutState::LoadFromRegistry(HKEY_CURRENT_USER, kKey, &fx.manager, &loaded));
+    EXPECT_TRUE(loaded.empty());
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
   }
 }
 

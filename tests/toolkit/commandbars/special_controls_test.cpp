@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -313,3 +314,85 @@ TEST(SmallControls, AreMadeByTypeAndALabelRunsNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+// A grid picker on a bar; the left button's state is set in the thread's key state.
+struct SelectorFixture : BarFixture {
+  SelectorFixture() : BarFixture(0) {
+    selector = new CTKControlSelector;
+    bar->GetControls()->Add(selector, 800);
+    selector->Release();
+    selector->SetItemsMax(CSize(7, 6));
+    bar->CalcSize(600, 0);
+  }
+  ~SelectorFixture() { Button(false); }
+  static void Button(bool down) {
+    BYTE keys[256];
+    ::GetKeyboardState(keys);
+    keys[VK_LBUTTON] = down ? 0x80 : 0;
+    ::SetKeyboardState(keys);
+  }
+  CPoint At(int dx, int dy) const { return CPoint(selector->GetRect().left + dx, selector->GetRect().top + dy); }
+  void MoveBy(int dx, int dy) { selector->OnMouseMove(At(dx, dy)); }
+  int Notices() const { return static_cast<int>(std::count(site.messages.begin(), site.messages.end(), kMsgControlNotify)); }
+  CTKControlSelector* selector;
+};
+
+}  // namespace
+
+TEST(Selector, ThePointerSelectsTheCellsUpToIt) {
+  SelectorFixture f;
+  EXPECT_EQ(CSize(5 * 28, 4 * 28), f.selector->GetRect().Size());
+  struct Case {
+    int dx, dy;
+    CSize selection;
+  } cases[] = {{1, 1, {1, 1}},   {28, 28, {1, 1}},  {29, 57, {2, 3}},
+               {200, 10, {5, 1}},  // beyond the grid without the button: the grid's edge
+               {-5, 10, {0, 1}},  {29, 57, {2, 3}}};
+  int notices = 0;
+  CSize last;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.dx << "," << c.dy);
+    f.MoveBy(c.dx, c.dy);
+    EXPECT_EQ(c.selection, f.selector->GetSelection());
+    if (c.selection != last) ++notices;
+    last = c.selection;
+    EXPECT_EQ(notices, f.Notices());  // one notice per change
+  }
+  EXPECT_EQ(CSize(5, 4), f.selector->GetGrid());
+  // Going away without the button clears the selection.
+  f.selector->SetSelected(0);
+  EXPECT_EQ(CSize(0, 0), f.selector->GetSelection());
+}
+
+TEST(Selector, HeldBeyondTheGridItGrowsAsFarAsAllowedAndAClickTakesTheSelection) {
+  SelectorFixture f;
+  SelectorFixture::Button(true);
+  f.MoveBy(200, 10);
+  EXPECT_EQ(CSize(7, 4), f.selector->GetGrid());  // 8 columns wanted, 7 allowed
+  EXPECT_EQ(CSize(7, 1), f.selector->GetSelection());
+  f.MoveBy(10, 300);
+  EXPECT_EQ(CSize(7, 6), f.selector->GetGrid());
+  EXPECT_EQ(CSize(1, 6), f.selector->GetSelection());
+  f.MoveBy(60, 100);
+  // The bar's layout while growing keeps the grown grid.
+  f.bar->CalcSize(600, 0);
+  EXPECT_EQ(CSize(7, 6), f.selector->GetGrid());
+  EXPECT_EQ(CSize(7 * 28, 6 * 28), f.selector->GetRect().Size());
+  SelectorFixture::Button(false);
+  f.selector->OnClick(false, f.At(60, 100));
+  EXPECT_EQ(CSize(3, 4), f.selector->GetResult());
+  EXPECT_EQ(std::vector<int>{800}, f.site.commands);
+  // The next layout starts over.
+  f.bar->CalcSize(600, 0);
+  EXPECT_EQ(CSize(5, 4), f.selector->GetGrid());
+  EXPECT_EQ(CSize(0, 0), f.selector->GetSelection());
+}
+
+TEST(Selector, NothingSelectedMeansAClickTakesNothing) {
+  SelectorFixture f;
+  f.selector->OnClick(false, f.At(0, 0));
+  EXPECT_EQ(CSize(0, 0), f.selector->GetResult());
+  EXPECT_TRUE(f.site.commands.empty());
+}

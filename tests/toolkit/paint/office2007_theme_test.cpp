@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/appframe/dc.h"
+#include "platform/win/gdi.h"
 #include "tests/toolkit/drawing/canvas.h"
 #include "tests/toolkit/drawing/test_main.h"
 #include "toolkit/commandbars/command_bar.h"
@@ -275,6 +276,17 @@ TEST(Office2007Theme, AKeyMissingFromTheIniKeepsThePreviousColour) {
   EXPECT_EQ(RGB(124, 125, 226), canvas.At(50, 8));
 }
 
+TEST(Office2007Theme, TheFrameCaptionFontIsTheSystemsCaptionFontAtNormalWeightAndNotTiny) {
+  Theme t;
+  LOGFONTW font{};
+  ASSERT_NE(0, ::GetObjectW(t.pm->FrameCaptionFont().GetSafeHandle(), sizeof(font), &font));
+  EXPECT_EQ(FW_NORMAL, font.lfWeight);
+  EXPECT_FALSE(font.lfHeight > -11 && font.lfHeight < 0) << font.lfHeight;
+  NONCLIENTMETRICSW metrics{sizeof(metrics)};
+  ASSERT_TRUE(::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0));
+  if (metrics.lfCaptionFont.lfHeight <= -11) EXPECT_EQ(metrics.lfCaptionFont.lfHeight, font.lfHeight);
+}
+
 TEST(Office2007Theme, FrameRegionAndThemeNumber) {
   Theme t;
   EXPECT_EQ(nullptr, t.pm->WindowFrameRegion(true, 100, 80, false, 4));
@@ -312,7 +324,8 @@ TEST(Office2007Theme, ProjectImageSetGivesEveryColour) {
   for (const wchar_t* key : {L"HighlightSelected", L"BorderActive0", L"CaptionTextActive"})
     EXPECT_NE(CLR_INVALID, set.ColorFromIni(L"Window", key)) << key;
   for (const wchar_t* image : {L"WORKSPACETOPLEFT", L"CONTROLGALLERYUP", L"CONTROLGALLERYDOWN",
-                               L"CONTROLGALLERYPOPUP", L"FRAMECAPTIONBUTTON", L"FRAMECAPTIONCLOSE13"})
+                               L"CONTROLGALLERYPOPUP", L"FRAMECAPTIONBUTTON", L"FRAMECAPTIONCLOSE13", L"STATUSBARLIGHT",
+                               L"STATUSBARDARK", L"FRAMEBOTTOMLEFT", L"FRAMEBOTTOMRIGHT"})
     EXPECT_TRUE(pm->ImageNamed(image)) << image;
   EXPECT_EQ(set.ColorFromIni(L"Toolbar", L"ToolbarFace"), pm->ResolveColor(30));
   pm->Release();
@@ -343,8 +356,15 @@ TEST(Office2007Theme, WindowFrameBorderColumnsAndBottomLine) {
       {"bottom line, maximised", 6, true, true, false, 100, 119, active[3]},
       {"bottom line, inactive", 6, false, false, false, 100, 119, inactive0},
       {"bottom border above the line, inactive", 6, false, false, false, 100, 116, inactive3},
-      {"inner column stops above a status bar", 6, true, false, true, 2, 100, kGround},
+      {"beside a status bar the light strip continues its face", 6, true, false, true, 2, 100, RGB(210, 60, 60)},
+      {"and the dark strip on the right", 6, true, false, true, 200 - 3, 100, RGB(60, 60, 210)},
       {"column 0 runs down beside a status bar", 6, true, false, true, 0, 100, active[0]},
+      {"the outer column on the right too", 6, true, false, true, 199, 100, active[0]},
+      {"lower left corner above a status bar, active", 6, true, false, true, 0, 119, RGB(20, 200, 20)},
+      {"lower left corner, inactive", 6, false, false, true, 1, 118, RGB(20, 120, 20)},
+      {"lower right corner", 6, true, false, true, 199, 119, RGB(150, 20, 150)},
+      {"no corners on a 3-pixel border", 3, true, false, true, 0, 119, active[0]},
+      {"no corners without a status bar", 6, true, false, false, 0, 119, active[0]},
       {"caption band without its images: colour 3", 6, true, false, false, 100, 10, RGB(97, 98, 199)},
   };
   for (const Case& c : cases) {
@@ -364,6 +384,103 @@ TEST(Office2007Theme, WindowFrameBorderColumnsAndBottomLine) {
     dc.Detach();
     EXPECT_EQ(c.expected, canvas.At(c.x, c.y));
   }
+}
+
+// An icon of one colour, 16 x 16.
+struct IconTraits {
+  using Handle = HICON;
+  static Handle Invalid() { return nullptr; }
+  static bool IsValid(Handle h) { return h != nullptr; }
+  static void Close(Handle h) { ::DestroyIcon(h); }
+};
+using ScopedIcon = KestrinWinNS::CScopedHandle<IconTraits>;
+
+ScopedIcon SolidIcon(COLORREF colour) {
+  KestrinWinNS::CScopedClientDC screen(nullptr);
+  KestrinWinNS::CScopedBitmap face(::CreateCompatibleBitmap(screen.Get(), 16, 16));
+  KestrinWinNS::CScopedBitmap mask(::CreateBitmap(16, 16, 1, 1, nullptr));
+  {
+    KestrinWinNS::CScopedMemoryDC memory = KestrinWinNS::CreateMemoryDC(screen.Get());
+    KestrinWinNS::CSelectObject select(memory.Get(), face.Get());
+    KestrinWinNS::CScopedBrush brush(::CreateSolidBrush(colour));
+    RECT all{0, 0, 16, 16};
+    ::FillRect(memory.Get(), &all, brush.Get());
+    KestrinWinNS::CSelectObject selectMask(memory.Get(), mask.Get());
+    ::PatBlt(memory.Get(), 0, 0, 16, 16, BLACKNESS);  // every pixel opaque
+  }
+  ICONINFO info{TRUE, 0, 0, mask.Get(), face.Get()};
+  return ScopedIcon(::CreateIconIndirect(&info));
+}
+
+HICON g_drag_icon = nullptr;
+LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
+  if (msg == WM_QUERYDRAGICON) return reinterpret_cast<LRESULT>(g_drag_icon);
+  return ::DefWindowProcW(hwnd, msg, w, l);
+}
+
+TEST(Office2007Theme, FrameSmallIconTakesTheFirstIconTheFrameHas) {
+  Theme t;
+  ScopedIcon own = SolidIcon(RGB(200, 0, 0)), fromClass = SolidIcon(RGB(0, 200, 0)), dragged = SolidIcon(RGB(0, 0, 200));
+  WNDCLASSEXW plain{sizeof(plain)};
+  plain.lpfnWndProc = &FrameProc;
+  plain.hInstance = ::GetModuleHandleW(nullptr);
+  plain.lpszClassName = L"TK2007IconPlain";
+  ::RegisterClassExW(&plain);
+  WNDCLASSEXW withIcon = plain;
+  withIcon.lpszClassName = L"TK2007IconClass";
+  withIcon.hIconSm = fromClass.Get();
+  ::RegisterClassExW(&withIcon);
+  const HICON system = ::LoadIconW(nullptr, MAKEINTRESOURCEW(32517));
+  struct Case {
+    const char* what;
+    const wchar_t* cls;
+    DWORD style, ex;
+    bool setIcon;
+    HICON drag;
+    HICON expected;
+  } cases[] = {
+      {"a tool window has none", L"TK2007IconPlain", WS_OVERLAPPEDWINDOW, WS_EX_TOOLWINDOW, true, nullptr, nullptr},
+      {"no system menu, none", L"TK2007IconPlain", WS_POPUP | WS_CAPTION, 0, true, nullptr, nullptr},
+      {"the window's own", L"TK2007IconClass", WS_OVERLAPPEDWINDOW, 0, true, nullptr, own.Get()},
+      {"else its class's", L"TK2007IconClass", WS_OVERLAPPEDWINDOW, 0, false, nullptr, fromClass.Get()},
+      {"a dialog frame stops there", L"TK2007IconPlain", WS_OVERLAPPEDWINDOW, WS_EX_DLGMODALFRAME, false,
+       dragged.Get(), nullptr},
+      {"else the one offered for dragging", L"TK2007IconPlain", WS_OVERLAPPEDWINDOW, 0, false, dragged.Get(),
+       dragged.Get()},
+      {"else the system's", L"TK2007IconPlain", WS_OVERLAPPEDWINDOW, 0, false, nullptr, system},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    g_drag_icon = c.drag;
+    HWND frame = ::CreateWindowExW(c.ex, c.cls, L"frame", c.style, 0, 0, 200, 100, nullptr, nullptr,
+                                   ::GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(nullptr, frame);
+    if (c.setIcon) ::SendMessageW(frame, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(own.Get()));
+    EXPECT_EQ(c.expected, t.pm->FrameSmallIcon(frame));
+    ::DestroyWindow(frame);
+  }
+  g_drag_icon = nullptr;
+
+  // The caption shows it from x = 7, centred below the top border.
+  HWND frame = ::CreateWindowExW(0, L"TK2007IconPlain", L"frame", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
+                                 ::GetModuleHandleW(nullptr), nullptr);
+  ::SendMessageW(frame, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(own.Get()));
+  Canvas canvas(200, 120, kGround);
+  CDC dc;
+  dc.Attach(canvas.dc());
+  TKPaintThemes::TKFrameInfo info;
+  info.size = CSize(200, 120);
+  info.border = 4;
+  info.caption_height = 30;
+  info.window = frame;
+  t.pm->PaintWindowFrame(&dc, info);
+  dc.Detach();
+  ::DestroyWindow(frame);
+  const int cx = ::GetSystemMetrics(SM_CXSMICON), cy = ::GetSystemMetrics(SM_CYSMICON);
+  const int top = 4 + (30 - 4 - cy) / 2;
+  EXPECT_EQ(RGB(200, 0, 0), canvas.At(7, top));
+  EXPECT_EQ(RGB(200, 0, 0), canvas.At(7 + cx - 1, top + cy - 1));
+  EXPECT_NE(RGB(200, 0, 0), canvas.At(6, top));
 }
 
 }  // namespace
