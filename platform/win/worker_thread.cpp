@@ -170,6 +170,12 @@ DWORD ListWorker(CWorkerThread* worker) {
 
 }  // namespace
 
+// The start of worker `id`, handed to another worker's thread.
+struct CWorkerThread::HandedStart {
+  DWORD id;
+  void operator()() const { StartHandedOver(id); }
+};
+
 CWorkerThread::CWorkerThread(const char* name, DWORD idle_ms)
     : name_(name), idle_ms_(idle_ms), lock_(new CWakeLock()), id_(ListWorker(this)) {}
 
@@ -194,6 +200,10 @@ CWorkerThread::~CWorkerThread() {
     lock_->Wake();
   }
   if (thread_) WaitForSingleObject(thread_.Get(), INFINITE);
+  // Starts handed to this worker are not dropped with its work: the workers waiting for them
+  // would wait for ever.
+  for (auto& work : dropped)
+    if (const HandedStart* start = work.target<HandedStart>()) (*start)();
 }
 
 bool CWorkerThread::Post(std::function<void()> work, DWORD delay_ms) {
@@ -228,7 +238,7 @@ bool CWorkerThread::HandStartOver() {
   // A worker waiting for work first: a busy one starts this one after its current task.
   for (bool idle_only : {true, false}) {
     for (auto& entry : list.workers) {
-      if (entry.second != this && entry.second->PostIfRunning([id] { StartHandedOver(id); }, idle_only)) return true;
+      if (entry.second != this && entry.second->PostIfRunning(HandedStart{id}, idle_only)) return true;
     }
   }
   return false;

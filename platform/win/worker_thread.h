@@ -48,6 +48,7 @@ class CWorkerThread {
 
  private:
   class CWakeLock;
+  struct HandedStart;
   struct Later {
     DWORD due;
     std::function<void()> work;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <stdexcept>
 #include <string>
@@ -130,6 +131,21 @@ TEST(WorkerThread, AWorkerThatGoesBeforeItsHandedOverStartLeavesItUndone) {
   ASSERT_TRUE(busy.Post([released_signal] { SetEvent(released_signal); }));
   ASSERT_TRUE(Signalled(released));
   EXPECT_FALSE(ran);
+}
+
+TEST(WorkerThread, AStartHandedToAWorkerThatGoesIsNotLost) {
+  std::unique_ptr<CWorkerThread> busy(new CWorkerThread("busy", 60000));
+  CScopedKernelHandle release = NewEvent(), done = NewEvent();
+  HANDLE release_signal = release.Get(), done_signal = done.Get();
+  ASSERT_NE(0u, ThreadOfWork(busy.get()));
+  ASSERT_TRUE(busy->Post([release_signal] { WaitForSingleObject(release_signal, kWait); }));
+  CWorkerThread worker("test", 60000);
+  ASSERT_TRUE(worker.Post([done_signal] { SetEvent(done_signal); }));
+  // The busy worker goes with the start still queued, or just after it ran it.
+  SetEvent(release_signal);
+  busy.reset();
+  EXPECT_TRUE(Signalled(done));
+  EXPECT_NE(0u, worker.StartedOnThread());
 }
 
 // What the workers reported through the fault log.
