@@ -235,7 +235,8 @@ bool CWorkerThread::HandStartOver() {
   WorkerList& list = Workers();
   std::lock_guard<std::mutex> hold(list.lock);
   const DWORD id = id_;
-  // A worker waiting for work first: a busy one starts this one after its current task.
+  // A worker waiting for work first; a busy one starts this one right after its current task
+  // (the workers' tasks are short: what waits on the network runs on a thread of its own).
   for (bool idle_only : {true, false}) {
     for (auto& entry : list.workers) {
       if (entry.second != this && entry.second->PostIfRunning(HandedStart{id}, idle_only)) return true;
