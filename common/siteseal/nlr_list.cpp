@@ -288,12 +288,18 @@ void CNLRList::SetHost(const char* host) {
   host_address_ = 0;
   has_host_address_ = false;
   host_address_known_ = false;
+  host_address_asked_ = false;
   for (auto& facts : facts_) facts.has_address_bits = false;  // judged with another host's address
-  const DWORD round = ++host_round_;
-  if (host_.empty()) return;
+  ++host_round_;
+}
+
+void CNLRList::AskHostAddress() {
+  if (host_address_asked_ || host_address_known_ || host_.empty()) return;
+  host_address_asked_ = true;
+  const DWORD round = host_round_;
   // Name resolution may wait on the network for seconds: it runs off this thread, each host on
   // a thread of its own, and the answer comes back to this thread as a message. Only a
-  // certificate that names addresses waits for it.
+  // certificate that names addresses waits for it, and only a host with one is looked up.
   const WebUtilsNS::CServerRequest::ThreadPoster& poster = Poster();
   CNLRList* self = this;
   if (poster && WebUtilsNS::ResolveHost(host_, [poster, round, self](bool found, DWORD address) {
@@ -422,6 +428,7 @@ CNLRList::KeepResult CNLRList::KeepCertificate(size_t record, bool* needs_verdic
   }
   const CertFacts& cert = *facts.cert;
   if (!cert.loads) return kRefused;
+  if (cert.names_addresses) AskHostAddress();
   DWORD chain_bits = 0;
   // Each caller checked the stores for its run of certificates.
   *needs_verdict = !verdicts_->Find(der.data(), static_cast<DWORD>(der.size()), &chain_bits, false);

@@ -98,9 +98,9 @@ class CNLRList {
   int SetRequestWaiter(WebUtilsNS::IRequestWaiter* waiter);
   // Drops certificates and images, the host and every counter and flag.
   void Clear();
-  // The host (lower case, as the caller passes it); its IPv4 address is looked up off this
-  // thread (each host on a thread of its own). A certificate that names addresses is kept or
-  // refused once the answer is back.
+  // The host (lower case, as the caller passes it). Its IPv4 address is looked up off this
+  // thread (each host on a thread of its own) when a certificate of the host names addresses:
+  // such a certificate is kept or refused once the answer is back.
   void SetHost(const char* host);
   const std::string& GetHost() const { return host_; }
   // The page's address (scheme, host and path, as one ASCII text): every certificate is held
@@ -192,6 +192,8 @@ class CNLRList {
   // is here, asking for the verdict in the background.
   void Wait(size_t record, bool needs_verdict);
   void KeepRecords();
+  // Looks the host's address up, once per round.
+  void AskHostAddress();
   // On this list's thread, when a verdict or the host's address arrived: the waiting
   // certificates are judged again.
   void ResumeWaiting();
@@ -210,6 +212,7 @@ class CNLRList {
   DWORD host_address_ = 0;
   bool has_host_address_ = false;
   bool host_address_known_ = false;  // the look-up ended (found or not)
+  bool host_address_asked_ = false;  // the look-up began in this round
   // Each SetHost begins a new round: an address answered for an earlier one is dropped.
   DWORD host_round_ = 0;
   struct Waiting {

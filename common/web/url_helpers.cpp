@@ -25,30 +25,45 @@ bool CCrackedUrl::Crack(const char* url) {
 }
 
 bool CCrackedUrl::Crack(const wchar_t* url) {
+  // Read here as WinHttpCrackUrl reads it (without decoding): the browser's thread reads every
+  // page's address, and WinHTTP would be loaded on it, behind the loader's lock, for the first.
   Clear();
-  if (!url || !*url) return false;
-  URL_COMPONENTS parts = {};
-  parts.dwStructSize = sizeof(parts);
-  parts.dwHostNameLength = static_cast<DWORD>(-1);
-  parts.dwUrlPathLength = static_cast<DWORD>(-1);
-  parts.dwExtraInfoLength = static_cast<DWORD>(-1);
-  parts.dwSchemeLength = static_cast<DWORD>(-1);
-  if (!WinHttpCrackUrl(url, 0, 0, &parts)) return false;
-  if (parts.nScheme == INTERNET_SCHEME_HTTP) {
-    scheme = URL_SCHEME_HTTP;
-  } else if (parts.nScheme == INTERNET_SCHEME_HTTPS) {
-    scheme = URL_SCHEME_HTTPS;
-  } else {
-    return false;
+  if (!url) return false;
+  const std::wstring text(url);
+  const size_t colon = text.find(L':');
+  int kind = URL_SCHEME_NONE;
+  if (colon == 4 && _wcsnicmp(url, L"http", 4) == 0) kind = URL_SCHEME_HTTP;
+  else if (colon == 5 && _wcsnicmp(url, L"https", 5) == 0) kind = URL_SCHEME_HTTPS;
+  if (kind == URL_SCHEME_NONE || text.compare(colon + 1, 2, L"//") != 0) return false;
+  size_t at = colon + 3;
+  // The authority ends with the path, the query or the fragment.
+  const size_t authority_end = std::min(text.find_first_of(L"/?#", at), text.size());
+  // A user name (and password) before an '@' is no part of the host.
+  const size_t user_end = text.rfind(L'@', authority_end == 0 ? 0 : authority_end - 1);
+  if (user_end != std::wstring::npos && user_end >= at && user_end < authority_end) at = user_end + 1;
+  // An IPv6 address is bracketed: its colons are no port's.
+  size_t port_mark = text.find(L':', text[at] == L'[' ? std::min(text.find(L']', at), authority_end) : at);
+  if (port_mark >= authority_end) port_mark = std::wstring::npos;
+  const size_t host_end = port_mark == std::wstring::npos ? authority_end : port_mark;
+  if (host_end == at) return false;
+  INTERNET_PORT number = kind == URL_SCHEME_HTTPS ? INTERNET_DEFAULT_HTTPS_PORT : INTERNET_DEFAULT_HTTP_PORT;
+  if (port_mark != std::wstring::npos && port_mark + 1 < authority_end) {
+    DWORD value = 0;
+    for (size_t i = port_mark + 1; i < authority_end; ++i) {
+      if (text[i] < L'0' || text[i] > L'9') return false;
+      value = value * 10 + (text[i] - L'0');
+      if (value > 65535) return false;
+    }
+    number = static_cast<INTERNET_PORT>(value);
   }
-  if (!parts.lpszHostName || parts.dwHostNameLength == 0) {
-    Clear();
-    return false;
+  scheme = kind;
+  host = text.substr(at, host_end - at);
+  port = number;
+  if (authority_end < text.size()) {
+    const size_t extra_at = std::min(text.find_first_of(L"?#", authority_end), text.size());
+    path = text.substr(authority_end, extra_at - authority_end);
+    extra = text.substr(extra_at);
   }
-  host.assign(parts.lpszHostName, parts.dwHostNameLength);
-  port = parts.nPort;
-  if (parts.lpszUrlPath) path.assign(parts.lpszUrlPath, parts.dwUrlPathLength);
-  if (parts.lpszExtraInfo) extra.assign(parts.lpszExtraInfo, parts.dwExtraInfoLength);
   return true;
 }
 

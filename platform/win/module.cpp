@@ -9,9 +9,14 @@
 namespace KestrinWinNS {
 
 HMODULE CodeModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCSTR>(&CodeModule), &module);
+  // Asked once: the module cannot move while its code runs, and each question takes the
+  // loader's lock, which a thread loading a library holds for long.
+  static const HMODULE module = [] {
+    HMODULE found = nullptr;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCSTR>(&CodeModule), &found);
+    return found;
+  }();
   return module;
 }
 

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <deque>
 #include <exception>
+#include <mutex>
 #include <new>
 #include <string>
 #include <utility>
@@ -57,11 +59,12 @@ void ReportWorkerFault(const char* worker) {
 class CWorkerThread::CWakeLock {
  public:
   CWakeLock() {
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    acquire_ = reinterpret_cast<SrwFn>(GetProcAddress(kernel, "AcquireSRWLockExclusive"));
-    release_ = reinterpret_cast<SrwFn>(GetProcAddress(kernel, "ReleaseSRWLockExclusive"));
-    sleep_ = reinterpret_cast<SleepFn>(GetProcAddress(kernel, "SleepConditionVariableSRW"));
-    wake_ = reinterpret_cast<WakeFn>(GetProcAddress(kernel, "WakeConditionVariable"));
+    // Looked up once per process: each look-up takes the loader's lock.
+    static const Api api = FindApi();
+    acquire_ = api.acquire;
+    release_ = api.release;
+    sleep_ = api.sleep;
+    wake_ = api.wake;
     if (!acquire_ || !release_ || !sleep_ || !wake_) {
       acquire_ = release_ = nullptr;
       InitializeCriticalSection(&section_);
@@ -103,6 +106,18 @@ class CWorkerThread::CWakeLock {
   typedef void(WINAPI* SrwFn)(void*);
   typedef BOOL(WINAPI* SleepFn)(void*, void*, DWORD, ULONG);
   typedef void(WINAPI* WakeFn)(void*);
+  struct Api {
+    SrwFn acquire, release;
+    SleepFn sleep;
+    WakeFn wake;
+  };
+  static Api FindApi() {
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    return Api{reinterpret_cast<SrwFn>(GetProcAddress(kernel, "AcquireSRWLockExclusive")),
+               reinterpret_cast<SrwFn>(GetProcAddress(kernel, "ReleaseSRWLockExclusive")),
+               reinterpret_cast<SleepFn>(GetProcAddress(kernel, "SleepConditionVariableSRW")),
+               reinterpret_cast<WakeFn>(GetProcAddress(kernel, "WakeConditionVariable"))};
+  }
   SrwFn acquire_ = nullptr, release_ = nullptr;
   SleepFn sleep_ = nullptr;
   WakeFn wake_ = nullptr;
@@ -131,52 +146,148 @@ struct ThreadStart {
   HMODULE module;
 };
 
+// The process's workers by number: a start handed to another worker names its worker by
+// number, so that one that went meanwhile is not reached. Never destroyed: workers may outlive
+// the runtime's exit-time destructors.
+struct WorkerList {
+  std::mutex lock;
+  DWORD next = 0;
+  std::vector<std::pair<DWORD, CWorkerThread*>> workers;
+};
+
+WorkerList& Workers() {
+  static WorkerList& list = *new WorkerList();
+  return list;
+}
+
+DWORD ListWorker(CWorkerThread* worker) {
+  WorkerList& list = Workers();
+  std::lock_guard<std::mutex> hold(list.lock);
+  const DWORD id = ++list.next;
+  list.workers.emplace_back(id, worker);
+  return id;
+}
+
 }  // namespace
 
+// The start of worker `id`, handed to another worker's thread.
+struct CWorkerThread::HandedStart {
+  DWORD id;
+  void operator()() const { StartHandedOver(id); }
+};
+
 CWorkerThread::CWorkerThread(const char* name, DWORD idle_ms)
-    : name_(name), idle_ms_(idle_ms), lock_(new CWakeLock()) {}
+    : name_(name), idle_ms_(idle_ms), lock_(new CWakeLock()), id_(ListWorker(this)) {}
 
 CWorkerThread::~CWorkerThread() {
   {
+    // A start handed over for this worker is done, or will not find it.
+    WorkerList& list = Workers();
+    std::lock_guard<std::mutex> hold(list.lock);
+    for (auto entry = list.workers.begin(); entry != list.workers.end(); ++entry) {
+      if (entry->first != id_) continue;
+      list.workers.erase(entry);
+      break;
+    }
+  }
+  std::deque<std::function<void()>> dropped;
+  std::vector<Later> dropped_later;
+  {
     CHold<CWakeLock> hold(*lock_);
     stopping_ = true;
-    queue_.clear();
-    later_.clear();
+    dropped.swap(queue_);
+    dropped_later.swap(later_);
     lock_->Wake();
   }
   if (thread_) WaitForSingleObject(thread_.Get(), INFINITE);
+  // Starts handed to this worker are not dropped with its work: the workers waiting for them
+  // would wait for ever.
+  for (auto& work : dropped)
+    if (const HandedStart* start = work.target<HandedStart>()) (*start)();
 }
 
 bool CWorkerThread::Post(std::function<void()> work, DWORD delay_ms) {
   if (!work) return false;
-  CHold<CWakeLock> hold(*lock_);
-  if (!lock_->usable() || stopping_) return false;
-  if (!running_) {
-    HMODULE module = HoldThisModule();
-    if (!module) return false;
-    ThreadStart* start = new (std::nothrow) ThreadStart{this, module};
-    CScopedKernelHandle thread(
-        start ? CreateThread(nullptr, kStackSize, &Main, start, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr)
-              : nullptr);
-    if (!thread) {
-      delete start;
-      FreeLibrary(module);
-      return false;
+  {
+    CHold<CWakeLock> hold(*lock_);
+    if (!lock_->usable() || stopping_) return false;
+    if (delay_ms) later_.push_back(Later{GetTickCount() + delay_ms, std::move(work)});
+    else queue_.push_back(std::move(work));
+    if (running_ || starting_) {
+      // A busy thread looks at its work again before it waits.
+      if (idle_) lock_->Wake();
+      return true;
     }
-    // The thread before it has let go of this object (it may still be ending).
-    thread_ = std::move(thread);
-    running_ = true;
+    starting_ = true;
   }
-  if (delay_ms) later_.push_back(Later{GetTickCount() + delay_ms, std::move(work)});
-  else queue_.push_back(std::move(work));
-  // A busy thread looks at its work again before it waits.
+  return HandStartOver() || StartThread();
+}
+
+bool CWorkerThread::PostIfRunning(std::function<void()> work, bool idle_only) {
+  CHold<CWakeLock> hold(*lock_);
+  if (!running_ || stopping_ || (idle_only && !idle_)) return false;
+  queue_.push_front(std::move(work));
   if (idle_) lock_->Wake();
   return true;
 }
 
+bool CWorkerThread::HandStartOver() {
+  WorkerList& list = Workers();
+  std::lock_guard<std::mutex> hold(list.lock);
+  const DWORD id = id_;
+  // A worker waiting for work first; a busy one starts this one right after its current task
+  // (the workers' tasks are short: what waits on the network runs on a thread of its own).
+  for (bool idle_only : {true, false}) {
+    for (auto& entry : list.workers) {
+      if (entry.second != this && entry.second->PostIfRunning(HandedStart{id}, idle_only)) return true;
+    }
+  }
+  return false;
+}
+
+void CWorkerThread::StartHandedOver(DWORD id) {
+  WorkerList& list = Workers();
+  std::lock_guard<std::mutex> hold(list.lock);
+  for (auto& entry : list.workers) {
+    if (entry.first != id) continue;
+    entry.second->StartThread();
+    return;
+  }
+}
+
+bool CWorkerThread::StartThread() {
+  std::deque<std::function<void()>> dropped;  // released after the lock, unrun
+  std::vector<Later> dropped_later;
+  CHold<CWakeLock> hold(*lock_);
+  starting_ = false;
+  if (running_) return true;
+  if (stopping_) return false;
+  HMODULE module = HoldThisModule();
+  ThreadStart* start = module ? new (std::nothrow) ThreadStart{this, module} : nullptr;
+  CScopedKernelHandle thread(
+      start ? CreateThread(nullptr, kStackSize, &Main, start, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr) : nullptr);
+  if (!thread) {
+    delete start;
+    if (module) FreeLibrary(module);
+    dropped.swap(queue_);
+    dropped_later.swap(later_);
+    return false;
+  }
+  // The thread before it has let go of this object (it may still be ending).
+  thread_ = std::move(thread);
+  running_ = true;
+  started_on_ = GetCurrentThreadId();
+  return true;
+}
+
+DWORD CWorkerThread::StartedOnThread() {
+  CHold<CWakeLock> hold(*lock_);
+  return started_on_;
+}
+
 bool CWorkerThread::IsRunning() {
   CHold<CWakeLock> hold(*lock_);
-  return running_;
+  return running_ || starting_;
 }
 
 DWORD WINAPI CWorkerThread::Main(void* param) {

@@ -1,6 +1,9 @@
 // A worker thread with a queue: work runs in turn, at once or after a delay. The thread is
 // started with the first work, holds the module holding this code loaded while it runs, and
-// ends after a while without work. Its lock is a slim reader/writer lock with a condition
+// ends after a while without work. Starting a thread is costly for the thread that asks (and
+// takes the loader's lock, which a thread loading a library holds for long): when another
+// worker of the process is running, the start is handed to that worker's thread, and the
+// posting thread only queues its work. Its lock is a slim reader/writer lock with a condition
 // variable where the system has them, else a critical section with an event.
 #pragma once
 
@@ -33,14 +36,19 @@ class CWorkerThread {
   CWorkerThread& operator=(const CWorkerThread&) = delete;
 
   // Runs `work` on the thread after the work posted before it, not before `delay_ms` have
-  // passed. False when the thread could not be started (the work is then dropped).
+  // passed. False when the thread could not be started here (the work is then dropped; so is
+  // the work waiting for a start handed to another worker that then fails).
   bool Post(std::function<void()> work, DWORD delay_ms = 0);
 
-  // True while the thread runs (it may be about to end).
+  // True while the thread runs (it may be about to end) or its start is under way.
   bool IsRunning();
+
+  // The thread that started this worker's thread the last time (0 before any start).
+  DWORD StartedOnThread();
 
  private:
   class CWakeLock;
+  struct HandedStart;
   struct Later {
     DWORD due;
     std::function<void()> work;
@@ -49,6 +57,15 @@ class CWorkerThread {
   static DWORD WINAPI Main(void* param);
   void Run();
   std::function<void()> Next(DWORD* wait);
+  // Queues `work` ahead of the queue when the thread runs (and will look at its queue again),
+  // and with `idle_only` only when it waits for work; false otherwise.
+  bool PostIfRunning(std::function<void()> work, bool idle_only);
+  // Asks a running worker of the process to start this one's thread; false when none runs.
+  bool HandStartOver();
+  // Starts the thread on this thread unless it runs; false when it could not be started.
+  bool StartThread();
+  // On another worker's thread: the start handed over to it.
+  static void StartHandedOver(DWORD id);
 
   const char* name_;
   const DWORD idle_ms_;
@@ -57,8 +74,11 @@ class CWorkerThread {
   std::vector<Later> later_;
   CScopedKernelHandle thread_;  // the last thread started
   bool running_ = false;
+  bool starting_ = false;  // another worker's thread was asked to start the thread
   bool idle_ = false;      // the thread waits to be woken
   bool stopping_ = false;  // the object goes
+  DWORD started_on_ = 0;   // the thread that started the last thread
+  const DWORD id_;         // the worker's number in the process's list of workers
 };
 
 // Runs `work` once on a thread of its own that holds the module loaded while it runs; an

@@ -526,7 +526,9 @@ TEST_F(NlrListVerdictTest, AVerdictArrivingLateStillMatchesThePage) {
 // host at once, with the address the test chose.
 HANDLE g_release = nullptr;
 DWORD g_address = 0;
+volatile LONG g_lookups = 0;
 bool TestLookup(const char* host, DWORD* address) {
+  InterlockedIncrement(&g_lookups);
   if (strcmp(host, "slow.bank.example") == 0) WaitForSingleObject(g_release, INFINITE);
   *address = g_address;
   return true;
@@ -573,6 +575,16 @@ TEST_F(NlrListResolutionTest, ASlowHostHoldsBackOnlyTheCertificatesThatNameAddre
   SetEvent(g_release);
   ASSERT_TRUE(Settle(&slow));
   EXPECT_EQ(1u, slow.GetCount());  // a sub-domain of the seal's host, at the address it names
+}
+
+TEST_F(NlrListResolutionTest, OnlyAHostWithACertificateNamingAddressesIsLookedUp) {
+  list_.Clear();
+  list_.SetHost(kHost);
+  InterlockedExchange(&g_lookups, 0);
+  EXPECT_EQ(1, AddSeal("seal-valid.cer"));
+  EXPECT_EQ(0, g_lookups);
+  EXPECT_EQ(1, AddSeal("seal-ip.cer"));  // at the address it names
+  EXPECT_EQ(1, g_lookups);
 }
 
 TEST_F(NlrListResolutionTest, TheHostsAddressDecidesForACertificateNamingAddresses) {

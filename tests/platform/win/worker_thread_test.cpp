@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <stdexcept>
 #include <string>
@@ -82,6 +83,69 @@ TEST(WorkerThread, EndsAfterIdlingAndStartsAgainForNewWork) {
     }
     EXPECT_FALSE(worker.IsRunning()) << round;
   }
+}
+
+// The thread a worker's work runs on, waited for.
+DWORD ThreadOfWork(CWorkerThread* worker) {
+  DWORD thread = 0;
+  CScopedKernelHandle done = NewEvent();
+  HANDLE signal = done.Get();
+  if (!worker->Post([&thread, signal] {
+        thread = GetCurrentThreadId();
+        SetEvent(signal);
+      }) ||
+      !Signalled(done))
+    return 0;
+  return thread;
+}
+
+TEST(WorkerThread, AnIdleWorkerIsStartedByARunningOneElseByThePoster) {
+  for (bool other_running : {true, false}) {
+    SCOPED_TRACE(other_running ? "another worker runs" : "no other worker runs");
+    CWorkerThread other("other", 60000);
+    const DWORD other_thread = other_running ? ThreadOfWork(&other) : 0;
+    ASSERT_EQ(other_running, other_thread != 0);
+    CWorkerThread worker("test", 60000);
+    const DWORD worker_thread = ThreadOfWork(&worker);
+    ASSERT_NE(0u, worker_thread);
+    EXPECT_NE(GetCurrentThreadId(), worker_thread);
+    EXPECT_NE(other_thread, worker_thread);  // its work runs on a thread of its own
+    EXPECT_EQ(other_running ? other_thread : GetCurrentThreadId(), worker.StartedOnThread());
+  }
+}
+
+TEST(WorkerThread, AWorkerThatGoesBeforeItsHandedOverStartLeavesItUndone) {
+  CWorkerThread busy("busy", 60000);
+  CScopedKernelHandle release = NewEvent(), released = NewEvent();
+  HANDLE release_signal = release.Get(), released_signal = released.Get();
+  ASSERT_NE(0u, ThreadOfWork(&busy));
+  ASSERT_TRUE(busy.Post([release_signal] { WaitForSingleObject(release_signal, kWait); }));
+  bool ran = false;
+  {
+    CWorkerThread worker("test", 60000);
+    ASSERT_TRUE(worker.Post([&ran] { ran = true; }));
+    EXPECT_TRUE(worker.IsRunning());  // its start waits behind the busy worker's task
+    EXPECT_EQ(0u, worker.StartedOnThread());
+  }
+  SetEvent(release_signal);
+  ASSERT_TRUE(busy.Post([released_signal] { SetEvent(released_signal); }));
+  ASSERT_TRUE(Signalled(released));
+  EXPECT_FALSE(ran);
+}
+
+TEST(WorkerThread, AStartHandedToAWorkerThatGoesIsNotLost) {
+  std::unique_ptr<CWorkerThread> busy(new CWorkerThread("busy", 60000));
+  CScopedKernelHandle release = NewEvent(), done = NewEvent();
+  HANDLE release_signal = release.Get(), done_signal = done.Get();
+  ASSERT_NE(0u, ThreadOfWork(busy.get()));
+  ASSERT_TRUE(busy->Post([release_signal] { WaitForSingleObject(release_signal, kWait); }));
+  CWorkerThread worker("test", 60000);
+  ASSERT_TRUE(worker.Post([done_signal] { SetEvent(done_signal); }));
+  // The busy worker goes with the start still queued, or just after it ran it.
+  SetEvent(release_signal);
+  busy.reset();
+  EXPECT_TRUE(Signalled(done));
+  EXPECT_NE(0u, worker.StartedOnThread());
 }
 
 // What the workers reported through the fault log.
