@@ -93,11 +93,11 @@ class CTKRibbonTheme : public TKPaintThemes::CTKOffice2003Theme {
     int frame_border = 0;
     HICON small_icon = nullptr;  // the frame's, drawn at the left when there is no system button
   };
-  // The frame mode: the ribbon draws its frame (and the status bar joins the frame's border).
+  // The theme draws the frame of a ribbon's window (the frame companion asks for its status bar).
   bool FrameMode() const { return frame_mode_; }
   void SetFrameMode(bool on) { frame_mode_ = on; }
-  // The Office 2007 frame drawing (borders, caption buttons, region, caption font) over this
-  // theme's image set.
+  // The Office 2007 frame drawing (borders, caption buttons, region, caption font, images) over
+  // this theme's image set.
   TKPaintThemes::CTKOffice2007Theme& FrameTheme();
   // The caption height of frames the theme draws.
   int FrameCaptionHeight() { return FrameTheme().CaptionHeight(); }
@@ -116,7 +116,7 @@ class CTKRibbonTheme : public TKPaintThemes::CTKOffice2003Theme {
   void PaintSystemMenu(HDC dc, const RECT& client, const RECT& borders);
   void PaintSystemMenuButton(HDC dc, const RECT& rect, bool selected);
   // A colour of the "Ribbon" section read now; CLR_INVALID when the set lacks it.
-  COLORREF RibbonSectionColour(const wchar_t* key) const { return Images().ColorFromIni(L"Ribbon", key); }
+  COLORREF RibbonSectionColour(const wchar_t* key) { return FrameTheme().ImageSetOf()->ColorFromIni(L"Ribbon", key); }
 
  private:
   struct CReleasePaintManager {

@@ -67,8 +67,8 @@ void CTKRibbonTheme::PaintCaptionBand(HDC dc, const RECT& band, bool companion, 
               false);
     return;
   }
-  CTKOffice2007Image* left = Images().GetImage(L"FRAMETOPLEFT");
-  CTKOffice2007Image* right = Images().GetImage(L"FRAMETOPRIGHT");
+  CTKOffice2007Image* left = FrameTheme().ImageNamed(L"FRAMETOPLEFT");
+  CTKOffice2007Image* right = FrameTheme().ImageNamed(L"FRAMETOPRIGHT");
   const int state = active ? 0 : 1;
   const int lw = left ? std::min<int>(left->GetWidth(), band.right - band.left) : 0;
   const int rw = right ? std::min<int>(right->GetWidth(), band.right - band.left - lw) : 0;
@@ -144,8 +144,8 @@ KestrinWinNS::CScopedRegion CTKRibbonTheme::FrameRegion(int w, int h, bool statu
 void CTKRibbonTheme::PaintSystemButton(HDC dc, const RECT& rect, int state, HICON icon, HICON frame_icon) {
   const int w = rect.right - rect.left, h = rect.bottom - rect.top;
   CTKOffice2007Image* image = nullptr;
-  if (w > 54 && h > 54) image = Images().GetImage(L"FRAMESYSTEMBUTTON52");
-  if (!image) image = Images().GetImage(L"FRAMESYSTEMBUTTON");
+  if (w > 54 && h > 54) image = FrameTheme().ImageNamed(L"FRAMESYSTEMBUTTON52");
+  if (!image) image = FrameTheme().ImageNamed(L"FRAMESYSTEMBUTTON");
   if (image) {
     const SIZE size = PartSize(*image, 3);
     const int x = (rect.left + rect.right - size.cx) / 2, y = (rect.top + rect.bottom - size.cy) / 2;
