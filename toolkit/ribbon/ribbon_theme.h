@@ -56,6 +56,10 @@ class CTKRibbonTheme : public TKPaintThemes::CTKOffice2003Theme {
   static std::wstring ContextColourName(int colour);
 
   const CMetrics& Metrics() const { return metrics_; }
+  // The height of the caption band the ribbon draws (the frame's caption).
+  virtual int FrameCaptionHeight() const { return GetSystemMetrics(SM_CYCAPTION); }
+  // Whether the group under the mouse is drawn hot.
+  virtual bool HotGroupsEnabled() const { return true; }
   void SetFontSizeOverride(int points) { font_size_override_ = points; }
   // Reads the menu font and the screen's resolution again.
   void RefreshRibbonMetrics();
