@@ -103,8 +103,6 @@ class CTKRibbonTheme : public TKPaintThemes::CTKOffice2003Theme {
   // The Office 2007 frame drawing (borders, caption buttons, region, caption font, images) over
   // this theme's image set.
   TKPaintThemes::CTKOffice2007Theme& FrameTheme();
-  // The caption height of frames the theme draws.
-  int FrameCaptionHeight() { return FrameTheme().CaptionHeight(); }
   // The band, the title and (without a system button) the frame's small icon.
   void PaintCaption(HDC dc, const CCaptionInfo& info);
   void PaintCaptionBand(HDC dc, const RECT& band, bool companion, bool composition, bool active);
@@ -114,8 +112,9 @@ class CTKRibbonTheme : public TKPaintThemes::CTKOffice2003Theme {
   // The region of a frame that is not maximised, w x h, with cut corners.
   KestrinWinNS::CScopedRegion FrameRegion(int w, int h, bool status_bar, int border);
   // The system button of a ribbon drawing its caption with tabs: state 2 popup open, 1 selected,
-  // 0 normal; `icon` centred, else the frame's large icon.
-  void PaintSystemButton(HDC dc, const RECT& rect, int state, HICON icon, HICON frame_icon);
+  // 0 normal; `frame_icon` (the frame's large icon, for a button without an icon of its own)
+  // centred at 32 x 32.
+  void PaintSystemButton(HDC dc, const RECT& rect, int state, HICON frame_icon);
   // The system menu's face stretched with its borders as margins, and a button along its bottom.
   void PaintSystemMenu(HDC dc, const RECT& client, const RECT& borders);
   void PaintSystemMenuButton(HDC dc, const RECT& rect, bool selected);

@@ -141,7 +141,7 @@ KestrinWinNS::CScopedRegion CTKRibbonTheme::FrameRegion(int w, int h, bool statu
   return KestrinWinNS::CScopedRegion(FrameTheme().WindowFrameRegion(false, w, h, status_bar, border));
 }
 
-void CTKRibbonTheme::PaintSystemButton(HDC dc, const RECT& rect, int state, HICON icon, HICON frame_icon) {
+void CTKRibbonTheme::PaintSystemButton(HDC dc, const RECT& rect, int state, HICON frame_icon) {
   const int w = rect.right - rect.left, h = rect.bottom - rect.top;
   CTKOffice2007Image* image = nullptr;
   if (w > 54 && h > 54) image = FrameTheme().ImageNamed(L"FRAMESYSTEMBUTTON52");
@@ -152,24 +152,9 @@ void CTKRibbonTheme::PaintSystemButton(HDC dc, const RECT& rect, int state, HICO
     image->DrawTransparentColor(dc, RECT{x, y, x + size.cx, y + size.cy}, image->GetPartRect(std::clamp(state, 0, 2), 3),
                                 RECT{0, 0, 0, 0}, kTransparentKey);
   }
-  if (icon) {
-    ICONINFO info{};
-    int iw = 16, ih = 16;
-    if (GetIconInfo(icon, &info)) {
-      // The icon's bitmaps come with the answer and belong to the caller.
-      KestrinWinNS::CScopedBitmap mask(info.hbmMask), colour(info.hbmColor);
-      BITMAP bm{};
-      if (GetObjectW(info.hbmMask, sizeof(bm), &bm)) {
-        iw = bm.bmWidth;
-        ih = info.hbmColor ? bm.bmHeight : bm.bmHeight / 2;
-      }
-    }
-    DrawIconEx(dc, (rect.left + rect.right - iw) / 2, (rect.top + rect.bottom - ih) / 2, icon, iw, ih, 0, nullptr,
-               DI_NORMAL);
-  } else if (frame_icon) {
+  if (frame_icon)
     DrawIconEx(dc, (rect.left + rect.right - 33) / 2, (rect.top + rect.bottom - 31) / 2, frame_icon, 32, 32, 0,
                nullptr, DI_NORMAL);
-  }
 }
 
 void CTKRibbonTheme::PaintSystemMenu(HDC dc, const RECT& client, const RECT& borders) {
