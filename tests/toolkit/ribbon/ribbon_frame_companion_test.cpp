@@ -19,6 +19,8 @@
 #include "toolkit/ribbon/ribbon_caption_layout.h"
 #include "toolkit/ribbon/ribbon_frame_companion.h"
 #include "toolkit/ribbon/ribbon_frame_hook.h"
+#include "toolkit/ribbon/ribbon_system_button.h"
+#include "toolkit/ribbon/ribbon_system_menu.h"
 #include "toolkit/ribbon/ribbon_theme.h"
 
 namespace {
@@ -66,8 +68,10 @@ class Frame {
       ::RegisterClassW(&wc);
       registered = true;
     }
-    hwnd = ::CreateWindowExW(ex_style, L"TKRibbonTestFrame", title, style, 0, 0, w, h, nullptr, nullptr,
+    // Shown without taking the activation from other programs of the run.
+    hwnd = ::CreateWindowExW(ex_style, L"TKRibbonTestFrame", title, style & ~WS_VISIBLE, 0, 0, w, h, nullptr, nullptr,
                              ::GetModuleHandleW(nullptr), this);
+    if (style & WS_VISIBLE) ::ShowWindow(hwnd, SW_SHOWNOACTIVATE);
   }
   ~Frame() {
     if (::IsWindow(hwnd)) ::DestroyWindow(hwnd);
@@ -483,6 +487,67 @@ TEST_F(RibbonFrame, TheRibbonDrawsItsCaptionFromTheFrameImagesOrAsGlass) {
     bar->Release();
     bar_ = nullptr;
   }
+}
+
+TEST_F(RibbonFrame, TheSystemMenuOpensOverItsButtonWhichShowsThroughIt) {
+  constexpr COLORREF kMenuFace = RGB(225, 235, 250), kListFace = RGB(233, 234, 238);
+  constexpr COLORREF kButtonOpen = RGB(90, 0, 90), kBottomButton = RGB(200, 200, 210);
+  constexpr COLORREF kEdgeShadow = RGB(197, 197, 197), kEdgeLight = RGB(245, 245, 245);
+  Glass off(false);
+  Frame frame(WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  CTKRibbonBar* bar = AddBar(frame.hwnd);
+  auto* button = new CTKRibbonControlSystemButton;
+  bar->SetSystemButton(button);
+  button->Release();  // the bar's collection holds it
+  auto* menu = new CTKRibbonSystemPopupBar;
+  menu->SetCommandBarManager(&manager_);
+  menu->GetControls()->Add(TKCommandBars::kButton, 100)->SetCaption(L"&New");
+  auto* list = new CTKRibbonControlSystemRecentFileList;
+  list->SetCaption(L"Recent Documents");
+  menu->GetControls()->Add(list, list->GetID());
+  list->Release();
+  CTKControl* exit = menu->GetControls()->Add(new CTKRibbonControlSystemPopupBarButton, 57665);
+  exit->Release();
+  exit->SetCaption(L"Exit");
+  button->SetCommandBar(menu);
+  menu->Release();  // the button holds it
+  CTKRibbonFrameHook::Attach(frame.hwnd, bar, &manager_);
+  ASSERT_TRUE(TKRibbonSystemButtonInCaption(bar));
+
+  ASSERT_TRUE(bar->SetPopupOpen(button->GetIndex(), false));
+  ASSERT_TRUE(button->GetPopuped());
+  ASSERT_TRUE(menu->GetSafeHwnd());
+  CRect at = button->GetRect();
+  ::MapWindowPoints(bar->GetSafeHwnd(), nullptr, reinterpret_cast<POINT*>(&at), 2);
+  CRect popup;
+  ::GetWindowRect(menu->GetSafeHwnd(), &popup);
+  EXPECT_EQ(popup.top, at.bottom - CTKRibbonControlSystemButton::kCaptionPopupRise);
+  EXPECT_EQ(popup.left, at.left);
+  // The button stays the bar's where the popup covers it.
+  const POINT over_button{at.left + 5, popup.top + 2}, elsewhere{at.right + 20, popup.top + 2};
+  ASSERT_TRUE(popup.PtInRect(over_button) && popup.PtInRect(elsewhere));
+  EXPECT_FALSE(menu->PointInBar(over_button));
+  EXPECT_TRUE(menu->PointInBar(elsewhere));
+  EXPECT_EQ(::SendMessageW(menu->GetSafeHwnd(), WM_NCHITTEST, 0, MAKELPARAM(over_button.x, over_button.y)),
+            HTTRANSPARENT);
+  EXPECT_NE(::SendMessageW(menu->GetSafeHwnd(), WM_NCHITTEST, 0, MAKELPARAM(elsewhere.x, elsewhere.y)), HTTRANSPARENT);
+
+  // Drawn: the menu's face, the open button over it, the list's column, its caption's edge
+  // lines and the bottom button's face.
+  Canvas canvas(popup.Width(), popup.Height(), RGB(255, 0, 255));
+  CDC dc;
+  dc.Attach(canvas.dc());
+  menu->DrawCommandBar(&dc, CRect(0, 0, popup.Width(), popup.Height()));
+  EXPECT_EQ(canvas.At(popup.Width() - 2, 1), kMenuFace);
+  EXPECT_EQ(canvas.At(at.CenterPoint().x - popup.left, 2), kButtonOpen);
+  const CRect caption = list->GetRect();
+  EXPECT_EQ(canvas.At(caption.right - 2, caption.top + 2), kListFace);
+  EXPECT_EQ(canvas.At(caption.right - 2, caption.bottom - 6), kEdgeShadow);
+  EXPECT_EQ(canvas.At(caption.right - 2, caption.bottom - 5), kEdgeLight);
+  EXPECT_EQ(canvas.At(exit->GetRect().left + 3, exit->GetRect().top + 3), kBottomButton);
+  bar->SetPopupOpen(-1, false);
+  CTKMouseManager::ThreadInstance()->CloseTrackedBars();
+  EXPECT_FALSE(menu->GetSafeHwnd());
 }
 
 }  // namespace
