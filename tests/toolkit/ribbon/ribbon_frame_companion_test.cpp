@@ -550,4 +550,42 @@ TEST_F(RibbonFrame, TheSystemMenuOpensOverItsButtonWhichShowsThroughIt) {
   EXPECT_FALSE(menu->GetSafeHwnd());
 }
 
+TEST_F(RibbonFrame, APageOfTheSystemMenuOpensBesideItsEntryAsHighAsTheMenu) {
+  Glass off(false);
+  Frame frame(WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  CTKRibbonBar* bar = AddBar(frame.hwnd);
+  auto* button = new CTKRibbonControlSystemButton;
+  bar->SetSystemButton(button);
+  button->Release();
+  auto* menu = new CTKRibbonSystemPopupBar;
+  menu->SetCommandBarManager(&manager_);
+  for (int i = 0; i < 6; ++i) menu->GetControls()->Add(TKCommandBars::kButton, 100 + i)->SetCaption(L"Command");
+  auto* entry = static_cast<CTKControlPopup*>(menu->GetControls()->Add(TKCommandBars::kPopupControl, 0));
+  entry->SetCaption(L"&Print");
+  auto* page = new CTKRibbonSystemPopupBarPage;
+  page->SetCommandBarManager(&manager_);
+  page->GetControls()->Add(TKCommandBars::kButton, 200)->SetCaption(L"Print preview");
+  entry->SetCommandBar(page);
+  page->Release();
+  button->SetCommandBar(menu);
+  menu->Release();
+  CTKRibbonFrameHook::Attach(frame.hwnd, bar, &manager_);
+
+  ASSERT_TRUE(bar->SetPopupOpen(button->GetIndex(), false));
+  ASSERT_TRUE(menu->SetPopupOpen(entry->GetIndex(), false));
+  ASSERT_TRUE(page->GetSafeHwnd());
+  CRect menu_client, page_rect, entry_rect = entry->GetRect();
+  ::GetClientRect(menu->GetSafeHwnd(), &menu_client);
+  ::GetWindowRect(page->GetSafeHwnd(), &page_rect);
+  ::MapWindowPoints(menu->GetSafeHwnd(), nullptr, reinterpret_cast<POINT*>(&entry_rect), 2);
+  POINT menu_origin{0, 0};
+  ::ClientToScreen(menu->GetSafeHwnd(), &menu_origin);
+  const CRect borders = menu->GetBorders();
+  EXPECT_EQ(page_rect.left, entry_rect.right + 1);
+  EXPECT_EQ(page_rect.top, menu_origin.y + borders.top + 1);
+  EXPECT_GE(page_rect.Height(), menu_client.Height() - borders.top - borders.bottom - 2);
+  bar->SetPopupOpen(-1, false);
+  CTKMouseManager::ThreadInstance()->CloseTrackedBars();
+}
+
 }  // namespace
