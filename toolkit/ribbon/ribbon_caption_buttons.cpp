@@ -8,7 +8,6 @@
 #include "toolkit/paint/paint_manager.h"
 #include "toolkit/ribbon/ribbon_caption_layout.h"
 #include "toolkit/ribbon/ribbon_frame_companion.h"
-#include "toolkit/ribbon/ribbon_system_button.h"
 #include "toolkit/ribbon/ribbon_theme.h"
 
 namespace {
@@ -21,16 +20,6 @@ std::wstring WindowText(HWND window) {
   std::wstring text(static_cast<size_t>(length) + 1, L'\0');
   text.resize(static_cast<size_t>(::GetWindowTextW(window, &text[0], length + 1)));
   return text;
-}
-
-// The frame's small icon for its caption; none for tool windows and frames without a system menu.
-HICON FrameSmallIcon(HWND frame) {
-  const LONG style = ::GetWindowLongW(frame, GWL_STYLE), ex_style = ::GetWindowLongW(frame, GWL_EXSTYLE);
-  if (!(style & WS_SYSMENU) || (ex_style & WS_EX_TOOLWINDOW)) return nullptr;
-  DWORD_PTR icon = 0;
-  if (::SendMessageTimeoutW(frame, WM_GETICON, ICON_SMALL, 0, SMTO_ABORTIFHUNG, 100, &icon) && icon)
-    return reinterpret_cast<HICON>(icon);
-  return reinterpret_cast<HICON>(::GetClassLongPtrW(frame, GCLP_HICONSM));
 }
 
 // The width of `text` in `font`.
@@ -55,9 +44,16 @@ std::wstring TKSystemMenuText(HWND frame, int command) {
   return result;
 }
 
-bool TKRibbonSystemButtonInCaption(const CTKCommandBar* bar) {
-  const auto* ribbon = dynamic_cast<const CTKRibbonBar*>(bar);
-  return ribbon && ribbon->IsCaptionMode() && ribbon->IsTabsVisible();
+HICON TKFrameIcon(HWND frame, bool large) {
+  if (!frame) return nullptr;
+  if (!large) {
+    const LONG style = ::GetWindowLongW(frame, GWL_STYLE), ex_style = ::GetWindowLongW(frame, GWL_EXSTYLE);
+    if (!(style & WS_SYSMENU) || (ex_style & WS_EX_TOOLWINDOW)) return nullptr;
+  }
+  DWORD_PTR icon = 0;
+  if (::SendMessageTimeoutW(frame, WM_GETICON, large ? ICON_BIG : ICON_SMALL, 0, SMTO_ABORTIFHUNG, 100, &icon) && icon)
+    return reinterpret_cast<HICON>(icon);
+  return reinterpret_cast<HICON>(::GetClassLongPtrW(frame, large ? GCLP_HICON : GCLP_HICONSM));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -150,7 +146,7 @@ void CTKRibbonBar::PaintCaptionBand(CDC* dc) {
     info.active = !frame_companion_ || frame_companion_->IsFrameActive();
     info.maximized = (::GetWindowLongW(frame, GWL_STYLE) & WS_MAXIMIZE) != 0;
     info.frame_border = FrameBorder();
-    if (!system_button_) info.small_icon = FrameSmallIcon(frame);
+    if (!system_button_) info.small_icon = TKFrameIcon(frame, false);
   }
   theme->PaintCaption(*dc, info);
 }

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "toolkit/commandbars/control_button.h"
 #include "toolkit/ribbon/ribbon_bar.h"
 
@@ -24,3 +26,6 @@ class CTKRibbonBar::CControlCaptionButton : public CTKControlButton {
 
 // The system menu's text for a command, up to its first tab (empty when the menu lacks it).
 std::wstring TKSystemMenuText(HWND frame, int command);
+// The frame's large icon, or the small one of its caption (none for tool windows and frames
+// without a system menu).
+HICON TKFrameIcon(HWND frame, bool large);

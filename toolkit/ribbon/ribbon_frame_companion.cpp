@@ -10,10 +10,6 @@
 
 namespace {
 
-CTKRibbonTheme* AsRibbonTheme(CTKPaintManager* pm) {
-  return pm && pm->ThemeNumber() == CTKRibbonTheme::kThemeNumber ? static_cast<CTKRibbonTheme*>(pm) : nullptr;
-}
-
 // Sets the frame's region; the system owns it once it took it.
 void SetRegion(HWND frame, KestrinWinNS::CScopedRegion region) {
   if (::SetWindowRgn(frame, region.Get(), TRUE)) region.Take();
@@ -28,6 +24,13 @@ CTKRibbonFrameCompanion::CTKRibbonFrameCompanion(HWND frame, CTKRibbonBar* bar, 
 }
 
 CTKRibbonFrameCompanion::~CTKRibbonFrameCompanion() = default;
+
+int CTKRibbonFrameCompanion::StyleBorder(HWND frame) {
+  RECT outer{0, 0, 100, 100};
+  ::AdjustWindowRectEx(&outer, static_cast<DWORD>(::GetWindowLongW(frame, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(::GetWindowLongW(frame, GWL_EXSTYLE)));
+  return -outer.left;
+}
 
 void CTKRibbonFrameCompanion::RefreshComposition() {
   composition_ = CTKDwmFunctions::Instance().IsCompositionEnabled() != FALSE;
@@ -51,7 +54,7 @@ int CTKRibbonFrameCompanion::CaptionBandHeight() const {
   if (!CaptionFromFrameTheme() && bar_) return bar_->CaptionHeight();
   CTKPaintManager* pm = ActivePaintManager();
   int caption = ::GetSystemMetrics(SM_CYCAPTION);
-  if (CTKRibbonTheme* ribbon = AsRibbonTheme(pm))
+  if (CTKRibbonTheme* ribbon = CTKRibbonTheme::From(pm))
     caption = ribbon->FrameCaptionHeight();
   else if (pm && pm->ThemeNumber() == 5)
     caption = static_cast<TKPaintThemes::CTKOffice2007Theme*>(pm)->CaptionHeight();
@@ -97,9 +100,7 @@ void CTKRibbonFrameCompanion::ApplyFrameRegion(int width, int height, bool force
   updating_region_ = true;
   const DWORD style = static_cast<DWORD>(::GetWindowLongW(frame_, GWL_STYLE));
   const DWORD ex_style = static_cast<DWORD>(::GetWindowLongW(frame_, GWL_EXSTYLE));
-  RECT outer{0, 0, width, height};
-  ::AdjustWindowRectEx(&outer, style, FALSE, ex_style);
-  border_ = -outer.left;
+  border_ = StyleBorder(frame_);
   const bool maximized = (style & WS_MAXIMIZE) != 0;
   if (composition_) {
     if (!maximized) border_ = kCompositionBorder;
@@ -109,7 +110,7 @@ void CTKRibbonFrameCompanion::ApplyFrameRegion(int width, int height, bool force
     ::SetWindowRgn(frame_, nullptr, TRUE);
   } else if (maximized) {
     SetRegion(frame_, KestrinWinNS::CScopedRegion(::CreateRectRgn(border_, border_, width - border_, height - border_)));
-  } else if (CTKRibbonTheme* theme = AsRibbonTheme(ActivePaintManager())) {
+  } else if (CTKRibbonTheme* theme = CTKRibbonTheme::From(ActivePaintManager())) {
     int status_height = 0;
     const bool status_bar = FindStatusBar(&status_height);
     SetRegion(frame_, theme->FrameRegion(width, height, status_bar, border_));
@@ -120,7 +121,7 @@ void CTKRibbonFrameCompanion::ApplyFrameRegion(int width, int height, bool force
 }
 
 bool CTKRibbonFrameCompanion::FindStatusBar(int* height) const {
-  CTKRibbonTheme* theme = AsRibbonTheme(ActivePaintManager());
+  CTKRibbonTheme* theme = CTKRibbonTheme::From(ActivePaintManager());
   if (!theme || !theme->FrameMode()) return false;
   HWND status = ::GetDlgItem(frame_, kStatusBarId);
   if (!status || !(::GetWindowLongW(status, GWL_STYLE) & WS_VISIBLE)) return false;

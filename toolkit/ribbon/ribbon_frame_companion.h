@@ -27,6 +27,10 @@ class CTKRibbonFrameCompanion : public CTKRibbonFrameLink {
   CTKRibbonFrameCompanion(const CTKRibbonFrameCompanion&) = delete;
   CTKRibbonFrameCompanion& operator=(const CTKRibbonFrameCompanion&) = delete;
 
+  // The width of the frame's sizing border for its style: from the window's edge to its client
+  // area at the sides.
+  static int StyleBorder(HWND frame);
+
   HWND Frame() const { return frame_; }
   CTKRibbonBar* Bar() const { return bar_; }
 

@@ -52,13 +52,6 @@ void CTKRibbonFrameHook::Detach(HWND frame) {
     ::SetWindowPos(frame, nullptr, 0, 0, 0, 0, CTKRibbonFrameCompanion::kFrameChangeFlags);
 }
 
-int CTKRibbonFrameHook::BorderFor(HWND frame) {
-  RECT outer{0, 0, 100, 100};
-  ::AdjustWindowRectEx(&outer, static_cast<DWORD>(::GetWindowLongW(frame, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(::GetWindowLongW(frame, GWL_EXSTYLE)));
-  return -outer.left;
-}
-
 CTKRibbonFrameCompanion* CTKRibbonFrameHook::Companion() const { return bar_ ? bar_->FrameCompanion() : nullptr; }
 
 bool CTKRibbonFrameHook::DrawsFrame(const CTKRibbonFrameCompanion& companion) const {
@@ -66,14 +59,13 @@ bool CTKRibbonFrameHook::DrawsFrame(const CTKRibbonFrameCompanion& companion) co
 }
 
 void CTKRibbonFrameHook::PaintBorders(CTKRibbonFrameCompanion& companion) {
-  CTKPaintManager* pm = companion.ActivePaintManager();
-  if (!pm || pm->ThemeNumber() != CTKRibbonTheme::kThemeNumber) return;
-  CTKRibbonTheme* theme = static_cast<CTKRibbonTheme*>(pm);
+  CTKRibbonTheme* theme = CTKRibbonTheme::From(companion.ActivePaintManager());
+  if (!theme) return;
   RECT window;
   ::GetWindowRect(frame_, &window);
   TKPaintThemes::TKFrameInfo info;
   info.size = CSize(window.right - window.left, window.bottom - window.top);
-  info.border = BorderFor(frame_);
+  info.border = CTKRibbonFrameCompanion::StyleBorder(frame_);
   info.caption_height = 0;  // the caption band lies in the client area
   info.active = companion.IsFrameActive();
   info.maximized = (::GetWindowLongW(frame_, GWL_STYLE) & WS_MAXIMIZE) != 0;
@@ -109,7 +101,7 @@ int CTKRibbonFrameHook::OnHookMessage(HWND hwnd, UINT message, WPARAM& wParam, L
       // The caption's height goes to the client area, where the ribbon draws it; the sides and
       // the bottom stay the frame's. A maximised frame keeps its top edge off the screen.
       RECT& rect = reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0];
-      const int border = BorderFor(hwnd);
+      const int border = CTKRibbonFrameCompanion::StyleBorder(hwnd);
       rect.left += border;
       rect.right -= border;
       rect.bottom -= border;

@@ -24,9 +24,6 @@ class CTKRibbonFrameHook : public CTKHookManagerHookAble {
   ~CTKRibbonFrameHook() override;
   int OnHookMessage(HWND hwnd, UINT message, WPARAM& wParam, LPARAM& lParam, LRESULT& result) override;
 
-  // The frame's border width for its style (the non-client edges the frame keeps).
-  static int BorderFor(HWND frame);
-
  private:
   CTKRibbonFrameHook(HWND frame, CTKRibbonBar* bar) : frame_(frame), bar_(bar) {}
   CTKRibbonFrameCompanion* Companion() const;

@@ -6,6 +6,8 @@
 #include "toolkit/commandbars/command_bar_manager.h"
 #include "toolkit/commandbars/controls.h"
 #include "toolkit/paint/paint_manager.h"
+#include "toolkit/ribbon/ribbon_bar.h"
+#include "toolkit/ribbon/ribbon_caption_buttons.h"
 #include "toolkit/ribbon/ribbon_system_menu.h"
 #include "toolkit/ribbon/ribbon_theme.h"
 
@@ -17,20 +19,12 @@ IMPLEMENT_DYNCREATE(CTKRibbonSystemPopupBarPage, CTKPopupBar)
 
 namespace {
 
-CTKRibbonTheme* RibbonThemeOf(CTKPaintManager* pm) {
-  return pm && pm->ThemeNumber() == CTKRibbonTheme::kThemeNumber ? static_cast<CTKRibbonTheme*>(pm) : nullptr;
-}
-
-// The frame's large icon, for a system button without an icon of its own.
-HICON FrameLargeIcon(HWND frame) {
-  if (!frame) return nullptr;
-  DWORD_PTR icon = 0;
-  if (::SendMessageTimeoutW(frame, WM_GETICON, ICON_BIG, 0, SMTO_ABORTIFHUNG, 100, &icon) && icon)
-    return reinterpret_cast<HICON>(icon);
-  return reinterpret_cast<HICON>(::GetClassLongPtrW(frame, GCLP_HICON));
-}
-
 }  // namespace
+
+bool TKRibbonSystemButtonInCaption(const CTKCommandBar* bar) {
+  const auto* ribbon = dynamic_cast<const CTKRibbonBar*>(bar);
+  return ribbon && ribbon->IsCaptionMode() && ribbon->IsTabsVisible();
+}
 
 // ---------------------------------------------------------------------------------------------
 // The system button
@@ -45,14 +39,14 @@ HWND CTKRibbonControlSystemButton::Frame() const {
 
 void CTKRibbonControlSystemButton::Draw(CDC* dc) {
   CTKPaintManager* pm = GetPaintManager();
-  CTKRibbonTheme* theme = RibbonThemeOf(pm);
+  CTKRibbonTheme* theme = CTKRibbonTheme::From(pm);
   if (!theme || !TKRibbonSystemButtonInCaption(parent_)) {
     CTKControlPopup::Draw(dc);
     return;
   }
   const int state = GetPopuped() ? 2 : GetSelected() ? 1 : 0;
   CTKImageManagerIcon* icon = GetIcon(32);
-  theme->PaintSystemButton(*dc, rect_, state, icon ? nullptr : FrameLargeIcon(Frame()));
+  theme->PaintSystemButton(*dc, rect_, state, icon ? nullptr : TKFrameIcon(Frame(), true));
   if (icon) {
     const CSize size(32, 32);
     pm->PaintItemIcon(dc, CPoint(rect_.left + (rect_.Width() - size.cx) / 2, rect_.top + (rect_.Height() - size.cy) / 2),
@@ -172,7 +166,7 @@ LRESULT CTKRibbonSystemPopupBar::WindowProc(UINT message, WPARAM wparam, LPARAM 
 }
 
 void CTKRibbonSystemPopupBar::FillBackground(CDC* dc) {
-  CTKRibbonTheme* theme = RibbonThemeOf(GetPaintManager());
+  CTKRibbonTheme* theme = CTKRibbonTheme::From(GetPaintManager());
   if (!theme) {
     CTKPopupBar::FillBackground(dc);
     return;

@@ -22,18 +22,6 @@ IMPLEMENT_DYNCREATE(CTKRibbonControlSystemRecentFileList, CTKRibbonControlSystem
 
 namespace {
 
-CTKRibbonTheme* RibbonThemeOf(CTKPaintManager* pm) {
-  return pm && pm->ThemeNumber() == CTKRibbonTheme::kThemeNumber ? static_cast<CTKRibbonTheme*>(pm) : nullptr;
-}
-
-void FillLine(HDC dc, int left, int right, int y, COLORREF colour) {
-  if (colour == CLR_INVALID || right <= left) return;
-  const COLORREF old = SetBkColor(dc, colour);
-  const RECT line{left, y, right, y + 1};
-  ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &line, nullptr, 0, nullptr);
-  SetBkColor(dc, old);
-}
-
 void DrawCaption(CDC* dc, const std::wstring& text, RECT rect, COLORREF colour, UINT format) {
   dc->SetBkMode(TRANSPARENT);
   const COLORREF old = dc->SetTextColor(colour);
@@ -48,7 +36,7 @@ void DrawCaption(CDC* dc, const std::wstring& text, RECT rect, COLORREF colour, 
 
 void CTKRibbonControlSystemPopupBarButton::Draw(CDC* dc) {
   CTKPaintManager* pm = GetPaintManager();
-  if (CTKRibbonTheme* theme = RibbonThemeOf(pm)) theme->PaintSystemMenuButton(*dc, rect_, GetSelected() != 0);
+  if (CTKRibbonTheme* theme = CTKRibbonTheme::From(pm)) theme->PaintSystemMenuButton(*dc, rect_, GetSelected() != 0);
   // The icon at the left, the caption after it.
   CRect text = rect_;
   text.left += 6;
@@ -89,10 +77,7 @@ void CTKRibbonControlSystemPopupBarListCaption::Draw(CDC* dc) {
   KestrinWinNS::CSelectObject font(*dc, pm->BoldFont().GetSafeHandle());
   const RECT text{rect_.left + 7, rect_.top + 4, rect_.right, rect_.bottom - 5};
   DrawCaption(dc, GetCaption(), text, pm->ItemTextColor(this), DT_SINGLELINE | DT_NOPREFIX);
-  CTKRibbonTheme* theme = RibbonThemeOf(pm);
-  if (!theme) return;
-  FillLine(*dc, rect_.left, rect_.right, rect_.bottom - 6, theme->RibbonSectionColour(L"RecentFileListEdgeShadow"));
-  FillLine(*dc, rect_.left, rect_.right, rect_.bottom - 5, theme->RibbonSectionColour(L"RecentFileListEdgeHighLight"));
+  if (CTKRibbonTheme* theme = CTKRibbonTheme::From(pm)) theme->PaintListCaptionEdges(*dc, rect_);
 }
 
 // ---------------------------------------------------------------------------------------------

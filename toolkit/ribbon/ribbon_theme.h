@@ -85,6 +85,10 @@ class CTKRibbonTheme : public TKPaintThemes::CTKOffice2003Theme {
 
   // --- the frame's caption, its buttons and region, the system button and the system menu
   //     (ribbon_theme_frame.cpp) ---
+  // The paint manager as the ribbon theme, or null when it is another.
+  static CTKRibbonTheme* From(CTKPaintManager* pm) {
+    return pm && pm->ThemeNumber() == kThemeNumber ? static_cast<CTKRibbonTheme*>(pm) : nullptr;
+  }
   // What the caption band of a ribbon shows.
   struct CCaptionInfo {
     RECT caption{};             // the band
@@ -118,6 +122,8 @@ class CTKRibbonTheme : public TKPaintThemes::CTKOffice2003Theme {
   // The system menu's face stretched with its borders as margins, and a button along its bottom.
   void PaintSystemMenu(HDC dc, const RECT& client, const RECT& borders);
   void PaintSystemMenuButton(HDC dc, const RECT& rect, bool selected);
+  // The two edge lines under a list's caption row in the system menu.
+  void PaintListCaptionEdges(HDC dc, const RECT& caption);
   // A colour of the "Ribbon" section read now; CLR_INVALID when the set lacks it.
   COLORREF RibbonSectionColour(const wchar_t* key) { return FrameTheme().ImageSetOf()->ColorFromIni(L"Ribbon", key); }
 

@@ -3,6 +3,7 @@
 // the caption buttons and the frame region through the Office 2007 frame drawing, the system
 // button and the system menu's faces.
 #include <algorithm>
+#include <utility>
 
 #include "platform/appframe/dc.h"
 #include "toolkit/drawing/theme_wrapper.h"
@@ -159,6 +160,14 @@ void CTKRibbonTheme::PaintSystemButton(HDC dc, const RECT& rect, int state, HICO
 
 void CTKRibbonTheme::PaintSystemMenu(HDC dc, const RECT& client, const RECT& borders) {
   DrawImage(dc, L"RIBBONSYSTEMMENU", client, 1, 0, borders, false);
+}
+
+void CTKRibbonTheme::PaintListCaptionEdges(HDC dc, const RECT& caption) {
+  for (auto [y, key] : {std::pair<LONG, const wchar_t*>{caption.bottom - 6, L"RecentFileListEdgeShadow"},
+                        {caption.bottom - 5, L"RecentFileListEdgeHighLight"}}) {
+    const COLORREF colour = RibbonSectionColour(key);
+    if (colour != CLR_INVALID) FillSolid(dc, RECT{caption.left, y, caption.right, y + 1}, colour);
+  }
 }
 
 void CTKRibbonTheme::PaintSystemMenuButton(HDC dc, const RECT& rect, bool selected) {

@@ -264,7 +264,9 @@ TEST_F(RibbonFrame, TheStatusBarIsFoundOnlyWhenShownAnsweringAndTheThemeDrawsFra
     CTKRibbonFrameCompanion companion(frame.hwnd, nullptr, &manager_);
     int height = 0;
     EXPECT_EQ(companion.FindStatusBar(&height), c.found) << c.status << c.visible << c.answers << c.frame_mode;
-    if (c.found) EXPECT_EQ(height, 22);
+    if (c.found) {
+      EXPECT_EQ(height, 22);
+    }
   }
   theme_->SetFrameMode(true);
 }
