@@ -13,6 +13,7 @@
 
 #include "tests/toolkit/commandbars/test_bars.h"
 #include "tests/toolkit/drawing/canvas.h"
+#include "tests/toolkit/ribbon/ribbon_test_theme.h"
 #include "toolkit/drawing/theme_wrapper.h"
 #include "toolkit/ribbon/ribbon_bar.h"
 #include "toolkit/ribbon/ribbon_caption_buttons.h"
@@ -123,9 +124,7 @@ class RibbonFrame : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(images_.AttachResourceModule(::GetModuleHandleW(nullptr), L"RIBBON_TEST_INI", false));
-    theme_ = new CTKRibbonTheme;
-    theme_->UseImageSet(&images_);
-    theme_->RefreshRibbonColours();
+    theme_ = NewTestRibbonTheme(&images_);
     manager_.SetPaintManager(theme_);
   }
   void TearDown() override {

@@ -10,6 +10,7 @@
 #include "tests/toolkit/drawing/canvas.h"
 #include "toolkit/drawing/theme_wrapper.h"
 #include "toolkit/ribbon/ribbon_theme.h"
+#include "tests/toolkit/ribbon/ribbon_test_theme.h"
 
 namespace {
 
@@ -34,8 +35,7 @@ class RibbonFramePaint : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(images_.AttachResourceModule(GetModuleHandleW(nullptr), L"RIBBON_TEST_INI", false));
-    theme_.reset(new CTKRibbonTheme);
-    theme_->UseImageSet(&images_);
+    theme_.reset(NewTestRibbonTheme(&images_));
   }
   void TearDown() override { theme_.release()->Release(); }
 
