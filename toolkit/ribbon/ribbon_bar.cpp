@@ -262,7 +262,6 @@ CTKControl* CTKRibbonBar::AddToQuickAccess(const CTKControl* control) {
   if (!copy) return nullptr;
   // The copy is shown whatever hid its original (another tab, the layout, the command list).
   copy->SetHideFlags(0);
-  copy->SetFlags(copy->GetFlags() & ~kFlagRightAlign);
   changing_quick_access_ = true;
   LockLayout();
   quick_access_->AppendQuickAccess(copy);
@@ -291,10 +290,20 @@ void CTKRibbonBar::AdoptQuickAccessControls() {
 // The tab row's site
 
 void CTKRibbonBar::ClosePopups() {
-  if (CTKCommandBarManager* manager = GetCommandBarManager())
-    manager->ClosePopups();
-  else
-    CTKMouseManager::ThreadInstance()->CloseTrackedBars();
+  // The popups end their tracking; the ribbon itself keeps its own (it may be selecting a tab
+  // from the keyboard or the wheel).
+  CTKMouseManager* mouse = CTKMouseManager::ThreadInstance();
+  std::vector<CTKCommandBar*> others;
+  for (CTKCommandBar* bar : mouse->TrackedBars()) {
+    if (bar == this) continue;
+    bar->AddRef();
+    others.push_back(bar);
+  }
+  for (CTKCommandBar* bar : others) {
+    if (mouse->IsTracked(bar)) bar->SetTrackingMode(0, false, false);
+    bar->Release();
+  }
+  if (expanded_ >= 0) SetPopupOpen(-1, false);
 }
 
 void CTKRibbonBar::HideKeyTipsAboveFirstLevel() {

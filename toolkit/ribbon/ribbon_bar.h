@@ -94,6 +94,10 @@ class CTKRibbonBar : public CTKMenuBar, public CTKRibbonScrollableBar, public CT
  public:
   static constexpr DWORD kRibbonFlags = 0x440;
 
+  // A caption button (close, restore, maximise, minimise) the bar places in its caption band;
+  // defined with the caption placement.
+  class CControlCaptionButton;
+
   // The button that shows the quick-access controls the layout hid.
   class CControlQuickAccessMorePopup : public CTKControlPopup {
    public:

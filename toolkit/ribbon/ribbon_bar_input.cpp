@@ -190,7 +190,10 @@ LRESULT CTKRibbonBar::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
       }
       break;
     case WM_COMMAND:
-      if (OnRibbonCommand(LOWORD(wparam), nullptr)) return 0;
+      if (LOWORD(wparam) >= kQuickAccessBelow && LOWORD(wparam) <= kQuickAccessAbove) {
+        OnRibbonCommand(LOWORD(wparam), nullptr);
+        return 0;
+      }
       break;
     case kMsgControlNotify: {
       const int id = static_cast<int>(wparam);
