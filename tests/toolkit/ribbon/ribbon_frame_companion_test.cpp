@@ -330,6 +330,15 @@ TEST_F(RibbonFrame, CompositionExtendsTheGlassByTheRibbonsCaptionThroughTheSeam)
     EXPECT_EQ(companion->FrameBorder(), BorderOf(frame.hwnd));
     EXPECT_FALSE(InRegion(frame.hwnd, 0, 0));
   }
+  {
+    // Composition turned on again: the region drawn without it goes.
+    Glass on(true);
+    bar->FrameCompanion()->RefreshComposition();
+    bar->FrameCompanion()->ApplyFrameRegion(800, 600, true);
+    RECT box;
+    EXPECT_FALSE(RegionBox(frame.hwnd, &box));
+    EXPECT_EQ(Glass::extended.size(), 1u);
+  }
 }
 
 TEST_F(RibbonFrame, TheCaptionBandComesFromTheRibbonOrFromTheFrameTheme) {
