@@ -335,6 +335,7 @@ void CTKRibbonBar::DrawCommandBar(CDC* dc, const CRect& clip) {
   CTKRibbonTab* tab = CurrentTab();
   const bool groups_shown = tab && GroupsHeight() > 0;
   if (theme) {
+    PaintCaptionBand(dc);
     RECT below_caption = client;
     below_caption.top = caption_rect_.bottom;
     theme->PaintRibbonBackground(dc->GetSafeHdc(), below_caption, groups_shown || quick_access_below_);

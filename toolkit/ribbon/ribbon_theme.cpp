@@ -50,6 +50,7 @@ void CTKRibbonTheme::ReloadColorsAndFonts() {
   TKPaintThemes::CTKOffice2003Theme::ReloadColorsAndFonts();
   RefreshRibbonMetrics();
   RefreshRibbonColours();
+  if (frame_theme_) frame_theme_->ReloadColorsAndFonts();
 }
 
 std::wstring CTKRibbonTheme::ContextColourName(int colour) {

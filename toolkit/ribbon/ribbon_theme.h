@@ -6,10 +6,13 @@
 #include <windows.h>
 
 #include <map>
+#include <memory>
 #include <string>
 
+#include "platform/win/gdi.h"
 #include "toolkit/drawing/office2007_image_set.h"
 #include "toolkit/paint/office2003_theme.h"
+#include "toolkit/paint/office2007_theme.h"
 
 struct CTKRibbonTabContextHeader;
 
@@ -79,6 +82,57 @@ class CTKRibbonTheme : public TKPaintThemes::CTKOffice2003Theme {
   // State 2 pressed, 1 selected, 0 normal.
   void PaintGroupScrollButton(HDC dc, const RECT& rect, bool left, int state);
   SIZE CollapsedGroupButtonSize(int caption_width) const;
+
+  // --- the frame's caption, its buttons and region, the system button and the system menu
+  //     (ribbon_theme_frame.cpp) ---
+  // The paint manager as the ribbon theme, or null when it is another.
+  static CTKRibbonTheme* From(CTKPaintManager* pm) {
+    return pm && pm->ThemeNumber() == kThemeNumber ? static_cast<CTKRibbonTheme*>(pm) : nullptr;
+  }
+  // What the caption band of a ribbon shows.
+  struct CCaptionInfo {
+    RECT caption{};             // the band
+    RECT title{};               // where the window text goes
+    std::wstring text;
+    bool companion = false;     // the ribbon draws its frame's caption
+    bool composition = false;   // the desktop window manager draws the frame (glass)
+    bool active = true;
+    bool maximized = false;
+    int frame_border = 0;
+    HICON small_icon = nullptr;  // the frame's, drawn at the left when there is no system button
+  };
+  // The theme draws the frame of a ribbon's window (the frame companion asks for its status bar).
+  bool FrameMode() const { return frame_mode_; }
+  void SetFrameMode(bool on) { frame_mode_ = on; }
+  // The Office 2007 frame drawing (borders, caption buttons, region, caption font, images) over
+  // this theme's image set.
+  TKPaintThemes::CTKOffice2007Theme& FrameTheme();
+  // The band, the title and (without a system button) the frame's small icon.
+  void PaintCaption(HDC dc, const CCaptionInfo& info);
+  void PaintCaptionBand(HDC dc, const RECT& band, bool companion, bool composition, bool active);
+  void PaintRibbonTitle(HDC dc, const CCaptionInfo& info);
+  // A caption button for a system command; `active` is false for a disabled button.
+  void PaintFrameCaptionButton(HDC dc, const RECT& rect, int command, bool selected, bool pressed, bool active);
+  // The region of a frame that is not maximised, w x h, with cut corners.
+  KestrinWinNS::CScopedRegion FrameRegion(int w, int h, bool status_bar, int border);
+  // The system button of a ribbon drawing its caption with tabs: state 2 popup open, 1 selected,
+  // 0 normal; `frame_icon` (the frame's large icon, for a button without an icon of its own)
+  // centred at 32 x 32.
+  void PaintSystemButton(HDC dc, const RECT& rect, int state, HICON frame_icon);
+  // The system menu's face stretched with its borders as margins, and a button along its bottom.
+  void PaintSystemMenu(HDC dc, const RECT& client, const RECT& borders);
+  void PaintSystemMenuButton(HDC dc, const RECT& rect, bool selected);
+  // The two edge lines under a list's caption row in the system menu.
+  void PaintListCaptionEdges(HDC dc, const RECT& caption);
+  // A colour of the "Ribbon" section read now; CLR_INVALID when the set lacks it.
+  COLORREF RibbonSectionColour(const wchar_t* key) { return FrameTheme().ImageSetOf()->ColorFromIni(L"Ribbon", key); }
+
+ private:
+  struct CReleasePaintManager {
+    void operator()(CTKPaintManager* manager) const { manager->Release(); }
+  };
+  std::unique_ptr<TKPaintThemes::CTKOffice2007Theme, CReleasePaintManager> frame_theme_;
+  bool frame_mode_ = true;
 
  private:
   CTKOffice2007ImageSet* images_ = nullptr;
