@@ -560,6 +560,12 @@ void CTKPopupBar::ShowWithEffects(const CRect& rect, bool down) {
   CTKPopupEffects* effects = Effects();
   const int kind = (suppress_animation_ || IsCustomizeMode()) ? 5 : GetAnimationKind();
   if (effects && kind >= 2 && kind <= 4) {
+    // The control shows itself open before the popup's frames start.
+    if (parent_control_ && parent_control_->GetParent()) {
+      parent_control_->RedrawParent();
+      ::UpdateWindow(parent_control_->GetParent()->GetSafeHwnd());
+    }
+    if (HWND site = GetSite()) ::UpdateWindow(site);
     // What lies under the popup, then the popup drawn into a buffer: the effect goes from one
     // to the other.
     CDC screen, contents;

@@ -1,15 +1,21 @@
 #include "toolkit/commandbars/popup_effects.h"
 
 #include "toolkit/commandbars/shadow_manager.h"
+#include "toolkit/paint/paint_manager.h"
 #include "platform/win/gdi.h"
 
-void CTKShadowPopupEffects::AnimatePopup(CTKPopupBar* bar, CDC*, CDC* contents, const CRect& rect, int, bool) {
-  // The last frame of any opening: the popup as it will look, over its whole window.
+void CTKShadowPopupEffects::AnimatePopup(CTKPopupBar* bar, CDC* screen, CDC* contents, const CRect& rect, int kind,
+                                         bool) {
   HWND hwnd = bar ? bar->GetSafeHwnd() : nullptr;
-  if (!hwnd || !contents) return;
-  KestrinWinNS::CWindowFrameDC dc(hwnd);
-  if (!dc) return;
-  ::BitBlt(dc.Get(), 0, 0, rect.Width(), rect.Height(), contents->GetSafeHdc(), 0, 0, SRCCOPY);
+  if (!hwnd || !screen || !contents) return;
+  KestrinWinNS::CWindowFrameDC frame(hwnd);
+  if (!frame) return;
+  // The window starts as what lay under it, and the paint manager's frames lead to its contents.
+  ::BitBlt(frame.Get(), 0, 0, rect.Width(), rect.Height(), screen->GetSafeHdc(), 0, 0, SRCCOPY);
+  CDC dc;
+  dc.Attach(frame.Get());
+  bar->GetPaintManager()->RunPopupAnimation(&dc, CRect(0, 0, rect.Width(), rect.Height()), contents, kind);
+  dc.Detach();
 }
 
 void CTKShadowPopupEffects::ShowPopupShadow(CTKPopupBar* bar, const CRect& exclude) {

@@ -139,7 +139,10 @@ class CTKPaintManager : public CCmdTarget {
   virtual void FillRoundDot(CDC* dc, const CRect& rect, COLORREF edge, COLORREF fill);
   virtual void FillDownTriangle(CDC* dc, const CRect& rect, COLORREF colour);
   virtual void PaintSmallArrow(CDC* dc, CPoint pt, bool vertical, COLORREF colour);
-  // Copies a popup bar's new contents (source) onto dc in steps; kind 2 slide, 3 unfold, 4 fade.
+  // Copies a popup bar's new contents (source) onto `rect` of dc in steps; kind 2 slide, 3
+  // unfold, 4 fade. A fade on a window's DC fades the window itself in through its layered
+  // alpha where the system has it, else it blends in memory. The frames end early on capture
+  // loss, a cancel key or the quit message; a fade's last, whole frame is the caller's paint.
   virtual void RunPopupAnimation(CDC* dc, const CRect& rect, CDC* source, int kind);
   virtual void PaintClientArea(CDC* dc, const CRect& rect);
   virtual void PaintAccessKeyTip(CDC* dc, const CRect& rect, const std::wstring& caption, bool enabled);
