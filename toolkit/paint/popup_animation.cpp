@@ -10,19 +10,22 @@
 
 namespace {
 
+// `window`: the window the frames go to (null for memory); its end ends the frames too.
 class CFramePacer {
  public:
-  explicit CFramePacer(DWORD step) : step_(step), capture_(::GetCapture()) {}
+  CFramePacer(DWORD step, HWND window) : step_(step), capture_(::GetCapture()), window_(window) {}
   void StartFrame() { started_ = TKGetTickCount(); }
   // Holds the frame drawn since StartFrame; false when the animation must stop.
   bool Hold() {
     const DWORD spent = TKGetTickCount() - started_;
-    return TKPauseLoop(capture_, spent < step_ ? step_ - spent : 0) != CTKLoopWake::kEnded;
+    if (TKPauseLoop(capture_, spent < step_ ? step_ - spent : 0) == CTKLoopWake::kEnded) return false;
+    return !window_ || ::IsWindow(window_);
   }
 
  private:
   DWORD step_;
   HWND capture_;
+  HWND window_;
   DWORD started_ = 0;
 };
 
@@ -64,7 +67,8 @@ void CTKPaintManager::RunPopupAnimation(CDC* dc, const CRect& rect, CDC* source,
   const int steps = animation_steps_;
   // Without steps there is nothing to animate (and no step time to divide into).
   if (steps <= 0 || rect.IsRectEmpty() || !dc || !source) return;
-  CFramePacer pacer(animation_duration_ > 0 ? static_cast<DWORD>(animation_duration_ / steps) : 0);
+  HWND window = ::WindowFromDC(*dc);
+  CFramePacer pacer(animation_duration_ > 0 ? static_cast<DWORD>(animation_duration_ / steps) : 0, window);
   const int w = rect.Width(), h = rect.Height();
   switch (kind) {
     case 2:  // slide: a growing part of the lower right corner, placed at the top left
@@ -77,7 +81,6 @@ void CTKPaintManager::RunPopupAnimation(CDC* dc, const CRect& rect, CDC* source,
       }
       break;
     case 4: {
-      HWND window = ::WindowFromDC(*dc);
       if (window && set_layered_) {
         FadeLayeredWindow(set_layered_, window, rect, source, steps, pacer);
         break;

@@ -16,30 +16,6 @@
 
 namespace {
 
-// A clock that moves only when the frames sleep; each sleep is recorded, and a test may act
-// at it (read the frame on show, post a message, take the capture away).
-struct FrameClock {
-  FrameClock() {
-    self = this;
-    TKSetTickCountFunction([] { return self->now; });
-    TKSetSleepFunction([](DWORD ms) {
-      self->sleeps.push_back(ms);
-      if (self->on_sleep) self->on_sleep();
-      self->now += ms;
-    });
-  }
-  ~FrameClock() {
-    TKSetTickCountFunction(nullptr);
-    TKSetSleepFunction(nullptr);
-    self = nullptr;
-  }
-  static FrameClock* self;
-  DWORD now = 1000;
-  std::vector<DWORD> sleeps;
-  std::function<void()> on_sleep;
-};
-FrameClock* FrameClock::self = nullptr;
-
 // The default look with or without the system's layered-window function.
 class AnimationTheme : public TKPaintThemes::CTKDefaultTheme {
  public:
@@ -212,6 +188,17 @@ TEST(PopupAnimation, FadeOfAWindowThroughItsLayeredAlphaOrBlendedWithout) {
     }
     EXPECT_EQ(3u, clock.sleeps.size());
     EXPECT_FALSE(popup.Layered());
+    if (layered) {
+      // A window that goes while it fades ends the frames.
+      clock.sleeps.clear();
+      clock.on_sleep = [&] { ::DestroyWindow(popup.hwnd); };
+      KestrinWinNS::CWindowFrameDC frame(popup.hwnd);
+      CDC dc;
+      dc.Attach(frame.Get());
+      ref.theme->RunPopupAnimation(&dc, CRect(0, 0, kW, kH), &source.dc, 4);
+      dc.Detach();
+      EXPECT_EQ(1u, clock.sleeps.size());
+    }
     if (layered) {
       EXPECT_EQ(std::vector<int>({63, 127, 191}), alphas);
     } else {

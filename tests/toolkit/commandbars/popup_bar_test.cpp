@@ -11,6 +11,8 @@
 #include "toolkit/commandbars/shadow_manager.h"
 #include "toolkit/commandbars/tool_bar.h"
 #include "toolkit/drawing/seams.h"
+#include "toolkit/paint/paint_manager.h"
+#include "platform/win/gdi.h"
 
 using namespace TKCommandBars;
 
@@ -244,6 +246,78 @@ TEST(PopupBar, WithShadowEffectsAnOpenPopupCastsShadowsThatCloseWithIt) {
   fx.popup->SetTrackingMode(0, true, false);
   shadows.OverrideAlphaShadows(std::nullopt);
   shadows.OverrideSystemDropShadow(std::nullopt);
+}
+
+// The pixels of a window's client area, or of a bar drawn into memory as its popup paints it.
+std::vector<DWORD> WindowPixels(HWND hwnd, CSize size) {
+  void* bits = nullptr;
+  KestrinWinNS::CScopedBitmap image = KestrinWinNS::CreateDib32(size.cx, size.cy, &bits);
+  KestrinWinNS::CBitmapDC mem(nullptr, image.Get());
+  KestrinWinNS::CScopedClientDC dc(hwnd);
+  ::BitBlt(mem.Get(), 0, 0, size.cx, size.cy, dc.Get(), 0, 0, SRCCOPY);
+  ::GdiFlush();
+  const DWORD* p = static_cast<const DWORD*>(bits);
+  std::vector<DWORD> pixels(p, p + size.cx * size.cy);
+  for (DWORD& px : pixels) px &= 0xFFFFFF;
+  return pixels;
+}
+
+std::vector<DWORD> DrawnPixels(CTKCommandBar* bar, CSize size) {
+  void* bits = nullptr;
+  KestrinWinNS::CScopedBitmap image = KestrinWinNS::CreateDib32(size.cx, size.cy, &bits);
+  KestrinWinNS::CBitmapDC mem(nullptr, image.Get());
+  CDC dc;
+  dc.Attach(mem.Get());
+  const CRect client(0, 0, size.cx, size.cy);
+  dc.FillSolidRect(&client, ::GetSysColor(COLOR_BTNFACE));
+  bar->DrawCommandBar(&dc, client);
+  dc.Detach();
+  ::GdiFlush();
+  const DWORD* p = static_cast<const DWORD*>(bits);
+  std::vector<DWORD> pixels(p, p + size.cx * size.cy);
+  for (DWORD& px : pixels) px &= 0xFFFFFF;
+  return pixels;
+}
+
+// With the effects handed to the manager a popup opens through the animation its options name,
+// its frames held through the sleep seam; afterwards it shows whole, its window not left
+// layered. A quit message waiting cuts the frames short and stays for the thread's own loop.
+TEST(PopupBar, WithEffectsAPopupOpensThroughItsAnimationAndShowsWhole) {
+  MonitorSeam seam({{kLeftArea, {0, 0, 1024, 738}}});
+  PopupFixture fx(5);
+  CTKShadowPopupEffects effects;
+  fx.manager.SetPopupEffects(&effects);
+  struct StepsGuard {
+    explicit StepsGuard(CTKPaintManager* pm) : pm(pm) { pm->SetAnimation(4, 40); }
+    ~StepsGuard() { pm->SetAnimation(10, 100); }
+    CTKPaintManager* pm;
+  } steps(fx.popup->GetPaintManager());
+  struct Case {
+    const char* name;
+    int kind;
+    bool quit;
+    size_t sleeps;
+  } cases[] = {
+      {"slide", 2, false, 3}, {"unfold", 3, false, 3}, {"fade", 4, false, 3},
+      {"none", 5, false, 0},  {"fade with a quit waiting", 4, true, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DrainMessages();
+    FrameClock clock;
+    fx.manager.GetOptions().animation = c.kind;
+    if (c.quit) ::PostQuitMessage(7);
+    ASSERT_TRUE(fx.popup->Popup(fx.title, true));
+    EXPECT_EQ(c.sleeps, clock.sleeps.size());
+    HWND window = fx.popup->GetSafeHwnd();
+    EXPECT_TRUE(::IsWindowVisible(window));
+    EXPECT_EQ(0, ::GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_LAYERED);
+    CRect rect;
+    ::GetClientRect(window, &rect);
+    EXPECT_EQ(DrawnPixels(fx.popup, rect.Size()), WindowPixels(window, rect.Size()));
+    EXPECT_EQ(c.quit, TakeQuit());
+    fx.popup->SetTrackingMode(0, true, false);
+  }
 }
 
 // An early way out of the show sequence must leave the popup able to open again.
