@@ -5,7 +5,7 @@
 #include "platform/win/gdi.h"
 
 void CTKShadowPopupEffects::AnimatePopup(CTKPopupBar* bar, CDC* screen, CDC* contents, const CRect& rect, int kind,
-                                         bool) {
+                                         const std::vector<CTKExpandBand>* expand, bool down) {
   HWND hwnd = bar ? bar->GetSafeHwnd() : nullptr;
   if (!hwnd || !screen || !contents) return;
   KestrinWinNS::CWindowFrameDC frame(hwnd);
@@ -14,7 +14,11 @@ void CTKShadowPopupEffects::AnimatePopup(CTKPopupBar* bar, CDC* screen, CDC* con
   ::BitBlt(frame.Get(), 0, 0, rect.Width(), rect.Height(), screen->GetSafeHdc(), 0, 0, SRCCOPY);
   CDC dc;
   dc.Attach(frame.Get());
-  bar->GetPaintManager()->RunPopupAnimation(&dc, CRect(0, 0, rect.Width(), rect.Height()), contents, kind);
+  const CRect client(0, 0, rect.Width(), rect.Height());
+  if (expand)
+    bar->GetPaintManager()->RunExpandAnimation(&dc, client, contents, *expand, down);
+  else
+    bar->GetPaintManager()->RunPopupAnimation(&dc, client, contents, kind);
   dc.Detach();
 }
 

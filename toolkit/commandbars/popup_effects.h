@@ -8,7 +8,8 @@
 
 class CTKShadowPopupEffects : public CTKPopupEffects {
  public:
-  void AnimatePopup(CTKPopupBar* bar, CDC* screen, CDC* contents, const CRect& rect, int kind, bool down) override;
+  void AnimatePopup(CTKPopupBar* bar, CDC* screen, CDC* contents, const CRect& rect, int kind,
+                    const std::vector<CTKExpandBand>* expand, bool down) override;
   void ShowPopupShadow(CTKPopupBar* bar, const CRect& exclude) override;
   void RemovePopupShadow(CTKPopupBar* bar) override;
 };

@@ -120,3 +120,29 @@ void CTKPaintManager::RunPopupAnimation(CDC* dc, const CRect& rect, CDC* source,
       break;
   }
 }
+
+void CTKPaintManager::RunExpandAnimation(CDC* dc, const CRect& rect, CDC* source, const std::vector<CTKExpandBand>& bands,
+                                         bool down) {
+  const int steps = animation_steps_;
+  if (steps <= 0 || rect.IsRectEmpty() || !dc || !source || bands.empty()) return;
+  CFramePacer pacer(animation_duration_ > 0 ? static_cast<DWORD>(animation_duration_ / steps) : 0,
+                    ::WindowFromDC(*dc));
+  const int w = rect.Width();
+  const int old_mode = ::SetStretchBltMode(*dc, COLORONCOLOR);
+  for (int k = 1; k <= steps; ++k) {
+    pacer.StartFrame();
+    // Downwards from the top, or upwards from the bottom, each band at its height in this frame.
+    int y = down ? rect.top : rect.bottom;
+    for (size_t i = 0; i < bands.size(); ++i) {
+      const CTKExpandBand& band = bands[down ? i : bands.size() - 1 - i];
+      const int full = band.bottom - band.top;
+      const int h = band.grows ? full * k / steps : full;
+      if (full <= 0 || h <= 0) continue;
+      if (!down) y -= h;
+      ::StretchBlt(*dc, rect.left, y, w, h, *source, 0, band.top, w, full, SRCCOPY);
+      if (down) y += h;
+    }
+    if (k < steps && !pacer.Hold()) break;
+  }
+  ::SetStretchBltMode(*dc, old_mode);
+}

@@ -34,9 +34,9 @@ struct ThemeRef {
 const int kW = 40, kH = 20;
 const COLORREF kOld = RGB(0, 0, 255);
 
-// A memory DC over a 32-bit section of kW x kH.
+// A memory DC over a 32-bit section kW wide (kH high unless told).
 struct Canvas {
-  Canvas() : bitmap(KestrinWinNS::CreateDib32(kW, kH, &bits)), dc_owner(nullptr, bitmap.Get()) {
+  explicit Canvas(int height = kH) : bitmap(KestrinWinNS::CreateDib32(kW, height, &bits)), dc_owner(nullptr, bitmap.Get()) {
     dc.Attach(dc_owner.Get());
   }
   ~Canvas() { dc.Detach(); }
@@ -262,6 +262,47 @@ TEST(PopupAnimation, FramesEndOnCaptureLossCancelKeysAndQuit) {
     EXPECT_TRUE(c.still_waiting());
     ::ReleaseCapture();
     DrainMessages();
+  }
+}
+
+// An expanding popup's bands: the shown ones keep their height, the new ones grow in frame by
+// frame; laid from the top when it grows down, from the bottom when it grows up.
+TEST(PopupAnimation, ExpandFramesGrowTheNewBandsByPixels) {
+  const COLORREF kRed = RGB(255, 0, 0), kGreen = RGB(0, 255, 0), kBlue = RGB(0, 0, 255), kGrey = RGB(9, 9, 9);
+  // Rows 0-9 shown before, 10-29 new, 30-39 shown before, on a source 40 high.
+  Canvas source(40);
+  source.dc.FillSolidRect(0, 0, kW, 10, kRed);
+  source.dc.FillSolidRect(0, 10, kW, 20, kGreen);
+  source.dc.FillSolidRect(0, 30, kW, 10, kBlue);
+  const std::vector<CTKExpandBand> bands{{0, 10, false}, {10, 30, true}, {30, 40, false}};
+  for (bool down : {true, false}) {
+    SCOPED_TRACE(down ? "down" : "up");
+    ThemeRef ref(false);
+    Canvas screen(40);
+    screen.dc.FillSolidRect(0, 0, kW, 40, kGrey);
+    FrameClock clock;
+    std::vector<std::vector<COLORREF>> columns;  // the colour of each row, frame by frame
+    auto grab = [&] {
+      std::vector<COLORREF> column;
+      for (int y = 0; y < 40; ++y) column.push_back(screen.Pixel(kW / 2, y));
+      columns.push_back(column);
+    };
+    clock.on_sleep = grab;
+    ref.theme->RunExpandAnimation(&screen.dc, CRect(0, 0, kW, 40), &source.dc, bands, down);
+    grab();
+    ASSERT_EQ(4u, columns.size());
+    for (int k = 1; k <= 4; ++k) {
+      SCOPED_TRACE("frame " + std::to_string(k));
+      // Red 10 rows, green 5 per frame, blue 10 rows; grey where the frame has not reached.
+      std::vector<COLORREF> expected(10, kRed);
+      expected.insert(expected.end(), 5 * k, kGreen);
+      expected.insert(expected.end(), 10, kBlue);
+      if (down)
+        expected.insert(expected.end(), 40 - expected.size(), kGrey);
+      else
+        expected.insert(expected.begin(), 40 - expected.size(), kGrey);
+      EXPECT_EQ(expected, columns[k - 1]);
+    }
   }
 }
 

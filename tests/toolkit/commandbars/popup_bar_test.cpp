@@ -307,6 +307,13 @@ TEST(PopupBar, WithEffectsAPopupOpensThroughItsAnimationAndShowsWhole) {
     FrameClock clock;
     fx.manager.GetOptions().animation = c.kind;
     if (c.quit) ::PostQuitMessage(7);
+    std::vector<DWORD> first_frame;
+    clock.on_sleep = [&] {
+      if (!first_frame.empty()) return;
+      CRect rc;
+      ::GetClientRect(fx.popup->GetSafeHwnd(), &rc);
+      first_frame = WindowPixels(fx.popup->GetSafeHwnd(), rc.Size());
+    };
     ASSERT_TRUE(fx.popup->Popup(fx.title, true));
     EXPECT_EQ(c.sleeps, clock.sleeps.size());
     HWND window = fx.popup->GetSafeHwnd();
@@ -314,7 +321,19 @@ TEST(PopupBar, WithEffectsAPopupOpensThroughItsAnimationAndShowsWhole) {
     EXPECT_EQ(0, ::GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_LAYERED);
     CRect rect;
     ::GetClientRect(window, &rect);
-    EXPECT_EQ(DrawnPixels(fx.popup, rect.Size()), WindowPixels(window, rect.Size()));
+    const std::vector<DWORD> whole = DrawnPixels(fx.popup, rect.Size());
+    EXPECT_EQ(whole, WindowPixels(window, rect.Size()));
+    if (c.kind == 2 || c.kind == 3) {
+      // The first frame shows the corner (slide) or the bottom strip (unfold) of the popup as
+      // it is drawn at its own size, borders included.
+      ASSERT_FALSE(first_frame.empty());
+      const int w = rect.Width(), h = rect.Height(), pw = c.kind == 2 ? w / 4 : w, ph = h / 4;
+      int wrong = 0;
+      for (int y = 0; y < ph; ++y)
+        for (int x = 0; x < pw; ++x)
+          if (first_frame[y * w + x] != whole[(h - ph + y) * w + (w - pw + x)]) ++wrong;
+      EXPECT_EQ(0, wrong);
+    }
     EXPECT_EQ(c.quit, TakeQuit());
     fx.popup->SetTrackingMode(0, true, false);
   }
@@ -443,6 +462,53 @@ TEST(PopupBar, RarelyUsedItemsWaitBehindTheExpandButton) {
     EXPECT_FALSE(fx.popup->IsExpandButtonShown());
     EXPECT_TRUE(fx.popup->GetControl(3)->IsVisible());
   }
+}
+
+// With effects an expanding popup unfolds: the items it showed keep their height while those
+// it shows anew grow in, so mid-way the item after a new one stands higher than its final place;
+// at the end it shows whole.
+TEST(PopupBar, AnExpandingPopupUnfoldsItsNewItems) {
+  MonitorSeam seam({{kLeftArea, {0, 0, 1024, 738}}});
+  PopupFixture fx(5);
+  CTKShadowPopupEffects effects;
+  fx.manager.SetPopupEffects(&effects);
+  fx.manager.GetOptions().animation = 3;
+  fx.manager.GetOptions().full_menus = false;
+  fx.manager.RecordUsed(200);
+  fx.manager.RecordUsed(202);
+  struct StepsGuard {
+    explicit StepsGuard(CTKPaintManager* pm) : pm(pm) { pm->SetAnimation(4, 40); }
+    ~StepsGuard() { pm->SetAnimation(10, 100); }
+    CTKPaintManager* pm;
+  } steps(fx.popup->GetPaintManager());
+  ASSERT_TRUE(fx.popup->Popup(fx.title, false));
+  FrameClock clock;
+  HWND window = fx.popup->GetSafeHwnd();
+  std::vector<std::vector<DWORD>> frames;
+  CSize size;
+  clock.on_sleep = [&] {
+    CRect rc;
+    ::GetClientRect(window, &rc);
+    size = rc.Size();
+    frames.push_back(WindowPixels(window, size));
+  };
+  ASSERT_TRUE(fx.popup->ExpandBar());
+  ASSERT_EQ(3u, clock.sleeps.size());
+  CRect rc;
+  ::GetClientRect(window, &rc);
+  const std::vector<DWORD> whole = DrawnPixels(fx.popup, rc.Size());
+  EXPECT_EQ(whole, WindowPixels(window, rc.Size()));
+  // Item 1 is new: in the first frame it has a quarter of its height, and item 2 (shown
+  // before) follows it there, drawn whole.
+  const CRect item1 = fx.popup->GetControl(1)->GetRect(), item2 = fx.popup->GetControl(2)->GetRect();
+  const int shift = item1.Height() - item1.Height() / 4;
+  ASSERT_EQ(size, rc.Size());
+  int wrong = 0;
+  for (int y = item2.top; y < item2.bottom; ++y)
+    for (int x = 0; x < size.cx; ++x)
+      if (frames[0][(y - shift) * size.cx + x] != whole[y * size.cx + x]) ++wrong;
+  EXPECT_EQ(0, wrong);
+  fx.popup->SetTrackingMode(0, true, false);
 }
 
 TEST(PopupBar, TheRandomAnimationIsNeverNone) {
