@@ -249,34 +249,34 @@ TEST(PopupBar, WithShadowEffectsAnOpenPopupCastsShadowsThatCloseWithIt) {
 }
 
 // The pixels of a window's client area, or of a bar drawn into memory as its popup paints it.
-std::vector<DWORD> WindowPixels(HWND hwnd, CSize size) {
-  void* bits = nullptr;
-  KestrinWinNS::CScopedBitmap image = KestrinWinNS::CreateDib32(size.cx, size.cy, &bits);
-  KestrinWinNS::CBitmapDC mem(nullptr, image.Get());
-  KestrinWinNS::CScopedClientDC dc(hwnd);
-  ::BitBlt(mem.Get(), 0, 0, size.cx, size.cy, dc.Get(), 0, 0, SRCCOPY);
-  ::GdiFlush();
-  const DWORD* p = static_cast<const DWORD*>(bits);
-  std::vector<DWORD> pixels(p, p + size.cx * size.cy);
-  for (DWORD& px : pixels) px &= 0xFFFFFF;
+std::vector<DWORD> PixelsDrawnBy(CSize size, const std::function<void(HDC)>& draw) {
+  KestrinWinNS::CScopedBitmap image = KestrinWinNS::CreateDib32(size.cx, size.cy);
+  {
+    KestrinWinNS::CBitmapDC mem(nullptr, image.Get());
+    draw(mem.Get());
+  }
+  std::vector<DWORD> pixels;
+  SIZE read{};
+  KestrinWinNS::ReadPixels32(image.Get(), &pixels, &read);
   return pixels;
 }
 
+std::vector<DWORD> WindowPixels(HWND hwnd, CSize size) {
+  return PixelsDrawnBy(size, [&](HDC mem) {
+    KestrinWinNS::CScopedClientDC dc(hwnd);
+    ::BitBlt(mem, 0, 0, size.cx, size.cy, dc.Get(), 0, 0, SRCCOPY);
+  });
+}
+
 std::vector<DWORD> DrawnPixels(CTKCommandBar* bar, CSize size) {
-  void* bits = nullptr;
-  KestrinWinNS::CScopedBitmap image = KestrinWinNS::CreateDib32(size.cx, size.cy, &bits);
-  KestrinWinNS::CBitmapDC mem(nullptr, image.Get());
-  CDC dc;
-  dc.Attach(mem.Get());
-  const CRect client(0, 0, size.cx, size.cy);
-  dc.FillSolidRect(&client, ::GetSysColor(COLOR_BTNFACE));
-  bar->DrawCommandBar(&dc, client);
-  dc.Detach();
-  ::GdiFlush();
-  const DWORD* p = static_cast<const DWORD*>(bits);
-  std::vector<DWORD> pixels(p, p + size.cx * size.cy);
-  for (DWORD& px : pixels) px &= 0xFFFFFF;
-  return pixels;
+  return PixelsDrawnBy(size, [&](HDC mem) {
+    CDC dc;
+    dc.Attach(mem);
+    const CRect client(0, 0, size.cx, size.cy);
+    dc.FillSolidRect(&client, ::GetSysColor(COLOR_BTNFACE));
+    bar->DrawCommandBar(&dc, client);
+    dc.Detach();
+  });
 }
 
 // With the effects handed to the manager a popup opens through the animation its options name,
