@@ -2,7 +2,9 @@
 // complete paint: the toolkit's popup bar against the platform's own popup menu
 // (TrackPopupMenu) with the same items, measured side by side in this one run. The platform's
 // figure ends when its menu loop first goes idle (WM_ENTERIDLE), which it does once the menu
-// window is shown and painted.
+// window is shown and painted. The toolkit's popup has the shadow effects a program hands its
+// manager, and opens with the animation the system's menu setting asks for. A breakdown times
+// the pieces of an opening alone (measuring, drawing, the item images).
 #include <windows.h>
 
 #include <algorithm>
@@ -135,14 +137,19 @@ int main(int argc, char** argv) {
   ::MoveWindow(bar->GetSafeHwnd(), 0, 0, 700, 26, TRUE);
   bar->CalcSize(700, 0);
   Pump();
+  // The first opening of each is kept apart: it pays for what later ones find made.
   std::vector<double> ours;
+  double ours_first = 0, platform_first = 0;
   for (int r = 0; r <= repeats; ++r) {
     double start = Now();
     bar->SetPopupOpen(0, false);  // the press on the title opens the popup
     ::UpdateWindow(popup->GetSafeHwnd());
     ::GdiFlush();
     double painted = Now();
-    if (r) ours.push_back(painted - start);
+    if (r)
+      ours.push_back(painted - start);
+    else
+      ours_first = painted - start;
     bar->SetTrackingMode(0, true, false);
     Pump();
   }
@@ -202,6 +209,7 @@ int main(int argc, char** argv) {
     double start = Now();
     ::TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD, 0, 26, 0, host, nullptr);
     if (r && g_menu_idle > 0) platform.push_back(g_menu_idle - start);
+    if (!r && g_menu_idle > 0) platform_first = g_menu_idle - start;
     Pump();
   }
   ::DestroyMenu(menu);
@@ -226,6 +234,7 @@ int main(int argc, char** argv) {
   Timing t = Summarise(ours), p = Summarise(platform);
   std::printf("  %-40s %8.3f %8.3f\n", "toolkit popup bar", t.min, t.median);
   std::printf("  %-40s %8.3f %8.3f\n", "platform popup menu (TrackPopupMenu)", p.min, p.median);
+  std::printf("  first opening alone (ms): toolkit %.3f, platform %.3f\n", ours_first, platform_first);
   std::printf("  %-40s %8.3f %8.3f\n", "yardstick: the items' text drawn", yard.min, yard.median);
   const Timing m = Summarise(measuring), d = Summarise(painting), im = Summarise(images);
   std::printf("  breakdown of the toolkit's opening, each piece alone:\n");
