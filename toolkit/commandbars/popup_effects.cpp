@@ -25,7 +25,18 @@ void CTKShadowPopupEffects::AnimatePopup(CTKPopupBar* bar, CDC* screen, CDC* con
 void CTKShadowPopupEffects::ShowPopupShadow(CTKPopupBar* bar, const CRect& exclude) {
   if (!bar || !bar->GetSafeHwnd()) return;
   RECT cut = exclude;
-  CTKShadowsManager::Instance().SetShadow(bar, ::IsRectEmpty(&cut) ? nullptr : &cut);
+  CTKShadowsManager& shadows = CTKShadowsManager::Instance();
+  shadows.SetShadow(bar, ::IsRectEmpty(&cut) ? nullptr : &cut);
+  // A popup control on a bar that is no popup itself casts its own shadow while its popup is
+  // open (the shadows manager asks the look whether it draws one); it goes with the popup's.
+  CTKControlPopup* control = dynamic_cast<CTKControlPopup*>(bar->GetParentControl());
+  CTKCommandBar* owner = control ? control->GetParent() : nullptr;
+  if (!owner || !control->GetShowShadow() || !bar->GetShowShadow()) return;
+  const int type = control->GetType();
+  const bool popupOwner = owner->GetPosition() == TKCommandBars::kPopup ||
+                          (owner->GetType() == TKCommandBars::kPopupBar && owner->GetPosition() == TKCommandBars::kFloating);
+  if (type >= TKCommandBars::kPopupControl && type <= TKCommandBars::kSplitButtonPopup && !popupOwner)
+    shadows.SetShadow(control);
 }
 
 void CTKShadowPopupEffects::RemovePopupShadow(CTKPopupBar* bar) {

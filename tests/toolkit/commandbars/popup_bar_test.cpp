@@ -339,6 +339,52 @@ TEST(PopupBar, WithEffectsAPopupOpensThroughItsAnimationAndShowsWhole) {
   }
 }
 
+// The popup control casts a shadow of its own while its popup is open when the look asks for
+// control shadows (both shadow options) and the control's switch is on; it goes with the popup.
+TEST(PopupBar, AMenuTitleCastsItsShadowWhileItsPopupIsOpenWhenTheLookAsks) {
+  MonitorSeam seam({{kLeftArea, {0, 0, 1024, 738}}});
+  CTKShadowsManager& shadows = CTKShadowsManager::Instance();
+  shadows.OverrideAlphaShadows(true);
+  shadows.OverrideSystemDropShadow(true);
+  const int both = CTKShadowsManager::kOptionLighter | CTKShadowsManager::kOptionCutExclude;
+  struct Case {
+    const char* name;
+    int options;
+    bool control_switch;
+    size_t shadows;
+  } cases[] = {{"popup shadows only", 0, true, 2}, {"with the control's", both, true, 4},
+               {"the control's switch off", both, false, 2}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CTKShadowsManager::Style style;
+    style.options = c.options;
+    shadows.SetStyle(style);
+    PopupFixture fx(5);
+    CTKShadowPopupEffects effects;
+    fx.manager.SetPopupEffects(&effects);
+    fx.title->SetShowShadow(c.control_switch);
+    ASSERT_TRUE(fx.popup->Popup(fx.title, true));
+    HWND window = fx.popup->GetSafeHwnd();
+    std::vector<CTKShadowsManager::CShadowWnd*> cast = shadows.ShadowsOf(window);
+    EXPECT_EQ(c.shadows, cast.size());
+    if (c.shadows == 4) {
+      // The title's bottom shadow lies under the title, 4 pixels in from its left.
+      CRect title = fx.title->GetRect();
+      ::MapWindowPoints(fx.bar->GetSafeHwnd(), nullptr, reinterpret_cast<POINT*>(&title), 2);
+      bool under_title = false;
+      for (CTKShadowsManager::CShadowWnd* shadow : cast)
+        under_title |= shadow->IsBottom() && shadow->GetWindowRect().top == title.bottom &&
+                       shadow->GetWindowRect().left == title.left + 4;
+      EXPECT_TRUE(under_title);
+    }
+    fx.popup->SetTrackingMode(0, true, false);
+    EXPECT_TRUE(shadows.ShadowsOf(window).empty());
+  }
+  shadows.SetStyle(CTKShadowsManager::Style());
+  shadows.OverrideAlphaShadows(std::nullopt);
+  shadows.OverrideSystemDropShadow(std::nullopt);
+}
+
 // An early way out of the show sequence must leave the popup able to open again.
 TEST(PopupBar, AnEarlyExitFromTheShowLeavesThePopupAbleToOpenAgain) {
   MonitorSeam seam({{kLeftArea, {0, 0, 1024, 738}}});
