@@ -29,6 +29,9 @@ class CFramePacer {
   DWORD started_ = 0;
 };
 
+// The time each of `steps` frames stays up when the whole takes `duration` ms.
+DWORD StepTime(int duration, int steps) { return duration > 0 ? static_cast<DWORD>(duration / steps) : 0; }
+
 // The weight of the new contents in fade frame k of `steps`.
 BYTE FadeWeight(int k, int steps) { return static_cast<BYTE>(255 * k / steps); }
 
@@ -68,7 +71,7 @@ void CTKPaintManager::RunPopupAnimation(CDC* dc, const CRect& rect, CDC* source,
   // Without steps there is nothing to animate (and no step time to divide into).
   if (steps <= 0 || rect.IsRectEmpty() || !dc || !source) return;
   HWND window = ::WindowFromDC(*dc);
-  CFramePacer pacer(animation_duration_ > 0 ? static_cast<DWORD>(animation_duration_ / steps) : 0, window);
+  CFramePacer pacer(StepTime(animation_duration_, steps), window);
   const int w = rect.Width(), h = rect.Height();
   switch (kind) {
     case 2:  // slide: a growing part of the lower right corner, placed at the top left
@@ -125,8 +128,7 @@ void CTKPaintManager::RunExpandAnimation(CDC* dc, const CRect& rect, CDC* source
                                          bool down) {
   const int steps = animation_steps_;
   if (steps <= 0 || rect.IsRectEmpty() || !dc || !source || bands.empty()) return;
-  CFramePacer pacer(animation_duration_ > 0 ? static_cast<DWORD>(animation_duration_ / steps) : 0,
-                    ::WindowFromDC(*dc));
+  CFramePacer pacer(StepTime(animation_duration_, steps), ::WindowFromDC(*dc));
   const int w = rect.Width();
   const int old_mode = ::SetStretchBltMode(*dc, COLORONCOLOR);
   for (int k = 1; k <= steps; ++k) {
