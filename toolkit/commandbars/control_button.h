@@ -36,6 +36,7 @@ class CTKControlPopup : public CTKControlButton {
   bool IsEqual(const CTKControl* other) const override;
   void Copy(const CTKControl* source, bool deep) override;
   void SetShowShadow(bool on) { show_shadow_ = on; }
+  bool GetShowShadow() const { return show_shadow_; }
   void DoPropExchange(CTKPropExchange* px) override;
   // The "BarID" of the bar a loaded control opens, until the restoring pass finds that bar.
   UINT GetPendingBarId() const { return pending_bar_id_; }

@@ -555,11 +555,17 @@ int CTKPopupBar::GetAnimationKind() const {
   return setting;
 }
 
-void CTKPopupBar::ShowWithEffects(const CRect& rect, bool down) {
+void CTKPopupBar::ShowWithEffects(const CRect& rect, const std::vector<CTKExpandBand>* expand, bool down) {
   HWND hwnd = GetSafeHwnd();
   CTKPopupEffects* effects = Effects();
   const int kind = (suppress_animation_ || IsCustomizeMode()) ? 5 : GetAnimationKind();
   if (effects && kind >= 2 && kind <= 4) {
+    // The control shows itself open before the popup's frames start.
+    if (parent_control_ && parent_control_->GetParent()) {
+      parent_control_->RedrawParent();
+      ::UpdateWindow(parent_control_->GetParent()->GetSafeHwnd());
+    }
+    if (HWND site = GetSite()) ::UpdateWindow(site);
     // What lies under the popup, then the popup drawn into a buffer: the effect goes from one
     // to the other.
     CDC screen, contents;
@@ -573,12 +579,13 @@ void CTKPopupBar::ShowWithEffects(const CRect& rect, bool down) {
     HGDIOBJ o1 = screen.SelectObject(under.GetSafeHandle());
     HGDIOBJ o2 = contents.SelectObject(drawn.GetSafeHandle());
     ::BitBlt(screen, 0, 0, rect.Width(), rect.Height(), desktop, rect.left, rect.top, SRCCOPY);
+    // In place (unpainted) before it is drawn: its background and borders follow its size.
+    ::SetWindowPos(hwnd, HWND_TOPMOST, rect.left, rect.top, rect.Width(), rect.Height(),
+                   SWP_NOACTIVATE | SWP_SHOWWINDOW | SWP_NOREDRAW);
     CRect client(0, 0, rect.Width(), rect.Height());
     contents.FillSolidRect(&client, ::GetSysColor(COLOR_BTNFACE));
     DrawCommandBar(&contents, client);
-    ::SetWindowPos(hwnd, HWND_TOPMOST, rect.left, rect.top, rect.Width(), rect.Height(),
-                   SWP_NOACTIVATE | SWP_SHOWWINDOW | SWP_NOREDRAW);
-    effects->AnimatePopup(this, &screen, &contents, rect, kind, down);
+    effects->AnimatePopup(this, &screen, &contents, rect, kind, expand, down);
     screen.SelectObject(o1);
     contents.SelectObject(o2);
     ::InvalidateRect(hwnd, nullptr, FALSE);
@@ -622,7 +629,7 @@ bool CTKPopupBar::Popup(CTKControl* control, bool selectFirst) {
     return false;
   }
   ::NotifyWinEvent(EVENT_SYSTEM_MENUPOPUPSTART, GetSafeHwnd(), OBJID_MENU, 0);
-  ShowWithEffects(rect, true);
+  ShowWithEffects(rect, nullptr, true);
   if (!control) CTKSoundThread::Instance().Request(CTKSoundThread::kPopup);
   if (shadow_ && position_ == kPopup)
     if (CTKPopupEffects* effects = Effects()) effects->ShowPopupShadow(this, exclude_);
@@ -642,7 +649,7 @@ bool CTKPopupBar::PopupAt(POINT pt, const CRect& exclude, bool selectFirst) {
   return Popup(nullptr, selectFirst);
 }
 
-void CTKPopupBar::Relayout() {
+void CTKPopupBar::Relayout(const std::vector<const CTKControl*>& grown) {
   if (!GetSafeHwnd()) return;
   if (!exclude_.IsRectEmpty() || parent_control_) UpdateExcludeAndDirection();
   CSize size = CalcSize(max_height_ < 32767 ? max_height_ : 32767, 0);
@@ -656,8 +663,33 @@ void CTKPopupBar::Relayout() {
   CTKPopupEffects* effects = Effects();
   if (effects) effects->RemovePopupShadow(this);
   suppress_animation_ = 0;
+  // The new contents in bands from the top: the border, then runs of controls that were shown
+  // or have just been shown (each with the gap above it), then the rest. Columns and scrolling
+  // have no such bands: the popup then opens anew.
+  std::vector<CTKExpandBand> bands;
+  int cursor = 0, column = -1;
+  for (int i = 0; i < GetControlCount() && !scrolling_; ++i) {
+    const CTKControl* control = GetControl(i);
+    const CRect& rc = control->GetRect();
+    if (control->GetParent() != this || !control->IsVisible() || rc.IsRectEmpty()) continue;
+    if (column == -1) {
+      column = rc.left;
+      bands.push_back(CTKExpandBand{0, rc.top, false});
+      cursor = rc.top;
+    } else if (rc.left != column) {
+      bands.clear();
+      break;
+    }
+    const bool grows = std::find(grown.begin(), grown.end(), control) != grown.end();
+    if (bands.back().grows == grows)
+      bands.back().bottom = rc.bottom;
+    else
+      bands.push_back(CTKExpandBand{cursor, rc.bottom, grows});
+    cursor = rc.bottom;
+  }
+  if (!bands.empty()) bands.push_back(CTKExpandBand{cursor, rect.Height(), false});
   // Unfolding grows downwards when the new bottom lies lower.
-  ShowWithEffects(rect, rect.bottom > old.bottom);
+  ShowWithEffects(rect, bands.empty() ? nullptr : &bands, rect.bottom > old.bottom);
   CTKSoundThread::Instance().Request(CTKSoundThread::kPopup);
   if (effects && shadow_) effects->ShowPopupShadow(this, exclude_);
   ::InvalidateRect(GetSafeHwnd(), nullptr, FALSE);
@@ -673,7 +705,10 @@ bool CTKPopupBar::ExpandBar() {
   CTKCommandBarManager* manager = GetCommandBarManager();
   const bool tips = manager && manager->GetKeyboardTipOwner() == this;
   if (tips) manager->HideKeyboardTips();
-  Relayout();
+  std::vector<const CTKControl*> grown;
+  for (int i = 0; i < GetControlCount(); ++i)
+    if (GetControl(i)->GetHideFlags() & kHideExpand) grown.push_back(GetControl(i));
+  Relayout(grown);
   if (tips && GetSafeHwnd()) ::PostMessageW(GetSafeHwnd(), kMsgShowTipsAgain, 0, 0);
   return true;
 }

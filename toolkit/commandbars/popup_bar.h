@@ -8,12 +8,14 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/control_button.h"
 
 class CTKPopupBar;
 class CTKToolBar;
+struct CTKExpandBand;
 
 // What draws a popup's shadow and its opening animation. The manager holds one (none by
 // default); without one a popup opens without shadow and animation.
@@ -21,8 +23,11 @@ class CTKPopupEffects {
  public:
   virtual ~CTKPopupEffects() = default;
   // Draws the popup's opening of `kind` (2 slide, 3 unfold, 4 fade) from `screen` (what lay
-  // under `rect` before) to `contents` (the popup as it will look); `down` when it grows down.
-  virtual void AnimatePopup(CTKPopupBar* bar, CDC* screen, CDC* contents, const CRect& rect, int kind, bool down) = 0;
+  // under `rect` before) to `contents` (the popup as it will look). `expand`: the bands of the
+  // contents when an open popup grows to show its rarely used items (null for an opening);
+  // `down` when it grows downwards.
+  virtual void AnimatePopup(CTKPopupBar* bar, CDC* screen, CDC* contents, const CRect& rect, int kind,
+                            const std::vector<CTKExpandBand>* expand, bool down) = 0;
   // Gives the open popup its shadow beside the exclude rectangle (screen coordinates).
   virtual void ShowPopupShadow(CTKPopupBar* bar, const CRect& exclude) = 0;
   virtual void RemovePopupShadow(CTKPopupBar* bar) = 0;
@@ -165,9 +170,10 @@ class CTKPopupBar : public CTKCommandBar {
   void OnTimerTick(UINT_PTR id);
   void OnPopupMouseMove(CPoint pt);
   void OnPopupLButtonDown(CPoint pt);
-  void Relayout();
+  // Lays the open popup out again after it expanded; `grown`: the controls it showed anew.
+  void Relayout(const std::vector<const CTKControl*>& grown);
   void PaintPopup();
-  void ShowWithEffects(const CRect& rect, bool down);
+  void ShowWithEffects(const CRect& rect, const std::vector<CTKExpandBand>* expand, bool down);
   CTKPopupEffects* Effects() const;
 
   CTKControl* parent_control_ = nullptr;

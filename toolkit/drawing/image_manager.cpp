@@ -685,9 +685,10 @@ void CTKImageManager::DrawImage(HDC dc, int x, int y, CTKImageManagerIcon* icon,
   if (height == 0) height = icon->Width() ? width * icon->Height() / icon->Width() : icon->Height();
   if (width <= 0 || height <= 0) return;
   const bool mirror = rtl_mode_ == 1 || (rtl_mode_ == 2 && CTKDrawHelpers::IsDCRightToLeft(dc));
-  const SIZE source = image.Size();
 
   if (image.IsAlpha()) {
+    // Only a bitmap's size is wanted here: an icon's would cost a copy of its bitmaps.
+    const SIZE source = image.Size();
     KestrinWinNS::CScopedBitmap mirrored(mirror ? MirroredCopy(image.Bitmap()) : nullptr);
     KestrinWinNS::CBitmapDC mem(dc, mirrored ? mirrored.Get() : image.Bitmap());
     RECT s{0, 0, source.cx, source.cy};

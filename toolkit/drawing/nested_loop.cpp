@@ -20,6 +20,23 @@ CTKLoopWake TKNextLoopMessage(HWND capture_owner, MSG& msg, DWORD timeout) {
   }
 }
 
+namespace {
+bool LoopMustEnd(HWND capture_owner) {
+  if (capture_owner && GetCapture() != capture_owner) return true;
+  MSG msg;
+  if (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE | PM_NOYIELD)) return true;
+  if (PeekMessageW(&msg, nullptr, WM_CANCELMODE, WM_CANCELMODE, PM_NOREMOVE | PM_NOYIELD)) return true;
+  return PeekMessageW(&msg, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_NOREMOVE | PM_NOYIELD) && TKIsCancelMessage(msg);
+}
+}  // namespace
+
+CTKLoopWake TKPauseLoop(HWND capture_owner, DWORD ms) {
+  if (LoopMustEnd(capture_owner)) return CTKLoopWake::kEnded;
+  if (ms == 0) return CTKLoopWake::kTimeout;
+  TKSleep(ms);
+  return LoopMustEnd(capture_owner) ? CTKLoopWake::kEnded : CTKLoopWake::kTimeout;
+}
+
 void TKRepostQuit(const MSG& msg) { PostQuitMessage(static_cast<int>(msg.wParam)); }
 
 bool TKIsCancelMessage(const MSG& msg) {

@@ -18,6 +18,13 @@ enum class CTKLoopWake {
 // its clock before taking the message that may have ended it.
 CTKLoopWake TKNextLoopMessage(HWND capture_owner, MSG& msg, DWORD timeout = INFINITE);
 
+// The pause between two frames of a short animation that runs inside another loop (a popup
+// opening while its menu tracks): it takes no message. kEnded, at once or after the pause, when
+// the capture left `capture_owner` (null: none is held), or when the quit message or a cancel
+// message waits in the queue, left there for the loop that owns it; else kTimeout once `ms`
+// have passed (through the sleep seam).
+CTKLoopWake TKPauseLoop(HWND capture_owner, DWORD ms);
+
 // Puts the quit message taken by a nested loop back in the thread's queue.
 void TKRepostQuit(const MSG& msg);
 

@@ -6,6 +6,7 @@ CTKSetTimerFn g_set_timer = nullptr;
 CTKKillTimerFn g_kill_timer = nullptr;
 CTKCursorPosFn g_cursor_pos = nullptr;
 CTKWaitMessageFn g_wait_message = nullptr;
+CTKSleepFn g_sleep = nullptr;
 CTKMonitorAreasFn g_monitor_areas = nullptr;
 
 BOOL SystemMonitorAreas(const RECT& rect, RECT* monitor, RECT* work) {
@@ -39,6 +40,13 @@ void TKWaitMessage(DWORD timeout) {
   MsgWaitForMultipleObjectsEx(0, nullptr, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
 }
 
+void TKSleep(DWORD ms) {
+  if (g_sleep)
+    g_sleep(ms);
+  else
+    Sleep(ms);
+}
+
 void TKGetMonitorAreas(const RECT& rect, RECT* monitor, RECT* work) {
   RECT whole{}, usable{};
   const BOOL known = g_monitor_areas ? g_monitor_areas(rect, &whole, &usable) : SystemMonitorAreas(rect, &whole, &usable);
@@ -61,4 +69,5 @@ void TKSetTimerFunctions(CTKSetTimerFn set, CTKKillTimerFn kill) {
 }
 void TKSetCursorPosFunction(CTKCursorPosFn fn) { g_cursor_pos = fn; }
 void TKSetWaitMessageFunction(CTKWaitMessageFn fn) { g_wait_message = fn; }
+void TKSetSleepFunction(CTKSleepFn fn) { g_sleep = fn; }
 void TKSetMonitorAreasFunction(CTKMonitorAreasFn fn) { g_monitor_areas = fn; }

@@ -12,6 +12,9 @@ using CTKKillTimerFn = BOOL (*)(HWND window, UINT_PTR id);
 using CTKCursorPosFn = BOOL (*)(POINT* point);
 // Returns when a message may be waiting in the thread's queue or `timeout` ms have passed.
 using CTKWaitMessageFn = void (*)(DWORD timeout);
+// Lets `ms` milliseconds pass without looking at the queue (the pause between the frames of a
+// short animation).
+using CTKSleepFn = void (*)(DWORD ms);
 // The monitor nearest to `rect`: its whole area and its work area (the area less the taskbar
 // and other bars docked at its edges). Returns FALSE when the system tells nothing.
 using CTKMonitorAreasFn = BOOL (*)(const RECT& rect, RECT* monitor, RECT* work);
@@ -21,6 +24,7 @@ UINT_PTR TKSetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC proc = null
 BOOL TKKillTimer(HWND window, UINT_PTR id);
 BOOL TKGetCursorPos(POINT* point);
 void TKWaitMessage(DWORD timeout);
+void TKSleep(DWORD ms);
 // Fills `monitor` and `work` for the monitor nearest to `rect` (or to `point`); with no answer
 // from the system, both are the primary screen.
 void TKGetMonitorAreas(const RECT& rect, RECT* monitor, RECT* work);
@@ -30,4 +34,5 @@ void TKSetTickCountFunction(CTKTickCountFn fn);
 void TKSetTimerFunctions(CTKSetTimerFn set, CTKKillTimerFn kill);
 void TKSetCursorPosFunction(CTKCursorPosFn fn);
 void TKSetWaitMessageFunction(CTKWaitMessageFn fn);
+void TKSetSleepFunction(CTKSleepFn fn);
 void TKSetMonitorAreasFunction(CTKMonitorAreasFn fn);

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/appframe/cmd_target.h"
 #include "platform/appframe/dc.h"
@@ -19,6 +20,14 @@ class CTKControl;
 class CTKCommandBar;
 class CTKImageManagerIcon;
 class CTKPaintManager;
+
+// A band of an expanding popup's new contents: rows top to bottom of its picture, and whether
+// they were hidden before it expanded (they grow in) or shown (they keep their height).
+struct CTKExpandBand {
+  int top;
+  int bottom;
+  bool grows;
+};
 
 // A font that follows the system's metrics while "standard" is set.
 class CTKPaintManagerFont : public CFont {
@@ -139,8 +148,17 @@ class CTKPaintManager : public CCmdTarget {
   virtual void FillRoundDot(CDC* dc, const CRect& rect, COLORREF edge, COLORREF fill);
   virtual void FillDownTriangle(CDC* dc, const CRect& rect, COLORREF colour);
   virtual void PaintSmallArrow(CDC* dc, CPoint pt, bool vertical, COLORREF colour);
-  // Copies a popup bar's new contents (source) onto dc in steps; kind 2 slide, 3 unfold, 4 fade.
+  // Copies a popup bar's new contents (source) onto `rect` of dc in steps; kind 2 slide, 3
+  // unfold, 4 fade. A fade on a window's DC fades the window itself in through its layered
+  // alpha where the system has it, else it blends in memory. The frames end early on capture
+  // loss, a cancel key or the quit message; a fade's last, whole frame is the caller's paint.
   virtual void RunPopupAnimation(CDC* dc, const CRect& rect, CDC* source, int kind);
+  // Unfolds an open popup that grows to show its rarely used items: its new contents (source)
+  // are walked band by band, the bands that were hidden growing into their height frame by
+  // frame while the others keep theirs; `down`: the popup grows downwards (else its bottom
+  // stays and the bands are laid from there upwards). Paced and ended as the opening is.
+  virtual void RunExpandAnimation(CDC* dc, const CRect& rect, CDC* source, const std::vector<CTKExpandBand>& bands,
+                                  bool down);
   virtual void PaintClientArea(CDC* dc, const CRect& rect);
   virtual void PaintAccessKeyTip(CDC* dc, const CRect& rect, const std::wstring& caption, bool enabled);
   virtual int IconColumnWidth(CTKCommandBar* bar);

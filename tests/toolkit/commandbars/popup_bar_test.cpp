@@ -11,6 +11,8 @@
 #include "toolkit/commandbars/shadow_manager.h"
 #include "toolkit/commandbars/tool_bar.h"
 #include "toolkit/drawing/seams.h"
+#include "toolkit/paint/paint_manager.h"
+#include "platform/win/gdi.h"
 
 using namespace TKCommandBars;
 
@@ -246,6 +248,143 @@ TEST(PopupBar, WithShadowEffectsAnOpenPopupCastsShadowsThatCloseWithIt) {
   shadows.OverrideSystemDropShadow(std::nullopt);
 }
 
+// The pixels of a window's client area, or of a bar drawn into memory as its popup paints it.
+std::vector<DWORD> PixelsDrawnBy(CSize size, const std::function<void(HDC)>& draw) {
+  KestrinWinNS::CScopedBitmap image = KestrinWinNS::CreateDib32(size.cx, size.cy);
+  {
+    KestrinWinNS::CBitmapDC mem(nullptr, image.Get());
+    draw(mem.Get());
+  }
+  std::vector<DWORD> pixels;
+  SIZE read{};
+  KestrinWinNS::ReadPixels32(image.Get(), &pixels, &read);
+  return pixels;
+}
+
+std::vector<DWORD> WindowPixels(HWND hwnd, CSize size) {
+  return PixelsDrawnBy(size, [&](HDC mem) {
+    KestrinWinNS::CScopedClientDC dc(hwnd);
+    ::BitBlt(mem, 0, 0, size.cx, size.cy, dc.Get(), 0, 0, SRCCOPY);
+  });
+}
+
+std::vector<DWORD> DrawnPixels(CTKCommandBar* bar, CSize size) {
+  return PixelsDrawnBy(size, [&](HDC mem) {
+    CDC dc;
+    dc.Attach(mem);
+    const CRect client(0, 0, size.cx, size.cy);
+    dc.FillSolidRect(&client, ::GetSysColor(COLOR_BTNFACE));
+    bar->DrawCommandBar(&dc, client);
+    dc.Detach();
+  });
+}
+
+// With the effects handed to the manager a popup opens through the animation its options name,
+// its frames held through the sleep seam; afterwards it shows whole, its window not left
+// layered. A quit message waiting cuts the frames short and stays for the thread's own loop.
+TEST(PopupBar, WithEffectsAPopupOpensThroughItsAnimationAndShowsWhole) {
+  MonitorSeam seam({{kLeftArea, {0, 0, 1024, 738}}});
+  PopupFixture fx(5);
+  CTKShadowPopupEffects effects;
+  fx.manager.SetPopupEffects(&effects);
+  struct StepsGuard {
+    explicit StepsGuard(CTKPaintManager* pm) : pm(pm) { pm->SetAnimation(4, 40); }
+    ~StepsGuard() { pm->SetAnimation(10, 100); }
+    CTKPaintManager* pm;
+  } steps(fx.popup->GetPaintManager());
+  struct Case {
+    const char* name;
+    int kind;
+    bool quit;
+    size_t sleeps;
+  } cases[] = {
+      {"slide", 2, false, 3}, {"unfold", 3, false, 3}, {"fade", 4, false, 3},
+      {"none", 5, false, 0},  {"fade with a quit waiting", 4, true, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DrainMessages();
+    FrameClock clock;
+    fx.manager.GetOptions().animation = c.kind;
+    if (c.quit) ::PostQuitMessage(7);
+    std::vector<DWORD> first_frame;
+    clock.on_sleep = [&] {
+      if (!first_frame.empty()) return;
+      CRect rc;
+      ::GetClientRect(fx.popup->GetSafeHwnd(), &rc);
+      first_frame = WindowPixels(fx.popup->GetSafeHwnd(), rc.Size());
+    };
+    ASSERT_TRUE(fx.popup->Popup(fx.title, true));
+    EXPECT_EQ(c.sleeps, clock.sleeps.size());
+    HWND window = fx.popup->GetSafeHwnd();
+    EXPECT_TRUE(::IsWindowVisible(window));
+    EXPECT_EQ(0, ::GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_LAYERED);
+    CRect rect;
+    ::GetClientRect(window, &rect);
+    const std::vector<DWORD> whole = DrawnPixels(fx.popup, rect.Size());
+    EXPECT_EQ(whole, WindowPixels(window, rect.Size()));
+    if (c.kind == 2 || c.kind == 3) {
+      // The first frame shows the corner (slide) or the bottom strip (unfold) of the popup as
+      // it is drawn at its own size, borders included.
+      ASSERT_FALSE(first_frame.empty());
+      const int w = rect.Width(), h = rect.Height(), pw = c.kind == 2 ? w / 4 : w, ph = h / 4;
+      int wrong = 0;
+      for (int y = 0; y < ph; ++y)
+        for (int x = 0; x < pw; ++x)
+          if (first_frame[y * w + x] != whole[(h - ph + y) * w + (w - pw + x)]) ++wrong;
+      EXPECT_EQ(0, wrong);
+    }
+    EXPECT_EQ(c.quit, TakeQuit());
+    fx.popup->SetTrackingMode(0, true, false);
+  }
+}
+
+// The popup control casts a shadow of its own while its popup is open when the look asks for
+// control shadows (both shadow options) and the control's switch is on; it goes with the popup.
+TEST(PopupBar, AMenuTitleCastsItsShadowWhileItsPopupIsOpenWhenTheLookAsks) {
+  MonitorSeam seam({{kLeftArea, {0, 0, 1024, 738}}});
+  CTKShadowsManager& shadows = CTKShadowsManager::Instance();
+  shadows.OverrideAlphaShadows(true);
+  shadows.OverrideSystemDropShadow(true);
+  const int both = CTKShadowsManager::kOptionLighter | CTKShadowsManager::kOptionCutExclude;
+  struct Case {
+    const char* name;
+    int options;
+    bool control_switch;
+    size_t shadows;
+  } cases[] = {{"popup shadows only", 0, true, 2}, {"with the control's", both, true, 4},
+               {"the control's switch off", both, false, 2}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CTKShadowsManager::Style style;
+    style.options = c.options;
+    shadows.SetStyle(style);
+    PopupFixture fx(5);
+    CTKShadowPopupEffects effects;
+    fx.manager.SetPopupEffects(&effects);
+    fx.title->SetShowShadow(c.control_switch);
+    ASSERT_TRUE(fx.popup->Popup(fx.title, true));
+    HWND window = fx.popup->GetSafeHwnd();
+    std::vector<CTKShadowsManager::CShadowWnd*> cast = shadows.ShadowsOf(window);
+    EXPECT_EQ(c.shadows, cast.size());
+    if (c.shadows == 4) {
+      // The title's bottom shadow lies under the title, 4 pixels in from its left.
+      CRect title = fx.title->GetRect();
+      ::MapWindowPoints(fx.bar->GetSafeHwnd(), nullptr, reinterpret_cast<POINT*>(&title), 2);
+      bool under_title = false;
+      for (CTKShadowsManager::CShadowWnd* shadow : cast)
+        under_title |= shadow->IsBottom() && shadow->GetWindowRect().top == title.bottom &&
+                       shadow->GetWindowRect().left == title.left + 4;
+      EXPECT_TRUE(under_title);
+    }
+    fx.popup->SetTrackingMode(0, true, false);
+    EXPECT_TRUE(shadows.ShadowsOf(window).empty());
+  }
+  shadows.SetStyle(CTKShadowsManager::Style());
+  shadows.OverrideAlphaShadows(std::nullopt);
+  shadows.OverrideSystemDropShadow(std::nullopt);
+}
+
 // An early way out of the show sequence must leave the popup able to open again.
 TEST(PopupBar, AnEarlyExitFromTheShowLeavesThePopupAbleToOpenAgain) {
   MonitorSeam seam({{kLeftArea, {0, 0, 1024, 738}}});
@@ -369,6 +508,53 @@ TEST(PopupBar, RarelyUsedItemsWaitBehindTheExpandButton) {
     EXPECT_FALSE(fx.popup->IsExpandButtonShown());
     EXPECT_TRUE(fx.popup->GetControl(3)->IsVisible());
   }
+}
+
+// With effects an expanding popup unfolds: the items it showed keep their height while those
+// it shows anew grow in, so mid-way the item after a new one stands higher than its final place;
+// at the end it shows whole.
+TEST(PopupBar, AnExpandingPopupUnfoldsItsNewItems) {
+  MonitorSeam seam({{kLeftArea, {0, 0, 1024, 738}}});
+  PopupFixture fx(5);
+  CTKShadowPopupEffects effects;
+  fx.manager.SetPopupEffects(&effects);
+  fx.manager.GetOptions().animation = 3;
+  fx.manager.GetOptions().full_menus = false;
+  fx.manager.RecordUsed(200);
+  fx.manager.RecordUsed(202);
+  struct StepsGuard {
+    explicit StepsGuard(CTKPaintManager* pm) : pm(pm) { pm->SetAnimation(4, 40); }
+    ~StepsGuard() { pm->SetAnimation(10, 100); }
+    CTKPaintManager* pm;
+  } steps(fx.popup->GetPaintManager());
+  ASSERT_TRUE(fx.popup->Popup(fx.title, false));
+  FrameClock clock;
+  HWND window = fx.popup->GetSafeHwnd();
+  std::vector<std::vector<DWORD>> frames;
+  CSize size;
+  clock.on_sleep = [&] {
+    CRect rc;
+    ::GetClientRect(window, &rc);
+    size = rc.Size();
+    frames.push_back(WindowPixels(window, size));
+  };
+  ASSERT_TRUE(fx.popup->ExpandBar());
+  ASSERT_EQ(3u, clock.sleeps.size());
+  CRect rc;
+  ::GetClientRect(window, &rc);
+  const std::vector<DWORD> whole = DrawnPixels(fx.popup, rc.Size());
+  EXPECT_EQ(whole, WindowPixels(window, rc.Size()));
+  // Item 1 is new: in the first frame it has a quarter of its height, and item 2 (shown
+  // before) follows it there, drawn whole.
+  const CRect item1 = fx.popup->GetControl(1)->GetRect(), item2 = fx.popup->GetControl(2)->GetRect();
+  const int shift = item1.Height() - item1.Height() / 4;
+  ASSERT_EQ(size, rc.Size());
+  int wrong = 0;
+  for (int y = item2.top; y < item2.bottom; ++y)
+    for (int x = 0; x < size.cx; ++x)
+      if (frames[0][(y - shift) * size.cx + x] != whole[y * size.cx + x]) ++wrong;
+  EXPECT_EQ(0, wrong);
+  fx.popup->SetTrackingMode(0, true, false);
 }
 
 TEST(PopupBar, TheRandomAnimationIsNeverNone) {

@@ -4,12 +4,14 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/command_bar_manager.h"
 #include "toolkit/commandbars/control_button.h"
+#include "toolkit/drawing/seams.h"
 
 // A bar that lays its controls out at its client width, and records the popups it is asked to
 // show instead of showing them.
@@ -111,4 +113,27 @@ struct BarFixture {
   SiteWindow site;
   CTKCommandBarManager manager;
   TestBar* bar;
+};
+
+// A clock that moves only when the frames sleep; each sleep is recorded, and a test may act
+// at it (read the frame on show, post a message, take the capture away).
+struct FrameClock {
+  FrameClock() {
+    self = this;
+    TKSetTickCountFunction([] { return self->now; });
+    TKSetSleepFunction([](DWORD ms) {
+      self->sleeps.push_back(ms);
+      if (self->on_sleep) self->on_sleep();
+      self->now += ms;
+    });
+  }
+  ~FrameClock() {
+    TKSetTickCountFunction(nullptr);
+    TKSetSleepFunction(nullptr);
+    self = nullptr;
+  }
+  static inline FrameClock* self = nullptr;
+  DWORD now = 1000;
+  std::vector<DWORD> sleeps;
+  std::function<void()> on_sleep;
 };
