@@ -105,6 +105,7 @@ void CTKRibbonTheme::RebuildRibbonFonts(const LOGFONTW& menu_font) {
   if (ribbon_cleartype_ && SystemParametersInfoW(SPI_GETFONTSMOOTHINGTYPE, 0, &smoothing, 0) &&
       smoothing == FE_FONTSMOOTHINGCLEARTYPE)
     lf.lfQuality = CLEARTYPE_QUALITY;
+  ribbon_logfont_ = lf;
   ribbon_font_.Reset(CreateFontIndirectW(&lf));
   lf.lfWeight = FW_BOLD;
   ribbon_bold_font_.Reset(CreateFontIndirectW(&lf));

@@ -12,6 +12,8 @@
 #include "platform/win/gdi.h"
 #include "toolkit/drawing/office2007_image_set.h"
 #include "toolkit/paint/office2007_theme.h"
+#include "toolkit/tabs/tab_appearance_sets.h"
+#include "toolkit/tabs/tab_colour_sets.h"
 
 struct CTKRibbonTabContextHeader;
 class CTKImageManagerIcon;
@@ -99,6 +101,35 @@ class CTKRibbonTheme : public TKPaintThemes::CTKOffice2007Theme {
   void SetFrameMode(bool on) { frame_mode_ = on; }
   int SecondDropDownWidth() const { return second_dropdown_width_; }
 
+  // --- the ribbon's tab paint manager (ribbon_theme_tabs.cpp) ---
+  // Flat property-page tabs as high as the tab row, whose faces the theme draws.
+  class CRibbonAppearanceSet : public CAppearanceSetPropertyPageFlat {
+   public:
+    explicit CRibbonAppearanceSet(CTKRibbonTheme* theme);
+    void ReloadLook() override;
+    void PaintTab(HDC dc, CTKTabManagerItem* item) override;
+
+   private:
+    CTKRibbonTheme* theme_;
+  };
+  // The Office 2003 colours with the ribbon's tab texts; the ribbon draws the row's ground.
+  class CRibbonColorSet : public CColorSetOffice2003 {
+   public:
+    explicit CRibbonColorSet(CTKRibbonTheme* theme);
+    void ReloadLook() override;
+    void PaintHeaderFace(HDC dc, const RECT& rect, const CTKTabManager* manager) override {}
+
+   private:
+    CTKRibbonTheme* theme_;
+  };
+  // A new tab paint manager in the ribbon's look; the caller holds its reference.
+  CTKTabPaintManager* CreateTabPaintManager();
+  // The separators of a tab: one at its right edge when it is narrower than its natural width,
+  // and the context separators at the outer edges of a run of context tabs.
+  void PaintTabSeparators(HDC dc, const RECT& tab, bool narrowed, bool context_first, bool context_last);
+  // The ribbon font's description (the tab row's fonts come from it).
+  const LOGFONTW& RibbonLogFont() const { return ribbon_logfont_; }
+
   // --- the control colour queries ---
   // A control of a ribbon bar outside its groups, enabled and plain, takes "RibbonText".
   COLORREF ItemTextColor(CTKControl* control) override;
@@ -181,6 +212,7 @@ class CTKRibbonTheme : public TKPaintThemes::CTKOffice2007Theme {
   bool use_face_name_ = true;
   int second_dropdown_width_ = 26;
   std::wstring font_face_ = L"Segoe UI";
+  LOGFONTW ribbon_logfont_{};
   KestrinWinNS::CScopedFont ribbon_font_, ribbon_bold_font_;
   std::map<std::wstring, COLORREF> colours_;
   COLORREF tooltip_[3] = {RGB(255, 255, 255), RGB(201, 217, 239), RGB(118, 118, 118)};

@@ -10,6 +10,7 @@
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/control.h"
 
+#include "toolkit/ribbon/ribbon_control_tab.h"
 #include "toolkit/ribbon/ribbon_tab.h"
 #include "toolkit/ribbon/ribbon_theme.h"
 
@@ -25,7 +26,8 @@ constexpr COLORREF kGround = RGB(255, 255, 255);
 
 // Image k of the set's state images (make_ribbon_images.py, STATE_IMAGES) in state s.
 enum StateImage { kGroupButton, kGroupQuickAccess, kQuickAccessButton, kQuickAccessMore, kOptionButton,
-                  kQuickAccessArea, kQuickAccessAreaGlass, kQuickAccessFrame, kPopupBarFrame };
+                  kQuickAccessArea, kQuickAccessAreaGlass, kQuickAccessFrame, kPopupBarFrame, kTabSeparator,
+                  kContextTabSeparator };
 COLORREF StateColour(int k, int s) { return RGB(10 + 20 * k, 40 * s, 90); }
 COLORREF ContextGroupButtonColour(int colour, int s) { return RGB(30 * colour, 150 + 30 * s, 10); }
 
@@ -410,6 +412,78 @@ TEST_F(RibbonTheme, MissingImagesDrawNothing) {
   EXPECT_FALSE(theme_->DrawImage(canvas.Dc(), L"NOSUCHIMAGE", RECT{0, 0, 40, 24}, 1, 0, RECT{}, false));
   theme_->PaintGroupScrollButton(canvas.Dc(), RECT{0, 0, 13, 24}, true, 1);
   EXPECT_EQ(canvas.At(6, 12), kGround);
+}
+
+// A narrowed tab ends in its separator; a run of context tabs has one at each outer edge, one
+// pixel short of the bottom.
+TEST_F(RibbonTheme, TabSeparatorsByPixels) {
+  struct Case {
+    bool narrowed, first, last;
+    COLORREF left, right;
+  };
+  const COLORREF tab = StateColour(kTabSeparator, 0), context = StateColour(kContextTabSeparator, 0);
+  const Case cases[] = {
+      {false, false, false, kGround, kGround}, {true, false, false, kGround, tab},
+      {false, true, false, context, kGround},  {false, false, true, kGround, context},
+      {false, true, true, context, context},
+  };
+  const RECT rect{10, 0, 50, 20};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.narrowed << c.first << c.last);
+    Canvas canvas(60, 20);
+    theme_->PaintTabSeparators(canvas.Dc(), rect, c.narrowed, c.first, c.last);
+    EXPECT_EQ(canvas.At(10, 10), c.left);
+    EXPECT_EQ(canvas.At(49, 10), c.right);
+    EXPECT_EQ(canvas.At(11, 10), kGround);
+    EXPECT_EQ(canvas.At(48, 10), kGround);
+    if (c.first) EXPECT_EQ(canvas.At(10, 19), kGround);
+  }
+}
+
+class NoSite : public CTKRibbonTabRowSite {
+ public:
+  bool IsMinimized() const override { return false; }
+  void ClosePopups() override {}
+  bool TabSelecting(CTKRibbonTab*) override { return false; }
+  void ShowGroupsOf(CTKRibbonTab*) override {}
+  void TabSelected(CTKRibbonTab*) override {}
+  void OpenTabPopup() override {}
+};
+
+// The ribbon's tab paint manager lays the tabs out as high as the tab row, one pixel below its
+// top, and only the selected tab has a face; too little room narrows the tabs, which then end
+// in their separators.
+TEST_F(RibbonTheme, TabPainterFillsTheRowWithTheThemesFaces) {
+  NoSite site;
+  CTKRibbonControlTab* row = new CTKRibbonControlTab(&site);
+  for (const wchar_t* caption : {L"Home", L"Insert", L"View"}) row->InsertTab(row->ItemCount(), caption);
+  CTKTabPaintManager* painter = theme_->CreateTabPaintManager();
+  row->UsePainter(painter);
+  row->SelectItem(row->TabAt(1));
+  const int height = theme_->Metrics().tab_row_height + 1;
+  {
+    Canvas canvas(400, height);
+    row->LayoutRow(canvas.Dc(), RECT{0, 0, 400, height});
+    const RECT home = row->TabAt(0)->Rect(), insert = row->TabAt(1)->Rect();
+    EXPECT_EQ(insert.top, 1);
+    EXPECT_EQ(insert.bottom - insert.top, theme_->Metrics().tab_row_height);
+    EXPECT_EQ(home.right, insert.left);
+    painter->PaintStrip(row, canvas.Dc(), RECT{0, 0, 400, height});
+    EXPECT_EQ(canvas.At(insert.left + 2, insert.top + 2), TabColour(3));
+    EXPECT_EQ(canvas.At(home.left + 2, home.top + 2), kGround);
+    EXPECT_EQ(canvas.At(home.right - 1, home.top + 2), kGround);
+  }
+  {
+    Canvas canvas(60, height);
+    row->LayoutRow(canvas.Dc(), RECT{0, 0, 60, height});
+    const RECT home = row->TabAt(0)->Rect();
+    ASSERT_LT(row->TabAt(0)->Length(), row->TabAt(0)->DesiredLength());
+    painter->PaintStrip(row, canvas.Dc(), RECT{0, 0, 60, height});
+    EXPECT_EQ(canvas.At(home.right - 1, home.top + 2), StateColour(kTabSeparator, 0));
+  }
+  row->UsePainter(nullptr);
+  painter->InternalRelease();
+  row->InternalRelease();
 }
 
 }  // namespace
