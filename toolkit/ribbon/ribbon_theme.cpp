@@ -28,6 +28,16 @@ void FillSolid(HDC dc, const RECT& rect, COLORREF colour) {
 
 void FillLine(HDC dc, int left, int right, int y, COLORREF colour) { FillSolid(dc, RECT{left, y, right, y + 1}, colour); }
 
+// One text in a font and colour on a transparent ground; the DC keeps its own settings.
+void DrawTextIn(HDC dc, HFONT font, COLORREF colour, const std::wstring& text, RECT rect, UINT format) {
+  KestrinWinNS::CSelectObject select(dc, font);
+  const COLORREF old_colour = SetTextColor(dc, colour);
+  const int old_mode = SetBkMode(dc, TRANSPARENT);
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, format);
+  SetBkMode(dc, old_mode);
+  SetTextColor(dc, old_colour);
+}
+
 // State 2 pressed, 1 selected, 0 normal, from a control-like pair.
 int PressSelectState(bool pressed, bool selected) { return pressed ? 2 : selected ? 1 : 0; }
 
@@ -229,6 +239,20 @@ void CTKRibbonTheme::PaintContextHeader(HDC dc, const CTKRibbonTabContextHeader&
   DrawImage(dc, (L"ContextTab" + colour + L"Header").c_str(), header.rect, 1, 0, RECT{1, 1, 1, 1}, false);
 }
 
+void CTKRibbonTheme::PaintContextHeaderText(HDC dc, const CTKRibbonTabContextHeader& header, int frame_border,
+                                            bool companion) {
+  if (header.caption.empty()) return;
+  RECT rect = header.rect;
+  rect.left += 6;
+  if (companion) rect.top += frame_border - 2;
+  if (rect.right <= rect.left || rect.bottom <= rect.top) return;
+  COLORREF colour = RibbonColour(L"TabSelectedText");
+  if (colour == CLR_INVALID) colour = RibbonColour(L"TabNormalText");
+  if (colour == CLR_INVALID) colour = ResolveColor(18);
+  DrawTextIn(dc, ribbon_font_.Get(), colour, header.caption, rect,
+             DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+}
+
 void CTKRibbonTheme::PaintGroupsBand(HDC dc, const RECT& rect, int context_colour) {
   const RECT margins{8, 8, 8, 8};
   const std::wstring colour = ContextColourName(context_colour);
@@ -254,13 +278,9 @@ void CTKRibbonTheme::PaintGroupCaption(HDC dc, const RECT& caption_row, const st
   OffsetRect(&rect, 0, -1);
   if (option_button) rect.right -= metrics_.group_caption_height + 1;
   if (rect.right <= rect.left || caption.empty()) return;
-  KestrinWinNS::CSelectObject font(dc, ribbon_font_.Get());
   const COLORREF text = RibbonColour(L"GroupCaptionText");
-  const COLORREF old_colour = SetTextColor(dc, text == CLR_INVALID ? ResolveColor(18) : text);
-  const int old_mode = SetBkMode(dc, TRANSPARENT);
-  DrawTextW(dc, caption.c_str(), -1, &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
-  SetBkMode(dc, old_mode);
-  SetTextColor(dc, old_colour);
+  DrawTextIn(dc, ribbon_font_.Get(), text == CLR_INVALID ? ResolveColor(18) : text, caption, rect,
+             DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
 }
 
 void CTKRibbonTheme::PaintGroupOptionButton(HDC dc, const RECT& rect, int state) {
@@ -334,17 +354,13 @@ void CTKRibbonTheme::PaintCollapsedGroup(HDC dc, const CCollapsedGroup& group) {
   // The caption below, in the control text colour.
   RECT text{rect.left + 2, icon_bottom + 3, rect.right - 2, rect.bottom - 2};
   if (group.caption.empty() || text.bottom <= text.top) return;
-  KestrinWinNS::CSelectObject font(dc, ribbon_font_.Get());
   ItemState text_state;
   text_state.enabled = group.enabled;
   text_state.selected = group.selected;
   text_state.popped = group.pressed;
   text_state.bar_type = kRibbonBar;
-  const COLORREF old_colour = SetTextColor(dc, ResolveColor(TextColorForState(text_state)));
-  const int old_mode = SetBkMode(dc, TRANSPARENT);
-  DrawTextW(dc, group.caption.c_str(), -1, &text, DT_CENTER | DT_TOP | DT_WORDBREAK | DT_END_ELLIPSIS);
-  SetBkMode(dc, old_mode);
-  SetTextColor(dc, old_colour);
+  DrawTextIn(dc, ribbon_font_.Get(), ResolveColor(TextColorForState(text_state)), group.caption, text,
+             DT_CENTER | DT_TOP | DT_WORDBREAK | DT_END_ELLIPSIS);
 }
 
 void CTKRibbonTheme::PaintCollapsedGroupInQuickAccess(HDC dc, const RECT& rect, int state) {
@@ -389,14 +405,10 @@ void CTKRibbonTheme::PaintTooltip(HDC dc, const RECT& rect, const std::wstring& 
   if (text.empty()) return;
   RECT inner = rect;
   InflateRect(&inner, -2, -1);
-  KestrinWinNS::CSelectObject font(dc, ribbon_font_.Get());
   // A tooltip with a title writes its text in the button-text entry, a plain one in the
   // tooltip-text entry.
-  const COLORREF old_colour = SetTextColor(dc, ResolveColor(style == 1 ? 18 : 23));
-  const int old_mode = SetBkMode(dc, TRANSPARENT);
-  DrawTextW(dc, text.c_str(), -1, &inner, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-  SetBkMode(dc, old_mode);
-  SetTextColor(dc, old_colour);
+  DrawTextIn(dc, ribbon_font_.Get(), ResolveColor(style == 1 ? 18 : 23), text, inner,
+             DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }
 
 KestrinWinNS::CScopedRegion CTKRibbonTheme::TooltipRegion(int w, int h) {

@@ -158,6 +158,9 @@ class CTKRibbonTheme : public TKPaintThemes::CTKOffice2007Theme {
   // A tab of the row: only a selected or hot tab has a face; a context tab takes its colour's.
   void PaintTab(HDC dc, const RECT& rect, const CTabState& state, int context_colour);
   void PaintContextHeader(HDC dc, const CTKRibbonTabContextHeader& header);
+  // The header's caption: 6 pixels in from its left edge, `frame_border` - 2 lower when the
+  // ribbon draws its frame's caption, in the selected tab text colour.
+  void PaintContextHeaderText(HDC dc, const CTKRibbonTabContextHeader& header, int frame_border, bool companion);
   void PaintGroupsBand(HDC dc, const RECT& rect, int context_colour);
   // A group above its caption row and the caption row itself; nothing while collapsed.
   void PaintGroup(HDC dc, const RECT& rect, bool hot, bool context, bool collapsed);

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "platform/win/gdi.h"
@@ -484,6 +485,47 @@ TEST_F(RibbonTheme, TabPainterFillsTheRowWithTheThemesFaces) {
   row->UsePainter(nullptr);
   painter->InternalRelease();
   row->InternalRelease();
+}
+
+// The bounding box of the pixels that differ from the ground (empty when none do).
+RECT Inked(const Canvas& canvas, int w, int h) {
+  RECT box{w, h, 0, 0};
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      if (canvas.At(x, y) != kGround) {
+        box.left = std::min<LONG>(box.left, x);
+        box.top = std::min<LONG>(box.top, y);
+        box.right = std::max<LONG>(box.right, x + 1);
+        box.bottom = std::max<LONG>(box.bottom, y + 1);
+      }
+  return box;
+}
+
+// A context header's caption starts 6 pixels in and, when the ribbon draws its frame's caption,
+// sits (border - 2) lower; a group's caption keeps clear of the option button.
+TEST_F(RibbonTheme, CaptionTextPlacement) {
+  CTKRibbonTabContextHeader header;
+  header.caption = L"Tools";
+  header.rect = RECT{20, 0, 120, 26};
+  Canvas plain(140, 40), framed(140, 40);
+  theme_->PaintContextHeaderText(plain.Dc(), header, 8, false);
+  theme_->PaintContextHeaderText(framed.Dc(), header, 8, true);
+  const RECT a = Inked(plain, 140, 40), b = Inked(framed, 140, 40);
+  ASSERT_LT(a.left, a.right);
+  EXPECT_GE(a.left, 26);
+  EXPECT_LT(a.left, 30);
+  EXPECT_EQ(b.top - a.top, (8 - 2) / 2);  // centred in a band 6 pixels shorter from the top
+
+  const RECT row{0, 20, 60, 40};
+  Canvas open(60, 40), with_button(60, 40);
+  theme_->PaintGroupCaption(open.Dc(), row, L"Clipboard and more", false);
+  theme_->PaintGroupCaption(with_button.Dc(), row, L"Clipboard and more", true);
+  const RECT c = Inked(open, 60, 40), d = Inked(with_button, 60, 40);
+  ASSERT_LT(c.left, c.right);
+  ASSERT_LT(d.left, d.right);
+  EXPECT_GE(c.top, 19);
+  EXPECT_LE(d.right, 60 - theme_->Metrics().group_caption_height - 1);
+  EXPECT_GT(c.right, d.right);
 }
 
 }  // namespace
