@@ -312,7 +312,7 @@ void CTKCommandBar::DoPropExchange(CTKPropExchange* px) {
         button.cx > 512 || button.cy > 512)
       Damaged(CArchiveException::badSchema);
   }
-  {
+  if (ExchangesControls()) {
     CTKPropExchangeSection section(px, L"Controls");
     if (!section.get()) Damaged(CArchiveException::endOfFile);
     if (loading) {

@@ -305,6 +305,19 @@ void CTKCommandBar::ResetState() {
 }
 
 void CTKCommandBar::Copy(const CTKCommandBar* source, bool deep) {
+  CopyBarKeys(source);
+  if (controls_->GetParent() == this) controls_->RemoveAll();
+  controls_->InternalRelease();
+  if (deep) {
+    controls_ = source->controls_->Duplicate();
+  } else {
+    controls_ = source->controls_;
+    controls_->InternalAddRef();
+  }
+  controls_->SetParent(this);
+}
+
+void CTKCommandBar::CopyBarKeys(const CTKCommandBar* source) {
   type_ = source->type_;
   position_ = source->position_;
   bar_id_ = source->bar_id_;
@@ -317,15 +330,6 @@ void CTKCommandBar::Copy(const CTKCommandBar* source, bool deep) {
   default_button_style_ = source->default_button_style_;
   customizable_ = source->customizable_;
   manager_ = source->manager_;
-  if (controls_->GetParent() == this) controls_->RemoveAll();
-  controls_->InternalRelease();
-  if (deep) {
-    controls_ = source->controls_->Duplicate();
-  } else {
-    controls_ = source->controls_;
-    controls_->InternalAddRef();
-  }
-  controls_->SetParent(this);
 }
 
 // ---------------------------------------------------------------------------------------------

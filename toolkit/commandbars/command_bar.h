@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/appframe/control_bar.h"
 #include "platform/appframe/wnd.h"
@@ -23,6 +24,7 @@ class CTKImageManager;
 class CTKDockBar;
 class CTKDockContext;
 class CTKPropExchange;
+class CTKCommandBarKeyboardTip;
 
 // The update request a bar runs for each of its controls.
 class CCommandBarCmdUI : public CCmdUI {
@@ -140,6 +142,14 @@ class CTKCommandBar : public CControlBar, public CTKHookManagerHookAble {
   virtual void OnTrackingModeChanged() {}
   // Saves or loads the bar's keys and its controls; a load that fails leaves the bar as it was.
   virtual void DoPropExchange(CTKPropExchange* px);
+  // Whether the bar's controls are saved with its keys (a bar that builds its own controls and
+  // saves what the user chose of them on its own says no).
+  virtual bool ExchangesControls() const { return true; }
+  // Keyboard tips of a bar that places its own: fills `tips` (texts set) for `level` and
+  // answers true; false lets the manager make one tip per control.
+  virtual bool CreateKeyboardTips(int level, std::vector<CTKCommandBarKeyboardTip*>* tips) { return false; }
+  // A tip of this bar was typed: true when the bar ran it itself.
+  virtual bool ExecuteKeyboardTip(CTKCommandBarKeyboardTip* tip) { return false; }
   // The id saved state knows the bar by.
   UINT GetBarID() const { return bar_id_; }
   void SetBarID(UINT id) { bar_id_ = id; }
@@ -190,6 +200,9 @@ class CTKCommandBar : public CControlBar, public CTKHookManagerHookAble {
   void OnMouseLeave();
   void OnBarDestroy();
   bool OnRowNavigate(int code);
+  // Copies the bar's keys (type, position, id, flags, style, title, sizes, manager), not its
+  // controls.
+  void CopyBarKeys(const CTKCommandBar* source);
   // Runs the update requests of the visible controls against `target`'s route, then consumes
   // the pending-layout word.
   void UpdateControls(CCmdTarget* target, bool disable_if_no_handler);

@@ -356,6 +356,7 @@ void CTKControl::Copy(const CTKControl* source, bool deep) {
   temporary_ = source->temporary_;
   custom_caption_ = source->custom_caption_;
   category_ = source->category_;
+  keyboard_tip_ = source->keyboard_tip_;
   hide_flags_ = source->hide_flags_;
   default_item_ = source->default_item_;
   enabled_ = source->enabled_;

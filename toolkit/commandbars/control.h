@@ -114,6 +114,9 @@ class CTKControl : public CCmdTarget {
   bool IsCustomizeMode() const;
   int GetPressed() const { return pressed_; }
   void SetPressed(int state) { pressed_ = state; }
+  // The letters of the control's keyboard tip where its bar shows fixed tips (empty: none).
+  const std::wstring& GetKeyboardTip() const { return keyboard_tip_; }
+  void SetKeyboardTip(const std::wstring& text) { keyboard_tip_ = text; }
 
   // --- overridable operations ---
   virtual std::wstring GetCaption() const;
@@ -181,7 +184,7 @@ class CTKControl : public CCmdTarget {
   CRect rect_, row_rect_;
   int hide_flags_ = 0, flags_ = 0;
   std::wstring caption_, custom_caption_, shortcut_text_, caption_shortcut_, tooltip_, description_, parameter_,
-      category_;
+      category_, keyboard_tip_;
   CTKControls* controls_ = nullptr;
   int type_ = 0;
   CTKCommandBar* parent_ = nullptr;

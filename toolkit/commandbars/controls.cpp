@@ -37,6 +37,7 @@ CTKCommandBarManager* CTKControls::GetManager() const {
 }
 
 void CTKControls::Renumber() {
+  if (!OwnsControls()) return;
   for (int i = 0; i < GetCount(); ++i) {
     controls_[i]->index_ = i;
     controls_[i]->controls_ = this;
@@ -164,8 +165,9 @@ void CTKControls::Remove(CTKControl* control) {
     bar_->SetHotControl(-1, CTKCommandBar::kHotProgram);
   if (KeepOnRemove(control)) return;
   controls_.erase(it);
-  Detach(control);
+  if (OwnsControls()) Detach(control);
   Renumber();
+  OnControlRemoved(control);
   control->Release();
 }
 
@@ -189,6 +191,15 @@ CTKControl* CTKControls::FindControl(int type, int id, bool visibleOnly, bool re
 CTKControl* CTKControls::HitTest(CPoint pt) const {
   for (CTKControl* control : controls_)
     if (control->IsVisible() && control->GetRect().PtInRect(pt)) return control;
+  return nullptr;
+}
+
+CTKControl* CTKControls::MatchVisibleCopy(const CTKControl* control) const {
+  if (!control) return nullptr;
+  for (CTKControl* candidate : controls_)
+    if (candidate->GetID() == control->GetID() && candidate->GetType() == control->GetType() &&
+        (candidate->GetHideFlags() & ~kHideWrap) == 0 && (!candidate->GetAction() || candidate->GetAction()->IsVisible()))
+      return candidate;
   return nullptr;
 }
 

@@ -47,6 +47,10 @@ class CTKControls : public CCmdTarget {
   CTKControl* FindControl(int type, int id, bool visibleOnly, bool recursive) const;
   CTKControl* FindControl(int id) const { return FindControl(0, id, false, false); }
   CTKControl* HitTest(CPoint pt) const;
+  // The first control with `control`'s id and type that is visible (neither its action nor a
+  // hide flag other than the layout's wrapping hides it): a copy, matched by what it does
+  // rather than by identity.
+  CTKControl* MatchVisibleCopy(const CTKControl* control) const;
   int GetNext(int index, int step, bool skipFlagged = true, bool skipTemporary = false, bool strict = false) const;
   int GetVisibleCount(bool layoutHiddenAsHidden = false) const;
   bool Compare(const CTKControls* other) const;
@@ -70,6 +74,12 @@ class CTKControls : public CCmdTarget {
   // A control the collection keeps when asked to remove it.
   virtual bool KeepOnRemove(CTKControl* control) const { return false; }
   virtual void OnControlAdded(CTKControl* control) {}
+  // Whether this collection is its controls' home: it numbers them, makes its bar their parent
+  // and detaches them when they leave. A list that only refers to controls another collection
+  // holds (a control may be in both) says no, and leaves them as their home set them.
+  virtual bool OwnsControls() const { return true; }
+  // A control has left the collection (the collection's reference is still held).
+  virtual void OnControlRemoved(CTKControl* control) {}
   void Renumber();
 
  private:

@@ -29,6 +29,9 @@ class CTKCommandBarKeyboardTip : public CWnd {
   POINT GetAnchor() const { return anchor_; }
   int GetAlign() const { return align_; }
   bool IsEnabled() const { return enabled_; }
+  // What the bar that made the tip knows it by.
+  DWORD_PTR GetData() const { return data_; }
+  void SetData(DWORD_PTR data) { data_ = data; }
 
   // Makes the window (not shown) at the anchor, sized for the text. `screen`: the anchor is in
   // screen coordinates already (else in the target window's client coordinates).
@@ -45,4 +48,5 @@ class CTKCommandBarKeyboardTip : public CWnd {
   POINT anchor_;
   int align_;
   bool enabled_;
+  DWORD_PTR data_ = 0;
 };

@@ -272,6 +272,12 @@ int CTKCommandBarManager::TrackPopupBar(CTKPopupBar* popup, UINT flags, int x, i
 
 void CTKCommandBarManager::CreateTipsFor(CTKCommandBar* owner) {
   HWND site = site_ ? site_ : owner->GetSite();
+  if (owner->CreateKeyboardTips(tip_level_, &tips_)) {
+    for (CTKCommandBarKeyboardTip* tip : tips_) tip->CreateTip(site, owner->GetSafeHwnd(), options_.right_to_left);
+    for (CTKCommandBarKeyboardTip* tip : tips_)
+      if (tip->GetSafeHwnd()) ::SetWindowPos(tip->GetSafeHwnd(), HWND_TOPMOST, 0, 0, 0, 0, 0x253);
+    return;
+  }
   for (int i = 0; i < owner->GetControlCount(); ++i) {
     CTKControl* control = owner->GetControl(i);
     if (control->GetParent() != owner || !IsTipTarget(control)) continue;
@@ -403,6 +409,7 @@ void CTKCommandBarManager::ExecuteKeyboardTip(CTKCommandBarKeyboardTip* tip) {
     ::MessageBeep(0);
     return;
   }
+  if (tip_owner_ && tip_owner_->ExecuteKeyboardTip(tip)) return;
   CTKControl* control = tip->GetControl();
   CTKCommandBar* bar = tip->IsBarTip() ? tip->GetBar() : nullptr;
   const int level = tip_level_;

@@ -3,12 +3,49 @@
 #include <oleacc.h>
 
 #include <algorithm>
+#include <vector>
 
+#include "platform/win/gdi.h"
+#include "toolkit/commandbars/command_bar.h"
+#include "toolkit/drawing/image_manager.h"
+#include "toolkit/ribbon/ribbon_tab_popup.h"
+#include "toolkit/ribbon/ribbon_theme.h"
 #include "toolkit/tabs/tab_paint_manager.h"
 
+using TKCommandBars::kPopupControl;
+
+IMPLEMENT_DYNCREATE(CTKRibbonControlTab, CTKControlPopup)
+
+namespace {
+
+// Holds the site's layout lock for a scope.
+class CLayoutLock {
+ public:
+  explicit CLayoutLock(CTKRibbonTabRowSite* site) : site_(site) {
+    if (site_) site_->LockLayout();
+  }
+  ~CLayoutLock() {
+    if (site_) site_->UnlockLayout();
+  }
+  CLayoutLock(const CLayoutLock&) = delete;
+  CLayoutLock& operator=(const CLayoutLock&) = delete;
+
+ private:
+  CTKRibbonTabRowSite* site_;
+};
+
+// Room on each side of a caption when the row lays itself out.
+constexpr int kCaptionMargin = 12;
+
+}  // namespace
+
+CTKRibbonControlTab::CTKRibbonControlTab() : CTKRibbonControlTab(nullptr) {}
+
 CTKRibbonControlTab::CTKRibbonControlTab(CTKRibbonTabRowSite* site) : site_(site) {
+  type_ = kPopupControl;
   SetID(kId);
   SetFlags(kFlags);
+  AllowReorder(false);
 }
 
 CTKRibbonControlTab::~CTKRibbonControlTab() { ClearItems(); }
@@ -32,14 +69,51 @@ void CTKRibbonControlTab::SelectItem(CTKTabManagerItem* item) {
   if (site_) {
     site_->HideKeyTipsAboveFirstLevel();
     if (site_->TabSelecting(tab)) return;
-    site_->ShowGroupsOf(tab);
   }
-  CTKTabManager::SelectItem(tab);
-  if (site_) {
-    site_->TabSelected(tab);
-    if (minimized && tab) site_->OpenTabPopup();
+  {
+    CLayoutLock lock(site_);
+    HideOtherTabsGroupControls(tab);
+    if (site_) site_->ShowGroupsOf(tab);
+    CTKTabManager::SelectItem(tab);
+  }
+  if (site_) site_->TabSelected(tab);
+  if (minimized && tab && Selected() == tab) {
+    PopUpInBar();
+    if (site_) site_->OpenTabPopup();
   }
   RedrawParent();
+  RaiseFocusEvent();
+}
+
+void CTKRibbonControlTab::HideOtherTabsGroupControls(CTKRibbonTab* shown) {
+  for (int i = 0; i < ItemCount(); ++i) {
+    CTKRibbonTab* tab = TabAt(i);
+    const bool hide = tab != shown;
+    CTKRibbonGroups& groups = tab->Groups();
+    for (int g = 0; g < groups.Count(); ++g) {
+      CTKRibbonGroup* group = groups.At(g);
+      for (const CTKRibbonGroup::CControlPosition& record : group->Positions())
+        if (record.control) record.control->SetHideFlag(kHideOtherTab, hide);
+      if (CTKControl* popup = group->CollapsedPopup()) popup->SetHideFlag(kHideOtherTab, hide);
+    }
+  }
+}
+
+void CTKRibbonControlTab::RaiseFocusEvent() {
+  if (!parent_ || !parent_->GetSafeHwnd() || !Selected()) return;
+  ::NotifyWinEvent(EVENT_OBJECT_FOCUS, parent_->GetSafeHwnd(), OBJID_CLIENT, SelectedIndex() + 1);
+}
+
+void CTKRibbonControlTab::PopUpInBar() {
+  if (!parent_ || !parent_->GetSafeHwnd()) return;
+  const bool keyboard = KeyboardState();
+  if (parent_->GetExpandedIndex() == index_) {
+    reopening_ = true;
+    parent_->SetPopupOpen(-1, false);
+    reopening_ = false;
+  }
+  parent_->SetTrackingMode(1, false, keyboard);
+  parent_->SetPopupOpen(index_, keyboard);
 }
 
 void CTKRibbonControlTab::ChangeTabRowFocus(bool focused) {
@@ -60,19 +134,173 @@ bool CTKRibbonControlTab::HandleArrowKey(UINT key) {
   return true;
 }
 
+bool CTKRibbonControlTab::HandleWheel(int delta) { return HandleArrowKey(delta > 0 ? VK_LEFT : VK_RIGHT); }
+
+void CTKRibbonControlTab::SetSelected(int selected) {
+  // The row opens its popup only through a selection, never by becoming hot.
+  CTKControl::SetSelected(selected);
+  if (selected == 2 || selected == 3) {
+    if (site_ && !site_->IsMinimized()) site_->ClosePopups();
+    ChangeTabRowFocus(true);
+  }
+  if (site_) site_->TabRowStateChanged(selected);
+  if (selected) {
+    RaiseFocusEvent();
+    return;
+  }
+  focused_ = false;
+  SetHotDirect(nullptr);
+  RedrawParent();
+}
+
+bool CTKRibbonControlTab::OnHookKeyDown(UINT key) {
+  if (!focused_) return false;
+  if (parent_ && parent_->IsRightToLeft()) {
+    if (key == VK_LEFT)
+      key = VK_RIGHT;
+    else if (key == VK_RIGHT)
+      key = VK_LEFT;
+  }
+  switch (key) {
+    case VK_LEFT:
+    case VK_RIGHT:
+      return HandleArrowKey(key);
+    case VK_UP:
+      if (!parent_) return false;
+      parent_->SetHotControl(parent_->GetControls()->GetNext(-1, 1), CTKCommandBar::kHotKeyBackward);
+      return true;
+    case VK_DOWN:
+      if (!parent_) return false;
+      parent_->SetHotControl(parent_->GetControls()->GetNext(index_, 1), CTKCommandBar::kHotKeyForward);
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool CTKRibbonControlTab::OpenOrCloseTabPopup(bool open) {
+  const bool minimized = site_ && site_->IsMinimized();
+  if (open) {
+    CTKRibbonTab* tab = SelectedTab();
+    if (!tab || !minimized || !parent_) return false;
+    auto* popup = new CTKRibbonTabPopupToolBar(this, tab);
+    SetCommandBar(popup);
+    popup->Release();
+    return CTKControlPopup::OnSetPopup(true);
+  }
+  const bool closed = CTKControlPopup::OnSetPopup(false);
+  if (minimized && !reopening_ && Selected()) SelectItem(nullptr);
+  return closed;
+}
+
+void CTKRibbonControlTab::OnClick(bool keyboard, CPoint pt) {
+  if (keyboard || !GetEnabled() || IsCustomizeMode()) return;
+  HWND window = parent_ ? parent_->GetSafeHwnd() : nullptr;
+  if (HandlePress(window, pt, true)) return;
+  CTKTabManagerItem* item = ItemAt(pt);
+  if (item && item->IsEnabled() && SelectionAllowed(item)) SelectItem(item);
+}
+
+void CTKRibbonControlTab::OnMouseMove(CPoint point) {
+  TrackPointer(parent_ ? parent_->GetSafeHwnd() : nullptr, point);
+}
+
 void CTKRibbonControlTab::LayoutRow(HDC dc, const RECT& rect) {
   if (rect.right - rect.left < kLeastWidth || rect.bottom <= rect.top) {
-    SetRect(CRect());
+    CTKControl::SetRect(CRect());
     SetControlRect(RECT{});
     SetHeaderRect(RECT{});
     return;
   }
-  SetRect(CRect(rect));
+  CTKControl::SetRect(CRect(rect));
   SetControlRect(rect);
-  if (painter_) painter_->LayoutStrip(this, dc, rect);
+  if (painter_)
+    painter_->LayoutStrip(this, dc, rect);
+  else
+    LayoutWithoutPainter(dc, rect);
+}
+
+void CTKRibbonControlTab::LayoutWithoutPainter(HDC dc, const RECT& rect) {
+  SetHeaderRect(rect);
+  std::vector<int> lengths;
+  int total = 0;
+  for (int i = 0; i < ItemCount(); ++i) {
+    CTKTabManagerItem* item = ItemAtIndex(i);
+    SIZE text{};
+    const std::wstring caption = AccessibleChildName(i + 1);
+    if (dc && !caption.empty()) ::GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &text);
+    const int length = item->IsVisible() ? text.cx + 2 * kCaptionMargin : 0;
+    lengths.push_back(length);
+    total += length;
+  }
+  // Too little room takes the same share off every tab.
+  const int room = rect.right - rect.left;
+  int x = rect.left;
+  for (int i = 0; i < ItemCount(); ++i) {
+    int length = lengths[static_cast<size_t>(i)];
+    if (total > room && total > 0) length = static_cast<int>(static_cast<long long>(length) * room / total);
+    CTKTabManagerItem* item = ItemAtIndex(i);
+    item->SetLength(length);
+    item->SetRect(length > 0 ? RECT{x, rect.top, x + length, rect.bottom} : RECT{});
+    x += length;
+  }
+}
+
+void CTKRibbonControlTab::Draw(CDC* dc) {
+  if (!dc) return;
+  const RECT rect = GetRect();
+  if (painter_) {
+    painter_->PaintStrip(this, dc->GetSafeHdc(), rect);
+    return;
+  }
+  auto* theme = dynamic_cast<CTKRibbonTheme*>(GetPaintManager());
+  HDC hdc = dc->GetSafeHdc();
+  const int mode = ::SetBkMode(hdc, TRANSPARENT);
+  for (int i = 0; i < ItemCount(); ++i) {
+    CTKRibbonTab* tab = TabAt(i);
+    if (!tab->IsVisible() || ::IsRectEmpty(&tab->Rect())) continue;
+    RECT face = tab->Rect();
+    if (theme) {
+      CTKRibbonTheme::CTabState state;
+      state.selected = tab == Selected();
+      state.hot = tab == Hot();
+      state.pressed = tab == Pressed();
+      state.keyboard = focused_ && state.selected;
+      theme->PaintTab(hdc, face, state, tab->ContextColour());
+      const COLORREF text = theme->RibbonColour(state.selected ? L"TabSelectedText" : L"TabNormalText");
+      if (text != CLR_INVALID) ::SetTextColor(hdc, text);
+    }
+    const std::wstring caption = tab->Caption();
+    ::DrawTextW(hdc, caption.c_str(), static_cast<int>(caption.size()), &face,
+                DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+  }
+  ::SetBkMode(hdc, mode);
 }
 
 void CTKRibbonControlTab::InvalidateStrip(const RECT*, bool) { RedrawParent(); }
+
+bool CTKRibbonControlTab::PaintItemIcon(HDC dc, POINT point, CTKTabManagerItem* item, bool draw, SIZE& size) {
+  if (!item || item->Image() < 0) return false;
+  CTKImageManager* images = GetImageManager();
+  if (!images) return false;
+  const int width = size.cx > 0 ? size.cx : 16;
+  CTKImageManagerIcon* icon = images->GetImage(static_cast<UINT>(item->Image()), width);
+  if (!icon) return false;
+  size = SIZE{icon->Width(), icon->Height()};
+  if (draw && dc) {
+    const CTKIconImage& image = icon->GetImageOfState(item->IsEnabled() ? CTKImageManagerIcon::kNormal
+                                                                        : CTKImageManagerIcon::kDisabled);
+    images->DrawImage(dc, point.x, point.y, icon, image, size.cx, size.cy);
+  }
+  return true;
+}
+
+DWORD CTKRibbonControlTab::AccessibleState() const {
+  DWORD state = STATE_SYSTEM_FOCUSABLE;
+  const bool bar_hidden = !parent_ || !parent_->GetSafeHwnd() || !::IsWindowVisible(parent_->GetSafeHwnd());
+  if (bar_hidden || !IsVisible()) state |= STATE_SYSTEM_INVISIBLE;
+  return state;
+}
 
 DWORD CTKRibbonControlTab::AccessibleChildState(int child) const {
   const CTKTabManagerItem* item = ItemAtIndex(child - 1);
@@ -104,4 +332,24 @@ bool CTKRibbonControlTab::AccessibleChildDoAction(int child) {
   if (!item) return false;
   SelectItem(item);
   return true;
+}
+
+bool CTKRibbonControlTab::AccessibleChildLocation(int child, RECT* screen) const {
+  const CTKTabManagerItem* item = ItemAtIndex(child - 1);
+  if (!item || !screen || !parent_ || !parent_->GetSafeHwnd()) return false;
+  RECT rect = item->Rect();
+  ::MapWindowPoints(parent_->GetSafeHwnd(), nullptr, reinterpret_cast<POINT*>(&rect), 2);
+  // A mirrored bar maps the corners swapped.
+  if (rect.left > rect.right) std::swap(rect.left, rect.right);
+  *screen = rect;
+  return true;
+}
+
+int CTKRibbonControlTab::AccessibleHitTest(POINT screen) const {
+  if (!parent_ || !parent_->GetSafeHwnd()) return -1;
+  POINT point = screen;
+  ::ScreenToClient(parent_->GetSafeHwnd(), &point);
+  if (!GetRect().PtInRect(point)) return -1;
+  const CTKTabManagerItem* item = ItemAt(point);
+  return item ? item->Index() + 1 : 0;
 }

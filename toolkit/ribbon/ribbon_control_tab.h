@@ -1,15 +1,19 @@
-// The ribbon's tab row: one control of the ribbon bar that is also the tab manager of the
-// ribbon's tabs. It selects tabs (asking its site first), moves between them with the arrow
-// keys, lays the tabs out in the row's rectangle and describes them to accessibility clients.
+// The ribbon's tab row: one control of the ribbon bar that is at once a popup control and the
+// tab manager of the ribbon's tabs. It selects tabs (asking its site first), moves between them
+// with the arrow keys and the wheel, lays the tabs out in the row's rectangle, describes them to
+// accessibility clients and, while the ribbon is minimized, opens the selected tab's groups in a
+// popup of their own.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
-#include "toolkit/commandbars/control.h"
+#include "toolkit/commandbars/control_button.h"
 #include "toolkit/ribbon/ribbon_tab.h"
 #include "toolkit/tabs/tab_manager.h"
+
+class CTKRibbonControlTab;
 
 // What the tab row needs of the bar it sits in.
 class CTKRibbonTabRowSite {
@@ -18,31 +22,57 @@ class CTKRibbonTabRowSite {
   virtual bool IsMinimized() const = 0;
   virtual void ClosePopups() = 0;
   virtual void HideKeyTipsAboveFirstLevel() {}
-  // Asked before the selection changes; true keeps the old tab.
+  // Asked before the selection changes (the tab-selecting notification); true keeps the old tab.
   virtual bool TabSelecting(CTKRibbonTab* tab) = 0;
-  // The selection is changing to `tab`: the bar hides the other tabs' group controls; it lays
-  // itself out again once the change is done.
+  // The selection is changing to `tab` while the layout is locked; the bar lays itself out
+  // again once the lock is released.
   virtual void ShowGroupsOf(CTKRibbonTab* tab) = 0;
+  // The selection changed (the tab-selected notification).
   virtual void TabSelected(CTKRibbonTab* tab) = 0;
-  // A minimized ribbon shows the selected tab's groups in a popup.
-  virtual void OpenTabPopup() = 0;
+  // A minimized ribbon's selection opened the tab popup; the row has already popped itself up
+  // in its bar when it lies in one.
+  virtual void OpenTabPopup() {}
+  // The layout lock: while held, requests to lay the bar out are only recorded; releasing the
+  // last hold lays the bar out when one was recorded.
+  virtual void LockLayout() {}
+  virtual void UnlockLayout() {}
+  // The row's keyboard selection state changed (0 none, 1 mouse, 2 and 3 keyboard).
+  virtual void TabRowStateChanged(int state) {}
+  // The height of the groups band a tab popup shows; 0 takes the theme's (group caption height
+  // plus three control heights plus 10).
+  virtual int PopupGroupsHeight() const { return 0; }
 };
 
-class CTKRibbonControlTab : public CTKControl, public CTKTabManager {
+class CTKRibbonControlTab : public CTKControlPopup, public CTKTabManager {
+  DECLARE_DYNCREATE(CTKRibbonControlTab)
+
  public:
   static constexpr int kId = 9604;
   static constexpr int kFlags = 16;
   // Less room than this leaves the row empty.
   static constexpr int kLeastWidth = 6;
+  // The hide flag of a control that belongs to a group of a tab other than the selected one.
+  static constexpr int kHideOtherTab = 0x80;
+  // The notifications the bar sends its site for a selection: before (a non-zero answer
+  // cancels) and after.
+  static constexpr int kNotifyTabSelecting = -552;
+  static constexpr int kNotifyTabSelected = -551;
 
+  CTKRibbonControlTab();
   explicit CTKRibbonControlTab(CTKRibbonTabRowSite* site);
   ~CTKRibbonControlTab() override;
+
+  void SetSite(CTKRibbonTabRowSite* site) { site_ = site; }
+  CTKRibbonTabRowSite* Site() const { return site_; }
 
   CTKRibbonTab* InsertTab(int index, const std::wstring& caption, int image = -1);
   CTKRibbonTab* TabAt(int index) const { return static_cast<CTKRibbonTab*>(ItemAtIndex(index)); }
   CTKRibbonTab* SelectedTab() const { return static_cast<CTKRibbonTab*>(Selected()); }
 
-  // The selection with the site's consent (the tab manager's selection).
+  // The selection with the site's consent (the tab manager's selection): closes open popups
+  // unless minimized, asks the site, hides the other tabs' group controls under the layout
+  // lock, tells the site, opens the tab popup of a minimized ribbon, redraws and raises the
+  // accessibility focus event.
   void SelectItem(CTKTabManagerItem* item) override;
   // Holding the keyboard selection: with no selected tab the first visible one is selected.
   void ChangeTabRowFocus(bool focused);
@@ -50,26 +80,69 @@ class CTKRibbonControlTab : public CTKControl, public CTKTabManager {
   // Left and right arrows (already mapped for right-to-left layout) move to the previous or
   // next visible tab; true when the key was used.
   bool HandleArrowKey(UINT key);
+  // The wheel while the ribbon tracks: towards the previous tab for a positive delta, the next
+  // one otherwise.
+  bool HandleWheel(int delta);
+
+  // The control's hot and pressed state (0 none, 1 mouse, 2 and 3 keyboard).
+  void SetSelected(int selected) override;
+  // Keys while the row holds the keyboard selection: Left and Right (mirrored in right-to-left
+  // bars) change tabs, Up goes to the bar's first control, Down to the control after the row.
+  bool WantsKeysWhileHot() const override { return focused_; }
+  bool OnHookKeyDown(UINT key) override;
+
+  // Opens the selected tab's groups in a popup (only while minimized, with a tab selected), or
+  // closes it; closing while minimized deselects the tab.
+  bool OpenOrCloseTabPopup(bool open);
+  bool OnSetPopup(bool open) override { return OpenOrCloseTabPopup(open); }
+  // A click selects the tab under the point; the row is no popup button of its own.
+  void OnClick(bool keyboard = false, CPoint pt = CPoint()) override;
+  void OnLButtonUp(CPoint point) override {}
+  void OnLButtonDblClk(CPoint point) override {}
+  void OnMouseHover() override {}
+  void OnExecuteByKeyboard() override {}
+  void OnMouseMove(CPoint point) override;
 
   // Gives the row its rectangle and lets the painter lay the tabs out in it.
   void LayoutRow(HDC dc, const RECT& rect);
+  // The painter's strip; without a painter, the ribbon theme's tab faces under the captions.
+  void Draw(CDC* dc) override;
+  CSize GetSize(CDC* dc) override { return GetRect().Size(); }
 
   CTKTabPaintManager* TabPainter() const override { return painter_; }
   void UsePainter(CTKTabPaintManager* painter) { painter_ = painter; }
   void InvalidateStrip(const RECT* rect, bool animate) override;
+  // A tab's image from the bar's image manager by the tab's image id (-1 none).
+  bool PaintItemIcon(HDC dc, POINT point, CTKTabManagerItem* item, bool draw, SIZE& size) override;
 
   // --- accessibility: the children are the tabs, numbered from 1 ---
   int AccessibleChildCount() const { return ItemCount(); }
-  static int AccessibleChildRole() { return 37; }   // ROLE_SYSTEM_PAGETAB
-  static int AccessibleRole() { return 60; }        // ROLE_SYSTEM_PAGETABLIST
+  static int AccessibleChildRole() { return 37; }  // ROLE_SYSTEM_PAGETAB
+  static int AccessibleRole() { return 60; }       // ROLE_SYSTEM_PAGETABLIST
+  DWORD AccessibleState() const;
   DWORD AccessibleChildState(int child) const;
   std::wstring AccessibleChildName(int child) const;
   static std::wstring AccessibleChildAction() { return L"Switch"; }
   // Selects the child's tab.
   bool AccessibleChildDoAction(int child);
+  // The child's tab on screen; false for a bad child or a row outside a window.
+  bool AccessibleChildLocation(int child, RECT* screen) const;
+  // The child under a screen point: 1.. for a tab, 0 for the row itself, -1 outside the row.
+  int AccessibleHitTest(POINT screen) const;
 
  private:
-  CTKRibbonTabRowSite* site_;
+  // Hides the group controls of every tab but `tab` (and shows those of `tab`).
+  void HideOtherTabsGroupControls(CTKRibbonTab* tab);
+  void RaiseFocusEvent();
+  // Pops the row up in its bar, tracking, for a minimized ribbon's selection; an open popup of
+  // the previous tab closes first without giving up the selection.
+  void PopUpInBar();
+  // Without a painter: each visible tab as wide as its caption plus a margin, left to right.
+  void LayoutWithoutPainter(HDC dc, const RECT& rect);
+  bool KeyboardState() const { return GetSelected() >= 2 || GetPressed() >= 2 || focused_; }
+
+  CTKRibbonTabRowSite* site_ = nullptr;
   CTKTabPaintManager* painter_ = nullptr;
   bool focused_ = false;
+  bool reopening_ = false;
 };

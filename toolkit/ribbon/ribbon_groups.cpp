@@ -23,6 +23,15 @@ void CTKRibbonGroup::CopyFrom(const CTKRibbonGroup& other) {
   caption_ = other.caption_;
 }
 
+CTKRibbonGroup* CTKRibbonGroup::NewOfSameKind() const {
+  const CRuntimeClass* kind = GetRuntimeClass();
+  CObject* made = kind ? kind->CreateObject() : nullptr;
+  if (!made) return nullptr;
+  if (auto* group = dynamic_cast<CTKRibbonGroup*>(made)) return group;
+  delete made;
+  return nullptr;
+}
+
 void CTKRibbonGroup::Position(int width, int x, int y) {
   const int band = host_ ? host_->GroupsHeight() : 0;
   const int caption = host_ ? host_->GroupCaptionHeight() : 0;

@@ -60,6 +60,9 @@ class CTKRibbonGroup : public CCmdTarget {
   virtual void EndLayout() {}
   virtual void Draw(HDC dc, const RECT& clip) {}
   virtual void CopyFrom(const CTKRibbonGroup& other);
+  // A new, empty group of the same kind (made by its runtime class); null for a kind that
+  // cannot be made by name.
+  virtual CTKRibbonGroup* NewOfSameKind() const;
   virtual void OnInserted() {}
   virtual void OnRemoved() {}
 

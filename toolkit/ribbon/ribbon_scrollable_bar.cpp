@@ -16,7 +16,7 @@ CTKRibbonScrollableBar::CControlGroupsScroll::CControlGroupsScroll(CTKRibbonScro
 }
 
 void CTKRibbonScrollableBar::CControlGroupsScroll::OnExecute() {
-  if (owner_) owner_->ScrollGroups(left_);
+  if (owner_) owner_->OnScrollButton(left_);
 }
 
 void CTKRibbonScrollableBar::CControlGroupsScroll::Draw(CDC* dc) {

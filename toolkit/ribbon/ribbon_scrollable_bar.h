@@ -45,6 +45,8 @@ class CTKRibbonScrollableBar : public CTKRibbonGroupsHost {
 
   // Scrolls by one step (not below 0) and lays the groups out again.
   void ScrollGroups(bool left);
+  // A scroll button was clicked; a bar with popups of its own closes them first.
+  virtual void OnScrollButton(bool left) { ScrollGroups(left); }
   // Scrolls at once, then again while the left button stays down on `window`: the first repeat
   // after four fifths of the double-click time, then every tenth of it. Ends on the button's
   // release, a cancel key, a lost capture or the thread's quit message (posted again).

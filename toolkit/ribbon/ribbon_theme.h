@@ -80,6 +80,8 @@ class CTKRibbonTheme : public TKPaintThemes::CTKOffice2007Theme {
   static std::wstring ContextColourName(int colour);
 
   const CMetrics& Metrics() const { return metrics_; }
+  // The height of the caption band the ribbon draws (the frame's caption).
+  int FrameCaptionHeight() const { return CaptionHeight(); }
   void SetFontSizeOverride(int points) {
     font_size_override_ = points;
     fonts_dirty_ = true;

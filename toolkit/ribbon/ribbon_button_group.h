@@ -1,0 +1,68 @@
+// A group of buttons. Its widest form shows every control as a large button in a column of its
+// own. Narrowing, the large buttons turn, three at a time from the right, into a stack of small
+// buttons with captions; then, a stack at a time from the right, the small buttons lose their
+// captions; at last the group collapses into a single button that opens the group in a popup.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "toolkit/ribbon/ribbon_groups.h"
+
+class CTKRibbonGroupControlPopup;
+
+class CTKRibbonButtonGroup : public CTKRibbonGroup {
+  DECLARE_DYNCREATE(CTKRibbonButtonGroup)
+
+ public:
+  // How a control shows.
+  enum Form { kLarge = 0, kSmallWithCaption = 1, kSmall = 2 };
+  // The control styles of the forms: caption below the icon, icon and caption, icon only.
+  static constexpr int kStyleOfForm[3] = {4, 3, 1};
+  static constexpr int kStackHeight = 3;
+  // Between two columns, and around the caption in the caption row.
+  static constexpr int kColumnGap = 2;
+  static constexpr int kCaptionMargin = 10;
+
+  CTKRibbonButtonGroup() = default;
+  ~CTKRibbonButtonGroup() override;
+
+  // Adds `control` at the end (one reference taken); it joins the group's bar when the group
+  // lies in one.
+  CTKControl* AddControl(CTKControl* control);
+  // Takes the control out of the group and of its bar and lets it go; an index outside the
+  // group does nothing.
+  void RemoveControl(int index);
+  void RemoveControl(CTKControl* control);
+  int ControlCount() const { return static_cast<int>(Positions().size()); }
+  CTKControl* ControlAt(int index) const;
+  Form FormOf(int index) const;
+
+  // --- layout ---
+  void BeginLayout(HDC dc) override;
+  int CurrentWidth(HDC dc) override;
+  bool Reduce(HDC dc, int level) override;
+  void EndLayout() override;
+  void Draw(HDC dc, const RECT& clip) override;
+  void CopyFrom(const CTKRibbonGroup& other) override;
+  void OnInserted() override;
+  void OnRemoved() override;
+
+ protected:
+  // The size of a control in a form (large ones are stretched to the group's content height).
+  virtual SIZE MeasureControl(HDC dc, CTKControl* control, Form form);
+  // The width of the caption as the caption row draws it.
+  virtual int MeasureCaption(HDC dc, const std::wstring& caption);
+
+ private:
+  // Places the controls of the current forms at the content origin and works out the width.
+  void Arrange(HDC dc);
+  // The collapsed button, made on first need and put in the group's bar.
+  CTKRibbonGroupControlPopup* EnsureCollapsedButton();
+  void JoinBar(CTKControl* control);
+  void LeaveBar(CTKControl* control);
+  int RowHeight() const;
+
+  int width_ = 0;
+};

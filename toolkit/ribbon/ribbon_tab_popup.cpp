@@ -1,0 +1,145 @@
+#include "toolkit/ribbon/ribbon_tab_popup.h"
+
+#include <algorithm>
+
+#include "toolkit/commandbars/command_bar_defs.h"
+#include "toolkit/drawing/seams.h"
+#include "toolkit/paint/paint_manager.h"
+#include "toolkit/ribbon/ribbon_control_tab.h"
+#include "toolkit/ribbon/ribbon_popup_placement.h"
+#include "toolkit/ribbon/ribbon_tab.h"
+#include "toolkit/ribbon/ribbon_theme.h"
+
+using TKCommandBars::kHideShow;
+
+namespace {
+
+// The screen rectangle of a control of `bar`, corners in order even on a mirrored bar.
+CRect ControlOnScreen(const CTKControl* control) {
+  CRect rect = control->GetRect();
+  CTKCommandBar* bar = control->GetParent();
+  if (bar && bar->GetSafeHwnd()) ::MapWindowPoints(bar->GetSafeHwnd(), nullptr, reinterpret_cast<POINT*>(&rect), 2);
+  rect.NormalizeRect();
+  return rect;
+}
+
+}  // namespace
+
+CTKRibbonTabPopupToolBar::CTKRibbonTabPopupToolBar(CTKRibbonControlTab* row, CTKRibbonTab* tab)
+    : row_(row), ribbon_(row ? row->GetParent() : nullptr), tab_(new CTKRibbonTab(nullptr)) {
+  if (ribbon_) {
+    SetCommandBarManager(ribbon_->GetCommandBarManager());
+    SetPaintManager(ribbon_->GetPaintManager());
+    SetImageManager(ribbon_->GetImageManager());
+    GetAnimation().EnableAnimation(ribbon_->GetAnimation().IsAnimationEnabled());
+  }
+  SetBorders(CRect(0, 0, 0, 0));
+  SetShowShadow(false);
+
+  auto* theme = dynamic_cast<CTKRibbonTheme*>(GetPaintManager());
+  CTKRibbonTheme::CMetrics metrics;
+  if (theme) metrics = theme->Metrics();
+  caption_height_ = theme ? metrics.group_caption_height : 17;
+  const int control_height = theme ? metrics.control_height : 22;
+  const int asked = row && row->Site() ? row->Site()->PopupGroupsHeight() : 0;
+  groups_height_ = asked > 0 ? asked : caption_height_ + 3 * control_height + 10;
+
+  controls_->InsertAt(LeftButton(), -1);
+  controls_->InsertAt(RightButton(), -1);
+  SetShownTab(tab_);
+  if (tab) {
+    tab_->CopyFrom(*tab);
+    tab_->Groups().CloneFrom(
+        tab->Groups(), [](const CTKRibbonGroup& group) { return group.NewOfSameKind(); }, this, this);
+  }
+}
+
+CTKRibbonTabPopupToolBar::~CTKRibbonTabPopupToolBar() {
+  // The copied groups take their controls out of this bar before the bar's controls go.
+  tab_->Groups().DropAllGroups();
+  tab_->InternalRelease();
+}
+
+CRect CTKRibbonTabPopupToolBar::PlacementRect() const {
+  CRect ribbon, anchor;
+  if (ribbon_ && ribbon_->GetSafeHwnd()) ::GetWindowRect(ribbon_->GetSafeHwnd(), &ribbon);
+  if (row_) anchor = ControlOnScreen(row_);
+  RECT monitor{}, work{};
+  TKGetMonitorAreas(static_cast<const RECT&>(anchor), &monitor, &work);
+  return CRect(CTKRibbonPopupPlacement::TabPopup(ribbon, anchor, work, groups_height_));
+}
+
+CSize CTKRibbonTabPopupToolBar::CalcSize(int, DWORD) {
+  const CRect rect = PlacementRect();
+  LayoutBand(rect.Width(), rect.Height());
+  return rect.Size();
+}
+
+CRect CTKRibbonTabPopupToolBar::CalcPopupRect(CSize) {
+  const CRect rect = PlacementRect();
+  LayoutBand(rect.Width(), rect.Height());
+  return rect;
+}
+
+void CTKRibbonTabPopupToolBar::LayoutBand(int width, int height) {
+  SetGroupsRect(RECT{0, 0, width, height});
+  CDC dc;
+  dc.CreateCompatibleDC(nullptr);
+  CTKPaintManager* pm = GetPaintManager();
+  HGDIOBJ old = pm ? dc.SelectObject(pm->BarFontFor(this, false)->GetSafeHandle()) : nullptr;
+  tab_->Groups().ArrangeGroups(dc.GetSafeHdc(), width, kMarginLeft, kMarginTop, kMarginRight);
+  if (old) dc.SelectObject(old);
+}
+
+void CTKRibbonTabPopupToolBar::RelayoutGroups() {
+  const RECT& band = GroupsRect();
+  LayoutBand(band.right - band.left, band.bottom - band.top);
+  if (GetSafeHwnd()) ::InvalidateRect(GetSafeHwnd(), nullptr, FALSE);
+}
+
+void CTKRibbonTabPopupToolBar::OnScrollButton(bool left) {
+  SetPopupOpen(-1, false);
+  ScrollGroups(left);
+}
+
+bool CTKRibbonTabPopupToolBar::SetHotControl(int index, int how) {
+  if (!CTKPopupToolBar::SetHotControl(index, how)) return false;
+  CTKControl* hot = GetControl(index);
+  if (hot && how != kHotMouse && hot != LeftButton() && hot != RightButton()) EnsureVisible(hot->GetRect());
+  return true;
+}
+
+void CTKRibbonTabPopupToolBar::DrawCommandBar(CDC* dc, const CRect& clip) {
+  const CRect client = CRect(GroupsRect());
+  auto* theme = dynamic_cast<CTKRibbonTheme*>(GetPaintManager());
+  dc->FillSolidRect(&client, kPopupFill);
+  if (theme) theme->PaintGroupsBand(dc->GetSafeHdc(), client, tab_->ContextColour());
+  dc->SetBkMode(TRANSPARENT);
+  CTKPaintManager* pm = GetPaintManager();
+  HGDIOBJ old = pm ? dc->SelectObject(pm->BarFontFor(this, false)->GetSafeHandle()) : nullptr;
+  CTKRibbonGroups& groups = tab_->Groups();
+  for (int i = 0; i < groups.Count(); ++i) {
+    CTKRibbonGroup* group = groups.At(i);
+    CRect meet;
+    if (group->CountsAsVisible() && meet.IntersectRect(CRect(group->Rect()), clip)) group->Draw(dc->GetSafeHdc(), clip);
+  }
+  for (CTKControl* button : {static_cast<CTKControl*>(LeftButton()), static_cast<CTKControl*>(RightButton())})
+    if ((button->GetHideFlags() & kHideShow) == 0) button->Draw(dc);
+  if (old) dc->SelectObject(old);
+}
+
+LRESULT CTKRibbonTabPopupToolBar::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_LBUTTONDOWN) {
+    const CPoint pt(static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam)));
+    for (CControlGroupsScroll* button : {LeftButton(), RightButton()}) {
+      if ((button->GetHideFlags() & kHideShow) || !button->GetRect().PtInRect(pt)) continue;
+      // Holding the button scrolls again and again; the popup's own popups close first.
+      AddRef();
+      SetPopupOpen(-1, false);
+      HoldScrollButton(GetSafeHwnd(), button->ScrollsLeft());
+      Release();
+      return 0;
+    }
+  }
+  return CTKPopupToolBar::WindowProc(message, wparam, lparam);
+}

@@ -1,0 +1,59 @@
+// The popup of a minimized ribbon: the selected tab's groups, under the tab row, as wide as the
+// ribbon and kept on the monitor's work area. It shows a copy of the tab, so the ribbon's own
+// groups keep their layout while the popup lays out and scrolls its own.
+#pragma once
+
+#include <windows.h>
+
+#include "toolkit/commandbars/popup_bar.h"
+#include "toolkit/ribbon/ribbon_scrollable_bar.h"
+
+class CTKRibbonControlTab;
+class CTKRibbonTab;
+
+class CTKRibbonTabPopupToolBar : public CTKPopupToolBar, public CTKRibbonScrollableBar {
+ public:
+  // The groups' margins in the popup: left, top and right.
+  static constexpr int kMarginLeft = 4;
+  static constexpr int kMarginTop = 3;
+  static constexpr int kMarginRight = 6;
+  // The fill under the groups band before the band is drawn.
+  static constexpr COLORREF kPopupFill = RGB(191, 219, 255);
+
+  // A popup for `tab`, opened from the tab row `row` of the ribbon bar the row lies in.
+  CTKRibbonTabPopupToolBar(CTKRibbonControlTab* row, CTKRibbonTab* tab);
+  ~CTKRibbonTabPopupToolBar() override;
+
+  // The copy of the tab the popup shows (owned).
+  CTKRibbonTab* Tab() const { return tab_; }
+  CTKCommandBar* RibbonBar() const { return ribbon_; }
+
+  // The screen rectangle: the ribbon's left and width kept on the work area (4 pixels inside
+  // its right edge), the groups band high, below the tab row or, without room, above it.
+  CRect PlacementRect() const;
+
+  // --- the groups band ---
+  int GroupsHeight() const override { return groups_height_; }
+  int GroupCaptionHeight() const override { return caption_height_; }
+  bool ShowsTab(const CTKRibbonTab* tab) const override { return tab == tab_; }
+  void RelayoutGroups() override;
+  void OnScrollButton(bool left) override;
+  // Lays the groups out in (0, 0, width, height).
+  void LayoutBand(int width, int height);
+
+  // --- the popup ---
+  CSize CalcSize(int length, DWORD mode) override;
+  CRect CalcPopupRect(CSize size) override;
+  bool SetHotControl(int index, int how = kHotProgram) override;
+  void DrawCommandBar(CDC* dc, const CRect& clip) override;
+
+ protected:
+  LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
+
+ private:
+  CTKRibbonControlTab* row_;
+  CTKCommandBar* ribbon_;
+  CTKRibbonTab* tab_;
+  int groups_height_ = 0;
+  int caption_height_ = 0;
+};
