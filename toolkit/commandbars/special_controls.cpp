@@ -61,6 +61,21 @@ std::wstring FormatNumberedMenuCaption(const std::wstring& text, int number) {
   return std::to_wstring(number) + L" " + doubled;
 }
 
+bool TKRecentFileDisplayName(const CRecentFileList& list, int index, std::wstring* name) {
+  wchar_t directory[MAX_PATH + 1] = {};
+  DWORD length = ::GetCurrentDirectoryW(MAX_PATH, directory);
+  if (length == 0 || length >= MAX_PATH) length = 0;
+  directory[length] = 0;
+  if (length && directory[length - 1] != L'\\') {
+    directory[length++] = L'\\';
+    directory[length] = 0;
+  }
+  CString shown;
+  if (!list.GetDisplayName(shown, index, directory, static_cast<int>(length))) return false;
+  name->assign(shown.GetString());
+  return true;
+}
+
 bool TKIsTabGroupCommandEnabled(UINT command, const CTKTabGroupState& state) {
   if (command < kTabGroupPrevious || command > kTabGroupNewVertical) return true;
   if (!state.workspace_active || !state.has_active_child || state.group_index < 0) return false;
@@ -231,20 +246,11 @@ bool CTKControlRecentFileList::IsGenerated(const CTKControl* control) const {
 bool CTKControlRecentFileList::Generate() {
   const CRecentFileList* list = Source();
   if (!list) return false;
-  wchar_t directory[MAX_PATH + 1] = {};
-  DWORD length = ::GetCurrentDirectoryW(MAX_PATH, directory);
-  if (length == 0 || length >= MAX_PATH) length = 0;
-  directory[length] = 0;
-  if (length && directory[length - 1] != L'\\') {
-    directory[length++] = L'\\';
-    directory[length] = 0;
-  }
   const bool firstOfBar = index_ == 0;
   for (int i = 0; i < list->GetSize(); ++i) {
-    CString name;
-    if (!list->GetDisplayName(name, i, directory, static_cast<int>(length))) break;
-    CTKControl* item = AddItem(kButton, static_cast<int>(list->m_nStart) + i,
-                               FormatNumberedMenuCaption(std::wstring(name.GetString()), i + 1));
+    std::wstring name;
+    if (!TKRecentFileDisplayName(*list, i, &name)) break;
+    CTKControl* item = AddItem(kButton, static_cast<int>(list->m_nStart) + i, FormatNumberedMenuCaption(name, i + 1));
     if (item && i == 0 && firstOfBar) item->SetBeginGroup(false);
   }
   return added_ > 0;

@@ -18,6 +18,10 @@ class COleClientItem;
 // above 10 as "n text"; 0 leaves the text as it is.
 std::wstring FormatNumberedMenuCaption(const std::wstring& text, int number);
 
+// The name entry `index` of a recent-file list is shown with: the file name alone for a file in
+// the current directory, else the shortened path. False for an empty entry.
+bool TKRecentFileDisplayName(const CRecentFileList& list, int index, std::wstring* name);
+
 // The enable test of the four tab-group commands of a tabbed MDI workspace.
 struct CTKTabGroupState {
   bool workspace_active = false;

@@ -7,6 +7,7 @@
 #include "toolkit/commandbars/control.h"
 #include "toolkit/drawing/draw_helpers.h"
 #include "toolkit/paint/paint_manager.h"
+#include "toolkit/ribbon/ribbon_bar.h"
 #include "toolkit/ribbon/ribbon_tab.h"
 
 using namespace TKCommandBars;
@@ -152,8 +153,8 @@ bool CTKRibbonTheme::UsesRibbonText(bool ribbon_bar, bool in_group, const ItemSt
 COLORREF CTKRibbonTheme::ItemTextColor(CTKControl* control) {
   CTKCommandBar* bar = control ? control->GetParent() : nullptr;
   if (bar && bar->GetType() == kRibbonBar) {
-    const auto* groups = dynamic_cast<const CGroupMembership*>(bar);
-    const bool in_group = groups && groups->ControlInGroup(control);
+    const auto* ribbon = dynamic_cast<const CTKRibbonBar*>(bar);
+    const bool in_group = ribbon && ribbon->GroupOfControl(control);
     const COLORREF text = RibbonColour(L"RibbonText");
     if (text != CLR_INVALID && UsesRibbonText(true, in_group, StateOf(control))) return text;
   }

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <map>
+#include <memory>
 #include <string>
 
 #include "platform/win/gdi.h"
@@ -137,12 +138,6 @@ class CTKRibbonTheme : public TKPaintThemes::CTKOffice2007Theme {
   COLORREF ItemTextColor(CTKControl* control) override;
   // Edit areas: "ControlEditNormal" while enabled and not selected (colour 41 in popups).
   int EditAreaBackIndex(CTKControl* control) override;
-  // A bar that holds ribbon groups tells which of its controls lie in them.
-  class CGroupMembership {
-   public:
-    virtual ~CGroupMembership() = default;
-    virtual bool ControlInGroup(const CTKControl* control) const = 0;
-  };
   // The colour rule of ItemTextColor on plain facts: true when "RibbonText" applies.
   static bool UsesRibbonText(bool ribbon_bar, bool in_group, const ItemState& state);
   // The rule of EditAreaBackIndex: a colour index, or the literal "ControlEditNormal".
@@ -202,6 +197,37 @@ class CTKRibbonTheme : public TKPaintThemes::CTKOffice2007Theme {
   static KestrinWinNS::CScopedRegion TooltipRegion(int w, int h);
   // The colours of tooltips (section "Window"): light, dark and border.
   COLORREF TooltipColour(int which) const { return tooltip_[which]; }
+
+  // --- the frame's caption, its buttons and region, the system button and the system menu
+  //     (ribbon_theme_frame.cpp) ---
+  // What the caption band of a ribbon shows.
+  struct CCaptionInfo {
+    RECT caption{};             // the band
+    RECT title{};               // where the window text goes
+    std::wstring text;
+    bool companion = false;     // the ribbon draws its frame's caption
+    bool composition = false;   // the desktop window manager draws the frame (glass)
+    bool active = true;
+    bool maximized = false;
+    int frame_border = 0;
+    HICON small_icon = nullptr;  // the frame's, drawn at the left when there is no system button
+  };
+  // The band, the title and (without a system button) the frame's small icon.
+  void PaintCaption(HDC dc, const CCaptionInfo& info);
+  void PaintCaptionBand(HDC dc, const RECT& band, bool companion, bool composition, bool active);
+  void PaintRibbonTitle(HDC dc, const CCaptionInfo& info);
+  // A caption button for a system command; `active` is false for a disabled button.
+  void PaintFrameCaptionButton(HDC dc, const RECT& rect, int command, bool selected, bool pressed, bool active);
+  // The region of a frame that is not maximised, w x h, with cut corners.
+  KestrinWinNS::CScopedRegion FrameRegion(int w, int h, bool status_bar, int border);
+  // The system button of a ribbon drawing its caption with tabs: state 2 popup open, 1 selected,
+  // 0 normal; `icon` centred, else the frame's large icon.
+  void PaintSystemButton(HDC dc, const RECT& rect, int state, HICON icon, HICON frame_icon);
+  // The system menu's face stretched with its borders as margins, and a button along its bottom.
+  void PaintSystemMenu(HDC dc, const RECT& client, const RECT& borders);
+  void PaintSystemMenuButton(HDC dc, const RECT& rect, bool selected);
+  // A colour of the "Ribbon" section read now; CLR_INVALID when the set lacks it.
+  COLORREF RibbonSectionColour(const wchar_t* key) const { return ImageSetOf()->ColorFromIni(L"Ribbon", key); }
 
  private:
   void RebuildRibbonFonts(const LOGFONTW& menu_font);

@@ -41,6 +41,47 @@ def images():
     for k, (name, states, cut) in enumerate(STATE_IMAGES):
         out[name] = strips([state_colour(k, s) for s in range(states)], cut_corners=cut)
     out["RIBBONGROUPBUTTONICON"] = [[(5, 5, 5, 255)] * 12 for _ in range(10)]
+    out.update(frame_images())
+    return out
+
+
+def solid(w, h, colours):
+    """States of w x h, one solid colour each, stacked."""
+    return [[c + (255,) for _ in range(w)] for c in colours for _ in range(h)]
+
+
+def glyph(size, colours):
+    """States of a size x size glyph: a solid square of the state's colour on magenta, with a
+    one-pixel magenta edge."""
+    rows = []
+    for c in colours:
+        for y in range(size):
+            edge = y == 0 or y == size - 1
+            rows.append([(MAGENTA if edge or x in (0, size - 1) else c) + (255,) for x in range(size)])
+    return rows
+
+
+def frame_images():
+    """The caption band, caption buttons, system button and system menu (ribbon_frame_test.cpp
+    expects the same colours)."""
+    out = {
+        # active, inactive
+        "FRAMETOPLEFT": solid(8, 30, [(10, 20, 200), (10, 20, 100)]),
+        "FRAMETOPCENTER": solid(20, 30, [(10, 200, 20), (10, 100, 20)]),
+        "FRAMETOPRIGHT": solid(8, 30, [(200, 20, 10), (100, 20, 10)]),
+        # hot, hot and pressed
+        "FRAMECAPTIONBUTTON": solid(21, 21, [(250, 220, 120), (240, 160, 60)]),
+        # normal, selected, popup open
+        "FRAMESYSTEMBUTTON": glyph(38, [(90, 0, 0), (90, 90, 0), (90, 0, 90)]),
+        "FRAMESYSTEMBUTTON52": glyph(52, [(0, 90, 0), (0, 90, 90), (0, 0, 90)]),
+        "RIBBONSYSTEMMENU": solid(48, 48, [(225, 235, 250)]),
+        "RIBBONSYSTEMMENUBUTTON": glyph(22, [(200, 200, 210), (250, 210, 110)]),
+    }
+    kinds = {"CLOSE": 1, "MINIMIZE": 2, "MAXIMIZE": 3, "RESTORE": 4}
+    for kind, k in kinds.items():
+        for size in (13, 17, 23):
+            # normal, hot, pressed, disabled (inactive), and a spare
+            out["FRAMECAPTION%s%d" % (kind, size)] = glyph(size, [(k * 40, 10 * s, 60) for s in range(5)])
     return out
 
 
@@ -71,11 +112,16 @@ INI = [
     "MinimizedFrameEdgeHighLight = 40 50 60",
     "RibbonText = 70 80 90",
     "ControlEditNormal = 100 110 120",
+    "RecentFileListBackground = 233 234 238",
+    "RecentFileListEdgeShadow = 197 197 197",
+    "RecentFileListEdgeHighLight = 245 245 245",
     "",
     "[Window]",
     "TooltipLight = 250 250 250",
     "TooltipDark = 150 150 250",
     "TooltipBorder = 20 40 60",
+    "CaptionTextActive = 20 30 40",
+    "CaptionTextInActive = 120 130 140",
     "",
 ]
 

@@ -11,6 +11,8 @@
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/control.h"
 
+#include "toolkit/ribbon/ribbon_bar.h"
+#include "toolkit/ribbon/ribbon_button_group.h"
 #include "toolkit/ribbon/ribbon_control_tab.h"
 #include "toolkit/ribbon/ribbon_tab.h"
 #include "toolkit/ribbon/ribbon_theme.h"
@@ -351,21 +353,18 @@ TEST_F(RibbonTheme, ControlColourQueries) {
         << c.enabled << c.selected << c.popup;
 }
 
-// The same rule on real controls: the ribbon bar says which controls lie in its groups.
-class GroupedBar : public CTKCommandBar, public CTKRibbonTheme::CGroupMembership {
- public:
-  bool ControlInGroup(const CTKControl* control) const override { return control == grouped; }
-  const CTKControl* grouped = nullptr;
-};
-
+// The same rule on a ribbon bar's controls: its customise button lies outside the groups, a
+// button of a group inside.
 TEST_F(RibbonTheme, RibbonTextForControlsOutsideGroups) {
-  GroupedBar* bar = new GroupedBar;
-  bar->SetType(TKCommandBars::kRibbonBar);
-  CTKControl* outside = new CTKControl;
+  CTKRibbonBar* bar = new CTKRibbonBar;
+  auto* group = new CTKRibbonButtonGroup;
+  bar->AddGroup(bar->InsertTab(0, L"Home"), group);
   CTKControl* inside = new CTKControl;
-  outside->SetParent(bar);
-  inside->SetParent(bar);
-  bar->grouped = inside;
+  group->AddControl(inside);
+  inside->Release();
+  CTKControl* outside = bar->CustomiseButton();
+  ASSERT_EQ(inside->GetParent(), bar);
+  ASSERT_EQ(outside->GetParent(), bar);
   const COLORREF ribbon_text = RGB(70, 80, 90);
   EXPECT_EQ(theme_->ItemTextColor(outside), ribbon_text);
   EXPECT_NE(theme_->ItemTextColor(inside), ribbon_text);
@@ -374,8 +373,6 @@ TEST_F(RibbonTheme, RibbonTextForControlsOutsideGroups) {
   outside->SetSelected(0);
   bar->SetType(TKCommandBars::kToolBar);
   EXPECT_NE(theme_->ItemTextColor(outside), ribbon_text);
-  inside->Release();
-  outside->Release();
   bar->Release();
 }
 

@@ -1,0 +1,171 @@
+// The ribbon theme's frame parts: the caption band the ribbon draws (from the frame images, as
+// glass with desktop composition, or a plain band without a frame), the window title on it,
+// the caption buttons and the frame region through the Office 2007 frame drawing, the system
+// button and the system menu's faces.
+#include <algorithm>
+
+#include "platform/appframe/dc.h"
+#include "toolkit/drawing/theme_wrapper.h"
+#include "toolkit/ribbon/ribbon_theme.h"
+
+
+namespace {
+
+constexpr RECT kBandMargins{0, 5, 0, 3};
+
+// The part rectangle of one state and the image's natural size for it.
+SIZE PartSize(CTKOffice2007Image& image, int states) {
+  const RECT part = image.GetPartRect(0, states);
+  return SIZE{part.right - part.left, part.bottom - part.top};
+}
+
+void FillSolid(HDC dc, const RECT& rect, COLORREF colour) {
+  const COLORREF old = SetBkColor(dc, colour);
+  ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
+  SetBkColor(dc, old);
+}
+
+void DrawPlainTitle(HDC dc, const std::wstring& text, RECT rect, COLORREF colour) {
+  const int mode = SetBkMode(dc, TRANSPARENT);
+  const COLORREF old = SetTextColor(dc, colour);
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect,
+            DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+  SetTextColor(dc, old);
+  SetBkMode(dc, mode);
+}
+
+}  // namespace
+
+void CTKRibbonTheme::PaintCaption(HDC dc, const CCaptionInfo& info) {
+  PaintCaptionBand(dc, info.caption, info.companion, info.composition, info.active);
+  if (info.small_icon) {
+    const int cx = GetSystemMetrics(SM_CXSMICON), cy = GetSystemMetrics(SM_CYSMICON);
+    const int top = info.caption.top + info.frame_border;
+    const int y = top + (info.caption.bottom - top - cy) / 2;
+    DrawIconEx(dc, info.caption.left + 10, y, info.small_icon, cx, cy, 0, nullptr, DI_NORMAL);
+  }
+  PaintRibbonTitle(dc, info);
+}
+
+void CTKRibbonTheme::PaintCaptionBand(HDC dc, const RECT& band, bool companion, bool composition, bool active) {
+  if (band.right <= band.left || band.bottom <= band.top) return;
+  if (composition) {
+    FillSolid(dc, band, RGB(0, 0, 0));  // black is what the glass shows through
+    return;
+  }
+  if (!companion) {
+    DrawImage(dc, L"FRAMETOPCENTER", RECT{band.left, band.top - 1, band.right, band.bottom}, 2, 0, kBandMargins,
+              false);
+    return;
+  }
+  CTKOffice2007Image* left = ImageNamed(L"FRAMETOPLEFT");
+  CTKOffice2007Image* right = ImageNamed(L"FRAMETOPRIGHT");
+  const int state = active ? 0 : 1;
+  const int lw = left ? std::min<int>(left->GetWidth(), band.right - band.left) : 0;
+  const int rw = right ? std::min<int>(right->GetWidth(), band.right - band.left - lw) : 0;
+  DrawImage(dc, L"FRAMETOPCENTER", RECT{band.left + lw, band.top, band.right - rw, band.bottom}, 2, state,
+            kBandMargins, false);
+  if (lw > 0) DrawImage(dc, L"FRAMETOPLEFT", RECT{band.left, band.top, band.left + lw, band.bottom}, 2, state,
+                        kBandMargins, false);
+  if (rw > 0) DrawImage(dc, L"FRAMETOPRIGHT", RECT{band.right - rw, band.top, band.right, band.bottom}, 2, state,
+                        kBandMargins, false);
+}
+
+void CTKRibbonTheme::PaintRibbonTitle(HDC dc, const CCaptionInfo& info) {
+  if (info.text.empty() || info.title.right <= info.title.left) return;
+  RECT rect = info.title;
+  if (info.maximized) OffsetRect(&rect, 0, info.frame_border / 2);
+  KestrinWinNS::CSelectObject font(dc, FrameCaptionFont().GetSafeHandle());
+  if (!info.composition) {
+    CDC wrapped;
+    wrapped.Attach(dc);
+    PaintCaptionTitle(&wrapped, CRect(rect), info.text, info.active);
+    return;
+  }
+  if (info.maximized) {
+    DrawPlainTitle(dc, info.text, rect, RGB(255, 255, 255));
+    return;
+  }
+  // Glowing text on glass through the window class of the visual style, drawn into a buffer a
+  // little wider than the title so that the glow is not cut.
+  CTKWinThemeWrapper style;
+  if (!style.OpenTheme(nullptr, L"WINDOW")) {
+    DrawPlainTitle(dc, info.text, rect, RGB(0, 0, 0));
+    return;
+  }
+  RECT area{rect.left - 5, rect.top, rect.right + 5, rect.bottom};
+  BP_PAINTPARAMS params{};
+  params.cbSize = sizeof(params);
+  params.dwFlags = BPPF_ERASE;
+  HDC buffer_dc = nullptr;
+  HPAINTBUFFER buffer = style.BeginBufferedPaint(dc, &area, BPBF_TOPDOWNDIB, &params, &buffer_dc);
+  if (!buffer || !buffer_dc) {
+    DrawPlainTitle(dc, info.text, rect, RGB(0, 0, 0));
+    return;
+  }
+  {
+    KestrinWinNS::CSelectObject buffer_font(buffer_dc, FrameCaptionFont().GetSafeHandle());
+    DTTOPTS options{};
+    options.dwSize = sizeof(options);
+    options.dwFlags = DTT_COMPOSITED | DTT_GLOWSIZE;
+    options.iGlowSize = 8;
+    RECT text_rect = rect;
+    const HRESULT drawn =
+        style.DrawThemeTextEx(buffer_dc, info.maximized ? 5 : 1, info.active ? 1 : 2, info.text.c_str(),
+                              static_cast<int>(info.text.size()),
+                              DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_END_ELLIPSIS | DT_NOPREFIX, &text_rect,
+                              &options);
+    if (FAILED(drawn)) DrawPlainTitle(buffer_dc, info.text, rect, RGB(0, 0, 0));
+  }
+  style.EndBufferedPaint(buffer, TRUE);
+}
+
+void CTKRibbonTheme::PaintFrameCaptionButton(HDC dc, const RECT& rect, int command, bool selected, bool pressed,
+                                             bool active) {
+  CDC wrapped;
+  wrapped.Attach(dc);
+  PaintCaptionButton(&wrapped, CRect(rect), command, pressed, selected, active);
+}
+
+KestrinWinNS::CScopedRegion CTKRibbonTheme::FrameRegion(int w, int h, bool status_bar, int border) {
+  return KestrinWinNS::CScopedRegion(WindowFrameRegion(false, w, h, status_bar, border));
+}
+
+void CTKRibbonTheme::PaintSystemButton(HDC dc, const RECT& rect, int state, HICON icon, HICON frame_icon) {
+  const int w = rect.right - rect.left, h = rect.bottom - rect.top;
+  CTKOffice2007Image* image = nullptr;
+  if (w > 54 && h > 54) image = ImageNamed(L"FRAMESYSTEMBUTTON52");
+  if (!image) image = ImageNamed(L"FRAMESYSTEMBUTTON");
+  if (image) {
+    const SIZE size = PartSize(*image, 3);
+    const int x = (rect.left + rect.right - size.cx) / 2, y = (rect.top + rect.bottom - size.cy) / 2;
+    image->DrawTransparentColor(dc, RECT{x, y, x + size.cx, y + size.cy}, image->GetPartRect(std::clamp(state, 0, 2), 3),
+                                RECT{0, 0, 0, 0}, kTransparentKey);
+  }
+  if (icon) {
+    ICONINFO info{};
+    int iw = 16, ih = 16;
+    if (GetIconInfo(icon, &info)) {
+      // The icon's bitmaps come with the answer and belong to the caller.
+      KestrinWinNS::CScopedBitmap mask(info.hbmMask), colour(info.hbmColor);
+      BITMAP bm{};
+      if (GetObjectW(info.hbmMask, sizeof(bm), &bm)) {
+        iw = bm.bmWidth;
+        ih = info.hbmColor ? bm.bmHeight : bm.bmHeight / 2;
+      }
+    }
+    DrawIconEx(dc, (rect.left + rect.right - iw) / 2, (rect.top + rect.bottom - ih) / 2, icon, iw, ih, 0, nullptr,
+               DI_NORMAL);
+  } else if (frame_icon) {
+    DrawIconEx(dc, (rect.left + rect.right - 33) / 2, (rect.top + rect.bottom - 31) / 2, frame_icon, 32, 32, 0,
+               nullptr, DI_NORMAL);
+  }
+}
+
+void CTKRibbonTheme::PaintSystemMenu(HDC dc, const RECT& client, const RECT& borders) {
+  DrawImage(dc, L"RIBBONSYSTEMMENU", client, 1, 0, borders, false);
+}
+
+void CTKRibbonTheme::PaintSystemMenuButton(HDC dc, const RECT& rect, bool selected) {
+  DrawImage(dc, L"RIBBONSYSTEMMENUBUTTON", rect, 2, selected ? 1 : 0, RECT{2, 2, 2, 2}, true);
+}
