@@ -34,7 +34,7 @@ class CTKRibbonTheme : public TKPaintThemes::CTKOffice2007Theme {
   static constexpr int kQuickAccessAreaLead = 15;
 
   // Makes NewThemeByNumber(6) build this theme. The paint folder knows nothing of the ribbon,
-  // so a program that shows a ribbon registers it once (a ribbon bar does so itself).
+  // so a program that chooses the ribbon's look by its number registers the theme once.
   static void RegisterWithThemeFactory();
 
   // The sizes the ribbon lays out with, for a menu font `size` high (positive) at `dpi`.
