@@ -1,5 +1,6 @@
 """The ribbon's part of the Office 2007 image set: tabs and context tabs, the groups band,
-groups, collapsed groups, the quick-access bar, popup frames and the group-scroll buttons,
+groups, collapsed groups, the quick-access bar, popup frames, the group-scroll buttons, the
+caption band, the system button and the system menu,
 drawn in the blue scheme; and the "Ribbon" colours. make_office2007.py writes them with the
 rest of the set."""
 from make_office2007 import BORDER, CHECKED, DARK, HOT, LIGHT, MAGENTA, PRESSED, lerp, on_key, rounded_frame, stack
@@ -201,10 +202,81 @@ def popups_and_scrolling():
     return out
 
 
+def caption_band(width, height, top, middle, bottom, edge, corner):
+    """A strip of the caption band: a gradient under a dark top line, the outer corner rounded
+    (corner "l" or "r"), or none for the centre piece."""
+    rows = []
+    for y in range(height):
+        colour = lerp(top, middle, y / (height * 0.6)) if y < height * 0.6 else lerp(middle, bottom, (y - height * 0.6) / (height * 0.4))
+        row = []
+        for x in range(width):
+            outer = x if corner == "l" else width - 1 - x if corner == "r" else width
+            if outer + y < 3:
+                row.append(CLEAR)
+            elif y == 0 or outer == 0 or outer + y == 3:
+                row.append(edge + (255,))
+            else:
+                row.append(colour + (255,))
+        rows.append(row)
+    return rows
+
+
+def orb(size, centre, rim, border):
+    """The round system button: a disc shaded from `centre` to `rim` inside a border."""
+    rows = []
+    r = size / 2 - 0.5
+    for y in range(size):
+        row = []
+        for x in range(size):
+            d = ((x - r) ** 2 + (y - r) ** 2) ** 0.5
+            if d > r:
+                row.append(CLEAR)
+            elif d > r - 1.2:
+                row.append(border + (255,))
+            else:
+                light = 0.5 if y < size * 0.45 else 0.0
+                row.append(lerp(lerp(centre, rim, d / r), (255, 255, 255), light * (1 - y / size)) + (255,))
+        rows.append(row)
+    return rows
+
+
+def frame():
+    active = ((0xE3, 0xED, 0xFA), (0xC4, 0xD9, 0xF1), (0xB5, 0xCD, 0xEB), (0x3B, 0x5A, 0x82))
+    inactive = ((0xEB, 0xEF, 0xF4), (0xDD, 0xE4, 0xEC), (0xD4, 0xDC, 0xE6), (0x8A, 0x9A, 0xB0))
+    out = {}
+    for name, corner in (("FRAMETOPLEFT", "l"), ("FRAMETOPCENTER", ""), ("FRAMETOPRIGHT", "r")):
+        out[name] = stack(caption_band(8, 30, *active, corner), caption_band(8, 30, *inactive, corner))
+    out["FRAMESYSTEMBUTTON"] = stack(orb(38, (0x6E, 0x9A, 0xD4), (0x1E, 0x4A, 0x8C), (0x20, 0x3A, 0x66)),
+                                     orb(38, (0x9C, 0xC4, 0xF4), (0x2E, 0x66, 0xB6), (0x20, 0x3A, 0x66)),
+                                     orb(38, (0xF8, 0xB5, 0x6C), (0xC0, 0x5A, 0x10), (0x6A, 0x3A, 0x10)))
+    out["FRAMESYSTEMBUTTON52"] = stack(orb(52, (0x6E, 0x9A, 0xD4), (0x1E, 0x4A, 0x8C), (0x20, 0x3A, 0x66)),
+                                       orb(52, (0x9C, 0xC4, 0xF4), (0x2E, 0x66, 0xB6), (0x20, 0x3A, 0x66)),
+                                       orb(52, (0xF8, 0xB5, 0x6C), (0xC0, 0x5A, 0x10), (0x6A, 0x3A, 0x10)))
+    menu = []
+    for y in range(80):
+        row = []
+        for x in range(60):
+            if x in (0, 59) or y in (0, 79):
+                row.append(BORDER + (255,))
+            elif y < 18:
+                row.append(lerp((0xEE, 0xF4, 0xFC), (0xC9, 0xDB, 0xF2), y / 17) + (255,))
+            elif y >= 51:
+                row.append(lerp((0xC9, 0xDB, 0xF2), (0xB1, 0xCA, 0xEA), (y - 51) / 28) + (255,))
+            elif x < 6 or x >= 54:
+                row.append((0xC9, 0xDB, 0xF2, 255))
+            else:
+                row.append((0xFF, 0xFF, 0xFF, 255))
+        menu.append(row)
+    out["RIBBONSYSTEMMENU"] = menu
+    out["RIBBONSYSTEMMENUBUTTON"] = on_key(stack(rounded_frame(22, 22, (0xF2, 0xF6, 0xFB), (0xD9, 0xE5, 0xF4), BORDER),
+                                                 rounded_frame(22, 22, HOT[0], HOT[1], (0xDB, 0xCE, 0x99))))
+    return out
+
+
 def images():
     """Resource name: (file name, pixels, format), as make_office2007.IMAGES keeps them."""
     out = {}
-    for part in (tabs(), groups(), quick_access(), popups_and_scrolling()):
+    for part in (tabs(), groups(), quick_access(), popups_and_scrolling(), frame()):
         for name, pixels in part.items():
             keyed = any(p == MAGENTA + (255,) for row in pixels for p in row)
             opaque = all(p[3] == 255 for row in pixels for p in row)
