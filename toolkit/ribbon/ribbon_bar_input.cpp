@@ -306,15 +306,16 @@ void CTKRibbonBar::DrawCommandBar(CDC* dc, const CRect& clip) {
   CTKRibbonTab* tab = CurrentTab();
   const bool groups_shown = tab && GroupsHeight() > 0;
   if (theme) {
-    RECT below_caption = client;
+    // Only what meets the clip is drawn: a paint of the caption alone leaves the band be.
+    RECT below_caption = client, meet;
     below_caption.top = caption_rect_.bottom;
-    theme->PaintRibbonBackground(dc->GetSafeHdc(), below_caption, groups_shown || quick_access_below_);
-    if (groups_shown) {
+    if (IntersectRect(&meet, &below_caption, &clip))
+      theme->PaintRibbonBackground(dc->GetSafeHdc(), below_caption, groups_shown || quick_access_below_);
+    if (groups_shown && IntersectRect(&meet, &GroupsRect(), &clip)) {
       theme->PaintGroupsBand(dc->GetSafeHdc(), GroupsRect(), tab->ContextColour());
       const CTKRibbonGroups& groups = tab->Groups();
       for (int g = 0; g < groups.Count(); ++g) {
         CTKRibbonGroup* group = groups.At(g);
-        RECT meet;
         if (!group->CountsAsVisible() || !IntersectRect(&meet, &group->Rect(), &clip)) continue;
         theme->PaintGroup(dc->GetSafeHdc(), group->Rect(), group == hot_group_, tab->ContextColour() != 0,
                           group->IsCollapsed());
