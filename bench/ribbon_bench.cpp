@@ -198,7 +198,7 @@ int main(int argc, char** argv) {
   info.text = L"Document1 - Ribbon bench";
   info.companion = true;
   info.frame_border = 4;
-  HICON icon = ::LoadIconW(nullptr, IDI_APPLICATION);
+  HICON icon = ::LoadIconW(nullptr, MAKEINTRESOURCEW(32512));
   TKPaintThemes::TKFrameInfo alone;
   alone.size = CSize(frame_width, caption_height + 1);
   alone.caption_height = caption_height;
