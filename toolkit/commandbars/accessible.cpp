@@ -85,6 +85,7 @@ bool CTKCommandBarAccessible::AnswerGetObject(CTKCommandBar* bar, WPARAM wParam,
 }
 
 long CTKCommandBarAccessible::ControlRole(const CTKControl* control) {
+  if (auto* children = dynamic_cast<const CTKAccessibleControlChildren*>(control)) return children->AccessibleRole(0);
   CTKCommandBar* bar = control->GetParent();
   int type = bar ? bar->GetType() : kToolBar;
   if (type == kToolBar || type == kRibbonBar) return HasPopup(control) ? kRoleButtonMenu : kRolePushButton;
@@ -92,6 +93,8 @@ long CTKCommandBarAccessible::ControlRole(const CTKControl* control) {
 }
 
 long CTKCommandBarAccessible::ControlState(const CTKControl* control) {
+  if (auto* children = dynamic_cast<const CTKAccessibleControlChildren*>(control))
+    return static_cast<long>(children->AccessibleState(0));
   long state = STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_SELECTABLE;
   if (control->GetSelected()) state |= STATE_SYSTEM_HOTTRACKED | STATE_SYSTEM_FOCUSED | STATE_SYSTEM_SELECTED;
   CTKCommandBar* bar = control->GetParent();
@@ -136,6 +139,18 @@ CTKControl* CTKCommandBarAccessible::Resolve(const VARIANT& child, bool* bad) co
   return bar->GetControl(id - 1);
 }
 
+CTKAccessibleControlChildren* CTKCommandBarAccessible::ControlChildren() const {
+  return control_ && Bar() ? dynamic_cast<CTKAccessibleControlChildren*>(control_) : nullptr;
+}
+
+int CTKCommandBarAccessible::ControlChild(const VARIANT& child) const {
+  CTKAccessibleControlChildren* children = ControlChildren();
+  const long id = CTKAccessible::GetChildIdFromVariant(child);
+  if (!children) return -1;
+  if (id == CHILDID_SELF) return 0;
+  return id >= 1 && id <= children->AccessibleChildCount() ? static_cast<int>(id) : -1;
+}
+
 HRESULT CTKCommandBarAccessible::AccGetParent(IDispatch** out) {
   if (!out) return E_POINTER;
   *out = nullptr;
@@ -150,13 +165,16 @@ HRESULT CTKCommandBarAccessible::AccGetChildCount(long* out) {
   if (!out) return E_POINTER;
   CTKCommandBar* bar = Bar();
   if (!bar) return E_FAIL;
-  *out = control_ ? 0 : bar->GetControlCount();
+  CTKAccessibleControlChildren* children = ControlChildren();
+  *out = control_ ? (children ? children->AccessibleChildCount() : 0) : bar->GetControlCount();
   return S_OK;
 }
 
 HRESULT CTKCommandBarAccessible::AccGetChild(VARIANT child, IDispatch** out) {
   if (!out) return E_POINTER;
   *out = nullptr;
+  // A control's own children are simple elements without objects of their own.
+  if (ControlChild(child) > 0) return S_FALSE;
   bool bad = false;
   CTKControl* control = Resolve(child, &bad);
   if (bad || !control || control == control_) return E_INVALIDARG;
@@ -168,6 +186,12 @@ HRESULT CTKCommandBarAccessible::AccGetChild(VARIANT child, IDispatch** out) {
 HRESULT CTKCommandBarAccessible::AccGetName(VARIANT child, BSTR* out) {
   if (!out) return E_POINTER;
   *out = nullptr;
+  if (CTKAccessibleControlChildren* children = ControlChildren()) {
+    const int id = ControlChild(child);
+    if (id < 0) return E_INVALIDARG;
+    *out = MakeBstr(children->AccessibleName(id));
+    return *out ? S_OK : E_OUTOFMEMORY;
+  }
   bool bad = false;
   CTKControl* control = Resolve(child, &bad);
   CTKCommandBar* bar = Bar();
@@ -180,6 +204,12 @@ HRESULT CTKCommandBarAccessible::AccGetName(VARIANT child, BSTR* out) {
 HRESULT CTKCommandBarAccessible::AccGetRole(VARIANT child, VARIANT* out) {
   if (!out) return E_POINTER;
   ::VariantInit(out);
+  if (CTKAccessibleControlChildren* children = ControlChildren()) {
+    const int id = ControlChild(child);
+    if (id < 0) return E_INVALIDARG;
+    SetI4(out, children->AccessibleRole(id));
+    return S_OK;
+  }
   bool bad = false;
   CTKControl* control = Resolve(child, &bad);
   CTKCommandBar* bar = Bar();
@@ -197,6 +227,12 @@ HRESULT CTKCommandBarAccessible::AccGetRole(VARIANT child, VARIANT* out) {
 HRESULT CTKCommandBarAccessible::AccGetState(VARIANT child, VARIANT* out) {
   if (!out) return E_POINTER;
   ::VariantInit(out);
+  if (CTKAccessibleControlChildren* children = ControlChildren()) {
+    const int id = ControlChild(child);
+    if (id < 0) return E_INVALIDARG;
+    SetI4(out, static_cast<long>(children->AccessibleState(id)));
+    return S_OK;
+  }
   bool bad = false;
   CTKControl* control = Resolve(child, &bad);
   CTKCommandBar* bar = Bar();
@@ -225,6 +261,14 @@ HRESULT CTKCommandBarAccessible::AccGetFocus(VARIANT* out) {
 HRESULT CTKCommandBarAccessible::AccGetDefaultAction(VARIANT child, BSTR* out) {
   if (!out) return E_POINTER;
   *out = nullptr;
+  if (CTKAccessibleControlChildren* children = ControlChildren()) {
+    const int id = ControlChild(child);
+    if (id < 0) return E_INVALIDARG;
+    const std::wstring action = children->AccessibleDefaultAction(id);
+    if (action.empty()) return S_FALSE;
+    *out = MakeBstr(action);
+    return *out ? S_OK : E_OUTOFMEMORY;
+  }
   bool bad = false;
   CTKControl* control = Resolve(child, &bad);
   if (bad) return E_INVALIDARG;
@@ -250,6 +294,15 @@ HRESULT CTKCommandBarAccessible::AccSelect(long flags, VARIANT child) {
 HRESULT CTKCommandBarAccessible::AccLocation(long* x, long* y, long* cx, long* cy, VARIANT child) {
   if (!x || !y || !cx || !cy) return E_POINTER;
   *x = *y = *cx = *cy = 0;
+  if (ControlChild(child) > 0) {
+    RECT rc{};
+    if (!ControlChildren()->AccessibleLocation(ControlChild(child), &rc)) return E_FAIL;
+    *x = rc.left;
+    *y = rc.top;
+    *cx = rc.right - rc.left;
+    *cy = rc.bottom - rc.top;
+    return S_OK;
+  }
   bool bad = false;
   CTKControl* control = Resolve(child, &bad);
   CTKCommandBar* bar = Bar();
@@ -325,6 +378,12 @@ HRESULT CTKCommandBarAccessible::AccHitTest(long x, long y, VARIANT* out) {
   ::GetWindowRect(bar_, &window);
   POINT pt{x, y};
   if (!::PtInRect(&window, pt)) return S_FALSE;
+  if (CTKAccessibleControlChildren* children = ControlChildren()) {
+    const int id = children->AccessibleHitTest(POINT{x, y});
+    if (id < 0) return S_FALSE;
+    SetI4(out, id == 0 ? CHILDID_SELF : id);
+    return S_OK;
+  }
   ::ScreenToClient(bar_, &pt);
   if (control_) {
     if (!control_->IsVisible() || !control_->GetRect().PtInRect(pt)) return S_FALSE;
@@ -337,6 +396,12 @@ HRESULT CTKCommandBarAccessible::AccHitTest(long x, long y, VARIANT* out) {
 }
 
 HRESULT CTKCommandBarAccessible::AccDoDefaultAction(VARIANT child) {
+  if (CTKAccessibleControlChildren* children = ControlChildren()) {
+    const int id = ControlChild(child);
+    if (id < 0) return E_INVALIDARG;
+    if (id == 0) return DISP_E_MEMBERNOTFOUND;
+    return children->AccessibleDoDefaultAction(id) ? S_OK : E_FAIL;
+  }
   bool bad = false;
   CTKControl* control = Resolve(child, &bad);
   CTKCommandBar* bar = Bar();

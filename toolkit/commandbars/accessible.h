@@ -14,6 +14,23 @@
 class CTKCommandBar;
 class CTKControl;
 
+// A control that shows accessibility clients children of its own (the tabs of a tab row),
+// numbered from 1; child 0 is the control itself.
+class CTKAccessibleControlChildren {
+ public:
+  virtual ~CTKAccessibleControlChildren() = default;
+  virtual int AccessibleChildCount() const = 0;
+  virtual long AccessibleRole(int child) const = 0;
+  virtual DWORD AccessibleState(int child) const = 0;
+  virtual std::wstring AccessibleName(int child) const = 0;
+  virtual std::wstring AccessibleDefaultAction(int child) const = 0;
+  virtual bool AccessibleDoDefaultAction(int child) = 0;
+  // The child on screen; false for a bad child or a control outside a window.
+  virtual bool AccessibleLocation(int child, RECT* screen) const = 0;
+  // The child under a screen point: 1.. for a child, 0 for the control, -1 outside it.
+  virtual int AccessibleHitTest(POINT screen) const = 0;
+};
+
 class CTKCommandBarAccessible : public CTKAccessibleOwner {
  public:
   // The object of a bar (control null) or of one of its controls; the reference count starts at 1.
@@ -58,6 +75,10 @@ class CTKCommandBarAccessible : public CTKAccessibleOwner {
   // The control a child id names: the object's own control for CHILDID_SELF on a control
   // object, a bar's control for ids 1..count; null for the bar itself. *bad on an invalid id.
   CTKControl* Resolve(const VARIANT& child, bool* bad) const;
+  // The children of this object's control when it has its own, else null.
+  CTKAccessibleControlChildren* ControlChildren() const;
+  // A child id of those children (0 for the control itself); -1 for an id out of range.
+  int ControlChild(const VARIANT& child) const;
 
   LONG refs_ = 1;
   HWND bar_;

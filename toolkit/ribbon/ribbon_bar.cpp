@@ -262,7 +262,6 @@ CTKControl* CTKRibbonBar::AddToQuickAccess(const CTKControl* control) {
   if (!copy) return nullptr;
   // The copy is shown whatever hid its original (another tab, the layout, the command list).
   copy->SetHideFlags(0);
-  copy->SetFlags(copy->GetFlags() & ~kFlagRightAlign);
   changing_quick_access_ = true;
   LockLayout();
   quick_access_->AppendQuickAccess(copy);
@@ -291,10 +290,20 @@ void CTKRibbonBar::AdoptQuickAccessControls() {
 // The tab row's site
 
 void CTKRibbonBar::ClosePopups() {
-  if (CTKCommandBarManager* manager = GetCommandBarManager())
-    manager->ClosePopups();
-  else
-    CTKMouseManager::ThreadInstance()->CloseTrackedBars();
+  // The popups end their tracking; the ribbon itself keeps its own (it may be selecting a tab
+  // from the keyboard or the wheel).
+  CTKMouseManager* mouse = CTKMouseManager::ThreadInstance();
+  std::vector<CTKCommandBar*> others;
+  for (CTKCommandBar* bar : mouse->TrackedBars()) {
+    if (bar == this) continue;
+    bar->AddRef();
+    others.push_back(bar);
+  }
+  for (CTKCommandBar* bar : others) {
+    if (mouse->IsTracked(bar)) bar->SetTrackingMode(0, false, false);
+    bar->Release();
+  }
+  if (expanded_ >= 0) SetPopupOpen(-1, false);
 }
 
 void CTKRibbonBar::HideKeyTipsAboveFirstLevel() {
@@ -321,21 +330,9 @@ bool CTKRibbonBar::TabSelecting(CTKRibbonTab* tab) {
 }
 
 void CTKRibbonBar::ShowGroupsOf(CTKRibbonTab* tab) {
+  // The tab row marks the other tabs' group controls hidden under its own hold of the lock;
+  // this one lasts until the selection is reported.
   LockLayout();
-  for (int t = 0; t < CountTabs(); ++t) {
-    CTKRibbonTab* owner = TabAt(t);
-    const CTKRibbonGroups& groups = owner->Groups();
-    for (int g = 0; g < groups.Count(); ++g) {
-      CTKRibbonGroup* group = groups.At(g);
-      auto mark = [owner, tab](CTKControl* control) {
-        if (!control) return;
-        const int flags = control->GetHideFlags() & ~kHideOtherTab;
-        control->SetHideFlags(owner == tab ? flags : (flags | kHideOtherTab));
-      };
-      mark(group->CollapsedPopup());
-      for (const CTKRibbonGroup::CControlPosition& record : group->Positions()) mark(record.control);
-    }
-  }
   if (hot_group_ && hot_group_->Tab() != tab) hot_group_ = nullptr;
 }
 
@@ -349,13 +346,6 @@ void CTKRibbonBar::TabSelected(CTKRibbonTab* tab) {
   RecalcSiteLayout();
   UnlockLayout();
   NotifyTabRow(control_tab_, GetSite(), -551, tab);
-}
-
-void CTKRibbonBar::OpenTabPopup() {
-  if (!CurrentTab() || !minimized_) return;
-  SetTrackingMode(1, false, false);
-  const int index = control_tab_->GetIndex();
-  if (index >= 0) SetPopupOpen(index, false);
 }
 
 // ---------------------------------------------------------------------------------------------

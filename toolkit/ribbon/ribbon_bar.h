@@ -38,7 +38,7 @@ const UINT kCustomiseMenuId = 9601;
 const UINT kContextMenuId = 9602;
 // Command ids.
 const int kCustomiseButtonId = 9603;
-const int kControlTabId = 9604;
+const int kControlTabId = CTKRibbonControlTab::kId;
 const int kRemoveFromQuickAccess = 9605;
 const int kAddToQuickAccess = 9606;
 const int kCustomiseQuickAccess = 9607;
@@ -61,7 +61,7 @@ const int kFlagNoQuickAccess = 0x10;
 // Hide flags: hidden by the layout (the more popup lists these), and belonging to the groups
 // of a tab that is not selected.
 const int kHideLayout = 0x2;
-const int kHideOtherTab = 0x80;
+const int kHideOtherTab = CTKRibbonControlTab::kHideOtherTab;
 // The system commands of the caption buttons.
 const int kFirstCaptionCommand = 61472;
 const int kLastCaptionCommand = 61728;
@@ -93,6 +93,10 @@ class CTKRibbonBar : public CTKMenuBar, public CTKRibbonScrollableBar, public CT
 
  public:
   static constexpr DWORD kRibbonFlags = 0x440;
+
+  // A caption button (close, restore, maximise, minimise) the bar places in its caption band;
+  // defined with the caption placement.
+  class CControlCaptionButton;
 
   // The button that shows the quick-access controls the layout hid.
   class CControlQuickAccessMorePopup : public CTKControlPopup {
@@ -281,6 +285,16 @@ class CTKRibbonBar : public CTKMenuBar, public CTKRibbonScrollableBar, public CT
   // The tips of `level` (1: quick-access bar, tabs and system button; 2: the selected tab's
   // groups).
   std::vector<CKeyTip> KeyTipsForLevel(int level) const;
+  // The tips of the visible controls of `groups` that lie wholly inside `band` (the groups
+  // area of the bar they show in), placed by where each control sits in its group.
+  static std::vector<CKeyTip> GroupKeyTips(const CTKRibbonGroups& groups, const RECT& band, int caption_height);
+  // Paints the frames of the visible groups of `groups` that meet `clip` and lets each group
+  // draw its own parts (its controls are the bar's to draw).
+  static void PaintGroups(HDC dc, CTKRibbonTheme* theme, const CTKRibbonGroups& groups, const CTKRibbonGroup* hot,
+                          int context_colour, const RECT& clip);
+  // Appends a tip window of `manager` for each of `tips`.
+  static void AppendTipWindows(CTKCommandBarManager* manager, const std::vector<CKeyTip>& tips,
+                               std::vector<CTKCommandBarKeyboardTip*>* windows);
   // The letter after the "&" of a visible tab's caption: the tab, or null.
   CTKRibbonTab* TabByAccessKey(wchar_t ch) const;
 
@@ -307,7 +321,8 @@ class CTKRibbonBar : public CTKMenuBar, public CTKRibbonScrollableBar, public CT
   bool TabSelecting(CTKRibbonTab* tab) override;
   void ShowGroupsOf(CTKRibbonTab* tab) override;
   void TabSelected(CTKRibbonTab* tab) override;
-  void OpenTabPopup() override;
+  // The groups band as high as it is while the ribbon is unfolded.
+  int PopupGroupsHeight() const override;
 
   // Commands: message 10338 (9605, 9606, 9607, 9612) and WM_COMMAND (9608 to 9610); true when
   // handled.

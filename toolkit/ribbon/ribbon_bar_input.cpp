@@ -190,7 +190,10 @@ LRESULT CTKRibbonBar::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
       }
       break;
     case WM_COMMAND:
-      if (OnRibbonCommand(LOWORD(wparam), nullptr)) return 0;
+      if (LOWORD(wparam) >= kQuickAccessBelow && LOWORD(wparam) <= kQuickAccessAbove) {
+        OnRibbonCommand(LOWORD(wparam), nullptr);
+        return 0;
+      }
       break;
     case kMsgControlNotify: {
       const int id = static_cast<int>(wparam);
@@ -229,7 +232,7 @@ int CTKRibbonBar::OnHookMessage(HWND hwnd, UINT message, WPARAM& wParam, LPARAM&
     }
     if (tracking_ && message == WM_MOUSEWHEEL && expanded_ < 0) {
       const short delta = static_cast<short>(HIWORD(wParam));
-      control_tab_->HandleArrowKey(delta > 0 ? VK_LEFT : VK_RIGHT);
+      control_tab_->HandleWheel(delta);
       result = 0;
       return kConsumed;
     }
@@ -274,14 +277,19 @@ int CTKRibbonBar::OnHookKeyDown(UINT key, LPARAM data) {
 bool CTKRibbonBar::CreateKeyboardTips(int level, std::vector<CTKCommandBarKeyboardTip*>* tips) {
   CTKCommandBarManager* manager = GetCommandBarManager();
   if (!manager) return false;
-  for (const CKeyTip& tip : KeyTipsForLevel(level)) {
+  AppendTipWindows(manager, KeyTipsForLevel(level), tips);
+  return true;
+}
+
+void CTKRibbonBar::AppendTipWindows(CTKCommandBarManager* manager, const std::vector<CKeyTip>& tips,
+                                    std::vector<CTKCommandBarKeyboardTip*>* windows) {
+  for (const CKeyTip& tip : tips) {
     auto* window = new CTKCommandBarKeyboardTip(manager, tip.control, nullptr, tip.text, tip.anchor, tip.style,
                                                 tip.control ? tip.control->GetEnabled() : true);
     window->SetTipText(tip.text);
     window->SetData(reinterpret_cast<DWORD_PTR>(tip.tab));
-    tips->push_back(window);
+    windows->push_back(window);
   }
-  return true;
 }
 
 bool CTKRibbonBar::ExecuteKeyboardTip(CTKCommandBarKeyboardTip* tip) {
@@ -293,12 +301,27 @@ bool CTKRibbonBar::ExecuteKeyboardTip(CTKCommandBarKeyboardTip* tip) {
   if (!minimized_ && manager) {
     SetTrackingMode(tracking_ ? tracking_ : 1, false, true);
     manager->ShowKeyboardTips(this, 2);
+  } else if (manager) {
+    // Minimized, the selection opened the tab's popup: its groups take the next tips.
+    CTKCommandBar* popup = control_tab_->GetCommandBar();
+    if (popup && control_tab_->GetPopuped() && popup->IsTrackingMode()) manager->ShowKeyboardTips(popup, 2);
   }
   return true;
 }
 
 // ---------------------------------------------------------------------------------------------
 // Drawing
+
+void CTKRibbonBar::PaintGroups(HDC dc, CTKRibbonTheme* theme, const CTKRibbonGroups& groups, const CTKRibbonGroup* hot,
+                               int context_colour, const RECT& clip) {
+  for (int g = 0; g < groups.Count(); ++g) {
+    CTKRibbonGroup* group = groups.At(g);
+    RECT meet;
+    if (!group->CountsAsVisible() || !IntersectRect(&meet, &group->Rect(), &clip)) continue;
+    if (theme) theme->PaintGroup(dc, group->Rect(), group == hot, context_colour != 0, group->IsCollapsed());
+    group->Draw(dc, clip);
+  }
+}
 
 void CTKRibbonBar::DrawCommandBar(CDC* dc, const CRect& clip) {
   CTKRibbonTheme* theme = RibbonTheme();
@@ -313,14 +336,7 @@ void CTKRibbonBar::DrawCommandBar(CDC* dc, const CRect& clip) {
       theme->PaintRibbonBackground(dc->GetSafeHdc(), below_caption, groups_shown || quick_access_below_);
     if (groups_shown && IntersectRect(&meet, &GroupsRect(), &clip)) {
       theme->PaintGroupsBand(dc->GetSafeHdc(), GroupsRect(), tab->ContextColour());
-      const CTKRibbonGroups& groups = tab->Groups();
-      for (int g = 0; g < groups.Count(); ++g) {
-        CTKRibbonGroup* group = groups.At(g);
-        if (!group->CountsAsVisible() || !IntersectRect(&meet, &group->Rect(), &clip)) continue;
-        theme->PaintGroup(dc->GetSafeHdc(), group->Rect(), group == hot_group_, tab->ContextColour() != 0,
-                          group->IsCollapsed());
-        group->Draw(dc->GetSafeHdc(), clip);
-      }
+      PaintGroups(dc->GetSafeHdc(), theme, tab->Groups(), hot_group_, tab->ContextColour(), clip);
     }
     for (int i = 0; i < context_headers_.Count(); ++i) theme->PaintContextHeader(dc->GetSafeHdc(), context_headers_.At(i));
   } else {

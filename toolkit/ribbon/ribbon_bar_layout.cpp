@@ -84,6 +84,14 @@ int CTKRibbonBar::GroupsHeight() const {
   return CTKRibbonBarHeights::Compute(in, INT_MAX, INT_MAX).groups;
 }
 
+int CTKRibbonBar::PopupGroupsHeight() const {
+  CTKRibbonBarHeights::CInputs in = HeightInputs();
+  in.minimized = false;
+  in.groups_visible = true;
+  in.has_selected_tab = true;
+  return CTKRibbonBarHeights::Compute(in, INT_MAX, INT_MAX).groups;
+}
+
 int CTKRibbonBar::GroupCaptionHeight() const {
   int tab_row, group_caption, control, button, caption;
   ReadMetrics(&tab_row, &group_caption, &control, &button, &caption);
@@ -447,9 +455,12 @@ std::vector<CTKRibbonBar::CKeyTip> CTKRibbonBar::KeyTipsForLevel(int level) cons
   if (level != 2) return tips;
   CTKRibbonTab* tab = CurrentTab();
   if (!tab) return tips;
-  const RECT& band = GroupsRect();
-  const int caption = GroupCaptionHeight();
-  const CTKRibbonGroups& groups = tab->Groups();
+  return GroupKeyTips(tab->Groups(), GroupsRect(), GroupCaptionHeight());
+}
+
+std::vector<CTKRibbonBar::CKeyTip> CTKRibbonBar::GroupKeyTips(const CTKRibbonGroups& groups, const RECT& band,
+                                                             int caption) {
+  std::vector<CKeyTip> tips;
   for (int g = 0; g < groups.Count(); ++g) {
     const CTKRibbonGroup* group = groups.At(g);
     if (!group->CountsAsVisible()) continue;

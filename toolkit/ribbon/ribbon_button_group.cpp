@@ -6,6 +6,7 @@
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/control.h"
 #include "toolkit/paint/paint_manager.h"
+#include "toolkit/ribbon/ribbon_control_tab.h"
 #include "toolkit/ribbon/ribbon_group_popup.h"
 #include "toolkit/ribbon/ribbon_tab.h"
 #include "toolkit/ribbon/ribbon_theme.h"
@@ -55,9 +56,9 @@ bool HiddenByUser(const CTKControl* control) {
 constexpr int CTKRibbonButtonGroup::kStyleOfForm[3];
 
 CTKRibbonButtonGroup::~CTKRibbonButtonGroup() {
-  for (CControlPosition& record : Positions())
-    if (record.control) record.control->Release();
   Positions().clear();
+  for (CTKControl* control : owned_) control->Release();
+  owned_.clear();
   if (CTKControl* button = CollapsedPopup()) {
     static_cast<CTKRibbonGroupControlPopup*>(button)->SetGroup(nullptr);
     button->Release();
@@ -68,6 +69,7 @@ CTKRibbonButtonGroup::~CTKRibbonButtonGroup() {
 CTKControl* CTKRibbonButtonGroup::AddControl(CTKControl* control) {
   if (!control) return nullptr;
   control->AddRef();
+  owned_.push_back(control);
   CControlPosition record;
   record.control = control;
   Positions().push_back(record);
@@ -81,6 +83,9 @@ void CTKRibbonButtonGroup::RemoveControl(int index) {
   Positions().erase(Positions().begin() + index);
   if (!control) return;
   LeaveBar(control);
+  auto owned = std::find(owned_.begin(), owned_.end(), control);
+  if (owned == owned_.end()) return;
+  owned_.erase(owned);
   control->Release();
 }
 
@@ -104,7 +109,11 @@ CTKRibbonButtonGroup::Form CTKRibbonButtonGroup::FormOf(int index) const {
 
 void CTKRibbonButtonGroup::JoinBar(CTKControl* control) {
   CTKCommandBar* bar = ParentBar();
-  if (bar && control->GetControls() != bar->GetControls()) bar->GetControls()->InsertAt(control, -1);
+  if (!bar || control->GetControls() == bar->GetControls()) return;
+  // The controls of a tab that is not the one shown stay hidden until it is.
+  const bool other_tab = !ShownElsewhere() && Host() && !Host()->ShowsTab(Tab());
+  control->SetHideFlag(CTKRibbonControlTab::kHideOtherTab, other_tab);
+  bar->GetControls()->InsertAt(control, -1);
 }
 
 void CTKRibbonButtonGroup::LeaveBar(CTKControl* control) {
@@ -157,7 +166,9 @@ int CTKRibbonButtonGroup::MeasureCaption(HDC dc, const std::wstring& caption) {
 
 void CTKRibbonButtonGroup::Arrange(HDC dc) {
   std::vector<CControlPosition>& records = Positions();
-  for (CControlPosition& record : records) record.hidden = !record.control || HiddenByUser(record.control);
+  // Collapsed, every control gives way to the group's button.
+  for (CControlPosition& record : records)
+    record.hidden = IsCollapsed() || !record.control || HiddenByUser(record.control);
   if (IsCollapsed()) {
     CDC wrapped;
     wrapped.Attach(dc);
@@ -238,8 +249,8 @@ void CTKRibbonButtonGroup::EndLayout() {
   const bool collapsed = IsCollapsed();
   for (CControlPosition& record : Positions()) {
     if (!record.control) continue;
-    record.control->SetHideFlag(kHideWrap, collapsed || record.hidden);
-    if (collapsed || record.hidden) continue;
+    record.control->SetHideFlag(kHideWrap, record.hidden);
+    if (record.hidden) continue;
     record.control->SetStyle(kStyleOfForm[FormBits(record)]);
     record.control->SetRect(CRect(record.rect));
     record.control->SetRowRect(CRect(record.group_rect));
@@ -254,37 +265,22 @@ void CTKRibbonButtonGroup::EndLayout() {
   }
 }
 
-void CTKRibbonButtonGroup::Draw(HDC dc, const RECT& clip) {
+void CTKRibbonButtonGroup::Draw(HDC dc, const RECT&) {
+  if (IsCollapsed()) return;
   CTKCommandBar* bar = ParentBar();
-  CDC wrapped;
-  wrapped.Attach(dc);
-  if (IsCollapsed()) {
-    CTKControl* button = CollapsedPopup();
-    if (button && button->IsVisible()) button->Draw(&wrapped);
-    wrapped.Detach();
-    return;
-  }
   auto* theme = dynamic_cast<CTKRibbonTheme*>(bar ? bar->GetPaintManager() : nullptr);
-  const RECT rect = Rect();
-  const int context = Tab() ? Tab()->ContextColour() : 0;
-  const int caption_height = Host() ? Host()->GroupCaptionHeight() : 17;
   if (theme) {
-    theme->PaintGroup(dc, rect, false, context != 0, false);
     const COLORREF text = theme->RibbonColour(L"GroupCaptionText");
     if (text != CLR_INVALID) ::SetTextColor(dc, text);
   }
+  const RECT rect = Rect();
+  const int caption_height = Host() ? Host()->GroupCaptionHeight() : 17;
   RECT caption{rect.left, rect.bottom - caption_height - 1, rect.right, rect.bottom - 1};
   if (ShowsOptionButton()) caption.right -= caption_height + 1;
   const int mode = ::SetBkMode(dc, TRANSPARENT);
   ::DrawTextW(dc, Caption().c_str(), static_cast<int>(Caption().size()), &caption,
               DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
   ::SetBkMode(dc, mode);
-  for (const CControlPosition& record : Positions()) {
-    CRect meet;
-    if (record.control && record.control->IsVisible() && meet.IntersectRect(record.control->GetRect(), CRect(clip)))
-      record.control->Draw(&wrapped);
-  }
-  wrapped.Detach();
 }
 
 void CTKRibbonButtonGroup::CopyFrom(const CTKRibbonGroup& other) {

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "toolkit/ribbon/ribbon_groups.h"
 
@@ -28,8 +29,8 @@ class CTKRibbonButtonGroup : public CTKRibbonGroup {
   CTKRibbonButtonGroup() = default;
   ~CTKRibbonButtonGroup() override;
 
-  // Adds `control` at the end (one reference taken); it joins the group's bar when the group
-  // lies in one.
+  // Adds `control` at the end (the group takes a reference of its own); it joins the group's
+  // bar when the group lies in one.
   CTKControl* AddControl(CTKControl* control);
   // Takes the control out of the group and of its bar and lets it go; an index outside the
   // group does nothing.
@@ -44,6 +45,7 @@ class CTKRibbonButtonGroup : public CTKRibbonGroup {
   int CurrentWidth(HDC dc) override;
   bool Reduce(HDC dc, int level) override;
   void EndLayout() override;
+  // The caption row's text (the bar draws the group's frame and its controls).
   void Draw(HDC dc, const RECT& clip) override;
   void CopyFrom(const CTKRibbonGroup& other) override;
   void OnInserted() override;
@@ -64,5 +66,8 @@ class CTKRibbonButtonGroup : public CTKRibbonGroup {
   void LeaveBar(CTKControl* control);
   int RowHeight() const;
 
+  // The controls the group holds a reference to (a bar may add records of controls only it
+  // holds).
+  std::vector<CTKControl*> owned_;
   int width_ = 0;
 };

@@ -143,7 +143,6 @@ void CTKRibbonControlTab::SetSelected(int selected) {
     if (site_ && !site_->IsMinimized()) site_->ClosePopups();
     ChangeTabRowFocus(true);
   }
-  if (site_) site_->TabRowStateChanged(selected);
   if (selected) {
     RaiseFocusEvent();
     return;
@@ -227,7 +226,7 @@ void CTKRibbonControlTab::LayoutWithoutPainter(HDC dc, const RECT& rect) {
   for (int i = 0; i < ItemCount(); ++i) {
     CTKTabManagerItem* item = ItemAtIndex(i);
     SIZE text{};
-    const std::wstring caption = AccessibleChildName(i + 1);
+    const std::wstring caption = AccessibleName(i + 1);
     if (dc && !caption.empty()) ::GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &text);
     const int length = item->IsVisible() ? text.cx + 2 * kCaptionMargin : 0;
     lengths.push_back(length);
@@ -295,14 +294,13 @@ bool CTKRibbonControlTab::PaintItemIcon(HDC dc, POINT point, CTKTabManagerItem* 
   return true;
 }
 
-DWORD CTKRibbonControlTab::AccessibleState() const {
-  DWORD state = STATE_SYSTEM_FOCUSABLE;
-  const bool bar_hidden = !parent_ || !parent_->GetSafeHwnd() || !::IsWindowVisible(parent_->GetSafeHwnd());
-  if (bar_hidden || !IsVisible()) state |= STATE_SYSTEM_INVISIBLE;
-  return state;
-}
-
-DWORD CTKRibbonControlTab::AccessibleChildState(int child) const {
+DWORD CTKRibbonControlTab::AccessibleState(int child) const {
+  if (child == 0) {
+    DWORD state = STATE_SYSTEM_FOCUSABLE;
+    const bool bar_hidden = !parent_ || !parent_->GetSafeHwnd() || !::IsWindowVisible(parent_->GetSafeHwnd());
+    if (bar_hidden || !IsVisible()) state |= STATE_SYSTEM_INVISIBLE;
+    return state;
+  }
   const CTKTabManagerItem* item = ItemAtIndex(child - 1);
   if (!item) return 0;
   DWORD state = STATE_SYSTEM_SELECTABLE | STATE_SYSTEM_FOCUSABLE;
@@ -311,7 +309,8 @@ DWORD CTKRibbonControlTab::AccessibleChildState(int child) const {
   return state;
 }
 
-std::wstring CTKRibbonControlTab::AccessibleChildName(int child) const {
+std::wstring CTKRibbonControlTab::AccessibleName(int child) const {
+  if (child == 0) return GetCaption();
   const CTKTabManagerItem* item = ItemAtIndex(child - 1);
   if (!item) return std::wstring();
   // "&&" stands for one ampersand; a single one marks the access key.
@@ -327,14 +326,14 @@ std::wstring CTKRibbonControlTab::AccessibleChildName(int child) const {
   return name;
 }
 
-bool CTKRibbonControlTab::AccessibleChildDoAction(int child) {
+bool CTKRibbonControlTab::AccessibleDoDefaultAction(int child) {
   CTKTabManagerItem* item = ItemAtIndex(child - 1);
   if (!item) return false;
   SelectItem(item);
   return true;
 }
 
-bool CTKRibbonControlTab::AccessibleChildLocation(int child, RECT* screen) const {
+bool CTKRibbonControlTab::AccessibleLocation(int child, RECT* screen) const {
   const CTKTabManagerItem* item = ItemAtIndex(child - 1);
   if (!item || !screen || !parent_ || !parent_->GetSafeHwnd()) return false;
   RECT rect = item->Rect();

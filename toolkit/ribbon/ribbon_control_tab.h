@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "toolkit/commandbars/accessible.h"
 #include "toolkit/commandbars/control_button.h"
 #include "toolkit/ribbon/ribbon_tab.h"
 #include "toolkit/tabs/tab_manager.h"
@@ -36,14 +37,12 @@ class CTKRibbonTabRowSite {
   // last hold lays the bar out when one was recorded.
   virtual void LockLayout() {}
   virtual void UnlockLayout() {}
-  // The row's keyboard selection state changed (0 none, 1 mouse, 2 and 3 keyboard).
-  virtual void TabRowStateChanged(int state) {}
   // The height of the groups band a tab popup shows; 0 takes the theme's (group caption height
   // plus three control heights plus 10).
   virtual int PopupGroupsHeight() const { return 0; }
 };
 
-class CTKRibbonControlTab : public CTKControlPopup, public CTKTabManager {
+class CTKRibbonControlTab : public CTKControlPopup, public CTKTabManager, public CTKAccessibleControlChildren {
   DECLARE_DYNCREATE(CTKRibbonControlTab)
 
  public:
@@ -115,20 +114,21 @@ class CTKRibbonControlTab : public CTKControlPopup, public CTKTabManager {
   // A tab's image from the bar's image manager by the tab's image id (-1 none).
   bool PaintItemIcon(HDC dc, POINT point, CTKTabManagerItem* item, bool draw, SIZE& size) override;
 
-  // --- accessibility: the children are the tabs, numbered from 1 ---
-  int AccessibleChildCount() const { return ItemCount(); }
-  static int AccessibleChildRole() { return 37; }  // ROLE_SYSTEM_PAGETAB
-  static int AccessibleRole() { return 60; }       // ROLE_SYSTEM_PAGETABLIST
-  DWORD AccessibleState() const;
-  DWORD AccessibleChildState(int child) const;
-  std::wstring AccessibleChildName(int child) const;
-  static std::wstring AccessibleChildAction() { return L"Switch"; }
+  // --- accessibility: the children are the tabs, numbered from 1; 0 is the row itself ---
+  static constexpr long kRoleTab = 37;       // ROLE_SYSTEM_PAGETAB
+  static constexpr long kRoleTabList = 60;   // ROLE_SYSTEM_PAGETABLIST
+  int AccessibleChildCount() const override { return ItemCount(); }
+  long AccessibleRole(int child) const override { return child == 0 ? kRoleTabList : kRoleTab; }
+  // The row: focusable, invisible while it or its bar is hidden. A tab: selectable and
+  // focusable, selected and focused while selected, invisible while hidden; 0 for a bad child.
+  DWORD AccessibleState(int child) const override;
+  // A tab's caption without its "&" marks.
+  std::wstring AccessibleName(int child) const override;
+  std::wstring AccessibleDefaultAction(int child) const override { return child > 0 ? L"Switch" : L""; }
   // Selects the child's tab.
-  bool AccessibleChildDoAction(int child);
-  // The child's tab on screen; false for a bad child or a row outside a window.
-  bool AccessibleChildLocation(int child, RECT* screen) const;
-  // The child under a screen point: 1.. for a tab, 0 for the row itself, -1 outside the row.
-  int AccessibleHitTest(POINT screen) const;
+  bool AccessibleDoDefaultAction(int child) override;
+  bool AccessibleLocation(int child, RECT* screen) const override;
+  int AccessibleHitTest(POINT screen) const override;
 
  private:
   // Hides the group controls of every tab but `tab` (and shows those of `tab`).

@@ -5,6 +5,7 @@
 
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/paint/paint_manager.h"
+#include "toolkit/ribbon/ribbon_bar.h"
 #include "toolkit/ribbon/ribbon_tab.h"
 #include "toolkit/ribbon/ribbon_tab_popup.h"
 #include "toolkit/ribbon/ribbon_theme.h"
@@ -49,6 +50,10 @@ void CTKRibbonGroupControlPopup::SetGroup(CTKRibbonGroup* group) {
 }
 
 bool CTKRibbonGroupControlPopup::OnSetPopup(bool open) {
+  if (open && parent_ && bound_by_id_) {
+    auto* ribbon = dynamic_cast<CTKRibbonBar*>(parent_->GetRootParent());
+    group_ = ribbon && GetID() > 0 ? ribbon->GroupById(GetID()) : nullptr;
+  }
   if (open && parent_) {
     CTKPopupToolBar* popup = group_ ? new CTKRibbonGroupPopupToolBar(parent_, *group_) : new CTKPopupToolBar;
     if (!group_) {
@@ -98,7 +103,8 @@ void CTKRibbonGroupControlPopup::Draw(CDC* dc) {
 
 void CTKRibbonGroupControlPopup::Copy(const CTKControl* source, bool deep) {
   CTKControlPopup::Copy(source, deep);
-  if (auto* popup = dynamic_cast<const CTKRibbonGroupControlPopup*>(source)) group_ = popup->group_;
+  group_ = nullptr;
+  bound_by_id_ = true;
 }
 
 CTKRibbonGroupPopupToolBar::CTKRibbonGroupPopupToolBar(CTKCommandBar* ribbon, const CTKRibbonGroup& source)
@@ -118,6 +124,7 @@ CTKRibbonGroupPopupToolBar::CTKRibbonGroupPopupToolBar(CTKCommandBar* ribbon, co
     groups_height_ = caption_height_ + 3 * metrics.control_height + 10;
   }
   SetBorders(CRect(2, 2, 3, caption_height_ + 1));
+  context_colour_ = ContextColourOf(&source);
   group_ = source.NewOfSameKind();
   if (group_) {
     group_->SetShownElsewhere(true);
@@ -148,16 +155,22 @@ CSize CTKRibbonGroupPopupToolBar::CalcSize(int, DWORD) {
   return CSize(width + borders.left + borders.right, height);
 }
 
-void CTKRibbonGroupPopupToolBar::DrawCommandBar(CDC* dc, const CRect& clip) {
+void CTKRibbonGroupPopupToolBar::FillBackground(CDC* dc) {
   CRect client;
   if (GetSafeHwnd()) ::GetClientRect(GetSafeHwnd(), &client);
+  RECT clip{};
+  ::GetClipBox(dc->GetSafeHdc(), &clip);
   dc->FillSolidRect(&client, CTKRibbonTabPopupToolBar::kPopupFill);
-  auto* theme = dynamic_cast<CTKRibbonTheme*>(GetPaintManager());
-  if (theme) theme->PaintGroupsBand(dc->GetSafeHdc(), client, ContextColourOf(group_));
-  if (!group_) return;
-  dc->SetBkMode(TRANSPARENT);
-  CTKPaintManager* pm = GetPaintManager();
-  HGDIOBJ old = pm ? dc->SelectObject(pm->BarFontFor(this, false)->GetSafeHandle()) : nullptr;
-  group_->Draw(dc->GetSafeHdc(), clip);
-  if (old) dc->SelectObject(old);
+  CTKRibbonTheme* theme = dynamic_cast<CTKRibbonTheme*>(GetPaintManager());
+  if (theme) theme->PaintGroupsBand(dc->GetSafeHdc(), client, context_colour_);
+  CTKRibbonBar::PaintGroups(dc->GetSafeHdc(), theme, *groups_, nullptr, context_colour_, clip);
+}
+
+bool CTKRibbonGroupPopupToolBar::CreateKeyboardTips(int, std::vector<CTKCommandBarKeyboardTip*>* tips) {
+  CTKCommandBarManager* manager = GetCommandBarManager();
+  if (!manager) return false;
+  CRect client;
+  if (GetSafeHwnd()) ::GetClientRect(GetSafeHwnd(), &client);
+  CTKRibbonBar::AppendTipWindows(manager, CTKRibbonBar::GroupKeyTips(*groups_, client, caption_height_), tips);
+  return true;
 }

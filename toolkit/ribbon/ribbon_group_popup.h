@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "toolkit/commandbars/control_button.h"
 #include "toolkit/commandbars/popup_bar.h"
 #include "toolkit/ribbon/ribbon_groups.h"
@@ -25,14 +27,17 @@ class CTKRibbonGroupControlPopup : public CTKControlPopup {
   void SetGroup(CTKRibbonGroup* group);
 
   // Opens a popup with a copy of the group (a plain popup tool bar without a group), or
-  // closes it.
+  // closes it. A copy of a group's button (in the quick-access bar, say) finds the group by its
+  // id in the ribbon each time, so that a ribbon that rebuilt its groups is followed.
   bool OnSetPopup(bool open) override;
   CSize GetSize(CDC* dc) override;
   void Draw(CDC* dc) override;
+  // The copy keeps no group of its own: it looks the group up by id.
   void Copy(const CTKControl* source, bool deep) override;
 
  private:
   CTKRibbonGroup* group_ = nullptr;
+  bool bound_by_id_ = false;
 };
 
 class CTKRibbonGroupPopupToolBar : public CTKPopupToolBar, public CTKRibbonGroupsHost {
@@ -54,10 +59,14 @@ class CTKRibbonGroupPopupToolBar : public CTKPopupToolBar, public CTKRibbonGroup
   // The group's widest form with the borders (2 left, 2 top, 3 right, the caption height + 1
   // below): as wide as the group plus 5, as high as the ribbon's groups band less 7.
   CSize CalcSize(int length, DWORD mode) override;
-  void DrawCommandBar(CDC* dc, const CRect& clip) override;
+  // The popup's fill, the band and the group's frame under the controls.
+  void FillBackground(CDC* dc) override;
+  // The tips of the group's controls, placed as the ribbon places its own.
+  bool CreateKeyboardTips(int level, std::vector<CTKCommandBarKeyboardTip*>* tips) override;
 
  private:
   CTKCommandBar* ribbon_;
+  int context_colour_ = 0;
   CTKRibbonGroups* groups_;
   CTKRibbonGroup* group_ = nullptr;
   int groups_height_ = 0;

@@ -5,6 +5,7 @@
 #include "toolkit/commandbars/command_bar_defs.h"
 #include "toolkit/drawing/seams.h"
 #include "toolkit/paint/paint_manager.h"
+#include "toolkit/ribbon/ribbon_bar.h"
 #include "toolkit/ribbon/ribbon_control_tab.h"
 #include "toolkit/ribbon/ribbon_popup_placement.h"
 #include "toolkit/ribbon/ribbon_tab.h"
@@ -36,22 +37,25 @@ CTKRibbonTabPopupToolBar::CTKRibbonTabPopupToolBar(CTKRibbonControlTab* row, CTK
   SetBorders(CRect(0, 0, 0, 0));
   SetShowShadow(false);
 
+  // The ribbon's own heights where it tells them, else the theme's.
   auto* theme = dynamic_cast<CTKRibbonTheme*>(GetPaintManager());
   CTKRibbonTheme::CMetrics metrics;
   if (theme) metrics = theme->Metrics();
-  caption_height_ = theme ? metrics.group_caption_height : 17;
+  const auto* ribbon_band = dynamic_cast<const CTKRibbonGroupsHost*>(ribbon_);
+  caption_height_ = ribbon_band ? ribbon_band->GroupCaptionHeight() : theme ? metrics.group_caption_height : 17;
   const int control_height = theme ? metrics.control_height : 22;
   const int asked = row && row->Site() ? row->Site()->PopupGroupsHeight() : 0;
   groups_height_ = asked > 0 ? asked : caption_height_ + 3 * control_height + 10;
 
-  controls_->InsertAt(LeftButton(), -1);
-  controls_->InsertAt(RightButton(), -1);
   SetShownTab(tab_);
   if (tab) {
     tab_->CopyFrom(*tab);
     tab_->Groups().CloneFrom(
         tab->Groups(), [](const CTKRibbonGroup& group) { return group.NewOfSameKind(); }, this, this);
   }
+  // Last in the collection, the scroll buttons are drawn over the groups.
+  controls_->InsertAt(LeftButton(), -1);
+  controls_->InsertAt(RightButton(), -1);
 }
 
 CTKRibbonTabPopupToolBar::~CTKRibbonTabPopupToolBar() {
@@ -109,23 +113,22 @@ bool CTKRibbonTabPopupToolBar::SetHotControl(int index, int how) {
   return true;
 }
 
-void CTKRibbonTabPopupToolBar::DrawCommandBar(CDC* dc, const CRect& clip) {
-  const CRect client = CRect(GroupsRect());
-  auto* theme = dynamic_cast<CTKRibbonTheme*>(GetPaintManager());
-  dc->FillSolidRect(&client, kPopupFill);
-  if (theme) theme->PaintGroupsBand(dc->GetSafeHdc(), client, tab_->ContextColour());
-  dc->SetBkMode(TRANSPARENT);
-  CTKPaintManager* pm = GetPaintManager();
-  HGDIOBJ old = pm ? dc->SelectObject(pm->BarFontFor(this, false)->GetSafeHandle()) : nullptr;
-  CTKRibbonGroups& groups = tab_->Groups();
-  for (int i = 0; i < groups.Count(); ++i) {
-    CTKRibbonGroup* group = groups.At(i);
-    CRect meet;
-    if (group->CountsAsVisible() && meet.IntersectRect(CRect(group->Rect()), clip)) group->Draw(dc->GetSafeHdc(), clip);
-  }
-  for (CTKControl* button : {static_cast<CTKControl*>(LeftButton()), static_cast<CTKControl*>(RightButton())})
-    if ((button->GetHideFlags() & kHideShow) == 0) button->Draw(dc);
-  if (old) dc->SelectObject(old);
+void CTKRibbonTabPopupToolBar::FillBackground(CDC* dc) {
+  const CRect band = CRect(GroupsRect());
+  RECT clip{};
+  ::GetClipBox(dc->GetSafeHdc(), &clip);
+  dc->FillSolidRect(&band, kPopupFill);
+  CTKRibbonTheme* theme = dynamic_cast<CTKRibbonTheme*>(GetPaintManager());
+  if (theme) theme->PaintGroupsBand(dc->GetSafeHdc(), band, tab_->ContextColour());
+  CTKRibbonBar::PaintGroups(dc->GetSafeHdc(), theme, tab_->Groups(), nullptr, tab_->ContextColour(), clip);
+}
+
+bool CTKRibbonTabPopupToolBar::CreateKeyboardTips(int, std::vector<CTKCommandBarKeyboardTip*>* tips) {
+  CTKCommandBarManager* manager = GetCommandBarManager();
+  if (!manager) return false;
+  CTKRibbonBar::AppendTipWindows(manager, CTKRibbonBar::GroupKeyTips(tab_->Groups(), GroupsRect(), caption_height_),
+                                 tips);
+  return true;
 }
 
 LRESULT CTKRibbonTabPopupToolBar::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {

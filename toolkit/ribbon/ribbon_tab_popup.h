@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "toolkit/commandbars/popup_bar.h"
 #include "toolkit/ribbon/ribbon_scrollable_bar.h"
 
@@ -45,7 +47,10 @@ class CTKRibbonTabPopupToolBar : public CTKPopupToolBar, public CTKRibbonScrolla
   CSize CalcSize(int length, DWORD mode) override;
   CRect CalcPopupRect(CSize size) override;
   bool SetHotControl(int index, int how = kHotProgram) override;
-  void DrawCommandBar(CDC* dc, const CRect& clip) override;
+  // The popup's fill, the groups band and the groups' frames under the controls.
+  void FillBackground(CDC* dc) override;
+  // The tips of the tab's groups, placed as the ribbon places its own.
+  bool CreateKeyboardTips(int level, std::vector<CTKCommandBarKeyboardTip*>* tips) override;
 
  protected:
   LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;

@@ -25,11 +25,13 @@ CTKTabManager::CTKTabManager() {
 }
 
 CTKTabManager::~CTKTabManager() {
-  for (CTKTabManagerItem* item : items_) {
+  std::vector<CTKTabManagerItem*> items;
+  items.swap(items_);
+  selected_ = hot_ = pressed_ = nullptr;
+  for (CTKTabManagerItem* item : items) {
     item->OnRemoved();
     item->InternalRelease();
   }
-  items_.clear();
   for (CTKTabManagerNavigateButton* button : buttons_) delete button;
   buttons_.clear();
 }
@@ -192,12 +194,15 @@ void CTKTabManager::MoveItem(int from, int to) {
 }
 
 void CTKTabManager::ClearItems() {
-  for (CTKTabManagerItem* item : items_) {
+  // The list empties first: an item that looks at its manager while it goes finds none of the
+  // items already let go.
+  std::vector<CTKTabManagerItem*> items;
+  items.swap(items_);
+  selected_ = hot_ = pressed_ = nullptr;
+  for (CTKTabManagerItem* item : items) {
     item->OnRemoved();
     item->InternalRelease();
   }
-  items_.clear();
-  selected_ = hot_ = pressed_ = nullptr;
   RenumberItems();
 }
 

@@ -12,6 +12,7 @@
 #include "tests/toolkit/commandbars/test_bars.h"
 #include "tests/toolkit/ribbon/ribbon_fixed_group.h"
 #include "tests/toolkit/ribbon/ribbon_test_groups.h"
+#include "toolkit/commandbars/accessible.h"
 #include "toolkit/commandbars/hook_manager.h"
 #include "toolkit/commandbars/tool_bar.h"
 #include "toolkit/drawing/seams.h"
@@ -265,9 +266,9 @@ TEST(RibbonTabRowInABar, AccessibilityLocatesAndHitTestsTheTabsOnScreen) {
   Ribbon r;
   // Tabs 24 wide from the row's left (50).
   RECT location{};
-  ASSERT_TRUE(r.row->AccessibleChildLocation(2, &location));
+  ASSERT_TRUE(r.row->AccessibleLocation(2, &location));
   EXPECT_EQ(CRect(location), r.OnScreen(CRect(74, 0, 98, 23)));
-  EXPECT_FALSE(r.row->AccessibleChildLocation(4, &location));
+  EXPECT_FALSE(r.row->AccessibleLocation(4, &location));
   struct Case {
     POINT client;
     int child;
@@ -277,9 +278,9 @@ TEST(RibbonTabRowInABar, AccessibilityLocatesAndHitTestsTheTabsOnScreen) {
     const CRect point = r.OnScreen(CRect(c.client.x, c.client.y, c.client.x, c.client.y));
     EXPECT_EQ(r.row->AccessibleHitTest(point.TopLeft()), c.child) << c.client.x << "," << c.client.y;
   }
-  EXPECT_EQ(r.row->AccessibleState(), static_cast<DWORD>(STATE_SYSTEM_FOCUSABLE));
+  EXPECT_EQ(r.row->AccessibleState(0), static_cast<DWORD>(STATE_SYSTEM_FOCUSABLE));
   ::ShowWindow(r.bar->GetSafeHwnd(), SW_HIDE);
-  EXPECT_EQ(r.row->AccessibleState(), static_cast<DWORD>(STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_INVISIBLE));
+  EXPECT_EQ(r.row->AccessibleState(0), static_cast<DWORD>(STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_INVISIBLE));
 }
 
 }  // namespace
@@ -305,6 +306,80 @@ TEST(RibbonTabRowInABar, ASelectionRaisesTheFocusEventForItsTab) {
   DrainMessages();
   hook.reset();
   EXPECT_EQ(g_focus_children, (std::vector<LONG>{3, 1}));
+}
+
+}  // namespace
+
+namespace {
+
+VARIANT ChildId(long id) {
+  VARIANT v;
+  ::VariantInit(&v);
+  v.vt = VT_I4;
+  v.lVal = id;
+  return v;
+}
+
+TEST(RibbonTabRowInABar, ClientsSeeTheTabsAsChildrenOfTheRowsObject) {
+  Ribbon r;
+  r.row->TabAt(2)->Show(false);
+  r.row->SelectItem(r.row->TabAt(1));
+  // The bar's object hands out the row's object, whose children are the tabs.
+  auto* bar_object = new CTKCommandBarAccessible(r.bar->GetSafeHwnd(), nullptr);
+  IDispatch* dispatch = nullptr;
+  ASSERT_EQ(bar_object->Accessible()->get_accChild(ChildId(r.row->GetIndex() + 1), &dispatch), S_OK);
+  bar_object->Accessible()->Release();
+  IAccessible* row = nullptr;
+  ASSERT_EQ(dispatch->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&row)), S_OK);
+  dispatch->Release();
+  long count = 0;
+  EXPECT_EQ(row->get_accChildCount(&count), S_OK);
+  EXPECT_EQ(count, 3);
+  struct Case {
+    long child;
+    long role;
+    long state;
+    const wchar_t* name;
+    const wchar_t* action;  // null: none
+  };
+  const long tab = STATE_SYSTEM_SELECTABLE | STATE_SYSTEM_FOCUSABLE;
+  const Case cases[] = {
+      {CHILDID_SELF, 60, STATE_SYSTEM_FOCUSABLE, L"", nullptr},
+      {1, 37, tab, L"Home", L"Switch"},
+      {2, 37, tab | STATE_SYSTEM_SELECTED | STATE_SYSTEM_FOCUSED, L"Insert", L"Switch"},
+      {3, 37, tab | STATE_SYSTEM_INVISIBLE, L"View", L"Switch"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.child);
+    VARIANT value;
+    ::VariantInit(&value);
+    ASSERT_EQ(row->get_accRole(ChildId(c.child), &value), S_OK);
+    EXPECT_EQ(value.lVal, c.role);
+    ASSERT_EQ(row->get_accState(ChildId(c.child), &value), S_OK);
+    EXPECT_EQ(value.lVal, c.state);
+    BSTR text = nullptr;
+    ASSERT_EQ(row->get_accName(ChildId(c.child), &text), S_OK);
+    EXPECT_EQ(std::wstring(text ? text : L""), c.name);
+    ::SysFreeString(text);
+    text = nullptr;
+    EXPECT_EQ(row->get_accDefaultAction(ChildId(c.child), &text), c.action ? S_OK : S_FALSE);
+    EXPECT_EQ(std::wstring(text ? text : L""), c.action ? c.action : L"");
+    ::SysFreeString(text);
+  }
+  VARIANT value;
+  ::VariantInit(&value);
+  EXPECT_EQ(row->get_accRole(ChildId(4), &value), E_INVALIDARG);
+  // Where the second tab is, and which tab lies under a point.
+  long x = 0, y = 0, cx = 0, cy = 0;
+  ASSERT_EQ(row->accLocation(&x, &y, &cx, &cy, ChildId(2)), S_OK);
+  EXPECT_EQ(CRect(x, y, x + cx, y + cy), r.OnScreen(CRect(74, 0, 98, 23)));
+  const CPoint home = r.OnScreen(CRect(60, 10, 60, 10)).TopLeft();
+  ASSERT_EQ(row->accHitTest(home.x, home.y, &value), S_OK);
+  EXPECT_EQ(value.lVal, 1);
+  // The default action switches to the tab.
+  EXPECT_EQ(row->accDoDefaultAction(ChildId(1)), S_OK);
+  EXPECT_EQ(r.row->SelectedTab(), r.row->TabAt(0));
+  row->Release();
 }
 
 }  // namespace

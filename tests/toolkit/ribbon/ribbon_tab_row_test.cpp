@@ -130,15 +130,15 @@ TEST(RibbonTabRow, DescribesItsTabsToAccessibilityClients) {
   r.row->TabAt(2)->Show(false);
   r.row->SelectItem(r.row->TabAt(1));
   EXPECT_EQ(r.row->AccessibleChildCount(), 3);
-  EXPECT_EQ(r.row->AccessibleChildName(1), L"Home & Away");
+  EXPECT_EQ(r.row->AccessibleName(1), L"Home & Away");
   const DWORD base = STATE_SYSTEM_SELECTABLE | STATE_SYSTEM_FOCUSABLE;
-  EXPECT_EQ(r.row->AccessibleChildState(1), base);
-  EXPECT_EQ(r.row->AccessibleChildState(2), base | STATE_SYSTEM_SELECTED | STATE_SYSTEM_FOCUSED);
-  EXPECT_EQ(r.row->AccessibleChildState(3), base | STATE_SYSTEM_INVISIBLE);
-  EXPECT_EQ(r.row->AccessibleChildState(4), 0u);
-  EXPECT_TRUE(r.row->AccessibleChildDoAction(1));
+  EXPECT_EQ(r.row->AccessibleState(1), base);
+  EXPECT_EQ(r.row->AccessibleState(2), base | STATE_SYSTEM_SELECTED | STATE_SYSTEM_FOCUSED);
+  EXPECT_EQ(r.row->AccessibleState(3), base | STATE_SYSTEM_INVISIBLE);
+  EXPECT_EQ(r.row->AccessibleState(4), 0u);
+  EXPECT_TRUE(r.row->AccessibleDoDefaultAction(1));
   EXPECT_EQ(r.row->SelectedTab(), r.row->TabAt(0));
-  EXPECT_FALSE(r.row->AccessibleChildDoAction(0));
+  EXPECT_FALSE(r.row->AccessibleDoDefaultAction(0));
 }
 
 }  // namespace

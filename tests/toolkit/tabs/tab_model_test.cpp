@@ -319,3 +319,43 @@ TEST(TabTooltips, StripShowsTheToolUnderThePointer) {
 }
 
 }  // namespace
+
+namespace {
+
+// A manager without a window whose items note how many items their manager still lists when
+// they are let go.
+class CountingManager : public CTKTabManager {
+ public:
+  class Item : public CTKTabManagerItem {
+   public:
+    Item(CTKTabManager* manager, std::vector<int>* seen) : CTKTabManagerItem(manager), seen_(seen) {}
+    void OnRemoved() override { seen_->push_back(Manager()->ItemCount()); }
+
+   private:
+    std::vector<int>* seen_;
+  };
+  CTKTabPaintManager* TabPainter() const override { return nullptr; }
+  void InvalidateStrip(const RECT*, bool) override {}
+  void Add(std::vector<int>* seen) {
+    Items().push_back(new Item(this, seen));
+    RenumberItems();
+  }
+};
+
+TEST(TabModel, ItemsLetGoAllAtOnceAreNoLongerListed) {
+  std::vector<int> seen;
+  CountingManager manager;
+  for (int i = 0; i < 3; ++i) manager.Add(&seen);
+  manager.SelectIndex(1);
+  manager.ClearItems();
+  EXPECT_EQ(seen, (std::vector<int>{0, 0, 0}));
+  EXPECT_EQ(manager.Selected(), nullptr);
+  {
+    CountingManager going;
+    for (int i = 0; i < 2; ++i) going.Add(&seen);
+    seen.clear();
+  }
+  EXPECT_EQ(seen, (std::vector<int>{0, 0}));
+}
+
+}  // namespace
