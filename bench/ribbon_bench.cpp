@@ -1,7 +1,7 @@
 // The ribbon: a ribbon of three tabs with 8 groups of 6 buttons laid out in full at every width
 // from 2,000 down to 0 pixels in 10-pixel steps, against the same count of layouts of a plain
 // tool bar holding the same buttons; and the frame's caption band painted with the ribbon (band,
-// title, quick-access bar, context header) against the frame's caption alone as the Office 2007
+// title, quick-access bar, caption buttons, context header) against the frame's caption alone as the Office 2007
 // frame drawing skins it (band, small icon, caption buttons, title). Times are measured side by
 // side in this one run.
 #include <windows.h>
@@ -23,6 +23,7 @@
 #include "toolkit/drawing/image_manager.h"
 #include "toolkit/ribbon/ribbon_bar.h"
 #include "toolkit/ribbon/ribbon_button_group.h"
+#include "toolkit/ribbon/ribbon_frame_hook.h"
 #include "toolkit/ribbon/ribbon_theme.h"
 
 namespace {
@@ -130,6 +131,8 @@ int main(int argc, char** argv) {
     button->Release();
   }
   ribbon->Create(frame->m_hWnd, WS_CHILD | WS_VISIBLE, RECT{0, 0, 1200, 200}, IDW_CONTROLBAR_FIRST + 1);
+  // The ribbon draws the frame's caption: title and caption buttons join the band.
+  CTKRibbonFrameHook::Attach(frame->m_hWnd, ribbon, &manager);
 
   // The yardstick bar: a plain tool bar of the same 144 buttons, shown as the ribbon shows
   // them, with their icons and captions.
@@ -192,12 +195,7 @@ int main(int argc, char** argv) {
   KestrinWinNS::CBitmapDC canvas_dc(nullptr, canvas.Get());
   CDC dc;
   dc.Attach(canvas_dc.Get());
-  CTKRibbonTheme::CCaptionInfo info;
-  info.caption = RECT{0, 0, frame_width, caption_height};
-  info.title = ribbon->TitleRect();
-  info.text = L"Document1 - Ribbon bench";
-  info.companion = true;
-  info.frame_border = 4;
+  const std::wstring title = L"Document1 - Ribbon bench";
   HICON icon = ::LoadIconW(nullptr, MAKEINTRESOURCEW(32512));
   TKPaintThemes::TKFrameInfo alone;
   alone.size = CSize(frame_width, caption_height + 1);
@@ -208,7 +206,6 @@ int main(int argc, char** argv) {
         // As a paint of the caption's update region would: what lies outside is clipped away.
         const int saved = ::SaveDC(canvas_dc.Get());
         ::IntersectClipRect(canvas_dc.Get(), caption.left, caption.top, caption.right, caption.bottom);
-        theme->PaintCaption(canvas_dc.Get(), info);
         ribbon->DrawCommandBar(&dc, CRect(caption));
         ::RestoreDC(canvas_dc.Get(), saved);
       },
@@ -223,7 +220,7 @@ int main(int argc, char** argv) {
           const int right = frame_width - 4 - k * button;
           theme->PaintCaptionButton(&dc, CRect(right - button, 2, right, 2 + button), commands[k], false, k == 0, true);
         }
-        theme->PaintCaptionTitle(&dc, CRect(info.title), info.text, true);
+        theme->PaintCaptionTitle(&dc, CRect(ribbon->TitleRect()), title, true);
       },
   });
   dc.Detach();
@@ -244,6 +241,7 @@ int main(int argc, char** argv) {
   const bool ok = laid_out && sweep_ratio <= 3.0 && worst_step < 5.0 && caption_ratio <= 2.0;
   std::printf("targets %s\n", ok ? "held" : "MISSED");
 
+  CTKRibbonFrameHook::Detach(frame->m_hWnd);
   ribbon->DestroyWindow();
   ribbon->Release();
   plain->DestroyWindow();

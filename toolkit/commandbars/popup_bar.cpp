@@ -328,7 +328,7 @@ CSize CTKPopupBar::LayoutPopupControls(CDC* dc, int maxHeight) {
     }
     CSize size = pm->PaintControl(dc, control, false);
     int gap = (control->GetBeginGroup() && y > 0) ? separator : 0;
-    if (y > 0 && y + gap + size.cy > maxHeight) {
+    if (y > 0 && (y + gap + size.cy > maxHeight || StartsColumn(control))) {
       ++column;
       widths.push_back(0);
       y = 0;

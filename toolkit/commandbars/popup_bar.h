@@ -144,6 +144,8 @@ class CTKPopupBar : public CTKCommandBar {
   bool CreatePopupWindow();
   // Lays the controls out as the popup's column(s); returns the size inside the borders.
   virtual CSize LayoutPopupControls(CDC* dc, int maxHeight);
+  // Whether the control starts a new column even where the current one has room.
+  virtual bool StartsColumn(const CTKControl* control) const { return false; }
   // Marks the rarely used controls from the manager's list of used commands.
   void UpdateRarelyUsed();
   // Lays the visible range out from first_visible_ down (or from after_last_ - 1 up).

@@ -264,6 +264,9 @@ class CTKRibbonBar : public CTKMenuBar, public CTKRibbonScrollableBar, public CT
   void LayoutRibbon(int width, int height);
   // Places the caption buttons and the window title (with a frame companion).
   void PlaceCaptionButtonsAndTitle();
+  // A caption button (ribbon_caption_buttons.h) and the caption band's drawing.
+  class CControlCaptionButton;
+  void PaintCaptionBand(CDC* dc);
   CSize CalcDockingLayout(int length, DWORD mode, int mruWidth = 0) override;
   CSize CalcDynamicLayout(int length, DWORD mode) override;
   // Recalculates the site's layout; while the layout is locked the request waits.

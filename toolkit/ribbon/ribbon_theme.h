@@ -200,6 +200,10 @@ class CTKRibbonTheme : public TKPaintThemes::CTKOffice2007Theme {
 
   // --- the frame's caption, its buttons and region, the system button and the system menu
   //     (ribbon_theme_frame.cpp) ---
+  // The paint manager as the ribbon theme, or null when it is another.
+  static CTKRibbonTheme* From(CTKPaintManager* pm) {
+    return pm && pm->ThemeNumber() == kThemeNumber ? static_cast<CTKRibbonTheme*>(pm) : nullptr;
+  }
   // What the caption band of a ribbon shows.
   struct CCaptionInfo {
     RECT caption{};             // the band
@@ -221,11 +225,14 @@ class CTKRibbonTheme : public TKPaintThemes::CTKOffice2007Theme {
   // The region of a frame that is not maximised, w x h, with cut corners.
   KestrinWinNS::CScopedRegion FrameRegion(int w, int h, bool status_bar, int border);
   // The system button of a ribbon drawing its caption with tabs: state 2 popup open, 1 selected,
-  // 0 normal; `icon` centred, else the frame's large icon.
-  void PaintSystemButton(HDC dc, const RECT& rect, int state, HICON icon, HICON frame_icon);
+  // 0 normal; `frame_icon` (the frame's large icon, for a button without an icon of its own)
+  // centred at 32 x 32.
+  void PaintSystemButton(HDC dc, const RECT& rect, int state, HICON frame_icon);
   // The system menu's face stretched with its borders as margins, and a button along its bottom.
   void PaintSystemMenu(HDC dc, const RECT& client, const RECT& borders);
   void PaintSystemMenuButton(HDC dc, const RECT& rect, bool selected);
+  // The two edge lines under a list's caption row in the system menu.
+  void PaintListCaptionEdges(HDC dc, const RECT& caption);
   // A colour of the "Ribbon" section read now; CLR_INVALID when the set lacks it.
   COLORREF RibbonSectionColour(const wchar_t* key) const { return ImageSetOf()->ColorFromIni(L"Ribbon", key); }
 

@@ -3,6 +3,7 @@
 // the caption buttons and the frame region through the Office 2007 frame drawing, the system
 // button and the system menu's faces.
 #include <algorithm>
+#include <utility>
 
 #include "platform/appframe/dc.h"
 #include "toolkit/drawing/theme_wrapper.h"
@@ -131,7 +132,7 @@ KestrinWinNS::CScopedRegion CTKRibbonTheme::FrameRegion(int w, int h, bool statu
   return KestrinWinNS::CScopedRegion(WindowFrameRegion(false, w, h, status_bar, border));
 }
 
-void CTKRibbonTheme::PaintSystemButton(HDC dc, const RECT& rect, int state, HICON icon, HICON frame_icon) {
+void CTKRibbonTheme::PaintSystemButton(HDC dc, const RECT& rect, int state, HICON frame_icon) {
   const int w = rect.right - rect.left, h = rect.bottom - rect.top;
   CTKOffice2007Image* image = nullptr;
   if (w > 54 && h > 54) image = ImageNamed(L"FRAMESYSTEMBUTTON52");
@@ -142,28 +143,21 @@ void CTKRibbonTheme::PaintSystemButton(HDC dc, const RECT& rect, int state, HICO
     image->DrawTransparentColor(dc, RECT{x, y, x + size.cx, y + size.cy}, image->GetPartRect(std::clamp(state, 0, 2), 3),
                                 RECT{0, 0, 0, 0}, kTransparentKey);
   }
-  if (icon) {
-    ICONINFO info{};
-    int iw = 16, ih = 16;
-    if (GetIconInfo(icon, &info)) {
-      // The icon's bitmaps come with the answer and belong to the caller.
-      KestrinWinNS::CScopedBitmap mask(info.hbmMask), colour(info.hbmColor);
-      BITMAP bm{};
-      if (GetObjectW(info.hbmMask, sizeof(bm), &bm)) {
-        iw = bm.bmWidth;
-        ih = info.hbmColor ? bm.bmHeight : bm.bmHeight / 2;
-      }
-    }
-    DrawIconEx(dc, (rect.left + rect.right - iw) / 2, (rect.top + rect.bottom - ih) / 2, icon, iw, ih, 0, nullptr,
-               DI_NORMAL);
-  } else if (frame_icon) {
+  if (frame_icon)
     DrawIconEx(dc, (rect.left + rect.right - 33) / 2, (rect.top + rect.bottom - 31) / 2, frame_icon, 32, 32, 0,
                nullptr, DI_NORMAL);
-  }
 }
 
 void CTKRibbonTheme::PaintSystemMenu(HDC dc, const RECT& client, const RECT& borders) {
   DrawImage(dc, L"RIBBONSYSTEMMENU", client, 1, 0, borders, false);
+}
+
+void CTKRibbonTheme::PaintListCaptionEdges(HDC dc, const RECT& caption) {
+  for (auto [y, key] : {std::pair<LONG, const wchar_t*>{caption.bottom - 6, L"RecentFileListEdgeShadow"},
+                        {caption.bottom - 5, L"RecentFileListEdgeHighLight"}}) {
+    const COLORREF colour = RibbonSectionColour(key);
+    if (colour != CLR_INVALID) FillSolid(dc, RECT{caption.left, y, caption.right, y + 1}, colour);
+  }
 }
 
 void CTKRibbonTheme::PaintSystemMenuButton(HDC dc, const RECT& rect, bool selected) {

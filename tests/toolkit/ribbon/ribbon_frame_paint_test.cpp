@@ -10,6 +10,7 @@
 #include "tests/toolkit/drawing/canvas.h"
 #include "toolkit/drawing/theme_wrapper.h"
 #include "toolkit/ribbon/ribbon_theme.h"
+#include "tests/toolkit/ribbon/ribbon_test_theme.h"
 
 namespace {
 
@@ -34,8 +35,7 @@ class RibbonFramePaint : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(images_.AttachResourceModule(GetModuleHandleW(nullptr), L"RIBBON_TEST_INI", false));
-    theme_.reset(new CTKRibbonTheme(&images_));
-    theme_->ReloadColorsAndFonts();
+    theme_.reset(NewTestRibbonTheme(&images_));
   }
   void TearDown() override { theme_.release()->Release(); }
 
@@ -171,7 +171,7 @@ TEST_F(RibbonFramePaint, TheSystemButtonTakesTheLargeImageAbove54Pixels) {
                         {60, 0, kSystemButton52[0]}, {60, 2, kSystemButton52[2]}};
   for (const Case& c : cases) {
     Canvas canvas(c.size, c.size, kGround);
-    theme_->PaintSystemButton(canvas.dc(), RECT{0, 0, c.size, c.size}, c.state, nullptr, nullptr);
+    theme_->PaintSystemButton(canvas.dc(), RECT{0, 0, c.size, c.size}, c.state, nullptr);
     EXPECT_EQ(canvas.At(c.size / 2, c.size / 2), c.face) << c.size << " " << c.state;
     // Centred at its natural size: the corners keep the ground.
     EXPECT_EQ(canvas.At(0, 0), kGround) << c.size;
