@@ -128,6 +128,8 @@ class CTKCommandBarManager : public CCmdTarget {
   void ExecuteKeyboardTip(CTKCommandBarKeyboardTip* tip);
   void DestroyTips();
   void CreateTipsFor(CTKCommandBar* owner);
+  // The windows of the tips made for `owner`, each above its control (or bar).
+  void CreateTipWindows(CTKCommandBar* owner, HWND site);
 
   CTKCommandBarOptions options_;
   CRuntimeClass* popup_class_ = nullptr;

@@ -273,9 +273,7 @@ int CTKCommandBarManager::TrackPopupBar(CTKPopupBar* popup, UINT flags, int x, i
 void CTKCommandBarManager::CreateTipsFor(CTKCommandBar* owner) {
   HWND site = site_ ? site_ : owner->GetSite();
   if (owner->CreateKeyboardTips(tip_level_, &tips_)) {
-    for (CTKCommandBarKeyboardTip* tip : tips_) tip->CreateTip(site, owner->GetSafeHwnd(), options_.right_to_left);
-    for (CTKCommandBarKeyboardTip* tip : tips_)
-      if (tip->GetSafeHwnd()) ::SetWindowPos(tip->GetSafeHwnd(), HWND_TOPMOST, 0, 0, 0, 0, 0x253);
+    CreateTipWindows(owner, site);
     return;
   }
   for (int i = 0; i < owner->GetControlCount(); ++i) {
@@ -326,6 +324,10 @@ void CTKCommandBarManager::CreateTipsFor(CTKCommandBar* owner) {
       tips_[k]->SetTipText(tips_[k]->GetTipText() + pick);
     }
   }
+  CreateTipWindows(owner, site);
+}
+
+void CTKCommandBarManager::CreateTipWindows(CTKCommandBar* owner, HWND site) {
   const bool rtl = options_.right_to_left;
   for (CTKCommandBarKeyboardTip* tip : tips_) {
     HWND anchor = tip->IsBarTip() ? tip->GetBar()->GetSafeHwnd() : owner->GetSafeHwnd();

@@ -173,7 +173,7 @@ void CTKRibbonBar::ShowCaptionWithoutFrame(bool on) {
 
 void CTKRibbonBar::SetSystemButton(CTKControl* control) {
   if (control == system_button_) return;
-  if (system_button_) controls_->Remove(system_button_);
+  if (system_button_) static_cast<CTKRibbonControls*>(controls_)->TakeOutControl(system_button_);
   system_button_ = control;
   if (control) {
     control->SetFlags(control->GetFlags() | kFlagNoQuickAccess);
@@ -262,10 +262,9 @@ CTKControl* CTKRibbonBar::AddToQuickAccess(const CTKControl* control) {
   if (!copy) return nullptr;
   // The copy is shown whatever hid its original (another tab, the layout, the command list).
   copy->SetHideFlags(0);
-  changing_quick_access_ = true;
+  // The layout runs once, when the change is complete.
   LockLayout();
   quick_access_->AppendQuickAccess(copy);
-  changing_quick_access_ = false;
   UnlockLayout();
   copy->Release();  // the two collections hold it
   return copy;

@@ -302,6 +302,8 @@ class CTKRibbonBar : public CTKMenuBar, public CTKRibbonScrollableBar, public CT
   CTKRibbonTab* TabByAccessKey(wchar_t ch) const;
 
   // --- command bar ---
+  // Makes the window and hooks the frame: the commands of the ribbon's menus reach it there.
+  bool CreateToolBar(HWND site, bool floating) override;
   bool CreateKeyboardTips(int level, std::vector<CTKCommandBarKeyboardTip*>* tips) override;
   bool ExecuteKeyboardTip(CTKCommandBarKeyboardTip* tip) override;
   int OnHookKeyDown(UINT key, LPARAM data) override;
@@ -342,16 +344,15 @@ class CTKRibbonBar : public CTKMenuBar, public CTKRibbonScrollableBar, public CT
   void OnRibbonMouseMove(POINT pt);
   void OnRibbonMouseLeave();
   void OnRibbonShowWindow(bool shown);
-  // The frame the ribbon sits in (the site), and whether it is maximised.
+  // The frame the ribbon sits in (its site).
   HWND FrameWindow() const;
-  // The metrics of the theme in force, or the defaults for the menu font.
+  // The metrics of the theme in force, or those of an 11-point font at 96 dpi without one.
   void ReadMetrics(int* tab_row, int* group_caption, int* control, int* button, int* caption) const;
 
  private:
   friend class CTKRibbonControls;
   friend class CTKRibbonQuickAccessControls;
 
-  void LayoutQuickAccess(int width, bool in_tab_row, int start, bool below);
   void BuildContextHeaders();
   void RecomputeQuickAccessHeight();
   void ReleaseParts();
@@ -391,9 +392,6 @@ class CTKRibbonBar : public CTKMenuBar, public CTKRibbonScrollableBar, public CT
   // Layout lock depth and a recalculation asked for while locked.
   int layout_lock_ = 0;
   bool recalc_waiting_ = false;
-  // A quick-access change is under way (its layout runs once at the end).
-  bool changing_quick_access_ = false;
-  bool tracking_leave_ = false;
   // The control the open customise or context menu acts on (one reference).
   CTKControl* context_target_ = nullptr;
   // The customise command is on its way to the site (the bar's own hook lets it pass).

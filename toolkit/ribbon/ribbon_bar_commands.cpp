@@ -1,5 +1,6 @@
 // The ribbon bar's commands and menus: the quick-access commands, the customise and context
 // menus built from their menu resources, and the more popup.
+#include <algorithm>
 #include <vector>
 
 #include "toolkit/commandbars/command_bar_manager.h"

@@ -143,6 +143,12 @@ void CTKRibbonBar::OnRibbonShowWindow(bool shown) {
 // ---------------------------------------------------------------------------------------------
 // Window messages
 
+bool CTKRibbonBar::CreateToolBar(HWND site, bool floating) {
+  if (!CTKMenuBar::CreateToolBar(site, floating)) return false;
+  HookFrameWindows();
+  return true;
+}
+
 LRESULT CTKRibbonBar::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
   const POINT pt{static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))};
   switch (message) {

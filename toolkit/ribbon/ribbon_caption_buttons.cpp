@@ -66,7 +66,7 @@ CTKRibbonBar::CControlCaptionButton::CControlCaptionButton(CTKRibbonFrameCompani
 }
 
 void CTKRibbonBar::CControlCaptionButton::OnExecute() {
-  HWND frame = companion_ ? companion_->Frame() : nullptr;
+  HWND frame = companion_ ? companion_->Frame() : parent_ ? parent_->GetSite() : nullptr;
   if (frame) ::PostMessageW(frame, WM_SYSCOMMAND, static_cast<WPARAM>(id_), 0);
 }
 

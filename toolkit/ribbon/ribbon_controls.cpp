@@ -1,7 +1,5 @@
 #include "toolkit/ribbon/ribbon_controls.h"
 
-#include <algorithm>
-
 #include "platform/appframe/dc.h"
 #include "toolkit/paint/paint_manager.h"
 #include "toolkit/ribbon/ribbon_bar.h"

@@ -106,6 +106,9 @@ void CTKRibbonFrameCompanion::ApplyFrameRegion(int width, int height, bool force
     if (!maximized) border_ = kCompositionBorder;
     const int top = CaptionFromFrameTheme() ? 0 : CaptionBandHeight();
     CTKDwmFunctions::Instance().ExtendFrameIntoClientArea(frame_, 0, 0, top, 0);
+    // A region set while the frame was drawn without composition would cut the glass.
+    KestrinWinNS::CScopedRegion held(::CreateRectRgn(0, 0, 0, 0));
+    if (::GetWindowRgn(frame_, held.Get()) != ERROR) ::SetWindowRgn(frame_, nullptr, TRUE);
   } else if (maximized && (ex_style & WS_EX_MDICHILD)) {
     ::SetWindowRgn(frame_, nullptr, TRUE);
   } else if (maximized) {

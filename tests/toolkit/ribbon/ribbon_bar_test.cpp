@@ -75,7 +75,17 @@ TEST(RibbonBarLayout, TheCaptionBandAndTheRowsBelowIt) {
       EXPECT_EQ(caption.bottom, row.top);
       // Without a companion there is no title to place.
       EXPECT_EQ(c.border < 0, IsRectEmpty(&f.ribbon->TitleRect()) != FALSE);
-      EXPECT_EQ(CRect(0, 0, 800, caption.bottom), CRect(f.ribbon->CaptionFreeRect()));
+      const RECT free = f.ribbon->CaptionFreeRect();
+      if (c.border < 0) {
+        EXPECT_EQ(CRect(0, 0, 800, caption.bottom), CRect(free));
+      } else {
+        // With a frame the caption buttons and the title are placed: the free part lies below
+        // the frame's border, 3 pixels above the band's bottom, inside the bar.
+        EXPECT_EQ(c.border, free.top);
+        EXPECT_EQ(caption.bottom - 3, free.bottom);
+        EXPECT_GE(free.left, 0);
+        EXPECT_LE(free.right, 800);
+      }
     } else {
       EXPECT_TRUE(IsRectEmpty(&caption));
       EXPECT_EQ(0, row.top);

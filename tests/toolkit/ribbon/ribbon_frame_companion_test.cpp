@@ -330,6 +330,15 @@ TEST_F(RibbonFrame, CompositionExtendsTheGlassByTheRibbonsCaptionThroughTheSeam)
     EXPECT_EQ(companion->FrameBorder(), BorderOf(frame.hwnd));
     EXPECT_FALSE(InRegion(frame.hwnd, 0, 0));
   }
+  {
+    // Composition turned on again: the region drawn without it goes.
+    Glass on(true);
+    bar->FrameCompanion()->RefreshComposition();
+    bar->FrameCompanion()->ApplyFrameRegion(800, 600, true);
+    RECT box;
+    EXPECT_FALSE(RegionBox(frame.hwnd, &box));
+    EXPECT_EQ(Glass::extended.size(), 1u);
+  }
 }
 
 TEST_F(RibbonFrame, TheCaptionBandComesFromTheRibbonOrFromTheFrameTheme) {
@@ -381,6 +390,14 @@ TEST_F(RibbonFrame, TheFrameHookHandsTheCaptionToTheRibbonAndRunsThePostedRecalc
   EXPECT_EQ(client.right, window.right - border);
   EXPECT_EQ(client.bottom, window.bottom - border);
   EXPECT_FALSE(InRegion(frame.hwnd, 0, 0));  // the theme's cut corner
+  // The region follows the frame's size.
+  ASSERT_TRUE(InRegion(frame.hwnd, 750, 300));
+  ::SetWindowPos(frame.hwnd, nullptr, 0, 0, 700, 500, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  EXPECT_FALSE(InRegion(frame.hwnd, 750, 300));
+  EXPECT_TRUE(InRegion(frame.hwnd, 695, 0));
+  EXPECT_FALSE(InRegion(frame.hwnd, 699, 0));
+  ::SetWindowPos(frame.hwnd, nullptr, 0, 0, 800, 600, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ::GetWindowRect(frame.hwnd, &window);
   // The posted recalculation reaches the frame and is done there (the hook takes the message
   // and the frame's non-client recalculation; the frame is told its size).
   companion->RequestFrameRecalc(false);

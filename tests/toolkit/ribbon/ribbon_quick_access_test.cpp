@@ -78,8 +78,9 @@ TEST(RibbonQuickAccess, LeavingEitherListLeavesBoth) {
   }
   EXPECT_EQ(f.ribbon->CustomiseButton(), bar->GetAt(3));
   copies[0]->AddRef();
-  bar->Remove(copies[0]);  // out of the bar: out of the list
+  static_cast<CTKRibbonControls*>(bar)->TakeOutControl(copies[0]);  // out of the bar: out of the list
   EXPECT_FALSE(list->Contains(copies[0]));
+  EXPECT_EQ(nullptr, copies[0]->GetParent());
   copies[0]->Release();
   EXPECT_TRUE(f.ribbon->RemoveFromQuickAccess(copies[1]));  // out of the list: out of the bar
   EXPECT_EQ(nullptr, bar->FindControl(701));
@@ -88,6 +89,35 @@ TEST(RibbonQuickAccess, LeavingEitherListLeavesBoth) {
   EXPECT_EQ(1, list->GetCount());
   EXPECT_EQ(copies[2], bar->GetAt(0));
   EXPECT_EQ(0, copies[2]->GetIndex());
+}
+
+TEST(RibbonQuickAccess, AControlTakenOutOfTheBarLeavesItsGroup) {
+  RibbonFixture f;
+  auto* controls = static_cast<CTKRibbonControls*>(f.ribbon->GetControls());
+  CTKControl* middle = controls->FindControl(502);
+  EXPECT_EQ(f.group, f.ribbon->GroupOfControl(middle));
+  middle->AddRef();
+  controls->TakeOutControl(middle);
+  EXPECT_EQ(nullptr, f.ribbon->GroupOfControl(middle));
+  ASSERT_EQ(2u, f.group->Positions().size());
+  EXPECT_EQ(503, f.group->Positions()[1].control->GetID());
+  middle->Release();
+  f.Layout(800);  // the group lays out what is left
+  EXPECT_EQ(controls->FindControl(501)->GetRect().bottom, controls->FindControl(503)->GetRect().top);
+}
+
+TEST(RibbonQuickAccess, TheRibbonsOwnPartsAreNotCustomised) {
+  RibbonFixture f;
+  auto* controls = static_cast<CTKRibbonControls*>(f.ribbon->GetControls());
+  CTKControl* collapsed = MakeButton(12, 20);
+  f.group->SetCollapsedPopup(collapsed);
+  const CTKControl* fixtures[] = {f.ribbon->ControlTab(), f.ribbon->CustomiseButton(), f.ribbon->MoreButton(),
+                                  f.ribbon->LeftButton(), f.ribbon->RightButton(), collapsed};
+  for (const CTKControl* c : fixtures) EXPECT_TRUE(controls->IsRibbonFixture(c)) << c->GetID();
+  EXPECT_FALSE(controls->IsRibbonFixture(controls->FindControl(501)));
+  EXPECT_FALSE(controls->IsRibbonFixture(f.AddQuickAccess(1, 20)[0]));
+  f.group->SetCollapsedPopup(nullptr);
+  collapsed->Release();
 }
 
 TEST(RibbonQuickAccess, TheRibbonReleasesEveryControlItHolds) {
@@ -343,6 +373,41 @@ TEST(RibbonCommands, TheSitesMessagesRunTheRibbonsCommands) {
   EXPECT_EQ((std::vector<int>{4000}), f.site.commands);
   menu->Release();
   newer->Release();
+}
+
+}  // namespace
+
+namespace {
+
+// The two buttons at the end of the bar open fresh popups each time.
+TEST(RibbonQuickAccess, TheMoreAndCustomiseButtonsOpenFreshPopups) {
+  RibbonFixture f(400, 600, true);
+  std::vector<CTKControl*> copies = f.AddQuickAccess(12, 40);
+  f.Layout(400);
+  CTKControl* more = f.ribbon->MoreButton();
+  CTKControl* customise = f.ribbon->CustomiseButton();
+  ASSERT_TRUE(more->IsVisible());
+  f.ribbon->SetTrackingMode(1, false, false);
+  ASSERT_TRUE(f.ribbon->SetPopupOpen(more->GetIndex(), false));
+  auto* popup = dynamic_cast<CTKRibbonBar::CMorePopupToolBar*>(more->GetCommandBar());
+  ASSERT_NE(nullptr, popup);
+  EXPECT_TRUE(popup->IsBarVisible());
+  EXPECT_EQ(f.ribbon, popup->Ribbon());
+  EXPECT_EQ(kCustomiseButtonId, popup->GetControl(popup->GetControlCount() - 1)->GetID());
+  f.ribbon->SetPopupOpen(-1, false);
+  EXPECT_FALSE(popup->IsBarVisible());
+
+  ASSERT_TRUE(f.ribbon->SetPopupOpen(customise->GetIndex(), false));
+  CTKCommandBar* first = customise->GetCommandBar();
+  ASSERT_NE(nullptr, first);
+  first->AddRef();  // kept alive, so a new popup cannot take its address
+  EXPECT_NE(nullptr, first->GetControls()->FindControl(kCustomiseQuickAccess));
+  f.ribbon->SetPopupOpen(-1, false);
+  ASSERT_TRUE(f.ribbon->SetPopupOpen(customise->GetIndex(), false));
+  EXPECT_NE(first, customise->GetCommandBar());
+  f.ribbon->SetPopupOpen(-1, false);
+  first->Release();
+  f.ribbon->SetTrackingMode(0, false, false);
 }
 
 }  // namespace

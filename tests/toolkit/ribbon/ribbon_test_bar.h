@@ -143,7 +143,6 @@ struct RibbonFixture {
     ribbon->SelectTabByIndex(0);
     if (window) {
       ribbon->CreateToolBar(site.hwnd, false);
-      ribbon->HookFrameWindows();
       site.ribbon = ribbon;
     }
     Layout(width);
