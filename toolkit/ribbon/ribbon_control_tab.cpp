@@ -3,13 +3,10 @@
 #include <oleacc.h>
 
 #include <algorithm>
-#include <vector>
 
-#include "platform/win/gdi.h"
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/drawing/image_manager.h"
 #include "toolkit/ribbon/ribbon_tab_popup.h"
-#include "toolkit/ribbon/ribbon_theme.h"
 #include "toolkit/tabs/tab_paint_manager.h"
 
 using TKCommandBars::kPopupControl;
@@ -33,9 +30,6 @@ class CLayoutLock {
  private:
   CTKRibbonTabRowSite* site_;
 };
-
-// Room on each side of a caption when the row lays itself out.
-constexpr int kCaptionMargin = 12;
 
 }  // namespace
 
@@ -213,67 +207,11 @@ void CTKRibbonControlTab::LayoutRow(HDC dc, const RECT& rect) {
   }
   CTKControl::SetRect(CRect(rect));
   SetControlRect(rect);
-  if (painter_)
-    painter_->LayoutStrip(this, dc, rect);
-  else
-    LayoutWithoutPainter(dc, rect);
-}
-
-void CTKRibbonControlTab::LayoutWithoutPainter(HDC dc, const RECT& rect) {
-  SetHeaderRect(rect);
-  std::vector<int> lengths;
-  int total = 0;
-  for (int i = 0; i < ItemCount(); ++i) {
-    CTKTabManagerItem* item = ItemAtIndex(i);
-    SIZE text{};
-    const std::wstring caption = AccessibleName(i + 1);
-    if (dc && !caption.empty()) ::GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &text);
-    const int length = item->IsVisible() ? text.cx + 2 * kCaptionMargin : 0;
-    lengths.push_back(length);
-    total += length;
-  }
-  // Too little room takes the same share off every tab.
-  const int room = rect.right - rect.left;
-  int x = rect.left;
-  for (int i = 0; i < ItemCount(); ++i) {
-    int length = lengths[static_cast<size_t>(i)];
-    if (total > room && total > 0) length = static_cast<int>(static_cast<long long>(length) * room / total);
-    CTKTabManagerItem* item = ItemAtIndex(i);
-    item->SetLength(length);
-    item->SetRect(length > 0 ? RECT{x, rect.top, x + length, rect.bottom} : RECT{});
-    x += length;
-  }
+  if (painter_) painter_->LayoutStrip(this, dc, rect);
 }
 
 void CTKRibbonControlTab::Draw(CDC* dc) {
-  if (!dc) return;
-  const RECT rect = GetRect();
-  if (painter_) {
-    painter_->PaintStrip(this, dc->GetSafeHdc(), rect);
-    return;
-  }
-  auto* theme = dynamic_cast<CTKRibbonTheme*>(GetPaintManager());
-  HDC hdc = dc->GetSafeHdc();
-  const int mode = ::SetBkMode(hdc, TRANSPARENT);
-  for (int i = 0; i < ItemCount(); ++i) {
-    CTKRibbonTab* tab = TabAt(i);
-    if (!tab->IsVisible() || ::IsRectEmpty(&tab->Rect())) continue;
-    RECT face = tab->Rect();
-    if (theme) {
-      CTKRibbonTheme::CTabState state;
-      state.selected = tab == Selected();
-      state.hot = tab == Hot();
-      state.pressed = tab == Pressed();
-      state.keyboard = focused_ && state.selected;
-      theme->PaintTab(hdc, face, state, tab->ContextColour());
-      const COLORREF text = theme->RibbonColour(state.selected ? L"TabSelectedText" : L"TabNormalText");
-      if (text != CLR_INVALID) ::SetTextColor(hdc, text);
-    }
-    const std::wstring caption = tab->Caption();
-    ::DrawTextW(hdc, caption.c_str(), static_cast<int>(caption.size()), &face,
-                DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
-  }
-  ::SetBkMode(hdc, mode);
+  if (dc && painter_) painter_->PaintStrip(this, dc->GetSafeHdc(), GetRect());
 }
 
 void CTKRibbonControlTab::InvalidateStrip(const RECT*, bool) { RedrawParent(); }

@@ -104,7 +104,7 @@ class CTKRibbonControlTab : public CTKControlPopup, public CTKTabManager, public
 
   // Gives the row its rectangle and lets the painter lay the tabs out in it.
   void LayoutRow(HDC dc, const RECT& rect);
-  // The painter's strip; without a painter, the ribbon theme's tab faces under the captions.
+  // The painter's strip.
   void Draw(CDC* dc) override;
   CSize GetSize(CDC* dc) override { return GetRect().Size(); }
 
@@ -137,8 +137,6 @@ class CTKRibbonControlTab : public CTKControlPopup, public CTKTabManager, public
   // Pops the row up in its bar, tracking, for a minimized ribbon's selection; an open popup of
   // the previous tab closes first without giving up the selection.
   void PopUpInBar();
-  // Without a painter: each visible tab as wide as its caption plus a margin, left to right.
-  void LayoutWithoutPainter(HDC dc, const RECT& rect);
   bool KeyboardState() const { return GetSelected() >= 2 || GetPressed() >= 2 || focused_; }
 
   CTKRibbonTabRowSite* site_ = nullptr;

@@ -9,12 +9,14 @@
 #include <type_traits>
 #include <vector>
 
+#include "platform/win/gdi.h"
 #include "tests/toolkit/commandbars/test_bars.h"
 #include "tests/toolkit/ribbon/ribbon_fixed_group.h"
 #include "tests/toolkit/ribbon/ribbon_test_groups.h"
 #include "toolkit/commandbars/accessible.h"
 #include "toolkit/commandbars/hook_manager.h"
 #include "toolkit/commandbars/tool_bar.h"
+#include "toolkit/drawing/image_manager.h"
 #include "toolkit/drawing/seams.h"
 #include "toolkit/ribbon/ribbon_control_tab.h"
 #include "toolkit/ribbon/ribbon_group_popup.h"
@@ -108,8 +110,9 @@ struct Ribbon {
       groups[i]->AddButtons(3, 200 + 10 * i);
       tab->Groups().PutGroupAt(0, groups[i], bar, &band);
     }
-    // Without a painter every tab is as wide as its margins: 24 pixels from the row's left.
+    // Without a painter the row leaves its tabs where they are: 24 pixels each from its left.
     row->LayoutRow(nullptr, RECT{50, 0, 550, 23});
+    for (int i = 0; i < 3; ++i) row->TabAt(i)->SetRect(RECT{50 + 24 * i, 0, 74 + 24 * i, 23});
     band.shown_tab = row->TabAt(0);
     groups[0]->BeginLayout(nullptr);
     groups[0]->Reduce(nullptr, 2);
@@ -380,6 +383,80 @@ TEST(RibbonTabRowInABar, ClientsSeeTheTabsAsChildrenOfTheRowsObject) {
   EXPECT_EQ(row->accDoDefaultAction(ChildId(1)), S_OK);
   EXPECT_EQ(r.row->SelectedTab(), r.row->TabAt(0));
   row->Release();
+}
+
+}  // namespace
+
+namespace {
+
+TEST(RibbonTabRowInABar, TabImagesComeFromTheBarsImageManagerByTheTabsImageId) {
+  CTKImageManager images;
+  std::vector<DWORD> red(16 * 16, 0xFFFF0000);
+  ASSERT_TRUE(images.AddAlphaImage(MakeDibSection(16, 16, red.data()), 7, 0));
+  Ribbon r;
+  r.bar->SetImageManager(&images);
+  struct Case {
+    int image;
+    bool found;
+  };
+  const Case cases[] = {{7, true}, {-1, false}, {8, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.image);
+    r.row->TabAt(0)->SetImage(c.image);
+    SIZE size{16, 16};
+    EXPECT_EQ(r.row->PaintItemIcon(nullptr, POINT{}, r.row->TabAt(0), false, size), c.found);
+  }
+  // Drawn at the point asked.
+  r.row->TabAt(0)->SetImage(7);
+  std::vector<DWORD> white(32 * 32, 0xFFFFFFFF);
+  CDC dc;
+  dc.CreateCompatibleDC(nullptr);
+  KestrinWinNS::CScopedBitmap target(MakeDibSection(32, 32, white.data()));
+  KestrinWinNS::CSelectObject selected(dc.GetSafeHdc(), target.Get());
+  SIZE size{16, 16};
+  ASSERT_TRUE(r.row->PaintItemIcon(dc.GetSafeHdc(), POINT{8, 8}, r.row->TabAt(0), true, size));
+  EXPECT_EQ(size.cx, 16);
+  EXPECT_EQ(::GetPixel(dc.GetSafeHdc(), 10, 10), RGB(255, 0, 0));
+  EXPECT_EQ(::GetPixel(dc.GetSafeHdc(), 4, 4), RGB(255, 255, 255));
+}
+
+}  // namespace
+
+namespace {
+
+// Groups too wide for the popup even collapsed: the popup scrolls them, and a scroll closes
+// the popup's own open group popup first.
+TEST(RibbonTabRowInABar, ScrollingTheTabPopupClosesItsOpenGroupPopup) {
+  MonitorSeam seam(RECT{0, 0, 1024, 738});
+  Ribbon r;
+  CTKRibbonTab* tab = r.row->TabAt(1);
+  // Captions wider than the collapsed buttons (90 pixels against 42).
+  for (int g = 0; g < 14; ++g) {
+    auto* group = new FixedGroup;
+    group->SetCaption(L"Wide group");
+    group->SetId(100 + g);
+    group->AddButtons(3, 1000 + 10 * g);
+    tab->Groups().PutGroupAt(tab->Groups().Count(), group, r.bar, &r.band);
+  }
+  r.fake.minimized = true;
+  r.row->SelectItem(tab);
+  CTKRibbonTabPopupToolBar* popup = r.TabPopup();
+  ASSERT_NE(popup, nullptr);
+  EXPECT_EQ(popup->ScrollOffset(), 0);
+  ASSERT_FALSE(popup->RightButton()->GetHideFlags() & TKCommandBars::kHideShow);
+  EXPECT_TRUE(popup->LeftButton()->GetHideFlags() & TKCommandBars::kHideShow);
+  // Every group is collapsed; the first one's button opens its popup.
+  CTKControl* button = popup->Tab()->Groups().At(0)->CollapsedPopup();
+  ASSERT_NE(button, nullptr);
+  ASSERT_TRUE(popup->SetPopupOpen(button->GetIndex(), false));
+  CTKCommandBar* group_popup = button->GetCommandBar();
+  ASSERT_NE(group_popup, nullptr);
+  ASSERT_TRUE(group_popup->IsBarVisible());
+  popup->RightButton()->OnExecute();
+  EXPECT_EQ(group_popup->GetSafeHwnd(), nullptr);
+  EXPECT_EQ(popup->ScrollOffset(), CTKRibbonScrollableBar::kScrollStep);
+  EXPECT_TRUE(popup->IsBarVisible());
+  EXPECT_FALSE(popup->LeftButton()->GetHideFlags() & TKCommandBars::kHideShow);
 }
 
 }  // namespace
