@@ -185,7 +185,15 @@ void CTKRibbonButtonGroup::Arrange(HDC dc) {
     for (size_t i : column) {
       CControlPosition& record = records[i];
       const Form form = static_cast<Form>(FormBits(record));
-      const SIZE size = MeasureControl(dc, record.control, form);
+      const size_t slot = i * 3 + form;
+      SIZE size;
+      if (slot < measured_.size() && measured_[slot].cx >= 0) {
+        record.control->SetStyle(kStyleOfForm[form]);
+        size = measured_[slot];
+      } else {
+        size = MeasureControl(dc, record.control, form);
+        if (slot < measured_.size()) measured_[slot] = size;
+      }
       const int height = form == kLarge ? kStackHeight * row : row;
       record.rect = RECT{x, y, x + size.cx, y + height};
       y += height;
@@ -204,6 +212,7 @@ void CTKRibbonButtonGroup::Arrange(HDC dc) {
 void CTKRibbonButtonGroup::BeginLayout(HDC dc) {
   SetCollapsed(false);
   for (CControlPosition& record : Positions()) record.data = kLarge;
+  measured_.assign(Positions().size() * 3, SIZE{-1, -1});
   Arrange(dc);
 }
 

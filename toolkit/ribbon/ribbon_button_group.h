@@ -70,4 +70,7 @@ class CTKRibbonButtonGroup : public CTKRibbonGroup {
   // holds).
   std::vector<CTKControl*> owned_;
   int width_ = 0;
+  // The sizes measured in this layout pass, three forms per control record (cx < 0: not yet):
+  // narrowing re-arranges the group many times, a control's size in a form stays the same.
+  std::vector<SIZE> measured_;
 };
