@@ -77,6 +77,10 @@ void CTKRibbonTheme::ReloadColorsAndFonts() {
   CTKOffice2007Theme::ReloadColorsAndFonts();
   RefreshRibbonMetrics();
   RefreshRibbonColours();
+  if (tab_painter_) {
+    tab_painter_->ApplyLogFont(&ribbon_logfont_, false);
+    tab_painter_->ReloadLook();
+  }
 }
 
 std::wstring CTKRibbonTheme::ContextColourName(int colour) {

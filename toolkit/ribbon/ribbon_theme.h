@@ -125,8 +125,8 @@ class CTKRibbonTheme : public TKPaintThemes::CTKOffice2007Theme {
    private:
     CTKRibbonTheme* theme_;
   };
-  // A new tab paint manager in the ribbon's look; the caller holds its reference.
-  CTKTabPaintManager* CreateTabPaintManager();
+  // The tab paint manager of the ribbon's tab row, made on first use and held by the theme.
+  CTKTabPaintManager* TabPaintManager();
   // The separators of a tab: one at its right edge when it is narrower than its natural width,
   // and the context separators at the outer edges of a run of context tabs.
   void PaintTabSeparators(HDC dc, const RECT& tab, bool narrowed, bool context_first, bool context_last);
@@ -253,5 +253,9 @@ class CTKRibbonTheme : public TKPaintThemes::CTKOffice2007Theme {
   LOGFONTW ribbon_logfont_{};
   KestrinWinNS::CScopedFont ribbon_font_, ribbon_bold_font_;
   std::map<std::wstring, COLORREF> colours_;
+  struct CReleaseTarget {
+    void operator()(CCmdTarget* target) const { target->InternalRelease(); }
+  };
+  std::unique_ptr<CTKTabPaintManager, CReleaseTarget> tab_painter_;
   COLORREF tooltip_[3] = {RGB(255, 255, 255), RGB(201, 217, 239), RGB(118, 118, 118)};
 };

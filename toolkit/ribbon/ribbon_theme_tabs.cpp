@@ -47,8 +47,10 @@ void CTKRibbonTheme::CRibbonColorSet::ReloadLook() {
   selected_text.SetStandardValue(selected != CLR_INVALID ? selected : normal_text.Color());
 }
 
-CTKTabPaintManager* CTKRibbonTheme::CreateTabPaintManager() {
+CTKTabPaintManager* CTKRibbonTheme::TabPaintManager() {
+  if (tab_painter_) return tab_painter_.get();
   auto* painter = new CTKTabPaintManager;
+  tab_painter_.reset(painter);
   painter->client_margin = RECT{0, 2, 0, 2};
   painter->button_margin = RECT{4, 0, 4, 0};
   painter->fill_background = false;

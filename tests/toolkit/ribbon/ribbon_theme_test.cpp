@@ -455,7 +455,8 @@ TEST_F(RibbonTheme, TabPainterFillsTheRowWithTheThemesFaces) {
   NoSite site;
   CTKRibbonControlTab* row = new CTKRibbonControlTab(&site);
   for (const wchar_t* caption : {L"Home", L"Insert", L"View"}) row->InsertTab(row->ItemCount(), caption);
-  CTKTabPaintManager* painter = theme_->CreateTabPaintManager();
+  CTKTabPaintManager* painter = theme_->TabPaintManager();
+  EXPECT_EQ(theme_->TabPaintManager(), painter);  // one, held by the theme
   row->UsePainter(painter);
   row->SelectItem(row->TabAt(1));
   const int height = theme_->Metrics().tab_row_height + 1;
@@ -480,7 +481,6 @@ TEST_F(RibbonTheme, TabPainterFillsTheRowWithTheThemesFaces) {
     EXPECT_EQ(canvas.At(home.right - 1, home.top + 2), StateColour(kTabSeparator, 0));
   }
   row->UsePainter(nullptr);
-  painter->InternalRelease();
   row->InternalRelease();
 }
 
