@@ -54,6 +54,8 @@ class CTKRibbonButtonGroup : public CTKRibbonGroup {
  protected:
   // The size of a control in a form (large ones are stretched to the group's content height).
   virtual SIZE MeasureControl(HDC dc, CTKControl* control, Form form);
+  // Gives a button the control style of its form.
+  static void TakeFormStyle(CTKControl* control, Form form);
   // The width of the caption as the caption row draws it.
   virtual int MeasureCaption(HDC dc, const std::wstring& caption);
 
