@@ -6,7 +6,8 @@
 # colours, and the Whidbey look in the blue scheme.
 #   tools/framedemo/frame-demo.sh <build-dir> [arch]
 # Writes <build-dir>/frame-demo-<look>.png for each (the Office 2007 look with a gallery and a
-# dialog bar).
+# dialog bar), and frame-demo-ribbon-*.png: the ribbon drawing the frame's caption at three
+# widths, with a collapsed group open and with the system menu open.
 set -euo pipefail
 build=$(cd "${1:?build folder}" && pwd)
 arch=${2:-x86}
