@@ -434,7 +434,9 @@ TEST_F(RibbonTheme, TabSeparatorsByPixels) {
     EXPECT_EQ(canvas.At(49, 10), c.right);
     EXPECT_EQ(canvas.At(11, 10), kGround);
     EXPECT_EQ(canvas.At(48, 10), kGround);
-    if (c.first) EXPECT_EQ(canvas.At(10, 19), kGround);
+    if (c.first) {
+      EXPECT_EQ(canvas.At(10, 19), kGround);
+    }
   }
 }
 
