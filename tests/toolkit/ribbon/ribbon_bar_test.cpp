@@ -21,6 +21,38 @@ namespace {
 
 bool Shown(const CTKControl* control) { return control->IsVisible(); }
 
+TEST(RibbonBarParts, ANewRibbonHasItsPartsAndSwitches) {
+  CTKRibbonBar* ribbon = static_cast<CTKRibbonBar*>(RUNTIME_CLASS(CTKRibbonBar)->CreateObject());
+  EXPECT_EQ(kRibbonBar, ribbon->GetType());
+  EXPECT_EQ(CTKRibbonBar::kRibbonFlags, ribbon->GetFlags());
+  CTKControls* controls = ribbon->GetControls();
+  EXPECT_NE(nullptr, dynamic_cast<CTKRibbonControls*>(controls));
+  ASSERT_GE(controls->GetCount(), 3);
+  EXPECT_EQ(ribbon->CustomiseButton(), controls->GetAt(0));
+  EXPECT_EQ(ribbon->MoreButton(), controls->GetAt(1));
+  EXPECT_EQ(ribbon->ControlTab(), controls->GetAt(2));
+  EXPECT_EQ(kCustomiseButtonId, ribbon->CustomiseButton()->GetID());
+  EXPECT_EQ(kMoreButtonId, ribbon->MoreButton()->GetID());
+  EXPECT_EQ(kControlTabId, ribbon->ControlTab()->GetID());
+  for (CTKControl* own : {static_cast<CTKControl*>(ribbon->CustomiseButton()), static_cast<CTKControl*>(ribbon->MoreButton())})
+    EXPECT_EQ(0x18, own->GetFlags());
+  EXPECT_EQ(CSize(22 * 13 / 22, 22), ribbon->CustomiseButton()->GetSize(nullptr));
+  EXPECT_TRUE(ribbon->IsGroupsVisible());
+  EXPECT_TRUE(ribbon->IsTabsVisible());
+  EXPECT_TRUE(ribbon->IsQuickAccessVisible());
+  EXPECT_FALSE(ribbon->IsQuickAccessBelow());
+  EXPECT_FALSE(ribbon->AllowsQuickAccessDuplicates());
+  EXPECT_TRUE(ribbon->AllowsMinimize());
+  EXPECT_FALSE(ribbon->IsMinimized());
+  EXPECT_TRUE(ribbon->ShowsCaptionWithoutFrame());
+  EXPECT_EQ(250, ribbon->MinimumVisibleSize());
+  EXPECT_EQ(0, ribbon->GroupsHeightOverride());
+  EXPECT_EQ(nullptr, ribbon->SystemButton());
+  EXPECT_FALSE(ribbon->HasFrameCompanion());
+  EXPECT_EQ(0, ribbon->QuickAccessControls()->GetCount());
+  ribbon->Release();
+}
+
 TEST(RibbonBarSize, ABarTooNarrowOrAFrameTooLowHidesTheRibbon) {
   struct Case {
     int width, frame_height;
@@ -289,8 +321,9 @@ TEST(RibbonBarHitTest, TheCaptionIsTheFramesOnlyWithAFrameLinkAndAwayFromControl
       {POINT{400, f.ribbon->CaptionRect().bottom + 3}, 0},
   };
   for (const Case& c : cases) EXPECT_EQ(c.hit, f.ribbon->HitTestCaption(c.point)) << c.point.x << "," << c.point.y;
-  ::ShowWindow(f.site.hwnd, SW_SHOWNA);
-  ::ShowWindow(f.site.hwnd, SW_MAXIMIZE);
+  // A maximised frame has no sizing strip (the style is set by hand: maximising would
+  // activate the window).
+  ::SetWindowLongPtrW(f.site.hwnd, GWL_STYLE, ::GetWindowLongPtrW(f.site.hwnd, GWL_STYLE) | WS_MAXIMIZE);
   EXPECT_EQ(HTCAPTION, f.ribbon->HitTestCaption(POINT{400, 2}));
 }
 
@@ -344,7 +377,6 @@ TEST(RibbonBarMouse, TheCaptionGivesTheFrameItsSystemMenuAndItsMaximiseAndRestor
   RibbonFixture f(800, 600, true);
   f.ribbon->AttachFrameCompanion(nullptr, new TestFrameLink(0));
   f.Layout(800);
-  ::ShowWindow(f.site.hwnd, SW_SHOWNA);
   const POINT caption{400, 10};
   ::SendMessageW(f.ribbon->GetSafeHwnd(), WM_RBUTTONUP, 0, MAKELPARAM(caption.x, caption.y));
   POINT screen = caption;
@@ -352,9 +384,11 @@ TEST(RibbonBarMouse, TheCaptionGivesTheFrameItsSystemMenuAndItsMaximiseAndRestor
   ASSERT_EQ(1u, f.site.system_menus.size());
   EXPECT_EQ(CPoint(screen), CPoint(f.site.system_menus[0]));
   ::SendMessageW(f.ribbon->GetSafeHwnd(), WM_LBUTTONDBLCLK, 0, MAKELPARAM(caption.x, caption.y));
-  EXPECT_TRUE(::IsZoomed(f.site.hwnd));
+  ::SetWindowLongPtrW(f.site.hwnd, GWL_STYLE, ::GetWindowLongPtrW(f.site.hwnd, GWL_STYLE) | WS_MAXIMIZE);
   ::SendMessageW(f.ribbon->GetSafeHwnd(), WM_LBUTTONDBLCLK, 0, MAKELPARAM(caption.x, caption.y));
-  EXPECT_FALSE(::IsZoomed(f.site.hwnd));
+  ::SetWindowLongPtrW(f.site.hwnd, GWL_STYLE, ::GetWindowLongPtrW(f.site.hwnd, GWL_STYLE) & ~(WS_MAXIMIZE | WS_MAXIMIZEBOX));
+  ::SendMessageW(f.ribbon->GetSafeHwnd(), WM_LBUTTONDBLCLK, 0, MAKELPARAM(caption.x, caption.y));  // nothing to do
+  EXPECT_EQ((std::vector<WPARAM>{SC_MAXIMIZE | HTCAPTION, SC_RESTORE | HTCAPTION}), f.site.system_commands);
   // Below the caption the button is the bar's.
   f.site.system_menus.clear();
   ::SendMessageW(f.ribbon->GetSafeHwnd(), WM_RBUTTONUP, 0, MAKELPARAM(400, f.ribbon->GroupsRect().top + 4));

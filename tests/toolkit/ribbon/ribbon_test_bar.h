@@ -91,6 +91,9 @@ class RibbonSite {
   int layouts = 0;
   // The screen points at which the frame was asked for its system menu (message 0x313).
   std::vector<POINT> system_menus;
+  // The system commands the frame was sent (recorded only: carried out they would activate the
+  // window, and another program's activation would then end the bars' tracking).
+  std::vector<WPARAM> system_commands;
 
  private:
   static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
@@ -99,6 +102,10 @@ class RibbonSite {
     auto* self = reinterpret_cast<RibbonSite*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (self) {
       if (msg == WM_COMMAND) self->commands.push_back(LOWORD(w));
+      if (msg == WM_SYSCOMMAND) {
+        self->system_commands.push_back(w);
+        return 0;
+      }
       if (msg == 0x313) {
         // Recorded only: the system's own answer is a modal menu.
         self->system_menus.push_back(POINT{static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l))});
