@@ -2,7 +2,8 @@
 # Runs the benchmarks of each bitness under Wine and prints their tables (make bench): the
 # add-on's (kestrin_bench), the command bars' (toolkit_bench), the tab controls' (kestrin_tabs_bench),
 # docking's (kestrin_docking_bench), the gallery's (kestrin_gallery_bench), the popup bar's
-# (kestrin_popup_bench) and the saved bar layouts' (kestrin_bar_state_bench).
+# (kestrin_popup_bench), the saved bar layouts' (kestrin_bar_state_bench) and the ribbon's
+# (kestrin_ribbon_bench).
 #   bench/run-bench.sh <build-dir> [repeats] <arch>...
 # KESTRIN_BENCH_ONLY picks figures (letters f w n m l s u d, see kestrin_bench.cpp).
 # The benchmark installs certificates, sets the lookup service and makes the prefix report
@@ -66,6 +67,9 @@ for arch in "$@"; do
   cat "$out"
   echo
   wine "$dir/bench/kestrin_bar_state_bench.exe" "$repeats" >"$out" 2>&1 </dev/null || status=1
+  cat "$out"
+  echo
+  wine "$dir/bench/kestrin_ribbon_bench.exe" "$repeats" >"$out" 2>&1 </dev/null || status=1
   cat "$out"
   # A slow name server: the benchmark's own on a loopback address, answering names with a label
   # "slow" 3 s late; the system resolver is pointed at it in a private mount namespace (Wine

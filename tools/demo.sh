@@ -49,6 +49,7 @@ echo "== The tray program: its menu, About box and options sheet, unskinned and 
 bash "$top/tools/traydemo/tray-demo.sh" "$build" "$arch"
 echo
 echo "== The application framework's demo frame: an MDI frame with two documents, the toolkit's menu bar (Sheet popup open), tool bar and document tabs docked at the top, and a status bar, in the default, native XP, Office, Office 2003 (blue scheme and system colours) and Whidbey looks =="
+echo "   ... and with the ribbon in place of the menu and tool bars: three widths, a collapsed group open, the system menu open"
 bash "$top/tools/framedemo/frame-demo.sh" "$build" "$arch"
 echo
 echo "== Command bars: a menu bar with its File popup open and a tool bar, default and native XP themes (visual styles on and off), as pictures =="

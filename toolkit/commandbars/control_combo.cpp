@@ -351,6 +351,12 @@ void CTKControlComboBox::SetParent(CTKCommandBar* bar) {
   CTKControlPopup::SetParent(bar);
 }
 
+void CTKControlComboBox::SetHideFlags(int flags) {
+  CTKControlPopup::SetHideFlags(flags);
+  if (edit_ && edit_->GetSafeHwnd())
+    ::ShowWindow(edit_->GetSafeHwnd(), IsVisible() && !rect_.IsRectEmpty() ? SW_SHOWNA : SW_HIDE);
+}
+
 void CTKControlComboBox::SetRect(const CRect& rc) {
   const bool moved = rc != rect_;
   CTKControlPopup::SetRect(rc);

@@ -168,6 +168,9 @@ class CTKControlComboBox : public CTKControlPopup {
   bool OnSetPopup(bool open) override;
   bool GetPopuped() const override { return dropped_; }
   void SetRect(const CRect& rc) override;
+  // Hidden or shown again (by its own flags or by its bar's layout), the control takes its edit
+  // window along.
+  void SetHideFlags(int flags) override;
   void SetParent(CTKCommandBar* bar) override;
   void OnClick(bool keyboard = false, CPoint pt = CPoint()) override;
   void OnExecuteByKeyboard() override;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <vector>
 
 #include "toolkit/commandbars/command_bar.h"
@@ -30,8 +31,23 @@ struct GlobalPaintManagerDropper {
 // ---------------------------------------------------------------------------------------------
 // The current paint manager
 
+namespace {
+// Makers of themes that live above this folder, by number.
+TKThemeMaker g_theme_makers[8] = {};
+}  // namespace
+
+void RegisterThemeMaker(int number, TKThemeMaker maker) {
+  if (number >= 0 && number < static_cast<int>(std::size(g_theme_makers))) g_theme_makers[number] = maker;
+}
+
 CTKPaintManager* NewThemeByNumber(int number) {
-  CTKPaintManager* manager;
+  CTKPaintManager* manager = nullptr;
+  if (number >= 0 && number < static_cast<int>(std::size(g_theme_makers)) && g_theme_makers[number])
+    manager = g_theme_makers[number]();
+  if (manager) {
+    manager->SetThemeNumberWord(number);
+    return manager;
+  }
   switch (number) {
     case 1:
       manager = new TKPaintThemes::CTKOfficeTheme;
@@ -49,8 +65,8 @@ CTKPaintManager* NewThemeByNumber(int number) {
       manager = new TKPaintThemes::CTKOffice2007Theme;
       break;
     default:
-      // The Office 2007 and ribbon themes draw through their own classes; until one is present
-      // for its number the default theme stands in.
+      // Any other number, and the ribbon's until the ribbon registers its maker, gets the
+      // default theme.
       manager = new TKPaintThemes::CTKDefaultTheme;
       break;
   }

@@ -261,6 +261,10 @@ class CTKPaintManager : public CCmdTarget {
 
 // The process's current paint manager.
 CTKPaintManager* NewThemeByNumber(int number);
+// Themes of higher folders (the ribbon's) hand the factory a maker for their number; a maker
+// that returns null leaves the number to the factory's own choice.
+using TKThemeMaker = CTKPaintManager* (*)();
+void RegisterThemeMaker(int number, TKThemeMaker maker);
 void InstallGlobalPaintManager(CTKPaintManager* manager);
 void InstallThemeByNumber(int number);
 void DropGlobalPaintManager();

@@ -336,14 +336,19 @@ void CTKRibbonBar::DrawCommandBar(CDC* dc, const CRect& clip) {
   const bool groups_shown = tab && GroupsHeight() > 0;
   if (theme) {
     PaintCaptionBand(dc);
-    RECT below_caption = client;
+    // Only what meets the clip is drawn: a paint of the caption alone leaves the band be.
+    RECT below_caption = client, meet;
     below_caption.top = caption_rect_.bottom;
-    theme->PaintRibbonBackground(dc->GetSafeHdc(), below_caption, groups_shown || quick_access_below_);
-    if (groups_shown) {
+    if (IntersectRect(&meet, &below_caption, &clip))
+      theme->PaintRibbonBackground(dc->GetSafeHdc(), below_caption, groups_shown || quick_access_below_);
+    if (groups_shown && IntersectRect(&meet, &GroupsRect(), &clip)) {
       theme->PaintGroupsBand(dc->GetSafeHdc(), GroupsRect(), tab->ContextColour());
       PaintGroups(dc->GetSafeHdc(), theme, tab->Groups(), hot_group_, tab->ContextColour(), clip);
     }
-    for (int i = 0; i < context_headers_.Count(); ++i) theme->PaintContextHeader(dc->GetSafeHdc(), context_headers_.At(i));
+    for (int i = 0; i < context_headers_.Count(); ++i) {
+      theme->PaintContextHeader(dc->GetSafeHdc(), context_headers_.At(i));
+      theme->PaintContextHeaderText(dc->GetSafeHdc(), context_headers_.At(i), FrameBorder(), HasFrameCompanion());
+    }
   } else {
     FillBackground(dc);
   }

@@ -348,6 +348,9 @@ void CTKRibbonBar::LayoutRibbon(int width, int height) {
     control_tab_->LayoutRow(dc->GetSafeHdc(), RECT{});
   } else {
     ShowByLayout(control_tab_);
+    // The ribbon theme lays out and draws the tabs; under another paint manager they lie bare.
+    CTKRibbonTheme* theme = RibbonTheme();
+    control_tab_->UsePainter(theme ? theme->TabPaintManager() : nullptr);
     const int from = in_tab_row ? x : row_x;
     control_tab_->LayoutRow(dc->GetSafeHdc(), RECT{from, tab_row.top, row_right_x, tab_row.bottom});
   }

@@ -149,8 +149,14 @@ int CTKRibbonButtonGroup::RowHeight() const {
   return std::max(1, (host->GroupsHeight() - 7 - host->GroupCaptionHeight() - 3) / kStackHeight);
 }
 
+void CTKRibbonButtonGroup::TakeFormStyle(CTKControl* control, Form form) {
+  // A gallery or a combo box keeps its own look in every form.
+  const int type = control->GetType();
+  if (type != TKCommandBars::kGallery && type != TKCommandBars::kComboBox) control->SetStyle(kStyleOfForm[form]);
+}
+
 SIZE CTKRibbonButtonGroup::MeasureControl(HDC dc, CTKControl* control, Form form) {
-  control->SetStyle(kStyleOfForm[form]);
+  TakeFormStyle(control, form);
   CDC wrapped;
   wrapped.Attach(dc);
   const CSize size = control->GetSize(&wrapped);
@@ -185,7 +191,15 @@ void CTKRibbonButtonGroup::Arrange(HDC dc) {
     for (size_t i : column) {
       CControlPosition& record = records[i];
       const Form form = static_cast<Form>(FormBits(record));
-      const SIZE size = MeasureControl(dc, record.control, form);
+      const size_t slot = i * 3 + form;
+      SIZE size;
+      if (slot < measured_.size() && measured_[slot].cx >= 0) {
+        TakeFormStyle(record.control, form);
+        size = measured_[slot];
+      } else {
+        size = MeasureControl(dc, record.control, form);
+        if (slot < measured_.size()) measured_[slot] = size;
+      }
       const int height = form == kLarge ? kStackHeight * row : row;
       record.rect = RECT{x, y, x + size.cx, y + height};
       y += height;
@@ -204,6 +218,7 @@ void CTKRibbonButtonGroup::Arrange(HDC dc) {
 void CTKRibbonButtonGroup::BeginLayout(HDC dc) {
   SetCollapsed(false);
   for (CControlPosition& record : Positions()) record.data = kLarge;
+  measured_.assign(Positions().size() * 3, SIZE{-1, -1});
   Arrange(dc);
 }
 
@@ -251,7 +266,7 @@ void CTKRibbonButtonGroup::EndLayout() {
     if (!record.control) continue;
     record.control->SetHideFlag(kHideWrap, record.hidden);
     if (record.hidden) continue;
-    record.control->SetStyle(kStyleOfForm[FormBits(record)]);
+    TakeFormStyle(record.control, static_cast<Form>(FormBits(record)));
     record.control->SetRect(CRect(record.rect));
     record.control->SetRowRect(CRect(record.group_rect));
   }

@@ -54,6 +54,8 @@ class CTKRibbonButtonGroup : public CTKRibbonGroup {
  protected:
   // The size of a control in a form (large ones are stretched to the group's content height).
   virtual SIZE MeasureControl(HDC dc, CTKControl* control, Form form);
+  // Gives a button the control style of its form.
+  static void TakeFormStyle(CTKControl* control, Form form);
   // The width of the caption as the caption row draws it.
   virtual int MeasureCaption(HDC dc, const std::wstring& caption);
 
@@ -70,4 +72,7 @@ class CTKRibbonButtonGroup : public CTKRibbonGroup {
   // holds).
   std::vector<CTKControl*> owned_;
   int width_ = 0;
+  // The sizes measured in this layout pass, three forms per control record (cx < 0: not yet):
+  // narrowing re-arranges the group many times, a control's size in a form stays the same.
+  std::vector<SIZE> measured_;
 };

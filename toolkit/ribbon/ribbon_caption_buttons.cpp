@@ -104,7 +104,7 @@ void CTKRibbonBar::PlaceCaptionButtonsAndTitle() {
   in.customize_width =
       customise_button_ && customise_button_->IsVisible() ? customise_button_->GetRect().Width() : 0;
   CTKRibbonTheme* theme = RibbonTheme();
-  in.title_width = TextWidth(theme ? static_cast<HFONT>(theme->FrameTheme().FrameCaptionFont().GetSafeHandle()) : nullptr,
+  in.title_width = TextWidth(theme ? static_cast<HFONT>(theme->FrameCaptionFont().GetSafeHandle()) : nullptr,
                              WindowText(frame));
   const CTKRibbonCaptionLayout layout = CTKRibbonCaptionLayout::Place(in);
 

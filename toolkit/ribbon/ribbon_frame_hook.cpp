@@ -75,7 +75,7 @@ void CTKRibbonFrameHook::PaintBorders(CTKRibbonFrameCompanion& companion) {
   if (!dc) return;
   CDC wrapped;
   wrapped.Attach(dc.Get());
-  theme->FrameTheme().PaintWindowFrame(&wrapped, info);
+  theme->PaintWindowFrame(&wrapped, info);
 }
 
 void CTKRibbonFrameHook::RefreshTitle() {

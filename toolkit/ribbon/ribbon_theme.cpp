@@ -3,7 +3,14 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "toolkit/commandbars/command_bar.h"
+#include "toolkit/commandbars/control.h"
+#include "toolkit/drawing/draw_helpers.h"
+#include "toolkit/paint/paint_manager.h"
+#include "toolkit/ribbon/ribbon_bar.h"
 #include "toolkit/ribbon/ribbon_tab.h"
+
+using namespace TKCommandBars;
 
 namespace {
 
@@ -13,15 +20,33 @@ const wchar_t* const kColourKeys[] = {
     L"MinimizedFrameEdgeShadow", L"MenuPopupText", L"ControlHighlightText",
 };
 
-void FillLine(HDC dc, int left, int right, int y, COLORREF colour) {
-  if (colour == CLR_INVALID || right <= left) return;
+void FillSolid(HDC dc, const RECT& rect, COLORREF colour) {
+  if (colour == CLR_INVALID || rect.right <= rect.left || rect.bottom <= rect.top) return;
   const COLORREF old = SetBkColor(dc, colour);
-  const RECT line{left, y, right, y + 1};
-  ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &line, nullptr, 0, nullptr);
+  ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
   SetBkColor(dc, old);
 }
 
+void FillLine(HDC dc, int left, int right, int y, COLORREF colour) { FillSolid(dc, RECT{left, y, right, y + 1}, colour); }
+
+// One text in a font and colour on a transparent ground; the DC keeps its own settings.
+void DrawTextIn(HDC dc, HFONT font, COLORREF colour, const std::wstring& text, RECT rect, UINT format) {
+  KestrinWinNS::CSelectObject select(dc, font);
+  const COLORREF old_colour = SetTextColor(dc, colour);
+  const int old_mode = SetBkMode(dc, TRANSPARENT);
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, format);
+  SetBkMode(dc, old_mode);
+  SetTextColor(dc, old_colour);
+}
+
+// State 2 pressed, 1 selected, 0 normal, from a control-like pair.
+int PressSelectState(bool pressed, bool selected) { return pressed ? 2 : selected ? 1 : 0; }
+
+CTKPaintManager* MakeRibbonTheme() { return new CTKRibbonTheme; }
+
 }  // namespace
+
+void CTKRibbonTheme::RegisterWithThemeFactory() { RegisterThemeMaker(kThemeNumber, &MakeRibbonTheme); }
 
 CTKRibbonTheme::CMetrics CTKRibbonTheme::MetricsFor(int size, int dpi, int font_size_override) {
   int points = size;
@@ -38,8 +63,10 @@ CTKRibbonTheme::CMetrics CTKRibbonTheme::MetricsFor(int size, int dpi, int font_
   return m;
 }
 
-CTKRibbonTheme::CTKRibbonTheme() {
+CTKRibbonTheme::CTKRibbonTheme(CTKOffice2007ImageSet* images) : CTKOffice2007Theme(images) {
   SetThemeNumberWord(kThemeNumber);
+  split_width_ = 12;
+  cleartype_ = true;
   RefreshRibbonMetrics();
   RefreshRibbonColours();
 }
@@ -47,10 +74,13 @@ CTKRibbonTheme::CTKRibbonTheme() {
 CTKRibbonTheme::~CTKRibbonTheme() = default;
 
 void CTKRibbonTheme::ReloadColorsAndFonts() {
-  TKPaintThemes::CTKOffice2003Theme::ReloadColorsAndFonts();
+  CTKOffice2007Theme::ReloadColorsAndFonts();
   RefreshRibbonMetrics();
   RefreshRibbonColours();
-  if (frame_theme_) frame_theme_->ReloadColorsAndFonts();
+  if (tab_painter_) {
+    tab_painter_->ApplyLogFont(&ribbon_logfont_, false);
+    tab_painter_->ReloadLook();
+  }
 }
 
 std::wstring CTKRibbonTheme::ContextColourName(int colour) {
@@ -60,14 +90,41 @@ std::wstring CTKRibbonTheme::ContextColourName(int colour) {
 }
 
 void CTKRibbonTheme::RefreshRibbonMetrics() {
-  NONCLIENTMETRICSW ncm{};
-  ncm.cbSize = sizeof(ncm);
-  int height = 11;
-  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0)) height = std::abs(ncm.lfMenuFont.lfHeight);
-  HDC screen = GetDC(nullptr);
-  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-  if (screen) ReleaseDC(nullptr, screen);
+  LOGFONTW menu{};
+  if (!SystemMenuFont(&menu)) {
+    menu.lfHeight = -11;
+    menu.lfCharSet = DEFAULT_CHARSET;
+  }
+  int dpi = 96;
+  {
+    KestrinWinNS::CScopedClientDC screen(nullptr);
+    if (screen) dpi = GetDeviceCaps(screen.Get(), LOGPIXELSY);
+  }
+  const int height = std::abs(menu.lfHeight);
   metrics_ = MetricsFor(height, dpi, font_size_override_);
+  if (height != menu_font_height_ || dpi != dpi_) fonts_dirty_ = true;
+  menu_font_height_ = height;
+  dpi_ = dpi;
+  if (fonts_dirty_ || !ribbon_font_) RebuildRibbonFonts(menu);
+}
+
+void CTKRibbonTheme::RebuildRibbonFonts(const LOGFONTW& menu_font) {
+  LOGFONTW lf = menu_font;
+  lf.lfHeight = metrics_.font_height;  // the cell height
+  lf.lfWidth = 0;
+  lf.lfWeight = FW_NORMAL;
+  lf.lfItalic = FALSE;
+  if (use_face_name_ && CTKDrawHelpers::IsFontInstalled(font_face_.c_str()))
+    lstrcpynW(lf.lfFaceName, font_face_.c_str(), LF_FACESIZE);
+  UINT smoothing = 0;
+  if (ribbon_cleartype_ && SystemParametersInfoW(SPI_GETFONTSMOOTHINGTYPE, 0, &smoothing, 0) &&
+      smoothing == FE_FONTSMOOTHINGCLEARTYPE)
+    lf.lfQuality = CLEARTYPE_QUALITY;
+  ribbon_logfont_ = lf;
+  ribbon_font_.Reset(CreateFontIndirectW(&lf));
+  lf.lfWeight = FW_BOLD;
+  ribbon_bold_font_.Reset(CreateFontIndirectW(&lf));
+  fonts_dirty_ = false;
 }
 
 COLORREF CTKRibbonTheme::RibbonColour(const wchar_t* key) const {
@@ -76,16 +133,81 @@ COLORREF CTKRibbonTheme::RibbonColour(const wchar_t* key) const {
 }
 
 void CTKRibbonTheme::RefreshRibbonColours() {
+  CTKOffice2007ImageSet& set = *ImageSetOf();
   colours_.clear();
   for (const wchar_t* key : kColourKeys) {
-    const COLORREF colour = Images().ColorFromIni(L"Ribbon", key);
+    const COLORREF colour = set.ColorFromIni(L"Ribbon", key);
     if (colour != CLR_INVALID) colours_[key] = colour;
+  }
+  const wchar_t* const tooltip_keys[] = {L"TooltipLight", L"TooltipDark", L"TooltipBorder"};
+  for (int i = 0; i < 3; ++i) {
+    const COLORREF colour = set.ColorFromIni(L"Window", tooltip_keys[i]);
+    if (colour != CLR_INVALID) tooltip_[i] = colour;
   }
 }
 
+// ---------------------------------------------------------------------------------------------
+// Control colours and separators
+
+bool CTKRibbonTheme::UsesRibbonText(bool ribbon_bar, bool in_group, const ItemState& state) {
+  return ribbon_bar && !in_group && state.enabled && !state.selected && !state.pressed && !state.checked &&
+         !state.popped;
+}
+
+COLORREF CTKRibbonTheme::ItemTextColor(CTKControl* control) {
+  CTKCommandBar* bar = control ? control->GetParent() : nullptr;
+  if (bar && bar->GetType() == kRibbonBar) {
+    const auto* ribbon = dynamic_cast<const CTKRibbonBar*>(bar);
+    const bool in_group = ribbon && ribbon->GroupOfControl(control);
+    const COLORREF text = RibbonColour(L"RibbonText");
+    if (text != CLR_INVALID && UsesRibbonText(true, in_group, StateOf(control))) return text;
+  }
+  return CTKOffice2007Theme::ItemTextColor(control);
+}
+
+int CTKRibbonTheme::EditAreaBackFor(bool enabled, bool selected, bool popup_bar) const {
+  if (!enabled) return 15;
+  if (selected) return 5;
+  if (popup_bar) return 41;
+  const COLORREF normal = RibbonColour(L"ControlEditNormal");
+  return normal == CLR_INVALID ? 5 : static_cast<int>(normal);
+}
+
+int CTKRibbonTheme::EditAreaBackIndex(CTKControl* control) {
+  CTKCommandBar* bar = control->GetParent();
+  return EditAreaBackFor(control->GetEnabled(), control->GetSelected() != 0, bar && bar->GetType() == kPopupBar);
+}
+
+void CTKRibbonTheme::PaintPopupSeparator(HDC dc, bool vertical, int x_or_left, int y_or_top, int end) {
+  if (vertical) {
+    FillSolid(dc, RECT{x_or_left, y_or_top, x_or_left + 1, end}, kSeparatorColour);
+    return;
+  }
+  FillLine(dc, x_or_left, end, y_or_top, kSeparatorColour);
+  FillLine(dc, x_or_left, end, y_or_top + 1, kSeparatorLight);
+}
+
+CSize CTKRibbonTheme::PaintGroupSeparator(CDC* dc, CTKControl* control, CTKCommandBar* bar, bool draw) {
+  if (!bar || bar->GetType() != kPopupBar) return CTKOffice2007Theme::PaintGroupSeparator(dc, control, bar, draw);
+  if (draw && control && dc) {
+    const CRect rect = control->GetRect();
+    if (control->GetWrap()) {
+      const CRect row = control->GetRowRect();
+      PaintPopupSeparator(*dc, true, rect.left - 2, row.IsRectEmpty() ? rect.top : row.top,
+                          row.IsRectEmpty() ? rect.bottom : row.bottom);
+    } else {
+      PaintPopupSeparator(*dc, false, rect.left + IconColumnWidth(bar), rect.top - 2, rect.right);
+    }
+  }
+  return CSize(2, 2);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Images
+
 bool CTKRibbonTheme::DrawImage(HDC dc, const wchar_t* name, const RECT& rect, int states, int state,
                                const RECT& margins, bool transparent) {
-  CTKOffice2007Image* image = Images().GetImage(name);
+  CTKOffice2007Image* image = ImageNamed(name);
   if (!image || states <= 0) return false;
   const RECT src = image->GetPartRect(std::clamp(state, 0, states - 1), states);
   if (transparent)
@@ -122,6 +244,20 @@ void CTKRibbonTheme::PaintContextHeader(HDC dc, const CTKRibbonTabContextHeader&
   DrawImage(dc, (L"ContextTab" + colour + L"Header").c_str(), header.rect, 1, 0, RECT{1, 1, 1, 1}, false);
 }
 
+void CTKRibbonTheme::PaintContextHeaderText(HDC dc, const CTKRibbonTabContextHeader& header, int frame_border,
+                                            bool companion) {
+  if (header.caption.empty()) return;
+  RECT rect = header.rect;
+  rect.left += 6;
+  if (companion) rect.top += frame_border - 2;
+  if (rect.right <= rect.left || rect.bottom <= rect.top) return;
+  COLORREF colour = RibbonColour(L"TabSelectedText");
+  if (colour == CLR_INVALID) colour = RibbonColour(L"TabNormalText");
+  if (colour == CLR_INVALID) colour = ResolveColor(18);
+  DrawTextIn(dc, ribbon_font_.Get(), colour, header.caption, rect,
+             DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+}
+
 void CTKRibbonTheme::PaintGroupsBand(HDC dc, const RECT& rect, int context_colour) {
   const RECT margins{8, 8, 8, 8};
   const std::wstring colour = ContextColourName(context_colour);
@@ -141,23 +277,35 @@ void CTKRibbonTheme::PaintGroup(HDC dc, const RECT& rect, bool hot, bool context
   DrawImage(dc, context ? L"CONTEXTTABGROUPCAPTION" : L"RIBBONGROUPCAPTION", caption, 2, hot ? 1 : 0, margins, false);
 }
 
+void CTKRibbonTheme::PaintGroupCaption(HDC dc, const RECT& caption_row, const std::wstring& caption,
+                                       bool option_button) {
+  RECT rect = caption_row;
+  OffsetRect(&rect, 0, -1);
+  if (option_button) rect.right -= metrics_.group_caption_height + 1;
+  if (rect.right <= rect.left || caption.empty()) return;
+  const COLORREF text = RibbonColour(L"GroupCaptionText");
+  DrawTextIn(dc, ribbon_font_.Get(), text == CLR_INVALID ? ResolveColor(18) : text, caption, rect,
+             DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+}
+
+void CTKRibbonTheme::PaintGroupOptionButton(HDC dc, const RECT& rect, int state) {
+  DrawImage(dc, L"RIBBONOPTIONBUTTON", rect, 4, state, RECT{3, 2, 2, 2}, true);
+}
+
 void CTKRibbonTheme::PaintRibbonBackground(HDC dc, const RECT& rect, bool groups_shown) {
-  const COLORREF face = RibbonColour(L"RibbonFace");
-  if (face != CLR_INVALID) {
-    const COLORREF old = SetBkColor(dc, face);
-    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
-    SetBkColor(dc, old);
-  }
+  FillSolid(dc, rect, RibbonColour(L"RibbonFace"));
   if (groups_shown || rect.bottom - rect.top < 2) return;
   FillLine(dc, rect.left, rect.right, rect.bottom - 2, RibbonColour(L"MinimizedFrameEdgeShadow"));
   FillLine(dc, rect.left, rect.right, rect.bottom - 1, RibbonColour(L"MinimizedFrameEdgeHighLight"));
 }
 
+void CTKRibbonTheme::PaintGroupsPopupBackground(HDC dc, const RECT& rect) { FillSolid(dc, rect, kGroupsPopupFace); }
+
 void CTKRibbonTheme::PaintGroupScrollButton(HDC dc, const RECT& rect, bool left, int state) {
   if (!DrawImage(dc, left ? L"RIBBONGROUPSSCROLLLEFT" : L"RIBBONGROUPSSCROLLRIGHT", rect, 3, state,
                  RECT{4, 6, 3, 6}, true))
     return;
-  CTKOffice2007Image* glyph = Images().GetImage(left ? L"RIBBONGROUPSSCROLLLEFTGLYPH" : L"RIBBONGROUPSSCROLLRIGHTGLYPH");
+  CTKOffice2007Image* glyph = ImageNamed(left ? L"RIBBONGROUPSSCROLLLEFTGLYPH" : L"RIBBONGROUPSSCROLLRIGHTGLYPH");
   if (!glyph) return;
   const RECT src = glyph->GetPartRect(0, 1);
   const int w = src.right - src.left, h = src.bottom - src.top;
@@ -165,7 +313,116 @@ void CTKRibbonTheme::PaintGroupScrollButton(HDC dc, const RECT& rect, bool left,
   glyph->DrawTransparentColor(dc, RECT{x, y, x + w, y + h}, src, RECT{0, 0, 0, 0}, kTransparentKey);
 }
 
+// ---------------------------------------------------------------------------------------------
+// Collapsed groups
+
 SIZE CTKRibbonTheme::CollapsedGroupButtonSize(int caption_width) const {
   const int width = std::max(caption_width + 6, std::max(42, 2 * metrics_.button_height - 3));
   return SIZE{width, 3 * metrics_.control_height};
+}
+
+void CTKRibbonTheme::PaintCollapsedGroup(HDC dc, const CCollapsedGroup& group) {
+  const RECT& rect = group.rect;
+  const int state = PressSelectState(group.pressed, group.selected);
+  // A context colour without a name has no images: its button has no face.
+  const std::wstring colour = ContextColourName(group.context_colour);
+  if (group.context_colour == 0)
+    DrawImage(dc, L"RIBBONGROUPBUTTON", rect, 3, state, RECT{5, 5, 5, 5}, false);
+  else if (!colour.empty())
+    DrawImage(dc, (L"CONTEXTTAB" + colour + L"GROUPBUTTON").c_str(), rect, 3, state, RECT{5, 5, 5, 5}, false);
+
+  // The icon, centred 4 pixels below the top; a small one sits in its frame.
+  const int centre = (rect.left + rect.right) / 2;
+  int icon_top = rect.top + 4;
+  int icon_bottom = icon_top + group.icon_size.cy;
+  if (group.icon_size.cx < 20) {
+    if (CTKOffice2007Image* frame = ImageNamed(L"RIBBONGROUPBUTTONICON")) {
+      const SIZE size = frame->GetSize();
+      const int x = centre - size.cx / 2, y = rect.top + 2;
+      frame->DrawTransparentColor(dc, RECT{x, y, x + size.cx, y + size.cy}, frame->GetPartRect(0, 1), RECT{},
+                                  kTransparentKey);
+      icon_bottom = y + size.cy;
+    }
+    icon_top = rect.top + 9;
+    icon_bottom = std::max<int>(icon_bottom, icon_top + group.icon_size.cy);
+  }
+  if (group.icon && group.icon_size.cx > 0) {
+    CDC cdc;
+    cdc.Attach(dc);
+    ItemState state_of_icon;
+    state_of_icon.enabled = group.enabled;
+    PaintItemIcon(&cdc, CPoint(centre - group.icon_size.cx / 2, icon_top), CSize(group.icon_size), group.icon,
+                  state_of_icon);
+    cdc.Detach();
+  }
+
+  // The caption below, in the control text colour.
+  RECT text{rect.left + 2, icon_bottom + 3, rect.right - 2, rect.bottom - 2};
+  if (group.caption.empty() || text.bottom <= text.top) return;
+  ItemState text_state;
+  text_state.enabled = group.enabled;
+  text_state.selected = group.selected;
+  text_state.popped = group.pressed;
+  text_state.bar_type = kRibbonBar;
+  DrawTextIn(dc, ribbon_font_.Get(), ResolveColor(TextColorForState(text_state)), group.caption, text,
+             DT_CENTER | DT_TOP | DT_WORDBREAK | DT_END_ELLIPSIS);
+}
+
+void CTKRibbonTheme::PaintCollapsedGroupInQuickAccess(HDC dc, const RECT& rect, int state) {
+  DrawImage(dc, L"RIBBONGROUPQUICKACCESS", rect, 3, state, RECT{}, true);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Quick-access bar and popups
+
+void CTKRibbonTheme::PaintQuickAccessArea(HDC dc, const RECT& bar, bool on_glass) {
+  const RECT area{bar.left - kQuickAccessAreaLead, bar.top, bar.right, bar.bottom};
+  DrawImage(dc, on_glass ? L"RIBBONQUICKACCESSAREADWM" : L"RIBBONQUICKACCESSAREA", area, 1, 0, RECT{16, 3, 0, 3},
+            false);
+}
+
+void CTKRibbonTheme::PaintQuickAccessFrame(HDC dc, const RECT& rect) {
+  DrawImage(dc, L"RIBBONQUICKACCESSFRAME", rect, 1, 0, RECT{3, 3, 3, 3}, false);
+}
+
+void CTKRibbonTheme::PaintQuickAccessButton(HDC dc, const RECT& rect, bool more, int state) {
+  DrawImage(dc, more ? L"RIBBONQUICKACCESSMORE" : L"RIBBONQUICKACCESSBUTTON", rect, 4, state, RECT{2, 2, 2, 2}, true);
+}
+
+void CTKRibbonTheme::PaintMorePopupFrame(HDC dc, const RECT& rect) {
+  if (!DrawImage(dc, L"MOREPOPUPBARFRAME", rect, 1, 0, RECT{4, 4, 4, 4}, false)) PaintPopupBarFrame(dc, rect);
+}
+
+void CTKRibbonTheme::PaintPopupBarFrame(HDC dc, const RECT& rect) {
+  DrawImage(dc, L"POPUPBARFRAME", rect, 1, 0, RECT{4, 4, 4, 4}, false);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Tooltips
+
+void CTKRibbonTheme::PaintTooltip(HDC dc, const RECT& rect, const std::wstring& text, int style) {
+  if (rect.right <= rect.left || rect.bottom <= rect.top) return;
+  CTKDrawHelpers::FillGradient(dc, &rect, tooltip_[0], tooltip_[1], false);
+  {
+    KestrinWinNS::CScopedBrush border(CreateSolidBrush(tooltip_[2]));
+    FrameRect(dc, &rect, border.Get());
+  }
+  if (text.empty()) return;
+  RECT inner = rect;
+  InflateRect(&inner, -2, -1);
+  // A tooltip with a title writes its text in the button-text entry, a plain one in the
+  // tooltip-text entry.
+  DrawTextIn(dc, ribbon_font_.Get(), ResolveColor(style == 1 ? 18 : 23), text, inner,
+             DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+}
+
+KestrinWinNS::CScopedRegion CTKRibbonTheme::TooltipRegion(int w, int h) {
+  if (w < 3 || h < 3) return KestrinWinNS::CScopedRegion(CreateRectRgn(0, 0, std::max(w, 0), std::max(h, 0)));
+  KestrinWinNS::CScopedRegion region(CreateRectRgn(1, 0, w - 1, 1));
+  KestrinWinNS::CScopedRegion middle(CreateRectRgn(0, 1, w, h - 1));
+  KestrinWinNS::CScopedRegion bottom(CreateRectRgn(1, h - 1, w - 1, h));
+  if (!region || !middle || !bottom) return KestrinWinNS::CScopedRegion();
+  CombineRgn(region.Get(), region.Get(), middle.Get(), RGN_OR);
+  CombineRgn(region.Get(), region.Get(), bottom.Get(), RGN_OR);
+  return region;
 }

@@ -1,6 +1,7 @@
-// The ribbon's look: its metrics from the menu font, its colours from the "Ribbon" section of
-// the Office 2007 image set, and the drawing of its tabs, context tabs and headers, groups band,
-// groups, collapsed-group buttons and group-scroll buttons from the set's named images.
+// The ribbon's look, on top of the Office 2007 look: its metrics and fonts from the menu font,
+// its colours from the "Ribbon" section of the image set, and the drawing of its tabs, context
+// tabs and headers, groups band, groups, collapsed groups, quick-access bar, tooltips and popup
+// separators from the set's named images.
 #pragma once
 
 #include <windows.h>
@@ -11,16 +12,30 @@
 
 #include "platform/win/gdi.h"
 #include "toolkit/drawing/office2007_image_set.h"
-#include "toolkit/paint/office2003_theme.h"
 #include "toolkit/paint/office2007_theme.h"
+#include "toolkit/tabs/tab_appearance_sets.h"
+#include "toolkit/tabs/tab_colour_sets.h"
 
 struct CTKRibbonTabContextHeader;
+class CTKImageManagerIcon;
 
-class CTKRibbonTheme : public TKPaintThemes::CTKOffice2003Theme {
+class CTKRibbonTheme : public TKPaintThemes::CTKOffice2007Theme {
  public:
   static constexpr int kThemeNumber = 6;
   static constexpr COLORREF kTransparentKey = RGB(255, 0, 255);
   static constexpr int kContextColours = 7;
+  // Fixed colours of the look.
+  static constexpr COLORREF kSeparatorColour = RGB(197, 197, 197);
+  static constexpr COLORREF kSeparatorLight = RGB(245, 245, 245);
+  static constexpr COLORREF kGroupsPopupFace = RGB(191, 219, 255);
+  // The group's option button (bottom right of its caption row).
+  static constexpr SIZE kOptionButtonSize{15, 14};
+  // The quick-access area above the tabs reaches this far left of the bar's first control.
+  static constexpr int kQuickAccessAreaLead = 15;
+
+  // Makes NewThemeByNumber(6) build this theme. The paint folder knows nothing of the ribbon,
+  // so a program that chooses the ribbon's look by its number registers the theme once.
+  static void RegisterWithThemeFactory();
 
   // The sizes the ribbon lays out with, for a menu font `size` high (positive) at `dpi`.
   struct CMetrics {
@@ -42,30 +57,96 @@ class CTKRibbonTheme : public TKPaintThemes::CTKOffice2003Theme {
     bool keyboard = false;  // the tab row holds the keyboard selection
   };
 
-  CTKRibbonTheme();
+  // What a collapsed group's button shows.
+  struct CCollapsedGroup {
+    RECT rect{};
+    int context_colour = 0;
+    bool selected = false;
+    bool pressed = false;  // its popup is open
+    CTKImageManagerIcon* icon = nullptr;
+    SIZE icon_size{0, 0};
+    std::wstring caption;
+    bool enabled = true;
+  };
+
+  // The images come from the process's image set unless another is given (which must outlive
+  // the theme).
+  explicit CTKRibbonTheme(CTKOffice2007ImageSet* images = nullptr);
   ~CTKRibbonTheme() override;
 
   int ThemeNumber() const override { return kThemeNumber; }
   void ReloadColorsAndFonts() override;
-
-  // The images come from the process's image set unless another is given (not owned).
-  void UseImageSet(CTKOffice2007ImageSet* images) { images_ = images; }
-  CTKOffice2007ImageSet& Images() const { return images_ ? *images_ : GetOffice2007ImageSet(); }
 
   // The name a context colour number stands for in image names ("BLUE" ...); empty for none.
   static std::wstring ContextColourName(int colour);
 
   const CMetrics& Metrics() const { return metrics_; }
   // The height of the caption band the ribbon draws (the frame's caption).
-  virtual int FrameCaptionHeight() const { return GetSystemMetrics(SM_CYCAPTION); }
-  // Whether the group under the mouse is drawn hot.
-  virtual bool HotGroupsEnabled() const { return true; }
-  void SetFontSizeOverride(int points) { font_size_override_ = points; }
-  // Reads the menu font and the screen's resolution again.
+  int FrameCaptionHeight() const { return CaptionHeight(); }
+  void SetFontSizeOverride(int points) {
+    font_size_override_ = points;
+    fonts_dirty_ = true;
+  }
+  // Reads the menu font and the screen's resolution again, and rebuilds the ribbon fonts when
+  // they changed or are missing.
   void RefreshRibbonMetrics();
   // A colour of the "Ribbon" section read at the last refresh; CLR_INVALID when the set lacks it.
   COLORREF RibbonColour(const wchar_t* key) const;
   void RefreshRibbonColours();
+  // The regular and bold ribbon fonts (cell height from the metrics, "Segoe UI" when installed).
+  HFONT RibbonFont() const { return ribbon_font_.Get(); }
+  HFONT RibbonBoldFont() const { return ribbon_bold_font_.Get(); }
+  const std::wstring& RibbonFontFace() const { return font_face_; }
+  bool HotGroupsEnabled() const { return hot_groups_; }
+  void SetHotGroupsEnabled(bool on) { hot_groups_ = on; }
+  // The theme draws the frame of a ribbon's window (the frame companion asks for its status bar).
+  bool FrameMode() const { return frame_mode_; }
+  void SetFrameMode(bool on) { frame_mode_ = on; }
+  int SecondDropDownWidth() const { return second_dropdown_width_; }
+
+  // --- the ribbon's tab paint manager (ribbon_theme_tabs.cpp) ---
+  // Flat property-page tabs as high as the tab row, whose faces the theme draws.
+  class CRibbonAppearanceSet : public CAppearanceSetPropertyPageFlat {
+   public:
+    explicit CRibbonAppearanceSet(CTKRibbonTheme* theme);
+    void ReloadLook() override;
+    void PaintTab(HDC dc, CTKTabManagerItem* item) override;
+
+   private:
+    CTKRibbonTheme* theme_;
+  };
+  // The Office 2003 colours with the ribbon's tab texts; the ribbon draws the row's ground.
+  class CRibbonColorSet : public CColorSetOffice2003 {
+   public:
+    explicit CRibbonColorSet(CTKRibbonTheme* theme);
+    void ReloadLook() override;
+    void PaintHeaderFace(HDC dc, const RECT& rect, const CTKTabManager* manager) override {}
+
+   private:
+    CTKRibbonTheme* theme_;
+  };
+  // The tab paint manager of the ribbon's tab row, made on first use and held by the theme.
+  CTKTabPaintManager* TabPaintManager();
+  // The separators of a tab: one at its right edge when it is narrower than its natural width,
+  // and the context separators at the outer edges of a run of context tabs.
+  void PaintTabSeparators(HDC dc, const RECT& tab, bool narrowed, bool context_first, bool context_last);
+  // The ribbon font's description (the tab row's fonts come from it).
+  const LOGFONTW& RibbonLogFont() const { return ribbon_logfont_; }
+
+  // --- the control colour queries ---
+  // A control of a ribbon bar outside its groups, enabled and plain, takes "RibbonText".
+  COLORREF ItemTextColor(CTKControl* control) override;
+  // Edit areas: "ControlEditNormal" while enabled and not selected (colour 41 in popups).
+  int EditAreaBackIndex(CTKControl* control) override;
+  // The colour rule of ItemTextColor on plain facts: true when "RibbonText" applies.
+  static bool UsesRibbonText(bool ribbon_bar, bool in_group, const ItemState& state);
+  // The rule of EditAreaBackIndex: a colour index, or the literal "ControlEditNormal".
+  int EditAreaBackFor(bool enabled, bool selected, bool popup_bar) const;
+
+  // Popup bars get 2 x 2 separators in the look's grey; other bars as the Office 2007 look.
+  CSize PaintGroupSeparator(CDC* dc, CTKControl* control, CTKCommandBar* bar, bool draw) override;
+  // The separator itself: a column down `row` at x, or a row (grey over light) at y from `left`.
+  static void PaintPopupSeparator(HDC dc, bool vertical, int x_or_left, int y_or_top, int end);
 
   // --- drawing; each draws nothing when its image is missing ---
   // Draws `state` of the image's `states` strips stretched into `rect`; false when it is missing.
@@ -74,14 +155,48 @@ class CTKRibbonTheme : public TKPaintThemes::CTKOffice2003Theme {
   // A tab of the row: only a selected or hot tab has a face; a context tab takes its colour's.
   void PaintTab(HDC dc, const RECT& rect, const CTabState& state, int context_colour);
   void PaintContextHeader(HDC dc, const CTKRibbonTabContextHeader& header);
+  // The header's caption: 6 pixels in from its left edge, `frame_border` - 2 lower when the
+  // ribbon draws its frame's caption, in the selected tab text colour.
+  void PaintContextHeaderText(HDC dc, const CTKRibbonTabContextHeader& header, int frame_border, bool companion);
   void PaintGroupsBand(HDC dc, const RECT& rect, int context_colour);
   // A group above its caption row and the caption row itself; nothing while collapsed.
   void PaintGroup(HDC dc, const RECT& rect, bool hot, bool context, bool collapsed);
+  // The group's caption text in its caption row, left of the option button when it has one.
+  void PaintGroupCaption(HDC dc, const RECT& caption_row, const std::wstring& caption, bool option_button);
+  // State 2 pressed, 1 selected, 0 normal.
+  void PaintGroupOptionButton(HDC dc, const RECT& rect, int state);
   // The ribbon under its caption: the face, and the edge lines of a ribbon without groups.
   void PaintRibbonBackground(HDC dc, const RECT& rect, bool groups_shown);
+  // The popup that shows groups (a tab's or a collapsed group's) before the groups draw.
+  void PaintGroupsPopupBackground(HDC dc, const RECT& rect);
   // State 2 pressed, 1 selected, 0 normal.
   void PaintGroupScrollButton(HDC dc, const RECT& rect, bool left, int state);
+
+  // A collapsed group's button: width from its caption, three controls high.
   SIZE CollapsedGroupButtonSize(int caption_width) const;
+  void PaintCollapsedGroup(HDC dc, const CCollapsedGroup& group);
+  // A collapsed group's button copied into the quick-access bar. State 2 pressed, 1 selected.
+  void PaintCollapsedGroupInQuickAccess(HDC dc, const RECT& rect, int state);
+
+  // The quick-access bar above the tabs: its area from kQuickAccessAreaLead pixels left of the
+  // bar to its right edge (`on_glass` where the caption is glass).
+  void PaintQuickAccessArea(HDC dc, const RECT& bar, bool on_glass);
+  // The quick-access bar below the groups.
+  void PaintQuickAccessFrame(HDC dc, const RECT& rect);
+  // The customise (`more` false) and more buttons ending the bar. State 2 pressed, 1 selected.
+  void PaintQuickAccessButton(HDC dc, const RECT& rect, bool more, int state);
+  // The frame of the more popup (the popup bar's when the set has no own image), and of popup
+  // bars of style 5.
+  void PaintMorePopupFrame(HDC dc, const RECT& rect);
+  void PaintPopupBarFrame(HDC dc, const RECT& rect);
+
+  // A tooltip: a vertical gradient inside a frame, the text centred on one line. `style` 1 is
+  // the tooltip with a title, whose text takes another colour entry.
+  void PaintTooltip(HDC dc, const RECT& rect, const std::wstring& text, int style);
+  // The tooltip window's region: w x h with its four corner pixels cut.
+  static KestrinWinNS::CScopedRegion TooltipRegion(int w, int h);
+  // The colours of tooltips (section "Window"): light, dark and border.
+  COLORREF TooltipColour(int which) const { return tooltip_[which]; }
 
   // --- the frame's caption, its buttons and region, the system button and the system menu
   //     (ribbon_theme_frame.cpp) ---
@@ -101,12 +216,6 @@ class CTKRibbonTheme : public TKPaintThemes::CTKOffice2003Theme {
     int frame_border = 0;
     HICON small_icon = nullptr;  // the frame's, drawn at the left when there is no system button
   };
-  // The theme draws the frame of a ribbon's window (the frame companion asks for its status bar).
-  bool FrameMode() const { return frame_mode_; }
-  void SetFrameMode(bool on) { frame_mode_ = on; }
-  // The Office 2007 frame drawing (borders, caption buttons, region, caption font, images) over
-  // this theme's image set.
-  TKPaintThemes::CTKOffice2007Theme& FrameTheme();
   // The band, the title and (without a system button) the frame's small icon.
   void PaintCaption(HDC dc, const CCaptionInfo& info);
   void PaintCaptionBand(HDC dc, const RECT& band, bool companion, bool composition, bool active);
@@ -125,18 +234,28 @@ class CTKRibbonTheme : public TKPaintThemes::CTKOffice2003Theme {
   // The two edge lines under a list's caption row in the system menu.
   void PaintListCaptionEdges(HDC dc, const RECT& caption);
   // A colour of the "Ribbon" section read now; CLR_INVALID when the set lacks it.
-  COLORREF RibbonSectionColour(const wchar_t* key) { return FrameTheme().ImageSetOf()->ColorFromIni(L"Ribbon", key); }
+  COLORREF RibbonSectionColour(const wchar_t* key) const { return ImageSetOf()->ColorFromIni(L"Ribbon", key); }
 
  private:
-  struct CReleasePaintManager {
-    void operator()(CTKPaintManager* manager) const { manager->Release(); }
-  };
-  std::unique_ptr<TKPaintThemes::CTKOffice2007Theme, CReleasePaintManager> frame_theme_;
-  bool frame_mode_ = true;
+  void RebuildRibbonFonts(const LOGFONTW& menu_font);
 
- private:
-  CTKOffice2007ImageSet* images_ = nullptr;
   CMetrics metrics_;
   int font_size_override_ = 0;
+  int menu_font_height_ = 0;
+  int dpi_ = 0;
+  bool fonts_dirty_ = true;
+  bool hot_groups_ = true;
+  bool frame_mode_ = true;
+  bool ribbon_cleartype_ = true;
+  bool use_face_name_ = true;
+  int second_dropdown_width_ = 26;
+  std::wstring font_face_ = L"Segoe UI";
+  LOGFONTW ribbon_logfont_{};
+  KestrinWinNS::CScopedFont ribbon_font_, ribbon_bold_font_;
   std::map<std::wstring, COLORREF> colours_;
+  struct CReleaseTarget {
+    void operator()(CCmdTarget* target) const { target->InternalRelease(); }
+  };
+  std::unique_ptr<CTKTabPaintManager, CReleaseTarget> tab_painter_;
+  COLORREF tooltip_[3] = {RGB(255, 255, 255), RGB(201, 217, 239), RGB(118, 118, 118)};
 };

@@ -9,7 +9,6 @@
 #include "toolkit/drawing/theme_wrapper.h"
 #include "toolkit/ribbon/ribbon_theme.h"
 
-using TKPaintThemes::CTKOffice2007Theme;
 
 namespace {
 
@@ -38,14 +37,6 @@ void DrawPlainTitle(HDC dc, const std::wstring& text, RECT rect, COLORREF colour
 
 }  // namespace
 
-CTKOffice2007Theme& CTKRibbonTheme::FrameTheme() {
-  if (!frame_theme_ || frame_theme_->ImageSetOf() != &Images()) {
-    frame_theme_.reset(new CTKOffice2007Theme(&Images()));
-    frame_theme_->ReloadColorsAndFonts();
-  }
-  return *frame_theme_;
-}
-
 void CTKRibbonTheme::PaintCaption(HDC dc, const CCaptionInfo& info) {
   PaintCaptionBand(dc, info.caption, info.companion, info.composition, info.active);
   if (info.small_icon) {
@@ -68,8 +59,8 @@ void CTKRibbonTheme::PaintCaptionBand(HDC dc, const RECT& band, bool companion, 
               false);
     return;
   }
-  CTKOffice2007Image* left = FrameTheme().ImageNamed(L"FRAMETOPLEFT");
-  CTKOffice2007Image* right = FrameTheme().ImageNamed(L"FRAMETOPRIGHT");
+  CTKOffice2007Image* left = ImageNamed(L"FRAMETOPLEFT");
+  CTKOffice2007Image* right = ImageNamed(L"FRAMETOPRIGHT");
   const int state = active ? 0 : 1;
   const int lw = left ? std::min<int>(left->GetWidth(), band.right - band.left) : 0;
   const int rw = right ? std::min<int>(right->GetWidth(), band.right - band.left - lw) : 0;
@@ -85,12 +76,11 @@ void CTKRibbonTheme::PaintRibbonTitle(HDC dc, const CCaptionInfo& info) {
   if (info.text.empty() || info.title.right <= info.title.left) return;
   RECT rect = info.title;
   if (info.maximized) OffsetRect(&rect, 0, info.frame_border / 2);
-  CTKOffice2007Theme& frame = FrameTheme();
-  KestrinWinNS::CSelectObject font(dc, frame.FrameCaptionFont().GetSafeHandle());
+  KestrinWinNS::CSelectObject font(dc, FrameCaptionFont().GetSafeHandle());
   if (!info.composition) {
     CDC wrapped;
     wrapped.Attach(dc);
-    frame.PaintCaptionTitle(&wrapped, CRect(rect), info.text, info.active);
+    PaintCaptionTitle(&wrapped, CRect(rect), info.text, info.active);
     return;
   }
   if (info.maximized) {
@@ -115,7 +105,7 @@ void CTKRibbonTheme::PaintRibbonTitle(HDC dc, const CCaptionInfo& info) {
     return;
   }
   {
-    KestrinWinNS::CSelectObject buffer_font(buffer_dc, frame.FrameCaptionFont().GetSafeHandle());
+    KestrinWinNS::CSelectObject buffer_font(buffer_dc, FrameCaptionFont().GetSafeHandle());
     DTTOPTS options{};
     options.dwSize = sizeof(options);
     options.dwFlags = DTT_COMPOSITED | DTT_GLOWSIZE;
@@ -135,18 +125,18 @@ void CTKRibbonTheme::PaintFrameCaptionButton(HDC dc, const RECT& rect, int comma
                                              bool active) {
   CDC wrapped;
   wrapped.Attach(dc);
-  FrameTheme().PaintCaptionButton(&wrapped, CRect(rect), command, pressed, selected, active);
+  PaintCaptionButton(&wrapped, CRect(rect), command, pressed, selected, active);
 }
 
 KestrinWinNS::CScopedRegion CTKRibbonTheme::FrameRegion(int w, int h, bool status_bar, int border) {
-  return KestrinWinNS::CScopedRegion(FrameTheme().WindowFrameRegion(false, w, h, status_bar, border));
+  return KestrinWinNS::CScopedRegion(WindowFrameRegion(false, w, h, status_bar, border));
 }
 
 void CTKRibbonTheme::PaintSystemButton(HDC dc, const RECT& rect, int state, HICON frame_icon) {
   const int w = rect.right - rect.left, h = rect.bottom - rect.top;
   CTKOffice2007Image* image = nullptr;
-  if (w > 54 && h > 54) image = FrameTheme().ImageNamed(L"FRAMESYSTEMBUTTON52");
-  if (!image) image = FrameTheme().ImageNamed(L"FRAMESYSTEMBUTTON");
+  if (w > 54 && h > 54) image = ImageNamed(L"FRAMESYSTEMBUTTON52");
+  if (!image) image = ImageNamed(L"FRAMESYSTEMBUTTON");
   if (image) {
     const SIZE size = PartSize(*image, 3);
     const int x = (rect.left + rect.right - size.cx) / 2, y = (rect.top + rect.bottom - size.cy) / 2;

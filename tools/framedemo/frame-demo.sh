@@ -6,7 +6,8 @@
 # colours, and the Whidbey look in the blue scheme.
 #   tools/framedemo/frame-demo.sh <build-dir> [arch]
 # Writes <build-dir>/frame-demo-<look>.png for each (the Office 2007 look with a gallery and a
-# dialog bar).
+# dialog bar), and frame-demo-ribbon-*.png: the ribbon drawing the frame's caption at three
+# widths, with a collapsed group open and with the system menu open.
 set -euo pipefail
 build=$(cd "${1:?build folder}" && pwd)
 arch=${2:-x86}
@@ -40,3 +41,11 @@ picture 2 office2003-system --scheme 0
 picture 4 whidbey --scheme 1
 # The Office 2007 look from the project's image set, with a gallery and a dialog bar.
 picture 5 office2007 --imageset "$(winpath "$build/$arch/toolkit/drawing/KestrinOffice2007.dll")" --extras
+# The ribbon in the Office 2007 image set, drawing the frame's caption: three widths, a collapsed
+# group open, and the system menu open.
+ribbon_set="$(winpath "$build/$arch/toolkit/drawing/KestrinOffice2007.dll")"
+picture 6 ribbon-wide --imageset "$ribbon_set" --ribbon --width 1000
+picture 6 ribbon-medium --imageset "$ribbon_set" --ribbon --width 700
+picture 6 ribbon-narrow --imageset "$ribbon_set" --ribbon --width 420
+picture 6 ribbon-group-open --imageset "$ribbon_set" --ribbon --width 420 --open group
+picture 6 ribbon-system-menu --imageset "$ribbon_set" --ribbon --width 700 --open system

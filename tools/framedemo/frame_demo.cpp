@@ -22,6 +22,7 @@
 
 #include "demo_extras.h"
 #include "frame_demo_ids.h"
+#include "ribbon_demo.h"
 #include "platform/appframe/app.h"
 #include "platform/appframe/doc_template.h"
 #include "platform/appframe/gdi.h"
@@ -43,6 +44,8 @@
 #include "toolkit/commandbars/control_combo.h"
 #include "toolkit/drawing/image_manager.h"
 #include "toolkit/paint/paint_manager.h"
+#include "toolkit/ribbon/ribbon_bar.h"
+#include "toolkit/ribbon/ribbon_theme.h"
 #include "toolkit/tabs/tab_control.h"
 
 namespace {
@@ -54,6 +57,10 @@ const UINT kIdToolBar = IDW_TOOLBAR, kIdMenuBar = IDW_CONTROLBAR_FIRST + 0x10, k
            kIdTabs = 1, kIdSideBars = IDW_CONTROLBAR_FIRST + 0x20;
 // With --extras: a gallery in the tool bar and a dialog bar at the left.
 bool g_extras = false;
+// With --ribbon: a ribbon in place of the menu and tool bars, drawing the frame's caption.
+bool g_ribbon = false;
+// The frame's width (--width).
+int g_frame_width = 640;
 
 // A command bar that lays its controls out in one pass at the length it is given.
 class CDemoCommandBar : public CTKCommandBar {
@@ -82,28 +89,6 @@ class CDemoDocking : public Bar {
 using CDemoDockingBar = CDemoDocking<CDemoCommandBar>;
 using CDemoDockingToolBar = CDemoDocking<CTKToolBar>;
 
-
-// A 16 x 16 icon of a coloured square with a mark.
-HICON MakeIcon(int seed) {
-  std::vector<DWORD> pixels(16 * 16, 0);
-  const DWORD colours[] = {0xFF2F6FD0, 0xFF3FA040, 0xFFD05030, 0xFFE0B020, 0xFF8040C0, 0xFF208090};
-  const DWORD c = colours[seed % 6];
-  for (int y = 2; y < 14; ++y)
-    for (int x = 2; x < 14; ++x) {
-      bool edge = x == 2 || y == 2 || x == 13 || y == 13;
-      bool mark = (seed % 3 == 0 && x == y) || (seed % 3 == 1 && (x == 7 || x == 8)) || (seed % 3 == 2 && (y == 7 || y == 8));
-      pixels[y * 16 + x] = edge ? 0xFF303030 : mark ? 0xFFFFFFFF : c;
-    }
-  std::vector<BYTE> mask_bits(16 * 2, 0);
-  for (int y = 0; y < 16; ++y)
-    for (int x = 0; x < 16; ++x)
-      if (!pixels[y * 16 + x]) mask_bits[y * 2 + x / 8] |= 0x80 >> (x % 8);
-  CBitmap color, mask;
-  color.Attach(::CreateBitmap(16, 16, 1, 32, pixels.data()));
-  mask.Attach(::CreateBitmap(16, 16, 1, 1, mask_bits.data()));
-  ICONINFO info{TRUE, 0, 0, static_cast<HBITMAP>(mask.GetSafeHandle()), static_cast<HBITMAP>(color.GetSafeHandle())};
-  return ::CreateIconIndirect(&info);
-}
 
 // The strip of the open documents: a tab control in a bar docked below the tool bars. At each
 // idle update it follows the MDI client's children (a tab per document, the active one
@@ -221,6 +206,11 @@ class CDemoFrame : public CMDIFrameWnd {
  public:
   ~CDemoFrame() override {
     CTKMouseManager::ThreadInstance()->CloseTrackedBars();
+    if (m_pRibbon) {
+      DetachDemoRibbon(this);
+      if (m_pRibbon->GetSafeHwnd()) m_pRibbon->DestroyWindow();
+      m_pRibbon->Release();
+    }
     for (CTKCommandBar* bar : {static_cast<CTKCommandBar*>(m_pMenuBar), static_cast<CTKCommandBar*>(m_pToolBar),
                                static_cast<CTKCommandBar*>(m_pSideBars[0]), static_cast<CTKCommandBar*>(m_pSideBars[1]),
                                static_cast<CTKCommandBar*>(m_pSideBars[2]), static_cast<CTKCommandBar*>(m_pSideBars[3]),
@@ -239,6 +229,7 @@ class CDemoFrame : public CMDIFrameWnd {
   // Bars docked at the bottom, left and right, and one floating.
   CDemoCommandBar* m_pSideBars[4] = {};
   CTKDialogBar* m_pPanelBar = nullptr;  // with --extras
+  CTKRibbonBar* m_pRibbon = nullptr;     // with --ribbon
   CDocumentTabBar m_wndTabBar;
   HMENU m_hMenuShown = nullptr;
 
@@ -246,6 +237,13 @@ class CDemoFrame : public CMDIFrameWnd {
   bool CreateBars() {
     m_barManager.SetSite(m_hWnd);
     m_barManager.SetPopupEffects(&m_popupEffects);
+    if (g_ribbon) {
+      // The ribbon takes the place of the menu bar and the tool bars; the frame has no menu.
+      ::SetMenu(m_hWnd, nullptr);
+      m_hMenuDefault = nullptr;
+      m_pRibbon = CreateDemoRibbon(this, &m_barManager);
+      return m_pRibbon != nullptr;
+    }
     // The menu bar from the frame's menu resource; it takes the frame's menu away and follows
     // the documents' menus.
     m_pMenuBar = new CTKMenuBar;
@@ -260,7 +258,7 @@ class CDemoFrame : public CMDIFrameWnd {
     OnUpdateFrameMenu(nullptr);
 
     for (int i = 0; i < 5; ++i) {
-      HICON icon = MakeIcon(i);
+      HICON icon = MakeDemoIcon(i, 16);
       CTKImageManager::Instance().AddIconImage(icon, kIconIds[i], 16, 16, 0);
       ::DestroyIcon(icon);  // the image manager keeps a copy
     }
@@ -345,6 +343,7 @@ class CDemoFrame : public CMDIFrameWnd {
 
   // The menu bar takes the menu the frame would show: the active document's, else its own.
   void OnUpdateFrameMenu(HMENU alternate) override {
+    if (g_ribbon) return;  // the ribbon stands for the menus
     CMDIFrameWnd::OnUpdateFrameMenu(alternate);
     HMENU menu = alternate ? alternate : m_hMenuDefault;
     if (!m_pMenuBar || !menu || menu == m_hMenuShown) return;
@@ -392,8 +391,9 @@ class CDemoApp : public CWinApp {
     ::SetWindowPos(frame_->m_wndStatusBar.m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     AddDocTemplate(std::unique_ptr<CDocTemplate>(new CMultiDocTemplate(
         IDR_DEMOSHEET, RUNTIME_CLASS(CSheetDocument), RUNTIME_CLASS(CMDIChildWnd), RUNTIME_CLASS(CSheetView))));
-    frame_->SetWindowPos(nullptr, 40, 40, 640, 420, SWP_NOZORDER);
-    ::SetWindowPos(frame_->m_pWindowBar->GetSafeHwnd(), nullptr, 500, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    frame_->SetWindowPos(nullptr, 40, 40, g_frame_width, g_ribbon ? 480 : 420, SWP_NOZORDER);
+    if (frame_->m_pWindowBar)
+      ::SetWindowPos(frame_->m_pWindowBar->GetSafeHwnd(), nullptr, 500, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     frame_->ShowWindow(SW_SHOW);
     frame_->UpdateWindow();
     OpenNewDocument();
@@ -583,7 +583,7 @@ void Photograph(HWND frame, const std::wstring& shots) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  std::wstring shots;
+  std::wstring shots, open;
   bool check = false;
   int theme = 0;
   for (int i = 1; i < argc; ++i) {
@@ -597,7 +597,12 @@ int wmain(int argc, wchar_t** argv) {
     if (!wcscmp(argv[i], L"--imageset") && i + 1 < argc)
       GetOffice2007ImageSet().AttachResourceModule(::LoadLibraryW(argv[++i]), nullptr, true);
     if (!wcscmp(argv[i], L"--extras")) g_extras = true;
+    if (!wcscmp(argv[i], L"--ribbon")) g_ribbon = true;
+    if (!wcscmp(argv[i], L"--width") && i + 1 < argc) g_frame_width = static_cast<int>(wcstol(argv[++i], nullptr, 10));
+    // With the ribbon's picture: "group" opens a collapsed group, "system" the system menu.
+    if (!wcscmp(argv[i], L"--open") && i + 1 < argc) open = argv[++i];
   }
+  CTKRibbonTheme::RegisterWithThemeFactory();
   InstallThemeByNumber(theme);
   CDemoApp app;
   if (!app.InitInstance()) {
@@ -609,6 +614,15 @@ int wmain(int argc, wchar_t** argv) {
     int result = Check(app);
     app.ExitInstance();
     return result;
+  }
+  if (!shots.empty() && app.frame_->m_pRibbon) {
+    Pump();
+    if (open == L"group" && !OpenDemoCollapsedGroup(app.frame_->m_pRibbon))
+      std::printf("no group of the ribbon is collapsed at this width\n");
+    if (open == L"system" && !OpenDemoSystemMenu(app.frame_->m_pRibbon)) std::printf("the system menu did not open\n");
+    Photograph(app.frame_->m_hWnd, shots);
+    app.ExitInstance();
+    return 0;
   }
   if (!shots.empty()) {
     // The pointer over the Sheet menu's item, so the status bar shows its message.

@@ -277,6 +277,9 @@ INI = [
 
 
 def main(out):
+    import ribbon_images  # the ribbon's images and colours; it draws with the helpers above
+    IMAGES.update(ribbon_images.images())
+    ribbon_images.add_colours(INI)
     os.makedirs(out, exist_ok=True)
     ini = os.path.join(out, "OFFICE2007BLUE.INI").replace(os.sep, "/")
     lines = ["LANGUAGE 0x09, 0x01", 'OFFICE2007BLUE_INI TEXTFILE "%s"' % ini]

@@ -81,6 +81,22 @@ TEST(ComboBox, TheHintShowsWhileTheTextIsEmptyAndIsNeverTheText) {
   EXPECT_EQ((std::vector<int>{CTKControlComboBox::kNotifyGotFocus, CTKControlComboBox::kNotifyLostFocus}), g_codes);
 }
 
+// A bar that hides the control without laying it out again (a ribbon's narrowed group, another
+// tab's controls) hides its edit window with it, and shows it again with it.
+TEST(ComboBox, HidingTheControlHidesItsEditWindow) {
+  ComboFixture f;
+  ASSERT_TRUE(::IsWindow(f.Edit()));
+  auto shown = [&f] { return (::GetWindowLongW(f.Edit(), GWL_STYLE) & WS_VISIBLE) != 0; };
+  ASSERT_TRUE(shown());
+  for (int flag : {kHideShow, 0x80}) {
+    SCOPED_TRACE(flag);
+    f.combo->SetHideFlags(f.combo->GetHideFlags() | flag);
+    EXPECT_FALSE(shown());
+    f.combo->SetHideFlags(f.combo->GetHideFlags() & ~flag);
+    EXPECT_TRUE(shown());
+  }
+}
+
 TEST(ComboBox, TypingCompletesFromTheListAndDeletingDoesNotCompleteAgain) {
   ComboFixture f;
   f.combo->SetAutoComplete(true);

@@ -35,6 +35,12 @@ def images():
         out["CONTEXTTAB" + name] = strips([(30 * c, 20 + 40 * s, 250 - 20 * c) for s in range(5)])
         out["CONTEXTTAB" + name + "HEADER"] = strips([(30 * c, 200, 100)])
         out["CONTEXTTAB" + name + "CLIENT"] = strips([(30 * c, 100, 200)])
+        out["CONTEXTTAB" + name + "GROUPBUTTON"] = strips([(30 * c, 150 + 30 * s, 10) for s in range(3)])
+    # Collapsed groups, the quick-access bar and popup frames: state s of image k is
+    # (10 + 20 * k, 40 * s, 90). Keyed images keep magenta corners.
+    for k, (name, states, cut) in enumerate(STATE_IMAGES):
+        out[name] = strips([state_colour(k, s) for s in range(states)], cut_corners=cut)
+    out["RIBBONGROUPBUTTONICON"] = [[(5, 5, 5, 255)] * 12 for _ in range(10)]
     out.update(frame_images())
     return out
 
@@ -79,16 +85,41 @@ def frame_images():
     return out
 
 
+# (name, states, magenta corners), in the order ribbon_theme_test.cpp numbers them.
+STATE_IMAGES = [
+    ("RIBBONGROUPBUTTON", 3, False),
+    ("RIBBONGROUPQUICKACCESS", 3, True),
+    ("RIBBONQUICKACCESSBUTTON", 4, True),
+    ("RIBBONQUICKACCESSMORE", 4, True),
+    ("RIBBONOPTIONBUTTON", 4, True),
+    ("RIBBONQUICKACCESSAREA", 1, False),
+    ("RIBBONQUICKACCESSAREADWM", 1, False),
+    ("RIBBONQUICKACCESSFRAME", 1, False),
+    ("POPUPBARFRAME", 1, False),
+    ("RIBBONTABSEPARATOR", 1, False),
+    ("CONTEXTTABSEPARATOR", 1, False),
+]
+
+
+def state_colour(k, s):
+    return (10 + 20 * k, 40 * s, 90)
+
+
 INI = [
     "[Ribbon]",
     "RibbonFace = 191 219 255",
     "MinimizedFrameEdgeShadow = 10 20 30",
     "MinimizedFrameEdgeHighLight = 40 50 60",
+    "RibbonText = 70 80 90",
+    "ControlEditNormal = 100 110 120",
     "RecentFileListBackground = 233 234 238",
     "RecentFileListEdgeShadow = 197 197 197",
     "RecentFileListEdgeHighLight = 245 245 245",
     "",
     "[Window]",
+    "TooltipLight = 250 250 250",
+    "TooltipDark = 150 150 250",
+    "TooltipBorder = 20 40 60",
     "CaptionTextActive = 20 30 40",
     "CaptionTextInActive = 120 130 140",
     "",

@@ -351,19 +351,12 @@ TEST(RibbonBarHeaders, AdjacentContextTabsShareAHeaderThatSelectsTheFirst) {
 // ---------------------------------------------------------------------------------------------
 // The mouse
 
-// A ribbon theme that may switch hot groups off.
-class HotGroupsTheme : public CTKRibbonTheme {
- public:
-  bool HotGroupsEnabled() const override { return enabled; }
-  bool enabled = true;
-};
-
 TEST(RibbonBarMouse, TheGroupUnderTheMouseIsHotWhenTheThemeSaysSo) {
   for (bool enabled : {true, false}) {
     SCOPED_TRACE(enabled);
     RibbonFixture f(800, 600, true);
-    auto* theme = new HotGroupsTheme;
-    theme->enabled = enabled;
+    auto* theme = new CTKRibbonTheme;
+    theme->SetHotGroupsEnabled(enabled);
     f.manager.SetPaintManager(theme);
     theme->InternalRelease();
     f.Layout(800);

@@ -5,8 +5,7 @@
 #include "toolkit/ribbon/ribbon_theme.h"
 
 inline CTKRibbonTheme* NewTestRibbonTheme(CTKOffice2007ImageSet* images) {
-  auto* theme = new CTKRibbonTheme;
-  theme->UseImageSet(images);
-  theme->RefreshRibbonColours();
+  auto* theme = new CTKRibbonTheme(images);
+  theme->ReloadColorsAndFonts();
   return theme;
 }
