@@ -164,6 +164,9 @@ class CTKCommandBar : public CControlBar, public CTKHookManagerHookAble {
   // Lays the bar out again where it is: a floating bar takes its floating size, a docked one
   // asks the frame for a layout.
   virtual void Relayout();
+  // A bar that sizes freely takes any size its border is dragged to while it floats; the others
+  // take the size their controls need for the dragged width or height.
+  virtual bool SizesFreely() const { return false; }
 
   // --- the frame's control bar ---
   // The bar style; a dock alignment (CBRS_ALIGN_ bits, or CBRS_FLOATING) also sets the position.

@@ -20,6 +20,7 @@ class CTKMenuBar;
 class CTKPopupBar;
 class CTKPopupEffects;
 class CTKCommandBarKeyboardTip;
+class CTKDockBar;
 
 // The manager's options as the bars read them.
 struct CTKCommandBarOptions {
@@ -83,7 +84,7 @@ class CTKCommandBarManager : public CCmdTarget {
   bool IsCommandUsed(int id) const;
 
   // Tool bars: each held by one reference. AddToolBar makes one (no window yet).
-  CTKToolBar* AddToolBar(const std::wstring& title, UINT id, CRuntimeClass* cls = nullptr);
+  CTKToolBar* AddToolBar(const std::wstring& title, UINT id, const CRuntimeClass* cls = nullptr);
   void AddBar(CTKToolBar* bar);
   void RemoveToolBar(CTKToolBar* bar);
   int GetCount() const { return static_cast<int>(bars_.size()); }
@@ -92,6 +93,12 @@ class CTKCommandBarManager : public CCmdTarget {
   // The menu bar the frame's letters go to first.
   CTKMenuBar* GetMenuBar() const { return menu_bar_; }
   void SetMenuBar(CTKMenuBar* bar) { menu_bar_ = bar; }
+  // True when the main bar (the menu bar) is shown and lies in `dock`: that dock bar then lets
+  // clicks beside its bars through to the frame, and no dragged bar joins the main bar's row.
+  bool IsMainBarShownIn(const CTKDockBar* dock) const;
+  // The idle update of every shown bar: their controls' states and pending layouts. A drag runs
+  // it after each step, so the bars show their new places at once.
+  void UpdateCommandBars();
   void ToggleVisibility(int index);
   // The next shown bar from `index` in steps of +1 or -1, wrapping once; -1 when none.
   int GetNextShownBar(int index, int step) const;

@@ -8,6 +8,7 @@
 #include "toolkit/commandbars/command_bar_manager.h"
 #include "toolkit/commandbars/hook_manager.h"
 #include "toolkit/commandbars/keyboard_tip.h"
+#include "toolkit/commandbars/menu_bar.h"
 #include "toolkit/commandbars/popup_bar.h"
 #include "toolkit/commandbars/tool_bar.h"
 #include "toolkit/drawing/nested_loop.h"
@@ -38,7 +39,7 @@ bool CTKCommandBarManager::IsCommandUsed(int id) const {
 // ---------------------------------------------------------------------------------------------
 // Tool bars
 
-CTKToolBar* CTKCommandBarManager::AddToolBar(const std::wstring& title, UINT id, CRuntimeClass* cls) {
+CTKToolBar* CTKCommandBarManager::AddToolBar(const std::wstring& title, UINT id, const CRuntimeClass* cls) {
   CTKToolBar* bar = nullptr;
   if (cls && cls->IsDerivedFrom(RUNTIME_CLASS(CTKToolBar))) bar = static_cast<CTKToolBar*>(cls->CreateObject());
   if (!bar) bar = new CTKToolBar;
@@ -60,7 +61,7 @@ void CTKCommandBarManager::RemoveToolBar(CTKToolBar* bar) {
   auto it = std::find(bars_.begin(), bars_.end(), bar);
   if (it == bars_.end()) return;
   bars_.erase(it);
-  if (reinterpret_cast<CTKToolBar*>(menu_bar_) == bar) menu_bar_ = nullptr;
+  if (static_cast<CTKToolBar*>(menu_bar_) == bar) menu_bar_ = nullptr;
   if (tip_owner_ == bar) HideKeyboardTips();
   if (bar->GetSafeHwnd()) {
     ::ShowWindow(bar->GetSafeHwnd(), SW_HIDE);
@@ -114,6 +115,15 @@ void CTKCommandBarManager::RecalcFrameLayout(bool delay) {
   ::SendMessageW(site_, WM_SIZE, SIZE_RESTORED, MAKELPARAM(rc.right, rc.bottom));
 }
 
+bool CTKCommandBarManager::IsMainBarShownIn(const CTKDockBar* dock) const {
+  return dock && menu_bar_ && menu_bar_->GetDockBar() == dock && menu_bar_->IsBarVisible();
+}
+
+void CTKCommandBarManager::UpdateCommandBars() {
+  for (CTKToolBar* bar : bars_)
+    if (bar->GetSafeHwnd() && bar->IsBarVisible()) bar->OnIdleUpdate();
+}
+
 void CTKCommandBarManager::RedrawCommandBars() {
   for (CTKToolBar* bar : bars_)
     if (bar->GetSafeHwnd() && bar->IsBarVisible()) ::InvalidateRect(bar->GetSafeHwnd(), nullptr, FALSE);
@@ -150,8 +160,8 @@ bool CTKCommandBarManager::OnFrameAcceleratorKey(UINT key) {
   CTKCommandBar* target = nullptr;
   for (CTKToolBar* bar : bars_)
     if (bar->IsTrackingMode()) target = bar;
-  if (!target && menu_bar_ && reinterpret_cast<CTKToolBar*>(menu_bar_)->IsBarVisible())
-    target = reinterpret_cast<CTKToolBar*>(menu_bar_);
+  if (!target && menu_bar_ && static_cast<CTKToolBar*>(menu_bar_)->IsBarVisible())
+    target = static_cast<CTKToolBar*>(menu_bar_);
   if (!target && options_.accelerators_any_bar) {
     int first = GetNextShownBar(-1, 1);
     if (first >= 0) target = bars_[static_cast<size_t>(first)];

@@ -6,6 +6,7 @@
 #include "platform/appframe/dc.h"
 #include "platform/appframe/frame_wnd.h"
 #include "toolkit/commandbars/command_bar_manager.h"
+#include "toolkit/commandbars/dock_context.h"
 #include "toolkit/commandbars/popup_bar.h"
 #include "toolkit/drawing/image_manager.h"
 #include "toolkit/drawing/resource_manager.h"
@@ -485,6 +486,21 @@ void CTKToolBar::Copy(const CTKCommandBar* source, bool deep) {
   }
 }
 
+bool CTKToolBar::IsMovable() const {
+  return GetSafeHwnd() && type_ != kPopupBar && (dock_bar_ || position_ == kFloating);
+}
+
+bool CTKToolBar::OverGripper() const {
+  POINT pt;
+  if (!::GetCursorPos(&pt) || !::ScreenToClient(GetSafeHwnd(), &pt)) return false;
+  const CRect borders = GetBorders();
+  const CRect client = GetClientRect();
+  // The strip from 3 pixels inside the leading edge over the gripper and the border.
+  const CRect strip = IsVertical() ? CRect(0, 3, client.right, 3 + borders.top)
+                                   : CRect(3, 0, 3 + borders.left, client.bottom);
+  return strip.PtInRect(pt) != FALSE;
+}
+
 // ---------------------------------------------------------------------------------------------
 
 LRESULT CTKToolBar::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
@@ -504,6 +520,39 @@ LRESULT CTKToolBar::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
       break;
     case WM_MOUSEACTIVATE:
       if (position_ == kFloating || IsCustomizeMode()) return MA_NOACTIVATE;
+      break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {
+      // Pressed where no control lies, a docked or floating bar follows the mouse; a double
+      // click there toggles it between docked and floating.
+      CPoint pt(static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam)));
+      if (!IsMovable() || controls_->HitTest(pt) || IsCustomizeMode()) break;
+      if (message == WM_LBUTTONDBLCLK) {
+        EnableDockContext()->ToggleDocking();
+        return 0;
+      }
+      if (tracking_) SetTrackingMode(0, true, false);
+      SetHotControl(-1);
+      ::InvalidateRect(GetSafeHwnd(), nullptr, FALSE);
+      ::ClientToScreen(GetSafeHwnd(), &pt);
+      EnableDockContext()->StartMove(pt);
+      return 0;
+    }
+    case WM_NCLBUTTONDOWN:
+      if (wparam >= HTLEFT && wparam <= HTBOTTOMRIGHT && IsMovable()) {
+        ::SetWindowPos(GetSafeHwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+        if (CTKCommandBarManager* manager = GetCommandBarManager()) manager->HideKeyboardTips();
+        EnableDockContext()->StartResize(static_cast<int>(wparam),
+                                         POINT{static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))});
+        return 0;
+      }
+      break;
+    case WM_SETCURSOR:
+      if (LOWORD(lparam) == HTCLIENT && position_ >= kTop && position_ <= kRight && IsCustomizable() &&
+          (flags_ & 0xF) && OverGripper()) {
+        ::SetCursor(::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_SIZEALL)));
+        return TRUE;
+      }
       break;
     case WM_SIZE:
       if (GetSafeHwnd() && position_ == kFloating && !in_relayout_) ::InvalidateRect(GetSafeHwnd(), nullptr, FALSE);

@@ -99,6 +99,10 @@ class CTKToolBar : public CTKCommandBar {
  protected:
   LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
   CControlButtonExpand* FindOrCreateExpand();
+  // A bar in a dock bar or floating moves with the mouse; one placed in a window does not.
+  bool IsMovable() const;
+  // The pointer lies over the gripper strip of a docked bar.
+  bool OverGripper() const;
   CControlButtonHide* FindOrCreateHide();
   void ConsumePending(DWORD mode);
   // The row layout with this bar's borders (plus `extra`).
