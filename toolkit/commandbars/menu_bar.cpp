@@ -131,9 +131,33 @@ CTKMenuBar::~CTKMenuBar() {
   if (loaded_menu_ && loaded_menu_ != frame_menu_ && ::IsMenu(loaded_menu_)) ::DestroyMenu(loaded_menu_);
 }
 
-bool CTKMenuBar::LoadMenuBar(UINT id) {
+HMENU CTKMenuBar::LoadMenuResource(UINT id) {
   HMENU menu = ::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id));
   if (!menu) menu = ::LoadMenuW(GetToolkitResourceModule(), MAKEINTRESOURCEW(id));
+  return menu;
+}
+
+bool CTKMenuBar::Reset(bool ask) {
+  bool done = false;
+  if (controls_->GetOriginalControls()) {
+    done = CTKToolBar::Reset(ask);
+  } else if (current_id_ != 0 && (!ask || ConfirmReset())) {
+    // The menu is read into controls and not kept.
+    HMENU menu = LoadMenuResource(current_id_);
+    if (!menu) return false;
+    if (tracking_) SetTrackingMode(0, true, false);
+    hot_ = expanded_ = -1;
+    done = LoadMenu(menu, true);
+    ::DestroyMenu(menu);
+    if (done) FinishReset();
+  }
+  // The menu's controls came back without the document's caption buttons.
+  if (done) RefreshMDIControls();
+  return done;
+}
+
+bool CTKMenuBar::LoadMenuBar(UINT id) {
+  HMENU menu = LoadMenuResource(id);
   if (!menu) return false;
   if (!LoadMenu(menu, true)) {
     ::DestroyMenu(menu);

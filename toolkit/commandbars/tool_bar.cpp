@@ -6,6 +6,7 @@
 #include "platform/appframe/dc.h"
 #include "platform/appframe/frame_wnd.h"
 #include "toolkit/commandbars/command_bar_manager.h"
+#include "toolkit/commandbars/commandbar_resource.h"
 #include "toolkit/commandbars/dock_context.h"
 #include "toolkit/commandbars/popup_bar.h"
 #include "toolkit/drawing/image_manager.h"
@@ -441,6 +442,9 @@ bool CTKToolBar::LoadToolBar(HMODULE module, UINT id, bool loadImages) {
   std::vector<UINT> list(toolbar.commands.begin(), toolbar.commands.end());
   SetButtons(list.data(), static_cast<int>(list.size()));
   bar_id_ = id;
+  resource_module_ = module;
+  // The buttons as loaded: what a reset puts back.
+  controls_->CreateOriginalControls();
   return true;
 }
 
@@ -485,6 +489,57 @@ void CTKToolBar::Copy(const CTKCommandBar* source, bool deep) {
     show_hide_button_ = bar->show_hide_button_;
   }
 }
+
+// ---------------------------------------------------------------------------------------------
+// Reset
+
+namespace {
+CTKToolBar::ConfirmFn g_confirm = nullptr;
+}  // namespace
+
+void CTKToolBar::SetConfirmFunction(ConfirmFn fn) { g_confirm = fn; }
+
+bool CTKToolBar::ConfirmReset() const {
+  std::wstring text;
+  if (!GetResourceManagerInstance()->ReadStringResource(&text, IDS_TK_RESET_BAR) || text.empty())
+    text = L"Reset the changes made to the '%s' toolbar?";
+  // The title goes in as text, never as part of a format.
+  const size_t at = text.find(L"%s");
+  if (at != std::wstring::npos) text.replace(at, 2, title_);
+  HWND owner = GetSite();
+  const UINT type = MB_OKCANCEL | MB_ICONQUESTION;
+  const int answer = g_confirm ? g_confirm(owner, text.c_str(), title_.c_str(), type)
+                               : ::MessageBoxW(owner, text.c_str(), title_.c_str(), type);
+  return answer == IDOK;
+}
+
+void CTKToolBar::FinishReset() {
+  if (HWND site = GetSite()) ::SendMessageW(site, kMsgResetBar, 0, reinterpret_cast<LPARAM>(this));
+  pending_ |= 1;
+  OnIdleUpdate();
+  OnRecalcLayout();
+}
+
+bool CTKToolBar::Reset(bool ask) {
+  if (!built_in_ || !IsCustomizable() || bar_id_ == 0) return false;
+  if (ask && !ConfirmReset()) return false;
+  if (tracking_) SetTrackingMode(0, true, false);
+  CTKControls* original = controls_->GetOriginalControls();
+  if (original) {
+    // The collection keeps its reset copy; its controls come back as copies.
+    original->InternalAddRef();
+    hot_ = expanded_ = -1;
+    controls_->RemoveAll();
+    for (int i = 0; i < original->GetCount(); ++i) controls_->AddCopy(original->GetAt(i));
+    original->InternalRelease();
+  } else if (!LoadToolBar(resource_module_, bar_id_, true)) {
+    return false;
+  }
+  FinishReset();
+  return true;
+}
+
+// ---------------------------------------------------------------------------------------------
 
 bool CTKToolBar::IsMovable() const {
   return GetSafeHwnd() && type_ != kPopupBar && (dock_bar_ || position_ == kFloating);

@@ -216,6 +216,41 @@ TEST(MenuBar, EachDocumentMenuKeepsItsOwnControls) {
   ::DestroyMenu(document);
 }
 
+// A reset puts the current menu's controls back: the frame's menu read again from its resource,
+// a document menu from the copy kept when it was first shown; a maximized document's buttons
+// stay at the bar's end.
+TEST(MenuBar, ResetPutsTheCurrentMenusControlsBack) {
+  struct Case {
+    const char* what;
+    bool document;
+    std::vector<std::wstring> captions;
+  } cases[] = {
+      {"the frame's menu", false, {L"&File", L"&Edit", L"&Help"}},
+      {"a document menu", true, {L"&File", L"&Sheet", L"&Window", L"&Help"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    MdiFixture fx;
+    ASSERT_TRUE(fx.bar->LoadMenuBar(kFrameMenu));
+    HMENU document = ::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kDocumentMenu));
+    if (c.document) fx.bar->SwitchMDIMenu(kDocumentMenu, document);
+    fx.AddChild(WS_OVERLAPPEDWINDOW, true);
+    // The user takes the second menu away.
+    fx.bar->GetControls()->Remove(1);
+    ASSERT_TRUE(fx.bar->Reset(false));
+    std::vector<std::wstring> titles;
+    for (int i = 0; i < fx.bar->GetControlCount(); ++i)
+      if (fx.bar->GetControl(i)->GetID() == 0) titles.push_back(fx.bar->GetControl(i)->GetCaption());
+    EXPECT_EQ(c.captions, titles);
+    std::vector<int> ids = fx.Ids();
+    ASSERT_GE(ids.size(), 3u);
+    EXPECT_EQ(std::vector<int>({9153, 9152, 9151}), std::vector<int>(ids.end() - 3, ids.end()));
+    // The menus' popups came back filled.
+    EXPECT_GT(fx.bar->GetControl(1)->GetCommandBar()->GetControlCount(), 0);
+    ::DestroyMenu(document);
+  }
+}
+
 TEST(MenuBar, AltAloneEntersTheBarAndAltWithALetterOpensItsMenu) {
   struct Case {
     const char* what;
