@@ -635,6 +635,15 @@ void CTKCommandBar::DrawCommandBar(CDC* dc, const CRect& clip) {
   }
 }
 
+void CTKCommandBar::UpdateShortcuts() {
+  CTKCommandBarManager* manager = GetCommandBarManager();
+  if (!manager || !manager->GetOptions().shortcuts_from_table) return;
+  for (int i = 0; i < GetControlCount(); ++i) {
+    CTKControl* control = GetControl(i);
+    if (control->IsVisible() && control->GetID() != 0) control->SetShortcutText(manager->GetShortcutText(control->GetID()));
+  }
+}
+
 void CTKCommandBar::OnIdleUpdate() {
   if (!GetSafeHwnd() || !::IsWindowVisible(GetSafeHwnd())) return;
   HWND site = GetOwnerSite();

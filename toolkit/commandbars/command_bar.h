@@ -137,6 +137,9 @@ class CTKCommandBar : public CControlBar, public CTKHookManagerHookAble {
   virtual bool PointInBar(POINT screen) const;
   virtual void FillBackground(CDC* dc);
   virtual void OnIdleUpdate();
+  // When the manager's options ask for it, each visible control with a command id takes its
+  // shortcut text from the manager's shortcut table.
+  virtual void UpdateShortcuts();
   virtual void OnTrackingModeChanged() {}
   // Saves or loads the bar's keys and its controls; a load that fails leaves the bar as it was.
   virtual void DoPropExchange(CTKPropExchange* px);

@@ -5,7 +5,9 @@
 
 #include <windows.h>
 
+#include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/appframe/cmd_target.h"
@@ -39,6 +41,7 @@ struct CTKCommandBarOptions {
   bool customize_entry = false;      // the expand popup carries the add-or-remove entry
   bool layout_lock = false;          // frame layouts are not started
   bool large_icons = false;
+  bool shortcuts_from_table = false; // popups take their shortcut texts from the manager's table
   CSize popup_icon_size, toolbar_icon_size, large_icon_size;
   bool changed = false;
 };
@@ -120,6 +123,14 @@ class CTKCommandBarManager : public CCmdTarget {
   // The command a returning popup chose (set by the control that runs, read by the loop).
   bool TakeReturnedCommand(int id);
 
+  // The shortcut table: the key text ("Ctrl+Shift+S", "F5", "Del") of each command of an
+  // accelerator table, the first key of a command winning. Null empties it.
+  void SetShortcutTable(HACCEL table);
+  // The table's text for a command; empty when it has none.
+  std::wstring GetShortcutText(int id) const;
+  // The text of one accelerator key (its FVIRTKEY, FSHIFT, FCONTROL, FALT bits and key).
+  static std::wstring ShortcutKeyText(BYTE virt, WORD key);
+
   // Keyboard tips: shown for `owner` at `level`; hidden; a typed character filters them.
   void ShowKeyboardTips(CTKCommandBar* owner, int level);
   void HideKeyboardTips();
@@ -158,5 +169,6 @@ class CTKCommandBarManager : public CCmdTarget {
   CTKPaintManager* paint_manager_ = nullptr;
   CTKImageManager* image_manager_ = nullptr;
   std::vector<int> recent_;
+  std::map<int, std::wstring> shortcuts_;
   int help_id_ = 0;
 };

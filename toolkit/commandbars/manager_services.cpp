@@ -210,6 +210,60 @@ bool CTKCommandBarManager::OnFrameAcceleratorKey(UINT key) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// Shortcut texts
+
+std::wstring CTKCommandBarManager::ShortcutKeyText(BYTE virt, WORD key) {
+  std::wstring text;
+  if (virt & FCONTROL) text += L"Ctrl+";
+  if (virt & FSHIFT) text += L"Shift+";
+  if (virt & FALT) text += L"Alt+";
+  if (!(virt & FVIRTKEY)) {
+    // A character key; a control character is Ctrl with its letter.
+    if (key > 0 && key < ' ') return text + L"Ctrl+" + static_cast<wchar_t>(L'@' + key);
+    return key == ' ' ? text + L"Space" : text + Upper(static_cast<wchar_t>(key));
+  }
+  if ((key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z')) return text + static_cast<wchar_t>(key);
+  if (key >= VK_F1 && key <= VK_F24) return text + L"F" + std::to_wstring(key - VK_F1 + 1);
+  if (key >= VK_NUMPAD0 && key <= VK_NUMPAD9) return text + L"Num " + static_cast<wchar_t>(L'0' + key - VK_NUMPAD0);
+  static const struct {
+    WORD key;
+    const wchar_t* name;
+  } kNames[] = {
+      {VK_BACK, L"Backspace"}, {VK_TAB, L"Tab"},      {VK_RETURN, L"Enter"},   {VK_ESCAPE, L"Esc"},
+      {VK_SPACE, L"Space"},    {VK_PRIOR, L"PgUp"},   {VK_NEXT, L"PgDn"},      {VK_END, L"End"},
+      {VK_HOME, L"Home"},      {VK_LEFT, L"Left"},    {VK_UP, L"Up"},          {VK_RIGHT, L"Right"},
+      {VK_DOWN, L"Down"},      {VK_INSERT, L"Ins"},   {VK_DELETE, L"Del"},     {VK_PAUSE, L"Pause"},
+      {VK_MULTIPLY, L"Num *"}, {VK_ADD, L"Num +"},    {VK_SUBTRACT, L"Num -"}, {VK_DECIMAL, L"Num Del"},
+      {VK_DIVIDE, L"Num /"},
+  };
+  for (const auto& entry : kNames)
+    if (entry.key == key) return text + entry.name;
+  // Any other key by the keyboard's own name for it.
+  wchar_t name[64] = {};
+  const LONG scan = static_cast<LONG>(::MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16;
+  if (scan && ::GetKeyNameTextW(scan, name, 64) > 0) return text + name;
+  const UINT ch = ::MapVirtualKeyW(key, MAPVK_VK_TO_CHAR) & 0xFFFF;
+  return ch ? text + static_cast<wchar_t>(ch) : std::wstring();
+}
+
+void CTKCommandBarManager::SetShortcutTable(HACCEL table) {
+  shortcuts_.clear();
+  const int count = table ? ::CopyAcceleratorTableW(table, nullptr, 0) : 0;
+  if (count <= 0) return;
+  std::vector<ACCEL> keys(static_cast<size_t>(count));
+  const int copied = ::CopyAcceleratorTableW(table, keys.data(), count);
+  for (int i = 0; i < copied && i < count; ++i) {
+    const std::wstring text = ShortcutKeyText(keys[static_cast<size_t>(i)].fVirt, keys[static_cast<size_t>(i)].key);
+    if (!text.empty()) shortcuts_.emplace(keys[static_cast<size_t>(i)].cmd, text);
+  }
+}
+
+std::wstring CTKCommandBarManager::GetShortcutText(int id) const {
+  auto it = shortcuts_.find(id);
+  return it == shortcuts_.end() ? std::wstring() : it->second;
+}
+
+// ---------------------------------------------------------------------------------------------
 // Modal popups
 
 bool CTKCommandBarManager::TakeReturnedCommand(int id) {

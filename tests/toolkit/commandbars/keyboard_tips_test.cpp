@@ -163,4 +163,50 @@ TEST(KeyboardTips, AModalPopupReturnsItsChoiceOrSendsIt) {
   }
 }
 
+// Popups take the shortcut texts of their commands from the manager's table, made from an
+// accelerator table (the first key of a command winning), when the options ask for it; a command
+// without a key shows the shortcut part of its caption.
+TEST(ShortcutTexts, APopupTakesItsCommandsKeysFromTheManagersTable) {
+  struct Case {
+    int id;
+    const wchar_t* text;
+  } cases[] = {
+      {100, L"Ctrl+S"},   {101, L"Ctrl+Shift+S"}, {102, L"F5"},   {103, L"Alt+F4"}, {104, L"Del"},
+      {105, L"Ctrl+Num 3"}, {106, L"Shift+Ins"},  {107, L"Ctrl+P"}, {108, L"A"},    {109, L"Ctrl+O"},
+  };
+  HACCEL table = ::LoadAcceleratorsW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(600));
+  ASSERT_NE(nullptr, table);
+  for (bool asked : {false, true}) {
+    SCOPED_TRACE(asked ? "asked" : "not asked");
+    CTKCommandBarManager manager;
+    manager.SetShortcutTable(table);
+    manager.GetOptions().shortcuts_from_table = asked;
+    CTKPopupBar* popup = new CTKPopupBar;
+    popup->SetCommandBarManager(&manager);
+    for (const Case& c : cases) {
+      CTKControl* control = popup->GetControls()->Add(kButton, c.id);
+      control->SetCaption(c.id == 109 ? L"&Open\tCtrl+O" : L"Item");
+      control->SetShortcutText(L"old");
+    }
+    const CSize size = popup->CalcSize(0, 0);
+    for (const Case& c : cases) {
+      SCOPED_TRACE(c.id);
+      EXPECT_EQ(asked ? std::wstring(c.text) : std::wstring(L"old"),
+                popup->GetControls()->FindControl(c.id)->GetShortcutText());
+    }
+    // The popup is measured with the texts it shows.
+    if (asked) {
+      for (const Case& c : cases) popup->GetControls()->FindControl(c.id)->SetShortcutText(L"Ctrl+Alt+Shift+PgDn");
+      manager.GetOptions().shortcuts_from_table = false;
+      EXPECT_GT(popup->CalcSize(0, 0).cx, size.cx);
+    }
+    popup->Release();
+  }
+  // A table taken away takes the texts with it.
+  CTKCommandBarManager manager;
+  manager.SetShortcutTable(table);
+  manager.SetShortcutTable(nullptr);
+  EXPECT_EQ(std::wstring(), manager.GetShortcutText(100));
+}
+
 }  // namespace
