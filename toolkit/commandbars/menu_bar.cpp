@@ -7,7 +7,9 @@
 #include "platform/appframe/doc_template.h"
 #include "platform/appframe/mdi.h"
 #include "toolkit/commandbars/command_bar_manager.h"
+#include "toolkit/commandbars/commandbar_resource.h"
 #include "toolkit/commandbars/popup_bar.h"
+#include "toolkit/drawing/image_manager.h"
 #include "toolkit/drawing/resource_manager.h"
 #include "toolkit/paint/paint_manager.h"
 
@@ -78,6 +80,14 @@ void CTKMenuBar::CControlMDIButton::Draw(CDC* dc) {
   CTKPaintManager* pm = GetPaintManager();
   CTKPaintManager::ItemState state = pm->StateOf(this);
   if (state.selected || state.pressed) pm->PaintStateRect(dc, rect_, state);
+  // The image of the button's system command, in the text colour; the Marlett glyph without one.
+  CTKImageManager* images = GetImageManager();
+  if (CTKImageManagerIcon* icon = images->GetImage(command, 16)) {
+    const CTKIconImage& glyph = icon->GetImageOfState(0);
+    images->DrawSilhouette(*dc, rect_.left + (rect_.Width() - 16) / 2, rect_.top + (rect_.Height() - 16) / 2, glyph, 16,
+                           16, pm->ItemTextColor(this));
+    return;
+  }
   CFont marlett;
   LOGFONTW lf{};
   lf.lfHeight = -::MulDiv(8, ::GetDeviceCaps(*dc, LOGPIXELSY), 72);
@@ -167,6 +177,12 @@ bool CTKMenuBar::LoadMenuBar(UINT id) {
   loaded_menu_ = menu;
   default_id_ = current_id_ = id;
   HookFrameWindows();
+  // The caption-button images, for the document's buttons and its system menu.
+  const UINT commands[] = {SC_RESTORE, SC_MINIMIZE, SC_MAXIMIZE, SC_CLOSE};
+  const wchar_t* bitmap = MAKEINTRESOURCEW(IDB_TK_MDI_BUTTONS);
+  CTKImageManager* images = GetImageManager();
+  if (!images->SetIconsFromBitmapId(GetToolkitResourceModule(), bitmap, commands, 4, SIZE{16, 16}, 0))
+    images->SetIconsFromBitmapId(::GetModuleHandleW(nullptr), bitmap, commands, 4, SIZE{16, 16}, 0);
   HWND site = GetSite();
   if (site) {
     HMENU frameMenu = ::GetMenu(site);
