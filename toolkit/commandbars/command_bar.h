@@ -84,6 +84,9 @@ class CTKCommandBar : public CControlBar, public CTKHookManagerHookAble {
   int GetDefaultButtonStyle() const { return default_button_style_; }
   void SetDefaultButtonStyle(int style) { default_button_style_ = style; }
   int GetShowTextBelowIcons() const { return text_below_icons_; }
+  // A popup that shows two columns before its captions: the checks, then the icons.
+  bool GetShowTwoColumns() const { return two_columns_; }
+  void SetShowTwoColumns(bool on) { two_columns_ = on; }
   void SetShowTextBelowIcons(int on) { text_below_icons_ = on; }
   int GetHotIndex() const { return hot_; }
   int GetExpandedIndex() const { return expanded_; }
@@ -216,6 +219,7 @@ class CTKCommandBar : public CControlBar, public CTKHookManagerHookAble {
   int width_ = 0x7FFF;
   CSize icon_size_, button_size_;
   int text_below_icons_ = 2;
+  bool two_columns_ = false;
   int default_button_style_ = 0;
   bool customizable_ = true;
   int ignore_input_ = 0;

@@ -444,7 +444,7 @@ void CTKDockBar::OnPaint() {
   CDC dc;
   dc.Attach(hdc);
   CTKPaintManager* pm = manager_ ? manager_->GetPaintManager() : GlobalPaintManager();
-  pm->PaintDockArea(&dc, GetClientRect());
+  pm->PaintDockBarArea(&dc, GetClientRect(), kSideStyles[side_]);
   dc.Detach();
   ::EndPaint(GetSafeHwnd(), &ps);
 }
@@ -453,7 +453,7 @@ void CTKDockBar::PrintInto(HDC hdc, LPARAM flags) {
   CDC dc;
   dc.Attach(hdc);
   CTKPaintManager* pm = manager_ ? manager_->GetPaintManager() : GlobalPaintManager();
-  pm->PaintDockArea(&dc, GetClientRect());
+  pm->PaintDockBarArea(&dc, GetClientRect(), kSideStyles[side_]);
   dc.Detach();
   if (!(flags & PRF_CHILDREN)) return;
   for (HWND child = ::GetWindow(GetSafeHwnd(), GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {

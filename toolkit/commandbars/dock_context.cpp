@@ -151,10 +151,13 @@ bool CTKDockContext::StartMove(POINT screen) {
   const bool was_floating = bar_->GetPosition() == kFloating;
   PrepareMove(screen);
   ::SetCursor(::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_SIZEALL)));
+  // A gripper drawn pressed while its bar moves: painted now, and again when the move ends.
+  ::RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
   ++t_drag_count;
   Track();
   --t_drag_count;
   mode_ = kModeNone;
+  if (::IsWindow(hwnd)) ::RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
   if (::IsWindow(hwnd) && bar_->GetPosition() == kFloating) {
     CRect now = bar_->GetWindowRect();
     float_pos_ = now.TopLeft();
