@@ -57,9 +57,20 @@ class CTKCommandBarManager : public CCmdTarget {
   void EnableActions(bool on = true) { use_actions_ = on; }
   CTKControlActions* GetActions() { return &actions_; }
   bool IsCustomizeMode() const { return customize_mode_; }
-  void SetCustomizeMode(bool on) { customize_mode_ = on; }
+  // Customize mode on or off: the options count as changed, the customize selection clears and
+  // the keyboard cues follow.
+  void SetCustomizeMode(bool on);
   bool IsKeyboardCuesShown() const { return keyboard_cues_; }
-  void SetKeyboardCuesShown(bool on) { keyboard_cues_ = on; }
+  // Shows or hides the keyboard cues (always shown in customize mode); the shown bars redraw
+  // when they change.
+  void SetKeyboardCuesShown(bool on);
+  // The control selected for customizing, held by one reference (null: none). The old and the
+  // new one redraw, and the customize window (else the site) receives kMsgCustomizeSelection
+  // with the control.
+  void SetCustomizeSelection(CTKControl* control);
+  CTKControl* GetCustomizeSelection() const { return customize_selection_; }
+  // The customize dialog's window while it is open.
+  void SetCustomizeWindow(HWND window) { customize_window_ = window; }
   // The paint manager set on this manager, else the global one.
   CTKPaintManager* GetPaintManager() const;
   void SetPaintManager(CTKPaintManager* manager);
@@ -164,6 +175,8 @@ class CTKCommandBarManager : public CCmdTarget {
   HWND site_ = nullptr;
   bool use_actions_ = false;
   bool customize_mode_ = false;
+  CTKControl* customize_selection_ = nullptr;
+  HWND customize_window_ = nullptr;
   bool keyboard_cues_ = true;
   CTKControlActions actions_;
   CTKPaintManager* paint_manager_ = nullptr;

@@ -130,6 +130,39 @@ void CTKCommandBarManager::RedrawCommandBars() {
 }
 
 // ---------------------------------------------------------------------------------------------
+// Customizing
+
+void CTKCommandBarManager::SetCustomizeMode(bool on) {
+  options_.changed = true;
+  SetCustomizeSelection(nullptr);
+  customize_mode_ = on;
+  SetKeyboardCuesShown(on);
+}
+
+void CTKCommandBarManager::SetKeyboardCuesShown(bool on) {
+  if (customize_mode_) on = true;
+  if (on == keyboard_cues_) return;
+  keyboard_cues_ = on;
+  RedrawCommandBars();
+}
+
+void CTKCommandBarManager::SetCustomizeSelection(CTKControl* control) {
+  if (control == customize_selection_) return;
+  if (CTKControl* previous = customize_selection_) {
+    customize_selection_ = nullptr;
+    previous->RedrawParent();
+    previous->Release();
+  }
+  if (control) {
+    control->AddRef();
+    customize_selection_ = control;
+    control->RedrawParent();
+  }
+  HWND target = customize_window_ ? customize_window_ : site_;
+  if (target) ::SendMessageW(target, kMsgCustomizeSelection, reinterpret_cast<WPARAM>(control), 0);
+}
+
+// ---------------------------------------------------------------------------------------------
 // Keyboard entry
 
 bool CTKCommandBarManager::GiveKeyboardToBar(CTKCommandBar* bar, int step) {
