@@ -527,11 +527,9 @@ bool CTKToolBar::Reset(bool ask) {
   CTKControls* original = controls_->GetOriginalControls();
   if (original) {
     // The collection keeps its reset copy; its controls come back as copies.
-    original->InternalAddRef();
     hot_ = expanded_ = -1;
     controls_->RemoveAll();
     for (int i = 0; i < original->GetCount(); ++i) controls_->AddCopy(original->GetAt(i));
-    original->InternalRelease();
   } else if (!LoadToolBar(resource_module_, bar_id_, true)) {
     return false;
   }

@@ -80,7 +80,8 @@ class CDemoDocking : public Bar {
   }
 };
 using CDemoDockingBar = CDemoDocking<CDemoCommandBar>;
-using CDemoDockingToolBar = CDemoDocking<CTKToolBar>;
+// Tool bars follow the mouse, toggle and resize by themselves.
+using CDemoDockingToolBar = CTKToolBar;
 
 
 // A 16 x 16 icon of a coloured square with a mark.
