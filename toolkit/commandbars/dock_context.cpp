@@ -130,6 +130,7 @@ bool CTKDockContext::Track() {
     }
   }
   if (::GetCapture() == hwnd) ::ReleaseCapture();
+  if (CTKCommandBarManager* manager = bar_->GetCommandBarManager()) manager->GetOptions().changed = true;
   return released;
 }
 
@@ -296,6 +297,7 @@ bool CTKDockContext::ToggleDocking() {
   HWND hwnd = bar_->GetSafeHwnd();
   if (!hwnd) return false;
   const DWORD flags = bar_->GetFlags();
+  CTKCommandBarManager* manager = bar_->GetCommandBarManager();
   if (bar_->GetPosition() == kFloating) {
     const DWORD allowed = flags & TKDockFlags::kAnySide;
     if (!allowed) return false;
@@ -311,9 +313,11 @@ bool CTKDockContext::ToggleDocking() {
     if (!dock) return false;
     DockBar(bar_, dock, rect);
     TKRecalcSiteLayout(dock->GetSafeHwnd(), true);
+    if (manager) manager->GetOptions().changed = true;
     return true;
   }
   if (!(flags & TKDockFlags::kFloat)) return false;
+  if (manager && !manager->GetOptions().float_on_double_click) return false;
   POINT at = float_pos_;
   if (!HasFloatPos()) {
     CRect now = bar_->GetWindowRect();
@@ -324,5 +328,6 @@ bool CTKDockContext::ToggleDocking() {
     last_side_ = bar_->GetDockBar()->GetSide();
   }
   FloatBar(bar_, at);
+  if (manager) manager->GetOptions().changed = true;
   return true;
 }

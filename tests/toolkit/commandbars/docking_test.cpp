@@ -680,4 +680,31 @@ TEST(DockContext, ABarThatSizesFreelyFollowsEachBorder) {
   }
 }
 
+// A docked bar floats on a double click only while the manager's options allow it; a change of
+// place, by the toggle or by a drag, marks the options changed.
+TEST(DockContext, FloatingByDoubleClickFollowsTheOptionAndMarksTheOptionsChanged) {
+  struct Case {
+    const char* name;
+    bool allowed;
+    int expected;
+  } cases[] = {{"allowed", true, 4}, {"not allowed", false, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DockFrame f;
+    CTKToolBar* bar = f.AddToolBar(4, TKDockFlags::kAnySide | TKDockFlags::kFloat, 0);
+    f.manager.GetOptions().float_on_double_click = c.allowed;
+    f.manager.GetOptions().changed = false;
+    EXPECT_EQ(c.allowed, bar->EnableDockContext()->ToggleDocking());
+    EXPECT_EQ(WhereIs(f, bar), c.expected);
+    EXPECT_EQ(c.allowed, f.manager.GetOptions().changed);
+  }
+  DockFrame f;
+  CTKToolBar* bar = f.AddToolBar(4, TKDockFlags::kAnySide | TKDockFlags::kFloat, 0);
+  f.manager.GetOptions().changed = false;
+  f.PostDrag(f.Grip(bar), {CPoint(3, f.Client().Height() / 2)});
+  f.Press(bar);
+  EXPECT_EQ(WhereIs(f, bar), 2);
+  EXPECT_TRUE(f.manager.GetOptions().changed);
+}
+
 }  // namespace
