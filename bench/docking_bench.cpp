@@ -157,7 +157,7 @@ int main(int argc, char** argv) {
   Timing step = Measure(repeats * 3, [&] {
     dx += 3 * direction;
     if (dx >= 60 || dx <= 0) direction = -direction;
-    context->MoveStep(POINT{grip.x + dx, grip.y});
+    context->Step(POINT{grip.x + dx, grip.y});
   });
   const bool docked_still = top->GetDockBar() == CTKDockBar::FromSide(ours->m_hWnd, 0);
 

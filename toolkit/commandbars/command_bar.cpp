@@ -4,6 +4,7 @@
 
 #include "platform/appframe/dc.h"
 #include "platform/appframe/frame_wnd.h"
+#include "platform/win/gdi.h"
 #include "toolkit/commandbars/accessible.h"
 #include "toolkit/commandbars/bar_tooltips.h"
 #include "toolkit/commandbars/command_bar_manager.h"
@@ -636,6 +637,23 @@ void CTKCommandBar::DrawCommandBar(CDC* dc, const CRect& clip) {
       control->Draw(dc);
       dc->SelectObject(old);
     }
+  }
+  // The control selected for customizing: a double black frame.
+  CTKCommandBarManager* manager = GetCommandBarManager();
+  CTKControl* selected = manager && manager->IsCustomizeMode() ? manager->GetCustomizeSelection() : nullptr;
+  if (selected && selected->GetParent() == this && selected->IsVisible()) {
+    CRect frame = selected->GetRect();
+    KestrinWinNS::CScopedBrush black(::CreateSolidBrush(RGB(0, 0, 0)));
+    for (int ring = 0; ring < 2; ++ring, frame.DeflateRect(1, 1)) ::FrameRect(*dc, &frame, black.Get());
+  }
+}
+
+void CTKCommandBar::UpdateShortcuts() {
+  CTKCommandBarManager* manager = GetCommandBarManager();
+  if (!manager || !manager->GetOptions().shortcuts_from_table) return;
+  for (int i = 0; i < GetControlCount(); ++i) {
+    CTKControl* control = GetControl(i);
+    if (control->IsVisible() && control->GetID() != 0) control->SetShortcutText(manager->GetShortcutText(control->GetID()));
   }
 }
 

@@ -86,6 +86,9 @@ class CTKCommandBar : public CControlBar, public CTKHookManagerHookAble {
   int GetDefaultButtonStyle() const { return default_button_style_; }
   void SetDefaultButtonStyle(int style) { default_button_style_ = style; }
   int GetShowTextBelowIcons() const { return text_below_icons_; }
+  // A popup that shows two columns before its captions: the checks, then the icons.
+  bool GetShowTwoColumns() const { return two_columns_; }
+  void SetShowTwoColumns(bool on) { two_columns_ = on; }
   void SetShowTextBelowIcons(int on) { text_below_icons_ = on; }
   int GetHotIndex() const { return hot_; }
   int GetExpandedIndex() const { return expanded_; }
@@ -139,6 +142,9 @@ class CTKCommandBar : public CControlBar, public CTKHookManagerHookAble {
   virtual bool PointInBar(POINT screen) const;
   virtual void FillBackground(CDC* dc);
   virtual void OnIdleUpdate();
+  // When the manager's options ask for it, each visible control with a command id takes its
+  // shortcut text from the manager's shortcut table.
+  virtual void UpdateShortcuts();
   virtual void OnTrackingModeChanged() {}
   // Saves or loads the bar's keys and its controls; a load that fails leaves the bar as it was.
   virtual void DoPropExchange(CTKPropExchange* px);
@@ -174,6 +180,9 @@ class CTKCommandBar : public CControlBar, public CTKHookManagerHookAble {
   // Lays the bar out again where it is: a floating bar takes its floating size, a docked one
   // asks the frame for a layout.
   virtual void Relayout();
+  // A bar that sizes freely takes any size its border is dragged to while it floats; the others
+  // take the size their controls need for the dragged width or height.
+  virtual bool SizesFreely() const { return false; }
 
   // --- the frame's control bar ---
   // The bar style; a dock alignment (CBRS_ALIGN_ bits, or CBRS_FLOATING) also sets the position.
@@ -223,6 +232,7 @@ class CTKCommandBar : public CControlBar, public CTKHookManagerHookAble {
   int width_ = 0x7FFF;
   CSize icon_size_, button_size_;
   int text_below_icons_ = 2;
+  bool two_columns_ = false;
   int default_button_style_ = 0;
   bool customizable_ = true;
   int ignore_input_ = 0;

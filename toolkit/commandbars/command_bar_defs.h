@@ -8,6 +8,7 @@ namespace TKCommandBars {
 // Messages sent to the site window.
 const UINT kMsgToolBarVisibility = 10325;
 const UINT kMsgHotControlChanged = 10326;
+const UINT kMsgCustomizeSelection = 10327;
 const UINT kMsgTrackingStarted = 10328;
 const UINT kMsgRightButtonUp = 10329;
 const UINT kMsgKeyReached = 10330;

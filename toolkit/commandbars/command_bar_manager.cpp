@@ -9,6 +9,7 @@ CTKCommandBarManager::CTKCommandBarManager() : actions_(this) {}
 
 CTKCommandBarManager::~CTKCommandBarManager() {
   HideKeyboardTips();
+  if (customize_selection_) customize_selection_->Release();
   std::vector<CTKToolBar*> bars;
   bars.swap(bars_);
   for (CTKToolBar* bar : bars) {

@@ -5,7 +5,9 @@
 
 #include <windows.h>
 
+#include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/appframe/cmd_target.h"
@@ -20,6 +22,7 @@ class CTKMenuBar;
 class CTKPopupBar;
 class CTKPopupEffects;
 class CTKCommandBarKeyboardTip;
+class CTKDockBar;
 
 // The manager's options as the bars read them.
 struct CTKCommandBarOptions {
@@ -37,7 +40,9 @@ struct CTKCommandBarOptions {
   bool always_show_expand = false;   // tool bars always show their expand button
   bool customize_entry = false;      // the expand popup carries the add-or-remove entry
   bool layout_lock = false;          // frame layouts are not started
+  bool float_on_double_click = true; // a double click floats a docked bar
   bool large_icons = false;
+  bool shortcuts_from_table = false; // popups take their shortcut texts from the manager's table
   CSize popup_icon_size, toolbar_icon_size, large_icon_size;
   bool changed = false;
 };
@@ -53,9 +58,20 @@ class CTKCommandBarManager : public CCmdTarget {
   void EnableActions(bool on = true) { use_actions_ = on; }
   CTKControlActions* GetActions() { return &actions_; }
   bool IsCustomizeMode() const { return customize_mode_; }
-  void SetCustomizeMode(bool on) { customize_mode_ = on; }
+  // Customize mode on or off: the options count as changed, the customize selection clears and
+  // the keyboard cues follow.
+  void SetCustomizeMode(bool on);
   bool IsKeyboardCuesShown() const { return keyboard_cues_; }
-  void SetKeyboardCuesShown(bool on) { keyboard_cues_ = on; }
+  // Shows or hides the keyboard cues (always shown in customize mode); the shown bars redraw
+  // when they change.
+  void SetKeyboardCuesShown(bool on);
+  // The control selected for customizing, held by one reference (null: none). The old and the
+  // new one redraw, and the customize window (else the site) receives kMsgCustomizeSelection
+  // with the control.
+  void SetCustomizeSelection(CTKControl* control);
+  CTKControl* GetCustomizeSelection() const { return customize_selection_; }
+  // The customize dialog's window while it is open.
+  void SetCustomizeWindow(HWND window) { customize_window_ = window; }
   // The paint manager set on this manager, else the global one.
   CTKPaintManager* GetPaintManager() const;
   void SetPaintManager(CTKPaintManager* manager);
@@ -83,7 +99,7 @@ class CTKCommandBarManager : public CCmdTarget {
   bool IsCommandUsed(int id) const;
 
   // Tool bars: each held by one reference. AddToolBar makes one (no window yet).
-  CTKToolBar* AddToolBar(const std::wstring& title, UINT id, CRuntimeClass* cls = nullptr);
+  CTKToolBar* AddToolBar(const std::wstring& title, UINT id, const CRuntimeClass* cls = nullptr);
   void AddBar(CTKToolBar* bar);
   void RemoveToolBar(CTKToolBar* bar);
   int GetCount() const { return static_cast<int>(bars_.size()); }
@@ -92,6 +108,12 @@ class CTKCommandBarManager : public CCmdTarget {
   // The menu bar the frame's letters go to first.
   CTKMenuBar* GetMenuBar() const { return menu_bar_; }
   void SetMenuBar(CTKMenuBar* bar) { menu_bar_ = bar; }
+  // True when the main bar (the menu bar) is shown and lies in `dock`: that dock bar then lets
+  // clicks beside its bars through to the frame, and no dragged bar joins the main bar's row.
+  bool IsMainBarShownIn(const CTKDockBar* dock) const;
+  // The idle update of every shown bar: their controls' states and pending layouts. A drag runs
+  // it after each step, so the bars show their new places at once.
+  void UpdateCommandBars();
   void ToggleVisibility(int index);
   // The next shown bar from `index` in steps of +1 or -1, wrapping once; -1 when none.
   int GetNextShownBar(int index, int step) const;
@@ -112,6 +134,14 @@ class CTKCommandBarManager : public CCmdTarget {
                     const RECT* exclude = nullptr, int* command = nullptr);
   // The command a returning popup chose (set by the control that runs, read by the loop).
   bool TakeReturnedCommand(int id);
+
+  // The shortcut table: the key text ("Ctrl+Shift+S", "F5", "Del") of each command of an
+  // accelerator table, the first key of a command winning. Null empties it.
+  void SetShortcutTable(HACCEL table);
+  // The table's text for a command; empty when it has none.
+  std::wstring GetShortcutText(int id) const;
+  // The text of one accelerator key (its FVIRTKEY, FSHIFT, FCONTROL, FALT bits and key).
+  static std::wstring ShortcutKeyText(BYTE virt, WORD key);
 
   // Keyboard tips: shown for `owner` at `level`; hidden; a typed character filters them.
   void ShowKeyboardTips(CTKCommandBar* owner, int level);
@@ -148,10 +178,13 @@ class CTKCommandBarManager : public CCmdTarget {
   HWND site_ = nullptr;
   bool use_actions_ = false;
   bool customize_mode_ = false;
+  CTKControl* customize_selection_ = nullptr;
+  HWND customize_window_ = nullptr;
   bool keyboard_cues_ = true;
   CTKControlActions actions_;
   CTKPaintManager* paint_manager_ = nullptr;
   CTKImageManager* image_manager_ = nullptr;
   std::vector<int> recent_;
+  std::map<int, std::wstring> shortcuts_;
   int help_id_ = 0;
 };

@@ -8,6 +8,7 @@
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/command_bar_manager.h"
 #include "toolkit/commandbars/dock_context.h"
+#include "toolkit/commandbars/menu_bar.h"
 #include "toolkit/paint/paint_manager.h"
 
 IMPLEMENT_DYNAMIC(CTKDockBar, CWnd)
@@ -120,9 +121,18 @@ int CTKDockBar::FindBar(CTKCommandBar* bar, int skip) const {
 int CTKDockBar::Insert(CTKCommandBar* bar, const RECT&, POINT point) {
   const bool horizontal = IsHorizontal();
   const int across = horizontal ? point.y : point.x;
+  // The main bar's row takes no other bar: a bar dropped on it joins the next row that reaches
+  // past the point.
+  CTKCommandBar* main = manager_ && manager_->IsMainBarShownIn(this) ? static_cast<CTKCommandBar*>(manager_->GetMenuBar()) : nullptr;
+  if (main == bar) main = nullptr;
   size_t row_start = 0;
   for (size_t i = 1; i <= bars_.size(); ++i) {
     if (i < bars_.size() && bars_[i]) continue;
+    if (main && std::find(bars_.begin() + static_cast<std::ptrdiff_t>(row_start), bars_.begin() + static_cast<std::ptrdiff_t>(i),
+                          main) != bars_.begin() + static_cast<std::ptrdiff_t>(i)) {
+      row_start = i;
+      continue;
+    }
     // The row (row_start, i): its far edge is the largest bottom (right) of its shown bars.
     int far_edge = -1;
     bool any = false;
@@ -434,7 +444,7 @@ void CTKDockBar::OnPaint() {
   CDC dc;
   dc.Attach(hdc);
   CTKPaintManager* pm = manager_ ? manager_->GetPaintManager() : GlobalPaintManager();
-  pm->PaintDockArea(&dc, GetClientRect());
+  pm->PaintDockBarArea(&dc, GetClientRect(), kSideStyles[side_]);
   dc.Detach();
   ::EndPaint(GetSafeHwnd(), &ps);
 }
@@ -443,7 +453,7 @@ void CTKDockBar::PrintInto(HDC hdc, LPARAM flags) {
   CDC dc;
   dc.Attach(hdc);
   CTKPaintManager* pm = manager_ ? manager_->GetPaintManager() : GlobalPaintManager();
-  pm->PaintDockArea(&dc, GetClientRect());
+  pm->PaintDockBarArea(&dc, GetClientRect(), kSideStyles[side_]);
   dc.Detach();
   if (!(flags & PRF_CHILDREN)) return;
   for (HWND child = ::GetWindow(GetSafeHwnd(), GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
@@ -462,6 +472,10 @@ LRESULT CTKDockBar::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_SIZEPARENT:
       return OnSizeParent(reinterpret_cast<SIZEPARENTPARAMS*>(lparam));
+    case WM_NCHITTEST:
+      // Beside the main bar's row the top strip belongs to the frame: clicks go through.
+      if (side_ == 0 && manager_ && manager_->IsMainBarShownIn(this)) return HTTRANSPARENT;
+      break;
     case WM_PAINT:
       OnPaint();
       return 0;

@@ -114,10 +114,7 @@ bool CTKDockContext::Track() {
         POINT pt = TKMessagePoint(msg);
         if (msg.hwnd) ::ClientToScreen(msg.hwnd, &pt);
         if (pt != last_) {
-          if (mode_ == kModeMove)
-            MoveStep(pt);
-          else
-            ResizeStep(pt);
+          Step(pt);
         } else {
           ::DispatchMessageW(&msg);
         }
@@ -133,7 +130,16 @@ bool CTKDockContext::Track() {
     }
   }
   if (::GetCapture() == hwnd) ::ReleaseCapture();
+  if (CTKCommandBarManager* manager = bar_->GetCommandBarManager()) manager->GetOptions().changed = true;
   return released;
+}
+
+void CTKDockContext::Step(POINT screen) {
+  if (mode_ == kModeMove)
+    MoveStep(screen);
+  else
+    ResizeStep(screen);
+  if (CTKCommandBarManager* manager = bar_->GetCommandBarManager()) manager->UpdateCommandBars();
 }
 
 bool CTKDockContext::StartMove(POINT screen) {
@@ -146,10 +152,13 @@ bool CTKDockContext::StartMove(POINT screen) {
   const bool was_floating = bar_->GetPosition() == kFloating;
   PrepareMove(screen);
   ::SetCursor(::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_SIZEALL)));
+  // A gripper drawn pressed while its bar moves: painted now, and again when the move ends.
+  ::RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
   ++t_drag_count;
   Track();
   --t_drag_count;
   mode_ = kModeNone;
+  if (::IsWindow(hwnd)) ::RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
   if (::IsWindow(hwnd) && bar_->GetPosition() == kFloating) {
     CRect now = bar_->GetWindowRect();
     float_pos_ = now.TopLeft();
@@ -205,8 +214,8 @@ bool CTKDockContext::StartResize(int hit, POINT screen) {
   HWND capture = ::GetCapture();
   if (capture && capture != hwnd) return false;
   mode_ = hit;
-  last_ = screen;
-  window_ = bar_->GetWindowRect();
+  last_ = press_ = screen;
+  window_ = start_window_ = bar_->GetWindowRect();
   Track();
   mode_ = kModeNone;
   if (::IsWindow(hwnd) && bar_->GetPosition() == kFloating) {
@@ -217,8 +226,29 @@ bool CTKDockContext::StartResize(int hit, POINT screen) {
   return true;
 }
 
+void CTKDockContext::FreeResizeStep(POINT pt) {
+  const int dx = pt.x - press_.x, dy = pt.y - press_.y;
+  CRect rc = start_window_;
+  if (mode_ == HTLEFT || mode_ == HTTOPLEFT || mode_ == HTBOTTOMLEFT) rc.left = std::min<int>(rc.left + dx, rc.right);
+  if (mode_ == HTRIGHT || mode_ == HTTOPRIGHT || mode_ == HTBOTTOMRIGHT) rc.right = std::max<int>(rc.right + dx, rc.left);
+  if (mode_ >= HTTOP && mode_ <= HTTOPRIGHT) rc.top = std::min<int>(rc.top + dy, rc.bottom);
+  if (mode_ >= HTBOTTOM && mode_ <= HTBOTTOMRIGHT) rc.bottom = std::max<int>(rc.bottom + dy, rc.top);
+  if (rc.Size() == window_.Size()) return;
+  RECT monitor{}, work{};
+  TKGetMonitorAreas(window_, &monitor, &work);
+  CRect meet;
+  if (!meet.IntersectRect(rc, CRect(monitor))) return;
+  window_ = rc;
+  ::SetWindowPos(bar_->GetSafeHwnd(), nullptr, rc.left, rc.top, rc.Width(), rc.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+  bar_->OnRecalcLayout();
+}
+
 void CTKDockContext::ResizeStep(POINT pt) {
   last_ = pt;
+  if (bar_->SizesFreely()) {
+    FreeResizeStep(pt);
+    return;
+  }
   CRect rc = window_;
   CSize size;
   switch (mode_) {
@@ -267,6 +297,7 @@ bool CTKDockContext::ToggleDocking() {
   HWND hwnd = bar_->GetSafeHwnd();
   if (!hwnd) return false;
   const DWORD flags = bar_->GetFlags();
+  CTKCommandBarManager* manager = bar_->GetCommandBarManager();
   if (bar_->GetPosition() == kFloating) {
     const DWORD allowed = flags & TKDockFlags::kAnySide;
     if (!allowed) return false;
@@ -282,9 +313,11 @@ bool CTKDockContext::ToggleDocking() {
     if (!dock) return false;
     DockBar(bar_, dock, rect);
     TKRecalcSiteLayout(dock->GetSafeHwnd(), true);
+    if (manager) manager->GetOptions().changed = true;
     return true;
   }
   if (!(flags & TKDockFlags::kFloat)) return false;
+  if (manager && !manager->GetOptions().float_on_double_click) return false;
   POINT at = float_pos_;
   if (!HasFloatPos()) {
     CRect now = bar_->GetWindowRect();
@@ -295,5 +328,6 @@ bool CTKDockContext::ToggleDocking() {
     last_side_ = bar_->GetDockBar()->GetSide();
   }
   FloatBar(bar_, at);
+  if (manager) manager->GetOptions().changed = true;
   return true;
 }

@@ -29,7 +29,9 @@ class CTKDockContext {
 
   // Readies a move from the screen point without running the loop (StartMove does this first).
   void PrepareMove(POINT screen);
-  // One step of the loops (screen point); public so a benchmark can time a step.
+  // One step of the running loop to the screen point (a move or a resize by the mode), after
+  // which the manager updates its bars; public so a benchmark can time a step.
+  void Step(POINT screen);
   void MoveStep(POINT screen);
   void ResizeStep(POINT screen);
 
@@ -62,6 +64,8 @@ class CTKDockContext {
  private:
   // The loop; true when it ended by the button's release (false: cancelled or interrupted).
   bool Track();
+  // The resize step of a bar that sizes freely: the dragged edges follow the pointer.
+  void FreeResizeStep(POINT screen);
 
   CTKCommandBar* bar_;
   int mode_ = kModeNone;
@@ -70,6 +74,9 @@ class CTKDockContext {
   int last_side_ = 0;
   POINT float_pos_{0, 0};
   CRect drag_, window_;
+  // Where a resize began: the pointer and the window rectangle.
+  POINT press_{};
+  CRect start_window_;
   int row_position_ = 0;
   int side_ = 0;
 };

@@ -8,6 +8,7 @@
 #include "toolkit/commandbars/command_bar_manager.h"
 #include "toolkit/commandbars/hook_manager.h"
 #include "toolkit/commandbars/keyboard_tip.h"
+#include "toolkit/commandbars/menu_bar.h"
 #include "toolkit/commandbars/popup_bar.h"
 #include "toolkit/commandbars/tool_bar.h"
 #include "toolkit/drawing/nested_loop.h"
@@ -38,7 +39,7 @@ bool CTKCommandBarManager::IsCommandUsed(int id) const {
 // ---------------------------------------------------------------------------------------------
 // Tool bars
 
-CTKToolBar* CTKCommandBarManager::AddToolBar(const std::wstring& title, UINT id, CRuntimeClass* cls) {
+CTKToolBar* CTKCommandBarManager::AddToolBar(const std::wstring& title, UINT id, const CRuntimeClass* cls) {
   CTKToolBar* bar = nullptr;
   if (cls && cls->IsDerivedFrom(RUNTIME_CLASS(CTKToolBar))) bar = static_cast<CTKToolBar*>(cls->CreateObject());
   if (!bar) bar = new CTKToolBar;
@@ -60,7 +61,7 @@ void CTKCommandBarManager::RemoveToolBar(CTKToolBar* bar) {
   auto it = std::find(bars_.begin(), bars_.end(), bar);
   if (it == bars_.end()) return;
   bars_.erase(it);
-  if (reinterpret_cast<CTKToolBar*>(menu_bar_) == bar) menu_bar_ = nullptr;
+  if (static_cast<CTKToolBar*>(menu_bar_) == bar) menu_bar_ = nullptr;
   if (tip_owner_ == bar) HideKeyboardTips();
   if (bar->GetSafeHwnd()) {
     ::ShowWindow(bar->GetSafeHwnd(), SW_HIDE);
@@ -114,9 +115,51 @@ void CTKCommandBarManager::RecalcFrameLayout(bool delay) {
   ::SendMessageW(site_, WM_SIZE, SIZE_RESTORED, MAKELPARAM(rc.right, rc.bottom));
 }
 
+bool CTKCommandBarManager::IsMainBarShownIn(const CTKDockBar* dock) const {
+  return dock && menu_bar_ && menu_bar_->GetDockBar() == dock && menu_bar_->IsBarVisible();
+}
+
+void CTKCommandBarManager::UpdateCommandBars() {
+  for (CTKToolBar* bar : bars_)
+    if (bar->GetSafeHwnd() && bar->IsBarVisible()) bar->OnIdleUpdate();
+}
+
 void CTKCommandBarManager::RedrawCommandBars() {
   for (CTKToolBar* bar : bars_)
     if (bar->GetSafeHwnd() && bar->IsBarVisible()) ::InvalidateRect(bar->GetSafeHwnd(), nullptr, FALSE);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Customizing
+
+void CTKCommandBarManager::SetCustomizeMode(bool on) {
+  options_.changed = true;
+  SetCustomizeSelection(nullptr);
+  customize_mode_ = on;
+  SetKeyboardCuesShown(on);
+}
+
+void CTKCommandBarManager::SetKeyboardCuesShown(bool on) {
+  if (customize_mode_) on = true;
+  if (on == keyboard_cues_) return;
+  keyboard_cues_ = on;
+  RedrawCommandBars();
+}
+
+void CTKCommandBarManager::SetCustomizeSelection(CTKControl* control) {
+  if (control == customize_selection_) return;
+  if (CTKControl* previous = customize_selection_) {
+    customize_selection_ = nullptr;
+    previous->RedrawParent();
+    previous->Release();
+  }
+  if (control) {
+    control->AddRef();
+    customize_selection_ = control;
+    control->RedrawParent();
+  }
+  HWND target = customize_window_ ? customize_window_ : site_;
+  if (target) ::SendMessageW(target, kMsgCustomizeSelection, reinterpret_cast<WPARAM>(control), 0);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -150,8 +193,8 @@ bool CTKCommandBarManager::OnFrameAcceleratorKey(UINT key) {
   CTKCommandBar* target = nullptr;
   for (CTKToolBar* bar : bars_)
     if (bar->IsTrackingMode()) target = bar;
-  if (!target && menu_bar_ && reinterpret_cast<CTKToolBar*>(menu_bar_)->IsBarVisible())
-    target = reinterpret_cast<CTKToolBar*>(menu_bar_);
+  if (!target && menu_bar_ && static_cast<CTKToolBar*>(menu_bar_)->IsBarVisible())
+    target = static_cast<CTKToolBar*>(menu_bar_);
   if (!target && options_.accelerators_any_bar) {
     int first = GetNextShownBar(-1, 1);
     if (first >= 0) target = bars_[static_cast<size_t>(first)];
@@ -197,6 +240,60 @@ bool CTKCommandBarManager::OnFrameAcceleratorKey(UINT key) {
   bar->SetHotControl(found->GetIndex(), CTKCommandBar::kHotKeyForward);
   if (!ambiguous) found->OnExecuteByKeyboard();
   return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Shortcut texts
+
+std::wstring CTKCommandBarManager::ShortcutKeyText(BYTE virt, WORD key) {
+  std::wstring text;
+  if (virt & FCONTROL) text += L"Ctrl+";
+  if (virt & FSHIFT) text += L"Shift+";
+  if (virt & FALT) text += L"Alt+";
+  if (!(virt & FVIRTKEY)) {
+    // A character key; a control character is Ctrl with its letter.
+    if (key > 0 && key < ' ') return text + L"Ctrl+" + static_cast<wchar_t>(L'@' + key);
+    return key == ' ' ? text + L"Space" : text + Upper(static_cast<wchar_t>(key));
+  }
+  if ((key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z')) return text + static_cast<wchar_t>(key);
+  if (key >= VK_F1 && key <= VK_F24) return text + L"F" + std::to_wstring(key - VK_F1 + 1);
+  if (key >= VK_NUMPAD0 && key <= VK_NUMPAD9) return text + L"Num " + static_cast<wchar_t>(L'0' + key - VK_NUMPAD0);
+  static const struct {
+    WORD key;
+    const wchar_t* name;
+  } kNames[] = {
+      {VK_BACK, L"Backspace"}, {VK_TAB, L"Tab"},      {VK_RETURN, L"Enter"},   {VK_ESCAPE, L"Esc"},
+      {VK_SPACE, L"Space"},    {VK_PRIOR, L"PgUp"},   {VK_NEXT, L"PgDn"},      {VK_END, L"End"},
+      {VK_HOME, L"Home"},      {VK_LEFT, L"Left"},    {VK_UP, L"Up"},          {VK_RIGHT, L"Right"},
+      {VK_DOWN, L"Down"},      {VK_INSERT, L"Ins"},   {VK_DELETE, L"Del"},     {VK_PAUSE, L"Pause"},
+      {VK_MULTIPLY, L"Num *"}, {VK_ADD, L"Num +"},    {VK_SUBTRACT, L"Num -"}, {VK_DECIMAL, L"Num Del"},
+      {VK_DIVIDE, L"Num /"},
+  };
+  for (const auto& entry : kNames)
+    if (entry.key == key) return text + entry.name;
+  // Any other key by the keyboard's own name for it.
+  wchar_t name[64] = {};
+  const LONG scan = static_cast<LONG>(::MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16;
+  if (scan && ::GetKeyNameTextW(scan, name, 64) > 0) return text + name;
+  const UINT ch = ::MapVirtualKeyW(key, MAPVK_VK_TO_CHAR) & 0xFFFF;
+  return ch ? text + static_cast<wchar_t>(ch) : std::wstring();
+}
+
+void CTKCommandBarManager::SetShortcutTable(HACCEL table) {
+  shortcuts_.clear();
+  const int count = table ? ::CopyAcceleratorTableW(table, nullptr, 0) : 0;
+  if (count <= 0) return;
+  std::vector<ACCEL> keys(static_cast<size_t>(count));
+  const int copied = ::CopyAcceleratorTableW(table, keys.data(), count);
+  for (int i = 0; i < copied && i < count; ++i) {
+    const std::wstring text = ShortcutKeyText(keys[static_cast<size_t>(i)].fVirt, keys[static_cast<size_t>(i)].key);
+    if (!text.empty()) shortcuts_.emplace(keys[static_cast<size_t>(i)].cmd, text);
+  }
+}
+
+std::wstring CTKCommandBarManager::GetShortcutText(int id) const {
+  auto it = shortcuts_.find(id);
+  return it == shortcuts_.end() ? std::wstring() : it->second;
 }
 
 // ---------------------------------------------------------------------------------------------

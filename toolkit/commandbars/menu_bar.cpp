@@ -7,7 +7,9 @@
 #include "platform/appframe/doc_template.h"
 #include "platform/appframe/mdi.h"
 #include "toolkit/commandbars/command_bar_manager.h"
+#include "toolkit/commandbars/commandbar_resource.h"
 #include "toolkit/commandbars/popup_bar.h"
+#include "toolkit/drawing/image_manager.h"
 #include "toolkit/drawing/resource_manager.h"
 #include "toolkit/paint/paint_manager.h"
 
@@ -84,6 +86,14 @@ void CTKMenuBar::CControlMDIButton::Draw(CDC* dc) {
   CTKPaintManager* pm = GetPaintManager();
   CTKPaintManager::ItemState state = pm->StateOf(this);
   if (state.selected || state.pressed) pm->PaintStateRect(dc, rect_, state);
+  // The image of the button's system command, in the text colour; the Marlett glyph without one.
+  CTKImageManager* images = GetImageManager();
+  if (CTKImageManagerIcon* icon = images->GetImage(command, 16)) {
+    const CTKIconImage& glyph = icon->GetImageOfState(0);
+    images->DrawSilhouette(*dc, rect_.left + (rect_.Width() - 16) / 2, rect_.top + (rect_.Height() - 16) / 2, glyph, 16,
+                           16, pm->ItemTextColor(this));
+    return;
+  }
   CFont marlett;
   LOGFONTW lf{};
   lf.lfHeight = -::MulDiv(8, ::GetDeviceCaps(*dc, LOGPIXELSY), 72);
@@ -137,9 +147,33 @@ CTKMenuBar::~CTKMenuBar() {
   if (loaded_menu_ && loaded_menu_ != frame_menu_ && ::IsMenu(loaded_menu_)) ::DestroyMenu(loaded_menu_);
 }
 
-bool CTKMenuBar::LoadMenuBar(UINT id) {
+HMENU CTKMenuBar::LoadMenuResource(UINT id) {
   HMENU menu = ::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id));
   if (!menu) menu = ::LoadMenuW(GetToolkitResourceModule(), MAKEINTRESOURCEW(id));
+  return menu;
+}
+
+bool CTKMenuBar::Reset(bool ask) {
+  bool done = false;
+  if (controls_->GetOriginalControls()) {
+    done = CTKToolBar::Reset(ask);
+  } else if (current_id_ != 0 && (!ask || ConfirmReset())) {
+    // The menu is read into controls and not kept.
+    HMENU menu = LoadMenuResource(current_id_);
+    if (!menu) return false;
+    if (tracking_) SetTrackingMode(0, true, false);
+    hot_ = expanded_ = -1;
+    done = LoadMenu(menu, true);
+    ::DestroyMenu(menu);
+    if (done) FinishReset();
+  }
+  // The menu's controls came back without the document's caption buttons.
+  if (done) RefreshMDIControls();
+  return done;
+}
+
+bool CTKMenuBar::LoadMenuBar(UINT id) {
+  HMENU menu = LoadMenuResource(id);
   if (!menu) return false;
   if (!LoadMenu(menu, true)) {
     ::DestroyMenu(menu);
@@ -149,6 +183,12 @@ bool CTKMenuBar::LoadMenuBar(UINT id) {
   loaded_menu_ = menu;
   default_id_ = current_id_ = id;
   HookFrameWindows();
+  // The caption-button images, for the document's buttons and its system menu.
+  const UINT commands[] = {SC_RESTORE, SC_MINIMIZE, SC_MAXIMIZE, SC_CLOSE};
+  const wchar_t* bitmap = MAKEINTRESOURCEW(IDB_TK_MDI_BUTTONS);
+  CTKImageManager* images = GetImageManager();
+  if (!images->SetIconsFromBitmapId(GetToolkitResourceModule(), bitmap, commands, 4, SIZE{16, 16}, 0))
+    images->SetIconsFromBitmapId(::GetModuleHandleW(nullptr), bitmap, commands, 4, SIZE{16, 16}, 0);
   HWND site = GetSite();
   if (site) {
     HMENU frameMenu = ::GetMenu(site);

@@ -81,6 +81,10 @@ class CTKMenuBar : public CTKToolBar {
   // Alt pressed alone in the frame: keyboard tips or keyboard tracking. True when taken.
   bool OnAltKey();
 
+  // Puts the current menu's original controls back: the tool bar's reset when the controls keep
+  // a reset copy, else the current menu resource read again. The MDI controls follow.
+  bool Reset(bool ask) override;
+
   int OnHookMessage(HWND hwnd, UINT message, WPARAM& wParam, LPARAM& lParam, LRESULT& result) override;
   void Copy(const CTKCommandBar* source, bool deep) override;
   // The tool bar's keys, "ResourceId", then the controls of each document menu ("Count" and
@@ -90,6 +94,8 @@ class CTKMenuBar : public CTKToolBar {
  protected:
   LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
   UINT MenuIdFor(HMENU menu) const;
+  // The menu resource `id` from the program, else from the toolkit's resource module.
+  static HMENU LoadMenuResource(UINT id);
   void FillSysMenuPopup(CControlMDISysMenuPopup* control, HWND child);
 
   CTKMenuBarMDIMenus* mdi_menus_;

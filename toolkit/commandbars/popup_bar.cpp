@@ -378,6 +378,7 @@ CSize CTKPopupBar::CalcSize(int length, DWORD mode) {
   if (expand && expand->GetParent() != this) expand = nullptr;
   int expandHeight = 0;
   if (type_ == kPopupBar) {
+    UpdateShortcuts();
     if (!(mode & kKeepState)) {
       for (int i = 0; i < GetControlCount(); ++i) {
         CTKControl* control = GetControl(i);

@@ -6,6 +6,8 @@
 #include "platform/appframe/dc.h"
 #include "platform/appframe/frame_wnd.h"
 #include "toolkit/commandbars/command_bar_manager.h"
+#include "toolkit/commandbars/commandbar_resource.h"
+#include "toolkit/commandbars/dock_context.h"
 #include "toolkit/commandbars/popup_bar.h"
 #include "toolkit/drawing/image_manager.h"
 #include "toolkit/drawing/resource_manager.h"
@@ -440,6 +442,9 @@ bool CTKToolBar::LoadToolBar(HMODULE module, UINT id, bool loadImages) {
   std::vector<UINT> list(toolbar.commands.begin(), toolbar.commands.end());
   SetButtons(list.data(), static_cast<int>(list.size()));
   bar_id_ = id;
+  resource_module_ = module;
+  // The buttons as loaded: what a reset puts back.
+  controls_->CreateOriginalControls();
   return true;
 }
 
@@ -486,6 +491,70 @@ void CTKToolBar::Copy(const CTKCommandBar* source, bool deep) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// Reset
+
+namespace {
+CTKToolBar::ConfirmFn g_confirm = nullptr;
+}  // namespace
+
+void CTKToolBar::SetConfirmFunction(ConfirmFn fn) { g_confirm = fn; }
+
+bool CTKToolBar::ConfirmReset() const {
+  std::wstring text;
+  if (!GetResourceManagerInstance()->ReadStringResource(&text, IDS_TK_RESET_BAR) || text.empty())
+    text = L"Reset the changes made to the '%s' toolbar?";
+  // The title goes in as text, never as part of a format.
+  const size_t at = text.find(L"%s");
+  if (at != std::wstring::npos) text.replace(at, 2, title_);
+  HWND owner = GetSite();
+  const UINT type = MB_OKCANCEL | MB_ICONQUESTION;
+  const int answer = g_confirm ? g_confirm(owner, text.c_str(), title_.c_str(), type)
+                               : ::MessageBoxW(owner, text.c_str(), title_.c_str(), type);
+  return answer == IDOK;
+}
+
+void CTKToolBar::FinishReset() {
+  if (HWND site = GetSite()) ::SendMessageW(site, kMsgResetBar, 0, reinterpret_cast<LPARAM>(this));
+  pending_ |= 1;
+  OnIdleUpdate();
+  OnRecalcLayout();
+}
+
+bool CTKToolBar::Reset(bool ask) {
+  if (!built_in_ || !IsCustomizable() || bar_id_ == 0) return false;
+  if (ask && !ConfirmReset()) return false;
+  if (tracking_) SetTrackingMode(0, true, false);
+  CTKControls* original = controls_->GetOriginalControls();
+  if (original) {
+    // The collection keeps its reset copy; its controls come back as copies.
+    hot_ = expanded_ = -1;
+    controls_->RemoveAll();
+    for (int i = 0; i < original->GetCount(); ++i) controls_->AddCopy(original->GetAt(i));
+  } else if (!LoadToolBar(resource_module_, bar_id_, true)) {
+    return false;
+  }
+  FinishReset();
+  return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+bool CTKToolBar::IsMovable() const {
+  return GetSafeHwnd() && type_ != kPopupBar && (dock_bar_ || position_ == kFloating);
+}
+
+bool CTKToolBar::OverGripper() const {
+  POINT pt;
+  if (!::GetCursorPos(&pt) || !::ScreenToClient(GetSafeHwnd(), &pt)) return false;
+  const CRect borders = GetBorders();
+  const CRect client = GetClientRect();
+  // The strip from 3 pixels inside the leading edge over the gripper and the border.
+  const CRect strip = IsVertical() ? CRect(0, 3, client.right, 3 + borders.top)
+                                   : CRect(3, 0, 3 + borders.left, client.bottom);
+  return strip.PtInRect(pt) != FALSE;
+}
+
+// ---------------------------------------------------------------------------------------------
 
 LRESULT CTKToolBar::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
@@ -504,6 +573,39 @@ LRESULT CTKToolBar::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
       break;
     case WM_MOUSEACTIVATE:
       if (position_ == kFloating || IsCustomizeMode()) return MA_NOACTIVATE;
+      break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {
+      // Pressed where no control lies, a docked or floating bar follows the mouse; a double
+      // click there toggles it between docked and floating.
+      CPoint pt(static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam)));
+      if (!IsMovable() || controls_->HitTest(pt) || IsCustomizeMode()) break;
+      if (message == WM_LBUTTONDBLCLK) {
+        EnableDockContext()->ToggleDocking();
+        return 0;
+      }
+      if (tracking_) SetTrackingMode(0, true, false);
+      SetHotControl(-1);
+      ::InvalidateRect(GetSafeHwnd(), nullptr, FALSE);
+      ::ClientToScreen(GetSafeHwnd(), &pt);
+      EnableDockContext()->StartMove(pt);
+      return 0;
+    }
+    case WM_NCLBUTTONDOWN:
+      if (wparam >= HTLEFT && wparam <= HTBOTTOMRIGHT && IsMovable()) {
+        ::SetWindowPos(GetSafeHwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+        if (CTKCommandBarManager* manager = GetCommandBarManager()) manager->HideKeyboardTips();
+        EnableDockContext()->StartResize(static_cast<int>(wparam),
+                                         POINT{static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))});
+        return 0;
+      }
+      break;
+    case WM_SETCURSOR:
+      if (LOWORD(lparam) == HTCLIENT && position_ >= kTop && position_ <= kRight && IsCustomizable() &&
+          (flags_ & 0xF) && OverGripper()) {
+        ::SetCursor(::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_SIZEALL)));
+        return TRUE;
+      }
       break;
     case WM_SIZE:
       if (GetSafeHwnd() && position_ == kFloating && !in_relayout_) ::InvalidateRect(GetSafeHwnd(), nullptr, FALSE);

@@ -121,9 +121,26 @@ class CTKToolBar : public CTKCommandBar {
   static void SetQuestionFunction(QuestionFn fn);
   static constexpr UINT kLoadedStateQuestion = 9177;
 
+  // Puts the bar's original controls back: the copy kept when they were loaded, else the
+  // bar's tool-bar resource read again. Only a built-in, customizable bar with an identifier
+  // resets; with `ask` the user confirms first. True when the bar was reset.
+  virtual bool Reset(bool ask);
+  // What asks the user to confirm a reset (the system's message box unless set; a test answers
+  // in its place). Null puts the message box back.
+  using ConfirmFn = int (*)(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type);
+  static void SetConfirmFunction(ConfirmFn fn);
+
  protected:
+  // Asks whether to reset this bar (OK or Cancel, the text naming its title); true on OK.
+  bool ConfirmReset() const;
+  // After a reset: the site is told, the controls are updated and the bar lays out again.
+  void FinishReset();
   LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
   CControlButtonExpand* FindOrCreateExpand();
+  // A bar in a dock bar or floating moves with the mouse; one placed in a window does not.
+  bool IsMovable() const;
+  // The pointer lies over the gripper strip of a docked bar.
+  bool OverGripper() const;
   CControlButtonHide* FindOrCreateHide();
   void ConsumePending(DWORD mode);
   // The row layout with this bar's borders (plus `extra`).
@@ -140,4 +157,6 @@ class CTKToolBar : public CTKCommandBar {
   bool show_expand_button_ = true;
   bool in_relayout_ = false;
   CSize floating_size_{100, 100};
+  // Where LoadToolBar read the bar's resource (a reset reads it there again).
+  HMODULE resource_module_ = nullptr;
 };

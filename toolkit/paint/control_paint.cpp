@@ -58,7 +58,7 @@ CSize CTKPaintManager::PaintPopupItem(CDC* dc, CTKControl* control, bool draw) {
   CTKCommandBar* bar = control->GetParent();
   const CSize cell = IconCellSize(bar);
   const bool label = control->GetType() == kLabel;
-  const int iconColumn = (label && !label_icon_column_) ? 0 : cell.cx;
+  const int iconColumn = (label && !label_icon_column_) ? 0 : cell.cx * IconColumnCount(bar);
   const std::wstring caption = control->GetCaption();
   const std::wstring shortcut = control->GetShortcutText();
   CFont* font = BarFontFor(bar, control->IsDefaultItem() || control->GetStyle() == 5);

@@ -6,6 +6,7 @@
 #include "platform/win/gdi.h"
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/control.h"
+#include "toolkit/commandbars/dock_context.h"
 #include "toolkit/drawing/draw_helpers.h"
 
 using namespace TKCommandBars;
@@ -304,9 +305,20 @@ void CTKOffice2003Theme::PaintDockArea(CDC* dc, const CRect& rect) {
   CTKDrawHelpers::FillColorGradient(*dc, &span, dock_bar_, true, &rect);
 }
 
+void CTKOffice2003Theme::PaintDockBarArea(CDC* dc, const CRect& rect, DWORD style) {
+  if ((style & CBRS_RIGHT) == CBRS_RIGHT)
+    dc->FillSolidRect(&rect, dock_bar_.dark.Color());
+  else
+    PaintDockArea(dc, rect);
+}
+
 void CTKOffice2003Theme::PaintDockedBar(CDC* dc, CTKCommandBar* bar, const CRect& client, bool vertical) {
   dc->FillSolidRect(&client, ResolveColor(15));
-  PaintDockGradientBehind(dc, bar, client);
+  // A bar at the right stands on its dock bar's dark colour; the others on the dock gradient.
+  if (vertical && (bar->GetBarStyle() & CBRS_RIGHT) == CBRS_RIGHT)
+    dc->FillSolidRect(&client, dock_bar_.dark.Color());
+  else
+    PaintDockGradientBehind(dc, bar, client);
   const CRect body = vertical ? CRect(client.left + 1, client.top + 3, client.right - 1, client.bottom)
                               : CRect(client.left + 3, client.top + 1, client.right, client.bottom - 1);
   if (body.IsRectEmpty()) return;
@@ -417,7 +429,14 @@ CSize CTKOffice2003Theme::PaintFixedGrip(CDC* dc, CTKCommandBar* bar, bool draw)
     CRect area = ClientOf(bar);
     area.DeflateRect(3, 3);
     area.bottom = std::min<int>(area.bottom, area.top + h);
-    CTKDrawHelpers::FillColorGradient(*dc, &area, tool_bar_face_, false);
+    // Held by the mouse (its bar moving), the gripper looks pressed.
+    const CTKDockContext* context = bar ? bar->GetDockContext() : nullptr;
+    if (!context || context->GetMode() != CTKDockContext::kModeMove)
+      CTKDrawHelpers::FillColorGradient(*dc, &area, tool_bar_face_, false);
+    else if (scheme_colors_)
+      CTKDrawHelpers::FillColorGradient(*dc, &area, checked_control_, false);
+    else
+      dc->FillSolidRect(&area, ResolveColor(36));
     for (int y = area.top + 4; y < area.bottom - 5; y += 4) PaintGripDot(dc, 5, y, 38, 5);
   }
   return CSize(8, h);

@@ -31,6 +31,8 @@ class CTKOffice2003Theme : public CTKOfficeTheme {
   CSize PaintGroupSeparator(CDC* dc, CTKControl* control, CTKCommandBar* bar, bool draw) override;
   void PaintSizeGrip(CDC* dc, const CRect& rect) override;
   void PaintDockArea(CDC* dc, const CRect& rect) override;
+  // The right side (CBRS_RIGHT) lies at the dark end of the dock gradient: it takes that colour.
+  void PaintDockBarArea(CDC* dc, const CRect& rect, DWORD style) override;
   void ReloadColorsAndFonts() override;
   void PaintSpecialButton(CDC* dc, const CRect& rect, int kind, const ItemState& state, bool hiddenControls) override;
   CRect BarBorderInsets(CTKCommandBar* bar) override;

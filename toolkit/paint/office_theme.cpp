@@ -136,7 +136,8 @@ CSize CTKOfficeTheme::PaintPopupItem(CDC* dc, CTKControl* control, bool draw) {
   const CSize iconSize = bar ? bar->GetIconSize() : CSize(16, 16);
   const int cell = std::max<int>(control_height_ + 4, iconSize.cx + 4);
   const bool label = control->GetType() == kLabel;
-  const int column = (label && !label_icon_column_) ? 0 : cell;
+  const bool twoColumns = IconColumnCount(bar) == 2;
+  const int column = (label && !label_icon_column_) ? 0 : cell * IconColumnCount(bar);
 
   // A row shown only once the menu is expanded marks its part of the icon column.
   if (column && (control->GetHideFlags() & kHideExpand))
@@ -152,7 +153,9 @@ CSize CTKOfficeTheme::PaintPopupItem(CDC* dc, CTKControl* control, bool draw) {
     row.bar_position = kPopup;
     PaintStateRect(dc, rect, row);
   }
-  const CRect iconCell(rect.left, rect.top, rect.left + column, rect.bottom);
+  // With two columns the check stands in the first cell and the icon in the second.
+  const CRect checkCell(rect.left, rect.top, rect.left + std::min(column, cell), rect.bottom);
+  const CRect iconCell(rect.left + column - std::min(column, cell), rect.top, rect.left + column, rect.bottom);
   if (s.checked && column) {
     ItemState box;
     box.selected = s.selected;
@@ -161,7 +164,7 @@ CSize CTKOfficeTheme::PaintPopupItem(CDC* dc, CTKControl* control, bool draw) {
     box.checked = s.checked;
     box.bar_type = kPopupBar;
     box.bar_position = kPopup;
-    CRect boxRect = iconCell;
+    CRect boxRect = checkCell;
     boxRect.DeflateRect(1, 1);
     PaintStateRect(dc, boxRect, box);
   }
@@ -172,12 +175,13 @@ CSize CTKOfficeTheme::PaintPopupItem(CDC* dc, CTKControl* control, bool draw) {
     PaintItemIcon(dc, CPoint(iconCell.left + (iconCell.Width() - iconSize.cx) / 2,
                              iconCell.top + (iconCell.Height() - iconSize.cy) / 2),
                   iconSize, icon, iconState);
-  } else if (s.checked && column) {
+  }
+  if (s.checked && column && (!icon || twoColumns)) {
     const COLORREF mark = s.enabled ? RGB(0, 0, 0) : ResolveColor(40);
     if (control->GetType() == kRadioButton)
-      FillRoundDot(dc, iconCell, mark, mark);
+      FillRoundDot(dc, checkCell, mark, mark);
     else
-      StrokeCheck(dc, iconCell, mark);
+      StrokeCheck(dc, checkCell, mark);
   }
   CTKPaintManager::PaintPopupItem(dc, control, true);
   const int type = control->GetType();
@@ -306,7 +310,7 @@ CSize CTKOfficeTheme::PaintGroupSeparator(CDC* dc, CTKControl* control, CTKComma
     if (control->GetWrap()) {
       ColumnLine(dc, rect.left - 2, rect.top, rect.bottom, 39);
     } else {
-      const int iconRight = rect.left + IconCellSize(bar).cx;
+      const int iconRight = rect.left + IconCellSize(bar).cx * IconColumnCount(bar);
       RowLine(dc, iconRight + popup_text_gap_ - 1, rect.right, rect.top - 2, 39);
     }
   } else if (IsSideDocked(bar->GetPosition())) {

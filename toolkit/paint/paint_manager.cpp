@@ -553,7 +553,11 @@ void CTKPaintManager::PaintAccessKeyTip(CDC* dc, const CRect& rect, const std::w
 
 int CTKPaintManager::IconColumnWidth(CTKCommandBar* bar) {
   if (!bar || bar->GetType() != kPopupBar) return 0;
-  return IconCellSize(bar).cx + 1;
+  return IconCellSize(bar).cx * IconColumnCount(bar) + 1;
+}
+
+int CTKPaintManager::IconColumnCount(CTKCommandBar* bar) {
+  return bar && bar->GetType() == kPopupBar && bar->GetShowTwoColumns() ? 2 : 1;
 }
 
 CSize CTKPaintManager::IconCellSize(CTKCommandBar* bar) {

@@ -115,6 +115,9 @@ class CTKPaintManager : public CCmdTarget {
   virtual CSize PaintGroupSeparator(CDC* dc, CTKControl* control, CTKCommandBar* bar, bool draw) = 0;
   virtual void ShrinkFaceRect(CRect& rect, CTKControl* control) = 0;
   virtual void PaintDockArea(CDC* dc, const CRect& rect);
+  // The area of a dock bar whose bar style (CBRS_ alignment and border bits) is `style`; the
+  // dock area unless a theme gives a side a look of its own.
+  virtual void PaintDockBarArea(CDC* dc, const CRect& rect, DWORD style) { PaintDockArea(dc, rect); }
   virtual void PaintStatusBackground(CDC* dc, const CRect& rect);
   // Pane style bits: the pane draws no edge; the pane's text is greyed.
   static const DWORD kPaneNoBorders = 0x100;
@@ -162,6 +165,8 @@ class CTKPaintManager : public CCmdTarget {
   virtual void PaintClientArea(CDC* dc, const CRect& rect);
   virtual void PaintAccessKeyTip(CDC* dc, const CRect& rect, const std::wstring& caption, bool enabled);
   virtual int IconColumnWidth(CTKCommandBar* bar);
+  // 2 for a popup bar that shows its checks and icons side by side, else 1.
+  static int IconColumnCount(CTKCommandBar* bar);
   virtual CSize IconCellSize(CTKCommandBar* bar);
   virtual void PaintCaptionText(CDC* dc, CTKControl* control, const std::wstring& text, CRect rect, UINT format,
                                 bool enabled);

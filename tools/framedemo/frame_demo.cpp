@@ -87,7 +87,8 @@ class CDemoDocking : public Bar {
   }
 };
 using CDemoDockingBar = CDemoDocking<CDemoCommandBar>;
-using CDemoDockingToolBar = CDemoDocking<CTKToolBar>;
+// Tool bars follow the mouse, toggle and resize by themselves.
+using CDemoDockingToolBar = CTKToolBar;
 
 
 // The strip of the open documents: a tab control in a bar docked below the tool bars. At each

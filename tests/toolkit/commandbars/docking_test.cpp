@@ -12,6 +12,8 @@
 #include "test_bars.h"
 #include "toolkit/commandbars/dock_bar.h"
 #include "toolkit/commandbars/dock_context.h"
+#include "toolkit/commandbars/menu_bar.h"
+#include "toolkit/commandbars/tool_bar.h"
 #include "toolkit/drawing/seams.h"
 
 using namespace TKCommandBars;
@@ -36,12 +38,27 @@ class DockTestBar : public TestBar {
   }
 };
 
+// A frame that counts the update requests its command route receives for command 100, and
+// disables that command.
+class CountingFrame : public CFrameWnd {
+ public:
+  bool OnCmdMsg(UINT id, int code, void* extra, LRESULT* result, bool notify) override {
+    if (code == CN_UPDATE_COMMAND_UI && id == 100 && extra) {
+      ++updates;
+      static_cast<CCmdUI*>(extra)->Enable(false);
+      return true;
+    }
+    return CFrameWnd::OnCmdMsg(id, code, extra, result, notify);
+  }
+  int updates = 0;
+};
+
 struct DockFrame {
-  explicit DockFrame(int width = 640, int height = 480) {
+  explicit DockFrame(int width = 640, int height = 480, CFrameWnd* made = nullptr) {
     // The pointer away from every window of the test: moving windows never pass under it, so
     // no mouse move of the system's own joins the scripts.
     ::SetCursorPos(2, 2);
-    frame = new CFrameWnd;
+    frame = made ? made : new CFrameWnd;
     frame->Create(nullptr, L"dock", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CRect(100, 100, 100 + width, 100 + height));
     manager.SetSite(frame->m_hWnd);
     CTKDockBar::CreateDockBars(frame, &manager);
@@ -66,6 +83,19 @@ struct DockFrame {
     bar->Create(frame->m_hWnd, WS_CHILD | WS_VISIBLE, RECT{0, 0, 10, 10});
     bars.push_back(bar);
     if (side >= 0 && side <= 3) CTKDockContext::DockBar(bar, Dock(side), nullptr);
+    return bar;
+  }
+  // A tool bar of the manager (which holds it) with `buttons` buttons (ids from 100), docked at
+  // `side` in a new row or floating (4). `cls` makes a bar of another class (the menu bar).
+  CTKToolBar* AddToolBar(int buttons, DWORD flags, int side, const CRuntimeClass* cls = nullptr) {
+    CTKToolBar* bar = manager.AddToolBar(L"bar", 0, cls);
+    bar->SetFlags(flags, ~flags);
+    for (int i = 0; i < buttons; ++i) bar->GetControls()->Add(kButton, 100 + i);
+    bar->CreateToolBar(frame->m_hWnd, false);
+    if (side >= 0 && side <= 3)
+      CTKDockContext::DockBar(bar, Dock(side), nullptr);
+    else if (side == 4)
+      CTKDockContext::FloatBar(bar, ToScreen(CPoint(200, 200)));
     return bar;
   }
   CTKDockBar* Dock(int side) const { return CTKDockBar::FromSide(frame->m_hWnd, side); }
@@ -433,6 +463,248 @@ TEST(DockContext, FloatingBarResizesByItsBorder) {
     EXPECT_EQ(bar->GetWidth(), after.Width());
     EXPECT_EQ(CPoint(bar->GetDockContext()->GetLastFloatPos()), after.TopLeft());
   }
+}
+
+// The main bar's row at the top takes no other bar: a bar dropped on that row joins the next
+// row that reaches past the point. An ordinary bar standing alone in the first row gives the
+// dropped bar a row of its own beside it instead.
+TEST(DockBar, ABarDroppedOnTheMainBarsRowJoinsTheNextRow) {
+  struct Case {
+    const char* name;
+    bool main_bar;
+    size_t rows;
+  } cases[] = {
+      {"the main bar's row", true, 2},
+      {"a lone ordinary bar's row", false, 3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DockFrame f;
+    CTKToolBar* first = f.AddToolBar(6, TKDockFlags::kAnySide | TKDockFlags::kFloat | TKDockFlags::kStandAlone, 0,
+                                     c.main_bar ? RUNTIME_CLASS(CTKMenuBar) : nullptr);
+    if (c.main_bar) f.manager.SetMenuBar(static_cast<CTKMenuBar*>(first));
+    CTKToolBar* second = f.AddToolBar(3, TKDockFlags::kAnySide, 0);
+    CTKToolBar* dropped = f.AddToolBar(3, TKDockFlags::kAnySide, 1);
+    ASSERT_EQ(f.Dock(0)->GetRows().size(), 2u);
+    // Dropped with its centre on the first row, right of where the second bar ends.
+    CRect on = first->GetWindowRect();
+    on.left += f.InFrame(second->GetSafeHwnd()).right + 20;
+    on.right = on.left + 60;
+    f.Dock(0)->Dock(dropped, &on);
+    EXPECT_EQ(f.Dock(0)->GetRows().size(), c.rows);
+    const CRect a = f.InFrame(first->GetSafeHwnd()), b = f.InFrame(second->GetSafeHwnd()),
+                d = f.InFrame(dropped->GetSafeHwnd());
+    if (c.main_bar) {
+      EXPECT_EQ(d.top, b.top);
+      EXPECT_GE(d.left, b.right);
+    } else {
+      EXPECT_EQ(d.top, a.bottom);
+      EXPECT_EQ(b.top, d.bottom);
+    }
+  }
+}
+
+// The top dock bar lets clicks through to the frame while the main bar is shown in it; the
+// other sides, and the top without a shown main bar, answer for themselves.
+TEST(DockBar, TheTopDockBarIsTransparentBesideAShownMainBar) {
+  struct Case {
+    const char* name;
+    int main_side;
+    bool main_shown;
+    int asked_side;
+    LRESULT expected;
+  } cases[] = {
+      {"main bar shown at the top", 0, true, 0, HTTRANSPARENT},
+      {"main bar hidden", 0, false, 0, HTCLIENT},
+      {"main bar at the bottom, top asked", 1, true, 0, HTCLIENT},
+      {"main bar at the bottom, bottom asked", 1, true, 1, HTCLIENT},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DockFrame f;
+    CTKToolBar* main = f.AddToolBar(4, 0x5F, c.main_side, RUNTIME_CLASS(CTKMenuBar));
+    f.manager.SetMenuBar(static_cast<CTKMenuBar*>(main));
+    f.AddToolBar(2, TKDockFlags::kAnySide, c.asked_side);
+    if (!c.main_shown) main->SetVisible(false);
+    f.frame->RecalcLayout();
+    HWND dock = f.Dock(c.asked_side)->GetSafeHwnd();
+    CRect rc;
+    ::GetWindowRect(dock, &rc);
+    ASSERT_FALSE(rc.IsRectEmpty());
+    // The dock bar's own area, right of its bars.
+    const LPARAM at = MAKELPARAM(rc.right - 2, rc.bottom - 2);
+    EXPECT_EQ(::SendMessageW(dock, WM_NCHITTEST, 0, at), c.expected);
+  }
+}
+
+// After each step of a drag the manager updates its bars: the frame's route sets the states of
+// the moving bar's controls while the drag still runs.
+TEST(DockContext, EachDragStepUpdatesTheBars) {
+  CountingFrame* counting = new CountingFrame;
+  DockFrame f(640, 480, counting);
+  CTKToolBar* bar = f.AddToolBar(4, TKDockFlags::kAnySide | TKDockFlags::kFloat, 0);
+  CTKControl* first = bar->GetControls()->FindControl(100);
+  ASSERT_TRUE(first->GetEnabled());
+  counting->updates = 0;
+  static CTKControl* watched;
+  static bool enabled_during_drag;
+  static int waits;
+  watched = first;
+  enabled_during_drag = true;
+  waits = 0;
+  // Two steps, then the loop waits: the control was updated by then. The release follows.
+  const CRect client = f.Client();
+  f.PostDrag(f.Grip(bar), {CPoint(client.Width() / 2, 3)}, 2, false);
+  static HWND frame_window;
+  frame_window = f.frame->m_hWnd;
+  TKSetWaitMessageFunction([](DWORD) {
+    if (waits++ == 0) {
+      enabled_during_drag = watched->GetEnabled();
+      ::PostMessageW(frame_window, WM_LBUTTONUP, 0, 0);
+    }
+  });
+  f.Press(bar);
+  TKSetWaitMessageFunction(nullptr);
+  EXPECT_EQ(waits, 1);
+  EXPECT_FALSE(enabled_during_drag);
+  EXPECT_GE(counting->updates, 2);
+}
+
+// A tool bar follows the mouse when pressed where no control lies, toggles between docked and
+// floating on a double click there, and resizes while floating by its border. A tool bar placed
+// in a window of its own, outside the dock bars, does not move.
+TEST(ToolBarDocking, ThePressOutsideItsControlsMovesTheBar) {
+  struct Case {
+    const char* name;
+    UINT message;
+    bool docked;     // in the frame's top dock bar, else a child of a window of its own
+    bool drag;       // a drag to the left side follows the press
+    int expected;    // where the bar is then (WhereIs), -1 for "where it was"
+  } cases[] = {
+      {"press and drag to the left", WM_LBUTTONDOWN, true, true, 2},
+      {"double click floats it", WM_LBUTTONDBLCLK, true, false, 4},
+      {"outside the dock bars", WM_LBUTTONDOWN, false, true, -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DockFrame f;
+    SiteWindow holder;
+    CTKToolBar* bar = f.AddToolBar(4, TKDockFlags::kAnySide | TKDockFlags::kFloat, c.docked ? 0 : -1);
+    if (!c.docked) {
+      ::SetParent(bar->GetSafeHwnd(), holder.hwnd);
+      ::SetWindowPos(bar->GetSafeHwnd(), nullptr, 0, 0, 200, 30, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    const CRect before = bar->GetWindowRect();
+    if (c.drag) {
+      f.PostDrag(f.Grip(bar), {CPoint(3, f.Client().Height() / 2)});
+    }
+    ::SendMessageW(bar->GetSafeHwnd(), c.message, MK_LBUTTON, MAKELPARAM(2, 2));
+    if (c.expected >= 0) {
+      EXPECT_EQ(WhereIs(f, bar), c.expected);
+    } else {
+      EXPECT_EQ(bar->GetDockBar(), nullptr);
+      EXPECT_EQ(::GetParent(bar->GetSafeHwnd()), holder.hwnd);
+      EXPECT_EQ(bar->GetWindowRect(), before);
+    }
+    EXPECT_EQ(::GetCapture(), nullptr);
+    DrainMessages();
+  }
+}
+
+TEST(ToolBarDocking, AFloatingToolBarResizesByItsBorder) {
+  DockFrame f;
+  CTKToolBar* bar = f.AddToolBar(12, TKDockFlags::kAnySide | TKDockFlags::kFloat, 4);
+  const CRect before = bar->GetWindowRect();
+  // The right border: the window's hit test names it, and the press there resizes.
+  const CPoint edge(before.right - 1, before.top + before.Height() / 2);
+  ASSERT_EQ(::SendMessageW(bar->GetSafeHwnd(), WM_NCHITTEST, 0, MAKELPARAM(edge.x, edge.y)), HTRIGHT);
+  CPoint from = edge, to = edge + CPoint(-before.Width() / 2, 0);
+  ::ScreenToClient(f.frame->m_hWnd, &from);
+  ::ScreenToClient(f.frame->m_hWnd, &to);
+  f.PostDrag(from, {to});
+  ::SendMessageW(bar->GetSafeHwnd(), WM_NCLBUTTONDOWN, HTRIGHT, MAKELPARAM(edge.x, edge.y));
+  const CRect after = bar->GetWindowRect();
+  EXPECT_LT(after.Width(), before.Width());
+  EXPECT_GT(after.Height(), before.Height());
+  EXPECT_EQ(after.TopLeft(), before.TopLeft());
+  EXPECT_EQ(::GetCapture(), nullptr);
+}
+
+// A bar that sizes freely follows each dragged border and corner exactly, the opposite edges
+// staying, and lays itself out after each step.
+class FreeSizingBar : public DockTestBar {
+ public:
+  bool SizesFreely() const override { return true; }
+  void OnRecalcLayout() override { ++relayouts; }
+  int relayouts = 0;
+};
+
+TEST(DockContext, ABarThatSizesFreelyFollowsEachBorder) {
+  struct Case {
+    int hit;
+    CPoint drag;
+    CRect moved;  // how far left, top, right and bottom move
+  } cases[] = {
+      {HTLEFT, CPoint(-30, 9), CRect(-30, 0, 0, 0)},
+      {HTRIGHT, CPoint(25, -9), CRect(0, 0, 25, 0)},
+      {HTTOP, CPoint(7, -20), CRect(0, -20, 0, 0)},
+      {HTBOTTOM, CPoint(-7, 15), CRect(0, 0, 0, 15)},
+      {HTTOPLEFT, CPoint(-30, -20), CRect(-30, -20, 0, 0)},
+      {HTTOPRIGHT, CPoint(25, -20), CRect(0, -20, 25, 0)},
+      {HTBOTTOMLEFT, CPoint(-30, 15), CRect(-30, 0, 0, 15)},
+      {HTBOTTOMRIGHT, CPoint(25, 15), CRect(0, 0, 25, 15)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("hit " + std::to_string(c.hit));
+    DockFrame f;
+    FreeSizingBar* bar = new FreeSizingBar;
+    bar->SetCommandBarManager(&f.manager);
+    bar->SetFlags(TKDockFlags::kAnySide | TKDockFlags::kFloat);
+    for (int i = 0; i < 6; ++i) bar->GetControls()->Add(kButton, 100 + i);
+    bar->Create(f.frame->m_hWnd, WS_CHILD | WS_VISIBLE, RECT{0, 0, 10, 10});
+    f.bars.push_back(bar);
+    CTKDockContext::FloatBar(bar, f.ToScreen(CPoint(200, 200)));
+    const CRect before = bar->GetWindowRect();
+    const CPoint press = before.CenterPoint();
+    CPoint from = press, to = press + c.drag;
+    ::ScreenToClient(f.frame->m_hWnd, &from);
+    ::ScreenToClient(f.frame->m_hWnd, &to);
+    f.PostDrag(from, {to}, 3);
+    bar->relayouts = 0;
+    ASSERT_TRUE(bar->GetDockContext()->StartResize(c.hit, press));
+    const CRect after = bar->GetWindowRect();
+    EXPECT_EQ(after, CRect(before.left + c.moved.left, before.top + c.moved.top, before.right + c.moved.right,
+                           before.bottom + c.moved.bottom));
+    EXPECT_GE(bar->relayouts, 1);
+    EXPECT_EQ(bar->GetWidth(), after.Width());
+  }
+}
+
+// A docked bar floats on a double click only while the manager's options allow it; a change of
+// place, by the toggle or by a drag, marks the options changed.
+TEST(DockContext, FloatingByDoubleClickFollowsTheOptionAndMarksTheOptionsChanged) {
+  struct Case {
+    const char* name;
+    bool allowed;
+    int expected;
+  } cases[] = {{"allowed", true, 4}, {"not allowed", false, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DockFrame f;
+    CTKToolBar* bar = f.AddToolBar(4, TKDockFlags::kAnySide | TKDockFlags::kFloat, 0);
+    f.manager.GetOptions().float_on_double_click = c.allowed;
+    f.manager.GetOptions().changed = false;
+    EXPECT_EQ(c.allowed, bar->EnableDockContext()->ToggleDocking());
+    EXPECT_EQ(WhereIs(f, bar), c.expected);
+    EXPECT_EQ(c.allowed, f.manager.GetOptions().changed);
+  }
+  DockFrame f;
+  CTKToolBar* bar = f.AddToolBar(4, TKDockFlags::kAnySide | TKDockFlags::kFloat, 0);
+  f.manager.GetOptions().changed = false;
+  f.PostDrag(f.Grip(bar), {CPoint(3, f.Client().Height() / 2)});
+  f.Press(bar);
+  EXPECT_EQ(WhereIs(f, bar), 2);
+  EXPECT_TRUE(f.manager.GetOptions().changed);
 }
 
 }  // namespace

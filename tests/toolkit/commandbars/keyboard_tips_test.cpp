@@ -1,9 +1,12 @@
 // Keyboard tips, accelerator letters from the frame and modal popups at a point.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "platform/appframe/dc.h"
+#include "platform/win/gdi.h"
 #include "tests/toolkit/commandbars/test_bars.h"
 #include "toolkit/commandbars/keyboard_tip.h"
 #include "toolkit/commandbars/popup_bar.h"
@@ -160,6 +163,110 @@ TEST(KeyboardTips, AModalPopupReturnsItsChoiceOrSendsIt) {
     EXPECT_EQ(c.action == WM_QUIT, ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE);
     g_popup = nullptr;
     popup->Release();
+  }
+}
+
+// Popups take the shortcut texts of their commands from the manager's table, made from an
+// accelerator table (the first key of a command winning), when the options ask for it; a command
+// without a key shows the shortcut part of its caption.
+TEST(ShortcutTexts, APopupTakesItsCommandsKeysFromTheManagersTable) {
+  struct Case {
+    int id;
+    const wchar_t* text;
+  } cases[] = {
+      {100, L"Ctrl+S"},   {101, L"Ctrl+Shift+S"}, {102, L"F5"},   {103, L"Alt+F4"}, {104, L"Del"},
+      {105, L"Ctrl+Num 3"}, {106, L"Shift+Ins"},  {107, L"Ctrl+P"}, {108, L"A"},    {109, L"Ctrl+O"},
+  };
+  HACCEL table = ::LoadAcceleratorsW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(600));
+  ASSERT_NE(nullptr, table);
+  for (bool asked : {false, true}) {
+    SCOPED_TRACE(asked ? "asked" : "not asked");
+    CTKCommandBarManager manager;
+    manager.SetShortcutTable(table);
+    manager.GetOptions().shortcuts_from_table = asked;
+    CTKPopupBar* popup = new CTKPopupBar;
+    popup->SetCommandBarManager(&manager);
+    for (const Case& c : cases) {
+      CTKControl* control = popup->GetControls()->Add(kButton, c.id);
+      control->SetCaption(c.id == 109 ? L"&Open\tCtrl+O" : L"Item");
+      control->SetShortcutText(L"old");
+    }
+    const CSize size = popup->CalcSize(0, 0);
+    for (const Case& c : cases) {
+      SCOPED_TRACE(c.id);
+      EXPECT_EQ(asked ? std::wstring(c.text) : std::wstring(L"old"),
+                popup->GetControls()->FindControl(c.id)->GetShortcutText());
+    }
+    // The popup is measured with the texts it shows.
+    if (asked) {
+      for (const Case& c : cases) popup->GetControls()->FindControl(c.id)->SetShortcutText(L"Ctrl+Alt+Shift+PgDn");
+      manager.GetOptions().shortcuts_from_table = false;
+      EXPECT_GT(popup->CalcSize(0, 0).cx, size.cx);
+    }
+    popup->Release();
+  }
+  // A table taken away takes the texts with it.
+  CTKCommandBarManager manager;
+  manager.SetShortcutTable(table);
+  manager.SetShortcutTable(nullptr);
+  EXPECT_EQ(std::wstring(), manager.GetShortcutText(100));
+}
+
+// Customizing: the selected control is held while selected and the site hears of each change;
+// customize mode clears the selection and keeps the keyboard cues on; the selection is drawn
+// with a double black frame.
+TEST(Customize, TheSelectionIsHeldAnnouncedAndFramedWhileCustomizing) {
+  TipFixture fx({L"&Open", L"&Save"});
+  CTKControl* open = fx.bar->GetControl(0);
+  CTKControl* save = fx.bar->GetControl(1);
+  const LONG held = open->GetRefCount();
+  fx.manager.SetCustomizeMode(true);
+  EXPECT_TRUE(fx.manager.IsKeyboardCuesShown());
+  fx.manager.SetKeyboardCuesShown(false);
+  EXPECT_TRUE(fx.manager.IsKeyboardCuesShown());
+  fx.manager.GetOptions().changed = false;
+  fx.site.messages.clear();
+  struct Step {
+    CTKControl* select;
+    LONG open_refs, save_refs;
+  } steps[] = {
+      {open, held + 1, held},
+      {save, held, held + 1},
+      {nullptr, held, held},
+  };
+  for (const Step& step : steps) {
+    fx.manager.SetCustomizeSelection(step.select);
+    EXPECT_EQ(step.select, fx.manager.GetCustomizeSelection());
+    EXPECT_EQ(step.open_refs, open->GetRefCount());
+    EXPECT_EQ(step.save_refs, save->GetRefCount());
+  }
+  EXPECT_EQ(3, std::count(fx.site.messages.begin(), fx.site.messages.end(), 10327u));
+
+  // The frame around the selection, and none once customizing ends.
+  fx.manager.SetCustomizeSelection(save);
+  const CRect rc = save->GetRect();
+  for (bool customizing : {true, false}) {
+    SCOPED_TRACE(customizing ? "customizing" : "done");
+    if (!customizing) {
+      fx.manager.SetCustomizeMode(false);
+      EXPECT_EQ(nullptr, fx.manager.GetCustomizeSelection());
+      EXPECT_EQ(held, save->GetRefCount());
+      EXPECT_TRUE(fx.manager.GetOptions().changed);
+      EXPECT_FALSE(fx.manager.IsKeyboardCuesShown());
+    }
+    void* bits = nullptr;
+    const CRect client = fx.bar->GetClientRect();
+    KestrinWinNS::CScopedBitmap dib = KestrinWinNS::CreateDib32(client.Width(), client.Height(), &bits);
+    KestrinWinNS::CBitmapDC memory(nullptr, dib.Get());
+    CDC dc;
+    dc.Attach(memory.Get());
+    fx.bar->DrawCommandBar(&dc, client);
+    dc.Detach();
+    ::GdiFlush();
+    auto at = [&](int x, int y) { return static_cast<const DWORD*>(bits)[y * client.Width() + x] & 0xFFFFFF; };
+    for (CPoint p : {CPoint(rc.left, rc.top + rc.Height() / 2), CPoint(rc.left + 1, rc.top + rc.Height() / 2),
+                     CPoint(rc.left + rc.Width() / 2, rc.bottom - 1), CPoint(rc.left + rc.Width() / 2, rc.bottom - 2)})
+      EXPECT_EQ(customizing, at(p.x, p.y) == 0u) << p.x << "," << p.y;
   }
 }
 

@@ -13,6 +13,9 @@
 #include "toolkit/commandbars/menu_bar.h"
 #include "toolkit/commandbars/popup_bar.h"
 #include "toolkit/drawing/prop_exchange.h"
+#include "toolkit/drawing/image_manager.h"
+#include "platform/appframe/dc.h"
+#include "platform/win/gdi.h"
 
 using namespace TKCommandBars;
 
@@ -218,6 +221,78 @@ TEST(MenuBar, EachDocumentMenuKeepsItsOwnControls) {
   EXPECT_EQ(kFrameMenu, fx.bar->GetCurrentMenuId());
   EXPECT_EQ(nullptr, ::GetMenu(fx.frame));
   ::DestroyMenu(document);
+}
+
+// A reset puts the current menu's controls back: the frame's menu read again from its resource,
+// a document menu from the copy kept when it was first shown; a maximized document's buttons
+// stay at the bar's end.
+TEST(MenuBar, ResetPutsTheCurrentMenusControlsBack) {
+  struct Case {
+    const char* what;
+    bool document;
+    std::vector<std::wstring> captions;
+  } cases[] = {
+      {"the frame's menu", false, {L"&File", L"&Edit", L"&Help"}},
+      {"a document menu", true, {L"&File", L"&Sheet", L"&Window", L"&Help"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    MdiFixture fx;
+    ASSERT_TRUE(fx.bar->LoadMenuBar(kFrameMenu));
+    HMENU document = ::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kDocumentMenu));
+    if (c.document) fx.bar->SwitchMDIMenu(kDocumentMenu, document);
+    fx.AddChild(WS_OVERLAPPEDWINDOW, true);
+    // The user takes the second menu away.
+    fx.bar->GetControls()->Remove(1);
+    ASSERT_TRUE(fx.bar->Reset(false));
+    std::vector<std::wstring> titles;
+    for (int i = 0; i < fx.bar->GetControlCount(); ++i)
+      if (fx.bar->GetControl(i)->GetID() == 0) titles.push_back(fx.bar->GetControl(i)->GetCaption());
+    EXPECT_EQ(c.captions, titles);
+    std::vector<int> ids = fx.Ids();
+    ASSERT_GE(ids.size(), 3u);
+    EXPECT_EQ(std::vector<int>({9153, 9152, 9151}), std::vector<int>(ids.end() - 3, ids.end()));
+    // The menus' popups came back filled.
+    EXPECT_GT(fx.bar->GetControl(1)->GetCommandBar()->GetControlCount(), 0);
+    ::DestroyMenu(document);
+  }
+}
+
+// The caption buttons of a maximized document draw the images the menu bar gave the image
+// manager for their system commands: a glyph in the text colour on the button's ground.
+TEST(MenuBar, TheDocumentsCaptionButtonsDrawTheirImages) {
+  MdiFixture fx;
+  ASSERT_TRUE(fx.bar->LoadMenuBar(kFrameMenu));
+  for (UINT command : {SC_RESTORE, SC_MINIMIZE, SC_MAXIMIZE, SC_CLOSE}) {
+    EXPECT_TRUE(fx.bar->GetImageManager()->ContainsIcon(command, 16)) << command;
+  }
+  fx.AddChild(WS_OVERLAPPEDWINDOW, true);
+  struct Case {
+    int id;
+    std::vector<CPoint> glyph, ground;
+  } cases[] = {
+      {CTKMenuBar::kCloseId, {{4, 4}, {11, 4}, {4, 11}, {11, 11}, {7, 7}}, {{7, 4}, {4, 7}, {1, 1}, {14, 14}}},
+      {CTKMenuBar::kMinimizeId, {{4, 11}, {11, 12}}, {{8, 6}, {4, 4}, {1, 1}}},
+      {CTKMenuBar::kRestoreId, {{3, 6}, {12, 3}, {3, 12}}, {{6, 10}, {10, 5}, {1, 1}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.id);
+    CTKControl* button = fx.bar->GetControls()->FindControl(c.id);
+    ASSERT_NE(nullptr, button);
+    void* bits = nullptr;
+    KestrinWinNS::CScopedBitmap dib = KestrinWinNS::CreateDib32(16, 16, &bits);
+    KestrinWinNS::CBitmapDC memory(nullptr, dib.Get());
+    ::PatBlt(memory.Get(), 0, 0, 16, 16, WHITENESS);
+    button->SetRect(CRect(0, 0, 16, 16));
+    CDC dc;
+    dc.Attach(memory.Get());
+    button->Draw(&dc);
+    dc.Detach();
+    ::GdiFlush();
+    const DWORD* pixels = static_cast<const DWORD*>(bits);
+    for (CPoint p : c.glyph) EXPECT_NE(0xFFFFFFu, pixels[p.y * 16 + p.x] & 0xFFFFFF) << p.x << "," << p.y;
+    for (CPoint p : c.ground) EXPECT_EQ(0xFFFFFFu, pixels[p.y * 16 + p.x] & 0xFFFFFF) << p.x << "," << p.y;
+  }
 }
 
 TEST(MenuBar, AltAloneEntersTheBarAndAltWithALetterOpensItsMenu) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include "tests/toolkit/commandbars/test_bars.h"
@@ -177,6 +178,91 @@ TEST(ToolBar, ButtonsComeFromTheToolBarResourceOfTheGivenModule) {
     images->InternalRelease();
   }
   ::FreeLibrary(data);
+}
+
+// The answer the reset's question gets in a test, and what it was asked.
+struct ResetQuestion {
+  static int Answer(HWND, const wchar_t* text, const wchar_t*, UINT type) {
+    ++asked;
+    last_text = text;
+    last_type = type;
+    return answer;
+  }
+  static int answer, asked;
+  static std::wstring last_text;
+  static UINT last_type;
+};
+int ResetQuestion::answer = IDOK, ResetQuestion::asked = 0;
+std::wstring ResetQuestion::last_text;
+UINT ResetQuestion::last_type = 0;
+
+// A reset puts the bar's original buttons back: the copy kept when they were loaded, or the
+// tool-bar resource read again. It asks first when told to, and only a built-in bar with an
+// identifier resets.
+TEST(ToolBar, ResetPutsTheOriginalButtonsBack) {
+  struct Case {
+    const char* what;
+    bool loaded;      // from resource 300 (which keeps a copy), else buttons set by hand
+    UINT bar_id;
+    bool built_in;
+    bool ask;
+    int answer;
+    bool resets;
+  } cases[] = {
+      {"the kept copy, not asked", true, 300, true, false, IDOK, true},
+      {"asked and confirmed", true, 300, true, true, IDOK, true},
+      {"asked and cancelled", true, 300, true, true, IDCANCEL, false},
+      {"not built in", true, 300, false, false, IDOK, false},
+      {"no copy: the resource read again", false, 300, true, false, IDOK, true},
+      {"no identifier", false, 0, true, false, IDOK, false},
+  };
+  CTKToolBar::SetConfirmFunction(&ResetQuestion::Answer);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ToolBarFixture fx(0);
+    fx.bar->SetTitle(L"Standard");
+    if (c.loaded) {
+      ASSERT_TRUE(fx.bar->LoadToolBar(300));
+    } else {
+      const UINT ids[] = {1, 2};
+      fx.bar->SetButtons(ids, 2);
+    }
+    fx.bar->SetBarID(c.bar_id);
+    fx.bar->SetBuiltIn(c.built_in);
+    // The user's changes: a button gone, one added, a group begun.
+    fx.bar->GetControls()->Remove(fx.bar->GetControls()->FindControl(c.loaded ? 301 : 1));
+    fx.bar->GetControls()->Add(kButton, 999)->SetBeginGroup(true);
+    std::vector<int> changed;
+    for (int i = 0; i < fx.bar->GetControlCount(); ++i) changed.push_back(fx.bar->GetControl(i)->GetID());
+    ResetQuestion::answer = c.answer;
+    ResetQuestion::asked = 0;
+    fx.site.messages.clear();
+    EXPECT_EQ(c.resets, fx.bar->Reset(c.ask));
+    auto ids = [&] {
+      std::vector<int> list;
+      for (int i = 0; i < fx.bar->GetControlCount(); ++i)
+        if (fx.bar->GetControl(i)->GetID() < 9000) list.push_back(fx.bar->GetControl(i)->GetID());
+      return list;
+    };
+    EXPECT_EQ(c.resets ? std::vector<int>({300, 301, 302}) : changed, ids());
+    if (c.resets) {
+      EXPECT_TRUE(fx.bar->GetControls()->FindControl(301)->GetBeginGroup());
+    }
+    const bool told = std::count(fx.site.messages.begin(), fx.site.messages.end(), 10340u) == 1;
+    EXPECT_EQ(c.resets, told);
+    EXPECT_EQ(c.ask ? 1 : 0, ResetQuestion::asked);
+    if (c.ask) {
+      EXPECT_NE(std::wstring::npos, ResetQuestion::last_text.find(L"'Standard'"));
+      EXPECT_EQ(static_cast<UINT>(MB_OKCANCEL | MB_ICONQUESTION), ResetQuestion::last_type);
+    }
+    // The copy is still there for the next reset.
+    if (c.resets) {
+      fx.bar->GetControls()->Remove(0);
+      EXPECT_TRUE(fx.bar->Reset(false));
+      EXPECT_EQ((std::vector<int>{300, 301, 302}), ids());
+    }
+  }
+  CTKToolBar::SetConfirmFunction(nullptr);
 }
 
 }  // namespace

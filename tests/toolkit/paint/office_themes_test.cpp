@@ -7,10 +7,12 @@
 #include <string>
 
 #include "platform/appframe/dc.h"
+#include "platform/win/gdi.h"
 #include "tests/toolkit/drawing/canvas.h"
 #include "tests/toolkit/paint/fake_styles.h"
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/control_button.h"
+#include "toolkit/commandbars/dock_context.h"
 #include "toolkit/drawing/image_manager.h"
 #include "toolkit/paint/office2003_theme.h"
 
@@ -573,6 +575,107 @@ TEST_F(OfficeThemesTest, RowsShownOnlyInAnExpandedMenuMarkTheirGutter) {
     EXPECT_LE(ChannelDistance(theme(c.plain), canvas.At(1, 2 + cell.cy / 2)), 3);
     EXPECT_LE(ChannelDistance(theme(c.expanded), canvas.At(1, 2 + cell.cy + cell.cy / 2)), 3);
     EXPECT_EQ(theme(41), canvas.At(2 + cell.cx + 2, 2 + cell.cy + 2));  // the row itself is not marked
+  }
+}
+
+// A menu that shows two columns: the gutter is two cells wide, the check stands in the first
+// cell and the icon in the second, and the caption moves right by a cell. With one column a
+// checked item with an icon shows the icon on its box and no check.
+TEST_F(OfficeThemesTest, TwoColumnMenusShowTheCheckBesideTheIcon) {
+  CTKImageManager& images = CTKImageManager::Instance();
+  void* bits = nullptr;
+  KestrinWinNS::CScopedBitmap colour = KestrinWinNS::CreateDib32(16, 16, &bits);
+  for (int i = 0; i < 256; ++i) static_cast<DWORD*>(bits)[i] = 0xFF20C040;
+  const WORD zeros[16] = {};
+  KestrinWinNS::CScopedBitmap mask(::CreateBitmap(16, 16, 1, 1, zeros));
+  ICONINFO info{TRUE, 0, 0, mask.Get(), colour.Get()};
+  HICON made = ::CreateIconIndirect(&info);
+  ASSERT_TRUE(images.AddIconImage(made, 0x7A32, 0, 0, 0));
+  ::DestroyIcon(made);
+  auto green = [](COLORREF c) {
+    return GetGValue(c) > GetRValue(c) + 20 && GetGValue(c) > GetBValue(c) + 20;
+  };
+  Theme theme(1);
+  const CSize cell = theme.pm->IconCellSize(nullptr);
+  int widths[2] = {};
+  for (bool two : {false, true}) {
+    SCOPED_TRACE(two ? "two columns" : "one column");
+    Bar menu(theme.pm, kPopupBar, kPopup, SIZE{200, 2 * cell.cy + 4});
+    menu.bar->SetShowTwoColumns(two);
+    EXPECT_EQ(cell.cx * (two ? 2 : 1) + 1, theme.pm->IconColumnWidth(menu.bar));
+    CTKControl* checked = menu.bar->GetControls()->Add(kButton, 0x7A32);
+    CTKControl* plain = menu.bar->GetControls()->Add(kButton, 0);
+    for (CTKControl* item : {checked, plain}) item->SetCaption(L"Item");
+    checked->SetChecked(1);
+    checked->SetRect(CRect(2, 2, 198, 2 + cell.cy));
+    plain->SetRect(CRect(2, 2 + cell.cy, 198, 2 + 2 * cell.cy));
+    Canvas canvas(200, 2 * cell.cy + 4, kPaper);
+    Paint(canvas, [&](CDC* dc) {
+      menu.bar->DrawCommandBar(dc, CRect(0, 0, 200, 2 * cell.cy + 4));
+      widths[two] = theme.pm->PaintPopupItem(dc, plain, false).cx;
+    });
+    bool black = false;
+    for (int y = 2; y < 2 + cell.cy; ++y)
+      for (int x = 2; x < 2 + cell.cx; ++x) black |= canvas.At(x, y) == RGB(0, 0, 0);
+    EXPECT_EQ(two, black);
+    const int middle = 2 + cell.cy / 2;
+    EXPECT_EQ(!two, green(canvas.At(2 + cell.cx / 2, middle)));
+    EXPECT_EQ(two, green(canvas.At(2 + cell.cx + cell.cx / 2, middle)));
+    // The gutter beside the plain item reaches over the second cell only with two columns.
+    EXPECT_EQ(theme(two ? 30 : 41), canvas.At(2 + cell.cx + cell.cx / 2, 2 + cell.cy + cell.cy / 2));
+  }
+  EXPECT_EQ(widths[0] + cell.cx, widths[1]);
+  images.RemoveAll();
+}
+
+// The right side stands at the dark end of the dock gradient: its dock bar and the bars docked
+// there take the gradient's dark colour; the other sides show the gradient.
+TEST_F(OfficeThemesTest, TheRightSideTakesTheDockGradientsDarkColour) {
+  UseScheme(1);
+  Theme theme(2);
+  const COLORREF light = RGB(158, 190, 245), dark = RGB(196, 218, 250);
+  struct Case {
+    const char* name;
+    DWORD style;
+    COLORREF expected;
+  } cases[] = {{"right", CBRS_RIGHT, dark}, {"left", CBRS_LEFT, light}, {"top", CBRS_TOP, light}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Canvas area(30, 100, kPaper);
+    Paint(area, [&](CDC* dc) { theme.pm->PaintDockBarArea(dc, CRect(0, 0, 30, 100), c.style); });
+    EXPECT_LE(ChannelDistance(c.expected, area.At(1, 50)), 3);
+    if (c.style == CBRS_TOP) continue;
+    // A bar docked on that side: above its body (the top 3 rows) the dock bar's colour shows.
+    Bar bar(theme.pm, kToolBar, kLeft, SIZE{26, 100});
+    bar.bar->SetBarStyle(c.style);
+    Canvas canvas(26, 100, kPaper);
+    Paint(canvas, [&](CDC* dc) { theme.pm->PaintBarBackground(dc, bar.bar); });
+    EXPECT_LE(ChannelDistance(c.expected, canvas.At(1, 1)), 3);
+  }
+}
+
+// The fixed gripper of a bar that the mouse moves looks pressed: the checked-control gradient
+// with scheme colours, colour 36 without; else the tool-bar face.
+TEST_F(OfficeThemesTest, AFixedGripperLooksPressedWhileItsBarMoves) {
+  struct Case {
+    const char* name;
+    int scheme;
+    bool moving;
+    COLORREF top;
+  } cases[] = {
+      {"blue, at rest", 1, false, RGB(221, 236, 254)},
+      {"blue, moving", 1, true, RGB(255, 213, 140)},
+      {"classic, moving", 0, true, 36},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    UseScheme(c.scheme);
+    Theme theme(2);
+    Bar bar(theme.pm, kToolBar, kTop, SIZE{60, 40});
+    if (c.moving) bar.bar->EnableDockContext()->PrepareMove(POINT{2, 2});
+    Canvas canvas(60, 40, kPaper);
+    Paint(canvas, [&](CDC* dc) { theme.pm->PaintFixedGrip(dc, bar.bar, true); });
+    EXPECT_LE(ChannelDistance(theme(c.top), canvas.At(30, 3)), 3);
   }
 }
 

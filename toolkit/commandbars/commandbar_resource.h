@@ -1,0 +1,8 @@
+// Ids of the command bars' own resources (res/commandbar_resources.rc).
+#pragma once
+
+// The caption-button images of a maximized document: restore, minimize, maximize and close,
+// 16 x 16 each, in that order.
+#define IDB_TK_MDI_BUTTONS 9102
+// The question before a bar is reset; "%s" stands for the bar's title.
+#define IDS_TK_RESET_BAR 9173
