@@ -18,6 +18,7 @@
 #include "platform/win/gdi.h"
 #include "platform/win/module.h"
 #include "platform/win/prop_subclass.h"
+#include "platform/win/scoped_resource.h"
 
 namespace KestrinIENS {
 
@@ -717,21 +718,19 @@ void CKestrinControl::ShowPopup() {
 }
 
 void CKestrinControl::ShowContextMenu(LPARAM position) {
-  HMENU menu = LoadMenuA(KestrinWinNS::CodeModule(), MAKEINTRESOURCEA(kMenuResource));
-  HMENU popup = menu ? GetSubMenu(menu, 0) : nullptr;
-  HMENU own = nullptr;
+  KestrinWinNS::CScopedMenu menu(LoadMenuA(KestrinWinNS::CodeModule(), MAKEINTRESOURCEA(kMenuResource)));
+  HMENU popup = menu ? GetSubMenu(menu.Get(), 0) : nullptr;
+  KestrinWinNS::CScopedMenu own;
   if (!popup) {
-    own = CreatePopupMenu();
+    own.Reset(CreatePopupMenu());
     if (!own) return;
-    AppendMenuA(own, MF_STRING, kMenuViewCertificate, "View Certificate");
-    popup = own;
+    AppendMenuA(own.Get(), MF_STRING, kMenuViewCertificate, "View Certificate");
+    popup = own.Get();
   }
   bool enabled = state_ == kStateShowingLogo || state_ == kStateShowingPage;
   EnableMenuItem(popup, kMenuViewCertificate, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
   TrackPopupMenu(popup, TPM_RIGHTBUTTON, static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position)),
                  0, GetHwnd(), nullptr);
-  if (own) DestroyMenu(own);
-  if (menu) DestroyMenu(menu);
 }
 
 // ---- the window ----

@@ -351,22 +351,19 @@ CXmlLite::CXmlLite() {
     if (folder.empty()) continue;
     std::wstring path = folder + L"\\xmllite.dll";
     // A full path, and the libraries it needs from the system folder only.
-    module_ = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    module_.Reset(LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
     if (!module_) continue;
-    create_reader_ = reinterpret_cast<CreateFn>(GetProcAddress(module_, "CreateXmlReader"));
-    create_writer_ = reinterpret_cast<CreateFn>(GetProcAddress(module_, "CreateXmlWriter"));
+    create_reader_ = reinterpret_cast<CreateFn>(GetProcAddress(module_.Get(), "CreateXmlReader"));
+    create_writer_ = reinterpret_cast<CreateFn>(GetProcAddress(module_.Get(), "CreateXmlWriter"));
     if (create_reader_ && create_writer_) {
       loaded_from_ = path;
       return;
     }
-    FreeLibrary(module_);
-    module_ = nullptr;
+    module_.Reset();
   }
 }
 
-CXmlLite::~CXmlLite() {
-  if (module_) FreeLibrary(module_);
-}
+CXmlLite::~CXmlLite() = default;
 
 HRESULT CXmlLite::CreateReader(IXmlReader** out) {
   if (!create_reader_) return E_FAIL;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/com/com_ptr.h"
+#include "platform/win/scoped_handle.h"
 
 namespace GeckoHelpersNS {
 
@@ -68,7 +69,7 @@ class CXmlLite {
 
  private:
   using CreateFn = HRESULT(WINAPI*)(REFIID, void**, IMalloc*);
-  HMODULE module_ = nullptr;
+  KestrinWinNS::CScopedLibrary module_;
   CreateFn create_reader_ = nullptr;
   CreateFn create_writer_ = nullptr;
   std::wstring loaded_from_;

@@ -149,20 +149,19 @@ END_MESSAGE_MAP()
 
 CAudioPropPage::CAudioPropPage(CSettingsKestrin* settings, ITrayServices* services)
     : COptionsPage(IDD_AUDIO, settings, services) {
-  play_icon_ = static_cast<HICON>(LoadImageW(GetResourceModule(), MAKEINTRESOURCEW(IDI_PLAY), IMAGE_ICON, 16, 16, 0));
+  play_icon_.Reset(
+      static_cast<HICON>(LoadImageW(GetResourceModule(), MAKEINTRESOURCEW(IDI_PLAY), IMAGE_ICON, 16, 16, 0)));
 }
 
-CAudioPropPage::~CAudioPropPage() {
-  if (play_icon_) DestroyIcon(play_icon_);
-}
+CAudioPropPage::~CAudioPropPage() = default;
 
 void CAudioPropPage::FillPage() {
   CheckDlgButton(IDC_USE_AUDIO, m_settings->GetUseAudio(false) ? BST_CHECKED : BST_UNCHECKED);
   SetDlgItemText(IDC_OVER_SOUND, CString(m_settings->GetMouseOverSoundW(false)));
   SetDlgItemText(IDC_OFF_SOUND, CString(m_settings->GetMouseOffSoundW(false)));
   if (play_icon_) {
-    SendDlgItemMessage(IDC_PLAY_OVER, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(play_icon_));
-    SendDlgItemMessage(IDC_PLAY_OFF, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(play_icon_));
+    SendDlgItemMessage(IDC_PLAY_OVER, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(play_icon_.Get()));
+    SendDlgItemMessage(IDC_PLAY_OFF, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(play_icon_.Get()));
   }
 }
 

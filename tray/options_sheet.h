@@ -7,6 +7,7 @@
 #include "common/settings/settings.h"
 #include "platform/appframe/gdi.h"
 #include "platform/appframe/property_sheet.h"
+#include "platform/win/scoped_resource.h"
 #include "tray/tray_resource.h"
 #include "tray/tray_services.h"
 
@@ -80,7 +81,7 @@ class CAudioPropPage : public COptionsPage {
   void Browse(int edit_id, bool over);
   void Play(int button_id, bool over);
 
-  HICON play_icon_ = nullptr;   // owned
+  KestrinWinNS::CScopedIcon play_icon_;
 };
 
 class CGeneralPropPage : public COptionsPage {

@@ -39,7 +39,8 @@ END_MESSAGE_MAP()
 CDravixTrayMFCDlg::CDravixTrayMFCDlg(ITrayServices* services)
     : m_services(services), m_options(services), m_updater(services) {
   ZeroMemory(&m_trayIcon, sizeof(m_trayIcon));
-  m_icon = static_cast<HICON>(LoadImageW(GetResourceModule(), MAKEINTRESOURCEW(IDI_TRAY), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
+  m_icon.Reset(static_cast<HICON>(
+      LoadImageW(GetResourceModule(), MAKEINTRESOURCEW(IDI_TRAY), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
   m_trayMessage = g_tray_message = RegisterWindowMessageW(kTrayIconMessage);
   m_taskbarCreatedMessage = g_taskbar_created = RegisterWindowMessageW(L"TaskbarCreated");
   if (!m_taskbarCreatedMessage)
@@ -48,7 +49,6 @@ CDravixTrayMFCDlg::CDravixTrayMFCDlg(ITrayServices* services)
 
 CDravixTrayMFCDlg::~CDravixTrayMFCDlg() {
   if (m_hWnd) DestroyWindow();
-  if (m_icon) DestroyIcon(m_icon);
 }
 
 bool CDravixTrayMFCDlg::CreateHiddenWindow() {
@@ -58,7 +58,7 @@ bool CDravixTrayMFCDlg::CreateHiddenWindow() {
   m_trayIcon.uID = kTrayIconId;
   m_trayIcon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   m_trayIcon.uCallbackMessage = m_trayMessage;
-  m_trayIcon.hIcon = m_icon;
+  m_trayIcon.hIcon = m_icon.Get();
   lstrcpynW(m_trayIcon.szTip, L"Kestrin", 128);
   bool result = m_menu.LoadMenu(GetResourceModule(), IDR_TRAY_MENU);
   Shell_NotifyIconW(NIM_ADD, &m_trayIcon);
@@ -166,8 +166,7 @@ void CDravixTrayMFCDlg::OpenOnlineHelp() { m_services->OpenUrl(kHelpPageUrl); }
 
 void CDravixTrayMFCDlg::OnClose() {
   Shell_NotifyIconW(NIM_DELETE, &m_trayIcon);
-  if (m_icon) DestroyIcon(m_icon);
-  m_icon = nullptr;
+  m_icon.Reset();
   m_trayIcon.hIcon = nullptr;
   KillTimer(kTimerUpdateCheck);
   DefWindowProc(WM_CLOSE, 0, 0);

@@ -9,6 +9,7 @@
 #include "platform/appframe/dialog.h"
 #include "platform/appframe/menu.h"
 #include "platform/appframe/wnd.h"
+#include "platform/win/scoped_resource.h"
 #include "tray/options_sheet.h"
 #include "tray/tray_services.h"
 #include "tray/update_check.h"
@@ -63,7 +64,7 @@ class CDravixTrayMFCDlg : public CWnd {
   CMenu m_menu;
   UINT m_trayMessage;
   UINT m_taskbarCreatedMessage;
-  HICON m_icon = nullptr;      // owned
+  KestrinWinNS::CScopedIcon m_icon;
   bool m_dialogOpen = false;
   CKRPropertySheetDlg m_options;
   UpdateUtilsNS::CKRUpdate m_updater;

@@ -13,6 +13,7 @@
 #include "common/crypto/crypto_internal.h"
 #include "common/utility/platform.h"
 #include "platform/win/module.h"
+#include "platform/win/scoped_handle.h"
 
 namespace CryptoNS {
 
@@ -328,13 +329,12 @@ void ViewCertificate(PCCERT_CONTEXT cert, bool server_auth, HWND parent) {
     }
   }
   // cryptui is loaded when the dialog is wanted (not every build environment links it).
-  HMODULE cryptui = LoadLibraryA("cryptui.dll");
+  KestrinWinNS::CScopedLibrary cryptui(LoadLibraryA("cryptui.dll"));
   if (!cryptui) return;
   typedef BOOL(WINAPI * ViewProc)(PCCRYPTUI_VIEWCERTIFICATE_STRUCTA, BOOL*);
-  auto view_proc = reinterpret_cast<ViewProc>(GetProcAddress(cryptui, "CryptUIDlgViewCertificateA"));
+  auto view_proc = reinterpret_cast<ViewProc>(GetProcAddress(cryptui.Get(), "CryptUIDlgViewCertificateA"));
   BOOL changed = FALSE;
   if (view_proc) view_proc(&view, &changed);
-  FreeLibrary(cryptui);
 }
 
 }  // namespace CryptoNS

@@ -10,6 +10,7 @@
 
 #include "common/crypto/cert_helpers.h"
 #include "common/crypto/crypto_internal.h"
+#include "platform/win/scoped_resource.h"
 
 namespace CryptoNS {
 namespace internal {
@@ -216,9 +217,9 @@ bool ReimportPfxKey(const BYTE* blob, DWORD size, const wchar_t* password, HCERT
                                      &key_blob_size) != FALSE;
   SecureZeroMemory(rsa.data(), rsa.size());
   if (!decoded) return false;
+  KestrinWinNS::CScopedLocalMemory key_blob_owner(key_blob);
   std::vector<BYTE> private_blob(key_blob, key_blob + key_blob_size);
   SecureZeroMemory(key_blob, key_blob_size);
-  LocalFree(key_blob);
   reinterpret_cast<BLOBHEADER*>(private_blob.data())->aiKeyAlg = CALG_RSA_KEYX;
 
   // A container of its own, named by a new GUID, as the platform's import makes them.

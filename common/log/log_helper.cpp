@@ -13,6 +13,7 @@
 #include "common/utility/platform.h"
 #include "common/utility/thread_helper.h"
 #include "platform/win/scoped_handle.h"
+#include "platform/win/scoped_resource.h"
 
 namespace LogHelperNS {
 
@@ -153,6 +154,7 @@ std::string CLogHelperStateFormater::FormatErrorCode(const char* leading, DWORD 
   DWORD length = FormatMessageA(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
       MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char*>(&system_text), 0, nullptr);
+  KestrinWinNS::CScopedLocalMemory system_text_owner(system_text);
   if (length && system_text) {
     message.assign(system_text, length);
   } else if (code >= 0x80040201 && code <= 0x8004FFFF) {
@@ -160,7 +162,6 @@ std::string CLogHelperStateFormater::FormatErrorCode(const char* leading, DWORD 
   } else {
     message = Format("Unknown error 0x%0lX", static_cast<unsigned long>(code));
   }
-  if (system_text) LocalFree(system_text);
   return leading ? Format("%s %s", leading, message.c_str()) : message;
 }
 

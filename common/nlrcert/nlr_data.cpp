@@ -3,6 +3,7 @@
 #include <new>
 
 #include "platform/com/com_ptr.h"
+#include "platform/win/scoped_resource.h"
 
 CNLRData::~CNLRData() { delete[] data_; }
 
@@ -23,21 +24,15 @@ int CNLRData::LoadPicture(IPicture** picture) const {
   *picture = nullptr;
   if (type_ != kTypeGif && type_ != kTypeJpeg && type_ != kTypeBitmap) return 0;
   if (!data_ || length_ == 0) return 0;
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, length_);
+  KestrinWinNS::CScopedGlobalMemory block(GlobalAlloc(GMEM_MOVEABLE, length_));
   if (!block) return 0;
-  void* bytes = GlobalLock(block);
-  if (!bytes) {
-    GlobalFree(block);
-    return 0;
-  }
+  void* bytes = GlobalLock(block.Get());
+  if (!bytes) return 0;
   memcpy(bytes, data_, length_);
-  GlobalUnlock(block);
+  GlobalUnlock(block.Get());
   KestrinComNS::CComPtr<IStream> stream;
-  // The stream frees the block when it is released.
-  if (FAILED(CreateStreamOnHGlobal(block, TRUE, &stream)) || !stream) {
-    GlobalFree(block);
-    return 0;
-  }
+  if (FAILED(CreateStreamOnHGlobal(block.Get(), TRUE, &stream)) || !stream) return 0;
+  block.Take();  // the stream frees the block when it is released
   HRESULT hr = OleLoadPicture(stream, static_cast<LONG>(length_), FALSE, IID_IPicture,
                               reinterpret_cast<void**>(picture));
   stream.Release();

@@ -74,7 +74,7 @@ CSslVerifyPopup::CSslVerifyPopup(WindowingNS::CValidationBorder* border, HWND fr
   HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   com_initialised_ = SUCCEEDED(hr);
   module_ = KestrinWinNS::CodeModule();
-  screen_dc_ = GetDC(nullptr);
+  screen_dc_.Acquire(nullptr);
   width_ = cert_size_.cx;
   height_ = cert_size_.cy;
   if (RegisterPopupClass()) {
@@ -83,12 +83,10 @@ CSslVerifyPopup::CSslVerifyPopup(WindowingNS::CValidationBorder* border, HWND fr
 }
 
 CSslVerifyPopup::~CSslVerifyPopup() {
-  if (window_dc_ && old_font_) SelectObject(window_dc_, old_font_);
-  old_font_ = nullptr;
+  bold_selection_.reset();
   cert_region_.Reset();
   low_region_.Reset();
-  if (screen_dc_) ReleaseDC(nullptr, screen_dc_);  // held for the popup's life, see the member
-  screen_dc_ = nullptr;
+  screen_dc_.Reset();
   if (GetHwnd()) DestroyWindow(GetHwnd());  // WM_DESTROY frees the face cache and the window DC
   FreeFaceCache();
   bold_font_.Reset();
@@ -203,18 +201,17 @@ BOOL CSslVerifyPopup::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wparam, L
 LRESULT CSslVerifyPopup::OnCreate() {
   logo_window_.Create(GetHwnd(), logo_rect_, 0, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS);
   if (logo_window_.GetHwnd()) SetWindowTextA(logo_window_.GetHwnd(), "SslVerifyIssuerLogo");
-  window_dc_ = GetDC(GetHwnd());
-  if (!window_dc_) return -1;
+  if (!window_dc_.Acquire(GetHwnd())) return -1;
   link1_.Attach(this);
   link2_.Attach(this);
   link2_.SetRect(link2_rect_);
   LOGFONTA lf = {};
-  lf.lfHeight = -MulDiv(8, GetDeviceCaps(window_dc_, LOGPIXELSY), 72);
+  lf.lfHeight = -MulDiv(8, GetDeviceCaps(window_dc_.Get(), LOGPIXELSY), 72);
   lf.lfWeight = FW_BOLD;
   lf.lfPitchAndFamily = FF_SWISS;
   lstrcpynA(lf.lfFaceName, "Arial", LF_FACESIZE);
   bold_font_.Reset(CreateFontIndirectA(&lf));
-  if (bold_font_) old_font_ = SelectObject(window_dc_, bold_font_.Get());
+  if (bold_font_) bold_selection_ = std::make_unique<KestrinWinNS::CSelectObject>(window_dc_.Get(), bold_font_.Get());
   hand_cursor_ = LoadCursor(nullptr, IDC_HAND);
   arrow_cursor_ = LoadCursor(nullptr, IDC_ARROW);
   return 0;
@@ -225,12 +222,8 @@ void CSslVerifyPopup::OnDestroy() {
   KillTimer(GetHwnd(), kTimerHoverEnd);
   KillTimer(GetHwnd(), kTimerHide);
   KillTimer(GetHwnd(), kTimerFollowFrame);
-  if (window_dc_) {
-    if (old_font_) SelectObject(window_dc_, old_font_);
-    old_font_ = nullptr;
-    ReleaseDC(GetHwnd(), window_dc_);  // the DC kept since WM_CREATE
-    window_dc_ = nullptr;
-  }
+  bold_selection_.reset();  // the font goes out of the DC before the DC goes back
+  window_dc_.Reset();
   link1_.Detach();
   link2_.Detach();
 }
@@ -393,9 +386,7 @@ bool CSslVerifyPopup::ApplyCertificate(PCCERT_CONTEXT certificate, int cert_clas
 }
 
 void CSslVerifyPopup::FreeFaceCache() {
-  if (memory_dc_ && memory_old_) SelectObject(memory_dc_.Get(), memory_old_);
-  memory_dc_.Reset();
-  memory_old_ = nullptr;
+  alpha_dc_.reset();  // the DIB leaves the DC before the DIB goes
   alpha_dib_.Reset();
   face_bitmap_.Reset();
 }
@@ -504,8 +495,6 @@ bool CSslVerifyPopup::BuildAlphaDib() {
   SIZE face_size = {};
   if (!KestrinWinNS::ReadPixels32(face_bitmap_.Get(), &face, &face_size)) return false;
   const int w = face_size.cx, h = face_size.cy;
-  KestrinWinNS::CScopedMemoryDC memory(CreateCompatibleDC(window_dc_));
-  if (!memory) return false;
   BITMAPINFO bi = {};
   bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
   bi.bmiHeader.biWidth = w;
@@ -515,7 +504,7 @@ bool CSslVerifyPopup::BuildAlphaDib() {
   bi.bmiHeader.biCompression = BI_RGB;
   bi.bmiHeader.biSizeImage = w * h;
   void* bits = nullptr;
-  KestrinWinNS::CScopedBitmap dib(CreateDIBSection(window_dc_, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+  KestrinWinNS::CScopedBitmap dib(CreateDIBSection(window_dc_.Get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!dib || !bits) return false;
   const COLORREF key = face_ == 1 ? 0x0000FF : 0x00FF00;
   const DWORD flags = gradient_flags_;
@@ -548,16 +537,17 @@ bool CSslVerifyPopup::BuildAlphaDib() {
     else if (flags & 8)
       e += (flags & 1) ? -1 : 1;
   }
+  auto alpha_dc = std::make_unique<KestrinWinNS::CBitmapDC>(window_dc_.Get(), dib.Get());
+  if (!*alpha_dc) return false;
   alpha_dib_ = std::move(dib);
-  memory_dc_ = std::move(memory);
-  memory_old_ = SelectObject(memory_dc_.Get(), alpha_dib_.Get());
+  alpha_dc_ = std::move(alpha_dc);
   ++alpha_builds_;
   return true;
 }
 
 HDC CSslVerifyPopup::GetAlphaDC() {
-  if (!memory_dc_ && !BuildAlphaDib()) return nullptr;
-  return memory_dc_.Get();
+  if (!alpha_dc_ && !BuildAlphaDib()) return nullptr;
+  return alpha_dc_->Get();
 }
 
 bool CSslVerifyPopup::DrawFace(HDC target, const RECT& clip, HDC backdrop, POINT backdrop_origin) {
@@ -577,14 +567,14 @@ bool CSslVerifyPopup::DrawFace(HDC target, const RECT& clip, HDC backdrop, POINT
 }
 
 void CSslVerifyPopup::BlendOver(const RECT& rect) {
-  if (!window_dc_ || !memory_dc_) return;
+  if (!window_dc_ || !alpha_dc_) return;
   BITMAP info = {};
   GetObjectA(alpha_dib_.Get(), sizeof(info), &info);
   RECT face = {0, 0, info.bmWidth, info.bmHeight};
   RECT area;
   if (!IntersectRect(&area, &rect, &face)) return;
   BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-  AlphaBlend(window_dc_, area.left, area.top, Width(area), Height(area), memory_dc_.Get(), area.left, area.top,
+  AlphaBlend(window_dc_.Get(), area.left, area.top, Width(area), Height(area), alpha_dc_->Get(), area.left, area.top,
              Width(area), Height(area), blend);
 }
 
@@ -593,7 +583,7 @@ bool CSslVerifyPopup::DrawTexts(const RECT& clip) {
   if (cert_class_ == 1) {
     RECT r = text_rect_;
     if (!organisation_.empty()) {
-      if (!DrawTextA(window_dc_, organisation_.c_str(), -1, &r, DT_CALCRECT | DT_NOPREFIX | DT_WORDBREAK | DT_CENTER))
+      if (!DrawTextA(window_dc_.Get(), organisation_.c_str(), -1, &r, DT_CALCRECT | DT_NOPREFIX | DT_WORDBREAK | DT_CENTER))
         return false;
     } else {
       r.bottom = r.top;  // nothing to write; link 1 follows right below the rectangle's top
@@ -603,9 +593,9 @@ bool CSslVerifyPopup::DrawTexts(const RECT& clip) {
     organisation_rect_ = r;
     if (!organisation_.empty() && (Holds(clip, r.left, r.top) || Holds(clip, r.right, r.bottom))) {
       BlendOver(r);
-      int old_mode = SetBkMode(window_dc_, TRANSPARENT);
-      DrawTextA(window_dc_, organisation_.c_str(), -1, &r, DT_NOPREFIX | DT_WORDBREAK | DT_CENTER);
-      SetBkMode(window_dc_, old_mode);
+      int old_mode = SetBkMode(window_dc_.Get(), TRANSPARENT);
+      DrawTextA(window_dc_.Get(), organisation_.c_str(), -1, &r, DT_NOPREFIX | DT_WORDBREAK | DT_CENTER);
+      SetBkMode(window_dc_.Get(), old_mode);
     }
     SetRect(&link_rect, r.left, r.bottom, text_rect_.right, r.bottom + Height(text_rect_));
   } else {
@@ -623,7 +613,7 @@ LRESULT CSslVerifyPopup::OnEraseBackground(HDC dc) {
   RECT window = {};
   GetWindowRect(GetHwnd(), &window);
   POINT origin = {window.left, window.top};
-  if (!DrawFace(window_dc_, clip, screen_dc_, origin)) return 0;
+  if (!DrawFace(window_dc_.Get(), clip, screen_dc_.Get(), origin)) return 0;
   if (!DrawTexts(clip)) return 1;
   if (!logo_present_) link2_.Draw();
   return 1;

@@ -19,6 +19,7 @@
 #include "common/utility/window_ids.h"
 #include "common/windowing/picture_ex_wnd.h"
 #include "platform/win/gdi.h"
+#include "platform/win/kept_dc.h"
 #include "platform/win/lock.h"
 #include "platform/win/scoped_handle.h"
 #include "platform/win/window.h"
@@ -161,13 +162,12 @@ class CSslVerifyPopup : public ISslVerifyPopup,
   bool com_initialised_ = false;
 
   COLORREF gradient_colour_ = 0x00FF00;
-  // The window's DC, kept with the bold font selected from WM_CREATE until WM_DESTROY, which
-  // releases it.
-  HDC window_dc_ = nullptr;
+  // The window's DC, kept with the bold font selected from WM_CREATE until WM_DESTROY.
+  KestrinWinNS::CKeptClientDC window_dc_;
   KestrinWinNS::CScopedBitmap alpha_dib_;
   KestrinWinNS::CScopedBitmap face_bitmap_;
-  KestrinWinNS::CScopedMemoryDC memory_dc_;
-  HGDIOBJ memory_old_ = nullptr;
+  // Holds alpha_dib_ selected; declared after it, so the DC goes first.
+  std::unique_ptr<KestrinWinNS::CBitmapDC> alpha_dc_;
   int alpha_builds_ = 0;
   UINT cert_bitmap_id_ = IDB_POPUP_IE6_CERT;
   UINT low_bitmap_id_ = IDB_POPUP_IE6_LOW;
@@ -175,7 +175,7 @@ class CSslVerifyPopup : public ISslVerifyPopup,
   DWORD gradient_flags_ = 9;
   KestrinWinNS::CScopedRegion cert_region_;
   KestrinWinNS::CScopedRegion low_region_;
-  HDC screen_dc_ = nullptr;  // the screen's DC for the popup's life, released by the destructor
+  KestrinWinNS::CKeptClientDC screen_dc_;  // the screen's DC for the popup's life
   SIZE cert_size_ = {205, 272};
   SIZE low_size_ = {205, 297};
   RECT text_rect_ = {5, 100, 172, 140};
@@ -188,7 +188,8 @@ class CSslVerifyPopup : public ISslVerifyPopup,
   bool logo_present_ = true;
   bool link_offered_ = true;  // link 1 opens the site (not for a wildcard name)
   KestrinWinNS::CScopedFont bold_font_;
-  HGDIOBJ old_font_ = nullptr;
+  // Declared after the font: the selection is undone before the font is deleted.
+  std::unique_ptr<KestrinWinNS::CSelectObject> bold_selection_;
   int link1_top_ = 215;
   int lowest_text_bottom_ = 127;
   bool link_hover_ = false;

@@ -32,7 +32,6 @@ CTextLink::CTextLink(DWORD link_id, DWORD behaviour, DWORD font_style, UINT text
 
 CTextLink::~CTextLink() {
   if (attached_) DoDetach();
-  ReleaseDC();
   delete[] text_;
 }
 
@@ -53,21 +52,12 @@ HFONT CTextLink::MakeFont(int point_size, int dpi_y, int weight, DWORD style,
   return CreateFontIndirectA(&lf);
 }
 
-// The device context came from GetDC: it goes back with ReleaseDC to the same window.
-void CTextLink::ReleaseDC() {
-  if (dc_) {
-    ::ReleaseDC(window_, dc_);
-    dc_ = nullptr;
-  }
-}
-
 bool CTextLink::Attach(ILinkMessagesListener* listener) {
   if (!listener) return false;
   if (attached_) DoDetach();
   listener_ = listener;
-  ReleaseDC();
   window_ = listener->GetLinkWindow();
-  dc_ = GetDC(window_);
+  dc_.Acquire(window_);
   attached_ = true;
   return true;
 }
@@ -79,7 +69,7 @@ bool CTextLink::Detach() {
 }
 
 void CTextLink::DoDetach() {
-  ReleaseDC();
+  dc_.Reset();
   window_ = nullptr;
   listener_ = nullptr;
   attached_ = false;
@@ -123,7 +113,7 @@ bool CTextLink::SetBehaviour(DWORD behaviour) {
 
 bool CTextLink::SetFont(int point_size, int weight, DWORD style, const char* face, bool hover) {
   if (!face) return false;
-  int dpi = dc_ ? GetDeviceCaps(dc_, LOGPIXELSY) : ScreenDpiY();
+  int dpi = dc_ ? GetDeviceCaps(dc_.Get(), LOGPIXELSY) : ScreenDpiY();
   HFONT font = MakeFont(point_size, dpi, weight, style, face);
   if (!font) return false;
   if (hover) {
@@ -159,9 +149,9 @@ bool CTextLink::Layout() {
   draw_rect_ = layout_rect_;
   RECT calc = layout_rect_;
   {
-    KestrinWinNS::CSelectObject font(dc_, current_font_);
+    KestrinWinNS::CSelectObject font(dc_.Get(), current_font_);
     UINT format = (text_format_ & ~(UINT)(DT_CENTER | DT_VCENTER)) | DT_CALCRECT;
-    DrawTextA(dc_, GetText(), -1, &calc, format);
+    DrawTextA(dc_.Get(), GetText(), -1, &calc, format);
   }
   text_width_ = calc.right - calc.left;
   text_height_ = calc.bottom - calc.top;
@@ -221,13 +211,13 @@ bool CTextLink::OnRButtonUp() {
 
 bool CTextLink::Draw() {
   if (!dc_ || !text_) return false;
-  KestrinWinNS::CSelectObject font(dc_, current_font_);
-  int old_mode = SetBkMode(dc_, TRANSPARENT);
-  COLORREF old_colour = SetTextColor(dc_, current_colour_);
+  KestrinWinNS::CSelectObject font(dc_.Get(), current_font_);
+  int old_mode = SetBkMode(dc_.Get(), TRANSPARENT);
+  COLORREF old_colour = SetTextColor(dc_.Get(), current_colour_);
   RECT r = draw_rect_;
-  int drawn = DrawTextA(dc_, text_, -1, &r, text_format_);
-  SetTextColor(dc_, old_colour);
-  SetBkMode(dc_, old_mode);
+  int drawn = DrawTextA(dc_.Get(), text_, -1, &r, text_format_);
+  SetTextColor(dc_.Get(), old_colour);
+  SetBkMode(dc_.Get(), old_mode);
   return drawn != 0;
 }
 

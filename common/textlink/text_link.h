@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "platform/win/gdi.h"
+#include "platform/win/kept_dc.h"
 
 namespace UtilityClassesNS {
 
@@ -77,7 +78,6 @@ class CTextLink {
   CTextLink& operator=(const CTextLink&) = delete;
 
   HFONT MakeFont(int point_size, int dpi_y, int weight, DWORD style, const char* face) const;
-  void ReleaseDC();
 
   COLORREF normal_colour_;
   COLORREF hover_colour_;
@@ -85,7 +85,7 @@ class CTextLink {
   KestrinWinNS::CScopedFont hover_font_;
   COLORREF current_colour_;
   HFONT current_font_ = nullptr;
-  HDC dc_ = nullptr;  // from GetDC of window_, given back with ReleaseDC
+  KestrinWinNS::CKeptClientDC dc_;  // of window_ while attached
   ILinkMessagesListener* listener_ = nullptr;
   HWND window_ = nullptr;
   RECT layout_rect_ = {};

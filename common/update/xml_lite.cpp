@@ -2,6 +2,8 @@
 
 #include <mutex>
 
+#include "platform/win/scoped_handle.h"
+
 namespace UpdateUtilsNS {
 namespace xml {
 
@@ -19,10 +21,10 @@ CreateXmlReaderProc g_create = nullptr;
 CreateXmlReaderProc Bind() {
   std::lock_guard<std::mutex> hold(g_bind_lock);
   if (!g_create) {
-    HMODULE module = LoadLibraryA("XmlLite.dll");
+    KestrinWinNS::CScopedLibrary module(LoadLibraryA("XmlLite.dll"));
     if (module) {
-      g_create = reinterpret_cast<CreateXmlReaderProc>(GetProcAddress(module, "CreateXmlReader"));
-      if (!g_create) FreeLibrary(module);
+      g_create = reinterpret_cast<CreateXmlReaderProc>(GetProcAddress(module.Get(), "CreateXmlReader"));
+      if (g_create) module.Take();  // stays loaded for the process: the reader's code lives in it
     }
   }
   return g_create;

@@ -1,6 +1,7 @@
 #include "common/utility/mutex.h"
 
 #include "common/utility/platform.h"
+#include "platform/win/scoped_resource.h"
 
 namespace UtilityClassesNS {
 
@@ -21,8 +22,8 @@ typedef BOOL(WINAPI* ConvertStringSidToSidAFn)(LPCSTR, PSID*);
 // The process-wide private namespace shared by every Vista mutex. Set up on the constructing
 // thread; the user count is interlocked.
 struct PrivateNamespace {
-  HMODULE kernel32;
-  HMODULE advapi32;
+  KestrinWinNS::CScopedLibrary kernel32;
+  KestrinWinNS::CScopedLibrary advapi32;
   CreateBoundaryDescriptorAFn create_boundary;
   DeleteBoundaryDescriptorFn delete_boundary;
   AddSIDToBoundaryDescriptorFn add_sid;
@@ -51,10 +52,8 @@ void TearDownNamespace() {
   g_ns.open_namespace = nullptr;
   g_ns.close_namespace = nullptr;
   g_ns.convert_sid = nullptr;
-  if (g_ns.kernel32) FreeLibrary(g_ns.kernel32);
-  if (g_ns.advapi32) FreeLibrary(g_ns.advapi32);
-  g_ns.kernel32 = nullptr;
-  g_ns.advapi32 = nullptr;
+  g_ns.kernel32.Reset();
+  g_ns.advapi32.Reset();
   g_ns.ready = false;
 }
 
@@ -65,16 +64,16 @@ Fn Resolve(HMODULE module, const char* name) {
 
 HRESULT SetUpNamespace() {
   if (g_ns.ready) return S_OK;
-  g_ns.kernel32 = LoadLibraryA("Kernel32.dll");
+  g_ns.kernel32.Reset(LoadLibraryA("Kernel32.dll"));
   if (!g_ns.kernel32) return E_FAIL;
-  g_ns.advapi32 = LoadLibraryA("Advapi32.dll");
-  g_ns.create_boundary = Resolve<CreateBoundaryDescriptorAFn>(g_ns.kernel32, "CreateBoundaryDescriptorA");
-  g_ns.delete_boundary = Resolve<DeleteBoundaryDescriptorFn>(g_ns.kernel32, "DeleteBoundaryDescriptor");
-  g_ns.add_sid = Resolve<AddSIDToBoundaryDescriptorFn>(g_ns.kernel32, "AddSIDToBoundaryDescriptor");
-  g_ns.create_namespace = Resolve<CreatePrivateNamespaceAFn>(g_ns.kernel32, "CreatePrivateNamespaceA");
-  g_ns.open_namespace = Resolve<OpenPrivateNamespaceAFn>(g_ns.kernel32, "OpenPrivateNamespaceA");
-  g_ns.close_namespace = Resolve<ClosePrivateNamespaceFn>(g_ns.kernel32, "ClosePrivateNamespace");
-  g_ns.convert_sid = Resolve<ConvertStringSidToSidAFn>(g_ns.advapi32, "ConvertStringSidToSidA");
+  g_ns.advapi32.Reset(LoadLibraryA("Advapi32.dll"));
+  g_ns.create_boundary = Resolve<CreateBoundaryDescriptorAFn>(g_ns.kernel32.Get(), "CreateBoundaryDescriptorA");
+  g_ns.delete_boundary = Resolve<DeleteBoundaryDescriptorFn>(g_ns.kernel32.Get(), "DeleteBoundaryDescriptor");
+  g_ns.add_sid = Resolve<AddSIDToBoundaryDescriptorFn>(g_ns.kernel32.Get(), "AddSIDToBoundaryDescriptor");
+  g_ns.create_namespace = Resolve<CreatePrivateNamespaceAFn>(g_ns.kernel32.Get(), "CreatePrivateNamespaceA");
+  g_ns.open_namespace = Resolve<OpenPrivateNamespaceAFn>(g_ns.kernel32.Get(), "OpenPrivateNamespaceA");
+  g_ns.close_namespace = Resolve<ClosePrivateNamespaceFn>(g_ns.kernel32.Get(), "ClosePrivateNamespace");
+  g_ns.convert_sid = Resolve<ConvertStringSidToSidAFn>(g_ns.advapi32.Get(), "ConvertStringSidToSidA");
   if (!g_ns.create_boundary || !g_ns.delete_boundary || !g_ns.add_sid || !g_ns.create_namespace ||
       !g_ns.open_namespace || !g_ns.close_namespace || !g_ns.convert_sid) {
     TearDownNamespace();
@@ -87,8 +86,8 @@ HRESULT SetUpNamespace() {
   if (g_ns.boundary) {
     PSID everyone = nullptr;
     if (g_ns.convert_sid("WD", &everyone)) {
+      KestrinWinNS::CScopedLocalMemory everyone_owner(everyone);
       g_ns.add_sid(&g_ns.boundary, everyone);
-      LocalFree(everyone);
     }
     g_ns.space = g_ns.create_namespace(nullptr, g_ns.boundary, kNamespaceAlias);
     if (!g_ns.space) g_ns.space = g_ns.open_namespace(g_ns.boundary, kNamespaceAlias);

@@ -1,6 +1,7 @@
 #include "common/windowing/picture_ex_wnd.h"
 
 #include "common/windowing/gif_frames.h"
+#include "platform/win/scoped_resource.h"
 
 #include <string.h>
 
@@ -84,12 +85,10 @@ bool CPictureExWnd::LoadFromStream(IStream* stream) {
   std::vector<BYTE> buffer(size);
   ULONG read = 0;
   if (FAILED(stream->Read(buffer.data(), size, &read)) || read != size) return false;
-  HGLOBAL block = GlobalAlloc(GMEM_FIXED, size);
+  KestrinWinNS::CScopedGlobalMemory block(GlobalAlloc(GMEM_FIXED, size));
   if (!block) return false;
-  memcpy(block, buffer.data(), size);
-  bool ok = Load(block, size);
-  GlobalFree(block);
-  return ok;
+  memcpy(block.Get(), buffer.data(), size);
+  return Load(block.Get(), size);
 }
 
 bool CPictureExWnd::Load(HGLOBAL block, DWORD size) {
@@ -142,17 +141,15 @@ bool CPictureExWnd::ParseAndLoad(const BYTE* data) {
     if (!IsLoadableFrame(data, span, width_, height_, gct_size_ != 0)) continue;
     DWORD frame_bytes = span.end - span.start;
     SIZE_T total = (SIZE_T)header + frame_bytes + 1;
-    HGLOBAL one = GlobalAlloc(GMEM_FIXED, total);
+    KestrinWinNS::CScopedGlobalMemory one(GlobalAlloc(GMEM_FIXED, total));
     if (!one) continue;
-    BYTE* out = static_cast<BYTE*>(one);
+    BYTE* out = static_cast<BYTE*>(one.Get());
     memcpy(out, data, header);
     memcpy(out + header, data + span.start, frame_bytes);
     out[total - 1] = 0x3B;
     KestrinComNS::CComPtr<IStream> stream;
-    if (FAILED(CreateStreamOnHGlobal(one, TRUE, &stream))) {
-      GlobalFree(one);
-      continue;
-    }
+    if (FAILED(CreateStreamOnHGlobal(one.Get(), TRUE, &stream))) continue;
+    one.Take();  // the stream frees the frame's bytes when it is released
     KestrinComNS::CComPtr<IPicture> picture;
     HRESULT hr = OleLoadPicture(stream, (LONG)total, FALSE, IID_IPicture,
                                 reinterpret_cast<void**>(&picture));

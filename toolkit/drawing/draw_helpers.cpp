@@ -7,12 +7,10 @@
 #include "toolkit/drawing/system_helpers.h"
 
 CTKDrawHelpers::CTKDrawHelpers() : msimg32_(LoadLibraryW(L"msimg32.dll")) {
-  if (msimg32_) gradient_fill_ = reinterpret_cast<GradientFillFn>(GetProcAddress(msimg32_, "GradientFill"));
+  if (msimg32_) gradient_fill_ = reinterpret_cast<GradientFillFn>(GetProcAddress(msimg32_.Get(), "GradientFill"));
 }
 
-CTKDrawHelpers::~CTKDrawHelpers() {
-  if (msimg32_) FreeLibrary(msimg32_);
-}
+CTKDrawHelpers::~CTKDrawHelpers() = default;
 
 CTKDrawHelpers& CTKDrawHelpers::Instance() {
   static CTKDrawHelpers helpers;

@@ -54,7 +54,7 @@ class CTKDrawHelpers {
   static RECT InitClientRect(HWND hwnd);
 
  private:
-  HMODULE msimg32_ = nullptr;
+  KestrinWinNS::CScopedLibrary msimg32_;
   GradientFillFn gradient_fill_ = nullptr;
 };
 

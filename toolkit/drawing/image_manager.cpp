@@ -1,9 +1,11 @@
 #include "toolkit/drawing/image_manager.h"
 #include "platform/win/gdi.h"
+#include "platform/win/scoped_resource.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 #include "toolkit/drawing/color_manager.h"
 #include "toolkit/drawing/draw_helpers.h"
@@ -130,31 +132,28 @@ DWORD Unchanged(DWORD p, const void*) { return p; }
 
 // ---- images ----
 
+CTKIconImage::CTKIconImage(HICON icon, HBITMAP bitmap, bool owns) : icon_(icon), bitmap_(bitmap) {
+  if (owns) {
+    owned_icon_.Reset(icon);
+    owned_bitmap_.Reset(bitmap);
+  }
+}
+
 CTKIconImage& CTKIconImage::operator=(CTKIconImage&& other) noexcept {
   if (this != &other) {
-    Clear();
-    icon_ = other.icon_;
-    bitmap_ = other.bitmap_;
-    extra_ = other.extra_;
-    owns_ = other.owns_;
-    other.icon_ = nullptr;
-    other.bitmap_ = nullptr;
-    other.extra_ = nullptr;
+    owned_icon_ = std::move(other.owned_icon_);
+    owned_bitmap_ = std::move(other.owned_bitmap_);
+    icon_ = std::exchange(other.icon_, nullptr);
+    bitmap_ = std::exchange(other.bitmap_, nullptr);
   }
   return *this;
 }
 
 void CTKIconImage::Clear() {
-  // Released by hand: the icon and bitmap are owned or borrowed as owns_ says, which no
-  // scoped owner of the kit expresses.
-  if (owns_) {
-    if (icon_) DestroyIcon(icon_);
-    if (bitmap_) DeleteObject(bitmap_);
-  }
-  if (extra_) DeleteObject(extra_);
+  owned_icon_.Reset();
+  owned_bitmap_.Reset();
   icon_ = nullptr;
   bitmap_ = nullptr;
-  extra_ = nullptr;
 }
 
 SIZE CTKIconImage::Size() const {
@@ -269,15 +268,14 @@ void CTKImageManagerIconSet::ResetDerivedImages() {
 
 CTKImageManager::CTKImageManager() : msimg32_(LoadLibraryW(L"msimg32.dll")) {
   if (msimg32_) {
-    alpha_blend_ = reinterpret_cast<AlphaBlendFn>(GetProcAddress(msimg32_, "AlphaBlend"));
-    transparent_blt_ = reinterpret_cast<TransparentBltFn>(GetProcAddress(msimg32_, "TransparentBlt"));
+    alpha_blend_ = reinterpret_cast<AlphaBlendFn>(GetProcAddress(msimg32_.Get(), "AlphaBlend"));
+    transparent_blt_ = reinterpret_cast<TransparentBltFn>(GetProcAddress(msimg32_.Get(), "TransparentBlt"));
   }
 }
 
 CTKImageManager::~CTKImageManager() {
   sets_.clear();
   lists_.clear();
-  if (msimg32_) FreeLibrary(msimg32_);
 }
 
 CTKImageManager& CTKImageManager::Instance() {
@@ -391,10 +389,9 @@ bool CTKImageManager::AddImageListIcons(HIMAGELIST list, const UINT* ids, int co
   for (int i = 0; i < std::min(count, images); ++i) {
     const UINT id = ids ? ids[i] : static_cast<UINT>(i);
     if (ids && id == 0 && images != count) continue;
-    HICON icon = ImageList_GetIcon(list, i, ILD_NORMAL);
+    KestrinWinNS::CScopedIcon icon(ImageList_GetIcon(list, i, ILD_NORMAL));
     if (!icon) continue;
-    AddIconImage(icon, id, size.cx, size.cy, state);
-    DestroyIcon(icon);
+    AddIconImage(icon.Get(), id, size.cx, size.cy, state);
   }
   return true;
 }

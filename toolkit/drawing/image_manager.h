@@ -11,6 +11,8 @@
 
 #include "platform/appframe/archive.h"
 #include "platform/appframe/cmd_target.h"
+#include "platform/win/gdi.h"
+#include "platform/win/scoped_resource.h"
 
 class CTKPropExchange;
 class CTKImageManager;
@@ -20,8 +22,8 @@ class CTKImageManagerIconSet;
 class CTKIconImage {
  public:
   CTKIconImage() = default;
-  CTKIconImage(HICON icon, HBITMAP bitmap, bool owns = true) : icon_(icon), bitmap_(bitmap), owns_(owns) {}
-  ~CTKIconImage() { Clear(); }
+  // With `owns` the image destroys the icon and the bitmap when it goes; without, it borrows them.
+  CTKIconImage(HICON icon, HBITMAP bitmap, bool owns = true);
   CTKIconImage(CTKIconImage&& other) noexcept { *this = std::move(other); }
   CTKIconImage& operator=(CTKIconImage&& other) noexcept;
   CTKIconImage(const CTKIconImage&) = delete;
@@ -37,8 +39,8 @@ class CTKIconImage {
  private:
   HICON icon_ = nullptr;
   HBITMAP bitmap_ = nullptr;
-  HBITMAP extra_ = nullptr;
-  bool owns_ = true;
+  KestrinWinNS::CScopedIcon owned_icon_;      // icon_ when owned
+  KestrinWinNS::CScopedBitmap owned_bitmap_;  // bitmap_ when owned
 };
 
 class CTKImageManagerIcon : public CCmdTarget {
@@ -200,7 +202,7 @@ class CTKImageManager : public CCmdTarget {
   std::vector<std::unique_ptr<CImageListRecord>> lists_;
   COLORREF disabled_light_ = CLR_INVALID, disabled_dark_ = CLR_INVALID;
   UINT highest_id_ = 0;
-  HMODULE msimg32_ = nullptr;
+  KestrinWinNS::CScopedLibrary msimg32_;
   AlphaBlendFn alpha_blend_ = nullptr;
   TransparentBltFn transparent_blt_ = nullptr;
   int rtl_mode_ = 2;

@@ -178,15 +178,14 @@ CTKOffice2007ImageSet::CTKOffice2007ImageSet() { AttachResourceModule(GetModuleH
 
 CTKOffice2007ImageSet::~CTKOffice2007ImageSet() {
   ClearCache();
-  if (owns_module_ && module_) FreeLibrary(module_);
 }
 
 bool CTKOffice2007ImageSet::AttachResourceModule(HMODULE module, const wchar_t* iniName, bool owns) {
   CTKSectionLock lock(lock_);
   ClearCache();
-  if (owns_module_ && module_ && module_ != module) FreeLibrary(module_);
+  if (owned_module_.Get() != module) owned_module_.Reset();
   module_ = module;
-  owns_module_ = owns;
+  if (owns && module && owned_module_.Get() != module) owned_module_.Reset(module);
   text_begin_ = text_end_ = nullptr;
   const bool named = iniName && *iniName;
   ini_name_ = Underscored(named ? iniName : L"OFFICE2007BLUE_INI", false);

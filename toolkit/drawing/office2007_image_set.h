@@ -71,7 +71,7 @@ class CTKOffice2007ImageSet {
 
   std::wstring ini_name_;
   HMODULE module_ = nullptr;
-  bool owns_module_ = false;
+  KestrinWinNS::CScopedLibrary owned_module_;  // module_ when the set was given it to keep
   const wchar_t* text_begin_ = nullptr;
   const wchar_t* text_end_ = nullptr;
   CTKSyncSection lock_;

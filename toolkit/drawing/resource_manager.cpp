@@ -36,8 +36,7 @@ CTKResourceManager* GetResourceManagerInstance() {
 CTKResourceManager::~CTKResourceManager() { ReleaseResourceLibrary(); }
 
 void CTKResourceManager::ReleaseResourceLibrary() {
-  if (resource_library_) FreeLibrary(resource_library_);
-  resource_library_ = nullptr;
+  resource_library_.Reset();
 }
 
 bool CTKResourceManager::ReadStringResource(std::wstring* text, UINT id) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win/scoped_handle.h"
 // A tool-bar resource (RT_TOOLBAR): version 1, the button image size and the command of each
 // button (0 for a separator).
 struct CTKToolBarResource {
@@ -51,7 +52,7 @@ class CTKResourceManager {
   HGLOBAL FindInModules(const wchar_t* name, const wchar_t* type, HMODULE* found);
 
   bool valid_ = true;
-  HMODULE resource_library_ = nullptr;
+  KestrinWinNS::CScopedLibrary resource_library_;  // a separate resource library, when one is set
   LANGID language_ = 1033;
 };
 

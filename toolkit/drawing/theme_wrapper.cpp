@@ -163,9 +163,7 @@ void CTKWinThemeWrapper::EndBufferedPaint(HPAINTBUFFER buffer, BOOL update) {
 
 CTKDwmFunctions::CTKDwmFunctions() : module_(LoadLibraryW(L"dwmapi.dll")) {}
 
-CTKDwmFunctions::~CTKDwmFunctions() {
-  if (module_) FreeLibrary(module_);
-}
+CTKDwmFunctions::~CTKDwmFunctions() = default;
 
 CTKDwmFunctions& CTKDwmFunctions::Instance() {
   static CTKDwmFunctions functions;
@@ -178,7 +176,7 @@ void CTKDwmFunctions::SetProcResolver(CTKProcResolver resolver) {
 }
 
 FARPROC CTKDwmFunctions::Resolve(FARPROC& slot, const char* name) {
-  if (!slot && module_) slot = resolver_ ? resolver_(module_, name) : GetProcAddress(module_, name);
+  if (!slot && module_) slot = resolver_ ? resolver_(module_.Get(), name) : GetProcAddress(module_.Get(), name);
   return slot;
 }
 

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <uxtheme.h>
 
+#include "platform/win/scoped_handle.h"
+
 // Resolves one function of the visual-styles or composition library. Tests install their own
 // to answer in place of the system.
 using CTKProcResolver = FARPROC (*)(HMODULE module, const char* name);
@@ -65,7 +67,7 @@ class CTKDwmFunctions {
   ~CTKDwmFunctions();
   FARPROC Resolve(FARPROC& slot, const char* name);
 
-  HMODULE module_ = nullptr;
+  KestrinWinNS::CScopedLibrary module_;
   CTKProcResolver resolver_ = nullptr;
   FARPROC def_window_proc_ = nullptr;
   FARPROC extend_frame_ = nullptr;

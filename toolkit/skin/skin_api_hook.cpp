@@ -494,7 +494,6 @@ void CTKSkinManagerApiFunction::Restore() {
 
 CTKSkinManagerApiHook::~CTKSkinManagerApiHook() {
   UnhookAll();
-  if (uxtheme_) FreeLibrary(uxtheme_);
   // Replacements handed out earlier fall through to the system from now on.
   if (g_hook == this) g_hook = nullptr;
 }
@@ -545,8 +544,8 @@ CTKSkinManagerApiFunction* CTKSkinManagerApiHook::AddFunction(int index, const c
   if (index < 0 || index >= kSlotCount || FindFunction(module, function)) return nullptr;
   HMODULE handle = GetModuleHandleA(module);
   if (!handle && SameAscii(module, "UXTHEME.DLL")) {
-    if (!uxtheme_) uxtheme_ = LoadLibraryA(module);
-    handle = uxtheme_;
+    if (!uxtheme_) uxtheme_.Reset(LoadLibraryA(module));
+    handle = uxtheme_.Get();
   }
   FARPROC system = handle ? GetProcAddress(handle, function) : nullptr;
   if (!system) return nullptr;

@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/win/scoped_handle.h"
+
 class CTKSkinManager;
 class CTKSkinManagerApiHook;
 
@@ -61,5 +63,5 @@ class CTKSkinManagerApiHook {
   std::unique_ptr<CTKSkinManagerApiFunction> slots_[kSlotCount];
   bool hooked_ = false;
   // UXTHEME loaded by the hook itself, freed with the last unhook.
-  HMODULE uxtheme_ = nullptr;
+  KestrinWinNS::CScopedLibrary uxtheme_;
 };

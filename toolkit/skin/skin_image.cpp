@@ -81,14 +81,11 @@ HBITMAP BitmapFromDib(const BYTE* info, size_t info_room, const BYTE* pixels, si
   auto* copy = reinterpret_cast<BITMAPINFO*>(infoCopy.data());
   copy->bmiHeader.biSizeImage = static_cast<DWORD>(height * stride);
   void* dibBits = nullptr;
-  HBITMAP result = CreateDIBSection(nullptr, copy, DIB_RGB_COLORS, &dibBits, nullptr, 0);
-  if (!result || !dibBits) {
-    if (result) DeleteObject(result);
-    return nullptr;
-  }
+  KestrinWinNS::CScopedBitmap result(CreateDIBSection(nullptr, copy, DIB_RGB_COLORS, &dibBits, nullptr, 0));
+  if (!result || !dibBits) return nullptr;
   memcpy(dibBits, pixels, static_cast<size_t>(height * stride));
   *is32Bit = bits == 32;
-  return result;
+  return result.Take();
 }
 
 }  // namespace

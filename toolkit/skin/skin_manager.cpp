@@ -4,6 +4,7 @@
 
 #include <new>
 
+#include "platform/win/gdi.h"
 #include "toolkit/skin/skin_api_hook.h"
 #include "toolkit/skin/skin_class.h"
 #include "toolkit/skin/skin_metrics.h"
@@ -259,11 +260,9 @@ bool (*g_support_check)() = nullptr;
 }  // namespace
 
 bool CTKSkinManager::ThemeCheckPasses() {
-  HDC screen = GetDC(nullptr);
+  KestrinWinNS::CScopedClientDC screen(nullptr);
   if (!screen) return false;
-  const int bits = GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES);
-  ReleaseDC(nullptr, screen);
-  return bits > 8;
+  return GetDeviceCaps(screen.Get(), BITSPIXEL) * GetDeviceCaps(screen.Get(), PLANES) > 8;
 }
 
 bool CTKSkinManager::SkinningSupported() { return GetWindowsVersionInfo().IsWindows2000OrLater(); }

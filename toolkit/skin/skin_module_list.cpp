@@ -14,12 +14,9 @@ using Module32Fn = BOOL(WINAPI*)(HANDLE, MODULEENTRY32W*);
 
 // PSAPI, loaded once for the process and freed at exit.
 struct Psapi {
-  HMODULE module = LoadLibraryW(L"psapi.dll");
+  KestrinWinNS::CScopedLibrary module{LoadLibraryW(L"psapi.dll")};
   EnumProcessModulesFn enumModules =
-      module ? reinterpret_cast<EnumProcessModulesFn>(GetProcAddress(module, "EnumProcessModules")) : nullptr;
-  ~Psapi() {
-    if (module) FreeLibrary(module);
-  }
+      module ? reinterpret_cast<EnumProcessModulesFn>(GetProcAddress(module.Get(), "EnumProcessModules")) : nullptr;
 };
 
 Psapi& GetPsapi() {

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "platform/win/scoped_resource.h"
 #include "toolkit/drawing/draw_helpers.h"
 #include "toolkit/skin/skin_class.h"
 #include "toolkit/skin/skin_draw_functions.h"
@@ -66,9 +67,8 @@ void CTKSkinObjectToolBar::DrawButton(HDC dc, int index, const TBBUTTON& button,
     const int y = list ? content.top + (content.bottom - content.top - cy) / 2 : content.top + 3;
     if (state == kDisabled && !disabled) {
       // No disabled images: the normal image etched (highlight one pixel down-right, then shadow).
-      HICON icon = ImageList_GetIcon(images, button.iBitmap, ILD_NORMAL);
-      DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(icon), 0, x, y, cx, cy, DST_ICON | DSS_DISABLED);
-      DestroyIcon(icon);
+      KestrinWinNS::CScopedIcon icon(ImageList_GetIcon(images, button.iBitmap, ILD_NORMAL));
+      DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(icon.Get()), 0, x, y, cx, cy, DST_ICON | DSS_DISABLED);
     } else {
       ImageList_Draw(images, button.iBitmap, dc, x, y, ILD_TRANSPARENT);
     }

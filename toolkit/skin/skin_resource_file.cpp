@@ -53,15 +53,15 @@ BOOL CTKSkinManagerResourceFile::OpenSkinSource(const std::wstring& path, const 
   }
 
   // The library is opened for its resources only: none of its code runs in this process.
-  module_ = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-  if (!module_) module_ = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  module_.Reset(LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+  if (!module_) module_.Reset(LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
   if (!module_) return FALSE;
 
   if (ini_name_.empty()) ReadDefaultIniName();
 
   const wchar_t* text = nullptr;
   DWORD bytes = 0;
-  if (ini_name_.empty() || !LockTextResource(module_, ResourceName(ini_name_).c_str(), &text, &bytes)) return FALSE;
+  if (ini_name_.empty() || !LockTextResource(module_.Get(), ResourceName(ini_name_).c_str(), &text, &bytes)) return FALSE;
   cursor_ = text;
   end_ = text + bytes / sizeof(wchar_t);
   return TRUE;
@@ -70,7 +70,7 @@ BOOL CTKSkinManagerResourceFile::OpenSkinSource(const std::wstring& path, const 
 bool CTKSkinManagerResourceFile::ReadDefaultIniName() {
   const wchar_t* text = nullptr;
   DWORD bytes = 0;
-  if (!LockTextResource(module_, L"THEMES_INI", &text, &bytes)) return false;
+  if (!LockTextResource(module_.Get(), L"THEMES_INI", &text, &bytes)) return false;
   const std::wstring index(text, bytes / sizeof(wchar_t));
   const size_t marker = index.find(L"[File.");
   if (marker == std::wstring::npos) return false;
@@ -111,10 +111,7 @@ BOOL CTKSkinManagerResourceFile::NextIniLine(std::wstring* line) {
 void CTKSkinManagerResourceFile::CloseSkinSource() {
   text_file_.reset();
   cursor_ = end_ = nullptr;
-  if (module_) {
-    FreeLibrary(module_);
-    module_ = nullptr;
-  }
+  module_.Reset();
 }
 
 CTKSkinImage* CTKSkinManagerResourceFile::LoadSkinBitmap(const std::wstring& fileName) {
@@ -124,7 +121,7 @@ CTKSkinImage* CTKSkinManagerResourceFile::LoadSkinBitmap(const std::wstring& fil
     const std::wstring full = path_ + L"\\" + fileName;
     loaded = !path_.empty() && IsExistingFile(full) && image->ReadFromFile(manager_, full.c_str());
   } else {
-    loaded = image->ReadFromModule(manager_, module_, ResourceName(fileName).c_str());
+    loaded = image->ReadFromModule(manager_, module_.Get(), ResourceName(fileName).c_str());
   }
   return loaded ? image.release() : nullptr;
 }
@@ -132,7 +129,7 @@ CTKSkinImage* CTKSkinManagerResourceFile::LoadSkinBitmap(const std::wstring& fil
 CTKSkinManagerSchema* CTKSkinManagerResourceFile::MakeSchemaForSkin() {
   wchar_t style[201] = {};
   // Without a library (folder form) the program's own resources are asked, which name no style.
-  if (LoadStringW(module_, kStyleStringId, style, 201) > 0 && lstrcmpiW(style, L"Office 2007 Style") == 0)
+  if (LoadStringW(module_.Get(), kStyleStringId, style, 201) > 0 && lstrcmpiW(style, L"Office 2007 Style") == 0)
     return new CTKSkinManagerSchemaOffice2007(manager_);
   return new CTKSkinManagerSchemaDefault(manager_);
 }

@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/win/scoped_handle.h"
+
 class CTKSkinManager;
 class CTKSkinManagerSchema;
 class CTKSkinImage;
@@ -36,7 +38,7 @@ class CTKSkinManagerResourceFile : public CTKSkinIniSource {
 
   const std::wstring& SkinPath() const { return path_; }
   const std::wstring& IniName() const { return ini_name_; }
-  HMODULE Module() const { return module_; }
+  HMODULE Module() const { return module_.Get(); }
   bool IsFolderForm() const { return text_file_ != nullptr; }
 
   // "." and "\" become "_": the resource name of a file name in the skin.
@@ -52,7 +54,7 @@ class CTKSkinManagerResourceFile : public CTKSkinIniSource {
   CTKSkinManager* manager_;
   std::wstring path_;
   std::wstring ini_name_;
-  HMODULE module_ = nullptr;
+  KestrinWinNS::CScopedLibrary module_;
   const wchar_t* cursor_ = nullptr;
   const wchar_t* end_ = nullptr;
   std::unique_ptr<FILE, FileCloser> text_file_;
