@@ -12,6 +12,7 @@
 #include <functional>
 #include <vector>
 
+#include "bench/bench_timing.h"
 #include "platform/appframe/frame_wnd.h"
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/command_bar_manager.h"
@@ -19,36 +20,11 @@
 #include "toolkit/commandbars/dock_context.h"
 #include "toolkit/paint/paint_manager.h"
 
+using namespace KestrinBench;
+
 namespace {
 
 const int kBars = 4, kButtons = 50;
-
-double Now() {
-  static LARGE_INTEGER freq = [] {
-    LARGE_INTEGER f;
-    ::QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  ::QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart);
-}
-
-struct Timing {
-  double min, median;
-};
-
-Timing Measure(int repeats, const std::function<void()>& body) {
-  std::vector<double> times;
-  body();  // warm-up
-  for (int i = 0; i < repeats; ++i) {
-    double start = Now();
-    body();
-    times.push_back(Now() - start);
-  }
-  std::sort(times.begin(), times.end());
-  return {times.front(), times[times.size() / 2]};
-}
 
 class BenchBar : public CTKCommandBar {
  public:
@@ -67,25 +43,6 @@ void Resize(CFrameWnd* frame, int& flip) {
   flip ^= 1;
   ::SetWindowPos(frame->m_hWnd, nullptr, 0, 0, flip ? 1000 : 960, flip ? 720 : 700,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-// Several bodies timed in turn within each repeat, so that the machine's load falls on all
-// of them alike.
-std::vector<Timing> MeasureSideBySide(int repeats, const std::vector<std::function<void()>>& bodies) {
-  std::vector<std::vector<double>> times(bodies.size());
-  for (const auto& body : bodies) body();  // warm-up
-  for (int i = 0; i < repeats; ++i)
-    for (size_t k = 0; k < bodies.size(); ++k) {
-      double start = Now();
-      bodies[k]();
-      times[k].push_back(Now() - start);
-    }
-  std::vector<Timing> result;
-  for (auto& t : times) {
-    std::sort(t.begin(), t.end());
-    result.push_back({t.front(), t[t.size() / 2]});
-  }
-  return result;
 }
 
 }  // namespace

@@ -11,39 +11,15 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_timing.h"
 #include "platform/appframe/dc.h"
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/gallery.h"
 #include "toolkit/paint/paint_manager.h"
 
+using namespace KestrinBench;
+
 namespace {
-
-double Now() {
-  static LARGE_INTEGER freq = [] {
-    LARGE_INTEGER f;
-    ::QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  ::QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart);
-}
-
-struct Timing {
-  double min, median;
-};
-
-Timing Measure(int repeats, const std::function<void()>& body) {
-  std::vector<double> times;
-  body();  // warm-up
-  for (int i = 0; i < repeats; ++i) {
-    const double start = Now();
-    body();
-    times.push_back(Now() - start);
-  }
-  std::sort(times.begin(), times.end());
-  return {times.front(), times[times.size() / 2]};
-}
 
 }  // namespace
 

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_timing.h"
 #include "platform/appframe/dc.h"
 #include "platform/appframe/frame_wnd.h"
 #include "platform/win/gdi.h"
@@ -26,46 +27,12 @@
 #include "toolkit/ribbon/ribbon_frame_hook.h"
 #include "toolkit/ribbon/ribbon_theme.h"
 
+using namespace KestrinBench;
+
 namespace {
 
 const int kTabs = 3, kGroups = 8, kButtons = 6;
 const int kWidest = 2000, kStep = 10;
-
-double Now() {
-  static LARGE_INTEGER freq = [] {
-    LARGE_INTEGER f;
-    ::QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  ::QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart);
-}
-
-struct Timing {
-  double min, median;
-};
-
-Timing Of(std::vector<double> times) {
-  std::sort(times.begin(), times.end());
-  return {times.front(), times[times.size() / 2]};
-}
-
-// Several bodies timed in turn within each repeat, so that the machine's load falls on all
-// of them alike.
-std::vector<Timing> MeasureSideBySide(int repeats, const std::vector<std::function<void()>>& bodies) {
-  std::vector<std::vector<double>> times(bodies.size());
-  for (const auto& body : bodies) body();  // warm-up
-  for (int i = 0; i < repeats; ++i)
-    for (size_t k = 0; k < bodies.size(); ++k) {
-      const double start = Now();
-      bodies[k]();
-      times[k].push_back(Now() - start);
-    }
-  std::vector<Timing> result;
-  for (auto& t : times) result.push_back(Of(t));
-  return result;
-}
 
 // A 16 x 16 icon of one colour.
 void AddIcon(UINT id, COLORREF colour) {
@@ -167,17 +134,15 @@ int main(int argc, char** argv) {
     for (int w : widths) plain->LayoutControls(w, CTKControls::kLayoutCommit | CTKControls::kLayoutWidthLimit);
     return Now() - start;
   };
-  ribbon_sweep(false);  // warm-up
-  plain_sweep();
   for (int s = 0; s < sweeps; ++s) {
     ribbon_sweeps.push_back(ribbon_sweep(true));
     plain_sweeps.push_back(plain_sweep());
   }
-  const Timing sweep = Of(ribbon_sweeps), plain_timing = Of(plain_sweeps);
+  const Timing sweep = Summarise(ribbon_sweeps), plain_timing = Summarise(plain_sweeps);
   double worst_step = 0;
   int worst_width = 0;
   for (size_t i = 0; i < widths.size(); ++i) {
-    const double median = Of(per_width[i]).median;
+    const double median = Summarise(per_width[i]).median;
     if (median > worst_step) {
       worst_step = median;
       worst_width = widths[i];

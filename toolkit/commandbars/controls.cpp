@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/appframe/dc.h"
+#include "platform/win/scoped_resource.h"
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/command_bar_manager.h"
 #include "toolkit/commandbars/control_button.h"
@@ -86,13 +87,13 @@ CTKControl* CTKControls::Add(int type, int id, const std::wstring& parameter, in
     CTKControlPopup* popup = static_cast<CTKControlPopup*>(control);
     CTKCommandBar* bar = nullptr;
     HWND site = bar_ ? bar_->GetSite() : (GetManager() ? GetManager()->GetSite() : nullptr);
-    HMENU menu = nullptr;
+    KestrinWinNS::CScopedMenu menu;
     std::wstring caption;
     if (id > 0) {
-      menu = ::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id));
+      menu.Reset(::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id)));
       if (menu) {
         wchar_t text[1025] = {};
-        ::GetMenuStringW(menu, 0, text, 1024, MF_BYPOSITION);
+        ::GetMenuStringW(menu.Get(), 0, text, 1024, MF_BYPOSITION);
         caption = text;
       }
     }
@@ -104,9 +105,8 @@ CTKControl* CTKControls::Add(int type, int id, const std::wstring& parameter, in
     if (!bar) bar = CTKPopupBar::CreatePopupBar(GetManager());
     bar->SetTitle(caption);
     if (menu) {
-      HMENU sub = ::GetSubMenu(menu, 0);
+      HMENU sub = ::GetSubMenu(menu.Get(), 0);
       if (sub) bar->LoadMenu(sub, true);
-      ::DestroyMenu(menu);
     }
     popup->SetCommandBar(bar);
     bar->Release();
@@ -339,10 +339,9 @@ CTKControl* CTKControls::AddMenuItem(HMENU menu, int position) {
     CTKControlPopup* popup = new CTKControlPopup;
     CTKCommandBar* popupBar = CTKPopupBar::CreatePopupBar(GetManager());
     popupBar->SetTitle(text);
-    HMENU loaded = nullptr;
-    if (!sub && id > 0) loaded = ::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id));
-    popupBar->LoadMenu(sub ? sub : (loaded ? ::GetSubMenu(loaded, 0) : nullptr), true);
-    if (loaded) ::DestroyMenu(loaded);
+    KestrinWinNS::CScopedMenu loaded;
+    if (!sub && id > 0) loaded.Reset(::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id)));
+    popupBar->LoadMenu(sub ? sub : (loaded ? ::GetSubMenu(loaded.Get(), 0) : nullptr), true);
     popup->SetCommandBar(popupBar);
     popupBar->Release();
     control = popup;

@@ -31,7 +31,6 @@ CTKMenuBarMDIMenuInfo::~CTKMenuBarMDIMenuInfo() {
     controls->SetParent(nullptr);
   }
   controls->InternalRelease();
-  if (icon) ::DestroyIcon(icon);
 }
 
 CTKMenuBarMDIMenus::~CTKMenuBarMDIMenus() { RemoveAll(); }
@@ -116,13 +115,11 @@ CTKMenuBar::CControlMDISysMenuPopup::CControlMDISysMenuPopup() {
   height_ = 18;
 }
 
-CTKMenuBar::CControlMDISysMenuPopup::~CControlMDISysMenuPopup() {
-  if (icon) ::DestroyIcon(icon);
-}
+CTKMenuBar::CControlMDISysMenuPopup::~CControlMDISysMenuPopup() = default;
 
 void CTKMenuBar::CControlMDISysMenuPopup::Draw(CDC* dc) {
   if (!icon) return;
-  ::DrawIconEx(*dc, rect_.left + (rect_.Width() - 16) / 2, rect_.top + (rect_.Height() - 16) / 2, icon, 16, 16, 0,
+  ::DrawIconEx(*dc, rect_.left + (rect_.Width() - 16) / 2, rect_.top + (rect_.Height() - 16) / 2, icon.Get(), 16, 16, 0,
                nullptr, DI_NORMAL);
 }
 
@@ -159,12 +156,11 @@ bool CTKMenuBar::Reset(bool ask) {
     done = CTKToolBar::Reset(ask);
   } else if (current_id_ != 0 && (!ask || ConfirmReset())) {
     // The menu is read into controls and not kept.
-    HMENU menu = LoadMenuResource(current_id_);
+    KestrinWinNS::CScopedMenu menu(LoadMenuResource(current_id_));
     if (!menu) return false;
     if (tracking_) SetTrackingMode(0, true, false);
     hot_ = expanded_ = -1;
-    done = LoadMenu(menu, true);
-    ::DestroyMenu(menu);
+    done = LoadMenu(menu.Get(), true);
     if (done) FinishReset();
   }
   // The menu's controls came back without the document's caption buttons.
@@ -173,14 +169,11 @@ bool CTKMenuBar::Reset(bool ask) {
 }
 
 bool CTKMenuBar::LoadMenuBar(UINT id) {
-  HMENU menu = LoadMenuResource(id);
+  KestrinWinNS::CScopedMenu menu(LoadMenuResource(id));
   if (!menu) return false;
-  if (!LoadMenu(menu, true)) {
-    ::DestroyMenu(menu);
-    return false;
-  }
+  if (!LoadMenu(menu.Get(), true)) return false;
   if (loaded_menu_ && ::IsMenu(loaded_menu_)) ::DestroyMenu(loaded_menu_);
-  loaded_menu_ = menu;
+  loaded_menu_ = menu.Take();
   default_id_ = current_id_ = id;
   HookFrameWindows();
   // The caption-button images, for the document's buttons and its system menu.
@@ -282,8 +275,7 @@ void CTKMenuBar::FillSysMenuPopup(CControlMDISysMenuPopup* control, HWND child) 
   if (!icon) icon = reinterpret_cast<HICON>(::SendMessageW(child, WM_GETICON, ICON_SMALL, 0));
   if (!icon) icon = reinterpret_cast<HICON>(::GetClassLongPtrW(child, GCLP_HICON));
   if (!icon) icon = ::LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
-  if (control->icon) ::DestroyIcon(control->icon);
-  control->icon = static_cast<HICON>(::CopyImage(icon, IMAGE_ICON, 16, 16, 0));
+  control->icon.Reset(static_cast<HICON>(::CopyImage(icon, IMAGE_ICON, 16, 16, 0)));
   CTKPopupBar* popup = CTKPopupBar::CreatePopupBar(GetCommandBarManager());
   bool group = false;
   const int count = ::GetMenuItemCount(menu);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win/scoped_resource.h"
 #include "toolkit/commandbars/tool_bar.h"
 
 class CTKMenuBarMDIMenuInfo : public CCmdTarget {
@@ -19,7 +20,7 @@ class CTKMenuBarMDIMenuInfo : public CCmdTarget {
   UINT id;
   CTKControls* controls;  // one reference
   std::wstring title, description;
-  HICON icon = nullptr;
+  KestrinWinNS::CScopedIcon icon;
   bool changed = false;
 };
 
@@ -60,7 +61,7 @@ class CTKMenuBar : public CTKToolBar {
     ~CControlMDISysMenuPopup() override;
     void Draw(CDC* dc) override;
     HMENU menu = nullptr;
-    HICON icon = nullptr;  // owned
+    KestrinWinNS::CScopedIcon icon;
   };
 
   CTKMenuBar();

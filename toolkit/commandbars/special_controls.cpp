@@ -11,6 +11,7 @@
 #include "platform/appframe/ole_item.h"
 #include "platform/appframe/recent_file_list.h"
 #include "platform/appframe/view.h"
+#include "platform/win/scoped_resource.h"
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/command_bar_manager.h"
 #include "toolkit/commandbars/controls.h"
@@ -289,8 +290,9 @@ COleClientItem* CTKControlOleItems::SelectedItem() const {
 bool CTKControlOleItems::Generate() {
   COleClientItem* item = SelectedItem();
   if (!item || item->GetItemState() == COleClientItem::activeState) return false;
-  HMENU menu = ::CreatePopupMenu();
-  if (!menu) return false;
+  KestrinWinNS::CScopedMenu verbs(::CreatePopupMenu());
+  if (!verbs) return false;
+  HMENU menu = verbs.Get();
   bool listed = false;
   if (item->AddVerbMenu(menu, 0, kFirstVerb, kLastVerb) && ::GetMenuItemCount(menu) == 1) {
     if (HMENU sub = ::GetSubMenu(menu, 0)) {
@@ -303,7 +305,6 @@ bool CTKControlOleItems::Generate() {
       }
     }
   }
-  ::DestroyMenu(menu);
   return listed;
 }
 

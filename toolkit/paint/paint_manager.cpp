@@ -261,18 +261,15 @@ void CTKPaintManager::ForceOpaque(CDC* dc, const CRect& rect) {
   bi.bmiHeader.biPlanes = 1;
   bi.bmiHeader.biBitCount = 32;
   void* bits = nullptr;
-  HBITMAP dib = ::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  KestrinWinNS::CScopedBitmap dib(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!dib) return;
-  HDC mem = ::CreateCompatibleDC(*dc);
-  HGDIOBJ old = ::SelectObject(mem, dib);
-  ::BitBlt(mem, 0, 0, rect.Width(), rect.Height(), *dc, rect.left, rect.top, SRCCOPY);
+  KestrinWinNS::CBitmapDC mem(*dc, dib.Get());
+  if (!mem) return;
+  ::BitBlt(mem.Get(), 0, 0, rect.Width(), rect.Height(), *dc, rect.left, rect.top, SRCCOPY);
   ::GdiFlush();
   DWORD* p = static_cast<DWORD*>(bits);
   for (int i = 0; i < rect.Width() * rect.Height(); ++i) p[i] |= 0xFF000000;
-  ::BitBlt(*dc, rect.left, rect.top, rect.Width(), rect.Height(), mem, 0, 0, SRCCOPY);
-  ::SelectObject(mem, old);
-  ::DeleteDC(mem);
-  ::DeleteObject(dib);
+  ::BitBlt(*dc, rect.left, rect.top, rect.Width(), rect.Height(), mem.Get(), 0, 0, SRCCOPY);
 }
 
 CSize CTKPaintManager::MeasureText(CDC* dc, CFont* font, const std::wstring& text, UINT format) {

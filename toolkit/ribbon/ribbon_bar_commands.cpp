@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/win/scoped_resource.h"
 #include "toolkit/commandbars/command_bar_manager.h"
 #include "toolkit/commandbars/special_controls.h"
 #include "toolkit/drawing/resource_manager.h"
@@ -86,12 +87,11 @@ CTKPopupBar* CTKRibbonBar::BuildCustomisePopup(CTKControl* control) {
     popup->GetControls()->InsertAt(new CTKControlToolbars, -1)->Release();
   } else {
     const bool customise = control == customise_button_ || control->GetID() == kCustomiseButtonId;
-    HMENU menu = LoadRibbonMenu(customise ? kCustomiseMenuId : kContextMenuId);
+    KestrinWinNS::CScopedMenu menu(LoadRibbonMenu(customise ? kCustomiseMenuId : kContextMenuId));
     if (!menu) return nullptr;
-    HMENU sub = ::GetSubMenu(menu, 0);
+    HMENU sub = ::GetSubMenu(menu.Get(), 0);
     popup = CTKPopupBar::CreatePopupBar(manager);
     if (sub) popup->LoadMenu(sub, true);
-    ::DestroyMenu(menu);
     CTKControls* entries = popup->GetControls();
     CTKControl* list = new CTKControlToolbars;
     entries->InsertAt(list, customise ? 0 : std::min(2, entries->GetCount()));
