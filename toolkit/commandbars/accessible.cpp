@@ -279,6 +279,14 @@ HRESULT CTKCommandBarAccessible::AccGetDefaultAction(VARIANT child, BSTR* out) {
 }
 
 HRESULT CTKCommandBarAccessible::AccSelect(long flags, VARIANT child) {
+  if (CTKAccessibleControlChildren* children = ControlChildren()) {
+    const int id = ControlChild(child);
+    if (id < 0) return E_INVALIDARG;
+    if (id > 0) {
+      if (!(flags & (SELFLAG_TAKEFOCUS | SELFLAG_TAKESELECTION))) return S_FALSE;
+      return children->AccessibleSelect(id) ? S_OK : S_FALSE;
+    }
+  }
   bool bad = false;
   CTKControl* control = Resolve(child, &bad);
   CTKCommandBar* bar = Bar();

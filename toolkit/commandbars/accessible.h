@@ -25,6 +25,8 @@ class CTKAccessibleControlChildren {
   virtual std::wstring AccessibleName(int child) const = 0;
   virtual std::wstring AccessibleDefaultAction(int child) const = 0;
   virtual bool AccessibleDoDefaultAction(int child) = 0;
+  // Takes the focus or the selection to the child; false when the control has no such notion.
+  virtual bool AccessibleSelect(int) { return false; }
   // The child on screen; false for a bad child or a control outside a window.
   virtual bool AccessibleLocation(int child, RECT* screen) const = 0;
   // The child under a screen point: 1.. for a child, 0 for the control, -1 outside it.

@@ -163,6 +163,7 @@ class CTKControlGallery : public CTKControlPopup, public CTKScrollBase, public C
   std::wstring AccessibleName(int child) const override;
   std::wstring AccessibleDefaultAction(int child) const override;
   bool AccessibleDoDefaultAction(int child) override;
+  bool AccessibleSelect(int child) override { return AccessibleDoDefaultAction(child); }
   bool AccessibleLocation(int child, RECT* screen) const override;
   int AccessibleHitTest(POINT screen) const override;
   bool DrawsOwnFace() const override { return GetStyle() == 0; }

@@ -127,6 +127,8 @@ class CTKRibbonControlTab : public CTKControlPopup, public CTKTabManager, public
   std::wstring AccessibleDefaultAction(int child) const override { return child > 0 ? L"Switch" : L""; }
   // Selects the child's tab.
   bool AccessibleDoDefaultAction(int child) override;
+  // Selecting a tab through an accessibility client selects it as a click does.
+  bool AccessibleSelect(int child) override { return AccessibleDoDefaultAction(child); }
   bool AccessibleLocation(int child, RECT* screen) const override;
   int AccessibleHitTest(POINT screen) const override;
 
