@@ -263,8 +263,9 @@ TEST_F(LoggerTest, AWorkersFaultReachesTheProcessLog) {
 TEST_F(LoggerTest, ConsoleModeWritesToTheStandardOutput) {
   ASSERT_TRUE(SetLogDword("LogLevel", 2));
   ASSERT_TRUE(SetLogDword("LogMode", 1));
-  HANDLE read_end = nullptr, write_end = nullptr;
-  ASSERT_TRUE(CreatePipe(&read_end, &write_end, nullptr, 0));
+  KestrinWinNS::CScopedKernelHandle read_pipe, write_pipe;
+  ASSERT_TRUE(CreatePipe(read_pipe.Receive(), write_pipe.Receive(), nullptr, 0));
+  const HANDLE read_end = read_pipe.Get(), write_end = write_pipe.Get();
   const HANDLE own_output = GetStdHandle(STD_OUTPUT_HANDLE);
   SetStdHandle(STD_OUTPUT_HANDLE, write_end);
   bool console_on_pipe = false;
@@ -277,13 +278,12 @@ TEST_F(LoggerTest, ConsoleModeWritesToTheStandardOutput) {
     logger.Log("too detailed", 3, false);
   }
   SetStdHandle(STD_OUTPUT_HANDLE, own_output);
-  CloseHandle(write_end);
+  write_pipe.Reset();
   std::string output;
   char buffer[256];
   DWORD got = 0;
   while (ReadFile(read_end, buffer, sizeof(buffer), &got, nullptr) && got) output.append(buffer, got);
   if (!console_on_pipe) {
-    CloseHandle(read_end);
     GTEST_SKIP() << "a console of its own took the output";
   }
   EXPECT_EQ("CLogHelper Console initialized!\nNo DateTime stamp [Level 2]- to the console\r\n\r\n", output);
@@ -296,7 +296,6 @@ TEST_F(LoggerTest, ConsoleModeWritesToTheStandardOutput) {
     EXPECT_TRUE(dynamic_cast<CLogHelperStateMultipleProcess*>(logger.GetState()) != nullptr);
   }
   SetStdHandle(STD_OUTPUT_HANDLE, own_output);
-  CloseHandle(read_end);
 }
 
 TEST(LogErrorCodeText, SystemMessageOrFallback) {
@@ -418,15 +417,15 @@ DWORD RunWriter(const std::string& command_line, HANDLE* process) {
   if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
     return GetLastError();
   }
-  CloseHandle(info.hThread);
+  KestrinWinNS::CScopedKernelHandle thread(info.hThread);
   *process = info.hProcess;
   return 0;
 }
 
-DWORD WaitAndClose(HANDLE process) {
+DWORD WaitAndClose(HANDLE handle) {
+  KestrinWinNS::CScopedKernelHandle process(handle);
   DWORD code = 0xFFFFFFFF;
-  if (WaitForSingleObject(process, 60000) == WAIT_OBJECT_0) GetExitCodeProcess(process, &code);
-  CloseHandle(process);
+  if (WaitForSingleObject(process.Get(), 60000) == WAIT_OBJECT_0) GetExitCodeProcess(process.Get(), &code);
   return code;
 }
 

@@ -6,6 +6,7 @@
 
 #include "common/nlrcert/nlr_certificate.h"
 #include "tools/sealpki/seal_pki.h"
+#include "platform/win/scoped_handle.h"
 
 using CryptoNS::CChainVerdicts;
 
@@ -26,20 +27,20 @@ class ChainVerdictsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, kWatched, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                             &key_, nullptr));
+                                             key_.Receive(), nullptr));
   }
   void TearDown() override {
-    RegCloseKey(key_);
+    key_.Reset();
     RegDeleteKeyA(HKEY_CURRENT_USER, kWatched);
   }
   // A change below the watched tree, as a certificate added to a store makes one.
   void ChangeStores() {
     DWORD value = GetTickCount();
-    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key_, "Changed", 0, REG_DWORD, reinterpret_cast<BYTE*>(&value),
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key_.Get(), "Changed", 0, REG_DWORD, reinterpret_cast<BYTE*>(&value),
                                             sizeof(value)));
   }
 
-  HKEY key_ = nullptr;
+  KestrinWinNS::CScopedRegKey key_;
   std::vector<std::vector<BYTE>> asked_;
 };
 

@@ -7,6 +7,7 @@
 
 #include "common/nlrcert/hallmark_store.h"
 #include "tests/common/settings/user_key_override.h"
+#include "platform/win/scoped_handle.h"
 
 using CryptoNS::SaveHallmarkToRegistry;
 
@@ -24,15 +25,14 @@ class HallmarkStoreTest : public ::testing::Test {
 
   static bool ReadValue(const std::string& key, const char* name, DWORD* type,
                         std::vector<BYTE>* data) {
-    HKEY h = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return false;
+    KestrinWinNS::CScopedRegKey h;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, h.Receive()) != ERROR_SUCCESS) return false;
     DWORD size = 0;
-    LONG rc = RegQueryValueExA(h, name, nullptr, type, nullptr, &size);
+    LONG rc = RegQueryValueExA(h.Get(), name, nullptr, type, nullptr, &size);
     if (rc == ERROR_SUCCESS) {
       data->resize(size);
-      rc = RegQueryValueExA(h, name, nullptr, type, data->data(), &size);
+      rc = RegQueryValueExA(h.Get(), name, nullptr, type, data->data(), &size);
     }
-    RegCloseKey(h);
     return rc == ERROR_SUCCESS;
   }
 
@@ -88,18 +88,18 @@ TEST_F(HallmarkStoreTest, WritesOnlyTheValuesItIsGiven) {
 TEST_F(HallmarkStoreTest, KeyIndexZeroWritesNothing) {
   BYTE cert[10] = {};
   EXPECT_TRUE(SaveHallmarkToRegistry(0, 0, cert, sizeof(cert), "HTTP://", "", 0));
-  HKEY h = nullptr;
-  EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, kHallmarks, 0, KEY_READ, &h));
+  KestrinWinNS::CScopedRegKey h;
+  EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, kHallmarks, 0, KEY_READ, h.Receive()));
 }
 
 TEST_F(HallmarkStoreTest, AFailedWriteIsReported) {
   // A volatile sub-index key refuses the lasting entry key below it.
-  HKEY parent = nullptr;
+  KestrinWinNS::CScopedRegKey parent;
   std::string sub = std::string(kHallmarks) + "\\5";
   ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, sub.c_str(), 0, nullptr,
-                                           REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &parent,
+                                           REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, parent.Receive(),
                                            nullptr));
-  RegCloseKey(parent);
+  parent.Reset();
   BYTE cert[10] = {1, 2, 3};
   EXPECT_FALSE(SaveHallmarkToRegistry(9, 0, cert, sizeof(cert), "HTTP://", "", 5));
   // A certificate size without bytes is refused as well.

@@ -10,6 +10,7 @@
 #include "common/settings/settings.h"
 #include "tests/common/settings/user_key_override.h"
 #include "tests/common/observe/private_desktop.h"
+#include "platform/win/scoped_handle.h"
 
 using namespace ObserveNS;
 
@@ -29,13 +30,6 @@ class Counter : public IObserver {
   LONG count = 0;
 };
 
-struct Handle {
-  HANDLE h = nullptr;
-  ~Handle() {
-    if (h) CloseHandle(h);
-  }
-};
-
 }  // namespace
 
 TEST(ObserverCrossProcess, SecondProgramReceivesEventsAndReReadsTheSetting) {
@@ -50,44 +44,43 @@ TEST(ObserverCrossProcess, SecondProgramReceivesEventsAndReReadsTheSetting) {
   char ready_name[64], done_name[64];
   snprintf(ready_name, sizeof(ready_name), "KestrinObservePeerReady-%lu", GetCurrentProcessId());
   snprintf(done_name, sizeof(done_name), "KestrinObservePeerDone-%lu", GetCurrentProcessId());
-  Handle ready, done, out_read, out_write, process;
-  ready.h = CreateEventA(nullptr, TRUE, FALSE, ready_name);
-  done.h = CreateEventA(nullptr, TRUE, FALSE, done_name);
+  KestrinWinNS::CScopedKernelHandle ready, done, out_read, out_write, process;
+  ready.Reset(CreateEventA(nullptr, TRUE, FALSE, ready_name));
+  done.Reset(CreateEventA(nullptr, TRUE, FALSE, done_name));
   SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-  ASSERT_TRUE(CreatePipe(&out_read.h, &out_write.h, &inherit, 0));
-  SetHandleInformation(out_read.h, HANDLE_FLAG_INHERIT, 0);
+  ASSERT_TRUE(CreatePipe(out_read.Receive(), out_write.Receive(), &inherit, 0));
+  SetHandleInformation(out_read.Get(), HANDLE_FLAG_INHERIT, 0);
 
   std::string command = "\"" + PeerPath() + "\" \"" + user_key.path() + "\" " + ready_name + " " + done_name;
   STARTUPINFOA startup = {};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = out_write.h;
+  startup.hStdOutput = out_write.Get();
   startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
   startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   PROCESS_INFORMATION info = {};
   ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info))
       << command;
-  process.h = info.hProcess;
-  CloseHandle(info.hThread);
-  CloseHandle(out_write.h);
-  out_write.h = nullptr;
+  process.Reset(info.hProcess);
+  KestrinWinNS::CScopedKernelHandle thread(info.hThread);
+  out_write.Reset();
 
-  HANDLE waits[2] = {ready.h, process.h};
+  HANDLE waits[2] = {ready.Get(), process.Get()};
   ASSERT_EQ(WAIT_OBJECT_0, WaitForMultipleObjects(2, waits, FALSE, 20000)) << "the peer did not start";
 
   CObserverServiceNotifier notifier;
   notifier.Notify(kEventTrustedListRebuilt);  // sends nothing
   notifier.Notify(kEventUpdateFileChanged);
   ASSERT_TRUE(settings.SetBorderWidth(7, true));  // saves and broadcasts event 1
-  SetEvent(done.h);
+  SetEvent(done.Get());
 
   std::string report;
   char buffer[256];
   DWORD got = 0;
-  while (ReadFile(out_read.h, buffer, sizeof(buffer), &got, nullptr) && got) report.append(buffer, got);
-  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.h, 20000));
+  while (ReadFile(out_read.Get(), buffer, sizeof(buffer), &got, nullptr) && got) report.append(buffer, got);
+  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.Get(), 20000));
   DWORD exit_code = 1;
-  GetExitCodeProcess(process.h, &exit_code);
+  GetExitCodeProcess(process.Get(), &exit_code);
   EXPECT_EQ(0u, exit_code);
 
   long event0 = -1, twice = -1, once = -1, event2 = -1;

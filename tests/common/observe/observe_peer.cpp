@@ -11,6 +11,7 @@
 #include "common/settings/settings.h"
 #include "tests/common/observe/private_desktop.h"
 #include "tests/common/settings/user_key_override.h"
+#include "platform/win/scoped_handle.h"
 
 using namespace ObserveNS;
 
@@ -39,8 +40,8 @@ class SettingsReader : public IObserver {
 int main(int argc, char** argv) {
   if (argc != 4) return 2;
   if (!KestrinTests::ApplyUserKeyOverride(argv[1])) return 3;
-  HANDLE ready = OpenEventA(EVENT_MODIFY_STATE, FALSE, argv[2]);
-  HANDLE done = OpenEventA(SYNCHRONIZE, FALSE, argv[3]);
+  KestrinWinNS::CScopedKernelHandle ready(OpenEventA(EVENT_MODIFY_STATE, FALSE, argv[2]));
+  KestrinWinNS::CScopedKernelHandle done(OpenEventA(SYNCHRONIZE, FALSE, argv[3]));
   if (!ready || !done) return 4;
 
   CObserverService* service = CObserverService::GetInstance();
@@ -52,8 +53,8 @@ int main(int argc, char** argv) {
   service->Register(&once, kEventSettingsChanged);
   service->Register(&rebuilt, kEventTrustedListRebuilt);
 
-  SetEvent(ready);
-  DWORD waited = WaitForSingleObject(done, 30000);
+  SetEvent(ready.Get());
+  DWORD waited = WaitForSingleObject(done.Get(), 30000);
   service->Unregister(&update, kEventUpdateFileChanged);
   service->Unregister(&twice, kEventSettingsChanged);
   service->Unregister(&once, kEventSettingsChanged);
@@ -61,7 +62,5 @@ int main(int argc, char** argv) {
   printf("event0=%ld double=%ld single=%ld event2=%ld width=%lu\n", update.count, twice.count, once.count,
          rebuilt.count, static_cast<unsigned long>(twice.width));
   fflush(stdout);
-  CloseHandle(ready);
-  CloseHandle(done);
   return waited == WAIT_OBJECT_0 ? 0 : 5;
 }

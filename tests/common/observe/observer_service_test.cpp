@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "tests/common/observe/private_desktop.h"
+#include "platform/win/scoped_handle.h"
 
 using namespace ObserveNS;
 
@@ -30,15 +31,12 @@ class CountingObserver : public IObserver {
 class Worker {
  public:
   explicit Worker(std::function<void()> body) : body_(std::move(body)) {
-    thread_ = CreateThread(nullptr, 0, &Worker::Main, this, 0, nullptr);
+    thread_.Reset(CreateThread(nullptr, 0, &Worker::Main, this, 0, nullptr));
   }
   ~Worker() {
-    if (thread_) {
-      WaitForSingleObject(thread_, INFINITE);
-      CloseHandle(thread_);
-    }
+    if (thread_) WaitForSingleObject(thread_.Get(), INFINITE);
   }
-  bool Wait(DWORD ms) { return thread_ && WaitForSingleObject(thread_, ms) == WAIT_OBJECT_0; }
+  bool Wait(DWORD ms) { return thread_ && WaitForSingleObject(thread_.Get(), ms) == WAIT_OBJECT_0; }
 
  private:
   static DWORD WINAPI Main(void* param) {
@@ -46,19 +44,18 @@ class Worker {
     return 0;
   }
   std::function<void()> body_;
-  HANDLE thread_ = nullptr;
+  KestrinWinNS::CScopedKernelHandle thread_;
 };
 
 class Event {
  public:
   Event() : handle_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
-  ~Event() { CloseHandle(handle_); }
-  void Set() { SetEvent(handle_); }
-  bool Wait(DWORD ms) { return WaitForSingleObject(handle_, ms) == WAIT_OBJECT_0; }
-  HANDLE get() const { return handle_; }
+  void Set() { SetEvent(handle_.Get()); }
+  bool Wait(DWORD ms) { return WaitForSingleObject(handle_.Get(), ms) == WAIT_OBJECT_0; }
+  HANDLE get() const { return handle_.Get(); }
 
  private:
-  HANDLE handle_;
+  KestrinWinNS::CScopedKernelHandle handle_;
 };
 
 const DWORD kLongWaitMs = 10000;  // only reached when something hangs

@@ -15,6 +15,8 @@
 #include <stdio.h>
 #include <stdlib.h>
 
+#include "platform/win/scoped_handle.h"
+
 namespace KestrinTests {
 
 // Before main. In a program on a private desktop (or started from one) it settles the desktop of
@@ -58,11 +60,12 @@ inline int RunOnPrivateDesktop() {
     CloseWindowStation(station);
     return 0;
   }
+  KestrinWinNS::CScopedKernelHandle thread(info.hThread), process(info.hProcess);
   DWORD exit_code = 1;
-  WaitForSingleObject(info.hProcess, INFINITE);
-  GetExitCodeProcess(info.hProcess, &exit_code);
-  CloseHandle(info.hThread);
-  CloseHandle(info.hProcess);
+  WaitForSingleObject(process.Get(), INFINITE);
+  GetExitCodeProcess(process.Get(), &exit_code);
+  thread.Reset();
+  process.Reset();  // ExitProcess below runs no destructors
   CloseDesktop(desktop);
   CloseWindowStation(station);
   fflush(nullptr);

@@ -9,6 +9,7 @@
 
 #include "tests/common/settings/user_key_override.h"
 #include "tests/common/observe/private_desktop.h"
+#include "platform/win/scoped_handle.h"
 
 using namespace SettingsUtilsNS;
 
@@ -22,12 +23,11 @@ class SettingsTest : public ::testing::Test {
   void SetUp() override { ASSERT_TRUE(user_key_.ok()); }
 
   static LONG SetRaw(const char* name, DWORD type, const void* data, DWORD size) {
-    HKEY key = nullptr;
-    LONG result = RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    KestrinWinNS::CScopedRegKey key;
+    LONG result =
+        RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Receive(), nullptr);
     if (result != ERROR_SUCCESS) return result;
-    result = RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
-    RegCloseKey(key);
-    return result;
+    return RegSetValueExA(key.Get(), name, 0, type, static_cast<const BYTE*>(data), size);
   }
   static void SetDword(const char* name, DWORD value) {
     ASSERT_EQ(ERROR_SUCCESS, SetRaw(name, REG_DWORD, &value, sizeof(value)));
@@ -373,9 +373,8 @@ TEST_F(SettingsTest, OpenKeyRules) {
   // With the lock flag the registry mutex is held while the key is open.
   auto taken_elsewhere = [] {
     HRESULT result = E_FAIL;
-    HANDLE thread = CreateThread(nullptr, 0, &ProbeRegistryMutex, &result, 0, nullptr);
-    WaitForSingleObject(thread, INFINITE);
-    CloseHandle(thread);
+    KestrinWinNS::CScopedKernelHandle thread(CreateThread(nullptr, 0, &ProbeRegistryMutex, &result, 0, nullptr));
+    WaitForSingleObject(thread.Get(), INFINITE);
     return result == 1;
   };
   ASSERT_TRUE(settings.OpenRead(true));
@@ -390,9 +389,9 @@ TEST_F(SettingsTest, LockedOpenWorksWhetherOrNotTheMutexCanBeHad) {
   WriteDefaults();
   CSettingsKestrin settings(kLoadGroupNone);
   HRESULT probe = E_FAIL;
-  HANDLE thread = CreateThread(nullptr, 0, &ProbeRegistryMutex, &probe, 0, nullptr);
-  WaitForSingleObject(thread, INFINITE);
-  CloseHandle(thread);
+  KestrinWinNS::CScopedKernelHandle thread(CreateThread(nullptr, 0, &ProbeRegistryMutex, &probe, 0, nullptr));
+  WaitForSingleObject(thread.Get(), INFINITE);
+  thread.Reset();
   ASSERT_TRUE(settings.OpenRead(true));
   EXPECT_TRUE(settings.LoadMasked(kMaskBorderWidth));
   EXPECT_TRUE(settings.CloseKey());

@@ -8,19 +8,19 @@
 #include <stdio.h>
 #include <string>
 
+#include "platform/win/scoped_handle.h"
+
 namespace KestrinTests {
 
 // Redirects HKEY_CURRENT_USER to HKCU\<path> (created) until ApplyUserKeyOverride(nullptr).
 inline bool ApplyUserKeyOverride(const char* path) {
   if (!path) return RegOverridePredefKey(HKEY_CURRENT_USER, nullptr) == ERROR_SUCCESS;
-  HKEY key = nullptr;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+  KestrinWinNS::CScopedRegKey key;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Receive(), nullptr) !=
       ERROR_SUCCESS) {
     return false;
   }
-  LONG result = RegOverridePredefKey(HKEY_CURRENT_USER, key);
-  RegCloseKey(key);
-  return result == ERROR_SUCCESS;
+  return RegOverridePredefKey(HKEY_CURRENT_USER, key.Get()) == ERROR_SUCCESS;
 }
 
 // Owns one redirection to a fresh key unique to this process; deletes the key when it goes.

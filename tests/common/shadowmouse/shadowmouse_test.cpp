@@ -6,6 +6,7 @@
 
 #include "common/shadowmouse/shadow_mouse.h"
 #include "common/windowing/validation_border.h"
+#include "platform/win/gdi.h"
 
 using namespace ShadowMouseNS;
 
@@ -46,14 +47,15 @@ class TestEngine : public CShadowMouseEngine {
 class SettingsSnapshot {
  public:
   SettingsSnapshot() {
-    HKEY key;
-    existed_ = RegOpenKeyExA(HKEY_CURRENT_USER, SettingsUtilsNS::kSettingsKeyPath, 0, KEY_READ, &key) == ERROR_SUCCESS;
+    KestrinWinNS::CScopedRegKey key;
+    existed_ =
+        RegOpenKeyExA(HKEY_CURRENT_USER, SettingsUtilsNS::kSettingsKeyPath, 0, KEY_READ, key.Receive()) == ERROR_SUCCESS;
     if (!existed_) return;
     for (Value& v : values_) {
       DWORD size = sizeof(v.data);
-      v.present = RegQueryValueExA(key, v.name, nullptr, nullptr, reinterpret_cast<BYTE*>(&v.data), &size) == ERROR_SUCCESS;
+      v.present =
+          RegQueryValueExA(key.Get(), v.name, nullptr, nullptr, reinterpret_cast<BYTE*>(&v.data), &size) == ERROR_SUCCESS;
     }
-    RegCloseKey(key);
   }
   ~SettingsSnapshot() {
     if (!existed_) {
@@ -61,16 +63,18 @@ class SettingsSnapshot {
       RegDeleteKeyA(HKEY_CURRENT_USER, SettingsUtilsNS::kSettingsKeyPath);
       return;
     }
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, SettingsUtilsNS::kSettingsKeyPath, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+    KestrinWinNS::CScopedRegKey key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, SettingsUtilsNS::kSettingsKeyPath, 0, KEY_SET_VALUE, key.Receive()) !=
+        ERROR_SUCCESS) {
+      return;
+    }
     for (const Value& v : values_) {
       if (v.present) {
-        RegSetValueExA(key, v.name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v.data), sizeof(v.data));
+        RegSetValueExA(key.Get(), v.name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v.data), sizeof(v.data));
       } else {
-        RegDeleteValueA(key, v.name);
+        RegDeleteValueA(key.Get(), v.name);
       }
     }
-    RegCloseKey(key);
   }
 
  private:
@@ -125,21 +129,21 @@ class ShadowMouse : public ::testing::Test {
 };
 
 TEST_F(ShadowMouse, PointerShapeFromTheBitmap) {
-  HBITMAP bitmap = static_cast<HBITMAP>(LoadImageA(GetPointerResourceModule(), MAKEINTRESOURCEA(kPointerBitmapId),
-                                                   IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  KestrinWinNS::CScopedBitmap bitmap_owner(static_cast<HBITMAP>(LoadImageA(
+      GetPointerResourceModule(), MAKEINTRESOURCEA(kPointerBitmapId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+  const HBITMAP bitmap = bitmap_owner.Get();
   ASSERT_TRUE(bitmap);
   BITMAP info;
   GetObjectA(bitmap, sizeof(info), &info);
   EXPECT_EQ(kPointerWidth, info.bmWidth);
   EXPECT_EQ(kPointerHeight, info.bmHeight);
-  HRGN shape = CreateShapeRegion(bitmap);
+  KestrinWinNS::CScopedRegion shape_owner(CreateShapeRegion(bitmap));
+  const HRGN shape = shape_owner.Get();
   ASSERT_TRUE(shape);
   for (int y = 0; y < kPointerHeight; ++y)
     for (int x = 0; x < kPointerWidth; ++x)
       EXPECT_EQ(InPointerShape(x, y), PtInRegion(shape, x, y) != FALSE) << x << "," << y;
   EXPECT_FALSE(CreateShapeRegion(nullptr));
-  DeleteObject(shape);
-  DeleteObject(bitmap);
 }
 
 TEST_F(ShadowMouse, TrailStepCountAndInterval) {

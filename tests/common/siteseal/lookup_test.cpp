@@ -6,6 +6,7 @@
 
 #include "common/siteseal/connection_state.h"
 #include "common/siteseal/site_seal_lookup.h"
+#include "platform/win/scoped_handle.h"
 #include "tools/testservice/test_env.h"
 
 namespace {
@@ -262,17 +263,16 @@ TEST_F(SiteSealLookup, AnAddressWithoutHostForgetsThePreviousHost) {
 }
 
 TEST(SiteSealLookupHost, RegistryValueOverridesTheDefault) {
-  HKEY key;
+  KestrinWinNS::CScopedRegKey key;
   ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\TorvanGroup\\Kestrin", 0, nullptr, 0,
-                                           KEY_SET_VALUE | KEY_QUERY_VALUE, nullptr, &key, nullptr));
-  RegDeleteValueA(key, kLookupHostValue);
+                                           KEY_SET_VALUE | KEY_QUERY_VALUE, nullptr, key.Receive(), nullptr));
+  RegDeleteValueA(key.Get(), kLookupHostValue);
   EXPECT_EQ(kDefaultLookupHost, GetLookupServiceHost());
   const char host[] = "127.0.0.1:8123";
-  ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key, kLookupHostValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(host),
+  ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key.Get(), kLookupHostValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(host),
                                           sizeof(host)));
   EXPECT_EQ("127.0.0.1:8123", GetLookupServiceHost());
-  RegDeleteValueA(key, kLookupHostValue);
-  RegCloseKey(key);
+  RegDeleteValueA(key.Get(), kLookupHostValue);
 }
 
 }  // namespace

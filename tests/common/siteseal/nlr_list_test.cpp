@@ -12,6 +12,7 @@
 #include "common/nlrcert/nlr_certificate.h"
 #include "common/siteseal/nlr_list.h"
 #include "common/web/host_resolver.h"
+#include "platform/win/scoped_handle.h"
 #include "tools/pagemodel/page_model.h"
 #include "tools/sealpki/seal_pki.h"
 #include "tools/testservice/test_env.h"
@@ -448,20 +449,20 @@ class NlrListVerdictTest : public NlrListTest {
  protected:
   void SetUp() override {
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, kWatchedStores, 0, nullptr, 0, KEY_ALL_ACCESS,
-                                             nullptr, &stores_, nullptr));
+                                             nullptr, stores_.Receive(), nullptr));
     list_.SetChainVerdicts(&verdicts_);
     NlrListTest::SetUp();
   }
   void TearDown() override {
     list_.Clear();
-    RegCloseKey(stores_);
+    stores_.Reset();
     RegDeleteKeyA(HKEY_CURRENT_USER, kWatchedStores);
   }
   size_t Judged(const char* name) const {
     return static_cast<size_t>(std::count(judged_.begin(), judged_.end(), SealPki::Bytes(name)));
   }
 
-  HKEY stores_ = nullptr;
+  KestrinWinNS::CScopedRegKey stores_;
   std::vector<std::vector<BYTE>> judged_;
   CryptoNS::CChainVerdicts verdicts_{CountedRootCheck{&judged_}, HKEY_CURRENT_USER, kWatchedStores};
 };
@@ -493,7 +494,7 @@ TEST_F(NlrListVerdictTest, EachCertificateIsJudgedOnceAndOffThisThread) {
 
   // A change of the stores, and one of the update file, each have it judged once more.
   DWORD value = 1;
-  ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(stores_, "Changed", 0, REG_DWORD, reinterpret_cast<BYTE*>(&value), 4));
+  ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(stores_.Get(), "Changed", 0, REG_DWORD, reinterpret_cast<BYTE*>(&value), 4));
   list_.SetPageAddress("http://bank.example/c.html");
   EXPECT_TRUE(list_.HasWaitingCertificates());
   ASSERT_TRUE(Settle(&list_));
@@ -536,10 +537,11 @@ bool TestLookup(const char* host, DWORD* address) {
 
 // Waits until the look-up of `host` under way (or a new one) has ended.
 void WaitForLookup(const char* host) {
-  HANDLE ended = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  // Closed on return, after it was set: the look-up's thread is done with it by then.
+  KestrinWinNS::CScopedKernelHandle ended_event(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  const HANDLE ended = ended_event.Get();
   ASSERT_TRUE(WebUtilsNS::ResolveHost(host, [ended](bool, DWORD) { SetEvent(ended); }));
   EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(ended, 20000));
-  CloseHandle(ended);  // set before it is closed: the look-up's thread is done with it
 }
 
 class NlrListResolutionTest : public NlrListTest {

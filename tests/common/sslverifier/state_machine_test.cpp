@@ -10,6 +10,7 @@
 #include "common/sslverifier/ssl_verify.h"
 #include "common/sslverifier/ssl_verify_state.h"
 #include "common/windowing/validation_border.h"
+#include "platform/win/scoped_handle.h"
 #include "tests/common/sslverifier/test_certificates.h"
 
 using namespace SslVerifyNS;
@@ -238,9 +239,9 @@ TEST_F(StateMachineTest, EventFromAnotherThreadRunsOnTheVerifiersThread) {
       return 0;
     }
   };
-  HANDLE thread = CreateThread(nullptr, 0, &Notifier::Run, &service_, 0, nullptr);
-  ASSERT_EQ(WaitForSingleObject(thread, 5000), WAIT_OBJECT_0);
-  CloseHandle(thread);
+  KestrinWinNS::CScopedKernelHandle thread(CreateThread(nullptr, 0, &Notifier::Run, &service_, 0, nullptr));
+  ASSERT_EQ(WaitForSingleObject(thread.Get(), 5000), WAIT_OBJECT_0);
+  thread.Reset();
   EXPECT_EQ(popup_.Count("certificate"), 1) << "not run on the notifying thread";
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);

@@ -17,6 +17,7 @@
 #include "common/sslverify/ssl_verify_popup.h"
 #include "common/sslverify/trusted_list.h"
 #include "common/windowing/validation_border.h"
+#include "platform/win/gdi.h"
 
 namespace {
 
@@ -50,8 +51,8 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     RECT client;
     GetClientRect(hwnd, &client);
     RECT bar = {0, 0, client.right, 44};
-    HBRUSH toolbar = CreateSolidBrush(RGB(222, 228, 236));
-    FillRect(dc, &bar, toolbar);
+    KestrinWinNS::CScopedBrush toolbar(CreateSolidBrush(RGB(222, 228, 236)));
+    FillRect(dc, &bar, toolbar.Get());
     RECT address = {12, 10, client.right - 12, 34};
     FillRect(dc, &address, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     SetBkMode(dc, TRANSPARENT);
@@ -59,8 +60,8 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     text.left += 8;
     DrawTextA(dc, "https://bank.example.test/", -1, &text, DT_SINGLELINE | DT_VCENTER);
     RECT status = {0, client.bottom - 22, client.right, client.bottom};
-    FillRect(dc, &status, toolbar);
-    DeleteObject(toolbar);
+    FillRect(dc, &status, toolbar.Get());
+    toolbar.Reset();
     RECT page = {0, 44, client.right, client.bottom - 22};
     text = page;
     text.top += 20;

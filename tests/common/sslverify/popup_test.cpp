@@ -12,6 +12,7 @@
 #include "common/sslverify/trusted_list.h"
 #include "common/subclass/subclass_helper.h"
 #include "common/windowing/validation_border.h"
+#include "platform/win/gdi.h"
 
 using namespace SslVerifyNS;
 
@@ -204,7 +205,8 @@ TEST_F(PopupTest, FacesOfBothGenerationsTakeTheirBitmapsSizes) {
     RECT r = WindowRect(popup->GetHwnd());
     EXPECT_EQ(c.low.cx, r.right - r.left);
     EXPECT_EQ(c.low.cy, r.bottom - r.top);
-    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    KestrinWinNS::CScopedRegion region_owner(CreateRectRgn(0, 0, 0, 0));
+    const HRGN region = region_owner.Get();
     ASSERT_NE(ERROR, GetWindowRgn(popup->GetHwnd(), region));
     RECT box;
     GetRgnBox(region, &box);
@@ -212,27 +214,22 @@ TEST_F(PopupTest, FacesOfBothGenerationsTakeTheirBitmapsSizes) {
     EXPECT_LE(box.bottom, c.low.cy);
     EXPECT_TRUE(PtInRegion(region, c.low.cx / 2, c.low.cy / 2));
     EXPECT_FALSE(PtInRegion(region, 0, c.ie7 ? 0 : c.low.cy - 1));  // the corner away from the spike
-    DeleteObject(region);
     delete popup;
   }
 }
 
 // The face bitmap as the test reads it from the module's resources.
 std::vector<COLORREF> FacePixels(UINT id, int* w, int* h) {
-  HBITMAP bitmap = static_cast<HBITMAP>(
-      LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  KestrinWinNS::CScopedBitmap bitmap(static_cast<HBITMAP>(
+      LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
   BITMAP info = {};
-  GetObjectA(bitmap, sizeof(info), &info);
+  GetObjectA(bitmap.Get(), sizeof(info), &info);
   *w = info.bmWidth;
   *h = info.bmHeight;
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, bitmap);
+  KestrinWinNS::CBitmapDC dc(nullptr, bitmap.Get());
   std::vector<COLORREF> pixels;
   for (int y = 0; y < *h; ++y)
-    for (int x = 0; x < *w; ++x) pixels.push_back(GetPixel(dc, x, y));
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  DeleteObject(bitmap);
+    for (int x = 0; x < *w; ++x) pixels.push_back(GetPixel(dc.Get(), x, y));
   return pixels;
 }
 
@@ -318,19 +315,21 @@ TEST_F(PopupTest, FaceIsBlendedOverTheScreenWithSoftEdges) {
   int w = 0, h = 0;
   std::vector<COLORREF> face = FacePixels(IDB_POPUP_IE6_CERT, &w, &h);
   // A grey "screen" and a target, both memory bitmaps.
-  HDC screen = CreateCompatibleDC(nullptr);
-  HDC target = CreateCompatibleDC(nullptr);
+  KestrinWinNS::CScopedBitmap target_bitmap, screen_bitmap;  // outlive the DCs they are selected into
+  KestrinWinNS::CScopedMemoryDC screen_dc(CreateCompatibleDC(nullptr));
+  KestrinWinNS::CScopedMemoryDC target_dc(CreateCompatibleDC(nullptr));
+  const HDC screen = screen_dc.Get(), target = target_dc.Get();
   BITMAPINFO bi = {};
   bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w + 40, h + 40, 1, 32, BI_RGB};
   void* bits = nullptr;
-  HBITMAP screen_bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HBITMAP target_bitmap = CreateDIBSection(target, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  SelectObject(screen, screen_bitmap);
-  SelectObject(target, target_bitmap);
+  screen_bitmap.Reset(CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+  target_bitmap.Reset(CreateDIBSection(target, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+  SelectObject(screen, screen_bitmap.Get());
+  SelectObject(target, target_bitmap.Get());
   RECT all = {0, 0, w + 40, h + 40};
-  HBRUSH grey = CreateSolidBrush(0x808080);
-  FillRect(screen, &all, grey);
-  DeleteObject(grey);
+  KestrinWinNS::CScopedBrush grey(CreateSolidBrush(0x808080));
+  FillRect(screen, &all, grey.Get());
+  grey.Reset();
   RECT clip = {0, 0, w, h};
   POINT origin = {20, 20};  // where the popup stands on that screen
   ASSERT_TRUE(popup->DrawFace(target, clip, screen, origin));
@@ -357,10 +356,6 @@ TEST_F(PopupTest, FaceIsBlendedOverTheScreenWithSoftEdges) {
     }
   }
   EXPECT_GT(checked, 0);
-  DeleteDC(screen);
-  DeleteDC(target);
-  DeleteObject(screen_bitmap);
-  DeleteObject(target_bitmap);
   delete popup;
 }
 
@@ -515,19 +510,17 @@ TEST_F(PopupTest, LongOrganisationIsLiftedAndLinkOneFollowsIt) {
     RedrawWindow(popup->GetHwnd(), nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_ERASENOW);
 
     // Measured as the popup measures it, with its bold font.
-    HDC dc = GetDC(popup->GetHwnd());
+    KestrinWinNS::CScopedClientDC client_dc(popup->GetHwnd());
+    const HDC dc = client_dc.Get();
     LOGFONTA lf = {};
     lf.lfHeight = -MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72);
     lf.lfWeight = FW_BOLD;
     lf.lfPitchAndFamily = FF_SWISS;
     lstrcpyA(lf.lfFaceName, "Arial");
-    HFONT font = CreateFontIndirectA(&lf);
-    HGDIOBJ old = SelectObject(dc, font);
+    KestrinWinNS::CScopedFont font(CreateFontIndirectA(&lf));
+    KestrinWinNS::CSelectObject select(dc, font.Get());
     RECT measured = text;
     DrawTextA(dc, popup->GetOrganisation().c_str(), -1, &measured, DT_CALCRECT | DT_NOPREFIX | DT_WORDBREAK | DT_CENTER);
-    SelectObject(dc, old);
-    DeleteObject(font);
-    ReleaseDC(popup->GetHwnd(), dc);
 
     const int lift = measured.bottom > 127 ? 13 : 0;
     const RECT& org = popup->GetOrganisationRect();

@@ -8,6 +8,7 @@
 
 #include "common/subclass/bho_window_props.h"
 #include "common/subclass/subclass_helper.h"
+#include "platform/win/scoped_handle.h"
 #include "tools/browserwindows/browser_windows.h"
 
 using namespace SubclassUtilsNS;
@@ -51,21 +52,21 @@ TEST(BrowserVersion, CreateChoosesTheVariant) {
 TEST(BrowserVersion, ReadFromTheRegistryAndCached) {
   const char kFake[] = "Software\\KestrinTests\\subclass\\hklm";
   RegDeleteTreeA(HKEY_CURRENT_USER, kFake);
-  HKEY fake;
-  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CURRENT_USER, kFake, &fake));
-  ASSERT_EQ(ERROR_SUCCESS, RegOverridePredefKey(HKEY_LOCAL_MACHINE, fake));
-  HKEY ie;
-  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(fake, "Software\\Microsoft\\Internet Explorer", &ie));
+  KestrinWinNS::CScopedRegKey fake;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CURRENT_USER, kFake, fake.Receive()));
+  ASSERT_EQ(ERROR_SUCCESS, RegOverridePredefKey(HKEY_LOCAL_MACHINE, fake.Get()));
+  KestrinWinNS::CScopedRegKey ie;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(fake.Get(), "Software\\Microsoft\\Internet Explorer", ie.Receive()));
 
   EXPECT_EQ(BrowserGeneration::kUnknown, GetBrowserVersion());  // no value: unreadable
   const char unterminated[] = {'7', '.', '0'};
-  RegSetValueExA(ie, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(unterminated), 3);
+  RegSetValueExA(ie.Get(), "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(unterminated), 3);
   EXPECT_EQ(BrowserGeneration::kUnknown, GetBrowserVersion());
-  RegSetValueExA(ie, "Version", 0, REG_DWORD, reinterpret_cast<const BYTE*>("\7\0\0\0"), 4);
+  RegSetValueExA(ie.Get(), "Version", 0, REG_DWORD, reinterpret_cast<const BYTE*>("\7\0\0\0"), 4);
   EXPECT_EQ(BrowserGeneration::kUnknown, GetBrowserVersion());
-  RegSetValueExA(ie, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>("7.0.5730.13"), 12);
+  RegSetValueExA(ie.Get(), "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>("7.0.5730.13"), 12);
   EXPECT_EQ(BrowserGeneration::kIE7, GetBrowserVersion());
-  RegSetValueExA(ie, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>("8.0.6001.18702"), 15);
+  RegSetValueExA(ie.Get(), "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>("8.0.6001.18702"), 15);
   EXPECT_EQ(BrowserGeneration::kIE7, GetBrowserVersion());  // cached once known
 
   // The variant follows the installed browser: an IE 7 frame with one tab.
@@ -77,9 +78,9 @@ TEST(BrowserVersion, ReadFromTheRegistryAndCached) {
   EXPECT_EQ(1, helper->FindWindows());
   EXPECT_EQ(frame.toolbar, static_cast<CIE7SubclassHelper*>(helper.get())->GetAddressToolbar());
 
-  RegCloseKey(ie);
+  ie.Reset();
   RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
-  RegCloseKey(fake);
+  fake.Reset();
   RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\KestrinTests\\subclass");
 }
 
@@ -344,19 +345,19 @@ TEST_P(Ie7Test, TabsOpeningAndClosingTogether) {
   Close(b, f.frame);
   for (int round = 0; round < 20; ++round) {
     Instance x = Open(), y = Open();
-    HANDLE go = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    KestrinWinNS::CScopedKernelHandle go(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     HWND frame = f.frame;
     auto close = [&](Instance* i) {
-      WaitForSingleObject(go, INFINITE);
+      WaitForSingleObject(go.Get(), INFINITE);
       Close(*i, frame);
     };
     std::thread t1(close, &x), t2(close, &y);
-    SetEvent(go);
+    SetEvent(go.Get());
     // The helpers send to windows of this thread: keep serving them while waiting.
     test::PumpUntil(5000, [&] { return !x.helper && !y.helper; });
     t1.join();
     t2.join();
-    CloseHandle(go);
+    go.Reset();
     ASSERT_EQ(toolbar_proc, ProcOf(f.toolbar)) << round;
     ASSERT_FALSE(HasProp(f.toolbar, kOldProcProp)) << round;
     ASSERT_FALSE(HasProp(f.frame, kBhoCounterProp)) << round;
@@ -366,20 +367,20 @@ TEST_P(Ie7Test, TabsOpeningAndClosingTogether) {
     FakeBho p(f.frame, t3.tab), q(f.frame, t4.tab);
     std::unique_ptr<CSubclassHelper> hp, hq;
     auto open = [&](FakeBho* bho, std::unique_ptr<CSubclassHelper>* out) {
-      WaitForSingleObject(go, INFINITE);
+      WaitForSingleObject(go.Get(), INFINITE);
       CBhoWindowProps::GetInstance().AddInstance(frame);
       std::unique_ptr<CSubclassHelper> h(CSubclassHelper::Create(bho, static_cast<BrowserGeneration>(GetParam())));
       h->FindWindows();
       h->Subclass();
       *out = std::move(h);
     };
-    go = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    go.Reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     std::thread t5(open, &p, &hp), t6(open, &q, &hq);
-    SetEvent(go);
+    SetEvent(go.Get());
     test::PumpUntil(5000, [&] { return hp && hq; });
     t5.join();
     t6.join();
-    CloseHandle(go);
+    go.Reset();
     ASSERT_EQ(toolbar_proc, (LONG_PTR)GetPropA(f.toolbar, kOldProcProp)) << round;
     CBhoWindowProps::GetInstance().RemoveInstance(frame, &p);
     hp.reset();

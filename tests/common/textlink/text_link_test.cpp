@@ -5,6 +5,8 @@
 #include <memory>
 #include <vector>
 
+#include "platform/win/gdi.h"
+
 using UtilityClassesNS::CTextLink;
 using UtilityClassesNS::ILinkMessagesListener;
 
@@ -209,7 +211,8 @@ TEST(TextLinkDraw, DrawRestoresTheDeviceContext) {
   owned.SetText("x");
   RECT r = {0, 0, 50, 50};
   owned.SetRect(r);
-  HDC own_dc = GetDC(own.window);
+  KestrinWinNS::CScopedClientDC own_client_dc(own.window);
+  const HDC own_dc = own_client_dc.Get();
   HGDIOBJ font_before = GetCurrentObject(own_dc, OBJ_FONT);
   COLORREF colour_before = GetTextColor(own_dc);
   int mode_before = GetBkMode(own_dc);
@@ -217,7 +220,6 @@ TEST(TextLinkDraw, DrawRestoresTheDeviceContext) {
   EXPECT_EQ(font_before, GetCurrentObject(own_dc, OBJ_FONT));
   EXPECT_EQ(colour_before, GetTextColor(own_dc));
   EXPECT_EQ(mode_before, GetBkMode(own_dc));
-  ReleaseDC(own.window, own_dc);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "common/crypto/cert_helpers.h"
 #include "common/update/update_key_data.h"
+#include "platform/win/scoped_handle.h"
 
 using namespace UpdateUtilsNS;
 
@@ -121,10 +122,10 @@ TEST(UpdateFile, ProjectSignerIsRefusedOutsideItsValidity) {
 
 TEST(UpdateFile, ReadersShareTheFile) {
   // Another process reading the file at the same moment does not shut this one out.
-  HANDLE other = CreateFileA(DataPath("good.dat").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(INVALID_HANDLE_VALUE, other);
+  KestrinWinNS::CScopedKernelHandle other(
+      CreateFileA(DataPath("good.dat").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_NE(INVALID_HANDLE_VALUE, other.Get());
   EXPECT_TRUE(Read("good.dat").ok);
-  CloseHandle(other);
 }
 
 // A file read before is given again while it stays as it was; a changed file at the same place

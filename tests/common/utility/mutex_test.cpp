@@ -5,6 +5,7 @@
 
 #include "common/utility/mutex.h"
 #include "common/utility/platform.h"
+#include "platform/win/scoped_handle.h"
 #include "tests/common/utility/test_options.h"
 
 using namespace UtilityClassesNS;
@@ -24,10 +25,9 @@ void OnOtherThread(Fn fn) {
       return 0;
     }
   };
-  HANDLE thread = CreateThread(nullptr, 0, &Call::Run, &fn, 0, nullptr);
-  ASSERT_NE(thread, nullptr);
-  ASSERT_EQ(WaitForSingleObject(thread, 10000), WAIT_OBJECT_0);
-  CloseHandle(thread);
+  KestrinWinNS::CScopedKernelHandle thread(CreateThread(nullptr, 0, &Call::Run, &fn, 0, nullptr));
+  ASSERT_NE(thread.Get(), nullptr);
+  ASSERT_EQ(WaitForSingleObject(thread.Get(), 10000), WAIT_OBJECT_0);
 }
 
 bool NamespaceFunctionsPresent() {
@@ -83,13 +83,13 @@ TEST(MutexNT5, DestructorReleasesAHeldMutex) {
     CMutexNT5 mutex(name.c_str(), 50);
     ASSERT_EQ(mutex.Lock(), 0);
   }
-  HANDLE keep = CreateMutexA(nullptr, FALSE, name.c_str());  // keeps the name alive
+  KestrinWinNS::CScopedKernelHandle keep(CreateMutexA(nullptr, FALSE, name.c_str()));  // keeps the name alive
   CMutexNT5 again(name.c_str(), 50);
   OnOtherThread([&] {
     CMutexNT5 other(name.c_str(), 50);
     EXPECT_EQ(other.Lock(), 0) << "the destroyed holder must have released it";
   });
-  CloseHandle(keep);
+  keep.Reset();
 }
 
 TEST(MutexNT5, FailedCreationGivesNoUsableMutex) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/utility/platform.h"
+#include "platform/win/scoped_handle.h"
 #include "tests/common/utility/test_options.h"
 
 using namespace UtilityClassesNS;
@@ -30,21 +31,17 @@ class SavedRegistryValue {
     const std::string path = key_;
     for (size_t end = path.find('\\'); missing_.empty(); end = path.find('\\', end + 1)) {
       const std::string part = path.substr(0, end);
-      HKEY probe;
-      if (RegOpenKeyExA(root_, part.c_str(), 0, KEY_READ, &probe) != ERROR_SUCCESS)
-        missing_ = part;
-      else
-        RegCloseKey(probe);
+      KestrinWinNS::CScopedRegKey probe;
+      if (RegOpenKeyExA(root_, part.c_str(), 0, KEY_READ, probe.Receive()) != ERROR_SUCCESS) missing_ = part;
       if (end == std::string::npos) break;
     }
-    HKEY h;
-    if (RegOpenKeyExA(root_, key_, 0, KEY_READ, &h) == ERROR_SUCCESS) {
+    KestrinWinNS::CScopedRegKey h;
+    if (RegOpenKeyExA(root_, key_, 0, KEY_READ, h.Receive()) == ERROR_SUCCESS) {
       DWORD size = 0;
-      if (RegQueryValueExA(h, value_, nullptr, &type_, nullptr, &size) == ERROR_SUCCESS) {
+      if (RegQueryValueExA(h.Get(), value_, nullptr, &type_, nullptr, &size) == ERROR_SUCCESS) {
         data_.resize(size);
-        existed_ = RegQueryValueExA(h, value_, nullptr, &type_, data_.data(), &size) == ERROR_SUCCESS;
+        existed_ = RegQueryValueExA(h.Get(), value_, nullptr, &type_, data_.data(), &size) == ERROR_SUCCESS;
       }
-      RegCloseKey(h);
     }
   }
   ~SavedRegistryValue() {
@@ -53,19 +50,17 @@ class SavedRegistryValue {
       RegDeleteKeyA(root_, missing_.c_str());
       return;
     }
-    HKEY h;
-    if (RegCreateKeyExA(root_, key_, 0, nullptr, 0, KEY_WRITE, nullptr, &h, nullptr) != ERROR_SUCCESS) return;
+    KestrinWinNS::CScopedRegKey h;
+    if (RegCreateKeyExA(root_, key_, 0, nullptr, 0, KEY_WRITE, nullptr, h.Receive(), nullptr) != ERROR_SUCCESS) return;
     if (existed_)
-      RegSetValueExA(h, value_, 0, type_, data_.data(), static_cast<DWORD>(data_.size()));
+      RegSetValueExA(h.Get(), value_, 0, type_, data_.data(), static_cast<DWORD>(data_.size()));
     else
-      RegDeleteValueA(h, value_);
-    RegCloseKey(h);
+      RegDeleteValueA(h.Get(), value_);
   }
   void Set(DWORD type, const void* data, DWORD size) {
-    HKEY h;
-    ASSERT_EQ(RegCreateKeyExA(root_, key_, 0, nullptr, 0, KEY_WRITE, nullptr, &h, nullptr), ERROR_SUCCESS);
-    ASSERT_EQ(RegSetValueExA(h, value_, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
-    RegCloseKey(h);
+    KestrinWinNS::CScopedRegKey h;
+    ASSERT_EQ(RegCreateKeyExA(root_, key_, 0, nullptr, 0, KEY_WRITE, nullptr, h.Receive(), nullptr), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExA(h.Get(), value_, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
   }
   void SetText(const std::string& text) { Set(REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1)); }
 
@@ -110,12 +105,12 @@ TEST(OsVersion, RunningSystemIsClassified) {
 TEST(TrayProgram, RunningFollowsItsMutex) {
   EXPECT_FALSE(IsTrayProgramRunning());
   // The check's own mutex must be gone again: nobody else holds the name now.
-  HANDLE probe = CreateMutexA(nullptr, FALSE, kTrayMutexName);
-  ASSERT_NE(probe, nullptr);
+  KestrinWinNS::CScopedKernelHandle probe(CreateMutexA(nullptr, FALSE, kTrayMutexName));
+  ASSERT_NE(probe.Get(), nullptr);
   EXPECT_NE(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
   // With the tray program's mutex present the tray counts as running.
   EXPECT_TRUE(IsTrayProgramRunning());
-  CloseHandle(probe);
+  probe.Reset();
   EXPECT_FALSE(IsTrayProgramRunning());
 }
 
@@ -125,7 +120,8 @@ TEST(TrayProgram, LaunchReadsTheRunValue) {
   // The stub inherits this process's environment, which names the event it signals.
   std::string event_name = "KestrinTestTrayStub-" + std::to_string(GetCurrentProcessId());
   SetEnvironmentVariableA("KESTRIN_TRAY_STUB_EVENT", event_name.c_str());
-  HANDLE started = CreateEventA(nullptr, TRUE, FALSE, event_name.c_str());
+  KestrinWinNS::CScopedKernelHandle started_event(CreateEventA(nullptr, TRUE, FALSE, event_name.c_str()));
+  const HANDLE started = started_event.Get();
   ASSERT_NE(started, nullptr);
 
   run.SetText(kestrin_test::g_tray_stub);
@@ -143,7 +139,6 @@ TEST(TrayProgram, LaunchReadsTheRunValue) {
   run.Set(REG_DWORD, &number, sizeof(number));
   EXPECT_FALSE(LaunchTrayProgram());
   EXPECT_EQ(WaitForSingleObject(started, 200), static_cast<DWORD>(WAIT_TIMEOUT));
-  CloseHandle(started);
 }
 
 TEST(ProductVersion, OfFileAndOfTheRegisteredControl) {

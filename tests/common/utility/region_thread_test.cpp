@@ -3,11 +3,14 @@
 
 #include "common/utility/region.h"
 #include "common/utility/thread_helper.h"
+#include "platform/win/gdi.h"
+#include "platform/win/scoped_handle.h"
 
 using namespace UtilityClassesNS;
 
 TEST(RegionResource, BuildsTheStoredRegion) {
-  HRGN region = nullptr;
+  KestrinWinNS::CScopedRegion region_owner;
+  HRGN& region = *region_owner.Receive();
   ASSERT_TRUE(CreateRegionFromResource(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(101), &region));
   ASSERT_NE(region, nullptr);
   RECT box;
@@ -19,7 +22,7 @@ TEST(RegionResource, BuildsTheStoredRegion) {
   EXPECT_TRUE(PtInRegion(region, 22, 2));
   EXPECT_FALSE(PtInRegion(region, 15, 5)) << "the gap between the squares";
   EXPECT_FALSE(PtInRegion(region, 22, 8));
-  DeleteObject(region);
+  region_owner.Reset();
 
   EXPECT_FALSE(CreateRegionFromResource(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(999), &region));
   EXPECT_EQ(region, nullptr);
@@ -67,27 +70,27 @@ TEST(ThreadHelper, WorkersSeeTheOwnerUntilItDetaches) {
   CThreadHelper* helper = CThreadHelper::Create(&owner);
   helper->AddRef();  // keep a reference of the test's own to read the count
 
-  WorkerState first{CreateEventA(nullptr, TRUE, TRUE, nullptr)};
-  HANDLE thread = helper->StartThread(&Visit, &first);
-  ASSERT_NE(thread, nullptr);
-  ASSERT_EQ(WaitForSingleObject(thread, 5000), WAIT_OBJECT_0);
-  CloseHandle(thread);
+  KestrinWinNS::CScopedKernelHandle first_go(CreateEventA(nullptr, TRUE, TRUE, nullptr));
+  WorkerState first{first_go.Get()};
+  KestrinWinNS::CScopedKernelHandle thread(helper->StartThread(&Visit, &first));
+  ASSERT_NE(thread.Get(), nullptr);
+  ASSERT_EQ(WaitForSingleObject(thread.Get(), 5000), WAIT_OBJECT_0);
+  thread.Reset();
   EXPECT_EQ(first.saw_owner, 1);
   EXPECT_EQ(owner.visits, 1);
 
   // The owner goes while a worker is still waiting: the worker finds no owner.
-  WorkerState second{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
-  thread = helper->StartThread(&Visit, &second);
-  ASSERT_NE(thread, nullptr);
+  KestrinWinNS::CScopedKernelHandle second_go(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  WorkerState second{second_go.Get()};
+  thread.Reset(helper->StartThread(&Visit, &second));
+  ASSERT_NE(thread.Get(), nullptr);
   helper->Detach();
   helper->Release();  // the owner's reference
   SetEvent(second.go);
-  ASSERT_EQ(WaitForSingleObject(thread, 5000), WAIT_OBJECT_0);
-  CloseHandle(thread);
+  ASSERT_EQ(WaitForSingleObject(thread.Get(), 5000), WAIT_OBJECT_0);
+  thread.Reset();
   EXPECT_EQ(second.saw_owner, 0);
   EXPECT_EQ(owner.visits, 1);
   // Both workers released their references: only the test's is left.
   EXPECT_EQ(helper->Release(), 0u);
-  CloseHandle(first.go);
-  CloseHandle(second.go);
 }

@@ -6,6 +6,8 @@
 
 #include "common/utility/rwlock.h"
 
+#include "platform/win/scoped_handle.h"
+
 using namespace UtilityClassesNS;
 
 namespace {
@@ -14,12 +16,9 @@ namespace {
 class Worker {
  public:
   explicit Worker(std::function<void()> fn) : fn_(std::move(fn)) {
-    thread_ = CreateThread(nullptr, 0, &Worker::Run, this, 0, nullptr);
+    thread_.Reset(CreateThread(nullptr, 0, &Worker::Run, this, 0, nullptr));
   }
-  ~Worker() {
-    WaitForSingleObject(thread_, 10000);
-    CloseHandle(thread_);
-  }
+  ~Worker() { WaitForSingleObject(thread_.Get(), 10000); }
 
  private:
   static DWORD WINAPI Run(void* p) {
@@ -27,7 +26,7 @@ class Worker {
     return 0;
   }
   std::function<void()> fn_;
-  HANDLE thread_;
+  KestrinWinNS::CScopedKernelHandle thread_;
 };
 
 // Waits until the condition holds (true) or gives up after two seconds (false).
@@ -112,7 +111,8 @@ TEST(ReadWriteLock, ReadersWokenTogether) {
   CReadWriteLock lock;
   lock.LockWrite();
   volatile LONG inside = 0, max_inside = 0, done = 0;
-  HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  KestrinWinNS::CScopedKernelHandle release_event(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  const HANDLE release = release_event.Get();
   auto reader = [&] {
     lock.LockRead();
     LONG now = InterlockedIncrement(&inside);
@@ -136,5 +136,4 @@ TEST(ReadWriteLock, ReadersWokenTogether) {
   // The lock is free again: a writer gets it at once.
   lock.LockWrite();
   lock.Unlock();
-  CloseHandle(release);
 }

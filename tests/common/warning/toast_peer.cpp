@@ -8,13 +8,15 @@
 #include <string>
 
 #include "tests/common/warning/test_toast.h"
+#include "platform/win/scoped_handle.h"
 
 int main(int argc, char** argv) {
   if (argc < 3) return 2;
   const std::string name = argv[1];
-  HANDLE shown = OpenEventA(EVENT_MODIFY_STATE, FALSE, (name + "-shown").c_str());
-  HANDLE done = OpenEventA(EVENT_MODIFY_STATE, FALSE, (name + "-done").c_str());
-  HANDLE release = OpenEventA(SYNCHRONIZE, FALSE, (name + "-release").c_str());
+  KestrinWinNS::CScopedKernelHandle shown_event(OpenEventA(EVENT_MODIFY_STATE, FALSE, (name + "-shown").c_str()));
+  KestrinWinNS::CScopedKernelHandle done_event(OpenEventA(EVENT_MODIFY_STATE, FALSE, (name + "-done").c_str()));
+  KestrinWinNS::CScopedKernelHandle release_event(OpenEventA(SYNCHRONIZE, FALSE, (name + "-release").c_str()));
+  const HANDLE shown = shown_event.Get(), done = done_event.Get(), release = release_event.Get();
   if (!shown || !done || !release) return 3;
   int result = 0;
   {
@@ -34,8 +36,5 @@ int main(int argc, char** argv) {
     }
   }
   SetEvent(done);
-  CloseHandle(shown);
-  CloseHandle(done);
-  CloseHandle(release);
   return result;
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/warning/warning_resource.h"
+#include "platform/win/scoped_handle.h"
 #include "tests/common/warning/test_toast.h"
 
 using namespace WarningWindowNS;
@@ -23,23 +24,22 @@ std::string UniqueName(const char* what) {
 bool IsMutexFree(const std::string& name) {
   struct Probe {
     static DWORD WINAPI Run(void* param) {
-      HANDLE mutex = CreateMutexA(nullptr, FALSE, static_cast<const char*>(param));
+      KestrinWinNS::CScopedKernelHandle mutex(CreateMutexA(nullptr, FALSE, static_cast<const char*>(param)));
       if (!mutex) return 2;
-      DWORD wait = WaitForSingleObject(mutex, 0);
+      DWORD wait = WaitForSingleObject(mutex.Get(), 0);
       DWORD result = 1;
       if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED) {
-        ReleaseMutex(mutex);
+        ReleaseMutex(mutex.Get());
         result = 0;
       }
-      CloseHandle(mutex);
       return result;
     }
   };
-  HANDLE thread = CreateThread(nullptr, 0, &Probe::Run, const_cast<char*>(name.c_str()), 0, nullptr);
-  WaitForSingleObject(thread, INFINITE);
+  KestrinWinNS::CScopedKernelHandle thread(
+      CreateThread(nullptr, 0, &Probe::Run, const_cast<char*>(name.c_str()), 0, nullptr));
+  WaitForSingleObject(thread.Get(), INFINITE);
   DWORD code = 2;
-  GetExitCodeThread(thread, &code);
-  CloseHandle(thread);
+  GetExitCodeThread(thread.Get(), &code);
   return code == 0;
 }
 
@@ -240,17 +240,17 @@ TEST(WarningToasts, RightClickAndDestroyReleaseTheMutex) {
 }
 
 // A slide thread that only starts its work once the test lets it.
-HANDLE g_go = nullptr;
-HANDLE g_finished = nullptr;
+KestrinWinNS::CScopedKernelHandle g_go;
+KestrinWinNS::CScopedKernelHandle g_finished;
 void GatedSlide(UtilityClassesNS::CThreadHelper* helper, void* param) {
-  WaitForSingleObject(g_go, INFINITE);
+  WaitForSingleObject(g_go.Get(), INFINITE);
   CTestToast::SlideAndNotifyRoutine(helper, param);
-  SetEvent(g_finished);
+  SetEvent(g_finished.Get());
 }
 
 TEST(WarningToasts, LateSlideThreadLeavesADestroyedToastAlone) {
-  g_go = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  g_finished = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  g_go.Reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  g_finished.Reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
   const std::string name = UniqueName("late");
   CTestToast* toast = new CTestToast(name.c_str(), 20, 10, 200, 120);
   toast->SetAnimationRoutine(&GatedSlide);
@@ -260,20 +260,21 @@ TEST(WarningToasts, LateSlideThreadLeavesADestroyedToastAlone) {
   // Overwrite the freed object so that a use after free would not pass unnoticed.
   toast->~CTestToast();
   memset(static_cast<void*>(toast), 0xCD, sizeof(CTestToast));
-  SetEvent(g_go);
-  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(g_finished, 10000));
+  SetEvent(g_go.Get());
+  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(g_finished.Get(), 10000));
   operator delete(toast);
   EXPECT_FALSE(IsWindow(window));
   EXPECT_TRUE(IsMutexFree(name));
-  CloseHandle(g_go);
-  CloseHandle(g_finished);
+  g_go.Reset();
+  g_finished.Reset();
 }
 
 TEST(WarningToasts, OneOfAKindAcrossProcesses) {
   const std::string name = UniqueName("peer");
-  HANDLE shown = CreateEventA(nullptr, TRUE, FALSE, (name + "-shown").c_str());
-  HANDLE done = CreateEventA(nullptr, TRUE, FALSE, (name + "-done").c_str());
-  HANDLE release = CreateEventA(nullptr, TRUE, FALSE, (name + "-release").c_str());
+  KestrinWinNS::CScopedKernelHandle shown_event(CreateEventA(nullptr, TRUE, FALSE, (name + "-shown").c_str()));
+  KestrinWinNS::CScopedKernelHandle done_event(CreateEventA(nullptr, TRUE, FALSE, (name + "-done").c_str()));
+  KestrinWinNS::CScopedKernelHandle release_event(CreateEventA(nullptr, TRUE, FALSE, (name + "-release").c_str()));
+  const HANDLE shown = shown_event.Get(), done = done_event.Get(), release = release_event.Get();
   char path[MAX_PATH];
   GetModuleFileNameA(nullptr, path, MAX_PATH);
   std::string peer = path;
@@ -283,6 +284,7 @@ TEST(WarningToasts, OneOfAKindAcrossProcesses) {
   PROCESS_INFORMATION pi = {};
   ASSERT_TRUE(CreateProcessA(peer.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
       << GetLastError();
+  KestrinWinNS::CScopedKernelHandle peer_thread(pi.hThread), peer_process(pi.hProcess);
   HANDLE waits[2] = {shown, pi.hProcess};
   ASSERT_EQ(WAIT_OBJECT_0, WaitForMultipleObjects(2, waits, FALSE, 20000));
 
@@ -304,11 +306,6 @@ TEST(WarningToasts, OneOfAKindAcrossProcesses) {
   DWORD code = 1;
   GetExitCodeProcess(pi.hProcess, &code);
   EXPECT_EQ(0u, code);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  CloseHandle(shown);
-  CloseHandle(done);
-  CloseHandle(release);
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "platform/win/gdi.h"
+
 using namespace WindowingNS;
 
 namespace {
@@ -21,21 +23,17 @@ class Canvas {
     bi.bmiHeader.biHeight = -H;
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 32;
-    dc_ = CreateCompatibleDC(nullptr);
-    bitmap_ = CreateDIBSection(dc_, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
-    old_ = SelectObject(dc_, bitmap_);
-    HBRUSH brush = CreateSolidBrush(fill);
+    dc_.Reset(CreateCompatibleDC(nullptr));
+    bitmap_.Reset(CreateDIBSection(dc_.Get(), &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0));
+    old_ = SelectObject(dc_.Get(), bitmap_.Get());
+    KestrinWinNS::CScopedBrush brush(CreateSolidBrush(fill));
     RECT all = {0, 0, W, H};
-    FillRect(dc_, &all, brush);
-    DeleteObject(brush);
+    FillRect(dc_.Get(), &all, brush.Get());
+    brush.Reset();
     GdiFlush();
   }
-  ~Canvas() {
-    SelectObject(dc_, old_);
-    DeleteObject(bitmap_);
-    DeleteDC(dc_);
-  }
-  HDC dc() const { return dc_; }
+  ~Canvas() { SelectObject(dc_.Get(), old_); }
+  HDC dc() const { return dc_.Get(); }
   int R(int x, int y) { return At(x, y)[2]; }
   int G(int x, int y) { return At(x, y)[1]; }
   int B(int x, int y) { return At(x, y)[0]; }
@@ -45,8 +43,8 @@ class Canvas {
     GdiFlush();
     return bits_ + ((size_t)y * W + x) * 4;
   }
-  HDC dc_;
-  HBITMAP bitmap_;
+  KestrinWinNS::CScopedMemoryDC dc_;
+  KestrinWinNS::CScopedBitmap bitmap_;
   HGDIOBJ old_;
   BYTE* bits_;
 };
@@ -116,7 +114,8 @@ TEST(BorderPainter, CornersAreMitred) {
 
 TEST(BorderPainter, RegionLeavesTheBottomRowAndTheInsideUncovered) {
   BorderLook look = Look(8, RGB(0, 255, 0));
-  HRGN rgn = CreateBorderRegion(look);
+  KestrinWinNS::CScopedRegion region(CreateBorderRegion(look));
+  const HRGN rgn = region.Get();
   struct Case { int x, y; bool in; };
   const Case cases[] = {
       {0, 0, true}, {7, H / 2, true}, {8, H / 2, false}, {W / 2, H / 2, false},
@@ -125,20 +124,16 @@ TEST(BorderPainter, RegionLeavesTheBottomRowAndTheInsideUncovered) {
       {W / 2, H - 10, false}, {W / 2, 8, false},
   };
   for (const Case& c : cases) EXPECT_EQ(c.in, PtInRegion(rgn, c.x, c.y) != FALSE) << c.x << "," << c.y;
-  DeleteObject(rgn);
 }
 
 class CaptionTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    HDC screen = GetDC(nullptr);
-    look.caption = CalcCaptionRect(screen, look.text, look.text_size, W, look.width);
-    HFONT font = CreateCaptionFont(look.text_size);
-    HGDIOBJ old = SelectObject(screen, font);
-    GetTextExtentPoint32A(screen, look.text, (int)strlen(look.text), &text);
-    SelectObject(screen, old);
-    DeleteObject(font);
-    ReleaseDC(nullptr, screen);
+    KestrinWinNS::CScopedClientDC screen(nullptr);
+    look.caption = CalcCaptionRect(screen.Get(), look.text, look.text_size, W, look.width);
+    KestrinWinNS::CScopedFont font(CreateCaptionFont(look.text_size));
+    KestrinWinNS::CSelectObject select(screen.Get(), font.Get());
+    GetTextExtentPoint32A(screen.Get(), look.text, (int)strlen(look.text), &text);
   }
   BorderLook look = {W, H, 8, RGB(0, 255, 0), true, {}, "Authenticated by Torvan", 16};
   SIZE text = {};
@@ -151,12 +146,12 @@ TEST_F(CaptionTest, TabIsCentredAndSizedByTheMeasuredText) {
   EXPECT_EQ(W / 2 + text.cx / 2 + 8 + 20, c.right);
   EXPECT_EQ(0, c.top);
   EXPECT_EQ(8 + text.cy, c.bottom);
-  HRGN rgn = CreateBorderRegion(look);
+  KestrinWinNS::CScopedRegion region(CreateBorderRegion(look));
+  const HRGN rgn = region.Get();
   EXPECT_TRUE(PtInRegion(rgn, c.left, c.bottom - 1));
   EXPECT_TRUE(PtInRegion(rgn, W / 2, 8));
   EXPECT_FALSE(PtInRegion(rgn, c.left - 1, 9));
   EXPECT_FALSE(PtInRegion(rgn, W / 2, c.bottom));
-  DeleteObject(rgn);
 }
 
 TEST_F(CaptionTest, TabIsPaintedWithItsEdgesTextAndGreyBody) {

@@ -6,19 +6,21 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/win/scoped_handle.h"
+
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   char path[128];
   snprintf(path, sizeof(path), "Software\\KestrinTests\\border-%lu", GetCurrentProcessId());
-  HKEY own = nullptr;
-  if (RegCreateKeyA(HKEY_CURRENT_USER, path, &own) != ERROR_SUCCESS ||
-      RegOverridePredefKey(HKEY_CURRENT_USER, own) != ERROR_SUCCESS) {
+  KestrinWinNS::CScopedRegKey own;
+  if (RegCreateKeyA(HKEY_CURRENT_USER, path, own.Receive()) != ERROR_SUCCESS ||
+      RegOverridePredefKey(HKEY_CURRENT_USER, own.Get()) != ERROR_SUCCESS) {
     fprintf(stderr, "cannot give the tests a registry of their own\n");
     return 2;
   }
   int rc = RUN_ALL_TESTS();
   RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-  RegCloseKey(own);
+  own.Reset();
   RegDeleteTreeA(HKEY_CURRENT_USER, path);
   return rc;
 }

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/win/scoped_resource.h"
+
 using WindowingNS::CPictureExWnd;
 
 namespace {
@@ -30,16 +32,15 @@ class GlobalBlock {
  public:
   explicit GlobalBlock(const std::vector<BYTE>& data)
       : block_(GlobalAlloc(GMEM_MOVEABLE, data.empty() ? 1 : data.size())), size_(data.size()) {
-    void* p = GlobalLock(block_);
+    void* p = GlobalLock(block_.Get());
     if (!data.empty()) memcpy(p, data.data(), data.size());
-    GlobalUnlock(block_);
+    GlobalUnlock(block_.Get());
   }
-  ~GlobalBlock() { GlobalFree(block_); }
-  HGLOBAL get() const { return block_; }
+  HGLOBAL get() const { return block_.Get(); }
   DWORD size() const { return (DWORD)size_; }
 
  private:
-  HGLOBAL block_;
+  KestrinWinNS::CScopedGlobalMemory block_;
   size_t size_;
 };
 
@@ -199,11 +200,12 @@ TEST_F(PictureTest, FramesTheLoaderCannotReadAreNotHandedToIt) {
 TEST_F(PictureTest, LoadFromStreamReadsTheWholeStream) {
   EXPECT_FALSE(pic.LoadFromStream(nullptr));
   std::vector<BYTE> data = ReadFixture("anim.gif");
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, data.size());
-  memcpy(GlobalLock(block), data.data(), data.size());
-  GlobalUnlock(block);
+  KestrinWinNS::CScopedGlobalMemory block(GlobalAlloc(GMEM_MOVEABLE, data.size()));
+  memcpy(GlobalLock(block.Get()), data.data(), data.size());
+  GlobalUnlock(block.Get());
   IStream* stream = nullptr;
-  ASSERT_EQ(S_OK, CreateStreamOnHGlobal(block, TRUE, &stream));
+  ASSERT_EQ(S_OK, CreateStreamOnHGlobal(block.Get(), TRUE, &stream));
+  block.Take();  // the stream frees it
   LARGE_INTEGER end = {};
   end.QuadPart = 20;
   stream->Seek(end, STREAM_SEEK_SET, nullptr);  // not at the start: it is rewound

@@ -5,6 +5,9 @@
 #include <memory>
 #include <thread>
 
+#include "platform/win/gdi.h"
+#include "platform/win/scoped_handle.h"
+
 using ObserveNS::CObserverService;
 using SettingsUtilsNS::CSettingsKestrin;
 using WindowingNS::BorderKind;
@@ -60,11 +63,9 @@ void WriteSettings(DWORD width, COLORREF colour, bool browser, bool screen, DWOR
 }
 
 bool EventSet(const char* name) {
-  HANDLE e = OpenEventA(SYNCHRONIZE | EVENT_MODIFY_STATE, FALSE, name);
+  KestrinWinNS::CScopedKernelHandle e(OpenEventA(SYNCHRONIZE | EVENT_MODIFY_STATE, FALSE, name));
   if (!e) return false;
-  bool set = WaitForSingleObject(e, 0) == WAIT_OBJECT_0;
-  CloseHandle(e);
-  return set;
+  return WaitForSingleObject(e.Get(), 0) == WAIT_OBJECT_0;
 }
 
 // Paints the shown border the way the screen would: through its erase message.
@@ -140,14 +141,14 @@ TEST_F(BorderTest, ShowCoversTheScreenButItsBottomRow) {
   EXPECT_EQ(0, wr.top);
   EXPECT_EQ(W, wr.right);
   EXPECT_EQ(H, wr.bottom);
-  HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+  KestrinWinNS::CScopedRegion region(CreateRectRgn(0, 0, 0, 0));
+  const HRGN rgn = region.Get();
   ASSERT_NE(ERROR, GetWindowRgn(hwnd, rgn));
   EXPECT_TRUE(PtInRegion(rgn, 0, H - 2));
   EXPECT_FALSE(PtInRegion(rgn, 0, H - 1));
   EXPECT_FALSE(PtInRegion(rgn, W / 2, H - 1));
   EXPECT_TRUE(PtInRegion(rgn, 7, H / 2));
   EXPECT_FALSE(PtInRegion(rgn, 8, H / 2));
-  DeleteObject(rgn);
 
   // Wine erases the window while showing it, so the frame is painted at once here.
   EXPECT_EQ(1, border->HideBorder(HideOrigin::kBrowser, true));
@@ -187,12 +188,12 @@ TEST_F(BorderTest, CaptionTabJoinsTheRegion) {
   const int W = GetSystemMetrics(SM_CXSCREEN);
   EXPECT_EQ(W / 2 * 2, c.left + c.right) << "the tab sits in the middle of the top edge";
   EXPECT_GT(c.bottom, 8);
-  HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+  KestrinWinNS::CScopedRegion region(CreateRectRgn(0, 0, 0, 0));
+  const HRGN rgn = region.Get();
   GetWindowRgn(border->GetHwnd(), rgn);
   EXPECT_TRUE(PtInRegion(rgn, W / 2, c.bottom - 1));
   EXPECT_FALSE(PtInRegion(rgn, W / 2, c.bottom));
   EXPECT_FALSE(PtInRegion(rgn, c.left - 1, c.bottom - 1));
-  DeleteObject(rgn);
 }
 
 TEST_F(BorderTest, NoFrameWhenBothPlacesAreOff) {
@@ -301,11 +302,11 @@ TEST_F(BorderTest, SettingsFollowEventOneLive) {
   EXPECT_EQ(24, border->GetTextSize());
   // The next show uses the new width.
   ASSERT_EQ(1, border->ShowBorder(BorderKind::kVerification, false, false));
-  HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+  KestrinWinNS::CScopedRegion region(CreateRectRgn(0, 0, 0, 0));
+  const HRGN rgn = region.Get();
   GetWindowRgn(border->GetHwnd(), rgn);
   EXPECT_TRUE(PtInRegion(rgn, 1, 100));
   EXPECT_FALSE(PtInRegion(rgn, 2, 100));
-  DeleteObject(rgn);
 }
 
 // The window belongs to the thread of its first caller. When that thread (a browser tab)
