@@ -6,6 +6,7 @@
 #include <atomic>
 #include <set>
 
+#include "platform/win/scoped_handle.h"
 #include "tests/toolkit/commandbars/test_bars.h"
 #include "toolkit/drawing/seams.h"
 
@@ -241,14 +242,14 @@ TEST(PressLoopTest, ARepeatingButtonExecutesOnPressAndOnEachTickButNotOnRelease)
 // ---------------------------------------------------------------------------------------------
 
 std::atomic<int> g_playing{0};
-HANDLE g_stop_playing = nullptr;
+KestrinWinNS::CScopedKernelHandle g_stop_playing;
 BOOL BlockingPlay(const wchar_t* alias, DWORD) {
   if (!alias) {
-    ::SetEvent(g_stop_playing);  // the purge stops the sound being played
+    ::SetEvent(g_stop_playing.Get());  // the purge stops the sound being played
     return TRUE;
   }
   g_playing = 1;
-  ::WaitForSingleObject(g_stop_playing, INFINITE);
+  ::WaitForSingleObject(g_stop_playing.Get(), INFINITE);
   return TRUE;
 }
 
@@ -260,7 +261,7 @@ DWORD WINAPI StopSounds(void*) {
 TEST(SoundThreadTest, StoppingWhileASoundPlaysEndsTheThreadWithoutKillingIt) {
   CTKSoundThread& sounds = CTKSoundThread::Instance();
   sounds.Stop();
-  g_stop_playing = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  g_stop_playing.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
   sounds.SetPlayFunction(&BlockingPlay);
   sounds.SetEnabled(false);
   sounds.Request(CTKSoundThread::kCommand);
@@ -270,12 +271,11 @@ TEST(SoundThreadTest, StoppingWhileASoundPlaysEndsTheThreadWithoutKillingIt) {
   ASSERT_TRUE(sounds.IsRunning());
   for (int i = 0; i < 500 && !g_playing; ++i) ::Sleep(2);
   ASSERT_EQ(1, g_playing.load());
-  HANDLE stopper = ::CreateThread(nullptr, 0, &StopSounds, nullptr, 0, nullptr);
-  EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(stopper, 10000));
+  KestrinWinNS::CScopedKernelHandle stopper(::CreateThread(nullptr, 0, &StopSounds, nullptr, 0, nullptr));
+  EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(stopper.Get(), 10000));
   EXPECT_FALSE(sounds.IsRunning());
-  ::CloseHandle(stopper);
   sounds.SetPlayFunction(nullptr);
-  ::CloseHandle(g_stop_playing);
+  g_stop_playing.Reset();
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win/scoped_handle.h"
 #include "test_bars.h"
 #include "toolkit/commandbars/auto_complete.h"
 #include "toolkit/commandbars/bar_state.h"
@@ -154,10 +155,9 @@ INSTANTIATE_TEST_SUITE_P(Platforms, ComboShellAutoComplete,
 
 TEST(ComboBox, TheShellLookupIsMadeAtRunTime) {
   // What the running system offers; either way the answer is the lookup's, not a constant.
-  HMODULE shell = ::LoadLibraryW(L"shlwapi.dll");
-  const bool has = shell && ::GetProcAddress(shell, "SHAutoComplete");
+  KestrinWinNS::CScopedLibrary shell(::LoadLibraryW(L"shlwapi.dll"));
+  const bool has = shell && ::GetProcAddress(shell.Get(), "SHAutoComplete");
   EXPECT_EQ(has, TKHasShellAutoComplete());
-  if (shell) ::FreeLibrary(shell);
   TKSetShellAutoCompleteFunction(&TKNoShellAutoComplete);
   EXPECT_FALSE(TKHasShellAutoComplete());
   TKSetShellAutoCompleteFunction(nullptr);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/appframe/dc.h"
+#include "platform/win/scoped_resource.h"
 #include "tests/toolkit/commandbars/test_bars.h"
 
 using namespace TKCommandBars;
@@ -215,14 +216,14 @@ TEST(ControlTest, CaptionsPromptsStylesAndEquality) {
 TEST(ControlCollectionTest, Win32MenusBecomeControls) {
   HMENU fonts = ::CreatePopupMenu();
   ::AppendMenuW(fonts, MF_STRING, 4001, L"Bold");
-  HMENU menu = ::CreatePopupMenu();
-  ::AppendMenuW(menu, MF_STRING | MF_CHECKED, 200, L"&Ruler");
-  ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-  ::AppendMenuW(menu, MF_STRING | MF_GRAYED, 201, L"&Grid\tCtrl+G");
-  ::AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(fonts), L"Fonts\t4000");
-  ::AppendMenuW(menu, MF_STRING, 0xFF00, L"skipped");
+  KestrinWinNS::CScopedMenu menu(::CreatePopupMenu());
+  ::AppendMenuW(menu.Get(), MF_STRING | MF_CHECKED, 200, L"&Ruler");
+  ::AppendMenuW(menu.Get(), MF_SEPARATOR, 0, nullptr);
+  ::AppendMenuW(menu.Get(), MF_STRING | MF_GRAYED, 201, L"&Grid\tCtrl+G");
+  ::AppendMenuW(menu.Get(), MF_POPUP, reinterpret_cast<UINT_PTR>(fonts), L"Fonts\t4000");
+  ::AppendMenuW(menu.Get(), MF_STRING, 0xFF00, L"skipped");
   TestBar bar;
-  ASSERT_TRUE(bar.LoadMenu(menu));
+  ASSERT_TRUE(bar.LoadMenu(menu.Get()));
   ASSERT_EQ(3, bar.GetControlCount());
   CTKControl* ruler = bar.GetControl(0);
   EXPECT_EQ(kButton, ruler->GetType());
@@ -242,7 +243,6 @@ TEST(ControlCollectionTest, Win32MenusBecomeControls) {
   EXPECT_EQ(popup, bar.GetControls()->FindControl(kPopupControl, -1, true, false));
   EXPECT_EQ(popup->GetCommandBar()->GetControl(0), bar.GetControls()->FindControl(0, 4001, false, true));
   EXPECT_FALSE(bar.LoadMenu(nullptr));
-  ::DestroyMenu(menu);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "platform/appframe/frame_wnd.h"
 #include "platform/appframe/gdi.h"
 #include "platform/appframe/view.h"
+#include "platform/win/gdi.h"
 #include "test_bars.h"
 
 void PrintTo(const CRect& r, std::ostream* os) { *os << "(" << r.left << "," << r.top << "," << r.right << "," << r.bottom << ")"; }
@@ -203,11 +204,11 @@ TEST_F(FrameBarTest, PaintOnTheScreenShowsWhatTheBarDraws) {
   const CRect client = bar->GetClientRect();
   ASSERT_GT(client.Height(), 0);
   // The expected picture: the bar drawn into a memory bitmap.
-  HDC window_dc = ::GetDC(bar->GetSafeHwnd());
+  KestrinWinNS::CScopedClientDC window_dc(bar->GetSafeHwnd());
   CDC memory;
   memory.CreateCompatibleDC(nullptr);
   CBitmap bitmap;
-  ASSERT_TRUE(bitmap.CreateCompatibleBitmap(window_dc, client.Width(), client.Height()));
+  ASSERT_TRUE(bitmap.CreateCompatibleBitmap(window_dc.Get(), client.Width(), client.Height()));
   HGDIOBJ old = ::SelectObject(memory.GetSafeHdc(), bitmap.GetSafeHandle());
   memory.FillSolidRect(&client, ::GetSysColor(COLOR_BTNFACE));
   bar->DrawCommandBar(&memory, client);
@@ -216,9 +217,8 @@ TEST_F(FrameBarTest, PaintOnTheScreenShowsWhatTheBarDraws) {
   const int right = std::min<int>(client.right, bar->GetControl(6)->GetRect().right + 10);
   int differing = 0;
   for (int x = 0; x < right; ++x)
-    differing += ::GetPixel(window_dc, x, y) != ::GetPixel(memory.GetSafeHdc(), x, y);
+    differing += ::GetPixel(window_dc.Get(), x, y) != ::GetPixel(memory.GetSafeHdc(), x, y);
   ::SelectObject(memory.GetSafeHdc(), old);
-  ::ReleaseDC(bar->GetSafeHwnd(), window_dc);
   EXPECT_EQ(0, differing) << "of " << right << " pixels";
 }
 

@@ -16,6 +16,7 @@
 #include "toolkit/drawing/image_manager.h"
 #include "platform/appframe/dc.h"
 #include "platform/win/gdi.h"
+#include "platform/win/scoped_resource.h"
 
 using namespace TKCommandBars;
 
@@ -205,22 +206,21 @@ TEST(MenuBar, RestoringTheDocumentRemovesItsButtonsAndTheCloseButtonClosesIt) {
 TEST(MenuBar, EachDocumentMenuKeepsItsOwnControls) {
   MdiFixture fx;
   ASSERT_TRUE(fx.bar->LoadMenuBar(kFrameMenu));
-  HMENU document = ::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kDocumentMenu));
-  fx.bar->SwitchMDIMenu(kDocumentMenu, document);
+  KestrinWinNS::CScopedMenu document(::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kDocumentMenu)));
+  fx.bar->SwitchMDIMenu(kDocumentMenu, document.Get());
   EXPECT_EQ(kDocumentMenu, fx.bar->GetCurrentMenuId());
   EXPECT_EQ(std::vector<std::wstring>({L"&File", L"&Sheet", L"&Window", L"&Help"}), fx.Captions());
   // The user takes the Window menu away; the frame's menu and back keep each their own.
   fx.bar->GetControls()->Remove(2);
   fx.bar->SwitchMDIMenu(kFrameMenu, fx.bar->GetFrameMenu());
   EXPECT_EQ(std::vector<std::wstring>({L"&File", L"&Edit", L"&Help"}), fx.Captions());
-  fx.bar->SwitchMDIMenu(kDocumentMenu, document);
+  fx.bar->SwitchMDIMenu(kDocumentMenu, document.Get());
   EXPECT_EQ(std::vector<std::wstring>({L"&File", L"&Sheet", L"&Help"}), fx.Captions());
   EXPECT_TRUE(fx.bar->GetControls()->IsChanged());
   // A document menu reached through the MDI client's menu switch: the frame's own menu.
   ::SendMessageW(fx.client, WM_MDISETMENU, reinterpret_cast<WPARAM>(fx.bar->GetFrameMenu()), 0);
   EXPECT_EQ(kFrameMenu, fx.bar->GetCurrentMenuId());
   EXPECT_EQ(nullptr, ::GetMenu(fx.frame));
-  ::DestroyMenu(document);
 }
 
 // A reset puts the current menu's controls back: the frame's menu read again from its resource,
@@ -239,8 +239,8 @@ TEST(MenuBar, ResetPutsTheCurrentMenusControlsBack) {
     SCOPED_TRACE(c.what);
     MdiFixture fx;
     ASSERT_TRUE(fx.bar->LoadMenuBar(kFrameMenu));
-    HMENU document = ::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kDocumentMenu));
-    if (c.document) fx.bar->SwitchMDIMenu(kDocumentMenu, document);
+    KestrinWinNS::CScopedMenu document(::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kDocumentMenu)));
+    if (c.document) fx.bar->SwitchMDIMenu(kDocumentMenu, document.Get());
     fx.AddChild(WS_OVERLAPPEDWINDOW, true);
     // The user takes the second menu away.
     fx.bar->GetControls()->Remove(1);
@@ -254,7 +254,6 @@ TEST(MenuBar, ResetPutsTheCurrentMenusControlsBack) {
     EXPECT_EQ(std::vector<int>({9153, 9152, 9151}), std::vector<int>(ids.end() - 3, ids.end()));
     // The menus' popups came back filled.
     EXPECT_GT(fx.bar->GetControl(1)->GetCommandBar()->GetControlCount(), 0);
-    ::DestroyMenu(document);
   }
 }
 
@@ -338,9 +337,9 @@ std::vector<std::wstring> CaptionsOf(const CTKControls* controls) {
 // A frame menu and a document menu the user took the Window menu from, shown.
 void ShowChangedDocumentMenu(MdiFixture& fx) {
   ASSERT_TRUE(fx.bar->LoadMenuBar(kFrameMenu));
-  HMENU document = ::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kDocumentMenu));
-  fx.bar->SwitchMDIMenu(kDocumentMenu, document);
-  ::DestroyMenu(document);
+  KestrinWinNS::CScopedMenu document(::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kDocumentMenu)));
+  fx.bar->SwitchMDIMenu(kDocumentMenu, document.Get());
+  document.Reset();
   fx.bar->GetControls()->Remove(2);
 }
 

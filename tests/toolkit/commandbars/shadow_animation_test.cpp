@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win/gdi.h"
 #include "test_bars.h"
 #include "toolkit/commandbars/animation.h"
 #include "toolkit/commandbars/shadow_manager.h"
@@ -110,9 +111,8 @@ TEST(ShadowsManager, ShadowWindowsBesideTheOwner) {
                   CTKShadowsManager::MakeAlphaImage(rc.Width(), rc.Height(), shadow->IsBottom(), 0, RGB(0, 0, 0)));
       } else {
         ::UpdateWindow(shadow->GetSafeHwnd());
-        HDC dc = ::GetDC(shadow->GetSafeHwnd());
-        EXPECT_EQ(::GetPixel(dc, rc.Width() / 2, rc.Height() / 2), m.SolidColor());
-        ::ReleaseDC(shadow->GetSafeHwnd(), dc);
+        KestrinWinNS::CScopedClientDC dc(shadow->GetSafeHwnd());
+        EXPECT_EQ(::GetPixel(dc.Get(), rc.Width() / 2, rc.Height() / 2), m.SolidColor());
       }
     }
     ::DestroyWindow(owner);
@@ -266,9 +266,8 @@ struct FadeWindow {
     TKSetTimerFunctions(nullptr, nullptr);
   }
   COLORREF Pixel(int x, int y) const {
-    HDC dc = ::GetDC(hwnd);
-    COLORREF c = ::GetPixel(dc, x, y);
-    ::ReleaseDC(hwnd, dc);
+    KestrinWinNS::CScopedClientDC dc(hwnd);
+    COLORREF c = ::GetPixel(dc.Get(), x, y);
     return c;
   }
   HWND hwnd;
@@ -372,21 +371,19 @@ TEST(CommandBarAnimation, BarFadesAControlToItsNewLook) {
   EXPECT_EQ(animation.AnimationCount(), 0u);
   // The bar drawn afresh off screen, as its paint would.
   CRect client = f.bar->GetClientRect();
-  HDC window_dc = ::GetDC(f.bar->GetSafeHwnd());
+  KestrinWinNS::CScopedClientDC window_dc(f.bar->GetSafeHwnd());
   CDC memory;
-  memory.CreateCompatibleDC(window_dc);
-  HBITMAP bitmap = ::CreateCompatibleBitmap(window_dc, client.Width(), client.Height());
-  HGDIOBJ old = ::SelectObject(memory.GetSafeHdc(), bitmap);
+  memory.CreateCompatibleDC(window_dc.Get());
+  KestrinWinNS::CScopedBitmap bitmap(::CreateCompatibleBitmap(window_dc.Get(), client.Width(), client.Height()));
+  HGDIOBJ old = ::SelectObject(memory.GetSafeHdc(), bitmap.Get());
   memory.FillSolidRect(&client, ::GetSysColor(COLOR_BTNFACE));
   f.bar->DrawCommandBar(&memory, client);
   int differing = 0;
   for (int y = part.top; y < part.bottom; ++y)
     for (int x = part.left; x < part.right; ++x)
-      differing += ::GetPixel(window_dc, x, y) != ::GetPixel(memory.GetSafeHdc(), x, y);
+      differing += ::GetPixel(window_dc.Get(), x, y) != ::GetPixel(memory.GetSafeHdc(), x, y);
   EXPECT_EQ(differing, 0);
   ::SelectObject(memory.GetSafeHdc(), old);
-  ::DeleteObject(bitmap);
-  ::ReleaseDC(f.bar->GetSafeHwnd(), window_dc);
 }
 
 }  // namespace

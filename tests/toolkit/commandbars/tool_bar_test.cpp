@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/win/gdi.h"
+#include "platform/win/scoped_handle.h"
+#include "platform/win/scoped_resource.h"
 #include "tests/toolkit/commandbars/test_bars.h"
 #include "toolkit/commandbars/popup_bar.h"
 #include "toolkit/commandbars/tool_bar.h"
@@ -149,15 +152,15 @@ TEST(ToolBar, ButtonsComeFromTheToolBarResourceOfTheGivenModule) {
   wchar_t path[MAX_PATH];
   ::GetModuleFileNameW(nullptr, path, MAX_PATH);
   // The program's file loaded once more as data: another module with the same resources.
-  HMODULE data = ::LoadLibraryExW(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  ASSERT_NE(nullptr, data);
+  KestrinWinNS::CScopedLibrary data(::LoadLibraryExW(path, nullptr, LOAD_LIBRARY_AS_DATAFILE));
+  ASSERT_NE(nullptr, data.Get());
   struct Case {
     const char* what;
     HMODULE module;
     UINT id;
     bool loads;
   } cases[] = {
-      {"another module", data, 300, true},
+      {"another module", data.Get(), 300, true},
       {"a module without it", ::GetModuleHandleW(L"kernel32.dll"), 300, false},
       {"a strip with fewer images than buttons", nullptr, 304, false},
       {"the toolkit's resource module", nullptr, 300, true},
@@ -177,7 +180,6 @@ TEST(ToolBar, ButtonsComeFromTheToolBarResourceOfTheGivenModule) {
     fx.bar->SetImageManager(nullptr);
     images->InternalRelease();
   }
-  ::FreeLibrary(data);
 }
 
 // The answer the reset's question gets in a test, and what it was asked.
@@ -271,12 +273,10 @@ namespace {
 
 HICON SquareIcon(int size) {
   std::vector<DWORD> pixels(static_cast<size_t>(size) * size, 0xFF3060C0);
-  HBITMAP color = ::CreateBitmap(size, size, 1, 32, pixels.data());
-  HBITMAP mask = ::CreateBitmap(size, size, 1, 1, nullptr);
-  ICONINFO info{TRUE, 0, 0, mask, color};
+  KestrinWinNS::CScopedBitmap color(::CreateBitmap(size, size, 1, 32, pixels.data()));
+  KestrinWinNS::CScopedBitmap mask(::CreateBitmap(size, size, 1, 1, nullptr));
+  ICONINFO info{TRUE, 0, 0, mask.Get(), color.Get()};
   HICON icon = ::CreateIconIndirect(&info);
-  ::DeleteObject(color);
-  ::DeleteObject(mask);
   return icon;
 }
 
@@ -285,17 +285,17 @@ TEST(ToolBar, StackedLargeIconsGiveWayThreeAtATimeWhenTheBarIsShort) {
   CTKImageManager* images = new CTKImageManager;
   fx.bar->SetImageManager(images);
   fx.bar->SetFlags(CTKControls::kStackedLargeIcons);
-  HICON small = SquareIcon(16), large = SquareIcon(32);
+  KestrinWinNS::CScopedIcon small(SquareIcon(16)), large(SquareIcon(32));
   for (int i = 0; i < 6; ++i) {
-    images->AddIconImage(small, 600 + i, 16, 16, 0);
+    images->AddIconImage(small.Get(), 600 + i, 16, 16, 0);
     // The last control has no large image: it stacks from the start.
-    if (i < 5) images->AddIconImage(large, 600 + i, 32, 32, 0);
+    if (i < 5) images->AddIconImage(large.Get(), 600 + i, 32, 32, 0);
     CTKControl* c = fx.bar->GetControls()->Add(kButton, 600 + i);
     c->SetCaption(L"Cmd " + std::to_wstring(i));
     if (i == 3) c->SetBeginGroup(true);
   }
-  ::DestroyIcon(small);
-  ::DestroyIcon(large);
+  small.Reset();
+  large.Reset();
   const DWORD commit = CTKControls::kLayoutCommit;
   auto styles = [&] {
     std::vector<int> s;

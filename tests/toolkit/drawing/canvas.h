@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "platform/win/gdi.h"
+
 class Canvas {
  public:
   Canvas(int width, int height, COLORREF fill = 0) : width_(width), height_(height) {
@@ -16,22 +18,18 @@ class Canvas {
     bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    bitmap_ = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bitmap_.Reset(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
     bits_ = static_cast<uint32_t*>(bits);
-    dc_ = CreateCompatibleDC(nullptr);
-    old_ = SelectObject(dc_, bitmap_);
+    dc_.Reset(CreateCompatibleDC(nullptr));
+    old_ = SelectObject(dc_.Get(), bitmap_.Get());
     Fill(fill);
   }
-  ~Canvas() {
-    SelectObject(dc_, old_);
-    DeleteDC(dc_);
-    DeleteObject(bitmap_);
-  }
+  ~Canvas() { SelectObject(dc_.Get(), old_); }
   Canvas(const Canvas&) = delete;
   Canvas& operator=(const Canvas&) = delete;
 
-  HDC dc() const { return dc_; }
-  HBITMAP bitmap() const { return bitmap_; }
+  HDC dc() const { return dc_.Get(); }
+  HBITMAP bitmap() const { return bitmap_.Get(); }
   int width() const { return width_; }
   int height() const { return height_; }
   // The pixel as a COLORREF (alpha dropped).
@@ -52,9 +50,9 @@ class Canvas {
 
  private:
   int width_, height_;
-  HBITMAP bitmap_ = nullptr;
+  KestrinWinNS::CScopedBitmap bitmap_;
   uint32_t* bits_ = nullptr;
-  HDC dc_ = nullptr;
+  KestrinWinNS::CScopedMemoryDC dc_;  // deleted before the bitmap
   HGDIOBJ old_ = nullptr;
 };
 

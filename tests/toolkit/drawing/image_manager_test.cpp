@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/win/gdi.h"
+#include "platform/win/scoped_handle.h"
+#include "platform/win/scoped_resource.h"
 #include "tests/toolkit/drawing/canvas.h"
 #include "toolkit/drawing/color_manager.h"
 #include "toolkit/drawing/resource_manager.h"
@@ -37,26 +40,23 @@ TEST(ImageLoading, ThirtyTwoBitResourcesArePremultipliedUnlessOpaque) {
   for (const Case& c : cases) {
     EXPECT_EQ(c.png, CTKImageManager::IsPngResource(Self(), c.name));
     bool alpha = !c.alpha;
-    HBITMAP bitmap = CTKImageManager::LoadBitmapFromResource(Self(), c.name, &alpha);
-    ASSERT_NE(nullptr, bitmap);
+    KestrinWinNS::CScopedBitmap bitmap(CTKImageManager::LoadBitmapFromResource(Self(), c.name, &alpha));
+    ASSERT_NE(nullptr, bitmap.Get());
     EXPECT_EQ(c.alpha, alpha);
-    EXPECT_EQ(c.left, PixelOf(bitmap, 0, 0));
-    EXPECT_EQ(c.right, PixelOf(bitmap, 7, 7));
-    DeleteObject(bitmap);
+    EXPECT_EQ(c.left, PixelOf(bitmap.Get(), 0, 0));
+    EXPECT_EQ(c.right, PixelOf(bitmap.Get(), 7, 7));
   }
   bool alpha = true;
-  HBITMAP plain = CTKImageManager::LoadBitmapFromResource(Self(), L"PATTERN_BMP", &alpha);
-  ASSERT_NE(nullptr, plain);
+  KestrinWinNS::CScopedBitmap plain(CTKImageManager::LoadBitmapFromResource(Self(), L"PATTERN_BMP", &alpha));
+  ASSERT_NE(nullptr, plain.Get());
   EXPECT_FALSE(alpha);
-  DeleteObject(plain);
   EXPECT_EQ(nullptr, CTKImageManager::LoadBitmapFromResource(Self(), L"NO_SUCH_BMP", &alpha));
 }
 
 void WriteTempFile(const wchar_t* path, const void* data, DWORD size) {
-  HANDLE f = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  KestrinWinNS::CScopedKernelHandle f(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
   DWORD written = 0;
-  WriteFile(f, data, size, &written, nullptr);
-  CloseHandle(f);
+  WriteFile(f.Get(), data, size, &written, nullptr);
 }
 
 TEST(ImageLoading, FilesByTheirSignature) {
@@ -87,17 +87,17 @@ TEST(ImageLoading, FilesByTheirSignature) {
   WriteTempFile(bmp, &bitmap, sizeof(bitmap));
 
   bool alpha = false;
-  HBITMAP from_png = CTKImageManager::LoadBitmapFromFile(png, &alpha);
-  ASSERT_NE(nullptr, from_png);
+  KestrinWinNS::CScopedBitmap from_png(CTKImageManager::LoadBitmapFromFile(png, &alpha));
+  ASSERT_NE(nullptr, from_png.Get());
   EXPECT_TRUE(alpha);
-  EXPECT_EQ(0x80008000u, PixelOf(from_png, 7, 0));
-  DeleteObject(from_png);
-  HBITMAP from_bmp = CTKImageManager::LoadBitmapFromFile(bmp, &alpha);
-  ASSERT_NE(nullptr, from_bmp);
+  EXPECT_EQ(0x80008000u, PixelOf(from_png.Get(), 7, 0));
+  from_png.Reset();
+  KestrinWinNS::CScopedBitmap from_bmp(CTKImageManager::LoadBitmapFromFile(bmp, &alpha));
+  ASSERT_NE(nullptr, from_bmp.Get());
   EXPECT_TRUE(alpha);
-  EXPECT_EQ(0x80000080u, PixelOf(from_bmp, 0, 0));
-  EXPECT_EQ(0xFFFFFFFFu, PixelOf(from_bmp, 1, 0));
-  DeleteObject(from_bmp);
+  EXPECT_EQ(0x80000080u, PixelOf(from_bmp.Get(), 0, 0));
+  EXPECT_EQ(0xFFFFFFFFu, PixelOf(from_bmp.Get(), 1, 0));
+  from_bmp.Reset();
   DeleteFileW(png);
   DeleteFileW(bmp);
   EXPECT_EQ(nullptr, CTKImageManager::LoadBitmapFromFile(png, &alpha));
@@ -176,9 +176,9 @@ TEST_F(ImageManagerTest, DisabledFadedAndShadowImagesByPixels) {
 
 TEST_F(ImageManagerTest, DisabledIconKeepsItsMask) {
   CTKResourceManager rm;
-  HICON blue = rm.MakeIconFromGroup(Self(), MAKEINTRESOURCEW(100), 16, 16);
-  ASSERT_TRUE(manager.AddIconImage(blue, 9, 0, 0, 0));
-  DestroyIcon(blue);
+  KestrinWinNS::CScopedIcon blue(rm.MakeIconFromGroup(Self(), MAKEINTRESOURCEW(100), 16, 16));
+  ASSERT_TRUE(manager.AddIconImage(blue.Get(), 9, 0, 0, 0));
+  blue.Reset();
   CTKImageManagerIcon* icon = manager.GetImage(9, 16);
   ASSERT_NE(nullptr, icon);
   EXPECT_EQ(16, icon->Height());
@@ -246,10 +246,11 @@ TEST_F(ImageManagerTest, ImageListsAreKeptAsRecordsAndFoundById) {
   // An application's list of the three strip images, 16 x 16.
   HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 3, 0);
   ASSERT_NE(nullptr, list);
-  HBITMAP strip = static_cast<HBITMAP>(LoadImageW(Self(), L"STRIP_BMP", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-  ASSERT_NE(nullptr, strip);
-  ASSERT_EQ(0, ImageList_AddMasked(list, strip, RGB(255, 0, 255)));
-  DeleteObject(strip);
+  KestrinWinNS::CScopedBitmap strip(
+      static_cast<HBITMAP>(LoadImageW(Self(), L"STRIP_BMP", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+  ASSERT_NE(nullptr, strip.Get());
+  ASSERT_EQ(0, ImageList_AddMasked(list, strip.Get(), RGB(255, 0, 255)));
+  strip.Reset();
   ASSERT_EQ(3, ImageList_GetImageCount(list));
   const UINT ids[] = {30, 0, 32};
   ASSERT_TRUE(manager.AddImageList(list, ids, 2));  // fewer ids than images: the 0 is no image
@@ -319,9 +320,9 @@ class ImageStoreTest : public ::testing::Test {
     const DWORD hot[2] = {0xFF0000FF, 0xFF00FF00};
     ASSERT_TRUE(source.AddAlphaImage(MakeDibSection(2, 1, hot), 40, 2));
     CTKResourceManager rm;
-    HICON blue = rm.MakeIconFromGroup(Self(), MAKEINTRESOURCEW(100), 16, 16);
-    ASSERT_TRUE(source.AddIconImage(blue, 41, 0, 0, 0));
-    DestroyIcon(blue);
+    KestrinWinNS::CScopedIcon blue(rm.MakeIconFromGroup(Self(), MAKEINTRESOURCEW(100), 16, 16));
+    ASSERT_TRUE(source.AddIconImage(blue.Get(), 41, 0, 0, 0));
+    blue.Reset();
     source.GetIconSet(41)->GetOrCreateIcon(32, 32)->SetScaled(true);  // not stored
   }
   void Store(CMemFile& file) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win/scoped_handle.h"
 namespace {
 
 struct PngSpec {
@@ -190,10 +191,10 @@ TEST(PngBitmap, ReadsFiles) {
   PngSpec spec;
   spec.pixels = {9, 8, 7, 255, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
   const std::vector<uint8_t> data = Encode(spec);
-  HANDLE f = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  KestrinWinNS::CScopedKernelHandle f(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
   DWORD written = 0;
-  WriteFile(f, data.data(), static_cast<DWORD>(data.size()), &written, nullptr);
-  CloseHandle(f);
+  WriteFile(f.Get(), data.data(), static_cast<DWORD>(data.size()), &written, nullptr);
+  f.Reset();
   CTKGraphicBitmapPng bitmap;
   EXPECT_TRUE(bitmap.ReadPngFile(path));
   EXPECT_EQ(0xFF090807u, PixelAt(bitmap.GetSafeHandle(), 0, 0));

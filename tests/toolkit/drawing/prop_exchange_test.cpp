@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/appframe/file.h"
+#include "platform/win/scoped_handle.h"
 
 namespace {
 
@@ -381,10 +382,10 @@ TEST_F(RegistryExchangeTest, SectionsClassesObjectsAndCounts) {
     CString wrong = L"CNoSuchClass";
     PropExchangeString(&px, L"Unknown", &wrong, L"");
   }
-  HKEY item1 = nullptr;
+  KestrinWinNS::CScopedRegKey item1;
   ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\KestrinTests\\ToolkitPropExchange\\Item1", 0,
-                                         KEY_READ, &item1));
-  RegCloseKey(item1);
+                                         KEY_READ, item1.Receive()));
+  item1.Reset();
 
   CTKPropExchangeRegistry px(HKEY_CURRENT_USER, kPath, true);
   std::unique_ptr<CTKPropExchangeEnumerator> e(px.OpenEnumerator(L"Item"));

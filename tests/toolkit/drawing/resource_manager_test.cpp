@@ -6,6 +6,8 @@
 
 #include <thread>
 
+#include "platform/win/scoped_handle.h"
+#include "platform/win/scoped_resource.h"
 #include "tests/toolkit/drawing/test_main.h"
 #include "toolkit/drawing/image_manager.h"
 
@@ -27,11 +29,10 @@ TEST(ResourceManager, StringsHtmlMenusAndDialogs) {
   EXPECT_EQ(L"unchanged", text);
   EXPECT_FALSE(rm.ReadHtmlText(nullptr, 200));
 
-  HMENU menu = nullptr;
-  ASSERT_TRUE(rm.ReadMenuResource(&menu, 400));
-  EXPECT_EQ(1, GetMenuItemCount(menu));
-  DestroyMenu(menu);
-  EXPECT_FALSE(rm.ReadMenuResource(&menu, 401));
+  KestrinWinNS::CScopedMenu menu;
+  ASSERT_TRUE(rm.ReadMenuResource(menu.Receive(), 400));
+  EXPECT_EQ(1, GetMenuItemCount(menu.Get()));
+  EXPECT_FALSE(rm.ReadMenuResource(menu.Receive(), 401));
 
   const auto* dialog = static_cast<const DLGTEMPLATE*>(rm.LockDialogResource(500));
   ASSERT_NE(nullptr, dialog);
@@ -77,16 +78,14 @@ TEST(ResourceManager, ToolBarResourcesAreReadWithinTheirBytes) {
 TEST(ResourceManager, IconsFromTheGroupBySize) {
   CTKResourceManager rm;
   for (int size : {16, 32}) {
-    HICON icon = rm.MakeIconFromGroup(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(100), size, size);
-    ASSERT_NE(nullptr, icon) << size;
-    EXPECT_EQ(size, CTKImageManager::GetIconSize(icon).cx);
-    DestroyIcon(icon);
+    KestrinWinNS::CScopedIcon icon(rm.MakeIconFromGroup(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(100), size, size));
+    ASSERT_NE(nullptr, icon.Get()) << size;
+    EXPECT_EQ(size, CTKImageManager::GetIconSize(icon.Get()).cx);
   }
   EXPECT_EQ(nullptr, rm.MakeIconFromGroup(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(101), 16, 16));
-  HICON icon = rm.ReadIconById(100, SIZE{32, 32});
-  ASSERT_NE(nullptr, icon);
-  EXPECT_EQ(32, CTKImageManager::GetIconSize(icon).cx);
-  DestroyIcon(icon);
+  KestrinWinNS::CScopedIcon icon(rm.ReadIconById(100, SIZE{32, 32}));
+  ASSERT_NE(nullptr, icon.Get());
+  EXPECT_EQ(32, CTKImageManager::GetIconSize(icon.Get()).cx);
 }
 
 TEST(ResourceManager, LanguageIsTheFirstOtherThanUsEnglish) {
@@ -96,10 +95,9 @@ TEST(ResourceManager, LanguageIsTheFirstOtherThanUsEnglish) {
   EXPECT_EQ(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), rm.DetectResourceLanguage());
   EXPECT_EQ(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), rm.ResourceLanguage());
   // A module of U.S. English resources only.
-  HMODULE office = LoadLibraryW(Office2007ModulePath().c_str());
-  ASSERT_NE(nullptr, office);
-  EXPECT_EQ(1033, rm.DetectResourceLanguage(office));
-  FreeLibrary(office);
+  KestrinWinNS::CScopedLibrary office(LoadLibraryW(Office2007ModulePath().c_str()));
+  ASSERT_NE(nullptr, office.Get());
+  EXPECT_EQ(1033, rm.DetectResourceLanguage(office.Get()));
 }
 
 TEST(ResourceManager, OnePerThread) {

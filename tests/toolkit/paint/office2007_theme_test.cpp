@@ -5,6 +5,7 @@
 
 #include "platform/appframe/dc.h"
 #include "platform/win/gdi.h"
+#include "platform/win/scoped_resource.h"
 #include "tests/toolkit/drawing/canvas.h"
 #include "tests/toolkit/drawing/test_main.h"
 #include "toolkit/commandbars/command_bar.h"
@@ -386,15 +387,9 @@ TEST(Office2007Theme, WindowFrameBorderColumnsAndBottomLine) {
   }
 }
 
-// An icon of one colour, 16 x 16.
-struct IconTraits {
-  using Handle = HICON;
-  static Handle Invalid() { return nullptr; }
-  static bool IsValid(Handle h) { return h != nullptr; }
-  static void Close(Handle h) { ::DestroyIcon(h); }
-};
-using ScopedIcon = KestrinWinNS::CScopedHandle<IconTraits>;
+using ScopedIcon = KestrinWinNS::CScopedIcon;
 
+// An icon of one colour, 16 x 16.
 ScopedIcon SolidIcon(COLORREF colour) {
   KestrinWinNS::CScopedClientDC screen(nullptr);
   KestrinWinNS::CScopedBitmap face(::CreateCompatibleBitmap(screen.Get(), 16, 16));

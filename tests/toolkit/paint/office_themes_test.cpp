@@ -8,6 +8,7 @@
 
 #include "platform/appframe/dc.h"
 #include "platform/win/gdi.h"
+#include "platform/win/scoped_resource.h"
 #include "tests/toolkit/drawing/canvas.h"
 #include "tests/toolkit/paint/fake_styles.h"
 #include "toolkit/commandbars/command_bar.h"
@@ -589,9 +590,9 @@ TEST_F(OfficeThemesTest, TwoColumnMenusShowTheCheckBesideTheIcon) {
   const WORD zeros[16] = {};
   KestrinWinNS::CScopedBitmap mask(::CreateBitmap(16, 16, 1, 1, zeros));
   ICONINFO info{TRUE, 0, 0, mask.Get(), colour.Get()};
-  HICON made = ::CreateIconIndirect(&info);
-  ASSERT_TRUE(images.AddIconImage(made, 0x7A32, 0, 0, 0));
-  ::DestroyIcon(made);
+  KestrinWinNS::CScopedIcon made(::CreateIconIndirect(&info));
+  ASSERT_TRUE(images.AddIconImage(made.Get(), 0x7A32, 0, 0, 0));
+  made.Reset();
   auto green = [](COLORREF c) {
     return GetGValue(c) > GetRValue(c) + 20 && GetGValue(c) > GetBValue(c) + 20;
   };
@@ -737,9 +738,9 @@ HICON MakeHalfIcon() {
 
 TEST_F(OfficeThemesTest, DisabledIconsAreTintedBetweenTheFaceGradientsColours) {
   CTKImageManager& images = CTKImageManager::Instance();
-  HICON made = MakeHalfIcon();
-  ASSERT_TRUE(images.AddIconImage(made, 0x7A31, 0, 0, 0));
-  ::DestroyIcon(made);
+  KestrinWinNS::CScopedIcon made(MakeHalfIcon());
+  ASSERT_TRUE(images.AddIconImage(made.Get(), 0x7A31, 0, 0, 0));
+  made.Reset();
   CTKImageManagerIcon* icon = images.GetImage(0x7A31, 16);
   ASSERT_NE(nullptr, icon);
   struct Case {

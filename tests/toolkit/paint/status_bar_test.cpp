@@ -1,6 +1,8 @@
 // Status-bar panes, their edges and the size grip as the default theme draws them.
 #include <gtest/gtest.h>
 
+#include "platform/win/gdi.h"
+#include "platform/win/scoped_resource.h"
 #include "tests/toolkit/drawing/canvas.h"
 #include "toolkit/paint/default_theme.h"
 
@@ -51,23 +53,18 @@ TEST(StatusBarPaintTest, PaneTextIsGreyedWhenDisabledAndFollowsTheIcon) {
   // An 8x8 green icon.
   const int kIcon = 8;
   std::vector<BYTE> andMask(kIcon * kIcon / 8 * 2, 0);
-  HBITMAP mask = ::CreateBitmap(kIcon, kIcon, 1, 1, andMask.data());
-  HDC screen = ::GetDC(nullptr);
-  HBITMAP colour = ::CreateCompatibleBitmap(screen, kIcon, kIcon);
-  HDC mem = ::CreateCompatibleDC(screen);
-  HGDIOBJ old = ::SelectObject(mem, colour);
-  RECT all{0, 0, kIcon, kIcon};
-  HBRUSH green = ::CreateSolidBrush(RGB(0, 255, 0));
-  ::FillRect(mem, &all, green);
-  ::DeleteObject(green);
-  ::SelectObject(mem, old);
-  ::DeleteDC(mem);
-  ::ReleaseDC(nullptr, screen);
-  ICONINFO info{TRUE, 0, 0, mask, colour};
-  HICON icon = ::CreateIconIndirect(&info);
-  ::DeleteObject(mask);
-  ::DeleteObject(colour);
-  ASSERT_NE(nullptr, icon);
+  KestrinWinNS::CScopedBitmap mask(::CreateBitmap(kIcon, kIcon, 1, 1, andMask.data()));
+  KestrinWinNS::CScopedClientDC screen(nullptr);
+  KestrinWinNS::CScopedBitmap colour(::CreateCompatibleBitmap(screen.Get(), kIcon, kIcon));
+  {
+    KestrinWinNS::CBitmapDC mem(screen.Get(), colour.Get());
+    RECT all{0, 0, kIcon, kIcon};
+    KestrinWinNS::CScopedBrush green(::CreateSolidBrush(RGB(0, 255, 0)));
+    ::FillRect(mem.Get(), &all, green.Get());
+  }
+  ICONINFO info{TRUE, 0, 0, mask.Get(), colour.Get()};
+  KestrinWinNS::CScopedIcon icon(::CreateIconIndirect(&info));
+  ASSERT_NE(nullptr, icon.Get());
 
   const COLORREF kGrey = RGB(255, 0, 0);
   struct Case {
@@ -80,7 +77,7 @@ TEST(StatusBarPaintTest, PaneTextIsGreyedWhenDisabledAndFollowsTheIcon) {
     p.theme.SetCustomColor(17, kGrey);
     const COLORREF text = p.theme.StatusTextColor();
     ASSERT_GT(ChannelDistance(text, kGrey), 100);
-    p.theme.PaintStatusPane(&p.dc, CRect(0, 0, 120, 20), icon, CSize(kIcon, kIcon), L"Ready", c.style, false);
+    p.theme.PaintStatusPane(&p.dc, CRect(0, 0, 120, 20), icon.Get(), CSize(kIcon, kIcon), L"Ready", c.style, false);
     // The icon sits after the edge and margin, centred across the pane.
     EXPECT_EQ(RGB(0, 255, 0), p.canvas.At(2, 6));
     EXPECT_EQ(RGB(0, 255, 0), p.canvas.At(2 + kIcon - 1, 6 + kIcon - 1));
@@ -91,7 +88,6 @@ TEST(StatusBarPaintTest, PaneTextIsGreyedWhenDisabledAndFollowsTheIcon) {
     EXPECT_GT(p.Count(c.greyed ? kGrey : text, textLeft, 119), 10);
     EXPECT_EQ(0, p.Count(c.greyed ? text : kGrey, textLeft, 119));
   }
-  ::DestroyIcon(icon);
 }
 
 TEST(StatusBarPaintTest, SizeGripDrawsThreeRidgesInTheCorner) {

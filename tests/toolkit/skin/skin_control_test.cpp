@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "platform/win/gdi.h"
+#include "platform/win/scoped_resource.h"
 #include "tests/toolkit/drawing/canvas.h"
 #include "tests/toolkit/skin/skin_test_env.h"
 #include "toolkit/skin/skin_draw_functions.h"
@@ -226,17 +227,15 @@ TEST_F(SkinControlTest, TreeAndListViewsTakeTheSkinsWindowColour) {
 
 TEST(SkinSystemHelpers, IconSizesPalettesAndBitmapsFromPackedDibs) {
   // A colour icon reports its own size, a monochrome one half its mask, none 32 x 32.
-  HICON colour = CreateIcon(nullptr, 16, 16, 1, 32, std::vector<BYTE>(16 * 16 / 8, 0).data(),
-                            std::vector<BYTE>(16 * 16 * 4, 0x80).data());
+  KestrinWinNS::CScopedIcon colour(CreateIcon(nullptr, 16, 16, 1, 32, std::vector<BYTE>(16 * 16 / 8, 0).data(),
+                                              std::vector<BYTE>(16 * 16 * 4, 0x80).data()));
   BYTE andMask[24 * 24 / 8] = {}, xorMask[24 * 24 / 8] = {};
-  HICON mono = CreateIcon(nullptr, 24, 24, 1, 1, andMask, xorMask);
-  EXPECT_EQ(SkinDrawFunctions::IconSize(colour).cx, 16);
-  EXPECT_EQ(SkinDrawFunctions::IconSize(colour).cy, 16);
-  EXPECT_EQ(SkinDrawFunctions::IconSize(mono).cx, 24);
-  EXPECT_EQ(SkinDrawFunctions::IconSize(mono).cy, 24);
+  KestrinWinNS::CScopedIcon mono(CreateIcon(nullptr, 24, 24, 1, 1, andMask, xorMask));
+  EXPECT_EQ(SkinDrawFunctions::IconSize(colour.Get()).cx, 16);
+  EXPECT_EQ(SkinDrawFunctions::IconSize(colour.Get()).cy, 16);
+  EXPECT_EQ(SkinDrawFunctions::IconSize(mono.Get()).cx, 24);
+  EXPECT_EQ(SkinDrawFunctions::IconSize(mono.Get()).cy, 24);
   EXPECT_EQ(SkinDrawFunctions::IconSize(nullptr).cy, 32);
-  DestroyIcon(colour);
-  DestroyIcon(mono);
 
   // A 2 x 2 DIB of 8 bits with a four-entry table: every pixel takes entry 2.
   struct {

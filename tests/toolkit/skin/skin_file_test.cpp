@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win/scoped_handle.h"
 #include "tests/toolkit/drawing/canvas.h"
 #include "tests/toolkit/skin/skin_test_env.h"
 #include "toolkit/skin/skin_manager.h"
@@ -87,9 +88,8 @@ TEST(SkinFile, LibraryCodeNeverRuns) {
   CTKSkinManagerResourceFile file(nullptr);
   ASSERT_TRUE(file.OpenSkinSource(TestEnv().withCode, L"NORMALBLUE.INI"));
   EXPECT_FALSE(ReadAll(file).empty());
-  HANDLE ran = OpenEventW(SYNCHRONIZE, FALSE, L"KestrinSkinCodeRan");
-  EXPECT_EQ(ran, nullptr) << "the skin library's entry point ran";
-  if (ran) CloseHandle(ran);
+  KestrinWinNS::CScopedKernelHandle ran(OpenEventW(SYNCHRONIZE, FALSE, L"KestrinSkinCodeRan"));
+  EXPECT_EQ(ran.Get(), nullptr) << "the skin library's entry point ran";
   std::unique_ptr<CTKSkinImage> image(file.LoadSkinBitmap(L"NINE.BMP"));
   EXPECT_NE(image, nullptr);
 }

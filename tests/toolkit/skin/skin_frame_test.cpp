@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/appframe/wnd.h"
+#include "platform/win/gdi.h"
 #include "tests/toolkit/drawing/canvas.h"
 #include "tests/toolkit/skin/skin_test_env.h"
 #include "toolkit/skin/skin_manager.h"
@@ -113,17 +114,15 @@ bool AnyPixelOtherThan(const Canvas& canvas, RECT area, COLORREF color) {
 }
 
 bool RegionContains(HWND hwnd, int x, int y) {
-  HRGN region = CreateRectRgn(0, 0, 0, 0);
-  const bool has = GetWindowRgn(hwnd, region) != ERROR;
-  const bool in = has && PtInRegion(region, x, y);
-  DeleteObject(region);
+  KestrinWinNS::CScopedRegion region(CreateRectRgn(0, 0, 0, 0));
+  const bool has = GetWindowRgn(hwnd, region.Get()) != ERROR;
+  const bool in = has && PtInRegion(region.Get(), x, y);
   return in;
 }
 
 bool HasRegion(HWND hwnd) {
-  HRGN region = CreateRectRgn(0, 0, 0, 0);
-  const bool has = GetWindowRgn(hwnd, region) != ERROR;
-  DeleteObject(region);
+  KestrinWinNS::CScopedRegion region(CreateRectRgn(0, 0, 0, 0));
+  const bool has = GetWindowRgn(hwnd, region.Get()) != ERROR;
   return has;
 }
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/win/gdi.h"
+#include "platform/win/scoped_handle.h"
 #include "tests/toolkit/drawing/canvas.h"
 #include "tests/toolkit/skin/skin_test_env.h"
 #include "toolkit/skin/skin_image.h"
@@ -55,9 +57,9 @@ TEST(SkinImage, PackedDibHeaderIsCheckedAgainstTheResourceSize) {
   cases[5].data.resize(sizeof(BITMAPINFOHEADER) + 100);
   for (Case& c : cases) {
     bool is32 = false;
-    HBITMAP bitmap = CTKSkinImage::BitmapFromPackedDib(c.data.data(), static_cast<DWORD>(c.data.size()), &is32);
-    EXPECT_EQ(bitmap != nullptr, c.accepted) << c.what;
-    if (bitmap) DeleteObject(bitmap);
+    KestrinWinNS::CScopedBitmap bitmap(
+        CTKSkinImage::BitmapFromPackedDib(c.data.data(), static_cast<DWORD>(c.data.size()), &is32));
+    EXPECT_EQ(bitmap.Get() != nullptr, c.accepted) << c.what;
   }
 }
 
@@ -127,12 +129,12 @@ std::string BitmapResource(const char* name) {
 }
 
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  KestrinWinNS::CScopedKernelHandle file(
+      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  if (file.Get() == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
-  const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+  const bool ok = WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
                   written == bytes.size();
-  CloseHandle(file);
   return ok;
 }
 

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "platform/win/scoped_handle.h"
 #include "tests/toolkit/drawing/canvas.h"
 #include "tests/toolkit/skin/skin_test_env.h"
 #include "platform/appframe/wnd.h"
@@ -110,9 +111,9 @@ TEST_F(SkinManagerTest, OptionsChooseTheRedirectedFunctions) {
 
 TEST_F(SkinManagerTest, LateLoadedModuleAndGetProcAddress) {
   ASSERT_EQ(manager_->LoadSkinFile(TestEnv().library, L""), 1);
-  HMODULE probe = LoadLibraryW(TestEnv().probe.c_str());
-  ASSERT_NE(probe, nullptr);
-  auto fn = reinterpret_cast<ProbeFn>(GetProcAddress(probe, "ProbeButtonFace"));
+  KestrinWinNS::CScopedLibrary probe(LoadLibraryW(TestEnv().probe.c_str()));
+  ASSERT_NE(probe.Get(), nullptr);
+  auto fn = reinterpret_cast<ProbeFn>(GetProcAddress(probe.Get(), "ProbeButtonFace"));
   ASSERT_NE(fn, nullptr);
   EXPECT_EQ(fn(), kSkinFace);
 
@@ -131,7 +132,6 @@ TEST_F(SkinManagerTest, LateLoadedModuleAndGetProcAddress) {
   EXPECT_EQ(fn(), SysColor(COLOR_BTNFACE));
   EXPECT_NE(fn(), kSkinFace);
   EXPECT_NE(reinterpret_cast<FARPROC>(GetProcAddress(uxtheme, "OpenThemeData")), reinterpret_cast<FARPROC>(open));
-  FreeLibrary(probe);
 }
 
 TEST_F(SkinManagerTest, WindowsAreAttachedAndDestroyedSafely) {
@@ -178,10 +178,9 @@ TEST_F(SkinManagerTest, WindowThatOptsOutIsPassedThrough) {
 TEST_F(SkinManagerTest, ThreadsCreatedWhileSkinnedAttachTheirWindows) {
   ASSERT_EQ(manager_->LoadSkinFile(TestEnv().library, L""), 1);
   ThreadResult result;
-  HANDLE thread = CreateThread(nullptr, 0, &AttachOnThread, &result, 0, nullptr);
-  ASSERT_NE(thread, nullptr);
-  WaitForSingleObject(thread, INFINITE);
-  CloseHandle(thread);
+  KestrinWinNS::CScopedKernelHandle thread(CreateThread(nullptr, 0, &AttachOnThread, &result, 0, nullptr));
+  ASSERT_NE(thread.Get(), nullptr);
+  WaitForSingleObject(thread.Get(), INFINITE);
   EXPECT_TRUE(result.attached);
 }
 
