@@ -5,6 +5,7 @@
 #include <string>
 
 #include "elevate/elevation.h"
+#include "platform/win/scoped_handle.h"
 
 namespace {
 
@@ -37,9 +38,8 @@ class ElevationTest : public testing::Test {
     with_blanks_ = folder_ + L"\\set up.exe";
     plain_ = folder_ + L"\\setup.exe";
     for (const std::wstring& file : {with_blanks_, plain_}) {
-      HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-      ASSERT_NE(INVALID_HANDLE_VALUE, h);
-      CloseHandle(h);
+      KestrinWinNS::CScopedKernelHandle h(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+      ASSERT_NE(INVALID_HANDLE_VALUE, h.Get());
     }
     short_plain_.resize(MAX_PATH);
     short_plain_.resize(GetShortPathNameW(plain_.c_str(), &short_plain_[0], MAX_PATH));
@@ -91,11 +91,11 @@ DWORD RunHelper(const std::wstring& arguments) {
   si.cb = sizeof(si);
   PROCESS_INFORMATION pi = {};
   if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 0xDEAD;
-  WaitForSingleObject(pi.hProcess, 60000);
+  KestrinWinNS::CScopedKernelHandle thread(pi.hThread);
+  KestrinWinNS::CScopedKernelHandle process(pi.hProcess);
+  WaitForSingleObject(process.Get(), 60000);
   DWORD code = 0xDEAD;
-  GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
+  GetExitCodeProcess(process.Get(), &code);
   return code;
 }
 

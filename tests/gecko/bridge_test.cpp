@@ -10,6 +10,7 @@
 #include "gecko/kestrin_wrapper.h"
 #include "gecko/log_single_process.h"
 #include "gecko/ssl_verify_gecko.h"
+#include "platform/win/scoped_handle.h"
 #include "tools/geckohost/gecko_host.h"
 #include "tools/testservice/test_env.h"
 
@@ -270,12 +271,12 @@ namespace {
 // The log writer of the browser process: an entry above the configured level starts no thread,
 // one within it lands in the process's log file.
 TEST(GeckoLog, WritesWithinTheLevelOnThreadsOfThisProcess) {
-  HKEY key = nullptr;
+  KestrinWinNS::CScopedRegKey key;
   ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, LogHelperNS::kLogKeyPath, 0, nullptr, 0,
-                                           KEY_SET_VALUE | KEY_QUERY_VALUE, nullptr, &key, nullptr));
+                                           KEY_SET_VALUE | KEY_QUERY_VALUE, nullptr, key.Receive(), nullptr));
   DWORD level = 2, mode = LogHelperNS::kLogModeFile;
-  RegSetValueExA(key, "LogLevel", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&level), sizeof(level));
-  RegSetValueExA(key, "LogMode", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&mode), sizeof(mode));
+  RegSetValueExA(key.Get(), "LogLevel", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&level), sizeof(level));
+  RegSetValueExA(key.Get(), "LogMode", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&mode), sizeof(mode));
   LogHelperNS::CLogHelper::SetFileState(LogHelperNS::CLogHelperStateSingleProcess::Instance());
   {
     LogHelperNS::CLogHelper logger;
@@ -296,9 +297,8 @@ TEST(GeckoLog, WritesWithinTheLevelOnThreadsOfThisProcess) {
     EXPECT_EQ(std::string::npos, written.find("too detailed"));
     DeleteFileA(logger.GetLogFilePath().c_str());
   }
-  RegDeleteValueA(key, "LogLevel");
-  RegDeleteValueA(key, "LogMode");
-  RegCloseKey(key);
+  RegDeleteValueA(key.Get(), "LogLevel");
+  RegDeleteValueA(key.Get(), "LogMode");
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "common/windowing/validation_border.h"
 #include "gecko/kestrin_engine.h"
 #include "gecko/kestrin_module.h"
+#include "platform/win/scoped_handle.h"
 #include "tests/common/observe/private_desktop.h"
 #include "tools/geckohost/gecko_host.h"
 #include "tools/sealpki/seal_pki.h"
@@ -33,20 +34,18 @@ std::string ImageUrl(const char* name) {
 
 // The lookup service's address for the engines of this program (removed afterwards).
 void SetLookupHost(const std::string& host) {
-  HKEY key = nullptr;
+  KestrinWinNS::CScopedRegKey key;
   ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\TorvanGroup\\Kestrin", 0, nullptr, 0,
-                                           KEY_SET_VALUE, nullptr, &key, nullptr));
-  RegSetValueExA(key, "LookupHost", 0, REG_SZ, reinterpret_cast<const BYTE*>(host.c_str()),
+                                           KEY_SET_VALUE, nullptr, key.Receive(), nullptr));
+  RegSetValueExA(key.Get(), "LookupHost", 0, REG_SZ, reinterpret_cast<const BYTE*>(host.c_str()),
                  static_cast<DWORD>(host.size() + 1));
-  RegCloseKey(key);
 }
 
 void RemoveLookupHost() {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\TorvanGroup\\Kestrin", 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-    RegDeleteValueA(key, "LookupHost");
-    RegCloseKey(key);
-  }
+  KestrinWinNS::CScopedRegKey key;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\TorvanGroup\\Kestrin", 0, KEY_SET_VALUE, key.Receive()) ==
+      ERROR_SUCCESS)
+    RegDeleteValueA(key.Get(), "LookupHost");
 }
 
 HWND PopupWindow() {

@@ -4,6 +4,7 @@
 
 #include "common/subclass/bho_window_props.h"
 #include "ie/kestrin_bho.h"
+#include "platform/win/scoped_handle.h"
 #include "platform/com/com_object.h"
 #include "tests/ie/host_fixture.h"
 #include "tests/ie/kestrin_bho_test_peer.h"
@@ -331,10 +332,11 @@ namespace {
 // A saved settings change (event 1) makes the helper object read the pointer-effect state again;
 // state 2 turns the pointer effect off.
 TEST(BhoSettings, SavedPointerEffectStateIsReadAgain) {
-  HKEY key;  // setup makes the settings key; a fresh prefix lacks it
-  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, SettingsUtilsNS::kSettingsKeyPath, 0, nullptr, 0,
-                                           KEY_ALL_ACCESS, nullptr, &key, nullptr));
-  RegCloseKey(key);
+  {
+    KestrinWinNS::CScopedRegKey key;  // setup makes the settings key; a fresh prefix lacks it
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, SettingsUtilsNS::kSettingsKeyPath, 0, nullptr, 0,
+                                             KEY_ALL_ACCESS, nullptr, key.Receive(), nullptr));
+  }
   test::HostFixture fixture(2, test::kIePath);
   auto bho = NewBho(2);
   SettingsUtilsNS::CSettingsKestrin settings(SettingsUtilsNS::kLoadGroupNone);

@@ -44,18 +44,16 @@ std::wstring Text(BSTR text) {
 }
 
 void SetValue(HKEY root, const char* path, const char* name, const std::string& text) {
-  HKEY key = nullptr;
-  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr));
-  RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()), static_cast<DWORD>(text.size() + 1));
-  RegCloseKey(key);
+  KestrinWinNS::CScopedRegKey key;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_WRITE, nullptr, key.Receive(), nullptr));
+  RegSetValueExA(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()), static_cast<DWORD>(text.size() + 1));
 }
 
 void SetNumber(const char* name, DWORD value) {
-  HKEY key = nullptr;
+  KestrinWinNS::CScopedRegKey key;
   ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\TorvanGroup\\Dravix", 0, nullptr, 0,
-                                           KEY_WRITE, nullptr, &key, nullptr));
-  RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
-  RegCloseKey(key);
+                                           KEY_WRITE, nullptr, key.Receive(), nullptr));
+  RegSetValueExA(key.Get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
 }
 
 struct Road {
@@ -88,11 +86,10 @@ class ControlTest : public testing::Test {
     control_.Release();
     // The hallmarks the controls kept, and the settings this test wrote.
     RegDeleteTreeA(HKEY_CURRENT_USER, UtilityClassesNS::kHallmarkKeyPath);
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\TorvanGroup\\Dravix", 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-      RegDeleteValueA(key, "ErrorOnFailedRevocationCheck");
-      RegCloseKey(key);
-    }
+    KestrinWinNS::CScopedRegKey key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\TorvanGroup\\Dravix", 0, KEY_SET_VALUE, key.Receive()) ==
+        ERROR_SUCCESS)
+      RegDeleteValueA(key.Get(), "ErrorOnFailedRevocationCheck");
     browser_.Release();
     DestroyWindow(page_window_);
     delete browsers_;

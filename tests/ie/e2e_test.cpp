@@ -101,13 +101,12 @@ BrowserGeneration RegistryGeneration() { return SubclassUtilsNS::GetBrowserVersi
 // The lookup service host the add-on is to use: HKCU "Software\TorvanGroup\Kestrin"
 // "LookupHost", read when the helper object is made.
 void SetLookupHost(const std::string& host) {
-  HKEY key;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\TorvanGroup\\Kestrin", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                      nullptr) != ERROR_SUCCESS)
+  KestrinWinNS::CScopedRegKey key;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\TorvanGroup\\Kestrin", 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                      key.Receive(), nullptr) != ERROR_SUCCESS)
     return;
-  RegSetValueExA(key, "LookupHost", 0, REG_SZ, reinterpret_cast<const BYTE*>(host.c_str()),
+  RegSetValueExA(key.Get(), "LookupHost", 0, REG_SZ, reinterpret_cast<const BYTE*>(host.c_str()),
                  static_cast<DWORD>(host.size() + 1));
-  RegCloseKey(key);
 }
 
 std::string LookupHost(const char* service) { return "127.0.0.1:" + std::to_string(KestrinTest::ServicePort(service)); }
@@ -435,13 +434,14 @@ TEST_F(EndToEnd, PageEmbedsTheControlByItsClass) {
   const CLSID kControl = {0x58B69FE4, 0x29DE, 0x4862, {0xA0, 0x49, 0x81, 0xF9, 0x14, 0xD5, 0x64, 0x4B}};
   const IID kControlEvents = {0x20E72E12, 0x536B, 0x413D, {0xA3, 0xC2, 0x03, 0x79, 0x11, 0xAA, 0xEB, 0xE8}};
   SetLookupHost(LookupHost("http"));
-  HKEY settings = nullptr;
-  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\TorvanGroup\\Dravix", 0, nullptr, 0,
-                                           KEY_SET_VALUE, nullptr, &settings, nullptr));
-  DWORD strict = 1;  // a failed revocation lookup fails the seal
-  RegSetValueExA(settings, "ErrorOnFailedRevocationCheck", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&strict),
-                 sizeof(strict));
-  RegCloseKey(settings);
+  {
+    KestrinWinNS::CScopedRegKey settings;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\TorvanGroup\\Dravix", 0, nullptr, 0,
+                                             KEY_SET_VALUE, nullptr, settings.Receive(), nullptr));
+    DWORD strict = 1;  // a failed revocation lookup fails the seal
+    RegSetValueExA(settings.Get(), "ErrorOnFailedRevocationCheck", 0, REG_DWORD,
+                   reinterpret_cast<const BYTE*>(&strict), sizeof(strict));
+  }
   // The tray program counts as running: the control would otherwise start the one the prefix
   // has registered.
   KestrinWinNS::CScopedKernelHandle tray(CreateMutexA(nullptr, FALSE, UtilityClassesNS::kTrayMutexName));

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/win/gdi.h"
 #include "tests/ie/host_fixture.h"
 
 namespace {
@@ -105,13 +106,13 @@ TEST_F(ModuleTest, CarriesTheResourcesItsTextsName) {
   ASSERT_NE(std::string::npos, at);
   const int bitmap_id = atoi(registration.c_str() + at + key.size());
   ASSERT_GT(bitmap_id, 0);
-  HBITMAP bitmap = static_cast<HBITMAP>(LoadImageW(module, MAKEINTRESOURCEW(bitmap_id), IMAGE_BITMAP, 0, 0, 0));
-  ASSERT_NE(nullptr, bitmap) << bitmap_id;
+  KestrinWinNS::CScopedBitmap bitmap(
+      static_cast<HBITMAP>(LoadImageW(module, MAKEINTRESOURCEW(bitmap_id), IMAGE_BITMAP, 0, 0, 0)));
+  ASSERT_NE(nullptr, bitmap.Get()) << bitmap_id;
   BITMAP info = {};
-  GetObjectW(bitmap, sizeof(info), &info);
+  GetObjectW(bitmap.Get(), sizeof(info), &info);
   EXPECT_EQ(16, info.bmWidth);
   EXPECT_EQ(16, info.bmHeight);
-  DeleteObject(bitmap);
 
   HRSRC page = FindResourceW(module, L"LOADING.HTM", MAKEINTRESOURCEW(23));
   ASSERT_NE(nullptr, page);

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "ie/kestrin_ie_interfaces.h"
+#include "platform/win/scoped_handle.h"
 #include "tools/iehost/host_browser.h"
 #include "tools/iehost/host_control_site.h"
 
@@ -34,9 +35,8 @@ const wchar_t kBhoKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explor
 std::wstring Sub(const wchar_t* a, const std::wstring& b) { return std::wstring(a) + L"\\" + b; }
 
 bool KeyExists(HKEY root, const std::wstring& path) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
+  KestrinWinNS::CScopedRegKey key;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) return false;
   return true;
 }
 
@@ -51,24 +51,24 @@ std::wstring Text(HKEY root, const std::wstring& path, const wchar_t* name = nul
 
 // Every key and value under `path`, as text, in registry order.
 void Dump(HKEY root, const std::wstring& path, std::wstring* out) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+  KestrinWinNS::CScopedRegKey key;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) return;
   *out += L"[" + path + L"]\n";
   wchar_t name[256];
   BYTE data[1024];
   for (DWORD i = 0;; ++i) {
     DWORD name_size = ARRAYSIZE(name), data_size = sizeof(data), type = 0;
-    if (RegEnumValueW(key, i, name, &name_size, nullptr, &type, data, &data_size) != ERROR_SUCCESS) break;
+    if (RegEnumValueW(key.Get(), i, name, &name_size, nullptr, &type, data, &data_size) != ERROR_SUCCESS) break;
     *out += std::wstring(name) + L"=" + std::to_wstring(type) + L":" +
             std::wstring(reinterpret_cast<wchar_t*>(data), data_size / sizeof(wchar_t)) + L"\n";
   }
   std::vector<std::wstring> children;
   for (DWORD i = 0;; ++i) {
     DWORD name_size = ARRAYSIZE(name);
-    if (RegEnumKeyExW(key, i, name, &name_size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    if (RegEnumKeyExW(key.Get(), i, name, &name_size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
     children.push_back(name);
   }
-  RegCloseKey(key);
+  key.Reset();  // closed before the walk goes deeper
   for (const auto& child : children) Dump(root, path + L"\\" + child, out);
 }
 
@@ -93,18 +93,18 @@ std::wstring DumpOurKeys() {
 using Snapshot = std::set<std::wstring>;
 
 void Walk(HKEY parent, const std::wstring& path, const std::wstring& line, REGSAM view, int depth, Snapshot* out) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(parent, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) return;
+  KestrinWinNS::CScopedRegKey key;
+  if (RegOpenKeyExW(parent, path.c_str(), 0, KEY_READ | view, key.Receive()) != ERROR_SUCCESS) return;
   out->insert(line);
   DWORD max_child = 0, max_name = 0, max_data = 0;
-  RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, &max_child, nullptr, nullptr, &max_name, &max_data,
+  RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, nullptr, &max_child, nullptr, nullptr, &max_name, &max_data,
                    nullptr, nullptr);
   std::vector<wchar_t> name(max_name + 2);
   std::vector<BYTE> data(max_data + 2);
   static const wchar_t kHex[] = L"0123456789ABCDEF";
   for (DWORD i = 0;; ++i) {
     DWORD name_size = static_cast<DWORD>(name.size()), data_size = static_cast<DWORD>(data.size()), type = 0;
-    LONG result = RegEnumValueW(key, i, name.data(), &name_size, nullptr, &type, data.data(), &data_size);
+    LONG result = RegEnumValueW(key.Get(), i, name.data(), &name_size, nullptr, &type, data.data(), &data_size);
     if (result != ERROR_SUCCESS) {
       if (result != ERROR_NO_MORE_ITEMS) ADD_FAILURE() << "values of " << line << " not read: " << result;
       break;
@@ -134,13 +134,12 @@ void Walk(HKEY parent, const std::wstring& path, const std::wstring& line, REGSA
   std::vector<wchar_t> child(max_child + 2);
   for (DWORD i = 0;; ++i) {
     DWORD child_size = static_cast<DWORD>(child.size());
-    if (RegEnumKeyExW(key, i, child.data(), &child_size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    if (RegEnumKeyExW(key.Get(), i, child.data(), &child_size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
     children.emplace_back(child.data(), child_size);
   }
   // Links between the views could make a cycle: no key of ours lies this deep.
   if (depth < 24)
-    for (const auto& c : children) Walk(key, c, line + L"\\" + c, view, depth + 1, out);
-  RegCloseKey(key);
+    for (const auto& c : children) Walk(key.Get(), c, line + L"\\" + c, view, depth + 1, out);
 }
 
 Snapshot TakeSnapshot() {
@@ -249,11 +248,10 @@ std::vector<Planted> PlantedKeys() {
 TEST(BeforeRegistration, PlantOthersKeys) {
   for (const auto& key : WrittenKeys()) EXPECT_FALSE(KeyExists(key.root, key.path)) << key.path;
   for (const auto& key : PlantedKeys()) {
-    HKEY handle = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(key.root, key.path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &handle,
+    KestrinWinNS::CScopedRegKey handle;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(key.root, key.path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, handle.Receive(),
                                              nullptr));
-    RegSetValueExW(handle, L"Owner", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"someone else"), 26);
-    RegCloseKey(handle);
+    RegSetValueExW(handle.Get(), L"Owner", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"someone else"), 26);
   }
   Save(TakeSnapshot(), L"before");
 }
@@ -411,9 +409,9 @@ TEST_F(Registered, PageEmbedsTheControl) {
 // its locale back.
 TEST_F(Registered, ForeignLocaleWritesTheSameKeys) {
   std::wstring before = DumpOurKeys();
-  HMODULE library = LoadLibraryW(Text(HKEY_CLASSES_ROOT, Sub(L"CLSID", kBho) + L"\\InprocServer32").c_str());
+  KestrinWinNS::CScopedLibrary library(LoadLibraryW(Text(HKEY_CLASSES_ROOT, Sub(L"CLSID", kBho) + L"\\InprocServer32").c_str()));
   ASSERT_TRUE(library);
-  auto reg = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(GetProcAddress(library, "DllRegisterServer"));
+  auto reg = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(GetProcAddress(library.Get(), "DllRegisterServer"));
   ASSERT_TRUE(reg);
   LCID turkish = MAKELCID(MAKELANGID(LANG_TURKISH, SUBLANG_DEFAULT), SORT_DEFAULT);
   ASSERT_TRUE(SetThreadLocale(turkish));
@@ -421,7 +419,6 @@ TEST_F(Registered, ForeignLocaleWritesTheSameKeys) {
   EXPECT_EQ(turkish, GetThreadLocale());
   SetThreadLocale(LOCALE_SYSTEM_DEFAULT);
   EXPECT_EQ(before, DumpOurKeys());
-  FreeLibrary(library);
 }
 
 // After unregistration the registry is as it was before registration: nothing registration

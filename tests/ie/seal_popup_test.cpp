@@ -10,6 +10,7 @@
 
 #include "common/windowing/validation_border.h"
 #include "ie/quorvel_popup.h"
+#include "platform/win/scoped_handle.h"
 #include "tools/iehost/host_embedded_browser.h"
 #include "tools/testservice/test_env.h"
 
@@ -18,14 +19,13 @@ namespace {
 using KestrinIENS::CQuorvelPopup;
 
 int ThreadCount() {
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  KestrinWinNS::CScopedKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
   THREADENTRY32 entry = {};
   entry.dwSize = sizeof(entry);
   int count = 0;
-  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+  for (BOOL more = Thread32First(snapshot.Get(), &entry); more; more = Thread32Next(snapshot.Get(), &entry)) {
     if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
   }
-  CloseHandle(snapshot);
   return count;
 }
 

@@ -8,6 +8,7 @@
 #include <userenv.h>
 
 #include "platform/win/scoped_handle.h"
+#include "platform/win/scoped_resource.h"
 #include "setup/cleanup.h"
 #include "setup/setup_helpers.h"
 #include "tests/setup/test_support.h"
@@ -304,9 +305,8 @@ std::wstring UserRegistryName(const std::wstring& path) {
   if (!GetTokenInformation(token.Get(), TokenUser, buffer, sizeof(buffer), &size)) return std::wstring();
   wchar_t* sid = nullptr;
   if (!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &sid)) return std::wstring();
-  std::wstring name = std::wstring(L"\\REGISTRY\\USER\\") + sid + L"\\" + path;
-  LocalFree(sid);
-  return name;
+  KestrinWinNS::CScopedLocalMemory sid_memory(sid);
+  return std::wstring(L"\\REGISTRY\\USER\\") + sid + L"\\" + path;
 }
 
 // Makes HKCU `link` a registry link to the HKCU key `target`.

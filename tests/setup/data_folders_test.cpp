@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/win/scoped_handle.h"
+#include "platform/win/scoped_resource.h"
 #include "setup/data_folders.h"
 #include "setup/setup_helpers.h"
 #include "setup/setup_operations.h"
@@ -22,10 +23,13 @@ using setup_test::ReadWholeFile;
 using setup_test::WriteWholeFile;
 
 struct Sid {
-  explicit Sid(const wchar_t* text) { ConvertStringSidToSidW(text, &sid); }
-  ~Sid() { LocalFree(sid); }
+  explicit Sid(const wchar_t* text) {
+    ConvertStringSidToSidW(text, memory.Receive());
+    sid = memory.Get();
+  }
   Sid(const Sid&) = delete;
   Sid& operator=(const Sid&) = delete;
+  KestrinWinNS::CScopedLocalMemory memory;
   PSID sid = nullptr;
 };
 
@@ -90,10 +94,10 @@ TEST(DataFolders, SecureFolderIsMadeOrTightenedAndAFileIsRefused) {
   ASSERT_TRUE(PrepareSecureFolder(fresh)) << "an existing usable folder";
   for (const std::wstring& path : {fresh}) {
     PACL dacl = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    KestrinWinNS::CScopedLocalMemory descriptor;
     ASSERT_EQ(static_cast<DWORD>(ERROR_SUCCESS),
               GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
-                                    nullptr, &descriptor));
+                                    nullptr, descriptor.Receive()));
     ASSERT_NE(nullptr, dacl);
     for (const wchar_t* group : {L"WD", L"BU", L"AU"}) {
       Sid sid(group);
@@ -108,7 +112,6 @@ TEST(DataFolders, SecureFolderIsMadeOrTightenedAndAFileIsRefused) {
             << "write access for a group of users";
       }
     }
-    LocalFree(descriptor);
   }
   const std::wstring file = BesideTest(L"secure_file");
   ASSERT_TRUE(WriteWholeFile(file, "x"));

@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "platform/win/scoped_handle.h"
 #include "setup/browser_detect.h"
 #include "setup/setup_helpers.h"
 #include "tests/setup/browser_seed.h"
@@ -53,13 +54,14 @@ TEST(BrowserDetection, InstalledReportTellsIE5ApartFromIE6) {
   ASSERT_TRUE(setup_test::ClearBrowsers());
   const std::wstring server = setup_test::BesideTest(L"KestrinIE32.dll");
   ASSERT_TRUE(setup_test::WriteWholeFile(server, "stands for the add-on"));
-  HKEY key = nullptr;
-  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CLASSES_ROOT,
-                                           (std::wstring(L"CLSID\\") + kIEAddonClsid + L"\\InprocServer32").c_str(),
-                                           0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr));
-  RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(server.c_str()),
-                 static_cast<DWORD>((server.size() + 1) * sizeof(wchar_t)));
-  RegCloseKey(key);
+  {
+    KestrinWinNS::CScopedRegKey key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CLASSES_ROOT,
+                                             (std::wstring(L"CLSID\\") + kIEAddonClsid + L"\\InprocServer32").c_str(),
+                                             0, nullptr, 0, KEY_WRITE, nullptr, key.Receive(), nullptr));
+    RegSetValueExW(key.Get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(server.c_str()),
+                   static_cast<DWORD>((server.size() + 1) * sizeof(wchar_t)));
+  }
   ASSERT_TRUE(IsIEAddonRegistered());
   struct Case { const wchar_t* version; DWORD detected; DWORD installed; };
   const Case cases[] = {{L"5.00.3700.1000", kBrowserIE6, kBrowserIE5},

@@ -31,7 +31,7 @@ bool CStartedProgram::Start(const std::wstring& command_line) {
   PROCESS_INFORMATION pi = {};
   std::wstring line = command_line;
   if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-  CloseHandle(pi.hThread);
+  KestrinWinNS::CScopedKernelHandle thread(pi.hThread);
   process_.Reset(pi.hProcess);
   return true;
 }

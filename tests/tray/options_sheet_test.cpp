@@ -10,6 +10,7 @@
 #include <string>
 
 #include "common/settings/settings.h"
+#include "platform/win/gdi.h"
 #include "platform/win/scoped_handle.h"
 #include "tests/platform/appframe/modal_driver.h"
 #include "tests/tray/tray_test_support.h"
@@ -44,7 +45,7 @@ class CScriptedBrowser {
     std::string command = "\"" + program + "\"";
     PROCESS_INFORMATION pi = {};
     if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) return false;
-    CloseHandle(pi.hThread);  // only the process is waited for
+    KestrinWinNS::CScopedKernelHandle thread(pi.hThread);  // only the process is waited for
     process_.Reset(pi.hProcess);
     return true;
   }
@@ -204,15 +205,14 @@ TEST_F(OptionsSheetTest, SliderColourAndSoundReachTheRegistryOnOk) {
     SendMessageW(GetDlgItem(border, IDC_CHANGE_COLOR), BM_CLICK, 0, 0);
     // The swatch is painted with the chosen colour, with one brush for every paint.
     HWND swatch = GetDlgItem(border, IDC_COLOR_SWATCH);
-    HDC dc = GetDC(swatch);
-    LRESULT first = SendMessageW(border, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(swatch));
-    LRESULT second = SendMessageW(border, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(swatch));
+    KestrinWinNS::CScopedClientDC dc(swatch);
+    LRESULT first = SendMessageW(border, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.Get()), reinterpret_cast<LPARAM>(swatch));
+    LRESULT second = SendMessageW(border, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.Get()), reinterpret_cast<LPARAM>(swatch));
     EXPECT_EQ(first, second);
     LOGBRUSH brush = {};
     GetObjectW(reinterpret_cast<HBRUSH>(first), sizeof(brush), &brush);
     EXPECT_EQ(RGB(0x12, 0x34, 0x56), brush.lbColor);
-    EXPECT_EQ(RGB(0x12, 0x34, 0x56), GetBkColor(dc));
-    ReleaseDC(swatch, dc);
+    EXPECT_EQ(RGB(0x12, 0x34, 0x56), GetBkColor(dc.Get()));
     ShowPage(s, 1);
     HWND audio = s.m_audioPage.m_hWnd;
     SendMessageW(GetDlgItem(audio, IDC_BROWSE_OVER), BM_CLICK, 0, 0);
@@ -423,10 +423,11 @@ TEST_F(OptionsSheetTest, TheSystemDialogsChooseTheColourAndTheSound) {
 TEST_F(OptionsSheetTest, AFailedLoadKeepsTheUsersSettings) {
   WriteDword(L"BorderColour", 0x0000FF);
   WriteDword(L"BorderWidth", 20);
-  HKEY key;
-  RegOpenKeyExW(HKEY_CURRENT_USER, L"SOFTWARE\\TorvanGroup\\Dravix", 0, KEY_WRITE, &key);
-  RegDeleteValueW(key, L"DisplayTextSize");   // one value gone: a full load fails
-  RegCloseKey(key);
+  {
+    KestrinWinNS::CScopedRegKey key;
+    RegOpenKeyExW(HKEY_CURRENT_USER, L"SOFTWARE\\TorvanGroup\\Dravix", 0, KEY_WRITE, key.Receive());
+    RegDeleteValueW(key.Get(), L"DisplayTextSize");   // one value gone: a full load fails
+  }
   CKRPropertySheetDlg sheet(&services_);
   sheet.LoadSettings();
   EXPECT_EQ(0x0000FFu, sheet.m_settings.GetBorderColour(false));

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/win/scoped_handle.h"
 #include "tray/skin_style.h"
 
 namespace {
@@ -73,10 +74,9 @@ TEST(SkinFile, FoundOnlyWhereItIsAndItsCodeNeverRuns) {
     wchar_t mark[8];
     EXPECT_EQ(0u, GetEnvironmentVariableW(L"KESTRIN_SKIN_CODE_RAN", mark, 8));
     // The same file loaded as a program library does run it: the mark is a real witness.
-    HMODULE loaded = LoadLibraryW((folder + L"\\Vista.tkstyles").c_str());
+    KestrinWinNS::CScopedLibrary loaded(LoadLibraryW((folder + L"\\Vista.tkstyles").c_str()));
     ASSERT_TRUE(loaded);
     EXPECT_NE(0u, GetEnvironmentVariableW(L"KESTRIN_SKIN_CODE_RAN", mark, 8));
-    FreeLibrary(loaded);
   }
 }
 

@@ -7,6 +7,7 @@
 
 #include "common/settings/settings.h"
 #include "platform/win/gdi.h"
+#include "platform/win/scoped_handle.h"
 #include "tests/toolkit/drawing/canvas.h"
 #include "tests/tray/tray_test_support.h"
 #include "tray/tray_resource.h"
@@ -53,10 +54,10 @@ HWND WaitForTrayWindow(HANDLE process) {
 }
 
 DWORD WaitExit(const PROCESS_INFORMATION& pi) {
+  KestrinWinNS::CScopedKernelHandle thread(pi.hThread);
+  KestrinWinNS::CScopedKernelHandle process(pi.hProcess);
   DWORD code = 99;
-  if (WaitForSingleObject(pi.hProcess, 30000) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
+  if (WaitForSingleObject(process.Get(), 30000) == WAIT_OBJECT_0) GetExitCodeProcess(process.Get(), &code);
   return code;
 }
 

@@ -24,18 +24,15 @@ void RunFromLoop(std::function<void()> step) {
 void DeleteSettingsKey() { RegDeleteKeyW(HKEY_CURRENT_USER, kKey); }
 
 bool SettingsKeyExists() {
-  HKEY key;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
+  KestrinWinNS::CScopedRegKey key;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) return false;
   return true;
 }
 
 bool ValueExists(const wchar_t* name) {
-  HKEY key;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  bool exists = RegQueryValueExW(key, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-  RegCloseKey(key);
-  return exists;
+  KestrinWinNS::CScopedRegKey key;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) return false;
+  return RegQueryValueExW(key.Get(), name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
 bool ReadDword(const wchar_t* name, DWORD* value, DWORD* type) {
@@ -73,18 +70,16 @@ std::map<std::wstring, std::pair<DWORD, std::vector<BYTE>>> SnapshotSettingsKey(
 }
 
 void WriteDword(const wchar_t* name, DWORD value) {
-  HKEY key;
-  RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
-  RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
-  RegCloseKey(key);
+  KestrinWinNS::CScopedRegKey key;
+  RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, key.Receive(), nullptr);
+  RegSetValueExW(key.Get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
 }
 
 void WriteText(const wchar_t* name, const wchar_t* text) {
-  HKEY key;
-  RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
-  RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+  KestrinWinNS::CScopedRegKey key;
+  RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, key.Receive(), nullptr);
+  RegSetValueExW(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
                  static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t)));
-  RegCloseKey(key);
 }
 
 }  // namespace traytest

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "common/settings/settings.h"
+#include "platform/win/scoped_handle.h"
 #include "tests/tray/tray_test_support.h"
 #include "tools/testservice/test_env.h"
 #include "tray/tray_app.h"
@@ -224,19 +225,18 @@ TEST_F(TrayWindowTest, ClicksOnTheIcon) {
 }
 
 TEST_F(TrayWindowTest, DoubleClickTimeComesFromTheUserSettings) {
-  HKEY key;
+  KestrinWinNS::CScopedRegKey key;
   ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Mouse", 0, nullptr, 0,
-                                           KEY_READ | KEY_WRITE, nullptr, &key, nullptr));
+                                           KEY_READ | KEY_WRITE, nullptr, key.Receive(), nullptr));
   wchar_t saved[64] = {};
   DWORD size = sizeof(saved);
-  bool had = RegQueryValueExW(key, L"DoubleClickSpeed", nullptr, nullptr, reinterpret_cast<BYTE*>(saved), &size) ==
+  bool had = RegQueryValueExW(key.Get(), L"DoubleClickSpeed", nullptr, nullptr, reinterpret_cast<BYTE*>(saved), &size) ==
              ERROR_SUCCESS;
-  RegSetValueExW(key, L"DoubleClickSpeed", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"321"), 8);
+  RegSetValueExW(key.Get(), L"DoubleClickSpeed", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"321"), 8);
   EXPECT_EQ(321u, CDravixTrayMFCDlg::GetDoubleClickSpeed());
-  RegDeleteValueW(key, L"DoubleClickSpeed");
+  RegDeleteValueW(key.Get(), L"DoubleClickSpeed");
   EXPECT_EQ(500u, CDravixTrayMFCDlg::GetDoubleClickSpeed());
-  if (had) RegSetValueExW(key, L"DoubleClickSpeed", 0, REG_SZ, reinterpret_cast<const BYTE*>(saved), size);
-  RegCloseKey(key);
+  if (had) RegSetValueExW(key.Get(), L"DoubleClickSpeed", 0, REG_SZ, reinterpret_cast<const BYTE*>(saved), size);
 }
 
 }  // namespace

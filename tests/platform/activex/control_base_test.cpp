@@ -11,6 +11,7 @@
 
 #include "platform/activex/control_base.h"
 #include "platform/com/com_values.h"
+#include "platform/win/gdi.h"
 
 namespace {
 
@@ -234,18 +235,17 @@ TEST_F(ControlBase, EventsReachConnectedSinksOnly) {
 }
 
 TEST_F(ControlBase, ViewDrawsIntoTheBoundsGiven) {
-  HDC dc = CreateCompatibleDC(nullptr);
+  KestrinWinNS::CScopedMemoryDC dc = KestrinWinNS::CreateMemoryDC(nullptr);
   RECTL bounds = {5, 6, 105, 56};
   CComPtr<IViewObjectEx> view;
   ASSERT_EQ(S_OK, view.QueryFrom(static_cast<IOleObject*>(control_.get())));
-  EXPECT_EQ(S_OK, view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc, &bounds, nullptr, nullptr, 0));
+  EXPECT_EQ(S_OK, view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc.Get(), &bounds, nullptr, nullptr, 0));
   EXPECT_EQ(1, control_->draws);
   EXPECT_EQ(105, control_->drawn.right);
-  EXPECT_EQ(DV_E_DVASPECT, view->Draw(DVASPECT_ICON, -1, nullptr, nullptr, nullptr, dc, &bounds, nullptr, nullptr, 0));
+  EXPECT_EQ(DV_E_DVASPECT, view->Draw(DVASPECT_ICON, -1, nullptr, nullptr, nullptr, dc.Get(), &bounds, nullptr, nullptr, 0));
   // Without a window there is nothing to draw over.
-  EXPECT_EQ(E_INVALIDARG, view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc, nullptr, nullptr, nullptr, 0));
+  EXPECT_EQ(E_INVALIDARG, view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc.Get(), nullptr, nullptr, nullptr, 0));
   EXPECT_EQ(1, control_->draws);
-  DeleteDC(dc);
   // Not active in place: no window to give.
   HWND window = nullptr;
   EXPECT_EQ(E_FAIL, static_cast<IOleInPlaceObjectWindowless*>(control_.get())->GetWindow(&window));

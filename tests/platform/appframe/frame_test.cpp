@@ -13,6 +13,7 @@
 #include "platform/appframe/mini_frame.h"
 #include "platform/appframe/status_bar.h"
 #include "platform/appframe/view.h"
+#include "platform/win/scoped_resource.h"
 
 // Readable failures.
 void PrintTo(const CRect& r, std::ostream* os) { *os << "(" << r.left << "," << r.top << "," << r.right << "," << r.bottom << ")"; }
@@ -283,13 +284,12 @@ TEST_F(FrameTest, CommandsGoToTheViewThenTheFrameThenTheApplication) {
             g_ran);
 
   // A menu opened on the frame shows the route's states.
-  HMENU menu = CreatePopupMenu();
-  for (UINT id : {101u, 105u, 199u}) AppendMenuW(menu, MF_STRING, id, L"item");
-  frame.SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu));
-  EXPECT_FALSE(GetMenuState(menu, 101, MF_BYCOMMAND) & MF_GRAYED);
-  EXPECT_TRUE(GetMenuState(menu, 105, MF_BYCOMMAND) & MF_GRAYED);
-  EXPECT_TRUE(GetMenuState(menu, 199, MF_BYCOMMAND) & MF_GRAYED);
-  DestroyMenu(menu);
+  KestrinWinNS::CScopedMenu menu(CreatePopupMenu());
+  for (UINT id : {101u, 105u, 199u}) AppendMenuW(menu.Get(), MF_STRING, id, L"item");
+  frame.SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu.Get()));
+  EXPECT_FALSE(GetMenuState(menu.Get(), 101, MF_BYCOMMAND) & MF_GRAYED);
+  EXPECT_TRUE(GetMenuState(menu.Get(), 105, MF_BYCOMMAND) & MF_GRAYED);
+  EXPECT_TRUE(GetMenuState(menu.Get(), 199, MF_BYCOMMAND) & MF_GRAYED);
 }
 
 TEST_F(FrameTest, AControlSeesItsOwnNotificationFirst) {

@@ -2,6 +2,7 @@
 
 #include "platform/appframe/dc.h"
 #include "platform/appframe/gdi.h"
+#include "platform/win/gdi.h"
 
 namespace {
 
@@ -15,13 +16,12 @@ TEST(GdiObject, TheWrapperDeletesWhatItOwnsAndNothingElse) {
   }
   EXPECT_EQ(0u, GetObjectType(owned));
 
-  HGDIOBJ kept = nullptr;
+  KestrinWinNS::CScopedGdiObject kept;
   {
     CPen pen(PS_SOLID, 1, RGB(0, 0, 0));
-    kept = pen.Detach();
+    kept.Reset(pen.Detach());
   }
-  EXPECT_EQ(static_cast<DWORD>(OBJ_PEN), GetObjectType(kept));
-  DeleteObject(kept);
+  EXPECT_EQ(static_cast<DWORD>(OBJ_PEN), GetObjectType(kept.Get()));
 
   // Re-creating replaces (and frees) the previous object.
   CBrush brush(RGB(1, 1, 1));
@@ -39,11 +39,11 @@ TEST(GdiObject, TheWrapperDeletesWhatItOwnsAndNothingElse) {
 }
 
 TEST(DeviceContext, CompatibleDCIsDeletedAttachedDCIsNot) {
-  HDC screen = GetDC(nullptr);
+  KestrinWinNS::CScopedClientDC screen(nullptr);
   HDC made = nullptr;
   {
     CDC dc;
-    ASSERT_TRUE(dc.CreateCompatibleDC(screen));
+    ASSERT_TRUE(dc.CreateCompatibleDC(screen.Get()));
     made = dc.GetSafeHdc();
     CBitmap bitmap;
     void* bits = nullptr;
@@ -58,10 +58,9 @@ TEST(DeviceContext, CompatibleDCIsDeletedAttachedDCIsNot) {
   EXPECT_EQ(0u, GetObjectType(made));
   {
     CDC wrap;
-    wrap.Attach(screen);
+    wrap.Attach(screen.Get());
   }
-  EXPECT_EQ(static_cast<DWORD>(OBJ_DC), GetObjectType(screen));
-  ReleaseDC(nullptr, screen);
+  EXPECT_EQ(static_cast<DWORD>(OBJ_DC), GetObjectType(screen.Get()));
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "platform/appframe/mdi.h"
 #include "platform/appframe/status_bar.h"
 #include "platform/appframe/view.h"
+#include "platform/win/scoped_resource.h"
 
 namespace {
 
@@ -170,14 +171,13 @@ TEST_F(MdiTest, TheClientWindowTakesWhatTheBarsLeave) {
 }
 
 TEST_F(MdiTest, TheWindowCommandsFollowTheActiveChild) {
-  HMENU popup = CreatePopupMenu();
-  AppendMenuW(popup, MF_STRING, ID_WINDOW_CASCADE, L"Cascade");
-  frame.SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup));
-  EXPECT_TRUE(GetMenuState(popup, ID_WINDOW_CASCADE, MF_BYCOMMAND) & MF_GRAYED);
+  KestrinWinNS::CScopedMenu popup(CreatePopupMenu());
+  AppendMenuW(popup.Get(), MF_STRING, ID_WINDOW_CASCADE, L"Cascade");
+  frame.SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup.Get()));
+  EXPECT_TRUE(GetMenuState(popup.Get(), ID_WINDOW_CASCADE, MF_BYCOMMAND) & MF_GRAYED);
   app.OpenNewDocument();
-  frame.SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup));
-  EXPECT_FALSE(GetMenuState(popup, ID_WINDOW_CASCADE, MF_BYCOMMAND) & MF_GRAYED);
-  DestroyMenu(popup);
+  frame.SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup.Get()));
+  EXPECT_FALSE(GetMenuState(popup.Get(), ID_WINDOW_CASCADE, MF_BYCOMMAND) & MF_GRAYED);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "platform/appframe/frame_messages.h"
 #include "platform/appframe/ole_item.h"
+#include "platform/win/scoped_resource.h"
 
 namespace {
 
@@ -20,29 +21,28 @@ CString ItemText(HMENU menu, UINT position) {
 
 TEST(OleItemTest, TheVerbMenuHasOneItemOrAPopupOfVerbs) {
   CFakeItem item;
-  HMENU menu = CreatePopupMenu();
+  KestrinWinNS::CScopedMenu menu(CreatePopupMenu());
   // No verbs: a disabled "Object" entry.
-  EXPECT_FALSE(item.AddVerbMenu(menu, 0, ID_OLE_VERB_FIRST, ID_OLE_VERB_LAST));
-  EXPECT_EQ(CString(L"&Object"), ItemText(menu, 0));
-  EXPECT_TRUE(GetMenuState(menu, 0, MF_BYPOSITION) & MF_GRAYED);
-  DeleteMenu(menu, 0, MF_BYPOSITION);
+  EXPECT_FALSE(item.AddVerbMenu(menu.Get(), 0, ID_OLE_VERB_FIRST, ID_OLE_VERB_LAST));
+  EXPECT_EQ(CString(L"&Object"), ItemText(menu.Get(), 0));
+  EXPECT_TRUE(GetMenuState(menu.Get(), 0, MF_BYPOSITION) & MF_GRAYED);
+  DeleteMenu(menu.Get(), 0, MF_BYPOSITION);
 
   item.verbs = {{0, L"&Edit", 0}};
-  EXPECT_TRUE(item.AddVerbMenu(menu, 0, ID_OLE_VERB_FIRST, ID_OLE_VERB_LAST));
-  EXPECT_EQ(CString(L"&Edit Sheet &Object"), ItemText(menu, 0));
-  EXPECT_EQ(ID_OLE_VERB_FIRST, GetMenuItemID(menu, 0));
-  DeleteMenu(menu, 0, MF_BYPOSITION);
+  EXPECT_TRUE(item.AddVerbMenu(menu.Get(), 0, ID_OLE_VERB_FIRST, ID_OLE_VERB_LAST));
+  EXPECT_EQ(CString(L"&Edit Sheet &Object"), ItemText(menu.Get(), 0));
+  EXPECT_EQ(ID_OLE_VERB_FIRST, GetMenuItemID(menu.Get(), 0));
+  DeleteMenu(menu.Get(), 0, MF_BYPOSITION);
 
   // Many verbs: one popup entry, its items numbered from the first id and cut at the last.
   for (LONG i = 0; i < 20; ++i) item.verbs.push_back({i + 1, L"Verb", 0});
-  EXPECT_TRUE(item.AddVerbMenu(menu, 0, ID_OLE_VERB_FIRST, ID_OLE_VERB_LAST));
-  EXPECT_EQ(CString(L"Sheet &Object"), ItemText(menu, 0));
-  HMENU popup = GetSubMenu(menu, 0);
+  EXPECT_TRUE(item.AddVerbMenu(menu.Get(), 0, ID_OLE_VERB_FIRST, ID_OLE_VERB_LAST));
+  EXPECT_EQ(CString(L"Sheet &Object"), ItemText(menu.Get(), 0));
+  HMENU popup = GetSubMenu(menu.Get(), 0);
   ASSERT_NE(nullptr, popup);
   EXPECT_EQ(16, GetMenuItemCount(popup));
   EXPECT_EQ(ID_OLE_VERB_FIRST, GetMenuItemID(popup, 0));
   EXPECT_EQ(ID_OLE_VERB_LAST, GetMenuItemID(popup, 15));
-  DestroyMenu(menu);
 }
 
 TEST(OleItemTest, ADocumentWithoutSelectionHasNoItem) {

@@ -4,6 +4,7 @@
 
 #include "platform/appframe/app.h"
 #include "platform/appframe/wnd.h"
+#include "platform/win/scoped_resource.h"
 
 namespace {
 
@@ -116,13 +117,12 @@ TEST_F(WindowTest, SubclassingAControlAndGivingItBack) {
 TEST_F(WindowTest, MenuUpdateHandlersGreyTheirItems) {
   CTestWnd wnd;
   ASSERT_TRUE(wnd.CreateEx(0, kClass, L"", WS_POPUP, CRect(), nullptr, 0));
-  HMENU menu = CreatePopupMenu();
-  AppendMenuW(menu, MF_STRING, 10, L"Run");
-  AppendMenuW(menu, MF_STRING, 11, L"Blocked");
-  wnd.SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu));
-  EXPECT_FALSE(GetMenuState(menu, 10, MF_BYCOMMAND) & MF_GRAYED);
-  EXPECT_TRUE(GetMenuState(menu, 11, MF_BYCOMMAND) & MF_GRAYED);
-  DestroyMenu(menu);
+  KestrinWinNS::CScopedMenu menu(CreatePopupMenu());
+  AppendMenuW(menu.Get(), MF_STRING, 10, L"Run");
+  AppendMenuW(menu.Get(), MF_STRING, 11, L"Blocked");
+  wnd.SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu.Get()));
+  EXPECT_FALSE(GetMenuState(menu.Get(), 10, MF_BYCOMMAND) & MF_GRAYED);
+  EXPECT_TRUE(GetMenuState(menu.Get(), 11, MF_BYCOMMAND) & MF_GRAYED);
 }
 
 class CCountingApp : public CWinApp {
