@@ -2,7 +2,7 @@
 // up a machine value, unregistering fails.
 #include <windows.h>
 
-#include "../../platform/win/scoped_handle.h"
+#include "platform/win/scoped_handle.h"
 
 extern "C" __declspec(dllexport) HRESULT __stdcall DllRegisterServer() {
   KestrinWinNS::CScopedRegKey key;
