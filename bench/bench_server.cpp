@@ -23,8 +23,7 @@ CBenchServer::~CBenchServer() {
   stop_ = true;
   if (listener_ != INVALID_SOCKET) closesocket(listener_);
   if (thread_) {
-    WaitForSingleObject(thread_, 5000);
-    CloseHandle(thread_);
+    WaitForSingleObject(thread_.Get(), 5000);
   }
   WSACleanup();
 }
@@ -58,8 +57,8 @@ bool CBenchServer::Start(const std::vector<BYTE>& seal_image) {
     return false;
   }
   port_ = ntohs(address.sin_port);
-  thread_ = CreateThread(nullptr, 0, &CBenchServer::Main, this, 0, nullptr);
-  return thread_ != nullptr;
+  thread_.Reset(CreateThread(nullptr, 0, &CBenchServer::Main, this, 0, nullptr));
+  return thread_.IsValid();
 }
 
 DWORD WINAPI CBenchServer::Main(void* param) {

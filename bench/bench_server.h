@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/win/scoped_handle.h"
+
 namespace bench {
 
 class CBenchServer {
@@ -34,7 +36,7 @@ class CBenchServer {
   void Serve(UINT_PTR connection);
 
   UINT_PTR listener_ = ~static_cast<UINT_PTR>(0);
-  HANDLE thread_ = nullptr;
+  KestrinWinNS::CScopedKernelHandle thread_;
   int port_ = 0;
   std::vector<BYTE> seal_;
   std::string seal_reply_;

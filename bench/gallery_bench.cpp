@@ -13,6 +13,7 @@
 
 #include "bench/bench_timing.h"
 #include "platform/appframe/dc.h"
+#include "platform/win/gdi.h"
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/gallery.h"
 #include "toolkit/paint/paint_manager.h"
@@ -41,13 +42,16 @@ int main(int argc, char** argv) {
   gallery->SetRect(CRect(0, 0, 460, 220));
   gallery->SetScrollPos(50 * 40);
 
-  HDC screen = ::GetDC(nullptr);
-  HDC memory = ::CreateCompatibleDC(screen);
-  HBITMAP bitmap = ::CreateCompatibleBitmap(screen, 460, 220);
-  ::ReleaseDC(nullptr, screen);
-  HGDIOBJ old = ::SelectObject(memory, bitmap);
+  KestrinWinNS::CScopedMemoryDC memory;
+  KestrinWinNS::CScopedBitmap bitmap;
+  {
+    KestrinWinNS::CScopedClientDC screen(nullptr);
+    memory.Reset(::CreateCompatibleDC(screen.Get()));
+    bitmap.Reset(::CreateCompatibleBitmap(screen.Get(), 460, 220));
+  }
+  HGDIOBJ old = ::SelectObject(memory.Get(), bitmap.Get());
   CDC dc;
-  dc.Attach(memory);
+  dc.Attach(memory.Get());
   HGDIOBJ font = dc.SelectObject(gallery->GetPaintManager()->RegularFont().GetSafeHandle());
 
   // Ours: one row down and the whole control drawn, then one row up and drawn again.
@@ -72,9 +76,7 @@ int main(int argc, char** argv) {
   });
   dc.SelectObject(font);
   dc.Detach();
-  ::SelectObject(memory, old);
-  ::DeleteObject(bitmap);
-  ::DeleteDC(memory);
+  ::SelectObject(memory.Get(), old);
   bar->DestroyWindow();
   bar->Release();
 

@@ -128,15 +128,14 @@ class CLibrary {
   explicit CLibrary(const std::wstring& path) : module_(LoadLibraryW(path.c_str())) {}
   ~CLibrary() {
     factory_.Release();
-    if (module_) FreeLibrary(module_);
   }
-  bool loaded() const { return module_ != nullptr; }
+  bool loaded() const { return module_.IsValid(); }
   HRESULT Create(const CLSID& clsid, IObjectWithSite** out) {
     *out = nullptr;
     if (!module_) return E_FAIL;
     if (!factory_) {
       typedef HRESULT(STDAPICALLTYPE * GetClassObjectFn)(REFCLSID, REFIID, void**);
-      auto get = reinterpret_cast<GetClassObjectFn>(GetProcAddress(module_, "DllGetClassObject"));
+      auto get = reinterpret_cast<GetClassObjectFn>(GetProcAddress(module_.Get(), "DllGetClassObject"));
       if (!get) return E_FAIL;
       HRESULT hr = get(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory_));
       if (FAILED(hr)) return hr;
@@ -145,7 +144,7 @@ class CLibrary {
   }
 
  private:
-  HMODULE module_;
+  KestrinWinNS::CScopedLibrary module_;
   CComPtr<IClassFactory> factory_;
 };
 
@@ -168,31 +167,30 @@ struct BrowserWindow {
 class CLookupHostSetting {
  public:
   explicit CLookupHostSetting(const std::string& host) {
-    RegCreateKeyExA(HKEY_CURRENT_USER, kConfigKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr);
+    RegCreateKeyExA(HKEY_CURRENT_USER, kConfigKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key_.Receive(), nullptr);
     char value[256];
     DWORD size = sizeof(value) - 1, type = 0;
-    if (key_ && RegQueryValueExA(key_, "LookupHost", nullptr, &type, reinterpret_cast<BYTE*>(value), &size) ==
+    if (key_ && RegQueryValueExA(key_.Get(), "LookupHost", nullptr, &type, reinterpret_cast<BYTE*>(value), &size) ==
                     ERROR_SUCCESS && type == REG_SZ) {
       value[size] = 0;
       saved_ = value;
       had_ = true;
     }
     if (key_)
-      RegSetValueExA(key_, "LookupHost", 0, REG_SZ, reinterpret_cast<const BYTE*>(host.c_str()),
+      RegSetValueExA(key_.Get(), "LookupHost", 0, REG_SZ, reinterpret_cast<const BYTE*>(host.c_str()),
                      static_cast<DWORD>(host.size() + 1));
   }
   ~CLookupHostSetting() {
     if (!key_) return;
     if (had_)
-      RegSetValueExA(key_, "LookupHost", 0, REG_SZ, reinterpret_cast<const BYTE*>(saved_.c_str()),
+      RegSetValueExA(key_.Get(), "LookupHost", 0, REG_SZ, reinterpret_cast<const BYTE*>(saved_.c_str()),
                      static_cast<DWORD>(saved_.size() + 1));
     else
-      RegDeleteValueA(key_, "LookupHost");
-    RegCloseKey(key_);
+      RegDeleteValueA(key_.Get(), "LookupHost");
   }
 
  private:
-  HKEY key_ = nullptr;
+  KestrinWinNS::CScopedRegKey key_;
   std::string saved_;
   bool had_ = false;
 };
@@ -533,13 +531,12 @@ bool PumpTimed(DWORD ms, const std::function<bool()>& done, double* handling, in
 double PlatformSha1(HCRYPTPROV provider, const std::vector<BYTE>& bytes, int count) {
   double start = NowMs();
   for (int i = 0; i < count; ++i) {
-    HCRYPTHASH hash = 0;
+    KestrinWinNS::CScopedCryptHash hash;
     BYTE digest[20];
     DWORD size = sizeof(digest);
-    if (!CryptCreateHash(provider, CALG_SHA1, 0, 0, &hash)) return -1;
-    CryptHashData(hash, bytes.data(), static_cast<DWORD>(bytes.size()), 0);
-    CryptGetHashParam(hash, HP_HASHVAL, digest, &size, 0);
-    CryptDestroyHash(hash);
+    if (!CryptCreateHash(provider, CALG_SHA1, 0, 0, hash.Receive())) return -1;
+    CryptHashData(hash.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), 0);
+    CryptGetHashParam(hash.Get(), HP_HASHVAL, digest, &size, 0);
   }
   return NowMs() - start;
 }
@@ -551,8 +548,8 @@ void BenchSeals(const bench::CBenchServer& server, int repeats) {
   }
   std::vector<BYTE> der = SealPki::Bytes("seal-local.cer");
   std::vector<BYTE> image = SealPki::Bytes("seal.gif");
-  HCRYPTPROV provider = 0;
-  CryptAcquireContextA(&provider, nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT);
+  KestrinWinNS::CScopedCryptProv provider;
+  CryptAcquireContextA(provider.Receive(), nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT);
   // One list for every page, as one browser window keeps one: each page begins as a new host
   // does (the list cleared, the host's seal added).
   CNLRList list;
@@ -591,7 +588,7 @@ void BenchSeals(const bench::CBenchServer& server, int repeats) {
       matched = matched && list.GetCount() == 1 && list.Certificates()[0]->matched_image != nullptr;
       messages += page_messages;
       mine.push_back(own / n);
-      yard.push_back(PlatformSha1(provider, image, n) / n);
+      yard.push_back(PlatformSha1(provider.Get(), image, n) / n);
     }
     char name[96];
     snprintf(name, sizeof(name), "seal images, %d a page: per image vs SHA-1%s", n, matched ? "" : " (NO MATCH)");
@@ -602,7 +599,6 @@ void BenchSeals(const bench::CBenchServer& server, int repeats) {
     messages_text += count;
   }
   Line("seal images: messages handled per page", messages_text);
-  CryptReleaseContext(provider, 0);
 }
 
 // ---- update file ----
@@ -612,12 +608,13 @@ void BenchUpdateFile(const std::string& path, const char* name, const char* key,
   std::vector<double> reads;
   for (int i = 0; i < repeats; ++i) {
     double start = NowMs();
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) break;
-    std::vector<BYTE> bytes(GetFileSize(file, nullptr));
+    KestrinWinNS::CScopedKernelHandle file(
+        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file) break;
+    std::vector<BYTE> bytes(GetFileSize(file.Get(), nullptr));
     DWORD got = 0;
-    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
-    CloseHandle(file);
+    ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
+    file.Reset();
     reads.push_back(NowMs() - start);
   }
   double start = NowMs();
@@ -715,12 +712,12 @@ std::vector<std::pair<BYTE*, std::string>> ThreadStacks() {
   typedef LONG(WINAPI * QueryThreadFn)(HANDLE, ULONG, void*, ULONG, ULONG*);
   auto query = reinterpret_cast<QueryThreadFn>(
       GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationThread"));
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-  if (snapshot == INVALID_HANDLE_VALUE || !query) return stacks;
+  KestrinWinNS::CScopedKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+  if (!snapshot || !query) return stacks;
   THREADENTRY32 entry = {sizeof(entry)};
-  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+  for (BOOL more = Thread32First(snapshot.Get(), &entry); more; more = Thread32Next(snapshot.Get(), &entry)) {
     if (entry.th32OwnerProcessID != GetCurrentProcessId()) continue;
-    HANDLE thread = OpenThread(THREAD_QUERY_INFORMATION, FALSE, entry.th32ThreadID);
+    KestrinWinNS::CScopedKernelHandle thread(OpenThread(THREAD_QUERY_INFORMATION, FALSE, entry.th32ThreadID));
     if (!thread) continue;
     struct {
       LONG status;
@@ -730,9 +727,9 @@ std::vector<std::pair<BYTE*, std::string>> ThreadStacks() {
       LONG priority, base_priority;
     } basic = {};
     void* start = nullptr;
-    query(thread, 0 /* ThreadBasicInformation */, &basic, sizeof(basic), nullptr);
-    query(thread, 9 /* ThreadQuerySetWin32StartAddress */, &start, sizeof(start), nullptr);
-    CloseHandle(thread);
+    query(thread.Get(), 0 /* ThreadBasicInformation */, &basic, sizeof(basic), nullptr);
+    query(thread.Get(), 9 /* ThreadQuerySetWin32StartAddress */, &start, sizeof(start), nullptr);
+    thread.Reset();
     if (!basic.teb) continue;
     MEMORY_BASIC_INFORMATION info;
     if (!VirtualQuery(static_cast<BYTE*>(basic.teb->StackBase) - 1, &info, sizeof(info))) continue;
@@ -749,7 +746,6 @@ std::vector<std::pair<BYTE*, std::string>> ThreadStacks() {
              static_cast<unsigned long>(static_cast<BYTE*>(start) - reinterpret_cast<BYTE*>(module)));
     stacks.push_back({static_cast<BYTE*>(info.AllocationBase), text});
   }
-  CloseHandle(snapshot);
   return stacks;
 }
 
@@ -818,12 +814,11 @@ DWORD HandleCount() {
 
 int ThreadCount() {
   int count = 0;
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return 0;
+  KestrinWinNS::CScopedKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+  if (!snapshot) return 0;
   THREADENTRY32 entry = {sizeof(entry)};
-  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+  for (BOOL more = Thread32First(snapshot.Get(), &entry); more; more = Thread32Next(snapshot.Get(), &entry))
     if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
-  CloseHandle(snapshot);
   return count;
 }
 
@@ -843,10 +838,9 @@ DWORD WINAPI DoNothing(void*) { return 0; }
 // that end at once leave the same behind at every reading.
 void SettleEndedThreadStacks() {
   for (int i = 0; i < 2; ++i) {
-    HANDLE thread = CreateThread(nullptr, 0, &DoNothing, nullptr, 0, nullptr);
+    KestrinWinNS::CScopedKernelHandle thread(CreateThread(nullptr, 0, &DoNothing, nullptr, 0, nullptr));
     if (!thread) return;
-    WaitForSingleObject(thread, INFINITE);
-    CloseHandle(thread);
+    WaitForSingleObject(thread.Get(), INFINITE);
   }
 }
 

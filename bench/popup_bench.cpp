@@ -65,7 +65,8 @@ LRESULT CALLBACK HostProc(HWND h, UINT m, WPARAM w, LPARAM l) {
 // The time a paint of the yardstick takes: the same items as plain text lines in a window.
 Timing Yardstick(HWND host, int repeats) {
   std::vector<double> times;
-  HDC dc = ::GetDC(host);
+  KestrinWinNS::CScopedClientDC client(host);
+  HDC dc = client.Get();
   for (int r = 0; r <= repeats; ++r) {
     double start = Now();
     for (int i = 0; i < kItems; ++i) {
@@ -75,7 +76,6 @@ Timing Yardstick(HWND host, int repeats) {
     ::GdiFlush();
     if (r) times.push_back(Now() - start);
   }
-  ::ReleaseDC(host, dc);
   return Summarise(times);
 }
 

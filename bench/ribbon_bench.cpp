@@ -17,6 +17,7 @@
 #include "platform/appframe/dc.h"
 #include "platform/appframe/frame_wnd.h"
 #include "platform/win/gdi.h"
+#include "platform/win/scoped_resource.h"
 #include "toolkit/commandbars/command_bar_manager.h"
 #include "toolkit/commandbars/control_button.h"
 #include "toolkit/commandbars/controls.h"
@@ -41,9 +42,8 @@ void AddIcon(UINT id, COLORREF colour) {
   KestrinWinNS::CScopedBitmap color(::CreateBitmap(16, 16, 1, 32, pixels.data()));
   KestrinWinNS::CScopedBitmap monochrome(::CreateBitmap(16, 16, 1, 1, mask.data()));
   ICONINFO info{TRUE, 0, 0, monochrome.Get(), color.Get()};
-  HICON icon = ::CreateIconIndirect(&info);
-  CTKImageManager::Instance().AddIconImage(icon, id, 16, 16, 0);
-  ::DestroyIcon(icon);  // the image manager keeps a copy
+  KestrinWinNS::CScopedIcon icon(::CreateIconIndirect(&info));
+  CTKImageManager::Instance().AddIconImage(icon.Get(), id, 16, 16, 0);  // the image manager keeps a copy
 }
 
 CTKControl* MakeButton(int id) {

@@ -13,6 +13,8 @@
 
 #include "bench/bench_timing.h"
 #include "platform/appframe/dc.h"
+#include "platform/win/gdi.h"
+#include "platform/win/scoped_resource.h"
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/command_bar_manager.h"
 #include "toolkit/drawing/image_manager.h"
@@ -35,13 +37,10 @@ HICON MakeIcon(int seed) {
   for (int y = 0; y < 16; ++y)
     for (int x = 0; x < 16; ++x)
       pixels[y * 16 + x] = 0xFF000000 | ((seed * 40 + x * 8) & 0xFF) << 16 | ((y * 12) & 0xFF) << 8 | 0x60;
-  HBITMAP color = ::CreateBitmap(16, 16, 1, 32, pixels.data());
-  HBITMAP mask = ::CreateBitmap(16, 16, 1, 1, nullptr);
-  ICONINFO info{TRUE, 0, 0, mask, color};
-  HICON icon = ::CreateIconIndirect(&info);
-  ::DeleteObject(color);
-  ::DeleteObject(mask);
-  return icon;
+  KestrinWinNS::CScopedBitmap color(::CreateBitmap(16, 16, 1, 32, pixels.data()));
+  KestrinWinNS::CScopedBitmap mask(::CreateBitmap(16, 16, 1, 1, nullptr));
+  ICONINFO info{TRUE, 0, 0, mask.Get(), color.Get()};
+  return ::CreateIconIndirect(&info);
 }
 
 LRESULT CALLBACK HostProc(HWND h, UINT m, WPARAM w, LPARAM l) { return ::DefWindowProcW(h, m, w, l); }
@@ -120,19 +119,14 @@ struct PlatformBar {
 
 struct MemoryDC {
   MemoryDC() {
-    HDC screen = ::GetDC(nullptr);
-    dc = ::CreateCompatibleDC(screen);
-    bitmap = ::CreateCompatibleBitmap(screen, kWidth, 600);
-    old = ::SelectObject(dc, bitmap);
-    ::ReleaseDC(nullptr, screen);
+    KestrinWinNS::CScopedClientDC screen(nullptr);
+    dc.Reset(::CreateCompatibleDC(screen.Get()));
+    bitmap.Reset(::CreateCompatibleBitmap(screen.Get(), kWidth, 600));
+    old = ::SelectObject(dc.Get(), bitmap.Get());
   }
-  ~MemoryDC() {
-    ::SelectObject(dc, old);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(dc);
-  }
-  HDC dc;
-  HBITMAP bitmap;
+  ~MemoryDC() { ::SelectObject(dc.Get(), old); }
+  KestrinWinNS::CScopedMemoryDC dc;
+  KestrinWinNS::CScopedBitmap bitmap;
   HGDIOBJ old;
 };
 
@@ -159,10 +153,10 @@ int main(int argc, char** argv) {
   HWND host = MakeHost();
   const int kButtons = 200;
   HIMAGELIST images = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 20, 0);
-  std::vector<HICON> icons;
-  for (int i = 0; i < 20; ++i) icons.push_back(MakeIcon(i));
-  for (HICON icon : icons) ImageList_AddIcon(images, icon);
-  for (int i = 0; i < 2000; ++i) CTKImageManager::Instance().AddIconImage(icons[i % 20], 1000 + i, 16, 16, 0);
+  std::vector<KestrinWinNS::CScopedIcon> icons;
+  for (int i = 0; i < 20; ++i) icons.emplace_back(MakeIcon(i));
+  for (const auto& icon : icons) ImageList_AddIcon(images, icon.Get());
+  for (int i = 0; i < 2000; ++i) CTKImageManager::Instance().AddIconImage(icons[i % 20].Get(), 1000 + i, 16, 16, 0);
   MemoryDC memory;
 
   std::printf("== toolkit command bars: ours against ToolbarWindow32 (ms: min median; ratio of medians) ==\n");
@@ -170,7 +164,7 @@ int main(int argc, char** argv) {
   PlatformBar platform(host, kButtons, images);
   Timing platformLayoutPaint = Measure(repeats, [&] {
     platform.Layout();
-    platform.Paint(memory.dc);
+    platform.Paint(memory.dc.Get());
   });
   std::vector<POINT> platformPoints;
   for (int i = 0; i < 30; ++i) {
@@ -191,7 +185,7 @@ int main(int argc, char** argv) {
     Timing layoutPaint = Measure(repeats, [&] {
       ours.bar->GetControls()->GetAt(0)->DelayLayoutParent();
       ours.Layout();
-      ours.Paint(memory.dc);
+      ours.Paint(memory.dc.Get());
     });
     std::vector<POINT> points;
     ours.Layout();
@@ -214,7 +208,7 @@ int main(int argc, char** argv) {
     Timing t = Measure(std::max(3, repeats / (k + 1)), [&] {
       ours.bar->GetControls()->GetAt(0)->DelayLayoutParent();
       ours.Layout();
-      ours.Paint(memory.dc);
+      ours.Paint(memory.dc.Get());
     });
     perControl[k] = t.median * 1000.0 / counts[k];
     std::printf("  %5d controls: %9.3f ms median, %7.2f us per control\n", counts[k], t.median, perControl[k]);
@@ -223,7 +217,6 @@ int main(int argc, char** argv) {
   std::printf("  per-control time at 2,000 against 20: %.2f (no worse than linear: <= 1.5) %s\n", growth,
               growth <= 1.5 ? "ok" : "MISSED");
 
-  for (HICON icon : icons) ::DestroyIcon(icon);
   ImageList_Destroy(images);
   ::DestroyWindow(host);
   std::printf("targets %s\n", ok ? "held" : "MISSED");

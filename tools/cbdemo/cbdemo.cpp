@@ -17,6 +17,7 @@
 #include "toolkit/paint/default_theme.h"
 #include "toolkit/paint/paint_manager.h"
 #include "platform/win/gdi.h"
+#include "platform/win/scoped_resource.h"
 
 using namespace TKCommandBars;
 
@@ -40,17 +41,14 @@ HICON MakeIcon(int seed) {
       bool mark = (seed % 3 == 0 && x == y) || (seed % 3 == 1 && (x == 7 || x == 8)) || (seed % 3 == 2 && (y == 7 || y == 8));
       pixels[y * 16 + x] = edge ? 0xFF303030 : mark ? 0xFFFFFFFF : c;
     }
-  HBITMAP color = ::CreateBitmap(16, 16, 1, 32, pixels.data());
+  KestrinWinNS::CScopedBitmap color(::CreateBitmap(16, 16, 1, 32, pixels.data()));
   std::vector<BYTE> maskBits(16 * 2, 0);
   for (int y = 0; y < 16; ++y)
     for (int x = 0; x < 16; ++x)
       if (!pixels[y * 16 + x]) maskBits[y * 2 + x / 8] |= 0x80 >> (x % 8);
-  HBITMAP mask = ::CreateBitmap(16, 16, 1, 1, maskBits.data());
-  ICONINFO info{TRUE, 0, 0, mask, color};
-  HICON icon = ::CreateIconIndirect(&info);
-  ::DeleteObject(color);
-  ::DeleteObject(mask);
-  return icon;
+  KestrinWinNS::CScopedBitmap mask(::CreateBitmap(16, 16, 1, 1, maskBits.data()));
+  ICONINFO info{TRUE, 0, 0, mask.Get(), color.Get()};
+  return ::CreateIconIndirect(&info);
 }
 
 LRESULT CALLBACK FrameProc(HWND h, UINT m, WPARAM w, LPARAM l) {
@@ -113,19 +111,19 @@ int main(int argc, char** argv) {
   ::AppendMenuW(file, MF_STRING | MF_GRAYED, 105, L"Print pre&view");
   ::AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
   ::AppendMenuW(file, MF_STRING, 106, L"E&xit");
-  HMENU menu = ::CreateMenu();
-  ::AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"&File");
+  KestrinWinNS::CScopedMenu menu(::CreateMenu());
+  ::AppendMenuW(menu.Get(), MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"&File");
   for (const wchar_t* title : {L"&Edit", L"&View", L"&Insert", L"&Help"}) {
     HMENU sub = ::CreatePopupMenu();
     ::AppendMenuW(sub, MF_STRING, 200, L"Item");
-    ::AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(sub), title);
+    ::AppendMenuW(menu.Get(), MF_POPUP, reinterpret_cast<UINT_PTR>(sub), title);
   }
   DemoBar* menuBar = new DemoBar;
   menuBar->SetType(kMenuBar);
   menuBar->SetPosition(kTop);
   menuBar->SetCommandBarManager(&manager);
-  menuBar->LoadMenu(menu);
-  ::DestroyMenu(menu);
+  menuBar->LoadMenu(menu.Get());
+  menu.Reset();  // its popups go with it
   // The menu's popups are the toolkit's popup bars, filled from the menu.
   CTKPopupBar* filePopup = dynamic_cast<CTKPopupBar*>(menuBar->GetControl(0)->GetCommandBar());
   // The tool bar: buttons with icons in groups, a button popup and a split button.

@@ -16,6 +16,7 @@
 #include "common/sslverifier/ssl_verify.h"
 #include "common/sslverifier/ssl_verify_state.h"
 #include "common/windowing/validation_border.h"
+#include "platform/win/scoped_handle.h"
 #include "tools/standin/standin_frame.h"
 
 using namespace SslVerifyNS;
@@ -26,24 +27,24 @@ void Pump(DWORD ms) { standin::PumpMessagesFor(ms); }
 
 void Picture(const std::string& folder, const std::string& name) {
   std::string ready = folder + "\\" + name + ".ready", done = folder + "\\" + name + ".done";
-  HANDLE f = CreateFileA(ready.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (f != INVALID_HANDLE_VALUE) CloseHandle(f);
+  // Made and closed at once: only its being there counts.
+  KestrinWinNS::CScopedKernelHandle(CreateFileA(ready.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
   for (int i = 0; i < 300 && GetFileAttributesA(done.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Pump(100);
 }
 
 bool InstallRoot(const char* path) {
-  HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  KestrinWinNS::CScopedKernelHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file) return false;
   BYTE der[8192];
   DWORD size = 0;
-  BOOL read = ReadFile(file, der, sizeof(der), &size, nullptr);
-  CloseHandle(file);
+  BOOL read = ReadFile(file.Get(), der, sizeof(der), &size, nullptr);
+  file.Reset();
   if (!read || size == 0) return false;
-  HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, "Root");
+  KestrinWinNS::CScopedCertStore store(
+      CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, "Root"));
   if (!store) return false;
-  BOOL added = CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING, der, size, CERT_STORE_ADD_USE_EXISTING,
+  BOOL added = CertAddEncodedCertificateToStore(store.Get(), X509_ASN_ENCODING, der, size, CERT_STORE_ADD_USE_EXISTING,
                                                 nullptr);
-  CertCloseStore(store, 0);
   return added != FALSE;
 }
 

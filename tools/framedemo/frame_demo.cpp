@@ -30,6 +30,8 @@
 #include "platform/appframe/mdi.h"
 #include "platform/appframe/status_bar.h"
 #include "platform/appframe/view.h"
+#include "platform/win/scoped_handle.h"
+#include "platform/win/scoped_resource.h"
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/command_bar_manager.h"
 #include "toolkit/commandbars/control_button.h"
@@ -259,9 +261,8 @@ class CDemoFrame : public CMDIFrameWnd {
     OnUpdateFrameMenu(nullptr);
 
     for (int i = 0; i < 5; ++i) {
-      HICON icon = MakeDemoIcon(i, 16);
-      CTKImageManager::Instance().AddIconImage(icon, kIconIds[i], 16, 16, 0);
-      ::DestroyIcon(icon);  // the image manager keeps a copy
+      KestrinWinNS::CScopedIcon icon(MakeDemoIcon(i, 16));
+      CTKImageManager::Instance().AddIconImage(icon.Get(), kIconIds[i], 16, 16, 0);  // the image manager keeps a copy
     }
     // The dock bars lie inside the menu bar and outside the document tabs. Two tool bars from
     // the program's tool-bar resources: the standard one docked below the menu bar (the mouse
@@ -565,15 +566,16 @@ void Photograph(HWND frame, const std::wstring& shots) {
   RedrawWindow(frame, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   std::wstring ready = shots + L"\\frame.ready", done = shots + L"\\frame.done";
   std::wstring writing = ready + L".tmp";
-  HANDLE file = CreateFileW(writing.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  KestrinWinNS::CScopedKernelHandle file(
+      CreateFileW(writing.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
   RECT rc{};
-  if (file != INVALID_HANDLE_VALUE && GetWindowRect(frame, &rc)) {
+  if (file && GetWindowRect(frame, &rc)) {
     char line[64];
     int n = wsprintfA(line, "%ld %ld %ld %ld\n", rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
     DWORD written = 0;
-    WriteFile(file, line, static_cast<DWORD>(n), &written, nullptr);
+    WriteFile(file.Get(), line, static_cast<DWORD>(n), &written, nullptr);
   }
-  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  file.Reset();  // closed before the rename
   MoveFileExW(writing.c_str(), ready.c_str(), MOVEFILE_REPLACE_EXISTING);
   for (int i = 0; i < 600 && GetFileAttributesW(done.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) {
     Pump();

@@ -7,6 +7,7 @@
 #include "frame_demo_ids.h"
 #include "platform/appframe/frame_wnd.h"
 #include "platform/appframe/recent_file_list.h"
+#include "platform/win/scoped_resource.h"
 #include "toolkit/commandbars/command_bar_manager.h"
 #include "toolkit/commandbars/control_button.h"
 #include "toolkit/commandbars/control_combo.h"
@@ -29,9 +30,8 @@ int g_next_command = kFirstCommand;
 CTKControl* NewButton(const wchar_t* caption) {
   const int id = g_next_command++;
   for (int size : {16, 32}) {
-    HICON icon = MakeDemoIcon(id, size);
-    CTKImageManager::Instance().AddIconImage(icon, static_cast<UINT>(id), size, size, 0);
-    ::DestroyIcon(icon);  // the image manager keeps a copy
+    KestrinWinNS::CScopedIcon icon(MakeDemoIcon(id, size));
+    CTKImageManager::Instance().AddIconImage(icon.Get(), static_cast<UINT>(id), size, size, 0);  // the image manager keeps a copy
   }
   CTKControl* button = new CTKControlButton;
   button->SetID(id);

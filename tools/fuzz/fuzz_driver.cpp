@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win/scoped_handle.h"
 #include "tools/fuzz/fuzz_target.h"
 
 namespace {
@@ -43,27 +44,26 @@ volatile LONG64 g_started = 0;  // tick count at which the running input started
 volatile LONG g_input_number = 0;
 
 bool ReadFileBytes(const std::string& path, Bytes* out) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  KestrinWinNS::CScopedKernelHandle file(
+      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file) return false;
   LARGE_INTEGER size = {};
-  bool ok = GetFileSizeEx(file, &size) && size.QuadPart <= static_cast<LONGLONG>(g_options.max_size);
+  bool ok = GetFileSizeEx(file.Get(), &size) && size.QuadPart <= static_cast<LONGLONG>(g_options.max_size);
   if (ok) {
     out->resize(static_cast<size_t>(size.QuadPart));
     DWORD read = 0;
-    ok = out->empty() || (ReadFile(file, out->data(), static_cast<DWORD>(out->size()), &read, nullptr) &&
+    ok = out->empty() || (ReadFile(file.Get(), out->data(), static_cast<DWORD>(out->size()), &read, nullptr) &&
                           read == out->size());
   }
-  CloseHandle(file);
   return ok;
 }
 
 bool WriteFileBytes(const std::string& path, const Bytes& data) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  KestrinWinNS::CScopedKernelHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  if (!file) return false;
   DWORD written = 0;
-  bool ok = data.empty() || WriteFile(file, data.data(), static_cast<DWORD>(data.size()), &written, nullptr);
-  FlushFileBuffers(file);
-  CloseHandle(file);
+  bool ok = data.empty() || WriteFile(file.Get(), data.data(), static_cast<DWORD>(data.size()), &written, nullptr);
+  FlushFileBuffers(file.Get());
   return ok && written == data.size();
 }
 
@@ -314,8 +314,8 @@ int main(int argc, char** argv) {
   CatchAborts();
   ULONG guarantee = 64 * 1024;
   SetThreadStackGuarantee(&guarantee);
-  HANDLE watchdog = CreateThread(nullptr, 0, Watchdog, nullptr, 0, nullptr);
-  if (watchdog) CloseHandle(watchdog);
+  // The watchdog runs on by itself; its handle is not needed.
+  KestrinWinNS::CScopedKernelHandle(CreateThread(nullptr, 0, Watchdog, nullptr, 0, nullptr));
 
   // Inputs that once crashed or hung come first: they must pass now.
   for (const std::string& file : kept) {

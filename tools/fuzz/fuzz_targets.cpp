@@ -16,6 +16,7 @@
 #include "common/utility/region.h"
 #include "common/web/server_request.h"
 #include "common/windowing/picture_ex_wnd.h"
+#include "platform/win/gdi.h"
 #include "tools/fuzz/fuzz_target.h"
 
 namespace KestrinFuzz {
@@ -123,12 +124,11 @@ void AnimatedPicture(const BYTE* data, size_t size) {
 }
 
 void RegionResource(const BYTE* data, size_t size) {
-  HRGN region = nullptr;
+  KestrinWinNS::CScopedRegion region;
   // A resource lies in memory aligned as the loader maps it.
   std::vector<DWORD> aligned((size + 3) / 4);
   if (size) memcpy(aligned.data(), data, size);
-  if (UtilityClassesNS::CreateRegionFromData(size ? aligned.data() : nullptr, static_cast<DWORD>(size), &region))
-    DeleteObject(region);
+  UtilityClassesNS::CreateRegionFromData(size ? aligned.data() : nullptr, static_cast<DWORD>(size), region.Receive());
 }
 
 void Inflate(const BYTE* data, size_t size, bool gzip) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win/scoped_handle.h"
 #include "tools/geckohost/gecko_host.h"
 #include "tools/sealpki/seal_pki.h"
 #include "tools/testservice/test_env.h"
@@ -32,8 +33,8 @@ void Pump(DWORD ms) { KestrinTest::PumpFor(ms); }
 
 void Picture(const std::string& folder, const char* name) {
   std::string ready = folder + "\\" + name + ".ready", done = folder + "\\" + name + ".done";
-  HANDLE f = CreateFileA(ready.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (f != INVALID_HANDLE_VALUE) CloseHandle(f);
+  // Made and closed at once: only its being there counts.
+  KestrinWinNS::CScopedKernelHandle(CreateFileA(ready.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
   for (int i = 0; i < 300 && GetFileAttributesA(done.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Pump(100);
 }
 
@@ -79,11 +80,11 @@ void ShowPage(HWND frame, const std::string& text) {
 }
 
 void SetLookupHost(const std::string& host) {
-  HKEY key;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, kLookupKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != 0) return;
-  RegSetValueExA(key, "LookupHost", 0, REG_SZ, reinterpret_cast<const BYTE*>(host.c_str()),
+  KestrinWinNS::CScopedRegKey key;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, kLookupKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Receive(), nullptr) != 0)
+    return;
+  RegSetValueExA(key.Get(), "LookupHost", 0, REG_SZ, reinterpret_cast<const BYTE*>(host.c_str()),
                  static_cast<DWORD>(host.size() + 1));
-  RegCloseKey(key);
 }
 
 struct Page {
@@ -171,10 +172,10 @@ int main(int argc, char** argv) {
     Pump(800);
     host.CloseWindow(window);
   }
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kLookupKey, 0, KEY_SET_VALUE, &key) == 0) {
-    RegDeleteValueA(key, "LookupHost");
-    RegCloseKey(key);
+  {
+    KestrinWinNS::CScopedRegKey key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kLookupKey, 0, KEY_SET_VALUE, key.Receive()) == 0)
+      RegDeleteValueA(key.Get(), "LookupHost");
   }
   printf("%s\n", failures ? "demo: something was not as expected" : "demo: everything as expected");
   fflush(stdout);

@@ -229,16 +229,14 @@ void CHostBrowser::ReloadPage() {
 
 CAddonLibrary::CAddonLibrary(const wchar_t* path) : module_(LoadLibraryW(path)) {}
 
-CAddonLibrary::~CAddonLibrary() {
-  if (module_) FreeLibrary(module_);
-}
+CAddonLibrary::~CAddonLibrary() = default;
 
 HRESULT CAddonLibrary::CreateHelperObject(IObjectWithSite** out) {
   if (!out) return E_POINTER;
   *out = nullptr;
   if (!module_) return HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
   typedef HRESULT(STDAPICALLTYPE * GetClassObjectFn)(REFCLSID, REFIID, void**);
-  auto get = reinterpret_cast<GetClassObjectFn>(GetProcAddress(module_, "DllGetClassObject"));
+  auto get = reinterpret_cast<GetClassObjectFn>(GetProcAddress(module_.Get(), "DllGetClassObject"));
   if (!get) return HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
   CComPtr<IClassFactory> factory;
   HRESULT hr = get(kClsidKestrinBho, IID_IClassFactory, reinterpret_cast<void**>(&factory));
@@ -248,7 +246,7 @@ HRESULT CAddonLibrary::CreateHelperObject(IObjectWithSite** out) {
 
 HRESULT CAddonLibrary::CanUnloadNow() {
   typedef HRESULT(STDAPICALLTYPE * CanUnloadFn)();
-  auto fn = module_ ? reinterpret_cast<CanUnloadFn>(GetProcAddress(module_, "DllCanUnloadNow")) : nullptr;
+  auto fn = module_ ? reinterpret_cast<CanUnloadFn>(GetProcAddress(module_.Get(), "DllCanUnloadNow")) : nullptr;
   return fn ? fn() : E_FAIL;
 }
 

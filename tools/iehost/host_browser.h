@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win/scoped_handle.h"
 #include "tools/iehost/host_connection.h"
 #include "tools/iehost/host_document.h"
 #include "tools/iehost/interface_stubs.h"
@@ -120,15 +121,15 @@ class CAddonLibrary {
  public:
   explicit CAddonLibrary(const wchar_t* path);
   ~CAddonLibrary();
-  bool IsLoaded() const { return module_ != nullptr; }
+  bool IsLoaded() const { return module_.IsValid(); }
   HRESULT CreateHelperObject(IObjectWithSite** out);
   HRESULT CanUnloadNow();
-  HMODULE module() const { return module_; }
+  HMODULE module() const { return module_.Get(); }
 
  private:
   CAddonLibrary(const CAddonLibrary&) = delete;
   CAddonLibrary& operator=(const CAddonLibrary&) = delete;
-  HMODULE module_;
+  KestrinWinNS::CScopedLibrary module_;
 };
 
 // {60F0F632-E1EE-4B8C-A1C5-7374A190B5E7}

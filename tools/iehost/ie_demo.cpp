@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win/scoped_handle.h"
 #include "tools/browserwindows/browser_windows.h"
 #include "tools/iehost/host_browser.h"
 #include "tools/iehost/host_control_site.h"
@@ -48,8 +49,8 @@ void Pump(DWORD ms) { standin::PumpMessagesFor(ms); }
 // Tells the capture script that the screen shows `name` and waits until it has the picture.
 void Picture(const std::string& folder, const char* name) {
   std::string ready = folder + "\\" + name + ".ready", done = folder + "\\" + name + ".done";
-  HANDLE f = CreateFileA(ready.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (f != INVALID_HANDLE_VALUE) CloseHandle(f);
+  // Made and closed at once: only its being there counts.
+  KestrinWinNS::CScopedKernelHandle(CreateFileA(ready.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
   for (int i = 0; i < 300 && GetFileAttributesA(done.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Pump(100);
 }
 
@@ -131,11 +132,11 @@ void ShowPage(HWND document, const std::string& text, const std::vector<Place>& 
 }
 
 void SetLookupHost(const std::string& host) {
-  HKEY key;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, kLookupKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != 0) return;
-  RegSetValueExA(key, "LookupHost", 0, REG_SZ, reinterpret_cast<const BYTE*>(host.c_str()),
+  KestrinWinNS::CScopedRegKey key;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, kLookupKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Receive(), nullptr) != 0)
+    return;
+  RegSetValueExA(key.Get(), "LookupHost", 0, REG_SZ, reinterpret_cast<const BYTE*>(host.c_str()),
                  static_cast<DWORD>(host.size() + 1));
-  RegCloseKey(key);
 }
 
 // A text property of a control read through its IDispatch (the type library's dispatch ids).
@@ -153,13 +154,12 @@ std::string ControlText(IDispatch* control, DISPID dispid) {
 }
 
 void SetRevocationSetting(DWORD value) {
-  HKEY key;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\TorvanGroup\\Dravix", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                      nullptr) != 0)
+  KestrinWinNS::CScopedRegKey key;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\TorvanGroup\\Dravix", 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                      key.Receive(), nullptr) != 0)
     return;
-  RegSetValueExA(key, "ErrorOnFailedRevocationCheck", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+  RegSetValueExA(key.Get(), "ErrorOnFailedRevocationCheck", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
                  sizeof(value));
-  RegCloseKey(key);
 }
 
 // A merchant's page embeds the verification control (found by its class in the registry);
@@ -411,11 +411,9 @@ void ShowLookupOutOfReach(const Demo& demo, int* failures) {
 }
 
 void ForgetLookupHost() {
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kLookupKey, 0, KEY_SET_VALUE, &key) == 0) {
-    RegDeleteValueA(key, "LookupHost");
-    RegCloseKey(key);
-  }
+  KestrinWinNS::CScopedRegKey key;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kLookupKey, 0, KEY_SET_VALUE, key.Receive()) == 0)
+    RegDeleteValueA(key.Get(), "LookupHost");
 }
 
 }  // namespace

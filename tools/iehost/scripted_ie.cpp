@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "platform/win/gdi.h"
+#include "platform/win/scoped_handle.h"
 #include "tools/browserwindows/browser_windows.h"
 #include "tools/iehost/host_browser.h"
 
@@ -99,9 +100,9 @@ int main() {
       status = 1;
     } else {
       printf("ready\n");
-      HANDLE reader = CreateThread(nullptr, 0, ReadCommands,
-                                   reinterpret_cast<void*>(static_cast<UINT_PTR>(GetCurrentThreadId())), 0, nullptr);
-      bool running = reader != nullptr;
+      KestrinWinNS::CScopedKernelHandle reader(CreateThread(
+          nullptr, 0, ReadCommands, reinterpret_cast<void*>(static_cast<UINT_PTR>(GetCurrentThreadId())), 0, nullptr));
+      bool running = reader.IsValid();
       MSG msg;
       while (running && GetMessageA(&msg, nullptr, 0, 0) > 0) {
         if (msg.hwnd || msg.message != kMsgCommand) {
@@ -116,7 +117,7 @@ int main() {
         delete command;
       }
       // The reader thread may still wait for input; it ends with the process.
-      if (reader) CloseHandle(reader);
+      reader.Reset();
     }
     for (CComPtr<IObjectWithSite>& object : objects) object->SetSite(nullptr);
   }

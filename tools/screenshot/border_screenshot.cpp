@@ -13,6 +13,7 @@
 #include "common/observe/observer_service.h"
 #include "common/settings/settings.h"
 #include "common/windowing/validation_border.h"
+#include "platform/win/gdi.h"
 #include "tools/standin/standin_frame.h"
 
 namespace {
@@ -25,9 +26,8 @@ LRESULT CALLBACK BrowserProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) 
     GetClientRect(hwnd, &r);
     FillRect(dc, &r, (HBRUSH)GetStockObject(WHITE_BRUSH));
     RECT bar = {0, 0, r.right, 36};
-    HBRUSH grey = CreateSolidBrush(RGB(230, 230, 235));
-    FillRect(dc, &bar, grey);
-    DeleteObject(grey);
+    KestrinWinNS::CScopedBrush grey(CreateSolidBrush(RGB(230, 230, 235)));
+    FillRect(dc, &bar, grey.Get());
     SetBkMode(dc, TRANSPARENT);
     RECT address = {12, 8, r.right - 12, 30};
     DrawTextA(dc, "https://www.example.com/", -1, &address, DT_LEFT | DT_SINGLELINE);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win/scoped_handle.h"
 #include "tools/iehost/host_browser.h"
 
 namespace {
@@ -31,11 +32,10 @@ bool RunDriver(const std::wstring& steps) {
   si.cb = sizeof(si);
   PROCESS_INFORMATION pi = {};
   if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-  WaitForSingleObject(pi.hProcess, INFINITE);
+  KestrinWinNS::CScopedKernelHandle process(pi.hProcess), thread(pi.hThread);
+  WaitForSingleObject(process.Get(), INFINITE);
   DWORD code = 1;
-  GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
+  GetExitCodeProcess(process.Get(), &code);
   FILE* file = _wfopen(log.c_str(), L"rb");
   if (file) {
     char buffer[512];
@@ -79,19 +79,17 @@ int ProbeBrowser() {
 
 // The user closes the tray program before the removal.
 void CloseTrayProgram() {
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  KestrinWinNS::CScopedKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   PROCESSENTRY32W entry = {};
   entry.dwSize = sizeof(entry);
-  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+  for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry)) {
     if (_wcsicmp(entry.szExeFile, L"Kestrin.exe") != 0) continue;
-    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID);
+    KestrinWinNS::CScopedKernelHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
     if (!process) continue;
     printf("  the tray program Kestrin.exe is running; closed before the removal\n");
-    TerminateProcess(process, 0);
-    WaitForSingleObject(process, 5000);
-    CloseHandle(process);
+    TerminateProcess(process.Get(), 0);
+    WaitForSingleObject(process.Get(), 5000);
   }
-  CloseHandle(snapshot);
 }
 
 }  // namespace

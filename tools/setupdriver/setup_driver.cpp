@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win/scoped_handle.h"
 #include "setup/setup_framework_iface.h"
 
 using SetupFrameworkNS::ISetupFramework;
@@ -34,29 +35,26 @@ namespace {
 
 class CLineLog {
  public:
-  ~CLineLog() {
-    if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
-  }
   bool Open(const wchar_t* path) {
-    file_ = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
-    return file_ != INVALID_HANDLE_VALUE;
+    file_.Reset(CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr));
+    return file_.IsValid();
   }
   void Line(const std::wstring& text) {
     int bytes = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string utf8(bytes, '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &utf8[0], bytes, nullptr, nullptr);
     utf8 += '\n';
-    if (file_ == INVALID_HANDLE_VALUE) {
+    if (!file_) {
       fwrite(utf8.data(), 1, utf8.size(), stdout);
       fflush(stdout);
       return;
     }
     DWORD written = 0;
-    WriteFile(file_, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+    WriteFile(file_.Get(), utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
   }
 
  private:
-  HANDLE file_ = INVALID_HANDLE_VALUE;
+  KestrinWinNS::CScopedKernelHandle file_;
 };
 
 // The setup program's side of the report contract: records every report as a line.
@@ -230,15 +228,14 @@ int wmain(int argc, wchar_t** argv) {
     }
   }
 
-  HMODULE library = LoadLibraryW(dll.c_str());
+  KestrinWinNS::CScopedLibrary library(LoadLibraryW(dll.c_str()));
   if (!library) {
     log.Line(L"cannot load " + dll + L": error " + std::to_wstring(GetLastError()));
     return 2;
   }
-  auto create = reinterpret_cast<SetupFrameworkNS::CreateFrameworkFunction>(GetProcAddress(library, "CreateFramework"));
+  auto create = reinterpret_cast<SetupFrameworkNS::CreateFrameworkFunction>(GetProcAddress(library.Get(), "CreateFramework"));
   if (!create) {
     log.Line(L"no CreateFramework in " + dll);
-    FreeLibrary(library);
     return 2;
   }
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
@@ -258,6 +255,5 @@ int wmain(int argc, wchar_t** argv) {
     }
   }
   CoUninitialize();
-  FreeLibrary(library);
   return result;
 }

@@ -7,6 +7,9 @@
 
 #include <string.h>
 
+#include "platform/win/scoped_handle.h"
+#include "platform/win/scoped_resource.h"
+
 namespace {
 
 bool g_ignore_close = false;
@@ -28,7 +31,8 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   int argc = 0;
-  wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  KestrinWinNS::CScopedLocalMemory args(CommandLineToArgvW(GetCommandLineW(), &argc));
+  wchar_t** argv = static_cast<wchar_t**>(args.Get());
   if (!argv || argc < 3) return 2;
   g_ignore_close = wcscmp(argv[1], L"ignore") == 0;
   WNDCLASSW wc = {};
@@ -38,11 +42,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   if (!RegisterClassW(&wc)) return 3;
   HWND window = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, instance, nullptr);
   if (!window) return 4;
-  HANDLE ready = OpenEventW(EVENT_MODIFY_STATE, FALSE, argv[2]);
-  LocalFree(argv);
+  KestrinWinNS::CScopedKernelHandle ready(OpenEventW(EVENT_MODIFY_STATE, FALSE, argv[2]));
+  args.Reset();
   if (ready) {
-    SetEvent(ready);
-    CloseHandle(ready);
+    SetEvent(ready.Get());
+    ready.Reset();
   }
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);

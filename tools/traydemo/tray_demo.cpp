@@ -9,6 +9,8 @@
 #include <string>
 
 #include "common/settings/settings.h"
+#include "platform/win/scoped_handle.h"
+#include "platform/win/scoped_resource.h"
 #include "tray/tray_app.h"
 #include "tray/tray_resource.h"
 
@@ -32,15 +34,16 @@ void Sight(const wchar_t* name, HWND subject = nullptr) {
   std::wstring ready = g_shots + L"\\" + name + L".ready", done = g_shots + L"\\" + name + L".done";
   // Written under another name and then renamed, so the script never reads half a line.
   const std::wstring writing = ready + L".tmp";
-  HANDLE file = CreateFileW(writing.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  KestrinWinNS::CScopedKernelHandle file(
+      CreateFileW(writing.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
   RECT rc{};
-  if (file != INVALID_HANDLE_VALUE && subject && GetWindowRect(subject, &rc)) {
+  if (file && subject && GetWindowRect(subject, &rc)) {
     char line[64];
     const int n = wsprintfA(line, "%ld %ld %ld %ld\n", rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
     DWORD written = 0;
-    WriteFile(file, line, static_cast<DWORD>(n), &written, nullptr);
+    WriteFile(file.Get(), line, static_cast<DWORD>(n), &written, nullptr);
   }
-  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  file.Reset();  // closed before the rename
   MoveFileExW(writing.c_str(), ready.c_str(), MOVEFILE_REPLACE_EXISTING);
   for (int i = 0; i < 600 && GetFileAttributesW(done.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) {
     MSG msg;
@@ -113,10 +116,12 @@ void OpenMenu() {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
   int argc = 0;
-  wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-  for (int i = 1; i + 1 < argc; ++i)
-    if (!wcscmp(argv[i], L"--shots")) g_shots = argv[i + 1];
-  LocalFree(argv);
+  {
+    KestrinWinNS::CScopedLocalMemory args(CommandLineToArgvW(GetCommandLineW(), &argc));
+    wchar_t** argv = static_cast<wchar_t**>(args.Get());
+    for (int i = 1; i + 1 < argc; ++i)
+      if (!wcscmp(argv[i], L"--shots")) g_shots = argv[i + 1];
+  }
   {
     // The settings as setup leaves them, with no update check due during the demo.
     SettingsUtilsNS::CSettingsKestrin settings(SettingsUtilsNS::kLoadGroupAll);
