@@ -30,6 +30,7 @@ const UINT kCrossThreadTimeoutMs = 5000;
 
 // Drawn once per show: set by the paint, cleared by every hide.
 volatile LONG g_painted = 0;
+CValidationBorder::PointerFunction g_pointer = ::GetCursorPos;
 
 bool ClassIs(HWND window, const char* name) {
   char text[261] = {};
@@ -238,10 +239,14 @@ int CValidationBorder::DoHide(HideOrigin origin, bool force) {
   return HideNow(origin, force);
 }
 
+void CValidationBorder::SetPointerFunction(PointerFunction function) {
+  g_pointer = function ? function : ::GetCursorPos;
+}
+
 int CValidationBorder::HideNow(HideOrigin origin, bool force) {
   if (origin == HideOrigin::kPointer && GetHwnd()) {
     POINT cursor;
-    GetCursorPos(&cursor);
+    g_pointer(&cursor);
     if (WindowFromPoint(cursor) == GetHwnd()) {
       SetTimer(GetHwnd(), kTimerPostponedHide, kTimerMs, nullptr);
       return 1;
@@ -272,7 +277,7 @@ void CValidationBorder::AnnounceOff(bool was_visible) {
       foreground && (foreground == browser_ || GetParent(foreground) == browser_);
   if (browser_in_front) {
     POINT cursor;
-    GetCursorPos(&cursor);
+    g_pointer(&cursor);
     HWND under = WindowFromPoint(cursor);
     HWND top = under ? GetAncestor(under, GA_ROOT) : nullptr;
     if (ClassIs(top, "DRAVIX_QUORVEL_WINDOW") && !ClassIs(under, "DRAVIX_LOGO_WINDOW")) return;

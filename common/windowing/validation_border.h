@@ -64,6 +64,10 @@ class CValidationBorder : public KestrinWinNS::CWindowBase, public ObserveNS::IO
   bool IsPinned() const { return pinned_; }
   bool IsHovered() const { return hovered_; }
   static bool IsPainted();
+  // Where the pointer is: GetCursorPos, unless a test puts its own answer in (null restores
+  // it). The pointer is shared by every program on the desktop, so tests answer for it here.
+  using PointerFunction = BOOL(WINAPI*)(POINT*);
+  static void SetPointerFunction(PointerFunction function);
 
  private:
   CValidationBorder(const CValidationBorder&) = delete;

@@ -73,13 +73,22 @@ void PaintNow(HWND border) {
   RedrawWindow(border, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ERASENOW);
 }
 
+// The pointer the border sees: other test programs share the desktop's real pointer and may
+// move it at any time.
+POINT g_pointer;
+BOOL WINAPI TestPointer(POINT* point) {
+  *point = g_pointer;
+  return TRUE;
+}
+
 class BorderTest : public ::testing::Test {
  protected:
   void SetUp() override {
     WriteSettings(8, RGB(0, 255, 0), true, false);
     browser = MakeBrowser();
     // The pointer rests in the middle of the screen, inside the ring, off the border.
-    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2);
+    g_pointer = {GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2};
+    CValidationBorder::SetPointerFunction(TestPointer);
     border.reset(new CValidationBorder(CObserverService::GetInstance()));
     EventSet("DravixBho::ValidateOnEvent");  // auto-reset: consume what earlier tests left
     EventSet("DravixBho::ValidateOffEvent");
@@ -88,6 +97,7 @@ class BorderTest : public ::testing::Test {
     border->Close();
     border.reset();
     DestroyWindow(browser);
+    CValidationBorder::SetPointerFunction(nullptr);
   }
 
   HWND browser = nullptr;
@@ -274,7 +284,9 @@ TEST_F(BorderTest, HidesWhenTheBrowserIsNotInFront) {
 TEST_F(BorderTest, HideWithThePointerOnTheBorderIsPostponed) {
   border->SetBrowserWindow(browser);
   ASSERT_EQ(1, border->ShowBorder(BorderKind::kVerification, false, false));
-  SetCursorPos(2, GetSystemMetrics(SM_CYSCREEN) / 2);  // on the left edge of the ring
+  // On the left edge of the ring; the real pointer too, whose hover the border tracks.
+  g_pointer = {2, GetSystemMetrics(SM_CYSCREEN) / 2};
+  SetCursorPos(g_pointer.x, g_pointer.y);
   if (WindowFromPoint({2, GetSystemMetrics(SM_CYSCREEN) / 2}) != border->GetHwnd())
     GTEST_SKIP() << "the pointer cannot be placed on the border here";
   EXPECT_EQ(1, border->HideBorder(HideOrigin::kPointer, false));
@@ -282,7 +294,8 @@ TEST_F(BorderTest, HideWithThePointerOnTheBorderIsPostponed) {
   // While the pointer rests there the border stays; once it goes, the border hides.
   Pump(900);
   EXPECT_TRUE(border->IsBorderVisible());
-  SetCursorPos(GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2);
+  g_pointer = {GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2};
+  SetCursorPos(g_pointer.x, g_pointer.y);
   EXPECT_TRUE(PumpUntil(5000, [&] { return !border->IsBorderVisible(); }));
 }
 
