@@ -88,6 +88,7 @@ class BorderTest : public ::testing::Test {
     browser = MakeBrowser();
     // The pointer rests in the middle of the screen, inside the ring, off the border.
     g_pointer = {GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2};
+    SetCursorPos(g_pointer.x, g_pointer.y);  // the real one too: the border tracks its hover
     CValidationBorder::SetPointerFunction(TestPointer);
     border.reset(new CValidationBorder(CObserverService::GetInstance()));
     EventSet("DravixBho::ValidateOnEvent");  // auto-reset: consume what earlier tests left
