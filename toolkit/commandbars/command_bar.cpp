@@ -370,12 +370,8 @@ bool CTKCommandBar::LoadToolBar(UINT id, bool loadImages) {
   // The resource is read and its images loaded before the bar's controls are touched: a damaged
   // resource or a missing bitmap leaves the bar as it was.
   HMODULE module = ::GetModuleHandleW(nullptr);
-  HRSRC res = ::FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(0xF1));
-  if (!res) return false;
-  HGLOBAL data = ::LoadResource(module, res);
-  const void* bytes = data ? ::LockResource(data) : nullptr;
   CTKToolBarResource toolbar;
-  if (!bytes || !ParseToolBarResource(bytes, ::SizeofResource(module, res), &toolbar)) return false;
+  if (!ReadToolBarResourceOf(module, id, &toolbar)) return false;
   std::vector<UINT> ids;
   for (UINT cmd : toolbar.commands) {
     if (cmd != 0) ids.push_back(cmd);
@@ -412,15 +408,29 @@ int CTKCommandBar::OnHookMessage(HWND hwnd, UINT message, WPARAM& wParam, LPARAM
   return kGoOn;
 }
 
+namespace {
+wchar_t UpperChar(wchar_t c) {
+  return static_cast<wchar_t>(reinterpret_cast<UINT_PTR>(::CharUpperW(reinterpret_cast<LPWSTR>(static_cast<UINT_PTR>(c)))));
+}
+}  // namespace
+
+CTKCommandBar::AcceleratorMatch CTKCommandBar::MatchAccelerator(const CTKControl* control, wchar_t wanted,
+                                                                bool first_letter) {
+  if (!control->IsVisible() || !control->GetEnabled() || (control->GetFlags() & kFlagSkipKeyboard))
+    return kAcceleratorNone;
+  const std::wstring caption = control->GetCaption();
+  if (caption.empty()) return kAcceleratorNone;
+  const size_t pos = caption.find(L'&');
+  if (pos != std::wstring::npos && pos + 1 < caption.size())
+    return UpperChar(caption[pos + 1]) == wanted ? kAcceleratorAmpersand : kAcceleratorNone;
+  return first_letter && UpperChar(caption[0]) == wanted ? kAcceleratorFirstLetter : kAcceleratorNone;
+}
+
 int CTKCommandBar::FindAccelerator(wchar_t ch, bool* ambiguous) const {
   *ambiguous = false;
   const int count = GetControlCount();
   if (count == 0) return -1;
-  const wchar_t wanted = static_cast<wchar_t>(reinterpret_cast<UINT_PTR>(::CharUpperW(
-      reinterpret_cast<LPWSTR>(static_cast<UINT_PTR>(ch)))));
-  auto upper = [](wchar_t c) {
-    return static_cast<wchar_t>(reinterpret_cast<UINT_PTR>(::CharUpperW(reinterpret_cast<LPWSTR>(static_cast<UINT_PTR>(c)))));
-  };
+  const wchar_t wanted = UpperChar(ch);
   int amp = -1, first = -1;
   bool ampTwice = false, firstTwice = false;
   int start = hot_;
@@ -428,19 +438,15 @@ int CTKCommandBar::FindAccelerator(wchar_t ch, bool* ambiguous) const {
   for (int n = 0; n < count; ++n) {
     i = (i + 1 + count) % count;
     if (i < 0) i = 0;
-    const CTKControl* control = GetControl(i);
-    if (!control->IsVisible() || !control->GetEnabled() || (control->GetFlags() & kFlagSkipKeyboard)) continue;
-    std::wstring caption = control->GetCaption();
-    if (caption.empty()) continue;
-    size_t pos = caption.find(L'&');
-    if (pos != std::wstring::npos && pos + 1 < caption.size()) {
-      if (upper(caption[pos + 1]) == wanted) {
+    switch (MatchAccelerator(GetControl(i), wanted, true)) {
+      case kAcceleratorAmpersand:
         if (amp < 0) amp = i; else ampTwice = true;
-      }
-    } else {
-      if (upper(caption[0]) == wanted) {
+        break;
+      case kAcceleratorFirstLetter:
         if (first < 0) first = i; else firstTwice = true;
-      }
+        break;
+      case kAcceleratorNone:
+        break;
     }
   }
   if (amp >= 0) {
@@ -643,8 +649,8 @@ void CTKCommandBar::DrawCommandBar(CDC* dc, const CRect& clip) {
   CTKControl* selected = manager && manager->IsCustomizeMode() ? manager->GetCustomizeSelection() : nullptr;
   if (selected && selected->GetParent() == this && selected->IsVisible()) {
     CRect frame = selected->GetRect();
-    KestrinWinNS::CScopedBrush black(::CreateSolidBrush(RGB(0, 0, 0)));
-    for (int ring = 0; ring < 2; ++ring, frame.DeflateRect(1, 1)) ::FrameRect(*dc, &frame, black.Get());
+    const HBRUSH black = static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH));
+    for (int ring = 0; ring < 2; ++ring, frame.DeflateRect(1, 1)) ::FrameRect(*dc, &frame, black);
   }
 }
 

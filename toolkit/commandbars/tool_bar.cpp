@@ -9,6 +9,7 @@
 #include "toolkit/commandbars/commandbar_resource.h"
 #include "toolkit/commandbars/dock_context.h"
 #include "toolkit/commandbars/popup_bar.h"
+#include "toolkit/drawing/draw_helpers.h"
 #include "toolkit/drawing/image_manager.h"
 #include "toolkit/drawing/resource_manager.h"
 #include "toolkit/paint/paint_manager.h"
@@ -20,17 +21,6 @@ IMPLEMENT_DYNCREATE(CTKToolBar, CTKCommandBar)
 
 namespace {
 const wchar_t kToolBarClass[] = L"TKToolBar";
-
-void RegisterToolBarClass() {
-  WNDCLASSW wc{};
-  if (::GetClassInfoW(::GetModuleHandleW(nullptr), kToolBarClass, &wc)) return;
-  wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = ::DefWindowProcW;
-  wc.hInstance = ::GetModuleHandleW(nullptr);
-  wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  wc.lpszClassName = kToolBarClass;
-  ::RegisterClassW(&wc);
-}
 
 // Bar Flags bits: overflow hides behind the expand button (else rows wrap); the bar stretches
 // over its side.
@@ -104,7 +94,7 @@ void CTKToolBar::CControlButtonHide::Draw(CDC* dc) {
 CTKToolBar::CTKToolBar() {
   type_ = kToolBar;
   flags_ = 63;
-  RegisterToolBarClass();
+  CTKDrawHelpers::RegisterDefProcClass(kToolBarClass, CS_DBLCLKS, nullptr);
 }
 
 CTKToolBar::~CTKToolBar() = default;
@@ -415,12 +405,8 @@ bool CTKToolBar::LoadToolBar(UINT id, bool loadImages) { return LoadToolBar(null
 bool CTKToolBar::LoadToolBar(HMODULE module, UINT id, bool loadImages) {
   if (!module) module = GetToolkitResourceModule();
   // The resource is read and checked, and its images loaded, before the bar is touched.
-  HRSRC res = ::FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(0xF1));
-  if (!res) return false;
-  HGLOBAL data = ::LoadResource(module, res);
-  const void* bytes = data ? ::LockResource(data) : nullptr;
   CTKToolBarResource toolbar;
-  if (!bytes || !ParseToolBarResource(bytes, ::SizeofResource(module, res), &toolbar)) return false;
+  if (!ReadToolBarResourceOf(module, id, &toolbar)) return false;
   std::vector<UINT> ids;
   for (UINT cmd : toolbar.commands)
     if (cmd != 0) ids.push_back(cmd);

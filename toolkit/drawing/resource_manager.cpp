@@ -89,14 +89,17 @@ bool ParseToolBarResource(const void* data, size_t size, CTKToolBarResource* out
   return true;
 }
 
-bool CTKResourceManager::ReadToolBarResource(CTKToolBarResource* toolbar, UINT id) {
-  if (!toolbar) return false;
-  HMODULE module = GetToolkitResourceModule();
-  HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(241));
+bool ReadToolBarResourceOf(HMODULE module, UINT id, CTKToolBarResource* out) {
+  if (!out) return false;
+  HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(241));  // RT_TOOLBAR
   if (!found) return false;
   HGLOBAL loaded = LoadResource(module, found);
   const void* bytes = loaded ? LockResource(loaded) : nullptr;
-  return bytes && ParseToolBarResource(bytes, SizeofResource(module, found), toolbar);
+  return bytes && ParseToolBarResource(bytes, SizeofResource(module, found), out);
+}
+
+bool CTKResourceManager::ReadToolBarResource(CTKToolBarResource* toolbar, UINT id) {
+  return ReadToolBarResourceOf(GetToolkitResourceModule(), id, toolbar);
 }
 
 HGLOBAL CTKResourceManager::FindInModules(const wchar_t* name, const wchar_t* type, HMODULE* found) {

@@ -20,6 +20,9 @@ struct CTKToolBarResource {
 // an image size of 0 or beyond kMaxToolBarImage, or more items than the bytes hold.
 bool ParseToolBarResource(const void* data, size_t size, CTKToolBarResource* out);
 const int kMaxToolBarImage = 256;
+// Finds, loads and reads the tool-bar resource `id` of `module`; false when it is missing or
+// damaged.
+bool ReadToolBarResourceOf(HMODULE module, UINT id, CTKToolBarResource* out);
 
 class CTKResourceManager {
  public:
