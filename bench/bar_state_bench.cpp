@@ -12,43 +12,19 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_timing.h"
 #include "toolkit/commandbars/bar_state.h"
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/command_bar_manager.h"
 #include "toolkit/commandbars/control_button.h"
+
+using namespace KestrinBench;
 
 namespace {
 
 const wchar_t kKey[] = L"Software\\KestrinBench\\BarState";
 constexpr int kControlsPerBar = 50;
 constexpr double kTargetMs = 50.0;
-
-double NowMs() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-struct Stats {
-  double min = 0, median = 0;
-};
-
-Stats Measure(int repeats, const std::function<void()>& run) {
-  std::vector<double> times;
-  for (int i = 0; i < repeats; ++i) {
-    const double start = NowMs();
-    run();
-    times.push_back(NowMs() - start);
-  }
-  std::sort(times.begin(), times.end());
-  const size_t n = times.size();
-  return Stats{times.front(), n % 2 ? times[n / 2] : (times[n / 2 - 1] + times[n / 2]) / 2};
-}
 
 // Bars like a user's: buttons with captions and tooltips, groups, a popup of ten items on each.
 std::vector<CTKCommandBar*> MakeBars(CTKCommandBarManager* manager, int count) {
@@ -80,7 +56,7 @@ void Release(std::vector<CTKCommandBar*>& bars) {
 
 int g_missed = 0;
 
-void Row(const char* what, int bars, const Stats& s, bool targeted) {
+void Row(const char* what, int bars, const Timing& s, bool targeted) {
   const double per1000 = s.median * 1000.0 / (bars * kControlsPerBar);
   const bool met = !targeted || s.median < kTargetMs;
   if (!met) ++g_missed;
@@ -111,7 +87,7 @@ int wmain(int argc, wchar_t** argv) {
   {
     std::vector<CTKCommandBar*> bars = MakeBars(&manager, 10);
     const int few = std::max(3, repeats / 5);
-    Stats s = Measure(few, [&] {
+    Timing s = Measure(few, [&] {
       CTKBarLayoutState::SaveToRegistry(HKEY_CURRENT_USER, kKey, bars, &manager, CTKBarLayoutState::RegistryForm::kTree);
     });
     Row("registry save, tree of keys", 10, s, false);
@@ -131,7 +107,7 @@ int wmain(int argc, wchar_t** argv) {
           std::vector<CTKCommandBar*> made = MakeBars(&manager, count);
           Release(made);
         }), false);
-    Stats s = Measure(repeats, [&] { CTKBarLayoutState::SaveToRegistry(HKEY_CURRENT_USER, kKey, bars, &manager); });
+    Timing s = Measure(repeats, [&] { CTKBarLayoutState::SaveToRegistry(HKEY_CURRENT_USER, kKey, bars, &manager); });
     Row("registry save", count, s, targeted);
     growth[0].per1000.push_back(s.min / count);
     s = Measure(repeats, [&] {

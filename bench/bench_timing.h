@@ -29,7 +29,8 @@ struct Timing {
 inline Timing Summarise(std::vector<double> times) {
   if (times.empty()) return {};
   std::sort(times.begin(), times.end());
-  return {times.front(), times[times.size() / 2]};
+  const size_t n = times.size();
+  return {times.front(), n % 2 ? times[n / 2] : (times[n / 2 - 1] + times[n / 2]) / 2};
 }
 
 inline Timing Measure(int repeats, const std::function<void()>& body) {

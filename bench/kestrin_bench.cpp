@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "bench/bench_server.h"
+#include "bench/bench_timing.h"
 #include "bench/minimal_helper.h"
 #include "common/siteseal/nlr_list.h"
 #include "common/observe/observer_service.h"
@@ -45,17 +46,6 @@ const wchar_t kIePath[] = L"C:\\Program Files\\Internet Explorer\\iexplore.exe";
 const char kConfigKey[] = "Software\\TorvanGroup\\Kestrin";
 
 // ---- clock and statistics ----
-
-double NowMs() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
 
 struct Stats {
   double min = 0, median = 0;
@@ -200,10 +190,10 @@ class CLookupHostSetting {
 // One new window: the helper made and given its site; the time excludes the teardown.
 double NewWindow(const std::function<HRESULT(IObjectWithSite**)>& make, IUnknown* site) {
   CComPtr<IObjectWithSite> helper;
-  double start = NowMs();
+  double start = KestrinBench::Now();
   if (FAILED(make(&helper)) || !helper) return -1;
   helper->SetSite(site);
-  double elapsed = NowMs() - start;
+  double elapsed = KestrinBench::Now() - start;
   helper->SetSite(nullptr);
   return elapsed;
 }
@@ -306,9 +296,9 @@ void BenchFirstHelper(const std::wstring& addon, const std::wstring& minimal, in
 // so that one navigation's work does not run into the next one's time.
 double Navigate(CHostBrowser* browser, CComObject<CHostDocument>* page, const std::wstring& url,
                 DWORD settle_ms = 60) {
-  double start = NowMs();
+  double start = KestrinBench::Now();
   browser->Navigate(url, page);
-  double elapsed = NowMs() - start;
+  double elapsed = KestrinBench::Now() - start;
   PumpUntil(settle_ms, [] { return false; });
   return elapsed;
 }
@@ -367,9 +357,9 @@ double HandleMessagesFor(DWORD ms) {
 // `settle_ms` later (the lookup's reply, the seal certificates' verdicts, the images' downloads
 // and the match): the browser's thread's time for the page.
 double SealPage(BrowserWindow* window, const std::wstring& url, DWORD settle_ms) {
-  double start = NowMs();
+  double start = KestrinBench::Now();
   window->browser->Navigate(url, window->page.get());
-  double events = NowMs() - start;
+  double events = KestrinBench::Now() - start;
   return events + HandleMessagesFor(settle_ms);
 }
 
@@ -516,10 +506,10 @@ bool PumpTimed(DWORD ms, const std::function<bool()>& done, double* handling, in
   for (;;) {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      double start = NowMs();
+      double start = KestrinBench::Now();
       TranslateMessage(&msg);
       DispatchMessageA(&msg);
-      *handling += NowMs() - start;
+      *handling += KestrinBench::Now() - start;
       ++*messages;
     }
     if (done()) return true;
@@ -529,7 +519,7 @@ bool PumpTimed(DWORD ms, const std::function<bool()>& done, double* handling, in
 }
 
 double PlatformSha1(HCRYPTPROV provider, const std::vector<BYTE>& bytes, int count) {
-  double start = NowMs();
+  double start = KestrinBench::Now();
   for (int i = 0; i < count; ++i) {
     KestrinWinNS::CScopedCryptHash hash;
     BYTE digest[20];
@@ -538,7 +528,7 @@ double PlatformSha1(HCRYPTPROV provider, const std::vector<BYTE>& bytes, int cou
     CryptHashData(hash.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), 0);
     CryptGetHashParam(hash.Get(), HP_HASHVAL, digest, &size, 0);
   }
-  return NowMs() - start;
+  return KestrinBench::Now() - start;
 }
 
 void BenchSeals(const bench::CBenchServer& server, int repeats) {
@@ -577,12 +567,12 @@ void BenchSeals(const bench::CBenchServer& server, int repeats) {
       // The add-on's own work on the browser's thread: the scan, handing the downloads over,
       // and the handling of every message up to the match (reports of the downloads, the
       // match itself). The time the downloads spend on the network is not its work.
-      double start = NowMs();
+      double start = KestrinBench::Now();
       list.ScanDocument(page.Document());
       list.SetImagesCollected(true);
       list.SetCertificatesDownloaded(true);
       list.VerifyImages();
-      double own = NowMs() - start;
+      double own = KestrinBench::Now() - start;
       int page_messages = 0;
       PumpTimed(20000, [&] { return owner.finished >= n; }, &own, &page_messages);
       matched = matched && list.GetCount() == 1 && list.Certificates()[0]->matched_image != nullptr;
@@ -607,7 +597,7 @@ void BenchUpdateFile(const std::string& path, const char* name, const char* key,
   // A plain read of the same file is the yardstick.
   std::vector<double> reads;
   for (int i = 0; i < repeats; ++i) {
-    double start = NowMs();
+    double start = KestrinBench::Now();
     KestrinWinNS::CScopedKernelHandle file(
         CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!file) break;
@@ -615,28 +605,28 @@ void BenchUpdateFile(const std::string& path, const char* name, const char* key,
     DWORD got = 0;
     ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
     file.Reset();
-    reads.push_back(NowMs() - start);
+    reads.push_back(KestrinBench::Now() - start);
   }
-  double start = NowMs();
+  double start = KestrinBench::Now();
   SslVerifyNS::CSslVerifyTrustedList list(nullptr, path.c_str());
-  std::vector<double> first = {NowMs() - start};
+  std::vector<double> first = {KestrinBench::Now() - start};
   IStream* logo = nullptr;
   bool has_logo = list.FindLogo(key, &logo);
   if (logo) logo->Release();
   std::vector<double> again;
   for (int i = 0; i < repeats; ++i) {
-    start = NowMs();
+    start = KestrinBench::Now();
     list.Rebuild();
-    again.push_back(NowMs() - start);
+    again.push_back(KestrinBench::Now() - start);
   }
   // A changed file as the browser meets it: event 0 on the browser's thread, the read off it; the
   // thread's own time is the event's handling and that of the message that announces the swap.
   std::vector<double> notified;
   for (int i = 0; i < repeats; ++i) {
     // The file is unchanged: the read in the background finds the document it holds.
-    start = NowMs();
+    start = KestrinBench::Now();
     list.Notify(ObserveNS::kEventUpdateFileChanged);
-    double own = NowMs() - start;
+    double own = KestrinBench::Now() - start;
     int messages = 0;
     PumpTimed(2000, [] { return false; }, &own, &messages);
     notified.push_back(own);

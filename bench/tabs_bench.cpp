@@ -13,41 +13,19 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_timing.h"
 #include "platform/win/gdi.h"
 #include "toolkit/tabs/tab_control.h"
+
+using namespace KestrinBench;
 
 namespace {
 
 constexpr int kWidth = 800, kHeight = 120;
 
-double NowMs() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-struct Stats {
-  double min = 0, median = 0;
-};
-
-Stats Summarize(std::vector<double> v) {
-  Stats s;
-  if (v.empty()) return s;
-  std::sort(v.begin(), v.end());
-  s.min = v.front();
-  const size_t n = v.size();
-  s.median = n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-  return s;
-}
-
 int g_missed = 0;
 
-void Row(const std::string& name, const Stats& mine, const Stats& yard, const std::string& target, bool met) {
+void Row(const std::string& name, const Timing& mine, const Timing& yard, const std::string& target, bool met) {
   if (!target.empty() && !met) ++g_missed;
   printf("%-40s %10.3f %10.3f %10.3f %10.3f %8.2fx  %s%s\n", name.c_str(), mine.min, mine.median, yard.min, yard.median,
          yard.median > 0 ? mine.median / yard.median : 0.0, target.c_str(),
@@ -115,19 +93,19 @@ int wmain(int argc, wchar_t** argv) {
   // Layout and paint: the toolkit lays the strip out again and draws it into a bitmap; the
   // platform's control is resized (which lays it out again) and prints itself into the same.
   std::vector<double> per_tab[2];
-  Stats yard_layout[2];
+  Timing yard_layout[2];
   for (int n_index = 0; n_index < 2; ++n_index) {
     const int count = n_index == 0 ? 20 : 500;
     PlatformTabs platform(count);
     std::vector<double> yard;
     for (int r = 0; r < repeats; ++r) {
-      const double t0 = NowMs();
+      const double t0 = Now();
       SetWindowPos(platform.window, nullptr, 0, 0, kWidth - (r & 1), kHeight, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
       SendMessageW(platform.window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.Get()), PRF_CLIENT);
       GdiFlush();
-      yard.push_back(NowMs() - t0);
+      yard.push_back(Now() - t0);
     }
-    yard_layout[n_index] = Summarize(yard);
+    yard_layout[n_index] = Summarise(yard);
     for (int shape = 0; shape < 10; ++shape) {
       CTKTabControl strip;
       strip.Create(nullptr, all, 0, WS_POPUP);
@@ -136,12 +114,12 @@ int wmain(int argc, wchar_t** argv) {
       strip.SelectIndex(1);
       std::vector<double> mine;
       for (int r = 0; r < repeats; ++r) {
-        const double t0 = NowMs();
+        const double t0 = Now();
         strip.PaintInto(dc.Get(), RECT{0, 0, kWidth - (r & 1), kHeight});
         GdiFlush();
-        mine.push_back(NowMs() - t0);
+        mine.push_back(Now() - t0);
       }
-      const Stats s = Summarize(mine);
+      const Timing s = Summarise(mine);
       per_tab[n_index].push_back(s.median / count);
       char name[96];
       snprintf(name, sizeof(name), "layout+paint %3d tabs, %ls", count, names[shape]);
@@ -180,28 +158,28 @@ int wmain(int argc, wchar_t** argv) {
     for (int r = 0; r < repeats; ++r) {
       for (int i = 0; i < kSteps; ++i) PostMessageW(strip.m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(i % 2 ? x1 : x2, y));
       PostMessageW(strip.m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(x1, y));
-      const double t0 = NowMs();
+      const double t0 = Now();
       strip.HandlePress(strip.m_hWnd, POINT{x1, y}, false);
-      mine.push_back((NowMs() - t0) / kSteps);
+      mine.push_back((Now() - t0) / kSteps);
     }
     PlatformTabs platform(count);
     ShowWindow(platform.window, SW_SHOWNOACTIVATE);
     Pump();
     std::vector<double> yard;
     for (int r = 0; r < repeats; ++r) {
-      const double t0 = NowMs();
+      const double t0 = Now();
       for (int i = 0; i < kSteps; ++i) {
         SendMessageW(platform.window, TCM_DELETEITEM, 0, 0);
         platform.Insert(1, Caption(0));
         InvalidateRect(platform.window, nullptr, FALSE);
         UpdateWindow(platform.window);
       }
-      yard.push_back((NowMs() - t0) / kSteps);
+      yard.push_back((Now() - t0) / kSteps);
     }
-    const Stats s = Summarize(mine);
+    const Timing s = Summarise(mine);
     char name[96];
     snprintf(name, sizeof(name), "drag reorder step, %d tabs", count);
-    Row(name, s, Summarize(yard), "median <= 2 ms", s.median <= 2.0);
+    Row(name, s, Summarise(yard), "median <= 2 ms", s.median <= 2.0);
     strip.DestroyWindow();
   }
   printf("targets missed: %d\n", g_missed);
