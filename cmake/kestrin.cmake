@@ -28,9 +28,9 @@ endfunction()
 # kestrin_test(<name> SOURCES ... [LIBS ...] [WINVER ver] [ARGS ...] [PROPERTIES ...] [SHARED_STATE])
 # A GoogleTest program run under Wine by ctest. WINVER makes Wine report that Windows version
 # to this program; PROPERTIES are passed to set_tests_properties (FIXTURES_REQUIRED, TIMEOUT ...).
-# SHARED_STATE: the program writes the user's settings, broadcasts observer events or counts
-# the broadcasts it receives; such programs share the prefix's registry and desktop, so ctest
-# runs them one at a time.
+# SHARED_STATE: the program writes the user's settings, broadcasts observer events, counts
+# the broadcasts it receives, moves the desktop's pointer or depends on where it is; such
+# programs share the prefix's registry and desktop, so ctest runs them one at a time.
 function(kestrin_test name)
   cmake_parse_arguments(K "SHARED_STATE" "WINVER" "SOURCES;LIBS;ARGS;PROPERTIES" ${ARGN})
   add_executable(${name} ${K_SOURCES})
