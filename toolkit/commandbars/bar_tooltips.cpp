@@ -5,6 +5,7 @@
 #include "platform/appframe/frame_messages.h"
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/gallery.h"
+#include "toolkit/drawing/draw_helpers.h"
 
 namespace {
 wchar_t* HeapCopy(const std::wstring& text) {
@@ -112,9 +113,8 @@ UINT_PTR TKBarToolHitTest(CTKCommandBar* bar, POINT client, RECT* rect, std::wst
   }
   std::wstring tip = control->GetTooltip();
   if (tip.empty()) tip = control->GetCaption();
-  std::wstring plain;
-  for (wchar_t c : tip)
-    if (c != L'&') plain += c;
+  std::wstring plain = tip;
+  CTKDrawHelpers::StripAmpersands(plain);
   if (plain.empty()) return 0;
   *rect = control->GetRect();
   *text = plain;

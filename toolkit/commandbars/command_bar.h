@@ -111,6 +111,12 @@ class CTKCommandBar : public CControlBar, public CTKHookManagerHookAble {
   void TrackHotAt(POINT client);
   // The accelerator search: the index found (-1 none); *ambiguous when another one matches.
   int FindAccelerator(wchar_t ch, bool* ambiguous) const;
+  // How a control answers a key (`wanted` upper case) in that search: kAcceleratorAmpersand for
+  // the letter after its "&", kAcceleratorFirstLetter (when `first_letter` allows) for the first
+  // letter of a caption without one, else kAcceleratorNone. Hidden, disabled and skipped
+  // controls answer nothing.
+  enum AcceleratorMatch { kAcceleratorNone, kAcceleratorAmpersand, kAcceleratorFirstLetter };
+  static AcceleratorMatch MatchAccelerator(const CTKControl* control, wchar_t wanted, bool first_letter);
   // Tells the bar its controls changed (renumbering).
   void OnControlsChanged() { pending_ |= 1; }
   // Reference count: held by popup controls and owners; the last release destroys the window.

@@ -3,29 +3,13 @@
 #include <algorithm>
 
 #include "platform/appframe/dc.h"
+#include "platform/win/gdi.h"
 #include "toolkit/commandbars/command_bar_manager.h"
+#include "toolkit/drawing/draw_helpers.h"
 #include "toolkit/paint/paint_manager.h"
 
 namespace {
 const wchar_t kTipClass[] = L"TKKeyboardTip";
-
-void RegisterTipClass() {
-  WNDCLASSW wc{};
-  if (::GetClassInfoW(::GetModuleHandleW(nullptr), kTipClass, &wc)) return;
-  wc.style = CS_SAVEBITS;
-  wc.lpfnWndProc = ::DefWindowProcW;
-  wc.hInstance = ::GetModuleHandleW(nullptr);
-  wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  wc.lpszClassName = kTipClass;
-  ::RegisterClassW(&wc);
-}
-
-using SetLayeredFn = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
-SetLayeredFn LayeredFunction() {
-  static SetLayeredFn fn = reinterpret_cast<SetLayeredFn>(
-      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "SetLayeredWindowAttributes")));
-  return fn;
-}
 }  // namespace
 
 CTKCommandBarKeyboardTip::CTKCommandBarKeyboardTip(CTKCommandBarManager* manager, CTKControl* control,
@@ -35,19 +19,19 @@ CTKCommandBarKeyboardTip::CTKCommandBarKeyboardTip(CTKCommandBarManager* manager
       enabled_(enabled) {}
 
 bool CTKCommandBarKeyboardTip::CreateTip(HWND owner, HWND anchorWindow, bool rightToLeft) {
-  RegisterTipClass();
+  CTKDrawHelpers::RegisterDefProcClass(kTipClass, CS_SAVEBITS, nullptr);
   CTKPaintManager* pm = manager_->GetPaintManager();
   CDC dc;
   dc.CreateCompatibleDC(nullptr);
-  HGDIOBJ old = dc.SelectObject(pm->RegularFont().GetSafeHandle());
   RECT measure{0, 0, 0, 0};
-  ::DrawTextW(dc, text_.c_str(), -1, &measure, DT_SINGLELINE | DT_CALCRECT);
-  dc.SelectObject(old);
+  {
+    KestrinWinNS::CSelectObject font(dc, pm->RegularFont().GetSafeHandle());
+    ::DrawTextW(dc, text_.c_str(), -1, &measure, DT_SINGLELINE | DT_CALCRECT);
+  }
   const int width = std::max<int>(measure.right - measure.left + 6, 16);
   const int height = std::max<int>(measure.bottom - measure.top + 2, 15);
   POINT pt = anchor_;
-  if (anchorWindow && (::GetWindowLongPtrW(anchorWindow, GWL_STYLE) & WS_CHILD)) ::ClientToScreen(anchorWindow, &pt);
-  else if (anchorWindow) ::ClientToScreen(anchorWindow, &pt);
+  if (anchorWindow) ::ClientToScreen(anchorWindow, &pt);
   int x = pt.x, y = pt.y;
   if (align_ & kCenterX)
     x -= width / 2;
@@ -57,7 +41,7 @@ bool CTKCommandBarKeyboardTip::CreateTip(HWND owner, HWND anchorWindow, bool rig
     y -= height / 2;
   else if (align_ & kBottom)
     y -= height;
-  SetLayeredFn layered = LayeredFunction();
+  const CTKPaintManager::SetLayeredWindowAttributesFn layered = pm->LayeredAttributesFunction();
   const bool useLayered = layered != nullptr && enabled_;
   DWORD ex = WS_EX_TOOLWINDOW | (useLayered ? WS_EX_LAYERED : 0);
   if (!CreateEx(ex, kTipClass, text_.c_str(), WS_POPUP, RECT{x, y, x + width, y + height}, owner, 0)) return false;

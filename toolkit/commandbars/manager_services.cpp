@@ -216,17 +216,17 @@ bool CTKCommandBarManager::OnFrameAcceleratorKey(UINT key) {
     for (int n = 0; n < count; ++n) {
       const int i = ((start < 0 ? -1 : start) + 1 + n) % count;
       CTKControl* control = bar->GetControl(i);
-      if (!control->IsVisible() || !control->GetEnabled() || (control->GetFlags() & kFlagSkipKeyboard)) continue;
-      const std::wstring caption = control->GetCaption();
-      if (caption.empty()) continue;
-      const size_t pos = caption.find(L'&');
-      if (pos != std::wstring::npos && pos + 1 < caption.size()) {
-        if (Upper(caption[pos + 1]) == wanted) {
+      const bool first_letter =
+          options_.first_letter_matches && (bar->GetType() == kMenuBar || control->IsCaptionVisible());
+      switch (CTKCommandBar::MatchAccelerator(control, wanted, first_letter)) {
+        case CTKCommandBar::kAcceleratorAmpersand:
           if (!amp) amp = control; else ampTwice = true;
-        }
-      } else if (options_.first_letter_matches && (bar->GetType() == kMenuBar || control->IsCaptionVisible()) &&
-                 Upper(caption[0]) == wanted) {
-        if (!first) first = control; else firstTwice = true;
+          break;
+        case CTKCommandBar::kAcceleratorFirstLetter:
+          if (!first) first = control; else firstTwice = true;
+          break;
+        case CTKCommandBar::kAcceleratorNone:
+          break;
       }
     }
   }

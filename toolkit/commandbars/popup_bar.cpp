@@ -24,17 +24,6 @@ thread_local int t_drag_count = 0;
 const wchar_t kPopupClass[] = L"TKPopupBar";
 const wchar_t kPopupClassPlain[] = L"TKPopupBarNoSave";
 
-void RegisterPopupClass(const wchar_t* name, UINT style) {
-  WNDCLASSW wc{};
-  if (::GetClassInfoW(::GetModuleHandleW(nullptr), name, &wc)) return;
-  wc.style = style;
-  wc.lpfnWndProc = ::DefWindowProcW;
-  wc.hInstance = ::GetModuleHandleW(nullptr);
-  wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  wc.lpszClassName = name;
-  ::RegisterClassW(&wc);
-}
-
 // Raises a count for as long as it lives: every way out of a show puts the count back.
 class CCountGuard {
  public:
@@ -120,7 +109,7 @@ bool CTKPopupBar::CreatePopupWindow() {
   CTKCommandBarManager* manager = GetCommandBarManager();
   const bool savedBits = !manager || manager->GetOptions().saved_bits;
   const wchar_t* cls = savedBits ? kPopupClass : kPopupClassPlain;
-  RegisterPopupClass(cls, savedBits ? (CS_SAVEBITS | CS_DBLCLKS) : CS_DBLCLKS);
+  CTKDrawHelpers::RegisterDefProcClass(cls, savedBits ? (CS_SAVEBITS | CS_DBLCLKS) : CS_DBLCLKS, nullptr);
   DWORD ex = WS_EX_TOOLWINDOW;
   if (manager ? manager->GetOptions().right_to_left : false) ex |= WS_EX_LAYOUTRTL;
   HWND owner = GetSite();
@@ -470,7 +459,6 @@ void CTKPopupBar::LayoutScrolling(bool downwards) {
     int y = bottom;
     if (last < lastCandidate) y -= kScrollArrowHeight;
     int i = last;
-    int lowest = y;
     for (; i >= 0; --i) {
       if (!candidate(i)) continue;
       const int h = height(i);
@@ -478,9 +466,8 @@ void CTKPopupBar::LayoutScrolling(bool downwards) {
       if (!placed.empty() && y - h - gap < top + kScrollArrowHeight && i != firstCandidate) break;
       if (!placed.empty() && y - h < top) break;
       placed.push_back({i, CRect(left, std::max(y - h, top), right, y)});
-      y -= h + (placed.size() > 0 ? gap : 0);
+      y -= h + gap;
     }
-    (void)lowest;
     std::reverse(placed.begin(), placed.end());
     first_visible_ = placed.front().first;
     after_last_ = last + 1;

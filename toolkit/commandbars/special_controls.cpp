@@ -52,15 +52,20 @@ HWND FindMdiClient(CTKCommandBar* bar) {
   }
   return nullptr;
 }
-}  // namespace
-
-std::wstring FormatNumberedMenuCaption(const std::wstring& text, int number) {
+// A text shown as a menu caption as it stands: each "&" doubled, so none marks a key.
+std::wstring DoubleAmpersands(const std::wstring& text) {
   std::wstring doubled;
   for (wchar_t c : text) {
     doubled += c;
     if (c == L'&') doubled += L'&';
   }
+  return doubled;
+}
+}  // namespace
+
+std::wstring FormatNumberedMenuCaption(const std::wstring& text, int number) {
   if (number <= 0) return text;
+  const std::wstring doubled = DoubleAmpersands(text);
   if (number <= 9) return L"&" + std::to_wstring(number) + L" " + doubled;
   if (number == 10) return L"1&0 " + doubled;
   return std::to_wstring(number) + L" " + doubled;
@@ -200,11 +205,7 @@ bool CTKControlToolbars::Generate() {
   const std::vector<Entry> bars = g_toolbar_source(manager);
   for (size_t i = 0; i < bars.size(); ++i) {
     if (!bars[i].listed || !bars[i].bar) continue;
-    std::wstring title;
-    for (wchar_t c : bars[i].bar->GetTitle()) {
-      title += c;
-      if (c == L'&') title += L'&';
-    }
+    const std::wstring title = DoubleAmpersands(bars[i].bar->GetTitle());
     CTKControlToolbar* item = new CTKControlToolbar;
     controls_->Add(item, id_, kToolbarParameter, index_ + 1 + added_, true);
     item->SetCaption(title);

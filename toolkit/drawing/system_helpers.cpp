@@ -188,3 +188,14 @@ CSystemNonClientMetrics::CSystemNonClientMetrics() : NONCLIENTMETRICSW{} {
   cbSize = offsetof(NONCLIENTMETRICSW, iPaddedBorderWidth);
   SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, cbSize, this, 0);
 }
+
+HICON TKWindowSmallIcon(HWND window, bool dialog_frame) {
+  if (!window) return nullptr;
+  if (HICON icon = reinterpret_cast<HICON>(::SendMessageW(window, WM_GETICON, ICON_SMALL, 0))) return icon;
+  if (HICON icon = reinterpret_cast<HICON>(::GetClassLongPtrW(window, GCLP_HICONSM))) return icon;
+  if (dialog_frame) return nullptr;
+  DWORD_PTR dragged = 0;
+  if (::SendMessageTimeoutW(window, WM_QUERYDRAGICON, 0, 0, SMTO_ABORTIFHUNG, 100, &dragged) && dragged)
+    return reinterpret_cast<HICON>(dragged);
+  return nullptr;
+}

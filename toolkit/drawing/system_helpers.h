@@ -68,6 +68,10 @@ class CTKModuleHandle {
 // Version of the common controls as major << 16 | minor (4.0 when it cannot be read); cached.
 DWORD GetCommonControlsVersion();
 
+// The small icon a window's caption shows: its own (WM_GETICON), its class's, else, unless it
+// has a dialog frame, the icon it answers to WM_QUERYDRAGICON; null when none answers.
+HICON TKWindowSmallIcon(HWND window, bool dialog_frame);
+
 // The toolkit's critical section and its scoped lock, spelled over the platform kit's.
 class CTKSyncSection : public KestrinWinNS::CCriticalSection {
  public:

@@ -8,6 +8,7 @@
 #include "toolkit/commandbars/gallery.h"
 #include "toolkit/drawing/draw_helpers.h"
 #include "toolkit/drawing/office2007_image_set.h"
+#include "toolkit/drawing/system_helpers.h"
 
 using namespace TKCommandBars;
 
@@ -357,13 +358,9 @@ HICON CTKOffice2007Theme::FrameSmallIcon(HWND window, bool dialogFrame) const {
   if (!window) return nullptr;
   const LONG_PTR style = ::GetWindowLongPtrW(window, GWL_STYLE), ex = ::GetWindowLongPtrW(window, GWL_EXSTYLE);
   if ((ex & WS_EX_TOOLWINDOW) || !(style & WS_SYSMENU)) return nullptr;
-  if (HICON icon = reinterpret_cast<HICON>(::SendMessageW(window, WM_GETICON, ICON_SMALL, 0))) return icon;
-  if (HICON icon = reinterpret_cast<HICON>(::GetClassLongPtrW(window, GCLP_HICONSM))) return icon;
-  if (dialogFrame || (ex & WS_EX_DLGMODALFRAME)) return nullptr;
-  DWORD_PTR dragged = 0;
-  if (::SendMessageTimeoutW(window, WM_QUERYDRAGICON, 0, 0, SMTO_ABORTIFHUNG, 100, &dragged) && dragged)
-    return reinterpret_cast<HICON>(dragged);
-  return ::LoadIconW(nullptr, MAKEINTRESOURCEW(32517));
+  const bool dialog = dialogFrame || (ex & WS_EX_DLGMODALFRAME);
+  if (HICON icon = TKWindowSmallIcon(window, dialog)) return icon;
+  return dialog ? nullptr : ::LoadIconW(nullptr, MAKEINTRESOURCEW(32517));
 }
 
 HRGN CTKOffice2007Theme::WindowFrameRegion(bool maximized, int w, int h, bool statusBar, int borderWidth) {

@@ -254,14 +254,8 @@ void CTKPaintManager::ColumnLine(CDC* dc, int x, int y1, int y2, int colour) {
 
 void CTKPaintManager::ForceOpaque(CDC* dc, const CRect& rect) {
   if (rect.IsRectEmpty()) return;
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  bi.bmiHeader.biWidth = rect.Width();
-  bi.bmiHeader.biHeight = -rect.Height();
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
   void* bits = nullptr;
-  KestrinWinNS::CScopedBitmap dib(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+  KestrinWinNS::CScopedBitmap dib = KestrinWinNS::CreateDib32(rect.Width(), rect.Height(), &bits);
   if (!dib) return;
   KestrinWinNS::CBitmapDC mem(*dc, dib.Get());
   if (!mem) return;

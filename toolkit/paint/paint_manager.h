@@ -80,6 +80,9 @@ class CTKControlGalleryPaintManager : public CCmdTarget {
 
 class CTKPaintManager : public CCmdTarget {
  public:
+  // SetLayeredWindowAttributes when the system has it, else null.
+  using SetLayeredWindowAttributesFn = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
+  SetLayeredWindowAttributesFn LayeredAttributesFunction() const { return set_layered_; }
   // The state of a control as its face and caption colour need it.
   struct ItemState {
     bool selected = false;
@@ -243,7 +246,6 @@ class CTKPaintManager : public CCmdTarget {
   int popup_arrow_width_ = 20;
   bool icons_follow_font_ = false;
   CTKControlGalleryPaintManager* gallery_ = nullptr;
-  using SetLayeredWindowAttributesFn = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
   SetLayeredWindowAttributesFn set_layered_ = nullptr;
   CFont font_regular_, font_bold_, font_vertical_, font_vertical_bold_;
   int control_height_ = 0;

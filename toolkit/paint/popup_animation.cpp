@@ -35,7 +35,7 @@ DWORD StepTime(int duration, int steps) { return duration > 0 ? static_cast<DWOR
 // The weight of the new contents in fade frame k of `steps`.
 BYTE FadeWeight(int k, int steps) { return static_cast<BYTE>(255 * k / steps); }
 
-using SetLayeredFn = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
+using SetLayeredFn = CTKPaintManager::SetLayeredWindowAttributesFn;
 
 // The popup's window itself fades in over what lies under it: made layered, given its new
 // contents while wholly transparent, then made more opaque frame by frame. The window gets its

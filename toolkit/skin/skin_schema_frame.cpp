@@ -5,6 +5,7 @@
 
 #include "platform/win/gdi.h"
 #include "toolkit/drawing/draw_helpers.h"
+#include "toolkit/drawing/system_helpers.h"
 #include "toolkit/skin/skin_class.h"
 #include "toolkit/skin/skin_draw_functions.h"
 #include "toolkit/skin/skin_manager.h"
@@ -73,15 +74,8 @@ void AddRow(KestrinWinNS::CScopedRegion* region, int left, int y, int right) {
 }
 
 HICON WindowIcon(HWND hwnd, LONG style, LONG exStyle) {
-  HICON icon = reinterpret_cast<HICON>(SendMessageW(hwnd, WM_GETICON, ICON_SMALL, 0));
-  if (!icon) icon = reinterpret_cast<HICON>(GetClassLongPtrW(hwnd, GCLP_HICONSM));
-  if (!icon && !(style & DS_MODALFRAME) && !(exStyle & WS_EX_DLGMODALFRAME)) {
-    DWORD_PTR answer = 0;
-    if (SendMessageTimeoutW(hwnd, WM_QUERYDRAGICON, 0, 0, SMTO_ABORTIFHUNG, 100, &answer))
-      icon = reinterpret_cast<HICON>(answer);
-  }
-  if (!icon) icon = LoadIconW(nullptr, MAKEINTRESOURCEW(32512));  // the application icon
-  return icon;
+  HICON icon = TKWindowSmallIcon(hwnd, (style & DS_MODALFRAME) || (exStyle & WS_EX_DLGMODALFRAME));
+  return icon ? icon : LoadIconW(nullptr, MAKEINTRESOURCEW(32512));  // the application icon
 }
 
 }  // namespace

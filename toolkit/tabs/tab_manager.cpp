@@ -25,13 +25,7 @@ CTKTabManager::CTKTabManager() {
 }
 
 CTKTabManager::~CTKTabManager() {
-  std::vector<CTKTabManagerItem*> items;
-  items.swap(items_);
-  selected_ = hot_ = pressed_ = nullptr;
-  for (CTKTabManagerItem* item : items) {
-    item->OnRemoved();
-    item->InternalRelease();
-  }
+  CTKTabManager::ClearItems();
   for (CTKTabManagerNavigateButton* button : buttons_) delete button;
   buttons_.clear();
 }
