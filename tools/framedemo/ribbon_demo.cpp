@@ -76,8 +76,8 @@ void AddSystemButton(CTKRibbonBar* ribbon, CTKCommandBarManager* manager) {
       files.Add(path);
   auto* button = new CTKRibbonControlSystemButton;
   button->SetCaption(L"&File");
-  ribbon->GetControls()->InsertAt(button, 0);
   ribbon->SetSystemButton(button);
+  button->Release();  // the ribbon's controls hold it
   auto* menu = new CTKRibbonSystemPopupBar;
   menu->SetCommandBarManager(manager);
   CTKControls* items = menu->GetControls();
