@@ -54,12 +54,6 @@ void ExchangeWString(CTKPropExchange* px, const wchar_t* name, std::wstring* val
   if (px->IsLoading()) value->assign(text.GetString(), static_cast<size_t>(text.GetLength()));
 }
 
-void ExchangeBool(CTKPropExchange* px, const wchar_t* name, bool* value, bool defaultValue) {
-  BOOL v = *value ? TRUE : FALSE;
-  PropExchangeBool(px, name, &v, defaultValue ? TRUE : FALSE);
-  if (px->IsLoading()) *value = v != FALSE;
-}
-
 // A document-template map as pairs of 32-bit ids; written only when not empty, unless the
 // exchange keeps every value in order.
 void ExchangeIdMap(CTKPropExchange* px, const wchar_t* name, CTKControl::CDocTemplateMap* map) {
@@ -171,7 +165,7 @@ void CTKControl::DoPropExchange(CTKPropExchange* px) {
     }
   }
   PropExchangeInt(px, L"IconId", &icon_id_, 0);
-  ExchangeBool(px, L"BeginGroup", &begin_group_, false);
+  PropExchangeBool(px, L"BeginGroup", &begin_group_, false);
   int tag = static_cast<int>(tag_);
   PropExchangeInt(px, L"Tag", &tag, 0);
   if (loading) tag_ = static_cast<DWORD_PTR>(static_cast<UINT>(tag));
@@ -195,9 +189,9 @@ void CTKControl::DoPropExchange(CTKPropExchange* px) {
   if (schema > 3) {
     ExchangeIdMap(px, L"DocTemplatesExcluded", &excluded_docs_);
     ExchangeIdMap(px, L"DocTemplatesAssigned", &assigned_docs_);
-    ExchangeBool(px, L"DefaultItem", &default_item_, false);
+    PropExchangeBool(px, L"DefaultItem", &default_item_, false);
   }
-  if (schema > 6) ExchangeBool(px, L"CloseSubMenuOnClick", &close_submenu_, true);
+  if (schema > 6) PropExchangeBool(px, L"CloseSubMenuOnClick", &close_submenu_, true);
   if (schema > 7) {
     PropExchangeInt(px, L"CustomStyle", &custom_style_, -1);
     // Older data wrote 0 for "no custom style".
@@ -391,11 +385,11 @@ void CTKToolBar::DoPropExchange(CTKPropExchange* px) {
   const int schema = px->GetSchema();
   bool builtIn = built_in_, tearOff = tear_off_, closeable = closeable_, context = context_menu_present_,
        customize = customize_dialog_present_;
-  ExchangeBool(px, L"BuiltIn", &builtIn, true);
-  ExchangeBool(px, L"TearOff", &tearOff, false);
-  if (schema > 6) ExchangeBool(px, L"Closeable", &closeable, true);
-  if (schema > 7) ExchangeBool(px, L"ContextMenuPresent", &context, true);
-  if (schema > 16) ExchangeBool(px, L"CustomizeDialogPresent", &customize, true);
+  PropExchangeBool(px, L"BuiltIn", &builtIn, true);
+  PropExchangeBool(px, L"TearOff", &tearOff, false);
+  if (schema > 6) PropExchangeBool(px, L"Closeable", &closeable, true);
+  if (schema > 7) PropExchangeBool(px, L"ContextMenuPresent", &context, true);
+  if (schema > 16) PropExchangeBool(px, L"CustomizeDialogPresent", &customize, true);
   if (!px->IsLoading()) return;
   // Menu bars of older data could not be closed.
   if (schema <= 16 && type_ == kMenuBar) closeable = false;
@@ -509,16 +503,16 @@ void CTKPopupBar::DoPropExchange(CTKPropExchange* px) {
   std::wstring caption = tear_off_title_;
   int id = static_cast<int>(tear_off_id_), width = tear_off_width_;
   RECT borders = borders_;
-  ExchangeBool(px, L"TearOffPopup", &tearOff, false);
+  PropExchangeBool(px, L"TearOffPopup", &tearOff, false);
   ExchangeWString(px, L"TearOffCaption", &caption);
   PropExchangeInt(px, L"TearOffId", &id, 0);
   PropExchangeInt(px, L"TearOffWidth", &width, 0);
   if (schema > 3) {
     PropExchangeRect(px, L"Borders", &borders, RECT{2, 4, 2, 4});
-    ExchangeBool(px, L"ShowShadow", &shadow, true);
+    PropExchangeBool(px, L"ShowShadow", &shadow, true);
   }
-  if (schema > 8) ExchangeBool(px, L"DoubleGripper", &doubleGripper, false);
-  if (schema > 18) ExchangeBool(px, L"ContextMenu", &context, false);
+  if (schema > 8) PropExchangeBool(px, L"DoubleGripper", &doubleGripper, false);
+  if (schema > 18) PropExchangeBool(px, L"ContextMenu", &context, false);
   if (!px->IsLoading()) return;
   // Sizes from outside: a border or a width no popup can have is damage.
   for (LONG side : {borders.left, borders.top, borders.right, borders.bottom})

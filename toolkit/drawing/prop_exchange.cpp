@@ -503,6 +503,13 @@ bool PropExchangeBool(CTKPropExchange* px, const wchar_t* name, BOOL* value, BOO
   return px->TransferValue(name, CTKPropExchange::kBool, value, &defaultValue);
 }
 
+bool PropExchangeBool(CTKPropExchange* px, const wchar_t* name, bool* value, bool defaultValue) {
+  BOOL v = *value ? TRUE : FALSE;
+  const bool done = PropExchangeBool(px, name, &v, defaultValue ? TRUE : FALSE);
+  if (px->IsLoading()) *value = v != FALSE;
+  return done;
+}
+
 bool PropExchangeString(CTKPropExchange* px, const wchar_t* name, CString* value, const wchar_t* defaultValue) {
   const CString def(defaultValue);
   return px->TransferValue(name, CTKPropExchange::kString, value, &def);

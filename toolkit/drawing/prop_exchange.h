@@ -167,6 +167,7 @@ class CTKPropExchangeRegistry : public CTKPropExchange {
 
 bool PropExchangeInt(CTKPropExchange* px, const wchar_t* name, int* value, int defaultValue);
 bool PropExchangeBool(CTKPropExchange* px, const wchar_t* name, BOOL* value, BOOL defaultValue);
+bool PropExchangeBool(CTKPropExchange* px, const wchar_t* name, bool* value, bool defaultValue);
 bool PropExchangeString(CTKPropExchange* px, const wchar_t* name, CString* value, const wchar_t* defaultValue);
 bool PropExchangeSize(CTKPropExchange* px, const wchar_t* name, SIZE* value, SIZE defaultValue);
 bool PropExchangeRect(CTKPropExchange* px, const wchar_t* name, RECT* value, RECT defaultValue);

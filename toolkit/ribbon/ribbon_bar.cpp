@@ -173,7 +173,7 @@ void CTKRibbonBar::ShowCaptionWithoutFrame(bool on) {
 
 void CTKRibbonBar::SetSystemButton(CTKControl* control) {
   if (control == system_button_) return;
-  if (system_button_) static_cast<CTKRibbonControls*>(controls_)->TakeOutControl(system_button_);
+  if (system_button_) controls_->Remove(system_button_);
   system_button_ = control;
   if (control) {
     control->SetFlags(control->GetFlags() | kFlagNoQuickAccess);
@@ -350,21 +350,13 @@ void CTKRibbonBar::TabSelected(CTKRibbonTab* tab) {
 // ---------------------------------------------------------------------------------------------
 // Saved state and copying
 
-namespace {
-void ExchangeFlag(CTKPropExchange* px, const wchar_t* name, bool* value) {
-  BOOL v = *value ? TRUE : FALSE;
-  PropExchangeBool(px, name, &v, FALSE);
-  *value = v != FALSE;
-}
-}  // namespace
-
 void CTKRibbonBar::DoPropExchange(CTKPropExchange* px) {
   CTKMenuBar::DoPropExchange(px);
   bool below = quick_access_below_;
   bool minimized = minimized_;
-  ExchangeFlag(px, L"ShowQuickAccessBelow", &below);
+  PropExchangeBool(px, L"ShowQuickAccessBelow", &below, false);
   // Older state has no such key; what it holds there is something else.
-  if (px->GetSchema() > 18) ExchangeFlag(px, L"Minimized", &minimized);
+  if (px->GetSchema() > 18) PropExchangeBool(px, L"Minimized", &minimized, false);
   {
     CTKPropExchangeSection section(px, L"QuickAccessControls");
     if (!section.get()) throw CArchiveException(CArchiveException::endOfFile);

@@ -245,11 +245,8 @@ class CTKRibbonBar : public CTKMenuBar, public CTKRibbonScrollableBar, public CT
 
   // --- geometry (client coordinates) ---
   const RECT& CaptionRect() const { return caption_rect_; }
-  void SetCaptionRect(const RECT& rect) { caption_rect_ = rect; }
   const RECT& TitleRect() const { return title_rect_; }
-  void SetTitleRect(const RECT& rect) { title_rect_ = rect; }
   const RECT& CaptionFreeRect() const { return caption_free_rect_; }
-  void SetCaptionFreeRect(const RECT& rect) { caption_free_rect_ = rect; }
   const RECT& QuickAccessRect() const { return quick_access_rect_; }
   const CTKRibbonContextHeaders& ContextHeaders() const { return context_headers_; }
   // The heights for the bar's switches and its theme.
@@ -264,8 +261,7 @@ class CTKRibbonBar : public CTKMenuBar, public CTKRibbonScrollableBar, public CT
   void LayoutRibbon(int width, int height);
   // Places the caption buttons and the window title (with a frame companion).
   void PlaceCaptionButtonsAndTitle();
-  // A caption button (ribbon_caption_buttons.h) and the caption band's drawing.
-  class CControlCaptionButton;
+  // The caption band's drawing.
   void PaintCaptionBand(CDC* dc);
   CSize CalcDockingLayout(int length, DWORD mode, int mruWidth = 0) override;
   CSize CalcDynamicLayout(int length, DWORD mode) override;

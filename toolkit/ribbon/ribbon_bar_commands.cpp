@@ -13,13 +13,6 @@ using namespace TKCommandBars;
 using namespace TKRibbon;
 
 namespace {
-// A menu resource from the program, else from the toolkit's resources; null when neither has it.
-HMENU LoadRibbonMenu(UINT id) {
-  HMENU menu = ::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id));
-  if (!menu) menu = ::LoadMenuW(GetToolkitResourceModule(), MAKEINTRESOURCEW(id));
-  return menu;
-}
-
 bool IsCustomiseEntry(int id) {
   return id >= kRemoveFromQuickAccess && id <= kBeginGroupEntry && id != kMoreButtonId && id != kQuickAccessAboveAlias;
 }
@@ -87,7 +80,7 @@ CTKPopupBar* CTKRibbonBar::BuildCustomisePopup(CTKControl* control) {
     popup->GetControls()->InsertAt(new CTKControlToolbars, -1)->Release();
   } else {
     const bool customise = control == customise_button_ || control->GetID() == kCustomiseButtonId;
-    KestrinWinNS::CScopedMenu menu(LoadRibbonMenu(customise ? kCustomiseMenuId : kContextMenuId));
+    KestrinWinNS::CScopedMenu menu(LoadMenuResource(customise ? kCustomiseMenuId : kContextMenuId));
     if (!menu) return nullptr;
     HMENU sub = ::GetSubMenu(menu.Get(), 0);
     popup = CTKPopupBar::CreatePopupBar(manager);

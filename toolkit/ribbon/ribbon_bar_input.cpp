@@ -9,6 +9,7 @@
 #include "toolkit/drawing/theme_wrapper.h"
 #include "toolkit/paint/paint_manager.h"
 #include "toolkit/ribbon/ribbon_bar.h"
+#include "toolkit/ribbon/ribbon_caption_buttons.h"
 #include "toolkit/ribbon/ribbon_theme.h"
 
 using namespace TKCommandBars;
@@ -17,13 +18,6 @@ using namespace TKRibbon;
 namespace {
 bool IsMaximized(HWND frame) { return frame && (::GetWindowLongPtrW(frame, GWL_STYLE) & WS_MAXIMIZE) != 0; }
 
-// Whether the system menu's entry for `command` may be chosen.
-bool SystemCommandEnabled(HWND frame, UINT command) {
-  HMENU menu = frame ? ::GetSystemMenu(frame, FALSE) : nullptr;
-  if (!menu) return true;
-  const UINT state = ::GetMenuState(menu, command, MF_BYCOMMAND);
-  return state == static_cast<UINT>(-1) || !(state & (MF_DISABLED | MF_GRAYED));
-}
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -42,7 +36,7 @@ bool CTKRibbonBar::OnRibbonLButtonDown(POINT pt) {
     if (!frame || IsMaximized(frame)) return true;
     if (hit == HTCAPTION)
       ::SendMessageW(frame, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
-    else if (hit >= HTLEFT && hit <= HTBOTTOMRIGHT && SystemCommandEnabled(frame, SC_SIZE))
+    else if (hit >= HTLEFT && hit <= HTBOTTOMRIGHT && TKSystemCommandEnabled(frame, SC_SIZE))
       ::SendMessageW(frame, WM_SYSCOMMAND, 0xEFF7 + hit, 0);
     return true;
   }
@@ -64,7 +58,7 @@ bool CTKRibbonBar::OnRibbonLButtonDblClk(POINT pt) {
     const LONG_PTR style = ::GetWindowLongPtrW(frame, GWL_STYLE);
     if (style & (WS_MAXIMIZE | WS_MINIMIZE))
       ::SendMessageW(frame, WM_SYSCOMMAND, SC_RESTORE | HTCAPTION, 0);
-    else if ((style & WS_MAXIMIZEBOX) && SystemCommandEnabled(frame, SC_MAXIMIZE))
+    else if ((style & WS_MAXIMIZEBOX) && TKSystemCommandEnabled(frame, SC_MAXIMIZE))
       ::SendMessageW(frame, WM_SYSCOMMAND, SC_MAXIMIZE | HTCAPTION, 0);
     return true;
   }

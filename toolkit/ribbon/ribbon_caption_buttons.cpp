@@ -44,6 +44,13 @@ std::wstring TKSystemMenuText(HWND frame, int command) {
   return result;
 }
 
+bool TKSystemCommandEnabled(HWND frame, UINT command) {
+  HMENU menu = frame ? ::GetSystemMenu(frame, FALSE) : nullptr;
+  if (!menu) return true;
+  const UINT state = ::GetMenuState(menu, command, MF_BYCOMMAND);
+  return state == static_cast<UINT>(-1) || !(state & (MF_DISABLED | MF_GRAYED));
+}
+
 HICON TKFrameIcon(HWND frame, bool large) {
   if (!frame) return nullptr;
   if (!large) {
@@ -94,10 +101,7 @@ void CTKRibbonBar::PlaceCaptionButtonsAndTitle() {
   in.frame_border = FrameBorder();
   in.style = static_cast<DWORD>(::GetWindowLongW(frame, GWL_STYLE));
   in.ex_style = static_cast<DWORD>(::GetWindowLongW(frame, GWL_EXSTYLE));
-  if (HMENU menu = ::GetSystemMenu(frame, FALSE)) {
-    const UINT state = ::GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND);
-    in.close_enabled = state == static_cast<UINT>(-1) || !(state & (MF_DISABLED | MF_GRAYED));
-  }
+  in.close_enabled = TKSystemCommandEnabled(frame, SC_CLOSE);
   in.composition = frame_link_->IsDesktopComposition();
   in.quick_access_above = quick_access_visible_ && !quick_access_below_;
   in.quick_access_right = quick_access_rect_.right;

@@ -29,3 +29,5 @@ std::wstring TKSystemMenuText(HWND frame, int command);
 // The frame's large icon, or the small one of its caption (none for tool windows and frames
 // without a system menu).
 HICON TKFrameIcon(HWND frame, bool large);
+// Whether the frame's system menu lets `command` be chosen (true without a system menu or entry).
+bool TKSystemCommandEnabled(HWND frame, UINT command);

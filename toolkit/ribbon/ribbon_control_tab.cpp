@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "toolkit/commandbars/command_bar.h"
+#include "toolkit/drawing/draw_helpers.h"
 #include "toolkit/drawing/image_manager.h"
 #include "toolkit/ribbon/ribbon_tab_popup.h"
 #include "toolkit/tabs/tab_paint_manager.h"
@@ -251,16 +252,8 @@ std::wstring CTKRibbonControlTab::AccessibleName(int child) const {
   if (child == 0) return GetCaption();
   const CTKTabManagerItem* item = ItemAtIndex(child - 1);
   if (!item) return std::wstring();
-  // "&&" stands for one ampersand; a single one marks the access key.
-  std::wstring name;
-  const std::wstring& caption = item->Caption();
-  for (size_t i = 0; i < caption.size(); ++i) {
-    if (caption[i] == L'&') {
-      if (i + 1 < caption.size() && caption[i + 1] == L'&') name += caption[++i];
-      continue;
-    }
-    name += caption[i];
-  }
+  std::wstring name = item->Caption();
+  CTKDrawHelpers::StripAmpersands(name);
   return name;
 }
 

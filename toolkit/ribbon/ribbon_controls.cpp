@@ -41,14 +41,11 @@ bool CTKRibbonControls::IsRibbonFixture(const CTKControl* control) const {
   return false;
 }
 
-void CTKRibbonControls::TakeOutControl(CTKControl* control) { Remove(control); }
-
 void CTKRibbonControls::OnControlRemoved(CTKControl* control) {
   // Whatever way a control leaves the bar, nothing of the bar keeps referring to it.
   ribbon_->DetachFromGroup(control);
   ribbon_->ForgetSystemButton(control);
-  if (ribbon_->QuickAccessControls() && ribbon_->QuickAccessControls()->Contains(control))
-    ribbon_->QuickAccessControls()->Remove(control);
+  if (ribbon_->QuickAccessControls()) ribbon_->QuickAccessControls()->Remove(control);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -87,13 +84,7 @@ bool CTKRibbonQuickAccessControls::TakeOutQuickAccess(CTKControl* control) {
 }
 
 void CTKRibbonQuickAccessControls::OnControlRemoved(CTKControl* control) {
-  if (!ribbon_) return;
-  CTKControls* bar_controls = ribbon_->GetControls();
-  for (int i = 0; i < bar_controls->GetCount(); ++i)
-    if (bar_controls->GetAt(i) == control) {
-      bar_controls->Remove(control);
-      return;
-    }
+  if (ribbon_) ribbon_->GetControls()->Remove(control);
 }
 
 CTKControl* CTKRibbonQuickAccessControls::AddCommand(const CTKControl* control) {

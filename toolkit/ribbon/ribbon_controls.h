@@ -22,9 +22,6 @@ class CTKRibbonControls : public CTKControls {
   // collapsed-group popup, the tab row, the customise and more buttons and the group-scroll
   // buttons.
   bool IsRibbonFixture(const CTKControl* control) const;
-  // Takes the control out of the bar: out of its group, the bar's system-button slot and the
-  // quick-access list, then out of this collection.
-  void TakeOutControl(CTKControl* control);
 
  protected:
   void OnControlRemoved(CTKControl* control) override;

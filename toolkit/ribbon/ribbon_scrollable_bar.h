@@ -17,7 +17,6 @@ class CTKRibbonScrollableBar : public CTKRibbonGroupsHost {
   static constexpr int kScrollStep = 40;
   // A control brought into view keeps this far from a scrolled edge.
   static constexpr int kViewMargin = 12;
-  static constexpr UINT kRepeatTimer = 17821;
 
   // One of the two buttons at the ends of the band.
   class CControlGroupsScroll : public CTKControl {

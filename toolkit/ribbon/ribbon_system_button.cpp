@@ -17,10 +17,6 @@ IMPLEMENT_DYNCREATE(CTKRibbonControlSystemButton, CTKControlPopup)
 IMPLEMENT_DYNCREATE(CTKRibbonSystemPopupBar, CTKPopupBar)
 IMPLEMENT_DYNCREATE(CTKRibbonSystemPopupBarPage, CTKPopupBar)
 
-namespace {
-
-}  // namespace
-
 bool TKRibbonSystemButtonInCaption(const CTKCommandBar* bar) {
   const auto* ribbon = dynamic_cast<const CTKRibbonBar*>(bar);
   return ribbon && ribbon->IsCaptionMode() && ribbon->IsTabsVisible();

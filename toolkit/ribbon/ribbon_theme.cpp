@@ -22,9 +22,7 @@ const wchar_t* const kColourKeys[] = {
 
 void FillSolid(HDC dc, const RECT& rect, COLORREF colour) {
   if (colour == CLR_INVALID || rect.right <= rect.left || rect.bottom <= rect.top) return;
-  const COLORREF old = SetBkColor(dc, colour);
-  ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
-  SetBkColor(dc, old);
+  CTKDrawHelpers::FillSolidRect(dc, rect, colour);
 }
 
 void FillLine(HDC dc, int left, int right, int y, COLORREF colour) { FillSolid(dc, RECT{left, y, right, y + 1}, colour); }

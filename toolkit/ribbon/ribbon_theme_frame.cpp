@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/appframe/dc.h"
+#include "toolkit/drawing/draw_helpers.h"
 #include "toolkit/drawing/theme_wrapper.h"
 #include "toolkit/ribbon/ribbon_theme.h"
 
@@ -18,12 +19,6 @@ constexpr RECT kBandMargins{0, 5, 0, 3};
 SIZE PartSize(CTKOffice2007Image& image, int states) {
   const RECT part = image.GetPartRect(0, states);
   return SIZE{part.right - part.left, part.bottom - part.top};
-}
-
-void FillSolid(HDC dc, const RECT& rect, COLORREF colour) {
-  const COLORREF old = SetBkColor(dc, colour);
-  ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
-  SetBkColor(dc, old);
 }
 
 void DrawPlainTitle(HDC dc, const std::wstring& text, RECT rect, COLORREF colour) {
@@ -51,7 +46,7 @@ void CTKRibbonTheme::PaintCaption(HDC dc, const CCaptionInfo& info) {
 void CTKRibbonTheme::PaintCaptionBand(HDC dc, const RECT& band, bool companion, bool composition, bool active) {
   if (band.right <= band.left || band.bottom <= band.top) return;
   if (composition) {
-    FillSolid(dc, band, RGB(0, 0, 0));  // black is what the glass shows through
+    CTKDrawHelpers::FillSolidRect(dc, band, RGB(0, 0, 0));  // black is what the glass shows through
     return;
   }
   if (!companion) {
@@ -156,7 +151,7 @@ void CTKRibbonTheme::PaintListCaptionEdges(HDC dc, const RECT& caption) {
   for (auto [y, key] : {std::pair<LONG, const wchar_t*>{caption.bottom - 6, L"RecentFileListEdgeShadow"},
                         {caption.bottom - 5, L"RecentFileListEdgeHighLight"}}) {
     const COLORREF colour = RibbonSectionColour(key);
-    if (colour != CLR_INVALID) FillSolid(dc, RECT{caption.left, y, caption.right, y + 1}, colour);
+    if (colour != CLR_INVALID) CTKDrawHelpers::FillSolidRect(dc, RECT{caption.left, y, caption.right, y + 1}, colour);
   }
 }
 

@@ -78,7 +78,7 @@ TEST(RibbonQuickAccess, LeavingEitherListLeavesBoth) {
   }
   EXPECT_EQ(f.ribbon->CustomiseButton(), bar->GetAt(3));
   copies[0]->AddRef();
-  static_cast<CTKRibbonControls*>(bar)->TakeOutControl(copies[0]);  // out of the bar: out of the list
+  bar->Remove(copies[0]);  // out of the bar: out of the list
   EXPECT_FALSE(list->Contains(copies[0]));
   EXPECT_EQ(nullptr, copies[0]->GetParent());
   copies[0]->Release();
@@ -97,7 +97,7 @@ TEST(RibbonQuickAccess, AControlTakenOutOfTheBarLeavesItsGroup) {
   CTKControl* middle = controls->FindControl(502);
   EXPECT_EQ(f.group, f.ribbon->GroupOfControl(middle));
   middle->AddRef();
-  controls->TakeOutControl(middle);
+  controls->Remove(middle);
   EXPECT_EQ(nullptr, f.ribbon->GroupOfControl(middle));
   ASSERT_EQ(2u, f.group->Positions().size());
   EXPECT_EQ(503, f.group->Positions()[1].control->GetID());
