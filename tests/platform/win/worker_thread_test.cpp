@@ -52,17 +52,24 @@ TEST(WorkerThread, DelayedWorkWaitsItsTimeAndHoldsBackNoOther) {
   CScopedKernelHandle now_done = NewEvent(), later_done = NewEvent();
   HANDLE now_signal = now_done.Get(), later_signal = later_done.Get();
   DWORD ran_at = 0;
+  std::vector<int> order;  // written on the worker's one thread, read once both have signalled
   const DWORD posted_at = GetTickCount();
   ASSERT_TRUE(worker.Post(
-      [&ran_at, later_signal] {
+      [&ran_at, &order, later_signal] {
         ran_at = GetTickCount();
+        order.push_back(2);
         SetEvent(later_signal);
       },
       200));
-  ASSERT_TRUE(worker.Post([now_signal] { SetEvent(now_signal); }));
+  ASSERT_TRUE(worker.Post([&order, now_signal] {
+    order.push_back(1);
+    SetEvent(now_signal);
+  }));
   ASSERT_TRUE(Signalled(now_done));
   ASSERT_TRUE(Signalled(later_done));
   EXPECT_GE(ran_at - posted_at, 200u);
+  // The work posted after the delayed one ran first: the delay held nothing back.
+  EXPECT_EQ((std::vector<int>{1, 2}), order);
   EXPECT_FALSE(far_ran);  // not due for ten minutes: dropped when the worker goes
 }
 

@@ -381,6 +381,7 @@ void SetDword(const std::wstring& subkey, const wchar_t* name, DWORD value) {
 struct RegistryDamage {
   const char* what;
   void (*apply)();
+  bool in_first_bar;  // the damage lies in the first bar's own keys
 };
 
 class DamagedRegistryState : public ::testing::TestWithParam<RegistryDamage> {};
@@ -409,7 +410,9 @@ TEST_P(DamagedRegistryState, LeavesTheBarsInUseAsTheyWere) {
   } catch (const CArchiveException&) {
     threw = true;
   }
-  // Damage in the second bar or in the popup bars does not reach the first bar's own keys.
+  // Damage in the first bar's keys throws and leaves the bar as it was; damage in the second bar
+  // or in the popup bars does not reach the first bar's own keys, which then load.
+  EXPECT_EQ(GetParam().in_first_bar, threw);
   if (threw) before.ExpectIntact();
 }
 
@@ -417,19 +420,19 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, DamagedRegistryState,
     ::testing::Values(
         RegistryDamage{"unknown class of a later control",
-                       [] { SetString(L"Bars\\Bar0\\Controls\\Control2", L"Class", L"CTKNoSuchControl"); }},
-        RegistryDamage{"class that is no control", [] { SetString(L"Bars\\Bar0\\Controls\\Control1", L"Class", L"CTKCommandBar"); }},
-        RegistryDamage{"unknown bar class", [] { SetString(L"Bars\\Bar1", L"Class", L"CTKNoSuchBar"); }},
-        RegistryDamage{"huge control count", [] { SetDword(L"Bars\\Bar0\\Controls", L"Count", 0x7FFFFFFF); }},
-        RegistryDamage{"negative control count", [] { SetDword(L"Bars\\Bar0\\Controls", L"Count", 0xFFFFFFFF); }},
-        RegistryDamage{"huge bar count", [] { SetDword(L"Bars", L"Count", 0x10000000); }},
-        RegistryDamage{"huge popup bar count", [] { SetDword(L"PopupBars", L"Count", 100000); }},
-        RegistryDamage{"control out of range type", [] { SetDword(L"Bars\\Bar0\\Controls\\Control1", L"Type", 99); }},
+                       [] { SetString(L"Bars\\Bar0\\Controls\\Control2", L"Class", L"CTKNoSuchControl"); }, true},
+        RegistryDamage{"class that is no control", [] { SetString(L"Bars\\Bar0\\Controls\\Control1", L"Class", L"CTKCommandBar"); }, true},
+        RegistryDamage{"unknown bar class", [] { SetString(L"Bars\\Bar1", L"Class", L"CTKNoSuchBar"); }, false},
+        RegistryDamage{"huge control count", [] { SetDword(L"Bars\\Bar0\\Controls", L"Count", 0x7FFFFFFF); }, true},
+        RegistryDamage{"negative control count", [] { SetDword(L"Bars\\Bar0\\Controls", L"Count", 0xFFFFFFFF); }, true},
+        RegistryDamage{"huge bar count", [] { SetDword(L"Bars", L"Count", 0x10000000); }, false},
+        RegistryDamage{"huge popup bar count", [] { SetDword(L"PopupBars", L"Count", 100000); }, false},
+        RegistryDamage{"control out of range type", [] { SetDword(L"Bars\\Bar0\\Controls\\Control1", L"Type", 99); }, true},
         RegistryDamage{"truncated: last control gone",
-                       [] { ::RegDeleteTreeW(HKEY_CURRENT_USER, (std::wstring(kKey) + L"\\Bars\\Bar0\\Controls\\Control2").c_str()); }},
+                       [] { ::RegDeleteTreeW(HKEY_CURRENT_USER, (std::wstring(kKey) + L"\\Bars\\Bar0\\Controls\\Control2").c_str()); }, true},
         RegistryDamage{"truncated: second bar gone",
-                       [] { ::RegDeleteTreeW(HKEY_CURRENT_USER, (std::wstring(kKey) + L"\\Bars\\Bar1").c_str()); }},
-        RegistryDamage{"newer schema", [] { SetDword(L"", L"Schema", 21); }}),
+                       [] { ::RegDeleteTreeW(HKEY_CURRENT_USER, (std::wstring(kKey) + L"\\Bars\\Bar1").c_str()); }, false},
+        RegistryDamage{"newer schema", [] { SetDword(L"", L"Schema", 21); }, false}),
     [](const ::testing::TestParamInfo<RegistryDamage>& info) {
       std::string name;
       for (const char* p = info.param.what; *p; ++p) name += isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
