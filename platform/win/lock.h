@@ -1,4 +1,5 @@
-// A critical section with one owner, and the scoped lock that enters and leaves it.
+// A critical section with one owner, and the scoped lock that enters and leaves it (or any lock
+// with Lock and Unlock).
 #pragma once
 
 #include <windows.h>
@@ -20,15 +21,16 @@ class CCriticalSection {
   CRITICAL_SECTION cs_;
 };
 
+template <class Lock = CCriticalSection>
 class CScopedLock {
  public:
-  explicit CScopedLock(CCriticalSection& cs) : cs_(cs) { cs_.Lock(); }
-  ~CScopedLock() { cs_.Unlock(); }
+  explicit CScopedLock(Lock& lock) : lock_(lock) { lock_.Lock(); }
+  ~CScopedLock() { lock_.Unlock(); }
   CScopedLock(const CScopedLock&) = delete;
   CScopedLock& operator=(const CScopedLock&) = delete;
 
  private:
-  CCriticalSection& cs_;
+  Lock& lock_;
 };
 
 }  // namespace KestrinWinNS

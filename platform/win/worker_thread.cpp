@@ -9,6 +9,7 @@
 #include <string>
 #include <utility>
 
+#include "platform/win/lock.h"
 #include "platform/win/scoped_handle.h"
 
 namespace KestrinWinNS {
@@ -42,7 +43,8 @@ const SIZE_T kStackSize = 64 * 1024;
 
 WorkerFaultLog SetWorkerFaultLog(WorkerFaultLog log) { return g_fault_log.exchange(log); }
 
-void ReportWorkerFault(const char* worker) {
+// Reports an exception that ended a task of `worker`; for the catch blocks of the loops below.
+static void ReportWorkerFault(const char* worker) {
   std::string what = "unknown exception";
   try {
     throw;
@@ -67,13 +69,10 @@ class CWorkerThread::CWakeLock {
     wake_ = api.wake;
     if (!acquire_ || !release_ || !sleep_ || !wake_) {
       acquire_ = release_ = nullptr;
-      InitializeCriticalSection(&section_);
       event_.Reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
     }
   }
-  ~CWakeLock() {
-    if (!acquire_) DeleteCriticalSection(&section_);
-  }
+  ~CWakeLock() = default;
   CWakeLock(const CWakeLock&) = delete;
   CWakeLock& operator=(const CWakeLock&) = delete;
 
@@ -81,11 +80,11 @@ class CWorkerThread::CWakeLock {
   bool usable() const { return acquire_ || event_; }
   void Lock() {
     if (acquire_) acquire_(&srw_);
-    else EnterCriticalSection(&section_);
+    else section_.Lock();
   }
   void Unlock() {
     if (release_) release_(&srw_);
-    else LeaveCriticalSection(&section_);
+    else section_.Unlock();
   }
   // With the lock held; it is held again on return.
   void Wait(DWORD ms) {
@@ -93,9 +92,9 @@ class CWorkerThread::CWakeLock {
       sleep_(&condition_, &srw_, ms, 0);
       return;
     }
-    LeaveCriticalSection(&section_);
+    section_.Unlock();
     WaitForSingleObject(event_.Get(), ms);
-    EnterCriticalSection(&section_);
+    section_.Lock();
   }
   void Wake() {
     if (acquire_) wake_(&condition_);
@@ -123,23 +122,11 @@ class CWorkerThread::CWakeLock {
   WakeFn wake_ = nullptr;
   void* srw_ = nullptr;        // SRWLOCK_INIT
   void* condition_ = nullptr;  // CONDITION_VARIABLE_INIT
-  CRITICAL_SECTION section_;
+  CCriticalSection section_;  // the lock where the system has no SRW lock
   CScopedKernelHandle event_;
 };
 
 namespace {
-
-template <class Lock>
-class CHold {
- public:
-  explicit CHold(Lock& lock) : lock_(lock) { lock_.Lock(); }
-  ~CHold() { lock_.Unlock(); }
-  CHold(const CHold&) = delete;
-  CHold& operator=(const CHold&) = delete;
-
- private:
-  Lock& lock_;
-};
 
 struct ThreadStart {
   CWorkerThread* worker;
@@ -193,7 +180,7 @@ CWorkerThread::~CWorkerThread() {
   std::deque<std::function<void()>> dropped;
   std::vector<Later> dropped_later;
   {
-    CHold<CWakeLock> hold(*lock_);
+    CScopedLock<CWakeLock> hold(*lock_);
     stopping_ = true;
     dropped.swap(queue_);
     dropped_later.swap(later_);
@@ -209,7 +196,7 @@ CWorkerThread::~CWorkerThread() {
 bool CWorkerThread::Post(std::function<void()> work, DWORD delay_ms) {
   if (!work) return false;
   {
-    CHold<CWakeLock> hold(*lock_);
+    CScopedLock<CWakeLock> hold(*lock_);
     if (!lock_->usable() || stopping_) return false;
     if (delay_ms) later_.push_back(Later{GetTickCount() + delay_ms, std::move(work)});
     else queue_.push_back(std::move(work));
@@ -224,7 +211,7 @@ bool CWorkerThread::Post(std::function<void()> work, DWORD delay_ms) {
 }
 
 bool CWorkerThread::PostIfRunning(std::function<void()> work, bool idle_only) {
-  CHold<CWakeLock> hold(*lock_);
+  CScopedLock<CWakeLock> hold(*lock_);
   if (!running_ || stopping_ || (idle_only && !idle_)) return false;
   queue_.push_front(std::move(work));
   if (idle_) lock_->Wake();
@@ -258,7 +245,7 @@ void CWorkerThread::StartHandedOver(DWORD id) {
 bool CWorkerThread::StartThread() {
   std::deque<std::function<void()>> dropped;  // released after the lock, unrun
   std::vector<Later> dropped_later;
-  CHold<CWakeLock> hold(*lock_);
+  CScopedLock<CWakeLock> hold(*lock_);
   starting_ = false;
   if (running_) return true;
   if (stopping_) return false;
@@ -281,12 +268,12 @@ bool CWorkerThread::StartThread() {
 }
 
 DWORD CWorkerThread::StartedOnThread() {
-  CHold<CWakeLock> hold(*lock_);
+  CScopedLock<CWakeLock> hold(*lock_);
   return started_on_;
 }
 
 bool CWorkerThread::IsRunning() {
-  CHold<CWakeLock> hold(*lock_);
+  CScopedLock<CWakeLock> hold(*lock_);
   return running_ || starting_;
 }
 
@@ -320,7 +307,7 @@ std::function<void()> CWorkerThread::Next(DWORD* wait) {
 }
 
 void CWorkerThread::Run() {
-  CHold<CWakeLock> hold(*lock_);
+  CScopedLock<CWakeLock> hold(*lock_);
   for (;;) {
     if (stopping_) {
       running_ = false;

@@ -86,7 +86,4 @@ class CWorkerThread {
 // started (the work is then dropped).
 bool RunOnNewThread(std::function<void()> work);
 
-// Reports an exception that ended a task of `worker`; for the catch blocks of such loops.
-void ReportWorkerFault(const char* worker);
-
 }  // namespace KestrinWinNS
