@@ -403,20 +403,16 @@ void CKestrinControl::CertificateStep() {
   }
   CryptoNS::CChainVerdicts* verdicts = verdicts_;
   std::vector<BYTE> der = cert_bytes_;
-  WebUtilsNS::CServerRequest::ThreadPoster poster = request_ ? request_->GetThreadPoster() : nullptr;
   const DWORD round = download_round_;
   CKestrinControl* self = this;
   // The answer comes back through the download's request object: a control that went (and
-  // its request with it) hears nothing.
-  if (poster && KestrinWinNS::RunInBackground([verdicts, der, poster, round, self, page_url] {
-        DWORD bits = verdicts->Get(der.data(), static_cast<DWORD>(der.size()));
-        poster([self, round, page_url, bits] {
-          if (self->download_round_ == round) self->VerifyStep(page_url, bits);
-        });
-      }))
-    return;
-  // Nothing runs in the background: the verdict is computed here, rather than never.
-  VerifyStep(page_url, verdicts_->Get(cert_bytes_.data(), static_cast<DWORD>(cert_bytes_.size())));
+  // its request with it) hears nothing, and an answer for an earlier download is dropped.
+  KestrinWinNS::RunInBackgroundThenPost<DWORD>(
+      request_ ? request_->GetThreadPoster() : nullptr,
+      [verdicts, der] { return verdicts->Get(der.data(), static_cast<DWORD>(der.size())); },
+      [self, round, page_url](DWORD bits) {
+        if (self->download_round_ == round) self->VerifyStep(page_url, bits);
+      });
 }
 
 void CKestrinControl::VerifyStep(const std::string& page_url, DWORD chain_bits) {

@@ -223,12 +223,12 @@ std::shared_ptr<const CertFacts> CertFactsOf(const std::vector<BYTE>& der) {
   return inserted.first->second;
 }
 
-// The bits the host's address (network order) gives a certificate that names addresses:
-// kNlrOutOfScope when it is not one of them.
-DWORD AddressBitsOf(const std::vector<BYTE>& der, DWORD address) {
+// The bits the host's address (network order) gives a certificate that names addresses, beyond
+// its `fixed_bits` (CertFacts): kNlrOutOfScope when it is not one of them.
+DWORD AddressBitsOf(const std::vector<BYTE>& der, DWORD address, DWORD fixed_bits) {
   CryptoNS::CNlrCertificate cert;
   if (!cert.Load(der.data(), static_cast<DWORD>(der.size()))) return 0;
-  return cert.VerifyWithChain("", &address, true, 0) & ~cert.VerifyWithChain("", nullptr, true, 0);
+  return cert.VerifyWithChain("", &address, true, 0) & ~fixed_bits;
 }
 
 }  // namespace
@@ -362,26 +362,18 @@ void CNLRList::AskVerdict(size_t record) {
   CryptoNS::CChainVerdicts* verdicts = verdicts_;
   CNLRList* self = this;
   // Reading the certificate, its root check and its address are all done in the background.
-  auto judge = [verdicts, der, address](DWORD* address_bits) {
-    std::shared_ptr<const CertFacts> facts = CertFactsOf(der);
-    verdicts->Get(der.data(), static_cast<DWORD>(der.size()));
-    *address_bits = facts->loads && facts->names_addresses && address.found ? AddressBitsOf(der, address.address) : 0;
-  };
   // A moment later: the browser's thread hands work over in bursts (a navigation's events),
   // and the worker's start would contend with the rest of the burst.
   const DWORD kHandOverMs = 2;
-  if (poster && KestrinWinNS::RunInBackground(
-                    [judge, der, address, poster, self] {
-                      DWORD address_bits = 0;
-                      judge(&address_bits);
-                      poster([self, der, address, address_bits] { self->OnVerdict(der, address, address_bits); });
-                    },
-                    kHandOverMs))
-    return;
-  // Nothing runs in the background: the work is done here, rather than never.
-  DWORD address_bits = 0;
-  judge(&address_bits);
-  OnVerdict(der, address, address_bits);
+  KestrinWinNS::RunInBackgroundThenPost<DWORD>(
+      poster,
+      [verdicts, der, address]() -> DWORD {
+        std::shared_ptr<const CertFacts> facts = CertFactsOf(der);
+        verdicts->Get(der.data(), static_cast<DWORD>(der.size()));
+        if (!facts->loads || !facts->names_addresses || !address.found) return 0;
+        return AddressBitsOf(der, address.address, facts->fixed_bits);
+      },
+      [self, der, address](DWORD address_bits) { self->OnVerdict(der, address, address_bits); }, kHandOverMs);
 }
 
 void CNLRList::OnVerdict(const std::vector<BYTE>& der, const AddressState& address, DWORD address_bits) {
