@@ -20,10 +20,6 @@
 
 using namespace KestrinBench;
 
-namespace {
-
-}  // namespace
-
 int main(int argc, char** argv) {
   const int repeats = argc > 1 ? std::max(3, std::atoi(argv[1])) : 25;
   const int inner = 20;  // scrolls per timed run
@@ -42,17 +38,11 @@ int main(int argc, char** argv) {
   gallery->SetRect(CRect(0, 0, 460, 220));
   gallery->SetScrollPos(50 * 40);
 
-  KestrinWinNS::CScopedMemoryDC memory;
-  KestrinWinNS::CScopedBitmap bitmap;
-  {
-    KestrinWinNS::CScopedClientDC screen(nullptr);
-    memory.Reset(::CreateCompatibleDC(screen.Get()));
-    bitmap.Reset(::CreateCompatibleBitmap(screen.Get(), 460, 220));
-  }
-  HGDIOBJ old = ::SelectObject(memory.Get(), bitmap.Get());
+  KestrinWinNS::CScopedBitmap bitmap(::CreateCompatibleBitmap(KestrinWinNS::CScopedClientDC(nullptr).Get(), 460, 220));
+  KestrinWinNS::CBitmapDC memory(nullptr, bitmap.Get());
+  KestrinWinNS::CSelectObject font(memory.Get(), gallery->GetPaintManager()->RegularFont().GetSafeHandle());
   CDC dc;
   dc.Attach(memory.Get());
-  HGDIOBJ font = dc.SelectObject(gallery->GetPaintManager()->RegularFont().GetSafeHandle());
 
   // Ours: one row down and the whole control drawn, then one row up and drawn again.
   bool down = true;
@@ -74,9 +64,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < inner; ++i)
       for (auto& v : visible) v.first->Draw(&dc, gallery, v.second, true, false, false, false);
   });
-  dc.SelectObject(font);
   dc.Detach();
-  ::SelectObject(memory.Get(), old);
   bar->DestroyWindow();
   bar->Release();
 

@@ -47,21 +47,8 @@ const char kConfigKey[] = "Software\\TorvanGroup\\Kestrin";
 
 // ---- clock and statistics ----
 
-struct Stats {
-  double min = 0, median = 0;
-  size_t count = 0;
-};
-
-Stats Summarize(std::vector<double> values) {
-  Stats s;
-  if (values.empty()) return s;
-  std::sort(values.begin(), values.end());
-  s.min = values.front();
-  size_t n = values.size();
-  s.median = n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-  s.count = n;
-  return s;
-}
+using KestrinBench::Summarise;
+using KestrinBench::Timing;
 
 void Pump() {
   MSG msg;
@@ -91,7 +78,7 @@ void Header() {
 }
 
 // Times in ms; `limit` is the target on the median (ms, or the ratio when `on_ratio`), 0 none.
-void Row(const std::string& name, const Stats& mine, const Stats& yard, double limit, bool on_ratio,
+void Row(const std::string& name, const Timing& mine, const Timing& yard, double limit, bool on_ratio,
          const char* unit = "ms") {
   double ratio = yard.median > 0 ? mine.median / yard.median : 0;
   char target[64] = "";
@@ -222,7 +209,7 @@ void BenchWindows(CLibrary* addon, int repeats) {
     mine.push_back(NewWindow(make_addon, site));
     Pump();
   }
-  Row("new window: create + SetSite", Summarize(mine), Summarize(yard), 1.0, false);
+  Row("new window: create + SetSite", Summarise(mine), Summarise(yard), 1.0, false);
   if (anchor) anchor->SetSite(nullptr);
 }
 
@@ -286,7 +273,7 @@ void BenchFirstHelper(const std::wstring& addon, const std::wstring& minimal, in
         code != static_cast<DWORD>(-1))
       mine.push_back(code / 1000.0);
   }
-  Row("first helper in a process (with load)", Summarize(mine), Summarize(yard), 10.0, false);
+  Row("first helper in a process (with load)", Summarise(mine), Summarise(yard), 10.0, false);
 }
 
 // ---- per navigation ----
@@ -325,7 +312,7 @@ void BenchNavigation(CLibrary* addon, int repeats) {
       double y = Navigate(with_minimal.browser.get(), with_minimal.page.get(), url);
       if (same && i == 0) {
         // The process's first navigation (a new host) is a row of its own: one reading.
-        Row("navigation, first of the process: add-on's own", Summarize({k - a}), Summarize({y}), 1.0, false);
+        Row("navigation, first of the process: add-on's own", Summarise({k - a}), Summarise({y}), 1.0, false);
         continue;
       }
       host.push_back(a);
@@ -334,8 +321,8 @@ void BenchNavigation(CLibrary* addon, int repeats) {
       added.push_back(k - a);
     }
     const char* what = same ? "navigation, same host" : "navigation, new host";
-    Row(std::string(what) + ": host + add-on vs host", Summarize(mine), Summarize(host), 0, false);
-    Row(std::string(what) + ": add-on's own time", Summarize(added), Summarize(yard), same ? 0.5 : 1.0, false);
+    Row(std::string(what) + ": host + add-on vs host", Summarise(mine), Summarise(host), 0, false);
+    Row(std::string(what) + ": add-on's own time", Summarise(added), Summarise(yard), same ? 0.5 : 1.0, false);
   }
   helper->SetSite(nullptr);
   minimal->SetSite(nullptr);
@@ -428,11 +415,11 @@ void BenchSealSite(CLibrary* addon, bench::CBenchServer* server, int repeats) {
     }
   }
   helper->SetSite(nullptr);
-  Row("seal site, first seal page of the process", Summarize(first_added), Summarize({0.0}), 0, false);
-  Row("seal site, new seal host: host + add-on vs host", Summarize(new_host), Summarize(new_alone), 0, false);
-  Row("seal site, new seal host: add-on's own time", Summarize(new_added), Summarize(new_alone), 1.0, false);
-  Row("seal site, known seal host: host + add-on vs host", Summarize(page), Summarize(page_alone), 0, false);
-  Row("seal site, known seal host: add-on's own time", Summarize(page_added), Summarize(page_alone), 0.5, false);
+  Row("seal site, first seal page of the process", Summarise(first_added), Summarise({0.0}), 0, false);
+  Row("seal site, new seal host: host + add-on vs host", Summarise(new_host), Summarise(new_alone), 0, false);
+  Row("seal site, new seal host: add-on's own time", Summarise(new_added), Summarise(new_alone), 1.0, false);
+  Row("seal site, known seal host: host + add-on vs host", Summarise(page), Summarise(page_alone), 0, false);
+  Row("seal site, known seal host: add-on's own time", Summarise(page_added), Summarise(page_alone), 0.5, false);
   char text[160];
   snprintf(text, sizeof(text), "%d lookups, %d seal images fetched over %d pages", server->lookups(),
            server->requests() - server->lookups() - images_before, repeats * 3);
@@ -468,8 +455,8 @@ void BenchSlowNameServer(CLibrary* addon, bench::CBenchServer* server, int repea
     }
   }
   helper->SetSite(nullptr);
-  Stats f = Summarize(fast), s = Summarize(slow);
-  Row("new host, name server answering at once: own", f, Summarize(fast_alone), 0, false);
+  Timing f = Summarise(fast), s = Summarise(slow);
+  Row("new host, name server answering at once: own", f, Summarise(fast_alone), 0, false);
   Row("new host, name server 3 s late: add-on's own", s, f, 0, false);
   char text[120];
   bool met = s.median - f.median <= 1.0;
@@ -582,7 +569,7 @@ void BenchSeals(const bench::CBenchServer& server, int repeats) {
     }
     char name[96];
     snprintf(name, sizeof(name), "seal images, %d a page: per image vs SHA-1%s", n, matched ? "" : " (NO MATCH)");
-    Row(name, Summarize(mine), Summarize(yard), 5.0, true);
+    Row(name, Summarise(mine), Summarise(yard), 5.0, true);
     char count[64];
     snprintf(count, sizeof(count), "%s%d: %.1f", messages_text.empty() ? "" : ", ", n,
              static_cast<double>(messages) / repeats);
@@ -631,10 +618,10 @@ void BenchUpdateFile(const std::string& path, const char* name, const char* key,
     PumpTimed(2000, [] { return false; }, &own, &messages);
     notified.push_back(own);
   }
-  Row(std::string("update file, ") + name + ": first read" + (has_logo ? "" : " (NO LOGO)"), Summarize(first),
-      Summarize(reads), 0, false);
-  Row(std::string("update file, ") + name + ": read (off the browser)", Summarize(again), Summarize(reads), 1.0, false);
-  Row(std::string("update file, ") + name + ": change, browser's thread", Summarize(notified), Summarize(reads), 0.5,
+  Row(std::string("update file, ") + name + ": first read" + (has_logo ? "" : " (NO LOGO)"), Summarise(first),
+      Summarise(reads), 0, false);
+  Row(std::string("update file, ") + name + ": read (off the browser)", Summarise(again), Summarise(reads), 1.0, false);
+  Row(std::string("update file, ") + name + ": change, browser's thread", Summarise(notified), Summarise(reads), 0.5,
       false);
 }
 
@@ -914,7 +901,7 @@ int MemoryChild(const std::wstring& library) {
   if (regions) PrintRegionGrowth("navigations 100 -> 1000", before, CommittedPrivateRegions());
   printf("flat %s, threads %d -> %d%s\n", FootprintText(at1000, at100, 1.0).c_str(), threads100, threads1000,
          rested ? "" : " (background threads still running)");
-  printf("time %.3f %.3f\n", Summarize(early).median, Summarize(late).median);
+  printf("time %.3f %.3f\n", Summarise(early).median, Summarise(late).median);
   for (auto& helper : helpers) {
     if (helper) helper->SetSite(nullptr);
     helper.Release();

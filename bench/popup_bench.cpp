@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_images.h"
 #include "bench/bench_timing.h"
 #include "platform/win/gdi.h"
 #include "platform/win/scoped_resource.h"
@@ -34,21 +35,6 @@ const int kItems = 30;
 void Pump() {
   MSG msg;
   while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
-}
-
-HBITMAP MakeBitmap(int seed) {
-  std::vector<DWORD> pixels(16 * 16);
-  for (int y = 0; y < 16; ++y)
-    for (int x = 0; x < 16; ++x)
-      pixels[y * 16 + x] = 0xFF000000 | ((seed * 40 + x * 8) & 0xFF) << 16 | ((y * 12) & 0xFF) << 8 | 0x60;
-  return ::CreateBitmap(16, 16, 1, 32, pixels.data());
-}
-
-HICON MakeIcon(int seed) {
-  KestrinWinNS::CScopedBitmap color(MakeBitmap(seed));
-  KestrinWinNS::CScopedBitmap mask(::CreateBitmap(16, 16, 1, 1, nullptr));
-  ICONINFO info{TRUE, 0, 0, mask.Get(), color.Get()};
-  return ::CreateIconIndirect(&info);
 }
 
 double g_menu_idle = 0;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_images.h"
 #include "bench/bench_timing.h"
 #include "platform/appframe/dc.h"
 #include "platform/win/gdi.h"
@@ -30,17 +31,6 @@ void PumpPaint(HWND hwnd) {
   ::UpdateWindow(hwnd);
   MSG msg;
   while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
-}
-
-HICON MakeIcon(int seed) {
-  std::vector<DWORD> pixels(16 * 16);
-  for (int y = 0; y < 16; ++y)
-    for (int x = 0; x < 16; ++x)
-      pixels[y * 16 + x] = 0xFF000000 | ((seed * 40 + x * 8) & 0xFF) << 16 | ((y * 12) & 0xFF) << 8 | 0x60;
-  KestrinWinNS::CScopedBitmap color(::CreateBitmap(16, 16, 1, 32, pixels.data()));
-  KestrinWinNS::CScopedBitmap mask(::CreateBitmap(16, 16, 1, 1, nullptr));
-  ICONINFO info{TRUE, 0, 0, mask.Get(), color.Get()};
-  return ::CreateIconIndirect(&info);
 }
 
 LRESULT CALLBACK HostProc(HWND h, UINT m, WPARAM w, LPARAM l) { return ::DefWindowProcW(h, m, w, l); }
@@ -118,16 +108,10 @@ struct PlatformBar {
 };
 
 struct MemoryDC {
-  MemoryDC() {
-    KestrinWinNS::CScopedClientDC screen(nullptr);
-    dc.Reset(::CreateCompatibleDC(screen.Get()));
-    bitmap.Reset(::CreateCompatibleBitmap(screen.Get(), kWidth, 600));
-    old = ::SelectObject(dc.Get(), bitmap.Get());
-  }
-  ~MemoryDC() { ::SelectObject(dc.Get(), old); }
-  KestrinWinNS::CScopedMemoryDC dc;
-  KestrinWinNS::CScopedBitmap bitmap;
-  HGDIOBJ old;
+  MemoryDC() : bitmap(::CreateCompatibleBitmap(KestrinWinNS::CScopedClientDC(nullptr).Get(), kWidth, 600)),
+               dc(nullptr, bitmap.Get()) {}
+  KestrinWinNS::CScopedBitmap bitmap;  // declared first: it goes after the DC it is selected into
+  KestrinWinNS::CBitmapDC dc;
 };
 
 // A pointer move across the first row of a bar, one move per control, with the repaints.
