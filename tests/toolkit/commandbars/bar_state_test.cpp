@@ -715,9 +715,11 @@ TEST(BarStateCustomIcon, TheUsersIconGoesWithItsControlAndDamageLeavesTheIconsIn
 namespace {
 
 std::vector<std::wstring> g_questions;
+std::vector<UINT> g_question_types;
 int g_answer = IDYES;
-int RecordQuestion(HWND, const std::wstring& text) {
+int RecordQuestion(HWND, const wchar_t* text, const wchar_t*, UINT type) {
   g_questions.push_back(text);
+  g_question_types.push_back(type);
   return g_answer;
 }
 
@@ -750,6 +752,7 @@ TEST(BarStateMerge, LoadedToolBarStateIsTakenOrTheUserIsAskedWhenTheProgramsButt
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     g_questions.clear();
+    g_question_types.clear();
     g_answer = c.answer;
     CTKToolBar* bar = new CTKToolBar;
     bar->SetTitle(L"Standard");
@@ -765,6 +768,8 @@ TEST(BarStateMerge, LoadedToolBarStateIsTakenOrTheUserIsAskedWhenTheProgramsButt
     EXPECT_EQ(c.asked ? 1u : 0u, g_questions.size());
     if (!g_questions.empty()) {
       EXPECT_NE(std::wstring::npos, g_questions[0].find(L"Standard"));
+      // A yes-or-no question: yes keeps the bar as it is.
+      EXPECT_EQ(static_cast<UINT>(MB_YESNO | MB_ICONQUESTION), g_question_types[0]);
     }
     EXPECT_EQ(c.taken ? c.loaded : std::vector<int>({1, 2, 3}), IdsOf(bar->GetControls()));
     EXPECT_EQ(c.baseline_after, IdsOf(bar->GetControls()->GetOriginalControls()));

@@ -218,7 +218,7 @@ TEST(ToolBar, ResetPutsTheOriginalButtonsBack) {
       {"no copy: the resource read again", false, 300, true, false, IDOK, true},
       {"no identifier", false, 0, true, false, IDOK, false},
   };
-  CTKToolBar::SetConfirmFunction(&ResetQuestion::Answer);
+  CTKToolBar::SetQuestionFunction(&ResetQuestion::Answer);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     ToolBarFixture fx(0);
@@ -264,7 +264,7 @@ TEST(ToolBar, ResetPutsTheOriginalButtonsBack) {
       EXPECT_EQ((std::vector<int>{300, 301, 302}), ids());
     }
   }
-  CTKToolBar::SetConfirmFunction(nullptr);
+  CTKToolBar::SetQuestionFunction(nullptr);
 }
 
 }  // namespace
