@@ -9,6 +9,7 @@
 #include "tests/toolkit/commandbars/test_bars.h"
 #include "platform/appframe/archive.h"
 #include "platform/appframe/file.h"
+#include "platform/appframe/frame_wnd.h"
 #include "toolkit/commandbars/bar_state.h"
 #include "toolkit/commandbars/menu_bar.h"
 #include "toolkit/commandbars/popup_bar.h"
@@ -322,6 +323,57 @@ TEST(MenuBar, AltAloneEntersTheBarAndAltWithALetterOpensItsMenu) {
     if (c.expanded >= 0) {
       EXPECT_TRUE(fx.bar->GetControl(c.expanded)->GetCommandBar()->IsBarVisible());
     }
+  }
+}
+
+// The frame menu the bar shows stays a live menu while the bar lives, whichever way it came: a
+// menu taken from a plain window and the resource loaded go with the bar, a frame's own default
+// menu stays the frame's; loaded again on a window without a menu, the bar shows the new menu.
+TEST(MenuBar, ItsFrameMenuLivesAsLongAsItsOwner) {
+  struct Case {
+    const char* what;
+    bool frame_object;        // the site is a frame of the framework, created with the menu
+    bool site_menu;           // the site starts with menu 400
+    std::vector<UINT> loads;  // the menu resources the bar loads, in turn
+    int items;                // the titles of the frame menu the bar shows
+    bool outlives_bar;
+  } cases[] = {
+      {"a plain window's menu, taken", false, true, {kFrameMenu}, 3, false},
+      {"a framework frame's default menu", true, true, {kFrameMenu}, 3, true},
+      {"no site menu: the resource", false, false, {kFrameMenu}, 3, false},
+      {"no site menu, loaded again", false, false, {kFrameMenu, kDocumentMenu}, 4, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    SiteWindow plain;
+    CFrameWnd frame;
+    HMENU menu = c.site_menu ? ::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kFrameMenu)) : nullptr;
+    HWND site = plain.hwnd;
+    if (c.frame_object) {
+      ASSERT_TRUE(frame.Create(nullptr, L"frame", WS_OVERLAPPEDWINDOW, CRect(0, 0, 700, 400), nullptr, menu));
+      site = frame.m_hWnd;
+    } else if (menu) {
+      ASSERT_TRUE(::SetMenu(site, menu));
+    }
+    CTKCommandBarManager manager;
+    manager.SetSite(site);
+    CTKMenuBar* bar = new CTKMenuBar;
+    bar->SetCommandBarManager(&manager);
+    manager.AddBar(bar);
+    manager.SetMenuBar(bar);
+    bar->Release();  // the manager holds it
+    ASSERT_TRUE(bar->CreateToolBar(site, false));
+    for (UINT id : c.loads) ASSERT_TRUE(bar->LoadMenuBar(id));
+    const HMENU shown = bar->GetFrameMenu();
+    if (menu) {
+      EXPECT_EQ(menu, shown);
+    }
+    EXPECT_TRUE(::IsMenu(shown));
+    EXPECT_EQ(c.items, ::GetMenuItemCount(shown));
+    EXPECT_EQ(nullptr, ::GetMenu(site));
+    manager.RemoveToolBar(bar);
+    DrainMessages();
+    EXPECT_EQ(c.outlives_bar, ::IsMenu(shown) != FALSE);
   }
 }
 
