@@ -13,6 +13,7 @@
 #include "platform/appframe/exception.h"
 #include "platform/appframe/file.h"
 #include "platform/win/scoped_handle.h"
+#include "tests/toolkit/commandbars/test_bars.h"
 #include "toolkit/commandbars/bar_state.h"
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/command_bar_manager.h"
@@ -111,6 +112,21 @@ void ExpectSame(const std::vector<CTKCommandBar*>& expected, const std::vector<C
       EXPECT_TRUE(a->GetControls()->GetOriginalControls()->Compare(b->GetControls()->GetOriginalControls()));
     }
   }
+}
+
+// The layout through the archive form in memory, written at a schema.
+bool ThroughMemory(const Layout& saved, Layout* restored, int schema = CTKPropExchange::kCurrentSchema) {
+  CMemFile memory;
+  {
+    CArchive ar(&memory, CArchive::store);
+    CTKPropExchangeArchive px(ar);
+    px.SetSchema(schema);
+    CTKBarLayoutState::Save(&px, saved.bars, const_cast<CTKCommandBarManager*>(&saved.manager));
+  }
+  memory.SeekToBegin();
+  CArchive ar(&memory, CArchive::load);
+  CTKPropExchangeArchive px(ar);
+  return CTKBarLayoutState::Load(&px, &restored->manager, &restored->bars);
 }
 
 std::wstring TempFile(const wchar_t* name) {
@@ -303,17 +319,7 @@ TEST_P(BarStateSchema, OlderDataReadsWithTheKeysOfItsTime) {
       CTKPropExchangeRegistry px(HKEY_CURRENT_USER, kKey, true);
       ASSERT_TRUE(CTKBarLayoutState::Load(&px, &restored.manager, &restored.bars));
     } else {
-      CMemFile memory;
-      {
-        CArchive ar(&memory, CArchive::store);
-        CTKPropExchangeArchive px(ar);
-        px.SetSchema(c.schema);
-        CTKBarLayoutState::Save(&px, saved.bars, &saved.manager);
-      }
-      memory.SeekToBegin();
-      CArchive ar(&memory, CArchive::load);
-      CTKPropExchangeArchive px(ar);
-      ASSERT_TRUE(CTKBarLayoutState::Load(&px, &restored.manager, &restored.bars));
+      ASSERT_TRUE(ThroughMemory(saved, &restored, c.schema));
     }
     ASSERT_EQ(1u, restored.bars.size());
     const CTKCommandBar* back = restored.bars[0];
@@ -515,24 +521,6 @@ TEST(BarStateFile, AMissingFileLoadsNothing) {
 // ---------------------------------------------------------------------------------------------
 // The classes saved state names, and the keys of tool bars and popup bars
 
-namespace {
-
-// The layout through the archive form in memory, written at a schema.
-bool ThroughMemory(const Layout& saved, Layout* restored, int schema = CTKPropExchange::kCurrentSchema) {
-  CMemFile memory;
-  {
-    CArchive ar(&memory, CArchive::store);
-    CTKPropExchangeArchive px(ar);
-    px.SetSchema(schema);
-    CTKBarLayoutState::Save(&px, saved.bars, const_cast<CTKCommandBarManager*>(&saved.manager));
-  }
-  memory.SeekToBegin();
-  CArchive ar(&memory, CArchive::load);
-  CTKPropExchangeArchive px(ar);
-  return CTKBarLayoutState::Load(&px, &restored->manager, &restored->bars);
-}
-
-}  // namespace
 
 TEST(BarStateClasses, EveryRegisteredClassIsFoundByNameAndRoundTrips) {
   TKRegisterCommandBarClasses();
@@ -721,12 +709,6 @@ int RecordQuestion(HWND, const wchar_t* text, const wchar_t*, UINT type) {
   g_questions.push_back(text);
   g_question_types.push_back(type);
   return g_answer;
-}
-
-std::vector<int> IdsOf(const CTKControls* controls) {
-  std::vector<int> ids;
-  for (int i = 0; controls && i < controls->GetCount(); ++i) ids.push_back(controls->GetAt(i)->GetID());
-  return ids;
 }
 
 }  // namespace
