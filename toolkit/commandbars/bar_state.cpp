@@ -400,15 +400,6 @@ void CTKToolBar::DoPropExchange(CTKPropExchange* px) {
   customize_dialog_present_ = customize;
 }
 
-namespace {
-int AskWithMessageBox(HWND owner, const std::wstring& text) {
-  return ::MessageBoxW(owner, text.c_str(), L"", MB_YESNO | MB_ICONQUESTION);
-}
-CTKToolBar::QuestionFn g_question = &AskWithMessageBox;
-}  // namespace
-
-void CTKToolBar::SetQuestionFunction(QuestionFn fn) { g_question = fn ? fn : &AskWithMessageBox; }
-
 bool CTKToolBar::CopyFromLoaded(const CTKToolBar* loaded, bool forced) {
   CTKControls* theirs = loaded->GetControls();
   CTKControls* myBaseline = controls_->GetOriginalControls();
@@ -419,9 +410,7 @@ bool CTKToolBar::CopyFromLoaded(const CTKToolBar* loaded, bool forced) {
     if (!GetResourceManagerInstance()->ReadStringResource(&format, kLoadedStateQuestion) || format.empty())
       format = L"The buttons of the tool bar \"%s\" have changed since your layout was saved. "
                L"Show its new buttons instead of the ones you saved?";
-    const size_t at = format.find(L"%s");
-    const std::wstring text = at == std::wstring::npos ? format : format.substr(0, at) + title_ + format.substr(at + 2);
-    if (g_question(GetSite(), text) == IDYES) return false;
+    if (Ask(WithTitle(format), L"", MB_YESNO | MB_ICONQUESTION) == IDYES) return false;
     keepBaseline = true;
   }
   controls_->RemoveAll();

@@ -639,9 +639,8 @@ void CTKCommandBar::DrawCommandBar(CDC* dc, const CRect& clip) {
     first = false;
     CRect meet;
     if (meet.IntersectRect(control->GetRect(), clip)) {
-      HGDIOBJ old = dc->SelectObject(pm->BarFontFor(this, false)->GetSafeHandle());
+      KestrinWinNS::CSelectObject font(*dc, pm->BarFontFor(this, false)->GetSafeHandle());
       control->Draw(dc);
-      dc->SelectObject(old);
     }
   }
   // The control selected for customizing: a double black frame.
@@ -801,22 +800,18 @@ void CTKCommandBar::Relayout() {
 }
 
 void CTKCommandBar::OnPaint() {
-  PAINTSTRUCT ps;
-  HDC hdc = ::BeginPaint(GetSafeHwnd(), &ps);
+  KestrinWinNS::CScopedPaintDC paint(GetSafeHwnd());
+  const RECT& dirty = paint.Paint().rcPaint;
   if (animation_.GetWindow() && animation_.IsAnimationOn()) {
-    animation_.PaintFromSnapshot(hdc, ps.rcPaint);
-    ::EndPaint(GetSafeHwnd(), &ps);
+    animation_.PaintFromSnapshot(paint.Get(), dirty);
     return;
   }
   CRect client = GetClientRect();
-  {
-    // The buffer is copied to the window when it goes, which must be before the paint DC does.
-    CTKBufferDC buffer(hdc, client);
-    // A theme part that draws nothing shows the face colour, not the new buffer's black.
-    buffer.FillSolidRect(&client, ::GetSysColor(COLOR_BTNFACE));
-    DrawCommandBar(&buffer, CRect(ps.rcPaint));
-  }
-  ::EndPaint(GetSafeHwnd(), &ps);
+  // The buffer is copied to the window when it goes, which is before the paint DC does.
+  CTKBufferDC buffer(paint.Get(), client);
+  // A theme part that draws nothing shows the face colour, not the new buffer's black.
+  buffer.FillSolidRect(&client, ::GetSysColor(COLOR_BTNFACE));
+  DrawCommandBar(&buffer, CRect(dirty));
 }
 
 void CTKCommandBar::OnTimer(UINT_PTR id) {

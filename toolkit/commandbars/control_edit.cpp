@@ -4,6 +4,7 @@
 #include <cwctype>
 
 #include "platform/appframe/dc.h"
+#include "platform/win/gdi.h"
 #include "toolkit/commandbars/auto_complete.h"
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/drawing/nested_loop.h"
@@ -165,11 +166,10 @@ void CTKControlEdit::SetRect(const CRect& rc) {
   label_width_ = 0;
   if (LabelShown()) {
     CClientDC dc(parent_->GetSafeHwnd());
-    HGDIOBJ old = dc.SelectObject(GetPaintManager()->BarFontFor(parent_, false)->GetSafeHandle());
+    KestrinWinNS::CSelectObject font(dc, GetPaintManager()->BarFontFor(parent_, false)->GetSafeHandle());
     SIZE extent{};
     const std::wstring caption = GetCaption();
     ::GetTextExtentPoint32W(dc.GetSafeHdc(), caption.c_str(), static_cast<int>(caption.size()), &extent);
-    dc.SelectObject(old);
     label_width_ = extent.cx + 5;
   }
   if (created) {

@@ -4,6 +4,7 @@
 
 #include "platform/appframe/dc.h"
 #include "platform/appframe/frame_wnd.h"
+#include "platform/win/gdi.h"
 #include "toolkit/paint/paint_manager.h"
 
 using namespace TKCommandBars;
@@ -26,12 +27,11 @@ void CTKDialogBar::CControlButtonHide::Draw(CDC* dc) {
   lf.lfCharSet = SYMBOL_CHARSET;
   wcscpy_s(lf.lfFaceName, L"Marlett");
   marlett.CreateFontIndirect(&lf);
-  HGDIOBJ old = dc->SelectObject(marlett.GetSafeHandle());
+  KestrinWinNS::CSelectObject font(*dc, marlett.GetSafeHandle());
   dc->SetBkMode(TRANSPARENT);
   dc->SetTextColor(pm->ResolveColor(pm->TextColorForState(state)));
   CRect rc = rect_;
   ::DrawTextW(*dc, L"r", 1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-  dc->SelectObject(old);
 }
 
 void CTKDialogBar::CControlButtonHide::OnExecute() {
@@ -62,11 +62,9 @@ void CTKDialogBar::CControlCaptionPopup::Draw(CDC* dc) {
     const POINT triangle[3] = {{rect_.right - 13, mid - 2}, {rect_.right - 5, mid - 2}, {rect_.right - 9, mid + 2}};
     CBrush brush(colour);
     CPen pen(PS_SOLID, 1, colour);
-    HGDIOBJ old_brush = dc->SelectObject(brush.GetSafeHandle());
-    HGDIOBJ old_pen = dc->SelectObject(pen.GetSafeHandle());
+    KestrinWinNS::CSelectObject select_brush(*dc, brush.GetSafeHandle());
+    KestrinWinNS::CSelectObject select_pen(*dc, pen.GetSafeHandle());
     ::Polygon(*dc, triangle, 3);
-    dc->SelectObject(old_pen);
-    dc->SelectObject(old_brush);
   }
   dc->SetBkMode(TRANSPARENT);
   dc->SetTextColor(colour);
@@ -116,10 +114,9 @@ void CTKDialogBar::SetClientWindow(HWND hwnd) {
 int CTKDialogBar::MeasureCaptionHeight() {
   CDC dc;
   dc.CreateCompatibleDC(nullptr);
-  HGDIOBJ old = dc.SelectObject(GetPaintManager()->RegularFont().GetSafeHandle());
+  KestrinWinNS::CSelectObject font(dc, GetPaintManager()->RegularFont().GetSafeHandle());
   TEXTMETRICW tm{};
   ::GetTextMetricsW(dc, &tm);
-  dc.SelectObject(old);
   return tm.tmHeight;
 }
 
@@ -280,9 +277,8 @@ void CTKDialogBar::DrawCommandBar(CDC* dc, const CRect& clip) {
     CTKControl* control = GetControl(i);
     CRect meet;
     if (!control->IsVisible() || !meet.IntersectRect(control->GetRect(), clip)) continue;
-    HGDIOBJ old = dc->SelectObject(pm->RegularFont().GetSafeHandle());
+    KestrinWinNS::CSelectObject font(*dc, pm->RegularFont().GetSafeHandle());
     control->Draw(dc);
-    dc->SelectObject(old);
   }
 }
 

@@ -5,6 +5,7 @@
 #include "platform/appframe/control_bar.h"
 #include "platform/appframe/dc.h"
 #include "platform/appframe/frame_wnd.h"
+#include "platform/win/gdi.h"
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/command_bar_manager.h"
 #include "toolkit/commandbars/dock_context.h"
@@ -439,14 +440,12 @@ LRESULT CTKDockBar::OnSizeParent(SIZEPARENTPARAMS* layout) {
 // Messages
 
 void CTKDockBar::OnPaint() {
-  PAINTSTRUCT ps;
-  HDC hdc = ::BeginPaint(GetSafeHwnd(), &ps);
+  KestrinWinNS::CScopedPaintDC paint(GetSafeHwnd());
   CDC dc;
-  dc.Attach(hdc);
+  dc.Attach(paint.Get());
   CTKPaintManager* pm = manager_ ? manager_->GetPaintManager() : GlobalPaintManager();
   pm->PaintDockBarArea(&dc, GetClientRect(), kSideStyles[side_]);
   dc.Detach();
-  ::EndPaint(GetSafeHwnd(), &ps);
 }
 
 void CTKDockBar::PrintInto(HDC hdc, LPARAM flags) {

@@ -1,11 +1,13 @@
 #include "toolkit/commandbars/menu_bar.h"
 
+#include <utility>
 #include <vector>
 
 #include "platform/appframe/app.h"
 #include "platform/appframe/dc.h"
 #include "platform/appframe/doc_template.h"
 #include "platform/appframe/mdi.h"
+#include "platform/win/gdi.h"
 #include "toolkit/commandbars/command_bar_manager.h"
 #include "toolkit/commandbars/commandbar_resource.h"
 #include "toolkit/commandbars/popup_bar.h"
@@ -99,12 +101,11 @@ void CTKMenuBar::CControlMDIButton::Draw(CDC* dc) {
   lf.lfCharSet = SYMBOL_CHARSET;
   wcscpy_s(lf.lfFaceName, L"Marlett");
   marlett.CreateFontIndirect(&lf);
-  HGDIOBJ old = dc->SelectObject(marlett.GetSafeHandle());
+  KestrinWinNS::CSelectObject font(*dc, marlett.GetSafeHandle());
   dc->SetTextColor(pm->ItemTextColor(this));
   dc->SetBkMode(TRANSPARENT);
   CRect r = rect_;
   ::DrawTextW(*dc, caption_.c_str(), -1, &r, DT_SINGLELINE | DT_CENTER | DT_VCENTER);
-  dc->SelectObject(old);
 }
 
 CTKMenuBar::CControlMDISysMenuPopup::CControlMDISysMenuPopup() {
@@ -136,12 +137,6 @@ CTKMenuBar::~CTKMenuBar() {
   CTKHookManager::Instance().RemoveClient(this);
   mdi_menus_->RemoveAll();
   mdi_menus_->InternalRelease();
-  if (frame_menu_ && ::IsMenu(frame_menu_)) {
-    // The frame's own default menu is the frame's to destroy.
-    CFrameWnd* frame = dynamic_cast<CFrameWnd*>(CWnd::FromHandlePermanent(GetSite()));
-    if (!frame || frame->m_hMenuDefault != frame_menu_) ::DestroyMenu(frame_menu_);
-  }
-  if (loaded_menu_ && loaded_menu_ != frame_menu_ && ::IsMenu(loaded_menu_)) ::DestroyMenu(loaded_menu_);
 }
 
 HMENU CTKMenuBar::LoadMenuResource(UINT id) {
@@ -172,8 +167,9 @@ bool CTKMenuBar::LoadMenuBar(UINT id) {
   KestrinWinNS::CScopedMenu menu(LoadMenuResource(id));
   if (!menu) return false;
   if (!LoadMenu(menu.Get(), true)) return false;
-  if (loaded_menu_ && ::IsMenu(loaded_menu_)) ::DestroyMenu(loaded_menu_);
-  loaded_menu_ = menu.Take();
+  // A frame that showed the menu loaded before shows the new one.
+  if (frame_menu_ && frame_menu_ == loaded_menu_.Get()) frame_menu_ = nullptr;
+  loaded_menu_ = std::move(menu);
   default_id_ = current_id_ = id;
   HookFrameWindows();
   // The caption-button images, for the document's buttons and its system menu.
@@ -185,14 +181,17 @@ bool CTKMenuBar::LoadMenuBar(UINT id) {
   HWND site = GetSite();
   if (site) {
     HMENU frameMenu = ::GetMenu(site);
+    CFrameWnd* frame = dynamic_cast<CFrameWnd*>(CWnd::FromHandlePermanent(site));
     if (frameMenu) {
       frame_menu_ = frameMenu;
       ::SetMenu(site, nullptr);
-    } else if (CFrameWnd* frame = dynamic_cast<CFrameWnd*>(CWnd::FromHandlePermanent(site))) {
+      // The frame's own default menu stays the frame's to destroy; any other is the bar's now.
+      if (!frame || frame->m_hMenuDefault != frameMenu) taken_menu_.Reset(frameMenu);
+    } else if (frame) {
       frame_menu_ = frame->m_hMenuDefault;
     }
   }
-  if (!frame_menu_) frame_menu_ = loaded_menu_;
+  if (!frame_menu_) frame_menu_ = loaded_menu_.Get();
   shown_child_menu_ = frame_menu_;
   pending_ |= 1;
   return true;
@@ -219,7 +218,7 @@ void CTKMenuBar::HookFrameWindows() {
 
 UINT CTKMenuBar::MenuIdFor(HMENU menu) const {
   if (!menu) return 0;
-  if (menu == frame_menu_ || menu == loaded_menu_) return default_id_;
+  if (menu == frame_menu_ || menu == loaded_menu_.Get()) return default_id_;
   if (CWinApp* app = CWinApp::GetApp())
     if (CDocTemplate* doc = app->FindDocTemplateForMenu(menu)) return doc->m_nIDResource;
   return 0;

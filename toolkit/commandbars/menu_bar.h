@@ -101,8 +101,12 @@ class CTKMenuBar : public CTKToolBar {
 
   CTKMenuBarMDIMenus* mdi_menus_;
   UINT default_id_ = 0, current_id_ = 0;
+  // The menu the frame shows when no document has one of its own: the frame's menu taken away
+  // from it, else the frame's default menu, else the loaded resource. Owned by one of the frame,
+  // loaded_menu_ or taken_menu_.
   HMENU frame_menu_ = nullptr;
-  HMENU loaded_menu_ = nullptr;
+  KestrinWinNS::CScopedMenu loaded_menu_;  // the menu resource the controls came from
+  KestrinWinNS::CScopedMenu taken_menu_;   // the frame's menu taken away, unless the frame destroys it itself
   bool mdi_frame_ = false;
   HWND mdi_client_ = nullptr;
   HWND hooked_child_ = nullptr;

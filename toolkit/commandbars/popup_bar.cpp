@@ -355,7 +355,7 @@ CSize CTKPopupBar::CalcSize(int length, DWORD mode) {
   CDC dc;
   dc.CreateCompatibleDC(nullptr);
   CTKPaintManager* pm = GetPaintManager();
-  HGDIOBJ oldFont = dc.SelectObject(pm->BarFontFor(this, false)->GetSafeHandle());
+  KestrinWinNS::CSelectObject font(dc, pm->BarFontFor(this, false)->GetSafeHandle());
   max_height_ = length > 0 ? length : 32767;
   CRect b = borders_;
   int caption = 0;
@@ -396,7 +396,6 @@ CSize CTKPopupBar::CalcSize(int length, DWORD mode) {
     expand->SetRect(CRect(borders_.left, size.cy - borders_.bottom - expandHeight, size.cx - borders_.right,
                           size.cy - borders_.bottom));
   tear_off_rect_ = tear_off_ ? CRect(borders_.left, borders_.top, size.cx - borders_.right, borders_.top + caption) : CRect();
-  dc.SelectObject(oldFont);
   popup_size_ = size;
   scrolling_ = false;
   return size;
@@ -409,7 +408,7 @@ void CTKPopupBar::LayoutScrolling(bool downwards) {
   CDC dc;
   dc.CreateCompatibleDC(nullptr);
   CTKPaintManager* pm = GetPaintManager();
-  HGDIOBJ oldFont = dc.SelectObject(pm->BarFontFor(this, false)->GetSafeHandle());
+  KestrinWinNS::CSelectObject font(dc, pm->BarFontFor(this, false)->GetSafeHandle());
   const int separator = pm->PaintGroupSeparator(&dc, nullptr, this, false).cy;
   const CRect b = layout_borders_;
   const int left = b.left, right = popup_size_.cx - b.right;
@@ -430,10 +429,7 @@ void CTKPopupBar::LayoutScrolling(bool downwards) {
     if (GetControl(i)->GetID() != kExpandButtonId) GetControl(i)->SetHideFlag(kHideScroll, true);
   arrow_up_.rect.SetRectEmpty();
   arrow_down_.rect.SetRectEmpty();
-  if (firstCandidate < 0) {
-    dc.SelectObject(oldFont);
-    return;
-  }
+  if (firstCandidate < 0) return;
   std::vector<std::pair<int, CRect>> placed;
   if (downwards) {
     if (first_visible_ <= 1 || first_visible_ <= firstCandidate) first_visible_ = firstCandidate;
@@ -474,7 +470,6 @@ void CTKPopupBar::LayoutScrolling(bool downwards) {
     if (first_visible_ == firstCandidate) {
       // Nothing left above: lay out from the top again so the column starts at the border.
       LayoutScrolling(true);
-      dc.SelectObject(oldFont);
       return;
     }
     arrow_up_.rect.SetRect(left, top, right, top + kScrollArrowHeight);
@@ -487,7 +482,6 @@ void CTKPopupBar::LayoutScrolling(bool downwards) {
   }
   if (after_last_ - 1 < lastCandidate)
     arrow_down_.rect.SetRect(left, bottom - kScrollArrowHeight, right, bottom);
-  dc.SelectObject(oldFont);
   if (GetSafeHwnd()) ::InvalidateRect(GetSafeHwnd(), nullptr, FALSE);
 }
 
@@ -564,18 +558,18 @@ void CTKPopupBar::ShowWithEffects(const CRect& rect, const std::vector<CTKExpand
     CBitmap under, drawn;
     under.CreateCompatibleBitmap(desktop, rect.Width(), rect.Height());
     drawn.CreateCompatibleBitmap(desktop, rect.Width(), rect.Height());
-    HGDIOBJ o1 = screen.SelectObject(under.GetSafeHandle());
-    HGDIOBJ o2 = contents.SelectObject(drawn.GetSafeHandle());
-    ::BitBlt(screen, 0, 0, rect.Width(), rect.Height(), desktop, rect.left, rect.top, SRCCOPY);
-    // In place (unpainted) before it is drawn: its background and borders follow its size.
-    ::SetWindowPos(hwnd, HWND_TOPMOST, rect.left, rect.top, rect.Width(), rect.Height(),
-                   SWP_NOACTIVATE | SWP_SHOWWINDOW | SWP_NOREDRAW);
-    CRect client(0, 0, rect.Width(), rect.Height());
-    contents.FillSolidRect(&client, ::GetSysColor(COLOR_BTNFACE));
-    DrawCommandBar(&contents, client);
-    effects->AnimatePopup(this, &screen, &contents, rect, kind, expand, down);
-    screen.SelectObject(o1);
-    contents.SelectObject(o2);
+    {
+      KestrinWinNS::CSelectObject select_under(screen, under.GetSafeHandle());
+      KestrinWinNS::CSelectObject select_drawn(contents, drawn.GetSafeHandle());
+      ::BitBlt(screen, 0, 0, rect.Width(), rect.Height(), desktop, rect.left, rect.top, SRCCOPY);
+      // In place (unpainted) before it is drawn: its background and borders follow its size.
+      ::SetWindowPos(hwnd, HWND_TOPMOST, rect.left, rect.top, rect.Width(), rect.Height(),
+                     SWP_NOACTIVATE | SWP_SHOWWINDOW | SWP_NOREDRAW);
+      CRect client(0, 0, rect.Width(), rect.Height());
+      contents.FillSolidRect(&client, ::GetSysColor(COLOR_BTNFACE));
+      DrawCommandBar(&contents, client);
+      effects->AnimatePopup(this, &screen, &contents, rect, kind, expand, down);
+    }
     ::InvalidateRect(hwnd, nullptr, FALSE);
   } else {
     ::SetWindowPos(hwnd, HWND_TOPMOST, rect.left, rect.top, rect.Width(), rect.Height(),
@@ -990,32 +984,23 @@ void CTKPopupBar::OnPopupLButtonDown(CPoint pt) {
 void CTKPopupBar::PaintPopup() {
   // Drawn into a 32-bit section first: the items' images blend into it in memory, and the
   // window gets one copy.
-  PAINTSTRUCT ps;
-  HDC hdc = ::BeginPaint(GetSafeHwnd(), &ps);
+  KestrinWinNS::CScopedPaintDC paint(GetSafeHwnd());
+  const HDC hdc = paint.Get();
+  const RECT& dirty = paint.Paint().rcPaint;
   CRect client = GetClientRect();
   if (client.Width() > 0 && client.Height() > 0) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = client.Width();
-    info.bmiHeader.biHeight = -client.Height();
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    CBitmap section;
-    section.Attach(::CreateDIBSection(hdc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    CDC buffer;
-    buffer.CreateCompatibleDC(hdc);
-    if (section.GetSafeHandle() && buffer.GetSafeHdc()) {
-      HGDIOBJ old = buffer.SelectObject(section.GetSafeHandle());
+    KestrinWinNS::CScopedBitmap section = KestrinWinNS::CreateDib32(client.Width(), client.Height());
+    KestrinWinNS::CBitmapDC buffer_dc(hdc, section.Get());
+    if (section && buffer_dc) {
+      CDC buffer;
+      buffer.Attach(buffer_dc.Get());
       ::SetLayout(buffer, ::GetLayout(hdc));
       buffer.FillSolidRect(&client, ::GetSysColor(COLOR_BTNFACE));
-      DrawCommandBar(&buffer, CRect(ps.rcPaint));
-      ::BitBlt(hdc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left, ps.rcPaint.bottom - ps.rcPaint.top,
-               buffer, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
-      buffer.SelectObject(old);
+      DrawCommandBar(&buffer, CRect(dirty));
+      ::BitBlt(hdc, dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top, buffer, dirty.left,
+               dirty.top, SRCCOPY);
     }
   }
-  ::EndPaint(GetSafeHwnd(), &ps);
 }
 
 LRESULT CTKPopupBar::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {

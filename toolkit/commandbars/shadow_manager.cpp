@@ -138,13 +138,11 @@ int CTKShadowsManager::CShadowWnd::OnHookMessage(HWND, UINT message, WPARAM& wPa
 LRESULT CTKShadowsManager::CShadowWnd::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = ::BeginPaint(GetSafeHwnd(), &ps);
+      KestrinWinNS::CScopedPaintDC paint(GetSafeHwnd());
       RECT rc;
       ::GetClientRect(GetSafeHwnd(), &rc);
       KestrinWinNS::CScopedBrush brush(::CreateSolidBrush(manager_->SolidColor()));
-      ::FillRect(dc, &rc, brush.Get());
-      ::EndPaint(GetSafeHwnd(), &ps);
+      ::FillRect(paint.Get(), &rc, brush.Get());
       return 0;
     }
     case WM_ERASEBKGND:

@@ -250,7 +250,7 @@ void CTKToolBar::ConsumePending(DWORD mode) {
 CSize CTKToolBar::CalcDockingLayout(int length, DWORD mode, int mruWidth) {
   CDC dc;
   dc.CreateCompatibleDC(nullptr);
-  HGDIOBJ oldFont = dc.SelectObject(GetPaintManager()->BarFontFor(this, false)->GetSafeHandle());
+  KestrinWinNS::CSelectObject font(dc, GetPaintManager()->BarFontFor(this, false)->GetSafeHandle());
   if (CControlButtonHide* hide = GetHideButton()) hide->SetHideFlags(kHideShow);
   CTKCommandBarManager* manager = GetCommandBarManager();
   const bool always = manager && manager->GetOptions().always_show_expand;
@@ -291,7 +291,6 @@ CSize CTKToolBar::CalcDockingLayout(int length, DWORD mode, int mruWidth) {
   } else {
     size = LayoutRows(&dc, length, flags, CRect(), nullptr);
   }
-  dc.SelectObject(oldFont);
   ConsumePending(mode);
   return size;
 }
@@ -300,7 +299,7 @@ CSize CTKToolBar::CalcFloatingLayout(int length, DWORD mode) {
   CDC dc;
   dc.CreateCompatibleDC(nullptr);
   CTKPaintManager* pm = GetPaintManager();
-  HGDIOBJ oldFont = dc.SelectObject(pm->BarFontFor(this, false)->GetSafeHandle());
+  KestrinWinNS::CSelectObject font(dc, pm->BarFontFor(this, false)->GetSafeHandle());
   const int oldPosition = position_;
   position_ = kFloating;
   const int caption = std::max<int>(pm->PaintBarGripper(&dc, this, false).cy - kFloatingBorder, 15);
@@ -326,7 +325,6 @@ CSize CTKToolBar::CalcFloatingLayout(int length, DWORD mode) {
     }
   }
   position_ = oldPosition;
-  dc.SelectObject(oldFont);
   ConsumePending(mode);
   return size;
 }
@@ -480,23 +478,28 @@ void CTKToolBar::Copy(const CTKCommandBar* source, bool deep) {
 // Reset
 
 namespace {
-CTKToolBar::ConfirmFn g_confirm = nullptr;
+CTKToolBar::QuestionFn g_question = nullptr;
 }  // namespace
 
-void CTKToolBar::SetConfirmFunction(ConfirmFn fn) { g_confirm = fn; }
+void CTKToolBar::SetQuestionFunction(QuestionFn fn) { g_question = fn; }
 
-bool CTKToolBar::ConfirmReset() const {
-  std::wstring text;
-  if (!GetResourceManagerInstance()->ReadStringResource(&text, IDS_TK_RESET_BAR) || text.empty())
-    text = L"Reset the changes made to the '%s' toolbar?";
-  // The title goes in as text, never as part of a format.
+int CTKToolBar::Ask(const std::wstring& text, const wchar_t* caption, UINT type) const {
+  HWND owner = GetSite();
+  return g_question ? g_question(owner, text.c_str(), caption, type) : ::MessageBoxW(owner, text.c_str(), caption, type);
+}
+
+std::wstring CTKToolBar::WithTitle(const std::wstring& format) const {
+  std::wstring text = format;
   const size_t at = text.find(L"%s");
   if (at != std::wstring::npos) text.replace(at, 2, title_);
-  HWND owner = GetSite();
-  const UINT type = MB_OKCANCEL | MB_ICONQUESTION;
-  const int answer = g_confirm ? g_confirm(owner, text.c_str(), title_.c_str(), type)
-                               : ::MessageBoxW(owner, text.c_str(), title_.c_str(), type);
-  return answer == IDOK;
+  return text;
+}
+
+bool CTKToolBar::ConfirmReset() const {
+  std::wstring format;
+  if (!GetResourceManagerInstance()->ReadStringResource(&format, IDS_TK_RESET_BAR) || format.empty())
+    format = L"Reset the changes made to the '%s' toolbar?";
+  return Ask(WithTitle(format), title_.c_str(), MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
 }
 
 void CTKToolBar::FinishReset() {

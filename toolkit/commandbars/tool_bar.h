@@ -116,21 +116,23 @@ class CTKToolBar : public CTKCommandBar {
   // the bar as it is (false), no takes the loaded controls and keeps this bar's baseline.
   // Otherwise the loaded controls are taken, with the loaded baseline when there is one.
   bool CopyFromLoaded(const CTKToolBar* loaded, bool forced);
-  // Asks the question (text given) and answers IDYES or IDNO; a message box unless replaced.
-  using QuestionFn = int (*)(HWND owner, const std::wstring& text);
-  static void SetQuestionFunction(QuestionFn fn);
   static constexpr UINT kLoadedStateQuestion = 9177;
 
   // Puts the bar's original controls back: the copy kept when they were loaded, else the
   // bar's tool-bar resource read again. Only a built-in, customizable bar with an identifier
   // resets; with `ask` the user confirms first. True when the bar was reset.
   virtual bool Reset(bool ask);
-  // What asks the user to confirm a reset (the system's message box unless set; a test answers
-  // in its place). Null puts the message box back.
-  using ConfirmFn = int (*)(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type);
-  static void SetConfirmFunction(ConfirmFn fn);
+  // What asks the user the bars' questions (whether to reset, whether to take a loaded layout)
+  // and gives the button pressed: the system's message box unless set (a test answers in its
+  // place). Null puts the message box back.
+  using QuestionFn = int (*)(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type);
+  static void SetQuestionFunction(QuestionFn fn);
 
  protected:
+  // Asks through the question function, owned by the bar's site.
+  int Ask(const std::wstring& text, const wchar_t* caption, UINT type) const;
+  // `format` with its first "%s" replaced by the bar's title, taken as text (never as a format).
+  std::wstring WithTitle(const std::wstring& format) const;
   // Asks whether to reset this bar (OK or Cancel, the text naming its title); true on OK.
   bool ConfirmReset() const;
   // After a reset: the site is told, the controls are updated and the bar lays out again.

@@ -315,17 +315,10 @@ TEST_F(PopupTest, FaceIsBlendedOverTheScreenWithSoftEdges) {
   int w = 0, h = 0;
   std::vector<COLORREF> face = FacePixels(IDB_POPUP_IE6_CERT, &w, &h);
   // A grey "screen" and a target, both memory bitmaps.
-  KestrinWinNS::CScopedBitmap target_bitmap, screen_bitmap;  // outlive the DCs they are selected into
-  KestrinWinNS::CScopedMemoryDC screen_dc(CreateCompatibleDC(nullptr));
-  KestrinWinNS::CScopedMemoryDC target_dc(CreateCompatibleDC(nullptr));
+  KestrinWinNS::CScopedBitmap screen_bitmap = KestrinWinNS::CreateDib32(w + 40, h + 40);
+  KestrinWinNS::CScopedBitmap target_bitmap = KestrinWinNS::CreateDib32(w + 40, h + 40);
+  KestrinWinNS::CBitmapDC screen_dc(nullptr, screen_bitmap.Get()), target_dc(nullptr, target_bitmap.Get());
   const HDC screen = screen_dc.Get(), target = target_dc.Get();
-  BITMAPINFO bi = {};
-  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w + 40, h + 40, 1, 32, BI_RGB};
-  void* bits = nullptr;
-  screen_bitmap.Reset(CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-  target_bitmap.Reset(CreateDIBSection(target, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-  SelectObject(screen, screen_bitmap.Get());
-  SelectObject(target, target_bitmap.Get());
   RECT all = {0, 0, w + 40, h + 40};
   KestrinWinNS::CScopedBrush grey(CreateSolidBrush(0x808080));
   FillRect(screen, &all, grey.Get());

@@ -16,23 +16,15 @@ const int W = 320, H = 240;
 // A 32-bit screen stand-in of W x H, filled with one colour.
 class Canvas {
  public:
-  explicit Canvas(COLORREF fill) {
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = W;
-    bi.bmiHeader.biHeight = -H;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    dc_.Reset(CreateCompatibleDC(nullptr));
-    bitmap_.Reset(CreateDIBSection(dc_.Get(), &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0));
-    old_ = SelectObject(dc_.Get(), bitmap_.Get());
+  explicit Canvas(COLORREF fill) : bitmap_(KestrinWinNS::CreateDib32(W, H, &bits_)), dc_(nullptr, bitmap_.Get()) {
     KestrinWinNS::CScopedBrush brush(CreateSolidBrush(fill));
     RECT all = {0, 0, W, H};
     FillRect(dc_.Get(), &all, brush.Get());
     brush.Reset();
     GdiFlush();
   }
-  ~Canvas() { SelectObject(dc_.Get(), old_); }
+  Canvas(const Canvas&) = delete;
+  Canvas& operator=(const Canvas&) = delete;
   HDC dc() const { return dc_.Get(); }
   int R(int x, int y) { return At(x, y)[2]; }
   int G(int x, int y) { return At(x, y)[1]; }
@@ -41,12 +33,11 @@ class Canvas {
  private:
   const BYTE* At(int x, int y) {
     GdiFlush();
-    return bits_ + ((size_t)y * W + x) * 4;
+    return static_cast<const BYTE*>(bits_) + ((size_t)y * W + x) * 4;
   }
-  KestrinWinNS::CScopedMemoryDC dc_;
+  void* bits_ = nullptr;  // declared before the bitmap that fills it in
   KestrinWinNS::CScopedBitmap bitmap_;
-  HGDIOBJ old_;
-  BYTE* bits_;
+  KestrinWinNS::CBitmapDC dc_;  // after the bitmap: the selection is undone and the DC deleted first
 };
 
 BorderLook Look(int width, COLORREF colour) {

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "platform/com/com_values.h"
 #include "tests/toolkit/commandbars/test_bars.h"
 #include "toolkit/commandbars/gallery.h"
 
@@ -37,11 +38,9 @@ VARIANT Child(long id) {
 }
 
 std::wstring NameOf(IAccessible* acc, long id) {
-  BSTR name = nullptr;
-  if (acc->get_accName(Child(id), &name) != S_OK) return L"<failed>";
-  std::wstring text(name ? name : L"");
-  ::SysFreeString(name);
-  return text;
+  KestrinComNS::CBstr name;
+  if (acc->get_accName(Child(id), name.Receive()) != S_OK) return L"<failed>";
+  return std::wstring(name.Get() ? name.Get() : L"");
 }
 
 long LongOf(HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, VARIANT*), IAccessible* acc, long id) {
@@ -196,10 +195,9 @@ TEST(CommandBarAccessible, ControlObjectsNavigateSelectAndExecute) {
   disp->Release();
   EXPECT_EQ(L"Open\tCtrl+O", NameOf(open, CHILDID_SELF));
   EXPECT_EQ(ROLE_SYSTEM_PUSHBUTTON, LongOf(&IAccessible::get_accRole, open, CHILDID_SELF));
-  BSTR action = nullptr;
-  ASSERT_EQ(S_OK, open->get_accDefaultAction(Child(CHILDID_SELF), &action));
-  EXPECT_STREQ(L"Click", action);
-  ::SysFreeString(action);
+  KestrinComNS::CBstr action;
+  ASSERT_EQ(S_OK, open->get_accDefaultAction(Child(CHILDID_SELF), action.Receive()));
+  EXPECT_STREQ(L"Click", action.Get());
   IDispatch* parent = nullptr;
   ASSERT_EQ(S_OK, open->get_accParent(&parent));
   IAccessible* bar = nullptr;
@@ -321,10 +319,9 @@ TEST(CommandBarAccessible, AGalleryShowsItsItemsAsChildren) {
   EXPECT_EQ(3, hit.lVal);
 
   // The default action and a selection select the item.
-  BSTR action = nullptr;
-  ASSERT_EQ(S_OK, g.acc->get_accDefaultAction(Child(4), &action));
-  EXPECT_STREQ(L"Click", action);
-  ::SysFreeString(action);
+  KestrinComNS::CBstr action;
+  ASSERT_EQ(S_OK, g.acc->get_accDefaultAction(Child(4), action.Receive()));
+  EXPECT_STREQ(L"Click", action.Get());
   EXPECT_EQ(S_OK, g.acc->accDoDefaultAction(Child(4)));
   EXPECT_EQ(3, g.gallery->GetSelectedItem());
   EXPECT_EQ(S_OK, g.acc->accSelect(SELFLAG_TAKEFOCUS, Child(1)));

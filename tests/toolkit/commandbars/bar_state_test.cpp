@@ -13,6 +13,7 @@
 #include "platform/appframe/exception.h"
 #include "platform/appframe/file.h"
 #include "platform/win/scoped_handle.h"
+#include "tests/toolkit/commandbars/test_bars.h"
 #include "toolkit/commandbars/bar_state.h"
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/command_bar_manager.h"
@@ -111,6 +112,21 @@ void ExpectSame(const std::vector<CTKCommandBar*>& expected, const std::vector<C
       EXPECT_TRUE(a->GetControls()->GetOriginalControls()->Compare(b->GetControls()->GetOriginalControls()));
     }
   }
+}
+
+// The layout through the archive form in memory, written at a schema.
+bool ThroughMemory(const Layout& saved, Layout* restored, int schema = CTKPropExchange::kCurrentSchema) {
+  CMemFile memory;
+  {
+    CArchive ar(&memory, CArchive::store);
+    CTKPropExchangeArchive px(ar);
+    px.SetSchema(schema);
+    CTKBarLayoutState::Save(&px, saved.bars, const_cast<CTKCommandBarManager*>(&saved.manager));
+  }
+  memory.SeekToBegin();
+  CArchive ar(&memory, CArchive::load);
+  CTKPropExchangeArchive px(ar);
+  return CTKBarLayoutState::Load(&px, &restored->manager, &restored->bars);
 }
 
 std::wstring TempFile(const wchar_t* name) {
@@ -303,17 +319,7 @@ TEST_P(BarStateSchema, OlderDataReadsWithTheKeysOfItsTime) {
       CTKPropExchangeRegistry px(HKEY_CURRENT_USER, kKey, true);
       ASSERT_TRUE(CTKBarLayoutState::Load(&px, &restored.manager, &restored.bars));
     } else {
-      CMemFile memory;
-      {
-        CArchive ar(&memory, CArchive::store);
-        CTKPropExchangeArchive px(ar);
-        px.SetSchema(c.schema);
-        CTKBarLayoutState::Save(&px, saved.bars, &saved.manager);
-      }
-      memory.SeekToBegin();
-      CArchive ar(&memory, CArchive::load);
-      CTKPropExchangeArchive px(ar);
-      ASSERT_TRUE(CTKBarLayoutState::Load(&px, &restored.manager, &restored.bars));
+      ASSERT_TRUE(ThroughMemory(saved, &restored, c.schema));
     }
     ASSERT_EQ(1u, restored.bars.size());
     const CTKCommandBar* back = restored.bars[0];
@@ -515,24 +521,6 @@ TEST(BarStateFile, AMissingFileLoadsNothing) {
 // ---------------------------------------------------------------------------------------------
 // The classes saved state names, and the keys of tool bars and popup bars
 
-namespace {
-
-// The layout through the archive form in memory, written at a schema.
-bool ThroughMemory(const Layout& saved, Layout* restored, int schema = CTKPropExchange::kCurrentSchema) {
-  CMemFile memory;
-  {
-    CArchive ar(&memory, CArchive::store);
-    CTKPropExchangeArchive px(ar);
-    px.SetSchema(schema);
-    CTKBarLayoutState::Save(&px, saved.bars, const_cast<CTKCommandBarManager*>(&saved.manager));
-  }
-  memory.SeekToBegin();
-  CArchive ar(&memory, CArchive::load);
-  CTKPropExchangeArchive px(ar);
-  return CTKBarLayoutState::Load(&px, &restored->manager, &restored->bars);
-}
-
-}  // namespace
 
 TEST(BarStateClasses, EveryRegisteredClassIsFoundByNameAndRoundTrips) {
   TKRegisterCommandBarClasses();
@@ -715,16 +703,12 @@ TEST(BarStateCustomIcon, TheUsersIconGoesWithItsControlAndDamageLeavesTheIconsIn
 namespace {
 
 std::vector<std::wstring> g_questions;
+std::vector<UINT> g_question_types;
 int g_answer = IDYES;
-int RecordQuestion(HWND, const std::wstring& text) {
+int RecordQuestion(HWND, const wchar_t* text, const wchar_t*, UINT type) {
   g_questions.push_back(text);
+  g_question_types.push_back(type);
   return g_answer;
-}
-
-std::vector<int> IdsOf(const CTKControls* controls) {
-  std::vector<int> ids;
-  for (int i = 0; controls && i < controls->GetCount(); ++i) ids.push_back(controls->GetAt(i)->GetID());
-  return ids;
 }
 
 }  // namespace
@@ -750,6 +734,7 @@ TEST(BarStateMerge, LoadedToolBarStateIsTakenOrTheUserIsAskedWhenTheProgramsButt
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     g_questions.clear();
+    g_question_types.clear();
     g_answer = c.answer;
     CTKToolBar* bar = new CTKToolBar;
     bar->SetTitle(L"Standard");
@@ -765,6 +750,8 @@ TEST(BarStateMerge, LoadedToolBarStateIsTakenOrTheUserIsAskedWhenTheProgramsButt
     EXPECT_EQ(c.asked ? 1u : 0u, g_questions.size());
     if (!g_questions.empty()) {
       EXPECT_NE(std::wstring::npos, g_questions[0].find(L"Standard"));
+      // A yes-or-no question: yes keeps the bar as it is.
+      EXPECT_EQ(static_cast<UINT>(MB_YESNO | MB_ICONQUESTION), g_question_types[0]);
     }
     EXPECT_EQ(c.taken ? c.loaded : std::vector<int>({1, 2, 3}), IdsOf(bar->GetControls()));
     EXPECT_EQ(c.baseline_after, IdsOf(bar->GetControls()->GetOriginalControls()));

@@ -203,22 +203,16 @@ TEST_F(FrameBarTest, PaintOnTheScreenShowsWhatTheBarDraws) {
   DrainMessages();
   const CRect client = bar->GetClientRect();
   ASSERT_GT(client.Height(), 0);
-  // The expected picture: the bar drawn into a memory bitmap.
-  KestrinWinNS::CScopedClientDC window_dc(bar->GetSafeHwnd());
-  CDC memory;
-  memory.CreateCompatibleDC(nullptr);
-  CBitmap bitmap;
-  ASSERT_TRUE(bitmap.CreateCompatibleBitmap(window_dc.Get(), client.Width(), client.Height()));
-  HGDIOBJ old = ::SelectObject(memory.GetSafeHdc(), bitmap.GetSafeHandle());
-  memory.FillSolidRect(&client, ::GetSysColor(COLOR_BTNFACE));
-  bar->DrawCommandBar(&memory, client);
+  // The expected picture: the bar drawn into memory.
+  const std::vector<DWORD> shown = WindowPixels(bar->GetSafeHwnd(), client.Size());
+  const std::vector<DWORD> drawn = DrawnPixels(bar, client.Size());
+  ASSERT_EQ(static_cast<size_t>(client.Width() * client.Height()), shown.size());
+  ASSERT_EQ(shown.size(), drawn.size());
   // A row through the buttons' middles, from the first button to past the last.
   const int y = bar->GetControl(0)->GetRect().CenterPoint().y;
   const int right = std::min<int>(client.right, bar->GetControl(6)->GetRect().right + 10);
   int differing = 0;
-  for (int x = 0; x < right; ++x)
-    differing += ::GetPixel(window_dc.Get(), x, y) != ::GetPixel(memory.GetSafeHdc(), x, y);
-  ::SelectObject(memory.GetSafeHdc(), old);
+  for (int x = 0; x < right; ++x) differing += shown[y * client.Width() + x] != drawn[y * client.Width() + x];
   EXPECT_EQ(0, differing) << "of " << right << " pixels";
 }
 

@@ -8,6 +8,7 @@
 #include "platform/appframe/dc.h"
 #include "platform/win/gdi.h"
 #include "tests/toolkit/commandbars/test_bars.h"
+#include "tests/toolkit/drawing/canvas.h"
 #include "toolkit/commandbars/keyboard_tip.h"
 #include "toolkit/commandbars/popup_bar.h"
 #include "toolkit/commandbars/tool_bar.h"
@@ -16,37 +17,26 @@ using namespace TKCommandBars;
 
 namespace {
 
-struct TipFixture {
-  explicit TipFixture(const std::vector<std::wstring>& captions) {
-    manager.SetSite(site.hwnd);
-    ::ShowWindow(site.hwnd, SW_SHOWNA);
+// The manager's bar "Standard" of the captions given, laid out 600 wide, with keyboard tips on.
+struct TipFixture : ToolBarFixture {
+  explicit TipFixture(const std::vector<std::wstring>& captions) : ToolBarFixture(captions, Managed()) {
     manager.GetOptions().keyboard_tips = true;
-    bar = manager.AddToolBar(L"Standard", 1);
-    bar->SetGripperVisible(false);
-    bar->SetPosition(kTop);
-    int id = 100;
-    for (const std::wstring& caption : captions) {
-      CTKControl* c = bar->GetControls()->Add(kButton, id++);
-      c->SetCaption(caption);
-      c->SetStyle(3);
-    }
-    bar->CreateToolBar(site.hwnd, false);
-    ::MoveWindow(bar->GetSafeHwnd(), 0, 0, 600, 30, TRUE);
-    bar->CalcSize(600, 0);
+    Layout();
   }
-  ~TipFixture() {
+  ~TipFixture() override {
     CTKMouseManager::ThreadInstance()->CloseTrackedBars();
     manager.HideKeyboardTips();
-    DrainMessages();
+  }
+  static Options Managed() {
+    Options options;
+    options.managed_title = L"Standard";
+    return options;
   }
   std::vector<std::wstring> Texts() const {
     std::vector<std::wstring> texts;
     for (CTKCommandBarKeyboardTip* tip : manager.GetKeyboardTips()) texts.push_back(tip->GetTipText());
     return texts;
   }
-  SiteWindow site;
-  CTKCommandBarManager manager;
-  CTKToolBar* bar;
 };
 
 TEST(KeyboardTips, EachControlShowsItsLetterAndSharedLettersGetASecond) {
@@ -240,7 +230,7 @@ TEST(Customize, TheSelectionIsHeldAnnouncedAndFramedWhileCustomizing) {
     EXPECT_EQ(step.open_refs, open->GetRefCount());
     EXPECT_EQ(step.save_refs, save->GetRefCount());
   }
-  EXPECT_EQ(3, std::count(fx.site.messages.begin(), fx.site.messages.end(), 10327u));
+  EXPECT_EQ(3, std::count(fx.site.messages.begin(), fx.site.messages.end(), kMsgCustomizeSelection));
 
   // The frame around the selection, and none once customizing ends.
   fx.manager.SetCustomizeSelection(save);
@@ -254,19 +244,12 @@ TEST(Customize, TheSelectionIsHeldAnnouncedAndFramedWhileCustomizing) {
       EXPECT_TRUE(fx.manager.GetOptions().changed);
       EXPECT_FALSE(fx.manager.IsKeyboardCuesShown());
     }
-    void* bits = nullptr;
     const CRect client = fx.bar->GetClientRect();
-    KestrinWinNS::CScopedBitmap dib = KestrinWinNS::CreateDib32(client.Width(), client.Height(), &bits);
-    KestrinWinNS::CBitmapDC memory(nullptr, dib.Get());
-    CDC dc;
-    dc.Attach(memory.Get());
-    fx.bar->DrawCommandBar(&dc, client);
-    dc.Detach();
-    ::GdiFlush();
-    auto at = [&](int x, int y) { return static_cast<const DWORD*>(bits)[y * client.Width() + x] & 0xFFFFFF; };
+    Canvas canvas(client.Width(), client.Height());
+    fx.bar->DrawCommandBar(canvas.cdc(), client);
     for (CPoint p : {CPoint(rc.left, rc.top + rc.Height() / 2), CPoint(rc.left + 1, rc.top + rc.Height() / 2),
                      CPoint(rc.left + rc.Width() / 2, rc.bottom - 1), CPoint(rc.left + rc.Width() / 2, rc.bottom - 2)})
-      EXPECT_EQ(customizing, at(p.x, p.y) == 0u) << p.x << "," << p.y;
+      EXPECT_EQ(customizing, canvas.At(p.x, p.y) == RGB(0, 0, 0)) << p.x << "," << p.y;
   }
 }
 

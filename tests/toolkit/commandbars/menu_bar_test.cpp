@@ -7,8 +7,10 @@
 #include <vector>
 
 #include "tests/toolkit/commandbars/test_bars.h"
+#include "tests/toolkit/drawing/canvas.h"
 #include "platform/appframe/archive.h"
 #include "platform/appframe/file.h"
+#include "platform/appframe/frame_wnd.h"
 #include "toolkit/commandbars/bar_state.h"
 #include "toolkit/commandbars/menu_bar.h"
 #include "toolkit/commandbars/popup_bar.h"
@@ -88,15 +90,8 @@ struct MdiFixture {
     MDICREATESTRUCTW mcs{L"TKMenuTestChild", L"doc", ::GetModuleHandleW(nullptr), 0, 0, 300, 200, style, 0};
     HWND child = reinterpret_cast<HWND>(::SendMessageW(client, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
     if (maximize) ::SendMessageW(client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(child), 0);
-    Pump();
+    DrainMessages();
     return child;
-  }
-  // Runs what the hooks posted (the bar's refresh among it).
-  static void Pump() {
-    MSG msg;
-    for (int round = 0; round < 3; ++round)
-      while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-        if (msg.message != WM_QUIT) ::DispatchMessageW(&msg);
   }
   // The ids of the controls, the expand button left out.
   std::vector<int> Ids() const {
@@ -105,11 +100,7 @@ struct MdiFixture {
       if (bar->GetControl(i)->GetID() != CTKToolBar::kExpandButtonId) ids.push_back(bar->GetControl(i)->GetID());
     return ids;
   }
-  std::vector<std::wstring> Captions() const {
-    std::vector<std::wstring> captions;
-    for (int i = 0; i < bar->GetControlCount(); ++i) captions.push_back(bar->GetControl(i)->GetCaption());
-    return captions;
-  }
+  std::vector<std::wstring> Captions() const { return CaptionsOf(bar->GetControls()); }
   HMENU menu;
   HWND frame, client;
   std::vector<int> commands;
@@ -168,8 +159,7 @@ TEST(MenuBar, AMaximizedDocumentShowsItsButtonsAtTheBarsEnd) {
     ASSERT_TRUE(fx.bar->LoadMenuBar(kFrameMenu));
     fx.bar->SetFlags(c.bar_flags);
     fx.AddChild(c.style, c.maximize);
-    std::vector<int> ids = fx.Ids();
-    ids.erase(std::remove(ids.begin(), ids.end(), CTKToolBar::kExpandButtonId), ids.end());
+    const std::vector<int> ids = fx.Ids();
     ASSERT_GE(ids.size(), 3u);
     EXPECT_EQ(c.trailing, std::vector<int>(ids.begin() + 3, ids.end()));
     if (c.trailing.empty()) continue;
@@ -193,12 +183,12 @@ TEST(MenuBar, RestoringTheDocumentRemovesItsButtonsAndTheCloseButtonClosesIt) {
   ASSERT_NE(nullptr, sysMenu);
   EXPECT_NE(nullptr, sysMenu->GetControls()->FindControl(SC_CLOSE));
   ::SendMessageW(fx.client, WM_MDIRESTORE, reinterpret_cast<WPARAM>(child), 0);
-  fx.Pump();
+  DrainMessages();
   EXPECT_EQ(std::vector<int>({0, 0, 0}), fx.Ids());
   ::SendMessageW(fx.client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(child), 0);
-  fx.Pump();
+  DrainMessages();
   fx.bar->GetControls()->FindControl(CTKMenuBar::kCloseId)->OnExecute();
-  fx.Pump();
+  DrainMessages();
   EXPECT_FALSE(::IsWindow(child));
   EXPECT_EQ(std::vector<int>({0, 0, 0}), fx.Ids());
 }
@@ -278,19 +268,11 @@ TEST(MenuBar, TheDocumentsCaptionButtonsDrawTheirImages) {
     SCOPED_TRACE(c.id);
     CTKControl* button = fx.bar->GetControls()->FindControl(c.id);
     ASSERT_NE(nullptr, button);
-    void* bits = nullptr;
-    KestrinWinNS::CScopedBitmap dib = KestrinWinNS::CreateDib32(16, 16, &bits);
-    KestrinWinNS::CBitmapDC memory(nullptr, dib.Get());
-    ::PatBlt(memory.Get(), 0, 0, 16, 16, WHITENESS);
+    Canvas canvas(16, 16, RGB(255, 255, 255));
     button->SetRect(CRect(0, 0, 16, 16));
-    CDC dc;
-    dc.Attach(memory.Get());
-    button->Draw(&dc);
-    dc.Detach();
-    ::GdiFlush();
-    const DWORD* pixels = static_cast<const DWORD*>(bits);
-    for (CPoint p : c.glyph) EXPECT_NE(0xFFFFFFu, pixels[p.y * 16 + p.x] & 0xFFFFFF) << p.x << "," << p.y;
-    for (CPoint p : c.ground) EXPECT_EQ(0xFFFFFFu, pixels[p.y * 16 + p.x] & 0xFFFFFF) << p.x << "," << p.y;
+    button->Draw(canvas.cdc());
+    for (CPoint p : c.glyph) EXPECT_NE(RGB(255, 255, 255), canvas.At(p.x, p.y)) << p.x << "," << p.y;
+    for (CPoint p : c.ground) EXPECT_EQ(RGB(255, 255, 255), canvas.At(p.x, p.y)) << p.x << "," << p.y;
   }
 }
 
@@ -325,14 +307,59 @@ TEST(MenuBar, AltAloneEntersTheBarAndAltWithALetterOpensItsMenu) {
   }
 }
 
+// The frame menu the bar shows stays a live menu while the bar lives, whichever way it came: a
+// menu taken from a plain window and the resource loaded go with the bar, a frame's own default
+// menu stays the frame's; loaded again on a window without a menu, the bar shows the new menu.
+TEST(MenuBar, ItsFrameMenuLivesAsLongAsItsOwner) {
+  struct Case {
+    const char* what;
+    bool frame_object;        // the site is a frame of the framework, created with the menu
+    bool site_menu;           // the site starts with menu 400
+    std::vector<UINT> loads;  // the menu resources the bar loads, in turn
+    int items;                // the titles of the frame menu the bar shows
+    bool outlives_bar;
+  } cases[] = {
+      {"a plain window's menu, taken", false, true, {kFrameMenu}, 3, false},
+      {"a framework frame's default menu", true, true, {kFrameMenu}, 3, true},
+      {"no site menu: the resource", false, false, {kFrameMenu}, 3, false},
+      {"no site menu, loaded again", false, false, {kFrameMenu, kDocumentMenu}, 4, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    SiteWindow plain;
+    CFrameWnd frame;
+    HMENU menu = c.site_menu ? ::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kFrameMenu)) : nullptr;
+    HWND site = plain.hwnd;
+    if (c.frame_object) {
+      ASSERT_TRUE(frame.Create(nullptr, L"frame", WS_OVERLAPPEDWINDOW, CRect(0, 0, 700, 400), nullptr, menu));
+      site = frame.m_hWnd;
+    } else if (menu) {
+      ASSERT_TRUE(::SetMenu(site, menu));
+    }
+    CTKCommandBarManager manager;
+    manager.SetSite(site);
+    CTKMenuBar* bar = new CTKMenuBar;
+    bar->SetCommandBarManager(&manager);
+    manager.AddBar(bar);
+    manager.SetMenuBar(bar);
+    bar->Release();  // the manager holds it
+    ASSERT_TRUE(bar->CreateToolBar(site, false));
+    for (UINT id : c.loads) ASSERT_TRUE(bar->LoadMenuBar(id));
+    const HMENU shown = bar->GetFrameMenu();
+    if (menu) {
+      EXPECT_EQ(menu, shown);
+    }
+    EXPECT_TRUE(::IsMenu(shown));
+    EXPECT_EQ(c.items, ::GetMenuItemCount(shown));
+    EXPECT_EQ(nullptr, ::GetMenu(site));
+    manager.RemoveToolBar(bar);
+    DrainMessages();
+    EXPECT_EQ(c.outlives_bar, ::IsMenu(shown) != FALSE);
+  }
+}
+
 // ---------------------------------------------------------------------------------------------
 // Saved state
-
-std::vector<std::wstring> CaptionsOf(const CTKControls* controls) {
-  std::vector<std::wstring> captions;
-  for (int i = 0; i < controls->GetCount(); ++i) captions.push_back(controls->GetAt(i)->GetCaption());
-  return captions;
-}
 
 // A frame menu and a document menu the user took the Window menu from, shown.
 void ShowChangedDocumentMenu(MdiFixture& fx) {

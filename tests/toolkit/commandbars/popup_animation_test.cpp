@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "test_bars.h"
+#include "tests/toolkit/drawing/canvas.h"
 #include "toolkit/drawing/seams.h"
 #include "toolkit/paint/default_theme.h"
 #include "platform/win/gdi.h"
@@ -34,29 +35,11 @@ struct ThemeRef {
 const int kW = 40, kH = 20;
 const COLORREF kOld = RGB(0, 0, 255);
 
-// A memory DC over a 32-bit section kW wide (kH high unless told).
-struct Canvas {
-  explicit Canvas(int height = kH) : bitmap(KestrinWinNS::CreateDib32(kW, height, &bits)), dc_owner(nullptr, bitmap.Get()) {
-    dc.Attach(dc_owner.Get());
-  }
-  ~Canvas() { dc.Detach(); }
-  COLORREF Pixel(int x, int y) const {
-    ::GdiFlush();
-    const DWORD p = static_cast<const DWORD*>(bits)[y * kW + x];
-    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-  }
-  void Fill(COLORREF c) { dc.FillSolidRect(0, 0, kW, kH, c); }
-  void* bits = nullptr;
-  KestrinWinNS::CScopedBitmap bitmap;
-  KestrinWinNS::CBitmapDC dc_owner;
-  CDC dc;
-};
-
 // A source whose every pixel tells where it comes from.
 COLORREF SourceAt(int x, int y) { return RGB(x * 5, y * 10, 200); }
 void FillSource(Canvas& source) {
   for (int y = 0; y < kH; ++y)
-    for (int x = 0; x < kW; ++x) source.dc.SetPixel(x, y, SourceAt(x, y));
+    for (int x = 0; x < kW; ++x) source.cdc()->SetPixel(x, y, SourceAt(x, y));
 }
 
 // Slide and unfold, frame by frame: what shows of the new contents at each frame, the rest
@@ -70,7 +53,7 @@ TEST(PopupAnimation, SlideAndUnfoldFramesByPixels) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     ThemeRef ref(false);
-    Canvas screen, source;
+    Canvas screen(kW, kH), source(kW, kH);
     screen.Fill(kOld);
     FillSource(source);
     FrameClock clock;
@@ -78,11 +61,11 @@ TEST(PopupAnimation, SlideAndUnfoldFramesByPixels) {
     auto grab = [&] {
       std::vector<COLORREF> frame;
       for (int y = 0; y < kH; ++y)
-        for (int x = 0; x < kW; ++x) frame.push_back(screen.Pixel(x, y));
+        for (int x = 0; x < kW; ++x) frame.push_back(screen.At(x, y));
       frames.push_back(frame);
     };
     clock.on_sleep = grab;
-    ref.theme->RunPopupAnimation(&screen.dc, CRect(0, 0, kW, kH), &source.dc, c.kind);
+    ref.theme->RunPopupAnimation(screen.cdc(), CRect(0, 0, kW, kH), source.cdc(), c.kind);
     grab();  // the last frame has no pause after it
     // Four frames, each held 10 ms but the last.
     EXPECT_EQ(std::vector<DWORD>({10, 10, 10}), clock.sleeps);
@@ -105,29 +88,29 @@ TEST(PopupAnimation, SlideAndUnfoldFramesByPixels) {
 // the fourth, whole frame is the popup's own paint.
 TEST(PopupAnimation, FadeFramesInMemoryByPixels) {
   ThemeRef ref(true);  // a memory DC has no window to make layered: the frames blend in memory
-  Canvas screen, source;
+  Canvas screen(kW, kH), source(kW, kH);
   screen.Fill(kOld);
   source.Fill(RGB(200, 100, 40));
   FrameClock clock;
   std::vector<COLORREF> centre;
-  clock.on_sleep = [&] { centre.push_back(screen.Pixel(kW / 2, kH / 2)); };
-  ref.theme->RunPopupAnimation(&screen.dc, CRect(0, 0, kW, kH), &source.dc, 4);
+  clock.on_sleep = [&] { centre.push_back(screen.At(kW / 2, kH / 2)); };
+  ref.theme->RunPopupAnimation(screen.cdc(), CRect(0, 0, kW, kH), source.cdc(), 4);
   EXPECT_EQ(std::vector<COLORREF>({RGB(49, 24, 201), RGB(99, 49, 147), RGB(149, 74, 93)}), centre);
   EXPECT_EQ(std::vector<DWORD>({10, 10, 10}), clock.sleeps);
-  EXPECT_EQ(RGB(149, 74, 93), screen.Pixel(0, 0));
-  EXPECT_EQ(RGB(149, 74, 93), screen.Pixel(kW - 1, kH - 1));
+  EXPECT_EQ(RGB(149, 74, 93), screen.At(0, 0));
+  EXPECT_EQ(RGB(149, 74, 93), screen.At(kW - 1, kH - 1));
 }
 
 // A frame that took its drawing time is held only for the rest of its step.
 TEST(PopupAnimation, AFrameIsHeldForTheRestOfItsStep) {
   ThemeRef ref(false);
-  Canvas screen, source;
+  Canvas screen(kW, kH), source(kW, kH);
   FrameClock clock;
   // Every look at the clock after the first costs 3 ms: frames are held 10 less what passed.
   static int looks = 0;
   looks = 0;
   TKSetTickCountFunction([] { return FrameClock::self->now + 3 * (looks++ % 2); });
-  ref.theme->RunPopupAnimation(&screen.dc, CRect(0, 0, kW, kH), &source.dc, 3);
+  ref.theme->RunPopupAnimation(screen.cdc(), CRect(0, 0, kW, kH), source.cdc(), 3);
   EXPECT_EQ(std::vector<DWORD>({7, 7, 7}), clock.sleeps);
 }
 
@@ -161,7 +144,7 @@ TEST(PopupAnimation, FadeOfAWindowThroughItsLayeredAlphaOrBlendedWithout) {
     SCOPED_TRACE(layered ? "layered" : "blended");
     ThemeRef ref(layered);
     PlainPopup popup;
-    Canvas source;
+    Canvas source(kW, kH);
     source.Fill(RGB(200, 100, 40));
     FrameClock clock;
     std::vector<int> alphas;
@@ -183,7 +166,7 @@ TEST(PopupAnimation, FadeOfAWindowThroughItsLayeredAlphaOrBlendedWithout) {
       ::BitBlt(frame.Get(), 0, 0, kW, kH, nullptr, 0, 0, BLACKNESS);
       CDC dc;
       dc.Attach(frame.Get());
-      ref.theme->RunPopupAnimation(&dc, CRect(0, 0, kW, kH), &source.dc, 4);
+      ref.theme->RunPopupAnimation(&dc, CRect(0, 0, kW, kH), source.cdc(), 4);
       dc.Detach();
     }
     EXPECT_EQ(3u, clock.sleeps.size());
@@ -195,7 +178,7 @@ TEST(PopupAnimation, FadeOfAWindowThroughItsLayeredAlphaOrBlendedWithout) {
       KestrinWinNS::CWindowFrameDC frame(popup.hwnd);
       CDC dc;
       dc.Attach(frame.Get());
-      ref.theme->RunPopupAnimation(&dc, CRect(0, 0, kW, kH), &source.dc, 4);
+      ref.theme->RunPopupAnimation(&dc, CRect(0, 0, kW, kH), source.cdc(), 4);
       dc.Detach();
       EXPECT_EQ(1u, clock.sleeps.size());
     }
@@ -244,7 +227,7 @@ TEST(PopupAnimation, FramesEndOnCaptureLossCancelKeysAndQuit) {
     DrainMessages();
     ::SetCapture(holder.hwnd);
     ThemeRef ref(false);
-    Canvas screen, source;
+    Canvas screen(kW, kH), source(kW, kH);
     screen.Fill(kOld);
     source.Fill(RGB(200, 100, 40));
     FrameClock clock;
@@ -253,12 +236,12 @@ TEST(PopupAnimation, FramesEndOnCaptureLossCancelKeysAndQuit) {
       if (!acted) c.act();
       acted = true;
     };
-    ref.theme->RunPopupAnimation(&screen.dc, CRect(0, 0, kW, kH), &source.dc, 3);
+    ref.theme->RunPopupAnimation(screen.cdc(), CRect(0, 0, kW, kH), source.cdc(), 3);
     EXPECT_EQ(c.sleeps, clock.sleeps.size());
     // Stopped early, the frame on show is the first: the top quarter, the row under it still old.
     const bool stopped = c.sleeps == 1;
-    EXPECT_EQ(RGB(200, 100, 40), screen.Pixel(0, kH / 4 - 1));
-    EXPECT_EQ(stopped ? kOld : RGB(200, 100, 40), screen.Pixel(0, kH / 4));
+    EXPECT_EQ(RGB(200, 100, 40), screen.At(0, kH / 4 - 1));
+    EXPECT_EQ(stopped ? kOld : RGB(200, 100, 40), screen.At(0, kH / 4));
     EXPECT_TRUE(c.still_waiting());
     ::ReleaseCapture();
     DrainMessages();
@@ -270,25 +253,25 @@ TEST(PopupAnimation, FramesEndOnCaptureLossCancelKeysAndQuit) {
 TEST(PopupAnimation, ExpandFramesGrowTheNewBandsByPixels) {
   const COLORREF kRed = RGB(255, 0, 0), kGreen = RGB(0, 255, 0), kBlue = RGB(0, 0, 255), kGrey = RGB(9, 9, 9);
   // Rows 0-9 shown before, 10-29 new, 30-39 shown before, on a source 40 high.
-  Canvas source(40);
-  source.dc.FillSolidRect(0, 0, kW, 10, kRed);
-  source.dc.FillSolidRect(0, 10, kW, 20, kGreen);
-  source.dc.FillSolidRect(0, 30, kW, 10, kBlue);
+  Canvas source(kW, 40);
+  source.cdc()->FillSolidRect(0, 0, kW, 10, kRed);
+  source.cdc()->FillSolidRect(0, 10, kW, 20, kGreen);
+  source.cdc()->FillSolidRect(0, 30, kW, 10, kBlue);
   const std::vector<CTKExpandBand> bands{{0, 10, false}, {10, 30, true}, {30, 40, false}};
   for (bool down : {true, false}) {
     SCOPED_TRACE(down ? "down" : "up");
     ThemeRef ref(false);
-    Canvas screen(40);
-    screen.dc.FillSolidRect(0, 0, kW, 40, kGrey);
+    Canvas screen(kW, 40);
+    screen.cdc()->FillSolidRect(0, 0, kW, 40, kGrey);
     FrameClock clock;
     std::vector<std::vector<COLORREF>> columns;  // the colour of each row, frame by frame
     auto grab = [&] {
       std::vector<COLORREF> column;
-      for (int y = 0; y < 40; ++y) column.push_back(screen.Pixel(kW / 2, y));
+      for (int y = 0; y < 40; ++y) column.push_back(screen.At(kW / 2, y));
       columns.push_back(column);
     };
     clock.on_sleep = grab;
-    ref.theme->RunExpandAnimation(&screen.dc, CRect(0, 0, kW, 40), &source.dc, bands, down);
+    ref.theme->RunExpandAnimation(screen.cdc(), CRect(0, 0, kW, 40), source.cdc(), bands, down);
     grab();
     ASSERT_EQ(4u, columns.size());
     for (int k = 1; k <= 4; ++k) {
@@ -310,13 +293,13 @@ TEST(PopupAnimation, ExpandFramesGrowTheNewBandsByPixels) {
 TEST(PopupAnimation, NoStepsDrawNothing) {
   ThemeRef ref(false);
   ref.theme->SetAnimation(0, 100);
-  Canvas screen, source;
+  Canvas screen(kW, kH), source(kW, kH);
   screen.Fill(kOld);
   source.Fill(RGB(200, 100, 40));
   FrameClock clock;
-  for (int kind : {2, 3, 4}) ref.theme->RunPopupAnimation(&screen.dc, CRect(0, 0, kW, kH), &source.dc, kind);
+  for (int kind : {2, 3, 4}) ref.theme->RunPopupAnimation(screen.cdc(), CRect(0, 0, kW, kH), source.cdc(), kind);
   EXPECT_TRUE(clock.sleeps.empty());
-  EXPECT_EQ(kOld, screen.Pixel(kW - 1, kH - 1));
+  EXPECT_EQ(kOld, screen.At(kW - 1, kH - 1));
 }
 
 }  // namespace

@@ -46,19 +46,6 @@ struct MonitorSeam {
   }
 };
 
-// Dispatches what waits (paints included); true when a quit message was among it.
-bool DispatchAndTakeQuit() {
-  MSG msg;
-  bool quit = false;
-  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT)
-      quit = true;
-    else
-      ::DispatchMessageW(&msg);
-  }
-  return quit;
-}
-
 // Two monitors side by side, 1024 x 768 each.
 const RECT kLeftArea{0, 0, 1024, 768}, kRightArea{1024, 0, 2048, 768};
 
@@ -124,54 +111,10 @@ TEST(PopupPlacement, OpensOnTheWorkAreaOfItsMonitor) {
   }
 }
 
-// A site whose handler runs for the toolkit's messages.
-class HookedSite {
- public:
-  HookedSite() {
-    static bool registered = false;
-    if (!registered) {
-      WNDCLASSW wc{};
-      wc.lpfnWndProc = &Proc;
-      wc.hInstance = ::GetModuleHandleW(nullptr);
-      wc.lpszClassName = L"TKPopupTestSite";
-      ::RegisterClassW(&wc);
-      registered = true;
-    }
-    hwnd = ::CreateWindowExW(0, L"TKPopupTestSite", L"site", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 640, 300,
-                             nullptr, nullptr, ::GetModuleHandleW(nullptr), this);
-  }
-  ~HookedSite() {
-    if (::IsWindow(hwnd)) ::DestroyWindow(hwnd);
-  }
-  HWND hwnd = nullptr;
-  std::function<void(UINT, WPARAM, LPARAM)> on_message;
-  std::vector<UINT> messages;
-  std::vector<int> commands;
-
- private:
-  static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
-    if (msg == WM_NCCREATE)
-      ::SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(l)->lpCreateParams));
-    HookedSite* self = reinterpret_cast<HookedSite*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (self && msg >= 10324 && msg <= 10343) {
-      self->messages.push_back(msg);
-      if (self->on_message) self->on_message(msg, w, l);
-    }
-    if (self && msg == WM_COMMAND) self->commands.push_back(LOWORD(w));
-    return ::DefWindowProcW(hwnd, msg, w, l);
-  }
-};
-
-// A tool bar on a site with one popup control whose popup bar holds `items` buttons (ids 200...).
-struct PopupFixture {
-  explicit PopupFixture(int items) {
-    manager.SetSite(site.hwnd);
-    bar = new CTKToolBar;
-    bar->SetCommandBarManager(&manager);
-    bar->SetGripperVisible(false);
-    bar->SetPosition(kTop);
-    bar->CreateToolBar(site.hwnd, false);
+// A tool bar on a hidden site with one popup control whose popup bar holds `items` buttons
+// (ids 200...).
+struct PopupFixture : ToolBarFixture {
+  explicit PopupFixture(int items) : ToolBarFixture({}, HiddenSite()) {
     ::MoveWindow(bar->GetSafeHwnd(), 0, 0, 600, 30, TRUE);
     title = static_cast<CTKControlPopup*>(bar->GetControls()->Add(kPopupControl, 0));
     title->SetCaption(L"&File");
@@ -183,19 +126,25 @@ struct PopupFixture {
     title->SetCommandBar(popup);
     bar->CalcSize(600, 0);
   }
-  ~PopupFixture() {
+  ~PopupFixture() override {
     CTKMouseManager::ThreadInstance()->CloseTrackedBars();
     popup->Release();
-    if (bar->GetSafeHwnd()) bar->DestroyWindow();
-    bar->Release();
     TKSetMenusExpandedOnThread(false);
-    DrainMessages();
   }
-  HookedSite site;
-  CTKCommandBarManager manager;
-  CTKToolBar* bar;
+  static Options HiddenSite() {
+    Options options;
+    options.show_site = false;
+    return options;
+  }
   CTKControlPopup* title;
   CTKPopupBar* popup;
+};
+
+// Fewer, longer steps for the popup animations while it lives.
+struct StepsGuard {
+  explicit StepsGuard(CTKPaintManager* pm) : pm(pm) { pm->SetAnimation(4, 40); }
+  ~StepsGuard() { pm->SetAnimation(10, 100); }
+  CTKPaintManager* pm;
 };
 
 TEST(PopupBar, OpensBelowItsMenuTitleAndClosesWithItsTracking) {
@@ -224,61 +173,6 @@ TEST(PopupBar, OpensBelowItsMenuTitleAndClosesWithItsTracking) {
   EXPECT_EQ(expected, seen);
 }
 
-// With the shadow effects handed to the manager an open popup casts its shadows, and they go
-// when it closes.
-TEST(PopupBar, WithShadowEffectsAnOpenPopupCastsShadowsThatCloseWithIt) {
-  MonitorSeam seam({{kLeftArea, {0, 0, 1024, 738}}});
-  PopupFixture fx(5);
-  CTKShadowPopupEffects effects;
-  fx.manager.SetPopupEffects(&effects);
-  CTKShadowsManager& shadows = CTKShadowsManager::Instance();
-  shadows.OverrideAlphaShadows(true);
-  shadows.OverrideSystemDropShadow(true);
-  ASSERT_TRUE(fx.popup->Popup(fx.title, true));
-  HWND window = fx.popup->GetSafeHwnd();
-  EXPECT_EQ(2u, shadows.ShadowsOf(window).size());  // bottom and right
-  fx.popup->SetTrackingMode(0, true, false);
-  EXPECT_TRUE(shadows.ShadowsOf(window).empty());
-  // Without effects no shadow is cast.
-  fx.manager.SetPopupEffects(nullptr);
-  ASSERT_TRUE(fx.popup->Popup(fx.title, true));
-  EXPECT_TRUE(shadows.ShadowsOf(fx.popup->GetSafeHwnd()).empty());
-  fx.popup->SetTrackingMode(0, true, false);
-  shadows.OverrideAlphaShadows(std::nullopt);
-  shadows.OverrideSystemDropShadow(std::nullopt);
-}
-
-// The pixels of a window's client area, or of a bar drawn into memory as its popup paints it.
-std::vector<DWORD> PixelsDrawnBy(CSize size, const std::function<void(HDC)>& draw) {
-  KestrinWinNS::CScopedBitmap image = KestrinWinNS::CreateDib32(size.cx, size.cy);
-  {
-    KestrinWinNS::CBitmapDC mem(nullptr, image.Get());
-    draw(mem.Get());
-  }
-  std::vector<DWORD> pixels;
-  SIZE read{};
-  KestrinWinNS::ReadPixels32(image.Get(), &pixels, &read);
-  return pixels;
-}
-
-std::vector<DWORD> WindowPixels(HWND hwnd, CSize size) {
-  return PixelsDrawnBy(size, [&](HDC mem) {
-    KestrinWinNS::CScopedClientDC dc(hwnd);
-    ::BitBlt(mem, 0, 0, size.cx, size.cy, dc.Get(), 0, 0, SRCCOPY);
-  });
-}
-
-std::vector<DWORD> DrawnPixels(CTKCommandBar* bar, CSize size) {
-  return PixelsDrawnBy(size, [&](HDC mem) {
-    CDC dc;
-    dc.Attach(mem);
-    const CRect client(0, 0, size.cx, size.cy);
-    dc.FillSolidRect(&client, ::GetSysColor(COLOR_BTNFACE));
-    bar->DrawCommandBar(&dc, client);
-    dc.Detach();
-  });
-}
-
 // With the effects handed to the manager a popup opens through the animation its options name,
 // its frames held through the sleep seam; afterwards it shows whole, its window not left
 // layered. A quit message waiting cuts the frames short and stays for the thread's own loop.
@@ -287,11 +181,7 @@ TEST(PopupBar, WithEffectsAPopupOpensThroughItsAnimationAndShowsWhole) {
   PopupFixture fx(5);
   CTKShadowPopupEffects effects;
   fx.manager.SetPopupEffects(&effects);
-  struct StepsGuard {
-    explicit StepsGuard(CTKPaintManager* pm) : pm(pm) { pm->SetAnimation(4, 40); }
-    ~StepsGuard() { pm->SetAnimation(10, 100); }
-    CTKPaintManager* pm;
-  } steps(fx.popup->GetPaintManager());
+  StepsGuard steps(fx.popup->GetPaintManager());
   struct Case {
     const char* name;
     int kind;
@@ -339,9 +229,11 @@ TEST(PopupBar, WithEffectsAPopupOpensThroughItsAnimationAndShowsWhole) {
   }
 }
 
-// The popup control casts a shadow of its own while its popup is open when the look asks for
-// control shadows (both shadow options) and the control's switch is on; it goes with the popup.
-TEST(PopupBar, AMenuTitleCastsItsShadowWhileItsPopupIsOpenWhenTheLookAsks) {
+// With the shadow effects handed to the manager an open popup casts its shadows (bottom and
+// right), and they go when it closes; without effects none is cast. The popup control casts a
+// shadow of its own while its popup is open when the look asks for control shadows (both shadow
+// options) and the control's switch is on; it goes with the popup.
+TEST(PopupBar, AnOpenPopupAndItsMenuTitleCastShadowsThatCloseWithIt) {
   MonitorSeam seam({{kLeftArea, {0, 0, 1024, 738}}});
   CTKShadowsManager& shadows = CTKShadowsManager::Instance();
   shadows.OverrideAlphaShadows(true);
@@ -349,11 +241,14 @@ TEST(PopupBar, AMenuTitleCastsItsShadowWhileItsPopupIsOpenWhenTheLookAsks) {
   const int both = CTKShadowsManager::kOptionLighter | CTKShadowsManager::kOptionCutExclude;
   struct Case {
     const char* name;
+    bool effects;
     int options;
     bool control_switch;
     size_t shadows;
-  } cases[] = {{"popup shadows only", 0, true, 2}, {"with the control's", both, true, 4},
-               {"the control's switch off", both, false, 2}};
+  } cases[] = {{"popup shadows only", true, 0, true, 2},
+               {"with the control's", true, both, true, 4},
+               {"the control's switch off", true, both, false, 2},
+               {"no effects", false, 0, true, 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     CTKShadowsManager::Style style;
@@ -361,7 +256,7 @@ TEST(PopupBar, AMenuTitleCastsItsShadowWhileItsPopupIsOpenWhenTheLookAsks) {
     shadows.SetStyle(style);
     PopupFixture fx(5);
     CTKShadowPopupEffects effects;
-    fx.manager.SetPopupEffects(&effects);
+    if (c.effects) fx.manager.SetPopupEffects(&effects);
     fx.title->SetShowShadow(c.control_switch);
     ASSERT_TRUE(fx.popup->Popup(fx.title, true));
     HWND window = fx.popup->GetSafeHwnd();
@@ -522,11 +417,7 @@ TEST(PopupBar, AnExpandingPopupUnfoldsItsNewItems) {
   fx.manager.GetOptions().full_menus = false;
   fx.manager.RecordUsed(200);
   fx.manager.RecordUsed(202);
-  struct StepsGuard {
-    explicit StepsGuard(CTKPaintManager* pm) : pm(pm) { pm->SetAnimation(4, 40); }
-    ~StepsGuard() { pm->SetAnimation(10, 100); }
-    CTKPaintManager* pm;
-  } steps(fx.popup->GetPaintManager());
+  StepsGuard steps(fx.popup->GetPaintManager());
   ASSERT_TRUE(fx.popup->Popup(fx.title, false));
   FrameClock clock;
   HWND window = fx.popup->GetSafeHwnd();
@@ -605,7 +496,7 @@ TEST(PopupBar, DraggingTheCaptionTearsTheMenuOffIntoAFloatingBar) {
     ::ClientToScreen(hwnd, &start);
     POINT last{start.x + c.moves.back().x, start.y + c.moves.back().y};
     EXPECT_EQ(c.torn, fx.popup->TrackTearOff(start));
-    EXPECT_EQ(c.end == WM_QUIT, DispatchAndTakeQuit());
+    EXPECT_EQ(c.end == WM_QUIT, DrainMessages());
     CTKToolBar* torn = fx.manager.FindToolBar(700);
     if (!c.torn) {
       EXPECT_TRUE(fx.popup->IsBarVisible());

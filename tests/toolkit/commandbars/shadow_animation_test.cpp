@@ -370,20 +370,15 @@ TEST(CommandBarAnimation, BarFadesAControlToItsNewLook) {
     ::SendMessageW(f.bar->GetSafeHwnd(), WM_TIMER, CTKCommandBarAnimation::kTimerId, 0);
   EXPECT_EQ(animation.AnimationCount(), 0u);
   // The bar drawn afresh off screen, as its paint would.
-  CRect client = f.bar->GetClientRect();
-  KestrinWinNS::CScopedClientDC window_dc(f.bar->GetSafeHwnd());
-  CDC memory;
-  memory.CreateCompatibleDC(window_dc.Get());
-  KestrinWinNS::CScopedBitmap bitmap(::CreateCompatibleBitmap(window_dc.Get(), client.Width(), client.Height()));
-  HGDIOBJ old = ::SelectObject(memory.GetSafeHdc(), bitmap.Get());
-  memory.FillSolidRect(&client, ::GetSysColor(COLOR_BTNFACE));
-  f.bar->DrawCommandBar(&memory, client);
+  const CSize size = f.bar->GetClientRect().Size();
+  const std::vector<DWORD> shown = WindowPixels(f.bar->GetSafeHwnd(), size);
+  const std::vector<DWORD> drawn = DrawnPixels(f.bar, size);
+  ASSERT_EQ(static_cast<size_t>(size.cx * size.cy), shown.size());
+  ASSERT_EQ(shown.size(), drawn.size());
   int differing = 0;
   for (int y = part.top; y < part.bottom; ++y)
-    for (int x = part.left; x < part.right; ++x)
-      differing += ::GetPixel(window_dc.Get(), x, y) != ::GetPixel(memory.GetSafeHdc(), x, y);
+    for (int x = part.left; x < part.right; ++x) differing += shown[y * size.cx + x] != drawn[y * size.cx + x];
   EXPECT_EQ(differing, 0);
-  ::SelectObject(memory.GetSafeHdc(), old);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "platform/win/scoped_handle.h"
 #include "platform/win/scoped_resource.h"
 #include "tests/toolkit/commandbars/test_bars.h"
+#include "tests/toolkit/drawing/canvas.h"
 #include "toolkit/commandbars/popup_bar.h"
 #include "toolkit/commandbars/tool_bar.h"
 #include "toolkit/drawing/image_manager.h"
@@ -17,39 +18,6 @@
 using namespace TKCommandBars;
 
 namespace {
-
-// A tool bar of `buttons` captioned buttons (ids 100...) docked at the top of a site.
-struct ToolBarFixture {
-  explicit ToolBarFixture(int buttons) {
-    manager.SetSite(site.hwnd);
-    ::ShowWindow(site.hwnd, SW_SHOWNA);
-    bar = new CTKToolBar;
-    bar->SetCommandBarManager(&manager);
-    bar->SetGripperVisible(false);
-    bar->SetPosition(kTop);
-    for (int i = 0; i < buttons; ++i) {
-      CTKControl* c = bar->GetControls()->Add(kButton, 100 + i);
-      c->SetCaption(L"Button " + std::to_wstring(i));
-      c->SetStyle(3);
-    }
-    bar->CreateToolBar(site.hwnd, false);
-  }
-  ~ToolBarFixture() {
-    CTKMouseManager::ThreadInstance()->CloseTrackedBars();
-    if (bar->GetSafeHwnd()) bar->DestroyWindow();
-    bar->Release();
-    DrainMessages();
-  }
-  int Shown() const {
-    int n = 0;
-    for (int i = 0; i < bar->GetControlCount(); ++i)
-      if (bar->GetControl(i)->GetID() < 9000 && bar->GetControl(i)->IsVisible()) ++n;
-    return n;
-  }
-  SiteWindow site;
-  CTKCommandBarManager manager;
-  CTKToolBar* bar;
-};
 
 TEST(ToolBar, ABarTooShortForItsButtonsWrapsOrHidesThemBehindTheExpandButton) {
   struct Case {
@@ -172,9 +140,7 @@ TEST(ToolBar, ButtonsComeFromTheToolBarResourceOfTheGivenModule) {
     fx.bar->SetImageManager(images);
     EXPECT_EQ(c.loads, fx.bar->LoadToolBar(c.module, c.id));
     const std::vector<int> expected = c.loads ? std::vector<int>{300, 301, 302} : std::vector<int>{100, 101};
-    std::vector<int> ids;
-    for (int i = 0; i < fx.bar->GetControlCount(); ++i) ids.push_back(fx.bar->GetControl(i)->GetID());
-    EXPECT_EQ(expected, ids);
+    EXPECT_EQ(expected, IdsOf(fx.bar->GetControls()));
     EXPECT_EQ(c.loads, images->ContainsIcon(301, 16));
     EXPECT_FALSE(images->ContainsIcon(330, 16));
     fx.bar->SetImageManager(nullptr);
@@ -218,7 +184,7 @@ TEST(ToolBar, ResetPutsTheOriginalButtonsBack) {
       {"no copy: the resource read again", false, 300, true, false, IDOK, true},
       {"no identifier", false, 0, true, false, IDOK, false},
   };
-  CTKToolBar::SetConfirmFunction(&ResetQuestion::Answer);
+  CTKToolBar::SetQuestionFunction(&ResetQuestion::Answer);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     ToolBarFixture fx(0);
@@ -234,8 +200,7 @@ TEST(ToolBar, ResetPutsTheOriginalButtonsBack) {
     // The user's changes: a button gone, one added, a group begun.
     fx.bar->GetControls()->Remove(fx.bar->GetControls()->FindControl(c.loaded ? 301 : 1));
     fx.bar->GetControls()->Add(kButton, 999)->SetBeginGroup(true);
-    std::vector<int> changed;
-    for (int i = 0; i < fx.bar->GetControlCount(); ++i) changed.push_back(fx.bar->GetControl(i)->GetID());
+    const std::vector<int> changed = IdsOf(fx.bar->GetControls());
     ResetQuestion::answer = c.answer;
     ResetQuestion::asked = 0;
     fx.site.messages.clear();
@@ -250,7 +215,7 @@ TEST(ToolBar, ResetPutsTheOriginalButtonsBack) {
     if (c.resets) {
       EXPECT_TRUE(fx.bar->GetControls()->FindControl(301)->GetBeginGroup());
     }
-    const bool told = std::count(fx.site.messages.begin(), fx.site.messages.end(), 10340u) == 1;
+    const bool told = std::count(fx.site.messages.begin(), fx.site.messages.end(), kMsgResetBar) == 1;
     EXPECT_EQ(c.resets, told);
     EXPECT_EQ(c.ask ? 1 : 0, ResetQuestion::asked);
     if (c.ask) {
@@ -264,28 +229,19 @@ TEST(ToolBar, ResetPutsTheOriginalButtonsBack) {
       EXPECT_EQ((std::vector<int>{300, 301, 302}), ids());
     }
   }
-  CTKToolBar::SetConfirmFunction(nullptr);
+  CTKToolBar::SetQuestionFunction(nullptr);
 }
 
 }  // namespace
 
 namespace {
 
-HICON SquareIcon(int size) {
-  std::vector<DWORD> pixels(static_cast<size_t>(size) * size, 0xFF3060C0);
-  KestrinWinNS::CScopedBitmap color(::CreateBitmap(size, size, 1, 32, pixels.data()));
-  KestrinWinNS::CScopedBitmap mask(::CreateBitmap(size, size, 1, 1, nullptr));
-  ICONINFO info{TRUE, 0, 0, mask.Get(), color.Get()};
-  HICON icon = ::CreateIconIndirect(&info);
-  return icon;
-}
-
 TEST(ToolBar, StackedLargeIconsGiveWayThreeAtATimeWhenTheBarIsShort) {
   ToolBarFixture fx(0);
   CTKImageManager* images = new CTKImageManager;
   fx.bar->SetImageManager(images);
   fx.bar->SetFlags(CTKControls::kStackedLargeIcons);
-  KestrinWinNS::CScopedIcon small(SquareIcon(16)), large(SquareIcon(32));
+  KestrinWinNS::CScopedIcon small = SolidIcon(16, RGB(0x30, 0x60, 0xC0)), large = SolidIcon(32, RGB(0x30, 0x60, 0xC0));
   for (int i = 0; i < 6; ++i) {
     images->AddIconImage(small.Get(), 600 + i, 16, 16, 0);
     // The last control has no large image: it stacks from the start.

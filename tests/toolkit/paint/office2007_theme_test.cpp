@@ -389,24 +389,6 @@ TEST(Office2007Theme, WindowFrameBorderColumnsAndBottomLine) {
 
 using ScopedIcon = KestrinWinNS::CScopedIcon;
 
-// An icon of one colour, 16 x 16.
-ScopedIcon SolidIcon(COLORREF colour) {
-  KestrinWinNS::CScopedClientDC screen(nullptr);
-  KestrinWinNS::CScopedBitmap face(::CreateCompatibleBitmap(screen.Get(), 16, 16));
-  KestrinWinNS::CScopedBitmap mask(::CreateBitmap(16, 16, 1, 1, nullptr));
-  {
-    KestrinWinNS::CScopedMemoryDC memory = KestrinWinNS::CreateMemoryDC(screen.Get());
-    KestrinWinNS::CSelectObject select(memory.Get(), face.Get());
-    KestrinWinNS::CScopedBrush brush(::CreateSolidBrush(colour));
-    RECT all{0, 0, 16, 16};
-    ::FillRect(memory.Get(), &all, brush.Get());
-    KestrinWinNS::CSelectObject selectMask(memory.Get(), mask.Get());
-    ::PatBlt(memory.Get(), 0, 0, 16, 16, BLACKNESS);  // every pixel opaque
-  }
-  ICONINFO info{TRUE, 0, 0, mask.Get(), face.Get()};
-  return ScopedIcon(::CreateIconIndirect(&info));
-}
-
 HICON g_drag_icon = nullptr;
 LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
   if (msg == WM_QUERYDRAGICON) return reinterpret_cast<LRESULT>(g_drag_icon);
@@ -415,7 +397,8 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
 
 TEST(Office2007Theme, FrameSmallIconTakesTheFirstIconTheFrameHas) {
   Theme t;
-  ScopedIcon own = SolidIcon(RGB(200, 0, 0)), fromClass = SolidIcon(RGB(0, 200, 0)), dragged = SolidIcon(RGB(0, 0, 200));
+  ScopedIcon own = SolidIcon(16, RGB(200, 0, 0)), fromClass = SolidIcon(16, RGB(0, 200, 0)),
+             dragged = SolidIcon(16, RGB(0, 0, 200));
   WNDCLASSEXW plain{sizeof(plain)};
   plain.lpfnWndProc = &FrameProc;
   plain.hInstance = ::GetModuleHandleW(nullptr);

@@ -584,13 +584,7 @@ TEST_F(OfficeThemesTest, RowsShownOnlyInAnExpandedMenuMarkTheirGutter) {
 // checked item with an icon shows the icon on its box and no check.
 TEST_F(OfficeThemesTest, TwoColumnMenusShowTheCheckBesideTheIcon) {
   CTKImageManager& images = CTKImageManager::Instance();
-  void* bits = nullptr;
-  KestrinWinNS::CScopedBitmap colour = KestrinWinNS::CreateDib32(16, 16, &bits);
-  for (int i = 0; i < 256; ++i) static_cast<DWORD*>(bits)[i] = 0xFF20C040;
-  const WORD zeros[16] = {};
-  KestrinWinNS::CScopedBitmap mask(::CreateBitmap(16, 16, 1, 1, zeros));
-  ICONINFO info{TRUE, 0, 0, mask.Get(), colour.Get()};
-  KestrinWinNS::CScopedIcon made(::CreateIconIndirect(&info));
+  KestrinWinNS::CScopedIcon made = SolidIcon(16, RGB(0x20, 0xC0, 0x40));
   ASSERT_TRUE(images.AddIconImage(made.Get(), 0x7A32, 0, 0, 0));
   made.Reset();
   auto green = [](COLORREF c) {

@@ -52,18 +52,7 @@ TEST(StatusBarPaintTest, PaneEdgeIsSunkenUnlessThePaneHasNoBorders) {
 TEST(StatusBarPaintTest, PaneTextIsGreyedWhenDisabledAndFollowsTheIcon) {
   // An 8x8 green icon.
   const int kIcon = 8;
-  std::vector<BYTE> andMask(kIcon * kIcon / 8 * 2, 0);
-  KestrinWinNS::CScopedBitmap mask(::CreateBitmap(kIcon, kIcon, 1, 1, andMask.data()));
-  KestrinWinNS::CScopedClientDC screen(nullptr);
-  KestrinWinNS::CScopedBitmap colour(::CreateCompatibleBitmap(screen.Get(), kIcon, kIcon));
-  {
-    KestrinWinNS::CBitmapDC mem(screen.Get(), colour.Get());
-    RECT all{0, 0, kIcon, kIcon};
-    KestrinWinNS::CScopedBrush green(::CreateSolidBrush(RGB(0, 255, 0)));
-    ::FillRect(mem.Get(), &all, green.Get());
-  }
-  ICONINFO info{TRUE, 0, 0, mask.Get(), colour.Get()};
-  KestrinWinNS::CScopedIcon icon(::CreateIconIndirect(&info));
+  KestrinWinNS::CScopedIcon icon = SolidIcon(kIcon, RGB(0, 255, 0));
   ASSERT_NE(nullptr, icon.Get());
 
   const COLORREF kGrey = RGB(255, 0, 0);

@@ -9,6 +9,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "platform/com/com_values.h"
 #include "platform/win/gdi.h"
 #include "tests/toolkit/commandbars/test_bars.h"
 #include "tests/toolkit/ribbon/ribbon_fixed_group.h"
@@ -360,14 +361,11 @@ TEST(RibbonTabRowInABar, ClientsSeeTheTabsAsChildrenOfTheRowsObject) {
     EXPECT_EQ(value.lVal, c.role);
     ASSERT_EQ(row->get_accState(ChildId(c.child), &value), S_OK);
     EXPECT_EQ(value.lVal, c.state);
-    BSTR text = nullptr;
-    ASSERT_EQ(row->get_accName(ChildId(c.child), &text), S_OK);
-    EXPECT_EQ(std::wstring(text ? text : L""), c.name);
-    ::SysFreeString(text);
-    text = nullptr;
-    EXPECT_EQ(row->get_accDefaultAction(ChildId(c.child), &text), c.action ? S_OK : S_FALSE);
-    EXPECT_EQ(std::wstring(text ? text : L""), c.action ? c.action : L"");
-    ::SysFreeString(text);
+    KestrinComNS::CBstr text;
+    ASSERT_EQ(row->get_accName(ChildId(c.child), text.Receive()), S_OK);
+    EXPECT_EQ(std::wstring(text.Get() ? text.Get() : L""), c.name);
+    EXPECT_EQ(row->get_accDefaultAction(ChildId(c.child), text.Receive()), c.action ? S_OK : S_FALSE);
+    EXPECT_EQ(std::wstring(text.Get() ? text.Get() : L""), c.action ? c.action : L"");
   }
   VARIANT value;
   ::VariantInit(&value);

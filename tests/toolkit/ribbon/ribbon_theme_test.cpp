@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "platform/win/gdi.h"
+#include "tests/toolkit/drawing/canvas.h"
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/control.h"
 
@@ -33,27 +34,6 @@ enum StateImage { kGroupButton, kGroupQuickAccess, kQuickAccessButton, kQuickAcc
                   kContextTabSeparator };
 COLORREF StateColour(int k, int s) { return RGB(10 + 20 * k, 40 * s, 90); }
 COLORREF ContextGroupButtonColour(int colour, int s) { return RGB(30 * colour, 150 + 30 * s, 10); }
-
-// A 32-bit canvas filled with the ground colour.
-class Canvas {
- public:
-  Canvas(int w, int h)
-      : w_(w), bitmap_(KestrinWinNS::CreateDib32(w, h, reinterpret_cast<void**>(&bits_))), dc_(nullptr, bitmap_.Get()) {
-    for (int i = 0; i < w * h; ++i) bits_[i] = 0xFFFFFF;
-  }
-  HDC Dc() const { return dc_.Get(); }
-  COLORREF At(int x, int y) const {
-    GdiFlush();
-    const DWORD p = bits_[y * w_ + x];
-    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-  }
-
- private:
-  int w_;
-  DWORD* bits_ = nullptr;
-  KestrinWinNS::CScopedBitmap bitmap_;
-  KestrinWinNS::CBitmapDC dc_;
-};
 
 class RibbonTheme : public ::testing::Test {
  protected:
@@ -120,8 +100,8 @@ TEST_F(RibbonTheme, ContextColoursByPixels) {
   for (int colour = 0; colour <= CTKRibbonTheme::kContextColours + 1; ++colour) {
     for (const State& s : states) {
       SCOPED_TRACE(testing::Message() << "colour " << colour << " state " << s.normal_index);
-      Canvas canvas(40, 24);
-      theme_->PaintTab(canvas.Dc(), tab, s.state, colour);
+      Canvas canvas(40, 24, kGround);
+      theme_->PaintTab(canvas.dc(), tab, s.state, colour);
       COLORREF expected = kGround;
       if (colour == 0 && s.normal_index >= 0) expected = TabColour(s.normal_index);
       if (colour >= 1 && colour <= CTKRibbonTheme::kContextColours && s.context_index >= 0)
@@ -135,24 +115,24 @@ TEST_F(RibbonTheme, ContextColoursByPixels) {
     }
     SCOPED_TRACE(testing::Message() << "colour " << colour);
     const bool named = colour >= 1 && colour <= CTKRibbonTheme::kContextColours;
-    Canvas header(40, 24);
+    Canvas header(40, 24, kGround);
     CTKRibbonTabContextHeader h;
     h.colour = colour;
     h.rect = tab;
-    theme_->PaintContextHeader(header.Dc(), h);
+    theme_->PaintContextHeader(header.dc(), h);
     EXPECT_EQ(header.At(20, 12), named ? HeaderColour(colour) : kGround);
-    Canvas band(40, 24);
-    theme_->PaintGroupsBand(band.Dc(), RECT{0, 0, 40, 24}, colour);
+    Canvas band(40, 24, kGround);
+    theme_->PaintGroupsBand(band.dc(), RECT{0, 0, 40, 24}, colour);
     EXPECT_EQ(band.At(20, 12), named ? ClientColour(colour) : kGroupsColour);
     // A collapsed group's button: normal, selected, pressed (its popup open).
     for (int state = 0; state < 3; ++state) {
-      Canvas button(60, 70);
+      Canvas button(60, 70, kGround);
       CTKRibbonTheme::CCollapsedGroup group;
       group.rect = RECT{0, 0, 60, 70};
       group.context_colour = colour;
       group.selected = state == 1;
       group.pressed = state == 2;
-      theme_->PaintCollapsedGroup(button.Dc(), group);
+      theme_->PaintCollapsedGroup(button.dc(), group);
       COLORREF expected = StateColour(kGroupButton, state);
       if (named) expected = ContextGroupButtonColour(colour, state);
       if (colour > CTKRibbonTheme::kContextColours) expected = kGround;
@@ -164,11 +144,11 @@ TEST_F(RibbonTheme, ContextColoursByPixels) {
 // The collapsed group's small-icon frame sits centred 2 pixels below the button's top, at its
 // own size (12 x 10 in the test set), over the button's face.
 TEST_F(RibbonTheme, CollapsedGroupFramesASmallIcon) {
-  Canvas canvas(60, 70);
+  Canvas canvas(60, 70, kGround);
   CTKRibbonTheme::CCollapsedGroup group;
   group.rect = RECT{0, 0, 60, 70};
   group.icon_size = SIZE{16, 16};
-  theme_->PaintCollapsedGroup(canvas.Dc(), group);
+  theme_->PaintCollapsedGroup(canvas.dc(), group);
   const COLORREF frame = RGB(5, 5, 5), face = StateColour(kGroupButton, 0);
   EXPECT_EQ(canvas.At(30, 1), face);
   EXPECT_EQ(canvas.At(24, 2), frame);
@@ -177,9 +157,9 @@ TEST_F(RibbonTheme, CollapsedGroupFramesASmallIcon) {
   EXPECT_EQ(canvas.At(36, 6), face);
   EXPECT_EQ(canvas.At(30, 12), face);
   // A wide icon needs no frame.
-  Canvas wide(60, 70);
+  Canvas wide(60, 70, kGround);
   group.icon_size = SIZE{32, 32};
-  theme_->PaintCollapsedGroup(wide.Dc(), group);
+  theme_->PaintCollapsedGroup(wide.dc(), group);
   EXPECT_EQ(wide.At(30, 6), face);
 }
 
@@ -205,8 +185,8 @@ TEST_F(RibbonTheme, QuickAccessAndOptionButtonsByState) {
   for (const Case& c : cases) {
     for (int state = 0; state < c.states; ++state) {
       SCOPED_TRACE(testing::Message() << c.name << " state " << state);
-      Canvas canvas(24, 20);
-      c.paint(*theme_, canvas.Dc(), rect, state);
+      Canvas canvas(24, 20, kGround);
+      c.paint(*theme_, canvas.dc(), rect, state);
       EXPECT_EQ(canvas.At(12, 10), StateColour(c.image, state));
       EXPECT_EQ(canvas.At(rect.left, rect.top), kGround);
       EXPECT_EQ(canvas.At(rect.right - 1, rect.bottom - 1), kGround);
@@ -220,24 +200,24 @@ TEST_F(RibbonTheme, QuickAccessAreaAndFrame) {
   const RECT bar{30, 2, 80, 22};
   for (bool glass : {false, true}) {
     SCOPED_TRACE(glass ? "glass" : "no glass");
-    Canvas canvas(90, 24);
-    theme_->PaintQuickAccessArea(canvas.Dc(), bar, glass);
+    Canvas canvas(90, 24, kGround);
+    theme_->PaintQuickAccessArea(canvas.dc(), bar, glass);
     const COLORREF area = StateColour(glass ? kQuickAccessAreaGlass : kQuickAccessArea, 0);
     EXPECT_EQ(canvas.At(14, 12), kGround);
     EXPECT_EQ(canvas.At(15, 12), area);
     EXPECT_EQ(canvas.At(79, 12), area);
     EXPECT_EQ(canvas.At(80, 12), kGround);
   }
-  Canvas below(90, 24);
-  theme_->PaintQuickAccessFrame(below.Dc(), bar);
+  Canvas below(90, 24, kGround);
+  theme_->PaintQuickAccessFrame(below.dc(), bar);
   EXPECT_EQ(below.At(50, 12), StateColour(kQuickAccessFrame, 0));
   EXPECT_EQ(below.At(20, 12), kGround);
 }
 
 // The test set has no frame of its own for the more popup: the popup bars' frame stands in.
 TEST_F(RibbonTheme, MorePopupFallsBackToThePopupBarFrame) {
-  Canvas canvas(40, 40);
-  theme_->PaintMorePopupFrame(canvas.Dc(), RECT{0, 0, 40, 40});
+  Canvas canvas(40, 40, kGround);
+  theme_->PaintMorePopupFrame(canvas.dc(), RECT{0, 0, 40, 40});
   EXPECT_EQ(canvas.At(20, 20), StateColour(kPopupBarFrame, 0));
 }
 
@@ -253,9 +233,9 @@ TEST_F(RibbonTheme, PopupSeparatorsByPixels) {
   ASSERT_GT(icons, 0);
   ASSERT_LT(icons + 4, 110);
   {
-    Canvas canvas(130, 50);
+    Canvas canvas(130, 50, kGround);
     CDC dc;
-    dc.Attach(canvas.Dc());
+    dc.Attach(canvas.dc());
     EXPECT_EQ(theme_->PaintGroupSeparator(&dc, control, popup, true), CSize(2, 2));
     dc.Detach();
     EXPECT_EQ(canvas.At(4 + icons, 18), CTKRibbonTheme::kSeparatorColour);
@@ -268,9 +248,9 @@ TEST_F(RibbonTheme, PopupSeparatorsByPixels) {
   {
     control->SetWrap(true);
     control->SetRowRect(CRect(4, 10, 120, 45));
-    Canvas canvas(130, 50);
+    Canvas canvas(130, 50, kGround);
     CDC dc;
-    dc.Attach(canvas.Dc());
+    dc.Attach(canvas.dc());
     theme_->PaintGroupSeparator(&dc, control, popup, true);
     dc.Detach();
     EXPECT_EQ(canvas.At(2, 10), CTKRibbonTheme::kSeparatorColour);
@@ -306,8 +286,8 @@ TEST(RibbonThemeTooltip, RegionCutsTheFourCorners) {
 
 // The tooltip's face: the "Window" section's border around a gradient from light to dark.
 TEST_F(RibbonTheme, TooltipFaceByPixels) {
-  Canvas canvas(60, 30);
-  theme_->PaintTooltip(canvas.Dc(), RECT{0, 0, 60, 30}, L"", 0);
+  Canvas canvas(60, 30, kGround);
+  theme_->PaintTooltip(canvas.dc(), RECT{0, 0, 60, 30}, L"", 0);
   const COLORREF border = RGB(20, 40, 60);
   EXPECT_EQ(canvas.At(0, 0), border);
   EXPECT_EQ(canvas.At(59, 15), border);
@@ -397,8 +377,8 @@ TEST_F(RibbonTheme, MinimizedRibbonEndsInItsTwoEdgeLines) {
   const COLORREF face = RGB(191, 219, 255);
   const Case cases[] = {{true, face, face}, {false, RGB(10, 20, 30), RGB(40, 50, 60)}};
   for (const Case& c : cases) {
-    Canvas canvas(30, 20);
-    theme_->PaintRibbonBackground(canvas.Dc(), RECT{0, 0, 30, 20}, c.groups_shown);
+    Canvas canvas(30, 20, kGround);
+    theme_->PaintRibbonBackground(canvas.dc(), RECT{0, 0, 30, 20}, c.groups_shown);
     EXPECT_EQ(canvas.At(15, 10), face);
     EXPECT_EQ(canvas.At(15, 18), c.second_lowest);
     EXPECT_EQ(canvas.At(15, 19), c.lowest);
@@ -406,9 +386,9 @@ TEST_F(RibbonTheme, MinimizedRibbonEndsInItsTwoEdgeLines) {
 }
 
 TEST_F(RibbonTheme, MissingImagesDrawNothing) {
-  Canvas canvas(40, 24);
-  EXPECT_FALSE(theme_->DrawImage(canvas.Dc(), L"NOSUCHIMAGE", RECT{0, 0, 40, 24}, 1, 0, RECT{}, false));
-  theme_->PaintGroupScrollButton(canvas.Dc(), RECT{0, 0, 13, 24}, true, 1);
+  Canvas canvas(40, 24, kGround);
+  EXPECT_FALSE(theme_->DrawImage(canvas.dc(), L"NOSUCHIMAGE", RECT{0, 0, 40, 24}, 1, 0, RECT{}, false));
+  theme_->PaintGroupScrollButton(canvas.dc(), RECT{0, 0, 13, 24}, true, 1);
   EXPECT_EQ(canvas.At(6, 12), kGround);
 }
 
@@ -428,8 +408,8 @@ TEST_F(RibbonTheme, TabSeparatorsByPixels) {
   const RECT rect{10, 0, 50, 20};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.narrowed << c.first << c.last);
-    Canvas canvas(60, 20);
-    theme_->PaintTabSeparators(canvas.Dc(), rect, c.narrowed, c.first, c.last);
+    Canvas canvas(60, 20, kGround);
+    theme_->PaintTabSeparators(canvas.dc(), rect, c.narrowed, c.first, c.last);
     EXPECT_EQ(canvas.At(10, 10), c.left);
     EXPECT_EQ(canvas.At(49, 10), c.right);
     EXPECT_EQ(canvas.At(11, 10), kGround);
@@ -463,23 +443,23 @@ TEST_F(RibbonTheme, TabPainterFillsTheRowWithTheThemesFaces) {
   row->SelectItem(row->TabAt(1));
   const int height = theme_->Metrics().tab_row_height + 1;
   {
-    Canvas canvas(400, height);
-    row->LayoutRow(canvas.Dc(), RECT{0, 0, 400, height});
+    Canvas canvas(400, height, kGround);
+    row->LayoutRow(canvas.dc(), RECT{0, 0, 400, height});
     const RECT home = row->TabAt(0)->Rect(), insert = row->TabAt(1)->Rect();
     EXPECT_EQ(insert.top, 1);
     EXPECT_EQ(insert.bottom - insert.top, theme_->Metrics().tab_row_height);
     EXPECT_EQ(home.right, insert.left);
-    painter->PaintStrip(row, canvas.Dc(), RECT{0, 0, 400, height});
+    painter->PaintStrip(row, canvas.dc(), RECT{0, 0, 400, height});
     EXPECT_EQ(canvas.At(insert.left + 2, insert.top + 2), TabColour(3));
     EXPECT_EQ(canvas.At(home.left + 2, home.top + 2), kGround);
     EXPECT_EQ(canvas.At(home.right - 1, home.top + 2), kGround);
   }
   {
-    Canvas canvas(60, height);
-    row->LayoutRow(canvas.Dc(), RECT{0, 0, 60, height});
+    Canvas canvas(60, height, kGround);
+    row->LayoutRow(canvas.dc(), RECT{0, 0, 60, height});
     const RECT home = row->TabAt(0)->Rect();
     ASSERT_LT(row->TabAt(0)->Length(), row->TabAt(0)->DesiredLength());
-    painter->PaintStrip(row, canvas.Dc(), RECT{0, 0, 60, height});
+    painter->PaintStrip(row, canvas.dc(), RECT{0, 0, 60, height});
     EXPECT_EQ(canvas.At(home.right - 1, home.top + 2), StateColour(kTabSeparator, 0));
   }
   row->UsePainter(nullptr);
@@ -506,9 +486,9 @@ TEST_F(RibbonTheme, CaptionTextPlacement) {
   CTKRibbonTabContextHeader header;
   header.caption = L"Tools";
   header.rect = RECT{20, 0, 120, 26};
-  Canvas plain(140, 40), framed(140, 40);
-  theme_->PaintContextHeaderText(plain.Dc(), header, 8, false);
-  theme_->PaintContextHeaderText(framed.Dc(), header, 8, true);
+  Canvas plain(140, 40, kGround), framed(140, 40, kGround);
+  theme_->PaintContextHeaderText(plain.dc(), header, 8, false);
+  theme_->PaintContextHeaderText(framed.dc(), header, 8, true);
   const RECT a = Inked(plain, 140, 40), b = Inked(framed, 140, 40);
   ASSERT_LT(a.left, a.right);
   EXPECT_GE(a.left, 26);
@@ -516,9 +496,9 @@ TEST_F(RibbonTheme, CaptionTextPlacement) {
   EXPECT_EQ(b.top - a.top, (8 - 2) / 2);  // centred in a band 6 pixels shorter from the top
 
   const RECT row{0, 20, 60, 40};
-  Canvas open(60, 40), with_button(60, 40);
-  theme_->PaintGroupCaption(open.Dc(), row, L"Clipboard and more", false);
-  theme_->PaintGroupCaption(with_button.Dc(), row, L"Clipboard and more", true);
+  Canvas open(60, 40, kGround), with_button(60, 40, kGround);
+  theme_->PaintGroupCaption(open.dc(), row, L"Clipboard and more", false);
+  theme_->PaintGroupCaption(with_button.dc(), row, L"Clipboard and more", true);
   const RECT c = Inked(open, 60, 40), d = Inked(with_button, 60, 40);
   ASSERT_LT(c.left, c.right);
   ASSERT_LT(d.left, d.right);
