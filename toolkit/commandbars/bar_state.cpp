@@ -13,6 +13,7 @@
 #include "platform/appframe/object.h"
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/command_bar_manager.h"
+#include "toolkit/commandbars/commandbar_resource.h"
 #include "toolkit/commandbars/control_button.h"
 #include "toolkit/commandbars/control_combo.h"
 #include "toolkit/commandbars/control_custom.h"
@@ -416,9 +417,8 @@ bool CTKToolBar::CopyFromLoaded(const CTKToolBar* loaded, bool forced) {
   bool keepBaseline = theirBaseline == nullptr;
   if (myBaseline && theirBaseline && !forced && !myBaseline->Compare(theirBaseline) && !theirs->Compare(myBaseline)) {
     std::wstring format;
-    if (!GetResourceManagerInstance()->ReadStringResource(&format, kLoadedStateQuestion) || format.empty())
-      format = L"The buttons of the tool bar \"%s\" have changed since your layout was saved. "
-               L"Show its new buttons instead of the ones you saved?";
+    if (!GetResourceManagerInstance()->ReadStringResource(&format, IDS_TK_LOADED_BAR_CHANGED) || format.empty())
+      format = L"The buttons of the '%s' toolbar have changed. Show the new buttons?";
     const size_t at = format.find(L"%s");
     const std::wstring text = at == std::wstring::npos ? format : format.substr(0, at) + title_ + format.substr(at + 2);
     if (g_question(GetSite(), text) == IDYES) return false;

@@ -119,7 +119,6 @@ class CTKToolBar : public CTKCommandBar {
   // Asks the question (text given) and answers IDYES or IDNO; a message box unless replaced.
   using QuestionFn = int (*)(HWND owner, const std::wstring& text);
   static void SetQuestionFunction(QuestionFn fn);
-  static constexpr UINT kLoadedStateQuestion = 9177;
 
   // Puts the bar's original controls back: the copy kept when they were loaded, else the
   // bar's tool-bar resource read again. Only a built-in, customizable bar with an identifier
