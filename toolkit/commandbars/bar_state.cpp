@@ -13,6 +13,7 @@
 #include "platform/appframe/object.h"
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/command_bar_manager.h"
+#include "toolkit/commandbars/commandbar_resource.h"
 #include "toolkit/commandbars/control_button.h"
 #include "toolkit/commandbars/control_combo.h"
 #include "toolkit/commandbars/control_custom.h"
@@ -407,9 +408,8 @@ bool CTKToolBar::CopyFromLoaded(const CTKToolBar* loaded, bool forced) {
   bool keepBaseline = theirBaseline == nullptr;
   if (myBaseline && theirBaseline && !forced && !myBaseline->Compare(theirBaseline) && !theirs->Compare(myBaseline)) {
     std::wstring format;
-    if (!GetResourceManagerInstance()->ReadStringResource(&format, kLoadedStateQuestion) || format.empty())
-      format = L"The buttons of the tool bar \"%s\" have changed since your layout was saved. "
-               L"Show its new buttons instead of the ones you saved?";
+    if (!GetResourceManagerInstance()->ReadStringResource(&format, IDS_TK_LOADED_BAR_CHANGED) || format.empty())
+      format = L"The buttons of the '%s' toolbar have changed. Show the new buttons?";
     if (Ask(WithTitle(format), L"", MB_YESNO | MB_ICONQUESTION) == IDYES) return false;
     keepBaseline = true;
   }

@@ -6,3 +6,6 @@
 #define IDB_TK_MDI_BUTTONS 9102
 // The question before a bar is reset; "%s" stands for the bar's title.
 #define IDS_TK_RESET_BAR 9173
+// The question before a tool bar takes its saved layout although the program's buttons changed
+// since it was saved; "%s" stands for the bar's title. Yes keeps the program's buttons.
+#define IDS_TK_LOADED_BAR_CHANGED 9177

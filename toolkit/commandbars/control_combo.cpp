@@ -60,6 +60,27 @@ bool CTKControlComboBoxPopupBar::SetTrackingMode(int mode, bool selectFirst, boo
   return true;
 }
 
+bool CTKControlComboBoxPopupBar::MoveSelectionByKey(UINT key) {
+  const int count = GetCount(), current = GetCurSel();
+  if (count == 0) return false;
+  const int shown = combo_ ? std::min(combo_->GetDropDownItemCount(), count) : count;
+  const int page = std::max(1, shown - 1);
+  int next = current;
+  switch (key) {
+    case VK_UP: next = current < 0 ? 0 : current - 1; break;
+    case VK_DOWN: next = current + 1; break;
+    case VK_PRIOR: next = current < 0 ? 0 : current - page; break;
+    case VK_NEXT: next = current < 0 ? page : current + page; break;
+    case VK_HOME: next = 0; break;
+    case VK_END: next = count - 1; break;
+    default: return false;
+  }
+  next = std::max(0, std::min(count - 1, next));
+  if (next == current) return false;
+  SetCurSel(next);
+  return true;
+}
+
 int CTKControlComboBoxPopupBar::OnHookKeyDown(UINT key, LPARAM data) {
   CTKCommandBar* parent = GetParentBar();
   return parent ? parent->OnHookKeyDown(key, data) : CTKPopupBar::OnHookKeyDown(key, data);
@@ -75,7 +96,9 @@ CTKControlComboBoxList::CTKControlComboBoxList() {
 }
 
 CTKControlComboBoxList::~CTKControlComboBoxList() {
-  if (list_ && ::IsWindow(list_)) ::RemoveWindowSubclass(list_, &ListProc, 0);
+  if (!list_ || !::IsWindow(list_)) return;
+  EndDrag();
+  ::RemoveWindowSubclass(list_, &ListProc, 0);
 }
 
 void CTKControlComboBoxList::EnsureWindows() {
@@ -96,23 +119,84 @@ LRESULT CALLBACK CTKControlComboBoxList::ListProc(HWND hwnd, UINT message, WPARA
     case WM_LBUTTONDBLCLK:
     case WM_LBUTTONUP:
     case WM_MOUSEMOVE:
-      self->OnListPointer(message, lparam);
+      self->OnListPointer(message, wparam, lparam);
       return 0;
+    case WM_TIMER:
+      if (wparam != kDragScrollTimer) break;
+      self->DragScrollStep();
+      return 0;
+    case WM_CAPTURECHANGED:
+      if (reinterpret_cast<HWND>(lparam) != hwnd) {
+        ::KillTimer(hwnd, kDragScrollTimer);
+        self->drag_direction_ = 0;
+      }
+      break;
     default:
-      return ::DefSubclassProc(hwnd, message, wparam, lparam);
+      break;
   }
+  return ::DefSubclassProc(hwnd, message, wparam, lparam);
 }
 
-void CTKControlComboBoxList::OnListPointer(UINT message, LPARAM lparam) {
-  if (!combo_ || message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK) return;
+void CTKControlComboBoxList::OnListPointer(UINT message, WPARAM wparam, LPARAM lparam) {
+  if (!combo_) return;
+  const bool held = (wparam & MK_LBUTTON) != 0;
+  if (message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK) {
+    ::SetCapture(list_);
+    return;
+  }
+  if (message == WM_LBUTTONUP) EndDrag();
+  if (message == WM_MOUSEMOVE) {
+    if (!held) {
+      EndDrag();
+    } else if (::GetCapture() != list_) {
+      ::SetCapture(list_);
+    }
+    RECT client{};
+    ::GetClientRect(list_, &client);
+    const int y = static_cast<short>(HIWORD(lparam));
+    const int direction = !held ? 0 : y < client.top ? -1 : y >= client.bottom ? 1 : 0;
+    if (direction != 0) {
+      // Beyond an edge: a step now, and more while the pointer stays there.
+      if (drag_direction_ != direction) ::SetTimer(list_, kDragScrollTimer, kDragScrollDelay, nullptr);
+      drag_direction_ = direction;
+      DragScrollStep();
+      return;
+    }
+    if (drag_direction_ != 0) ::KillTimer(list_, kDragScrollTimer);
+    drag_direction_ = 0;
+  }
   const LRESULT hit = ::SendMessageW(list_, LB_ITEMFROMPOINT, 0, lparam);
-  if (HIWORD(hit)) return;  // below the last item
+  if (HIWORD(hit)) return;  // below the last item, or outside the list
   const int index = LOWORD(hit);
   if (message == WM_MOUSEMOVE) {
-    if (index != GetCurSel()) SetCurSel(index);
+    if (index != GetCurSel()) SetCurSel(index);  // the list box scrolls it fully into view
     return;
   }
   combo_->OnDropDownPick(index, true);
+}
+
+void CTKControlComboBoxList::DragScrollStep() {
+  if (!list_ || drag_direction_ == 0) return;
+  RECT client{};
+  ::GetClientRect(list_, &client);
+  const int top = static_cast<int>(::SendMessageW(list_, LB_GETTOPINDEX, 0, 0));
+  const int shown = std::max(1, static_cast<int>(client.bottom - client.top) / GetItemHeight());
+  // The item just beyond the edge: selecting it scrolls the list by one.
+  const int next = drag_direction_ < 0 ? top - 1 : top + shown;
+  if (next < 0 || next >= GetCount()) return;
+  SetCurSel(next);
+}
+
+void CTKControlComboBoxList::EndDrag() {
+  if (!list_) return;
+  ::KillTimer(list_, kDragScrollTimer);
+  drag_direction_ = 0;
+  if (::GetCapture() == list_) ::ReleaseCapture();
+}
+
+bool CTKControlComboBoxList::SetTrackingMode(int mode, bool selectFirst, bool keyboard) {
+  if (!mode) EndDrag();
+  return CTKControlComboBoxPopupBar::SetTrackingMode(mode, selectFirst, keyboard);
 }
 
 int CTKControlComboBoxList::AddString(const std::wstring& text) {
@@ -162,6 +246,13 @@ std::wstring CTKControlComboBoxList::GetText(int index) const {
 int CTKControlComboBoxList::GetItemHeight() const {
   const LRESULT height = list_ ? ::SendMessageW(list_, LB_GETITEMHEIGHT, 0, 0) : LB_ERR;
   return height == LB_ERR || height <= 0 ? 16 : static_cast<int>(height);
+}
+
+bool CTKControlComboBoxList::MoveSelectionByKey(UINT key) {
+  if (!list_) return false;
+  const int before = GetCurSel();
+  ::SendMessageW(list_, WM_KEYDOWN, key, 0);
+  return GetCurSel() != before;
 }
 
 void CTKControlComboBoxList::PrepareDropDown(CFont* font) {
@@ -549,22 +640,7 @@ void CTKControlComboBox::OnExecute() {
 
 bool CTKControlComboBox::MoveListSelection(UINT key) {
   CTKControlComboBoxPopupBar* list = GetDropDown();
-  if (!list || list->GetCount() == 0) return false;
-  const int count = list->GetCount(), current = list->GetCurSel();
-  const int page = std::max(1, std::min(drop_down_count_, count) - 1);
-  int next = current;
-  switch (key) {
-    case VK_UP: next = current < 0 ? 0 : current - 1; break;
-    case VK_DOWN: next = current + 1; break;
-    case VK_PRIOR: next = current < 0 ? 0 : current - page; break;
-    case VK_NEXT: next = current < 0 ? page : current + page; break;
-    case VK_HOME: next = 0; break;
-    case VK_END: next = count - 1; break;
-    default: return false;
-  }
-  next = std::max(0, std::min(count - 1, next));
-  if (next == current) return false;
-  list->SetCurSel(next);
+  if (!list || !list->MoveSelectionByKey(key)) return false;
   OnListSelectionMoved();
   return true;
 }

@@ -42,6 +42,9 @@ class CTKControlComboBoxPopupBar : public CTKPopupBar {
   virtual int FindStringExact(const std::wstring& text) const { return -1; }
   virtual std::wstring GetText(int index) const { return std::wstring(); }
   virtual int GetItemHeight() const { return 16; }
+  // Moves the selection as the key does in a list (Up, Down, Page Up, Page Down, Home, End),
+  // bringing the new item into view; true when the selection changed.
+  virtual bool MoveSelectionByKey(UINT key);
   // The drop-down's size when it opens for the combo.
   virtual CSize DropDownSize() const;
   // Before it opens: the list takes the bar's font, say.
@@ -83,18 +86,31 @@ class CTKControlComboBoxList : public CTKControlComboBoxPopupBar {
   int GetItemHeight() const override;
   void PrepareDropDown(CFont* font) override;
   CSize CalcSize(int length, DWORD mode) override;
+  // The list box has the key: it pages by what it shows and scrolls the new item into view.
+  bool MoveSelectionByKey(UINT key) override;
 
   // The bar's keys and then the items (section "Items": a count and "Item<n>" strings). The
   // items are all read before any is added; a count the store cannot hold is refused.
   void DoPropExchange(CTKPropExchange* px) override;
 
+  // Closing lets a pointer drag over the list go.
+  bool SetTrackingMode(int mode, bool selectFirst = true, bool keyboard = false) override;
+
+  // The timer that scrolls the list on while a drag holds the pointer beyond its top or bottom.
+  static constexpr UINT_PTR kDragScrollTimer = 0x4C53;
+  static constexpr UINT kDragScrollDelay = 50;
+
  private:
   void EnsureWindows();
   // The list box's messages: a click or a hot-tracked move picks the item without taking the
-  // focus from the combo's edit.
+  // focus from the combo's edit. With the left button held the list keeps the pointer: beyond
+  // its top or bottom it scrolls an item at a time, the item it brings in hot.
   static LRESULT CALLBACK ListProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR id, DWORD_PTR data);
-  void OnListPointer(UINT message, LPARAM lparam);
+  void OnListPointer(UINT message, WPARAM wparam, LPARAM lparam);
+  void DragScrollStep();
+  void EndDrag();
   HWND list_ = nullptr;  // a child of the bar's window, destroyed with it
+  int drag_direction_ = 0;  // -1 above the list, 1 below it, 0 within or no drag
 };
 
 class CTKControlComboBoxEditCtrl : public CTKEdit {
@@ -189,7 +205,7 @@ class CTKControlComboBox : public CTKControlPopup {
   bool ShowsHint() const;
   void ShowText();
   void ApplyColors();
-  // Moves the list's selection as a key would; true when the key moved it.
+  // Moves the list's selection as the key does there; true when the key moved it.
   bool MoveListSelection(UINT key);
 
   std::unique_ptr<CTKControlComboBoxEditCtrl> edit_;

@@ -116,7 +116,6 @@ class CTKToolBar : public CTKCommandBar {
   // the bar as it is (false), no takes the loaded controls and keeps this bar's baseline.
   // Otherwise the loaded controls are taken, with the loaded baseline when there is one.
   bool CopyFromLoaded(const CTKToolBar* loaded, bool forced);
-  static constexpr UINT kLoadedStateQuestion = 9177;
 
   // Puts the bar's original controls back: the copy kept when they were loaded, else the
   // bar's tool-bar resource read again. Only a built-in, customizable bar with an identifier

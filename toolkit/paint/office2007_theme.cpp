@@ -31,6 +31,16 @@ bool DrawImagePart(CTKOffice2007Image* image, CDC* dc, const CRect& rect, int pa
   image->DrawTransparentColor(*dc, rect, image->GetPartRect(part, parts), margins, kMagenta);
   return true;
 }
+
+// Part `src` of the image at its own size, centred in `rect`.
+void DrawCentred(CTKOffice2007Image* image, CDC* dc, const CRect& rect, const RECT& src) {
+  const int w = src.right - src.left, h = src.bottom - src.top;
+  const int x = rect.left + (rect.Width() - w) / 2, y = rect.top + (rect.Height() - h) / 2;
+  image->DrawTransparentColor(*dc, CRect(x, y, x + w, y + h), src, RECT{0, 0, 0, 0}, kMagenta);
+}
+
+// A thumb up to this height shows no grip.
+constexpr int kGripMinThumb = 13;
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -265,10 +275,7 @@ void CTKOffice2007Theme::PaintCaptionButton(CDC* dc, const CRect& rect, int comm
   swprintf_s(image_name, L"FRAMECAPTION%s%i", name, size);
   CTKOffice2007Image* glyph = ImageNamed(image_name);
   if (!glyph) return;
-  const RECT part = glyph->GetPartRect(state, 5);
-  const int w = part.right - part.left, h = part.bottom - part.top;
-  const CRect at(rect.left + (rect.Width() - w) / 2, rect.top + (rect.Height() - h) / 2, 0, 0);
-  glyph->DrawTransparentColor(*dc, CRect(at.left, at.top, at.left + w, at.top + h), part, RECT{0, 0, 0, 0}, kMagenta);
+  DrawCentred(glyph, dc, rect, glyph->GetPartRect(state, 5));
 }
 
 void CTKOffice2007Theme::PaintWindowFrame(CDC* dc, const TKFrameInfo& f) {
@@ -483,10 +490,12 @@ void CTKControlGalleryOffice2007Theme::PaintInlineScroller(CDC* dc, CTKControlGa
 
 void CTKControlGalleryOffice2007Theme::PaintPopupScroller(CDC* dc, CTKControlGallery* gallery) {
   const TKScrollBarGeometry& g = gallery->Geometry();
-  CTKOffice2007Image* back = theme_->ImageNamed(
-      gallery->GetParent() && gallery->GetParent()->GetPosition() == kPopup ? L"CONTROLGALLERYSCROLLVERTICALLIGHT"
-                                                                           : L"CONTROLGALLERYSCROLLVERTICALDARK");
-  CTKOffice2007Image* arrows = theme_->ImageNamed(L"CONTROLGALLERYSCROLLARROWSVERTICALLIGHT");
+  // In a drop-down the light images, elsewhere the dark ones.
+  const bool light = gallery->GetParent() && gallery->GetParent()->GetPosition() == kPopup;
+  CTKOffice2007Image* back =
+      theme_->ImageNamed(light ? L"CONTROLGALLERYSCROLLVERTICALLIGHT" : L"CONTROLGALLERYSCROLLVERTICALDARK");
+  CTKOffice2007Image* arrows =
+      theme_->ImageNamed(light ? L"CONTROLGALLERYSCROLLARROWSVERTICALLIGHT" : L"CONTROLGALLERYSCROLLARROWSVERTICALDARK");
   CTKOffice2007Image* thumb = theme_->ImageNamed(L"CONTROLGALLERYSCROLLTHUMBVERTICAL");
   if (!back || !arrows || !thumb || g.bar.IsRectEmpty()) {
     CTKControlGalleryPaintManager::PaintPopupScroller(dc, gallery);
@@ -502,13 +511,30 @@ void CTKControlGalleryOffice2007Theme::PaintPopupScroller(CDC* dc, CTKControlGal
     if (pressed == part) return 2;
     return hot == part ? 1 : 0;
   };
-  DrawImagePart(arrows, dc, CRect(g.bar.left, g.bar.top, g.bar.right, g.up_end), state(CTKScrollBase::kPartUpArrow, 3),
-                4, RECT{3, 3, 3, 3});
-  DrawImagePart(arrows, dc, CRect(g.bar.left, g.down_start, g.bar.right, g.bar.bottom),
-                state(CTKScrollBase::kPartDownArrow, 3), 4, RECT{3, 3, 3, 3});
-  if (enabled)
-    DrawImagePart(thumb, dc, CRect(g.bar.left, g.thumb_top, g.bar.right, g.thumb_bottom),
-                  state(CTKScrollBase::kPartThumb, 0), 3, RECT{3, 3, 3, 3});
+  // The glyphs: a row per arrow state, the up arrow's column left of the down arrow's.
+  CTKOffice2007Image* glyphs = theme_->ImageNamed(L"CONTROLGALLERYSCROLLARROWGLYPHS");
+  const struct {
+    CRect rect;
+    int part, column;
+  } buttons[] = {{CRect(g.bar.left, g.bar.top, g.bar.right, g.up_end), CTKScrollBase::kPartUpArrow, 0},
+                 {CRect(g.bar.left, g.down_start, g.bar.right, g.bar.bottom), CTKScrollBase::kPartDownArrow, 1}};
+  for (const auto& b : buttons) {
+    const int s = state(b.part, 3);
+    DrawImagePart(arrows, dc, b.rect, s, 4, RECT{3, 3, 3, 3});
+    if (!glyphs) continue;
+    RECT cell = glyphs->GetPartRect(s, 4);
+    const int w = (cell.right - cell.left) / 2;
+    cell.left += b.column * w;
+    cell.right = cell.left + w;
+    DrawCentred(glyphs, dc, b.rect, cell);
+  }
+  if (!enabled) return;
+  const CRect thumb_rect(g.bar.left, g.thumb_top, g.bar.right, g.thumb_bottom);
+  const int s = state(CTKScrollBase::kPartThumb, 0);
+  DrawImagePart(thumb, dc, thumb_rect, s, 3, RECT{3, 3, 3, 3});
+  // The grip only on a thumb tall enough to hold it.
+  CTKOffice2007Image* grip = theme_->ImageNamed(L"CONTROLGALLERYSCROLLTHUMBGRIPPERVERTICAL");
+  if (grip && thumb_rect.Height() > kGripMinThumb) DrawCentred(grip, dc, thumb_rect, grip->GetPartRect(s, 3));
 }
 
 }  // namespace TKPaintThemes

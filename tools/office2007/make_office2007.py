@@ -142,6 +142,56 @@ def frame_corner(left, edge, face, size=4):
     return rows
 
 
+def triangle(rows, left, top, size, up, colour):
+    """A filled triangle pointing up or down, centred in the size x size cell at (left, top)."""
+    mid, height = size // 2, size // 3 + 1
+    first = (size - height) // 2
+    for k in range(height):
+        half = k if up else height - 1 - k
+        for j in range(-half, half + 1):
+            rows[top + first + k][left + mid + j] = colour + (255,)
+
+
+def gallery_scroll_images():
+    """The scroll bar of a gallery in a drop-down: its track (normal, pressed), the arrow buttons
+    (normal, hot, pressed, disabled), their glyphs (those four states in rows, up and down in two
+    columns), the thumb and the thumb's grip (normal, hot, pressed). 17 pixels wide, as the
+    theme's scroll-bar metrics."""
+    width = 17
+    images = {}
+    for name, face in (("LIGHT", ((0xF3, 0xF7, 0xFC), (0xE3, 0xEC, 0xF7))), ("DARK", ((0xDB, 0xE7, 0xF6), (0xC5, 0xD8, 0xF0)))):
+        normal = [[(face[1] if x in (0, width - 1) else face[0]) + (255,) for x in range(width)] for _ in range(16)]
+        pressed = [[(lerp(face[1], BORDER, 0.5) if x in (0, width - 1) else face[1]) + (255,) for x in range(width)]
+                   for _ in range(16)]
+        images["CONTROLGALLERYSCROLLVERTICAL" + name] = stack(normal, pressed)
+        border = BORDER if name == "DARK" else lerp(BORDER, (255, 255, 255), 0.3)
+        images["CONTROLGALLERYSCROLLARROWSVERTICAL" + name] = on_key(stack(
+            rounded_frame(width, 17, face[0], face[1], border),
+            rounded_frame(width, 17, HOT[0], HOT[1], (0xDB, 0xCE, 0x99)),
+            rounded_frame(width, 17, PRESSED[0], PRESSED[1], (0xC2, 0x9B, 0x56)),
+            rounded_frame(width, 17, (0xF4, 0xF6, 0xF9), (0xEA, 0xEE, 0xF3), (0xC5, 0xD2, 0xE3))))
+    cell = 9
+    glyphs = [[(0, 0, 0, 0)] * (cell * 2) for _ in range(cell * 4)]
+    for state, colour in enumerate(((0x4D, 0x6F, 0x9B), (0x2B, 0x4A, 0x78), (0x1E, 0x39, 0x5B), (0xA0, 0xB0, 0xC8))):
+        triangle(glyphs, 0, state * cell, cell, True, colour)
+        triangle(glyphs, cell, state * cell, cell, False, colour)
+    images["CONTROLGALLERYSCROLLARROWGLYPHS"] = on_key(glyphs)
+    images["CONTROLGALLERYSCROLLTHUMBVERTICAL"] = on_key(stack(
+        rounded_frame(width, 16, (0xE6, 0xEF, 0xFB), (0xC3, 0xD6, 0xF0), BORDER),
+        rounded_frame(width, 16, HOT[0], HOT[1], (0xDB, 0xCE, 0x99)),
+        rounded_frame(width, 16, PRESSED[0], PRESSED[1], (0xC2, 0x9B, 0x56))))
+    grips = []
+    for colour in ((0x4D, 0x6F, 0x9B), (0x8A, 0x6A, 0x2A), (0x7A, 0x4A, 0x1A)):
+        grip = [[(0, 0, 0, 0)] * 8 for _ in range(8)]
+        for y in (1, 3, 5):
+            for x in range(1, 7):
+                grip[y][x] = colour + (255,)
+                grip[y + 1][x] = (255, 255, 255, 255)
+        grips.append(grip)
+    images["CONTROLGALLERYSCROLLTHUMBGRIPPERVERTICAL"] = on_key(stack(*grips))
+    return {name: (name + ".bmp", pixels, "bmp24") for name, pixels in images.items()}
+
+
 def theme_images():
     images = {
         "WORKSPACETOPLEFT": ("WORKSPACETOPLEFT.bmp", opaque_gradient(40, 24, (0x9F, 0xBE, 0xE6), (0xAB, 0xC5, 0xE6)),
@@ -168,6 +218,7 @@ def theme_images():
             colours = [(0x1E, 0x39, 0x5B), (0x1E, 0x39, 0x5B), (0x15, 0x2A, 0x45), (0x8D, 0xA3, 0xC1), (0x1E, 0x39, 0x5B)]
             name = "FRAMECAPTION%s%d" % (kind, size)
             images[name] = (name + ".bmp", on_key(stack(*[glyph(size, kind, c) for c in colours])), "bmp24")
+    images.update(gallery_scroll_images())
     return images
 
 

@@ -72,6 +72,9 @@ def tabs():
              for _ in range(12)] for y in range(20)]
         out["CONTEXTTAB" + name + "CLIENT"] = rounded_frame(40, 60, (0xFF, 0xFF, 0xFF), light, tint, 3)
         out["CONTEXTTAB" + name + "GROUPBUTTON"] = group_buttons(lerp(tint, (255, 255, 255), 0.7), light, tint)
+    # One-pixel separators, stretched down a tab's edge: fading out towards the top.
+    for name, colour in (("RIBBONTABSEPARATOR", (0x9A, 0xB8, 0xDF)), ("CONTEXTTABSEPARATOR", (0x8C, 0x9C, 0xB4))):
+        out[name] = [[lerp((0xE3, 0xEF, 0xFF), colour, min(1.0, 0.2 + y / 12)) + (255,)] for y in range(h)]
     return out
 
 

@@ -17,6 +17,7 @@
 #include "toolkit/commandbars/bar_state.h"
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/command_bar_manager.h"
+#include "toolkit/commandbars/commandbar_resource.h"
 #include "toolkit/commandbars/control_button.h"
 #include "toolkit/commandbars/control_combo.h"
 #include "toolkit/commandbars/popup_bar.h"
@@ -730,6 +731,13 @@ TEST(BarStateMerge, LoadedToolBarStateIsTakenOrTheUserIsAskedWhenTheProgramsButt
       {"no loaded baseline: the bar keeps its own", {}, {2, 1}, false, IDYES, false, true, {1, 2, 3}},
       {"loaded controls as the bar's baseline: no question", {1, 2}, {1, 2, 3}, false, IDYES, false, true, {1, 2}},
   };
+  // The question is the command bars' own string, the bar's title in place of its "%s".
+  wchar_t format[512] = {};
+  ASSERT_GT(::LoadStringW(::GetModuleHandleW(nullptr), IDS_TK_LOADED_BAR_CHANGED, format, 512), 0);
+  std::wstring question = format;
+  const size_t at = question.find(L"%s");
+  ASSERT_NE(std::wstring::npos, at);
+  question.replace(at, 2, L"Standard");
   CTKToolBar::SetQuestionFunction(&RecordQuestion);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -749,7 +757,7 @@ TEST(BarStateMerge, LoadedToolBarStateIsTakenOrTheUserIsAskedWhenTheProgramsButt
     EXPECT_EQ(c.taken, bar->CopyFromLoaded(loaded, c.forced));
     EXPECT_EQ(c.asked ? 1u : 0u, g_questions.size());
     if (!g_questions.empty()) {
-      EXPECT_NE(std::wstring::npos, g_questions[0].find(L"Standard"));
+      EXPECT_EQ(question, g_questions[0]);
       // A yes-or-no question: yes keeps the bar as it is.
       EXPECT_EQ(static_cast<UINT>(MB_YESNO | MB_ICONQUESTION), g_question_types[0]);
     }

@@ -270,6 +270,108 @@ TEST(ComboBox, KeysMoveTheSelectionAndEscapeRestoresIt) {
   EXPECT_EQ(L"Banana", f.combo->GetEditText());
 }
 
+// A long list in a short drop-down: the item a key or the pointer moves to is always shown.
+struct LongList {
+  std::vector<UINT> keys;
+  int expected;  // -1: any item after the first, the list box pages by what it shows
+};
+
+class ComboLongList : public ::testing::TestWithParam<LongList> {};
+
+TEST_P(ComboLongList, KeysBringTheNewItemIntoView) {
+  ComboFixture f;
+  for (int i = 0; i < 30; ++i) f.combo->GetList()->AddString(L"Item " + std::to_wstring(100 + i));
+  f.combo->SetDropDownItemCount(5);
+  f.combo->SetCurSel(0);
+  f.combo->TakeFocus(true);
+  ASSERT_TRUE(f.bar->SetPopupOpen(f.combo->GetIndex(), false));
+  HWND box = f.combo->GetList()->GetListBox();
+  RECT client{};
+  ::GetClientRect(box, &client);
+  const int height = static_cast<int>(::SendMessageW(box, LB_GETITEMHEIGHT, 0, 0));
+  ASSERT_GT(height, 0);
+  const int shown = (client.bottom - client.top) / height;
+  ASSERT_GE(shown, 1);
+  for (UINT key : GetParam().keys) EXPECT_TRUE(f.combo->OnHookKeyDown(key)) << key;
+  const int selected = f.combo->GetCurSel();
+  if (GetParam().expected >= 0)
+    EXPECT_EQ(GetParam().expected, selected);
+  else
+    EXPECT_GT(selected, 0);
+  EXPECT_EQ(f.combo->GetList()->GetText(selected), f.combo->GetEditText());
+  const int top = static_cast<int>(::SendMessageW(box, LB_GETTOPINDEX, 0, 0));
+  EXPECT_LE(top, selected);
+  EXPECT_LT(selected, top + shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, ComboLongList,
+    ::testing::Values(LongList{std::vector<UINT>(12, VK_DOWN), 12},
+                      LongList{{VK_NEXT}, -1},
+                      LongList{{VK_NEXT, VK_NEXT, VK_NEXT}, -1},
+                      LongList{std::vector<UINT>(20, VK_DOWN), 20},
+                      LongList{[] { std::vector<UINT> keys(20, VK_DOWN); keys.insert(keys.end(), 8, VK_UP); return keys; }(), 12},
+                      LongList{[] { std::vector<UINT> keys(25, VK_DOWN); keys.push_back(VK_PRIOR); return keys; }(), -1}));
+
+// The list scrolled away from its selection while closed (typing scrolls it to the first
+// item that begins with the text): it opens with the selected item shown, hot-tracking picks
+// up from there.
+TEST(ComboBox, TheDropDownOpensWithTheSelectedItemInView) {
+  ComboFixture f;
+  for (int i = 0; i < 30; ++i) f.combo->GetList()->AddString(L"Item " + std::to_wstring(100 + i));
+  f.combo->SetDropDownItemCount(5);
+  f.combo->SetCurSel(25);
+  HWND box = f.combo->GetList()->GetListBox();
+  ::SendMessageW(box, LB_SETTOPINDEX, 0, 0);
+  ASSERT_TRUE(f.bar->SetPopupOpen(f.combo->GetIndex(), false));
+  ASSERT_EQ(25, f.combo->GetCurSel());
+  RECT client{};
+  ::GetClientRect(box, &client);
+  const int shown = (client.bottom - client.top) / static_cast<int>(::SendMessageW(box, LB_GETITEMHEIGHT, 0, 0));
+  const int top = static_cast<int>(::SendMessageW(box, LB_GETTOPINDEX, 0, 0));
+  EXPECT_LE(top, 25);
+  EXPECT_LT(25, top + shown);
+}
+
+TEST(ComboBox, ThePointerOverTheDropDownBringsTheHotItemIntoView) {
+  ComboFixture f;
+  for (int i = 0; i < 30; ++i) f.combo->GetList()->AddString(L"Item " + std::to_wstring(100 + i));
+  f.combo->SetDropDownItemCount(5);
+  f.combo->TakeFocus(true);
+  ASSERT_TRUE(f.bar->SetPopupOpen(f.combo->GetIndex(), false));
+  HWND box = f.combo->GetList()->GetListBox();
+  ::SendMessageW(box, LB_SETTOPINDEX, 10, 0);
+  RECT client{};
+  ::GetClientRect(box, &client);
+  const int height = static_cast<int>(::SendMessageW(box, LB_GETITEMHEIGHT, 0, 0));
+  const int shown = (client.bottom - client.top) / height;
+  // Over the last row the list shows: that item is hot and stays in view.
+  ::SendMessageW(box, WM_MOUSEMOVE, 0, MAKELPARAM(4, (shown - 1) * height + height / 2));
+  EXPECT_EQ(10 + shown - 1, f.combo->GetList()->GetCurSel());
+  const int top = static_cast<int>(::SendMessageW(box, LB_GETTOPINDEX, 0, 0));
+  EXPECT_LE(top, f.combo->GetList()->GetCurSel());
+  EXPECT_LT(f.combo->GetList()->GetCurSel(), top + shown);
+  // Dragged past the list's bottom with the button held, the list scrolls on by an item.
+  ::SendMessageW(box, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(4, client.bottom + 5));
+  EXPECT_EQ(top + 1, static_cast<int>(::SendMessageW(box, LB_GETTOPINDEX, 0, 0)));
+  EXPECT_EQ(top + shown, f.combo->GetList()->GetCurSel());
+  EXPECT_EQ(box, ::GetCapture());
+  // Held there, each tick of the drag timer scrolls one more.
+  ::SendMessageW(box, WM_TIMER, CTKControlComboBoxList::kDragScrollTimer, 0);
+  EXPECT_EQ(top + 2, static_cast<int>(::SendMessageW(box, LB_GETTOPINDEX, 0, 0)));
+  EXPECT_EQ(top + shown + 1, f.combo->GetList()->GetCurSel());
+  // Past its top, back up.
+  ::SendMessageW(box, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(4, static_cast<WORD>(-5)));
+  EXPECT_EQ(top + 1, static_cast<int>(::SendMessageW(box, LB_GETTOPINDEX, 0, 0)));
+  EXPECT_EQ(top + 1, f.combo->GetList()->GetCurSel());
+  // Let go beyond the list: nothing is picked and the list lets the pointer go.
+  g_codes.clear();
+  ::SendMessageW(box, WM_LBUTTONUP, 0, MAKELPARAM(4, static_cast<WORD>(-5)));
+  EXPECT_NE(box, ::GetCapture());
+  EXPECT_TRUE(f.combo->GetPopuped());
+  EXPECT_TRUE(g_codes.empty());
+}
+
 TEST(ComboBox, AListWithoutEditShowsTheSelectedItem) {
   ComboFixture f(false);
   EXPECT_EQ(nullptr, f.combo->GetEditCtrl());

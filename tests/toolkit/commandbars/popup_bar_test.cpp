@@ -5,11 +5,15 @@
 #include <functional>
 #include <vector>
 
+#include "platform/appframe/archive.h"
+#include "platform/appframe/file.h"
 #include "tests/toolkit/commandbars/test_bars.h"
+#include "toolkit/commandbars/bar_state.h"
 #include "toolkit/commandbars/popup_bar.h"
 #include "toolkit/commandbars/popup_effects.h"
 #include "toolkit/commandbars/shadow_manager.h"
 #include "toolkit/commandbars/tool_bar.h"
+#include "toolkit/drawing/prop_exchange.h"
 #include "toolkit/drawing/seams.h"
 #include "toolkit/paint/paint_manager.h"
 #include "platform/win/gdi.h"
@@ -518,6 +522,57 @@ TEST(PopupBar, DraggingTheCaptionTearsTheMenuOffIntoAFloatingBar) {
     // The popup closed with the drag.
     EXPECT_FALSE(fx.popup->IsTrackingMode());
     fx.manager.RemoveToolBar(torn);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// The popup's state saved at a schema and read back into it.
+void ThroughSchema(CTKPopupBar* popup, int schema) {
+  CMemFile memory;
+  {
+    CArchive ar(&memory, CArchive::store);
+    CTKPropExchangeArchive px(ar);
+    px.SetSchema(schema);
+    popup->DoPropExchange(&px);
+  }
+  memory.SeekToBegin();
+  CArchive ar(&memory, CArchive::load);
+  CTKPropExchangeArchive px(ar);
+  px.SetSchema(schema);
+  popup->DoPropExchange(&px);
+}
+
+// Data of schemas below 20 gives a popup bar the gripper bit; a popup bar has no gripper to
+// show, so it lays out and draws in every theme as one read from current data.
+TEST(PopupBar, TheGripperBitOfOlderSavedStateChangesNothingAPopupShows) {
+  MonitorSeam seam({{kLeftArea, {0, 0, 1024, 738}}});
+  TKRegisterCommandBarClasses();
+  for (int theme = 0; theme <= 6; ++theme) {
+    for (int type : {kPopupBar, kToolBar}) {
+      SCOPED_TRACE(testing::Message() << "theme " << theme << ", bar type " << type);
+      CTKPaintManager* pm = NewThemeByNumber(theme);
+      ASSERT_NE(nullptr, pm);
+      std::vector<DWORD> drawn[2];
+      CSize size[2];
+      const int schemas[2] = {19, CTKPropExchange::kCurrentSchema};
+      for (int i = 0; i < 2; ++i) {
+        PopupFixture fx(5);
+        fx.manager.SetPaintManager(pm);
+        fx.popup->SetType(type);
+        ThroughSchema(fx.popup, schemas[i]);
+        ASSERT_EQ(i == 0, fx.popup->IsGripperVisible());
+        ASSERT_EQ(5, fx.popup->GetControlCount());
+        ASSERT_TRUE(fx.popup->Popup(fx.title, true));
+        size[i] = fx.popup->GetClientRect().Size();
+        drawn[i] = DrawnPixels(fx.popup, size[i]);
+      }
+      pm->Release();
+      EXPECT_EQ(size[1], size[0]);
+      EXPECT_TRUE(drawn[1] == drawn[0]);
+    }
   }
 }
 

@@ -67,6 +67,16 @@ PARTS = {
     "STATUSBARDARK": (8, 10, [(60, 60, 210)]),
     "FRAMEBOTTOMLEFT": (4, 4, [(20, 200, 20), (20, 120, 20)]),
     "FRAMEBOTTOMRIGHT": (4, 4, [(150, 20, 150), (100, 20, 100)]),
+    # The scroll bar of a gallery without a drop-down: track (normal, pressed), arrows and thumb
+    # by state, the glyphs by state with the up arrow's column (left) apart from the down's.
+    "CONTROLGALLERYSCROLLVERTICALLIGHT": (17, 10, [(230, 230, 10), (230, 230, 20)]),
+    "CONTROLGALLERYSCROLLVERTICALDARK": (17, 10, [(130, 130, 10), (130, 130, 20)]),
+    "CONTROLGALLERYSCROLLARROWSVERTICALLIGHT": (17, 17, [(10, 230, 230), (20, 230, 230), (30, 230, 230), (40, 230, 230)]),
+    "CONTROLGALLERYSCROLLARROWSVERTICALDARK": (17, 17, [(10, 130, 130), (20, 130, 130), (30, 130, 130), (40, 130, 130)]),
+    "CONTROLGALLERYSCROLLARROWGLYPHS": (10, 5, [((60, 1, 1), (60, 2, 2)), ((61, 1, 1), (61, 2, 2)),
+                                                ((62, 1, 1), (62, 2, 2)), ((63, 1, 1), (63, 2, 2))]),
+    "CONTROLGALLERYSCROLLTHUMBVERTICAL": (17, 10, [(230, 10, 230), (230, 20, 230), (230, 30, 230)]),
+    "CONTROLGALLERYSCROLLTHUMBGRIPPERVERTICAL": (6, 4, [(90, 9, 9), (90, 19, 19), (90, 29, 29)]),
 }
 
 
@@ -92,7 +102,10 @@ def main(out):
     for name, (width, height, colours) in PARTS.items():
         pixels = []
         for colour in colours:
-            pixels += [[colour + (255,)] * width for _ in range(height)]
+            # A pair of colours: the left and the right half of the part.
+            left, right = colour if isinstance(colour[0], tuple) else (colour, colour)
+            row = [left + (255,)] * (width // 2) + [right + (255,)] * (width - width // 2)
+            pixels += [list(row) for _ in range(height)]
         path = os.path.join(out, name + ".bmp")
         with open(path, "wb") as f:
             f.write(imagefiles.bmp_bytes(pixels, 24))

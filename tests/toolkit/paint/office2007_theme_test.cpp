@@ -234,6 +234,91 @@ TEST(Office2007Theme, GalleryScrollButtonsFromTheImageSet) {
   EXPECT_EQ(21, t.pm->GalleryPaintManager()->UpButtonHeight());
 }
 
+// A gallery without a drop-down, in a bar at `position`: it shows the scroll bar.
+struct ScrolledGallery {
+  ScrolledGallery(CTKPaintManager* pm, int position, int rows, int height)
+      : holder(pm, position == kPopup ? kPopupBar : kToolBar, position, 200, 200) {
+    gallery = new CTKControlGallery;
+    CTKControlGalleryItems* items = new CTKControlGalleryItems;
+    items->SetItemSize(CSize(100, 20));
+    for (int i = 0; i < rows; ++i) items->AddItem(i + 1, L"");
+    gallery->SetItems(items);
+    items->Release();
+    holder.bar->GetControls()->Add(gallery, 0);
+    gallery->Release();
+    gallery->SetRect(CRect(0, 0, 120, height));
+  }
+  // The scroll bar as the theme draws it.
+  void Paint(CTKPaintManager* pm, Canvas& canvas) {
+    CDC dc;
+    dc.Attach(canvas.dc());
+    pm->GalleryPaintManager()->PaintPopupScroller(&dc, gallery);
+    dc.Detach();
+  }
+  Bar holder;
+  CTKControlGallery* gallery;
+};
+
+TEST(Office2007Theme, GalleryScrollBarFromTheImageSet) {
+  Theme t;
+  // The fixture's parts (make_office2007_fixture.py): each state its own colour.
+  const COLORREF light_arrow[4] = {RGB(10, 230, 230), RGB(20, 230, 230), RGB(30, 230, 230), RGB(40, 230, 230)};
+  const COLORREF dark_arrow[4] = {RGB(10, 130, 130), RGB(20, 130, 130), RGB(30, 130, 130), RGB(40, 130, 130)};
+  const COLORREF up_glyph[4] = {RGB(60, 1, 1), RGB(61, 1, 1), RGB(62, 1, 1), RGB(63, 1, 1)};
+  const COLORREF down_glyph[4] = {RGB(60, 2, 2), RGB(61, 2, 2), RGB(62, 2, 2), RGB(63, 2, 2)};
+  const COLORREF thumb[2] = {RGB(230, 10, 230), RGB(230, 20, 230)};
+  const COLORREF grip[2] = {RGB(90, 9, 9), RGB(90, 19, 19)};
+  enum Where { kUpArrow, kUpGlyph, kDownArrow, kDownGlyph, kTrack, kThumbEdge, kThumbMiddle };
+  struct Case {
+    const char* name;
+    int position, rows, height, hot;
+    bool enabled;
+    Where where;
+    COLORREF expected;
+  } cases[] = {
+      {"in a drop-down the light track", kPopup, 30, 120, 0, true, kTrack, RGB(230, 230, 10)},
+      {"on a tool bar the dark track", kTop, 30, 120, 0, true, kTrack, RGB(130, 130, 10)},
+      {"light arrows in a drop-down", kPopup, 30, 120, 0, true, kUpArrow, light_arrow[0]},
+      {"dark arrows on a tool bar", kTop, 30, 120, 0, true, kDownArrow, dark_arrow[0]},
+      {"a hot up arrow", kPopup, 30, 120, CTKScrollBase::kPartUpArrow, true, kUpArrow, light_arrow[1]},
+      {"its glyph hot too", kPopup, 30, 120, CTKScrollBase::kPartUpArrow, true, kUpGlyph, up_glyph[1]},
+      {"the down glyph from its own column", kPopup, 30, 120, 0, true, kDownGlyph, down_glyph[0]},
+      {"a disabled gallery's arrows", kPopup, 30, 120, 0, false, kDownArrow, light_arrow[3]},
+      {"and their glyphs", kPopup, 30, 120, 0, false, kUpGlyph, up_glyph[3]},
+      {"a disabled gallery has no thumb", kPopup, 30, 120, 0, false, kThumbEdge, RGB(230, 230, 10)},
+      {"the thumb", kPopup, 30, 120, 0, true, kThumbEdge, thumb[0]},
+      {"a hot thumb", kPopup, 30, 120, CTKScrollBase::kPartThumb, true, kThumbEdge, thumb[1]},
+      {"a tall thumb holds the grip", kPopup, 8, 120, 0, true, kThumbMiddle, grip[0]},
+      {"in the thumb's state", kPopup, 8, 120, CTKScrollBase::kPartThumb, true, kThumbMiddle, grip[1]},
+      {"a short thumb has none", kPopup, 200, 120, 0, true, kThumbMiddle, thumb[0]},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScrolledGallery g(t.pm, c.position, c.rows, c.height);
+    g.gallery->SetEnabled(c.enabled);
+    g.gallery->UpdateGeometry();
+    g.gallery->SetHotPart(c.hot);
+    const TKScrollBarGeometry& geometry = g.gallery->Geometry();
+    ASSERT_FALSE(geometry.bar.IsRectEmpty());
+    const int x = geometry.bar.left + 2, mid = geometry.bar.CenterPoint().x;
+    const int thumb_mid = (geometry.thumb_top + geometry.thumb_bottom) / 2;
+    if (c.where == kThumbMiddle) {
+      ASSERT_LT(geometry.thumb_bottom, geometry.down_start);
+      EXPECT_EQ(c.rows == 8, geometry.thumb_bottom - geometry.thumb_top > 13);
+    }
+    const POINT at[] = {{x, geometry.bar.top + 2},
+                        {mid, (geometry.bar.top + geometry.up_end) / 2},
+                        {x, geometry.bar.bottom - 3},
+                        {mid, (geometry.down_start + geometry.bar.bottom) / 2},
+                        {x, geometry.down_start - 2},
+                        {x, geometry.thumb_top + 1},
+                        {mid, thumb_mid}};
+    Canvas canvas(130, 200, kGround);
+    g.Paint(t.pm, canvas);
+    EXPECT_EQ(c.expected, canvas.At(at[c.where].x, at[c.where].y));
+  }
+}
+
 TEST(Office2007Theme, AKeyMissingFromTheIniKeepsThePreviousColour) {
   Theme t;
   CTKOffice2007Theme& pm = *t.pm;
@@ -329,6 +414,65 @@ TEST(Office2007Theme, ProjectImageSetGivesEveryColour) {
                                L"STATUSBARDARK", L"FRAMEBOTTOMLEFT", L"FRAMEBOTTOMRIGHT"})
     EXPECT_TRUE(pm->ImageNamed(image)) << image;
   EXPECT_EQ(set.ColorFromIni(L"Toolbar", L"ToolbarFace"), pm->ResolveColor(30));
+  pm->Release();
+}
+
+TEST(Office2007Theme, ProjectImageSetDrawsTheCaptionBandGlyphsAndGalleryScrollBar) {
+  HMODULE module = ::LoadLibraryW(Office2007ModulePath().c_str());
+  ASSERT_TRUE(module);
+  CTKOffice2007ImageSet set;
+  ASSERT_TRUE(set.AttachResourceModule(module, nullptr, true));
+  CTKOffice2007Theme* pm = new CTKOffice2007Theme(&set);
+  pm->ReloadColorsAndFonts();
+  // The caption band comes from its images: not the flat fill of border colour 3 that stands
+  // in without them, and the inactive band apart from the active one.
+  COLORREF band[2];
+  for (int active = 0; active < 2; ++active) {
+    Canvas canvas(200, 120, kGround);
+    CDC dc;
+    dc.Attach(canvas.dc());
+    TKPaintThemes::TKFrameInfo frame;
+    frame.size = CSize(200, 120);
+    frame.border = 4;
+    frame.caption_height = 26;
+    frame.active = active != 0;
+    pm->PaintWindowFrame(&dc, frame);
+    dc.Detach();
+    band[active] = canvas.At(100, 13);
+    EXPECT_NE(pm->FrameBorderColor(active != 0, 3), band[active]) << active;
+    EXPECT_NE(kGround, band[active]) << active;
+  }
+  EXPECT_NE(band[0], band[1]);
+  // Every caption glyph: each command at each of the three sizes draws something.
+  for (int command : {61536, 61472, 61488, 61728}) {
+    for (int width : {14, 20, 30}) {
+      Canvas canvas(40, 40, kWhite);
+      CDC dc;
+      dc.Attach(canvas.dc());
+      pm->PaintCaptionButton(&dc, CRect(0, 0, width, width), command, false, false, true);
+      dc.Detach();
+      int drawn = 0;
+      for (int y = 0; y < width; ++y)
+        for (int x = 0; x < width; ++x) drawn += canvas.At(x, y) != kWhite;
+      EXPECT_GE(drawn, 5) << command << " at " << width;
+    }
+  }
+  // The gallery's scroll bar: light in a drop-down, dark elsewhere, neither the plain one.
+  COLORREF track[2];
+  for (int popup = 0; popup < 2; ++popup) {
+    ScrolledGallery g(pm, popup ? kPopup : kTop, 30, 120);
+    g.gallery->UpdateGeometry();
+    const TKScrollBarGeometry& geometry = g.gallery->Geometry();
+    Canvas canvas(130, 200, kGround);
+    g.Paint(pm, canvas);
+    track[popup] = canvas.At(geometry.bar.CenterPoint().x, geometry.down_start - 2);
+    EXPECT_NE(kGround, track[popup]);
+    EXPECT_NE(::GetSysColor(COLOR_SCROLLBAR), track[popup]);
+    EXPECT_NE(canvas.At(geometry.bar.left + 2, geometry.bar.top + 2),
+              canvas.At(geometry.bar.CenterPoint().x, (geometry.bar.top + geometry.up_end) / 2))
+        << "the up arrow's glyph";
+  }
+  EXPECT_NE(track[0], track[1]);
   pm->Release();
 }
 
