@@ -19,6 +19,11 @@ void CTKControlButton::OnClick(bool keyboard, CPoint pt) {
     if (parent_) {
       parent_->SetPopupOpen(-1, false);
       parent_->SetHotControl(-1, CTKCommandBar::kHotProgram);
+      if (!keyboard && parent_->GetSafeHwnd()) {
+        POINT screen = pt;
+        ::ClientToScreen(parent_->GetSafeHwnd(), &screen);
+        CustomizeStartDrag(screen);
+      }
     }
     return;
   }
