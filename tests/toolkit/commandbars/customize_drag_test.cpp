@@ -289,6 +289,52 @@ TEST(CustomizeDrag, APressSelectsAndDragsWithTheMarkerAndCursorFollowingThePoint
   EXPECT_TRUE(DispatchAndTakeQuit());
 }
 
+// A popup control under a dragged control opens its popup, so that the drop can go inside it;
+// dragged over itself it stays shut, and an open one closes.
+TEST(CustomizeDrag, APopupControlOpensForADropButNotForItself) {
+  DragFixture f;
+  CTKControlPopup* menu = static_cast<CTKControlPopup*>(f.edit->GetControls()->Add(kPopupControl, 150));
+  menu->SetCaption(L"M");
+  TestBar* popup = new TestBar;
+  popup->SetCommandBarManager(&f.manager);
+  popup->Create(f.site.hwnd, WS_POPUP, RECT{0, 100, 100, 200});
+  popup->GetControls()->Add(kButton, 151)->SetCaption(L"Inside");
+  menu->SetCommandBar(popup);
+  f.edit->CalcSize(600, 0);
+  const CPoint over_menu = menu->GetRect().CenterPoint();
+  struct Case {
+    const char* name;
+    CTKControl* dragged;
+    bool open_before;  // the popup open (and shown) when the drag passes over
+    size_t shown;      // popups opened by the drag
+    bool open_after;
+  } cases[] = {
+      {"another control over it", f.edit->GetControl(0), false, 1, true},
+      {"itself, shut", menu, false, 0, false},
+      {"itself, open", menu, true, 0, false},
+      {"another control over it, open", f.edit->GetControl(0), true, 0, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.open_before) {
+      ASSERT_TRUE(f.edit->SetPopupOpen(menu->GetIndex(), false));
+      ::ShowWindow(popup->GetSafeHwnd(), SW_SHOWNA);
+    }
+    popup->shown.clear();
+    f.edit->OnCustomizeDragOver(c.dragged, over_menu, CTKCommandBarManager::kDragMoved);
+    EXPECT_EQ(c.shown, popup->shown.size());
+    EXPECT_EQ(c.open_after, menu->GetPopuped());
+    EXPECT_EQ(c.open_after ? menu->GetIndex() : -1, f.edit->GetExpandedIndex());
+    f.edit->SetPopupOpen(-1, false);
+    f.edit->SetTrackingMode(0, false, false);
+    ::ShowWindow(popup->GetSafeHwnd(), SW_HIDE);
+    f.edit->OnCustomizeDragLeave();
+  }
+  menu->SetCommandBar(nullptr);
+  popup->DestroyWindow();
+  popup->Release();
+}
+
 // The marker lies before or after the control nearest to the point, across the bar or, on a
 // vertical bar, along it; an empty bar shows it at its start. Drawn, it inverts the pixels of
 // an I-beam inside its rectangle and none outside.
