@@ -833,10 +833,27 @@ void CTKCommandBar::OnTimer(UINT_PTR id) {
 void CTKCommandBar::OnLButtonDown(CPoint pt) {
   CTKControl* control = controls_->HitTest(pt);
   if (!control) return;
+  CTKCommandBarManager* manager = GetCommandBarManager();
   if (IsCustomizeMode()) {
     if (!control->IsCustomizeMode()) return;
     // The press selects the control for customizing; its press starts the customize drag.
-    if (CTKCommandBarManager* manager = GetCommandBarManager()) manager->SetCustomizeSelection(control);
+    if (manager) manager->SetCustomizeSelection(control);
+  } else if (type_ == kToolBar && manager && manager->GetOptions().quick_customize && IsCustomizable() &&
+             ::GetKeyState(VK_MENU) < 0) {
+    // Alt held: the control is dragged at once, in customize mode for the drag alone.
+    AddRef();
+    manager->SetCustomizeMode(true);
+    manager->ClosePopups();
+    SetPopupOpen(-1, false);
+    SetHotControl(-1, kHotProgram);
+    POINT screen = pt;
+    ::ClientToScreen(GetSafeHwnd(), &screen);
+    control->CustomizeStartDrag(screen);
+    manager->SetCustomizeMode(false);
+    Relayout();
+    manager->ClosePopups();
+    Release();
+    return;
   }
   control->OnClick(false, pt);
 }

@@ -32,6 +32,7 @@ struct CTKCommandBarOptions {
   bool saved_bits = true;            // popups keep what lies under them
   bool right_to_left = false;        // bars and popups lay out right to left
   bool keyboard_tips = false;        // Alt and accelerators show keyboard tips
+  bool quick_customize = false;      // a tool bar's control pressed with Alt held is dragged at once
   int accelerator_mode = 0;          // 2: the frame's letters never reach the bars
   bool numpad_accelerators = false;  // number-pad digits act as accelerators
   bool first_letter_matches = true;  // a caption's first letter counts when it has no "&"

@@ -3,6 +3,7 @@
 // bar, the cancels, and a drop on the control itself; the drop marker by place and by pixels.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -287,6 +288,47 @@ TEST(CustomizeDrag, APressSelectsAndDragsWithTheMarkerAndCursorFollowingThePoint
   EXPECT_EQ(f.edit->GetControl(0), f.manager.GetCustomizeSelection());
   EXPECT_EQ(L"ABCD", DragFixture::Row(f.edit));  // the quit ended it: nothing moved
   EXPECT_TRUE(DispatchAndTakeQuit());
+}
+
+// Outside customize mode a tool bar's control pressed with Alt held is dragged at once when
+// the manager allows quick customizing; customize mode ends with the drag. Otherwise the press
+// is an ordinary click.
+TEST(CustomizeDrag, AnAltPressDragsAtOnceWhereTheManagerAllowsIt) {
+  struct Case {
+    const char* name;
+    bool option, alt;
+    const wchar_t* row;
+    size_t commands;
+  } cases[] = {{"option on, Alt held", true, true, L"BCAD", 0},
+               {"option off, Alt held", false, true, L"ABCD", 1},
+               {"option on, no Alt", true, false, L"ABCD", 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DragFixture f;
+    f.manager.SetCustomizeMode(false);
+    f.manager.GetOptions().quick_customize = c.option;
+    BYTE keys[256] = {};
+    ::GetKeyboardState(keys);
+    BYTE held[256];
+    std::copy(keys, keys + 256, held);
+    held[VK_MENU] = c.alt ? 0x80 : 0;
+    ::SetKeyboardState(held);
+    const CPoint press = DragFixture::At(f.edit, 0, 0.5);
+    const CPoint start = f.Screen(f.edit, press);
+    ::SetCursorPos(start.x, start.y);
+    DrainMessages();
+    f.site.commands.clear();
+    // Released after C: a drag puts A there; a click is released where it was pressed.
+    const bool quick = c.alt && c.option;
+    f.Post(WM_LBUTTONUP, 0, DragFixture::At(f.edit, quick ? 2 : 0, quick ? 0.8 : 0.5));
+    ::SendMessageW(f.edit->GetSafeHwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(press.x, press.y));
+    keys[VK_MENU] = 0;
+    ::SetKeyboardState(keys);
+    EXPECT_EQ(c.row, DragFixture::Row(f.edit));
+    EXPECT_FALSE(f.manager.IsCustomizeMode());
+    EXPECT_EQ(c.commands, f.site.commands.size());
+    DispatchAndTakeQuit();
+  }
 }
 
 // A popup control under a dragged control opens its popup, so that the drop can go inside it;
