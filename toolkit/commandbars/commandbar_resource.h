@@ -6,3 +6,6 @@
 #define IDB_TK_MDI_BUTTONS 9102
 // The question before a bar is reset; "%s" stands for the bar's title.
 #define IDS_TK_RESET_BAR 9173
+// The cursors of a control dragged in customize mode: moving it, and copying it (Ctrl held).
+#define IDC_TK_DRAG_MOVE 9180
+#define IDC_TK_DRAG_COPY 9181

@@ -7,9 +7,11 @@
 
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/command_bar_manager.h"
+#include "toolkit/commandbars/commandbar_resource.h"
 #include "toolkit/commandbars/control.h"
 #include "toolkit/drawing/color_manager.h"
 #include "toolkit/drawing/nested_loop.h"
+#include "toolkit/drawing/resource_manager.h"
 #include "platform/win/gdi.h"
 
 using namespace TKCommandBars;
@@ -30,6 +32,15 @@ long long DistanceSquared(const CRect& rc, CPoint pt) {
   const long long dx = pt.x < rc.left ? rc.left - pt.x : (pt.x >= rc.right ? pt.x - rc.right + 1 : 0);
   const long long dy = pt.y < rc.top ? rc.top - pt.y : (pt.y >= rc.bottom ? pt.y - rc.bottom + 1 : 0);
   return dx * dx + dy * dy;
+}
+
+// The cursor of a drag: the system's no-drop cursor, or the toolkit's own move and copy
+// cursors (the arrow where the program carries none).
+HCURSOR DragCursor(int kind) {
+  if (kind == CTKCommandBarManager::kDragCursorNoDrop) return ::LoadCursor(nullptr, IDC_NO);
+  const UINT id = kind == CTKCommandBarManager::kDragCursorCopy ? IDC_TK_DRAG_COPY : IDC_TK_DRAG_MOVE;
+  if (HCURSOR own = GetResourceManagerInstance()->ReadCursorResource(id)) return own;
+  return ::LoadCursor(nullptr, IDC_ARROW);
 }
 
 // Takes a control out of its bar: the control after it takes over a begin-group flag it had,
@@ -100,7 +111,7 @@ int CTKCommandBarManager::DragControl(CTKControl* control, POINT start) {
       effect = target->OnCustomizeDragOver(control, client, copy ? kDragCopied : kDragMoved);
     }
     drag_cursor_ = effect == kDragNothing ? kDragCursorNoDrop : (copy ? kDragCursorCopy : kDragCursorMove);
-    ::SetCursor(::LoadCursor(nullptr, drag_cursor_ == kDragCursorNoDrop ? IDC_NO : IDC_ARROW));
+    ::SetCursor(DragCursor(drag_cursor_));
   };
   follow(start);
   MSG msg;

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "tests/toolkit/commandbars/test_bars.h"
+#include "toolkit/commandbars/commandbar_resource.h"
+#include "toolkit/drawing/resource_manager.h"
 #include "platform/win/gdi.h"
 
 using namespace TKCommandBars;
@@ -255,12 +257,19 @@ TEST(CustomizeDrag, APressSelectsAndDragsWithTheMarkerAndCursorFollowingThePoint
   struct Look {
     int cursor;
     bool edit_marker, view_marker;
+    HCURSOR shown;
   };
   std::vector<Look> looks;
   probe.look = [&] {
     looks.push_back({f.manager.GetDragCursor(), !f.edit->GetDropMarker().IsRectEmpty(),
-                     !f.view->GetDropMarker().IsRectEmpty()});
+                     !f.view->GetDropMarker().IsRectEmpty(), ::GetCursor()});
   };
+  // The toolkit's own move and copy cursors, and the system's no-drop cursor.
+  const HCURSOR move = GetResourceManagerInstance()->ReadCursorResource(IDC_TK_DRAG_MOVE);
+  const HCURSOR copy = GetResourceManagerInstance()->ReadCursorResource(IDC_TK_DRAG_COPY);
+  const HCURSOR no_drop = ::LoadCursor(nullptr, IDC_NO);
+  ASSERT_TRUE(move && copy && no_drop);
+  ASSERT_NE(move, copy);
   const CPoint press = DragFixture::At(f.edit, 0, 0.5);
   const CPoint start = f.Screen(f.edit, press);
   ::SetCursorPos(start.x, start.y);
@@ -274,9 +283,9 @@ TEST(CustomizeDrag, APressSelectsAndDragsWithTheMarkerAndCursorFollowingThePoint
   ::PostQuitMessage(4);
   ::SendMessageW(f.edit->GetSafeHwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(press.x, press.y));
   const std::vector<Look> expected_looks = {
-      {CTKCommandBarManager::kDragCursorMove, true, false},
-      {CTKCommandBarManager::kDragCursorCopy, false, true},
-      {CTKCommandBarManager::kDragCursorNoDrop, false, false},
+      {CTKCommandBarManager::kDragCursorMove, true, false, move},
+      {CTKCommandBarManager::kDragCursorCopy, false, true, copy},
+      {CTKCommandBarManager::kDragCursorNoDrop, false, false, no_drop},
   };
   ASSERT_EQ(expected_looks.size(), looks.size());
   for (size_t i = 0; i < looks.size(); ++i) {
@@ -284,6 +293,7 @@ TEST(CustomizeDrag, APressSelectsAndDragsWithTheMarkerAndCursorFollowingThePoint
     EXPECT_EQ(expected_looks[i].cursor, looks[i].cursor);
     EXPECT_EQ(expected_looks[i].edit_marker, looks[i].edit_marker);
     EXPECT_EQ(expected_looks[i].view_marker, looks[i].view_marker);
+    EXPECT_EQ(expected_looks[i].shown, looks[i].shown);
   }
   EXPECT_EQ(f.edit->GetControl(0), f.manager.GetCustomizeSelection());
   EXPECT_EQ(L"ABCD", DragFixture::Row(f.edit));  // the quit ended it: nothing moved
