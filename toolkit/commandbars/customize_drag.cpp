@@ -94,11 +94,11 @@ int CTKCommandBarManager::DragControl(CTKControl* control, POINT start) {
   POINT last = start;
   CTKCommandBar* over = nullptr;  // the bar showing the drop marker
   int result = kDragNothing;
-  // Asks the bar under the pointer for its marker, and shows the cursor for the drop there.
   // A bar whose window went while the loop dispatched messages has left the drop targets.
   auto still_there = [&] {
     if (over && std::find(drop_targets_.begin(), drop_targets_.end(), over) == drop_targets_.end()) over = nullptr;
   };
+  // Asks the bar under the pointer for its marker, and shows the cursor for the drop there.
   auto follow = [&](POINT screen) {
     still_there();
     CTKCommandBar* target = FindDropTarget(screen, control);
