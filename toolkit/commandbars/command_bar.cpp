@@ -651,6 +651,7 @@ void CTKCommandBar::DrawCommandBar(CDC* dc, const CRect& clip) {
     const HBRUSH black = static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH));
     for (int ring = 0; ring < 2; ++ring, frame.DeflateRect(1, 1)) ::FrameRect(*dc, &frame, black);
   }
+  DrawDropMarker(dc);
 }
 
 void CTKCommandBar::UpdateShortcuts() {
@@ -827,7 +828,28 @@ void CTKCommandBar::OnTimer(UINT_PTR id) {
 void CTKCommandBar::OnLButtonDown(CPoint pt) {
   CTKControl* control = controls_->HitTest(pt);
   if (!control) return;
-  if (IsCustomizeMode() && !control->IsCustomizeMode()) return;
+  CTKCommandBarManager* manager = GetCommandBarManager();
+  if (IsCustomizeMode()) {
+    if (!control->IsCustomizeMode()) return;
+    // The press selects the control for customizing; its press starts the customize drag.
+    if (manager) manager->SetCustomizeSelection(control);
+  } else if (type_ == kToolBar && manager && manager->GetOptions().quick_customize && IsCustomizable() &&
+             ::GetKeyState(VK_MENU) < 0) {
+    // Alt held: the control is dragged at once, in customize mode for the drag alone.
+    AddRef();
+    manager->SetCustomizeMode(true);
+    manager->ClosePopups();
+    SetPopupOpen(-1, false);
+    SetHotControl(-1, kHotProgram);
+    POINT screen = pt;
+    ::ClientToScreen(GetSafeHwnd(), &screen);
+    control->CustomizeStartDrag(screen);
+    manager->SetCustomizeMode(false);
+    Relayout();
+    manager->ClosePopups();
+    Release();
+    return;
+  }
   control->OnClick(false, pt);
 }
 
@@ -856,6 +878,9 @@ void CTKCommandBar::OnMouseLeave() {
 }
 
 void CTKCommandBar::OnBarDestroy() {
+  if (drop_registry_) drop_registry_->UnregisterDropTarget(this);
+  drop_registry_ = nullptr;
+  drop_marker_.SetRectEmpty();
   if (tracking_) SetTrackingMode(0, false, false);
   if (dock_bar_) dock_bar_->Remove(this);
   CTKHookManager::Instance().RemoveClient(this);
@@ -866,6 +891,15 @@ LRESULT CTKCommandBar::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
   if ((message >= WM_MOUSEFIRST && message <= WM_MBUTTONDBLCLK) || (message >= WM_KEYFIRST && message <= WM_KEYLAST))
     CTKToolTipContext::ThreadInstance().FilterBarMessage(this, GetSafeHwnd(), message, wparam, lparam, true);
   switch (message) {
+    case WM_CREATE:
+      // A control dragged in customize mode may be dropped on the bar.
+      if (position_ != 6) {
+        if (CTKCommandBarManager* manager = GetCommandBarManager()) {
+          manager->RegisterDropTarget(this);
+          drop_registry_ = manager;
+        }
+      }
+      break;
     case WM_PAINT:
       OnPaint();
       return 0;

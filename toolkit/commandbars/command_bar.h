@@ -190,6 +190,27 @@ class CTKCommandBar : public CControlBar, public CTKHookManagerHookAble {
   // take the size their controls need for the dragged width or height.
   virtual bool SizesFreely() const { return false; }
 
+  // --- customize drag and drop ---
+  // Whether a control dragged in customize mode may be dropped on the bar.
+  virtual bool AcceptsDrop(const CTKControl* control) const;
+  // A control dragged over the client point `pt`: the control under the point hears of it
+  // first (a popup control opens its popup), then the bar places its drop marker. The answer is
+  // the drop effect asked for (kDragCopied or kDragMoved), or kDragNothing where the bar takes
+  // none.
+  virtual int OnCustomizeDragOver(CTKControl* control, CPoint pt, int effect);
+  // The drag left the bar: the drop marker goes.
+  virtual void OnCustomizeDragLeave();
+  // The control dropped at `pt`: a copy goes in at the marker (the control itself leaves its
+  // bar afterwards when the effect is a move); dropped on itself, it only begins a group, or
+  // stops beginning one, when the pointer moved more than 4 pixels on from `start` (screen).
+  // The answer is the effect that took place (kDragNothing when the control stays where it was).
+  virtual int OnCustomizeDrop(CTKControl* control, CPoint pt, int effect, POINT start);
+  // The drop marker (empty: none) and where a drop would insert.
+  const CRect& GetDropMarker() const { return drop_marker_; }
+  int GetDropIndex() const { return drop_index_; }
+  // The manager whose drop targets the bar is among; it forgets it when it goes first.
+  void ForgetDropRegistry() { drop_registry_ = nullptr; }
+
   // --- the frame's control bar ---
   // The bar style; a dock alignment (CBRS_ALIGN_ bits, or CBRS_FLOATING) also sets the position.
   void SetBarStyle(DWORD style) override;
@@ -218,6 +239,12 @@ class CTKCommandBar : public CControlBar, public CTKHookManagerHookAble {
   // Copies the bar's keys (type, position, id, flags, style, title, sizes, manager), not its
   // controls.
   void CopyBarKeys(const CTKCommandBar* source);
+  // Places the drop marker for a point: beside the control nearest to it (after it when the
+  // point lies past its middle along the bar), or at the start of an empty bar. The control it
+  // lies beside (null: none) is the answer.
+  CTKControl* PlaceDropMarker(CPoint pt);
+  // The I-beam of inverted pixels in the drop marker.
+  void DrawDropMarker(CDC* dc) const;
   // Runs the update requests of the visible controls against `target`'s route, then consumes
   // the pending-layout word.
   void UpdateControls(CCmdTarget* target, bool disable_if_no_handler);
@@ -251,4 +278,8 @@ class CTKCommandBar : public CControlBar, public CTKHookManagerHookAble {
   CTKDockBar* dock_bar_ = nullptr;
   std::unique_ptr<CTKDockContext> dock_context_;
   CTKCommandBarAnimation animation_;
+  CRect drop_marker_;
+  int drop_index_ = -1;
+  bool drop_begin_group_ = false;
+  CTKCommandBarManager* drop_registry_ = nullptr;
 };

@@ -10,6 +10,8 @@ CTKCommandBarManager::CTKCommandBarManager() : actions_(this) {}
 CTKCommandBarManager::~CTKCommandBarManager() {
   HideKeyboardTips();
   if (customize_selection_) customize_selection_->Release();
+  for (CTKCommandBar* bar : drop_targets_) bar->ForgetDropRegistry();
+  drop_targets_.clear();
   std::vector<CTKToolBar*> bars;
   bars.swap(bars_);
   for (CTKToolBar* bar : bars) {

@@ -32,6 +32,7 @@ struct CTKCommandBarOptions {
   bool saved_bits = true;            // popups keep what lies under them
   bool right_to_left = false;        // bars and popups lay out right to left
   bool keyboard_tips = false;        // Alt and accelerators show keyboard tips
+  bool quick_customize = false;      // a tool bar's control pressed with Alt held is dragged at once
   int accelerator_mode = 0;          // 2: the frame's letters never reach the bars
   bool numpad_accelerators = false;  // number-pad digits act as accelerators
   bool first_letter_matches = true;  // a caption's first letter counts when it has no "&"
@@ -72,6 +73,28 @@ class CTKCommandBarManager : public CCmdTarget {
   CTKControl* GetCustomizeSelection() const { return customize_selection_; }
   // The customize dialog's window while it is open.
   void SetCustomizeWindow(HWND window) { customize_window_ = window; }
+
+  // --- customize drag and drop ---
+  // The bars a dragged control may be dropped on: each registers as its window is made and
+  // leaves as it goes (the most recent last).
+  void RegisterDropTarget(CTKCommandBar* bar);
+  void UnregisterDropTarget(CTKCommandBar* bar);
+  // The last shown bar, searching from the most recent, whose window holds the screen point
+  // and that takes the control; null when none.
+  CTKCommandBar* FindDropTarget(POINT screen, const CTKControl* control) const;
+  // How a drag ended: dragged off every bar (the control goes), copied or moved onto a bar, or
+  // nothing changed (cancelled, or not moved).
+  enum { kDragRemoved = 0, kDragCopied = 1, kDragMoved = 2, kDragNothing = 5 };
+  // The cursor a drag shows: where nothing takes the control, over a bar while copying, or
+  // while moving.
+  enum { kDragCursorNoDrop = 0, kDragCursorCopy = 1, kDragCursorMove = 2 };
+  // The customize drag of a control pressed at `start` (screen): the mouse is captured by the
+  // control's bar until the button comes up over a bar (which takes a copy, Ctrl held, or the
+  // control itself) or elsewhere (the control is removed once the mouse moved). Escape, a
+  // right-button press, a lost capture or WM_QUIT (posted again) cancel it. A control that
+  // leaves its bar hands its begin-group flag to the next one, and the bar is laid out again.
+  int DragControl(CTKControl* control, POINT start);
+  int GetDragCursor() const { return drag_cursor_; }
   // The paint manager set on this manager, else the global one.
   CTKPaintManager* GetPaintManager() const;
   void SetPaintManager(CTKPaintManager* manager);
@@ -181,6 +204,8 @@ class CTKCommandBarManager : public CCmdTarget {
   CTKControl* customize_selection_ = nullptr;
   HWND customize_window_ = nullptr;
   bool keyboard_cues_ = true;
+  std::vector<CTKCommandBar*> drop_targets_;
+  int drag_cursor_ = kDragCursorNoDrop;
   CTKControlActions actions_;
   CTKPaintManager* paint_manager_ = nullptr;
   CTKImageManager* image_manager_ = nullptr;

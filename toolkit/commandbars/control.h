@@ -152,6 +152,11 @@ class CTKControl : public CCmdTarget {
   // Keyboard execution (Enter, or an accelerator letter).
   virtual void OnExecuteByKeyboard() { OnClick(true); }
   virtual void OnUnderlineActivate() { OnExecuteByKeyboard(); }
+  // Customize mode: the drag of the control pressed at a screen point (the manager's drag
+  // loop); its answer is the manager's drag result.
+  virtual int CustomizeStartDrag(POINT screen);
+  // A control dragged in customize mode passes over this one.
+  virtual void OnCustomizeDragOver(CTKControl* dragged) {}
   virtual bool IsCustomizeResizeAllowed() const { return false; }
   virtual int GetCustomizeMinWidth() const { return 0; }
   virtual void OnActionChanged(int property) {}

@@ -11,6 +11,17 @@ IMPLEMENT_DYNCREATE(CTKControlPopup, CTKControlButton)
 
 namespace {
 bool IsPopupOwner(CTKCommandBar* bar) { return bar && (bar->GetType() == kPopupBar || bar->GetPosition() == kPopup); }
+
+// Whether `control` is `outer` or lies somewhere in the popups `outer` opens (a few levels
+// deep: popups may share their bars in circles).
+bool IsWithin(const CTKControl* control, const CTKControl* outer, int depth = 0) {
+  if (control == outer) return true;
+  const CTKCommandBar* bar = outer ? outer->GetCommandBar() : nullptr;
+  if (!bar || depth >= 16) return false;
+  for (int i = 0; i < bar->GetControlCount(); ++i)
+    if (IsWithin(control, bar->GetControl(i), depth + 1)) return true;
+  return false;
+}
 }  // namespace
 
 void CTKControlButton::OnClick(bool keyboard, CPoint pt) {
@@ -19,6 +30,11 @@ void CTKControlButton::OnClick(bool keyboard, CPoint pt) {
     if (parent_) {
       parent_->SetPopupOpen(-1, false);
       parent_->SetHotControl(-1, CTKCommandBar::kHotProgram);
+      if (!keyboard && parent_->GetSafeHwnd()) {
+        POINT screen = pt;
+        ::ClientToScreen(parent_->GetSafeHwnd(), &screen);
+        CustomizeStartDrag(screen);
+      }
     }
     return;
   }
@@ -95,9 +111,33 @@ void CTKControlPopup::SetSelected(int selected) {
   }
 }
 
+void CTKControlPopup::OnCustomizeDragOver(CTKControl* dragged) {
+  if (!parent_ || !bar_) return;
+  if (IsWithin(this, dragged)) {
+    if (bar_->IsBarVisible()) {
+      parent_->SetPopupOpen(-1, false);
+      parent_->SetHotControl(-1, CTKCommandBar::kHotProgram);
+    }
+    return;
+  }
+  if (!open_) parent_->SetPopupOpen(index_, false);
+}
+
 void CTKControlPopup::OnClick(bool keyboard, CPoint pt) {
   if (!GetEnabled() || !parent_) return;
-  if (IsCustomizeMode()) return;
+  if (IsCustomizeMode()) {
+    // The popup opens (a second press on it open closes it) and the control can be dragged.
+    if (open_ && !IsPopupOwner(parent_))
+      parent_->SetTrackingMode(0, false, false);
+    else if (bar_)
+      parent_->SetPopupOpen(index_, keyboard);
+    if (!keyboard && parent_ && parent_->GetSafeHwnd()) {
+      POINT screen = pt;
+      ::ClientToScreen(parent_->GetSafeHwnd(), &screen);
+      CustomizeStartDrag(screen);
+    }
+    return;
+  }
   if (open_ && !IsPopupOwner(parent_)) {
     // A second click on an open popup closes it and ends tracking.
     parent_->SetTrackingMode(0, false, false);

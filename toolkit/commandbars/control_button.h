@@ -33,6 +33,10 @@ class CTKControlPopup : public CTKControlButton {
   void OnLButtonUp(CPoint point) override;
   void OnLButtonDblClk(CPoint point) override;
   void OnMouseMove(CPoint point) override;
+  // A control dragged in customize mode over this one: the popup opens so that the drop can go
+  // inside it, unless the dragged control is this one or holds it somewhere in its popups (an
+  // open popup then closes).
+  void OnCustomizeDragOver(CTKControl* dragged) override;
   bool IsEqual(const CTKControl* other) const override;
   void Copy(const CTKControl* source, bool deep) override;
   void SetShowShadow(bool on) { show_shadow_ = on; }

@@ -358,12 +358,14 @@ int CTKDockBar::LayoutRow(const std::vector<CTKCommandBar*>& row, int length, in
     CRect now = e.bar->GetWindowRect();
     ::MapWindowPoints(nullptr, GetSafeHwnd(), reinterpret_cast<POINT*>(&now), 2);
     if (now != CRect(place)) {
+      // What a move uncovers is erased by the next paint: erasing the dock bar and every bar in
+      // it after each single move costs a walk of the whole row each time.
       if (*batch)
         *batch = ::DeferWindowPos(*batch, hwnd, nullptr, place.left, place.top, place.right - place.left,
-                                  place.bottom - place.top, SWP_NOACTIVATE | SWP_NOZORDER);
+                                  place.bottom - place.top, SWP_NOACTIVATE | SWP_NOZORDER | SWP_DEFERERASE);
       else
         ::SetWindowPos(hwnd, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
-                       SWP_NOACTIVATE | SWP_NOZORDER);
+                       SWP_NOACTIVATE | SWP_NOZORDER | SWP_DEFERERASE);
       ::InvalidateRect(hwnd, nullptr, FALSE);
     }
   }
@@ -430,7 +432,7 @@ LRESULT CTKDockBar::OnSizeParent(SIZEPARENTPARAMS* layout) {
   }
   if (layout->hDWP) {
     layout->hDWP = ::DeferWindowPos(layout->hDWP, GetSafeHwnd(), nullptr, place.left, place.top, place.Width(),
-                                    place.Height(), SWP_NOACTIVATE | SWP_NOZORDER);
+                                    place.Height(), SWP_NOACTIVATE | SWP_NOZORDER | SWP_DEFERERASE);
     ::InvalidateRect(GetSafeHwnd(), nullptr, FALSE);
   }
   return 0;

@@ -566,6 +566,8 @@ void CTKPopupBar::ShowWithEffects(const CRect& rect, const std::vector<CTKExpand
       ::SetWindowPos(hwnd, HWND_TOPMOST, rect.left, rect.top, rect.Width(), rect.Height(),
                      SWP_NOACTIVATE | SWP_SHOWWINDOW | SWP_NOREDRAW);
       CRect client(0, 0, rect.Width(), rect.Height());
+      // Drawn as its paint draws it: mirrored when the popup lays out right to left.
+      CTKDrawHelpers::SetDCRightToLeft(contents, IsRightToLeft());
       contents.FillSolidRect(&client, ::GetSysColor(COLOR_BTNFACE));
       DrawCommandBar(&contents, client);
       effects->AnimatePopup(this, &screen, &contents, rect, kind, expand, down);

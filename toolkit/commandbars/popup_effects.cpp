@@ -1,6 +1,7 @@
 #include "toolkit/commandbars/popup_effects.h"
 
 #include "toolkit/commandbars/shadow_manager.h"
+#include "toolkit/drawing/device_layout.h"
 #include "toolkit/paint/paint_manager.h"
 #include "platform/win/gdi.h"
 
@@ -10,8 +11,12 @@ void CTKShadowPopupEffects::AnimatePopup(CTKPopupBar* bar, CDC* screen, CDC* con
   if (!hwnd || !screen || !contents) return;
   KestrinWinNS::CWindowFrameDC frame(hwnd);
   if (!frame) return;
-  // The window starts as what lay under it, and the paint manager's frames lead to its contents.
-  ::BitBlt(frame.Get(), 0, 0, rect.Width(), rect.Height(), screen->GetSafeHdc(), 0, 0, SRCCOPY);
+  // The window starts as what lay under it (as it lay: a mirrored window does not mirror it),
+  // and the paint manager's frames lead to its contents.
+  {
+    CTKDeviceLayoutScope device(frame.Get()), under(screen->GetSafeHdc());
+    ::BitBlt(frame.Get(), 0, 0, rect.Width(), rect.Height(), screen->GetSafeHdc(), 0, 0, SRCCOPY);
+  }
   CDC dc;
   dc.Attach(frame.Get());
   const CRect client(0, 0, rect.Width(), rect.Height());

@@ -219,6 +219,11 @@ ATOM CTKDrawHelpers::RegisterDefProcClass(const wchar_t* name, UINT style, HINST
   wc.style = style;
   wc.lpfnWndProc = DefWindowProcW;
   wc.hInstance = instance ? instance : GetModuleHandleW(nullptr);
+  // A class registered before is only looked up: asking the system to register it again (and
+  // loading the cursor for it) costs a round trip to the window server on every window made.
+  WNDCLASSEXW known{};
+  known.cbSize = sizeof(known);
+  if (const ATOM atom = static_cast<ATOM>(GetClassInfoExW(wc.hInstance, name, &known))) return atom;
   wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // the arrow
   wc.lpszClassName = name;
   return RegisterClassW(&wc);

@@ -11,6 +11,7 @@
 
 #include "test_bars.h"
 #include "tests/toolkit/drawing/canvas.h"
+#include "toolkit/drawing/draw_helpers.h"
 #include "toolkit/drawing/seams.h"
 #include "toolkit/paint/default_theme.h"
 #include "platform/win/gdi.h"
@@ -285,6 +286,81 @@ TEST(PopupAnimation, ExpandFramesGrowTheNewBandsByPixels) {
       else
         expected.insert(expected.begin(), 40 - expected.size(), kGrey);
       EXPECT_EQ(expected, columns[k - 1]);
+    }
+  }
+}
+
+// A right-to-left (mirrored) target: the frames place from the right what they place from the
+// left elsewhere. The source holds the popup as it shows on the screen, whether its own DC is
+// mirrored or not; what lay under the popup stays where it lay. Pixels are read as they lie.
+TEST(PopupAnimation, OnAMirroredTargetTheFramesComeFromTheRightEdge) {
+  // Device pixels of the old screen and of the new contents, each telling where it lies.
+  auto old_at = [](int x, int y) { return RGB(250 - x * 5, 40 + y * 5, 10); };
+  auto put = [](Canvas& canvas, COLORREF (*at)(int, int)) {
+    ::GdiFlush();
+    DWORD* bits = static_cast<DWORD*>(canvas.bits);
+    for (int y = 0; y < kH; ++y)
+      for (int x = 0; x < kW; ++x) {
+        const COLORREF c = at(x, y);
+        bits[y * kW + x] = (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+      }
+  };
+  auto blend = [](COLORREF n, COLORREF o, int w) {
+    auto ch = [&](int a, int b) { return (a * w + b * (255 - w)) >> 8; };
+    return RGB(ch(GetRValue(n), GetRValue(o)), ch(GetGValue(n), GetGValue(o)), ch(GetBValue(n), GetBValue(o)));
+  };
+  struct Case {
+    const char* name;
+    int kind;  // 2 slide, 3 unfold, 4 fade (in memory), 0 expand (one band growing downwards)
+    bool source_mirrored;
+  } cases[] = {{"slide", 2, false},          {"slide, mirrored source", 2, true}, {"unfold", 3, false},
+               {"unfold, mirrored source", 3, true}, {"fade", 4, false},       {"expand", 0, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ThemeRef ref(false);
+    Canvas screen, source;
+    put(screen, +old_at);
+    put(source, &SourceAt);
+    CTKDrawHelpers::SetDCRightToLeft(screen.dc, true);
+    if (c.source_mirrored) CTKDrawHelpers::SetDCRightToLeft(source.dc, true);
+    FrameClock clock;
+    std::vector<std::vector<COLORREF>> frames;
+    auto grab = [&] {
+      std::vector<COLORREF> frame;
+      for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) frame.push_back(screen.Pixel(x, y));
+      frames.push_back(frame);
+    };
+    clock.on_sleep = grab;
+    if (c.kind == 0)
+      ref.theme->RunExpandAnimation(&screen.dc, CRect(0, 0, kW, kH), &source.dc, {{0, kH, true}}, true);
+    else
+      ref.theme->RunPopupAnimation(&screen.dc, CRect(0, 0, kW, kH), &source.dc, c.kind);
+    // Both DCs keep their own layout.
+    EXPECT_TRUE(CTKDrawHelpers::IsDCRightToLeft(screen.dc));
+    EXPECT_EQ(c.source_mirrored, CTKDrawHelpers::IsDCRightToLeft(source.dc));
+    ASSERT_EQ(3u, frames.size());  // three frames with a pause after them
+    for (int k = 1; k <= 3; ++k) {
+      SCOPED_TRACE("frame " + std::to_string(k));
+      const int pw = c.kind == 2 ? kW * k / 4 : kW, ph = kH * k / 4;
+      int wrong = 0;
+      for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) {
+          const COLORREF got = frames[k - 1][y * kW + x];
+          if (c.kind == 0 && y < ph) {
+            // The band squeezed to its height in this frame: which rows it shows is the
+            // stretch's business, the columns must lie as they lie in the source.
+            if (GetRValue(got) != GetRValue(SourceAt(x, 0)) || GetBValue(got) != 200) ++wrong;
+            continue;
+          }
+          COLORREF expected = old_at(x, y);
+          if (c.kind == 4)
+            expected = blend(SourceAt(x, y), old_at(x, y), 255 * k / 4);
+          else if (c.kind != 0 && x >= kW - pw && y < ph)
+            expected = SourceAt(x - (kW - pw), kH - ph + y);
+          if (got != expected) ++wrong;
+        }
+      EXPECT_EQ(0, wrong);
     }
   }
 }

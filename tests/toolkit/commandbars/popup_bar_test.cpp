@@ -2,6 +2,7 @@
 // tear-off and the show sequence's early exits.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -14,6 +15,8 @@
 #include "toolkit/commandbars/shadow_manager.h"
 #include "toolkit/commandbars/tool_bar.h"
 #include "toolkit/drawing/prop_exchange.h"
+#include "toolkit/drawing/device_layout.h"
+#include "toolkit/drawing/draw_helpers.h"
 #include "toolkit/drawing/seams.h"
 #include "toolkit/paint/paint_manager.h"
 #include "platform/win/gdi.h"
@@ -191,15 +194,22 @@ TEST(PopupBar, WithEffectsAPopupOpensThroughItsAnimationAndShowsWhole) {
     int kind;
     bool quit;
     size_t sleeps;
+    bool rtl;
   } cases[] = {
-      {"slide", 2, false, 3}, {"unfold", 3, false, 3}, {"fade", 4, false, 3},
-      {"none", 5, false, 0},  {"fade with a quit waiting", 4, true, 0},
+      {"slide", 2, false, 3, false},
+      {"unfold", 3, false, 3, false},
+      {"fade", 4, false, 3, false},
+      {"none", 5, false, 0, false},
+      {"fade with a quit waiting", 4, true, 0, false},
+      {"slide, right to left", 2, false, 3, true},
+      {"unfold, right to left", 3, false, 3, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     DrainMessages();
     FrameClock clock;
     fx.manager.GetOptions().animation = c.kind;
+    fx.manager.GetOptions().right_to_left = c.rtl;
     if (c.quit) ::PostQuitMessage(7);
     std::vector<DWORD> first_frame;
     clock.on_sleep = [&] {
@@ -219,18 +229,68 @@ TEST(PopupBar, WithEffectsAPopupOpensThroughItsAnimationAndShowsWhole) {
     EXPECT_EQ(whole, WindowPixels(window, rect.Size()));
     if (c.kind == 2 || c.kind == 3) {
       // The first frame shows the corner (slide) or the bottom strip (unfold) of the popup as
-      // it is drawn at its own size, borders included.
+      // it is drawn at its own size, borders included: its lower right corner at the top left,
+      // or, right to left, its lower left corner at the top right.
       ASSERT_FALSE(first_frame.empty());
       const int w = rect.Width(), h = rect.Height(), pw = c.kind == 2 ? w / 4 : w, ph = h / 4;
+      const int to = c.rtl ? w - pw : 0, from = c.rtl ? 0 : w - pw;
       int wrong = 0;
       for (int y = 0; y < ph; ++y)
         for (int x = 0; x < pw; ++x)
-          if (first_frame[y * w + x] != whole[(h - ph + y) * w + (w - pw + x)]) ++wrong;
+          if (first_frame[y * w + to + x] != whole[(h - ph + y) * w + from + x]) ++wrong;
       EXPECT_EQ(0, wrong);
     }
     EXPECT_EQ(c.quit, TakeQuit());
     fx.popup->SetTrackingMode(0, true, false);
   }
+}
+
+// The frames of a right-to-left popup start from what lay under it as it lay: the window's
+// mirrored layout does not turn that image round.
+TEST(PopupBar, AMirroredPopupsFramesStartFromTheScreenAsItLay) {
+  MonitorSeam seam({{kLeftArea, {0, 0, 1024, 738}}});
+  PopupFixture fx(5);
+  fx.manager.GetOptions().right_to_left = true;
+  fx.manager.GetOptions().animation = 5;
+  ASSERT_TRUE(fx.popup->Popup(fx.title, true));
+  HWND window = fx.popup->GetSafeHwnd();
+  ASSERT_TRUE(fx.popup->IsRightToLeft());
+  CRect rect;
+  ::GetWindowRect(window, &rect);
+  const int w = rect.Width(), h = rect.Height();
+  // What lay under it: each column its own colour; the new contents: one colour.
+  auto under_at = [](int x) { return static_cast<DWORD>(((x * 7) & 0xFF) << 16 | 0x40); };
+  std::vector<DWORD> under_pixels(static_cast<size_t>(w) * h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) under_pixels[static_cast<size_t>(y) * w + x] = under_at(x);
+  void* bits = nullptr;
+  KestrinWinNS::CScopedBitmap under_image = KestrinWinNS::CreateDib32(w, h, &bits);
+  ASSERT_TRUE(bits);
+  std::copy(under_pixels.begin(), under_pixels.end(), static_cast<DWORD*>(bits));
+  KestrinWinNS::CScopedBitmap new_image = KestrinWinNS::CreateDib32(w, h);
+  KestrinWinNS::CBitmapDC under_dc(nullptr, under_image.Get()), new_dc(nullptr, new_image.Get());
+  ::BitBlt(new_dc.Get(), 0, 0, w, h, nullptr, 0, 0, WHITENESS);
+  CDC under, contents;
+  under.Attach(under_dc.Get());
+  contents.Attach(new_dc.Get());
+  StepsGuard steps(fx.popup->GetPaintManager());
+  FrameClock clock;
+  std::vector<DWORD> first_frame;
+  clock.on_sleep = [&] {
+    if (first_frame.empty()) first_frame = WindowPixels(window, CSize(w, h));
+  };
+  CTKShadowPopupEffects effects;
+  effects.AnimatePopup(fx.popup, &under, &contents, rect, 3, nullptr, true);
+  under.Detach();
+  contents.Detach();
+  ASSERT_EQ(static_cast<size_t>(w) * h, first_frame.size());
+  // Unfolding, the first frame shows the new contents in its top quarter; below, what lay there.
+  int wrong = 0;
+  for (int y = h / 4; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      if ((first_frame[static_cast<size_t>(y) * w + x] & 0xFFFFFF) != under_at(x)) ++wrong;
+  EXPECT_EQ(0, wrong);
+  fx.popup->SetTrackingMode(0, true, false);
 }
 
 // With the shadow effects handed to the manager an open popup casts its shadows (bottom and

@@ -15,6 +15,8 @@
 #include "toolkit/commandbars/command_bar_manager.h"
 #include "toolkit/commandbars/control_button.h"
 #include "toolkit/commandbars/tool_bar.h"
+#include "toolkit/drawing/device_layout.h"
+#include "toolkit/drawing/draw_helpers.h"
 #include "toolkit/drawing/seams.h"
 
 // A bar that lays its controls out at its client width, and records the popups it is asked to
@@ -134,20 +136,24 @@ inline std::vector<DWORD> PixelsDrawnBy(CSize size, const std::function<void(HDC
   return pixels;
 }
 
-// What a window's client area shows, from its top-left corner.
+// What a window's client area shows, from its top-left corner as it lies on the screen (a
+// mirrored window's too).
 inline std::vector<DWORD> WindowPixels(HWND hwnd, CSize size) {
   return PixelsDrawnBy(size, [&](HDC mem) {
     KestrinWinNS::CScopedClientDC dc(hwnd);
+    CTKDeviceLayoutScope device(dc.Get());
     ::BitBlt(mem, 0, 0, size.cx, size.cy, dc.Get(), 0, 0, SRCCOPY);
   });
 }
 
-// A bar drawn into memory as its paint draws it: the button face, then the bar.
+// A bar drawn into memory as its paint draws it: the button face, then the bar (mirrored when
+// the bar lays out right to left).
 inline std::vector<DWORD> DrawnPixels(CTKCommandBar* bar, CSize size) {
   return PixelsDrawnBy(size, [&](HDC mem) {
     CDC dc;
     dc.Attach(mem);
     const CRect client(0, 0, size.cx, size.cy);
+    CTKDrawHelpers::SetDCRightToLeft(mem, bar->IsRightToLeft());
     dc.FillSolidRect(&client, ::GetSysColor(COLOR_BTNFACE));
     bar->DrawCommandBar(&dc, client);
     dc.Detach();

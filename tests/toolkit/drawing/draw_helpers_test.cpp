@@ -149,7 +149,10 @@ TEST(DrawHelpers, RightToLeftLayoutAndArrowKeys) {
   CTKDrawHelpers::SetDCRightToLeft(canvas.dc(), false);
   EXPECT_FALSE(CTKDrawHelpers::IsDCRightToLeft(canvas.dc()));
 
-  ASSERT_TRUE(CTKDrawHelpers::RegisterDefProcClass(L"KestrinDrawTestWindow", 0, nullptr));
+  const ATOM registered = CTKDrawHelpers::RegisterDefProcClass(L"KestrinDrawTestWindow", 0, nullptr);
+  ASSERT_TRUE(registered);
+  // Asked again, the class is the one already there.
+  EXPECT_EQ(registered, CTKDrawHelpers::RegisterDefProcClass(L"KestrinDrawTestWindow", 0, nullptr));
   HWND rtl = CreateWindowExW(WS_EX_LAYOUTRTL, L"KestrinDrawTestWindow", L"", WS_POPUP, 100, 50, 200, 100, nullptr,
                              nullptr, nullptr, nullptr);
   HWND ltr = CreateWindowExW(0, L"KestrinDrawTestWindow", L"", WS_POPUP, 100, 50, 200, 100, nullptr, nullptr,
