@@ -298,11 +298,10 @@ TEST(PopupAnimation, OnAMirroredTargetTheFramesComeFromTheRightEdge) {
   auto old_at = [](int x, int y) { return RGB(250 - x * 5, 40 + y * 5, 10); };
   auto put = [](Canvas& canvas, COLORREF (*at)(int, int)) {
     ::GdiFlush();
-    DWORD* bits = static_cast<DWORD*>(canvas.bits);
     for (int y = 0; y < kH; ++y)
       for (int x = 0; x < kW; ++x) {
         const COLORREF c = at(x, y);
-        bits[y * kW + x] = (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+        canvas.SetRaw(x, y, (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c));
       }
   };
   auto blend = [](COLORREF n, COLORREF o, int w) {
@@ -318,27 +317,27 @@ TEST(PopupAnimation, OnAMirroredTargetTheFramesComeFromTheRightEdge) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     ThemeRef ref(false);
-    Canvas screen, source;
+    Canvas screen(kW, kH), source(kW, kH);
     put(screen, +old_at);
     put(source, &SourceAt);
-    CTKDrawHelpers::SetDCRightToLeft(screen.dc, true);
-    if (c.source_mirrored) CTKDrawHelpers::SetDCRightToLeft(source.dc, true);
+    CTKDrawHelpers::SetDCRightToLeft(screen.dc(), true);
+    if (c.source_mirrored) CTKDrawHelpers::SetDCRightToLeft(source.dc(), true);
     FrameClock clock;
     std::vector<std::vector<COLORREF>> frames;
     auto grab = [&] {
       std::vector<COLORREF> frame;
       for (int y = 0; y < kH; ++y)
-        for (int x = 0; x < kW; ++x) frame.push_back(screen.Pixel(x, y));
+        for (int x = 0; x < kW; ++x) frame.push_back(screen.At(x, y));
       frames.push_back(frame);
     };
     clock.on_sleep = grab;
     if (c.kind == 0)
-      ref.theme->RunExpandAnimation(&screen.dc, CRect(0, 0, kW, kH), &source.dc, {{0, kH, true}}, true);
+      ref.theme->RunExpandAnimation(screen.cdc(), CRect(0, 0, kW, kH), source.cdc(), {{0, kH, true}}, true);
     else
-      ref.theme->RunPopupAnimation(&screen.dc, CRect(0, 0, kW, kH), &source.dc, c.kind);
+      ref.theme->RunPopupAnimation(screen.cdc(), CRect(0, 0, kW, kH), source.cdc(), c.kind);
     // Both DCs keep their own layout.
-    EXPECT_TRUE(CTKDrawHelpers::IsDCRightToLeft(screen.dc));
-    EXPECT_EQ(c.source_mirrored, CTKDrawHelpers::IsDCRightToLeft(source.dc));
+    EXPECT_TRUE(CTKDrawHelpers::IsDCRightToLeft(screen.dc()));
+    EXPECT_EQ(c.source_mirrored, CTKDrawHelpers::IsDCRightToLeft(source.dc()));
     ASSERT_EQ(3u, frames.size());  // three frames with a pause after them
     for (int k = 1; k <= 3; ++k) {
       SCOPED_TRACE("frame " + std::to_string(k));
