@@ -167,6 +167,12 @@ class CTKPaintManager : public CCmdTarget {
                                   bool down);
   virtual void PaintClientArea(CDC* dc, const CRect& rect);
   virtual void PaintAccessKeyTip(CDC* dc, const CRect& rect, const std::wstring& caption, bool enabled);
+  // The bars' tooltip windows: a theme that draws them itself says so, paints their face (the
+  // whole window, `style` 1 for a tip with a title) and gives their window region (null: the
+  // plain rectangle; the caller owns the region).
+  virtual bool DrawsTooltips() const { return false; }
+  virtual void PaintTooltip(HDC dc, const RECT& rect, const std::wstring& text, int style) {}
+  virtual HRGN CreateTooltipRegion(int w, int h) const { return nullptr; }
   virtual int IconColumnWidth(CTKCommandBar* bar);
   // 2 for a popup bar that shows its checks and icons side by side, else 1.
   static int IconColumnCount(CTKCommandBar* bar);

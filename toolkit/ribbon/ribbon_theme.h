@@ -192,7 +192,9 @@ class CTKRibbonTheme : public TKPaintThemes::CTKOffice2007Theme {
 
   // A tooltip: a vertical gradient inside a frame, the text centred on one line. `style` 1 is
   // the tooltip with a title, whose text takes another colour entry.
-  void PaintTooltip(HDC dc, const RECT& rect, const std::wstring& text, int style);
+  void PaintTooltip(HDC dc, const RECT& rect, const std::wstring& text, int style) override;
+  bool DrawsTooltips() const override { return true; }
+  HRGN CreateTooltipRegion(int w, int h) const override { return TooltipRegion(w, h).Take(); }
   // The tooltip window's region: w x h with its four corner pixels cut.
   static KestrinWinNS::CScopedRegion TooltipRegion(int w, int h);
   // The colours of tooltips (section "Window"): light, dark and border.
