@@ -395,6 +395,36 @@ TEST(RibbonBarMouse, TheCaptionGivesTheFrameItsSystemMenuAndItsMaximiseAndRestor
   EXPECT_TRUE(f.site.system_menus.empty());
 }
 
+// A press on the caption hands the frame its move, or its sizing from the top edge. The frame
+// carries them out in a modal loop of its own; the test's frame records them in its place.
+TEST(RibbonBarMouse, APressOnTheCaptionStartsTheFramesMoveOrSizing) {
+  struct Case {
+    const char* what;
+    POINT point;
+    bool maximised;
+    bool sizing_disabled;
+    std::vector<WPARAM> commands;
+  };
+  const Case cases[] = {
+      {"caption", POINT{400, 10}, false, false, {SC_MOVE | HTCAPTION}},
+      {"top edge", POINT{400, 2}, false, false, {SC_SIZE | WMSZ_TOP}},
+      {"top edge, sizing disabled", POINT{400, 2}, false, true, {}},
+      {"maximised frame", POINT{400, 10}, true, false, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    RibbonFixture f(800, 600, true);
+    f.ribbon->AttachFrameCompanion(nullptr, new TestFrameLink(4));
+    f.Layout(800);
+    ASSERT_GT(f.ribbon->CaptionRect().bottom, 10);
+    if (c.sizing_disabled) ::EnableMenuItem(::GetSystemMenu(f.site.hwnd, FALSE), SC_SIZE, MF_BYCOMMAND | MF_GRAYED);
+    if (c.maximised)
+      ::SetWindowLongPtrW(f.site.hwnd, GWL_STYLE, ::GetWindowLongPtrW(f.site.hwnd, GWL_STYLE) | WS_MAXIMIZE);
+    ::SendMessageW(f.ribbon->GetSafeHwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(c.point.x, c.point.y));
+    EXPECT_EQ(c.commands, f.site.system_commands);
+  }
+}
+
 TEST(RibbonBarMouse, TheWheelMovesBetweenTabsWhileTheBarTracks) {
   RibbonFixture f(800, 600, true);
   ::SendMessageW(f.site.hwnd, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-120)), 0);
