@@ -340,11 +340,7 @@ void CTKRibbonBar::ShowGroupsOf(CTKRibbonTab* tab) {
 }
 
 void CTKRibbonBar::TabSelected(CTKRibbonTab* tab) {
-  if (GetSafeHwnd()) {
-    const CRect client = GetClientRect();
-    LayoutRibbon(client.Width(), client.Height());
-    ::InvalidateRect(GetSafeHwnd(), nullptr, FALSE);
-  }
+  RelayoutGroups();
   // The groups band may have come or gone.
   RecalcSiteLayout();
   UnlockLayout();

@@ -48,6 +48,9 @@ class CTKRibbonTheme : public TKPaintThemes::CTKOffice2007Theme {
   };
   // `font_size_override` above 11 replaces `size`; sizes of 12 or less count as 11.
   static CMetrics MetricsFor(int size, int dpi, int font_size_override);
+  // The metrics of `pm` when it is the ribbon theme, else those of an 11-point font at 96 dpi
+  // (the ribbon laid out under another paint manager).
+  static CMetrics MetricsOf(CTKPaintManager* pm);
 
   // A tab's drawing state.
   struct CTabState {
@@ -261,3 +264,8 @@ class CTKRibbonTheme : public TKPaintThemes::CTKOffice2007Theme {
   std::unique_ptr<CTKTabPaintManager, CReleaseTarget> tab_painter_;
   COLORREF tooltip_[3] = {RGB(255, 255, 255), RGB(201, 217, 239), RGB(118, 118, 118)};
 };
+
+inline CTKRibbonTheme::CMetrics CTKRibbonTheme::MetricsOf(CTKPaintManager* pm) {
+  if (CTKRibbonTheme* theme = From(pm)) return theme->Metrics();
+  return MetricsFor(11, 96, 0);
+}
