@@ -18,6 +18,13 @@ IMPLEMENT_DYNCREATE(CTKRibbonGroupControlPopup, CTKControlPopup)
 
 namespace {
 
+// A copy of a group's button in the quick-access bar, or in the more popup that shows the
+// bar's overflow.
+bool InQuickAccess(const CTKControl* button, CTKCommandBar* bar) {
+  if (auto* ribbon = dynamic_cast<CTKRibbonBar*>(bar)) return ribbon->QuickAccessControls()->Contains(button);
+  return dynamic_cast<CTKRibbonBar::CMorePopupToolBar*>(bar) != nullptr;
+}
+
 int ContextColourOf(const CTKRibbonGroup* group) {
   const CTKRibbonTab* tab = group ? group->Tab() : nullptr;
   return tab ? tab->ContextColour() : 0;
@@ -61,6 +68,11 @@ bool CTKRibbonGroupControlPopup::OnSetPopup(bool open) {
 }
 
 CSize CTKRibbonGroupControlPopup::GetSize(CDC* dc) {
+  // In the quick-access bar the button is a small square one, as high as a control.
+  if (InQuickAccess(this, parent_)) {
+    const int side = CTKRibbonTheme::MetricsOf(GetPaintManager()).control_height;
+    return CSize(side, side);
+  }
   const std::wstring caption = GetCaption();
   SIZE text{};
   if (dc && !caption.empty())
@@ -72,8 +84,26 @@ CSize CTKRibbonGroupControlPopup::GetSize(CDC* dc) {
 }
 
 void CTKRibbonGroupControlPopup::Draw(CDC* dc) {
+  if (!dc) return;
   auto* theme = dynamic_cast<CTKRibbonTheme*>(GetPaintManager());
-  if (!dc || !theme) return;
+  if (!theme) {
+    CTKControlPopup::Draw(dc);
+    return;
+  }
+  const int state = (GetPopuped() || GetPressed()) ? 2 : GetSelected() ? 1 : 0;
+  if (InQuickAccess(this, parent_)) {
+    // The quick-access face with the group's small icon centred on it.
+    theme->PaintCollapsedGroupInQuickAccess(dc->GetSafeHdc(), GetRect(), state);
+    if (CTKImageManagerIcon* icon = GetIcon(16)) {
+      const CRect rect = GetRect();
+      const CSize size(icon->Width(), icon->Height());
+      CTKPaintManager::ItemState icon_state;
+      icon_state.enabled = GetEnabled();
+      theme->PaintItemIcon(dc, CPoint((rect.left + rect.right - size.cx) / 2, (rect.top + rect.bottom - size.cy) / 2),
+                           size, icon, icon_state);
+    }
+    return;
+  }
   CTKRibbonTheme::CCollapsedGroup face;
   face.rect = GetRect();
   face.context_colour = ContextColourOf(group_);

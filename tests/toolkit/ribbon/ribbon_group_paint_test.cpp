@@ -16,6 +16,8 @@
 namespace {
 
 constexpr COLORREF kGround = RGB(255, 0, 255);
+// The first state of "RIBBONGROUPQUICKACCESS" in the tests' image set (make_ribbon_images.py).
+constexpr COLORREF kGroupQuickAccessFace = RGB(30, 0, 90);
 
 // The pixels where two canvases of one size differ.
 int Differing(const Canvas& a, const Canvas& b) {
@@ -92,6 +94,32 @@ TEST_F(RibbonGroupPaint, ACollapsedGroupsButtonIsTheThemesCollapsedGroup) {
     EXPECT_NE(kGround, expected.At(34, 8));  // the button's face is there
     EXPECT_EQ(0, Differing(drawn, expected));
   }
+}
+
+// A collapsed group's button copied into the quick-access bar is a small button there with the
+// quick-access face; the bar stays as high as its buttons.
+TEST_F(RibbonGroupPaint, ACollapsedGroupsButtonInTheQuickAccessBarIsASmallQuickAccessButton) {
+  RibbonFixture f;
+  f.manager.SetPaintManager(theme_);
+  f.Layout();
+  const int plain_height = f.ribbon->QuickAccessHeight();
+  auto* button = new CTKRibbonGroupControlPopup(f.group);
+  button->SetCaption(L"Font");
+  ASSERT_TRUE(f.ribbon->CanJoinQuickAccess(button));
+  CTKControl* copy = f.ribbon->AddToQuickAccess(button);
+  button->Release();
+  ASSERT_NE(nullptr, copy);
+  f.Layout();
+  const int side = theme_->Metrics().control_height;
+  EXPECT_EQ(CSize(side, side), copy->GetRect().Size());
+  EXPECT_EQ(plain_height, f.ribbon->QuickAccessHeight());
+  const CRect rect = copy->GetRect();
+  Canvas canvas(rect.right + 2, rect.bottom + 2, kGround);
+  CDC dc;
+  dc.Attach(canvas.dc());
+  copy->Draw(&dc);
+  dc.Detach();
+  EXPECT_EQ(kGroupQuickAccessFace, canvas.At(rect.CenterPoint().x, rect.CenterPoint().y));
 }
 
 }  // namespace
