@@ -126,12 +126,9 @@ void CTKToolTipContext::UpdateShape() {
   }
   if (size.cx == shaped_.cx && size.cy == shaped_.cy) return;
   shaped_ = size;
-  // The window owns the region from here on.
-  if (HRGN region = pm->CreateTooltipRegion(size.cx, size.cy)) {
-    if (!::SetWindowRgn(tip_, region, TRUE)) ::DeleteObject(region);
-  } else {
-    ::SetWindowRgn(tip_, nullptr, TRUE);
-  }
+  KestrinWinNS::CScopedRegion region = pm->TooltipWindowRegion(size.cx, size.cy);
+  // The window owns the region once it took it.
+  if (::SetWindowRgn(tip_, region.Get(), TRUE) && region) region.Take();
 }
 
 bool CTKToolTipContext::PaintFace(HDC dc) {

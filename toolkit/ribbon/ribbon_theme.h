@@ -197,7 +197,7 @@ class CTKRibbonTheme : public TKPaintThemes::CTKOffice2007Theme {
   // the tooltip with a title, whose text takes another colour entry.
   void PaintTooltip(HDC dc, const RECT& rect, const std::wstring& text, int style) override;
   bool DrawsTooltips() const override { return true; }
-  HRGN CreateTooltipRegion(int w, int h) const override { return TooltipRegion(w, h).Take(); }
+  KestrinWinNS::CScopedRegion TooltipWindowRegion(int w, int h) const override { return TooltipRegion(w, h); }
   // The tooltip window's region: w x h with its four corner pixels cut.
   static KestrinWinNS::CScopedRegion TooltipRegion(int w, int h);
   // The colours of tooltips (section "Window"): light, dark and border.
