@@ -1,5 +1,5 @@
-// A memory DC with a bar's font selected (its paint manager's bar font), in which the ribbon
-// and its popups measure and lay out their controls and groups.
+// A memory DC with a bar's font selected (its paint manager's bar font), or a given font, in
+// which the ribbon and its popups measure and lay out their controls, groups and texts.
 #pragma once
 
 #include "platform/appframe/dc.h"
@@ -12,6 +12,11 @@ class CTKRibbonMeasureDC {
     dc_.CreateCompatibleDC(nullptr);
     CTKPaintManager* pm = bar ? bar->GetPaintManager() : nullptr;
     if (pm) old_ = dc_.SelectObject(pm->BarFontFor(bar, false)->GetSafeHandle());
+  }
+  // Null: the default GUI font.
+  explicit CTKRibbonMeasureDC(HFONT font) {
+    dc_.CreateCompatibleDC(nullptr);
+    old_ = dc_.SelectObject(font ? static_cast<HGDIOBJ>(font) : ::GetStockObject(DEFAULT_GUI_FONT));
   }
   ~CTKRibbonMeasureDC() {
     if (old_) dc_.SelectObject(old_);
