@@ -3,9 +3,11 @@
 #include <cstring>
 
 #include "platform/appframe/frame_messages.h"
+#include "platform/win/gdi.h"
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/gallery.h"
 #include "toolkit/drawing/draw_helpers.h"
+#include "toolkit/paint/paint_manager.h"
 
 namespace {
 wchar_t* HeapCopy(const std::wstring& text) {
@@ -70,7 +72,11 @@ CTKToolTipContext& CTKToolTipContext::ThreadInstance() {
 }
 
 CTKToolTipContext::~CTKToolTipContext() {
-  if (tip_ && ::IsWindow(tip_)) ::DestroyWindow(tip_);  // the context owns its tooltip window
+  if (!tip_ || !::IsWindow(tip_)) return;
+  // The context owns its tooltip window; the window leaves the context's procedure first.
+  if (system_proc_) ::SetWindowLongPtrW(tip_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(system_proc_));
+  system_proc_ = nullptr;
+  ::DestroyWindow(tip_);
 }
 
 void CTKToolTipContext::EnsureWindow(HWND owner) {
@@ -87,11 +93,91 @@ void CTKToolTipContext::EnsureWindow(HWND owner) {
   tip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, ::GetModuleHandleW(nullptr), nullptr);
   if (!tip_) return;
+  // The window paints through the theme of the bar whose tip it shows, when that theme draws
+  // tooltips itself; the class's own procedure does everything else.
+  system_proc_ = reinterpret_cast<WNDPROC>(
+      ::SetWindowLongPtrW(tip_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CTKToolTipContext::TipProc)));
+  shaped_ = SIZE{-1, -1};
   ::SendMessageW(tip_, TTM_SETMAXTIPWIDTH, 0, max_width_);
   if (reshow_ != -1) ::SendMessageW(tip_, TTM_SETDELAYTIME, TTDT_RESHOW, reshow_);
   if (initial_ != -1) ::SendMessageW(tip_, TTM_SETDELAYTIME, TTDT_INITIAL, initial_);
   if (autopop_ != -1) ::SendMessageW(tip_, TTM_SETDELAYTIME, TTDT_AUTOPOP, autopop_);
   ::SendMessageW(tip_, TTM_ACTIVATE, FALSE, 0);
+}
+
+CTKPaintManager* CTKToolTipContext::ThemedPainter() const {
+  if (!last_.cbSize) return nullptr;
+  auto* bar = dynamic_cast<CTKCommandBar*>(CWnd::FromHandlePermanent(last_.hwnd));
+  CTKPaintManager* pm = bar ? bar->GetPaintManager() : nullptr;
+  return pm && pm->DrawsTooltips() ? pm : nullptr;
+}
+
+void CTKToolTipContext::UpdateShape() {
+  if (!tip_) return;
+  CTKPaintManager* pm = ThemedPainter();
+  RECT window{};
+  ::GetWindowRect(tip_, &window);
+  const SIZE size{window.right - window.left, window.bottom - window.top};
+  if (!pm) {
+    if (shaped_.cx < 0) return;
+    shaped_ = SIZE{-1, -1};
+    ::SetWindowRgn(tip_, nullptr, TRUE);
+    return;
+  }
+  if (size.cx == shaped_.cx && size.cy == shaped_.cy) return;
+  shaped_ = size;
+  KestrinWinNS::CScopedRegion region = pm->TooltipWindowRegion(size.cx, size.cy);
+  // The window owns the region once it took it.
+  if (::SetWindowRgn(tip_, region.Get(), TRUE) && region) region.Take();
+}
+
+bool CTKToolTipContext::PaintFace(HDC dc) {
+  CTKPaintManager* pm = ThemedPainter();
+  if (!pm || !dc) return false;
+  RECT window{};
+  ::GetWindowRect(tip_, &window);
+  pm->PaintTooltip(dc, RECT{0, 0, window.right - window.left, window.bottom - window.top}, last_text_, 0);
+  return true;
+}
+
+LRESULT CALLBACK CTKToolTipContext::TipProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  CTKToolTipContext& context = ThreadInstance();
+  const WNDPROC system = context.system_proc_;
+  if (hwnd != context.tip_ || !system) return ::DefWindowProcW(hwnd, message, wparam, lparam);
+  switch (message) {
+    case WM_ERASEBKGND:
+      if (context.ThemedPainter()) return 1;
+      break;
+    case WM_NCPAINT:
+    case WM_PAINT:
+      if (context.ThemedPainter()) {
+        // The face covers the border too: it is drawn into the window's whole rectangle.
+        if (message == WM_PAINT) {
+          PAINTSTRUCT ps;
+          ::BeginPaint(hwnd, &ps);
+          ::EndPaint(hwnd, &ps);
+        }
+        KestrinWinNS::CReleasedDC dc(hwnd, ::GetWindowDC(hwnd));
+        context.PaintFace(dc.Get());
+        return 0;
+      }
+      break;
+    case WM_PRINT:
+      if (context.PaintFace(reinterpret_cast<HDC>(wparam))) return 0;
+      break;
+    case WM_WINDOWPOSCHANGED: {
+      const LRESULT result = ::CallWindowProcW(system, hwnd, message, wparam, lparam);
+      context.UpdateShape();
+      return result;
+    }
+    case WM_NCDESTROY:
+      ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(system));
+      context.system_proc_ = nullptr;
+      return ::CallWindowProcW(system, hwnd, message, wparam, lparam);
+    default:
+      break;
+  }
+  return ::CallWindowProcW(system, hwnd, message, wparam, lparam);
 }
 
 void CTKToolTipContext::DropTool() {
@@ -157,6 +243,7 @@ void CTKToolTipContext::FilterBarMessage(CTKCommandBar* bar, HWND window, UINT m
   last_.rect = rect;
   last_.lpszText = const_cast<wchar_t*>(last_text_.c_str());
   ::SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&last_));
+  UpdateShape();
   ::SendMessageW(tip_, TTM_ACTIVATE, TRUE, 0);
   ::SendMessageW(tip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relay));
 }

@@ -10,6 +10,7 @@
 
 class CTKCommandBar;
 class CTKControl;
+class CTKPaintManager;
 class CCmdTarget;
 
 // The extra record of a tool with a title (the wide form of a tool-info record points at it).
@@ -49,11 +50,19 @@ class CTKToolTipContext {
     initial_ = initial;
     autopop_ = autopop;
   }
+  // The paint manager of the bar whose tool is shown, when it draws tooltips itself (the
+  // tooltip window then takes its face and its shape from it), else null.
+  CTKPaintManager* ThemedPainter() const;
 
  private:
   CTKToolTipContext() = default;
   void EnsureWindow(HWND owner);
   void DropTool();
+  // Gives the window the shape of its painter for its size, or its plain rectangle back.
+  void UpdateShape();
+  // Paints the whole window's face into `dc` through the painter; false without one.
+  bool PaintFace(HDC dc);
+  static LRESULT CALLBACK TipProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 
   HWND tip_ = nullptr;    // the tooltip window, destroyed with the context or its owner's change
   HWND owner_ = nullptr;
@@ -61,6 +70,8 @@ class CTKToolTipContext {
   int reshow_ = -1, initial_ = -1, autopop_ = -1;
   TTTOOLINFOW last_{};
   std::wstring last_text_;
+  WNDPROC system_proc_ = nullptr;  // the tooltip class's own procedure, under ours
+  SIZE shaped_{-1, -1};            // the size the window's region was made for (-1: none set)
 };
 
 // The bar's tool under a client point: its index + 1 (0 when none), rectangle and tip text.

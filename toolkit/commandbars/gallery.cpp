@@ -381,7 +381,7 @@ int CTKControlGallery::FindItem(int start, const std::wstring& text, bool exact)
 }
 
 UINT_PTR CTKControlGallery::ToolHitTest(CPoint pt, CRect* rect, std::wstring* text) const {
-  const int index = GetStyle() == 0 ? HitTestItem(pt) : -1;
+  const int index = IsInPlace() ? HitTestItem(pt) : -1;
   if (index < 0) return 0;
   const CTKControlGalleryItem* item = GetItem(index);
   if (item->GetToolTip().empty()) return 0;
@@ -497,7 +497,7 @@ bool CTKControlGallery::KeyboardMove(UINT key) {
 }
 
 bool CTKControlGallery::OnHookKeyDown(UINT key) {
-  if (GetStyle() != 0) return false;
+  if (!IsInPlace()) return false;
   if (key == VK_RETURN) {
     if (selected_item_ >= 0) {
       if (CTKControlGalleryItem* item = GetItem(selected_item_)) checked_id_ = item->GetID();
@@ -510,7 +510,7 @@ bool CTKControlGallery::OnHookKeyDown(UINT key) {
 
 void CTKControlGallery::SetSelected(int selected) {
   CTKControlPopup::SetSelected(selected);
-  if (GetStyle() != 0) return;
+  if (!IsInPlace()) return;
   if (selected == 2)
     SelectItem(StepSelectable(-1, 1, false));
   else if (selected == 3)
@@ -525,7 +525,7 @@ void CTKControlGallery::SetSelected(int selected) {
 // Mouse
 
 void CTKControlGallery::OnMouseMove(CPoint point) {
-  if (GetStyle() != 0) {
+  if (!IsInPlace()) {
     CTKControlPopup::OnMouseMove(point);
     return;
   }
@@ -541,7 +541,7 @@ void CTKControlGallery::OnMouseMove(CPoint point) {
 }
 
 void CTKControlGallery::OnClick(bool keyboard, CPoint pt) {
-  if (GetStyle() != 0 || keyboard) {
+  if (!IsInPlace() || keyboard) {
     CTKControlPopup::OnClick(keyboard, pt);
     return;
   }
@@ -568,7 +568,7 @@ void CTKControlGallery::OnClick(bool keyboard, CPoint pt) {
 }
 
 void CTKControlGallery::OnLButtonUp(CPoint point) {
-  if (GetStyle() != 0) {
+  if (!IsInPlace()) {
     CTKControlPopup::OnLButtonUp(point);
     return;
   }
@@ -585,7 +585,7 @@ void CTKControlGallery::OnLButtonUp(CPoint point) {
 
 void CTKControlGallery::OnExecute() {
   CTKControlComboBoxGalleryPopupBar* dropDown = dynamic_cast<CTKControlComboBoxGalleryPopupBar*>(parent_);
-  if (GetStyle() == 0 && dropDown && dropDown->GetCombo()) {
+  if (IsInPlace() && dropDown && dropDown->GetCombo()) {
     dropDown->GetCombo()->OnDropDownPick(selected_item_, true);
     return;
   }
@@ -666,12 +666,19 @@ int CTKControlComboBoxGalleryPopupBar::OnHookKeyDown(UINT key, LPARAM data) {
 // Size and drawing
 
 CSize CTKControlGallery::GetSize(CDC* dc) {
-  if (GetStyle() != 0) return CTKControlPopup::GetSize(dc);
-  return CSize(width_, height_);
+  if (IsInPlace()) return CSize(width_, height_);
+  if (mode_ != kModePopupButton) return CTKControlPopup::GetSize(dc);
+  // As a popup button the gallery measures as one: its width and height are its items area's.
+  const int width = width_, height = height_;
+  width_ = height_ = 0;
+  const CSize size = CTKControlPopup::GetSize(dc);
+  width_ = width;
+  height_ = height;
+  return size;
 }
 
 void CTKControlGallery::Draw(CDC* dc) {
-  if (GetStyle() != 0) {
+  if (!IsInPlace()) {
     CTKControlPopup::Draw(dc);
     return;
   }
@@ -718,8 +725,16 @@ void CTKControlGallery::Copy(const CTKControl* source, bool deep) {
     show_scroll_bar_ = other->show_scroll_bar_;
     margin_ = other->margin_;
     checked_id_ = other->checked_id_;
+    mode_ = other->mode_;
     SetItems(other->GetItems());
   }
+}
+
+void CTKControlGallery::SetGalleryMode(int mode) {
+  if (mode == mode_) return;
+  mode_ = mode;
+  // The popup button and the items measure differently.
+  DelayLayoutParent();
 }
 
 void CTKControlGallery::DoPropExchange(CTKPropExchange* px) {
@@ -747,7 +762,7 @@ namespace {
 const long kRoleListItem = 34;  // ROLE_SYSTEM_LISTITEM
 }  // namespace
 
-int CTKControlGallery::AccessibleChildCount() const { return GetStyle() == 0 ? GetItemCount() : 0; }
+int CTKControlGallery::AccessibleChildCount() const { return IsInPlace() ? GetItemCount() : 0; }
 
 long CTKControlGallery::AccessibleRole(int) const { return kRoleListItem; }
 

@@ -115,6 +115,14 @@ class CTKControlGallery : public CTKControlPopup, public CTKScrollBase, public C
   void SetCheckedItem(int id);
   // The gallery has a popup of its own: scroll buttons with "more" instead of a scroll bar.
   bool HasPopupButtons() const { return GetCommandBar() != nullptr; }
+  // How the gallery shows where it stands: its items in place (kModeInPlace), or as a popup
+  // button that opens them (kModePopupButton, the form of a copy in a quick-access bar).
+  static constexpr int kModeInPlace = 0;
+  static constexpr int kModePopupButton = 2;
+  int GetGalleryMode() const { return mode_; }
+  void SetGalleryMode(int mode);
+  // The items show in the control itself: style 0 and the in-place mode.
+  bool IsInPlace() const { return GetStyle() == 0 && mode_ != kModePopupButton; }
 
   // --- geometry ---
   // Lays the items out in the items area (runs on every rectangle change).
@@ -166,13 +174,13 @@ class CTKControlGallery : public CTKControlPopup, public CTKScrollBase, public C
   bool AccessibleSelect(int child) override { return AccessibleDoDefaultAction(child); }
   bool AccessibleLocation(int child, RECT* screen) const override;
   int AccessibleHitTest(POINT screen) const override;
-  bool DrawsOwnFace() const override { return GetStyle() == 0; }
+  bool DrawsOwnFace() const override { return IsInPlace(); }
   void SetRect(const CRect& rc) override;
   void OnClick(bool keyboard = false, CPoint pt = CPoint()) override;
   void OnLButtonUp(CPoint point) override;
   void OnMouseMove(CPoint point) override;
   bool OnHookKeyDown(UINT key) override;
-  bool WantsKeysWhileHot() const override { return GetStyle() == 0; }
+  bool WantsKeysWhileHot() const override { return IsInPlace(); }
   void SetSelected(int selected) override;
   void Copy(const CTKControl* source, bool deep) override;
   void OnActionChanged(int property) override { RepositionItems(); }
@@ -207,6 +215,7 @@ class CTKControlGallery : public CTKControlPopup, public CTKScrollBase, public C
   bool show_labels_ = true, show_scroll_bar_ = true, show_borders_ = false;
   CRect margin_;
   int checked_id_ = 0;
+  int mode_ = kModeInPlace;
   std::vector<GALLERYITEM_POSITION> positions_;
   CTKControlGalleryItems* items_ = nullptr;
 };

@@ -236,11 +236,13 @@ void CTKControlToolbar::OnExecute() {
 // ---------------------------------------------------------------------------------------------
 // Recent files
 
-const CRecentFileList* CTKControlRecentFileList::Source() const {
-  if (list_) return list_;
+const CRecentFileList* TKRecentFileSource(const CRecentFileList* own) {
+  if (own) return own;
   CWinApp* app = CWinApp::GetApp();
   return app ? app->m_pRecentFileList.get() : nullptr;
 }
+
+const CRecentFileList* CTKControlRecentFileList::Source() const { return TKRecentFileSource(list_); }
 
 bool CTKControlRecentFileList::IsGenerated(const CTKControl* control) const {
   const CRecentFileList* list = Source();

@@ -21,6 +21,8 @@ std::wstring FormatNumberedMenuCaption(const std::wstring& text, int number);
 // The name entry `index` of a recent-file list is shown with: the file name alone for a file in
 // the current directory, else the shortened path. False for an empty entry.
 bool TKRecentFileDisplayName(const CRecentFileList& list, int index, std::wstring* name);
+// The recent-file list a control shows: its own when it was given one, else the application's.
+const CRecentFileList* TKRecentFileSource(const CRecentFileList* own);
 
 // The enable test of the four tab-group commands of a tabbed MDI workspace.
 struct CTKTabGroupState {

@@ -12,6 +12,7 @@
 #include "platform/appframe/dc.h"
 #include "platform/appframe/gdi.h"
 #include "platform/appframe/types.h"
+#include "platform/win/gdi.h"
 #include "toolkit/drawing/color_manager.h"
 #include "toolkit/drawing/theme_wrapper.h"
 #include <vssym32.h>
@@ -167,6 +168,12 @@ class CTKPaintManager : public CCmdTarget {
                                   bool down);
   virtual void PaintClientArea(CDC* dc, const CRect& rect);
   virtual void PaintAccessKeyTip(CDC* dc, const CRect& rect, const std::wstring& caption, bool enabled);
+  // The bars' tooltip windows: a theme that draws them itself says so, paints their face (the
+  // whole window, `style` 1 for a tip with a title) and gives their window region for a size
+  // (none: the plain rectangle).
+  virtual bool DrawsTooltips() const { return false; }
+  virtual void PaintTooltip(HDC dc, const RECT& rect, const std::wstring& text, int style) {}
+  virtual KestrinWinNS::CScopedRegion TooltipWindowRegion(int w, int h) const { return {}; }
   virtual int IconColumnWidth(CTKCommandBar* bar);
   // 2 for a popup bar that shows its checks and icons side by side, else 1.
   static int IconColumnCount(CTKCommandBar* bar);

@@ -8,6 +8,7 @@
 #include "platform/appframe/object.h"
 #include "toolkit/commandbars/bar_state.h"
 #include "toolkit/commandbars/command_bar_manager.h"
+#include "toolkit/commandbars/gallery.h"
 #include "toolkit/commandbars/hook_manager.h"
 #include "toolkit/drawing/prop_exchange.h"
 #include "toolkit/ribbon/ribbon_theme.h"
@@ -262,6 +263,9 @@ CTKControl* CTKRibbonBar::AddToQuickAccess(const CTKControl* control) {
   if (!copy) return nullptr;
   // The copy is shown whatever hid its original (another tab, the layout, the command list).
   copy->SetHideFlags(0);
+  // A gallery in the quick-access bar is a button that opens its items.
+  if (auto* gallery = dynamic_cast<CTKControlGallery*>(copy))
+    gallery->SetGalleryMode(CTKControlGallery::kModePopupButton);
   // The layout runs once, when the change is complete.
   LockLayout();
   quick_access_->AppendQuickAccess(copy);
@@ -336,11 +340,7 @@ void CTKRibbonBar::ShowGroupsOf(CTKRibbonTab* tab) {
 }
 
 void CTKRibbonBar::TabSelected(CTKRibbonTab* tab) {
-  if (GetSafeHwnd()) {
-    const CRect client = GetClientRect();
-    LayoutRibbon(client.Width(), client.Height());
-    ::InvalidateRect(GetSafeHwnd(), nullptr, FALSE);
-  }
+  RelayoutGroups();
   // The groups band may have come or gone.
   RecalcSiteLayout();
   UnlockLayout();

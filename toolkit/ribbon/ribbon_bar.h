@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <climits>
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -253,12 +254,16 @@ class CTKRibbonBar : public CTKMenuBar, public CTKRibbonScrollableBar, public CT
   CTKRibbonBarHeights::CInputs HeightInputs() const;
   int TabRowHeight() const;
   int CaptionHeight() const;
+  // The heights for the current switches and quick-access height, for a bar `width` wide in a
+  // frame `frame_height` high.
+  CTKRibbonBarHeights CurrentHeights(int width = INT_MAX, int frame_height = INT_MAX) const;
 
   // --- layout ---
   // The bar's height for `width` (0 while the ribbon is not visible); `commit` lays it out.
   CSize CalcRibbonSize(int width, bool commit);
-  // Lays the caption band, tab row, quick-access bar and groups out in `width` x `height`.
-  void LayoutRibbon(int width, int height);
+  // Lays the caption band, tab row, quick-access bar and groups out across `width` with the
+  // heights the size calculation found.
+  void LayoutRibbon(int width, const CTKRibbonBarHeights& heights);
   // Places the caption buttons and the window title (with a frame companion).
   void PlaceCaptionButtonsAndTitle();
   // The caption band's drawing.

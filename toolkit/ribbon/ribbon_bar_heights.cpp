@@ -8,7 +8,7 @@ CTKRibbonBarHeights CTKRibbonBarHeights::Compute(const CInputs& in, int width, i
   const bool groups_shown = in.groups_visible && in.has_selected_tab && !in.minimized;
   if (groups_shown)
     h.groups = in.groups_height_override > 0 ? in.groups_height_override
-                                              : in.group_caption_height + 3 * in.control_height + 10;
+                                              : GroupsBand(in.group_caption_height, in.control_height);
   h.quick_access = std::max(in.button_height + 4, in.tallest_quick_access > 0 ? in.tallest_quick_access + 4 : 0);
   if (in.frame_companion || in.caption_without_frame) {
     const int border = in.frame_companion ? in.frame_border : 0;

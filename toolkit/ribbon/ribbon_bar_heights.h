@@ -39,4 +39,8 @@ struct CTKRibbonBarHeights {
 
   // The heights for a bar `width` wide in a frame `frame_height` high.
   static CTKRibbonBarHeights Compute(const CInputs& in, int width, int frame_height);
+  // The groups band's own height (no override): the group caption and three rows of controls.
+  static int GroupsBand(int group_caption_height, int control_height) {
+    return group_caption_height + 3 * control_height + 10;
+  }
 };

@@ -8,6 +8,7 @@
 #include "platform/appframe/dc.h"
 #include "toolkit/paint/paint_manager.h"
 #include "toolkit/ribbon/ribbon_bar.h"
+#include "toolkit/ribbon/ribbon_measure_dc.h"
 #include "toolkit/ribbon/ribbon_theme.h"
 
 using namespace TKCommandBars;
@@ -22,24 +23,6 @@ bool ShownBeforeLayout(const CTKControl* control) {
 void HideByLayout(CTKControl* control) { control->SetHideFlags(control->GetHideFlags() | kHideLayout); }
 
 void ShowByLayout(CTKControl* control) { control->SetHideFlags(control->GetHideFlags() & ~kHideLayout); }
-
-// A measuring context with the bar's font.
-class CMeasureDC {
- public:
-  explicit CMeasureDC(CTKCommandBar* bar) {
-    dc_.CreateCompatibleDC(nullptr);
-    old_ = dc_.SelectObject(bar->GetPaintManager()->BarFontFor(bar, false)->GetSafeHandle());
-  }
-  ~CMeasureDC() { dc_.SelectObject(old_); }
-  CMeasureDC(const CMeasureDC&) = delete;
-  CMeasureDC& operator=(const CMeasureDC&) = delete;
-  CDC* operator->() { return &dc_; }
-  CDC* get() { return &dc_; }
-
- private:
-  CDC dc_;
-  HGDIOBJ old_ = nullptr;
-};
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -47,7 +30,7 @@ class CMeasureDC {
 
 void CTKRibbonBar::ReadMetrics(int* tab_row, int* group_caption, int* control, int* button, int* caption) const {
   CTKRibbonTheme* theme = RibbonTheme();
-  const CTKRibbonTheme::CMetrics metrics = theme ? theme->Metrics() : CTKRibbonTheme::MetricsFor(11, 96, 0);
+  const CTKRibbonTheme::CMetrics metrics = CTKRibbonTheme::MetricsOf(theme);
   *tab_row = metrics.tab_row_height;
   *group_caption = metrics.group_caption_height;
   *control = metrics.control_height;
@@ -74,15 +57,15 @@ CTKRibbonBarHeights::CInputs CTKRibbonBar::HeightInputs() const {
   return in;
 }
 
-int CTKRibbonBar::TabRowHeight() const {
+CTKRibbonBarHeights CTKRibbonBar::CurrentHeights(int width, int frame_height) const {
   CTKRibbonBarHeights::CInputs in = HeightInputs();
-  return CTKRibbonBarHeights::Compute(in, INT_MAX, INT_MAX).tab_row;
+  in.tallest_quick_access = quick_access_height_ > 0 ? quick_access_height_ - 4 : 0;
+  return CTKRibbonBarHeights::Compute(in, width, frame_height);
 }
 
-int CTKRibbonBar::GroupsHeight() const {
-  CTKRibbonBarHeights::CInputs in = HeightInputs();
-  return CTKRibbonBarHeights::Compute(in, INT_MAX, INT_MAX).groups;
-}
+int CTKRibbonBar::TabRowHeight() const { return CurrentHeights().tab_row; }
+
+int CTKRibbonBar::GroupsHeight() const { return CurrentHeights().groups; }
 
 int CTKRibbonBar::PopupGroupsHeight() const {
   CTKRibbonBarHeights::CInputs in = HeightInputs();
@@ -98,11 +81,7 @@ int CTKRibbonBar::GroupCaptionHeight() const {
   return group_caption;
 }
 
-int CTKRibbonBar::CaptionHeight() const {
-  CTKRibbonBarHeights::CInputs in = HeightInputs();
-  in.tallest_quick_access = quick_access_height_ > 0 ? quick_access_height_ - 4 : 0;
-  return CTKRibbonBarHeights::Compute(in, INT_MAX, INT_MAX).caption;
-}
+int CTKRibbonBar::CaptionHeight() const { return CurrentHeights().caption; }
 
 bool CTKRibbonBar::ShowsTab(const CTKRibbonTab* tab) const { return tab && tab == CurrentTab(); }
 
@@ -110,7 +89,7 @@ HWND CTKRibbonBar::FrameWindow() const { return GetSite(); }
 
 void CTKRibbonBar::RecomputeQuickAccessHeight() {
   CTKRibbonBarHeights::CInputs in = HeightInputs();
-  CMeasureDC dc(this);
+  CTKRibbonMeasureDC dc(this);
   for (int i = 0; i < quick_access_->GetCount(); ++i) {
     CTKControl* control = quick_access_->GetAt(i);
     if (!ShownBeforeLayout(control)) continue;
@@ -130,16 +109,14 @@ CSize CTKRibbonBar::CalcRibbonSize(int width, bool commit) {
     frame_height = rect.bottom - rect.top;
   }
   RecomputeQuickAccessHeight();
-  CTKRibbonBarHeights::CInputs in = HeightInputs();
-  in.tallest_quick_access = quick_access_height_ - 4;
-  const CTKRibbonBarHeights heights = CTKRibbonBarHeights::Compute(in, width, frame_height);
+  const CTKRibbonBarHeights heights = CurrentHeights(width, frame_height);
   if (heights.ribbon_visible != ribbon_visible_) {
     ribbon_visible_ = heights.ribbon_visible;
     if (frame_link_) frame_link_->RequestFrameRecalc(false);
   }
   const int height = ribbon_visible_ ? heights.total : 0;
   if (commit) {
-    LayoutRibbon(width, height);
+    LayoutRibbon(width, heights);
     pending_ &= ~3;
     if (GetSafeHwnd()) ::InvalidateRect(GetSafeHwnd(), nullptr, FALSE);
   }
@@ -156,20 +133,18 @@ CSize CTKRibbonBar::CalcDynamicLayout(int length, DWORD mode) {
 
 void CTKRibbonBar::RelayoutGroups() {
   if (!GetSafeHwnd()) return;
-  const CRect client = GetClientRect();
-  LayoutRibbon(client.Width(), client.Height());
+  LayoutRibbon(GetClientRect().Width(), CurrentHeights());
   ::InvalidateRect(GetSafeHwnd(), nullptr, FALSE);
 }
 
 // ---------------------------------------------------------------------------------------------
 // Layout
 
-void CTKRibbonBar::LayoutRibbon(int width, int height) {
-  (void)height;
-  CMeasureDC dc(this);
-  const int tab_h = TabRowHeight();
-  const int groups_h = GroupsHeight();
-  const int caption_h = CaptionHeight();
+void CTKRibbonBar::LayoutRibbon(int width, const CTKRibbonBarHeights& heights) {
+  CTKRibbonMeasureDC dc(this);
+  const int tab_h = heights.tab_row;
+  const int groups_h = heights.groups;
+  const int caption_h = heights.caption;
   const int border = FrameBorder();
   const bool caption_mode = IsCaptionMode();
 

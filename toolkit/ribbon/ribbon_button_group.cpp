@@ -284,18 +284,11 @@ void CTKRibbonButtonGroup::Draw(HDC dc, const RECT&) {
   if (IsCollapsed()) return;
   CTKCommandBar* bar = ParentBar();
   auto* theme = dynamic_cast<CTKRibbonTheme*>(bar ? bar->GetPaintManager() : nullptr);
-  if (theme) {
-    const COLORREF text = theme->RibbonColour(L"GroupCaptionText");
-    if (text != CLR_INVALID) ::SetTextColor(dc, text);
-  }
+  if (!theme) return;
   const RECT rect = Rect();
-  const int caption_height = Host() ? Host()->GroupCaptionHeight() : 17;
-  RECT caption{rect.left, rect.bottom - caption_height - 1, rect.right, rect.bottom - 1};
-  if (ShowsOptionButton()) caption.right -= caption_height + 1;
-  const int mode = ::SetBkMode(dc, TRANSPARENT);
-  ::DrawTextW(dc, Caption().c_str(), static_cast<int>(Caption().size()), &caption,
-              DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
-  ::SetBkMode(dc, mode);
+  const int caption_height = Host() ? Host()->GroupCaptionHeight() : theme->Metrics().group_caption_height;
+  theme->PaintGroupCaption(dc, RECT{rect.left, rect.bottom - caption_height, rect.right, rect.bottom}, Caption(),
+                           ShowsOptionButton());
 }
 
 void CTKRibbonButtonGroup::CopyFrom(const CTKRibbonGroup& other) {

@@ -3,11 +3,11 @@
 
 #include <string>
 
-#include "platform/win/gdi.h"
 #include "toolkit/commandbars/controls.h"
 #include "toolkit/paint/paint_manager.h"
 #include "toolkit/ribbon/ribbon_caption_layout.h"
 #include "toolkit/ribbon/ribbon_frame_companion.h"
+#include "toolkit/ribbon/ribbon_measure_dc.h"
 #include "toolkit/ribbon/ribbon_theme.h"
 
 namespace {
@@ -25,10 +25,9 @@ std::wstring WindowText(HWND window) {
 // The width of `text` in `font`.
 int TextWidth(HFONT font, const std::wstring& text) {
   if (text.empty()) return 0;
-  KestrinWinNS::CScopedMemoryDC dc(::CreateCompatibleDC(nullptr));
-  KestrinWinNS::CSelectObject select(dc.Get(), font ? static_cast<HGDIOBJ>(font) : ::GetStockObject(DEFAULT_GUI_FONT));
+  CTKRibbonMeasureDC dc(font);
   SIZE size{};
-  ::GetTextExtentPoint32W(dc.Get(), text.c_str(), static_cast<int>(text.size()), &size);
+  ::GetTextExtentPoint32W(dc.hdc(), text.c_str(), static_cast<int>(text.size()), &size);
   return size.cx;
 }
 

@@ -18,8 +18,21 @@ CTKRibbonBar* RibbonOf(CTKCommandBar* bar) {
 
 int ControlHeightOf(CTKCommandBar* bar) {
   CTKRibbonBar* ribbon = RibbonOf(bar);
-  CTKRibbonTheme* theme = ribbon ? ribbon->RibbonTheme() : nullptr;
-  return theme ? theme->Metrics().control_height : CTKRibbonTheme::MetricsFor(11, 96, 0).control_height;
+  return CTKRibbonTheme::MetricsOf(ribbon ? ribbon->RibbonTheme() : nullptr).control_height;
+}
+
+// The customise and more buttons that end the quick-access bar: as high as a control, 13/22 of
+// that wide, drawn as the paint manager's special buttons.
+CSize EndButtonSize(CTKCommandBar* bar) {
+  const int height = ControlHeightOf(bar);
+  return CSize(height * 13 / 22, height);
+}
+
+void DrawEndButton(CTKControlPopup* button, CDC* dc, bool more) {
+  CTKPaintManager* pm = button->GetPaintManager();
+  CTKPaintManager::ItemState state = pm->StateOf(button);
+  state.popped = button->GetPopuped();
+  pm->PaintSpecialButton(dc, button->GetRect(), 0, state, more);
 }
 }  // namespace
 
@@ -107,17 +120,9 @@ CTKRibbonBarControlQuickAccessPopup::CTKRibbonBarControlQuickAccessPopup() {
   SetFlags(kFlags);
 }
 
-CSize CTKRibbonBarControlQuickAccessPopup::GetSize(CDC*) {
-  const int height = ControlHeightOf(GetParent());
-  return CSize(height * 13 / 22, height);
-}
+CSize CTKRibbonBarControlQuickAccessPopup::GetSize(CDC*) { return EndButtonSize(GetParent()); }
 
-void CTKRibbonBarControlQuickAccessPopup::Draw(CDC* dc) {
-  CTKPaintManager* pm = GetPaintManager();
-  CTKPaintManager::ItemState state = pm->StateOf(this);
-  state.popped = GetPopuped();
-  pm->PaintSpecialButton(dc, GetRect(), 0, state, false);
-}
+void CTKRibbonBarControlQuickAccessPopup::Draw(CDC* dc) { DrawEndButton(this, dc, false); }
 
 bool CTKRibbonBarControlQuickAccessPopup::OnSetPopup(bool open) {
   if (open) {
@@ -138,17 +143,9 @@ CTKRibbonBar::CControlQuickAccessMorePopup::CControlQuickAccessMorePopup() {
   SetFlags(kFlags);
 }
 
-CSize CTKRibbonBar::CControlQuickAccessMorePopup::GetSize(CDC*) {
-  const int height = ControlHeightOf(GetParent());
-  return CSize(height * 13 / 22, height);
-}
+CSize CTKRibbonBar::CControlQuickAccessMorePopup::GetSize(CDC*) { return EndButtonSize(GetParent()); }
 
-void CTKRibbonBar::CControlQuickAccessMorePopup::Draw(CDC* dc) {
-  CTKPaintManager* pm = GetPaintManager();
-  CTKPaintManager::ItemState state = pm->StateOf(this);
-  state.popped = GetPopuped();
-  pm->PaintSpecialButton(dc, GetRect(), 0, state, true);
-}
+void CTKRibbonBar::CControlQuickAccessMorePopup::Draw(CDC* dc) { DrawEndButton(this, dc, true); }
 
 bool CTKRibbonBar::CControlQuickAccessMorePopup::OnSetPopup(bool open) {
   if (open) {

@@ -4,8 +4,10 @@
 #include <string>
 
 #include "toolkit/commandbars/command_bar.h"
+#include "toolkit/drawing/image_manager.h"
 #include "toolkit/paint/paint_manager.h"
 #include "toolkit/ribbon/ribbon_bar.h"
+#include "toolkit/ribbon/ribbon_measure_dc.h"
 #include "toolkit/ribbon/ribbon_tab.h"
 #include "toolkit/ribbon/ribbon_tab_popup.h"
 #include "toolkit/ribbon/ribbon_theme.h"
@@ -16,14 +18,11 @@ IMPLEMENT_DYNCREATE(CTKRibbonGroupControlPopup, CTKControlPopup)
 
 namespace {
 
-// Heights of the ribbon theme, or the ribbon's usual ones under another paint manager.
-CTKRibbonTheme::CMetrics MetricsOf(CTKPaintManager* pm) {
-  if (auto* theme = dynamic_cast<CTKRibbonTheme*>(pm)) return theme->Metrics();
-  CTKRibbonTheme::CMetrics metrics;
-  metrics.button_height = 22;
-  metrics.control_height = 22;
-  metrics.group_caption_height = 17;
-  return metrics;
+// A copy of a group's button in the quick-access bar, or in the more popup that shows the
+// bar's overflow.
+bool InQuickAccess(const CTKControl* button, CTKCommandBar* bar) {
+  if (auto* ribbon = dynamic_cast<CTKRibbonBar*>(bar)) return ribbon->QuickAccessControls()->Contains(button);
+  return dynamic_cast<CTKRibbonBar::CMorePopupToolBar*>(bar) != nullptr;
 }
 
 int ContextColourOf(const CTKRibbonGroup* group) {
@@ -69,36 +68,58 @@ bool CTKRibbonGroupControlPopup::OnSetPopup(bool open) {
 }
 
 CSize CTKRibbonGroupControlPopup::GetSize(CDC* dc) {
+  // In the quick-access bar the button is a small square one, as high as a control.
+  if (InQuickAccess(this, parent_)) {
+    const int side = CTKRibbonTheme::MetricsOf(GetPaintManager()).control_height;
+    return CSize(side, side);
+  }
   const std::wstring caption = GetCaption();
   SIZE text{};
   if (dc && !caption.empty())
     ::GetTextExtentPoint32W(dc->GetSafeHdc(), caption.c_str(), static_cast<int>(caption.size()), &text);
   if (auto* theme = dynamic_cast<CTKRibbonTheme*>(GetPaintManager())) return CSize(theme->CollapsedGroupButtonSize(text.cx));
-  const CTKRibbonTheme::CMetrics metrics = MetricsOf(nullptr);
+  // Under another paint manager the collapsed group keeps the ribbon's usual size.
+  const CTKRibbonTheme::CMetrics metrics = CTKRibbonTheme::MetricsOf(nullptr);
   return CSize(std::max<int>(text.cx + 6, std::max(42, 2 * metrics.button_height - 3)), 3 * metrics.control_height);
 }
 
 void CTKRibbonGroupControlPopup::Draw(CDC* dc) {
   if (!dc) return;
-  HDC hdc = dc->GetSafeHdc();
-  RECT rect = GetRect();
   auto* theme = dynamic_cast<CTKRibbonTheme*>(GetPaintManager());
-  if (theme) {
-    const int state = (GetPopuped() || GetPressed()) ? 2 : GetSelected() ? 1 : 0;
-    const std::wstring colour = CTKRibbonTheme::ContextColourName(ContextColourOf(group_));
-    const std::wstring image = colour.empty() ? L"RIBBONGROUPBUTTON" : L"CONTEXTTAB" + colour + L"GROUPBUTTON";
-    theme->DrawImage(hdc, image.c_str(), rect, 3, state, RECT{5, 5, 5, 5}, false);
-    const COLORREF text = theme->RibbonColour(L"GroupClientText");
-    if (text != CLR_INVALID) ::SetTextColor(hdc, text);
+  if (!theme) {
+    CTKControlPopup::Draw(dc);
+    return;
   }
-  // The caption in the lower part of the button, under the room of its icon.
-  RECT caption = rect;
-  caption.top = rect.top + (rect.bottom - rect.top) / 2;
-  const std::wstring text = GetCaption();
-  const int mode = ::SetBkMode(hdc, TRANSPARENT);
-  ::DrawTextW(hdc, text.c_str(), static_cast<int>(text.size()), &caption,
-              DT_CENTER | DT_TOP | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
-  ::SetBkMode(hdc, mode);
+  const int state = (GetPopuped() || GetPressed()) ? 2 : GetSelected() ? 1 : 0;
+  if (InQuickAccess(this, parent_)) {
+    // The quick-access face with the group's small icon centred on it.
+    theme->PaintCollapsedGroupInQuickAccess(dc->GetSafeHdc(), GetRect(), state);
+    if (CTKImageManagerIcon* icon = GetIcon(16)) {
+      const CRect rect = GetRect();
+      const CSize size(icon->Width(), icon->Height());
+      CTKPaintManager::ItemState icon_state;
+      icon_state.enabled = GetEnabled();
+      theme->PaintItemIcon(dc, CPoint((rect.left + rect.right - size.cx) / 2, (rect.top + rect.bottom - size.cy) / 2),
+                           size, icon, icon_state);
+    }
+    return;
+  }
+  CTKRibbonTheme::CCollapsedGroup face;
+  face.rect = GetRect();
+  face.context_colour = ContextColourOf(group_);
+  face.selected = GetSelected() != 0;
+  face.pressed = GetPopuped() || GetPressed();
+  face.enabled = GetEnabled();
+  face.caption = GetCaption();
+  // The group's large icon, else its small one.
+  for (int width : {32, 16}) {
+    if (CTKImageManagerIcon* icon = GetIcon(width)) {
+      face.icon = icon;
+      face.icon_size = SIZE{icon->Width(), icon->Height()};
+      break;
+    }
+  }
+  theme->PaintCollapsedGroup(dc->GetSafeHdc(), face);
 }
 
 void CTKRibbonGroupControlPopup::Copy(const CTKControl* source, bool deep) {
@@ -119,9 +140,9 @@ CTKRibbonGroupPopupToolBar::CTKRibbonGroupPopupToolBar(CTKCommandBar* ribbon, co
     groups_height_ = host->GroupsHeight();
     caption_height_ = host->GroupCaptionHeight();
   } else {
-    const CTKRibbonTheme::CMetrics metrics = MetricsOf(GetPaintManager());
+    const CTKRibbonTheme::CMetrics metrics = CTKRibbonTheme::MetricsOf(GetPaintManager());
     caption_height_ = metrics.group_caption_height;
-    groups_height_ = caption_height_ + 3 * metrics.control_height + 10;
+    groups_height_ = CTKRibbonBarHeights::GroupsBand(caption_height_, metrics.control_height);
   }
   SetBorders(CRect(2, 2, 3, caption_height_ + 1));
   context_colour_ = ContextColourOf(&source);
@@ -142,15 +163,11 @@ CTKRibbonGroupPopupToolBar::~CTKRibbonGroupPopupToolBar() {
 CSize CTKRibbonGroupPopupToolBar::CalcSize(int, DWORD) {
   const int height = std::max(groups_height_ - 7, 0);
   if (!group_) return CSize(5, height);
-  CDC dc;
-  dc.CreateCompatibleDC(nullptr);
-  CTKPaintManager* pm = GetPaintManager();
-  HGDIOBJ old = pm ? dc.SelectObject(pm->BarFontFor(this, false)->GetSafeHandle()) : nullptr;
-  group_->BeginLayout(dc.GetSafeHdc());
-  const int width = std::max(group_->CurrentWidth(dc.GetSafeHdc()), 0);
+  CTKRibbonMeasureDC dc(this);
+  group_->BeginLayout(dc.hdc());
+  const int width = std::max(group_->CurrentWidth(dc.hdc()), 0);
   group_->Position(width, 0, 0);
   group_->EndLayout();
-  if (old) dc.SelectObject(old);
   const CRect borders = GetBorders();
   return CSize(width + borders.left + borders.right, height);
 }
@@ -160,9 +177,13 @@ void CTKRibbonGroupPopupToolBar::FillBackground(CDC* dc) {
   if (GetSafeHwnd()) ::GetClientRect(GetSafeHwnd(), &client);
   RECT clip{};
   ::GetClipBox(dc->GetSafeHdc(), &clip);
-  dc->FillSolidRect(&client, CTKRibbonTabPopupToolBar::kPopupFill);
   CTKRibbonTheme* theme = dynamic_cast<CTKRibbonTheme*>(GetPaintManager());
-  if (theme) theme->PaintGroupsBand(dc->GetSafeHdc(), client, context_colour_);
+  if (theme) {
+    theme->PaintGroupsPopupBackground(dc->GetSafeHdc(), client);
+    theme->PaintGroupsBand(dc->GetSafeHdc(), client, context_colour_);
+  } else {
+    CTKPopupToolBar::FillBackground(dc);
+  }
   CTKRibbonBar::PaintGroups(dc->GetSafeHdc(), theme, *groups_, nullptr, context_colour_, clip);
 }
 

@@ -100,6 +100,16 @@ void CTKRibbonGroups::DropAllGroups() {
   Renumber();
 }
 
+void CTKRibbonGroups::CloneFrom(const CTKRibbonGroups& other, CTKCommandBar* bar, CTKRibbonGroupsHost* host) {
+  DropAllGroups();
+  for (CTKRibbonGroup* source : other.groups_) {
+    CTKRibbonGroup* copy = source->NewOfSameKind();
+    if (!copy) continue;
+    PutGroupAt(source->Index(), copy, bar, host);
+    copy->CopyFrom(*source);
+  }
+}
+
 CTKRibbonGroup* CTKRibbonGroups::At(int index) const {
   if (index < 0 || index >= Count()) return nullptr;
   return groups_[static_cast<size_t>(index)];

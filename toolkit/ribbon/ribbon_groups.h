@@ -134,18 +134,9 @@ class CTKRibbonGroups : public CCmdTarget {
   // Takes over the caller's reference to `group`.
   void PutGroupAt(int index, CTKRibbonGroup* group, CTKCommandBar* bar, CTKRibbonGroupsHost* host);
   void DropAllGroups();
-  // Empties the list, then fills it with copies of `other`'s groups (made by `make`, which
-  // gives a new group of the same kind as its argument).
-  template <typename Make>
-  void CloneFrom(const CTKRibbonGroups& other, Make make, CTKCommandBar* bar, CTKRibbonGroupsHost* host) {
-    DropAllGroups();
-    for (CTKRibbonGroup* source : other.groups_) {
-      CTKRibbonGroup* copy = make(*source);
-      if (!copy) continue;
-      PutGroupAt(source->Index(), copy, bar, host);
-      copy->CopyFrom(*source);
-    }
-  }
+  // Empties the list, then fills it with copies of `other`'s groups, each a new group of the
+  // same kind as its source, at its source's index.
+  void CloneFrom(const CTKRibbonGroups& other, CTKCommandBar* bar, CTKRibbonGroupsHost* host);
 
   int Count() const { return static_cast<int>(groups_.size()); }
   CTKRibbonGroup* At(int index) const;

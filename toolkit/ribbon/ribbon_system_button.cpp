@@ -8,6 +8,7 @@
 #include "toolkit/paint/paint_manager.h"
 #include "toolkit/ribbon/ribbon_bar.h"
 #include "toolkit/ribbon/ribbon_caption_buttons.h"
+#include "toolkit/ribbon/ribbon_measure_dc.h"
 #include "toolkit/ribbon/ribbon_system_menu.h"
 #include "toolkit/ribbon/ribbon_theme.h"
 
@@ -111,14 +112,12 @@ void CTKRibbonSystemPopupBar::PlaceBottomButtons(CSize& size) {
     if (control->IsVisible()) buttons.push_back(control);
   }
   if (buttons.empty()) return;
-  CDC dc;
-  dc.CreateCompatibleDC(nullptr);
+  CTKRibbonMeasureDC dc(this);
   CTKPaintManager* pm = GetPaintManager();
-  KestrinWinNS::CSelectObject font(dc, pm->BarFontFor(this, false)->GetSafeHandle());
   std::vector<int> widths;
   int needed = borders_.left + borders_.right - 1;
   for (CTKControl* button : buttons) {
-    widths.push_back(pm->PaintControl(&dc, button, false).cx);
+    widths.push_back(pm->PaintControl(dc.get(), button, false).cx);
     needed += widths.back();
   }
   needed += kBottomButtonGap * (static_cast<int>(buttons.size()) - 1);

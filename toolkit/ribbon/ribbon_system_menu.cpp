@@ -90,11 +90,7 @@ void CTKRibbonControlSystemRecentFileList::Copy(const CTKControl* source, bool d
   if (const auto* list = dynamic_cast<const CTKRibbonControlSystemRecentFileList*>(source)) list_ = list->list_;
 }
 
-const CRecentFileList* CTKRibbonControlSystemRecentFileList::Source() const {
-  if (list_) return list_;
-  CWinApp* app = CWinApp::GetApp();
-  return app ? app->m_pRecentFileList.get() : nullptr;
-}
+const CRecentFileList* CTKRibbonControlSystemRecentFileList::Source() const { return TKRecentFileSource(list_); }
 
 bool CTKRibbonControlSystemRecentFileList::IsListed(const CTKControl* control, const CRecentFileList& list) const {
   return control->IsKindOf(RUNTIME_CLASS(CTKRibbonControlSystemPopupBarListItem)) && control->GetID() >= id_ &&

@@ -7,6 +7,7 @@
 #include "toolkit/paint/paint_manager.h"
 #include "toolkit/ribbon/ribbon_bar.h"
 #include "toolkit/ribbon/ribbon_control_tab.h"
+#include "toolkit/ribbon/ribbon_measure_dc.h"
 #include "toolkit/ribbon/ribbon_popup_placement.h"
 #include "toolkit/ribbon/ribbon_tab.h"
 #include "toolkit/ribbon/ribbon_theme.h"
@@ -38,20 +39,16 @@ CTKRibbonTabPopupToolBar::CTKRibbonTabPopupToolBar(CTKRibbonControlTab* row, CTK
   SetShowShadow(false);
 
   // The ribbon's own heights where it tells them, else the theme's.
-  auto* theme = dynamic_cast<CTKRibbonTheme*>(GetPaintManager());
-  CTKRibbonTheme::CMetrics metrics;
-  if (theme) metrics = theme->Metrics();
+  const CTKRibbonTheme::CMetrics metrics = CTKRibbonTheme::MetricsOf(GetPaintManager());
   const auto* ribbon_band = dynamic_cast<const CTKRibbonGroupsHost*>(ribbon_);
-  caption_height_ = ribbon_band ? ribbon_band->GroupCaptionHeight() : theme ? metrics.group_caption_height : 17;
-  const int control_height = theme ? metrics.control_height : 22;
+  caption_height_ = ribbon_band ? ribbon_band->GroupCaptionHeight() : metrics.group_caption_height;
   const int asked = row && row->Site() ? row->Site()->PopupGroupsHeight() : 0;
-  groups_height_ = asked > 0 ? asked : caption_height_ + 3 * control_height + 10;
+  groups_height_ = asked > 0 ? asked : CTKRibbonBarHeights::GroupsBand(caption_height_, metrics.control_height);
 
   SetShownTab(tab_);
   if (tab) {
     tab_->CopyFrom(*tab);
-    tab_->Groups().CloneFrom(
-        tab->Groups(), [](const CTKRibbonGroup& group) { return group.NewOfSameKind(); }, this, this);
+    tab_->Groups().CloneFrom(tab->Groups(), this, this);
   }
   // Last in the collection, the scroll buttons are drawn over the groups.
   controls_->InsertAt(LeftButton(), -1);
@@ -81,18 +78,17 @@ CSize CTKRibbonTabPopupToolBar::CalcSize(int, DWORD) {
 
 CRect CTKRibbonTabPopupToolBar::CalcPopupRect(CSize) {
   const CRect rect = PlacementRect();
-  LayoutBand(rect.Width(), rect.Height());
+  // The size calculation laid the groups out for this size already.
+  const RECT& band = GroupsRect();
+  if (band.right - band.left != rect.Width() || band.bottom - band.top != rect.Height())
+    LayoutBand(rect.Width(), rect.Height());
   return rect;
 }
 
 void CTKRibbonTabPopupToolBar::LayoutBand(int width, int height) {
   SetGroupsRect(RECT{0, 0, width, height});
-  CDC dc;
-  dc.CreateCompatibleDC(nullptr);
-  CTKPaintManager* pm = GetPaintManager();
-  HGDIOBJ old = pm ? dc.SelectObject(pm->BarFontFor(this, false)->GetSafeHandle()) : nullptr;
-  tab_->Groups().ArrangeGroups(dc.GetSafeHdc(), width, kMarginLeft, kMarginTop, kMarginRight);
-  if (old) dc.SelectObject(old);
+  CTKRibbonMeasureDC dc(this);
+  tab_->Groups().ArrangeGroups(dc.hdc(), width, kMarginLeft, kMarginTop, kMarginRight);
 }
 
 void CTKRibbonTabPopupToolBar::RelayoutGroups() {
@@ -117,9 +113,13 @@ void CTKRibbonTabPopupToolBar::FillBackground(CDC* dc) {
   const CRect band = CRect(GroupsRect());
   RECT clip{};
   ::GetClipBox(dc->GetSafeHdc(), &clip);
-  dc->FillSolidRect(&band, kPopupFill);
   CTKRibbonTheme* theme = dynamic_cast<CTKRibbonTheme*>(GetPaintManager());
-  if (theme) theme->PaintGroupsBand(dc->GetSafeHdc(), band, tab_->ContextColour());
+  if (theme) {
+    theme->PaintGroupsPopupBackground(dc->GetSafeHdc(), band);
+    theme->PaintGroupsBand(dc->GetSafeHdc(), band, tab_->ContextColour());
+  } else {
+    CTKPopupToolBar::FillBackground(dc);
+  }
   CTKRibbonBar::PaintGroups(dc->GetSafeHdc(), theme, tab_->Groups(), nullptr, tab_->ContextColour(), clip);
 }
 

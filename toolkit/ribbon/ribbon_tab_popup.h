@@ -19,8 +19,6 @@ class CTKRibbonTabPopupToolBar : public CTKPopupToolBar, public CTKRibbonScrolla
   static constexpr int kMarginLeft = 4;
   static constexpr int kMarginTop = 3;
   static constexpr int kMarginRight = 6;
-  // The fill under the groups band before the band is drawn.
-  static constexpr COLORREF kPopupFill = RGB(191, 219, 255);
 
   // A popup for `tab`, opened from the tab row `row` of the ribbon bar the row lies in.
   CTKRibbonTabPopupToolBar(CTKRibbonControlTab* row, CTKRibbonTab* tab);

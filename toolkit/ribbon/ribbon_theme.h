@@ -48,6 +48,9 @@ class CTKRibbonTheme : public TKPaintThemes::CTKOffice2007Theme {
   };
   // `font_size_override` above 11 replaces `size`; sizes of 12 or less count as 11.
   static CMetrics MetricsFor(int size, int dpi, int font_size_override);
+  // The metrics of `pm` when it is the ribbon theme, else those of an 11-point font at 96 dpi
+  // (the ribbon laid out under another paint manager).
+  static CMetrics MetricsOf(CTKPaintManager* pm);
 
   // A tab's drawing state.
   struct CTabState {
@@ -192,7 +195,9 @@ class CTKRibbonTheme : public TKPaintThemes::CTKOffice2007Theme {
 
   // A tooltip: a vertical gradient inside a frame, the text centred on one line. `style` 1 is
   // the tooltip with a title, whose text takes another colour entry.
-  void PaintTooltip(HDC dc, const RECT& rect, const std::wstring& text, int style);
+  void PaintTooltip(HDC dc, const RECT& rect, const std::wstring& text, int style) override;
+  bool DrawsTooltips() const override { return true; }
+  KestrinWinNS::CScopedRegion TooltipWindowRegion(int w, int h) const override { return TooltipRegion(w, h); }
   // The tooltip window's region: w x h with its four corner pixels cut.
   static KestrinWinNS::CScopedRegion TooltipRegion(int w, int h);
   // The colours of tooltips (section "Window"): light, dark and border.
@@ -259,3 +264,8 @@ class CTKRibbonTheme : public TKPaintThemes::CTKOffice2007Theme {
   std::unique_ptr<CTKTabPaintManager, CReleaseTarget> tab_painter_;
   COLORREF tooltip_[3] = {RGB(255, 255, 255), RGB(201, 217, 239), RGB(118, 118, 118)};
 };
+
+inline CTKRibbonTheme::CMetrics CTKRibbonTheme::MetricsOf(CTKPaintManager* pm) {
+  if (CTKRibbonTheme* theme = From(pm)) return theme->Metrics();
+  return MetricsFor(11, 96, 0);
+}

@@ -7,6 +7,7 @@
 
 #include "tests/toolkit/commandbars/test_bars.h"
 #include "tests/toolkit/ribbon/ribbon_fixed_group.h"
+#include "tests/toolkit/ribbon/ribbon_test_bar.h"
 #include "toolkit/commandbars/hook_manager.h"
 #include "toolkit/commandbars/keyboard_tip.h"
 #include "toolkit/ribbon/ribbon_bar.h"
@@ -15,54 +16,9 @@
 
 namespace {
 
-// A frame that answers the tab row's notifications: `refuse` to the selecting one, and records
-// the codes with their tabs.
-class NotifiedSite {
- public:
-  NotifiedSite() {
-    static bool registered = false;
-    if (!registered) {
-      WNDCLASSW wc{};
-      wc.lpfnWndProc = &Proc;
-      wc.hInstance = ::GetModuleHandleW(nullptr);
-      wc.lpszClassName = L"TKRibbonTabsSite";
-      ::RegisterClassW(&wc);
-      registered = true;
-    }
-    hwnd = ::CreateWindowExW(0, L"TKRibbonTabsSite", L"site", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 700, 400,
-                             nullptr, nullptr, ::GetModuleHandleW(nullptr), this);
-  }
-  ~NotifiedSite() {
-    if (::IsWindow(hwnd)) ::DestroyWindow(hwnd);
-  }
-  struct Seen {
-    int code;
-    CTKRibbonTab* tab;
-    bool operator==(const Seen& other) const { return code == other.code && tab == other.tab; }
-  };
-  HWND hwnd = nullptr;
-  LRESULT refuse = 0;
-  std::vector<Seen> seen;
-
- private:
-  static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
-    if (msg == WM_NCCREATE)
-      ::SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(l)->lpCreateParams));
-    auto* self = reinterpret_cast<NotifiedSite*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (self && msg == TKCommandBars::kMsgControlNotify && w == static_cast<WPARAM>(CTKRibbonControlTab::kId)) {
-      const auto* record = reinterpret_cast<const NMTKRIBBONTAB*>(l);
-      const int code = static_cast<int>(record->control.hdr.code);
-      self->seen.push_back(Seen{code, record->tab});
-      return code == CTKRibbonControlTab::kNotifyTabSelecting ? self->refuse : 0;
-    }
-    return ::DefWindowProcW(hwnd, msg, w, l);
-  }
-};
-
 // A ribbon 600 pixels wide with three tabs of one group of three buttons each.
 struct RealRibbon {
-  NotifiedSite site;
+  RibbonSite site{700, 400};
   CTKCommandBarManager manager;
   CTKRibbonBar* bar = new CTKRibbonBar;
   RealRibbon() {
@@ -81,7 +37,7 @@ struct RealRibbon {
     }
     bar->SelectTabByIndex(0);
     Layout();
-    site.seen.clear();
+    site.tab_notices.clear();
   }
   ~RealRibbon() {
     CTKMouseManager::ThreadInstance()->CloseTrackedBars();
@@ -98,18 +54,18 @@ struct RealRibbon {
 
 TEST(RibbonBarTabs, ASiteThatAnswersTheSelectingNotificationKeepsTheOldTab) {
   RealRibbon r;
-  using Seen = NotifiedSite::Seen;
-  r.site.refuse = 1;
+  using Seen = RibbonSite::TabNotice;
+  r.site.refuse_selecting = 1;
   r.Row()->SelectItem(r.bar->TabAt(2));
   EXPECT_EQ(r.bar->CurrentTab(), r.bar->TabAt(0));
-  EXPECT_EQ(r.site.seen, (std::vector<Seen>{{CTKRibbonControlTab::kNotifyTabSelecting, r.bar->TabAt(2)}}));
+  EXPECT_EQ(r.site.tab_notices, (std::vector<Seen>{{CTKRibbonControlTab::kNotifyTabSelecting, r.bar->TabAt(2)}}));
   // The old tab's controls still show.
   EXPECT_EQ(r.bar->TabAt(0)->Groups().At(0)->Positions()[0].control->GetHideFlags() & TKRibbon::kHideOtherTab, 0);
-  r.site.refuse = 0;
-  r.site.seen.clear();
+  r.site.refuse_selecting = 0;
+  r.site.tab_notices.clear();
   r.Row()->SelectItem(r.bar->TabAt(2));
   EXPECT_EQ(r.bar->CurrentTab(), r.bar->TabAt(2));
-  EXPECT_EQ(r.site.seen, (std::vector<Seen>{{CTKRibbonControlTab::kNotifyTabSelecting, r.bar->TabAt(2)},
+  EXPECT_EQ(r.site.tab_notices, (std::vector<Seen>{{CTKRibbonControlTab::kNotifyTabSelecting, r.bar->TabAt(2)},
                                             {CTKRibbonControlTab::kNotifyTabSelected, r.bar->TabAt(2)}}));
   EXPECT_NE(r.bar->TabAt(0)->Groups().At(0)->Positions()[0].control->GetHideFlags() & TKRibbon::kHideOtherTab, 0);
 }

@@ -61,7 +61,7 @@ TEST(RibbonBarSize, ABarTooNarrowOrAFrameTooLowHidesTheRibbon) {
   const Case cases[] = {{249, 600, false}, {250, 600, true}, {800, 249, false}, {800, 250, true}, {0, 0, false}, {-50, 600, false}};
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.frame_height));
-    RibbonFixture f(800, c.frame_height);
+    RibbonFixture f(kRibbonWidth, c.frame_height);
     const int height = f.Layout(c.width);
     EXPECT_EQ(c.visible, f.ribbon->IsRibbonVisible());
     if (c.visible)
@@ -75,11 +75,11 @@ TEST(RibbonBarSize, AFrameLinkHearsWhenTheRibbonComesAndGoes) {
   RibbonFixture f;
   auto* link = new TestFrameLink(4);
   f.ribbon->AttachFrameCompanion(nullptr, link);
-  f.Layout(800);
+  f.Layout();
   link->recalcs.clear();
   f.Layout(200);
   f.Layout(180);
-  f.Layout(800);
+  f.Layout();
   EXPECT_EQ((std::vector<bool>{false, false}), link->recalcs);  // posted, once per change
 }
 
@@ -96,34 +96,34 @@ TEST(RibbonBarLayout, TheCaptionBandAndTheRowsBelowIt) {
     RibbonFixture f;
     f.ribbon->ShowCaptionWithoutFrame(c.caption_without_frame);
     if (c.border >= 0) f.ribbon->AttachFrameCompanion(nullptr, new TestFrameLink(c.border));
-    const int height = f.Layout(800);
+    const int height = f.Layout();
     const RECT caption = f.ribbon->CaptionRect();
     const RECT row = f.ribbon->TabRowRect();
     const RECT groups = f.ribbon->GroupsRect();
     if (c.caption_without_frame || c.border >= 0) {
       const int border = c.border > 0 ? c.border : 0;
-      EXPECT_EQ(CRect(-border, 0, 800 + border, f.ribbon->CaptionHeight()), CRect(caption));
+      EXPECT_EQ(CRect(-border, 0, kRibbonWidth + border, f.ribbon->CaptionHeight()), CRect(caption));
       EXPECT_GT(f.ribbon->CaptionHeight(), border);
       EXPECT_EQ(caption.bottom, row.top);
       // Without a companion there is no title to place.
       EXPECT_EQ(c.border < 0, IsRectEmpty(&f.ribbon->TitleRect()) != FALSE);
       const RECT free = f.ribbon->CaptionFreeRect();
       if (c.border < 0) {
-        EXPECT_EQ(CRect(0, 0, 800, caption.bottom), CRect(free));
+        EXPECT_EQ(CRect(0, 0, kRibbonWidth, caption.bottom), CRect(free));
       } else {
         // With a frame the caption buttons and the title are placed: the free part lies below
         // the frame's border, 3 pixels above the band's bottom, inside the bar.
         EXPECT_EQ(c.border, free.top);
         EXPECT_EQ(caption.bottom - 3, free.bottom);
         EXPECT_GE(free.left, 0);
-        EXPECT_LE(free.right, 800);
+        EXPECT_LE(free.right, kRibbonWidth);
       }
     } else {
       EXPECT_TRUE(IsRectEmpty(&caption));
       EXPECT_EQ(0, row.top);
     }
     EXPECT_EQ(2, row.left);
-    EXPECT_EQ(798, row.right);
+    EXPECT_EQ(kRibbonWidth - 2, row.right);
     EXPECT_EQ(row.bottom, groups.top);
     EXPECT_EQ(height, groups.bottom);
   }
@@ -139,7 +139,7 @@ TEST(RibbonBarLayout, TheQuickAccessBarAboveBelowOrInTheTabRow) {
     std::vector<CTKControl*> copies = f.AddQuickAccess(3, 30);
     if (where == kBelow) f.ribbon->PlaceQuickAccessBelow(true);
     if (where == kInTabRow) f.ribbon->ShowCaptionWithoutFrame(false);
-    const int height = f.Layout(800);
+    const int height = f.Layout();
     const RECT qa = f.ribbon->QuickAccessRect();
     const RECT row = f.ribbon->TabRowRect();
     const RECT groups = f.ribbon->GroupsRect();
@@ -183,12 +183,12 @@ TEST(RibbonBarLayout, HiddenTabsLeaveATwoPixelRowAndTakeTheQuickAccessBarWithThe
   RibbonFixture f;
   std::vector<CTKControl*> copies = f.AddQuickAccess(2, 30);
   f.ribbon->SetTabsVisible(false);
-  f.Layout(800);
+  f.Layout();
   EXPECT_EQ(2, f.ribbon->TabRowRect().bottom - f.ribbon->TabRowRect().top);
   EXPECT_FALSE(Shown(f.ribbon->ControlTab()));
   EXPECT_TRUE(Shown(copies[0]));  // the caption band still holds them
   f.ribbon->ShowCaptionWithoutFrame(false);
-  f.Layout(800);
+  f.Layout();
   EXPECT_FALSE(Shown(copies[0]));
   EXPECT_FALSE(Shown(f.ribbon->CustomiseButton()));
 }
@@ -205,10 +205,10 @@ TEST(RibbonBarLayout, TabRowControlsStandLeftAndRightOfTheTabs) {
     f.ribbon->GetControls()->InsertAt(c, -1);
     c->Release();
   }
-  f.Layout(800);
+  f.Layout();
   EXPECT_EQ(2, left->GetRect().left);
   EXPECT_EQ(left->GetRect().right + 6, grouped->GetRect().left);
-  EXPECT_EQ(800, right->GetRect().right);
+  EXPECT_EQ(kRibbonWidth, right->GetRect().right);
   const CRect tabs = f.ribbon->ControlTab()->GetRect();
   EXPECT_EQ(right->GetRect().left, tabs.right);
   const RECT row = f.ribbon->TabRowRect();
@@ -220,7 +220,7 @@ TEST(RibbonBarLayout, TheSystemButtonStraddlesCaptionAndTabRow) {
   CTKControl* button = MakeButton(900, 30, 30);
   f.ribbon->SetSystemButton(button);
   button->Release();
-  f.Layout(800);
+  f.Layout();
   const int qa = f.ribbon->QuickAccessHeight(), tab_row = f.ribbon->TabRowHeight();
   EXPECT_EQ(CRect(0, -1, qa + tab_row - 3, qa + tab_row - 5), button->GetRect());
   EXPECT_EQ(button->GetRect().right, f.ribbon->ControlTab()->GetRect().left);
@@ -228,7 +228,7 @@ TEST(RibbonBarLayout, TheSystemButtonStraddlesCaptionAndTabRow) {
   // Without a caption band and without tabs there is nowhere for it.
   f.ribbon->ShowCaptionWithoutFrame(false);
   f.ribbon->SetTabsVisible(false);
-  f.Layout(800);
+  f.Layout();
   EXPECT_FALSE(Shown(button));
   // Removed from the bar, it is forgotten.
   f.ribbon->GetControls()->Remove(button);
@@ -242,13 +242,13 @@ TEST(RibbonBarLayout, TheSelectedTabsGroupsAreLaidOutInTheBandAndTheOthersHidden
   CTKControl* elsewhere = MakeButton(600, 40);
   f.ribbon->AddGroupControl(other, elsewhere);
   elsewhere->Release();
-  f.Layout(800);
+  f.Layout();
   const RECT band = f.ribbon->GroupsRect();
   const CRect first = f.ribbon->GetControls()->FindControl(501)->GetRect();
   EXPECT_EQ(CRect(band.left + 4 + 2, band.top + 3 + 2, band.left + 4 + 2 + 40, band.top + 3 + 2 + 22), first);
   EXPECT_FALSE(Shown(elsewhere));
   f.ribbon->SelectTabByIndex(1);
-  f.Layout(800);
+  f.Layout();
   EXPECT_TRUE(Shown(elsewhere));
   EXPECT_FALSE(Shown(f.ribbon->GetControls()->FindControl(501)));
   EXPECT_EQ(other, f.ribbon->GroupById(0));
@@ -270,20 +270,20 @@ TEST(RibbonBarTabs, SelectTabByIndexClampsAndASiteMayRefuse) {
 
 TEST(RibbonBarMinimize, MinimizingFoldsTheGroupsAndRestoringSelectsTheFirstVisibleTab) {
   RibbonFixture f;
-  const int full = f.Layout(800);
+  const int full = f.Layout();
   const int groups = f.ribbon->GroupsHeight();
   f.ribbon->ChangeMinimizedState(true);
   EXPECT_TRUE(f.ribbon->IsMinimized());
   EXPECT_EQ(nullptr, f.ribbon->CurrentTab());
-  EXPECT_EQ(full - groups + 2, f.Layout(800));  // the two edge lines stay
+  EXPECT_EQ(full - groups + 2, f.Layout());  // the two edge lines stay
   f.home->Show(false);
   f.ribbon->ChangeMinimizedState(false);
   EXPECT_EQ(f.view, f.ribbon->CurrentTab());
-  EXPECT_EQ(full, f.Layout(800));
+  EXPECT_EQ(full, f.Layout());
 }
 
 TEST(RibbonBarMinimize, ADoubleClickOnTheSelectedTabTogglesWhenAllowed) {
-  RibbonFixture f(800, 600, true);
+  RibbonFixture f(kRibbonWidth, kSiteHeight, true);
   // Tabs get their rectangles from the tab painter; here they are given.
   f.home->SetRect(RECT{10, f.ribbon->TabRowRect().top, 60, f.ribbon->TabRowRect().bottom});
   f.view->SetRect(RECT{60, f.ribbon->TabRowRect().top, 110, f.ribbon->TabRowRect().bottom});
@@ -305,11 +305,11 @@ TEST(RibbonBarMinimize, ADoubleClickOnTheSelectedTabTogglesWhenAllowed) {
 TEST(RibbonBarHitTest, TheCaptionIsTheFramesOnlyWithAFrameLinkAndAwayFromControls) {
   RibbonFixture f;
   CTKControl* copy = f.AddQuickAccess(1, 30)[0];
-  f.Layout(800);
+  f.Layout();
   const POINT free{400, 10};
   EXPECT_EQ(0, f.ribbon->HitTestCaption(free));  // no frame link
   f.ribbon->AttachFrameCompanion(nullptr, new TestFrameLink(4));
-  f.Layout(800);
+  f.Layout();
   struct Case {
     POINT point;
     int hit;
@@ -328,7 +328,7 @@ TEST(RibbonBarHitTest, TheCaptionIsTheFramesOnlyWithAFrameLinkAndAwayFromControl
 }
 
 TEST(RibbonBarHeaders, AdjacentContextTabsShareAHeaderThatSelectsTheFirst) {
-  RibbonFixture f(800, 600, true);
+  RibbonFixture f(kRibbonWidth, kSiteHeight, true);
   CTKRibbonTab* a = f.ribbon->InsertTab(2, L"Design");
   CTKRibbonTab* b = f.ribbon->InsertTab(3, L"Layout");
   for (CTKRibbonTab* t : {a, b}) {
@@ -338,7 +338,7 @@ TEST(RibbonBarHeaders, AdjacentContextTabsShareAHeaderThatSelectsTheFirst) {
   const int row = f.ribbon->CaptionHeight();
   a->SetRect(RECT{300, row, 360, row + 23});
   b->SetRect(RECT{360, row, 420, row + 23});
-  f.Layout(800);
+  f.Layout();
   ASSERT_EQ(1, f.ribbon->ContextHeaders().Count());
   const CTKRibbonTabContextHeader& header = f.ribbon->ContextHeaders().At(0);
   EXPECT_EQ(a, header.first);
@@ -354,12 +354,12 @@ TEST(RibbonBarHeaders, AdjacentContextTabsShareAHeaderThatSelectsTheFirst) {
 TEST(RibbonBarMouse, TheGroupUnderTheMouseIsHotWhenTheThemeSaysSo) {
   for (bool enabled : {true, false}) {
     SCOPED_TRACE(enabled);
-    RibbonFixture f(800, 600, true);
+    RibbonFixture f(kRibbonWidth, kSiteHeight, true);
     auto* theme = new CTKRibbonTheme;
     theme->SetHotGroupsEnabled(enabled);
     f.manager.SetPaintManager(theme);
     theme->InternalRelease();
-    f.Layout(800);
+    f.Layout();
     const RECT g = f.group->Rect();
     const POINT inside{g.right - 2, g.bottom - 2};  // in the group, away from its controls
     ::SendMessageW(f.ribbon->GetSafeHwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(inside.x, inside.y));
@@ -374,9 +374,9 @@ TEST(RibbonBarMouse, TheGroupUnderTheMouseIsHotWhenTheThemeSaysSo) {
 }
 
 TEST(RibbonBarMouse, TheCaptionGivesTheFrameItsSystemMenuAndItsMaximiseAndRestore) {
-  RibbonFixture f(800, 600, true);
+  RibbonFixture f(kRibbonWidth, kSiteHeight, true);
   f.ribbon->AttachFrameCompanion(nullptr, new TestFrameLink(0));
-  f.Layout(800);
+  f.Layout();
   const POINT caption{400, 10};
   ::SendMessageW(f.ribbon->GetSafeHwnd(), WM_RBUTTONUP, 0, MAKELPARAM(caption.x, caption.y));
   POINT screen = caption;
@@ -395,8 +395,38 @@ TEST(RibbonBarMouse, TheCaptionGivesTheFrameItsSystemMenuAndItsMaximiseAndRestor
   EXPECT_TRUE(f.site.system_menus.empty());
 }
 
+// A press on the caption hands the frame its move, or its sizing from the top edge. The frame
+// carries them out in a modal loop of its own; the test's frame records them in its place.
+TEST(RibbonBarMouse, APressOnTheCaptionStartsTheFramesMoveOrSizing) {
+  struct Case {
+    const char* what;
+    POINT point;
+    bool maximised;
+    bool sizing_disabled;
+    std::vector<WPARAM> commands;
+  };
+  const Case cases[] = {
+      {"caption", POINT{400, 10}, false, false, {SC_MOVE | HTCAPTION}},
+      {"top edge", POINT{400, 2}, false, false, {SC_SIZE | WMSZ_TOP}},
+      {"top edge, sizing disabled", POINT{400, 2}, false, true, {}},
+      {"maximised frame", POINT{400, 10}, true, false, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    RibbonFixture f(kRibbonWidth, kSiteHeight, true);
+    f.ribbon->AttachFrameCompanion(nullptr, new TestFrameLink(4));
+    f.Layout();
+    ASSERT_GT(f.ribbon->CaptionRect().bottom, 10);
+    if (c.sizing_disabled) ::EnableMenuItem(::GetSystemMenu(f.site.hwnd, FALSE), SC_SIZE, MF_BYCOMMAND | MF_GRAYED);
+    if (c.maximised)
+      ::SetWindowLongPtrW(f.site.hwnd, GWL_STYLE, ::GetWindowLongPtrW(f.site.hwnd, GWL_STYLE) | WS_MAXIMIZE);
+    ::SendMessageW(f.ribbon->GetSafeHwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(c.point.x, c.point.y));
+    EXPECT_EQ(c.commands, f.site.system_commands);
+  }
+}
+
 TEST(RibbonBarMouse, TheWheelMovesBetweenTabsWhileTheBarTracks) {
-  RibbonFixture f(800, 600, true);
+  RibbonFixture f(kRibbonWidth, kSiteHeight, true);
   ::SendMessageW(f.site.hwnd, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-120)), 0);
   EXPECT_EQ(f.home, f.ribbon->CurrentTab());  // not tracking: the frame's
   f.ribbon->SetTrackingMode(1, false, false);
@@ -421,7 +451,7 @@ TEST(RibbonBarFrame, MovingTheQuickAccessBarRefreshesAComposedFrame) {
 // Keyboard tips
 
 TEST(RibbonBarKeyTips, FirstLevelNumbersAtMostEighteenQuickAccessControlsThenTabsAndTheSystemButton) {
-  RibbonFixture f(2400, 600);
+  RibbonFixture f(2400, kSiteHeight);
   std::vector<CTKControl*> copies = f.AddQuickAccess(20, 20);
   f.home->SetKeyTipText(L"H");
   CTKControl* system = MakeButton(900, 30, 30);
@@ -449,7 +479,7 @@ TEST(RibbonBarKeyTips, SecondLevelTipsSitOnTheGroupsRowsByWhereTheControlIs) {
   RibbonFixture f;
   const int ids[] = {501, 502, 503};
   for (int id : ids) f.ribbon->GetControls()->FindControl(id)->SetKeyboardTip(L"K" + std::to_wstring(id));
-  f.Layout(800);
+  f.Layout();
   const std::vector<CTKRibbonBar::CKeyTip> tips = f.ribbon->KeyTipsForLevel(2);
   ASSERT_EQ(3u, tips.size());
   const RECT g = f.group->Rect();
@@ -471,7 +501,7 @@ TEST(RibbonBarKeyTips, SecondLevelTipsSitOnTheGroupsRowsByWhereTheControlIs) {
 }
 
 TEST(RibbonBarKeyTips, ALetterOfATabCaptionSelectsItAndShowsItsGroupsTips) {
-  RibbonFixture f(800, 600, true);
+  RibbonFixture f(kRibbonWidth, kSiteHeight, true);
   f.manager.GetOptions().keyboard_tips = true;
   f.ribbon->GetControls()->FindControl(501)->SetKeyboardTip(L"N");
   f.ribbon->SelectTabByIndex(1);

@@ -16,6 +16,13 @@ class FixedGroup : public CTKRibbonButtonGroup {
   static constexpr int kSmallCaptionWidth = 60;
   static constexpr int kSmallWidth = 22;
 
+  // The layouts begun by fixed groups, copies included.
+  static inline int layouts_begun = 0;
+  void BeginLayout(HDC dc) override {
+    ++layouts_begun;
+    CTKRibbonButtonGroup::BeginLayout(dc);
+  }
+
   // Adds `count` buttons with ids from `first_id`.
   void AddButtons(int count, int first_id = 100) {
     for (int i = 0; i < count; ++i) {

@@ -13,7 +13,7 @@
 
 #include "tests/toolkit/commandbars/test_bars.h"
 #include "tests/toolkit/drawing/canvas.h"
-#include "tests/toolkit/ribbon/ribbon_test_theme.h"
+#include "tests/toolkit/ribbon/ribbon_test_frame.h"
 #include "toolkit/drawing/theme_wrapper.h"
 #include "toolkit/ribbon/ribbon_bar.h"
 #include "toolkit/ribbon/ribbon_caption_buttons.h"
@@ -25,79 +25,6 @@
 #include "toolkit/ribbon/ribbon_theme.h"
 
 namespace {
-
-// --- the composition seam: answers of our own in place of dwmapi's ---
-struct Glass {
-  static BOOL composition;
-  static std::vector<std::pair<HWND, MARGINS>> extended;
-  static HRESULT WINAPI IsEnabled(BOOL* on) {
-    *on = composition;
-    return S_OK;
-  }
-  static HRESULT WINAPI Extend(HWND hwnd, const MARGINS* margins) {
-    extended.push_back({hwnd, *margins});
-    return S_OK;
-  }
-  static BOOL WINAPI DefProc(HWND, UINT, WPARAM, LPARAM, LRESULT*) { return FALSE; }
-  static FARPROC Resolve(HMODULE, const char* name) {
-    if (!lstrcmpA(name, "DwmIsCompositionEnabled")) return reinterpret_cast<FARPROC>(&IsEnabled);
-    if (!lstrcmpA(name, "DwmExtendFrameIntoClientArea")) return reinterpret_cast<FARPROC>(&Extend);
-    if (!lstrcmpA(name, "DwmDefWindowProc")) return reinterpret_cast<FARPROC>(&DefProc);
-    return nullptr;
-  }
-  explicit Glass(bool on) {
-    composition = on;
-    extended.clear();
-    CTKDwmFunctions::Instance().SetProcResolver(&Resolve);
-  }
-  ~Glass() { CTKDwmFunctions::Instance().SetProcResolver(nullptr); }
-};
-BOOL Glass::composition = FALSE;
-std::vector<std::pair<HWND, MARGINS>> Glass::extended;
-
-// A frame window that records the messages it gets and keeps its system commands.
-class Frame {
- public:
-  explicit Frame(DWORD style, DWORD ex_style = 0, const wchar_t* title = L"Document1 - Kestrin", int w = 800,
-                 int h = 600) {
-    static bool registered = false;
-    if (!registered) {
-      WNDCLASSW wc{};
-      wc.lpfnWndProc = &Proc;
-      wc.hInstance = ::GetModuleHandleW(nullptr);
-      wc.lpszClassName = L"TKRibbonTestFrame";
-      ::RegisterClassW(&wc);
-      registered = true;
-    }
-    // Shown without taking the activation from other programs of the run.
-    hwnd = ::CreateWindowExW(ex_style, L"TKRibbonTestFrame", title, style & ~WS_VISIBLE, 0, 0, w, h, nullptr, nullptr,
-                             ::GetModuleHandleW(nullptr), this);
-    if (style & WS_VISIBLE) ::ShowWindow(hwnd, SW_SHOWNOACTIVATE);
-  }
-  ~Frame() {
-    if (::IsWindow(hwnd)) ::DestroyWindow(hwnd);
-  }
-  int Count(UINT message) const { return static_cast<int>(std::count(messages.begin(), messages.end(), message)); }
-  HWND hwnd = nullptr;
-  std::vector<UINT> messages;
-  std::vector<WPARAM> system_commands;
-
- private:
-  static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
-    if (msg == WM_NCCREATE)
-      ::SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(l)->lpCreateParams));
-    auto* self = reinterpret_cast<Frame*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (self) {
-      self->messages.push_back(msg);
-      if (msg == WM_SYSCOMMAND) {
-        self->system_commands.push_back(w);
-        return 0;
-      }
-    }
-    return ::DefWindowProcW(hwnd, msg, w, l);
-  }
-};
 
 int BorderOf(HWND window) {
   RECT outer{0, 0, 100, 100};
@@ -118,52 +45,6 @@ bool InRegion(HWND window, int x, int y) {
   KestrinWinNS::CScopedRegion region(::CreateRectRgn(0, 0, 0, 0));
   return ::GetWindowRgn(window, region.Get()) != ERROR && ::PtInRegion(region.Get(), x, y);
 }
-
-// The ribbon theme over the tests' image set.
-class RibbonFrame : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(images_.AttachResourceModule(::GetModuleHandleW(nullptr), L"RIBBON_TEST_INI", false));
-    theme_ = NewTestRibbonTheme(&images_);
-    manager_.SetPaintManager(theme_);
-  }
-  void TearDown() override {
-    if (bar_) {
-      bar_->DestroyWindow();
-      bar_->Release();
-    }
-    manager_.SetPaintManager(nullptr);
-    theme_->Release();
-    DrainMessages();
-  }
-  // A ribbon bar across the top of `frame`, laid out.
-  CTKRibbonBar* AddBar(HWND frame) {
-    manager_.SetSite(frame);
-    bar_ = new CTKRibbonBar;
-    bar_->SetCommandBarManager(&manager_);
-    RECT client;
-    ::GetClientRect(frame, &client);
-    bar_->Create(frame, WS_CHILD | WS_VISIBLE, RECT{0, 0, client.right, 150});
-    bar_->CalcRibbonSize(client.right, true);
-    return bar_;
-  }
-  // The caption buttons of the bar, right to left as the layout leaves them.
-  std::vector<int> CaptionButtons() const {
-    std::vector<std::pair<int, int>> found;
-    for (int i = 0; i < bar_->GetControlCount(); ++i)
-      if (auto* b = dynamic_cast<CTKRibbonBar::CControlCaptionButton*>(bar_->GetControl(i)))
-        found.push_back({-b->GetRect().left, b->GetID()});
-    std::sort(found.begin(), found.end());
-    std::vector<int> ids;
-    for (auto& f : found) ids.push_back(f.second);
-    return ids;
-  }
-
-  CTKOffice2007ImageSet images_;
-  CTKRibbonTheme* theme_ = nullptr;
-  CTKCommandBarManager manager_;
-  CTKRibbonBar* bar_ = nullptr;
-};
 
 TEST_F(RibbonFrame, AMaximisedFrameWithoutCompositionIsInsetByExactlyItsBorder) {
   Glass off(false);
@@ -505,105 +386,6 @@ TEST_F(RibbonFrame, TheRibbonDrawsItsCaptionFromTheFrameImagesOrAsGlass) {
     bar->Release();
     bar_ = nullptr;
   }
-}
-
-TEST_F(RibbonFrame, TheSystemMenuOpensOverItsButtonWhichShowsThroughIt) {
-  constexpr COLORREF kMenuFace = RGB(225, 235, 250), kListFace = RGB(233, 234, 238);
-  constexpr COLORREF kButtonOpen = RGB(90, 0, 90), kBottomButton = RGB(200, 200, 210);
-  constexpr COLORREF kEdgeShadow = RGB(197, 197, 197), kEdgeLight = RGB(245, 245, 245);
-  Glass off(false);
-  Frame frame(WS_OVERLAPPEDWINDOW | WS_VISIBLE);
-  CTKRibbonBar* bar = AddBar(frame.hwnd);
-  auto* button = new CTKRibbonControlSystemButton;
-  bar->SetSystemButton(button);
-  button->Release();  // the bar's collection holds it
-  auto* menu = new CTKRibbonSystemPopupBar;
-  menu->SetCommandBarManager(&manager_);
-  menu->GetControls()->Add(TKCommandBars::kButton, 100)->SetCaption(L"&New");
-  auto* list = new CTKRibbonControlSystemRecentFileList;
-  list->SetCaption(L"Recent Documents");
-  menu->GetControls()->Add(list, list->GetID());
-  list->Release();
-  CTKControl* exit = menu->GetControls()->Add(new CTKRibbonControlSystemPopupBarButton, 57665);
-  exit->Release();
-  exit->SetCaption(L"Exit");
-  button->SetCommandBar(menu);
-  menu->Release();  // the button holds it
-  CTKRibbonFrameHook::Attach(frame.hwnd, bar, &manager_);
-  ASSERT_TRUE(TKRibbonSystemButtonInCaption(bar));
-
-  ASSERT_TRUE(bar->SetPopupOpen(button->GetIndex(), false));
-  ASSERT_TRUE(button->GetPopuped());
-  ASSERT_TRUE(menu->GetSafeHwnd());
-  CRect at = button->GetRect();
-  ::MapWindowPoints(bar->GetSafeHwnd(), nullptr, reinterpret_cast<POINT*>(&at), 2);
-  CRect popup;
-  ::GetWindowRect(menu->GetSafeHwnd(), &popup);
-  EXPECT_EQ(popup.top, at.bottom - CTKRibbonControlSystemButton::kCaptionPopupRise);
-  EXPECT_EQ(popup.left, at.left);
-  // The button stays the bar's where the popup covers it.
-  const POINT over_button{at.left + 5, popup.top + 2}, elsewhere{at.right + 20, popup.top + 2};
-  ASSERT_TRUE(popup.PtInRect(over_button) && popup.PtInRect(elsewhere));
-  EXPECT_FALSE(menu->PointInBar(over_button));
-  EXPECT_TRUE(menu->PointInBar(elsewhere));
-  EXPECT_EQ(::SendMessageW(menu->GetSafeHwnd(), WM_NCHITTEST, 0, MAKELPARAM(over_button.x, over_button.y)),
-            HTTRANSPARENT);
-  EXPECT_NE(::SendMessageW(menu->GetSafeHwnd(), WM_NCHITTEST, 0, MAKELPARAM(elsewhere.x, elsewhere.y)), HTTRANSPARENT);
-
-  // Drawn: the menu's face, the open button over it, the list's column, its caption's edge
-  // lines and the bottom button's face.
-  Canvas canvas(popup.Width(), popup.Height(), RGB(255, 0, 255));
-  CDC dc;
-  dc.Attach(canvas.dc());
-  menu->DrawCommandBar(&dc, CRect(0, 0, popup.Width(), popup.Height()));
-  EXPECT_EQ(canvas.At(popup.Width() - 2, 1), kMenuFace);
-  EXPECT_EQ(canvas.At(at.CenterPoint().x - popup.left, 2), kButtonOpen);
-  const CRect caption = list->GetRect();
-  EXPECT_EQ(canvas.At(caption.right - 2, caption.top + 2), kListFace);
-  EXPECT_EQ(canvas.At(caption.right - 2, caption.bottom - 6), kEdgeShadow);
-  EXPECT_EQ(canvas.At(caption.right - 2, caption.bottom - 5), kEdgeLight);
-  EXPECT_EQ(canvas.At(exit->GetRect().left + 3, exit->GetRect().top + 3), kBottomButton);
-  bar->SetPopupOpen(-1, false);
-  CTKMouseManager::ThreadInstance()->CloseTrackedBars();
-  EXPECT_FALSE(menu->GetSafeHwnd());
-}
-
-TEST_F(RibbonFrame, APageOfTheSystemMenuOpensBesideItsEntryAsHighAsTheMenu) {
-  Glass off(false);
-  Frame frame(WS_OVERLAPPEDWINDOW | WS_VISIBLE);
-  CTKRibbonBar* bar = AddBar(frame.hwnd);
-  auto* button = new CTKRibbonControlSystemButton;
-  bar->SetSystemButton(button);
-  button->Release();
-  auto* menu = new CTKRibbonSystemPopupBar;
-  menu->SetCommandBarManager(&manager_);
-  for (int i = 0; i < 6; ++i) menu->GetControls()->Add(TKCommandBars::kButton, 100 + i)->SetCaption(L"Command");
-  auto* entry = static_cast<CTKControlPopup*>(menu->GetControls()->Add(TKCommandBars::kPopupControl, 0));
-  entry->SetCaption(L"&Print");
-  auto* page = new CTKRibbonSystemPopupBarPage;
-  page->SetCommandBarManager(&manager_);
-  page->GetControls()->Add(TKCommandBars::kButton, 200)->SetCaption(L"Print preview");
-  entry->SetCommandBar(page);
-  page->Release();
-  button->SetCommandBar(menu);
-  menu->Release();
-  CTKRibbonFrameHook::Attach(frame.hwnd, bar, &manager_);
-
-  ASSERT_TRUE(bar->SetPopupOpen(button->GetIndex(), false));
-  ASSERT_TRUE(menu->SetPopupOpen(entry->GetIndex(), false));
-  ASSERT_TRUE(page->GetSafeHwnd());
-  CRect menu_client, page_rect, entry_rect = entry->GetRect();
-  ::GetClientRect(menu->GetSafeHwnd(), &menu_client);
-  ::GetWindowRect(page->GetSafeHwnd(), &page_rect);
-  ::MapWindowPoints(menu->GetSafeHwnd(), nullptr, reinterpret_cast<POINT*>(&entry_rect), 2);
-  POINT menu_origin{0, 0};
-  ::ClientToScreen(menu->GetSafeHwnd(), &menu_origin);
-  const CRect borders = menu->GetBorders();
-  EXPECT_EQ(page_rect.left, entry_rect.right + 1);
-  EXPECT_EQ(page_rect.top, menu_origin.y + borders.top + 1);
-  EXPECT_GE(page_rect.Height(), menu_client.Height() - borders.top - borders.bottom - 2);
-  bar->SetPopupOpen(-1, false);
-  CTKMouseManager::ThreadInstance()->CloseTrackedBars();
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tests/toolkit/ribbon/ribbon_test_bar.h"
+#include "toolkit/commandbars/gallery.h"
 
 using namespace TKCommandBars;
 using namespace TKRibbon;
@@ -181,6 +182,31 @@ TEST(RibbonQuickAccess, ACopyOfAControlOfAnotherTabIsShown) {
   EXPECT_TRUE(copy->IsVisible());
   EXPECT_NE(hidden, copy);
   EXPECT_FALSE(hidden->IsVisible());  // the group's own stays with its tab
+}
+
+// A gallery in the quick-access bar is a button that opens its items: its copy there (and the
+// copies made of that copy) leave the in-place form, the original keeps it, and the bar stays
+// as high as its buttons.
+TEST(RibbonQuickAccess, AGalleryJoinsAsAButtonThatOpensItsItems) {
+  RibbonFixture f;
+  const int plain_height = f.ribbon->QuickAccessHeight();
+  auto* gallery = new CTKControlGallery;
+  gallery->SetID(760);
+  auto* copy = dynamic_cast<CTKControlGallery*>(f.ribbon->AddToQuickAccess(gallery));
+  ASSERT_NE(nullptr, copy);
+  f.Layout(800);
+  EXPECT_EQ(CTKControlGallery::kModePopupButton, copy->GetGalleryMode());
+  EXPECT_FALSE(copy->IsInPlace());
+  EXPECT_FALSE(copy->DrawsOwnFace());
+  EXPECT_EQ(CTKControlGallery::kModeInPlace, gallery->GetGalleryMode());
+  EXPECT_TRUE(gallery->IsInPlace());
+  EXPECT_TRUE(copy->IsVisible());
+  EXPECT_LT(copy->GetRect().Height(), gallery->GetHeight());
+  EXPECT_EQ(plain_height, f.ribbon->QuickAccessHeight());
+  CTKControl* again = copy->Clone(true);
+  EXPECT_EQ(CTKControlGallery::kModePopupButton, static_cast<CTKControlGallery*>(again)->GetGalleryMode());
+  again->Release();
+  gallery->Release();
 }
 
 // Overflow, for every number of controls up to more than fit: the controls up to the first

@@ -175,10 +175,12 @@ TEST(RibbonTabRowInABar, AMinimizedRibbonOpensTheTabPopupOnEachSelectionAndClosi
   r.fake.minimized = true;
   for (int t : {0, 2, 1}) {
     SCOPED_TRACE(t);
+    const int layouts = FixedGroup::layouts_begun;
     r.row->SelectItem(r.row->TabAt(t));
     CTKRibbonTabPopupToolBar* popup = r.TabPopup();
     ASSERT_NE(popup, nullptr);
     EXPECT_TRUE(popup->IsBarVisible());
+    EXPECT_EQ(1, FixedGroup::layouts_begun - layouts);  // the copied group, laid out once
     EXPECT_TRUE(r.row->GetPopuped());
     // The popup shows a copy of the tab and of its groups, with controls of its own.
     EXPECT_NE(popup->Tab(), r.row->TabAt(t));

@@ -81,11 +81,19 @@ class RibbonSite {
   RibbonSite(const RibbonSite&) = delete;
   RibbonSite& operator=(const RibbonSite&) = delete;
 
+  // A notification of the tab row: its code (tab selecting -552, tab selected -551) and tab.
+  struct TabNotice {
+    int code;
+    CTKRibbonTab* tab;
+    bool operator==(const TabNotice& other) const { return code == other.code && tab == other.tab; }
+  };
+
   HWND hwnd = nullptr;
   CTKRibbonBar* ribbon = nullptr;  // laid out on WM_SIZE when set
   std::vector<int> commands;
   std::vector<UINT> messages;
   std::vector<int> notify_ids;
+  std::vector<TabNotice> tab_notices;
   std::vector<CTKPopupBar*> built_popups;
   LRESULT refuse_selecting = 0;
   int layouts = 0;
@@ -116,6 +124,9 @@ class RibbonSite {
       if (msg == TKCommandBars::kMsgControlNotify) {
         self->notify_ids.push_back(static_cast<int>(w));
         const auto* record = reinterpret_cast<const NMTKCONTROL*>(l);
+        if (record && w == static_cast<WPARAM>(CTKRibbonControlTab::kId))
+          self->tab_notices.push_back(
+              TabNotice{static_cast<int>(record->hdr.code), reinterpret_cast<const NMTKRIBBONTAB*>(l)->tab});
         if (record && static_cast<int>(record->hdr.code) == -552) return self->refuse_selecting;
         return 0;
       }
@@ -130,9 +141,14 @@ class RibbonSite {
   }
 };
 
+// The fixture's usual site: the width its ribbon is laid out across, and its frame's height.
+constexpr int kRibbonWidth = 800;
+constexpr int kSiteHeight = 600;
+
 // A ribbon with two tabs on a site: the first tab holds a column group of three buttons.
 struct RibbonFixture {
-  explicit RibbonFixture(int width = 800, int height = 600, bool window = false) : site(width, height) {
+  explicit RibbonFixture(int width = kRibbonWidth, int height = kSiteHeight, bool window = false)
+      : site(width, height), width(width) {
     manager.SetSite(site.hwnd);
     ribbon = new CTKRibbonBar;
     ribbon->SetCommandBarManager(&manager);
@@ -165,7 +181,8 @@ struct RibbonFixture {
   RibbonFixture(const RibbonFixture&) = delete;
   RibbonFixture& operator=(const RibbonFixture&) = delete;
 
-  // Lays the ribbon out at `width`; its height.
+  // Lays the ribbon out across the site's width, or at `width`; its height.
+  int Layout() { return Layout(width); }
   int Layout(int width) {
     const CSize size = ribbon->CalcRibbonSize(width, true);
     if (ribbon->GetSafeHwnd()) ::MoveWindow(ribbon->GetSafeHwnd(), 0, 0, width, size.cy, FALSE);
@@ -183,6 +200,7 @@ struct RibbonFixture {
   }
 
   RibbonSite site;
+  int width;
   CTKCommandBarManager manager;
   CTKRibbonBar* ribbon;
   CTKRibbonTab* home;
