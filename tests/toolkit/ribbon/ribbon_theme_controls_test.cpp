@@ -746,6 +746,30 @@ TEST_F(RibbonLookGlow, HeaderTextIsPlainOffGlassOrWithoutAStyle) {
   }
 }
 
+// The ribbon draws its context headers' captions glowing while the frame is on glass only.
+TEST_F(RibbonLookGlow, TheRibbonsHeadersGlowWithComposition) {
+  for (bool composition : {false, true}) {
+    SCOPED_TRACE(composition);
+    RibbonFixture f(800, 600, true);  // the headers are laid out by a ribbon with a window
+    f.ribbon->SetPaintManager(theme_.get());
+    f.ribbon->AttachFrameCompanion(nullptr, new TestFrameLink(4, composition));
+    CTKRibbonTab* tab = f.ribbon->InsertTab(2, L"Design");
+    tab->SetContextColour(2);
+    tab->SetContextCaption(L"Table Tools");
+    const int row = f.ribbon->CaptionHeight();
+    tab->SetRect(RECT{300, row, 360, row + 23});
+    f.Layout(800);
+    ASSERT_EQ(1, f.ribbon->ContextHeaders().Count());
+    g_calls.clear();
+    Canvas canvas(800, 200, kGround);
+    Wrapped dc(canvas);
+    f.ribbon->DrawCommandBar(dc.get(), CRect(0, 0, 800, 200));
+    int header_glows = 0;
+    for (const GlowCall& call : g_calls) header_glows += call.text_drawn == L"Table Tools";
+    EXPECT_EQ(header_glows, composition ? 1 : 0);
+  }
+}
+
 // The window's title glows through the same path: the caption part, active or inactive state,
 // and no colour of its own.
 TEST_F(RibbonLookGlow, TitleGlowsByActiveState) {
