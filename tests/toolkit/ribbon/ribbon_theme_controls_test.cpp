@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tests/toolkit/drawing/canvas.h"
+#include "tests/toolkit/drawing/test_main.h"
 #include "tests/toolkit/ribbon/ribbon_test_bar.h"
 #include "toolkit/commandbars/control_button.h"
 #include "toolkit/commandbars/control_edit.h"
@@ -597,6 +598,45 @@ TEST_F(RibbonLook, FixedAndRibbonColoursInTheBaseTable) {
     EXPECT_EQ(theme_->ExpandedGripperGradient().dark.Color(), RGB(233, 238, 238));
     theme_->ReloadColorsAndFonts();
   }
+}
+
+// The image set the toolkit ships carries every image of the control look, each a whole number
+// of equally high strips, and a hot button shows a face from it.
+TEST(RibbonLookShippedSet, CarriesEveryImageOfTheControlLook) {
+  HMODULE module = ::LoadLibraryW(Office2007ModulePath().c_str());
+  ASSERT_TRUE(module);
+  CTKOffice2007ImageSet set;
+  ASSERT_TRUE(set.AttachResourceModule(module, nullptr, true));
+  struct Image {
+    const wchar_t* name;
+    int states;
+  };
+  const Image images[] = {
+      {L"TOOLBARBUTTONS22", 4}, {L"TOOLBARBUTTONS50", 4}, {L"TOOLBARBUTTONSSPECIALSINGLE", 5},
+      {L"TOOLBARBUTTONSSPECIALLEFT", 5}, {L"TOOLBARBUTTONSSPECIALRIGHT", 5}, {L"TOOLBARBUTTONSSPECIALCENTER", 5},
+      {L"TOOLBARBUTTONSSPECIALSPLITLEFT", 5}, {L"TOOLBARBUTTONSSPECIALSPLITCENTER", 5},
+      {L"TOOLBARBUTTONSSPECIALSPLITDROPDOWNRIGHT", 5}, {L"TOOLBARBUTTONSSPECIALSPLITDROPDOWNCENTER", 5},
+      {L"TOOLBARBUTTONSSPLIT22", 4}, {L"TOOLBARBUTTONSSPLIT50", 4}, {L"TOOLBARBUTTONSSPLITDROPDOWN22", 4},
+      {L"TOOLBARBUTTONSSPLITDROPDOWN50", 4}, {L"TOOLBARBUTTONCHECKBOX", 12}, {L"TOOLBARBUTTONRADIOBUTTON", 8},
+      {L"TOOLBARBUTTONDROPDOWNGLYPH", 4}, {L"TOOLBARBUTTONSCOMBODROPDOWN", 5}, {L"TOOLBARBUTTONSPIN", 10},
+      {L"MENUCHECKEDITEM", 2}, {L"MENUSELECTEDITEM22", 1}, {L"MENUSELECTEDITEM54", 1},
+      {L"MENUSELECTEDDISABLEDITEM22", 1}, {L"MENUSELECTEDDISABLEDITEM54", 1}, {L"MENUSPLITDROPDOWN", 3},
+      {L"MENUPOPUPGLYPH", 2}, {L"STATUSBARLIGHT", 1}, {L"STATUSBARDEVIDER", 1}, {L"STATUSBARDARK", 1},
+      {L"STATUSBARGRIPPER", 1},
+  };
+  for (const Image& image : images) {
+    CTKOffice2007Image* found = set.GetImage(image.name);
+    ASSERT_TRUE(found) << testing::PrintToString(std::wstring(image.name));
+    EXPECT_EQ(found->GetSize().cy % image.states, 0) << testing::PrintToString(std::wstring(image.name));
+  }
+  // The marks are 13 pixels square.
+  EXPECT_EQ(set.GetImage(L"TOOLBARBUTTONCHECKBOX")->GetPartRect(0, 12).bottom, 13);
+  EXPECT_EQ(set.GetImage(L"TOOLBARBUTTONRADIOBUTTON")->GetPartRect(0, 8).bottom, 13);
+  auto* theme = new CTKRibbonTheme(&set);
+  Canvas canvas(40, 30, kGround);
+  theme->PaintToolBarButton(canvas.dc(), RECT{0, 0, 40, 22}, 0);
+  EXPECT_NE(canvas.At(20, 11), kGround);
+  theme->Release();
 }
 
 // ---------------------------------------------------------------------------------------------
