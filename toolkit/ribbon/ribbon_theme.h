@@ -247,9 +247,6 @@ class CTKRibbonTheme : public TKPaintThemes::CTKOffice2007Theme {
                        bool connected, ConnectedPlace place);
   // The drop-down glyph in its 5 x 4 cell around `pt`.
   void PaintDropDownGlyph(HDC dc, POINT pt, int state);
-  void PaintComboDropDown(HDC dc, const RECT& rect, int state);
-  // The spin pair in `area`: the up button over its upper half, the down button the rest.
-  void PaintSpinButtons(HDC dc, const RECT& area, int up_state, int down_state);
   // A menu item's highlight (the tall images from 33 pixels) and its check cell.
   void PaintMenuItemHighlight(HDC dc, const RECT& rect, bool enabled);
   void PaintMenuCheck(HDC dc, const RECT& rect, bool enabled);
@@ -267,8 +264,10 @@ class CTKRibbonTheme : public TKPaintThemes::CTKOffice2007Theme {
   void PaintSmallArrow(CDC* dc, CPoint pt, bool vertical, COLORREF colour) override;
   CSize PaintCheckBox(CDC* dc, const CRect& rect, bool draw, int state, int checked) override;
   CSize PaintRadioBox(CDC* dc, const CRect& rect, bool draw, int state, int checked) override;
+  // A combo box is drawn as an edit box; its control asks for the button.
   CSize PaintComboControl(CDC* dc, CTKControl* control, bool draw) override;
-  CSize PaintEditControl(CDC* dc, CTKControl* control, bool draw) override;
+  void PaintComboDropDownButton(CDC* dc, const CRect& rect, const ItemState& state) override;
+  void PaintSpinButtons(CDC* dc, const CRect& area, bool enabled, int selected, int pressed) override;
   void PaintPopupSplitPart(CDC* dc, CTKControl* control, const ItemState& state) override;
   void PaintSubmenuArrow(CDC* dc, CTKControl* control, const ItemState& state) override;
   void PaintStatusBackground(CDC* dc, const CRect& rect) override { PaintStatusBar(*dc, rect, -1); }

@@ -1,11 +1,11 @@
 // The ribbon look of the command bars' controls: tool-bar buttons and split buttons (alone or
 // in a connected row of a group), check and radio marks, the drop-down glyph, the combo box's
-// button and the edit's spin pair, menu items and the status bar, all from named images.
+// button and the edit's spin pair (which those controls ask for), menu items and the status
+// bar, all from named images.
 #include <algorithm>
 
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/control.h"
-#include "toolkit/commandbars/control_edit.h"
 #include "toolkit/ribbon/ribbon_bar.h"
 #include "toolkit/ribbon/ribbon_groups.h"
 #include "toolkit/ribbon/ribbon_theme.h"
@@ -145,19 +145,6 @@ void CTKRibbonTheme::PaintDropDownGlyph(HDC dc, POINT pt, int state) {
             true);
 }
 
-void CTKRibbonTheme::PaintComboDropDown(HDC dc, const RECT& rect, int state) {
-  DrawImage(dc, L"TOOLBARBUTTONSCOMBODROPDOWN", rect, 5, state, RECT{2, 2, 2, 2}, true);
-}
-
-void CTKRibbonTheme::PaintSpinButtons(HDC dc, const RECT& area, int up_state, int down_state) {
-  const int middle = area.top + (area.bottom - area.top) / 2;
-  // Ten strips: the up button's five states, then the down button's.
-  DrawImage(dc, L"TOOLBARBUTTONSPIN", RECT{area.left, area.top, area.right, middle}, 10, up_state, RECT{2, 2, 2, 2},
-            true);
-  DrawImage(dc, L"TOOLBARBUTTONSPIN", RECT{area.left, middle, area.right, area.bottom}, 10, 5 + down_state,
-            RECT{2, 2, 2, 2}, true);
-}
-
 void CTKRibbonTheme::PaintMenuItemHighlight(HDC dc, const RECT& rect, bool enabled) {
   const bool tall = IsTall(rect);
   const wchar_t* name = enabled ? (tall ? L"MENUSELECTEDITEM54" : L"MENUSELECTEDITEM22")
@@ -271,25 +258,20 @@ CSize CTKRibbonTheme::PaintRadioBox(CDC* dc, const CRect& rect, bool draw, int s
 }
 
 CSize CTKRibbonTheme::PaintComboControl(CDC* dc, CTKControl* control, bool draw) {
-  // The label, the edit area and its frame as an edit box has them, then the button.
-  const CSize size = CTKOffice2007Theme::PaintEditControl(dc, control, draw);
-  if (draw) {
-    const CRect rect = control->GetRect();
-    PaintComboDropDown(*dc, RECT{rect.right - 14, rect.top + 1, rect.right, rect.bottom - 1},
-                       ComboDropDownState(StateOf(control)));
-  }
-  return size;
+  return CTKOffice2007Theme::PaintEditControl(dc, control, draw);
 }
 
-CSize CTKRibbonTheme::PaintEditControl(CDC* dc, CTKControl* control, bool draw) {
-  const CSize size = CTKOffice2007Theme::PaintEditControl(dc, control, draw);
-  auto* edit = draw && control->GetType() == kEdit ? dynamic_cast<CTKControlEdit*>(control) : nullptr;
-  if (edit && edit->HasSpinButtons()) {
-    const bool enabled = edit->GetEnabled();
-    PaintSpinButtons(*dc, edit->SpinArea(), SpinButtonState(enabled, edit->GetSelected(), edit->GetPressed(), 3),
-                     SpinButtonState(enabled, edit->GetSelected(), edit->GetPressed(), 4));
-  }
-  return size;
+void CTKRibbonTheme::PaintComboDropDownButton(CDC* dc, const CRect& rect, const ItemState& state) {
+  DrawImage(*dc, L"TOOLBARBUTTONSCOMBODROPDOWN", rect, 5, ComboDropDownState(state), RECT{2, 2, 2, 2}, true);
+}
+
+void CTKRibbonTheme::PaintSpinButtons(CDC* dc, const CRect& area, bool enabled, int selected, int pressed) {
+  const int middle = area.top + area.Height() / 2;
+  // Ten strips: the up button's five states, then the down button's.
+  DrawImage(*dc, L"TOOLBARBUTTONSPIN", RECT{area.left, area.top, area.right, middle}, 10,
+            SpinButtonState(enabled, selected, pressed, 3), RECT{2, 2, 2, 2}, true);
+  DrawImage(*dc, L"TOOLBARBUTTONSPIN", RECT{area.left, middle, area.right, area.bottom}, 10,
+            5 + SpinButtonState(enabled, selected, pressed, 4), RECT{2, 2, 2, 2}, true);
 }
 
 void CTKRibbonTheme::PaintPopupSplitPart(CDC* dc, CTKControl* control, const ItemState& s) {

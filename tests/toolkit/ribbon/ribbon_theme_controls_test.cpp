@@ -14,6 +14,7 @@
 #include "tests/toolkit/drawing/test_main.h"
 #include "tests/toolkit/ribbon/ribbon_test_bar.h"
 #include "toolkit/commandbars/control_button.h"
+#include "toolkit/commandbars/control_combo.h"
 #include "toolkit/commandbars/control_edit.h"
 #include "toolkit/drawing/theme_wrapper.h"
 #include "toolkit/ribbon/ribbon_tab.h"
@@ -454,35 +455,26 @@ TEST_F(RibbonLookConnected, OutOfAConnectedRowButtonsAreFlat) {
   }
 }
 
-// The combo box's button at its right edge and the edit's spin pair, each part in its state.
+// The combo box's drop-down button and the edit's spin pair, each part in its state.
 TEST_F(RibbonLook, ComboButtonByState) {
   struct Case {
     const char* name;
-    bool selected;
-    int pressed;
-    bool enabled;
-    bool popped;
+    ItemState state;
     int strip;
   };
   const Case cases[] = {
-      {"plain", false, 0, true, false, 0},  {"selected", true, 0, true, false, 1},
-      {"pressed", true, 1, true, false, 2}, {"open", true, 0, true, true, 3},
-      {"disabled", true, 0, false, false, 4},
+      {"plain", State(false, 0, true, 0, false), 0},  {"selected", State(true, 0, true, 0, false), 1},
+      {"pressed", State(true, 1, true, 0, false), 2}, {"open", State(true, 0, true, 0, true), 3},
+      {"disabled", State(true, 0, false, 0, false), 4},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    auto* combo = new TestControl(kComboBox);
-    combo->SetRect(CRect(0, 0, 120, 22));
-    SetState(combo, c.selected, c.pressed, c.enabled, 0);
-    combo->popped = c.popped;
-    Canvas canvas(120, 22, kGround);
+    Canvas canvas(40, 30, kGround);
     Wrapped dc(canvas);
-    theme_->PaintControl(dc.get(), combo, true);
-    // The button: the last 14 pixels, a pixel in from the top and bottom.
-    EXPECT_EQ(canvas.At(113, 11), Strip(kComboDropDown, c.strip));
-    EXPECT_EQ(canvas.At(119, 11), Strip(kComboDropDown, c.strip));
-    EXPECT_NE(canvas.At(105, 11), Strip(kComboDropDown, c.strip));
-    combo->Release();
+    theme_->PaintComboDropDownButton(dc.get(), CRect(10, 2, 25, 22), c.state);
+    EXPECT_EQ(canvas.At(17, 12), Strip(kComboDropDown, c.strip));
+    EXPECT_EQ(canvas.At(10, 2), kGround);  // the magenta corner
+    EXPECT_EQ(canvas.At(25, 12), kGround);
   }
 }
 
@@ -501,19 +493,53 @@ TEST_F(RibbonLook, SpinButtonsEachInTheirState) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    auto* edit = new CTKControlEdit;
-    edit->ShowSpinButtons(true);
-    edit->SetRect(CRect(0, 0, 120, 22));
-    edit->SetSelected(c.selected);
-    edit->SetPressed(c.pressed);
-    edit->SetEnabled(c.enabled);
-    Canvas canvas(120, 22, kGround);
+    Canvas canvas(40, 30, kGround);
     Wrapped dc(canvas);
-    theme_->PaintControl(dc.get(), edit, true);
-    // The spin area is (102, 1) to (119, 21): the up button its upper half.
-    EXPECT_EQ(canvas.At(110, 5), Strip(kSpin, c.up));
-    EXPECT_EQ(canvas.At(110, 16), Strip(kSpin, 5 + c.down));
-    edit->Release();
+    theme_->PaintSpinButtons(dc.get(), CRect(10, 1, 27, 21), c.enabled, c.selected, c.pressed);
+    EXPECT_EQ(canvas.At(18, 5), Strip(kSpin, c.up));
+    EXPECT_EQ(canvas.At(18, 16), Strip(kSpin, 5 + c.down));
+    EXPECT_EQ(canvas.At(18, 22), kGround);
+  }
+}
+
+// A combo box and an edit with spin buttons in a bar of the theme ask it for their buttons: no
+// system button covers the look.
+TEST_F(RibbonLook, ComboAndSpinControlsDrawTheirButtonsThroughTheTheme) {
+  RibbonFixture f(800, 600, true);  // the combo measures its button once it stands in a window
+  f.ribbon->SetPaintManager(theme_.get());
+  auto* row = new RowGroup;
+  f.ribbon->AddGroup(f.home, row);
+  auto* combo = new CTKControlComboBox;
+  combo->SetID(621);
+  combo->SetWidth(120);
+  combo->SetHeight(22);
+  f.ribbon->AddGroupControl(row, combo);
+  combo->Release();
+  auto* edit = new CTKControlEdit;
+  edit->SetID(622);
+  edit->SetWidth(120);
+  edit->SetHeight(22);
+  edit->ShowSpinButtons(true);
+  f.ribbon->AddGroupControl(row, edit);
+  edit->Release();
+  f.Layout(800);
+  ASSERT_FALSE(combo->GetRect().IsRectEmpty());
+  ASSERT_FALSE(edit->GetRect().IsRectEmpty());
+  for (bool enabled : {true, false}) {
+    SCOPED_TRACE(enabled);
+    combo->SetEnabled(enabled);
+    edit->SetEnabled(enabled);
+    edit->SetSelected(3);
+    edit->SetPressed(3);
+    Canvas canvas(800, 200, kGround);
+    Wrapped dc(canvas);
+    combo->Draw(dc.get());
+    edit->Draw(dc.get());
+    const CRect c = combo->GetRect(), e = edit->GetRect();
+    EXPECT_EQ(canvas.At(c.right - 5, (c.top + c.bottom) / 2), Strip(kComboDropDown, enabled ? 0 : 4));
+    EXPECT_EQ(canvas.At(e.right - 9, e.top + 4), Strip(kSpin, enabled ? 3 : 4));
+    // The down button shows the control selected.
+    EXPECT_EQ(canvas.At(e.right - 9, e.bottom - 4), Strip(kSpin, enabled ? 6 : 9));
   }
 }
 
