@@ -704,9 +704,11 @@ bool CTKControlComboBox::OnHookKeyDown(UINT key) {
 
 void CTKControlComboBox::Draw(CDC* dc) {
   CTKControlPopup::Draw(dc);
-  CRect thumb(rect_.right - thumb_width_ - 2, rect_.top + 2, rect_.right - 2, rect_.bottom - 2);
-  ::DrawFrameControl(dc->GetSafeHdc(), &thumb, DFC_SCROLL,
-                     DFCS_SCROLLCOMBOBOX | (GetEnabled() ? 0 : DFCS_INACTIVE) | (dropped_ ? DFCS_PUSHED : 0));
+  const CRect thumb(rect_.right - thumb_width_ - 2, rect_.top + 2, rect_.right - 2, rect_.bottom - 2);
+  CTKPaintManager* pm = GetPaintManager();
+  CTKPaintManager::ItemState state = pm->StateOf(this);
+  state.popped = dropped_;
+  pm->PaintComboDropDownButton(dc, thumb, state);
   if (drop_down_) return;
   CRect field(rect_.left + label_width_ + 4, rect_.top + 3, thumb.left - 1, rect_.bottom - 3);
   const bool enabled = GetEnabled();

@@ -378,15 +378,7 @@ bool CTKControlEdit::OnHookKeyDown(UINT key) {
 
 void CTKControlEdit::Draw(CDC* dc) {
   CTKControl::Draw(dc);
-  if (!spin_) return;
-  const CRect area = SpinArea();
-  const int middle = area.CenterPoint().y;
-  CRect up(area.left, area.top, area.right, middle), down(area.left, middle, area.right, area.bottom);
-  UINT disabled = GetEnabled() ? 0 : DFCS_INACTIVE;
-  ::DrawFrameControl(dc->GetSafeHdc(), &up, DFC_SCROLL,
-                     DFCS_SCROLLUP | disabled | (pressed_ == 3 && selected_ == 3 ? DFCS_PUSHED : 0));
-  ::DrawFrameControl(dc->GetSafeHdc(), &down, DFC_SCROLL,
-                     DFCS_SCROLLDOWN | disabled | (pressed_ == 4 && selected_ == 4 ? DFCS_PUSHED : 0));
+  if (spin_) GetPaintManager()->PaintSpinButtons(dc, SpinArea(), GetEnabled(), selected_, pressed_);
 }
 
 void CTKControlEdit::Copy(const CTKControl* source, bool deep) {

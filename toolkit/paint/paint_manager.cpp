@@ -435,6 +435,21 @@ CRect CTKPaintManager::SplitArrowFreeRect(CTKControl* control) {
   return rect;
 }
 
+void CTKPaintManager::PaintComboDropDownButton(CDC* dc, const CRect& rect, const ItemState& state) {
+  CRect thumb = rect;
+  ::DrawFrameControl(*dc, &thumb, DFC_SCROLL,
+                     DFCS_SCROLLCOMBOBOX | (state.enabled ? 0 : DFCS_INACTIVE) | (state.popped ? DFCS_PUSHED : 0));
+}
+
+void CTKPaintManager::PaintSpinButtons(CDC* dc, const CRect& area, bool enabled, int selected, int pressed) {
+  const int middle = area.CenterPoint().y;
+  CRect up(area.left, area.top, area.right, middle), down(area.left, middle, area.right, area.bottom);
+  const UINT disabled = enabled ? 0 : DFCS_INACTIVE;
+  ::DrawFrameControl(*dc, &up, DFC_SCROLL, DFCS_SCROLLUP | disabled | (pressed == 3 && selected == 3 ? DFCS_PUSHED : 0));
+  ::DrawFrameControl(*dc, &down, DFC_SCROLL,
+                     DFCS_SCROLLDOWN | disabled | (pressed == 4 && selected == 4 ? DFCS_PUSHED : 0));
+}
+
 CSize CTKPaintManager::PaintCheckBox(CDC* dc, const CRect& rect, bool draw, int state, int checked) {
   if (draw) {
     if (themed_checks_ && button_theme_.IsThemeInUse()) {

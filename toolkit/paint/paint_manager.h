@@ -144,6 +144,12 @@ class CTKPaintManager : public CCmdTarget {
   virtual void PaintItemIcon(CDC* dc, CPoint pt, CSize size, CTKImageManagerIcon* image, const ItemState& state) = 0;
   virtual CSize PaintFixedGrip(CDC* dc, CTKCommandBar* bar, bool draw) = 0;
   virtual CRect SplitArrowFreeRect(CTKControl* control);
+  // The drop-down button a combo box control draws in `rect`, in the control's state (popped:
+  // its list is down).
+  virtual void PaintComboDropDownButton(CDC* dc, const CRect& rect, const ItemState& state);
+  // The spin pair of an edit control in `area`, the up button over its upper half. `selected`
+  // and `pressed` are the control's: 3 names the up button, 4 the down button.
+  virtual void PaintSpinButtons(CDC* dc, const CRect& area, bool enabled, int selected, int pressed);
   // State: 1 normal, 2 hot, 3 pressed, 4 disabled; checked 0, 1 or 2 (indeterminate).
   virtual CSize PaintCheckBox(CDC* dc, const CRect& rect, bool draw, int state, int checked);
   virtual CSize PaintRadioBox(CDC* dc, const CRect& rect, bool draw, int state, int checked);

@@ -341,7 +341,8 @@ void CTKRibbonBar::DrawCommandBar(CDC* dc, const CRect& clip) {
     }
     for (int i = 0; i < context_headers_.Count(); ++i) {
       theme->PaintContextHeader(dc->GetSafeHdc(), context_headers_.At(i));
-      theme->PaintContextHeaderText(dc->GetSafeHdc(), context_headers_.At(i), FrameBorder(), HasFrameCompanion());
+      theme->PaintContextHeaderText(dc->GetSafeHdc(), context_headers_.At(i), FrameBorder(), HasFrameCompanion(),
+                                    frame_link_ && frame_link_->IsDesktopComposition());
     }
   } else {
     FillBackground(dc);

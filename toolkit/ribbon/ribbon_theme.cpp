@@ -75,6 +75,7 @@ void CTKRibbonTheme::ReloadColorsAndFonts() {
   CTKOffice2007Theme::ReloadColorsAndFonts();
   RefreshRibbonMetrics();
   RefreshRibbonColours();
+  ApplyBaseColours();
   if (tab_painter_) {
     tab_painter_->ApplyLogFont(&ribbon_logfont_, false);
     tab_painter_->ReloadLook();
@@ -142,6 +143,20 @@ void CTKRibbonTheme::RefreshRibbonColours() {
     const COLORREF colour = set.ColorFromIni(L"Window", tooltip_keys[i]);
     if (colour != CLR_INVALID) tooltip_[i] = colour;
   }
+}
+
+void CTKRibbonTheme::ApplyBaseColours() {
+  // The ribbon's menus: greyed text, the popup's border and its face are fixed; the gutter of
+  // rarely used items is flat.
+  colors_[kDisabledTextSlot].SetStandardValue(kDisabledText);
+  colors_[kPopupBorderSlot].SetStandardValue(kPopupBorder);
+  colors_[kPopupFaceSlot].SetStandardValue(kPopupFace);
+  expanded_gripper_.SetStandardColors(kExpandedGutter, kExpandedGutter, 0.5f);
+  // The text of menu items and of highlighted controls, when the set names them.
+  const COLORREF popup_text = RibbonColour(L"MenuPopupText");
+  if (popup_text != CLR_INVALID) colors_[kPopupTextSlot].SetStandardValue(popup_text);
+  const COLORREF highlight_text = RibbonColour(L"ControlHighlightText");
+  if (highlight_text != CLR_INVALID) colors_[kHighlightTextSlot].SetStandardValue(highlight_text);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -243,7 +258,7 @@ void CTKRibbonTheme::PaintContextHeader(HDC dc, const CTKRibbonTabContextHeader&
 }
 
 void CTKRibbonTheme::PaintContextHeaderText(HDC dc, const CTKRibbonTabContextHeader& header, int frame_border,
-                                            bool companion) {
+                                            bool companion, bool glass) {
   if (header.caption.empty()) return;
   RECT rect = header.rect;
   rect.left += 6;
@@ -252,8 +267,12 @@ void CTKRibbonTheme::PaintContextHeaderText(HDC dc, const CTKRibbonTabContextHea
   COLORREF colour = RibbonColour(L"TabSelectedText");
   if (colour == CLR_INVALID) colour = RibbonColour(L"TabNormalText");
   if (colour == CLR_INVALID) colour = ResolveColor(18);
-  DrawTextIn(dc, ribbon_font_.Get(), colour, header.caption, rect,
-             DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+  const UINT format = DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX;
+  // The tab row's font (the ribbon font's description, until the row has its own).
+  HFONT font = tab_painter_ && tab_painter_->NormalFont() ? tab_painter_->NormalFont() : ribbon_font_.Get();
+  // On glass the caption glows as the window's title does; plainly where there is no style.
+  if (glass && DrawGlowingText(dc, font, header.caption, rect, 1, 1, colour, format)) return;
+  DrawTextIn(dc, font, colour, header.caption, rect, format);
 }
 
 void CTKRibbonTheme::PaintGroupsBand(HDC dc, const RECT& rect, int context_colour) {

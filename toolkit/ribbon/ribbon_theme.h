@@ -17,6 +17,7 @@
 #include "toolkit/tabs/tab_colour_sets.h"
 
 struct CTKRibbonTabContextHeader;
+class CTKRibbonGroup;
 class CTKImageManagerIcon;
 
 class CTKRibbonTheme : public TKPaintThemes::CTKOffice2007Theme {
@@ -28,6 +29,16 @@ class CTKRibbonTheme : public TKPaintThemes::CTKOffice2007Theme {
   static constexpr COLORREF kSeparatorColour = RGB(197, 197, 197);
   static constexpr COLORREF kSeparatorLight = RGB(245, 245, 245);
   static constexpr COLORREF kGroupsPopupFace = RGB(191, 219, 255);
+  // The colour table's slots the look fixes or reads from its set, and the fixed values.
+  static constexpr int kDisabledTextSlot = 35;
+  static constexpr int kPopupFaceSlot = 41;
+  static constexpr int kPopupBorderSlot = 43;
+  static constexpr int kPopupTextSlot = 44;
+  static constexpr int kHighlightTextSlot = 45;
+  static constexpr COLORREF kDisabledText = RGB(167, 167, 167);
+  static constexpr COLORREF kPopupBorder = RGB(134, 134, 134);
+  static constexpr COLORREF kPopupFace = RGB(250, 250, 250);
+  static constexpr COLORREF kExpandedGutter = RGB(233, 238, 238);
   // The group's option button (bottom right of its caption row).
   static constexpr SIZE kOptionButtonSize{15, 14};
   // The quick-access area above the tabs reaches this far left of the bar's first control.
@@ -160,7 +171,9 @@ class CTKRibbonTheme : public TKPaintThemes::CTKOffice2007Theme {
   void PaintContextHeader(HDC dc, const CTKRibbonTabContextHeader& header);
   // The header's caption: 6 pixels in from its left edge, `frame_border` - 2 lower when the
   // ribbon draws its frame's caption, in the selected tab text colour.
-  void PaintContextHeaderText(HDC dc, const CTKRibbonTabContextHeader& header, int frame_border, bool companion);
+  // With desktop composition (`glass`) the caption glows.
+  void PaintContextHeaderText(HDC dc, const CTKRibbonTabContextHeader& header, int frame_border, bool companion,
+                              bool glass = false);
   void PaintGroupsBand(HDC dc, const RECT& rect, int context_colour);
   // A group above its caption row and the caption row itself; nothing while collapsed.
   void PaintGroup(HDC dc, const RECT& rect, bool hot, bool context, bool collapsed);
@@ -203,6 +216,68 @@ class CTKRibbonTheme : public TKPaintThemes::CTKOffice2007Theme {
   // The colours of tooltips (section "Window"): light, dark and border.
   COLORREF TooltipColour(int which) const { return tooltip_[which]; }
 
+  // --- the ribbon look of controls: buttons, split buttons, marks, combo and spin buttons, menu
+  //     items and the status bar (ribbon_theme_controls.cpp) ---
+  // Where a button stands in a connected row of a group.
+  enum ConnectedPlace { kConnectedSingle, kConnectedLeft, kConnectedRight, kConnectedCenter };
+  // The strip of "TOOLBARBUTTONS22/50" a face shows: -1 none (a plain or disabled button),
+  // 0 selected, 1 pressed or open, 2 checked and selected or pressed, 3 checked.
+  static int ToolBarButtonState(const ItemState& state);
+  // The strip of a connected-row button, which always has a face: 0 normal, 1 selected,
+  // 2 pressed or open, 3 checked, 4 checked and selected or pressed.
+  static int ConnectedButtonState(const ItemState& state);
+  // A check or radio mark's strip from the base's mark state (1 normal, 2 hot, 3 pressed,
+  // 4 disabled) and its check (0, 1, 2 indeterminate).
+  static int CheckMarkState(int state, int checked, bool radio);
+  // The drop-down glyph: 3 disabled, 1 selected, 0 otherwise.
+  static int DropDownGlyphState(bool enabled, bool selected);
+  // A combo box's drop-down button: 0 normal, 1 selected, 2 pressed, 3 open, 4 disabled.
+  static int ComboDropDownState(const ItemState& state);
+  // One spin button (`button` 3 up, 4 down, as the edit control marks the part under the
+  // pointer in its selected and pressed values): 0 normal, 1 the control selected, 2 the
+  // pointer on this button, 3 this button pressed, 4 disabled.
+  static int SpinButtonState(bool enabled, int selected, int pressed, int button);
+  // The place of `control` in its row of `group` (the visible records with its top, by left).
+  static ConnectedPlace ConnectedPlaceOf(const CTKRibbonGroup& group, const CTKControl* control);
+  // The connected row `control` of a ribbon bar stands in: false when its group has none.
+  static bool InConnectedRow(CTKControl* control, ConnectedPlace* place);
+
+  // A tool-bar button's face in a ToolBarButtonState strip (the tall image from 33 pixels).
+  void PaintToolBarButton(HDC dc, const RECT& rect, int state);
+  // A connected-row button's face in a ConnectedButtonState strip.
+  void PaintConnectedButton(HDC dc, const RECT& rect, ConnectedPlace place, int state);
+  // A split button's two parts, each in its own strip (ToolBarButtonState, or
+  // ConnectedButtonState when `connected`); -1 draws no face for that part.
+  void PaintSplitParts(HDC dc, const RECT& command, const RECT& dropdown, int command_state, int dropdown_state,
+                       bool connected, ConnectedPlace place);
+  // The drop-down glyph in its 5 x 4 cell around `pt`.
+  void PaintDropDownGlyph(HDC dc, POINT pt, int state);
+  // A menu item's highlight (the tall images from 33 pixels) and its check cell.
+  void PaintMenuItemHighlight(HDC dc, const RECT& rect, bool enabled);
+  void PaintMenuCheck(HDC dc, const RECT& rect, bool enabled);
+  // The status bar: the light part up to 3 pixels before the first pane's right edge (all of it
+  // without panes, `first_pane_right` < 0), the divider, the dark part to the right edge.
+  void PaintStatusBar(HDC dc, const RECT& bar, int first_pane_right);
+  // The gripper at its own size in the bottom-right corner, 4 pixels above the bottom.
+  void PaintStatusGripper(HDC dc, const RECT& bar);
+
+  // The paint manager's drawing of controls in this look.
+  void PaintStateRect(CDC* dc, const CRect& rect, const ItemState& state) override;
+  void PaintItemFace(CDC* dc, CTKControl* control) override;
+  void PaintSplitButton(CDC* dc, CTKControl* control) override;
+  CSize PaintToolBarItem(CDC* dc, CTKControl* control, bool draw) override;
+  void PaintSmallArrow(CDC* dc, CPoint pt, bool vertical, COLORREF colour) override;
+  CSize PaintCheckBox(CDC* dc, const CRect& rect, bool draw, int state, int checked) override;
+  CSize PaintRadioBox(CDC* dc, const CRect& rect, bool draw, int state, int checked) override;
+  // A combo box is drawn as an edit box; its control asks for the button.
+  CSize PaintComboControl(CDC* dc, CTKControl* control, bool draw) override;
+  void PaintComboDropDownButton(CDC* dc, const CRect& rect, const ItemState& state) override;
+  void PaintSpinButtons(CDC* dc, const CRect& area, bool enabled, int selected, int pressed) override;
+  void PaintPopupSplitPart(CDC* dc, CTKControl* control, const ItemState& state) override;
+  void PaintSubmenuArrow(CDC* dc, CTKControl* control, const ItemState& state) override;
+  void PaintStatusBackground(CDC* dc, const CRect& rect) override { PaintStatusBar(*dc, rect, -1); }
+  void PaintSizeGrip(CDC* dc, const CRect& rect) override { PaintStatusGripper(*dc, rect); }
+
   // --- the frame's caption, its buttons and region, the system button and the system menu
   //     (ribbon_theme_frame.cpp) ---
   // The paint manager as the ribbon theme, or null when it is another.
@@ -243,8 +318,17 @@ class CTKRibbonTheme : public TKPaintThemes::CTKOffice2007Theme {
 
  private:
   void RebuildRibbonFonts(const LOGFONTW& menu_font);
+  // The colour table's entries the look fixes, and those it takes from the "Ribbon" colours.
+  void ApplyBaseColours();
+  // Glowing text on glass through the visual style's "WINDOW" class (caption `part`, `state`
+  // 1 active or 2 inactive), drawn into a buffer 5 pixels wider on each side; `colour` unless
+  // CLR_INVALID. False when the style or its buffer is missing (nothing is drawn then).
+  bool DrawGlowingText(HDC dc, HFONT font, const std::wstring& text, const RECT& rect, int part, int state,
+                       COLORREF colour, UINT format);
 
   CMetrics metrics_;
+  // The drop-down glyph's state of the tool-bar item being drawn (-1 outside one).
+  int glyph_state_ = -1;
   int font_size_override_ = 0;
   int menu_font_height_ = 0;
   int dpi_ = 0;

@@ -14,6 +14,7 @@
 namespace {
 
 constexpr RECT kBandMargins{0, 5, 0, 3};
+constexpr UINT kTitleFormat = DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_END_ELLIPSIS | DT_NOPREFIX;
 
 // The part rectangle of one state and the image's natural size for it.
 SIZE PartSize(CTKOffice2007Image& image, int states) {
@@ -24,8 +25,7 @@ SIZE PartSize(CTKOffice2007Image& image, int states) {
 void DrawPlainTitle(HDC dc, const std::wstring& text, RECT rect, COLORREF colour) {
   const int mode = SetBkMode(dc, TRANSPARENT);
   const COLORREF old = SetTextColor(dc, colour);
-  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect,
-            DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, kTitleFormat);
   SetTextColor(dc, old);
   SetBkMode(dc, mode);
 }
@@ -82,38 +82,42 @@ void CTKRibbonTheme::PaintRibbonTitle(HDC dc, const CCaptionInfo& info) {
     DrawPlainTitle(dc, info.text, rect, RGB(255, 255, 255));
     return;
   }
-  // Glowing text on glass through the window class of the visual style, drawn into a buffer a
-  // little wider than the title so that the glow is not cut.
-  CTKWinThemeWrapper style;
-  if (!style.OpenTheme(nullptr, L"WINDOW")) {
+  // Glowing text on glass; plain black without visual styles.
+  if (!DrawGlowingText(dc, static_cast<HFONT>(FrameCaptionFont().GetSafeHandle()), info.text, rect,
+                       info.maximized ? 5 : 1, info.active ? 1 : 2, CLR_INVALID, kTitleFormat))
     DrawPlainTitle(dc, info.text, rect, RGB(0, 0, 0));
-    return;
-  }
+}
+
+bool CTKRibbonTheme::DrawGlowingText(HDC dc, HFONT font, const std::wstring& text, const RECT& rect, int part,
+                                     int state, COLORREF colour, UINT format) {
+  CTKWinThemeWrapper style;
+  if (!style.OpenTheme(nullptr, L"WINDOW")) return false;
+  // The buffer is a little wider than the text so that the glow is not cut.
   RECT area{rect.left - 5, rect.top, rect.right + 5, rect.bottom};
   BP_PAINTPARAMS params{};
   params.cbSize = sizeof(params);
   params.dwFlags = BPPF_ERASE;
   HDC buffer_dc = nullptr;
   HPAINTBUFFER buffer = style.BeginBufferedPaint(dc, &area, BPBF_TOPDOWNDIB, &params, &buffer_dc);
-  if (!buffer || !buffer_dc) {
-    DrawPlainTitle(dc, info.text, rect, RGB(0, 0, 0));
-    return;
-  }
+  if (!buffer || !buffer_dc) return false;
+  HRESULT drawn = E_FAIL;
   {
-    KestrinWinNS::CSelectObject buffer_font(buffer_dc, FrameCaptionFont().GetSafeHandle());
+    KestrinWinNS::CSelectObject buffer_font(buffer_dc, font);
     DTTOPTS options{};
     options.dwSize = sizeof(options);
     options.dwFlags = DTT_COMPOSITED | DTT_GLOWSIZE;
     options.iGlowSize = 8;
+    if (colour != CLR_INVALID) {
+      options.dwFlags |= DTT_TEXTCOLOR;
+      options.crText = colour;
+    }
     RECT text_rect = rect;
-    const HRESULT drawn =
-        style.DrawThemeTextEx(buffer_dc, info.maximized ? 5 : 1, info.active ? 1 : 2, info.text.c_str(),
-                              static_cast<int>(info.text.size()),
-                              DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_END_ELLIPSIS | DT_NOPREFIX, &text_rect,
-                              &options);
-    if (FAILED(drawn)) DrawPlainTitle(buffer_dc, info.text, rect, RGB(0, 0, 0));
+    drawn = style.DrawThemeTextEx(buffer_dc, part, state, text.c_str(), static_cast<int>(text.size()), format,
+                                  &text_rect, &options);
   }
-  style.EndBufferedPaint(buffer, TRUE);
+  // A buffer the text could not be drawn into is dropped; the caller draws plainly.
+  style.EndBufferedPaint(buffer, SUCCEEDED(drawn));
+  return SUCCEEDED(drawn);
 }
 
 void CTKRibbonTheme::PaintFrameCaptionButton(HDC dc, const RECT& rect, int command, bool selected, bool pressed,

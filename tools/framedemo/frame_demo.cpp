@@ -11,6 +11,7 @@
 //   frame_demo.exe --check                 checks where the frame's children stand, what the
 //                                          idle update shows and how tabs and documents follow
 //                                          each other; exit code 0 when all is as expected
+//   frame_demo.exe --check --ribbon        checks the ribbon in place of the menu and tool bars
 #include <windows.h>
 
 #include <algorithm>
@@ -561,6 +562,27 @@ int Check(CDemoApp& app) {
   return g_failures == 0 ? 0 : 1;
 }
 
+// With the ribbon: it lies along the top and keeps what it was given, its system button with
+// the system menu and the three quick-access buttons.
+int CheckRibbon(CDemoApp& app) {
+  CDemoFrame* frame = app.frame_.get();
+  Pump();
+  CTKRibbonBar* ribbon = frame->m_pRibbon;
+  Expect(ribbon && ribbon->GetSafeHwnd(), "the ribbon is made");
+  if (!ribbon || !ribbon->GetSafeHwnd()) return 1;
+  const CRect client = frame->GetClientRect();
+  const CRect at = InFrame(frame->m_hWnd, ribbon->GetSafeHwnd());
+  Expect(at.left == 0 && at.top == 0 && at.right == client.right && at.Height() > 0, "the ribbon lies along the top");
+  CTKControl* system = ribbon->SystemButton();
+  Expect(system && system->GetCommandBar(), "the system button keeps its menu");
+  bool held = false;
+  for (int i = 0; i < ribbon->GetControlCount(); ++i) held = held || ribbon->GetControl(i) == system;
+  Expect(held, "the ribbon's controls hold the system button");
+  Expect(ribbon->QuickAccessControls()->GetCount() == 3, "the quick-access bar holds save, undo and redo");
+  std::printf("%d failed\n", g_failures);
+  return g_failures == 0 ? 0 : 1;
+}
+
 void Photograph(HWND frame, const std::wstring& shots) {
   Pump();
   RedrawWindow(frame, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
@@ -614,7 +636,7 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
   }
   if (check) {
-    int result = Check(app);
+    int result = g_ribbon ? CheckRibbon(app) : Check(app);
     app.ExitInstance();
     return result;
   }

@@ -99,7 +99,6 @@ void AddSystemButton(CTKRibbonBar* ribbon, CTKCommandBarManager* manager) {
   }
   button->SetCommandBar(menu);
   menu->Release();
-  button->Release();
 }
 
 }  // namespace

@@ -225,7 +225,6 @@ def theme_images():
 IMAGES = {
     # resource name: (file name, pixels, format)
     "PUSHBUTTON_BMP": ("PUSHBUTTON.bmp", button_states(22, 22), "bmp32"),
-    "TOOLBARBUTTONS22_BMP": ("TOOLBARBUTTONS22.bmp", button_states(22, 22), "bmp32"),
     "RIBBONGROUPS_BMP": ("RIBBONGROUPS.bmp", stack(rounded_frame(40, 60, LIGHT, DARK, BORDER, 3),
                                                    rounded_frame(40, 60, (0xEB, 0xF3, 0xFE), (0xC4, 0xDD, 0xFF), BORDER, 3)), "bmp32"),
     "RIBBONSYSTEMMENU_BMP": ("RIBBONSYSTEMMENU.bmp", opaque_gradient(48, 48, (0xE9, 0xF1, 0xFB), (0xC6, 0xD9, 0xF1)), "bmp24"),
@@ -238,7 +237,7 @@ INI = [
     "; Office 2007, blue scheme",
     "[Images]",
     "PushButton=PUSHBUTTON.BMP",
-    "ToolbarButtons=TOOLBARBUTTONS22.BMP",
+    "ToolbarButtons=TOOLBARBUTTONS22",
     "RibbonGroups=RIBBONGROUPS.BMP",
     "RibbonSystemMenu=RIBBONSYSTEMMENU.BMP",
     "ToolbarFace=TOOLBARFACE.BMP",

@@ -1,6 +1,7 @@
 """The ribbon's part of the Office 2007 image set: tabs and context tabs, the groups band,
 groups, collapsed groups, the quick-access bar, popup frames, the group-scroll buttons, the
-caption band, the system button and the system menu,
+caption band, the system button and the system menu, and the ribbon look of the bars'
+controls (buttons, split buttons, marks, combo and spin buttons, menu items, status bar),
 drawn in the blue scheme; and the "Ribbon" colours. make_office2007.py writes them with the
 rest of the set."""
 from make_office2007 import BORDER, CHECKED, DARK, HOT, LIGHT, MAGENTA, PRESSED, lerp, on_key, rounded_frame, stack
@@ -276,10 +277,196 @@ def frame():
     return out
 
 
+# The faces of controls by state: (top, bottom) of the gradient and the border.
+NORMAL_FACE = (((0xF1, 0xF6, 0xFD), (0xD6, 0xE5, 0xF7)), (0xAB, 0xC1, 0xDE))
+HOT_FACE = (HOT, (0xDB, 0xCE, 0x99))
+PRESSED_FACE = (PRESSED, (0xC2, 0x9B, 0x56))
+CHECKED_FACE = (CHECKED, (0xC2, 0x9B, 0x56))
+CHECKED_HOT_FACE = (((0xFB, 0xC7, 0x7E), (0xFA, 0xA1, 0x45)), (0xC2, 0x9B, 0x56))
+DISABLED_GREY = (0x8D, 0x8D, 0x8D)
+TEXT_BLUE = (0x15, 0x42, 0x8B)
+
+
+def face(width, height, look, radius=3, left_round=True, right_round=True):
+    """A gradient face in its border; the outer corners rounded only where the face ends."""
+    (top, bottom), border = look
+    rows = []
+    for y in range(height):
+        row = []
+        for x in range(width):
+            dy = min(y, height - 1 - y)
+            dx_left, dx_right = x, width - 1 - x
+            cut = (left_round and dx_left + dy < radius - 1) or (right_round and dx_right + dy < radius - 1)
+            edge = (dy == 0 or (left_round and (dx_left == 0 or dx_left + dy == radius - 1)) or
+                    (right_round and (dx_right == 0 or dx_right + dy == radius - 1)) or
+                    (not left_round and dx_left == 0) or (not right_round and dx_right == 0))
+            if cut:
+                row.append(CLEAR)
+            elif edge:
+                row.append(border + (255,))
+            else:
+                row.append(lerp(top, bottom, y / max(height - 1, 1)) + (255,))
+        rows.append(row)
+    return rows
+
+
+def arrow(rows, cx, cy, colour, direction="down"):
+    """A small three-row triangle centred at (cx, cy)."""
+    for k in range(3):
+        for j in range(-2 + k, 3 - k):
+            x, y = (cx + j, cy - 1 + k) if direction == "down" else (cx + j, cy + 1 - k) if direction == "up" else \
+                   (cx - 1 + k, cy + j)
+            if 0 <= y < len(rows) and 0 <= x < len(rows[0]):
+                rows[y][x] = colour + (255,)
+    return rows
+
+
+def tool_bar_buttons(size):
+    """Selected, pressed, checked and selected, checked."""
+    return stack(*[face(size, size, look) for look in (HOT_FACE, PRESSED_FACE, CHECKED_HOT_FACE, CHECKED_FACE)])
+
+
+def connected(width, height, left_round, right_round):
+    """Normal, selected, pressed, checked, checked and selected: a row's buttons always show."""
+    looks = (NORMAL_FACE, HOT_FACE, PRESSED_FACE, CHECKED_FACE, CHECKED_HOT_FACE)
+    return on_key(stack(*[face(width, height, look, 3, left_round, right_round) for look in looks]))
+
+
+def split_parts(width, height, left_round, right_round):
+    return on_key(stack(*[face(width, height, look, 3, left_round, right_round)
+                          for look in (HOT_FACE, PRESSED_FACE, CHECKED_HOT_FACE, CHECKED_FACE)]))
+
+
+def mark(radio, base, check):
+    """A 13 x 13 check box or radio button: `base` 0 normal, 1 hot, 2 pressed, 3 disabled; `check`
+    0 none, 1 checked, 2 indeterminate."""
+    fills = [((0xFF, 0xFF, 0xFF), (0xE6, 0xEE, 0xF8)), HOT, PRESSED, ((0xF4, 0xF4, 0xF4), (0xF4, 0xF4, 0xF4))]
+    borders = [(0x8D, 0xB2, 0xE3), (0xDB, 0xCE, 0x99), (0xC2, 0x9B, 0x56), (0xC5, 0xC5, 0xC5)]
+    top, bottom = fills[base]
+    ink = DISABLED_GREY if base == 3 else TEXT_BLUE
+    rows = []
+    for y in range(13):
+        row = []
+        for x in range(13):
+            if radio:
+                d = ((x - 6) ** 2 + (y - 6) ** 2) ** 0.5
+                if d > 6.4:
+                    row.append(CLEAR)
+                elif d > 5.4:
+                    row.append(borders[base] + (255,))
+                elif check and d <= 2.6:
+                    row.append(ink + (255,))
+                else:
+                    row.append(lerp(top, bottom, y / 12) + (255,))
+            elif x in (0, 12) or y in (0, 12):
+                row.append(borders[base] + (255,))
+            elif check == 2 and 3 <= x <= 9 and 3 <= y <= 9:
+                row.append(ink + (255,))
+            elif check == 1 and (x, y) in CHECK_POINTS:
+                row.append(ink + (255,))
+            else:
+                row.append(lerp(top, bottom, y / 12) + (255,))
+        rows.append(row)
+    return rows
+
+
+CHECK_POINTS = {(x, y + d) for x, y in ((3, 6), (4, 7), (5, 8), (6, 7), (7, 6), (8, 5), (9, 4)) for d in (0, 1)}
+
+
+def combo_buttons():
+    """Normal, selected, pressed, open, disabled: 14 x 20, an arrow on the face."""
+    looks = [None, HOT_FACE, PRESSED_FACE, PRESSED_FACE, None]
+    out = []
+    for i, look in enumerate(looks):
+        rows = face(14, 20, look or NORMAL_FACE, 2)
+        if look is None and i == 4:
+            rows = face(14, 20, (((0xF4, 0xF4, 0xF4), (0xF4, 0xF4, 0xF4)), (0xC5, 0xC5, 0xC5)), 2)
+        out.append(arrow(rows, 6, 10, DISABLED_GREY if i == 4 else TEXT_BLUE))
+    return on_key(stack(*out))
+
+
+def spin_buttons():
+    """The up button's normal, selected, hot, pressed and disabled states, then the down button's."""
+    looks = [NORMAL_FACE, NORMAL_FACE, HOT_FACE, PRESSED_FACE,
+             (((0xF4, 0xF4, 0xF4), (0xF4, 0xF4, 0xF4)), (0xC5, 0xC5, 0xC5))]
+    out = []
+    for direction in ("up", "down"):
+        for i, look in enumerate(looks):
+            out.append(arrow(face(17, 10, look, 2), 8, 5, DISABLED_GREY if i == 4 else TEXT_BLUE, direction))
+    return on_key(stack(*out))
+
+
+def glyphs():
+    """The drop-down glyph (normal, selected, pressed, disabled) and the sub-menu glyph
+    (enabled, disabled), on the magenta key."""
+    drop = []
+    for colour in (TEXT_BLUE, TEXT_BLUE, (0x0A, 0x2A, 0x5E), DISABLED_GREY):
+        rows = [[CLEAR] * 5 for _ in range(4)]
+        for k in range(3):
+            for j in range(k, 5 - k):
+                rows[k][j] = colour + (255,)
+        drop.append(rows)
+    popup = []
+    for colour in ((0, 0, 0), DISABLED_GREY):
+        rows = [[CLEAR] * 4 for _ in range(7)]
+        for x in range(4):
+            for y in range(x, 7 - x):
+                rows[y][x] = colour + (255,)
+        popup.append(rows)
+    return on_key(stack(*drop)), on_key(stack(*popup))
+
+
+def controls():
+    drop, popup = glyphs()
+    menu_hot = (((0xFF, 0xF5, 0xCC), (0xFF, 0xE1, 0x8C)), (0xDB, 0xCE, 0x99))
+    menu_disabled = (((0xF4, 0xF4, 0xF4), (0xEA, 0xEA, 0xEA)), (0xC5, 0xC5, 0xC5))
+    grip = [[CLEAR] * 11 for _ in range(11)]
+    for r in range(3):
+        for k in range(3 - r):
+            x, y = 8 - 4 * k, 8 - 4 * r
+            for dx, dy, c in ((1, 1, (0xFF, 0xFF, 0xFF)), (0, 0, (0x9A, 0xC6, 0xFF))):
+                for px in (x + dx, x + dx + 1):
+                    for py in (y + dy, y + dy + 1):
+                        if px < 11 and py < 11:
+                            grip[py][px] = c + (255,)
+    return {
+        "TOOLBARBUTTONS22": tool_bar_buttons(22),
+        "TOOLBARBUTTONS50": tool_bar_buttons(50),
+        "TOOLBARBUTTONSSPECIALSINGLE": connected(22, 22, True, True),
+        "TOOLBARBUTTONSSPECIALLEFT": connected(22, 22, True, False),
+        "TOOLBARBUTTONSSPECIALRIGHT": connected(22, 22, False, True),
+        "TOOLBARBUTTONSSPECIALCENTER": connected(22, 22, False, False),
+        "TOOLBARBUTTONSSPECIALSPLITLEFT": connected(22, 22, True, False),
+        "TOOLBARBUTTONSSPECIALSPLITCENTER": connected(22, 22, False, False),
+        "TOOLBARBUTTONSSPECIALSPLITDROPDOWNRIGHT": connected(12, 22, False, True),
+        "TOOLBARBUTTONSSPECIALSPLITDROPDOWNCENTER": connected(12, 22, False, False),
+        "TOOLBARBUTTONSSPLIT22": split_parts(22, 22, True, False),
+        "TOOLBARBUTTONSSPLIT50": split_parts(50, 50, True, True),
+        "TOOLBARBUTTONSSPLITDROPDOWN22": split_parts(12, 22, False, True),
+        "TOOLBARBUTTONSSPLITDROPDOWN50": split_parts(50, 16, True, True),
+        "TOOLBARBUTTONCHECKBOX": stack(*[mark(False, b, c) for c in (0, 1, 2) for b in range(4)]),
+        "TOOLBARBUTTONRADIOBUTTON": stack(*[mark(True, b, c) for c in (0, 1) for b in range(4)]),
+        "TOOLBARBUTTONDROPDOWNGLYPH": drop,
+        "TOOLBARBUTTONSCOMBODROPDOWN": combo_buttons(),
+        "TOOLBARBUTTONSPIN": spin_buttons(),
+        "MENUCHECKEDITEM": stack(face(22, 22, CHECKED_FACE, 2), face(22, 22, menu_disabled, 2)),
+        "MENUSELECTEDITEM22": face(30, 22, menu_hot, 3),
+        "MENUSELECTEDITEM54": face(30, 54, menu_hot, 3),
+        "MENUSELECTEDDISABLEDITEM22": face(30, 22, menu_disabled, 3),
+        "MENUSELECTEDDISABLEDITEM54": face(30, 54, menu_disabled, 3),
+        "MENUSPLITDROPDOWN": on_key(stack(face(20, 22, (((0xFA, 0xFA, 0xFA), (0xFA, 0xFA, 0xFA)), (0xC5, 0xC5, 0xC5)), 2),
+                                          face(20, 22, menu_hot, 2), face(20, 22, PRESSED_FACE, 2))),
+        "MENUPOPUPGLYPH": popup,
+        "STATUSBARDEVIDER": [[(0x56, 0x7D, 0xB0, 255), (0xFF, 0xFF, 0xFF, 255), (0xA3, 0xC3, 0xF5, 255)]
+                             for _ in range(22)],
+        "STATUSBARGRIPPER": on_key(grip),
+    }
+
+
 def images():
     """Resource name: (file name, pixels, format), as make_office2007.IMAGES keeps them."""
     out = {}
-    for part in (tabs(), groups(), quick_access(), popups_and_scrolling(), frame()):
+    for part in (tabs(), groups(), quick_access(), popups_and_scrolling(), frame(), controls()):
         for name, pixels in part.items():
             keyed = any(p == MAGENTA + (255,) for row in pixels for p in row)
             opaque = all(p[3] == 255 for row in pixels for p in row)
