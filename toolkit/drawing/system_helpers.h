@@ -79,9 +79,9 @@ class CTKSyncSection : public KestrinWinNS::CCriticalSection {
   void Leave() { Unlock(); }
 };
 
-class CTKSectionLock : public KestrinWinNS::CScopedLock {
+class CTKSectionLock : public KestrinWinNS::CScopedLock<> {
  public:
-  explicit CTKSectionLock(CTKSyncSection& section) : CScopedLock(section) {}
+  explicit CTKSectionLock(CTKSyncSection& section) : KestrinWinNS::CScopedLock<>(section) {}
 };
 
 // What a toolkit window answers to accessibility clients. Every operation returns E_NOTIMPL
