@@ -14,18 +14,7 @@ namespace WebUtilsNS {
 
 namespace {
 
-const char kWindowClass[] = "KestrinServerRequestWindow";
-const DWORD kWindowStyle = 0x56000000;  // WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN
 const wchar_t kAcceptEncoding[] = L"Accept-Encoding: gzip, deflate";
-
-bool RegisterRequestWindowClass() {
-  static const bool registered = [] {
-    WNDCLASSEXA wc = {sizeof(wc)};
-    wc.lpszClassName = kWindowClass;
-    return KestrinWinNS::CWindowBase::RegisterWindowClass(wc);
-  }();
-  return registered;
-}
 
 // Case-insensitive search for an encoding token in a Content-Encoding value.
 bool HasToken(const std::wstring& value, const wchar_t* token) {
@@ -105,7 +94,8 @@ KestrinWinNS::CWorkerThread& RequestThread() {
 // reports that wait for the object's thread, and the session of its queued requests.
 struct CServerRequest::CShared {
   std::mutex lock;
-  HWND window = nullptr;  // null once the object is gone
+  HWND window = nullptr;  // the thread's reply window; null once the object is gone
+  DWORD user = 0;         // the object's number on that window
   DWORD generation = 0;   // DropRequests begins a new one: reports of older ones are dropped
   int in_flight = 0;      // requests of the generation that have not ended
   bool posted = false;    // a WM_SERVER_REQUEST_RESULTS message is on its way
@@ -146,12 +136,22 @@ CServerRequest::~CServerRequest() {
     std::shared_ptr<CShared> shared = std::move(shared_);
     RequestThread().Post([shared] {});
   }
-  if (GetHwnd()) DestroyUnbound();
+  if (reply_window_) {
+    reply_window_->Leave(reply_user_);
+    reply_window_.reset();  // the window goes with its last user
+  }
 }
 
 bool CServerRequest::MakeWindow() {
-  if (!GetHwnd() && RegisterRequestWindowClass()) Create(kWindowClass, 0, kWindowStyle, RECT{}, HWND_MESSAGE);
-  return GetHwnd() != nullptr;
+  if (reply_window_) return true;
+  std::shared_ptr<CReplyWindow> window = CReplyWindow::ForThisThread();
+  if (!window) return false;
+  reply_user_ = window->Join([this] { DeliverReports(); });
+  reply_window_ = std::move(window);
+  std::lock_guard<std::mutex> hold(shared_->lock);
+  shared_->window = reply_window_->Handle();
+  shared_->user = reply_user_;
+  return true;
 }
 
 KestrinWinNS::CScopedInternetSession CServerRequest::OpenSession(const std::wstring& user_agent, DWORD timeout_ms,
@@ -213,7 +213,6 @@ bool CServerRequest::Prepare(CAsyncContext* context, const char* url, IRequestWa
   context->success_only = (flags & REQUEST_FLAG_HTTP_SUCCESS) != 0;
   {
     std::lock_guard<std::mutex> hold(shared_->lock);
-    shared_->window = GetHwnd();
     context->generation = shared_->generation;
     ++shared_->in_flight;
   }
@@ -381,6 +380,7 @@ void CServerRequest::Report(CAsyncContext* context, UINT message, LPARAM lparam)
 
 void CServerRequest::PostReports(const std::shared_ptr<CShared>& shared, DWORD after) {
   HWND post_to = nullptr;
+  DWORD user = 0;
   {
     std::lock_guard<std::mutex> hold(shared->lock);
     if (after == kSettleMs) shared->settling = false;
@@ -388,9 +388,10 @@ void CServerRequest::PostReports(const std::shared_ptr<CShared>& shared, DWORD a
     if (shared->window && !shared->posted && !shared->reports.empty()) {
       shared->posted = true;
       post_to = shared->window;
+      user = shared->user;
     }
   }
-  if (post_to && !PostMessageA(post_to, WM_SERVER_REQUEST_RESULTS, 0, 0)) {
+  if (post_to && !CReplyWindow::AskDelivery(post_to, user)) {
     // The reports stay queued for the next report, and are dropped when the object goes.
     std::lock_guard<std::mutex> hold(shared->lock);
     shared->posted = false;
@@ -482,23 +483,13 @@ void CALLBACK CServerRequest::StatusCallback(HINTERNET, DWORD_PTR context_value,
   }
 }
 
-BOOL CServerRequest::ProcessWindowMessage(HWND, UINT message, WPARAM, LPARAM, LRESULT& result) {
-  if (message != WM_SERVER_REQUEST_RESULTS) return FALSE;
-  result = 0;
-  DeliverReports();
-  return TRUE;
-}
-
 CServerRequest::ThreadPoster CServerRequest::GetThreadPoster() {
   if (!MakeWindow()) return ThreadPoster();
-  {
-    std::lock_guard<std::mutex> hold(shared_->lock);
-    shared_->window = GetHwnd();
-  }
   std::shared_ptr<CShared> shared = shared_;
   return [shared](std::function<void()> work) -> bool {
     if (!work) return false;
     HWND post_to = nullptr;
+    DWORD user = 0;
     {
       std::lock_guard<std::mutex> hold(shared->lock);
       if (!shared->window) return false;
@@ -506,9 +497,10 @@ CServerRequest::ThreadPoster CServerRequest::GetThreadPoster() {
       if (!shared->posted) {
         shared->posted = true;
         post_to = shared->window;
+        user = shared->user;
       }
     }
-    if (post_to && !PostMessageA(post_to, WM_SERVER_REQUEST_RESULTS, 0, 0)) {
+    if (post_to && !CReplyWindow::AskDelivery(post_to, user)) {
       std::vector<std::function<void()>> dropped;  // destroyed outside the lock
       std::lock_guard<std::mutex> hold(shared->lock);
       shared->posted = false;

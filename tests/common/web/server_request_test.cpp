@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "common/web/body_decoder.h"
+#include "common/web/reply_window.h"
 #include "tools/testservice/test_env.h"
 
 using namespace WebUtilsNS;
@@ -390,6 +392,84 @@ TEST_F(ServerRequestTest, DroppedRequestsEndUnheard) {
   EXPECT_EQ(0, dropped.ends);
   EXPECT_EQ(1, next.completes);
   EXPECT_EQ(4u, next.last_id);
+}
+
+// The request objects of one thread share one reply window, made once and gone with the last
+// of them; every object still hears only its own requests, also when another object of the
+// thread went with its reports on their way.
+TEST_F(ServerRequestTest, ObjectsOfOneThreadShareOneReplyWindowThatGoesWithTheLast) {
+  const LONG made_before = CReplyWindow::MadeCount();
+  std::unique_ptr<CServerRequest> first(new CServerRequest("Kestrin test"));
+  std::unique_ptr<CServerRequest> second(new CServerRequest("Kestrin test"));
+  std::unique_ptr<CServerRequest> gone(new CServerRequest("Kestrin test"));
+  EXPECT_EQ(nullptr, first->GetWindow());  // nothing made before a request
+  RecordingWaiter first_waiter, second_waiter, gone_waiter;
+  ASSERT_TRUE(first->SendRequest(ServiceUrl("http", "/plain").c_str(), &first_waiter, 1, 0));
+  ASSERT_TRUE(second->QueueRequest(ServiceUrl("http", "/gzip").c_str(), &second_waiter, 2, 0));
+  ASSERT_TRUE(gone->SendRequest(ServiceUrl("http", "/plain").c_str(), &gone_waiter, 3, 0));
+  const HWND window = first->GetWindow();
+  ASSERT_NE(nullptr, window);
+  EXPECT_EQ(window, second->GetWindow());
+  EXPECT_EQ(window, gone->GetWindow());
+  EXPECT_EQ(made_before + 1, CReplyWindow::MadeCount());
+  Sleep(300);  // the answers are likely in, not yet handled
+  gone.reset();
+  EXPECT_TRUE(IsWindow(window));
+  ASSERT_TRUE(PumpUntil([&] { return first_waiter.ends && second_waiter.ends; }, kWait));
+  PumpFor(200);
+  EXPECT_EQ(1, first_waiter.completes);
+  EXPECT_EQ(1u, first_waiter.last_id);
+  EXPECT_EQ(1, second_waiter.completes);
+  EXPECT_EQ(2u, second_waiter.last_id);
+  EXPECT_EQ(ServiceText(), second_waiter.body);
+  EXPECT_EQ(0, gone_waiter.ends);
+
+  first.reset();
+  EXPECT_TRUE(IsWindow(window));
+  second.reset();
+  EXPECT_FALSE(IsWindow(window));
+
+  // Another thread has a window of its own.
+  HWND other = nullptr;
+  std::thread([&other] {
+    CServerRequest request("Kestrin test");
+    request.GetThreadPoster();
+    other = request.GetWindow();
+  }).join();
+  EXPECT_NE(nullptr, other);
+  EXPECT_NE(window, other);
+  EXPECT_EQ(made_before + 2, CReplyWindow::MadeCount());
+}
+
+// A waiter that destroys the last request object of its thread takes the reply window with it,
+// from within that window's own message; the next object makes a new one and is heard.
+class DestroyingWaiter : public IRequestWaiter {
+ public:
+  void OnRequestComplete(DWORD, const char*, const BYTE*, DWORD) override {
+    ++ends;
+    request.reset();
+  }
+  void OnRequestFailed(DWORD, DWORD) override {
+    ++ends;
+    request.reset();
+  }
+  std::unique_ptr<CServerRequest> request;
+  int ends = 0;
+};
+
+TEST_F(ServerRequestTest, AWaiterMayDestroyTheLastObjectOfItsThread) {
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    DestroyingWaiter waiter;
+    waiter.request.reset(new CServerRequest("Kestrin test"));
+    ASSERT_TRUE(waiter.request->SendRequest(ServiceUrl("http", "/plain").c_str(), &waiter, 1, 0));
+    ASSERT_TRUE(waiter.request->SendRequest(ServiceUrl("http", "/gzip").c_str(), &waiter, 2, 0));
+    const HWND window = waiter.request->GetWindow();
+    ASSERT_TRUE(PumpUntil([&] { return waiter.ends > 0; }, kWait));
+    PumpFor(300);
+    EXPECT_EQ(1, waiter.ends);  // the second answer went with its object
+    EXPECT_FALSE(IsWindow(window));
+  }
 }
 
 TEST(GzipDecodeTest, MalformedHeadersFail) {
