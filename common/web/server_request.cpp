@@ -94,7 +94,8 @@ KestrinWinNS::CWorkerThread& RequestThread() {
 // reports that wait for the object's thread, and the session of its queued requests.
 struct CServerRequest::CShared {
   std::mutex lock;
-  HWND window = nullptr;  // the thread's reply window; null once the object is gone
+  bool alive = true;      // false once the object is gone
+  HWND window = nullptr;  // the thread's reply window, once made
   DWORD user = 0;         // the object's number on that window
   DWORD generation = 0;   // DropRequests begins a new one: reports of older ones are dropped
   int in_flight = 0;      // requests of the generation that have not ended
@@ -126,6 +127,7 @@ CServerRequest::~CServerRequest() {
   std::vector<std::function<void()>> tasks;  // dropped unrun, outside the lock
   {
     std::lock_guard<std::mutex> hold(shared_->lock);
+    shared_->alive = false;
     shared_->window = nullptr;
     reports.swap(shared_->reports);
     tasks.swap(shared_->tasks);
@@ -149,6 +151,7 @@ bool CServerRequest::MakeWindow() {
   reply_user_ = window->Join([this] { DeliverReports(); });
   reply_window_ = std::move(window);
   std::lock_guard<std::mutex> hold(shared_->lock);
+  // Null while the window is still to be made: what comes meanwhile waits for it.
   shared_->window = reply_window_->Handle();
   shared_->user = reply_user_;
   return true;
@@ -315,7 +318,7 @@ void CServerRequest::StartQueued(CAsyncContext* context, const CCrackedUrl& url,
   CShared* shared = context->shared.get();
   {
     std::lock_guard<std::mutex> hold(shared->lock);
-    if (!shared->window || context->generation != shared->generation) {
+    if (!shared->alive || context->generation != shared->generation) {
       delete context;  // dropped before it was sent
       return;
     }
@@ -349,7 +352,7 @@ void CServerRequest::Report(CAsyncContext* context, UINT message, LPARAM lparam)
   DWORD flush_after = 0;  // when the request thread is to post the reports
   {
     std::lock_guard<std::mutex> hold(shared->lock);
-    if (shared->window && context->generation == shared->generation) {
+    if (shared->alive && context->generation == shared->generation) {
       if (ends) --shared->in_flight;
       shared->reports.push_back(QueuedReport{message, context, lparam});
       context = nullptr;
@@ -385,7 +388,8 @@ void CServerRequest::PostReports(const std::shared_ptr<CShared>& shared, DWORD a
     std::lock_guard<std::mutex> hold(shared->lock);
     if (after == kSettleMs) shared->settling = false;
     else shared->gathering = false;
-    if (shared->window && !shared->posted && !shared->reports.empty()) {
+    // Without a window yet, its making delivers what waits.
+    if (shared->alive && shared->window && !shared->posted && !shared->reports.empty()) {
       shared->posted = true;
       post_to = shared->window;
       user = shared->user;
@@ -492,9 +496,9 @@ CServerRequest::ThreadPoster CServerRequest::GetThreadPoster() {
     DWORD user = 0;
     {
       std::lock_guard<std::mutex> hold(shared->lock);
-      if (!shared->window) return false;
+      if (!shared->alive) return false;
       shared->tasks.push_back(std::move(work));
-      if (!shared->posted) {
+      if (shared->window && !shared->posted) {
         shared->posted = true;
         post_to = shared->window;
         user = shared->user;
@@ -518,6 +522,7 @@ void CServerRequest::DeliverReports() {
   std::vector<std::function<void()>> tasks;
   {
     std::lock_guard<std::mutex> hold(shared->lock);
+    if (!shared->window && reply_window_) shared->window = reply_window_->Handle();  // made now
     reports.swap(shared->reports);
     tasks.swap(shared->tasks);
     shared->posted = false;
@@ -527,7 +532,7 @@ void CServerRequest::DeliverReports() {
   for (auto& task : tasks) {
     {
       std::lock_guard<std::mutex> hold(shared->lock);
-      if (!shared->window) break;
+      if (!shared->alive) break;
     }
     task();
   }
@@ -538,7 +543,7 @@ void CServerRequest::DeliverReports() {
     bool current;
     {
       std::lock_guard<std::mutex> hold(shared->lock);
-      if (!shared->window) break;  // this object is gone
+      if (!shared->alive) break;  // this object is gone
       current = report.context->generation == shared->generation;
     }
     if (!current || HandleReport(report)) ended.push_back(report);

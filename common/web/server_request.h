@@ -1,5 +1,6 @@
 // Asynchronous HTTP GET over WinHTTP. The request objects of one thread share a hidden
-// message-only window (CReplyWindow), made with the first request of the first of them;
+// message-only window (CReplyWindow), asked for with the first request of the first of them
+// and made when the thread next waits for messages (reports that come before wait for it);
 // WinHTTP's worker threads queue each report for its object, and one message tells the
 // object's thread of all the reports that came meanwhile (shortly after the
 // last of the object's requests in flight ended, or a while after the first report waited), so
@@ -124,7 +125,8 @@ class CServerRequest {
   // its last user) and the session closes. On the object's thread.
   virtual ~CServerRequest();
 
-  // The thread's reply window; null until the first request.
+  // The thread's reply window; null until the first request, and until the thread has
+  // handled its messages once after it.
   HWND GetWindow() const { return reply_window_ ? reply_window_->Handle() : nullptr; }
 
   // The time-out of every WinHTTP phase (resolve, connect, send, receive) for sessions opened

@@ -407,14 +407,12 @@ TEST_F(ServerRequestTest, ObjectsOfOneThreadShareOneReplyWindowThatGoesWithTheLa
   ASSERT_TRUE(first->SendRequest(ServiceUrl("http", "/plain").c_str(), &first_waiter, 1, 0));
   ASSERT_TRUE(second->QueueRequest(ServiceUrl("http", "/gzip").c_str(), &second_waiter, 2, 0));
   ASSERT_TRUE(gone->SendRequest(ServiceUrl("http", "/plain").c_str(), &gone_waiter, 3, 0));
-  const HWND window = first->GetWindow();
-  ASSERT_NE(nullptr, window);
-  EXPECT_EQ(window, second->GetWindow());
-  EXPECT_EQ(window, gone->GetWindow());
-  EXPECT_EQ(made_before + 1, CReplyWindow::MadeCount());
-  Sleep(300);  // the answers are likely in, not yet handled
+  Sleep(300);  // the answers are likely in; none is handled before the thread pumps
   gone.reset();
-  EXPECT_TRUE(IsWindow(window));
+  ASSERT_TRUE(PumpUntil([&] { return first->GetWindow() != nullptr; }, kWait));
+  const HWND window = first->GetWindow();
+  EXPECT_EQ(window, second->GetWindow());
+  EXPECT_EQ(made_before + 1, CReplyWindow::MadeCount());
   ASSERT_TRUE(PumpUntil([&] { return first_waiter.ends && second_waiter.ends; }, kWait));
   PumpFor(200);
   EXPECT_EQ(1, first_waiter.completes);
@@ -434,6 +432,7 @@ TEST_F(ServerRequestTest, ObjectsOfOneThreadShareOneReplyWindowThatGoesWithTheLa
   std::thread([&other] {
     CServerRequest request("Kestrin test");
     request.GetThreadPoster();
+    PumpUntil([&request] { return request.GetWindow() != nullptr; }, kWait);
     other = request.GetWindow();
   }).join();
   EXPECT_NE(nullptr, other);
@@ -441,19 +440,51 @@ TEST_F(ServerRequestTest, ObjectsOfOneThreadShareOneReplyWindowThatGoesWithTheLa
   EXPECT_EQ(made_before + 2, CReplyWindow::MadeCount());
 }
 
+// The reply window is not made in the call that sends the first request but when the thread
+// next handles its messages: answers and work handed back that came before it wait for it
+// and are heard then, once each, on this thread.
+TEST_F(ServerRequestTest, TheReplyWindowIsMadeAfterTheFirstRequestAndNothingWaitingIsLost) {
+  CServerRequest request("Kestrin test");
+  RecordingWaiter sent, queued;
+  ASSERT_TRUE(request.SendRequest(ServiceUrl("http", "/plain").c_str(), &sent, 1, 0));
+  ASSERT_TRUE(request.QueueRequest(ServiceUrl("http", "/gzip").c_str(), &queued, 2, 0));
+  CServerRequest::ThreadPoster post = request.GetThreadPoster();
+  ASSERT_TRUE(post);
+  EXPECT_EQ(nullptr, request.GetWindow());  // asked for, not made in these calls
+  int handed_back = 0;
+  DWORD handed_thread = 0;
+  std::thread([&post, &handed_back, &handed_thread] {
+    EXPECT_TRUE(post([&handed_back, &handed_thread] {
+      ++handed_back;
+      handed_thread = GetCurrentThreadId();
+    }));
+  }).join();
+  Sleep(500);  // both answers are in by now, with no window to tell of them
+  EXPECT_EQ(nullptr, request.GetWindow());
+  EXPECT_EQ(0, sent.ends + queued.ends + handed_back);
+  ASSERT_TRUE(PumpUntil([&] { return sent.ends && queued.ends && handed_back; }, kWait));
+  PumpFor(200);
+  EXPECT_NE(nullptr, request.GetWindow());
+  EXPECT_EQ(1, sent.completes);
+  EXPECT_EQ(1, queued.completes);
+  EXPECT_EQ(ServiceText(), queued.body);
+  EXPECT_EQ(1, handed_back);
+  for (DWORD thread : {sent.thread, queued.thread, handed_thread}) EXPECT_EQ(GetCurrentThreadId(), thread);
+}
+
 // A waiter that destroys the last request object of its thread takes the reply window with it,
 // from within that window's own message; the next object makes a new one and is heard.
 class DestroyingWaiter : public IRequestWaiter {
  public:
-  void OnRequestComplete(DWORD, const char*, const BYTE*, DWORD) override {
+  void OnRequestComplete(DWORD, const char*, const BYTE*, DWORD) override { End(); }
+  void OnRequestFailed(DWORD, DWORD) override { End(); }
+  void End() {
     ++ends;
-    request.reset();
-  }
-  void OnRequestFailed(DWORD, DWORD) override {
-    ++ends;
+    window = request ? request->GetWindow() : nullptr;
     request.reset();
   }
   std::unique_ptr<CServerRequest> request;
+  HWND window = nullptr;
   int ends = 0;
 };
 
@@ -464,11 +495,11 @@ TEST_F(ServerRequestTest, AWaiterMayDestroyTheLastObjectOfItsThread) {
     waiter.request.reset(new CServerRequest("Kestrin test"));
     ASSERT_TRUE(waiter.request->SendRequest(ServiceUrl("http", "/plain").c_str(), &waiter, 1, 0));
     ASSERT_TRUE(waiter.request->SendRequest(ServiceUrl("http", "/gzip").c_str(), &waiter, 2, 0));
-    const HWND window = waiter.request->GetWindow();
     ASSERT_TRUE(PumpUntil([&] { return waiter.ends > 0; }, kWait));
     PumpFor(300);
     EXPECT_EQ(1, waiter.ends);  // the second answer went with its object
-    EXPECT_FALSE(IsWindow(window));
+    ASSERT_NE(nullptr, waiter.window);
+    EXPECT_FALSE(IsWindow(waiter.window));
   }
 }
 
