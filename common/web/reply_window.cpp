@@ -32,7 +32,6 @@ thread_local CReplyWindow* t_window = nullptr;
 
 std::shared_ptr<CReplyWindow> CReplyWindow::ForThisThread() {
   if (t_window) return t_window->shared_from_this();
-  if (!RegisterReplyWindowClass()) return nullptr;
   std::shared_ptr<CReplyWindow> made(new (std::nothrow) CReplyWindow());
   if (!made) return nullptr;
   // The thread's timer messages come when it has nothing else to do: the window is made then.
@@ -66,7 +65,7 @@ void CALLBACK CReplyWindow::OnTimer(HWND, UINT, UINT_PTR timer, DWORD) {
 
 void CReplyWindow::MakeWindow() {
   if (GetHwnd()) return;
-  if (!Create(kWindowClass, 0, kWindowStyle, RECT{}, HWND_MESSAGE)) {
+  if (!RegisterReplyWindowClass() || !Create(kWindowClass, 0, kWindowStyle, RECT{}, HWND_MESSAGE)) {
     MakeLater(kRetryMs);
     return;
   }
