@@ -237,7 +237,10 @@ bool CWorkerThread::Post(std::function<void()> work, DWORD delay_ms) {
     }
     starting_ = true;
   }
-  return HandStartOver() || HandStartToPool() || StartThread();
+  if (HandStartOver()) return true;
+  bool started = false;
+  if (HandStartToPool(&started)) return started;
+  return StartThread();
 }
 
 bool CWorkerThread::PostIfRunning(std::function<void()> work, bool idle_only) {
@@ -262,9 +265,10 @@ bool CWorkerThread::HandStartOver() {
   return false;
 }
 
-bool CWorkerThread::HandStartToPool() {
+bool CWorkerThread::HandStartToPool(bool* started) {
   const PoolApi& pool = Pool();
   if (!g_starts_on_pool.load() || !pool.submit) return false;
+  *started = true;
   {
     WorkerList& list = Workers();
     std::lock_guard<std::mutex> hold(list.lock);
@@ -276,8 +280,14 @@ bool CWorkerThread::HandStartToPool() {
   HMODULE module = HoldThisModule();
   if (module && pool.submit(&StartOnPool, module, nullptr)) return true;
   if (module) FreeLibrary(module);
-  // No callback is coming: the starts gathered meanwhile are made here.
+  // No callback is coming: the starts gathered meanwhile are made here, this one's last.
+  {
+    WorkerList& list = Workers();
+    std::lock_guard<std::mutex> hold(list.lock);
+    list.pool_starts.erase(std::remove(list.pool_starts.begin(), list.pool_starts.end(), id_), list.pool_starts.end());
+  }
   StartPoolStarts();
+  *started = StartThread();
   return true;
 }
 

@@ -67,8 +67,9 @@ class CWorkerThread {
   bool PostIfRunning(std::function<void()> work, bool idle_only);
   // Asks a running worker of the process to start this one's thread; false when none runs.
   bool HandStartOver();
-  // Asks a thread of the system's pool to start this one's thread; false when it cannot.
-  bool HandStartToPool();
+  // Asks a thread of the system's pool to start this one's thread: false when starts may not
+  // go to the pool; else true, with *started false when the start was made here and failed.
+  bool HandStartToPool(bool* started);
   // Starts the thread on this thread unless it runs; false when it could not be started.
   bool StartThread();
   // On another worker's thread or the pool's: the start handed over to it.
