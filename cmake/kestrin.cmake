@@ -132,6 +132,35 @@ function(kestrin_ship_stripped target)
     VERBATIM)
 endfunction()
 
+# kestrin_static_closure(<target> <variable>): the files of every static library of the project
+# that <target> links, directly or through other libraries, as generator expressions.
+function(kestrin_static_closure target variable)
+  set(seen)
+  set(queue ${target})
+  set(files)
+  while(queue)
+    list(POP_FRONT queue current)
+    foreach(property LINK_LIBRARIES INTERFACE_LINK_LIBRARIES)
+      get_target_property(libs ${current} ${property})
+      if(NOT libs)
+        continue()
+      endif()
+      foreach(lib ${libs})
+        string(REGEX REPLACE "^\\$<LINK_ONLY:(.*)>$" "\\1" lib "${lib}")
+        if(TARGET ${lib} AND NOT lib IN_LIST seen)
+          list(APPEND seen ${lib})
+          get_target_property(type ${lib} TYPE)
+          if(type STREQUAL STATIC_LIBRARY)
+            list(APPEND files "$<TARGET_FILE:${lib}>")
+          endif()
+          list(APPEND queue ${lib})
+        endif()
+      endforeach()
+    endforeach()
+  endwhile()
+  set(${variable} ${files} PARENT_SCOPE)
+endfunction()
+
 # kestrin_delay_load(<target> <library>...)
 # The system libraries named (crypt32, winhttp ...) are delay-loaded by <target>: each is loaded
 # when one of its functions is first called, not with the module. The target's -l<library>
@@ -159,6 +188,24 @@ function(kestrin_delay_load target)
   add_custom_target(${target}_delayload DEPENDS ${outputs})
   add_dependencies(${target} ${target}_delayload)
   target_link_directories(${target} BEFORE PRIVATE "${dir}")
+  if(arch STREQUAL x86)
+    # The 32-bit linker keeps a delay-load function's binding code only when the function's own
+    # symbol is asked for: just before the link, every one the module's inputs call is named.
+    kestrin_static_closure(${target} inputs)
+    set(keep "${dir}/keep-thunks.rsp")
+    file(WRITE "${keep}" "")
+    add_custom_command(TARGET ${target} PRE_LINK
+      COMMAND bash "${PROJECT_SOURCE_DIR}/tools/delayload/keep-thunks.sh" "${CMAKE_NM}" "${keep}" "${dir}"
+              "$<JOIN:$<TARGET_OBJECTS:${target}>,;>" ${inputs}
+      COMMAND_EXPAND_LISTS VERBATIM)
+    target_link_options(${target} PRIVATE "@${keep}")
+  endif()
+  # Every import slot the module calls through holds an address in the file: a null one would
+  # be a call to address 0 the first time the function is used.
+  find_package(Python3 REQUIRED COMPONENTS Interpreter)
+  add_test(NAME ${target}_import_slots_are_bound
+           COMMAND "${Python3_EXECUTABLE}" "${PROJECT_SOURCE_DIR}/tools/delayload/check-bound-slots.py"
+                   "${CMAKE_OBJDUMP}" "$<TARGET_FILE:${target}>")
   # The helper that loads them and binds each function on its first call.
   target_link_libraries(${target} PRIVATE mingwex)
 endfunction()
