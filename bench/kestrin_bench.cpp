@@ -406,7 +406,7 @@ void BenchSealSite(CLibrary* addon, bench::CBenchServer* server, int repeats) {
     }
     // Further pages of the host: in the seal's directory and outside it.
     for (int p = 0; p < 2; ++p) {
-      swprintf(url, 160, L"http://site%d-%u.bank.example/%s/page%d.html", i, run, p ? L"other" : L"shop", p);
+      swprintf(url, 160, L"http://site%d-%u.bank.example/%ls/page%d.html", i, run, p ? L"other" : L"shop", p);
       a = SealPage(alone.get(), url, kPageMs);
       k = SealPage(with_addon.get(), url, kPageMs);
       page_alone.push_back(a);
@@ -447,7 +447,7 @@ void BenchSlowNameServer(CLibrary* addon, bench::CBenchServer* server, int repea
     for (int is_slow = 0; is_slow < 2; ++is_slow) {
       // Hosts of the seal site: the lookup's reply and the seals are handled on the thread too.
       wchar_t url[128];
-      swprintf(url, 128, L"http://site%d-%u.%s.bank.example/shop/", i, run, is_slow ? L"slow" : L"fast");
+      swprintf(url, 128, L"http://site%d-%u.%ls.bank.example/shop/", i, run, is_slow ? L"slow" : L"fast");
       double a = SealPage(alone.get(), url, 300);
       double k = SealPage(with_addon.get(), url, 300);
       (is_slow ? slow : fast).push_back(k - a);

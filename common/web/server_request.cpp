@@ -14,18 +14,7 @@ namespace WebUtilsNS {
 
 namespace {
 
-const char kWindowClass[] = "KestrinServerRequestWindow";
-const DWORD kWindowStyle = 0x56000000;  // WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN
 const wchar_t kAcceptEncoding[] = L"Accept-Encoding: gzip, deflate";
-
-bool RegisterRequestWindowClass() {
-  static const bool registered = [] {
-    WNDCLASSEXA wc = {sizeof(wc)};
-    wc.lpszClassName = kWindowClass;
-    return KestrinWinNS::CWindowBase::RegisterWindowClass(wc);
-  }();
-  return registered;
-}
 
 // Case-insensitive search for an encoding token in a Content-Encoding value.
 bool HasToken(const std::wstring& value, const wchar_t* token) {
@@ -105,7 +94,9 @@ KestrinWinNS::CWorkerThread& RequestThread() {
 // reports that wait for the object's thread, and the session of its queued requests.
 struct CServerRequest::CShared {
   std::mutex lock;
-  HWND window = nullptr;  // null once the object is gone
+  bool alive = true;      // false once the object is gone
+  HWND window = nullptr;  // the thread's reply window, once made
+  DWORD user = 0;         // the object's number on that window
   DWORD generation = 0;   // DropRequests begins a new one: reports of older ones are dropped
   int in_flight = 0;      // requests of the generation that have not ended
   bool posted = false;    // a WM_SERVER_REQUEST_RESULTS message is on its way
@@ -136,6 +127,7 @@ CServerRequest::~CServerRequest() {
   std::vector<std::function<void()>> tasks;  // dropped unrun, outside the lock
   {
     std::lock_guard<std::mutex> hold(shared_->lock);
+    shared_->alive = false;
     shared_->window = nullptr;
     reports.swap(shared_->reports);
     tasks.swap(shared_->tasks);
@@ -146,12 +138,23 @@ CServerRequest::~CServerRequest() {
     std::shared_ptr<CShared> shared = std::move(shared_);
     RequestThread().Post([shared] {});
   }
-  if (GetHwnd()) DestroyUnbound();
+  if (reply_window_) {
+    reply_window_->Leave(reply_user_);
+    reply_window_.reset();  // the window goes with its last user
+  }
 }
 
 bool CServerRequest::MakeWindow() {
-  if (!GetHwnd() && RegisterRequestWindowClass()) Create(kWindowClass, 0, kWindowStyle, RECT{}, HWND_MESSAGE);
-  return GetHwnd() != nullptr;
+  if (reply_window_) return true;
+  std::shared_ptr<CReplyWindow> window = CReplyWindow::ForThisThread();
+  if (!window) return false;
+  reply_user_ = window->Join([this] { DeliverReports(); });
+  reply_window_ = std::move(window);
+  std::lock_guard<std::mutex> hold(shared_->lock);
+  // Null while the window is still to be made: what comes meanwhile waits for it.
+  shared_->window = reply_window_->Handle();
+  shared_->user = reply_user_;
+  return true;
 }
 
 KestrinWinNS::CScopedInternetSession CServerRequest::OpenSession(const std::wstring& user_agent, DWORD timeout_ms,
@@ -213,7 +216,6 @@ bool CServerRequest::Prepare(CAsyncContext* context, const char* url, IRequestWa
   context->success_only = (flags & REQUEST_FLAG_HTTP_SUCCESS) != 0;
   {
     std::lock_guard<std::mutex> hold(shared_->lock);
-    shared_->window = GetHwnd();
     context->generation = shared_->generation;
     ++shared_->in_flight;
   }
@@ -316,7 +318,7 @@ void CServerRequest::StartQueued(CAsyncContext* context, const CCrackedUrl& url,
   CShared* shared = context->shared.get();
   {
     std::lock_guard<std::mutex> hold(shared->lock);
-    if (!shared->window || context->generation != shared->generation) {
+    if (!shared->alive || context->generation != shared->generation) {
       delete context;  // dropped before it was sent
       return;
     }
@@ -350,7 +352,7 @@ void CServerRequest::Report(CAsyncContext* context, UINT message, LPARAM lparam)
   DWORD flush_after = 0;  // when the request thread is to post the reports
   {
     std::lock_guard<std::mutex> hold(shared->lock);
-    if (shared->window && context->generation == shared->generation) {
+    if (shared->alive && context->generation == shared->generation) {
       if (ends) --shared->in_flight;
       shared->reports.push_back(QueuedReport{message, context, lparam});
       context = nullptr;
@@ -381,16 +383,19 @@ void CServerRequest::Report(CAsyncContext* context, UINT message, LPARAM lparam)
 
 void CServerRequest::PostReports(const std::shared_ptr<CShared>& shared, DWORD after) {
   HWND post_to = nullptr;
+  DWORD user = 0;
   {
     std::lock_guard<std::mutex> hold(shared->lock);
     if (after == kSettleMs) shared->settling = false;
     else shared->gathering = false;
-    if (shared->window && !shared->posted && !shared->reports.empty()) {
+    // Without a window yet, its making delivers what waits.
+    if (shared->alive && shared->window && !shared->posted && !shared->reports.empty()) {
       shared->posted = true;
       post_to = shared->window;
+      user = shared->user;
     }
   }
-  if (post_to && !PostMessageA(post_to, WM_SERVER_REQUEST_RESULTS, 0, 0)) {
+  if (post_to && !CReplyWindow::AskDelivery(post_to, user)) {
     // The reports stay queued for the next report, and are dropped when the object goes.
     std::lock_guard<std::mutex> hold(shared->lock);
     shared->posted = false;
@@ -482,33 +487,24 @@ void CALLBACK CServerRequest::StatusCallback(HINTERNET, DWORD_PTR context_value,
   }
 }
 
-BOOL CServerRequest::ProcessWindowMessage(HWND, UINT message, WPARAM, LPARAM, LRESULT& result) {
-  if (message != WM_SERVER_REQUEST_RESULTS) return FALSE;
-  result = 0;
-  DeliverReports();
-  return TRUE;
-}
-
 CServerRequest::ThreadPoster CServerRequest::GetThreadPoster() {
   if (!MakeWindow()) return ThreadPoster();
-  {
-    std::lock_guard<std::mutex> hold(shared_->lock);
-    shared_->window = GetHwnd();
-  }
   std::shared_ptr<CShared> shared = shared_;
   return [shared](std::function<void()> work) -> bool {
     if (!work) return false;
     HWND post_to = nullptr;
+    DWORD user = 0;
     {
       std::lock_guard<std::mutex> hold(shared->lock);
-      if (!shared->window) return false;
+      if (!shared->alive) return false;
       shared->tasks.push_back(std::move(work));
-      if (!shared->posted) {
+      if (shared->window && !shared->posted) {
         shared->posted = true;
         post_to = shared->window;
+        user = shared->user;
       }
     }
-    if (post_to && !PostMessageA(post_to, WM_SERVER_REQUEST_RESULTS, 0, 0)) {
+    if (post_to && !CReplyWindow::AskDelivery(post_to, user)) {
       std::vector<std::function<void()>> dropped;  // destroyed outside the lock
       std::lock_guard<std::mutex> hold(shared->lock);
       shared->posted = false;
@@ -526,6 +522,7 @@ void CServerRequest::DeliverReports() {
   std::vector<std::function<void()>> tasks;
   {
     std::lock_guard<std::mutex> hold(shared->lock);
+    if (!shared->window && reply_window_) shared->window = reply_window_->Handle();  // made now
     reports.swap(shared->reports);
     tasks.swap(shared->tasks);
     shared->posted = false;
@@ -535,7 +532,7 @@ void CServerRequest::DeliverReports() {
   for (auto& task : tasks) {
     {
       std::lock_guard<std::mutex> hold(shared->lock);
-      if (!shared->window) break;
+      if (!shared->alive) break;
     }
     task();
   }
@@ -546,7 +543,7 @@ void CServerRequest::DeliverReports() {
     bool current;
     {
       std::lock_guard<std::mutex> hold(shared->lock);
-      if (!shared->window) break;  // this object is gone
+      if (!shared->alive) break;  // this object is gone
       current = report.context->generation == shared->generation;
     }
     if (!current || HandleReport(report)) ended.push_back(report);

@@ -1,6 +1,8 @@
-// Asynchronous HTTP GET over WinHTTP. Every request object owns a hidden message-only window,
-// made with its first request; WinHTTP's worker threads queue each report for it, and one
-// message tells the object's thread of all the reports that came meanwhile (shortly after the
+// Asynchronous HTTP GET over WinHTTP. The request objects of one thread share a hidden
+// message-only window (CReplyWindow), asked for with the first request of the first of them
+// and made when the thread next waits for messages (reports that come before wait for it);
+// WinHTTP's worker threads queue each report for its object, and one message tells the
+// object's thread of all the reports that came meanwhile (shortly after the
 // last of the object's requests in flight ended, or a while after the first report waited), so
 // waiters are always called on the thread that sends the requests (that thread must pump
 // messages). A request is opened and sent either on the calling thread or on the process's
@@ -16,8 +18,8 @@
 #include <vector>
 
 #include "common/web/body_decoder.h"
+#include "common/web/reply_window.h"
 #include "common/web/url_helpers.h"
-#include "platform/win/window.h"
 #include "platform/win/winhttp_handle.h"
 #include "platform/win/worker_thread.h"
 
@@ -29,7 +31,8 @@ const UINT WM_SERVER_REQUEST_FAILED = WM_APP + 5001;      // 0x9389, LPARAM 0
 const UINT WM_SERVER_REQUEST_LENGTH = WM_APP + 5002;      // 0x938A, LPARAM Content-Length
 const UINT WM_SERVER_REQUEST_PROGRESS = WM_APP + 5003;    // 0x938B, LPARAM bytes so far
 const UINT WM_SERVER_REQUEST_SIZE_LIMIT = WM_APP + 5004;  // 0x938C, LPARAM size it would reach
-// Posted to a CServerRequest's window when reports wait in its queue.
+// Posted to the thread's reply window when reports of a request object wait in its queue
+// (WPARAM: the object's number on that window).
 const UINT WM_SERVER_REQUEST_RESULTS = WM_APP + 5005;     // 0x938D
 
 // Request flags.
@@ -76,7 +79,7 @@ class IRequestWaiterEx : public IRequestWaiter {
 // ends after a while without work.
 KestrinWinNS::CWorkerThread& RequestThread();
 
-class CServerRequest : public KestrinWinNS::CWindowBase {
+class CServerRequest {
   struct CShared;
 
  public:
@@ -113,18 +116,18 @@ class CServerRequest : public KestrinWinNS::CWindowBase {
     CAsyncContext& operator=(const CAsyncContext&) = delete;
   };
 
-  // The user agent as text or as the number of a string resource of this module. The hidden
-  // window is made with the first request: most request objects of a browser window never send one.
+  // The user agent as text or as the number of a string resource of this module. The thread's
+  // reply window is joined with the first request: most request objects of a browser window
+  // never send one.
   explicit CServerRequest(const char* user_agent);
   explicit CServerRequest(UINT user_agent_resource);
-  // Requests still in flight end unheard; the window goes and the session closes.
-  ~CServerRequest() override;
+  // Requests still in flight end unheard; the object leaves the reply window (which goes with
+  // its last user) and the session closes. On the object's thread.
+  virtual ~CServerRequest();
 
-  BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
-                            LRESULT& result) override;
-
-  // Null until the first request.
-  HWND GetWindow() const { return GetHwnd(); }
+  // The thread's reply window; null until the first request, and until the thread has
+  // handled its messages once after it.
+  HWND GetWindow() const { return reply_window_ ? reply_window_->Handle() : nullptr; }
 
   // The time-out of every WinHTTP phase (resolve, connect, send, receive) for sessions opened
   // after this call. 60000 ms unless changed.
@@ -216,6 +219,8 @@ class CServerRequest : public KestrinWinNS::CWindowBase {
   std::wstring caller_headers_;
   CBodyDecoder decoder_;
   std::shared_ptr<CShared> shared_;
+  std::shared_ptr<CReplyWindow> reply_window_;
+  DWORD reply_user_ = 0;  // this object's number on the reply window
   bool queued_any_ = false;  // the request thread holds a session of this object's
 };
 

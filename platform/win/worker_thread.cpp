@@ -43,6 +43,35 @@ const SIZE_T kStackSize = 64 * 1024;
 
 WorkerFaultLog SetWorkerFaultLog(WorkerFaultLog log) { return g_fault_log.exchange(log); }
 
+namespace {
+
+std::atomic<bool> g_starts_on_pool{true};
+
+// The system pool's simple callbacks (Windows Vista on), looked up once: a callback of the pool
+// lets go of this code's module only once it has returned.
+struct PoolApi {
+  typedef BOOL(WINAPI* SubmitFn)(void(CALLBACK*)(void*, void*), void*, void*);
+  typedef void(WINAPI* FreeWhenReturnsFn)(void*, HMODULE);
+  SubmitFn submit;
+  FreeWhenReturnsFn free_when_returns;
+};
+
+const PoolApi& Pool() {
+  static const PoolApi api = [] {
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    PoolApi found = {reinterpret_cast<PoolApi::SubmitFn>(GetProcAddress(kernel, "TrySubmitThreadpoolCallback")),
+                     reinterpret_cast<PoolApi::FreeWhenReturnsFn>(
+                         GetProcAddress(kernel, "FreeLibraryWhenCallbackReturns"))};
+    if (!found.submit || !found.free_when_returns) found = PoolApi{nullptr, nullptr};
+    return found;
+  }();
+  return api;
+}
+
+}  // namespace
+
+bool SetWorkerStartsOnPool(bool use) { return g_starts_on_pool.exchange(use); }
+
 // Reports an exception that ended a task of `worker`; for the catch blocks of the loops below.
 static void ReportWorkerFault(const char* worker) {
   std::string what = "unknown exception";
@@ -140,6 +169,7 @@ struct WorkerList {
   std::mutex lock;
   DWORD next = 0;
   std::vector<std::pair<DWORD, CWorkerThread*>> workers;
+  std::vector<DWORD> pool_starts;  // starts for the pool callback queued and not yet run
 };
 
 WorkerList& Workers() {
@@ -207,7 +237,10 @@ bool CWorkerThread::Post(std::function<void()> work, DWORD delay_ms) {
     }
     starting_ = true;
   }
-  return HandStartOver() || StartThread();
+  if (HandStartOver()) return true;
+  bool started = false;
+  if (HandStartToPool(&started)) return started;
+  return StartThread();
 }
 
 bool CWorkerThread::PostIfRunning(std::function<void()> work, bool idle_only) {
@@ -230,6 +263,47 @@ bool CWorkerThread::HandStartOver() {
     }
   }
   return false;
+}
+
+bool CWorkerThread::HandStartToPool(bool* started) {
+  const PoolApi& pool = Pool();
+  if (!g_starts_on_pool.load() || !pool.submit) return false;
+  *started = true;
+  {
+    WorkerList& list = Workers();
+    std::lock_guard<std::mutex> hold(list.lock);
+    list.pool_starts.push_back(id_);
+    // A pool callback queued and not yet run takes this start too: a burst of starts asks the
+    // pool for one thread.
+    if (list.pool_starts.size() > 1) return true;
+  }
+  HMODULE module = HoldThisModule();
+  if (module && pool.submit(&StartOnPool, module, nullptr)) return true;
+  if (module) FreeLibrary(module);
+  // No callback is coming: the starts gathered meanwhile are made here, this one's last.
+  {
+    WorkerList& list = Workers();
+    std::lock_guard<std::mutex> hold(list.lock);
+    list.pool_starts.erase(std::remove(list.pool_starts.begin(), list.pool_starts.end(), id_), list.pool_starts.end());
+  }
+  StartPoolStarts();
+  *started = StartThread();
+  return true;
+}
+
+void CALLBACK CWorkerThread::StartOnPool(void* instance, void* module) {
+  StartPoolStarts();
+  Pool().free_when_returns(instance, static_cast<HMODULE>(module));
+}
+
+void CWorkerThread::StartPoolStarts() {
+  std::vector<DWORD> ids;
+  {
+    WorkerList& list = Workers();
+    std::lock_guard<std::mutex> hold(list.lock);
+    ids.swap(list.pool_starts);
+  }
+  for (DWORD id : ids) StartHandedOver(id);
 }
 
 void CWorkerThread::StartHandedOver(DWORD id) {

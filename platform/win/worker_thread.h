@@ -2,8 +2,9 @@
 // started with the first work, holds the module holding this code loaded while it runs, and
 // ends after a while without work. Starting a thread is costly for the thread that asks (and
 // takes the loader's lock, which a thread loading a library holds for long): when another
-// worker of the process is running, the start is handed to that worker's thread, and the
-// posting thread only queues its work. Its lock is a slim reader/writer lock with a condition
+// worker of the process is running, the start is handed to that worker's thread, else to a
+// thread of the system's pool, and the posting thread only queues its work; it starts the
+// thread itself only where the system has no pool. Its lock is a slim reader/writer lock with a condition
 // variable where the system has them, else a critical section with an event.
 #pragma once
 
@@ -24,6 +25,10 @@ namespace KestrinWinNS {
 typedef void (*WorkerFaultLog)(const char* worker, const char* what);
 // Null: the default again. Returns the one set before.
 WorkerFaultLog SetWorkerFaultLog(WorkerFaultLog log);
+
+// Whether a worker's start may be handed to the system's pool (true unless changed; false: the
+// posting thread starts it when no other worker runs). Returns the setting before.
+bool SetWorkerStartsOnPool(bool use);
 
 class CWorkerThread {
  public:
@@ -62,10 +67,16 @@ class CWorkerThread {
   bool PostIfRunning(std::function<void()> work, bool idle_only);
   // Asks a running worker of the process to start this one's thread; false when none runs.
   bool HandStartOver();
+  // Asks a thread of the system's pool to start this one's thread: false when starts may not
+  // go to the pool; else true, with *started false when the start was made here and failed.
+  bool HandStartToPool(bool* started);
   // Starts the thread on this thread unless it runs; false when it could not be started.
   bool StartThread();
-  // On another worker's thread: the start handed over to it.
+  // On another worker's thread or the pool's: the start handed over to it.
   static void StartHandedOver(DWORD id);
+  // The pool's callback (holding `module`), and the starts it takes.
+  static void CALLBACK StartOnPool(void* instance, void* module);
+  static void StartPoolStarts();
 
   const char* name_;
   const DWORD idle_ms_;

@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "common/web/body_decoder.h"
+#include "common/web/reply_window.h"
 #include "tools/testservice/test_env.h"
 
 using namespace WebUtilsNS;
@@ -390,6 +392,115 @@ TEST_F(ServerRequestTest, DroppedRequestsEndUnheard) {
   EXPECT_EQ(0, dropped.ends);
   EXPECT_EQ(1, next.completes);
   EXPECT_EQ(4u, next.last_id);
+}
+
+// The request objects of one thread share one reply window, made once and gone with the last
+// of them; every object still hears only its own requests, also when another object of the
+// thread went with its reports on their way.
+TEST_F(ServerRequestTest, ObjectsOfOneThreadShareOneReplyWindowThatGoesWithTheLast) {
+  const LONG made_before = CReplyWindow::MadeCount();
+  std::unique_ptr<CServerRequest> first(new CServerRequest("Kestrin test"));
+  std::unique_ptr<CServerRequest> second(new CServerRequest("Kestrin test"));
+  std::unique_ptr<CServerRequest> gone(new CServerRequest("Kestrin test"));
+  EXPECT_EQ(nullptr, first->GetWindow());  // nothing made before a request
+  RecordingWaiter first_waiter, second_waiter, gone_waiter;
+  ASSERT_TRUE(first->SendRequest(ServiceUrl("http", "/plain").c_str(), &first_waiter, 1, 0));
+  ASSERT_TRUE(second->QueueRequest(ServiceUrl("http", "/gzip").c_str(), &second_waiter, 2, 0));
+  ASSERT_TRUE(gone->SendRequest(ServiceUrl("http", "/plain").c_str(), &gone_waiter, 3, 0));
+  Sleep(300);  // the answers are likely in; none is handled before the thread pumps
+  gone.reset();
+  ASSERT_TRUE(PumpUntil([&] { return first->GetWindow() != nullptr; }, kWait));
+  const HWND window = first->GetWindow();
+  EXPECT_EQ(window, second->GetWindow());
+  EXPECT_EQ(made_before + 1, CReplyWindow::MadeCount());
+  ASSERT_TRUE(PumpUntil([&] { return first_waiter.ends && second_waiter.ends; }, kWait));
+  PumpFor(200);
+  EXPECT_EQ(1, first_waiter.completes);
+  EXPECT_EQ(1u, first_waiter.last_id);
+  EXPECT_EQ(1, second_waiter.completes);
+  EXPECT_EQ(2u, second_waiter.last_id);
+  EXPECT_EQ(ServiceText(), second_waiter.body);
+  EXPECT_EQ(0, gone_waiter.ends);
+
+  first.reset();
+  EXPECT_TRUE(IsWindow(window));
+  second.reset();
+  EXPECT_FALSE(IsWindow(window));
+
+  // Another thread has a window of its own.
+  HWND other = nullptr;
+  std::thread([&other] {
+    CServerRequest request("Kestrin test");
+    request.GetThreadPoster();
+    PumpUntil([&request] { return request.GetWindow() != nullptr; }, kWait);
+    other = request.GetWindow();
+  }).join();
+  EXPECT_NE(nullptr, other);
+  EXPECT_NE(window, other);
+  EXPECT_EQ(made_before + 2, CReplyWindow::MadeCount());
+}
+
+// The reply window is not made in the call that sends the first request but when the thread
+// next handles its messages: answers and work handed back that came before it wait for it
+// and are heard then, once each, on this thread.
+TEST_F(ServerRequestTest, TheReplyWindowIsMadeAfterTheFirstRequestAndNothingWaitingIsLost) {
+  CServerRequest request("Kestrin test");
+  RecordingWaiter sent, queued;
+  ASSERT_TRUE(request.SendRequest(ServiceUrl("http", "/plain").c_str(), &sent, 1, 0));
+  ASSERT_TRUE(request.QueueRequest(ServiceUrl("http", "/gzip").c_str(), &queued, 2, 0));
+  CServerRequest::ThreadPoster post = request.GetThreadPoster();
+  ASSERT_TRUE(post);
+  EXPECT_EQ(nullptr, request.GetWindow());  // asked for, not made in these calls
+  int handed_back = 0;
+  DWORD handed_thread = 0;
+  std::thread([&post, &handed_back, &handed_thread] {
+    EXPECT_TRUE(post([&handed_back, &handed_thread] {
+      ++handed_back;
+      handed_thread = GetCurrentThreadId();
+    }));
+  }).join();
+  Sleep(500);  // both answers are in by now, with no window to tell of them
+  EXPECT_EQ(nullptr, request.GetWindow());
+  EXPECT_EQ(0, sent.ends + queued.ends + handed_back);
+  ASSERT_TRUE(PumpUntil([&] { return sent.ends && queued.ends && handed_back; }, kWait));
+  PumpFor(200);
+  EXPECT_NE(nullptr, request.GetWindow());
+  EXPECT_EQ(1, sent.completes);
+  EXPECT_EQ(1, queued.completes);
+  EXPECT_EQ(ServiceText(), queued.body);
+  EXPECT_EQ(1, handed_back);
+  for (DWORD thread : {sent.thread, queued.thread, handed_thread}) EXPECT_EQ(GetCurrentThreadId(), thread);
+}
+
+// A waiter that destroys the last request object of its thread takes the reply window with it,
+// from within that window's own message; the next object makes a new one and is heard.
+class DestroyingWaiter : public IRequestWaiter {
+ public:
+  void OnRequestComplete(DWORD, const char*, const BYTE*, DWORD) override { End(); }
+  void OnRequestFailed(DWORD, DWORD) override { End(); }
+  void End() {
+    ++ends;
+    window = request ? request->GetWindow() : nullptr;
+    request.reset();
+  }
+  std::unique_ptr<CServerRequest> request;
+  HWND window = nullptr;
+  int ends = 0;
+};
+
+TEST_F(ServerRequestTest, AWaiterMayDestroyTheLastObjectOfItsThread) {
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    DestroyingWaiter waiter;
+    waiter.request.reset(new CServerRequest("Kestrin test"));
+    ASSERT_TRUE(waiter.request->SendRequest(ServiceUrl("http", "/plain").c_str(), &waiter, 1, 0));
+    ASSERT_TRUE(waiter.request->SendRequest(ServiceUrl("http", "/gzip").c_str(), &waiter, 2, 0));
+    ASSERT_TRUE(PumpUntil([&] { return waiter.ends > 0; }, kWait));
+    PumpFor(300);
+    EXPECT_EQ(1, waiter.ends);  // the second answer went with its object
+    ASSERT_NE(nullptr, waiter.window);
+    EXPECT_FALSE(IsWindow(waiter.window));
+  }
 }
 
 TEST(GzipDecodeTest, MalformedHeadersFail) {

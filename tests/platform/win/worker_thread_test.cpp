@@ -106,18 +106,54 @@ DWORD ThreadOfWork(CWorkerThread* worker) {
   return thread;
 }
 
-TEST(WorkerThread, AnIdleWorkerIsStartedByARunningOneElseByThePoster) {
-  for (bool other_running : {true, false}) {
-    SCOPED_TRACE(other_running ? "another worker runs" : "no other worker runs");
+// Sets whether starts go to the system's pool for as long as it lives.
+class CPoolStarts {
+ public:
+  explicit CPoolStarts(bool use) : before_(KestrinWinNS::SetWorkerStartsOnPool(use)) {}
+  ~CPoolStarts() { KestrinWinNS::SetWorkerStartsOnPool(before_); }
+
+ private:
+  bool before_;
+};
+
+TEST(WorkerThread, AnIdleWorkerIsStartedByARunningOneElseByThePoolElseByThePoster) {
+  enum Starter { kOtherWorker, kPool, kPoster };
+  const struct {
+    bool other_running, pool;
+    Starter starter;
+  } cases[] = {
+      {true, true, kOtherWorker},
+      {true, false, kOtherWorker},
+      {false, true, kPool},
+      {false, false, kPoster},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.other_running ? "another worker runs" : "no other worker runs") +
+                 (c.pool ? ", pool allowed" : ", no pool"));
+    CPoolStarts pool(c.pool);
     CWorkerThread other("other", 60000);
-    const DWORD other_thread = other_running ? ThreadOfWork(&other) : 0;
-    ASSERT_EQ(other_running, other_thread != 0);
+    const DWORD other_thread = c.other_running ? ThreadOfWork(&other) : 0;
+    ASSERT_EQ(c.other_running, other_thread != 0);
     CWorkerThread worker("test", 60000);
     const DWORD worker_thread = ThreadOfWork(&worker);
     ASSERT_NE(0u, worker_thread);
     EXPECT_NE(GetCurrentThreadId(), worker_thread);
     EXPECT_NE(other_thread, worker_thread);  // its work runs on a thread of its own
-    EXPECT_EQ(other_running ? other_thread : GetCurrentThreadId(), worker.StartedOnThread());
+    const DWORD started_on = worker.StartedOnThread();
+    switch (c.starter) {
+      case kOtherWorker:
+        EXPECT_EQ(other_thread, started_on);
+        break;
+      case kPool:
+        // A thread neither the poster's, nor any worker's.
+        EXPECT_NE(0u, started_on);
+        EXPECT_NE(GetCurrentThreadId(), started_on);
+        EXPECT_NE(worker_thread, started_on);
+        break;
+      case kPoster:
+        EXPECT_EQ(GetCurrentThreadId(), started_on);
+        break;
+    }
   }
 }
 
