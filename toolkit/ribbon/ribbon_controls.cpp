@@ -164,6 +164,15 @@ CTKRibbonBar::CMorePopupToolBar::CMorePopupToolBar(CTKRibbonBar* ribbon) : ribbo
   if (ribbon) SetCommandBarManager(ribbon->GetCommandBarManager());
 }
 
+void CTKRibbonBar::CMorePopupToolBar::FillBackground(CDC* dc) {
+  auto* theme = dynamic_cast<CTKRibbonTheme*>(GetPaintManager());
+  if (!theme) {
+    CTKPopupToolBar::FillBackground(dc);
+    return;
+  }
+  theme->PaintMorePopupFrame(dc->GetSafeHdc(), GetClientRect());
+}
+
 CTKRibbonBar::CControlQuickAccessCommand::CControlQuickAccessCommand(CTKRibbonBar* ribbon, CTKControl* command)
     : ribbon_(ribbon), command_(command) {
   command_->AddRef();
