@@ -54,7 +54,9 @@ bool CTKRibbonControls::IsRibbonFixture(const CTKControl* control) const {
   return false;
 }
 
-void CTKRibbonControls::OnControlRemoved(CTKControl* control) {
+void CTKRibbonControls::OnControlRemoved(CTKControl* control) { TakeOutControl(control); }
+
+void CTKRibbonControls::TakeOutControl(CTKControl* control) {
   // Whatever way a control leaves the bar, nothing of the bar keeps referring to it.
   ribbon_->DetachFromGroup(control);
   ribbon_->ForgetSystemButton(control);
