@@ -137,6 +137,8 @@ class CTKRibbonBar : public CTKMenuBar, public CTKRibbonScrollableBar, public CT
     static constexpr int kWidthLimit = 300;
     explicit CMorePopupToolBar(CTKRibbonBar* ribbon);
     CTKRibbonBar* Ribbon() const { return ribbon_; }
+    // The ribbon theme draws the popup's frame; another paint manager its plain popup face.
+    void FillBackground(CDC* dc) override;
 
    private:
     CTKRibbonBar* ribbon_;

@@ -56,8 +56,9 @@ CTKRibbonTab* CTKRibbonControlTab::InsertTab(int index, const std::wstring& capt
   return tab;
 }
 
-void CTKRibbonControlTab::SelectItem(CTKTabManagerItem* item) {
-  auto* tab = static_cast<CTKRibbonTab*>(item);
+void CTKRibbonControlTab::SelectItem(CTKTabManagerItem* item) { ChooseTab(static_cast<CTKRibbonTab*>(item)); }
+
+void CTKRibbonControlTab::ChooseTab(CTKRibbonTab* tab) {
   const bool minimized = site_ && site_->IsMinimized();
   if (site_ && !focused_ && tab && !minimized) site_->ClosePopups();
   if (tab == Selected()) return;
@@ -131,7 +132,9 @@ bool CTKRibbonControlTab::HandleArrowKey(UINT key) {
 
 bool CTKRibbonControlTab::HandleWheel(int delta) { return HandleArrowKey(delta > 0 ? VK_LEFT : VK_RIGHT); }
 
-void CTKRibbonControlTab::SetSelected(int selected) {
+void CTKRibbonControlTab::SetSelected(int selected) { ChangeSelectionState(selected); }
+
+void CTKRibbonControlTab::ChangeSelectionState(int selected) {
   // The row opens its popup only through a selection, never by becoming hot.
   CTKControl::SetSelected(selected);
   if (selected == 2 || selected == 3) {

@@ -72,6 +72,7 @@ class CTKRibbonControlTab : public CTKControlPopup, public CTKTabManager, public
   // unless minimized, asks the site, hides the other tabs' group controls under the layout
   // lock, tells the site, opens the tab popup of a minimized ribbon, redraws and raises the
   // accessibility focus event.
+  void ChooseTab(CTKRibbonTab* tab);
   void SelectItem(CTKTabManagerItem* item) override;
   // Holding the keyboard selection: with no selected tab the first visible one is selected.
   void ChangeTabRowFocus(bool focused);
@@ -83,7 +84,10 @@ class CTKRibbonControlTab : public CTKControlPopup, public CTKTabManager, public
   // one otherwise.
   bool HandleWheel(int delta);
 
-  // The control's hot and pressed state (0 none, 1 mouse, 2 and 3 keyboard).
+  // The control's hot and pressed state (0 none, 1 mouse, 2 and 3 keyboard): the keyboard
+  // states close the open popup (unless minimized) and focus the row, any state raises the
+  // focus event, none unfocuses the row and clears the hot tab.
+  void ChangeSelectionState(int selected);
   void SetSelected(int selected) override;
   // Keys while the row holds the keyboard selection: Left and Right (mirrored in right-to-left
   // bars) change tabs, Up goes to the bar's first control, Down to the control after the row.

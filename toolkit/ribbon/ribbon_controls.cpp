@@ -54,7 +54,9 @@ bool CTKRibbonControls::IsRibbonFixture(const CTKControl* control) const {
   return false;
 }
 
-void CTKRibbonControls::OnControlRemoved(CTKControl* control) {
+void CTKRibbonControls::OnControlRemoved(CTKControl* control) { TakeOutControl(control); }
+
+void CTKRibbonControls::TakeOutControl(CTKControl* control) {
   // Whatever way a control leaves the bar, nothing of the bar keeps referring to it.
   ribbon_->DetachFromGroup(control);
   ribbon_->ForgetSystemButton(control);
@@ -162,6 +164,15 @@ CTKRibbonBar::CMorePopupToolBar::CMorePopupToolBar(CTKRibbonBar* ribbon) : ribbo
   SetBorders(CRect(kBorder, kBorder, kBorder, kBorder));
   SetPopupWidth(kWidthLimit);
   if (ribbon) SetCommandBarManager(ribbon->GetCommandBarManager());
+}
+
+void CTKRibbonBar::CMorePopupToolBar::FillBackground(CDC* dc) {
+  auto* theme = dynamic_cast<CTKRibbonTheme*>(GetPaintManager());
+  if (!theme) {
+    CTKPopupToolBar::FillBackground(dc);
+    return;
+  }
+  theme->PaintMorePopupFrame(dc->GetSafeHdc(), GetClientRect());
 }
 
 CTKRibbonBar::CControlQuickAccessCommand::CControlQuickAccessCommand(CTKRibbonBar* ribbon, CTKControl* command)

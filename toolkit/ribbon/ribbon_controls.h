@@ -24,6 +24,9 @@ class CTKRibbonControls : public CTKControls {
   bool IsRibbonFixture(const CTKControl* control) const;
 
  protected:
+  // A control leaving the collection (the base removes it after this): it leaves its group and
+  // the quick-access list too, and the bar forgets it when it is the system button.
+  void TakeOutControl(CTKControl* control);
   void OnControlRemoved(CTKControl* control) override;
 
  private:

@@ -183,7 +183,12 @@ int CTKRibbonTheme::EditAreaBackFor(bool enabled, bool selected, bool popup_bar)
   if (selected) return 5;
   if (popup_bar) return 41;
   const COLORREF normal = RibbonColour(L"ControlEditNormal");
-  return normal == CLR_INVALID ? 5 : static_cast<int>(normal);
+  if (normal == CLR_INVALID) return 5;
+  // The answer is read as an entry number up to the table's last entry; a colour that small
+  // (dark reds) goes palette-relative instead, which draws the same colour on any true-colour
+  // surface.
+  if (normal <= static_cast<COLORREF>(kLastColourEntry)) return static_cast<int>(PALETTERGB(GetRValue(normal), 0, 0));
+  return static_cast<int>(normal);
 }
 
 int CTKRibbonTheme::EditAreaBackIndex(CTKControl* control) {

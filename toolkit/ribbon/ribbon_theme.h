@@ -156,6 +156,8 @@ class CTKRibbonTheme : public TKPaintThemes::CTKOffice2007Theme {
   static bool UsesRibbonText(bool ribbon_bar, bool in_group, const ItemState& state);
   // The rule of EditAreaBackIndex: a colour index, or the literal "ControlEditNormal".
   int EditAreaBackFor(bool enabled, bool selected, bool popup_bar) const;
+  // The highest number ResolveColor reads as an entry of the colour table.
+  static constexpr int kLastColourEntry = 62;
 
   // Popup bars get 2 x 2 separators in the look's grey; other bars as the Office 2007 look.
   CSize PaintGroupSeparator(CDC* dc, CTKControl* control, CTKCommandBar* bar, bool draw) override;

@@ -54,6 +54,8 @@ INI = [
     "TabSelectedText = 12 34 56",
     "MenuPopupText = 11 22 33",
     "ControlHighlightText = 44 55 66",
+    # Low enough to be mistaken for an entry of the colour table.
+    "ControlEditNormal = 40 0 0",
     "",
 ]
 

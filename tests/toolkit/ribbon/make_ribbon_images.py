@@ -37,10 +37,13 @@ def images():
         out["CONTEXTTAB" + name + "CLIENT"] = strips([(30 * c, 100, 200)])
         out["CONTEXTTAB" + name + "GROUPBUTTON"] = strips([(30 * c, 150 + 30 * s, 10) for s in range(3)])
     # Collapsed groups, the quick-access bar and popup frames: state s of image k is
-    # (10 + 20 * k, 40 * s, 90). Keyed images keep magenta corners.
+    # ((10 + 20 * k) % 256, 40 * s, 90). Keyed images keep magenta corners.
     for k, (name, states, cut) in enumerate(STATE_IMAGES):
         out[name] = strips([state_colour(k, s) for s in range(states)], cut_corners=cut)
     out["RIBBONGROUPBUTTONICON"] = [[(5, 5, 5, 255)] * 12 for _ in range(10)]
+    # The group-scroll glyphs: 4 x 6, one colour each.
+    out["RIBBONGROUPSSCROLLLEFTGLYPH"] = solid(4, 6, [(1, 2, 250)])
+    out["RIBBONGROUPSSCROLLRIGHTGLYPH"] = solid(4, 6, [(250, 2, 1)])
     out.update(frame_images())
     return out
 
@@ -98,11 +101,17 @@ STATE_IMAGES = [
     ("POPUPBARFRAME", 1, False),
     ("RIBBONTABSEPARATOR", 1, False),
     ("CONTEXTTABSEPARATOR", 1, False),
+    ("RIBBONGROUPCLIENT", 2, False),
+    ("RIBBONGROUPCAPTION", 2, False),
+    ("CONTEXTTABGROUPCLIENT", 2, False),
+    ("CONTEXTTABGROUPCAPTION", 2, False),
+    ("RIBBONGROUPSSCROLLLEFT", 3, True),
+    ("RIBBONGROUPSSCROLLRIGHT", 3, True),
 ]
 
 
 def state_colour(k, s):
-    return (10 + 20 * k, 40 * s, 90)
+    return ((10 + 20 * k) % 256, 40 * s, 90)
 
 
 INI = [

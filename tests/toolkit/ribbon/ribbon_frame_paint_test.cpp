@@ -178,4 +178,54 @@ TEST_F(RibbonFramePaint, TheSystemButtonTakesTheLargeImageAbove54Pixels) {
   }
 }
 
+// A system button without an icon of its own shows the frame's large icon, 32 x 32, at
+// ((left + right - 33) / 2, (top + bottom - 31) / 2) over its face.
+TEST_F(RibbonFramePaint, TheSystemButtonShowsTheFramesLargeIcon) {
+  constexpr COLORREF kIcon = RGB(1, 200, 3);
+  KestrinWinNS::CScopedIcon icon = SolidIcon(32, kIcon);
+  ASSERT_TRUE(icon);
+  struct Case {
+    RECT rect;
+  };
+  const Case cases[] = {{RECT{0, 0, 40, 40}}, {RECT{5, 3, 46, 44}}, {RECT{0, 0, 60, 60}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.rect.left << "," << c.rect.top << " " << c.rect.right << "," << c.rect.bottom);
+    Canvas canvas(64, 64, kGround);
+    theme_->PaintSystemButton(canvas.dc(), c.rect, 0, icon.Get());
+    const int x = (c.rect.left + c.rect.right - 33) / 2, y = (c.rect.top + c.rect.bottom - 31) / 2;
+    EXPECT_EQ(canvas.At(x, y), kIcon);
+    EXPECT_EQ(canvas.At(x + 31, y + 31), kIcon);
+    EXPECT_NE(canvas.At(x - 1, y + 16), kIcon);
+    EXPECT_NE(canvas.At(x + 32, y + 16), kIcon);
+    EXPECT_NE(canvas.At(x + 16, y - 1), kIcon);
+    EXPECT_NE(canvas.At(x + 16, y + 32), kIcon);
+  }
+}
+
+// Without a system button the caption shows the frame's small icon 10 pixels right of its left
+// edge, centred in the band below the frame's border; with none given nothing is drawn there.
+TEST_F(RibbonFramePaint, TheCaptionShowsTheSmallIconWithoutASystemButton) {
+  constexpr COLORREF kIcon = RGB(1, 200, 3);
+  const int cx = GetSystemMetrics(SM_CXSMICON), cy = GetSystemMetrics(SM_CYSMICON);
+  ASSERT_EQ(cx, cy);
+  KestrinWinNS::CScopedIcon icon = SolidIcon(cx, kIcon);
+  ASSERT_TRUE(icon);
+  CTKRibbonTheme::CCaptionInfo info = Caption();
+  info.small_icon = icon.Get();
+  Canvas canvas(400, 30, kGround);
+  theme_->PaintCaption(canvas.dc(), info);
+  const int y = info.frame_border + (30 - info.frame_border - cy) / 2;
+  EXPECT_EQ(canvas.At(10, y), kIcon);
+  EXPECT_EQ(canvas.At(10 + cx - 1, y + cy - 1), kIcon);
+  EXPECT_NE(canvas.At(9, y + cy / 2), kIcon);
+  EXPECT_NE(canvas.At(10 + cx, y + cy / 2), kIcon);
+  EXPECT_NE(canvas.At(10 + cx / 2, y - 1), kIcon);
+  EXPECT_NE(canvas.At(10 + cx / 2, y + cy), kIcon);
+
+  info.small_icon = nullptr;
+  Canvas bare(400, 30, kGround);
+  theme_->PaintCaption(bare.dc(), info);
+  EXPECT_NE(bare.At(10, y), kIcon);
+}
+
 }  // namespace

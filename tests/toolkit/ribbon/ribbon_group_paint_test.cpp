@@ -18,6 +18,8 @@ namespace {
 constexpr COLORREF kGround = RGB(255, 0, 255);
 // The first state of "RIBBONGROUPQUICKACCESS" in the tests' image set (make_ribbon_images.py).
 constexpr COLORREF kGroupQuickAccessFace = RGB(30, 0, 90);
+// "POPUPBARFRAME", which stands in for the more popup's frame the test set lacks.
+constexpr COLORREF kPopupBarFrame = RGB(170, 0, 90);
 
 // The pixels where two canvases of one size differ.
 int Differing(const Canvas& a, const Canvas& b) {
@@ -120,6 +122,43 @@ TEST_F(RibbonGroupPaint, ACollapsedGroupsButtonInTheQuickAccessBarIsASmallQuickA
   copy->Draw(&dc);
   dc.Detach();
   EXPECT_EQ(kGroupQuickAccessFace, canvas.At(rect.CenterPoint().x, rect.CenterPoint().y));
+}
+
+// The popup of the quick-access bar's more button is drawn with the theme's more-popup frame;
+// under another paint manager it keeps the plain popup face.
+TEST_F(RibbonGroupPaint, TheMorePopupHasTheThemesFrame) {
+  for (bool ribbon_theme : {true, false}) {
+    SCOPED_TRACE(ribbon_theme ? "ribbon theme" : "Office 2007 theme");
+    RibbonFixture f(400, 600, true);
+    auto* plain = new TKPaintThemes::CTKOffice2007Theme(&images_);
+    plain->ReloadColorsAndFonts();
+    f.manager.SetPaintManager(ribbon_theme ? static_cast<CTKPaintManager*>(theme_) : plain);
+    f.AddQuickAccess(12, 40);
+    f.Layout(400);
+    CTKControl* more = f.ribbon->MoreButton();
+    ASSERT_TRUE(more->IsVisible());
+    f.ribbon->SetTrackingMode(1, false, false);
+    ASSERT_TRUE(f.ribbon->SetPopupOpen(more->GetIndex(), false));
+    auto* popup = dynamic_cast<CTKRibbonBar::CMorePopupToolBar*>(more->GetCommandBar());
+    ASSERT_NE(nullptr, popup);
+    const CRect client = popup->GetClientRect();
+    ASSERT_GT(client.Width(), 8);
+    ASSERT_GT(client.Height(), 8);
+    Canvas canvas(client.Width(), client.Height(), kGround);
+    CDC dc;
+    dc.Attach(canvas.dc());
+    popup->FillBackground(&dc);
+    dc.Detach();
+    const COLORREF inside = canvas.At(client.Width() / 2, client.Height() - 2);
+    if (ribbon_theme)
+      EXPECT_EQ(kPopupBarFrame, inside);
+    else
+      EXPECT_EQ(plain->ResolveColor(41), inside);
+    f.ribbon->SetPopupOpen(-1, false);
+    f.ribbon->SetTrackingMode(0, false, false);
+    f.manager.SetPaintManager(nullptr);
+    plain->InternalRelease();
+  }
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "toolkit/commandbars/control_button.h"
 #include "toolkit/commandbars/control_combo.h"
 #include "toolkit/commandbars/control_edit.h"
+#include "toolkit/drawing/draw_helpers.h"
 #include "toolkit/drawing/theme_wrapper.h"
 #include "toolkit/ribbon/ribbon_tab.h"
 #include "toolkit/ribbon/ribbon_theme.h"
@@ -541,6 +542,33 @@ TEST_F(RibbonLook, ComboAndSpinControlsDrawTheirButtonsThroughTheTheme) {
     // The down button shows the control selected.
     EXPECT_EQ(canvas.At(e.right - 9, e.bottom - 4), Strip(kSpin, enabled ? 6 : 9));
   }
+}
+
+// An enabled, unselected edit in a ribbon group has the set's "ControlEditNormal" behind its
+// text, even a colour whose value is as small as an entry number of the colour table.
+TEST_F(RibbonLook, AnEditsBackgroundIsTheSetsEditColourEvenWhenItIsDark) {
+  constexpr COLORREF kEditNormal = RGB(40, 0, 0);  // make_ribbon_control_images.py
+  RibbonFixture f(800, 600, true);
+  f.ribbon->SetPaintManager(theme_.get());
+  auto* row = new RowGroup;
+  f.ribbon->AddGroup(f.home, row);
+  auto* edit = new CTKControlEdit;
+  edit->SetID(623);
+  edit->SetWidth(120);
+  edit->SetHeight(22);
+  f.ribbon->AddGroupControl(row, edit);
+  edit->Release();
+  f.Layout(800);
+  const CRect e = edit->GetRect();
+  ASSERT_FALSE(e.IsRectEmpty());
+  Canvas canvas(800, 200, kGround);
+  Wrapped dc(canvas);
+  edit->Draw(dc.get());
+  EXPECT_EQ(canvas.At(e.CenterPoint().x, e.CenterPoint().y), kEditNormal);
+  // What the edit window's own background takes.
+  Canvas filled(4, 4, kGround);
+  CTKDrawHelpers::FillSolidRect(filled.dc(), RECT{0, 0, 4, 4}, theme_->ResolveColor(theme_->EditAreaBackIndex(edit)));
+  EXPECT_EQ(filled.At(1, 1), kEditNormal);
 }
 
 // A menu item's split part and sub-menu glyph, drawn at the right in the popup arrow's width.

@@ -31,8 +31,10 @@ constexpr COLORREF kGround = RGB(255, 255, 255);
 // Image k of the set's state images (make_ribbon_images.py, STATE_IMAGES) in state s.
 enum StateImage { kGroupButton, kGroupQuickAccess, kQuickAccessButton, kQuickAccessMore, kOptionButton,
                   kQuickAccessArea, kQuickAccessAreaGlass, kQuickAccessFrame, kPopupBarFrame, kTabSeparator,
-                  kContextTabSeparator };
-COLORREF StateColour(int k, int s) { return RGB(10 + 20 * k, 40 * s, 90); }
+                  kContextTabSeparator, kGroupClient, kGroupCaption, kContextGroupClient, kContextGroupCaption,
+                  kGroupsScrollLeft, kGroupsScrollRight };
+COLORREF StateColour(int k, int s) { return RGB((10 + 20 * k) % 256, 40 * s, 90); }
+constexpr COLORREF kScrollLeftGlyph = RGB(1, 2, 250), kScrollRightGlyph = RGB(250, 2, 1);
 COLORREF ContextGroupButtonColour(int colour, int s) { return RGB(30 * colour, 150 + 30 * s, 10); }
 
 class RibbonTheme : public ::testing::Test {
@@ -214,6 +216,60 @@ TEST_F(RibbonTheme, QuickAccessAreaAndFrame) {
   EXPECT_EQ(below.At(20, 12), kGround);
 }
 
+// A group is its client face over its caption row (the caption height at the bottom), hot in
+// the second state, with the context images on a context tab; a collapsed group draws nothing.
+TEST_F(RibbonTheme, GroupFacesByHotContextAndCollapse) {
+  struct Case {
+    bool hot, context, collapsed;
+  };
+  const Case cases[] = {{false, false, false}, {true, false, false}, {false, true, false},
+                        {true, true, false},   {false, false, true}, {true, true, true}};
+  const int caption = theme_->Metrics().group_caption_height;
+  const RECT rect{4, 4, 84, 90};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "hot " << c.hot << " context " << c.context << " collapsed " << c.collapsed);
+    Canvas canvas(90, 96, kGround);
+    theme_->PaintGroup(canvas.dc(), rect, c.hot, c.context, c.collapsed);
+    if (c.collapsed) {
+      EXPECT_EQ(canvas.At(40, 20), kGround);
+      EXPECT_EQ(canvas.At(40, rect.bottom - caption / 2), kGround);
+      continue;
+    }
+    const int state = c.hot ? 1 : 0;
+    const COLORREF client = StateColour(c.context ? kContextGroupClient : kGroupClient, state);
+    const COLORREF caption_face = StateColour(c.context ? kContextGroupCaption : kGroupCaption, state);
+    EXPECT_EQ(canvas.At(40, 20), client);
+    EXPECT_EQ(canvas.At(40, rect.bottom - caption - 1), client);
+    EXPECT_EQ(canvas.At(40, rect.bottom - caption), caption_face);
+    EXPECT_EQ(canvas.At(40, rect.bottom - 1), caption_face);
+    EXPECT_EQ(canvas.At(40, rect.bottom), kGround);
+    EXPECT_EQ(canvas.At(rect.left - 1, 20), kGround);
+  }
+}
+
+// The buttons that scroll the groups band: the state picks the strip (corners stay clear), and
+// the direction's glyph sits centred on it.
+TEST_F(RibbonTheme, GroupScrollButtonsByDirectionAndState) {
+  const RECT rect{2, 2, 16, 42};
+  for (bool left : {true, false}) {
+    for (int state = 0; state < 3; ++state) {
+      SCOPED_TRACE(testing::Message() << (left ? "left" : "right") << " state " << state);
+      Canvas canvas(18, 44, kGround);
+      theme_->PaintGroupScrollButton(canvas.dc(), rect, left, state);
+      const COLORREF face = StateColour(left ? kGroupsScrollLeft : kGroupsScrollRight, state);
+      const COLORREF glyph = left ? kScrollLeftGlyph : kScrollRightGlyph;
+      // The 4 x 6 glyph centred: (2 + 16 - 4) / 2 = 7 .. 11, (2 + 42 - 6) / 2 = 19 .. 25.
+      EXPECT_EQ(canvas.At(7, 19), glyph);
+      EXPECT_EQ(canvas.At(10, 24), glyph);
+      EXPECT_EQ(canvas.At(6, 22), face);
+      EXPECT_EQ(canvas.At(11, 22), face);
+      EXPECT_EQ(canvas.At(9, 10), face);
+      EXPECT_EQ(canvas.At(rect.left, rect.top), kGround);
+      EXPECT_EQ(canvas.At(rect.right - 1, rect.bottom - 1), kGround);
+    }
+  }
+}
+
 // The test set has no frame of its own for the more popup: the popup bars' frame stands in.
 TEST_F(RibbonTheme, MorePopupFallsBackToThePopupBarFrame) {
   Canvas canvas(40, 40, kGround);
@@ -388,8 +444,10 @@ TEST_F(RibbonTheme, MinimizedRibbonEndsInItsTwoEdgeLines) {
 TEST_F(RibbonTheme, MissingImagesDrawNothing) {
   Canvas canvas(40, 24, kGround);
   EXPECT_FALSE(theme_->DrawImage(canvas.dc(), L"NOSUCHIMAGE", RECT{0, 0, 40, 24}, 1, 0, RECT{}, false));
-  theme_->PaintGroupScrollButton(canvas.dc(), RECT{0, 0, 13, 24}, true, 1);
-  EXPECT_EQ(canvas.At(6, 12), kGround);
+  // This set has none of the menus' or the status bar's images.
+  theme_->PaintMenuCheck(canvas.dc(), RECT{0, 0, 13, 24}, true);
+  theme_->PaintStatusBar(canvas.dc(), RECT{0, 0, 40, 24}, 20);
+  for (int x : {6, 18, 30}) EXPECT_EQ(canvas.At(x, 12), kGround) << x;
 }
 
 // A narrowed tab ends in its separator; a run of context tabs has one at each outer edge, one
