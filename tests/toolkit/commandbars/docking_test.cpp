@@ -1,6 +1,11 @@
 // Docking: rows of bars on each side of a frame, the frame's layout on a resize, bars moved by
 // scripts of mouse messages (docking, undocking, sides a bar may not use, floating), the
 // docked/floating toggle and the ways the move loop ends.
+//
+// The program runs on a desktop of its own. Its move loops hold the mouse capture, so on a
+// desktop shared with other programs any pointer move the system makes there (a window of
+// another program shown, moved or closed under the pointer, the activation passed on to this
+// program's frame) would reach the captured bar and join the scripts.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -9,6 +14,7 @@
 #include <vector>
 
 #include "platform/appframe/frame_wnd.h"
+#include "tests/common/observe/private_desktop.h"
 #include "test_bars.h"
 #include "toolkit/commandbars/dock_bar.h"
 #include "toolkit/commandbars/dock_context.h"
@@ -157,7 +163,23 @@ LRESULT CALLBACK TakesCaptureWhenPoked(HWND hwnd, UINT message, WPARAM wparam, L
   return ::DefWindowProcW(hwnd, message, wparam, lparam);
 }
 
+// The name of a window station or desktop.
+std::wstring ObjectName(HANDLE object) {
+  wchar_t name[256] = {};
+  DWORD needed = 0;
+  return ::GetUserObjectInformationW(object, UOI_NAME, name, sizeof(name) - sizeof(wchar_t), &needed) ? name : L"";
+}
+
 // ---------------------------------------------------------------------------------------------
+
+// The program's windows are on a desktop of its own, away from the one every other program
+// of a run shares.
+TEST(DockingDesktop, ThisProgramRunsOnADesktopOfItsOwn) {
+  const std::wstring station = ObjectName(::GetProcessWindowStation());
+  ASSERT_FALSE(station.empty());
+  EXPECT_NE(station, L"WinSta0");
+  EXPECT_EQ(ObjectName(::GetThreadDesktop(::GetCurrentThreadId())), L"Default");
+}
 
 // Two bars docked on each side stand in two rows at the frame's edge, and a resize keeps every
 // side at its edge.
