@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/appframe/app.h"
+#include "platform/appframe/frame_messages.h"
+#include "platform/appframe/frame_wnd.h"
 #include "platform/win/gdi.h"
 #include "platform/win/scoped_handle.h"
 #include "platform/win/scoped_resource.h"
@@ -283,6 +286,119 @@ TEST(ToolBar, StackedLargeIconsGiveWayThreeAtATimeWhenTheBarIsShort) {
   for (int i = 0; i < 6; ++i) EXPECT_EQ(i >= 3, (fx.bar->GetControl(i)->GetHideFlags() & kHideWrap) != 0) << i;
   fx.bar->SetImageManager(nullptr);
   images->InternalRelease();
+}
+
+// A floating bar follows its frame's floating-status notices: hidden and shown with the frame
+// without taking the activation, disabled and enabled with it, and, where the manager asks,
+// hidden while the frame is inactive. A bar the user hid stays hidden.
+TEST(ToolBar, AFloatingBarFollowsItsFrame) {
+  CWinApp app;
+  CFrameWnd frame;
+  ASSERT_TRUE(frame.Create(nullptr, L"Frame", WS_OVERLAPPEDWINDOW, CRect(0, 0, 400, 300)));
+  frame.ShowWindow(SW_SHOWNOACTIVATE);
+  CTKCommandBarManager manager;
+  manager.SetSite(frame.m_hWnd);
+  CTKToolBar* bar = new CTKToolBar;
+  bar->SetCommandBarManager(&manager);
+  bar->GetControls()->Add(kButton, 100)->SetCaption(L"One");
+  ASSERT_TRUE(bar->CreateToolBar(frame.m_hWnd, true));
+  HWND hwnd = bar->GetSafeHwnd();
+  ASSERT_EQ(frame.m_hWnd, ::GetWindow(hwnd, GW_OWNER));
+  ASSERT_TRUE(::IsWindowVisible(hwnd));
+
+  frame.ShowWindow(SW_HIDE);
+  EXPECT_FALSE(::IsWindowVisible(hwnd));
+  frame.ShowWindow(SW_SHOWNOACTIVATE);
+  EXPECT_TRUE(::IsWindowVisible(hwnd));
+  EXPECT_NE(hwnd, ::GetActiveWindow());
+  ::EnableWindow(frame.m_hWnd, FALSE);
+  EXPECT_FALSE(::IsWindowEnabled(hwnd));
+  ::EnableWindow(frame.m_hWnd, TRUE);
+  EXPECT_TRUE(::IsWindowEnabled(hwnd));
+  // The floating style carries 0x100: the bar keeps its caption in step with the frame.
+  EXPECT_EQ(1, ::SendMessageW(hwnd, WM_FLOATSTATUS, FS_SYNCACTIVE, 0));
+  ::SetWindowLongPtrW(hwnd, GWL_STYLE, ::GetWindowLongPtrW(hwnd, GWL_STYLE) & ~0x100);
+  EXPECT_EQ(0, ::SendMessageW(hwnd, WM_FLOATSTATUS, FS_SYNCACTIVE, 0));
+
+  bar->SetVisible(false);
+  frame.ShowWindow(SW_HIDE);
+  frame.ShowWindow(SW_SHOWNOACTIVATE);
+  EXPECT_FALSE(::IsWindowVisible(hwnd));
+  bar->SetVisible(true);
+  ASSERT_TRUE(::IsWindowVisible(hwnd));
+
+  // Another top-level window takes the activation and gives it back.
+  SiteWindow other;
+  ::ShowWindow(other.hwnd, SW_SHOWNA);
+  for (bool hide : {false, true}) {
+    SCOPED_TRACE(hide ? "hidden while inactive" : "kept while inactive");
+    manager.GetOptions().hide_floating_inactive = hide;
+    ::SetForegroundWindow(frame.m_hWnd);
+    DrainMessages();
+    ASSERT_EQ(frame.m_hWnd, ::GetForegroundWindow());
+    ::SetForegroundWindow(other.hwnd);
+    DrainMessages();
+    ASSERT_EQ(other.hwnd, ::GetForegroundWindow());
+    EXPECT_EQ(!hide, ::IsWindowVisible(hwnd) != FALSE);
+    ::SetForegroundWindow(frame.m_hWnd);
+    DrainMessages();
+    EXPECT_TRUE(::IsWindowVisible(hwnd));
+  }
+  bar->DestroyWindow();
+  bar->Release();
+  frame.DestroyWindow();
+  DrainMessages();
+}
+
+// A bar placed in a dialog hands Tab on to the dialog's next tab stop (Shift+Tab the previous)
+// and leaves tracking; a docked bar keeps Tab for stepping through its own controls.
+TEST(ToolBar, InADialogTabMovesTheFocusOnAndADockedBarStepsItsControls) {
+  ToolBarFixture fx(3);
+  fx.Layout();
+  HWND bar = fx.bar->GetSafeHwnd();
+  auto edit = [&] {
+    return ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 40, 50, 20, fx.site.hwnd, nullptr,
+                             ::GetModuleHandleW(nullptr), nullptr);
+  };
+  // Tab order: before, the bar, after, last.
+  HWND before = edit();
+  ::SetWindowPos(before, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  HWND after = edit();
+  HWND last = edit();
+  ASSERT_EQ(bar, ::GetWindow(before, GW_HWNDNEXT));
+  ASSERT_EQ(last, ::GetWindow(after, GW_HWNDNEXT));
+  BYTE keys[256];
+  ::GetKeyboardState(keys);
+  const BYTE shiftWas = keys[VK_SHIFT];
+  struct Case {
+    const char* what;
+    bool shift;
+    HWND focus;
+  } cases[] = {{"Tab", false, after}, {"Shift+Tab", true, before}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ::SetFocus(fx.site.hwnd);
+    keys[VK_SHIFT] = c.shift ? 0x80 : 0;
+    ::SetKeyboardState(keys);
+    ASSERT_TRUE(fx.bar->SetTrackingMode(1, true, true));
+    EXPECT_EQ(CTKCommandBar::kKeyHandled, fx.bar->OnHookKeyDown(VK_TAB, 0));
+    EXPECT_FALSE(fx.bar->IsTrackingMode());
+    EXPECT_EQ(c.focus, ::GetFocus());
+  }
+  keys[VK_SHIFT] = 0;
+  ::SetKeyboardState(keys);
+  // Once the bar has docked or floated it is no longer a dialog's: Tab steps to its next button.
+  ::SetFocus(fx.site.hwnd);
+  fx.bar->EnableDockContext();
+  ASSERT_TRUE(fx.bar->SetTrackingMode(1, true, true));
+  ASSERT_EQ(0, fx.bar->GetHotIndex());
+  EXPECT_EQ(CTKCommandBar::kKeyHandled, fx.bar->OnHookKeyDown(VK_TAB, 0));
+  EXPECT_TRUE(fx.bar->IsTrackingMode());
+  EXPECT_EQ(1, fx.bar->GetHotIndex());
+  EXPECT_EQ(fx.site.hwnd, ::GetFocus());
+  fx.bar->SetTrackingMode(0);
+  keys[VK_SHIFT] = shiftWas;
+  ::SetKeyboardState(keys);
 }
 
 }  // namespace
