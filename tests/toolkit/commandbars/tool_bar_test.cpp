@@ -14,6 +14,7 @@
 #include "platform/win/scoped_resource.h"
 #include "tests/toolkit/commandbars/test_bars.h"
 #include "tests/toolkit/drawing/canvas.h"
+#include "toolkit/commandbars/dock_bar.h"
 #include "toolkit/commandbars/popup_bar.h"
 #include "toolkit/commandbars/tool_bar.h"
 #include "toolkit/drawing/image_manager.h"
@@ -399,6 +400,47 @@ TEST(ToolBar, InADialogTabMovesTheFocusOnAndADockedBarStepsItsControls) {
   fx.bar->SetTrackingMode(0);
   keys[VK_SHIFT] = shiftWas;
   ::SetKeyboardState(keys);
+}
+
+// A frame that records the context menus asked of it: the window and the screen point.
+class CContextMenuFrame : public CFrameWnd {
+ public:
+  std::vector<std::pair<HWND, CPoint>> asked;
+
+ protected:
+  LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override {
+    if (message == WM_CONTEXTMENU) {
+      asked.emplace_back(reinterpret_cast<HWND>(wparam),
+                         CPoint(static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))));
+      return 0;
+    }
+    return CFrameWnd::WindowProc(message, wparam, lparam);
+  }
+};
+
+// A right click on a dock bar of any side asks the site for the bars' context menu at the
+// click's screen point.
+TEST(DockBar, ARightClickOnEachSideAsksTheSiteForTheContextMenuThere) {
+  CContextMenuFrame frame;
+  ASSERT_TRUE(frame.Create(nullptr, L"dock", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CRect(100, 100, 600, 400)));
+  CTKCommandBarManager manager;
+  manager.SetSite(frame.m_hWnd);
+  ASSERT_TRUE(CTKDockBar::CreateDockBars(&frame, &manager));
+  frame.RecalcLayout();
+  for (int side = 0; side < 4; ++side) {
+    SCOPED_TRACE(side);
+    CTKDockBar* dock = CTKDockBar::FromSide(frame.m_hWnd, side);
+    ASSERT_NE(nullptr, dock);
+    frame.asked.clear();
+    POINT at{3 + side, 4};
+    ::SendMessageW(dock->GetSafeHwnd(), WM_RBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+    ::ClientToScreen(dock->GetSafeHwnd(), &at);
+    ASSERT_EQ(1u, frame.asked.size());
+    EXPECT_EQ(dock->GetSafeHwnd(), frame.asked[0].first);
+    EXPECT_EQ(CPoint(at), frame.asked[0].second);
+  }
+  frame.DestroyWindow();
+  DrainMessages();
 }
 
 }  // namespace
