@@ -446,17 +446,12 @@ bool CTKToolBar::SetButtons(const UINT* ids, int count) {
       group = true;
       continue;
     }
-    struct {
-      int id;
-      int index;
-      int type;
-      CTKCommandBar* bar;
-      CTKControl* control;
-      int style;
-    } request{static_cast<int>(ids[i]), i, kButton, this, nullptr, 0};
+    TKControlRequest request{static_cast<int>(ids[i]), nullptr, kButton, this, nullptr, i, nullptr, 0};
     if (site) ::SendMessageW(site, kMsgMenuItemRequest, 0, reinterpret_cast<LPARAM>(&request));
     CTKControl* control = nullptr;
     if (request.control) {
+      // The site keeps its own reference.
+      request.control->AddRef();
       control = controls_->Add(request.control, request.id);
     } else {
       control = controls_->Add(request.type, request.id);

@@ -443,4 +443,44 @@ TEST(DockBar, ARightClickOnEachSideAsksTheSiteForTheContextMenuThere) {
   DrainMessages();
 }
 
+// A bar's buttons from a list of command ids: 0 begins a group on the next; the site is asked
+// for each id with the one request record menus use too, and may supply a control of its own or
+// another type and style.
+TEST(ToolBar, ButtonsFromAListOfIdsAskTheSiteForEach) {
+  ToolBarFixture fx(2);
+  CTKControl* supplied = new CTKControlButton;
+  supplied->SetCaption(L"Supplied");
+  std::vector<std::pair<int, int>> asked;  // id and place in the list
+  fx.site.on_message = [&](UINT message, WPARAM, LPARAM lparam) {
+    if (message != kMsgMenuItemRequest) return;
+    TKControlRequest* request = reinterpret_cast<TKControlRequest*>(lparam);
+    asked.emplace_back(request->id, request->position);
+    EXPECT_EQ(fx.bar, request->bar);
+    EXPECT_EQ(kButton, request->type);
+    EXPECT_EQ(nullptr, request->menu);
+    if (request->id == 101) request->control = supplied;
+    if (request->id == 102) {
+      request->type = kPopupControl;
+      request->style = 2;
+    }
+  };
+  const UINT ids[] = {100, 0, 101, 102};
+  ASSERT_TRUE(fx.bar->SetButtons(ids, 4));
+  fx.site.on_message = nullptr;
+  EXPECT_EQ((std::vector<std::pair<int, int>>{{100, 0}, {101, 2}, {102, 3}}), asked);
+  ASSERT_EQ(3, fx.bar->GetControlCount());
+  EXPECT_EQ(kButton, fx.bar->GetControl(0)->GetType());
+  EXPECT_FALSE(fx.bar->GetControl(0)->GetBeginGroup());
+  EXPECT_EQ(supplied, fx.bar->GetControl(1));
+  EXPECT_EQ(101, supplied->GetID());
+  EXPECT_TRUE(supplied->GetBeginGroup());
+  CTKControl* popup = fx.bar->GetControl(2);
+  EXPECT_EQ(kPopupControl, popup->GetType());
+  EXPECT_EQ(2, popup->GetStyle());
+  EXPECT_EQ(102, popup->GetHelpId());
+  // The bar holds a reference of its own: the site's release leaves the control in place.
+  supplied->Release();
+  EXPECT_EQ(L"Supplied", fx.bar->GetControl(1)->GetCaption());
+}
+
 }  // namespace
