@@ -32,6 +32,9 @@ const DWORD kBarStretches = 0x40;
 // frame has not become active again by then.
 const UINT kMsgHideIfInactive = WM_APP + 1;
 
+// The system's dialog window class.
+const ULONG_PTR kDialogClassAtom = 0x8002;
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -560,11 +563,15 @@ LRESULT CTKToolBar::OnFloatStatus(WPARAM flags) {
 
 int CTKToolBar::OnHookKeyDown(UINT key, LPARAM data) {
   HWND hwnd = GetSafeHwnd();
-  if (key == VK_TAB && hwnd && !GetDockContext() && !dock_bar_ && position_ != kFloating && type_ != kPopupBar &&
-      !IsCustomizeMode() && (::GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CHILD)) {
+  HWND parent = hwnd ? ::GetParent(hwnd) : nullptr;
+  // A bar laid out directly in a frame (a ribbon, a menu bar) keeps Tab for its own controls.
+  const bool in_dialog = parent && (::GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CHILD) &&
+                         ::GetClassLongPtrW(parent, GCW_ATOM) == kDialogClassAtom;
+  if (key == VK_TAB && in_dialog && !GetDockContext() && !dock_bar_ && position_ != kFloating && type_ != kPopupBar &&
+      !IsCustomizeMode()) {
     const bool back = ::GetKeyState(VK_SHIFT) < 0;
     SetTrackingMode(0, false, false);
-    if (HWND next = ::GetNextDlgTabItem(::GetParent(hwnd), hwnd, back ? TRUE : FALSE)) ::SetFocus(next);
+    if (HWND next = ::GetNextDlgTabItem(parent, hwnd, back ? TRUE : FALSE)) ::SetFocus(next);
     return kKeyHandled;
   }
   return CTKCommandBar::OnHookKeyDown(key, data);

@@ -352,21 +352,27 @@ TEST(ToolBar, AFloatingBarFollowsItsFrame) {
 }
 
 // A bar placed in a dialog hands Tab on to the dialog's next tab stop (Shift+Tab the previous)
-// and leaves tracking; a docked bar keeps Tab for stepping through its own controls.
-TEST(ToolBar, InADialogTabMovesTheFocusOnAndADockedBarStepsItsControls) {
+// and leaves tracking; a bar laid out in another window, or one that has docked, keeps Tab for
+// stepping through its own controls.
+TEST(ToolBar, InADialogTabMovesTheFocusOnElseTheBarStepsItsControls) {
   ToolBarFixture fx(3);
   fx.Layout();
   HWND bar = fx.bar->GetSafeHwnd();
+  HWND dialog = ::CreateWindowExW(0, MAKEINTRESOURCEW(0x8002), L"dialog", WS_POPUP | WS_VISIBLE, 0, 0, 640, 200, nullptr, nullptr,
+                                  ::GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(nullptr, dialog);
   auto edit = [&] {
-    return ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 40, 50, 20, fx.site.hwnd, nullptr,
+    return ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 40, 50, 20, dialog, nullptr,
                              ::GetModuleHandleW(nullptr), nullptr);
   };
   // Tab order: before, the bar, after, last.
   HWND before = edit();
-  ::SetWindowPos(before, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  ::SetParent(bar, dialog);
+  ::SetWindowPos(bar, before, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   HWND after = edit();
   HWND last = edit();
   ASSERT_EQ(bar, ::GetWindow(before, GW_HWNDNEXT));
+  ASSERT_EQ(after, ::GetWindow(bar, GW_HWNDNEXT));
   ASSERT_EQ(last, ::GetWindow(after, GW_HWNDNEXT));
   BYTE keys[256];
   ::GetKeyboardState(keys);
@@ -378,7 +384,7 @@ TEST(ToolBar, InADialogTabMovesTheFocusOnAndADockedBarStepsItsControls) {
   } cases[] = {{"Tab", false, after}, {"Shift+Tab", true, before}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    ::SetFocus(fx.site.hwnd);
+    ::SetFocus(dialog);
     keys[VK_SHIFT] = c.shift ? 0x80 : 0;
     ::SetKeyboardState(keys);
     ASSERT_TRUE(fx.bar->SetTrackingMode(1, true, true));
@@ -388,16 +394,27 @@ TEST(ToolBar, InADialogTabMovesTheFocusOnAndADockedBarStepsItsControls) {
   }
   keys[VK_SHIFT] = 0;
   ::SetKeyboardState(keys);
-  // Once the bar has docked or floated it is no longer a dialog's: Tab steps to its next button.
-  ::SetFocus(fx.site.hwnd);
-  fx.bar->EnableDockContext();
-  ASSERT_TRUE(fx.bar->SetTrackingMode(1, true, true));
-  ASSERT_EQ(0, fx.bar->GetHotIndex());
-  EXPECT_EQ(CTKCommandBar::kKeyHandled, fx.bar->OnHookKeyDown(VK_TAB, 0));
-  EXPECT_TRUE(fx.bar->IsTrackingMode());
-  EXPECT_EQ(1, fx.bar->GetHotIndex());
-  EXPECT_EQ(fx.site.hwnd, ::GetFocus());
-  fx.bar->SetTrackingMode(0);
+  struct Elsewhere {
+    const char* what;
+    HWND parent;
+    bool docked;
+  } elsewhere[] = {{"laid out in a window that is no dialog", fx.site.hwnd, false}, {"docked once", dialog, true}};
+  for (const Elsewhere& e : elsewhere) {
+    SCOPED_TRACE(e.what);
+    ::SetParent(bar, e.parent);
+    if (e.docked) fx.bar->EnableDockContext();
+    ::SetFocus(e.parent);
+    const HWND focus = ::GetFocus();  // a dialog hands it on to its first tab stop
+    ASSERT_TRUE(fx.bar->SetTrackingMode(1, true, true));
+    ASSERT_EQ(0, fx.bar->GetHotIndex());
+    EXPECT_EQ(CTKCommandBar::kKeyHandled, fx.bar->OnHookKeyDown(VK_TAB, 0));
+    EXPECT_TRUE(fx.bar->IsTrackingMode());
+    EXPECT_EQ(1, fx.bar->GetHotIndex());
+    EXPECT_EQ(focus, ::GetFocus());
+    fx.bar->SetTrackingMode(0);
+  }
+  ::SetParent(bar, fx.site.hwnd);
+  ::DestroyWindow(dialog);
   keys[VK_SHIFT] = shiftWas;
   ::SetKeyboardState(keys);
 }
