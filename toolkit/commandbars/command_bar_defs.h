@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+class CTKCommandBar;
+class CTKControl;
+
 namespace TKCommandBars {
 // Messages sent to the site window.
 const UINT kMsgToolBarVisibility = 10325;
@@ -21,6 +24,20 @@ const UINT kMsgPopupBarRequest = 10337;
 const UINT kMsgControlNotify = 10338;
 const UINT kMsgResetBar = 10340;
 const UINT kMsgTearOff = 10343;
+
+// The record of kMsgMenuItemRequest (lParam), sent before a bar makes a control for a menu item
+// or for a command id of a list. The site may put a control of its own in `control` (the bar
+// takes a reference of its own to it) or change `type` and `style`.
+struct TKControlRequest {
+  int id;
+  CTKControl* control;
+  int type;
+  CTKCommandBar* bar;
+  HMENU menu;              // the menu being read; null for a list of ids
+  int position;            // the item's place in the menu, or the id's index in the list
+  const wchar_t* caption;  // the menu item's text; null for a list of ids
+  int style;
+};
 
 // Timers of a bar.
 const UINT_PTR kHoverTimer = 112223;

@@ -42,6 +42,7 @@ struct CTKCommandBarOptions {
   bool customize_entry = false;      // the expand popup carries the add-or-remove entry
   bool layout_lock = false;          // frame layouts are not started
   bool float_on_double_click = true; // a double click floats a docked bar
+  bool hide_floating_inactive = false; // floating bars hide while their frame is inactive
   bool large_icons = false;
   bool shortcuts_from_table = false; // popups take their shortcut texts from the manager's table
   CSize popup_icon_size, toolbar_icon_size, large_icon_size;

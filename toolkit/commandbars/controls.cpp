@@ -314,16 +314,7 @@ CTKControl* CTKControls::AddMenuItem(HMENU menu, int position) {
   }
   int type = sub ? kPopupControl : kButton;
   int style = 0;
-  struct {
-    int id;
-    CTKControl* control;
-    int type;
-    CTKCommandBar* bar;
-    HMENU menu;
-    int position;
-    const wchar_t* caption;
-    int style;
-  } request{id, nullptr, type, bar_, menu, position, text.c_str(), style};
+  TKControlRequest request{id, nullptr, type, bar_, menu, position, text.c_str(), style};
   HWND site = bar_ ? bar_->GetSite() : (GetManager() ? GetManager()->GetSite() : nullptr);
   CTKControl* control = nullptr;
   if (site && ::SendMessageW(site, kMsgMenuItemRequest, 0, reinterpret_cast<LPARAM>(&request)) && request.control) {

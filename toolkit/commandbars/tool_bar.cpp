@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/appframe/dc.h"
+#include "platform/appframe/frame_messages.h"
 #include "platform/appframe/frame_wnd.h"
 #include "toolkit/commandbars/command_bar_manager.h"
 #include "toolkit/commandbars/commandbar_resource.h"
@@ -26,6 +27,13 @@ const wchar_t kToolBarClass[] = L"TKToolBar";
 // over its side.
 const DWORD kBarHidesOverflow = 0x20;
 const DWORD kBarStretches = 0x40;
+
+// Posted by a floating bar to itself when its frame is deactivated: the bar hides when the
+// frame has not become active again by then.
+const UINT kMsgHideIfInactive = WM_APP + 1;
+
+// The system's dialog window class.
+const ULONG_PTR kDialogClassAtom = 0x8002;
 
 }  // namespace
 
@@ -441,17 +449,12 @@ bool CTKToolBar::SetButtons(const UINT* ids, int count) {
       group = true;
       continue;
     }
-    struct {
-      int id;
-      int index;
-      int type;
-      CTKCommandBar* bar;
-      CTKControl* control;
-      int style;
-    } request{static_cast<int>(ids[i]), i, kButton, this, nullptr, 0};
+    TKControlRequest request{static_cast<int>(ids[i]), nullptr, kButton, this, nullptr, i, nullptr, 0};
     if (site) ::SendMessageW(site, kMsgMenuItemRequest, 0, reinterpret_cast<LPARAM>(&request));
     CTKControl* control = nullptr;
     if (request.control) {
+      // The site keeps its own reference.
+      request.control->AddRef();
       control = controls_->Add(request.control, request.id);
     } else {
       control = controls_->Add(request.type, request.id);
@@ -532,6 +535,48 @@ bool CTKToolBar::IsMovable() const {
   return GetSafeHwnd() && type_ != kPopupBar && (dock_bar_ || position_ == kFloating);
 }
 
+LRESULT CTKToolBar::OnFloatStatus(WPARAM flags) {
+  HWND hwnd = GetSafeHwnd();
+  if (!hwnd) return 0;
+  // Only a shown floating bar follows its frame: a bar the user hid stays hidden.
+  if (position_ == kFloating && visible_ && !(::GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CHILD)) {
+    if (flags & FS_HIDE)
+      ::ShowWindow(hwnd, SW_HIDE);
+    else if (flags & FS_SHOW)
+      ::ShowWindow(hwnd, SW_SHOWNA);
+    CTKCommandBarManager* manager = GetCommandBarManager();
+    if (manager && manager->GetOptions().hide_floating_inactive) {
+      if (flags & FS_DEACTIVATE) {
+        // The notice comes while the frame is still the active window: look again once the
+        // activation has moved.
+        ::PostMessageW(hwnd, kMsgHideIfInactive, 0, 0);
+      } else if (flags & FS_ACTIVATE) {
+        HWND foreground = ::GetForegroundWindow();
+        if (foreground && ::IsWindowVisible(foreground) && !(::GetWindowLongPtrW(foreground, GWL_STYLE) & WS_CHILD))
+          ::ShowWindow(hwnd, SW_SHOWNA);
+      }
+    }
+  }
+  if (flags & (FS_ENABLE | FS_DISABLE)) ::EnableWindow(hwnd, (flags & FS_ENABLE) ? TRUE : FALSE);
+  return (flags & FS_SYNCACTIVE) && (::GetWindowLongPtrW(hwnd, GWL_STYLE) & 0x100) ? 1 : 0;
+}
+
+int CTKToolBar::OnHookKeyDown(UINT key, LPARAM data) {
+  HWND hwnd = GetSafeHwnd();
+  HWND parent = hwnd ? ::GetParent(hwnd) : nullptr;
+  // A bar laid out directly in a frame (a ribbon, a menu bar) keeps Tab for its own controls.
+  const bool in_dialog = parent && (::GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CHILD) &&
+                         ::GetClassLongPtrW(parent, GCW_ATOM) == kDialogClassAtom;
+  if (key == VK_TAB && in_dialog && !GetDockContext() && !dock_bar_ && position_ != kFloating && type_ != kPopupBar &&
+      !IsCustomizeMode()) {
+    const bool back = ::GetKeyState(VK_SHIFT) < 0;
+    SetTrackingMode(0, false, false);
+    if (HWND next = ::GetNextDlgTabItem(parent, hwnd, back ? TRUE : FALSE)) ::SetFocus(next);
+    return kKeyHandled;
+  }
+  return CTKCommandBar::OnHookKeyDown(key, data);
+}
+
 bool CTKToolBar::OverGripper() const {
   POINT pt;
   if (!::GetCursorPos(&pt) || !::ScreenToClient(GetSafeHwnd(), &pt)) return false;
@@ -563,6 +608,16 @@ LRESULT CTKToolBar::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_MOUSEACTIVATE:
       if (position_ == kFloating || IsCustomizeMode()) return MA_NOACTIVATE;
       break;
+    case WM_FLOATSTATUS:
+      return OnFloatStatus(wparam);
+    case kMsgHideIfInactive: {
+      HWND hwnd = GetSafeHwnd();
+      CTKCommandBarManager* manager = GetCommandBarManager();
+      if (position_ == kFloating && manager && manager->GetOptions().hide_floating_inactive &&
+          ::GetAncestor(hwnd, GA_ROOTOWNER) != ::GetActiveWindow())
+        ::ShowWindow(hwnd, SW_HIDE);
+      return 0;
+    }
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
       // Pressed where no control lies, a docked or floating bar follows the mouse; a double

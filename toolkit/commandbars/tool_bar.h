@@ -67,6 +67,9 @@ class CTKToolBar : public CTKCommandBar {
   CSize CalcDynamicLayout(int length, DWORD mode) override;
   CRect GetBorders() const override;
   CSize GetButtonSize() const override;
+  // A bar placed in a dialog (one that never docked nor floated) hands Tab on to the dialog's
+  // next tab stop (the previous one with Shift) and leaves tracking.
+  int OnHookKeyDown(UINT key, LPARAM data) override;
   CSize GetIconSize() const;
   CSize GetLargeIconSize() const;
 
@@ -140,6 +143,10 @@ class CTKToolBar : public CTKCommandBar {
   CControlButtonExpand* FindOrCreateExpand();
   // A bar in a dock bar or floating moves with the mouse; one placed in a window does not.
   bool IsMovable() const;
+  // The frame's floating-status message (FS_* bits): a floating bar follows its frame's
+  // showing, enabling and (where the manager asks) activation. Answers 1 to FS_SYNCACTIVE when
+  // the window's style carries 0x100.
+  LRESULT OnFloatStatus(WPARAM flags);
   // The pointer lies over the gripper strip of a docked bar.
   bool OverGripper() const;
   CControlButtonHide* FindOrCreateHide();

@@ -64,9 +64,10 @@ bool DispatchAndTakeQuit() {
   return quit;
 }
 
+// A bar on `site` (`made`, else a new TestBar) holding buttons captioned `captions`.
 TestBar* MakeBar(CTKCommandBarManager& manager, HWND site, int first_id, const std::vector<std::wstring>& captions, int top,
-                 int position = kTop) {
-  TestBar* bar = new TestBar;
+                 int position = kTop, TestBar* made = nullptr) {
+  TestBar* bar = made ? made : new TestBar;
   bar->SetPosition(position);
   bar->SetGripperVisible(false);
   bar->SetCommandBarManager(&manager);
@@ -245,6 +246,69 @@ TEST(CustomizeDrag, ScriptsMoveCopyRemoveOrLeaveTheControl) {
     EXPECT_TRUE(f.edit->GetDropMarker().IsRectEmpty());
     EXPECT_TRUE(f.view->GetDropMarker().IsRectEmpty());
     dragged->Release();
+  }
+}
+
+// A bar that counts the drag leaving it after its window went.
+class LeaveCountingBar : public TestBar {
+ public:
+  void OnCustomizeDragLeave() override {
+    if (!GetSafeHwnd()) ++leaves_without_window;
+    TestBar::OnCustomizeDragLeave();
+  }
+  int leaves_without_window = 0;
+};
+
+// The bar under the pointer loses its window while the drag runs (a message the loop dispatched
+// destroyed it): the drag goes on without it, and the bar hears nothing more of the drag.
+TEST(CustomizeDrag, ABarWhoseWindowGoesMidDragIsLeftAlone) {
+  struct Case {
+    const char* name;
+    // What follows the window's going: posted to the edit bar, which holds the capture.
+    std::function<void(DragFixture&, const TestBar* gone)> then;
+    int result;
+    const wchar_t* edit_after;
+  } cases[] = {
+      {"then released off every bar",
+       [](DragFixture& f, const TestBar*) {
+         f.Post(WM_MOUSEMOVE, MK_LBUTTON, CPoint(10, 150));
+         f.Post(WM_LBUTTONUP, 0, CPoint(10, 150));
+       },
+       CTKCommandBarManager::kDragRemoved, L"ACD"},
+      {"then released where the bar was",
+       [](DragFixture& f, const TestBar* gone) { f.Post(WM_LBUTTONUP, 0, f.OnEdit(gone, DragFixture::At(gone, 0, 0.3))); },
+       CTKCommandBarManager::kDragRemoved, L"ACD"},
+      {"then cancelled", [](DragFixture& f, const TestBar*) { f.Post(WM_KEYDOWN, VK_ESCAPE, CPoint()); },
+       CTKCommandBarManager::kDragNothing, L"ABCD"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DragFixture f;
+    LeaveCountingBar* gone = new LeaveCountingBar;
+    MakeBar(f.manager, f.site.hwnd, 300, {L"G", L"H"}, 80, kTop, gone);
+    Probe probe;
+    bool marked = false;
+    probe.look = [&] {
+      marked = !gone->GetDropMarker().IsRectEmpty();
+      gone->DestroyWindow();
+    };
+    CTKControl* dragged = f.edit->GetControl(1);
+    dragged->AddRef();
+    const CPoint start = f.Screen(f.edit, DragFixture::At(f.edit, 1, 0.5));
+    ::SetCursorPos(start.x, start.y);
+    DrainMessages();
+    f.Post(WM_MOUSEMOVE, MK_LBUTTON, f.OnEdit(gone, DragFixture::At(gone, 0, 0.3)));
+    ::PostMessageW(probe.hwnd, WM_APP, 0, 0);
+    c.then(f, gone);
+    EXPECT_EQ(c.result, dragged->CustomizeStartDrag(start));
+    EXPECT_TRUE(marked);  // the bar was the drop target when its window went
+    EXPECT_EQ(nullptr, gone->GetSafeHwnd());
+    EXPECT_EQ(0, gone->leaves_without_window);
+    EXPECT_EQ(c.edit_after, DragFixture::Row(f.edit));
+    EXPECT_EQ(L"GH", DragFixture::Row(gone));
+    EXPECT_NE(f.edit->GetSafeHwnd(), ::GetCapture());
+    dragged->Release();
+    gone->Release();
   }
 }
 

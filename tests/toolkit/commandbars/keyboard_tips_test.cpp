@@ -82,23 +82,76 @@ TEST(KeyboardTips, FrameLettersFindTheirControl) {
     const char* what;
     UINT key;
     bool numpad_option;
+    int accelerator_mode;
     bool taken;
     std::vector<int> commands;
+    int hot;  // the control made hot when the letter was taken but is shared (-1: not looked at)
   } cases[] = {
-      {"the letter after &", 'O', false, true, {101}},
-      {"a first letter without &", 'C', false, true, {102}},
-      {"a number-pad digit", VK_NUMPAD1, false, false, {}},
-      {"a number-pad digit with the option", VK_NUMPAD1, true, true, {103}},
-      {"a letter nothing has", 'Z', false, false, {}},
+      {"the letter after &", 'O', false, 0, true, {101}, -1},
+      {"a first letter without &", 'C', false, 0, true, {102}, -1},
+      {"a number-pad digit", VK_NUMPAD1, false, 0, false, {}, -1},
+      {"a number-pad digit with the option", VK_NUMPAD1, true, 0, true, {103}, -1},
+      {"a letter nothing has", 'Z', false, 0, false, {}, -1},
+      {"the frame's letters turned off", 'O', false, 2, false, {}, -1},
+      {"a letter two controls share: the first is made hot, nothing runs", 'P', false, 0, true, {}, 4},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    TipFixture fx({L"&New", L"&Open", L"Close", L"&1 recent"});
+    TipFixture fx({L"&New", L"&Open", L"Close", L"&1 recent", L"&Print", L"&Properties"});
     fx.manager.SetMenuBar(nullptr);
     fx.manager.GetOptions().accelerators_any_bar = true;
     fx.manager.GetOptions().numpad_accelerators = c.numpad_option;
+    fx.manager.GetOptions().accelerator_mode = c.accelerator_mode;
     EXPECT_EQ(c.taken, fx.manager.OnFrameAcceleratorKey(c.key));
     EXPECT_EQ(c.commands, fx.site.commands);
+    if (c.hot >= 0) {
+      EXPECT_TRUE(fx.bar->IsTrackingMode());
+      EXPECT_EQ(c.hot, fx.bar->GetHotIndex());
+      EXPECT_TRUE(fx.manager.IsKeyboardCuesShown());
+    }
+  }
+}
+
+// Giving the keyboard to the next bar steps over hidden bars and wraps once round the manager's
+// list; the bar it reaches tracks with its first control hot and the cues shown.
+TEST(KeyboardTips, TheKeyboardStepsToTheNextShownBar) {
+  struct Case {
+    const char* what;
+    int from, step;
+    bool second_shown;
+    int reached;  // -1: none
+  } cases[] = {
+      {"on to the next", 0, 1, true, 1},
+      {"past a hidden one and round", 1, 1, true, 0},
+      {"backwards, round past the hidden one", 0, -1, true, 1},
+      {"alone among hidden bars", 0, 1, false, -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TipFixture fx({L"&New", L"&Open"});
+    std::vector<CTKToolBar*> bars{fx.bar};
+    for (int n = 1; n <= 2; ++n) {
+      CTKToolBar* bar = fx.manager.AddToolBar(L"Bar " + std::to_wstring(n), n + 1);
+      bar->SetGripperVisible(false);
+      bar->GetControls()->Add(kButton, 200 + n)->SetCaption(L"X");
+      bar->GetControls()->Add(kButton, 210 + n)->SetCaption(L"Y");
+      bar->CreateToolBar(fx.site.hwnd, false);
+      ::MoveWindow(bar->GetSafeHwnd(), 0, 40 * n, 300, 30, TRUE);
+      bar->CalcSize(300, 0);
+      bars.push_back(bar);
+    }
+    bars[2]->SetVisible(false);
+    if (!c.second_shown) bars[1]->SetVisible(false);
+    ASSERT_EQ(c.second_shown, bars[1]->IsBarVisible());
+    fx.manager.SetKeyboardCuesShown(false);
+    EXPECT_EQ(c.reached >= 0, fx.manager.GiveKeyboardToBar(bars[static_cast<size_t>(c.from)], c.step));
+    for (size_t i = 0; i < bars.size(); ++i) {
+      SCOPED_TRACE(i);
+      EXPECT_EQ(static_cast<int>(i) == c.reached, bars[i]->IsTrackingMode());
+      if (static_cast<int>(i) == c.reached) EXPECT_EQ(0, bars[i]->GetHotIndex());
+    }
+    EXPECT_EQ(c.reached >= 0, fx.manager.IsKeyboardCuesShown());
+    for (CTKToolBar* bar : bars) bar->SetTrackingMode(0);
   }
 }
 

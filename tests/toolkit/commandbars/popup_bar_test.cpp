@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <map>
 #include <vector>
 
 #include "platform/appframe/archive.h"
@@ -425,8 +426,40 @@ TEST(PopupBar, ATallPopupScrollsAndLeavingTheArrowStopsItsTimer) {
   EXPECT_FALSE(::KillTimer(hwnd, CTKPopupBar::kTimerScrollDown));
 }
 
+// Timers as the bars set them (id and period), recorded instead of started.
+std::map<UINT_PTR, UINT> g_timerPeriods;
+UINT_PTR RecordTimerPeriod(HWND, UINT_PTR id, UINT period, TIMERPROC) {
+  g_timerPeriods[id] = period;
+  return id;
+}
+BOOL ForgetTimer(HWND, UINT_PTR id) { return g_timerPeriods.erase(id) != 0; }
+struct TimerRecorder {
+  TimerRecorder() {
+    g_timerPeriods.clear();
+    TKSetTimerFunctions(&RecordTimerPeriod, &ForgetTimer);
+  }
+  ~TimerRecorder() { TKSetTimerFunctions(nullptr, nullptr); }
+};
+
+// The thread's key state with one key held down for the guard's life.
+struct KeyHeld {
+  explicit KeyHeld(BYTE key) : key_(key) {
+    ::GetKeyboardState(keys_);
+    was_ = keys_[key_];
+    keys_[key_] = 0x80;
+    ::SetKeyboardState(keys_);
+  }
+  ~KeyHeld() {
+    keys_[key_] = was_;
+    ::SetKeyboardState(keys_);
+  }
+  BYTE keys_[256];
+  BYTE key_, was_;
+};
+
 TEST(PopupBar, RarelyUsedItemsWaitBehindTheExpandButton) {
   MonitorSeam seam({{kLeftArea, {0, 0, 1024, 738}}});
+  auto expandButton = [](CTKPopupBar* p) { return p->GetControls()->FindControl(CTKPopupBar::kExpandButtonId); };
   struct Case {
     const char* what;
     std::function<void(CTKPopupBar*)> expand;
@@ -440,6 +473,29 @@ TEST(PopupBar, RarelyUsedItemsWaitBehindTheExpandButton) {
          // Item 2 is the last one shown: Down would wrap to the top.
          p->SetHotControl(2, CTKCommandBar::kHotKeyForward);
          p->OnHookKeyDown(VK_DOWN, 0);
+       }},
+      {"Ctrl+Down on the first item", [](CTKPopupBar* p) {
+         // Down alone would step to item 2.
+         KeyHeld ctrl(VK_CONTROL);
+         p->SetHotControl(0, CTKCommandBar::kHotKeyForward);
+         p->OnHookKeyDown(VK_DOWN, 0);
+       }},
+      {"a double click on the expand button", [&](CTKPopupBar* p) {
+         CTKControl* button = expandButton(p);
+         ASSERT_NE(nullptr, button);
+         const CPoint at = button->GetRect().CenterPoint();
+         ::SendMessageW(p->GetSafeHwnd(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+       }},
+      {"the pointer resting on the expand button", [&](CTKPopupBar* p) {
+         CTKControl* button = expandButton(p);
+         ASSERT_NE(nullptr, button);
+         TimerRecorder timers;
+         p->SetHotControl(button->GetIndex(), CTKCommandBar::kHotMouse);
+         ASSERT_EQ(1u, g_timerPeriods.count(CTKPopupBar::kTimerExpand));
+         EXPECT_EQ(900u, g_timerPeriods[CTKPopupBar::kTimerExpand]);
+         EXPECT_FALSE(p->IsExpanded());
+         ::SendMessageW(p->GetSafeHwnd(), WM_TIMER, CTKPopupBar::kTimerExpand, 0);
+         EXPECT_EQ(0u, g_timerPeriods.count(CTKPopupBar::kTimerExpand));
        }},
   };
   for (const Case& c : cases) {

@@ -6,11 +6,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/appframe/app.h"
+#include "platform/appframe/frame_messages.h"
+#include "platform/appframe/frame_wnd.h"
 #include "platform/win/gdi.h"
 #include "platform/win/scoped_handle.h"
 #include "platform/win/scoped_resource.h"
 #include "tests/toolkit/commandbars/test_bars.h"
 #include "tests/toolkit/drawing/canvas.h"
+#include "toolkit/commandbars/dock_bar.h"
 #include "toolkit/commandbars/popup_bar.h"
 #include "toolkit/commandbars/tool_bar.h"
 #include "toolkit/drawing/image_manager.h"
@@ -283,6 +287,217 @@ TEST(ToolBar, StackedLargeIconsGiveWayThreeAtATimeWhenTheBarIsShort) {
   for (int i = 0; i < 6; ++i) EXPECT_EQ(i >= 3, (fx.bar->GetControl(i)->GetHideFlags() & kHideWrap) != 0) << i;
   fx.bar->SetImageManager(nullptr);
   images->InternalRelease();
+}
+
+// A floating bar follows its frame's floating-status notices: hidden and shown with the frame
+// without taking the activation, disabled and enabled with it, and, where the manager asks,
+// hidden while the frame is inactive. A bar the user hid stays hidden.
+TEST(ToolBar, AFloatingBarFollowsItsFrame) {
+  CWinApp app;
+  CFrameWnd frame;
+  ASSERT_TRUE(frame.Create(nullptr, L"Frame", WS_OVERLAPPEDWINDOW, CRect(0, 0, 400, 300)));
+  frame.ShowWindow(SW_SHOWNOACTIVATE);
+  CTKCommandBarManager manager;
+  manager.SetSite(frame.m_hWnd);
+  CTKToolBar* bar = new CTKToolBar;
+  bar->SetCommandBarManager(&manager);
+  bar->GetControls()->Add(kButton, 100)->SetCaption(L"One");
+  ASSERT_TRUE(bar->CreateToolBar(frame.m_hWnd, true));
+  HWND hwnd = bar->GetSafeHwnd();
+  ASSERT_EQ(frame.m_hWnd, ::GetWindow(hwnd, GW_OWNER));
+  ASSERT_TRUE(::IsWindowVisible(hwnd));
+
+  frame.ShowWindow(SW_HIDE);
+  EXPECT_FALSE(::IsWindowVisible(hwnd));
+  frame.ShowWindow(SW_SHOWNOACTIVATE);
+  EXPECT_TRUE(::IsWindowVisible(hwnd));
+  EXPECT_NE(hwnd, ::GetActiveWindow());
+  ::EnableWindow(frame.m_hWnd, FALSE);
+  EXPECT_FALSE(::IsWindowEnabled(hwnd));
+  ::EnableWindow(frame.m_hWnd, TRUE);
+  EXPECT_TRUE(::IsWindowEnabled(hwnd));
+  // The floating style carries 0x100: the bar keeps its caption in step with the frame.
+  EXPECT_EQ(1, ::SendMessageW(hwnd, WM_FLOATSTATUS, FS_SYNCACTIVE, 0));
+  ::SetWindowLongPtrW(hwnd, GWL_STYLE, ::GetWindowLongPtrW(hwnd, GWL_STYLE) & ~0x100);
+  EXPECT_EQ(0, ::SendMessageW(hwnd, WM_FLOATSTATUS, FS_SYNCACTIVE, 0));
+
+  bar->SetVisible(false);
+  frame.ShowWindow(SW_HIDE);
+  frame.ShowWindow(SW_SHOWNOACTIVATE);
+  EXPECT_FALSE(::IsWindowVisible(hwnd));
+  bar->SetVisible(true);
+  ASSERT_TRUE(::IsWindowVisible(hwnd));
+
+  // Another top-level window takes the activation and gives it back.
+  SiteWindow other;
+  ::ShowWindow(other.hwnd, SW_SHOWNA);
+  for (bool hide : {false, true}) {
+    SCOPED_TRACE(hide ? "hidden while inactive" : "kept while inactive");
+    manager.GetOptions().hide_floating_inactive = hide;
+    ::SetForegroundWindow(frame.m_hWnd);
+    DrainMessages();
+    ASSERT_EQ(frame.m_hWnd, ::GetForegroundWindow());
+    ::SetForegroundWindow(other.hwnd);
+    DrainMessages();
+    ASSERT_EQ(other.hwnd, ::GetForegroundWindow());
+    EXPECT_EQ(!hide, ::IsWindowVisible(hwnd) != FALSE);
+    ::SetForegroundWindow(frame.m_hWnd);
+    DrainMessages();
+    EXPECT_TRUE(::IsWindowVisible(hwnd));
+  }
+  bar->DestroyWindow();
+  bar->Release();
+  frame.DestroyWindow();
+  DrainMessages();
+}
+
+// A bar placed in a dialog hands Tab on to the dialog's next tab stop (Shift+Tab the previous)
+// and leaves tracking; a bar laid out in another window, or one that has docked, keeps Tab for
+// stepping through its own controls.
+TEST(ToolBar, InADialogTabMovesTheFocusOnElseTheBarStepsItsControls) {
+  ToolBarFixture fx(3);
+  fx.Layout();
+  HWND bar = fx.bar->GetSafeHwnd();
+  HWND dialog = ::CreateWindowExW(0, MAKEINTRESOURCEW(0x8002), L"dialog", WS_POPUP | WS_VISIBLE, 0, 0, 640, 200, nullptr, nullptr,
+                                  ::GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(nullptr, dialog);
+  auto edit = [&] {
+    return ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 40, 50, 20, dialog, nullptr,
+                             ::GetModuleHandleW(nullptr), nullptr);
+  };
+  // Tab order: before, the bar, after, last.
+  HWND before = edit();
+  ::SetParent(bar, dialog);
+  ::SetWindowPos(bar, before, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  HWND after = edit();
+  HWND last = edit();
+  ASSERT_EQ(bar, ::GetWindow(before, GW_HWNDNEXT));
+  ASSERT_EQ(after, ::GetWindow(bar, GW_HWNDNEXT));
+  ASSERT_EQ(last, ::GetWindow(after, GW_HWNDNEXT));
+  BYTE keys[256];
+  ::GetKeyboardState(keys);
+  const BYTE shiftWas = keys[VK_SHIFT];
+  struct Case {
+    const char* what;
+    bool shift;
+    HWND focus;
+  } cases[] = {{"Tab", false, after}, {"Shift+Tab", true, before}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ::SetFocus(dialog);
+    keys[VK_SHIFT] = c.shift ? 0x80 : 0;
+    ::SetKeyboardState(keys);
+    ASSERT_TRUE(fx.bar->SetTrackingMode(1, true, true));
+    EXPECT_EQ(CTKCommandBar::kKeyHandled, fx.bar->OnHookKeyDown(VK_TAB, 0));
+    EXPECT_FALSE(fx.bar->IsTrackingMode());
+    EXPECT_EQ(c.focus, ::GetFocus());
+  }
+  keys[VK_SHIFT] = 0;
+  ::SetKeyboardState(keys);
+  struct Elsewhere {
+    const char* what;
+    HWND parent;
+    bool docked;
+  } elsewhere[] = {{"laid out in a window that is no dialog", fx.site.hwnd, false}, {"docked once", dialog, true}};
+  for (const Elsewhere& e : elsewhere) {
+    SCOPED_TRACE(e.what);
+    ::SetParent(bar, e.parent);
+    if (e.docked) fx.bar->EnableDockContext();
+    ::SetFocus(e.parent);
+    const HWND focus = ::GetFocus();  // a dialog hands it on to its first tab stop
+    ASSERT_TRUE(fx.bar->SetTrackingMode(1, true, true));
+    ASSERT_EQ(0, fx.bar->GetHotIndex());
+    EXPECT_EQ(CTKCommandBar::kKeyHandled, fx.bar->OnHookKeyDown(VK_TAB, 0));
+    EXPECT_TRUE(fx.bar->IsTrackingMode());
+    EXPECT_EQ(1, fx.bar->GetHotIndex());
+    EXPECT_EQ(focus, ::GetFocus());
+    fx.bar->SetTrackingMode(0);
+  }
+  ::SetParent(bar, fx.site.hwnd);
+  ::DestroyWindow(dialog);
+  keys[VK_SHIFT] = shiftWas;
+  ::SetKeyboardState(keys);
+}
+
+// A frame that records the context menus asked of it: the window and the screen point.
+class CContextMenuFrame : public CFrameWnd {
+ public:
+  std::vector<std::pair<HWND, CPoint>> asked;
+
+ protected:
+  LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override {
+    if (message == WM_CONTEXTMENU) {
+      asked.emplace_back(reinterpret_cast<HWND>(wparam),
+                         CPoint(static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))));
+      return 0;
+    }
+    return CFrameWnd::WindowProc(message, wparam, lparam);
+  }
+};
+
+// A right click on a dock bar of any side asks the site for the bars' context menu at the
+// click's screen point.
+TEST(DockBar, ARightClickOnEachSideAsksTheSiteForTheContextMenuThere) {
+  CContextMenuFrame frame;
+  ASSERT_TRUE(frame.Create(nullptr, L"dock", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CRect(100, 100, 600, 400)));
+  CTKCommandBarManager manager;
+  manager.SetSite(frame.m_hWnd);
+  ASSERT_TRUE(CTKDockBar::CreateDockBars(&frame, &manager));
+  frame.RecalcLayout();
+  for (int side = 0; side < 4; ++side) {
+    SCOPED_TRACE(side);
+    CTKDockBar* dock = CTKDockBar::FromSide(frame.m_hWnd, side);
+    ASSERT_NE(nullptr, dock);
+    frame.asked.clear();
+    POINT at{3 + side, 4};
+    ::SendMessageW(dock->GetSafeHwnd(), WM_RBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+    ::ClientToScreen(dock->GetSafeHwnd(), &at);
+    ASSERT_EQ(1u, frame.asked.size());
+    EXPECT_EQ(dock->GetSafeHwnd(), frame.asked[0].first);
+    EXPECT_EQ(CPoint(at), frame.asked[0].second);
+  }
+  frame.DestroyWindow();
+  DrainMessages();
+}
+
+// A bar's buttons from a list of command ids: 0 begins a group on the next; the site is asked
+// for each id with the one request record menus use too, and may supply a control of its own or
+// another type and style.
+TEST(ToolBar, ButtonsFromAListOfIdsAskTheSiteForEach) {
+  ToolBarFixture fx(2);
+  CTKControl* supplied = new CTKControlButton;
+  supplied->SetCaption(L"Supplied");
+  std::vector<std::pair<int, int>> asked;  // id and place in the list
+  fx.site.on_message = [&](UINT message, WPARAM, LPARAM lparam) {
+    if (message != kMsgMenuItemRequest) return;
+    TKControlRequest* request = reinterpret_cast<TKControlRequest*>(lparam);
+    asked.emplace_back(request->id, request->position);
+    EXPECT_EQ(fx.bar, request->bar);
+    EXPECT_EQ(kButton, request->type);
+    EXPECT_EQ(nullptr, request->menu);
+    if (request->id == 101) request->control = supplied;
+    if (request->id == 102) {
+      request->type = kPopupControl;
+      request->style = 2;
+    }
+  };
+  const UINT ids[] = {100, 0, 101, 102};
+  ASSERT_TRUE(fx.bar->SetButtons(ids, 4));
+  fx.site.on_message = nullptr;
+  EXPECT_EQ((std::vector<std::pair<int, int>>{{100, 0}, {101, 2}, {102, 3}}), asked);
+  ASSERT_EQ(3, fx.bar->GetControlCount());
+  EXPECT_EQ(kButton, fx.bar->GetControl(0)->GetType());
+  EXPECT_FALSE(fx.bar->GetControl(0)->GetBeginGroup());
+  EXPECT_EQ(supplied, fx.bar->GetControl(1));
+  EXPECT_EQ(101, supplied->GetID());
+  EXPECT_TRUE(supplied->GetBeginGroup());
+  CTKControl* popup = fx.bar->GetControl(2);
+  EXPECT_EQ(kPopupControl, popup->GetType());
+  EXPECT_EQ(2, popup->GetStyle());
+  EXPECT_EQ(102, popup->GetHelpId());
+  // The bar holds a reference of its own: the site's release leaves the control in place.
+  supplied->Release();
+  EXPECT_EQ(L"Supplied", fx.bar->GetControl(1)->GetCaption());
 }
 
 }  // namespace
