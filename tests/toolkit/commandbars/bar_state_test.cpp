@@ -248,6 +248,50 @@ TEST_P(BarStateRoundTrip, ASecondSaveReplacesTheFirst) {
   ExpectSame(second.bars, restored.bars);
 }
 
+// The bar's own keys and the control keys the deep comparison above does not look at, each set
+// away from its default.
+TEST_P(BarStateRoundTrip, TheKeysOfABarAndOfAControlComeBackSetAsSaved) {
+  Layout saved;
+  CTKCommandBar* bar = new CTKCommandBar;
+  saved.bars.push_back(bar);
+  bar->SetTitle(L"Keys");
+  bar->SetFlags(0x40);
+  bar->SetWidth(140);
+  bar->SetButtonSize(CSize(30, 28));
+  bar->SetShowTextBelowIcons(1);
+  bar->GetAnimation().EnableAnimation(true);
+  CTKControl* control = AddButton(bar, 7, L"Seven");
+  control->SetShortcutText(L"Ctrl+7");
+  control->SetParameter(L"seventh");
+  control->SetDefaultItem(true);
+  control->SetIconId(70);
+  auto store = MakeStore();
+  ASSERT_TRUE(store->Save(saved));
+  Layout restored;
+  ASSERT_TRUE(store->Load(restored));
+  ASSERT_EQ(1u, restored.bars.size());
+  CTKCommandBar* back = restored.bars[0];
+  EXPECT_EQ(0x40u, back->GetFlags());
+  EXPECT_EQ(140, back->GetWidth());
+  EXPECT_EQ(CSize(30, 28), back->GetButtonSize());
+  EXPECT_EQ(1, back->GetShowTextBelowIcons());
+  EXPECT_TRUE(back->GetAnimation().IsAnimationEnabled());
+  ASSERT_EQ(1, back->GetControlCount());
+  const CTKControl* read = back->GetControl(0);
+  EXPECT_EQ(L"Ctrl+7", read->GetShortcutText());
+  EXPECT_EQ(L"seventh", read->GetParameter());
+  EXPECT_TRUE(read->IsDefaultItem());
+  EXPECT_EQ(70, read->GetIconId());
+
+  // A bar saved with its animation off loads with it off, whatever the bar had before.
+  bar->GetAnimation().EnableAnimation(false);
+  ASSERT_TRUE(store->Save(saved));
+  Layout again;
+  ASSERT_TRUE(store->Load(again));
+  ASSERT_EQ(1u, again.bars.size());
+  EXPECT_FALSE(again.bars[0]->GetAnimation().IsAnimationEnabled());
+}
+
 INSTANTIATE_TEST_SUITE_P(Stores, BarStateRoundTrip, ::testing::Values(0, 1, 2));
 
 TEST(BarStateRegistry, TheOneValueFormIsOneValueAndADamagedOneIsRefused) {
