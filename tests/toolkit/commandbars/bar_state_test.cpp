@@ -20,7 +20,9 @@
 #include "toolkit/commandbars/commandbar_resource.h"
 #include "toolkit/commandbars/control_button.h"
 #include "toolkit/commandbars/control_combo.h"
+#include "toolkit/commandbars/control_edit.h"
 #include "toolkit/commandbars/popup_bar.h"
+#include "toolkit/commandbars/special_controls.h"
 #include "toolkit/commandbars/tool_bar.h"
 #include "toolkit/drawing/image_manager.h"
 #include "toolkit/drawing/prop_exchange.h"
@@ -386,6 +388,93 @@ INSTANTIATE_TEST_SUITE_P(Gates, BarStateSchema,
                                            SchemaCase{17, CSize(24, 24), L"File", -1, 4242, 0},
                                            SchemaCase{18, CSize(24, 24), L"File", 0, 4242, 0},
                                            SchemaCase{20, CSize(24, 24), L"File", 0, 4242, 88}));
+
+// Control kinds with keys of their own: set away from their defaults, saved at a schema and read
+// back into a fresh layout, through the registry's tree of keys and through the archive form.
+struct KindKeysCase {
+  const char* what;
+  int schema;
+  CTKControl* (*make)(CTKCommandBar* bar);
+  void (*expect)(const CTKControl* back, int schema);
+};
+
+// The shell's auto-complete flag for file names.
+const DWORD kShellFileSystem = 0x1;
+
+CTKControl* MakeEdit(CTKCommandBar* bar) {
+  CTKControlEdit* edit = static_cast<CTKControlEdit*>(bar->GetControls()->Add(kEdit, 50));
+  edit->SetCaption(L"Find");
+  edit->ShowLabel(true);
+  edit->MakeReadOnly(true);
+  edit->PutHint(L"Type here");
+  edit->UseAutoComplete(kShellFileSystem);
+  edit->ShowSpinButtons(true);
+  return edit;
+}
+
+void ExpectEdit(const CTKControl* back, int schema) {
+  const CTKControlEdit* edit = dynamic_cast<const CTKControlEdit*>(back);
+  ASSERT_NE(nullptr, edit);
+  EXPECT_EQ(schema > 5, const_cast<CTKControlEdit*>(edit)->LabelShown());
+  EXPECT_EQ(schema > 7, edit->IsReadOnly());
+  EXPECT_EQ(schema > 8 ? L"Type here" : L"", edit->GetHint());
+  EXPECT_EQ(schema > 8 ? kShellFileSystem : 0u, edit->GetAutoCompleteFlags());
+  EXPECT_EQ(schema > 18, edit->HasSpinButtons());
+}
+
+CTKControl* MakeSelector(CTKCommandBar* bar) {
+  CTKControlSelector* selector = new CTKControlSelector;
+  bar->GetControls()->Add(selector, 60);
+  selector->Release();
+  selector->SetItemsMax(CSize(8, 7));
+  selector->SetItemsCount(CSize(3, 2));
+  selector->SetItemSize(CSize(20, 22));
+  return selector;
+}
+
+void ExpectSelector(const CTKControl* back, int) {
+  const CTKControlSelector* selector = dynamic_cast<const CTKControlSelector*>(back);
+  ASSERT_NE(nullptr, selector);
+  EXPECT_EQ(CSize(3, 2), selector->GetItemsCount());
+  EXPECT_EQ(CSize(8, 7), selector->GetItemsMax());
+  EXPECT_EQ(CSize(20, 22), selector->GetItemSize());
+}
+
+class BarStateKindKeys : public ::testing::TestWithParam<KindKeysCase> {};
+
+TEST_P(BarStateKindKeys, ComeBackAsSavedWhereTheSchemaHasThem) {
+  const KindKeysCase& c = GetParam();
+  Layout saved;
+  CTKCommandBar* bar = new CTKCommandBar;
+  saved.bars.push_back(bar);
+  c.make(bar);
+  for (bool registry : {true, false}) {
+    SCOPED_TRACE(registry ? "registry" : "archive");
+    Layout restored;
+    if (registry) {
+      RegistryStore cleanup;
+      {
+        CTKPropExchangeRegistry px(HKEY_CURRENT_USER, kKey, false);
+        px.SetSchema(c.schema);
+        CTKBarLayoutState::Save(&px, saved.bars, &saved.manager);
+      }
+      CTKPropExchangeRegistry px(HKEY_CURRENT_USER, kKey, true);
+      ASSERT_TRUE(CTKBarLayoutState::Load(&px, &restored.manager, &restored.bars));
+    } else {
+      ASSERT_TRUE(ThroughMemory(saved, &restored, c.schema));
+    }
+    ASSERT_EQ(1u, restored.bars.size());
+    ASSERT_EQ(1, restored.bars[0]->GetControlCount());
+    c.expect(restored.bars[0]->GetControl(0), c.schema);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, BarStateKindKeys,
+                         ::testing::Values(KindKeysCase{"edit, schema 5", 5, MakeEdit, ExpectEdit},
+                                           KindKeysCase{"edit, schema 8", 8, MakeEdit, ExpectEdit},
+                                           KindKeysCase{"edit, schema 9", 9, MakeEdit, ExpectEdit},
+                                           KindKeysCase{"edit, schema 20", 20, MakeEdit, ExpectEdit},
+                                           KindKeysCase{"selector", 20, MakeSelector, ExpectSelector}));
 
 // ---------------------------------------------------------------------------------------------
 // Damaged saved states
