@@ -305,6 +305,7 @@ void CTKControlComboBoxList::DoPropExchange(CTKPropExchange* px) {
 // The edit window
 
 LRESULT CTKControlComboBoxEditCtrl::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_MOUSEWHEEL && owner_->OnMouseWheel(GET_WHEEL_DELTA_WPARAM(wparam))) return 0;
   LRESULT result = CTKEdit::WindowProc(message, wparam, lparam);
   if (message == WM_SETFOCUS) owner_->OnEditFocus(true);
   if (message == WM_KILLFOCUS) owner_->OnEditFocus(false);
@@ -642,6 +643,12 @@ bool CTKControlComboBox::MoveListSelection(UINT key) {
   CTKControlComboBoxPopupBar* list = GetDropDown();
   if (!list || !list->MoveSelectionByKey(key)) return false;
   OnListSelectionMoved();
+  return true;
+}
+
+bool CTKControlComboBox::OnMouseWheel(int delta) {
+  if (!focused_ || dropped_ || shell_active_ || delta == 0) return false;
+  MoveListSelection(delta > 0 ? VK_UP : VK_DOWN);
   return true;
 }
 

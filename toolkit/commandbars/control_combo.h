@@ -179,6 +179,10 @@ class CTKControlComboBox : public CTKControlPopup {
   void OnEditFocus(bool gained);
   // From the drop-down: the pointer picked item `index`; a click also runs the combo.
   void OnDropDownPick(int index, bool click);
+  // The wheel turned over the focused combo: with the drop-down shut and no shell suggestions
+  // about, the selection moves one item (up for a turn away from the user). False when the
+  // combo leaves the wheel alone.
+  bool OnMouseWheel(int delta);
 
   // Overrides of the control.
   bool OnSetPopup(bool open) override;

@@ -270,6 +270,30 @@ TEST(ComboBox, KeysMoveTheSelectionAndEscapeRestoresIt) {
   EXPECT_EQ(L"Banana", f.combo->GetEditText());
 }
 
+// The wheel over the focused box steps through the list like Up and Down; an unfocused combo
+// and an open drop-down leave it alone.
+TEST(ComboBox, TheWheelStepsTheSelectionWhileFocusedAndShut) {
+  ComboFixture f;
+  f.combo->SetCurSel(1);
+  auto wheel = [&](int delta) { ::SendMessageW(f.Edit(), WM_MOUSEWHEEL, MAKEWPARAM(0, delta), MAKELPARAM(5, 5)); };
+  wheel(-WHEEL_DELTA);
+  EXPECT_EQ(1, f.combo->GetCurSel());
+  f.combo->TakeFocus(true);
+  wheel(-WHEEL_DELTA);
+  EXPECT_EQ(2, f.combo->GetCurSel());
+  EXPECT_EQ(L"Banana", f.combo->GetEditText());
+  wheel(WHEEL_DELTA);
+  wheel(WHEEL_DELTA);
+  EXPECT_EQ(0, f.combo->GetCurSel());
+  EXPECT_EQ(L"Abc", f.combo->GetEditText());
+  wheel(WHEEL_DELTA);  // stays on the first
+  EXPECT_EQ(0, f.combo->GetCurSel());
+  ASSERT_TRUE(f.combo->OnHookKeyDown(VK_F4));
+  ASSERT_TRUE(f.combo->GetPopuped());
+  EXPECT_FALSE(f.combo->OnMouseWheel(-WHEEL_DELTA));
+  EXPECT_EQ(0, f.combo->GetCurSel());
+}
+
 // A long list in a short drop-down: the item a key or the pointer moves to is always shown.
 struct LongList {
   std::vector<UINT> keys;
