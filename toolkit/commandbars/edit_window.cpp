@@ -93,6 +93,52 @@ bool CTKEdit::OnEditKey(UINT key) {
   return false;
 }
 
+namespace {
+
+bool SystemClipboardHoldsText() {
+  return ::IsClipboardFormatAvailable(CF_UNICODETEXT) || ::IsClipboardFormatAvailable(CF_TEXT);
+}
+
+CTKEdit::ClipboardTextQuery g_clipboard_text = &SystemClipboardHoldsText;
+
+}  // namespace
+
+void CTKEdit::SetClipboardTextQuery(ClipboardTextQuery query) {
+  g_clipboard_text = query ? query : &SystemClipboardHoldsText;
+}
+
+bool CTKEdit::IsEditCommandEnabled(UINT id) const {
+  if (!GetSafeHwnd()) return false;
+  switch (id) {
+    case kCommandCopy:
+    case kCommandCut: {
+      DWORD start = 0, end = 0;
+      ::SendMessageW(GetSafeHwnd(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+      return start != end;
+    }
+    case kCommandPaste:
+      return g_clipboard_text();
+    default:
+      return false;
+  }
+}
+
+bool CTKEdit::OnCmdMsg(UINT id, int code, void* extra, LRESULT* result, bool notify) {
+  const bool clipboard = id == kCommandCopy || id == kCommandCut || id == kCommandPaste;
+  if (!notify && clipboard && GetSafeHwnd()) {
+    if (code == CN_UPDATE_COMMAND_UI) {
+      if (extra) static_cast<CCmdUI*>(extra)->Enable(IsEditCommandEnabled(id));
+      return true;
+    }
+    if (code == CN_COMMAND) {
+      const UINT message = id == kCommandCopy ? WM_COPY : id == kCommandCut ? WM_CUT : WM_PASTE;
+      SendMessage(message, 0, 0);
+      return true;
+    }
+  }
+  return CWnd::OnCmdMsg(id, code, extra, result, notify);
+}
+
 LRESULT CTKEdit::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_IME_STARTCOMPOSITION:

@@ -48,6 +48,15 @@ class CTKEdit : public CWnd {
   // the navigation and editing keys from Page Up to Delete. True when the window took the key.
   bool OnEditKey(UINT key);
 
+  // The clipboard commands of the box: Copy and Cut while text is selected, Paste while the
+  // clipboard holds text; running one sends the window its clipboard message.
+  static constexpr UINT kCommandCopy = 57634, kCommandCut = 57635, kCommandPaste = 57637;
+  bool IsEditCommandEnabled(UINT id) const;
+  // Seam: what answers whether the clipboard holds text (null: the system's clipboard).
+  using ClipboardTextQuery = bool (*)();
+  static void SetClipboardTextQuery(ClipboardTextQuery query);
+  bool OnCmdMsg(UINT id, int code, void* extra, LRESULT* result = nullptr, bool notify = false) override;
+
  protected:
   LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
 

@@ -2,12 +2,14 @@
 // and the hint.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include <climits>
 #include <vector>
 
 #include "test_bars.h"
 #include "toolkit/commandbars/control_edit.h"
+#include "toolkit/commandbars/edit_window.h"
 #include "toolkit/drawing/seams.h"
 
 using namespace TKCommandBars;
@@ -260,3 +262,71 @@ TEST(ControlEdit, UpAndDownStepWhileTheBoxHasTheFocus) {
 }
 
 }  // namespace
+
+namespace {
+
+// The box's clipboard messages, recorded and kept from the system's clipboard.
+std::vector<UINT> g_clipboard_messages;
+LRESULT CALLBACK RecordClipboard(HWND hwnd, UINT msg, WPARAM w, LPARAM l, UINT_PTR, DWORD_PTR) {
+  if (msg == WM_COPY || msg == WM_CUT || msg == WM_PASTE) {
+    g_clipboard_messages.push_back(msg);
+    return 0;
+  }
+  return ::DefSubclassProc(hwnd, msg, w, l);
+}
+
+bool g_clipboard_has_text = false;
+bool FakeClipboard() { return g_clipboard_has_text; }
+
+struct UpdateProbe : CCmdUI {
+  void Enable(bool on) override { enabled = on; }
+  bool enabled = true;
+};
+
+bool Enabled(CTKEdit& edit, UINT id) {
+  UpdateProbe probe;
+  probe.m_nID = id;
+  EXPECT_TRUE(edit.OnCmdMsg(id, CN_UPDATE_COMMAND_UI, &probe));
+  return probe.enabled;
+}
+
+}  // namespace
+
+// Copy and Cut while text is selected, Paste while the clipboard holds text; each command
+// reaches the window as its clipboard message.
+TEST(EditWindow, ClipboardCommandsFollowTheSelectionAndTheClipboard) {
+  HWND host = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 200, 40, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(nullptr, host);
+  CTKEdit::SetClipboardTextQuery(&FakeClipboard);
+  g_clipboard_messages.clear();
+  {
+    CTKEdit edit;
+    ASSERT_TRUE(edit.CreateEdit(WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, CRect(0, 0, 180, 20), host, 1));
+    ASSERT_TRUE(::SetWindowSubclass(edit.GetSafeHwnd(), &RecordClipboard, 1, 0));
+    edit.SetText(L"hello world");
+    edit.SendMessage(EM_SETSEL, 3, 3);
+    g_clipboard_has_text = false;
+    EXPECT_FALSE(Enabled(edit, CTKEdit::kCommandCopy));
+    EXPECT_FALSE(Enabled(edit, CTKEdit::kCommandCut));
+    EXPECT_FALSE(Enabled(edit, CTKEdit::kCommandPaste));
+    edit.SendMessage(EM_SETSEL, 0, 5);
+    g_clipboard_has_text = true;
+    EXPECT_TRUE(Enabled(edit, CTKEdit::kCommandCopy));
+    EXPECT_TRUE(Enabled(edit, CTKEdit::kCommandCut));
+    EXPECT_TRUE(Enabled(edit, CTKEdit::kCommandPaste));
+    // Another command is not the box's.
+    UpdateProbe other;
+    EXPECT_FALSE(edit.OnCmdMsg(57600, CN_UPDATE_COMMAND_UI, &other));
+    for (UINT id : {CTKEdit::kCommandCopy, CTKEdit::kCommandCut, CTKEdit::kCommandPaste})
+      edit.SendMessage(WM_COMMAND, MAKEWPARAM(id, 0), 0);
+    EXPECT_EQ((std::vector<UINT>{WM_COPY, WM_CUT, WM_PASTE}), g_clipboard_messages);
+    // A command the box reports disabled is not run.
+    g_clipboard_messages.clear();
+    g_clipboard_has_text = false;
+    edit.SendMessage(WM_COMMAND, MAKEWPARAM(CTKEdit::kCommandPaste, 0), 0);
+    EXPECT_TRUE(g_clipboard_messages.empty());
+    ::RemoveWindowSubclass(edit.GetSafeHwnd(), &RecordClipboard, 1);
+  }
+  CTKEdit::SetClipboardTextQuery(nullptr);
+  ::DestroyWindow(host);
+}
