@@ -304,6 +304,8 @@ void CTKControlComboBoxList::DoPropExchange(CTKPropExchange* px) {
 // ---------------------------------------------------------------------------------------------
 // The edit window
 
+CTKCommandBar* CTKControlComboBoxEditCtrl::GetOwnerBar() const { return owner_ ? owner_->GetParent() : nullptr; }
+
 LRESULT CTKControlComboBoxEditCtrl::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_MOUSEWHEEL && owner_->OnMouseWheel(GET_WHEEL_DELTA_WPARAM(wparam))) return 0;
   LRESULT result = CTKEdit::WindowProc(message, wparam, lparam);

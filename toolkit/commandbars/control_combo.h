@@ -118,6 +118,7 @@ class CTKControlComboBoxEditCtrl : public CTKEdit {
   explicit CTKControlComboBoxEditCtrl(CTKControlComboBox* owner) : owner_(owner) {}
 
  protected:
+  CTKCommandBar* GetOwnerBar() const override;
   LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
   bool OnChildNotify(UINT message, WPARAM wparam, LPARAM lparam, LRESULT* result) override;
 

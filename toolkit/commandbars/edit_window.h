@@ -10,6 +10,8 @@
 #include "platform/appframe/wnd.h"
 #include "platform/win/scoped_handle.h"
 
+class CTKCommandBar;
+
 // The process's rich-edit library: the newer one when it loads, else the older one, else none.
 class CTKRichEditLoader {
  public:
@@ -56,8 +58,14 @@ class CTKEdit : public CWnd {
   using ClipboardTextQuery = bool (*)();
   static void SetClipboardTextQuery(ClipboardTextQuery query);
   bool OnCmdMsg(UINT id, int code, void* extra, LRESULT* result = nullptr, bool notify = false) override;
+  // The box's context menu at a screen point (-1, -1: below the box): Cut, Copy and Paste in a
+  // popup bar of the owner bar's manager, named by the program's strings for them; the chosen
+  // command runs. False (the window's own handling) without those strings or an owner bar.
+  bool ShowContextMenu(CPoint screen);
 
  protected:
+  // The bar of the control that owns the box (null: none).
+  virtual CTKCommandBar* GetOwnerBar() const { return nullptr; }
   LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
 
  private:

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <climits>
+#include <string>
 #include <vector>
 
 #include "test_bars.h"
@@ -329,4 +330,67 @@ TEST(EditWindow, ClipboardCommandsFollowTheSelectionAndTheClipboard) {
   }
   CTKEdit::SetClipboardTextQuery(nullptr);
   ::DestroyWindow(host);
+}
+
+namespace {
+
+// What the user sees in the box's context menu once it shows, and the item clicked.
+struct SeenMenu {
+  std::vector<std::wstring> captions;
+  std::vector<bool> enabled;
+  int lock_counter = 0;
+  bool seen = false;
+};
+SeenMenu g_menu;
+int g_click_item = 0;
+
+void CALLBACK ActOnContextMenu(HWND hwnd, UINT, UINT_PTR id, DWORD) {
+  const std::vector<CTKCommandBar*>& tracked = CTKMouseManager::ThreadInstance()->TrackedBars();
+  CTKCommandBar* popup = tracked.empty() ? nullptr : tracked.back();
+  // Act only once the menu is shown and tracking, so that the click lands on a laid-out item.
+  if (!popup || !popup->GetSafeHwnd() || !::IsWindowVisible(popup->GetSafeHwnd()) || !popup->IsTrackingMode()) return;
+  ::KillTimer(hwnd, id);
+  g_menu.seen = true;
+  for (int i = 0; i < popup->GetControlCount(); ++i) {
+    g_menu.captions.push_back(popup->GetControl(i)->GetCaption());
+    g_menu.enabled.push_back(popup->GetControl(i)->GetEnabled());
+  }
+  g_menu.lock_counter = CTKMouseManager::ThreadInstance()->LockCounter();
+  const CPoint pt = popup->GetControl(g_click_item)->GetRect().CenterPoint();
+  ::PostMessageW(popup->GetSafeHwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(pt.x, pt.y));
+  ::PostMessageW(popup->GetSafeHwnd(), WM_LBUTTONUP, 0, MAKELPARAM(pt.x, pt.y));
+}
+
+}  // namespace
+
+// The box's context menu: Cut, Copy and Paste named by the program's strings, enabled as the
+// commands are, shown with the pointer's lock eased by one; the item chosen runs.
+TEST(EditWindow, TheContextMenuOffersTheClipboardCommandsAndRunsTheOneChosen) {
+  BarFixture f(0);
+  CTKControlEdit* edit = static_cast<CTKControlEdit*>(f.bar->GetControls()->Add(kEdit, 500));
+  edit->PutText(L"hello world");
+  f.bar->CalcSize(600, 0);
+  ASSERT_NE(nullptr, edit->GetEditCtrl());
+  HWND window = edit->GetEditCtrl()->GetSafeHwnd();
+  ASSERT_TRUE(::IsWindow(window));
+  ASSERT_TRUE(::SetWindowSubclass(window, &RecordClipboard, 1, 0));
+  CTKEdit::SetClipboardTextQuery(&FakeClipboard);
+  g_clipboard_has_text = false;
+  g_clipboard_messages.clear();
+  g_menu = SeenMenu();
+  g_click_item = 0;
+  ::SendMessageW(window, EM_SETSEL, 0, 5);
+  const int lock = CTKMouseManager::ThreadInstance()->LockCounter();
+  ::SetTimer(nullptr, 0, 1, &ActOnContextMenu);
+  RECT rc;
+  ::GetWindowRect(window, &rc);
+  ::SendMessageW(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window), MAKELPARAM(rc.left + 5, rc.top + 5));
+  ASSERT_TRUE(g_menu.seen);
+  EXPECT_EQ((std::vector<std::wstring>{L"Cut", L"Copy", L"Paste"}), g_menu.captions);
+  EXPECT_EQ((std::vector<bool>{true, true, false}), g_menu.enabled);
+  EXPECT_EQ(lock - 1, g_menu.lock_counter);
+  EXPECT_EQ(lock, CTKMouseManager::ThreadInstance()->LockCounter());
+  EXPECT_EQ((std::vector<UINT>{WM_CUT}), g_clipboard_messages);
+  ::RemoveWindowSubclass(window, &RecordClipboard, 1);
+  CTKEdit::SetClipboardTextQuery(nullptr);
 }
