@@ -126,6 +126,35 @@ class CTKControlComboBoxEditCtrl : public CTKEdit {
   CTKControlComboBox* owner_;
 };
 
+// Watches, while its combo has the focus, for the shell's suggestion list of the combo's edit
+// window: a window of class "Auto-Suggest Dropdown" shown on the thread becomes the suggestion
+// window (the pointer's tracking trusts it, and the edit is posted kMsgSuggestionsShown) until it
+// is hidden again.
+class CTKControlComboBoxAutoCompleteWnd {
+ public:
+  static constexpr UINT kMsgSuggestionsShown = 0x2872;
+
+  explicit CTKControlComboBoxAutoCompleteWnd(HWND edit) : edit_(edit) {}
+  ~CTKControlComboBoxAutoCompleteWnd();
+  CTKControlComboBoxAutoCompleteWnd(const CTKControlComboBoxAutoCompleteWnd&) = delete;
+  CTKControlComboBoxAutoCompleteWnd& operator=(const CTKControlComboBoxAutoCompleteWnd&) = delete;
+
+  // Starts (the combo took the focus) or stops watching.
+  void Watch(bool on);
+  bool IsWatching() const { return watching_; }
+  HWND GetSuggestionWindow() const { return suggestions_; }
+  bool IsSuggesting() const { return suggestions_ && ::IsWindowVisible(suggestions_); }
+
+ private:
+  static LRESULT CALLBACK CallWndProc(int code, WPARAM wparam, LPARAM lparam);
+  void OnWindowPosChanged(HWND hwnd, const WINDOWPOS& pos);
+  void Forget();
+
+  HWND edit_ = nullptr;
+  HWND suggestions_ = nullptr;
+  bool watching_ = false;
+};
+
 class CTKControlComboBox : public CTKControlPopup {
   DECLARE_DYNCREATE(CTKControlComboBox)
 
@@ -137,6 +166,8 @@ class CTKControlComboBox : public CTKControlPopup {
   };
   // Sent to the site with the list bar when the drop-down opens.
   static constexpr UINT kMsgDropDownOpening = 0x285B;
+  // The shell's auto-complete flag that gives Tab to its suggestions.
+  static constexpr DWORD kShellUseTab = 0x8;
 
   CTKControlComboBox();
   ~CTKControlComboBox() override;
@@ -167,6 +198,8 @@ class CTKControlComboBox : public CTKControlPopup {
   void EnableShellAutoComplete(DWORD flags);
   DWORD GetShellAutoCompleteFlags() const { return shell_flags_; }
   bool IsShellAutoCompleteActive() const { return shell_active_; }
+  // The watcher of the shell's suggestion list (null without the shell's auto-complete).
+  CTKControlComboBoxAutoCompleteWnd* GetAutoSuggest() const { return auto_suggest_.get(); }
   bool IsCompletingInPlace() const { return auto_complete_ || (shell_flags_ && !shell_active_); }
   bool IsFocused() const { return focused_; }
 
@@ -224,6 +257,7 @@ class CTKControlComboBox : public CTKControlPopup {
   bool auto_complete_ = false, no_completion_ = false;
   DWORD shell_flags_ = 0;
   bool shell_active_ = false;
+  std::unique_ptr<CTKControlComboBoxAutoCompleteWnd> auto_suggest_;
   int edit_icon_id_ = 0;
   bool executed_ = false;
   int drop_down_count_ = 12;
