@@ -375,6 +375,26 @@ TEST(ComboBox, TheWheelStepsTheSelectionWhileFocusedAndShut) {
   EXPECT_EQ(0, f.combo->GetCurSel());
 }
 
+// Escape restores the selection and the text the combo had when it took the focus; only inside
+// a popup bar is the key reported as handled (a tool bar leaves it to the bar).
+TEST(ComboBox, EscapeRestoresAndIsHandledOnlyInsideAPopupBar) {
+  for (int type : {kToolBar, kPopupBar}) {
+    SCOPED_TRACE(type);
+    ComboFixture f;
+    f.bar->SetType(type);
+    f.combo->SetCurSel(0);
+    f.combo->TakeFocus(true);
+    ASSERT_TRUE(f.combo->OnHookKeyDown(VK_DOWN));
+    ASSERT_TRUE(f.combo->OnHookKeyDown(VK_DOWN));
+    ASSERT_EQ(L"Banana", f.combo->GetEditText());
+    EXPECT_EQ(type == kPopupBar, f.combo->OnHookKeyDown(VK_ESCAPE));
+    EXPECT_FALSE(f.combo->IsFocused());
+    EXPECT_EQ(0, f.combo->GetCurSel());
+    EXPECT_EQ(L"Abc", f.combo->GetEditText());
+    f.bar->SetType(kToolBar);
+  }
+}
+
 // A long list in a short drop-down: the item a key or the pointer moves to is always shown.
 struct LongList {
   std::vector<UINT> keys;

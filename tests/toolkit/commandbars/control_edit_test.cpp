@@ -251,6 +251,23 @@ TEST(ControlEdit, TheHintShowsWhileTheBoxIsEmptyAndUnfocused) {
   EXPECT_EQ(L"Search", f.edit->GetEditCtrl()->GetText());
 }
 
+// Escape puts back the text the box had when it took the focus and gives the focus up; only
+// inside a popup bar is the key reported as handled.
+TEST(ControlEdit, EscapeRestoresAndIsHandledOnlyInsideAPopupBar) {
+  for (int type : {kToolBar, kPopupBar}) {
+    SCOPED_TRACE(type);
+    EditFixture f;
+    f.bar->SetType(type);
+    f.edit->PutText(L"7");
+    f.edit->TakeFocus(true);
+    f.edit->PutText(L"12");
+    EXPECT_EQ(type == kPopupBar, f.edit->OnHookKeyDown(VK_ESCAPE));
+    EXPECT_FALSE(f.edit->IsFocused());
+    EXPECT_EQ(L"7", f.edit->CurrentText());
+    f.bar->SetType(kToolBar);
+  }
+}
+
 TEST(ControlEdit, UpAndDownStepWhileTheBoxHasTheFocus) {
   EditFixture f;
   f.edit->PutText(L"9");
