@@ -21,6 +21,7 @@
 #include "toolkit/commandbars/control_button.h"
 #include "toolkit/commandbars/control_combo.h"
 #include "toolkit/commandbars/control_edit.h"
+#include "toolkit/commandbars/gallery.h"
 #include "toolkit/commandbars/popup_bar.h"
 #include "toolkit/commandbars/special_controls.h"
 #include "toolkit/commandbars/tool_bar.h"
@@ -440,6 +441,37 @@ void ExpectSelector(const CTKControl* back, int) {
   EXPECT_EQ(CSize(20, 22), selector->GetItemSize());
 }
 
+CTKControl* MakeGallery(CTKCommandBar* bar) {
+  CTKControlGallery* gallery = static_cast<CTKControlGallery*>(bar->GetControls()->Add(kGallery, 70));
+  gallery->SetShowLabels(false);
+  gallery->SetShowBorders(true);
+  gallery->SetShowScrollBar(false);
+  gallery->SetMargin(CRect(1, 2, 3, 4));
+  return gallery;
+}
+
+void ExpectGallery(const CTKControl* back, int) {
+  const CTKControlGallery* gallery = dynamic_cast<const CTKControlGallery*>(back);
+  ASSERT_NE(nullptr, gallery);
+  EXPECT_FALSE(gallery->IsShowLabels());
+  EXPECT_TRUE(gallery->IsShowBorders());
+  EXPECT_FALSE(gallery->IsShowScrollBar());
+  EXPECT_EQ(CRect(1, 2, 3, 4), gallery->GetMargin());
+}
+
+// A gallery saved with its borders off (as it is made) comes back without them, though a missing
+// key means borders on.
+CTKControl* MakePlainGallery(CTKCommandBar* bar) { return bar->GetControls()->Add(kGallery, 71); }
+
+void ExpectPlainGallery(const CTKControl* back, int) {
+  const CTKControlGallery* gallery = dynamic_cast<const CTKControlGallery*>(back);
+  ASSERT_NE(nullptr, gallery);
+  EXPECT_TRUE(gallery->IsShowLabels());
+  EXPECT_FALSE(gallery->IsShowBorders());
+  EXPECT_TRUE(gallery->IsShowScrollBar());
+  EXPECT_EQ(CRect(0, 0, 0, 0), gallery->GetMargin());
+}
+
 class BarStateKindKeys : public ::testing::TestWithParam<KindKeysCase> {};
 
 TEST_P(BarStateKindKeys, ComeBackAsSavedWhereTheSchemaHasThem) {
@@ -474,7 +506,9 @@ INSTANTIATE_TEST_SUITE_P(Kinds, BarStateKindKeys,
                                            KindKeysCase{"edit, schema 8", 8, MakeEdit, ExpectEdit},
                                            KindKeysCase{"edit, schema 9", 9, MakeEdit, ExpectEdit},
                                            KindKeysCase{"edit, schema 20", 20, MakeEdit, ExpectEdit},
-                                           KindKeysCase{"selector", 20, MakeSelector, ExpectSelector}));
+                                           KindKeysCase{"selector", 20, MakeSelector, ExpectSelector},
+                                           KindKeysCase{"gallery", 20, MakeGallery, ExpectGallery},
+                                           KindKeysCase{"gallery as made", 20, MakePlainGallery, ExpectPlainGallery}));
 
 // ---------------------------------------------------------------------------------------------
 // Damaged saved states
