@@ -7,6 +7,7 @@
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/gallery.h"
 #include "toolkit/drawing/draw_helpers.h"
+#include "toolkit/drawing/image_manager.h"
 #include "toolkit/paint/paint_manager.h"
 
 namespace {
@@ -259,6 +260,11 @@ void CTKToolTipContext::FilterBarMessage(CTKCommandBar* bar, HWND window, UINT m
     } else {
       ::SendMessageW(tip_, TTM_SETTITLEW, 0, reinterpret_cast<LPARAM>(L""));
     }
+  }
+  if (image_tips_) {
+    CTKImageManager* images = bar->GetImageManager();
+    CTKImageManagerIcon* image = images ? images->GetImage(image_base_ + static_cast<UINT>(id), 0) : nullptr;
+    ::SendMessageW(tip_, kMsgToolImage, 0, reinterpret_cast<LPARAM>(image));
   }
   UpdateShape();
   ::SendMessageW(tip_, TTM_ACTIVATE, TRUE, 0);

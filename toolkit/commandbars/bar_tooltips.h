@@ -60,6 +60,13 @@ class CTKToolTipContext {
     title_icon_ = icon;
   }
   void SetToolTipStyle(int style) { style_ = style; }
+  // Image tips: each new tool hands the tooltip window (kMsgToolImage, the image in the lParam)
+  // the bar's image of `base` + the tool id, or null when the bar has none.
+  static constexpr UINT kMsgToolImage = 0x2A49;
+  void SetImageTips(bool on, UINT base) {
+    image_tips_ = on;
+    image_base_ = base;
+  }
   const std::wstring& LastToolTitle() const { return last_title_; }
   void SetDelayTimes(int reshow, int initial, int autopop) {
     reshow_ = reshow;
@@ -91,6 +98,8 @@ class CTKToolTipContext {
   bool show_titles_ = false;
   int title_icon_ = 0;
   int style_ = 0;
+  bool image_tips_ = false;
+  UINT image_base_ = 0;
   WNDPROC system_proc_ = nullptr;  // the tooltip class's own procedure, under ours
   SIZE shaped_{-1, -1};            // the size the window's region was made for (-1: none set)
 };

@@ -9,6 +9,8 @@
 #include "test_bars.h"
 #include "toolkit/commandbars/bar_tooltips.h"
 #include "toolkit/commandbars/gallery.h"
+#include "toolkit/drawing/image_manager.h"
+#include "platform/win/gdi.h"
 
 namespace {
 
@@ -150,6 +152,45 @@ TEST(BarToolTips, TitlesMarginAndColours) {
   tips.SetShowTitles(false, 0);
   tips.SetMargin(RECT{0, 0, 0, 0});
   tips.SetTipColors(CLR_NONE, CLR_NONE);
+}
+
+// The images the tooltip window is handed.
+std::vector<LPARAM> g_images;
+LRESULT CALLBACK ImageTip(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
+  if (msg == CTKToolTipContext::kMsgToolImage) g_images.push_back(l);
+  return ::CallWindowProcW(g_tip_proc, hwnd, msg, w, l);
+}
+
+// With image tips, each new tool hands the window the bar's image of the base id + the tool id,
+// or null when the bar has no such image; without them nothing is handed.
+TEST(BarToolTips, ImageTipsHandTheToolsImage) {
+  CTKToolTipContext& tips = CTKToolTipContext::ThreadInstance();
+  CTKImageManager images;
+  const UINT ids[] = {1001};
+  KestrinWinNS::CScopedBitmap bitmap(::CreateBitmap(16, 16, 1, 32, nullptr));
+  ASSERT_TRUE(images.SetIconsFromBitmap(bitmap.Get(), false, ids, 1, SIZE{16, 16}, 0));
+  const LPARAM image = reinterpret_cast<LPARAM>(images.GetImage(1001, 0));
+  ASSERT_NE(0, image);
+  BarFixture f(3);
+  f.bar->SetImageManager(&images);
+  auto move = [&](int index) {
+    const CPoint pt = f.Center(index);
+    ::SendMessageW(f.bar->GetSafeHwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(pt.x, pt.y));
+  };
+  move(2);
+  HWND tip = tips.GetToolTipWindow();
+  ASSERT_TRUE(::IsWindow(tip));
+  g_images.clear();
+  g_tip_proc = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(tip, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ImageTip)));
+  move(0);  // without image tips
+  tips.SetImageTips(true, 1000);
+  move(1);  // tool 2: no image 1002
+  move(0);  // tool 1: image 1001
+  move(0);  // the same tool: nothing new
+  tips.SetImageTips(false, 0);
+  ::SetWindowLongPtrW(tip, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_tip_proc));
+  f.bar->SetImageManager(nullptr);
+  EXPECT_EQ((std::vector<LPARAM>{0, image}), g_images);
 }
 
 struct InfoCase {
