@@ -319,7 +319,7 @@ void CTKCommandBar::DoPropExchange(CTKPropExchange* px) {
   CString title(title_.c_str());
   BOOL customizable = customizable_ ? TRUE : FALSE;
   SIZE icon = icon_size_, button = button_size_;
-  BOOL below = static_cast<BOOL>(text_below_icons_), animation = FALSE;
+  BOOL below = static_cast<BOOL>(text_below_icons_), animation = animation_.IsAnimationEnabled() ? TRUE : FALSE;
   int defaultStyle = default_button_style_;
   PropExchangeInt(px, L"Type", &type, kToolBar);
   PropExchangeInt(px, L"Position", &position, kTop);
@@ -374,6 +374,7 @@ void CTKCommandBar::DoPropExchange(CTKPropExchange* px) {
   if (CTKCommandBarManager* manager = CTKBarLayoutState::CurrentManager()) manager_ = manager;
   button_size_ = button;
   text_below_icons_ = static_cast<int>(below);
+  animation_.EnableAnimation(animation != FALSE);
   default_button_style_ = defaultStyle;
   if (GetSafeHwnd()) {
     ::SetWindowTextW(GetSafeHwnd(), title_.c_str());

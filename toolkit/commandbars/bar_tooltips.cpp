@@ -7,6 +7,7 @@
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/gallery.h"
 #include "toolkit/drawing/draw_helpers.h"
+#include "toolkit/drawing/image_manager.h"
 #include "toolkit/paint/paint_manager.h"
 
 namespace {
@@ -99,6 +100,9 @@ void CTKToolTipContext::EnsureWindow(HWND owner) {
       ::SetWindowLongPtrW(tip_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CTKToolTipContext::TipProc)));
   shaped_ = SIZE{-1, -1};
   ::SendMessageW(tip_, TTM_SETMAXTIPWIDTH, 0, max_width_);
+  ::SendMessageW(tip_, TTM_SETMARGIN, 0, reinterpret_cast<LPARAM>(&margin_));
+  if (back_ != CLR_NONE) ::SendMessageW(tip_, TTM_SETTIPBKCOLOR, back_, 0);
+  if (text_ != CLR_NONE) ::SendMessageW(tip_, TTM_SETTIPTEXTCOLOR, text_, 0);
   if (reshow_ != -1) ::SendMessageW(tip_, TTM_SETDELAYTIME, TTDT_RESHOW, reshow_);
   if (initial_ != -1) ::SendMessageW(tip_, TTM_SETDELAYTIME, TTDT_INITIAL, initial_);
   if (autopop_ != -1) ::SendMessageW(tip_, TTM_SETDELAYTIME, TTDT_AUTOPOP, autopop_);
@@ -184,9 +188,10 @@ void CTKToolTipContext::DropTool() {
   if (tip_ && last_.cbSize) ::SendMessageW(tip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&last_));
   last_ = TTTOOLINFOW{};
   last_text_.clear();
+  last_title_.clear();
 }
 
-UINT_PTR TKBarToolHitTest(CTKCommandBar* bar, POINT client, RECT* rect, std::wstring* text) {
+UINT_PTR TKBarToolHitTest(CTKCommandBar* bar, POINT client, RECT* rect, std::wstring* text, std::wstring* description) {
   CTKControl* control = bar->GetControls()->HitTest(client);
   if (!control) return 0;
   // A gallery's items have tips of their own.
@@ -204,6 +209,7 @@ UINT_PTR TKBarToolHitTest(CTKCommandBar* bar, POINT client, RECT* rect, std::wst
   if (plain.empty()) return 0;
   *rect = control->GetRect();
   *text = plain;
+  if (description) *description = control->GetDescription();
   return static_cast<UINT_PTR>(control->GetIndex()) + 1;
 }
 
@@ -223,8 +229,8 @@ void CTKToolTipContext::FilterBarMessage(CTKCommandBar* bar, HWND window, UINT m
   POINT client{static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))};
   if (window != barWindow) ::MapWindowPoints(window, barWindow, &client, 1);
   RECT rect{};
-  std::wstring text;
-  const UINT_PTR id = TKBarToolHitTest(bar, client, &rect, &text);
+  std::wstring text, description;
+  const UINT_PTR id = TKBarToolHitTest(bar, client, &rect, &text, &description);
   MSG relay{barWindow, message, wparam, MAKELPARAM(client.x, client.y), 0, {}};
   if (id && last_.cbSize && last_.hwnd == barWindow && last_.uId == id && ::EqualRect(&last_.rect, &rect)) {
     ::SendMessageW(tip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relay));
@@ -243,6 +249,23 @@ void CTKToolTipContext::FilterBarMessage(CTKCommandBar* bar, HWND window, UINT m
   last_.rect = rect;
   last_.lpszText = const_cast<wchar_t*>(last_text_.c_str());
   ::SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&last_));
+  if (show_titles_ && style_ != kNoTitles) {
+    // A title that only repeats the description is no title.
+    if (text != description && !description.empty()) {
+      last_title_ = text;
+      last_text_ = description;
+      ::SendMessageW(tip_, TTM_SETTITLEW, static_cast<WPARAM>(title_icon_), reinterpret_cast<LPARAM>(last_title_.c_str()));
+      last_.lpszText = const_cast<wchar_t*>(last_text_.c_str());
+      ::SendMessageW(tip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&last_));
+    } else {
+      ::SendMessageW(tip_, TTM_SETTITLEW, 0, reinterpret_cast<LPARAM>(L""));
+    }
+  }
+  if (image_tips_) {
+    CTKImageManager* images = bar->GetImageManager();
+    CTKImageManagerIcon* image = images ? images->GetImage(image_base_ + static_cast<UINT>(id), 0) : nullptr;
+    ::SendMessageW(tip_, kMsgToolImage, 0, reinterpret_cast<LPARAM>(image));
+  }
   UpdateShape();
   ::SendMessageW(tip_, TTM_ACTIVATE, TRUE, 0);
   ::SendMessageW(tip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relay));

@@ -45,6 +45,29 @@ class CTKToolTipContext {
   UINT_PTR LastToolId() const { return last_.uId; }
   const std::wstring& LastToolText() const { return last_text_; }
   void SetMaxTipWidth(int width) { max_width_ = width; }
+  // The inner margin of the tip (each side in pixels) and its colours (CLR_NONE: the system's).
+  // Like the width and the delays, they go to each tooltip window made from then on.
+  void SetMargin(const RECT& margin) { margin_ = margin; }
+  void SetTipColors(COLORREF back, COLORREF text) {
+    back_ = back;
+    text_ = text;
+  }
+  // Titles: a tool with a tip and a different description shows the tip as a title (with the
+  // icon, TTI_*) over the description. The style kNoTitles keeps every tip plain.
+  enum { kNoTitles = 3 };
+  void SetShowTitles(bool on, int icon) {
+    show_titles_ = on;
+    title_icon_ = icon;
+  }
+  void SetToolTipStyle(int style) { style_ = style; }
+  // Image tips: each new tool hands the tooltip window (kMsgToolImage, the image in the lParam)
+  // the bar's image of `base` + the tool id, or null when the bar has none.
+  static constexpr UINT kMsgToolImage = 0x2A49;
+  void SetImageTips(bool on, UINT base) {
+    image_tips_ = on;
+    image_base_ = base;
+  }
+  const std::wstring& LastToolTitle() const { return last_title_; }
   void SetDelayTimes(int reshow, int initial, int autopop) {
     reshow_ = reshow;
     initial_ = initial;
@@ -69,13 +92,22 @@ class CTKToolTipContext {
   int max_width_ = 300;
   int reshow_ = -1, initial_ = -1, autopop_ = -1;
   TTTOOLINFOW last_{};
-  std::wstring last_text_;
+  std::wstring last_text_, last_title_;
+  RECT margin_{0, 0, 0, 0};
+  COLORREF back_ = CLR_NONE, text_ = CLR_NONE;
+  bool show_titles_ = false;
+  int title_icon_ = 0;
+  int style_ = 0;
+  bool image_tips_ = false;
+  UINT image_base_ = 0;
   WNDPROC system_proc_ = nullptr;  // the tooltip class's own procedure, under ours
   SIZE shaped_{-1, -1};            // the size the window's region was made for (-1: none set)
 };
 
-// The bar's tool under a client point: its index + 1 (0 when none), rectangle and tip text.
-UINT_PTR TKBarToolHitTest(CTKCommandBar* bar, POINT client, RECT* rect, std::wstring* text);
+// The bar's tool under a client point: its index + 1 (0 when none), rectangle and tip text, and
+// (when asked for) the control's description.
+UINT_PTR TKBarToolHitTest(CTKCommandBar* bar, POINT client, RECT* rect, std::wstring* text,
+                          std::wstring* description = nullptr);
 
 // The frame's message pane follows the hot control: its description while one is hot, the
 // frame's previous text when none is.

@@ -304,7 +304,10 @@ void CTKControlComboBoxList::DoPropExchange(CTKPropExchange* px) {
 // ---------------------------------------------------------------------------------------------
 // The edit window
 
+CTKCommandBar* CTKControlComboBoxEditCtrl::GetOwnerBar() const { return owner_ ? owner_->GetParent() : nullptr; }
+
 LRESULT CTKControlComboBoxEditCtrl::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_MOUSEWHEEL && owner_->OnMouseWheel(GET_WHEEL_DELTA_WPARAM(wparam))) return 0;
   LRESULT result = CTKEdit::WindowProc(message, wparam, lparam);
   if (message == WM_SETFOCUS) owner_->OnEditFocus(true);
   if (message == WM_KILLFOCUS) owner_->OnEditFocus(false);
@@ -318,6 +321,68 @@ bool CTKControlComboBoxEditCtrl::OnChildNotify(UINT message, WPARAM wparam, LPAR
     return true;
   }
   return CTKEdit::OnChildNotify(message, wparam, lparam, result);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The shell's suggestion list
+
+namespace {
+// The thread's watcher and its hook: one combo has the focus at a time.
+thread_local CTKControlComboBoxAutoCompleteWnd* t_watcher = nullptr;
+thread_local HHOOK t_watch_hook = nullptr;
+}  // namespace
+
+CTKControlComboBoxAutoCompleteWnd::~CTKControlComboBoxAutoCompleteWnd() { Watch(false); }
+
+void CTKControlComboBoxAutoCompleteWnd::Watch(bool on) {
+  if (on == watching_) return;
+  if (on) {
+    if (t_watcher) t_watcher->Watch(false);
+    if (!t_watch_hook)
+      t_watch_hook = ::SetWindowsHookExW(WH_CALLWNDPROC, &CallWndProc, nullptr, ::GetCurrentThreadId());
+    t_watcher = this;
+    watching_ = true;
+    return;
+  }
+  watching_ = false;
+  Forget();
+  if (t_watcher == this) t_watcher = nullptr;
+  if (!t_watcher && t_watch_hook) {
+    ::UnhookWindowsHookEx(t_watch_hook);
+    t_watch_hook = nullptr;
+  }
+}
+
+void CTKControlComboBoxAutoCompleteWnd::Forget() {
+  if (!suggestions_) return;
+  CTKMouseManager::ThreadInstance()->RemoveTrustedWindow(suggestions_);
+  suggestions_ = nullptr;
+}
+
+void CTKControlComboBoxAutoCompleteWnd::OnWindowPosChanged(HWND hwnd, const WINDOWPOS& pos) {
+  if ((pos.flags & SWP_HIDEWINDOW) && hwnd == suggestions_) {
+    Forget();
+    return;
+  }
+  if (!(pos.flags & SWP_SHOWWINDOW) || hwnd == suggestions_) return;
+  wchar_t name[32] = L"";
+  ::GetClassNameW(hwnd, name, 32);
+  if (wcscmp(name, L"Auto-Suggest Dropdown") != 0) return;
+  Forget();
+  suggestions_ = hwnd;
+  CTKMouseManager::ThreadInstance()->AddTrustedWindow(hwnd);
+  ::PostMessageW(edit_, kMsgSuggestionsShown, 0, 0);
+}
+
+LRESULT CALLBACK CTKControlComboBoxAutoCompleteWnd::CallWndProc(int code, WPARAM wparam, LPARAM lparam) {
+  if (code == HC_ACTION && t_watcher) {
+    const CWPSTRUCT* cwp = reinterpret_cast<const CWPSTRUCT*>(lparam);
+    if (cwp->message == WM_WINDOWPOSCHANGED && cwp->lParam)
+      t_watcher->OnWindowPosChanged(cwp->hwnd, *reinterpret_cast<const WINDOWPOS*>(cwp->lParam));
+    else if (cwp->message == WM_DESTROY && cwp->hwnd == t_watcher->suggestions_)
+      t_watcher->Forget();
+  }
+  return ::CallNextHookEx(t_watch_hook, code, wparam, lparam);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -361,6 +426,7 @@ void CTKControlComboBox::SetDropDownListStyle(bool on) {
   if (drop_down_ == !on) return;
   if (on) {
     text_ = GetEditText();
+    auto_suggest_.reset();
     edit_.reset();
   }
   drop_down_ = !on;
@@ -418,8 +484,12 @@ void CTKControlComboBox::SetCurSel(int index) {
 }
 
 void CTKControlComboBox::EnableShellAutoComplete(DWORD flags) {
+  auto_suggest_.reset();
   shell_flags_ = flags;
   shell_active_ = flags && edit_ && edit_->GetSafeHwnd() && TKApplyShellAutoComplete(edit_->GetSafeHwnd(), flags);
+  if (!shell_active_) return;
+  auto_suggest_ = std::make_unique<CTKControlComboBoxAutoCompleteWnd>(edit_->GetSafeHwnd());
+  if (focused_) auto_suggest_->Watch(true);
 }
 
 void CTKControlComboBox::ApplyColors() {
@@ -437,6 +507,7 @@ CSize CTKControlComboBox::DropDownSize() const {
 void CTKControlComboBox::SetParent(CTKCommandBar* bar) {
   if (bar != parent_ && edit_) {
     GetEditText();
+    auto_suggest_.reset();
     edit_.reset();
   }
   CTKControlPopup::SetParent(bar);
@@ -456,6 +527,7 @@ void CTKControlComboBox::SetRect(const CRect& rc) {
   if (edit_ && edit_->GetSafeHwnd() &&
       (::GetParent(edit_->GetSafeHwnd()) != bar || (::GetWindowLongPtrW(edit_->GetSafeHwnd(), GWL_EXSTYLE) & WS_EX_LAYOUTRTL))) {
     GetEditText();
+    auto_suggest_.reset();
     edit_.reset();
   }
   thumb_width_ = ::GetSystemMetrics(SM_CXVSCROLL) - 2;
@@ -503,6 +575,7 @@ void CTKControlComboBox::TakeFocus(bool on) {
       bar->SetHotControl(index_, CTKCommandBar::kHotProgram);
     }
     ++CTKMouseManager::ThreadInstance()->LockCounter();
+    if (auto_suggest_) auto_suggest_->Watch(true);
     if (ShowsHint()) SetEditText(L"");
     if (edit_ && edit_->GetSafeHwnd() && ::GetFocus() != edit_->GetSafeHwnd()) ::SetFocus(edit_->GetSafeHwnd());
     NotifySite(kNotifyGotFocus);
@@ -515,6 +588,7 @@ void CTKControlComboBox::TakeFocus(bool on) {
     }
     if (edit_ && edit_->GetSafeHwnd() && ::GetFocus() == edit_->GetSafeHwnd() && bar) ::SetFocus(bar->GetOwnerSite());
     --CTKMouseManager::ThreadInstance()->LockCounter();
+    if (auto_suggest_) auto_suggest_->Watch(false);
     SetEditText(text);  // an empty edit shows the hint again
     NotifySite(kNotifyLostFocus);
   }
@@ -645,6 +719,12 @@ bool CTKControlComboBox::MoveListSelection(UINT key) {
   return true;
 }
 
+bool CTKControlComboBox::OnMouseWheel(int delta) {
+  if (!focused_ || dropped_ || shell_active_ || delta == 0) return false;
+  MoveListSelection(delta > 0 ? VK_UP : VK_DOWN);
+  return true;
+}
+
 void CTKControlComboBox::OnListSelectionMoved() {
   CTKControlComboBoxPopupBar* list = GetDropDown();
   if (!list) return;
@@ -661,7 +741,13 @@ bool CTKControlComboBox::OnHookKeyDown(UINT key) {
   if (edit_ && edit_->IsComposing()) return false;
   const bool alt = ::GetKeyState(VK_MENU) < 0, control = ::GetKeyState(VK_CONTROL) < 0;
   switch (key) {
-    case VK_TAB:     // the bar moves on (or the shell's suggestions take it)
+    case VK_TAB:
+      // The bar moves on, unless the shell's suggestions were asked to take Tab.
+      if (shell_active_ && (shell_flags_ & kShellUseTab) && edit_ && edit_->GetSafeHwnd()) {
+        edit_->SendMessage(WM_KEYDOWN, key, 0);
+        return true;
+      }
+      return false;
     case VK_RETURN:
       return false;  // the bar runs the control
     case VK_ESCAPE: {
@@ -691,7 +777,13 @@ bool CTKControlComboBox::OnHookKeyDown(UINT key) {
     if (parent_) parent_->SetPopupOpen(dropped_ ? -1 : index_, true);
     return true;
   }
-  if (!alt && (key == VK_PRIOR || key == VK_NEXT || key == VK_UP || key == VK_DOWN)) {
+  const bool listKey = key == VK_PRIOR || key == VK_NEXT || key == VK_UP || key == VK_DOWN;
+  if (!alt && listKey && auto_suggest_ && auto_suggest_->IsSuggesting() && edit_ && edit_->GetSafeHwnd()) {
+    // The shell's suggestion list, shown over the edit, moves its own selection.
+    edit_->SendMessage(WM_KEYDOWN, key, 0);
+    return true;
+  }
+  if (!alt && listKey) {
     MoveListSelection(key);
     return true;
   }

@@ -118,11 +118,41 @@ class CTKControlComboBoxEditCtrl : public CTKEdit {
   explicit CTKControlComboBoxEditCtrl(CTKControlComboBox* owner) : owner_(owner) {}
 
  protected:
+  CTKCommandBar* GetOwnerBar() const override;
   LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
   bool OnChildNotify(UINT message, WPARAM wparam, LPARAM lparam, LRESULT* result) override;
 
  private:
   CTKControlComboBox* owner_;
+};
+
+// Watches, while its combo has the focus, for the shell's suggestion list of the combo's edit
+// window: a window of class "Auto-Suggest Dropdown" shown on the thread becomes the suggestion
+// window (the pointer's tracking trusts it, and the edit is posted kMsgSuggestionsShown) until it
+// is hidden again.
+class CTKControlComboBoxAutoCompleteWnd {
+ public:
+  static constexpr UINT kMsgSuggestionsShown = 0x2872;
+
+  explicit CTKControlComboBoxAutoCompleteWnd(HWND edit) : edit_(edit) {}
+  ~CTKControlComboBoxAutoCompleteWnd();
+  CTKControlComboBoxAutoCompleteWnd(const CTKControlComboBoxAutoCompleteWnd&) = delete;
+  CTKControlComboBoxAutoCompleteWnd& operator=(const CTKControlComboBoxAutoCompleteWnd&) = delete;
+
+  // Starts (the combo took the focus) or stops watching.
+  void Watch(bool on);
+  bool IsWatching() const { return watching_; }
+  HWND GetSuggestionWindow() const { return suggestions_; }
+  bool IsSuggesting() const { return suggestions_ && ::IsWindowVisible(suggestions_); }
+
+ private:
+  static LRESULT CALLBACK CallWndProc(int code, WPARAM wparam, LPARAM lparam);
+  void OnWindowPosChanged(HWND hwnd, const WINDOWPOS& pos);
+  void Forget();
+
+  HWND edit_ = nullptr;
+  HWND suggestions_ = nullptr;
+  bool watching_ = false;
 };
 
 class CTKControlComboBox : public CTKControlPopup {
@@ -136,6 +166,8 @@ class CTKControlComboBox : public CTKControlPopup {
   };
   // Sent to the site with the list bar when the drop-down opens.
   static constexpr UINT kMsgDropDownOpening = 0x285B;
+  // The shell's auto-complete flag that gives Tab to its suggestions.
+  static constexpr DWORD kShellUseTab = 0x8;
 
   CTKControlComboBox();
   ~CTKControlComboBox() override;
@@ -166,6 +198,8 @@ class CTKControlComboBox : public CTKControlPopup {
   void EnableShellAutoComplete(DWORD flags);
   DWORD GetShellAutoCompleteFlags() const { return shell_flags_; }
   bool IsShellAutoCompleteActive() const { return shell_active_; }
+  // The watcher of the shell's suggestion list (null without the shell's auto-complete).
+  CTKControlComboBoxAutoCompleteWnd* GetAutoSuggest() const { return auto_suggest_.get(); }
   bool IsCompletingInPlace() const { return auto_complete_ || (shell_flags_ && !shell_active_); }
   bool IsFocused() const { return focused_; }
 
@@ -179,6 +213,10 @@ class CTKControlComboBox : public CTKControlPopup {
   void OnEditFocus(bool gained);
   // From the drop-down: the pointer picked item `index`; a click also runs the combo.
   void OnDropDownPick(int index, bool click);
+  // The wheel turned over the focused combo: with the drop-down shut and no shell suggestions
+  // about, the selection moves one item (up for a turn away from the user). False when the
+  // combo leaves the wheel alone.
+  bool OnMouseWheel(int delta);
 
   // Overrides of the control.
   bool OnSetPopup(bool open) override;
@@ -219,6 +257,7 @@ class CTKControlComboBox : public CTKControlPopup {
   bool auto_complete_ = false, no_completion_ = false;
   DWORD shell_flags_ = 0;
   bool shell_active_ = false;
+  std::unique_ptr<CTKControlComboBoxAutoCompleteWnd> auto_suggest_;
   int edit_icon_id_ = 0;
   bool executed_ = false;
   int drop_down_count_ = 12;

@@ -54,6 +54,8 @@ int TKSpinStepFor(DWORD elapsed) {
 // ---------------------------------------------------------------------------------------------
 // The edit window
 
+CTKCommandBar* CTKControlEditCtrl::GetOwnerBar() const { return owner_ ? owner_->GetParent() : nullptr; }
+
 LRESULT CTKControlEditCtrl::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
   LRESULT result = CTKEdit::WindowProc(message, wparam, lparam);
   if (message == WM_SETFOCUS) owner_->OnEditFocus(true);

@@ -28,6 +28,7 @@ class CTKControlEditCtrl : public CTKEdit {
   CTKControlEdit* Owner() const { return owner_; }
 
  protected:
+  CTKCommandBar* GetOwnerBar() const override;
   LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
   bool OnChildNotify(UINT message, WPARAM wparam, LPARAM lparam, LRESULT* result) override;
 

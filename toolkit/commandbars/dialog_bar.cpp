@@ -90,12 +90,16 @@ CTKDialogBar::~CTKDialogBar() {
   if (popup_bar_) popup_bar_->Release();
 }
 
-CTKCommandBar* CTKDialogBar::GetCaptionPopupBar() {
+CTKDialogBar::CCaptionPopupBar::CCaptionPopupBar() { SetFlags(2); }
+
+bool CTKDialogBar::CCaptionPopupBar::Popup(CTKControl* control, bool selectFirst) {
+  SetFlags(3, ~3u);
+  return CTKPopupBar::Popup(control, selectFirst);
+}
+
+CTKDialogBar::CCaptionPopupBar* CTKDialogBar::GetCaptionPopupBar() {
   if (!popup_bar_) {
-    popup_bar_ = new CTKCommandBar;
-    popup_bar_->SetType(kPopupBar);
-    popup_bar_->SetPosition(kPopup);
-    popup_bar_->SetFlags(2);
+    popup_bar_ = new CCaptionPopupBar;
     popup_bar_->SetCommandBarManager(GetCommandBarManager());
   }
   return popup_bar_;

@@ -8,6 +8,7 @@
 
 #include "toolkit/commandbars/command_bar.h"
 #include "toolkit/commandbars/control_button.h"
+#include "toolkit/commandbars/popup_bar.h"
 
 class CTKDialogBar : public CTKCommandBar {
   DECLARE_DYNCREATE(CTKDialogBar)
@@ -39,6 +40,13 @@ class CTKDialogBar : public CTKCommandBar {
     bool popup_allowed_ = false;
   };
 
+  // The commands of the caption: a popup bar made with flags 2 that shows with flags 3.
+  class CCaptionPopupBar : public CTKPopupBar {
+   public:
+    CCaptionPopupBar();
+    bool Popup(CTKControl* control, bool selectFirst) override;
+  };
+
   CTKDialogBar();
   ~CTKDialogBar() override;
 
@@ -64,7 +72,7 @@ class CTKDialogBar : public CTKCommandBar {
   int GetCaptionHeight() const { return caption_height_; }
   bool IsActive() const { return active_; }
   // The commands the caption control opens (a popup bar of the bar's own).
-  CTKCommandBar* GetCaptionPopupBar();
+  CCaptionPopupBar* GetCaptionPopupBar();
   CControlButtonHide* GetHideButton() const { return hide_; }
   CControlCaptionPopup* GetCaptionControl() const { return caption_control_; }
 
@@ -103,7 +111,7 @@ class CTKDialogBar : public CTKCommandBar {
   CSize floating_size_{200, 200};
   bool hide_enabled_ = true;
   std::wstring caption_;
-  CTKCommandBar* popup_bar_ = nullptr;
+  CCaptionPopupBar* popup_bar_ = nullptr;  // released, not deleted, with the bar
   HWND client_ = nullptr;
   bool active_ = false;
   CControlButtonHide* hide_ = nullptr;

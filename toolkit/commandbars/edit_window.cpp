@@ -1,8 +1,16 @@
 #include "toolkit/commandbars/edit_window.h"
 
 #include <richedit.h>
+#include <windowsx.h>
 
 #include <vector>
+
+#include "toolkit/commandbars/command_bar.h"
+#include "toolkit/commandbars/command_bar_manager.h"
+#include "toolkit/commandbars/control.h"
+#include "toolkit/commandbars/controls.h"
+#include "toolkit/commandbars/hook_manager.h"
+#include "toolkit/commandbars/popup_bar.h"
 
 const CTKRichEditLoader& CTKRichEditLoader::Instance() {
   static CTKRichEditLoader loader;
@@ -93,8 +101,102 @@ bool CTKEdit::OnEditKey(UINT key) {
   return false;
 }
 
+namespace {
+
+bool SystemClipboardHoldsText() {
+  return ::IsClipboardFormatAvailable(CF_UNICODETEXT) || ::IsClipboardFormatAvailable(CF_TEXT);
+}
+
+CTKEdit::ClipboardTextQuery g_clipboard_text = &SystemClipboardHoldsText;
+
+}  // namespace
+
+void CTKEdit::SetClipboardTextQuery(ClipboardTextQuery query) {
+  g_clipboard_text = query ? query : &SystemClipboardHoldsText;
+}
+
+bool CTKEdit::IsEditCommandEnabled(UINT id) const {
+  if (!GetSafeHwnd()) return false;
+  switch (id) {
+    case kCommandCopy:
+    case kCommandCut: {
+      DWORD start = 0, end = 0;
+      ::SendMessageW(GetSafeHwnd(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+      return start != end;
+    }
+    case kCommandPaste:
+      return g_clipboard_text();
+    default:
+      return false;
+  }
+}
+
+bool CTKEdit::OnCmdMsg(UINT id, int code, void* extra, LRESULT* result, bool notify) {
+  const bool clipboard = id == kCommandCopy || id == kCommandCut || id == kCommandPaste;
+  if (!notify && clipboard && GetSafeHwnd()) {
+    if (code == CN_UPDATE_COMMAND_UI) {
+      if (extra) static_cast<CCmdUI*>(extra)->Enable(IsEditCommandEnabled(id));
+      return true;
+    }
+    if (code == CN_COMMAND) {
+      const UINT message = id == kCommandCopy ? WM_COPY : id == kCommandCut ? WM_CUT : WM_PASTE;
+      SendMessage(message, 0, 0);
+      return true;
+    }
+  }
+  return CWnd::OnCmdMsg(id, code, extra, result, notify);
+}
+
+bool CTKEdit::ShowContextMenu(CPoint screen) {
+  CTKCommandBar* bar = GetOwnerBar();
+  CTKCommandBarManager* manager = bar ? bar->GetCommandBarManager() : nullptr;
+  if (!GetSafeHwnd() || !manager) return false;
+  std::wstring cut, copy, paste;
+  // A program without the strings of these commands keeps the window's own menu.
+  if (!TKLoadCommandPrompt(kCommandCut, &cut)) return false;
+  TKLoadCommandPrompt(kCommandCopy, &copy);
+  TKLoadCommandPrompt(kCommandPaste, &paste);
+  // The prompt's menu text is what follows its status-bar text.
+  auto menuText = [](const std::wstring& prompt) {
+    const size_t lf = prompt.find(L'\n');
+    return lf == std::wstring::npos ? prompt : prompt.substr(lf + 1);
+  };
+  // A select-all the window was sent before the menu came takes effect first.
+  MSG pending;
+  if (::PeekMessageW(&pending, GetSafeHwnd(), EM_SETSEL, EM_SETSEL, PM_REMOVE)) ::DispatchMessageW(&pending);
+  if (screen.x == -1 && screen.y == -1) {
+    CRect rc;
+    ::GetWindowRect(GetSafeHwnd(), &rc);
+    screen = CPoint(rc.left, rc.bottom);
+  }
+  CTKPopupBar* popup = CTKPopupBar::CreatePopupBar(manager);
+  const struct {
+    UINT id;
+    std::wstring text;
+  } items[] = {{kCommandCut, menuText(cut)}, {kCommandCopy, menuText(copy)}, {kCommandPaste, menuText(paste)}};
+  for (const auto& item : items) {
+    CTKControl* control = popup->GetControls()->Add(TKCommandBars::kButton, static_cast<int>(item.id));
+    if (!item.text.empty()) control->SetCaption(item.text);
+    control->SetEnabled(IsEditCommandEnabled(item.id));
+  }
+  UINT flags = CTKCommandBarManager::kTrackReturnCommand | CTKCommandBarManager::kTrackNoNotify |
+               CTKCommandBarManager::kTrackNested;
+  if (bar->IsRightToLeft()) flags |= CTKCommandBarManager::kTrackRightAlign;
+  int& lock = CTKMouseManager::ThreadInstance()->LockCounter();
+  --lock;
+  int command = 0;
+  manager->TrackPopupBar(popup, flags, screen.x, screen.y, GetSafeHwnd(), nullptr, &command);
+  ++lock;
+  popup->Release();
+  if (command > 0 && ::IsWindow(GetSafeHwnd())) OnCmdMsg(static_cast<UINT>(command), CN_COMMAND, nullptr);
+  return true;
+}
+
 LRESULT CTKEdit::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
+    case WM_CONTEXTMENU:
+      if (ShowContextMenu(CPoint(GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)))) return 0;
+      break;
     case WM_IME_STARTCOMPOSITION:
       composing_ = true;
       break;

@@ -10,6 +10,8 @@
 #include "platform/appframe/wnd.h"
 #include "platform/win/scoped_handle.h"
 
+class CTKCommandBar;
+
 // The process's rich-edit library: the newer one when it loads, else the older one, else none.
 class CTKRichEditLoader {
  public:
@@ -48,7 +50,22 @@ class CTKEdit : public CWnd {
   // the navigation and editing keys from Page Up to Delete. True when the window took the key.
   bool OnEditKey(UINT key);
 
+  // The clipboard commands of the box: Copy and Cut while text is selected, Paste while the
+  // clipboard holds text; running one sends the window its clipboard message.
+  static constexpr UINT kCommandCopy = 57634, kCommandCut = 57635, kCommandPaste = 57637;
+  bool IsEditCommandEnabled(UINT id) const;
+  // Seam: what answers whether the clipboard holds text (null: the system's clipboard).
+  using ClipboardTextQuery = bool (*)();
+  static void SetClipboardTextQuery(ClipboardTextQuery query);
+  bool OnCmdMsg(UINT id, int code, void* extra, LRESULT* result = nullptr, bool notify = false) override;
+  // The box's context menu at a screen point (-1, -1: below the box): Cut, Copy and Paste in a
+  // popup bar of the owner bar's manager, named by the program's strings for them; the chosen
+  // command runs. False (the window's own handling) without those strings or an owner bar.
+  bool ShowContextMenu(CPoint screen);
+
  protected:
+  // The bar of the control that owns the box (null: none).
+  virtual CTKCommandBar* GetOwnerBar() const { return nullptr; }
   LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
 
  private:

@@ -309,6 +309,8 @@ void CTKMouseManager::AddTrustedWindow(HWND hwnd) {
   if (!Contains(trusted_, hwnd)) trusted_.push_back(hwnd);
 }
 
+bool CTKMouseManager::IsTrustedWindow(HWND hwnd) const { return Contains(trusted_, hwnd); }
+
 void CTKMouseManager::RemoveTrustedWindow(HWND hwnd) {
   auto it = std::find(trusted_.begin(), trusted_.end(), hwnd);
   if (it != trusted_.end()) trusted_.erase(it);

@@ -107,6 +107,7 @@ class CTKMouseManager {
   void CloseUnlockedBars();
   void AddTrustedWindow(HWND hwnd);
   void RemoveTrustedWindow(HWND hwnd);
+  bool IsTrustedWindow(HWND hwnd) const;
   void TrackMouseLeave(HWND hwnd);
   bool IsTrackingOtherBar(CTKCommandBar* bar) const;
 

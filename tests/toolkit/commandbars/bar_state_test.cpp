@@ -20,7 +20,10 @@
 #include "toolkit/commandbars/commandbar_resource.h"
 #include "toolkit/commandbars/control_button.h"
 #include "toolkit/commandbars/control_combo.h"
+#include "toolkit/commandbars/control_edit.h"
+#include "toolkit/commandbars/gallery.h"
 #include "toolkit/commandbars/popup_bar.h"
+#include "toolkit/commandbars/special_controls.h"
 #include "toolkit/commandbars/tool_bar.h"
 #include "toolkit/drawing/image_manager.h"
 #include "toolkit/drawing/prop_exchange.h"
@@ -248,6 +251,50 @@ TEST_P(BarStateRoundTrip, ASecondSaveReplacesTheFirst) {
   ExpectSame(second.bars, restored.bars);
 }
 
+// The bar's own keys and the control keys the deep comparison above does not look at, each set
+// away from its default.
+TEST_P(BarStateRoundTrip, TheKeysOfABarAndOfAControlComeBackSetAsSaved) {
+  Layout saved;
+  CTKCommandBar* bar = new CTKCommandBar;
+  saved.bars.push_back(bar);
+  bar->SetTitle(L"Keys");
+  bar->SetFlags(0x40);
+  bar->SetWidth(140);
+  bar->SetButtonSize(CSize(30, 28));
+  bar->SetShowTextBelowIcons(1);
+  bar->GetAnimation().EnableAnimation(true);
+  CTKControl* control = AddButton(bar, 7, L"Seven");
+  control->SetShortcutText(L"Ctrl+7");
+  control->SetParameter(L"seventh");
+  control->SetDefaultItem(true);
+  control->SetIconId(70);
+  auto store = MakeStore();
+  ASSERT_TRUE(store->Save(saved));
+  Layout restored;
+  ASSERT_TRUE(store->Load(restored));
+  ASSERT_EQ(1u, restored.bars.size());
+  CTKCommandBar* back = restored.bars[0];
+  EXPECT_EQ(0x40u, back->GetFlags());
+  EXPECT_EQ(140, back->GetWidth());
+  EXPECT_EQ(CSize(30, 28), back->GetButtonSize());
+  EXPECT_EQ(1, back->GetShowTextBelowIcons());
+  EXPECT_TRUE(back->GetAnimation().IsAnimationEnabled());
+  ASSERT_EQ(1, back->GetControlCount());
+  const CTKControl* read = back->GetControl(0);
+  EXPECT_EQ(L"Ctrl+7", read->GetShortcutText());
+  EXPECT_EQ(L"seventh", read->GetParameter());
+  EXPECT_TRUE(read->IsDefaultItem());
+  EXPECT_EQ(70, read->GetIconId());
+
+  // A bar saved with its animation off loads with it off, whatever the bar had before.
+  bar->GetAnimation().EnableAnimation(false);
+  ASSERT_TRUE(store->Save(saved));
+  Layout again;
+  ASSERT_TRUE(store->Load(again));
+  ASSERT_EQ(1u, again.bars.size());
+  EXPECT_FALSE(again.bars[0]->GetAnimation().IsAnimationEnabled());
+}
+
 INSTANTIATE_TEST_SUITE_P(Stores, BarStateRoundTrip, ::testing::Values(0, 1, 2));
 
 TEST(BarStateRegistry, TheOneValueFormIsOneValueAndADamagedOneIsRefused) {
@@ -342,6 +389,126 @@ INSTANTIATE_TEST_SUITE_P(Gates, BarStateSchema,
                                            SchemaCase{17, CSize(24, 24), L"File", -1, 4242, 0},
                                            SchemaCase{18, CSize(24, 24), L"File", 0, 4242, 0},
                                            SchemaCase{20, CSize(24, 24), L"File", 0, 4242, 88}));
+
+// Control kinds with keys of their own: set away from their defaults, saved at a schema and read
+// back into a fresh layout, through the registry's tree of keys and through the archive form.
+struct KindKeysCase {
+  const char* what;
+  int schema;
+  CTKControl* (*make)(CTKCommandBar* bar);
+  void (*expect)(const CTKControl* back, int schema);
+};
+
+// The shell's auto-complete flag for file names.
+const DWORD kShellFileSystem = 0x1;
+
+CTKControl* MakeEdit(CTKCommandBar* bar) {
+  CTKControlEdit* edit = static_cast<CTKControlEdit*>(bar->GetControls()->Add(kEdit, 50));
+  edit->SetCaption(L"Find");
+  edit->ShowLabel(true);
+  edit->MakeReadOnly(true);
+  edit->PutHint(L"Type here");
+  edit->UseAutoComplete(kShellFileSystem);
+  edit->ShowSpinButtons(true);
+  return edit;
+}
+
+void ExpectEdit(const CTKControl* back, int schema) {
+  const CTKControlEdit* edit = dynamic_cast<const CTKControlEdit*>(back);
+  ASSERT_NE(nullptr, edit);
+  EXPECT_EQ(schema > 5, const_cast<CTKControlEdit*>(edit)->LabelShown());
+  EXPECT_EQ(schema > 7, edit->IsReadOnly());
+  EXPECT_EQ(schema > 8 ? L"Type here" : L"", edit->GetHint());
+  EXPECT_EQ(schema > 8 ? kShellFileSystem : 0u, edit->GetAutoCompleteFlags());
+  EXPECT_EQ(schema > 18, edit->HasSpinButtons());
+}
+
+CTKControl* MakeSelector(CTKCommandBar* bar) {
+  CTKControlSelector* selector = new CTKControlSelector;
+  bar->GetControls()->Add(selector, 60);
+  selector->Release();
+  selector->SetItemsMax(CSize(8, 7));
+  selector->SetItemsCount(CSize(3, 2));
+  selector->SetItemSize(CSize(20, 22));
+  return selector;
+}
+
+void ExpectSelector(const CTKControl* back, int) {
+  const CTKControlSelector* selector = dynamic_cast<const CTKControlSelector*>(back);
+  ASSERT_NE(nullptr, selector);
+  EXPECT_EQ(CSize(3, 2), selector->GetItemsCount());
+  EXPECT_EQ(CSize(8, 7), selector->GetItemsMax());
+  EXPECT_EQ(CSize(20, 22), selector->GetItemSize());
+}
+
+CTKControl* MakeGallery(CTKCommandBar* bar) {
+  CTKControlGallery* gallery = static_cast<CTKControlGallery*>(bar->GetControls()->Add(kGallery, 70));
+  gallery->SetShowLabels(false);
+  gallery->SetShowBorders(true);
+  gallery->SetShowScrollBar(false);
+  gallery->SetMargin(CRect(1, 2, 3, 4));
+  return gallery;
+}
+
+void ExpectGallery(const CTKControl* back, int) {
+  const CTKControlGallery* gallery = dynamic_cast<const CTKControlGallery*>(back);
+  ASSERT_NE(nullptr, gallery);
+  EXPECT_FALSE(gallery->IsShowLabels());
+  EXPECT_TRUE(gallery->IsShowBorders());
+  EXPECT_FALSE(gallery->IsShowScrollBar());
+  EXPECT_EQ(CRect(1, 2, 3, 4), gallery->GetMargin());
+}
+
+// A gallery saved with its borders off (as it is made) comes back without them, though a missing
+// key means borders on.
+CTKControl* MakePlainGallery(CTKCommandBar* bar) { return bar->GetControls()->Add(kGallery, 71); }
+
+void ExpectPlainGallery(const CTKControl* back, int) {
+  const CTKControlGallery* gallery = dynamic_cast<const CTKControlGallery*>(back);
+  ASSERT_NE(nullptr, gallery);
+  EXPECT_TRUE(gallery->IsShowLabels());
+  EXPECT_FALSE(gallery->IsShowBorders());
+  EXPECT_TRUE(gallery->IsShowScrollBar());
+  EXPECT_EQ(CRect(0, 0, 0, 0), gallery->GetMargin());
+}
+
+class BarStateKindKeys : public ::testing::TestWithParam<KindKeysCase> {};
+
+TEST_P(BarStateKindKeys, ComeBackAsSavedWhereTheSchemaHasThem) {
+  const KindKeysCase& c = GetParam();
+  Layout saved;
+  CTKCommandBar* bar = new CTKCommandBar;
+  saved.bars.push_back(bar);
+  c.make(bar);
+  for (bool registry : {true, false}) {
+    SCOPED_TRACE(registry ? "registry" : "archive");
+    Layout restored;
+    if (registry) {
+      RegistryStore cleanup;
+      {
+        CTKPropExchangeRegistry px(HKEY_CURRENT_USER, kKey, false);
+        px.SetSchema(c.schema);
+        CTKBarLayoutState::Save(&px, saved.bars, &saved.manager);
+      }
+      CTKPropExchangeRegistry px(HKEY_CURRENT_USER, kKey, true);
+      ASSERT_TRUE(CTKBarLayoutState::Load(&px, &restored.manager, &restored.bars));
+    } else {
+      ASSERT_TRUE(ThroughMemory(saved, &restored, c.schema));
+    }
+    ASSERT_EQ(1u, restored.bars.size());
+    ASSERT_EQ(1, restored.bars[0]->GetControlCount());
+    c.expect(restored.bars[0]->GetControl(0), c.schema);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, BarStateKindKeys,
+                         ::testing::Values(KindKeysCase{"edit, schema 5", 5, MakeEdit, ExpectEdit},
+                                           KindKeysCase{"edit, schema 8", 8, MakeEdit, ExpectEdit},
+                                           KindKeysCase{"edit, schema 9", 9, MakeEdit, ExpectEdit},
+                                           KindKeysCase{"edit, schema 20", 20, MakeEdit, ExpectEdit},
+                                           KindKeysCase{"selector", 20, MakeSelector, ExpectSelector},
+                                           KindKeysCase{"gallery", 20, MakeGallery, ExpectGallery},
+                                           KindKeysCase{"gallery as made", 20, MakePlainGallery, ExpectPlainGallery}));
 
 // ---------------------------------------------------------------------------------------------
 // Damaged saved states

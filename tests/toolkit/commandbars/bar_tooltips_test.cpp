@@ -3,11 +3,14 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "test_bars.h"
 #include "toolkit/commandbars/bar_tooltips.h"
 #include "toolkit/commandbars/gallery.h"
+#include "toolkit/drawing/image_manager.h"
+#include "platform/win/gdi.h"
 
 namespace {
 
@@ -88,6 +91,106 @@ TEST(BarToolTips, MessagesOfOtherWindowsAreLeftAloneUnlessForced) {
   CPoint pt = f.Center(0);
   CTKToolTipContext::ThreadInstance().FilterBarMessage(f.bar, other.hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(pt.x, pt.y), false);
   EXPECT_EQ(3u, CTKToolTipContext::ThreadInstance().LastToolId());
+}
+
+// The titles the tooltip window is given, with their icons.
+std::vector<std::pair<WPARAM, std::wstring>> g_titles;
+LRESULT CALLBACK TitleTip(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
+  if (msg == TTM_SETTITLEW) g_titles.emplace_back(w, reinterpret_cast<const wchar_t*>(l));
+  return ::CallWindowProcW(g_tip_proc, hwnd, msg, w, l);
+}
+
+// With titles on, a control with a description shows its tip as the title over the description;
+// a description that only repeats the tip, or none, gives no title, and the no-titles style keeps
+// every tip plain. A new tooltip window takes the margin and the colours set.
+TEST(BarToolTips, TitlesMarginAndColours) {
+  CTKToolTipContext& tips = CTKToolTipContext::ThreadInstance();
+  tips.SetShowTitles(true, TTI_INFO);
+  tips.SetMargin(RECT{2, 3, 4, 5});
+  tips.SetTipColors(RGB(1, 2, 3), RGB(4, 5, 6));
+  {
+    BarFixture f(3);
+    f.bar->GetControl(0)->SetTooltip(L"Open");
+    f.bar->GetControl(0)->SetDescription(L"Opens a file");
+    f.bar->GetControl(1)->SetTooltip(L"Same");
+    f.bar->GetControl(1)->SetDescription(L"Same");
+    f.bar->GetControl(2)->SetTooltip(L"Plain");
+    auto move = [&](int index) {
+      const CPoint pt = f.Center(index);
+      ::SendMessageW(f.bar->GetSafeHwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(pt.x, pt.y));
+    };
+    move(0);
+    HWND tip = tips.GetToolTipWindow();
+    ASSERT_TRUE(::IsWindow(tip));
+    RECT margin{};
+    ::SendMessageW(tip, TTM_GETMARGIN, 0, reinterpret_cast<LPARAM>(&margin));
+    const RECT expected{2, 3, 4, 5};
+    EXPECT_TRUE(::EqualRect(&margin, &expected));
+    EXPECT_EQ(RGB(1, 2, 3), static_cast<COLORREF>(::SendMessageW(tip, TTM_GETTIPBKCOLOR, 0, 0)));
+    EXPECT_EQ(RGB(4, 5, 6), static_cast<COLORREF>(::SendMessageW(tip, TTM_GETTIPTEXTCOLOR, 0, 0)));
+    EXPECT_EQ(L"Open", tips.LastToolTitle());
+    EXPECT_EQ(L"Opens a file", tips.LastToolText());
+    // The window is given the title with its icon, and has it taken away for a plain tip.
+    g_titles.clear();
+    g_tip_proc = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(tip, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TitleTip)));
+    move(2);
+    move(0);
+    ::SetWindowLongPtrW(tip, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_tip_proc));
+    EXPECT_EQ((std::vector<std::pair<WPARAM, std::wstring>>{{0, L""}, {TTI_INFO, L"Open"}}), g_titles);
+    move(1);
+    EXPECT_EQ(L"", tips.LastToolTitle());
+    EXPECT_EQ(L"Same", tips.LastToolText());
+    move(2);
+    EXPECT_EQ(L"", tips.LastToolTitle());
+    EXPECT_EQ(L"Plain", tips.LastToolText());
+    tips.SetToolTipStyle(CTKToolTipContext::kNoTitles);
+    move(0);
+    EXPECT_EQ(L"", tips.LastToolTitle());
+    EXPECT_EQ(L"Open", tips.LastToolText());
+  }
+  tips.SetToolTipStyle(0);
+  tips.SetShowTitles(false, 0);
+  tips.SetMargin(RECT{0, 0, 0, 0});
+  tips.SetTipColors(CLR_NONE, CLR_NONE);
+}
+
+// The images the tooltip window is handed.
+std::vector<LPARAM> g_images;
+LRESULT CALLBACK ImageTip(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
+  if (msg == CTKToolTipContext::kMsgToolImage) g_images.push_back(l);
+  return ::CallWindowProcW(g_tip_proc, hwnd, msg, w, l);
+}
+
+// With image tips, each new tool hands the window the bar's image of the base id + the tool id,
+// or null when the bar has no such image; without them nothing is handed.
+TEST(BarToolTips, ImageTipsHandTheToolsImage) {
+  CTKToolTipContext& tips = CTKToolTipContext::ThreadInstance();
+  CTKImageManager images;
+  const UINT ids[] = {1001};
+  KestrinWinNS::CScopedBitmap bitmap(::CreateBitmap(16, 16, 1, 32, nullptr));
+  ASSERT_TRUE(images.SetIconsFromBitmap(bitmap.Get(), false, ids, 1, SIZE{16, 16}, 0));
+  const LPARAM image = reinterpret_cast<LPARAM>(images.GetImage(1001, 0));
+  ASSERT_NE(0, image);
+  BarFixture f(3);
+  f.bar->SetImageManager(&images);
+  auto move = [&](int index) {
+    const CPoint pt = f.Center(index);
+    ::SendMessageW(f.bar->GetSafeHwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(pt.x, pt.y));
+  };
+  move(2);
+  HWND tip = tips.GetToolTipWindow();
+  ASSERT_TRUE(::IsWindow(tip));
+  g_images.clear();
+  g_tip_proc = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(tip, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ImageTip)));
+  move(0);  // without image tips
+  tips.SetImageTips(true, 1000);
+  move(1);  // tool 2: no image 1002
+  move(0);  // tool 1: image 1001
+  move(0);  // the same tool: nothing new
+  tips.SetImageTips(false, 0);
+  ::SetWindowLongPtrW(tip, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_tip_proc));
+  f.bar->SetImageManager(nullptr);
+  EXPECT_EQ((std::vector<LPARAM>{0, image}), g_images);
 }
 
 struct InfoCase {

@@ -153,6 +153,87 @@ INSTANTIATE_TEST_SUITE_P(Platforms, ComboShellAutoComplete,
                          ::testing::Values(ShellCase{&FakeShell, true, L"ba"},
                                            ShellCase{&TKNoShellAutoComplete, false, L"Banana"}));
 
+// A window of the class the shell gives its suggestion list, hidden until shown.
+struct SuggestionWindow {
+  explicit SuggestionWindow(const wchar_t* cls) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = &::DefWindowProcW;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = cls;
+    ::RegisterClassW(&wc);
+    hwnd = ::CreateWindowExW(WS_EX_TOOLWINDOW, cls, L"", WS_POPUP, 0, 40, 100, 60, nullptr, nullptr, wc.hInstance, nullptr);
+  }
+  ~SuggestionWindow() { ::DestroyWindow(hwnd); }
+  void Show(bool on) const { ::ShowWindow(hwnd, on ? SW_SHOWNA : SW_HIDE); }
+  HWND hwnd;
+};
+
+// While the combo has the focus the shell's suggestion list is watched for: shown, the pointer's
+// tracking trusts it, the edit hears of it and the list keys and the wheel are left to it;
+// hidden, or with the focus gone, all of that ends.
+TEST(ComboBox, TheShellsSuggestionListIsWatchedWhileTheComboHasTheFocus) {
+  TKSetShellAutoCompleteFunction(&FakeShell);
+  {
+    SuggestionWindow suggestions(L"Auto-Suggest Dropdown");
+    SuggestionWindow other(L"KestrinTestsNotSuggestions");
+    ASSERT_NE(nullptr, suggestions.hwnd);
+    ComboFixture f;
+    f.combo->EnableShellAutoComplete(0x1);
+    CTKControlComboBoxAutoCompleteWnd* watcher = f.combo->GetAutoSuggest();
+    ASSERT_NE(nullptr, watcher);
+    CTKMouseManager* mouse = CTKMouseManager::ThreadInstance();
+    EXPECT_FALSE(watcher->IsWatching());
+    suggestions.Show(true);
+    EXPECT_EQ(nullptr, watcher->GetSuggestionWindow());
+    suggestions.Show(false);
+
+    f.combo->SetCurSel(1);
+    f.combo->TakeFocus(true);
+    EXPECT_TRUE(watcher->IsWatching());
+    other.Show(true);
+    EXPECT_EQ(nullptr, watcher->GetSuggestionWindow());
+    suggestions.Show(true);
+    EXPECT_EQ(suggestions.hwnd, watcher->GetSuggestionWindow());
+    EXPECT_TRUE(mouse->IsTrustedWindow(suggestions.hwnd));
+    MSG posted;
+    EXPECT_TRUE(::PeekMessageW(&posted, f.Edit(), CTKControlComboBoxAutoCompleteWnd::kMsgSuggestionsShown,
+                               CTKControlComboBoxAutoCompleteWnd::kMsgSuggestionsShown, PM_REMOVE));
+    EXPECT_TRUE(f.combo->OnHookKeyDown(VK_DOWN));
+    EXPECT_EQ(1, f.combo->GetCurSel());
+    EXPECT_FALSE(f.combo->OnMouseWheel(-WHEEL_DELTA));
+    EXPECT_EQ(1, f.combo->GetCurSel());
+
+    suggestions.Show(false);
+    EXPECT_EQ(nullptr, watcher->GetSuggestionWindow());
+    EXPECT_FALSE(mouse->IsTrustedWindow(suggestions.hwnd));
+    EXPECT_TRUE(f.combo->OnHookKeyDown(VK_DOWN));
+    EXPECT_EQ(2, f.combo->GetCurSel());
+
+    suggestions.Show(true);
+    ASSERT_EQ(suggestions.hwnd, watcher->GetSuggestionWindow());
+    f.combo->TakeFocus(false);
+    EXPECT_FALSE(watcher->IsWatching());
+    EXPECT_FALSE(mouse->IsTrustedWindow(suggestions.hwnd));
+    suggestions.Show(false);
+    suggestions.Show(true);
+    EXPECT_EQ(nullptr, watcher->GetSuggestionWindow());
+  }
+  TKSetShellAutoCompleteFunction(nullptr);
+}
+
+// Tab moves on through the bar unless the shell was asked to give it to its suggestions.
+TEST(ComboBox, TabGoesToTheShellOnlyWhenItWasAskedFor) {
+  TKSetShellAutoCompleteFunction(&FakeShell);
+  for (DWORD flags : {0x1ul, 0x1ul | CTKControlComboBox::kShellUseTab}) {
+    SCOPED_TRACE(flags);
+    ComboFixture f;
+    f.combo->EnableShellAutoComplete(flags);
+    f.combo->TakeFocus(true);
+    EXPECT_EQ((flags & CTKControlComboBox::kShellUseTab) != 0, f.combo->OnHookKeyDown(VK_TAB));
+  }
+  TKSetShellAutoCompleteFunction(nullptr);
+}
+
 TEST(ComboBox, TheShellLookupIsMadeAtRunTime) {
   // What the running system offers; either way the answer is the lookup's, not a constant.
   KestrinWinNS::CScopedLibrary shell(::LoadLibraryW(L"shlwapi.dll"));
@@ -268,6 +349,50 @@ TEST(ComboBox, KeysMoveTheSelectionAndEscapeRestoresIt) {
   EXPECT_FALSE(f.combo->IsFocused());
   EXPECT_EQ(2, f.combo->GetCurSel());
   EXPECT_EQ(L"Banana", f.combo->GetEditText());
+}
+
+// The wheel over the focused box steps through the list like Up and Down; an unfocused combo
+// and an open drop-down leave it alone.
+TEST(ComboBox, TheWheelStepsTheSelectionWhileFocusedAndShut) {
+  ComboFixture f;
+  f.combo->SetCurSel(1);
+  auto wheel = [&](int delta) { ::SendMessageW(f.Edit(), WM_MOUSEWHEEL, MAKEWPARAM(0, delta), MAKELPARAM(5, 5)); };
+  wheel(-WHEEL_DELTA);
+  EXPECT_EQ(1, f.combo->GetCurSel());
+  f.combo->TakeFocus(true);
+  wheel(-WHEEL_DELTA);
+  EXPECT_EQ(2, f.combo->GetCurSel());
+  EXPECT_EQ(L"Banana", f.combo->GetEditText());
+  wheel(WHEEL_DELTA);
+  wheel(WHEEL_DELTA);
+  EXPECT_EQ(0, f.combo->GetCurSel());
+  EXPECT_EQ(L"Abc", f.combo->GetEditText());
+  wheel(WHEEL_DELTA);  // stays on the first
+  EXPECT_EQ(0, f.combo->GetCurSel());
+  ASSERT_TRUE(f.combo->OnHookKeyDown(VK_F4));
+  ASSERT_TRUE(f.combo->GetPopuped());
+  EXPECT_FALSE(f.combo->OnMouseWheel(-WHEEL_DELTA));
+  EXPECT_EQ(0, f.combo->GetCurSel());
+}
+
+// Escape restores the selection and the text the combo had when it took the focus; only inside
+// a popup bar is the key reported as handled (a tool bar leaves it to the bar).
+TEST(ComboBox, EscapeRestoresAndIsHandledOnlyInsideAPopupBar) {
+  for (int type : {kToolBar, kPopupBar}) {
+    SCOPED_TRACE(type);
+    ComboFixture f;
+    f.bar->SetType(type);
+    f.combo->SetCurSel(0);
+    f.combo->TakeFocus(true);
+    ASSERT_TRUE(f.combo->OnHookKeyDown(VK_DOWN));
+    ASSERT_TRUE(f.combo->OnHookKeyDown(VK_DOWN));
+    ASSERT_EQ(L"Banana", f.combo->GetEditText());
+    EXPECT_EQ(type == kPopupBar, f.combo->OnHookKeyDown(VK_ESCAPE));
+    EXPECT_FALSE(f.combo->IsFocused());
+    EXPECT_EQ(0, f.combo->GetCurSel());
+    EXPECT_EQ(L"Abc", f.combo->GetEditText());
+    f.bar->SetType(kToolBar);
+  }
 }
 
 // A long list in a short drop-down: the item a key or the pointer moves to is always shown.

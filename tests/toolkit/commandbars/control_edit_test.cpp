@@ -2,12 +2,15 @@
 // and the hint.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include <climits>
+#include <string>
 #include <vector>
 
 #include "test_bars.h"
 #include "toolkit/commandbars/control_edit.h"
+#include "toolkit/commandbars/edit_window.h"
 #include "toolkit/drawing/seams.h"
 
 using namespace TKCommandBars;
@@ -248,6 +251,23 @@ TEST(ControlEdit, TheHintShowsWhileTheBoxIsEmptyAndUnfocused) {
   EXPECT_EQ(L"Search", f.edit->GetEditCtrl()->GetText());
 }
 
+// Escape puts back the text the box had when it took the focus and gives the focus up; only
+// inside a popup bar is the key reported as handled.
+TEST(ControlEdit, EscapeRestoresAndIsHandledOnlyInsideAPopupBar) {
+  for (int type : {kToolBar, kPopupBar}) {
+    SCOPED_TRACE(type);
+    EditFixture f;
+    f.bar->SetType(type);
+    f.edit->PutText(L"7");
+    f.edit->TakeFocus(true);
+    f.edit->PutText(L"12");
+    EXPECT_EQ(type == kPopupBar, f.edit->OnHookKeyDown(VK_ESCAPE));
+    EXPECT_FALSE(f.edit->IsFocused());
+    EXPECT_EQ(L"7", f.edit->CurrentText());
+    f.bar->SetType(kToolBar);
+  }
+}
+
 TEST(ControlEdit, UpAndDownStepWhileTheBoxHasTheFocus) {
   EditFixture f;
   f.edit->PutText(L"9");
@@ -260,3 +280,134 @@ TEST(ControlEdit, UpAndDownStepWhileTheBoxHasTheFocus) {
 }
 
 }  // namespace
+
+namespace {
+
+// The box's clipboard messages, recorded and kept from the system's clipboard.
+std::vector<UINT> g_clipboard_messages;
+LRESULT CALLBACK RecordClipboard(HWND hwnd, UINT msg, WPARAM w, LPARAM l, UINT_PTR, DWORD_PTR) {
+  if (msg == WM_COPY || msg == WM_CUT || msg == WM_PASTE) {
+    g_clipboard_messages.push_back(msg);
+    return 0;
+  }
+  return ::DefSubclassProc(hwnd, msg, w, l);
+}
+
+bool g_clipboard_has_text = false;
+bool FakeClipboard() { return g_clipboard_has_text; }
+
+struct UpdateProbe : CCmdUI {
+  void Enable(bool on) override { enabled = on; }
+  bool enabled = true;
+};
+
+bool Enabled(CTKEdit& edit, UINT id) {
+  UpdateProbe probe;
+  probe.m_nID = id;
+  EXPECT_TRUE(edit.OnCmdMsg(id, CN_UPDATE_COMMAND_UI, &probe));
+  return probe.enabled;
+}
+
+}  // namespace
+
+// Copy and Cut while text is selected, Paste while the clipboard holds text; each command
+// reaches the window as its clipboard message.
+TEST(EditWindow, ClipboardCommandsFollowTheSelectionAndTheClipboard) {
+  HWND host = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 200, 40, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(nullptr, host);
+  CTKEdit::SetClipboardTextQuery(&FakeClipboard);
+  g_clipboard_messages.clear();
+  {
+    CTKEdit edit;
+    ASSERT_TRUE(edit.CreateEdit(WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, CRect(0, 0, 180, 20), host, 1));
+    ASSERT_TRUE(::SetWindowSubclass(edit.GetSafeHwnd(), &RecordClipboard, 1, 0));
+    edit.SetText(L"hello world");
+    edit.SendMessage(EM_SETSEL, 3, 3);
+    g_clipboard_has_text = false;
+    EXPECT_FALSE(Enabled(edit, CTKEdit::kCommandCopy));
+    EXPECT_FALSE(Enabled(edit, CTKEdit::kCommandCut));
+    EXPECT_FALSE(Enabled(edit, CTKEdit::kCommandPaste));
+    edit.SendMessage(EM_SETSEL, 0, 5);
+    g_clipboard_has_text = true;
+    EXPECT_TRUE(Enabled(edit, CTKEdit::kCommandCopy));
+    EXPECT_TRUE(Enabled(edit, CTKEdit::kCommandCut));
+    EXPECT_TRUE(Enabled(edit, CTKEdit::kCommandPaste));
+    // Another command is not the box's.
+    UpdateProbe other;
+    EXPECT_FALSE(edit.OnCmdMsg(57600, CN_UPDATE_COMMAND_UI, &other));
+    for (UINT id : {CTKEdit::kCommandCopy, CTKEdit::kCommandCut, CTKEdit::kCommandPaste})
+      edit.SendMessage(WM_COMMAND, MAKEWPARAM(id, 0), 0);
+    EXPECT_EQ((std::vector<UINT>{WM_COPY, WM_CUT, WM_PASTE}), g_clipboard_messages);
+    // A command the box reports disabled is not run.
+    g_clipboard_messages.clear();
+    g_clipboard_has_text = false;
+    edit.SendMessage(WM_COMMAND, MAKEWPARAM(CTKEdit::kCommandPaste, 0), 0);
+    EXPECT_TRUE(g_clipboard_messages.empty());
+    ::RemoveWindowSubclass(edit.GetSafeHwnd(), &RecordClipboard, 1);
+  }
+  CTKEdit::SetClipboardTextQuery(nullptr);
+  ::DestroyWindow(host);
+}
+
+namespace {
+
+// What the user sees in the box's context menu once it shows, and the item clicked.
+struct SeenMenu {
+  std::vector<std::wstring> captions;
+  std::vector<bool> enabled;
+  int lock_counter = 0;
+  bool seen = false;
+};
+SeenMenu g_menu;
+int g_click_item = 0;
+
+void CALLBACK ActOnContextMenu(HWND hwnd, UINT, UINT_PTR id, DWORD) {
+  const std::vector<CTKCommandBar*>& tracked = CTKMouseManager::ThreadInstance()->TrackedBars();
+  CTKCommandBar* popup = tracked.empty() ? nullptr : tracked.back();
+  // Act only once the menu is shown and tracking, so that the click lands on a laid-out item.
+  if (!popup || !popup->GetSafeHwnd() || !::IsWindowVisible(popup->GetSafeHwnd()) || !popup->IsTrackingMode()) return;
+  ::KillTimer(hwnd, id);
+  g_menu.seen = true;
+  for (int i = 0; i < popup->GetControlCount(); ++i) {
+    g_menu.captions.push_back(popup->GetControl(i)->GetCaption());
+    g_menu.enabled.push_back(popup->GetControl(i)->GetEnabled());
+  }
+  g_menu.lock_counter = CTKMouseManager::ThreadInstance()->LockCounter();
+  const CPoint pt = popup->GetControl(g_click_item)->GetRect().CenterPoint();
+  ::PostMessageW(popup->GetSafeHwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(pt.x, pt.y));
+  ::PostMessageW(popup->GetSafeHwnd(), WM_LBUTTONUP, 0, MAKELPARAM(pt.x, pt.y));
+}
+
+}  // namespace
+
+// The box's context menu: Cut, Copy and Paste named by the program's strings, enabled as the
+// commands are, shown with the pointer's lock eased by one; the item chosen runs.
+TEST(EditWindow, TheContextMenuOffersTheClipboardCommandsAndRunsTheOneChosen) {
+  BarFixture f(0);
+  CTKControlEdit* edit = static_cast<CTKControlEdit*>(f.bar->GetControls()->Add(kEdit, 500));
+  edit->PutText(L"hello world");
+  f.bar->CalcSize(600, 0);
+  ASSERT_NE(nullptr, edit->GetEditCtrl());
+  HWND window = edit->GetEditCtrl()->GetSafeHwnd();
+  ASSERT_TRUE(::IsWindow(window));
+  ASSERT_TRUE(::SetWindowSubclass(window, &RecordClipboard, 1, 0));
+  CTKEdit::SetClipboardTextQuery(&FakeClipboard);
+  g_clipboard_has_text = false;
+  g_clipboard_messages.clear();
+  g_menu = SeenMenu();
+  g_click_item = 0;
+  ::SendMessageW(window, EM_SETSEL, 0, 5);
+  const int lock = CTKMouseManager::ThreadInstance()->LockCounter();
+  ::SetTimer(nullptr, 0, 1, &ActOnContextMenu);
+  RECT rc;
+  ::GetWindowRect(window, &rc);
+  ::SendMessageW(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window), MAKELPARAM(rc.left + 5, rc.top + 5));
+  ASSERT_TRUE(g_menu.seen);
+  EXPECT_EQ((std::vector<std::wstring>{L"Cut", L"Copy", L"Paste"}), g_menu.captions);
+  EXPECT_EQ((std::vector<bool>{true, true, false}), g_menu.enabled);
+  EXPECT_EQ(lock - 1, g_menu.lock_counter);
+  EXPECT_EQ(lock, CTKMouseManager::ThreadInstance()->LockCounter());
+  EXPECT_EQ((std::vector<UINT>{WM_CUT}), g_clipboard_messages);
+  ::RemoveWindowSubclass(window, &RecordClipboard, 1);
+  CTKEdit::SetClipboardTextQuery(nullptr);
+}

@@ -115,6 +115,16 @@ TEST(DialogBar, HideButtonHidesTheBarAndAnEmptyCaptionPopupIgnoresPresses) {
   fx.Layout();
   EXPECT_TRUE(fx.bar->GetCaptionControl()->IsPopupAllowed());
   EXPECT_EQ(fx.bar->GetCaptionPopupBar(), fx.bar->GetCaptionControl()->GetCommandBar());
+  ::ShowWindow(fx.bar->GetSafeHwnd(), SW_SHOWNA);
+  CTKControl* caption = fx.bar->GetCaptionControl();
+  caption->OnClick(false, caption->GetRect().CenterPoint());
+  CTKDialogBar::CCaptionPopupBar* popup = fx.bar->GetCaptionPopupBar();
+  EXPECT_TRUE(caption->GetPopuped());
+  ASSERT_NE(nullptr, popup->GetSafeHwnd());
+  EXPECT_TRUE(::IsWindowVisible(popup->GetSafeHwnd()));
+  EXPECT_EQ(3u, popup->GetFlags());
+  fx.bar->SetPopupOpen(-1, false);
+  EXPECT_FALSE(caption->GetPopuped());
 }
 
 TEST(DialogBar, ResizeHitTestTable) {

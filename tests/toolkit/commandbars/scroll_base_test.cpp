@@ -4,6 +4,7 @@
 
 #include "toolkit/commandbars/scroll_base.h"
 #include "toolkit/drawing/seams.h"
+#include "toolkit/paint/default_theme.h"
 
 namespace {
 
@@ -264,3 +265,44 @@ TEST_F(ScrollLoop, ThumbThatFillsTheTrackDoesNotTrack) {
 }
 
 }  // namespace
+
+namespace {
+
+// A look that reports a given theme number.
+class NumberedTheme : public TKPaintThemes::CTKDefaultTheme {
+ public:
+  explicit NumberedTheme(int number) : number_(number) {}
+  int ThemeNumber() const override { return number_; }
+
+ private:
+  int number_;
+};
+
+class ThemedScroller : public Scroller {
+ public:
+  explicit ThemedScroller(CTKPaintManager* pm) : Scroller(nullptr), pm_(pm) {}
+  CTKPaintManager* GetScrollPaintManager() override { return pm_; }
+
+ private:
+  CTKPaintManager* pm_;
+};
+
+}  // namespace
+
+// Style 0 follows the look: the classic one draws style 2, the image-based ones (5 and 6) style
+// 5, every other look style 3; a style set is used as it is.
+TEST(ScrollArithmetic, StyleFollowsTheLookUnlessSet) {
+  struct Case {
+    int theme, set, expected;
+  } cases[] = {{0, 0, 2}, {1, 0, 3}, {2, 0, 3}, {4, 0, 3}, {5, 0, 5}, {6, 0, 5}, {5, 3, 3}, {0, 4, 4}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "theme " << c.theme << ", style set " << c.set);
+    NumberedTheme* pm = new NumberedTheme(c.theme);
+    {
+      ThemedScroller scroller(pm);
+      scroller.SetScrollStyle(c.set);
+      EXPECT_EQ(c.expected, scroller.ScrollStyle());
+    }
+    pm->Release();
+  }
+}

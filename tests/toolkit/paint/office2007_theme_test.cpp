@@ -319,6 +319,46 @@ TEST(Office2007Theme, GalleryScrollBarFromTheImageSet) {
   }
 }
 
+// A plain, enabled control of a menu bar takes the image set's menu-bar text colour; any other
+// state, and every control of another kind of bar, takes what the theme below it gives.
+TEST(Office2007Theme, MenuBarTextColourForPlainEnabledMenuBarControls) {
+  Theme t;
+  CTKOffice2007Theme& pm = *t.pm;
+  using State = CTKPaintManager::ItemState;
+  struct Case {
+    const char* what;
+    State state;
+    bool menu_text;
+  };
+  auto with = [](int type, std::function<void(State&)> change) {
+    State s;
+    s.bar_type = type;
+    change(s);
+    return s;
+  };
+  const Case cases[] = {
+      {"plain on a menu bar", with(kMenuBar, [](State&) {}), true},
+      {"selected", with(kMenuBar, [](State& s) { s.selected = true; }), false},
+      {"pressed", with(kMenuBar, [](State& s) { s.pressed = 1; }), false},
+      {"checked", with(kMenuBar, [](State& s) { s.checked = 1; }), false},
+      {"popped", with(kMenuBar, [](State& s) { s.popped = true; }), false},
+      {"disabled", with(kMenuBar, [](State& s) { s.enabled = false; }), false},
+      {"plain on a tool bar", with(kToolBar, [](State&) {}), false},
+      {"plain on a popup bar", with(kPopupBar, [](State&) {}), false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const int below = pm.TKPaintThemes::CTKOffice2003Theme::TextColorForState(c.state);
+    const int answer = pm.TextColorForState(c.state);
+    if (c.menu_text) {
+      EXPECT_EQ(RGB(16, 17, 218), pm.ResolveColor(answer));
+      EXPECT_NE(pm.ResolveColor(below), pm.ResolveColor(answer));
+    } else {
+      EXPECT_EQ(below, answer);
+    }
+  }
+}
+
 TEST(Office2007Theme, AKeyMissingFromTheIniKeepsThePreviousColour) {
   Theme t;
   CTKOffice2007Theme& pm = *t.pm;
