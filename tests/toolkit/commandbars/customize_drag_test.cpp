@@ -51,19 +51,6 @@ class Probe {
   }
 };
 
-// Dispatches what waits (the bars' paints included); true when a quit message was among it.
-bool DispatchAndTakeQuit() {
-  MSG msg;
-  bool quit = false;
-  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT)
-      quit = true;
-    else
-      ::DispatchMessageW(&msg);
-  }
-  return quit;
-}
-
 // A bar on `site` (`made`, else a new TestBar) holding buttons captioned `captions`.
 TestBar* MakeBar(CTKCommandBarManager& manager, HWND site, int first_id, const std::vector<std::wstring>& captions, int top,
                  int position = kTop, TestBar* made = nullptr) {
@@ -361,7 +348,7 @@ TEST(CustomizeDrag, APressSelectsAndDragsWithTheMarkerAndCursorFollowingThePoint
   }
   EXPECT_EQ(f.edit->GetControl(0), f.manager.GetCustomizeSelection());
   EXPECT_EQ(L"ABCD", DragFixture::Row(f.edit));  // the quit ended it: nothing moved
-  EXPECT_TRUE(DispatchAndTakeQuit());
+  EXPECT_TRUE(DrainMessages());
 }
 
 // Outside customize mode a tool bar's control pressed with Alt held is dragged at once when
@@ -401,7 +388,7 @@ TEST(CustomizeDrag, AnAltPressDragsAtOnceWhereTheManagerAllowsIt) {
     EXPECT_EQ(c.row, DragFixture::Row(f.edit));
     EXPECT_FALSE(f.manager.IsCustomizeMode());
     EXPECT_EQ(c.commands, f.site.commands.size());
-    DispatchAndTakeQuit();
+    DrainMessages();
   }
 }
 

@@ -45,6 +45,14 @@ void FillSource(Canvas& source) {
 
 // Slide and unfold, frame by frame: what shows of the new contents at each frame, the rest
 // still the old screen.
+// Every pixel of a kW x kH canvas, row by row.
+std::vector<COLORREF> AllPixels(const Canvas& canvas) {
+  std::vector<COLORREF> pixels;
+  for (int y = 0; y < kH; ++y)
+    for (int x = 0; x < kW; ++x) pixels.push_back(canvas.At(x, y));
+  return pixels;
+}
+
 TEST(PopupAnimation, SlideAndUnfoldFramesByPixels) {
   struct Case {
     const char* name;
@@ -59,12 +67,7 @@ TEST(PopupAnimation, SlideAndUnfoldFramesByPixels) {
     FillSource(source);
     FrameClock clock;
     std::vector<std::vector<COLORREF>> frames;
-    auto grab = [&] {
-      std::vector<COLORREF> frame;
-      for (int y = 0; y < kH; ++y)
-        for (int x = 0; x < kW; ++x) frame.push_back(screen.At(x, y));
-      frames.push_back(frame);
-    };
+    auto grab = [&] { frames.push_back(AllPixels(screen)); };
     clock.on_sleep = grab;
     ref.theme->RunPopupAnimation(screen.cdc(), CRect(0, 0, kW, kH), source.cdc(), c.kind);
     grab();  // the last frame has no pause after it
@@ -324,12 +327,7 @@ TEST(PopupAnimation, OnAMirroredTargetTheFramesComeFromTheRightEdge) {
     if (c.source_mirrored) CTKDrawHelpers::SetDCRightToLeft(source.dc(), true);
     FrameClock clock;
     std::vector<std::vector<COLORREF>> frames;
-    auto grab = [&] {
-      std::vector<COLORREF> frame;
-      for (int y = 0; y < kH; ++y)
-        for (int x = 0; x < kW; ++x) frame.push_back(screen.At(x, y));
-      frames.push_back(frame);
-    };
+    auto grab = [&] { frames.push_back(AllPixels(screen)); };
     clock.on_sleep = grab;
     if (c.kind == 0)
       ref.theme->RunExpandAnimation(screen.cdc(), CRect(0, 0, kW, kH), source.cdc(), {{0, kH, true}}, true);
