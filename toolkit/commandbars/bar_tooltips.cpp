@@ -156,11 +156,7 @@ LRESULT CALLBACK CTKToolTipContext::TipProc(HWND hwnd, UINT message, WPARAM wpar
     case WM_PAINT:
       if (context.ThemedPainter()) {
         // The face covers the border too: it is drawn into the window's whole rectangle.
-        if (message == WM_PAINT) {
-          PAINTSTRUCT ps;
-          ::BeginPaint(hwnd, &ps);
-          ::EndPaint(hwnd, &ps);
-        }
+        if (message == WM_PAINT) ::ValidateRect(hwnd, nullptr);
         KestrinWinNS::CReleasedDC dc(hwnd, ::GetWindowDC(hwnd));
         context.PaintFace(dc.Get());
         return 0;

@@ -892,7 +892,8 @@ LRESULT CTKCommandBar::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
     CTKToolTipContext::ThreadInstance().FilterBarMessage(this, GetSafeHwnd(), message, wparam, lparam, true);
   switch (message) {
     case WM_CREATE:
-      // A control dragged in customize mode may be dropped on the bar.
+      // A control dragged in customize mode may be dropped on the bar (not on a bar whose position
+      // word is 6, which takes no drops).
       if (position_ != 6) {
         if (CTKCommandBarManager* manager = GetCommandBarManager()) {
           manager->RegisterDropTarget(this);

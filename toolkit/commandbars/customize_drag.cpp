@@ -24,9 +24,6 @@ const int kMarkerHalf = 3;
 // begin-group flag.
 const int kRegroupDistance = 4;
 
-// Whether the bar's controls run down it (a vertical dock side or a popup) rather than across.
-bool RunsDown(const CTKCommandBar* bar) { return bar->IsVertical(); }
-
 // The distance from a point to a rectangle (0 inside), squared.
 long long DistanceSquared(const CRect& rc, CPoint pt) {
   const long long dx = pt.x < rc.left ? rc.left - pt.x : (pt.x >= rc.right ? pt.x - rc.right + 1 : 0);
@@ -184,7 +181,7 @@ CTKControl* CTKCommandBar::PlaceDropMarker(CPoint pt) {
       nearest = control;
     }
   }
-  const bool down = RunsDown(this);
+  const bool down = IsVertical();
   drop_begin_group_ = false;
   if (!nearest) {
     CRect client;
@@ -242,7 +239,7 @@ int CTKCommandBar::OnCustomizeDrop(CTKControl* control, CPoint pt, int effect, P
       const int dx = now.x - start.x, dy = now.y - start.y;
       if (std::abs(dx) > kRegroupDistance || std::abs(dy) > kRegroupDistance) {
         // Pulled on along the bar it begins a group; pulled back it stops beginning one.
-        const int along = RunsDown(this) ? dy : dx;
+        const int along = IsVertical() ? dy : dx;
         if (along != 0 && control->GetIndex() > 0) control->SetBeginGroup(along > 0);
       }
     } else {
@@ -269,7 +266,7 @@ void CTKCommandBar::DrawDropMarker(CDC* dc) const {
   const CRect& m = drop_marker_;
   // Outer lines over the whole length, inner lines one shorter at each end, and a 2-pixel bar
   // down the middle two shorter again: an I-beam that inverts what lies under it.
-  if (RunsDown(this)) {
+  if (IsVertical()) {
     const int w = m.Width();
     ::PatBlt(*dc, m.left, m.top, w, 1, PATINVERT);
     ::PatBlt(*dc, m.left, m.bottom - 1, w, 1, PATINVERT);

@@ -43,8 +43,6 @@ void FillSource(Canvas& source) {
     for (int x = 0; x < kW; ++x) source.cdc()->SetPixel(x, y, SourceAt(x, y));
 }
 
-// Slide and unfold, frame by frame: what shows of the new contents at each frame, the rest
-// still the old screen.
 // Every pixel of a kW x kH canvas, row by row.
 std::vector<COLORREF> AllPixels(const Canvas& canvas) {
   std::vector<COLORREF> pixels;
@@ -53,6 +51,8 @@ std::vector<COLORREF> AllPixels(const Canvas& canvas) {
   return pixels;
 }
 
+// Slide and unfold, frame by frame: what shows of the new contents at each frame, the rest
+// still the old screen.
 TEST(PopupAnimation, SlideAndUnfoldFramesByPixels) {
   struct Case {
     const char* name;
