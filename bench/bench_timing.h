@@ -33,16 +33,6 @@ inline Timing Summarise(std::vector<double> times) {
   return {times.front(), n % 2 ? times[n / 2] : (times[n / 2 - 1] + times[n / 2]) / 2};
 }
 
-inline Timing Measure(int repeats, const std::function<void()>& body) {
-  std::vector<double> times;
-  for (int i = 0; i < repeats; ++i) {
-    const double start = Now();
-    body();
-    times.push_back(Now() - start);
-  }
-  return Summarise(std::move(times));
-}
-
 // Several bodies timed in turn within each repeat, so that the machine's load falls on all of
 // them alike.
 inline std::vector<Timing> MeasureSideBySide(int repeats, const std::vector<std::function<void()>>& bodies) {
@@ -57,5 +47,7 @@ inline std::vector<Timing> MeasureSideBySide(int repeats, const std::vector<std:
   for (auto& t : times) result.push_back(Summarise(std::move(t)));
   return result;
 }
+
+inline Timing Measure(int repeats, const std::function<void()>& body) { return MeasureSideBySide(repeats, {body})[0]; }
 
 }  // namespace KestrinBench

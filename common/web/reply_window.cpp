@@ -8,7 +8,6 @@ namespace WebUtilsNS {
 namespace {
 
 const char kWindowClass[] = "KestrinServerRequestWindow";
-const DWORD kWindowStyle = 0x56000000;  // WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN
 const UINT kMsgDeliver = WM_APP + 5005;  // WPARAM: the user's number
 // A window that could not be made is tried again after this long.
 const UINT kRetryMs = 1000;
@@ -65,7 +64,7 @@ void CALLBACK CReplyWindow::OnTimer(HWND, UINT, UINT_PTR timer, DWORD) {
 
 void CReplyWindow::MakeWindow() {
   if (GetHwnd()) return;
-  if (!RegisterReplyWindowClass() || !Create(kWindowClass, 0, kWindowStyle, RECT{}, HWND_MESSAGE)) {
+  if (!RegisterReplyWindowClass() || !Create(kWindowClass, 0, 0, RECT{}, HWND_MESSAGE)) {
     MakeLater(kRetryMs);
     return;
   }

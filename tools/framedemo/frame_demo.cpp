@@ -90,8 +90,6 @@ class CDemoDocking : public Bar {
   }
 };
 using CDemoDockingBar = CDemoDocking<CDemoCommandBar>;
-// Tool bars follow the mouse, toggle and resize by themselves.
-using CDemoDockingToolBar = CTKToolBar;
 
 
 // The strip of the open documents: a tab control in a bar docked below the tool bars. At each
@@ -269,7 +267,7 @@ class CDemoFrame : public CMDIFrameWnd {
     // the program's tool-bar resources: the standard one docked below the menu bar (the mouse
     // moves it to any side), the window commands floating.
     if (!CTKDockBar::CreateDockBars(this, &m_barManager)) return false;
-    m_pToolBar = new CDemoDockingToolBar;
+    m_pToolBar = new CTKToolBar;
     m_pToolBar->SetCommandBarManager(&m_barManager);
     m_pToolBar->SetBarStyle(CBRS_TOP);
     m_pToolBar->SetFlags(TKDockFlags::kAnySide | TKDockFlags::kFloat);
