@@ -1,6 +1,7 @@
 #include "toolkit/commandbars/gallery.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "platform/appframe/dc.h"
 #include "toolkit/commandbars/command_bar.h"
@@ -158,16 +159,17 @@ bool CTKControlGallery::HasSeparatorLine() const {
   return false;
 }
 
+int CTKControlGallery::ScrollColumnWidth() const {
+  if (CTKPaintManager* pm = GetPaintManager())
+    if (CTKControlGalleryPaintManager* gpm = pm->GalleryPaintManager())
+      return HasPopupButtons() ? gpm->ButtonColumnWidth() : gpm->ScrollBarWidth();
+  return ::GetSystemMetrics(SM_CXVSCROLL);
+}
+
 CRect CTKControlGallery::GetItemsRect() const {
   CRect area = rect_;
   if (show_borders_) area.DeflateRect(1, 1);
-  if (show_scroll_bar_) {
-    int column = ::GetSystemMetrics(SM_CXVSCROLL);
-    if (CTKPaintManager* pm = GetPaintManager())
-      if (CTKControlGalleryPaintManager* gpm = pm->GalleryPaintManager())
-        column = HasPopupButtons() ? gpm->ButtonColumnWidth() : gpm->ScrollBarWidth();
-    area.right -= column;
-  }
+  if (show_scroll_bar_) area.right -= ScrollColumnWidth();
   if (HasSeparatorLine()) area.bottom -= 2;
   area.left += margin_.left;
   area.top += margin_.top;
@@ -181,6 +183,7 @@ CRect CTKControlGallery::GetItemsRect() const {
 void CTKControlGallery::RepositionItems() {
   const int count = GetItemCount();
   positions_.assign(count, GALLERYITEM_POSITION());
+  rows_.clear();
   const CRect area = GetItemsRect();
   int x = area.left, y = area.top, row_height = 0;
   bool row_open = false;
@@ -192,6 +195,7 @@ void CTKControlGallery::RepositionItems() {
       if (row_open) y += row_height;
       pos.rect = CRect(area.left, y, area.right, y + kLabelHeight);
       pos.begin_row = true;
+      rows_.push_back({y, i});
       y += kLabelAdvance;
       x = area.left;
       row_open = false;
@@ -209,6 +213,7 @@ void CTKControlGallery::RepositionItems() {
       row_height = 0;
       pos.begin_row = true;
       row_open = true;
+      rows_.push_back({y, i});
     }
     pos.rect = CRect(x, y, x + size.cx, y + size.cy);
     x += size.cx;
@@ -247,11 +252,18 @@ CRect CTKControlGallery::GetItemDrawRect(int index) const {
   return clipped;
 }
 
+int CTKControlGallery::FirstPositionBelow(int top) const {
+  // The last row starting at or above `top`; every row before it ends where the next begins.
+  auto row = std::upper_bound(rows_.begin(), rows_.end(), top,
+                              [](int y, const RowStartRecord& r) { return y < r.top; });
+  return row == rows_.begin() ? 0 : std::prev(row)->index;
+}
+
 int CTKControlGallery::HitTestItem(CPoint pt, CRect* rect) const {
   if (!GetEnabled()) return -1;
   const CRect area = GetItemsRect();
   if (!area.PtInRect(pt)) return -1;
-  for (int i = 0; i < static_cast<int>(positions_.size()); ++i) {
+  for (int i = FirstPositionBelow(pt.y + scroll_pos_); i < static_cast<int>(positions_.size()); ++i) {
     CRect rc = positions_[i].rect;
     if (rc.IsRectEmpty()) continue;
     rc.OffsetRect(0, -scroll_pos_);
@@ -269,10 +281,7 @@ CRect CTKControlGallery::GetScrollBarRect() {
   if (!show_scroll_bar_) return CRect();
   CRect inner = rect_;
   if (show_borders_) inner.DeflateRect(1, 1);
-  int column = ::GetSystemMetrics(SM_CXVSCROLL);
-  if (CTKPaintManager* pm = GetPaintManager())
-    if (CTKControlGalleryPaintManager* gpm = pm->GalleryPaintManager())
-      column = HasPopupButtons() ? gpm->ButtonColumnWidth() : gpm->ScrollBarWidth();
+  const int column = ScrollColumnWidth();
   if (HasSeparatorLine()) inner.bottom -= 2;
   return CRect(inner.right - column, inner.top, inner.right, inner.bottom);
 }
@@ -690,7 +699,8 @@ void CTKControlGallery::Draw(CDC* dc) {
   const int saved = ::SaveDC(*dc);
   ::IntersectClipRect(*dc, area.left, area.top, area.right, area.bottom);
   const bool enabled = GetEnabled();
-  for (int i = 0; i < static_cast<int>(positions_.size()); ++i) {
+  // Rows wholly above the area are not walked: a gallery scrolled far down starts at its view.
+  for (int i = FirstPositionBelow(area.top + scroll_pos_); i < static_cast<int>(positions_.size()); ++i) {
     CRect rc = positions_[i].rect;
     if (rc.IsRectEmpty()) continue;
     rc.OffsetRect(0, -scroll_pos_);

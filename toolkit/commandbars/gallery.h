@@ -198,11 +198,16 @@ class CTKControlGallery : public CTKControlPopup, public CTKScrollBase, public C
 
  private:
   void Redraw();
+  // The scroll column's width: the paint manager's button column or scroll-bar width.
+  int ScrollColumnWidth() const;
   int ItemHeight() const;
   bool IsSelectable(int index) const;
   int StepSelectable(int from, int step, bool wrap) const;
   int RowStart(int index) const;
   int RowEnd(int index) const;
+  // The first position whose row reaches below `top` (content coordinates): the rows above it
+  // end at or above `top`, so a walk down from there passes no row out of sight.
+  int FirstPositionBelow(int top) const;
   bool KeyboardMove(UINT key);
 
   int pressed_part_ = -1;
@@ -217,6 +222,12 @@ class CTKControlGallery : public CTKControlPopup, public CTKScrollBase, public C
   int checked_id_ = 0;
   int mode_ = kModeInPlace;
   std::vector<GALLERYITEM_POSITION> positions_;
+  // Each row's top and its first position, top to bottom (a shown label is a row of its own).
+  struct RowStartRecord {
+    int top;
+    int index;
+  };
+  std::vector<RowStartRecord> rows_;
   CTKControlGalleryItems* items_ = nullptr;
 };
 

@@ -63,15 +63,22 @@ void CTKControlGalleryPaintManager::PaintPopupScroller(CDC* dc, CTKControlGaller
   CRect track_pressed = pressed == CTKScrollBase::kPartPageUp ? page_up
                         : pressed == CTKScrollBase::kPartPageDown ? page_down : CRect();
   if (!track_pressed.IsRectEmpty()) dc->FillSolidRect(&track_pressed, owner_->ResolveColor(16));
-  // Arrow buttons and thumb: flat faces by state, the glyphs as small triangles.
+  // Arrow buttons and thumb: flat faces by state, the glyphs as small triangles. A framed
+  // button is filled in the frame's colour and its inside in the face's: two fills, not five.
   auto button = [&](const CRect& rc, int part) {
     int face = 15;
     if (enabled && pressed == part)
       face = 33;
     else if (enabled && hot == part)
       face = 31;
-    dc->FillSolidRect(&rc, owner_->ResolveColor(face));
-    if (enabled) Frame(dc, rc, owner_->ResolveColor(16));
+    if (!enabled || rc.IsRectEmpty()) {
+      dc->FillSolidRect(&rc, owner_->ResolveColor(face));
+      return;
+    }
+    dc->FillSolidRect(&rc, owner_->ResolveColor(16));
+    CRect inside = rc;
+    inside.DeflateRect(1, 1);
+    if (!inside.IsRectEmpty()) dc->FillSolidRect(&inside, owner_->ResolveColor(face));
   };
   button(up, CTKScrollBase::kPartUpArrow);
   button(down, CTKScrollBase::kPartDownArrow);

@@ -172,6 +172,54 @@ TEST(GalleryHitTest, FollowsTheScrollPositionAndSkipsLabels) {
   EXPECT_EQ(-1, g.gallery->HitTestItem(CPoint(10, 25)));
 }
 
+// A long gallery of mixed rows (labels, items of two heights, a whole-row item) scrolled to
+// places that cut a row, a label or the gap under a label: every point of the area answers
+// the item whose scrolled rectangle holds it, the rows above the view included in none.
+TEST(GalleryHitTest, EveryPointOfAScrolledViewAnswersTheItemUnderItTable) {
+  struct Case {
+    const char* name;
+    bool labels;
+    int pos;
+  } cases[] = {
+      {"top", true, 0},
+      {"a row cut in the middle", true, 333},
+      {"a label cut", true, 5},
+      {"the gap under a label", true, 19},
+      {"far down", true, 900},
+      {"labels hidden, a row cut", false, 333},
+      {"labels hidden, far down", false, 871},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Gallery g;
+    for (int i = 0; i < 80; ++i) {
+      if (i % 9 == 0) g.items->AddLabel(L"group");
+      const int width = i % 13 == 5 ? 0 : 30 + (i * 7) % 31;
+      g.AddItems({width}, i % 4 == 1 ? 45 : 30);
+    }
+    g.gallery->SetShowLabels(c.labels);
+    g.gallery->SetRect(CRect(0, 0, 100, 90));
+    g.gallery->SetScrollPos(c.pos);
+    ASSERT_EQ(c.pos, g.gallery->GetScrollPos());
+    const auto& positions = g.gallery->Positions();
+    std::string wrong;
+    for (int y = 0; y < 90; ++y)
+      for (int x : {0, 29, 45, 70, 99}) {
+        int expected = -1;
+        for (int i = 0; i < static_cast<int>(positions.size()) && expected < 0; ++i) {
+          CRect rc = positions[i].rect;
+          rc.OffsetRect(0, -c.pos);
+          if (!positions[i].item->IsLabel() && !rc.IsRectEmpty() && rc.PtInRect(CPoint(x, y))) expected = i;
+        }
+        const int got = g.gallery->HitTestItem(CPoint(x, y));
+        if (got != expected && wrong.empty())
+          wrong = "(" + std::to_string(x) + ", " + std::to_string(y) + "): " + std::to_string(got) + " for " +
+                  std::to_string(expected);
+      }
+    EXPECT_EQ("", wrong);
+  }
+}
+
 TEST(GalleryKeyboard, MovesTable) {
   // Rows of three 30-pixel items in a 100-pixel area: 0 1 2 / 3 4 5 / 6 7, with a label first.
   struct Case {
@@ -315,6 +363,55 @@ TEST(GalleryDrawing, ItemsByStateLabelsAndTheScrollBar) {
   EXPECT_GT(gallery->Geometry().thumb_top, before.thumb_top);
   // The label row is scrolled away: its place shows the first row's plain item.
   EXPECT_EQ(pm.ResolveColor(41), canvas.At(60, 8));
+  bar->DestroyWindow();
+  bar->Release();
+}
+
+// Scrolled down a long gallery to places that cut the row of the checked item at the top of
+// the area, the visible part of that item still shows its face; at a place where its row is
+// wholly above the area nothing of it is drawn.
+TEST(GalleryDrawing, TheRowCutAtTheTopOfAScrolledViewIsDrawnTable) {
+  TKPaintThemes::CTKDefaultTheme pm;
+  pm.ReloadColorsAndFonts();
+  SiteWindow site;
+  TestBar* bar = new TestBar;
+  bar->SetPaintManager(&pm);
+  auto* gallery = new CTKControlGallery;
+  bar->GetControls()->Add(gallery, 0);
+  gallery->Release();
+  auto* items = new CTKControlGalleryItems;
+  items->SetItemSize(CSize(40, 30));
+  items->AddLabel(L"");
+  for (int i = 0; i < 60; ++i) items->AddItem(100 + i, L"");  // two a row: rows at 20, 50, 80, ...
+  gallery->SetItems(items);
+  items->Release();
+  gallery->SetShowScrollBar(false);
+  gallery->SetRect(CRect(0, 0, 80, 60));
+  gallery->SetCheckedItem(100 + 2 * 20);  // the first item of the row at 20 + 20 * 30 = 620
+  Canvas face(10, 10, pm.ResolveColor(41));
+  CTKPaintManager::ItemState checked;
+  checked.checked = 1;
+  pm.PaintStateRect(face.cdc(), CRect(0, 0, 10, 10), checked);
+  const COLORREF checked_face = face.At(5, 5);
+  ASSERT_NE(pm.ResolveColor(41), checked_face);
+  struct Case {
+    const char* name;
+    int pos;
+    COLORREF expected;  // at (21, 1), the parity of (5, 5)
+  } cases[] = {
+      {"the row at the top", 620, checked_face},
+      {"cut one pixel", 621, checked_face},
+      {"cut to its last three pixels", 647, checked_face},
+      {"wholly above", 650, pm.ResolveColor(41)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    gallery->SetScrollPos(c.pos);
+    ASSERT_EQ(c.pos, gallery->GetScrollPos());
+    Canvas canvas(80, 60, RGB(1, 2, 3));
+    gallery->Draw(canvas.cdc());
+    EXPECT_EQ(c.expected, canvas.At(21, 1));
+  }
   bar->DestroyWindow();
   bar->Release();
 }
