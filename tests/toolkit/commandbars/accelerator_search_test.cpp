@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "tests/toolkit/commandbars/test_bars.h"
+#include "toolkit/commandbars/control_combo.h"
+#include "toolkit/commandbars/control_edit.h"
 
 using namespace TKCommandBars;
 
@@ -102,6 +104,62 @@ TEST(AcceleratorSearch, AKeyFindsTheLetterItTypesInAnyInstalledLayout) {
       EXPECT_EQ(c.found, fx.bar->GetHotIndex());
       EXPECT_EQ(ran, fx.site.commands);
     }
+  }
+}
+
+// Alt held down for this thread while it lives.
+struct AltHeld {
+  AltHeld() {
+    ::GetKeyboardState(saved);
+    BYTE state[256];
+    std::copy(std::begin(saved), std::end(saved), state);
+    state[VK_MENU] = 0x80;
+    ::SetKeyboardState(state);
+  }
+  ~AltHeld() { ::SetKeyboardState(saved); }
+  AltHeld(const AltHeld&) = delete;
+  AltHeld& operator=(const AltHeld&) = delete;
+  BYTE saved[256] = {};
+};
+
+// With the focus in a bar's edit or combo box, Alt and a key that types a control's letter in
+// the other layout leave the box for that control.
+TEST(AcceleratorSearch, AltAndALetterLeaveAFocusedBoxForTheControlItNames) {
+  struct Case {
+    const char* what;
+    int type;
+    UINT key;
+    bool left;
+  } cases[] = {
+      {"edit box, a Cyrillic letter", kEdit, 'D', true},
+      {"combo box, a Cyrillic letter", kComboBox, 'D', true},
+      {"edit box, a letter nothing has", kEdit, 'Q', false},
+      {"combo box, a letter nothing has", kComboBox, 'Q', false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeLayouts layouts({kLatin, kCyrillic});
+    BarFixture fx(0);
+    fx.bar->GetControls()->Add(kButton, 100)->SetCaption(L"&вид");
+    CTKControl* box = fx.bar->GetControls()->Add(c.type, 101);
+    fx.bar->CalcSize(600, 0);
+    auto* edit = c.type == kEdit ? static_cast<CTKControlEdit*>(box) : nullptr;
+    auto* combo = c.type == kComboBox ? static_cast<CTKControlComboBox*>(box) : nullptr;
+    const auto focused = [&] { return edit ? edit->IsFocused() : combo->IsFocused(); };
+    const auto take_focus = [&](bool on) { edit ? edit->TakeFocus(on) : combo->TakeFocus(on); };
+    take_focus(true);
+    ASSERT_TRUE(focused());
+    {
+      AltHeld alt;
+      const bool taken = box->OnHookKeyDown(c.key);
+      if (c.left) {
+        EXPECT_TRUE(taken);
+      }
+    }
+    EXPECT_EQ(!c.left, focused());
+    EXPECT_EQ(c.left ? 0 : 1, fx.bar->GetHotIndex());  // the named control, else still the box
+    EXPECT_EQ(c.left ? std::vector<int>{100} : std::vector<int>{}, fx.site.commands);
+    if (focused()) take_focus(false);
   }
 }
 
