@@ -5,6 +5,7 @@
 #include "platform/appframe/dc.h"
 #include "platform/appframe/frame_wnd.h"
 #include "platform/win/gdi.h"
+#include "toolkit/commandbars/accelerator_search.h"
 #include "toolkit/commandbars/accessible.h"
 #include "toolkit/commandbars/bar_tooltips.h"
 #include "toolkit/commandbars/command_bar_manager.h"
@@ -408,53 +409,17 @@ int CTKCommandBar::OnHookMessage(HWND hwnd, UINT message, WPARAM& wParam, LPARAM
   return kGoOn;
 }
 
-namespace {
-wchar_t UpperChar(wchar_t c) {
-  return static_cast<wchar_t>(reinterpret_cast<UINT_PTR>(::CharUpperW(reinterpret_cast<LPWSTR>(static_cast<UINT_PTR>(c)))));
-}
-}  // namespace
-
-CTKCommandBar::AcceleratorMatch CTKCommandBar::MatchAccelerator(const CTKControl* control, wchar_t wanted,
-                                                                bool first_letter) {
-  if (!control->IsVisible() || !control->GetEnabled() || (control->GetFlags() & kFlagSkipKeyboard))
-    return kAcceleratorNone;
-  const std::wstring caption = control->GetCaption();
-  if (caption.empty()) return kAcceleratorNone;
-  const size_t pos = caption.find(L'&');
-  if (pos != std::wstring::npos && pos + 1 < caption.size())
-    return UpperChar(caption[pos + 1]) == wanted ? kAcceleratorAmpersand : kAcceleratorNone;
-  return first_letter && UpperChar(caption[0]) == wanted ? kAcceleratorFirstLetter : kAcceleratorNone;
-}
-
-int CTKCommandBar::FindAccelerator(wchar_t ch, bool* ambiguous) const {
+int CTKCommandBar::FindAccelerator(UINT key, bool* ambiguous) const {
   *ambiguous = false;
   const int count = GetControlCount();
   if (count == 0) return -1;
-  const wchar_t wanted = UpperChar(ch);
-  int amp = -1, first = -1;
-  bool ampTwice = false, firstTwice = false;
-  int start = hot_;
-  int i = start;
-  for (int n = 0; n < count; ++n) {
-    i = (i + 1 + count) % count;
-    if (i < 0) i = 0;
-    switch (MatchAccelerator(GetControl(i), wanted, true)) {
-      case kAcceleratorAmpersand:
-        if (amp < 0) amp = i; else ampTwice = true;
-        break;
-      case kAcceleratorFirstLetter:
-        if (first < 0) first = i; else firstTwice = true;
-        break;
-      case kAcceleratorNone:
-        break;
-    }
-  }
-  if (amp >= 0) {
-    *ambiguous = ampTwice;
-    return amp;
-  }
-  *ambiguous = firstTwice;
-  return first;
+  CTKAcceleratorSearch search(key);
+  const int start = hot_ < 0 ? -1 : hot_;
+  for (int n = 1; n <= count; ++n) search.Offer(GetControl((start + n) % count), true);
+  CTKControl* found = search.GetFound();
+  if (!found) return -1;
+  *ambiguous = search.IsAmbiguous();
+  return found->GetIndex();
 }
 
 int CTKCommandBar::OnHookKeyDown(UINT key, LPARAM data) {
@@ -531,7 +496,7 @@ int CTKCommandBar::OnHookKeyDown(UINT key, LPARAM data) {
     }
   if (::GetKeyState(VK_CONTROL) >= 0) {
     bool ambiguous = false;
-    int found = FindAccelerator(static_cast<wchar_t>(ch & 0xFFFF), &ambiguous);
+    int found = FindAccelerator(key, &ambiguous);
     if (found >= 0) {
       SetHotControl(found, kHotKeyForward);
       if (!ambiguous) {

@@ -109,14 +109,9 @@ class CTKCommandBar : public CControlBar, public CTKHookManagerHookAble {
   // The mouse manager's questions: 1 when the screen point is the bar's, -2 when not.
   int HitTestScreenPoint(POINT pt) const;
   void TrackHotAt(POINT client);
-  // The accelerator search: the index found (-1 none); *ambiguous when another one matches.
-  int FindAccelerator(wchar_t ch, bool* ambiguous) const;
-  // How a control answers a key (`wanted` upper case) in that search: kAcceleratorAmpersand for
-  // the letter after its "&", kAcceleratorFirstLetter (when `first_letter` allows) for the first
-  // letter of a caption without one, else kAcceleratorNone. Hidden, disabled and skipped
-  // controls answer nothing.
-  enum AcceleratorMatch { kAcceleratorNone, kAcceleratorAmpersand, kAcceleratorFirstLetter };
-  static AcceleratorMatch MatchAccelerator(const CTKControl* control, wchar_t wanted, bool first_letter);
+  // The accelerator search for a key (CTKAcceleratorSearch), from the control after the hot one
+  // round once: the index found (-1 none); *ambiguous when another one matches.
+  int FindAccelerator(UINT key, bool* ambiguous) const;
   // Tells the bar its controls changed (renumbering).
   void OnControlsChanged() { pending_ |= 1; }
   // Reference count: held by popup controls and owners; the last release destroys the window.

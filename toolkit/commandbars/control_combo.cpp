@@ -762,9 +762,8 @@ bool CTKControlComboBox::OnHookKeyDown(UINT key) {
       break;
   }
   if (alt && !control && parent_ && key != VK_UP && key != VK_DOWN) {
-    const UINT ch = ::MapVirtualKeyW(key, 2);
     bool ambiguous = false;
-    const int found = ch ? parent_->FindAccelerator(static_cast<wchar_t>(ch & 0xFFFF), &ambiguous) : -1;
+    const int found = parent_->FindAccelerator(key, &ambiguous);
     if (found >= 0 && found != index_) {
       TakeFocus(false);
       parent_->SetHotControl(found, CTKCommandBar::kHotKeyForward);

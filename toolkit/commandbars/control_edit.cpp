@@ -358,9 +358,8 @@ bool CTKControlEdit::OnHookKeyDown(UINT key) {
       break;
   }
   if (::GetKeyState(VK_MENU) < 0 && ::GetKeyState(VK_CONTROL) >= 0 && parent_) {
-    const UINT ch = ::MapVirtualKeyW(key, 2);
     bool ambiguous = false;
-    const int found = ch ? parent_->FindAccelerator(static_cast<wchar_t>(ch & 0xFFFF), &ambiguous) : -1;
+    const int found = parent_->FindAccelerator(key, &ambiguous);
     if (found >= 0) {
       TakeFocus(false);
       parent_->SetHotControl(found, CTKCommandBar::kHotKeyForward);

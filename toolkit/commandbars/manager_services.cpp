@@ -5,6 +5,7 @@
 
 #include "platform/appframe/frame_wnd.h"
 #include "platform/appframe/wnd.h"
+#include "toolkit/commandbars/accelerator_search.h"
 #include "toolkit/commandbars/command_bar_manager.h"
 #include "toolkit/commandbars/hook_manager.h"
 #include "toolkit/commandbars/keyboard_tip.h"
@@ -202,10 +203,7 @@ bool CTKCommandBarManager::OnFrameAcceleratorKey(UINT key) {
   if (!target) return false;
   if (tip_level_ > 0 && tip_owner_ == target) return FilterKeyboardTips(static_cast<wchar_t>(ch));
   // Search from the hot control, across bars with the wrap option.
-  const wchar_t wanted = Upper(static_cast<wchar_t>(ch));
-  CTKControl* amp = nullptr;
-  CTKControl* first = nullptr;
-  bool ampTwice = false, firstTwice = false;
+  CTKAcceleratorSearch search(key);
   std::vector<CTKCommandBar*> order{target};
   if (options_.wrap_navigation)
     for (CTKToolBar* bar : bars_)
@@ -214,24 +212,13 @@ bool CTKCommandBarManager::OnFrameAcceleratorKey(UINT key) {
     const int count = bar->GetControlCount();
     const int start = bar == target ? bar->GetHotIndex() : -1;
     for (int n = 0; n < count; ++n) {
-      const int i = ((start < 0 ? -1 : start) + 1 + n) % count;
-      CTKControl* control = bar->GetControl(i);
-      const bool first_letter =
-          options_.first_letter_matches && (bar->GetType() == kMenuBar || control->IsCaptionVisible());
-      switch (CTKCommandBar::MatchAccelerator(control, wanted, first_letter)) {
-        case CTKCommandBar::kAcceleratorAmpersand:
-          if (!amp) amp = control; else ampTwice = true;
-          break;
-        case CTKCommandBar::kAcceleratorFirstLetter:
-          if (!first) first = control; else firstTwice = true;
-          break;
-        case CTKCommandBar::kAcceleratorNone:
-          break;
-      }
+      CTKControl* control = bar->GetControl(((start < 0 ? -1 : start) + 1 + n) % count);
+      search.Offer(control, options_.first_letter_matches &&
+                                (bar->GetType() == kMenuBar || control->IsCaptionVisible()));
     }
   }
-  CTKControl* found = amp ? amp : first;
-  const bool ambiguous = amp ? ampTwice : firstTwice;
+  CTKControl* found = search.GetFound();
+  const bool ambiguous = search.IsAmbiguous();
   if (!found) return false;
   CTKCommandBar* bar = found->GetParent();
   if (!bar->IsTrackingMode()) ClosePopups();

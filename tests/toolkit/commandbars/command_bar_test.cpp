@@ -113,7 +113,7 @@ TEST(CommandBarTest, AcceleratorLettersSelectAndExecute) {
     c->SetCaption(caption);
   }
   bool ambiguous = false;
-  EXPECT_EQ(0, fx.bar->FindAccelerator(L'f', &ambiguous));
+  EXPECT_EQ(0, fx.bar->FindAccelerator('F', &ambiguous));
   EXPECT_TRUE(ambiguous);
   // Two controls mark F: the first becomes hot without executing, then the second.
   fx.bar->OnHookKeyDown('F', 0);
