@@ -217,14 +217,8 @@ CSize CTKRibbonTheme::PaintGroupSeparator(CDC* dc, CTKControl* control, CTKComma
 
 bool CTKRibbonTheme::DrawImage(HDC dc, const wchar_t* name, const RECT& rect, int states, int state,
                                const RECT& margins, bool transparent) {
-  CTKOffice2007Image* image = ImageNamed(name);
-  if (!image || states <= 0) return false;
-  const RECT src = image->GetPartRect(std::clamp(state, 0, states - 1), states);
-  if (transparent)
-    image->DrawTransparentColor(dc, rect, src, margins, kTransparentKey);
-  else
-    image->DrawWithSizingMargins(dc, rect, src, margins);
-  return true;
+  if (states <= 0) return false;
+  return DrawImagePart(ImageNamed(name), dc, rect, std::clamp(state, 0, states - 1), states, margins, transparent);
 }
 
 void CTKRibbonTheme::PaintTab(HDC dc, const RECT& rect, const CTabState& state, int context_colour) {
@@ -319,12 +313,8 @@ void CTKRibbonTheme::PaintGroupScrollButton(HDC dc, const RECT& rect, bool left,
   if (!DrawImage(dc, left ? L"RIBBONGROUPSSCROLLLEFT" : L"RIBBONGROUPSSCROLLRIGHT", rect, 3, state,
                  RECT{4, 6, 3, 6}, true))
     return;
-  CTKOffice2007Image* glyph = ImageNamed(left ? L"RIBBONGROUPSSCROLLLEFTGLYPH" : L"RIBBONGROUPSSCROLLRIGHTGLYPH");
-  if (!glyph) return;
-  const RECT src = glyph->GetPartRect(0, 1);
-  const int w = src.right - src.left, h = src.bottom - src.top;
-  const int x = (rect.left + rect.right - w) / 2, y = (rect.top + rect.bottom - h) / 2;
-  glyph->DrawTransparentColor(dc, RECT{x, y, x + w, y + h}, src, RECT{0, 0, 0, 0}, kTransparentKey);
+  if (CTKOffice2007Image* glyph = ImageNamed(left ? L"RIBBONGROUPSSCROLLLEFTGLYPH" : L"RIBBONGROUPSSCROLLRIGHTGLYPH"))
+    DrawCentred(glyph, dc, rect, glyph->GetPartRect(0, 1));
 }
 
 // ---------------------------------------------------------------------------------------------
