@@ -370,9 +370,9 @@ TEST_F(RibbonTheme, ControlColourQueries) {
   checked.checked = 1;
   popped.popped = true;
   const TextCase text_cases[] = {
-      {true, false, plain, true},     {true, true, plain, false},     {false, false, plain, false},
-      {true, false, disabled, false}, {true, false, selected, false}, {true, false, pressed, false},
-      {true, false, checked, false},  {true, false, popped, false},
+      {true, false, plain, true},     {true, true, plain, false},       {true, false, disabled, false},
+      {true, false, selected, false}, {true, false, pressed, false},    {true, false, checked, false},
+      {true, false, popped, false},
   };
   for (const TextCase& c : text_cases)
     EXPECT_EQ(CTKRibbonTheme::UsesRibbonText(c.ribbon, c.in_group, c.state), c.ribbon_text);
