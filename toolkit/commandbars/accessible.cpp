@@ -143,12 +143,16 @@ CTKAccessibleControlChildren* CTKCommandBarAccessible::ControlChildren() const {
   return control_ && Bar() ? dynamic_cast<CTKAccessibleControlChildren*>(control_) : nullptr;
 }
 
-int CTKCommandBarAccessible::ControlChild(const VARIANT& child) const {
+CTKAccessibleControlChildren* CTKCommandBarAccessible::ControlChild(const VARIANT& child, int* id) const {
   CTKAccessibleControlChildren* children = ControlChildren();
-  const long id = CTKAccessible::GetChildIdFromVariant(child);
-  if (!children) return -1;
-  if (id == CHILDID_SELF) return 0;
-  return id >= 1 && id <= children->AccessibleChildCount() ? static_cast<int>(id) : -1;
+  const long named = CTKAccessible::GetChildIdFromVariant(child);
+  *id = -1;
+  if (!children) return nullptr;
+  if (named == CHILDID_SELF)
+    *id = 0;
+  else if (named >= 1 && named <= children->AccessibleChildCount())
+    *id = static_cast<int>(named);
+  return children;
 }
 
 HRESULT CTKCommandBarAccessible::AccGetParent(IDispatch** out) {
@@ -174,7 +178,8 @@ HRESULT CTKCommandBarAccessible::AccGetChild(VARIANT child, IDispatch** out) {
   if (!out) return E_POINTER;
   *out = nullptr;
   // A control's own children are simple elements without objects of their own.
-  if (ControlChild(child) > 0) return S_FALSE;
+  int id = -1;
+  if (ControlChild(child, &id) && id > 0) return S_FALSE;
   bool bad = false;
   CTKControl* control = Resolve(child, &bad);
   if (bad || !control || control == control_) return E_INVALIDARG;
@@ -186,8 +191,8 @@ HRESULT CTKCommandBarAccessible::AccGetChild(VARIANT child, IDispatch** out) {
 HRESULT CTKCommandBarAccessible::AccGetName(VARIANT child, BSTR* out) {
   if (!out) return E_POINTER;
   *out = nullptr;
-  if (CTKAccessibleControlChildren* children = ControlChildren()) {
-    const int id = ControlChild(child);
+  int id = -1;
+  if (CTKAccessibleControlChildren* children = ControlChild(child, &id)) {
     if (id < 0) return E_INVALIDARG;
     *out = MakeBstr(children->AccessibleName(id));
     return *out ? S_OK : E_OUTOFMEMORY;
@@ -204,8 +209,8 @@ HRESULT CTKCommandBarAccessible::AccGetName(VARIANT child, BSTR* out) {
 HRESULT CTKCommandBarAccessible::AccGetRole(VARIANT child, VARIANT* out) {
   if (!out) return E_POINTER;
   ::VariantInit(out);
-  if (CTKAccessibleControlChildren* children = ControlChildren()) {
-    const int id = ControlChild(child);
+  int id = -1;
+  if (CTKAccessibleControlChildren* children = ControlChild(child, &id)) {
     if (id < 0) return E_INVALIDARG;
     SetI4(out, children->AccessibleRole(id));
     return S_OK;
@@ -227,8 +232,8 @@ HRESULT CTKCommandBarAccessible::AccGetRole(VARIANT child, VARIANT* out) {
 HRESULT CTKCommandBarAccessible::AccGetState(VARIANT child, VARIANT* out) {
   if (!out) return E_POINTER;
   ::VariantInit(out);
-  if (CTKAccessibleControlChildren* children = ControlChildren()) {
-    const int id = ControlChild(child);
+  int id = -1;
+  if (CTKAccessibleControlChildren* children = ControlChild(child, &id)) {
     if (id < 0) return E_INVALIDARG;
     SetI4(out, static_cast<long>(children->AccessibleState(id)));
     return S_OK;
@@ -261,8 +266,8 @@ HRESULT CTKCommandBarAccessible::AccGetFocus(VARIANT* out) {
 HRESULT CTKCommandBarAccessible::AccGetDefaultAction(VARIANT child, BSTR* out) {
   if (!out) return E_POINTER;
   *out = nullptr;
-  if (CTKAccessibleControlChildren* children = ControlChildren()) {
-    const int id = ControlChild(child);
+  int id = -1;
+  if (CTKAccessibleControlChildren* children = ControlChild(child, &id)) {
     if (id < 0) return E_INVALIDARG;
     const std::wstring action = children->AccessibleDefaultAction(id);
     if (action.empty()) return S_FALSE;
@@ -279,8 +284,8 @@ HRESULT CTKCommandBarAccessible::AccGetDefaultAction(VARIANT child, BSTR* out) {
 }
 
 HRESULT CTKCommandBarAccessible::AccSelect(long flags, VARIANT child) {
-  if (CTKAccessibleControlChildren* children = ControlChildren()) {
-    const int id = ControlChild(child);
+  int id = -1;
+  if (CTKAccessibleControlChildren* children = ControlChild(child, &id)) {
     if (id < 0) return E_INVALIDARG;
     if (id > 0) {
       if (!(flags & (SELFLAG_TAKEFOCUS | SELFLAG_TAKESELECTION))) return S_FALSE;
@@ -302,9 +307,11 @@ HRESULT CTKCommandBarAccessible::AccSelect(long flags, VARIANT child) {
 HRESULT CTKCommandBarAccessible::AccLocation(long* x, long* y, long* cx, long* cy, VARIANT child) {
   if (!x || !y || !cx || !cy) return E_POINTER;
   *x = *y = *cx = *cy = 0;
-  if (ControlChild(child) > 0) {
+  int id = -1;
+  CTKAccessibleControlChildren* children = ControlChild(child, &id);
+  if (children && id > 0) {
     RECT rc{};
-    if (!ControlChildren()->AccessibleLocation(ControlChild(child), &rc)) return E_FAIL;
+    if (!children->AccessibleLocation(id, &rc)) return E_FAIL;
     *x = rc.left;
     *y = rc.top;
     *cx = rc.right - rc.left;
@@ -404,8 +411,8 @@ HRESULT CTKCommandBarAccessible::AccHitTest(long x, long y, VARIANT* out) {
 }
 
 HRESULT CTKCommandBarAccessible::AccDoDefaultAction(VARIANT child) {
-  if (CTKAccessibleControlChildren* children = ControlChildren()) {
-    const int id = ControlChild(child);
+  int id = -1;
+  if (CTKAccessibleControlChildren* children = ControlChild(child, &id)) {
     if (id < 0) return E_INVALIDARG;
     if (id == 0) return DISP_E_MEMBERNOTFOUND;
     return children->AccessibleDoDefaultAction(id) ? S_OK : E_FAIL;

@@ -79,8 +79,9 @@ class CTKCommandBarAccessible : public CTKAccessibleOwner {
   CTKControl* Resolve(const VARIANT& child, bool* bad) const;
   // The children of this object's control when it has its own, else null.
   CTKAccessibleControlChildren* ControlChildren() const;
-  // A child id of those children (0 for the control itself); -1 for an id out of range.
-  int ControlChild(const VARIANT& child) const;
+  // Those children, with in *id the one `child` names (0 the control itself, -1 an id out of
+  // range); null, with *id -1, when the control has none.
+  CTKAccessibleControlChildren* ControlChild(const VARIANT& child, int* id) const;
 
   LONG refs_ = 1;
   HWND bar_;

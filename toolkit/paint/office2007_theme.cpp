@@ -24,19 +24,13 @@ void VerticalGradient(CDC* dc, const CRect& rect, COLORREF from, COLORREF to) {
   CTKDrawHelpers::FillGradient(*dc, &rect, from, to, false);
 }
 
-// Part `part` of an image of `parts` equal strips, drawn into rect with sizing margins and the
-// magenta key transparent; false when the image is missing.
+// The gallery's scroll parts are drawn as the theme draws its images.
 bool DrawImagePart(CTKOffice2007Image* image, CDC* dc, const CRect& rect, int part, int parts, const RECT& margins) {
-  if (!image) return false;
-  image->DrawTransparentColor(*dc, rect, image->GetPartRect(part, parts), margins, kMagenta);
-  return true;
+  return CTKOffice2007Theme::DrawImagePart(image, *dc, rect, part, parts, margins);
 }
 
-// Part `src` of the image at its own size, centred in `rect`.
 void DrawCentred(CTKOffice2007Image* image, CDC* dc, const CRect& rect, const RECT& src) {
-  const int w = src.right - src.left, h = src.bottom - src.top;
-  const int x = rect.left + (rect.Width() - w) / 2, y = rect.top + (rect.Height() - h) / 2;
-  image->DrawTransparentColor(*dc, CRect(x, y, x + w, y + h), src, RECT{0, 0, 0, 0}, kMagenta);
+  CTKOffice2007Theme::DrawCentred(image, *dc, rect, src);
 }
 
 // A thumb up to this height shows no grip.
@@ -57,6 +51,36 @@ CTKOffice2007Theme::CTKOffice2007Theme(CTKOffice2007ImageSet* set) : set_(set ? 
 }
 
 CTKOffice2007Image* CTKOffice2007Theme::ImageNamed(const wchar_t* name) const { return set_->GetImage(name); }
+
+bool CTKOffice2007Theme::DrawImagePart(CTKOffice2007Image* image, HDC dc, const RECT& rect, int part, int parts,
+                                       const RECT& margins, bool transparent) {
+  if (!image) return false;
+  const RECT src = image->GetPartRect(part, parts);
+  if (transparent)
+    image->DrawTransparentColor(dc, rect, src, margins, kMagenta);
+  else
+    image->DrawWithSizingMargins(dc, rect, src, margins);
+  return true;
+}
+
+void CTKOffice2007Theme::DrawCentred(CTKOffice2007Image* image, HDC dc, const RECT& rect, const RECT& src) {
+  const int w = src.right - src.left, h = src.bottom - src.top;
+  const int x = rect.left + (rect.right - rect.left - w) / 2, y = rect.top + (rect.bottom - rect.top - h) / 2;
+  image->DrawTransparentColor(dc, RECT{x, y, x + w, y + h}, src, RECT{0, 0, 0, 0}, kMagenta);
+}
+
+void CTKOffice2007Theme::PaintCaptionBandImages(HDC dc, const RECT& band, int part) {
+  CTKOffice2007Image* left = ImageNamed(L"FRAMETOPLEFT");
+  CTKOffice2007Image* right = ImageNamed(L"FRAMETOPRIGHT");
+  const RECT margins{0, 5, 0, 3};
+  const int width = band.right - band.left;
+  const int lw = left ? std::min<int>(left->GetWidth(), width) : 0;
+  const int rw = right ? std::min<int>(right->GetWidth(), width - lw) : 0;
+  DrawImagePart(ImageNamed(L"FRAMETOPCENTER"), dc, RECT{band.left + lw, band.top, band.right - rw, band.bottom}, part,
+                2, margins, false);
+  if (lw > 0) DrawImagePart(left, dc, RECT{band.left, band.top, band.left + lw, band.bottom}, part, 2, margins, false);
+  if (rw > 0) DrawImagePart(right, dc, RECT{band.right - rw, band.top, band.right, band.bottom}, part, 2, margins, false);
+}
 
 void CTKOffice2007Theme::ReloadColorsAndFonts() {
   CTKOffice2003Theme::ReloadColorsAndFonts();
@@ -267,7 +291,7 @@ void CTKOffice2007Theme::PaintCaptionButton(CDC* dc, const CRect& rect, int comm
                                             bool enabled) {
   const int state = !enabled ? 3 : (hot && pressed) ? 2 : (hot || pressed) ? 1 : 0;
   if (enabled && (hot || pressed))
-    DrawImagePart(ImageNamed(L"FRAMECAPTIONBUTTON"), dc, rect, (hot && pressed) ? 1 : 0, 2, RECT{3, 3, 3, 3});
+    DrawImagePart(ImageNamed(L"FRAMECAPTIONBUTTON"), *dc, rect, (hot && pressed) ? 1 : 0, 2, RECT{3, 3, 3, 3});
   const wchar_t* name = command == 61536 ? L"CLOSE" : command == 61472 ? L"MINIMIZE" : command == 61488 ? L"MAXIMIZE"
                                                                                                           : L"RESTORE";
   const int size = rect.Width() <= 14 ? 13 : rect.Width() <= 26 ? 17 : 23;
@@ -275,7 +299,7 @@ void CTKOffice2007Theme::PaintCaptionButton(CDC* dc, const CRect& rect, int comm
   swprintf_s(image_name, L"FRAMECAPTION%s%i", name, size);
   CTKOffice2007Image* glyph = ImageNamed(image_name);
   if (!glyph) return;
-  DrawCentred(glyph, dc, rect, glyph->GetPartRect(state, 5));
+  DrawCentred(glyph, *dc, rect, glyph->GetPartRect(state, 5));
 }
 
 void CTKOffice2007Theme::PaintWindowFrame(CDC* dc, const TKFrameInfo& f) {
@@ -306,12 +330,7 @@ void CTKOffice2007Theme::PaintWindowFrame(CDC* dc, const TKFrameInfo& f) {
     PaintFrameSmallIcon(dc, f);
     return;
   }
-  const int part = f.active ? 0 : 1;
-  const RECT margins{0, 5, 0, 3};
-  const int lw = left->GetWidth(), rw = right->GetWidth();
-  left->DrawWithSizingMargins(*dc, CRect(0, 0, lw, band.bottom), left->GetPartRect(part, 2), margins);
-  right->DrawWithSizingMargins(*dc, CRect(w - rw, 0, w, band.bottom), right->GetPartRect(part, 2), margins);
-  centre->DrawWithSizingMargins(*dc, CRect(lw, 0, w - rw, band.bottom), centre->GetPartRect(part, 2), margins);
+  PaintCaptionBandImages(*dc, band, f.active ? 0 : 1);
   PaintFrameSmallIcon(dc, f);
 }
 

@@ -72,6 +72,17 @@ class CTKOffice2007Theme : public CTKOffice2003Theme {
   // The caption text of a frame, in the caption font.
   void PaintCaptionTitle(CDC* dc, const CRect& rect, const std::wstring& text, bool active);
 
+  // Part `part` of an image of `parts` equal strips, drawn into `rect` with sizing margins,
+  // magenta transparent unless `transparent` is false; false when the image is missing.
+  static bool DrawImagePart(CTKOffice2007Image* image, HDC dc, const RECT& rect, int part, int parts,
+                            const RECT& margins, bool transparent = true);
+  // Part `src` of the image at its own size, centred in `rect`, magenta transparent.
+  static void DrawCentred(CTKOffice2007Image* image, HDC dc, const RECT& rect, const RECT& src);
+  // The caption band from the frame's top images (part 0 active, 1 inactive): the left and right
+  // pieces at their own widths as far as the band holds them, the centre stretched between. A
+  // missing piece leaves its place undrawn.
+  void PaintCaptionBandImages(HDC dc, const RECT& band, int part);
+
   CTKOffice2007ImageSet* ImageSetOf() const { return set_; }
   CTKOffice2007Image* ImageNamed(const wchar_t* name) const;
   COLORREF MenuBarTextColor() const { return menu_bar_text_; }

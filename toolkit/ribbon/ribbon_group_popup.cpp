@@ -172,26 +172,16 @@ CSize CTKRibbonGroupPopupToolBar::CalcSize(int, DWORD) {
   return CSize(width + borders.left + borders.right, height);
 }
 
-void CTKRibbonGroupPopupToolBar::FillBackground(CDC* dc) {
+CRect CTKRibbonGroupPopupToolBar::ClientArea() const {
   CRect client;
   if (GetSafeHwnd()) ::GetClientRect(GetSafeHwnd(), &client);
-  RECT clip{};
-  ::GetClipBox(dc->GetSafeHdc(), &clip);
-  CTKRibbonTheme* theme = dynamic_cast<CTKRibbonTheme*>(GetPaintManager());
-  if (theme) {
-    theme->PaintGroupsPopupBackground(dc->GetSafeHdc(), client);
-    theme->PaintGroupsBand(dc->GetSafeHdc(), client, context_colour_);
-  } else {
-    CTKPopupToolBar::FillBackground(dc);
-  }
-  CTKRibbonBar::PaintGroups(dc->GetSafeHdc(), theme, *groups_, nullptr, context_colour_, clip);
+  return client;
+}
+
+void CTKRibbonGroupPopupToolBar::FillBackground(CDC* dc) {
+  CTKRibbonGroupsPopup::FillBackground(this, dc, ClientArea(), *groups_, context_colour_);
 }
 
 bool CTKRibbonGroupPopupToolBar::CreateKeyboardTips(int, std::vector<CTKCommandBarKeyboardTip*>* tips) {
-  CTKCommandBarManager* manager = GetCommandBarManager();
-  if (!manager) return false;
-  CRect client;
-  if (GetSafeHwnd()) ::GetClientRect(GetSafeHwnd(), &client);
-  CTKRibbonBar::AppendTipWindows(manager, CTKRibbonBar::GroupKeyTips(*groups_, client, caption_height_), tips);
-  return true;
+  return CTKRibbonGroupsPopup::CreateKeyboardTips(this, *groups_, ClientArea(), caption_height_, tips);
 }

@@ -65,6 +65,9 @@ class CTKRibbonGroupPopupToolBar : public CTKPopupToolBar, public CTKRibbonGroup
   bool CreateKeyboardTips(int level, std::vector<CTKCommandBarKeyboardTip*>* tips) override;
 
  private:
+  // The window's client rectangle (empty before the window exists).
+  CRect ClientArea() const;
+
   CTKCommandBar* ribbon_;
   int context_colour_ = 0;
   CTKRibbonGroups* groups_;

@@ -109,26 +109,34 @@ bool CTKRibbonTabPopupToolBar::SetHotControl(int index, int how) {
   return true;
 }
 
-void CTKRibbonTabPopupToolBar::FillBackground(CDC* dc) {
-  const CRect band = CRect(GroupsRect());
+void CTKRibbonGroupsPopup::FillBackground(CTKPopupToolBar* popup, CDC* dc, const RECT& band,
+                                          const CTKRibbonGroups& groups, int context_colour) {
   RECT clip{};
   ::GetClipBox(dc->GetSafeHdc(), &clip);
-  CTKRibbonTheme* theme = dynamic_cast<CTKRibbonTheme*>(GetPaintManager());
+  CTKRibbonTheme* theme = dynamic_cast<CTKRibbonTheme*>(popup->GetPaintManager());
   if (theme) {
     theme->PaintGroupsPopupBackground(dc->GetSafeHdc(), band);
-    theme->PaintGroupsBand(dc->GetSafeHdc(), band, tab_->ContextColour());
+    theme->PaintGroupsBand(dc->GetSafeHdc(), band, context_colour);
   } else {
-    CTKPopupToolBar::FillBackground(dc);
+    popup->CTKPopupToolBar::FillBackground(dc);
   }
-  CTKRibbonBar::PaintGroups(dc->GetSafeHdc(), theme, tab_->Groups(), nullptr, tab_->ContextColour(), clip);
+  CTKRibbonBar::PaintGroups(dc->GetSafeHdc(), theme, groups, nullptr, context_colour, clip);
+}
+
+bool CTKRibbonGroupsPopup::CreateKeyboardTips(CTKCommandBar* popup, const CTKRibbonGroups& groups, const RECT& band,
+                                              int caption_height, std::vector<CTKCommandBarKeyboardTip*>* tips) {
+  CTKCommandBarManager* manager = popup->GetCommandBarManager();
+  if (!manager) return false;
+  CTKRibbonBar::AppendTipWindows(manager, CTKRibbonBar::GroupKeyTips(groups, band, caption_height), tips);
+  return true;
+}
+
+void CTKRibbonTabPopupToolBar::FillBackground(CDC* dc) {
+  CTKRibbonGroupsPopup::FillBackground(this, dc, GroupsRect(), tab_->Groups(), tab_->ContextColour());
 }
 
 bool CTKRibbonTabPopupToolBar::CreateKeyboardTips(int, std::vector<CTKCommandBarKeyboardTip*>* tips) {
-  CTKCommandBarManager* manager = GetCommandBarManager();
-  if (!manager) return false;
-  CTKRibbonBar::AppendTipWindows(manager, CTKRibbonBar::GroupKeyTips(tab_->Groups(), GroupsRect(), caption_height_),
-                                 tips);
-  return true;
+  return CTKRibbonGroupsPopup::CreateKeyboardTips(this, tab_->Groups(), GroupsRect(), caption_height_, tips);
 }
 
 LRESULT CTKRibbonTabPopupToolBar::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {

@@ -11,7 +11,21 @@
 #include "toolkit/ribbon/ribbon_scrollable_bar.h"
 
 class CTKRibbonControlTab;
+class CTKRibbonGroups;
 class CTKRibbonTab;
+
+// What the popups that show groups (a minimized ribbon's tab, a collapsed group) draw and tip
+// alike.
+struct CTKRibbonGroupsPopup {
+  // The popup's ground over `band`: the ribbon theme's popup face and groups band (the popup
+  // bar's own ground under another paint manager), then the frames of the groups.
+  static void FillBackground(CTKPopupToolBar* popup, CDC* dc, const RECT& band, const CTKRibbonGroups& groups,
+                             int context_colour);
+  // The tips of the groups' controls inside `band`, placed as the ribbon places its own; false
+  // when the popup has no command-bar manager.
+  static bool CreateKeyboardTips(CTKCommandBar* popup, const CTKRibbonGroups& groups, const RECT& band,
+                                 int caption_height, std::vector<CTKCommandBarKeyboardTip*>* tips);
+};
 
 class CTKRibbonTabPopupToolBar : public CTKPopupToolBar, public CTKRibbonScrollableBar {
  public:

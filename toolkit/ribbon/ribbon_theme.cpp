@@ -14,7 +14,8 @@ using namespace TKCommandBars;
 
 namespace {
 
-const wchar_t* const kColourKeys[] = {
+// The names of the "Ribbon" colours, in the order of their keys.
+const wchar_t* const kColourNames[CTKRibbonTheme::kRibbonColourKeys] = {
     L"RibbonFace",       L"TabNormalText", L"TabSelectedText",           L"GroupCaptionText",
     L"GroupClientText",  L"RibbonText",    L"ControlEditNormal",         L"MinimizedFrameEdgeHighLight",
     L"MinimizedFrameEdgeShadow", L"MenuPopupText", L"ControlHighlightText",
@@ -65,8 +66,8 @@ CTKRibbonTheme::CTKRibbonTheme(CTKOffice2007ImageSet* images) : CTKOffice2007The
   SetThemeNumberWord(kThemeNumber);
   split_width_ = 12;
   cleartype_ = true;
-  RefreshRibbonMetrics();
-  RefreshRibbonColours();
+  // The metrics, fonts and colours are read by ReloadColorsAndFonts, as every look's are.
+  colours_.fill(CLR_INVALID);
 }
 
 CTKRibbonTheme::~CTKRibbonTheme() = default;
@@ -113,10 +114,10 @@ void CTKRibbonTheme::RebuildRibbonFonts(const LOGFONTW& menu_font) {
   lf.lfWidth = 0;
   lf.lfWeight = FW_NORMAL;
   lf.lfItalic = FALSE;
-  if (use_face_name_ && CTKDrawHelpers::IsFontInstalled(font_face_.c_str()))
+  if (CTKDrawHelpers::IsFontInstalled(font_face_.c_str()))
     lstrcpynW(lf.lfFaceName, font_face_.c_str(), LF_FACESIZE);
   UINT smoothing = 0;
-  if (ribbon_cleartype_ && SystemParametersInfoW(SPI_GETFONTSMOOTHINGTYPE, 0, &smoothing, 0) &&
+  if (SystemParametersInfoW(SPI_GETFONTSMOOTHINGTYPE, 0, &smoothing, 0) &&
       smoothing == FE_FONTSMOOTHINGCLEARTYPE)
     lf.lfQuality = CLEARTYPE_QUALITY;
   ribbon_logfont_ = lf;
@@ -126,18 +127,9 @@ void CTKRibbonTheme::RebuildRibbonFonts(const LOGFONTW& menu_font) {
   fonts_dirty_ = false;
 }
 
-COLORREF CTKRibbonTheme::RibbonColour(const wchar_t* key) const {
-  auto it = colours_.find(key);
-  return it == colours_.end() ? CLR_INVALID : it->second;
-}
-
 void CTKRibbonTheme::RefreshRibbonColours() {
   CTKOffice2007ImageSet& set = *ImageSetOf();
-  colours_.clear();
-  for (const wchar_t* key : kColourKeys) {
-    const COLORREF colour = set.ColorFromIni(L"Ribbon", key);
-    if (colour != CLR_INVALID) colours_[key] = colour;
-  }
+  for (int key = 0; key < kRibbonColourKeys; ++key) colours_[key] = set.ColorFromIni(L"Ribbon", kColourNames[key]);
   const wchar_t* const tooltip_keys[] = {L"TooltipLight", L"TooltipDark", L"TooltipBorder"};
   for (int i = 0; i < 3; ++i) {
     const COLORREF colour = set.ColorFromIni(L"Window", tooltip_keys[i]);
@@ -153,9 +145,9 @@ void CTKRibbonTheme::ApplyBaseColours() {
   colors_[kPopupFaceSlot].SetStandardValue(kPopupFace);
   expanded_gripper_.SetStandardColors(kExpandedGutter, kExpandedGutter, 0.5f);
   // The text of menu items and of highlighted controls, when the set names them.
-  const COLORREF popup_text = RibbonColour(L"MenuPopupText");
+  const COLORREF popup_text = RibbonColour(kMenuPopupText);
   if (popup_text != CLR_INVALID) colors_[kPopupTextSlot].SetStandardValue(popup_text);
-  const COLORREF highlight_text = RibbonColour(L"ControlHighlightText");
+  const COLORREF highlight_text = RibbonColour(kControlHighlightText);
   if (highlight_text != CLR_INVALID) colors_[kHighlightTextSlot].SetStandardValue(highlight_text);
 }
 
@@ -172,7 +164,7 @@ COLORREF CTKRibbonTheme::ItemTextColor(CTKControl* control) {
   if (bar && bar->GetType() == kRibbonBar) {
     const auto* ribbon = dynamic_cast<const CTKRibbonBar*>(bar);
     const bool in_group = ribbon && ribbon->GroupOfControl(control);
-    const COLORREF text = RibbonColour(L"RibbonText");
+    const COLORREF text = RibbonColour(kRibbonText);
     if (text != CLR_INVALID && UsesRibbonText(true, in_group, StateOf(control))) return text;
   }
   return CTKOffice2007Theme::ItemTextColor(control);
@@ -182,7 +174,7 @@ int CTKRibbonTheme::EditAreaBackFor(bool enabled, bool selected, bool popup_bar)
   if (!enabled) return 15;
   if (selected) return 5;
   if (popup_bar) return 41;
-  const COLORREF normal = RibbonColour(L"ControlEditNormal");
+  const COLORREF normal = RibbonColour(kControlEditNormal);
   if (normal == CLR_INVALID) return 5;
   // The answer is read as an entry number up to the table's last entry; a colour that small
   // (dark reds) goes palette-relative instead, which draws the same colour on any true-colour
@@ -225,14 +217,8 @@ CSize CTKRibbonTheme::PaintGroupSeparator(CDC* dc, CTKControl* control, CTKComma
 
 bool CTKRibbonTheme::DrawImage(HDC dc, const wchar_t* name, const RECT& rect, int states, int state,
                                const RECT& margins, bool transparent) {
-  CTKOffice2007Image* image = ImageNamed(name);
-  if (!image || states <= 0) return false;
-  const RECT src = image->GetPartRect(std::clamp(state, 0, states - 1), states);
-  if (transparent)
-    image->DrawTransparentColor(dc, rect, src, margins, kTransparentKey);
-  else
-    image->DrawWithSizingMargins(dc, rect, src, margins);
-  return true;
+  if (states <= 0) return false;
+  return DrawImagePart(ImageNamed(name), dc, rect, std::clamp(state, 0, states - 1), states, margins, transparent);
 }
 
 void CTKRibbonTheme::PaintTab(HDC dc, const RECT& rect, const CTabState& state, int context_colour) {
@@ -269,8 +255,8 @@ void CTKRibbonTheme::PaintContextHeaderText(HDC dc, const CTKRibbonTabContextHea
   rect.left += 6;
   if (companion) rect.top += frame_border - 2;
   if (rect.right <= rect.left || rect.bottom <= rect.top) return;
-  COLORREF colour = RibbonColour(L"TabSelectedText");
-  if (colour == CLR_INVALID) colour = RibbonColour(L"TabNormalText");
+  COLORREF colour = RibbonColour(kTabSelectedText);
+  if (colour == CLR_INVALID) colour = RibbonColour(kTabNormalText);
   if (colour == CLR_INVALID) colour = ResolveColor(18);
   const UINT format = DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX;
   // The tab row's font (the ribbon font's description, until the row has its own).
@@ -305,7 +291,7 @@ void CTKRibbonTheme::PaintGroupCaption(HDC dc, const RECT& caption_row, const st
   OffsetRect(&rect, 0, -1);
   if (option_button) rect.right -= metrics_.group_caption_height + 1;
   if (rect.right <= rect.left || caption.empty()) return;
-  const COLORREF text = RibbonColour(L"GroupCaptionText");
+  const COLORREF text = RibbonColour(kGroupCaptionText);
   DrawTextIn(dc, ribbon_font_.Get(), text == CLR_INVALID ? ResolveColor(18) : text, caption, rect,
              DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
 }
@@ -315,10 +301,10 @@ void CTKRibbonTheme::PaintGroupOptionButton(HDC dc, const RECT& rect, int state)
 }
 
 void CTKRibbonTheme::PaintRibbonBackground(HDC dc, const RECT& rect, bool groups_shown) {
-  FillSolid(dc, rect, RibbonColour(L"RibbonFace"));
+  FillSolid(dc, rect, RibbonColour(kRibbonFace));
   if (groups_shown || rect.bottom - rect.top < 2) return;
-  FillLine(dc, rect.left, rect.right, rect.bottom - 2, RibbonColour(L"MinimizedFrameEdgeShadow"));
-  FillLine(dc, rect.left, rect.right, rect.bottom - 1, RibbonColour(L"MinimizedFrameEdgeHighLight"));
+  FillLine(dc, rect.left, rect.right, rect.bottom - 2, RibbonColour(kMinimizedFrameEdgeShadow));
+  FillLine(dc, rect.left, rect.right, rect.bottom - 1, RibbonColour(kMinimizedFrameEdgeHighLight));
 }
 
 void CTKRibbonTheme::PaintGroupsPopupBackground(HDC dc, const RECT& rect) { FillSolid(dc, rect, kGroupsPopupFace); }
@@ -327,12 +313,8 @@ void CTKRibbonTheme::PaintGroupScrollButton(HDC dc, const RECT& rect, bool left,
   if (!DrawImage(dc, left ? L"RIBBONGROUPSSCROLLLEFT" : L"RIBBONGROUPSSCROLLRIGHT", rect, 3, state,
                  RECT{4, 6, 3, 6}, true))
     return;
-  CTKOffice2007Image* glyph = ImageNamed(left ? L"RIBBONGROUPSSCROLLLEFTGLYPH" : L"RIBBONGROUPSSCROLLRIGHTGLYPH");
-  if (!glyph) return;
-  const RECT src = glyph->GetPartRect(0, 1);
-  const int w = src.right - src.left, h = src.bottom - src.top;
-  const int x = (rect.left + rect.right - w) / 2, y = (rect.top + rect.bottom - h) / 2;
-  glyph->DrawTransparentColor(dc, RECT{x, y, x + w, y + h}, src, RECT{0, 0, 0, 0}, kTransparentKey);
+  if (CTKOffice2007Image* glyph = ImageNamed(left ? L"RIBBONGROUPSSCROLLLEFTGLYPH" : L"RIBBONGROUPSSCROLLRIGHTGLYPH"))
+    DrawCentred(glyph, dc, rect, glyph->GetPartRect(0, 1));
 }
 
 // ---------------------------------------------------------------------------------------------

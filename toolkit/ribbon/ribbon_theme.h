@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include <map>
+#include <array>
 #include <memory>
 #include <string>
 
@@ -84,7 +84,7 @@ class CTKRibbonTheme : public TKPaintThemes::CTKOffice2007Theme {
   };
 
   // The images come from the process's image set unless another is given (which must outlive
-  // the theme).
+  // the theme). Like every paint manager it is ready to draw after ReloadColorsAndFonts.
   explicit CTKRibbonTheme(CTKOffice2007ImageSet* images = nullptr);
   ~CTKRibbonTheme() override;
 
@@ -104,8 +104,23 @@ class CTKRibbonTheme : public TKPaintThemes::CTKOffice2007Theme {
   // Reads the menu font and the screen's resolution again, and rebuilds the ribbon fonts when
   // they changed or are missing.
   void RefreshRibbonMetrics();
+  // The colours of the "Ribbon" section the look reads at each refresh.
+  enum RibbonColourKey {
+    kRibbonFace,
+    kTabNormalText,
+    kTabSelectedText,
+    kGroupCaptionText,
+    kGroupClientText,
+    kRibbonText,
+    kControlEditNormal,
+    kMinimizedFrameEdgeHighLight,
+    kMinimizedFrameEdgeShadow,
+    kMenuPopupText,
+    kControlHighlightText,
+    kRibbonColourKeys
+  };
   // A colour of the "Ribbon" section read at the last refresh; CLR_INVALID when the set lacks it.
-  COLORREF RibbonColour(const wchar_t* key) const;
+  COLORREF RibbonColour(RibbonColourKey key) const { return colours_[key]; }
   void RefreshRibbonColours();
   // The regular and bold ribbon fonts (cell height from the metrics, "Segoe UI" when installed).
   HFONT RibbonFont() const { return ribbon_font_.Get(); }
@@ -337,13 +352,11 @@ class CTKRibbonTheme : public TKPaintThemes::CTKOffice2007Theme {
   bool fonts_dirty_ = true;
   bool hot_groups_ = true;
   bool frame_mode_ = true;
-  bool ribbon_cleartype_ = true;
-  bool use_face_name_ = true;
   int second_dropdown_width_ = 26;
   std::wstring font_face_ = L"Segoe UI";
   LOGFONTW ribbon_logfont_{};
   KestrinWinNS::CScopedFont ribbon_font_, ribbon_bold_font_;
-  std::map<std::wstring, COLORREF> colours_;
+  std::array<COLORREF, kRibbonColourKeys> colours_;
   struct CReleaseTarget {
     void operator()(CCmdTarget* target) const { target->InternalRelease(); }
   };

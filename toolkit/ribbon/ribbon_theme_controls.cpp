@@ -284,9 +284,7 @@ void CTKRibbonTheme::PaintPopupSplitPart(CDC* dc, CTKControl* control, const Ite
 void CTKRibbonTheme::PaintSubmenuArrow(CDC* dc, CTKControl* control, const ItemState& s) {
   CTKOffice2007Image* glyph = ImageNamed(L"MENUPOPUPGLYPH");
   if (!glyph) return;
-  const SIZE size = StripSize(glyph, 2);
   const CRect rect = control->GetRect();
-  const int x = rect.right - popup_arrow_width_ + (popup_arrow_width_ - size.cx) / 2;
-  const int y = rect.top + (rect.Height() - size.cy) / 2;
-  DrawImage(*dc, L"MENUPOPUPGLYPH", RECT{x, y, x + size.cx, y + size.cy}, 2, s.enabled ? 0 : 1, kNoMargins, true);
+  DrawCentred(glyph, *dc, RECT{rect.right - popup_arrow_width_, rect.top, rect.right, rect.bottom},
+              glyph->GetPartRect(s.enabled ? 0 : 1, 2));
 }

@@ -16,12 +16,6 @@ namespace {
 constexpr RECT kBandMargins{0, 5, 0, 3};
 constexpr UINT kTitleFormat = DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_END_ELLIPSIS | DT_NOPREFIX;
 
-// The part rectangle of one state and the image's natural size for it.
-SIZE PartSize(CTKOffice2007Image& image, int states) {
-  const RECT part = image.GetPartRect(0, states);
-  return SIZE{part.right - part.left, part.bottom - part.top};
-}
-
 void DrawPlainTitle(HDC dc, const std::wstring& text, RECT rect, COLORREF colour) {
   const int mode = SetBkMode(dc, TRANSPARENT);
   const COLORREF old = SetTextColor(dc, colour);
@@ -54,17 +48,7 @@ void CTKRibbonTheme::PaintCaptionBand(HDC dc, const RECT& band, bool companion, 
               false);
     return;
   }
-  CTKOffice2007Image* left = ImageNamed(L"FRAMETOPLEFT");
-  CTKOffice2007Image* right = ImageNamed(L"FRAMETOPRIGHT");
-  const int state = active ? 0 : 1;
-  const int lw = left ? std::min<int>(left->GetWidth(), band.right - band.left) : 0;
-  const int rw = right ? std::min<int>(right->GetWidth(), band.right - band.left - lw) : 0;
-  DrawImage(dc, L"FRAMETOPCENTER", RECT{band.left + lw, band.top, band.right - rw, band.bottom}, 2, state,
-            kBandMargins, false);
-  if (lw > 0) DrawImage(dc, L"FRAMETOPLEFT", RECT{band.left, band.top, band.left + lw, band.bottom}, 2, state,
-                        kBandMargins, false);
-  if (rw > 0) DrawImage(dc, L"FRAMETOPRIGHT", RECT{band.right - rw, band.top, band.right, band.bottom}, 2, state,
-                        kBandMargins, false);
+  PaintCaptionBandImages(dc, band, active ? 0 : 1);
 }
 
 void CTKRibbonTheme::PaintRibbonTitle(HDC dc, const CCaptionInfo& info) {
@@ -136,12 +120,7 @@ void CTKRibbonTheme::PaintSystemButton(HDC dc, const RECT& rect, int state, HICO
   CTKOffice2007Image* image = nullptr;
   if (w > 54 && h > 54) image = ImageNamed(L"FRAMESYSTEMBUTTON52");
   if (!image) image = ImageNamed(L"FRAMESYSTEMBUTTON");
-  if (image) {
-    const SIZE size = PartSize(*image, 3);
-    const int x = (rect.left + rect.right - size.cx) / 2, y = (rect.top + rect.bottom - size.cy) / 2;
-    image->DrawTransparentColor(dc, RECT{x, y, x + size.cx, y + size.cy}, image->GetPartRect(std::clamp(state, 0, 2), 3),
-                                RECT{0, 0, 0, 0}, kTransparentKey);
-  }
+  if (image) DrawCentred(image, dc, rect, image->GetPartRect(std::clamp(state, 0, 2), 3));
   if (frame_icon)
     DrawIconEx(dc, (rect.left + rect.right - 33) / 2, (rect.top + rect.bottom - 31) / 2, frame_icon, 32, 32, 0,
                nullptr, DI_NORMAL);

@@ -37,8 +37,8 @@ CTKRibbonTheme::CRibbonColorSet::CRibbonColorSet(CTKRibbonTheme* theme) : theme_
 
 void CTKRibbonTheme::CRibbonColorSet::ReloadLook() {
   CColorSetOffice2003::ReloadLook();
-  const COLORREF normal = theme_->RibbonColour(L"TabNormalText");
-  const COLORREF selected = theme_->RibbonColour(L"TabSelectedText");
+  const COLORREF normal = theme_->RibbonColour(kTabNormalText);
+  const COLORREF selected = theme_->RibbonColour(kTabSelectedText);
   if (normal != CLR_INVALID) {
     normal_text.SetStandardValue(normal);
     hot_text.SetStandardValue(normal);

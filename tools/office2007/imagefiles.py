@@ -3,6 +3,24 @@
 import struct
 import zlib
 
+MAGENTA = (255, 0, 255)
+
+
+def strips(colours, width, height, cut_corners=False):
+    """An image of equal states stacked top to bottom, each width x height: state i is colours[i]
+    (r, g, b), or a pair of colours for its left and right halves. With cut_corners the four
+    corner pixels of each state are magenta, the colour the themes draw transparent."""
+    rows = []
+    for colour in colours:
+        left, right = colour if isinstance(colour[0], tuple) else (colour, colour)
+        for y in range(height):
+            row = []
+            for x in range(width):
+                corner = cut_corners and x in (0, width - 1) and y in (0, height - 1)
+                row.append((MAGENTA if corner else left if x < width // 2 else right) + (255,))
+            rows.append(row)
+    return rows
+
 
 def bmp_bytes(pixels, bits=32):
     """A bottom-up BMP file of the given rows (24 bits drops alpha)."""

@@ -77,7 +77,7 @@ TEST(StatusBarPanes, AStretchingLastPaneReachesTheEdgeShortOfTheGrip) {
   struct Case {
     DWORD style;
     int short_by;
-  } cases[] = {{0, 0}, {SBARS_SIZEGRIP, ::GetSystemMetrics(SM_CXSMICON) + ::GetSystemMetrics(SM_CXEDGE)}};
+  } cases[] = {{0, 0}, {SBARS_SIZEGRIP, 18}};  // the grip: a small icon (16) and an edge (2) at 96 dpi
   for (const Case& c : cases) {
     SCOPED_TRACE(c.style);
     StatusFixture f(c.style, true);

@@ -100,15 +100,9 @@ def main(out):
             f.write(imagefiles.utf16_text(ini(skip)))
         rc.append('%s_INI TEXTFILE "%s"' % (name, path.replace(os.sep, "/")))
     for name, (width, height, colours) in PARTS.items():
-        pixels = []
-        for colour in colours:
-            # A pair of colours: the left and the right half of the part.
-            left, right = colour if isinstance(colour[0], tuple) else (colour, colour)
-            row = [left + (255,)] * (width // 2) + [right + (255,)] * (width - width // 2)
-            pixels += [list(row) for _ in range(height)]
         path = os.path.join(out, name + ".bmp")
         with open(path, "wb") as f:
-            f.write(imagefiles.bmp_bytes(pixels, 24))
+            f.write(imagefiles.bmp_bytes(imagefiles.strips(colours, width, height), 24))
         rc.append('%s BITMAP "%s"' % (name, path.replace(os.sep, "/")))
     with open(os.path.join(out, "office2007_fixture.rc"), "w") as f:
         f.write("\n".join(rc) + "\n")

@@ -11,8 +11,6 @@ import sys
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "tools", "office2007"))
 import imagefiles  # noqa: E402
 
-MAGENTA = (255, 0, 255)
-
 # (name, states, strip width, strip height, magenta corners), numbered k in this order.
 IMAGES = [
     ("TOOLBARBUTTONS22", 4, 22, 22, False),
@@ -64,15 +62,6 @@ def colour(k, s):
     return (5 + 8 * k, 20 * s, 170)
 
 
-def strips(k, states, w, h, cut):
-    rows = []
-    for s in range(states):
-        for y in range(h):
-            rows.append([(MAGENTA if cut and x in (0, w - 1) and y in (0, h - 1) else colour(k, s)) + (255,)
-                         for x in range(w)])
-    return rows
-
-
 def main(out):
     os.makedirs(out, exist_ok=True)
     ini = os.path.join(out, "RIBBON_LOOK.INI")
@@ -82,7 +71,7 @@ def main(out):
     for k, (name, states, w, h, cut) in enumerate(IMAGES):
         path = os.path.join(out, name + ".bmp")
         with open(path, "wb") as f:
-            f.write(imagefiles.bmp_bytes(strips(k, states, w, h, cut), 24))
+            f.write(imagefiles.bmp_bytes(imagefiles.strips([colour(k, s) for s in range(states)], w, h, cut), 24))
         lines.append('%s BITMAP "%s"' % (name, path.replace(os.sep, "/")))
     with open(os.path.join(out, "ribbon_control_images.rc"), "w") as f:
         f.write("\n".join(lines) + "\n")

@@ -10,21 +10,13 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import imagefiles  # noqa: E402
 
 NAMES = ["BLUE", "YELLOW", "GREEN", "RED", "PURPLE", "CYAN", "ORANGE"]
-MAGENTA = (255, 0, 255)
+MAGENTA = imagefiles.MAGENTA
 STATE_H = 20
 WIDTH = 20
 
 
 def strips(colours, cut_corners=False):
-    rows = []
-    for c in colours:
-        for y in range(STATE_H):
-            row = []
-            for x in range(WIDTH):
-                corner = cut_corners and (x in (0, WIDTH - 1)) and (y in (0, STATE_H - 1))
-                row.append((MAGENTA if corner else c) + (255,))
-            rows.append(row)
-    return rows
+    return imagefiles.strips(colours, WIDTH, STATE_H, cut_corners)
 
 
 def images():
@@ -40,17 +32,12 @@ def images():
     # ((10 + 20 * k) % 256, 40 * s, 90). Keyed images keep magenta corners.
     for k, (name, states, cut) in enumerate(STATE_IMAGES):
         out[name] = strips([state_colour(k, s) for s in range(states)], cut_corners=cut)
-    out["RIBBONGROUPBUTTONICON"] = [[(5, 5, 5, 255)] * 12 for _ in range(10)]
+    out["RIBBONGROUPBUTTONICON"] = imagefiles.strips([(5, 5, 5)], 12, 10)
     # The group-scroll glyphs: 4 x 6, one colour each.
-    out["RIBBONGROUPSSCROLLLEFTGLYPH"] = solid(4, 6, [(1, 2, 250)])
-    out["RIBBONGROUPSSCROLLRIGHTGLYPH"] = solid(4, 6, [(250, 2, 1)])
+    out["RIBBONGROUPSSCROLLLEFTGLYPH"] = imagefiles.strips([(1, 2, 250)], 4, 6)
+    out["RIBBONGROUPSSCROLLRIGHTGLYPH"] = imagefiles.strips([(250, 2, 1)], 4, 6)
     out.update(frame_images())
     return out
-
-
-def solid(w, h, colours):
-    """States of w x h, one solid colour each, stacked."""
-    return [[c + (255,) for _ in range(w)] for c in colours for _ in range(h)]
 
 
 def glyph(size, colours):
@@ -69,15 +56,15 @@ def frame_images():
     expects the same colours)."""
     out = {
         # active, inactive
-        "FRAMETOPLEFT": solid(8, 30, [(10, 20, 200), (10, 20, 100)]),
-        "FRAMETOPCENTER": solid(20, 30, [(10, 200, 20), (10, 100, 20)]),
-        "FRAMETOPRIGHT": solid(8, 30, [(200, 20, 10), (100, 20, 10)]),
+        "FRAMETOPLEFT": imagefiles.strips([(10, 20, 200), (10, 20, 100)], 8, 30),
+        "FRAMETOPCENTER": imagefiles.strips([(10, 200, 20), (10, 100, 20)], 20, 30),
+        "FRAMETOPRIGHT": imagefiles.strips([(200, 20, 10), (100, 20, 10)], 8, 30),
         # hot, hot and pressed
-        "FRAMECAPTIONBUTTON": solid(21, 21, [(250, 220, 120), (240, 160, 60)]),
+        "FRAMECAPTIONBUTTON": imagefiles.strips([(250, 220, 120), (240, 160, 60)], 21, 21),
         # normal, selected, popup open
         "FRAMESYSTEMBUTTON": glyph(38, [(90, 0, 0), (90, 90, 0), (90, 0, 90)]),
         "FRAMESYSTEMBUTTON52": glyph(52, [(0, 90, 0), (0, 90, 90), (0, 0, 90)]),
-        "RIBBONSYSTEMMENU": solid(48, 48, [(225, 235, 250)]),
+        "RIBBONSYSTEMMENU": imagefiles.strips([(225, 235, 250)], 48, 48),
         "RIBBONSYSTEMMENUBUTTON": glyph(22, [(200, 200, 210), (250, 210, 110)]),
     }
     kinds = {"CLOSE": 1, "MINIMIZE": 2, "MAXIMIZE": 3, "RESTORE": 4}

@@ -356,6 +356,7 @@ TEST(RibbonBarMouse, TheGroupUnderTheMouseIsHotWhenTheThemeSaysSo) {
     SCOPED_TRACE(enabled);
     RibbonFixture f(kRibbonWidth, kSiteHeight, true);
     auto* theme = new CTKRibbonTheme;
+    theme->ReloadColorsAndFonts();
     theme->SetHotGroupsEnabled(enabled);
     f.manager.SetPaintManager(theme);
     theme->InternalRelease();

@@ -42,6 +42,7 @@ class RibbonTheme : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(images_.AttachResourceModule(GetModuleHandleW(nullptr), L"RIBBON_TEST_INI", false));
     theme_.reset(new CTKRibbonTheme(&images_));
+    theme_->ReloadColorsAndFonts();
   }
   void TearDown() override { theme_.release()->InternalRelease(); }
 
@@ -77,8 +78,8 @@ TEST(RibbonThemeMetrics, FollowTheMenuFontAndResolution) {
 
 TEST_F(RibbonTheme, ReadsItsColoursFromTheRibbonSection) {
   EXPECT_EQ(theme_->ThemeNumber(), 6);
-  EXPECT_EQ(theme_->RibbonColour(L"RibbonFace"), RGB(191, 219, 255));
-  EXPECT_EQ(theme_->RibbonColour(L"GroupCaptionText"), CLR_INVALID);
+  EXPECT_EQ(theme_->RibbonColour(CTKRibbonTheme::kRibbonFace), RGB(191, 219, 255));
+  EXPECT_EQ(theme_->RibbonColour(CTKRibbonTheme::kGroupCaptionText), CLR_INVALID);
 }
 
 // Every context colour number with every tab state: the face comes from the colour's own
@@ -369,9 +370,9 @@ TEST_F(RibbonTheme, ControlColourQueries) {
   checked.checked = 1;
   popped.popped = true;
   const TextCase text_cases[] = {
-      {true, false, plain, true},     {true, true, plain, false},     {false, false, plain, false},
-      {true, false, disabled, false}, {true, false, selected, false}, {true, false, pressed, false},
-      {true, false, checked, false},  {true, false, popped, false},
+      {true, false, plain, true},     {true, true, plain, false},       {true, false, disabled, false},
+      {true, false, selected, false}, {true, false, pressed, false},    {true, false, checked, false},
+      {true, false, popped, false},
   };
   for (const TextCase& c : text_cases)
     EXPECT_EQ(CTKRibbonTheme::UsesRibbonText(c.ribbon, c.in_group, c.state), c.ribbon_text);
