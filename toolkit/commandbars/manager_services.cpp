@@ -63,6 +63,8 @@ void CTKCommandBarManager::RemoveToolBar(CTKToolBar* bar) {
   bars_.erase(it);
   if (static_cast<CTKToolBar*>(menu_bar_) == bar) menu_bar_ = nullptr;
   if (tip_owner_ == bar) HideKeyboardTips();
+  // A caller that holds the bar too sees it hidden, and a window made for it again stays so.
+  bar->visible_ = false;
   if (bar->GetSafeHwnd()) {
     ::ShowWindow(bar->GetSafeHwnd(), SW_HIDE);
     bar->DestroyWindow();
