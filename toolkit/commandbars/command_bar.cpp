@@ -283,6 +283,7 @@ bool CTKCommandBar::SetTrackingMode(int mode, bool selectFirst, bool keyboard) {
     if (hwnd) ::InvalidateRect(hwnd, nullptr, FALSE);
   }
   OnTrackingModeChanged();
+  if (CTKCommandBarManager* manager = GetCommandBarManager()) manager->OnTrackingModeChanged(this, mode != 0);
   return true;
 }
 
@@ -490,7 +491,7 @@ int CTKCommandBar::OnHookKeyDown(UINT key, LPARAM data) {
   if (ch == 0) return kKeyHandled;
   // While keyboard tips show, letters pick tips.
   if (CTKCommandBarManager* manager = GetCommandBarManager())
-    if (manager->GetKeyboardTipLevel() > 0) {
+    if (manager->AreKeyboardTipsShown()) {
       manager->FilterKeyboardTips(static_cast<wchar_t>(ch & 0xFFFF));
       return kKeyHandled;
     }

@@ -172,8 +172,17 @@ class CTKCommandBarManager : public CCmdTarget {
   void HideKeyboardTips();
   // True when the character was a tip's (it may have run the tip); false beeps.
   bool FilterKeyboardTips(wchar_t ch);
+  // The keyboard-tip level: 0 while the keyboard is outside the bars; 1 once a bar takes it
+  // (Alt, a frame letter) or shows its first tips, whether or not tips are shown; deeper for the
+  // tips of a popup opened from a tip. It goes back to 0 when the tips are hidden and when no
+  // bar of the thread tracks any more.
   int GetKeyboardTipLevel() const { return tip_level_; }
+  // True while tip windows are up for their owner: the owner's letters then pick tips.
+  bool AreKeyboardTipsShown() const { return tip_owner_ != nullptr; }
   CTKCommandBar* GetKeyboardTipOwner() const { return tip_owner_; }
+  // A bar entered or left tracking. A tips owner that leaves takes its tips with it, and once
+  // no bar of the thread tracks the keyboard has left the bars.
+  void OnTrackingModeChanged(CTKCommandBar* bar, bool tracking);
   const std::vector<CTKCommandBarKeyboardTip*>& GetKeyboardTips() const { return tips_; }
   // One step back from a deeper tip level (Escape); false at level 1 or none.
   bool KeyboardTipsBack();

@@ -64,6 +64,8 @@ void CTKCommandBarManager::RemoveToolBar(CTKToolBar* bar) {
   bars_.erase(it);
   if (static_cast<CTKToolBar*>(menu_bar_) == bar) menu_bar_ = nullptr;
   if (tip_owner_ == bar) HideKeyboardTips();
+  // A caller that holds the bar too sees it hidden, and a window made for it again stays so.
+  bar->visible_ = false;
   if (bar->GetSafeHwnd()) {
     ::ShowWindow(bar->GetSafeHwnd(), SW_HIDE);
     bar->DestroyWindow();
@@ -179,6 +181,7 @@ bool CTKCommandBarManager::GiveKeyboardToBar(CTKCommandBar* bar, int step) {
   }
   ClosePopups();
   keyboard_cues_ = true;
+  tip_level_ = 1;
   bar->SetTrackingMode(1, false, true);
   const int first = bar->GetControls()->GetNext(-1, 1, bar->GetType() != kMenuBar);
   bar->SetHotControl(first, CTKCommandBar::kHotKeyForward);
@@ -201,7 +204,7 @@ bool CTKCommandBarManager::OnFrameAcceleratorKey(UINT key) {
     if (first >= 0) target = bars_[static_cast<size_t>(first)];
   }
   if (!target) return false;
-  if (tip_level_ > 0 && tip_owner_ == target) return FilterKeyboardTips(static_cast<wchar_t>(ch));
+  if (AreKeyboardTipsShown() && tip_owner_ == target) return FilterKeyboardTips(static_cast<wchar_t>(ch));
   // Search from the hot control, across bars with the wrap option.
   CTKAcceleratorSearch search(key);
   std::vector<CTKCommandBar*> order{target};
@@ -223,6 +226,7 @@ bool CTKCommandBarManager::OnFrameAcceleratorKey(UINT key) {
   CTKCommandBar* bar = found->GetParent();
   if (!bar->IsTrackingMode()) ClosePopups();
   keyboard_cues_ = true;
+  tip_level_ = 1;
   bar->SetTrackingMode(1, false, true);
   bar->SetHotControl(found->GetIndex(), CTKCommandBar::kHotKeyForward);
   if (!ambiguous) found->OnExecuteByKeyboard();
@@ -442,6 +446,12 @@ void CTKCommandBarManager::ShowKeyboardTips(CTKCommandBar* owner, int level) {
   CreateTipsFor(owner);
 }
 
+void CTKCommandBarManager::OnTrackingModeChanged(CTKCommandBar* bar, bool tracking) {
+  if (tracking) return;
+  if (bar == tip_owner_) HideKeyboardTips();
+  if (!tip_owner_ && CTKMouseManager::ThreadInstance()->TrackedBars().empty()) tip_level_ = 0;
+}
+
 void CTKCommandBarManager::HideKeyboardTips() {
   DestroyTips();
   tip_owner_ = nullptr;
@@ -455,16 +465,19 @@ bool CTKCommandBarManager::KeyboardTipsBack() {
   CTKCommandBar* current = tip_path_.back();
   CTKCommandBar* previous = tip_path_[tip_path_.size() - 2];
   const int level = tip_level_ - 1;
+  // The owners above: the closing popup takes its tips (and the record of them) with it.
+  std::vector<CTKCommandBar*> above(tip_path_.begin(), tip_path_.end() - 2);
   // The deeper popup closes; its parent tracks again with its own tips.
   if (current != previous) {
     if (CTKCommandBar* parent = current->GetParentBar()) parent->SetPopupOpen(-1, true);
   }
+  tip_path_ = above;
   ShowKeyboardTips(previous, level);
   return true;
 }
 
 bool CTKCommandBarManager::FilterKeyboardTips(wchar_t ch) {
-  if (tip_level_ == 0) return false;
+  if (!AreKeyboardTipsShown()) return false;
   const std::wstring prefix = tip_prefix_ + Upper(ch);
   bool continues = false;
   for (CTKCommandBarKeyboardTip* tip : tips_)
@@ -506,15 +519,19 @@ void CTKCommandBarManager::ExecuteKeyboardTip(CTKCommandBarKeyboardTip* tip) {
     ShowKeyboardTips(bar, 1);
     return;
   }
-  if (!control) return;
+  if (!control) {
+    HideKeyboardTips();
+    return;
+  }
   CTKCommandBar* owner = control->GetParent();
   control->AddRef();
   if (control->GetType() >= kPopupControl && control->GetType() <= kSplitButtonPopup && control->GetCommandBar()) {
     owner->SetTrackingMode(owner->IsTrackingMode() ? owner->GetTrackingMode() : 1, false, true);
-    if (owner->SetPopupOpen(control->GetIndex(), true)) {
-      CTKCommandBar* popup = control->GetCommandBar();
-      if (popup->IsTrackingMode()) ShowKeyboardTips(popup, level + 1);
-    }
+    CTKCommandBar* popup = control->GetCommandBar();
+    if (owner->SetPopupOpen(control->GetIndex(), true) && popup->IsTrackingMode())
+      ShowKeyboardTips(popup, level + 1);
+    else
+      HideKeyboardTips();
   } else {
     HideKeyboardTips();
     control->OnExecuteByKeyboard();

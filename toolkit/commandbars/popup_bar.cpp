@@ -1042,7 +1042,7 @@ LRESULT CTKPopupBar::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
     default:
       if (message == kMsgShowTipsAgain) {
         CTKCommandBarManager* manager = GetCommandBarManager();
-        if (manager && manager->GetKeyboardTipLevel() == 0 && tracking_) manager->ShowKeyboardTips(this, 1);
+        if (manager && !manager->AreKeyboardTipsShown() && tracking_) manager->ShowKeyboardTips(this, 1);
         return 0;
       }
       break;

@@ -35,6 +35,18 @@ const UINT kMsgHideIfInactive = WM_APP + 1;
 // The system's dialog window class.
 const ULONG_PTR kDialogClassAtom = 0x8002;
 
+// The focus lies in one of the framework's frame windows (a main or MDI frame, a child frame,
+// a mini frame): the frame itself or a window inside it. A click on a bar then leaves the
+// activation, and with it the focus, where it is: a view the bar sits in would otherwise take
+// the focus as it hears of the click.
+bool IsFocusInFrame() {
+  HWND focus = ::GetFocus();
+  if (!focus) return false;
+  CWnd* wnd = CWnd::FromHandlePermanent(focus);
+  if (wnd && wnd->IsKindOf(RUNTIME_CLASS(CFrameWnd))) return true;
+  return CFrameWnd::GetParentFrameOf(focus) != nullptr;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -606,7 +618,7 @@ LRESULT CTKToolBar::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
       }
       break;
     case WM_MOUSEACTIVATE:
-      if (position_ == kFloating || IsCustomizeMode()) return MA_NOACTIVATE;
+      if (position_ == kFloating || IsFocusInFrame() || IsCustomizeMode()) return MA_NOACTIVATE;
       break;
     case WM_FLOATSTATUS:
       return OnFloatStatus(wparam);

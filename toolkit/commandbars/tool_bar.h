@@ -131,6 +131,8 @@ class CTKToolBar : public CTKCommandBar {
   static void SetQuestionFunction(QuestionFn fn);
 
  protected:
+  // Removing a bar clears its visible flag without the notices of a visibility change.
+  friend class CTKCommandBarManager;
   // Asks through the question function, owned by the bar's site.
   int Ask(const std::wstring& text, const wchar_t* caption, UINT type) const;
   // `format` with its first "%s" replaced by the bar's title, taken as text (never as a format).

@@ -262,7 +262,7 @@ int CTKRibbonBar::OnHookKeyDown(UINT key, LPARAM data) {
     return kKeyHandled;
   }
   const wchar_t ch = static_cast<wchar_t>(::MapVirtualKeyW(key, 2) & 0xFFFF);
-  if (ch && (!manager || manager->GetKeyboardTipLevel() == 0)) {
+  if (ch && (!manager || !manager->AreKeyboardTipsShown())) {
     if (CTKRibbonTab* tab = TabByAccessKey(ch)) {
       ClosePopups();
       control_tab_->SelectItem(tab);

@@ -216,4 +216,53 @@ TEST_F(FrameBarTest, PaintOnTheScreenShowsWhatTheBarDraws) {
   EXPECT_EQ(0, differing) << "of " << right << " pixels";
 }
 
+// A click on a tool bar that sits in a view: while the focus lies in one of the framework's
+// frames (the bar's own or another) the bar asks for no activation, so the focus stays where it
+// is; with the focus outside every frame the click goes on up to the view, which takes the
+// focus. A bar in customize mode never activates.
+TEST_F(FrameBarTest, AClickOnABarLeavesTheFocusInAFrameWhereItIs) {
+  CTKCommandBarManager manager;
+  CTKToolBar* tool = new CTKToolBar;
+  tool->SetCommandBarManager(&manager);
+  ASSERT_TRUE(tool->CreateToolBar(view.m_hWnd, false));
+  SiteWindow outside;
+  CFrameWnd other;
+  ASSERT_TRUE(other.Create(nullptr, L"Other", WS_OVERLAPPEDWINDOW, CRect(420, 0, 700, 200)));
+  auto edit_in = [](HWND parent) {
+    return ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 0, 0, 50, 20, parent, nullptr,
+                             ::GetModuleHandleW(nullptr), nullptr);
+  };
+  const HWND frame_edit = edit_in(frame.m_hWnd), other_edit = edit_in(other.m_hWnd),
+             outside_edit = edit_in(outside.hwnd);
+  frame.ShowWindow(SW_SHOWNA);
+  other.ShowWindow(SW_SHOWNA);
+  ::ShowWindow(outside.hwnd, SW_SHOWNA);
+  struct Case {
+    const char* what;
+    HWND focus;
+    bool customize;
+    LRESULT answer;
+    HWND focus_after;
+  } cases[] = {
+      {"in the frame's edit box", frame_edit, false, MA_NOACTIVATE, frame_edit},
+      {"in another frame's edit box", other_edit, false, MA_NOACTIVATE, other_edit},
+      {"in a window of no frame", outside_edit, false, MA_ACTIVATE, view.m_hWnd},
+      {"in a window of no frame, customizing", outside_edit, true, MA_NOACTIVATE, outside_edit},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    manager.SetCustomizeMode(c.customize);
+    ::SetFocus(c.focus);
+    ASSERT_EQ(c.focus, ::GetFocus());
+    EXPECT_EQ(c.answer, ::SendMessageW(tool->GetSafeHwnd(), WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(frame.m_hWnd),
+                                       MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN)));
+    EXPECT_EQ(c.focus_after, ::GetFocus());
+  }
+  manager.SetCustomizeMode(false);
+  tool->DestroyWindow();
+  tool->Release();
+  other.DestroyWindow();
+  DrainMessages();
+}
+
 }  // namespace

@@ -255,6 +255,28 @@ TEST(ShortcutTexts, APopupTakesItsCommandsKeysFromTheManagersTable) {
   EXPECT_EQ(std::wstring(), manager.GetShortcutText(100));
 }
 
+// A bar taken out of the manager while its caller still holds it reads as hidden, and a window
+// made for it again stays hidden until the bar is shown.
+TEST(ManagerServices, ARemovedBarReadsHiddenToWhoeverStillHoldsIt) {
+  SiteWindow site;
+  CTKCommandBarManager manager;
+  manager.SetSite(site.hwnd);
+  CTKToolBar* bar = new CTKToolBar;
+  manager.AddBar(bar);
+  ASSERT_TRUE(bar->CreateToolBar(site.hwnd, false));
+  ASSERT_TRUE(::GetWindowLongPtrW(bar->GetSafeHwnd(), GWL_STYLE) & WS_VISIBLE);
+  manager.RemoveToolBar(bar);
+  EXPECT_EQ(0, manager.GetCount());
+  EXPECT_EQ(nullptr, bar->GetSafeHwnd());
+  EXPECT_FALSE(bar->GetVisible());
+  ASSERT_TRUE(bar->CreateToolBar(site.hwnd, false));
+  EXPECT_FALSE(::GetWindowLongPtrW(bar->GetSafeHwnd(), GWL_STYLE) & WS_VISIBLE);
+  bar->SetVisible(true);
+  EXPECT_TRUE(::GetWindowLongPtrW(bar->GetSafeHwnd(), GWL_STYLE) & WS_VISIBLE);
+  bar->DestroyWindow();
+  bar->Release();
+}
+
 // Customizing: the selected control is held while selected and the site hears of each change;
 // customize mode clears the selection and keeps the keyboard cues on; the selection is drawn
 // with a double black frame.

@@ -12,6 +12,8 @@
 #include "platform/appframe/file.h"
 #include "platform/appframe/frame_wnd.h"
 #include "toolkit/commandbars/bar_state.h"
+#include "toolkit/commandbars/hook_manager.h"
+#include "toolkit/commandbars/keyboard_tip.h"
 #include "toolkit/commandbars/menu_bar.h"
 #include "toolkit/commandbars/popup_bar.h"
 #include "toolkit/drawing/prop_exchange.h"
@@ -303,6 +305,84 @@ TEST(MenuBar, AltAloneEntersTheBarAndAltWithALetterOpensItsMenu) {
     EXPECT_EQ(c.tip_count, static_cast<int>(fx.manager.GetKeyboardTips().size()));
     if (c.expanded >= 0) {
       EXPECT_TRUE(fx.bar->GetControl(c.expanded)->GetCommandBar()->IsBarVisible());
+    }
+  }
+}
+
+// The keyboard-tip level through the keys. Alt or a frame letter puts the keyboard in the bar
+// at level 1, tips shown or not; a tip that opens a menu goes one level deeper; once the
+// keyboard has left the bars (Alt while tracking, Escape) the level is 0 and Alt enters again.
+// Without tips the tracking bar's letters open its menus.
+TEST(MenuBar, TheKeyboardTipLevelFollowsTheKeys) {
+  enum Key { kAlt, kAltAndE, kE, kEscape, kAltWhileTracking };
+  struct Step {
+    Key key;
+    int level;
+    bool tracking;  // the menu bar tracks
+    int expanded;   // the control whose menu is open
+    int tips;       // tip windows up
+  };
+  struct Case {
+    const char* what;
+    bool tips;
+    std::vector<Step> steps;
+  } cases[] = {
+      {"Alt, without tips",
+       false,
+       {{kAlt, 1, true, -1, 0},
+        {kE, 1, true, 1, 0},
+        {kAltWhileTracking, 0, false, -1, 0},
+        {kAlt, 1, true, -1, 0},
+        {kEscape, 0, false, -1, 0},
+        {kAlt, 1, true, -1, 0}}},
+      {"Alt, with tips",
+       true,
+       {{kAlt, 1, true, -1, 3},
+        {kE, 2, true, 1, 1},
+        {kAltWhileTracking, 0, false, -1, 0},
+        {kAlt, 1, true, -1, 3},
+        {kEscape, 0, false, -1, 0},
+        {kAlt, 1, true, -1, 3}}},
+      {"a frame letter", false, {{kAltAndE, 1, true, 1, 0}, {kAltWhileTracking, 0, false, -1, 0}, {kAlt, 1, true, -1, 0}}},
+      {"a frame letter, tips allowed",
+       true,
+       {{kAltAndE, 1, true, 1, 0}, {kAltWhileTracking, 0, false, -1, 0}, {kAlt, 1, true, -1, 3}}},
+  };
+  CTKKeyboardManager* keyboard = CTKKeyboardManager::ThreadInstance();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    MdiFixture fx;
+    fx.manager.GetOptions().keyboard_tips = c.tips;
+    ASSERT_TRUE(fx.bar->LoadMenuBar(kFrameMenu));
+    fx.Layout();
+    EXPECT_EQ(0, fx.manager.GetKeyboardTipLevel());
+    for (size_t i = 0; i < c.steps.size(); ++i) {
+      SCOPED_TRACE(i);
+      const Step& step = c.steps[i];
+      switch (step.key) {
+        case kAlt:
+          EXPECT_EQ(0, ::SendMessageW(fx.frame, WM_SYSCOMMAND, SC_KEYMENU, 0));
+          break;
+        case kAltAndE:
+          EXPECT_EQ(0, ::SendMessageW(fx.frame, WM_SYSCOMMAND, SC_KEYMENU, L'e'));
+          break;
+        case kE:
+          EXPECT_TRUE(keyboard->ProcessKey('E', 0));
+          break;
+        case kEscape:
+          EXPECT_TRUE(keyboard->ProcessKey(VK_ESCAPE, 0));
+          break;
+        case kAltWhileTracking:
+          EXPECT_TRUE(keyboard->ProcessKey(VK_MENU, 0x20000000));
+          break;
+      }
+      EXPECT_EQ(step.level, fx.manager.GetKeyboardTipLevel());
+      EXPECT_EQ(step.tracking, fx.bar->IsTrackingMode());
+      EXPECT_EQ(step.expanded, fx.bar->GetExpandedIndex());
+      EXPECT_EQ(step.tips, static_cast<int>(fx.manager.GetKeyboardTips().size()));
+      EXPECT_EQ(step.tips > 0, fx.manager.AreKeyboardTipsShown());
+      for (CTKCommandBarKeyboardTip* tip : fx.manager.GetKeyboardTips())
+        EXPECT_TRUE(::IsWindowVisible(tip->GetSafeHwnd()));
     }
   }
 }

@@ -11,6 +11,7 @@
 #include "platform/appframe/file.h"
 #include "tests/toolkit/commandbars/test_bars.h"
 #include "toolkit/commandbars/bar_state.h"
+#include "toolkit/commandbars/hook_manager.h"
 #include "toolkit/commandbars/popup_bar.h"
 #include "toolkit/commandbars/popup_effects.h"
 #include "toolkit/commandbars/shadow_manager.h"
@@ -523,6 +524,33 @@ TEST(PopupBar, RarelyUsedItemsWaitBehindTheExpandButton) {
     EXPECT_FALSE(fx.popup->IsExpandButtonShown());
     EXPECT_TRUE(fx.popup->GetControl(3)->IsVisible());
   }
+}
+
+// A popup opened from a keyboard tip shows the tips of its items one level deeper; when it
+// unfolds its rarely used items its tips go while it is laid out again, and come back at level
+// 1 for every item it now shows.
+TEST(PopupBar, AnUnfoldingPopupShowsItsKeyboardTipsAgain) {
+  MonitorSeam seam({{kLeftArea, {0, 0, 1024, 738}}});
+  PopupFixture fx(5);
+  fx.manager.GetOptions().keyboard_tips = true;
+  fx.manager.GetOptions().full_menus = false;
+  fx.manager.RecordUsed(200);
+  fx.manager.RecordUsed(202);
+  ASSERT_TRUE(fx.manager.GiveKeyboardToBar(fx.bar));
+  fx.manager.ShowKeyboardTips(fx.bar, 1);
+  ASSERT_TRUE(CTKKeyboardManager::ThreadInstance()->ProcessKey('F', 0));
+  ASSERT_TRUE(fx.popup->IsTrackingMode());
+  EXPECT_EQ(fx.popup, fx.manager.GetKeyboardTipOwner());
+  EXPECT_EQ(2, fx.manager.GetKeyboardTipLevel());
+  EXPECT_EQ(2u, fx.manager.GetKeyboardTips().size());
+
+  ASSERT_TRUE(fx.popup->ExpandBar());
+  EXPECT_FALSE(fx.manager.AreKeyboardTipsShown());
+  DrainMessages();
+  ASSERT_TRUE(fx.popup->IsTrackingMode());
+  EXPECT_EQ(fx.popup, fx.manager.GetKeyboardTipOwner());
+  EXPECT_EQ(1, fx.manager.GetKeyboardTipLevel());
+  EXPECT_EQ(5u, fx.manager.GetKeyboardTips().size());
 }
 
 // With effects an expanding popup unfolds: the items it showed keep their height while those
