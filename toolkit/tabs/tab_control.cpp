@@ -39,6 +39,13 @@ void CTKTabControl::Relayout() {
   KestrinWinNS::CScopedClientDC dc(m_hWnd);
   painter_->LayoutStrip(this, dc.Get(), client);
   in_layout_ = false;
+  // After the drag loop exchanged two tabs only the tabs that changed places need drawing.
+  RECT moved{};
+  const CLayoutPicture* before = PictureBeforeExchange();
+  if (before && PlacesChangedSince(*before, &moved)) {
+    if (!IsRectEmpty(&moved)) ::InvalidateRect(m_hWnd, &moved, FALSE);
+    return;
+  }
   ::InvalidateRect(m_hWnd, nullptr, FALSE);
 }
 
@@ -112,24 +119,47 @@ void CTKTabControl::PaintInto(HDC dc, const RECT& rect) {
   painter_->PaintStrip(this, dc, rect);
 }
 
+HDC CTKTabControl::PaintBuffer(HDC reference, int width, int height) {
+  if (buffer_dc_ && buffer_size_.cx == width && buffer_size_.cy == height) return buffer_dc_->Get();
+  DropPaintBuffer();
+  KestrinWinNS::CScopedBitmap bitmap(CreateCompatibleBitmap(reference, width, height));
+  if (!bitmap) return nullptr;
+  auto dc = std::make_unique<KestrinWinNS::CBitmapDC>(reference, bitmap.Get());
+  if (!*dc) return nullptr;
+  buffer_bitmap_ = std::move(bitmap);
+  buffer_dc_ = std::move(dc);
+  buffer_size_ = SIZE{width, height};
+  return buffer_dc_->Get();
+}
+
+void CTKTabControl::DropPaintBuffer() {
+  buffer_dc_.reset();
+  buffer_bitmap_ = KestrinWinNS::CScopedBitmap();
+  buffer_size_ = SIZE{};
+}
+
 void CTKTabControl::OnPaint() {
   KestrinWinNS::CScopedPaintDC paint(m_hWnd);
   RECT client{};
   ::GetClientRect(m_hWnd, &client);
   const int width = client.right - client.left, height = client.bottom - client.top;
   if (width <= 0 || height <= 0) return;
-  // Off screen first, so that the strip never flickers through its layers.
-  KestrinWinNS::CScopedBitmap bitmap(CreateCompatibleBitmap(paint.Get(), width, height));
-  KestrinWinNS::CBitmapDC buffer(paint.Get(), bitmap.Get());
-  if (!bitmap || !buffer) {
+  // Off screen first, so that the strip never flickers through its layers. The buffer is kept
+  // from one paint to the next; each paint finds it as a new one would be, black and with the
+  // DC's first state.
+  const HDC buffer = PaintBuffer(paint.Get(), width, height);
+  if (!buffer) {
     painter_->PaintStrip(this, paint.Get(), client);
     return;
   }
   const RECT& dirty = paint.Paint().rcPaint;
-  IntersectClipRect(buffer.Get(), dirty.left, dirty.top, dirty.right, dirty.bottom);
-  painter_->PaintStrip(this, buffer.Get(), client);
-  BitBlt(paint.Get(), dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top, buffer.Get(),
-         dirty.left, dirty.top, SRCCOPY);
+  const int saved = SaveDC(buffer);
+  IntersectClipRect(buffer, dirty.left, dirty.top, dirty.right, dirty.bottom);
+  PatBlt(buffer, dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top, BLACKNESS);
+  painter_->PaintStrip(this, buffer, client);
+  RestoreDC(buffer, saved);
+  BitBlt(paint.Get(), dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top, buffer, dirty.left,
+         dirty.top, SRCCOPY);
 }
 
 LRESULT CTKTabControl::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
@@ -162,7 +192,11 @@ LRESULT CTKTabControl::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
       TrackPointer(m_hWnd, POINT{-32000, -32000});
       if (tip_) TrackTip(message, wparam, lparam);
       return 0;
+    case WM_DISPLAYCHANGE:
+      DropPaintBuffer();
+      break;
     case WM_DESTROY:
+      DropPaintBuffer();
       if (tip_) ::DestroyWindow(tip_);
       tip_ = nullptr;
       tip_text_.clear();

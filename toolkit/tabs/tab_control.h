@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/appframe/wnd.h"
+#include "platform/win/gdi.h"
 #include "toolkit/tabs/tab_manager.h"
 #include "toolkit/tabs/tab_paint_manager.h"
 
@@ -48,12 +49,19 @@ class CTKTabControl : public CWnd, public CTKTabManager {
  private:
   void Notify(UINT code);
   void OnPaint();
+  // The off-screen picture the strip is drawn into before it reaches the screen, made again
+  // only when the control's size changes; null when none can be made.
+  HDC PaintBuffer(HDC reference, int width, int height);
+  void DropPaintBuffer();
   // Shows the tooltip of whatever lies under the pointer (a navigate button or a cut caption).
   void TrackTip(UINT message, WPARAM wparam, LPARAM lparam);
 
   std::unique_ptr<CTKTabPaintManager> own_painter_;
   CTKTabPaintManager* painter_ = nullptr;
   HIMAGELIST images_ = nullptr;
+  KestrinWinNS::CScopedBitmap buffer_bitmap_;           // declared before its DC: it goes after it
+  std::unique_ptr<KestrinWinNS::CBitmapDC> buffer_dc_;  // holds buffer_bitmap_ selected
+  SIZE buffer_size_{};
   bool focus_mark_ = false;
   bool in_layout_ = false;
   HWND tip_ = nullptr;         // the tooltip window, made on the first pointer move

@@ -251,11 +251,80 @@ CTKTabManagerItem* CTKTabManager::NextUsableItem(int index, int direction) const
   return nullptr;
 }
 
+RECT CTKTabManager::RedrawAreaOf(const CTKTabManagerItem* item) const {
+  const CTKTabPaintManager* painter = TabPainter();
+  return painter && painter->Shape() ? painter->Shape()->TabRedrawArea(item) : item->Rect();
+}
+
 void CTKTabManager::RedrawItem(const CTKTabManagerItem* item, bool animate) {
   if (!item) return;
-  const CTKTabPaintManager* painter = TabPainter();
-  RECT rect = painter && painter->Shape() ? painter->Shape()->TabRedrawArea(item) : item->Rect();
+  RECT rect = RedrawAreaOf(item);
   InvalidateStrip(&rect, animate);
+}
+
+CTKTabManager::CLayoutPicture CTKTabManager::TakeLayoutPicture() const {
+  CLayoutPicture picture;
+  picture.items.assign(items_.begin(), items_.end());
+  picture.rects.reserve(items_.size());
+  picture.areas.reserve(items_.size());
+  for (const CTKTabManagerItem* item : items_) {
+    picture.rects.push_back(item->Rect());
+    picture.areas.push_back(RedrawAreaOf(item));
+  }
+  picture.rows = rows_.rows;
+  for (const CTKTabManagerNavigateButton* button : buttons_)
+    picture.buttons.push_back({button->Rect(), button->IsEnabled(), button->IsHot(), button->IsPressed()});
+  picture.control = control_;
+  picture.header = header_;
+  picture.page = page_;
+  picture.scroll_offset = scroll_offset_;
+  picture.selected = selected_;
+  picture.hot = hot_;
+  picture.pressed = pressed_;
+  picture.active = active_;
+  return picture;
+}
+
+bool CTKTabManager::PlacesChangedSince(const CLayoutPicture& before, RECT* area) const {
+  SetRectEmpty(area);
+  if (before.items.size() != items_.size() || before.rows != rows_.rows || before.buttons.size() != buttons_.size() ||
+      !EqualRect(&before.control, &control_) || !EqualRect(&before.header, &header_) ||
+      !EqualRect(&before.page, &page_) || before.scroll_offset != scroll_offset_ || before.selected != selected_ ||
+      before.hot != hot_ || before.pressed != pressed_ || before.active != active_)
+    return false;
+  for (size_t i = 0; i < buttons_.size(); ++i) {
+    const CLayoutPicture::CButton& was = before.buttons[i];
+    const CTKTabManagerNavigateButton* button = buttons_[i];
+    if (!EqualRect(&was.rect, &button->Rect()) || was.enabled != button->IsEnabled() || was.hot != button->IsHot() ||
+        was.pressed != button->IsPressed())
+      return false;
+  }
+  // Every place from the first to the last change: a tab between two exchanged ones keeps its
+  // place but may now lie on the other side of the selected tab, which some shapes draw over
+  // their neighbours in a different order.
+  size_t first = items_.size(), last = 0;
+  for (size_t i = 0; i < items_.size(); ++i) {
+    if (items_[i] == before.items[i] && EqualRect(&items_[i]->Rect(), &before.rects[i])) continue;
+    first = std::min(first, i);
+    last = i;
+  }
+  if (first == items_.size()) return true;
+  RECT changed{};
+  for (size_t i = first; i <= last; ++i) {
+    const RECT now = RedrawAreaOf(items_[i]);
+    UnionRect(&changed, &changed, &before.areas[i]);
+    UnionRect(&changed, &changed, &now);
+  }
+  // Across the strip the band takes the whole control: the selected tab joins the page.
+  if (RunsHorizontally()) {
+    changed.top = std::min(changed.top, control_.top);
+    changed.bottom = std::max(changed.bottom, control_.bottom);
+  } else {
+    changed.left = std::min(changed.left, control_.left);
+    changed.right = std::max(changed.right, control_.right);
+  }
+  *area = changed;
+  return true;
 }
 
 void CTKTabManager::TrackPointer(HWND window, POINT point) {

@@ -186,6 +186,26 @@ class CTKTabManager : public CTKTabManagerAtom {
     int Count() const { return static_cast<int>(rows.size()); }
   };
 
+  // Where a layout left the items and the strip's parts: taken before the drag loop exchanges
+  // two items, so that the layout after the exchange can redraw only what moved.
+  struct CLayoutPicture {
+    struct CButton {
+      RECT rect;
+      bool enabled, hot, pressed;
+    };
+    std::vector<const CTKTabManagerItem*> items;
+    std::vector<RECT> rects;
+    std::vector<RECT> areas;  // each item's redraw area
+    std::vector<std::pair<int, int>> rows;
+    std::vector<CButton> buttons;
+    RECT control{}, header{}, page{};
+    int scroll_offset = 0;
+    const CTKTabManagerItem* selected = nullptr;
+    const CTKTabManagerItem* hot = nullptr;
+    const CTKTabManagerItem* pressed = nullptr;
+    bool active = true;
+  };
+
   CTKTabManager();
   ~CTKTabManager() override;
   CTKTabManager(const CTKTabManager&) = delete;
@@ -248,6 +268,18 @@ class CTKTabManager : public CTKTabManagerAtom {
   bool IsActive() const { return active_; }
   void SetActive(bool active) { active_ = active; }
 
+  CLayoutPicture TakeLayoutPicture() const;
+  // After a layout: when nothing but the places of items changed since `before`, the part of
+  // the strip that shows them (empty when nothing moved) goes to `area` and the answer is true:
+  // the band across the strip from the first to the last place whose item or rectangle
+  // changed, where those tabs were and where they are now. False when anything else changed.
+  bool PlacesChangedSince(const CLayoutPicture& before, RECT* area) const;
+  // The picture taken before the drag loop's latest exchange, while the strip is renumbered and
+  // laid out after it; null at any other time.
+  const CLayoutPicture* PictureBeforeExchange() const { return picture_before_exchange_; }
+  // The area to redraw when the item's look changes.
+  RECT RedrawAreaOf(const CTKTabManagerItem* item) const;
+
   CTKTabManagerItem* ItemAt(POINT point) const;
   CTKTabManagerItem* NextUsableItem(int index, int direction) const;
   void TrackPointer(HWND window, POINT point);
@@ -292,5 +324,6 @@ class CTKTabManager : public CTKTabManagerAtom {
   CTKWinThemeWrapper theme_;
   CRowTable rows_;
   mutable std::wstring last_tip_;  // the text of the last item tool handed out
+  const CLayoutPicture* picture_before_exchange_ = nullptr;
 };
 

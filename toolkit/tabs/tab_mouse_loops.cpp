@@ -343,7 +343,13 @@ void CTKTabManager::DragReorderLoop(HWND window, POINT point, CTKTabManagerItem*
         const int count = std::min(ItemCount(), static_cast<int>(snapshot.size()));
         for (int j = 0; j < count; ++j) {
           if (j == from || !PtInRect(&snapshot[static_cast<size_t>(j)], at)) continue;
+          // The host's layout after the exchange may redraw only the tabs that moved.
+          const CLayoutPicture before = TakeLayoutPicture();
           std::swap(items_[static_cast<size_t>(j)], items_[static_cast<size_t>(from)]);
+          struct CShown {
+            const CLayoutPicture*& slot;
+            ~CShown() { slot = nullptr; }
+          } shown{picture_before_exchange_ = &before};
           RenumberItems();
           break;
         }

@@ -156,6 +156,7 @@ void CTKTabPaintManager::ReloadLook() {
 void CTKTabPaintManager::ApplyLogFont(const LOGFONTW* font, bool use_system) {
   use_system_font = use_system;
   if (!font) return;
+  widths_.clear();
   LOGFONTW lf = *font;
   if (cleartype) {
     BOOL smoothing = FALSE;
@@ -183,13 +184,35 @@ HFONT CTKTabPaintManager::CaptionFont(const CTKTabManager* manager, const CTKTab
   return bold ? BoldFont() : NormalFont();
 }
 
+size_t CTKTabPaintManager::CWidthKeyHash::operator()(const CWidthKey& key) const {
+  return std::hash<std::wstring>()(key.text) ^ (std::hash<const void*>()(key.font) << 1);
+}
+
 int CTKTabPaintManager::MeasureCaption(HDC dc, HFONT font, const std::wstring& caption) const {
-  KestrinWinNS::CSelectObject select(dc, font);
   std::wstring text = caption;
   if (strip_mnemonics && !no_prefix) CTKDrawHelpers::StripAmpersands(text);
+  // Widths are remembered only for plain device units: a mapping mode or a world transform
+  // of the caller's DC would change them.
+  const bool rememberable = dc && font && GetMapMode(dc) == MM_TEXT && GetGraphicsMode(dc) == GM_COMPATIBLE;
+  CWidthKey key{font, std::move(text)};
+  if (rememberable) {
+    const CMeasureDevice device{GetDeviceCaps(dc, LOGPIXELSX), GetDeviceCaps(dc, LOGPIXELSY),
+                                GetTextCharacterExtra(dc)};
+    if (!(device == widths_device_)) {
+      widths_.clear();
+      widths_device_ = device;
+    }
+    const auto found = widths_.find(key);
+    if (found != widths_.end()) return found->second;
+  }
+  KestrinWinNS::CSelectObject select(dc, font);
   // The horizontal extent of the text: turned fonts measure along their own baseline.
   SIZE size{};
-  if (!GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size)) return 0;
+  if (!GetTextExtentPoint32W(dc, key.text.c_str(), static_cast<int>(key.text.size()), &size)) return 0;
+  if (rememberable) {
+    if (widths_.size() >= kMaxRememberedWidths) widths_.clear();
+    widths_.emplace(std::move(key), static_cast<int>(size.cx));
+  }
   return size.cx;
 }
 

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/appframe/cmd_target.h"
@@ -123,6 +124,28 @@ class CTKTabPaintManager : public CCmdTarget {
 
  private:
   int MeasureCaption(HDC dc, HFONT font, const std::wstring& caption) const;
+
+  // The caption widths measured so far, per font, for the device the last measuring DC drew
+  // on. A strip lays out all its tabs on every change, and a drag moves a tab on every pointer
+  // step: measuring hundreds of unchanged captions each time would be most of the work. The
+  // fonts are this painter's own, so new fonts (ApplyLogFont) start it afresh.
+  struct CWidthKey {
+    HFONT font;
+    std::wstring text;
+    bool operator==(const CWidthKey& other) const { return font == other.font && text == other.text; }
+  };
+  struct CWidthKeyHash {
+    size_t operator()(const CWidthKey& key) const;
+  };
+  struct CMeasureDevice {
+    int dpi_x = 0, dpi_y = 0, char_extra = 0;
+    bool operator==(const CMeasureDevice& other) const {
+      return dpi_x == other.dpi_x && dpi_y == other.dpi_y && char_extra == other.char_extra;
+    }
+  };
+  static constexpr size_t kMaxRememberedWidths = 4096;
+  mutable std::unordered_map<CWidthKey, int, CWidthKeyHash> widths_;
+  mutable CMeasureDevice widths_device_;
 
   std::unique_ptr<CAppearanceSet> shape_;
   std::unique_ptr<CColorSet> colours_;

@@ -2,6 +2,7 @@
 // position, shrinking, rows, scrolling into view and the navigate buttons' places.
 #include <gtest/gtest.h>
 
+#include "tests/toolkit/drawing/canvas.h"
 #include "tests/toolkit/tabs/tab_test_env.h"
 
 namespace {
@@ -107,6 +108,90 @@ TEST(TabLayout, CompressedShowsOnlyTheSelectedCaption) {
   s.strip.Relayout();
   EXPECT_EQ(s.Item(0)->Length(), 29);
 }
+
+// The width of `text` in `font` as a screen DC measures it, with `char_extra` pixels added
+// after every character.
+int CaptionWidth(HFONT font, const std::wstring& text, int char_extra = 0) {
+  KestrinWinNS::CScopedMemoryDC dc(CreateCompatibleDC(nullptr));
+  KestrinWinNS::CSelectObject select(dc.Get(), font);
+  SetTextCharacterExtra(dc.Get(), char_extra);
+  SIZE size{};
+  GetTextExtentPoint32W(dc.Get(), text.c_str(), static_cast<int>(text.size()), &size);
+  return size.cx;
+}
+
+struct WidthCase {
+  const char* name;
+  void (*change)(TestStrip& s);  // after a first layout of "Alpha", "&Save", "Gamma", the second selected
+  const wchar_t* second;         // what the second caption measures as afterwards
+  bool bold_selected;            // the selected caption measures in the bold font
+  int char_extra;                // the spacing of the DC that measured last
+};
+
+const WidthCase kWidthCases[] = {
+    {"a new caption", [](TestStrip& s) { s.Item(1)->SetCaption(L"Quarterly figures"); s.strip.Relayout(); },
+     L"Quarterly figures", false, 0},
+    {"mnemonics stripped",
+     [](TestStrip& s) {
+       s.painter().strip_mnemonics = true;
+       s.painter().no_prefix = false;
+       s.strip.Relayout();
+     },
+     L"Save", false, 0},
+    {"the selected caption bold", [](TestStrip& s) { s.painter().bold_selected = true; s.strip.Relayout(); }, L"&Save",
+     true, 0},
+    // New fonts may take the handles the old ones let go.
+    {"new fonts",
+     [](TestStrip& s) {
+       LOGFONTW lf{};
+       lf.lfHeight = -24;
+       s.painter().ApplyLogFont(&lf, false);
+       s.painter().bold_selected = true;
+       s.strip.Relayout();
+     },
+     L"&Save", true, 0},
+    {"a DC that spaces its characters",
+     [](TestStrip& s) {
+       Canvas spaced(400, 100);
+       SetTextCharacterExtra(spaced.dc(), 3);
+       s.strip.PaintInto(spaced.dc(), RECT{0, 0, 400, 100});
+     },
+     L"&Save", false, 3},
+    {"the window's own DC after a spaced one",
+     [](TestStrip& s) {
+       Canvas spaced(400, 100);
+       SetTextCharacterExtra(spaced.dc(), 3);
+       s.strip.PaintInto(spaced.dc(), RECT{0, 0, 400, 100});
+       s.strip.Relayout();
+     },
+     L"&Save", false, 0},
+};
+
+class TabCaptionWidths : public ::testing::TestWithParam<WidthCase> {};
+
+TEST_P(TabCaptionWidths, FollowTheCaptionTheFontAndTheDevice) {
+  const WidthCase& c = GetParam();
+  TestStrip s(400, 100, 3);
+  s.painter().min_width = s.painter().max_width = 0;
+  const wchar_t* const captions[] = {L"Alpha", L"&Save", L"Gamma"};
+  for (int i = 0; i < 3; ++i) s.Item(i)->SetCaption(captions[i]);
+  s.strip.SelectIndex(1);
+  s.strip.Relayout();
+  c.change(s);
+  const std::wstring shown[] = {L"Alpha", c.second, L"Gamma"};
+  for (int i = 0; i < 3; ++i) {
+    const HFONT font = c.bold_selected && i == 1 ? s.painter().BoldFont() : s.painter().NormalFont();
+    EXPECT_EQ(s.Item(i)->Length(), CaptionWidth(font, shown[i], c.char_extra) + 12) << "tab " << i;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Changes, TabCaptionWidths, ::testing::ValuesIn(kWidthCases),
+                         [](const ::testing::TestParamInfo<WidthCase>& info) {
+                           std::string name = info.param.name;
+                           for (char& ch : name)
+                             if (!isalnum(static_cast<unsigned char>(ch))) ch = '_';
+                           return name;
+                         });
 
 TEST(TabLayout, ScrollOffsetIsCorrectedToTheItems) {
   // Room for tabs: 399 - 2 - 6 = 391 without navigate buttons, 363 with both arrows.

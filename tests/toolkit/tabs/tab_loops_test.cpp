@@ -2,6 +2,12 @@
 // buttons' press and repeat, an item's press, and reordering by drag; and how every loop ends.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tests/toolkit/drawing/canvas.h"
 #include "tests/toolkit/tabs/tab_test_env.h"
 
 namespace {
@@ -160,6 +166,116 @@ INSTANTIATE_TEST_SUITE_P(Scripts, TabDrag, ::testing::ValuesIn(kDragCases),
                              if (!isalnum(static_cast<unsigned char>(ch))) ch = '_';
                            return name;
                          });
+
+// A shown strip that, after each exchange of a drag, paints what the exchange left to paint
+// and compares what the window shows with the whole strip drawn afresh.
+struct RepaintedStrip : CTKTabControl {
+  bool checking = false;
+  int exchanges = 0;
+  int partial = 0;                    // exchanges that left less than the whole strip to paint
+  std::vector<std::string> mismatches;
+
+  std::vector<DWORD> Pixels(const std::function<void(HDC)>& draw) {
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    Canvas canvas(client.right, client.bottom);
+    draw(canvas.dc());
+    GdiFlush();
+    std::vector<DWORD> pixels;
+    SIZE size{};
+    KestrinWinNS::ReadPixels32(canvas.bitmap(), &pixels, &size);
+    for (DWORD& pixel : pixels) pixel &= 0xFFFFFF;
+    return pixels;
+  }
+  void RenumberItems() override {
+    CTKTabControl::RenumberItems();
+    if (!checking) return;
+    ++exchanges;
+    RECT client{}, dirty{};
+    ::GetClientRect(m_hWnd, &client);
+    ::GetUpdateRect(m_hWnd, &dirty, FALSE);
+    if (!EqualRect(&client, &dirty)) ++partial;
+    ::UpdateWindow(m_hWnd);
+    const std::vector<DWORD> shown = Pixels([this, &client](HDC dc) {
+      KestrinWinNS::CScopedClientDC window(m_hWnd);
+      BitBlt(dc, 0, 0, client.right, client.bottom, window.Get(), 0, 0, SRCCOPY);
+    });
+    const std::vector<DWORD> whole = Pixels([this](HDC dc) {
+      SendMessageW(m_hWnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    });
+    if (shown != whole) {
+      const size_t at = static_cast<size_t>(std::mismatch(shown.begin(), shown.end(), whole.begin()).first - shown.begin());
+      mismatches.push_back("exchange " + std::to_string(exchanges) + ": first differing pixel (" +
+                           std::to_string(at % client.right) + "," + std::to_string(at / client.right) + ")");
+    }
+  }
+};
+
+struct RepaintCase {
+  const char* name;
+  int layout;
+};
+
+const RepaintCase kRepaintCases[] = {
+    {"auto_size", CTKTabPaintManager::kAutoSize},
+    {"size_to_fit", CTKTabPaintManager::kSizeToFit},
+    {"rotated", CTKTabPaintManager::kRotated},
+    {"multi_row", CTKTabPaintManager::kMultiRow},
+};
+
+class TabDragRepaint : public ::testing::TestWithParam<RepaintCase> {
+ protected:
+  void TearDown() override {
+    if (GetCapture()) ReleaseCapture();
+    DrainQueue();
+  }
+};
+
+// Tabs of different lengths, the first dragged over places far and near in every shape and
+// position: the window must show after each exchange what a whole new drawing shows.
+TEST_P(TabDragRepaint, WindowShowsTheWholeStripAfterEveryExchange) {
+  const RepaintCase& c = GetParam();
+  const wchar_t* const captions[] = {L"Alpha one", L"Second", L"C", L"Fourth tab here", L"E", L"Sixth one"};
+  for (int shape = 0; shape <= CTKTabPaintManager::kVisualStudio2005; ++shape) {
+    for (int position : {CTKTabPaintManager::kTop, CTKTabPaintManager::kLeft, CTKTabPaintManager::kBottom,
+                         CTKTabPaintManager::kRight}) {
+      const std::string where = "shape " + std::to_string(shape) + ", position " + std::to_string(position);
+      RepaintedStrip strip;
+      strip.Create(nullptr, RECT{0, 0, 300, 300}, 0, WS_POPUP);
+      CTKTabPaintManager& painter = *strip.TabPainter();
+      painter.ChooseShapeSet(shape);
+      painter.layout = c.layout;
+      painter.position = position;
+      for (const wchar_t* caption : captions) strip.AddItem(caption);
+      strip.SelectIndex(0);
+      ShowWindow(strip.m_hWnd, SW_SHOWNOACTIVATE);
+      UpdateWindow(strip.m_hWnd);
+      // Far, near, the last place and back to the start.
+      std::vector<POINT> places;
+      for (int j : {3, 1, 5, 0, 2}) places.push_back(Centre(strip.ItemAtIndex(j)->Rect()));
+      FakeClock clock;
+      clock.owner = strip.m_hWnd;
+      for (const POINT& p : places) PostMessageW(strip.m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(p.x, p.y));
+      PostMessageW(strip.m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(places.back().x, places.back().y));
+      strip.checking = true;
+      strip.HandlePress(strip.m_hWnd, places[3], false);
+      strip.checking = false;
+      EXPECT_EQ(strip.exchanges, 5) << where;
+      EXPECT_TRUE(strip.mismatches.empty()) << where << ": " << strip.mismatches.front();
+      // Along a single row only the band of the tabs that moved is painted again: at every
+      // exchange but the first (the loop's start lays out and draws the whole strip) and, where
+      // the band between the first and the last place spans the strip, that one.
+      if (c.layout == CTKTabPaintManager::kAutoSize && shape != CTKTabPaintManager::kVisio) {
+        EXPECT_GE(strip.partial, 3) << where;
+      }
+      strip.DestroyWindow();
+      DrainQueue();
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, TabDragRepaint, ::testing::ValuesIn(kRepaintCases),
+                         [](const ::testing::TestParamInfo<RepaintCase>& info) { return info.param.name; });
 
 TEST_F(TabLoops, PressTrackingClicksOnlyOnReleaseInsideTheItem) {
   struct {
