@@ -194,14 +194,15 @@ void CTKDialogBar::Arrange(CSize size) {
 void CTKDialogBar::LayoutCaptionRow(CSize size) {
   CControlCaptionPopup* caption = GetCaptionControl();
   if (!caption) {
+    // The bar's own making, as the hide button: saved state leaves both out.
     caption = new CControlCaptionPopup;
-    controls_->InsertAt(caption, -1);
+    controls_->Add(caption, kCaptionCommand, L"", -1, true);
     caption->Release();  // the collection holds it
   }
   CControlButtonHide* hide = GetHideButton();
   if (!hide && hide_enabled_) {
     hide = new CControlButtonHide;
-    controls_->InsertAt(hide, -1);
+    controls_->Add(hide, kHideCommand, L"", -1, true);
     hide->Release();
   }
   const int top = borders_.top + caption_height_ / 2 - kCaptionButtonSize / 2;

@@ -105,8 +105,6 @@ class CTKDialogBar : public CTKToolBar {
   bool SizeTo(const CRect& screen, int edge) override { return ResizeTo(screen, edge); }
   // Only the caption row is the bar's own: the rest belongs to the hosted window.
   bool PointInBar(POINT screen) const override;
-  // The caption row's controls are the bar's own making: saved state carries the bar's keys.
-  bool ExchangesControls() const override { return false; }
   void DrawCommandBar(CDC* dc, const CRect& clip) override;
   void OnIdleUpdate() override;
   void OnUpdateCmdUI(CFrameWnd* target, bool disable_if_no_handler) override;

@@ -339,8 +339,8 @@ TEST(DialogBar, TheCaptionRowIsTheBarsOwnArea) {
 }
 
 // Saved state makes bars by their class name: the dialog bar is found, is a tool bar (so the
-// manager makes it too), and comes back from a saved layout as a dialog bar with one caption
-// row, the caption controls being its own making.
+// manager makes it too), and comes back from a saved layout as a dialog bar with the controls
+// given to it and one caption row, the caption controls being its own making.
 TEST(DialogBar, SavedStateMakesItByItsClassName) {
   TKRegisterCommandBarClasses();
   const CRuntimeClass* cls = CRuntimeClass::FromName("CTKDialogBar");
@@ -357,6 +357,7 @@ TEST(DialogBar, SavedStateMakesItByItsClassName) {
   ASSERT_TRUE(panel->CreateToolBar(site.hwnd, false));
   panel->CalcSize(0, CTKControls::kLayoutCommit);
   ASSERT_EQ(2, panel->GetControlCount());
+  panel->GetControls()->Add(kButton, 810)->SetCaption(L"Refresh");
 
   CMemFile memory;
   {
@@ -381,7 +382,9 @@ TEST(DialogBar, SavedStateMakesItByItsClassName) {
   EXPECT_EQ(kLeft, back->GetPosition());
   ASSERT_TRUE(back->CreateToolBar(site.hwnd, false));
   back->CalcSize(0, CTKControls::kLayoutCommit);
-  EXPECT_EQ((std::vector<int>{CTKDialogBar::kCaptionCommand, CTKDialogBar::kHideCommand}), IdsOf(back->GetControls()));
+  EXPECT_EQ((std::vector<int>{810, CTKDialogBar::kCaptionCommand, CTKDialogBar::kHideCommand}),
+            IdsOf(back->GetControls()));
+  EXPECT_EQ(L"Refresh", back->GetControl(0)->GetCaption());
   EXPECT_NE(nullptr, back->GetCaptionControl());
   EXPECT_NE(nullptr, back->GetHideButton());
   for (CTKCommandBar* bar : restored) {
