@@ -766,6 +766,17 @@ void CTKCommandBar::Relayout() {
   ::InvalidateRect(GetSafeHwnd(), nullptr, FALSE);
 }
 
+bool CTKCommandBar::SizeTo(const CRect& screen, int edge) {
+  HWND hwnd = GetSafeHwnd();
+  if (!hwnd) return false;
+  CRect rc = screen;
+  if (HWND parent = (::GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CHILD) ? ::GetParent(hwnd) : nullptr)
+    ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rc), 2);
+  ::SetWindowPos(hwnd, nullptr, rc.left, rc.top, rc.Width(), rc.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+  OnRecalcLayout();
+  return true;
+}
+
 void CTKCommandBar::OnPaint() {
   KestrinWinNS::CScopedPaintDC paint(GetSafeHwnd());
   const RECT& dirty = paint.Paint().rcPaint;

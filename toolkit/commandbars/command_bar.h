@@ -184,6 +184,10 @@ class CTKCommandBar : public CControlBar, public CTKHookManagerHookAble {
   // A bar that sizes freely takes any size its border is dragged to while it floats; the others
   // take the size their controls need for the dragged width or height.
   virtual bool SizesFreely() const { return false; }
+  // Such a bar's dragged border asks for the window rectangle `screen` (screen coordinates) by
+  // the border part `edge` (HTLEFT .. HTBOTTOMRIGHT): the bar takes it and lays out again, or
+  // refuses it (false) and keeps the size it has.
+  virtual bool SizeTo(const CRect& screen, int edge);
 
   // --- customize drag and drop ---
   // Whether a control dragged in customize mode may be dropped on the bar.

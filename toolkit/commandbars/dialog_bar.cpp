@@ -5,22 +5,31 @@
 #include "platform/appframe/dc.h"
 #include "platform/appframe/frame_wnd.h"
 #include "platform/win/gdi.h"
+#include "toolkit/commandbars/command_bar_manager.h"
+#include "toolkit/commandbars/dock_bar.h"
+#include "toolkit/commandbars/dock_context.h"
 #include "toolkit/paint/paint_manager.h"
 
 using namespace TKCommandBars;
 
-IMPLEMENT_DYNCREATE(CTKDialogBar, CTKCommandBar)
+IMPLEMENT_DYNCREATE(CTKDialogBar, CTKToolBar)
 
 // ---------------------------------------------------------------------------------------------
 // Caption controls
 
-CTKDialogBar::CControlButtonHide::CControlButtonHide() { flags_ = 26; }
+CTKDialogBar::CControlButtonHide::CControlButtonHide() {
+  id_ = kHideCommand;
+  type_ = kButton;
+  flags_ = 26;
+}
 
 void CTKDialogBar::CControlButtonHide::Draw(CDC* dc) {
   CTKPaintManager* pm = GetPaintManager();
   CTKPaintManager::ItemState state = pm->StateOf(this);
   if (state.selected || state.pressed) pm->PaintStateRect(dc, rect_, state);
-  const int height = -::MulDiv(80, ::GetDeviceCaps(*dc, LOGPIXELSY), 96) * ::GetDeviceCaps(*dc, LOGPIXELSY) / 720;
+  // 8 points at the screen's vertical resolution, in tenths of a point.
+  const int dpi = ::GetDeviceCaps(*dc, LOGPIXELSY);
+  const int height = -::MulDiv(80, dpi, 96) * dpi / 720;
   CFont marlett;
   LOGFONTW lf{};
   lf.lfHeight = height;
@@ -35,22 +44,18 @@ void CTKDialogBar::CControlButtonHide::Draw(CDC* dc) {
 }
 
 void CTKDialogBar::CControlButtonHide::OnExecute() {
-  CTKCommandBar* bar = GetParent();
-  if (!bar || !bar->GetSafeHwnd()) return;
-  if (CFrameWnd* frame = bar->GetDockingFrame())
-    frame->ShowControlBar(bar, false, false);
-  else
-    ::ShowWindow(bar->GetSafeHwnd(), SW_HIDE);
+  if (CTKToolBar* bar = dynamic_cast<CTKToolBar*>(GetParent())) bar->SetVisible(false);
 }
 
 CTKDialogBar::CControlCaptionPopup::CControlCaptionPopup() {
+  id_ = kCaptionCommand;
   type_ = kPopupControl;
   flags_ = 30;
 }
 
 void CTKDialogBar::CControlCaptionPopup::Draw(CDC* dc) {
   CTKPaintManager* pm = GetPaintManager();
-  CTKDialogBar* bar = static_cast<CTKDialogBar*>(GetParent());
+  CTKDialogBar* bar = dynamic_cast<CTKDialogBar*>(GetParent());
   const std::wstring text = bar ? bar->GetCaptionText() : GetCaption();
   CRect rc = rect_;
   rc.left += 2;
@@ -79,22 +84,34 @@ void CTKDialogBar::CControlCaptionPopup::OnClick(bool keyboard, CPoint pt) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// The caption popup
+
+CTKDialogBar::CCaptionPopupBar::CCaptionPopupBar() { direction_ = kDirDrop; }
+
+void CTKDialogBar::CCaptionPopupBar::UpdateExcludeAndDirection() {
+  CTKControl* owner = GetParentControl();
+  CTKCommandBar* bar = owner ? owner->GetParent() : nullptr;
+  if (!bar || !bar->GetSafeHwnd()) return;
+  // The caption control's own rectangle is kept clear, whatever side the bar lies on.
+  exclude_ = owner->GetRect();
+  ::MapWindowPoints(bar->GetSafeHwnd(), nullptr, reinterpret_cast<POINT*>(&exclude_), 2);
+  exclude_.NormalizeRect();
+  direction_ = kDirLeft | kDirDrop;
+  point_ = POINT{exclude_.left, exclude_.bottom};
+}
+
+// ---------------------------------------------------------------------------------------------
 // The bar
 
 CTKDialogBar::CTKDialogBar() {
-  type_ = kToolBar;
   customizable_ = false;
+  // The caption row has a hide button of its own; nothing is hidden by the bar's length.
+  show_hide_button_ = false;
+  show_expand_button_ = false;
 }
 
 CTKDialogBar::~CTKDialogBar() {
   if (popup_bar_) popup_bar_->Release();
-}
-
-CTKDialogBar::CCaptionPopupBar::CCaptionPopupBar() { SetFlags(2); }
-
-bool CTKDialogBar::CCaptionPopupBar::Popup(CTKControl* control, bool selectFirst) {
-  SetFlags(3, ~3u);
-  return CTKPopupBar::Popup(control, selectFirst);
 }
 
 CTKDialogBar::CCaptionPopupBar* CTKDialogBar::GetCaptionPopupBar() {
@@ -103,6 +120,16 @@ CTKDialogBar::CCaptionPopupBar* CTKDialogBar::GetCaptionPopupBar() {
     popup_bar_->SetCommandBarManager(GetCommandBarManager());
   }
   return popup_bar_;
+}
+
+CTKDialogBar::CControlButtonHide* CTKDialogBar::GetHideButton() const {
+  CTKControl* control = controls_->FindControl(kHideCommand);
+  return control && control->GetParent() == this ? dynamic_cast<CControlButtonHide*>(control) : nullptr;
+}
+
+CTKDialogBar::CControlCaptionPopup* CTKDialogBar::GetCaptionControl() const {
+  CTKControl* control = controls_->FindControl(kCaptionCommand);
+  return control && control->GetParent() == this ? dynamic_cast<CControlCaptionPopup*>(control) : nullptr;
 }
 
 void CTKDialogBar::SetClientWindow(HWND hwnd) {
@@ -124,45 +151,77 @@ int CTKDialogBar::MeasureCaptionHeight() {
   return tm.tmHeight;
 }
 
-CSize CTKDialogBar::CalcSize(int length, DWORD mode) {
-  const CSize client = position_ == kFloating ? floating_size_ : docked_size_;
+// ---------------------------------------------------------------------------------------------
+// Sizes
+
+CSize CTKDialogBar::SizeFor(CSize client, int length, DWORD mode) {
   caption_height_ = show_caption_ ? MeasureCaptionHeight() : 0;
   CSize size(client.cx + borders_.left + borders_.right, client.cy + borders_.top + borders_.bottom + caption_height_);
-  if (mode & CTKControls::kLayoutStretch) {
-    if (mode & CTKControls::kLayoutVertical)
-      size.cy = std::max(static_cast<int>(size.cy), length);
+  // Stretched, the bar is at least as long as its side.
+  if (mode & LM_STRETCH) {
+    if (mode & (LM_HORZDOCK | LM_HORZ))
+      size.cx = std::max<int>(size.cx, length);
     else
-      size.cx = std::max(static_cast<int>(size.cx), length);
+      size.cy = std::max<int>(size.cy, length);
   }
-  if (mode & CTKControls::kLayoutCommit) {
-    LayoutCaptionRow(size);
-    PlaceClient(size);
+  if (mode & LM_COMMIT) {
+    Arrange(size);
+    if ((pending_ & 1) && GetSafeHwnd()) ::InvalidateRect(GetSafeHwnd(), nullptr, FALSE);
+    pending_ &= ~1;
   }
   return size;
 }
 
+CSize CTKDialogBar::CalcDockingLayout(int length, DWORD mode, int) { return SizeFor(docked_size_, length, mode); }
+
+CSize CTKDialogBar::CalcFloatingLayout(int length, DWORD mode) {
+  return SizeFor(dialog_floating_size_, length, mode & ~LM_STRETCH);
+}
+
+CSize CTKDialogBar::CalcFloatingSize(int length, DWORD layout) { return CalcFloatingLayout(length, layout); }
+
+void CTKDialogBar::Arrange(CSize size) {
+  if (HWND hwnd = GetSafeHwnd()) {
+    RECT rc;
+    ::GetClientRect(hwnd, &rc);
+    // The window's own size, once it has one: the layout pass may cut or stretch the bar.
+    if (rc.right > 0 && rc.bottom > 0) size = CSize(rc.right, rc.bottom);
+  }
+  LayoutCaptionRow(size);
+  PlaceClient(size);
+}
+
 void CTKDialogBar::LayoutCaptionRow(CSize size) {
-  if (!caption_control_) {
-    caption_control_ = new CControlCaptionPopup;
-    GetControls()->Add(caption_control_, kCaptionCommand);
-    caption_control_->Release();
+  CControlCaptionPopup* caption = GetCaptionControl();
+  if (!caption) {
+    // The bar's own making, as the hide button: saved state leaves both out.
+    caption = new CControlCaptionPopup;
+    controls_->Add(caption, kCaptionCommand, L"", -1, true);
+    caption->Release();  // the collection holds it
   }
-  if (!hide_) {
-    hide_ = new CControlButtonHide;
-    GetControls()->Add(hide_, kHideCommand);
-    hide_->Release();
+  CControlButtonHide* hide = GetHideButton();
+  if (!hide && hide_enabled_) {
+    hide = new CControlButtonHide;
+    controls_->Add(hide, kHideCommand, L"", -1, true);
+    hide->Release();
   }
-  hide_->SetHideFlag(kHideShow, !hide_enabled_ || !show_caption_);
-  caption_control_->SetHideFlag(kHideShow, !show_caption_);
-  const int top = borders_.top + caption_height_ / 2 - 8;
+  const int top = borders_.top + caption_height_ / 2 - kCaptionButtonSize / 2;
   const int right = size.cx - borders_.right;
-  const CRect hide(right - 16, top, right, top + 16);
-  hide_->SetRect(hide_enabled_ ? hide : CRect());
-  caption_control_->SetRect(CRect(borders_.left, top, hide_enabled_ ? hide.left : right, top + 16));
-  caption_control_->SetCaption(GetCaptionText());
-  caption_control_->SetPopupAllowed(caption_popup_ && popup_bar_ && popup_bar_->GetControlCount() > 0);
-  if (caption_control_->IsPopupAllowed())
-    caption_control_->SetCommandBar(popup_bar_);
+  int caption_right = right;
+  if (hide) {
+    hide->SetHideFlag(kHideShow, !hide_enabled_ || !show_caption_);
+    if (hide_enabled_) {
+      hide->SetRect(CRect(right - kCaptionButtonSize, top, right, top + kCaptionButtonSize));
+      caption_right = right - kCaptionButtonSize;
+    } else {
+      hide->SetRect(CRect());
+    }
+  }
+  caption->SetHideFlag(kHideShow, !show_caption_);
+  caption->SetRect(CRect(borders_.left, top, caption_right, top + kCaptionButtonSize));
+  caption->SetCaption(GetCaptionText());
+  caption->SetPopupAllowed(caption_popup_ && popup_bar_ && popup_bar_->GetControlCount() > 0);
+  if (caption->IsPopupAllowed() && caption->GetCommandBar() != popup_bar_) caption->SetCommandBar(popup_bar_);
 }
 
 void CTKDialogBar::PlaceClient(CSize size) {
@@ -173,6 +232,9 @@ void CTKDialogBar::PlaceClient(CSize size) {
   ::InvalidateRect(client_, nullptr, FALSE);
 }
 
+// ---------------------------------------------------------------------------------------------
+// Resizing
+
 int CTKDialogBar::ResizeHitTest(CPoint screen) const {
   if (!resizable_ || !GetSafeHwnd()) return 0;
   CRect rc;
@@ -181,9 +243,8 @@ int CTKDialogBar::ResizeHitTest(CPoint screen) const {
   rc.DeflateRect(3, 3);
   const bool above = screen.y < rc.top, below = screen.y >= rc.bottom;
   const bool left = screen.x < rc.left, right = screen.x >= rc.right;
-  // Sides the bar may not stretch to when docked.
-  const DWORD stretch = GetBarStyle();
-  const bool fixed_horz = (stretch & CBRS_SIZE_FIXED) != 0;
+  // A bar of a fixed size does not stretch away from its side.
+  const bool fixed = (GetBarStyle() & CBRS_SIZE_FIXED) != 0;
   switch (position_) {
     case kFloating:
       if (above) return left ? HTTOPLEFT : right ? HTTOPRIGHT : HTTOP;
@@ -197,12 +258,12 @@ int CTKDialogBar::ResizeHitTest(CPoint screen) const {
     case kTop:
     case kLeft:
     case kRight:
-      if (below && !fixed_horz) return HTBOTTOM;
+      if (below && !fixed) return HTBOTTOM;
       break;
     default:
       return 0;
   }
-  if (position_ != kRight && right && !fixed_horz) return HTRIGHT;
+  if (position_ != kRight && right && !fixed) return HTRIGHT;
   if (position_ == kRight && left) return HTLEFT;
   return 0;
 }
@@ -212,25 +273,33 @@ bool CTKDialogBar::ResizeTo(const CRect& rect, int edge) {
   const CSize client(rect.Width() - borders_.left - borders_.right,
                      rect.Height() - borders_.top - borders_.bottom - caption);
   if (client.cx < min_client_.cx || client.cy < min_client_.cy) return false;
+  HWND hwnd = GetSafeHwnd();
   if (position_ == kFloating) {
-    floating_size_ = client;
-    if (GetSafeHwnd())
-      ::SetWindowPos(GetSafeHwnd(), nullptr, rect.left, rect.top, rect.Width(), rect.Height(),
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-    CalcSize(rect.Width(), CTKControls::kLayoutCommit);
-    if (GetSafeHwnd()) ::InvalidateRect(GetSafeHwnd(), nullptr, FALSE);
+    dialog_floating_size_ = client;
+    if (hwnd) {
+      CRect at = rect;
+      if (HWND parent = (::GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CHILD) ? ::GetParent(hwnd) : nullptr)
+        ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&at), 2);
+      ::SetWindowPos(hwnd, nullptr, at.left, at.top, at.Width(), at.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    CalcFloatingLayout(rect.Width(), LM_HORZ | LM_COMMIT);
+    if (hwnd) ::InvalidateRect(hwnd, nullptr, FALSE);
   } else {
     if (edge == HTLEFT || edge == HTRIGHT)
       docked_size_.cx = client.cx;
     else
       docked_size_.cy = client.cy;
-    if (m_pDockSite)
-      m_pDockSite->RecalcLayout();
-    else
-      CalcSize(rect.Width(), CTKControls::kLayoutCommit);
+    // The frame places the bar at its new size now, so that the drag follows the pointer.
+    if (hwnd) {
+      TKRecalcSiteLayout(hwnd, true);
+      ::InvalidateRect(hwnd, nullptr, FALSE);
+    }
   }
   return true;
 }
+
+// ---------------------------------------------------------------------------------------------
+// Focus, idle update and drawing
 
 void CTKDialogBar::UpdateActiveState() {
   HWND bar = GetSafeHwnd();
@@ -252,20 +321,29 @@ void CTKDialogBar::UpdateActiveState() {
 
 void CTKDialogBar::OnIdleUpdate() {
   UpdateActiveState();
-  CTKCommandBar::OnIdleUpdate();
+  CTKToolBar::OnIdleUpdate();
   EnableCaptionControls();
 }
 
 void CTKDialogBar::OnUpdateCmdUI(CFrameWnd* target, bool disable_if_no_handler) {
   UpdateActiveState();
-  CTKCommandBar::OnUpdateCmdUI(target, disable_if_no_handler);
+  CTKToolBar::OnUpdateCmdUI(target, disable_if_no_handler);
   EnableCaptionControls();
 }
 
 void CTKDialogBar::EnableCaptionControls() {
   // The caption row's commands are the bar's own: no handler on the route disables them.
-  if (hide_ && !hide_->GetEnabled()) hide_->SetEnabled(true);
-  if (caption_control_ && !caption_control_->GetEnabled()) caption_control_->SetEnabled(true);
+  if (CControlButtonHide* hide = GetHideButton())
+    if (!hide->GetEnabled()) hide->SetEnabled(true);
+  if (CControlCaptionPopup* caption = GetCaptionControl())
+    if (!caption->GetEnabled()) caption->SetEnabled(true);
+}
+
+bool CTKDialogBar::PointInBar(POINT screen) const {
+  if (!CTKToolBar::PointInBar(screen)) return false;
+  POINT client = screen;
+  ::ScreenToClient(GetSafeHwnd(), &client);
+  return DragHitTest(CPoint(client)) == 1;
 }
 
 void CTKDialogBar::DrawCommandBar(CDC* dc, const CRect& clip) {
@@ -280,10 +358,33 @@ void CTKDialogBar::DrawCommandBar(CDC* dc, const CRect& clip) {
   for (int i = 0; i < GetControlCount(); ++i) {
     CTKControl* control = GetControl(i);
     CRect meet;
-    if (!control->IsVisible() || !meet.IntersectRect(control->GetRect(), clip)) continue;
+    if (control->GetParent() != this || !control->IsVisible() || !meet.IntersectRect(control->GetRect(), clip)) continue;
     KestrinWinNS::CSelectObject font(*dc, pm->RegularFont().GetSafeHandle());
     control->Draw(dc);
   }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Messages
+
+bool CTKDialogBar::OnCaptionPress(UINT message, CPoint pt) {
+  if (IsCustomizeMode()) return false;
+  CTKControl* control = controls_->HitTest(pt);
+  const CControlCaptionPopup* caption = GetCaptionControl();
+  // A caption control that opens commands, and the hide button, take their own presses.
+  if (control && !(control == caption && !caption->IsPopupAllowed())) return false;
+  if (DragHitTest(pt) != 1) return true;  // the borders below the caption move nothing
+  if (!IsMovable()) return true;
+  if (message == WM_LBUTTONDBLCLK) {
+    EnableDockContext()->ToggleDocking();
+    return true;
+  }
+  if (tracking_) SetTrackingMode(0, true, false);
+  SetHotControl(-1);
+  ::InvalidateRect(GetSafeHwnd(), nullptr, FALSE);
+  ::ClientToScreen(GetSafeHwnd(), &pt);
+  EnableDockContext()->StartMove(pt);
+  return true;
 }
 
 LRESULT CTKDialogBar::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
@@ -293,17 +394,21 @@ LRESULT CTKDialogBar::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
       if (edge) return edge;
       break;
     }
-    case WM_SIZING: {
-      // The system's sizing loop proposes a rectangle; a refused one keeps the last allowed.
-      RECT* proposed = reinterpret_cast<RECT*>(lparam);
-      CRect now;
-      ::GetWindowRect(GetSafeHwnd(), &now);
-      HWND parent = ::GetParent(GetSafeHwnd());
-      CRect in_parent(*proposed);
-      if (parent) ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&in_parent), 2);
-      if (!ResizeTo(in_parent, static_cast<int>(wparam) + 9)) *proposed = now;
-      return TRUE;
-    }
+    case WM_NCLBUTTONDOWN:
+      // Docked or floating, in a dock bar or placed by the frame, the dragged border resizes.
+      if (resizable_ && wparam >= HTLEFT && wparam <= HTBOTTOMRIGHT) {
+        ::SetWindowPos(GetSafeHwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+        if (CTKCommandBarManager* manager = GetCommandBarManager()) manager->HideKeyboardTips();
+        EnableDockContext()->StartResize(static_cast<int>(wparam),
+                                         POINT{static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))});
+        return 0;
+      }
+      break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+      if (OnCaptionPress(message, CPoint(static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam)))))
+        return 0;
+      break;
     case WM_SIZE: {
       // The caption row and the client follow the size the layout gave the window.
       const CSize size(LOWORD(lparam), HIWORD(lparam));
@@ -315,5 +420,5 @@ LRESULT CTKDialogBar::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
     default:
       break;
   }
-  return CTKCommandBar::WindowProc(message, wparam, lparam);
+  return CTKToolBar::WindowProc(message, wparam, lparam);
 }

@@ -238,9 +238,8 @@ void CTKDockContext::FreeResizeStep(POINT pt) {
   TKGetMonitorAreas(window_, &monitor, &work);
   CRect meet;
   if (!meet.IntersectRect(rc, CRect(monitor))) return;
-  window_ = rc;
-  ::SetWindowPos(bar_->GetSafeHwnd(), nullptr, rc.left, rc.top, rc.Width(), rc.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
-  bar_->OnRecalcLayout();
+  // A bar that refuses the size keeps the last one it took.
+  if (bar_->SizeTo(rc, mode_)) window_ = rc;
 }
 
 void CTKDockContext::ResizeStep(POINT pt) {

@@ -1,9 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "tests/toolkit/commandbars/test_bars.h"
 #include "tests/toolkit/drawing/canvas.h"
+#include "platform/appframe/archive.h"
 #include "platform/appframe/dc.h"
+#include "platform/appframe/file.h"
+#include "toolkit/commandbars/bar_state.h"
 #include "toolkit/commandbars/dialog_bar.h"
+#include "toolkit/drawing/prop_exchange.h"
+#include "toolkit/drawing/seams.h"
 #include "toolkit/paint/paint_manager.h"
 
 using namespace TKCommandBars;
@@ -108,21 +115,29 @@ TEST(DialogBar, HideButtonHidesTheBarAndAnEmptyCaptionPopupIgnoresPresses) {
   EXPECT_FALSE(fx.bar->GetCaptionControl()->GetPopuped());
   const CPoint pt = fx.bar->GetHideButton()->GetRect().CenterPoint();
   ::PostMessageW(fx.bar->GetSafeHwnd(), WM_LBUTTONUP, 0, MAKELPARAM(pt.x, pt.y));
+  std::vector<LPARAM> visibility;
+  fx.site.on_message = [&](UINT msg, WPARAM, LPARAM l) {
+    if (msg == kMsgToolBarVisibility) visibility.push_back(l);
+  };
   fx.bar->GetHideButton()->OnClick(false, pt);
+  fx.site.on_message = nullptr;
   EXPECT_FALSE(::GetWindowLongPtrW(fx.bar->GetSafeHwnd(), GWL_STYLE) & WS_VISIBLE);
+  // Hidden as a tool bar hides: the site hears of it.
+  EXPECT_FALSE(fx.bar->GetVisible());
+  EXPECT_EQ(std::vector<LPARAM>{0}, visibility);
+  fx.bar->SetVisible(true);
   // With commands in its popup the caption control opens it.
   fx.bar->GetCaptionPopupBar()->GetControls()->Add(kButton, 700);
   fx.Layout();
   EXPECT_TRUE(fx.bar->GetCaptionControl()->IsPopupAllowed());
   EXPECT_EQ(fx.bar->GetCaptionPopupBar(), fx.bar->GetCaptionControl()->GetCommandBar());
-  ::ShowWindow(fx.bar->GetSafeHwnd(), SW_SHOWNA);
   CTKControl* caption = fx.bar->GetCaptionControl();
   caption->OnClick(false, caption->GetRect().CenterPoint());
   CTKDialogBar::CCaptionPopupBar* popup = fx.bar->GetCaptionPopupBar();
   EXPECT_TRUE(caption->GetPopuped());
   ASSERT_NE(nullptr, popup->GetSafeHwnd());
   EXPECT_TRUE(::IsWindowVisible(popup->GetSafeHwnd()));
-  EXPECT_EQ(3u, popup->GetFlags());
+  EXPECT_EQ(CTKPopupBar::kDirLeft | CTKPopupBar::kDirDrop, popup->GetDirection());
   fx.bar->SetPopupOpen(-1, false);
   EXPECT_FALSE(caption->GetPopuped());
 }
@@ -232,4 +247,169 @@ TEST(DialogBar, DrawsItsCaptionTextAcrossOnEverySide) {
     EXPECT_GT(inked, 10);
   }
 }
+}  // namespace
+
+namespace {
+
+// One work area stands for every monitor.
+RECT g_work{};
+BOOL OneWorkArea(const RECT&, RECT* monitor, RECT* work) {
+  *monitor = g_work;
+  *work = g_work;
+  return TRUE;
+}
+
+// The caption's commands drop below the caption control, their right edge at its right end,
+// on whatever side the bar lies; without room below they open above it.
+TEST(DialogBar, CaptionPopupDropsBelowItsCaptionOnEverySide) {
+  struct Case {
+    const char* name;
+    int position;
+    int room_below;  // from the caption's bottom to the work area's bottom
+    bool above;
+  } cases[] = {
+      {"docked at the top", kTop, 2000, false},
+      {"docked at the left", kLeft, 2000, false},
+      {"docked at the right", kRight, 2000, false},
+      {"docked at the bottom", kBottom, 2000, false},
+      {"floating", kFloating, 2000, false},
+      {"no room below", kLeft, 20, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DialogBarFixture fx(c.position);
+    CTKDialogBar::CCaptionPopupBar* popup = fx.bar->GetCaptionPopupBar();
+    popup->GetControls()->Add(kButton, 700)->SetCaption(L"Sort");
+    popup->GetControls()->Add(kButton, 701)->SetCaption(L"Filter");
+    fx.Layout();
+    CTKDialogBar::CControlCaptionPopup* caption = fx.bar->GetCaptionControl();
+    ASSERT_TRUE(caption->IsPopupAllowed());
+    CRect at = caption->GetRect();
+    ::MapWindowPoints(fx.bar->GetSafeHwnd(), nullptr, reinterpret_cast<POINT*>(&at), 2);
+    // The placement keeps 5 pixels free above the work area's bottom.
+    g_work = RECT{at.left - 1000, at.top - 1000, at.right + 1000, at.bottom + c.room_below + 5};
+    TKSetMonitorAreasFunction(&OneWorkArea);
+    caption->OnClick(false, caption->GetRect().CenterPoint());
+    TKSetMonitorAreasFunction(nullptr);
+    ASSERT_TRUE(caption->GetPopuped());
+    ASSERT_NE(nullptr, popup->GetSafeHwnd());
+    CRect rc;
+    ::GetWindowRect(popup->GetSafeHwnd(), &rc);
+    fx.bar->SetPopupOpen(-1, false);
+    if (c.above) {
+      ASSERT_GT(rc.Height(), c.room_below);  // it does not fit below
+    }
+    EXPECT_EQ(at.right, rc.right);
+    if (c.above) {
+      EXPECT_EQ(at.top, rc.bottom);
+    } else {
+      EXPECT_EQ(at.bottom, rc.top);
+    }
+  }
+}
+
+// Only the caption row is the bar's own for the mouse: the hosted window and the borders around
+// it are not, and without a caption nothing is.
+TEST(DialogBar, TheCaptionRowIsTheBarsOwnArea) {
+  struct Case {
+    const char* name;
+    bool caption;
+    int dy;  // from the window's top; negative from its bottom
+    int expected;
+  } cases[] = {
+      {"caption row", true, 5, 1},
+      {"top border", true, 1, 1},
+      {"hosted window", true, 60, -2},
+      {"bottom border", true, -2, -2},
+      {"no caption", false, 5, -2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DialogBarFixture fx;
+    ::ShowWindow(fx.site.hwnd, SW_SHOWNA);
+    fx.bar->ShowCaption(c.caption);
+    fx.Layout();
+    const CRect rc = fx.ScreenRect();
+    if (c.caption) {
+      ASSERT_GT(3 + fx.bar->GetCaptionHeight(), 5);
+    }
+    const POINT pt{rc.left + 40, c.dy >= 0 ? rc.top + c.dy : rc.bottom + c.dy};
+    EXPECT_EQ(c.expected, fx.bar->HitTestScreenPoint(pt));
+  }
+}
+
+// Saved state makes bars by their class name: the dialog bar is found, is a tool bar (so the
+// manager makes it too), and comes back from a saved layout as a dialog bar with the controls
+// given to it and one caption row, the caption controls being its own making.
+TEST(DialogBar, SavedStateMakesItByItsClassName) {
+  TKRegisterCommandBarClasses();
+  const CRuntimeClass* cls = CRuntimeClass::FromName("CTKDialogBar");
+  ASSERT_EQ(RUNTIME_CLASS(CTKDialogBar), cls);
+  EXPECT_TRUE(cls->IsDerivedFrom(RUNTIME_CLASS(CTKToolBar)));
+
+  SiteWindow site;
+  CTKCommandBarManager manager;
+  manager.SetSite(site.hwnd);
+  CTKToolBar* made = manager.AddToolBar(L"Panel", 0xE820, cls);
+  CTKDialogBar* panel = dynamic_cast<CTKDialogBar*>(made);
+  ASSERT_NE(nullptr, panel);
+  panel->SetPosition(kLeft);
+  ASSERT_TRUE(panel->CreateToolBar(site.hwnd, false));
+  panel->CalcSize(0, CTKControls::kLayoutCommit);
+  ASSERT_EQ(2, panel->GetControlCount());
+  panel->GetControls()->Add(kButton, 810)->SetCaption(L"Refresh");
+
+  CMemFile memory;
+  {
+    CArchive ar(&memory, CArchive::store);
+    CTKPropExchangeArchive px(ar);
+    CTKBarLayoutState::Save(&px, std::vector<CTKCommandBar*>{panel}, &manager);
+  }
+  memory.SeekToBegin();
+  CTKCommandBarManager other;
+  other.SetSite(site.hwnd);
+  std::vector<CTKCommandBar*> restored;
+  {
+    CArchive ar(&memory, CArchive::load);
+    CTKPropExchangeArchive px(ar);
+    ASSERT_TRUE(CTKBarLayoutState::Load(&px, &other, &restored));
+  }
+  ASSERT_EQ(1u, restored.size());
+  CTKDialogBar* back = dynamic_cast<CTKDialogBar*>(restored[0]);
+  ASSERT_NE(nullptr, back);
+  EXPECT_EQ(L"Panel", back->GetTitle());
+  EXPECT_EQ(0xE820u, back->GetBarID());
+  EXPECT_EQ(kLeft, back->GetPosition());
+  ASSERT_TRUE(back->CreateToolBar(site.hwnd, false));
+  back->CalcSize(0, CTKControls::kLayoutCommit);
+  EXPECT_EQ((std::vector<int>{810, CTKDialogBar::kCaptionCommand, CTKDialogBar::kHideCommand}),
+            IdsOf(back->GetControls()));
+  EXPECT_EQ(L"Refresh", back->GetControl(0)->GetCaption());
+  EXPECT_NE(nullptr, back->GetCaptionControl());
+  EXPECT_NE(nullptr, back->GetHideButton());
+  for (CTKCommandBar* bar : restored) {
+    if (bar->GetSafeHwnd()) bar->DestroyWindow();
+    bar->Release();
+  }
+}
+
+// A dialog bar sizes by its client, never by its controls: the tool bar's wrapping, expand
+// button and floating caption buttons do not apply, and it cannot be customized or reset.
+TEST(DialogBar, TakesNothingOfTheToolBarsButtonLayout) {
+  for (int position : {kTop, kLeft, kFloating}) {
+    SCOPED_TRACE(position);
+    DialogBarFixture fx(position);
+    fx.bar->SetBarID(0xE830);
+    // Buttons added beside the caption row change nothing of the size.
+    for (int i = 0; i < 12; ++i) fx.bar->GetControls()->Add(kButton, 800 + i);
+    const CSize size = fx.bar->CalcSize(40, 0);
+    EXPECT_EQ(CSize(206, 206 + fx.bar->GetCaptionHeight()), size);
+    EXPECT_EQ(nullptr, fx.bar->CTKToolBar::GetExpandButton());
+    EXPECT_EQ(nullptr, fx.bar->CTKToolBar::GetHideButton());
+    EXPECT_EQ(0, fx.bar->GetWrappedCount());
+    EXPECT_FALSE(fx.bar->IsCustomizable());
+    EXPECT_FALSE(fx.bar->Reset(false));
+  }
+}
+
 }  // namespace

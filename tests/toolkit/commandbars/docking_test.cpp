@@ -16,6 +16,7 @@
 #include "platform/appframe/frame_wnd.h"
 #include "tests/common/observe/private_desktop.h"
 #include "test_bars.h"
+#include "toolkit/commandbars/dialog_bar.h"
 #include "toolkit/commandbars/dock_bar.h"
 #include "toolkit/commandbars/dock_context.h"
 #include "toolkit/commandbars/menu_bar.h"
@@ -727,6 +728,111 @@ TEST(DockContext, FloatingByDoubleClickFollowsTheOptionAndMarksTheOptionsChanged
   f.Press(bar);
   EXPECT_EQ(WhereIs(f, bar), 2);
   EXPECT_TRUE(f.manager.GetOptions().changed);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Dialog bars
+
+// A dialog bar of the manager hosting an edit box, docked at `side` (4: floating).
+CTKDialogBar* AddDialogBar(DockFrame& f, int side, HWND* hosted) {
+  auto* bar = static_cast<CTKDialogBar*>(f.manager.AddToolBar(L"Panel", 0, RUNTIME_CLASS(CTKDialogBar)));
+  bar->CreateToolBar(f.frame->m_hWnd, false);
+  *hosted = ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, bar->GetSafeHwnd(), nullptr,
+                              nullptr, nullptr);
+  bar->SetClientWindow(*hosted);
+  if (side == 4)
+    CTKDockContext::FloatBar(bar, f.ToScreen(CPoint(200, 150)));
+  else
+    CTKDockContext::DockBar(bar, f.Dock(side), nullptr);
+  f.frame->RecalcLayout();
+  return bar;
+}
+
+// A point of a window rectangle on the border part `hit`.
+CPoint OnBorder(const CRect& rc, int hit) {
+  const CPoint mid = rc.CenterPoint();
+  switch (hit) {
+    case HTLEFT: return CPoint(rc.left, mid.y);
+    case HTRIGHT: return CPoint(rc.right - 1, mid.y);
+    case HTTOP: return CPoint(mid.x, rc.top);
+    case HTBOTTOM: return CPoint(mid.x, rc.bottom - 1);
+    default: return CPoint(rc.right - 1, rc.bottom - 1);
+  }
+}
+
+// A dialog bar is resized by the border its side leaves free, docked and floating: the hosted
+// window takes the new client size and the edge opposite the dragged one stays; a drag past the
+// least client size (50 x 50) stops at the last size allowed.
+TEST(DialogBarDocking, ResizesByTheBorderItsSideLeavesFree) {
+  struct Case {
+    const char* name;
+    int side;
+    int hit;
+    std::vector<CPoint> drags;  // from the press, one move each
+    CSize client;
+  } cases[] = {
+      {"floating, the corner out", 4, HTBOTTOMRIGHT, {CPoint(30, 20)}, CSize(230, 220)},
+      {"floating, the left edge out", 4, HTLEFT, {CPoint(-40, 0)}, CSize(240, 200)},
+      {"floating, past the least size", 4, HTBOTTOMRIGHT, {CPoint(-120, -100), CPoint(-170, -100)}, CSize(80, 100)},
+      {"docked left, the right edge", 2, HTRIGHT, {CPoint(40, 0)}, CSize(240, 200)},
+      {"docked left, past the least size", 2, HTRIGHT, {CPoint(-120, 0), CPoint(-170, 0)}, CSize(80, 200)},
+      {"docked at the top, the bottom edge", 0, HTBOTTOM, {CPoint(0, 30)}, CSize(200, 230)},
+      {"docked at the right, the left edge", 3, HTLEFT, {CPoint(-30, 0)}, CSize(230, 200)},
+      {"docked at the bottom, the top edge", 1, HTTOP, {CPoint(0, -30)}, CSize(200, 230)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DockFrame f;
+    HWND hosted = nullptr;
+    CTKDialogBar* bar = AddDialogBar(f, c.side, &hosted);
+    const CRect before = bar->GetWindowRect();
+    const CPoint edge = OnBorder(before, c.hit);
+    ASSERT_EQ(c.hit, static_cast<int>(::SendMessageW(bar->GetSafeHwnd(), WM_NCHITTEST, 0, MAKELPARAM(edge.x, edge.y))));
+    CPoint from = edge;
+    ::ScreenToClient(f.frame->m_hWnd, &from);
+    std::vector<CPoint> targets;
+    for (CPoint d : c.drags) targets.push_back(from + d);
+    f.PostDrag(from, targets, 1);
+    ::SendMessageW(bar->GetSafeHwnd(), WM_NCLBUTTONDOWN, c.hit, MAKELPARAM(edge.x, edge.y));
+    EXPECT_EQ(nullptr, ::GetCapture());
+    EXPECT_EQ(c.client, c.side == 4 ? bar->GetFloatingSize() : bar->GetDockedSize());
+    const CRect after = bar->GetWindowRect();
+    EXPECT_EQ(CSize(c.client.cx + 6, c.client.cy + 6 + bar->GetCaptionHeight()), after.Size());
+    CRect client;
+    ::GetWindowRect(hosted, &client);
+    EXPECT_EQ(c.client, client.Size());
+    EXPECT_EQ(CPoint(after.left + 3, after.top + 3 + bar->GetCaptionHeight()), client.TopLeft());
+    if (c.hit == HTLEFT) {
+      EXPECT_EQ(before.right, after.right);
+    } else if (c.hit == HTTOP) {
+      EXPECT_EQ(before.bottom, after.bottom);
+    } else {
+      EXPECT_EQ(before.TopLeft(), after.TopLeft());
+    }
+  }
+}
+
+// A dialog bar moves by its caption row, its caption control included while that opens
+// nothing: dragged onto the left side it docks there with its hosted window, and a double
+// click on the caption floats it again.
+TEST(DialogBarDocking, MovesByItsCaption) {
+  DockFrame f;
+  HWND hosted = nullptr;
+  CTKDialogBar* bar = AddDialogBar(f, 4, &hosted);
+  CPoint press = bar->GetCaptionControl()->GetRect().CenterPoint();
+  CPoint from = press;
+  ::MapWindowPoints(bar->GetSafeHwnd(), f.frame->m_hWnd, &from, 1);
+  f.PostDrag(from, {CPoint(3, f.Client().Height() / 2)});
+  ::SendMessageW(bar->GetSafeHwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(press.x, press.y));
+  EXPECT_EQ(nullptr, ::GetCapture());
+  ASSERT_EQ(2, WhereIs(f, bar));
+  EXPECT_EQ(bar->GetSafeHwnd(), ::GetParent(hosted));
+  const CRect docked = f.InFrame(bar->GetSafeHwnd());
+  EXPECT_EQ(CRect(docked.left + 3, docked.top + 3 + bar->GetCaptionHeight(), docked.right - 3, docked.bottom - 3),
+            f.InFrame(hosted));
+  press = bar->GetCaptionControl()->GetRect().CenterPoint();
+  ::SendMessageW(bar->GetSafeHwnd(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(press.x, press.y));
+  EXPECT_EQ(4, WhereIs(f, bar));
 }
 
 }  // namespace
