@@ -250,6 +250,7 @@ TEST(BarToolTips, TitlesMarginAndColours) {
   tips.SetTipColors(RGB(1, 2, 3), RGB(4, 5, 6));
   {
     BarFixture f(3);
+    ActiveWindowSeam active(f.site.hwnd);
     f.bar->GetControl(0)->SetTooltip(L"Open");
     f.bar->GetControl(0)->SetDescription(L"Opens a file");
     f.bar->GetControl(1)->SetTooltip(L"Same");
@@ -312,6 +313,7 @@ TEST(BarToolTips, ImageTipsHandTheToolsImage) {
   const LPARAM image = reinterpret_cast<LPARAM>(images.GetImage(1001, 0));
   ASSERT_NE(0, image);
   BarFixture f(3);
+  ActiveWindowSeam active(f.site.hwnd);
   f.bar->SetImageManager(&images);
   auto move = [&](int index) {
     const CPoint pt = f.Center(index);
@@ -382,6 +384,7 @@ TEST(BarPrompts, TheFramesMessagePaneFollowsTheHotControl) {
 
 TEST(BarToolTips, AGallerysItemsHaveTipsOfTheirOwn) {
   BarFixture fx(0);
+  ActiveWindowSeam active(fx.site.hwnd);
   CTKControlGallery* gallery = static_cast<CTKControlGallery*>(fx.bar->GetControls()->Add(TKCommandBars::kGallery, 300));
   gallery->SetTooltip(L"Colours");
   CTKControlGalleryItems* items = new CTKControlGalleryItems;
