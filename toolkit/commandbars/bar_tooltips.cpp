@@ -1,5 +1,7 @@
 #include "toolkit/commandbars/bar_tooltips.h"
 
+#include <shlwapi.h>
+
 #include <cstring>
 
 #include "platform/appframe/frame_messages.h"
@@ -180,11 +182,46 @@ LRESULT CALLBACK CTKToolTipContext::TipProc(HWND hwnd, UINT message, WPARAM wpar
   return ::CallWindowProcW(system, hwnd, message, wparam, lparam);
 }
 
+DWORD CTKToolTipContext::SystemCommonControlsVersion() {
+  static const DWORD version = [] {
+    // The library is already loaded for the tooltip class; its version is asked at run time, as
+    // old libraries lack the function.
+    HMODULE library = ::GetModuleHandleW(L"comctl32.dll");
+    auto get = library ? reinterpret_cast<DLLGETVERSIONPROC>(reinterpret_cast<void*>(::GetProcAddress(library, "DllGetVersion")))
+                       : nullptr;
+    DLLVERSIONINFO info{};
+    info.cbSize = sizeof(info);
+    if (!get || FAILED(get(&info))) return DWORD{0};
+    return static_cast<DWORD>(MAKELONG(info.dwMinorVersion, info.dwMajorVersion));
+  }();
+  return version;
+}
+
+bool CTKToolTipContext::IsOwnerActive(HWND barWindow) const {
+  HWND active = active_window_ ? active_window_() : ::GetForegroundWindow();
+  if (!active) return false;
+  HWND owner = ::GetAncestor(barWindow, GA_ROOTOWNER);
+  return active == owner || ::GetAncestor(active, GA_ROOTOWNER) == owner;
+}
+
+bool CTKToolTipContext::MayShowTitles() const {
+  if (style_ == kNoTitles) return false;
+  if (style_ != 0) return true;
+  const DWORD version = version_ ? version_() : SystemCommonControlsVersion();
+  return HIWORD(version) > 5 || (HIWORD(version) == 5 && LOWORD(version) > 79);
+}
+
 void CTKToolTipContext::DropTool() {
   if (tip_ && last_.cbSize) ::SendMessageW(tip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&last_));
   last_ = TTTOOLINFOW{};
   last_text_.clear();
   last_title_.clear();
+}
+
+UINT_PTR CTKCommandBar::ToolHitTest(POINT client, RECT* rect, std::wstring* text, std::wstring* description,
+                                    UINT* flags) {
+  if (flags) *flags = 0;
+  return TKBarToolHitTest(this, client, rect, text, description);
 }
 
 UINT_PTR TKBarToolHitTest(CTKCommandBar* bar, POINT client, RECT* rect, std::wstring* text, std::wstring* description) {
@@ -219,6 +256,13 @@ void CTKToolTipContext::FilterBarMessage(CTKCommandBar* bar, HWND window, UINT m
   }
   if (!IsPointerMessage(message) || MouseButtonHeld()) return;
   if (!forced && window != barWindow && !::IsChild(barWindow, window)) return;
+  // While the application is in the background the tip is put away and the pointer followed no
+  // further.
+  const bool ownerActive = IsOwnerActive(barWindow);
+  if (!ownerActive && tip_ && ::IsWindowVisible(tip_)) {
+    ::SendMessageW(tip_, TTM_ACTIVATE, FALSE, 0);
+    return;
+  }
   HWND owner = ::GetAncestor(barWindow, GA_ROOT);
   EnsureWindow(owner);
   if (!tip_) return;
@@ -226,7 +270,8 @@ void CTKToolTipContext::FilterBarMessage(CTKCommandBar* bar, HWND window, UINT m
   if (window != barWindow) ::MapWindowPoints(window, barWindow, &client, 1);
   RECT rect{};
   std::wstring text, description;
-  const UINT_PTR id = TKBarToolHitTest(bar, client, &rect, &text, &description);
+  UINT flags = 0;
+  const UINT_PTR id = bar->ToolHitTest(client, &rect, &text, &description, &flags);
   MSG relay{barWindow, message, wparam, MAKELPARAM(client.x, client.y), 0, {}};
   if (id && last_.cbSize && last_.hwnd == barWindow && last_.uId == id && ::EqualRect(&last_.rect, &rect)) {
     ::SendMessageW(tip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relay));
@@ -239,13 +284,13 @@ void CTKToolTipContext::FilterBarMessage(CTKCommandBar* bar, HWND window, UINT m
   }
   last_text_ = text;
   last_.cbSize = kTKToolInfoSize;
-  last_.uFlags = 0;
+  last_.uFlags = flags & ~kTKToolOwnFlags;
   last_.hwnd = barWindow;
   last_.uId = id;
   last_.rect = rect;
   last_.lpszText = const_cast<wchar_t*>(last_text_.c_str());
   ::SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&last_));
-  if (show_titles_ && style_ != kNoTitles) {
+  if (show_titles_ && MayShowTitles()) {
     // A title that only repeats the description is no title.
     if (text != description && !description.empty()) {
       last_title_ = text;
@@ -263,7 +308,11 @@ void CTKToolTipContext::FilterBarMessage(CTKCommandBar* bar, HWND window, UINT m
     ::SendMessageW(tip_, kMsgToolImage, 0, reinterpret_cast<LPARAM>(image));
   }
   UpdateShape();
-  ::SendMessageW(tip_, TTM_ACTIVATE, TRUE, 0);
+  if ((flags & kTKToolShowAtOnce) || ownerActive) {
+    ::SendMessageW(tip_, TTM_ACTIVATE, TRUE, 0);
+    // Above the other popups, without taking the activation.
+    ::SetWindowPos(tip_, HWND_TOP, 0, 0, 0, 0, SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE | SWP_NOOWNERZORDER);
+  }
   ::SendMessageW(tip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relay));
 }
 

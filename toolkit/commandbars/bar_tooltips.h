@@ -24,6 +24,11 @@ struct CTKToolInfoExtra {
 constexpr UINT kTKToolInfoSize = offsetof(TTTOOLINFOW, lParam);
 constexpr UINT kTKToolInfoWideSize = offsetof(TTTOOLINFOW, lpReserved);
 
+// The bars' own tool flags, which never reach the tooltip window: a tool marked to be shown at
+// once shows its tip even while its owner is not the active window.
+constexpr UINT kTKToolShowAtOnce = 0x40000000;
+constexpr UINT kTKToolOwnFlags = 0xC0000000;
+
 // Fills a tool-info record: nothing for a null record or one smaller than the short form; the
 // text (and, in the wide form with both a title and a description, an extra record) is a heap
 // copy freed by TKFreeToolInfo.
@@ -73,6 +78,17 @@ class CTKToolTipContext {
     initial_ = initial;
     autopop_ = autopop;
   }
+  // What names the active application window (null: the system's foreground window). While a
+  // bar's top-level owner is not active its tip is hidden and new tools are added without
+  // showing theirs, unless they are marked to be shown at once.
+  using ActiveWindowQuery = HWND (*)();
+  void SetActiveWindowQuery(ActiveWindowQuery query) { active_window_ = query; }
+  // What tells the common controls' version as MAKELONG(minor, major) (null: the library's own
+  // DllGetVersion; 0 when it has none). Titles need a version above 5.79 unless the tooltip
+  // style is set.
+  using VersionQuery = DWORD (*)();
+  void SetCommonControlsVersionQuery(VersionQuery query) { version_ = query; }
+  static DWORD SystemCommonControlsVersion();
   // The paint manager of the bar whose tool is shown, when it draws tooltips itself (the
   // tooltip window then takes its face and its shape from it), else null.
   CTKPaintManager* ThemedPainter() const;
@@ -81,6 +97,9 @@ class CTKToolTipContext {
   CTKToolTipContext() = default;
   void EnsureWindow(HWND owner);
   void DropTool();
+  // The bar's top-level owner is the active application window, or owns it.
+  bool IsOwnerActive(HWND barWindow) const;
+  bool MayShowTitles() const;
   // Gives the window the shape of its painter for its size, or its plain rectangle back.
   void UpdateShape();
   // Paints the whole window's face into `dc` through the painter; false without one.
@@ -100,12 +119,15 @@ class CTKToolTipContext {
   int style_ = 0;
   bool image_tips_ = false;
   UINT image_base_ = 0;
+  ActiveWindowQuery active_window_ = nullptr;  // null: the system's
+  VersionQuery version_ = nullptr;             // null: the library's
   WNDPROC system_proc_ = nullptr;  // the tooltip class's own procedure, under ours
   SIZE shaped_{-1, -1};            // the size the window's region was made for (-1: none set)
 };
 
 // The bar's tool under a client point: its index + 1 (0 when none), rectangle and tip text, and
-// (when asked for) the control's description.
+// (when asked for) the control's description. The bars' tool hit test answers this unless a bar
+// answers for its tools itself.
 UINT_PTR TKBarToolHitTest(CTKCommandBar* bar, POINT client, RECT* rect, std::wstring* text,
                           std::wstring* description = nullptr);
 

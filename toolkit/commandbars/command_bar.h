@@ -143,6 +143,10 @@ class CTKCommandBar : public CControlBar, public CTKHookManagerHookAble {
   virtual bool PointInBar(POINT screen) const;
   virtual void FillBackground(CDC* dc);
   virtual void OnIdleUpdate();
+  // The tool of the bars' tooltips under a client point: its id (0 when none), rectangle, tip
+  // text and description, and its tool flags (kTKToolShowAtOnce and the tooltip's TTF_ bits).
+  // The bars' hit test answers with no flags; a bar may answer for its tools itself.
+  virtual UINT_PTR ToolHitTest(POINT client, RECT* rect, std::wstring* text, std::wstring* description, UINT* flags);
   // When the manager's options ask for it, each visible control with a command id takes its
   // shortcut text from the manager's shortcut table.
   virtual void UpdateShortcuts();

@@ -547,6 +547,7 @@ void CTKControlComboBox::SetRect(const CRect& rc) {
   edit_->SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(GetPaintManager()->BarFontFor(parent_, false)->GetSafeHandle()), 0);
   edit_->SendMessage(EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
   ShowText();
+  edit_->SetOpaqueAlpha(GetPaintManager()->ControlNeedsOpaqueAlpha(this));
   int left = rect_.left + label_width_ + 4;
   if (edit_icon_id_ > 0) left += 16 + 2;
   const CRect box(left, rect_.top + 3, rect_.right - thumb_width_ - 3, rect_.bottom - 3);

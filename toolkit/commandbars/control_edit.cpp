@@ -188,6 +188,7 @@ void CTKControlEdit::SetRect(const CRect& rc) {
   edit_->SendMessage(EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
   PutText(text_);
   edit_->SendMessage(EM_SETREADONLY, read_only_ ? TRUE : FALSE, 0);
+  edit_->SetOpaqueAlpha(GetPaintManager()->ControlNeedsOpaqueAlpha(this));
   const CRect box(rect_.left + label_width_ + 4, rect_.top + 3, rect_.right - (spin_ ? 20 : 3), rect_.bottom - 3);
   ::SetWindowPos(edit_->GetSafeHwnd(), nullptr, box.left, box.top, box.Width(), box.Height(),
                  SWP_NOZORDER | SWP_NOACTIVATE | (IsVisible() ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));

@@ -11,6 +11,7 @@
 #include "toolkit/commandbars/controls.h"
 #include "toolkit/commandbars/hook_manager.h"
 #include "toolkit/commandbars/popup_bar.h"
+#include "toolkit/paint/paint_manager.h"
 
 const CTKRichEditLoader& CTKRichEditLoader::Instance() {
   static CTKRichEditLoader loader;
@@ -194,6 +195,22 @@ bool CTKEdit::ShowContextMenu(CPoint screen) {
 
 LRESULT CTKEdit::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
+    case WM_PAINT:
+    case WM_PRINTCLIENT: {
+      const LRESULT result = CWnd::WindowProc(message, wparam, lparam);
+      if (!opaque_alpha_ || !GetSafeHwnd()) return result;
+      CRect client;
+      ::GetClientRect(GetSafeHwnd(), &client);
+      if (message == WM_PRINTCLIENT) {
+        CDC dc;
+        if (dc.Attach(reinterpret_cast<HDC>(wparam))) CTKPaintManager::ForceOpaque(&dc, client);
+        dc.Detach();
+      } else {
+        CClientDC dc(GetSafeHwnd());
+        CTKPaintManager::ForceOpaque(&dc, client);
+      }
+      return result;
+    }
     case WM_CONTEXTMENU:
       if (ShowContextMenu(CPoint(GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)))) return 0;
       break;

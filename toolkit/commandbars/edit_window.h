@@ -41,6 +41,11 @@ class CTKEdit : public CWnd {
   bool CreateEdit(DWORD style, const RECT& rect, HWND parent, UINT id);
   bool IsRichEdit() const { return rich_; }
   bool IsComposing() const { return composing_; }
+  // With opaque alpha the window gives every pixel of its client area full alpha after it
+  // paints (its owner sets it at each placement from its paint manager's answer for the
+  // control, for a box that lies on glass).
+  void SetOpaqueAlpha(bool on) { opaque_alpha_ = on; }
+  bool HasOpaqueAlpha() const { return opaque_alpha_; }
   std::wstring GetText() const;
   void SetText(const std::wstring& text);
   // The text colour (and, for a rich edit, the background); plain edit windows keep the
@@ -71,4 +76,5 @@ class CTKEdit : public CWnd {
  private:
   bool rich_ = false;
   bool composing_ = false;
+  bool opaque_alpha_ = false;
 };

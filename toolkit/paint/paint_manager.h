@@ -180,6 +180,10 @@ class CTKPaintManager : public CCmdTarget {
   virtual bool DrawsTooltips() const { return false; }
   virtual void PaintTooltip(HDC dc, const RECT& rect, const std::wstring& text, int style) {}
   virtual KestrinWinNS::CScopedRegion TooltipWindowRegion(int w, int h) const { return {}; }
+  // Whether the window a control holds (its edit box) lies where the alpha of its pixels shows
+  // through, as on glass, so that the window must make its pixels fully opaque after it paints.
+  // No control does in the base; a theme that places controls there answers for them.
+  virtual bool ControlNeedsOpaqueAlpha(CTKControl* control) { return false; }
   virtual int IconColumnWidth(CTKCommandBar* bar);
   // 2 for a popup bar that shows its checks and icons side by side, else 1.
   static int IconColumnCount(CTKCommandBar* bar);
@@ -198,7 +202,8 @@ class CTKPaintManager : public CCmdTarget {
   void Draw3dFrame(CDC* dc, const CRect& rect, int topLeft, int bottomRight);
   void RowLine(CDC* dc, int x1, int x2, int y, int colour);
   void ColumnLine(CDC* dc, int x, int y1, int y2, int colour);
-  void ForceOpaque(CDC* dc, const CRect& rect);
+  // Gives every pixel of `rect` full alpha (for surfaces that read it: glass, layered windows).
+  static void ForceOpaque(CDC* dc, const CRect& rect);
   // Splits a caption for two lines under a large icon; false when it stays on one line.
   static bool SplitCaption(const std::wstring& caption, std::wstring* first, std::wstring* second);
   ItemState StateOf(CTKControl* control) const;

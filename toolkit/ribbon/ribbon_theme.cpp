@@ -401,6 +401,14 @@ void CTKRibbonTheme::PaintPopupBarFrame(HDC dc, const RECT& rect) {
   DrawImage(dc, L"POPUPBARFRAME", rect, 1, 0, RECT{4, 4, 4, 4}, false);
 }
 
+bool CTKRibbonTheme::ControlNeedsOpaqueAlpha(CTKControl* control) {
+  const CTKRibbonBar* ribbon = control ? dynamic_cast<const CTKRibbonBar*>(control->GetParent()) : nullptr;
+  if (!ribbon || !ribbon->FrameLink() || !ribbon->FrameLink()->IsDesktopComposition()) return false;
+  // Above the groups the quick-access bar stands in the caption band, which the frame's glass
+  // reaches into.
+  return !ribbon->IsQuickAccessBelow() && ribbon->QuickAccessControls() && ribbon->QuickAccessControls()->Contains(control);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Tooltips
 

@@ -228,6 +228,8 @@ class CTKRibbonTheme : public TKPaintThemes::CTKOffice2007Theme {
   void PaintTooltip(HDC dc, const RECT& rect, const std::wstring& text, int style) override;
   bool DrawsTooltips() const override { return true; }
   KestrinWinNS::CScopedRegion TooltipWindowRegion(int w, int h) const override { return TooltipRegion(w, h); }
+  // The quick-access controls of a ribbon whose caption band is glass lie on the glass.
+  bool ControlNeedsOpaqueAlpha(CTKControl* control) override;
   // The tooltip window's region: w x h with its four corner pixels cut.
   static KestrinWinNS::CScopedRegion TooltipRegion(int w, int h);
   // The colours of tooltips (section "Window"): light, dark and border.

@@ -17,23 +17,40 @@ namespace {
 // Counts what the tooltip window is told.
 int g_adds = 0, g_deletes = 0;
 std::vector<BOOL> g_activations;
+// The times the window was raised to the top of its band without being activated.
+int g_raises = 0;
 WNDPROC g_tip_proc = nullptr;
 LRESULT CALLBACK CountingTip(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
+  if (msg == WM_WINDOWPOSCHANGING) {
+    const WINDOWPOS* pos = reinterpret_cast<const WINDOWPOS*>(l);
+    g_raises += !(pos->flags & SWP_NOZORDER) && pos->hwndInsertAfter == HWND_TOP && (pos->flags & SWP_NOACTIVATE);
+  }
   if (msg == TTM_ADDTOOLW) ++g_adds;
   if (msg == TTM_DELTOOLW) ++g_deletes;
   if (msg == TTM_ACTIVATE) g_activations.push_back(static_cast<BOOL>(w));
   return ::CallWindowProcW(g_tip_proc, hwnd, msg, w, l);
 }
 
+// The window the bars' tooltips take for the active one, named by the test while it lives.
+HWND g_active = nullptr;
+HWND ActiveWindow() { return g_active; }
+struct ActiveWindowSeam {
+  explicit ActiveWindowSeam(HWND active) {
+    g_active = active;
+    CTKToolTipContext::ThreadInstance().SetActiveWindowQuery(&ActiveWindow);
+  }
+  ~ActiveWindowSeam() { CTKToolTipContext::ThreadInstance().SetActiveWindowQuery(nullptr); }
+};
+
 struct TipFixture : BarFixture {
-  TipFixture() : BarFixture(3) {
+  TipFixture() : BarFixture(3), active(site.hwnd) {
     bar->GetControl(0)->SetTooltip(L"Opens a file");
     bar->GetControl(1)->SetCaption(L"&Save");
     bar->GetControl(1)->SetTooltip(L"");
     Move(Center(2));  // makes the tooltip window
     HWND tip = CTKToolTipContext::ThreadInstance().GetToolTipWindow();
     g_tip_proc = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(tip, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountingTip)));
-    g_adds = g_deletes = 0;
+    g_adds = g_deletes = g_raises = 0;
     g_activations.clear();
   }
   ~TipFixture() {
@@ -44,7 +61,18 @@ struct TipFixture : BarFixture {
   int ToolCount() const {
     return static_cast<int>(::SendMessageW(CTKToolTipContext::ThreadInstance().GetToolTipWindow(), TTM_GETTOOLCOUNT, 0, 0));
   }
+  ActiveWindowSeam active;
 };
+
+// A hidden top-level popup, owned by `owner` when given.
+struct Popup {
+  explicit Popup(HWND owner = nullptr)
+      : hwnd(::CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, owner, nullptr, nullptr,
+                               nullptr)) {}
+  ~Popup() { ::DestroyWindow(hwnd); }
+  HWND hwnd;
+};
+
 
 TEST(BarToolTips, FollowTheControlUnderThePointer) {
   TipFixture f;
@@ -93,6 +121,118 @@ TEST(BarToolTips, MessagesOfOtherWindowsAreLeftAloneUnlessForced) {
   EXPECT_EQ(3u, CTKToolTipContext::ThreadInstance().LastToolId());
 }
 
+// A new tool's tip is switched on, and its window raised above the other popups, while the bar's
+// top-level owner (or a window it owns) is active, or when the tool asks to be shown at once;
+// the bars' own flags never reach the tooltip window.
+enum class Active { kOwner, kOwned, kOther };
+struct ActivationCase {
+  const char* name;
+  Active active;
+  UINT flags;
+  bool shown;
+};
+class ToolActivation : public ::testing::TestWithParam<ActivationCase> {};
+TEST_P(ToolActivation, FollowsTheOwnersActivityUnlessShownAtOnce) {
+  const ActivationCase& c = GetParam();
+  TipFixture f;
+  HWND tip = CTKToolTipContext::ThreadInstance().GetToolTipWindow();
+  Popup owned(f.site.hwnd), other;
+  g_active = c.active == Active::kOwner ? f.site.hwnd : c.active == Active::kOwned ? owned.hwnd : other.hwnd;
+  f.bar->tool_flags = c.flags;
+  f.Move(f.Center(0));
+  EXPECT_EQ(1u, CTKToolTipContext::ThreadInstance().LastToolId());
+  EXPECT_EQ(1, g_adds);
+  EXPECT_EQ(c.shown ? std::vector<BOOL>{TRUE} : std::vector<BOOL>{}, g_activations);
+  EXPECT_EQ(c.shown ? 1 : 0, g_raises);
+  TTTOOLINFOW info{};
+  info.cbSize = kTKToolInfoSize;
+  info.hwnd = f.bar->GetSafeHwnd();
+  info.uId = 1;
+  ASSERT_TRUE(::SendMessageW(tip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&info)));
+  EXPECT_EQ(c.flags & ~kTKToolOwnFlags, info.uFlags);
+}
+INSTANTIATE_TEST_SUITE_P(
+    Table, ToolActivation,
+    ::testing::Values(ActivationCase{"owner active", Active::kOwner, 0, true},
+                      ActivationCase{"owned window active", Active::kOwned, 0, true},
+                      ActivationCase{"another program active", Active::kOther, 0, false},
+                      ActivationCase{"shown at once", Active::kOther, kTKToolShowAtOnce, true},
+                      ActivationCase{"own flags dropped, tooltip flags kept", Active::kOwner,
+                                     kTKToolOwnFlags | TTF_CENTERTIP, true}),
+    [](const ::testing::TestParamInfo<ActivationCase>& info) { return "Case" + std::to_string(info.index); });
+
+// While another program is active, a shown tip is switched off and the pointer followed no
+// further; a hidden one follows the pointer without being switched on, until the owner is
+// active again.
+TEST(BarToolTips, AShownTipIsPutAwayWhileTheOwnerIsInactive) {
+  TipFixture f;
+  const CTKToolTipContext& tips = CTKToolTipContext::ThreadInstance();
+  HWND tip = tips.GetToolTipWindow();
+  f.Move(f.Center(0));
+  ::ShowWindow(tip, SW_SHOWNOACTIVATE);  // stands for the tip the tooltip window popped up
+  g_active = nullptr;
+  g_adds = 0;
+  g_activations.clear();
+  f.Move(f.Center(1));
+  EXPECT_EQ(std::vector<BOOL>{FALSE}, g_activations);
+  EXPECT_EQ(1u, tips.LastToolId());
+  EXPECT_EQ(0, g_adds);
+  ::ShowWindow(tip, SW_HIDE);
+  g_activations.clear();
+  f.Move(f.Center(1));
+  EXPECT_EQ(2u, tips.LastToolId());
+  EXPECT_EQ(1, g_adds);
+  EXPECT_TRUE(g_activations.empty());
+  g_active = f.site.hwnd;
+  f.Move(f.Center(0));
+  EXPECT_EQ(1u, tips.LastToolId());
+  EXPECT_EQ(std::vector<BOOL>{TRUE}, g_activations);
+}
+
+// Titles need common controls above version 5.79, unless the tooltip style is set; the no-titles
+// style never has them.
+DWORD g_version = 0;
+DWORD CommonControlsVersion() { return g_version; }
+struct TitleCase {
+  DWORD version;
+  int style;
+  bool titled;
+};
+class TitleVersion : public ::testing::TestWithParam<TitleCase> {};
+TEST_P(TitleVersion, TitlesNeedTheVersionOrAStyle) {
+  const TitleCase& c = GetParam();
+  CTKToolTipContext& tips = CTKToolTipContext::ThreadInstance();
+  struct Restore {
+    ~Restore() {
+      CTKToolTipContext& tips = CTKToolTipContext::ThreadInstance();
+      tips.SetShowTitles(false, 0);
+      tips.SetToolTipStyle(0);
+      tips.SetCommonControlsVersionQuery(nullptr);
+    }
+  } restore;
+  g_version = c.version;
+  tips.SetCommonControlsVersionQuery(&CommonControlsVersion);
+  tips.SetShowTitles(true, TTI_INFO);
+  tips.SetToolTipStyle(c.style);
+  TipFixture f;
+  f.bar->GetControl(0)->SetDescription(L"Opens a file in the editor");
+  f.Move(f.Center(0));
+  EXPECT_EQ(c.titled ? L"Opens a file" : L"", tips.LastToolTitle());
+  EXPECT_EQ(c.titled ? L"Opens a file in the editor" : L"Opens a file", tips.LastToolText());
+}
+INSTANTIATE_TEST_SUITE_P(Table, TitleVersion,
+                         ::testing::Values(TitleCase{MAKELONG(80, 5), 0, true}, TitleCase{MAKELONG(79, 5), 0, false},
+                                           TitleCase{MAKELONG(0, 6), 0, true}, TitleCase{MAKELONG(90, 4), 0, false},
+                                           TitleCase{0, 0, false},  // the library tells no version
+                                           TitleCase{MAKELONG(71, 4), 1, true},
+                                           TitleCase{MAKELONG(0, 6), CTKToolTipContext::kNoTitles, false}));
+
+// The library's own version is asked at run time.
+TEST(BarToolTips, TheCommonControlsTellTheirVersion) {
+  const DWORD version = CTKToolTipContext::SystemCommonControlsVersion();
+  EXPECT_GE(HIWORD(version), 5);
+}
+
 // The titles the tooltip window is given, with their icons.
 std::vector<std::pair<WPARAM, std::wstring>> g_titles;
 LRESULT CALLBACK TitleTip(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
@@ -110,6 +250,7 @@ TEST(BarToolTips, TitlesMarginAndColours) {
   tips.SetTipColors(RGB(1, 2, 3), RGB(4, 5, 6));
   {
     BarFixture f(3);
+    ActiveWindowSeam active(f.site.hwnd);
     f.bar->GetControl(0)->SetTooltip(L"Open");
     f.bar->GetControl(0)->SetDescription(L"Opens a file");
     f.bar->GetControl(1)->SetTooltip(L"Same");
@@ -172,6 +313,7 @@ TEST(BarToolTips, ImageTipsHandTheToolsImage) {
   const LPARAM image = reinterpret_cast<LPARAM>(images.GetImage(1001, 0));
   ASSERT_NE(0, image);
   BarFixture f(3);
+  ActiveWindowSeam active(f.site.hwnd);
   f.bar->SetImageManager(&images);
   auto move = [&](int index) {
     const CPoint pt = f.Center(index);
@@ -242,6 +384,7 @@ TEST(BarPrompts, TheFramesMessagePaneFollowsTheHotControl) {
 
 TEST(BarToolTips, AGallerysItemsHaveTipsOfTheirOwn) {
   BarFixture fx(0);
+  ActiveWindowSeam active(fx.site.hwnd);
   CTKControlGallery* gallery = static_cast<CTKControlGallery*>(fx.bar->GetControls()->Add(TKCommandBars::kGallery, 300));
   gallery->SetTooltip(L"Colours");
   CTKControlGalleryItems* items = new CTKControlGalleryItems;

@@ -9,9 +9,11 @@
 #include <vector>
 
 #include "test_bars.h"
+#include "tests/toolkit/drawing/canvas.h"
 #include "toolkit/commandbars/control_edit.h"
 #include "toolkit/commandbars/edit_window.h"
 #include "toolkit/drawing/seams.h"
+#include "toolkit/paint/default_theme.h"
 
 using namespace TKCommandBars;
 
@@ -411,3 +413,74 @@ TEST(EditWindow, TheContextMenuOffersTheClipboardCommandsAndRunsTheOneChosen) {
   ::RemoveWindowSubclass(window, &RecordClipboard, 1);
   CTKEdit::SetClipboardTextQuery(nullptr);
 }
+
+namespace {
+
+// A theme that places one control on glass.
+class GlassTheme : public TKPaintThemes::CTKDefaultTheme {
+ public:
+  bool ControlNeedsOpaqueAlpha(CTKControl* control) override { return control == on_glass; }
+  CTKControl* on_glass = nullptr;
+};
+
+// How many pixels of the box's client area, printed onto a canvas of alpha 0, come out with full
+// alpha, and whether the box drew its background there at all.
+struct Printed {
+  int opaque = 0;
+  int total = 0;
+  bool drawn = false;
+};
+Printed PrintBox(HWND box) {
+  RECT client{};
+  ::GetClientRect(box, &client);
+  const COLORREF ground = RGB(1, 2, 3);
+  Canvas canvas(client.right, client.bottom, ground);
+  ::SendMessageW(box, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.dc()), PRF_CLIENT | PRF_ERASEBKGND);
+  Printed printed;
+  for (int y = 0; y < client.bottom; ++y)
+    for (int x = 0; x < client.right; ++x) {
+      ++printed.total;
+      printed.opaque += (canvas.Raw(x, y) >> 24) == 0xFF;
+      printed.drawn |= canvas.At(x, y) != ground;
+    }
+  return printed;
+}
+
+// A box whose theme places it on glass makes every pixel it paints opaque; its neighbour, and the
+// same box once the theme moves it off the glass, keep what the system's drawing gave. The answer
+// is taken at each placement.
+TEST(ControlEdit, ABoxOnGlassPaintsFullyOpaque) {
+  GlassTheme theme;
+  theme.ReloadColorsAndFonts();
+  BarFixture f(0);
+  f.bar->SetPaintManager(&theme);
+  auto* first = static_cast<CTKControlEdit*>(f.bar->GetControls()->Add(kEdit, 500));
+  auto* second = static_cast<CTKControlEdit*>(f.bar->GetControls()->Add(kEdit, 501));
+  first->PutText(L"glass");
+  second->PutText(L"plain");
+  theme.on_glass = first;
+  f.bar->CalcSize(600, 0);
+  ASSERT_NE(nullptr, first->GetEditCtrl());
+  ASSERT_NE(nullptr, second->GetEditCtrl());
+  EXPECT_TRUE(first->GetEditCtrl()->HasOpaqueAlpha());
+  EXPECT_FALSE(second->GetEditCtrl()->HasOpaqueAlpha());
+  const Printed onGlass = PrintBox(first->GetEditCtrl()->GetSafeHwnd());
+  const Printed plain = PrintBox(second->GetEditCtrl()->GetSafeHwnd());
+  ASSERT_GT(onGlass.total, 0);
+  EXPECT_TRUE(onGlass.drawn);
+  EXPECT_TRUE(plain.drawn);
+  EXPECT_EQ(onGlass.total, onGlass.opaque);
+  EXPECT_LT(plain.opaque, plain.total);
+
+  theme.on_glass = second;
+  first->SetWidth(140);  // a wider first box moves both: each is placed again
+  f.bar->CalcSize(600, 0);
+  EXPECT_FALSE(first->GetEditCtrl()->HasOpaqueAlpha());
+  EXPECT_TRUE(second->GetEditCtrl()->HasOpaqueAlpha());
+  const Printed moved = PrintBox(second->GetEditCtrl()->GetSafeHwnd());
+  EXPECT_EQ(moved.total, moved.opaque);
+  EXPECT_LT(PrintBox(first->GetEditCtrl()->GetSafeHwnd()).opaque, onGlass.total);
+  f.bar->SetPaintManager(nullptr);
+}
+
+}  // namespace

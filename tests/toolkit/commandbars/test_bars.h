@@ -19,8 +19,8 @@
 #include "toolkit/drawing/draw_helpers.h"
 #include "toolkit/drawing/seams.h"
 
-// A bar that lays its controls out at its client width, and records the popups it is asked to
-// show instead of showing them.
+// A bar that lays its controls out at its client width, records the popups it is asked to show
+// instead of showing them, and marks its tools with the flags a test gives.
 class TestBar : public CTKCommandBar {
  public:
   CSize CalcSize(int length, DWORD mode) override {
@@ -33,6 +33,13 @@ class TestBar : public CTKCommandBar {
     return popup_answer;
   }
   bool IsBarVisible() const override { return GetSafeHwnd() && ::IsWindowVisible(GetSafeHwnd()); }
+  // The bars' tool hit test, with `tool_flags` added to every tool's flags.
+  UINT_PTR ToolHitTest(POINT client, RECT* rect, std::wstring* text, std::wstring* description, UINT* flags) override {
+    const UINT_PTR id = CTKCommandBar::ToolHitTest(client, rect, text, description, flags);
+    *flags |= tool_flags;
+    return id;
+  }
+  UINT tool_flags = 0;
   std::vector<int> shown;
   bool shown_select_first = false;
   bool popup_answer = true;

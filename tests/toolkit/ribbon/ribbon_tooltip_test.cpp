@@ -16,13 +16,22 @@ namespace {
 constexpr int kTipWidth = 64;
 constexpr int kTipHeight = 20;
 
+// The ribbon's site stands for the active window while the fixture lives: the tips then follow
+// the pointer whichever program is in front on the desktop the test programs share.
+HWND g_site = nullptr;
+HWND ActiveSite() { return g_site; }
+
 class RibbonTooltip : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(images_.AttachResourceModule(::GetModuleHandleW(nullptr), L"RIBBON_TEST_INI", false));
     theme_ = NewTestRibbonTheme(&images_);
+    CTKToolTipContext::ThreadInstance().SetActiveWindowQuery(&ActiveSite);
   }
-  void TearDown() override { theme_->InternalRelease(); }
+  void TearDown() override {
+    CTKToolTipContext::ThreadInstance().SetActiveWindowQuery(nullptr);
+    theme_->InternalRelease();
+  }
 
   // Shows the tip of `control` of `f`'s ribbon the way the bar's mouse handling does, then
   // gives the tooltip window a known size (the system sizes it only when it pops up).
@@ -42,6 +51,7 @@ class RibbonTooltip : public ::testing::Test {
 
 TEST_F(RibbonTooltip, TheWindowTakesTheThemesShapeAndFaceAndGivesThemBack) {
   RibbonFixture f(800, 600, true);
+  g_site = f.site.hwnd;
   CTKControl* paste = f.ribbon->GetControls()->FindControl(501);
   CTKControl* cut = f.ribbon->GetControls()->FindControl(502);
   paste->SetTooltip(L"Paste");
