@@ -56,8 +56,7 @@ bool CTextLink::Attach(ILinkMessagesListener* listener) {
   if (!listener) return false;
   if (attached_) DoDetach();
   listener_ = listener;
-  window_ = listener->GetLinkWindow();
-  dc_.Acquire(window_);
+  dc_.Acquire(listener->GetLinkWindow());
   attached_ = true;
   return true;
 }
@@ -70,7 +69,6 @@ bool CTextLink::Detach() {
 
 void CTextLink::DoDetach() {
   dc_.Reset();
-  window_ = nullptr;
   listener_ = nullptr;
   attached_ = false;
 }

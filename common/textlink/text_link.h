@@ -85,9 +85,8 @@ class CTextLink {
   KestrinWinNS::CScopedFont hover_font_;
   COLORREF current_colour_;
   HFONT current_font_ = nullptr;
-  KestrinWinNS::CKeptClientDC dc_;  // of window_ while attached
+  KestrinWinNS::CKeptClientDC dc_;  // of the listener's window while attached
   ILinkMessagesListener* listener_ = nullptr;
-  HWND window_ = nullptr;
   RECT layout_rect_ = {};
   RECT draw_rect_ = {};
   int text_width_ = 0;

@@ -1,6 +1,7 @@
 #include "common/utility/mutex.h"
 
 #include "common/utility/platform.h"
+#include "platform/win/module.h"
 #include "platform/win/scoped_resource.h"
 
 namespace UtilityClassesNS {
@@ -19,11 +20,14 @@ typedef HANDLE(WINAPI* OpenPrivateNamespaceAFn)(LPVOID, LPCSTR);
 typedef BOOLEAN(WINAPI* ClosePrivateNamespaceFn)(HANDLE, ULONG);
 typedef BOOL(WINAPI* ConvertStringSidToSidAFn)(LPCSTR, PSID*);
 
+template <typename Fn>
+Fn Kernel32(const char* name) {
+  return KestrinWinNS::SystemFunctionAs<Fn>("kernel32.dll", name);
+}
+
 // The process-wide private namespace shared by every Vista mutex. Set up on the constructing
 // thread; the user count is interlocked.
 struct PrivateNamespace {
-  KestrinWinNS::CScopedLibrary kernel32;
-  KestrinWinNS::CScopedLibrary advapi32;
   CreateBoundaryDescriptorAFn create_boundary;
   DeleteBoundaryDescriptorFn delete_boundary;
   AddSIDToBoundaryDescriptorFn add_sid;
@@ -52,28 +56,18 @@ void TearDownNamespace() {
   g_ns.open_namespace = nullptr;
   g_ns.close_namespace = nullptr;
   g_ns.convert_sid = nullptr;
-  g_ns.kernel32.Reset();
-  g_ns.advapi32.Reset();
   g_ns.ready = false;
-}
-
-template <typename Fn>
-Fn Resolve(HMODULE module, const char* name) {
-  return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
 }
 
 HRESULT SetUpNamespace() {
   if (g_ns.ready) return S_OK;
-  g_ns.kernel32.Reset(LoadLibraryA("Kernel32.dll"));
-  if (!g_ns.kernel32) return E_FAIL;
-  g_ns.advapi32.Reset(LoadLibraryA("Advapi32.dll"));
-  g_ns.create_boundary = Resolve<CreateBoundaryDescriptorAFn>(g_ns.kernel32.Get(), "CreateBoundaryDescriptorA");
-  g_ns.delete_boundary = Resolve<DeleteBoundaryDescriptorFn>(g_ns.kernel32.Get(), "DeleteBoundaryDescriptor");
-  g_ns.add_sid = Resolve<AddSIDToBoundaryDescriptorFn>(g_ns.kernel32.Get(), "AddSIDToBoundaryDescriptor");
-  g_ns.create_namespace = Resolve<CreatePrivateNamespaceAFn>(g_ns.kernel32.Get(), "CreatePrivateNamespaceA");
-  g_ns.open_namespace = Resolve<OpenPrivateNamespaceAFn>(g_ns.kernel32.Get(), "OpenPrivateNamespaceA");
-  g_ns.close_namespace = Resolve<ClosePrivateNamespaceFn>(g_ns.kernel32.Get(), "ClosePrivateNamespace");
-  g_ns.convert_sid = Resolve<ConvertStringSidToSidAFn>(g_ns.advapi32.Get(), "ConvertStringSidToSidA");
+  g_ns.create_boundary = Kernel32<CreateBoundaryDescriptorAFn>("CreateBoundaryDescriptorA");
+  g_ns.delete_boundary = Kernel32<DeleteBoundaryDescriptorFn>("DeleteBoundaryDescriptor");
+  g_ns.add_sid = Kernel32<AddSIDToBoundaryDescriptorFn>("AddSIDToBoundaryDescriptor");
+  g_ns.create_namespace = Kernel32<CreatePrivateNamespaceAFn>("CreatePrivateNamespaceA");
+  g_ns.open_namespace = Kernel32<OpenPrivateNamespaceAFn>("OpenPrivateNamespaceA");
+  g_ns.close_namespace = Kernel32<ClosePrivateNamespaceFn>("ClosePrivateNamespace");
+  g_ns.convert_sid = KestrinWinNS::SystemFunctionAs<ConvertStringSidToSidAFn>("advapi32.dll", "ConvertStringSidToSidA");
   if (!g_ns.create_boundary || !g_ns.delete_boundary || !g_ns.add_sid || !g_ns.create_namespace ||
       !g_ns.open_namespace || !g_ns.close_namespace || !g_ns.convert_sid) {
     TearDownNamespace();

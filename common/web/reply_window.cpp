@@ -13,7 +13,6 @@ const UINT kMsgDeliver = WM_APP + 5005;  // WPARAM: the user's number
 const UINT kRetryMs = 1000;
 
 std::atomic<DWORD> g_next_user{0};
-std::atomic<LONG> g_made{0};
 
 bool RegisterReplyWindowClass() {
   static const bool registered = [] {
@@ -68,7 +67,6 @@ void CReplyWindow::MakeWindow() {
     MakeLater(kRetryMs);
     return;
   }
-  g_made.fetch_add(1);
   std::vector<DWORD> users;
   for (const auto& entry : users_) users.push_back(entry.first);
   for (DWORD user : users) Deliver(user);
@@ -114,7 +112,5 @@ BOOL CReplyWindow::ProcessWindowMessage(HWND, UINT message, WPARAM wparam, LPARA
   Deliver(static_cast<DWORD>(wparam));
   return TRUE;
 }
-
-LONG CReplyWindow::MadeCount() { return g_made.load(); }
 
 }  // namespace WebUtilsNS

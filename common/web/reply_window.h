@@ -43,9 +43,6 @@ class CReplyWindow : public KestrinWinNS::CWindowBase, public std::enable_shared
   BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
                             LRESULT& result) override;
 
-  // The windows made so far in this process (a count, for tests).
-  static LONG MadeCount();
-
  private:
   CReplyWindow() = default;
 

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "platform/win/lock.h"
+#include "platform/win/module.h"
 #include "platform/win/scoped_handle.h"
 
 namespace KestrinWinNS {
@@ -58,10 +59,8 @@ struct PoolApi {
 
 const PoolApi& Pool() {
   static const PoolApi api = [] {
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    PoolApi found = {reinterpret_cast<PoolApi::SubmitFn>(GetProcAddress(kernel, "TrySubmitThreadpoolCallback")),
-                     reinterpret_cast<PoolApi::FreeWhenReturnsFn>(
-                         GetProcAddress(kernel, "FreeLibraryWhenCallbackReturns"))};
+    PoolApi found = {SystemFunctionAs<PoolApi::SubmitFn>("kernel32.dll", "TrySubmitThreadpoolCallback"),
+                     SystemFunctionAs<PoolApi::FreeWhenReturnsFn>("kernel32.dll", "FreeLibraryWhenCallbackReturns")};
     if (!found.submit || !found.free_when_returns) found = PoolApi{nullptr, nullptr};
     return found;
   }();
@@ -140,11 +139,10 @@ class CWorkerThread::CWakeLock {
     WakeFn wake;
   };
   static Api FindApi() {
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    return Api{reinterpret_cast<SrwFn>(GetProcAddress(kernel, "AcquireSRWLockExclusive")),
-               reinterpret_cast<SrwFn>(GetProcAddress(kernel, "ReleaseSRWLockExclusive")),
-               reinterpret_cast<SleepFn>(GetProcAddress(kernel, "SleepConditionVariableSRW")),
-               reinterpret_cast<WakeFn>(GetProcAddress(kernel, "WakeConditionVariable"))};
+    return Api{SystemFunctionAs<SrwFn>("kernel32.dll", "AcquireSRWLockExclusive"),
+               SystemFunctionAs<SrwFn>("kernel32.dll", "ReleaseSRWLockExclusive"),
+               SystemFunctionAs<SleepFn>("kernel32.dll", "SleepConditionVariableSRW"),
+               SystemFunctionAs<WakeFn>("kernel32.dll", "WakeConditionVariable")};
   }
   SrwFn acquire_ = nullptr, release_ = nullptr;
   SleepFn sleep_ = nullptr;

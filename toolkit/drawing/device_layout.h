@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include "platform/win/module.h"
+
 class CTKDeviceLayoutScope {
  public:
   explicit CTKDeviceLayoutScope(HDC dc) : dc_(dc) {
@@ -55,10 +57,8 @@ class CTKDeviceLayoutScope {
   static const Functions& Get() {
     static const Functions functions = [] {
       Functions f;
-      if (HMODULE gdi = ::GetModuleHandleW(L"GDI32.DLL")) {
-        f.get = reinterpret_cast<GetLayoutFn>(reinterpret_cast<void*>(::GetProcAddress(gdi, "GetLayout")));
-        f.set = reinterpret_cast<SetLayoutFn>(reinterpret_cast<void*>(::GetProcAddress(gdi, "SetLayout")));
-      }
+      f.get = KestrinWinNS::SystemFunctionAs<GetLayoutFn>("gdi32.dll", "GetLayout");
+      f.set = KestrinWinNS::SystemFunctionAs<SetLayoutFn>("gdi32.dll", "SetLayout");
       return f;
     }();
     return functions;

@@ -1,5 +1,6 @@
 #include "toolkit/drawing/draw_helpers.h"
 #include "platform/win/gdi.h"
+#include "platform/win/module.h"
 
 #include <algorithm>
 
@@ -177,22 +178,17 @@ bool CTKDrawHelpers::IsOwnerChainForeground(HWND hwnd) {
 namespace {
 using GetLayoutFn = DWORD(WINAPI*)(HDC);
 using SetLayoutFn = DWORD(WINAPI*)(HDC, DWORD);
-
-FARPROC Gdi32Proc(const char* name) {
-  HMODULE gdi = GetModuleHandleW(L"GDI32.DLL");
-  return gdi ? GetProcAddress(gdi, name) : nullptr;
-}
 }  // namespace
 
 bool CTKDrawHelpers::IsDCRightToLeft(HDC dc) {
-  static const auto get_layout = reinterpret_cast<GetLayoutFn>(Gdi32Proc("GetLayout"));
+  static const auto get_layout = KestrinWinNS::SystemFunctionAs<GetLayoutFn>("gdi32.dll", "GetLayout");
   if (!get_layout || !dc) return false;
   const DWORD layout = get_layout(dc);
   return layout != GDI_ERROR && (layout & LAYOUT_RTL) != 0;
 }
 
 void CTKDrawHelpers::SetDCRightToLeft(HDC dc, bool rtl) {
-  static const auto set_layout = reinterpret_cast<SetLayoutFn>(Gdi32Proc("SetLayout"));
+  static const auto set_layout = KestrinWinNS::SystemFunctionAs<SetLayoutFn>("gdi32.dll", "SetLayout");
   if (set_layout && dc) set_layout(dc, rtl ? LAYOUT_RTL : 0);
 }
 

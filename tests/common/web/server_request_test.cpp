@@ -78,6 +78,45 @@ class RecordingWaiter : public IRequestWaiterEx {
   std::string url, body;
 };
 
+// The class names of the windows made on the constructing thread while it lives, as the
+// system reports each window's making.
+class WindowsMadeOnThread {
+ public:
+  WindowsMadeOnThread() : hook_(SetWindowsHookExA(WH_CBT, &WindowsMadeOnThread::OnCbt, nullptr, GetCurrentThreadId())) {
+    t_names = &names_;
+  }
+  ~WindowsMadeOnThread() {
+    if (hook_) UnhookWindowsHookEx(hook_);
+    t_names = nullptr;
+  }
+  bool Watching() const { return hook_ != nullptr; }
+  // How many windows of the class of `window` (a window that still lives) were made.
+  int Count(HWND window) const { return Count(ClassOf(window)); }
+  int Count(const std::string& class_name) const {
+    if (class_name.empty()) return -1;
+    int count = 0;
+    for (const std::string& made : names_) count += made == class_name;
+    return count;
+  }
+  static std::string ClassOf(HWND window) {
+    char name[256] = {};
+    return GetClassNameA(window, name, sizeof(name)) ? name : "";
+  }
+
+ private:
+  static LRESULT CALLBACK OnCbt(int code, WPARAM wparam, LPARAM lparam) {
+    if (code == HCBT_CREATEWND && t_names) {
+      t_names->push_back(ClassOf(reinterpret_cast<HWND>(wparam)));
+    }
+    return CallNextHookEx(nullptr, code, wparam, lparam);
+  }
+  static thread_local std::vector<std::string>* t_names;
+  HHOOK hook_;
+  std::vector<std::string> names_;
+};
+
+thread_local std::vector<std::string>* WindowsMadeOnThread::t_names = nullptr;
+
 // A waiter with only the two basic operations.
 class PlainWaiter : public IRequestWaiter {
  public:
@@ -398,7 +437,8 @@ TEST_F(ServerRequestTest, DroppedRequestsEndUnheard) {
 // of them; every object still hears only its own requests, also when another object of the
 // thread went with its reports on their way.
 TEST_F(ServerRequestTest, ObjectsOfOneThreadShareOneReplyWindowThatGoesWithTheLast) {
-  const LONG made_before = CReplyWindow::MadeCount();
+  WindowsMadeOnThread made;
+  ASSERT_TRUE(made.Watching());
   std::unique_ptr<CServerRequest> first(new CServerRequest("Kestrin test"));
   std::unique_ptr<CServerRequest> second(new CServerRequest("Kestrin test"));
   std::unique_ptr<CServerRequest> gone(new CServerRequest("Kestrin test"));
@@ -412,7 +452,8 @@ TEST_F(ServerRequestTest, ObjectsOfOneThreadShareOneReplyWindowThatGoesWithTheLa
   ASSERT_TRUE(PumpUntil([&] { return first->GetWindow() != nullptr; }, kWait));
   const HWND window = first->GetWindow();
   EXPECT_EQ(window, second->GetWindow());
-  EXPECT_EQ(made_before + 1, CReplyWindow::MadeCount());
+  const std::string window_class = WindowsMadeOnThread::ClassOf(window);
+  EXPECT_EQ(1, made.Count(window_class));
   ASSERT_TRUE(PumpUntil([&] { return first_waiter.ends && second_waiter.ends; }, kWait));
   PumpFor(200);
   EXPECT_EQ(1, first_waiter.completes);
@@ -429,15 +470,19 @@ TEST_F(ServerRequestTest, ObjectsOfOneThreadShareOneReplyWindowThatGoesWithTheLa
 
   // Another thread has a window of its own.
   HWND other = nullptr;
-  std::thread([&other] {
+  int made_there = 0;
+  std::thread([&other, &made_there] {
+    WindowsMadeOnThread made_here;
     CServerRequest request("Kestrin test");
     request.GetThreadPoster();
     PumpUntil([&request] { return request.GetWindow() != nullptr; }, kWait);
     other = request.GetWindow();
+    made_there = made_here.Watching() ? made_here.Count(other) : -1;
   }).join();
   EXPECT_NE(nullptr, other);
   EXPECT_NE(window, other);
-  EXPECT_EQ(made_before + 2, CReplyWindow::MadeCount());
+  EXPECT_EQ(1, made_there);
+  EXPECT_EQ(1, made.Count(window_class));  // none more on this thread
 }
 
 // The reply window is not made in the call that sends the first request but when the thread
