@@ -134,6 +134,9 @@ class CTKCommandBar : public CControlBar, public CTKHookManagerHookAble {
   virtual bool IsKeyboardCuesVisible() const;
   virtual void DelayLayout() { pending_ |= 1; }
   virtual void DrawCommandBar(CDC* dc, const CRect& clip);
+  // The whole client area in the button face colour, then the bar drawn over it: where a theme
+  // part draws nothing the face shows, not what the DC held before (a new buffer's black).
+  void PaintFaceAndBar(CDC* dc, const CRect& clip);
   virtual CRect GetBorders() const;
   virtual int OnHookKeyDown(UINT key, LPARAM data);
   virtual CSize CalcSize(int length, DWORD mode) { return CSize(); }
