@@ -806,9 +806,7 @@ void CTKCommandBar::OnLButtonDown(CPoint pt) {
     manager->ClosePopups();
     SetPopupOpen(-1, false);
     SetHotControl(-1, kHotProgram);
-    POINT screen = pt;
-    ::ClientToScreen(GetSafeHwnd(), &screen);
-    control->CustomizeStartDrag(screen);
+    StartCustomizeDrag(control, pt);
     manager->SetCustomizeMode(false);
     Relayout();
     manager->ClosePopups();

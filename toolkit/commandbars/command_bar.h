@@ -203,6 +203,9 @@ class CTKCommandBar : public CControlBar, public CTKHookManagerHookAble {
   // stops beginning one, when the pointer moved more than 4 pixels on from `start` (screen).
   // The answer is the effect that took place (kDragNothing when the control stays where it was).
   virtual int OnCustomizeDrop(CTKControl* control, CPoint pt, int effect, POINT start);
+  // A press at the client point `pt` starts the customize drag of `control`; the answer is the
+  // drag's effect (kDragNothing when the bar has no window).
+  int StartCustomizeDrag(CTKControl* control, CPoint pt);
   // The drop marker (empty: none) and where a drop would insert.
   const CRect& GetDropMarker() const { return drop_marker_; }
   int GetDropIndex() const { return drop_index_; }
