@@ -43,7 +43,7 @@ void CTKCommandBarAnimation::Attach(HWND window, DrawFn draw) {
 }
 
 void CTKCommandBarAnimation::Attach(CTKCommandBar* bar) {
-  Attach(bar->GetSafeHwnd(), [bar](CDC* dc, const CRect& clip) { bar->DrawCommandBar(dc, clip); });
+  Attach(bar->GetSafeHwnd(), [bar](CDC* dc, const CRect& clip) { bar->PaintFaceAndBar(dc, clip); });
 }
 
 CSize CTKCommandBarAnimation::ClientSize() const {

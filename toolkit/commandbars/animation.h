@@ -47,7 +47,7 @@ class CTKCommandBarAnimation {
 
   // The window and how it draws itself.
   void Attach(HWND window, DrawFn draw);
-  // A command bar drawn by its own drawing operation.
+  // A command bar drawn by its own painting: its face, then the bar over it.
   void Attach(CTKCommandBar* bar);
   HWND GetWindow() const { return window_; }
 

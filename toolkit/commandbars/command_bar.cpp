@@ -80,11 +80,7 @@ bool CTKCommandBar::Create(HWND parent, DWORD style, const RECT& rect, UINT id) 
   RegisterBarClass();
   if (!parent) style = (style & ~WS_CHILD) | WS_POPUP;
   if (!CreateEx(0, kBarClass, title_.c_str(), style | WS_CLIPSIBLINGS, rect, parent, id)) return false;
-  animation_.Attach(GetSafeHwnd(), [this](CDC* dc, const CRect& clip) {
-    CRect client = GetClientRect();
-    dc->FillSolidRect(&client, ::GetSysColor(COLOR_BTNFACE));
-    DrawCommandBar(dc, clip);
-  });
+  animation_.Attach(this);
   return true;
 }
 
@@ -592,6 +588,12 @@ bool CTKCommandBar::OnNavigate(int code) {
 
 void CTKCommandBar::FillBackground(CDC* dc) { GetPaintManager()->PaintBarBackground(dc, this); }
 
+void CTKCommandBar::PaintFaceAndBar(CDC* dc, const CRect& clip) {
+  CRect client = GetClientRect();
+  dc->FillSolidRect(&client, ::GetSysColor(COLOR_BTNFACE));
+  DrawCommandBar(dc, clip);
+}
+
 void CTKCommandBar::DrawCommandBar(CDC* dc, const CRect& clip) {
   CTKPaintManager* pm = GetPaintManager();
   FillBackground(dc);
@@ -787,9 +789,7 @@ void CTKCommandBar::OnPaint() {
   CRect client = GetClientRect();
   // The buffer is copied to the window when it goes, which is before the paint DC does.
   CTKBufferDC buffer(paint.Get(), client);
-  // A theme part that draws nothing shows the face colour, not the new buffer's black.
-  buffer.FillSolidRect(&client, ::GetSysColor(COLOR_BTNFACE));
-  DrawCommandBar(&buffer, CRect(dirty));
+  PaintFaceAndBar(&buffer, CRect(dirty));
 }
 
 void CTKCommandBar::OnTimer(UINT_PTR id) {
@@ -818,9 +818,7 @@ void CTKCommandBar::OnLButtonDown(CPoint pt) {
     manager->ClosePopups();
     SetPopupOpen(-1, false);
     SetHotControl(-1, kHotProgram);
-    POINT screen = pt;
-    ::ClientToScreen(GetSafeHwnd(), &screen);
-    control->CustomizeStartDrag(screen);
+    StartCustomizeDrag(control, pt);
     manager->SetCustomizeMode(false);
     Relayout();
     manager->ClosePopups();

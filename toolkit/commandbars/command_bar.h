@@ -134,6 +134,9 @@ class CTKCommandBar : public CControlBar, public CTKHookManagerHookAble {
   virtual bool IsKeyboardCuesVisible() const;
   virtual void DelayLayout() { pending_ |= 1; }
   virtual void DrawCommandBar(CDC* dc, const CRect& clip);
+  // The whole client area in the button face colour, then the bar drawn over it: where a theme
+  // part draws nothing the face shows, not what the DC held before (a new buffer's black).
+  void PaintFaceAndBar(CDC* dc, const CRect& clip);
   virtual CRect GetBorders() const;
   virtual int OnHookKeyDown(UINT key, LPARAM data);
   virtual CSize CalcSize(int length, DWORD mode) { return CSize(); }
@@ -208,6 +211,9 @@ class CTKCommandBar : public CControlBar, public CTKHookManagerHookAble {
   // stops beginning one, when the pointer moved more than 4 pixels on from `start` (screen).
   // The answer is the effect that took place (kDragNothing when the control stays where it was).
   virtual int OnCustomizeDrop(CTKControl* control, CPoint pt, int effect, POINT start);
+  // A press at the client point `pt` starts the customize drag of `control`; the answer is the
+  // drag's effect (kDragNothing when the bar has no window).
+  int StartCustomizeDrag(CTKControl* control, CPoint pt);
   // The drop marker (empty: none) and where a drop would insert.
   const CRect& GetDropMarker() const { return drop_marker_; }
   int GetDropIndex() const { return drop_index_; }

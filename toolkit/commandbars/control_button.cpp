@@ -30,11 +30,7 @@ void CTKControlButton::OnClick(bool keyboard, CPoint pt) {
     if (parent_) {
       parent_->SetPopupOpen(-1, false);
       parent_->SetHotControl(-1, CTKCommandBar::kHotProgram);
-      if (!keyboard && parent_->GetSafeHwnd()) {
-        POINT screen = pt;
-        ::ClientToScreen(parent_->GetSafeHwnd(), &screen);
-        CustomizeStartDrag(screen);
-      }
+      if (!keyboard) parent_->StartCustomizeDrag(this, pt);
     }
     return;
   }
@@ -131,11 +127,7 @@ void CTKControlPopup::OnClick(bool keyboard, CPoint pt) {
       parent_->SetTrackingMode(0, false, false);
     else if (bar_)
       parent_->SetPopupOpen(index_, keyboard);
-    if (!keyboard && parent_ && parent_->GetSafeHwnd()) {
-      POINT screen = pt;
-      ::ClientToScreen(parent_->GetSafeHwnd(), &screen);
-      CustomizeStartDrag(screen);
-    }
+    if (!keyboard && parent_) parent_->StartCustomizeDrag(this, pt);
     return;
   }
   if (open_ && !IsPopupOwner(parent_)) {

@@ -167,6 +167,13 @@ int CTKControl::CustomizeStartDrag(POINT screen) {
 // ---------------------------------------------------------------------------------------------
 // The bars' side
 
+int CTKCommandBar::StartCustomizeDrag(CTKControl* control, CPoint pt) {
+  if (!GetSafeHwnd()) return CTKCommandBarManager::kDragNothing;
+  POINT screen = pt;
+  ::ClientToScreen(GetSafeHwnd(), &screen);
+  return control->CustomizeStartDrag(screen);
+}
+
 bool CTKCommandBar::AcceptsDrop(const CTKControl* control) const { return control && IsCustomizable(); }
 
 CTKControl* CTKCommandBar::PlaceDropMarker(CPoint pt) {

@@ -568,8 +568,7 @@ void CTKPopupBar::ShowWithEffects(const CRect& rect, const std::vector<CTKExpand
       CRect client(0, 0, rect.Width(), rect.Height());
       // Drawn as its paint draws it: mirrored when the popup lays out right to left.
       CTKDrawHelpers::SetDCRightToLeft(contents, IsRightToLeft());
-      contents.FillSolidRect(&client, ::GetSysColor(COLOR_BTNFACE));
-      DrawCommandBar(&contents, client);
+      PaintFaceAndBar(&contents, client);
       effects->AnimatePopup(this, &screen, &contents, rect, kind, expand, down);
     }
     ::InvalidateRect(hwnd, nullptr, FALSE);
@@ -997,8 +996,7 @@ void CTKPopupBar::PaintPopup() {
       CDC buffer;
       buffer.Attach(buffer_dc.Get());
       ::SetLayout(buffer, ::GetLayout(hdc));
-      buffer.FillSolidRect(&client, ::GetSysColor(COLOR_BTNFACE));
-      DrawCommandBar(&buffer, CRect(dirty));
+      PaintFaceAndBar(&buffer, CRect(dirty));
       ::BitBlt(hdc, dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top, buffer, dirty.left,
                dirty.top, SRCCOPY);
     }
