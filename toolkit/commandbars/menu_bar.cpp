@@ -337,6 +337,7 @@ void CTKMenuBar::RefreshMDIControls() {
     if (!sys) {
       sys = new CControlMDISysMenuPopup;
       controls_->InsertAt(sys, 0);
+      sys->Release();  // the bar's controls hold it
       changed = true;
     }
     FillSysMenuPopup(sys, child);
@@ -360,7 +361,7 @@ void CTKMenuBar::RefreshMDIControls() {
     for (const Button& b : buttons)
       if (CTKControl* c = controls_->FindControl(b.id)) controls_->Remove(c);
     for (const Button& b : buttons)
-      if (b.wanted) controls_->InsertAt(new CControlMDIButton(b.id, b.glyph, b.command), -1);
+      if (b.wanted) controls_->InsertAt(new CControlMDIButton(b.id, b.glyph, b.command), -1)->Release();
     changed = true;
   }
   if (changed) {

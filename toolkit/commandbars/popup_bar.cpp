@@ -383,6 +383,7 @@ CSize CTKPopupBar::CalcSize(int length, DWORD mode) {
       if (!expand) {
         expand = new CControlExpandButton;
         controls_->InsertAt(expand, -1);
+        expand->Release();  // the popup's controls hold it
       }
       expand->SetHideFlags(0);
     } else if (expand) {

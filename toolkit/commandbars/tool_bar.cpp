@@ -237,6 +237,7 @@ CTKToolBar::CControlButtonExpand* CTKToolBar::FindOrCreateExpand() {
   if (!expand) {
     expand = new CControlButtonExpand;
     controls_->InsertAt(expand, -1);
+    expand->Release();  // the bar's controls hold it
   }
   expand->in_caption = false;
   expand->SetHideFlags(kHideShow);
@@ -248,6 +249,7 @@ CTKToolBar::CControlButtonHide* CTKToolBar::FindOrCreateHide() {
   if (!hide) {
     hide = new CControlButtonHide;
     controls_->InsertAt(hide, -1);
+    hide->Release();  // the bar's controls hold it
   }
   hide->SetHideFlags(kHideShow);
   return hide;

@@ -180,6 +180,8 @@ TEST(MenuBar, RestoringTheDocumentRemovesItsButtonsAndTheCloseButtonClosesIt) {
   HWND child = fx.AddChild(WS_OVERLAPPEDWINDOW, true);
   const std::vector<int> withIcon{9154, 0, 0, 0, 9153, 9152, 9151};
   EXPECT_EQ(withIcon, fx.Ids());
+  // The document's buttons are held by the bar's controls alone, so they go when it is restored.
+  for (int i : {0, 4, 5, 6}) EXPECT_EQ(1, fx.bar->GetControl(i)->GetRefCount()) << i;
   // The icon's popup lists the document's system menu.
   CTKCommandBar* sysMenu = fx.bar->GetControl(0)->GetCommandBar();
   ASSERT_NE(nullptr, sysMenu);

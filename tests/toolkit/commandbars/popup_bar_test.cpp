@@ -507,6 +507,7 @@ TEST(PopupBar, RarelyUsedItemsWaitBehindTheExpandButton) {
     fx.manager.RecordUsed(202);
     ASSERT_TRUE(fx.popup->Popup(fx.title, false));
     EXPECT_TRUE(fx.popup->IsExpandButtonShown());
+    EXPECT_EQ(1, expandButton(fx.popup)->GetRefCount());  // held by the popup's controls alone
     const bool hiddenBefore[] = {false, true, false, true, true};
     for (int i = 0; i < 5; ++i) EXPECT_EQ(hiddenBefore[i], !fx.popup->GetControl(i)->IsVisible()) << i;
     CRect before;

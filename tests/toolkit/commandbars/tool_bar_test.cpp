@@ -105,6 +105,9 @@ TEST(ToolBar, AFloatingBarAnswersItsBorderAsASizingEdge) {
   fx.bar->CalcFloatingLayout(-1, LM_HORZ | LM_MRUWIDTH | LM_COMMIT);
   EXPECT_TRUE(fx.bar->GetHideButton()->IsVisible());
   EXPECT_TRUE(fx.bar->GetExpandButton()->IsVisible());
+  // The buttons the bar makes for itself are held by its controls alone, so they go with the bar.
+  EXPECT_EQ(1, fx.bar->GetHideButton()->GetRefCount());
+  EXPECT_EQ(1, fx.bar->GetExpandButton()->GetRefCount());
 }
 
 TEST(ToolBar, HidingABarThatTracksEndsTrackingFirstAndTellsTheSite) {
