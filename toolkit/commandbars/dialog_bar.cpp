@@ -123,13 +123,11 @@ CTKDialogBar::CCaptionPopupBar* CTKDialogBar::GetCaptionPopupBar() {
 }
 
 CTKDialogBar::CControlButtonHide* CTKDialogBar::GetHideButton() const {
-  CTKControl* control = controls_->FindControl(kHideCommand);
-  return control && control->GetParent() == this ? dynamic_cast<CControlButtonHide*>(control) : nullptr;
+  return FindOwnControl<CControlButtonHide>(kHideCommand);
 }
 
 CTKDialogBar::CControlCaptionPopup* CTKDialogBar::GetCaptionControl() const {
-  CTKControl* control = controls_->FindControl(kCaptionCommand);
-  return control && control->GetParent() == this ? dynamic_cast<CControlCaptionPopup*>(control) : nullptr;
+  return FindOwnControl<CControlCaptionPopup>(kCaptionCommand);
 }
 
 void CTKDialogBar::SetClientWindow(HWND hwnd) {

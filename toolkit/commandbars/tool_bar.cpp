@@ -223,13 +223,11 @@ CSize CTKToolBar::LayoutRows(CDC* dc, int length, DWORD flags, const CRect& extr
 }
 
 CTKToolBar::CControlButtonExpand* CTKToolBar::GetExpandButton() const {
-  CTKControl* control = controls_->FindControl(kExpandButtonId);
-  return control && control->GetParent() == this ? dynamic_cast<CControlButtonExpand*>(control) : nullptr;
+  return FindOwnControl<CControlButtonExpand>(kExpandButtonId);
 }
 
 CTKToolBar::CControlButtonHide* CTKToolBar::GetHideButton() const {
-  CTKControl* control = controls_->FindControl(kHideButtonId);
-  return control && control->GetParent() == this ? dynamic_cast<CControlButtonHide*>(control) : nullptr;
+  return FindOwnControl<CControlButtonHide>(kHideButtonId);
 }
 
 CTKToolBar::CControlButtonExpand* CTKToolBar::FindOrCreateExpand() {

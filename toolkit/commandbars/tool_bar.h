@@ -131,6 +131,12 @@ class CTKToolBar : public CTKCommandBar {
   static void SetQuestionFunction(QuestionFn fn);
 
  protected:
+  // The control of this id that the bar made for itself (its parent is this bar), as its kind.
+  template <class T>
+  T* FindOwnControl(int id) const {
+    CTKControl* control = controls_->FindControl(id);
+    return control && control->GetParent() == this ? dynamic_cast<T*>(control) : nullptr;
+  }
   // Removing a bar clears its visible flag without the notices of a visibility change.
   friend class CTKCommandBarManager;
   // Asks through the question function, owned by the bar's site.
