@@ -180,6 +180,18 @@ class RegistryStore : public Store {
   CTKBarLayoutState::RegistryForm form_;
 };
 
+// The layout through the test's registry key, written at a schema; the key goes afterwards.
+bool ThroughRegistry(const Layout& saved, Layout* restored, int schema) {
+  RegistryStore cleanup;
+  {
+    CTKPropExchangeRegistry px(HKEY_CURRENT_USER, kKey, false);
+    px.SetSchema(schema);
+    CTKBarLayoutState::Save(&px, saved.bars, const_cast<CTKCommandBarManager*>(&saved.manager));
+  }
+  CTKPropExchangeRegistry px(HKEY_CURRENT_USER, kKey, true);
+  return CTKBarLayoutState::Load(&px, &restored->manager, &restored->bars);
+}
+
 class FileStore : public Store {
  public:
   FileStore() : path_(TempFile(L"kestrin-bars-")) {}
@@ -357,18 +369,7 @@ TEST_P(BarStateSchema, OlderDataReadsWithTheKeysOfItsTime) {
   for (bool registry : {true, false}) {
     SCOPED_TRACE(registry ? "registry" : "file");
     Layout restored;
-    if (registry) {
-      RegistryStore cleanup;
-      {
-        CTKPropExchangeRegistry px(HKEY_CURRENT_USER, kKey, false);
-        px.SetSchema(c.schema);
-        CTKBarLayoutState::Save(&px, saved.bars, &saved.manager);
-      }
-      CTKPropExchangeRegistry px(HKEY_CURRENT_USER, kKey, true);
-      ASSERT_TRUE(CTKBarLayoutState::Load(&px, &restored.manager, &restored.bars));
-    } else {
-      ASSERT_TRUE(ThroughMemory(saved, &restored, c.schema));
-    }
+    ASSERT_TRUE(registry ? ThroughRegistry(saved, &restored, c.schema) : ThroughMemory(saved, &restored, c.schema));
     ASSERT_EQ(1u, restored.bars.size());
     const CTKCommandBar* back = restored.bars[0];
     EXPECT_EQ(c.icon.cx > 0 ? c.icon : CSize(16, 16), back->GetIconSize());
@@ -483,18 +484,7 @@ TEST_P(BarStateKindKeys, ComeBackAsSavedWhereTheSchemaHasThem) {
   for (bool registry : {true, false}) {
     SCOPED_TRACE(registry ? "registry" : "archive");
     Layout restored;
-    if (registry) {
-      RegistryStore cleanup;
-      {
-        CTKPropExchangeRegistry px(HKEY_CURRENT_USER, kKey, false);
-        px.SetSchema(c.schema);
-        CTKBarLayoutState::Save(&px, saved.bars, &saved.manager);
-      }
-      CTKPropExchangeRegistry px(HKEY_CURRENT_USER, kKey, true);
-      ASSERT_TRUE(CTKBarLayoutState::Load(&px, &restored.manager, &restored.bars));
-    } else {
-      ASSERT_TRUE(ThroughMemory(saved, &restored, c.schema));
-    }
+    ASSERT_TRUE(registry ? ThroughRegistry(saved, &restored, c.schema) : ThroughMemory(saved, &restored, c.schema));
     ASSERT_EQ(1u, restored.bars.size());
     ASSERT_EQ(1, restored.bars[0]->GetControlCount());
     c.expect(restored.bars[0]->GetControl(0), c.schema);

@@ -21,17 +21,7 @@ struct GlassCase {
   bool on_glass;
 };
 
-class RibbonGlass : public ::testing::TestWithParam<GlassCase> {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(images_.AttachResourceModule(::GetModuleHandleW(nullptr), L"RIBBON_TEST_INI", false));
-    theme_ = NewTestRibbonTheme(&images_);
-  }
-  void TearDown() override { theme_->InternalRelease(); }
-
-  CTKOffice2007ImageSet images_;
-  CTKRibbonTheme* theme_ = nullptr;
-};
+class RibbonGlass : public RibbonThemeTest<::testing::TestWithParam<GlassCase>> {};
 
 TEST_P(RibbonGlass, OnlyTheQuickAccessControlsInTheGlassCaptionAreOnGlass) {
   const GlassCase& c = GetParam();

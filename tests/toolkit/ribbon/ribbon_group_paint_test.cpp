@@ -29,17 +29,7 @@ int Differing(const Canvas& a, const Canvas& b) {
   return n;
 }
 
-class RibbonGroupPaint : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(images_.AttachResourceModule(::GetModuleHandleW(nullptr), L"RIBBON_TEST_INI", false));
-    theme_ = NewTestRibbonTheme(&images_);
-  }
-  void TearDown() override { theme_->InternalRelease(); }
-
-  CTKOffice2007ImageSet images_;
-  CTKRibbonTheme* theme_ = nullptr;
-};
+class RibbonGroupPaint : public RibbonThemeTest<> {};
 
 TEST_F(RibbonGroupPaint, AGroupsCaptionIsTheThemesGroupCaption) {
   for (bool option_button : {false, true}) {

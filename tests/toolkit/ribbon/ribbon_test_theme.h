@@ -2,6 +2,8 @@
 // by the caller.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include "toolkit/ribbon/ribbon_theme.h"
 
 inline CTKRibbonTheme* NewTestRibbonTheme(CTKOffice2007ImageSet* images) {
@@ -9,3 +11,19 @@ inline CTKRibbonTheme* NewTestRibbonTheme(CTKOffice2007ImageSet* images) {
   theme->ReloadColorsAndFonts();
   return theme;
 }
+
+// A fixture holding that theme for each test: `Base` is ::testing::Test or a parameterised test.
+template <class Base = ::testing::Test>
+class RibbonThemeTest : public Base {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(images_.AttachResourceModule(::GetModuleHandleW(nullptr), L"RIBBON_TEST_INI", false));
+    theme_ = NewTestRibbonTheme(&images_);
+  }
+  void TearDown() override {
+    if (theme_) theme_->InternalRelease();
+  }
+
+  CTKOffice2007ImageSet images_;
+  CTKRibbonTheme* theme_ = nullptr;
+};

@@ -21,16 +21,15 @@ constexpr int kTipHeight = 20;
 HWND g_site = nullptr;
 HWND ActiveSite() { return g_site; }
 
-class RibbonTooltip : public ::testing::Test {
+class RibbonTooltip : public RibbonThemeTest<> {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(images_.AttachResourceModule(::GetModuleHandleW(nullptr), L"RIBBON_TEST_INI", false));
-    theme_ = NewTestRibbonTheme(&images_);
+    RibbonThemeTest::SetUp();
     CTKToolTipContext::ThreadInstance().SetActiveWindowQuery(&ActiveSite);
   }
   void TearDown() override {
     CTKToolTipContext::ThreadInstance().SetActiveWindowQuery(nullptr);
-    theme_->InternalRelease();
+    RibbonThemeTest::TearDown();
   }
 
   // Shows the tip of `control` of `f`'s ribbon the way the bar's mouse handling does, then
@@ -44,9 +43,6 @@ class RibbonTooltip : public ::testing::Test {
       ::SetWindowPos(tip, nullptr, 0, 0, kTipWidth, kTipHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     return tip;
   }
-
-  CTKOffice2007ImageSet images_;
-  CTKRibbonTheme* theme_ = nullptr;
 };
 
 TEST_F(RibbonTooltip, TheWindowTakesTheThemesShapeAndFaceAndGivesThemBack) {
